@@ -1,0 +1,62 @@
+#include "data/clsConnection.h"
+
+#include "data/Globals.h"
+#include "platform/Dialogs.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QRandomGenerator>
+
+bool FileExists(const QString& path) {
+    if (path.isEmpty()) return false;
+    QFileInfo fi(path);
+    return fi.exists() && fi.isFile() && fi.isReadable();
+}
+
+clsConnection::clsConnection() = default;
+clsConnection::~clsConnection() = default;
+
+void clsConnection::OpenDB(const QString&, const QString&, const QString&, const QString&) {
+    try {
+        connection_ = std::make_unique<db::Connection>();
+        gAppPath = QDir::currentPath();
+        const QString file = dataFile(kDatabaseFileName);
+        if (FileExists(file))
+            connectionText_ = QStringLiteral("Provider=SQLite;Data Source=") + file +
+                              QStringLiteral(" ;Persist Security Info=False;");
+        if (connectionText_.isEmpty())
+            throw db::DbError(db::ErrNoFile, QStringLiteral("Could not find file '%1'.").arg(file));
+        connection_->open(file, ConnectionTimeout);
+        if (connection_->isReadOnly())
+            ui::MsgBox(QStringLiteral("The database file '%1' is read-only: stored tests can be opened, "
+                                      "but nothing can be recorded or saved.")
+                           .arg(file));
+    } catch (const db::DbError& e) {
+        ui::MsgBox(QStringLiteral("clsConnection.OpenConnection: Error #: ") + QString::number(e.number()) +
+                   QStringLiteral("\r\n") + e.description());
+    }
+}
+
+int clsConnection::BeginTrans() {
+    if (inTransaction_) return 0;
+    int token = int(QRandomGenerator::global()->bounded(1000000)) + 1;
+    if (!connection_) throw db::DbError(db::ErrNotOpen, QStringLiteral("Operation is not allowed when the object is closed."));
+    connection_->beginTransaction();
+    token_ = token;
+    inTransaction_ = true;
+    return token;
+}
+
+bool clsConnection::CommitTrans(int token) {
+    if (!inTransaction_ || token != token_) return false;
+    connection_->commit();
+    inTransaction_ = false;
+    return true;
+}
+
+bool clsConnection::RollBack(int token) {
+    if (!inTransaction_ || token != token_) return false;
+    connection_->rollback();
+    inTransaction_ = false;
+    return true;
+}

@@ -1,0 +1,40 @@
+#pragma once
+// The application's one database connection.
+
+#include "platform/Database.h"
+
+#include <QString>
+#include <memory>
+
+// True when a file of that name exists and can be read; never fails.
+bool FileExists(const QString& path);
+
+class clsConnection {
+public:
+    clsConnection();
+    ~clsConnection();
+
+    // Opens Z3080daq.accdb in the current working folder, which becomes gAppPath.
+    // The four texts are accepted and ignored. A failure is shown to the operator
+    // and the connection stays closed; the caller is not told.
+    void OpenDB(const QString& dataSource = QString(), const QString& user = QString(),
+                const QString& password = QString(), const QString& extra = QString());
+
+    // The open connection; nullptr before OpenDB.
+    db::Connection* ADOConnection() const { return connection_.get(); }
+    const QString& ConnectionText() const { return connectionText_; }
+
+    // Seconds a statement waits for a database another program holds locked.
+    int ConnectionTimeout = 20;
+
+    int BeginTrans();
+    bool CommitTrans(int token);
+    bool RollBack(int token);
+    bool InTransaction() const { return inTransaction_; }
+
+private:
+    std::unique_ptr<db::Connection> connection_;
+    QString connectionText_;
+    bool inTransaction_ = false;
+    int token_ = 0;
+};

@@ -1,0 +1,220 @@
+#include "platform/Database.h"
+
+#include <QFileInfo>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QUrl>
+#include <QUuid>
+#include <cmath>
+
+namespace db {
+
+DbError::DbError(int number, const QString& description)
+    : std::runtime_error(description.toStdString()), number_(number), description_(description) {}
+
+DbError toDbError(const QSqlError& e, const QString& context) {
+    bool ok = false;
+    int n = e.nativeErrorCode().toInt(&ok);
+    if (!ok || n == 0) n = 3000 + int(e.type());
+    QString text = e.databaseText().isEmpty() ? e.driverText() : e.databaseText();
+    if (!context.isEmpty()) text = context + ": " + text;
+    return DbError(n, text);
+}
+
+QString dateToDb(const QDateTime& t) { return t.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")); }
+
+QDateTime dateFromDb(const QVariant& v) {
+    if (v.isNull()) return {};
+    if (v.metaType().id() == QMetaType::QDateTime) return v.toDateTime();
+    if (v.metaType().id() == QMetaType::QDate) return v.toDate().startOfDay();
+    const QString s = v.toString().trimmed();
+    QDateTime t = QDateTime::fromString(s, QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    if (!t.isValid()) t = QDateTime::fromString(s, Qt::ISODate);
+    if (!t.isValid()) {
+        QDate d = QDate::fromString(s, QStringLiteral("yyyy-MM-dd"));
+        if (d.isValid()) t = d.startOfDay();
+    }
+    return t;
+}
+
+// ---------------------------------------------------------------- Connection
+
+static const char* const kTables[] = {"TEST_INFO",     "TEST_RESULT",   "TEST_ADDITIVE",
+                                       "SEQUENCE_INFO", "SEQUENCE_RAMP", "SEQUENCE_RAMP_DEFINE"};
+
+Connection::Connection()
+    : name_(QStringLiteral("z3080-") + QUuid::createUuid().toString(QUuid::WithoutBraces)) {}
+
+Connection::~Connection() {
+    if (db_.isValid()) {
+        db_.close();
+        db_ = QSqlDatabase();
+        QSqlDatabase::removeDatabase(name_);
+    }
+}
+
+void Connection::open(const QString& path, int busyTimeoutSeconds) {
+    // SQLite would make a new, empty file on open: only existing files are opened.
+    QFileInfo fi(path);
+    if (!fi.exists() || !fi.isFile())
+        throw DbError(ErrNoFile, QStringLiteral("Could not find file '%1'.").arg(path));
+
+    if (db_.isValid()) {
+        db_.close();
+        db_ = QSqlDatabase();
+        QSqlDatabase::removeDatabase(name_);
+    }
+    db_ = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name_);
+    // mode=rw: read and write an existing file, never create one; a file the
+    // system write-protects is opened for reading only.
+    QString uri = QUrl::fromLocalFile(fi.absoluteFilePath()).toString(QUrl::FullyEncoded) +
+                  QStringLiteral("?mode=rw");
+    db_.setDatabaseName(uri);
+    db_.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=%1")
+                              .arg(qMax(0, busyTimeoutSeconds) * 1000));
+    path_ = fi.absoluteFilePath();
+    if (!db_.open()) throw toDbError(db_.lastError());
+
+    QSqlQuery q(db_);
+    // Reading the catalogue is the first access to the file: a file that is not
+    // a database fails here instead of at the first recorded point.
+    QStringList present;
+    if (!q.exec(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table'"))) {
+        DbError e = toDbError(q.lastError());
+        db_.close();
+        throw DbError(ErrNotDatabase,
+                      QStringLiteral("The file '%1' is not a Z3080DAQ database (%2).").arg(path, e.description()));
+    }
+    while (q.next()) present << q.value(0).toString().toUpper();
+    for (const char* t : kTables) {
+        if (!present.contains(QLatin1String(t))) {
+            db_.close();
+            throw DbError(ErrNotDatabase, QStringLiteral("The file '%1' is not a Z3080DAQ database (table %2 is missing).")
+                                              .arg(path, QLatin1String(t)));
+        }
+    }
+
+    // Durability: every statement commits by itself, and a recorded point must
+    // survive a crash or power cut of the computer as soon as its insert returns.
+    // Write-ahead logging with synchronous=FULL syncs the log on every commit, so
+    // a committed row is on disk when the insert returns, at one sync per insert
+    // (the rollback journal would need several). A file that is write-protected
+    // keeps its journal mode; the pragmas then simply do not apply.
+    q.exec(QStringLiteral("PRAGMA journal_mode = WAL"));
+    q.exec(QStringLiteral("PRAGMA synchronous = FULL"));
+    readOnly_ = false;
+    if (q.exec(QStringLiteral("PRAGMA query_only")) && q.next()) readOnly_ = q.value(0).toInt() != 0;
+    if (!fi.isWritable()) readOnly_ = true;
+}
+
+bool Connection::isOpen() const { return db_.isValid() && db_.isOpen(); }
+
+void Connection::requireOpen() const {
+    if (!isOpen())
+        throw DbError(ErrNotOpen, QStringLiteral("Operation is not allowed when the object is closed."));
+}
+
+void Connection::beginTransaction() {
+    requireOpen();
+    if (!db_.transaction()) throw toDbError(db_.lastError());
+}
+void Connection::commit() {
+    requireOpen();
+    if (!db_.commit()) throw toDbError(db_.lastError());
+}
+void Connection::rollback() {
+    requireOpen();
+    if (!db_.rollback()) throw toDbError(db_.lastError());
+}
+
+// ---------------------------------------------------------------- Command
+
+Command::Command(Connection* connection, const QString& text) : connection_(connection), text_(text) {}
+Command::~Command() = default;
+
+void Command::appendParameter(const QString& name, ParamType type, int size, const QVariant& value) {
+    params_.append(Parameter{name, type, size, value});
+}
+
+Parameter& Command::parameter(const QString& name) {
+    for (auto& p : params_)
+        if (p.name.compare(name, Qt::CaseInsensitive) == 0) return p;
+    throw DbError(ErrBadValue, QStringLiteral("Item cannot be found in the collection: %1").arg(name));
+}
+
+QVariant Command::bindValue(const Parameter& p) const {
+    const QVariant& v = p.value;
+    if (v.isNull() || !v.isValid()) return QVariant();
+    auto bad = [&]() {
+        return DbError(ErrBadValue, QStringLiteral("Type mismatch in parameter %1.").arg(p.name));
+    };
+    switch (p.type) {
+        case adVarChar: {
+            QString s = v.metaType().id() == QMetaType::QDateTime ? dateToDb(v.toDateTime()) : v.toString();
+            if (p.size > 0 && s.size() > p.size)
+                throw DbError(ErrValueTooLong,
+                              QStringLiteral("The value of %1 is longer than %2 characters.").arg(p.name).arg(p.size));
+            return s;
+        }
+        case adInteger: {
+            bool ok = false;
+            double d = v.toDouble(&ok);
+            if (!ok || !std::isfinite(d) || std::fabs(d) > 2147483647.0) throw bad();
+            return qlonglong(std::nearbyint(d));  // to nearest, halves to even
+        }
+        case adDouble: {
+            bool ok = false;
+            double d = v.toDouble(&ok);
+            if (!ok) throw bad();
+            return d;
+        }
+        case adDBTimeStamp: {
+            QDateTime t = dateFromDb(v);
+            if (!t.isValid()) throw bad();
+            return dateToDb(t);
+        }
+    }
+    return v;
+}
+
+std::shared_ptr<RowSet> Command::execute() {
+    if (!connection_) throw DbError(ErrNotOpen, QStringLiteral("The command has no connection."));
+    connection_->requireOpen();
+    if (!query_) {
+        query_ = std::make_unique<QSqlQuery>(connection_->handle());
+        query_->setForwardOnly(true);
+        if (!query_->prepare(text_)) {
+            DbError e = toDbError(query_->lastError());
+            query_.reset();
+            throw e;
+        }
+    }
+    QSqlQuery& q = *query_;
+    for (int i = 0; i < params_.size(); ++i) q.bindValue(i, bindValue(params_[i]));
+    if (!q.exec()) {
+        DbError e = toDbError(q.lastError());
+        q.finish();
+        throw e;
+    }
+    auto rs = std::make_shared<RowSet>();
+    if (q.isSelect()) {
+        const int cols = q.record().count();
+        rs->columns.resize(cols);
+        int rows = 0;
+        while (q.next()) {
+            for (int c = 0; c < cols; ++c) rs->columns[c].append(q.value(c));
+            ++rows;
+        }
+        rs->rowCount = rows;
+        if (q.lastError().isValid()) {
+            DbError e = toDbError(q.lastError());
+            q.finish();
+            throw e;
+        }
+    }
+    q.finish();
+    return rs;
+}
+
+}  // namespace db

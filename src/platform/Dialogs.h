@@ -1,0 +1,81 @@
+#pragma once
+// The one seam through which the application shows message boxes, input boxes
+// and file dialogs. The default shows Qt's modal dialogs; tests install a
+// handler of their own that records every message and answers it, so no test
+// ever waits on a modal window.
+
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <optional>
+
+class QWidget;
+
+namespace ui {
+
+// Buttons and icons of a message box, and its answers (combined by addition).
+enum MsgBoxStyle : int {
+    vbOKOnly = 0,
+    vbOKCancel = 1,
+    vbAbortRetryIgnore = 2,
+    vbYesNoCancel = 3,
+    vbYesNo = 4,
+    vbRetryCancel = 5,
+    vbCritical = 16,
+    vbQuestion = 32,
+    vbExclamation = 48,
+    vbInformation = 64,
+    vbDefaultButton1 = 0,
+    vbDefaultButton2 = 256,
+    vbDefaultButton3 = 512,
+};
+enum MsgBoxResult : int { vbOK = 1, vbCancel = 2, vbAbort = 3, vbRetry = 4, vbIgnore = 5, vbYes = 6, vbNo = 7 };
+
+// The title of a message box for which no title of its own is given.
+QString appTitle();
+
+struct MessageRequest {
+    QString prompt;
+    int style = vbOKOnly;
+    QString title;  // the title shown (the application's title when none was given)
+};
+
+struct InputRequest {
+    QString prompt;
+    QString title;
+    QString defaultText;
+};
+
+struct FileRequest {
+    bool save = false;
+    QString title;
+    QString filter;     // "Text (*.txt)|*.txt|All (*.*)|*.*" style or Qt style
+    QString initialDir;
+    QString fileName;   // initial file name
+};
+
+class Handler {
+public:
+    virtual ~Handler() = default;
+    virtual int message(const MessageRequest& r) = 0;
+    // nullopt: the operator cancelled.
+    virtual std::optional<QString> input(const InputRequest& r) = 0;
+    virtual std::optional<QString> file(const FileRequest& r) = 0;
+};
+
+// Installs a handler (nullptr restores the real dialogs); returns the previous one.
+Handler* setHandler(Handler* h);
+Handler* handler();
+
+// A message box; returns one of MsgBoxResult. An empty title shows appTitle().
+int MsgBox(const QString& prompt, int style = vbOKOnly, const QString& title = QString());
+// An input box; the empty text when cancelled.
+QString InputBox(const QString& prompt, const QString& title = QString(), const QString& defaultText = QString());
+// File dialogs; nullopt when cancelled.
+std::optional<QString> GetOpenFileName(const FileRequest& r);
+std::optional<QString> GetSaveFileName(const FileRequest& r);
+
+// The text shown for a trapped run-time error: "ERROR: " + number + ", " + description.
+QString errorText(int number, const QString& description);
+
+}  // namespace ui

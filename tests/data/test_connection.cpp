@@ -1,0 +1,82 @@
+#include "data/clsConnection.h"
+#include "data/Globals.h"
+#include "support/ScriptedDialogs.h"
+#include "support/TempDb.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using testing_support::ScriptedDialogs;
+using testing_support::TempDb;
+
+namespace {
+// Runs a body with the working folder set to dir.
+struct InFolder {
+    QString old = QDir::currentPath();
+    explicit InFolder(const QString& dir) { QDir::setCurrent(dir); }
+    ~InFolder() { QDir::setCurrent(old); }
+};
+}  // namespace
+
+TEST(Connection, OpensTheDatabaseOfTheWorkingFolder) {
+    TempDb tmp;
+    InFolder in(tmp.dir());
+    ScriptedDialogs dialogs;
+    clsConnection c;
+    c.OpenDB("Z3080", "", "", "");
+    EXPECT_TRUE(dialogs.messages.empty()) << dialogs.texts().join("\n").toStdString();
+    ASSERT_NE(c.ADOConnection(), nullptr);
+    EXPECT_TRUE(c.ADOConnection()->isOpen());
+    EXPECT_EQ(gAppPath, QDir(tmp.dir()).canonicalPath());
+}
+
+TEST(Connection, MissingDatabaseShowsTheMessageAndCreatesNoFile) {
+    QTemporaryDir dir;
+    InFolder in(dir.path());
+    ScriptedDialogs dialogs;
+    clsConnection c;
+    c.OpenDB();
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_TRUE(dialogs.messages[0].prompt.startsWith("clsConnection.OpenConnection: Error #: "));
+    EXPECT_TRUE(dialogs.messages[0].prompt.contains("\r\n"));
+    EXPECT_EQ(dialogs.messages[0].style, ui::vbOKOnly);
+    EXPECT_EQ(gAppPath, QDir(dir.path()).canonicalPath());
+    EXPECT_FALSE(QFile::exists(dir.filePath("Z3080daq.accdb")));
+    EXPECT_FALSE(c.ADOConnection()->isOpen());
+}
+
+TEST(Connection, FileThatIsNotADatabaseIsRefusedAndLeftAlone) {
+    QTemporaryDir dir;
+    InFolder in(dir.path());
+    QFile f(dir.filePath("Z3080daq.accdb"));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("this is not a database, it is a note the operator left here\n");
+    f.close();
+    ScriptedDialogs dialogs;
+    clsConnection c;
+    c.OpenDB();
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_TRUE(dialogs.messages[0].prompt.contains("not a Z3080DAQ database"));
+    EXPECT_FALSE(c.ADOConnection()->isOpen());
+    QFile g(dir.filePath("Z3080daq.accdb"));
+    ASSERT_TRUE(g.open(QIODevice::ReadOnly));
+    EXPECT_EQ(g.readAll(), QByteArray("this is not a database, it is a note the operator left here\n"));
+}
+
+TEST(Connection, TransactionsHandOutOneToken) {
+    TempDb tmp;
+    InFolder in(tmp.dir());
+    ScriptedDialogs dialogs;
+    clsConnection c;
+    c.OpenDB();
+    int t = c.BeginTrans();
+    EXPECT_GE(t, 1);
+    EXPECT_LE(t, 1000000);
+    EXPECT_EQ(c.BeginTrans(), 0);
+    EXPECT_FALSE(c.CommitTrans(t + 1));
+    EXPECT_TRUE(c.InTransaction());
+    EXPECT_TRUE(c.CommitTrans(t));
+    EXPECT_FALSE(c.InTransaction());
+}

@@ -1,0 +1,54 @@
+#include "support/ScriptedDialogs.h"
+
+namespace testing_support {
+
+ScriptedDialogs::ScriptedDialogs() : previous_(ui::setHandler(this)) {}
+ScriptedDialogs::~ScriptedDialogs() { ui::setHandler(previous_); }
+
+QStringList ScriptedDialogs::texts() const {
+    QStringList out;
+    for (const auto& m : messages) out << m.prompt;
+    return out;
+}
+
+void ScriptedDialogs::clear() {
+    messages.clear();
+    inputRequests.clear();
+    fileRequests.clear();
+}
+
+static int firstButton(int style) {
+    switch (style & 0x7) {
+        case ui::vbAbortRetryIgnore: return ui::vbAbort;
+        case ui::vbYesNoCancel:
+        case ui::vbYesNo: return ui::vbYes;
+        case ui::vbRetryCancel: return ui::vbRetry;
+        default: return ui::vbOK;
+    }
+}
+
+int ScriptedDialogs::message(const ui::MessageRequest& r) {
+    messages.push_back(r);
+    if (answers.empty()) return firstButton(r.style);
+    int a = answers.front();
+    answers.pop_front();
+    return a;
+}
+
+std::optional<QString> ScriptedDialogs::input(const ui::InputRequest& r) {
+    inputRequests.push_back(r);
+    if (inputs.empty()) return std::nullopt;
+    auto a = inputs.front();
+    inputs.pop_front();
+    return a;
+}
+
+std::optional<QString> ScriptedDialogs::file(const ui::FileRequest& r) {
+    fileRequests.push_back(r);
+    if (files.empty()) return std::nullopt;
+    auto a = files.front();
+    files.pop_front();
+    return a;
+}
+
+}  // namespace testing_support

@@ -1,0 +1,39 @@
+#pragma once
+// Answers the application's message boxes, input boxes and file dialogs in
+// tests, and records every one of them.
+
+#include "platform/Dialogs.h"
+
+#include <QStringList>
+#include <deque>
+#include <vector>
+
+namespace testing_support {
+
+class ScriptedDialogs : public ui::Handler {
+public:
+    ScriptedDialogs();   // installs itself
+    ~ScriptedDialogs() override;  // puts the previous handler back
+
+    // Queued answers; when a queue is empty a message box answers with its
+    // first button, an input box and a file dialog with Cancel.
+    std::deque<int> answers;
+    std::deque<std::optional<QString>> inputs;
+    std::deque<std::optional<QString>> files;
+
+    std::vector<ui::MessageRequest> messages;
+    std::vector<ui::InputRequest> inputRequests;
+    std::vector<ui::FileRequest> fileRequests;
+
+    QStringList texts() const;  // the prompts of every message box, in order
+    void clear();
+
+    int message(const ui::MessageRequest& r) override;
+    std::optional<QString> input(const ui::InputRequest& r) override;
+    std::optional<QString> file(const ui::FileRequest& r) override;
+
+private:
+    ui::Handler* previous_;
+};
+
+}  // namespace testing_support
