@@ -1,16 +1,34 @@
 #include "data/Numbers.h"
 
+#include <cctype>
+#include <charconv>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
 #include <string>
+
+// The conversions below use std::to_chars / std::from_chars, which ignore the
+// process locale (QApplication takes the user's locale into the C library, so
+// printf and strtod could write or expect a decimal comma).
+
+namespace {
+// A plain decimal number as collected by Val and StrictNumber ("-12.5e3",
+// "+.5"); nullopt when it does not fit a double.
+std::optional<double> parseDecimal(const std::string& s) {
+    double v = 0;
+    const char* first = s.data();
+    const char* last = s.data() + s.size();
+    if (first != last && *first == '+') ++first;
+    const auto res = std::from_chars(first, last, v, std::chars_format::general);
+    if (res.ec != std::errc() || res.ptr != last || !std::isfinite(v)) return std::nullopt;
+    return v;
+}
+}  // namespace
 
 QString CStr(double value) {
     if (value == 0) return QStringLiteral("0");  // also -0
-    char buf[40];
-    std::snprintf(buf, sizeof buf, "%.15G", value);
-    // %G writes "1E-05" and "1E+15"; that is the form wanted.
-    return QString::fromLatin1(buf);
+    char buf[64];
+    const auto res = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::general, 15);
+    // Like "%.15G": "1E-05", "1E+15", "0.0001", "123456789012345".
+    return QString::fromLatin1(buf, int(res.ptr - buf)).toUpper();
 }
 
 QString Str(double value) {
@@ -67,8 +85,7 @@ double Val(const QString& text) {
         }
         if (expDigits) s += e;
     }
-    double v = std::strtod(s.c_str(), nullptr);
-    return std::isfinite(v) ? v : 0;
+    return parseDecimal(s).value_or(0);  // out of range counts as no number
 }
 
 std::optional<double> StrictNumber(const QString& text) {
@@ -95,7 +112,5 @@ std::optional<double> StrictNumber(const QString& text) {
         if (!e) return std::nullopt;
     }
     if (i != n) return std::nullopt;
-    double v = std::strtod(b.constData(), nullptr);
-    if (!std::isfinite(v)) return std::nullopt;
-    return v;
+    return parseDecimal(std::string(b.constData(), size_t(n)));
 }

@@ -15,8 +15,10 @@
 #include <optional>
 
 // Formats a number (or a text holding a number) with a mask such as "##0.0",
-// "#0.0###", "0.##%", "000.0" or "##0.". A text that holds no number is
-// returned unchanged.
+// "#0.0###", "0.##%", "000.0" or "##0.". Halves round away from zero; other
+// mask characters are copied; a value that rounds to zero shows no "-". A
+// text that holds no number is returned unchanged, an empty (or null) QVariant
+// gives the empty text, and an empty mask gives CStr. See NumberFormat.cpp.
 QString Format(double value, const QString& mask);
 QString Format(const QVariant& value, const QString& mask);
 
