@@ -1,0 +1,661 @@
+#include "data/Globals.h"
+#include "data/Settings.h"
+#include "support/ScriptedDialogs.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <functional>
+#include <unistd.h>
+
+using testing_support::ScriptedDialogs;
+
+namespace {
+
+// Keeps the shared settings of a test from leaking into the next one.
+struct SavedGlobals {
+    QString appPath = gAppPath;
+    int unitSystem = gUnitSystem;
+    short kUnit = gKUnit;
+    double sf = gSF;
+    bool bySR = gBySR;
+    QString temp = gTempLabel, stress = gStressLabel, visc = gViscLabel, press = gPressLabel, k = gKLabel,
+            length = gLengthLabel;
+    double maxTemp = gMaxTemp, minTemp = gMinTemp, maxPress = gMaxPress;
+    ~SavedGlobals() {
+        gAppPath = appPath;
+        gUnitSystem = unitSystem;
+        gKUnit = kUnit;
+        gSF = sf;
+        gBySR = bySR;
+        gTempLabel = temp;
+        gStressLabel = stress;
+        gViscLabel = visc;
+        gPressLabel = press;
+        gKLabel = k;
+        gLengthLabel = length;
+        gMaxTemp = maxTemp;
+        gMinTemp = minTemp;
+        gMaxPress = maxPress;
+    }
+};
+
+// Lines joined, each ended by CR LF.
+QByteArray crlf(const QList<QByteArray>& lines) {
+    QByteArray b;
+    for (const auto& l : lines) b += l + "\r\n";
+    return b;
+}
+
+const QByteArray kNormalDefault =
+    crlf({" 0 ", " 0 ", " 0 ", " 0 ", " 0 ", " 0 ", " 0 ", " 0 ", "CGS", "Kunit ,1", "SF ,1", "By the SR"});
+
+bool runningAsRoot() { return ::geteuid() == 0; }
+
+class Settings : public ::testing::Test {
+protected:
+    SavedGlobals saved;
+    QTemporaryDir dir;
+    ScriptedDialogs dialogs;
+    InitialLineSlots InitialLines;
+
+    void SetUp() override {
+        ASSERT_TRUE(dir.isValid());
+        gAppPath = dir.path();
+        gUnitSystem = 1;
+        gKUnit = 1;
+        gSF = 1.0;
+        gBySR = false;  // as at start-up
+        gMaxPress = 20000;
+        gTempLabel = gStressLabel = gViscLabel = gPressLabel = gKLabel = gLengthLabel = QString();
+    }
+    void TearDown() override {
+        // Leave the folder removable whatever a test did to it.
+        QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QFile::setPermissions(path(), QFile::ReadOwner | QFile::WriteOwner);
+    }
+
+    QString path() const { return dir.filePath(QStringLiteral("initial.txt")); }
+    void put(const QByteArray& bytes) {
+        QFile f(path());
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(bytes);
+    }
+    QByteArray get() const {
+        QFile f(path());
+        if (!f.open(QIODevice::ReadOnly)) return QByteArray("<no file>");
+        return f.readAll();
+    }
+    void expectDefaults() const {
+        EXPECT_EQ(gUnitSystem, 1);
+        EXPECT_EQ(gKUnit, 1);
+        EXPECT_EQ(gSF, 1.0);
+        EXPECT_TRUE(gBySR);
+    }
+    void expectCgsLabels() const {
+        EXPECT_EQ(gTempLabel, QStringLiteral("(°F)"));
+        EXPECT_EQ(gStressLabel, "(dyn/cm2)");
+        EXPECT_EQ(gViscLabel, "( cP )");
+        EXPECT_EQ(gPressLabel, "(Psi)");
+        EXPECT_EQ(gLengthLabel, "(in.)");
+        EXPECT_EQ(gMaxTemp, 600);
+        EXPECT_EQ(gMinTemp, 0);
+    }
+    // The one message box shown, OK button only, no icon, the default title.
+    void expectOneMessage(const QString& text) const {
+        ASSERT_EQ(dialogs.messages.size(), 1u) << dialogs.texts().join(" | ").toStdString();
+        EXPECT_EQ(dialogs.messages[0].prompt, text);
+        EXPECT_EQ(dialogs.messages[0].style, ui::vbOKOnly);
+        EXPECT_EQ(dialogs.messages[0].title, ui::appTitle());
+    }
+    void expectNoMessage() const {
+        EXPECT_TRUE(dialogs.messages.empty()) << dialogs.texts().join(" | ").toStdString();
+    }
+};
+
+// ---- start-up reading ------------------------------------------------------
+
+TEST_F(Settings, NoFileStartsWithTheDefaultsAndCreatesTheNormalForm) {
+    ReadInitialFile(InitialLines);
+    expectNoMessage();
+    expectDefaults();
+    EXPECT_EQ(gMaxPress, 30000);
+    expectCgsLabels();
+    EXPECT_EQ(gKLabel, "(lbf - s^n / 100 ft2)");
+    EXPECT_EQ(get(), kNormalDefault);
+}
+
+TEST_F(Settings, ItemsAreFoundByContentAndTheFileIsRewrittenInNormalForm) {
+    gBySR = true;
+    // LF endings, items out of order, a later SF line overriding an earlier one,
+    // port lines read by their leading number, extra lines.
+    const QStringList lines{" 3 ", " 12 ", "abc", "7abc", "", "0", " 20 ", "1", "junk",
+                            "SF ,0.5", "BY the Speed", "Kunit ,2", "SI", "SF , 1.25"};
+    put(lines.join('\n').toLatin1() + '\n');
+    ReadInitialFile(InitialLines);
+    expectNoMessage();
+    EXPECT_EQ(gUnitSystem, 2);
+    EXPECT_EQ(gKUnit, 2);
+    EXPECT_EQ(gSF, 1.25);
+    EXPECT_FALSE(gBySR);
+    EXPECT_EQ(get(), crlf({" 3 ", " 12 ", " 0 ", " 7 ", " 0 ", " 0 ", " 20 ", " 1 ", "SI", "Kunit ,2", "SF ,1.25",
+                           "BY the Speed"}));
+    for (int i = 0; i < lines.size(); ++i) EXPECT_EQ(InitialLines[i + 1], lines[i]) << i;
+    EXPECT_TRUE(InitialLines[lines.size() + 1].isEmpty());
+
+    EXPECT_EQ(gTempLabel, QStringLiteral("(°C)"));
+    EXPECT_EQ(gStressLabel, "( Pa )");
+    EXPECT_EQ(gViscLabel, "(mPa.s)");
+    EXPECT_EQ(gPressLabel, "(Psi)");
+    EXPECT_EQ(gLengthLabel, "(mm)");
+    EXPECT_EQ(gKLabel, "(lbf - s^n / ft2)");
+    EXPECT_EQ(gMaxTemp, 316);
+    EXPECT_EQ(gMinTemp, -18);
+    EXPECT_EQ(gMaxPress, 30000);
+}
+
+TEST_F(Settings, AValueThatIsNotANumberFallsBackToTheDefaultsSilently) {
+    const char* cases[][2] = {
+        {"Kunit ,x", "SF ,2"},  {"Kunit ,1x", "SF ,2"}, {"Kunit2", "SF ,2"},
+        {"Kunit ,2", "SF ,abc"}, {"Kunit ,2", "SF ,"},    {"Kunit ,2", "SF1.5"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c[0]) + " / " + c[1]);
+        dialogs.clear();
+        gBySR = false;
+        put(crlf({" 4 ", " 5 ", " 0 ", " 0 ", " 0 ", " 0 ", " 0 ", " 6 ", "SI", c[0], c[1], "BY the Speed"}));
+        ReadInitialFile(InitialLines);
+        expectNoMessage();
+        expectDefaults();
+        expectCgsLabels();
+        EXPECT_EQ(get(), crlf({" 4 ", " 5 ", " 0 ", " 0 ", " 0 ", " 0 ", " 0 ", " 6 ", "CGS", "Kunit ,1", "SF ,1",
+                               "By the SR"}));
+    }
+}
+
+TEST_F(Settings, UnrecognisedOrOutOfRangeValuesAreNormalised) {
+    struct Case {
+        const char* unit;
+        const char* k;
+        const char* sf;
+        int unitSystem;
+        short kUnit;
+        double gsf;
+        const char* written[3];
+    } cases[] = {
+        {"si", "Kunit ,2", "SF ,2", 1, 2, 2, {"CGS", "Kunit ,2", "SF ,2"}},
+        {" SI", "Kunit ,2", "SF ,2", 1, 2, 2, {"CGS", "Kunit ,2", "SF ,2"}},
+        {"SI ", "Kunit ,2", "SF ,2", 1, 2, 2, {"CGS", "Kunit ,2", "SF ,2"}},
+        {"SI", "Kunit ,3", "SF ,0", 2, 1, 1, {"SI", "Kunit ,1", "SF ,1"}},
+        {"SI", "Kunit ,0", "SF ,-2", 2, 1, -2, {"SI", "Kunit ,1", "SF ,-2"}},
+        {"SI", "Kunit ,2.4", "SF ,0.000", 2, 2, 1, {"SI", "Kunit ,2", "SF ,1"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.unit) + " / " + c.k + " / " + c.sf);
+        put(crlf({" 0 ", " 0 ", " 0 ", " 0 ", " 0 ", " 0 ", " 0 ", " 0 ", c.unit, c.k, c.sf, "By the SR"}));
+        ReadInitialFile(InitialLines);
+        expectNoMessage();
+        EXPECT_EQ(gUnitSystem, c.unitSystem);
+        EXPECT_EQ(gKUnit, c.kUnit);
+        EXPECT_EQ(gSF, c.gsf);
+        EXPECT_EQ(get(), crlf({" 0 ", " 0 ", " 0 ", " 0 ", " 0 ", " 0 ", " 0 ", " 0 ", c.written[0], c.written[1],
+                               c.written[2], "By the SR"}));
+    }
+}
+
+TEST_F(Settings, TwentyOneLinesShowTheErrorAndKeepTheFirstEightPorts) {
+    QList<QByteArray> lines{" 2 ", " 3 ", " 4 ", " 5 ", " 6 ", " 7 ", " 8 ", " 9 ", "SI", "Kunit ,2", "SF ,2",
+                            "BY the Speed"};
+    while (lines.size() < 20) lines << "extra";
+    put(crlf(lines));  // exactly 20 lines are read
+    ReadInitialFile(InitialLines);
+    expectNoMessage();
+    EXPECT_EQ(gUnitSystem, 2);
+
+    gUnitSystem = 1;
+    lines << "one too many";
+    put(crlf(lines));
+    ReadInitialFile(InitialLines);
+    expectOneMessage("ERROR: 9, Subscript out of range");
+    expectDefaults();
+    expectCgsLabels();
+    EXPECT_EQ(get(), crlf({" 2 ", " 3 ", " 4 ", " 5 ", " 6 ", " 7 ", " 8 ", " 9 ", "CGS", "Kunit ,1", "SF ,1",
+                           "By the SR"}));
+    EXPECT_EQ(InitialLines[20], "extra");
+}
+
+TEST_F(Settings, AMissingRateLineKeepsTheRateBasisOfStartUp) {
+    put(crlf({" 1 ", " 0 ", " 0 ", " 0 ", " 0 ", " 0 ", " 0 ", " 0 ", "CGS", "Kunit ,1", "SF ,1"}));
+    ReadInitialFile(InitialLines);
+    expectNoMessage();
+    EXPECT_FALSE(gBySR);
+    EXPECT_TRUE(get().endsWith("\r\nSF ,1\r\nBY the Speed\r\n")) << get().toStdString();
+}
+
+TEST_F(Settings, ItemsWithoutALineTakeTheirDefaults) {
+    gUnitSystem = 2;
+    gKUnit = 2;
+    gSF = 3;
+    gBySR = true;
+    put(crlf({" 1 ", " 2 "}));
+    ReadInitialFile(InitialLines);
+    expectNoMessage();
+    expectDefaults();
+    EXPECT_EQ(get(), crlf({" 1 ", " 2 ", " 0 ", " 0 ", " 0 ", " 0 ", " 0 ", " 0 ", "CGS", "Kunit ,1", "SF ,1",
+                           "By the SR"}));
+}
+
+TEST_F(Settings, GarbageIsReadWithoutHarm) {
+    QByteArray junk("\x00\xff 5", 4);
+    junk += "\r-3\r\n1e1\n" + QByteArray(100000, 'x') + "\r\n\xe9\x80" "CGS\r\n" + QByteArray("CGS\x00", 4) +
+            "\r\n\x01\x02\x03";
+    put(junk);
+    ReadInitialFile(InitialLines);
+    expectNoMessage();
+    EXPECT_EQ(gUnitSystem, 1);
+    EXPECT_FALSE(gBySR);
+    EXPECT_EQ(get(), crlf({" 0 ", "-3 ", " 10 ", " 0 ", " 0 ", " 0 ", " 0 ", " 0 ", "CGS", "Kunit ,1", "SF ,1",
+                           "BY the Speed"}));
+    EXPECT_EQ(InitialLines[4].size(), 100000);
+}
+
+TEST_F(Settings, AFolderInPlaceOfTheFileIsReportedAndLeftAlone) {
+    ASSERT_TRUE(QDir(dir.path()).mkdir("initial.txt"));
+    gBySR = false;
+    ReadInitialFile(InitialLines);
+    expectOneMessage("ERROR: 75, Path/File access error");
+    expectDefaults();
+    expectCgsLabels();
+    EXPECT_TRUE(QFileInfo(path()).isDir());
+}
+
+TEST_F(Settings, AMissingDataFolderStartsWithTheDefaults) {
+    gAppPath = dir.filePath("no such folder");
+    ReadInitialFile(InitialLines);
+    expectOneMessage("ERROR: 76, Path not found");
+    expectDefaults();
+    expectCgsLabels();
+}
+
+TEST_F(Settings, AnUnreadableFileIsReportedAndNotReplaced) {
+    if (runningAsRoot()) GTEST_SKIP() << "file permissions do not bind root";
+    const QByteArray content = crlf({" 5 ", " 0 ", " 0 ", " 0 ", " 0 ", " 0 ", " 0 ", " 0 ", "SI"});
+    put(content);
+    ASSERT_TRUE(QFile::setPermissions(path(), QFile::WriteOwner));
+    ReadInitialFile(InitialLines);
+    expectOneMessage("ERROR: 70, Permission denied");
+    expectDefaults();
+    QFile::setPermissions(path(), QFile::ReadOwner | QFile::WriteOwner);
+    EXPECT_EQ(get(), content);
+}
+
+TEST_F(Settings, AReadOnlyFileKeepsTheSettingsItHolds) {
+    if (runningAsRoot()) GTEST_SKIP() << "file permissions do not bind root";
+    const QByteArray content = crlf({" 5 ", "SI", "Kunit ,2", "SF ,1.5"});
+    put(content);
+    ASSERT_TRUE(QFile::setPermissions(path(), QFile::ReadOwner));
+    ReadInitialFile(InitialLines);
+    expectOneMessage("ERROR: 70, Permission denied");
+    EXPECT_EQ(gUnitSystem, 2);
+    EXPECT_EQ(gKUnit, 2);
+    EXPECT_EQ(gSF, 1.5);
+    EXPECT_EQ(gMaxTemp, 316);
+    EXPECT_EQ(get(), content);
+}
+
+// ---- screen-scale reset ------------------------------------------------------
+
+TEST_F(Settings, ScreenResetReplacesEverySFLineAndKeepsTheRest) {
+    gSF = 2;
+    put(" 3 \r\n 0 \r\nSF ,2\r\nfoo  \r\nSF,0.5\nBy the SR");
+    EXPECT_TRUE(ResetScreenScale(InitialLines));
+    expectNoMessage();
+    EXPECT_EQ(gSF, 1.0);
+    EXPECT_EQ(get(), crlf({" 3 ", " 0 ", "SF ,1", "foo  ", "SF ,1", "By the SR"}));
+    EXPECT_EQ(InitialLines[1], " 3 ");
+    EXPECT_EQ(InitialLines[5], "SF ,1");
+    EXPECT_TRUE(InitialLines[7].isEmpty());
+}
+
+TEST_F(Settings, ScreenResetThatCannotBeDoneChangesNothing) {
+    QList<QByteArray> many;
+    for (int i = 0; i < 21; ++i) many << "SF ,3";
+    struct Case {
+        const char* name;
+        std::function<void()> prepare;
+        const char* message;
+    } cases[] = {
+        {"missing", [] {}, "File not found"},
+        {"folder", [&] { QDir(dir.path()).mkdir("initial.txt"); }, "Path/File access error"},
+        {"21 lines", [&] { put(crlf(many)); }, "Subscript out of range"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        QFile::remove(path());
+        QDir(dir.path()).rmdir("initial.txt");
+        dialogs.clear();
+        c.prepare();
+        const QByteArray before = get();
+        gSF = 3;
+        InitialLines[1] = "kept";
+        EXPECT_FALSE(ResetScreenScale(InitialLines));
+        expectOneMessage(c.message);
+        EXPECT_EQ(gSF, 3);
+        EXPECT_EQ(InitialLines[1], "kept");
+        EXPECT_EQ(get(), before);
+    }
+}
+
+TEST_F(Settings, ScreenResetOnAReadOnlyFileChangesNothing) {
+    if (runningAsRoot()) GTEST_SKIP() << "file permissions do not bind root";
+    put(crlf({" 1 ", "SF ,3"}));
+    ASSERT_TRUE(QFile::setPermissions(path(), QFile::ReadOwner));
+    gSF = 3;
+    EXPECT_FALSE(ResetScreenScale(InitialLines));
+    expectOneMessage("Permission denied");
+    EXPECT_EQ(gSF, 3);
+    EXPECT_EQ(get(), crlf({" 1 ", "SF ,3"}));
+}
+
+// ---- instrument-settings tab: loading -----------------------------------------
+
+TEST_F(Settings, PortListsHoldNoneAndTwentyPorts) {
+    const QStringList e = PortEntries();
+    ASSERT_EQ(e.size(), 21);
+    EXPECT_EQ(e[0], "None");
+    EXPECT_EQ(e[1], "Comm 1");
+    EXPECT_EQ(e[20], "Comm 20");
+}
+
+TEST_F(Settings, LoadSelectsThePortsAndShowsTheSettingsInEffect) {
+    put(crlf({" 3 ", " 0 ", " 20 ", " 1 ", "2", " 7x", " 0 ", " 4 ", "SI", "Kunit ,2", "SF ,3", "BY the Speed"}));
+    gUnitSystem = 1;
+    gKUnit = 1;
+    gSF = 1.5;
+    gBySR = true;
+    SetupSettings s;
+    LoadPortSettings(s);
+    expectNoMessage();
+    const std::array<int, 9> ports{0, 3, 0, 20, 1, 2, 7, 0, 4};
+    for (int k = 1; k <= 8; ++k) {
+        EXPECT_EQ(s.cmbUnitItems[k], PortEntries()) << k;
+        EXPECT_EQ(s.cmbUnit[k], ports[k]) << k;
+    }
+    EXPECT_EQ(s.selectedText(1), "Comm 3");
+    EXPECT_EQ(s.selectedText(2), "None");
+    EXPECT_TRUE(s.optCGS);
+    EXPECT_FALSE(s.OptSI);
+    EXPECT_TRUE(s.OptK1);
+    EXPECT_FALSE(s.OptK2);
+    EXPECT_EQ(s.txtSF, "1.5");
+    EXPECT_TRUE(s.Option2);
+    EXPECT_FALSE(s.Option1);
+
+    gUnitSystem = 2;
+    gKUnit = 2;
+    gSF = 1;
+    gBySR = false;
+    SetupSettings t;
+    LoadPortSettings(t);
+    EXPECT_TRUE(t.OptSI && !t.optCGS && t.OptK2 && !t.OptK1 && t.Option1 && !t.Option2);
+    EXPECT_EQ(t.txtSF, "1");
+}
+
+TEST_F(Settings, LoadStopsAtTheFirstBadPortLine) {
+    struct Case {
+        const char* name;
+        QByteArray file;  // empty: no file
+        const char* message;
+        std::array<int, 9> ports;
+    } cases[] = {
+        {"missing", "", "File not found", {0, 0, 0, 0, 0, 0, 0, 0, 0}},
+        {"text", crlf({" 2 ", " 3 ", "abc", " 5 ", " 6 ", " 7 ", " 8 ", " 9 "}), "Type mismatch",
+         {0, 2, 3, 0, 0, 0, 0, 0, 0}},
+        {"empty line", crlf({" 2 ", "", " 5 ", " 6 ", " 7 ", " 8 ", " 9 ", " 1 "}), "Type mismatch",
+         {0, 2, 0, 0, 0, 0, 0, 0, 0}},
+        {"above 20", crlf({" 2 ", " 21 ", " 5 ", " 6 ", " 7 ", " 8 ", " 9 ", " 1 "}), "Invalid property value",
+         {0, 2, 0, 0, 0, 0, 0, 0, 0}},
+        {"negative", crlf({"-1 ", " 2 ", " 5 ", " 6 ", " 7 ", " 8 ", " 9 ", " 1 "}), "Invalid property value",
+         {0, 0, 0, 0, 0, 0, 0, 0, 0}},
+        {"short", crlf({" 2 ", " 3 ", " 4 ", " 5 ", " 6 "}), "Input past end of file", {0, 2, 3, 4, 5, 6, 0, 0, 0}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        QFile::remove(path());
+        if (!c.file.isEmpty()) put(c.file);
+        dialogs.clear();
+        SetupSettings s;
+        LoadPortSettings(s);
+        expectOneMessage(c.message);
+        for (int k = 1; k <= 8; ++k) EXPECT_EQ(s.cmbUnit[k], c.ports[k]) << k;
+        EXPECT_EQ(s.cmbUnitItems[8], PortEntries());
+        EXPECT_FALSE(s.optCGS || s.OptSI || s.OptK1 || s.OptK2 || s.Option1 || s.Option2);
+        EXPECT_TRUE(s.txtSF.isEmpty());
+    }
+}
+
+// ---- instrument-settings tab: saving ------------------------------------------
+
+class SettingsSave : public Settings {
+protected:
+    SetupSettings s;
+    void SetUp() override {
+        Settings::SetUp();
+        ReadInitialFile(InitialLines);  // no file: the normal default form
+        LoadPortSettings(s);
+        ASSERT_TRUE(dialogs.messages.empty());
+        s.UnitChanged = false;
+        s.SequenceChanged = false;
+    }
+};
+
+TEST_F(SettingsSave, WritesTheTabAndAppliesTheScaleAtOnce) {
+    s.cmbUnit = {0, 3, 0, 20, 1, 0, 7, 2, 4};
+    s.optCGS = false;
+    s.OptSI = true;
+    s.OptK1 = false;
+    s.OptK2 = true;
+    s.txtSF = "1.5";
+    s.SequenceChanged = true;
+    gBySR = false;
+    EXPECT_TRUE(SaveInstrumentSettings(s));
+    expectNoMessage();
+    EXPECT_EQ(get(), crlf({" 3 ", " 0 ", " 20 ", " 1 ", " 0 ", " 7 ", " 2 ", " 4 ", "SI", "Kunit ,2", "SF ,1.5",
+                           "BY the Speed"}));
+    EXPECT_EQ(gSF, 1.5);
+    EXPECT_EQ(gUnitSystem, 1);
+    EXPECT_EQ(gKUnit, 1);
+    EXPECT_FALSE(s.SequenceChanged);
+    EXPECT_FALSE(s.UnitChanged);
+}
+
+TEST_F(SettingsSave, AScaleThatIsNotPositiveIsSavedAsOne) {
+    const char* cases[][2] = {{"0", "1"},     {"-3", "1"},   {"abc", "1"}, {"", "1"},
+                              {"2.5x", "2.5"}, {" .75", "0.75"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c[0]);
+        gSF = 3;
+        s.txtSF = c[0];
+        EXPECT_TRUE(SaveInstrumentSettings(s));
+        EXPECT_EQ(gSF, QString(c[1]).toDouble());
+        EXPECT_TRUE(get().contains("\r\nSF ," + QByteArray(c[1]) + "\r\n")) << get().toStdString();
+    }
+    expectNoMessage();
+}
+
+TEST_F(SettingsSave, TwoUnitsOnOnePortAreRefused) {
+    s.cmbUnit = {0, 1, 4, 0, 0, 2, 0, 4, 3};
+    s.UnitChanged = true;
+    s.SequenceChanged = true;
+    dialogs.answers = {ui::vbOK};
+    EXPECT_FALSE(SaveInstrumentSettings(s));
+    ASSERT_EQ(dialogs.messages.size(), 2u);
+    EXPECT_EQ(dialogs.messages[1].prompt, "This comm port is already in use, please choose another.");
+    EXPECT_EQ(dialogs.messages[1].style, ui::vbOKOnly);
+    EXPECT_EQ(dialogs.messages[1].title, ui::appTitle());
+    EXPECT_EQ(get(), kNormalDefault);
+    EXPECT_TRUE(s.UnitChanged);
+    EXPECT_TRUE(s.SequenceChanged);
+
+    // Several units on "None" (or with nothing selected) are fine.
+    dialogs.clear();
+    s.UnitChanged = false;
+    s.cmbUnit = {0, 1, 0, 0, -1, 2, 0, -1, 3};
+    EXPECT_TRUE(SaveInstrumentSettings(s));
+    expectNoMessage();
+    EXPECT_TRUE(get().startsWith(crlf({" 1 ", " 0 ", " 0 ", " 0 ", " 2 ", " 0 ", " 0 ", " 3 "})));
+}
+
+TEST_F(SettingsSave, CancelledUnitChangeIsSavedWithoutAskingTheSecondTime) {
+    s.optCGS = false;
+    s.OptSI = true;
+    s.UnitChanged = true;  // the click on OptSI
+    dialogs.answers = {ui::vbCancel};
+    EXPECT_FALSE(SaveInstrumentSettings(s));
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].prompt,
+              "You have changed unit measurement.  Click Save, then quit and restart Z3080DAQ to finalize your "
+              "unit measurement changes.");
+    EXPECT_EQ(dialogs.messages[0].title, "Change Unit!");
+    EXPECT_EQ(dialogs.messages[0].style, ui::vbOKCancel + ui::vbInformation + ui::vbDefaultButton2);
+    EXPECT_FALSE(s.UnitChanged);
+    EXPECT_EQ(get(), kNormalDefault);
+
+    EXPECT_TRUE(SaveInstrumentSettings(s));
+    EXPECT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(get(), crlf({" 0 ", " 0 ", " 0 ", " 0 ", " 0 ", " 0 ", " 0 ", " 0 ", "SI", "Kunit ,1", "SF ,1",
+                           "By the SR"}));
+    EXPECT_EQ(gUnitSystem, 1);
+    EXPECT_EQ(gTempLabel, QStringLiteral("(°F)"));
+}
+
+TEST_F(SettingsSave, ConfirmedUnitChangeIsSaved) {
+    s.OptK1 = false;
+    s.OptK2 = true;
+    s.UnitChanged = true;
+    dialogs.answers = {ui::vbOK};
+    EXPECT_TRUE(SaveInstrumentSettings(s));
+    EXPECT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_FALSE(s.UnitChanged);
+    EXPECT_TRUE(get().contains("\r\nKunit ,2\r\n"));
+    EXPECT_EQ(gKUnit, 1);
+}
+
+TEST_F(SettingsSave, WithNeitherOptionOfAPairTheSettingInEffectIsWritten) {
+    s.optCGS = s.OptSI = s.OptK1 = s.OptK2 = false;
+    gUnitSystem = 2;
+    gKUnit = 2;
+    EXPECT_TRUE(SaveInstrumentSettings(s));
+    EXPECT_TRUE(get().contains("\r\nSI\r\nKunit ,2\r\n")) << get().toStdString();
+}
+
+TEST_F(SettingsSave, AFileThatCannotBeWrittenChangesNothing) {
+    ASSERT_TRUE(QFile::remove(path()));
+    ASSERT_TRUE(QDir(dir.path()).mkdir("initial.txt"));
+    s.txtSF = "2";
+    s.UnitChanged = true;
+    s.SequenceChanged = true;
+    dialogs.answers = {ui::vbOK};
+    EXPECT_FALSE(SaveInstrumentSettings(s));
+    ASSERT_EQ(dialogs.messages.size(), 2u);
+    EXPECT_EQ(dialogs.messages[1].prompt, "Path/File access error");
+    EXPECT_EQ(gSF, 1.0);
+    EXPECT_TRUE(s.UnitChanged);
+    EXPECT_TRUE(s.SequenceChanged);
+    EXPECT_TRUE(QFileInfo(path()).isDir());
+
+    dialogs.clear();
+    gAppPath = dir.filePath("gone");
+    s.UnitChanged = false;
+    EXPECT_FALSE(SaveInstrumentSettings(s));
+    expectOneMessage("Path not found");
+    EXPECT_EQ(gSF, 1.0);
+}
+
+TEST_F(SettingsSave, AReadOnlyFileIsNotReplaced) {
+    if (runningAsRoot()) GTEST_SKIP() << "file permissions do not bind root";
+    ASSERT_TRUE(QFile::setPermissions(path(), QFile::ReadOwner));
+    s.txtSF = "2";
+    EXPECT_FALSE(SaveInstrumentSettings(s));
+    expectOneMessage("Permission denied");
+    EXPECT_EQ(gSF, 1.0);
+    EXPECT_EQ(get(), kNormalDefault);
+}
+
+// ---- rate-basis line on closing --------------------------------------------
+
+TEST_F(Settings, ClosingRewritesTheLastLineWithTheRateBasis) {
+    struct Case {
+        QByteArray before;
+        bool bySR;
+        QByteArray after;
+    } cases[] = {
+        {kNormalDefault, false, kNormalDefault.left(kNormalDefault.size() - 11) + "BY the Speed\r\n"},
+        {crlf({" 1 ", "BY the Speed"}), true, crlf({" 1 ", "By the SR"})},
+        {" 1 \nSF ,2\nanything", true, crlf({" 1 ", "SF ,2", "By the SR"})},
+        {crlf({" 1 ", "By the SR", ""}), false, crlf({" 1 ", "By the SR"})},
+        {"", true, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.before.toStdString());
+        put(c.before);
+        gBySR = c.bySR;
+        EXPECT_TRUE(Save_setSR());
+        EXPECT_EQ(get(), c.after);
+    }
+    expectNoMessage();
+}
+
+TEST_F(Settings, ClosingWithAFileItCannotRewriteChangesNothing) {
+    QList<QByteArray> many;
+    for (int i = 0; i < 21; ++i) many << " 0 ";
+    put(crlf(many));
+    gBySR = true;
+    EXPECT_FALSE(Save_setSR());
+    expectOneMessage("Subscript out of range");
+    EXPECT_EQ(get(), crlf(many));
+
+    dialogs.clear();
+    QFile::remove(path());
+    EXPECT_FALSE(Save_setSR());
+    expectOneMessage("File not found");
+    EXPECT_FALSE(QFile::exists(path()));
+}
+
+// ---- the whole round ---------------------------------------------------------
+
+TEST_F(Settings, SettingsSurviveARoundThroughTheTab) {
+    ReadInitialFile(InitialLines);
+    SetupSettings s;
+    LoadPortSettings(s);
+    s.cmbUnit[2] = 5;
+    s.cmbUnit[8] = 20;
+    s.optCGS = false;
+    s.OptSI = true;
+    s.txtSF = "0.8";
+    s.UnitChanged = true;
+    dialogs.answers = {ui::vbOK};
+    ASSERT_TRUE(SaveInstrumentSettings(s));
+    gBySR = false;  // Option1 clicked
+    ASSERT_TRUE(Save_setSR());
+
+    gUnitSystem = 1;
+    gBySR = true;
+    ReadInitialFile(InitialLines);
+    EXPECT_EQ(gUnitSystem, 2);
+    EXPECT_EQ(gSF, 0.8);
+    EXPECT_FALSE(gBySR);
+    EXPECT_EQ(get(), crlf({" 0 ", " 5 ", " 0 ", " 0 ", " 0 ", " 0 ", " 0 ", " 20 ", "SI", "Kunit ,1", "SF ,0.8",
+                           "BY the Speed"}));
+    SetupSettings t;
+    LoadPortSettings(t);
+    EXPECT_EQ(t.cmbUnit[2], 5);
+    EXPECT_EQ(t.cmbUnit[8], 20);
+    EXPECT_TRUE(t.OptSI);
+    EXPECT_EQ(t.txtSF, "0.8");
+    EXPECT_EQ(dialogs.messages.size(), 1u);  // the "Change Unit!" question only
+}
+
+}  // namespace
