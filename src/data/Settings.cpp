@@ -2,6 +2,7 @@
 
 #include "data/Globals.h"
 #include "data/Numbers.h"
+#include "data/Units.h"
 #include "platform/Dialogs.h"
 
 #include <QByteArray>
@@ -127,10 +128,6 @@ std::optional<long long> wholeNumber(double v) {
     return static_cast<long long>(r);
 }
 
-// A Fahrenheit temperature to the nearest whole degree Celsius, halves upward:
-// the same rounding as ConvertTempInt(F, empty).
-double nearestCelsius(double fahrenheit) { return std::floor((fahrenheit - 32) / 1.8 + 0.5); }
-
 QString unitLine(int unitSystem) {
     if (unitSystem == 1) return QStringLiteral("CGS");
     if (unitSystem == 2) return QStringLiteral("SI");
@@ -253,8 +250,8 @@ void SetUnitLabels() {
         gViscLabel = QStringLiteral("(mPa.s)");
         gStressLabel = QStringLiteral("( Pa )");
         gLengthLabel = QStringLiteral("(mm)");
-        gMaxTemp = nearestCelsius(600);  // 316
-        gMinTemp = nearestCelsius(0);    // -18
+        gMaxTemp = ConvertTempInt(600, QString());  // 316
+        gMinTemp = ConvertTempInt(0, QString());    // -18
     }
     if (gKUnit == 1)
         gKLabel = QStringLiteral("(lbf - s^n / 100 ft2)");
