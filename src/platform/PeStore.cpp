@@ -100,7 +100,10 @@ qint32 pepalette::entry(int index) {
 // ---------------------------------------------------------------------------
 // PeStore
 
-void PeStore::addPointProperty(int prop) { pointProps_.insert(prop); }
+void PeStore::addPointProperty(int prop) {
+    if (!pointProps_.contains(prop)) pointPropList_.push_back(prop);
+    pointProps_.insert(prop);
+}
 void PeStore::setWorkingAxisProperty(int workingAxisProp) { workingAxisProp_ = workingAxisProp; }
 void PeStore::addAxisProperty(int prop) { axisProps_.insert(prop); }
 
@@ -159,9 +162,14 @@ const PeStore::Slot* PeStore::slot(int prop, int s, int p) const {
         auto it = sparse_.find({prop, s, p});
         return it == sparse_.end() ? nullptr : &it->second;
     }
-    auto it = dense_.find({prop, s});
-    if (it == dense_.end() || size_t(p) >= it->second.size()) return nullptr;
-    const Slot& sl = it->second[size_t(p)];
+    Cache& c = cache_[prop & 1];
+    if (c.prop != prop || c.subset != s) {
+        auto it = dense_.find({prop, s});
+        if (it == dense_.end()) return nullptr;  // not cached: the array may come later
+        c = Cache{prop, s, &it->second};
+    }
+    if (size_t(p) >= c.dense->size()) return nullptr;
+    const Slot& sl = (*c.dense)[size_t(p)];
     return sl.written ? &sl : nullptr;
 }
 
@@ -193,7 +201,19 @@ bool PeStore::pointWritten(int prop, int subset, int point) const { return slot(
 
 void PeStore::swapPoints(int subset, int a, int b) {
     if (a == b) return;
-    for (int prop : pointProps_) {
+    for (int prop : pointPropList_) {
+        const bool denseA = subset >= 0 && a >= 0 && a < kDenseLimit;
+        const bool denseB = subset >= 0 && b >= 0 && b < kDenseLimit;
+        if (denseA && denseB) {
+            // The common case: both positions in the subset's array.
+            auto it = dense_.find({prop, subset});
+            if (it == dense_.end()) continue;  // nothing written in this subset
+            Dense& d = it->second;
+            const size_t need = size_t(std::max(a, b)) + 1;
+            if (d.size() < need) d.resize(need);
+            std::swap(d[size_t(a)], d[size_t(b)]);
+            continue;
+        }
         const Slot* pa = slot(prop, subset, a);
         const Slot* pb = slot(prop, subset, b);
         const Slot sa = pa ? *pa : Slot{};
@@ -202,11 +222,6 @@ void PeStore::swapPoints(int subset, int a, int b) {
             if (subset < 0 || p < 0 || p >= kDenseLimit) {
                 if (v.written) sparse_[{prop, subset, p}] = v;
                 else sparse_.erase({prop, subset, p});
-                return;
-            }
-            if (!v.written) {
-                auto it = dense_.find({prop, subset});
-                if (it != dense_.end() && size_t(p) < it->second.size()) it->second[size_t(p)] = Slot{};
                 return;
             }
             Dense& d = dense_[{prop, subset}];
@@ -219,6 +234,7 @@ void PeStore::swapPoints(int subset, int a, int b) {
 }
 
 void PeStore::clearPoints() {
+    cache_[0] = cache_[1] = Cache{};
     dense_.clear();
     sparse_.clear();
 }

@@ -151,6 +151,7 @@ private:
     const Slot* slot(int prop, int s, int p) const;
 
     QSet<int> pointProps_;
+    std::vector<int> pointPropList_;
     QSet<int> axisProps_;
     int workingAxisProp_ = -1;
     QHash<int, PeValue> scalar_;
@@ -160,4 +161,11 @@ private:
     std::map<Key2, Slot> sparse_;               // point values at negative or very large indices
     bool logging_ = false;
     QList<PeWrite> log_;
+    // The last point arrays looked up, one per slot (slot = prop % 2): the
+    // in-chart sort reads the same subset's X and Y values many times over.
+    struct Cache {
+        int prop = -1, subset = -1;
+        const Dense* dense = nullptr;
+    };
+    mutable Cache cache_[2];
 };
