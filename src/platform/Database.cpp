@@ -157,6 +157,8 @@ QVariant Command::bindValue(const Parameter& p) const {
             if (p.size > 0 && s.size() > p.size)
                 throw DbError(ErrValueTooLong,
                               QStringLiteral("The value of %1 is longer than %2 characters.").arg(p.name).arg(p.size));
+            // An empty text is stored as an empty text: the driver would bind a null QString as Null.
+            if (s.isNull()) s = QString::fromLatin1("");
             return s;
         }
         case adInteger: {

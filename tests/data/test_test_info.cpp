@@ -454,3 +454,13 @@ TEST_F(TestInfo, AllSetsEveryFieldAndRefusesAShortArray) {
     EXPECT_THROW(info.All(badNumber), db::DbError);
     EXPECT_EQ(info.All(), a);  // a refused array changes nothing
 }
+
+TEST_F(TestInfo, EmptyTextsAreStoredAsEmptyTextsNotNull) {
+    clsTEST_INFO w;
+    w.ConnectX(&conn);
+    w.TEST_NAME("empty texts");
+    w.Fluid_ID(QString());
+    w.AddNew();
+    EXPECT_EQ(scalar("SELECT typeof(FLUID_ID) || ' ' || typeof(SAFETY) FROM TEST_INFO").toString(), "text text");
+    EXPECT_EQ(scalar("SELECT COUNT(*) FROM TEST_INFO WHERE FLUID_ID <> 'x'").toInt(), 1);
+}
