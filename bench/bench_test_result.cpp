@@ -18,18 +18,6 @@
 namespace {
 
 // No window may open during a benchmark: a message box means the set-up failed.
-class FailOnDialog : public ui::Handler {
-public:
-    int message(const ui::MessageRequest& r) override { fail(r.prompt); }
-    std::optional<QString> input(const ui::InputRequest& r) override { fail(r.prompt); }
-    std::optional<QString> file(const ui::FileRequest& r) override { fail(r.title); }
-
-private:
-    [[noreturn]] static void fail(const QString& text) {
-        std::fprintf(stderr, "unexpected dialog: %s\n", qPrintable(text));
-        std::abort();
-    }
-};
 
 // A temporary folder with a fresh copy of the empty database, opened as the
 // application opens it (the working folder is the data folder).
@@ -122,6 +110,7 @@ Database& longTestDatabase() {
         }
         d->conn.ADOConnection()->commit();
         gLongTest = std::move(d);
+        qAddPostRoutine([] { gLongTest.reset(); });  // before the application object goes
     }
     return *gLongTest;
 }
@@ -155,15 +144,3 @@ void BM_GetTestDetail100000(benchmark::State& state) {
 BENCHMARK(BM_GetTestDetail100000)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
-
-int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    FailOnDialog noDialogs;
-    ui::setHandler(&noDialogs);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    gLongTest.reset();
-    return 0;
-}
