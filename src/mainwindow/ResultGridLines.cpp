@@ -66,9 +66,9 @@ QStringList rheologySampleLine(const ResultPoint& p, double shearRatePerRpm, boo
     return line;
 }
 
-void writeAnalysis(QStringList& line, const PowerLawResult& result) {
+void writeAnalysis(GridLineSink& sink, const PowerLawResult& result) {
     const QStringList cells = PowerLawCells(result);
-    for (int k = 0; k < cells.size(); ++k) line[12 + k] = cells[k];
+    for (int k = 0; k < cells.size(); ++k) sink.SetLastLineCell(12 + k, cells[k]);
 }
 
 // ---- PVT and swell ---------------------------------------------------------------
@@ -223,10 +223,9 @@ QString RheologyFormatString() {
 // ramp step without points gets no line (a line there could only repeat the
 // point before it, from another step or cycle, and that point would enter the
 // fit twice).
-QVector<QStringList> RheologyGridLines(const std::vector<ResultPoint>& pts, double bobRadius) {
-    QVector<QStringList> lines;
+void RheologyGridLines(const std::vector<ResultPoint>& pts, double bobRadius, GridLineSink& sink) {
     const size_t n = pts.size();
-    if (n == 0) return lines;
+    if (n == 0) return;
     const double srpr = ShearRatePerRpmFor(bobRadius);
     const double last = std::nearbyint(at(pts.back(), RampNo));  // the last step number
 
@@ -244,20 +243,25 @@ QVector<QStringList> RheologyGridLines(const std::vector<ResultPoint>& pts, doub
                 while (i < n && at(pts[i], RampNo) <= r && at(pts[i], CycleNo) <= j && at(pts[i], RampStepNo) <= m)
                     p = i++;
                 const ResultPoint& kept = pts[p];
-                lines.append(rheologySampleLine(kept, srpr, false));
+                sink.AddLine(rheologySampleLine(kept, srpr, false));
                 if (kept[TypeId] == 1 && kept[Speed] > 0 && kept[ShearStress] > 0)
                     fit.push_back({Log10(kept[Speed]), Log10(kept[ShearStress])});
             }
             if (fit.size() >= 3) {
                 const PowerLawResult res = AnalysePowerLaw(fit, bobRadius);
-                if (!res.accepted) lines.append(rheologySampleLine(pts[p], srpr, true));
-                writeAnalysis(lines.last(), res);
+                if (!res.accepted) sink.AddLine(rheologySampleLine(pts[p], srpr, true));
+                writeAnalysis(sink, res);
             }
         }
         // Steps below the current point's hold nothing more.
         r = i < n ? std::max(r + 1, std::ceil(at(pts[i], RampNo))) : r + 1;
     }
-    return lines;
+}
+
+QVector<QStringList> RheologyGridLines(const std::vector<ResultPoint>& points, double bobRadius) {
+    GridLineList list;
+    RheologyGridLines(points, bobRadius, list);
+    return list.lines;
 }
 
 // ---- PVT ---------------------------------------------------------------------
@@ -296,10 +300,14 @@ std::vector<size_t> StepCycleGroupEnds(const std::vector<ResultPoint>& pts) {
     return ends;
 }
 
-QVector<QStringList> PvtGridLines(const std::vector<ResultPoint>& pts, const OpenedTest& opened) {
-    QVector<QStringList> lines;
-    for (size_t e : StepCycleGroupEnds(pts)) lines.append(pvtLine(pts[e], opened));
-    return lines;
+void PvtGridLines(const std::vector<ResultPoint>& pts, const OpenedTest& opened, GridLineSink& sink) {
+    for (size_t e : StepCycleGroupEnds(pts)) sink.AddLine(pvtLine(pts[e], opened));
+}
+
+QVector<QStringList> PvtGridLines(const std::vector<ResultPoint>& points, const OpenedTest& opened) {
+    GridLineList list;
+    PvtGridLines(points, opened, list);
+    return list.lines;
 }
 
 // ---- swell ---------------------------------------------------------------------
@@ -311,9 +319,13 @@ QString LsmFormatString() {
            QStringLiteral("|<read voltage");
 }
 
-QVector<QStringList> LsmGridLines(const std::vector<ResultPoint>& pts, double sampleLength) {
-    QVector<QStringList> lines;
+void LsmGridLines(const std::vector<ResultPoint>& pts, double sampleLength, GridLineSink& sink) {
     const std::vector<size_t> ends = StepCycleGroupEnds(pts);
-    for (size_t k = 0; k < ends.size(); ++k) lines.append(lsmLine(pts[ends[k]], sampleLength, k + 1 == ends.size()));
-    return lines;
+    for (size_t k = 0; k < ends.size(); ++k) sink.AddLine(lsmLine(pts[ends[k]], sampleLength, k + 1 == ends.size()));
+}
+
+QVector<QStringList> LsmGridLines(const std::vector<ResultPoint>& points, double sampleLength) {
+    GridLineList list;
+    LsmGridLines(points, sampleLength, list);
+    return list.lines;
 }

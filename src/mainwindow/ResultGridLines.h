@@ -21,6 +21,25 @@
 #include <optional>
 #include <vector>
 
+// ---- lines -------------------------------------------------------------------
+
+// Where a grid's lines go as they are made: each line is added whole, and
+// the analysis of a rheology cycle may then fill cells of the line added last.
+class GridLineSink {
+public:
+    virtual ~GridLineSink() = default;
+    virtual void AddLine(const QStringList& cells) = 0;
+    virtual void SetLastLineCell(int col, const QString& text) = 0;
+};
+
+// A sink that keeps the lines.
+class GridLineList : public GridLineSink {
+public:
+    void AddLine(const QStringList& cells) override { lines.append(cells); }
+    void SetLastLineCell(int col, const QString& text) override { lines.last()[col] = text; }
+    QVector<QStringList> lines;
+};
+
 // ---- result points ---------------------------------------------------------
 
 // Entries of a result row array (clsTEST_RESULT::All).
@@ -102,6 +121,7 @@ QString RheologyFormatString();
 // bob of the given radius: one line per step, cycle and ramp step holding the
 // last point recorded in it, the analysis of each cycle on its last line (or
 // on an extra line when it is not accepted). 20 cells per line.
+void RheologyGridLines(const std::vector<ResultPoint>& points, double bobRadius, GridLineSink& sink);
 QVector<QStringList> RheologyGridLines(const std::vector<ResultPoint>& points, double bobRadius);
 
 // ---- PVT ---------------------------------------------------------------------
@@ -119,6 +139,7 @@ std::optional<double> CalcPvtDensity(double travel, double initialVolume, double
                                      double temperature, const OpenedTest& opened);
 
 // The PVT grid's lines: one per step and cycle, from its last point. 9 cells.
+void PvtGridLines(const std::vector<ResultPoint>& points, const OpenedTest& opened, GridLineSink& sink);
 QVector<QStringList> PvtGridLines(const std::vector<ResultPoint>& points, const OpenedTest& opened);
 
 // ---- swell ---------------------------------------------------------------------
@@ -129,6 +150,7 @@ QString LsmFormatString();
 // The swell grid's lines: one per step and cycle, from its last point, the
 // swell taken against `sampleLength` inches (an empty swell cell when that is
 // not positive). 9 cells.
+void LsmGridLines(const std::vector<ResultPoint>& points, double sampleLength, GridLineSink& sink);
 QVector<QStringList> LsmGridLines(const std::vector<ResultPoint>& points, double sampleLength);
 
 // ---- shared ---------------------------------------------------------------------

@@ -35,18 +35,30 @@ std::vector<ResultPoint> ReadResultPoints(clsTEST_RESULT& results) {
     return points;
 }
 
-void AppendGridLines(FlexGrid& grid, const QVector<QStringList>& lines) {
-    if (lines.isEmpty()) return;
-    RedrawOff off(grid);
-    const int first = grid.Rows();
-    grid.Rows(first + int(lines.size()));
-    for (int k = 0; k < lines.size(); ++k) {
-        const QStringList& line = lines[k];
-        for (int c = 0; c < line.size(); ++c)
-            if (!line[c].isEmpty()) grid.TextMatrix(first + k, c, line[c]);
+namespace {
+
+// Appends each line below the grid's rows as it is made, with the grid's
+// drawing off until the last one is in.
+class GridAppender : public GridLineSink {
+public:
+    explicit GridAppender(FlexGrid& grid) : grid_(grid), off_(grid) {}
+    void AddLine(const QStringList& cells) override {
+        const int r = grid_.Rows();
+        grid_.Rows(r + 1);
+        for (int c = 0; c < cells.size(); ++c)
+            if (!cells[c].isEmpty()) grid_.TextMatrix(r, c, cells[c]);
+        ++added_;
     }
-    grid.Row(grid.Rows() - 1);
-}
+    void SetLastLineCell(int col, const QString& text) override { grid_.TextMatrix(grid_.Rows() - 1, col, text); }
+    int added() const { return added_; }
+
+private:
+    FlexGrid& grid_;
+    RedrawOff off_;
+    int added_ = 0;
+};
+
+}  // namespace
 
 // ---- rheology ----------------------------------------------------------------
 
@@ -71,7 +83,10 @@ void FillRheologyGrid(FlexGrid& grid, clsTEST_RESULT& results, clsConnection* co
     results.Test_Id(opened.OpenedTestId);
     results.ConnectX(connection);
     if (results.TotalPoints() < 1) return;
-    AppendGridLines(grid, RheologyGridLines(ReadResultPoints(results), bobRadius));
+    const std::vector<ResultPoint> points = ReadResultPoints(results);
+    GridAppender appender(grid);
+    RheologyGridLines(points, bobRadius, appender);
+    if (appender.added() > 0) grid.Row(grid.Rows() - 1);  // each line was current as it was added
 }
 
 // ---- PVT ---------------------------------------------------------------------
@@ -93,7 +108,8 @@ void FillPvtGrid(FlexGrid& grid, clsTEST_RESULT& results, const OpenedTest& open
     if (results.TotalPoints() == 0) return;
     const std::vector<ResultPoint> points = ReadResultPoints(results);
     grid.Rows(1);
-    AppendGridLines(grid, PvtGridLines(points, opened));
+    GridAppender appender(grid);
+    PvtGridLines(points, opened, appender);
 }
 
 // ---- swell ---------------------------------------------------------------------
@@ -114,5 +130,7 @@ void FillLsmGrid(FlexGrid& grid, clsTEST_RESULT& results, clsConnection* connect
     results.Test_Id(opened.OpenedTestId);
     results.ConnectX(connection);
     if (results.TotalPoints() == 0) return;
-    AppendGridLines(grid, LsmGridLines(ReadResultPoints(results), opened.LsmSampleLength));
+    const std::vector<ResultPoint> points = ReadResultPoints(results);
+    GridAppender appender(grid);
+    LsmGridLines(points, opened.LsmSampleLength, appender);
 }

@@ -5,11 +5,10 @@
 // fields; the computations live in ResultGridLines.h.
 //
 // Nothing is trapped: a database failure of the result records reaches the
-// caller as a db::DbError (the grid then shows the header and no lines).
+// caller as a db::DbError, before any line is written.
 
 #include "mainwindow/OpenedTest.h"
 #include "mainwindow/ResultGridLines.h"
-
 
 class FlexGrid;
 class clsConnection;
@@ -51,7 +50,3 @@ void FillLsmGrid(FlexGrid& grid, clsTEST_RESULT& results, clsConnection* connect
 // Every point the records hold, from the first on (MoveFirst, All, MoveNext
 // up to Eof); the cursor is left at the end.
 std::vector<ResultPoint> ReadResultPoints(clsTEST_RESULT& results);
-
-// Appends lines below the grid's current rows in one structural change
-// (drawing suspended meanwhile) and makes the last one current.
-void AppendGridLines(FlexGrid& grid, const QVector<QStringList>& lines);

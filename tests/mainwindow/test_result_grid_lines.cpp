@@ -4,16 +4,13 @@
 #include "data/Globals.h"
 #include "data/Units.h"
 #include "mainwindow/ResultGridLines.h"
+#include "support/QtPrint.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <limits>
-#include <ostream>
 #include <vector>
-
-// Readable failure messages for the cell texts.
-void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
 
 using namespace resultcol;
 

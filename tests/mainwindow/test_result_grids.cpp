@@ -2,10 +2,12 @@
 // database: header set-up and fill of each test kind.
 
 #include "data/Globals.h"
+#include "data/Units.h"
 #include "data/clsConnection.h"
 #include "data/clsTEST_RESULT.h"
 #include "mainwindow/ResultGrids.h"
 #include "platform/FlexGrid.h"
+#include "support/QtPrint.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TempDb.h"
 
