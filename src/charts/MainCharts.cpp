@@ -465,7 +465,10 @@ void MainCharts::cmdPrintChart_Click() {
 }
 
 void MainCharts::Pesgo1_AxisEvent(short a, short b) {
-    if (a == 0) c_.Frame1->show();
+    if (a == 0) {
+        c_.Frame1->show();
+        c_.Frame1->raise();  // over the chart
+    }
     if (b != 0) {
         c_.Frame1->hide();
         ui::MsgBox(QStringLiteral("Not working for this axis"), ui::vbOKOnly);
