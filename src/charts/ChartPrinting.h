@@ -1,0 +1,43 @@
+#pragma once
+// Printing a chart: one landscape page, the chart drawn as vector graphics to
+// fill it. With a printer installed the operator picks it in Qt's print
+// dialog; without one the same page goes to a PDF file the operator chooses
+// in the save dialog of the ui seam.
+
+#include <QString>
+#include <functional>
+#include <stdexcept>
+
+class QPrinter;
+
+namespace chartprint {
+
+// A failure of printing, with the number and description the operator sees.
+class PrintError : public std::runtime_error {
+public:
+    PrintError(int number, const QString& description);
+    int number() const { return number_; }
+    const QString& description() const { return description_; }
+
+private:
+    int number_;
+    QString description_;
+};
+
+// The printer side, replaceable by tests: whether any printer is installed,
+// and the print dialog (false when cancelled).
+struct PrinterSeam {
+    std::function<bool()> printerAvailable;
+    std::function<bool(QPrinter&)> printDialog;
+};
+// The seam in force; the default asks the system and shows QPrintDialog.
+PrinterSeam& printerSeam();
+// Puts the system's printer look-up and Qt's print dialog back.
+void resetPrinterSeam();
+
+// Prints one landscape page: `render` paints the page on the printer and
+// returns false when it could not. Cancelling the dialog prints nothing.
+// Throws PrintError when the page cannot be made.
+void printPage(const std::function<bool(QPrinter&)>& render);
+
+}  // namespace chartprint

@@ -1,0 +1,675 @@
+#include "charts/MainCharts.h"
+
+#include "charts/ChartPrinting.h"
+#include "data/Globals.h"
+#include "data/Numbers.h"
+#include "data/Units.h"
+#include "data/clsTEST_RESULT.h"
+#include "platform/Database.h"
+#include "platform/Dialogs.h"
+#include "platform/Pe3dChart.h"
+#include "platform/PeChart.h"
+
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPrinter>
+#include <QSignalBlocker>
+#include <QWidget>
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <new>
+#include <vector>
+
+namespace {
+
+// Properties of the 2-D chart that only the set-ups write (their meaning is the
+// control's own).
+enum : int {
+    P3 = 3, P13 = 13, P19 = 19, P29 = 29, P43 = 43, P48 = 48, P64 = 64, P66 = 66, P83 = 83, P93 = 93, P98 = 98,
+    P133 = 133, P134 = 134, P137 = 137, P140 = 140, P141 = 141, P142 = 142, P143 = 143, P153 = 153, P177 = 177,
+    P178 = 178, P203 = 203, P204 = 204, P206 = 206, P223 = 223, P226 = 226, P228 = 228, P256 = 256, P288 = 288,
+};
+// And of the 3-D chart.
+enum : int { Q4 = 4, Q5 = 5, Q6 = 6, Q7 = 7, Q19 = 19, Q148 = 148, Q155 = 155, Q161 = 161, Q162 = 162 };
+
+constexpr qint16 i16(int v) { return qint16(v); }
+
+
+// Viscosity (cP) of the three-subset time chart.
+double timeChartViscosity(double rate, double stress) {
+    return rate < 0.00001 ? 0.0 : 100.0 * stress / (rate + 0.00001);
+}
+
+// Viscosity (cP) of the single-curve charts.
+double curveViscosity(double rate, double stress) {
+    return rate < 0.00002 ? 0.0 : (stress / (rate + 0.0000001)) * 100.0;
+}
+
+}  // namespace
+
+const QStringList MainCharts::kChartList2D = {
+    QStringLiteral("Visc, Temp Vs Time"),        QStringLiteral("Shr. Stress Vs. Shr. Rate"),
+    QStringLiteral("Visc Vs. Sample Temp"),      QStringLiteral("Visc. Vs. Shear Rate"),
+    QStringLiteral("Shr. Stress Vs. Time"),      QStringLiteral("Visc Vs. Time"),
+    QStringLiteral("Fann35, Temp, Press Vs. Time"),
+};
+const QStringList MainCharts::kChartList3D = {
+    QStringLiteral("Visc Vs. Rate, Time"),
+    QStringLiteral("Visc Vs. Rate, Temp"),
+    QStringLiteral("Visc Vs. Temp, Pressure"),
+};
+const QStringList MainCharts::kChartListPVT = {
+    QStringLiteral("Density,Press,Temp Vs. Time"),
+    QStringLiteral("Density Vs. Temp"),
+    QStringLiteral("Density Vs. Press"),
+};
+const QStringList MainCharts::kChartListLSM = {
+    QStringLiteral("Swell,Temp,Press Vs Time"), QStringLiteral("Swell Vs Time"), QStringLiteral("Swell Vs Temp."),
+    QStringLiteral("Swell Vs Press."),          QStringLiteral("Swell Vs Speed"),
+};
+
+double RoundOneDecimal(double value) {
+    if (!std::isfinite(value)) return Val(Format(value, QStringLiteral("##0.0")));
+    // The value's 15 significant digits, d.dddddddddddddde±x, as the mask reads them.
+    char buf[64];
+    const auto res = std::to_chars(buf, buf + sizeof buf, std::fabs(value), std::chars_format::scientific, 14);
+    const char* e = std::find(buf, res.ptr, 'e');
+    int exponent = 0;
+    std::from_chars(e + 1 + (e[1] == '+' ? 1 : 0), res.ptr, exponent);
+    char digits[15];
+    digits[0] = buf[0];
+    std::copy(buf + 2, buf + 16, digits + 1);
+    // Digits kept: those before the point and one after it.
+    const int keep = exponent + 2;
+    if (keep >= 15) {
+        // Nothing to round: the 15 digits as they stand.
+        double whole = 0;
+        std::from_chars(buf, res.ptr, whole);
+        return value < 0 ? -whole : whole;
+    }
+    if (keep < 0) return 0.0;
+    qint64 tenths = 0;
+    for (int k = 0; k < keep; ++k) tenths = tenths * 10 + (digits[k] - '0');
+    if (digits[keep] >= '5') ++tenths;  // halves away from zero
+    if (tenths == 0) return 0.0;
+    const double rounded = double(tenths) / 10.0;
+    return value < 0 ? -rounded : rounded;
+}
+
+double ChartTemperature(double storedF) { return RoundOneDecimal(TempToDisplay(storedF)); }
+
+MainCharts::MainCharts(PeChart& pesgo1, Pe3dChart& pe3do1, const ChartControls& controls, const OpenedTest& opened,
+                       clsTEST_RESULT& testResults, clsConnection* connection, QObject* parent)
+    : QObject(parent),
+      pesgo1_(pesgo1),
+      pe3do1_(pe3do1),
+      c_(controls),
+      opened_(opened),
+      testResults_(testResults),
+      connection_(connection) {
+    oldPrint2d_ = PeChart::setPrintHandler([](PeChart& chart) {
+        chartprint::printPage([&chart](QPrinter& printer) { return chart.print(printer); });
+    });
+    oldPrint3d_ = Pe3dChart::setPrintHandler([](Pe3dChart& chart) {
+        chartprint::printPage([&chart](QPrinter& printer) { return chart.print(printer); });
+    });
+}
+
+MainCharts::~MainCharts() {
+    PeChart::setPrintHandler(oldPrint2d_);
+    Pe3dChart::setPrintHandler(oldPrint3d_);
+}
+
+// ---------------------------------------------------------------------------
+// Failures
+
+void MainCharts::trap(const std::function<void()>& body) {
+    int number = 0;
+    QString description;
+    try {
+        body();
+        return;
+    } catch (const db::DbError& e) {
+        number = e.number();
+        description = e.description();
+    } catch (const chartprint::PrintError& e) {
+        number = e.number();
+        description = e.description();
+    } catch (const std::bad_alloc&) {
+        number = 7;
+        description = QStringLiteral("Out of memory");
+    } catch (const std::exception& e) {
+        number = 5;
+        description = QString::fromLocal8Bit(e.what());
+    } catch (...) {
+        number = 5;
+        description = QStringLiteral("Invalid procedure call or argument");
+    }
+    try {
+        ui::MsgBox(ui::errorText(number, description));
+    } catch (...) {
+        // Nothing more can be shown.
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Set-ups
+
+void MainCharts::Initial_Chart_Rheology() {
+    using namespace pesgo;
+    PeChart& g = pesgo1_;
+    g.setProp(P226, i16(0));
+    g.setProp(P93, i16(0));
+    g.setProp(P226, -99999);
+    g.setProp(P93, -99999);
+    g.setProp(P206, true);
+    g.setProp(P3, true);
+    g.setProp(Subsets, i16(3));
+    g.setProp(Points, i16(9999));
+    for (int s = 0; s <= 3; ++s)
+        for (int p = 0; p <= 3; ++p) g.setProp(YData, s, p, 0.0f);
+    g.setProp(P256, false);
+    g.setProp(SubsetLabel, 0, "Viscosity ");
+    g.setProp(SubsetLabel, 1, "Pressure");
+    g.setProp(SubsetLabel, 2, "Sample Temp");
+    for (int s = 0; s < 3; ++s) g.setProp(MultiAxesSubsets, s, i16(1));
+    g.setProp(OverlapMultiAxes, 0, i16(3));
+    for (int s = 0; s < 3; ++s) g.setProp(P134, s, 11);
+    g.setProp(P83, i16(0));
+    g.setProp(P19, i16(2));
+    g.setProp(P133, 0, 0);
+    g.setProp(P133, 1, 1);
+    g.setProp(P133, 2, 6);
+    g.setProp(SubsetColor, 0, pepalette::Green);
+    g.setProp(SubsetColor, 1, pepalette::Blue);
+    g.setProp(SubsetColor, 2, pepalette::LightRed);
+    g.setProp(P177, i16(15));
+    g.setProp(P64, true);
+    g.setProp(WorkingAxis, i16(0));
+    g.setProp(YAxisColor, pepalette::Green);
+    g.setProp(YAxisLabel, QStringLiteral("Viscosity ") + gViscLabel);
+    g.setProp(WorkingAxis, i16(1));
+    g.setProp(YAxisColor, pepalette::Blue);
+    g.setProp(YAxisLabel, "Pressure (Psi)");
+    g.setProp(WorkingAxis, i16(2));
+    g.setProp(YAxisColor, pepalette::LightRed);
+    g.setProp(YAxisLabel, QStringLiteral("Temperature ") + gTempLabel);
+    g.setProp(WorkingAxis, i16(0));
+    g.setProp(XAxisLabel, "Time (min)");
+    g.setProp(MainTitle, "Viscosity, Pressure & Temperature Vs. Time");
+    g.setProp(P48, i16(0));
+    g.setProp(P13, i16(2));
+    g.setProp(SubTitle, "");
+    g.setProp(P29, true);
+    g.setProp(P143, true);
+    g.setProp(P153, true);
+    g.setProp(P98, i16(3));
+    g.setProp(P223, true);
+    g.setProp(P137, i16(2));
+    g.setProp(P140, i16(0));
+    g.setProp(P141, true);
+    g.setProp(P142, true);
+    g.setProp(P43, i16(0));
+    g.setProp(P19, i16(2));
+    g.setProp(P228, i16(0));
+    g.setProp(P203, i16(0));
+    g.setProp(P204, 1.3);
+    g.setProp(P178, i16(90));
+    g.setProp(XAxisScale, i16(ScaleLinear));
+    g.setProp(P66, true);
+    g.setProp(P140, i16(3));
+    g.setProp(P288, true);
+    g.setProp(Action, i16(ActionRedraw));
+
+    Pe3dChart& d = pe3do1_;
+    d.setProp(pe3do::Subsets, i16(1));
+    d.setProp(pe3do::Points, i16(0));
+    d.setProp(Q5, pepalette::White);
+    d.setProp(Q4, pepalette::Green);
+    d.setProp(Q161, pepalette::White);
+    d.setProp(Q162, pepalette::White);
+    d.setProp(Q6, pepalette::White);
+    d.setProp(Q7, pepalette::Black);
+    d.setProp(pe3do::MainTitle, "Viscosity Vs. Shear Rate & Sample Temp");
+    d.setProp(pe3do::SubTitle, "");
+    d.setProp(Q155, i16(16));
+    d.setProp(Q148, i16(149));
+    d.setProp(Q19, i16(2));
+    d.setProp(pe3do::XAxisLabel, "Time (min)");
+    d.setProp(pe3do::ZAxisLabel, "Shear Rate (1/s)");
+    d.setProp(pe3do::YAxisLabel, gUnitSystem == 1 ? "Viscosity (cP)" : "Viscosity (mPa.s)");
+}
+
+void MainCharts::Initial_Chart_2d() {
+    using namespace pesgo;
+    PeChart& g = pesgo1_;
+    g.setProp(P226, i16(0));
+    g.setProp(P93, i16(0));
+    g.setProp(P206, true);
+    g.setProp(P3, true);
+    g.setProp(Subsets, i16(1));
+    g.setProp(Points, i16(9999));
+    for (int s = 0; s < 3; ++s) g.setProp(YData, s, -1, 0.0f);
+    g.setProp(P256, false);
+    for (int s = 0; s < 4; ++s) g.setProp(P134, s, 11);
+    g.setProp(P83, i16(0));
+    g.setProp(P64, true);
+    g.setProp(WorkingAxis, i16(0));
+    g.setProp(P48, i16(0));
+    g.setProp(P13, i16(2));
+    g.setProp(SubTitle, "");
+    g.setProp(P29, true);
+    g.setProp(P143, true);
+    g.setProp(P153, true);
+    g.setProp(P98, i16(3));
+    g.setProp(P223, true);
+    g.setProp(P137, i16(2));
+    g.setProp(P140, i16(0));
+    g.setProp(P141, true);
+    g.setProp(P142, true);
+    g.setProp(P43, i16(0));
+    g.setProp(P19, i16(2));
+    g.setProp(P228, i16(0));
+    g.setProp(P203, i16(0));
+    g.setProp(P223, false);
+    g.setProp(P204, 1.3);
+    g.setProp(P178, i16(75));
+    g.setProp(XAxisScale, i16(ScaleLinear));
+    g.setProp(P66, true);
+    g.setProp(P140, i16(3));
+    g.setProp(P288, true);
+    g.setProp(Action, i16(ActionRedraw));
+}
+
+// ---------------------------------------------------------------------------
+// Lists, mode and dispatch
+
+void MainCharts::fillList(const QStringList& entries) {
+    {
+        const QSignalBlocker block(c_.cmbChartType);
+        c_.cmbChartType->clear();
+        c_.cmbChartType->addItems(entries);
+        c_.cmbChartType->setCurrentIndex(0);
+    }
+    cmbChartType_Click();
+}
+
+void MainCharts::Fill_ChartList_2D() { fillList(kChartList2D); }
+void MainCharts::Fill_ChartList_3D() { fillList(kChartList3D); }
+
+void MainCharts::Fill_ChartList_PVT() {
+    c_.Frame2->hide();
+    c_.framData->hide();
+    fillList(kChartListPVT);
+}
+
+void MainCharts::Fill_ChartList_LSM() {
+    c_.Frame2->hide();
+    c_.framData->hide();
+    fillList(kChartListLSM);
+}
+
+void MainCharts::select(QAbstractButton* on, QAbstractButton* off) {
+    on->setChecked(true);
+    off->setChecked(false);
+}
+
+void MainCharts::opt2D_Click() {
+    ChartMode = 1;
+    select(c_.opt2D, c_.opt3D);
+    pesgo1_.show();
+    pe3do1_.hide();
+    c_.framX->show();
+    c_.framY->show();
+    if (opened_.OpenedTestName.isEmpty()) {
+        Fill_ChartList_2D();
+    } else {
+        switch (opened_.TestType) {
+            case 0: Fill_ChartList_2D(); break;
+            case 1: Fill_ChartList_PVT(); break;
+            case 2: Fill_ChartList_LSM(); break;
+            default: break;
+        }
+    }
+    if (c_.cmbChartType->currentIndex() != 0) c_.cmdOverlap->setEnabled(true);
+}
+
+void MainCharts::opt3D_Click() {
+    ChartMode = 2;
+    select(c_.opt3D, c_.opt2D);
+    pesgo1_.hide();
+    pe3do1_.show();
+    c_.framX->hide();
+    c_.framY->hide();
+    Fill_ChartList_3D();
+    c_.cmdOverlap->setEnabled(false);
+}
+
+void MainCharts::cmbChartType_Click() {
+    trap([this] { drawChosenChart(); });
+}
+
+void MainCharts::drawChosenChart() {
+    if (opened_.OpenedTestName.isEmpty()) {
+        const QSignalBlocker block(c_.cmbChartType);
+        c_.cmbChartType->setCurrentIndex(0);
+        return;
+    }
+    pesgo1_.setProp(pesgo::Action, i16(pesgo::ActionNewChart));
+    pe3do1_.setProp(pe3do::Action, i16(pe3do::ActionNewChart));
+    const int index = c_.cmbChartType->currentIndex();
+    QAbstractButton* overlap = c_.cmdOverlap;
+
+    switch (opened_.TestType) {
+        case 0:
+            Initial_Chart_Rheology();
+            if (ChartMode == 1) {
+                switch (index) {
+                    case 0: DrawViscPressTempChart(); overlap->setEnabled(false); break;
+                    case 1: Chart_StressRate(); overlap->setEnabled(true); break;
+                    case 2: Chart_ViscTemp(); overlap->setEnabled(true); break;
+                    case 3: Chart_ViscRate(); overlap->setEnabled(true); break;
+                    case 4: Chart_StressTime(); overlap->setEnabled(true); break;
+                    case 5: Chart_ViscTime(); overlap->setEnabled(true); break;
+                    case 6: DrawFann35Chart(); overlap->setEnabled(false); break;
+                    default: break;
+                }
+            } else {
+                switch (index) {
+                    case 0: Chart3D_ViscRateTime(); break;
+                    case 1: Chart3D_ViscRateTemp(); break;
+                    case 2: Chart3D_ViscPressTemp(); break;
+                    default: break;
+                }
+            }
+            break;
+        case 1:
+            Initial_Chart_2d();
+            switch (index) {
+                case 0: DrawPvtChart(); overlap->setEnabled(false); break;
+                case 1: Chart_DensityTemp(); overlap->setEnabled(true); break;
+                case 2: Chart_DensityPress(); overlap->setEnabled(true); break;
+                default: break;
+            }
+            break;
+        case 2:
+            Initial_Chart_2d();
+            switch (index) {
+                case 0: DrawSwellAllChart(); overlap->setEnabled(false); break;
+                case 1: DrawSwellTimeChart(); overlap->setEnabled(true); break;
+                case 2: DrawSwellTempChart(); overlap->setEnabled(true); break;
+                case 3: DrawSwellPressChart(); overlap->setEnabled(true); break;
+                case 4: DrawSwellSpeedChart(); overlap->setEnabled(true); break;
+                default: break;
+            }
+            break;
+        default:
+            break;
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Row filter, axis scales, Y range, printing
+
+bool MainCharts::PassesRowFilter(double resultTypeId) const {
+    return (c_.optonlyRamp->isChecked() && resultTypeId == 1) || (c_.optNoRamp->isChecked() && resultTypeId == 0) ||
+           (c_.optAllData->isChecked() && resultTypeId < 2);
+}
+
+void MainCharts::optAllData_Click() {
+    c_.optAllData->setChecked(true);
+    cmbChartType_Click();
+}
+
+void MainCharts::optNoRamp_Click() {
+    c_.optNoRamp->setChecked(true);
+    cmbChartType_Click();
+}
+
+void MainCharts::optonlyRamp_Click() {
+    c_.optonlyRamp->setChecked(true);
+    cmbChartType_Click();
+}
+
+void MainCharts::optXlog_Click() {
+    select(c_.optXlog, c_.optXNormal);
+    pesgo1_.setProp(pesgo::XAxisScale, i16(pesgo::ScaleLog));
+    pesgo1_.setProp(pesgo::Action, i16(pesgo::ActionRedraw));
+}
+
+void MainCharts::optXNormal_Click() {
+    select(c_.optXNormal, c_.optXlog);
+    pesgo1_.setProp(pesgo::XAxisScale, i16(pesgo::ScaleLinear));
+    pesgo1_.setProp(pesgo::Action, i16(pesgo::ActionRedraw));
+}
+
+void MainCharts::optYLog_Click() {
+    select(c_.optYLog, c_.optYNormal);
+    pesgo1_.setProp(pesgo::YAxisScale, i16(pesgo::ScaleLog));
+    pesgo1_.setProp(pesgo::Action, i16(pesgo::ActionRedraw));
+}
+
+void MainCharts::optYNormal_Click() {
+    select(c_.optYNormal, c_.optYLog);
+    pesgo1_.setProp(pesgo::YAxisScale, i16(pesgo::ScaleLinear));
+    pesgo1_.setProp(pesgo::Action, i16(pesgo::ActionRedraw));
+}
+
+void MainCharts::cmdPrintChart_Click() {
+    trap([this] {
+        if (c_.opt2D->isChecked()) pesgo1_.setProp(pesgo::Action, i16(pesgo::ActionPrint));
+        else pe3do1_.setProp(pe3do::Action, i16(pe3do::ActionPrint));
+    });
+}
+
+void MainCharts::Pesgo1_AxisEvent(short a, short b) {
+    if (a == 0) {
+        c_.Frame1->show();
+        c_.Frame1->raise();  // over the chart
+    }
+    if (b != 0) {
+        c_.Frame1->hide();
+        ui::MsgBox(QStringLiteral("Not working for this axis"), ui::vbOKOnly);
+    }
+}
+
+void MainCharts::Command1_Click() {
+    const double max = Val(c_.Text1->text());
+    const double min = Val(c_.Text2->text());
+    const double span = max - min;
+    pesgo1_.setProp(pesgo::ManualScaleControlY, i16(pesgo::ManualRange));
+    pesgo1_.setProp(pesgo::ManualMaxY, max + 0.1 * span);
+    pesgo1_.setProp(pesgo::ManualMinY, min - 0.1 * span);
+    c_.Frame1->hide();
+}
+
+void MainCharts::Command2_Click() { c_.Frame1->hide(); }
+
+// ---------------------------------------------------------------------------
+// Rheology builders
+
+qint32 MainCharts::loadOpenedTestRows() {
+    testResults_.Test_Id(opened_.OpenedTestId);
+    testResults_.ConnectX(connection_);
+    return testResults_.TotalPoints();
+}
+
+template <class Visit>
+void MainCharts::forEachRow(qint32 n, Visit visit) {
+    if (n <= 0) return;
+    testResults_.MoveFirst();
+    for (qint32 i = 0; i < n; ++i) {
+        const ResultRow row{testResults_.RESULT_TIME(),  testResults_.RESULT_SAMPLE_TEMP(),
+                            testResults_.RESULT_PRESS(), testResults_.RESULT_SPEED(),
+                            testResults_.RESULT_SHEAR_STRESS(), testResults_.RESULT_TYPE_ID()};
+        visit(i, row);
+        testResults_.MoveNext();
+    }
+    // The walk ends on the last row, which stays current.
+    CurResultRow = testResults_.All();
+}
+
+void MainCharts::DrawViscPressTempChart() {
+    using namespace pesgo;
+    pesgo1_.setProp(SubTitle, opened_.OpenedTestName);
+    const qint32 n = loadOpenedTestRows();
+    if (n > 0) {
+        // The point count comes before the points and is known only at the
+        // end of the pass.
+        std::vector<float> time, visc, press, temp;
+        time.reserve(n);
+        visc.reserve(n);
+        press.reserve(n);
+        temp.reserve(n);
+        forEachRow(n, [&](qint32, const ResultRow& row) {
+            if (!PassesRowFilter(row.type)) return;
+            time.push_back(float(row.time / 60.0));
+            visc.push_back(float(timeChartViscosity(row.rate, row.stress)));
+            press.push_back(float(row.press));
+            temp.push_back(float(ChartTemperature(row.temp)));
+        });
+        const int k = int(time.size());
+        pesgo1_.setProp(Points, k);
+        for (int j = 0; j < k; ++j) {
+            pesgo1_.setProp(XData, 0, j, time[j]);
+            pesgo1_.setProp(YData, 0, j, visc[j]);
+            pesgo1_.setProp(XData, 1, j, time[j]);
+            pesgo1_.setProp(YData, 1, j, press[j]);
+            pesgo1_.setProp(XData, 2, j, time[j]);
+            pesgo1_.setProp(YData, 2, j, temp[j]);
+        }
+    }
+    pesgo1_.setProp(Action, i16(ActionRedraw));
+}
+
+void MainCharts::DrawFann35Chart() {
+    using namespace pesgo;
+    Initial_Chart_2d();
+    PeChart& g = pesgo1_;
+    g.setProp(XAxisLabel, "Time (min)");
+    g.setProp(WorkingAxis, i16(0));
+    g.setProp(YAxisColor, pepalette::Grey);
+    g.setProp(YAxisLabel, "Fann35");
+    g.setProp(WorkingAxis, i16(1));
+    g.setProp(YAxisColor, pepalette::LightRed);
+    g.setProp(YAxisLabel, QStringLiteral("Temperature ") + gTempLabel);
+    g.setProp(WorkingAxis, i16(2));
+    g.setProp(YAxisColor, pepalette::Blue);
+    g.setProp(YAxisLabel, "Pressure (psi)");
+    g.setProp(MainTitle, QStringLiteral("Fann\u00AE 35 F1 , Pressure & Temperature"));
+    g.setProp(SubTitle, opened_.OpenedTestName);
+    g.setProp(Subsets, i16(3));
+    g.setProp(Points, i16(9999));
+    g.setProp(SubsetColor, 0, pepalette::Grey);
+    g.setProp(SubsetColor, 1, pepalette::LightRed);
+    g.setProp(SubsetColor, 2, pepalette::Blue);
+    g.setProp(SubsetLabel, 0, "Fann35");
+    g.setProp(SubsetLabel, 1, "Sample Temp");
+    g.setProp(SubsetLabel, 2, "Pressure");
+    for (int s = 0; s < 3; ++s) g.setProp(MultiAxesSubsets, s, i16(1));
+    g.setProp(OverlapMultiAxes, 0, i16(3));
+
+    const qint32 n = loadOpenedTestRows();
+    if (n > 0) {
+        std::vector<float> time, dial, temp, press;
+        time.reserve(n);
+        dial.reserve(n);
+        temp.reserve(n);
+        press.reserve(n);
+        forEachRow(n, [&](qint32, const ResultRow& row) {
+            if (!PassesRowFilter(row.type)) return;
+            time.push_back(float(row.time / 60.0));
+            dial.push_back(float(row.stress / 5.11));
+            temp.push_back(float(ChartTemperature(row.temp)));
+            press.push_back(float(row.press));
+        });
+        const int k = int(time.size());
+        g.setProp(Points, k);
+        for (int j = 0; j < k; ++j) {
+            g.setProp(XData, 0, j, time[j]);
+            g.setProp(YData, 0, j, dial[j]);
+            g.setProp(XData, 1, j, time[j]);
+            g.setProp(YData, 1, j, temp[j]);
+            g.setProp(XData, 2, j, time[j]);
+            g.setProp(YData, 2, j, press[j]);
+        }
+    }
+    g.setProp(Action, i16(ActionRedraw));
+}
+
+void MainCharts::singleCurveChart(const QString& xLabel, const QString& yLabel, const QString& title, Quantity x,
+                                  Quantity y) {
+    using namespace pesgo;
+    Initial_Chart_2d();
+    PeChart& g = pesgo1_;
+    g.setProp(XAxisLabel, xLabel);
+    g.setProp(YAxisLabel, yLabel);
+    g.setProp(MainTitle, title);
+    g.setProp(SubTitle, opened_.OpenedTestName);
+
+    const qint32 n = loadOpenedTestRows();
+    g.setProp(Points, int(n));
+    ChartPointCount = n;
+    SubsetCount = 1;
+
+    auto value = [](Quantity q, const ResultRow& row) -> double {
+        switch (q) {
+            case Quantity::ShearRate: return row.rate;
+            case Quantity::Time: return row.time / 60.0;
+            case Quantity::Temperature: return ChartTemperature(row.temp);
+            case Quantity::ShearStress: return StressToDisplay(row.stress);
+            case Quantity::Viscosity: return curveViscosity(row.rate, row.stress);
+        }
+        return 0.0;
+    };
+
+    // The row at position i goes to point i; a row the filter drops leaves
+    // its position unwritten.
+    const int s = SubsetCount - 1;
+    forEachRow(n, [&](qint32 i, const ResultRow& row) {
+        if (!PassesRowFilter(row.type)) return;
+        g.setProp(XData, s, i, float(value(x, row)));
+        g.setProp(YData, s, i, float(value(y, row)));
+    });
+    SortChartSubset(s, n);
+    g.setProp(Action, i16(ActionRedraw));
+}
+
+void MainCharts::Chart_StressRate() {
+    singleCurveChart(QStringLiteral("Shear Rate (1/s)"), QStringLiteral("Shear Stress ") + gStressLabel,
+                     QStringLiteral("Shear Stress Vs. Shear Rate"), Quantity::ShearRate, Quantity::ShearStress);
+}
+
+void MainCharts::Chart_ViscRate() {
+    singleCurveChart(QStringLiteral("Shear Rate (1/s)"), QStringLiteral("Viscosity ") + gViscLabel,
+                     QStringLiteral("Viscosity Vs. Shear Rate"), Quantity::ShearRate, Quantity::Viscosity);
+}
+
+void MainCharts::Chart_ViscTemp() {
+    singleCurveChart(QStringLiteral("Sample Temperature ") + gTempLabel, QStringLiteral("Viscosity ") + gViscLabel,
+                     QStringLiteral("Viscosity Vs. Temperature"), Quantity::Temperature, Quantity::Viscosity);
+}
+
+void MainCharts::Chart_StressTime() {
+    singleCurveChart(QStringLiteral("Time (min)"), QStringLiteral("Shear Stress ") + gStressLabel,
+                     QStringLiteral("Shear Stress vs. Time"), Quantity::Time, Quantity::ShearStress);
+}
+
+void MainCharts::Chart_ViscTime() {
+    singleCurveChart(QStringLiteral("Time (min)"), QStringLiteral("Viscosity ") + gViscLabel,
+                     QStringLiteral("Viscosity vs. Time"), Quantity::Time, Quantity::Viscosity);
+}
+
+void MainCharts::SortChartSubset(int s, int n) {
+    // Points already in ascending X order (NaN-free) are left as they are:
+    // the exchange sort would exchange none of them.
+    bool sorted = true;
+    for (int p = 0; p < n && sorted; ++p) {
+        const float x = pesgo1_.xData(s, p);
+        if (std::isnan(x) || (p > 0 && x < pesgo1_.xData(s, p - 1))) sorted = false;
+    }
+    if (sorted) return;
+    ::SortChartSubset(pesgo1_, s, n);
+}

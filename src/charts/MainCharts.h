@@ -1,0 +1,195 @@
+#pragma once
+// The result charts of the main window: the chart-type lists, the 2-D / 3-D
+// choice, the row filter, the axis scales, the manual Y range, printing and
+// the chart builders of a stored rheology test.
+//
+// The class paints nothing itself and owns no window: it drives the two chart
+// controls of the main window (Pesgo1, Pe3do1) through their numbered
+// properties and reads and sets the main window's chart controls, which it is
+// given as plain Qt widgets. Every handler is a method the main window's slot
+// calls; the builders read the opened test's result rows afresh through the
+// main window's clsTEST_RESULT object on every call.
+//
+// Failures: the builders and set-ups trap nothing. The handlers that draw
+// (cmbChartType_Click, and every handler that runs it) and cmdPrintChart_Click
+// trap whatever fails below them and show "ERROR: " + number + ", " +
+// description; a chart failure never leaves the handler.
+
+#include "data/RecordBase.h"
+#include "mainwindow/OpenedTest.h"
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+class PeChart;
+class Pe3dChart;
+class QAbstractButton;
+class QComboBox;
+class QLineEdit;
+class QWidget;
+class clsConnection;
+class clsTEST_RESULT;
+
+// The main window's chart controls, by their names on the window.
+struct ChartControls {
+    QWidget* Frame2 = nullptr;  // "DIM Scale:"
+    QAbstractButton* opt2D = nullptr;
+    QAbstractButton* opt3D = nullptr;
+    QWidget* framData = nullptr;  // "Data"
+    QAbstractButton* optAllData = nullptr;
+    QAbstractButton* optNoRamp = nullptr;
+    QAbstractButton* optonlyRamp = nullptr;
+    QWidget* framX = nullptr;  // "X Scale:"
+    QAbstractButton* optXlog = nullptr;
+    QAbstractButton* optXNormal = nullptr;
+    QWidget* framY = nullptr;  // "Y Scale:"
+    QAbstractButton* optYLog = nullptr;
+    QAbstractButton* optYNormal = nullptr;
+    QComboBox* cmbChartType = nullptr;
+    QAbstractButton* cmdOverlap = nullptr;
+    QWidget* Frame1 = nullptr;  // "Y Axis Range"
+    QLineEdit* Text1 = nullptr;  // Max
+    QLineEdit* Text2 = nullptr;  // Min
+};
+
+class MainCharts : public QObject {
+    Q_OBJECT
+public:
+    // The chart-type lists, in list order.
+    static const QStringList kChartList2D;
+    static const QStringList kChartList3D;
+    static const QStringList kChartListPVT;
+    static const QStringList kChartListLSM;
+
+    // Installs the print handlers of both chart controls (the previous ones
+    // come back when the object goes).
+    MainCharts(PeChart& pesgo1, Pe3dChart& pe3do1, const ChartControls& controls, const OpenedTest& opened,
+               clsTEST_RESULT& testResults, clsConnection* connection, QObject* parent = nullptr);
+    ~MainCharts() override;
+
+    // ---- chart state of the main window -----------------------------------
+    qint32 ChartMode = 1;        // 1 two-dimensional, 2 three-dimensional
+    qint32 SubsetCount = 0;      // subsets on Pesgo1 (1 after a single-curve builder)
+    qint32 ChartPointCount = 0;  // points per subset on Pesgo1
+    RowArray CurResultRow;       // the result row read last by a builder
+
+    // ---- set-ups ------------------------------------------------------------
+    // Both controls in the viscosity, pressure and temperature layout.
+    void Initial_Chart_Rheology();
+    // Pesgo1 in the one-subset base state of the other 2-D charts.
+    void Initial_Chart_2d();
+
+    // ---- lists and handlers -------------------------------------------------
+    // Clear the chart-type list, add the entries, select the first and draw
+    // it. The PVT and swell fills hide Frame2 and framData first.
+    void Fill_ChartList_2D();
+    void Fill_ChartList_3D();
+    void Fill_ChartList_PVT();
+    void Fill_ChartList_LSM();
+
+    void opt2D_Click();
+    void opt3D_Click();
+    // The dispatcher: draws the chosen chart of the opened test.
+    void cmbChartType_Click();
+
+    // Row filter options: select the button, then redraw.
+    void optAllData_Click();
+    void optNoRamp_Click();
+    void optonlyRamp_Click();
+
+    // Axis scales of the 2-D chart, each followed by a redraw.
+    void optXlog_Click();
+    void optXNormal_Click();
+    void optYLog_Click();
+    void optYNormal_Click();
+
+    // Prints the chart shown (the print command of the chart in view).
+    void cmdPrintChart_Click();
+
+    // The axis event of Pesgo1 (a double-click on an axis): a = 0 opens the
+    // Y-range frame; b not 0 closes it with "Not working for this axis".
+    void Pesgo1_AxisEvent(short a, short b);
+    // OK of the Y-range frame: manual Y range from Max (Text1) and Min
+    // (Text2), a tenth of the span beyond each; then the frame is hidden.
+    void Command1_Click();
+    // Cancel of the Y-range frame.
+    void Command2_Click();
+
+    // ---- row filter -----------------------------------------------------------
+    // Whether a result row of this RESULT_TYPE_ID is drawn under the filter
+    // options now selected.
+    bool PassesRowFilter(double resultTypeId) const;
+
+    // ---- rheology builders (2-D) ---------------------------------------------
+    void DrawViscPressTempChart();
+    void DrawFann35Chart();
+    void Chart_StressRate();
+    void Chart_ViscTemp();
+    void Chart_ViscRate();
+    void Chart_StressTime();
+    void Chart_ViscTime();
+
+    // Sorts the first n points of subset s of Pesgo1 by X, in place.
+    void SortChartSubset(int s, int n);
+
+    // The chart controls and the opened test this object works on.
+    PeChart& Pesgo1() { return pesgo1_; }
+    Pe3dChart& Pe3do1() { return pe3do1_; }
+    const ChartControls& controls() const { return c_; }
+
+private:
+    // Runs a handler's body; a failure is shown as "ERROR: n, description".
+    void trap(const std::function<void()>& body);
+    void drawChosenChart();
+    void fillList(const QStringList& entries);
+    void select(QAbstractButton* on, QAbstractButton* off);
+
+    // The single-curve family: one subset of X/Y pairs, one point position
+    // per stored row, sorted by X.
+    enum class Quantity { ShearRate, Time, Temperature, ShearStress, Viscosity };
+    void singleCurveChart(const QString& xLabel, const QString& yLabel, const QString& title, Quantity x,
+                          Quantity y);
+    // Binds the result records to the opened test and loads its rows; the
+    // row count.
+    qint32 loadOpenedTestRows();
+    // The stored values of a result row the charts use.
+    struct ResultRow {
+        double time, temp, press, rate, stress, type;
+    };
+    // Walks the n loaded rows from the first, each visited as (position,
+    // values); CurResultRow then holds the last row.
+    template <class Visit>
+    void forEachRow(qint32 n, Visit visit);
+
+    // Builders of other chart kinds, drawn by their own code.
+    void Chart3D_ViscRateTime() {}
+    void Chart3D_ViscRateTemp() {}
+    void Chart3D_ViscPressTemp() {}
+    void DrawPvtChart() {}
+    void Chart_DensityTemp() {}
+    void Chart_DensityPress() {}
+    void DrawSwellAllChart() {}
+    void DrawSwellTimeChart() {}
+    void DrawSwellTempChart() {}
+    void DrawSwellPressChart() {}
+    void DrawSwellSpeedChart() {}
+
+    PeChart& pesgo1_;
+    Pe3dChart& pe3do1_;
+    ChartControls c_;
+    const OpenedTest& opened_;
+    clsTEST_RESULT& testResults_;
+    clsConnection* connection_;
+
+    std::function<void(PeChart&)> oldPrint2d_;
+    std::function<void(Pe3dChart&)> oldPrint3d_;
+};
+
+// A temperature for a chart: stored °F to display units, rounded to one
+// decimal the way the mask "##0.0" rounds it.
+double ChartTemperature(double storedF);
+// A number as the mask "##0.0" shows it, read back: rounded to one decimal on
+// its 15 significant digits, halves away from zero.
+double RoundOneDecimal(double value);
