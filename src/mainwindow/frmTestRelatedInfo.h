@@ -41,7 +41,7 @@ class frmTestRelatedInfo : public QDialog {
     Q_OBJECT
 public:
     // The connection is the main window's; it must outlive the dialog. The
-    // dialog loads here: every documented initial value is in place when the
+    // dialog loads here: every initial value of the load is in place when the
     // constructor returns.
     explicit frmTestRelatedInfo(clsConnection* connection, QWidget* parent = nullptr);
     ~frmTestRelatedInfo() override;
