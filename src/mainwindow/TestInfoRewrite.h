@@ -1,0 +1,39 @@
+#pragma once
+// Saving the edit of a stored test's information: the TEST_INFO row is
+// rewritten with the edited fields, and the test's additives are replaced by
+// the rows of the edit dialog's grid.
+
+#include "mainwindow/TestInfoRules.h"
+
+#include <QString>
+#include <QVector>
+
+class clsConnection;
+class clsTEST_ADDITIVE;
+class clsTEST_INFO;
+
+namespace testinfo {
+
+// The edited fields as the dialog's boxes hold them.
+struct TestInfoEdit {
+    QString fluidId;
+    QString researcherName;
+    QString preTestPh;   // stored as its leading number
+    QString postTestPh;  // stored as its leading number
+    QString rotorNo;
+    QString bobNo;
+    QString bobLength;   // stored as its leading number
+    QString bobRadius;   // stored as its leading number
+    QString description;
+    QVector<AdditiveRow> additives;
+};
+
+// Rewrites the test's row and additives. `info` holds the test's row as
+// GetTestDetail loaded it; the name and time are written back as they are.
+// With keepPh the stored pre- and post-test values stay (the PVT edit shows
+// no boxes for them). No transaction: each statement commits by itself.
+// Database failures propagate.
+void RewriteTestInfo(clsConnection* connection, clsTEST_INFO& info, clsTEST_ADDITIVE& additives, qint32 testId,
+                     const TestInfoEdit& edit, bool keepPh);
+
+}  // namespace testinfo

@@ -1,0 +1,160 @@
+#include "mainwindow/TestInfoRules.h"
+
+#include "data/Globals.h"
+#include "data/Numbers.h"
+#include "data/clsTEST_ADDITIVE.h"
+#include "platform/Database.h"
+#include "platform/FlexGrid.h"
+
+#include <QFile>
+#include <QLocale>
+#include <QTextStream>
+
+namespace testinfo {
+
+std::optional<BobGeometry> LookupBob(const QString& bobNo, bool ignoreCase) {
+    struct Bob {
+        const char* name;
+        const char* radius;
+        const char* length;
+    };
+    static const Bob kBobs[] = {
+        {"B1", "1.7245", "3.800"}, {"B2", "1.2276", "3.800"}, {"B3", "0.8622", "3.800"},
+        {"B4", "0.8622", "3.810"}, {"B5", "1.5987", "3.800"},
+    };
+    const QString key = ignoreCase ? bobNo.toUpper() : bobNo;
+    for (const Bob& b : kBobs)
+        if (key == QLatin1String(b.name)) return BobGeometry{QString::fromLatin1(b.radius), QString::fromLatin1(b.length)};
+    return std::nullopt;
+}
+
+std::optional<PistonValues> LookupPiston(const QString& entry) {
+    if (entry == kLargePiston) return PistonValues{QStringLiteral("4.0"), QStringLiteral("2.4772389")};
+    if (entry == kSmallPiston) return PistonValues{QStringLiteral("3.875"), QStringLiteral("0.7239")};
+    return std::nullopt;
+}
+
+QString BobFilePath() { return dataFile(QStringLiteral("BOBINFO.TXT")); }
+
+QString FirstField(const QString& line) {
+    int i = 0;
+    while (i < line.size() && (line[i] == QLatin1Char(' ') || line[i] == QLatin1Char('\t'))) ++i;
+    if (i < line.size() && line[i] == QLatin1Char('"')) {
+        const int end = line.indexOf(QLatin1Char('"'), i + 1);
+        return end < 0 ? line.mid(i + 1) : line.mid(i + 1, end - i - 1);
+    }
+    const int comma = line.indexOf(QLatin1Char(','), i);
+    QString field = comma < 0 ? line.mid(i) : line.mid(i, comma - i);
+    while (!field.isEmpty() && (field.back() == QLatin1Char(' ') || field.back() == QLatin1Char('\t'))) field.chop(1);
+    return field;
+}
+
+std::optional<QString> ReadBobFile(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) return std::nullopt;
+    QTextStream in(&file);
+    const QString line = in.readLine();
+    file.close();
+    QString name = FirstField(line);
+    if (name.isEmpty()) return std::nullopt;
+    return name;
+}
+
+void InitAdditiveGrid(FlexGridModel& grid) {
+    grid.FixedCols(0);
+    grid.FormatString(kAdditiveGridFormat);
+    grid.RowHeight(0, 400);
+    for (int c = 0; c < grid.Cols(); ++c) grid.ColWidth(c, 1600);
+    grid.Rows(kAdditiveRows + 1);
+}
+
+QVector<AdditiveRow> AdditivesToStore(const FlexGridModel& grid) {
+    QVector<AdditiveRow> rows;
+    for (int r = 1; r <= kAdditiveRows && r < grid.Rows(); ++r) {
+        const QString name = grid.TextMatrix(r, 0);
+        if (name.isEmpty()) break;
+        rows.append(AdditiveRow{name, grid.TextMatrix(r, 1), grid.TextMatrix(r, 2), grid.TextMatrix(r, 3)});
+    }
+    return rows;
+}
+
+QStringList AdditiveNames(const FlexGridModel& grid) {
+    QStringList names;
+    for (int r = 1; r < grid.Rows(); ++r) names << grid.TextMatrix(r, 0);
+    return names;
+}
+
+void AddAdditives(clsTEST_ADDITIVE& records, double testId, const QVector<AdditiveRow>& rows) {
+    for (const AdditiveRow& row : rows) {
+        records.TESTId(testId);
+        records.TESTADD_ID(0);
+        records.ADDITIVE_NM(row.name);
+        records.ADD_CONCEN(Val(row.concentration));
+        records.ADD_UNIT(row.unit);
+        records.ADD_LOTNO(row.lotNo);
+        records.AddNew();
+    }
+}
+
+bool EditorTextTooLong(int column, const QString& text) {
+    return text.size() > kAdditiveEditorLimit && column != 1;
+}
+
+QString StartCheck(const StartEntries& e) {
+    const QString upper = e.testName.toUpper();
+    for (const QString& stored : e.storedNames)
+        if (stored.toUpper() == upper) return kDuplicateName;
+    if (e.testName.isEmpty()) return kEmptyName;
+    if (e.testName.size() > 50) return kNameTooLong;
+    if (e.bobNo.isEmpty()) return kNoBob;
+    if (e.bobNo == QLatin1String("PVT")) {
+        if (e.bobRadius.isEmpty()) return kNoInitialVolume;
+        if (e.bobLength.isEmpty()) return kNoInitialDensity;
+        if (!e.pistonChosen) return kNoPiston;
+    }
+    if (e.description.size() > 250) return kDescriptionTooLong;
+    for (const QString& name : e.additiveNames)
+        if (name.size() > kAdditiveNameLimit) return kAdditiveTooLong;
+    return QString();
+}
+
+QString SaveCheck(const QString& testName, const QString& description, const QStringList& additiveNames) {
+    if (testName.size() > 100) return kEditNameTooLong;
+    if (description.size() > 250) return kDescriptionTooLong;
+    for (const QString& name : additiveNames)
+        if (name.size() > kAdditiveNameLimit) return kEditAdditiveTooLong;
+    return QString();
+}
+
+QString ShortDateText(const QDateTime& t) {
+    if (!t.isValid()) return QString();
+    return QLocale::system().toString(t.date(), QLocale::ShortFormat);
+}
+
+QString GeneralDateText(const QVariant& value) {
+    if (!value.isValid() || value.isNull()) return QString();
+    const QDateTime t = db::dateFromDb(value);
+    if (!t.isValid()) return value.toString();
+    QString text = QLocale::system().toString(t.date(), QLocale::ShortFormat);
+    if (t.time() != QTime(0, 0)) text += QLatin1Char(' ') + t.time().toString(QStringLiteral("HH:mm:ss"));
+    return text;
+}
+
+QString PlainText(const QVariant& v) {
+    if (!v.isValid() || v.isNull()) return QString();
+    switch (v.metaType().id()) {
+        case QMetaType::Double:
+        case QMetaType::Float:
+        case QMetaType::Int:
+        case QMetaType::LongLong:
+        case QMetaType::UInt:
+        case QMetaType::ULongLong:
+            return CStr(v.toDouble());
+        case QMetaType::QDateTime:
+            return v.toDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+        default:
+            return v.toString();
+    }
+}
+
+}  // namespace testinfo

@@ -1,0 +1,126 @@
+#pragma once
+// The window-free rules of the two test information dialogs (the one a test
+// window shows before a run, and the one that edits a stored test): the bob
+// and piston tables, the bob file, the additive grid, the input checks and
+// the writing of a test's additives.
+
+#include "data/RecordBase.h"
+
+#include <QDateTime>
+#include <QString>
+#include <QStringList>
+#include <QVector>
+#include <optional>
+
+class FlexGridModel;
+class clsTEST_ADDITIVE;
+
+namespace testinfo {
+
+// ---------------------------------------------------------------- bob and piston tables
+
+// Radius and effective length of a bob, in cm, as the texts the boxes show.
+struct BobGeometry {
+    QString radius;
+    QString length;
+};
+// "B1" to "B5". The new-test dialog looks the bob up in upper case, the edit
+// dialog exactly as typed. Any other text: nullopt (the boxes keep their texts).
+std::optional<BobGeometry> LookupBob(const QString& bobNo, bool ignoreCase);
+
+// The two piston entries of the PVT dialog's list, in list order.
+inline const QString kLargePiston = QStringLiteral("Large piston");
+inline const QString kSmallPiston = QStringLiteral("Small piston");
+// Cell length (into txtPostTestPH) and piston radius (into txtRotoNo).
+struct PistonValues {
+    QString cellLength;
+    QString radius;
+};
+std::optional<PistonValues> LookupPiston(const QString& entry);
+
+// ---------------------------------------------------------------- the bob file
+
+// The bob file of the data folder, written by the torque calibration.
+QString BobFilePath();
+// The first field of a line as a sequential-file read takes it: leading blanks
+// skipped, ended by a comma or the end of the line, enclosing quotes removed.
+QString FirstField(const QString& line);
+// The bob named in the file. nullopt when the file is missing, cannot be read
+// or holds no name (the normal state until a torque calibration has run).
+std::optional<QString> ReadBobFile(const QString& path);
+
+// ---------------------------------------------------------------- the additive grid
+
+constexpr int kAdditiveRows = 20;         // data rows 1 to 20
+constexpr int kAdditiveEditorLimit = 50;  // name, unit and lot number in the cell editor
+constexpr int kAdditiveNameLimit = 40;    // additive names at start / save
+
+inline const QString kAdditiveGridFormat = QStringLiteral("<Additive Name|<Concentration|<Units|<Lot Number");
+
+// Header row 400 twips high, the four captions, every column 1600 wide, 21 rows.
+void InitAdditiveGrid(FlexGridModel& grid);
+
+// One additive as the grid holds it.
+struct AdditiveRow {
+    QString name;
+    QString concentration;  // as typed; stored as its leading number
+    QString unit;
+    QString lotNo;
+};
+// The additives to store: data rows from row 1 down to the first row whose
+// name is empty, at most 20.
+QVector<AdditiveRow> AdditivesToStore(const FlexGridModel& grid);
+// The names in column 0 of every data row.
+QStringList AdditiveNames(const FlexGridModel& grid);
+
+// Adds one TEST_ADDITIVE row per additive for the test (ADD_CONCEN the
+// leading number of the concentration, 0 when there is none). Database
+// failures propagate.
+void AddAdditives(clsTEST_ADDITIVE& records, double testId, const QVector<AdditiveRow>& rows);
+
+// True when the cell editor refuses its text for the column: more than 50
+// characters in the name, unit or lot number; the concentration has no limit.
+bool EditorTextTooLong(int column, const QString& text);
+
+// ---------------------------------------------------------------- input checks
+
+// What the start button of the new-test dialog checks.
+struct StartEntries {
+    QString testName;
+    QString bobNo;
+    QString bobRadius;
+    QString bobLength;
+    bool pistonChosen = false;
+    QString description;
+    QStringList storedNames;    // the names of the stored tests
+    QStringList additiveNames;  // column 0 of every additive row
+};
+inline const QString kDuplicateName = QStringLiteral("Duplicate test name. Please enter a unique test name.");
+inline const QString kEmptyName = QStringLiteral("Please enter a unique test name for valid input.");
+inline const QString kNameTooLong = QStringLiteral("Test name cannot have more than 50 characters");
+inline const QString kNoBob = QStringLiteral("Please enter a Test Type or Bob no.");
+inline const QString kNoInitialVolume = QStringLiteral("Please enter an initial volume");
+inline const QString kNoInitialDensity = QStringLiteral("Please enter an initial density");
+inline const QString kNoPiston = QStringLiteral("Please choose a piston type");
+inline const QString kDescriptionTooLong = QStringLiteral("Description cannot have more than 250 characters");
+inline const QString kAdditiveTooLong = QStringLiteral("Too long. cannot have more than 40 characters");
+// The message of the first check that fails, in order; empty when all pass.
+QString StartCheck(const StartEntries& e);
+
+// What the save button of the edit dialog checks.
+inline const QString kEditNameTooLong = QStringLiteral("TestName too long. cannot over 100 char.");
+inline const QString kEditAdditiveTooLong = QStringLiteral("Additive name too long. cannot over 40 char.");
+QString SaveCheck(const QString& testName, const QString& description, const QStringList& additiveNames);
+
+// ---------------------------------------------------------------- texts
+
+// A date in the system's short date form.
+QString ShortDateText(const QDateTime& t);
+// A stored time as the lists show it: the short date, and the time of day
+// when it is not midnight. A value that is not a date is shown as it is.
+QString GeneralDateText(const QVariant& value);
+// A row-array entry as a box shows it: numbers in their shortest form, dates
+// as stored, texts as they are, Null as the empty text.
+QString PlainText(const QVariant& v);
+
+}  // namespace testinfo

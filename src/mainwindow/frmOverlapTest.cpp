@@ -1,0 +1,137 @@
+#include "mainwindow/frmOverlapTest.h"
+
+#include "data/clsTEST_INFO.h"
+#include "data/clsTEST_RESULT.h"
+#include "mainwindow/DialogSupport.h"
+#include "mainwindow/OverlapChooser.h"
+#include "platform/Dialogs.h"
+#include "platform/FlexGrid.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace {
+constexpr int kDesignWidth = 600;
+constexpr int kDesignHeight = 420;
+}  // namespace
+
+frmOverlapTest::frmOverlapTest(clsConnection* connection, qint32 testType, QWidget* parent)
+    : QDialog(parent), connection_(connection), testType_(testType), layout_(this, ControlLayout::Scaled) {
+    setObjectName(QStringLiteral("frmOverlapTest"));
+    setWindowTitle(QStringLiteral("Overlap Saved Test"));
+    setModal(true);
+    resize(kDesignWidth, kDesignHeight);
+
+    Label1 = new QLabel(QStringLiteral("Select a saved test sequence:"), this);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->setGeometry(12, 8, 300, 20);
+    MSFlexGrid1 = new FlexGrid(this);
+    MSFlexGrid1->setObjectName(QStringLiteral("MSFlexGrid1"));
+    MSFlexGrid1->setGeometry(12, 30, 576, 270);
+    MSFlexGrid1->SelectionMode(1);
+    Label2 = new QLabel(QStringLiteral("...Or enter an existing sequence name:"), this);
+    Label2->setObjectName(QStringLiteral("Label2"));
+    Label2->setGeometry(12, 310, 300, 20);
+    txtSeqName = new QLineEdit(this);
+    txtSeqName->setObjectName(QStringLiteral("txtSeqName"));
+    txtSeqName->setGeometry(12, 332, 300, 24);
+    cmdOk = new QPushButton(QStringLiteral("&OK"), this);
+    cmdOk->setObjectName(QStringLiteral("cmdOk"));
+    cmdOk->setGeometry(336, 330, 120, 28);
+    cmdCancel = new QPushButton(QStringLiteral("&Cancel"), this);
+    cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
+    cmdCancel->setGeometry(468, 330, 120, 28);
+    for (QPushButton* b : {cmdOk, cmdCancel}) {
+        b->setAutoDefault(false);
+        b->setDefault(false);
+    }
+
+    connect(MSFlexGrid1, &FlexGrid::Click, this, &frmOverlapTest::MSFlexGrid1_Click);
+    connect(MSFlexGrid1, &FlexGrid::DblClick, this, &frmOverlapTest::MSFlexGrid1_DblClick);
+    connect(cmdOk, &QPushButton::clicked, this, &frmOverlapTest::cmdOk_Click);
+    connect(cmdCancel, &QPushButton::clicked, this, &frmOverlapTest::cmdCancel_Click);
+
+    Form_Load();
+}
+
+frmOverlapTest::~frmOverlapTest() = default;
+
+void frmOverlapTest::Form_Load() {
+    layout_.Save_Control_Layout();
+    dialogsupport::CentreOnScreen(this);
+    overlap::InitOverlapListGrid(*MSFlexGrid1->gridModel());
+    dialogsupport::TrapDbErrors([&] {
+        testInfo_ = std::make_unique<clsTEST_INFO>();
+        testResult_ = std::make_unique<clsTEST_RESULT>();
+        testInfo_->ConnectX(connection_);
+        testResult_->ConnectX(connection_);
+        FillList();
+    });
+}
+
+void frmOverlapTest::FillList() {
+    if (!testInfo_) return;
+    storedTests_ = testInfo_->UsedName();
+    overlap::FillOverlapList(*MSFlexGrid1->gridModel(), storedTests_, testType_);
+}
+
+QStringList frmOverlapTest::ListedNames() const {
+    QStringList names;
+    const FlexGridModel& grid = *MSFlexGrid1->gridModel();
+    for (int r = 1; r < grid.Rows(); ++r) names << grid.TextMatrix(r, 0);
+    return names;
+}
+
+void frmOverlapTest::MSFlexGrid1_Click() {
+    FlexGridModel& grid = *MSFlexGrid1->gridModel();
+    if (grid.Row() < 1 || grid.Row() >= grid.Rows()) return;  // the header holds no name
+    grid.Col(0);
+    txtSeqName->setText(grid.Text());
+}
+
+void frmOverlapTest::MSFlexGrid1_DblClick() {
+    hide();
+    emit overSelected();
+}
+
+void frmOverlapTest::cmdOk_Click() { emit overSelected(); }
+
+void frmOverlapTest::cmdCancel_Click() { hide(); }
+
+void frmOverlapTest::resizeEvent(QResizeEvent* event) {
+    QDialog::resizeEvent(event);
+    layout_.Form_Resize();
+}
+
+void frmOverlapTest::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    layout_.Form_Resize();
+}
+
+namespace overlap {
+
+bool AcceptChosenName(frmOverlapTest& chooser, const QString& openedTestName, clsTEST_INFO& testInfo) {
+    const NameCheckResult check = CheckName(chooser.txtSeqName->text(), chooser.ListedNames(), openedTestName);
+    FlexGridModel& grid = *chooser.MSFlexGrid1->gridModel();
+    if (check.result == NameCheck::Empty) return false;
+    // The search leaves the matching row current (the last row when none matched).
+    grid.Col(0);
+    if (check.row > 0)
+        grid.Row(check.row);
+    else if (grid.Rows() > 1)
+        grid.Row(grid.Rows() - 1);
+    if (check.row > 0) testInfo.TEST_NAME(check.listedName);
+    switch (check.result) {
+        case NameCheck::NotFound:
+            ui::MsgBox(kNameNotFound);
+            return false;
+        case NameCheck::Itself:
+            ui::MsgBox(kOverlapItself, ui::vbOKOnly, kSelectionErrorTitle);
+            return false;
+        default:
+            return true;
+    }
+}
+
+}  // namespace overlap

@@ -1,0 +1,79 @@
+#pragma once
+// The overlap-test chooser: lists the stored tests of the opened test's kind
+// and raises overSelected (OK, or a double-click on the list, which hides the
+// chooser first). It loads nothing itself: the main window's handler
+// fOverlap_overSelected checks the name (overlap::AcceptChosenName below),
+// draws the chosen test over its charts, hides the chooser and lets it go.
+
+#include "data/RecordBase.h"
+#include "mainwindow/ControlLayout.h"
+
+#include <QDialog>
+#include <memory>
+
+class FlexGrid;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class clsConnection;
+class clsTEST_INFO;
+class clsTEST_RESULT;
+
+class frmOverlapTest : public QDialog {
+    Q_OBJECT
+public:
+    // `testType` is the opened test's kind (the main window's TestType). The
+    // connection must outlive the dialog. Loads at once; a database failure
+    // during the load is shown and the chooser opens with what it has.
+    frmOverlapTest(clsConnection* connection, qint32 testType, QWidget* parent = nullptr);
+    ~frmOverlapTest() override;
+
+    // Refills the list from the stored tests the load read.
+    void FillList();
+
+    // The listed names (column 0 of rows 1 onward).
+    QStringList ListedNames() const;
+
+    QLabel* Label1;
+    FlexGrid* MSFlexGrid1;
+    QLabel* Label2;
+    QLineEdit* txtSeqName;
+    QPushButton* cmdOk;
+    QPushButton* cmdCancel;
+
+signals:
+    void overSelected();
+
+public slots:
+    void MSFlexGrid1_Click();
+    void MSFlexGrid1_DblClick();
+    void cmdOk_Click();
+    void cmdCancel_Click();
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void Form_Load();
+
+    clsConnection* connection_;
+    qint32 testType_;
+    std::unique_ptr<clsTEST_INFO> testInfo_;
+    std::unique_ptr<clsTEST_RESULT> testResult_;
+    RowCache storedTests_;
+    ControlLayout layout_;
+};
+
+namespace overlap {
+
+// The name checks of the main window's fOverlap_overSelected, on the chooser's
+// name box and list: an empty name box does nothing; a name listed in no row
+// (compared without letter case) shows "Test sequence name not found."; a name
+// box equal to the opened test's name shows "Test cannot overlap itself"
+// (title "Selection Error."). Otherwise testInfo.TEST_NAME is set to the name
+// as listed and true is returned: the caller then draws the overlay, hides the
+// chooser and lets it go. After a refusal the chooser stays as it is.
+bool AcceptChosenName(frmOverlapTest& chooser, const QString& openedTestName, clsTEST_INFO& testInfo);
+
+}  // namespace overlap

@@ -1,0 +1,370 @@
+#include "mainwindow/frmTestRelatedInfo.h"
+
+#include "data/Numbers.h"
+#include "data/clsTEST_ADDITIVE.h"
+#include "data/clsTEST_INFO.h"
+#include "mainwindow/AdditiveCellEditor.h"
+#include "mainwindow/DialogSupport.h"
+#include "platform/Dialogs.h"
+#include "platform/FlexGrid.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+namespace {
+constexpr int kDesignWidth = 820;
+constexpr int kDesignHeight = 560;
+// Columns of the stored-test lists.
+enum { colName = 0, colTime = 1, colResearcher = 2, colKind = 3 };
+}  // namespace
+
+QLabel* frmTestRelatedInfo::makeLabel(const QString& name, const QString& text, int x, int y, int w, int h) {
+    auto* l = new QLabel(text, this);
+    l->setObjectName(name);
+    l->setGeometry(x, y, w, h);
+    return l;
+}
+
+QLineEdit* frmTestRelatedInfo::makeBox(const QString& name, int x, int y, int w) {
+    auto* t = new QLineEdit(this);
+    t->setObjectName(name);
+    t->setGeometry(x, y, w, 24);
+    return t;
+}
+
+frmTestRelatedInfo::frmTestRelatedInfo(clsConnection* connection, QWidget* parent)
+    : QDialog(parent), connection_(connection), layout_(this, ControlLayout::Scaled) {
+    setObjectName(QStringLiteral("frmTestRelatedInfo"));
+    setWindowTitle(QStringLiteral("Z3080 Test Related Information"));
+    setModal(true);
+    resize(kDesignWidth, kDesignHeight);
+
+    auto label1 = [&](int index, const QString& text, int x, int y, int w) {
+        QLabel* l = makeLabel(QStringLiteral("Label1"), text, x, y, w);
+        l->setProperty("Index", index);
+        label1_[std::size_t(index)] = l;
+    };
+
+    // Left column: the test, its description and its additives.
+    label1(0, QStringLiteral("Test Name:"), 12, 14, 140);
+    txtTestName = makeBox(QStringLiteral("txtTestName"), 156, 12, 300);
+    label1(5, QStringLiteral("Fluid ID:"), 12, 46, 140);
+    txtFluidId = makeBox(QStringLiteral("txtFluidId"), 156, 44, 300);
+    label1(4, QStringLiteral("Researcher's Name:"), 12, 78, 140);
+    txtResearchName = makeBox(QStringLiteral("txtResearchName"), 156, 76, 300);
+    label1(17, QStringLiteral("Test Date:"), 12, 110, 140);
+    txtTestDate = makeBox(QStringLiteral("txtTestDate"), 156, 108, 140);
+    label1(3, QStringLiteral("Description, Notes and Comments:  (Max. 250 characters)"), 12, 142, 460);
+    txtSAFETY = new QPlainTextEdit(this);
+    txtSAFETY->setObjectName(QStringLiteral("txtSAFETY"));
+    txtSAFETY->setGeometry(12, 164, 470, 72);
+    txtSAFETY->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    txtSAFETY->setTabChangesFocus(true);
+    label1(2, QStringLiteral("Additives:  (Max. 40 characters)"), 12, 246, 460);
+    MSFlexGrid1 = new FlexGrid(this);
+    MSFlexGrid1->setObjectName(QStringLiteral("MSFlexGrid1"));
+    MSFlexGrid1->setGeometry(12, 268, 470, 196);
+    label1(6, QStringLiteral("Copy info from existing test:"), 12, 474, 240);
+    txtCopyFrom = makeBox(QStringLiteral("txtCopyFrom"), 12, 496, 240);
+    cmdPick = new QPushButton(QStringLiteral("Pick Name..."), this);
+    cmdPick->setObjectName(QStringLiteral("cmdPick"));
+    cmdPick->setToolTip(QStringLiteral("Click here to choose an existing test to copy"));
+    cmdPick->setGeometry(262, 494, 106, 28);
+    cmdCopy = new QPushButton(QStringLiteral("&Get && Copy"), this);
+    cmdCopy->setObjectName(QStringLiteral("cmdCopy"));
+    cmdCopy->setToolTip(QStringLiteral("Click here to get & copy test related information from saved test"));
+    cmdCopy->setGeometry(376, 494, 106, 28);
+
+    // Right column: the test kind or bob and the values of that kind.
+    label1(15, QStringLiteral("Bob Number:"), 500, 14, 136);
+    txtBobNo = makeBox(QStringLiteral("txtBobNo"), 640, 12, 100);
+    label1(8, QStringLiteral("Bob Radius :"), 500, 46, 136);
+    txtBobRadius = makeBox(QStringLiteral("txtBobRadius"), 640, 44, 100);
+    txtBobRadius->setEnabled(false);
+    Label3 = makeLabel(QStringLiteral("Label3"), QStringLiteral("(ml)"), 748, 46, 64);
+    label1(1, QStringLiteral("Initial Density:"), 500, 78, 136);
+    txtBobLength = makeBox(QStringLiteral("txtBobLength"), 640, 76, 100);
+    Label4 = makeLabel(QStringLiteral("Label4"), QStringLiteral("(g/ml)"), 748, 78, 64);
+    label1(10, QStringLiteral("Pre-Test pH:"), 500, 110, 136);
+    txtPreTestPH = makeBox(QStringLiteral("txtPreTestPH"), 640, 108, 100);
+    Label2 = makeLabel(QStringLiteral("Label2"), QStringLiteral("Piston Type:"), 500, 110, 136);
+    cmbCell = new QComboBox(this);
+    cmbCell->setObjectName(QStringLiteral("cmbCell"));
+    cmbCell->setGeometry(640, 108, 120, 24);
+    Label6 = makeLabel(QStringLiteral("Label6"), QStringLiteral("g/ml"), 768, 110, 48);
+    label1(14, QStringLiteral("Rotor Number:"), 500, 142, 136);
+    txtRotoNo = makeBox(QStringLiteral("txtRotoNo"), 640, 140, 100);
+    Label7 = makeLabel(QStringLiteral("Label7"), QStringLiteral("(min)"), 748, 142, 64);
+    label1(9, QStringLiteral("Post-Test pH:"), 500, 174, 136);
+    txtPostTestPH = makeBox(QStringLiteral("txtPostTestPH"), 640, 172, 100);
+    Label5 = makeLabel(QStringLiteral("Label5"), QStringLiteral("(g/ml)"), 748, 174, 64);
+    Label8 = makeLabel(QStringLiteral("Label8"),
+                       QStringLiteral("Before clicking the Start Test button, be sure that all test materials are ready "
+                                      "(secure pressure cell, close cell tower, etc.)"),
+                       500, 268, 300, 80);
+    Label8->setWordWrap(true);
+    cmdOk = new QPushButton(QStringLiteral("&Start"), this);
+    cmdOk->setObjectName(QStringLiteral("cmdOk"));
+    cmdOk->setToolTip(QStringLiteral("Click here to save test  relateed infomation"));
+    cmdOk->setGeometry(500, 494, 140, 32);
+    cmdCancel = new QPushButton(QStringLiteral("&Cancel"), this);
+    cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
+    cmdCancel->setGeometry(660, 494, 140, 32);
+
+    // Hidden from the start, by design.
+    label1_[10]->hide();
+    label1_[9]->hide();
+    Label4->hide();
+    Label5->hide();
+    Label6->hide();
+    txtPreTestPH->hide();
+    txtPostTestPH->hide();
+    cmbCell->hide();
+    Label2->hide();
+
+    // The pick list, laid over the additive grid while it is shown; the list
+    // of stored tests, never shown; the cell editor of the additive grid.
+    Gridcopy = new FlexGrid(this);
+    Gridcopy->setObjectName(QStringLiteral("Gridcopy"));
+    Gridcopy->setGeometry(12, 268, 470, 196);
+    Gridcopy->SelectionMode(1);
+    Gridcopy->hide();
+    MSFlexGrid2 = new FlexGrid(this);
+    MSFlexGrid2->setObjectName(QStringLiteral("MSFlexGrid2"));
+    MSFlexGrid2->setGeometry(12, 268, 470, 196);
+    MSFlexGrid2->hide();
+    // Empty lists until the load fills them.
+    InitTestListGrids();
+    txtOverlap = new QLineEdit(this);
+    txtOverlap->setObjectName(QStringLiteral("txtOverlap"));
+    txtOverlap->setGeometry(12, 268, 100, 24);
+    txtOverlap->hide();
+
+    // Enter in a box must not start the test.
+    for (QPushButton* b : {cmdPick, cmdCopy, cmdOk, cmdCancel}) {
+        b->setAutoDefault(false);
+        b->setDefault(false);
+    }
+
+    editor_ = new AdditiveCellEditor(MSFlexGrid1, txtOverlap, QStringLiteral("Cannot have more than 50 characters"),
+                                     this);
+
+    connect(txtBobNo, &QLineEdit::textChanged, this, &frmTestRelatedInfo::txtBobNo_Change);
+    connect(cmbCell, &QComboBox::currentIndexChanged, this, &frmTestRelatedInfo::cmbCell_Click);
+    connect(cmbCell, &QComboBox::activated, this, &frmTestRelatedInfo::cmbCell_Click);
+    connect(cmdPick, &QPushButton::clicked, this, &frmTestRelatedInfo::cmdPick_Click);
+    connect(Gridcopy, &FlexGrid::Click, this, &frmTestRelatedInfo::Gridcopy_Click);
+    connect(cmdCopy, &QPushButton::clicked, this, &frmTestRelatedInfo::cmdCopy_Click);
+    connect(MSFlexGrid1, &FlexGrid::Click, this, &frmTestRelatedInfo::MSFlexGrid1_Click);
+    connect(cmdOk, &QPushButton::clicked, this, &frmTestRelatedInfo::cmdOk_Click);
+    connect(cmdCancel, &QPushButton::clicked, this, &frmTestRelatedInfo::cmdCancel_Click);
+
+    Form_Load();
+}
+
+frmTestRelatedInfo::~frmTestRelatedInfo() = default;
+
+QLabel* frmTestRelatedInfo::Label1(int index) const {
+    return index >= 0 && index < int(label1_.size()) ? label1_[std::size_t(index)] : nullptr;
+}
+
+void frmTestRelatedInfo::Form_Load() {
+    layout_.Save_Control_Layout();
+    dialogsupport::CentreOnScreen(this);
+    Cancelled = true;
+    Label2->hide();
+    cmbCell->hide();
+    txtOverlap->hide();
+    txtTestName->clear();
+    txtTestDate->setText(testinfo::ShortDateText(QDateTime::currentDateTime()));
+    txtRotoNo->setText(QStringLiteral("R1"));
+    txtBobLength->setText(QStringLiteral("3.800"));
+    txtPreTestPH->setText(QStringLiteral("7.0"));
+    txtPostTestPH->setText(QStringLiteral("7.0"));
+    txtResearchName->setText(QStringLiteral("Unknown"));
+
+    // The bob of the last torque calibration. A fresh installation has no bob
+    // file yet: the box then stays empty and the load goes on.
+    if (const std::optional<QString> bob = testinfo::ReadBobFile(testinfo::BobFilePath())) txtBobNo->setText(*bob);
+
+    testinfo::InitAdditiveGrid(*MSFlexGrid1->gridModel());
+
+    dialogsupport::TrapDbErrors([&] {
+        testInfo_ = std::make_unique<clsTEST_INFO>();
+        testAdditive_ = std::make_unique<clsTEST_ADDITIVE>();
+        testInfo_->ConnectX(connection_);
+        InitTestListGrids();
+        FillList();
+    });
+}
+
+void frmTestRelatedInfo::InitTestListGrids() {
+    for (FlexGrid* g : {MSFlexGrid2, Gridcopy}) {
+        g->Cols(4);
+        g->Rows(1);
+    }
+    Gridcopy->ColWidth(colName, 2000);
+    Gridcopy->ColWidth(colTime, 2000);
+}
+
+void frmTestRelatedInfo::FillList() {
+    if (!testInfo_) return;
+    storedTests_ = testInfo_->UsedName();
+    FlexGridModel& grid = *MSFlexGrid2->gridModel();
+    grid.Rows(1);
+    const int n = storedTests_.size() >= 4 ? storedTests_[0].size() : 0;
+    grid.Rows(1 + n);
+    for (int i = 0; i < n; ++i) {
+        grid.TextMatrix(1 + i, colName, testinfo::PlainText(storedTests_[colName][i]));
+        grid.TextMatrix(1 + i, colTime, testinfo::GeneralDateText(storedTests_[colTime][i]));
+        grid.TextMatrix(1 + i, colResearcher, testinfo::PlainText(storedTests_[colResearcher][i]));
+        grid.TextMatrix(1 + i, colKind, testinfo::PlainText(storedTests_[colKind][i]));
+    }
+    if (n > 0) grid.Row(1);
+}
+
+QStringList frmTestRelatedInfo::StoredNames() const {
+    QStringList names;
+    const FlexGridModel& grid = *MSFlexGrid2->gridModel();
+    for (int r = 1; r < grid.Rows(); ++r) names << grid.TextMatrix(r, colName);
+    return names;
+}
+
+QVector<testinfo::AdditiveRow> frmTestRelatedInfo::AdditiveRows() const {
+    return testinfo::AdditivesToStore(*MSFlexGrid1->gridModel());
+}
+
+void frmTestRelatedInfo::txtBobNo_Change() {
+    if (const auto bob = testinfo::LookupBob(txtBobNo->text(), true)) {
+        txtBobRadius->setText(bob->radius);
+        txtBobLength->setText(bob->length);
+    }
+}
+
+void frmTestRelatedInfo::cmbCell_Click() {
+    if (const auto piston = testinfo::LookupPiston(cmbCell->currentText())) {
+        txtPostTestPH->setText(piston->cellLength);
+        txtRotoNo->setText(piston->radius);
+    }
+}
+
+void frmTestRelatedInfo::cmdPick_Click() {
+    Gridcopy->show();
+    Gridcopy->raise();
+    FlexGridModel& pick = *Gridcopy->gridModel();
+    pick.Rows(0);
+    const FlexGridModel& list = *MSFlexGrid2->gridModel();
+    for (int r = 1; r < list.Rows(); ++r) {
+        pick.Rows(pick.Rows() + 1);
+        for (int c = 0; c < 4; ++c) pick.TextMatrix(pick.Rows() - 1, c, list.TextMatrix(r, c));
+    }
+}
+
+void frmTestRelatedInfo::Gridcopy_Click() {
+    const FlexGridModel& pick = *Gridcopy->gridModel();
+    const int row = pick.Row();
+    if (row < 0 || row >= pick.Rows()) return;
+    const QString kind = pick.TextMatrix(row, colKind);
+    if (!kind.isEmpty() && kind != txtBobNo->text()) {
+        if (ui::MsgBox(QStringLiteral("Are you sure you want to select this test type?"), ui::vbOKCancel) !=
+            ui::vbOK)
+            return;
+    }
+    txtCopyFrom->setText(pick.TextMatrix(row, colName));
+    Gridcopy->hide();
+    cmdCopy_Click();
+}
+
+void frmTestRelatedInfo::cmdCopy_Click() {
+    dialogsupport::TrapDbErrors([&] {
+        const QString name = txtCopyFrom->text();
+        if (name.isEmpty()) return;
+        if (!StoredNames().contains(name, Qt::CaseSensitive) || !testInfo_) {
+            ui::MsgBox(QStringLiteral("Your test sequence name is not found.  Please try again."));
+            return;
+        }
+        testInfo_->TEST_NAME(name);
+        testInfo_->GetTestDetail();
+        const RowArray info = testInfo_->All();
+        const double testId = info[clsTEST_INFO::colTEST_ID].toDouble();
+        if (testId == 0) return;
+
+        txtFluidId->setText(testinfo::PlainText(info[clsTEST_INFO::colFLUID_ID]));
+        txtBobNo->setText(testinfo::PlainText(info[clsTEST_INFO::colBOB_NO]));
+
+        // A PVT test copies only from a test of the same piston size.
+        const double rotor = Val(testinfo::PlainText(info[clsTEST_INFO::colROTOR_NO]));
+        if ((cmbCell->currentIndex() == 0 && rotor < 2.0) || (cmbCell->currentIndex() == 1 && rotor > 2.0)) {
+            ui::MsgBox(QStringLiteral("The selected test was conducted using a different piston size than that "
+                                      "indicated on the main test page."));
+            return;
+        }
+
+        const bool swell = txtBobNo->text() == QLatin1String("LSM");
+        txtRotoNo->setText(testinfo::PlainText(info[clsTEST_INFO::colROTOR_NO]));
+        txtBobRadius->setText(testinfo::PlainText(info[clsTEST_INFO::colBOB_RADIUS]));
+        if (!swell) txtBobLength->setText(testinfo::PlainText(info[clsTEST_INFO::colBOB_EFF_LENGTH]));
+        txtPreTestPH->setText(testinfo::PlainText(info[clsTEST_INFO::colPRETEST_PH]));
+        if (swell) txtPostTestPH->setText(testinfo::PlainText(info[clsTEST_INFO::colPOSTTEST_PH]));
+        txtResearchName->setText(testinfo::PlainText(info[clsTEST_INFO::colRESEARCHER_NAME]));
+        txtSAFETY->setPlainText(testinfo::PlainText(info[clsTEST_INFO::colSAFETY]));
+
+        // The additives, from row 1 down; rows below the last copied keep their texts.
+        testAdditive_->TESTId(testId);
+        testAdditive_->ConnectX(connection_);
+        if (testAdditive_->Eof()) return;
+        testAdditive_->MoveFirst();
+        FlexGridModel& grid = *MSFlexGrid1->gridModel();
+        for (int row = 1; !testAdditive_->Eof() && row <= testinfo::kAdditiveRows; ++row) {
+            const RowArray a = testAdditive_->All();
+            grid.TextMatrix(row, 0, testinfo::PlainText(a[clsTEST_ADDITIVE::colADDITIVE_NM]));
+            grid.TextMatrix(row, 1, Str(a[clsTEST_ADDITIVE::colADD_CONCEN].toDouble()));
+            grid.TextMatrix(row, 2, testinfo::PlainText(a[clsTEST_ADDITIVE::colADD_UNIT]));
+            grid.TextMatrix(row, 3, testinfo::PlainText(a[clsTEST_ADDITIVE::colADD_LOTNO]));
+            testAdditive_->MoveNext();
+        }
+    });
+}
+
+void frmTestRelatedInfo::MSFlexGrid1_Click() { editor_->Open(); }
+
+void frmTestRelatedInfo::txtOverlap_LostFocus() { editor_->Commit(); }
+
+void frmTestRelatedInfo::cmdOk_Click() {
+    // An edit still open in the grid is part of what is started.
+    if (!editor_->CommitIfOpen()) return;
+    testinfo::StartEntries e;
+    e.testName = txtTestName->text();
+    e.bobNo = txtBobNo->text();
+    e.bobRadius = txtBobRadius->text();
+    e.bobLength = txtBobLength->text();
+    e.pistonChosen = cmbCell->currentIndex() >= 0;
+    e.description = txtSAFETY->toPlainText();
+    e.storedNames = StoredNames();
+    e.additiveNames = testinfo::AdditiveNames(*MSFlexGrid1->gridModel());
+    const QString refused = testinfo::StartCheck(e);
+    if (!refused.isEmpty()) {
+        ui::MsgBox(refused);
+        return;
+    }
+    Cancelled = false;
+    hide();
+}
+
+void frmTestRelatedInfo::cmdCancel_Click() {
+    Cancelled = true;
+    hide();
+}
+
+void frmTestRelatedInfo::resizeEvent(QResizeEvent* event) {
+    QDialog::resizeEvent(event);
+    layout_.Form_Resize();
+}
+
+void frmTestRelatedInfo::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    layout_.Form_Resize();
+}

@@ -1,0 +1,267 @@
+#include "mainwindow/frmViewRelatedInfo.h"
+
+#include "data/Globals.h"
+#include "data/Numbers.h"
+#include "data/clsTEST_ADDITIVE.h"
+#include "data/clsTEST_INFO.h"
+#include "mainwindow/AdditiveCellEditor.h"
+#include "mainwindow/DialogSupport.h"
+#include "mainwindow/OpenedTest.h"
+#include "platform/Dialogs.h"
+#include "platform/FlexGrid.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+namespace {
+constexpr int kDesignWidth = 800;
+constexpr int kDesignHeight = 540;
+}  // namespace
+
+frmViewRelatedInfo::frmViewRelatedInfo(QWidget* parent) : QDialog(parent), layout_(this, ControlLayout::Scaled) {
+    setObjectName(QStringLiteral("frmViewRelatedInfo"));
+    setModal(true);
+    resize(kDesignWidth, kDesignHeight);
+
+    auto label1 = [&](int index, const QString& text, int x, int y, int w) {
+        auto* l = new QLabel(text, this);
+        l->setObjectName(QStringLiteral("Label1"));
+        l->setProperty("Index", index);
+        l->setGeometry(x, y, w, 20);
+        label1_[std::size_t(index)] = l;
+    };
+    auto box = [&](const QString& name, int x, int y, int w) {
+        auto* t = new QLineEdit(this);
+        t->setObjectName(name);
+        t->setGeometry(x, y, w, 24);
+        return t;
+    };
+
+    label1(0, QStringLiteral("Test Name:"), 12, 14, 140);
+    txtTestName = box(QStringLiteral("txtTestName"), 156, 12, 300);
+    label1(5, QStringLiteral("Fluid ID:"), 12, 46, 140);
+    txtFluidId = box(QStringLiteral("txtFluidId"), 156, 44, 300);
+    label1(4, QStringLiteral("Researcher's Name:"), 12, 78, 140);
+    txtResearchName = box(QStringLiteral("txtResearchName"), 156, 76, 300);
+    label1(17, QStringLiteral("Test Date:"), 12, 110, 140);
+    txtTestDate = box(QStringLiteral("txtTestDate"), 156, 108, 140);
+    label1(3, QStringLiteral("Description, Notes and Comments: (Max. 250 characters)"), 12, 142, 460);
+    txtSAFETY = new QPlainTextEdit(this);
+    txtSAFETY->setObjectName(QStringLiteral("txtSAFETY"));
+    txtSAFETY->setGeometry(12, 164, 470, 72);
+    txtSAFETY->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    txtSAFETY->setTabChangesFocus(true);
+    label1(2, QStringLiteral("Additives: (Max. 40 characters)"), 12, 246, 460);
+    MSFlexGrid1 = new FlexGrid(this);
+    MSFlexGrid1->setObjectName(QStringLiteral("MSFlexGrid1"));
+    MSFlexGrid1->setGeometry(12, 268, 470, 220);
+
+    label1(14, QStringLiteral("Rotor Number:"), 500, 14, 176);
+    txtRotoNo = box(QStringLiteral("txtRotoNo"), 680, 12, 100);
+    label1(15, QStringLiteral("Bob Number:"), 500, 46, 176);
+    txtBobNo = box(QStringLiteral("txtBobNo"), 680, 44, 100);
+    label1(8, QStringLiteral("Bob Radius (cm):"), 500, 78, 176);
+    txtBobRadius = box(QStringLiteral("txtBobRadius"), 680, 76, 100);
+    label1(1, QStringLiteral("Bob Effective Length (cm)"), 500, 110, 176);
+    txtBobLength = box(QStringLiteral("txtBobLength"), 680, 108, 100);
+    label1(10, QStringLiteral("Pre-Test pH:"), 500, 142, 176);
+    txtPreTestPH = box(QStringLiteral("txtPreTestPH"), 680, 140, 100);
+    label1(9, QStringLiteral("Post-Test pH:"), 500, 174, 176);
+    txtPostTestPH = box(QStringLiteral("txtPostTestPH"), 680, 172, 100);
+
+    cmdOk = new QPushButton(QStringLiteral("&Save"), this);
+    cmdOk->setObjectName(QStringLiteral("cmdOk"));
+    cmdOk->setToolTip(QStringLiteral("Click here to save test information"));
+    cmdOk->setGeometry(500, 456, 130, 32);
+    cmdCancel = new QPushButton(QStringLiteral("&Return"), this);
+    cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
+    cmdCancel->setToolTip(QStringLiteral("Click here to return to the main screen without saving test information"));
+    cmdCancel->setGeometry(650, 456, 130, 32);
+    for (QPushButton* b : {cmdOk, cmdCancel}) {
+        b->setAutoDefault(false);
+        b->setDefault(false);
+    }
+
+    txtOverlap = new QLineEdit(this);
+    txtOverlap->setObjectName(QStringLiteral("txtOverlap"));
+    txtOverlap->setGeometry(12, 268, 100, 24);
+    txtOverlap->hide();
+
+    editor_ = new AdditiveCellEditor(MSFlexGrid1, txtOverlap, QStringLiteral("Cannot be over 50 char."), this);
+
+    connect(txtBobNo, &QLineEdit::textChanged, this, &frmViewRelatedInfo::txtBobNo_Change);
+    connect(MSFlexGrid1, &FlexGrid::Click, this, &frmViewRelatedInfo::MSFlexGrid1_Click);
+    connect(cmdOk, &QPushButton::clicked, this, &frmViewRelatedInfo::cmdOk_Click);
+    connect(cmdCancel, &QPushButton::clicked, this, &frmViewRelatedInfo::cmdCancel_Click);
+
+    Form_Load();
+}
+
+frmViewRelatedInfo::~frmViewRelatedInfo() = default;
+
+void frmViewRelatedInfo::Form_Load() {
+    layout_.Save_Control_Layout();
+    dialogsupport::CentreOnScreen(this);
+    testinfo::InitAdditiveGrid(*MSFlexGrid1->gridModel());
+    Cancelled = true;
+}
+
+QLabel* frmViewRelatedInfo::Label1(int index) const {
+    return index >= 0 && index < int(label1_.size()) ? label1_[std::size_t(index)] : nullptr;
+}
+
+void frmViewRelatedInfo::SetTestKindLabels(qint32 testType) {
+    if (testType == 1) {
+        label1_[14]->setText(QStringLiteral("Radius(cm):"));
+        label1_[15]->setText(QStringLiteral("Test Type:"));
+        label1_[8]->setText(QStringLiteral("Initial Volume:"));
+        label1_[1]->setText(QStringLiteral("Initial Density"));
+        label1_[10]->hide();
+        txtPreTestPH->hide();
+        label1_[9]->hide();
+        txtPostTestPH->hide();
+    } else if (testType == 2) {
+        label1_[14]->setText(QStringLiteral("Sample Compact Time (min):"));
+        label1_[15]->setText(QStringLiteral("Test Type:"));
+        label1_[8]->setText(QStringLiteral("Sample Wt (g):"));
+        // The sample length is stored in the display length unit.
+        label1_[1]->setText(QStringLiteral("Sample Length ") + gLengthLabel);
+        label1_[10]->setText(QStringLiteral("Sample Hardness:"));
+        label1_[10]->show();
+        txtPreTestPH->show();
+        label1_[9]->setText(QStringLiteral("Sample Compact Press (psi):"));
+        label1_[9]->show();
+        txtPostTestPH->show();
+    } else {
+        label1_[10]->show();
+        txtPreTestPH->show();
+        label1_[9]->show();
+        txtPostTestPH->show();
+    }
+}
+
+void frmViewRelatedInfo::FillFromInfo(const RowArray& info, qint32 testType) {
+    auto at = [&](int column) { return column < info.size() ? info[column] : QVariant(); };
+    txtTestName->setText(testinfo::PlainText(at(clsTEST_INFO::colTEST_NAME)));
+    txtFluidId->setText(testinfo::PlainText(at(clsTEST_INFO::colFLUID_ID)));
+    txtTestDate->setText(testinfo::ShortDateText(at(clsTEST_INFO::colTEST_TIME).toDateTime()));
+    txtBobNo->setText(testinfo::PlainText(at(clsTEST_INFO::colBOB_NO)));
+    txtRotoNo->setText(testinfo::PlainText(at(clsTEST_INFO::colROTOR_NO)));
+    txtBobRadius->setText(testinfo::PlainText(at(clsTEST_INFO::colBOB_RADIUS)));
+    txtBobLength->setText(testinfo::PlainText(at(clsTEST_INFO::colBOB_EFF_LENGTH)));
+    if (testType == 1) {
+        txtPreTestPH->clear();
+        txtPostTestPH->clear();
+    } else {
+        txtPreTestPH->setText(testinfo::PlainText(at(clsTEST_INFO::colPRETEST_PH)));
+        txtPostTestPH->setText(testinfo::PlainText(at(clsTEST_INFO::colPOSTTEST_PH)));
+    }
+    txtResearchName->setText(testinfo::PlainText(at(clsTEST_INFO::colRESEARCHER_NAME)));
+    txtSAFETY->setPlainText(testinfo::PlainText(at(clsTEST_INFO::colSAFETY)).trimmed());
+}
+
+void frmViewRelatedInfo::FillAdditives(clsTEST_ADDITIVE& additives, clsConnection* connection, qint32 testId) {
+    additives.TESTId(testId);
+    additives.ConnectX(connection);
+    if (additives.Eof()) return;
+    additives.MoveFirst();
+    FlexGridModel& grid = *MSFlexGrid1->gridModel();
+    for (int row = 1; !additives.Eof() && row <= testinfo::kAdditiveRows; ++row) {
+        const RowArray a = additives.All();
+        grid.TextMatrix(row, 0, testinfo::PlainText(a[clsTEST_ADDITIVE::colADDITIVE_NM]));
+        grid.TextMatrix(row, 1, CStr(a[clsTEST_ADDITIVE::colADD_CONCEN].toDouble()));
+        grid.TextMatrix(row, 2, testinfo::PlainText(a[clsTEST_ADDITIVE::colADD_UNIT]));
+        grid.TextMatrix(row, 3, testinfo::PlainText(a[clsTEST_ADDITIVE::colADD_LOTNO]));
+        additives.MoveNext();
+    }
+}
+
+testinfo::TestInfoEdit frmViewRelatedInfo::Edit() const {
+    testinfo::TestInfoEdit e;
+    e.fluidId = txtFluidId->text();
+    e.researcherName = txtResearchName->text();
+    e.preTestPh = txtPreTestPH->text();
+    e.postTestPh = txtPostTestPH->text();
+    e.rotorNo = txtRotoNo->text();
+    e.bobNo = txtBobNo->text();
+    e.bobLength = txtBobLength->text();
+    e.bobRadius = txtBobRadius->text();
+    e.description = txtSAFETY->toPlainText();
+    e.additives = testinfo::AdditivesToStore(*MSFlexGrid1->gridModel());
+    return e;
+}
+
+void frmViewRelatedInfo::txtBobNo_Change() {
+    if (const auto bob = testinfo::LookupBob(txtBobNo->text(), false)) {
+        txtBobRadius->setText(bob->radius);
+        txtBobLength->setText(bob->length);
+    }
+}
+
+void frmViewRelatedInfo::MSFlexGrid1_Click() { editor_->Open(); }
+
+void frmViewRelatedInfo::txtOverlap_LostFocus() { editor_->Commit(); }
+
+void frmViewRelatedInfo::cmdOk_Click() {
+    // An edit still open in the grid is part of what is saved.
+    if (!editor_->CommitIfOpen()) return;
+    const QString refused = testinfo::SaveCheck(txtTestName->text(), txtSAFETY->toPlainText(),
+                                                testinfo::AdditiveNames(*MSFlexGrid1->gridModel()));
+    if (!refused.isEmpty()) {
+        ui::MsgBox(refused);
+        return;
+    }
+    Cancelled = false;
+    hide();
+}
+
+void frmViewRelatedInfo::cmdCancel_Click() {
+    Cancelled = true;
+    hide();
+}
+
+void frmViewRelatedInfo::resizeEvent(QResizeEvent* event) {
+    QDialog::resizeEvent(event);
+    layout_.Form_Resize();
+}
+
+void frmViewRelatedInfo::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    layout_.Form_Resize();
+}
+
+namespace relatedinfo {
+
+void cmdRelated_Click(clsConnection* connection, clsTEST_INFO& testInfo, clsTEST_ADDITIVE& testAdditive,
+                      OpenedTest& opened, const std::function<void()>& fillAdditiveGrid, const ShowModal& showModal,
+                      QWidget* parent) {
+    if (opened.OpenedTestId == 0) return;
+    dialogsupport::TrapDbErrors([&] {
+        frmViewRelatedInfo dlg(parent);
+        testInfo.TEST_NAME(opened.OpenedTestName);
+        testInfo.GetTestDetail();
+        if (testInfo.Eof()) return;
+        opened.OpenedTestInfo = testInfo.All();
+
+        dlg.SetTestKindLabels(opened.TestType);
+        dlg.setWindowTitle(QStringLiteral("Test Related Information"));
+        dlg.FillFromInfo(opened.OpenedTestInfo, opened.TestType);
+        dlg.FillAdditives(testAdditive, connection, opened.OpenedTestId);
+
+        if (showModal)
+            showModal(dlg);
+        else
+            dlg.exec();
+        if (dlg.Cancelled) return;
+
+        // A PVT test's pre- and post-test columns hold its piston constant and
+        // cell length, which the dialog does not show: they are kept.
+        testinfo::RewriteTestInfo(connection, testInfo, testAdditive, opened.OpenedTestId, dlg.Edit(),
+                                  opened.TestType == 1);
+        if (fillAdditiveGrid) fillAdditiveGrid();
+    });
+}
+
+}  // namespace relatedinfo

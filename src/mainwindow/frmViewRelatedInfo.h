@@ -1,0 +1,105 @@
+#pragma once
+// Viewing and editing the information of the opened test: the dialog shows
+// the test's TEST_INFO row and its additives with labels for its kind
+// (rheology, PVT or swell); a save rewrites both.
+//
+// The main window's "Edit Test Info" button runs relatedinfo::cmdRelated_Click
+// below; the dialog itself only checks lengths, edits its additive grid in
+// place and reports whether it was confirmed (Cancelled).
+
+#include "data/RecordBase.h"
+#include "mainwindow/ControlLayout.h"
+#include "mainwindow/TestInfoRewrite.h"
+
+#include <QDialog>
+#include <array>
+#include <functional>
+
+class AdditiveCellEditor;
+class FlexGrid;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class clsConnection;
+class clsTEST_ADDITIVE;
+class clsTEST_INFO;
+struct OpenedTest;
+
+class frmViewRelatedInfo : public QDialog {
+    Q_OBJECT
+public:
+    // Loads at once (layout, centring, additive grid, Cancelled).
+    explicit frmViewRelatedInfo(QWidget* parent = nullptr);
+    ~frmViewRelatedInfo() override;
+
+    // True from the load, after Return and after a close of the window; false
+    // only after a save that passed every check.
+    bool Cancelled = true;
+
+    // The label array: elements 0 to 5, 8 to 10, 14, 15 and 17 exist.
+    QLabel* Label1(int index) const;
+
+    // Labels and visible boxes for the test kind (1 PVT, 2 swell, any other
+    // value rheology).
+    void SetTestKindLabels(qint32 testType);
+    // The boxes from a TEST_INFO row array, in the order that lets the stored
+    // radius and length replace what the bob lookup writes.
+    void FillFromInfo(const RowArray& info, qint32 testType);
+    // Rows 1 onward from the test's additives (at most the grid's 20 rows).
+    void FillAdditives(clsTEST_ADDITIVE& additives, clsConnection* connection, qint32 testId);
+    // What a save stores.
+    testinfo::TestInfoEdit Edit() const;
+
+    QLineEdit* txtTestName;
+    QLineEdit* txtFluidId;
+    QLineEdit* txtResearchName;
+    QLineEdit* txtTestDate;
+    QLineEdit* txtRotoNo;
+    QLineEdit* txtBobNo;
+    QLineEdit* txtBobRadius;
+    QLineEdit* txtBobLength;
+    QLineEdit* txtPreTestPH;
+    QLineEdit* txtPostTestPH;
+    QPlainTextEdit* txtSAFETY;
+    FlexGrid* MSFlexGrid1;
+    QLineEdit* txtOverlap;
+    QPushButton* cmdOk;
+    QPushButton* cmdCancel;
+
+public slots:
+    void txtBobNo_Change();
+    void MSFlexGrid1_Click();
+    void txtOverlap_LostFocus();
+    void cmdOk_Click();
+    void cmdCancel_Click();
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void Form_Load();
+
+    std::array<QLabel*, 18> label1_{};
+    AdditiveCellEditor* editor_ = nullptr;
+    ControlLayout layout_;
+};
+
+namespace relatedinfo {
+
+// Shows the dialog modally; the default runs exec(). Tests pass one that
+// fills the boxes and presses a button instead.
+using ShowModal = std::function<void(frmViewRelatedInfo&)>;
+
+// The whole of the main window's cmdRelated_Click: with a test open, reads its
+// row again (renewing opened.OpenedTestInfo), shows it with its additives in a
+// new frmViewRelatedInfo and, when saved, rewrites the row and the additives
+// and calls fillAdditiveGrid (the main window's Fill_Additive_Grid). With no
+// test open, or the test no longer stored, nothing happens. A database failure
+// is shown as "ERROR: <number>, <description>".
+void cmdRelated_Click(clsConnection* connection, clsTEST_INFO& testInfo, clsTEST_ADDITIVE& testAdditive,
+                      OpenedTest& opened, const std::function<void()>& fillAdditiveGrid,
+                      const ShowModal& showModal = ShowModal(), QWidget* parent = nullptr);
+
+}  // namespace relatedinfo

@@ -1,0 +1,138 @@
+// The overlap-test chooser: its list holds only the stored tests of the
+// opened test's kind, its controls raise overSelected, and the main window's
+// name checks give their messages.
+
+#include "data/clsTEST_INFO.h"
+#include "mainwindow/OverlapChooser.h"
+#include "mainwindow/TestInfoRules.h"
+#include "mainwindow/frmOverlapTest.h"
+#include "platform/FlexGrid.h"
+#include "StoredTestsFixture.h"
+
+#include <QLineEdit>
+
+using testing_support::StoredTestsFixture;
+
+namespace {
+
+class OverlapTest : public StoredTestsFixture {
+protected:
+    void SetUp() override {
+        StoredTestsFixture::SetUp();
+        addTest("Rheo old", "B1", "2024-01-01 00:00:00");
+        addTest("Pvt 1", "PVT", "2024-01-02 10:00:00");
+        addTest("Swell 1", "LSM", "2024-01-03 10:00:00");
+        addTest("Rheo new", "B5", "2024-01-04 11:30:00");
+        addTest("Lower pvt", "pvt", "2024-01-05 10:00:00");  // not "PVT": a rheology test
+        addTest("Pvt 2", "PVT", "2024-01-06 10:00:00");
+        sql("INSERT INTO TEST_INFO (TEST_NAME, TEST_TIME, BOB_NO) VALUES ('No kind', '2024-01-07 10:00:00', NULL)");
+    }
+    static QStringList column(const frmOverlapTest& dlg, int c) {
+        QStringList out;
+        const FlexGridModel& g = *dlg.MSFlexGrid1->gridModel();
+        for (int r = 1; r < g.Rows(); ++r) out << g.TextMatrix(r, c);
+        return out;
+    }
+};
+
+TEST_F(OverlapTest, ListsOnlyTheTestsOfTheOpenedTestsKind) {
+    frmOverlapTest rheo(&conn, 0);
+    EXPECT_EQ(column(rheo, 0), (QStringList{"Lower pvt", "Rheo new", "Rheo old"}));
+    EXPECT_EQ(column(rheo, 3), (QStringList{"", "", ""}));
+    EXPECT_EQ(rheo.MSFlexGrid1->Row(), 1);
+
+    frmOverlapTest pvt(&conn, 1);
+    EXPECT_EQ(column(pvt, 0), (QStringList{"Pvt 2", "Pvt 1"}));
+    EXPECT_EQ(column(pvt, 3), (QStringList{"PVT", "PVT"}));
+
+    frmOverlapTest swell(&conn, 2);
+    EXPECT_EQ(column(swell, 0), QStringList{"Swell 1"});
+    EXPECT_EQ(column(swell, 3), QStringList{"LSM"});
+
+    // Header and times as the lists show them.
+    const FlexGridModel& g = *rheo.MSFlexGrid1->gridModel();
+    EXPECT_EQ(g.Cols(), 4);
+    EXPECT_EQ(g.TextMatrix(0, 0), QString("Sequence") + QChar(13) + "Name");
+    EXPECT_EQ(g.TextMatrix(0, 3), QString("Test") + QChar(13) + "Type");
+    EXPECT_EQ(g.RowHeight(0), 600);
+    EXPECT_EQ(g.ColWidth(1), 1800);
+    EXPECT_EQ(g.TextMatrix(2, 1), testinfo::GeneralDateText(QString("2024-01-04 11:30:00")));
+    EXPECT_TRUE(dialogs.messages.empty());
+}
+
+TEST_F(OverlapTest, ControlsRaiseOverSelected) {
+    frmOverlapTest dlg(&conn, 1);
+    dlg.show();
+    int raised = 0;
+    QObject::connect(&dlg, &frmOverlapTest::overSelected, [&] { ++raised; });
+
+    dlg.MSFlexGrid1->gridModel()->Row(2);
+    dlg.MSFlexGrid1_Click();
+    EXPECT_EQ(dlg.txtSeqName->text(), "Pvt 1");
+
+    dlg.txtSeqName->setText("typed");
+    EXPECT_EQ(dlg.MSFlexGrid1->Row(), 2);  // typing does not move the list
+    dlg.cmdOk_Click();
+    EXPECT_EQ(raised, 1);
+    EXPECT_TRUE(dlg.isVisible());
+
+    dlg.MSFlexGrid1_DblClick();
+    EXPECT_EQ(raised, 2);
+    EXPECT_TRUE(dlg.isHidden());
+
+    frmOverlapTest empty(&conn, 7);  // no test of that kind
+    EXPECT_EQ(empty.MSFlexGrid1->Rows(), 1);
+    empty.MSFlexGrid1_Click();
+    EXPECT_EQ(empty.txtSeqName->text(), "");  // the header is no name
+}
+
+TEST_F(OverlapTest, NameChecksGiveTheirMessages) {
+    frmOverlapTest dlg(&conn, 0);
+    clsTEST_INFO info;
+
+    dlg.txtSeqName->clear();
+    EXPECT_FALSE(overlap::AcceptChosenName(dlg, "Rheo new", info));
+    EXPECT_TRUE(dialogs.messages.empty());
+
+    dlg.txtSeqName->setText("Pvt 1");  // stored, but of another kind
+    EXPECT_FALSE(overlap::AcceptChosenName(dlg, "Rheo new", info));
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].prompt, "Test sequence name not found.");
+    EXPECT_EQ(dialogs.messages[0].title, ui::appTitle());
+    EXPECT_EQ(dialogs.messages[0].style, ui::vbOKOnly);
+
+    dialogs.clear();
+    dlg.txtSeqName->setText("Rheo new");
+    EXPECT_FALSE(overlap::AcceptChosenName(dlg, "Rheo new", info));
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].prompt, "Test cannot overlap itself");
+    EXPECT_EQ(dialogs.messages[0].title, "Selection Error.");
+    EXPECT_EQ(dialogs.messages[0].style, ui::vbOKOnly);
+
+    dialogs.clear();
+    dlg.txtSeqName->setText("RHEO OLD");
+    EXPECT_TRUE(overlap::AcceptChosenName(dlg, "Rheo new", info));
+    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_EQ(info.TEST_NAME(), "Rheo old");  // the name as listed
+    EXPECT_EQ(dlg.MSFlexGrid1->Row(), 3);
+}
+
+TEST(OverlapRules, KindFilterAndNameCheck) {
+    EXPECT_TRUE(overlap::PassesKind(QString("B1"), 0));
+    EXPECT_TRUE(overlap::PassesKind(QString(""), 0));
+    EXPECT_FALSE(overlap::PassesKind(QString("LSM"), 0));
+    EXPECT_FALSE(overlap::PassesKind(QVariant(), 0));
+    EXPECT_FALSE(overlap::PassesKind(QString("pvt"), 1));
+
+    using overlap::NameCheck;
+    const QStringList listed{"T10", "T1"};
+    EXPECT_EQ(overlap::CheckName("", listed, "T1").result, NameCheck::Empty);
+    EXPECT_EQ(overlap::CheckName("T2", listed, "T1").result, NameCheck::NotFound);
+    EXPECT_EQ(overlap::CheckName("T1", listed, "T1").result, NameCheck::Itself);
+    const auto accepted = overlap::CheckName("t1", listed, "T10");
+    EXPECT_EQ(accepted.result, NameCheck::Accepted);
+    EXPECT_EQ(accepted.row, 2);
+    EXPECT_EQ(accepted.listedName, "T1");
+}
+
+}  // namespace
