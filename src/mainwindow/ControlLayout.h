@@ -1,0 +1,79 @@
+#pragma once
+// Proportional layout of a resizable window: when the window loads, the
+// position and size of each of its controls are recorded as fractions of the
+// client area; whenever the client area changes size, every control is put
+// back at those fractions of the new size.
+//
+// A window owns one ControlLayout, built over its client area (the window
+// itself, or the central widget of a main window), with its controls placed
+// at their designed geometry and the client area at its designed size:
+//
+//     FrmX::FrmX() : layout_(this, ControlLayout::Scaled) {
+//         ... create the controls at their designed positions, resize(w, h) ...
+//         layout_.Save_Control_Layout();   // first thing of the load
+//     }
+//     void FrmX::resizeEvent(QResizeEvent* e) { QDialog::resizeEvent(e); layout_.Form_Resize(); }
+//     void FrmX::showEvent(QShowEvent* e)     { QDialog::showEvent(e);   layout_.Form_Resize(); }
+//
+// The controls are the window's named child widgets (objectName set, not a
+// Qt-internal "qt_" name), searched through every level so that controls
+// inside frames count, in the order Qt keeps its children. Not positioned
+// here: widgets placed by a Qt layout, top-level windows (popups, dialogs)
+// and menus; timers, serial ports and other objects without a place on the
+// window are not widgets and never taken. Combo boxes are moved but keep
+// their size. Controls are positioned absolutely (no Qt layout on the
+// client area).
+
+#include <QList>
+#include <QPointer>
+#include <QWidget>
+#include <vector>
+
+// The recorded fractions of one control.
+struct ControlLayoutEntry {
+    float Width = 0;   // width / client width
+    float Height = 0;  // height / client height
+    float Top = 0;     // top / client height
+    float Left = 0;    // left / client width
+};
+
+class ControlLayout {
+public:
+    static constexpr bool Scaled = true;     // fractions multiplied by gSF when recorded
+    static constexpr bool Unscaled = false;
+
+    // `client` is the widget whose size is the window's client area and
+    // whose descendants are the controls.
+    ControlLayout(QWidget* client, bool scaled);
+
+    // Records the fractions of every control from its current geometry and
+    // the client area's current size. A client area without width or height
+    // records nothing, and Form_Resize then moves nothing.
+    void Save_Control_Layout();
+
+    // Puts every recorded control at its fractions of the current client
+    // size. Nothing moves while the client area is 1 pixel or less high or
+    // wide, or while the window is minimised.
+    void Form_Resize();
+
+    // The control collection of a client area, in order.
+    static QList<QWidget*> Controls(QWidget* client);
+    // True for controls that have no place on the window and are never
+    // recorded or moved (menus).
+    static bool IsSkipped(const QWidget* control);
+
+    bool recorded() const { return recorded_; }
+    bool scaled() const { return scaled_; }
+    // The recorded table: entry i belongs to control i of the collection at
+    // recording time.
+    const std::vector<ControlLayoutEntry>& entries() const { return entries_; }
+    // The entry of a control (all zeros for a control not recorded).
+    ControlLayoutEntry entryOf(const QWidget* control) const;
+
+private:
+    QPointer<QWidget> client_;
+    bool scaled_;
+    bool recorded_ = false;
+    std::vector<QPointer<QWidget>> controls_;
+    std::vector<ControlLayoutEntry> entries_;
+};

@@ -1,0 +1,465 @@
+#include "platform/PeChart.h"
+
+#include <QChart>
+#include <QChartView>
+#include <QGraphicsLayout>
+#include <QLegend>
+#include <QLineSeries>
+#include <QLogValueAxis>
+#include <QMouseEvent>
+#include <QPageLayout>
+#include <QPainter>
+#include <QPrinter>
+#include <QTimer>
+#include <QValueAxis>
+#include <QVBoxLayout>
+#include <cmath>
+#include <limits>
+
+using namespace pesgo;
+
+namespace {
+
+// Subsets past this number are kept but not drawn.
+constexpr int kMaxDrawnSubsets = 1000;
+// Markers are drawn on curves of at most this many points.
+constexpr int kMarkerLimit = 500;
+
+// Colours of subsets that were given none.
+qint32 defaultSubsetColor(int subset) {
+    static constexpr qint32 cycle[] = {pepalette::Green, pepalette::Blue, pepalette::LightRed, pepalette::Red,
+                                       pepalette::Magenta, pepalette::Cyan, pepalette::Grey, pepalette::Brown};
+    const int n = int(sizeof(cycle) / sizeof(cycle[0]));
+    return cycle[((subset % n) + n) % n];
+}
+
+PeChart::PrintHandler& printHandler() {
+    static PeChart::PrintHandler h;
+    return h;
+}
+
+void printOnDefaultPrinter(PeChart& chart) {
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPageOrientation(QPageLayout::Landscape);
+    if (!printer.isValid() || printer.printerName().isEmpty()) return;
+    chart.print(printer);
+}
+
+struct Range {
+    double lo = std::numeric_limits<double>::infinity();
+    double hi = -std::numeric_limits<double>::infinity();
+    bool valid() const { return lo <= hi; }
+    void add(double v) {
+        lo = std::min(lo, v);
+        hi = std::max(hi, v);
+    }
+};
+
+void styleAxis(QAbstractAxis* axis, const QColor& colour) {
+    axis->setLinePenColor(colour);
+    axis->setLabelsColor(colour);
+    axis->setTitleBrush(QBrush(colour));
+}
+
+QAbstractAxis* makeAxis(bool log, Range r, bool manual, double manualLo, double manualHi) {
+    if (log) {
+        auto* axis = new QLogValueAxis;
+        axis->setBase(10.0);
+        axis->setLabelFormat(QStringLiteral("%g"));
+        double lo = r.valid() ? r.lo : 1.0;
+        double hi = r.valid() ? r.hi : 10.0;
+        if (manual) {
+            if (manualLo > 0) lo = manualLo;
+            if (manualHi > 0) hi = manualHi;
+            if (lo > hi) std::swap(lo, hi);
+        } else {
+            lo = std::pow(10.0, std::floor(std::log10(lo)));
+            hi = std::pow(10.0, std::ceil(std::log10(hi)));
+        }
+        if (lo == hi) {
+            lo /= 10.0;
+            hi *= 10.0;
+        }
+        axis->setRange(lo, hi);
+        return axis;
+    }
+    auto* axis = new QValueAxis;
+    if (manual) {
+        double lo = manualLo, hi = manualHi;
+        if (lo > hi) std::swap(lo, hi);
+        if (lo == hi) {
+            lo -= 1.0;
+            hi += 1.0;
+        }
+        axis->setRange(lo, hi);
+        return axis;
+    }
+    double lo = r.valid() ? r.lo : 0.0;
+    double hi = r.valid() ? r.hi : 1.0;
+    if (lo == hi) {
+        const double pad = lo == 0.0 ? 1.0 : std::abs(lo) * 0.1;
+        lo -= pad;
+        hi += pad;
+    }
+    axis->setRange(lo, hi);
+    axis->applyNiceNumbers();
+    return axis;
+}
+
+}  // namespace
+
+// The chart view: passes double-clicks on the axes to the chart control.
+class PeChartView : public QChartView {
+public:
+    PeChartView(QChart* chart, PeChart* owner) : QChartView(chart, owner), owner_(owner) {}
+
+protected:
+    void mouseDoubleClickEvent(QMouseEvent* e) override {
+        owner_->handleDoubleClick(e->position().toPoint());
+        QChartView::mouseDoubleClickEvent(e);
+    }
+
+private:
+    PeChart* owner_;
+};
+
+PeChart::PeChart(QWidget* parent) : QWidget(parent) {
+    store_.addPointProperty(XData);
+    store_.addPointProperty(YData);
+    store_.setWorkingAxisProperty(WorkingAxis);
+    for (int p : {YAxisLabel, YAxisColor, RYAxisSubsets, RYAxisLabel, RYAxisColor}) store_.addAxisProperty(p);
+
+    chart_ = new QChart;
+    chart_->setAnimationOptions(QChart::NoAnimation);
+    chart_->legend()->setAlignment(Qt::AlignBottom);
+    QFont titleFont = chart_->titleFont();
+    titleFont.setPointSizeF(titleFont.pointSizeF() * 1.3);
+    titleFont.setBold(true);
+    chart_->setTitleFont(titleFont);
+    view_ = new PeChartView(chart_, this);
+    view_->setObjectName(QStringLiteral("chartView"));
+    view_->setRenderHint(QPainter::Antialiasing);
+    auto* box = new QVBoxLayout(this);
+    box->setContentsMargins(0, 0, 0, 0);
+    box->addWidget(view_);
+    redraw();
+}
+
+PeChart::~PeChart() = default;
+
+// ---------------------------------------------------------------------------
+// Writes and reads
+
+void PeChart::setProp(int p, const PeValue& v) {
+    const int oldSubsets = subsets();
+    store_.set(p, v);
+    if (p == Subsets && subsets() != oldSubsets) layoutInForce_ = false;
+    afterWrite(p);
+    if (p == Action) command(v.toInt());
+}
+
+void PeChart::setProp(int p, int i, const PeValue& v) {
+    store_.set(p, i, v);
+    afterWrite(p);
+}
+
+void PeChart::setProp(int p, int i, int j, const PeValue& v) {
+    store_.set(p, i, j, v);
+    afterWrite(p);
+}
+
+void PeChart::afterWrite(int p) {
+    if (p == MultiAxesSubsets || p == OverlapMultiAxes) layoutInForce_ = true;
+    if (p != Action) scheduleRefresh();
+}
+
+PeValue PeChart::prop(int p) const { return store_.get(p); }
+PeValue PeChart::prop(int p, int i) const { return store_.get(p, i); }
+PeValue PeChart::prop(int p, int i, int j) const { return store_.get(p, i, j); }
+bool PeChart::hasProp(int p) const { return store_.has(p); }
+bool PeChart::hasProp(int p, int i) const { return store_.has(p, i); }
+bool PeChart::hasProp(int p, int i, int j) const { return store_.has(p, i, j); }
+
+QString PeChart::mainTitle() const { return store_.get(MainTitle).toString(); }
+QString PeChart::subTitle() const { return store_.get(SubTitle).toString(); }
+int PeChart::subsets() const { return store_.has(Subsets) ? store_.get(Subsets).toInt() : 1; }
+int PeChart::points() const { return store_.get(Points).toInt(); }
+QString PeChart::xAxisLabel() const { return store_.get(XAxisLabel).toString(); }
+int PeChart::workingAxis() const { return store_.get(WorkingAxis).toInt(); }
+QString PeChart::yAxisLabel(int axis) const { return store_.get(YAxisLabel, axis).toString(); }
+qint32 PeChart::yAxisColor(int axis) const {
+    return store_.has(YAxisColor, axis) ? store_.get(YAxisColor, axis).toInt() : pepalette::Black;
+}
+QString PeChart::rightAxisLabel(int axis) const { return store_.get(RYAxisLabel, axis).toString(); }
+qint32 PeChart::rightAxisColor(int axis) const {
+    return store_.has(RYAxisColor, axis) ? store_.get(RYAxisColor, axis).toInt() : pepalette::Black;
+}
+int PeChart::rightAxisSubsets(int axis) const { return store_.get(RYAxisSubsets, axis).toInt(); }
+int PeChart::subsetsOnAxis(int axis) const { return store_.get(MultiAxesSubsets, axis).toInt(); }
+bool PeChart::xLog() const { return store_.get(XAxisScale).toInt() == ScaleLog; }
+bool PeChart::yLog() const { return store_.get(YAxisScale).toInt() == ScaleLog; }
+bool PeChart::manualYRange() const { return store_.get(ManualScaleControlY).toInt() == ManualRange; }
+double PeChart::manualYMax() const { return store_.get(ManualMaxY).toDouble(); }
+double PeChart::manualYMin() const { return store_.get(ManualMinY).toDouble(); }
+QString PeChart::subsetLabel(int subset) const { return store_.get(SubsetLabel, subset).toString(); }
+qint32 PeChart::subsetColor(int subset) const {
+    return store_.has(SubsetColor, subset) ? store_.get(SubsetColor, subset).toInt() : defaultSubsetColor(subset);
+}
+float PeChart::xData(int s, int p) const { return store_.pointValue(XData, s, p); }
+float PeChart::yData(int s, int p) const { return store_.pointValue(YData, s, p); }
+bool PeChart::hasXData(int s, int p) const { return store_.pointWritten(XData, s, p); }
+bool PeChart::hasYData(int s, int p) const { return store_.pointWritten(YData, s, p); }
+
+void PeChart::swapPoints(int subset, int a, int b) {
+    store_.swapPoints(subset, a, b);
+    scheduleRefresh();
+}
+
+// ---------------------------------------------------------------------------
+// Commands
+
+void PeChart::command(int value) {
+    switch (value) {
+        case ActionRedraw:
+            redraw();
+            break;
+        case ActionPrint: {
+            if (dirty_) redraw();
+            PrintHandler h = printHandler();
+            if (h) h(*this);
+            else printOnDefaultPrinter(*this);
+            break;
+        }
+        case ActionNewChart:
+            newChart();
+            break;
+        default:
+            break;  // other commands are kept only
+    }
+}
+
+void PeChart::newChart() {
+    store_.clearPoints();
+    for (int p : {RYAxisSubsets, RYAxisLabel, RYAxisColor, ManualScaleControlY}) store_.clearProperty(p);
+    layoutInForce_ = false;
+    scheduleRefresh();
+}
+
+PeChart::PrintHandler PeChart::setPrintHandler(PrintHandler h) {
+    PrintHandler old = printHandler();
+    printHandler() = std::move(h);
+    return old;
+}
+
+void PeChart::scheduleRefresh() {
+    dirty_ = true;
+    if (refreshPosted_) return;
+    refreshPosted_ = true;
+    QTimer::singleShot(0, this, [this] {
+        refreshPosted_ = false;
+        if (dirty_) redraw();
+    });
+}
+
+// ---------------------------------------------------------------------------
+// Layout and drawing
+
+QList<PeChart::Scale> PeChart::yScales() const {
+    const int n = std::clamp(subsets(), 0, kMaxDrawnSubsets);
+    // subsets of each axis, in subset order
+    QList<QList<int>> axes;
+    axes.append(QList<int>());
+    int s = 0;
+    if (layoutInForce_ && store_.has(MultiAxesSubsets, 0)) {
+        axes.clear();
+        for (int a = 0; s < n && store_.has(MultiAxesSubsets, a); ++a) {
+            const int c = store_.get(MultiAxesSubsets, a).toInt();
+            if (c <= 0) break;
+            QList<int> mine;
+            for (int k = 0; k < c && s < n; ++k) mine.append(s++);
+            axes.append(mine);
+        }
+        if (axes.isEmpty()) axes.append(QList<int>());
+    }
+    for (; s < n; ++s) axes[0].append(s);  // subsets no axis took stay on axis 0
+
+    QList<Scale> mainScales, rightScales;
+    for (int a = 0; a < axes.size(); ++a) {
+        const QList<int>& mine = axes[a];
+        if (mine.isEmpty()) continue;
+        const int r = std::clamp(rightAxisSubsets(a), 0, int(mine.size()) - 1);
+        mainScales.append(Scale{a, false, mine.mid(0, mine.size() - r)});
+        if (r > 0) rightScales.append(Scale{a, true, mine.mid(mine.size() - r)});
+    }
+    return mainScales + rightScales;
+}
+
+QChart* PeChart::chart() const { return chart_; }
+QChartView* PeChart::view() const { return view_; }
+QAbstractAxis* PeChart::xAxis() const { return xAxis_; }
+QList<QAbstractAxis*> PeChart::yAxes() const { return yAxes_; }
+
+void PeChart::redraw() {
+    dirty_ = false;
+    chart_->removeAllSeries();
+    for (QAbstractAxis* axis : chart_->axes()) {
+        chart_->removeAxis(axis);
+        delete axis;
+    }
+    xAxis_ = nullptr;
+    yAxes_.clear();
+
+    // Title and subtitle.
+    QString title = mainTitle().toHtmlEscaped();
+    if (!subTitle().isEmpty()) {
+        if (!title.isEmpty()) title += QStringLiteral("<br>");
+        title += QStringLiteral("<span style=\"font-weight:normal; font-size:small\">") + subTitle().toHtmlEscaped() +
+                 QStringLiteral("</span>");
+    }
+    chart_->setTitle(title);
+
+    const bool logX = xLog();
+    const bool logY = yLog();
+    const int pointCount = std::max(0, points());
+    drawnScales_ = yScales();
+
+    // Series, with the value range of each scale.
+    Range xRange;
+    QList<QList<QLineSeries*>> scaleSeries;
+    QList<Range> yRanges;
+    int seriesCount = 0;
+    for (const Scale& sc : drawnScales_) {
+        QList<QLineSeries*> list;
+        Range yr;
+        for (int s : sc.subsets) {
+            auto* series = new QLineSeries;
+            series->setName(subsetLabel(s));
+            QPen pen(peColor(subsetColor(s)));
+            pen.setWidthF(1.5);
+            series->setPen(pen);
+            QList<QPointF> pts;
+            for (int p = 0; p < pointCount; ++p) {
+                if (!hasXData(s, p) || !hasYData(s, p)) continue;
+                const double x = xData(s, p), y = yData(s, p);
+                if (!std::isfinite(x) || !std::isfinite(y)) continue;
+                if (logX && x <= 0) continue;
+                if (logY && y <= 0) continue;
+                pts.append(QPointF(x, y));
+                xRange.add(x);
+                yr.add(y);
+            }
+            series->replace(pts);
+            series->setPointsVisible(pts.size() <= kMarkerLimit);
+            list.append(series);
+            ++seriesCount;
+        }
+        scaleSeries.append(list);
+        yRanges.append(yr);
+    }
+
+    // X axis.
+    xAxis_ = makeAxis(logX, xRange, false, 0, 0);
+    xAxis_->setTitleText(xAxisLabel());
+    chart_->addAxis(xAxis_, Qt::AlignBottom);
+
+    // Y scales and their series.
+    for (int k = 0; k < drawnScales_.size(); ++k) {
+        const Scale& sc = drawnScales_[k];
+        const bool manual = !sc.rightHand && sc.axis == 0 && manualYRange();
+        QAbstractAxis* axis = makeAxis(logY, yRanges[k], manual, manualYMin(), manualYMax());
+        axis->setTitleText(sc.rightHand ? rightAxisLabel(sc.axis) : yAxisLabel(sc.axis));
+        styleAxis(axis, peColor(sc.rightHand ? rightAxisColor(sc.axis) : yAxisColor(sc.axis)));
+        chart_->addAxis(axis, sc.rightHand ? Qt::AlignRight : Qt::AlignLeft);
+        yAxes_.append(axis);
+        for (QLineSeries* series : scaleSeries[k]) {
+            chart_->addSeries(series);
+            series->attachAxis(xAxis_);
+            series->attachAxis(axis);
+        }
+    }
+    chart_->legend()->setVisible(seriesCount > 1);
+}
+
+// ---------------------------------------------------------------------------
+// Printing
+
+void PeChart::layoutChartFor(const QSizeF& size) {
+    chart_->setGeometry(QRectF(QPointF(0, 0), size));
+    if (QGraphicsLayout* l = chart_->layout()) l->activate();
+}
+
+bool PeChart::print(QPrinter& printer) {
+    if (dirty_) redraw();
+    QPainter painter;
+    if (!painter.begin(&printer)) return false;
+    const QRectF page = printer.pageLayout().paintRectPixels(printer.resolution());
+    const QRectF target(0, 0, page.width(), page.height());
+    // Lay the chart out at screen scale in the page's proportions, then scale
+    // it onto the page.
+    const double logicalWidth = 1000.0;
+    const QSizeF logical(logicalWidth, logicalWidth * target.height() / std::max(1.0, target.width()));
+    const QRectF oldGeometry = chart_->geometry();
+    layoutChartFor(logical);
+    chart_->scene()->render(&painter, target, QRectF(QPointF(0, 0), logical), Qt::KeepAspectRatio);
+    painter.end();
+    layoutChartFor(oldGeometry.size());
+    return true;
+}
+
+bool PeChart::printToPdf(const QString& fileName) {
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(fileName);
+    printer.setPageOrientation(QPageLayout::Landscape);
+    return print(printer);
+}
+
+// ---------------------------------------------------------------------------
+// Axis event
+
+bool PeChart::axisAt(const QPoint& viewPos, short& a, short& b) const {
+    const QPointF pos = chart_->mapFromScene(view_->mapToScene(viewPos));
+    const QRectF plot = chart_->plotArea();
+    const QRectF whole = chart_->rect();
+    if (plot.isEmpty()) return false;
+    const bool besideY = pos.y() >= plot.top() && pos.y() <= plot.bottom();
+    if (pos.x() >= plot.left() && pos.x() <= plot.right() && pos.y() > plot.bottom() && pos.y() <= whole.bottom()) {
+        a = 1;
+        b = 0;
+        return true;
+    }
+    if (!besideY) return false;
+    QList<int> left, right;  // positions in drawnScales_
+    for (int k = 0; k < drawnScales_.size(); ++k) (drawnScales_[k].rightHand ? right : left).append(k);
+    // Scales on one side share the room between the plot area and the edge;
+    // the first one lies next to the plot area.
+    auto pick = [&](const QList<int>& side, double distance, double room) -> int {
+        if (side.isEmpty() || room <= 0 || distance < 0 || distance > room) return -1;
+        const int k = std::min(int(side.size()) - 1, int(distance / (room / side.size())));
+        return side[k];
+    };
+    int k = -1;
+    if (pos.x() < plot.left()) k = pick(left, plot.left() - pos.x(), plot.left() - whole.left());
+    else if (pos.x() > plot.right()) k = pick(right, pos.x() - plot.right(), whole.right() - plot.right());
+    if (k < 0) return false;
+    a = 0;
+    b = short(k);
+    return true;
+}
+
+void PeChart::handleDoubleClick(const QPoint& viewPos) {
+    short a = 0, b = 0;
+    if (axisAt(viewPos, a, b)) emit axisEvent(a, b);
+}
+
+// ---------------------------------------------------------------------------
+
+void SortChartSubset(PeChart& chart, int s, int n) {
+    for (int i = 1; i <= n; ++i) {
+        for (int j = i; j <= n; ++j) {
+            const float xj = chart.xData(s, j - 1);
+            const float xi = chart.xData(s, i - 1);
+            if (xj < xi) chart.swapPoints(s, j - 1, i - 1);
+        }
+    }
+}

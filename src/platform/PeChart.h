@@ -1,0 +1,184 @@
+#pragma once
+// The two-dimensional chart control: a widget driven only by writing typed
+// values to numbered properties (see pesgo:: for the numbers whose roles the
+// program relies on), drawn with Qt Charts. Every write is kept and can be
+// read back; the picture is rebuilt from the kept values by the redraw
+// command, and at the next turn of the event loop after any other write.
+//
+// Drawing rules:
+// - Subsets 0 .. (number of subsets - 1) are drawn, points 0 .. (number of
+//   points - 1) of each; a point is drawn only when both its X and its Y value
+//   were written (since the last new-chart command). Writes at other indices
+//   (a subset beyond the count, point -1) are kept but never drawn.
+// - Y axes: the per-axis subset counts hand the subsets to the value axes in
+//   subset order; an axis whose right-hand subset count is r shows its last r
+//   subsets on a right-hand scale. All axes share one plot area. The per-axis
+//   counts are in force once written after the last change of the subset
+//   count; until then every subset is drawn on axis 0.
+// - Logarithmic scales skip values at or below 0.
+// - The manual Y range (control value 3, then maximum and minimum) applies to
+//   the main scale of axis 0; it lasts until the next new-chart command.
+// - The new-chart command (20) forgets the point values, the right-hand scale
+//   settings, the per-axis layout and the manual Y range; titles, labels,
+//   colours and the axis scale types stay.
+
+#include <QPointer>
+#include <QWidget>
+#include <functional>
+
+#include "platform/PeStore.h"
+
+class QChart;
+class QChartView;
+class QAbstractAxis;
+class QPrinter;
+
+namespace pesgo {
+
+// Property numbers of the 2-D chart whose roles the program relies on.
+enum Prop : int {
+    MainTitle = 9,              // string
+    SubTitle = 10,              // string
+    Subsets = 11,               // number of subsets
+    Points = 12,                // number of points per subset
+    XAxisLabel = 32,            // string
+    YAxisLabel = 33,            // label of the working axis's main scale
+    XAxisScale = 40,            // ScaleLinear or ScaleLog
+    YAxisScale = 41,            // ScaleLinear or ScaleLog (every Y axis)
+    ManualScaleControlY = 55,   // ManualRange: manual Y range in force
+    ManualMaxY = 56,            // double
+    ManualMinY = 57,            // double
+    RYAxisSubsets = 67,         // subsets of the working axis on its right-hand scale
+    RYAxisLabel = 68,           // label of the working axis's right-hand scale
+    Action = 108,               // command: ActionRedraw, ActionPrint, ActionNewChart
+    XData = 128,                // (subset, point) single: X value of a point
+    YData = 129,                // (subset, point) single: Y value of a point
+    SubsetLabel = 131,          // (subset) string
+    SubsetColor = 132,          // (subset) colour
+    MultiAxesSubsets = 190,     // (axis) number of subsets on that axis
+    WorkingAxis = 195,          // the axis that 33, 67, 68, 213, 214 apply to
+    YAxisColor = 213,           // colour of the working axis's main scale
+    RYAxisColor = 214,          // colour of the working axis's right-hand scale
+    OverlapMultiAxes = 257,     // (0) number of value axes drawn in one plot area
+};
+
+enum ActionValue : int { ActionRedraw = 0, ActionPrint = 8, ActionNewChart = 20 };
+enum ScaleValue : int { ScaleLinear = 1, ScaleLog = 2 };
+enum ManualScaleValue : int { ManualRange = 3 };
+
+}  // namespace pesgo
+
+class PeChart : public QWidget {
+    Q_OBJECT
+public:
+    explicit PeChart(QWidget* parent = nullptr);
+    ~PeChart() override;
+
+    // Writes: no index, one index (subset or axis), two indices (subset, point).
+    void setProp(int prop, const PeValue& v);
+    void setProp(int prop, int i, const PeValue& v);
+    void setProp(int prop, int i, int j, const PeValue& v);
+
+    // Reads of the value last written (empty when never written).
+    PeValue prop(int prop) const;
+    PeValue prop(int prop, int i) const;
+    PeValue prop(int prop, int i, int j) const;
+    bool hasProp(int prop) const;
+    bool hasProp(int prop, int i) const;
+    bool hasProp(int prop, int i, int j) const;
+
+    // Typed readers.
+    QString mainTitle() const;
+    QString subTitle() const;
+    int subsets() const;  // 1 until written
+    int points() const;   // 0 until written
+    QString xAxisLabel() const;
+    int workingAxis() const;
+    QString yAxisLabel(int axis) const;
+    qint32 yAxisColor(int axis) const;
+    QString rightAxisLabel(int axis) const;
+    qint32 rightAxisColor(int axis) const;
+    int rightAxisSubsets(int axis) const;
+    int subsetsOnAxis(int axis) const;  // property 190 at that axis
+    bool xLog() const;
+    bool yLog() const;
+    bool manualYRange() const;
+    double manualYMax() const;
+    double manualYMin() const;
+    QString subsetLabel(int subset) const;
+    qint32 subsetColor(int subset) const;  // the colour written, or the default one
+    float xData(int subset, int point) const;  // 0 when never written
+    float yData(int subset, int point) const;
+    bool hasXData(int subset, int point) const;
+    bool hasYData(int subset, int point) const;
+    // Exchanges two points of a subset (X and Y, written or not).
+    void swapPoints(int subset, int a, int b);
+
+    // The write log (off by default): every write in order.
+    PeStore& store() { return store_; }
+    const PeStore& store() const { return store_; }
+
+    // The Y scales the next redraw lays out, in drawing order: every axis's
+    // main scale, then every right-hand scale, each with its subsets.
+    struct Scale {
+        int axis = 0;
+        bool rightHand = false;
+        QList<int> subsets;
+    };
+    QList<Scale> yScales() const;
+
+    // The Qt chart as last drawn.
+    QChart* chart() const;
+    QChartView* view() const;
+    QAbstractAxis* xAxis() const;
+    QList<QAbstractAxis*> yAxes() const;  // one per entry of the last yScales()
+
+    // Rebuilds the Qt chart from the properties now set (command 0).
+    void redraw();
+
+    // Renders the chart on one page of the printer; false when it cannot paint.
+    bool print(QPrinter& printer);
+    bool printToPdf(const QString& fileName);
+
+    // What the print command (8) does: by default the chart is printed on
+    // the system's default printer. Returns the previous handler.
+    using PrintHandler = std::function<void(PeChart&)>;
+    static PrintHandler setPrintHandler(PrintHandler h);
+
+    // The axis under a point of the view: flag a is 0 for a Y scale and 1 for
+    // the X axis; flag b is 0 for the main scale of axis 0 and the scale's
+    // position in yScales() for the others. False when no axis is there.
+    bool axisAt(const QPoint& viewPos, short& a, short& b) const;
+
+signals:
+    // A double-click on an axis: the two flags of axisAt().
+    void axisEvent(short a, short b);
+
+protected:
+    void handleDoubleClick(const QPoint& viewPos);
+
+private:
+    friend class PeChartView;
+    void afterWrite(int prop);
+    void scheduleRefresh();
+    void command(int value);
+    void newChart();
+    void layoutChartFor(const QSizeF& size);
+
+    PeStore store_;
+    QChart* chart_ = nullptr;
+    QChartView* view_ = nullptr;
+    QAbstractAxis* xAxis_ = nullptr;
+    QList<QAbstractAxis*> yAxes_;
+    QList<Scale> drawnScales_;
+    bool layoutInForce_ = false;
+    bool dirty_ = false;
+    bool refreshPosted_ = false;
+};
+
+// Sorts the first n points of subset s by X in place, on the values the chart
+// holds: for i = 1 to n and j = i to n, when X(j - 1) read back is strictly
+// less than X(i - 1), the two points exchange X and Y. Ascending in X, not
+// stable. A position never written reads as 0 and keeps being unwritten where
+// it moves to, so it is still not drawn.
+void SortChartSubset(PeChart& chart, int s, int n);
