@@ -13,13 +13,14 @@
 #include "platform/Dialogs.h"
 #include "platform/FlexGrid.h"
 #include "platform/ModalShow.h"
+#include "platform/Pe3dChart.h"
+#include "platform/PeChart.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
-#include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -104,17 +105,15 @@ void frmMain::buildControls() {
     setCentralWidget(client);
     client->resize(kDesignWidth, kDesignHeight);
     client->installEventFilter(this);
+    layout_ = std::make_unique<ControlLayout>(client, ControlLayout::Unscaled);
 
     // Charts, top left; the 3-D chart lies under the 2-D one.
-    auto chartPlace = [&](const char* name) {
-        auto* f = new QFrame(client);
-        f->setObjectName(QLatin1String(name));
-        f->setFrameShape(QFrame::StyledPanel);
-        f->setGeometry(8, 8, 748, 330);
-        return f;
-    };
-    Pesgo1 = chartPlace("Pesgo1");
-    Pe3do1 = chartPlace("Pe3do1");
+    Pesgo1 = new PeChart(client);
+    Pesgo1->setObjectName(QStringLiteral("Pesgo1"));
+    Pesgo1->setGeometry(8, 8, 748, 330);
+    Pe3do1 = new Pe3dChart(client);
+    Pe3do1->setObjectName(QStringLiteral("Pe3do1"));
+    Pe3do1->setGeometry(8, 8, 748, 330);
     Pe3do1->hide();
 
     // Chart options, top right.
@@ -258,9 +257,8 @@ void frmMain::buildControls() {
     connect(optYLog, &QRadioButton::clicked, this, &frmMain::optYLog_Click);
     connect(optYNormal, &QRadioButton::clicked, this, &frmMain::optYNormal_Click);
     connect(cmbChartType, &QComboBox::currentIndexChanged, this, &frmMain::cmbChartType_Click);
+    connect(Pesgo1, &PeChart::axisEvent, this, &frmMain::Pesgo1_AxisEvent);
 
-    // The window's designed size around its client area.
-    resize(kDesignWidth, kDesignHeight);
 }
 
 void frmMain::buildMenus() {
@@ -296,6 +294,9 @@ void frmMain::buildMenus() {
     connect(MenuFileExit, &QAction::triggered, this, &frmMain::MenuFileExit_Click);
     connect(mReSetScreen, &QAction::triggered, this, &frmMain::mReSetScreen_Click);
     connect(MenuHelpAbout, &QAction::triggered, this, &frmMain::MenuHelpAbout_Click);
+
+    // The window's designed size around its client area.
+    resize(kDesignWidth, kDesignHeight + menuBar()->sizeHint().height() + StatusBar1->sizeHint().height());
 }
 
 // ---- start-up ----------------------------------------------------------------
@@ -322,23 +323,23 @@ void frmMain::Form_Load() {
     opened_.TestType = 0;
     ReadInitialFile(initialLines_);
     opt2D_Click();
-    TrapErrors([&] { Initial_Grid_Rheology(*MSFlexGrid1->gridModel()); });
+    TrapErrors([&] { Initial_Grid_Rheology(*MSFlexGrid1); });
     Initial_Chart_Rheology();
     cmdOverlap->setEnabled(false);
     Frame1->hide();
 }
 
 void frmMain::Save_Control_Layout() {
-    layout_.Save_Control_Layout(client, false);
-    layoutRecorded_ = true;
+    // Recorded against the designed client area, whatever the window's frame
+    // has done to it so far.
+    client->resize(kDesignWidth, kDesignHeight);
+    layout_->Save_Control_Layout();
 }
 
-void frmMain::Form_Resize() {
-    if (layoutRecorded_) layout_.Form_Resize(client);
-}
+void frmMain::Form_Resize() { layout_->Form_Resize(); }
 
 bool frmMain::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == client && event->type() == QEvent::Resize) Form_Resize();
+    if (watched == client && (event->type() == QEvent::Resize || event->type() == QEvent::Show)) Form_Resize();
     return QMainWindow::eventFilter(watched, event);
 }
 
@@ -405,12 +406,13 @@ void frmMain::openSelectedTest() {
     testResult_->Test_Id(opened_.OpenedTestId);
     testResult_->ConnectX(&connection_);
 
-    FlexGridModel& grid = *MSFlexGrid1->gridModel();
-    switch (ApplyTestKind(opened_, opened_.OpenedTestInfo)) {
+    FlexGrid& grid = *MSFlexGrid1;
+    const RowArray stored = StoredRow(testInfo_->UsedName(), 0);
+    switch (ApplyTestKind(opened_, opened_.OpenedTestInfo, &stored)) {
     case TestKind::Pvt:
         Initial_Grid_PVT(grid);
         opt2D_Click();
-        FillPvtGrid(grid, *testResult_, &connection_, opened_);
+        FillPvtGrid(grid, *testResult_, opened_);
         break;
     case TestKind::Lsm:
         Initial_Grid_LSM(grid);

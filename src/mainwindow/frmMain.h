@@ -15,6 +15,8 @@
 #include <memory>
 
 class FlexGrid;
+class PeChart;
+class Pe3dChart;
 class QAction;
 class QComboBox;
 class QFrame;
@@ -133,8 +135,8 @@ public:
     QLabel* Label2;
     QComboBox* cmbChartType;
 
-    QWidget* Pesgo1;  // the 2-D chart
-    QWidget* Pe3do1;  // the 3-D chart
+    PeChart* Pesgo1;    // the 2-D chart
+    Pe3dChart* Pe3do1;  // the 3-D chart
 
     FlexGrid* MSFlexGrid1;  // result grid
     FlexGrid* MSFlexGrid2;  // additive grid
@@ -241,6 +243,5 @@ private:
     std::unique_ptr<frmOpenTest> fOpen_;
     OpenedTest opened_;
     InitialLineSlots initialLines_;
-    ControlLayout layout_;
-    bool layoutRecorded_ = false;
+    std::unique_ptr<ControlLayout> layout_;
 };

@@ -3,6 +3,9 @@
 
 #include "mainwindow/frmMain.h"
 
+#include "platform/Pe3dChart.h"
+#include "platform/PeChart.h"
+
 #include <QGroupBox>
 #include <QPushButton>
 #include <QRadioButton>
@@ -36,8 +39,15 @@ void frmMain::Initial_Chart_2d() {}
 void frmMain::Initial_Chart_Rheology() {}
 void frmMain::Fill_ChartList_2D() {}
 void frmMain::Fill_ChartList_3D() {}
-void frmMain::SetChartSubtitle(const QString&) {}
-void frmMain::SetChartYRange(const YAxisRange&) {}
+void frmMain::SetChartSubtitle(const QString& subtitle) { Pesgo1->setProp(pesgo::SubTitle, subtitle); }
+
+// Both limits given by the program: the control value, then the upper and
+// then the lower limit.
+void frmMain::SetChartYRange(const YAxisRange& range) {
+    Pesgo1->setProp(pesgo::ManualScaleControlY, int(pesgo::ManualRange));
+    Pesgo1->setProp(pesgo::ManualMaxY, range.upper);
+    Pesgo1->setProp(pesgo::ManualMinY, range.lower);
+}
 void frmMain::cmbChartType_Click() {}
 void frmMain::optAllData_Click() {}
 void frmMain::optNoRamp_Click() {}

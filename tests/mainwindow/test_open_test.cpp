@@ -91,6 +91,32 @@ TEST(OpenTest, PvtValuesThatAreNotPositiveBecomeZero) {
     }
 }
 
+TEST(OpenTest, StoredNullsAreMissingNotDefaults) {
+    // The record class reads a null cell as its default; the stored row tells.
+    const RowArray info = infoRow("PVT", "R1", 1.5987, 3.8);
+    RowArray stored = infoRow("PVT", QVariant(), QVariant(), QVariant());
+    OpenedTest t;
+    t.CuriniV = 45;
+    t.CuriniD = 1.2;
+    ApplyTestKind(t, info, &stored);
+    EXPECT_EQ(t.CuriniV, 0.0);
+    EXPECT_EQ(t.CuriniD, 0.0);
+    ApplyTestKind(t, info);  // without it the defaults are taken
+    EXPECT_DOUBLE_EQ(t.CuriniV, 1.5987);
+
+    ApplyTestKind(t, infoRow("LSM", "R1", 1.5987, 3.8), &stored);
+    EXPECT_DOUBLE_EQ(t.LsmSampleLength, 0.001);
+
+    RowCache cache(3);
+    cache[0] = {1, 2};
+    cache[1] = {QVariant(), "b"};
+    const RowArray row = StoredRow(cache, 0);
+    ASSERT_EQ(row.size(), 3);
+    EXPECT_EQ(row[0].toInt(), 1);
+    EXPECT_TRUE(row[1].isNull());
+    EXPECT_FALSE(row[2].isValid());
+}
+
 TEST(OpenTest, SwellLengthIsReadBackFromTheDisplayUnit) {
     testing_support::SavedSettings saved;
     OpenedTest t;
