@@ -89,6 +89,10 @@ db::Command& RecordBase::need(const std::unique_ptr<db::Command>& cmd) {
     return *cmd;
 }
 
+void RecordBase::needEntries(const RowArray& values, int n) {
+    if (values.size() < n) throw db::DbError(9, QStringLiteral("Subscript out of range"));
+}
+
 double RecordBase::toDouble(const QVariant& v) {
     if (isNull(v)) return 0;
     bool ok = false;

@@ -70,6 +70,8 @@ protected:
     static QString toText(const QVariant& v);
     static QDateTime toDate(const QVariant& v);
     static bool isNull(const QVariant& v) { return !v.isValid() || v.isNull(); }
+    // Throws "Subscript out of range" when an array given to All has fewer than n entries.
+    static void needEntries(const RowArray& values, int n);
 
     clsConnection* connection_ = nullptr;
     db::Connection* adoConnection_ = nullptr;

@@ -2,11 +2,13 @@
 
 #include <QFileInfo>
 #include <QSqlError>
+#include <QSqlResult>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QUrl>
 #include <QUuid>
 #include <cmath>
+#include <sqlite3.h>
 
 namespace db {
 
@@ -155,6 +157,8 @@ QVariant Command::bindValue(const Parameter& p) const {
             if (p.size > 0 && s.size() > p.size)
                 throw DbError(ErrValueTooLong,
                               QStringLiteral("The value of %1 is longer than %2 characters.").arg(p.name).arg(p.size));
+            // An empty text is stored as an empty text: the driver would bind a null QString as Null.
+            if (s.isNull()) s = QString::fromLatin1("");
             return s;
         }
         case adInteger: {
@@ -176,6 +180,53 @@ QVariant Command::bindValue(const Parameter& p) const {
         }
     }
     return v;
+}
+
+// Reading a long result through QSqlQuery costs several calls and copies per
+// value (the driver's row cache, then QSqlQuery::value); a test of 100,000
+// points spent more time there than in the database. Once the driver has
+// delivered the first row, the remaining rows are read straight from its
+// statement, converted exactly as the SQLite driver converts them. The driver
+// keeps owning the statement; QSqlQuery::finish resets it as before.
+
+// The driver's statement, standing on the row QSqlQuery::next just delivered;
+// nullptr when the driver is not SQLite or converts numbers differently.
+static sqlite3_stmt* positionedStatement(const QSqlQuery& q, int columns) {
+    if (q.numericalPrecisionPolicy() != QSql::LowPrecisionDouble &&
+        q.numericalPrecisionPolicy() != QSql::HighPrecision)
+        return nullptr;
+    const QVariant h = q.result()->handle();
+    if (!h.isValid() || qstrcmp(h.typeName(), "sqlite3_stmt*") != 0) return nullptr;
+    sqlite3_stmt* stmt = *static_cast<sqlite3_stmt* const*>(h.constData());
+    if (!stmt || !sqlite3_stmt_busy(stmt) || sqlite3_column_count(stmt) != columns) return nullptr;
+    return stmt;
+}
+
+// Steps to the end, appending every row; returns the rows read and leaves the
+// last step's result code in rc (SQLITE_DONE at the end).
+static int fetchRest(sqlite3_stmt* stmt, QVector<QVector<QVariant>>& columns, int& rc) {
+    const int cols = columns.size();
+    int rows = 0;
+    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+        for (int c = 0; c < cols; ++c) {
+            QVector<QVariant>& col = columns[c];
+            switch (sqlite3_column_type(stmt, c)) {
+                case SQLITE_INTEGER: col.append(QVariant(qlonglong(sqlite3_column_int64(stmt, c)))); break;
+                case SQLITE_FLOAT: col.append(QVariant(sqlite3_column_double(stmt, c))); break;
+                case SQLITE_NULL: col.append(QVariant(QMetaType::fromType<QString>())); break;
+                case SQLITE_BLOB:
+                    col.append(QVariant(QByteArray(static_cast<const char*>(sqlite3_column_blob(stmt, c)),
+                                                   sqlite3_column_bytes(stmt, c))));
+                    break;
+                default:
+                    col.append(QVariant(QString(reinterpret_cast<const QChar*>(sqlite3_column_text16(stmt, c)),
+                                                sqlite3_column_bytes16(stmt, c) / int(sizeof(QChar)))));
+                    break;
+            }
+        }
+        ++rows;
+    }
+    return rows;
 }
 
 std::shared_ptr<RowSet> Command::execute() {
@@ -202,9 +253,24 @@ std::shared_ptr<RowSet> Command::execute() {
         const int cols = q.record().count();
         rs->columns.resize(cols);
         int rows = 0;
-        while (q.next()) {
+        if (q.next()) {
             for (int c = 0; c < cols; ++c) rs->columns[c].append(q.value(c));
             ++rows;
+            if (sqlite3_stmt* stmt = positionedStatement(q, cols)) {
+                int rc = SQLITE_DONE;
+                rows += fetchRest(stmt, rs->columns, rc);
+                if (rc != SQLITE_DONE) {
+                    // As the driver reports a failed fetch: the result code and the database's text.
+                    DbError e(rc, QString(reinterpret_cast<const QChar*>(sqlite3_errmsg16(sqlite3_db_handle(stmt)))));
+                    q.finish();
+                    throw e;
+                }
+            } else {
+                while (q.next()) {
+                    for (int c = 0; c < cols; ++c) rs->columns[c].append(q.value(c));
+                    ++rows;
+                }
+            }
         }
         rs->rowCount = rows;
         if (q.lastError().isValid()) {

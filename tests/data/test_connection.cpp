@@ -80,3 +80,53 @@ TEST(Connection, TransactionsHandOutOneToken) {
     EXPECT_TRUE(c.CommitTrans(t));
     EXPECT_FALSE(c.InTransaction());
 }
+
+#include "data/clsTEST_RESULT.h"
+
+#include <QElapsedTimer>
+#include <QSqlQuery>
+
+// Another program holding the database locked: a recorded point waits for the
+// connection time-out, then fails with a database error; nothing stored is lost
+// and the next point goes in once the lock is gone.
+TEST(Connection, LockedDatabaseFailsTheWriteAfterTheTimeOutAndLosesNothing) {
+    TempDb tmp;
+    InFolder in(tmp.dir());
+    ScriptedDialogs dialogs;
+    clsConnection c;
+    c.ConnectionTimeout = 1;
+    c.OpenDB();
+    ASSERT_TRUE(c.ADOConnection()->isOpen());
+
+    clsTEST_RESULT r;
+    r.Test_Id(7);
+    r.ConnectX(&c);
+    r.RESULT_TIME(0);
+    r.AddNew();
+
+    db::Connection other;
+    other.open(tmp.path(), 1);
+    QSqlQuery lock(other.handle());
+    ASSERT_TRUE(lock.exec("BEGIN EXCLUSIVE"));
+    ASSERT_TRUE(lock.exec("INSERT INTO TEST_RESULT (TEST_ID, RESULT_TIME) VALUES (7, 30)"));
+
+    r.RESULT_TIME(60);
+    QElapsedTimer t;
+    t.start();
+    try {
+        r.AddNew();
+        FAIL() << "a write to a locked database succeeded";
+    } catch (const db::DbError& e) {
+        EXPECT_GE(t.elapsed(), 900);
+        EXPECT_TRUE(e.description().contains("locked")) << e.description().toStdString();
+    }
+    ASSERT_TRUE(lock.exec("COMMIT"));
+
+    r.RESULT_TIME(120);
+    r.AddNew();
+    r.ConnectX(&c);
+    ASSERT_EQ(r.TotalPoints(), 3);
+    std::vector<double> times;
+    for (r.MoveFirst(); !r.Eof(); r.MoveNext()) times.push_back(r.RESULT_TIME());
+    EXPECT_EQ(times, (std::vector<double>{0, 30, 120}));
+}

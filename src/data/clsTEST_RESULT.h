@@ -1,0 +1,95 @@
+#pragma once
+// Test result records: one TEST_RESULT row per recorded point, every value a
+// floating-point number in the storage units (°F, psi, dyn/cm², inches, rpm,
+// seconds).
+//
+// ConnectX binds and reads every row of the test whose key is Test_Id, in
+// RESULT_TIME order, into the row cache; it loads no current row (call
+// MoveFirst). AddNew inserts one point and commits it at once. The class traps
+// no errors.
+
+#include "data/RecordBase.h"
+
+#include <QString>
+
+class clsTEST_RESULT : public RecordBase {
+public:
+    static const QString kKeySql;
+    static const QString kDeleteSql;
+    static const QString kInsertSql;
+
+    enum Column : int {
+        colTEST_RESULT_ID = 0,
+        colTEST_ID,
+        colRAMP_NO,
+        colRAMP_STEP_NO,
+        colRESULT_TIME,
+        colRESULT_SAMPLE_TEMP,
+        colRESULT_PRESS,
+        colRESULT_SPEED,
+        colRESULT_SHEAR_STRESS,
+        colRESULT_TYPE_ID,
+        colRESULT_BATH_TEMP,
+        colCYCLE_NO,
+        kColumnCount  // 12, also the size of the row array
+    };
+
+    clsTEST_RESULT();
+
+    void Refresh() {}
+    // The row count of the last load.
+    qint32 TotalPoints() const { return rowCount_; }
+    // Binds and loads every row of the test whose key is Test_Id.
+    void ConnectX(clsConnection* connection);
+    // The row set of the last key query (nullptr before the first).
+    std::shared_ptr<db::RowSet> rTestResult() const { return lastRowSet_; }
+
+    // The test's key as a 32-bit integer: the stored number rounded to the
+    // nearest integer, halves to even; fails with "Overflow" out of range.
+    qint32 Test_Id() const;
+    void Test_Id(qint32 value) { fields_[colTEST_ID] = value; }
+    double RAMP_NO() const { return fields_[colRAMP_NO]; }
+    void RAMP_NO(double value) { fields_[colRAMP_NO] = value; }
+    double RAMP_STEP_NO() const { return fields_[colRAMP_STEP_NO]; }
+    void RAMP_STEP_NO(double value) { fields_[colRAMP_STEP_NO] = value; }
+    double RESULT_TIME() const { return fields_[colRESULT_TIME]; }
+    void RESULT_TIME(double value) { fields_[colRESULT_TIME] = value; }
+    double RESULT_SAMPLE_TEMP() const { return fields_[colRESULT_SAMPLE_TEMP]; }
+    void RESULT_SAMPLE_TEMP(double value) { fields_[colRESULT_SAMPLE_TEMP] = value; }
+    double RESULT_PRESS() const { return fields_[colRESULT_PRESS]; }
+    void RESULT_PRESS(double value) { fields_[colRESULT_PRESS] = value; }
+    double RESULT_SPEED() const { return fields_[colRESULT_SPEED]; }
+    void RESULT_SPEED(double value) { fields_[colRESULT_SPEED] = value; }
+    double RESULT_SHEAR_STRESS() const { return fields_[colRESULT_SHEAR_STRESS]; }
+    void RESULT_SHEAR_STRESS(double value) { fields_[colRESULT_SHEAR_STRESS] = value; }
+    double RESULT_TYPE_ID() const { return fields_[colRESULT_TYPE_ID]; }
+    void RESULT_TYPE_ID(double value) { fields_[colRESULT_TYPE_ID] = value; }
+    double RESULT_BATH_TEMP() const { return fields_[colRESULT_BATH_TEMP]; }
+    void RESULT_BATH_TEMP(double value) { fields_[colRESULT_BATH_TEMP] = value; }
+    double CYCLE_NO() const { return fields_[colCYCLE_NO]; }
+    void CYCLE_NO(double value) { fields_[colCYCLE_NO] = value; }
+
+    void SetDefaults();
+    // The key query again on the command ConnectX prepared; loads row 0.
+    void GetTestDetail();
+    // Inserts the current-row fields as a new point; the row cache is not refreshed.
+    void AddNew();
+    // Does nothing.
+    void Update() {}
+    // Deletes every row of the test whose key is Test_Id.
+    void Delete();
+
+    // The current row as 12 numbers (entry 0 the loaded TEST_RESULT_ID).
+    RowArray All() const;
+    void All(const RowArray& values);
+
+protected:
+    void LoadRow(int i) override;
+
+private:
+    double fields_[kColumnCount] = {};
+
+    std::unique_ptr<db::Command> cmdKey_;
+    std::unique_ptr<db::Command> cmdDelete_;
+    std::unique_ptr<db::Command> cmdInsert_;
+};

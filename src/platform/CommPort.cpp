@@ -1,0 +1,225 @@
+#include "platform/CommPort.h"
+
+#include "data/Globals.h"
+
+#include <QFile>
+#include <QSerialPort>
+#include <QStringList>
+#include <QTextStream>
+#include <tuple>
+
+namespace comm {
+
+CommError::CommError(int number, const QString& description, const QString& detail)
+    : std::runtime_error((detail.isEmpty() ? description : description + QStringLiteral(" (") + detail +
+                                                                 QLatin1Char(')'))
+                             .toStdString()),
+      number_(number),
+      description_(description),
+      detail_(detail) {}
+
+QString CommError::fullText() const {
+    return detail_.isEmpty() ? description_ : description_ + QStringLiteral(" (") + detail_ + QLatin1Char(')');
+}
+
+namespace {
+
+constexpr int kMaxPortNumber = 255;
+constexpr int kMaxInputLen = 32767;
+constexpr int kWriteTimeoutMs = 2000;
+
+[[noreturn]] void raise(int number, const QString& detail = QString()) {
+    QString text;
+    switch (number) {
+    case ErrInvalidPropertyValue: text = QStringLiteral("Invalid property value"); break;
+    case ErrPortOpenOperation: text = QStringLiteral("Operation not valid while the port is opened"); break;
+    case ErrInvalidPortNumber: text = QStringLiteral("Invalid port number"); break;
+    case ErrPortAlreadyOpen: text = QStringLiteral("Port already open"); break;
+    case ErrSetCommState: text = QStringLiteral("Could not set comm state"); break;
+    case ErrPortNotOpen: text = QStringLiteral("Operation valid only when the port is open"); break;
+    default: text = QStringLiteral("Communication error"); break;
+    }
+    throw CommError(number, text, detail);
+}
+
+// The "N=device" line of the map file for port N; empty when there is none.
+QString mapFileEntry(int portNumber) {
+    if (gAppPath.isEmpty()) return {};
+    QFile f(dataFile(QString::fromLatin1(kPortMapFileName)));
+    if (!f.open(QIODevice::ReadOnly | QIODevice::Text)) return {};
+    QTextStream in(&f);
+    QString found;
+    while (!in.atEnd()) {
+        const QString line = in.readLine().trimmed();
+        if (line.isEmpty() || line.startsWith(QLatin1Char('#'))) continue;
+        const int eq = line.indexOf(QLatin1Char('='));
+        if (eq <= 0) continue;
+        bool ok = false;
+        const int n = line.left(eq).trimmed().toInt(&ok);
+        if (ok && n == portNumber) found = line.mid(eq + 1).trimmed();  // the last line for N counts
+    }
+    return found;
+}
+
+}  // namespace
+
+QString PortEnvironmentVariable(int portNumber) {
+    return QStringLiteral("Z3080_PORT_") + QString::number(portNumber);
+}
+
+QString DevicePath(int portNumber) {
+    if (portNumber < 1 || portNumber > kMaxPortNumber) return {};
+    const QString env = qEnvironmentVariable(PortEnvironmentVariable(portNumber).toLatin1().constData()).trimmed();
+    if (!env.isEmpty()) return env;
+    const QString mapped = mapFileEntry(portNumber);
+    if (!mapped.isEmpty()) return mapped;
+    return QStringLiteral("/dev/ttyS") + QString::number(portNumber - 1);
+}
+
+CommPort::CommPort() : port_(std::make_unique<QSerialPort>()) {}
+
+CommPort::~CommPort() {
+    if (port_->isOpen()) port_->close();
+}
+
+void CommPort::PortNumber(int number) {
+    if (PortOpen()) raise(ErrPortOpenOperation);
+    if (number < 1 || number > kMaxPortNumber)
+        raise(ErrInvalidPortNumber, QStringLiteral("port ") + QString::number(number));
+    portNumber_ = number;
+}
+
+void CommPort::Settings(const QString& settings) {
+    const QStringList parts = settings.split(QLatin1Char(','));
+    if (parts.size() != 4) raise(ErrInvalidPropertyValue, QStringLiteral("settings \"") + settings + QLatin1Char('"'));
+    bool ok = false;
+    const qint64 baud = parts[0].trimmed().toLongLong(&ok);
+    const bool baudOk = ok && baud > 0 && baud <= 4000000;
+    const QString par = parts[1].trimmed().toLower();
+    const bool parOk = par.size() == 1 && QStringLiteral("neoms").contains(par);
+    const int data = parts[2].trimmed().toInt(&ok);
+    const bool dataOk = ok && data >= 5 && data <= 8;
+    const QString stop = parts[3].trimmed();
+    const int stopCode = stop == QLatin1String("1") ? 1 : stop == QLatin1String("2") ? 2 : stop == QLatin1String("1.5") ? 3 : 0;
+    if (!baudOk || !parOk || !dataOk || stopCode == 0)
+        raise(ErrInvalidPropertyValue, QStringLiteral("settings \"") + settings + QLatin1Char('"'));
+
+    const auto old = std::make_tuple(settings_, baud_, parity_, dataBits_, stopBits_);
+    settings_ = settings;
+    baud_ = qint32(baud);
+    parity_ = char(par[0].unicode());
+    dataBits_ = data;
+    stopBits_ = stopCode;
+    if (PortOpen() && !applySettings()) {
+        const QString why = port_->errorString();
+        port_->clearError();
+        std::tie(settings_, baud_, parity_, dataBits_, stopBits_) = old;
+        applySettings();
+        port_->clearError();
+        raise(ErrSetCommState, openDevice_ + QStringLiteral(": ") + why);
+    }
+}
+
+bool CommPort::PortOpen() const { return port_->isOpen(); }
+
+QString CommPort::DevicePath() const { return PortOpen() ? openDevice_ : comm::DevicePath(portNumber_); }
+
+// Applies the settings to the open port. Only a refused line setting counts;
+// the modem-line calls a pseudo-terminal does not support are not used.
+bool CommPort::applySettings() {
+    QSerialPort::Parity parity = QSerialPort::NoParity;
+    switch (parity_) {
+    case 'e': parity = QSerialPort::EvenParity; break;
+    case 'o': parity = QSerialPort::OddParity; break;
+    case 'm': parity = QSerialPort::MarkParity; break;
+    case 's': parity = QSerialPort::SpaceParity; break;
+    default: break;
+    }
+    const auto stop = stopBits_ == 2 ? QSerialPort::TwoStop
+                      : stopBits_ == 3 ? QSerialPort::OneAndHalfStop
+                                       : QSerialPort::OneStop;
+    return port_->setBaudRate(baud_) && port_->setParity(parity) &&
+           port_->setDataBits(QSerialPort::DataBits(dataBits_)) && port_->setStopBits(stop) &&
+           port_->setFlowControl(QSerialPort::NoFlowControl);
+}
+
+void CommPort::PortOpen(bool open) {
+    if (!open) {
+        if (port_->isOpen()) port_->close();
+        port_->clearError();
+        return;
+    }
+    if (port_->isOpen())
+        raise(ErrPortAlreadyOpen, QStringLiteral("port ") + QString::number(portNumber_) + QStringLiteral(" = ") + openDevice_);
+
+    const QString device = comm::DevicePath(portNumber_);
+    const QString what = QStringLiteral("port ") + QString::number(portNumber_) + QStringLiteral(" = ") + device;
+    port_->setPortName(device);
+    port_->clearError();
+    if (!port_->open(QIODevice::ReadWrite)) {
+        const auto error = port_->error();
+        const QString why = port_->errorString();
+        port_->clearError();
+        switch (error) {
+        case QSerialPort::PermissionError:
+        case QSerialPort::OpenError:
+            raise(ErrPortAlreadyOpen, what + QStringLiteral(": ") + why);
+        default:
+            raise(ErrInvalidPortNumber, what + QStringLiteral(": ") + why);
+        }
+    }
+    openDevice_ = device;
+    if (!applySettings()) {
+        const QString why = port_->errorString();
+        port_->close();
+        port_->clearError();
+        raise(ErrSetCommState, what + QStringLiteral(": ") + why);
+    }
+    port_->clearError();
+}
+
+void CommPort::InputLen(int length) {
+    if (length < 0 || length > kMaxInputLen) raise(ErrInvalidPropertyValue, QStringLiteral("input length ") + QString::number(length));
+    inputLen_ = length;
+}
+
+void CommPort::requireOpen() const {
+    if (!port_->isOpen()) raise(ErrPortNotOpen, QStringLiteral("port ") + QString::number(portNumber_));
+}
+
+// Moves what the system has received for the port into the port's buffer
+// without waiting: the windows poll from timer ticks and busy waits, where the
+// event loop may not have run since the characters arrived.
+void CommPort::pullReceived() {
+    for (int guard = 0; guard < 64 && port_->waitForReadyRead(0); ++guard) {
+    }
+    port_->clearError();  // a poll that finds nothing reports a time-out
+}
+
+QString CommPort::Input() {
+    requireOpen();
+    pullReceived();
+    const QByteArray bytes = inputLen_ == 0 ? port_->readAll() : port_->read(inputLen_);
+    return QString::fromLatin1(bytes);
+}
+
+void CommPort::Output(const QString& text) {
+    requireOpen();
+    const QByteArray bytes = text.toLatin1();
+    if (port_->write(bytes) < 0) {
+        port_->clearError();
+        return;
+    }
+    // Push the frame out now: a busy wait may follow, with no event loop to do it.
+    port_->flush();
+    if (port_->bytesToWrite() > 0) port_->waitForBytesWritten(kWriteTimeoutMs);
+    port_->clearError();
+}
+
+int CommPort::InBufferCount() {
+    requireOpen();
+    pullReceived();
+    return int(port_->bytesAvailable());
+}
+
+}  // namespace comm

@@ -1,0 +1,265 @@
+#include "realtime/UnitProtocol.h"
+
+#include "data/Globals.h"
+#include "data/Numbers.h"
+#include "data/Units.h"
+#include "platform/CommPort.h"
+#include "platform/Dialogs.h"
+
+#include <cmath>
+
+namespace unit {
+
+namespace {
+
+QString code(char c) { return QString(QChar(uchar(c))); }
+
+// To the nearest whole number, halves to the even neighbour.
+double roundEven(double v) { return std::nearbyint(v); }
+
+}  // namespace
+
+// ---- Command frames ------------------------------------------------------
+
+QString SetPointFrame(double temperatureF, double pressurePsi, double speedRpm, int bobNumber) {
+    return code(kSetPointCode) + Format(temperatureF, QStringLiteral("000.0")) + QLatin1Char(',') +
+           Format(pressurePsi, QStringLiteral("00000")) + QLatin1Char(',') +
+           Format(speedRpm, QStringLiteral("000.000")) + Str(bobNumber) + code(kCarriageReturn);
+}
+
+QString StopFrame() { return code(kStopCode) + code(kCarriageReturn); }
+
+QString ZeroFrame() { return code(kZeroCode) + code(kCarriageReturn); }
+
+QString DownloadRequestFrame() { return code(kSetPointCode) + code(kCarriageReturn); }
+
+QString ManualTemperatureFrame(double temperatureF) {
+    return code(kManualTemperatureCode) + Format(temperatureF, QStringLiteral("000.0")) + code(kEndOfReply);
+}
+
+// ---- Status ----------------------------------------------------------------
+
+std::optional<QString> StatusCaption(int status) {
+    switch (status) {
+    case 0: return QStringLiteral("InActive");
+    case 1: return QStringLiteral("Running Test");
+    case 2:
+    case 5: return QStringLiteral("Calibrating");
+    case 3: return QStringLiteral("Purge");
+    case 4: return QStringLiteral("Cooling");
+    case 6: return QStringLiteral("Ramping");
+    case 7: return QStringLiteral("Preheating");
+    case 99: return QStringLiteral("None Exist");
+    default: return std::nullopt;
+    }
+}
+
+QString NoResponseCaption() { return QStringLiteral("No Response"); }
+
+// ---- Bob geometry ------------------------------------------------------------
+
+double ShearRateFactor(double bobRadiusCm) {
+    return 42.61406299750999 / (60.0 * (3.39112225 - bobRadiusCm * bobRadiusCm));
+}
+
+double StressDivisor(double shearRateFactor) { return 1.7023 / shearRateFactor; }
+
+// ---- Reply frames ------------------------------------------------------------
+
+QString UnitStatusFrame::field(int n) const {
+    return n >= 1 && n <= fields.size() ? fields[n - 1] : QString();
+}
+
+double UnitStatusFrame::value(int n) const { return Val(field(n)); }
+
+FrameTake TakeUnitStatusFrame(QString& buffer, UnitStatusFrame& frame, int minCommas, int maxCommas) {
+    const int end = buffer.indexOf(QChar(uchar(kEndOfReply)));
+    if (end < 0) return FrameTake::Incomplete;
+    const QString text = buffer.left(end);
+    // The first comma of the buffer must be the 4th character (index 3).
+    const int commas = int(text.count(QLatin1Char(',')));
+    const bool fits = buffer.indexOf(QLatin1Char(',')) == 3 && commas >= minCommas && commas <= maxCommas;
+    buffer.remove(0, end + 1);
+    if (!fits) return FrameTake::Dropped;
+    frame.text = text;
+    frame.fields = text.split(QLatin1Char(','));
+    frame.commas = commas;
+    frame.status = int(roundEven(Val(text.mid(1, 2))));
+    return FrameTake::Frame;
+}
+
+QString TripMessage(SafetyTrip trip) {
+    return trip == SafetyTrip::OverTemperature ? QStringLiteral("Temperature too high, test shutting down.")
+                                               : QStringLiteral("Pressure too high, test shutting down.");
+}
+
+void UnitReplyParser::SetBobRadius(double radiusCm) {
+    mShearRateFactor = ShearRateFactor(radiusCm);
+    mStressDivisor = StressDivisor(mShearRateFactor);
+}
+
+void UnitReplyParser::ResetCounts() {
+    mOverTempCount = 0;
+    mOverPressCount = 0;
+    mInactiveCount = 0;
+}
+
+bool UnitReplyParser::ReplyWatchdog() {
+    if (!mReplyPending) {
+        mReplyPending = true;
+        return false;
+    }
+    return true;
+}
+
+ReplyResult UnitReplyParser::ParseUnitReply(comm::CommPort& port) {
+    // A port that could not be opened reads as a silent unit.
+    return Parse(port.PortOpen() ? port.Input() : QString());
+}
+
+ReplyResult UnitReplyParser::Parse(const QString& received) {
+    ReplyResult result;
+    mRxBuffer += received;
+
+    const bool si = gUnitSystem != 1;
+    auto tempText = [si](double f) {
+        return si ? Format(QVariant(ConvertTempText(f, QVariant())), QStringLiteral("##0.0"))
+                  : Format(f, QStringLiteral("##0.0"));
+    };
+    auto trip = [&](SafetyTrip kind) {
+        if (shutDown) shutDown();
+        ResetCounts();
+        result.trips.push_back(kind);
+        ui::MsgBox(TripMessage(kind), ui::vbOKOnly);
+    };
+
+    UnitStatusFrame frame;
+    for (;;) {
+        const FrameTake take = TakeUnitStatusFrame(mRxBuffer, frame);
+        if (take == FrameTake::Incomplete) break;
+        if (take == FrameTake::Dropped) {
+            result.frameDropped = true;
+            break;
+        }
+        ++result.framesParsed;
+        mReplyPending = false;
+
+        // Status and its caption.
+        if (const auto caption = StatusCaption(frame.status)) {
+            result.caption = *caption;
+            if (frame.status == kStatusCooling) result.enableExit = true;
+        }
+        const int run = runState ? runState() : 0;
+        if (run == 1 && frame.status == kStatusInactive)
+            ++mInactiveCount;
+        else
+            mInactiveCount = 0;
+
+        // Sample temperature and its trip.
+        const double sampleTemp = frame.value(2);
+        if (sampleTemp > kMaxSampleTempF) {
+            if (++mOverTempCount >= kTripCount) trip(SafetyTrip::OverTemperature);
+        } else {
+            mOverTempCount = 0;
+        }
+        texts.txtSampleTemp = tempText(sampleTemp);
+        texts.txtTempSetPoint = tempText(frame.value(3));
+
+        readings.mSampleTemp = sampleTemp;
+        readings.mTempSetPointRead = frame.value(3);
+        readings.mSpeed = frame.value(4);
+        texts.txtspeed = Format(readings.mSpeed, QStringLiteral("###0.##"));
+        readings.mShearRate = mShearRateFactor * readings.mSpeed;
+        texts.txtShearrate = Format(readings.mShearRate, QStringLiteral("###0"));
+
+        readings.mShearStress = frame.value(5) / mStressDivisor;
+        texts.txtShearStress =
+            Format(si ? readings.mShearStress / 10.0 : readings.mShearStress, QStringLiteral("##0.0"));
+        texts.txtFann = Format(readings.mShearStress / 5.11, QStringLiteral("###0.0"));
+
+        // Pressure and its trip.
+        readings.mPressure = frame.value(6);
+        texts.txtPressure = Str(readings.mPressure);
+        if (readings.mPressure > gMaxPress + kPressMarginPsi) {
+            if (++mOverPressCount >= kTripCount) trip(SafetyTrip::OverPressure);
+        } else {
+            mOverPressCount = 0;
+        }
+
+        readings.mGel = frame.value(7);
+        texts.txtGelAngle = Format(readings.mGel / 5.11, QStringLiteral("##0.0"));
+        texts.txtPressSetPoint = frame.field(8);
+
+        texts.txtVisc = readings.mShearRate < 2e-5
+                            ? QStringLiteral("0")
+                            : Format(100.0 * readings.mShearStress / (readings.mShearRate + 1e-6),
+                                     QStringLiteral("###0.0"));
+
+        // A speed shown as zero shows zero everywhere it enters.
+        if (std::fabs(Val(texts.txtspeed)) < 1e-5) {
+            texts.txtspeed = QStringLiteral("0.0");
+            texts.txtShearrate = QStringLiteral("0.0");
+            texts.txtVisc = QStringLiteral("0.0");
+        }
+    }
+    return result;
+}
+
+void ZeroUnit(comm::CommPort& port, UnitReplyParser& parser) {
+    port.InputLen(0);
+    parser.ClearBuffer();
+    port.Output(ZeroFrame());
+}
+
+// ---- Stored test download ----------------------------------------------------
+
+QString NoResponseMessage() { return QStringLiteral("No response from Z3080, please check connection."); }
+QString CommunicationErrorMessage() {
+    return QStringLiteral("Communication error from Z3080, please download data again.");
+}
+QString CommunicationErrorTitle() { return QStringLiteral("Communication Error"); }
+
+QString RequestStoredTransfer(comm::CommPort& port, const std::function<void(double)>& waitSeconds) {
+    port.Input();
+    port.InputLen(0);
+    port.Output(DownloadRequestFrame());
+    waitSeconds(kTransferFirstWaitSeconds);
+    QString received;
+    do {
+        received += port.Input();
+        waitSeconds(kTransferReadWaitSeconds);
+    } while (port.InBufferCount() > 0);
+    return received;
+}
+
+StoredTransfer ParseStoredTransfer(const QString& received) {
+    StoredTransfer transfer;
+    if (received.isEmpty()) return transfer;  // NoResponse
+    transfer.status = TransferStatus::CommunicationError;
+    if (received.back() != QChar(uchar(kEndOfTransfer))) return transfer;
+
+    std::vector<StoredDataRecord> records;
+    QString text = received;
+    for (int end; (end = text.indexOf(QChar(uchar(kEndOfRecord)))) >= 0;) {
+        const QString record = text.left(end);
+        text.remove(0, end + 1);
+        const QStringList parts = record.split(QLatin1Char(','));
+        if (parts.size() < 9) return transfer;  // a damaged record: keep nothing
+        StoredDataRecord r;
+        r.step = roundEven(Val(parts[0]));
+        r.rampEntry = roundEven(Val(parts[1]));
+        r.timeSec = roundEven(Val(parts[2]));
+        r.sampleTemp = Val(parts[3]);
+        r.secondTemp = Val(parts[4]);
+        r.pressure = Val(parts[5]);
+        r.shearRate = Val(parts[6]);
+        r.shearStress = Val(parts[7]);
+        r.phase = roundEven(Val(QStringList(parts.mid(8)).join(QLatin1Char(','))));
+        records.push_back(r);
+    }
+    transfer.status = TransferStatus::Ok;
+    transfer.records = std::move(records);
+    return transfer;
+}
+
+}  // namespace unit

@@ -1,0 +1,237 @@
+#pragma once
+// The line protocol between the application and an instrument unit.
+//
+// Command frames (application to unit) start with a control character that
+// says what they are and, but for the manual temperature frame, end with a
+// carriage return. Numbers are written with fixed masks: temperatures in °F
+// "000.0", pressures in psi "00000", speeds in rpm "000.000", whatever unit
+// system the operator sees.
+//
+// Reply frames (unit to application) are comma-separated texts ended by
+// character 26, sent by the unit on its own (no command is acknowledged):
+//   field 1  a lead character and a two-digit status ("#01"; the first comma is
+//            the frame's 4th character)
+//   field 2  sample temperature, °F          field 6  pressure, psi
+//   field 3  temperature set point, °F       field 7  gel reading (dial units x 5.11)
+//   field 4  rotor speed, rpm                field 8  pressure set point, psi (text)
+//   field 5  shear stress of the standard bob, dyn/cm²
+//   field 9  (and 10 in frames with 9 commas) readings of the other test kinds.
+// A frame that does not fit is dropped without a message; numbers in fields
+// take the leading-number reading (Val), 0 when a field holds no number.
+//
+// UnitReplyParser is the reply side of a rheology test window: its receive
+// buffer, live readings, the texts of the reading boxes, the status caption,
+// the inactive count and the safety trips. The window keeps one, feeds it on
+// every tick and shows what it returns.
+
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <optional>
+#include <vector>
+
+namespace comm {
+class CommPort;
+}
+
+namespace unit {
+
+// Control characters of the line.
+inline constexpr char kSetPointCode = 1;      // set points; alone: the download request
+inline constexpr char kEndOfTransfer = 2;     // ends a stored-test transfer
+inline constexpr char kEndOfRecord = 3;       // ends a stored-test record
+inline constexpr char kStopCode = 4;
+inline constexpr char kZeroCode = 8;
+inline constexpr char kManualTemperatureCode = 9;
+inline constexpr char kCarriageReturn = 13;
+inline constexpr char kEndOfReply = 26;       // ends a reply frame
+
+// ---- Command frames ------------------------------------------------------
+
+// code 1, temperature "000.0", ",", pressure "00000", ",", speed "000.000",
+// the bob number with its sign position (" 1"; no comma before it), code 13.
+// The bob number is 1, 2 or 5 for the rheology and simple tests, 1 for the
+// PVT and swell tests.
+QString SetPointFrame(double temperatureF, double pressurePsi, double speedRpm, int bobNumber);
+QString StopFrame();              // code 4, code 13
+QString ZeroFrame();              // code 8, code 13
+QString DownloadRequestFrame();   // code 1, code 13
+// code 9, temperature "000.0", code 26 (no carriage return).
+QString ManualTemperatureFrame(double temperatureF);
+
+// ---- Status ----------------------------------------------------------------
+
+// The caption of a status code: 0 "InActive", 1 "Running Test", 2 and 5
+// "Calibrating", 3 "Purge", 4 "Cooling", 6 "Ramping", 7 "Preheating",
+// 99 "None Exist"; nullopt for any other code (the caption stays as it was).
+std::optional<QString> StatusCaption(int status);
+inline constexpr int kStatusInactive = 0;
+inline constexpr int kStatusCooling = 4;  // a cooling unit lets the window be closed
+// The caption the run loop shows when the unit has stopped answering.
+QString NoResponseCaption();
+
+// ---- Bob geometry ------------------------------------------------------------
+
+// Shear rate per rpm of a bob of radius r cm in the cup (radius 1.8415 cm):
+// 42.61406299750999 / (60 x (3.39112225 - r²)); 1.70229 for "B1" (1.7245 cm).
+double ShearRateFactor(double bobRadiusCm);
+// 1.7023 / factor: divides the standard bob's stress into this bob's stress.
+double StressDivisor(double shearRateFactor);
+
+// ---- Reply frames ------------------------------------------------------------
+
+struct UnitStatusFrame {
+    QString text;        // the frame without its code 26
+    QStringList fields;  // fields[0] is field 1; the text after the last comma is the last field
+    int commas = 0;
+    int status = 0;      // characters 2 and 3 read as a number, to the nearest whole (halves to even)
+
+    // Field n (1-based) as text; empty when the frame has no such field.
+    QString field(int n) const;
+    // Field n read as a number (leading-number reading).
+    double value(int n) const;
+};
+
+enum class FrameTake {
+    Frame,       // a frame was taken and cut from the buffer with its code 26
+    Dropped,     // the first frame did not fit and was cut with its code 26
+    Incomplete,  // no code 26 in the buffer: nothing was taken
+};
+
+// Cuts the first frame from a receive buffer. A frame fits when the first
+// comma of the buffer is its 4th character and the frame holds between
+// minCommas and maxCommas commas (8 or 9 for the rheology window; the swell
+// window asks for exactly 9).
+FrameTake TakeUnitStatusFrame(QString& buffer, UnitStatusFrame& frame, int minCommas = 8, int maxCommas = 9);
+
+// The live readings (stored units) that the parser fills.
+struct UnitReadings {
+    double mSampleTemp = 0;        // °F, field 2
+    double mTempSetPointRead = 0;  // °F, field 3
+    double mSpeed = 0;             // rpm, field 4
+    double mShearRate = 0;         // 1/s, mShearRateFactor x mSpeed
+    double mShearStress = 0;       // dyn/cm², field 5 / mStressDivisor
+    double mPressure = 0;          // psi, field 6
+    double mGel = 0;               // field 7
+};
+
+// The texts of the reading boxes, named after the boxes.
+struct UnitReadingTexts {
+    QString txtSampleTemp;
+    QString txtTempSetPoint;
+    QString txtspeed;
+    QString txtShearrate;
+    QString txtShearStress;
+    QString txtFann;
+    QString txtPressure;
+    QString txtGelAngle;
+    QString txtPressSetPoint;
+    QString txtVisc;
+};
+
+enum class SafetyTrip { OverTemperature, OverPressure };
+QString TripMessage(SafetyTrip trip);  // "Temperature too high, test shutting down." / "Pressure too high, ..."
+inline constexpr double kMaxSampleTempF = 610.0;  // readings above count
+inline constexpr double kPressMarginPsi = 500.0;  // readings above gMaxPress + this count
+inline constexpr int kTripCount = 10;             // consecutive readings that trip
+inline constexpr int kInactiveStopCount = 10;     // consecutive "InActive" replies that stop a step
+
+// What one parse did, for the window to show.
+struct ReplyResult {
+    int framesParsed = 0;
+    bool frameDropped = false;          // a frame that did not fit ended the call
+    std::optional<QString> caption;     // the status caption to show (last known status parsed)
+    bool enableExit = false;            // a "Cooling" status was parsed: enable cmdExit
+    std::vector<SafetyTrip> trips;      // trips applied, in order
+    bool readingsChanged() const { return framesParsed > 0; }
+};
+
+class UnitReplyParser {
+public:
+    // The window's members that the parser keeps.
+    UnitReadings readings;
+    UnitReadingTexts texts;
+    QString mRxBuffer;
+    bool mReplyPending = false;
+    int mOverTempCount = 0;
+    int mOverPressCount = 0;
+    int mInactiveCount = 0;
+    double mShearRateFactor = 1.0;
+    double mStressDivisor = 1.0;
+
+    // The window's run state (mRunState: 0 idle, 1 step phase, 6 ramp
+    // phase); 0 when not set. Read for every frame, so a trip that stops the
+    // run is seen by the frames after it.
+    std::function<int()> runState;
+    // The window's ShutDown (sends the stop frame, ends the run). A trip
+    // calls it first, then clears the counts, then shows its message.
+    std::function<void()> shutDown;
+
+    // mShearRateFactor and mStressDivisor of a bob radius (cm).
+    void SetBobRadius(double radiusCm);
+
+    // Reads everything the port has received (nothing when the port is
+    // closed) and parses it.
+    ReplyResult ParseUnitReply(comm::CommPort& port);
+    // Appends the text to the receive buffer and parses every complete frame:
+    // the readings, the texts, the status, the inactive count and the trips.
+    // A frame that does not fit is cut with its code 26 and ends the call (the
+    // frames behind it wait for the next call); a frame still arriving stays
+    // in the buffer. Clears mReplyPending when a frame was parsed.
+    ReplyResult Parse(const QString& received);
+
+    // Empties the receive buffer (Zero button, the discard tick).
+    void ClearBuffer() { mRxBuffer.clear(); }
+    // The counts ShutDown clears: over-temperature, over-pressure, inactive.
+    void ResetCounts();
+    // The reply watchdog, run on every fifth tick: the first check raises
+    // mReplyPending; a check that finds it still raised (no frame parsed
+    // since) returns true: show "No Response".
+    bool ReplyWatchdog();
+};
+
+// cmdZero_Click's work: input length 0, empty receive buffer, the zero frame.
+void ZeroUnit(comm::CommPort& port, UnitReplyParser& parser);
+
+// ---- Stored test download ----------------------------------------------------
+
+// One record of a test stored in the unit: nine comma-separated fields ended
+// by code 3; after the last record the unit sends code 2. Whole-number fields
+// are rounded to the nearest whole number, halves to even.
+struct StoredDataRecord {
+    double step = 0;          // field 1, whole
+    double rampEntry = 0;     // field 2, whole (0 in the step phase)
+    double timeSec = 0;       // field 3, whole seconds since the start of the test
+    double sampleTemp = 0;    // field 4, °F
+    double secondTemp = 0;    // field 5, °F (not used)
+    double pressure = 0;      // field 6, psi
+    double shearRate = 0;     // field 7, 1/s
+    double shearStress = 0;   // field 8, dyn/cm² (as sent)
+    double phase = 0;         // field 9 (everything after the 8th comma), whole: 0 step, 1 ramp
+};
+
+enum class TransferStatus { Ok, NoResponse, CommunicationError };
+
+struct StoredTransfer {
+    TransferStatus status = TransferStatus::NoResponse;
+    std::vector<StoredDataRecord> records;  // only when status is Ok
+};
+
+// Reads a whole transfer: nothing received is NoResponse; a last character
+// other than code 2, or a record with fewer than 8 commas, is
+// CommunicationError with no records (nothing of a damaged transfer is kept).
+// Text after the last code 3 is ignored.
+StoredTransfer ParseStoredTransfer(const QString& received);
+// The reading side of the download: discards what the port has received so
+// far, sets input length 0, sends the download request, waits 2 seconds, then
+// takes what has arrived, waits 0.5 seconds, and goes on while characters are
+// waiting. waitSeconds is the window's wait (a busy wait that handles no event).
+QString RequestStoredTransfer(comm::CommPort& port, const std::function<void(double seconds)>& waitSeconds);
+inline constexpr double kTransferFirstWaitSeconds = 2.0;
+inline constexpr double kTransferReadWaitSeconds = 0.5;
+
+QString NoResponseMessage();         // "No response from Z3080, please check connection."
+QString CommunicationErrorMessage(); // "Communication error from Z3080, please download data again."
+QString CommunicationErrorTitle();   // "Communication Error"
+
+}  // namespace unit

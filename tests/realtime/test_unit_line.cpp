@@ -1,0 +1,185 @@
+// The serial line end to end: the application's port, pointed through the
+// port mapping at a simulated unit on a pseudo-terminal, sends real frames,
+// and the unit's replies are polled and parsed as a window's tick does.
+
+#include "data/Globals.h"
+#include "platform/CommPort.h"
+#include "realtime/UnitProtocol.h"
+#include "support/QtPrint.h"
+#include "support/ScriptedDialogs.h"
+#include "support/UnitSimulator.h"
+
+#include <QThread>
+#include <gtest/gtest.h>
+
+#include <chrono>
+
+using namespace unit;
+using testing_support::ScriptedDialogs;
+using testing_support::UnitSimulator;
+
+namespace {
+
+constexpr int kPort = 3;
+
+// A unit window's line: the port opened as the multi-unit window opens it.
+class UnitLineTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        gUnitSystem = 1;
+        gMaxPress = 30000;
+        unit.attachToPort(kPort);
+        port.PortNumber(kPort);
+        port.Settings(QStringLiteral("115200,n,8,1"));
+        port.PortOpen(true);
+        port.InputLen(0);
+        port.RThreshold(1);
+        port.SThreshold(0);
+    }
+
+    // Timer ticks of the window: parse what arrived, until a frame was parsed
+    // or two seconds pass.
+    ReplyResult tickUntilFrame() {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+        for (;;) {
+            ReplyResult r = parser.ParseUnitReply(port);
+            if (r.framesParsed > 0 || std::chrono::steady_clock::now() >= deadline) return r;
+            QThread::msleep(5);
+        }
+    }
+
+    int savedUnitSystem = gUnitSystem;
+    double savedMaxPress = gMaxPress;
+    void TearDown() override {
+        gUnitSystem = savedUnitSystem;
+        gMaxPress = savedMaxPress;
+    }
+
+    ScriptedDialogs dialogs;
+    UnitSimulator unit;
+    comm::CommPort port;
+    UnitReplyParser parser;
+};
+
+// The window's busy wait, shortened tenfold for the tests.
+void fastWait(double seconds) { QThread::msleep(static_cast<unsigned long>(seconds * 100)); }
+
+}  // namespace
+
+TEST_F(UnitLineTest, ASetPointFrameReachesTheUnitAndItsReplyIsParsed) {
+    UnitSimulator::Readings r;
+    r.temperature = 349.5;
+    r.stress = 123.4;
+    r.pressure = 4990;
+    r.gel = 51.1;
+    unit.setReadings(r);
+
+    port.Output(SetPointFrame(350, 5000, 300, 1));
+    ASSERT_TRUE(unit.waitForCommands(1));
+    EXPECT_EQ(unit.commands()[0].bytes, QByteArray("\x01" "350.0,05000,300.000 1\r"));
+
+    const ReplyResult got = tickUntilFrame();
+    EXPECT_EQ(got.framesParsed, 1);
+    EXPECT_EQ(got.caption, std::optional<QString>("Running Test"));
+    EXPECT_DOUBLE_EQ(parser.readings.mSampleTemp, 349.5);
+    EXPECT_DOUBLE_EQ(parser.readings.mTempSetPointRead, 350);
+    EXPECT_DOUBLE_EQ(parser.readings.mSpeed, 300);
+    EXPECT_DOUBLE_EQ(parser.readings.mShearStress, 123.4);
+    EXPECT_DOUBLE_EQ(parser.readings.mPressure, 4990);
+    EXPECT_EQ(parser.texts.txtPressSetPoint, "5000");
+    EXPECT_EQ(parser.texts.txtGelAngle, "10.0");
+    EXPECT_FALSE(parser.mReplyPending);
+}
+
+TEST_F(UnitLineTest, StopAndZeroFramesAndTheirAnswers) {
+    port.Output(StopFrame());
+    ASSERT_TRUE(unit.waitForCommands(1));
+    EXPECT_EQ(tickUntilFrame().caption, std::optional<QString>("InActive"));
+
+    // Zero: what is waiting is dropped from the buffer, then the zero frame goes out.
+    parser.mRxBuffer = QStringLiteral("#01,1,2");
+    ZeroUnit(port, parser);
+    EXPECT_EQ(parser.mRxBuffer, "");
+    EXPECT_EQ(port.InputLen(), 0);
+    ASSERT_TRUE(unit.waitForCommands(2));
+    EXPECT_EQ(unit.commands()[0].bytes, QByteArray("\x04\r"));
+    EXPECT_EQ(unit.commands()[1].bytes, QByteArray("\x08\r"));
+
+    port.Output(ManualTemperatureFrame(250));
+    ASSERT_TRUE(unit.waitForCommands(3));
+    EXPECT_EQ(unit.commands()[2].bytes, QByteArray("\x09" "250.0\x1a"));
+    EXPECT_EQ(unit.readings().tempSetPoint, 250);
+}
+
+TEST_F(UnitLineTest, FramesSplitAcrossTicksAndNoiseOnTheLine) {
+    const QByteArray frame = unit.statusFrame();
+    unit.sendRaw("noise" + frame + frame.left(7));
+    // The noise costs the first frame; the partial one waits.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+    ReplyResult r;
+    do {
+        r = parser.ParseUnitReply(port);
+    } while (!r.frameDropped && std::chrono::steady_clock::now() < deadline);
+    EXPECT_TRUE(r.frameDropped);
+    EXPECT_EQ(r.framesParsed, 0);
+    unit.sendRaw(frame.mid(7));
+    EXPECT_EQ(tickUntilFrame().framesParsed, 1);
+    EXPECT_EQ(parser.mRxBuffer, "");
+}
+
+TEST_F(UnitLineTest, AUnitThatSendsOnItsOwnAndThenFallsSilent) {
+    UnitSimulator::Readings r;
+    r.status = 7;
+    r.field10 = "1";  // frames with 9 commas
+    unit.setReadings(r);
+    unit.setPeriod(20);
+    unit.start();
+    EXPECT_EQ(tickUntilFrame().caption, std::optional<QString>("Preheating"));
+
+    unit.setSilent(true);
+    QThread::msleep(50);
+    port.Input();  // what was on its way
+    bool noResponse = false;
+    for (int tick = 1; tick <= 10; ++tick) {
+        parser.ParseUnitReply(port);
+        if (tick % 5 == 0) noResponse = parser.ReplyWatchdog();
+    }
+    EXPECT_TRUE(noResponse);
+    EXPECT_EQ(parser.texts.txtSampleTemp, "75.0");  // the last readings stay
+
+    unit.setSilent(false);
+    EXPECT_GT(tickUntilFrame().framesParsed, 0);
+    EXPECT_FALSE(parser.ReplyWatchdog());
+}
+
+TEST_F(UnitLineTest, DownloadOfAStoredTest) {
+    const QByteArrayList records = {"1,0,12.6,300.5,301,5000,170.2,123.4,0", "1,1,20,301,301,5001,340.4,150,1",
+                                    "2,0,30,302,301,5002,0,0,0"};
+    unit.setStoredTest(records, true, 16, 30);  // in pieces, as a slow line delivers it
+    unit.setPeriod(20);
+    unit.start();
+    QThread::msleep(60);  // status frames waiting before the request are discarded
+
+    const QString received = RequestStoredTransfer(port, fastWait);
+    ASSERT_TRUE(unit.waitForCommands(1));
+    EXPECT_EQ(unit.commands().back().bytes, QByteArray("\x01\r"));
+    const StoredTransfer t = ParseStoredTransfer(received);
+    ASSERT_EQ(t.status, TransferStatus::Ok) << received.toStdString();
+    ASSERT_EQ(t.records.size(), 3u);
+    EXPECT_EQ(t.records[0].timeSec, 13);
+    EXPECT_EQ(t.records[1].phase, 1);
+    EXPECT_EQ(t.records[2].step, 2);
+}
+
+TEST_F(UnitLineTest, DownloadCutShortOrUnanswered) {
+    unit.setStoredTest({"1,0,1,300,300,5000,1,1,0", "1,0,2,300,300,5000,1,1,0"}, false);
+    unit.start();
+    StoredTransfer t = ParseStoredTransfer(RequestStoredTransfer(port, fastWait));
+    EXPECT_EQ(t.status, TransferStatus::CommunicationError);
+    EXPECT_TRUE(t.records.empty());
+
+    unit.setSilent(true);
+    t = ParseStoredTransfer(RequestStoredTransfer(port, fastWait));
+    EXPECT_EQ(t.status, TransferStatus::NoResponse);
+    EXPECT_EQ(unit.commands().size(), 2u);  // the request went out both times
+}

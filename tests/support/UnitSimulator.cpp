@@ -1,0 +1,321 @@
+#include "support/UnitSimulator.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <poll.h>
+#include <stdexcept>
+#include <termios.h>
+#include <unistd.h>
+
+namespace testing_support {
+
+namespace {
+
+std::runtime_error sysError(const char* what) {
+    return std::runtime_error(std::string("UnitSimulator: ") + what + ": " + std::strerror(errno));
+}
+
+QByteArray number(double v, int decimals) { return QByteArray::number(v, 'f', decimals); }
+
+}  // namespace
+
+UnitSimulator::UnitSimulator() {
+    master_ = ::posix_openpt(O_RDWR | O_NOCTTY);
+    if (master_ < 0) throw sysError("posix_openpt");
+    if (::grantpt(master_) != 0 || ::unlockpt(master_) != 0) {
+        const auto e = sysError("grantpt/unlockpt");
+        ::close(master_);
+        throw e;
+    }
+    char name[256] = {};
+    if (::ptsname_r(master_, name, sizeof name) != 0) {
+        const auto e = sysError("ptsname");
+        ::close(master_);
+        throw e;
+    }
+    slavePath_ = QString::fromLocal8Bit(name);
+
+    // Raw on both sides: no echo, no line editing, no translation of CR.
+    termios tio{};
+    if (::tcgetattr(master_, &tio) == 0) {
+        ::cfmakeraw(&tio);
+        ::tcsetattr(master_, TCSANOW, &tio);
+    }
+    slaveKeep_ = ::open(name, O_RDWR | O_NOCTTY | O_NONBLOCK);
+    if (slaveKeep_ >= 0 && ::tcgetattr(slaveKeep_, &tio) == 0) {
+        ::cfmakeraw(&tio);
+        ::tcsetattr(slaveKeep_, TCSANOW, &tio);
+    }
+    const int flags = ::fcntl(master_, F_GETFL);
+    ::fcntl(master_, F_SETFL, flags | O_NONBLOCK);
+}
+
+UnitSimulator::~UnitSimulator() {
+    stop();
+    for (auto it = savedEnv_.rbegin(); it != savedEnv_.rend(); ++it) {
+        if (it->second)
+            qputenv(it->first.constData(), *it->second);
+        else
+            qunsetenv(it->first.constData());
+    }
+    if (slaveKeep_ >= 0) ::close(slaveKeep_);
+    if (master_ >= 0) ::close(master_);
+}
+
+void UnitSimulator::attachToPort(int portNumber) {
+    const QByteArray name = "Z3080_PORT_" + QByteArray::number(portNumber);
+    std::optional<QByteArray> previous;
+    if (qEnvironmentVariableIsSet(name.constData())) previous = qgetenv(name.constData());
+    savedEnv_.emplace_back(name, previous);
+    qputenv(name.constData(), slavePath_.toLocal8Bit());
+}
+
+UnitSimulator::Readings UnitSimulator::readings() const {
+    std::lock_guard lock(mutex_);
+    return readings_;
+}
+
+void UnitSimulator::setReadings(const Readings& r) {
+    std::lock_guard lock(mutex_);
+    readings_ = r;
+}
+
+void UnitSimulator::setStatus(int status) {
+    std::lock_guard lock(mutex_);
+    readings_.status = status;
+}
+
+void UnitSimulator::setSilent(bool silent) {
+    std::lock_guard lock(mutex_);
+    silent_ = silent;
+    if (silent) outQueue_.clear();
+}
+
+void UnitSimulator::setPeriod(int milliseconds) { period_ = milliseconds; }
+
+void UnitSimulator::setStoredTest(const QByteArrayList& records, bool withEnd, int chunkBytes, int chunkDelayMs) {
+    std::lock_guard lock(mutex_);
+    storedRecords_ = records;
+    storedWithEnd_ = withEnd;
+    chunkBytes_ = chunkBytes;
+    chunkDelayMs_ = chunkDelayMs;
+}
+
+QByteArray UnitSimulator::frameLocked() const {
+    const Readings& r = readings_;
+    QByteArray f;
+    f += r.lead;
+    f += QByteArray::number(r.status).rightJustified(2, '0');
+    f += ',' + number(r.temperature, 1);
+    f += ',' + number(r.tempSetPoint, 1);
+    f += ',' + number(r.speed, 3);
+    f += ',' + number(r.stress, 1);
+    f += ',' + number(r.pressure, 0);
+    f += ',' + number(r.gel, 1);
+    f += ',' + number(r.pressSetPoint, 0);
+    f += ',' + r.field9;
+    if (r.field10) f += ',' + *r.field10;
+    f += char(26);
+    return f;
+}
+
+QByteArray UnitSimulator::statusFrame() const {
+    std::lock_guard lock(mutex_);
+    return frameLocked();
+}
+
+void UnitSimulator::writeAll(const QByteArray& bytes) {
+    const char* p = bytes.constData();
+    qsizetype left = bytes.size();
+    while (left > 0) {
+        const ssize_t n = ::write(master_, p, size_t(left));
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            if (errno == EAGAIN) {
+                pollfd pfd{master_, POLLOUT, 0};
+                ::poll(&pfd, 1, 100);
+                continue;
+            }
+            return;  // the terminal is gone
+        }
+        p += n;
+        left -= n;
+    }
+}
+
+void UnitSimulator::sendStatusFrame() {
+    std::lock_guard lock(mutex_);
+    writeAll(frameLocked());
+}
+
+void UnitSimulator::sendRaw(const QByteArray& bytes) {
+    std::lock_guard lock(mutex_);
+    writeAll(bytes);
+}
+
+void UnitSimulator::queue(const QByteArray& bytes, Clock::time_point at) { outQueue_.emplace_back(at, bytes); }
+
+void UnitSimulator::sendDue() {
+    const auto now = Clock::now();
+    while (!outQueue_.empty() && outQueue_.front().first <= now) {
+        writeAll(outQueue_.front().second);
+        outQueue_.pop_front();
+    }
+}
+
+void UnitSimulator::handle(const Command& c) {
+    commands_.push_back(c);
+    transferMode_ = c.code == 1 && c.body.isEmpty();
+    if (transferMode_) {  // download request
+        if (silent_ || storedRecords_.isEmpty()) return;
+        QByteArray transfer;
+        for (const QByteArray& rec : storedRecords_) transfer += rec + char(3);
+        if (storedWithEnd_) transfer += char(2);
+        auto at = Clock::now();
+        if (chunkBytes_ <= 0) {
+            queue(transfer, at);
+        } else {
+            for (qsizetype i = 0; i < transfer.size(); i += chunkBytes_) {
+                queue(transfer.mid(i, chunkBytes_), at);
+                at += std::chrono::milliseconds(chunkDelayMs_);
+            }
+        }
+        return;
+    }
+    switch (c.code) {
+    case 1: {  // set points: "TTT.T,PPPPP,SSS.SSS k"
+        const QList<QByteArray> parts = c.body.split(',');
+        if (parts.size() >= 3) {
+            readings_.tempSetPoint = std::strtod(parts[0].constData(), nullptr);
+            readings_.pressSetPoint = std::strtod(parts[1].constData(), nullptr);
+            readings_.speed = std::strtod(parts[2].constData(), nullptr);
+            readings_.status = 1;
+        }
+        break;
+    }
+    case 4:
+        readings_.status = 0;
+        readings_.speed = 0;
+        break;
+    case 8:
+        readings_.stress = 0;
+        readings_.gel = 0;
+        break;
+    case 9: readings_.tempSetPoint = std::strtod(c.body.constData(), nullptr); break;
+    default: break;
+    }
+    if (!silent_) queue(frameLocked(), Clock::now());
+}
+
+int UnitSimulator::serviceOnce(int pollMs) {
+    int handled = 0;
+    {
+        std::lock_guard lock(mutex_);
+        sendDue();
+        if (!outQueue_.empty()) {
+            const auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(outQueue_.front().first - Clock::now());
+            pollMs = std::max(0, std::min<int>(pollMs, int(wait.count())));
+        }
+    }
+    pollfd pfd{master_, POLLIN, 0};
+    const int ready = ::poll(&pfd, 1, pollMs);
+    std::lock_guard lock(mutex_);
+    if (ready > 0 && (pfd.revents & POLLIN)) {
+        char buf[4096];
+        for (;;) {
+            const ssize_t n = ::read(master_, buf, sizeof buf);
+            if (n <= 0) break;
+            inBuffer_.append(buf, n);
+        }
+        // Cut every complete command frame.
+        while (!inBuffer_.isEmpty()) {
+            const char lead = inBuffer_[0];
+            qsizetype end = 0;
+            if (lead == 11) {
+                end = 0;
+            } else {
+                const char terminator = (lead == 9 || lead == 10) ? char(26) : char(13);
+                end = inBuffer_.indexOf(terminator, 1);
+                if (end < 0) break;
+            }
+            Command c;
+            c.code = lead;
+            c.bytes = inBuffer_.left(end + 1);
+            c.body = end > 0 ? inBuffer_.mid(1, end - 1) : QByteArray();
+            inBuffer_.remove(0, end + 1);
+            handle(c);
+            ++handled;
+        }
+    }
+    sendDue();
+    return handled;
+}
+
+void UnitSimulator::loop() {
+    nextPeriodic_ = Clock::now();
+    while (running_) {
+        serviceOnce(5);
+        const int p = period_;
+        std::lock_guard lock(mutex_);
+        if (p > 0 && !silent_ && !transferMode_ && outQueue_.empty() && Clock::now() >= nextPeriodic_) {
+            writeAll(frameLocked());
+            nextPeriodic_ = Clock::now() + std::chrono::milliseconds(p);
+        }
+    }
+}
+
+void UnitSimulator::start() {
+    if (running_) return;
+    running_ = true;
+    thread_ = std::thread([this] { loop(); });
+}
+
+void UnitSimulator::stop() {
+    running_ = false;
+    if (thread_.joinable()) thread_.join();
+}
+
+int UnitSimulator::pump(int timeoutMs) {
+    const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    int handled = 0;
+    do {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+        handled += serviceOnce(int(std::max<long long>(0, std::min<long long>(left, 20))));
+        std::lock_guard lock(mutex_);
+        if (handled > 0 && outQueue_.empty()) {
+            pollfd pfd{master_, POLLIN, 0};
+            if (::poll(&pfd, 1, 0) <= 0) break;
+        }
+    } while (Clock::now() < deadline);
+    return handled;
+}
+
+bool UnitSimulator::waitForCommands(size_t count, int timeoutMs) {
+    const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (;;) {
+        {
+            std::lock_guard lock(mutex_);
+            if (commands_.size() >= count) return true;
+        }
+        if (Clock::now() >= deadline) return false;
+        if (running_)
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        else
+            serviceOnce(10);
+    }
+}
+
+std::vector<UnitSimulator::Command> UnitSimulator::commands() const {
+    std::lock_guard lock(mutex_);
+    return commands_;
+}
+
+void UnitSimulator::clearCommands() {
+    std::lock_guard lock(mutex_);
+    commands_.clear();
+}
+
+}  // namespace testing_support
