@@ -372,8 +372,8 @@ void frmMain::cmdOpen_Click() {
         // Loading reads the stored tests: without a database nothing is shown.
         const bool loaded = TrapErrors([&] { dialog->Form_Load(); });
         if (loaded) ui::ShowModal(*dialog);
-        fOpen_.reset();
     });
+    fOpen_.reset();
 }
 
 void frmMain::MenuFileOpen_Click() { cmdOpen_Click(); }
