@@ -1,0 +1,131 @@
+// Opening a stored rheology test of 100,000 result rows in the main window's
+// result grid: the rows fetched through the result records, the lines and
+// the power-law analysis of every cycle computed, the grid filled.
+//
+// Two layouts of the same number of rows:
+//  - Typical: 10 steps x 5 cycles x 10 ramp steps with 200 samples in each
+//    ramp step (500 grid lines);
+//  - LineEachRow: every row a ramp step of its own (100,000 grid lines, the
+//    most the grid can get from that many rows).
+//
+// Counters (MiB): peak_MiB is the process's peak resident memory (VmHWM),
+// everything the process ever held included (the database made in the
+// set-up, the Qt libraries); open_peak_MiB is the peak resident memory
+// during the opens alone (VmHWM reset just before them through
+// /proc/self/clear_refs; 0 when the system does not allow it), which still
+// counts what the process held before them (rss_before_MiB). Run one
+// benchmark per process (--benchmark_filter) for figures of its own.
+
+#include "data/clsConnection.h"
+#include "data/clsTEST_RESULT.h"
+#include "mainwindow/ResultGrids.h"
+#include "platform/FlexGrid.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+#include <algorithm>
+#include <cmath>
+#include <memory>
+
+namespace {
+
+constexpr int kRows = 100000;
+
+double procStatusMiB(const char* field) {
+    QFile f(QStringLiteral("/proc/self/status"));
+    if (!f.open(QIODevice::ReadOnly)) return 0;
+    const QByteArray key = QByteArray(field) + ':';
+    for (const QByteArray& line : f.readAll().split('\n'))
+        if (line.startsWith(key)) return line.mid(key.size()).trimmed().split(' ').first().toDouble() / 1024.0;
+    return 0;
+}
+
+// Resets VmHWM to the current resident memory; false when not allowed.
+bool resetPeak() {
+    QFile f(QStringLiteral("/proc/self/clear_refs"));
+    if (!f.open(QIODevice::WriteOnly)) return false;
+    return f.write("5") == 1;
+}
+
+// A scratch database holding one rheology test of kRows rows (TEST_ID 1).
+class StoredTest {
+public:
+    explicit StoredTest(bool lineEachRow) {
+        QFile::copy(QStringLiteral(Z3080_EMPTY_DB), dir_.filePath(QStringLiteral("Z3080daq.accdb")));
+        const QString old = QDir::currentPath();
+        QDir::setCurrent(dir_.path());
+        conn_.OpenDB();
+        QDir::setCurrent(old);
+
+        db::Connection* c = conn_.ADOConnection();
+        c->beginTransaction();
+        QSqlQuery q(c->handle());
+        q.prepare(QStringLiteral(
+            "INSERT INTO TEST_RESULT (TEST_ID, RAMP_NO, RAMP_STEP_NO, RESULT_TIME, RESULT_SAMPLE_TEMP, RESULT_PRESS, "
+            "RESULT_SPEED, RESULT_SHEAR_STRESS, RESULT_TYPE_ID, RESULT_BATH_TEMP, CYCLE_NO) "
+            "VALUES (1, ?, ?, ?, ?, ?, ?, ?, 1, ?, ?)"));
+        const int perRampStep = lineEachRow ? 1 : 200;
+        const int rampSteps = lineEachRow ? 1000 : 10;
+        for (int i = 0; i < kRows; ++i) {
+            const int rampIndex = i / perRampStep;        // running ramp step over the test
+            const int rampStep = rampIndex % rampSteps + 1;
+            const int cycleIndex = rampIndex / rampSteps;
+            const int cycle = cycleIndex % (lineEachRow ? 10 : 5) + 1;
+            const int step = cycleIndex / (lineEachRow ? 10 : 5) + 1;
+            const double rate = 5.11 * rampStep * (lineEachRow ? 0.6 : 60);
+            const double stress = 12.0 * std::pow(rate, 0.6) * (1 + 0.001 * (i % 17));
+            q.addBindValue(double(step));
+            q.addBindValue(double(rampStep));
+            q.addBindValue(double(i));
+            q.addBindValue(150.0 + (i % 100) * 0.5);
+            q.addBindValue(1000.0 + i % 50);
+            q.addBindValue(rate);
+            q.addBindValue(stress);
+            q.addBindValue(stress / 5.11);
+            q.addBindValue(double(cycle));
+            q.exec();
+        }
+        c->commit();
+    }
+    clsConnection* connection() { return &conn_; }
+
+private:
+    QTemporaryDir dir_;
+    clsConnection conn_;
+};
+
+void openTest(benchmark::State& state, bool lineEachRow) {
+    StoredTest stored(lineEachRow);
+    OpenedTest opened;
+    opened.OpenedTestName = QStringLiteral("Bench");
+    opened.OpenedTestId = 1;
+    opened.OpenedTestInfo = RowArray(12);
+    opened.OpenedTestInfo[7] = 1.7245;
+    FlexGrid grid;
+    Initial_Grid_Rheology(grid);
+
+    const double setupPeak = procStatusMiB("VmHWM");
+    const bool reset = resetPeak();
+    const double before = procStatusMiB("VmRSS");
+    for (auto _ : state) {
+        clsTEST_RESULT results;
+        FillRheologyGrid(grid, results, stored.connection(), opened);
+        benchmark::DoNotOptimize(grid.Rows());
+    }
+    state.counters["lines"] = grid.Rows() - 1;
+    state.counters["rss_before_MiB"] = before;
+    const double peak = procStatusMiB("VmHWM");
+    state.counters["open_peak_MiB"] = reset ? peak : 0;
+    state.counters["peak_MiB"] = std::max(peak, setupPeak);
+}
+
+void BM_OpenRheologyTestTypical(benchmark::State& state) { openTest(state, false); }
+void BM_OpenRheologyTestLineEachRow(benchmark::State& state) { openTest(state, true); }
+
+}  // namespace
+
+BENCHMARK(BM_OpenRheologyTestTypical)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_OpenRheologyTestLineEachRow)->Unit(benchmark::kMillisecond)->Iterations(5);

@@ -1,0 +1,331 @@
+#include "mainwindow/ResultGridLines.h"
+
+#include "data/Globals.h"
+#include "data/Numbers.h"
+#include "data/Units.h"
+
+#include <cmath>
+
+using namespace resultcol;
+
+namespace {
+
+const QChar CR(13);
+const QString kNA = QStringLiteral("N/A");
+
+// The default of a result column, taken when the stored value is missing.
+double columnDefault(int column) { return column == CycleNo ? 1.0 : 0.0; }
+
+// A point's value with NaN read as the column's default, so that every
+// comparison of the walks below has an answer.
+double at(const ResultPoint& p, int column) {
+    const double v = p[column];
+    return std::isnan(v) ? columnDefault(column) : v;
+}
+
+// A sample cell: the value through its mask, empty when it is not a number.
+QString cell(double value, const QString& mask) {
+    return std::isfinite(value) ? Format(value, mask) : QString();
+}
+
+// An analysis cell: "N/A" where a number cannot be shown.
+QString analysisCell(double value, const QString& mask) {
+    return std::isfinite(value) ? Format(value, mask) : kNA;
+}
+
+QString plainNumber(double value) { return std::isfinite(value) ? CStr(value) : QString(); }
+QString signedNumber(double value) { return std::isfinite(value) ? Str(value) : QString(); }
+
+// ---- rheology ----------------------------------------------------------------
+
+// Columns 0 to 11 of a rheology line from point p. The extra line of an
+// analysis that is not accepted differs in three masks and in the speed below
+// which the viscosity shows "0".
+QStringList rheologySampleLine(const ResultPoint& p, double shearRatePerRpm, bool extraLine) {
+    static const QString m01 = QStringLiteral("0.#"), mHash1 = QStringLiteral("#.#"),
+                         m0_1 = QStringLiteral("##0.0"), m4 = QStringLiteral("###0"),
+                         m4_4 = QStringLiteral("###0.####"), m4_2 = QStringLiteral("###0.##"),
+                         m4_3 = QStringLiteral("###0.###"), m3_4 = QStringLiteral("##0.####");
+    const double speed = p[Speed];
+    const double stress = p[ShearStress];
+
+    QStringList line;
+    line.reserve(20);
+    line << plainNumber(p[RampNo]) << plainNumber(p[CycleNo]) << plainNumber(p[RampStepNo]);
+    line << cell(p[ResultTime] / 60, extraLine ? mHash1 : m01);
+    line << cell(TempToDisplay(p[SampleTemp]), m0_1);
+    line << cell(p[Press], m4);
+    line << cell(speed, extraLine ? m4_4 : m4);
+    line << (shearRatePerRpm > 0 ? cell(speed / shearRatePerRpm, m4_2) : QString());
+    line << cell(StressToDisplay(stress), m4_4);
+    if (speed < (extraLine ? 0.002 : 0.00002)) line << QStringLiteral("0");
+    else line << cell(100 * stress / speed, m4_2);
+    line << cell(p[BathTemp] / 5.11, m4_3);
+    line << cell(stress / 5.11, m3_4);
+    for (int c = 12; c < 20; ++c) line << QString();
+    return line;
+}
+
+void writeAnalysis(GridLineSink& sink, const PowerLawResult& result) {
+    const QStringList cells = PowerLawCells(result);
+    for (int k = 0; k < cells.size(); ++k) sink.SetLastLineCell(12 + k, cells[k]);
+}
+
+// ---- PVT and swell ---------------------------------------------------------------
+
+QStringList pvtLine(const ResultPoint& p, const OpenedTest& opened) {
+    QStringList line;
+    line.reserve(9);
+    line << signedNumber(p[RampNo]) << signedNumber(p[CycleNo]);
+    line << cell(p[ResultTime] / 60, QStringLiteral("0.##"));
+    line << cell(TempToDisplay(p[SampleTemp]), QStringLiteral("###0.0"));
+    line << cell(p[Press], QStringLiteral("########0"));
+    line << cell(p[Speed], QStringLiteral("###0.0#"));
+    const auto density =
+        CalcPvtDensity(p[ShearStress], opened.CuriniV, opened.CuriniD, p[Press], p[SampleTemp], opened);
+    line << (density ? Format(*density, QStringLiteral("###0.0000")) : QString());
+    line << cell(p[ShearStress], QStringLiteral("###0.######"));
+    line << cell(p[BathTemp], QStringLiteral("###0.######"));
+    return line;
+}
+
+QStringList lsmLine(const ResultPoint& p, double sampleLength, bool lastLine) {
+    QStringList line;
+    line.reserve(9);
+    line << plainNumber(p[RampNo]) << plainNumber(p[CycleNo]);
+    line << cell(p[ResultTime] / 60, QStringLiteral("0.##"));
+    line << cell(TempToDisplay(p[SampleTemp]), QStringLiteral("#0.#"));
+    line << cell(p[Press], QStringLiteral("#0"));
+    line << cell(p[Speed], QStringLiteral("#0"));
+    const double change = p[ShearStress];
+    line << (std::isfinite(change) ? Format(QVariant(LengthToDisplayText(change)),
+                                            gUnitSystem == 1 ? QStringLiteral("#0.####") : QStringLiteral("#0.##"))
+                                   : QString());
+    line << (sampleLength > 0 ? cell(change / sampleLength, lastLine ? QStringLiteral("0.#%") : QStringLiteral("0.##%"))
+                              : QString());
+    line << cell(p[BathTemp], QStringLiteral("#0.###########"));
+    return line;
+}
+
+}  // namespace
+
+// ---- result points ---------------------------------------------------------
+
+ResultPoint ResultPointFromRow(const RowArray& row) {
+    ResultPoint p;
+    for (int c = 0; c < 12; ++c) {
+        double v = columnDefault(c);
+        if (c < row.size() && row[c].isValid() && !row[c].isNull()) {
+            bool ok = false;
+            const double d = row[c].toDouble(&ok);
+            if (ok && !std::isnan(d)) v = d;
+        }
+        p[c] = v;
+    }
+    return p;
+}
+
+// ---- rheology ----------------------------------------------------------------
+
+bool BobRadiusUsable(double bobRadius) { return bobRadius > 0 && bobRadius < kCupRadius; }
+
+double ShearRatePerRpmFor(double bobRadius) {
+    if (!BobRadiusUsable(bobRadius)) return 0;
+    // 3.3911222499999996 is the square of the cup radius.
+    return 42.61406299750999 / (3.3911222499999996 - bobRadius * bobRadius) / 60;
+}
+
+double BobRadiusOf(const RowArray& testInfo) {
+    if (testInfo.size() <= 7) return 0;
+    const QVariant& v = testInfo[7];
+    if (!v.isValid() || v.isNull()) return 0;
+    bool ok = false;
+    const double d = v.toDouble(&ok);
+    return ok && std::isfinite(d) ? d : 0;
+}
+
+PowerLawResult AnalysePowerLaw(const std::vector<FitPoint>& fit, double bobRadius) {
+    PowerLawResult res;
+    const int n = int(fit.size());
+    if (n < 3) return res;
+
+    // x: log10 of the shear rate; y: log10 of the apparent viscosity in cP,
+    // 100 × stress / rate, taken in logarithms so that no power can overflow.
+    std::vector<double> x(size_t(n) + 1), y(size_t(n) + 1);
+    for (int i = 1; i <= n; ++i) {
+        x[size_t(i)] = fit[size_t(i - 1)].logRate;
+        y[size_t(i)] = 2 + fit[size_t(i - 1)].logStress - fit[size_t(i - 1)].logRate;
+    }
+    double slope = std::nan(""), intercept = std::nan(""), r = 0;
+    LinearRegression(n, x, y, slope, intercept, r);
+    if (std::isnan(slope) || std::isnan(intercept)) return res;  // all shear rates the same: no line
+
+    res.fitted = true;
+    res.R2 = r * r;
+    res.nPrime = slope + 1;
+    res.intercept = intercept;
+    const double nP = res.nPrime;
+    double K = std::pow(10.0, intercept);
+    res.accepted = nP > 0.002 && nP < 5 && intercept < 32;
+    res.geometry = BobRadiusUsable(bobRadius);
+    res.Kb = res.Ks = res.V40 = res.V100 = res.V170 = std::nan("");
+
+    if (res.accepted && res.geometry) {
+        const double s = kCupRadius / bobRadius;
+        // G = s^(2/n') (s² - 1) / (n' s² (s^(2/n') - 1)), written with s^(-2/n')
+        // so that a large power cannot overflow.
+        const double G = (s * s - 1) / (nP * s * s * (1 - std::pow(s, -2 / nP)));
+        const double Kb = K * std::pow(G, -nP);
+        const double Ks = Kb * std::pow((2 * nP + 1) / (3 * nP), nP);
+        res.V40 = Ks * std::pow(40.0, nP - 1);
+        res.V100 = Ks * std::pow(100.0, nP - 1);
+        res.V170 = Ks * std::pow(170.0, nP - 1);
+        res.Kb = Kb / 478.8;
+        res.Ks = Ks / 478.8;
+    }
+    res.K = K / 478.8;
+    return res;
+}
+
+QStringList PowerLawCells(const PowerLawResult& r) {
+    static const QString m6 = QStringLiteral("0.000000"), m4 = QStringLiteral("0.0000"),
+                         mV = QStringLiteral("0.0#");
+    if (!r.fitted) return QStringList(8, kNA);
+    QStringList cells;
+    cells << analysisCell(r.nPrime, m6) << analysisCell(KToDisplay(r.K), m6) << analysisCell(r.R2, m4);
+    if (!r.accepted || !r.geometry) {
+        for (int k = 0; k < 5; ++k) cells << kNA;
+        return cells;
+    }
+    cells << analysisCell(KToDisplay(r.Kb), m6) << analysisCell(KToDisplay(r.Ks), m6);
+    cells << analysisCell(r.V40, mV) << analysisCell(r.V100, mV) << analysisCell(r.V170, mV);
+    return cells;
+}
+
+QString RheologyFormatString() {
+    const QString visc = QStringLiteral("Calc. Visc");
+    return QStringLiteral("<Step No|<Cycle") + CR + QStringLiteral("No|<Ramp_Step") + CR +
+           QStringLiteral("No|<Elapsed Time") + CR + QStringLiteral("(min)") + QStringLiteral("|<Temp") + CR +
+           gTempLabel + QStringLiteral("|<Pressure") + CR + QStringLiteral("(psi)|Shear Rate") + CR +
+           QStringLiteral(" (1/S)") + QStringLiteral("|<Speed ") + CR + QStringLiteral("(rpm)|<Shear Stress") + CR +
+           gStressLabel + QStringLiteral("|<Viscosity") + CR + gViscLabel + QStringLiteral("|<Gel") + CR +
+           QStringLiteral("Fann® F1|<Fann® 35 F1") + QStringLiteral("|<n'|<Kv ") + CR + gKLabel +
+           QStringLiteral("|<Coef. Detn.") + CR + QStringLiteral("(R^2)|<K'") + CR + gKLabel +
+           QStringLiteral("|<K' slot") + CR + gKLabel + QStringLiteral("|<") + visc + QStringLiteral("@40 1/s ") +
+           CR + gViscLabel + QStringLiteral("|<") + visc + QStringLiteral("@100 1/s") + CR + gViscLabel +
+           QStringLiteral("|<") + visc + QStringLiteral("@170 1/s") + CR + gViscLabel;
+}
+
+// The walk over the points, with counters for the step (r), cycle (j) and ramp
+// step (m); every test is "stored number not above the counter". Numbers that
+// hold no point are passed over in one move, so every pass of the ramp-step
+// loop takes at least one point and the walk ends on any data: a cycle or
+// ramp step without points gets no line (a line there could only repeat the
+// point before it, from another step or cycle, and that point would enter the
+// fit twice).
+void RheologyGridLines(const std::vector<ResultPoint>& pts, double bobRadius, GridLineSink& sink) {
+    const size_t n = pts.size();
+    if (n == 0) return;
+    const double srpr = ShearRatePerRpmFor(bobRadius);
+    const double last = std::nearbyint(at(pts.back(), RampNo));  // the last step number
+
+    size_t i = 0;   // the current point; i == n is the end
+    size_t p = 0;   // the kept point
+    std::vector<FitPoint> fit;
+    for (double r = 1; r <= last && i < n;) {
+        double j = 0;
+        while (i < n && at(pts[i], RampNo) <= r) {
+            j = std::max(j + 1, std::ceil(at(pts[i], CycleNo)));
+            fit.clear();
+            double m = 0;
+            while (i < n && at(pts[i], RampNo) <= r && at(pts[i], CycleNo) <= j) {
+                m = std::max(m + 1, std::ceil(at(pts[i], RampStepNo)));
+                while (i < n && at(pts[i], RampNo) <= r && at(pts[i], CycleNo) <= j && at(pts[i], RampStepNo) <= m)
+                    p = i++;
+                const ResultPoint& kept = pts[p];
+                sink.AddLine(rheologySampleLine(kept, srpr, false));
+                if (kept[TypeId] == 1 && kept[Speed] > 0 && kept[ShearStress] > 0)
+                    fit.push_back({Log10(kept[Speed]), Log10(kept[ShearStress])});
+            }
+            if (fit.size() >= 3) {
+                const PowerLawResult res = AnalysePowerLaw(fit, bobRadius);
+                if (!res.accepted) sink.AddLine(rheologySampleLine(pts[p], srpr, true));
+                writeAnalysis(sink, res);
+            }
+        }
+        // Steps below the current point's hold nothing more.
+        r = i < n ? std::max(r + 1, std::ceil(at(pts[i], RampNo))) : r + 1;
+    }
+}
+
+QVector<QStringList> RheologyGridLines(const std::vector<ResultPoint>& points, double bobRadius) {
+    GridLineList list;
+    RheologyGridLines(points, bobRadius, list);
+    return list.lines;
+}
+
+// ---- PVT ---------------------------------------------------------------------
+
+QString PvtFormatString() {
+    return QStringLiteral("<Step No|<Cycle No|<Elapsed Time (min)|<Temp ") + gTempLabel +
+           QStringLiteral("|<Pressure") + QStringLiteral(" (psi)|<Speed (rpm)") +
+           QStringLiteral("|<Density (g/cm3) |<Position (in.) |<data ");
+}
+
+std::optional<double> CalcPvtDensity(double travel, double initialVolume, double initialDensity, double pressure,
+                                     double temperature, const OpenedTest& opened) {
+    (void)temperature;
+    const double radius = opened.PvtPistonRadius;
+    if (!(radius > 0) || !(initialVolume > 0) || !(initialDensity > 0)) return std::nullopt;
+    const double R = radius + 2.48777E-06 * pressure;                    // under pressure, cm
+    const double swept = travel * 2.54 * R * R * 3.14159;               // cm³
+    const double remaining = initialVolume - swept;
+    if (remaining == 0) return std::nullopt;
+    const double density = (initialDensity * initialVolume) / remaining;
+    if (!std::isfinite(density)) return std::nullopt;
+    return density;
+}
+
+std::vector<size_t> StepCycleGroupEnds(const std::vector<ResultPoint>& pts) {
+    std::vector<size_t> ends;
+    size_t i = 0;
+    const size_t n = pts.size();
+    while (i < n) {
+        const double s0 = at(pts[i], RampNo);
+        const double c0 = std::nearbyint(at(pts[i], CycleNo));
+        size_t last = i++;
+        while (i < n && at(pts[i], RampNo) <= s0 && at(pts[i], CycleNo) <= c0) last = i++;
+        ends.push_back(last);
+    }
+    return ends;
+}
+
+void PvtGridLines(const std::vector<ResultPoint>& pts, const OpenedTest& opened, GridLineSink& sink) {
+    for (size_t e : StepCycleGroupEnds(pts)) sink.AddLine(pvtLine(pts[e], opened));
+}
+
+QVector<QStringList> PvtGridLines(const std::vector<ResultPoint>& points, const OpenedTest& opened) {
+    GridLineList list;
+    PvtGridLines(points, opened, list);
+    return list.lines;
+}
+
+// ---- swell ---------------------------------------------------------------------
+
+QString LsmFormatString() {
+    return QStringLiteral("<Step No|<Cycle No|<Elapsed Time (min)") + QStringLiteral("|<Temp ") + gTempLabel +
+           QStringLiteral("|<Press ") + gPressLabel + QStringLiteral("|<Speed (rpm)") +
+           QStringLiteral("|<Length Change ") + gLengthLabel + QStringLiteral("|< Swell (%) ") +
+           QStringLiteral("|<read voltage");
+}
+
+void LsmGridLines(const std::vector<ResultPoint>& pts, double sampleLength, GridLineSink& sink) {
+    const std::vector<size_t> ends = StepCycleGroupEnds(pts);
+    for (size_t k = 0; k < ends.size(); ++k) sink.AddLine(lsmLine(pts[ends[k]], sampleLength, k + 1 == ends.size()));
+}
+
+QVector<QStringList> LsmGridLines(const std::vector<ResultPoint>& points, double sampleLength) {
+    GridLineList list;
+    LsmGridLines(points, sampleLength, list);
+    return list.lines;
+}
