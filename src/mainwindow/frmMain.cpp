@@ -6,7 +6,7 @@
 #include "data/clsTEST_RESULT.h"
 #include "mainwindow/OpenTest.h"
 #include "mainwindow/OpenTestList.h"
-#include "mainwindow/ResultGrids_STUB.h"
+#include "mainwindow/ResultGrids.h"
 #include "mainwindow/TrapErrors.h"
 #include "mainwindow/frmAbout.h"
 #include "mainwindow/frmOpenTest.h"

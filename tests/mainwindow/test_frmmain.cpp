@@ -412,7 +412,9 @@ TEST_F(MainWindowTest, OpeningARheologyTest) {
     EXPECT_FALSE(w->framY->isHidden());
 
     EXPECT_EQ(w->MSFlexGrid1->Cols(), 20);
-    EXPECT_GT(w->MSFlexGrid1->Rows(), 1);
+    EXPECT_EQ(w->MSFlexGrid1->TextMatrix(0, 0), "Step No");
+    EXPECT_GT(w->MSFlexGrid1->Rows(), 2);  // a line per step
+    EXPECT_EQ(w->MSFlexGrid1->TextMatrix(1, 0), "1");
     ASSERT_EQ(w->MSFlexGrid2->Rows(), 2);
     EXPECT_EQ(w->MSFlexGrid2->TextMatrix(1, 0), "KCl");
     EXPECT_EQ(w->MSFlexGrid2->TextMatrix(1, 1), " 3");
@@ -430,7 +432,7 @@ TEST_F(MainWindowTest, OpeningPvtAndSwellTestsAndTheirCarryOver) {
         lsm = seed.test("S1", "LSM", "", 0.0, 0.75);
         lsmBare = seed.test("S2", "LSM", "", 0.0, 0.0);
         for (qint64 id : {pvt, pvtBare, lsm, lsmBare}) seed.result(id, 10);
-        seed.result(pvt, 20);
+        seed.result(pvt, 20, 0, 2, 1);  // a second step
     }
     auto w = start();
 
@@ -440,7 +442,9 @@ TEST_F(MainWindowTest, OpeningPvtAndSwellTestsAndTheirCarryOver) {
     EXPECT_DOUBLE_EQ(w->CuriniV(), 40.0);
     EXPECT_DOUBLE_EQ(w->CuriniD(), 1.1);
     EXPECT_EQ(w->MSFlexGrid1->Cols(), 9);
+    EXPECT_EQ(w->MSFlexGrid1->TextMatrix(0, 6), "Density (g/cm3) ");
     EXPECT_EQ(w->MSFlexGrid1->Rows(), 3);
+    EXPECT_FALSE(w->MSFlexGrid1->TextMatrix(1, 6).isEmpty());
     EXPECT_TRUE(w->opt2D->isChecked());
 
     ASSERT_TRUE(open(*w, "P2"));
@@ -461,6 +465,7 @@ TEST_F(MainWindowTest, OpeningPvtAndSwellTestsAndTheirCarryOver) {
     EXPECT_EQ(w->TestType(), 2);
     EXPECT_DOUBLE_EQ(w->Opened().LsmSampleLength, 0.75);
     EXPECT_EQ(w->MSFlexGrid1->Cols(), 9);
+    EXPECT_EQ(w->MSFlexGrid1->TextMatrix(0, 7), " Swell (%) ");
     EXPECT_EQ(w->MSFlexGrid1->Rows(), 2);
 
     ASSERT_TRUE(open(*w, "S2"));

@@ -39,13 +39,6 @@ TEST(OpenTest, KindFollowsBobNoExactly) {
     EXPECT_EQ(DecideTestKind(" PVT"), TestKind::Rheology);
 }
 
-TEST(OpenTest, ShearRatePerRpmOfTheBob) {
-    EXPECT_NEAR(ShearRatePerRpmFor(1.7245), 1.70229, 1e-5);
-    EXPECT_NEAR(ShearRatePerRpmFor(0), 42.61406299750999 / 3.3911222499999996 / 60, 1e-12);
-    // A bob as wide as the cup gives no rate rather than an infinite one.
-    EXPECT_EQ(ShearRatePerRpmFor(1.8415), 0.0);
-}
-
 TEST(OpenTest, RheologySetsOnlyItsOwnField) {
     OpenedTest t;
     t.PvtPistonRadius = 1;
@@ -57,6 +50,9 @@ TEST(OpenTest, RheologySetsOnlyItsOwnField) {
     EXPECT_EQ(t.TestType, 0);
     EXPECT_NEAR(t.ShearRatePerRpm, 1.70229, 1e-5);
     EXPECT_EQ(t.PvtPistonRadius, 1);
+    // A bob as wide as the cup gives no rate rather than an infinite one.
+    ApplyTestKind(t, infoRow("B1", "R1", 1.8415, 3.8));
+    EXPECT_EQ(t.ShearRatePerRpm, 0.0);
     EXPECT_EQ(t.CuriniV, 2);
     EXPECT_EQ(t.CuriniD, 3);
     EXPECT_EQ(t.LsmSampleLength, 4);
