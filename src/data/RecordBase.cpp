@@ -79,6 +79,20 @@ std::shared_ptr<db::RowSet> RecordBase::runKeyQuery(db::Command& cmd) {
     return lastRowSet_;
 }
 
+void RecordBase::keyQuery(db::Command& cmd, const QVariant& key) {
+    cmd.setValue(0, key);
+    auto rs = runKeyQuery(cmd);
+    if (rs->rowCount == 0) {
+        SetDefaults();
+        rowCount_ = 0;
+        eof_ = true;
+        return;
+    }
+    takeRows(rs);
+    eof_ = false;
+    LoadRow(0);
+}
+
 void RecordBase::takeRows(const std::shared_ptr<db::RowSet>& rs) {
     cache_ = rs->columns;
     rowCount_ = rs->rowCount;

@@ -43,8 +43,16 @@ public:
 protected:
     explicit RecordBase(bool moveFirstClearsEof) : moveFirstClearsEof_(moveFirstClearsEof) {}
 
+    // Every current-row field to its default.
+    virtual void SetDefaults() = 0;
     // SetDefaults, then every column of row i that is not Null into its field.
     virtual void LoadRow(int i) = 0;
+
+    // The key query: runs cmd with its one parameter set to key. Nothing found:
+    // the fields go back to their defaults, row count 0 and the end flag up (the
+    // row cache keeps what it held). Rows found: they fill the row cache, the
+    // end flag drops and row 0 is loaded; the cursor index is not changed.
+    void keyQuery(db::Command& cmd, const QVariant& key);
 
     struct ParamSpec {
         const char* name;

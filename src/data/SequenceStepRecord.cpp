@@ -27,18 +27,7 @@ void SequenceStepRecord::SetDefaults() {
 }
 
 void SequenceStepRecord::GetSeqDetail() {
-    db::Command& cmd = need(key_);
-    cmd.setValue(0, fields_[1]);
-    auto rs = runKeyQuery(cmd);
-    if (rs->rowCount == 0) {
-        SetDefaults();
-        rowCount_ = 0;
-        eof_ = true;
-        return;
-    }
-    takeRows(rs);
-    eof_ = false;
-    LoadRow(0);
+    keyQuery(need(key_), fields_[1]);
 }
 
 void SequenceStepRecord::LoadRow(int i) {

@@ -32,7 +32,7 @@ public:
     double SequenceId() const { return fields_[1]; }
     void SequenceId(double value) { fields_[1] = value; }
 
-    void SetDefaults();
+    void SetDefaults() override;
     // The key query by SequenceId (same rows as ConnectX); nothing found:
     // defaults, row count 0, end flag raised. Found: row 0 loaded.
     void GetSeqDetail();

@@ -78,19 +78,7 @@ void clsSEQUENCE_INFO::SetDefaults() {
 }
 
 void clsSEQUENCE_INFO::GetSeqDetail() {
-    db::Command& cmd = need(keyByName_);
-    cmd.setValue(0, sequenceName_);
-    auto rs = runKeyQuery(cmd);
-    if (rs->rowCount == 0) {
-        // The row cache keeps what it held.
-        SetDefaults();
-        rowCount_ = 0;
-        eof_ = true;
-        return;
-    }
-    takeRows(rs);
-    eof_ = false;
-    LoadRow(0);
+    keyQuery(need(keyByName_), sequenceName_);
 }
 
 void clsSEQUENCE_INFO::LoadRow(int i) {

@@ -74,7 +74,7 @@ public:
     // found its row, that query's eight columns.
     RowCache JustName() const { return cache_; }
 
-    void SetDefaults();
+    void SetDefaults() override;
     // Key query by the current SEQUENCE_NAME. Nothing found: every field back
     // to its default (the name too), row count 0, end flag raised.
     void GetSeqDetail();

@@ -40,18 +40,7 @@ void clsTEST_ADDITIVE::ConnectX(clsConnection* connection) {
 }
 
 void clsTEST_ADDITIVE::GetSeqDetail() {
-    db::Command& cmd = need(cmdKey_);
-    cmd.setValue(0, testId_);
-    auto rs = runKeyQuery(cmd);
-    if (rs->rowCount == 0) {
-        SetDefaults();
-        rowCount_ = 0;
-        eof_ = true;
-        return;
-    }
-    takeRows(rs);
-    eof_ = false;
-    LoadRow(0);
+    keyQuery(need(cmdKey_), testId_);
 }
 
 void clsTEST_ADDITIVE::LoadRow(int i) {

@@ -46,7 +46,7 @@ public:
     QString ADD_LOTNO() const { return addLotNo_; }
     void ADD_LOTNO(const QString& value) { addLotNo_ = value; }
 
-    void SetDefaults();
+    void SetDefaults() override;
     // The key query by TESTId on the command ConnectX prepared; loads row 0.
     void GetSeqDetail();
     // Inserts the current-row fields as a new additive; the new key is not read back.

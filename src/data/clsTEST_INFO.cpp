@@ -99,18 +99,7 @@ void clsTEST_INFO::ConnectX4(clsConnection* connection) {
 }
 
 void clsTEST_INFO::GetTestDetail() {
-    db::Command& cmd = need(cmdKeyByName_);
-    cmd.setValue(0, testName_);
-    auto rs = runKeyQuery(cmd);
-    if (rs->rowCount == 0) {
-        SetDefaults();
-        rowCount_ = 0;
-        eof_ = true;  // the row cache keeps what it held
-        return;
-    }
-    takeRows(rs);
-    eof_ = false;
-    LoadRow(0);
+    keyQuery(need(cmdKeyByName_), testName_);
 }
 
 void clsTEST_INFO::LoadRow(int i) {

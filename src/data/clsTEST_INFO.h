@@ -85,7 +85,7 @@ public:
     // rows the full rows of that test.
     RowCache UsedName() const { return cache_; }
 
-    void SetDefaults();
+    void SetDefaults() override;
     // The key query by the current TEST_NAME.
     void GetTestDetail();
     // Inserts the current-row fields as a new row; the new key is not read back.

@@ -57,18 +57,7 @@ void clsTEST_RESULT::ConnectX(clsConnection* connection) {
 }
 
 void clsTEST_RESULT::GetTestDetail() {
-    db::Command& cmd = need(cmdKey_);
-    cmd.setValue(0, fields_[colTEST_ID]);
-    auto rs = runKeyQuery(cmd);
-    if (rs->rowCount == 0) {
-        SetDefaults();
-        rowCount_ = 0;
-        eof_ = true;
-        return;
-    }
-    takeRows(rs);
-    eof_ = false;
-    LoadRow(0);
+    keyQuery(need(cmdKey_), fields_[colTEST_ID]);
 }
 
 void clsTEST_RESULT::LoadRow(int i) {

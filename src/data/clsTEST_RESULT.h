@@ -69,7 +69,7 @@ public:
     double CYCLE_NO() const { return fields_[colCYCLE_NO]; }
     void CYCLE_NO(double value) { fields_[colCYCLE_NO] = value; }
 
-    void SetDefaults();
+    void SetDefaults() override;
     // The key query again on the command ConnectX prepared; loads row 0.
     void GetTestDetail();
     // Inserts the current-row fields as a new point; the row cache is not refreshed.
