@@ -1,5 +1,8 @@
 #include "sequences/frmSetup.h"
 
+#include "sequences/SequenceCsv.h"
+#include "sequences/SequencePreview.h"
+
 #include "data/Globals.h"
 #include "data/Numbers.h"
 #include "data/Settings.h"
@@ -485,10 +488,31 @@ void frmSetup::ReloadSequenceList() {
 
 // ---- hooks of the file exchange and the preview ------------------------------------
 
-void frmSetup::cmdExport_Click() {}
-void frmSetup::cmdImport_Click() {}
+SequenceGridTexts frmSetup::GridTexts() const {
+    return SequenceGridTexts::fromGrids(*MSFlexGrid1->gridModel(), *MSFlexGrid2->gridModel());
+}
+
+void frmSetup::cmdExport_Click() {
+    QListWidgetItem* current = lstSeqName->currentItem();
+    const QString selected = current && current->isSelected() ? current->text() : QString();
+    auto r = seqcsv::ExportSequenceCsv(*store_.mSeqInfo, lstSeqName->count(), selected, GridTexts(), mBobSRFactor);
+    if (r.lookedUp) {
+        store_.mSeqInfoRow = r.seqInfoRow;
+        store_.mSeqId = r.seqId;
+    }
+}
+
+void frmSetup::cmdImport_Click() {
+    auto r = seqcsv::ImportSequenceCsv(store_.mConnection, *store_.mSeqInfo);
+    if (r.stored > 0) {
+        store_.mSeqId = r.lastSequenceId;
+        TrapErrors([&] { ReloadSequenceList(); });
+    }
+}
+
 void frmSetup::cmdUpdateChart_Click() { BuildPreviewProfile(); }
-void frmSetup::BuildPreviewProfile() {}
+void frmSetup::BuildPreviewProfile() { seqpreview::BuildPreviewProfile(*Pesgo1, GridTexts()); }
+void frmSetup::Initial_Chart_All() { seqpreview::Initial_Chart_All(*Pesgo1); }
 
 // ---- step builder ----------------------------------------------------------------------
 

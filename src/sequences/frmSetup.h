@@ -24,6 +24,7 @@
 // shows the main window again.
 
 #include "mainwindow/ControlLayout.h"
+#include "sequences/SequenceGridTexts.h"
 #include "sequences/SequenceGrids.h"
 #include "sequences/SequenceStore.h"
 
@@ -76,6 +77,8 @@ public:
     bool Save_setSR();
     // 1 when a stored sequence has that name (letter case ignored), else 0.
     int Check_Duplicate(const QString& name);
+    // Puts the preview chart into its base state.
+    void Initial_Chart_All();
     // The grids hold unstored changes.
     void MarkSequenceChanged() { mSeqChanged = true; }
 
@@ -197,10 +200,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private slots:
-    // Hooks of the sequence file exchange and the preview chart: the export
-    // and import of the selected sequence as a CSV file (cmdExport,
-    // cmdImport) and the redraw of Pesgo1 from the grids (cmdUpdateChart).
-    // They do nothing yet.
+    // The export and import of sequences as CSV files, and the redraw of
+    // the preview chart Pesgo1 from the grids.
     void cmdExport_Click();
     void cmdImport_Click();
     void cmdUpdateChart_Click();
@@ -212,9 +213,10 @@ private:
     void buildSettingsTab(QFrame* tab);
     void Form_Load();
 
-    // The preview redraw after a picked sequence is loaded (and the
-    // cmdUpdateChart hook); does nothing yet.
+    // The preview redraw after a picked sequence is loaded, and cmdUpdateChart.
     void BuildPreviewProfile();
+    // The texts both grids show, for the file exchange and the preview.
+    SequenceGridTexts GridTexts() const;
 
     void ReloadSequenceList();
     void LoadRampGrid();
