@@ -20,6 +20,8 @@
 #include <functional>
 #include <gtest/gtest.h>
 #include <initializer_list>
+#include <optional>
+#include <vector>
 
 namespace realtime_tests {
 
@@ -80,6 +82,22 @@ protected:
         f.write(text);
     }
 
+    // Maps a port number to a device that does not exist.
+    void noDevice(int port) {
+        const QByteArray name = comm::PortEnvironmentVariable(port).toLatin1();
+        savedEnv_.emplace_back(name, qEnvironmentVariableIsSet(name.constData()) ? std::optional(qgetenv(name.constData()))
+                                                                                 : std::nullopt);
+        qputenv(name.constData(), "/nonexistent/ttyZ3080");
+    }
+    void TearDown() override {
+        for (const auto& [name, value] : savedEnv_) {
+            if (value)
+                qputenv(name.constData(), *value);
+            else
+                qunsetenv(name.constData());
+        }
+    }
+
     // Runs `step` (a tick) until `done` holds or two seconds pass.
     static bool until(const std::function<void()>& step, const std::function<bool()>& done) {
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
@@ -97,6 +115,7 @@ protected:
     testing_support::TempDb db;
     InFolder folder{db.dir()};
     clsConnection conn;
+    std::vector<std::pair<QByteArray, std::optional<QByteArray>>> savedEnv_;
 };
 
 }  // namespace realtime_tests
