@@ -30,6 +30,9 @@ printf '\x21noise\x1a#01,1,2,3,4,5,6,7\x1a#01,1,2,3,4,5,6,7,8,9,10\x1a' >"$corpu
 printf '\x001,0,12.6,300.5,301,5000,170.2,123.4,0\x031,1,20,301,301,5001,340.4,150,1\x03\x02' >"$corpus/seedtransfer"
 
 export QT_QPA_PLATFORM="${QT_QPA_PLATFORM:-offscreen}"
-"$build/fuzz/fuzz_unit_reply" "$corpus" -max_total_time="$seconds" -rss_limit_mb=2048 -timeout=10 \
-  -print_final_stats=1 2>&1 | tee "$build/fuzz_unit_reply.log" | grep -E '^(#[0-9]+ +DONE|stat::number_of_executed_units|stat::peak_rss_mb|==[0-9]+==|SUMMARY|.*crash-|.*timeout-|.*oom-)' || true
+# The sanitizer allocator keeps what it frees: a small quarantine keeps the
+# fuzzer's resident size down on long runs (the target itself holds nothing).
+export ASAN_OPTIONS="${ASAN_OPTIONS:-quarantine_size_mb=16}"
+"$build/fuzz/fuzz_unit_reply" "$corpus" -max_total_time="$seconds" -max_len=16384 -len_control=0 -rss_limit_mb=4096 -timeout=10 \
+  -print_final_stats=1 -artifact_prefix="$build/" 2>&1 | tee "$build/fuzz_unit_reply.log" | grep -E '^(#[0-9]+ +DONE|stat::number_of_executed_units|stat::peak_rss_mb|==[0-9]+==|SUMMARY|.*crash-|.*timeout-|.*oom-)' || true
 test "${PIPESTATUS[0]}" -eq 0
