@@ -33,6 +33,10 @@ export QT_QPA_PLATFORM="${QT_QPA_PLATFORM:-offscreen}"
 # The sanitizer allocator keeps what it frees: a small quarantine keeps the
 # fuzzer's resident size down on long runs (the target itself holds nothing).
 export ASAN_OPTIONS="${ASAN_OPTIONS:-quarantine_size_mb=16}"
-"$build/fuzz/fuzz_unit_reply" "$corpus" -max_total_time="$seconds" -max_len=16384 -len_control=0 -rss_limit_mb=4096 -timeout=10 \
-  -print_final_stats=1 -artifact_prefix="$build/" 2>&1 | tee "$build/fuzz_unit_reply.log" | grep -E '^(#[0-9]+ +DONE|stat::number_of_executed_units|stat::peak_rss_mb|==[0-9]+==|SUMMARY|.*crash-|.*timeout-|.*oom-)' || true
-test "${PIPESTATUS[0]}" -eq 0
+status=0
+"$build/fuzz/fuzz_unit_reply" "$corpus" -max_total_time="$seconds" -max_len=16384 -len_control=0 -rss_limit_mb=4096 \
+  -timeout=10 -print_final_stats=1 -artifact_prefix="$build/" >"$build/fuzz_unit_reply.log" 2>&1 || status=$?
+grep -E '^(#[0-9]+ +DONE|stat::number_of_executed_units|stat::peak_rss_mb|SUMMARY|.*(crash|timeout|oom|leak)-)' \
+  "$build/fuzz_unit_reply.log" || true
+[ "$status" -eq 0 ] && echo "fuzz_unit_reply: no finding in ${seconds} s" || echo "fuzz_unit_reply: finding, see $build/fuzz_unit_reply.log"
+exit "$status"
