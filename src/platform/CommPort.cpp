@@ -37,6 +37,7 @@ constexpr int kWriteTimeoutMs = 2000;
     case ErrPortAlreadyOpen: text = QStringLiteral("Port already open"); break;
     case ErrSetCommState: text = QStringLiteral("Could not set comm state"); break;
     case ErrPortNotOpen: text = QStringLiteral("Operation valid only when the port is open"); break;
+    case ErrReadDevice: text = QStringLiteral("Error reading comm device"); break;
     default: text = QStringLiteral("Communication error"); break;
     }
     throw CommError(number, text, detail);
@@ -190,10 +191,22 @@ void CommPort::requireOpen() const {
 // Moves what the system has received for the port into the port's buffer
 // without waiting: the windows poll from timer ticks and busy waits, where the
 // event loop may not have run since the characters arrived.
+// A device that has gone away (a USB adapter pulled, the far end of a
+// terminal closed) reports a read or resource error on every poll; the port
+// is closed then, so that the window's next polls find a closed port instead
+// of failing again, and the loss is raised once.
 void CommPort::pullReceived() {
     for (int guard = 0; guard < 64 && port_->waitForReadyRead(0); ++guard) {
     }
+    const auto error = port_->error();
     port_->clearError();  // a poll that finds nothing reports a time-out
+    if (error == QSerialPort::ReadError || error == QSerialPort::ResourceError) {
+        const QString what = QStringLiteral("port ") + QString::number(portNumber_) + QStringLiteral(" = ") +
+                             openDevice_ + QStringLiteral(": the device is no longer available");
+        port_->close();
+        port_->clearError();
+        raise(ErrReadDevice, what);
+    }
 }
 
 QString CommPort::Input() {

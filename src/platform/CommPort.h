@@ -27,6 +27,8 @@
 //  8005 "Port already open"  (open twice, or the device is held by another program)
 //  8015 "Could not set comm state"  (the device refused the settings)
 //  8018 "Operation valid only when the port is open"  (Input, Output, InBufferCount on a closed port)
+//  8020 "Error reading comm device"  (Input, InBufferCount: the device went away,
+//        as a USB adapter that is pulled; the port is closed before this is raised)
 // The modem-line operations that a pseudo-terminal does not support are not
 // failures. A write that the device refuses is not raised either: a unit that
 // does not hear a frame simply does not answer.
@@ -63,6 +65,7 @@ enum ErrorNumber : int {
     ErrPortAlreadyOpen = 8005,
     ErrSetCommState = 8015,
     ErrPortNotOpen = 8018,
+    ErrReadDevice = 8020,
 };
 
 // Environment variable that maps port N to a device (Z3080_PORT_3).

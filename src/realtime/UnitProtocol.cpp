@@ -202,6 +202,12 @@ ReplyResult UnitReplyParser::Parse(const QString& received) {
             texts.txtVisc = QStringLiteral("0.0");
         }
     }
+    if (mRxBuffer.size() > kMaxReplyBuffer) {
+        const qsizetype lastEnd = mRxBuffer.lastIndexOf(QChar(uchar(kEndOfReply)));
+        if (lastEnd >= 0) mRxBuffer.remove(0, lastEnd + 1);
+        if (mRxBuffer.size() > kMaxReplyBuffer) mRxBuffer.clear();
+        result.bufferCut = true;
+    }
     return result;
 }
 

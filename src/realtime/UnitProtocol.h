@@ -135,11 +135,18 @@ inline constexpr double kMaxSampleTempF = 610.0;  // readings above count
 inline constexpr double kPressMarginPsi = 500.0;  // readings above gMaxPress + this count
 inline constexpr int kTripCount = 10;             // consecutive readings that trip
 inline constexpr int kInactiveStopCount = 10;     // consecutive "InActive" replies that stop a step
+// The most text the receive buffer keeps between calls. A frame is well under
+// a hundred characters; a buffer beyond this holds a backlog that can no
+// longer be worked off (a unit sending bad frames faster than one a tick) or
+// noise without any code 26. It is then cut back to the text after its last
+// code 26, and emptied when that is still too long.
+inline constexpr qsizetype kMaxReplyBuffer = 4096;
 
 // What one parse did, for the window to show.
 struct ReplyResult {
     int framesParsed = 0;
     bool frameDropped = false;          // a frame that did not fit ended the call
+    bool bufferCut = false;             // the receive buffer was cut back to its limit
     std::optional<QString> caption;     // the status caption to show (last known status parsed)
     bool enableExit = false;            // a "Cooling" status was parsed: enable cmdExit
     std::vector<SafetyTrip> trips;      // trips applied, in order
@@ -177,7 +184,8 @@ public:
     // the readings, the texts, the status, the inactive count and the trips.
     // A frame that does not fit is cut with its code 26 and ends the call (the
     // frames behind it wait for the next call); a frame still arriving stays
-    // in the buffer. Clears mReplyPending when a frame was parsed.
+    // in the buffer, which never keeps more than kMaxReplyBuffer characters.
+    // Clears mReplyPending when a frame was parsed.
     ReplyResult Parse(const QString& received);
 
     // Empties the receive buffer (Zero button, the discard tick).

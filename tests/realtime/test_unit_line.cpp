@@ -183,3 +183,108 @@ TEST_F(UnitLineTest, DownloadCutShortOrUnanswered) {
     EXPECT_EQ(t.status, TransferStatus::NoResponse);
     EXPECT_EQ(unit.commands().size(), 2u);  // the request went out both times
 }
+
+TEST_F(UnitLineTest, TheSimulatedUnitFollowsItsSetPointsAndStops) {
+    // The default frame: 9 commas, nothing after the last.
+    const QByteArray frame = unit.statusFrame();
+    EXPECT_EQ(frame.count(','), 9);
+    EXPECT_TRUE(frame.endsWith(",\x1a")) << frame.toStdString();
+    EXPECT_EQ(unit.period(), 1000);
+
+    UnitSimulator::Physics physics;
+    physics.tempRate = 10;     // °F/s
+    physics.pressRate = 1000;  // psi/s
+    physics.viscosityCp = 100;
+    unit.setPhysics(physics);
+    port.Output(SetPointFrame(250, 3000, 100, 1));
+    ASSERT_TRUE(unit.waitForCommands(1));
+    unit.advance(2);
+    EXPECT_DOUBLE_EQ(unit.readings().temperature, 95);
+    EXPECT_DOUBLE_EQ(unit.readings().pressure, 2000);
+    unit.advance(100);
+    EXPECT_DOUBLE_EQ(unit.readings().temperature, 250);
+    EXPECT_DOUBLE_EQ(unit.readings().pressure, 3000);
+    EXPECT_NEAR(unit.readings().stress, 100 * 100 * 1.70229 / 100, 1e-9);
+
+    port.Output(StopFrame());
+    ASSERT_TRUE(unit.waitForCommands(2));
+    unit.advance(100);
+    const UnitSimulator::Readings stopped = unit.readings();
+    EXPECT_EQ(stopped.status, 0);
+    EXPECT_EQ(stopped.speed, 0);
+    EXPECT_EQ(stopped.stress, 0);
+    EXPECT_DOUBLE_EQ(stopped.temperature, UnitSimulator::kAmbientF);
+    EXPECT_EQ(stopped.pressure, 0);
+}
+
+TEST_F(UnitLineTest, FaultsOnDemand) {
+    // Wrong comma counts are dropped; the swell window's reader takes only 9.
+    for (int commas : {7, 8, 9, 10}) {
+        const QByteArray f = unit.frameWithCommas(commas);
+        EXPECT_EQ(f.count(','), commas);
+        QString buffer = QString::fromLatin1(f);
+        UnitStatusFrame taken;
+        EXPECT_EQ(TakeUnitStatusFrame(buffer, taken), commas == 8 || commas == 9 ? FrameTake::Frame : FrameTake::Dropped);
+    }
+    unit.sendFrameWithCommas(10);
+    unit.sendStatusFrame();
+    QThread::msleep(20);
+    const ReplyResult dropped = parser.ParseUnitReply(port);
+    EXPECT_TRUE(dropped.frameDropped);
+    EXPECT_EQ(dropped.framesParsed, 0);
+    EXPECT_EQ(parser.ParseUnitReply(port).framesParsed, 1);  // the good one, on the next tick
+
+    // Noise: printable, no comma, no code 26.
+    unit.sendNoise(40);
+    QThread::msleep(20);
+    const QString noise = port.Input();
+    EXPECT_EQ(noise.size(), 40);
+    EXPECT_FALSE(noise.contains(',') || noise.contains(QChar(26)));
+
+    // A frame in pieces, the later ones after a gap.
+    unit.setSplit(3, 40);
+    unit.sendStatusFrame();
+    QThread::msleep(10);
+    ReplyResult r = parser.ParseUnitReply(port);
+    EXPECT_EQ(r.framesParsed, 0);
+    EXPECT_FALSE(parser.mRxBuffer.isEmpty());
+    unit.pump(150);
+    EXPECT_EQ(tickUntilFrame().framesParsed, 1);
+    unit.setSplit(1, 0);
+
+    // Runs of bad readings, then the reading again.
+    unit.runStatus(2, 0);
+    unit.runOverTemperature(1, 700);
+    unit.runOverPressure(3, 40000);
+    std::vector<double> temps, presses;
+    std::vector<QString> captions;
+    for (int i = 0; i < 4; ++i) {
+        unit.sendStatusFrame();
+        const ReplyResult got = tickUntilFrame();
+        ASSERT_EQ(got.framesParsed, 1);
+        captions.push_back(got.caption.value_or(QString()));
+        temps.push_back(parser.readings.mSampleTemp);
+        presses.push_back(parser.readings.mPressure);
+    }
+    EXPECT_EQ(temps, (std::vector<double>{700, 75, 75, 75}));
+    EXPECT_EQ(presses, (std::vector<double>{40000, 40000, 40000, 0}));
+    EXPECT_EQ(captions, (std::vector<QString>{"InActive", "InActive", "Running Test", "Running Test"}));
+    EXPECT_EQ(unit.readings().status, 1);  // the run does not change the unit's own status
+
+    // The port vanishing: one read error, then a closed port.
+    unit.vanish();
+    EXPECT_TRUE(unit.vanished());
+    try {
+        port.Input();
+        ADD_FAILURE() << "no error";
+    } catch (const comm::CommError& e) {
+        EXPECT_EQ(e.number(), comm::ErrReadDevice);
+        EXPECT_EQ(e.description(), "Error reading comm device");
+    }
+    EXPECT_FALSE(port.PortOpen());
+    EXPECT_EQ(parser.ParseUnitReply(port).framesParsed, 0);
+    unit.sendStatusFrame();  // nothing to send to: nothing happens
+    comm::CommPort again;
+    again.PortNumber(kPort);
+    EXPECT_THROW(again.PortOpen(true), comm::CommError);  // the device is gone
+}

@@ -405,3 +405,33 @@ TEST(StoredTransfer, RecordsEndAndDamage) {
     EXPECT_EQ(CommunicationErrorMessage(), "Communication error from Z3080, please download data again.");
     EXPECT_EQ(CommunicationErrorTitle(), "Communication Error");
 }
+
+TEST_F(ReplyParserTest, TheReceiveBufferStaysWithinItsLimit) {
+    // Noise without any code 26, tick after tick.
+    const QString noise(100, QLatin1Char('x'));
+    for (int tick = 0; tick < 100; ++tick) {
+        parser.Parse(noise);
+        ASSERT_LE(parser.mRxBuffer.size(), kMaxReplyBuffer);
+    }
+    // A unit sending frames that do not fit faster than one a tick: each
+    // tick drops one, the backlog is cut at the limit, keeping what follows
+    // the last code 26.
+    parser.mRxBuffer.clear();
+    const QString bad = reply("01", "1,2,3,4,5,6,7");
+    bool cut = false;
+    for (int tick = 0; tick < 200; ++tick) {
+        const ReplyResult r = parser.Parse(bad + bad + bad + "#0");
+        cut = cut || r.bufferCut;
+        ASSERT_LE(parser.mRxBuffer.size(), kMaxReplyBuffer);
+    }
+    EXPECT_TRUE(cut);
+    // Once the unit sends good frames again, they are read as soon as the
+    // bounded backlog is worked off (one dropped frame a tick).
+    const int most = int(kMaxReplyBuffer / bad.size()) + 2;
+    int ticks = 0;
+    while (parser.readings.mSampleTemp != 333 && ticks < most) {
+        parser.Parse(ticks == 0 ? QString(kEnd) + reply8("01", 333) : QString());
+        ++ticks;
+    }
+    EXPECT_EQ(parser.readings.mSampleTemp, 333);
+}

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
@@ -108,12 +109,12 @@ QByteArray UnitSimulator::frameLocked() const {
     const Readings& r = readings_;
     QByteArray f;
     f += r.lead;
-    f += QByteArray::number(r.status).rightJustified(2, '0');
-    f += ',' + number(r.temperature, 1);
+    f += QByteArray::number(statusFrames_ > 0 ? runStatus_ : r.status).rightJustified(2, '0');
+    f += ',' + number(overTempFrames_ > 0 ? overTemp_ : r.temperature, 1);
     f += ',' + number(r.tempSetPoint, 1);
     f += ',' + number(r.speed, 3);
     f += ',' + number(r.stress, 1);
-    f += ',' + number(r.pressure, 0);
+    f += ',' + number(overPressFrames_ > 0 ? overPress_ : r.pressure, 0);
     f += ',' + number(r.gel, 1);
     f += ',' + number(r.pressSetPoint, 0);
     f += ',' + r.field9;
@@ -122,12 +123,35 @@ QByteArray UnitSimulator::frameLocked() const {
     return f;
 }
 
+QByteArray UnitSimulator::takeFrameLocked() {
+    const QByteArray f = frameLocked();
+    if (statusFrames_ > 0) --statusFrames_;
+    if (overTempFrames_ > 0) --overTempFrames_;
+    if (overPressFrames_ > 0) --overPressFrames_;
+    return f;
+}
+
+void UnitSimulator::emitLocked(const QByteArray& frame) {
+    auto at = Clock::now();
+    if (splitPieces_ <= 1) {
+        queue(frame, at);
+    } else {
+        const qsizetype size = std::max<qsizetype>(1, (frame.size() + splitPieces_ - 1) / splitPieces_);
+        for (qsizetype i = 0; i < frame.size(); i += size) {
+            queue(frame.mid(i, size), at);
+            at += std::chrono::milliseconds(splitGapMs_);
+        }
+    }
+    sendDue();
+}
+
 QByteArray UnitSimulator::statusFrame() const {
     std::lock_guard lock(mutex_);
     return frameLocked();
 }
 
 void UnitSimulator::writeAll(const QByteArray& bytes) {
+    if (master_ < 0) return;
     const char* p = bytes.constData();
     qsizetype left = bytes.size();
     while (left > 0) {
@@ -148,7 +172,7 @@ void UnitSimulator::writeAll(const QByteArray& bytes) {
 
 void UnitSimulator::sendStatusFrame() {
     std::lock_guard lock(mutex_);
-    writeAll(frameLocked());
+    emitLocked(takeFrameLocked());
 }
 
 void UnitSimulator::sendRaw(const QByteArray& bytes) {
@@ -193,12 +217,16 @@ void UnitSimulator::handle(const Command& c) {
             readings_.pressSetPoint = std::strtod(parts[1].constData(), nullptr);
             readings_.speed = std::strtod(parts[2].constData(), nullptr);
             readings_.status = 1;
+            updateStressLocked();
         }
         break;
     }
     case 4:
         readings_.status = 0;
         readings_.speed = 0;
+        readings_.tempSetPoint = kAmbientF;
+        readings_.pressSetPoint = 0;
+        updateStressLocked();
         break;
     case 8:
         readings_.stress = 0;
@@ -207,22 +235,30 @@ void UnitSimulator::handle(const Command& c) {
     case 9: readings_.tempSetPoint = std::strtod(c.body.constData(), nullptr); break;
     default: break;
     }
-    if (!silent_) queue(frameLocked(), Clock::now());
+    if (!silent_) emitLocked(takeFrameLocked());
 }
 
 int UnitSimulator::serviceOnce(int pollMs) {
     int handled = 0;
+    int fd = -1;
     {
         std::lock_guard lock(mutex_);
+        if (vanishRequested_) closeLocked();
+        fd = master_;
+        if (fd < 0) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(std::max(1, pollMs)));
+            return 0;
+        }
         sendDue();
         if (!outQueue_.empty()) {
             const auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(outQueue_.front().first - Clock::now());
             pollMs = std::max(0, std::min<int>(pollMs, int(wait.count())));
         }
     }
-    pollfd pfd{master_, POLLIN, 0};
+    pollfd pfd{fd, POLLIN, 0};
     const int ready = ::poll(&pfd, 1, pollMs);
     std::lock_guard lock(mutex_);
+    if (master_ < 0) return 0;
     if (ready > 0 && (pfd.revents & POLLIN)) {
         char buf[4096];
         for (;;) {
@@ -256,15 +292,125 @@ int UnitSimulator::serviceOnce(int pollMs) {
 
 void UnitSimulator::loop() {
     nextPeriodic_ = Clock::now();
+    {
+        std::lock_guard lock(mutex_);
+        lastAdvance_ = Clock::now();
+    }
     while (running_) {
         serviceOnce(5);
         const int p = period_;
         std::lock_guard lock(mutex_);
-        if (p > 0 && !silent_ && !transferMode_ && outQueue_.empty() && Clock::now() >= nextPeriodic_) {
-            writeAll(frameLocked());
-            nextPeriodic_ = Clock::now() + std::chrono::milliseconds(p);
+        const auto now = Clock::now();
+        advanceLocked(std::chrono::duration<double>(now - lastAdvance_).count());
+        lastAdvance_ = now;
+        if (p > 0 && master_ >= 0 && !silent_ && !transferMode_ && outQueue_.empty() && now >= nextPeriodic_) {
+            emitLocked(takeFrameLocked());
+            nextPeriodic_ = now + std::chrono::milliseconds(p);
         }
     }
+}
+
+void UnitSimulator::setPhysics(const Physics& physics) {
+    std::lock_guard lock(mutex_);
+    physics_ = physics;
+    updateStressLocked();
+}
+
+void UnitSimulator::advance(double seconds) {
+    std::lock_guard lock(mutex_);
+    advanceLocked(seconds);
+}
+
+void UnitSimulator::advanceLocked(double seconds) {
+    if (seconds <= 0) return;
+    auto toward = [seconds](double& value, double target, double rate) {
+        if (rate <= 0) return;
+        const double step = rate * seconds;
+        if (std::abs(target - value) <= step)
+            value = target;
+        else
+            value += target > value ? step : -step;
+    };
+    toward(readings_.temperature, readings_.tempSetPoint, physics_.tempRate);
+    toward(readings_.pressure, readings_.pressSetPoint, physics_.pressRate);
+    updateStressLocked();
+}
+
+void UnitSimulator::updateStressLocked() {
+    if (physics_.viscosityCp) readings_.stress = *physics_.viscosityCp * readings_.speed * kShearRatePerRpm / 100.0;
+}
+
+void UnitSimulator::sendNoise(int length, unsigned seed) {
+    QByteArray noise;
+    unsigned x = seed ? seed : 1;
+    while (noise.size() < length) {
+        x = x * 1103515245u + 12345u;
+        const char c = char(0x20 + (x >> 16) % 95);
+        if (c != ',') noise += c;
+    }
+    sendRaw(noise);
+}
+
+QByteArray UnitSimulator::frameWithCommas(int commas) const {
+    QByteArray f = statusFrame();
+    f.chop(1);  // code 26
+    QList<QByteArray> fields = f.split(',');
+    while (fields.size() > commas + 1) fields.removeLast();
+    while (fields.size() < commas + 1) fields.append("0");
+    return fields.join(',') + char(26);
+}
+
+void UnitSimulator::sendFrameWithCommas(int commas) { sendRaw(frameWithCommas(commas)); }
+
+void UnitSimulator::setSplit(int pieces, int gapMs) {
+    std::lock_guard lock(mutex_);
+    splitPieces_ = std::max(1, pieces);
+    splitGapMs_ = std::max(0, gapMs);
+}
+
+void UnitSimulator::runOverTemperature(int frames, double temperatureF) {
+    std::lock_guard lock(mutex_);
+    overTempFrames_ = frames;
+    overTemp_ = temperatureF;
+}
+
+void UnitSimulator::runOverPressure(int frames, double pressurePsi) {
+    std::lock_guard lock(mutex_);
+    overPressFrames_ = frames;
+    overPress_ = pressurePsi;
+}
+
+void UnitSimulator::runStatus(int frames, int status) {
+    std::lock_guard lock(mutex_);
+    statusFrames_ = frames;
+    runStatus_ = status;
+}
+
+void UnitSimulator::closeLocked() {
+    vanishRequested_ = false;
+    outQueue_.clear();
+    inBuffer_.clear();
+    if (slaveKeep_ >= 0) ::close(slaveKeep_);
+    if (master_ >= 0) ::close(master_);
+    slaveKeep_ = -1;
+    master_ = -1;
+}
+
+void UnitSimulator::vanish() {
+    {
+        std::lock_guard lock(mutex_);
+        if (!running_) {
+            closeLocked();
+            return;
+        }
+        vanishRequested_ = true;  // the thread closes what it polls
+    }
+    for (int i = 0; i < 1000 && !vanished(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+}
+
+bool UnitSimulator::vanished() const {
+    std::lock_guard lock(mutex_);
+    return master_ < 0;
 }
 
 void UnitSimulator::start() {
@@ -285,6 +431,7 @@ int UnitSimulator::pump(int timeoutMs) {
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
         handled += serviceOnce(int(std::max<long long>(0, std::min<long long>(left, 20))));
         std::lock_guard lock(mutex_);
+        if (master_ < 0) break;
         if (handled > 0 && outQueue_.empty()) {
             pollfd pfd{master_, POLLIN, 0};
             if (::poll(&pfd, 1, 0) <= 0) break;

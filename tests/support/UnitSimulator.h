@@ -10,17 +10,30 @@
 //    points and the speed, status 1 "Running Test", answers a status frame;
 //  - download request (code 1 alone): sends the stored test, if one is set,
 //    and sends no status frames of its own until the next command;
-//  - stop (code 4): status 0, speed 0, answers a status frame;
+//  - stop (code 4): status 0, speed 0, set points back to ambient (75 °F,
+//    0 psi), answers a status frame;
 //  - zero (code 8): stress and gel 0, answers a status frame;
 //  - manual temperature (code 9): takes the set point, answers a status frame;
 //  - any other frame: recorded, answers a status frame.
 // Started as a thread (start()) it also sends a status frame every period()
-// milliseconds, as a unit does on its own; without a thread the test pumps it
-// (pump(), waitForCommands()). Silent, it sends nothing at all.
+// milliseconds (about once a second by default), as a unit does on its own;
+// without a thread the test pumps it (pump(), waitForCommands()) and sends
+// frames itself (sendStatusFrame()). Silent, it sends nothing at all.
+//
+// Physics (off until set): the temperature and the pressure move toward
+// their set points at a rate per second, and with a viscosity chosen the
+// stress is that of a Newtonian fluid at the speed run (standard bob). The
+// thread moves them with the clock; advance() moves them by hand.
+//
+// Faults on demand: noise, frames with a wrong comma count, frames split
+// across reads, runs of over-temperature, over-pressure or any status (00),
+// silence, and the port vanishing (the terminal closed, as a USB adapter
+// that is pulled).
 //
 // Status frame: lead character, two-digit status, then temperature,
-// temperature set point, speed, stress, pressure, gel, pressure set point and
-// field 9 (and field 10 when set), comma-separated, ended by code 26.
+// temperature set point, speed, stress, pressure, gel, pressure set point,
+// field 9 and field 10 (empty by default: 9 commas with nothing after the
+// last, the form every window's reader accepts), ended by code 26.
 
 #include <QByteArray>
 #include <QByteArrayList>
@@ -48,8 +61,17 @@ public:
         double gel = 0.0;
         double pressSetPoint = 0.0;    // psi
         QByteArray field9 = "0";       // magnet position / sensor voltage
-        std::optional<QByteArray> field10;  // set: the frame has 9 commas
+        std::optional<QByteArray> field10 = QByteArray();  // nullopt: the frame has 8 commas
     };
+
+    struct Physics {
+        double tempRate = 0;   // °F per second toward the temperature set point; 0: stays
+        double pressRate = 0;  // psi per second toward the pressure set point; 0: stays
+        std::optional<double> viscosityCp;  // set: stress = cP x shear rate / 100
+    };
+    // Shear rate per rpm of the standard bob.
+    static constexpr double kShearRatePerRpm = 1.70229;
+    static constexpr double kAmbientF = 75.0;
 
     struct Command {
         char code = 0;      // the leading control character
@@ -71,8 +93,32 @@ public:
     void setReadings(const Readings& r);
     void setStatus(int status);
     void setSilent(bool silent);
-    void setPeriod(int milliseconds);  // 0: no frames of its own
+    void setPeriod(int milliseconds);  // 0: no frames of its own; 1000 at start
     int period() const { return period_.load(); }
+
+    void setPhysics(const Physics& physics);
+    // Moves the readings by that many seconds of the physics.
+    void advance(double seconds);
+
+    // ---- faults --------------------------------------------------------------
+    // Sends bytes that are no frame: printable, no comma, no code 26.
+    void sendNoise(int length, unsigned seed = 1);
+    // A status frame with that many commas (fields cut or padded).
+    QByteArray frameWithCommas(int commas) const;
+    void sendFrameWithCommas(int commas);
+    // From now on every frame the unit sends goes out in that many pieces,
+    // gapMs apart (1: whole). The pieces after the first go out from the
+    // thread or from pump().
+    void setSplit(int pieces, int gapMs);
+    // The next `frames` status frames report this temperature / pressure /
+    // status instead of the reading (a run of bad readings).
+    void runOverTemperature(int frames, double temperatureF = 650.0);
+    void runOverPressure(int frames, double pressurePsi);
+    void runStatus(int frames, int status);
+    // Closes the terminal for good: the application's port reads an error,
+    // and the device is gone. Nothing is sent or received afterwards.
+    void vanish();
+    bool vanished() const;
 
     // The stored test: records of nine comma-separated fields; each is sent
     // with code 3 after it, and code 2 after the last when withEnd. Sent in
@@ -81,7 +127,7 @@ public:
                        int chunkDelayMs = 0);
 
     QByteArray statusFrame() const;           // the frame the unit would send now
-    void sendStatusFrame();                   // sends it now (also when silent)
+    void sendStatusFrame();                   // sends it now (also when silent); counts towards the runs
     void sendRaw(const QByteArray& bytes);    // sends any bytes now
 
     void start();  // runs the unit in a thread of its own
@@ -104,7 +150,12 @@ private:
     void queue(const QByteArray& bytes, Clock::time_point at);  // under lock
     void writeAll(const QByteArray& bytes);    // under lock
     void sendDue();                            // under lock
-    QByteArray frameLocked() const;
+    QByteArray frameLocked() const;            // with the runs in force, not counted
+    QByteArray takeFrameLocked();              // the same, counted towards the runs
+    void emitLocked(const QByteArray& frame);  // now, or in pieces when split
+    void advanceLocked(double seconds);
+    void updateStressLocked();
+    void closeLocked();
 
     int master_ = -1;
     int slaveKeep_ = -1;  // keeps the terminal alive while the application's side is closed
@@ -115,7 +166,18 @@ private:
     Readings readings_;
     bool silent_ = false;
     bool transferMode_ = false;  // after a download request: no frames of its own until the next command
-    std::atomic<int> period_{200};
+    std::atomic<int> period_{1000};
+    Physics physics_;
+    Clock::time_point lastAdvance_{};
+    int splitPieces_ = 1;
+    int splitGapMs_ = 0;
+    int overTempFrames_ = 0;
+    double overTemp_ = 650.0;
+    int overPressFrames_ = 0;
+    double overPress_ = 0;
+    int statusFrames_ = 0;
+    int runStatus_ = 0;
+    bool vanishRequested_ = false;
     QByteArrayList storedRecords_;
     bool storedWithEnd_ = true;
     int chunkBytes_ = 0;

@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# Builds the fuzz targets with clang, libFuzzer and the address and undefined
+# behaviour sanitizers (in build-fuzz/, or $Z3080_FUZZ_DIR) and runs the reply
+# parser's target for a bounded time. Installs clang when it is missing.
+#   scripts/fuzz.sh [seconds]   (default 60)
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+build="${Z3080_FUZZ_DIR:-$root/build-fuzz}"
+seconds="${1:-60}"
+
+"$root/scripts/install-deps.sh"
+if ! command -v clang++ >/dev/null || ! clang++ -fsanitize=fuzzer -x c++ - -o /dev/null >/dev/null 2>&1 <<<'extern "C" int LLVMFuzzerTestOneInput(const unsigned char*, unsigned long){return 0;}'; then
+  SUDO=""
+  [ "$(id -u)" -ne 0 ] && SUDO="sudo"
+  export DEBIAN_FRONTEND=noninteractive
+  $SUDO apt-get update -qq
+  $SUDO apt-get install -y -qq --no-install-recommends clang >/dev/null
+fi
+
+CC=clang CXX=clang++ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DFUZZ=ON -DZ3080_BUILD_TESTS=OFF -DZ3080_BUILD_BENCH=OFF >/dev/null
+cmake --build "$build" --parallel "$(nproc)" --target fuzz_unit_reply
+
+corpus="$build/corpus/unit_reply"
+mkdir -p "$corpus"
+# Seeds: good frames of 8 and 9 commas, two in one read, a partial one, noise.
+printf '\x00#01,350.0,300.0,100.000,123.4,5000,25.5,5000,0\x1a' >"$corpus/seed8"
+printf '\x10#01,350.0,300.0,100.000,123.4,5000,25.5,5000,0,\x1a#04,611,0,0,0,20501,0,0,0,1\x1a#0' >"$corpus/seed9"
+printf '\x21noise\x1a#01,1,2,3,4,5,6,7\x1a#01,1,2,3,4,5,6,7,8,9,10\x1a' >"$corpus/seedbad"
+printf '\x001,0,12.6,300.5,301,5000,170.2,123.4,0\x031,1,20,301,301,5001,340.4,150,1\x03\x02' >"$corpus/seedtransfer"
+
+export QT_QPA_PLATFORM="${QT_QPA_PLATFORM:-offscreen}"
+# The sanitizer allocator keeps what it frees: a small quarantine keeps the
+# fuzzer's resident size down on long runs (the target itself holds nothing).
+export ASAN_OPTIONS="${ASAN_OPTIONS:-quarantine_size_mb=16}"
+status=0
+"$build/fuzz/fuzz_unit_reply" "$corpus" -max_total_time="$seconds" -max_len=16384 -len_control=0 -rss_limit_mb=4096 \
+  -timeout=10 -print_final_stats=1 -artifact_prefix="$build/" >"$build/fuzz_unit_reply.log" 2>&1 || status=$?
+grep -E '^(#[0-9]+ +DONE|stat::number_of_executed_units|stat::peak_rss_mb|SUMMARY|.*(crash|timeout|oom|leak)-)' \
+  "$build/fuzz_unit_reply.log" || true
+[ "$status" -eq 0 ] && echo "fuzz_unit_reply: no finding in ${seconds} s" || echo "fuzz_unit_reply: finding, see $build/fuzz_unit_reply.log"
+exit "$status"

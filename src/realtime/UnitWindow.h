@@ -1,0 +1,60 @@
+#pragma once
+// What the multi-unit window uses of each unit window it creates, whatever
+// the test kind: the unit label, the timer that polls the unit, the serial
+// port control on the unit's port, the record objects' set-up, the unit
+// number, and the way back to re-enable the window's own menu entry when it
+// closes.
+
+#include "platform/CommPort.h"
+#include "platform/TickTimer.h"
+
+#include <QPointer>
+#include <QString>
+#include <QWidget>
+
+class QLabel;
+class clsConnection;
+class frmMDIRealTime;
+
+// The kinds of unit window, in the order of the container's menus.
+enum class UnitWindowKind : int { RealTime = 0, Simple = 1, Pvt = 2, Swell = 3 };
+
+class UnitWindow : public QWidget {
+    Q_OBJECT
+public:
+    UnitWindow(UnitWindowKind kind, QWidget* parent = nullptr);
+    ~UnitWindow() override;
+
+    UnitWindowKind kind() const { return kind_; }
+
+    // The unit label ("Unit 1" .. "Unit 8"); every kind has one, shown or not.
+    QLabel* lblInstName = nullptr;
+    // The timer that polls the unit (designed interval 0).
+    tick::TickTimer Timer1;
+    // The unit's serial port.
+    comm::CommPort MSComm1;
+
+    // Creates the window's record objects over the connection; kinds
+    // without records do nothing.
+    virtual void InitialInst(clsConnection* connection);
+    // The unit number served (PVT and swell windows); the Let only stores it.
+    int Units() const { return units_; }
+    void Units(int unitNumber) { units_ = unitNumber; }
+
+    // The container whose menu entry the window re-enables when it closes.
+    void Container(frmMDIRealTime* container);
+    frmMDIRealTime* Container() const;
+
+    // n for a label reading exactly "Unit n" (n = 1 .. 8), else 0.
+    static int UnitOfCaption(const QString& caption);
+
+protected:
+    // Enables entry n of this kind's menu in the container (nothing for an
+    // n outside 1 .. 8 or without a container).
+    void EnableContainerEntry(int unitNumber);
+
+private:
+    UnitWindowKind kind_;
+    int units_ = 0;
+    QPointer<frmMDIRealTime> container_;
+};

@@ -1,0 +1,110 @@
+#pragma once
+// The multi-unit test window: a container of one child window per
+// instrument unit and test kind. Its menus offer, for units 1 to 8, the
+// rheology test ("Regular Test"), the simple test, the PVT test and the
+// swell test ("LSM test"); adding a unit creates the child, shows it, starts
+// its one-second timer and opens its serial port on the unit's port from the
+// settings file. A unit's entry is greyed while its window of that kind is
+// open; the child re-enables it when it closes.
+//
+// The application keeps one instance (ShowInstance); the main window opens
+// it modeless. Closing the container closes every child first; a child that
+// refuses (its test runs) keeps the container open.
+
+#include "realtime/UnitWindow.h"
+
+#include <QMainWindow>
+#include <QPointer>
+#include <QRect>
+#include <array>
+#include <functional>
+#include <vector>
+
+class QAction;
+class QMdiArea;
+class QMdiSubWindow;
+class QMenu;
+class clsConnection;
+class frmRealTime;
+
+// Window arrangements of the Window menu.
+enum ArrangeCode : int { vbCascade = 0, vbTileHorizontal = 1, vbTileVertical = 2 };
+
+// Tiling of count windows over an area: horizontally, one under the other at
+// full width; vertically, side by side at full height. Sizes differ by at
+// most one pixel and the rectangles cover the area exactly.
+std::vector<QRect> TileRects(const QRect& area, int count, int arrangement);
+
+class frmMDIRealTime : public QMainWindow {
+    Q_OBJECT
+public:
+    static const QString kCaption;  // "Z3080DAQ Real Time Test & Monitoring"
+
+    // connection: the main window's connection, handed to every child's InitialInst.
+    explicit frmMDIRealTime(clsConnection* connection, QWidget* parent = nullptr);
+    ~frmMDIRealTime() override;
+
+    // The one container of the application: created and loaded at the first
+    // call (and again after it was closed), shown modeless, brought to front.
+    static frmMDIRealTime* ShowInstance(clsConnection* connection);
+    // The open container, or nullptr.
+    static frmMDIRealTime* Instance();
+
+    // Reads the unit ports and enables the four entries of each unit that
+    // has a port (entries of kinds not yet available stay disabled).
+    void MDIForm_Load();
+
+    // Adds the window of a kind for unit Index (1 .. 8).
+    void MenuAdd_Click(int Index);
+    void MenuSimpleAdd_Click(int Index);
+    void MenuPVTAdd_Click(int Index);
+    void MenuSwellAdd_Click(int Index);
+    void MenuWindowCascade_Click();
+    void MenuWindowHorizontal_Click();
+    void MenuWindowVertically_Click();
+    void MenuExit_Click();
+    void Arrange(int arrangement);
+
+    // The entry of a kind and unit (nullptr outside 1 .. 8).
+    QAction* Entry(UnitWindowKind kind, int unitNumber) const;
+    // Enables that entry again (a child closing).
+    void EnableEntry(UnitWindowKind kind, int unitNumber);
+    // True when windows of this kind can be created.
+    static bool KindAvailable(UnitWindowKind kind);
+
+    // ---- controls -----------------------------------------------------------
+    QMdiArea* mdiArea;
+    QMenu* MenuAddInstrument;  // "Regular Test"
+    QMenu* MenuSimple;         // "Simple Test"
+    QMenu* MenuPVT;            // "PVT Test"
+    QMenu* menuSWMl;           // "LSM test"
+    QMenu* MenuWindow;         // "Window"
+    QAction* MenuExit;         // "E&xit"
+    std::array<QAction*, 9> MenuAdd{};        // [1 .. 8]
+    std::array<QAction*, 9> MenuSimpleAdd{};
+    std::array<QAction*, 9> MenuPVTAdd{};
+    std::array<QAction*, 9> MenuSwellAdd{};
+    QAction* MenuWindowHorizontal;
+    QAction* MenuWindowVertically;
+    QAction* MenuWindowCascade;
+
+    // The last window created per unit and kind; slots 1 .. 8 (0, 9, 10
+    // stay empty). A closed window's slot reads empty.
+    std::array<QPointer<frmRealTime>, 11> RealTimeWindows;
+    std::array<QPointer<UnitWindow>, 11> SimpleTestWindows;
+    std::array<QPointer<UnitWindow>, 11> PvtTestWindows;
+    std::array<QPointer<UnitWindow>, 11> SwellTestWindows;
+
+    // The sub-window (frame) that holds a child.
+    QMdiSubWindow* SubWindowOf(const QWidget* child) const;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void addUnitWindow(UnitWindowKind kind, int Index);
+    std::array<QAction*, 9>& entries(UnitWindowKind kind);
+    const std::array<QAction*, 9>& entries(UnitWindowKind kind) const;
+
+    clsConnection* connection_;
+};

@@ -1,0 +1,379 @@
+#include "realtime/frmRealTime.h"
+
+#include "data/Globals.h"
+#include "data/Settings.h"
+#include "data/clsSEQUENCE_INFO.h"
+#include "data/clsSEQUENCE_RAMP.h"
+#include "data/clsSEQUENCE_RAMP_DEFINE.h"
+#include "platform/Dialogs.h"
+#include "platform/FlexGrid.h"
+#include "platform/PeChart.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QFont>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiSubWindow>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStatusBar>
+
+const QString frmRealTime::kDesignedCaption = QStringLiteral("Z3080 Duzur ARAD Ezadavovo Real Time Test");
+
+namespace {
+
+template <typename W>
+W* control(QWidget* parent, const char* name, const QRect& geometry) {
+    auto* w = new W(parent);
+    w->setObjectName(QString::fromLatin1(name));
+    w->setGeometry(geometry);
+    return w;
+}
+
+QLabel* label(QWidget* parent, const char* name, const QString& caption, const QRect& geometry) {
+    auto* l = control<QLabel>(parent, name, geometry);
+    l->setText(caption);
+    return l;
+}
+
+// A reading box: the unit's values are shown, not typed.
+QLineEdit* reading(QWidget* parent, const char* name, const QRect& geometry) {
+    auto* t = control<QLineEdit>(parent, name, geometry);
+    t->setReadOnly(true);
+    return t;
+}
+
+QPushButton* button(QWidget* parent, const char* name, const QString& caption, const QString& tip,
+                    const QRect& geometry) {
+    auto* b = control<QPushButton>(parent, name, geometry);
+    b->setText(caption);
+    b->setToolTip(tip);
+    return b;
+}
+
+QGroupBox* frame(QWidget* parent, const char* name, const QString& caption, const QRect& geometry) {
+    auto* f = control<QGroupBox>(parent, name, geometry);
+    f->setTitle(caption);
+    return f;
+}
+
+QLabel* panel(QStatusBar* bar, const char* key) {
+    auto* p = new QLabel(bar);
+    p->setObjectName(QString::fromLatin1(key));
+    bar->addWidget(p, 1);
+    return p;
+}
+
+}  // namespace
+
+frmRealTime::frmRealTime(QWidget* parent)
+    : UnitWindow(UnitWindowKind::RealTime, parent), mLayout(this, ControlLayout::Scaled) {
+    setObjectName(QStringLiteral("frmRealTime"));
+    setWindowTitle(kDesignedCaption);
+    createControls();
+    Timer1.Timer = [this] { Timer1_Timer(); };
+    Form_Load();
+}
+
+frmRealTime::~frmRealTime() {
+    Timer1.Enabled(false);
+    Timer1.Timer = nullptr;
+}
+
+void frmRealTime::createControls() {
+    resize(kLayoutWidth, kLayoutHeight);
+
+    lblInstName = label(this, "lblInstName", QStringLiteral("Z3080 1"), {10, 6, 150, 26});
+    QFont big = lblInstName->font();
+    big.setBold(true);
+    big.setPointSizeF(big.pointSizeF() * 1.3);
+    lblInstName->setFont(big);
+    lblActiveFlag = label(this, "lblActiveFlag", QStringLiteral("INACTIVE"), {170, 6, 200, 26});
+    lblActiveFlag->setFont(big);
+
+    // Heater Information
+    Frame1 = frame(this, "Frame1", QStringLiteral("Heater Information"), {10, 38, 290, 92});
+    Label2 = label(Frame1, "Label2", QStringLiteral("Sample Temperature:"), {10, 24, 140, 22});
+    txtSampleTemp = reading(Frame1, "txtSampleTemp", {152, 22, 80, 24});
+    Label13 = label(Frame1, "Label13", QStringLiteral("(°F)"), {238, 24, 48, 22});
+    Label3 = label(Frame1, "Label3", QStringLiteral("Temperature Set Point:"), {10, 56, 140, 22});
+    txtTempSetPoint = reading(Frame1, "txtTempSetPoint", {152, 54, 80, 24});
+    Label11 = label(Frame1, "Label11", QStringLiteral("(°F)"), {238, 56, 48, 22});
+
+    // Pressure Information
+    Frame3 = frame(this, "Frame3", QStringLiteral("Pressure Information"), {10, 136, 290, 92});
+    Label4 = label(Frame3, "Label4", QStringLiteral("Sample Pressure:"), {10, 24, 140, 22});
+    txtPressure = reading(Frame3, "txtPressure", {152, 22, 80, 24});
+    Label5 = label(Frame3, "Label5", QStringLiteral("(psi)"), {238, 24, 48, 22});
+    Label6 = label(Frame3, "Label6", QStringLiteral("Pressure Set Point:"), {10, 56, 140, 22});
+    txtPressSetPoint = reading(Frame3, "txtPressSetPoint", {152, 54, 80, 24});
+    Label7 = label(Frame3, "Label7", QStringLiteral("(psi)"), {238, 56, 48, 22});
+
+    // Test Data
+    Frame2 = frame(this, "Frame2", QStringLiteral("Test Data"), {310, 38, 330, 190});
+    struct Row {
+        QLabel** caption;
+        const char* captionName;
+        const char* captionText;
+        QLineEdit** box;
+        const char* boxName;
+        QLabel** unit;
+        const char* unitName;
+        const char* unitText;
+    } rows[] = {
+        {&Label8, "Label8", "Speed:", &txtspeed, "txtspeed", &Label9, "Label9", "(rpm)"},
+        {&Label12, "Label12", "Shear Rate:", &txtShearrate, "txtShearrate", &Label14, "Label14", "(1/S)"},
+        {&Label15, "Label15", "Apparent Viscosity:", &txtVisc, "txtVisc", &Label10, "Label10", "( cP )"},
+        {&Label17, "Label17", "Shear Stress:", &txtShearStress, "txtShearStress", &Label16, "Label16", "(dyn/cm2)"},
+        {&Label18, "Label18", "Fann Angle:", &txtFann, "txtFann", &Label19, "Label19", "(deg)"},
+        {&Label20, "Label20", "Gel (Fann Angle):", &txtGelAngle, "txtGelAngle", &Label21, "Label21", "(deg)"},
+    };
+    int y = 22;
+    for (const Row& r : rows) {
+        *r.caption = label(Frame2, r.captionName, QString::fromUtf8(r.captionText), {10, y + 2, 130, 22});
+        *r.box = reading(Frame2, r.boxName, {142, y, 86, 24});
+        *r.unit = label(Frame2, r.unitName, QString::fromUtf8(r.unitText), {234, y + 2, 90, 22});
+        y += 27;
+    }
+
+    // Max Pressure
+    Frame4 = frame(this, "Frame4", QStringLiteral("Max Pressure"), {650, 38, 110, 80});
+    Option1 = control<QRadioButton>(Frame4, "Option1", {12, 24, 90, 22});
+    Option1->setText(QStringLiteral("20000"));
+    Option2 = control<QRadioButton>(Frame4, "Option2", {12, 50, 90, 22});
+    Option2->setText(QStringLiteral("30000"));
+
+    // Sequence and test names
+    Label22 = label(this, "Label22", QStringLiteral("Sequence Name:"), {650, 126, 120, 20});
+    lblSelectSeq = label(this, "lblSelectSeq", QStringLiteral("Empty"), {650, 146, 224, 22});
+    Label23 = label(this, "Label23", QStringLiteral("Test Name:"), {650, 176, 120, 20});
+    lblTestname = label(this, "lblTestname", QStringLiteral("Empty"), {650, 196, 224, 22});
+
+    // Buttons
+    const int bw = 116, bh = 30, by = 236, gap = 8;
+    auto bx = [&](int i) { return 10 + i * (bw + gap); };
+    cmdSelect = button(this, "cmdSelect", QStringLiteral("S&elect Sequence"),
+                       QStringLiteral("Click here to select sequence"), {bx(0), by, bw, bh});
+    cmdStart_Stop = button(this, "cmdStart_Stop", QStringLiteral("&Start"),
+                           QStringLiteral("Click here to start test after sequence is selected"), {bx(1), by, bw, bh});
+    cmdStop = button(this, "cmdStop", QStringLiteral("S&top"),
+                     QStringLiteral("Click here to stop test before all test steps have completed "),
+                     {bx(2), by, bw, bh});
+    cmdRefresh = button(this, "cmdRefresh", QStringLiteral("Re&fresh Test Sequence"),
+                        QStringLiteral("Click here to refresh modified test sequence"), {bx(3), by, bw, bh});
+    cmdRetrieve = button(this, "cmdRetrieve", QStringLiteral("&Retrieve Last Result"),
+                         QStringLiteral("Click here to get last test result from Z3080 through comport"),
+                         {bx(4), by, bw, bh});
+    cmdZero = button(this, "cmdZero", QStringLiteral("&Zero"), QStringLiteral("Click here to zero the Z3080"),
+                     {bx(5), by, bw, bh});
+    cmdExit = button(this, "cmdExit", QStringLiteral("&Exit"), QStringLiteral("Click here to exit the Real Time Test"),
+                     {bx(6), by, bw, bh});
+    // The test runner's buttons: present, not yet in service.
+    for (QPushButton* b : {cmdSelect, cmdStart_Stop, cmdStop, cmdRefresh, cmdRetrieve}) b->setEnabled(false);
+
+    // Chart quantities
+    struct Check {
+        QCheckBox** box;
+        const char* name;
+        const char* caption;
+    } checks[] = {{&chkTemp, "chkTemp", "Temp"},   {&chkPress, "chkPress", "Press"}, {&chkSpeed, "chkSpeed", "Speed"},
+                  {&chkSR, "chkSR", "Shear Rate"}, {&chkSS, "chkSS", "Shear Stress"}, {&chkVisc, "chkVisc", "Viscosity"},
+                  {&chkFann, "chkFann", "Fann35"}};
+    int cx = 10;
+    for (const Check& c : checks) {
+        *c.box = control<QCheckBox>(this, c.name, {cx, 272, 110, 22});
+        (*c.box)->setText(QString::fromLatin1(c.caption));
+        (*c.box)->setChecked(true);
+        cx += 124;
+    }
+
+    MSFlexGrid1 = control<FlexGrid>(this, "MSFlexGrid1", {10, 300, 430, 258});
+    Pesgo1 = control<PeChart>(this, "Pesgo1", {448, 300, 426, 258});
+
+    Label1 = label(this, "Label1", QStringLiteral("Test Progress Information:"), {10, 562, 220, 20});
+    StatusBar1 = control<QStatusBar>(this, "StatusBar1", {0, 586, kLayoutWidth, 30});
+    StatusBar1->setSizeGripEnabled(false);
+    StartTime = panel(StatusBar1, "StartTime");
+    ElapsedTime = panel(StatusBar1, "ElapsedTime");
+    StepTime = panel(StatusBar1, "StepTime");
+    EndTime = panel(StatusBar1, "EndTime");
+
+    connect(cmdExit, &QPushButton::clicked, this, &frmRealTime::cmdExit_Click);
+    connect(cmdZero, &QPushButton::clicked, this, &frmRealTime::cmdZero_Click);
+    connect(Option1, &QRadioButton::clicked, this, &frmRealTime::Option1_Click);
+    connect(Option2, &QRadioButton::clicked, this, &frmRealTime::Option2_Click);
+}
+
+void frmRealTime::Form_Load() {
+    // Fractions against the fixed 884 x 616 reference (the controls were
+    // placed at that size).
+    resize(kLayoutWidth, kLayoutHeight);
+    mLayout.Save_Control_Layout();
+
+    SetUnitLabels();
+    Label11->setText(gTempLabel);
+    Label13->setText(gTempLabel);
+    Label16->setText(gStressLabel);
+    Label10->setText(gViscLabel);
+
+    mReply.runState = [this] { return mRunState; };
+    mReply.shutDown = [this] { ShutDown(); };
+    mReply.mReplyPending = false;
+    mTickCount = 0;
+    mReply.mRxBuffer.clear();
+    mReply.mShearRateFactor = 1.0;
+    mReply.mStressDivisor = 1.0;
+
+    Option2->setChecked(true);
+    Option2_Click();
+}
+
+void frmRealTime::SetUnitLabels() {
+    ::SetUnitLabels();
+    gMaxPress = 30000;
+}
+
+void frmRealTime::InitialInst(clsConnection* connection) {
+    mConnection = connection;
+    mSeqInfo = std::make_unique<clsSEQUENCE_INFO>();
+    mSeqInfo->ConnectX(mConnection);
+    mSeqRamp = std::make_unique<clsSEQUENCE_RAMP>();
+    mSeqRamp->ConnectX(mConnection);
+    mSeqRampDefine = std::make_unique<clsSEQUENCE_RAMP_DEFINE>();
+}
+
+void frmRealTime::Form_Activate() {
+    Label11->setText(gTempLabel);
+    Label13->setText(gTempLabel);
+    Label16->setText(gStressLabel);
+    Label10->setText(gViscLabel);
+}
+
+void frmRealTime::resizeEvent(QResizeEvent* event) {
+    UnitWindow::resizeEvent(event);
+    mLayout.Form_Resize();
+}
+
+void frmRealTime::showEvent(QShowEvent* event) {
+    UnitWindow::showEvent(event);
+    mLayout.Form_Resize();
+}
+
+void frmRealTime::closeEvent(QCloseEvent* event) {
+    // A close asked for from within a tick (a message box of the tick still
+    // open) waits until the tick is over.
+    if (Timer1.InTick()) {
+        event->ignore();
+        return;
+    }
+    if (mRunState == 1 || mRunState == 6) {
+        ui::MsgBox(QStringLiteral("Cannot exit while test is running."));
+        event->ignore();
+        return;
+    }
+    EnableContainerEntry(UnitOfCaption(lblInstName->text()));
+    if (MSComm1.PortOpen()) MSComm1.PortOpen(false);
+    event->accept();
+}
+
+void frmRealTime::cmdExit_Click() {
+    // Inside the container the frame closes, which asks the window first.
+    if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget()))
+        sub->close();
+    else
+        close();
+}
+
+void frmRealTime::Option1_Click() { gMaxPress = Option1->isChecked() ? 20000 : 30000; }
+
+void frmRealTime::Option2_Click() { gMaxPress = Option2->isChecked() ? 30000 : 20000; }
+
+void frmRealTime::ClearReadings() {
+    unit::UnitReadings& m = mReply.readings;
+    m.mSampleTemp = 0;
+    m.mPressure = 0;
+    m.mShearRate = 0;
+    m.mShearStress = 0;
+    m.mGel = 0;
+    m.mSpeed = 0;
+    mReply.texts = unit::UnitReadingTexts{};
+    for (QLineEdit* box : {txtSampleTemp, txtTempSetPoint, txtspeed, txtShearrate, txtShearStress, txtFann, txtPressure,
+                           txtPressSetPoint, txtVisc, txtGelAngle})
+        box->clear();
+}
+
+void frmRealTime::SendFrame(const QString& frame) {
+    if (MSComm1.PortOpen()) MSComm1.Output(frame);
+}
+
+void frmRealTime::ShutDown() {
+    SendFrame(unit::StopFrame());
+    mRunState = 0;
+    mReply.ResetCounts();
+    cmdExit->setEnabled(true);
+    cmdZero->setEnabled(true);
+    // Start comes back with the test runner.
+}
+
+void frmRealTime::cmdZero_Click() {
+    try {
+        MSComm1.InputLen(0);
+        mReply.ClearBuffer();
+        SendFrame(unit::ZeroFrame());
+    } catch (const comm::CommError& e) {
+        ui::MsgBox(ui::errorText(e.number(), e.fullText()));
+    }
+}
+
+void frmRealTime::showReply(const unit::ReplyResult& r) {
+    if (r.caption) lblActiveFlag->setText(*r.caption);
+    if (r.enableExit) cmdExit->setEnabled(true);
+    if (!r.readingsChanged()) return;
+    const unit::UnitReadingTexts& t = mReply.texts;
+    txtSampleTemp->setText(t.txtSampleTemp);
+    txtTempSetPoint->setText(t.txtTempSetPoint);
+    txtspeed->setText(t.txtspeed);
+    txtShearrate->setText(t.txtShearrate);
+    txtShearStress->setText(t.txtShearStress);
+    txtFann->setText(t.txtFann);
+    txtPressure->setText(t.txtPressure);
+    txtGelAngle->setText(t.txtGelAngle);
+    txtPressSetPoint->setText(t.txtPressSetPoint);
+    txtVisc->setText(t.txtVisc);
+}
+
+void frmRealTime::ParseUnitReply() {
+    const QPointer<frmRealTime> self(this);
+    const unit::ReplyResult result = mReply.ParseUnitReply(MSComm1);
+    if (self) showReply(result);
+}
+
+void frmRealTime::PortLost(const comm::CommError& error) {
+    if (mRunState != 0) ShutDown();
+    lblActiveFlag->setText(unit::NoResponseCaption());
+    ui::MsgBox(QStringLiteral("ERROR :") + error.fullText());
+}
+
+void frmRealTime::Timer1_Timer() {
+    const QPointer<frmRealTime> self(this);
+    ++mTickCount;
+    if (mTickCount % 5 == 0 && mReply.ReplyWatchdog()) lblActiveFlag->setText(unit::NoResponseCaption());
+    try {
+        if (mRunState == 1 && mStepTick == 2) {
+            // The tick after a step's set points: what came meanwhile is stale.
+            if (MSComm1.PortOpen()) MSComm1.Input();
+            mReply.ClearBuffer();
+        } else {
+            ParseUnitReply();
+            if (!self) return;
+            if (mRunState != 0 && mReply.mInactiveCount >= unit::kInactiveStopCount) {
+                ShutDown();
+                ui::MsgBox(QStringLiteral("Hardware inactive, test will be stopped."));
+            }
+        }
+    } catch (const comm::CommError& e) {
+        if (self) PortLost(e);
+    }
+}

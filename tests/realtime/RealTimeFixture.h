@@ -1,0 +1,121 @@
+#pragma once
+// A data folder with a fresh database and a settings file, the connection
+// opened on it, message boxes answered, timers ticked by hand, and the
+// application-wide values put back afterwards.
+
+#include "data/Globals.h"
+#include "data/clsConnection.h"
+#include "platform/CommPort.h"
+#include "realtime/UnitProtocol.h"
+#include "support/ManualTicks.h"
+#include "support/QtPrint.h"
+#include "support/ScriptedDialogs.h"
+#include "support/TempDb.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QThread>
+#include <chrono>
+#include <functional>
+#include <gtest/gtest.h>
+#include <initializer_list>
+#include <optional>
+#include <vector>
+
+namespace realtime_tests {
+
+struct SavedGlobals {
+    QString appPath = gAppPath;
+    int unitSystem = gUnitSystem;
+    short kUnit = gKUnit;
+    double sf = gSF;
+    double maxPress = gMaxPress;
+    double maxTemp = gMaxTemp;
+    double minTemp = gMinTemp;
+    QString temp = gTempLabel, stress = gStressLabel, visc = gViscLabel, press = gPressLabel, k = gKLabel;
+    ~SavedGlobals() {
+        gAppPath = appPath;
+        gUnitSystem = unitSystem;
+        gKUnit = kUnit;
+        gSF = sf;
+        gMaxPress = maxPress;
+        gMaxTemp = maxTemp;
+        gMinTemp = minTemp;
+        gTempLabel = temp;
+        gStressLabel = stress;
+        gViscLabel = visc;
+        gPressLabel = press;
+        gKLabel = k;
+    }
+};
+
+struct InFolder {
+    QString old = QDir::currentPath();
+    explicit InFolder(const QString& dir) { QDir::setCurrent(dir); }
+    ~InFolder() { QDir::setCurrent(old); }
+};
+
+class RealTimeFixture : public ::testing::Test {
+protected:
+    void SetUp() override {
+        gUnitSystem = 1;
+        gKUnit = 1;
+        gSF = 1.0;
+        conn.OpenDB();
+        ASSERT_NE(conn.ADOConnection(), nullptr);
+        ASSERT_EQ(QDir(gAppPath), QDir(db.dir()));
+    }
+
+    // The settings file with the ports of units 1 .. 8 (missing ones 0).
+    void writePorts(std::initializer_list<int> ports) {
+        QByteArray text;
+        int n = 0;
+        for (int p : ports) {
+            text += " " + QByteArray::number(p) + " \r\n";
+            ++n;
+        }
+        for (; n < 8; ++n) text += " 0 \r\n";
+        text += "CGS\r\nKunit ,1\r\nSF ,1\r\nBY the Speed\r\n";
+        QFile f(dataFile(kSettingsFileName));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(text);
+    }
+
+    // Maps a port number to a device that does not exist.
+    void noDevice(int port) {
+        const QByteArray name = comm::PortEnvironmentVariable(port).toLatin1();
+        savedEnv_.emplace_back(name, qEnvironmentVariableIsSet(name.constData()) ? std::optional(qgetenv(name.constData()))
+                                                                                 : std::nullopt);
+        qputenv(name.constData(), "/nonexistent/ttyZ3080");
+    }
+    void TearDown() override {
+        for (const auto& [name, value] : savedEnv_) {
+            if (value)
+                qputenv(name.constData(), *value);
+            else
+                qunsetenv(name.constData());
+        }
+    }
+
+    // Runs `step` (a tick) until `done` holds or two seconds pass.
+    static bool until(const std::function<void()>& step, const std::function<bool()>& done) {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+        for (;;) {
+            step();
+            if (done()) return true;
+            if (std::chrono::steady_clock::now() >= deadline) return false;
+            QThread::msleep(3);
+        }
+    }
+
+    SavedGlobals saved;
+    testing_support::ScriptedDialogs dialogs;
+    testing_support::ManualTicks ticks;
+    testing_support::TempDb db;
+    InFolder folder{db.dir()};
+    clsConnection conn;
+    std::vector<std::pair<QByteArray, std::optional<QByteArray>>> savedEnv_;
+};
+
+}  // namespace realtime_tests

@@ -1,0 +1,339 @@
+// The rheology test window's shell: load, captions, maximum pressure,
+// proportional layout, the tick with its watchdog, replies shown from a
+// simulated unit, Zero, the trips, a port that goes away, and closing.
+
+#include "RealTimeFixture.h"
+
+#include "data/clsSEQUENCE_INFO.h"
+#include "platform/FlexGrid.h"
+#include "platform/PeChart.h"
+#include "realtime/frmRealTime.h"
+#include "support/UnitSimulator.h"
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStatusBar>
+#include <memory>
+
+using namespace realtime_tests;
+using testing_support::UnitSimulator;
+
+namespace {
+
+class RealTimeWindow : public RealTimeFixture {
+protected:
+    std::unique_ptr<frmRealTime> open() { return std::make_unique<frmRealTime>(); }
+
+    // The port set up as the container sets it up, on the simulated unit.
+    void connect(frmRealTime& w, UnitSimulator& unit, int port = 5) {
+        unit.attachToPort(port);
+        w.MSComm1.PortNumber(port);
+        w.MSComm1.Settings(QStringLiteral("115200,n,8,1"));
+        w.MSComm1.PortOpen(true);
+        w.MSComm1.InputLen(0);
+    }
+    // Waits until what the unit sent has arrived, then ticks once.
+    bool tickUntilParsed(frmRealTime& w) {
+        const bool arrived = until([] {}, [&] { return w.MSComm1.InBufferCount() > 0; });
+        w.Timer1.Tick();
+        return arrived;
+    }
+};
+
+}  // namespace
+
+TEST_F(RealTimeWindow, LoadSetsCaptionsMaximumPressureAndControls) {
+    struct Case {
+        int unitSystem;
+        const char* temp;
+        const char* stress;
+        const char* visc;
+        double maxTemp, minTemp;
+    } cases[] = {{1, "(°F)", "(dyn/cm2)", "( cP )", 600, 0}, {2, "(°C)", "( Pa )", "(mPa.s)", 316, -18}};
+    for (const Case& c : cases) {
+        gUnitSystem = c.unitSystem;
+        gMaxPress = 20000;
+        auto w = open();
+        EXPECT_EQ(w->windowTitle(), frmRealTime::kDesignedCaption);
+        EXPECT_EQ(w->Label11->text(), QString::fromUtf8(c.temp));
+        EXPECT_EQ(w->Label13->text(), QString::fromUtf8(c.temp));
+        EXPECT_EQ(w->Label16->text(), QString::fromUtf8(c.stress));
+        EXPECT_EQ(w->Label10->text(), QString::fromUtf8(c.visc));
+        EXPECT_EQ(gMaxTemp, c.maxTemp);
+        EXPECT_EQ(gMinTemp, c.minTemp);
+        EXPECT_EQ(gMaxPress, 30000);
+        EXPECT_TRUE(w->Option2->isChecked());
+        EXPECT_EQ(w->lblActiveFlag->text(), "INACTIVE");
+        EXPECT_EQ(w->lblInstName->text(), "Z3080 1");
+        EXPECT_EQ(w->mRunState, 0);
+        EXPECT_EQ(w->mReply.mShearRateFactor, 1.0);
+        EXPECT_FALSE(w->Timer1.Running());  // the container starts it
+    }
+    gUnitSystem = 1;
+
+    // Every documented control by its name; the test runner's buttons wait disabled.
+    auto w = open();
+    for (const char* name : {"lblInstName", "lblActiveFlag", "StatusBar1", "Frame1", "txtSampleTemp", "txtTempSetPoint",
+                             "Label13", "Label11", "Frame3", "txtPressure", "txtPressSetPoint", "Frame2", "txtspeed",
+                             "txtShearrate", "txtVisc", "Label10", "txtShearStress", "Label16", "txtFann", "txtGelAngle",
+                             "Frame4", "Option1", "Option2", "lblSelectSeq", "lblTestname", "cmdSelect", "cmdStart_Stop",
+                             "cmdStop", "cmdRefresh", "cmdRetrieve", "cmdZero", "cmdExit", "chkTemp", "chkPress",
+                             "chkSpeed", "chkSR", "chkSS", "chkVisc", "chkFann", "MSFlexGrid1", "Pesgo1", "StartTime",
+                             "ElapsedTime", "StepTime", "EndTime"})
+        EXPECT_NE(w->findChild<QWidget*>(QString::fromLatin1(name)), nullptr) << name;
+    for (QPushButton* b : {w->cmdSelect, w->cmdStart_Stop, w->cmdStop, w->cmdRefresh, w->cmdRetrieve})
+        EXPECT_FALSE(b->isEnabled()) << b->objectName().toStdString();
+    EXPECT_TRUE(w->cmdZero->isEnabled());
+    EXPECT_TRUE(w->cmdExit->isEnabled());
+    EXPECT_EQ(w->cmdZero->toolTip(), "Click here to zero the Z3080");
+    EXPECT_EQ(w->Frame4->title(), "Max Pressure");
+
+    // Activation shows the captions in force.
+    gTempLabel = QStringLiteral("(X)");
+    w->Form_Activate();
+    EXPECT_EQ(w->Label11->text(), "(X)");
+    EXPECT_EQ(w->Label13->text(), "(X)");
+}
+
+TEST_F(RealTimeWindow, MaximumPressureIsOneValueForAllWindows) {
+    auto first = open();
+    first->Option1->click();
+    EXPECT_EQ(gMaxPress, 20000);
+    first->Option2->click();
+    EXPECT_EQ(gMaxPress, 30000);
+    first->Option1->click();
+    auto second = open();  // any window's load puts it back
+    EXPECT_EQ(gMaxPress, 30000);
+    EXPECT_TRUE(first->Option1->isChecked());
+    first->Option1->click();  // clicking the option already on sets it again
+    EXPECT_EQ(gMaxPress, 20000);
+}
+
+TEST_F(RealTimeWindow, ControlsKeepTheirFractionsOfTheWindow) {
+    auto w = open();
+    const QRect designed = w->cmdZero->geometry();
+    const QRect inFrame = w->txtspeed->geometry();
+    w->resize(frmRealTime::kLayoutWidth * 2, frmRealTime::kLayoutHeight * 2);
+    w->mLayout.Form_Resize();
+    EXPECT_NEAR(w->cmdZero->x(), designed.x() * 2, 1);
+    EXPECT_NEAR(w->cmdZero->width(), designed.width() * 2, 1);
+    EXPECT_NEAR(w->txtspeed->y(), inFrame.y() * 2, 1);
+    const QRect big = w->cmdZero->geometry();
+    w->resize(frmRealTime::kLayoutWidth, 1);
+    w->mLayout.Form_Resize();
+    EXPECT_EQ(w->cmdZero->geometry(), big);
+}
+
+TEST_F(RealTimeWindow, ASilentUnitShowsNoResponseOnTheTenthTick) {
+    auto w = open();  // no port: nothing is ever received
+    for (int tick = 1; tick <= 9; ++tick) {
+        w->Timer1.Tick();
+        EXPECT_EQ(w->lblActiveFlag->text(), "INACTIVE") << tick;
+    }
+    w->Timer1.Tick();
+    EXPECT_EQ(w->lblActiveFlag->text(), "No Response");
+    EXPECT_EQ(w->mTickCount, 10);
+    EXPECT_TRUE(dialogs.messages.empty());
+}
+
+TEST_F(RealTimeWindow, ClosingIsRefusedWhileATestRunsAndClosesThePortWhenIdle) {
+    UnitSimulator unit;
+    auto w = open();
+    connect(*w, unit);
+    for (int state : {1, 6}) {
+        w->mRunState = state;
+        EXPECT_FALSE(w->close());
+        EXPECT_TRUE(w->MSComm1.PortOpen());
+    }
+    EXPECT_EQ(dialogs.texts(), QStringList({"Cannot exit while test is running.", "Cannot exit while test is running."}));
+    w->mRunState = 0;
+    w->cmdExit->click();
+    EXPECT_FALSE(w->MSComm1.PortOpen());
+    unit.pump(50);
+    EXPECT_TRUE(unit.commands().empty());  // no frame on closing
+}
+
+TEST_F(RealTimeWindow, InitialInstCreatesTheRecordObjectsOverTheConnection) {
+    auto w = open();
+    w->InitialInst(&conn);
+    ASSERT_NE(w->mSeqInfo, nullptr);
+    ASSERT_NE(w->mSeqRamp, nullptr);
+    ASSERT_NE(w->mSeqRampDefine, nullptr);
+    EXPECT_EQ(w->mConnection, &conn);
+    const RowCache names = w->mSeqInfo->JustName();  // no sequence stored: an empty list
+    EXPECT_TRUE(names.isEmpty() || names[0].isEmpty());
+}
+
+TEST_F(RealTimeWindow, RepliesShowTheirReadingsAndStatus) {
+    UnitSimulator unit;
+    UnitSimulator::Readings r;
+    r.status = 6;
+    r.temperature = 350.04;
+    r.tempSetPoint = 360;
+    r.speed = 300;
+    r.stress = 123.45;
+    r.pressure = 5000;
+    r.gel = 25.55;
+    r.pressSetPoint = 5000;
+    unit.setReadings(r);
+    auto w = open();
+    connect(*w, unit);
+    unit.sendStatusFrame();
+    ASSERT_TRUE(tickUntilParsed(*w));
+    EXPECT_EQ(w->lblActiveFlag->text(), "Ramping");
+    EXPECT_EQ(w->txtSampleTemp->text(), "350.0");
+    EXPECT_EQ(w->txtTempSetPoint->text(), "360.0");
+    EXPECT_EQ(w->txtspeed->text(), "300.");
+    EXPECT_EQ(w->txtShearrate->text(), "300");
+    EXPECT_EQ(w->txtShearStress->text(), "123.5");
+    EXPECT_EQ(w->txtFann->text(), "24.2");
+    EXPECT_EQ(w->txtPressure->text(), " 5000");
+    EXPECT_EQ(w->txtGelAngle->text(), "5.0");
+    EXPECT_EQ(w->txtPressSetPoint->text(), "5000");
+    EXPECT_EQ(w->txtVisc->text(), "41.2");
+
+    // Status captions: "04" enables Exit, an unknown code changes nothing.
+    struct Case {
+        int status;
+        const char* caption;
+        bool exitEnabled;
+    } cases[] = {{4, "Cooling", true}, {42, "Cooling", false}, {5, "Calibrating", false}, {0, "InActive", false}};
+    for (const Case& c : cases) {
+        w->cmdExit->setEnabled(false);
+        unit.setStatus(c.status);
+        unit.sendStatusFrame();
+        ASSERT_TRUE(tickUntilParsed(*w)) << c.status;
+        EXPECT_EQ(w->lblActiveFlag->text(), c.caption) << c.status;
+        EXPECT_EQ(w->cmdExit->isEnabled(), c.exitEnabled) << c.status;
+    }
+
+    // Cleared readings.
+    w->ClearReadings();
+    EXPECT_EQ(w->txtSampleTemp->text(), "");
+    EXPECT_EQ(w->mReply.readings.mSpeed, 0);
+}
+
+TEST_F(RealTimeWindow, ZeroEmptiesTheBufferAndSendsTheZeroFrame) {
+    UnitSimulator unit;
+    auto w = open();
+    connect(*w, unit);
+    w->mReply.mRxBuffer = QStringLiteral("#01,350");
+    w->cmdZero->click();
+    EXPECT_EQ(w->mReply.mRxBuffer, "");
+    ASSERT_TRUE(unit.waitForCommands(1));
+    EXPECT_EQ(unit.commands()[0].bytes, QByteArray("\x08\r"));
+
+    // Without a port nothing is sent and nothing fails.
+    w->MSComm1.PortOpen(false);
+    w->cmdZero->click();
+    EXPECT_TRUE(dialogs.messages.empty());
+}
+
+TEST_F(RealTimeWindow, TemperatureTripsOnTheTenthFrameAboveTheLimitNotTheNinth) {
+    UnitSimulator unit;
+    auto w = open();
+    connect(*w, unit);
+    w->mRunState = 1;
+    w->cmdExit->setEnabled(false);
+    w->cmdZero->setEnabled(false);
+
+    unit.runOverTemperature(9, 610.1);
+    for (int i = 0; i < 10; ++i) {  // nine above, then one at 75 °F
+        unit.sendStatusFrame();
+        ASSERT_TRUE(tickUntilParsed(*w)) << i;
+    }
+    EXPECT_EQ(w->mReply.mOverTempCount, 0);
+    EXPECT_EQ(w->mRunState, 1);
+    EXPECT_TRUE(dialogs.messages.empty());
+
+    unit.runOverTemperature(10, 650);
+    for (int i = 0; i < 10; ++i) {
+        unit.sendStatusFrame();
+        ASSERT_TRUE(tickUntilParsed(*w)) << i;
+    }
+    ASSERT_TRUE(unit.waitForCommands(1));
+    unit.pump(50);
+    ASSERT_EQ(unit.commands().size(), 1u);
+    EXPECT_EQ(unit.commands()[0].bytes, QByteArray("\x04\r"));
+    EXPECT_EQ(dialogs.texts(), QStringList({"Temperature too high, test shutting down."}));
+    EXPECT_EQ(w->mRunState, 0);
+    EXPECT_TRUE(w->cmdExit->isEnabled());
+    EXPECT_TRUE(w->cmdZero->isEnabled());
+    EXPECT_EQ(w->txtSampleTemp->text(), "650.0");
+}
+
+TEST_F(RealTimeWindow, PressureTripsAgainstTheMaximumChosen) {
+    UnitSimulator unit;
+    auto w = open();
+    connect(*w, unit);
+    w->Option1->click();  // 20000 psi
+    unit.runOverPressure(12, 20500);  // the limit itself does not count
+    for (int i = 0; i < 12; ++i) {
+        unit.sendStatusFrame();
+        ASSERT_TRUE(tickUntilParsed(*w));
+    }
+    EXPECT_TRUE(dialogs.messages.empty());
+    unit.runOverPressure(10, 20501);
+    for (int i = 0; i < 10; ++i) {
+        unit.sendStatusFrame();
+        ASSERT_TRUE(tickUntilParsed(*w));
+    }
+    EXPECT_EQ(dialogs.texts(), QStringList({"Pressure too high, test shutting down."}));
+    ASSERT_TRUE(unit.waitForCommands(1));
+    EXPECT_EQ(unit.commands()[0].bytes, QByteArray("\x04\r"));
+}
+
+TEST_F(RealTimeWindow, HardwareInactiveStopsAStepAfterTenInactiveReplies) {
+    UnitSimulator unit;
+    auto w = open();
+    connect(*w, unit);
+    w->mRunState = 1;
+    unit.runStatus(10, 0);
+    for (int i = 0; i < 10; ++i) {
+        unit.sendStatusFrame();
+        ASSERT_TRUE(tickUntilParsed(*w));
+        EXPECT_EQ(w->mRunState, i < 9 ? 1 : 0) << i;
+    }
+    EXPECT_EQ(dialogs.texts(), QStringList({"Hardware inactive, test will be stopped."}));
+    ASSERT_TRUE(unit.waitForCommands(1));
+    EXPECT_EQ(unit.commands()[0].bytes, QByteArray("\x04\r"));
+}
+
+TEST_F(RealTimeWindow, APortThatGoesAwayIsReportedOnceAndTheWindowStillCloses) {
+    auto unit = std::make_unique<UnitSimulator>();
+    auto w = open();
+    connect(*w, *unit);
+    unit->sendStatusFrame();
+    ASSERT_TRUE(tickUntilParsed(*w));
+    w->mRunState = 1;  // a test runs when the adapter is pulled
+
+    unit->vanish();
+    w->Timer1.Tick();
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    const QString text = dialogs.messages[0].prompt;
+    EXPECT_TRUE(text.startsWith("ERROR :Error reading comm device (port 5 = ")) << text.toStdString();
+    EXPECT_TRUE(text.endsWith(": the device is no longer available)")) << text.toStdString();
+    EXPECT_FALSE(w->MSComm1.PortOpen());
+    EXPECT_EQ(w->mRunState, 0);
+    EXPECT_EQ(w->lblActiveFlag->text(), "No Response");
+    EXPECT_EQ(w->txtSampleTemp->text(), "75.0");  // the last readings stay
+
+    for (int i = 0; i < 20; ++i) w->Timer1.Tick();  // later ticks: silence, no more messages
+    EXPECT_EQ(dialogs.messages.size(), 1u);
+    w->cmdZero->click();
+    EXPECT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_TRUE(w->close());
+}
+
+TEST_F(RealTimeWindow, ACloseAskedForInsideATickWaits) {
+    auto w = open();
+    bool closed = true;
+    w->Timer1.Timer = [&] { closed = w->close(); };
+    w->Timer1.Tick();
+    EXPECT_FALSE(closed);
+    EXPECT_TRUE(w->close());
+}
