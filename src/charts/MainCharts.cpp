@@ -5,10 +5,10 @@
 #include "data/Numbers.h"
 #include "data/Units.h"
 #include "data/clsTEST_RESULT.h"
-#include "platform/Database.h"
 #include "platform/Dialogs.h"
 #include "platform/Pe3dChart.h"
 #include "platform/PeChart.h"
+#include "platform/TrapErrors.h"
 
 #include <QAbstractButton>
 #include <QComboBox>
@@ -19,7 +19,6 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <new>
 #include <vector>
 
 namespace {
@@ -120,38 +119,6 @@ MainCharts::MainCharts(PeChart& pesgo1, Pe3dChart& pe3do1, const ChartControls& 
 MainCharts::~MainCharts() {
     PeChart::setPrintHandler(oldPrint2d_);
     Pe3dChart::setPrintHandler(oldPrint3d_);
-}
-
-// ---------------------------------------------------------------------------
-// Failures
-
-void MainCharts::trap(const std::function<void()>& body) {
-    int number = 0;
-    QString description;
-    try {
-        body();
-        return;
-    } catch (const db::DbError& e) {
-        number = e.number();
-        description = e.description();
-    } catch (const chartprint::PrintError& e) {
-        number = e.number();
-        description = e.description();
-    } catch (const std::bad_alloc&) {
-        number = 7;
-        description = QStringLiteral("Out of memory");
-    } catch (const std::exception& e) {
-        number = 5;
-        description = QString::fromLocal8Bit(e.what());
-    } catch (...) {
-        number = 5;
-        description = QStringLiteral("Invalid procedure call or argument");
-    }
-    try {
-        ui::MsgBox(ui::errorText(number, description));
-    } catch (...) {
-        // Nothing more can be shown.
-    }
 }
 
 // ---------------------------------------------------------------------------
@@ -348,7 +315,7 @@ void MainCharts::opt3D_Click() {
 }
 
 void MainCharts::cmbChartType_Click() {
-    trap([this] { drawChosenChart(); });
+    TrapErrors([this] { drawChosenChart(); });
 }
 
 void MainCharts::drawChosenChart() {
@@ -458,7 +425,7 @@ void MainCharts::optYNormal_Click() {
 }
 
 void MainCharts::cmdPrintChart_Click() {
-    trap([this] {
+    TrapErrors([this] {
         if (c_.opt2D->isChecked()) pesgo1_.setProp(pesgo::Action, i16(pesgo::ActionPrint));
         else pe3do1_.setProp(pe3do::Action, i16(pe3do::ActionPrint));
     });

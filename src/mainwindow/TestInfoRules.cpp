@@ -3,11 +3,9 @@
 #include "data/Globals.h"
 #include "data/Numbers.h"
 #include "data/clsTEST_ADDITIVE.h"
-#include "platform/Database.h"
 #include "platform/FlexGrid.h"
 
 #include <QFile>
-#include <QLocale>
 #include <QTextStream>
 
 namespace testinfo {
@@ -124,20 +122,6 @@ QString SaveCheck(const QString& testName, const QString& description, const QSt
     for (const QString& name : additiveNames)
         if (name.size() > kAdditiveNameLimit) return kEditAdditiveTooLong;
     return QString();
-}
-
-QString ShortDateText(const QDateTime& t) {
-    if (!t.isValid()) return QString();
-    return QLocale::system().toString(t.date(), QLocale::ShortFormat);
-}
-
-QString GeneralDateText(const QVariant& value) {
-    if (!value.isValid() || value.isNull()) return QString();
-    const QDateTime t = db::dateFromDb(value);
-    if (!t.isValid()) return value.toString();
-    QString text = QLocale::system().toString(t.date(), QLocale::ShortFormat);
-    if (t.time() != QTime(0, 0)) text += QLatin1Char(' ') + t.time().toString(QStringLiteral("HH:mm:ss"));
-    return text;
 }
 
 QString PlainText(const QVariant& v) {

@@ -6,7 +6,6 @@
 
 #include "data/RecordBase.h"
 
-#include <QDateTime>
 #include <QString>
 #include <QStringList>
 #include <QVector>
@@ -114,11 +113,6 @@ QString SaveCheck(const QString& testName, const QString& description, const QSt
 
 // ---------------------------------------------------------------- texts
 
-// A date in the system's short date form.
-QString ShortDateText(const QDateTime& t);
-// A stored time as the lists show it: the short date, and the time of day
-// when it is not midnight. A value that is not a date is shown as it is.
-QString GeneralDateText(const QVariant& value);
 // A row-array entry as a box shows it: numbers in their shortest form, dates
 // as stored, texts as they are, Null as the empty text.
 QString PlainText(const QVariant& v);

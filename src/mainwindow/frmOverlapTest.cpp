@@ -6,6 +6,7 @@
 #include "mainwindow/OverlapChooser.h"
 #include "platform/Dialogs.h"
 #include "platform/FlexGrid.h"
+#include "platform/TrapErrors.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -61,7 +62,7 @@ void frmOverlapTest::Form_Load() {
     layout_.Save_Control_Layout();
     dialogsupport::CentreOnScreen(this);
     overlap::InitOverlapListGrid(*MSFlexGrid1->gridModel());
-    dialogsupport::TrapDbErrors([&] {
+    TrapErrors([&] {
         testInfo_ = std::make_unique<clsTEST_INFO>();
         testResult_ = std::make_unique<clsTEST_RESULT>();
         testInfo_->ConnectX(connection_);

@@ -1,5 +1,6 @@
 #include "mainwindow/frmTestRelatedInfo.h"
 
+#include "data/DateText.h"
 #include "data/Numbers.h"
 #include "data/clsTEST_ADDITIVE.h"
 #include "data/clsTEST_INFO.h"
@@ -7,6 +8,7 @@
 #include "mainwindow/DialogSupport.h"
 #include "platform/Dialogs.h"
 #include "platform/FlexGrid.h"
+#include "platform/TrapErrors.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -179,7 +181,7 @@ void frmTestRelatedInfo::Form_Load() {
     cmbCell->hide();
     txtOverlap->hide();
     txtTestName->clear();
-    txtTestDate->setText(testinfo::ShortDateText(QDateTime::currentDateTime()));
+    txtTestDate->setText(ShortDateText(QDateTime::currentDateTime()));
     txtRotoNo->setText(QStringLiteral("R1"));
     txtBobLength->setText(QStringLiteral("3.800"));
     txtPreTestPH->setText(QStringLiteral("7.0"));
@@ -192,7 +194,7 @@ void frmTestRelatedInfo::Form_Load() {
 
     testinfo::InitAdditiveGrid(*MSFlexGrid1->gridModel());
 
-    dialogsupport::TrapDbErrors([&] {
+    TrapErrors([&] {
         testInfo_ = std::make_unique<clsTEST_INFO>();
         testAdditive_ = std::make_unique<clsTEST_ADDITIVE>();
         testInfo_->ConnectX(connection_);
@@ -219,7 +221,7 @@ void frmTestRelatedInfo::FillList() {
     grid.Rows(1 + n);
     for (int i = 0; i < n; ++i) {
         grid.TextMatrix(1 + i, colName, testinfo::PlainText(storedTests_[colName][i]));
-        grid.TextMatrix(1 + i, colTime, testinfo::GeneralDateText(storedTests_[colTime][i]));
+        grid.TextMatrix(1 + i, colTime, GeneralDateText(storedTests_[colTime][i]));
         grid.TextMatrix(1 + i, colResearcher, testinfo::PlainText(storedTests_[colResearcher][i]));
         grid.TextMatrix(1 + i, colKind, testinfo::PlainText(storedTests_[colKind][i]));
     }
@@ -279,7 +281,7 @@ void frmTestRelatedInfo::Gridcopy_Click() {
 }
 
 void frmTestRelatedInfo::cmdCopy_Click() {
-    dialogsupport::TrapDbErrors([&] {
+    TrapErrors([&] {
         const QString name = txtCopyFrom->text();
         if (name.isEmpty()) return;
         if (!StoredNames().contains(name, Qt::CaseSensitive) || !testInfo_) {

@@ -1,14 +1,17 @@
 #include "mainwindow/frmViewRelatedInfo.h"
 
+#include "data/DateText.h"
 #include "data/Globals.h"
 #include "data/Numbers.h"
 #include "data/clsTEST_ADDITIVE.h"
 #include "data/clsTEST_INFO.h"
 #include "mainwindow/AdditiveCellEditor.h"
 #include "mainwindow/DialogSupport.h"
-#include "mainwindow/OpenedTest.h"
+#include "data/OpenedTest.h"
 #include "platform/Dialogs.h"
 #include "platform/FlexGrid.h"
+#include "platform/ModalShow.h"
+#include "platform/TrapErrors.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -146,7 +149,7 @@ void frmViewRelatedInfo::FillFromInfo(const RowArray& info, qint32 testType) {
     auto at = [&](int column) { return column < info.size() ? info[column] : QVariant(); };
     txtTestName->setText(testinfo::PlainText(at(clsTEST_INFO::colTEST_NAME)));
     txtFluidId->setText(testinfo::PlainText(at(clsTEST_INFO::colFLUID_ID)));
-    txtTestDate->setText(testinfo::ShortDateText(at(clsTEST_INFO::colTEST_TIME).toDateTime()));
+    txtTestDate->setText(ShortDateText(at(clsTEST_INFO::colTEST_TIME).toDateTime()));
     txtBobNo->setText(testinfo::PlainText(at(clsTEST_INFO::colBOB_NO)));
     txtRotoNo->setText(testinfo::PlainText(at(clsTEST_INFO::colROTOR_NO)));
     txtBobRadius->setText(testinfo::PlainText(at(clsTEST_INFO::colBOB_RADIUS)));
@@ -238,7 +241,7 @@ void cmdRelated_Click(clsConnection* connection, clsTEST_INFO& testInfo, clsTEST
                       OpenedTest& opened, const std::function<void()>& fillAdditiveGrid, const ShowModal& showModal,
                       QWidget* parent) {
     if (opened.OpenedTestId == 0) return;
-    dialogsupport::TrapDbErrors([&] {
+    TrapErrors([&] {
         frmViewRelatedInfo dlg(parent);
         testInfo.TEST_NAME(opened.OpenedTestName);
         testInfo.GetTestDetail();
@@ -253,13 +256,18 @@ void cmdRelated_Click(clsConnection* connection, clsTEST_INFO& testInfo, clsTEST
         if (showModal)
             showModal(dlg);
         else
-            dlg.exec();
+            ui::ShowModal(dlg);
         if (dlg.Cancelled) return;
 
         // A PVT test's pre- and post-test columns hold its piston constant and
         // cell length, which the dialog does not show: they are kept.
         testinfo::RewriteTestInfo(connection, testInfo, testAdditive, opened.OpenedTestId, dlg.Edit(),
                                   opened.TestType == 1);
+        // The window's copy of the row follows the save, so that what is
+        // shown and reported from it is what is stored.
+        testInfo.TEST_NAME(opened.OpenedTestName);
+        testInfo.GetTestDetail();
+        if (!testInfo.Eof()) opened.OpenedTestInfo = testInfo.All();
         if (fillAdditiveGrid) fillAdditiveGrid();
     });
 }

@@ -1,4 +1,4 @@
-#include "mainwindow/TrapErrors.h"
+#include "platform/TrapErrors.h"
 
 #include "platform/Database.h"
 #include "platform/Dialogs.h"
@@ -7,10 +7,15 @@
 #include <new>
 #include <stdexcept>
 
+NumberedError::NumberedError(int number, const QString& description)
+    : std::runtime_error(description.toStdString()), number_(number), description_(description) {}
+
 TrappedError CurrentError() {
     try {
         throw;
     } catch (const db::DbError& e) {
+        return {e.number(), e.description()};
+    } catch (const NumberedError& e) {
         return {e.number(), e.description()};
     } catch (const std::bad_alloc&) {
         return {7, QStringLiteral("Out of memory")};
