@@ -25,7 +25,7 @@
 #include <QStatusBar>
 #include <QTimer>
 
-using testing_support::DataFolderTest;
+using testing_support::MainWindowTest;
 using testing_support::ModalShowerScope;
 using testing_support::Seeder;
 
@@ -33,38 +33,6 @@ namespace {
 
 const QString kNormalSettings = QStringLiteral(
     " 0 \r\n 0 \r\n 0 \r\n 0 \r\n 0 \r\n 0 \r\n 0 \r\n 0 \r\nCGS\r\nKunit ,1\r\nSF ,1\r\nBy the SR\r\n");
-
-class MainWindowTest : public DataFolderTest {
-protected:
-    // Starts the window; the exit question's outcome is recorded, not acted on.
-    std::unique_ptr<frmMain> start() {
-        auto w = std::make_unique<frmMain>();
-        w->EndProcess = [this] { ++ended_; };
-        w->Form_Load();
-        return w;
-    }
-
-    // Opens a stored test through the open-test dialog, typing `name` and
-    // pressing OK. Returns whether the dialog was hidden afterwards (accepted).
-    bool open(frmMain& w, const QString& name) {
-        bool accepted = false;
-        ModalShowerScope scope([&](QDialog& d) {
-            auto* dialog = qobject_cast<frmOpenTest*>(&d);
-            EXPECT_NE(dialog, nullptr);
-            EXPECT_EQ(dialog, w.fOpen());
-            d.show();
-            dialog->txtSeqName->setText(name);
-            dialog->cmdOk_Click();
-            accepted = !d.isVisible();
-            d.hide();
-            return 0;
-        });
-        w.cmdOpen_Click();
-        return accepted;
-    }
-
-    int ended_ = 0;
-};
 
 }  // namespace
 
