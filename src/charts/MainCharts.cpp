@@ -35,6 +35,39 @@ enum : int { Q4 = 4, Q5 = 5, Q6 = 6, Q7 = 7, Q19 = 19, Q148 = 148, Q155 = 155, Q
 
 constexpr qint16 i16(int v) { return qint16(v); }
 
+// The frame, grid and legend writes both 2-D set-ups make, in their order.
+void frameLayout(PeChart& g) {
+    using namespace pesgo;
+    g.setProp(P48, i16(0));
+    g.setProp(P13, i16(2));
+    g.setProp(SubTitle, "");
+    g.setProp(P29, true);
+    g.setProp(P143, true);
+    g.setProp(P153, true);
+    g.setProp(P98, i16(3));
+    g.setProp(P223, true);
+    g.setProp(P137, i16(2));
+    g.setProp(P140, i16(0));
+    g.setProp(P141, true);
+    g.setProp(P142, true);
+    g.setProp(P43, i16(0));
+    g.setProp(P19, i16(2));
+    g.setProp(P228, i16(0));
+    g.setProp(P203, i16(0));
+}
+
+// The closing writes of both 2-D set-ups: scales, then the redraw.
+void scaleLayout(PeChart& g, int p178) {
+    using namespace pesgo;
+    g.setProp(P204, 1.3);
+    g.setProp(P178, i16(p178));
+    g.setProp(XAxisScale, i16(ScaleLinear));
+    g.setProp(P66, true);
+    g.setProp(P140, i16(3));
+    g.setProp(P288, true);
+    g.setProp(Action, i16(ActionRedraw));
+}
+
 
 // Viscosity (cP) of the three-subset time chart.
 double timeChartViscosity(double rate, double stress) {
@@ -166,29 +199,8 @@ void MainCharts::Initial_Chart_Rheology() {
     g.setProp(WorkingAxis, i16(0));
     g.setProp(XAxisLabel, "Time (min)");
     g.setProp(MainTitle, "Viscosity, Pressure & Temperature Vs. Time");
-    g.setProp(P48, i16(0));
-    g.setProp(P13, i16(2));
-    g.setProp(SubTitle, "");
-    g.setProp(P29, true);
-    g.setProp(P143, true);
-    g.setProp(P153, true);
-    g.setProp(P98, i16(3));
-    g.setProp(P223, true);
-    g.setProp(P137, i16(2));
-    g.setProp(P140, i16(0));
-    g.setProp(P141, true);
-    g.setProp(P142, true);
-    g.setProp(P43, i16(0));
-    g.setProp(P19, i16(2));
-    g.setProp(P228, i16(0));
-    g.setProp(P203, i16(0));
-    g.setProp(P204, 1.3);
-    g.setProp(P178, i16(90));
-    g.setProp(XAxisScale, i16(ScaleLinear));
-    g.setProp(P66, true);
-    g.setProp(P140, i16(3));
-    g.setProp(P288, true);
-    g.setProp(Action, i16(ActionRedraw));
+    frameLayout(g);
+    scaleLayout(g, 90);
 
     Pe3dChart& d = pe3do1_;
     d.setProp(pe3do::Subsets, i16(1));
@@ -224,30 +236,9 @@ void MainCharts::Initial_Chart_2d() {
     g.setProp(P83, i16(0));
     g.setProp(P64, true);
     g.setProp(WorkingAxis, i16(0));
-    g.setProp(P48, i16(0));
-    g.setProp(P13, i16(2));
-    g.setProp(SubTitle, "");
-    g.setProp(P29, true);
-    g.setProp(P143, true);
-    g.setProp(P153, true);
-    g.setProp(P98, i16(3));
-    g.setProp(P223, true);
-    g.setProp(P137, i16(2));
-    g.setProp(P140, i16(0));
-    g.setProp(P141, true);
-    g.setProp(P142, true);
-    g.setProp(P43, i16(0));
-    g.setProp(P19, i16(2));
-    g.setProp(P228, i16(0));
-    g.setProp(P203, i16(0));
+    frameLayout(g);
     g.setProp(P223, false);
-    g.setProp(P204, 1.3);
-    g.setProp(P178, i16(75));
-    g.setProp(XAxisScale, i16(ScaleLinear));
-    g.setProp(P66, true);
-    g.setProp(P140, i16(3));
-    g.setProp(P288, true);
-    g.setProp(Action, i16(ActionRedraw));
+    scaleLayout(g, 75);
 }
 
 // ---------------------------------------------------------------------------

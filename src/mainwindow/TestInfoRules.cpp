@@ -82,6 +82,22 @@ QStringList AdditiveNames(const FlexGridModel& grid) {
     return names;
 }
 
+void FillAdditiveRows(FlexGridModel& grid, clsTEST_ADDITIVE& additives, clsConnection* connection, double testId,
+                      QString (*concentrationText)(double)) {
+    additives.TESTId(testId);
+    additives.ConnectX(connection);
+    if (additives.Eof()) return;
+    additives.MoveFirst();
+    for (int row = 1; !additives.Eof() && row <= kAdditiveRows; ++row) {
+        const RowArray a = additives.All();
+        grid.TextMatrix(row, 0, PlainText(a[clsTEST_ADDITIVE::colADDITIVE_NM]));
+        grid.TextMatrix(row, 1, concentrationText(a[clsTEST_ADDITIVE::colADD_CONCEN].toDouble()));
+        grid.TextMatrix(row, 2, PlainText(a[clsTEST_ADDITIVE::colADD_UNIT]));
+        grid.TextMatrix(row, 3, PlainText(a[clsTEST_ADDITIVE::colADD_LOTNO]));
+        additives.MoveNext();
+    }
+}
+
 void AddAdditives(clsTEST_ADDITIVE& records, double testId, const QVector<AdditiveRow>& rows) {
     for (const AdditiveRow& row : rows) {
         records.TESTId(testId);

@@ -12,6 +12,7 @@
 #include <optional>
 
 class FlexGridModel;
+class clsConnection;
 class clsTEST_ADDITIVE;
 
 namespace testinfo {
@@ -76,6 +77,13 @@ QStringList AdditiveNames(const FlexGridModel& grid);
 // leading number of the concentration, 0 when there is none). Database
 // failures propagate.
 void AddAdditives(clsTEST_ADDITIVE& records, double testId, const QVector<AdditiveRow>& rows);
+
+// Writes the stored additives of a test into rows 1 onward of the grid, at
+// most its 20 data rows (rows below the last additive keep their texts): name,
+// concentration as `concentrationText` writes it, unit, lot number. Binds the
+// records to the test; database failures propagate.
+void FillAdditiveRows(FlexGridModel& grid, clsTEST_ADDITIVE& additives, clsConnection* connection, double testId,
+                      QString (*concentrationText)(double));
 
 // True when the cell editor refuses its text for the column: more than 50
 // characters in the name, unit or lot number; the concentration has no limit.

@@ -18,7 +18,7 @@ constexpr int kDesignHeight = 420;
 }  // namespace
 
 frmOverlapTest::frmOverlapTest(clsConnection* connection, qint32 testType, QWidget* parent)
-    : QDialog(parent), connection_(connection), testType_(testType), layout_(this, ControlLayout::Scaled) {
+    : LaidOutDialog(ControlLayout::Scaled, parent), connection_(connection), testType_(testType) {
     setObjectName(QStringLiteral("frmOverlapTest"));
     setWindowTitle(QStringLiteral("Overlap Saved Test"));
     setModal(true);
@@ -99,16 +99,6 @@ void frmOverlapTest::MSFlexGrid1_DblClick() {
 void frmOverlapTest::cmdOk_Click() { emit overSelected(); }
 
 void frmOverlapTest::cmdCancel_Click() { hide(); }
-
-void frmOverlapTest::resizeEvent(QResizeEvent* event) {
-    QDialog::resizeEvent(event);
-    layout_.Form_Resize();
-}
-
-void frmOverlapTest::showEvent(QShowEvent* event) {
-    QDialog::showEvent(event);
-    layout_.Form_Resize();
-}
 
 namespace overlap {
 

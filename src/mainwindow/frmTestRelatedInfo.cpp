@@ -38,7 +38,7 @@ QLineEdit* frmTestRelatedInfo::makeBox(const QString& name, int x, int y, int w)
 }
 
 frmTestRelatedInfo::frmTestRelatedInfo(clsConnection* connection, QWidget* parent)
-    : QDialog(parent), connection_(connection), layout_(this, ControlLayout::Scaled) {
+    : LaidOutDialog(ControlLayout::Scaled, parent), connection_(connection) {
     setObjectName(QStringLiteral("frmTestRelatedInfo"));
     setWindowTitle(QStringLiteral("Z3080 Test Related Information"));
     setModal(true);
@@ -315,19 +315,7 @@ void frmTestRelatedInfo::cmdCopy_Click() {
         txtSAFETY->setPlainText(testinfo::PlainText(info[clsTEST_INFO::colSAFETY]));
 
         // The additives, from row 1 down; rows below the last copied keep their texts.
-        testAdditive_->TESTId(testId);
-        testAdditive_->ConnectX(connection_);
-        if (testAdditive_->Eof()) return;
-        testAdditive_->MoveFirst();
-        FlexGridModel& grid = *MSFlexGrid1->gridModel();
-        for (int row = 1; !testAdditive_->Eof() && row <= testinfo::kAdditiveRows; ++row) {
-            const RowArray a = testAdditive_->All();
-            grid.TextMatrix(row, 0, testinfo::PlainText(a[clsTEST_ADDITIVE::colADDITIVE_NM]));
-            grid.TextMatrix(row, 1, Str(a[clsTEST_ADDITIVE::colADD_CONCEN].toDouble()));
-            grid.TextMatrix(row, 2, testinfo::PlainText(a[clsTEST_ADDITIVE::colADD_UNIT]));
-            grid.TextMatrix(row, 3, testinfo::PlainText(a[clsTEST_ADDITIVE::colADD_LOTNO]));
-            testAdditive_->MoveNext();
-        }
+        testinfo::FillAdditiveRows(*MSFlexGrid1->gridModel(), *testAdditive_, connection_, testId, Str);
     });
 }
 
@@ -361,12 +349,3 @@ void frmTestRelatedInfo::cmdCancel_Click() {
     hide();
 }
 
-void frmTestRelatedInfo::resizeEvent(QResizeEvent* event) {
-    QDialog::resizeEvent(event);
-    layout_.Form_Resize();
-}
-
-void frmTestRelatedInfo::showEvent(QShowEvent* event) {
-    QDialog::showEvent(event);
-    layout_.Form_Resize();
-}

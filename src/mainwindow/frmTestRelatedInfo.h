@@ -21,7 +21,6 @@
 #include "mainwindow/ControlLayout.h"
 #include "mainwindow/TestInfoRules.h"
 
-#include <QDialog>
 #include <QVector>
 #include <array>
 #include <memory>
@@ -37,7 +36,7 @@ class clsConnection;
 class clsTEST_ADDITIVE;
 class clsTEST_INFO;
 
-class frmTestRelatedInfo : public QDialog {
+class frmTestRelatedInfo : public LaidOutDialog {
     Q_OBJECT
 public:
     // The connection is the main window's; it must outlive the dialog. The
@@ -105,10 +104,6 @@ public slots:
     void cmdOk_Click();
     void cmdCancel_Click();
 
-protected:
-    void resizeEvent(QResizeEvent* event) override;
-    void showEvent(QShowEvent* event) override;
-
 private:
     void Form_Load();
     void InitTestListGrids();
@@ -121,5 +116,4 @@ private:
     RowCache storedTests_;
     std::array<QLabel*, 18> label1_{};
     AdditiveCellEditor* editor_ = nullptr;
-    ControlLayout layout_;
 };

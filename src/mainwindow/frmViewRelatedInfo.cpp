@@ -23,7 +23,7 @@ constexpr int kDesignWidth = 800;
 constexpr int kDesignHeight = 540;
 }  // namespace
 
-frmViewRelatedInfo::frmViewRelatedInfo(QWidget* parent) : QDialog(parent), layout_(this, ControlLayout::Scaled) {
+frmViewRelatedInfo::frmViewRelatedInfo(QWidget* parent) : LaidOutDialog(ControlLayout::Scaled, parent) {
     setObjectName(QStringLiteral("frmViewRelatedInfo"));
     setModal(true);
     resize(kDesignWidth, kDesignHeight);
@@ -166,19 +166,8 @@ void frmViewRelatedInfo::FillFromInfo(const RowArray& info, qint32 testType) {
 }
 
 void frmViewRelatedInfo::FillAdditives(clsTEST_ADDITIVE& additives, clsConnection* connection, qint32 testId) {
-    additives.TESTId(testId);
-    additives.ConnectX(connection);
-    if (additives.Eof()) return;
-    additives.MoveFirst();
-    FlexGridModel& grid = *MSFlexGrid1->gridModel();
-    for (int row = 1; !additives.Eof() && row <= testinfo::kAdditiveRows; ++row) {
-        const RowArray a = additives.All();
-        grid.TextMatrix(row, 0, testinfo::PlainText(a[clsTEST_ADDITIVE::colADDITIVE_NM]));
-        grid.TextMatrix(row, 1, CStr(a[clsTEST_ADDITIVE::colADD_CONCEN].toDouble()));
-        grid.TextMatrix(row, 2, testinfo::PlainText(a[clsTEST_ADDITIVE::colADD_UNIT]));
-        grid.TextMatrix(row, 3, testinfo::PlainText(a[clsTEST_ADDITIVE::colADD_LOTNO]));
-        additives.MoveNext();
-    }
+    // The concentration without a leading blank.
+    testinfo::FillAdditiveRows(*MSFlexGrid1->gridModel(), additives, connection, testId, CStr);
 }
 
 testinfo::TestInfoEdit frmViewRelatedInfo::Edit() const {
@@ -223,16 +212,6 @@ void frmViewRelatedInfo::cmdOk_Click() {
 void frmViewRelatedInfo::cmdCancel_Click() {
     Cancelled = true;
     hide();
-}
-
-void frmViewRelatedInfo::resizeEvent(QResizeEvent* event) {
-    QDialog::resizeEvent(event);
-    layout_.Form_Resize();
-}
-
-void frmViewRelatedInfo::showEvent(QShowEvent* event) {
-    QDialog::showEvent(event);
-    layout_.Form_Resize();
 }
 
 namespace relatedinfo {

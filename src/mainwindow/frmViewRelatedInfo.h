@@ -11,7 +11,6 @@
 #include "mainwindow/ControlLayout.h"
 #include "mainwindow/TestInfoRewrite.h"
 
-#include <QDialog>
 #include <array>
 #include <functional>
 
@@ -26,7 +25,7 @@ class clsTEST_ADDITIVE;
 class clsTEST_INFO;
 struct OpenedTest;
 
-class frmViewRelatedInfo : public QDialog {
+class frmViewRelatedInfo : public LaidOutDialog {
     Q_OBJECT
 public:
     // Loads at once (layout, centring, additive grid, Cancelled).
@@ -74,16 +73,11 @@ public slots:
     void cmdOk_Click();
     void cmdCancel_Click();
 
-protected:
-    void resizeEvent(QResizeEvent* event) override;
-    void showEvent(QShowEvent* event) override;
-
 private:
     void Form_Load();
 
     std::array<QLabel*, 18> label1_{};
     AdditiveCellEditor* editor_ = nullptr;
-    ControlLayout layout_;
 };
 
 namespace relatedinfo {
