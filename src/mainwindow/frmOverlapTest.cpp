@@ -24,29 +24,14 @@ frmOverlapTest::frmOverlapTest(clsConnection* connection, qint32 testType, QWidg
     setModal(true);
     resize(kDesignWidth, kDesignHeight);
 
-    Label1 = new QLabel(QStringLiteral("Select a saved test sequence:"), this);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    Label1->setGeometry(12, 8, 300, 20);
-    MSFlexGrid1 = new FlexGrid(this);
-    MSFlexGrid1->setObjectName(QStringLiteral("MSFlexGrid1"));
-    MSFlexGrid1->setGeometry(12, 30, 576, 270);
-    MSFlexGrid1->SelectionMode(1);
-    Label2 = new QLabel(QStringLiteral("...Or enter an existing sequence name:"), this);
-    Label2->setObjectName(QStringLiteral("Label2"));
-    Label2->setGeometry(12, 310, 300, 20);
-    txtSeqName = new QLineEdit(this);
-    txtSeqName->setObjectName(QStringLiteral("txtSeqName"));
-    txtSeqName->setGeometry(12, 332, 300, 24);
-    cmdOk = new QPushButton(QStringLiteral("&OK"), this);
-    cmdOk->setObjectName(QStringLiteral("cmdOk"));
-    cmdOk->setGeometry(336, 330, 120, 28);
-    cmdCancel = new QPushButton(QStringLiteral("&Cancel"), this);
-    cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
-    cmdCancel->setGeometry(468, 330, 120, 28);
-    for (QPushButton* b : {cmdOk, cmdCancel}) {
-        b->setAutoDefault(false);
-        b->setDefault(false);
-    }
+    const dialogsupport::NameChooserControls chooser = dialogsupport::BuildNameChooser(
+        this, QStringLiteral("Select a saved test sequence:"), QStringLiteral("...Or enter an existing sequence name:"));
+    Label1 = chooser.Label1;
+    MSFlexGrid1 = chooser.MSFlexGrid1;
+    Label2 = chooser.Label2;
+    txtSeqName = chooser.txtSeqName;
+    cmdOk = chooser.cmdOk;
+    cmdCancel = chooser.cmdCancel;
 
     connect(MSFlexGrid1, &FlexGrid::Click, this, &frmOverlapTest::MSFlexGrid1_Click);
     connect(MSFlexGrid1, &FlexGrid::DblClick, this, &frmOverlapTest::MSFlexGrid1_DblClick);

@@ -30,13 +30,6 @@ QLabel* frmTestRelatedInfo::makeLabel(const QString& name, const QString& text, 
     return l;
 }
 
-QLineEdit* frmTestRelatedInfo::makeBox(const QString& name, int x, int y, int w) {
-    auto* t = new QLineEdit(this);
-    t->setObjectName(name);
-    t->setGeometry(x, y, w, 24);
-    return t;
-}
-
 frmTestRelatedInfo::frmTestRelatedInfo(clsConnection* connection, QWidget* parent)
     : LaidOutDialog(ControlLayout::Scaled, parent), connection_(connection) {
     setObjectName(QStringLiteral("frmTestRelatedInfo"));
@@ -45,30 +38,20 @@ frmTestRelatedInfo::frmTestRelatedInfo(clsConnection* connection, QWidget* paren
     resize(kDesignWidth, kDesignHeight);
 
     auto label1 = [&](int index, const QString& text, int x, int y, int w) {
-        QLabel* l = makeLabel(QStringLiteral("Label1"), text, x, y, w);
-        l->setProperty("Index", index);
-        label1_[std::size_t(index)] = l;
+        dialogsupport::Label1Element(this, label1_, index, text, x, y, w);
     };
+    auto makeBox = [&](const QString& name, int x, int y, int w) { return dialogsupport::TextBox(this, name, x, y, w); };
 
     // Left column: the test, its description and its additives.
-    label1(0, QStringLiteral("Test Name:"), 12, 14, 140);
-    txtTestName = makeBox(QStringLiteral("txtTestName"), 156, 12, 300);
-    label1(5, QStringLiteral("Fluid ID:"), 12, 46, 140);
-    txtFluidId = makeBox(QStringLiteral("txtFluidId"), 156, 44, 300);
-    label1(4, QStringLiteral("Researcher's Name:"), 12, 78, 140);
-    txtResearchName = makeBox(QStringLiteral("txtResearchName"), 156, 76, 300);
-    label1(17, QStringLiteral("Test Date:"), 12, 110, 140);
-    txtTestDate = makeBox(QStringLiteral("txtTestDate"), 156, 108, 140);
-    label1(3, QStringLiteral("Description, Notes and Comments:  (Max. 250 characters)"), 12, 142, 460);
-    txtSAFETY = new QPlainTextEdit(this);
-    txtSAFETY->setObjectName(QStringLiteral("txtSAFETY"));
-    txtSAFETY->setGeometry(12, 164, 470, 72);
-    txtSAFETY->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    txtSAFETY->setTabChangesFocus(true);
-    label1(2, QStringLiteral("Additives:  (Max. 40 characters)"), 12, 246, 460);
-    MSFlexGrid1 = new FlexGrid(this);
-    MSFlexGrid1->setObjectName(QStringLiteral("MSFlexGrid1"));
-    MSFlexGrid1->setGeometry(12, 268, 470, 196);
+    const dialogsupport::InfoColumnControls column = dialogsupport::BuildInfoColumn(
+        this, label1_, QStringLiteral("Description, Notes and Comments:  (Max. 250 characters)"),
+        QStringLiteral("Additives:  (Max. 40 characters)"), 196);
+    txtTestName = column.txtTestName;
+    txtFluidId = column.txtFluidId;
+    txtResearchName = column.txtResearchName;
+    txtTestDate = column.txtTestDate;
+    txtSAFETY = column.txtSAFETY;
+    MSFlexGrid1 = column.MSFlexGrid1;
     label1(6, QStringLiteral("Copy info from existing test:"), 12, 474, 240);
     txtCopyFrom = makeBox(QStringLiteral("txtCopyFrom"), 12, 496, 240);
     cmdPick = new QPushButton(QStringLiteral("Pick Name..."), this);

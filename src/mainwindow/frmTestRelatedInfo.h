@@ -108,7 +108,6 @@ private:
     void Form_Load();
     void InitTestListGrids();
     QLabel* makeLabel(const QString& name, const QString& text, int x, int y, int w, int h = 20);
-    QLineEdit* makeBox(const QString& name, int x, int y, int w);
 
     clsConnection* connection_;
     std::unique_ptr<clsTEST_INFO> testInfo_;

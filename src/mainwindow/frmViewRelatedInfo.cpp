@@ -29,37 +29,19 @@ frmViewRelatedInfo::frmViewRelatedInfo(QWidget* parent) : LaidOutDialog(ControlL
     resize(kDesignWidth, kDesignHeight);
 
     auto label1 = [&](int index, const QString& text, int x, int y, int w) {
-        auto* l = new QLabel(text, this);
-        l->setObjectName(QStringLiteral("Label1"));
-        l->setProperty("Index", index);
-        l->setGeometry(x, y, w, 20);
-        label1_[std::size_t(index)] = l;
+        dialogsupport::Label1Element(this, label1_, index, text, x, y, w);
     };
-    auto box = [&](const QString& name, int x, int y, int w) {
-        auto* t = new QLineEdit(this);
-        t->setObjectName(name);
-        t->setGeometry(x, y, w, 24);
-        return t;
-    };
+    auto box = [&](const QString& name, int x, int y, int w) { return dialogsupport::TextBox(this, name, x, y, w); };
 
-    label1(0, QStringLiteral("Test Name:"), 12, 14, 140);
-    txtTestName = box(QStringLiteral("txtTestName"), 156, 12, 300);
-    label1(5, QStringLiteral("Fluid ID:"), 12, 46, 140);
-    txtFluidId = box(QStringLiteral("txtFluidId"), 156, 44, 300);
-    label1(4, QStringLiteral("Researcher's Name:"), 12, 78, 140);
-    txtResearchName = box(QStringLiteral("txtResearchName"), 156, 76, 300);
-    label1(17, QStringLiteral("Test Date:"), 12, 110, 140);
-    txtTestDate = box(QStringLiteral("txtTestDate"), 156, 108, 140);
-    label1(3, QStringLiteral("Description, Notes and Comments: (Max. 250 characters)"), 12, 142, 460);
-    txtSAFETY = new QPlainTextEdit(this);
-    txtSAFETY->setObjectName(QStringLiteral("txtSAFETY"));
-    txtSAFETY->setGeometry(12, 164, 470, 72);
-    txtSAFETY->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    txtSAFETY->setTabChangesFocus(true);
-    label1(2, QStringLiteral("Additives: (Max. 40 characters)"), 12, 246, 460);
-    MSFlexGrid1 = new FlexGrid(this);
-    MSFlexGrid1->setObjectName(QStringLiteral("MSFlexGrid1"));
-    MSFlexGrid1->setGeometry(12, 268, 470, 220);
+    const dialogsupport::InfoColumnControls column = dialogsupport::BuildInfoColumn(
+        this, label1_, QStringLiteral("Description, Notes and Comments: (Max. 250 characters)"),
+        QStringLiteral("Additives: (Max. 40 characters)"), 220);
+    txtTestName = column.txtTestName;
+    txtFluidId = column.txtFluidId;
+    txtResearchName = column.txtResearchName;
+    txtTestDate = column.txtTestDate;
+    txtSAFETY = column.txtSAFETY;
+    MSFlexGrid1 = column.MSFlexGrid1;
 
     label1(14, QStringLiteral("Rotor Number:"), 500, 14, 176);
     txtRotoNo = box(QStringLiteral("txtRotoNo"), 680, 12, 100);
