@@ -4,7 +4,7 @@
 // dialog; without one the same page goes to a PDF file the operator chooses
 // in the save dialog of the ui seam.
 
-#include "platform/TrapErrors.h"
+#include "platform/NumberedError.h"
 
 #include <QString>
 #include <functional>

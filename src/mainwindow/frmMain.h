@@ -5,10 +5,10 @@
 // opened test's result and additive grids and charts, and leads through its
 // buttons and menus to every other window.
 
+#include "data/OpenedTest.h"
 #include "data/Settings.h"
 #include "data/clsConnection.h"
 #include "mainwindow/ControlLayout.h"
-#include "data/OpenedTest.h"
 
 #include <QMainWindow>
 #include <QPointer>

@@ -1,21 +1,15 @@
 #include "platform/TrapErrors.h"
 
-#include "platform/Database.h"
 #include "platform/Dialogs.h"
 
 #include <exception>
 #include <new>
 #include <stdexcept>
 
-NumberedError::NumberedError(int number, const QString& description)
-    : std::runtime_error(description.toStdString()), number_(number), description_(description) {}
-
 TrappedError CurrentError() {
     try {
         throw;
-    } catch (const db::DbError& e) {
-        return {e.number(), e.description()};
-    } catch (const NumberedError& e) {
+    } catch (const NumberedError& e) {  // db::DbError among them
         return {e.number(), e.description()};
     } catch (const std::bad_alloc&) {
         return {7, QStringLiteral("Out of memory")};
