@@ -1,6 +1,6 @@
 #include <QApplication>
 
-#include "mainwindow/TrapErrors.h"
+#include "platform/TrapErrors.h"
 #include "mainwindow/frmMain.h"
 
 // The data folder is the working folder: the database, the settings file and

@@ -11,9 +11,6 @@
 
 namespace chartprint {
 
-PrintError::PrintError(int number, const QString& description)
-    : std::runtime_error(description.toStdString()), number_(number), description_(description) {}
-
 namespace {
 
 PrinterSeam systemSeam() {

@@ -4,24 +4,19 @@
 // dialog; without one the same page goes to a PDF file the operator chooses
 // in the save dialog of the ui seam.
 
+#include "platform/NumberedError.h"
+
 #include <QString>
 #include <functional>
-#include <stdexcept>
 
 class QPrinter;
 
 namespace chartprint {
 
 // A failure of printing, with the number and description the operator sees.
-class PrintError : public std::runtime_error {
+class PrintError : public NumberedError {
 public:
-    PrintError(int number, const QString& description);
-    int number() const { return number_; }
-    const QString& description() const { return description_; }
-
-private:
-    int number_;
-    QString description_;
+    using NumberedError::NumberedError;
 };
 
 // The printer side, replaceable by tests: whether any printer is installed,

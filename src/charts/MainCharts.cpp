@@ -5,10 +5,10 @@
 #include "data/Numbers.h"
 #include "data/Units.h"
 #include "data/clsTEST_RESULT.h"
-#include "platform/Database.h"
 #include "platform/Dialogs.h"
 #include "platform/Pe3dChart.h"
 #include "platform/PeChart.h"
+#include "platform/TrapErrors.h"
 
 #include <QAbstractButton>
 #include <QComboBox>
@@ -19,7 +19,6 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <new>
 #include <vector>
 
 namespace {
@@ -35,6 +34,39 @@ enum : int {
 enum : int { Q4 = 4, Q5 = 5, Q6 = 6, Q7 = 7, Q19 = 19, Q148 = 148, Q155 = 155, Q161 = 161, Q162 = 162 };
 
 constexpr qint16 i16(int v) { return qint16(v); }
+
+// The frame, grid and legend writes both 2-D set-ups make, in their order.
+void frameLayout(PeChart& g) {
+    using namespace pesgo;
+    g.setProp(P48, i16(0));
+    g.setProp(P13, i16(2));
+    g.setProp(SubTitle, "");
+    g.setProp(P29, true);
+    g.setProp(P143, true);
+    g.setProp(P153, true);
+    g.setProp(P98, i16(3));
+    g.setProp(P223, true);
+    g.setProp(P137, i16(2));
+    g.setProp(P140, i16(0));
+    g.setProp(P141, true);
+    g.setProp(P142, true);
+    g.setProp(P43, i16(0));
+    g.setProp(P19, i16(2));
+    g.setProp(P228, i16(0));
+    g.setProp(P203, i16(0));
+}
+
+// The closing writes of both 2-D set-ups: scales, then the redraw.
+void scaleLayout(PeChart& g, int p178) {
+    using namespace pesgo;
+    g.setProp(P204, 1.3);
+    g.setProp(P178, i16(p178));
+    g.setProp(XAxisScale, i16(ScaleLinear));
+    g.setProp(P66, true);
+    g.setProp(P140, i16(3));
+    g.setProp(P288, true);
+    g.setProp(Action, i16(ActionRedraw));
+}
 
 
 // Viscosity (cP) of the three-subset time chart.
@@ -123,38 +155,6 @@ MainCharts::~MainCharts() {
 }
 
 // ---------------------------------------------------------------------------
-// Failures
-
-void MainCharts::trap(const std::function<void()>& body) {
-    int number = 0;
-    QString description;
-    try {
-        body();
-        return;
-    } catch (const db::DbError& e) {
-        number = e.number();
-        description = e.description();
-    } catch (const chartprint::PrintError& e) {
-        number = e.number();
-        description = e.description();
-    } catch (const std::bad_alloc&) {
-        number = 7;
-        description = QStringLiteral("Out of memory");
-    } catch (const std::exception& e) {
-        number = 5;
-        description = QString::fromLocal8Bit(e.what());
-    } catch (...) {
-        number = 5;
-        description = QStringLiteral("Invalid procedure call or argument");
-    }
-    try {
-        ui::MsgBox(ui::errorText(number, description));
-    } catch (...) {
-        // Nothing more can be shown.
-    }
-}
-
-// ---------------------------------------------------------------------------
 // Set-ups
 
 void MainCharts::Initial_Chart_Rheology() {
@@ -199,29 +199,8 @@ void MainCharts::Initial_Chart_Rheology() {
     g.setProp(WorkingAxis, i16(0));
     g.setProp(XAxisLabel, "Time (min)");
     g.setProp(MainTitle, "Viscosity, Pressure & Temperature Vs. Time");
-    g.setProp(P48, i16(0));
-    g.setProp(P13, i16(2));
-    g.setProp(SubTitle, "");
-    g.setProp(P29, true);
-    g.setProp(P143, true);
-    g.setProp(P153, true);
-    g.setProp(P98, i16(3));
-    g.setProp(P223, true);
-    g.setProp(P137, i16(2));
-    g.setProp(P140, i16(0));
-    g.setProp(P141, true);
-    g.setProp(P142, true);
-    g.setProp(P43, i16(0));
-    g.setProp(P19, i16(2));
-    g.setProp(P228, i16(0));
-    g.setProp(P203, i16(0));
-    g.setProp(P204, 1.3);
-    g.setProp(P178, i16(90));
-    g.setProp(XAxisScale, i16(ScaleLinear));
-    g.setProp(P66, true);
-    g.setProp(P140, i16(3));
-    g.setProp(P288, true);
-    g.setProp(Action, i16(ActionRedraw));
+    frameLayout(g);
+    scaleLayout(g, 90);
 
     Pe3dChart& d = pe3do1_;
     d.setProp(pe3do::Subsets, i16(1));
@@ -257,30 +236,9 @@ void MainCharts::Initial_Chart_2d() {
     g.setProp(P83, i16(0));
     g.setProp(P64, true);
     g.setProp(WorkingAxis, i16(0));
-    g.setProp(P48, i16(0));
-    g.setProp(P13, i16(2));
-    g.setProp(SubTitle, "");
-    g.setProp(P29, true);
-    g.setProp(P143, true);
-    g.setProp(P153, true);
-    g.setProp(P98, i16(3));
-    g.setProp(P223, true);
-    g.setProp(P137, i16(2));
-    g.setProp(P140, i16(0));
-    g.setProp(P141, true);
-    g.setProp(P142, true);
-    g.setProp(P43, i16(0));
-    g.setProp(P19, i16(2));
-    g.setProp(P228, i16(0));
-    g.setProp(P203, i16(0));
+    frameLayout(g);
     g.setProp(P223, false);
-    g.setProp(P204, 1.3);
-    g.setProp(P178, i16(75));
-    g.setProp(XAxisScale, i16(ScaleLinear));
-    g.setProp(P66, true);
-    g.setProp(P140, i16(3));
-    g.setProp(P288, true);
-    g.setProp(Action, i16(ActionRedraw));
+    scaleLayout(g, 75);
 }
 
 // ---------------------------------------------------------------------------
@@ -348,7 +306,7 @@ void MainCharts::opt3D_Click() {
 }
 
 void MainCharts::cmbChartType_Click() {
-    trap([this] { drawChosenChart(); });
+    TrapErrors([this] { drawChosenChart(); });
 }
 
 void MainCharts::drawChosenChart() {
@@ -458,7 +416,7 @@ void MainCharts::optYNormal_Click() {
 }
 
 void MainCharts::cmdPrintChart_Click() {
-    trap([this] {
+    TrapErrors([this] {
         if (c_.opt2D->isChecked()) pesgo1_.setProp(pesgo::Action, i16(pesgo::ActionPrint));
         else pe3do1_.setProp(pe3do::Action, i16(pe3do::ActionPrint));
     });

@@ -12,11 +12,11 @@
 //
 // Failures: the builders and set-ups trap nothing. The handlers that draw
 // (cmbChartType_Click, and every handler that runs it) and cmdPrintChart_Click
-// trap whatever fails below them and show "ERROR: " + number + ", " +
-// description; a chart failure never leaves the handler.
+// trap whatever fails below them (TrapErrors) and show "ERROR: " + number +
+// ", " + description; a chart failure never leaves the handler.
 
 #include "data/RecordBase.h"
-#include "mainwindow/OpenedTest.h"
+#include "data/OpenedTest.h"
 
 #include <QObject>
 #include <QString>
@@ -140,8 +140,6 @@ public:
     const ChartControls& controls() const { return c_; }
 
 private:
-    // Runs a handler's body; a failure is shown as "ERROR: n, description".
-    void trap(const std::function<void()>& body);
     void drawChosenChart();
     void fillList(const QStringList& entries);
     void select(QAbstractButton* on, QAbstractButton* off);

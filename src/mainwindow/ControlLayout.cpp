@@ -116,3 +116,15 @@ ControlLayoutEntry ControlLayout::entryOf(const QWidget* control) const {
         if (controls_[i] == control) return entries_[i];
     return ControlLayoutEntry{};
 }
+
+LaidOutDialog::LaidOutDialog(bool scaled, QWidget* parent) : QDialog(parent), layout_(this, scaled) {}
+
+void LaidOutDialog::resizeEvent(QResizeEvent* event) {
+    QDialog::resizeEvent(event);
+    layout_.Form_Resize();
+}
+
+void LaidOutDialog::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    layout_.Form_Resize();
+}

@@ -15,6 +15,8 @@
 //     void FrmX::resizeEvent(QResizeEvent* e) { QDialog::resizeEvent(e); layout_.Form_Resize(); }
 //     void FrmX::showEvent(QShowEvent* e)     { QDialog::showEvent(e);   layout_.Form_Resize(); }
 //
+// Dialogs get both events from LaidOutDialog below.
+//
 // The controls are the window's named child widgets (objectName set, not a
 // Qt-internal "qt_" name), searched through every level so that controls
 // inside frames count, in the order Qt keeps its children. Not positioned
@@ -24,6 +26,7 @@
 // their size. Controls are positioned absolutely (no Qt layout on the
 // client area).
 
+#include <QDialog>
 #include <QList>
 #include <QPointer>
 #include <QWidget>
@@ -76,4 +79,19 @@ private:
     bool recorded_ = false;
     std::vector<QPointer<QWidget>> controls_;
     std::vector<ControlLayoutEntry> entries_;
+};
+
+// A dialog laid out proportionally over itself: its load records the layout
+// (layout_.Save_Control_Layout()); every resize and every show puts the
+// controls back at their fractions.
+class LaidOutDialog : public QDialog {
+    Q_OBJECT
+public:
+    LaidOutDialog(bool scaled, QWidget* parent);
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+    ControlLayout layout_;
 };

@@ -1,9 +1,12 @@
 #include "mainwindow/DialogSupport.h"
 
-#include "platform/Database.h"
-#include "platform/Dialogs.h"
+#include "platform/FlexGrid.h"
 
 #include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
 #include <QScreen>
 #include <QWidget>
 
@@ -16,14 +19,73 @@ void CentreOnScreen(QWidget* window) {
     window->move(area.x() + (area.width() - window->width()) / 2, area.y() + (area.height() - window->height()) / 2);
 }
 
-bool TrapDbErrors(const std::function<void()>& action) {
-    try {
-        action();
-        return true;
-    } catch (const db::DbError& e) {
-        ui::MsgBox(ui::errorText(e.number(), e.description()));
-        return false;
+NameChooserControls BuildNameChooser(QWidget* dialog, const QString& listCaption, const QString& nameCaption) {
+    NameChooserControls c;
+    c.Label1 = new QLabel(listCaption, dialog);
+    c.Label1->setObjectName(QStringLiteral("Label1"));
+    c.Label1->setGeometry(12, 8, 300, 20);
+    c.MSFlexGrid1 = new FlexGrid(dialog);
+    c.MSFlexGrid1->setObjectName(QStringLiteral("MSFlexGrid1"));
+    c.MSFlexGrid1->setGeometry(12, 30, 576, 270);
+    c.MSFlexGrid1->SelectionMode(1);  // whole rows
+    c.MSFlexGrid1->WordWrap(true);     // the two-line captions show in full
+    c.Label2 = new QLabel(nameCaption, dialog);
+    c.Label2->setObjectName(QStringLiteral("Label2"));
+    c.Label2->setGeometry(12, 310, 300, 20);
+    c.txtSeqName = new QLineEdit(dialog);
+    c.txtSeqName->setObjectName(QStringLiteral("txtSeqName"));
+    c.txtSeqName->setGeometry(12, 332, 300, 24);
+    c.cmdOk = new QPushButton(QStringLiteral("&OK"), dialog);
+    c.cmdOk->setObjectName(QStringLiteral("cmdOk"));
+    c.cmdOk->setGeometry(336, 330, 120, 28);
+    c.cmdCancel = new QPushButton(QStringLiteral("&Cancel"), dialog);
+    c.cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
+    c.cmdCancel->setGeometry(468, 330, 120, 28);
+    for (QPushButton* b : {c.cmdOk, c.cmdCancel}) {
+        b->setAutoDefault(false);
+        b->setDefault(false);
     }
+    return c;
+}
+
+QLabel* Label1Element(QWidget* dialog, Label1Array& array, int index, const QString& text, int x, int y, int w) {
+    auto* l = new QLabel(text, dialog);
+    l->setObjectName(QStringLiteral("Label1"));
+    l->setProperty("Index", index);
+    l->setGeometry(x, y, w, 20);
+    array[std::size_t(index)] = l;
+    return l;
+}
+
+QLineEdit* TextBox(QWidget* dialog, const QString& name, int x, int y, int w) {
+    auto* t = new QLineEdit(dialog);
+    t->setObjectName(name);
+    t->setGeometry(x, y, w, 24);
+    return t;
+}
+
+InfoColumnControls BuildInfoColumn(QWidget* dialog, Label1Array& label1, const QString& descriptionCaption,
+                                   const QString& additivesCaption, int gridHeight) {
+    InfoColumnControls c;
+    Label1Element(dialog, label1, 0, QStringLiteral("Test Name:"), 12, 14, 140);
+    c.txtTestName = TextBox(dialog, QStringLiteral("txtTestName"), 156, 12, 300);
+    Label1Element(dialog, label1, 5, QStringLiteral("Fluid ID:"), 12, 46, 140);
+    c.txtFluidId = TextBox(dialog, QStringLiteral("txtFluidId"), 156, 44, 300);
+    Label1Element(dialog, label1, 4, QStringLiteral("Researcher's Name:"), 12, 78, 140);
+    c.txtResearchName = TextBox(dialog, QStringLiteral("txtResearchName"), 156, 76, 300);
+    Label1Element(dialog, label1, 17, QStringLiteral("Test Date:"), 12, 110, 140);
+    c.txtTestDate = TextBox(dialog, QStringLiteral("txtTestDate"), 156, 108, 140);
+    Label1Element(dialog, label1, 3, descriptionCaption, 12, 142, 460);
+    c.txtSAFETY = new QPlainTextEdit(dialog);
+    c.txtSAFETY->setObjectName(QStringLiteral("txtSAFETY"));
+    c.txtSAFETY->setGeometry(12, 164, 470, 72);
+    c.txtSAFETY->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    c.txtSAFETY->setTabChangesFocus(true);
+    Label1Element(dialog, label1, 2, additivesCaption, 12, 246, 460);
+    c.MSFlexGrid1 = new FlexGrid(dialog);
+    c.MSFlexGrid1->setObjectName(QStringLiteral("MSFlexGrid1"));
+    c.MSFlexGrid1->setGeometry(12, 268, 470, gridHeight);
+    return c;
 }
 
 }  // namespace dialogsupport

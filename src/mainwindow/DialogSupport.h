@@ -1,10 +1,16 @@
 #pragma once
-// Small things the test dialogs share: centring on the screen, and the guard
-// of their event handlers, which shows a database failure as
-// "ERROR: <number>, <description>" so that no failure leaves a Qt slot.
+// Small things the test dialogs share: centring on the screen, and the list
+// and name box of the two test choosers. Their event handlers are guarded by
+// TrapErrors (platform/TrapErrors.h).
 
-#include <functional>
+#include <QString>
+#include <array>
 
+class FlexGrid;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
 class QWidget;
 
 namespace dialogsupport {
@@ -12,8 +18,40 @@ namespace dialogsupport {
 // left = (screen width - window width) / 2, top = (screen height - window height) / 2.
 void CentreOnScreen(QWidget* window);
 
-// Runs the action; a db::DbError is shown in a message box. True when the
-// action ran to its end.
-bool TrapDbErrors(const std::function<void()>& action);
+// The controls of a test chooser (the open-test dialog, the overlap chooser)
+// on a 600 x 420 design: the caption over the list, the list of stored tests
+// (whole rows selected, captions wrapped), the caption over the name box, the
+// name box, OK and Cancel (neither takes Enter for itself).
+struct NameChooserControls {
+    QLabel* Label1;
+    FlexGrid* MSFlexGrid1;
+    QLabel* Label2;
+    QLineEdit* txtSeqName;
+    QPushButton* cmdOk;
+    QPushButton* cmdCancel;
+};
+NameChooserControls BuildNameChooser(QWidget* dialog, const QString& listCaption, const QString& nameCaption);
+
+// The Label1 control array of the test information dialogs (elements 0 to 17).
+using Label1Array = std::array<QLabel*, 18>;
+// Element `index` of the array: a label named "Label1" with its element number
+// in the property "Index", 20 high.
+QLabel* Label1Element(QWidget* dialog, Label1Array& array, int index, const QString& text, int x, int y, int w);
+// A text box of the dialog, 24 high.
+QLineEdit* TextBox(QWidget* dialog, const QString& name, int x, int y, int w);
+
+// The left column both test information dialogs share: test name, fluid,
+// researcher, test date, the description and the additive grid, with their
+// labels (Label1 elements 0, 5, 4, 17, 3 and 2).
+struct InfoColumnControls {
+    QLineEdit* txtTestName;
+    QLineEdit* txtFluidId;
+    QLineEdit* txtResearchName;
+    QLineEdit* txtTestDate;
+    QPlainTextEdit* txtSAFETY;
+    FlexGrid* MSFlexGrid1;
+};
+InfoColumnControls BuildInfoColumn(QWidget* dialog, Label1Array& label1, const QString& descriptionCaption,
+                                   const QString& additivesCaption, int gridHeight);
 
 }  // namespace dialogsupport

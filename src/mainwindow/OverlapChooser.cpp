@@ -1,3 +1,4 @@
+#include "data/DateText.h"
 #include "mainwindow/OverlapChooser.h"
 
 #include "mainwindow/TestInfoRules.h"
@@ -41,7 +42,7 @@ void FillOverlapList(FlexGridModel& grid, const RowCache& list, qint32 testType)
         const int r = grid.Rows();
         grid.Rows(r + 1);
         grid.TextMatrix(r, 0, list[0][i].toString());
-        grid.TextMatrix(r, 1, testinfo::GeneralDateText(list[1][i]));
+        grid.TextMatrix(r, 1, GeneralDateText(list[1][i]));
         grid.TextMatrix(r, 2, list[2][i].toString());
         if (testType != 0) grid.TextMatrix(r, 3, bob.toString());
     }

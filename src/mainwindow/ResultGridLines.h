@@ -12,7 +12,7 @@
 // shows as an empty cell on a sample line and as "N/A" in the analysis columns.
 
 #include "data/RecordBase.h"
-#include "mainwindow/OpenedTest.h"
+#include "data/OpenedTest.h"
 
 #include <QString>
 #include <QStringList>

@@ -7,7 +7,7 @@
 // Nothing is trapped: a database failure of the result records reaches the
 // caller as a db::DbError, before any line is written.
 
-#include "mainwindow/OpenedTest.h"
+#include "data/OpenedTest.h"
 #include "mainwindow/ResultGridLines.h"
 
 class FlexGrid;

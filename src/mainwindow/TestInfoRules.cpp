@@ -3,11 +3,9 @@
 #include "data/Globals.h"
 #include "data/Numbers.h"
 #include "data/clsTEST_ADDITIVE.h"
-#include "platform/Database.h"
 #include "platform/FlexGrid.h"
 
 #include <QFile>
-#include <QLocale>
 #include <QTextStream>
 
 namespace testinfo {
@@ -84,6 +82,22 @@ QStringList AdditiveNames(const FlexGridModel& grid) {
     return names;
 }
 
+void FillAdditiveRows(FlexGridModel& grid, clsTEST_ADDITIVE& additives, clsConnection* connection, double testId,
+                      QString (*concentrationText)(double)) {
+    additives.TESTId(testId);
+    additives.ConnectX(connection);
+    if (additives.Eof()) return;
+    additives.MoveFirst();
+    for (int row = 1; !additives.Eof() && row <= kAdditiveRows; ++row) {
+        const RowArray a = additives.All();
+        grid.TextMatrix(row, 0, PlainText(a[clsTEST_ADDITIVE::colADDITIVE_NM]));
+        grid.TextMatrix(row, 1, concentrationText(a[clsTEST_ADDITIVE::colADD_CONCEN].toDouble()));
+        grid.TextMatrix(row, 2, PlainText(a[clsTEST_ADDITIVE::colADD_UNIT]));
+        grid.TextMatrix(row, 3, PlainText(a[clsTEST_ADDITIVE::colADD_LOTNO]));
+        additives.MoveNext();
+    }
+}
+
 void AddAdditives(clsTEST_ADDITIVE& records, double testId, const QVector<AdditiveRow>& rows) {
     for (const AdditiveRow& row : rows) {
         records.TESTId(testId);
@@ -124,20 +138,6 @@ QString SaveCheck(const QString& testName, const QString& description, const QSt
     for (const QString& name : additiveNames)
         if (name.size() > kAdditiveNameLimit) return kEditAdditiveTooLong;
     return QString();
-}
-
-QString ShortDateText(const QDateTime& t) {
-    if (!t.isValid()) return QString();
-    return QLocale::system().toString(t.date(), QLocale::ShortFormat);
-}
-
-QString GeneralDateText(const QVariant& value) {
-    if (!value.isValid() || value.isNull()) return QString();
-    const QDateTime t = db::dateFromDb(value);
-    if (!t.isValid()) return value.toString();
-    QString text = QLocale::system().toString(t.date(), QLocale::ShortFormat);
-    if (t.time() != QTime(0, 0)) text += QLatin1Char(' ') + t.time().toString(QStringLiteral("HH:mm:ss"));
-    return text;
 }
 
 QString PlainText(const QVariant& v) {

@@ -6,13 +6,13 @@
 
 #include "data/RecordBase.h"
 
-#include <QDateTime>
 #include <QString>
 #include <QStringList>
 #include <QVector>
 #include <optional>
 
 class FlexGridModel;
+class clsConnection;
 class clsTEST_ADDITIVE;
 
 namespace testinfo {
@@ -78,6 +78,13 @@ QStringList AdditiveNames(const FlexGridModel& grid);
 // failures propagate.
 void AddAdditives(clsTEST_ADDITIVE& records, double testId, const QVector<AdditiveRow>& rows);
 
+// Writes the stored additives of a test into rows 1 onward of the grid, at
+// most its 20 data rows (rows below the last additive keep their texts): name,
+// concentration as `concentrationText` writes it, unit, lot number. Binds the
+// records to the test; database failures propagate.
+void FillAdditiveRows(FlexGridModel& grid, clsTEST_ADDITIVE& additives, clsConnection* connection, double testId,
+                      QString (*concentrationText)(double));
+
 // True when the cell editor refuses its text for the column: more than 50
 // characters in the name, unit or lot number; the concentration has no limit.
 bool EditorTextTooLong(int column, const QString& text);
@@ -114,11 +121,6 @@ QString SaveCheck(const QString& testName, const QString& description, const QSt
 
 // ---------------------------------------------------------------- texts
 
-// A date in the system's short date form.
-QString ShortDateText(const QDateTime& t);
-// A stored time as the lists show it: the short date, and the time of day
-// when it is not midnight. A value that is not a date is shown as it is.
-QString GeneralDateText(const QVariant& value);
 // A row-array entry as a box shows it: numbers in their shortest form, dates
 // as stored, texts as they are, Null as the empty text.
 QString PlainText(const QVariant& v);

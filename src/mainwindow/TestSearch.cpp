@@ -1,5 +1,6 @@
 #include "mainwindow/TestSearch.h"
 
+#include "data/DateText.h"
 #include "data/Numbers.h"
 #include "mainwindow/TestInfoRules.h"
 
@@ -184,7 +185,7 @@ Result Run(db::Connection* connection, const Statement& statement) {
         QStringList row;
         for (int i = 1; i < rec.count(); ++i) {
             const QVariant v = q.value(i);
-            row << (i == timeColumn ? testinfo::GeneralDateText(v) : testinfo::PlainText(v));
+            row << (i == timeColumn ? GeneralDateText(v) : testinfo::PlainText(v));
         }
         result.rows << row;
     }

@@ -1,15 +1,20 @@
 #include "mainwindow/frmMain.h"
 
+#include "charts/MainCharts.h"
 #include "data/Numbers.h"
 #include "data/clsTEST_ADDITIVE.h"
 #include "data/clsTEST_INFO.h"
 #include "data/clsTEST_RESULT.h"
 #include "mainwindow/OpenTest.h"
 #include "mainwindow/OpenTestList.h"
+#include "realtime/frmMDIRealTime.h"
+#include "sequences/frmSetup.h"
 #include "mainwindow/ResultGrids.h"
-#include "mainwindow/TrapErrors.h"
+#include "platform/TrapErrors.h"
 #include "mainwindow/frmAbout.h"
 #include "mainwindow/frmOpenTest.h"
+#include "mainwindow/frmOverlapTest.h"
+#include "mainwindow/frmViewRelatedInfo.h"
 #include "platform/Dialogs.h"
 #include "platform/FlexGrid.h"
 #include "platform/ModalShow.h"
@@ -80,11 +85,6 @@ QAction* separator(QMenu* menu, const char* name) {
 
 }  // namespace
 
-YAxisRange ManualYRange(double max, double min) {
-    const double span = max - min;
-    return {max + 0.1 * span, min - 0.1 * span};
-}
-
 frmMain::frmMain(QWidget* parent)
     : QMainWindow(parent),
       EndProcess([] { QCoreApplication::exit(0); }),
@@ -95,9 +95,33 @@ frmMain::frmMain(QWidget* parent)
     setWindowTitle(kCaption);
     buildControls();
     buildMenus();
+
+    ChartControls controls;
+    controls.Frame2 = Frame2;
+    controls.opt2D = opt2D;
+    controls.opt3D = opt3D;
+    controls.framData = framData;
+    controls.optAllData = optAllData;
+    controls.optNoRamp = optNoRamp;
+    controls.optonlyRamp = optonlyRamp;
+    controls.framX = framX;
+    controls.optXlog = optXlog;
+    controls.optXNormal = optXNormal;
+    controls.framY = framY;
+    controls.optYLog = optYLog;
+    controls.optYNormal = optYNormal;
+    controls.cmbChartType = cmbChartType;
+    controls.cmdOverlap = cmdOverlap;
+    controls.Frame1 = Frame1;
+    controls.Text1 = Text1;
+    controls.Text2 = Text2;
+    charts_ = std::make_unique<MainCharts>(*Pesgo1, *Pe3do1, controls, opened_, *testResult_, &connection_);
 }
 
-frmMain::~frmMain() = default;
+frmMain::~frmMain() {
+    charts_.reset();
+    delete fOverlap_.data();
+}
 
 void frmMain::buildControls() {
     client = new QWidget(this);
@@ -228,9 +252,8 @@ void frmMain::buildControls() {
     MSComm1 = new QSerialPort(this);
     MSComm1->setObjectName(QStringLiteral("MSComm1"));
 
-    // The windows these lead to are not part of the program yet.
-    for (QPushButton* b : {cmdRelated, cmdPrintChart, cmdREPORT, cmdExcelDetail, cmdExportExcel, cmdPRINT, cmdSetup,
-                           cmdRealTime, cmdCalibrate})
+    // The windows and reports these lead to are not part of the program yet.
+    for (QPushButton* b : {cmdREPORT, cmdExcelDetail, cmdExportExcel, cmdPRINT, cmdCalibrate})
         b->setEnabled(false);
 
     connect(cmdOpen, &QPushButton::clicked, this, &frmMain::cmdOpen_Click);
@@ -256,9 +279,9 @@ void frmMain::buildControls() {
     connect(optXNormal, &QRadioButton::clicked, this, &frmMain::optXNormal_Click);
     connect(optYLog, &QRadioButton::clicked, this, &frmMain::optYLog_Click);
     connect(optYNormal, &QRadioButton::clicked, this, &frmMain::optYNormal_Click);
-    connect(cmbChartType, &QComboBox::currentIndexChanged, this, &frmMain::cmbChartType_Click);
+    // A choice of the operator; the program's own selections draw by themselves.
+    connect(cmbChartType, &QComboBox::activated, this, &frmMain::cmbChartType_Click);
     connect(Pesgo1, &PeChart::axisEvent, this, &frmMain::Pesgo1_AxisEvent);
-
 }
 
 void frmMain::buildMenus() {
@@ -284,7 +307,7 @@ void frmMain::buildMenus() {
     MenuHelpAbout = entry(MenuHelp, "MenuHelpAbout", QStringLiteral("&About Z3080DAQ"));
 
     // As their buttons: the windows they lead to are not part of the program yet.
-    for (QAction* a : {MenuSetup, MenuFileReport, MenuFileRealTimeTest, MenuPrintChart}) a->setEnabled(false);
+    MenuFileReport->setEnabled(false);
 
     connect(MenuFileOpen, &QAction::triggered, this, &frmMain::MenuFileOpen_Click);
     connect(MenuSetup, &QAction::triggered, this, &frmMain::MenuSetup_Click);
@@ -324,7 +347,7 @@ void frmMain::Form_Load() {
     ReadInitialFile(initialLines_);
     opt2D_Click();
     TrapErrors([&] { Initial_Grid_Rheology(*MSFlexGrid1); });
-    Initial_Chart_Rheology();
+    TrapErrors([&] { charts_->Initial_Chart_Rheology(); });
     cmdOverlap->setEnabled(false);
     Frame1->hide();
 }
@@ -399,7 +422,7 @@ void frmMain::openSelectedTest() {
     if (testInfo_->Eof()) return;
 
     opened_.OpenedTestName = typed;
-    SetChartSubtitle(opened_.OpenedTestName);
+    Pesgo1->setProp(pesgo::SubTitle, opened_.OpenedTestName);
     opened_.OpenedTestInfo = testInfo_->All();
     opened_.OpenedTestId = roundHalfEven(opened_.OpenedTestInfo.value(clsTEST_INFO::colTEST_ID).toDouble());
     Fill_Additive_Grid();
@@ -425,9 +448,9 @@ void frmMain::openSelectedTest() {
         framY->show();
         framData->show();
         if (opt2D->isChecked())
-            Fill_ChartList_2D();
+            charts_->Fill_ChartList_2D();
         else if (opt3D->isChecked())
-            Fill_ChartList_3D();
+            charts_->Fill_ChartList_3D();
         Initial_Grid_Rheology(grid);
         FillRheologyGrid(grid, *testResult_, &connection_, opened_);
         break;
@@ -450,20 +473,70 @@ void frmMain::cmdOverlap_Click() {
                        QStringLiteral("Operation Error"));
             return;
         }
-        // The overlap chooser is shown here once it is part of the program.
+        // A new chooser replaces the one held; it is kept after its show.
+        releaseOverlapChooser();
+        fOverlap_ = new frmOverlapTest(&connection_, opened_.TestType);
+        connect(fOverlap_.data(), &frmOverlapTest::overSelected, this, &frmMain::fOverlap_overSelected);
+        ui::ShowModal(*fOverlap_);
+    });
+}
+
+void frmMain::fOverlap_overSelected() {
+    TrapErrors([&] {
+        if (!fOverlap_) return;
+        if (!overlap::AcceptChosenName(*fOverlap_, opened_.OpenedTestName, *testInfo_)) return;
+        DrawOverlay();
+        fOverlap_->hide();
+        releaseOverlapChooser();
+    });
+}
+
+// The chooser may still be inside its own modal show (this handler runs from
+// its buttons): it is deleted once control is back in the event loop.
+void frmMain::releaseOverlapChooser() {
+    if (fOverlap_) fOverlap_->deleteLater();
+    fOverlap_ = nullptr;
+}
+
+void frmMain::DrawOverlay() {}
+
+frmOverlapTest* frmMain::fOverlap() const { return fOverlap_.data(); }
+
+void frmMain::cmdRelated_Click() {
+    TrapErrors([&] {
+        relatedinfo::cmdRelated_Click(&connection_, *testInfo_, *testAdditive_, opened_,
+                                      [this] { Fill_Additive_Grid(); });
     });
 }
 
 // The windows of these are not part of the program yet; their buttons and
 // menu entries stay disabled until they are.
-void frmMain::cmdRelated_Click() {}
 void frmMain::cmdREPORT_Click() {}
 void frmMain::cmdExcelDetail_Click() {}
 void frmMain::cmdExportExcel_Click() {}
 void frmMain::cmdPRINT_Click() {}
-void frmMain::cmdSetup_Click() {}
-void frmMain::cmdRealTime_Click() {}
 void frmMain::cmdCalibrate_Click() {}
+
+// The sequence editor: one window, shown modeless while this one hides; it
+// shows this window again when it closes.
+void frmMain::cmdSetup_Click() {
+    TrapErrors([&] {
+        if (setup_) {
+            setup_->raise();
+            setup_->activateWindow();
+            return;
+        }
+        setup_ = new frmSetup(&connection_, this);
+        setup_->setAttribute(Qt::WA_DeleteOnClose);
+        hide();
+        setup_->show();
+    });
+}
+
+// The real-time test container: one window, modeless; this window stays.
+void frmMain::cmdRealTime_Click() {
+    TrapErrors([&] { frmMDIRealTime::ShowInstance(Connection()); });
+}
 
 void frmMain::MenuSetup_Click() { cmdSetup_Click(); }
 void frmMain::MenuFileReport_Click() { cmdREPORT_Click(); }
@@ -483,25 +556,4 @@ void frmMain::MenuHelpAbout_Click() {
 
 void frmMain::Open_Manual() {
     QDesktopServices::openUrl(QUrl::fromLocalFile(QDir::current().absoluteFilePath(QStringLiteral("3080_Manual.pdf"))));
-}
-
-// ---- Y-axis range frame ----------------------------------------------------------
-
-void frmMain::Command1_Click() {
-    TrapErrors([&] {
-        SetChartYRange(ManualYRange(Val(Text1->text()), Val(Text2->text())));
-        Frame1->hide();
-    });
-}
-
-void frmMain::Command2_Click() { Frame1->hide(); }
-
-void frmMain::Pesgo1_AxisEvent(short first, short second) {
-    TrapErrors([&] {
-        if (first == 0) Frame1->show();
-        if (second != 0) {
-            Frame1->hide();
-            ui::MsgBox(QStringLiteral("Not working for this axis"));
-        }
-    });
 }

@@ -5,16 +5,18 @@
 // opened test's result and additive grids and charts, and leads through its
 // buttons and menus to every other window.
 
+#include "data/OpenedTest.h"
 #include "data/Settings.h"
 #include "data/clsConnection.h"
 #include "mainwindow/ControlLayout.h"
-#include "mainwindow/OpenedTest.h"
 
 #include <QMainWindow>
+#include <QPointer>
 #include <functional>
 #include <memory>
 
 class FlexGrid;
+class MainCharts;
 class PeChart;
 class Pe3dChart;
 class QAction;
@@ -33,14 +35,8 @@ class clsTEST_ADDITIVE;
 class clsTEST_INFO;
 class clsTEST_RESULT;
 class frmOpenTest;
-
-// The manual Y range of the 2-D chart from the typed maximum and minimum: a
-// tenth of the span added above the maximum and below the minimum.
-struct YAxisRange {
-    double upper = 0;
-    double lower = 0;
-};
-YAxisRange ManualYRange(double max, double min);
+class frmOverlapTest;
+class frmSetup;
 
 class frmMain : public QMainWindow {
     Q_OBJECT
@@ -53,13 +49,14 @@ public:
     // Start-up, in this order: open the connection, create the open-test
     // dialog, bind the test-information and test-result records, record the
     // layout, maximise, TestType 0, read and normalise the settings file,
-    // 2-D chart mode, empty rheology grid and charts, overlap button disabled,
+    // 2-D chart mode (opt2D_Click), empty rheology grid header, empty
+    // rheology charts (Initial_Chart_Rheology), overlap button disabled,
     // Y-range frame hidden. A database that cannot be opened is reported by
     // the connection; start-up goes on and the record objects stay unbound.
     void Form_Load();
 
     // ---- public members ----------------------------------------------------
-    // Resets the 2-D chart to its base property set.
+    // Resets the 2-D chart to its base property set (the charts' own).
     void Initial_Chart_2d();
     // The one connection of the process; the same object for every caller,
     // also when opening the database failed.
@@ -91,6 +88,17 @@ public:
 
     // The open-test dialog held (nullptr after its modal show has returned).
     frmOpenTest* fOpen() const { return fOpen_.get(); }
+
+    // The overlap chooser held: the one the last accepted click on
+    // cmdOverlap created, until fOverlap_overSelected accepts a name (then
+    // nullptr; the chooser is deleted later).
+    frmOverlapTest* fOverlap() const;
+
+    // The result charts of the window (lists, modes, options, builders,
+    // printing, the Y-range frame).
+    MainCharts& Charts() { return *charts_; }
+    // 1 two-dimensional, 2 three-dimensional: the charts' mode.
+    qint32 ChartMode() const;
 
     // Refills the additive grid from the additives of OpenedTestId.
     void Fill_Additive_Grid();
@@ -169,9 +177,6 @@ public:
     QMenu* MenuHelp;
     QAction* MenuHelpAbout;
 
-    // ---- chart state (filled in by the chart code) -------------------------
-    qint32 ChartMode = 1;  // 1 two-dimensional, 2 three-dimensional
-
 public slots:
     void cmdOpen_Click();
     void cmdRelated_Click();
@@ -199,11 +204,18 @@ public slots:
     // name box and hides the dialog; a refused choice leaves it shown.
     void fOpen_Selected();
 
-    // Y-range frame: OK and Cancel.
+    // The overlap chooser's overSelected event: an empty name box does
+    // nothing; a name not listed, or the opened test's own name, is refused
+    // with its message and the chooser stays; an accepted name is drawn over
+    // the charts (DrawOverlay), then the chooser is hidden and let go.
+    void fOverlap_overSelected();
+
+    // Y-range frame: OK (manual Y range, a tenth of the span beyond Max and
+    // Min) and Cancel.
     void Command1_Click();
     void Command2_Click();
 
-    // Chart controls.
+    // Chart controls: each goes to the handler of the same name of Charts().
     void opt2D_Click();
     void opt3D_Click();
     void optAllData_Click();
@@ -228,20 +240,23 @@ private:
     void openSelectedTest();
     void Save_Control_Layout();
     void Form_Resize();
-
-    // Chart code.
-    void Initial_Chart_Rheology();
-    void Fill_ChartList_2D();
-    void Fill_ChartList_3D();
-    void SetChartSubtitle(const QString& subtitle);
-    void SetChartYRange(const YAxisRange& range);
+    void releaseOverlapChooser();
+    // Hook: draws the test accepted in the overlap chooser (TEST_NAME of the
+    // test-information records, set by the name check) over the opened
+    // test's charts. The overlay drawing is not part of the program yet:
+    // nothing is drawn.
+    void DrawOverlay();
 
     clsConnection connection_;
     std::unique_ptr<clsTEST_INFO> testInfo_;
     std::unique_ptr<clsTEST_RESULT> testResult_;
     std::unique_ptr<clsTEST_ADDITIVE> testAdditive_;
     std::unique_ptr<frmOpenTest> fOpen_;
+    QPointer<frmSetup> setup_;  // the sequence editor while it is open
+    QPointer<frmOverlapTest> fOverlap_;  // owned; released with deleteLater
     OpenedTest opened_;
     InitialLineSlots initialLines_;
     std::unique_ptr<ControlLayout> layout_;
+    // Built once the record objects and the controls exist; goes first.
+    std::unique_ptr<MainCharts> charts_;
 };

@@ -6,6 +6,7 @@
 #include "mainwindow/OverlapChooser.h"
 #include "platform/Dialogs.h"
 #include "platform/FlexGrid.h"
+#include "platform/TrapErrors.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -17,35 +18,20 @@ constexpr int kDesignHeight = 420;
 }  // namespace
 
 frmOverlapTest::frmOverlapTest(clsConnection* connection, qint32 testType, QWidget* parent)
-    : QDialog(parent), connection_(connection), testType_(testType), layout_(this, ControlLayout::Scaled) {
+    : LaidOutDialog(ControlLayout::Scaled, parent), connection_(connection), testType_(testType) {
     setObjectName(QStringLiteral("frmOverlapTest"));
     setWindowTitle(QStringLiteral("Overlap Saved Test"));
     setModal(true);
     resize(kDesignWidth, kDesignHeight);
 
-    Label1 = new QLabel(QStringLiteral("Select a saved test sequence:"), this);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    Label1->setGeometry(12, 8, 300, 20);
-    MSFlexGrid1 = new FlexGrid(this);
-    MSFlexGrid1->setObjectName(QStringLiteral("MSFlexGrid1"));
-    MSFlexGrid1->setGeometry(12, 30, 576, 270);
-    MSFlexGrid1->SelectionMode(1);
-    Label2 = new QLabel(QStringLiteral("...Or enter an existing sequence name:"), this);
-    Label2->setObjectName(QStringLiteral("Label2"));
-    Label2->setGeometry(12, 310, 300, 20);
-    txtSeqName = new QLineEdit(this);
-    txtSeqName->setObjectName(QStringLiteral("txtSeqName"));
-    txtSeqName->setGeometry(12, 332, 300, 24);
-    cmdOk = new QPushButton(QStringLiteral("&OK"), this);
-    cmdOk->setObjectName(QStringLiteral("cmdOk"));
-    cmdOk->setGeometry(336, 330, 120, 28);
-    cmdCancel = new QPushButton(QStringLiteral("&Cancel"), this);
-    cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
-    cmdCancel->setGeometry(468, 330, 120, 28);
-    for (QPushButton* b : {cmdOk, cmdCancel}) {
-        b->setAutoDefault(false);
-        b->setDefault(false);
-    }
+    const dialogsupport::NameChooserControls chooser = dialogsupport::BuildNameChooser(
+        this, QStringLiteral("Select a saved test sequence:"), QStringLiteral("...Or enter an existing sequence name:"));
+    Label1 = chooser.Label1;
+    MSFlexGrid1 = chooser.MSFlexGrid1;
+    Label2 = chooser.Label2;
+    txtSeqName = chooser.txtSeqName;
+    cmdOk = chooser.cmdOk;
+    cmdCancel = chooser.cmdCancel;
 
     connect(MSFlexGrid1, &FlexGrid::Click, this, &frmOverlapTest::MSFlexGrid1_Click);
     connect(MSFlexGrid1, &FlexGrid::DblClick, this, &frmOverlapTest::MSFlexGrid1_DblClick);
@@ -61,7 +47,7 @@ void frmOverlapTest::Form_Load() {
     layout_.Save_Control_Layout();
     dialogsupport::CentreOnScreen(this);
     overlap::InitOverlapListGrid(*MSFlexGrid1->gridModel());
-    dialogsupport::TrapDbErrors([&] {
+    TrapErrors([&] {
         testInfo_ = std::make_unique<clsTEST_INFO>();
         testResult_ = std::make_unique<clsTEST_RESULT>();
         testInfo_->ConnectX(connection_);
@@ -98,16 +84,6 @@ void frmOverlapTest::MSFlexGrid1_DblClick() {
 void frmOverlapTest::cmdOk_Click() { emit overSelected(); }
 
 void frmOverlapTest::cmdCancel_Click() { hide(); }
-
-void frmOverlapTest::resizeEvent(QResizeEvent* event) {
-    QDialog::resizeEvent(event);
-    layout_.Form_Resize();
-}
-
-void frmOverlapTest::showEvent(QShowEvent* event) {
-    QDialog::showEvent(event);
-    layout_.Form_Resize();
-}
 
 namespace overlap {
 

@@ -8,7 +8,6 @@
 #include "data/RecordBase.h"
 #include "mainwindow/ControlLayout.h"
 
-#include <QDialog>
 #include <memory>
 
 class FlexGrid;
@@ -19,7 +18,7 @@ class clsConnection;
 class clsTEST_INFO;
 class clsTEST_RESULT;
 
-class frmOverlapTest : public QDialog {
+class frmOverlapTest : public LaidOutDialog {
     Q_OBJECT
 public:
     // `testType` is the opened test's kind (the main window's TestType). The
@@ -50,10 +49,6 @@ public slots:
     void cmdOk_Click();
     void cmdCancel_Click();
 
-protected:
-    void resizeEvent(QResizeEvent* event) override;
-    void showEvent(QShowEvent* event) override;
-
 private:
     void Form_Load();
 
@@ -62,7 +57,6 @@ private:
     std::unique_ptr<clsTEST_INFO> testInfo_;
     std::unique_ptr<clsTEST_RESULT> testResult_;
     RowCache storedTests_;
-    ControlLayout layout_;
 };
 
 namespace overlap {

@@ -16,7 +16,7 @@ const int kResultWidths[] = {3000, 2000, 2000, 1500, 3000};
 }  // namespace
 
 frmSearch::frmSearch(clsConnection* connection, QWidget* parent)
-    : QDialog(parent), connection_(connection), layout_(this, ControlLayout::Unscaled) {
+    : LaidOutDialog(ControlLayout::Unscaled, parent), connection_(connection) {
     setObjectName(QStringLiteral("frmSearch"));
     setWindowTitle(QStringLiteral("Test Search"));
     setModal(true);
@@ -170,12 +170,3 @@ void frmSearch::Command1_Click() {
     hide();
 }
 
-void frmSearch::resizeEvent(QResizeEvent* event) {
-    QDialog::resizeEvent(event);
-    layout_.Form_Resize();
-}
-
-void frmSearch::showEvent(QShowEvent* event) {
-    QDialog::showEvent(event);
-    layout_.Form_Resize();
-}

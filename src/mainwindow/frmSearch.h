@@ -11,7 +11,6 @@
 #include "mainwindow/ControlLayout.h"
 #include "mainwindow/TestSearch.h"
 
-#include <QDialog>
 #include <array>
 
 class FlexGrid;
@@ -21,7 +20,7 @@ class QLineEdit;
 class QPushButton;
 class clsConnection;
 
-class frmSearch : public QDialog {
+class frmSearch : public LaidOutDialog {
     Q_OBJECT
 public:
     // The connection is the main window's; it must outlive the dialog. Loads
@@ -63,15 +62,10 @@ public slots:
     void Command1_Click();
     void MSFlexGrid1_DblClick();
 
-protected:
-    void resizeEvent(QResizeEvent* event) override;
-    void showEvent(QShowEvent* event) override;
-
 private:
     void Form_Load();
 
     clsConnection* connection_;
     QStringList infoFields_;
     QStringList additiveFields_;
-    ControlLayout layout_;
 };

@@ -1,5 +1,6 @@
 #include "mainwindow/frmTestRelatedInfo.h"
 
+#include "data/DateText.h"
 #include "data/Numbers.h"
 #include "data/clsTEST_ADDITIVE.h"
 #include "data/clsTEST_INFO.h"
@@ -7,6 +8,7 @@
 #include "mainwindow/DialogSupport.h"
 #include "platform/Dialogs.h"
 #include "platform/FlexGrid.h"
+#include "platform/TrapErrors.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -28,45 +30,28 @@ QLabel* frmTestRelatedInfo::makeLabel(const QString& name, const QString& text, 
     return l;
 }
 
-QLineEdit* frmTestRelatedInfo::makeBox(const QString& name, int x, int y, int w) {
-    auto* t = new QLineEdit(this);
-    t->setObjectName(name);
-    t->setGeometry(x, y, w, 24);
-    return t;
-}
-
 frmTestRelatedInfo::frmTestRelatedInfo(clsConnection* connection, QWidget* parent)
-    : QDialog(parent), connection_(connection), layout_(this, ControlLayout::Scaled) {
+    : LaidOutDialog(ControlLayout::Scaled, parent), connection_(connection) {
     setObjectName(QStringLiteral("frmTestRelatedInfo"));
     setWindowTitle(QStringLiteral("Z3080 Test Related Information"));
     setModal(true);
     resize(kDesignWidth, kDesignHeight);
 
     auto label1 = [&](int index, const QString& text, int x, int y, int w) {
-        QLabel* l = makeLabel(QStringLiteral("Label1"), text, x, y, w);
-        l->setProperty("Index", index);
-        label1_[std::size_t(index)] = l;
+        dialogsupport::Label1Element(this, label1_, index, text, x, y, w);
     };
+    auto makeBox = [&](const QString& name, int x, int y, int w) { return dialogsupport::TextBox(this, name, x, y, w); };
 
     // Left column: the test, its description and its additives.
-    label1(0, QStringLiteral("Test Name:"), 12, 14, 140);
-    txtTestName = makeBox(QStringLiteral("txtTestName"), 156, 12, 300);
-    label1(5, QStringLiteral("Fluid ID:"), 12, 46, 140);
-    txtFluidId = makeBox(QStringLiteral("txtFluidId"), 156, 44, 300);
-    label1(4, QStringLiteral("Researcher's Name:"), 12, 78, 140);
-    txtResearchName = makeBox(QStringLiteral("txtResearchName"), 156, 76, 300);
-    label1(17, QStringLiteral("Test Date:"), 12, 110, 140);
-    txtTestDate = makeBox(QStringLiteral("txtTestDate"), 156, 108, 140);
-    label1(3, QStringLiteral("Description, Notes and Comments:  (Max. 250 characters)"), 12, 142, 460);
-    txtSAFETY = new QPlainTextEdit(this);
-    txtSAFETY->setObjectName(QStringLiteral("txtSAFETY"));
-    txtSAFETY->setGeometry(12, 164, 470, 72);
-    txtSAFETY->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    txtSAFETY->setTabChangesFocus(true);
-    label1(2, QStringLiteral("Additives:  (Max. 40 characters)"), 12, 246, 460);
-    MSFlexGrid1 = new FlexGrid(this);
-    MSFlexGrid1->setObjectName(QStringLiteral("MSFlexGrid1"));
-    MSFlexGrid1->setGeometry(12, 268, 470, 196);
+    const dialogsupport::InfoColumnControls column = dialogsupport::BuildInfoColumn(
+        this, label1_, QStringLiteral("Description, Notes and Comments:  (Max. 250 characters)"),
+        QStringLiteral("Additives:  (Max. 40 characters)"), 196);
+    txtTestName = column.txtTestName;
+    txtFluidId = column.txtFluidId;
+    txtResearchName = column.txtResearchName;
+    txtTestDate = column.txtTestDate;
+    txtSAFETY = column.txtSAFETY;
+    MSFlexGrid1 = column.MSFlexGrid1;
     label1(6, QStringLiteral("Copy info from existing test:"), 12, 474, 240);
     txtCopyFrom = makeBox(QStringLiteral("txtCopyFrom"), 12, 496, 240);
     cmdPick = new QPushButton(QStringLiteral("Pick Name..."), this);
@@ -179,7 +164,7 @@ void frmTestRelatedInfo::Form_Load() {
     cmbCell->hide();
     txtOverlap->hide();
     txtTestName->clear();
-    txtTestDate->setText(testinfo::ShortDateText(QDateTime::currentDateTime()));
+    txtTestDate->setText(ShortDateText(QDateTime::currentDateTime()));
     txtRotoNo->setText(QStringLiteral("R1"));
     txtBobLength->setText(QStringLiteral("3.800"));
     txtPreTestPH->setText(QStringLiteral("7.0"));
@@ -192,7 +177,7 @@ void frmTestRelatedInfo::Form_Load() {
 
     testinfo::InitAdditiveGrid(*MSFlexGrid1->gridModel());
 
-    dialogsupport::TrapDbErrors([&] {
+    TrapErrors([&] {
         testInfo_ = std::make_unique<clsTEST_INFO>();
         testAdditive_ = std::make_unique<clsTEST_ADDITIVE>();
         testInfo_->ConnectX(connection_);
@@ -219,7 +204,7 @@ void frmTestRelatedInfo::FillList() {
     grid.Rows(1 + n);
     for (int i = 0; i < n; ++i) {
         grid.TextMatrix(1 + i, colName, testinfo::PlainText(storedTests_[colName][i]));
-        grid.TextMatrix(1 + i, colTime, testinfo::GeneralDateText(storedTests_[colTime][i]));
+        grid.TextMatrix(1 + i, colTime, GeneralDateText(storedTests_[colTime][i]));
         grid.TextMatrix(1 + i, colResearcher, testinfo::PlainText(storedTests_[colResearcher][i]));
         grid.TextMatrix(1 + i, colKind, testinfo::PlainText(storedTests_[colKind][i]));
     }
@@ -279,7 +264,7 @@ void frmTestRelatedInfo::Gridcopy_Click() {
 }
 
 void frmTestRelatedInfo::cmdCopy_Click() {
-    dialogsupport::TrapDbErrors([&] {
+    TrapErrors([&] {
         const QString name = txtCopyFrom->text();
         if (name.isEmpty()) return;
         if (!StoredNames().contains(name, Qt::CaseSensitive) || !testInfo_) {
@@ -313,19 +298,7 @@ void frmTestRelatedInfo::cmdCopy_Click() {
         txtSAFETY->setPlainText(testinfo::PlainText(info[clsTEST_INFO::colSAFETY]));
 
         // The additives, from row 1 down; rows below the last copied keep their texts.
-        testAdditive_->TESTId(testId);
-        testAdditive_->ConnectX(connection_);
-        if (testAdditive_->Eof()) return;
-        testAdditive_->MoveFirst();
-        FlexGridModel& grid = *MSFlexGrid1->gridModel();
-        for (int row = 1; !testAdditive_->Eof() && row <= testinfo::kAdditiveRows; ++row) {
-            const RowArray a = testAdditive_->All();
-            grid.TextMatrix(row, 0, testinfo::PlainText(a[clsTEST_ADDITIVE::colADDITIVE_NM]));
-            grid.TextMatrix(row, 1, Str(a[clsTEST_ADDITIVE::colADD_CONCEN].toDouble()));
-            grid.TextMatrix(row, 2, testinfo::PlainText(a[clsTEST_ADDITIVE::colADD_UNIT]));
-            grid.TextMatrix(row, 3, testinfo::PlainText(a[clsTEST_ADDITIVE::colADD_LOTNO]));
-            testAdditive_->MoveNext();
-        }
+        testinfo::FillAdditiveRows(*MSFlexGrid1->gridModel(), *testAdditive_, connection_, testId, Str);
     });
 }
 
@@ -359,12 +332,3 @@ void frmTestRelatedInfo::cmdCancel_Click() {
     hide();
 }
 
-void frmTestRelatedInfo::resizeEvent(QResizeEvent* event) {
-    QDialog::resizeEvent(event);
-    layout_.Form_Resize();
-}
-
-void frmTestRelatedInfo::showEvent(QShowEvent* event) {
-    QDialog::showEvent(event);
-    layout_.Form_Resize();
-}

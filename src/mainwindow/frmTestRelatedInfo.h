@@ -21,7 +21,6 @@
 #include "mainwindow/ControlLayout.h"
 #include "mainwindow/TestInfoRules.h"
 
-#include <QDialog>
 #include <QVector>
 #include <array>
 #include <memory>
@@ -37,7 +36,7 @@ class clsConnection;
 class clsTEST_ADDITIVE;
 class clsTEST_INFO;
 
-class frmTestRelatedInfo : public QDialog {
+class frmTestRelatedInfo : public LaidOutDialog {
     Q_OBJECT
 public:
     // The connection is the main window's; it must outlive the dialog. The
@@ -105,15 +104,10 @@ public slots:
     void cmdOk_Click();
     void cmdCancel_Click();
 
-protected:
-    void resizeEvent(QResizeEvent* event) override;
-    void showEvent(QShowEvent* event) override;
-
 private:
     void Form_Load();
     void InitTestListGrids();
     QLabel* makeLabel(const QString& name, const QString& text, int x, int y, int w, int h = 20);
-    QLineEdit* makeBox(const QString& name, int x, int y, int w);
 
     clsConnection* connection_;
     std::unique_ptr<clsTEST_INFO> testInfo_;
@@ -121,5 +115,4 @@ private:
     RowCache storedTests_;
     std::array<QLabel*, 18> label1_{};
     AdditiveCellEditor* editor_ = nullptr;
-    ControlLayout layout_;
 };

@@ -1,14 +1,17 @@
 #include "mainwindow/frmViewRelatedInfo.h"
 
+#include "data/DateText.h"
 #include "data/Globals.h"
 #include "data/Numbers.h"
 #include "data/clsTEST_ADDITIVE.h"
 #include "data/clsTEST_INFO.h"
 #include "mainwindow/AdditiveCellEditor.h"
 #include "mainwindow/DialogSupport.h"
-#include "mainwindow/OpenedTest.h"
+#include "data/OpenedTest.h"
 #include "platform/Dialogs.h"
 #include "platform/FlexGrid.h"
+#include "platform/ModalShow.h"
+#include "platform/TrapErrors.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -20,43 +23,25 @@ constexpr int kDesignWidth = 800;
 constexpr int kDesignHeight = 540;
 }  // namespace
 
-frmViewRelatedInfo::frmViewRelatedInfo(QWidget* parent) : QDialog(parent), layout_(this, ControlLayout::Scaled) {
+frmViewRelatedInfo::frmViewRelatedInfo(QWidget* parent) : LaidOutDialog(ControlLayout::Scaled, parent) {
     setObjectName(QStringLiteral("frmViewRelatedInfo"));
     setModal(true);
     resize(kDesignWidth, kDesignHeight);
 
     auto label1 = [&](int index, const QString& text, int x, int y, int w) {
-        auto* l = new QLabel(text, this);
-        l->setObjectName(QStringLiteral("Label1"));
-        l->setProperty("Index", index);
-        l->setGeometry(x, y, w, 20);
-        label1_[std::size_t(index)] = l;
+        dialogsupport::Label1Element(this, label1_, index, text, x, y, w);
     };
-    auto box = [&](const QString& name, int x, int y, int w) {
-        auto* t = new QLineEdit(this);
-        t->setObjectName(name);
-        t->setGeometry(x, y, w, 24);
-        return t;
-    };
+    auto box = [&](const QString& name, int x, int y, int w) { return dialogsupport::TextBox(this, name, x, y, w); };
 
-    label1(0, QStringLiteral("Test Name:"), 12, 14, 140);
-    txtTestName = box(QStringLiteral("txtTestName"), 156, 12, 300);
-    label1(5, QStringLiteral("Fluid ID:"), 12, 46, 140);
-    txtFluidId = box(QStringLiteral("txtFluidId"), 156, 44, 300);
-    label1(4, QStringLiteral("Researcher's Name:"), 12, 78, 140);
-    txtResearchName = box(QStringLiteral("txtResearchName"), 156, 76, 300);
-    label1(17, QStringLiteral("Test Date:"), 12, 110, 140);
-    txtTestDate = box(QStringLiteral("txtTestDate"), 156, 108, 140);
-    label1(3, QStringLiteral("Description, Notes and Comments: (Max. 250 characters)"), 12, 142, 460);
-    txtSAFETY = new QPlainTextEdit(this);
-    txtSAFETY->setObjectName(QStringLiteral("txtSAFETY"));
-    txtSAFETY->setGeometry(12, 164, 470, 72);
-    txtSAFETY->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    txtSAFETY->setTabChangesFocus(true);
-    label1(2, QStringLiteral("Additives: (Max. 40 characters)"), 12, 246, 460);
-    MSFlexGrid1 = new FlexGrid(this);
-    MSFlexGrid1->setObjectName(QStringLiteral("MSFlexGrid1"));
-    MSFlexGrid1->setGeometry(12, 268, 470, 220);
+    const dialogsupport::InfoColumnControls column = dialogsupport::BuildInfoColumn(
+        this, label1_, QStringLiteral("Description, Notes and Comments: (Max. 250 characters)"),
+        QStringLiteral("Additives: (Max. 40 characters)"), 220);
+    txtTestName = column.txtTestName;
+    txtFluidId = column.txtFluidId;
+    txtResearchName = column.txtResearchName;
+    txtTestDate = column.txtTestDate;
+    txtSAFETY = column.txtSAFETY;
+    MSFlexGrid1 = column.MSFlexGrid1;
 
     label1(14, QStringLiteral("Rotor Number:"), 500, 14, 176);
     txtRotoNo = box(QStringLiteral("txtRotoNo"), 680, 12, 100);
@@ -146,7 +131,7 @@ void frmViewRelatedInfo::FillFromInfo(const RowArray& info, qint32 testType) {
     auto at = [&](int column) { return column < info.size() ? info[column] : QVariant(); };
     txtTestName->setText(testinfo::PlainText(at(clsTEST_INFO::colTEST_NAME)));
     txtFluidId->setText(testinfo::PlainText(at(clsTEST_INFO::colFLUID_ID)));
-    txtTestDate->setText(testinfo::ShortDateText(at(clsTEST_INFO::colTEST_TIME).toDateTime()));
+    txtTestDate->setText(ShortDateText(at(clsTEST_INFO::colTEST_TIME).toDateTime()));
     txtBobNo->setText(testinfo::PlainText(at(clsTEST_INFO::colBOB_NO)));
     txtRotoNo->setText(testinfo::PlainText(at(clsTEST_INFO::colROTOR_NO)));
     txtBobRadius->setText(testinfo::PlainText(at(clsTEST_INFO::colBOB_RADIUS)));
@@ -163,19 +148,8 @@ void frmViewRelatedInfo::FillFromInfo(const RowArray& info, qint32 testType) {
 }
 
 void frmViewRelatedInfo::FillAdditives(clsTEST_ADDITIVE& additives, clsConnection* connection, qint32 testId) {
-    additives.TESTId(testId);
-    additives.ConnectX(connection);
-    if (additives.Eof()) return;
-    additives.MoveFirst();
-    FlexGridModel& grid = *MSFlexGrid1->gridModel();
-    for (int row = 1; !additives.Eof() && row <= testinfo::kAdditiveRows; ++row) {
-        const RowArray a = additives.All();
-        grid.TextMatrix(row, 0, testinfo::PlainText(a[clsTEST_ADDITIVE::colADDITIVE_NM]));
-        grid.TextMatrix(row, 1, CStr(a[clsTEST_ADDITIVE::colADD_CONCEN].toDouble()));
-        grid.TextMatrix(row, 2, testinfo::PlainText(a[clsTEST_ADDITIVE::colADD_UNIT]));
-        grid.TextMatrix(row, 3, testinfo::PlainText(a[clsTEST_ADDITIVE::colADD_LOTNO]));
-        additives.MoveNext();
-    }
+    // The concentration without a leading blank.
+    testinfo::FillAdditiveRows(*MSFlexGrid1->gridModel(), additives, connection, testId, CStr);
 }
 
 testinfo::TestInfoEdit frmViewRelatedInfo::Edit() const {
@@ -222,23 +196,13 @@ void frmViewRelatedInfo::cmdCancel_Click() {
     hide();
 }
 
-void frmViewRelatedInfo::resizeEvent(QResizeEvent* event) {
-    QDialog::resizeEvent(event);
-    layout_.Form_Resize();
-}
-
-void frmViewRelatedInfo::showEvent(QShowEvent* event) {
-    QDialog::showEvent(event);
-    layout_.Form_Resize();
-}
-
 namespace relatedinfo {
 
 void cmdRelated_Click(clsConnection* connection, clsTEST_INFO& testInfo, clsTEST_ADDITIVE& testAdditive,
                       OpenedTest& opened, const std::function<void()>& fillAdditiveGrid, const ShowModal& showModal,
                       QWidget* parent) {
     if (opened.OpenedTestId == 0) return;
-    dialogsupport::TrapDbErrors([&] {
+    TrapErrors([&] {
         frmViewRelatedInfo dlg(parent);
         testInfo.TEST_NAME(opened.OpenedTestName);
         testInfo.GetTestDetail();
@@ -253,13 +217,18 @@ void cmdRelated_Click(clsConnection* connection, clsTEST_INFO& testInfo, clsTEST
         if (showModal)
             showModal(dlg);
         else
-            dlg.exec();
+            ui::ShowModal(dlg);
         if (dlg.Cancelled) return;
 
         // A PVT test's pre- and post-test columns hold its piston constant and
         // cell length, which the dialog does not show: they are kept.
         testinfo::RewriteTestInfo(connection, testInfo, testAdditive, opened.OpenedTestId, dlg.Edit(),
                                   opened.TestType == 1);
+        // The window's copy of the row follows the save, so that what is
+        // shown and reported from it is what is stored.
+        testInfo.TEST_NAME(opened.OpenedTestName);
+        testInfo.GetTestDetail();
+        if (!testInfo.Eof()) opened.OpenedTestInfo = testInfo.All();
         if (fillAdditiveGrid) fillAdditiveGrid();
     });
 }

@@ -11,7 +11,6 @@
 #include "mainwindow/ControlLayout.h"
 #include "mainwindow/TestInfoRewrite.h"
 
-#include <QDialog>
 #include <array>
 #include <functional>
 
@@ -26,7 +25,7 @@ class clsTEST_ADDITIVE;
 class clsTEST_INFO;
 struct OpenedTest;
 
-class frmViewRelatedInfo : public QDialog {
+class frmViewRelatedInfo : public LaidOutDialog {
     Q_OBJECT
 public:
     // Loads at once (layout, centring, additive grid, Cancelled).
@@ -74,28 +73,24 @@ public slots:
     void cmdOk_Click();
     void cmdCancel_Click();
 
-protected:
-    void resizeEvent(QResizeEvent* event) override;
-    void showEvent(QShowEvent* event) override;
-
 private:
     void Form_Load();
 
     std::array<QLabel*, 18> label1_{};
     AdditiveCellEditor* editor_ = nullptr;
-    ControlLayout layout_;
 };
 
 namespace relatedinfo {
 
-// Shows the dialog modally; the default runs exec(). Tests pass one that
-// fills the boxes and presses a button instead.
+// Shows the dialog modally; the default goes through ui::ShowModal. Tests may
+// pass one that fills the boxes and presses a button instead.
 using ShowModal = std::function<void(frmViewRelatedInfo&)>;
 
 // The whole of the main window's cmdRelated_Click: with a test open, reads its
 // row again (renewing opened.OpenedTestInfo), shows it with its additives in a
 // new frmViewRelatedInfo and, when saved, rewrites the row and the additives
-// and calls fillAdditiveGrid (the main window's Fill_Additive_Grid). With no
+// reads the stored row again into opened.OpenedTestInfo, and calls
+// fillAdditiveGrid (the main window's Fill_Additive_Grid). With no
 // test open, or the test no longer stored, nothing happens. A database failure
 // is shown as "ERROR: <number>, <description>".
 void cmdRelated_Click(clsConnection* connection, clsTEST_INFO& testInfo, clsTEST_ADDITIVE& testAdditive,

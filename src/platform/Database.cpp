@@ -12,9 +12,6 @@
 
 namespace db {
 
-DbError::DbError(int number, const QString& description)
-    : std::runtime_error(description.toStdString()), number_(number), description_(description) {}
-
 DbError toDbError(const QSqlError& e, const QString& context) {
     bool ok = false;
     int n = e.nativeErrorCode().toInt(&ok);

@@ -4,6 +4,8 @@
 // fixed statement texts with positional "?" parameters, and every row of a
 // query fetched at once into a column-by-row array.
 
+#include "platform/NumberedError.h"
+
 #include <QDateTime>
 #include <QSqlDatabase>
 #include <QString>
@@ -19,15 +21,9 @@ namespace db {
 
 // A database failure: the number and description the operator sees in
 // "ERROR: " + number + ", " + description.
-class DbError : public std::runtime_error {
+class DbError : public NumberedError {
 public:
-    DbError(int number, const QString& description);
-    int number() const { return number_; }
-    const QString& description() const { return description_; }
-
-private:
-    int number_;
-    QString description_;
+    using NumberedError::NumberedError;
 };
 
 // Our own failure numbers, for failures the database engine does not number.

@@ -8,7 +8,7 @@
 #include "data/Settings.h"
 #include "data/clsSEQUENCE_INFO.h"
 #include "mainwindow/DialogSupport.h"
-#include "mainwindow/TrapErrors.h"
+#include "platform/TrapErrors.h"
 #include "platform/Dialogs.h"
 #include "platform/FlexGrid.h"
 #include "platform/ModalShow.h"

@@ -20,7 +20,7 @@
 #include "data/Settings.h"
 #include "data/clsConnection.h"
 #include "data/clsTEST_RESULT.h"
-#include "mainwindow/OpenedTest.h"
+#include "data/OpenedTest.h"
 #include "platform/Database.h"
 #include "platform/Pe3dChart.h"
 #include "platform/PeChart.h"

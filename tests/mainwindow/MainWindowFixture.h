@@ -5,17 +5,21 @@
 // put stored tests into the database.
 
 #include "data/Globals.h"
+#include "mainwindow/frmMain.h"
+#include "mainwindow/frmOpenTest.h"
 #include "platform/ModalShow.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TempDb.h"
 
 #include <QDir>
 #include <QFile>
+#include <QLineEdit>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QVariant>
 #include <gtest/gtest.h>
+#include <memory>
 
 namespace testing_support {
 
@@ -74,6 +78,14 @@ public:
                             "CYCLE_NO) VALUES (?, ?, ?, ?, 150, 1000, 100, 50, ?, 2.5, ?)"),
              {testId, step, rampStep, time, typeId, cycle});
     }
+    // A TEST_RESULT row with its measured values (storage units).
+    void measured(qint64 testId, double time, double temp, double press, double rate, double stress,
+                  double typeId = 0) {
+        exec(QStringLiteral("INSERT INTO TEST_RESULT (TEST_ID, RAMP_NO, RAMP_STEP_NO, RESULT_TIME, RESULT_SAMPLE_TEMP, "
+                            "RESULT_PRESS, RESULT_SPEED, RESULT_SHEAR_STRESS, RESULT_TYPE_ID, RESULT_BATH_TEMP, "
+                            "CYCLE_NO) VALUES (?, 1, 0, ?, ?, ?, ?, ?, ?, 0, 1)"),
+             {testId, time, temp, press, rate, stress, typeId});
+    }
     void additive(qint64 testId, const QString& name, const QVariant& concentration, const QString& unit,
                   const QString& lot) {
         exec(QStringLiteral("INSERT INTO TEST_ADDITIVE (TEST_ID, ADDITIVE_NM, ADD_CONCEN, ADD_UNIT, ADD_LOTNO) "
@@ -126,6 +138,39 @@ protected:
     SavedSettings settings_;
     ScriptedDialogs dialogs_;
     QString previous_;
+};
+
+// The main window started in the scratch data folder.
+class MainWindowTest : public DataFolderTest {
+protected:
+    // Starts the window; the exit question's outcome is recorded, not acted on.
+    std::unique_ptr<frmMain> start() {
+        auto w = std::make_unique<frmMain>();
+        w->EndProcess = [this] { ++ended_; };
+        w->Form_Load();
+        return w;
+    }
+
+    // Opens a stored test through the open-test dialog, typing `name` and
+    // pressing OK. Returns whether the dialog was hidden afterwards (accepted).
+    bool open(frmMain& w, const QString& name) {
+        bool accepted = false;
+        ModalShowerScope scope([&](QDialog& d) {
+            auto* dialog = qobject_cast<frmOpenTest*>(&d);
+            EXPECT_NE(dialog, nullptr);
+            EXPECT_EQ(dialog, w.fOpen());
+            d.show();
+            dialog->txtSeqName->setText(name);
+            dialog->cmdOk_Click();
+            accepted = !d.isVisible();
+            d.hide();
+            return 0;
+        });
+        w.cmdOpen_Click();
+        return accepted;
+    }
+
+    int ended_ = 0;
 };
 
 }  // namespace testing_support

@@ -1,5 +1,6 @@
 // The stored-test list of the open-test dialog, without a window.
 
+#include "data/DateText.h"
 #include "mainwindow/OpenTestList.h"
 #include "platform/FlexGrid.h"
 

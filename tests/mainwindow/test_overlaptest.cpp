@@ -2,6 +2,7 @@
 // opened test's kind, its controls raise overSelected, and the main window's
 // name checks give their messages.
 
+#include "data/DateText.h"
 #include "data/clsTEST_INFO.h"
 #include "mainwindow/OverlapChooser.h"
 #include "mainwindow/TestInfoRules.h"
@@ -56,7 +57,7 @@ TEST_F(OverlapTest, ListsOnlyTheTestsOfTheOpenedTestsKind) {
     EXPECT_EQ(g.TextMatrix(0, 3), QString("Test") + QChar(13) + "Type");
     EXPECT_EQ(g.RowHeight(0), 600);
     EXPECT_EQ(g.ColWidth(1), 1800);
-    EXPECT_EQ(g.TextMatrix(2, 1), testinfo::GeneralDateText(QString("2024-01-04 11:30:00")));
+    EXPECT_EQ(g.TextMatrix(2, 1), GeneralDateText(QString("2024-01-04 11:30:00")));
     EXPECT_TRUE(dialogs.messages.empty());
 }
 

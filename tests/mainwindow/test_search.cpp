@@ -2,6 +2,7 @@
 // they find, refused criteria, values with quotes or SQL text, and the
 // hand-back of a chosen test.
 
+#include "data/DateText.h"
 #include "mainwindow/TestInfoRules.h"
 #include "mainwindow/TestSearch.h"
 #include "mainwindow/frmSearch.h"
@@ -146,7 +147,7 @@ TEST_F(SearchDialog, LoadFillsTheListsAndNoCriteriaListsEveryTest) {
     EXPECT_EQ(g.TextMatrix(0, 3), "FLUID_ID");
     EXPECT_EQ(g.TextMatrix(0, 4), "DESCRIPTION");
     EXPECT_EQ(g.TextMatrix(1, 4), "third");
-    EXPECT_EQ(g.TextMatrix(3, 2), testinfo::GeneralDateText(QString("2024-01-01 10:00:00")));
+    EXPECT_EQ(g.TextMatrix(3, 2), GeneralDateText(QString("2024-01-01 10:00:00")));
 }
 
 TEST_F(SearchDialog, FindsByInformationAndAdditives) {

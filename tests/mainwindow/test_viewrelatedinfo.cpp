@@ -2,10 +2,11 @@
 // per test kind, its checks, and the rewrite of the information and the
 // additives that a later open sees.
 
+#include "data/DateText.h"
 #include "data/Globals.h"
 #include "data/clsTEST_ADDITIVE.h"
 #include "data/clsTEST_INFO.h"
-#include "mainwindow/OpenedTest.h"
+#include "data/OpenedTest.h"
 #include "mainwindow/frmViewRelatedInfo.h"
 #include "platform/FlexGrid.h"
 #include "StoredTestsFixture.h"
@@ -73,7 +74,7 @@ TEST_F(ViewRelatedInfo, ShowsTheStoredRheologyTest) {
         EXPECT_TRUE(dlg.Cancelled);
         EXPECT_EQ(dlg.txtTestName->text(), "Rheo");
         EXPECT_EQ(dlg.txtFluidId->text(), "Fluid A");
-        EXPECT_EQ(dlg.txtTestDate->text(), testinfo::ShortDateText(QDateTime(QDate(2024, 5, 6), QTime(7, 8, 9))));
+        EXPECT_EQ(dlg.txtTestDate->text(), ShortDateText(QDateTime(QDate(2024, 5, 6), QTime(7, 8, 9))));
         EXPECT_EQ(dlg.txtBobNo->text(), "B2");
         EXPECT_EQ(dlg.txtBobRadius->text(), "1.2");  // stored, not the bob table's 1.2276
         EXPECT_EQ(dlg.txtBobLength->text(), "3.8");

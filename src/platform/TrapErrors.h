@@ -3,6 +3,8 @@
 // is shown to the operator as "ERROR: <number>, <description>" and goes no
 // further, so no exception ever leaves a Qt slot.
 
+#include "platform/NumberedError.h"
+
 #include <QString>
 #include <functional>
 

@@ -1,6 +1,5 @@
-#include "mainwindow/TrapErrors.h"
+#include "platform/TrapErrors.h"
 
-#include "platform/Database.h"
 #include "platform/Dialogs.h"
 
 #include <exception>
@@ -10,7 +9,7 @@
 TrappedError CurrentError() {
     try {
         throw;
-    } catch (const db::DbError& e) {
+    } catch (const NumberedError& e) {  // db::DbError among them
         return {e.number(), e.description()};
     } catch (const std::bad_alloc&) {
         return {7, QStringLiteral("Out of memory")};
