@@ -1,0 +1,71 @@
+#pragma once
+// The live chart of a rheology test window: up to seven quantities of the
+// stored samples (viscosity, speed, temperature, pressure, shear rate, shear
+// stress and the Fann35 reading) against the time since the start of the
+// test, each chosen by its check box. The quantities are drawn on up to four
+// Y axes (axis groups): viscosity/speed, temperature/pressure, shear
+// rate/shear stress and Fann35; when both quantities of a pair are ticked the
+// second goes on the group's right-hand scale.
+//
+// The work is done here on the chart control (PeChart, through its numbered
+// properties) and the window's record object, without any window; the
+// window's RefreshRealTimeChart, Initial_Chart_All and PlotAllSeries hand it
+// the check boxes' states, the test name, the test and the bob factor.
+//
+// Only the most recent kMaxPlottedPoints samples are plotted, which bounds
+// the work of one tick of the run loop however long the test runs.
+
+#include <QString>
+#include <array>
+
+class PeChart;
+class clsConnection;
+class clsTEST_RESULT;
+
+namespace livechart {
+
+// The quantities in the order they receive chart subsets (also the order of
+// the axis groups, so the subsets of one group are consecutive).
+enum Quantity : int { Viscosity = 0, Speed, Temperature, Pressure, ShearRate, ShearStress, Fann35, kQuantityCount };
+// Which quantities are ticked, by Quantity.
+using Ticks = std::array<bool, kQuantityCount>;
+
+inline constexpr int kMaxPlottedPoints = 5000;
+
+// Subset label, curve colour, axis colour and Y-axis title of a quantity
+// (the titles carry the unit captions in force).
+QString SubsetLabel(Quantity q);
+qint32 CurveColor(Quantity q);
+qint32 AxisColor(Quantity q);
+QString AxisTitle(Quantity q);
+
+// The Y value of a stored sample (stored units in: shear rate 1/s, stress
+// dyn/cm², °F, psi; display units out), with the shear rate per rpm of the
+// test's bob for the speed.
+double SampleValue(Quantity q, double shearRate, double shearStress, double sampleTemp, double pressure,
+                   double shearRateFactor);
+
+// The base settings of the chart, ending with a redraw.
+void InitialChartAll(PeChart& chart);
+
+// The axis groups of the ticked quantities, with the subtitle, subset count
+// and X-axis title. Nothing is set when no quantity is ticked. Returns the
+// number of axis groups laid out.
+int LayOutAxisGroups(PeChart& chart, const Ticks& ticks, const QString& subtitle);
+
+// What PlotStoredSeries did.
+struct PlotResult {
+    int subsets = 0;           // subsets handed out (one per ticked quantity)
+    qint32 storedPoints = 0;   // samples of the test found by the reload
+    bool plotted = false;      // points were written and the chart redrawn
+};
+
+// Reloads the stored samples of test `testId` through `results` over the
+// connection and plots the most recent kMaxPlottedPoints of them for the
+// ticked quantities, then redraws. Test 0 leaves the chart and the record
+// object alone; a test without samples leaves the chart alone. Database
+// failures reach the caller (db::DbError).
+PlotResult PlotStoredSeries(PeChart& chart, const Ticks& ticks, clsTEST_RESULT& results, clsConnection* connection,
+                            qint32 testId, double shearRateFactor);
+
+}  // namespace livechart

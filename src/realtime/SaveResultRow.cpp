@@ -1,0 +1,18 @@
+#include "data/clsTEST_RESULT.h"
+#include "realtime/frmRealTime.h"
+
+void frmRealTime::SaveResultRow() {
+    clsTEST_RESULT& r = *mTestResult;
+    r.Test_Id(mTestId);
+    r.RAMP_NO(mStepNo);
+    r.RAMP_STEP_NO(mRampEntryNo);
+    r.RESULT_TIME(mElapsedSec);
+    r.RESULT_SAMPLE_TEMP(mReply.readings.mSampleTemp);
+    r.RESULT_PRESS(mReply.readings.mPressure);
+    r.RESULT_SPEED(mReply.readings.mShearRate);  // the shear rate in 1/s, not the rpm
+    r.RESULT_SHEAR_STRESS(mReply.readings.mShearStress);
+    r.RESULT_BATH_TEMP(mReply.readings.mGel);
+    r.CYCLE_NO(mCycleNo);
+    r.RESULT_TYPE_ID(mPhase == 0 ? 0 : 1);
+    r.AddNew();
+}
