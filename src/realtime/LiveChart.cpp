@@ -2,7 +2,6 @@
 
 #include "data/Globals.h"
 #include "data/Units.h"
-#include "data/clsTEST_RESULT.h"
 #include "platform/Database.h"
 #include "platform/Dialogs.h"
 #include "platform/PeChart.h"
@@ -10,6 +9,7 @@
 
 #include <QCheckBox>
 #include <QLabel>
+#include <algorithm>
 
 using namespace pesgo;
 
@@ -153,15 +153,10 @@ int LayOutAxisGroups(PeChart& c, const Ticks& ticks, const QString& subtitle) {
     return g;
 }
 
-PlotResult PlotStoredSeries(PeChart& c, const Ticks& ticks, clsTEST_RESULT& rows, clsConnection* connection,
-                            qint32 testId, double shearRateFactor) {
-    PlotResult result;
-    if (testId == 0) return result;
-
-    rows.Test_Id(testId);
-    rows.ConnectX(connection);
-    result.storedPoints = rows.TotalPoints();
-    if (result.storedPoints < 1) return result;
+int PlotStoredSeries(PeChart& c, const Ticks& ticks, const std::vector<ResultPoint>& samples,
+                     double shearRateFactor) {
+    const int stored = int(samples.size());
+    if (stored < 1) return 0;
 
     // The ticked quantities and their subsets, in subset order.
     Quantity shown[kQuantityCount];
@@ -173,32 +168,23 @@ PlotResult PlotStoredSeries(PeChart& c, const Ticks& ticks, clsTEST_RESULT& rows
         c.setProp(pesgo::SubsetLabel, s, SubsetLabel(Quantity(q)));
         c.setProp(SubsetColor, s, CurveColor(Quantity(q)));
     }
-    result.subsets = count;
 
-    rows.MoveFirst();
-    int points = result.storedPoints;
-    if (points > kMaxPlottedPoints) {
-        points = kMaxPlottedPoints;
-        rows.MoveRel(result.storedPoints - kMaxPlottedPoints);  // the first of the most recent samples
-    }
+    // The most recent samples.
+    const int points = std::min(stored, kMaxPlottedPoints);
+    const int first = stored - points;
     c.setProp(Points, qint32(points));
-
     for (int i = 0; i < points; ++i) {
-        if (rows.Eof()) break;
-        const float x = float(rows.RESULT_TIME() / 60);
-        const double rate = rows.RESULT_SPEED();
-        const double stress = rows.RESULT_SHEAR_STRESS();
-        const double temp = rows.RESULT_SAMPLE_TEMP();
-        const double press = rows.RESULT_PRESS();
+        const ResultPoint& p = samples[std::size_t(first + i)];
+        const float x = float(p[resultcol::ResultTime] / 60);
         for (int s = 0; s < count; ++s) {
             c.setProp(XData, s, i, x);
-            c.setProp(YData, s, i, float(SampleValue(shown[s], rate, stress, temp, press, shearRateFactor)));
+            c.setProp(YData, s, i,
+                      float(SampleValue(shown[s], p[resultcol::Speed], p[resultcol::ShearStress],
+                                        p[resultcol::SampleTemp], p[resultcol::Press], shearRateFactor)));
         }
-        rows.MoveNext();
     }
     c.setProp(Action, qint16(ActionRedraw));
-    result.plotted = true;
-    return result;
+    return count;
 }
 
 }  // namespace livechart
@@ -237,10 +223,9 @@ void frmRealTime::RefreshRealTimeChart() {
 void frmRealTime::PlotAllSeries() {
     mSubsetCount = 0;
     if (mTestId == 0 || !mTestResult) return;
-    const livechart::PlotResult r = livechart::PlotStoredSeries(*Pesgo1, chartTicks(*this), *mTestResult, mConnection,
-                                                                mTestId, mReply.mShearRateFactor);
-    mPointCount = r.storedPoints;
-    mSubsetCount = r.subsets;
+    const std::vector<ResultPoint>& samples = mSamples.Of(mTestId, *mTestResult, mConnection);
+    mPointCount = qint32(samples.size());
+    mSubsetCount = livechart::PlotStoredSeries(*Pesgo1, chartTicks(*this), samples, mReply.mShearRateFactor);
 }
 
 namespace {

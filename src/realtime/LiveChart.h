@@ -15,12 +15,13 @@
 // Only the most recent kMaxPlottedPoints samples are plotted, which bounds
 // the work of one tick of the run loop however long the test runs.
 
+#include "mainwindow/ResultGridLines.h"
+
 #include <QString>
 #include <array>
+#include <vector>
 
 class PeChart;
-class clsConnection;
-class clsTEST_RESULT;
 
 namespace livechart {
 
@@ -53,19 +54,11 @@ void InitialChartAll(PeChart& chart);
 // number of axis groups laid out.
 int LayOutAxisGroups(PeChart& chart, const Ticks& ticks, const QString& subtitle);
 
-// What PlotStoredSeries did.
-struct PlotResult {
-    int subsets = 0;           // subsets handed out (one per ticked quantity)
-    qint32 storedPoints = 0;   // samples of the test found by the reload
-    bool plotted = false;      // points were written and the chart redrawn
-};
-
-// Reloads the stored samples of test `testId` through `results` over the
-// connection and plots the most recent kMaxPlottedPoints of them for the
-// ticked quantities, then redraws. Test 0 leaves the chart and the record
-// object alone; a test without samples leaves the chart alone. Database
-// failures reach the caller (db::DbError).
-PlotResult PlotStoredSeries(PeChart& chart, const Ticks& ticks, clsTEST_RESULT& results, clsConnection* connection,
-                            qint32 testId, double shearRateFactor);
+// Plots the most recent kMaxPlottedPoints of a test's stored samples (in
+// time order) for the ticked quantities, one subset each with its label and
+// colour, then redraws. No samples: the chart is left alone. Returns the
+// number of subsets handed out (0 when nothing was plotted).
+int PlotStoredSeries(PeChart& chart, const Ticks& ticks, const std::vector<ResultPoint>& samples,
+                     double shearRateFactor);
 
 }  // namespace livechart

@@ -3,7 +3,6 @@
 #include "data/Globals.h"
 #include "data/Numbers.h"
 #include "data/Units.h"
-#include "data/clsTEST_RESULT.h"
 #include "platform/FlexGrid.h"
 #include "realtime/frmRealTime.h"
 
@@ -167,28 +166,8 @@ void frmRealTime::UpdateResultGrid() {
 
 void frmRealTime::CalcRampPowerLaw() {
     if (!mTestResult) return;  // no record objects: nothing is stored to analyse
-    mTestResult->Test_Id(mTestId);
-    mTestResult->ConnectX(mConnection);
-    mPointCount = mTestResult->TotalPoints();
+    const std::vector<ResultPoint>& points = mSamples.Of(mTestId, *mTestResult, mConnection);
+    mPointCount = qint32(points.size());
     if (mPointCount < 1) return;
-
-    std::vector<ResultPoint> points;
-    points.reserve(std::size_t(mPointCount));
-    clsTEST_RESULT& rows = *mTestResult;
-    for (rows.MoveFirst(); !rows.Eof(); rows.MoveNext()) {
-        ResultPoint p;
-        p[resultcol::TestId] = mTestId;
-        p[resultcol::RampNo] = rows.RAMP_NO();
-        p[resultcol::RampStepNo] = rows.RAMP_STEP_NO();
-        p[resultcol::ResultTime] = rows.RESULT_TIME();
-        p[resultcol::SampleTemp] = rows.RESULT_SAMPLE_TEMP();
-        p[resultcol::Press] = rows.RESULT_PRESS();
-        p[resultcol::Speed] = rows.RESULT_SPEED();
-        p[resultcol::ShearStress] = rows.RESULT_SHEAR_STRESS();
-        p[resultcol::TypeId] = rows.RESULT_TYPE_ID();
-        p[resultcol::BathTemp] = rows.RESULT_BATH_TEMP();
-        p[resultcol::CycleNo] = rows.CYCLE_NO();
-        points.push_back(p);
-    }
     livegrid::WriteFinishedCycleAnalysis(*MSFlexGrid1->gridModel(), livegrid::CycleAnalyses(points, mBobRadius));
 }

@@ -18,6 +18,7 @@
 // the window defined in files of their own.
 
 #include "mainwindow/ControlLayout.h"
+#include "realtime/LiveSamples.h"
 #include "realtime/UnitProtocol.h"
 #include "realtime/UnitWindow.h"
 
@@ -159,6 +160,8 @@ public:
     int mLastGridRamp = 0;
     // Stored samples of the test at the last reload (grid and chart).
     qint32 mPointCount = 0;
+    // The stored samples of the current test, as the grid and chart read them.
+    LiveSamples mSamples;
     // Chart subsets handed out so far.
     int mSubsetCount = 0;
 

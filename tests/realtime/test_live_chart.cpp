@@ -228,3 +228,37 @@ TEST_F(LiveChartTest, OnlyTheMostRecent5000SamplesArePlotted) {
         EXPECT_FLOAT_EQ(chart().xData(0, 4999), float((stored - 1) * 6 / 60.0));
     }
 }
+
+TEST_F(LiveChartTest, HeldSamplesAreWhatAFreshReadGives) {
+    const qint32 id = startTest();
+    record({1, 1, 0, 10, 100, 50});
+    record({1, 1, 0, 30, 110, 55});
+    w->PlotAllSeries();  // read once; held from now on
+    ASSERT_TRUE(w->mSamples.Holds(id));
+    record({1, 1, 1, 40, 120, 60, 210, 1100, 3});
+    record({1, 1, 1, 20, 130, 65});  // out of time order, as a download may write
+    record({1, 1, 2, 5, 140, 70});
+    const qint32 other = startTest(QStringLiteral("Other"));
+    record({1, 1, 0, 50, 1, 1});  // another test's row
+
+    frmRealTime fresh;
+    fresh.InitialInst(&conn);
+    const std::vector<ResultPoint>& read = fresh.mSamples.Of(id, *fresh.mTestResult, &conn);
+    w->mTestId = id;
+    w->MSFlexGrid1->Rows(1);
+    ASSERT_EQ(read.size(), 5u);
+    // Held again by a fresh read, then written to: still the same as a read.
+    w->PlotAllSeries();
+    record({1, 1, 2, 45, 150, 75});
+    const std::vector<ResultPoint> held = w->mSamples.Of(id, *w->mTestResult, &conn);
+    frmRealTime again;
+    again.InitialInst(&conn);
+    const std::vector<ResultPoint>& reread = again.mSamples.Of(id, *again.mTestResult, &conn);
+    ASSERT_EQ(held.size(), reread.size());
+    for (size_t i = 0; i < held.size(); ++i)
+        for (int c = resultcol::TestId; c <= resultcol::CycleNo; ++c) EXPECT_EQ(held[i][c], reread[i][c]) << i << "/" << c;
+    EXPECT_EQ(held[0][resultcol::ResultTime], 5);
+    EXPECT_EQ(held[2][resultcol::ResultTime], 20);
+    EXPECT_EQ(held.back()[resultcol::ResultTime], 45);
+    EXPECT_EQ(fresh.mSamples.Of(other, *fresh.mTestResult, &conn).size(), 1u);
+}
