@@ -8,9 +8,9 @@
 // second goes on the group's right-hand scale.
 //
 // The work is done here on the chart control (PeChart, through its numbered
-// properties) and the window's record object, without any window; the
-// window's RefreshRealTimeChart, Initial_Chart_All and PlotAllSeries hand it
-// the check boxes' states, the test name, the test and the bob factor.
+// properties), without any window; the window's RefreshRealTimeChart,
+// Initial_Chart_All and PlotAllSeries hand it the check boxes' states, the
+// test name, the test's stored samples and the bob factor.
 //
 // Only the most recent kMaxPlottedPoints samples are plotted, which bounds
 // the work of one tick of the run loop however long the test runs.

@@ -1,7 +1,9 @@
 #include "data/clsTEST_RESULT.h"
+#include "platform/Database.h"
 #include "realtime/frmRealTime.h"
 
 void frmRealTime::SaveResultRow() {
+    if (!mTestResult) throw db::DbError(db::ErrNotOpen, kNoRecords);
     clsTEST_RESULT& r = *mTestResult;
     r.Test_Id(mTestId);
     r.RAMP_NO(mStepNo);

@@ -37,6 +37,8 @@ bool recordFits(const unit::StoredDataRecord& r) {
 
 }  // namespace
 
+const QString frmRealTime::kNoRecords = QStringLiteral("Object variable not set: the record is not connected.");
+
 void frmRealTime::WaitSeconds(float seconds) {
     if (WaitHook) {
         WaitHook(seconds);
@@ -53,6 +55,10 @@ void frmRealTime::WaitSeconds(float seconds) {
 void frmRealTime::cmdRetrieve_Click() {
     // The download's working fields are the run's: not while a test runs.
     if (mRunState != 0) return;
+    if (!mTestInfo || !mTestAdditive || !mTestResult) {  // InitialInst did not get that far
+        ui::MsgBox(ui::errorText(db::ErrNotOpen, kNoRecords));
+        return;
+    }
     Timer1.Enabled(false);
 
     mInfoDialog = std::make_unique<frmTestRelatedInfo>(mConnection, this);

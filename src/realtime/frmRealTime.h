@@ -94,8 +94,9 @@ public:
     void UpdateResultGrid();
     // Columns 0 to 11 of the last grid row from the run state and readings.
     void FormatResultGridRow();
-    // Re-reads the test's stored samples and writes the power-law analysis
-    // of the cycle of the second-to-last grid row into its columns 12 to 19.
+    // Takes the test's stored samples (mSamples) and writes the power-law
+    // analysis of the cycle of the second-to-last grid row into its columns
+    // 12 to 19; a cycle without an analysis leaves the row as it is.
     void CalcRampPowerLaw();
 
     // ---- live chart (LiveChart.cpp) -----------------------------------------
@@ -104,8 +105,8 @@ public:
     void RefreshRealTimeChart();
     // The chart's base settings.
     void Initial_Chart_All();
-    // Re-reads the test's stored samples and plots the ticked quantities
-    // against time (the most recent 5000 samples at most).
+    // Takes the test's stored samples (mSamples) and plots the ticked
+    // quantities against time (the most recent 5000 samples at most).
     void PlotAllSeries();
     void chkTemp_Click();
     void chkPress_Click();
@@ -123,8 +124,11 @@ public:
     void WaitSeconds(float seconds);
     // Tests shorten the wait: when set, WaitSeconds calls this instead.
     std::function<void(double seconds)> WaitHook;
-    // One TEST_RESULT row of the current test from the run state and readings.
+    // One TEST_RESULT row of the current test from the run state and readings
+    // (a db::DbError when the window has no record objects).
     void SaveResultRow();
+    // The failure text of a window whose record objects were not created.
+    static const QString kNoRecords;
 
     // ---- state ------------------------------------------------------------
     // The reply side: receive buffer, live readings and their texts, the
@@ -158,7 +162,7 @@ public:
     double mLastGridStep = 0;
     double mLastGridCycle = 0;
     int mLastGridRamp = 0;
-    // Stored samples of the test at the last reload (grid and chart).
+    // Stored samples of the test when the grid or chart last took them.
     qint32 mPointCount = 0;
     // The stored samples of the current test, as the grid and chart read them.
     LiveSamples mSamples;

@@ -237,3 +237,14 @@ TEST_F(StoredDownload, TheWaitHandlesNoEvent) {
     QCoreApplication::processEvents();
     EXPECT_TRUE(fired);
 }
+
+TEST_F(RealTimeFixture, DownloadWithoutRecordObjectsIsReported) {
+    frmRealTime w;  // InitialInst never ran
+    int shown = 0;
+    ShowerScope scope([&](QDialog&) { return ++shown, int(QDialog::Rejected); });
+    w.cmdRetrieve_Click();
+    EXPECT_EQ(shown, 0);
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_TRUE(dialogs.messages[0].prompt.startsWith("ERROR: ")) << qPrintable(dialogs.messages[0].prompt);
+    EXPECT_THROW(w.SaveResultRow(), db::DbError);
+}
