@@ -5,6 +5,10 @@
 #include "data/clsSEQUENCE_INFO.h"
 #include "data/clsSEQUENCE_RAMP.h"
 #include "data/clsSEQUENCE_RAMP_DEFINE.h"
+#include "data/clsTEST_ADDITIVE.h"
+#include "data/clsTEST_INFO.h"
+#include "data/clsTEST_RESULT.h"
+#include "mainwindow/frmTestRelatedInfo.h"
 #include "platform/Dialogs.h"
 #include "platform/FlexGrid.h"
 #include "platform/PeChart.h"
@@ -171,7 +175,7 @@ void frmRealTime::createControls() {
     cmdExit = button(this, "cmdExit", QStringLiteral("&Exit"), QStringLiteral("Click here to exit the Real Time Test"),
                      {bx(6), by, bw, bh});
     // The test runner's buttons: present, not yet in service.
-    for (QPushButton* b : {cmdSelect, cmdStart_Stop, cmdStop, cmdRefresh, cmdRetrieve}) b->setEnabled(false);
+    for (QPushButton* b : {cmdSelect, cmdStart_Stop, cmdStop, cmdRefresh}) b->setEnabled(false);
 
     // Chart quantities
     struct Check {
@@ -204,6 +208,15 @@ void frmRealTime::createControls() {
     connect(cmdZero, &QPushButton::clicked, this, &frmRealTime::cmdZero_Click);
     connect(Option1, &QRadioButton::clicked, this, &frmRealTime::Option1_Click);
     connect(Option2, &QRadioButton::clicked, this, &frmRealTime::Option2_Click);
+    connect(cmdRetrieve, &QPushButton::clicked, this, &frmRealTime::cmdRetrieve_Click);
+    // A click toggles the box before its handler runs.
+    connect(chkTemp, &QCheckBox::clicked, this, &frmRealTime::chkTemp_Click);
+    connect(chkPress, &QCheckBox::clicked, this, &frmRealTime::chkPress_Click);
+    connect(chkSpeed, &QCheckBox::clicked, this, &frmRealTime::chkSpeed_Click);
+    connect(chkSR, &QCheckBox::clicked, this, &frmRealTime::chkSR_Click);
+    connect(chkSS, &QCheckBox::clicked, this, &frmRealTime::chkSS_Click);
+    connect(chkVisc, &QCheckBox::clicked, this, &frmRealTime::chkVisc_Click);
+    connect(chkFann, &QCheckBox::clicked, this, &frmRealTime::chkFann_Click);
 }
 
 void frmRealTime::Form_Load() {
@@ -217,6 +230,9 @@ void frmRealTime::Form_Load() {
     Label13->setText(gTempLabel);
     Label16->setText(gStressLabel);
     Label10->setText(gViscLabel);
+
+    RefreshRealTimeChart();
+    SetupResultGrid();
 
     mReply.runState = [this] { return mRunState; };
     mReply.shutDown = [this] { ShutDown(); };
@@ -242,6 +258,12 @@ void frmRealTime::InitialInst(clsConnection* connection) {
     mSeqRamp = std::make_unique<clsSEQUENCE_RAMP>();
     mSeqRamp->ConnectX(mConnection);
     mSeqRampDefine = std::make_unique<clsSEQUENCE_RAMP_DEFINE>();
+    mTestResult = std::make_unique<clsTEST_RESULT>();
+    mTestResult->ConnectX(mConnection);
+    mTestInfo = std::make_unique<clsTEST_INFO>();
+    mTestInfo->ConnectX(mConnection);
+    mTestAdditive = std::make_unique<clsTEST_ADDITIVE>();
+    mTestAdditive->ConnectX(mConnection);
 }
 
 void frmRealTime::Form_Activate() {

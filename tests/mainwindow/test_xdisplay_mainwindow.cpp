@@ -1,4 +1,4 @@
-// The main window on a real X server (ctest runs this binary under
+// The main window on a real X server (ctest runs these XDisplay tests under
 // xvfb-run): a stored rheology test opened in it, its three-axis chart drawn
 // on screen and grabbed from the server into a PNG, and the chart printed to
 // a PDF of one landscape page. Without an X display the tests skip.
@@ -65,7 +65,7 @@ int pixelsNear(const QImage& img, const QRect& area, QColor colour, int toleranc
     return n;
 }
 
-class OnScreen : public MainWindowTest {
+class XDisplayMainWindow : public MainWindowTest {
 protected:
     void SetUp() override {
         if (QGuiApplication::platformName() != QLatin1String("xcb"))
@@ -86,7 +86,7 @@ protected:
     }
 };
 
-TEST_F(OnScreen, MainWindowShowsTheOpenedRheologyTestAndItsThreeAxisChart) {
+TEST_F(XDisplayMainWindow, MainWindowShowsTheOpenedRheologyTestAndItsThreeAxisChart) {
     auto w = start();
     w->show();
     settle(*w);
@@ -120,7 +120,7 @@ TEST_F(OnScreen, MainWindowShowsTheOpenedRheologyTestAndItsThreeAxisChart) {
     EXPECT_GE(colours.size(), 2) << "the result grid is blank";
 }
 
-TEST_F(OnScreen, ThreeDModeDrawsTheSurfaceOnScreen) {
+TEST_F(XDisplayMainWindow, ThreeDModeDrawsTheSurfaceOnScreen) {
     auto w = start();
     w->show();
     settle(*w);
@@ -142,7 +142,7 @@ TEST_F(OnScreen, ThreeDModeDrawsTheSurfaceOnScreen) {
     EXPECT_GE(colours.size(), 16);
 }
 
-TEST_F(OnScreen, PrintChartGivesOneLandscapePdfPage) {
+TEST_F(XDisplayMainWindow, PrintChartGivesOneLandscapePdfPage) {
     if (QStandardPaths::findExecutable(QStringLiteral("pdfinfo")).isEmpty()) GTEST_SKIP() << "pdfinfo missing";
     auto w = start();
     w->show();

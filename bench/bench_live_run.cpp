@@ -1,0 +1,134 @@
+// One recorded point of a rheology run in one unit window, with 10,000
+// points of the test already stored: the reply parsed, the result row
+// written, the live grid brought up to date and the live chart replotted
+// (the most recent 5000 points of seven quantities). Broken down into its
+// parts as well, and with the power-law analysis that ends a ramp cycle.
+
+#include <benchmark/benchmark.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <cmath>
+
+#include "data/Globals.h"
+#include "data/Settings.h"
+#include "data/clsConnection.h"
+#include "data/clsTEST_INFO.h"
+#include "platform/Database.h"
+#include "platform/FlexGrid.h"
+#include "platform/PeChart.h"
+#include "realtime/NewTestRecord.h"
+#include "realtime/frmRealTime.h"
+
+namespace {
+
+struct LiveRunBench {
+    QTemporaryDir dir;
+    QString oldDir = QDir::currentPath();
+    clsConnection connection;
+    std::unique_ptr<frmRealTime> w;
+    QString frame;
+    int points = 0;
+
+    explicit LiveRunBench(int stored) {
+        QFile::copy(QStringLiteral(Z3080_EMPTY_DB), dir.filePath(QStringLiteral("Z3080daq.accdb")));
+        QFile::setPermissions(dir.filePath(QStringLiteral("Z3080daq.accdb")), QFile::ReadOwner | QFile::WriteOwner);
+        QDir::setCurrent(dir.path());
+        connection.OpenDB();
+        gUnitSystem = 2;  // SI: temperatures and stresses converted
+        w = std::make_unique<frmRealTime>();
+        w->InitialInst(&connection);
+
+        newtest::NewTestFields f;
+        f.testName = QStringLiteral("Bench run");
+        f.bobNo = QStringLiteral("B1");
+        f.bobRadius = 1.7245;
+        w->mTestId = newtest::AddTestInfo(*w->mTestInfo, f, QDateTime::currentDateTime());
+        w->mBobRadius = f.bobRadius;
+        w->mReply.SetBobRadius(f.bobRadius);
+        w->MSFlexGrid1->Rows(1);
+
+        // A run of steps of 60 step samples and a four-speed ramp of 10
+        // samples per speed, two cycles each: the grid and its analyses as
+        // the run made them.
+        db::Connection* db = connection.ADOConnection();
+        db->beginTransaction();
+        while (points < stored) recordNext();
+        db->commit();
+        frame = QStringLiteral("#01,300.0,300.0,99.9,60.1,2000,6.0,02000,0,") + QChar(26);
+    }
+    ~LiveRunBench() {
+        w.reset();
+        QDir::setCurrent(oldDir);
+    }
+
+    // The run state of the next point, as the run loop walks the sequence.
+    void advance() {
+        const int inCycle = points % 100;
+        const int cycle = (points / 100) % 2 + 1;
+        const int step = points / 200 + 1;
+        w->mStepNo = step;
+        w->mCycleNo = cycle;
+        w->mRampEntryNo = inCycle < 60 ? 0 : (inCycle - 60) / 10 + 1;
+        w->mPhase = w->mRampEntryNo > 0 ? 1 : 0;
+        w->mElapsedSec = points * 5;
+        unit::UnitReadings& r = w->mReply.readings;
+        static const double rates[] = {170, 511, 340, 170, 85};
+        r.mShearRate = rates[w->mRampEntryNo];
+        r.mShearStress = 30 * std::pow(r.mShearRate, 0.45) * (1 + 0.01 * (points % 7));
+        r.mSampleTemp = 80 + (points % 2000) * 0.11;
+        r.mPressure = 1000 + step;
+        r.mGel = 6;
+        ++points;
+    }
+    void recordNext() {
+        advance();
+        w->SaveResultRow();
+        w->UpdateResultGrid();
+    }
+    // One tick that records a point, in the run loop's order.
+    void tick(bool fullRefresh) {
+        w->mReply.Parse(frame);
+        advance();
+        w->SaveResultRow();
+        if (fullRefresh)
+            w->RefreshRealTimeChart();
+        else
+            w->PlotAllSeries();
+        w->UpdateResultGrid();
+    }
+};
+
+void BM_LiveTick(benchmark::State& state) {
+    LiveRunBench bench(int(state.range(0)));
+    const bool full = state.range(1) != 0;
+    for (auto _ : state) bench.tick(full);
+    state.counters["stored"] = bench.points;
+    state.counters["plotted"] = bench.w->Pesgo1->points();
+    state.counters["gridRows"] = bench.w->MSFlexGrid1->Rows();
+}
+// Args: stored points, then 0 = PlotAllSeries (the run loop's call), 1 = RefreshRealTimeChart.
+BENCHMARK(BM_LiveTick)->Args({10000, 0})->Args({10000, 1})->Unit(benchmark::kMillisecond)->Iterations(100);
+
+// The parts of a tick.
+void BM_LiveTickParts(benchmark::State& state) {
+    LiveRunBench bench(10000);
+    const int part = int(state.range(0));
+    for (auto _ : state) {
+        switch (part) {
+            case 0: bench.w->mReply.Parse(bench.frame); break;
+            case 1:
+                bench.advance();
+                bench.w->SaveResultRow();
+                break;
+            case 2: bench.w->UpdateResultGrid(); break;
+            case 3: bench.w->PlotAllSeries(); break;
+            case 4: bench.w->CalcRampPowerLaw(); break;  // once per finished ramp cycle
+        }
+    }
+}
+// 0 parse, 1 record, 2 grid, 3 chart, 4 power-law analysis.
+BENCHMARK(BM_LiveTickParts)->DenseRange(0, 4)->Unit(benchmark::kMillisecond)->Iterations(100);
+
+}  // namespace

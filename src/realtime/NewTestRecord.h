@@ -1,0 +1,44 @@
+#pragma once
+// The new test's records as a test window writes them from the test
+// information dialog: the TEST_INFO row (looked up again by its name to learn
+// its TEST_ID) and one TEST_ADDITIVE row per filled additive line. Used when
+// a test is started and when a test stored in the unit is downloaded.
+//
+// Nothing is trapped: database failures reach the caller (db::DbError).
+
+#include <QDateTime>
+#include <QString>
+#include <optional>
+
+class clsTEST_ADDITIVE;
+class clsTEST_INFO;
+class frmTestRelatedInfo;
+
+namespace newtest {
+
+// The TEST_INFO fields of a new test as the dialog's boxes give them;
+// numbers are the leading numbers of their boxes (0 when none leads).
+struct NewTestFields {
+    QString testName;
+    QString fluidId;
+    QString researcherName;
+    double preTestPh = 0;
+    double postTestPh = 0;
+    QString rotorNo;
+    QString bobNo;           // as typed ("B1", "B2", "B5", ...)
+    double bobLength = 0;    // cm
+    double bobRadius = 0;    // cm
+    QString safety;
+};
+NewTestFields FieldsOf(const frmTestRelatedInfo& dialog);
+
+// Adds the TEST_INFO row and returns its TEST_ID (rounded to a whole number,
+// halves to even), found by the test's name. TEST_TIME is written from
+// `testTime` when given, otherwise the record object's value stands.
+qint32 AddTestInfo(clsTEST_INFO& info, const NewTestFields& fields, const std::optional<QDateTime>& testTime);
+
+// The additive lines of the dialog (from line 1 down to the first empty
+// name) as TEST_ADDITIVE rows of the test.
+void AddTestAdditives(clsTEST_ADDITIVE& additives, qint32 testId, const frmTestRelatedInfo& dialog);
+
+}  // namespace newtest

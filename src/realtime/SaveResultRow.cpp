@@ -1,0 +1,34 @@
+#include "data/clsTEST_RESULT.h"
+#include "platform/Database.h"
+#include "realtime/frmRealTime.h"
+
+void frmRealTime::SaveResultRow() {
+    if (!mTestResult) throw db::DbError(db::ErrNotOpen, kNoRecords);
+    clsTEST_RESULT& r = *mTestResult;
+    r.Test_Id(mTestId);
+    r.RAMP_NO(mStepNo);
+    r.RAMP_STEP_NO(mRampEntryNo);
+    r.RESULT_TIME(mElapsedSec);
+    r.RESULT_SAMPLE_TEMP(mReply.readings.mSampleTemp);
+    r.RESULT_PRESS(mReply.readings.mPressure);
+    r.RESULT_SPEED(mReply.readings.mShearRate);  // the shear rate in 1/s, not the rpm
+    r.RESULT_SHEAR_STRESS(mReply.readings.mShearStress);
+    r.RESULT_BATH_TEMP(mReply.readings.mGel);
+    r.CYCLE_NO(mCycleNo);
+    r.RESULT_TYPE_ID(mPhase == 0 ? 0 : 1);
+    r.AddNew();
+    // The samples the grid and chart hold follow what was stored.
+    ResultPoint p;
+    p[resultcol::TestId] = mTestId;
+    p[resultcol::RampNo] = mStepNo;
+    p[resultcol::RampStepNo] = mRampEntryNo;
+    p[resultcol::ResultTime] = mElapsedSec;
+    p[resultcol::SampleTemp] = r.RESULT_SAMPLE_TEMP();
+    p[resultcol::Press] = r.RESULT_PRESS();
+    p[resultcol::Speed] = r.RESULT_SPEED();
+    p[resultcol::ShearStress] = r.RESULT_SHEAR_STRESS();
+    p[resultcol::TypeId] = r.RESULT_TYPE_ID();
+    p[resultcol::BathTemp] = r.RESULT_BATH_TEMP();
+    p[resultcol::CycleNo] = mCycleNo;
+    mSamples.Written(mTestId, p);
+}

@@ -1,0 +1,133 @@
+// A picture of the rheology test window during a run, on a real X display:
+// the live readings, the live grid with the analysis of a finished ramp
+// cycle and the live chart of the samples recorded so far. The samples are
+// fed to the window as the run loop records them.
+//
+// Needs an X display: ctest runs it a second time under xvfb-run; in the
+// offscreen run it skips itself. The picture goes to the build folder
+// (screenshots/rheology_window_run.png).
+
+#include "LiveFixture.h"
+
+#include "data/Settings.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QGuiApplication>
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPixmap>
+#include <QScrollBar>
+#include <QScreen>
+#include <QSet>
+#include <QStatusBar>
+#include <cmath>
+
+using namespace realtime_tests;
+
+namespace {
+
+void settle(int ms) {
+    QElapsedTimer t;
+    t.start();
+    while (t.elapsed() < ms) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        QThread::msleep(5);
+    }
+}
+
+// Distinct colours in a region of an image (a blank region has one).
+int colours(const QImage& image, const QRect& region) {
+    QSet<QRgb> seen;
+    const QRect r = region.intersected(image.rect());
+    for (int y = r.top(); y <= r.bottom(); y += 2)
+        for (int x = r.left(); x <= r.right(); x += 2) seen.insert(image.pixel(x, y));
+    return int(seen.size());
+}
+
+class XDisplay : public LiveWindowFixture {};
+
+}  // namespace
+
+TEST_F(XDisplay, RheologyWindowDuringARun) {
+    if (QGuiApplication::platformName() != QStringLiteral("xcb"))
+        GTEST_SKIP() << "needs an X display (ctest runs it under xvfb-run)";
+
+    SetUnitLabels();
+    startTest(QStringLiteral("Borate gel 30 ppt"));
+    w->lblTestname->setText(QStringLiteral("Borate gel 30 ppt"));
+    w->lblSelectSeq->setText(QStringLiteral("Ramp 300F"));
+    w->lblInstName->setText(QStringLiteral("Unit 1"));
+    w->setWindowTitle(QStringLiteral("Unit 1 Real Time Test"));
+
+    // Two steps, each a heating phase at 170 1/s followed by a four-speed
+    // ramp, in cycles: a power-law fluid whose consistency falls as it warms.
+    const double rates[] = {511, 340, 170, 85};
+    qint32 t = 0;
+    double temp = 80;
+    for (int step = 1; step <= 2; ++step) {
+        for (int cycle = 1; cycle <= 2; ++cycle) {
+            for (int i = 0; i < 30; ++i) {
+                temp = std::min(300.0, temp + 2.5);
+                const double k = 900 * std::exp(-(temp - 80) / 200);
+                record({step, cycle, 0, t += 20, 170, k * std::pow(170.0, 0.45) / 100, temp, 1000.0 + 40 * step * cycle,
+                        6.0});
+            }
+            for (int e = 1; e <= 4; ++e) {
+                const double k = 900 * std::exp(-(temp - 80) / 200);
+                for (int i = 0; i < 3; ++i)
+                    record({step, cycle, e, t += 20, rates[e - 1], k * std::pow(rates[e - 1], 0.45) / 100, temp,
+                            1000.0 + 40 * step * cycle, 6.0});
+            }
+        }
+    }
+    record({3, 1, 0, t += 20, 170, 60, temp, 2000, 6.0});  // the next step begins
+    w->RefreshRealTimeChart();  // as a click on a box does: the subtitle is the test's name
+
+    // The readings of the last reply, as the parser shows them.
+    unit::UnitReplyParser& reply = w->mReply;
+    reply.Parse(QStringLiteral("#01,300.0,300.0,99.9,60.1,2000,6.0,02000,0,") + QChar(26));
+    const unit::UnitReadingTexts& x = reply.texts;
+    w->txtSampleTemp->setText(x.txtSampleTemp);
+    w->txtTempSetPoint->setText(x.txtTempSetPoint);
+    w->txtspeed->setText(x.txtspeed);
+    w->txtShearrate->setText(x.txtShearrate);
+    w->txtShearStress->setText(x.txtShearStress);
+    w->txtFann->setText(x.txtFann);
+    w->txtPressure->setText(x.txtPressure);
+    w->txtPressSetPoint->setText(x.txtPressSetPoint);
+    w->txtVisc->setText(x.txtVisc);
+    w->txtGelAngle->setText(x.txtGelAngle);
+    w->lblActiveFlag->setText(QStringLiteral("Running Test"));
+    w->StepTime->setText(QStringLiteral("Current Step (3) Cycle (1) Time: 0:00:20"));
+    w->ElapsedTime->setText(QStringLiteral("Elapsed Time:  1:10:00"));
+
+    w->resize(1880, 1120);
+    w->show();
+    settle(300);
+    // The analysis columns in view.
+    w->MSFlexGrid1->horizontalScrollBar()->setValue(w->MSFlexGrid1->horizontalScrollBar()->maximum());
+    settle(300);
+    ASSERT_TRUE(w->isVisible());
+
+    QPixmap shot = w->screen()->grabWindow(w->winId());
+    if (shot.isNull()) shot = w->grab();
+    const QImage image = shot.toImage();
+    ASSERT_FALSE(image.isNull());
+    const QString dir = QStringLiteral(Z3080_SCREENSHOT_DIR);
+    QDir().mkpath(dir);
+    ASSERT_TRUE(image.save(dir + QStringLiteral("/rheology_window_run.png")));
+
+    // The grid and the chart show something.
+    const QRect grid(w->MSFlexGrid1->mapTo(w.get(), QPoint(0, 0)), w->MSFlexGrid1->size());
+    const QRect chart(w->Pesgo1->mapTo(w.get(), QPoint(0, 0)), w->Pesgo1->size());
+    const double scale = double(image.width()) / w->width();
+    auto scaled = [scale](const QRect& r) {
+        return QRect(int(r.x() * scale), int(r.y() * scale), int(r.width() * scale), int(r.height() * scale));
+    };
+    EXPECT_GT(colours(image, scaled(grid)), 8);
+    EXPECT_GT(colours(image, scaled(chart)), 8);
+    EXPECT_EQ(w->Pesgo1->points(), 169);
+    EXPECT_FALSE(w->MSFlexGrid1->TextMatrix(w->MSFlexGrid1->Rows() - 2, 12).isEmpty());
+}

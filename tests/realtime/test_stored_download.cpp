@@ -1,0 +1,250 @@
+// The download of a test stored in the unit, over the serial line from a
+// simulated unit: the new test and its rows, the messages of a silent unit
+// and of a damaged transfer, Cancel, a download refused while a test runs,
+// and the wait that handles no event.
+
+#include "LiveFixture.h"
+
+#include "data/clsTEST_ADDITIVE.h"
+#include "mainwindow/frmTestRelatedInfo.h"
+#include "platform/ModalShow.h"
+#include "support/UnitSimulator.h"
+
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+
+using namespace realtime_tests;
+using testing_support::UnitSimulator;
+
+namespace {
+
+struct ShowerScope {
+    explicit ShowerScope(ui::ModalShower s) : previous(ui::setModalShower(std::move(s))) {}
+    ~ShowerScope() { ui::setModalShower(previous); }
+    ui::ModalShower previous;
+};
+
+struct StoredRow {
+    double step, ramp, time, temp, press, rate, stress, type, bath, cycle;
+};
+
+class StoredDownload : public LiveWindowFixture {
+protected:
+    void SetUp() override {
+        LiveWindowFixture::SetUp();
+        unit.attachToPort(7);
+        w->MSComm1.PortNumber(7);
+        w->MSComm1.Settings(QStringLiteral("115200,n,8,1"));
+        w->MSComm1.PortOpen(true);
+        w->Timer1.Interval(1000);
+        // The waits shortened tenfold; the timer must stay stopped meanwhile.
+        w->WaitHook = [this](double seconds) {
+            waitedWhileTicking = waitedWhileTicking || w->Timer1.Running();
+            QThread::msleep(static_cast<unsigned long>(seconds * 100));
+        };
+    }
+
+    // Answers the test information dialog: the test described, or Cancel.
+    ShowerScope answer(const QString& name, bool cancel = false) {
+        return ShowerScope([this, name, cancel](QDialog& d) {
+            ++dialogsShown;
+            auto& info = static_cast<frmTestRelatedInfo&>(d);
+            title = info.windowTitle();
+            if (cancel) {
+                info.cmdCancel_Click();
+                return int(QDialog::Rejected);
+            }
+            info.txtTestName->setText(name);
+            info.txtBobNo->setText(QStringLiteral("B2"));  // the radius follows the bob
+            info.MSFlexGrid1->TextMatrix(1, 0, QStringLiteral("KCl"));
+            info.MSFlexGrid1->TextMatrix(1, 1, QStringLiteral("2"));
+            info.cmdOk_Click();
+            return int(QDialog::Accepted);
+        });
+    }
+
+    std::vector<StoredRow> rowsOf(qint32 testId) {
+        clsTEST_RESULT r;
+        r.Test_Id(testId);
+        r.ConnectX(&conn);
+        std::vector<StoredRow> rows;
+        for (r.MoveFirst(); !r.Eof(); r.MoveNext())
+            rows.push_back({r.RAMP_NO(), r.RAMP_STEP_NO(), r.RESULT_TIME(), r.RESULT_SAMPLE_TEMP(), r.RESULT_PRESS(),
+                            r.RESULT_SPEED(), r.RESULT_SHEAR_STRESS(), r.RESULT_TYPE_ID(), r.RESULT_BATH_TEMP(),
+                            r.CYCLE_NO()});
+        return rows;
+    }
+    bool testNamed(const QString& name) {
+        clsTEST_INFO info;
+        info.ConnectX(&conn);
+        info.TEST_NAME(name);
+        info.GetTestDetail();
+        return !info.Eof();
+    }
+
+    UnitSimulator unit;
+    int dialogsShown = 0;
+    QString title;
+    bool waitedWhileTicking = false;
+};
+
+}  // namespace
+
+TEST_F(StoredDownload, StoresTheUnitsRowsUnderANewTest) {
+    unit.setStoredTest({"1,0,12.6,300.5,301,5000,170.2,123.4,0", "1,1,20,301,301,5001,340.4,150,1",
+                        "2,0,30,302,301,5002,0,0,0"},
+                       true, 16, 30);  // in pieces, as a slow line delivers it
+    unit.setPeriod(20);
+    unit.start();
+    QThread::msleep(60);  // status frames waiting before the request are discarded
+    // What the transfer does not carry comes from the window as it stands.
+    w->mCycleNo = 3;
+    w->mReply.readings.mGel = 7;
+    const auto scope = answer(QStringLiteral("Stored run"));
+
+    w->cmdRetrieve->click();
+
+    EXPECT_TRUE(dialogs.messages.empty()) << dialogs.texts().join('\n').toStdString();
+    EXPECT_EQ(title, "Input Test Information");
+    ASSERT_TRUE(unit.waitForCommands(1));
+    EXPECT_EQ(unit.commands().front().bytes, QByteArray("\x01\r"));
+    ASSERT_NE(w->mTestId, 0);
+    ASSERT_TRUE(testNamed(QStringLiteral("Stored run")));
+    EXPECT_EQ(w->mTestInfo->BOB_NO(), "B2");
+    EXPECT_EQ(w->mTestInfo->Test_Id(), w->mTestId);
+    EXPECT_DOUBLE_EQ(w->mBobRadius, 1.2276);
+    EXPECT_DOUBLE_EQ(w->mReply.mShearRateFactor, unit::ShearRateFactor(1.2276));
+
+    const std::vector<StoredRow> rows = rowsOf(w->mTestId);
+    ASSERT_EQ(rows.size(), 3u);
+    // Time rounded to whole seconds; rate and stress as sent, whatever the bob.
+    const StoredRow expected[] = {{1, 0, 13, 300.5, 5000, 170.2, 123.4, 0, 7, 3},
+                                  {1, 1, 20, 301, 5001, 340.4, 150, 1, 7, 3},
+                                  {2, 0, 30, 302, 5002, 0, 0, 0, 7, 3}};
+    for (size_t i = 0; i < 3; ++i) {
+        SCOPED_TRACE(i);
+        const StoredRow& a = rows[i];
+        const StoredRow& e = expected[i];
+        EXPECT_EQ(std::tie(a.step, a.ramp, a.time, a.type, a.bath, a.cycle),
+                  std::tie(e.step, e.ramp, e.time, e.type, e.bath, e.cycle));
+        EXPECT_DOUBLE_EQ(a.temp, e.temp);
+        EXPECT_DOUBLE_EQ(a.press, e.press);
+        EXPECT_DOUBLE_EQ(a.rate, e.rate);
+        EXPECT_DOUBLE_EQ(a.stress, e.stress);
+    }
+    clsTEST_ADDITIVE additives;
+    additives.TESTId(w->mTestId);
+    additives.ConnectX(&conn);
+    additives.GetSeqDetail();
+    ASSERT_FALSE(additives.Eof());
+    EXPECT_EQ(additives.ADDITIVE_NM(), "KCl");
+    EXPECT_DOUBLE_EQ(additives.ADD_CONCEN(), 2);
+
+    // The timer was stopped for the waits and runs again.
+    EXPECT_FALSE(waitedWhileTicking);
+    EXPECT_TRUE(w->Timer1.Running());
+    // The working fields hold the last record.
+    EXPECT_EQ(w->mStepNo, 2);
+    EXPECT_EQ(w->mElapsedSec, 30);
+}
+
+TEST_F(StoredDownload, SilenceOrADamagedTransferStoresNoRows) {
+    const QString noResponse = "No response from Z3080, please check connection.";
+    const QString commError = "Communication error from Z3080, please download data again.";
+    struct Case {
+        const char* name;
+        QByteArrayList records;
+        bool withEnd;
+        bool silent;
+        QString message;
+    } cases[] = {
+        {"silent", {"1,0,1,300,300,5000,1,1,0"}, true, true, noResponse},
+        {"no end character", {"1,0,1,300,300,5000,1,1,0", "1,0,2,300,300,5000,1,1,0"}, false, false, commError},
+        {"short record", {"1,0,1,300,300,5000,1,1,0", "1,0,5", "1,0,9,300,300,5000,1,1,0"}, true, false, commError},
+        {"number no row holds", {"1,0,1,300,300,5000,1,1,0", "1e40,0,2,300,300,5000,1,1,0"}, true, false, commError},
+    };
+    unit.start();
+    int n = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        dialogs.clear();
+        unit.clearCommands();
+        unit.setSilent(c.silent);
+        unit.setStoredTest(c.records, c.withEnd);
+        const QString name = QStringLiteral("Attempt %1").arg(++n);
+        const auto scope = answer(name);
+        w->cmdRetrieve_Click();
+
+        ASSERT_EQ(dialogs.messages.size(), 1u);
+        EXPECT_EQ(dialogs.messages[0].prompt, c.message);
+        EXPECT_EQ(dialogs.messages[0].title, "Communication Error");
+        EXPECT_EQ(dialogs.messages[0].style, ui::vbOKOnly);
+        EXPECT_TRUE(rowsOf(w->mTestId).empty());
+        EXPECT_TRUE(testNamed(name));  // the test's information stays
+        EXPECT_TRUE(unit.waitForCommands(1));
+        EXPECT_TRUE(w->Timer1.Running());
+    }
+
+    // The window's readings resume afterwards.
+    unit.setSilent(false);
+    unit.sendStatusFrame();
+    EXPECT_TRUE(until([&] { w->Timer1.Tick(); }, [&] { return !w->txtSampleTemp->text().isEmpty(); }));
+}
+
+TEST_F(StoredDownload, CancelSendsAndWritesNothing) {
+    unit.setStoredTest({"1,0,1,300,300,5000,1,1,0"});
+    unit.start();
+    const auto scope = answer(QString(), true);
+    w->cmdRetrieve_Click();
+    EXPECT_EQ(dialogsShown, 1);
+    QThread::msleep(50);
+    EXPECT_TRUE(unit.commands().empty());
+    EXPECT_EQ(w->mTestId, 0);
+    EXPECT_TRUE(w->Timer1.Running());
+    EXPECT_TRUE(dialogs.messages.empty());
+}
+
+TEST_F(StoredDownload, RefusedWhileATestRuns) {
+    unit.setStoredTest({"5,2,99,300,300,5000,1,1,1"});
+    unit.start();
+    const qint32 running = startTest(QStringLiteral("Running"));
+    record({2, 1, 1, 40, 100, 50});
+    w->mRunState = 1;
+    const auto scope = answer(QStringLiteral("Overwrite"));
+    w->cmdRetrieve->click();
+    EXPECT_EQ(dialogsShown, 0);
+    EXPECT_EQ(w->mTestId, running);
+    EXPECT_EQ(w->mStepNo, 2);
+    EXPECT_EQ(w->mElapsedSec, 40);
+    QThread::msleep(50);
+    EXPECT_TRUE(unit.commands().empty());
+    EXPECT_FALSE(testNamed(QStringLiteral("Overwrite")));
+    EXPECT_EQ(rowsOf(running).size(), 1u);
+    EXPECT_TRUE(w->Timer1.Running());
+}
+
+TEST_F(StoredDownload, TheWaitHandlesNoEvent) {
+    w->WaitHook = nullptr;
+    bool fired = false;
+    QTimer::singleShot(0, [&] { fired = true; });
+    QElapsedTimer clock;
+    clock.start();
+    w->WaitSeconds(0.06f);
+    EXPECT_GE(clock.elapsed(), 60);
+    EXPECT_FALSE(fired);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(fired);
+}
+
+TEST_F(RealTimeFixture, DownloadWithoutRecordObjectsIsReported) {
+    frmRealTime w;  // InitialInst never ran
+    int shown = 0;
+    ShowerScope scope([&](QDialog&) { return ++shown, int(QDialog::Rejected); });
+    w.cmdRetrieve_Click();
+    EXPECT_EQ(shown, 0);
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_TRUE(dialogs.messages[0].prompt.startsWith("ERROR: ")) << qPrintable(dialogs.messages[0].prompt);
+    EXPECT_THROW(w.SaveResultRow(), db::DbError);
+}
