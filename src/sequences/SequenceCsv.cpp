@@ -127,6 +127,7 @@ namespace {
 ui::FileRequest fileRequest() {
     ui::FileRequest r;
     r.filter = kFileFilter;
+    r.filterIndex = 2;  // "Text Files(*.csv)"
     return r;
 }
 }  // namespace

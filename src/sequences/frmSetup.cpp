@@ -29,6 +29,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabBar>
+#include <utility>
 
 const QString frmSetup::kCaption = QStringLiteral("Z3080 Setup");
 
@@ -215,19 +216,18 @@ void frmSetup::buildSequenceTab(QFrame* tab) {
     }
 
     auto trap = [this](void (frmSetup::*handler)()) { return [this, handler] { TrapErrors([&] { (this->*handler)(); }); }; };
-    connect(lstSeqName, &QListWidget::currentRowChanged, this, [this](int row) {
+    connect(lstSeqName, &QListWidget::currentRowChanged, this, [this] {
         if (listFilling_) return;
-        changedRow_ = row;
+        rowChangedSincePress_ = true;
         TrapErrors([&] { lstSeqName_Click(); });
     });
     // A click on the entry already selected (the one a question kept from
-    // loading) picks it too.
-    connect(lstSeqName, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
-        const int row = lstSeqName->row(item);
-        if (row == changedRow_) {
-            changedRow_ = -2;  // this click made the change and ran the handler
-            return;
-        }
+    // loading) picks it too; a click that changed the selection has already
+    // run the handler. The press resets the mark (see eventFilter), so a
+    // change made earlier by the window or the keyboard does not count.
+    lstSeqName->viewport()->installEventFilter(this);
+    connect(lstSeqName, &QListWidget::itemClicked, this, [this] {
+        if (std::exchange(rowChangedSincePress_, false)) return;
         TrapErrors([&] { lstSeqName_Click(); });
     });
     connect(txtSeqName, &QLineEdit::textChanged, this, trap(&frmSetup::txtSeqName_Change));
@@ -492,22 +492,24 @@ SequenceGridTexts frmSetup::GridTexts() const {
     return SequenceGridTexts::fromGrids(*MSFlexGrid1->gridModel(), *MSFlexGrid2->gridModel());
 }
 
-void frmSetup::cmdExport_Click() {
-    QListWidgetItem* current = lstSeqName->currentItem();
-    const QString selected = current && current->isSelected() ? current->text() : QString();
-    auto r = seqcsv::ExportSequenceCsv(*store_.mSeqInfo, lstSeqName->count(), selected, GridTexts(), mBobSRFactor);
-    if (r.lookedUp) {
-        store_.mSeqInfoRow = r.seqInfoRow;
-        store_.mSeqId = r.seqId;
-    }
+QString frmSetup::selectedSequenceName() const {
+    const QListWidgetItem* current = lstSeqName->currentItem();
+    return current && current->isSelected() ? current->text() : QString();
 }
 
+// The export looks the selected entry up only to refuse a name that is not
+// stored: the grids may hold another sequence (kept by a question), and Save
+// must go on storing into the sequence they came from.
+void frmSetup::cmdExport_Click() {
+    seqcsv::ExportSequenceCsv(*store_.mSeqInfo, lstSeqName->count(), selectedSequenceName(), GridTexts(),
+                              mBobSRFactor);
+}
+
+// The list reload loads its first entry, which sets the shown sequence; when
+// its question keeps the unstored sequence, Save still stores into that one.
 void frmSetup::cmdImport_Click() {
     auto r = seqcsv::ImportSequenceCsv(store_.mConnection, *store_.mSeqInfo);
-    if (r.stored > 0) {
-        store_.mSeqId = r.lastSequenceId;
-        TrapErrors([&] { ReloadSequenceList(); });
-    }
+    if (r.stored > 0) TrapErrors([&] { ReloadSequenceList(); });
 }
 
 void frmSetup::cmdUpdateChart_Click() { BuildPreviewProfile(); }
@@ -705,6 +707,7 @@ void frmSetup::txtOverlap_LostFocus() {
 }
 
 bool frmSetup::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == lstSeqName->viewport() && event->type() == QEvent::MouseButtonPress) rowChangedSincePress_ = false;
     if (watched == txtOverlap2 || watched == txtOverlap) {
         const bool step = watched == txtOverlap2;
         if (event->type() == QEvent::KeyPress) {
@@ -842,8 +845,7 @@ void frmSetup::cmdSaveChange_Click() {
 }
 
 void frmSetup::cmdSaveas_Click() {
-    const QListWidgetItem* item = lstSeqName->currentItem();
-    const QString source = item ? item->text() : QString();
+    const QString source = selectedSequenceName();
     QString name;
     for (;;) {
         name = ui::InputBox(kNewNamePrompt, kNewNameTitle);
@@ -867,8 +869,7 @@ void frmSetup::cmdDelete_Click() {
     if (ui::MsgBox(QStringLiteral("Are you sure you want to delete this test setup and test results?"),
                    ui::vbOKCancel) != ui::vbOK)
         return;
-    const QListWidgetItem* item = lstSeqName->currentItem();
-    store_.DeleteSequence(item ? item->text() : QString());
+    store_.DeleteSequence(selectedSequenceName());
     store_.mSeqInfo->Refresh();
     ReloadSequenceList();
 }

@@ -217,6 +217,8 @@ private:
     void BuildPreviewProfile();
     // The texts both grids show, for the file exchange and the preview.
     SequenceGridTexts GridTexts() const;
+    // The text of the list entry shown selected; empty when none is.
+    QString selectedSequenceName() const;
 
     void ReloadSequenceList();
     void LoadRampGrid();
@@ -247,7 +249,7 @@ private:
 
     bool loading_ = true;        // Combo1 filled without running SelectBob
     bool listFilling_ = false;   // lstSeqName refilled without running its click
-    int changedRow_ = -2;        // the entry the last selection change went to
+    bool rowChangedSincePress_ = false;  // the list's current entry changed since the last mouse press
     bool closingEditor_ = false;
 
     std::array<QLabel*, 19> label1_{};
