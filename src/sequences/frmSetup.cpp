@@ -29,6 +29,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabBar>
+#include <functional>
 #include <utility>
 
 const QString frmSetup::kCaption = QStringLiteral("Z3080 Setup");
@@ -554,129 +555,93 @@ void frmSetup::FillStepsFromEntry() {
 
 // ---- in-cell editing --------------------------------------------------------------------
 
+void frmSetup::openCellEditor(FlexGrid* view, QLineEdit* editor) {
+    const QRect cell = view->CellRect();
+    editor->setGeometry(view->x() + cell.x(), view->y() + cell.y(), cell.width(), cell.height());
+    editor->setInputMask(QString());
+    editor->setText(view->gridModel()->Text());
+    editor->show();
+    editor->raise();
+    editor->setFocus(Qt::OtherFocusReason);
+    editor->setCursorPosition(editor->text().size());
+}
+
 void frmSetup::MSFlexGrid1_Click() {
     FlexGridModel& grid = StepGrid();
     if (grid.Row() == 0 || grid.Col() == 0 || grid.Row() >= grid.Rows()) return;
-    const QRect cell = MSFlexGrid1->CellRect();
     mStepEditCol = grid.Col();
     mStepEditRow = static_cast<short>(grid.Row());
-    txtOverlap2->setGeometry(MSFlexGrid1->x() + cell.x(), MSFlexGrid1->y() + cell.y(), cell.width(), cell.height());
-    txtOverlap2->setInputMask(QString());
-    txtOverlap2->setText(grid.Text());
-    txtOverlap2->show();
-    txtOverlap2->raise();
-    txtOverlap2->setFocus(Qt::OtherFocusReason);
-    txtOverlap2->setCursorPosition(txtOverlap2->text().size());
+    openCellEditor(MSFlexGrid1, txtOverlap2);
 }
 
 void frmSetup::MSFlexGrid2_Click() {
     FlexGridModel& grid = RampDefineGrid();
     if (grid.Row() == 0 || grid.Row() >= grid.Rows()) return;
-    const QRect cell = MSFlexGrid2->CellRect();
     mRampEditCol = grid.Col();
     mRampEditRow = static_cast<short>(grid.Row());
-    txtOverlap->setGeometry(MSFlexGrid2->x() + cell.x(), MSFlexGrid2->y() + cell.y(), cell.width(), cell.height());
-    txtOverlap->setInputMask(QString());
-    txtOverlap->setText(grid.Text());
-    txtOverlap->show();
-    txtOverlap->raise();
-    txtOverlap->setFocus(Qt::OtherFocusReason);
-    txtOverlap->setCursorPosition(txtOverlap->text().size());
+    openCellEditor(MSFlexGrid2, txtOverlap);
+}
+
+bool frmSetup::moveCellEditor(FlexGridModel& grid, int KeyCode, int firstCol,
+                              const std::function<void(int row, int col)>& commitAndMove) {
+    const int r = grid.Row(), c = grid.Col();
+    const int lastRow = grid.Rows() - 1, lastCol = grid.Cols() - 1;
+    switch (KeyCode) {
+    case kKeyUp:
+        if (r < 2)
+            grid.Row(std::min(1, lastRow));
+        else
+            commitAndMove(r - 1, c);
+        return true;
+    case kKeyDown:
+        if (r < lastRow)
+            commitAndMove(r + 1, c);
+        else
+            grid.Row(lastRow);
+        return true;
+    case kKeyLeft:
+        if (c <= firstCol)
+            grid.Col(firstCol);
+        else
+            commitAndMove(r, c - 1);
+        return true;
+    case kKeyRight:
+        if (c < lastCol)
+            commitAndMove(r, c + 1);
+        else
+            grid.Col(lastCol);
+        return true;
+    default:
+        return false;
+    }
 }
 
 void frmSetup::txtOverlap2_KeyDown(int KeyCode, int /*Shift*/) {
     FlexGridModel& grid = StepGrid();
-    auto commitAndMove = [&](int row, int col) {
+    const bool moved = moveCellEditor(grid, KeyCode, 1, [&](int row, int col) {
         seqgrid::CommitStepCell(grid, txtOverlap2->text());
         grid.Row(row);
         grid.Col(col);
         MSFlexGrid1_Click();
-    };
-    const int r = grid.Row(), c = grid.Col();
-    const int lastRow = grid.Rows() - 1, lastCol = grid.Cols() - 1;
-    switch (KeyCode) {
-    case kKeyUp:
-        if (r < 2)
-            grid.Row(std::min(1, lastRow));
-        else
-            commitAndMove(r - 1, c);
-        break;
-    case kKeyDown:
-        if (r < lastRow)
-            commitAndMove(r + 1, c);
-        else
-            grid.Row(lastRow);
-        break;
-    case kKeyLeft:
-        if (c < 2)
-            grid.Col(1);
-        else
-            commitAndMove(r, c - 1);
-        break;
-    case kKeyRight:
-        if (c < lastCol)
-            commitAndMove(r, c + 1);
-        else
-            grid.Col(lastCol);
-        break;
-    default:
-        mSeqChanged = true;
-        break;
-    }
+    });
+    if (!moved) mSeqChanged = true;
 }
 
 void frmSetup::txtOverlap_KeyDown(int KeyCode, int /*Shift*/) {
     FlexGridModel& grid = RampDefineGrid();
-    auto commitAndMove = [&](int row, int col) {
+    const bool moved = moveCellEditor(grid, KeyCode, 0, [&](int row, int col) {
         grid.Text(txtOverlap->text());
         grid.Row(row);
         grid.Col(col);
         MSFlexGrid2_Click();
-    };
-    const int r = grid.Row(), c = grid.Col();
-    const int lastRow = grid.Rows() - 1, lastCol = grid.Cols() - 1;
-    switch (KeyCode) {
-    case kKeyUp:
-        if (r < 2)
-            grid.Row(std::min(1, lastRow));
-        else
-            commitAndMove(r - 1, c);
-        break;
-    case kKeyDown:
-        if (r < lastRow)
-            commitAndMove(r + 1, c);
-        else
-            grid.Row(lastRow);
-        break;
-    case kKeyLeft:
-        if (c < 1)
-            grid.Col(0);
-        else
-            commitAndMove(r, c - 1);
-        break;
-    case kKeyRight:
-        if (c < lastCol)
-            commitAndMove(r, c + 1);
-        else
-            grid.Col(lastCol);
-        break;
-    default:
-        mSeqChanged = true;
-        break;
-    }
+    });
+    if (!moved) mSeqChanged = true;
 }
 
-void frmSetup::closeStepEditor() {
+void frmSetup::closeCellEditor(QLineEdit* editor) {
     closingEditor_ = true;
-    txtOverlap2->hide();
-    resetEditor(txtOverlap2);
-    closingEditor_ = false;
-}
-
-void frmSetup::closeRampEditor() {
-    closingEditor_ = true;
-    txtOverlap->hide();
-    resetEditor(txtOverlap);
+    editor->hide();
+    resetEditor(editor);
     closingEditor_ = false;
 }
 
@@ -690,7 +655,7 @@ void frmSetup::txtOverlap2_LostFocus() {
         grid.Col(mStepEditCol);
         seqgrid::CommitStepCell(grid, txtOverlap2->text());
     }
-    closeStepEditor();
+    closeCellEditor(txtOverlap2);
     if (savedRow < grid.Rows()) grid.Row(savedRow);
     if (savedCol < grid.Cols()) grid.Col(savedCol);
 }
@@ -701,7 +666,7 @@ void frmSetup::txtOverlap_LostFocus() {
     const int savedRow = grid.Row(), savedCol = grid.Col();
     if (mRampEditRow > 0 && mRampEditRow < grid.Rows() && mRampEditCol >= 0 && mRampEditCol < grid.Cols())
         grid.TextMatrix(mRampEditRow, mRampEditCol, txtOverlap->text());
-    closeRampEditor();
+    closeCellEditor(txtOverlap);
     if (savedRow < grid.Rows()) grid.Row(savedRow);
     if (savedCol < grid.Cols()) grid.Col(savedCol);
 }

@@ -31,6 +31,7 @@
 #include <QPointer>
 #include <QWidget>
 #include <array>
+#include <functional>
 #include <memory>
 
 class FlexGrid;
@@ -228,8 +229,14 @@ private:
     // The Yes/No question of the bob choice and the entry mode; true when
     // the operator goes back to the unstored sequence.
     bool keepUnstoredSequence();
-    void closeStepEditor();
-    void closeRampEditor();
+    // The in-cell editor laid over the grid's current cell with its text.
+    void openCellEditor(FlexGrid* view, QLineEdit* editor);
+    // The arrow keys of an in-cell editor: false for any other key. Up stops
+    // at row 1, left at `firstCol`, down and right at the last row and column
+    // (nothing written); otherwise commitAndMove(new row, new column).
+    static bool moveCellEditor(FlexGridModel& grid, int KeyCode, int firstCol,
+                               const std::function<void(int row, int col)>& commitAndMove);
+    void closeCellEditor(QLineEdit* editor);
     void setEntryModeLabel();
 
     void LoadPortSettings();
