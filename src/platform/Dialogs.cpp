@@ -74,8 +74,10 @@ public:
     std::optional<QString> file(const FileRequest& r) override {
         QString start = r.initialDir;
         if (!r.fileName.isEmpty()) start = start.isEmpty() ? r.fileName : start + QLatin1Char('/') + r.fileName;
-        QString f = r.save ? QFileDialog::getSaveFileName(QApplication::activeWindow(), r.title, start, toQtFilter(r.filter))
-                           : QFileDialog::getOpenFileName(QApplication::activeWindow(), r.title, start, toQtFilter(r.filter));
+        const QString filter = toQtFilter(r.filter);
+        QString chosen = filter.split(QStringLiteral(";;")).value(r.filterIndex - 1);
+        QString f = r.save ? QFileDialog::getSaveFileName(QApplication::activeWindow(), r.title, start, filter, &chosen)
+                           : QFileDialog::getOpenFileName(QApplication::activeWindow(), r.title, start, filter, &chosen);
         if (f.isEmpty()) return std::nullopt;
         return f;
     }

@@ -52,6 +52,7 @@ struct FileRequest {
     QString filter;     // "Text (*.txt)|*.txt|All (*.*)|*.*" style or Qt style
     QString initialDir;
     QString fileName;   // initial file name
+    int filterIndex = 1;  // the entry of `filter` chosen at first, from 1
 };
 
 class Handler {

@@ -8,6 +8,7 @@
 #include "data/clsSEQUENCE_RAMP.h"
 #include "data/clsSEQUENCE_RAMP_DEFINE.h"
 #include "platform/Dialogs.h"
+#include "sequences/SequenceStore.h"
 
 #include <QDate>
 #include <QFile>
@@ -127,6 +128,7 @@ namespace {
 ui::FileRequest fileRequest() {
     ui::FileRequest r;
     r.filter = kFileFilter;
+    r.filterIndex = 2;  // "Text Files(*.csv)"
     return r;
 }
 }  // namespace
@@ -317,31 +319,8 @@ ImportResult StoreImportedSequences(clsConnection* connection, clsSEQUENCE_INFO&
             stored.append(Stored{names.value(s), 0, false});
             const qint32 id = insertSequence(seqInfo, stored.last().name, stored.last().inserted);
             stored.last().id = id;
-            for (const auto& f : seq.steps) {
-                ramp.SequenceId(id);
-                ramp.SEQUENCE_RAMP_ID(0);
-                ramp.RAMPNO(f[0]);
-                ramp.RAMP_ELAPSE_TIME(f[1]);
-                ramp.RAMP_TEMP(f[2]);
-                ramp.RAMP_START_ERROR(f[3]);
-                ramp.TEMPRAMP_RATE(f[4]);
-                ramp.SPEED(f[5]);
-                ramp.RAMP_PRESS(f[6]);
-                ramp.PRESS_RATE(f[7]);
-                ramp.RECORD_RATE(f[8]);
-                ramp.CYCLE_LABEL(f[9]);
-                ramp.RUN_RAMP(f[10]);
-                ramp.AddNew();
-            }
-            for (const auto& f : seq.ramps) {
-                rampDefine.SequenceId(id);
-                rampDefine.SEQUENCE_DEF_ID(0);
-                rampDefine.RAMP_STEP_NO(f[0]);
-                rampDefine.DELAY_TIME(f[1]);
-                rampDefine.RAMP_SPEED(f[2]);
-                rampDefine.INTERVALs(f[3]);
-                rampDefine.AddNew();
-            }
+            for (const auto& f : seq.steps) SequenceStore::AddStep(ramp, id, f);
+            for (const auto& f : seq.ramps) SequenceStore::AddRampEntry(rampDefine, id, f[0], f[1], f[2], f[3]);
             result.lastSequenceId = id;
         }
         if (result.lastSequenceId != 0) {

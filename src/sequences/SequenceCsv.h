@@ -25,10 +25,11 @@
 //                                        SequenceGridTexts::fromGrids(*MSFlexGrid1->gridModel(),
 //                                                                     *MSFlexGrid2->gridModel()),
 //                                        mBobSRFactor);
-//     if (r.lookedUp) { mSeqInfoRow = r.seqInfoRow; mSeqId = r.seqId; }
+//     (the editor's shown sequence stays as it is: the grids may hold another
+//     sequence than the selected entry, and Save stores into the one they hold)
 //   cmdImport_Click:
 //     auto r = seqcsv::ImportSequenceCsv(mConnection, *mSeqInfo);
-//     if (r.stored > 0) { mSeqId = r.lastSequenceId; ReloadSequenceList(); }
+//     if (r.stored > 0) ReloadSequenceList();  // its selection loads a sequence
 // Both show their own messages and trap every failure.
 
 #include "data/RecordBase.h"
@@ -82,8 +83,7 @@ QByteArray ExportText(const QString& name, const SequenceGridTexts& grids, doubl
 
 struct ExportResult {
     // The sequence was looked up by name: seqInfoRow (its SEQUENCE_INFO row as
-    // read, the defaults when none) and seqId (0 when none) are the editor's
-    // new mSeqInfoRow and mSeqId.
+    // read, the defaults when none) and seqId (0 when none).
     bool lookedUp = false;
     RowArray seqInfoRow;
     qint32 seqId = 0;

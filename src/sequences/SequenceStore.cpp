@@ -102,21 +102,36 @@ void SequenceStore::SaveRampGrid(const FlexGridModel& grid, bool bySR, double sr
     mSeqRamp->Delete();
     for (int r = 1; r < grid.Rows(); ++r) {
         const QVector<double> v = seqgrid::StepRowToStorage(grid, r, bySR, srFactor);
-        mSeqRamp->SequenceId(mSeqId);
-        mSeqRamp->SEQUENCE_RAMP_ID(0);
-        mSeqRamp->RAMPNO(v[seqgrid::colStepNo]);
-        mSeqRamp->RAMP_ELAPSE_TIME(v[seqgrid::colElapse]);
-        mSeqRamp->RAMP_TEMP(v[seqgrid::colTemp]);
-        mSeqRamp->RAMP_START_ERROR(v[seqgrid::colTempError]);
-        mSeqRamp->TEMPRAMP_RATE(v[seqgrid::colTempRate]);
-        mSeqRamp->SPEED(v[seqgrid::colSpeed]);
-        mSeqRamp->RAMP_PRESS(v[seqgrid::colPress]);
-        mSeqRamp->PRESS_RATE(v[seqgrid::colPressRate]);
-        mSeqRamp->RECORD_RATE(v[seqgrid::colInterval]);
-        mSeqRamp->CYCLE_LABEL(v[seqgrid::colCycle]);
-        mSeqRamp->RUN_RAMP(v[seqgrid::colRunRamp]);
-        mSeqRamp->AddNew();
+        AddStep(*mSeqRamp, mSeqId, std::span<const double, seqgrid::kStepCols>(v.constData(), seqgrid::kStepCols));
     }
+}
+
+void SequenceStore::AddStep(clsSEQUENCE_RAMP& ramp, double sequenceId, std::span<const double, 11> v) {
+    ramp.SequenceId(sequenceId);
+    ramp.SEQUENCE_RAMP_ID(0);
+    ramp.RAMPNO(v[seqgrid::colStepNo]);
+    ramp.RAMP_ELAPSE_TIME(v[seqgrid::colElapse]);
+    ramp.RAMP_TEMP(v[seqgrid::colTemp]);
+    ramp.RAMP_START_ERROR(v[seqgrid::colTempError]);
+    ramp.TEMPRAMP_RATE(v[seqgrid::colTempRate]);
+    ramp.SPEED(v[seqgrid::colSpeed]);
+    ramp.RAMP_PRESS(v[seqgrid::colPress]);
+    ramp.PRESS_RATE(v[seqgrid::colPressRate]);
+    ramp.RECORD_RATE(v[seqgrid::colInterval]);
+    ramp.CYCLE_LABEL(v[seqgrid::colCycle]);
+    ramp.RUN_RAMP(v[seqgrid::colRunRamp]);
+    ramp.AddNew();
+}
+
+void SequenceStore::AddRampEntry(clsSEQUENCE_RAMP_DEFINE& rampDefine, double sequenceId, double stepNo,
+                                 double delayTime, double rampSpeed, double intervals) {
+    rampDefine.SequenceId(sequenceId);
+    rampDefine.SEQUENCE_DEF_ID(0);
+    rampDefine.RAMP_STEP_NO(stepNo);
+    rampDefine.DELAY_TIME(delayTime);
+    rampDefine.RAMP_SPEED(rampSpeed);
+    rampDefine.INTERVALs(intervals);
+    rampDefine.AddNew();
 }
 
 void SequenceStore::SaveRampDefineGrid(const FlexGridModel& grid, bool bySR, double srFactor) {
@@ -124,25 +139,13 @@ void SequenceStore::SaveRampDefineGrid(const FlexGridModel& grid, bool bySR, dou
     mSeqRampDefine->ConnectX(mConnection);
     mSeqRampDefine->Delete();
     if (grid.TextMatrix(1, 0).isEmpty()) {
-        mSeqRampDefine->SequenceId(mSeqId);
-        mSeqRampDefine->SEQUENCE_DEF_ID(0);
-        mSeqRampDefine->RAMP_STEP_NO(1);
-        mSeqRampDefine->RAMP_SPEED(100);
-        mSeqRampDefine->DELAY_TIME(30);
-        mSeqRampDefine->INTERVALs(20);
-        mSeqRampDefine->AddNew();
+        AddRampEntry(*mSeqRampDefine, mSeqId, 1, 30, 100, 20);  // 100 rpm for 30 s, every 20 s
         return;
     }
     for (int k = 1; k <= seqgrid::kRampDefineEntries && k < grid.Rows(); ++k) {
         if (seqgrid::RampDefineEnds(grid.TextMatrix(k, 0))) break;
         const seqgrid::RampDefineValues v = seqgrid::RampDefineRowToStorage(grid, k, bySR, srFactor);
-        mSeqRampDefine->SequenceId(mSeqId);
-        mSeqRampDefine->SEQUENCE_DEF_ID(0);
-        mSeqRampDefine->RAMP_STEP_NO(k);
-        mSeqRampDefine->DELAY_TIME(v.delayTime);
-        mSeqRampDefine->RAMP_SPEED(v.rampSpeed);
-        mSeqRampDefine->INTERVALs(v.intervals);
-        mSeqRampDefine->AddNew();
+        AddRampEntry(*mSeqRampDefine, mSeqId, k, v.delayTime, v.rampSpeed, v.intervals);
     }
 }
 

@@ -12,6 +12,7 @@
 #include <QString>
 #include <QStringList>
 #include <memory>
+#include <span>
 
 class FlexGridModel;
 class clsConnection;
@@ -72,6 +73,15 @@ public:
     // Deletes every sequence of that name with its steps and ramp entries;
     // the shown sequence among them leaves mSeqId 0.
     void DeleteSequence(const QString& name);
+
+    // Inserts one SEQUENCE_RAMP row of a sequence from its values in the
+    // step grid's column order: RAMP_NO, RAMP_ELAPSE_TIME, RAMP_TEMP,
+    // RAMP_START_ERROR, TEMPRAMP_RATE, SPEED, RAMP_PRESS, PRESS_RATE,
+    // RECORD_RATE, CYCLE_LABEL, RUN_RAMP (storage units).
+    static void AddStep(clsSEQUENCE_RAMP& ramp, double sequenceId, std::span<const double, 11> values);
+    // Inserts one SEQUENCE_RAMP_DEFINE row of a sequence.
+    static void AddRampEntry(clsSEQUENCE_RAMP_DEFINE& rampDefine, double sequenceId, double stepNo,
+                             double delayTime, double rampSpeed, double intervals);
 
 private:
     void bindSteps(double sequenceId);

@@ -29,6 +29,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabBar>
+#include <functional>
+#include <utility>
 
 const QString frmSetup::kCaption = QStringLiteral("Z3080 Setup");
 
@@ -215,19 +217,18 @@ void frmSetup::buildSequenceTab(QFrame* tab) {
     }
 
     auto trap = [this](void (frmSetup::*handler)()) { return [this, handler] { TrapErrors([&] { (this->*handler)(); }); }; };
-    connect(lstSeqName, &QListWidget::currentRowChanged, this, [this](int row) {
+    connect(lstSeqName, &QListWidget::currentRowChanged, this, [this] {
         if (listFilling_) return;
-        changedRow_ = row;
+        rowChangedSincePress_ = true;
         TrapErrors([&] { lstSeqName_Click(); });
     });
     // A click on the entry already selected (the one a question kept from
-    // loading) picks it too.
-    connect(lstSeqName, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
-        const int row = lstSeqName->row(item);
-        if (row == changedRow_) {
-            changedRow_ = -2;  // this click made the change and ran the handler
-            return;
-        }
+    // loading) picks it too; a click that changed the selection has already
+    // run the handler. The press resets the mark (see eventFilter), so a
+    // change made earlier by the window or the keyboard does not count.
+    lstSeqName->viewport()->installEventFilter(this);
+    connect(lstSeqName, &QListWidget::itemClicked, this, [this] {
+        if (std::exchange(rowChangedSincePress_, false)) return;
         TrapErrors([&] { lstSeqName_Click(); });
     });
     connect(txtSeqName, &QLineEdit::textChanged, this, trap(&frmSetup::txtSeqName_Change));
@@ -492,22 +493,24 @@ SequenceGridTexts frmSetup::GridTexts() const {
     return SequenceGridTexts::fromGrids(*MSFlexGrid1->gridModel(), *MSFlexGrid2->gridModel());
 }
 
-void frmSetup::cmdExport_Click() {
-    QListWidgetItem* current = lstSeqName->currentItem();
-    const QString selected = current && current->isSelected() ? current->text() : QString();
-    auto r = seqcsv::ExportSequenceCsv(*store_.mSeqInfo, lstSeqName->count(), selected, GridTexts(), mBobSRFactor);
-    if (r.lookedUp) {
-        store_.mSeqInfoRow = r.seqInfoRow;
-        store_.mSeqId = r.seqId;
-    }
+QString frmSetup::selectedSequenceName() const {
+    const QListWidgetItem* current = lstSeqName->currentItem();
+    return current && current->isSelected() ? current->text() : QString();
 }
 
+// The export looks the selected entry up only to refuse a name that is not
+// stored: the grids may hold another sequence (kept by a question), and Save
+// must go on storing into the sequence they came from.
+void frmSetup::cmdExport_Click() {
+    seqcsv::ExportSequenceCsv(*store_.mSeqInfo, lstSeqName->count(), selectedSequenceName(), GridTexts(),
+                              mBobSRFactor);
+}
+
+// The list reload loads its first entry, which sets the shown sequence; when
+// its question keeps the unstored sequence, Save still stores into that one.
 void frmSetup::cmdImport_Click() {
     auto r = seqcsv::ImportSequenceCsv(store_.mConnection, *store_.mSeqInfo);
-    if (r.stored > 0) {
-        store_.mSeqId = r.lastSequenceId;
-        TrapErrors([&] { ReloadSequenceList(); });
-    }
+    if (r.stored > 0) TrapErrors([&] { ReloadSequenceList(); });
 }
 
 void frmSetup::cmdUpdateChart_Click() { BuildPreviewProfile(); }
@@ -552,129 +555,93 @@ void frmSetup::FillStepsFromEntry() {
 
 // ---- in-cell editing --------------------------------------------------------------------
 
+void frmSetup::openCellEditor(FlexGrid* view, QLineEdit* editor) {
+    const QRect cell = view->CellRect();
+    editor->setGeometry(view->x() + cell.x(), view->y() + cell.y(), cell.width(), cell.height());
+    editor->setInputMask(QString());
+    editor->setText(view->gridModel()->Text());
+    editor->show();
+    editor->raise();
+    editor->setFocus(Qt::OtherFocusReason);
+    editor->setCursorPosition(editor->text().size());
+}
+
 void frmSetup::MSFlexGrid1_Click() {
     FlexGridModel& grid = StepGrid();
     if (grid.Row() == 0 || grid.Col() == 0 || grid.Row() >= grid.Rows()) return;
-    const QRect cell = MSFlexGrid1->CellRect();
     mStepEditCol = grid.Col();
     mStepEditRow = static_cast<short>(grid.Row());
-    txtOverlap2->setGeometry(MSFlexGrid1->x() + cell.x(), MSFlexGrid1->y() + cell.y(), cell.width(), cell.height());
-    txtOverlap2->setInputMask(QString());
-    txtOverlap2->setText(grid.Text());
-    txtOverlap2->show();
-    txtOverlap2->raise();
-    txtOverlap2->setFocus(Qt::OtherFocusReason);
-    txtOverlap2->setCursorPosition(txtOverlap2->text().size());
+    openCellEditor(MSFlexGrid1, txtOverlap2);
 }
 
 void frmSetup::MSFlexGrid2_Click() {
     FlexGridModel& grid = RampDefineGrid();
     if (grid.Row() == 0 || grid.Row() >= grid.Rows()) return;
-    const QRect cell = MSFlexGrid2->CellRect();
     mRampEditCol = grid.Col();
     mRampEditRow = static_cast<short>(grid.Row());
-    txtOverlap->setGeometry(MSFlexGrid2->x() + cell.x(), MSFlexGrid2->y() + cell.y(), cell.width(), cell.height());
-    txtOverlap->setInputMask(QString());
-    txtOverlap->setText(grid.Text());
-    txtOverlap->show();
-    txtOverlap->raise();
-    txtOverlap->setFocus(Qt::OtherFocusReason);
-    txtOverlap->setCursorPosition(txtOverlap->text().size());
+    openCellEditor(MSFlexGrid2, txtOverlap);
+}
+
+bool frmSetup::moveCellEditor(FlexGridModel& grid, int KeyCode, int firstCol,
+                              const std::function<void(int row, int col)>& commitAndMove) {
+    const int r = grid.Row(), c = grid.Col();
+    const int lastRow = grid.Rows() - 1, lastCol = grid.Cols() - 1;
+    switch (KeyCode) {
+    case kKeyUp:
+        if (r < 2)
+            grid.Row(std::min(1, lastRow));
+        else
+            commitAndMove(r - 1, c);
+        return true;
+    case kKeyDown:
+        if (r < lastRow)
+            commitAndMove(r + 1, c);
+        else
+            grid.Row(lastRow);
+        return true;
+    case kKeyLeft:
+        if (c <= firstCol)
+            grid.Col(firstCol);
+        else
+            commitAndMove(r, c - 1);
+        return true;
+    case kKeyRight:
+        if (c < lastCol)
+            commitAndMove(r, c + 1);
+        else
+            grid.Col(lastCol);
+        return true;
+    default:
+        return false;
+    }
 }
 
 void frmSetup::txtOverlap2_KeyDown(int KeyCode, int /*Shift*/) {
     FlexGridModel& grid = StepGrid();
-    auto commitAndMove = [&](int row, int col) {
+    const bool moved = moveCellEditor(grid, KeyCode, 1, [&](int row, int col) {
         seqgrid::CommitStepCell(grid, txtOverlap2->text());
         grid.Row(row);
         grid.Col(col);
         MSFlexGrid1_Click();
-    };
-    const int r = grid.Row(), c = grid.Col();
-    const int lastRow = grid.Rows() - 1, lastCol = grid.Cols() - 1;
-    switch (KeyCode) {
-    case kKeyUp:
-        if (r < 2)
-            grid.Row(std::min(1, lastRow));
-        else
-            commitAndMove(r - 1, c);
-        break;
-    case kKeyDown:
-        if (r < lastRow)
-            commitAndMove(r + 1, c);
-        else
-            grid.Row(lastRow);
-        break;
-    case kKeyLeft:
-        if (c < 2)
-            grid.Col(1);
-        else
-            commitAndMove(r, c - 1);
-        break;
-    case kKeyRight:
-        if (c < lastCol)
-            commitAndMove(r, c + 1);
-        else
-            grid.Col(lastCol);
-        break;
-    default:
-        mSeqChanged = true;
-        break;
-    }
+    });
+    if (!moved) mSeqChanged = true;
 }
 
 void frmSetup::txtOverlap_KeyDown(int KeyCode, int /*Shift*/) {
     FlexGridModel& grid = RampDefineGrid();
-    auto commitAndMove = [&](int row, int col) {
+    const bool moved = moveCellEditor(grid, KeyCode, 0, [&](int row, int col) {
         grid.Text(txtOverlap->text());
         grid.Row(row);
         grid.Col(col);
         MSFlexGrid2_Click();
-    };
-    const int r = grid.Row(), c = grid.Col();
-    const int lastRow = grid.Rows() - 1, lastCol = grid.Cols() - 1;
-    switch (KeyCode) {
-    case kKeyUp:
-        if (r < 2)
-            grid.Row(std::min(1, lastRow));
-        else
-            commitAndMove(r - 1, c);
-        break;
-    case kKeyDown:
-        if (r < lastRow)
-            commitAndMove(r + 1, c);
-        else
-            grid.Row(lastRow);
-        break;
-    case kKeyLeft:
-        if (c < 1)
-            grid.Col(0);
-        else
-            commitAndMove(r, c - 1);
-        break;
-    case kKeyRight:
-        if (c < lastCol)
-            commitAndMove(r, c + 1);
-        else
-            grid.Col(lastCol);
-        break;
-    default:
-        mSeqChanged = true;
-        break;
-    }
+    });
+    if (!moved) mSeqChanged = true;
 }
 
-void frmSetup::closeStepEditor() {
+void frmSetup::closeCellEditor(QLineEdit* editor) {
     closingEditor_ = true;
-    txtOverlap2->hide();
-    resetEditor(txtOverlap2);
-    closingEditor_ = false;
-}
-
-void frmSetup::closeRampEditor() {
-    closingEditor_ = true;
-    txtOverlap->hide();
-    resetEditor(txtOverlap);
+    editor->hide();
+    resetEditor(editor);
     closingEditor_ = false;
 }
 
@@ -688,7 +655,7 @@ void frmSetup::txtOverlap2_LostFocus() {
         grid.Col(mStepEditCol);
         seqgrid::CommitStepCell(grid, txtOverlap2->text());
     }
-    closeStepEditor();
+    closeCellEditor(txtOverlap2);
     if (savedRow < grid.Rows()) grid.Row(savedRow);
     if (savedCol < grid.Cols()) grid.Col(savedCol);
 }
@@ -699,12 +666,13 @@ void frmSetup::txtOverlap_LostFocus() {
     const int savedRow = grid.Row(), savedCol = grid.Col();
     if (mRampEditRow > 0 && mRampEditRow < grid.Rows() && mRampEditCol >= 0 && mRampEditCol < grid.Cols())
         grid.TextMatrix(mRampEditRow, mRampEditCol, txtOverlap->text());
-    closeRampEditor();
+    closeCellEditor(txtOverlap);
     if (savedRow < grid.Rows()) grid.Row(savedRow);
     if (savedCol < grid.Cols()) grid.Col(savedCol);
 }
 
 bool frmSetup::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == lstSeqName->viewport() && event->type() == QEvent::MouseButtonPress) rowChangedSincePress_ = false;
     if (watched == txtOverlap2 || watched == txtOverlap) {
         const bool step = watched == txtOverlap2;
         if (event->type() == QEvent::KeyPress) {
@@ -842,8 +810,7 @@ void frmSetup::cmdSaveChange_Click() {
 }
 
 void frmSetup::cmdSaveas_Click() {
-    const QListWidgetItem* item = lstSeqName->currentItem();
-    const QString source = item ? item->text() : QString();
+    const QString source = selectedSequenceName();
     QString name;
     for (;;) {
         name = ui::InputBox(kNewNamePrompt, kNewNameTitle);
@@ -867,8 +834,7 @@ void frmSetup::cmdDelete_Click() {
     if (ui::MsgBox(QStringLiteral("Are you sure you want to delete this test setup and test results?"),
                    ui::vbOKCancel) != ui::vbOK)
         return;
-    const QListWidgetItem* item = lstSeqName->currentItem();
-    store_.DeleteSequence(item ? item->text() : QString());
+    store_.DeleteSequence(selectedSequenceName());
     store_.mSeqInfo->Refresh();
     ReloadSequenceList();
 }

@@ -31,6 +31,7 @@
 #include <QPointer>
 #include <QWidget>
 #include <array>
+#include <functional>
 #include <memory>
 
 class FlexGrid;
@@ -217,6 +218,8 @@ private:
     void BuildPreviewProfile();
     // The texts both grids show, for the file exchange and the preview.
     SequenceGridTexts GridTexts() const;
+    // The text of the list entry shown selected; empty when none is.
+    QString selectedSequenceName() const;
 
     void ReloadSequenceList();
     void LoadRampGrid();
@@ -226,8 +229,14 @@ private:
     // The Yes/No question of the bob choice and the entry mode; true when
     // the operator goes back to the unstored sequence.
     bool keepUnstoredSequence();
-    void closeStepEditor();
-    void closeRampEditor();
+    // The in-cell editor laid over the grid's current cell with its text.
+    void openCellEditor(FlexGrid* view, QLineEdit* editor);
+    // The arrow keys of an in-cell editor: false for any other key. Up stops
+    // at row 1, left at `firstCol`, down and right at the last row and column
+    // (nothing written); otherwise commitAndMove(new row, new column).
+    static bool moveCellEditor(FlexGridModel& grid, int KeyCode, int firstCol,
+                               const std::function<void(int row, int col)>& commitAndMove);
+    void closeCellEditor(QLineEdit* editor);
     void setEntryModeLabel();
 
     void LoadPortSettings();
@@ -247,7 +256,7 @@ private:
 
     bool loading_ = true;        // Combo1 filled without running SelectBob
     bool listFilling_ = false;   // lstSeqName refilled without running its click
-    int changedRow_ = -2;        // the entry the last selection change went to
+    bool rowChangedSincePress_ = false;  // the list's current entry changed since the last mouse press
     bool closingEditor_ = false;
 
     std::array<QLabel*, 19> label1_{};

@@ -7,6 +7,7 @@
 
 #include "data/clsSEQUENCE_INFO.h"
 #include "platform/FlexGrid.h"
+#include "platform/PeChart.h"
 #include "sequences/frmCopyPaste.h"
 #include "sequences/frmDeleteSteps.h"
 #include "sequences/frmInsertStep.h"
@@ -22,6 +23,7 @@
 #include <QRadioButton>
 #include <QApplication>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QTabBar>
 
 using namespace testing_support;
@@ -84,6 +86,29 @@ protected:
         w.txtOverlap2->setText(text);
         w.txtOverlap2_KeyDown('5', 0);
         w.txtOverlap2_LostFocus();
+    }
+
+    // Clicks list entry i with the mouse, press and release.
+    static void clickEntry(frmSetup& w, int i) {
+        QListWidget* list = w.lstSeqName;
+        const QPoint at = list->visualItemRect(list->item(i)).center();
+        for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+            QMouseEvent e(type, QPointF(at), QPointF(list->viewport()->mapToGlobal(at)), Qt::LeftButton,
+                          type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
+            QApplication::sendEvent(list->viewport(), &e);
+        }
+    }
+    // A sequence file holding one sequence of that name: one step at 150 °F
+    // and one ramp entry.
+    QString writeSequenceFile(const QString& name) {
+        const QString path = tmp.dir() + "/" + name + ".csv";
+        QFile f(path);
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("SEQUENCE_NAME," + name.toLatin1() +
+                "\r\n\r\nStep No,a,b,c,d,e,f,g,h,i,j,\r\n"
+                "1,10,150,5,10,300,1000,0,10,1,0,\r\n\r\n"
+                "RAMP_STEP_NO,x,y,z\r\n 1 , 30 ,100.0, 20 ,\r\n\r\n");
+        return path;
     }
 
     QWidget mainWindow;
@@ -802,6 +827,127 @@ TEST_F(Setup, DeleteRemovesTheSequenceWithItsSteps) {
     w->cmdSaveChange_Click();
     EXPECT_EQ(dialogs.texts(), QStringList{"Currently no valid sequence selected."});
     EXPECT_EQ(count("SELECT COUNT(*) FROM SEQUENCE_RAMP"), 0);
+}
+
+// A question at the list reload that keeps the unstored sequence keeps the
+// sequence it is stored into: neither an import nor an export turns Save onto
+// another sequence.
+TEST_F(Setup, ImportAndExportLeaveSaveOnTheShownSequence) {
+    storeTwo();
+    auto w = open();
+    editStep(*w, 1, colTemp, "222");
+
+    // Import: the list reload asks, Yes keeps Alpha's edit in the grids.
+    dialogs.files = {writeSequenceFile("Gamma")};
+    dialogs.inputs = {QString("Gamma")};
+    dialogs.answers = {ui::vbYes};
+    w->cmdImport->click();
+    EXPECT_EQ(dialogs.texts(), QStringList{kChangedList});
+    const int gamma = idOf("Gamma");
+    ASSERT_NE(gamma, 0);
+    EXPECT_EQ(w->Store().mSeqId, alpha);
+
+    // Export of another entry, selected after a question kept Alpha's edit.
+    dialogs.clear();
+    dialogs.answers = {ui::vbYes};
+    w->lstSeqName->setCurrentRow(1);  // Beta
+    ASSERT_EQ(w->lstSeqName->currentItem()->text(), "Beta");
+    dialogs.answers = {ui::vbYes};
+    dialogs.files = {tmp.dir() + "/beta.csv"};
+    w->cmdExport->click();
+    EXPECT_EQ(dialogs.texts(),
+              (QStringList{kChangedList, "Are you sure you want to export the current sequence: Beta"}));
+    EXPECT_EQ(w->Store().mSeqId, alpha);
+
+    // Save stores the edit into Alpha and leaves the others as they were.
+    dialogs.clear();
+    w->cmdSaveChange_Click();
+    EXPECT_TRUE(dialogs.messages.empty()) << dialogs.texts().join("\n").toStdString();
+    EXPECT_EQ(stepsOf(alpha).value(0).value(1).toDouble(), 222);
+    EXPECT_EQ(stepsOf(beta).size(), 1);
+    EXPECT_EQ(stepsOf(beta).value(0).value(1).toDouble(), 150);
+    EXPECT_EQ(stepsOf(gamma).size(), 1);
+    EXPECT_EQ(stepsOf(gamma).value(0).value(1).toDouble(), 150);
+    EXPECT_EQ(idOf("Gamma"), gamma);
+    EXPECT_EQ(count("SELECT COUNT(*) FROM SEQUENCE_INFO WHERE SEQUENCE_NAME = 'Alpha'"), 1);
+}
+
+// Copy As and Delete act on the entry the list shows selected: with none
+// selected, Delete deletes nothing and Copy As has no source.
+TEST_F(Setup, CopyAsAndDeleteTakeTheSelectedEntryOnly) {
+    storeTwo();
+    auto w = open();
+    ASSERT_EQ(w->lstSeqName->currentRow(), 0);
+    w->lstSeqName->currentItem()->setSelected(false);  // as a Ctrl+click leaves it
+
+    w->cmdDelete_Click();
+    EXPECT_EQ(count("SELECT COUNT(*) FROM SEQUENCE_INFO"), 2);
+    EXPECT_EQ(stepsOf(alpha).size(), 3);
+
+    w->lstSeqName->currentItem()->setSelected(false);
+    dialogs.clear();
+    dialogs.inputs = {QString("Copy")};
+    w->cmdSaveas_Click();
+    // No source row: the copy has the defaults of a new sequence.
+    EXPECT_EQ(scalar("SELECT TIME_BEFORE_READ FROM SEQUENCE_INFO WHERE SEQUENCE_NAME = 'Copy'").toDouble(), 20);
+}
+
+// A mouse click on the entry already selected picks it again (the answer to
+// the question decides), also when the entry was selected by the window
+// itself or by the keyboard; a click on another entry picks it once.
+TEST_F(Setup, ClickOnTheSelectedEntryPicksIt) {
+    storeTwo();
+    auto w = open();
+    w->show();
+    QApplication::processEvents();
+    editStep(*w, 1, colTemp, "222");
+
+    dialogs.answers = {ui::vbNo};
+    clickEntry(*w, 0);
+    EXPECT_EQ(dialogs.texts(), QStringList{kChangedList});
+    EXPECT_EQ(w->StepGrid().TextMatrix(1, colTemp), "200.");
+    EXPECT_FALSE(w->SequenceChanged());
+
+    // Another entry: one question, Yes keeps the edit; a second click on the
+    // same entry asks again and No loads it.
+    editStep(*w, 1, colTemp, "222");
+    dialogs.clear();
+    dialogs.answers = {ui::vbYes};
+    clickEntry(*w, 1);
+    EXPECT_EQ(dialogs.texts(), QStringList{kChangedList});
+    EXPECT_EQ(w->Store().mSeqId, alpha);
+    dialogs.clear();
+    dialogs.answers = {ui::vbNo};
+    clickEntry(*w, 1);
+    EXPECT_EQ(dialogs.texts(), QStringList{kChangedList});
+    EXPECT_EQ(w->Store().mSeqId, beta);
+}
+
+// The preview is drawn when a picked sequence is loaded (also by the list
+// reload after an import) and by Update Chart, from the grids as they stand.
+TEST_F(Setup, PreviewFollowsPickedSequencesAndUpdateChart) {
+    storeTwo();
+    auto w = open();
+    const int alphaPoints = w->Pesgo1->points();
+    EXPECT_GT(alphaPoints, 1);
+
+    w->lstSeqName->setCurrentRow(1);  // Beta: one step at 150 °F, no ramps
+    EXPECT_EQ(w->Pesgo1->points(), 2);
+    EXPECT_EQ(w->Pesgo1->yData(1, 1), 150.0f);
+
+    // An edit shows after Update Chart only.
+    editStep(*w, 1, colTemp, "160");
+    EXPECT_EQ(w->Pesgo1->yData(1, 1), 150.0f);
+    w->cmdUpdateChart->click();
+    EXPECT_EQ(w->Pesgo1->yData(1, 1), 160.0f);
+
+    // An import reloads the list, which loads and draws its first entry.
+    dialogs.files = {writeSequenceFile("Gamma")};
+    dialogs.inputs = {QString("Gamma")};
+    dialogs.answers = {ui::vbNo};
+    w->cmdImport->click();
+    EXPECT_EQ(w->Store().mSeqId, alpha);
+    EXPECT_EQ(w->Pesgo1->points(), alphaPoints);
 }
 
 TEST_F(Setup, SettingsTabSavesTheSettingsFile) {

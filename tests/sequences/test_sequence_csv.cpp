@@ -310,6 +310,9 @@ TEST_F(SequenceCsv, ExportRefusals) {
     r = ExportSequenceCsv(info, 1, "Known Seq", g, 1);
     EXPECT_EQ(dialogs.texts(), (QStringList{kConfirmExport + "Known Seq", kCancelled}));
     EXPECT_TRUE(r.fileName.isEmpty());
+    ASSERT_EQ(dialogs.fileRequests.size(), 1u);
+    EXPECT_TRUE(dialogs.fileRequests[0].save);
+    EXPECT_EQ(dialogs.fileRequests[0].filterIndex, 2);  // the CSV entry
 
     // A file that cannot be created: its reason is shown, nothing is written.
     dialogs.clear();
@@ -418,6 +421,7 @@ TEST_F(SequenceCsv, FileDialogCancelledOrFileUnreadable) {
     ASSERT_EQ(dialogs.fileRequests.size(), 1u);
     EXPECT_FALSE(dialogs.fileRequests[0].save);
     EXPECT_EQ(dialogs.fileRequests[0].filter, kFileFilter);
+    EXPECT_EQ(dialogs.fileRequests[0].filterIndex, 2);  // the CSV entry
 
     dialogs.clear();
     EXPECT_EQ(importFile("missing.csv", {"X"}).stored, 0);
