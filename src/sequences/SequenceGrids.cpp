@@ -193,6 +193,10 @@ int BuilderStepCount(const BuilderEntry& entry) {
 std::optional<EntryFailure> CheckBuilderEntry(const BuilderEntry& entry, bool bySR, double srFactor) {
     if (BuilderStepCount(entry) <= 0)
         return EntryFailure{QStringLiteral("You must input the total number of steps."), QStringLiteral("txtTotalSteps"), {}};
+    // A slip of the keyboard must not try to build a grid larger than memory.
+    if (BuilderStepCount(entry) > kMaxBuilderSteps)
+        return EntryFailure{QStringLiteral("Total number of steps out of range. It can not be over ") + CStr(kMaxBuilderSteps),
+                            QStringLiteral("txtTotalSteps"), {}};
     const double temp = Val(entry.txtTemp);
     if (!(temp >= gMinTemp && temp <= gMaxTemp))
         return EntryFailure{QStringLiteral("Temperature input out of range. temperature can not over ") + CStr(gMaxTemp),

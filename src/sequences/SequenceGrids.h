@@ -121,6 +121,8 @@ struct EntryFailure {
 // The number of steps the builder fills: the total rounded to a whole number
 // (halves to even); 0 when it is not a positive number that fits.
 int BuilderStepCount(const BuilderEntry& entry);
+// The most steps the builder makes.
+inline constexpr int kMaxBuilderSteps = 32767;
 std::optional<EntryFailure> CheckBuilderEntry(const BuilderEntry& entry, bool bySR, double srFactor);
 // Replaces every step by BuilderStepCount identical steps numbered 1, 2, ...
 // (the caller has checked the entry).
