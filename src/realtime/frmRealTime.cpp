@@ -5,6 +5,10 @@
 #include "data/clsSEQUENCE_INFO.h"
 #include "data/clsSEQUENCE_RAMP.h"
 #include "data/clsSEQUENCE_RAMP_DEFINE.h"
+#include "data/clsTEST_ADDITIVE.h"
+#include "data/clsTEST_INFO.h"
+#include "data/clsTEST_RESULT.h"
+#include "mainwindow/TrapErrors.h"
 #include "platform/Dialogs.h"
 #include "platform/FlexGrid.h"
 #include "platform/PeChart.h"
@@ -170,8 +174,8 @@ void frmRealTime::createControls() {
                      {bx(5), by, bw, bh});
     cmdExit = button(this, "cmdExit", QStringLiteral("&Exit"), QStringLiteral("Click here to exit the Real Time Test"),
                      {bx(6), by, bw, bh});
-    // The test runner's buttons: present, not yet in service.
-    for (QPushButton* b : {cmdSelect, cmdStart_Stop, cmdStop, cmdRefresh, cmdRetrieve}) b->setEnabled(false);
+    // The download's button: present, not yet in service.
+    cmdRetrieve->setEnabled(false);
 
     // Chart quantities
     struct Check {
@@ -200,6 +204,10 @@ void frmRealTime::createControls() {
     StepTime = panel(StatusBar1, "StepTime");
     EndTime = panel(StatusBar1, "EndTime");
 
+    connect(cmdSelect, &QPushButton::clicked, this, [this] { TrapErrors([this] { cmdSelect_Click(); }); });
+    connect(cmdStart_Stop, &QPushButton::clicked, this, &frmRealTime::cmdStart_Stop_Click);
+    connect(cmdStop, &QPushButton::clicked, this, &frmRealTime::cmdStop_Click);
+    connect(cmdRefresh, &QPushButton::clicked, this, &frmRealTime::cmdRefresh_Click);
     connect(cmdExit, &QPushButton::clicked, this, &frmRealTime::cmdExit_Click);
     connect(cmdZero, &QPushButton::clicked, this, &frmRealTime::cmdZero_Click);
     connect(Option1, &QRadioButton::clicked, this, &frmRealTime::Option1_Click);
@@ -242,6 +250,12 @@ void frmRealTime::InitialInst(clsConnection* connection) {
     mSeqRamp = std::make_unique<clsSEQUENCE_RAMP>();
     mSeqRamp->ConnectX(mConnection);
     mSeqRampDefine = std::make_unique<clsSEQUENCE_RAMP_DEFINE>();
+    mTestResult = std::make_unique<clsTEST_RESULT>();
+    mTestResult->ConnectX(mConnection);
+    mTestInfo = std::make_unique<clsTEST_INFO>();
+    mTestInfo->ConnectX(mConnection);
+    mTestAdditive = std::make_unique<clsTEST_ADDITIVE>();
+    mTestAdditive->ConnectX(mConnection);
 }
 
 void frmRealTime::Form_Activate() {
@@ -308,15 +322,6 @@ void frmRealTime::SendFrame(const QString& frame) {
     if (MSComm1.PortOpen()) MSComm1.Output(frame);
 }
 
-void frmRealTime::ShutDown() {
-    SendFrame(unit::StopFrame());
-    mRunState = 0;
-    mReply.ResetCounts();
-    cmdExit->setEnabled(true);
-    cmdZero->setEnabled(true);
-    // Start comes back with the test runner.
-}
-
 void frmRealTime::cmdZero_Click() {
     try {
         MSComm1.InputLen(0);
@@ -370,10 +375,15 @@ void frmRealTime::Timer1_Timer() {
             if (!self) return;
             if (mRunState != 0 && mReply.mInactiveCount >= unit::kInactiveStopCount) {
                 ShutDown();
-                ui::MsgBox(QStringLiteral("Hardware inactive, test will be stopped."));
+                ui::MsgBox(runloop::HardwareInactiveMessage());
             }
         }
+        if (!self) return;
+        RunTick();
     } catch (const comm::CommError& e) {
         if (self) PortLost(e);
+    } catch (...) {
+        // Any other failure ends this tick only; the run carries on with the next.
+        if (self) ui::MsgBox(QStringLiteral("ERROR :") + CurrentError().description);
     }
 }

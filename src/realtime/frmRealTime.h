@@ -9,16 +9,24 @@
 // check before. Zero sends the zero frame. The over-temperature and
 // over-pressure trips of the parser stop the unit (ShutDown) and say why.
 //
-// The window's shell is here: its controls, load, activation, the
-// proportional layout, the maximum-pressure options and closing (refused
-// while a test runs). Picking a sequence, Start/Stop/Refresh, the download,
-// the run loop proper, the result grid and the live chart belong to the test
-// runner; their controls are laid out and stay disabled (or inert) here.
+// Select opens the sequence picker, whose OK loads the chosen sequence into
+// the run step and ramp-define tables. Start asks for the test information,
+// stores the test and its additives and starts the run, which every tick then
+// drives (RheologyRun: steps, cycles, ramps, set points, recording); Stop ends
+// it and Refresh reloads the running sequence and restarts the current step.
+//
+// The window's shell is in frmRealTime.cpp (controls, load, activation, the
+// proportional layout, the maximum-pressure options, the tick, closing,
+// refused while a test runs); the sequence, Start, Stop, Refresh and the
+// recorded rows in frmRealTimeRun.cpp.
 
+#include "data/RecordBase.h"
 #include "mainwindow/ControlLayout.h"
+#include "realtime/RheologyRun.h"
 #include "realtime/UnitProtocol.h"
 #include "realtime/UnitWindow.h"
 
+#include <QPointer>
 #include <memory>
 
 class FlexGrid;
@@ -34,8 +42,12 @@ class clsConnection;
 class clsSEQUENCE_INFO;
 class clsSEQUENCE_RAMP;
 class clsSEQUENCE_RAMP_DEFINE;
+class clsTEST_ADDITIVE;
+class clsTEST_INFO;
+class clsTEST_RESULT;
+class frmNameSeq;
 
-class frmRealTime : public UnitWindow {
+class frmRealTime : public UnitWindow, public RheologyRun {
     Q_OBJECT
 public:
     // The designed caption, replaced by the container with "Unit n Real Time Test".
@@ -50,12 +62,13 @@ public:
     // ---- public operations --------------------------------------------------
     // Takes the shared connection and creates the record objects in order:
     // sequence list (connected), sequence steps (connected), ramp-define
-    // entries (connected when a sequence is loaded). Database failures reach
+    // entries (connected when a sequence is loaded), test results, test
+    // information and test additives (connected). Database failures reach
     // the caller (db::DbError).
     void InitialInst(clsConnection* connection) override;
-    // Sends the stop frame, ends the run (idle), clears the trip and
-    // inactive counts and enables Exit and Zero. The timer keeps polling.
-    void ShutDown();
+    // Write-only: the SEQUENCE_ID of the loaded sequence.
+    void CurSeqId(qint32 id) { mCurSeqId = id; }
+    // StartTest and ShutDown: RheologyRun.
 
     // ---- handlers ---------------------------------------------------------
     void Form_Activate();
@@ -63,10 +76,22 @@ public:
     void cmdZero_Click();
     void Option1_Click();
     void Option2_Click();
+    // Opens a new sequence picker (modeless) with the stored names.
+    void cmdSelect_Click();
+    // The picker's list: the stored names, read anew, the first selected.
+    void FillSequenceList();
+    // The picker's OK: loads the chosen sequence and closes the picker.
+    void cfNameSeq_SelectedTestName();
+    // Start: the test information dialog, the test's records, the run.
+    void cmdStart_Stop_Click();
+    // Stop: ShutDown, in any state.
+    void cmdStop_Click();
+    // Refresh (step phase only): reloads the sequence and restarts the step.
+    void cmdRefresh_Click();
     // One tick: the reply watchdog, then the unit's replies (or the
     // discarded input of a step's third tick), then the hardware-inactive
-    // stop. A port that went away is closed, any run is stopped and the
-    // loss is reported once.
+    // stop, then the run. A port that went away is closed, any run is
+    // stopped and the loss is reported once.
     void Timer1_Timer();
     // Reads and parses what the unit has sent and shows it.
     void ParseUnitReply();
@@ -77,17 +102,28 @@ public:
     void SetUnitLabels();
 
     // ---- state ------------------------------------------------------------
-    // The reply side: receive buffer, live readings and their texts, the
-    // no-response flag, trip and inactive counts, bob factors.
-    unit::UnitReplyParser mReply;
-    int mRunState = 0;    // 0 idle, 1 step phase, 6 ramp phase
-    int mStepTick = 0;    // ticks of the current step
-    long long mTickCount = 0;  // ticks since the window opened
+    // The reply side (mReply), the run state, the tables and the set points:
+    // RheologyRun.
     clsConnection* mConnection = nullptr;
     std::unique_ptr<clsSEQUENCE_INFO> mSeqInfo;
     std::unique_ptr<clsSEQUENCE_RAMP> mSeqRamp;
     std::unique_ptr<clsSEQUENCE_RAMP_DEFINE> mSeqRampDefine;
+    std::unique_ptr<clsTEST_RESULT> mTestResult;
+    std::unique_ptr<clsTEST_INFO> mTestInfo;
+    std::unique_ptr<clsTEST_ADDITIVE> mTestAdditive;
     ControlLayout mLayout;
+
+    // The loaded sequence: its name (empty while none is loaded), key and row.
+    QString mSequenceName;
+    qint32 mCurSeqId = 0;
+    RowArray mSeqInfoRow;
+    // The stored names as the list query returned them ([0][i]).
+    RowCache mSeqNames;
+    // The open picker whose OK this window handles (empty before the first
+    // Select and after a sequence is loaded).
+    QPointer<frmNameSeq> cfNameSeq;
+    // Cup radius / bob radius, for the power-law analysis.
+    double mRadiusRatio = 0;
 
     // ---- controls -----------------------------------------------------------
     QLabel* lblActiveFlag;
@@ -167,12 +203,34 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
+public:
+    // ---- the run's hooks ------------------------------------------------------
+    // Writes a frame to the unit; a closed port sends nothing.
+    void SendFrame(const QString& frame) override;
+    void SetTimerInterval(int ms, bool enable = false) override;
+    // One TEST_RESULT row of the present point through mTestResult.
+    void SaveResultRow() override;
+    void ShowPanel(const QString& key, const QString& text) override;
+    void RunButtons(bool running) override;
+    // The live grid gets one row more (the end of a sequence after a ramp).
+    void AddResultGridRow() override;
+    // The live result grid and chart (frmRealTimeHooks.cpp until they come).
+    void UpdateResultGrid() override;
+    void CalcRampPowerLaw() override;
+    void PlotAllSeries() override;
+
 private:
     void createControls();
     void Form_Load();
     void showReply(const unit::ReplyResult& result);
-    // Writes a frame to the unit; a closed port sends nothing.
-    void SendFrame(const QString& frame);
     // The port went away: close it, stop any run, say so once.
     void PortLost(const comm::CommError& error);
+    // Loads the sequence named mSequenceName: the picker's load (refusals
+    // with their messages) or the refresh (no message without steps). True
+    // when the tables were taken.
+    bool LoadSequenceTables(bool refresh);
+    // The picker's refusal of a step above the maximum pressure.
+    void RefusePressure();
+    // The live grid cut back to its header row.
+    void EmptyResultGrid();
 };
