@@ -29,9 +29,19 @@
 
 using namespace runloop;
 
+namespace {
+// A window whose records could not be created (no database when the unit was
+// added) says so instead of failing on them.
+void requireRecords(const void* record) {
+    if (!record)
+        throw db::DbError(db::ErrNotOpen, QStringLiteral("The window has no database connection."));
+}
+}  // namespace
+
 // ---- the sequence picker -------------------------------------------------------------
 
 void frmRealTime::cmdSelect_Click() {
+    requireRecords(mSeqInfo.get());
     // Only the newest picker is heard; an older one still open loads nothing.
     if (cfNameSeq) disconnect(cfNameSeq, nullptr, this, nullptr);
     cfNameSeq = new frmNameSeq(this);
@@ -65,6 +75,9 @@ void frmRealTime::cfNameSeq_SelectedTestName() {
 }
 
 bool frmRealTime::LoadSequenceTables(bool refresh) {
+    requireRecords(mSeqInfo.get());
+    requireRecords(mSeqRamp.get());
+    requireRecords(mSeqRampDefine.get());
     const LoadedSequence loaded =
         LoadSequence(mSequenceName, gMaxPress, mConnection, *mSeqInfo, *mSeqRamp, *mSeqRampDefine);
     mSeqInfoRow = loaded.seqInfoRow;
@@ -108,6 +121,8 @@ void frmRealTime::cmdStart_Stop_Click() {
     if (mRunState != kIdle || mSequenceName.isEmpty()) return;
 
     TrapErrors([this] {
+        requireRecords(mTestInfo.get());
+        requireRecords(mTestAdditive.get());
         frmTestRelatedInfo dialog(mConnection, this);
         dialog.setWindowTitle(QStringLiteral("Input Test Information"));
         if (QLabel* length = dialog.Label1(1)) length->setText(QStringLiteral("Bob_Length"));
@@ -194,7 +209,7 @@ void frmRealTime::SetTimerInterval(int ms, bool enable) {
 }
 
 void frmRealTime::SaveResultRow() {
-    if (!mTestResult) throw db::DbError(db::ErrNotOpen, QStringLiteral("The window has no database connection."));
+    requireRecords(mTestResult.get());
     const unit::UnitReadings& r = mReply.readings;
     clsTEST_RESULT& row = *mTestResult;
     row.Test_Id(mTestId);

@@ -75,6 +75,13 @@ TEST_F(RunWindow, ThePickerListsTheStoredSequencesAndLoadsTheChosenOne) {
     EXPECT_EQ(w->mStepTemp.size(), 2);
 }
 
+TEST_F(RunWindow, AWindowWithoutRecordsSaysSoInsteadOfFailing) {
+    frmRealTime bare;  // its unit was added while the database could not be opened
+    bare.cmdSelect->click();
+    EXPECT_EQ(dialogs.texts(), QStringList{"ERROR: 3704, The window has no database connection."});
+    EXPECT_FALSE(bare.cfNameSeq);
+}
+
 TEST_F(RunWindow, OnlyTheNewestPickerLoads) {
     StoreSequence(conn, "Alpha", {step(1, 100)});
     w->cmdSelect->click();
