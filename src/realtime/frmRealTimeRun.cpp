@@ -45,7 +45,6 @@ void frmRealTime::cmdSelect_Click() {
     // Only the newest picker is heard; an older one still open loads nothing.
     if (cfNameSeq) disconnect(cfNameSeq, nullptr, this, nullptr);
     cfNameSeq = new frmNameSeq(this);
-    cfNameSeq->setAttribute(Qt::WA_DeleteOnClose, false);
     connect(cfNameSeq, &frmNameSeq::SelectedTestName, this,
             [this] { TrapErrors([this] { cfNameSeq_SelectedTestName(); }); });
     FillSequenceList();
