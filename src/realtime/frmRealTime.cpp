@@ -12,6 +12,7 @@
 #include "platform/Dialogs.h"
 #include "platform/FlexGrid.h"
 #include "platform/PeChart.h"
+#include "platform/TrapErrors.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -174,8 +175,6 @@ void frmRealTime::createControls() {
                      {bx(5), by, bw, bh});
     cmdExit = button(this, "cmdExit", QStringLiteral("&Exit"), QStringLiteral("Click here to exit the Real Time Test"),
                      {bx(6), by, bw, bh});
-    // The test runner's buttons: present, not yet in service.
-    for (QPushButton* b : {cmdSelect, cmdStart_Stop, cmdStop, cmdRefresh}) b->setEnabled(false);
 
     // Chart quantities
     struct Check {
@@ -204,6 +203,10 @@ void frmRealTime::createControls() {
     StepTime = panel(StatusBar1, "StepTime");
     EndTime = panel(StatusBar1, "EndTime");
 
+    connect(cmdSelect, &QPushButton::clicked, this, [this] { TrapErrors([this] { cmdSelect_Click(); }); });
+    connect(cmdStart_Stop, &QPushButton::clicked, this, &frmRealTime::cmdStart_Stop_Click);
+    connect(cmdStop, &QPushButton::clicked, this, &frmRealTime::cmdStop_Click);
+    connect(cmdRefresh, &QPushButton::clicked, this, &frmRealTime::cmdRefresh_Click);
     connect(cmdExit, &QPushButton::clicked, this, &frmRealTime::cmdExit_Click);
     connect(cmdZero, &QPushButton::clicked, this, &frmRealTime::cmdZero_Click);
     connect(Option1, &QRadioButton::clicked, this, &frmRealTime::Option1_Click);
@@ -330,15 +333,6 @@ void frmRealTime::SendFrame(const QString& frame) {
     if (MSComm1.PortOpen()) MSComm1.Output(frame);
 }
 
-void frmRealTime::ShutDown() {
-    SendFrame(unit::StopFrame());
-    mRunState = 0;
-    mReply.ResetCounts();
-    cmdExit->setEnabled(true);
-    cmdZero->setEnabled(true);
-    // Start comes back with the test runner.
-}
-
 void frmRealTime::cmdZero_Click() {
     try {
         MSComm1.InputLen(0);
@@ -392,10 +386,15 @@ void frmRealTime::Timer1_Timer() {
             if (!self) return;
             if (mRunState != 0 && mReply.mInactiveCount >= unit::kInactiveStopCount) {
                 ShutDown();
-                ui::MsgBox(QStringLiteral("Hardware inactive, test will be stopped."));
+                ui::MsgBox(runloop::HardwareInactiveMessage());
             }
         }
+        if (!self) return;
+        RunTick();
     } catch (const comm::CommError& e) {
         if (self) PortLost(e);
+    } catch (...) {
+        // Any other failure ends this tick only; the run carries on with the next.
+        if (self) ui::MsgBox(QStringLiteral("ERROR :") + CurrentError().description);
     }
 }

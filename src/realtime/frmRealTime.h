@@ -9,19 +9,28 @@
 // check before. Zero sends the zero frame. The over-temperature and
 // over-pressure trips of the parser stop the unit (ShutDown) and say why.
 //
-// The window's shell is here: its controls, load, activation, the
-// proportional layout, the maximum-pressure options and closing (refused
-// while a test runs). Picking a sequence, Start/Stop/Refresh and the run loop
-// proper belong to the test runner. The live result grid with its power-law
-// analysis (LiveResultGrid.cpp), the live chart (LiveChart.cpp) and the
-// download of a test stored in the unit (StoredDownload.cpp) are members of
-// the window defined in files of their own.
+// Select opens the sequence picker, whose OK loads the chosen sequence into
+// the run step and ramp-define tables. Start asks for the test information,
+// stores the test and its additives and starts the run, which every tick then
+// drives (RheologyRun: steps, cycles, ramps, set points, recording); Stop ends
+// it and Refresh reloads the running sequence and restarts the current step.
+//
+// The window's shell is in frmRealTime.cpp (controls, load, activation, the
+// proportional layout, the maximum-pressure options, the tick, closing,
+// refused while a test runs); the sequence, Start, Stop, Refresh and the
+// recorded rows in frmRealTimeRun.cpp. The live result grid with its power-law
+// analysis (LiveResultGrid.cpp), the live chart (LiveChart.cpp), the recorded
+// row (SaveResultRow.cpp) and the download of a test stored in the unit
+// (StoredDownload.cpp) are members of the window defined in files of their own.
 
+#include "data/RecordBase.h"
 #include "mainwindow/ControlLayout.h"
 #include "realtime/LiveSamples.h"
+#include "realtime/RheologyRun.h"
 #include "realtime/UnitProtocol.h"
 #include "realtime/UnitWindow.h"
 
+#include <QPointer>
 #include <functional>
 #include <memory>
 
@@ -41,9 +50,10 @@ class clsSEQUENCE_RAMP_DEFINE;
 class clsTEST_ADDITIVE;
 class clsTEST_INFO;
 class clsTEST_RESULT;
+class frmNameSeq;
 class frmTestRelatedInfo;
 
-class frmRealTime : public UnitWindow {
+class frmRealTime : public UnitWindow, public RheologyRun {
     Q_OBJECT
 public:
     // The designed caption, replaced by the container with "Unit n Real Time Test".
@@ -59,12 +69,12 @@ public:
     // Takes the shared connection and creates the record objects in order:
     // sequence list (connected), sequence steps (connected), ramp-define
     // entries (connected when a sequence is loaded), test results, test
-    // information and additives (connected). Database failures reach the
-    // caller (db::DbError).
+    // information and test additives (connected). Database failures reach
+    // the caller (db::DbError).
     void InitialInst(clsConnection* connection) override;
-    // Sends the stop frame, ends the run (idle), clears the trip and
-    // inactive counts and enables Exit and Zero. The timer keeps polling.
-    void ShutDown();
+    // Write-only: the SEQUENCE_ID of the loaded sequence.
+    void CurSeqId(qint32 id) { mCurSeqId = id; }
+    // StartTest and ShutDown: RheologyRun.
 
     // ---- handlers ---------------------------------------------------------
     void Form_Activate();
@@ -72,10 +82,22 @@ public:
     void cmdZero_Click();
     void Option1_Click();
     void Option2_Click();
+    // Opens a new sequence picker (modeless) with the stored names.
+    void cmdSelect_Click();
+    // The picker's list: the stored names, read anew, the first selected.
+    void FillSequenceList();
+    // The picker's OK: loads the chosen sequence and closes the picker.
+    void cfNameSeq_SelectedTestName();
+    // Start: the test information dialog, the test's records, the run.
+    void cmdStart_Stop_Click();
+    // Stop: ShutDown, in any state.
+    void cmdStop_Click();
+    // Refresh (step phase only): reloads the sequence and restarts the step.
+    void cmdRefresh_Click();
     // One tick: the reply watchdog, then the unit's replies (or the
     // discarded input of a step's third tick), then the hardware-inactive
-    // stop. A port that went away is closed, any run is stopped and the
-    // loss is reported once.
+    // stop, then the run. A port that went away is closed, any run is
+    // stopped and the loss is reported once.
     void Timer1_Timer();
     // Reads and parses what the unit has sent and shows it.
     void ParseUnitReply();
@@ -91,13 +113,13 @@ public:
     // After a recorded sample and at the end of a step: the run's current
     // (step, cycle, ramp entry) group gets its row, the sample is written
     // into it, and a ramp cycle that has just ended is analysed.
-    void UpdateResultGrid();
+    void UpdateResultGrid() override;
     // Columns 0 to 11 of the last grid row from the run state and readings.
     void FormatResultGridRow();
     // Takes the test's stored samples (mSamples) and writes the power-law
     // analysis of the cycle of the second-to-last grid row into its columns
     // 12 to 19; a cycle without an analysis leaves the row as it is.
-    void CalcRampPowerLaw();
+    void CalcRampPowerLaw() override;
 
     // ---- live chart (LiveChart.cpp) -----------------------------------------
     // Rebuilds the chart: base settings, then the axis groups of the ticked
@@ -107,7 +129,7 @@ public:
     void Initial_Chart_All();
     // Takes the test's stored samples (mSamples) and plots the ticked
     // quantities against time (the most recent 5000 samples at most).
-    void PlotAllSeries();
+    void PlotAllSeries() override;
     void chkTemp_Click();
     void chkPress_Click();
     void chkSpeed_Click();
@@ -124,39 +146,21 @@ public:
     void WaitSeconds(float seconds);
     // Tests shorten the wait: when set, WaitSeconds calls this instead.
     std::function<void(double seconds)> WaitHook;
-    // One TEST_RESULT row of the current test from the run state and readings
-    // (a db::DbError when the window has no record objects).
-    void SaveResultRow();
     // The failure text of a window whose record objects were not created.
     static const QString kNoRecords;
 
     // ---- state ------------------------------------------------------------
-    // The reply side: receive buffer, live readings and their texts, the
-    // no-response flag, trip and inactive counts, bob factors.
-    unit::UnitReplyParser mReply;
-    int mRunState = 0;    // 0 idle, 1 step phase, 6 ramp phase
-    int mStepTick = 0;    // ticks of the current step
-    long long mTickCount = 0;  // ticks since the window opened
+    // The reply side (mReply), the run state, the tables and the set points:
+    // RheologyRun.
     clsConnection* mConnection = nullptr;
     std::unique_ptr<clsSEQUENCE_INFO> mSeqInfo;
     std::unique_ptr<clsSEQUENCE_RAMP> mSeqRamp;
     std::unique_ptr<clsSEQUENCE_RAMP_DEFINE> mSeqRampDefine;
-    ControlLayout mLayout;
-
-    // The run state (owned by the run loop; the grid, chart and download
-    // read it, the download writes its working fields).
-    int mPhase = 0;        // 0 step phase, 1 ramp phase
-    int mStepNo = 0;       // current step, from 1
-    int mCycleNo = 0;      // current cycle of the step, from 1
-    int mRampEntryNo = 0;  // current ramp entry, 0 in the step phase
-    qint32 mElapsedSec = 0;  // whole seconds since the run started
-    // The current test (written by Start and by the download).
-    qint32 mTestId = 0;    // 0 until a test is started or downloaded
-    double mBobRadius = 0; // cm
-    int mBobNumber = 0;    // 1, 2 or 5
     std::unique_ptr<clsTEST_RESULT> mTestResult;
     std::unique_ptr<clsTEST_INFO> mTestInfo;
     std::unique_ptr<clsTEST_ADDITIVE> mTestAdditive;
+    ControlLayout mLayout;
+
     std::unique_ptr<frmTestRelatedInfo> mInfoDialog;
     // The live grid's bookkeeping: step, cycle and ramp entry of its last row.
     double mLastGridStep = 0;
@@ -168,6 +172,18 @@ public:
     LiveSamples mSamples;
     // Chart subsets handed out so far.
     int mSubsetCount = 0;
+
+    // The loaded sequence: its name (empty while none is loaded), key and row.
+    QString mSequenceName;
+    qint32 mCurSeqId = 0;
+    RowArray mSeqInfoRow;
+    // The stored names as the list query returned them ([0][i]).
+    RowCache mSeqNames;
+    // The open picker whose OK this window handles (empty before the first
+    // Select and after a sequence is loaded).
+    QPointer<frmNameSeq> cfNameSeq;
+    // Cup radius / bob radius, for the power-law analysis.
+    double mRadiusRatio = 0;
 
     // ---- controls -----------------------------------------------------------
     QLabel* lblActiveFlag;
@@ -247,12 +263,32 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
+public:
+    // ---- the run's hooks ------------------------------------------------------
+    // Writes a frame to the unit; a closed port sends nothing.
+    void SendFrame(const QString& frame) override;
+    void SetTimerInterval(int ms, bool enable = false) override;
+    // One TEST_RESULT row of the current test from the run state and readings
+    // through mTestResult (SaveResultRow.cpp; a db::DbError when the window
+    // has no record objects); the grid's and chart's samples follow it.
+    void SaveResultRow() override;
+    void ShowPanel(const QString& key, const QString& text) override;
+    void RunButtons(bool running) override;
+    // The live grid gets one row more (the end of a sequence after a ramp).
+    void AddResultGridRow() override;
+
 private:
     void createControls();
     void Form_Load();
     void showReply(const unit::ReplyResult& result);
-    // Writes a frame to the unit; a closed port sends nothing.
-    void SendFrame(const QString& frame);
     // The port went away: close it, stop any run, say so once.
     void PortLost(const comm::CommError& error);
+    // Loads the sequence named mSequenceName: the picker's load (refusals
+    // with their messages) or the refresh (no message without steps). True
+    // when the tables were taken.
+    bool LoadSequenceTables(bool refresh);
+    // The picker's refusal of a step above the maximum pressure.
+    void RefusePressure();
+    // The live grid cut back to its header row.
+    void EmptyResultGrid();
 };

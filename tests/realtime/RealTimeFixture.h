@@ -6,6 +6,7 @@
 #include "data/Globals.h"
 #include "data/clsConnection.h"
 #include "platform/CommPort.h"
+#include "realtime/RheologyRun.h"
 #include "realtime/UnitProtocol.h"
 #include "support/ManualTicks.h"
 #include "support/QtPrint.h"
@@ -96,6 +97,29 @@ protected:
             else
                 qunsetenv(name.constData());
         }
+    }
+
+    // A run in the middle of a long step of one cycle, its set points sent
+    // long ago: its ticks parse the unit's replies, record nothing and send
+    // nothing.
+    static void pretendStepRuns(RheologyRun& run) {
+        runloop::RunTables t;
+        t.mStepMinutes << 1e6;
+        t.mStepTemp << 75;
+        t.mStepTempError << 1;
+        t.mStepSpeed << 0;
+        t.mStepInterval << 0;
+        t.mStepPress << 0;
+        t.mStepRunRamp << 0;
+        t.mStepTempRate << 0;
+        t.mStepCycles << 1;
+        t.mStepPressRate << 0;
+        t.mStepCount = 1;
+        run.TakeSteps(t);
+        run.mStepNo = 1;
+        run.mCycleNo = 1;
+        run.mStepTick = 100;
+        run.mRunState = runloop::kStepRunning;
     }
 
     // Runs `step` (a tick) until `done` holds or two seconds pass.

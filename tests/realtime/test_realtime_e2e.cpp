@@ -1,9 +1,16 @@
 // End to end: the multi-unit window adds unit 1, whose rheology window polls
 // a simulated unit on a pseudo-terminal through the port mapping; readings
 // and status appear, Zero reaches the unit, and a run of over-temperature
-// replies stops the unit once with its message.
+// replies stops the unit once with its message. A stored sequence is picked,
+// started and run to its end on simulated time: its set points reach the unit
+// on their ticks, its points are stored and read back over a new connection,
+// and every way out of a run sends the stop frame.
 
 #include "RealTimeFixture.h"
+#include "RunWindowFixture.h"
+#include "SimulatedRun.h"
+
+#include "data/clsTEST_RESULT.h"
 
 #include "realtime/frmMDIRealTime.h"
 #include "realtime/frmRealTime.h"
@@ -85,4 +92,261 @@ TEST_F(EndToEnd, UnitOneFromTheMultiUnitWindowToTheTrip) {
     // The window closes and gives its port back.
     w->cmdExit->click();
     EXPECT_TRUE(mdi.MenuAdd[1]->isEnabled());
+}
+
+namespace {
+
+// The simulated unit of the run tests: a sample at 100 °F that follows its
+// set points at once, pressure likewise, a Newtonian fluid of 50 cP; it sends
+// only the frames the harness asks for.
+void setUpUnit(UnitSimulator& unit, int port) {
+    UnitSimulator::Readings r;
+    r.status = 1;
+    r.temperature = 100;
+    r.tempSetPoint = 100;
+    r.pressure = 0;
+    r.pressSetPoint = 0;
+    unit.setReadings(r);
+    UnitSimulator::Physics physics;
+    physics.tempRate = 1000;
+    physics.pressRate = 100000;
+    physics.viscosityCp = 50;
+    unit.setPhysics(physics);
+    unit.setSilent(true);
+    unit.attachToPort(port);
+}
+
+SeqStep seqStep(double minutes, double temp, double tolerance, double speed, double interval, double press,
+                double runRamp, double tempRate, double cycles, double pressRate) {
+    return {minutes, temp, tolerance, speed, interval, press, runRamp, tempRate, cycles, pressRate};
+}
+
+struct StoredRow {
+    double step, entry, time, cycle, type;
+    bool operator==(const StoredRow&) const = default;
+};
+std::ostream& operator<<(std::ostream& os, const StoredRow& r) {
+    return os << "(" << r.step << "," << r.entry << "," << r.time << "," << r.cycle << "," << r.type << ")";
+}
+
+class RunEndToEnd : public RealTimeFixture {
+protected:
+    // Picks the sequence in the window's picker and starts it as the test `name`.
+    void pickAndStart(frmRealTime& w, const QString& sequence, const QString& name) {
+        w.cmdSelect->click();
+        ASSERT_TRUE(w.cfNameSeq);
+        const auto items = w.cfNameSeq->lstSeqName->findItems(sequence, Qt::MatchExactly);
+        ASSERT_EQ(items.size(), 1);
+        w.cfNameSeq->lstSeqName->setCurrentItem(items[0]);
+        w.cfNameSeq->cmdOk->click();
+        ASSERT_EQ(w.mSequenceName, sequence);
+        TestEntry entry;
+        entry.name = name;
+        entry.bob = "B1";
+        AnswerTestInfo answer(entry);
+        w.cmdStart_Stop->click();
+        ASSERT_EQ(answer.shown, 1);
+        ASSERT_EQ(w.mRunState, 1) << dialogs.texts().join(";").toStdString();
+    }
+
+    testing_support::ManualClock clock;
+};
+
+}  // namespace
+
+TEST_F(RunEndToEnd, ASequenceRunsThroughStepsCyclesAndRampsAndItsPointsAreStored) {
+    UnitSimulator unit;
+    setUpUnit(unit, 1);
+    writePorts({1});
+    // Step 1: heating to 300 °F at 3 °F/min, 2000 psi at 500 psi/min, a point
+    // every 30 s for 5 min. Step 2: two cycles of 5 min at 5000 psi, a point
+    // every 60 s, each followed by the ramp of two 20 s entries (a point every 5 s).
+    StoreSequence(conn, "Two steps",
+                  {seqStep(5, 300, 250, 300, 30, 2000, 0, 3, 1, 500), seqStep(5, 300, 250, 100, 60, 5000, 1, 3, 2, 500)},
+                  {{100, 20, 5}, {200, 20, 5}});
+
+    auto mdi = std::make_unique<frmMDIRealTime>(&conn);
+    mdi->MDIForm_Load();
+    mdi->show();
+    mdi->MenuAdd[1]->trigger();
+    QPointer<frmRealTime> w = mdi->RealTimeWindows[1];
+    ASSERT_TRUE(w);
+    ASSERT_TRUE(w->MSComm1.PortOpen());
+    SimulatedRun run(*w, unit, clock);
+    ASSERT_TRUE(run.tick());  // polling before the run
+    ASSERT_EQ(w->txtSampleTemp->text(), "100.0");
+
+    pickAndStart(*w, "Two steps", "End to end");
+    EXPECT_FALSE(w->cmdZero->isEnabled());
+    const qint32 testId = w->mTestId;
+    ASSERT_GT(testId, 0);
+
+    // Closing while the run goes on is refused.
+    ASSERT_TRUE(run.tickUntil([&] { return w->mStepElapsedSec >= 100; }));
+    dialogs.clear();
+    mdi->MenuExit_Click();
+    EXPECT_EQ(dialogs.texts(), QStringList{"Cannot exit while test is running."});
+    ASSERT_TRUE(w);
+    EXPECT_TRUE(w->isVisible());
+
+    ASSERT_TRUE(run.tickUntil([&] { return w->mRunState == 0; }));
+    EXPECT_EQ(dialogs.texts(), QStringList{"Cannot exit while test is running."});  // nothing else to say
+    EXPECT_EQ(run.unexpectedCommands(), 0u);
+
+    using Frames = std::vector<std::pair<qint64, QByteArray>>;
+    EXPECT_EQ(run.setPoints(), (Frames{
+                                   // Step 1: 100 °F + 6.72 on its second tick, then 6.72 more every 120 s;
+                                   // the pressure from 0 in 500 psi steps a minute apart.
+                                   {2, "106.7,00500,300.000 1"},
+                                   {62, "106.7,01000,300.000 1"},
+                                   {122, "113.4,01000,300.000 1"},
+                                   {125, "113.4,01500,300.000 1"},
+                                   {185, "113.4,02000,300.000 1"},
+                                   {242, "120.2,02000,300.000 1"},
+                                   // Step 2, cycle 1: from the sample (120.2) and from step 1's 2000 psi.
+                                   {302, "126.9,02500,100.000 1"},
+                                   {362, "126.9,03000,100.000 1"},
+                                   {422, "133.6,03000,100.000 1"},
+                                   {425, "133.6,03500,100.000 1"},
+                                   {485, "133.6,04000,100.000 1"},
+                                   {542, "140.4,04000,100.000 1"},
+                                   {545, "140.4,04500,100.000 1"},
+                                   // The ramp: the step's own targets at each entry's speed.
+                                   {601, "300.0,05000,100.000 1"},
+                                   {621, "300.0,05000,200.000 1"},
+                                   // Cycle 2: the sample at its target (no more temperature steps),
+                                   // the pressure again from 2000 psi.
+                                   {642, "300.0,02500,100.000 1"},
+                                   {702, "300.0,03000,100.000 1"},
+                                   {762, "300.0,03500,100.000 1"},
+                                   {822, "300.0,04000,100.000 1"},
+                                   {882, "300.0,04500,100.000 1"},
+                                   {941, "300.0,05000,100.000 1"},
+                                   {961, "300.0,05000,200.000 1"},
+                               }));
+    ASSERT_EQ(run.stops(), 1);
+    EXPECT_EQ(run.sent.back().bytes, QByteArray("\x04\r"));
+    EXPECT_EQ(run.sent.back().runSecond, 980);
+    EXPECT_TRUE(w->cmdStart_Stop->isEnabled());
+    EXPECT_TRUE(w->cmdExit->isEnabled());
+    EXPECT_TRUE(w->cmdZero->isEnabled());
+
+    // The window goes on polling; it closes now.
+    ASSERT_TRUE(run.tick());
+    mdi->MenuExit_Click();
+    EXPECT_TRUE(mdi->MenuAdd[1]->isEnabled());  // the window has closed
+    EXPECT_FALSE(w && w->MSComm1.PortOpen());
+    mdi.reset();
+
+    // Read back over a new connection, as after a restart of the application.
+    clsConnection fresh;
+    fresh.OpenDB();
+    clsTEST_RESULT results;
+    results.Test_Id(testId);
+    results.ConnectX(&fresh);
+    std::vector<StoredRow> rows;
+    std::vector<RowArray> all;
+    for (results.MoveFirst(); !results.Eof(); results.MoveNext()) {
+        const RowArray a = results.All();
+        all.push_back(a);
+        rows.push_back({a[clsTEST_RESULT::colRAMP_NO].toDouble(), a[clsTEST_RESULT::colRAMP_STEP_NO].toDouble(),
+                        a[clsTEST_RESULT::colRESULT_TIME].toDouble(), a[clsTEST_RESULT::colCYCLE_NO].toDouble(),
+                        a[clsTEST_RESULT::colRESULT_TYPE_ID].toDouble()});
+    }
+    std::vector<StoredRow> expected;
+    for (int t = 30; t <= 300; t += 30) expected.push_back({1, 0, double(t), 1, 0});
+    for (int cycle = 1; cycle <= 2; ++cycle) {
+        const int start = cycle == 1 ? 300 : 640;
+        for (int s = 60; s <= 300; s += 60) expected.push_back({2, 0, double(start + s), double(cycle), 0});
+        for (int entry = 1; entry <= 2; ++entry)
+            for (int s = 5; s <= 20; s += 5)
+                expected.push_back({2, double(entry), double(start + 300 + (entry - 1) * 20 + s), double(cycle), 1});
+    }
+    EXPECT_EQ(rows, expected);
+
+    // The readings of the points: step 1 at 300 rpm with the B1 bob, a ramp point at 200 rpm.
+    ASSERT_EQ(all.size(), expected.size());
+    const RowArray& first = all.front();
+    EXPECT_EQ(first[clsTEST_RESULT::colTEST_ID].toInt(), testId);
+    EXPECT_DOUBLE_EQ(first[clsTEST_RESULT::colRESULT_SAMPLE_TEMP].toDouble(), 106.7);
+    EXPECT_DOUBLE_EQ(first[clsTEST_RESULT::colRESULT_PRESS].toDouble(), 500);
+    EXPECT_NEAR(first[clsTEST_RESULT::colRESULT_SPEED].toDouble(), 300 * unit::ShearRateFactor(1.7245), 1e-9);
+    EXPECT_NEAR(first[clsTEST_RESULT::colRESULT_SHEAR_STRESS].toDouble(), 255.3 / unit::StressDivisor(unit::ShearRateFactor(1.7245)), 1e-9);
+    EXPECT_EQ(first[clsTEST_RESULT::colRESULT_BATH_TEMP].toDouble(), 0);
+    const RowArray& ramp = all[10 + 5 + 4];  // entry 2 of cycle 1
+    EXPECT_NEAR(ramp[clsTEST_RESULT::colRESULT_SPEED].toDouble(), 200 * unit::ShearRateFactor(1.7245), 1e-9);
+    EXPECT_DOUBLE_EQ(ramp[clsTEST_RESULT::colRESULT_SAMPLE_TEMP].toDouble(), 300);
+    EXPECT_DOUBLE_EQ(ramp[clsTEST_RESULT::colRESULT_PRESS].toDouble(), 5000);
+}
+
+TEST_F(RunEndToEnd, EveryWayOutOfARunSendsTheStopFrame) {
+    UnitSimulator unit;
+    setUpUnit(unit, 1);
+    writePorts({1});
+    // Three steps of 10 minutes at the sample's temperature; step 3 twice, each
+    // with the ramp of two 60 s entries.
+    StoreSequence(conn, "Three steps",
+                  {seqStep(10, 100, 5, 300, 0, 0, 0, 0, 1, 0), seqStep(10, 100, 5, 300, 0, 0, 0, 0, 1, 0),
+                   seqStep(10, 100, 5, 300, 0, 0, 1, 0, 2, 0)},
+                  {{100, 60, 0}, {200, 60, 0}});
+    frmMDIRealTime mdi(&conn);
+    mdi.MDIForm_Load();
+    mdi.show();
+    mdi.MenuAdd[1]->trigger();
+    QPointer<frmRealTime> w = mdi.RealTimeWindows[1];
+    ASSERT_TRUE(w && w->MSComm1.PortOpen());
+    SimulatedRun run(*w, unit, clock);
+
+    enum Way { Stop, OverTemperature, OverPressure, HardwareInactive, PressureBand };
+    const struct {
+        Way way;
+        const char* message;
+    } ways[] = {{Stop, nullptr},
+                {OverTemperature, "Temperature too high, test shutting down."},
+                {OverPressure, "Pressure too high, test shutting down."},
+                {HardwareInactive, "Hardware inactive, test will be stopped."},
+                {PressureBand, "pressure inactive, test will be stopped."}};
+    int n = 0;
+    for (const auto& c : ways) {
+        SCOPED_TRACE(int(c.way));
+        pickAndStart(*w, "Three steps", QStringLiteral("Way out %1").arg(++n));
+        ASSERT_TRUE(run.tickUntil([&] { return w->mStepNo == 2 && w->mStepTick >= 3; }));
+        const int stopsBefore = run.stops();
+        dialogs.clear();
+
+        if (c.way == Stop) {
+            // Refresh while step 2 runs: the rest of step 2, and step 3 twice with its ramp.
+            w->cmdRefresh->click();
+            EXPECT_EQ(w->EndTime->text(), "End Time: " + runloop::GeneralDate(clock.dateTime().addSecs(600 + 2 * (600 + 120))));
+            EXPECT_EQ(w->mStepNo, 2);
+            EXPECT_EQ(w->mStepTick, 0);
+            ASSERT_TRUE(run.tick());
+            const size_t before = unit.commands().size();
+            w->cmdStop->click();
+            ASSERT_TRUE(unit.waitForCommands(before + 1));
+            EXPECT_EQ(unit.commands().back().bytes, QByteArray("\x04\r"));
+            ++run.uncounted;
+        } else {
+            if (c.way == OverTemperature) unit.runOverTemperature(10, 650);
+            if (c.way == OverPressure) unit.runOverPressure(10, 31000);
+            if (c.way == HardwareInactive) unit.runStatus(10, 0);
+            if (c.way == PressureBand) unit.runOverPressure(1000, 4500);  // the command is 0 psi
+            ASSERT_TRUE(run.tickUntil([&] { return w->mRunState == 0; }, 200));
+            unit.runOverPressure(0, 0);
+            unit.runStatus(0, 0);
+            EXPECT_EQ(run.stops(), stopsBefore + 1);
+        }
+        EXPECT_EQ(dialogs.texts(), c.message ? QStringList{QString::fromLatin1(c.message)} : QStringList{});
+        EXPECT_EQ(w->mRunState, 0);
+        EXPECT_TRUE(w->cmdStart_Stop->isEnabled());
+        EXPECT_TRUE(w->cmdExit->isEnabled());
+        EXPECT_TRUE(w->cmdZero->isEnabled());
+        for (int i = 0; i < 12; ++i) ASSERT_TRUE(run.tick());  // polling goes on, nothing more is sent
+        EXPECT_EQ(run.unexpectedCommands(), 0u);
+    }
+    // The band acts 55 s after the step's set points, not before.
+    const auto& band = run.sent.back();
+    EXPECT_EQ(band.bytes, QByteArray("\x04\r"));
+    EXPECT_EQ(run.setPoints().back().second, QByteArray("100.0,00000,300.000 1"));
+    EXPECT_EQ(band.runSecond - run.setPoints().back().first, 55);
 }

@@ -1,0 +1,242 @@
+#include "realtime/RunRules.h"
+
+#include "data/DateText.h"
+#include "data/Numbers.h"
+#include "data/clsSEQUENCE_INFO.h"
+#include "data/clsSEQUENCE_RAMP.h"
+#include "data/clsSEQUENCE_RAMP_DEFINE.h"
+
+#include <cmath>
+
+namespace runloop {
+
+// ---- the tables -----------------------------------------------------------------
+
+void RunTables::TakeSteps(const RunTables& o) {
+    mStepMinutes = o.mStepMinutes;
+    mStepTemp = o.mStepTemp;
+    mStepTempError = o.mStepTempError;
+    mStepSpeed = o.mStepSpeed;
+    mStepInterval = o.mStepInterval;
+    mStepPress = o.mStepPress;
+    mStepRunRamp = o.mStepRunRamp;
+    mStepTempRate = o.mStepTempRate;
+    mStepCycles = o.mStepCycles;
+    mStepPressRate = o.mStepPressRate;
+    mStepCount = o.mStepCount;
+}
+
+void RunTables::TakeRampEntries(const RunTables& o) {
+    mRampSpeed = o.mRampSpeed;
+    mRampSeconds = o.mRampSeconds;
+    mRampInterval = o.mRampInterval;
+    mRampEntryCount = o.mRampEntryCount;
+}
+
+namespace {
+
+// The seconds one cycle of step s adds to the running total.
+qint64 addCycle(qint64 total, const RunTables& t, int s) {
+    total = qint64(RoundEven(double(total) + t.mStepMinutes.value(s) * 60.0));
+    if (t.mStepRunRamp.value(s) == 1)
+        for (int j = 1; j <= t.mRampEntryCount; ++j) total = qint64(RoundEven(double(total) + t.mRampSeconds.value(j)));
+    return total;
+}
+
+qint64 secondsFrom(const RunTables& t, int fromStep) {
+    qint64 total = 0;
+    for (int s = std::max(fromStep, 1); s <= t.mStepCount; ++s) {
+        const double cycles = RoundEven(t.mStepCycles.value(s));
+        for (double c = 1; c <= cycles; ++c) total = addCycle(total, t, s);
+    }
+    return total;
+}
+
+}  // namespace
+
+qint64 PlannedSeconds(const RunTables& t) { return secondsFrom(t, 1); }
+
+qint64 RemainingSeconds(const RunTables& t, int fromStep) { return secondsFrom(t, fromStep); }
+
+// ---- sequence loading --------------------------------------------------------------
+
+LoadedSequence LoadSequence(const QString& name, double maxPress, clsConnection* connection,
+                            clsSEQUENCE_INFO& seqInfo, clsSEQUENCE_RAMP& seqRamp,
+                            clsSEQUENCE_RAMP_DEFINE& seqRampDefine) {
+    LoadedSequence out;
+    seqInfo.SEQUENCE_NAME(name);
+    seqInfo.GetSeqDetail();
+    out.seqInfoRow = seqInfo.All();
+    const double id = out.seqInfoRow.value(0).toDouble();
+    out.sequenceId = qint32(RoundEven(id));
+
+    seqRamp.SequenceId(id);
+    seqRamp.ConnectX(connection);
+    RunTables& t = out.tables;
+    if (!seqRamp.Eof()) {
+        seqRamp.MoveFirst();
+        int s = 0;
+        while (!seqRamp.Eof()) {
+            ++s;
+            const RowArray row = seqRamp.All();
+            auto at = [&](int i) { return row.value(i).toDouble(); };
+            const double press = at(8);
+            if (press > maxPress) {
+                out.result = LoadResult::PressureTooHigh;
+                return out;
+            }
+            const double temp = at(4);
+            t.mStepMinutes.append(at(3));
+            t.mStepTemp.append(temp);
+            t.mStepTempError.append(at(5));
+            t.mStepSpeed.append(at(6));
+            t.mStepInterval.append(at(7));
+            t.mStepPress.append(press);
+            t.mStepRunRamp.append(at(9));
+            t.mStepTempRate.append(temp < t.mStepTemp[s - 1] ? -std::fabs(at(10)) : std::fabs(at(10)));
+            t.mStepCycles.append(at(11));
+            t.mStepPressRate.append(press < t.mStepPress[s - 1] ? -std::fabs(at(12)) : std::fabs(at(12)));
+            seqRamp.MoveNext();
+        }
+        t.mStepCount = s;
+        out.result = LoadResult::Loaded;
+    }
+
+    seqRampDefine.SequenceId(id);
+    seqRampDefine.ConnectX(connection);
+    if (!seqRampDefine.Eof()) {
+        out.hasRampEntries = true;
+        seqRampDefine.MoveFirst();
+        while (!seqRampDefine.Eof()) {
+            const RowArray row = seqRampDefine.All();
+            t.mRampSpeed.append(row.value(3).toDouble());
+            t.mRampSeconds.append(row.value(4).toDouble());
+            t.mRampInterval.append(row.value(5).toDouble());
+            seqRampDefine.MoveNext();
+        }
+        t.mRampEntryCount = int(t.mRampSpeed.size()) - 1;
+    }
+    return out;
+}
+
+// ---- time ----------------------------------------------------------------------------
+
+double RoundEven(double value) { return std::nearbyint(value); }
+
+qint64 WholeSeconds(quint32 milliseconds) { return qint64(RoundEven(double(milliseconds) / 1000.0)); }
+
+bool IsRecordingPoint(double interval, qint64 elapsedSec, bool zeroCounts) {
+    if (interval == 0 || !std::isfinite(interval)) return false;
+    const double every = RoundEven(interval);
+    if (every == 0) return false;
+    if (elapsedSec == 0) return zeroCounts;
+    return std::fmod(double(elapsedSec), every) == 0;
+}
+
+// ---- set points ------------------------------------------------------------------------
+
+double TempIncrement(double rate) {
+    if (rate <= 1) return 2 * rate;
+    if (rate < 6) return 2 * rate * (1 + 0.3 * (rate - 1) / 5);
+    return 2 * rate * 1.3;
+}
+
+double DirectedTempRate(double sampleTemp, double targetTemp, double rate) {
+    if (sampleTemp > targetTemp) return -std::fabs(rate);
+    if (sampleTemp < targetTemp) return std::fabs(rate);
+    return 0;
+}
+
+namespace {
+double cooled(double sampleTemp, double targetTemp) {
+    const double c = sampleTemp - kCoolingMarginF;
+    return c <= targetTemp ? targetTemp : c;
+}
+double heated(double from, double rate, double targetTemp) {
+    const double c = from + TempIncrement(rate);
+    return c >= targetTemp ? targetTemp : c;
+}
+}  // namespace
+
+double FirstTempCommand(double rate, double sampleTemp, double targetTemp) {
+    if (rate < 0) return cooled(sampleTemp, targetTemp);
+    if (rate == 0) return targetTemp;
+    return heated(sampleTemp, rate, targetTemp);
+}
+
+double CorrectedTempCommand(double rate, double command, double sampleTemp, double targetTemp) {
+    if (rate < 0) return cooled(sampleTemp, targetTemp);
+    if (rate == 0) return command;
+    return heated(command, rate, targetTemp);
+}
+
+double NextPressCommand(double rate, double command, double targetPress) {
+    if (rate == 0) return targetPress;
+    const double c = command + rate;
+    if (rate < 0) return c <= targetPress ? targetPress : c;
+    return c >= targetPress ? targetPress : c;
+}
+
+bool OutsidePressureBand(double pressure, double command) {
+    return pressure < command - kPressBandPsi || pressure > command + kPressBandPsi;
+}
+
+// ---- texts ------------------------------------------------------------------------------
+
+QString HmsText(qint64 seconds) {
+    const qint64 hours = seconds / 3600;
+    const qint64 rest = seconds - hours * 3600;
+    return Format(double(hours), QStringLiteral("##0")) + QLatin1Char(':') +
+           Format(double(rest / 60), QStringLiteral("00")) + QLatin1Char(':') +
+           Format(double(rest % 60), QStringLiteral("00"));
+}
+
+QString StepTimeText(int step, int cycle, qint64 stepSeconds) {
+    return QStringLiteral("Current Step (%1) Cycle (%2) Time: ").arg(step).arg(cycle) + HmsText(stepSeconds);
+}
+
+QString RampTimeText(int entry, qint64 rampSeconds) {
+    // The time as a fraction of a day: whole days, then the time of day as
+    // hours and minutes, then the seconds.
+    const double days = double(rampSeconds) / 3600.0 / 24.0;
+    const qint64 ofDay = ((rampSeconds % 86400) + 86400) % 86400;
+    const QString hhmm = QStringLiteral("%1:%2")
+                             .arg(ofDay / 3600, 2, 10, QLatin1Char('0'))
+                             .arg((ofDay / 60) % 60, 2, 10, QLatin1Char('0'));
+    return QStringLiteral("Current Ramp (%1) Time: ").arg(entry) + Format(days, QStringLiteral("##0")) +
+           QLatin1Char(':') + hhmm + QLatin1Char(':') + Format(double(rampSeconds % 60), QStringLiteral("00"));
+}
+
+QString ElapsedTimeText(const QString& elapsed) { return QStringLiteral("Elapsed Time:  ") + elapsed; }
+
+QString GeneralDate(const QDateTime& t) { return GeneralDateText(QVariant(t)); }
+
+QString NoDataMessage() { return QStringLiteral("This sequence has no data, test cannot be run."); }
+
+QString PressureTooHighMessage(double maxPress) {
+    return QStringLiteral("Sequence pressure setting too high. ") + CStr(maxPress) + QStringLiteral("(psi),") +
+           QChar(13) + QStringLiteral("Please choose another sequence.");
+}
+
+QString HardwareInactiveMessage() { return QStringLiteral("Hardware inactive, test will be stopped."); }
+
+QString PressureInactiveMessage() { return QStringLiteral("pressure inactive, test will be stopped."); }
+
+QString BobRadiusMessage() {
+    return QStringLiteral("The bob radius must be greater than 0 and smaller than the cup radius (1.8415 cm). "
+                          "The test cannot be started.");
+}
+
+QString RowNotSavedMessage(const QString& description) { return QStringLiteral("ERROR :") + description; }
+
+bool BobRadiusFits(double radiusCm) { return radiusCm > 0 && radiusCm < kCupRadiusCm; }
+
+int BobNumberOf(const QString& bobName) {
+    const QString b = bobName.toUpper();
+    if (b == QLatin1String("B1")) return 1;
+    if (b == QLatin1String("B2")) return 2;
+    if (b == QLatin1String("B5")) return 5;
+    return 0;
+}
+
+}  // namespace runloop

@@ -1,0 +1,164 @@
+#pragma once
+// The rules of a rheology run that need neither a window nor a unit: the run
+// step table and ramp-define table of a sequence and their loading from the
+// sequence records, the planned and remaining run time, the recording
+// points, the set-point arithmetic of heating, cooling and pressure ramps,
+// the pressure band, and the texts of the status bar and the messages.
+//
+// Units are those of storage: °F, °F/min, psi, psi/min, rpm, seconds, minutes
+// for step durations.
+
+#include "data/RecordBase.h"
+
+#include <QDateTime>
+#include <QString>
+#include <QVector>
+
+class clsConnection;
+class clsSEQUENCE_INFO;
+class clsSEQUENCE_RAMP;
+class clsSEQUENCE_RAMP_DEFINE;
+
+namespace runloop {
+
+// ---- run states ---------------------------------------------------------------
+
+inline constexpr int kIdle = 0;        // mRunState: no run
+inline constexpr int kStepRunning = 1; // mRunState: a step (or cycle) runs
+inline constexpr int kRampRunning = 6; // mRunState: a shear-rate ramp runs
+inline constexpr int kStepPhase = 0;   // mPhase
+inline constexpr int kRampPhase = 1;   // mPhase
+
+// Timer intervals of the run.
+inline constexpr int kTickMs = 1000;
+inline constexpr int kAfterSetPointMs = 3000;  // after a step's set-point frame
+inline constexpr int kAfterRampEntryMs = 4000; // after a ramp entry's frame
+
+// ---- the tables -----------------------------------------------------------------
+
+// The run step table (index 1 .. mStepCount; element 0 belongs to no step and
+// is 0) and the ramp-define table (index 1 .. mRampEntryCount) of the loaded
+// sequence. Every step whose mStepRunRamp is 1 runs the same ramp list.
+struct RunTables {
+    QVector<double> mStepMinutes{0};    // duration, min
+    QVector<double> mStepTemp{0};       // °F
+    QVector<double> mStepTempError{0};  // tolerance, °F
+    QVector<double> mStepSpeed{0};      // rpm
+    QVector<double> mStepInterval{0};   // recording interval, s
+    QVector<double> mStepPress{0};      // psi
+    QVector<double> mStepRunRamp{0};    // 1: the ramp follows the step
+    QVector<double> mStepTempRate{0};   // °F/min, negative for a cooling step
+    QVector<double> mStepCycles{0};
+    QVector<double> mStepPressRate{0};  // psi/min, negative for a falling step
+    int mStepCount = 0;
+
+    QVector<double> mRampSpeed{0};      // rpm
+    QVector<double> mRampSeconds{0};    // duration, s
+    QVector<double> mRampInterval{0};   // recording interval, s
+    int mRampEntryCount = 0;
+
+    // Takes the step table of another (counts included), keeping the ramp list.
+    void TakeSteps(const RunTables& other);
+    // Takes the ramp list of another, keeping the steps.
+    void TakeRampEntries(const RunTables& other);
+};
+
+// Whole seconds the run is planned to take: every step once per cycle (its
+// cycle count rounded, halves to even; none when 0 or less), with the ramp
+// after each cycle of a step whose ramp flag is 1. The running total is kept
+// in whole seconds, rounded (halves to even) after each addition.
+qint64 PlannedSeconds(const RunTables& t);
+// The same from step `fromStep` to the last (the refresh of a running test).
+qint64 RemainingSeconds(const RunTables& t, int fromStep);
+
+// ---- sequence loading --------------------------------------------------------------
+
+enum class LoadResult {
+    Loaded,           // steps found, all within the maximum pressure
+    NoSteps,          // the sequence has no steps (or no longer exists)
+    PressureTooHigh,  // a step's pressure is above the maximum pressure
+};
+
+struct LoadedSequence {
+    LoadResult result = LoadResult::NoSteps;
+    RowArray seqInfoRow;       // the SEQUENCE_INFO row (the default row when the name has none)
+    qint32 sequenceId = 0;     // its SEQUENCE_ID
+    RunTables tables;          // the steps (when Loaded) and the ramp entries (when hasRampEntries)
+    bool hasRampEntries = false;
+};
+
+// Reads the sequence of that name through the three record objects (the
+// steps and ramp entries are bound to the connection anew) into fresh
+// tables. A step's temperature rate is negative when its temperature is below
+// the step before (0 °F before the first step), else positive; the pressure
+// rate likewise with the pressures. Database failures propagate (db::DbError).
+LoadedSequence LoadSequence(const QString& name, double maxPress, clsConnection* connection,
+                            clsSEQUENCE_INFO& seqInfo, clsSEQUENCE_RAMP& seqRamp,
+                            clsSEQUENCE_RAMP_DEFINE& seqRampDefine);
+
+// ---- time ----------------------------------------------------------------------------
+
+// To the nearest whole number, halves to the even neighbour.
+double RoundEven(double value);
+// Whole seconds of a span of milliseconds, halves to even (1500 ms: 2; 2500 ms: 2).
+qint64 WholeSeconds(quint32 milliseconds);
+
+// True when a point is recorded at this elapsed time: the interval is not 0,
+// and the elapsed seconds are a multiple of the interval rounded to a whole
+// number. An interval that rounds to 0 records nothing. The elapsed time 0
+// counts as a multiple only when zeroCounts (ramp entries).
+bool IsRecordingPoint(double interval, qint64 elapsedSec, bool zeroCounts);
+
+// ---- set points ------------------------------------------------------------------------
+
+inline constexpr double kTempPeriodSec = 120;   // temperature corrections
+inline constexpr double kPressPeriodSec = 60;   // pressure ramp steps
+inline constexpr double kBandCheckSec = 55;     // the band is checked from here on
+inline constexpr double kPressBandPsi = 4000;   // half width of the pressure band
+inline constexpr double kCoolingMarginF = 8;    // a cooling step commands this far below the sample
+
+// The temperature increment per 120 s of a positive rate r (°F/min): 2r up
+// to 1, rising to 2r x 1.3 at 6 and above.
+double TempIncrement(double rate);
+// The step's rate with the sign of the direction the sample has to go:
+// -|rate| when the sample is above the target, +|rate| below, 0 at it.
+double DirectedTempRate(double sampleTemp, double targetTemp, double rate);
+// The first temperature command of a step.
+double FirstTempCommand(double rate, double sampleTemp, double targetTemp);
+// A temperature correction (rate not 0): cooling, 8 °F below the sample;
+// heating, the command plus the increment; never past the target.
+double CorrectedTempCommand(double rate, double command, double sampleTemp, double targetTemp);
+// One pressure ramp step from the command (rate 0: the target at once);
+// never past the target.
+double NextPressCommand(double rate, double command, double targetPress);
+// True when the pressure is more than 4000 psi from the command (4000 is inside).
+bool OutsidePressureBand(double pressure, double command);
+
+// ---- texts ------------------------------------------------------------------------------
+
+// Whole seconds as H:MM:SS (3725: "1:02:05").
+QString HmsText(qint64 seconds);
+// "Current Step (3) Cycle (1) Time: 0:02:05"
+QString StepTimeText(int step, int cycle, qint64 stepSeconds);
+// "Current Ramp (2) Time: 0:00:01:05" (days, hours:minutes, seconds).
+QString RampTimeText(int entry, qint64 rampSeconds);
+// "Elapsed Time:  1:00:00"
+QString ElapsedTimeText(const QString& elapsed);
+// A date and time in the general date form the status bar shows.
+QString GeneralDate(const QDateTime& t);
+
+QString NoDataMessage();             // "This sequence has no data, test cannot be run."
+QString PressureTooHighMessage(double maxPress);
+QString HardwareInactiveMessage();   // "Hardware inactive, test will be stopped."
+QString PressureInactiveMessage();   // "pressure inactive, test will be stopped."
+QString BobRadiusMessage();          // Start refused: the bob does not fit the cup
+// The text shown when a recorded point could not be stored.
+QString RowNotSavedMessage(const QString& description);
+
+// The bob radius is usable: above 0 and below the cup radius 1.8415 cm.
+bool BobRadiusFits(double radiusCm);
+inline constexpr double kCupRadiusCm = 1.8415;
+// The bob number of a bob name ("B1" 1, "B2" 2, "B5" 5, in any case); 0 for another name.
+int BobNumberOf(const QString& bobName);
+
+}  // namespace runloop

@@ -1,0 +1,38 @@
+#include "realtime/frmNameSeq.h"
+
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+
+frmNameSeq::frmNameSeq(QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("frmNameSeq"));
+    setWindowTitle(QStringLiteral("Select Sequence"));
+    setModal(false);
+    resize(300, 320);
+
+    Label1 = new QLabel(QStringLiteral("Select a test sequence:"), this);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->setGeometry(12, 10, 276, 20);
+    lstSeqName = new QListWidget(this);
+    lstSeqName->setObjectName(QStringLiteral("lstSeqName"));
+    lstSeqName->setSelectionMode(QAbstractItemView::SingleSelection);
+    lstSeqName->setGeometry(12, 34, 276, 230);
+    cmdOk = new QPushButton(QStringLiteral("&OK"), this);
+    cmdOk->setObjectName(QStringLiteral("cmdOk"));
+    cmdOk->setGeometry(40, 276, 100, 30);
+    cmdCancel = new QPushButton(QStringLiteral("&Cancel"), this);
+    cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
+    cmdCancel->setGeometry(160, 276, 100, 30);
+
+    connect(cmdOk, &QPushButton::clicked, this, &frmNameSeq::cmdOk_Click);
+    connect(cmdCancel, &QPushButton::clicked, this, &frmNameSeq::cmdCancel_Click);
+}
+
+QString frmNameSeq::SelectedText() const {
+    const QListWidgetItem* item = lstSeqName->currentItem();
+    return item && item->isSelected() ? item->text() : QString();
+}
+
+void frmNameSeq::cmdOk_Click() { emit SelectedTestName(); }
+
+void frmNameSeq::cmdCancel_Click() { hide(); }

@@ -1,0 +1,33 @@
+#pragma once
+// The sequence picker: a small modeless dialog with the stored sequence
+// names. The opener fills lstSeqName and selects the first entry; OK raises
+// SelectedTestName (the dialog stays open: the opener's handler reads the
+// selection and closes it); Cancel only hides it. A double click on the list
+// does nothing.
+
+#include <QDialog>
+
+class QLabel;
+class QListWidget;
+class QPushButton;
+
+class frmNameSeq : public QDialog {
+    Q_OBJECT
+public:
+    explicit frmNameSeq(QWidget* parent = nullptr);
+
+    // The text of the selected entry; empty when none is selected.
+    QString SelectedText() const;
+
+    QLabel* Label1;  // "Select a test sequence:"
+    QListWidget* lstSeqName;
+    QPushButton* cmdOk;
+    QPushButton* cmdCancel;
+
+signals:
+    void SelectedTestName();
+
+public slots:
+    void cmdOk_Click();
+    void cmdCancel_Click();
+};

@@ -1,0 +1,221 @@
+// The rheology test window's run: the sequence picker and the loading of the
+// run tables, Start, Stop and Refresh, the recorded rows and the hooks
+// through which the run (RheologyRun) reaches the window.
+
+#include "realtime/frmRealTime.h"
+
+#include "data/Globals.h"
+#include "data/Numbers.h"
+#include "data/clsSEQUENCE_INFO.h"
+#include "data/clsSEQUENCE_RAMP.h"
+#include "data/clsSEQUENCE_RAMP_DEFINE.h"
+#include "data/clsTEST_ADDITIVE.h"
+#include "data/clsTEST_INFO.h"
+#include "data/clsTEST_RESULT.h"
+#include "mainwindow/TestInfoRules.h"
+#include "platform/TrapErrors.h"
+#include "mainwindow/frmTestRelatedInfo.h"
+#include "platform/Dialogs.h"
+#include "platform/FlexGrid.h"
+#include "platform/ModalShow.h"
+#include "platform/RunClock.h"
+#include "realtime/frmNameSeq.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+using namespace runloop;
+
+namespace {
+// A window whose records could not be created (no database when the unit was
+// added) says so instead of failing on them.
+void requireRecords(const void* record) {
+    if (!record)
+        throw db::DbError(db::ErrNotOpen, QStringLiteral("The window has no database connection."));
+}
+}  // namespace
+
+// ---- the sequence picker -------------------------------------------------------------
+
+void frmRealTime::cmdSelect_Click() {
+    requireRecords(mSeqInfo.get());
+    // Only the newest picker is heard; an older one still open loads nothing.
+    if (cfNameSeq) disconnect(cfNameSeq, nullptr, this, nullptr);
+    cfNameSeq = new frmNameSeq(this);
+    connect(cfNameSeq, &frmNameSeq::SelectedTestName, this,
+            [this] { TrapErrors([this] { cfNameSeq_SelectedTestName(); }); });
+    FillSequenceList();
+    cfNameSeq->show();
+}
+
+void frmRealTime::FillSequenceList() {
+    mSeqInfo->ConnectX(mConnection);
+    cfNameSeq->lstSeqName->clear();
+    mSeqNames = mSeqInfo->JustName();
+    const int count = mSeqNames.isEmpty() ? 0 : std::min(mSeqInfo->RowCount(), int(mSeqNames[0].size()));
+    for (int i = 1; i <= count; ++i) cfNameSeq->lstSeqName->addItem(mSeqNames[0][i - 1].toString());
+    if (count > 0) cfNameSeq->lstSeqName->setCurrentRow(0);
+}
+
+void frmRealTime::cfNameSeq_SelectedTestName() {
+    if (!cfNameSeq) return;
+    mSequenceName = cfNameSeq->SelectedText();
+    frmNameSeq* picker = cfNameSeq;
+    cfNameSeq = nullptr;
+    picker->hide();
+    picker->deleteLater();
+
+    if (!LoadSequenceTables(false)) return;
+    if (!mSequenceName.isEmpty()) lblSelectSeq->setText(mSequenceName);
+    EmptyResultGrid();
+}
+
+bool frmRealTime::LoadSequenceTables(bool refresh) {
+    requireRecords(mSeqInfo.get());
+    requireRecords(mSeqRamp.get());
+    requireRecords(mSeqRampDefine.get());
+    const LoadedSequence loaded =
+        LoadSequence(mSequenceName, gMaxPress, mConnection, *mSeqInfo, *mSeqRamp, *mSeqRampDefine);
+    mSeqInfoRow = loaded.seqInfoRow;
+    mCurSeqId = loaded.sequenceId;
+    switch (loaded.result) {
+    case LoadResult::NoSteps:
+        if (!refresh) {
+            ui::MsgBox(NoDataMessage());
+            mSequenceName.clear();
+            return false;
+        }
+        // The running steps stay; ramp entries found are taken.
+        if (loaded.hasRampEntries) TakeRampEntries(loaded.tables);
+        return true;
+    case LoadResult::PressureTooHigh:
+        // The tables loaded before stay whole.
+        RefusePressure();
+        return false;
+    case LoadResult::Loaded:
+        TakeSteps(loaded.tables);
+        // A sequence without ramp entries has none (its ramp steps run as
+        // plain steps), whatever an earlier sequence had.
+        TakeRampEntries(loaded.tables);
+        return true;
+    }
+    return false;
+}
+
+void frmRealTime::RefusePressure() {
+    ui::MsgBox(PressureTooHighMessage(gMaxPress));
+    mSequenceName.clear();
+    cmdSelect_Click();
+}
+
+void frmRealTime::EmptyResultGrid() { MSFlexGrid1->Rows(1); }
+
+// ---- Start, Stop, Refresh ------------------------------------------------------------
+
+void frmRealTime::cmdStart_Stop_Click() {
+    EmptyResultGrid();
+    if (mRunState != kIdle || mSequenceName.isEmpty()) return;
+
+    TrapErrors([this] {
+        requireRecords(mTestInfo.get());
+        requireRecords(mTestAdditive.get());
+        frmTestRelatedInfo dialog(mConnection, this);
+        dialog.setWindowTitle(QStringLiteral("Input Test Information"));
+        if (QLabel* length = dialog.Label1(1)) length->setText(QStringLiteral("Bob_Length"));
+        for (QLabel* unitLabel : {dialog.Label3, dialog.Label4}) {
+            unitLabel->setText(QStringLiteral("cm"));
+            unitLabel->setVisible(true);
+        }
+        dialog.Label7->hide();
+        ui::ShowModal(dialog);
+        if (dialog.Cancelled) return;
+
+        // A bob that does not fit the cup has no shear rate: nothing is stored
+        // and the run does not start.
+        const double radius = Val(dialog.txtBobRadius->text());
+        if (!BobRadiusFits(radius)) {
+            ui::MsgBox(BobRadiusMessage());
+            return;
+        }
+
+        const QString testName = dialog.txtTestName->text();
+        lblTestname->setText(testName);
+        mTestInfo->TEST_NAME(testName);
+        mTestInfo->Fluid_ID(dialog.txtFluidId->text());
+        mTestInfo->RESEARCHER_NAME(dialog.txtResearchName->text());
+        mTestInfo->PreTest_PH(Val(dialog.txtPreTestPH->text()));
+        mTestInfo->PostTest_PH(Val(dialog.txtPostTestPH->text()));
+        mTestInfo->ROTOR_NO(dialog.txtRotoNo->text());
+        mTestInfo->BOB_NO(dialog.txtBobNo->text());
+        mTestInfo->BOB_EFF_LENGTH(Val(dialog.txtBobLength->text()));
+        mTestInfo->BOB_RADIUS(radius);
+        mTestInfo->SAFETY(dialog.txtSAFETY->toPlainText());
+        mTestInfo->TEST_TIME(tick::CurrentDateTime());
+        mTestInfo->AddNew();
+        mBobRadius = radius;
+
+        mReply.SetBobRadius(mBobRadius);
+        mRadiusRatio = kCupRadiusCm / mBobRadius;
+
+        mTestInfo->TEST_NAME(testName);
+        mTestInfo->GetTestDetail();
+        mTestId = qint32(RoundEven(mTestInfo->Test_Id()));
+
+        testinfo::AddAdditives(*mTestAdditive, mTestId, dialog.AdditiveRows());
+
+        if (const int bob = BobNumberOf(dialog.txtBobNo->text())) mBobNumber = bob;
+
+        StartTest();
+        cmdZero->setEnabled(false);
+    });
+}
+
+void frmRealTime::cmdStop_Click() { ShutDown(); }
+
+void frmRealTime::cmdRefresh_Click() {
+    if (mRunState != kStepRunning) return;
+    TrapErrors([this] {
+        if (!LoadSequenceTables(true)) return;
+
+        // The current step again from its start, with the reloaded values.
+        mPhase = kStepPhase;
+        mRampEntryNo = 0;
+        mStepElapsedSec = 0;
+        mRampElapsedSec = 0;
+        mStepTick = 0;
+        mRampTick = 0;
+        mStepStartMs = tick::timeGetTime();
+
+        if (mStepNo <= mStepCount) {
+            cmdExit->setEnabled(false);
+            mEndTimeText = GeneralDate(tick::CurrentDateTime().addSecs(RemainingSeconds(*this, mStepNo)));
+            ShowPanel(QStringLiteral("EndTime"), QStringLiteral("End Time: ") + mEndTimeText);
+        } else {
+            mRunState = kIdle;
+            ShutDown();
+        }
+    });
+}
+
+// ---- the run's hooks -------------------------------------------------------------------
+
+void frmRealTime::SetTimerInterval(int ms, bool enable) {
+    Timer1.Interval(ms);
+    if (enable) Timer1.Enabled(true);
+}
+
+void frmRealTime::ShowPanel(const QString& key, const QString& text) {
+    for (QLabel* panel : {StartTime, ElapsedTime, StepTime, EndTime})
+        if (panel->objectName() == key) panel->setText(text);
+}
+
+void frmRealTime::RunButtons(bool running) {
+    cmdStart_Stop->setEnabled(!running);
+    cmdExit->setEnabled(!running);
+    if (!running) cmdZero->setEnabled(true);
+}
+
+void frmRealTime::AddResultGridRow() { MSFlexGrid1->Rows(MSFlexGrid1->Rows() + 1); }

@@ -1,0 +1,140 @@
+// A stand-in for the application in a test that kills it in the middle of a
+// run: a rheology window on unit 1's port, over the database of the working
+// folder, runs a stored sequence on a fast clock (each tick of the window's
+// timer moves the clock on by the tick's interval and comes a millisecond
+// after the last). Every point the window has stored is reported on stdout
+// as "ROW <count> <RESULT_TIME>" once the database has taken it.
+//
+//   z3080_run_driver <sequence name> <test name>
+//
+// Output: "STARTED <TEST_ID>", then the rows, then "DONE" when the run ends
+// by itself; "MSG <text>" for every message box (answered with OK). Exit
+// status 2 when the run does not start.
+
+#include "data/clsConnection.h"
+#include "mainwindow/frmTestRelatedInfo.h"
+#include "platform/Dialogs.h"
+#include "platform/ModalShow.h"
+#include "platform/RunClock.h"
+#include "platform/TickTimer.h"
+#include "realtime/frmNameSeq.h"
+#include "realtime/frmRealTime.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QTimer>
+#include <cstdio>
+
+namespace {
+
+quint32 gFastClock = 1000;
+
+void say(const QString& line) {
+    std::fputs((line + QLatin1Char('\n')).toLocal8Bit().constData(), stdout);
+    std::fflush(stdout);
+}
+
+// A tick a millisecond after the last, the clock moved on by the interval.
+class FastTickSource : public tick::TickSource {
+public:
+    FastTickSource() {
+        QObject::connect(&timer_, &QTimer::timeout, [this] {
+            gFastClock += quint32(interval_);
+            if (onTick) onTick();
+        });
+    }
+    void start(int ms) override {
+        interval_ = ms;
+        timer_.start(1);
+    }
+    void stop() override { timer_.stop(); }
+
+private:
+    QTimer timer_;
+    int interval_ = 0;
+};
+
+class AnswerOk : public ui::Handler {
+public:
+    int message(const ui::MessageRequest& r) override {
+        say(QStringLiteral("MSG ") + r.prompt);
+        return ui::vbOK;
+    }
+    std::optional<QString> input(const ui::InputRequest&) override { return std::nullopt; }
+    std::optional<QString> file(const ui::FileRequest&) override { return std::nullopt; }
+};
+
+class DriverWindow : public frmRealTime {
+public:
+    void SaveResultRow() override {
+        frmRealTime::SaveResultRow();  // raises when the row was not stored
+        say(QStringLiteral("ROW %1 %2").arg(++rows_).arg(mElapsedSec));
+    }
+
+private:
+    int rows_ = 0;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    if (argc < 3) {
+        say(QStringLiteral("usage: z3080_run_driver <sequence name> <test name>"));
+        return 2;
+    }
+    const QString sequence = QString::fromLocal8Bit(argv[1]);
+    const QString testName = QString::fromLocal8Bit(argv[2]);
+
+    tick::SetClockSource({[] { return gFastClock; },
+                          [] { return QDateTime(QDate(2024, 1, 1), QTime(0, 0)).addMSecs(gFastClock); }});
+    tick::SetTickSourceFactory([] { return std::make_unique<FastTickSource>(); });
+    AnswerOk answers;
+    ui::setHandler(&answers);
+    ui::setModalShower([&](QDialog& d) {
+        auto& dlg = dynamic_cast<frmTestRelatedInfo&>(d);
+        dlg.txtTestName->setText(testName);
+        dlg.txtBobNo->setText(QStringLiteral("B1"));
+        dlg.cmdOk_Click();
+        return int(dlg.Cancelled ? QDialog::Rejected : QDialog::Accepted);
+    });
+
+    clsConnection conn;
+    conn.OpenDB();
+    DriverWindow w;
+    w.lblInstName->setText(QStringLiteral("Unit 1"));
+    w.InitialInst(&conn);
+    w.Timer1.Interval(1000);
+    w.Timer1.Enabled(true);
+    w.MSComm1.PortNumber(1);
+    w.MSComm1.Settings(QStringLiteral("115200,n,8,1"));
+    w.MSComm1.PortOpen(true);
+    w.MSComm1.InputLen(0);
+
+    w.cmdSelect_Click();
+    const auto items = w.cfNameSeq->lstSeqName->findItems(sequence, Qt::MatchExactly);
+    if (items.isEmpty()) {
+        say(QStringLiteral("NO SEQUENCE ") + sequence);
+        return 2;
+    }
+    w.cfNameSeq->lstSeqName->setCurrentItem(items[0]);
+    w.cfNameSeq->cmdOk_Click();
+    w.cmdStart_Stop_Click();
+    if (w.mRunState == 0) {
+        say(QStringLiteral("NOT STARTED"));
+        return 2;
+    }
+    say(QStringLiteral("STARTED %1").arg(w.mTestId));
+
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        if (w.mRunState == 0) {
+            say(QStringLiteral("DONE"));
+            app.quit();
+        }
+    });
+    watch.start(5);
+    return app.exec();
+}

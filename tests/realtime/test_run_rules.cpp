@@ -1,0 +1,240 @@
+// The window-free rules of a run: set-point arithmetic, the pressure band,
+// recording points, run times, texts, and the loading of stored sequences
+// into the run tables.
+
+#include "RealTimeFixture.h"
+#include "StoredSequences.h"
+
+#include "data/clsSEQUENCE_INFO.h"
+#include "data/clsSEQUENCE_RAMP.h"
+#include "data/clsSEQUENCE_RAMP_DEFINE.h"
+#include "platform/RunClock.h"
+#include "realtime/RunRules.h"
+
+using namespace runloop;
+using namespace realtime_tests;
+
+TEST(RunRules, TemperatureCommandsOfHeatingAndCoolingSteps) {
+    // Increments per 120 s: 2r up to 1 °F/min, rising to 2r x 1.3 from 6 on.
+    EXPECT_DOUBLE_EQ(TempIncrement(0.5), 1.0);
+    EXPECT_DOUBLE_EQ(TempIncrement(1), 2.0);
+    EXPECT_DOUBLE_EQ(TempIncrement(3), 6.72);
+    EXPECT_DOUBLE_EQ(TempIncrement(6), 15.6);
+    EXPECT_DOUBLE_EQ(TempIncrement(10), 26.0);
+
+    // Heating to 300 at 3 °F/min from a sample at 100.
+    EXPECT_DOUBLE_EQ(FirstTempCommand(3, 100, 300), 106.72);
+    EXPECT_DOUBLE_EQ(CorrectedTempCommand(3, 106.72, 104, 300), 113.44);  // from the command, not the sample
+    EXPECT_DOUBLE_EQ(CorrectedTempCommand(10, 280, 280, 300), 300.0);      // never past the target
+    EXPECT_DOUBLE_EQ(FirstTempCommand(10, 290, 300), 300.0);
+
+    // Cooling to 150 from 250: 8 °F below the sample, not below the target.
+    EXPECT_DOUBLE_EQ(FirstTempCommand(-5, 250, 150), 242.0);
+    EXPECT_DOUBLE_EQ(CorrectedTempCommand(-5, 242, 170, 150), 162.0);
+    EXPECT_DOUBLE_EQ(CorrectedTempCommand(-5, 162, 155, 150), 150.0);
+    // At the target: the target; a rate of 0 leaves the command.
+    EXPECT_DOUBLE_EQ(FirstTempCommand(0, 300, 300), 300.0);
+    EXPECT_DOUBLE_EQ(CorrectedTempCommand(0, 123, 200, 300), 123.0);
+
+    // The direction follows the sample, whatever the stored sign.
+    EXPECT_EQ(DirectedTempRate(250, 150, 5), -5);
+    EXPECT_EQ(DirectedTempRate(100, 300, -3), 3);
+    EXPECT_EQ(DirectedTempRate(300, 300, 3), 0);
+}
+
+TEST(RunRules, PressureRampAndBand) {
+    // Step 2 at 5000 psi after a step at 2000, 500 psi/min.
+    double p = NextPressCommand(500, 2000, 5000);
+    EXPECT_EQ(p, 2500);
+    std::vector<double> seen;
+    while (p != 5000) seen.push_back(p = NextPressCommand(500, p, 5000));
+    EXPECT_EQ(seen, (std::vector<double>{3000, 3500, 4000, 4500, 5000}));
+    EXPECT_EQ(NextPressCommand(700, 4800, 5000), 5000);  // a step past the target sends the target
+    EXPECT_EQ(NextPressCommand(0, 2000, 5000), 5000);    // no rate: the target at once
+    EXPECT_EQ(NextPressCommand(-100, 1000, 500), 900);
+    EXPECT_EQ(NextPressCommand(-100, 550, 500), 500);
+
+    EXPECT_FALSE(OutsidePressureBand(1000, 5000));  // 4000 away: inside
+    EXPECT_FALSE(OutsidePressureBand(9000, 5000));
+    EXPECT_TRUE(OutsidePressureBand(999.9, 5000));
+    EXPECT_TRUE(OutsidePressureBand(9000.1, 5000));
+}
+
+TEST(RunRules, RecordingPoints) {
+    struct Case {
+        double interval;
+        qint64 elapsed;
+        bool zeroCounts;
+        bool recorded;
+    } cases[] = {
+        {0, 10, false, false},   {10, 10, false, true},  {10, 20, false, true},  {10, 19, false, false},
+        {10, 0, false, false},   {5, 0, true, true},     {0, 0, true, false},
+        // An interval that rounds to 0 records nothing (it used to fail on every tick).
+        {0.4, 1, false, false},  {0.4, 0, true, false},  {0.5, 3, false, false}, {-0.3, 2, true, false},
+        {0.6, 7, false, true},   {2.5, 4, false, true},  {2.5, 5, false, false}, {3.5, 8, false, true},
+        {-5, 10, false, true},   {std::nan(""), 10, false, false},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(IsRecordingPoint(c.interval, c.elapsed, c.zeroCounts), c.recorded)
+            << c.interval << " at " << c.elapsed;
+}
+
+TEST(RunRules, ClockSecondsAndTheWrap) {
+    EXPECT_EQ(WholeSeconds(1500), 2);
+    EXPECT_EQ(WholeSeconds(2500), 2);
+    EXPECT_EQ(WholeSeconds(3500), 4);
+    EXPECT_EQ(WholeSeconds(499), 0);
+    EXPECT_EQ(tick::MsBetween(0xFFFFFF00u, 0x100u), 0x200u);
+
+    // The default clock runs; an installed one is used until it is removed.
+    tick::ClockSource previous = tick::SetClockSource({[] { return 42u; }, [] { return QDateTime(); }});
+    EXPECT_EQ(tick::timeGetTime(), 42u);
+    tick::SetClockSource(previous);
+    EXPECT_TRUE(tick::CurrentDateTime().isValid());
+}
+
+namespace {
+RunTables tables(const std::vector<SeqStep>& steps, const std::vector<double>& rampSeconds) {
+    RunTables t;
+    for (const SeqStep& s : steps) {
+        t.mStepMinutes << s.minutes;
+        t.mStepTemp << s.temp;
+        t.mStepTempError << s.tolerance;
+        t.mStepSpeed << s.speed;
+        t.mStepInterval << s.interval;
+        t.mStepPress << s.press;
+        t.mStepRunRamp << s.runRamp;
+        t.mStepTempRate << s.tempRate;
+        t.mStepCycles << s.cycles;
+        t.mStepPressRate << s.pressRate;
+    }
+    t.mStepCount = int(steps.size());
+    for (double s : rampSeconds) {
+        t.mRampSpeed << 100;
+        t.mRampSeconds << s;
+        t.mRampInterval << 5;
+    }
+    t.mRampEntryCount = int(rampSeconds.size());
+    return t;
+}
+SeqStep minutesCycles(double minutes, double cycles, double ramp = 0) {
+    SeqStep s;
+    s.minutes = minutes;
+    s.cycles = cycles;
+    s.runRamp = ramp;
+    return s;
+}
+}  // namespace
+
+TEST(RunRules, PlannedAndRemainingTime) {
+    // Three steps of 10 minutes, the last with two cycles and the ramp of two 60 s entries.
+    const RunTables t = tables({minutesCycles(10, 1), minutesCycles(10, 1), minutesCycles(10, 2, 1)}, {60, 60});
+    EXPECT_EQ(PlannedSeconds(t), 600 + 600 + 2 * (600 + 120));
+    EXPECT_EQ(RemainingSeconds(t, 2), 2040);
+    EXPECT_EQ(RemainingSeconds(t, 3), 1440);
+    EXPECT_EQ(RemainingSeconds(t, 4), 0);
+
+    // A step of 0 (or fewer) cycles counts nothing; 2.5 cycles count 2.
+    EXPECT_EQ(PlannedSeconds(tables({minutesCycles(10, 0), minutesCycles(1, -1), minutesCycles(1, 2.5)}, {})), 120);
+    // The running total is whole seconds, halves to even after each addition.
+    EXPECT_EQ(PlannedSeconds(tables({minutesCycles(1.5 / 60, 3)}, {})), 6);  // 2, 4 (3.5), 6 (5.5)
+    EXPECT_EQ(PlannedSeconds(tables({minutesCycles(0.5 / 60, 3)}, {})), 0);  // 0.5 -> 0 each time
+}
+
+TEST(RunRules, StatusTextsAndMessages) {
+    EXPECT_EQ(HmsText(3725), "1:02:05");
+    EXPECT_EQ(HmsText(0), "0:00:00");
+    EXPECT_EQ(HmsText(360000), "100:00:00");
+    EXPECT_EQ(StepTimeText(3, 1, 125), "Current Step (3) Cycle (1) Time: 0:02:05");
+    EXPECT_EQ(StepTimeText(1, 1, 5), "Current Step (1) Cycle (1) Time: 0:00:05");
+    EXPECT_EQ(RampTimeText(2, 65), "Current Ramp (2) Time: 0:00:01:05");
+    EXPECT_EQ(RampTimeText(1, 3725), "Current Ramp (1) Time: 0:01:02:05");
+    EXPECT_EQ(ElapsedTimeText(HmsText(3600)), "Elapsed Time:  1:00:00");
+
+    EXPECT_EQ(PressureTooHighMessage(30000),
+              QStringLiteral("Sequence pressure setting too high. 30000(psi),\rPlease choose another sequence."));
+    EXPECT_EQ(PressureTooHighMessage(20000),
+              QStringLiteral("Sequence pressure setting too high. 20000(psi),\rPlease choose another sequence."));
+
+    for (double r : {0.0, -1.0, 1.8415, 2.0}) EXPECT_FALSE(BobRadiusFits(r)) << r;
+    for (double r : {1.7245, 1.2276, 0.01}) EXPECT_TRUE(BobRadiusFits(r)) << r;
+    EXPECT_EQ(BobNumberOf("B1"), 1);
+    EXPECT_EQ(BobNumberOf("b2"), 2);
+    EXPECT_EQ(BobNumberOf("B5"), 5);
+    EXPECT_EQ(BobNumberOf("B3"), 0);
+}
+
+// ---- loading stored sequences -----------------------------------------------------
+
+namespace {
+class SequenceLoad : public RealTimeFixture {
+protected:
+    LoadedSequence load(const QString& name, double maxPress = 30000) {
+        seqInfo.ConnectX(&conn);
+        return LoadSequence(name, maxPress, &conn, seqInfo, seqRamp, seqRampDefine);
+    }
+    SeqStep step(double temp, double tempRate, double press, double pressRate) {
+        SeqStep s;
+        s.temp = temp;
+        s.tempRate = tempRate;
+        s.press = press;
+        s.pressRate = pressRate;
+        return s;
+    }
+    clsSEQUENCE_INFO seqInfo;
+    clsSEQUENCE_RAMP seqRamp;
+    clsSEQUENCE_RAMP_DEFINE seqRampDefine;
+};
+}  // namespace
+
+TEST_F(SequenceLoad, StepsAndEntriesWithTheirRateSigns) {
+    SeqStep first = step(200, 5, 1000, 100);
+    first.minutes = 30.5;
+    first.tolerance = 2.5;
+    first.speed = 600;
+    first.interval = 10;
+    first.runRamp = 1;
+    first.cycles = 2;
+    const qint32 id = StoreSequence(conn, "Rates", {first, step(300, -5, 1000, 100), step(250, 5, 500, 100)},
+                                    {{100, 30, 5}, {200, 40, 10}});
+    const LoadedSequence l = load("Rates");
+    ASSERT_EQ(l.result, LoadResult::Loaded);
+    EXPECT_EQ(l.sequenceId, id);
+    EXPECT_EQ(l.seqInfoRow.value(1).toString(), "Rates");
+    const RunTables& t = l.tables;
+    EXPECT_EQ(t.mStepCount, 3);
+    EXPECT_EQ(t.mStepTemp, (QVector<double>{0, 200, 300, 250}));
+    EXPECT_EQ(t.mStepTempRate, (QVector<double>{0, 5, 5, -5}));  // equal or higher: positive
+    EXPECT_EQ(t.mStepPress, (QVector<double>{0, 1000, 1000, 500}));
+    EXPECT_EQ(t.mStepPressRate, (QVector<double>{0, 100, 100, -100}));
+    EXPECT_EQ(t.mStepMinutes[1], 30.5);
+    EXPECT_EQ(t.mStepTempError[1], 2.5);
+    EXPECT_EQ(t.mStepSpeed[1], 600);
+    EXPECT_EQ(t.mStepInterval[1], 10);
+    EXPECT_EQ(t.mStepRunRamp[1], 1);
+    EXPECT_EQ(t.mStepCycles[1], 2);
+    ASSERT_TRUE(l.hasRampEntries);
+    EXPECT_EQ(t.mRampEntryCount, 2);
+    EXPECT_EQ(t.mRampSpeed, (QVector<double>{0, 100, 200}));
+    EXPECT_EQ(t.mRampSeconds, (QVector<double>{0, 30, 40}));
+    EXPECT_EQ(t.mRampInterval, (QVector<double>{0, 5, 10}));
+}
+
+TEST_F(SequenceLoad, RefusalsAndEmptySequences) {
+    StoreSequence(conn, "AtLimit", {step(100, 1, 20000, 0)});
+    StoreSequence(conn, "AboveLimit", {step(100, 1, 1000, 0), step(100, 1, 20001, 0)});
+    StoreSequence(conn, "NoSteps", {});
+    StoreSequence(conn, "NoEntries", {step(100, 1, 0, 0)});
+
+    EXPECT_EQ(load("AtLimit", 20000).result, LoadResult::Loaded);
+    EXPECT_EQ(load("AboveLimit", 20000).result, LoadResult::PressureTooHigh);
+    EXPECT_EQ(load("AboveLimit", 30000).result, LoadResult::Loaded);
+    EXPECT_EQ(load("NoSteps").result, LoadResult::NoSteps);
+    const LoadedSequence gone = load("Deleted meanwhile");
+    EXPECT_EQ(gone.result, LoadResult::NoSteps);
+    EXPECT_EQ(gone.sequenceId, 0);
+    const LoadedSequence noEntries = load("NoEntries");
+    EXPECT_EQ(noEntries.result, LoadResult::Loaded);
+    EXPECT_FALSE(noEntries.hasRampEntries);
+    EXPECT_EQ(noEntries.tables.mRampEntryCount, 0);
+}

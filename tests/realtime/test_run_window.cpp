@@ -1,0 +1,330 @@
+// The rheology window's side of a run: the sequence picker and the run tables,
+// Start with the test information dialog and the test's records, Stop,
+// Refresh, closing while a test runs, and a recorded point that the database
+// refuses.
+
+#include "RunWindowFixture.h"
+
+#include "data/clsTEST_ADDITIVE.h"
+#include "realtime/RunRules.h"
+
+#include <QLabel>
+#include <QRadioButton>
+
+using namespace realtime_tests;
+using namespace runloop;
+
+namespace {
+
+class RunWindow : public RunWindowFixture {
+protected:
+    SeqStep step(double minutes, double temp, double press = 0, double cycles = 1, double runRamp = 0) {
+        SeqStep s;
+        s.minutes = minutes;
+        s.temp = temp;
+        s.tolerance = 500;
+        s.press = press;
+        s.cycles = cycles;
+        s.runRamp = runRamp;
+        return s;
+    }
+};
+
+}  // namespace
+
+TEST_F(RunWindow, ThePickerListsTheStoredSequencesAndLoadsTheChosenOne) {
+    // No sequence stored: an empty list.
+    w->cmdSelect->click();
+    ASSERT_TRUE(w->cfNameSeq);
+    EXPECT_EQ(w->cfNameSeq->lstSeqName->count(), 0);
+    EXPECT_EQ(w->cfNameSeq->windowTitle(), "Select Sequence");
+    EXPECT_FALSE(w->cfNameSeq->isModal());
+    w->cfNameSeq->cmdCancel->click();
+    EXPECT_FALSE(w->cfNameSeq->isVisible());  // hidden, still the window's picker
+    EXPECT_TRUE(w->cfNameSeq);
+
+    // Stored since: listed by name, the first selected.
+    const qint32 beta = StoreSequence(conn, "Beta", {step(10, 200), step(20, 300), step(5, 250)});
+    StoreSequence(conn, "Alpha", {step(1, 100)});
+    w->MSFlexGrid1->Rows(5);
+    w->cmdSelect->click();
+    QListWidget* list = w->cfNameSeq->lstSeqName;
+    ASSERT_EQ(list->count(), 2);
+    EXPECT_EQ(list->item(0)->text(), "Alpha");
+    EXPECT_EQ(list->item(1)->text(), "Beta");
+    EXPECT_EQ(list->currentRow(), 0);
+    EXPECT_TRUE(w->cfNameSeq->isVisible());
+
+    QPointer<frmNameSeq> picker = w->cfNameSeq.data();
+    list->setCurrentRow(1);
+    picker->cmdOk->click();
+    EXPECT_TRUE(!picker || !picker->isVisible());  // the load closes the picker
+    EXPECT_FALSE(w->cfNameSeq);
+    EXPECT_EQ(w->mSequenceName, "Beta");
+    EXPECT_EQ(w->lblSelectSeq->text(), "Beta");
+    EXPECT_EQ(w->mCurSeqId, beta);
+    EXPECT_EQ(w->mSeqInfoRow.value(1).toString(), "Beta");
+    EXPECT_EQ(w->mStepCount, 3);
+    EXPECT_EQ(w->mStepTemp, (QVector<double>{0, 200, 300, 250}));
+    EXPECT_EQ(w->mStepTempRate.size(), 4);
+    EXPECT_EQ(w->MSFlexGrid1->Rows(), 1);  // the live grid back to its header
+
+    // A shorter sequence replaces the tables.
+    pick("Alpha");
+    EXPECT_EQ(w->mStepCount, 1);
+    EXPECT_EQ(w->mStepTemp.size(), 2);
+}
+
+TEST_F(RunWindow, AWindowWithoutRecordsSaysSoInsteadOfFailing) {
+    frmRealTime bare;  // its unit was added while the database could not be opened
+    bare.cmdSelect->click();
+    EXPECT_EQ(dialogs.texts(), QStringList{"ERROR: 3704, The window has no database connection."});
+    EXPECT_FALSE(bare.cfNameSeq);
+}
+
+TEST_F(RunWindow, OnlyTheNewestPickerLoads) {
+    StoreSequence(conn, "Alpha", {step(1, 100)});
+    w->cmdSelect->click();
+    QPointer<frmNameSeq> older = w->cfNameSeq.data();
+    w->cmdSelect->click();
+    ASSERT_NE(older.data(), w->cfNameSeq.data());
+    older->cmdOk->click();
+    EXPECT_TRUE(w->mSequenceName.isEmpty());
+    EXPECT_TRUE(older);  // nothing closed it
+    w->cfNameSeq->cmdOk->click();
+    EXPECT_EQ(w->mSequenceName, "Alpha");
+}
+
+TEST_F(RunWindow, SequencesThatCannotRunAreRefused) {
+    StoreSequence(conn, "Good", {step(1, 100, 1000), step(1, 200, 2000)});
+    StoreSequence(conn, "Empty", {});
+    StoreSequence(conn, "High", {step(1, 100, 1000), step(1, 100, 20001)});
+    StoreSequence(conn, "AtLimit", {step(1, 100, 20000)});
+    pick("Good");
+
+    pick("Empty");
+    EXPECT_EQ(dialogs.texts(), QStringList{"This sequence has no data, test cannot be run."});
+    EXPECT_TRUE(w->mSequenceName.isEmpty());
+    EXPECT_EQ(w->lblSelectSeq->text(), "Good");  // the tables stay as they were
+    EXPECT_EQ(w->mStepCount, 2);
+
+    dialogs.clear();
+    w->Option1->click();  // 20000 psi
+    pick("High");
+    EXPECT_EQ(dialogs.texts(),
+              QStringList{"Sequence pressure setting too high. 20000(psi),\rPlease choose another sequence."});
+    EXPECT_TRUE(w->mSequenceName.isEmpty());
+    ASSERT_TRUE(w->cfNameSeq);  // the picker again, for another choice
+    EXPECT_TRUE(w->cfNameSeq->isVisible());
+    EXPECT_EQ(w->mStepCount, 2);
+    EXPECT_EQ(w->mStepPress, (QVector<double>{0, 1000, 2000}));  // the earlier tables whole
+
+    dialogs.clear();
+    pick("AtLimit");
+    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_EQ(w->mSequenceName, "AtLimit");
+}
+
+TEST_F(RunWindow, StartWritesTheTestAndItsAdditivesAndStartsTheRun) {
+    // Without a sequence: the grid is emptied and nothing else happens.
+    w->MSFlexGrid1->Rows(4);
+    {
+        AnswerTestInfo answer({});
+        w->cmdStart_Stop->click();
+        EXPECT_EQ(answer.shown, 0);
+    }
+    EXPECT_EQ(w->MSFlexGrid1->Rows(), 1);
+
+    StoreSequence(conn, "Seq", {step(10, 300)});
+    pick("Seq");
+
+    // Cancelled: nothing written, no run.
+    {
+        TestEntry cancel;
+        cancel.cancel = true;
+        AnswerTestInfo answer(cancel);
+        w->cmdStart_Stop->click();
+        EXPECT_EQ(answer.shown, 1);
+        EXPECT_EQ(answer.title, "Input Test Information");
+    }
+    EXPECT_EQ(count("TEST_INFO"), 0);
+    EXPECT_EQ(w->mRunState, kIdle);
+
+    TestEntry entry;
+    entry.bob = "b2";  // looked up in upper case: radius 1.2276
+    entry.additives = {"Salt", "Gel", "Clay"};
+    start(entry);
+    ASSERT_EQ(w->mRunState, kStepRunning) << dialogs.texts().join(";").toStdString();
+    EXPECT_TRUE(dialogs.messages.empty());
+
+    clsTEST_INFO info;
+    info.ConnectX(&conn);
+    info.TEST_NAME("Run A");
+    info.GetTestDetail();
+    const RowArray row = info.All();
+    EXPECT_EQ(w->mTestId, qint32(info.Test_Id()));
+    EXPECT_GT(w->mTestId, 0);
+    EXPECT_EQ(row[clsTEST_INFO::colFLUID_ID].toString(), "Fluid 7");
+    EXPECT_EQ(row[clsTEST_INFO::colRESEARCHER_NAME].toString(), "Ann");
+    EXPECT_EQ(row[clsTEST_INFO::colROTOR_NO].toString(), "R1");
+    EXPECT_EQ(row[clsTEST_INFO::colBOB_NO].toString(), "b2");
+    EXPECT_DOUBLE_EQ(row[clsTEST_INFO::colBOB_RADIUS].toDouble(), 1.2276);
+    EXPECT_DOUBLE_EQ(row[clsTEST_INFO::colBOB_EFF_LENGTH].toDouble(), 3.8);
+    EXPECT_DOUBLE_EQ(row[clsTEST_INFO::colPRETEST_PH].toDouble(), 7.0);
+    EXPECT_DOUBLE_EQ(row[clsTEST_INFO::colPOSTTEST_PH].toDouble(), 7.0);
+    EXPECT_EQ(row[clsTEST_INFO::colSAFETY].toString(), "notes");
+    EXPECT_EQ(info.TEST_TIME(), clock.dateTime());
+
+    clsTEST_ADDITIVE additives;
+    additives.TESTId(w->mTestId);
+    additives.ConnectX(&conn);
+    EXPECT_EQ(additives.RowCount(), 3);
+    EXPECT_EQ(w->lblTestname->text(), "Run A");
+    EXPECT_EQ(w->mBobNumber, 2);
+    EXPECT_DOUBLE_EQ(w->mBobRadius, 1.2276);
+    EXPECT_DOUBLE_EQ(w->mReply.mShearRateFactor, unit::ShearRateFactor(1.2276));
+    EXPECT_DOUBLE_EQ(w->mRadiusRatio, 1.8415 / 1.2276);
+    EXPECT_FALSE(w->cmdStart_Stop->isEnabled());
+    EXPECT_FALSE(w->cmdExit->isEnabled());
+    EXPECT_FALSE(w->cmdZero->isEnabled());
+    EXPECT_TRUE(w->Timer1.Running());
+    EXPECT_EQ(w->StartTime->text(), "Start Time: " + GeneralDate(clock.dateTime()));
+    EXPECT_EQ(w->EndTime->text(), "End Time: " + GeneralDate(clock.dateTime().addSecs(600)));
+
+    // Start while running: ignored.
+    {
+        AnswerTestInfo answer({});
+        w->cmdStart_Stop->click();
+        EXPECT_EQ(answer.shown, 0);
+    }
+
+    // Stop, then a bob name without a number keeps the last one; at most 20 additives.
+    w->cmdStop->click();
+    EXPECT_EQ(w->mRunState, kIdle);
+    EXPECT_TRUE(w->cmdStart_Stop->isEnabled());
+    EXPECT_TRUE(w->cmdExit->isEnabled());
+    EXPECT_TRUE(w->cmdZero->isEnabled());
+    TestEntry second;
+    second.name = "Run B";
+    second.bob = "B3";
+    for (int i = 0; i < 25; ++i) second.additives << QStringLiteral("A%1").arg(i);
+    start(second);
+    EXPECT_EQ(w->mBobNumber, 2);
+    additives.TESTId(w->mTestId);
+    additives.ConnectX(&conn);
+    EXPECT_EQ(additives.RowCount(), 20);
+}
+
+TEST_F(RunWindow, ABobThatDoesNotFitTheCupIsRefusedAtStart) {
+    StoreSequence(conn, "Seq", {step(10, 300)});
+    pick("Seq");
+    for (const char* radius : {"0", "1.8415", "2.1", "abc"}) {
+        dialogs.clear();
+        TestEntry entry;
+        entry.bob = "X";
+        entry.radius = QString::fromLatin1(radius);
+        start(entry);
+        EXPECT_EQ(dialogs.texts(), QStringList{BobRadiusMessage()}) << radius;
+        EXPECT_EQ(w->mRunState, kIdle);
+        EXPECT_EQ(count("TEST_INFO"), 0);
+        EXPECT_TRUE(w->cmdStart_Stop->isEnabled());
+    }
+}
+
+TEST_F(RunWindow, TheWindowDoesNotCloseWhileATestRuns) {
+    StoreSequence(conn, "Seq", {step(10, 300)});
+    pick("Seq");
+    start();
+    ASSERT_EQ(w->mRunState, kStepRunning);
+    EXPECT_FALSE(w->close());
+    EXPECT_EQ(dialogs.texts(), QStringList{"Cannot exit while test is running."});
+    w->cmdStop->click();
+    EXPECT_TRUE(w->close());
+}
+
+TEST_F(RunWindow, RefreshReloadsTheSequenceAndRestartsTheStep) {
+    // Three steps of 10 minutes; step 3 twice, each with the ramp of two 60 s entries.
+    StoreSequence(conn, "Seq", {step(10, 75), step(10, 75), step(10, 75, 0, 2, 1)}, {{100, 60, 0}, {200, 60, 0}});
+    pick("Seq");
+    w->cmdRefresh->click();  // idle: nothing
+    EXPECT_TRUE(dialogs.messages.empty());
+    w->mReply.readings.mSampleTemp = 75;
+    start();
+    tickWhile([&] { return w->mStepNo < 2; });
+    for (int i = 0; i < 30; ++i) tick();
+    const qint64 elapsed = w->mElapsedSec;
+    ASSERT_EQ(w->mStepNo, 2);
+
+    sql("UPDATE SEQUENCE_RAMP SET RAMP_TEMP = 90 WHERE RAMP_NO = 2");
+    w->cmdExit->setEnabled(true);
+    w->cmdRefresh->click();
+    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_EQ(w->mStepTemp[2], 90);
+    EXPECT_EQ(w->mStepNo, 2);
+    EXPECT_EQ(w->mCycleNo, 1);
+    EXPECT_EQ(w->mStepTick, 0);
+    EXPECT_EQ(w->mStepElapsedSec, 0);
+    EXPECT_EQ(w->mStepStartMs, clock.ms);
+    EXPECT_EQ(w->mElapsedSec, elapsed);
+    EXPECT_FALSE(w->cmdExit->isEnabled());
+    EXPECT_EQ(w->EndTime->text(), "End Time: " + GeneralDate(clock.dateTime().addSecs(2040)));
+    EXPECT_EQ(w->mRunState, kStepRunning);
+
+    // A step above the maximum pressure: refused, the running tables stay whole.
+    sql("UPDATE SEQUENCE_RAMP SET RAMP_PRESS = 40000 WHERE RAMP_NO = 3");
+    w->cmdRefresh->click();
+    EXPECT_EQ(dialogs.texts(),
+              QStringList{"Sequence pressure setting too high. 30000(psi),\rPlease choose another sequence."});
+    EXPECT_TRUE(w->cfNameSeq && w->cfNameSeq->isVisible());
+    EXPECT_EQ(w->mStepCount, 3);
+    EXPECT_EQ(w->mStepPress[3], 0);
+    EXPECT_EQ(w->mRunState, kStepRunning);
+
+    // Into step 3, then its ramp: Refresh does nothing during a ramp.
+    sql("UPDATE SEQUENCE_RAMP SET RAMP_PRESS = 0 WHERE RAMP_NO = 3");
+    w->mSequenceName = "Seq";
+    tickWhile([&] { return w->mRunState != kRampRunning; });
+    ASSERT_EQ(w->mStepNo, 3);
+    const int rampTick = w->mRampTick;
+    w->cmdRefresh->click();
+    EXPECT_EQ(w->mPhase, kRampPhase);
+    EXPECT_EQ(w->mRampTick, rampTick);
+
+    // Back in step 3 (cycle 2), the sequence cut to two steps: the run stops.
+    tickWhile([&] { return w->mRunState != kStepRunning; });
+    ASSERT_EQ(w->mCycleNo, 2);
+    sql("DELETE FROM SEQUENCE_RAMP WHERE RAMP_NO = 3");
+    w->cmdRefresh->click();
+    EXPECT_EQ(w->mRunState, kIdle);
+    EXPECT_TRUE(w->cmdStart_Stop->isEnabled());
+}
+
+TEST_F(RunWindow, APointTheDatabaseRefusesIsReportedOnceAndLaterPointsAreStored) {
+    StoreSequence(conn, "Seq", {[] {
+                      SeqStep s;
+                      s.minutes = 1;
+                      s.temp = 75;
+                      s.tolerance = 5;
+                      s.interval = 5;
+                      return s;
+                  }()});
+    pick("Seq");
+    w->mReply.readings.mSampleTemp = 75;
+    start();
+    tickWhile([&] { return w->mStepElapsedSec < 12; });
+    EXPECT_EQ(count("TEST_RESULT"), 2);  // 5, 10
+
+    sql("CREATE TRIGGER refuse BEFORE INSERT ON TEST_RESULT BEGIN SELECT RAISE(ABORT, 'database is full'); END");
+    tickWhile([&] { return w->mStepElapsedSec < 32; });
+    sql("DROP TRIGGER refuse");
+    tickWhile([&] { return w->mRunState != kIdle; });
+
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_TRUE(dialogs.messages[0].prompt.startsWith("ERROR :")) << dialogs.messages[0].prompt.toStdString();
+    EXPECT_TRUE(dialogs.messages[0].prompt.contains("database is full"));
+    EXPECT_EQ(w->mRowsNotSaved, 4);  // 15 .. 30
+    const auto times = sql("SELECT RESULT_TIME FROM TEST_RESULT ORDER BY RESULT_TIME")->columns[0];
+    QVector<double> stored;
+    for (const QVariant& t : times) stored << t.toDouble();
+    EXPECT_EQ(stored, (QVector<double>{5, 10, 35, 40, 45, 50, 55, 60}));
+}
