@@ -12,6 +12,8 @@
 
 #include "data/clsTEST_RESULT.h"
 
+#include "platform/FlexGrid.h"
+#include "platform/PeChart.h"
 #include "realtime/frmMDIRealTime.h"
 #include "realtime/frmRealTime.h"
 #include "support/UnitSimulator.h"
@@ -230,6 +232,17 @@ TEST_F(RunEndToEnd, ASequenceRunsThroughStepsCyclesAndRampsAndItsPointsAreStored
     EXPECT_TRUE(w->cmdStart_Stop->isEnabled());
     EXPECT_TRUE(w->cmdExit->isEnabled());
     EXPECT_TRUE(w->cmdZero->isEnabled());
+
+    // The live grid has a row per step, cycle and ramp entry, in the order
+    // they ran (and the empty row after the final ramp); the chart has the
+    // recorded points.
+    QStringList groups;
+    for (int r = 1; r < w->MSFlexGrid1->Rows(); ++r)
+        groups << w->MSFlexGrid1->TextMatrix(r, 0) + "/" + w->MSFlexGrid1->TextMatrix(r, 1) + "/" +
+                      w->MSFlexGrid1->TextMatrix(r, 2);
+    EXPECT_EQ(groups, (QStringList{"1/1/0", "2/1/0", "2/1/1", "2/1/2", "2/2/0", "2/2/1", "2/2/2", "//"}));
+    EXPECT_EQ(w->Pesgo1->points(), int(10 + 2 * (5 + 8)));
+    EXPECT_FLOAT_EQ(w->Pesgo1->xData(0, 0), 0.5f);  // the first point, at 30 s
 
     // The window goes on polling; it closes now.
     ASSERT_TRUE(run.tick());
