@@ -79,6 +79,11 @@ frmTestRelatedInfo::frmTestRelatedInfo(clsConnection* connection, QWidget* paren
     cmbCell = new QComboBox(this);
     cmbCell->setObjectName(QStringLiteral("cmbCell"));
     cmbCell->setGeometry(640, 108, 120, 24);
+    // No piston is chosen until the caller or the operator chooses one: with a
+    // placeholder the list does not choose its first entry by itself when the
+    // entries are added (which would fill the large piston's values and pass
+    // the piston check unasked).
+    cmbCell->setPlaceholderText(QStringLiteral(" "));
     Label6 = makeLabel(QStringLiteral("Label6"), QStringLiteral("g/ml"), 768, 110, 48);
     label1(14, QStringLiteral("Rotor Number:"), 500, 142, 136);
     txtRotoNo = makeBox(QStringLiteral("txtRotoNo"), 640, 140, 100);

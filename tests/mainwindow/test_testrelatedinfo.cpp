@@ -137,6 +137,42 @@ TEST_F(TestRelatedInfo, ChoosingAPistonFillsCellLengthAndRadius) {
     EXPECT_EQ(dlg.txtRotoNo->text(), "2.4772389");
 }
 
+// The PVT window fills the piston list and chooses an entry only when its
+// operator has chosen a piston: adding the entries chooses none, so the piston
+// values stay as loaded, Start asks for a piston, and a copy makes no piston
+// check.
+TEST_F(TestRelatedInfo, AddingThePistonEntriesChoosesNone) {
+    addTest("Small", "PVT", "2024-02-01 08:00:00", "F", "", "0.7239", 10, 1.1, 2.48777e-06, 3.875);
+    frmTestRelatedInfo dlg(&conn);
+    dlg.show();
+    dlg.txtTestName->setText("New PVT");
+    dlg.txtBobNo->setText("PVT");
+    dlg.txtBobRadius->setText("10");
+    dlg.txtBobLength->setText("1.2");
+    dlg.cmbCell->show();
+    dlg.cmbCell->clear();
+    dlg.cmbCell->addItem("Large piston");
+    dlg.cmbCell->addItem("Small piston");
+    EXPECT_EQ(dlg.cmbCell->currentIndex(), -1);
+    EXPECT_EQ(dlg.txtRotoNo->text(), "R1");
+    EXPECT_EQ(dlg.txtPostTestPH->text(), "7.0");
+
+    dlg.cmdOk_Click();
+    EXPECT_EQ(dialogs.texts(), QStringList{"Please choose a piston type"});
+    EXPECT_TRUE(dlg.Cancelled);
+    EXPECT_TRUE(dlg.isVisible());
+
+    dialogs.clear();
+    dlg.txtCopyFrom->setText("Small");
+    dlg.cmdCopy_Click();
+    EXPECT_TRUE(dialogs.messages.empty()) << dialogs.texts().join("|").toStdString();
+    EXPECT_EQ(dlg.txtRotoNo->text(), "0.7239");  // copied: no piston to compare with
+
+    dlg.cmbCell->setCurrentIndex(0);  // the operator's choice fills the piston values
+    EXPECT_EQ(dlg.txtRotoNo->text(), "2.4772389");
+    EXPECT_EQ(dlg.txtPostTestPH->text(), "4.0");
+}
+
 TEST_F(TestRelatedInfo, EveryStartCheckShowsItsMessageAndKeepsTheDialogOpen) {
     addTest("Alpha");
     struct Case {
