@@ -112,3 +112,16 @@ void BM_DrawViscPressTempChart(benchmark::State& state) {
 BENCHMARK(BM_DrawViscPressTempChart)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 }  // namespace
+
+// "Shr. Stress Vs. Shr. Rate": the rows come in time order, so the shear rates
+// rise and fall with every ramp and the chart's X sort has most of the work.
+void BM_DrawStressRateChart(benchmark::State& state) {
+    ChartBench bench(int(state.range(0)));
+    bench.c.cmbChartType->setCurrentIndex(1);
+    for (auto _ : state) {
+        bench.charts->cmbChartType_Click();
+        benchmark::DoNotOptimize(bench.pesgo1->points());
+    }
+    state.counters["points"] = bench.pesgo1->points();
+}
+BENCHMARK(BM_DrawStressRateChart)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations(3);

@@ -620,14 +620,4 @@ void MainCharts::Chart_ViscTime() {
                      QStringLiteral("Viscosity vs. Time"), Quantity::Time, Quantity::Viscosity);
 }
 
-void MainCharts::SortChartSubset(int s, int n) {
-    // Points already in ascending X order (NaN-free) are left as they are:
-    // the exchange sort would exchange none of them.
-    bool sorted = true;
-    for (int p = 0; p < n && sorted; ++p) {
-        const float x = pesgo1_.xData(s, p);
-        if (std::isnan(x) || (p > 0 && x < pesgo1_.xData(s, p - 1))) sorted = false;
-    }
-    if (sorted) return;
-    ::SortChartSubset(pesgo1_, s, n);
-}
+void MainCharts::SortChartSubset(int s, int n) { ::SortChartSubset(pesgo1_, s, n); }

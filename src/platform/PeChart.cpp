@@ -13,8 +13,11 @@
 #include <QTimer>
 #include <QValueAxis>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <array>
 #include <cmath>
 #include <limits>
+#include <vector>
 
 using namespace pesgo;
 
@@ -454,12 +457,52 @@ void PeChart::handleDoubleClick(const QPoint& viewPos) {
 
 // ---------------------------------------------------------------------------
 
+// The exchange sort compares position i with every later position j in turn
+// and exchanges them when X(j) < X(i); so in pass i position i takes, one after
+// the other, each later point that is strictly below the value it holds. Those
+// are found here with a tree of minimums over the X values instead of by
+// comparing every pair: the same exchanges in the same order, and so the same
+// (unstable) result, without n * n / 2 comparisons on a long test.
 void SortChartSubset(PeChart& chart, int s, int n) {
-    for (int i = 1; i <= n; ++i) {
-        for (int j = i; j <= n; ++j) {
-            const float xj = chart.xData(s, j - 1);
-            const float xi = chart.xData(s, i - 1);
-            if (xj < xi) chart.swapPoints(s, j - 1, i - 1);
+    if (n <= 1) return;
+    std::vector<float> x(n);
+    for (int p = 0; p < n; ++p) x[p] = chart.xData(s, p);
+
+    // A NaN is never less than anything: as +inf it is found by no search.
+    const auto keyOf = [](float v) { return std::isnan(v) ? std::numeric_limits<float>::infinity() : v; };
+    int leaves = 1;
+    while (leaves < n) leaves *= 2;
+    std::vector<float> tree(2 * leaves, std::numeric_limits<float>::infinity());
+    for (int p = 0; p < n; ++p) tree[leaves + p] = keyOf(x[p]);
+    for (int k = leaves - 1; k >= 1; --k) tree[k] = std::min(tree[2 * k], tree[2 * k + 1]);
+    const auto update = [&](int p) {
+        int k = leaves + p;
+        tree[k] = keyOf(x[p]);
+        for (k /= 2; k >= 1; k /= 2) tree[k] = std::min(tree[2 * k], tree[2 * k + 1]);
+    };
+    // The first position from `from` on whose X is less than v; -1 when none.
+    const auto firstLess = [&](int from, float v) {
+        int k = 1, lo = 0, hi = leaves;  // node k covers [lo, hi)
+        // Descend to the leftmost qualifying leaf at or after `from`.
+        std::vector<std::array<int, 3>> stack{{k, lo, hi}};
+        while (!stack.empty()) {
+            auto [node, a, b] = stack.back();
+            stack.pop_back();
+            if (b <= from || !(tree[node] < v)) continue;
+            if (b - a == 1) return a;
+            const int mid = (a + b) / 2;
+            stack.push_back({2 * node + 1, mid, b});  // right half after the left
+            stack.push_back({2 * node, a, mid});
+        }
+        return -1;
+    };
+
+    for (int i = 0; i < n; ++i) {
+        for (int j = firstLess(i + 1, x[i]); j >= 0; j = firstLess(j + 1, x[i])) {
+            chart.swapPoints(s, i, j);
+            std::swap(x[i], x[j]);
+            update(i);
+            update(j);
         }
     }
 }

@@ -14,6 +14,9 @@
 #include <QMouseEvent>
 #include <QTemporaryDir>
 #include <QValueAxis>
+#include <cmath>
+#include <limits>
+#include <random>
 
 #include "platform/PeChart.h"
 
@@ -250,6 +253,41 @@ TEST(PeChartSort, UnwrittenPositionsMoveButStayUnwritten) {
     EXPECT_EQ(c.xData(0, 3), 5.0f);
     c.redraw();
     EXPECT_EQ(pointsOf(c, 0), (QList<QPointF>{{3, 30}, {5, 50}}));
+}
+
+// The sort gives exactly what comparing every pair gives, exchange for
+// exchange: the same order of equal X values, NaNs and unwritten positions.
+TEST(PeChartSort, GivesThePairwiseExchangeSortsResult) {
+    const auto pairwise = [](PeChart& c, int s, int n) {
+        for (int i = 1; i <= n; ++i)
+            for (int j = i; j <= n; ++j)
+                if (c.xData(s, j - 1) < c.xData(s, i - 1)) c.swapPoints(s, j - 1, i - 1);
+    };
+    std::mt19937 random(20261209);
+    for (int round = 0; round < 60; ++round) {
+        const int n = 1 + int(random() % 300);
+        const int distinct = 1 + int(random() % 12);  // few values: many ties, like repeated shear rates
+        PeChart fast, slow;
+        for (PeChart* c : {&fast, &slow}) c->setProp(Points, n);
+        std::mt19937 values(round);
+        for (int p = 0; p < n; ++p) {
+            if (values() % 10 == 0) continue;  // never written
+            const float x = values() % 25 == 0 ? std::numeric_limits<float>::quiet_NaN()
+                                               : float(int(values() % distinct)) * 1.5f;
+            for (PeChart* c : {&fast, &slow}) {
+                c->setProp(XData, 0, p, x);
+                c->setProp(YData, 0, p, float(p));
+            }
+        }
+        SortChartSubset(fast, 0, n);
+        pairwise(slow, 0, n);
+        for (int p = 0; p < n; ++p) {
+            ASSERT_EQ(fast.hasXData(0, p), slow.hasXData(0, p)) << "round " << round << " point " << p;
+            ASSERT_EQ(fast.yData(0, p), slow.yData(0, p)) << "round " << round << " point " << p;
+            const float a = fast.xData(0, p), b = slow.xData(0, p);
+            ASSERT_TRUE(a == b || (std::isnan(a) && std::isnan(b))) << "round " << round << " point " << p;
+        }
+    }
 }
 
 // ---------------------------------------------------------------------------
