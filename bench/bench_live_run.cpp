@@ -10,6 +10,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <cmath>
+#include <memory>
+#include <vector>
 
 #include "data/Globals.h"
 #include "data/Settings.h"
@@ -110,6 +112,21 @@ void BM_LiveTick(benchmark::State& state) {
 }
 // Args: stored points, then 0 = PlotAllSeries (the run loop's call), 1 = RefreshRealTimeChart.
 BENCHMARK(BM_LiveTick)->Args({10000, 0})->Args({10000, 1})->Unit(benchmark::kMillisecond)->Iterations(100);
+
+// Eight unit windows, each with 10,000 points of its own test stored, each
+// recording a point on the same tick: the CPU time of one tick divided by
+// eight is the cost per unit.
+void BM_EightWindowsTick(benchmark::State& state) {
+    std::vector<std::unique_ptr<LiveRunBench>> units;
+    for (int u = 0; u < 8; ++u) units.push_back(std::make_unique<LiveRunBench>(10000));
+    for (auto _ : state)
+        for (auto& unit : units) unit->tick(false);
+    // Reported per unit tick: seconds per item = CPU time of one unit's tick.
+    state.SetItemsProcessed(state.iterations() * 8);
+    state.counters["s_per_unit_tick"] =
+        benchmark::Counter(double(state.iterations() * 8), benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+BENCHMARK(BM_EightWindowsTick)->Unit(benchmark::kMillisecond)->Iterations(50);
 
 // The parts of a tick.
 void BM_LiveTickParts(benchmark::State& state) {
