@@ -51,7 +51,7 @@ bool openGlAvailable() {
 
 }  // namespace
 
-Pe3dChart::Pe3dChart(QWidget* parent) : QWidget(parent) {
+Pe3dChart::Pe3dChart(QWidget* parent) : PeControl(Action, parent) {
     for (int p : {XData, YData, ZData}) store_.addPointProperty(p);
     title_ = new QLabel(this);
     title_->setObjectName(QStringLiteral("title"));
@@ -68,35 +68,6 @@ Pe3dChart::~Pe3dChart() = default;
 // ---------------------------------------------------------------------------
 // Writes and reads
 
-void Pe3dChart::setProp(int p, const PeValue& v) {
-    store_.set(p, v);
-    afterWrite(p);
-    if (p == Action) command(v.toInt());
-}
-void Pe3dChart::setProp(int p, int i, const PeValue& v) {
-    store_.set(p, i, v);
-    afterWrite(p);
-}
-void Pe3dChart::setProp(int p, int i, int j, const PeValue& v) {
-    store_.set(p, i, j, v);
-    afterWrite(p);
-}
-void Pe3dChart::afterWrite(int p) {
-    if (p != Action) scheduleRefresh();
-}
-
-PeValue Pe3dChart::prop(int p) const { return store_.get(p); }
-PeValue Pe3dChart::prop(int p, int i) const { return store_.get(p, i); }
-PeValue Pe3dChart::prop(int p, int i, int j) const { return store_.get(p, i, j); }
-bool Pe3dChart::hasProp(int p) const { return store_.has(p); }
-bool Pe3dChart::hasProp(int p, int i) const { return store_.has(p, i); }
-bool Pe3dChart::hasProp(int p, int i, int j) const { return store_.has(p, i, j); }
-
-QString Pe3dChart::mainTitle() const { return store_.get(MainTitle).toString(); }
-QString Pe3dChart::subTitle() const { return store_.get(SubTitle).toString(); }
-int Pe3dChart::subsets() const { return store_.has(Subsets) ? store_.get(Subsets).toInt() : 1; }
-int Pe3dChart::points() const { return store_.get(Points).toInt(); }
-QString Pe3dChart::xAxisLabel() const { return store_.get(XAxisLabel).toString(); }
 QString Pe3dChart::yAxisLabel() const { return store_.get(YAxisLabel).toString(); }
 QString Pe3dChart::zAxisLabel() const { return store_.get(ZAxisLabel).toString(); }
 float Pe3dChart::xData(int s, int p) const { return store_.pointValue(XData, s, p); }
@@ -134,15 +105,6 @@ Pe3dChart::PrintHandler Pe3dChart::setPrintHandler(PrintHandler h) {
     return old;
 }
 
-void Pe3dChart::scheduleRefresh() {
-    dirty_ = true;
-    if (refreshPosted_) return;
-    refreshPosted_ = true;
-    QTimer::singleShot(0, this, [this] {
-        refreshPosted_ = false;
-        if (dirty_) redraw();
-    });
-}
 
 // ---------------------------------------------------------------------------
 // Drawing

@@ -15,7 +15,7 @@
 #include <QWidget>
 #include <functional>
 
-#include "platform/PeStore.h"
+#include "platform/PeControl.h"
 
 class QLabel;
 class QPrinter;
@@ -43,42 +43,24 @@ enum ActionValue : int { ActionRedraw = 0, ActionPrint = 8, ActionNewChart = 20 
 
 }  // namespace pe3do
 
-class Pe3dChart : public QWidget {
+class Pe3dChart : public PeControl {
     Q_OBJECT
 public:
     explicit Pe3dChart(QWidget* parent = nullptr);
     ~Pe3dChart() override;
 
-    void setProp(int prop, const PeValue& v);
-    void setProp(int prop, int i, const PeValue& v);
-    void setProp(int prop, int i, int j, const PeValue& v);
-    PeValue prop(int prop) const;
-    PeValue prop(int prop, int i) const;
-    PeValue prop(int prop, int i, int j) const;
-    bool hasProp(int prop) const;
-    bool hasProp(int prop, int i) const;
-    bool hasProp(int prop, int i, int j) const;
-
-    QString mainTitle() const;
-    QString subTitle() const;
-    int subsets() const;  // 1 until written
-    int points() const;   // 0 until written
-    QString xAxisLabel() const;
     QString yAxisLabel() const;
     QString zAxisLabel() const;
     float xData(int subset, int point) const;
     float yData(int subset, int point) const;
     float zData(int subset, int point) const;
 
-    PeStore& store() { return store_; }
-    const PeStore& store() const { return store_; }
-
     // What the last redraw drew: per subset, its points as (X, Y, depth).
     const QList<QList<QVector3D>>& drawnPoints() const { return drawn_; }
     // The title text shown above the view as last drawn.
     QString shownTitle() const;
 
-    void redraw();
+    void redraw() override;
     bool print(QPrinter& printer);
     bool printToPdf(const QString& fileName);
 
@@ -94,18 +76,13 @@ protected:
     void showEvent(QShowEvent* e) override;
 
 private:
-    void afterWrite(int prop);
-    void command(int value);
-    void scheduleRefresh();
+    void command(int value) override;
     void makeGraph();
     void pushToGraph();
 
-    PeStore store_;
     QLabel* title_ = nullptr;
     QVBoxLayout* box_ = nullptr;
     Q3DScatter* graph_ = nullptr;
     QWidget* container_ = nullptr;
     QList<QList<QVector3D>> drawn_;
-    bool dirty_ = false;
-    bool refreshPosted_ = false;
 };

@@ -126,7 +126,7 @@ private:
     PeChart* owner_;
 };
 
-PeChart::PeChart(QWidget* parent) : QWidget(parent) {
+PeChart::PeChart(QWidget* parent) : PeControl(Action, parent) {
     store_.addPointProperty(XData);
     store_.addPointProperty(YData);
     store_.setWorkingAxisProperty(WorkingAxis);
@@ -153,41 +153,17 @@ PeChart::~PeChart() = default;
 // ---------------------------------------------------------------------------
 // Writes and reads
 
-void PeChart::setProp(int p, const PeValue& v) {
-    const int oldSubsets = subsets();
-    store_.set(p, v);
-    if (p == Subsets && subsets() != oldSubsets) layoutInForce_ = false;
-    afterWrite(p);
-    if (p == Action) command(v.toInt());
-}
-
-void PeChart::setProp(int p, int i, const PeValue& v) {
-    store_.set(p, i, v);
-    afterWrite(p);
-}
-
-void PeChart::setProp(int p, int i, int j, const PeValue& v) {
-    store_.set(p, i, j, v);
-    afterWrite(p);
+void PeChart::beforeWrite(int p) {
+    if (p == Subsets) subsetsBefore_ = subsets();
 }
 
 void PeChart::afterWrite(int p) {
+    if (p == Subsets && subsets() != subsetsBefore_) layoutInForce_ = false;
     if (p == MultiAxesSubsets || p == OverlapMultiAxes) layoutInForce_ = true;
-    if (p != Action) scheduleRefresh();
+    PeControl::afterWrite(p);
 }
 
-PeValue PeChart::prop(int p) const { return store_.get(p); }
-PeValue PeChart::prop(int p, int i) const { return store_.get(p, i); }
-PeValue PeChart::prop(int p, int i, int j) const { return store_.get(p, i, j); }
-bool PeChart::hasProp(int p) const { return store_.has(p); }
-bool PeChart::hasProp(int p, int i) const { return store_.has(p, i); }
-bool PeChart::hasProp(int p, int i, int j) const { return store_.has(p, i, j); }
 
-QString PeChart::mainTitle() const { return store_.get(MainTitle).toString(); }
-QString PeChart::subTitle() const { return store_.get(SubTitle).toString(); }
-int PeChart::subsets() const { return store_.has(Subsets) ? store_.get(Subsets).toInt() : 1; }
-int PeChart::points() const { return store_.get(Points).toInt(); }
-QString PeChart::xAxisLabel() const { return store_.get(XAxisLabel).toString(); }
 int PeChart::workingAxis() const { return store_.get(WorkingAxis).toInt(); }
 QString PeChart::yAxisLabel(int axis) const { return store_.get(YAxisLabel, axis).toString(); }
 qint32 PeChart::yAxisColor(int axis) const {
@@ -254,15 +230,6 @@ PeChart::PrintHandler PeChart::setPrintHandler(PrintHandler h) {
     return old;
 }
 
-void PeChart::scheduleRefresh() {
-    dirty_ = true;
-    if (refreshPosted_) return;
-    refreshPosted_ = true;
-    QTimer::singleShot(0, this, [this] {
-        refreshPosted_ = false;
-        if (dirty_) redraw();
-    });
-}
 
 // ---------------------------------------------------------------------------
 // Layout and drawing

@@ -26,7 +26,7 @@
 #include <QWidget>
 #include <functional>
 
-#include "platform/PeStore.h"
+#include "platform/PeControl.h"
 
 class QChart;
 class QChartView;
@@ -68,31 +68,13 @@ enum ManualScaleValue : int { ManualRange = 3 };
 
 }  // namespace pesgo
 
-class PeChart : public QWidget {
+class PeChart : public PeControl {
     Q_OBJECT
 public:
     explicit PeChart(QWidget* parent = nullptr);
     ~PeChart() override;
 
-    // Writes: no index, one index (subset or axis), two indices (subset, point).
-    void setProp(int prop, const PeValue& v);
-    void setProp(int prop, int i, const PeValue& v);
-    void setProp(int prop, int i, int j, const PeValue& v);
-
-    // Reads of the value last written (empty when never written).
-    PeValue prop(int prop) const;
-    PeValue prop(int prop, int i) const;
-    PeValue prop(int prop, int i, int j) const;
-    bool hasProp(int prop) const;
-    bool hasProp(int prop, int i) const;
-    bool hasProp(int prop, int i, int j) const;
-
-    // Typed readers.
-    QString mainTitle() const;
-    QString subTitle() const;
-    int subsets() const;  // 1 until written
-    int points() const;   // 0 until written
-    QString xAxisLabel() const;
+    // Typed readers beyond the shared ones.
     int workingAxis() const;
     QString yAxisLabel(int axis) const;
     qint32 yAxisColor(int axis) const;
@@ -114,10 +96,6 @@ public:
     // Exchanges two points of a subset (X and Y, written or not).
     void swapPoints(int subset, int a, int b);
 
-    // The write log (off by default): every write in order.
-    PeStore& store() { return store_; }
-    const PeStore& store() const { return store_; }
-
     // The Y scales the next redraw lays out, in drawing order: every axis's
     // main scale, then every right-hand scale, each with its subsets.
     struct Scale {
@@ -134,7 +112,7 @@ public:
     QList<QAbstractAxis*> yAxes() const;  // one per entry of the last yScales()
 
     // Rebuilds the Qt chart from the properties now set (command 0).
-    void redraw();
+    void redraw() override;
 
     // Renders the chart on one page of the printer; false when it cannot paint.
     bool print(QPrinter& printer);
@@ -159,21 +137,19 @@ protected:
 
 private:
     friend class PeChartView;
-    void afterWrite(int prop);
-    void scheduleRefresh();
-    void command(int value);
+    void beforeWrite(int prop) override;
+    void afterWrite(int prop) override;
+    void command(int value) override;
     void newChart();
     void layoutChartFor(const QSizeF& size);
 
-    PeStore store_;
     QChart* chart_ = nullptr;
     QChartView* view_ = nullptr;
     QAbstractAxis* xAxis_ = nullptr;
     QList<QAbstractAxis*> yAxes_;
     QList<Scale> drawnScales_;
     bool layoutInForce_ = false;
-    bool dirty_ = false;
-    bool refreshPosted_ = false;
+    int subsetsBefore_ = 1;  // the subset count before a write of it
 };
 
 // Sorts the first n points of subset s by X in place, on the values the chart
