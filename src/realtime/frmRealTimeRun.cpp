@@ -152,6 +152,9 @@ void frmRealTime::cmdStart_Stop_Click() {
 
         StartTest();
         cmdZero->setEnabled(false);
+        // The chart is the new test's from now on: its name as the subtitle
+        // and none of the points of the test before.
+        RefreshRealTimeChart();
     });
 }
 
