@@ -166,13 +166,7 @@ void frmRealTime::cmdRefresh_Click() {
         if (!LoadSequenceTables(true)) return;
 
         // The current step again from its start, with the reloaded values.
-        mPhase = kStepPhase;
-        mRampEntryNo = 0;
-        mStepElapsedSec = 0;
-        mRampElapsedSec = 0;
-        mStepTick = 0;
-        mRampTick = 0;
-        mStepStartMs = tick::timeGetTime();
+        RestartStep();
 
         if (mStepNo <= mStepCount) {
             cmdExit->setEnabled(false);
