@@ -4,6 +4,22 @@
 
 #include <algorithm>
 
+ResultPoint LiveSamples::PointOf(qint32 testId, const clsTEST_RESULT& r) {
+    ResultPoint p;
+    p[resultcol::TestId] = testId;
+    p[resultcol::RampNo] = r.RAMP_NO();
+    p[resultcol::RampStepNo] = r.RAMP_STEP_NO();
+    p[resultcol::ResultTime] = r.RESULT_TIME();
+    p[resultcol::SampleTemp] = r.RESULT_SAMPLE_TEMP();
+    p[resultcol::Press] = r.RESULT_PRESS();
+    p[resultcol::Speed] = r.RESULT_SPEED();
+    p[resultcol::ShearStress] = r.RESULT_SHEAR_STRESS();
+    p[resultcol::TypeId] = r.RESULT_TYPE_ID();
+    p[resultcol::BathTemp] = r.RESULT_BATH_TEMP();
+    p[resultcol::CycleNo] = r.CYCLE_NO();
+    return p;
+}
+
 const std::vector<ResultPoint>& LiveSamples::Of(qint32 testId, clsTEST_RESULT& rows, clsConnection* connection) {
     if (Holds(testId)) return points_;
     Forget();
@@ -12,21 +28,7 @@ const std::vector<ResultPoint>& LiveSamples::Of(qint32 testId, clsTEST_RESULT& r
     std::vector<ResultPoint> points;
     points.reserve(std::size_t(std::max(0, rows.TotalPoints())));
     if (rows.TotalPoints() > 0) {
-        for (rows.MoveFirst(); !rows.Eof(); rows.MoveNext()) {
-            ResultPoint p;
-            p[resultcol::TestId] = testId;
-            p[resultcol::RampNo] = rows.RAMP_NO();
-            p[resultcol::RampStepNo] = rows.RAMP_STEP_NO();
-            p[resultcol::ResultTime] = rows.RESULT_TIME();
-            p[resultcol::SampleTemp] = rows.RESULT_SAMPLE_TEMP();
-            p[resultcol::Press] = rows.RESULT_PRESS();
-            p[resultcol::Speed] = rows.RESULT_SPEED();
-            p[resultcol::ShearStress] = rows.RESULT_SHEAR_STRESS();
-            p[resultcol::TypeId] = rows.RESULT_TYPE_ID();
-            p[resultcol::BathTemp] = rows.RESULT_BATH_TEMP();
-            p[resultcol::CycleNo] = rows.CYCLE_NO();
-            points.push_back(p);
-        }
+        for (rows.MoveFirst(); !rows.Eof(); rows.MoveNext()) points.push_back(PointOf(testId, rows));
     }
     points_ = std::move(points);
     testId_ = testId;

@@ -18,6 +18,9 @@ class clsTEST_RESULT;
 
 class LiveSamples {
 public:
+    // The point of test `testId` that the record object's fields hold (its
+    // current row, or the row it has just added).
+    static ResultPoint PointOf(qint32 testId, const clsTEST_RESULT& row);
     // The samples of test `testId`, in RESULT_TIME order: those held, or read
     // through `rows` (Test_Id, ConnectX) when another test or none is held.
     // Database failures reach the caller (db::DbError); nothing is held then.

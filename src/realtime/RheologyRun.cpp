@@ -20,15 +20,9 @@ void RheologyRun::StartTest() {
 
     mElapsedSec = 0;
     mStepNo = 1;
-    mStepElapsedSec = 0;
-    mStepTick = 0;
-    mRampEntryNo = 0;
-    mRampElapsedSec = 0;
-    mRampTick = 0;
     mCycleNo = 1;
     mRunStartMs = tick::timeGetTime();
-    mStepStartMs = tick::timeGetTime();
-    mPhase = kStepPhase;
+    RestartStep();
     // A new run starts from nothing commanded: the commands and control times
     // of an earlier run in this window would let the periodic checks act on
     // them (or the band stop the new run) before its first set points.
@@ -49,6 +43,16 @@ void RheologyRun::StartTest() {
     ShowPanel(QStringLiteral("EndTime"), QStringLiteral("End Time: ") + mEndTimeText);
     ShowPanel(QStringLiteral("StepTime"), QString());
     ShowPanel(QStringLiteral("ElapsedTime"), QString());
+}
+
+void RheologyRun::RestartStep() {
+    mPhase = kStepPhase;
+    mRampEntryNo = 0;
+    mStepElapsedSec = 0;
+    mRampElapsedSec = 0;
+    mStepTick = 0;
+    mRampTick = 0;
+    mStepStartMs = tick::timeGetTime();
 }
 
 void RheologyRun::ShutDown() {

@@ -82,6 +82,9 @@ public:
     // mBobRadius first; only the factors change while a run is active).
     // Sends no frame: the first set points go out on the second tick.
     void StartTest();
+    // The current step (or cycle) from its start: step phase, no ramp entry,
+    // its ticks and times from 0. Step, cycle and run time stay.
+    void RestartStep();
     // Sends the stop frame, ends the run, clears the trip and inactive counts
     // and gives the buttons back. Steps, times and texts stay as they were.
     void ShutDown();

@@ -18,17 +18,5 @@ void frmRealTime::SaveResultRow() {
     r.RESULT_TYPE_ID(mPhase == 0 ? 0 : 1);
     r.AddNew();
     // The samples the grid and chart hold follow what was stored.
-    ResultPoint p;
-    p[resultcol::TestId] = mTestId;
-    p[resultcol::RampNo] = mStepNo;
-    p[resultcol::RampStepNo] = mRampEntryNo;
-    p[resultcol::ResultTime] = mElapsedSec;
-    p[resultcol::SampleTemp] = r.RESULT_SAMPLE_TEMP();
-    p[resultcol::Press] = r.RESULT_PRESS();
-    p[resultcol::Speed] = r.RESULT_SPEED();
-    p[resultcol::ShearStress] = r.RESULT_SHEAR_STRESS();
-    p[resultcol::TypeId] = r.RESULT_TYPE_ID();
-    p[resultcol::BathTemp] = r.RESULT_BATH_TEMP();
-    p[resultcol::CycleNo] = mCycleNo;
-    mSamples.Written(mTestId, p);
+    mSamples.Written(mTestId, LiveSamples::PointOf(mTestId, r));
 }

@@ -12,19 +12,18 @@
 #include "data/clsTEST_ADDITIVE.h"
 #include "data/clsTEST_INFO.h"
 #include "data/clsTEST_RESULT.h"
-#include "mainwindow/TestInfoRules.h"
 #include "platform/TrapErrors.h"
 #include "mainwindow/frmTestRelatedInfo.h"
 #include "platform/Dialogs.h"
 #include "platform/FlexGrid.h"
 #include "platform/ModalShow.h"
 #include "platform/RunClock.h"
+#include "realtime/NewTestRecord.h"
 #include "realtime/frmNameSeq.h"
 
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QPlainTextEdit>
 #include <QPushButton>
 
 using namespace runloop;
@@ -135,41 +134,27 @@ void frmRealTime::cmdStart_Stop_Click() {
 
         // A bob that does not fit the cup has no shear rate: nothing is stored
         // and the run does not start.
-        const double radius = Val(dialog.txtBobRadius->text());
-        if (!BobRadiusFits(radius)) {
+        const newtest::NewTestFields fields = newtest::FieldsOf(dialog);
+        if (!BobRadiusFits(fields.bobRadius)) {
             ui::MsgBox(BobRadiusMessage());
             return;
         }
 
-        const QString testName = dialog.txtTestName->text();
-        lblTestname->setText(testName);
-        mTestInfo->TEST_NAME(testName);
-        mTestInfo->Fluid_ID(dialog.txtFluidId->text());
-        mTestInfo->RESEARCHER_NAME(dialog.txtResearchName->text());
-        mTestInfo->PreTest_PH(Val(dialog.txtPreTestPH->text()));
-        mTestInfo->PostTest_PH(Val(dialog.txtPostTestPH->text()));
-        mTestInfo->ROTOR_NO(dialog.txtRotoNo->text());
-        mTestInfo->BOB_NO(dialog.txtBobNo->text());
-        mTestInfo->BOB_EFF_LENGTH(Val(dialog.txtBobLength->text()));
-        mTestInfo->BOB_RADIUS(radius);
-        mTestInfo->SAFETY(dialog.txtSAFETY->toPlainText());
-        mTestInfo->TEST_TIME(tick::CurrentDateTime());
-        mTestInfo->AddNew();
-        mBobRadius = radius;
-
+        lblTestname->setText(fields.testName);
+        const qint32 testId = newtest::AddTestInfo(*mTestInfo, fields, tick::CurrentDateTime());
+        mBobRadius = fields.bobRadius;
         mReply.SetBobRadius(mBobRadius);
         mRadiusRatio = kCupRadiusCm / mBobRadius;
-
-        mTestInfo->TEST_NAME(testName);
-        mTestInfo->GetTestDetail();
-        mTestId = qint32(RoundEven(mTestInfo->Test_Id()));
-
-        testinfo::AddAdditives(*mTestAdditive, mTestId, dialog.AdditiveRows());
+        mTestId = testId;
+        newtest::AddTestAdditives(*mTestAdditive, mTestId, dialog);
 
         if (const int bob = BobNumberOf(dialog.txtBobNo->text())) mBobNumber = bob;
 
         StartTest();
         cmdZero->setEnabled(false);
+        // The chart is the new test's from now on: its name as the subtitle
+        // and none of the points of the test before.
+        RefreshRealTimeChart();
     });
 }
 
@@ -181,13 +166,7 @@ void frmRealTime::cmdRefresh_Click() {
         if (!LoadSequenceTables(true)) return;
 
         // The current step again from its start, with the reloaded values.
-        mPhase = kStepPhase;
-        mRampEntryNo = 0;
-        mStepElapsedSec = 0;
-        mRampElapsedSec = 0;
-        mStepTick = 0;
-        mRampTick = 0;
-        mStepStartMs = tick::timeGetTime();
+        RestartStep();
 
         if (mStepNo <= mStepCount) {
             cmdExit->setEnabled(false);

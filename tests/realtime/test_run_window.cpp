@@ -6,6 +6,7 @@
 #include "RunWindowFixture.h"
 
 #include "data/clsTEST_ADDITIVE.h"
+#include "platform/PeChart.h"
 #include "realtime/RunRules.h"
 
 #include <QLabel>
@@ -213,6 +214,39 @@ TEST_F(RunWindow, StartWritesTheTestAndItsAdditivesAndStartsTheRun) {
     additives.TESTId(w->mTestId);
     additives.ConnectX(&conn);
     EXPECT_EQ(additives.RowCount(), 20);
+}
+
+TEST_F(RunWindow, StartShowsTheNewTestOnTheChart) {
+    StoreSequence(conn, "Seq", {[] {
+                      SeqStep s;
+                      s.minutes = 10;
+                      s.temp = 75;
+                      s.tolerance = 5;
+                      s.interval = 5;
+                      return s;
+                  }()});
+    pick("Seq");
+    w->mReply.readings.mSampleTemp = 75;
+    w->mReply.readings.mShearRate = 100;
+    w->mReply.readings.mShearStress = 50;
+    start();
+    tickWhile([&] { return w->mStepElapsedSec < 16; });
+    PeChart& chart = *w->Pesgo1;
+    ASSERT_EQ(chart.points(), 3);  // 5, 10, 15 s of "Run A"
+    w->cmdStop->click();
+
+    TestEntry second;
+    second.name = "Run B";
+    start(second);
+    ASSERT_EQ(w->mRunState, kStepRunning);
+    // The chart is the new test's, named after it, with none of the points of the one before.
+    EXPECT_EQ(chart.subTitle(), "Run B");
+    for (int s = 0; s < chart.subsets(); ++s)
+        for (int p = 1; p < 3; ++p) EXPECT_FALSE(chart.hasXData(s, p)) << s << "," << p;
+
+    tickWhile([&] { return w->mStepElapsedSec < 6; });
+    EXPECT_EQ(chart.points(), 1);
+    EXPECT_EQ(chart.subTitle(), "Run B");
 }
 
 TEST_F(RunWindow, ABobThatDoesNotFitTheCupIsRefusedAtStart) {
