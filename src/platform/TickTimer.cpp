@@ -10,7 +10,10 @@ TickSourceFactory& factory() {
 }  // namespace
 
 QTimerTickSource::QTimerTickSource() {
-    timer_.setTimerType(Qt::CoarseTimer);
+    // A coarse timer may fire up to 5% early or late: two ticks could then
+    // fall in the same elapsed second, or one second be skipped, and a point
+    // recorded twice or not at all.
+    timer_.setTimerType(Qt::PreciseTimer);
     QObject::connect(&timer_, &QTimer::timeout, [this] {
         if (onTick) onTick();
     });
