@@ -16,6 +16,7 @@
 #include "platform/Dialogs.h"
 #include "platform/ModalShow.h"
 #include "realtime/NewTestRecord.h"
+#include "realtime/RunRules.h"
 #include "realtime/frmRealTime.h"
 
 #include <QElapsedTimer>
@@ -71,6 +72,13 @@ void frmRealTime::cmdRetrieve_Click() {
 
     try {
         const newtest::NewTestFields fields = newtest::FieldsOf(*mInfoDialog);
+        // As at Start: a bob that does not fit the cup has no shear rate, and
+        // nothing is stored or asked of the unit.
+        if (!runloop::BobRadiusFits(fields.bobRadius)) {
+            ui::MsgBox(runloop::BobRadiusMessage());
+            Timer1.Enabled(true);
+            return;
+        }
         mBobRadius = fields.bobRadius;
         mReply.SetBobRadius(mBobRadius);
         mTestId = newtest::AddTestInfo(*mTestInfo, fields, std::nullopt);

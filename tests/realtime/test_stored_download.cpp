@@ -8,6 +8,7 @@
 #include "data/clsTEST_ADDITIVE.h"
 #include "mainwindow/frmTestRelatedInfo.h"
 #include "platform/ModalShow.h"
+#include "realtime/RunRules.h"
 #include "support/UnitSimulator.h"
 
 #include <QElapsedTimer>
@@ -204,6 +205,25 @@ TEST_F(StoredDownload, CancelSendsAndWritesNothing) {
     EXPECT_EQ(w->mTestId, 0);
     EXPECT_TRUE(w->Timer1.Running());
     EXPECT_TRUE(dialogs.messages.empty());
+}
+
+TEST_F(StoredDownload, ABobThatDoesNotFitTheCupIsRefused) {
+    unit.setStoredTest({"1,0,1,300,300,5000,1,1,0"});
+    unit.start();
+    const auto scope = ShowerScope([this](QDialog& d) {
+        auto& info = static_cast<frmTestRelatedInfo&>(d);
+        info.txtTestName->setText(QStringLiteral("Downloaded"));
+        info.txtBobNo->setText(QStringLiteral("X"));
+        info.txtBobRadius->setText(QStringLiteral("1.8415"));
+        info.cmdOk_Click();
+        return int(QDialog::Accepted);
+    });
+    w->cmdRetrieve_Click();
+    EXPECT_EQ(dialogs.texts(), QStringList{runloop::BobRadiusMessage()});
+    QThread::msleep(50);
+    EXPECT_TRUE(unit.commands().empty());
+    EXPECT_FALSE(testNamed(QStringLiteral("Downloaded")));
+    EXPECT_TRUE(w->Timer1.Running());
 }
 
 TEST_F(StoredDownload, RefusedWhileATestRuns) {
