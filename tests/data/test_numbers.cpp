@@ -1,5 +1,7 @@
 #include "data/Numbers.h"
 
+#include <QProcess>
+#include <QTemporaryDir>
 #include <QVariant>
 #include <clocale>
 #include <cmath>
@@ -331,12 +333,22 @@ TEST(Numbers, IgnoreTheProcessLocale) {
             set = true;
             break;
         }
-    if (!set) GTEST_SKIP() << "no locale with a decimal comma installed";
+    // None installed: make a German one in a folder of the test's own.
+    QTemporaryDir localeDir;
+    if (!set && localeDir.isValid() &&
+        QProcess::execute(QStringLiteral("localedef"),
+                          {QStringLiteral("-i"), QStringLiteral("de_DE"), QStringLiteral("-f"), QStringLiteral("UTF-8"),
+                           localeDir.filePath(QStringLiteral("de_DE.UTF-8"))}) == 0) {
+        qputenv("LOCPATH", localeDir.path().toLocal8Bit());
+        set = std::setlocale(LC_NUMERIC, "de_DE.UTF-8") != nullptr;
+    }
+    if (!set) GTEST_SKIP() << "no locale with a decimal comma installed or to be made";
     const QString cstr = CStr(2.5);
     const double val = Val("2.5");
     const auto strict = StrictNumber("2.5");
     const QString formatted = Format(2.5, "0.00");
     std::setlocale(LC_NUMERIC, old.c_str());
+    qunsetenv("LOCPATH");
     EXPECT_EQ(cstr, "2.5");
     EXPECT_DOUBLE_EQ(val, 2.5);
     ASSERT_TRUE(strict.has_value());
