@@ -94,14 +94,9 @@ struct ChartHost {
 
 class ChartFixture : public ::testing::Test {
 protected:
-    struct InFolder {
-        QString old = QDir::currentPath();
-        explicit InFolder(const QString& dir) { QDir::setCurrent(dir); }
-        ~InFolder() { QDir::setCurrent(old); }
-    };
 
     testing_support::TempDb db;
-    InFolder in{db.dir()};
+    testing_support::InFolder in{db.dir()};
     testing_support::ScriptedDialogs dialogs;
     clsConnection connection;
     clsTEST_RESULT results;

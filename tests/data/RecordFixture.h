@@ -17,13 +17,6 @@
 
 namespace testing_support {
 
-// Runs a body with the working folder set to dir.
-struct InFolder {
-    QString old = QDir::currentPath();
-    explicit InFolder(const QString& dir) { QDir::setCurrent(dir); }
-    ~InFolder() { QDir::setCurrent(old); }
-};
-
 // True when t lies within a few seconds of the present.
 inline bool isNow(const QDateTime& t) { return t.isValid() && qAbs(t.secsTo(QDateTime::currentDateTime())) <= 5; }
 

@@ -9,16 +9,8 @@
 #include <gtest/gtest.h>
 
 using testing_support::ScriptedDialogs;
+using testing_support::InFolder;
 using testing_support::TempDb;
-
-namespace {
-// Runs a body with the working folder set to dir.
-struct InFolder {
-    QString old = QDir::currentPath();
-    explicit InFolder(const QString& dir) { QDir::setCurrent(dir); }
-    ~InFolder() { QDir::setCurrent(old); }
-};
-}  // namespace
 
 TEST(Connection, OpensTheDatabaseOfTheWorkingFolder) {
     TempDb tmp;

@@ -16,15 +16,11 @@
 #include <gtest/gtest.h>
 
 using testing_support::ScriptedDialogs;
+using testing_support::InFolder;
 using testing_support::TempDb;
 
 namespace {
 
-struct InFolder {
-    QString old = QDir::currentPath();
-    explicit InFolder(const QString& dir) { QDir::setCurrent(dir); }
-    ~InFolder() { QDir::setCurrent(old); }
-};
 
 // The number of the DbError a call raises; 0 when it raises none.
 int errorOf(const std::function<void()>& f) {

@@ -3,46 +3,15 @@
 // folder is its temporary folder), with helpers that store tests and
 // additives behind the dialogs' backs and read them back.
 
-#include "data/clsConnection.h"
-#include "support/ScriptedDialogs.h"
-#include "support/TempDb.h"
+#include "data/RecordFixture.h"
 
-#include <QDir>
-#include <QSqlError>
 #include <QSqlQuery>
-#include <QVariant>
-#include <QVariantList>
-#include <gtest/gtest.h>
+#include <QStringList>
 
 namespace testing_support {
 
-struct InDataFolder {
-    QString old = QDir::currentPath();
-    explicit InDataFolder(const QString& dir) { QDir::setCurrent(dir); }
-    ~InDataFolder() { QDir::setCurrent(old); }
-};
-
-class StoredTestsFixture : public ::testing::Test {
+class StoredTestsFixture : public RecordFixture {
 protected:
-    void SetUp() override {
-        conn.OpenDB();
-        ASSERT_TRUE(dialogs.messages.empty()) << dialogs.texts().join("\n").toStdString();
-        ASSERT_NE(conn.ADOConnection(), nullptr);
-        ASSERT_TRUE(conn.ADOConnection()->isOpen());
-    }
-
-    QSqlQuery sql(const QString& text, const QVariantList& values = {}) {
-        QSqlQuery q(conn.ADOConnection()->handle());
-        EXPECT_TRUE(q.prepare(text)) << q.lastError().text().toStdString();
-        for (int i = 0; i < values.size(); ++i) q.bindValue(i, values[i]);
-        EXPECT_TRUE(q.exec()) << text.toStdString() << ": " << q.lastError().text().toStdString();
-        return q;
-    }
-    QVariant scalar(const QString& text, const QVariantList& values = {}) {
-        QSqlQuery q = sql(text, values);
-        return q.next() ? q.value(0) : QVariant();
-    }
-
     // Stores a test and returns its TEST_ID.
     int addTest(const QString& name, const QString& bob = QStringLiteral("B1"),
                 const QString& time = QStringLiteral("2024-01-01 10:00:00"), const QString& fluid = QString(),
@@ -70,10 +39,6 @@ protected:
         return out;
     }
 
-    TempDb tmp;
-    InDataFolder in{tmp.dir()};
-    ScriptedDialogs dialogs;
-    clsConnection conn;
 };
 
 }  // namespace testing_support

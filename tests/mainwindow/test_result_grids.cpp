@@ -17,15 +17,11 @@
 #include <gtest/gtest.h>
 
 using testing_support::ScriptedDialogs;
+using testing_support::InFolder;
 using testing_support::TempDb;
 
 namespace {
 
-struct InFolder {
-    QString old = QDir::currentPath();
-    explicit InFolder(const QString& dir) { QDir::setCurrent(dir); }
-    ~InFolder() { QDir::setCurrent(old); }
-};
 
 QStringList rowTexts(const FlexGrid& g, int r) {
     QStringList out;

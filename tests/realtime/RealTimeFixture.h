@@ -51,11 +51,6 @@ struct SavedGlobals {
     }
 };
 
-struct InFolder {
-    QString old = QDir::currentPath();
-    explicit InFolder(const QString& dir) { QDir::setCurrent(dir); }
-    ~InFolder() { QDir::setCurrent(old); }
-};
 
 class RealTimeFixture : public ::testing::Test {
 protected:
@@ -137,7 +132,7 @@ protected:
     testing_support::ScriptedDialogs dialogs;
     testing_support::ManualTicks ticks;
     testing_support::TempDb db;
-    InFolder folder{db.dir()};
+    testing_support::InFolder folder{db.dir()};
     clsConnection conn;
     std::vector<std::pair<QByteArray, std::optional<QByteArray>>> savedEnv_;
 };

@@ -1,6 +1,7 @@
 #pragma once
 // A scratch folder holding a fresh copy of the empty database the build makes.
 
+#include <QDir>
 #include <QString>
 #include <QTemporaryDir>
 
@@ -17,5 +18,12 @@ private:
 
 // A folder of its own with no database in it.
 QString emptyDbPath();
+
+// Makes dir the working folder (the data folder) while it lives.
+struct InFolder {
+    QString old = QDir::currentPath();
+    explicit InFolder(const QString& dir) { QDir::setCurrent(dir); }
+    ~InFolder() { QDir::setCurrent(old); }
+};
 
 }  // namespace testing_support
