@@ -8,7 +8,7 @@
 // caller as a db::DbError, before any line is written.
 
 #include "data/OpenedTest.h"
-#include "mainwindow/ResultGridLines.h"
+#include "analysis/ResultGridLines.h"
 
 class FlexGrid;
 class clsConnection;

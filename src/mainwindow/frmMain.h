@@ -8,7 +8,7 @@
 #include "data/OpenedTest.h"
 #include "data/Settings.h"
 #include "data/clsConnection.h"
-#include "mainwindow/ControlLayout.h"
+#include "dialogs/ControlLayout.h"
 
 #include <QMainWindow>
 #include <QPointer>

@@ -1,7 +1,6 @@
 #include "platform/CommPort.h"
 
-#include "data/Globals.h"
-
+#include <QDir>
 #include <QFile>
 #include <QSerialPort>
 #include <QStringList>
@@ -43,10 +42,10 @@ constexpr int kWriteTimeoutMs = 2000;
     throw CommError(number, text, detail);
 }
 
-// The "N=device" line of the map file for port N; empty when there is none.
-QString mapFileEntry(int portNumber) {
-    if (gAppPath.isEmpty()) return {};
-    QFile f(dataFile(QString::fromLatin1(kPortMapFileName)));
+// The "N=device" line of the map file in mapFolder for port N; empty when there is none.
+QString mapFileEntry(int portNumber, const QString& mapFolder) {
+    if (mapFolder.isEmpty()) return {};
+    QFile f(QDir(mapFolder).filePath(QString::fromLatin1(kPortMapFileName)));
     if (!f.open(QIODevice::ReadOnly | QIODevice::Text)) return {};
     QTextStream in(&f);
     QString found;
@@ -68,11 +67,11 @@ QString PortEnvironmentVariable(int portNumber) {
     return QStringLiteral("Z3080_PORT_") + QString::number(portNumber);
 }
 
-QString DevicePath(int portNumber) {
+QString DevicePath(int portNumber, const QString& mapFolder) {
     if (portNumber < 1 || portNumber > kMaxPortNumber) return {};
     const QString env = qEnvironmentVariable(PortEnvironmentVariable(portNumber).toLatin1().constData()).trimmed();
     if (!env.isEmpty()) return env;
-    const QString mapped = mapFileEntry(portNumber);
+    const QString mapped = mapFileEntry(portNumber, mapFolder);
     if (!mapped.isEmpty()) return mapped;
     return QStringLiteral("/dev/ttyS") + QString::number(portNumber - 1);
 }
@@ -123,7 +122,7 @@ void CommPort::Settings(const QString& settings) {
 
 bool CommPort::PortOpen() const { return port_->isOpen(); }
 
-QString CommPort::DevicePath() const { return PortOpen() ? openDevice_ : comm::DevicePath(portNumber_); }
+QString CommPort::DevicePath() const { return PortOpen() ? openDevice_ : comm::DevicePath(portNumber_, mapFolder_); }
 
 // Applies the settings to the open port. Only a refused line setting counts;
 // the modem-line calls a pseudo-terminal does not support are not used.
@@ -153,7 +152,7 @@ void CommPort::PortOpen(bool open) {
     if (port_->isOpen())
         raise(ErrPortAlreadyOpen, QStringLiteral("port ") + QString::number(portNumber_) + QStringLiteral(" = ") + openDevice_);
 
-    const QString device = comm::DevicePath(portNumber_);
+    const QString device = comm::DevicePath(portNumber_, mapFolder_);
     const QString what = QStringLiteral("port ") + QString::number(portNumber_) + QStringLiteral(" = ") + device;
     port_->setPortName(device);
     port_->clearError();

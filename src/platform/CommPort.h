@@ -14,8 +14,9 @@
 //
 // Port number N is a device of this machine found by DevicePath(N):
 //  1. the environment variable Z3080_PORT_<N> (e.g. Z3080_PORT_3=/dev/ttyUSB0);
-//  2. else a line "N=device" of the file ports.txt in the data folder
-//     (gAppPath); blank lines and lines beginning with "#" are skipped;
+//  2. else a line "N=device" of the file ports.txt in the folder the caller
+//     names (the data folder, MapFolder); blank lines and lines beginning with
+//     "#" are skipped;
 //  3. else /dev/ttyS<N-1> (port 1 is /dev/ttyS0).
 // The mapping is read each time a port is opened, so an operator can change
 // it without restarting the application.
@@ -72,9 +73,10 @@ enum ErrorNumber : int {
 QString PortEnvironmentVariable(int portNumber);
 // The name of the map file in the data folder.
 inline constexpr const char* kPortMapFileName = "ports.txt";
-// The device that port number N stands for (see above); the empty text when
-// N is out of range 1 .. 255.
-QString DevicePath(int portNumber);
+// The device that port number N stands for (see above), with the map file
+// looked for in mapFolder (none when empty); the empty text when N is out of
+// range 1 .. 255.
+QString DevicePath(int portNumber, const QString& mapFolder = QString());
 
 class CommPort {
 public:
@@ -117,6 +119,10 @@ public:
     int SThreshold() const { return sThreshold_; }
     void SThreshold(int value) { sThreshold_ = value; }
 
+    // The folder whose ports.txt maps port numbers to devices (the data folder).
+    const QString& MapFolder() const { return mapFolder_; }
+    void MapFolder(const QString& folder) { mapFolder_ = folder; }
+
     // The device of the open port (or the one the next open will use).
     QString DevicePath() const;
 
@@ -136,6 +142,7 @@ private:
     int rThreshold_ = 0;
     int sThreshold_ = 0;
     QString openDevice_;
+    QString mapFolder_;
 };
 
 }  // namespace comm

@@ -15,7 +15,7 @@
 // Only the most recent kMaxPlottedPoints samples are plotted, which bounds
 // the work of one tick of the run loop however long the test runs.
 
-#include "mainwindow/ResultGridLines.h"
+#include "analysis/ResultGridLines.h"
 
 #include <QString>
 #include <array>

@@ -12,7 +12,7 @@
 // grid (ResultGridLines.h): the same walk over the stored samples, the same
 // point rule, fit, acceptance bounds and geometry correction.
 
-#include "mainwindow/ResultGridLines.h"
+#include "analysis/ResultGridLines.h"
 
 #include <QString>
 #include <QStringList>

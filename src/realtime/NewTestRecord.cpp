@@ -4,8 +4,8 @@
 #include "data/RecordBase.h"
 #include "data/clsTEST_ADDITIVE.h"
 #include "data/clsTEST_INFO.h"
-#include "mainwindow/TestInfoRules.h"
-#include "mainwindow/frmTestRelatedInfo.h"
+#include "dialogs/TestInfoRules.h"
+#include "dialogs/frmTestRelatedInfo.h"
 
 #include <QLineEdit>
 #include <QPlainTextEdit>

@@ -11,7 +11,7 @@
 
 #include "data/clsTEST_ADDITIVE.h"
 #include "data/clsTEST_INFO.h"
-#include "mainwindow/frmTestRelatedInfo.h"
+#include "dialogs/frmTestRelatedInfo.h"
 #include "platform/Database.h"
 #include "platform/Dialogs.h"
 #include "platform/ModalShow.h"

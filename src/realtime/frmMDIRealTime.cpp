@@ -1,5 +1,6 @@
 #include "realtime/frmMDIRealTime.h"
 
+#include "data/Globals.h"
 #include "data/Numbers.h"
 #include "platform/Database.h"
 #include "platform/Dialogs.h"
@@ -237,6 +238,7 @@ void frmMDIRealTime::addUnitWindow(UnitWindowKind kind, int Index) {
 
     if (!havePort) return;
     comm::CommPort& c = w->MSComm1;
+    c.MapFolder(gAppPath);
     if (addStep([&] { c.PortNumber(port); })) {
         addStep([&] { c.Settings(QStringLiteral("115200,n,8,1")); });
         addStep([&] { c.PortOpen(true); });

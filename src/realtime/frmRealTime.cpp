@@ -8,7 +8,7 @@
 #include "data/clsTEST_ADDITIVE.h"
 #include "data/clsTEST_INFO.h"
 #include "data/clsTEST_RESULT.h"
-#include "mainwindow/frmTestRelatedInfo.h"
+#include "dialogs/frmTestRelatedInfo.h"
 #include "platform/Dialogs.h"
 #include "platform/FlexGrid.h"
 #include "platform/PeChart.h"

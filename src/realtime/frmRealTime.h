@@ -24,7 +24,7 @@
 // (StoredDownload.cpp) are members of the window defined in files of their own.
 
 #include "data/RecordBase.h"
-#include "mainwindow/ControlLayout.h"
+#include "dialogs/ControlLayout.h"
 #include "realtime/LiveSamples.h"
 #include "realtime/RheologyRun.h"
 #include "realtime/UnitProtocol.h"

@@ -13,7 +13,7 @@
 #include "data/clsTEST_INFO.h"
 #include "data/clsTEST_RESULT.h"
 #include "platform/TrapErrors.h"
-#include "mainwindow/frmTestRelatedInfo.h"
+#include "dialogs/frmTestRelatedInfo.h"
 #include "platform/Dialogs.h"
 #include "platform/FlexGrid.h"
 #include "platform/ModalShow.h"

@@ -7,7 +7,7 @@
 #include "data/Numbers.h"
 #include "data/Settings.h"
 #include "data/clsSEQUENCE_INFO.h"
-#include "mainwindow/DialogSupport.h"
+#include "dialogs/DialogSupport.h"
 #include "platform/TrapErrors.h"
 #include "platform/Dialogs.h"
 #include "platform/FlexGrid.h"

@@ -23,7 +23,7 @@
 // (Cancel keeps it open), writes the entry mode to the settings file and
 // shows the main window again.
 
-#include "mainwindow/ControlLayout.h"
+#include "dialogs/ControlLayout.h"
 #include "sequences/SequenceGridTexts.h"
 #include "sequences/SequenceGrids.h"
 #include "sequences/SequenceStore.h"

@@ -12,7 +12,7 @@
 // status 2 when the run does not start.
 
 #include "data/clsConnection.h"
-#include "mainwindow/frmTestRelatedInfo.h"
+#include "dialogs/frmTestRelatedInfo.h"
 #include "platform/Dialogs.h"
 #include "platform/ModalShow.h"
 #include "platform/RunClock.h"

@@ -8,9 +8,9 @@
 
 #include "charts/MainCharts.h"
 #include "data/clsTEST_INFO.h"
-#include "mainwindow/frmOverlapTest.h"
-#include "mainwindow/frmSearch.h"
-#include "mainwindow/frmViewRelatedInfo.h"
+#include "dialogs/frmOverlapTest.h"
+#include "dialogs/frmSearch.h"
+#include "dialogs/frmViewRelatedInfo.h"
 #include "platform/FlexGrid.h"
 #include "platform/Pe3dChart.h"
 #include "platform/PeChart.h"

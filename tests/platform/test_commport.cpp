@@ -2,7 +2,6 @@
 // failures, and reading and writing a pseudo-terminal that a simulated unit
 // holds.
 
-#include "data/Globals.h"
 #include "platform/CommPort.h"
 #include "support/QtPrint.h"
 #include "support/UnitSimulator.h"
@@ -22,7 +21,7 @@ using testing_support::UnitSimulator;
 
 namespace {
 
-// Keeps an environment variable and the data folder as they were.
+// Keeps an environment variable as it was.
 class EnvGuard {
 public:
     explicit EnvGuard(const QByteArray& name) : name_(name), had_(qEnvironmentVariableIsSet(name)), old_(qgetenv(name)) {
@@ -39,15 +38,6 @@ private:
     QByteArray name_;
     bool had_;
     QByteArray old_;
-};
-
-class AppPathGuard {
-public:
-    AppPathGuard() : old_(gAppPath) {}
-    ~AppPathGuard() { gAppPath = old_; }
-
-private:
-    QString old_;
 };
 
 void writeFile(const QString& path, const QByteArray& text) {
@@ -83,15 +73,14 @@ QString readUntil(CommPort& port, const std::function<bool(const QString&)>& pre
 TEST(PortMapping, DefaultMapFileAndEnvironmentInThatPrecedence) {
     EnvGuard env3("Z3080_PORT_3");
     EnvGuard env4("Z3080_PORT_4");
-    AppPathGuard appPath;
     QTemporaryDir dir;
-    gAppPath = dir.path();
+    const QString folder = dir.path();
 
-    EXPECT_EQ(comm::DevicePath(1), "/dev/ttyS0");
-    EXPECT_EQ(comm::DevicePath(3), "/dev/ttyS2");
-    EXPECT_EQ(comm::DevicePath(20), "/dev/ttyS19");
-    EXPECT_EQ(comm::DevicePath(0), "");
-    EXPECT_EQ(comm::DevicePath(256), "");
+    EXPECT_EQ(comm::DevicePath(1, folder), "/dev/ttyS0");
+    EXPECT_EQ(comm::DevicePath(3, folder), "/dev/ttyS2");
+    EXPECT_EQ(comm::DevicePath(20, folder), "/dev/ttyS19");
+    EXPECT_EQ(comm::DevicePath(0, folder), "");
+    EXPECT_EQ(comm::DevicePath(256, folder), "");
 
     writeFile(dir.filePath("ports.txt"),
               "# unit ports of this bench\n"
@@ -100,17 +89,21 @@ TEST(PortMapping, DefaultMapFileAndEnvironmentInThatPrecedence) {
               "4=/dev/ttyACM1\n"
               "x=/dev/bad\n"
               "5\n");
-    EXPECT_EQ(comm::DevicePath(3), "/dev/ttyUSB0");
-    EXPECT_EQ(comm::DevicePath(4), "/dev/ttyACM1");
-    EXPECT_EQ(comm::DevicePath(5), "/dev/ttyS4");  // a line without "=" maps nothing
+    EXPECT_EQ(comm::DevicePath(3, folder), "/dev/ttyUSB0");
+    EXPECT_EQ(comm::DevicePath(4, folder), "/dev/ttyACM1");
+    EXPECT_EQ(comm::DevicePath(5, folder), "/dev/ttyS4");  // a line without "=" maps nothing
 
     qputenv("Z3080_PORT_3", "/dev/ttyUSB7");
-    EXPECT_EQ(comm::DevicePath(3), "/dev/ttyUSB7");  // the environment wins over the file
-    EXPECT_EQ(comm::DevicePath(4), "/dev/ttyACM1");
+    EXPECT_EQ(comm::DevicePath(3, folder), "/dev/ttyUSB7");  // the environment wins over the file
+    EXPECT_EQ(comm::DevicePath(4, folder), "/dev/ttyACM1");
     EXPECT_EQ(comm::PortEnvironmentVariable(3), "Z3080_PORT_3");
+
+    EXPECT_EQ(comm::DevicePath(4), "/dev/ttyS3");  // no folder, no map file
 
     CommPort port;
     port.PortNumber(4);
+    EXPECT_EQ(port.DevicePath(), "/dev/ttyS3");
+    port.MapFolder(folder);
     EXPECT_EQ(port.DevicePath(), "/dev/ttyACM1");
 
     // The map file is read again at every open: a change needs no restart.

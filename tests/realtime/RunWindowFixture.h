@@ -6,7 +6,7 @@
 #include "StoredSequences.h"
 
 #include "data/clsTEST_INFO.h"
-#include "mainwindow/frmTestRelatedInfo.h"
+#include "dialogs/frmTestRelatedInfo.h"
 #include "platform/Database.h"
 #include "platform/FlexGrid.h"
 #include "platform/ModalShow.h"

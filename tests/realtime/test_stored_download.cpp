@@ -6,7 +6,7 @@
 #include "LiveFixture.h"
 
 #include "data/clsTEST_ADDITIVE.h"
-#include "mainwindow/frmTestRelatedInfo.h"
+#include "dialogs/frmTestRelatedInfo.h"
 #include "platform/ModalShow.h"
 #include "realtime/RunRules.h"
 #include "support/UnitSimulator.h"

@@ -1,6 +1,6 @@
-#include "mainwindow/AdditiveCellEditor.h"
+#include "dialogs/AdditiveCellEditor.h"
 
-#include "mainwindow/TestInfoRules.h"
+#include "dialogs/TestInfoRules.h"
 #include "platform/Dialogs.h"
 #include "platform/FlexGrid.h"
 

@@ -4,11 +4,11 @@
 
 #include "data/DateText.h"
 #include "data/clsTEST_INFO.h"
-#include "mainwindow/OverlapChooser.h"
-#include "mainwindow/TestInfoRules.h"
-#include "mainwindow/frmOverlapTest.h"
+#include "dialogs/OverlapChooser.h"
+#include "dialogs/TestInfoRules.h"
+#include "dialogs/frmOverlapTest.h"
 #include "platform/FlexGrid.h"
-#include "StoredTestsFixture.h"
+#include "data/StoredTestsFixture.h"
 
 #include <QLineEdit>
 

@@ -18,8 +18,8 @@
 // Choosing a piston by index (cmbCell->setCurrentIndex) fills the piston's
 // values as a click does; a change of txtBobNo runs the bob lookup.
 
-#include "mainwindow/ControlLayout.h"
-#include "mainwindow/TestInfoRules.h"
+#include "dialogs/ControlLayout.h"
+#include "dialogs/TestInfoRules.h"
 
 #include <QVector>
 #include <array>

@@ -4,9 +4,9 @@
 // stored test.
 
 #include "data/clsTEST_ADDITIVE.h"
-#include "mainwindow/frmTestRelatedInfo.h"
+#include "dialogs/frmTestRelatedInfo.h"
 #include "platform/FlexGrid.h"
-#include "StoredTestsFixture.h"
+#include "data/StoredTestsFixture.h"
 
 #include <QComboBox>
 #include <QFile>

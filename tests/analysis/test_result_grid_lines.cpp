@@ -3,7 +3,7 @@
 
 #include "data/Globals.h"
 #include "data/Units.h"
-#include "mainwindow/ResultGridLines.h"
+#include "analysis/ResultGridLines.h"
 #include "support/QtPrint.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "mainwindow/TestInfoRules.h"
+#include "dialogs/TestInfoRules.h"
 
 #include "data/Globals.h"
 #include "data/Numbers.h"

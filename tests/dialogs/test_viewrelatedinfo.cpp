@@ -7,9 +7,9 @@
 #include "data/clsTEST_ADDITIVE.h"
 #include "data/clsTEST_INFO.h"
 #include "data/OpenedTest.h"
-#include "mainwindow/frmViewRelatedInfo.h"
+#include "dialogs/frmViewRelatedInfo.h"
 #include "platform/FlexGrid.h"
-#include "StoredTestsFixture.h"
+#include "data/StoredTestsFixture.h"
 
 #include <QLabel>
 #include <QLineEdit>

@@ -8,8 +8,8 @@
 //     search.exec();
 //     if (!search.Cancelled) txtSeqName->setText(search.ChosenTestName());
 
-#include "mainwindow/ControlLayout.h"
-#include "mainwindow/TestSearch.h"
+#include "dialogs/ControlLayout.h"
+#include "dialogs/TestSearch.h"
 
 #include <array>
 

@@ -1,4 +1,4 @@
-#include "mainwindow/TestInfoRewrite.h"
+#include "dialogs/TestInfoRewrite.h"
 
 #include "data/Numbers.h"
 #include "data/clsTEST_ADDITIVE.h"

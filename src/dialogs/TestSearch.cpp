@@ -1,8 +1,8 @@
-#include "mainwindow/TestSearch.h"
+#include "dialogs/TestSearch.h"
 
 #include "data/DateText.h"
 #include "data/Numbers.h"
-#include "mainwindow/TestInfoRules.h"
+#include "dialogs/TestInfoRules.h"
 
 #include <QLocale>
 #include <QRegularExpression>

@@ -6,7 +6,7 @@
 // draws the chosen test over its charts, hides the chooser and lets it go.
 
 #include "data/RecordBase.h"
-#include "mainwindow/ControlLayout.h"
+#include "dialogs/ControlLayout.h"
 
 #include <memory>
 

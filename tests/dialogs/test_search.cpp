@@ -3,11 +3,11 @@
 // hand-back of a chosen test.
 
 #include "data/DateText.h"
-#include "mainwindow/TestInfoRules.h"
-#include "mainwindow/TestSearch.h"
-#include "mainwindow/frmSearch.h"
+#include "dialogs/TestInfoRules.h"
+#include "dialogs/TestSearch.h"
+#include "dialogs/frmSearch.h"
 #include "platform/FlexGrid.h"
-#include "StoredTestsFixture.h"
+#include "data/StoredTestsFixture.h"
 
 #include <QComboBox>
 #include <QLineEdit>

@@ -3,7 +3,7 @@
 // rewritten with the edited fields, and the test's additives are replaced by
 // the rows of the edit dialog's grid.
 
-#include "mainwindow/TestInfoRules.h"
+#include "dialogs/TestInfoRules.h"
 
 #include <QString>
 #include <QVector>

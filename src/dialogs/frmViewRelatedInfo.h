@@ -8,8 +8,8 @@
 // place and reports whether it was confirmed (Cancelled).
 
 #include "data/RecordBase.h"
-#include "mainwindow/ControlLayout.h"
-#include "mainwindow/TestInfoRewrite.h"
+#include "dialogs/ControlLayout.h"
+#include "dialogs/TestInfoRewrite.h"
 
 #include <array>
 #include <functional>

@@ -1,9 +1,9 @@
-#include "mainwindow/frmOverlapTest.h"
+#include "dialogs/frmOverlapTest.h"
 
 #include "data/clsTEST_INFO.h"
 #include "data/clsTEST_RESULT.h"
-#include "mainwindow/DialogSupport.h"
-#include "mainwindow/OverlapChooser.h"
+#include "dialogs/DialogSupport.h"
+#include "dialogs/OverlapChooser.h"
 #include "platform/Dialogs.h"
 #include "platform/FlexGrid.h"
 #include "platform/TrapErrors.h"

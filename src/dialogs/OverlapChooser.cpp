@@ -1,7 +1,7 @@
 #include "data/DateText.h"
-#include "mainwindow/OverlapChooser.h"
+#include "dialogs/OverlapChooser.h"
 
-#include "mainwindow/TestInfoRules.h"
+#include "dialogs/TestInfoRules.h"
 #include "platform/FlexGrid.h"
 
 

@@ -1,4 +1,4 @@
-#include "mainwindow/DialogSupport.h"
+#include "dialogs/DialogSupport.h"
 
 #include "platform/FlexGrid.h"
 

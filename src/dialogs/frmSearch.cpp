@@ -1,4 +1,4 @@
-#include "mainwindow/frmSearch.h"
+#include "dialogs/frmSearch.h"
 
 #include "data/clsConnection.h"
 #include "platform/Dialogs.h"

@@ -1,4 +1,4 @@
-#include "mainwindow/ControlLayout.h"
+#include "dialogs/ControlLayout.h"
 
 #include "data/Globals.h"
 

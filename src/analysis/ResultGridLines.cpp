@@ -1,4 +1,4 @@
-#include "mainwindow/ResultGridLines.h"
+#include "analysis/ResultGridLines.h"
 
 #include "data/Globals.h"
 #include "data/Numbers.h"
