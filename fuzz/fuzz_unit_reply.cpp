@@ -9,7 +9,7 @@
 
 #include "data/Globals.h"
 #include "platform/Dialogs.h"
-#include "realtime/UnitProtocol.h"
+#include "unitlink/UnitProtocol.h"
 
 #include <QString>
 #include <cstdint>

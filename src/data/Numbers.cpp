@@ -36,7 +36,12 @@ QString Str(double value) {
     return value < 0 ? s : QStringLiteral(" ") + s;
 }
 
-QString PrintNumber(double value) { return Str(value) + QLatin1Char(' '); }
+QString PrintNumber(double value) {
+    QString s = Str(value);
+    // Text files carry no zero before the point: " .5 ", "-.25 ".
+    if (s.size() > 2 && s[1] == QLatin1Char('0') && s[2] == QLatin1Char('.')) s.remove(1, 1);
+    return s + QLatin1Char(' ');
+}
 
 namespace {
 bool isBlank(QChar c) {

@@ -5,7 +5,8 @@
 //    point, "%" per cent; rounded to the mask's last digit);
 //  - CStr: the shortest decimal form (15 significant digits);
 //  - Str: the form with a sign position (" 3", "-3");
-//  - PrintNumber: the form numbers take in text files (" 3 ", "-3 ");
+//  - PrintNumber: the form numbers take in text files (" 3 ", "-3 ", " .5 ",
+//    "-.25 ": no zero before the point);
 //  - Val: the leading-number reading (never fails, 0 when no number leads);
 //  - StrictNumber: the strict reading (the whole text must be a number).
 // All of them use the C locale: a point for decimals, no grouping.

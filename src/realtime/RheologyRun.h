@@ -28,7 +28,7 @@
 //    the next step follows, and after the last one the run ends (ShutDown).
 
 #include "realtime/RunRules.h"
-#include "realtime/UnitProtocol.h"
+#include "unitlink/UnitProtocol.h"
 
 #include <QString>
 #include <optional>

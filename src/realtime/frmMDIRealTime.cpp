@@ -4,7 +4,7 @@
 #include "data/Numbers.h"
 #include "platform/Database.h"
 #include "platform/Dialogs.h"
-#include "realtime/UnitPorts.h"
+#include "unitlink/UnitPorts.h"
 #include "realtime/frmRealTime.h"
 
 #include <QCloseEvent>

@@ -11,7 +11,7 @@
 // it modeless. Closing the container closes every child first; a child that
 // refuses (its test runs) keeps the container open.
 
-#include "realtime/UnitWindow.h"
+#include "unitlink/UnitWindow.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -35,7 +35,7 @@ enum ArrangeCode : int { vbCascade = 0, vbTileHorizontal = 1, vbTileVertical = 2
 // most one pixel and the rectangles cover the area exactly.
 std::vector<QRect> TileRects(const QRect& area, int count, int arrangement);
 
-class frmMDIRealTime : public QMainWindow {
+class frmMDIRealTime : public QMainWindow, public UnitContainer {
     Q_OBJECT
 public:
     static const QString kCaption;  // "Z3080DAQ Real Time Test & Monitoring"
@@ -68,7 +68,7 @@ public:
     // The entry of a kind and unit (nullptr outside 1 .. 8).
     QAction* Entry(UnitWindowKind kind, int unitNumber) const;
     // Enables that entry again (a child closing).
-    void EnableEntry(UnitWindowKind kind, int unitNumber);
+    void EnableEntry(UnitWindowKind kind, int unitNumber) override;
     // True when windows of this kind can be created.
     static bool KindAvailable(UnitWindowKind kind);
 

@@ -27,8 +27,8 @@
 #include "dialogs/ControlLayout.h"
 #include "realtime/LiveSamples.h"
 #include "realtime/RheologyRun.h"
-#include "realtime/UnitProtocol.h"
-#include "realtime/UnitWindow.h"
+#include "unitlink/UnitProtocol.h"
+#include "unitlink/UnitWindow.h"
 
 #include <QPointer>
 #include <functional>

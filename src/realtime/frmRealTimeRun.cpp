@@ -19,7 +19,7 @@
 #include "platform/ModalShow.h"
 #include "platform/RunClock.h"
 #include "realtime/NewTestRecord.h"
-#include "realtime/frmNameSeq.h"
+#include "dialogs/frmNameSeq.h"
 
 #include <QLabel>
 #include <QLineEdit>

@@ -258,6 +258,9 @@ TEST(PrintNumber, BlankDigitsBlank) {
     EXPECT_EQ(PrintNumber(0), " 0 ");
     EXPECT_EQ(PrintNumber(-3), "-3 ");
     EXPECT_EQ(PrintNumber(12.75), " 12.75 ");
+    EXPECT_EQ(PrintNumber(0.5), " .5 ");
+    EXPECT_EQ(PrintNumber(-0.25), "-.25 ");
+    EXPECT_EQ(PrintNumber(0.00001), " 1E-05 ");
 }
 
 // ---------------------------------------------------------------- Val

@@ -17,7 +17,7 @@
 #include "platform/ModalShow.h"
 #include "platform/RunClock.h"
 #include "platform/TickTimer.h"
-#include "realtime/frmNameSeq.h"
+#include "dialogs/frmNameSeq.h"
 #include "realtime/frmRealTime.h"
 
 #include <QApplication>

@@ -7,7 +7,7 @@
 #include "data/clsConnection.h"
 #include "platform/CommPort.h"
 #include "realtime/RheologyRun.h"
-#include "realtime/UnitProtocol.h"
+#include "unitlink/UnitProtocol.h"
 #include "support/ManualTicks.h"
 #include "support/QtPrint.h"
 #include "support/ScriptedDialogs.h"

@@ -10,7 +10,7 @@
 #include "platform/Database.h"
 #include "platform/FlexGrid.h"
 #include "platform/ModalShow.h"
-#include "realtime/frmNameSeq.h"
+#include "dialogs/frmNameSeq.h"
 #include "realtime/frmRealTime.h"
 #include "support/ManualClock.h"
 

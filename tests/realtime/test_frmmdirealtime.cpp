@@ -4,7 +4,7 @@
 
 #include "RealTimeFixture.h"
 
-#include "realtime/UnitPorts.h"
+#include "unitlink/UnitPorts.h"
 #include "realtime/frmMDIRealTime.h"
 #include "realtime/frmRealTime.h"
 #include "support/UnitSimulator.h"

@@ -1,4 +1,4 @@
-#include "realtime/UnitProtocol.h"
+#include "unitlink/UnitProtocol.h"
 
 #include "data/Globals.h"
 #include "data/Numbers.h"

@@ -1,4 +1,4 @@
-#include "realtime/frmNameSeq.h"
+#include "dialogs/frmNameSeq.h"
 
 #include <QLabel>
 #include <QListWidget>

@@ -14,10 +14,18 @@
 
 class QLabel;
 class clsConnection;
-class frmMDIRealTime;
 
 // The kinds of unit window, in the order of the container's menus.
 enum class UnitWindowKind : int { RealTime = 0, Simple = 1, Pvt = 2, Swell = 3 };
+
+// What a unit window needs of the window that holds it (the multi-unit
+// window). The holder is a QObject; a unit window outliving it calls nothing.
+class UnitContainer {
+public:
+    virtual ~UnitContainer() = default;
+    // Enables entry n of the kind's Add menu again.
+    virtual void EnableEntry(UnitWindowKind kind, int unitNumber) = 0;
+};
 
 class UnitWindow : public QWidget {
     Q_OBJECT
@@ -42,8 +50,8 @@ public:
     void Units(int unitNumber) { units_ = unitNumber; }
 
     // The container whose menu entry the window re-enables when it closes.
-    void Container(frmMDIRealTime* container);
-    frmMDIRealTime* Container() const;
+    void Container(UnitContainer* container);
+    UnitContainer* Container() const;
 
     // n for a label reading exactly "Unit n" (n = 1 .. 8), else 0.
     static int UnitOfCaption(const QString& caption);
@@ -56,5 +64,6 @@ protected:
 private:
     UnitWindowKind kind_;
     int units_ = 0;
-    QPointer<frmMDIRealTime> container_;
+    UnitContainer* container_ = nullptr;
+    QPointer<QObject> containerObject_;
 };

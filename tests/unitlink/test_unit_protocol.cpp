@@ -5,7 +5,7 @@
 
 #include "data/Globals.h"
 #include "platform/CommPort.h"
-#include "realtime/UnitProtocol.h"
+#include "unitlink/UnitProtocol.h"
 #include "support/QtPrint.h"
 #include "support/ScriptedDialogs.h"
 

@@ -1,4 +1,4 @@
-#include "realtime/UnitPorts.h"
+#include "unitlink/UnitPorts.h"
 
 #include "data/Globals.h"
 #include "data/Numbers.h"

@@ -1,14 +1,15 @@
-#include "realtime/UnitWindow.h"
-
-#include "realtime/frmMDIRealTime.h"
+#include "unitlink/UnitWindow.h"
 
 UnitWindow::UnitWindow(UnitWindowKind kind, QWidget* parent) : QWidget(parent), kind_(kind) {}
 
 UnitWindow::~UnitWindow() { Timer1.Enabled(false); }
 
-void UnitWindow::Container(frmMDIRealTime* container) { container_ = container; }
+void UnitWindow::Container(UnitContainer* container) {
+    container_ = container;
+    containerObject_ = dynamic_cast<QObject*>(container);
+}
 
-frmMDIRealTime* UnitWindow::Container() const { return container_; }
+UnitContainer* UnitWindow::Container() const { return containerObject_ ? container_ : nullptr; }
 
 void UnitWindow::InitialInst(clsConnection*) {}
 
@@ -19,5 +20,5 @@ int UnitWindow::UnitOfCaption(const QString& caption) {
 }
 
 void UnitWindow::EnableContainerEntry(int unitNumber) {
-    if (container_) container_->EnableEntry(kind_, unitNumber);
+    if (UnitContainer* c = Container()) c->EnableEntry(kind_, unitNumber);
 }
