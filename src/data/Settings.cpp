@@ -199,7 +199,7 @@ void ReadInitialFile(InitialLineSlots& InitialLines) {
         }
         if (gUnitSystem != 1 && gUnitSystem != 2) gUnitSystem = 1;
         if (gKUnit != 1 && gKUnit != 2) gKUnit = 1;
-        if (gSF == 0) gSF = 1.0;
+        gSF = UsableScaleFactor(gSF);  // 0 (or no SF line), and any factor no layout can use
     } catch (const Error& e) {
         const int n = e.failure.number;
         if (n != kFileNotFound.number && n != kTypeMismatch.number)
@@ -258,6 +258,10 @@ void SetUnitLabels() {
     else if (gKUnit == 2)
         gKLabel = QStringLiteral("(lbf - s^n / ft2)");
 }
+
+bool ScaleFactorInRange(double factor) { return factor >= kMinScaleFactor && factor <= kMaxScaleFactor; }
+
+double UsableScaleFactor(double factor) { return ScaleFactorInRange(factor) ? factor : 1.0; }
 
 bool ResetScreenScale(InitialLineSlots& InitialLines) {
     try {
@@ -349,8 +353,7 @@ bool SaveInstrumentSettings(SetupSettings& s) {
         !u.isEmpty())
         lines << u;
     lines << QStringLiteral("Kunit ,") + (s.OptK1 ? QStringLiteral("1") : s.OptK2 ? QStringLiteral("2") : CStr(gKUnit));
-    const double typed = Val(s.txtSF);
-    const double sf = typed <= 0 ? 1.0 : typed;
+    const double sf = UsableScaleFactor(Val(s.txtSF));
     lines << QStringLiteral("SF ,") + CStr(sf);
     lines << rateLine(gBySR);
     try {

@@ -37,6 +37,15 @@ struct SettingsFailure {
 
 // ---- main window ---------------------------------------------------------
 
+// The screen scale factors a window can be laid out with. A factor outside
+// (0 or less, huge, or not a number) is taken as none was given: 1.0, when
+// read, when saved and when a layout applies it.
+inline constexpr double kMinScaleFactor = 0.25;
+inline constexpr double kMaxScaleFactor = 4.0;
+bool ScaleFactorInRange(double factor);
+// The factor itself when in range, else 1.0.
+double UsableScaleFactor(double factor);
+
 // Start-up: sets gMaxPress to 30000, reads the file into InitialLines and the
 // settings, normalises them, rewrites the file in normal form and sets the
 // captions and limits. Never fails: a missing file or a K-unit / SF value that

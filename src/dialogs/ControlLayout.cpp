@@ -1,6 +1,7 @@
 #include "dialogs/ControlLayout.h"
 
 #include "data/Globals.h"
+#include "data/Settings.h"
 
 #include <QLayout>
 #include <QtDebug>
@@ -75,7 +76,9 @@ void ControlLayout::Save_Control_Layout() {
         qWarning("ControlLayout: client area of %s is empty; layout not recorded", qPrintable(client_->objectName()));
         return;
     }
-    const double factor = scaled_ ? gSF : 1.0;
+    // A factor no layout can use (set by hand, or by an older program) lays
+    // the window out unscaled rather than at negative or endless sizes.
+    const double factor = scaled_ ? UsableScaleFactor(gSF) : 1.0;
     for (std::size_t i = 0; i < controls_.size(); ++i) {
         QWidget* w = controls_[i];
         if (IsSkipped(w)) continue;

@@ -31,8 +31,11 @@ struct TestInfoEdit {
 // Rewrites the test's row and additives. `info` holds the test's row as
 // GetTestDetail loaded it; the name and time are written back as they are.
 // With keepPh the stored pre- and post-test values stay (the PVT edit shows
-// no boxes for them). No transaction: each statement commits by itself.
-// Database failures propagate.
+// no boxes for them). The stored additives beyond the dialog's 20 rows,
+// which it never showed, are kept (after the edited ones).
+// Every text is checked against its column first (a db::DbError with
+// ErrValueTooLong, nothing written); the rewrite runs in one transaction, so
+// a failing statement leaves the test as it was. Database failures propagate.
 void RewriteTestInfo(clsConnection* connection, clsTEST_INFO& info, clsTEST_ADDITIVE& additives, qint32 testId,
                      const TestInfoEdit& edit, bool keepPh);
 

@@ -140,6 +140,34 @@ QString SaveCheck(const QString& testName, const QString& description, const QSt
     return QString();
 }
 
+std::optional<LengthFailure> StoredLengthCheck(const StoredTexts& t) {
+    const QString limit = QStringLiteral(" cannot have more than %1 characters").arg(kStoredTextLimit);
+    const struct {
+        const QString& text;
+        const char* field;
+        const char* box;
+    } boxes[] = {{t.fluidId, "Fluid ID", "txtFluidId"},
+                 {t.researcherName, "Researcher name", "txtResearchName"},
+                 {t.rotorNo, "Rotor no.", "txtRotoNo"},
+                 {t.bobNo, "Bob no.", "txtBobNo"}};
+    for (const auto& b : boxes)
+        if (b.text.size() > kStoredTextLimit)
+            return LengthFailure{QLatin1String(b.field) + limit, QLatin1String(b.box), 0};
+    for (int i = 0; i < t.additives.size(); ++i) {
+        const AdditiveRow& a = t.additives[i];
+        const QString where = QStringLiteral(" (additive line %1)").arg(i + 1);
+        if (a.name.size() > kAdditiveNameLimit)
+            return LengthFailure{QStringLiteral("Additive name cannot have more than %1 characters").arg(kAdditiveNameLimit) +
+                                     where,
+                                 QString(), i + 1};
+        if (a.unit.size() > kStoredTextLimit)
+            return LengthFailure{QStringLiteral("Additive unit") + limit + where, QString(), i + 1};
+        if (a.lotNo.size() > kStoredTextLimit)
+            return LengthFailure{QStringLiteral("Additive lot number") + limit + where, QString(), i + 1};
+    }
+    return std::nullopt;
+}
+
 QString PlainText(const QVariant& v) {
     if (!v.isValid() || v.isNull()) return QString();
     switch (v.metaType().id()) {

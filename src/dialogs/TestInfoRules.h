@@ -119,6 +119,26 @@ inline const QString kEditNameTooLong = QStringLiteral("TestName too long. canno
 inline const QString kEditAdditiveTooLong = QStringLiteral("Additive name too long. cannot over 40 char.");
 QString SaveCheck(const QString& testName, const QString& description, const QStringList& additiveNames);
 
+// The stored lengths of the other texts of a test: fluid ID, researcher name,
+// rotor and bob numbers, additive unit and lot number.
+inline constexpr int kStoredTextLimit = 50;
+struct StoredTexts {
+    QString fluidId;
+    QString researcherName;
+    QString rotorNo;
+    QString bobNo;
+    QVector<AdditiveRow> additives;  // the rows to store
+};
+// What a text too long for its column is refused with.
+struct LengthFailure {
+    QString message;    // names the field and its limit
+    QString boxName;    // the object name of the box to correct ("" for an additive cell)
+    int additiveRow = 0;  // 1-based grid row of an additive cell
+};
+// The first text longer than its column holds; nothing when all fit. Both
+// dialogs check this before they close, so that nothing typed is lost.
+std::optional<LengthFailure> StoredLengthCheck(const StoredTexts& texts);
+
 // ---------------------------------------------------------------- texts
 
 // A row-array entry as a box shows it: numbers in their shortest form, dates

@@ -311,6 +311,13 @@ void frmTestRelatedInfo::MSFlexGrid1_Click() { editor_->Open(); }
 
 void frmTestRelatedInfo::txtOverlap_LostFocus() { editor_->Commit(); }
 
+namespace {
+// The texts of the dialog that are stored in columns of limited length.
+testinfo::StoredTexts storedTextsOf(const frmTestRelatedInfo& d) {
+    return {d.txtFluidId->text(), d.txtResearchName->text(), d.txtRotoNo->text(), d.txtBobNo->text(), d.AdditiveRows()};
+}
+}  // namespace
+
 void frmTestRelatedInfo::cmdOk_Click() {
     // An edit still open in the grid is part of what is started.
     if (!editor_->CommitIfOpen()) return;
@@ -326,6 +333,13 @@ void frmTestRelatedInfo::cmdOk_Click() {
     const QString refused = testinfo::StartCheck(e);
     if (!refused.isEmpty()) {
         ui::MsgBox(refused);
+        return;
+    }
+    // Texts longer than their columns hold are refused here, while what was
+    // typed can still be corrected.
+    if (const auto tooLong = testinfo::StoredLengthCheck(storedTextsOf(*this))) {
+        ui::MsgBox(tooLong->message);
+        if (auto* box = findChild<QWidget*>(tooLong->boxName); box && !tooLong->boxName.isEmpty()) box->setFocus();
         return;
     }
     Cancelled = false;

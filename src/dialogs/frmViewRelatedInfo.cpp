@@ -178,6 +178,13 @@ void frmViewRelatedInfo::MSFlexGrid1_Click() { editor_->Open(); }
 
 void frmViewRelatedInfo::txtOverlap_LostFocus() { editor_->Commit(); }
 
+namespace {
+// The texts of the dialog that are stored in columns of limited length.
+testinfo::StoredTexts storedTextsOf(const frmViewRelatedInfo& d) {
+    return {d.txtFluidId->text(), d.txtResearchName->text(), d.txtRotoNo->text(), d.txtBobNo->text(), testinfo::AdditivesToStore(*d.MSFlexGrid1->gridModel())};
+}
+}  // namespace
+
 void frmViewRelatedInfo::cmdOk_Click() {
     // An edit still open in the grid is part of what is saved.
     if (!editor_->CommitIfOpen()) return;
@@ -185,6 +192,13 @@ void frmViewRelatedInfo::cmdOk_Click() {
                                                 testinfo::AdditiveNames(*MSFlexGrid1->gridModel()));
     if (!refused.isEmpty()) {
         ui::MsgBox(refused);
+        return;
+    }
+    // Texts longer than their columns hold are refused here, while what was
+    // typed can still be corrected.
+    if (const auto tooLong = testinfo::StoredLengthCheck(storedTextsOf(*this))) {
+        ui::MsgBox(tooLong->message);
+        if (auto* box = findChild<QWidget*>(tooLong->boxName); box && !tooLong->boxName.isEmpty()) box->setFocus();
         return;
     }
     Cancelled = false;

@@ -6,6 +6,9 @@
 #include "data/clsSEQUENCE_RAMP.h"
 #include "data/clsSEQUENCE_RAMP_DEFINE.h"
 
+#include "data/SequenceLimits.h"
+
+#include <algorithm>
 #include <cmath>
 
 namespace runloop {
@@ -35,20 +38,48 @@ void RunTables::TakeRampEntries(const RunTables& o) {
 
 namespace {
 
-// The seconds one cycle of step s adds to the running total.
+// Whole seconds as the running total keeps them; a sum beyond any run (or
+// not a number) is held at a bound the total can carry.
+qint64 wholeTotal(double seconds) {
+    constexpr double kMost = 9.0e15;
+    if (std::isnan(seconds)) return 0;
+    return qint64(std::clamp(RoundEven(seconds), -kMost, kMost));
+}
+
+// The running total after one cycle of step s.
 qint64 addCycle(qint64 total, const RunTables& t, int s) {
-    total = qint64(RoundEven(double(total) + t.mStepMinutes.value(s) * 60.0));
+    total = wholeTotal(double(total) + t.mStepMinutes.value(s) * 60.0);
     if (t.mStepRunRamp.value(s) == 1)
-        for (int j = 1; j <= t.mRampEntryCount; ++j) total = qint64(RoundEven(double(total) + t.mRampSeconds.value(j)));
+        for (int j = 1; j <= t.mRampEntryCount; ++j) total = wholeTotal(double(total) + t.mRampSeconds.value(j));
     return total;
+}
+
+// The running total after `cycles` cycles of step s, without a pass per
+// cycle. Rounding halves to even makes what a cycle adds depend on whether
+// the total is odd or even, and on nothing else: a cycle from total T adds
+// what it adds from T + 2. So two cycles, one from an even and one from an
+// odd total, tell all: the total's parity either settles or alternates.
+qint64 addCycles(qint64 total, const RunTables& t, int s, double cycles) {
+    if (!(cycles >= 1)) return total;
+    const qint64 parity = total & 1;
+    const qint64 add[2] = {addCycle(parity, t, s) - parity, addCycle(1 - parity, t, s) - (1 - parity)};
+    const double n = std::floor(std::min(cycles, 9.0e15));
+    double sum;
+    if ((add[0] & 1) == 0) {
+        sum = n * double(add[0]);  // the parity stays: every cycle adds the same
+    } else if ((add[1] & 1) == 0) {
+        sum = double(add[0]) + (n - 1) * double(add[1]);  // it flips once, then stays
+    } else {
+        const double pairs = std::floor(n / 2);  // it alternates
+        sum = pairs * double(add[0] + add[1]) + (n - 2 * pairs) * double(add[0]);
+    }
+    return wholeTotal(double(total) + sum);
 }
 
 qint64 secondsFrom(const RunTables& t, int fromStep) {
     qint64 total = 0;
-    for (int s = std::max(fromStep, 1); s <= t.mStepCount; ++s) {
-        const double cycles = RoundEven(t.mStepCycles.value(s));
-        for (double c = 1; c <= cycles; ++c) total = addCycle(total, t, s);
-    }
+    for (int s = std::max(fromStep, 1); s <= t.mStepCount; ++s)
+        total = addCycles(total, t, s, RoundEven(t.mStepCycles.value(s)));
     return total;
 }
 
@@ -85,6 +116,12 @@ LoadedSequence LoadSequence(const QString& name, double maxPress, clsConnection*
                 out.result = LoadResult::PressureTooHigh;
                 return out;
             }
+            // Values another program stored beyond what a run can hold.
+            if (const QString beyond = seqlimits::CheckStep(s, at(3), at(7), at(11)); !beyond.isEmpty()) {
+                out.result = LoadResult::BeyondLimits;
+                out.message = beyond;
+                return out;
+            }
             const double temp = at(4);
             t.mStepMinutes.append(at(3));
             t.mStepTemp.append(temp);
@@ -109,6 +146,14 @@ LoadedSequence LoadSequence(const QString& name, double maxPress, clsConnection*
         seqRampDefine.MoveFirst();
         while (!seqRampDefine.Eof()) {
             const RowArray row = seqRampDefine.All();
+            const int entry = int(t.mRampSpeed.size());
+            if (const QString beyond =
+                    seqlimits::CheckRampEntry(entry, row.value(4).toDouble(), row.value(5).toDouble());
+                !beyond.isEmpty()) {
+                out.result = LoadResult::BeyondLimits;
+                out.message = beyond;
+                return out;
+            }
             t.mRampSpeed.append(row.value(3).toDouble());
             t.mRampSeconds.append(row.value(4).toDouble());
             t.mRampInterval.append(row.value(5).toDouble());
@@ -221,6 +266,23 @@ QString PressureTooHighMessage(double maxPress) {
 QString HardwareInactiveMessage() { return QStringLiteral("Hardware inactive, test will be stopped."); }
 
 QString PressureInactiveMessage() { return QStringLiteral("pressure inactive, test will be stopped."); }
+
+QString SequenceLockedMessage() {
+    return QStringLiteral("A test is running: the sequence cannot be changed until the test has stopped.");
+}
+
+QString CheckRunTables(const RunTables& t) {
+    for (int s = 1; s <= t.mStepCount; ++s) {
+        const QString m =
+            seqlimits::CheckStep(s, t.mStepMinutes.value(s), t.mStepInterval.value(s), t.mStepCycles.value(s));
+        if (!m.isEmpty()) return m;
+    }
+    for (int j = 1; j <= t.mRampEntryCount; ++j) {
+        const QString m = seqlimits::CheckRampEntry(j, t.mRampSeconds.value(j), t.mRampInterval.value(j));
+        if (!m.isEmpty()) return m;
+    }
+    return QString();
+}
 
 QString BobRadiusMessage() {
     return QStringLiteral("The bob radius must be greater than 0 and smaller than the cup radius (1.8415 cm). "

@@ -66,7 +66,8 @@ struct RunTables {
 // Whole seconds the run is planned to take: every step once per cycle (its
 // cycle count rounded, halves to even; none when 0 or less), with the ramp
 // after each cycle of a step whose ramp flag is 1. The running total is kept
-// in whole seconds, rounded (halves to even) after each addition.
+// in whole seconds, rounded (halves to even) after each addition. Worked out
+// without a pass per cycle, so any cycle count takes no time.
 qint64 PlannedSeconds(const RunTables& t);
 // The same from step `fromStep` to the last (the refresh of a running test).
 qint64 RemainingSeconds(const RunTables& t, int fromStep);
@@ -77,6 +78,7 @@ enum class LoadResult {
     Loaded,           // steps found, all within the maximum pressure
     NoSteps,          // the sequence has no steps (or no longer exists)
     PressureTooHigh,  // a step's pressure is above the maximum pressure
+    BeyondLimits,     // a step or ramp entry holds a time, interval or cycle count no run can hold
 };
 
 struct LoadedSequence {
@@ -85,6 +87,7 @@ struct LoadedSequence {
     qint32 sequenceId = 0;     // its SEQUENCE_ID
     RunTables tables;          // the steps (when Loaded) and the ramp entries (when hasRampEntries)
     bool hasRampEntries = false;
+    QString message;           // BeyondLimits: what is beyond, naming the step and the limit
 };
 
 // Reads the sequence of that name through the three record objects (the
@@ -152,6 +155,11 @@ QString PressureTooHighMessage(double maxPress);
 QString HardwareInactiveMessage();   // "Hardware inactive, test will be stopped."
 QString PressureInactiveMessage();   // "pressure inactive, test will be stopped."
 QString BobRadiusMessage();          // Start refused: the bob does not fit the cup
+// Select Sequence refused while a test runs.
+QString SequenceLockedMessage();
+// The first step or ramp entry of the tables beyond what a run can hold
+// (SequenceLimits), as its message; empty when every one fits.
+QString CheckRunTables(const RunTables& t);
 // The text shown when a recorded point could not be stored.
 QString RowNotSavedMessage(const QString& description);
 

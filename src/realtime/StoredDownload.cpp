@@ -3,40 +3,28 @@
 // records are written, the unit is asked for its stored points and every
 // point becomes one result row of the new test.
 //
-// The whole transfer is read and checked before any row is stored: a unit
+// The whole transfer is read and checked before anything is stored: a unit
 // that stays silent, a transfer that does not end with its end character, or
-// a damaged record stores no result rows at all. A download is refused while
+// a damaged record (a status frame or noise inside the transfer, a field that
+// is no number) stores no test at all. A good transfer's test, additives and
+// rows are written in one transaction. A download is refused while
 // a test runs: it works through the run state's members, which belong to the
 // running test then.
 
+#include "data/clsConnection.h"
 #include "data/clsTEST_ADDITIVE.h"
 #include "data/clsTEST_INFO.h"
 #include "dialogs/frmTestRelatedInfo.h"
 #include "platform/Database.h"
 #include "platform/Dialogs.h"
 #include "platform/ModalShow.h"
+#include "platform/RunClock.h"
 #include "realtime/NewTestRecord.h"
 #include "realtime/RunRules.h"
 #include "realtime/frmRealTime.h"
 
 #include <QElapsedTimer>
 #include <QThread>
-#include <cmath>
-#include <limits>
-
-namespace {
-
-// A record whose numbers the result row can hold: every value a finite
-// number, the whole-number fields within the range of a 32-bit integer.
-bool recordFits(const unit::StoredDataRecord& r) {
-    const auto whole = [](double v) {
-        return std::isfinite(v) && v >= std::numeric_limits<qint32>::min() && v <= std::numeric_limits<qint32>::max();
-    };
-    return whole(r.step) && whole(r.rampEntry) && whole(r.timeSec) && whole(r.phase) && std::isfinite(r.sampleTemp) &&
-           std::isfinite(r.pressure) && std::isfinite(r.shearRate) && std::isfinite(r.shearStress);
-}
-
-}  // namespace
 
 const QString frmRealTime::kNoRecords = QStringLiteral("Object variable not set: the record is not connected.");
 
@@ -60,6 +48,13 @@ void frmRealTime::cmdRetrieve_Click() {
         ui::MsgBox(ui::errorText(db::ErrNotOpen, kNoRecords));
         return;
     }
+    // Without the unit's line there is nothing to fetch: said before the
+    // operator types the test's description.
+    if (!PortReady()) {
+        ui::MsgBox(unit::NoResponseMessage() + QLatin1Char('\r') + PortNotOpenMessage(QStringLiteral("No download")),
+                   ui::vbOKOnly, unit::CommunicationErrorTitle());
+        return;
+    }
     Timer1.Enabled(false);
 
     mInfoDialog = std::make_unique<frmTestRelatedInfo>(mConnection, this);
@@ -70,6 +65,7 @@ void frmRealTime::cmdRetrieve_Click() {
         return;
     }
 
+    int transaction = 0;
     try {
         const newtest::NewTestFields fields = newtest::FieldsOf(*mInfoDialog);
         // As at Start: a bob that does not fit the cup has no shear rate, and
@@ -79,21 +75,12 @@ void frmRealTime::cmdRetrieve_Click() {
             Timer1.Enabled(true);
             return;
         }
-        mBobRadius = fields.bobRadius;
-        mReply.SetBobRadius(mBobRadius);
-        mTestId = newtest::AddTestInfo(*mTestInfo, fields, std::nullopt);
-        newtest::AddTestAdditives(*mTestAdditive, mTestId, *mInfoDialog);
 
+        // The whole transfer is read and checked first: a failed download
+        // stores nothing, so the operator may retry under the same name.
         const QString received =
             unit::RequestStoredTransfer(MSComm1, [this](double s) { WaitSeconds(float(s)); });
-        unit::StoredTransfer transfer = unit::ParseStoredTransfer(received);
-        // A record that no row can hold spoils the transfer as a damaged one does.
-        for (const unit::StoredDataRecord& r : transfer.records) {
-            if (recordFits(r)) continue;
-            transfer.status = unit::TransferStatus::CommunicationError;
-            transfer.records.clear();
-            break;
-        }
+        const unit::StoredTransfer transfer = unit::ParseStoredTransfer(received);
         switch (transfer.status) {
             case unit::TransferStatus::NoResponse:
                 ui::MsgBox(unit::NoResponseMessage(), ui::vbOKOnly, unit::CommunicationErrorTitle());
@@ -101,7 +88,15 @@ void frmRealTime::cmdRetrieve_Click() {
             case unit::TransferStatus::CommunicationError:
                 ui::MsgBox(unit::CommunicationErrorMessage(), ui::vbOKOnly, unit::CommunicationErrorTitle());
                 break;
-            case unit::TransferStatus::Ok:
+            case unit::TransferStatus::Ok: {
+                mBobRadius = fields.bobRadius;
+                mReply.SetBobRadius(mBobRadius);
+                // The test, its additives and its rows go in together or not at all.
+                transaction = mConnection ? mConnection->BeginTrans() : 0;
+                // The test is dated by its download, so that the list of
+                // stored tests, sorted by time, shows it among the newest.
+                mTestId = newtest::AddTestInfo(*mTestInfo, fields, tick::CurrentDateTime());
+                newtest::AddTestAdditives(*mTestAdditive, mTestId, *mInfoDialog);
                 for (const unit::StoredDataRecord& r : transfer.records) {
                     mStepNo = int(r.step);
                     mRampEntryNo = int(r.rampEntry);
@@ -113,12 +108,27 @@ void frmRealTime::cmdRetrieve_Click() {
                     mPhase = int(r.phase);
                     SaveResultRow();
                 }
+                if (transaction) mConnection->CommitTrans(transaction);
+                transaction = 0;
                 break;
+            }
         }
     } catch (const db::DbError& e) {
+        rollBack(transaction);
         ui::MsgBox(ui::errorText(e.number(), e.description()));
     } catch (const comm::CommError& e) {
+        rollBack(transaction);
         ui::MsgBox(ui::errorText(e.number(), e.fullText()));
     }
     Timer1.Enabled(true);
+}
+
+void frmRealTime::rollBack(int transaction) {
+    if (!transaction || !mConnection) return;
+    try {
+        mConnection->RollBack(transaction);
+    } catch (const db::DbError&) {
+        // The failure already shown says what went wrong; SQLite has undone
+        // the open transaction itself when it cannot roll back.
+    }
 }

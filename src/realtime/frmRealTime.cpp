@@ -367,9 +367,15 @@ void frmRealTime::ParseUnitReply() {
 }
 
 void frmRealTime::PortLost(const comm::CommError& error) {
-    if (mRunState != 0) ShutDown();
+    const bool running = mRunState != 0;
+    if (running) ShutDown();
     lblActiveFlag->setText(unit::NoResponseCaption());
-    ui::MsgBox(QStringLiteral("ERROR :") + error.fullText());
+    // One message: what failed, with its number, and the run it ended.
+    QString text = ui::errorText(error.number(), error.fullText());
+    if (running)
+        text += QStringLiteral("\rThe running test \"") + lblTestname->text() +
+                QStringLiteral("\" has stopped; the points recorded before are stored.");
+    ui::MsgBox(text);
 }
 
 void frmRealTime::Timer1_Timer() {

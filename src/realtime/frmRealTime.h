@@ -82,11 +82,15 @@ public:
     void cmdZero_Click();
     void Option1_Click();
     void Option2_Click();
-    // Opens a new sequence picker (modeless) with the stored names.
+    // Opens a new sequence picker (modeless) with the stored names; refused
+    // with a message while a test runs (its tables are never replaced).
     void cmdSelect_Click();
+    // The picker itself, without the refusal.
+    void OpenPicker();
     // The picker's list: the stored names, read anew, the first selected.
     void FillSequenceList();
-    // The picker's OK: loads the chosen sequence and closes the picker.
+    // The picker's OK: loads the chosen sequence and closes the picker;
+    // while a test runs it is refused and the picker stays open.
     void cfNameSeq_SelectedTestName();
     // Start: the test information dialog, the test's records, the run.
     void cmdStart_Stop_Click();
@@ -139,13 +143,18 @@ public:
     void chkVisc_Click();
 
     // ---- download of a test stored in the unit (StoredDownload.cpp) ---------
-    // Asks for the test information, writes the new test and fetches the
-    // unit's stored points into it. Does nothing while a test runs.
+    // Asks for the test information, fetches the unit's stored points and,
+    // when the transfer is sound, writes the new test (dated now) with them.
+    // Does nothing while a test runs; refused while the port is not open.
     void cmdRetrieve_Click();
     // Waits without handling any event (no timer of any window ticks).
     void WaitSeconds(float seconds);
     // Tests shorten the wait: when set, WaitSeconds calls this instead.
     std::function<void(double seconds)> WaitHook;
+    // True while the unit's port is open; tests without a line may answer
+    // through PortOpenHook instead.
+    bool PortReady() const;
+    std::function<bool()> PortOpenHook;
     // The failure text of a window whose record objects were not created.
     static const QString kNoRecords;
 
@@ -287,6 +296,8 @@ private:
     // with their messages) or the refresh (no message without steps). True
     // when the tables were taken.
     bool LoadSequenceTables(bool refresh);
+    // Rolls back the download's transaction (token 0: none open).
+    void rollBack(int transaction);
     // The picker's refusal of a step above the maximum pressure.
     void RefusePressure();
     // The live grid cut back to its header row.

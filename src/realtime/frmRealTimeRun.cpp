@@ -40,6 +40,15 @@ void requireRecords(const void* record) {
 // ---- the sequence picker -------------------------------------------------------------
 
 void frmRealTime::cmdSelect_Click() {
+    // The running test's tables are never replaced.
+    if (mRunState != kIdle) {
+        ui::MsgBox(SequenceLockedMessage());
+        return;
+    }
+    OpenPicker();
+}
+
+void frmRealTime::OpenPicker() {
     requireRecords(mSeqInfo.get());
     // Only the newest picker is heard; an older one still open loads nothing.
     if (cfNameSeq) disconnect(cfNameSeq, nullptr, this, nullptr);
@@ -61,6 +70,12 @@ void frmRealTime::FillSequenceList() {
 
 void frmRealTime::cfNameSeq_SelectedTestName() {
     if (!cfNameSeq) return;
+    // A picker opened before Start and confirmed during the run loads
+    // nothing: it stays open for after the run.
+    if (mRunState != kIdle) {
+        ui::MsgBox(SequenceLockedMessage());
+        return;
+    }
     mSequenceName = cfNameSeq->SelectedText();
     frmNameSeq* picker = cfNameSeq;
     cfNameSeq = nullptr;
@@ -90,6 +105,12 @@ bool frmRealTime::LoadSequenceTables(bool refresh) {
         // The running steps stay; ramp entries found are taken.
         if (loaded.hasRampEntries) TakeRampEntries(loaded.tables);
         return true;
+    case LoadResult::BeyondLimits:
+        // The tables loaded before stay whole (a refresh keeps running them);
+        // as with a pressure too high, a picked sequence is not taken.
+        ui::MsgBox(loaded.message);
+        if (!refresh) mSequenceName.clear();
+        return false;
     case LoadResult::PressureTooHigh:
         // The tables loaded before stay whole.
         RefusePressure();
@@ -107,16 +128,30 @@ bool frmRealTime::LoadSequenceTables(bool refresh) {
 void frmRealTime::RefusePressure() {
     ui::MsgBox(PressureTooHighMessage(gMaxPress));
     mSequenceName.clear();
-    cmdSelect_Click();
+    // Offered also after a refused refresh: its choice loads once the run is over.
+    OpenPicker();
 }
 
 void frmRealTime::EmptyResultGrid() { MSFlexGrid1->Rows(1); }
 
 // ---- Start, Stop, Refresh ------------------------------------------------------------
 
+bool frmRealTime::PortReady() const { return PortOpenHook ? PortOpenHook() : MSComm1.PortOpen(); }
+
 void frmRealTime::cmdStart_Stop_Click() {
     EmptyResultGrid();
     if (mRunState != kIdle || mSequenceName.isEmpty()) return;
+    // Without the unit's line a run would record nothing but zeros for ever:
+    // refused before anything is asked or stored.
+    if (!PortReady()) {
+        ui::MsgBox(PortNotOpenMessage(QStringLiteral("The test cannot be started")));
+        return;
+    }
+    // The tables as loaded, checked again before they run.
+    if (const QString beyond = CheckRunTables(*this); !beyond.isEmpty()) {
+        ui::MsgBox(beyond);
+        return;
+    }
 
     TrapErrors([this] {
         requireRecords(mTestInfo.get());
@@ -193,6 +228,7 @@ void frmRealTime::ShowPanel(const QString& key, const QString& text) {
 
 void frmRealTime::RunButtons(bool running) {
     cmdStart_Stop->setEnabled(!running);
+    cmdSelect->setEnabled(!running);
     cmdExit->setEnabled(!running);
     if (!running) cmdZero->setEnabled(true);
 }

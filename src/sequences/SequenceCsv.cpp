@@ -2,6 +2,7 @@
 
 #include "data/Globals.h"
 #include "data/Numbers.h"
+#include "data/SequenceLimits.h"
 #include "data/Units.h"
 #include "data/clsConnection.h"
 #include "data/clsSEQUENCE_INFO.h"
@@ -14,6 +15,7 @@
 #include <QFile>
 #include <QLocale>
 #include <QSaveFile>
+#include <cmath>
 
 namespace seqcsv {
 
@@ -226,10 +228,17 @@ QString readBlockLine(const QString& line, int lineNo, const char* kind, std::ar
             continue;
         }
         const std::optional<double> v = StrictNumber(t);
-        if (!v) return lineError(lineNo, QStringLiteral("holds \"%1\", which is not a number.").arg(t));
+        if (!v || !std::isfinite(*v))
+            return lineError(lineNo, QStringLiteral("holds \"%1\", which is not a number.").arg(t));
         values[k] = *v;
     }
     return QString();
+}
+
+// A value no run can hold, as the import's refusal of its line.
+QString beyondLimits(int lineNo, const QString& beyond) {
+    if (beyond.isEmpty()) return beyond;
+    return QStringLiteral("Cannot import - line %1 of the file: %2").arg(lineNo).arg(beyond);
 }
 
 }  // namespace
@@ -269,10 +278,14 @@ ParseResult ParseSequenceText(const QByteArray& bytes) {
                 std::array<double, kStepFields> values{};
                 error = readBlockLine(row, i, "step", values);
                 seq.steps.append(values);
+                if (error.isEmpty())
+                    error = beyondLimits(i, seqlimits::CheckStep(int(seq.steps.size()), values[1], values[8], values[9]));
             } else {
                 std::array<double, kRampFields> values{};
                 error = readBlockLine(row, i, "ramp", values);
                 seq.ramps.append(values);
+                if (error.isEmpty())
+                    error = beyondLimits(i, seqlimits::CheckRampEntry(int(seq.ramps.size()), values[1], values[3]));
             }
             if (!error.isEmpty()) return fail(error);
         }

@@ -124,7 +124,9 @@ struct ParseResult {
 //  - a block that the file ends inside, or a sequence without its ramp block
 //    (kTruncated);
 //  - a step line without exactly 11 fields or a ramp line without exactly 4;
-//  - a field that is neither empty (read as 0) nor a number.
+//  - a field that is neither empty (read as 0) nor a finite number;
+//  - a step time, record interval, cycle count, ramp time or interval that
+//    no run can hold (SequenceLimits), with the line and the step named.
 // Lines may end in CR LF, CR or LF.
 ParseResult ParseSequenceText(const QByteArray& bytes);
 

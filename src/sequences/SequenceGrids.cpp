@@ -2,6 +2,7 @@
 
 #include "data/Globals.h"
 #include "data/Numbers.h"
+#include "data/SequenceLimits.h"
 #include "data/Units.h"
 #include "platform/FlexGrid.h"
 
@@ -178,6 +179,30 @@ std::optional<CellFailure> ValidateStepGrid(FlexGridModel& grid, bool bySR, doub
             }
             if (!message.isEmpty()) return CellFailure{r, c, message};
         }
+        // Times, intervals and cycles a run cannot hold (its clock, its plan).
+        const double minutes = cellValue(grid, r, colElapse);
+        const double interval = cellValue(grid, r, colInterval);
+        const double cycles = cellValue(grid, r, colCycle);
+        const QString beyond = seqlimits::CheckStep(r, minutes, interval, cycles);
+        if (!beyond.isEmpty()) {
+            const int c = !seqlimits::StepMinutesFit(minutes) ? colElapse
+                          : !seqlimits::SecondsFit(interval)  ? colInterval
+                                                              : colCycle;
+            grid.Row(r);
+            grid.Col(c);
+            return CellFailure{r, c, beyond};
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<CellFailure> ValidateRampDefineGrid(const FlexGridModel& grid) {
+    for (int r = 1; r < grid.Rows(); ++r) {
+        if (RampDefineEnds(grid.TextMatrix(r, 0))) break;
+        const double seconds = cellValue(grid, r, 0);
+        const double interval = cellValue(grid, r, 2);
+        const QString beyond = seqlimits::CheckRampEntry(r, seconds, interval);
+        if (!beyond.isEmpty()) return CellFailure{r, seqlimits::SecondsFit(seconds) ? 2 : 0, beyond};
     }
     return std::nullopt;
 }
@@ -247,9 +272,16 @@ void CommitStepCell(FlexGridModel& grid, const QString& text) {
         return;
     }
     auto signedText = [](double magnitude, bool positive) { return CStr(positive ? magnitude : -magnitude); };
+    // A cell that holds no number (empty, or text) gives no direction: the
+    // signs it would decide are left as they are.
+    auto holdsNumber = [&grid](int row, int col) { return StrictNumber(grid.TextMatrix(row, col)).has_value(); };
 
     if (c == colTempRate || c == colPressRate) {
         const int valueCol = c == colTempRate ? colTemp : colPress;
+        if (!holdsNumber(r, valueCol) || !holdsNumber(r - 1, valueCol)) {
+            grid.TextMatrix(r, c, text);
+            return;
+        }
         const bool rising = cellValue(grid, r, valueCol) >= cellValue(grid, r - 1, valueCol);
         grid.TextMatrix(r, c, signedText(std::fabs(Val(text)), rising));
         return;
@@ -259,23 +291,27 @@ void CommitStepCell(FlexGridModel& grid, const QString& text) {
     const bool isTemp = c == colTemp;
     const int rateCol = isTemp ? colTempRate : colPressRate;
     grid.TextMatrix(r, c, text);
-    const double here = cellValue(grid, r, c);
-    if (r < last) {
-        const double next = cellValue(grid, r + 1, c);
-        const double rate = std::fabs(cellValue(grid, r + 1, rateCol));
-        // A temperature equal to the next leaves the next rate alone; a
-        // pressure equal to the next counts as rising.
-        if (next > here || (!isTemp && next == here))
-            grid.TextMatrix(r + 1, rateCol, signedText(rate, true));
-        else if (next < here)
-            grid.TextMatrix(r + 1, rateCol, signedText(rate, false));
+    if (holdsNumber(r, c)) {
+        const double here = cellValue(grid, r, c);
+        if (r < last && holdsNumber(r + 1, c)) {
+            const double next = cellValue(grid, r + 1, c);
+            const double rate = std::fabs(cellValue(grid, r + 1, rateCol));
+            // A temperature equal to the next leaves the next rate alone; a
+            // pressure equal to the next counts as rising.
+            if (next > here || (!isTemp && next == here))
+                grid.TextMatrix(r + 1, rateCol, signedText(rate, true));
+            else if (next < here)
+                grid.TextMatrix(r + 1, rateCol, signedText(rate, false));
+        }
+        if (holdsNumber(r - 1, c)) {
+            const double rate = cellValue(grid, r, rateCol);
+            const bool rising = here >= cellValue(grid, r - 1, c);
+            if (rising && rate < 0)
+                grid.TextMatrix(r, rateCol, signedText(std::fabs(rate), true));
+            else if (!rising && rate > 0)
+                grid.TextMatrix(r, rateCol, signedText(std::fabs(rate), false));
+        }
     }
-    const double rate = cellValue(grid, r, rateCol);
-    const bool rising = here >= cellValue(grid, r - 1, c);
-    if (rising && rate < 0)
-        grid.TextMatrix(r, rateCol, signedText(std::fabs(rate), true));
-    else if (!rising && rate > 0)
-        grid.TextMatrix(r, rateCol, signedText(std::fabs(rate), false));
     grid.Row(r);
     grid.Col(c);
 }

@@ -103,7 +103,12 @@ struct CellFailure {
 // Checks rows 1 to the last, in each columns 2, 5, 6 and 9, making every
 // checked cell current before it is read; the first failing cell (left
 // current) with its message, or nothing when every row passes.
+// After a row's own checks, its step time, record interval and cycle count
+// are checked against what a run can hold (SequenceLimits).
 std::optional<CellFailure> ValidateStepGrid(FlexGridModel& grid, bool bySR, double srFactor);
+// The ramp-define rows Save stores (down to the first empty time cell): ramp
+// time and interval within what a run can hold.
+std::optional<CellFailure> ValidateRampDefineGrid(const FlexGridModel& grid);
 
 // ---- step builder -----------------------------------------------------------
 
@@ -134,7 +139,8 @@ void FillStepsFromEntry(FlexGridModel& grid, const BuilderEntry& entry);
 // rule: in steps 2 on, the temperature and pressure ramp rates take the sign
 // of the change from the step before (a typed rate, and the rates next to an
 // edited temperature or pressure). Step 1 and the other columns take the text
-// as typed.
+// as typed. A temperature or pressure cell that holds no number (empty, or
+// text) gives no direction: the signs it would decide stay as they are.
 void CommitStepCell(FlexGridModel& grid, const QString& text);
 
 // ---- insert, paste, delete ----------------------------------------------------

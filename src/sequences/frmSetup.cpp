@@ -798,6 +798,10 @@ void frmSetup::cmdSaveChange_Click() {
         MSFlexGrid1_Click();
         return;
     }
+    if (const auto failure = seqgrid::ValidateRampDefineGrid(RampDefineGrid())) {
+        ui::MsgBox(failure->message, ui::vbOKOnly);
+        return;
+    }
     // Steps stored under no sequence would belong to nothing.
     if (store_.mSeqId == 0) {
         ui::MsgBox(QStringLiteral("Currently no valid sequence selected."), ui::vbOKOnly);

@@ -238,6 +238,47 @@ QString RequestStoredTransfer(comm::CommPort& port, const std::function<void(dou
     return received;
 }
 
+namespace {
+
+// One field of a stored record: the whole text (blanks around it aside) must
+// be a number; a status frame, noise or an empty field is none.
+std::optional<double> recordNumber(const QString& field) {
+    const std::optional<double> v = StrictNumber(field);
+    if (!v || !std::isfinite(*v)) return std::nullopt;
+    return v;
+}
+
+// A whole-number field: within what a stored row's whole numbers hold.
+bool wholeFits(double v) { return v >= -2147483648.0 && v <= 2147483647.0; }
+
+}  // namespace
+
+std::optional<StoredDataRecord> ParseStoredRecord(const QString& record) {
+    const QStringList parts = record.split(QLatin1Char(','));
+    if (parts.size() < 9) return std::nullopt;
+    double v[9];
+    for (int i = 0; i < 8; ++i) {
+        const std::optional<double> n = recordNumber(parts[i]);
+        if (!n) return std::nullopt;
+        v[i] = *n;
+    }
+    const std::optional<double> phase = recordNumber(QStringList(parts.mid(8)).join(QLatin1Char(',')));
+    if (!phase) return std::nullopt;
+    StoredDataRecord r;
+    r.step = roundEven(v[0]);
+    r.rampEntry = roundEven(v[1]);
+    r.timeSec = roundEven(v[2]);
+    r.sampleTemp = v[3];
+    r.secondTemp = v[4];
+    r.pressure = v[5];
+    r.shearRate = v[6];
+    r.shearStress = v[7];
+    r.phase = roundEven(*phase);
+    if (!wholeFits(r.step) || !wholeFits(r.rampEntry) || !wholeFits(r.timeSec) || !wholeFits(r.phase))
+        return std::nullopt;
+    return r;
+}
+
 StoredTransfer ParseStoredTransfer(const QString& received) {
     StoredTransfer transfer;
     if (received.isEmpty()) return transfer;  // NoResponse
@@ -245,23 +286,11 @@ StoredTransfer ParseStoredTransfer(const QString& received) {
     if (received.back() != QChar(uchar(kEndOfTransfer))) return transfer;
 
     std::vector<StoredDataRecord> records;
-    QString text = received;
-    for (int end; (end = text.indexOf(QChar(uchar(kEndOfRecord)))) >= 0;) {
-        const QString record = text.left(end);
-        text.remove(0, end + 1);
-        const QStringList parts = record.split(QLatin1Char(','));
-        if (parts.size() < 9) return transfer;  // a damaged record: keep nothing
-        StoredDataRecord r;
-        r.step = roundEven(Val(parts[0]));
-        r.rampEntry = roundEven(Val(parts[1]));
-        r.timeSec = roundEven(Val(parts[2]));
-        r.sampleTemp = Val(parts[3]);
-        r.secondTemp = Val(parts[4]);
-        r.pressure = Val(parts[5]);
-        r.shearRate = Val(parts[6]);
-        r.shearStress = Val(parts[7]);
-        r.phase = roundEven(Val(QStringList(parts.mid(8)).join(QLatin1Char(','))));
-        records.push_back(r);
+    qsizetype start = 0;
+    for (qsizetype end; (end = received.indexOf(QChar(uchar(kEndOfRecord)), start)) >= 0; start = end + 1) {
+        const std::optional<StoredDataRecord> r = ParseStoredRecord(received.mid(start, end - start));
+        if (!r) return transfer;  // a damaged record: keep nothing
+        records.push_back(*r);
     }
     transfer.status = TransferStatus::Ok;
     transfer.records = std::move(records);

@@ -225,8 +225,13 @@ struct StoredTransfer {
     std::vector<StoredDataRecord> records;  // only when status is Ok
 };
 
+// One record (the text before its code 3): nullopt unless every field reads
+// wholly as a finite number (blanks around it aside) and the whole-number
+// fields lie within the range of a 32-bit integer. A status frame or noise
+// on the line inside a transfer thereby spoils the record it lands in.
+std::optional<StoredDataRecord> ParseStoredRecord(const QString& record);
 // Reads a whole transfer: nothing received is NoResponse; a last character
-// other than code 2, or a record with fewer than 8 commas, is
+// other than code 2, or a record that ParseStoredRecord refuses, is
 // CommunicationError with no records (nothing of a damaged transfer is kept).
 // Text after the last code 3 is ignored.
 StoredTransfer ParseStoredTransfer(const QString& received);

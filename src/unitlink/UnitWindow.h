@@ -53,6 +53,14 @@ public:
     void Container(UnitContainer* container);
     UnitContainer* Container() const;
 
+    // The unit's line as a message names it: "port 3 (/dev/ttyUSB0)", or
+    // "port 3 (no device)" when the number stands for none.
+    QString PortText() const;
+    // The refusal of an action that needs the unit while its port is not
+    // open (it failed to open, or the line went away): names the port and its
+    // device.
+    QString PortNotOpenMessage(const QString& refused) const;
+
     // n for a label reading exactly "Unit n" (n = 1 .. 8), else 0.
     static int UnitOfCaption(const QString& caption);
 

@@ -189,8 +189,13 @@ TEST_F(Settings, UnrecognisedOrOutOfRangeValuesAreNormalised) {
         {" SI", "Kunit ,2", "SF ,2", 1, 2, 2, {"CGS", "Kunit ,2", "SF ,2"}},
         {"SI ", "Kunit ,2", "SF ,2", 1, 2, 2, {"CGS", "Kunit ,2", "SF ,2"}},
         {"SI", "Kunit ,3", "SF ,0", 2, 1, 1, {"SI", "Kunit ,1", "SF ,1"}},
-        {"SI", "Kunit ,0", "SF ,-2", 2, 1, -2, {"SI", "Kunit ,1", "SF ,-2"}},
+        // A factor no layout can use is taken as 0 is: 1.
+        {"SI", "Kunit ,0", "SF ,-2", 2, 1, 1, {"SI", "Kunit ,1", "SF ,1"}},
         {"SI", "Kunit ,2.4", "SF ,0.000", 2, 2, 1, {"SI", "Kunit ,2", "SF ,1"}},
+        {"SI", "Kunit ,1", "SF ,1e308", 2, 1, 1, {"SI", "Kunit ,1", "SF ,1"}},
+        {"SI", "Kunit ,1", "SF ,0.1", 2, 1, 1, {"SI", "Kunit ,1", "SF ,1"}},
+        {"SI", "Kunit ,1", "SF ,4", 2, 1, 4, {"SI", "Kunit ,1", "SF ,4"}},
+        {"SI", "Kunit ,1", "SF ,0.25", 2, 1, 0.25, {"SI", "Kunit ,1", "SF ,0.25"}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.unit) + " / " + c.k + " / " + c.sf);
@@ -473,7 +478,7 @@ TEST_F(SettingsSave, WritesTheTabAndAppliesTheScaleAtOnce) {
 
 TEST_F(SettingsSave, AScaleThatIsNotPositiveIsSavedAsOne) {
     const char* cases[][2] = {{"0", "1"},     {"-3", "1"},   {"abc", "1"}, {"", "1"},
-                              {"2.5x", "2.5"}, {" .75", "0.75"}};
+                              {"2.5x", "2.5"}, {" .75", "0.75"}, {"1e308", "1"}, {"0.2", "1"}, {"4.5", "1"}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c[0]);
         gSF = 3;

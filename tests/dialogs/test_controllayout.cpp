@@ -15,6 +15,7 @@
 #include <QTabWidget>
 #include <QTimer>
 #include <gtest/gtest.h>
+#include <limits>
 #include <memory>
 
 namespace {
@@ -151,6 +152,25 @@ TEST(ControlLayout, ScaledWindowsEnlargeByTheScaleFactor) {
     EXPECT_EQ(scaled.txtInner->geometry(), QRect(12, 24, 120, 24));
     EXPECT_EQ(scaled.cmbChartType->geometry(), QRect(240, 120, 120, 24));
     EXPECT_EQ(unscaled.cmdOk->geometry(), QRect(40, 30, 80, 20));
+}
+
+TEST(ControlLayout, AFactorNoLayoutCanUseLaysTheWindowOutUnscaled) {
+    struct Restore {
+        double sf = gSF;
+        ~Restore() { gSF = sf; }
+    } restore;
+    // As the settings take 0: the designed geometry, never negative, empty or endless.
+    for (const double sf : {0.0, -2.0, 0.1, 1e300, std::numeric_limits<double>::infinity(),
+                            std::numeric_limits<double>::quiet_NaN()}) {
+        SCOPED_TRACE(sf);
+        gSF = sf;
+        Form f;
+        ControlLayout layout(&f.window, ControlLayout::Scaled);
+        layout.Save_Control_Layout();
+        layout.Form_Resize();
+        EXPECT_EQ(f.cmdOk->geometry(), QRect(40, 30, 80, 20));
+        EXPECT_EQ(f.Frame1->geometry(), QRect(10, 150, 200, 100));
+    }
 }
 
 TEST(ControlLayout, AnEmptyClientAreaAtLoadRecordsNothing) {

@@ -234,6 +234,22 @@ TEST_F(TestRelatedInfo, EveryStartCheckShowsItsMessageAndKeepsTheDialogOpen) {
          [](auto& d) { d.MSFlexGrid1->TextMatrix(5, 0, QString(41, 'a')); },
          "Too long. cannot have more than 40 characters"},
         {"40-character additive", [](auto& d) { d.MSFlexGrid1->TextMatrix(1, 0, QString(40, 'a')); }, ""},
+        // The texts stored in columns of 50: refused while the dialog is open, field named.
+        {"51-character fluid ID", [&](auto& d) { d.txtFluidId->setText(longText51); },
+         "Fluid ID cannot have more than 50 characters"},
+        {"50-character fluid ID", [](auto& d) { d.txtFluidId->setText(QString(50, 'f')); }, ""},
+        {"51-character researcher", [&](auto& d) { d.txtResearchName->setText(longText51); },
+         "Researcher name cannot have more than 50 characters"},
+        {"51-character rotor", [&](auto& d) { d.txtRotoNo->setText(longText51); },
+         "Rotor no. cannot have more than 50 characters"},
+        {"51-character bob", [&](auto& d) { d.txtBobNo->setText(longText51); },
+         "Bob no. cannot have more than 50 characters"},
+        {"51-character additive lot",
+         [&](auto& d) {
+             d.MSFlexGrid1->TextMatrix(1, 0, "Salt");
+             d.MSFlexGrid1->TextMatrix(1, 3, longText51);
+         },
+         "Additive lot number cannot have more than 50 characters (additive line 1)"},
     };
     for (const Case& c : cases) {
         dialogs.clear();

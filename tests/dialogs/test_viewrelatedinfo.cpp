@@ -8,6 +8,7 @@
 #include "data/clsTEST_INFO.h"
 #include "data/OpenedTest.h"
 #include "dialogs/frmViewRelatedInfo.h"
+#include "platform/Database.h"
 #include "platform/FlexGrid.h"
 #include "data/StoredTestsFixture.h"
 
@@ -219,8 +220,19 @@ TEST_F(ViewRelatedInfo, ChecksRefuseTheSaveAndStoreNothing) {
          "Description cannot have more than 250 characters"},
         {[](auto& d) { d.MSFlexGrid1->TextMatrix(7, 0, QString(45, 'a')); },
          "Additive name too long. cannot over 40 char."},
+        // The other texts against the lengths their columns store, field named.
+        {[](auto& d) { d.txtFluidId->setText(QString(51, 'f')); }, "Fluid ID cannot have more than 50 characters"},
+        {[](auto& d) { d.txtResearchName->setText(QString(51, 'r')); },
+         "Researcher name cannot have more than 50 characters"},
+        {[](auto& d) { d.txtRotoNo->setText(QString(51, '1')); }, "Rotor no. cannot have more than 50 characters"},
+        {[](auto& d) { d.txtBobNo->setText(QString(51, 'b')); }, "Bob no. cannot have more than 50 characters"},
+        {[](auto& d) { d.MSFlexGrid1->TextMatrix(1, 2, QString(51, 'u')); },
+         "Additive unit cannot have more than 50 characters (additive line 1)"},
+        {[](auto& d) { d.MSFlexGrid1->TextMatrix(1, 3, QString(51, 'l')); },
+         "Additive lot number cannot have more than 50 characters (additive line 1)"},
     };
     for (const Case& c : cases) {
+        SCOPED_TRACE(c.message.toStdString());
         dialogs.clear();
         click([&](frmViewRelatedInfo& dlg) {
             dlg.show();
@@ -245,6 +257,53 @@ TEST_F(ViewRelatedInfo, ChecksRefuseTheSaveAndStoreNothing) {
         dlg.cmdOk_Click();
     });
     EXPECT_EQ(refills, 1);
+}
+
+TEST_F(ViewRelatedInfo, ASaveIsAllOrNothingAndKeepsTheAdditivesNotShown) {
+    const int id = addTest("Many");
+    QStringList stored;
+    for (int i = 1; i <= 23; ++i) {
+        addAdditive(id, QStringLiteral("A%1").arg(i), i);
+        stored << QStringLiteral("A%1|%2|%|L1").arg(i).arg(i);
+    }
+    open("Many", 0);
+
+    // A statement that fails half-way (the database refuses the third additive):
+    // the test is left exactly as it was.
+    sql("CREATE TRIGGER refuse BEFORE INSERT ON TEST_ADDITIVE WHEN NEW.ADDITIVE_NM = 'Third' "
+        "BEGIN SELECT RAISE(ABORT, 'database is busy'); END");
+    click([&](frmViewRelatedInfo& dlg) {
+        dlg.txtFluidId->setText("New fluid");
+        dlg.MSFlexGrid1->TextMatrix(3, 0, "Third");
+        dlg.cmdOk_Click();
+    });
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_TRUE(dialogs.messages[0].prompt.contains("database is busy")) << dialogs.texts().join("|").toStdString();
+    EXPECT_EQ(additivesOf(id), stored);
+    EXPECT_EQ(scalar("SELECT FLUID_ID FROM TEST_INFO").toString(), "");
+    sql("DROP TRIGGER refuse");
+
+    // A save that succeeds rewrites the 20 shown and keeps the three beyond them.
+    dialogs.clear();
+    click([&](frmViewRelatedInfo& dlg) {
+        dlg.MSFlexGrid1->TextMatrix(1, 0, "First");
+        dlg.cmdOk_Click();
+    });
+    EXPECT_TRUE(dialogs.messages.empty()) << dialogs.texts().join("|").toStdString();
+    QStringList expected = stored;
+    expected[0] = "First|1|%|L1";
+    EXPECT_EQ(additivesOf(id), expected);
+
+    // Values too long for their columns, reaching the rewrite past the dialog:
+    // refused before anything is written.
+    testinfo::TestInfoEdit edit;
+    edit.fluidId = "Fine";
+    edit.additives = {{"Salt", "1", QString(51, 'u'), "L"}};
+    info.TEST_NAME("Many");
+    info.GetTestDetail();
+    EXPECT_THROW(testinfo::RewriteTestInfo(&conn, info, additive, id, edit, false), db::DbError);
+    EXPECT_EQ(additivesOf(id), expected);
+    EXPECT_EQ(scalar("SELECT FLUID_ID FROM TEST_INFO").toString(), "");
 }
 
 TEST_F(ViewRelatedInfo, CellEditorRefusesMoreThanFiftyCharacters) {

@@ -309,13 +309,17 @@ TEST_F(RealTimeWindow, APortThatGoesAwayIsReportedOnceAndTheWindowStillCloses) {
     unit->sendStatusFrame();
     ASSERT_TRUE(tickUntilParsed(*w));
     w->mRunState = 1;  // a test runs when the adapter is pulled
+    w->lblTestname->setText("Run 12");
 
     unit->vanish();
     w->Timer1.Tick();
+    // One message: the failure with its number, and the test it stopped.
     ASSERT_EQ(dialogs.messages.size(), 1u);
     const QString text = dialogs.messages[0].prompt;
-    EXPECT_TRUE(text.startsWith("ERROR :Error reading comm device (port 5 = ")) << text.toStdString();
-    EXPECT_TRUE(text.endsWith(": the device is no longer available)")) << text.toStdString();
+    EXPECT_TRUE(text.startsWith("ERROR: 8020, Error reading comm device (port 5 = ")) << text.toStdString();
+    EXPECT_TRUE(text.contains(": the device is no longer available)\r")) << text.toStdString();
+    EXPECT_TRUE(text.endsWith("\rThe running test \"Run 12\" has stopped; the points recorded before are stored."))
+        << text.toStdString();
     EXPECT_FALSE(w->MSComm1.PortOpen());
     EXPECT_EQ(w->mRunState, 0);
     EXPECT_EQ(w->lblActiveFlag->text(), "No Response");

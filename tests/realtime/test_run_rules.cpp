@@ -141,6 +141,46 @@ TEST(RunRules, PlannedAndRemainingTime) {
     EXPECT_EQ(PlannedSeconds(tables({minutesCycles(0.5 / 60, 3)}, {})), 0);  // 0.5 -> 0 each time
 }
 
+TEST(RunRules, PlannedTimeOfManyCyclesIsTheCycleByCycleSum) {
+    // The plan is worked out without a pass per cycle; it must add up as the
+    // cycle-by-cycle running total does, whatever halves the rounding meets.
+    auto byCycles = [](const RunTables& t) {
+        qint64 total = 0;
+        for (int s = 1; s <= t.mStepCount; ++s)
+            for (double c = 1; c <= RoundEven(t.mStepCycles.value(s)); ++c) {
+                total = qint64(RoundEven(double(total) + t.mStepMinutes.value(s) * 60.0));
+                if (t.mStepRunRamp.value(s) == 1)
+                    for (int j = 1; j <= t.mRampEntryCount; ++j)
+                        total = qint64(RoundEven(double(total) + t.mRampSeconds.value(j)));
+            }
+        return total;
+    };
+    const double half = 0.5 / 60, oneAndHalf = 1.5 / 60;
+    const struct {
+        const char* name;
+        RunTables t;
+    } cases[] = {
+        {"halves that stay even", tables({minutesCycles(half, 7)}, {})},
+        {"halves that alternate", tables({minutesCycles(oneAndHalf, 7)}, {})},
+        {"an odd start", tables({minutesCycles(1.0 / 60, 1), minutesCycles(half, 6), minutesCycles(oneAndHalf, 5)}, {})},
+        {"ramp halves", tables({minutesCycles(1.0 / 60, 9, 1), minutesCycles(oneAndHalf, 4, 1)}, {0.5, 1.5, 2.5})},
+        {"whole minutes", tables({minutesCycles(10, 12, 1), minutesCycles(0.75, 3)}, {60, 30.5})},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(PlannedSeconds(c.t), byCycles(c.t));
+        EXPECT_EQ(RemainingSeconds(c.t, 2), [&] {
+            RunTables rest = c.t;
+            rest.mStepCycles[1] = 0;
+            return byCycles(rest);
+        }());
+    }
+    // Cycle counts a loop could never finish: at once, and without overflow.
+    EXPECT_EQ(PlannedSeconds(tables({minutesCycles(1, 1e9)}, {})), 60'000'000'000);
+    EXPECT_EQ(PlannedSeconds(tables({minutesCycles(1, 1e17)}, {})), 9'000'000'000'000'000);
+    EXPECT_EQ(PlannedSeconds(tables({minutesCycles(1e300, 1e300)}, {})), 9'000'000'000'000'000);
+}
+
 TEST(RunRules, StatusTextsAndMessages) {
     EXPECT_EQ(HmsText(3725), "1:02:05");
     EXPECT_EQ(HmsText(0), "0:00:00");
@@ -233,6 +273,23 @@ TEST_F(SequenceLoad, RefusalsAndEmptySequences) {
     const LoadedSequence gone = load("Deleted meanwhile");
     EXPECT_EQ(gone.result, LoadResult::NoSteps);
     EXPECT_EQ(gone.sequenceId, 0);
+    // Values another program stored that no run can hold: refused, naming the step and the limit.
+    SeqStep endless = step(100, 1, 0, 0);
+    endless.cycles = 1e16;
+    StoreSequence(conn, "EndlessCycles", {step(100, 1, 0, 0), endless});
+    const LoadedSequence cycles = load("EndlessCycles");
+    EXPECT_EQ(cycles.result, LoadResult::BeyondLimits);
+    EXPECT_EQ(cycles.message, "Step 2: the cycle count 1E+16 is beyond what a run can hold (at most 10000).");
+    SeqStep longStep = step(100, 1, 0, 0);
+    longStep.minutes = 1e300;
+    StoreSequence(conn, "LongStep", {longStep});
+    EXPECT_EQ(load("LongStep").message,
+              "Step 1: the step time (min) 1E+300 is beyond what a run can hold (at most 71582).");
+    StoreSequence(conn, "LongRamp", {step(100, 1, 0, 0)}, {{100, 30, 5}, {100, 5e6, 5}});
+    const LoadedSequence ramp = load("LongRamp");
+    EXPECT_EQ(ramp.result, LoadResult::BeyondLimits);
+    EXPECT_EQ(ramp.message, "Ramp step 2: the ramp time (sec) 5000000 is beyond what a run can hold (at most 4294967).");
+
     const LoadedSequence noEntries = load("NoEntries");
     EXPECT_EQ(noEntries.result, LoadResult::Loaded);
     EXPECT_FALSE(noEntries.hasRampEntries);

@@ -362,3 +362,108 @@ TEST_F(RunWindow, APointTheDatabaseRefusesIsReportedOnceAndLaterPointsAreStored)
     for (const QVariant& t : times) stored << t.toDouble();
     EXPECT_EQ(stored, (QVector<double>{5, 10, 35, 40, 45, 50, 55, 60}));
 }
+
+TEST_F(RunWindow, TheRunningSequenceIsNeverSwapped) {
+    StoreSequence(conn, "Long", {step(10, 75), step(10, 75), step(10, 75)});
+    StoreSequence(conn, "Short", {step(1, 100)});
+    pick("Long");
+    // A picker opened before Start, confirmed while the test runs.
+    w->cmdSelect->click();
+    QPointer<frmNameSeq> early = w->cfNameSeq.data();
+    w->mReply.readings.mSampleTemp = 75;
+    start();
+    ASSERT_EQ(w->mRunState, kStepRunning);
+    tickWhile([&] { return w->mStepNo < 2; });
+    for (int i = 0; i < 5; ++i) tick();
+    const int rows = w->MSFlexGrid1->Rows();
+    ASSERT_GT(rows, 1);
+    EXPECT_FALSE(w->cmdSelect->isEnabled());
+
+    const auto expectUntouched = [&] {
+        EXPECT_EQ(w->mRunState, kStepRunning);
+        EXPECT_EQ(w->mStepCount, 3);
+        EXPECT_EQ(w->mStepNo, 2);
+        EXPECT_EQ(w->mStepTemp, (QVector<double>{0, 75, 75, 75}));
+        EXPECT_EQ(w->mSequenceName, "Long");
+        EXPECT_EQ(w->lblSelectSeq->text(), "Long");
+        EXPECT_EQ(w->MSFlexGrid1->Rows(), rows);
+        EXPECT_EQ(dialogs.texts(), QStringList{SequenceLockedMessage()});
+    };
+    ASSERT_TRUE(early);
+    const auto items = early->lstSeqName->findItems("Short", Qt::MatchExactly);
+    ASSERT_EQ(items.size(), 1);
+    early->lstSeqName->setCurrentItem(items[0]);
+    early->cmdOk->click();
+    expectUntouched();
+    EXPECT_TRUE(early);  // still offered for after the run
+
+    dialogs.clear();
+    w->cmdSelect_Click();  // the handler itself, as a shortcut would reach it
+    expectUntouched();
+
+    // After the run the choice is free again.
+    w->cmdStop->click();
+    EXPECT_TRUE(w->cmdSelect->isEnabled());
+    dialogs.clear();
+    early->cmdOk->click();
+    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_EQ(w->mSequenceName, "Short");
+    EXPECT_EQ(w->mStepCount, 1);
+}
+
+TEST_F(RunWindow, StartIsRefusedWhileThePortIsNotOpen) {
+    StoreSequence(conn, "Seq", {step(10, 300)});
+    pick("Seq");
+    w->PortOpenHook = nullptr;  // the port never opened ("Invalid port number" at load)
+    w->MSComm1.PortNumber(9);
+    AnswerTestInfo answer({});
+    w->cmdStart_Stop->click();
+    EXPECT_EQ(answer.shown, 0);  // nothing asked, nothing to retype
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    const QString text = dialogs.messages[0].prompt;
+    EXPECT_TRUE(text.startsWith("The test cannot be started: the unit's port 9 (")) << text.toStdString();
+    EXPECT_TRUE(text.contains(w->MSComm1.DevicePath())) << text.toStdString();
+    EXPECT_EQ(w->mRunState, kIdle);
+    EXPECT_EQ(count("TEST_INFO"), 0);
+}
+
+TEST_F(RunWindow, TimesAndCyclesNoRunCanHoldAreRefusedBeforeAnythingIsStored) {
+    // Stored by another program: refused at the pick, naming the step and the limit.
+    StoreSequence(conn, "Good", {step(10, 75)});
+    StoreSequence(conn, "Endless", {step(10, 75), step(1, 75, 0, 9.1e15)});
+    pick("Good");
+    pick("Endless");
+    EXPECT_EQ(dialogs.texts(),
+              QStringList{"Step 2: the cycle count 9.1E+15 is beyond what a run can hold (at most 10000)."});
+    EXPECT_TRUE(w->mSequenceName.isEmpty());
+    EXPECT_EQ(w->lblSelectSeq->text(), "Good");
+    EXPECT_EQ(w->mStepCount, 1);
+
+    // Tables that reach Start some other way are checked there too.
+    dialogs.clear();
+    w->mSequenceName = "Good";
+    w->mStepMinutes[1] = 1e12;
+    AnswerTestInfo answer({});
+    w->cmdStart_Stop->click();
+    EXPECT_EQ(answer.shown, 0);
+    EXPECT_EQ(dialogs.texts(),
+              QStringList{"Step 1: the step time (min) 1000000000000 is beyond what a run can hold (at most 71582)."});
+    EXPECT_EQ(count("TEST_INFO"), 0);
+    EXPECT_EQ(w->mRunState, kIdle);
+
+    // Refresh of a running test whose sequence was edited beyond the limits: the run goes on unchanged.
+    dialogs.clear();
+    w->mStepMinutes[1] = 10;
+    w->mReply.readings.mSampleTemp = 75;
+    start();
+    ASSERT_EQ(w->mRunState, kStepRunning);
+    const QString endTime = w->EndTime->text();
+    sql("UPDATE SEQUENCE_RAMP SET CYCLE_LABEL = 1e300 WHERE SEQUENCE_ID = (SELECT SEQUENCE_ID FROM SEQUENCE_INFO "
+        "WHERE SEQUENCE_NAME = 'Good')");
+    w->cmdRefresh->click();
+    EXPECT_EQ(dialogs.texts(),
+              QStringList{"Step 1: the cycle count 1E+300 is beyond what a run can hold (at most 10000)."});
+    EXPECT_EQ(w->mStepCycles[1], 1);
+    EXPECT_EQ(w->EndTime->text(), endTime);
+    EXPECT_EQ(w->mRunState, kStepRunning);
+}

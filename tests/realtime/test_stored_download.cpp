@@ -7,8 +7,10 @@
 
 #include "data/clsTEST_ADDITIVE.h"
 #include "dialogs/frmTestRelatedInfo.h"
+#include "platform/Database.h"
 #include "platform/ModalShow.h"
 #include "realtime/RunRules.h"
+#include "support/ManualClock.h"
 #include "support/UnitSimulator.h"
 
 #include <QElapsedTimer>
@@ -165,6 +167,8 @@ TEST_F(StoredDownload, SilenceOrADamagedTransferStoresNoRows) {
         {"no end character", {"1,0,1,300,300,5000,1,1,0", "1,0,2,300,300,5000,1,1,0"}, false, false, commError},
         {"short record", {"1,0,1,300,300,5000,1,1,0", "1,0,5", "1,0,9,300,300,5000,1,1,0"}, true, false, commError},
         {"number no row holds", {"1,0,1,300,300,5000,1,1,0", "1e40,0,2,300,300,5000,1,1,0"}, true, false, commError},
+        {"field that is no number", {"1,0,1,300,300,5000,1,1,0", "1,0,2,300,x,5000,1,1,0"}, true, false, commError},
+        {"empty field", {"1,0,1,300,300,5000,1,1,0", "1,0,2,,300,5000,1,1,0"}, true, false, commError},
     };
     unit.start();
     int n = 0;
@@ -183,7 +187,7 @@ TEST_F(StoredDownload, SilenceOrADamagedTransferStoresNoRows) {
         EXPECT_EQ(dialogs.messages[0].title, "Communication Error");
         EXPECT_EQ(dialogs.messages[0].style, ui::vbOKOnly);
         EXPECT_TRUE(rowsOf(w->mTestId).empty());
-        EXPECT_TRUE(testNamed(name));  // the test's information stays
+        EXPECT_FALSE(testNamed(name));  // a failed download leaves no empty test behind
         EXPECT_TRUE(unit.waitForCommands(1));
         EXPECT_TRUE(w->Timer1.Running());
     }
@@ -267,4 +271,53 @@ TEST_F(RealTimeFixture, DownloadWithoutRecordObjectsIsReported) {
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_TRUE(dialogs.messages[0].prompt.startsWith("ERROR: ")) << qPrintable(dialogs.messages[0].prompt);
     EXPECT_THROW(w.SaveResultRow(), db::DbError);
+}
+
+TEST_F(StoredDownload, AStatusFrameInsideTheTransferStoresNothingAndTheRetryKeepsTheName) {
+    const QByteArrayList records{"1,0,12.6,300.5,301,5000,170.2,123.4,0", "1,1,20,301,301,5001,340.4,150,1"};
+    unit.setStoredTest(records);
+    unit.start();
+    for (const int after : {0, 1}) {  // before the first record, and between two
+        SCOPED_TRACE(after);
+        dialogs.clear();
+        unit.setStatusFrameInTransfer(after);
+        const auto scope = answer(QStringLiteral("Stored run"));
+        w->cmdRetrieve_Click();
+        EXPECT_EQ(dialogs.texts(), QStringList{unit::CommunicationErrorMessage()});
+        EXPECT_FALSE(testNamed(QStringLiteral("Stored run")));
+        db::Command rows(conn.ADOConnection(), QStringLiteral("SELECT COUNT(*) FROM TEST_RESULT"));
+        EXPECT_EQ(rows.execute()->columns[0][0].toInt(), 0);
+    }
+
+    // The retry of a sound transfer is taken under the same name, dated by
+    // its download, with exactly the records sent.
+    dialogs.clear();
+    unit.setStatusFrameInTransfer(std::nullopt);
+    testing_support::ManualClock clock(5000, QDateTime(QDate(2026, 12, 10), QTime(4, 30, 0)));
+    const auto scope = answer(QStringLiteral("Stored run"));
+    w->cmdRetrieve_Click();
+    EXPECT_TRUE(dialogs.messages.empty()) << dialogs.texts().join('\n').toStdString();
+    ASSERT_TRUE(testNamed(QStringLiteral("Stored run")));
+    EXPECT_EQ(w->mTestInfo->TEST_TIME(), clock.dateTime());
+    const std::vector<StoredRow> stored = rowsOf(w->mTestId);
+    ASSERT_EQ(stored.size(), 2u);
+    EXPECT_EQ(stored[0].step, 1);
+    EXPECT_EQ(stored[0].time, 13);
+    EXPECT_EQ(stored[1].ramp, 1);
+    EXPECT_DOUBLE_EQ(stored[1].stress, 150);
+}
+
+TEST_F(StoredDownload, AClosedPortIsReportedBeforeAnythingIsAskedOrStored) {
+    w->MSComm1.PortOpen(false);
+    const auto scope = answer(QStringLiteral("Never"));
+    w->cmdRetrieve_Click();
+    EXPECT_EQ(dialogsShown, 0);
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    const QString text = dialogs.messages[0].prompt;
+    EXPECT_TRUE(text.startsWith(unit::NoResponseMessage() + "\rNo download: the unit's port 7 (" + unit.slavePath() +
+                                ") is not open."))
+        << text.toStdString();
+    EXPECT_EQ(dialogs.messages[0].title, "Communication Error");
+    EXPECT_FALSE(testNamed(QStringLiteral("Never")));
+    EXPECT_EQ(w->mTestId, 0);
 }

@@ -105,6 +105,11 @@ void UnitSimulator::setStoredTest(const QByteArrayList& records, bool withEnd, i
     chunkDelayMs_ = chunkDelayMs;
 }
 
+void UnitSimulator::setStatusFrameInTransfer(std::optional<int> afterRecords) {
+    std::lock_guard lock(mutex_);
+    statusInTransferAfter_ = afterRecords;
+}
+
 QByteArray UnitSimulator::frameLocked() const {
     const Readings& r = readings_;
     QByteArray f;
@@ -196,7 +201,11 @@ void UnitSimulator::handle(const Command& c) {
     if (transferMode_) {  // download request
         if (silent_ || storedRecords_.isEmpty()) return;
         QByteArray transfer;
-        for (const QByteArray& rec : storedRecords_) transfer += rec + char(3);
+        for (int i = 0; i < storedRecords_.size(); ++i) {
+            if (statusInTransferAfter_ == i) transfer += frameLocked();
+            transfer += storedRecords_[i] + char(3);
+        }
+        if (statusInTransferAfter_ && *statusInTransferAfter_ >= storedRecords_.size()) transfer += frameLocked();
         if (storedWithEnd_) transfer += char(2);
         auto at = Clock::now();
         if (chunkBytes_ <= 0) {

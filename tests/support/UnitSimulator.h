@@ -126,6 +126,11 @@ public:
     void setStoredTest(const QByteArrayList& records, bool withEnd = true, int chunkBytes = 0,
                        int chunkDelayMs = 0);
 
+    // A unit that sends one of its status frames in the middle of a transfer
+    // (its own timer firing while it sends): the frame goes out after that
+    // many records of the stored test (0: before the first). nullopt: none.
+    void setStatusFrameInTransfer(std::optional<int> afterRecords);
+
     QByteArray statusFrame() const;           // the frame the unit would send now
     void sendStatusFrame();                   // sends it now (also when silent); counts towards the runs
     void sendRaw(const QByteArray& bytes);    // sends any bytes now
@@ -182,6 +187,7 @@ private:
     bool storedWithEnd_ = true;
     int chunkBytes_ = 0;
     int chunkDelayMs_ = 0;
+    std::optional<int> statusInTransferAfter_;
     QByteArray inBuffer_;
     std::vector<Command> commands_;
     std::deque<std::pair<Clock::time_point, QByteArray>> outQueue_;
