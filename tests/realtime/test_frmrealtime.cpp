@@ -340,3 +340,63 @@ TEST_F(RealTimeWindow, ACloseAskedForInsideATickWaits) {
     EXPECT_FALSE(closed);
     EXPECT_TRUE(w->close());
 }
+
+// A real unit sends three or four frames into one 3 to 4 s tick: the counts
+// run over frames, not ticks, and a discarded tick discards them all.
+TEST_F(RealTimeWindow, SeveralFramesInOneTickCountFrameByFrame) {
+    UnitSimulator unit;
+    unit.setPeriod(0);  // only the frames sent here
+    auto w = open();
+    connect(*w, unit);
+    // A frame of that status and temperature, 9 commas.
+    auto frame = [](int status, double temperature) {
+        return QByteArray("#0") + QByteArray::number(status) + "," + QByteArray::number(temperature, 'f', 1) +
+               ",75.0,0.000,0.0,0,0.0,0,0,\x1a";
+    };
+    // Sends the frames together and ticks once when all have arrived.
+    auto tickWith = [&](const QByteArrayList& frames) {
+        const QByteArray bytes = frames.join();
+        unit.sendRaw(bytes);
+        ASSERT_TRUE(until([] {}, [&] { return w->MSComm1.InBufferCount() >= bytes.size(); }));
+        w->Timer1.Tick();
+    };
+
+    SCOPED_TRACE("over-temperature: four, four, then the tenth frame in the third tick");
+    pretendStepRuns(*w);
+    tickWith({frame(1, 650), frame(1, 650), frame(1, 650), frame(1, 650)});
+    tickWith({frame(1, 650), frame(1, 650), frame(1, 650), frame(1, 650)});
+    EXPECT_EQ(w->mReply.mOverTempCount, 8);
+    EXPECT_EQ(w->mRunState, 1);
+    tickWith({frame(1, 650), frame(1, 650), frame(1, 75)});
+    EXPECT_EQ(dialogs.texts(), QStringList({"Temperature too high, test shutting down."}));
+    EXPECT_EQ(w->mRunState, 0);
+    EXPECT_EQ(w->mReply.mOverTempCount, 0);  // the frame after the trip is in range
+    ASSERT_TRUE(unit.waitForCommands(1));
+    EXPECT_EQ(unit.commands()[0].bytes, QByteArray("\x04\r"));
+
+    SCOPED_TRACE("inactive replies: ten over three ticks stop the step once");
+    dialogs.clear();
+    unit.clearCommands();
+    pretendStepRuns(*w);
+    tickWith({frame(0, 75), frame(0, 75), frame(0, 75), frame(0, 75)});
+    tickWith({frame(0, 75), frame(1, 75), frame(0, 75), frame(0, 75)});  // a running reply starts the count again
+    EXPECT_EQ(w->mReply.mInactiveCount, 2);
+    tickWith({frame(0, 75), frame(0, 75), frame(0, 75), frame(0, 75)});
+    tickWith({frame(0, 75), frame(0, 75), frame(0, 75), frame(0, 75)});
+    EXPECT_EQ(dialogs.texts(), QStringList({"Hardware inactive, test will be stopped."}));
+    EXPECT_EQ(w->mRunState, 0);
+
+    SCOPED_TRACE("the tick after a step's set points discards every frame waiting");
+    dialogs.clear();
+    pretendStepRuns(*w);
+    tickWith({frame(1, 100)});
+    ASSERT_EQ(w->txtSampleTemp->text(), "100.0");
+    w->mStepTick = 2;
+    tickWith({frame(1, 650), frame(1, 650), frame(1, 650), frame(1, 650)});
+    EXPECT_EQ(w->txtSampleTemp->text(), "100.0");
+    EXPECT_EQ(w->mReply.mOverTempCount, 0);
+    EXPECT_TRUE(w->mReply.mRxBuffer.isEmpty());
+    EXPECT_TRUE(dialogs.messages.empty());
+    tickWith({frame(1, 120), frame(1, 130), frame(1, 140)});  // the next tick takes all three
+    EXPECT_EQ(w->txtSampleTemp->text(), "140.0");
+}

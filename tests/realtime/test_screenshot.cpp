@@ -18,6 +18,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPixmap>
+#include <QPushButton>
 #include <QScrollBar>
 #include <QScreen>
 #include <QSet>
@@ -102,6 +103,10 @@ TEST_F(XDisplay, RheologyWindowDuringARun) {
     w->lblActiveFlag->setText(QStringLiteral("Running Test"));
     w->StepTime->setText(QStringLiteral("Current Step (3) Cycle (1) Time: 0:00:20"));
     w->ElapsedTime->setText(QStringLiteral("Elapsed Time:  1:10:00"));
+    // The buttons of a running test: no Start, no Exit, no other sequence.
+    w->RunButtons(true);
+    w->cmdZero->setEnabled(false);
+    EXPECT_FALSE(w->cmdSelect->isEnabled());
 
     w->resize(1880, 1120);
     w->show();

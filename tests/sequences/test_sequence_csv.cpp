@@ -376,6 +376,22 @@ TEST_F(SequenceCsv, BadFilesAreRefusedWithNothingStored) {
          "Cannot import - line 16 of the file holds \"200.0x\", which is not a number."},
         {"blank-only line inside a block", QByteArray(good).replace(" 3 , 15 ,3.0, 5 ,\r\n", " \r\n"),
          "Cannot import - line 17 of the file holds 0 values; a ramp line holds 4."},
+        // Values no run can hold: the line, the step and the limit named.
+        {"endless cycles", QByteArray(good).replace(stepLine, "1,10.,150.,5,10,300.0,1000,100,10,1e300,0,"),
+         "Cannot import - line 9 of the file: Step 1: the cycle count 1E+300 is beyond what a run can hold (at most "
+         "10000)."},
+        {"a step time beyond the run clock", QByteArray(good).replace(stepLine, "1,1e9,150.,5,10,300.0,1000,100,10,1,0,"),
+         "Cannot import - line 9 of the file: Step 1: the step time (min) 1000000000 is beyond what a run can hold "
+         "(at most 71582)."},
+        {"an interval beyond the run clock",
+         QByteArray(good).replace(stepLine, "1,10.,150.,5,10,300.0,1000,100,5e6,1,0,"),
+         "Cannot import - line 9 of the file: Step 1: the record interval (sec) 5000000 is beyond what a run can hold "
+         "(at most 4294967)."},
+        {"a ramp time beyond the run clock", QByteArray(good).replace(" 2 , 60 ,200.0, 10 ,", " 2 , 1e7 ,200.0, 10 ,"),
+         "Cannot import - line 16 of the file: Ramp step 2: the ramp time (sec) 10000000 is beyond what a run can hold "
+         "(at most 4294967)."},
+        {"a number too large for any value", QByteArray(good).replace("1000,100", "1000,1e999"),
+         "Cannot import - line 9 of the file holds \"1e999\", which is not a number."},
     };
     store("Shown", kSteps, kRamps);  // a sequence the editor might be showing
     const auto before = counts();

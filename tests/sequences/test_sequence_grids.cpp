@@ -168,6 +168,15 @@ TEST_F(Grids, SaveRangeChecks) {
         {colPress, "30001", false, "Pressure input out of range."},
         {colCycle, "0", false, "Cycle no. input out of range."},
         {colCycle, "", false, "Cycle no. input out of range."},
+        // What a run can hold: its clock, and a plan a laboratory could run.
+        {colCycle, "10000", false, ""},
+        {colCycle, "10001", false, "Step 2: the cycle count 10001 is beyond what a run can hold (at most 10000)."},
+        {colCycle, "1e300", false, "Step 2: the cycle count 1E+300 is beyond what a run can hold (at most 10000)."},
+        {colElapse, "71582", false, ""},
+        {colElapse, "1e9", false,
+         "Step 2: the step time (min) 1000000000 is beyond what a run can hold (at most 71582)."},
+        {colInterval, "4294968", false,
+         "Step 2: the record interval (sec) 4294968 is beyond what a run can hold (at most 4294967)."},
     };
     for (const Case& c : cases) {
         steps({{"1", "10", "100", "0", "0", "300", "0", "0", "1", "1", "0"},
@@ -185,6 +194,22 @@ TEST_F(Grids, SaveRangeChecks) {
         EXPECT_EQ(grid.Row(), 2);  // the failing cell is current
         EXPECT_EQ(grid.Col(), c.col);
     }
+    // The ramp-define rows Save stores, down to the first empty time.
+    FlexGridModel ramps;
+    ramps.Rows(kRampDefineRows);
+    ramps.Cols(3);
+    ramps.TextMatrix(1, 0, "30");
+    ramps.TextMatrix(1, 2, "5");
+    ramps.TextMatrix(2, 0, "1e7");
+    const auto rampFailure = ValidateRampDefineGrid(ramps);
+    ASSERT_TRUE(rampFailure);
+    EXPECT_EQ(rampFailure->message,
+              "Ramp step 2: the ramp time (sec) 10000000 is beyond what a run can hold (at most 4294967).");
+    EXPECT_EQ(rampFailure->row, 2);
+    ramps.TextMatrix(2, 0, "");  // ends the stored rows: what lies below is not stored
+    ramps.TextMatrix(3, 0, "1e7");
+    EXPECT_FALSE(ValidateRampDefineGrid(ramps));
+
     // SI limits: -18 to 316 °C.
     units(2);
     steps({{"1", "10", "316", "0", "0", "300", "0", "0", "1", "1", "0"}});
@@ -314,6 +339,27 @@ TEST_F(Grids, RateSignsFollowTheDirectionOfChange) {
     EXPECT_EQ(grid.TextMatrix(1, colTemp), "500");
     EXPECT_EQ(grid.TextMatrix(2, colSpeed), "abc");
     EXPECT_EQ(grid.TextMatrix(2, colTempRate), "5");
+
+    // A neighbour (or the edited cell) that holds no number gives no
+    // direction: the signs stay as they were, none read from an empty cell as 0.
+    three();
+    grid.TextMatrix(1, colTemp, "");
+    edit(2, colTempRate, "4");  // no temperature before it
+    EXPECT_EQ(grid.TextMatrix(2, colTempRate), "4");
+    grid.TextMatrix(3, colTempRate, "-5");
+    edit(2, colTemp, "300");  // the next step falls from here; nothing before
+    EXPECT_EQ(column(colTempRate), (QStringList{"5", "4", "-5"}));
+    three();
+    grid.TextMatrix(3, colPress, "abc");
+    edit(2, colPress, "2500");  // rising from step 1; the next holds text
+    EXPECT_EQ(column(colPressRate), (QStringList{"10", "10", "10"}));
+    edit(3, colPressRate, "7");
+    EXPECT_EQ(grid.TextMatrix(3, colPressRate), "7");
+    three();
+    edit(2, colTemp, "");  // emptied: neither its own rate nor the next one flips
+    EXPECT_EQ(column(colTempRate), (QStringList{"5", "5", "5"}));
+    edit(2, colPress, "n/a");
+    EXPECT_EQ(column(colPressRate), (QStringList{"10", "10", "10"}));
 }
 
 TEST_F(Grids, InsertBeforeAndAfter) {
