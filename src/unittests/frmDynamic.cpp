@@ -1,5 +1,6 @@
 #include "unittests/frmDynamic.h"
 
+#include "dialogs/NamedControls.h"
 #include "platform/Dialogs.h"
 #include "platform/PeChart.h"
 
@@ -13,23 +14,9 @@ const QString frmDynamic::kCaption = QStringLiteral("Dynamic ");
 
 namespace {
 
-template <typename W>
-W* control(QWidget* parent, const char* name, const QRect& geometry) {
-    auto* w = new W(parent);
-    w->setObjectName(QString::fromLatin1(name));
-    w->setGeometry(geometry);
-    return w;
-}
-
-QLabel* label(QWidget* parent, const char* name, const QString& caption, const QRect& geometry) {
-    auto* l = control<QLabel>(parent, name, geometry);
-    l->setText(caption);
-    return l;
-}
-
 // An on/off button: checkable, "Start" while off, "Stop" while on.
 QPushButton* onOff(QWidget* parent, const char* name, const QRect& geometry) {
-    auto* b = control<QPushButton>(parent, name, geometry);
+    auto* b = controls::Named<QPushButton>(parent, name, geometry);
     b->setCheckable(true);
     b->setAutoDefault(false);  // Enter does not switch a unit on
     b->setText(QStringLiteral("Start"));
@@ -43,35 +30,35 @@ frmDynamic::frmDynamic(QWidget* parent) : QDialog(parent) {
     setWindowTitle(kCaption);
     resize(640, 520);
 
-    Frame4 = control<QGroupBox>(this, "Frame4", {10, 10, 300, 170});
+    Frame4 = controls::Named<QGroupBox>(this, "Frame4", {10, 10, 300, 170});
     Frame4->setTitle(QStringLiteral("G' && G\" vs Time and Temp Test"));
-    Label8 = label(Frame4, "Label8", QStringLiteral("Temp Set point (°F):"), {10, 28, 160, 22});
-    txtTempSetPoint = control<QLineEdit>(Frame4, "txtTempSetPoint", {176, 26, 110, 24});
-    Label6 = label(Frame4, "Label6", QStringLiteral("Frequency (Hz):"), {10, 60, 160, 22});
-    txtFreq = control<QLineEdit>(Frame4, "txtFreq", {176, 58, 110, 24});
-    Label4 = label(Frame4, "Label4", QStringLiteral("Strain (%):"), {10, 92, 160, 22});
-    txtStrain = control<QLineEdit>(Frame4, "txtStrain", {176, 90, 110, 24});
+    Label8 = controls::Label(Frame4, "Label8", QStringLiteral("Temp Set point (°F):"), {10, 28, 160, 22});
+    txtTempSetPoint = controls::Named<QLineEdit>(Frame4, "txtTempSetPoint", {176, 26, 110, 24});
+    Label6 = controls::Label(Frame4, "Label6", QStringLiteral("Frequency (Hz):"), {10, 60, 160, 22});
+    txtFreq = controls::Named<QLineEdit>(Frame4, "txtFreq", {176, 58, 110, 24});
+    Label4 = controls::Label(Frame4, "Label4", QStringLiteral("Strain (%):"), {10, 92, 160, 22});
+    txtStrain = controls::Named<QLineEdit>(Frame4, "txtStrain", {176, 90, 110, 24});
     txtStrain->setText(QStringLiteral("100.0"));
     cmdStart_Stop = onOff(Frame4, "cmdStart_Stop", {176, 126, 110, 30});
 
-    Frame1 = control<QGroupBox>(this, "Frame1", {320, 10, 310, 202});
+    Frame1 = controls::Named<QGroupBox>(this, "Frame1", {320, 10, 310, 202});
     Frame1->setTitle(QStringLiteral("Frequency Sweep Test"));
-    Label5 = label(Frame1, "Label5", QStringLiteral("Strain (%):"), {10, 28, 170, 22});
-    txtStrain2 = control<QLineEdit>(Frame1, "txtStrain2", {186, 26, 110, 24});
-    Label3 = label(Frame1, "Label3", QStringLiteral("Start Frequency (Hz):"), {10, 60, 170, 22});
-    txtFreqStart = control<QLineEdit>(Frame1, "txtFreqStart", {186, 58, 110, 24});
-    Label2 = label(Frame1, "Label2", QStringLiteral("End Frequency (Hz):"), {10, 92, 170, 22});
-    txtFreqEnd = control<QLineEdit>(Frame1, "txtFreqEnd", {186, 90, 110, 24});
-    Label1 = label(Frame1, "Label1", QStringLiteral("Intervals:"), {10, 124, 170, 22});
-    txtInterval = control<QLineEdit>(Frame1, "txtInterval", {186, 122, 110, 24});
+    Label5 = controls::Label(Frame1, "Label5", QStringLiteral("Strain (%):"), {10, 28, 170, 22});
+    txtStrain2 = controls::Named<QLineEdit>(Frame1, "txtStrain2", {186, 26, 110, 24});
+    Label3 = controls::Label(Frame1, "Label3", QStringLiteral("Start Frequency (Hz):"), {10, 60, 170, 22});
+    txtFreqStart = controls::Named<QLineEdit>(Frame1, "txtFreqStart", {186, 58, 110, 24});
+    Label2 = controls::Label(Frame1, "Label2", QStringLiteral("End Frequency (Hz):"), {10, 92, 170, 22});
+    txtFreqEnd = controls::Named<QLineEdit>(Frame1, "txtFreqEnd", {186, 90, 110, 24});
+    Label1 = controls::Label(Frame1, "Label1", QStringLiteral("Intervals:"), {10, 124, 170, 22});
+    txtInterval = controls::Named<QLineEdit>(Frame1, "txtInterval", {186, 122, 110, 24});
     cmdStart_Stop2 = onOff(Frame1, "cmdStart_Stop2", {186, 158, 110, 30});
 
-    lblInstName = label(this, "lblInstName", QStringLiteral("Z3080 1"), {10, 190, 300, 22});
+    lblInstName = controls::Label(this, "lblInstName", QStringLiteral("Z3080 1"), {10, 190, 300, 22});
     QFont bold = lblInstName->font();
     bold.setBold(true);
     lblInstName->setFont(bold);
 
-    CWGraph1 = control<PeChart>(this, "CWGraph1", {10, 220, 620, 240});
+    CWGraph1 = controls::Named<PeChart>(this, "CWGraph1", {10, 220, 620, 240});
     {
         using namespace pesgo;
         PeChart& g = *CWGraph1;
@@ -86,10 +73,10 @@ frmDynamic::frmDynamic(QWidget* parent) : QDialog(parent) {
         g.setProp(Action, qint16(ActionRedraw));
     }
 
-    Label7 = label(this, "Label7", QStringLiteral("Result file name:"), {10, 474, 130, 24});
-    txtName = control<QLineEdit>(this, "txtName", {140, 472, 250, 26});
+    Label7 = controls::Label(this, "Label7", QStringLiteral("Result file name:"), {10, 474, 130, 24});
+    txtName = controls::Named<QLineEdit>(this, "txtName", {140, 472, 250, 26});
     txtName->setText(QStringLiteral("Text5"));
-    cmdReturn = control<QPushButton>(this, "cmdReturn", {520, 470, 110, 30});
+    cmdReturn = controls::Named<QPushButton>(this, "cmdReturn", {520, 470, 110, 30});
     cmdReturn->setText(QStringLiteral("&Return"));
     cmdReturn->setToolTip(QStringLiteral("Click here to exit"));
     cmdReturn->setAutoDefault(false);

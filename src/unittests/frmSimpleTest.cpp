@@ -2,6 +2,7 @@
 
 #include "data/Globals.h"
 #include "data/Settings.h"
+#include "dialogs/NamedControls.h"
 #include "platform/CommPort.h"
 #include "platform/Dialogs.h"
 #include "platform/TrapErrors.h"
@@ -19,38 +20,6 @@
 #include <QStatusBar>
 
 const QString frmSimpleTest::kDesignedCaption = QStringLiteral("Z3080 Duzur ARAD Ezadavovo Real Time Simple Test");
-
-namespace {
-
-template <typename W>
-W* control(QWidget* parent, const char* name, const QRect& geometry) {
-    auto* w = new W(parent);
-    w->setObjectName(QString::fromLatin1(name));
-    w->setGeometry(geometry);
-    return w;
-}
-
-QLabel* label(QWidget* parent, const char* name, const QString& caption, const QRect& geometry) {
-    auto* l = control<QLabel>(parent, name, geometry);
-    l->setText(caption);
-    return l;
-}
-
-QPushButton* button(QWidget* parent, const char* name, const QString& caption, const QString& tip,
-                    const QRect& geometry) {
-    auto* b = control<QPushButton>(parent, name, geometry);
-    b->setText(caption);
-    b->setToolTip(tip);
-    return b;
-}
-
-QGroupBox* frame(QWidget* parent, const char* name, const QString& caption, const QRect& geometry) {
-    auto* f = control<QGroupBox>(parent, name, geometry);
-    f->setTitle(caption);
-    return f;
-}
-
-}  // namespace
 
 frmSimpleTest::frmSimpleTest(QWidget* parent)
     : UnitWindow(UnitWindowKind::Simple, parent), mLayout(this, ControlLayout::Scaled) {
@@ -85,45 +54,45 @@ frmSimpleTest::~frmSimpleTest() {
 void frmSimpleTest::createControls() {
     resize(kLayoutWidth, kLayoutHeight);
 
-    lblInstName = label(this, "lblInstName", QStringLiteral("Z3080 1"), {10, 8, 150, 26});
+    lblInstName = controls::Label(this, "lblInstName", QStringLiteral("Z3080 1"), {10, 8, 150, 26});
     QFont big = lblInstName->font();
     big.setBold(true);
     big.setPointSizeF(big.pointSizeF() * 1.3);
     lblInstName->setFont(big);
-    lblActiveFlag = label(this, "lblActiveFlag", QStringLiteral("INACTIVE"), {170, 8, 220, 26});
+    lblActiveFlag = controls::Label(this, "lblActiveFlag", QStringLiteral("INACTIVE"), {170, 8, 220, 26});
     lblActiveFlag->setFont(big);
 
     // Set Information
-    Frame1 = frame(this, "Frame1", QStringLiteral("Set Information"), {10, 40, 344, 118});
-    Label8 = label(Frame1, "Label8", QStringLiteral("Temperature Set Point:"), {10, 26, 160, 22});
-    txtTempSetPoint = control<QLineEdit>(Frame1, "txtTempSetPoint", {172, 24, 96, 24});
+    Frame1 = controls::Frame(this, "Frame1", QStringLiteral("Set Information"), {10, 40, 344, 118});
+    Label8 = controls::Label(Frame1, "Label8", QStringLiteral("Temperature Set Point:"), {10, 26, 160, 22});
+    txtTempSetPoint = controls::Named<QLineEdit>(Frame1, "txtTempSetPoint", {172, 24, 96, 24});
     txtTempSetPoint->setToolTip(QStringLiteral("Enter the desired temperation set point"));
-    Label13 = label(Frame1, "Label13", QStringLiteral("(°F)"), {276, 26, 60, 22});
-    Label22 = label(Frame1, "Label22", QStringLiteral("Pressure Set Point:"), {10, 56, 160, 22});
-    txtPressSetPoint = control<QLineEdit>(Frame1, "txtPressSetPoint", {172, 54, 96, 24});
+    Label13 = controls::Label(Frame1, "Label13", QStringLiteral("(°F)"), {276, 26, 60, 22});
+    Label22 = controls::Label(Frame1, "Label22", QStringLiteral("Pressure Set Point:"), {10, 56, 160, 22});
+    txtPressSetPoint = controls::Named<QLineEdit>(Frame1, "txtPressSetPoint", {172, 54, 96, 24});
     txtPressSetPoint->setToolTip(QStringLiteral("Enter the desired pressure set point"));
-    Label4 = label(Frame1, "Label4", QStringLiteral("(psi)"), {276, 56, 60, 22});
-    Label2 = label(Frame1, "Label2", QStringLiteral("Speed Set Point:"), {10, 86, 160, 22});
-    txtspeedset = control<QLineEdit>(Frame1, "txtspeedset", {172, 84, 96, 24});
+    Label4 = controls::Label(Frame1, "Label4", QStringLiteral("(psi)"), {276, 56, 60, 22});
+    Label2 = controls::Label(Frame1, "Label2", QStringLiteral("Speed Set Point:"), {10, 86, 160, 22});
+    txtspeedset = controls::Named<QLineEdit>(Frame1, "txtspeedset", {172, 84, 96, 24});
     txtspeedset->setToolTip(QStringLiteral("Enter the desired speed set point"));
-    Label3 = label(Frame1, "Label3", QStringLiteral("(rpm)"), {276, 86, 60, 22});
+    Label3 = controls::Label(Frame1, "Label3", QStringLiteral("(rpm)"), {276, 86, 60, 22});
 
     // Max Pressure and the bob
-    Frame4 = frame(this, "Frame4", QStringLiteral("Max Pressure"), {364, 40, 180, 80});
-    Option1 = control<QRadioButton>(Frame4, "Option1", {12, 24, 150, 22});
+    Frame4 = controls::Frame(this, "Frame4", QStringLiteral("Max Pressure"), {364, 40, 180, 80});
+    Option1 = controls::Named<QRadioButton>(Frame4, "Option1", {12, 24, 150, 22});
     Option1->setText(QStringLiteral("20000"));
     Option1->setToolTip(QStringLiteral("Set a maximum pressure reading of 20,000 psi"));
-    Option2 = control<QRadioButton>(Frame4, "Option2", {12, 50, 150, 22});
+    Option2 = controls::Named<QRadioButton>(Frame4, "Option2", {12, 50, 150, 22});
     Option2->setText(QStringLiteral("30000"));
     Option2->setToolTip(
         QStringLiteral("Set a maximum pressure reading of30,000 psi - NOTE:  Not all Z3080/Z4090 hardware can attain "
                        "30,000 psi.  See the documentation that accompanied your hardware."));
-    Label1 = label(this, "Label1", QStringLiteral("Please select bob size:"), {364, 126, 180, 22});
-    cmbBobSize = control<QComboBox>(this, "cmbBobSize", {364, 150, 100, 26});
+    Label1 = controls::Label(this, "Label1", QStringLiteral("Please select bob size:"), {364, 126, 180, 22});
+    cmbBobSize = controls::Named<QComboBox>(this, "cmbBobSize", {364, 150, 100, 26});
     cmbBobSize->setToolTip(QStringLiteral("Select current installed bob"));
 
     // Test Data
-    Frame2 = frame(this, "Frame2", QStringLiteral("Test Data"), {10, 170, 344, 268});
+    Frame2 = controls::Frame(this, "Frame2", QStringLiteral("Test Data"), {10, 170, 344, 268});
     struct Row {
         QLabel** caption;
         const char* captionName;
@@ -145,25 +114,24 @@ void frmSimpleTest::createControls() {
     };
     int y = 24;
     for (const Row& r : rows) {
-        *r.caption = label(Frame2, r.captionName, QString::fromUtf8(r.captionText), {10, y + 2, 160, 22});
-        *r.box = control<QLineEdit>(Frame2, r.boxName, {172, y, 96, 24});
-        (*r.box)->setReadOnly(true);  // the unit's values are shown, not typed
-        *r.unit = label(Frame2, r.unitName, QString::fromUtf8(r.unitText), {276, y + 2, 66, 22});
+        *r.caption = controls::Label(Frame2, r.captionName, QString::fromUtf8(r.captionText), {10, y + 2, 160, 22});
+        *r.box = controls::Reading(Frame2, r.boxName, {172, y, 96, 24});
+        *r.unit = controls::Label(Frame2, r.unitName, QString::fromUtf8(r.unitText), {276, y + 2, 66, 22});
         y += 30;
     }
 
     // Buttons
-    cmdStart = button(this, "cmdStart", QStringLiteral("Start"), QStringLiteral("Click here to start a simple test"),
+    cmdStart = controls::Button(this, "cmdStart", QStringLiteral("Start"), QStringLiteral("Click here to start a simple test"),
                       {364, 200, 180, 32});
-    cmdStop = button(this, "cmdStop", QStringLiteral("S&top"), QStringLiteral("Click here to stop the test"),
+    cmdStop = controls::Button(this, "cmdStop", QStringLiteral("S&top"), QStringLiteral("Click here to stop the test"),
                      {364, 240, 180, 32});
-    cmdDynamic = button(this, "cmdDynamic", QStringLiteral("&Oscillatory Test"),
+    cmdDynamic = controls::Button(this, "cmdDynamic", QStringLiteral("&Oscillatory Test"),
                         QStringLiteral("Click here to open the oscillatory test panel of this unit"),
                         {364, 280, 180, 32});
-    cmdExit = button(this, "cmdExit", QStringLiteral("&Exit"), QStringLiteral("Click here to exit Simple Test"),
+    cmdExit = controls::Button(this, "cmdExit", QStringLiteral("&Exit"), QStringLiteral("Click here to exit Simple Test"),
                      {364, 406, 180, 32});
 
-    StatusBar1 = control<QStatusBar>(this, "StatusBar1", {0, 510, kLayoutWidth, 30});
+    StatusBar1 = controls::Named<QStatusBar>(this, "StatusBar1", {0, 510, kLayoutWidth, 30});
     StatusBar1->setSizeGripEnabled(false);
     StartTime = new QLabel(StatusBar1);
     StartTime->setObjectName(QStringLiteral("StartTime"));
