@@ -262,7 +262,9 @@ std::optional<StoredDataRecord> ParseStoredRecord(const QString& record) {
         if (!n) return std::nullopt;
         v[i] = *n;
     }
-    const std::optional<double> phase = recordNumber(QStringList(parts.mid(8)).join(QLatin1Char(',')));
+    // Field 9 is the text after the 8th comma; what a further comma leaves
+    // after it is not read, but the field itself must be a number.
+    const std::optional<double> phase = recordNumber(parts[8]);
     if (!phase) return std::nullopt;
     StoredDataRecord r;
     r.step = roundEven(v[0]);

@@ -239,10 +239,11 @@ struct StoredTransfer {
     std::vector<StoredDataRecord> records;  // only when status is Ok
 };
 
-// One record (the text before its code 3): nullopt unless every field reads
-// wholly as a finite number (blanks around it aside) and the whole-number
-// fields lie within the range of a 32-bit integer. A status frame or noise
-// on the line inside a transfer thereby spoils the record it lands in.
+// One record (the text before its code 3): nullopt unless each of the nine
+// fields reads wholly as a finite number (blanks around it aside; text after
+// a 9th comma is not read) and the whole-number fields lie within the range
+// of a 32-bit integer. A status frame or noise on the line inside a transfer
+// thereby spoils the record it lands in.
 std::optional<StoredDataRecord> ParseStoredRecord(const QString& record);
 // Reads a whole transfer: nothing received is NoResponse; a last character
 // other than code 2, or a record that ParseStoredRecord refuses, is

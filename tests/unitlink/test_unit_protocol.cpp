@@ -435,3 +435,33 @@ TEST_F(ReplyParserTest, TheReceiveBufferStaysWithinItsLimit) {
     }
     EXPECT_EQ(parser.readings.mSampleTemp, 333);
 }
+
+TEST(StoredTransfer, EveryFieldOfEveryRecordMustBeANumber) {
+    const QString rec1 = "1,0,12.6,300.5,301,5000,170.2,123.4,0";
+    const QString rec2 = "1,1,20,301,301,5001,340.4,150,1";
+    const QString status = QStringLiteral("#01,350.0,300.0,100.000,123.4,5000,25.5,5000,0,") + QChar(26);
+    const QChar c3(3), c2(2);
+    const struct {
+        const char* name;
+        QString received;
+    } damaged[] = {
+        {"a status frame before the first record", status + rec1 + c3 + rec2 + c3 + c2},
+        {"a status frame inside a record", "1,1,20,3" + status + "01,301,5001,340.4,150,1" + c3 + c2},
+        {"a status frame in field 9", rec1 + status + c3 + c2},
+        {"an empty field", rec1 + c3 + "1,1,,301,301,5001,340.4,150,1" + c3 + c2},
+        {"a number with text after it", rec1 + c3 + "1,1,20,301x,301,5001,340.4,150,1" + c3 + c2},
+        {"a step no row holds", rec1 + c3 + "3e9,1,20,301,301,5001,340.4,150,1" + c3 + c2},
+        {"a value beyond a double", rec1 + c3 + "1,1,20,301,1e999,5001,340.4,150,1" + c3 + c2},
+    };
+    for (const auto& d : damaged) {
+        SCOPED_TRACE(d.name);
+        const StoredTransfer t = ParseStoredTransfer(d.received);
+        EXPECT_EQ(t.status, TransferStatus::CommunicationError);
+        EXPECT_TRUE(t.records.empty());
+    }
+    // Blanks around a number are no damage.
+    const StoredTransfer t = ParseStoredTransfer(" 1 , 0 ,12.6, 300.5,301,5000 ,170.2,123.4, 0 " + QString(c3) + c2);
+    ASSERT_EQ(t.status, TransferStatus::Ok);
+    ASSERT_EQ(t.records.size(), 1u);
+    EXPECT_DOUBLE_EQ(t.records[0].sampleTemp, 300.5);
+}
