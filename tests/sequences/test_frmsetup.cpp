@@ -663,6 +663,24 @@ TEST_F(Setup, SaveChecksOneCellAtATime) {
     w->cmdSaveChange_Click();
     EXPECT_EQ(dialogs.texts(), QStringList{"Cycle no. input out of range."});
     EXPECT_EQ(w->StepGrid().Row(), 3);
+
+    // Values no run can hold: the step grid's (its cell opened), then the ramp list's.
+    w->StepGrid().TextMatrix(3, colCycle, "1e300");
+    dialogs.clear();
+    w->cmdSaveChange_Click();
+    EXPECT_EQ(dialogs.texts(),
+              QStringList{"Step 3: the cycle count 1E+300 is beyond what a run can hold (at most 10000)."});
+    EXPECT_EQ(w->StepGrid().Col(), colCycle);
+    EXPECT_EQ(w->txtOverlap2->text(), "1e300");
+    w->txtOverlap2->setText("2");
+    w->txtOverlap2_LostFocus();
+    w->RampDefineGrid().TextMatrix(1, 0, "1e7");
+    dialogs.clear();
+    w->cmdSaveChange_Click();
+    EXPECT_EQ(dialogs.texts(),
+              QStringList{"Ramp step 1: the ramp time (sec) 10000000 is beyond what a run can hold (at most 4294967)."});
+    EXPECT_TRUE(w->SequenceChanged());
+    EXPECT_EQ(stepsOf(alpha)[1][1].toDouble(), 250);  // nothing stored
 }
 
 TEST_F(Setup, SaveStoresTheGridsByShearRate) {
