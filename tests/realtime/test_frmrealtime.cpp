@@ -361,13 +361,21 @@ TEST_F(RealTimeWindow, SeveralFramesInOneTickCountFrameByFrame) {
         w->Timer1.Tick();
     };
 
+    // The unit's own frames, several to a tick.
+    auto tickWithUnitFrames = [&](int count) {
+        const QByteArray bytes = unit.sendStatusFrames(count);
+        ASSERT_TRUE(until([] {}, [&] { return w->MSComm1.InBufferCount() >= bytes.size(); }));
+        w->Timer1.Tick();
+    };
+
     SCOPED_TRACE("over-temperature: four, four, then the tenth frame in the third tick");
     pretendStepRuns(*w);
-    tickWith({frame(1, 650), frame(1, 650), frame(1, 650), frame(1, 650)});
-    tickWith({frame(1, 650), frame(1, 650), frame(1, 650), frame(1, 650)});
+    unit.runOverTemperature(10, 650);
+    tickWithUnitFrames(4);
+    tickWithUnitFrames(4);
     EXPECT_EQ(w->mReply.mOverTempCount, 8);
     EXPECT_EQ(w->mRunState, 1);
-    tickWith({frame(1, 650), frame(1, 650), frame(1, 75)});
+    tickWithUnitFrames(3);  // the third is back in range
     EXPECT_EQ(dialogs.texts(), QStringList({"Temperature too high, test shutting down."}));
     EXPECT_EQ(w->mRunState, 0);
     EXPECT_EQ(w->mReply.mOverTempCount, 0);  // the frame after the trip is in range

@@ -180,6 +180,14 @@ void UnitSimulator::sendStatusFrame() {
     emitLocked(takeFrameLocked());
 }
 
+QByteArray UnitSimulator::sendStatusFrames(int count) {
+    std::lock_guard lock(mutex_);
+    QByteArray frames;
+    for (int i = 0; i < count; ++i) frames += takeFrameLocked();
+    writeAll(frames);
+    return frames;
+}
+
 void UnitSimulator::sendRaw(const QByteArray& bytes) {
     std::lock_guard lock(mutex_);
     writeAll(bytes);

@@ -134,6 +134,10 @@ public:
     QByteArray statusFrame() const;           // the frame the unit would send now
     void sendStatusFrame();                   // sends it now (also when silent); counts towards the runs
     void sendRaw(const QByteArray& bytes);    // sends any bytes now
+    // Several status frames in one write, as a unit's frames pile up within
+    // one slow tick of the application; each counts towards the runs.
+    // Returns the bytes sent.
+    QByteArray sendStatusFrames(int count);
 
     void start();  // runs the unit in a thread of its own
     void stop();
