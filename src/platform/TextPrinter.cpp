@@ -195,7 +195,11 @@ bool PrintText(const PrintRequest& request, const std::function<void(TextPrinter
     {
         QPdfWriter writer(&file);
         writer.setResolution(printer.resolution());
-        writer.setPageLayout(printer.pageLayout());
+        QPageLayout layout = printer.pageLayout();
+        // Half an inch all round, as a printer's unprintable border would leave.
+        layout.setUnits(QPageLayout::Inch);
+        layout.setMargins(QMarginsF(0.5, 0.5, 0.5, 0.5));
+        writer.setPageLayout(layout);
         writer.setTitle(request.title);
         writer.setCreator(QStringLiteral("Z3080DAQ"));
         text.Render(writer);

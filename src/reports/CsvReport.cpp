@@ -14,6 +14,7 @@
 #include "reports/ReportText.h"
 
 #include <QSaveFile>
+#include <QStringBuilder>
 #include <cmath>
 
 using namespace resultcol;
@@ -70,6 +71,9 @@ public:
         return *this;
     }
     QString text() && { return std::move(text_); }
+    // The text, for a line written piece by piece and ended by endLine.
+    QString& raw() { return text_; }
+    void endLine() { text_ += QLatin1String("\r\n"); }
 
 private:
     QString text_;
@@ -118,6 +122,42 @@ QString detailStart(const ResultPoint& p) {
     line += maskOrEmpty(p[Press], QStringLiteral("########0")) + QLatin1Char(',');
     line += maskOrEmpty(p[Speed], QStringLiteral("###0.0#")) + QLatin1Char(',');
     return line;
+}
+
+// PrintNumber of values that seldom change from row to row (step, cycle,
+// ramp step): the text of the last value kept.
+class PrintNumberCache {
+public:
+    const QString& operator()(double value) {
+        if (!valid_ || value != value_) {
+            value_ = value;
+            text_ = PrintNumber(value);
+            valid_ = true;
+        }
+        return text_;
+    }
+
+private:
+    bool valid_ = false;
+    double value_ = 0;
+    QString text_;
+};
+
+// The current row of the result records as numbers (their fields, which
+// hold the column defaults where the database has nothing).
+ResultPoint currentPoint(const clsTEST_RESULT& rows) {
+    ResultPoint p;
+    p[RampNo] = rows.RAMP_NO();
+    p[RampStepNo] = rows.RAMP_STEP_NO();
+    p[ResultTime] = rows.RESULT_TIME();
+    p[SampleTemp] = rows.RESULT_SAMPLE_TEMP();
+    p[Press] = rows.RESULT_PRESS();
+    p[Speed] = rows.RESULT_SPEED();
+    p[ShearStress] = rows.RESULT_SHEAR_STRESS();
+    p[TypeId] = rows.RESULT_TYPE_ID();
+    p[BathTemp] = rows.RESULT_BATH_TEMP();
+    p[CycleNo] = rows.CYCLE_NO();
+    return p;
 }
 
 }  // namespace
@@ -241,31 +281,33 @@ QString CsvReport::RheologyText() {
     out << QStringLiteral(",,,(min),") + gTempLabel + QLatin1Char(',') + gPressLabel + QStringLiteral(",RPM,(1/s),") +
                gStressLabel + QLatin1Char(',') + gViscLabel;
 
+    static const QString kTimeMask = QStringLiteral("#0.##"), kTempMask = QStringLiteral("#0.#"),
+                         kPressMask = QStringLiteral("###0"), kRotorMask = QStringLiteral("#0.####"),
+                         kRateMask = QStringLiteral("#0.####"), kStressMask = QStringLiteral("##0.####"),
+                         kViscMask = QStringLiteral("#0.##"), kGelMask = QStringLiteral("##0.0##"),
+                         kDialMask = QStringLiteral("##0.0###");
     const double ratePerRpm = s_.opened->ShearRatePerRpm;
+    PrintNumberCache stepText, cycleText, rampText;
     clsTEST_RESULT& rows = *s_.testResults;
     rows.MoveFirst();
     for (qint32 i = 0; i < n; ++i) {
-        const ResultPoint p = ResultPointFromRow(rows.All());
+        const ResultPoint p = currentPoint(rows);
         if (!s_.rowFilter || s_.rowFilter(p[TypeId])) {
             const double rate = p[Speed];
             const double stress = p[ShearStress];
-            QString line;
-            line.reserve(96);
-            line += PrintNumber(p[RampNo]) + QLatin1Char(',') + PrintNumber(p[CycleNo]) + QLatin1Char(',') +
-                    PrintNumber(p[RampStepNo]) + QLatin1Char(',');
-            line += maskOrEmpty(p[ResultTime] / 60, QStringLiteral("#0.##")) + QLatin1Char(',');
-            line += maskOrEmpty(TempToDisplay(p[SampleTemp]), QStringLiteral("#0.#")) + QLatin1Char(',');
-            line += maskOrEmpty(p[Press], QStringLiteral("###0")) + QLatin1Char(',');
+            QString& line = out.raw();
+            line += stepText(p[RampNo]) % QLatin1Char(',') % cycleText(p[CycleNo]) % QLatin1Char(',') %
+                    rampText(p[RampStepNo]) % QLatin1Char(',');
+            const QChar comma(QLatin1Char(','));
             // A test whose bob gives no shear rate per rpm has no rotor speed.
-            line += (ratePerRpm > 0 ? maskOrEmpty(rate / ratePerRpm, QStringLiteral("#0.####")) : QString()) +
-                    QLatin1Char(',');
-            line += maskOrEmpty(rate, QStringLiteral("#0.####")) + QLatin1Char(',');
-            line += maskOrEmpty(StressToDisplay(stress), QStringLiteral("##0.####")) + QLatin1Char(',');
-            line += (rate < 1e-05 ? PrintNumber(0) : maskOrEmpty(100 * stress / rate, QStringLiteral("#0.##"))) +
-                    QLatin1Char(',');
-            line += maskOrEmpty(p[BathTemp] / 5.11, QStringLiteral("##0.0##")) + QLatin1Char(',');
-            line += maskOrEmpty(stress / 5.11, QStringLiteral("##0.0###"));
-            out << line;
+            const QString rotor = ratePerRpm > 0 ? maskOrEmpty(rate / ratePerRpm, kRotorMask) : QString();
+            const QString viscosity = rate < 1e-05 ? PrintNumber(0) : maskOrEmpty(100 * stress / rate, kViscMask);
+            line += maskOrEmpty(p[ResultTime] / 60, kTimeMask) % comma %
+                    maskOrEmpty(TempToDisplay(p[SampleTemp]), kTempMask) % comma % maskOrEmpty(p[Press], kPressMask) %
+                    comma % rotor % comma % maskOrEmpty(rate, kRateMask) % comma %
+                    maskOrEmpty(StressToDisplay(stress), kStressMask) % comma % viscosity % comma %
+                    maskOrEmpty(p[BathTemp] / 5.11, kGelMask) % comma % maskOrEmpty(stress / 5.11, kDialMask);
+            out.endLine();
         }
         rows.MoveNext();
     }
@@ -303,7 +345,7 @@ QString CsvReport::PvtText() {
     const OpenedTest& opened = *s_.opened;
     clsTEST_RESULT& rows = *s_.testResults;
     for (rows.MoveFirst(); !rows.Eof(); rows.MoveNext()) {
-        const ResultPoint p = ResultPointFromRow(rows.All());
+        const ResultPoint p = currentPoint(rows);
         const std::optional<double> density = CalcPvtDensity(p[ShearStress], opened.CuriniV, opened.CuriniD,
                                                               p[Press], p[SampleTemp], opened);
         out << detailStart(p) + (density ? maskOrEmpty(*density, QStringLiteral("###0.0000")) : QString());
@@ -344,7 +386,7 @@ QString CsvReport::LsmText() {
     const QString lengthMask = gUnitSystem == 1 ? QStringLiteral("#0.####") : QStringLiteral("#0.##");
     clsTEST_RESULT& rows = *s_.testResults;
     for (rows.MoveFirst(); !rows.Eof(); rows.MoveNext()) {
-        const ResultPoint p = ResultPointFromRow(rows.All());
+        const ResultPoint p = currentPoint(rows);
         const double change = p[ShearStress];
         QString line = detailStart(p);
         line += std::isfinite(change) ? Format(QVariant(LengthToDisplayText(change)), lengthMask) : QString();

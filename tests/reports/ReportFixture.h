@@ -3,6 +3,7 @@
 // through the record classes, opened as the operator opens them, and the
 // report files read back as bytes.
 
+#include "data/DateText.h"
 #include "data/Globals.h"
 #include "data/clsTEST_ADDITIVE.h"
 #include "data/clsTEST_INFO.h"
@@ -141,6 +142,10 @@ protected:
     std::unique_ptr<frmMain> w;
     QTemporaryDir out;
 };
+
+// The time of the fixtures' tests as the reports write it (the system's
+// short date form and the time).
+inline QString when() { return GeneralDateText(QDateTime(QDate(2024, 3, 5), QTime(14, 7, 9))); }
 
 // Lines joined with CR LF, each ended by one, as single bytes.
 inline QByteArray crlf(const QStringList& lines) {

@@ -78,8 +78,6 @@ std::vector<Point> lsmPoints() {
 
 }  // namespace
 
-// The date of the fixtures as the files write it (the system's short date form).
-QString when() { return GeneralDateText(QDateTime(QDate(2024, 3, 5), QTime(14, 7, 9))); }
 
 TEST_F(ReportTest, RheologyFileIsByteExact) {
     store(rheologyInfo(), rheologyPoints(), rheologyAdditives());
