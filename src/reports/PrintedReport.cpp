@@ -12,6 +12,8 @@
 #include "reports/CsvReport.h"
 #include "reports/ReportText.h"
 
+#include <QRegularExpression>
+
 using printing::TextPrinter;
 using reporttext::infoValue;
 
@@ -91,9 +93,11 @@ void PrintedReport::PrintLsmReport() { print(&PrintedReport::ComposeLsm); }
 
 void PrintedReport::print(Compose compose) {
     try {
-        const QString pdfName = s_.opened->OpenedTestName.isEmpty()
-                                    ? QStringLiteral("Report.pdf")
-                                    : s_.opened->OpenedTestName + QStringLiteral(".pdf");
+        // The test's name offered as the PDF file's name, without the
+        // characters a file name cannot hold.
+        QString pdfName = s_.opened->OpenedTestName;
+        pdfName.replace(QRegularExpression(QStringLiteral(R"([/\\:*?"<>|\x00-\x1f])")), QStringLiteral("_"));
+        pdfName = (pdfName.trimmed().isEmpty() ? QStringLiteral("Report") : pdfName) + QStringLiteral(".pdf");
         const bool printed = printing::PrintText({QStringLiteral("Brief Print"), pdfName},
                                                  [&](TextPrinter& printer, int copies) {
                                                      (this->*compose)(printer, copies);

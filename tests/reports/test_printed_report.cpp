@@ -34,7 +34,7 @@ std::vector<Point> steps(int rows) {
         double dial = 10 + i * 0.5;
         if (i == 2) rpm = 600, dial = 40;
         if (i == 3) rpm = 300, dial = 25;
-        points.push_back({double(i), 1, 0, 60.0 * i, 100 + i, 1000 + 10 * i, rpm * R, dial * 5.11, 0, 5.11});
+        points.push_back({double(i), 1, 0, 60.0 * i, 100.0 + i, 1000.0 + 10 * i, rpm * R, dial * 5.11, 0, 5.11});
     }
     return points;
 }
@@ -173,6 +173,7 @@ TEST_F(PrintTest, HundredRowsToPdfBreakAfterRows39And79WithTheLogoOnPageOne) {
     EXPECT_TRUE(dialogs_.messages.empty()) << dialogs_.texts().join("\n").toStdString();
     ASSERT_EQ(dialogs_.fileRequests.size(), 1u);
     EXPECT_TRUE(dialogs_.fileRequests[0].save);
+    EXPECT_EQ(dialogs_.fileRequests[0].fileName, "Mud P.pdf");
 
     const QStringList p = pages(pdfText(file));
     QList<QList<int>> rows;
