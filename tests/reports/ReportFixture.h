@@ -15,6 +15,8 @@
 #include <QDateTime>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <csignal>
+#include <sys/resource.h>
 
 namespace report_tests {
 
@@ -141,6 +143,27 @@ protected:
 
     std::unique_ptr<frmMain> w;
     QTemporaryDir out;
+};
+
+// Files of the process may grow to `bytes` at most while the object lives,
+// as on a disk that fills up (writes beyond fail with "File too large").
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+        getrlimit(RLIMIT_FSIZE, &old_);
+        rlimit limit = old_;
+        limit.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit() {
+        setrlimit(RLIMIT_FSIZE, &old_);
+        std::signal(SIGXFSZ, oldHandler_);
+    }
+
+private:
+    rlimit old_{};
+    void (*oldHandler_)(int) = nullptr;
 };
 
 // The time of the fixtures' tests as the reports write it (the system's

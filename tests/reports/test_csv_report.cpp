@@ -332,6 +332,30 @@ TEST_F(ReportTest, BadTargetsAndVanishedTestsLeaveEveryFileAsItWas) {
     EXPECT_EQ(again.readAll(), kept);
 }
 
+TEST_F(ReportTest, ADiskThatFillsUpLeavesTheEarlierFile) {
+    std::vector<Point> many;
+    for (int i = 0; i < 2000; ++i) many.push_back({1, 1, 0, double(i), 100, 1000, 511, 204.4, 0, 5.11});
+    store(rheologyInfo(), many);
+    openTest("Mud A");
+    const QString path = out.filePath("full.csv");
+    {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("the earlier report\r\n");
+    }
+    dialogs_.files.push_back(path);
+    {
+        FileSizeLimit disk(16 * 1024);
+        w->cmdREPORT_Click();
+    }
+    ASSERT_EQ(dialogs_.messages.size(), 1u);
+    EXPECT_TRUE(dialogs_.texts()[0].startsWith("The report cannot be written to " + path)) << dialogs_.texts()[0].toStdString();
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), "the earlier report\r\n");
+    EXPECT_EQ(QDir(out.path()).entryList(QDir::Files), QStringList{"full.csv"});  // no half-written file beside it
+}
+
 TEST_F(ReportTest, NamesOutsideTheCodePage) {
     StoredInfo info = rheologyInfo();
     info.name = QString::fromUtf8("Prüfung Ω");

@@ -361,6 +361,21 @@ TEST_F(PrintTest, MissingLogoCancelAndUnwritableFilePrintNothing) {
     EXPECT_FALSE(QFile::exists(bad));
 }
 
+TEST_F(PrintTest, ADiskThatFillsUpLeavesNoPdf) {
+    writeLogo();
+    store(mud("Mud A"), steps(100));
+    openTest("Mud A");
+    const QString file = out.filePath("full.pdf");
+    dialogs_.files.push_back(file);
+    {
+        FileSizeLimit disk(4 * 1024);
+        w->cmdPRINT->click();
+    }
+    ASSERT_EQ(dialogs_.messages.size(), 1u);
+    EXPECT_TRUE(dialogs_.texts()[0].startsWith("Path/File access error: " + file)) << dialogs_.texts()[0].toStdString();
+    EXPECT_EQ(QDir(out.path()).entryList(QDir::Files), QStringList());
+}
+
 // A device that refuses every new page, as a printer that goes away midway.
 class FailingPages : public QPdfWriter {
 public:
