@@ -102,64 +102,66 @@ double TextPrinter::FitScale(const QPagedPaintDevice& device) const {
 }
 
 void TextPrinter::Render(QPagedPaintDevice& device, const std::function<void()>& abortJob) const {
+    auto printerError = [] { return PrintError(482, QStringLiteral("Printer error")); };
     QPainter painter;
-    auto fail = [&]() {
+    if (!painter.begin(&device)) throw printerError();
+    try {
+        const QFont font = PrintFont(device);
+        const QFontMetricsF metrics(font, &device);
+        const double scale = FitScale(device);
+        const double lineHeight = metrics.lineSpacing();
+        const double pageHeight = printableArea(device).height() / scale;
+        const double twips = device.logicalDpiX() / kTwipsPerInch;
+        painter.scale(scale, scale);
+        painter.setFont(font);
+        painter.setPen(Qt::black);
+
+        double y = 0;
+        bool pageUsed = false;
+        bool breakAsked = false;
+        auto beginPageIfAsked = [&]() {
+            if (!breakAsked || !pageUsed) {
+                breakAsked = false;
+                return;
+            }
+            if (!device.newPage()) throw printerError();
+            y = 0;
+            pageUsed = false;
+            breakAsked = false;
+        };
+        for (const Item& item : items_) {
+            switch (item.kind) {
+                case Item::Line:
+                    beginPageIfAsked();
+                    if (y > 0 && y + lineHeight > pageHeight) {
+                        breakAsked = true;
+                        beginPageIfAsked();
+                    }
+                    if (!item.text.isEmpty()) painter.drawText(QPointF(0, y + metrics.ascent()), item.text);
+                    y += lineHeight;
+                    pageUsed = true;
+                    break;
+                case Item::Picture: {
+                    beginPageIfAsked();
+                    const QRectF& r = item.placeTwips;
+                    painter.drawImage(QRectF(r.x() * twips, r.y() * twips, r.width() * twips, r.height() * twips),
+                                      item.picture);
+                    pageUsed = true;
+                    break;
+                }
+                case Item::NewPage:
+                case Item::EndDoc:
+                    breakAsked = true;
+                    break;
+            }
+        }
+        if (!painter.end()) throw printerError();
+    } catch (...) {
+        // The job begun is given up before the failure goes on.
         if (abortJob) abortJob();
         if (painter.isActive()) painter.end();
-        throw PrintError(482, QStringLiteral("Printer error"));
-    };
-    if (!painter.begin(&device)) fail();
-
-    const QFont font = PrintFont(device);
-    const QFontMetricsF metrics(font, &device);
-    const double scale = FitScale(device);
-    const double lineHeight = metrics.lineSpacing();
-    const double pageHeight = printableArea(device).height() / scale;
-    const double twips = device.logicalDpiX() / kTwipsPerInch;
-    painter.scale(scale, scale);
-    painter.setFont(font);
-    painter.setPen(Qt::black);
-
-    double y = 0;
-    bool pageUsed = false;
-    bool breakAsked = false;
-    auto beginPageIfAsked = [&]() {
-        if (!breakAsked || !pageUsed) {
-            breakAsked = false;
-            return;
-        }
-        if (!device.newPage()) fail();
-        y = 0;
-        pageUsed = false;
-        breakAsked = false;
-    };
-    for (const Item& item : items_) {
-        switch (item.kind) {
-            case Item::Line:
-                beginPageIfAsked();
-                if (y > 0 && y + lineHeight > pageHeight) {
-                    breakAsked = true;
-                    beginPageIfAsked();
-                }
-                if (!item.text.isEmpty()) painter.drawText(QPointF(0, y + metrics.ascent()), item.text);
-                y += lineHeight;
-                pageUsed = true;
-                break;
-            case Item::Picture: {
-                beginPageIfAsked();
-                const QRectF& r = item.placeTwips;
-                painter.drawImage(QRectF(r.x() * twips, r.y() * twips, r.width() * twips, r.height() * twips),
-                                  item.picture);
-                pageUsed = true;
-                break;
-            }
-            case Item::NewPage:
-            case Item::EndDoc:
-                breakAsked = true;
-                break;
-        }
+        throw;
     }
-    if (!painter.end()) fail();
 }
 
 // ---- a whole print ---------------------------------------------------------------------
@@ -173,14 +175,12 @@ bool PrintText(const PrintRequest& request, const std::function<void(TextPrinter
     compose(text, choice->copies);
 
     if (choice->toPrinter) {
-        try {
-            text.Render(printer, [&] { printer.abort(); });
-        } catch (...) {
+        text.Render(printer, [&] {
+            printer.abort();
             // A printer that writes a file leaves no part of it behind.
             if (printer.outputFormat() == QPrinter::PdfFormat && !printer.outputFileName().isEmpty())
                 QFile::remove(printer.outputFileName());
-            throw;
-        }
+        });
         return true;
     }
 

@@ -79,8 +79,9 @@ public:
 
     // Puts every document on the device, each starting on a new page. Throws
     // PrintError 482 "Printer error" when the device cannot be painted on or
-    // refuses a new page; `abortJob` is called first, while the device is
-    // still being painted on.
+    // refuses a new page. A failure once painting has begun calls `abortJob`
+    // first, while the device is still being painted on; one before leaves
+    // the device untouched.
     void Render(QPagedPaintDevice& device, const std::function<void()>& abortJob = {}) const;
 
 private:

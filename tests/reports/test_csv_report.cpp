@@ -258,6 +258,16 @@ TEST_F(ReportTest, SwellFileIsByteExact) {
     EXPECT_TRUE(dialogs_.messages.empty()) << dialogs_.texts().join("\n").toStdString();
 }
 
+TEST_F(ReportTest, ABobWithoutAShearRatePerRpmLeavesTheRotorSpeedEmpty) {
+    StoredInfo info = rheologyInfo();
+    info.radius = 0;  // no usable bob radius: no rpm from the shear rate
+    store(info, {{1, 1, 0, 60, 100, 1000, 511, 204.4, 0, 5.11}});
+    openTest("Mud A");
+    const QByteArray file = saveReport("norpm.csv");
+    EXPECT_TRUE(dialogs_.messages.empty()) << dialogs_.texts().join("\n").toStdString();
+    EXPECT_TRUE(file.endsWith(" 1 , 1 , 0 ,1.,100.,1000,,511.,204.4,40.,1.0,40.0\r\n")) << file.right(80).toStdString();
+}
+
 TEST_F(ReportTest, TheSaveDialogOffersCsvAndTheLastNameAndCancelWritesNothing) {
     store(rheologyInfo(), rheologyPoints());
     openTest("Mud A");
