@@ -1,0 +1,220 @@
+// The PVT and swell workbooks.
+
+#include "analysis/ResultGridLines.h"
+#include "data/Globals.h"
+#include "data/Numbers.h"
+#include "data/Units.h"
+#include "data/clsTEST_RESULT.h"
+#include "platform/FlexGrid.h"
+#include "reports/ExcelFrame.h"
+#include "reports/ExcelReports.h"
+
+namespace excel {
+
+namespace {
+
+QVariant InfoAt(const OpenedTest& opened, int i) {
+    return i < opened.OpenedTestInfo.size() ? opened.OpenedTestInfo[i] : QVariant();
+}
+
+// Copies grid rows 0 (the captions) to Rows - 1, one sheet row each from
+// `firstRow` on, grid columns 0 to Cols - 1 - `dropLast` into sheet columns
+// 1 on, as the grid shows them. Returns the row of the last grid row.
+int CopyGrid(ReportSheet& sheet, int firstRow, const FlexGridModel& grid, int dropLast) {
+    int r = firstRow - 1;
+    const int cols = grid.Cols() - dropLast;
+    ReportSheet::need(r + grid.Rows());  // the whole grid fits, or nothing is written
+    for (int i = 0; i < grid.Rows(); ++i) {
+        ++r;
+        for (int c = 0; c < cols; ++c) {
+            if (i == 0)
+                sheet.text(r, c + 1, grid.TextMatrix(i, c));
+            else
+                sheet.typed(r, c + 1, grid.TextMatrix(i, c));
+        }
+    }
+    return r;
+}
+
+// ---- PVT ----------------------------------------------------------------------
+
+// Rows 1 to 21 + k of both PVT workbooks; returns the "Results:" row.
+int PvtTop(ReportSheet& sheet, const ReportInputs& in) {
+    const OpenedTest& t = *in.opened;
+    StartSheet(sheet, QStringLiteral("Z3080daq PVT Test Report"));
+    HeaderBlock(sheet, 8,
+                {{QStringLiteral("Test Name:"), InfoAt(t, 1)},
+                 {QStringLiteral("Fluid ID:"), InfoAt(t, 2)},
+                 {QStringLiteral("Test Time:"), InfoAt(t, 3)},
+                 {QStringLiteral("Researcher Name:"), InfoAt(t, 4)},
+                 {QStringLiteral("Test Type:"), InfoAt(t, 6)},
+                 {QStringLiteral("Radius(cm):"), InfoAt(t, 5)},
+                 {QStringLiteral("initial Volume (cm3)"), InfoAt(t, 7)},
+                 {QStringLiteral("Initial density (g/cm3):"), InfoAt(t, 8)},
+                 {QStringLiteral("Comments:"), InfoAt(t, 11)}});
+    const int last = AdditivesBlock(sheet, 19, in.additives);
+    const int r = last + 2;
+    sheet.text(r, 1, QStringLiteral("Results:"));
+    return r;
+}
+
+QString PvtCenterHeader(const ReportInputs& in) {
+    return CenterHeaderText(in.opened->OpenedTestName, QStringLiteral("print Date: "));
+}
+
+// ---- swell --------------------------------------------------------------------
+
+// Rows 1 to A + 2 of both swell workbooks; returns the "Results:" row.
+int LsmTop(ReportSheet& sheet, const ReportInputs& in) {
+    const OpenedTest& t = *in.opened;
+    // The sample length is stored in inches; in SI it is shown in millimetres
+    // as its caption says.
+    QVariant length = InfoAt(t, 8);
+    if (gUnitSystem != 1 && !length.isNull() && length.isValid())
+        length = LengthToDisplayText(length.toDouble());
+    StartSheet(sheet, QStringLiteral("Z3080daq LSM Test Report"));
+    HeaderBlock(sheet, 8,
+                {{QStringLiteral("Test Name:"), InfoAt(t, 1)},
+                 {QStringLiteral("Fluid ID:"), InfoAt(t, 2)},
+                 {QStringLiteral("Test Time:"), InfoAt(t, 3)},
+                 {QStringLiteral("Researcher Name:"), InfoAt(t, 4)},
+                 {QStringLiteral("Test Type:"), InfoAt(t, 6)},
+                 {QStringLiteral("SAMPLE WEIGHT (g)"), InfoAt(t, 7)},
+                 {QStringLiteral("SAMPLE_LENGTH : ") + gLengthLabel, length},
+                 {QStringLiteral("SAMPLE_HARDNESS"), InfoAt(t, 9)},
+                 {QStringLiteral("SAMPLE_COMPACT_TIME (min):"), InfoAt(t, 5)},
+                 {QStringLiteral("SAMPLE_COMPACT_PRESS (psi):"), InfoAt(t, 10)},
+                 {QStringLiteral("Comments:"), InfoAt(t, 11)}});
+    const int a = AdditivesBlock(sheet, 20, in.additives);
+    sheet.text(a + 2, 1, QStringLiteral("Results:"));
+    return a + 2;
+}
+
+}  // namespace
+
+QString ExportPvtExcel(ReportInputs& in) {
+    if (in.opened->OpenedTestName.isEmpty())
+        return QString();
+    return WriteReport(*in.opened, QStringLiteral("Brief Excel"), [&](ReportSheet& sheet) {
+        const int results = PvtTop(sheet, in);
+        // One empty row, then the grid from its caption row on; its last two
+        // columns (position and raw reading) are left out.
+        const int captionRow = results + 2;
+        CopyGrid(sheet, captionRow, *in.results, 2);
+        PageSetUp(sheet, captionRow, captionRow, 10, PvtCenterHeader(in));
+    });
+}
+
+QString ExportPvtExcelDetail(ReportInputs& in) {
+    if (in.opened->OpenedTestName.isEmpty())
+        return QString();
+    return WriteReport(*in.opened, QStringLiteral("Detailed Excel"), [&](ReportSheet& sheet) {
+        const int results = PvtTop(sheet, in);
+        int r = CopyGrid(sheet, results + 1, *in.results, 2);
+
+        clsTEST_RESULT& rows = *in.testResults;
+        rows.Test_Id(in.opened->OpenedTestId);
+        rows.ConnectX(in.connection);
+        const int n = rows.TotalPoints();
+        if (n <= 0)
+            return;  // no detail block and no page set-up
+        rows.MoveFirst();
+        r += 2;
+        sheet.text(r, 1, QStringLiteral("Detail:"));
+        ++r;
+        const int captionRow = r;
+        const QStringList titles{QStringLiteral("Step_NO"),        QStringLiteral("Cycle No"),
+                                 QStringLiteral("Elapsed Time(min)"), QStringLiteral("Temperature") + gTempLabel,
+                                 QStringLiteral("Pressure (psi)"), QStringLiteral("Speed (rpm)"),
+                                 QStringLiteral("Desity (g/cm3)")};
+        for (int c = 0; c < titles.size(); ++c)
+            sheet.text(r, c + 1, titles[c]);
+        ReportSheet::need(r + n);
+        const OpenedTest& t = *in.opened;
+        for (int i = 0; i < n; ++i) {
+            ++r;
+            const RowArray x = rows.All();
+            const auto num = [&](int col) { return x.value(col).toDouble(); };
+            sheet.value(r, 1, x.value(clsTEST_RESULT::colRAMP_NO));
+            sheet.value(r, 2, x.value(clsTEST_RESULT::colCYCLE_NO));
+            sheet.typed(r, 3, Format(num(clsTEST_RESULT::colRESULT_TIME) / 60, QStringLiteral("#0.##")));
+            sheet.typed(r, 4, Format(TempToDisplay(num(clsTEST_RESULT::colRESULT_SAMPLE_TEMP)), QStringLiteral("##0.0")));
+            sheet.typed(r, 5, Format(num(clsTEST_RESULT::colRESULT_PRESS), QStringLiteral("##0.")));
+            sheet.typed(r, 6, Format(num(clsTEST_RESULT::colRESULT_SPEED), QStringLiteral("##0.####")));
+            // No density where it cannot be computed (no remaining volume, no
+            // piston radius or initial values): the cell stays empty.
+            const std::optional<double> density =
+                CalcPvtDensity(num(clsTEST_RESULT::colRESULT_SHEAR_STRESS), t.CuriniV, t.CuriniD,
+                               num(clsTEST_RESULT::colRESULT_PRESS), num(clsTEST_RESULT::colRESULT_SAMPLE_TEMP), t);
+            if (density)
+                sheet.typed(r, 7, Format(*density, QStringLiteral("###0.0000")));
+            rows.MoveNext();
+        }
+        PageSetUp(sheet, captionRow, captionRow, 10, PvtCenterHeader(in));
+    });
+}
+
+QString ExportLsmExcel(ReportInputs& in) {
+    if (in.opened->OpenedTestName.isEmpty())
+        return QString();
+    return WriteReport(*in.opened, QStringLiteral("Brief Excel"), [&](ReportSheet& sheet) {
+        const int results = LsmTop(sheet, in);
+        // The grid from its caption row on, without its last column (the voltage).
+        const int captionRow = results + 1;
+        CopyGrid(sheet, captionRow, *in.results, 1);
+        PageSetUp(sheet, captionRow, captionRow, 10, PvtCenterHeader(in));
+    });
+}
+
+QString ExportLsmExcelDetail(ReportInputs& in) {
+    if (in.opened->OpenedTestName.isEmpty())
+        return QString();
+    return WriteReport(*in.opened, QStringLiteral("Detailed Excel"), [&](ReportSheet& sheet) {
+        const int results = LsmTop(sheet, in);
+        int r = CopyGrid(sheet, results + 1, *in.results, 1);
+
+        clsTEST_RESULT& rows = *in.testResults;
+        rows.Test_Id(in.opened->OpenedTestId);
+        rows.ConnectX(in.connection);
+        const int n = rows.TotalPoints();
+        if (n <= 0)
+            return;  // no detail block and no page set-up
+        rows.MoveFirst();
+        r += 3;
+        sheet.text(r, 1, QStringLiteral("Detail:"));
+        ++r;
+        const int captionRow = r;
+        const QStringList titles{QStringLiteral("Step_NO"),
+                                 QStringLiteral("Cycle No"),
+                                 QStringLiteral("Elapsed Time(min)"),
+                                 QStringLiteral("Temperature") + gTempLabel,
+                                 QStringLiteral("Pressure (psi)"),
+                                 QStringLiteral("Speed (rpm)"),
+                                 QStringLiteral("Length Change ") + gLengthLabel,
+                                 QStringLiteral("Swell (%)")};
+        for (int c = 0; c < titles.size(); ++c)
+            sheet.text(r, c + 1, titles[c]);
+        ReportSheet::need(r + n);
+        const double sampleLength = in.opened->LsmSampleLength;
+        const QString lengthMask = gUnitSystem == 1 ? QStringLiteral("#0.####") : QStringLiteral("#0.##");
+        for (int i = 0; i < n; ++i) {
+            ++r;
+            const RowArray x = rows.All();
+            const auto num = [&](int col) { return x.value(col).toDouble(); };
+            const double change = num(clsTEST_RESULT::colRESULT_SHEAR_STRESS);
+            sheet.value(r, 1, x.value(clsTEST_RESULT::colRAMP_NO));
+            sheet.value(r, 2, x.value(clsTEST_RESULT::colCYCLE_NO));
+            sheet.typed(r, 3, Format(num(clsTEST_RESULT::colRESULT_TIME) / 60, QStringLiteral("#0.##")));
+            sheet.typed(r, 4, Format(TempToDisplay(num(clsTEST_RESULT::colRESULT_SAMPLE_TEMP)), QStringLiteral("##0.0")));
+            sheet.typed(r, 5, Format(num(clsTEST_RESULT::colRESULT_PRESS), QStringLiteral("##0.")));
+            sheet.typed(r, 6, Format(num(clsTEST_RESULT::colRESULT_SPEED), QStringLiteral("##0.#")));
+            sheet.typed(r, 7, Format(QVariant(LengthToDisplayText(change)), lengthMask));
+            if (sampleLength > 0)
+                sheet.typed(r, 8, Format(change / sampleLength, QStringLiteral("0.##%")));
+            rows.MoveNext();
+        }
+        PageSetUp(sheet, captionRow, captionRow, 10, PvtCenterHeader(in));
+    });
+}
+
+}  // namespace excel
