@@ -31,9 +31,20 @@ bool insideSheet(int row, int col) {
     return row >= 1 && row <= Workbook::kMaxRows && col >= 1 && col <= Workbook::kMaxColumns;
 }
 
-// The text a number shows in a General cell, for the width of its column.
-QString generalText(double v) {
-    return QString::number(v, 'g', 11);
+// The width of the text a number shows in a General cell (at most 11
+// significant digits), estimated without making the text.
+double generalWidth(double v) {
+    double chars = v < 0 ? 1 : 0;
+    const double a = std::fabs(v);
+    if (a >= 1e11 || (a != 0 && a < 1e-9))
+        return Workbook::fitWidth(QStringLiteral("-1.2345E+10")) - (v < 0 ? 0 : 1);
+    int intDigits = 1;
+    for (double p = 10; a >= p && intDigits < 11; p *= 10)
+        ++intDigits;
+    chars += intDigits;
+    if (a != std::floor(a))
+        chars += 0.6 + std::max(1, 11 - intDigits);  // the point and the decimals shown
+    return chars + 1.5;
 }
 
 }  // namespace
@@ -49,6 +60,9 @@ struct Workbook::Impl {
     std::list<QByteArray> pictures;           // kept alive until the workbook is written
 
     lxw_format* format(const CellFormat& f, bool dateTime) {
+        if (!dateTime && f.fontSize <= 0 && !f.bold && f.align == CellFormat::Align::General && !f.border &&
+            !f.fill.isValid() && !f.wrap && f.numberFormat.isEmpty())
+            return nullptr;  // the default look, the common case
         QString numFmt = f.numberFormat;
         if (numFmt.isEmpty() && dateTime)
             numFmt = kDateTimeFormat;
@@ -96,11 +110,14 @@ struct Workbook::Impl {
     }
 
     void wrote(int row, int col, const QString& shown, double fontSize) {
+        wroteWidth(row, col, fitWidth(shown, fontSize));
+    }
+    void wroteWidth(int row, int col, double width) {
         lastRow = std::max(lastRow, row);
         if (std::size_t(col) > widths.size())
             widths.resize(std::size_t(col), 0.0);
         double& w = widths[std::size_t(col) - 1];
-        w = std::max(w, fitWidth(shown, fontSize));
+        w = std::max(w, width);
     }
 };
 
@@ -128,7 +145,7 @@ bool Workbook::setNumber(int row, int col, double value, const CellFormat& forma
     if (worksheet_write_number(d->ws, lxw_row_t(row - 1), lxw_col_t(col - 1), value, d->format(format, false)) !=
         LXW_NO_ERROR)
         return false;
-    d->wrote(row, col, generalText(value), format.fontSize);
+    d->wroteWidth(row, col, generalWidth(value) * (format.fontSize > 0 ? format.fontSize / 11.0 : 1.0));
     return true;
 }
 
@@ -142,12 +159,15 @@ bool Workbook::setText(int row, int col, const QString& text, const CellFormat& 
                                                        t.toUtf8().constData(), f);
     if (e != LXW_NO_ERROR)
         return false;
-    // The width of a multi-line text is that of its longest line.
-    QString widest;
-    for (const QString& line : t.split(QLatin1Char('\n')))
-        if (line.size() > widest.size())
-            widest = line;
-    d->wrote(row, col, widest, format.fontSize);
+    // The width of a multi-line text is that of its widest line.
+    if (!t.contains(QLatin1Char('\n'))) {
+        d->wrote(row, col, t, format.fontSize);
+    } else {
+        double widest = 0;
+        for (const QString& line : t.split(QLatin1Char('\n')))
+            widest = std::max(widest, fitWidth(line, format.fontSize));
+        d->wroteWidth(row, col, widest);
+    }
     return true;
 }
 

@@ -4,6 +4,7 @@
 #include "data/DateText.h"
 #include "data/Globals.h"
 #include "data/Numbers.h"
+#include "data/clsTEST_RESULT.h"
 #include "platform/Dialogs.h"
 #include "platform/FlexGrid.h"
 
@@ -11,25 +12,79 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <algorithm>
+#include <thread>
+#include <vector>
+
 namespace excel {
 
-void ReportSheet::typed(int row, int col, const QString& value) {
-    need(row);
+PreparedCell PreparedCell::Typed(const QString& value) {
     if (value.isEmpty())
-        return;
-    if (const auto v = StrictNumber(value)) {
-        book.setNumber(row, col, *v);
-        return;
-    }
+        return {};
+    if (const auto v = StrictNumber(value))
+        return Of(*v);
     if (value.endsWith(QLatin1Char('%'))) {
-        if (const auto v = StrictNumber(value.chopped(1))) {
-            CellFormat percent;
-            percent.numberFormat = QStringLiteral("0.00%");
-            book.setNumber(row, col, *v / 100.0, percent);
-            return;
+        if (const auto v = StrictNumber(value.chopped(1)))
+            return {Percent, *v / 100.0, QString()};
+    }
+    return {Text, 0, value};
+}
+
+void ReportSheet::put(int row, int col, const PreparedCell& cell) {
+    need(row);
+    switch (cell.kind) {
+    case PreparedCell::Empty: break;
+    case PreparedCell::Number: book.setNumber(row, col, cell.number); break;
+    case PreparedCell::Percent: {
+        CellFormat percent;
+        percent.numberFormat = QStringLiteral("0.00%");
+        book.setNumber(row, col, cell.number, percent);
+        break;
+    }
+    case PreparedCell::Text: book.setText(row, col, cell.text); break;
+    }
+}
+
+int WriteRows(ReportSheet& sheet, int firstRow, int count, int width,
+              const std::function<void(int i, PreparedCell* cells)>& prepare) {
+    if (count <= 0)
+        return firstRow - 1;
+    ReportSheet::need(firstRow + count - 1);  // all of them fit, or nothing is written
+    constexpr int kBlock = 8192;
+    const int threads = std::clamp(int(std::thread::hardware_concurrency()), 1, 8);
+    std::vector<PreparedCell> cells(std::size_t(std::min(count, kBlock)) * std::size_t(width));
+    for (int start = 0; start < count; start += kBlock) {
+        const int n = std::min(kBlock, count - start);
+        std::fill(cells.begin(), cells.end(), PreparedCell());
+        const auto work = [&](int from, int to) {
+            for (int i = from; i < to; ++i)
+                prepare(start + i, cells.data() + std::size_t(i) * std::size_t(width));
+        };
+        const int parts = n < 512 ? 1 : threads;
+        std::vector<std::thread> pool;
+        for (int t = 1; t < parts; ++t)
+            pool.emplace_back(work, n * t / parts, n * (t + 1) / parts);
+        work(0, n / parts);
+        for (std::thread& th : pool)
+            th.join();
+        for (int i = 0; i < n; ++i) {
+            const int row = firstRow + start + i;
+            for (int c = 0; c < width; ++c)
+                sheet.put(row, c + 1, cells[std::size_t(i) * std::size_t(width) + std::size_t(c)]);
         }
     }
-    book.setText(row, col, value);
+    return firstRow + count - 1;
+}
+
+std::vector<ResultPoint> LoadPoints(clsTEST_RESULT& results, int k) {
+    std::vector<ResultPoint> points;
+    points.reserve(std::size_t(std::max(0, k)));
+    results.MoveFirst();
+    for (int i = 0; i < k; ++i) {
+        points.push_back(ResultPointFromRow(results.All()));
+        results.MoveNext();
+    }
+    return points;
 }
 
 double ValOf(const QString& text) {

@@ -3,6 +3,7 @@
 // and title block, the header and additives blocks, the page set-up, and the
 // saving and showing of the workbook.
 
+#include "analysis/ResultGridLines.h"
 #include "platform/Workbook.h"
 #include "reports/ExcelReports.h"
 
@@ -10,11 +11,27 @@
 #include <QString>
 #include <QVariant>
 #include <functional>
+#include <vector>
 
 namespace excel {
 
 // Raised when a report needs a row below the last row of a worksheet.
 struct SheetFull {};
+
+// A cell's content made ready away from the sheet: what ReportSheet::typed
+// makes of a text, or a number.
+struct PreparedCell {
+    enum Kind : unsigned char { Empty, Number, Percent, Text };
+    Kind kind = Empty;
+    double number = 0;
+    QString text;
+
+    static PreparedCell Of(double value) { return {Number, value, QString()}; }
+    // A text as a spreadsheet takes one typed into a cell: a number when the
+    // whole text is one ("12.5", " .5 ", "1E-05"), a percentage when it is a
+    // number followed by "%", otherwise the text itself; nothing for "".
+    static PreparedCell Typed(const QString& text);
+};
 
 // The report's worksheet. Rows are counted in 32 bits; a row beyond the
 // sheet raises SheetFull instead of being written over another.
@@ -35,16 +52,27 @@ public:
         need(row);
         book.setText(row, col, value);
     }
-    // A text as a spreadsheet takes one typed into a cell: a number when the
-    // whole text is one ("12.5", " .5 ", "1E-05"), a percentage when it is a
-    // number followed by "%", otherwise the text itself; nothing for "".
-    void typed(int row, int col, const QString& value);
+    // A text as PreparedCell::Typed takes it.
+    void typed(int row, int col, const QString& value) { put(row, col, PreparedCell::Typed(value)); }
+    void put(int row, int col, const PreparedCell& cell);
     // A stored value as it is: number, date or text; nothing for Null.
     void value(int row, int col, const QVariant& value) {
         need(row);
         book.setValue(row, col, value);
     }
 };
+
+// Writes `count` rows of `width` cells, row i (from 0) on sheet row
+// firstRow + i, sheet columns 1 to width. prepare(i, cells) fills the cells
+// of row i; it runs on several threads at once (it may only read shared
+// data), a block of rows at a time, and each block is written in row order.
+// Returns the last row written (firstRow - 1 for none).
+int WriteRows(ReportSheet& sheet, int firstRow, int count, int width,
+              const std::function<void(int i, PreparedCell* cells)>& prepare);
+
+// The k points of a result cursor already bound, from its first on, in its
+// order; the cursor is left on its last point.
+std::vector<ResultPoint> LoadPoints(clsTEST_RESULT& results, int k);
 
 struct HeaderLine {
     QString label;

@@ -21,19 +21,18 @@ QVariant InfoAt(const OpenedTest& opened, int i) {
 // `firstRow` on, grid columns 0 to Cols - 1 - `dropLast` into sheet columns
 // 1 on, as the grid shows them. Returns the row of the last grid row.
 int CopyGrid(ReportSheet& sheet, int firstRow, const FlexGridModel& grid, int dropLast) {
-    int r = firstRow - 1;
-    const int cols = grid.Cols() - dropLast;
-    ReportSheet::need(r + grid.Rows());  // the whole grid fits, or nothing is written
-    for (int i = 0; i < grid.Rows(); ++i) {
-        ++r;
-        for (int c = 0; c < cols; ++c) {
-            if (i == 0)
-                sheet.text(r, c + 1, grid.TextMatrix(i, c));
-            else
-                sheet.typed(r, c + 1, grid.TextMatrix(i, c));
-        }
-    }
-    return r;
+    const int cols = std::max(0, grid.Cols() - dropLast);
+    ReportSheet::need(firstRow + grid.Rows() - 1);  // the whole grid fits, or nothing is written
+    if (grid.Rows() < 1)
+        return firstRow - 1;
+    for (int c = 0; c < cols; ++c)
+        sheet.text(firstRow, c + 1, grid.TextMatrix(0, c));
+    if (cols == 0)
+        return firstRow + grid.Rows() - 1;
+    return WriteRows(sheet, firstRow + 1, grid.Rows() - 1, cols, [&](int i, PreparedCell* cells) {
+        for (int c = 0; c < cols; ++c)
+            cells[c] = PreparedCell::Typed(grid.TextMatrix(i + 1, c));
+    });
 }
 
 // ---- PVT ----------------------------------------------------------------------
@@ -118,7 +117,6 @@ QString ExportPvtExcelDetail(ReportInputs& in) {
         const int n = rows.TotalPoints();
         if (n <= 0)
             return;  // no detail block and no page set-up
-        rows.MoveFirst();
         r += 2;
         sheet.text(r, 1, QStringLiteral("Detail:"));
         ++r;
@@ -129,27 +127,23 @@ QString ExportPvtExcelDetail(ReportInputs& in) {
                                  QStringLiteral("Desity (g/cm3)")};
         for (int c = 0; c < titles.size(); ++c)
             sheet.text(r, c + 1, titles[c]);
-        ReportSheet::need(r + n);
+        const std::vector<ResultPoint> points = LoadPoints(rows, n);
         const OpenedTest& t = *in.opened;
-        for (int i = 0; i < n; ++i) {
-            ++r;
-            const RowArray x = rows.All();
-            const auto num = [&](int col) { return x.value(col).toDouble(); };
-            sheet.value(r, 1, x.value(clsTEST_RESULT::colRAMP_NO));
-            sheet.value(r, 2, x.value(clsTEST_RESULT::colCYCLE_NO));
-            sheet.typed(r, 3, Format(num(clsTEST_RESULT::colRESULT_TIME) / 60, QStringLiteral("#0.##")));
-            sheet.typed(r, 4, Format(TempToDisplay(num(clsTEST_RESULT::colRESULT_SAMPLE_TEMP)), QStringLiteral("##0.0")));
-            sheet.typed(r, 5, Format(num(clsTEST_RESULT::colRESULT_PRESS), QStringLiteral("##0.")));
-            sheet.typed(r, 6, Format(num(clsTEST_RESULT::colRESULT_SPEED), QStringLiteral("##0.####")));
+        r = WriteRows(sheet, r + 1, n, 7, [&](int i, PreparedCell* cells) {
+            const ResultPoint& x = points[std::size_t(i)];
+            cells[0] = PreparedCell::Of(x[resultcol::RampNo]);
+            cells[1] = PreparedCell::Of(x[resultcol::CycleNo]);
+            cells[2] = PreparedCell::Typed(Format(x[resultcol::ResultTime] / 60, QStringLiteral("#0.##")));
+            cells[3] = PreparedCell::Typed(Format(TempToDisplay(x[resultcol::SampleTemp]), QStringLiteral("##0.0")));
+            cells[4] = PreparedCell::Typed(Format(x[resultcol::Press], QStringLiteral("##0.")));
+            cells[5] = PreparedCell::Typed(Format(x[resultcol::Speed], QStringLiteral("##0.####")));
             // No density where it cannot be computed (no remaining volume, no
             // piston radius or initial values): the cell stays empty.
-            const std::optional<double> density =
-                CalcPvtDensity(num(clsTEST_RESULT::colRESULT_SHEAR_STRESS), t.CuriniV, t.CuriniD,
-                               num(clsTEST_RESULT::colRESULT_PRESS), num(clsTEST_RESULT::colRESULT_SAMPLE_TEMP), t);
+            const std::optional<double> density = CalcPvtDensity(x[resultcol::ShearStress], t.CuriniV, t.CuriniD,
+                                                                 x[resultcol::Press], x[resultcol::SampleTemp], t);
             if (density)
-                sheet.typed(r, 7, Format(*density, QStringLiteral("###0.0000")));
-            rows.MoveNext();
-        }
+                cells[6] = PreparedCell::Typed(Format(*density, QStringLiteral("###0.0000")));
+        });
         PageSetUp(sheet, captionRow, captionRow, 10, PvtCenterHeader(in));
     });
 }
@@ -179,7 +173,6 @@ QString ExportLsmExcelDetail(ReportInputs& in) {
         const int n = rows.TotalPoints();
         if (n <= 0)
             return;  // no detail block and no page set-up
-        rows.MoveFirst();
         r += 3;
         sheet.text(r, 1, QStringLiteral("Detail:"));
         ++r;
@@ -194,25 +187,22 @@ QString ExportLsmExcelDetail(ReportInputs& in) {
                                  QStringLiteral("Swell (%)")};
         for (int c = 0; c < titles.size(); ++c)
             sheet.text(r, c + 1, titles[c]);
-        ReportSheet::need(r + n);
+        const std::vector<ResultPoint> points = LoadPoints(rows, n);
         const double sampleLength = in.opened->LsmSampleLength;
         const QString lengthMask = gUnitSystem == 1 ? QStringLiteral("#0.####") : QStringLiteral("#0.##");
-        for (int i = 0; i < n; ++i) {
-            ++r;
-            const RowArray x = rows.All();
-            const auto num = [&](int col) { return x.value(col).toDouble(); };
-            const double change = num(clsTEST_RESULT::colRESULT_SHEAR_STRESS);
-            sheet.value(r, 1, x.value(clsTEST_RESULT::colRAMP_NO));
-            sheet.value(r, 2, x.value(clsTEST_RESULT::colCYCLE_NO));
-            sheet.typed(r, 3, Format(num(clsTEST_RESULT::colRESULT_TIME) / 60, QStringLiteral("#0.##")));
-            sheet.typed(r, 4, Format(TempToDisplay(num(clsTEST_RESULT::colRESULT_SAMPLE_TEMP)), QStringLiteral("##0.0")));
-            sheet.typed(r, 5, Format(num(clsTEST_RESULT::colRESULT_PRESS), QStringLiteral("##0.")));
-            sheet.typed(r, 6, Format(num(clsTEST_RESULT::colRESULT_SPEED), QStringLiteral("##0.#")));
-            sheet.typed(r, 7, Format(QVariant(LengthToDisplayText(change)), lengthMask));
+        r = WriteRows(sheet, r + 1, n, 8, [&](int i, PreparedCell* cells) {
+            const ResultPoint& x = points[std::size_t(i)];
+            const double change = x[resultcol::ShearStress];
+            cells[0] = PreparedCell::Of(x[resultcol::RampNo]);
+            cells[1] = PreparedCell::Of(x[resultcol::CycleNo]);
+            cells[2] = PreparedCell::Typed(Format(x[resultcol::ResultTime] / 60, QStringLiteral("#0.##")));
+            cells[3] = PreparedCell::Typed(Format(TempToDisplay(x[resultcol::SampleTemp]), QStringLiteral("##0.0")));
+            cells[4] = PreparedCell::Typed(Format(x[resultcol::Press], QStringLiteral("##0.")));
+            cells[5] = PreparedCell::Typed(Format(x[resultcol::Speed], QStringLiteral("##0.#")));
+            cells[6] = PreparedCell::Typed(Format(QVariant(LengthToDisplayText(change)), lengthMask));
             if (sampleLength > 0)
-                sheet.typed(r, 8, Format(change / sampleLength, QStringLiteral("0.##%")));
-            rows.MoveNext();
-        }
+                cells[7] = PreparedCell::Typed(Format(change / sampleLength, QStringLiteral("0.##%")));
+        });
         PageSetUp(sheet, captionRow, captionRow, 10, PvtCenterHeader(in));
     });
 }

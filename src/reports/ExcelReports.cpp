@@ -1,6 +1,7 @@
 #include "reports/ExcelReports.h"
 
 #include "analysis/PvYpRule.h"
+#include "analysis/ResultGridLines.h"
 #include "data/Globals.h"
 #include "data/Numbers.h"
 #include "data/Units.h"
@@ -26,6 +27,16 @@ bool RefreshOpenedTest(ReportInputs& in) {
         return false;
     in.opened->OpenedTestInfo = in.testInfos->All();
     return true;
+}
+
+// PV and YP of every data line of the result grid, in order.
+std::vector<PvYpRule::Result> PvYpLines(const FlexGridModel& grid) {
+    std::vector<PvYpRule::Result> out;
+    out.reserve(std::size_t(std::max(0, grid.Rows() - 1)));
+    PvYpRule rule;
+    for (int i = 1; i < grid.Rows(); ++i)
+        out.push_back(rule.Next(grid.TextMatrix(i, 7), grid.TextMatrix(i, 11)));
+    return out;
 }
 
 QVariant InfoAt(const OpenedTest& opened, int i) {
@@ -87,27 +98,25 @@ QString RheologyBrief(ReportInputs& in) {
         for (int c = 0; c < titles.size(); ++c)
             sheet.text(r, c + 1, titles[c]);
 
+        // PV and YP run down the lines in order; the cells are made on all cores.
         const FlexGridModel& grid = *in.results;
-        ReportSheet::need(r + grid.Rows() - 1);  // the whole grid fits, or nothing is written
-        PvYpRule rule;
-        for (int i = 1; i < grid.Rows(); ++i) {
-            ++r;
-            const auto cell = [&](int c) { return grid.TextMatrix(i, c); };
-            sheet.number(r, 1, ValOf(cell(0)));
-            sheet.number(r, 2, ValOf(cell(1)));
-            sheet.typed(r, 3, cell(2));
-            sheet.typed(r, 4, cell(3));
-            sheet.typed(r, 5, Format(ValOf(cell(4)), QStringLiteral("##0.0")));
+        const std::vector<PvYpRule::Result> pvyp = PvYpLines(grid);
+        r = WriteRows(sheet, r + 1, grid.Rows() - 1, 22, [&](int i, PreparedCell* cells) {
+            const auto cell = [&](int c) { return grid.TextMatrix(i + 1, c); };
+            cells[0] = PreparedCell::Of(ValOf(cell(0)));
+            cells[1] = PreparedCell::Of(ValOf(cell(1)));
+            cells[2] = PreparedCell::Typed(cell(2));
+            cells[3] = PreparedCell::Typed(cell(3));
+            cells[4] = PreparedCell::Typed(Format(ValOf(cell(4)), QStringLiteral("##0.0")));
             for (int c = 5; c <= 11; ++c)
-                sheet.number(r, c + 1, ValOf(cell(c)));
-            const PvYpRule::Result pvyp = rule.Next(cell(7), cell(11));
-            if (pvyp.pv != 0)
-                sheet.number(r, 13, pvyp.pv);
-            if (pvyp.yp != 0)
-                sheet.number(r, 14, pvyp.yp);
+                cells[c] = PreparedCell::Of(ValOf(cell(c)));
+            if (pvyp[std::size_t(i)].pv != 0)
+                cells[12] = PreparedCell::Of(pvyp[std::size_t(i)].pv);
+            if (pvyp[std::size_t(i)].yp != 0)
+                cells[13] = PreparedCell::Of(pvyp[std::size_t(i)].yp);
             for (int c = 12; c <= 19; ++c)
-                sheet.typed(r, c + 3, cell(c));
-        }
+                cells[c + 2] = PreparedCell::Typed(cell(c));
+        });
         PageSetUp(sheet, captionRow, captionRow, 10, QString());
     });
 }
@@ -130,18 +139,17 @@ QString RheologyDetail(ReportInputs& in) {
             sheet.text(r, sheetCol(c), grid.TextMatrix(0, c));
         sheet.text(r, 13, QStringLiteral("PV"));
         sheet.text(r, 14, QStringLiteral("YP"));
-        ReportSheet::need(r + grid.Rows() - 1);
-        PvYpRule rule;
-        for (int i = 1; i < grid.Rows(); ++i) {
-            ++r;
-            for (int c = 0; c < grid.Cols(); ++c)
-                sheet.typed(r, sheetCol(c), grid.TextMatrix(i, c));
-            const PvYpRule::Result pvyp = rule.Next(grid.TextMatrix(i, 7), grid.TextMatrix(i, 11));
-            if (pvyp.isPvYpLine) {
-                sheet.number(r, 13, pvyp.pv);
-                sheet.number(r, 14, pvyp.yp);
+        const std::vector<PvYpRule::Result> pvyp = PvYpLines(grid);
+        const int cols = grid.Cols();
+        const int width = std::max(14, sheetCol(cols - 1));
+        r = WriteRows(sheet, r + 1, grid.Rows() - 1, width, [&](int i, PreparedCell* cells) {
+            for (int c = 0; c < cols; ++c)
+                cells[sheetCol(c) - 1] = PreparedCell::Typed(grid.TextMatrix(i + 1, c));
+            if (pvyp[std::size_t(i)].isPvYpLine) {
+                cells[12] = PreparedCell::Of(pvyp[std::size_t(i)].pv);
+                cells[13] = PreparedCell::Of(pvyp[std::size_t(i)].yp);
             }
-        }
+        });
 
         r += 2;
         sheet.text(r, 1, QStringLiteral("Detail:"));
@@ -169,33 +177,27 @@ QString RheologyDetail(ReportInputs& in) {
         const int k = results.TotalPoints();
         if (k < 1)
             return;  // the sheet ends with the unit line, without page set-up
-        ReportSheet::need(r + k);  // the whole list fits, or nothing is written
+        const std::vector<ResultPoint> points = LoadPoints(results, k);
         const double ratePerRpm = in.opened->ShearRatePerRpm;
-        results.MoveFirst();
-        for (int i = 0; i < k; ++i) {
-            const RowArray x = results.All();
-            ++r;
-            const auto num = [&](int col) { return x.value(col).toDouble(); };
-            sheet.value(r, 1, x.value(clsTEST_RESULT::colRAMP_NO));
-            sheet.value(r, 2, x.value(clsTEST_RESULT::colCYCLE_NO));
-            sheet.value(r, 3, x.value(clsTEST_RESULT::colRAMP_STEP_NO));
-            const double speed = num(clsTEST_RESULT::colRESULT_SPEED);
-            const double stress = num(clsTEST_RESULT::colRESULT_SHEAR_STRESS);
-            sheet.typed(r, 4, Format(num(clsTEST_RESULT::colRESULT_TIME) / 60, QStringLiteral("0.##")));
-            sheet.typed(r, 5, Format(TempToDisplay(num(clsTEST_RESULT::colRESULT_SAMPLE_TEMP)), QStringLiteral("#0.0")));
-            sheet.typed(r, 6, Format(num(clsTEST_RESULT::colRESULT_PRESS), QStringLiteral("###0")));
+        r = WriteRows(sheet, r + 1, k, 12, [&](int i, PreparedCell* cells) {
+            const ResultPoint& x = points[std::size_t(i)];
+            const double speed = x[resultcol::Speed];
+            const double stress = x[resultcol::ShearStress];
+            cells[0] = PreparedCell::Of(x[resultcol::RampNo]);
+            cells[1] = PreparedCell::Of(x[resultcol::CycleNo]);
+            cells[2] = PreparedCell::Of(x[resultcol::RampStepNo]);
+            cells[3] = PreparedCell::Typed(Format(x[resultcol::ResultTime] / 60, QStringLiteral("0.##")));
+            cells[4] = PreparedCell::Typed(Format(TempToDisplay(x[resultcol::SampleTemp]), QStringLiteral("#0.0")));
+            cells[5] = PreparedCell::Typed(Format(x[resultcol::Press], QStringLiteral("###0")));
             if (ratePerRpm != 0)  // without the bob's rate per rpm the rotor speed is unknown
-                sheet.typed(r, 7, Format(speed / ratePerRpm, QStringLiteral("##0.####")));
-            sheet.typed(r, 8, Format(speed, QStringLiteral("##0.####")));
-            sheet.typed(r, 9, Format(StressToDisplay(stress), QStringLiteral("##0.####")));
-            if (speed < 0.00002)
-                sheet.number(r, 10, 0);
-            else
-                sheet.typed(r, 10, Format(stress / speed * 100, QStringLiteral("#0.###")));
-            sheet.typed(r, 11, Format(num(clsTEST_RESULT::colRESULT_BATH_TEMP) / 5.11, QStringLiteral("##0.###")));
-            sheet.typed(r, 12, Format(stress / 5.11, QStringLiteral("##0.####")));
-            results.MoveNext();
-        }
+                cells[6] = PreparedCell::Typed(Format(speed / ratePerRpm, QStringLiteral("##0.####")));
+            cells[7] = PreparedCell::Typed(Format(speed, QStringLiteral("##0.####")));
+            cells[8] = PreparedCell::Typed(Format(StressToDisplay(stress), QStringLiteral("##0.####")));
+            cells[9] = speed < 0.00002 ? PreparedCell::Of(0)
+                                       : PreparedCell::Typed(Format(stress / speed * 100, QStringLiteral("#0.###")));
+            cells[10] = PreparedCell::Typed(Format(x[resultcol::BathTemp] / 5.11, QStringLiteral("##0.###")));
+            cells[11] = PreparedCell::Typed(Format(stress / 5.11, QStringLiteral("##0.####")));
+        });
         PageSetUp(sheet, captionRow, captionRow + 1, 30,
                   CenterHeaderText(in.opened->OpenedTestName, QStringLiteral("Print Date: ")));
     });
