@@ -9,6 +9,7 @@
 
 #include <xlsxwriter.h>
 
+#include <cerrno>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -381,13 +382,18 @@ bool Workbook::saveAs(const QString& path) {
     }
     std::free(d->wb->filename);
     d->wb->filename = strdup(QFile::encodeName(partial).constData());
+    errno = 0;
     const lxw_error e = workbook_close(d->wb);  // frees the workbook
+    const int systemError = errno;
     d->wb = nullptr;
     d->ws = nullptr;
     d->saved = true;
     if (e != LXW_NO_ERROR) {
         QFile::remove(partial);
-        d->error = QStringLiteral("%1: %2").arg(shown, lxwReason(e));
+        QString reason = lxwReason(e);
+        if (systemError != 0)  // the system's own reason, such as a full disk
+            reason += QStringLiteral(" (%1)").arg(QString::fromLocal8Bit(std::strerror(systemError)));
+        d->error = QStringLiteral("%1: %2").arg(shown, reason);
         return false;
     }
     QFile::remove(path);
