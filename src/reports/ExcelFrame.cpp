@@ -11,6 +11,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
+#include <QGuiApplication>
 
 #include <algorithm>
 #include <thread>
@@ -147,22 +148,45 @@ QString ReportsFolder() {
     return QDir(base).filePath(QStringLiteral("reports"));
 }
 
+namespace {
+
+// The wait cursor while a workbook is made and saved.
+struct BusyCursor {
+    BusyCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~BusyCursor() { QGuiApplication::restoreOverrideCursor(); }
+    BusyCursor(const BusyCursor&) = delete;
+    BusyCursor& operator=(const BusyCursor&) = delete;
+};
+
+}  // namespace
+
 QString WriteReport(const OpenedTest& opened, const QString& reportName,
                     const std::function<void(ReportSheet&)>& layout) {
     ReportSheet sheet;
-    try {
-        layout(sheet);
-    } catch (const SheetFull&) {
-        ui::MsgBox(QStringLiteral("The %1 of test \"%2\" needs more rows than a worksheet holds (%3 rows).\n"
+    bool full = false;
+    QString path;
+    {
+        BusyCursor busy;
+        try {
+            layout(sheet);
+        } catch (const SheetFull&) {
+            full = true;
+        }
+        if (!full) {
+            const QString baseName =
+                QStringLiteral("%1 %2 %3").arg(opened.OpenedTestName, reportName,
+                                               QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH.mm")));
+            path = sheet.book.saveInFolder(ReportsFolder(), baseName);
+        }
+    }
+    if (full) {
+        ui::MsgBox(QStringLiteral("The %1 workbook of test \"%2\" needs more rows than a worksheet holds (%3 rows).\n"
                                   "No workbook was written.")
                        .arg(reportName, opened.OpenedTestName)
                        .arg(Workbook::kMaxRows),
                    ui::vbExclamation);
         return QString();
     }
-    const QString baseName = QStringLiteral("%1 %2 %3").arg(
-        opened.OpenedTestName, reportName, QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH.mm")));
-    const QString path = sheet.book.saveInFolder(ReportsFolder(), baseName);
     if (path.isEmpty()) {
         ui::MsgBox(QStringLiteral("The workbook could not be written.\n%1").arg(sheet.book.error()), ui::vbExclamation);
         return QString();

@@ -6,6 +6,7 @@
 #include "ExcelFixture.h"
 
 #include "data/DateText.h"
+#include "platform/Workbook.h"
 
 #include <QFile>
 #include <QSqlQuery>
@@ -248,4 +249,14 @@ TEST_F(ExcelRheology, TwoClicksGiveTwoWorkbooks) {
     EXPECT_NE(first, second);
     EXPECT_EQ(reportFiles().size(), 2);
     EXPECT_EQ(XlsxSheet(first).text(1, 5), XlsxSheet(second).text(1, 5));
+}
+
+TEST_F(ExcelRheology, WithoutAnApplicationToShowItTheWorkbookIsNamed) {
+    const Workbook::Opener previous = Workbook::setOpener([](const QString&) { return false; });
+    const QString path = excel::cmdExportExcel_Click(in);
+    Workbook::setOpener(previous);
+    ASSERT_FALSE(path.isEmpty());
+    EXPECT_TRUE(QFileInfo::exists(path));
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_TRUE(dialogs.messages[0].prompt.contains(QDir::toNativeSeparators(path)));
 }
