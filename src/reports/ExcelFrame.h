@@ -102,6 +102,11 @@ void PageSetUp(ReportSheet& sheet, int titleFirst, int titleLast, int pagesTall,
 QString WriteReport(const OpenedTest& opened, const QString& reportName,
                     const std::function<void(ReportSheet&)>& layout);
 
+// Entry i of the opened test's TEST_INFO row; Null beyond its end.
+inline QVariant InfoAt(const OpenedTest& opened, int i) {
+    return i < opened.OpenedTestInfo.size() ? opened.OpenedTestInfo[i] : QVariant();
+}
+
 // The number a text begins with (0 when none), as the grid texts are read.
 double ValOf(const QString& text);
 

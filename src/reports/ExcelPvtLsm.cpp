@@ -13,10 +13,6 @@ namespace excel {
 
 namespace {
 
-QVariant InfoAt(const OpenedTest& opened, int i) {
-    return i < opened.OpenedTestInfo.size() ? opened.OpenedTestInfo[i] : QVariant();
-}
-
 // Copies grid rows 0 (the captions) to Rows - 1, one sheet row each from
 // `firstRow` on, grid columns 0 to Cols - 1 - `dropLast` into sheet columns
 // 1 on, as the grid shows them. Returns the row of the last grid row.

@@ -39,10 +39,6 @@ std::vector<PvYpRule::Result> PvYpLines(const FlexGridModel& grid) {
     return out;
 }
 
-QVariant InfoAt(const OpenedTest& opened, int i) {
-    return i < opened.OpenedTestInfo.size() ? opened.OpenedTestInfo[i] : QVariant();
-}
-
 // The header lines of both rheology workbooks, rows 8 to 15.
 QList<HeaderLine> RheologyHeader(const OpenedTest& t, const QVariant& description) {
     return {{QStringLiteral("Test Name:"), InfoAt(t, 1)},      {QStringLiteral("Fluid ID:"), InfoAt(t, 2)},
