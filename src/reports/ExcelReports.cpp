@@ -99,13 +99,21 @@ QString RheologyBrief(ReportInputs& in) {
         const std::vector<PvYpRule::Result> pvyp = PvYpLines(grid);
         r = WriteRows(sheet, r + 1, grid.Rows() - 1, 22, [&](int i, PreparedCell* cells) {
             const auto cell = [&](int c) { return grid.TextMatrix(i + 1, c); };
-            cells[0] = PreparedCell::Of(ValOf(cell(0)));
-            cells[1] = PreparedCell::Of(ValOf(cell(1)));
+            // The number a cell's text begins with; a cell the grid leaves
+            // empty (the sample cells of a line that only holds a cycle's
+            // analysis) stays empty rather than showing a reading of 0.
+            const auto number = [&](int c) {
+                const QString t = cell(c);
+                return t.trimmed().isEmpty() ? PreparedCell() : PreparedCell::Of(ValOf(t));
+            };
+            cells[0] = number(0);
+            cells[1] = number(1);
             cells[2] = PreparedCell::Typed(cell(2));
             cells[3] = PreparedCell::Typed(cell(3));
-            cells[4] = PreparedCell::Typed(Format(ValOf(cell(4)), QStringLiteral("##0.0")));
+            if (!cell(4).trimmed().isEmpty())
+                cells[4] = PreparedCell::Typed(Format(ValOf(cell(4)), QStringLiteral("##0.0")));
             for (int c = 5; c <= 11; ++c)
-                cells[c] = PreparedCell::Of(ValOf(cell(c)));
+                cells[c] = number(c);
             if (pvyp[std::size_t(i)].pv != 0)
                 cells[12] = PreparedCell::Of(pvyp[std::size_t(i)].pv);
             if (pvyp[std::size_t(i)].yp != 0)

@@ -260,3 +260,19 @@ TEST_F(ExcelRheology, WithoutAnApplicationToShowItTheWorkbookIsNamed) {
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_TRUE(dialogs.messages[0].prompt.contains(QDir::toNativeSeparators(path)));
 }
+
+TEST_F(ExcelRheology, BriefLeavesTheEmptySampleCellsOfAnAnalysisLineEmpty) {
+    // A cycle whose analysis was not accepted gets a line of its own, with
+    // only the analysis cells filled.
+    QStringList analysisOnly(20, QString());
+    analysisOnly[12] = "0.5";
+    analysisOnly[13] = "1.2";
+    analysisOnly[14] = "0.98";
+    for (int c = 15; c < 20; ++c) analysisOnly[c] = "N/A";
+    fillGrid(resultGrid, gridCaptions(), {gridLine("1", "600", "40"), analysisOnly});
+    const auto x = run(excel::cmdExportExcel_Click);
+    ASSERT_TRUE(x);
+    EXPECT_EQ(x->text(24, 1), "1");
+    for (int c = 1; c <= 14; ++c) EXPECT_FALSE(x->has(25, c)) << c;
+    EXPECT_EQ(x->row(25, 22).mid(14), (QStringList{"0.5", "1.2", "0.98", "N/A", "N/A", "N/A", "N/A", "N/A"}));
+}
