@@ -143,11 +143,6 @@ void PageSetUp(ReportSheet& sheet, int titleFirst, int titleLast, int pagesTall,
         sheet.book.setCenterHeader(centerHeader);
 }
 
-QString ReportsFolder() {
-    const QString base = gAppPath.isEmpty() ? QDir::currentPath() : gAppPath;
-    return QDir(base).filePath(QStringLiteral("reports"));
-}
-
 namespace {
 
 // The wait cursor while a workbook is made and saved.

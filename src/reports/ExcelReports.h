@@ -5,10 +5,11 @@
 // PVT and swell tests.
 //
 // Each report is written into a new .xlsx file in the `reports` folder of the
-// data folder, under a name made of the test's name, the report and the time,
-// and shown with the desktop's spreadsheet application. A report that would
-// need more rows than a worksheet holds, or a workbook that cannot be written,
-// is reported in a message box; nothing stored is touched.
+// data folder (ReportsFolder, DataFiles.h), under a name made of the test's
+// name, the report and the time, and shown with the desktop's spreadsheet
+// application. A report that would need more rows than a worksheet holds, or
+// a workbook that cannot be written, is reported in a message box; nothing
+// stored is touched.
 //
 // Database failures are not trapped: they reach the caller (the main window's
 // handler guard shows them).
@@ -49,8 +50,5 @@ QString ExportPvtExcel(ReportInputs& in);
 QString ExportPvtExcelDetail(ReportInputs& in);
 QString ExportLsmExcel(ReportInputs& in);
 QString ExportLsmExcelDetail(ReportInputs& in);
-
-// The folder the workbooks go to: `reports` in the data folder.
-QString ReportsFolder();
 
 }  // namespace excel

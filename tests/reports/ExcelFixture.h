@@ -2,6 +2,7 @@
 // A stored test, the main window's grids as plain grid models, and the Excel
 // reports' inputs over them; the workbook a report writes is read back.
 
+#include "data/DataFiles.h"
 #include "data/Globals.h"
 #include "data/Settings.h"
 #include "data/StoredTestsFixture.h"
@@ -80,7 +81,7 @@ protected:
         return sheet;
     }
     QStringList reportFiles() const {
-        return QDir(excel::ReportsFolder()).entryList({"*.xlsx"}, QDir::Files);
+        return QDir(ReportsFolder()).entryList({"*.xlsx"}, QDir::Files);
     }
 
     int savedUnits = gUnitSystem;

@@ -233,14 +233,14 @@ TEST_F(ExcelRheology, NoTestOpenOrTestNoLongerStoredDoesNothing) {
 
 TEST_F(ExcelRheology, AWorkbookThatCannotBeWrittenIsReportedWithItsFileAndReason) {
     // A file stands where the reports folder should be.
-    QFile blocker(excel::ReportsFolder());
+    QFile blocker(ReportsFolder());
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     blocker.close();
     EXPECT_TRUE(excel::cmdExportExcel_Click(in).isEmpty());
     ASSERT_EQ(dialogs.messages.size(), 1u);
     const QString text = dialogs.messages[0].prompt;
     EXPECT_TRUE(text.startsWith("The workbook could not be written.")) << text.toStdString();
-    EXPECT_TRUE(text.contains(QDir::toNativeSeparators(excel::ReportsFolder()))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QDir::toNativeSeparators(ReportsFolder()))) << text.toStdString();
 }
 
 TEST_F(ExcelRheology, TwoClicksGiveTwoWorkbooks) {

@@ -26,7 +26,6 @@ public:
     XlsxCell cell(int row, int col) const { return cells_.value(key(row, col)); }
     QString text(int row, int col) const { return cell(row, col).value; }
     bool has(int row, int col) const { return cells_.contains(key(row, col)); }
-    bool isNumber(int row, int col) const { return cell(row, col).type == QLatin1String("n") || (has(row, col) && cell(row, col).type.isEmpty() && !cell(row, col).value.isEmpty()); }
     // The texts of a row from column 1 to `cols`.
     QStringList row(int r, int cols) const;
     // The rows that hold at least one cell with a value, ascending.
