@@ -53,11 +53,14 @@ int WriteRows(ReportSheet& sheet, int firstRow, int count, int width,
     ReportSheet::need(firstRow + count - 1);  // all of them fit, or nothing is written
     constexpr int kBlock = 8192;
     const int threads = std::clamp(int(std::thread::hardware_concurrency()), 1, 8);
-    std::vector<PreparedCell> cells(std::size_t(std::min(count, kBlock)) * std::size_t(width));
-    for (int start = 0; start < count; start += kBlock) {
+    const std::size_t blockCells = std::size_t(std::min(count, kBlock)) * std::size_t(width);
+    // Two blocks: while one is written to the sheet, the next is prepared.
+    std::vector<PreparedCell> buffers[2] = {std::vector<PreparedCell>(blockCells),
+                                            std::vector<PreparedCell>(blockCells)};
+    const auto prepareBlock = [&](int start, std::vector<PreparedCell>& cells) {
         const int n = std::min(kBlock, count - start);
         std::fill(cells.begin(), cells.end(), PreparedCell());
-        const auto work = [&](int from, int to) {
+        const auto work = [&, start](int from, int to) {
             for (int i = from; i < to; ++i)
                 prepare(start + i, cells.data() + std::size_t(i) * std::size_t(width));
         };
@@ -68,11 +71,21 @@ int WriteRows(ReportSheet& sheet, int firstRow, int count, int width,
         work(0, n / parts);
         for (std::thread& th : pool)
             th.join();
+    };
+    prepareBlock(0, buffers[0]);
+    for (int start = 0, b = 0; start < count; start += kBlock, b ^= 1) {
+        std::thread next;
+        if (start + kBlock < count)
+            next = std::thread(prepareBlock, start + kBlock, std::ref(buffers[b ^ 1]));
+        const std::vector<PreparedCell>& cells = buffers[b];
+        const int n = std::min(kBlock, count - start);
         for (int i = 0; i < n; ++i) {
             const int row = firstRow + start + i;
             for (int c = 0; c < width; ++c)
                 sheet.put(row, c + 1, cells[std::size_t(i) * std::size_t(width) + std::size_t(c)]);
         }
+        if (next.joinable())
+            next.join();
     }
     return firstRow + count - 1;
 }
