@@ -338,9 +338,12 @@ void frmCalibrateTorque::Form_Load() {
             PortNo[size_t(u)] = p;
         });
     } catch (const unit::PortFileError& e) {
+        for (int i = 1; i <= 3; ++i) cmbInstName[size_t(i)]->setCurrentIndex(-1);
         ui::MsgBox(ui::errorText(e.number(), e.description()));
         return;
     }
+    // No unit is chosen on any tab until the operator chooses one.
+    for (int i = 1; i <= 3; ++i) cmbInstName[size_t(i)]->setCurrentIndex(-1);
     cmbBobSize->clear();
     cmbBobSize->addItems({QStringLiteral("B1"), QStringLiteral("B2"), QStringLiteral("B5")});
     cmbBobSize->setCurrentIndex(0);
