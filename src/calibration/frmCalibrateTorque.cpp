@@ -374,7 +374,7 @@ void frmCalibrateTorque::Form_Unload() {
 
 void frmCalibrateTorque::closeEvent(QCloseEvent* event) {
     // The window's own close box asks as the Return buttons do.
-    if (event->spontaneous()) {
+    if (!returning_) {
         if (CaliState == 2 &&
             ui::MsgBox(QStringLiteral("Calibration data not saved, are you sure you want to exit?"), ui::vbYesNo) == ui::vbNo) {
             event->ignore();
@@ -399,7 +399,9 @@ void frmCalibrateTorque::cmdReturn_Click(int) {
         ui::MsgBox(QStringLiteral("Calibration data not complete, are you sure you want to exit?"), ui::vbYesNo) == ui::vbNo)
         return;
     Form_Unload();
+    returning_ = true;
     close();
+    returning_ = false;
 }
 
 void frmCalibrateTorque::showFrame(int tab) {

@@ -207,4 +207,5 @@ private:
     std::array<double, 6> pvtY_{};
     bool loaded_ = false;
     bool unloading_ = false;
+    bool returning_ = false;  // a Return button closes the window
 };
