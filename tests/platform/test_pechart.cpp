@@ -272,8 +272,12 @@ TEST(PeChartSort, GivesThePairwiseExchangeSortsResult) {
         std::mt19937 values(round);
         for (int p = 0; p < n; ++p) {
             if (values() % 10 == 0) continue;  // never written
-            const float x = values() % 25 == 0 ? std::numeric_limits<float>::quiet_NaN()
-                                               : float(int(values() % distinct)) * 1.5f;
+            const unsigned kind = values() % 25;
+            // NaN, infinity and a negative zero (equal to 0) among the values
+            const float x = kind == 0   ? std::numeric_limits<float>::quiet_NaN()
+                            : kind == 1 ? std::numeric_limits<float>::infinity()
+                            : kind == 2 ? -0.0f
+                                        : float(int(values() % distinct)) * 1.5f;
             for (PeChart* c : {&fast, &slow}) {
                 c->setProp(XData, 0, p, x);
                 c->setProp(YData, 0, p, float(p));
