@@ -250,6 +250,8 @@ TEST_F(MainWindowTest, OverlapChooserMessagesThroughTheWindow) {
     }
     auto w = start();
     ASSERT_TRUE(open(*w, "Mud One"));
+    w->cmbChartType->setCurrentIndex(5);  // Visc Vs. Time: takes an overlay
+    w->cmbChartType_Click();
 
     QPointer<frmOverlapTest> accepted;
     ModalShowerScope scope([&](QDialog& d) {
@@ -297,6 +299,12 @@ TEST_F(MainWindowTest, OverlapChooserMessagesThroughTheWindow) {
     });
     w->cmdOverlap_Click();
     EXPECT_EQ(w->TestInfos().TEST_NAME(), "Mud Two");  // as listed
+    // The second test is drawn as a second subset, labelled as typed.
+    EXPECT_EQ(w->Pesgo1->subsets(), 2);
+    EXPECT_EQ(w->Pesgo1->subsetLabel(0), "Mud One");
+    EXPECT_EQ(w->Pesgo1->subsetLabel(1), "mud two");
+    EXPECT_EQ(w->Charts().OverTestName, "mud two");
+    EXPECT_EQ(w->Opened().OpenedTestName, "Mud One");  // the opened test stays
     ASSERT_FALSE(accepted.isNull());
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(accepted.isNull());
