@@ -2,6 +2,7 @@
 
 #include <Q3DCamera>
 #include <Q3DScatter>
+#include <Q3DTheme>
 #include <QLabel>
 #include <QOffscreenSurface>
 #include <QOpenGLContext>
@@ -146,8 +147,18 @@ void Pe3dChart::showEvent(QShowEvent* e) {
 void Pe3dChart::makeGraph() {
     graph_ = new Q3DScatter;
     graph_->setShadowQuality(QAbstract3DGraph::ShadowQualityNone);
-    graph_->scene()->activeCamera()->setCameraPreset(Q3DCamera::CameraPresetIsometricRight);
-    for (QValue3DAxis* axis : {graph_->axisX(), graph_->axisY(), graph_->axisZ()}) axis->setTitleVisible(true);
+    graph_->scene()->activeCamera()->setCameraPreset(Q3DCamera::CameraPresetIsometricRightHigh);
+    graph_->scene()->activeCamera()->setZoomLevel(80);  // the labels of the front edges inside the view
+    // Labels large enough to read in a chart a third of the screen high, and
+    // turned towards the viewer.
+    QFont font = graph_->activeTheme()->font();
+    font.setPointSize(48);
+    graph_->activeTheme()->setFont(font);
+    for (QValue3DAxis* axis : {graph_->axisX(), graph_->axisY(), graph_->axisZ()}) {
+        axis->setTitleVisible(true);
+        axis->setTitleFixed(false);
+        axis->setLabelAutoRotation(90);
+    }
     container_ = QWidget::createWindowContainer(graph_, this);
     container_->setObjectName(QStringLiteral("graph"));
     container_->setMinimumSize(200, 150);
