@@ -332,8 +332,9 @@ TEST_F(MainWindowTest, AnOverlayThatFailsIsShownAndTheChooserStays) {
         chooser->txtSeqName->setText("Mud Two");
         chooser->cmdOk->click();
         EXPECT_EQ(dialogs_.messages.size(), 1u);
-        if (!dialogs_.messages.empty())
+        if (!dialogs_.messages.empty()) {
             EXPECT_TRUE(dialogs_.messages[0].prompt.startsWith("ERROR: ")) << dialogs_.texts().join('\n').toStdString();
+        }
         EXPECT_TRUE(chooser->isVisible());
         EXPECT_EQ(w->fOverlap(), chooser);
         return 0;
