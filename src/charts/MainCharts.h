@@ -1,7 +1,8 @@
 #pragma once
 // The result charts of the main window: the chart-type lists, the 2-D / 3-D
 // choice, the row filter, the axis scales, the manual Y range, printing and
-// the chart builders of a stored rheology test.
+// the chart builders of a stored test (rheology 2-D and 3-D, PVT, swell) and
+// the overlay of a second stored test of the same kind.
 //
 // The class paints nothing itself and owns no window: it drives the two chart
 // controls of the main window (Pesgo1, Pe3do1) through their numbered
