@@ -1,5 +1,6 @@
 #include "mainwindow/frmMain.h"
 
+#include "calibration/frmCalibrateTorque.h"
 #include "charts/MainCharts.h"
 #include "data/Numbers.h"
 #include "data/clsTEST_ADDITIVE.h"
@@ -15,6 +16,7 @@
 #include "platform/TrapErrors.h"
 #include "mainwindow/frmAbout.h"
 #include "mainwindow/frmOpenTest.h"
+#include "dialogs/OverlapChooser.h"
 #include "dialogs/frmOverlapTest.h"
 #include "dialogs/frmViewRelatedInfo.h"
 #include "platform/Dialogs.h"
@@ -267,9 +269,6 @@ void frmMain::buildControls() {
     MSComm1 = new QSerialPort(this);
     MSComm1->setObjectName(QStringLiteral("MSComm1"));
 
-    // The calibration window is not part of the program yet.
-    cmdCalibrate->setEnabled(false);
-
     connect(cmdOpen, &QPushButton::clicked, this, &frmMain::cmdOpen_Click);
     connect(cmdRelated, &QPushButton::clicked, this, &frmMain::cmdRelated_Click);
     connect(cmdOverlap, &QPushButton::clicked, this, &frmMain::cmdOverlap_Click);
@@ -509,7 +508,15 @@ void frmMain::releaseOverlapChooser() {
     fOverlap_ = nullptr;
 }
 
-void frmMain::DrawOverlay() {}
+void frmMain::DrawOverlay() {
+    testInfo_->GetTestDetail();
+    if (testInfo_->Eof()) {
+        // Deleted since the chooser listed it.
+        ui::MsgBox(overlap::kNameNotFound);
+        return;
+    }
+    charts_->DrawOverlay(fOverlap_->txtSeqName->text(), testInfo_->All());
+}
 
 frmOverlapTest* frmMain::fOverlap() const { return fOverlap_.data(); }
 
@@ -528,9 +535,10 @@ void frmMain::cmdPRINT_Click() {
     TrapErrors([&] { printedReport_->cmdPRINT_Click(); });
 }
 
-// The windows of these are not part of the program yet; their buttons and
-// menu entries stay disabled until they are.
-void frmMain::cmdCalibrate_Click() {}
+// The calibration window.
+void frmMain::cmdCalibrate_Click() {
+    TrapErrors([] { frmCalibrateTorque::ShowInstance(); });
+}
 
 // The Excel workbooks of the opened test.
 void frmMain::cmdExportExcel_Click() {
