@@ -6,6 +6,7 @@
 #include "platform/Dialogs.h"
 #include "unitlink/UnitPorts.h"
 #include "realtime/frmRealTime.h"
+#include "unittests/frmSWMTest.h"
 
 #include <QCloseEvent>
 #include <QLabel>
@@ -43,10 +44,12 @@ const KindTraits& traits(UnitWindowKind kind) {
     return table[int(kind)];
 }
 
-// A new window of a kind; nullptr for the kinds not built yet.
-UnitWindow* createWindow(UnitWindowKind kind) {
+// A new window of a kind; nullptr for the kinds not built yet. The swell
+// window loads with its unit and connection (it reads the unit's calibration).
+UnitWindow* createWindow(UnitWindowKind kind, int unitNumber, clsConnection* connection) {
     switch (kind) {
     case UnitWindowKind::RealTime: return new frmRealTime;
+    case UnitWindowKind::Swell: return new frmSWMTest(unitNumber, connection);
     default: return nullptr;
     }
 }
@@ -163,7 +166,9 @@ frmMDIRealTime* frmMDIRealTime::ShowInstance(clsConnection* connection) {
 
 frmMDIRealTime* frmMDIRealTime::Instance() { return instance(); }
 
-bool frmMDIRealTime::KindAvailable(UnitWindowKind kind) { return kind == UnitWindowKind::RealTime; }
+bool frmMDIRealTime::KindAvailable(UnitWindowKind kind) {
+    return kind == UnitWindowKind::RealTime || kind == UnitWindowKind::Swell;
+}
 
 std::array<QAction*, 9>& frmMDIRealTime::entries(UnitWindowKind kind) {
     switch (kind) {
@@ -210,7 +215,7 @@ void frmMDIRealTime::addUnitWindow(UnitWindowKind kind, int Index) {
     int port = 0;
     const bool havePort = addStep([&] { port = unit::ReadUnitPort(Index); });
 
-    UnitWindow* w = createWindow(kind);
+    UnitWindow* w = createWindow(kind, Index, connection_);
     if (!w) return;
     w->Container(this);
     switch (kind) {
