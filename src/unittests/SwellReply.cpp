@@ -15,7 +15,7 @@ double CorrectedVoltage(double rawVoltage, double sampleTempF, double refTempF) 
     return (kTempCorrection * d * d + 1.0) * rawVoltage;
 }
 
-int SegmentOf(const SwellCalibration& cal, double voltage) { return voltage <= cal.V2 ? 1 : 2; }
+int SegmentOf(const SwellCalibration& cal, double voltage) { return voltage <= cal.v2 ? 1 : 2; }
 
 double SensorLength(const SwellCalibration& cal, double voltage) {
     const int k = SegmentOf(cal, voltage);

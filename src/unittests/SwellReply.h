@@ -14,6 +14,8 @@
 // against the reference temperature: Vc = (6.03e-7 x (T - Tref)² + 1) x V.
 // The length change adds 4.0e-7 inch per psi of sample pressure.
 
+#include "data/CalibrationFiles.h"
+
 #include <QString>
 #include <array>
 #include <functional>
@@ -22,13 +24,9 @@
 
 namespace swell {
 
-// The sensor calibration of one unit: the three spacer voltages and the A
-// and B of both segments (index 1 and 2; element 0 unused).
-struct SwellCalibration {
-    double V1 = 0, V2 = 0, V3 = 0;
-    std::array<double, 3> A{};
-    std::array<double, 3> B{};
-};
+// The sensor calibration of one unit (the calibration file's line): the
+// three spacer voltages v1 .. v3 and the A and B of both segments.
+using SwellCalibration = calibration::SwellCalibration;
 
 inline constexpr double kTempCorrection = 6.03e-7;   // per °F²
 inline constexpr double kPressCorrection = 4.0e-7;   // inch per psi

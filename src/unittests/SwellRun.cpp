@@ -83,7 +83,7 @@ QString CheckSetPoints(const QString& temp, const QString& press, const QString&
 }
 
 QString TempBoxText(double temperatureF, const QString& cgsMask) {
-    if (gUnitSystem != 1) return Format(TempToDisplay(temperatureF), QStringLiteral("##0.#"));
+    if (gUnitSystem != 1) return CStr(std::round(TempToDisplay(temperatureF) * 10) / 10);
     return cgsMask.isEmpty() ? CStr(temperatureF) : Format(temperatureF, cgsMask);
 }
 
@@ -94,8 +94,8 @@ ZeroOutcome ZeroSensor(const QString& answer, const SwellCalibration& cal, Swell
     const auto whole = StrictNumber(answer.trimmed());
     if (!whole || Val(answer) != *whole) return ZeroOutcome::NotNumeric;
     const double v = state.RawVoltage;
-    if (v < cal.V1 || !(v > 0)) return ZeroOutcome::TooThin;
-    if (v >= cal.V3) return ZeroOutcome::TooThick;
+    if (v < cal.v1 || !(v > 0)) return ZeroOutcome::TooThin;
+    if (v >= cal.v3) return ZeroOutcome::TooThick;
     const double entered = LengthFromDisplay(*whole);
     state.ZeroLength = SensorLength(cal, v);
     if (std::fabs(entered - state.ZeroLength) < kMatchInch) {

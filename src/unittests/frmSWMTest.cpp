@@ -344,15 +344,21 @@ void frmSWMTest::Initial_Grid_Swell() {
 }
 
 void frmSWMTest::Load_Swell_Calibration() {
-    // The calibration file's reader is not part of this build yet: the window
-    // starts without a calibration (START asks for one).
+    const calibration::SwellReadResult read = calibration::ReadSwellCalibration(Units());
+    // A unit whose coefficients are 0 has its values taken but not shown.
+    if (read.status == calibration::SwellReadResult::NotCalibrated) reply.calibration = read.data;
+    if (read.ok())
+        SetCalibration(read.data);
+    else
+        ui::MsgBox(read.message);
 }
 
 void frmSWMTest::SetCalibration(const SwellCalibration& c) {
+    // This window's own unit: other swell windows keep theirs.
     reply.calibration = c;
-    lblCaliVolt[1]->setText(calText(c.V1));
-    lblCaliVolt[2]->setText(calText(c.V2));
-    lblCaliVolt[3]->setText(calText(c.V3));
+    lblCaliVolt[1]->setText(calText(c.v1));
+    lblCaliVolt[2]->setText(calText(c.v2));
+    lblCaliVolt[3]->setText(calText(c.v3));
     lblIntercept[1]->setText(calText(c.A[1]));
     lblIntercept[2]->setText(calText(c.A[2]));
     lblSlope[1]->setText(calText(c.B[1]));

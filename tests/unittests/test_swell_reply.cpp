@@ -21,9 +21,9 @@ QString frame(const QString& fields) { return fields + kEnd; }
 // and 0.9 inch read 1, 2 and 4 V.
 SwellCalibration exampleCalibration() {
     SwellCalibration c;
-    c.V1 = 1;
-    c.V2 = 2;
-    c.V3 = 4;
+    c.v1 = 1;
+    c.v2 = 2;
+    c.v3 = 4;
     c.A = {0, 0.4, 0.4};
     c.B = {0, 0.830482023721841, 0.830482023721841};
     return c;

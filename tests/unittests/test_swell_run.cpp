@@ -246,9 +246,9 @@ TEST(SwellRules, SetPointChecksAndFrame) {
 TEST(SwellRules, ZeroingChecksTheWaferAgainstTheCalibration) {
     const int saved = gUnitSystem;
     SwellCalibration c;
-    c.V1 = 1;
-    c.V2 = 2;
-    c.V3 = 4;
+    c.v1 = 1;
+    c.v2 = 2;
+    c.v3 = 4;
     c.A = {0, 0.4, 0.4};
     c.B = {0, 0.830482023721841, 0.830482023721841};
     struct Case {
