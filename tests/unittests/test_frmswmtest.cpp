@@ -258,3 +258,46 @@ TEST_F(SwellWindow, CalibrationHandOverGoesToTheUnitsEntryOfTheSwellTab) {
     EXPECT_EQ(handedOver, std::make_pair(3, 1));
     EXPECT_FALSE(w->isVisible());
 }
+
+TEST_F(SwellWindow, RefreshReloadsTheRunningSequenceAndManualSetPoints) {
+    StoreSequence(conn, "Three", {SeqStep{10, 212.4, 5, 0, 0, 2500}, SeqStep{20, 212.4, 5, 0, 0, 2500},
+                                  SeqStep{30, 212.4, 5, 0, 0, 2500}});
+    auto w = open(1);
+    w->cmdRefresh->click();  // idle: nothing
+    EXPECT_TRUE(w->CommandText.isEmpty());
+    pick(*w, "Three");
+    EXPECT_EQ(w->txtTemps->text(), "212.4");
+    EXPECT_EQ(w->txtPress->text(), "2500");
+    zero(*w, "0.4");
+    {
+        AnswerSample answer({});
+        w->cmdStart->click();
+    }
+    ASSERT_EQ(w->RunState, 1);
+    EXPECT_EQ(w->EndTime->text(), "End Time: " + GeneralDateText(QVariant(clock.dateTime().addSecs(3600))));
+
+    // Preheat does nothing during a run; the set-point button sends.
+    w->CommandText.clear();
+    w->cmdPreHeat->click();
+    EXPECT_TRUE(w->CommandText.isEmpty());
+    w->txtspeed->setText("100");
+    w->cmdTempSet->click();
+    EXPECT_EQ(w->CommandText, QString("\x01") + "212.4,02500,100.000 1\r");
+
+    w->CurStep = 2;
+    clock.advance(60000);
+    w->cmdRefresh->click();
+    EXPECT_EQ(w->txtTemps->text(), "212");
+    EXPECT_EQ(w->txtPress->text(), "2500");
+    EXPECT_EQ(w->CommandText, QString("\x01") + "212.0,02500,000.000 1\r");
+    EXPECT_EQ(w->StepStartMs, clock.ms);
+    EXPECT_FALSE(w->cmdExit->isEnabled());
+    EXPECT_EQ(w->EndTime->text(), "End Time: " + GeneralDateText(QVariant(clock.dateTime().addSecs(3000))));
+
+    // A current step past the sequence's last ends the run.
+    w->CurStep = 4;
+    w->cmdRefresh->click();
+    EXPECT_EQ(w->RunState, 0);
+    EXPECT_EQ(w->Status->text(), "Test Stop");
+    EXPECT_TRUE(w->cmdExit->isEnabled());
+}
