@@ -234,20 +234,20 @@ void frmSWMTest::createControls() {
                      QStringLiteral("Click here to exit the LSM test"), {bx(5), by, bw, bh});
 
     // Grid and chart
-    MSFlexGrid1 = control<FlexGrid>(this, QStringLiteral("MSFlexGrid1"), {10, 334, 470, 336});
+    MSFlexGrid1 = control<FlexGrid>(this, QStringLiteral("MSFlexGrid1"), {10, 334, 445, 336});
     struct Check {
         QCheckBox** box;
         const char* name;
         const char* caption;
     } checks[] = {{&chkSwell, "chkSwell", "Swell"}, {&chkSpeed, "chkSpeed", "Speed"},
                   {&chkTemp, "chkTemp", "Temp."},   {&chkPress, "chkPress", "Press"}};
-    int cx = 490;
+    int cx = 465;
     for (const Check& c : checks) {
         *c.box = control<QCheckBox>(this, QString::fromLatin1(c.name), {cx, 334, 110, 22});
         (*c.box)->setText(QString::fromLatin1(c.caption));
         cx += 120;
     }
-    Pesgo1 = control<PeChart>(this, QStringLiteral("Pesgo1"), {490, 358, 490, 312});
+    Pesgo1 = control<PeChart>(this, QStringLiteral("Pesgo1"), {465, 358, 515, 312});
 
     StatusBar1 = control<QStatusBar>(this, QStringLiteral("StatusBar1"), {0, 677, kLayoutWidth, 30});
     StatusBar1->setSizeGripEnabled(false);
@@ -339,8 +339,8 @@ void frmSWMTest::Initial_Grid_Swell() {
                    QStringLiteral("|<Speed (rpm)") + QStringLiteral("|<Length Change ") + gLengthLabel +
                    QStringLiteral("|< Swell (%) "));
     for (int c = 0; c <= 5; ++c) g.ColWidth(c, 1000);
-    g.ColWidth(6, 1500);
-    g.ColWidth(7, 1100);
+    g.ColWidth(6, 1400);
+    g.ColWidth(7, 950);
 }
 
 void frmSWMTest::Load_Swell_Calibration() {
