@@ -6,6 +6,7 @@
 #include "platform/Dialogs.h"
 #include "unitlink/UnitPorts.h"
 #include "realtime/frmRealTime.h"
+#include "unittests/frmSimpleTest.h"
 #include "unittests/frmSWMTest.h"
 
 #include <QCloseEvent>
@@ -49,6 +50,7 @@ const KindTraits& traits(UnitWindowKind kind) {
 UnitWindow* createWindow(UnitWindowKind kind, int unitNumber, clsConnection* connection) {
     switch (kind) {
     case UnitWindowKind::RealTime: return new frmRealTime;
+    case UnitWindowKind::Simple: return new frmSimpleTest;
     case UnitWindowKind::Swell: return new frmSWMTest(unitNumber, connection);
     default: return nullptr;
     }
@@ -167,7 +169,7 @@ frmMDIRealTime* frmMDIRealTime::ShowInstance(clsConnection* connection) {
 frmMDIRealTime* frmMDIRealTime::Instance() { return instance(); }
 
 bool frmMDIRealTime::KindAvailable(UnitWindowKind kind) {
-    return kind == UnitWindowKind::RealTime || kind == UnitWindowKind::Swell;
+    return kind == UnitWindowKind::RealTime || kind == UnitWindowKind::Simple || kind == UnitWindowKind::Swell;
 }
 
 std::array<QAction*, 9>& frmMDIRealTime::entries(UnitWindowKind kind) {

@@ -9,6 +9,7 @@
 #include "data/clsTEST_ADDITIVE.h"
 #include "data/clsTEST_INFO.h"
 #include "data/clsTEST_RESULT.h"
+#include "dialogs/NamedControls.h"
 #include "dialogs/TestInfoRules.h"
 #include "dialogs/frmNameSeq.h"
 #include "dialogs/frmTestRelatedInfo.h"
@@ -42,21 +43,17 @@ std::function<void(int, int)> frmSWMTest::OpenSwellCalibration;
 
 namespace {
 
+// The named controls of dialogs/NamedControls.h, by a name that may be composed.
 template <typename W>
 W* control(QWidget* parent, const QString& name, const QRect& geometry) {
-    auto* w = new W(parent);
-    w->setObjectName(name);
-    w->setGeometry(geometry);
-    return w;
+    return controls::Named<W>(parent, name.toLatin1().constData(), geometry);
 }
 
 QLabel* label(QWidget* parent, const QString& name, const QString& caption, const QRect& geometry) {
-    auto* l = control<QLabel>(parent, name, geometry);
-    l->setText(caption);
-    return l;
+    return controls::Label(parent, name.toLatin1().constData(), caption, geometry);
 }
 
-// A reading: the unit's value, framed like a box.
+// A reading of the unit: a label framed like a box.
 QLabel* reading(QWidget* parent, const QString& name, const QRect& geometry) {
     auto* l = label(parent, name, QString(), geometry);
     l->setFrameShape(QFrame::Panel);
@@ -67,17 +64,13 @@ QLabel* reading(QWidget* parent, const QString& name, const QRect& geometry) {
 
 QPushButton* button(QWidget* parent, const QString& name, const QString& caption, const QString& tip,
                     const QRect& geometry) {
-    auto* b = control<QPushButton>(parent, name, geometry);
-    b->setText(caption);
-    b->setToolTip(tip);
+    auto* b = controls::Button(parent, name.toLatin1().constData(), caption, tip, geometry);
     b->setAutoDefault(false);
     return b;
 }
 
 QGroupBox* frame(QWidget* parent, const QString& name, const QString& caption, const QRect& geometry) {
-    auto* f = control<QGroupBox>(parent, name, geometry);
-    f->setTitle(caption);
-    return f;
+    return controls::Frame(parent, name.toLatin1().constData(), caption, geometry);
 }
 
 QLabel* panel(QStatusBar* bar, const char* key, int stretch) {

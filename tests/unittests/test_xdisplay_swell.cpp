@@ -34,11 +34,11 @@ void settle(int ms) {
     }
 }
 
-class XDisplay : public SwellFixture {};
+class XDisplaySwell : public SwellFixture {};
 
 }  // namespace
 
-TEST_F(XDisplay, SwellWindowDuringARun) {
+TEST_F(XDisplaySwell, SwellWindowDuringARun) {
     if (QGuiApplication::platformName() != QStringLiteral("xcb"))
         GTEST_SKIP() << "needs an X display (ctest runs it under xvfb-run)";
 
