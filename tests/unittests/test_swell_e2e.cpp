@@ -79,6 +79,21 @@ TEST_F(SwellEndToEnd, ZeroStartRunAndTripAgainstTheSimulatedUnit) {
     EXPECT_EQ(w->lblvolt->text(), "1");
     EXPECT_EQ(w->lbltemp1->text(), "74.");
 
+    // Garbage, then three frames in one tick: the garbage goes with the frame
+    // it runs into, the two behind it are both read.
+    auto readingAt = [&](double temperature) {
+        UnitSimulator::Readings x = unit.readings();
+        x.temperature = temperature;
+        unit.setReadings(x);
+        unit.sendStatusFrame();
+    };
+    unit.sendNoise(30);
+    readingAt(80);
+    readingAt(90);
+    readingAt(74);
+    ASSERT_TRUE(until([&] { ASSERT_TRUE(timer.fire()); }, [&] { return w->lbltemp1->text() == "74."; }));
+    EXPECT_TRUE(w->reply.RxBuffer.isEmpty());
+
     // Zeroing: the wafer of 0.4 in. at 1.0 V matches the calibration.
     dialogs.inputs.push_back(QStringLiteral("0.4"));
     w->cmdZero->click();
@@ -126,6 +141,16 @@ TEST_F(SwellEndToEnd, ZeroStartRunAndTripAgainstTheSimulatedUnit) {
     ASSERT_TRUE(unit.waitForCommands(3));
     EXPECT_EQ(stops(unit), 2);
     EXPECT_EQ(dialogs.texts(), QStringList({"Temperature too high, test will be stopped "}));
+
+    // The unit's port goes away: said once, the window shows "No Response"
+    // and can be closed.
+    dialogs.clear();
+    unit.vanish();
+    for (int i = 0; i < 3; ++i) timer.fire();
+    EXPECT_EQ(w->lblActiveFlag->text(), "No Response");
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_TRUE(dialogs.texts()[0].startsWith("ERROR :"));
+    EXPECT_FALSE(w->MSComm1.PortOpen());
 
     // The window closes and gives its entry back.
     w->cmdExit->click();
