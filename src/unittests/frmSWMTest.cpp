@@ -97,6 +97,7 @@ frmSWMTest::frmSWMTest(int unitNumber, clsConnection* connection, QWidget* paren
     setWindowTitle(kDesignedCaption);
     Units(unitNumber);
     createControls();
+    lblInstName->setText(QStringLiteral("Unit") + Str(unitNumber));
     Timer1.Timer = [this] { Timer1_Timer(); };
     reply.shutDown = [this] { ShutDown(); };
     Form_Load();

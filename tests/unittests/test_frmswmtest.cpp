@@ -34,6 +34,7 @@ TEST_F(SwellWindow, LoadTakesItsOwnUnitsCalibrationAndTheUnitCaptions) {
     auto two = open(2);
     EXPECT_TRUE(dialogs.messages.empty());
     EXPECT_EQ(gMaxPress, 30000);
+    EXPECT_EQ(two->lblInstName->text(), "Unit 2");
     EXPECT_EQ(one->Label29->text(), "(°C)");
     EXPECT_EQ(one->Label40->text(), "(mm)");
     EXPECT_EQ(one->lblCaliVolt[2]->text(), "2.0");
