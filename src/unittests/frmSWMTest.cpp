@@ -27,6 +27,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QIntValidator>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -262,6 +263,9 @@ void frmSWMTest::createControls() {
     connect(cmdCalibrate, &QPushButton::clicked, this, trap(&frmSWMTest::cmdCalibrate_Click));
     connect(cmdStart, &QPushButton::clicked, this, &frmSWMTest::cmdStart_Click);
     connect(cmdExit, &QPushButton::clicked, this, &frmSWMTest::cmdExit_Click);
+    // The recording interval is whole seconds: a box that takes nothing else
+    // cannot leave a run recording nothing by a typing slip.
+    txtInterval->setValidator(new QIntValidator(0, 86400, txtInterval));
     connect(txtInterval, &QLineEdit::textChanged, this, &frmSWMTest::txtInterval_Change);
     for (QCheckBox* box : {chkSwell, chkSpeed, chkTemp, chkPress})
         connect(box, &QCheckBox::toggled, this, trap(&frmSWMTest::Initial_Chart_Swell));

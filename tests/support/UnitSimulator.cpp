@@ -334,28 +334,12 @@ void UnitSimulator::advanceLocked(double seconds) {
     toward(readings_.temperature, readings_.tempSetPoint, physics_.tempRate);
     toward(readings_.pressure, readings_.pressSetPoint, physics_.pressRate);
     updateStressLocked();
-    if (voltRate_ > 0) {
-        double volts = readings_.field9.toDouble();
-        toward(volts, voltLimit_, voltRate_);
-        readings_.field9 = number(volts, 4);
-    }
 }
 
 void UnitSimulator::setSensorVoltage(double volts) {
     std::lock_guard lock(mutex_);
     readings_.field9 = number(volts, 4);
     if (!readings_.field10) readings_.field10 = QByteArray();
-}
-
-double UnitSimulator::sensorVoltage() const {
-    std::lock_guard lock(mutex_);
-    return readings_.field9.toDouble();
-}
-
-void UnitSimulator::setSwelling(double voltsPerSecond, double limitVolts) {
-    std::lock_guard lock(mutex_);
-    voltRate_ = voltsPerSecond;
-    voltLimit_ = limitVolts;
 }
 
 void UnitSimulator::updateStressLocked() {

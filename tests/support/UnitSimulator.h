@@ -103,10 +103,7 @@ public:
     // (four decimals; frames keep their 9 commas). The zero frame (code 8)
     // does not touch it: the swell window zeroes against the voltage it reads.
     void setSensorVoltage(double volts);
-    double sensorVoltage() const;
-    // The sample swells: from now on the voltage moves toward `limitVolts` at
-    // that many volts per second of the physics (advance, or the thread).
-    void setSwelling(double voltsPerSecond, double limitVolts);
+
     // Moves the readings by that many seconds of the physics.
     void advance(double seconds);
 
@@ -178,8 +175,6 @@ private:
     bool transferMode_ = false;  // after a download request: no frames of its own until the next command
     std::atomic<int> period_{1000};
     Physics physics_;
-    double voltRate_ = 0;   // swelling, volts per second
-    double voltLimit_ = 0;
     Clock::time_point lastAdvance_{};
     int splitPieces_ = 1;
     int splitGapMs_ = 0;

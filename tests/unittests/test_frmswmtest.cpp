@@ -11,6 +11,7 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QStatusBar>
+#include <QKeyEvent>
 
 using namespace swell_tests;
 using realtime_tests::SeqStep;
@@ -82,6 +83,14 @@ TEST_F(SwellWindow, StartIsRefusedUntilSequenceCalibrationZeroAndSetPointsAreRig
     EXPECT_EQ(w->txtTemps->text(), "150");
     EXPECT_EQ(w->txtPress->text(), "1000");
     EXPECT_EQ(w->txtInterval->text(), "60");
+    EXPECT_EQ(w->RecordInterval, 60);
+    for (const QChar c : QStringLiteral("x5")) {  // typed: only digits are taken
+        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+        w->txtInterval->setCursorPosition(int(w->txtInterval->text().size()));
+        QCoreApplication::sendEvent(w->txtInterval, &press);
+    }
+    EXPECT_EQ(w->txtInterval->text(), "605");
+    w->txtInterval->setText("60");
     EXPECT_EQ(w->StepCount, 1);
     uncalibrated->cmdStart->click();
     w->cmdStart->click();  // not zeroed
