@@ -99,6 +99,9 @@ public:
     double FitIntercept = 0;
     double FitSlope = 0;
     double FitMse = 0;
+    // The fluid temperature (°C) of the last torque report; kept when a
+    // report finds no pair of set values around the measured viscosity.
+    double FluidTemp = 0;
     // The points of the current (or last) torque calibration.
     std::vector<unit::TorquePoint> TorquePoints;
     // Ticks of the torque run without any character from the unit; the run
@@ -204,4 +207,5 @@ private:
     std::array<double, 6> pvtY_{};
     bool loaded_ = false;
     bool unloading_ = false;
+    bool returning_ = false;  // a Return button closes the window
 };

@@ -1,5 +1,6 @@
 #include "mainwindow/frmMain.h"
 
+#include "calibration/frmCalibrateTorque.h"
 #include "charts/MainCharts.h"
 #include "data/Numbers.h"
 #include "data/clsTEST_ADDITIVE.h"
@@ -266,7 +267,7 @@ void frmMain::buildControls() {
     MSComm1->setObjectName(QStringLiteral("MSComm1"));
 
     // The windows and reports these lead to are not part of the program yet.
-    for (QPushButton* b : {cmdExcelDetail, cmdExportExcel, cmdCalibrate})
+    for (QPushButton* b : {cmdExcelDetail, cmdExportExcel})
         b->setEnabled(false);
 
     connect(cmdOpen, &QPushButton::clicked, this, &frmMain::cmdOpen_Click);
@@ -531,7 +532,9 @@ void frmMain::cmdPRINT_Click() {
 // menu entries stay disabled until they are.
 void frmMain::cmdExcelDetail_Click() {}
 void frmMain::cmdExportExcel_Click() {}
-void frmMain::cmdCalibrate_Click() {}
+void frmMain::cmdCalibrate_Click() {
+    TrapErrors([] { frmCalibrateTorque::ShowInstance(); });
+}
 
 // The sequence editor: one window, shown modeless while this one hides; it
 // shows this window again when it closes.

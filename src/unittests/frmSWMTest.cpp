@@ -1,5 +1,6 @@
 #include "unittests/frmSWMTest.h"
 
+#include "calibration/frmCalibrateTorque.h"
 #include "data/DateText.h"
 #include "data/Globals.h"
 #include "data/Numbers.h"
@@ -20,7 +21,6 @@
 #include "platform/PeChart.h"
 #include "platform/RunClock.h"
 #include "platform/TrapErrors.h"
-#include "unitlink/UnitPorts.h"
 #include "unitlink/UnitProtocol.h"
 
 #include <QCheckBox>
@@ -40,7 +40,6 @@
 using namespace swell;
 
 const QString frmSWMTest::kDesignedCaption = QStringLiteral("LSM Test");
-std::function<void(int, int)> frmSWMTest::OpenSwellCalibration;
 
 namespace {
 
@@ -485,24 +484,11 @@ void frmSWMTest::cmdZero_Click() {
     if (!text.isEmpty()) ui::MsgBox(text, ui::vbOKOnly, ZeroTitle(outcome));
 }
 
-int frmSWMTest::CalibrationListIndex(int unitNumber) {
-    int count = 0;
-    unit::ReadUnitPorts(unitNumber, [&count](int, int port) {
-        if (port != 0) ++count;
-    });
-    return count - 1;
-}
-
 void frmSWMTest::cmdCalibrate_Click() {
     if (RunState == kRunning) return;
-    if (!OpenSwellCalibration) {
-        ui::MsgBox(QStringLiteral("The calibration window is not available in this version; the sensor of unit ") +
-                   QString::number(Units()) + QStringLiteral(" cannot be calibrated from here."));
-        return;
-    }
-    const int index = CalibrationListIndex(Units());
+    // The calibration window takes the unit's port.
     if (MSComm1.PortOpen()) MSComm1.PortOpen(false);
-    OpenSwellCalibration(Units(), index);
+    frmCalibrateTorque::ShowOnTab(3, Units());
     cmdExit_Click();
 }
 

@@ -55,14 +55,6 @@ public:
     frmSWMTest(int unitNumber, clsConnection* connection, QWidget* parent = nullptr);
     ~frmSWMTest() override;
 
-    // The calibration window this build opens for the hand-over, when there
-    // is one: called with the unit and the index of the unit in the swell
-    // tab's list. Empty: the hand-over says the window is missing.
-    static std::function<void(int unit, int listIndex)> OpenSwellCalibration;
-    // The index of a unit in the calibration window's list of units that have
-    // a port (settings file lines 1 .. unit whose port is not 0, minus 1).
-    static int CalibrationListIndex(int unitNumber);
-
     // ---- set-up ------------------------------------------------------------------
     void InitialInst(clsConnection* connection) override;
     void SetUnitLabels();
@@ -80,6 +72,8 @@ public:
     void cmdPreHeat_Click();
     void cmdTempSet_Click();
     void cmdZero_Click();
+    // Hands the unit over to the calibration window's LSM tab (not while a
+    // test runs): the port is closed first, then this window.
     void cmdCalibrate_Click();
     void cmdStart_Click();
     void cmdExit_Click();

@@ -6,9 +6,12 @@
 
 #include "data/DateText.h"
 #include "data/Numbers.h"
+#include "calibration/frmCalibrateTorque.h"
 #include "platform/PeChart.h"
+#include "support/UnitSimulator.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLabel>
 #include <QStatusBar>
 #include <QKeyEvent>
@@ -250,23 +253,35 @@ TEST_F(SwellWindow, AStoredRowComesBeforeItsGridRow) {
     EXPECT_TRUE(dialogs.texts()[0].startsWith("A recorded point could not be stored: ERROR: "));
 }
 
-TEST_F(SwellWindow, CalibrationHandOverGoesToTheUnitsEntryOfTheSwellTab) {
+TEST_F(SwellWindow, CalibrationHandsTheUnitAndItsPortToTheLsmTab) {
+    testing_support::UnitSimulator unit;
+    unit.attachToPort(3);
     writePorts({1, 0, 3});
-    EXPECT_EQ(frmSWMTest::CalibrationListIndex(3), 1);
-    EXPECT_EQ(frmSWMTest::CalibrationListIndex(1), 0);
+    writeCalibration({kExampleLine, "", kExampleLine});
     auto w = open(3);
-    dialogs.clear();
-    w->cmdCalibrate->click();
-    ASSERT_EQ(dialogs.messages.size(), 1u);  // no calibration window in this build
-    EXPECT_TRUE(w->isEnabled());
-
-    std::pair<int, int> handedOver{0, 0};
-    frmSWMTest::OpenSwellCalibration = [&](int unit, int index) { handedOver = {unit, index}; };
     w->show();
+    w->MSComm1.MapFolder(gAppPath);
+    w->MSComm1.PortNumber(3);
+    w->MSComm1.PortOpen(true);
+    ASSERT_TRUE(w->MSComm1.PortOpen());
+
+    // Not while a test runs.
+    w->RunState = 1;
     w->cmdCalibrate->click();
-    frmSWMTest::OpenSwellCalibration = nullptr;
-    EXPECT_EQ(handedOver, std::make_pair(3, 1));
+    EXPECT_EQ(frmCalibrateTorque::Instance(), nullptr);
+    EXPECT_TRUE(w->MSComm1.PortOpen());
+    w->RunState = 0;
+
+    w->cmdCalibrate->click();
+    std::unique_ptr<frmCalibrateTorque> calibration(frmCalibrateTorque::Instance());
+    ASSERT_NE(calibration, nullptr);
+    EXPECT_EQ(calibration->CurrentTab, 3);
+    EXPECT_EQ(calibration->TabUnit[3], 3);
+    EXPECT_EQ(calibration->cmbInstName[3]->currentIndex(), 1);  // the second unit with a port
+    EXPECT_TRUE(calibration->MSComm1.PortOpen());
+    EXPECT_FALSE(w->MSComm1.PortOpen());
     EXPECT_FALSE(w->isVisible());
+    EXPECT_TRUE(dialogs.messages.empty());
 }
 
 TEST_F(SwellWindow, RefreshReloadsTheRunningSequenceAndManualSetPoints) {
