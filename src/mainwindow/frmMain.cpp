@@ -16,6 +16,7 @@
 #include "platform/TrapErrors.h"
 #include "mainwindow/frmAbout.h"
 #include "mainwindow/frmOpenTest.h"
+#include "dialogs/OverlapChooser.h"
 #include "dialogs/frmOverlapTest.h"
 #include "dialogs/frmViewRelatedInfo.h"
 #include "platform/Dialogs.h"
@@ -509,7 +510,15 @@ void frmMain::releaseOverlapChooser() {
     fOverlap_ = nullptr;
 }
 
-void frmMain::DrawOverlay() {}
+void frmMain::DrawOverlay() {
+    testInfo_->GetTestDetail();
+    if (testInfo_->Eof()) {
+        // Deleted since the chooser listed it.
+        ui::MsgBox(overlap::kNameNotFound);
+        return;
+    }
+    charts_->DrawOverlay(fOverlap_->txtSeqName->text(), testInfo_->All());
+}
 
 frmOverlapTest* frmMain::fOverlap() const { return fOverlap_.data(); }
 
