@@ -57,6 +57,17 @@ seed fuzz_settings_file normal ' 1 \r\n 2 \r\n 0 \r\n 0 \r\n 0 \r\n 0 \r\n 0 \r\
 seed fuzz_settings_file odd ' 3.5 \nx\n\n 0 \n 0 \n 0 \n 0 \n 0 \nSI\nKunit ,2.4\nSF ,-2\nBY the Speed\nSF ,1e308\n'
 # A sequence file as the editor exports it.
 seed fuzz_sequence_csv export 'Sequence of Z3080 Rheometer.\r\n\r\nSave Date: ,1/2/2024\r\n\r\nSEQUENCE_NAME,Seq A\r\n\r\n\r\nStep No,Time (min),Temp. (\xb0F),Temp. Error (\xb0F),Temp. Ramp Rate (\xb0F/min),SPEED(Rpm),Pressure (psi),Press. Rate (psi/min),Interval (sec),Cycle,Run Ramp,\r\n1,10.,150.,5,10,300.0,1000,100,10,1,0,\r\n2,20,250,5,-10,600.0,2000,100,10,2,1,\r\n\r\n\r\n\r\nRAMP_STEP_NO,RAMP_Time(sec),RAMP_SPEED(Rpm),INTERVAL(sec)\r\n 1 , 30 ,100.0, 5 ,\r\n 2 , 60 ,200.0, 10 ,\r\n\r\n'
+# A swell frame (9 commas, voltage in field 9), zeroed, two in one read, a bad
+# one between good ones, a negative voltage, a partial one.
+seed fuzz_swell_reply good '\x04X01,70,70,0,0,1000,0,0,1.5,0\x1a'
+seed fuzz_swell_reply mixed '\x25#01,212,0,12,0,1000,0,0,1.5,0\x1a#01,70,70,0,0,0,0,0,1.5,0,9\x1a#04,611,0,0,0,20501,0,0,0,0\x1a#0'
+seed fuzz_swell_reply odd '\x0c#01,74,0,0,0,0,0,0,-1.5,0\x1a#01,74,0,0,0,0,0,0,1e308,0\x1agarbage\x1a'
+# The calibration files and the torque calibration's replies: a swell and a
+# piston file, a torque table, torque points with an end frame.
+seed fuzz_calibration swell '\x01\r\n1,2,4, .4 , .830482023721841 , .4 , .830482023721841 \r\n'
+seed fuzz_calibration piston '\x00 5 , 0 , .25 , .5 , .75 , 1 , 100 , 200 , 400 , 800 , 1600 , 1.5 , 2 , 2.5 ,-3 ,-.5 , .25 , 1E-05 , 4 ,\r\n'
+seed fuzz_calibration coef '\x0812.5\r\n2\r\n0.1,2,0.125\r\n1,0,3.456\r\n'
+seed fuzz_calibration torque '\x10\x0820,10\x1a#01,75,75,0,0,0,0,0,1.5,\x1a\x0841,20\x1a\x08\x1a\x09\x1a'
 
 export QT_QPA_PLATFORM="${QT_QPA_PLATFORM:-offscreen}"
 export ASAN_OPTIONS="${ASAN_OPTIONS:-quarantine_size_mb=16:malloc_context_size=1}"

@@ -1,5 +1,6 @@
 #include "mainwindow/frmMain.h"
 
+#include "calibration/frmCalibrateTorque.h"
 #include "charts/MainCharts.h"
 #include "data/Numbers.h"
 #include "data/clsTEST_ADDITIVE.h"
@@ -15,6 +16,7 @@
 #include "platform/TrapErrors.h"
 #include "mainwindow/frmAbout.h"
 #include "mainwindow/frmOpenTest.h"
+#include "dialogs/OverlapChooser.h"
 #include "dialogs/frmOverlapTest.h"
 #include "dialogs/frmViewRelatedInfo.h"
 #include "platform/Dialogs.h"
@@ -22,6 +24,7 @@
 #include "platform/ModalShow.h"
 #include "platform/Pe3dChart.h"
 #include "platform/PeChart.h"
+#include "reports/ExcelReports.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -129,6 +132,7 @@ frmMain::frmMain(QWidget* parent)
     source.rowFilter = [this](double resultTypeId) { return charts_->PassesRowFilter(resultTypeId); };
     csvReport_ = std::make_unique<CsvReport>(source);
     printedReport_ = std::make_unique<PrintedReport>(source);
+    excelReport_ = std::make_unique<ExcelReport>(source);
 }
 
 frmMain::~frmMain() {
@@ -264,10 +268,6 @@ void frmMain::buildControls() {
     Timer1->setObjectName(QStringLiteral("Timer1"));
     MSComm1 = new QSerialPort(this);
     MSComm1->setObjectName(QStringLiteral("MSComm1"));
-
-    // The windows and reports these lead to are not part of the program yet.
-    for (QPushButton* b : {cmdExcelDetail, cmdExportExcel, cmdCalibrate})
-        b->setEnabled(false);
 
     connect(cmdOpen, &QPushButton::clicked, this, &frmMain::cmdOpen_Click);
     connect(cmdRelated, &QPushButton::clicked, this, &frmMain::cmdRelated_Click);
@@ -508,7 +508,15 @@ void frmMain::releaseOverlapChooser() {
     fOverlap_ = nullptr;
 }
 
-void frmMain::DrawOverlay() {}
+void frmMain::DrawOverlay() {
+    testInfo_->GetTestDetail();
+    if (testInfo_->Eof()) {
+        // Deleted since the chooser listed it.
+        ui::MsgBox(overlap::kNameNotFound);
+        return;
+    }
+    charts_->DrawOverlay(fOverlap_->txtSeqName->text(), testInfo_->All());
+}
 
 frmOverlapTest* frmMain::fOverlap() const { return fOverlap_.data(); }
 
@@ -527,11 +535,19 @@ void frmMain::cmdPRINT_Click() {
     TrapErrors([&] { printedReport_->cmdPRINT_Click(); });
 }
 
-// The windows of these are not part of the program yet; their buttons and
-// menu entries stay disabled until they are.
-void frmMain::cmdExcelDetail_Click() {}
-void frmMain::cmdExportExcel_Click() {}
-void frmMain::cmdCalibrate_Click() {}
+// The calibration window.
+void frmMain::cmdCalibrate_Click() {
+    TrapErrors([] { frmCalibrateTorque::ShowInstance(); });
+}
+
+// The Excel workbooks of the opened test.
+void frmMain::cmdExportExcel_Click() {
+    TrapErrors([&] { excelReport_->cmdExportExcel_Click(); });
+}
+
+void frmMain::cmdExcelDetail_Click() {
+    TrapErrors([&] { excelReport_->Export_Excel_Detail(); });
+}
 
 // The sequence editor: one window, shown modeless while this one hides; it
 // shows this window again when it closes.
