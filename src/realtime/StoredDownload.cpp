@@ -15,8 +15,8 @@
 #include "platform/Database.h"
 #include "platform/Dialogs.h"
 #include "platform/ModalShow.h"
-#include "realtime/NewTestRecord.h"
-#include "realtime/RunRules.h"
+#include "dialogs/NewTestRecord.h"
+#include "unitlink/RunRules.h"
 #include "realtime/frmRealTime.h"
 
 #include <QElapsedTimer>

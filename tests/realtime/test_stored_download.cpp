@@ -8,7 +8,7 @@
 #include "data/clsTEST_ADDITIVE.h"
 #include "dialogs/frmTestRelatedInfo.h"
 #include "platform/ModalShow.h"
-#include "realtime/RunRules.h"
+#include "unitlink/RunRules.h"
 #include "support/UnitSimulator.h"
 
 #include <QElapsedTimer>

@@ -1,0 +1,119 @@
+// The PVT window's controls beside the run: the piston choice and its
+// calibration, the maximum pressure, Zero, the readings log, the calibration
+// hand-over and the brief report.
+
+#include "unittests/frmPVTtest.h"
+
+#include "data/DataFiles.h"
+#include "data/DateText.h"
+#include "data/Globals.h"
+#include "data/Numbers.h"
+#include "platform/Dialogs.h"
+#include "platform/RunClock.h"
+
+#include <QFile>
+#include <QPushButton>
+#include <QRadioButton>
+
+namespace {
+
+frmPVTtest::CalibrationReader& calibrationReader() {
+    static frmPVTtest::CalibrationReader reader;
+    return reader;
+}
+
+// The readings log's print zones are 14 characters wide.
+constexpr int kPrintZone = 14;
+
+}  // namespace
+
+frmPVTtest::CalibrationReader frmPVTtest::SetCalibrationReader(CalibrationReader reader) {
+    CalibrationReader previous = std::move(calibrationReader());
+    calibrationReader() = std::move(reader);
+    return previous;
+}
+
+// ---- piston ------------------------------------------------------------------------------
+
+void frmPVTtest::optLag_Click() {
+    if (optLag->isChecked()) choosePiston(true);
+}
+
+void frmPVTtest::optSml_Click() {
+    if (optSml->isChecked()) choosePiston(false);
+}
+
+void frmPVTtest::choosePiston(bool large) {
+    CalFileName = large ? QStringLiteral("Calilarg.dat") : QStringLiteral("CALIsmal.dat");
+    CalCount = large ? 5 : 4;
+    (large ? optSml : optLag)->setChecked(false);
+    LoadCalibrationData(Units());
+    if (reply.SampleTemp > 0) reply.RefTemp = reply.SampleTemp;
+}
+
+void frmPVTtest::LoadCalibrationData(int unitNumber) {
+    // A piston whose calibration cannot be read leaves none: the height, the
+    // density and the position trips wait for a piston that has one, and
+    // Start refuses until then.
+    reply.calibration = unit::PvtCalibration{};
+    const CalibrationReader& reader = calibrationReader();
+    if (!reader) {
+        ui::MsgBox(QStringLiteral("ERROR reading calibration data - the piston calibration files cannot be read by "
+                                  "this program yet."));
+        return;
+    }
+    PistonRead read = reader(CalCount == 5, unitNumber);
+    if (!read.ok) {
+        ui::MsgBox(read.message);
+        return;
+    }
+    if (read.data.count != CalCount || !read.data.loaded()) {
+        ui::MsgBox(QStringLiteral("No matching calibration data found.  Please calibrate."));
+        return;
+    }
+    reply.calibration = std::move(read.data);
+}
+
+// ---- maximum pressure ----------------------------------------------------------------------
+
+void frmPVTtest::Option1_Click() { gMaxPress = Option1->isChecked() ? 20000 : 30000; }
+
+void frmPVTtest::Option2_Click() { gMaxPress = Option2->isChecked() ? 30000 : 20000; }
+
+// ---- Zero, readings log ----------------------------------------------------------------------
+
+void frmPVTtest::cmdZero_Click() {
+    if (!optLag->isChecked() && !optSml->isChecked()) {
+        ui::MsgBox(QStringLiteral("Select piston size first."));
+        return;
+    }
+    reply.ZeroOffset += reply.SampleHeight;
+}
+
+void frmPVTtest::cmdSave_Click() {
+    QString line = PrintNumber(Units()) + QLatin1Char(',') + GeneralDateText(QVariant(tick::CurrentDateTime())) +
+                   QLatin1Char(',') + PrintNumber(reply.RawPosition) + QLatin1Char(',') +
+                   PrintNumber(reply.SampleHeight);
+    line += QString(kPrintZone - int(line.size() % kPrintZone), QLatin1Char(' '));
+    line += QStringLiteral("\r\n");
+
+    QFile f(FindDataFile(QStringLiteral("ReadData.csv")));
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Append) || f.write(line.toLocal8Bit()) < 0 || !f.flush()) {
+        ui::MsgBox(QStringLiteral("Err.Number:  ") + QString::number(75) + QStringLiteral("     ") +
+                   QStringLiteral("Path/File access error"));
+    }
+    f.close();
+}
+
+// ---- calibration hand-over, report -----------------------------------------------------------
+
+void frmPVTtest::cmdCalibrate_Click() {
+    if (RunState == 1) return;
+    ui::MsgBox(QStringLiteral("The calibration window is not part of this program yet: the unit cannot be handed "
+                              "over for calibration."));
+}
+
+void frmPVTtest::cmdExportExcel_Click() {
+    ui::MsgBox(QStringLiteral("The Excel report cannot be made: the spreadsheet writer is not part of this program "
+                              "yet."));
+}
