@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the fuzz targets with clang, libFuzzer and the address and undefined
 # behaviour sanitizers (in build-fuzz/, or $Z3080_FUZZ_DIR) and runs the reply
-# parser's target for a bounded time. Installs clang when it is missing.
+# parsers' targets (the unit window's, the PVT window's) for a bounded time each. Installs clang when it is missing.
 #   scripts/fuzz.sh [seconds]   (default 60)
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
@@ -19,7 +19,7 @@ fi
 
 CC=clang CXX=clang++ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DFUZZ=ON -DZ3080_BUILD_TESTS=OFF -DZ3080_BUILD_BENCH=OFF >/dev/null
-cmake --build "$build" --parallel "$(nproc)" --target fuzz_unit_reply
+cmake --build "$build" --parallel "$(nproc)" --target fuzz_unit_reply fuzz_pvt_reply
 
 corpus="$build/corpus/unit_reply"
 mkdir -p "$corpus"
@@ -39,4 +39,19 @@ status=0
 grep -E '^(#[0-9]+ +DONE|stat::number_of_executed_units|stat::peak_rss_mb|SUMMARY|.*(crash|timeout|oom|leak)-)' \
   "$build/fuzz_unit_reply.log" || true
 [ "$status" -eq 0 ] && echo "fuzz_unit_reply: no finding in ${seconds} s" || echo "fuzz_unit_reply: finding, see $build/fuzz_unit_reply.log"
+
+# The PVT window's parser: frames with and without a magnet reading, at the
+# ends of the sensor, with a reading of 0; calibration on (bit 3) or off.
+pvt="$build/corpus/pvt_reply"
+mkdir -p "$pvt"
+printf '\x0c#01,72.0,300.0,100.000,0,0,0,5000,500,\x1a' >"$pvt/seed9"
+printf '\x0c#01,611,300.0,100,0,20501,0,5000,1000,\x1a#01,72,0,0,0,0,0,0,100,\x1a#01,72,0,0,0,0,0,0,0,\x1a' >"$pvt/seedtrips"
+printf '\x08#04,72.0,300.0,100,0,0,0,5000,7\x1a#01,72,0,0,0,0,0,0,,\x1anoise\x1a#01,1,2,3,4,5,6,7,8,9,10\x1a' >"$pvt/seedbad"
+pstatus=0
+"$build/fuzz/fuzz_pvt_reply" "$pvt" -max_total_time="$seconds" -max_len=16384 -len_control=0 -rss_limit_mb=4096 \
+  -timeout=10 -print_final_stats=1 -artifact_prefix="$build/pvt-" >"$build/fuzz_pvt_reply.log" 2>&1 || pstatus=$?
+grep -E '^(#[0-9]+ +DONE|stat::number_of_executed_units|stat::peak_rss_mb|SUMMARY|.*(crash|timeout|oom|leak)-)' \
+  "$build/fuzz_pvt_reply.log" || true
+[ "$pstatus" -eq 0 ] && echo "fuzz_pvt_reply: no finding in ${seconds} s" || echo "fuzz_pvt_reply: finding, see $build/fuzz_pvt_reply.log"
+[ "$status" -eq 0 ] && status=$pstatus
 exit "$status"

@@ -13,6 +13,20 @@ namespace {
 constexpr int kHeaderHeight = 450;  // twips: two lines
 constexpr int kColumnWidth = 800;
 constexpr int kWideColumnWidth = 1200;  // speed and density
+// The elapsed time and the position need a little more than the others: the
+// caption "Elaps Time" on one line, a position of five decimals and a sign.
+constexpr int kTimeColumnWidth = 1100;
+constexpr int kPositionColumnWidth = 1100;
+
+int columnWidth(int c) {
+    switch (c) {
+    case 2: return kTimeColumnWidth;
+    case 5:
+    case 6: return kWideColumnWidth;
+    case 7: return kPositionColumnWidth;
+    default: return kColumnWidth;
+    }
+}
 }  // namespace
 
 QString PvtGridFormatString() {
@@ -27,7 +41,7 @@ void SetupPvtResultGrid(FlexGridModel& grid) {
     grid.RowHeight(0, kHeaderHeight);
     grid.WordWrap(true);
     grid.FormatString(PvtGridFormatString());
-    for (int c = 0; c < grid.Cols(); ++c) grid.ColWidth(c, c == 5 || c == 6 ? kWideColumnWidth : kColumnWidth);
+    for (int c = 0; c < grid.Cols(); ++c) grid.ColWidth(c, columnWidth(c));
 }
 
 QStringList PvtGridCells(const Sample& s) {

@@ -202,8 +202,8 @@ void frmPVTtest::createControls() {
     cmdExportExcel = button(this, "cmdExportExcel", QStringLiteral("Brief Excel"),
                             QStringLiteral("Click here to generate a brief MS Excel file"), {842, 298, 114, 28});
 
-    MSFlexGrid1 = control<FlexGrid>(this, "MSFlexGrid1", {10, 332, 488, 250});
-    Pesgo1 = control<PeChart>(this, "Pesgo1", {504, 332, 452, 250});
+    MSFlexGrid1 = control<FlexGrid>(this, "MSFlexGrid1", {10, 332, 420, 250});
+    Pesgo1 = control<PeChart>(this, "Pesgo1", {436, 332, 520, 250});
 
     Label1 = label(this, "Label1", QStringLiteral("Test Progress Information:"), {10, 586, 240, 20});
     StatusBar1 = control<QStatusBar>(this, "StatusBar1", {0, 610, kLayoutWidth, 38});

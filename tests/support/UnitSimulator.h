@@ -120,6 +120,15 @@ public:
     void vanish();
     bool vanished() const;
 
+    // ---- PVT frames ------------------------------------------------------------
+    // Field 9 carries the magnet position of the PVT sensor: from now on it
+    // follows the pressure, reading = atZeroPsi + perPsi x pressure (perPsi 0
+    // holds it still), written with one decimal.
+    void setMagnetPosition(double atZeroPsi, double perPsi = 0);
+    // The next `frames` status frames report this magnet reading instead (a
+    // run of readings at an end of the sensor).
+    void runMagnetReading(int frames, double reading);
+
     // The stored test: records of nine comma-separated fields; each is sent
     // with code 3 after it, and code 2 after the last when withEnd. Sent in
     // pieces of chunkBytes with chunkDelayMs between them (0: all at once).
@@ -178,6 +187,9 @@ private:
     int statusFrames_ = 0;
     int runStatus_ = 0;
     bool vanishRequested_ = false;
+    std::optional<std::pair<double, double>> magnetLaw_;  // reading at 0 psi, per psi
+    int magnetFrames_ = 0;
+    double magnetRun_ = 0;
     QByteArrayList storedRecords_;
     bool storedWithEnd_ = true;
     int chunkBytes_ = 0;
