@@ -7,6 +7,7 @@
 #include "unitlink/UnitPorts.h"
 #include "realtime/frmRealTime.h"
 #include "unittests/frmPVTtest.h"
+#include "unittests/frmSimpleTest.h"
 
 #include <QCloseEvent>
 #include <QLabel>
@@ -48,6 +49,7 @@ const KindTraits& traits(UnitWindowKind kind) {
 UnitWindow* createWindow(UnitWindowKind kind) {
     switch (kind) {
     case UnitWindowKind::RealTime: return new frmRealTime;
+    case UnitWindowKind::Simple: return new frmSimpleTest;
     case UnitWindowKind::Pvt: return new frmPVTtest;
     default: return nullptr;
     }
@@ -166,7 +168,7 @@ frmMDIRealTime* frmMDIRealTime::ShowInstance(clsConnection* connection) {
 frmMDIRealTime* frmMDIRealTime::Instance() { return instance(); }
 
 bool frmMDIRealTime::KindAvailable(UnitWindowKind kind) {
-    return kind == UnitWindowKind::RealTime || kind == UnitWindowKind::Pvt;
+    return kind == UnitWindowKind::RealTime || kind == UnitWindowKind::Simple || kind == UnitWindowKind::Pvt;
 }
 
 std::array<QAction*, 9>& frmMDIRealTime::entries(UnitWindowKind kind) {

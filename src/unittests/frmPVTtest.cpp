@@ -12,6 +12,7 @@
 #include "platform/FlexGrid.h"
 #include "platform/PeChart.h"
 #include "platform/TrapErrors.h"
+#include "dialogs/NamedControls.h"
 #include "unittests/PvtResultGrid.h"
 
 #include <QCheckBox>
@@ -29,43 +30,14 @@ const QString frmPVTtest::kDesignedCaption = QStringLiteral("PVT Test");
 
 namespace {
 
-template <typename W>
-W* control(QWidget* parent, const char* name, const QRect& geometry) {
-    auto* w = new W(parent);
-    w->setObjectName(QString::fromLatin1(name));
-    w->setGeometry(geometry);
-    return w;
-}
-
-QLabel* label(QWidget* parent, const char* name, const QString& caption, const QRect& geometry) {
-    auto* l = control<QLabel>(parent, name, geometry);
-    l->setText(caption);
-    return l;
-}
-
-// A reading box: the unit's values are shown, not typed.
-QLineEdit* reading(QWidget* parent, const char* name, const QRect& geometry) {
-    auto* t = control<QLineEdit>(parent, name, geometry);
-    t->setReadOnly(true);
-    return t;
-}
-
-QPushButton* button(QWidget* parent, const char* name, const QString& caption, const QString& tip,
-                    const QRect& geometry) {
-    auto* b = control<QPushButton>(parent, name, geometry);
-    b->setText(caption);
-    b->setToolTip(tip);
-    return b;
-}
-
-QGroupBox* frame(QWidget* parent, const char* name, const QString& caption, const QRect& geometry) {
-    auto* f = control<QGroupBox>(parent, name, geometry);
-    f->setTitle(caption);
-    return f;
-}
+using controls::Button;
+using controls::Frame;
+using controls::Label;
+using controls::Named;
+using controls::Reading;
 
 QRadioButton* option(QWidget* parent, const char* name, const QString& caption, const QRect& geometry) {
-    auto* o = control<QRadioButton>(parent, name, geometry);
+    auto* o = Named<QRadioButton>(parent, name, geometry);
     o->setText(caption);
     return o;
 }
@@ -96,35 +68,35 @@ frmPVTtest::~frmPVTtest() {
 void frmPVTtest::createControls() {
     resize(kLayoutWidth, kLayoutHeight);
 
-    lblInstName = label(this, "lblInstName", QStringLiteral("Unit 1"), {10, 6, 150, 26});
+    lblInstName = Label(this, "lblInstName", QStringLiteral("Unit 1"), {10, 6, 150, 26});
     QFont big = lblInstName->font();
     big.setBold(true);
     big.setPointSizeF(big.pointSizeF() * 1.3);
     lblInstName->setFont(big);
-    lblActiveFlag = label(this, "lblActiveFlag", QStringLiteral("INACTIVE"), {170, 6, 240, 26});
+    lblActiveFlag = Label(this, "lblActiveFlag", QStringLiteral("INACTIVE"), {170, 6, 240, 26});
     lblActiveFlag->setFont(big);
 
     // Heater Information
-    Frame1 = frame(this, "Frame1", QStringLiteral("Heater Information"), {10, 38, 290, 92});
-    Label2 = label(Frame1, "Label2", QStringLiteral("Sample Temperature:"), {10, 24, 150, 22});
-    txtSampleTemp = reading(Frame1, "txtSampleTemp", {160, 22, 76, 24});
-    Label11 = label(Frame1, "Label11", QStringLiteral("(°F)"), {242, 24, 44, 22});
-    Label3 = label(Frame1, "Label3", QStringLiteral("Temperature Set Point:"), {10, 56, 150, 22});
-    txtTempSetPoint = reading(Frame1, "txtTempSetPoint", {160, 54, 76, 24});
-    Label13 = label(Frame1, "Label13", QStringLiteral("(°F)"), {242, 56, 44, 22});
+    Frame1 = Frame(this, "Frame1", QStringLiteral("Heater Information"), {10, 38, 290, 92});
+    Label2 = Label(Frame1, "Label2", QStringLiteral("Sample Temperature:"), {10, 24, 150, 22});
+    txtSampleTemp = Reading(Frame1, "txtSampleTemp", {160, 22, 76, 24});
+    Label11 = Label(Frame1, "Label11", QStringLiteral("(°F)"), {242, 24, 44, 22});
+    Label3 = Label(Frame1, "Label3", QStringLiteral("Temperature Set Point:"), {10, 56, 150, 22});
+    txtTempSetPoint = Reading(Frame1, "txtTempSetPoint", {160, 54, 76, 24});
+    Label13 = Label(Frame1, "Label13", QStringLiteral("(°F)"), {242, 56, 44, 22});
 
     // Pressure Information
-    Frame3 = frame(this, "Frame3", QStringLiteral("Pressure Information"), {10, 136, 290, 92});
-    Label4 = label(Frame3, "Label4", QStringLiteral("Sample Pressure:"), {10, 24, 150, 22});
-    txtPressure = reading(Frame3, "txtPressure", {160, 22, 76, 24});
-    Label5 = label(Frame3, "Label5", QStringLiteral("(psi)"), {242, 24, 44, 22});
-    Label6 = label(Frame3, "Label6", QStringLiteral("Pressure Set Point:"), {10, 56, 150, 22});
-    txtPressSetPoint = reading(Frame3, "txtPressSetPoint", {160, 54, 76, 24});
-    Label7 = label(Frame3, "Label7", QStringLiteral("(psi)"), {242, 56, 44, 22});
+    Frame3 = Frame(this, "Frame3", QStringLiteral("Pressure Information"), {10, 136, 290, 92});
+    Label4 = Label(Frame3, "Label4", QStringLiteral("Sample Pressure:"), {10, 24, 150, 22});
+    txtPressure = Reading(Frame3, "txtPressure", {160, 22, 76, 24});
+    Label5 = Label(Frame3, "Label5", QStringLiteral("(psi)"), {242, 24, 44, 22});
+    Label6 = Label(Frame3, "Label6", QStringLiteral("Pressure Set Point:"), {10, 56, 150, 22});
+    txtPressSetPoint = Reading(Frame3, "txtPressSetPoint", {160, 54, 76, 24});
+    Label7 = Label(Frame3, "Label7", QStringLiteral("(psi)"), {242, 56, 44, 22});
 
     // Test Data: speed, speed set point and sensor position on the left; the
     // density and the sample's initial values on the right.
-    Frame2 = frame(this, "Frame2", QStringLiteral("Test Data"), {308, 38, 470, 190});
+    Frame2 = Frame(this, "Frame2", QStringLiteral("Test Data"), {308, 38, 470, 190});
     struct Row {
         QLabel** caption;
         const char* captionName;
@@ -148,65 +120,65 @@ void frmPVTtest::createControls() {
     int y = 26;
     for (int i = 0; i < 3; ++i, y += 52) {
         const Row& l = left[i];
-        *l.caption = label(Frame2, l.captionName, QString::fromUtf8(l.captionText), {10, y + 2, 112, 22});
-        *l.box = reading(Frame2, l.boxName, {122, y, 72, 24});
-        *l.unit = label(Frame2, l.unitName, QString::fromUtf8(l.unitText), {198, y + 2, 42, 22});
+        *l.caption = Label(Frame2, l.captionName, QString::fromUtf8(l.captionText), {10, y + 2, 112, 22});
+        *l.box = Reading(Frame2, l.boxName, {122, y, 72, 24});
+        *l.unit = Label(Frame2, l.unitName, QString::fromUtf8(l.unitText), {198, y + 2, 42, 22});
         const Row& r = right[i];
-        *r.caption = label(Frame2, r.captionName, QString::fromUtf8(r.captionText), {246, y + 2, 104, 22});
-        *r.box = reading(Frame2, r.boxName, {350, y, 72, 24});
-        *r.unit = label(Frame2, r.unitName, QString::fromUtf8(r.unitText), {426, y + 2, 42, 22});
+        *r.caption = Label(Frame2, r.captionName, QString::fromUtf8(r.captionText), {246, y + 2, 104, 22});
+        *r.box = Reading(Frame2, r.boxName, {350, y, 72, 24});
+        *r.unit = Label(Frame2, r.unitName, QString::fromUtf8(r.unitText), {426, y + 2, 42, 22});
     }
 
     // Piston and maximum pressure
-    Frame4 = frame(this, "Frame4", QStringLiteral("Piston"), {786, 38, 170, 92});
+    Frame4 = Frame(this, "Frame4", QStringLiteral("Piston"), {786, 38, 170, 92});
     optLag = option(Frame4, "optLag", QStringLiteral("Large piston"), {12, 26, 150, 22});
     optSml = option(Frame4, "optSml", QStringLiteral("Small piston"), {12, 56, 150, 22});
-    Frame5 = frame(this, "Frame5", QStringLiteral("Max Pressure"), {786, 136, 170, 92});
+    Frame5 = Frame(this, "Frame5", QStringLiteral("Max Pressure"), {786, 136, 170, 92});
     Option1 = option(Frame5, "Option1", QStringLiteral("20000"), {12, 26, 150, 22});
     Option2 = option(Frame5, "Option2", QStringLiteral("30000"), {12, 56, 150, 22});
 
     // Sequence and test names
-    Label22 = label(this, "Label22", QStringLiteral("Sequence Name:"), {10, 236, 112, 22});
-    lblSelectSeq = label(this, "lblSelectSeq", QStringLiteral("Empty"), {122, 236, 330, 22});
-    Label23 = label(this, "Label23", QStringLiteral("Test Name:"), {460, 236, 90, 22});
-    lblTestname = label(this, "lblTestname", QString(), {550, 236, 406, 22});
+    Label22 = Label(this, "Label22", QStringLiteral("Sequence Name:"), {10, 236, 112, 22});
+    lblSelectSeq = Label(this, "lblSelectSeq", QStringLiteral("Empty"), {122, 236, 330, 22});
+    Label23 = Label(this, "Label23", QStringLiteral("Test Name:"), {460, 236, 90, 22});
+    lblTestname = Label(this, "lblTestname", QString(), {550, 236, 406, 22});
 
     // Buttons
     const int by = 264, bh = 30;
-    cmdSelect = button(this, "cmdSelect", QStringLiteral("S&elect Sequence"),
+    cmdSelect = Button(this, "cmdSelect", QStringLiteral("S&elect Sequence"),
                        QStringLiteral("Click here to select sequence"), {10, by, 130, bh});
-    cmdStart_Stop = button(this, "cmdStart_Stop", QStringLiteral("&Start"),
+    cmdStart_Stop = Button(this, "cmdStart_Stop", QStringLiteral("&Start"),
                            QStringLiteral("Click here to start test after sequence is selected"), {146, by, 90, bh});
-    cmdStop = button(this, "cmdStop", QStringLiteral("S&top"),
+    cmdStop = Button(this, "cmdStop", QStringLiteral("S&top"),
                      QStringLiteral("Click here to stop test before all test steps have completed "),
                      {242, by, 90, bh});
-    cmdRefresh = button(this, "cmdRefresh", QStringLiteral("Re&fresh Test Sequence"),
+    cmdRefresh = Button(this, "cmdRefresh", QStringLiteral("Re&fresh Test Sequence"),
                         QStringLiteral("Click here to refresh a modified test sequence"), {338, by, 170, bh});
-    cmdZero = button(this, "cmdZero", QStringLiteral("&Zero"),
+    cmdZero = Button(this, "cmdZero", QStringLiteral("&Zero"),
                      QStringLiteral("Click here to set the starting position of the PVT sensor"), {514, by, 80, bh});
-    cmdSave = button(this, "cmdSave", QStringLiteral("SAVE"), QString(), {600, by, 80, bh});
-    cmdCalibrate = button(this, "cmdCalibrate", QStringLiteral("Calibrate this unit"),
+    cmdSave = Button(this, "cmdSave", QStringLiteral("SAVE"), QString(), {600, by, 80, bh});
+    cmdCalibrate = Button(this, "cmdCalibrate", QStringLiteral("Calibrate this unit"),
                           QStringLiteral("Click here to start calibration"), {686, by, 150, bh});
-    cmdExit = button(this, "cmdExit", QStringLiteral("&Exit"), QStringLiteral("Click here to exit PVT Test"),
+    cmdExit = Button(this, "cmdExit", QStringLiteral("&Exit"), QStringLiteral("Click here to exit PVT Test"),
                      {842, by, 114, bh});
 
     // Chart curves and the brief report
-    chkDens = control<QCheckBox>(this, "chkDens", {10, 302, 100, 22});
+    chkDens = Named<QCheckBox>(this, "chkDens", {10, 302, 100, 22});
     chkDens->setText(QStringLiteral("Density"));
-    chkPosition = control<QCheckBox>(this, "chkPosition", {116, 302, 100, 22});
+    chkPosition = Named<QCheckBox>(this, "chkPosition", {116, 302, 100, 22});
     chkPosition->setText(QStringLiteral("Position"));
-    chkTemp = control<QCheckBox>(this, "chkTemp", {222, 302, 120, 22});
+    chkTemp = Named<QCheckBox>(this, "chkTemp", {222, 302, 120, 22});
     chkTemp->setText(QStringLiteral("Temperature"));
-    chkPress = control<QCheckBox>(this, "chkPress", {348, 302, 100, 22});
+    chkPress = Named<QCheckBox>(this, "chkPress", {348, 302, 100, 22});
     chkPress->setText(QStringLiteral("Pressure"));
-    cmdExportExcel = button(this, "cmdExportExcel", QStringLiteral("Brief Excel"),
+    cmdExportExcel = Button(this, "cmdExportExcel", QStringLiteral("Brief Excel"),
                             QStringLiteral("Click here to generate a brief MS Excel file"), {842, 298, 114, 28});
 
-    MSFlexGrid1 = control<FlexGrid>(this, "MSFlexGrid1", {10, 332, 420, 250});
-    Pesgo1 = control<PeChart>(this, "Pesgo1", {436, 332, 520, 250});
+    MSFlexGrid1 = Named<FlexGrid>(this, "MSFlexGrid1", {10, 332, 420, 250});
+    Pesgo1 = Named<PeChart>(this, "Pesgo1", {436, 332, 520, 250});
 
-    Label1 = label(this, "Label1", QStringLiteral("Test Progress Information:"), {10, 586, 240, 20});
-    StatusBar1 = control<QStatusBar>(this, "StatusBar1", {0, 610, kLayoutWidth, 38});
+    Label1 = Label(this, "Label1", QStringLiteral("Test Progress Information:"), {10, 586, 240, 20});
+    StatusBar1 = Named<QStatusBar>(this, "StatusBar1", {0, 610, kLayoutWidth, 38});
     StatusBar1->setSizeGripEnabled(false);
     StartTime = panel(StatusBar1, "StartTime");
     ElapsedTime = panel(StatusBar1, "ElapsedTime");

@@ -300,11 +300,11 @@ unit::PvtCalibration SensorLaw() {
     return c;
 }
 
-class XDisplay : public PvtLine {};
+class XDisplayPvt : public PvtLine {};
 
 }  // namespace
 
-TEST_F(XDisplay, PvtWindowDuringARun) {
+TEST_F(XDisplayPvt, PvtWindowDuringARun) {
     if (QGuiApplication::platformName() != QStringLiteral("xcb"))
         GTEST_SKIP() << "needs an X display (ctest runs it under xvfb-run)";
 
