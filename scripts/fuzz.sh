@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the fuzz targets with clang, libFuzzer and the address and undefined
 # behaviour sanitizers (in build-fuzz/, or $Z3080_FUZZ_DIR) and runs the reply
-# parsers' targets (the unit window's, the PVT window's) for a bounded time each. Installs clang when it is missing.
+# parsers' targets (the unit window's, the PVT window's) and the calibration
+# target for a bounded time each. Installs clang when it is missing.
 #   scripts/fuzz.sh [seconds]   (default 60)
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
@@ -19,7 +20,7 @@ fi
 
 CC=clang CXX=clang++ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DFUZZ=ON -DZ3080_BUILD_TESTS=OFF -DZ3080_BUILD_BENCH=OFF >/dev/null
-cmake --build "$build" --parallel "$(nproc)" --target fuzz_unit_reply fuzz_pvt_reply
+cmake --build "$build" --parallel "$(nproc)" --target fuzz_unit_reply fuzz_pvt_reply fuzz_calibration
 
 corpus="$build/corpus/unit_reply"
 mkdir -p "$corpus"
@@ -54,4 +55,20 @@ grep -E '^(#[0-9]+ +DONE|stat::number_of_executed_units|stat::peak_rss_mb|SUMMAR
   "$build/fuzz_pvt_reply.log" || true
 [ "$pstatus" -eq 0 ] && echo "fuzz_pvt_reply: no finding in ${seconds} s" || echo "fuzz_pvt_reply: finding, see $build/fuzz_pvt_reply.log"
 [ "$status" -eq 0 ] && status=$pstatus
+
+# The calibration files and the torque calibration's replies. Seeds: a swell
+# and a piston file, a torque table, torque points with an end frame.
+corpus="$build/corpus/calibration"
+mkdir -p "$corpus"
+printf '\x01\r\n1,2,4, .4 , .830482023721841 , .4 , .830482023721841 \r\n' >"$corpus/seedswell"
+printf '\x00 5 , 0 , .25 , .5 , .75 , 1 , 100 , 200 , 400 , 800 , 1600 , 1.5 , 2 , 2.5 ,-3 ,-.5 , .25 , 1E-05 , 4 ,\r\n' >"$corpus/seedpiston"
+printf '\x0812.5\r\n2\r\n0.1,2,0.125\r\n1,0,3.456\r\n' >"$corpus/seedcoef"
+printf '\x10\x0820,10\x1a#01,75,75,0,0,0,0,0,1.5,\x1a\x0841,20\x1a\x08\x1a\x09\x1a' >"$corpus/seedtorque"
+cal_status=0
+"$build/fuzz/fuzz_calibration" "$corpus" -max_total_time="$seconds" -max_len=16384 -rss_limit_mb=4096 \
+  -timeout=10 -print_final_stats=1 -artifact_prefix="$build/cal-" >"$build/fuzz_calibration.log" 2>&1 || cal_status=$?
+grep -E '^(#[0-9]+ +DONE|stat::number_of_executed_units|stat::peak_rss_mb|SUMMARY|.*(crash|timeout|oom|leak)-)' \
+  "$build/fuzz_calibration.log" || true
+[ "$cal_status" -eq 0 ] && echo "fuzz_calibration: no finding in ${seconds} s" || echo "fuzz_calibration: finding, see $build/fuzz_calibration.log"
+[ "$status" -eq 0 ] && status=$cal_status
 exit "$status"

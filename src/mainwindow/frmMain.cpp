@@ -1,5 +1,6 @@
 #include "mainwindow/frmMain.h"
 
+#include "calibration/frmCalibrateTorque.h"
 #include "charts/MainCharts.h"
 #include "data/Numbers.h"
 #include "data/clsTEST_ADDITIVE.h"
@@ -253,7 +254,7 @@ void frmMain::buildControls() {
     MSComm1->setObjectName(QStringLiteral("MSComm1"));
 
     // The windows and reports these lead to are not part of the program yet.
-    for (QPushButton* b : {cmdREPORT, cmdExcelDetail, cmdExportExcel, cmdPRINT, cmdCalibrate})
+    for (QPushButton* b : {cmdREPORT, cmdExcelDetail, cmdExportExcel, cmdPRINT})
         b->setEnabled(false);
 
     connect(cmdOpen, &QPushButton::clicked, this, &frmMain::cmdOpen_Click);
@@ -515,7 +516,9 @@ void frmMain::cmdREPORT_Click() {}
 void frmMain::cmdExcelDetail_Click() {}
 void frmMain::cmdExportExcel_Click() {}
 void frmMain::cmdPRINT_Click() {}
-void frmMain::cmdCalibrate_Click() {}
+void frmMain::cmdCalibrate_Click() {
+    TrapErrors([] { frmCalibrateTorque::ShowInstance(); });
+}
 
 // The sequence editor: one window, shown modeless while this one hides; it
 // shows this window again when it closes.

@@ -79,6 +79,8 @@ public:
     };
     using CalibrationReader = std::function<PistonRead(bool largePiston, int unitNumber)>;
     static CalibrationReader SetCalibrationReader(CalibrationReader reader);
+    // The default: the unit's line of the piston's calibration file.
+    static PistonRead ReadPistonFile(bool largePiston, int unitNumber);
 
     // ---- handlers ---------------------------------------------------------------------
     void cmdSelect_Click();

@@ -4,6 +4,8 @@
 
 #include "unittests/frmPVTtest.h"
 
+#include "calibration/frmCalibrateTorque.h"
+#include "data/CalibrationFiles.h"
 #include "data/DataFiles.h"
 #include "data/DateText.h"
 #include "data/Globals.h"
@@ -11,7 +13,9 @@
 #include "platform/Dialogs.h"
 #include "platform/RunClock.h"
 
+#include <QComboBox>
 #include <QFile>
+#include <QMdiSubWindow>
 #include <QPushButton>
 #include <QRadioButton>
 
@@ -26,6 +30,20 @@ frmPVTtest::CalibrationReader& calibrationReader() {
 constexpr int kPrintZone = 14;
 
 }  // namespace
+
+frmPVTtest::PistonRead frmPVTtest::ReadPistonFile(bool largePiston, int unitNumber) {
+    const calibration::PistonReadResult file = calibration::ReadPistonCalibration(
+        largePiston ? calibration::Piston::Large : calibration::Piston::Small, unitNumber);
+    PistonRead read;
+    read.ok = file.ok();
+    read.message = file.message;
+    read.data.count = file.data.count;
+    read.data.heights = file.data.heights;
+    read.data.readings = file.data.readings;
+    read.data.slopes = file.data.slopes;
+    read.data.intercepts = file.data.intercepts;
+    return read;
+}
 
 frmPVTtest::CalibrationReader frmPVTtest::SetCalibrationReader(CalibrationReader reader) {
     CalibrationReader previous = std::move(calibrationReader());
@@ -57,12 +75,7 @@ void frmPVTtest::LoadCalibrationData(int unitNumber) {
     // Start refuses until then.
     reply.calibration = unit::PvtCalibration{};
     const CalibrationReader& reader = calibrationReader();
-    if (!reader) {
-        ui::MsgBox(QStringLiteral("ERROR reading calibration data - the piston calibration files cannot be read by "
-                                  "this program yet."));
-        return;
-    }
-    PistonRead read = reader(CalCount == 5, unitNumber);
+    PistonRead read = reader ? reader(CalCount == 5, unitNumber) : ReadPistonFile(CalCount == 5, unitNumber);
     if (!read.ok) {
         ui::MsgBox(read.message);
         return;
@@ -109,8 +122,14 @@ void frmPVTtest::cmdSave_Click() {
 
 void frmPVTtest::cmdCalibrate_Click() {
     if (RunState == 1) return;
-    ui::MsgBox(QStringLiteral("The calibration window is not part of this program yet: the unit cannot be handed "
-                              "over for calibration."));
+    // The calibration window opens the unit's port itself.
+    if (MSComm1.PortOpen()) MSComm1.PortOpen(false);
+    frmCalibrateTorque* calibrate = frmCalibrateTorque::ShowOnTab(2, Units());
+    if (calibrate && (CalCount == 4 || CalCount == 5)) {
+        calibrate->Combo1->setCurrentIndex(CalCount == 4 ? 1 : 0);
+        calibrate->Combo1_Click();
+    }
+    cmdExit_Click();
 }
 
 void frmPVTtest::cmdExportExcel_Click() {

@@ -135,6 +135,16 @@ public:
     void setStoredTest(const QByteArrayList& records, bool withEnd = true, int chunkBytes = 0,
                        int chunkDelayMs = 0);
 
+    // ---- torque calibration ------------------------------------------------------
+    // The run the unit makes after the torque run command (code 3, sent after
+    // the start frame, code 7): one point frame (code 8, stress, ",", angle,
+    // code 26) per point, gapMs apart from the command on, then the end frame
+    // (code 9, code 26) when withEnd. Without a run set the unit answers
+    // code 3 with a status frame only.
+    void setTorqueRun(const std::vector<std::pair<double, double>>& stressAngle, bool withEnd = true, int gapMs = 0);
+    static QByteArray torquePointFrame(double stress, double angle);
+    static QByteArray torqueEndFrame();
+
     QByteArray statusFrame() const;           // the frame the unit would send now
     void sendStatusFrame();                   // sends it now (also when silent); counts towards the runs
     void sendRaw(const QByteArray& bytes);    // sends any bytes now
@@ -190,6 +200,9 @@ private:
     std::optional<std::pair<double, double>> magnetLaw_;  // reading at 0 psi, per psi
     int magnetFrames_ = 0;
     double magnetRun_ = 0;
+    std::vector<std::pair<double, double>> torqueRun_;
+    bool torqueWithEnd_ = true;
+    int torqueGapMs_ = 0;
     QByteArrayList storedRecords_;
     bool storedWithEnd_ = true;
     int chunkBytes_ = 0;

@@ -5,10 +5,14 @@
 
 #include "PvtFixture.h"
 
+#include "calibration/frmCalibrateTorque.h"
+#include "data/CalibrationFiles.h"
 #include "data/Settings.h"
 #include "platform/PeChart.h"
 
 #include <QCheckBox>
+#include <QComboBox>
+#include <QPointer>
 #include <QFile>
 #include <QLabel>
 #include <QStatusBar>
@@ -282,4 +286,82 @@ TEST_F(PvtWindow, ChartFailuresAreShownNotThrown) {
     w->chkPress->click();
     ASSERT_EQ(dialogs.texts().size(), 1);
     EXPECT_TRUE(dialogs.texts()[0].startsWith("ERROR: ")) << dialogs.texts()[0].toStdString();
+}
+
+TEST_F(PvtWindow, ThePistonCalibrationComesFromItsFileInTheDataFolder) {
+    const auto previous = frmPVTtest::SetCalibrationReader(nullptr);  // the files themselves
+    const std::vector<double> heights = {0, 0.25, 0.5, 0.75, 1};
+    const std::vector<double> readings = {1000, 800, 600, 400, 200};
+    const std::vector<double> segments = {0, 0.5, 0.5, 0.5, 0.5};
+    const std::vector<double> zeros(5, 0.0);
+    ASSERT_TRUE(calibration::SavePistonCalibration(calibration::Piston::Large, 1,
+                                                   calibration::PistonLine(heights, readings, zeros, segments))
+                    .ok);
+    // A small piston's line where the large piston's belongs.
+    ASSERT_TRUE(calibration::SavePistonCalibration(
+                    calibration::Piston::Large, 2,
+                    calibration::PistonLine({0, 0.25, 0.5, 0.75}, {1000, 800, 600, 400}, {0, 0, 0, 0}, {0, 1, 1, 1}))
+                    .ok);
+    w->optLag->click();
+    EXPECT_TRUE(dialogs.texts().isEmpty());
+    ASSERT_TRUE(w->reply.calibration.loaded());
+    EXPECT_EQ(w->reply.calibration.readings, readings);
+    EXPECT_EQ(w->reply.calibration.intercepts, segments);
+
+    struct Case {
+        int unit;
+        bool large;
+        const char* message;
+    } cases[] = {
+        {2, true, "No matching calibration data found.  Please calibrate."},
+        {1, false, "ERROR reading calibration data - "},  // no CALIsmal.dat
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.unit);
+        dialogs.clear();
+        w->Units(c.unit);
+        (c.large ? w->optLag : w->optSml)->setChecked(false);
+        (c.large ? w->optLag : w->optSml)->click();
+        ASSERT_EQ(dialogs.texts().size(), 1);
+        EXPECT_TRUE(dialogs.texts()[0].startsWith(QString::fromLatin1(c.message))) << dialogs.texts()[0].toStdString();
+        EXPECT_FALSE(w->reply.calibration.loaded());
+    }
+    frmPVTtest::SetCalibrationReader(previous);
+}
+
+TEST_F(PvtWindow, CalibrateHandsTheUnitToTheCalibrationWindow) {
+    // Units 1 .. 4 on ports 3, 0, 5, 6: unit 4 is the third with a port.
+    writePorts({3, 0, 5, 6});
+    noDevice(3);
+    noDevice(6);
+    w->Units(4);
+    w->optSml->click();
+    auto* sub = new frmPVTtest;  // a second window whose close is watched
+    sub->Units(4);
+    sub->optSml->click();
+    QPointer<frmPVTtest> watched(sub);
+    sub->setAttribute(Qt::WA_DeleteOnClose);
+    sub->show();
+    sub->cmdCalibrate->click();
+    QCoreApplication::processEvents();
+    frmCalibrateTorque* c = frmCalibrateTorque::Instance();
+    ASSERT_NE(c, nullptr);
+    EXPECT_EQ(c->CurrentTab, 2);
+    EXPECT_EQ(c->cmbInstName[2]->currentIndex(), 2);
+    EXPECT_EQ(c->Combo1->currentIndex(), 1);  // the small piston
+    EXPECT_TRUE(watched.isNull());            // the test window closed itself
+    delete c;
+
+    // No piston chosen: the piston list is left alone. While a test runs: nothing.
+    frmPVTtest none;
+    none.Units(1);
+    none.cmdCalibrate->click();
+    c = frmCalibrateTorque::Instance();
+    ASSERT_NE(c, nullptr);
+    EXPECT_EQ(c->Combo1->currentIndex(), -1);
+    delete c;
+    none.RunState = 1;
+    none.cmdCalibrate->click();
+    EXPECT_EQ(frmCalibrateTorque::Instance(), nullptr);
+    none.RunState = 0;
 }
