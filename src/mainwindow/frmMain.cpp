@@ -21,6 +21,7 @@
 #include "platform/ModalShow.h"
 #include "platform/Pe3dChart.h"
 #include "platform/PeChart.h"
+#include "reports/ExcelReports.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -254,7 +255,7 @@ void frmMain::buildControls() {
     MSComm1->setObjectName(QStringLiteral("MSComm1"));
 
     // The windows and reports these lead to are not part of the program yet.
-    for (QPushButton* b : {cmdREPORT, cmdExcelDetail, cmdExportExcel, cmdPRINT})
+    for (QPushButton* b : {cmdREPORT, cmdPRINT})
         b->setEnabled(false);
 
     connect(cmdOpen, &QPushButton::clicked, this, &frmMain::cmdOpen_Click);
@@ -513,11 +514,35 @@ void frmMain::cmdRelated_Click() {
 // The windows of these are not part of the program yet; their buttons and
 // menu entries stay disabled until they are.
 void frmMain::cmdREPORT_Click() {}
-void frmMain::cmdExcelDetail_Click() {}
-void frmMain::cmdExportExcel_Click() {}
 void frmMain::cmdPRINT_Click() {}
 void frmMain::cmdCalibrate_Click() {
     TrapErrors([] { frmCalibrateTorque::ShowInstance(); });
+}
+
+// The Excel workbooks of the opened test.
+static excel::ReportInputs ExcelInputs(frmMain& w) {
+    excel::ReportInputs in;
+    in.connection = w.Connection();
+    in.testInfos = &w.TestInfos();
+    in.testResults = &w.TestResults();
+    in.opened = &w.Opened();
+    in.results = w.MSFlexGrid1->gridModel();
+    in.additives = w.MSFlexGrid2->gridModel();
+    return in;
+}
+
+void frmMain::cmdExportExcel_Click() {
+    TrapErrors([&] {
+        excel::ReportInputs in = ExcelInputs(*this);
+        excel::cmdExportExcel_Click(in);
+    });
+}
+
+void frmMain::cmdExcelDetail_Click() {
+    TrapErrors([&] {
+        excel::ReportInputs in = ExcelInputs(*this);
+        excel::Export_Excel_Detail(in);
+    });
 }
 
 // The sequence editor: one window, shown modeless while this one hides; it

@@ -94,6 +94,11 @@ public:
     void cmdCalibrate_Click();
     void cmdExit_Click();
     void cmdExportExcel_Click();
+    // The brief report: the live grid as it stands, under a title, in a new
+    // workbook of the reports folder, shown with the desktop's spreadsheet
+    // application. Returns the file written; a workbook that cannot be
+    // written is said, with the reason.
+    QString ExportPvtExcelReport();
     void Option1_Click();
     void Option2_Click();
     void optLag_Click();

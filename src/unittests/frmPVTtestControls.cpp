@@ -1,6 +1,6 @@
 // The PVT window's controls beside the run: the piston choice and its
 // calibration, the maximum pressure, Zero, the readings log, the calibration
-// hand-over and the brief report.
+// hand-over and the brief report (a workbook of the live grid).
 
 #include "unittests/frmPVTtest.h"
 
@@ -11,10 +11,15 @@
 #include "data/Globals.h"
 #include "data/Numbers.h"
 #include "platform/Dialogs.h"
+#include "platform/FlexGrid.h"
 #include "platform/RunClock.h"
+#include "platform/Workbook.h"
 
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
+#include <QGuiApplication>
+#include <QLabel>
 #include <QMdiSubWindow>
 #include <QPushButton>
 #include <QRadioButton>
@@ -132,7 +137,42 @@ void frmPVTtest::cmdCalibrate_Click() {
     cmdExit_Click();
 }
 
-void frmPVTtest::cmdExportExcel_Click() {
-    ui::MsgBox(QStringLiteral("The Excel report cannot be made: the spreadsheet writer is not part of this program "
-                              "yet."));
+void frmPVTtest::cmdExportExcel_Click() { ExportPvtExcelReport(); }
+
+QString frmPVTtest::ExportPvtExcelReport() {
+    Workbook book;
+    {
+        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+        int r = 1;
+        book.setText(r, 1, QStringLiteral("Z3080daq PVT Test Report"));
+        ++r;
+        book.setText(2, 1, QStringLiteral("Results:"));
+        r += 2;
+        const FlexGridModel& grid = *MSFlexGrid1->gridModel();
+        for (int i = 1; i <= grid.Rows(); ++i) {
+            ++r;
+            for (int j = 1; j <= grid.Cols(); ++j) {
+                const QString text = grid.TextMatrix(i - 1, j - 1);
+                if (!text.isEmpty()) book.setText(r, j, text);
+            }
+        }
+        // The grid's caption row on top of every printed page.
+        book.setPrintTitleRows(5, 5);
+        book.setLandscape(true);
+        book.setFitToPages(1, 10);
+        QGuiApplication::restoreOverrideCursor();
+    }
+    const QString name = lblTestname->text().isEmpty() ? windowTitle() : lblTestname->text();
+    const QString path = book.saveInFolder(
+        ReportsFolder(),
+        name + QStringLiteral(" PVT Brief Excel ") + tick::CurrentDateTime().toString(QStringLiteral("yyyy-MM-dd HH.mm")));
+    if (path.isEmpty()) {
+        ui::MsgBox(QStringLiteral("The workbook could not be written.\n%1").arg(book.error()), ui::vbExclamation);
+        return QString();
+    }
+    if (!Workbook::open(path))
+        ui::MsgBox(QStringLiteral("The workbook was written to\n%1\nbut no application was found to show it.")
+                       .arg(QDir::toNativeSeparators(path)),
+                   ui::vbInformation);
+    return path;
 }

@@ -7,16 +7,19 @@
 
 #include "calibration/frmCalibrateTorque.h"
 #include "data/CalibrationFiles.h"
+#include "data/DataFiles.h"
 #include "data/Settings.h"
+#include "support/XlsxSheet.h"
 #include "platform/PeChart.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QPointer>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QStatusBar>
-#include <unistd.h>
 
 using namespace pvt_tests;
 
@@ -262,9 +265,8 @@ TEST_F(PvtWindow, ZeroAndTheReadingsLog) {
 }
 
 TEST_F(PvtWindow, AReadingsLogThatCannotBeWrittenIsSaid) {
-    if (::getuid() == 0) GTEST_SKIP() << "root may write anywhere";
-    QFile(dataFile(QStringLiteral("ReadData.csv"))).open(QIODevice::WriteOnly);
-    QFile::setPermissions(dataFile(QStringLiteral("ReadData.csv")), QFileDevice::ReadOwner);
+    // A folder where the file belongs: no one can write it, root included.
+    ASSERT_TRUE(QDir(gAppPath).mkdir(QStringLiteral("ReadData.csv")));
     w->cmdSave->click();
     EXPECT_EQ(dialogs.texts(), QStringList{"Err.Number:  75     Path/File access error"});
 }
@@ -364,4 +366,39 @@ TEST_F(PvtWindow, CalibrateHandsTheUnitToTheCalibrationWindow) {
     none.cmdCalibrate->click();
     EXPECT_EQ(frmCalibrateTorque::Instance(), nullptr);
     none.RunState = 0;
+}
+
+TEST_F(PvtWindow, BriefExcelCopiesTheLiveGrid) {
+    gUnitSystem = 2;
+    SetUnitLabels();
+    frmPVTtest si;
+    FlexGrid& grid = *si.MSFlexGrid1;
+    grid.Rows(4);
+    for (int r = 1; r <= 3; ++r)
+        for (int c = 0; c < 8; ++c) grid.TextMatrix(r, c, QStringLiteral("r%1c%2").arg(r).arg(c));
+    si.lblTestname->setText(QStringLiteral("Brine A"));
+    const QString path = si.ExportPvtExcelReport();
+    ASSERT_FALSE(path.isEmpty());
+    EXPECT_TRUE(QFileInfo(path).fileName().startsWith("Brine A PVT Brief Excel ")) << path.toStdString();
+    testing_support::XlsxSheet sheet(path);
+    ASSERT_TRUE(sheet.ok()) << sheet.error().toStdString();
+    EXPECT_EQ(sheet.filledRows(), (QList<int>{1, 2, 5, 6, 7, 8}));
+    EXPECT_EQ(sheet.text(1, 1), "Z3080daq PVT Test Report");
+    EXPECT_EQ(sheet.text(2, 1), "Results:");
+    // The header cell keeps its line break (written in the file as _x000D_).
+    EXPECT_EQ(sheet.text(5, 4), QString::fromUtf8("Temp _x000D_(°C)"));
+    EXPECT_EQ(sheet.text(8, 8), "r3c7");
+    EXPECT_EQ(sheet.pageSetup.value("orientation"), "landscape");
+    EXPECT_EQ(sheet.pageSetup.value("fitToHeight"), "10");
+
+    // A workbook that cannot be written says so (here the reports folder is a file).
+    QFile blocker(ReportsFolder());
+    QDir().rmpath(ReportsFolder());
+    QDir(ReportsFolder()).removeRecursively();
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    dialogs.clear();
+    EXPECT_TRUE(si.ExportPvtExcelReport().isEmpty());
+    ASSERT_EQ(dialogs.texts().size(), 1);
+    EXPECT_TRUE(dialogs.texts()[0].startsWith("The workbook could not be written.")) << dialogs.texts()[0].toStdString();
 }
