@@ -1,7 +1,7 @@
 // One recording tick of the PVT window with 10,000 rows of its test already
 // stored: the unit's frame decoded (height and density), the row written,
 // the live grid brought up to date and the checked curves of the live chart
-// refilled (the most recent 5000 rows).
+// refilled (the most recent 5000 rows, four curves).
 
 #include <benchmark/benchmark.h>
 
@@ -13,6 +13,7 @@
 #include "data/Globals.h"
 #include "data/clsConnection.h"
 #include "data/clsTEST_INFO.h"
+#include "data/clsTEST_RESULT.h"
 #include "dialogs/NewTestRecord.h"
 #include "platform/Database.h"
 #include "platform/FlexGrid.h"
@@ -78,10 +79,29 @@ struct PvtRunBench {
         w->RefreshPvtChart();
 
         frame = QStringLiteral("#01,200.0,200.0,0,0,8000,0,8000,740.5,") + QChar(26);
+        // The rows of the run so far, as the run stored them.
         db::Connection* db = connection.ADOConnection();
         db->beginTransaction();
-        for (int i = 0; i < stored; ++i) tick();
+        clsTEST_RESULT& r = *w->TestResult;
+        for (int i = 1; i <= stored; ++i) {
+            r.Test_Id(w->TestId);
+            r.RAMP_NO(1);
+            r.RAMP_STEP_NO(0);
+            r.RESULT_TIME(i);
+            r.RESULT_SAMPLE_TEMP(72 + 0.01 * i);
+            r.RESULT_PRESS(8000.0 * i / stored);
+            r.RESULT_SPEED(0);
+            r.RESULT_SHEAR_STRESS(0.2 * i / stored);
+            r.RESULT_BATH_TEMP(900 - 0.016 * i);
+            r.CYCLE_NO(1);
+            r.RESULT_TYPE_ID(0);
+            r.AddNew();
+        }
         db->commit();
+        w->ElapsedSeconds = stored;
+        w->StepSeconds = stored;
+        w->mSamples.Forget();
+        tick();  // the first recording tick reads the stored rows once
     }
     ~PvtRunBench() {
         w.reset();
