@@ -123,6 +123,11 @@ ReportLines TorqueReport(const TorqueReportInput& in, double& fluidTemp) {
     return out;
 }
 
+bool SecondsWaitOver(int s0, int s, int n) {
+    const int d = std::abs(s - s0);
+    return !(d < n || d > 60 - n);
+}
+
 std::optional<Segment> SegmentThrough(double x1, double y1, double x2, double y2) {
     if (x1 == x2 || !std::isfinite(x1) || !std::isfinite(x2)) return std::nullopt;
     Segment s;

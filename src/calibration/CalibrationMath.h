@@ -58,6 +58,11 @@ struct ReportLines {
 };
 ReportLines TorqueReport(const TorqueReportInput& in, double& fluidTemp);
 
+// The busy wait of the torque start: true once the seconds field of the
+// clock (0 .. 59) has moved from s0 to s by n changes or more, counted across
+// the minute (at s0 = 59 a wait of 2 ends at s = 1).
+bool SecondsWaitOver(int s0, int s, int n);
+
 // ---- Two-point segments (swell sensor, PVT piston) -----------------------------
 
 // The line through two points: slope and intercept; nullopt when the two x

@@ -100,8 +100,7 @@ QString describe(const std::exception& e) {
 void busyWaitSeconds(int n) {
     const int s0 = QTime::currentTime().second();
     for (;;) {
-        const int d = std::abs(QTime::currentTime().second() - s0);
-        if (!(d < n || d > 60 - n)) return;
+        if (SecondsWaitOver(s0, QTime::currentTime().second(), n)) return;
         QApplication::processEvents(QEventLoop::AllEvents, 20);
         QThread::msleep(5);
     }

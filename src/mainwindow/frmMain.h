@@ -34,6 +34,8 @@ class QTimer;
 class clsTEST_ADDITIVE;
 class clsTEST_INFO;
 class clsTEST_RESULT;
+class CsvReport;
+class PrintedReport;
 class frmOpenTest;
 class frmOverlapTest;
 class frmSetup;
@@ -241,10 +243,10 @@ private:
     void Save_Control_Layout();
     void Form_Resize();
     void releaseOverlapChooser();
-    // Hook: draws the test accepted in the overlap chooser (TEST_NAME of the
+    // Draws the test accepted in the overlap chooser (TEST_NAME of the
     // test-information records, set by the name check) over the opened
-    // test's charts. The overlay drawing is not part of the program yet:
-    // nothing is drawn.
+    // test's 2-D chart: its TEST_INFO row is read and handed to the charts
+    // with the name as the chooser's name box holds it.
     void DrawOverlay();
 
     clsConnection connection_;
@@ -259,4 +261,7 @@ private:
     std::unique_ptr<ControlLayout> layout_;
     // Built once the record objects and the controls exist; goes first.
     std::unique_ptr<MainCharts> charts_;
+    // The CSV and printed reports of the opened test.
+    std::unique_ptr<CsvReport> csvReport_;
+    std::unique_ptr<PrintedReport> printedReport_;
 };

@@ -107,6 +107,17 @@ TEST(CalibrationMath, TorqueReportStopsWhereItCannotGoOn) {
     EXPECT_EQ(temp, 31.5);
 }
 
+TEST(CalibrationMath, SecondsWaitCountsAcrossTheMinute) {
+    struct Case {
+        int s0, s, n;
+        bool over;
+    } cases[] = {
+        {10, 10, 1, false}, {10, 11, 1, true}, {10, 11, 2, false}, {10, 12, 2, true},
+        {59, 0, 2, false},  {59, 1, 2, true},  {58, 59, 1, true},  {0, 59, 1, true},
+    };
+    for (const Case& c : cases) EXPECT_EQ(SecondsWaitOver(c.s0, c.s, c.n), c.over) << c.s0 << " " << c.s << " " << c.n;
+}
+
 TEST(CalibrationMath, SwellSegmentsOfOneTwoFourVolts) {
     const double x1 = std::log10(1.0), x2 = std::log10(2.0), x3 = std::log10(4.0);
     const auto s1 = SegmentThrough(x1, 0.4, x2, 0.65);
