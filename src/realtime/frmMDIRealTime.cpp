@@ -8,6 +8,7 @@
 #include "realtime/frmRealTime.h"
 #include "unittests/frmPVTtest.h"
 #include "unittests/frmSimpleTest.h"
+#include "unittests/frmSWMTest.h"
 
 #include <QCloseEvent>
 #include <QLabel>
@@ -45,12 +46,14 @@ const KindTraits& traits(UnitWindowKind kind) {
     return table[int(kind)];
 }
 
-// A new window of a kind; nullptr for the kinds not built yet.
-UnitWindow* createWindow(UnitWindowKind kind) {
+// A new window of a kind; nullptr for the kinds not built yet. The swell
+// window loads with its unit and connection (it reads the unit's calibration).
+UnitWindow* createWindow(UnitWindowKind kind, int unitNumber, clsConnection* connection) {
     switch (kind) {
     case UnitWindowKind::RealTime: return new frmRealTime;
     case UnitWindowKind::Simple: return new frmSimpleTest;
     case UnitWindowKind::Pvt: return new frmPVTtest;
+    case UnitWindowKind::Swell: return new frmSWMTest(unitNumber, connection);
     default: return nullptr;
     }
 }
@@ -168,7 +171,8 @@ frmMDIRealTime* frmMDIRealTime::ShowInstance(clsConnection* connection) {
 frmMDIRealTime* frmMDIRealTime::Instance() { return instance(); }
 
 bool frmMDIRealTime::KindAvailable(UnitWindowKind kind) {
-    return kind == UnitWindowKind::RealTime || kind == UnitWindowKind::Simple || kind == UnitWindowKind::Pvt;
+    return kind == UnitWindowKind::RealTime || kind == UnitWindowKind::Simple || kind == UnitWindowKind::Pvt ||
+           kind == UnitWindowKind::Swell;
 }
 
 std::array<QAction*, 9>& frmMDIRealTime::entries(UnitWindowKind kind) {
@@ -216,7 +220,7 @@ void frmMDIRealTime::addUnitWindow(UnitWindowKind kind, int Index) {
     int port = 0;
     const bool havePort = addStep([&] { port = unit::ReadUnitPort(Index); });
 
-    UnitWindow* w = createWindow(kind);
+    UnitWindow* w = createWindow(kind, Index, connection_);
     if (!w) return;
     w->Container(this);
     switch (kind) {

@@ -352,6 +352,12 @@ void UnitSimulator::advanceLocked(double seconds) {
     updateStressLocked();
 }
 
+void UnitSimulator::setSensorVoltage(double volts) {
+    std::lock_guard lock(mutex_);
+    readings_.field9 = number(volts, 4);
+    if (!readings_.field10) readings_.field10 = QByteArray();
+}
+
 void UnitSimulator::updateStressLocked() {
     if (physics_.viscosityCp) readings_.stress = *physics_.viscosityCp * readings_.speed * kShearRatePerRpm / 100.0;
 }

@@ -97,6 +97,13 @@ public:
     int period() const { return period_.load(); }
 
     void setPhysics(const Physics& physics);
+
+    // ---- swell sensor ----------------------------------------------------------
+    // The displacement sensor of the swell test reports its voltage in field 9
+    // (four decimals; frames keep their 9 commas). The zero frame (code 8)
+    // does not touch it: the swell window zeroes against the voltage it reads.
+    void setSensorVoltage(double volts);
+
     // Moves the readings by that many seconds of the physics.
     void advance(double seconds);
 
