@@ -115,20 +115,20 @@ void excelDetail(benchmark::State& state, bool lineEachRow) {
     clsTEST_INFO infos;
     infos.ConnectX(&conn);
     clsTEST_RESULT results;
-    excel::ReportInputs in;
+    StoredTestSource in;
     in.connection = &conn;
     in.testInfos = &infos;
     in.testResults = &results;
     in.opened = &opened;
-    in.results = grid.gridModel();
-    in.additives = &additives;
+    in.resultGrid = grid.gridModel();
+    in.additiveGrid = &additives;
     const Workbook::Opener previous = Workbook::setOpener([](const QString&) { return true; });
 
     const bool reset = resetPeak();
     const double before = procStatusMiB("VmRSS");
     QString path;
     for (auto _ : state) {
-        path = excel::Export_Excel_Detail(in);
+        path = ExcelReport(in).Export_Excel_Detail();
         if (path.isEmpty()) {
             state.SkipWithError("no workbook written");
             break;

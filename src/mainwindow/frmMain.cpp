@@ -132,6 +132,7 @@ frmMain::frmMain(QWidget* parent)
     source.rowFilter = [this](double resultTypeId) { return charts_->PassesRowFilter(resultTypeId); };
     csvReport_ = std::make_unique<CsvReport>(source);
     printedReport_ = std::make_unique<PrintedReport>(source);
+    excelReport_ = std::make_unique<ExcelReport>(source);
 }
 
 frmMain::~frmMain() {
@@ -534,34 +535,18 @@ void frmMain::cmdPRINT_Click() {
     TrapErrors([&] { printedReport_->cmdPRINT_Click(); });
 }
 
+// The calibration window.
 void frmMain::cmdCalibrate_Click() {
     TrapErrors([] { frmCalibrateTorque::ShowInstance(); });
 }
 
 // The Excel workbooks of the opened test.
-static excel::ReportInputs ExcelInputs(frmMain& w) {
-    excel::ReportInputs in;
-    in.connection = w.Connection();
-    in.testInfos = &w.TestInfos();
-    in.testResults = &w.TestResults();
-    in.opened = &w.Opened();
-    in.results = w.MSFlexGrid1->gridModel();
-    in.additives = w.MSFlexGrid2->gridModel();
-    return in;
-}
-
 void frmMain::cmdExportExcel_Click() {
-    TrapErrors([&] {
-        excel::ReportInputs in = ExcelInputs(*this);
-        excel::cmdExportExcel_Click(in);
-    });
+    TrapErrors([&] { excelReport_->cmdExportExcel_Click(); });
 }
 
 void frmMain::cmdExcelDetail_Click() {
-    TrapErrors([&] {
-        excel::ReportInputs in = ExcelInputs(*this);
-        excel::Export_Excel_Detail(in);
-    });
+    TrapErrors([&] { excelReport_->Export_Excel_Detail(); });
 }
 
 // The sequence editor: one window, shown modeless while this one hides; it

@@ -34,7 +34,7 @@ int CopyGrid(ReportSheet& sheet, int firstRow, const FlexGridModel& grid, int dr
 // ---- PVT ----------------------------------------------------------------------
 
 // Rows 1 to 21 + k of both PVT workbooks; returns the "Results:" row.
-int PvtTop(ReportSheet& sheet, const ReportInputs& in) {
+int PvtTop(ReportSheet& sheet, const StoredTestSource& in) {
     const OpenedTest& t = *in.opened;
     StartSheet(sheet, QStringLiteral("Z3080daq PVT Test Report"));
     HeaderBlock(sheet, 8,
@@ -47,20 +47,20 @@ int PvtTop(ReportSheet& sheet, const ReportInputs& in) {
                  {QStringLiteral("initial Volume (cm3)"), InfoAt(t, 7)},
                  {QStringLiteral("Initial density (g/cm3):"), InfoAt(t, 8)},
                  {QStringLiteral("Comments:"), InfoAt(t, 11)}});
-    const int last = AdditivesBlock(sheet, 19, in.additives);
+    const int last = AdditivesBlock(sheet, 19, in.additiveGrid);
     const int r = last + 2;
     sheet.text(r, 1, QStringLiteral("Results:"));
     return r;
 }
 
-QString PvtCenterHeader(const ReportInputs& in) {
+QString PvtCenterHeader(const StoredTestSource& in) {
     return CenterHeaderText(in.opened->OpenedTestName, QStringLiteral("print Date: "));
 }
 
 // ---- swell --------------------------------------------------------------------
 
 // Rows 1 to A + 2 of both swell workbooks; returns the "Results:" row.
-int LsmTop(ReportSheet& sheet, const ReportInputs& in) {
+int LsmTop(ReportSheet& sheet, const StoredTestSource& in) {
     const OpenedTest& t = *in.opened;
     // The sample length is stored in inches; in SI it is shown in millimetres
     // as its caption says.
@@ -80,14 +80,19 @@ int LsmTop(ReportSheet& sheet, const ReportInputs& in) {
                  {QStringLiteral("SAMPLE_COMPACT_TIME (min):"), InfoAt(t, 5)},
                  {QStringLiteral("SAMPLE_COMPACT_PRESS (psi):"), InfoAt(t, 10)},
                  {QStringLiteral("Comments:"), InfoAt(t, 11)}});
-    const int a = AdditivesBlock(sheet, 20, in.additives);
+    const int a = AdditivesBlock(sheet, 20, in.additiveGrid);
     sheet.text(a + 2, 1, QStringLiteral("Results:"));
     return a + 2;
 }
 
 }  // namespace
 
-QString ExportPvtExcel(ReportInputs& in) {
+}  // namespace excel
+
+using namespace excel;
+
+QString ExcelReport::ExportPvtExcel() {
+    const StoredTestSource& in = s_;
     if (in.opened->OpenedTestName.isEmpty())
         return QString();
     return WriteReport(*in.opened, QStringLiteral("Brief Excel"), [&](ReportSheet& sheet) {
@@ -95,17 +100,18 @@ QString ExportPvtExcel(ReportInputs& in) {
         // One empty row, then the grid from its caption row on; its last two
         // columns (position and raw reading) are left out.
         const int captionRow = results + 2;
-        CopyGrid(sheet, captionRow, *in.results, 2);
+        CopyGrid(sheet, captionRow, *in.resultGrid, 2);
         PageSetUp(sheet, captionRow, captionRow, 10, PvtCenterHeader(in));
     });
 }
 
-QString ExportPvtExcelDetail(ReportInputs& in) {
+QString ExcelReport::ExportPvtExcelDetail() {
+    const StoredTestSource& in = s_;
     if (in.opened->OpenedTestName.isEmpty())
         return QString();
     return WriteReport(*in.opened, QStringLiteral("Detailed Excel"), [&](ReportSheet& sheet) {
         const int results = PvtTop(sheet, in);
-        int r = CopyGrid(sheet, results + 1, *in.results, 2);
+        int r = CopyGrid(sheet, results + 1, *in.resultGrid, 2);
 
         clsTEST_RESULT& rows = *in.testResults;
         rows.Test_Id(in.opened->OpenedTestId);
@@ -144,24 +150,26 @@ QString ExportPvtExcelDetail(ReportInputs& in) {
     });
 }
 
-QString ExportLsmExcel(ReportInputs& in) {
+QString ExcelReport::ExportLsmExcel() {
+    const StoredTestSource& in = s_;
     if (in.opened->OpenedTestName.isEmpty())
         return QString();
     return WriteReport(*in.opened, QStringLiteral("Brief Excel"), [&](ReportSheet& sheet) {
         const int results = LsmTop(sheet, in);
         // The grid from its caption row on, without its last column (the voltage).
         const int captionRow = results + 1;
-        CopyGrid(sheet, captionRow, *in.results, 1);
+        CopyGrid(sheet, captionRow, *in.resultGrid, 1);
         PageSetUp(sheet, captionRow, captionRow, 10, PvtCenterHeader(in));
     });
 }
 
-QString ExportLsmExcelDetail(ReportInputs& in) {
+QString ExcelReport::ExportLsmExcelDetail() {
+    const StoredTestSource& in = s_;
     if (in.opened->OpenedTestName.isEmpty())
         return QString();
     return WriteReport(*in.opened, QStringLiteral("Detailed Excel"), [&](ReportSheet& sheet) {
         const int results = LsmTop(sheet, in);
-        int r = CopyGrid(sheet, results + 1, *in.results, 1);
+        int r = CopyGrid(sheet, results + 1, *in.resultGrid, 1);
 
         clsTEST_RESULT& rows = *in.testResults;
         rows.Test_Id(in.opened->OpenedTestId);
@@ -202,5 +210,3 @@ QString ExportLsmExcelDetail(ReportInputs& in) {
         PageSetUp(sheet, captionRow, captionRow, 10, PvtCenterHeader(in));
     });
 }
-
-}  // namespace excel

@@ -7,7 +7,9 @@
 #include "data/Units.h"
 #include "data/clsTEST_INFO.h"
 #include "data/clsTEST_RESULT.h"
+#include "platform/Dialogs.h"
 #include "platform/FlexGrid.h"
+#include "reports/CsvReport.h"
 #include "reports/ExcelFrame.h"
 
 namespace excel {
@@ -17,14 +19,17 @@ namespace {
 const QString kRheologyTitle = QStringLiteral("Z3080daq Test Report");
 
 // Looks the opened test up again by name and keeps its fresh row. False when
-// no test is open or the test is no longer stored: the report does nothing.
-bool RefreshOpenedTest(ReportInputs& in) {
+// no test is open (the report does nothing) or the test is no longer stored
+// (the report says so).
+bool RefreshOpenedTest(const StoredTestSource& in) {
     if (in.opened->OpenedTestName.isEmpty())
         return false;
     in.testInfos->TEST_NAME(in.opened->OpenedTestName);
     in.testInfos->GetTestDetail();
-    if (in.testInfos->Eof())
+    if (in.testInfos->Eof()) {
+        ui::MsgBox(TestNoLongerStoredText(in.opened->OpenedTestName), ui::vbOKOnly);
         return false;
+    }
     in.opened->OpenedTestInfo = in.testInfos->All();
     return true;
 }
@@ -48,7 +53,7 @@ QList<HeaderLine> RheologyHeader(const OpenedTest& t, const QVariant& descriptio
 }
 
 // Rows 1 to 17 + n of both rheology workbooks; returns the last additive row.
-int RheologyTop(ReportSheet& sheet, const ReportInputs& in, const QVariant& description) {
+int RheologyTop(ReportSheet& sheet, const StoredTestSource& in, const QVariant& description) {
     StartSheet(sheet, kRheologyTitle);
     const QList<HeaderLine> lines = RheologyHeader(*in.opened, description);
     HeaderBlock(sheet, 8, lines.mid(0, 3));
@@ -57,10 +62,10 @@ int RheologyTop(ReportSheet& sheet, const ReportInputs& in, const QVariant& desc
     // widen it.
     sheet.book.autoFitColumn(2);
     HeaderBlock(sheet, 11, lines.mid(3));
-    return AdditivesBlock(sheet, 17, in.additives);
+    return AdditivesBlock(sheet, 17, in.additiveGrid);
 }
 
-QString RheologyBrief(ReportInputs& in) {
+QString RheologyBrief(const StoredTestSource& in) {
     return WriteReport(*in.opened, QStringLiteral("Brief Excel"), [&](ReportSheet& sheet) {
         int r = RheologyTop(sheet, in, InfoAt(*in.opened, 11));
         r += 3;
@@ -95,7 +100,7 @@ QString RheologyBrief(ReportInputs& in) {
             sheet.text(r, c + 1, titles[c]);
 
         // PV and YP run down the lines in order; the cells are made on all cores.
-        const FlexGridModel& grid = *in.results;
+        const FlexGridModel& grid = *in.resultGrid;
         const std::vector<PvYpRule::Result> pvyp = PvYpLines(grid);
         r = WriteRows(sheet, r + 1, grid.Rows() - 1, 22, [&](int i, PreparedCell* cells) {
             const auto cell = [&](int c) { return grid.TextMatrix(i + 1, c); };
@@ -125,7 +130,7 @@ QString RheologyBrief(ReportInputs& in) {
     });
 }
 
-QString RheologyDetail(ReportInputs& in) {
+QString RheologyDetail(const StoredTestSource& in) {
     return WriteReport(*in.opened, QStringLiteral("Detailed Excel"), [&](ReportSheet& sheet) {
         QVariant description = InfoAt(*in.opened, 11);
         if (description.typeId() == QMetaType::QString)
@@ -137,7 +142,7 @@ QString RheologyDetail(ReportInputs& in) {
 
         // Grid columns 0 to 11 keep their place; PV and YP take columns 13
         // and 14, so grid columns 12 on move two to the right.
-        const FlexGridModel& grid = *in.results;
+        const FlexGridModel& grid = *in.resultGrid;
         const auto sheetCol = [](int c) { return c < 12 ? c + 1 : c + 3; };
         for (int c = 0; c < grid.Cols(); ++c)
             sheet.text(r, sheetCol(c), grid.TextMatrix(0, c));
@@ -208,25 +213,26 @@ QString RheologyDetail(ReportInputs& in) {
 }
 
 }  // namespace
-
-QString cmdExportExcel_Click(ReportInputs& in) {
-    if (!RefreshOpenedTest(in))
-        return QString();
-    switch (in.opened->TestType) {
-    case 1: return ExportPvtExcel(in);
-    case 2: return ExportLsmExcel(in);
-    default: return RheologyBrief(in);
-    }
-}
-
-QString Export_Excel_Detail(ReportInputs& in) {
-    if (!RefreshOpenedTest(in))
-        return QString();
-    switch (in.opened->TestType) {
-    case 1: return ExportPvtExcelDetail(in);
-    case 2: return ExportLsmExcelDetail(in);
-    default: return RheologyDetail(in);
-    }
-}
-
 }  // namespace excel
+
+using namespace excel;
+
+QString ExcelReport::cmdExportExcel_Click() {
+    if (!RefreshOpenedTest(s_))
+        return QString();
+    switch (s_.opened->TestType) {
+    case 1: return ExportPvtExcel();
+    case 2: return ExportLsmExcel();
+    default: return RheologyBrief(s_);
+    }
+}
+
+QString ExcelReport::Export_Excel_Detail() {
+    if (!RefreshOpenedTest(s_))
+        return QString();
+    switch (s_.opened->TestType) {
+    case 1: return ExportPvtExcelDetail();
+    case 2: return ExportLsmExcelDetail();
+    default: return RheologyDetail(s_);
+    }
+}

@@ -14,41 +14,32 @@
 // Database failures are not trapped: they reach the caller (the main window's
 // handler guard shows them).
 
-#include "data/OpenedTest.h"
+#include "reports/StoredTestSource.h"
 
-#include <QDate>
 #include <QString>
 
-class FlexGridModel;
-class clsConnection;
-class clsTEST_INFO;
-class clsTEST_RESULT;
+// The two Excel buttons of the main window (Brief Excel, Detailed Excel).
+class ExcelReport {
+public:
+    explicit ExcelReport(const StoredTestSource& source) : s_(source) {}
 
-namespace excel {
+    // The brief workbook: the rheology layout, or ExportPvtExcel /
+    // ExportLsmExcel by the test kind. Returns the file written; the empty
+    // text when no test is open (nothing is shown), when the test is no
+    // longer stored, or when the workbook could not be made (a message says
+    // why).
+    QString cmdExportExcel_Click();
+    // The detailed workbook: the rheology layout, or ExportPvtExcelDetail /
+    // ExportLsmExcelDetail by the test kind.
+    QString Export_Excel_Detail();
 
-// What the reports read of the main window.
-struct ReportInputs {
-    clsConnection* connection = nullptr;
-    clsTEST_INFO* testInfos = nullptr;     // looks the opened test up again by name
-    clsTEST_RESULT* testResults = nullptr; // the detail binds it to the opened test
-    OpenedTest* opened = nullptr;          // OpenedTestInfo is replaced by the fresh row
-    const FlexGridModel* results = nullptr;    // MSFlexGrid1, as filled for the opened test
-    const FlexGridModel* additives = nullptr;  // MSFlexGrid2
+    // The layouts of the PVT and swell tests (OpenedTestInfo already fresh).
+    QString ExportPvtExcel();
+    QString ExportPvtExcelDetail();
+    QString ExportLsmExcel();
+    QString ExportLsmExcelDetail();
+
+private:
+    StoredTestSource s_;
 };
 
-// The brief workbook (the main window's Brief Excel): the rheology layout, or
-// ExportPvtExcel / ExportLsmExcel by the test kind. Returns the file written;
-// the empty text when no test is open, the test is no longer stored, or the
-// workbook could not be made (then a message says why).
-QString cmdExportExcel_Click(ReportInputs& in);
-// The detailed workbook (Detailed Excel): the rheology layout, or
-// ExportPvtExcelDetail / ExportLsmExcelDetail by the test kind.
-QString Export_Excel_Detail(ReportInputs& in);
-
-// The layouts of the PVT and swell tests (OpenedTestInfo already fresh).
-QString ExportPvtExcel(ReportInputs& in);
-QString ExportPvtExcelDetail(ReportInputs& in);
-QString ExportLsmExcel(ReportInputs& in);
-QString ExportLsmExcelDetail(ReportInputs& in);
-
-}  // namespace excel

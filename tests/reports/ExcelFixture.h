@@ -34,8 +34,8 @@ protected:
         in.testInfos = &infos;
         in.testResults = &results;
         in.opened = &opened;
-        in.results = &resultGrid;
-        in.additives = &additiveGrid;
+        in.resultGrid = &resultGrid;
+        in.additiveGrid = &additiveGrid;
         additiveGrid.Cols(4);
         additiveGrid.Rows(1);
     }
@@ -73,8 +73,13 @@ protected:
             {testId, step, rampStep, time, temp, press, speed, stress, bath, cycle});
     }
     // Runs a report and reads its workbook back.
-    std::unique_ptr<XlsxSheet> run(QString (*report)(excel::ReportInputs&)) {
-        lastPath = report(in);
+    using Report = QString (ExcelReport::*)();
+    QString report(Report which) {
+        ExcelReport r(in);
+        return (r.*which)();
+    }
+    std::unique_ptr<XlsxSheet> run(Report which) {
+        lastPath = report(which);
         if (lastPath.isEmpty()) return nullptr;
         auto sheet = std::make_unique<XlsxSheet>(lastPath);
         EXPECT_TRUE(sheet->ok()) << sheet->error().toStdString();
@@ -90,7 +95,7 @@ protected:
     OpenedTest opened;
     FlexGridModel resultGrid;
     FlexGridModel additiveGrid;
-    excel::ReportInputs in;
+    StoredTestSource in;
     QString lastPath;
 };
 

@@ -53,7 +53,7 @@ protected:
 }  // namespace
 
 TEST_F(ExcelPvt, BriefWorkbook) {
-    const auto x = run(excel::cmdExportExcel_Click);
+    const auto x = run(&ExcelReport::cmdExportExcel_Click);
     ASSERT_TRUE(x);
     EXPECT_EQ(x->pictures, 1);
     EXPECT_EQ(x->merges, QStringList{"E1:L3"});
@@ -86,7 +86,7 @@ TEST_F(ExcelPvt, DetailWorkbookRecomputesTheDensity) {
     // step, cycle, ramp, time, temp, press, rpm, piston travel
     addPoint(id, 1, 1, 0, 90, 212, 0, 10, 1);
     addPoint(id, 2, 1, 0, 120, 100, 10000.4, 20, 0);
-    const auto x = run(excel::Export_Excel_Detail);
+    const auto x = run(&ExcelReport::Export_Excel_Detail);
     ASSERT_TRUE(x);
     // The grid right below "Results:", "Detail:" two rows below its last row.
     EXPECT_EQ(x->text(21, 1), "Results:");
@@ -104,14 +104,14 @@ TEST_F(ExcelPvt, DetailWorkbookRecomputesTheDensity) {
 
     // Without the initial volume no density can be computed: the cells stay empty.
     opened.CuriniV = 0;
-    const auto y = run(excel::Export_Excel_Detail);
+    const auto y = run(&ExcelReport::Export_Excel_Detail);
     ASSERT_TRUE(y);
     EXPECT_EQ(y->text(28, 6), "10");
     EXPECT_FALSE(y->has(28, 7));
 }
 
 TEST_F(ExcelPvt, DetailWithoutStoredPointsEndsAfterTheGrid) {
-    const auto x = run(excel::Export_Excel_Detail);
+    const auto x = run(&ExcelReport::Export_Excel_Detail);
     ASSERT_TRUE(x);
     EXPECT_EQ(x->lastRow(), 24);
     EXPECT_TRUE(x->printTitles.isEmpty());
@@ -119,7 +119,7 @@ TEST_F(ExcelPvt, DetailWithoutStoredPointsEndsAfterTheGrid) {
 }
 
 TEST_F(ExcelLsm, BriefWorkbook) {
-    const auto x = run(excel::cmdExportExcel_Click);
+    const auto x = run(&ExcelReport::cmdExportExcel_Click);
     ASSERT_TRUE(x);
     EXPECT_EQ(x->text(1, 5), "Z3080daq LSM Test Report");
     const QStringList labels{"Test Name:",        "Fluid ID:",       "Test Time:",
@@ -158,7 +158,7 @@ TEST_F(ExcelLsm, DetailWorkbookInBothUnitSystems) {
     for (const Case& c : cases) {
         gUnitSystem = c.units;
         SetUnitLabels();
-        const auto x = run(excel::Export_Excel_Detail);
+        const auto x = run(&ExcelReport::Export_Excel_Detail);
         ASSERT_TRUE(x);
         EXPECT_EQ(x->text(14, 2), c.headerLength) << c.units;
         // Grid 26 to 28, "Detail:" three rows below, headings, then the point.
@@ -178,7 +178,7 @@ TEST_F(ExcelLsm, DetailWorkbookInBothUnitSystems) {
 TEST_F(ExcelLsm, AReportLongerThanASheetIsRefusedWithAMessage) {
     resultGrid.Rows(Workbook::kMaxRows);  // with the caption row the grid runs past the last row
     resultGrid.Cols(2);
-    EXPECT_TRUE(excel::cmdExportExcel_Click(in).isEmpty());
+    EXPECT_TRUE(report(&ExcelReport::cmdExportExcel_Click).isEmpty());
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_TRUE(dialogs.messages[0].prompt.contains("needs more rows than a worksheet holds (1048576 rows)"))
         << dialogs.messages[0].prompt.toStdString();

@@ -6,6 +6,7 @@
 #include "ExcelFixture.h"
 
 #include "data/DateText.h"
+#include "reports/CsvReport.h"
 #include "platform/Workbook.h"
 
 #include <QFile>
@@ -49,7 +50,7 @@ protected:
 }  // namespace
 
 TEST_F(ExcelRheology, BriefWorkbookPlacesTheBlocksOfTheLayout) {
-    const auto x = run(excel::cmdExportExcel_Click);
+    const auto x = run(&ExcelReport::cmdExportExcel_Click);
     ASSERT_TRUE(x);
     EXPECT_TRUE(dialogs.messages.empty()) << dialogs.texts().join('\n').toStdString();
     EXPECT_TRUE(lastPath.startsWith(QDir(tmp.dir()).filePath("reports/A&B Brief Excel ")));
@@ -124,7 +125,7 @@ TEST_F(ExcelRheology, DetailWorkbookListsEveryStoredPoint) {
     addPoint(id, 1, 1, 0, 90, 212, 1000, 0.00001, 51.1, 10.22);
     addPoint(id, 1, 2, 3, 120, 100, 2000.4, 0.00002, 1, 0);
     addPoint(id, 2, 1, 0, 150, 50, 3000, 170, 340, 0);
-    const auto x = run(excel::Export_Excel_Detail);
+    const auto x = run(&ExcelReport::Export_Excel_Detail);
     ASSERT_TRUE(x);
     EXPECT_TRUE(lastPath.contains("A&B Detailed Excel "));
     EXPECT_EQ(x->merges, QStringList{"E1:L3"});
@@ -175,7 +176,7 @@ TEST_F(ExcelRheology, DetailInSiAndWithoutRatePerRpm) {
     SetUnitLabels();
     opened.ShearRatePerRpm = 0;
     addPoint(id, 1, 1, 0, 60, 212, 1000, 170, 340, 0);
-    const auto x = run(excel::Export_Excel_Detail);
+    const auto x = run(&ExcelReport::Export_Excel_Detail);
     ASSERT_TRUE(x);
     EXPECT_EQ(x->row(31, 10), (QStringList{"", "", "", "(min)", "(°C)", "(Psi)", "RPM", "(1/s)", "( Pa )",
                                            "(mPa.s)"}));
@@ -184,7 +185,7 @@ TEST_F(ExcelRheology, DetailInSiAndWithoutRatePerRpm) {
 }
 
 TEST_F(ExcelRheology, DetailWithoutStoredPointsEndsAtTheUnitLine) {
-    const auto x = run(excel::Export_Excel_Detail);
+    const auto x = run(&ExcelReport::Export_Excel_Detail);
     ASSERT_TRUE(x);
     EXPECT_EQ(x->text(31, 4), "(min)");
     EXPECT_EQ(x->lastRow(), 31);
@@ -201,7 +202,7 @@ TEST_F(ExcelRheology, FortyThousandPointsEachKeepTheirOwnRow) {
         "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 40000) "
         "SELECT ?, i, 0, i, 100, 1000, 10, 20, 0, 0, 1 FROM n",
         {id});
-    const auto x = run(excel::Export_Excel_Detail);
+    const auto x = run(&ExcelReport::Export_Excel_Detail);
     ASSERT_TRUE(x);
     const int first = 22 + 2 + 1 + 3;  // one grid line: "Detail:" on 25, titles 26, units 27
     EXPECT_EQ(x->text(first - 3, 1), "Detail:");
@@ -214,21 +215,20 @@ TEST_F(ExcelRheology, FortyThousandPointsEachKeepTheirOwnRow) {
     EXPECT_EQ(x->printTitles, QStringLiteral("Sheet1!$%1:$%2").arg(first - 2).arg(first - 1));
 }
 
-TEST_F(ExcelRheology, NoTestOpenOrTestNoLongerStoredDoesNothing) {
-    struct Case {
-        QString name;
-        QString (*report)(excel::ReportInputs&);
-    };
-    const Case cases[] = {{"", excel::cmdExportExcel_Click}, {"", excel::Export_Excel_Detail},
-                          {"Gone", excel::cmdExportExcel_Click}, {"Gone", excel::Export_Excel_Detail}};
-    for (const Case& c : cases) {
-        opened.OpenedTestName = c.name;
+TEST_F(ExcelRheology, NoTestOpenDoesNothingAndATestNoLongerStoredIsSaid) {
+    for (Report which : {&ExcelReport::cmdExportExcel_Click, &ExcelReport::Export_Excel_Detail}) {
         opened.OpenedTestInfo = {QStringLiteral("old row")};
-        EXPECT_TRUE(c.report(in).isEmpty()) << c.name.toStdString();
+        opened.OpenedTestName = "";
+        EXPECT_TRUE(report(which).isEmpty());
+        EXPECT_TRUE(dialogs.messages.empty());
+        opened.OpenedTestName = "Gone";
+        EXPECT_TRUE(report(which).isEmpty());
         EXPECT_EQ(opened.OpenedTestInfo, RowArray{QStringLiteral("old row")});
+        ASSERT_EQ(dialogs.messages.size(), 1u);
+        EXPECT_EQ(dialogs.messages[0].prompt, TestNoLongerStoredText("Gone"));
+        dialogs.messages.clear();
     }
     EXPECT_TRUE(reportFiles().isEmpty());
-    EXPECT_TRUE(dialogs.messages.empty());
 }
 
 TEST_F(ExcelRheology, AWorkbookThatCannotBeWrittenIsReportedWithItsFileAndReason) {
@@ -236,7 +236,7 @@ TEST_F(ExcelRheology, AWorkbookThatCannotBeWrittenIsReportedWithItsFileAndReason
     QFile blocker(ReportsFolder());
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     blocker.close();
-    EXPECT_TRUE(excel::cmdExportExcel_Click(in).isEmpty());
+    EXPECT_TRUE(report(&ExcelReport::cmdExportExcel_Click).isEmpty());
     ASSERT_EQ(dialogs.messages.size(), 1u);
     const QString text = dialogs.messages[0].prompt;
     EXPECT_TRUE(text.startsWith("The workbook could not be written.")) << text.toStdString();
@@ -244,8 +244,8 @@ TEST_F(ExcelRheology, AWorkbookThatCannotBeWrittenIsReportedWithItsFileAndReason
 }
 
 TEST_F(ExcelRheology, TwoClicksGiveTwoWorkbooks) {
-    const QString first = excel::cmdExportExcel_Click(in);
-    const QString second = excel::cmdExportExcel_Click(in);
+    const QString first = report(&ExcelReport::cmdExportExcel_Click);
+    const QString second = report(&ExcelReport::cmdExportExcel_Click);
     EXPECT_NE(first, second);
     EXPECT_EQ(reportFiles().size(), 2);
     EXPECT_EQ(XlsxSheet(first).text(1, 5), XlsxSheet(second).text(1, 5));
@@ -253,7 +253,7 @@ TEST_F(ExcelRheology, TwoClicksGiveTwoWorkbooks) {
 
 TEST_F(ExcelRheology, WithoutAnApplicationToShowItTheWorkbookIsNamed) {
     const Workbook::Opener previous = Workbook::setOpener([](const QString&) { return false; });
-    const QString path = excel::cmdExportExcel_Click(in);
+    const QString path = report(&ExcelReport::cmdExportExcel_Click);
     Workbook::setOpener(previous);
     ASSERT_FALSE(path.isEmpty());
     EXPECT_TRUE(QFileInfo::exists(path));
@@ -270,7 +270,7 @@ TEST_F(ExcelRheology, BriefLeavesTheEmptySampleCellsOfAnAnalysisLineEmpty) {
     analysisOnly[14] = "0.98";
     for (int c = 15; c < 20; ++c) analysisOnly[c] = "N/A";
     fillGrid(resultGrid, gridCaptions(), {gridLine("1", "600", "40"), analysisOnly});
-    const auto x = run(excel::cmdExportExcel_Click);
+    const auto x = run(&ExcelReport::cmdExportExcel_Click);
     ASSERT_TRUE(x);
     EXPECT_EQ(x->text(24, 1), "1");
     for (int c = 1; c <= 14; ++c) EXPECT_FALSE(x->has(25, c)) << c;
