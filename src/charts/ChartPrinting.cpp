@@ -33,7 +33,23 @@ PrinterSeam& printerSeam() {
 
 void resetPrinterSeam() { printerSeam() = systemSeam(); }
 
-void printPage(const std::function<bool(QPrinter&)>& render) {
+QString PdfFileName(const QString& testName, const QString& chartTitle) {
+    QStringList parts;
+    for (const QString& part : {testName, chartTitle}) {
+        QString clean;
+        for (QChar ch : part) {
+            const bool bad = ch.unicode() < 32 || QStringLiteral("/\\:*?\"<>|").contains(ch);
+            clean += bad ? QLatin1Char('-') : ch;
+        }
+        clean = clean.simplified();
+        while (clean.startsWith(QLatin1Char('.'))) clean.remove(0, 1);  // no hidden file, no ".."
+        if (!clean.isEmpty()) parts.append(clean);
+    }
+    if (parts.isEmpty()) return QStringLiteral("Chart.pdf");
+    return parts.join(QStringLiteral(" - ")) + QStringLiteral(".pdf");
+}
+
+void printPage(const std::function<bool(QPrinter&)>& render, const QString& pdfName) {
     QPrinter printer(QPrinter::HighResolution);
     printer.setPageOrientation(QPageLayout::Landscape);
     const PrinterSeam& seam = printerSeam();
@@ -46,7 +62,7 @@ void printPage(const std::function<bool(QPrinter&)>& render) {
     request.save = true;
     request.title = QStringLiteral("Print Chart");
     request.filter = QStringLiteral("PDF Files (*.pdf)|*.pdf");
-    request.fileName = QStringLiteral("Chart.pdf");
+    request.fileName = pdfName.isEmpty() ? QStringLiteral("Chart.pdf") : pdfName;
     const std::optional<QString> chosen = ui::GetSaveFileName(request);
     if (!chosen || chosen->isEmpty()) return;  // cancelled
     QString fileName = *chosen;

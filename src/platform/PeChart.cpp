@@ -3,6 +3,8 @@
 #include <QChart>
 #include <QChartView>
 #include <QGraphicsLayout>
+#include <QGraphicsScene>
+#include <QGraphicsTextItem>
 #include <QLegend>
 #include <QLineSeries>
 #include <QLogValueAxis>
@@ -17,9 +19,11 @@
 #include <array>
 #include <cmath>
 #include <limits>
+#include <tuple>
 #include <vector>
 
 using namespace pesgo;
+using pechart::XOnlyRises;
 
 namespace {
 
@@ -64,49 +68,131 @@ void styleAxis(QAbstractAxis* axis, const QColor& colour) {
     axis->setTitleBrush(QBrush(colour));
 }
 
-QAbstractAxis* makeAxis(bool log, Range r, bool manual, double manualLo, double manualHi) {
-    if (log) {
-        auto* axis = new QLogValueAxis;
-        axis->setBase(10.0);
-        axis->setLabelFormat(QStringLiteral("%g"));
-        double lo = r.valid() ? r.lo : 1.0;
-        double hi = r.valid() ? r.hi : 10.0;
-        if (manual) {
-            if (manualLo > 0) lo = manualLo;
-            if (manualHi > 0) hi = manualHi;
-            if (lo > hi) std::swap(lo, hi);
-        } else {
-            lo = std::pow(10.0, std::floor(std::log10(lo)));
-            hi = std::pow(10.0, std::ceil(std::log10(hi)));
-        }
-        if (lo == hi) {
-            lo /= 10.0;
-            hi *= 10.0;
-        }
-        axis->setRange(lo, hi);
-        return axis;
-    }
-    auto* axis = new QValueAxis;
+// A log scale from whole decades around the data (or the manual range),
+// with the eight minor grid lines of each decade.
+QAbstractAxis* makeLogAxis(Range r, bool manual, double manualLo, double manualHi) {
+    auto* axis = new QLogValueAxis;
+    axis->setBase(10.0);
+    axis->setLabelFormat(QStringLiteral("%g"));
+    double lo = r.valid() ? r.lo : 1.0;
+    double hi = r.valid() ? r.hi : 10.0;
     if (manual) {
-        double lo = manualLo, hi = manualHi;
+        if (manualLo > 0) lo = manualLo;
+        if (manualHi > 0) hi = manualHi;
         if (lo > hi) std::swap(lo, hi);
-        if (lo == hi) {
-            lo -= 1.0;
-            hi += 1.0;
-        }
-        axis->setRange(lo, hi);
-        return axis;
+    } else {
+        lo = std::pow(10.0, std::floor(std::log10(lo)));
+        hi = std::pow(10.0, std::ceil(std::log10(hi)));
     }
-    double lo = r.valid() ? r.lo : 0.0;
-    double hi = r.valid() ? r.hi : 1.0;
+    if (lo == hi) {
+        lo /= 10.0;
+        hi *= 10.0;
+    }
+    axis->setRange(lo, hi);
+    axis->setMinorTickCount(8);
+    axis->setMinorGridLineVisible(true);
+    return axis;
+}
+
+}  // namespace
+
+namespace pechart {
+
+namespace {
+constexpr double kSteps[] = {1.0, 2.0, 2.5, 5.0};
+constexpr double kEps = 1e-9;
+
+template <class Visit>
+void forEachStep(double span, int maxIntervals, Visit visit) {
+    const int top = int(std::floor(std::log10(span))) + 1;
+    for (int e = top - int(std::ceil(std::log10(double(std::max(1, maxIntervals))))) - 1; e <= top; ++e)
+        for (double m : kSteps) visit(m * std::pow(10.0, e));
+}
+}  // namespace
+
+int StepDecimals(double step) {
+    for (int d = 0; d < 6; ++d) {
+        const double scaled = step * std::pow(10.0, d);
+        if (std::abs(scaled - std::round(scaled)) <= 1e-6 * std::max(1.0, std::abs(scaled))) return d;
+    }
+    return 6;
+}
+
+LinearTicks NiceScale(double lo, double hi, int maxIntervals) {
+    maxIntervals = std::max(3, maxIntervals);
+    if (!std::isfinite(lo) || !std::isfinite(hi)) lo = 0, hi = 1;
+    if (lo > hi) std::swap(lo, hi);
     if (lo == hi) {
         const double pad = lo == 0.0 ? 1.0 : std::abs(lo) * 0.1;
         lo -= pad;
         hi += pad;
     }
-    axis->setRange(lo, hi);
-    axis->applyNiceNumbers();
-    return axis;
+    LinearTicks best;
+    double bestSpan = std::numeric_limits<double>::infinity();
+    forEachStep(hi - lo, maxIntervals, [&](double step) {
+        const double a = std::floor(lo / step + kEps) * step;
+        const double b = std::ceil(hi / step - kEps) * step;
+        const int n = int(std::lround((b - a) / step));
+        if (n < 3 || n > maxIntervals) return;
+        // the least room wasted; on a tie the larger step
+        if (b - a < bestSpan - kEps * step || (std::abs(b - a - bestSpan) <= kEps * step && step > best.step)) {
+            bestSpan = b - a;
+            best = LinearTicks{a, b, a, step, StepDecimals(step)};
+        }
+    });
+    if (!std::isfinite(bestSpan)) {  // a span too small for the number type
+        const double step = (hi - lo) / 2;
+        best = LinearTicks{lo, hi, lo, step, 6};
+    }
+    return best;
+}
+
+LinearTicks RoundTicksWithin(double lo, double hi, int maxIntervals) {
+    maxIntervals = std::max(2, maxIntervals);
+    if (lo > hi) std::swap(lo, hi);
+    LinearTicks t{lo, hi, lo, hi - lo, 6};
+    if (!(hi > lo) || !std::isfinite(hi - lo)) return t;
+    // the smallest round step that gives no more than maxIntervals + 1 ticks
+    double chosen = 0;
+    forEachStep(hi - lo, maxIntervals, [&](double step) {
+        if (chosen > 0) return;
+        const double first = std::ceil(lo / step - kEps) * step;
+        const int ticks = int(std::floor((hi - first) / step + kEps)) + 1;
+        if (ticks <= maxIntervals + 1) chosen = step;
+    });
+    if (chosen <= 0) return t;
+    t.step = chosen;
+    t.first = std::ceil(lo / chosen - kEps) * chosen;
+    t.decimals = StepDecimals(chosen);
+    return t;
+}
+
+std::pair<double, double> WithMinimumSpan(double lo, double hi) {
+    if (lo > hi) std::swap(lo, hi);
+    const double magnitude = std::max(std::abs(lo), std::abs(hi));
+    const double least = magnitude == 0.0 ? 2.0 : 0.1 * magnitude;
+    if (hi - lo >= least) return {lo, hi};
+    const double mid = lo / 2 + hi / 2;
+    return {mid - least / 2, mid + least / 2};
+}
+
+bool XOnlyRises(const QList<QPointF>& points) {
+    for (qsizetype k = 1; k < points.size(); ++k)
+        if (!(points[k].x() > points[k - 1].x())) return false;
+    return true;
+}
+
+}  // namespace pechart
+
+namespace {
+
+// Puts the ticks of a linear axis where `t` says.
+void applyTicks(QValueAxis* axis, const pechart::LinearTicks& t) {
+    axis->setRange(t.lo, t.hi);
+    axis->setTickType(QValueAxis::TicksDynamic);
+    axis->setTickAnchor(t.first);
+    axis->setTickInterval(t.step);
+    axis->setLabelFormat(QStringLiteral("%.") + QString::number(t.decimals) + QStringLiteral("f"));
 }
 
 }  // namespace
@@ -117,6 +203,10 @@ public:
     PeChartView(QChart* chart, PeChart* owner) : QChartView(chart, owner), owner_(owner) {}
 
 protected:
+    void resizeEvent(QResizeEvent* e) override {
+        QChartView::resizeEvent(e);
+        owner_->fitAxes();
+    }
     void mouseDoubleClickEvent(QMouseEvent* e) override {
         owner_->handleDoubleClick(e->position().toPoint());
         QChartView::mouseDoubleClickEvent(e);
@@ -319,7 +409,19 @@ void PeChart::redraw() {
                 yr.add(y);
             }
             series->replace(pts);
-            series->setPointsVisible(pts.size() <= kMarkerLimit);
+            if (XOnlyRises(pts)) {
+                series->setPointsVisible(pts.size() <= kMarkerLimit);
+            } else {
+                // Points of several cycles over one X (shear rate,
+                // temperature): a joining line would run back and forth
+                // between the cycles, so each point is a marker alone.
+                QPen none = series->pen();
+                none.setStyle(Qt::NoPen);
+                series->setPen(none);
+                series->setColor(peColor(subsetColor(s)));
+                series->setMarkerSize(5.0);
+                series->setPointsVisible(true);
+            }
             list.append(series);
             ++seriesCount;
         }
@@ -328,15 +430,27 @@ void PeChart::redraw() {
     }
 
     // X axis.
-    xAxis_ = makeAxis(logX, xRange, false, 0, 0);
+    scaling_.clear();
+    xAxis_ = logX ? makeLogAxis(xRange, false, 0, 0) : new QValueAxis;
+    scaling_.append(AxisScaling{logX, false, false, xRange.lo, xRange.hi, xRange.valid()});
     xAxis_->setTitleText(xAxisLabel());
     chart_->addAxis(xAxis_, Qt::AlignBottom);
 
-    // Y scales and their series.
+    // Y scales and their series. Only axis 0's main scale draws grid lines:
+    // the lines of every other scale would fall between them.
     for (int k = 0; k < drawnScales_.size(); ++k) {
         const Scale& sc = drawnScales_[k];
         const bool manual = !sc.rightHand && sc.axis == 0 && manualYRange();
-        QAbstractAxis* axis = makeAxis(logY, yRanges[k], manual, manualYMin(), manualYMax());
+        const Range& yr = yRanges[k];
+        QAbstractAxis* axis = logY ? makeLogAxis(yr, manual, manualYMin(), manualYMax()) : new QValueAxis;
+        if (manual)
+            scaling_.append(AxisScaling{logY, true, true, manualYMin(), manualYMax(), true});
+        else
+            scaling_.append(AxisScaling{logY, false, true, yr.lo, yr.hi, yr.valid()});
+        if (k > 0) {
+            axis->setGridLineVisible(false);
+            axis->setMinorGridLineVisible(false);
+        }
         axis->setTitleText(sc.rightHand ? rightAxisLabel(sc.axis) : yAxisLabel(sc.axis));
         styleAxis(axis, peColor(sc.rightHand ? rightAxisColor(sc.axis) : yAxisColor(sc.axis)));
         chart_->addAxis(axis, sc.rightHand ? Qt::AlignRight : Qt::AlignLeft);
@@ -348,6 +462,106 @@ void PeChart::redraw() {
         }
     }
     chart_->legend()->setVisible(seriesCount > 1);
+    applyScales();
+    fitAxisFonts();
+}
+
+int PeChart::intervalsFor(Qt::Orientation o) const {
+    // About one tick label per 70 pixels across and per 34 pixels up.
+    QRectF plot = chart_->plotArea();
+    if (plot.width() < 20 || plot.height() < 20) plot = QRectF(QPointF(0, 0), chart_->size() * 0.7);
+    const double room = o == Qt::Horizontal ? plot.width() / 70.0 : plot.height() / 34.0;
+    return std::clamp(int(room), 3, 10);
+}
+
+void PeChart::applyScales() {
+    QList<QAbstractAxis*> axes{xAxis_};
+    axes += yAxes_;
+    for (int k = 0; k < axes.size() && k < scaling_.size(); ++k) {
+        auto* axis = qobject_cast<QValueAxis*>(axes[k]);
+        const AxisScaling& sc = scaling_[k];
+        if (!axis) continue;  // a log scale keeps its decades
+        const int intervals = intervalsFor(sc.isY ? Qt::Vertical : Qt::Horizontal);
+        if (sc.manual) {
+            double lo = sc.lo, hi = sc.hi;
+            if (lo > hi) std::swap(lo, hi);
+            if (lo == hi) {
+                lo -= 1.0;
+                hi += 1.0;
+            }
+            applyTicks(axis, pechart::RoundTicksWithin(lo, hi, intervals));
+            continue;
+        }
+        double lo = sc.valid ? sc.lo : 0.0;
+        double hi = sc.valid ? sc.hi : 1.0;
+        if (sc.isY && sc.valid) std::tie(lo, hi) = pechart::WithMinimumSpan(lo, hi);
+        applyTicks(axis, pechart::NiceScale(lo, hi, intervals));
+    }
+}
+
+bool PeChart::shownYRange(double& lo, double& hi) const {
+    if (yAxes_.isEmpty() || drawnScales_.isEmpty() || drawnScales_[0].axis != 0 || drawnScales_[0].rightHand) return false;
+    if (auto* v = qobject_cast<QValueAxis*>(yAxes_[0])) {
+        lo = v->min();
+        hi = v->max();
+        return true;
+    }
+    if (auto* l = qobject_cast<QLogValueAxis*>(yAxes_[0])) {
+        lo = l->min();
+        hi = l->max();
+        return true;
+    }
+    return false;
+}
+
+void PeChart::fitAxes() {
+    if (fitting_) return;
+    applyScales();
+    fitAxisFonts();
+}
+
+QStringList PeChart::cutAxisTexts() const {
+    QStringList cut;
+    if (!chart_->scene()) return cut;
+    const QRectF plot = chart_->mapRectToScene(chart_->plotArea());
+    for (QGraphicsItem* item : chart_->scene()->items()) {
+        auto* text = dynamic_cast<QGraphicsTextItem*>(item);
+        if (!text || !text->isVisible()) continue;
+        const QPointF c = text->sceneBoundingRect().center();
+        // beside the plot area: the Y scales' labels and titles; below it,
+        // the X axis's
+        const bool beside = (c.x() < plot.left() || c.x() > plot.right()) && c.y() >= plot.top() && c.y() <= plot.bottom();
+        const bool below = c.y() > plot.bottom() && c.x() >= plot.left() && c.x() <= plot.right();
+        if (!beside && !below) continue;
+        const QString t = text->toPlainText();
+        if (t.endsWith(QLatin1String("...")) || t.contains(QChar(0x2026))) cut.append(t);
+    }
+    return cut;
+}
+
+void PeChart::fitAxisFonts() {
+    if (fitting_ || chart_->size().width() < 50 || chart_->size().height() < 50) return;
+    fitting_ = true;
+    QList<QAbstractAxis*> axes{xAxis_};
+    axes += yAxes_;
+    // Axis texts start at the widget's font and get smaller, down to a
+    // smallest readable size, until every label and title has its room.
+    const double full = font().pointSizeF() > 0 ? font().pointSizeF() : 9.0;
+    constexpr double kSmallest = 6.5;
+    for (double pt = full;; pt -= 0.5) {
+        for (QAbstractAxis* axis : axes) {
+            if (!axis) continue;
+            QFont f = axis->labelsFont();
+            f.setPointSizeF(pt);
+            axis->setLabelsFont(f);
+            QFont t = axis->titleFont();
+            t.setPointSizeF(pt);
+            axis->setTitleFont(t);
+        }
+        if (QGraphicsLayout* l = chart_->layout()) l->activate();
+        if (pt - 0.5 < kSmallest || cutAxisTexts().isEmpty()) break;
+    }
+    fitting_ = false;
 }
 
 // ---------------------------------------------------------------------------
@@ -356,6 +570,7 @@ void PeChart::redraw() {
 void PeChart::layoutChartFor(const QSizeF& size) {
     chart_->setGeometry(QRectF(QPointF(0, 0), size));
     if (QGraphicsLayout* l = chart_->layout()) l->activate();
+    fitAxes();
 }
 
 bool PeChart::print(QPrinter& printer) {

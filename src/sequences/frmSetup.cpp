@@ -90,6 +90,7 @@ QGroupBox* frame(QWidget* parent, const char* name, const QString& caption, int 
     auto* f = new QGroupBox(caption, parent);
     f->setObjectName(QLatin1String(name));
     f->setGeometry(x, y, w, h);
+    f->setAutoFillBackground(true);  // a frame shown over other controls hides them
     return f;
 }
 
@@ -191,6 +192,7 @@ void frmSetup::buildSequenceTab(QFrame* tab) {
     MSFlexGrid1->setToolTip(QStringLiteral("Select the desired test step by click on it"));
     MSFlexGrid1->setGeometry(216, 24, 560, 300);
     MSFlexGrid1->AllowUserResizing(3);
+    MSFlexGrid1->StretchColumns(true);  // the steps use the grid's whole width
     txtOverlap2 = box(tab, "txtOverlap2", 216, 24, 60);
 
     cmdInsertStep = button(tab, "cmdInsertStep", QStringLiteral("&Insert new step"), 216, 330, 130);
