@@ -14,6 +14,9 @@ AdditiveCellEditor::AdditiveCellEditor(FlexGrid* grid, QLineEdit* editor, QStrin
     : QObject(parent), grid_(grid), editor_(editor), tooLongMessage_(std::move(tooLongMessage)) {
     editor_->installEventFilter(this);
     grid_->installEventFilter(this);
+    // Additive names show whole, whether typed, copied or loaded.
+    connect(grid_->gridModel(), &QAbstractItemModel::dataChanged, grid_, [grid = grid_] { grid->WidenColumnsToContents(); });
+    connect(grid_->gridModel(), &QAbstractItemModel::modelReset, grid_, [grid = grid_] { grid->WidenColumnsToContents(); });
     connect(grid_, &FlexGrid::Scroll, this, [this] {
         if (isOpen()) Commit();
     });

@@ -470,6 +470,7 @@ void frmMain::openSelectedTest() {
 
 void frmMain::Fill_Additive_Grid() {
     FillAdditiveGrid(*MSFlexGrid2->gridModel(), *testAdditive_, &connection_, opened_.OpenedTestId);
+    MSFlexGrid2->WidenColumnsToContents();  // whole additive names
 }
 
 // ---- other buttons and menu entries ------------------------------------------------

@@ -2,7 +2,10 @@
 
 #include <QChart>
 #include <QChartView>
+#include <QFontMetricsF>
 #include <QGraphicsLayout>
+#include <QGraphicsLineItem>
+#include <QGraphicsSimpleTextItem>
 #include <QGraphicsScene>
 #include <QGraphicsTextItem>
 #include <QLegend>
@@ -129,17 +132,20 @@ LinearTicks NiceScale(double lo, double hi, int maxIntervals) {
     }
     LinearTicks best;
     double bestSpan = std::numeric_limits<double>::infinity();
-    forEachStep(hi - lo, maxIntervals, [&](double step) {
-        const double a = std::floor(lo / step + kEps) * step;
-        const double b = std::ceil(hi / step - kEps) * step;
-        const int n = int(std::lround((b - a) / step));
-        if (n < 3 || n > maxIntervals) return;
-        // the least room wasted; on a tie the larger step
-        if (b - a < bestSpan - kEps * step || (std::abs(b - a - bestSpan) <= kEps * step && step > best.step)) {
-            bestSpan = b - a;
-            best = LinearTicks{a, b, a, step, StepDecimals(step)};
-        }
-    });
+    // Where no round step gives 3 to maxIntervals steps, a few more are allowed.
+    for (int most = maxIntervals; !std::isfinite(bestSpan) && most <= maxIntervals + 6; ++most) {
+        forEachStep(hi - lo, most, [&](double step) {
+            const double a = std::floor(lo / step + kEps) * step;
+            const double b = std::ceil(hi / step - kEps) * step;
+            const int n = int(std::lround((b - a) / step));
+            if (n < 3 || n > most) return;
+            // the least room wasted; on a tie the larger step
+            if (b - a < bestSpan - kEps * step || (std::abs(b - a - bestSpan) <= kEps * step && step > best.step)) {
+                bestSpan = b - a;
+                best = LinearTicks{a, b, a, step, StepDecimals(step)};
+            }
+        });
+    }
     if (!std::isfinite(bestSpan)) {  // a span too small for the number type
         const double step = (hi - lo) / 2;
         best = LinearTicks{lo, hi, lo, step, 6};
@@ -361,6 +367,7 @@ QList<QAbstractAxis*> PeChart::yAxes() const { return yAxes_; }
 
 void PeChart::redraw() {
     dirty_ = false;
+    clearScaleItems();
     chart_->removeAllSeries();
     for (QAbstractAxis* axis : chart_->axes()) {
         chart_->removeAxis(axis);
@@ -471,7 +478,7 @@ int PeChart::intervalsFor(Qt::Orientation o) const {
     QRectF plot = chart_->plotArea();
     if (plot.width() < 20 || plot.height() < 20) plot = QRectF(QPointF(0, 0), chart_->size() * 0.7);
     const double room = o == Qt::Horizontal ? plot.width() / 70.0 : plot.height() / 34.0;
-    return std::clamp(int(room), 3, 10);
+    return std::clamp(int(room), 4, 10);
 }
 
 void PeChart::applyScales() {
@@ -526,7 +533,7 @@ QStringList PeChart::cutAxisTexts() const {
     const QRectF plot = chart_->mapRectToScene(chart_->plotArea());
     for (QGraphicsItem* item : chart_->scene()->items()) {
         auto* text = dynamic_cast<QGraphicsTextItem*>(item);
-        if (!text || !text->isVisible()) continue;
+        if (!text || !text->isVisible() || chart_->legend()->isAncestorOf(text)) continue;
         const QPointF c = text->sceneBoundingRect().center();
         // beside the plot area: the Y scales' labels and titles; below it,
         // the X axis's
@@ -536,31 +543,227 @@ QStringList PeChart::cutAxisTexts() const {
         const QString t = text->toPlainText();
         if (t.endsWith(QLatin1String("...")) || t.contains(QChar(0x2026))) cut.append(t);
     }
-    return cut;
+    return cut + cutScaleTexts_;
+}
+
+// ---------------------------------------------------------------------------
+// The Y scales
+//
+// The Qt chart gives all its vertical axes together at most a fixed share of
+// its width and cuts their labels and titles beyond it: seven scales in a
+// window-sized chart show "1..." and "...". So the Y scales are drawn here:
+// the Qt axes stay attached to their curves (they map the values) but are not
+// shown, the plot area is set to leave each scale the room its labels and
+// title need, and each scale is drawn in its band beside the plot area, the
+// first one next to it. Only axis 0's main scale draws grid lines.
+
+namespace {
+
+constexpr double kTick = 4;     // tick length
+constexpr double kGap = 3;      // between tick, labels and title
+constexpr double kSmallestPt = 7.5;
+constexpr qreal kGridZ = 2;     // above the plot area, below the curves
+constexpr qreal kScaleZ = 3;
+
+}  // namespace
+
+namespace pechart {
+
+QList<ScaleTick> ScaleTicks(QAbstractAxis* axis) {
+    QList<ScaleTick> out;
+    if (auto* v = qobject_cast<QValueAxis*>(axis)) {
+        const QByteArray format = v->labelFormat().toLatin1();
+        const double step = v->tickInterval() > 0 ? v->tickInterval() : (v->max() - v->min());
+        if (!(step > 0)) return out;
+        const double first = v->tickAnchor() + std::ceil((v->min() - v->tickAnchor()) / step - 1e-9) * step;
+        for (int k = 0; k < 200; ++k) {
+            double t = first + k * step;
+            if (t > v->max() + step * 1e-9) break;
+            if (std::abs(t) < step * 1e-9) t = 0.0;
+            out.append({t, QString::asprintf(format.constData(), t), true});
+        }
+    } else if (auto* l = qobject_cast<QLogValueAxis*>(axis)) {
+        if (!(l->min() > 0) || !(l->max() > l->min())) return out;
+        const bool labelMinor = std::log10(l->max() / l->min()) <= 3.0 + 1e-9;
+        for (double decade = std::pow(10.0, std::floor(std::log10(l->min()) + 1e-9)); decade <= l->max() * 1.0000001;
+             decade *= 10.0) {
+            for (int m = 1; m <= 9; ++m) {
+                const double t = decade * m;
+                if (t < l->min() * 0.9999999 || t > l->max() * 1.0000001) continue;
+                const bool labelled = m == 1 || (labelMinor && (m == 2 || m == 5));
+                out.append({t, labelled ? QString::asprintf("%g", t) : QString(), m == 1});
+            }
+        }
+    }
+    return out;
+}
+
+}  // namespace pechart
+
+namespace {
+
+using pechart::ScaleTick;
+QList<ScaleTick> ticksOf(QAbstractAxis* axis) { return pechart::ScaleTicks(axis); }
+
+// Where a value lies between the bottom (0) and the top (1) of an axis.
+double fractionOf(QAbstractAxis* axis, double v) {
+    if (auto* l = qobject_cast<QLogValueAxis*>(axis)) {
+        const double lo = std::log10(l->min()), hi = std::log10(l->max());
+        return hi > lo ? (std::log10(v) - lo) / (hi - lo) : 0.0;
+    }
+    if (auto* a = qobject_cast<QValueAxis*>(axis)) return a->max() > a->min() ? (v - a->min()) / (a->max() - a->min()) : 0.0;
+    return 0.0;
+}
+
+QFont scaleFont(const QFont& base, double pt, bool bold) {
+    QFont f(base);
+    f.setPointSizeF(pt);
+    f.setBold(bold);
+    return f;
+}
+
+}  // namespace
+
+int PeChart::scaleWidthNeeded(QAbstractAxis* axis, double pt) const {
+    const QFontMetricsF labels(scaleFont(font(), pt, false));
+    const QFontMetricsF title(scaleFont(font(), pt, true));
+    double widest = 0;
+    for (const ScaleTick& t : ticksOf(axis)) widest = std::max(widest, labels.horizontalAdvance(t.text));
+    const double titleRoom = axis->titleText().isEmpty() ? 0.0 : title.height() + kGap;
+    return int(std::ceil(kTick + kGap + widest + kGap + titleRoom + kGap));
+}
+
+void PeChart::clearScaleItems() {
+    for (QGraphicsItem* item : scaleItems_) delete item;
+    scaleItems_.clear();
+    scaleBands_.clear();
+    cutScaleTexts_.clear();
 }
 
 void PeChart::fitAxisFonts() {
-    if (fitting_ || chart_->size().width() < 50 || chart_->size().height() < 50) return;
+    if (fitting_) return;
     fitting_ = true;
-    QList<QAbstractAxis*> axes{xAxis_};
-    axes += yAxes_;
-    // Axis texts start at the widget's font and get smaller, down to a
-    // smallest readable size, until every label and title has its room.
-    const double full = font().pointSizeF() > 0 ? font().pointSizeF() : 9.0;
-    constexpr double kSmallest = 6.5;
-    for (double pt = full;; pt -= 0.5) {
-        for (QAbstractAxis* axis : axes) {
-            if (!axis) continue;
-            QFont f = axis->labelsFont();
-            f.setPointSizeF(pt);
-            axis->setLabelsFont(f);
-            QFont t = axis->titleFont();
-            t.setPointSizeF(pt);
-            axis->setTitleFont(t);
-        }
-        if (QGraphicsLayout* l = chart_->layout()) l->activate();
-        if (pt - 0.5 < kSmallest || cutAxisTexts().isEmpty()) break;
+    clearScaleItems();
+    chart_->setPlotArea(QRectF());  // the chart lays out title, legend and X axis
+    if (QGraphicsLayout* l = chart_->layout()) l->activate();
+    const QRectF whole = chart_->rect();
+    if (yAxes_.isEmpty() || whole.width() < 50 || whole.height() < 50) {
+        fitting_ = false;
+        return;
     }
+    for (QAbstractAxis* axis : yAxes_) {  // drawn below, not by the chart
+        axis->setLabelsVisible(false);
+        axis->setTitleVisible(false);
+        axis->setLineVisible(false);
+        axis->setGridLineVisible(false);
+        axis->setMinorGridLineVisible(false);
+        axis->setShadesVisible(false);
+    }
+    if (QGraphicsLayout* l = chart_->layout()) l->activate();
+    const QRectF automatic = chart_->plotArea();
+
+    // The text size: the widget's, smaller (down to a smallest readable one)
+    // while the scales would take more than half the width.
+    const double full = font().pointSizeF() > 0 ? font().pointSizeF() : 9.0;
+    double pt = full;
+    QList<int> widths;
+    for (;; pt -= 0.5) {
+        widths.clear();
+        int total = 0;
+        for (QAbstractAxis* axis : yAxes_) total += widths.emplace_back(scaleWidthNeeded(axis, pt));
+        if (total <= 0.5 * whole.width() || pt - 0.5 < kSmallestPt) break;
+    }
+    if (xAxis_) {
+        xAxis_->setLabelsFont(scaleFont(xAxis_->labelsFont(), pt, false));
+        xAxis_->setTitleFont(scaleFont(xAxis_->titleFont(), pt, true));
+    }
+
+    const QMargins m = chart_->margins();
+    double left = whole.left() + m.left(), right = whole.right() - m.right();
+    for (int k = 0; k < yAxes_.size(); ++k) (yAxes_[k]->alignment() == Qt::AlignRight ? right : left) +=
+        (yAxes_[k]->alignment() == Qt::AlignRight ? -widths[k] : widths[k]);
+    const double least = std::max(40.0, 0.15 * whole.width());
+    if (right - left < least) right = left + least;  // a chart too small for its scales
+    chart_->setPlotArea(QRectF(left, automatic.top(), right - left, automatic.height()));
+    if (QGraphicsLayout* l = chart_->layout()) l->activate();
+    const QRectF plot = chart_->plotArea();
+
+    const QFont labelFont = scaleFont(font(), pt, false);
+    const QFont titleFont = scaleFont(font(), pt, true);
+    const QFontMetricsF lm(labelFont), tm(titleFont);
+    double nextLeft = plot.left(), nextRight = plot.right();
+    for (int k = 0; k < yAxes_.size(); ++k) {
+        QAbstractAxis* axis = yAxes_[k];
+        const bool onRight = axis->alignment() == Qt::AlignRight;
+        const double w = widths[k];
+        const double x0 = onRight ? nextRight : nextLeft - w;
+        const double x1 = x0 + w;
+        (onRight ? nextRight : nextLeft) += onRight ? w : -w;
+        scaleBands_.append({x0, x1});
+        const double line = onRight ? x0 : x1;
+        const double dir = onRight ? 1.0 : -1.0;
+        const QColor colour = axis->linePenColor();
+        QPen pen(colour);
+        pen.setWidthF(1.0);
+
+        auto* axisLine = new QGraphicsLineItem(line, plot.top(), line, plot.bottom(), chart_);
+        axisLine->setPen(pen);
+        axisLine->setZValue(kScaleZ);
+        scaleItems_.append(axisLine);
+        double lastLabelY = std::numeric_limits<double>::infinity();
+        for (const ScaleTick& t : ticksOf(axis)) {
+            const double y = plot.bottom() - fractionOf(axis, t.value) * plot.height();
+            if (y < plot.top() - 0.5 || y > plot.bottom() + 0.5) continue;
+            if (k == 0) {  // axis 0 draws the grid
+                QPen grid(QColor(0xd8, 0xd8, 0xd8));
+                grid.setWidthF(1.0);
+                if (!t.major) grid.setStyle(Qt::DashLine);
+                auto* g = new QGraphicsLineItem(plot.left(), y, plot.right(), y, chart_);
+                g->setPen(grid);
+                g->setZValue(kGridZ);
+                scaleItems_.append(g);
+            }
+            auto* tick = new QGraphicsLineItem(line, y, line + dir * (t.major ? kTick : kTick / 2), y, chart_);
+            tick->setPen(pen);
+            tick->setZValue(kScaleZ);
+            scaleItems_.append(tick);
+            if (t.text.isEmpty()) continue;
+            // A label that would run into the one below it is left out.
+            if (std::abs(lastLabelY - y) < lm.height() * 0.9) continue;
+            lastLabelY = y;
+            auto* label = new QGraphicsSimpleTextItem(t.text, chart_);
+            label->setFont(labelFont);
+            label->setBrush(axis->labelsColor());
+            const double tw = lm.horizontalAdvance(t.text);
+            const double lx = onRight ? line + kTick + kGap : line - kTick - kGap - tw;
+            label->setPos(lx, y - lm.height() / 2);
+            label->setZValue(kScaleZ);
+            scaleItems_.append(label);
+        }
+        const QString title = axis->titleText();
+        if (!title.isEmpty()) {
+            const QString shown = tm.elidedText(title, Qt::ElideRight, plot.height());
+            if (shown != title) cutScaleTexts_.append(shown);
+            auto* text = new QGraphicsSimpleTextItem(shown, chart_);
+            text->setFont(titleFont);
+            text->setBrush(axis->titleBrush());
+            const double tw = tm.horizontalAdvance(shown);
+            if (onRight) {
+                text->setRotation(90);
+                text->setPos(x1 - kGap, plot.center().y() - tw / 2);
+            } else {
+                text->setRotation(-90);
+                text->setPos(x0 + kGap, plot.center().y() + tw / 2);
+            }
+            text->setZValue(kScaleZ);
+            scaleItems_.append(text);
+        }
+    }
+    // Scales pushed off the chart by a plot area too small for them.
+    for (QGraphicsItem* item : scaleItems_)
+        if (auto* t = dynamic_cast<QGraphicsSimpleTextItem*>(item))
+            if (!whole.adjusted(-0.5, -0.5, 0.5, 0.5).contains(t->mapRectToParent(t->boundingRect())))
+                cutScaleTexts_.append(t->text());
     fitting_ = false;
 }
 
@@ -624,6 +827,21 @@ bool PeChart::axisAt(const QPoint& viewPos, short& a, short& b) const {
         return side[k];
     };
     int k = -1;
+    // The band each scale is drawn in; the outermost band on a side reaches
+    // to the chart's edge.
+    if (scaleBands_.size() == drawnScales_.size() && !scaleBands_.isEmpty()) {
+        for (int j = 0; j < scaleBands_.size() && k < 0; ++j) {
+            const QList<int>& side = drawnScales_[j].rightHand ? right : left;
+            const bool outermost = !side.isEmpty() && side.last() == j;
+            double x0 = scaleBands_[j].x0, x1 = scaleBands_[j].x1;
+            if (outermost) (drawnScales_[j].rightHand ? x1 : x0) = drawnScales_[j].rightHand ? whole.right() : whole.left();
+            if (pos.x() >= x0 && pos.x() <= x1) k = j;
+        }
+        if (k < 0) return false;
+        a = 0;
+        b = short(k);
+        return true;
+    }
     if (pos.x() < plot.left()) k = pick(left, plot.left() - pos.x(), plot.left() - whole.left());
     else if (pos.x() > plot.right()) k = pick(right, pos.x() - plot.right(), whole.right() - plot.right());
     if (k < 0) return false;

@@ -34,6 +34,7 @@
 class QChart;
 class QChartView;
 class QAbstractAxis;
+class QGraphicsItem;
 class QPrinter;
 
 namespace pesgo {
@@ -158,6 +159,14 @@ private:
     int intervalsFor(Qt::Orientation o) const;
     void applyScales();
     void fitAxisFonts();
+    int scaleWidthNeeded(QAbstractAxis* axis, double pt) const;
+    void clearScaleItems();
+    struct Band {
+        double x0, x1;  // chart coordinates
+    };
+    QList<QGraphicsItem*> scaleItems_;  // the Y scales as drawn (see fitAxisFonts)
+    QList<Band> scaleBands_;            // per entry of yAxes_
+    QStringList cutScaleTexts_;
 
     // What the ticks of each drawn axis are worked out from: X first, then
     // one entry per Y scale.
@@ -206,6 +215,17 @@ std::pair<double, double> WithMinimumSpan(double lo, double hi);
 // (a curve over shear rate or temperature holds the points of several
 // cycles, one X shared by many) is drawn as markers without a joining line.
 bool XOnlyRises(const QList<QPointF>& points);
+// A tick of a Y scale as drawn: its value, its label (empty for an
+// unlabelled minor tick) and whether it is a major one.
+struct ScaleTick {
+    double value;
+    QString text;
+    bool major;
+};
+// The ticks of a Y axis: a linear axis's from its anchor and step; a log
+// axis's decades, each with its eight minor ticks (grid lines), 2 and 5 of
+// each decade labelled too when the axis spans no more than three decades.
+QList<ScaleTick> ScaleTicks(QAbstractAxis* axis);
 // Digits after the point that show every multiple of step exactly (at most 6).
 int StepDecimals(double step);
 

@@ -210,6 +210,7 @@ void frmSetup::buildSequenceTab(QFrame* tab) {
     MSFlexGrid2->setObjectName(QStringLiteral("MSFlexGrid2"));
     MSFlexGrid2->setGeometry(6, 20, 196, 594);
     MSFlexGrid2->AllowUserResizing(3);
+    MSFlexGrid2->StretchColumns(true);
     txtOverlap = box(Frame6, "txtOverlap", 6, 20, 60);
     cmdUpdateChart = button(tab, "cmdUpdateChart", QStringLiteral("Update Chart"), 784, 632, 208, 30);
 
@@ -283,8 +284,9 @@ void frmSetup::buildBuilderFrame(QFrame* tab) {
         *r.target = box(frameRamp, r.boxName, 220, y - 1, 160);
         y += 28;
     }
-    cmdOk = button(frameRamp, "cmdOk", QStringLiteral("OK"), 60, 320, 100, 26);
-    cmdCancel = button(frameRamp, "cmdCancel", QStringLiteral("Cancel"), 220, 320, 100, 26);
+    // below the last box (Run Ramp), not over it
+    cmdOk = button(frameRamp, "cmdOk", QStringLiteral("OK"), 60, 326, 100, 26);
+    cmdCancel = button(frameRamp, "cmdCancel", QStringLiteral("Cancel"), 220, 326, 100, 26);
     connect(cmdOk, &QPushButton::clicked, this, [this] { TrapErrors([&] { FillStepsFromEntry(); }); });
     connect(cmdCancel, &QPushButton::clicked, this, [this] { TrapErrors([&] { cmdCancel_Click(); }); });
 }

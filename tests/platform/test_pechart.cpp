@@ -721,7 +721,7 @@ TEST(PeChartDraw, AxesFollowTheDataWithRoundTicks) {
     EXPECT_EQ(std::make_pair(lo, hi), std::make_pair(70.0, 850.0));
 }
 
-TEST(PeChartDraw, LogAxesDrawTheMinorGridOfEachDecade) {
+TEST(PeChartDraw, LogAxesHaveMinorTicksAndLabelsBetweenDecades) {
     PeChart c;
     c.setProp(Points, 3);
     writePoints(c, 0, {{1, 3}, {10, 40}, {100, 700}});
@@ -730,8 +730,22 @@ TEST(PeChartDraw, LogAxesDrawTheMinorGridOfEachDecade) {
     auto* y = qobject_cast<QLogValueAxis*>(c.yAxes()[0]);
     ASSERT_NE(y, nullptr);
     EXPECT_EQ(rangeOf(y), std::make_pair(1.0, 1000.0));
-    EXPECT_EQ(y->minorTickCount(), 8);
-    EXPECT_TRUE(y->isMinorGridLineVisible());
+    QStringList labels;
+    int minor = 0;
+    for (const pechart::ScaleTick& t : pechart::ScaleTicks(y)) {
+        if (!t.text.isEmpty()) labels << t.text;
+        if (!t.major) ++minor;
+    }
+    EXPECT_EQ(labels, (QStringList{"1", "2", "5", "10", "20", "50", "100", "200", "500", "1000"}));
+    EXPECT_EQ(minor, 3 * 8);
+
+    // Over more decades only the decades are labelled.
+    writePoints(c, 0, {{1, 0.02}, {10, 40}, {100, 700}});
+    c.setProp(Action, qint16(ActionRedraw));
+    labels.clear();
+    for (const pechart::ScaleTick& t : pechart::ScaleTicks(c.yAxes()[0]))
+        if (!t.text.isEmpty()) labels << t.text;
+    EXPECT_EQ(labels, (QStringList{"0.01", "0.1", "1", "10", "100", "1000"}));
 }
 
 // Points of several cycles over one X are markers without a joining line; a
