@@ -230,6 +230,7 @@ PeChart::PeChart(QWidget* parent) : PeControl(Action, parent) {
 
     chart_ = new QChart;
     chart_->setAnimationOptions(QChart::NoAnimation);
+    baseMargins_ = chart_->margins();
     chart_->legend()->setAlignment(Qt::AlignBottom);
     QFont titleFont = chart_->titleFont();
     titleFont.setPointSizeF(titleFont.pointSizeF() * 1.3);
@@ -644,7 +645,7 @@ void PeChart::fitAxisFonts() {
     if (fitting_) return;
     fitting_ = true;
     clearScaleItems();
-    chart_->setPlotArea(QRectF());  // the chart lays out title, legend and X axis
+    chart_->setMargins(baseMargins_);  // the chart lays out title, legend and X axis
     if (QGraphicsLayout* l = chart_->layout()) l->activate();
     const QRectF whole = chart_->rect();
     if (yAxes_.isEmpty() || whole.width() < 50 || whole.height() < 50) {
@@ -678,13 +679,25 @@ void PeChart::fitAxisFonts() {
         xAxis_->setTitleFont(scaleFont(xAxis_->titleFont(), pt, true));
     }
 
-    const QMargins m = chart_->margins();
-    double left = whole.left() + m.left(), right = whole.right() - m.right();
-    for (int k = 0; k < yAxes_.size(); ++k) (yAxes_[k]->alignment() == Qt::AlignRight ? right : left) +=
-        (yAxes_[k]->alignment() == Qt::AlignRight ? -widths[k] : widths[k]);
+    // The room beside the plot area: the chart's margin grows by what the
+    // scales need beyond the little the chart keeps for its hidden axes, so
+    // that the chart itself lays out the plot area, X axis and curves there.
+    const QMargins m = baseMargins_;
+    double needLeft = 0, needRight = 0;
+    for (int k = 0; k < yAxes_.size(); ++k) (yAxes_[k]->alignment() == Qt::AlignRight ? needRight : needLeft) += widths[k];
+    const double keptLeft = automatic.left() - (whole.left() + m.left());
+    const double keptRight = (whole.right() - m.right()) - automatic.right();
+    double extraLeft = std::max(0.0, needLeft - keptLeft), extraRight = std::max(0.0, needRight - keptRight);
     const double least = std::max(40.0, 0.15 * whole.width());
-    if (right - left < least) right = left + least;  // a chart too small for its scales
-    chart_->setPlotArea(QRectF(left, automatic.top(), right - left, automatic.height()));
+    const double over = least - (automatic.width() - extraLeft - extraRight);
+    if (over > 0) {  // a chart too small for its scales keeps some plot area
+        const double cut = std::min(over, extraLeft + extraRight);
+        const double share = extraLeft + extraRight > 0 ? extraLeft / (extraLeft + extraRight) : 0.5;
+        extraLeft -= cut * share;
+        extraRight -= cut * (1 - share);
+    }
+    chart_->setMargins(QMargins(m.left() + int(std::ceil(extraLeft)), m.top(), m.right() + int(std::ceil(extraRight)),
+                                m.bottom()));
     if (QGraphicsLayout* l = chart_->layout()) l->activate();
     const QRectF plot = chart_->plotArea();
 

@@ -23,6 +23,7 @@
 //   colours and the axis scale types stay.
 
 #include <QList>
+#include <QMargins>
 #include <QPointF>
 #include <QPointer>
 #include <QWidget>
@@ -167,6 +168,7 @@ private:
     QList<QGraphicsItem*> scaleItems_;  // the Y scales as drawn (see fitAxisFonts)
     QList<Band> scaleBands_;            // per entry of yAxes_
     QStringList cutScaleTexts_;
+    QMargins baseMargins_;
 
     // What the ticks of each drawn axis are worked out from: X first, then
     // one entry per Y scale.
