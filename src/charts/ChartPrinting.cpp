@@ -1,37 +1,10 @@
 #include "charts/ChartPrinting.h"
 
-#include "platform/Dialogs.h"
-
-#include <QApplication>
-#include <QFileInfo>
 #include <QPageLayout>
-#include <QPrintDialog>
 #include <QPrinter>
-#include <QPrinterInfo>
+#include <QStringList>
 
 namespace chartprint {
-
-namespace {
-
-PrinterSeam systemSeam() {
-    PrinterSeam s;
-    s.printerAvailable = [] { return !QPrinterInfo::availablePrinterNames().isEmpty(); };
-    s.printDialog = [](QPrinter& printer) {
-        QPrintDialog dialog(&printer, QApplication::activeWindow());
-        dialog.setWindowTitle(QStringLiteral("Print Chart"));
-        return dialog.exec() == QDialog::Accepted;
-    };
-    return s;
-}
-
-}  // namespace
-
-PrinterSeam& printerSeam() {
-    static PrinterSeam seam = systemSeam();
-    return seam;
-}
-
-void resetPrinterSeam() { printerSeam() = systemSeam(); }
 
 QString PdfFileName(const QString& testName, const QString& chartTitle) {
     QStringList parts;
@@ -51,24 +24,15 @@ QString PdfFileName(const QString& testName, const QString& chartTitle) {
 
 void printPage(const std::function<bool(QPrinter&)>& render, const QString& pdfName) {
     QPrinter printer(QPrinter::HighResolution);
-    printer.setPageOrientation(QPageLayout::Landscape);
-    const PrinterSeam& seam = printerSeam();
-    if (seam.printerAvailable && seam.printerAvailable()) {
-        if (!seam.printDialog || !seam.printDialog(printer)) return;  // cancelled
+    const std::optional<printing::PrintChoice> choice = printing::ChoosePrintTarget(
+        printer, {QStringLiteral("Print Chart"), pdfName.isEmpty() ? QStringLiteral("Chart.pdf") : pdfName});
+    if (!choice) return;  // cancelled
+    if (choice->toPrinter) {
         if (!render(printer)) throw PrintError(482, QStringLiteral("Printer error"));
         return;
     }
-    ui::FileRequest request;
-    request.save = true;
-    request.title = QStringLiteral("Print Chart");
-    request.filter = QStringLiteral("PDF Files (*.pdf)|*.pdf");
-    request.fileName = pdfName.isEmpty() ? QStringLiteral("Chart.pdf") : pdfName;
-    const std::optional<QString> chosen = ui::GetSaveFileName(request);
-    if (!chosen || chosen->isEmpty()) return;  // cancelled
-    QString fileName = *chosen;
-    if (QFileInfo(fileName).suffix().isEmpty()) fileName += QStringLiteral(".pdf");
     printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(fileName);
+    printer.setOutputFileName(choice->pdfFile);
     printer.setPageOrientation(QPageLayout::Landscape);
     if (!render(printer)) throw PrintError(75, QStringLiteral("Path/File access error"));
 }

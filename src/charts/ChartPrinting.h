@@ -2,33 +2,20 @@
 // Printing a chart: one landscape page, the chart drawn as vector graphics to
 // fill it. With a printer installed the operator picks it in Qt's print
 // dialog; without one the same page goes to a PDF file the operator chooses
-// in the save dialog of the ui seam.
+// in the save dialog of the ui seam (platform/PrinterChoice.h).
 
-#include "platform/NumberedError.h"
+#include "platform/PrinterChoice.h"
 
-#include <QString>
 #include <functional>
 
 class QPrinter;
 
 namespace chartprint {
 
-// A failure of printing, with the number and description the operator sees.
-class PrintError : public NumberedError {
-public:
-    using NumberedError::NumberedError;
-};
-
-// The printer side, replaceable by tests: whether any printer is installed,
-// and the print dialog (false when cancelled).
-struct PrinterSeam {
-    std::function<bool()> printerAvailable;
-    std::function<bool(QPrinter&)> printDialog;
-};
-// The seam in force; the default asks the system and shows QPrintDialog.
-PrinterSeam& printerSeam();
-// Puts the system's printer look-up and Qt's print dialog back.
-void resetPrinterSeam();
+using PrintError = printing::PrintError;
+using PrinterSeam = printing::PrinterSeam;
+inline PrinterSeam& printerSeam() { return printing::printerSeam(); }
+inline void resetPrinterSeam() { printing::resetPrinterSeam(); }
 
 // Prints one landscape page: `render` paints the page on the printer and
 // returns false when it could not. Cancelling the dialog prints nothing.

@@ -19,6 +19,9 @@
 
 #include "data/Numbers.h"
 
+#include <QVarLengthArray>
+
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <string>
@@ -27,29 +30,40 @@ namespace {
 
 bool isPlaceholder(QChar c) { return c == QLatin1Char('0') || c == QLatin1Char('#'); }
 
+// A few dozen characters kept on the stack; reports format hundreds of
+// thousands of numbers, so nothing here allocates but the result.
+using Chars = QVarLengthArray<char, 48>;
+
 // |value| rounded to `decimals` fraction digits: the integer digits without
-// leading zeros ("" for zero) and exactly `decimals` fraction digits.
+// leading zeros (none for zero) and exactly `decimals` fraction digits.
 struct Rounded {
-    std::string intDigits;
-    std::string fracDigits;
-    bool isZero() const {
-        return intDigits.find_first_not_of('0') == std::string::npos &&
-               fracDigits.find_first_not_of('0') == std::string::npos;
+    Chars intDigits;
+    Chars fracDigits;
+    static bool allZero(const Chars& d) {
+        for (char c : d)
+            if (c != '0') return false;
+        return true;
     }
+    bool isZero() const { return allZero(intDigits) && allZero(fracDigits); }
 };
 
 Rounded roundDecimal(double magnitude, int decimals) {
     // 15 significant digits: d.dddddddddddddde±x
     char buf[64];
-    auto res = std::to_chars(buf, buf + sizeof buf, magnitude, std::chars_format::scientific, 14);
-    const std::string sci(buf, res.ptr);
-    const auto e = sci.find('e');
-    std::string digits = sci.substr(0, 1) + sci.substr(2, e - 2);  // 15 digits, no point
-    int point = std::stoi(sci.substr(e + 1)) + 1;                    // digits before the point
+    const auto res = std::to_chars(buf, buf + sizeof buf, magnitude, std::chars_format::scientific, 14);
+    const char* e = std::find(buf, res.ptr, 'e');
+    Chars digits;  // 15 digits, no point
+    digits.append(buf[0]);
+    for (const char* c = buf + 2; c < e; ++c) digits.append(*c);
+    int exponent = 0;
+    const char* expStart = e + 1;
+    if (*expStart == '+') ++expStart;
+    std::from_chars(expStart, res.ptr, exponent);
+    int point = exponent + 1;  // digits before the point
 
     Rounded r;
-    if (digits.find_first_not_of('0') == std::string::npos) {
-        r.fracDigits.assign(decimals, '0');
+    if (Rounded::allZero(digits)) {
+        for (int k = 0; k < decimals; ++k) r.fracDigits.append('0');
         return r;
     }
 
@@ -65,7 +79,7 @@ Rounded roundDecimal(double magnitude, int decimals) {
             if (i >= 0) {
                 ++digits[i];
             } else {
-                digits.insert(digits.begin(), '1');
+                digits.insert(qsizetype(0), '1');
                 ++point;
             }
         }
@@ -73,10 +87,14 @@ Rounded roundDecimal(double magnitude, int decimals) {
     // Digit k of the value (k = 0 is the first digit of `digits`, standing
     // `point` places before the decimal point); zero outside the kept digits.
     auto digitAt = [&](long k) { return k >= 0 && k < long(digits.size()) ? digits[k] : '0'; };
-    for (long k = 0; k < point; ++k) r.intDigits += digitAt(k);
-    const auto first = r.intDigits.find_first_not_of('0');
-    r.intDigits = first == std::string::npos ? std::string() : r.intDigits.substr(first);
-    for (long k = 0; k < decimals; ++k) r.fracDigits += digitAt(point + k);
+    bool leading = true;
+    for (long k = 0; k < point; ++k) {
+        const char d = digitAt(k);
+        if (leading && d == '0') continue;
+        leading = false;
+        r.intDigits.append(d);
+    }
+    for (long k = 0; k < decimals; ++k) r.fracDigits.append(digitAt(point + k));
     return r;
 }
 
@@ -86,8 +104,8 @@ QString Format(double value, const QString& mask) {
     if (mask.isEmpty() || !std::isfinite(value)) return CStr(value);
 
     const int pointAt = mask.indexOf(QLatin1Char('.'));
-    const QString intMask = pointAt < 0 ? mask : mask.left(pointAt);
-    const QString fracMask = pointAt < 0 ? QString() : mask.mid(pointAt + 1);
+    const QStringView intMask = pointAt < 0 ? QStringView(mask) : QStringView(mask).left(pointAt);
+    const QStringView fracMask = pointAt < 0 ? QStringView() : QStringView(mask).mid(pointAt + 1);
 
     if (mask.contains(QLatin1Char('%'))) value *= 100;
 
@@ -107,53 +125,58 @@ QString Format(double value, const QString& mask) {
         else if (minIntDigits > 0) ++minIntDigits;
     }
 
-    Rounded r = roundDecimal(std::fabs(value), decimals);
+    const Rounded r = roundDecimal(std::fabs(value), decimals);
     const bool negative = value < 0 && !r.isZero();
 
-    std::string digits = r.intDigits;
-    if (int(digits.size()) < minIntDigits) digits.insert(0, minIntDigits - digits.size(), '0');
+    Chars digits;
+    for (int k = int(r.intDigits.size()); k < minIntDigits; ++k) digits.append('0');
+    digits.append(r.intDigits.constData(), r.intDigits.size());
 
-    // Integer part, filled from the right.
-    QString intOut;
+    QString out;
+    out.reserve(mask.size() + int(digits.size()) + 2);
+    if (negative) out += QLatin1Char('-');
+
+    // Integer part, filled from the right (into `rev`, then turned round).
     if (intPlaces == 0) {
-        intOut = intMask + QString::fromLatin1(digits);
+        out += intMask;
+        out += QLatin1StringView(digits.constData(), digits.size());
     } else {
+        QVarLengthArray<QChar, 48> rev;
         int left = int(digits.size());  // digits not placed yet: digits[0 .. left-1]
         int seen = 0;
-        for (int k = intMask.size() - 1; k >= 0; --k) {
+        for (int k = int(intMask.size()) - 1; k >= 0; --k) {
             const QChar c = intMask[k];
             if (!isPlaceholder(c)) {
-                intOut.prepend(c);
+                rev.append(c);
                 continue;
             }
             if (++seen == intPlaces) {
-                intOut.prepend(QString::fromLatin1(digits.data(), left));
-                left = 0;
+                while (left > 0) rev.append(QLatin1Char(digits[--left]));
             } else if (left > 0) {
-                intOut.prepend(QLatin1Char(digits[--left]));
+                rev.append(QLatin1Char(digits[--left]));
             }
         }
+        for (qsizetype k = rev.size() - 1; k >= 0; --k) out += rev[k];
     }
 
     // Fraction part, filled from the left; "#" places beyond the last
     // significant digit stay empty.
-    const auto lastNonZero = r.fracDigits.find_last_not_of('0');
-    const int shown = std::max(lastZero, lastNonZero == std::string::npos ? 0 : int(lastNonZero) + 1);
-    QString fracOut;
-    int place = 0;
-    for (QChar c : fracMask) {
-        if (!isPlaceholder(c)) {
-            fracOut += c;
-            continue;
+    if (pointAt >= 0) {
+        int lastNonZero = 0;
+        for (int k = 0; k < int(r.fracDigits.size()); ++k)
+            if (r.fracDigits[k] != '0') lastNonZero = k + 1;
+        const int shown = std::max(lastZero, lastNonZero);
+        out += QLatin1Char('.');
+        int place = 0;
+        for (QChar c : fracMask) {
+            if (!isPlaceholder(c)) {
+                out += c;
+                continue;
+            }
+            if (place < shown) out += QLatin1Char(r.fracDigits[place]);
+            ++place;
         }
-        if (place < shown) fracOut += QLatin1Char(r.fracDigits[place]);
-        ++place;
     }
-
-    QString out;
-    if (negative) out += QLatin1Char('-');
-    out += intOut;
-    if (pointAt >= 0) out += QLatin1Char('.') + fracOut;
     return out;
 }
 

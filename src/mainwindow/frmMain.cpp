@@ -8,6 +8,8 @@
 #include "mainwindow/OpenTest.h"
 #include "mainwindow/OpenTestList.h"
 #include "realtime/frmMDIRealTime.h"
+#include "reports/CsvReport.h"
+#include "reports/PrintedReport.h"
 #include "sequences/frmSetup.h"
 #include "mainwindow/ResultGrids.h"
 #include "platform/TrapErrors.h"
@@ -118,6 +120,17 @@ frmMain::frmMain(QWidget* parent)
     controls.Text1 = Text1;
     controls.Text2 = Text2;
     charts_ = std::make_unique<MainCharts>(*Pesgo1, *Pe3do1, controls, opened_, *testResult_, &connection_);
+
+    StoredTestSource source;
+    source.opened = &opened_;
+    source.testInfos = testInfo_.get();
+    source.testResults = testResult_.get();
+    source.connection = &connection_;
+    source.resultGrid = MSFlexGrid1->gridModel();
+    source.additiveGrid = MSFlexGrid2->gridModel();
+    source.rowFilter = [this](double resultTypeId) { return charts_->PassesRowFilter(resultTypeId); };
+    csvReport_ = std::make_unique<CsvReport>(source);
+    printedReport_ = std::make_unique<PrintedReport>(source);
 }
 
 frmMain::~frmMain() {
@@ -255,7 +268,7 @@ void frmMain::buildControls() {
     MSComm1->setObjectName(QStringLiteral("MSComm1"));
 
     // The windows and reports these lead to are not part of the program yet.
-    for (QPushButton* b : {cmdREPORT, cmdExcelDetail, cmdExportExcel, cmdPRINT, cmdCalibrate})
+    for (QPushButton* b : {cmdExcelDetail, cmdExportExcel, cmdCalibrate})
         b->setEnabled(false);
 
     connect(cmdOpen, &QPushButton::clicked, this, &frmMain::cmdOpen_Click);
@@ -313,9 +326,6 @@ void frmMain::buildMenus() {
     MenuHelp = bar->addMenu(QStringLiteral("&About"));
     MenuHelp->setObjectName(QStringLiteral("MenuHelp"));
     MenuHelpAbout = entry(MenuHelp, "MenuHelpAbout", QStringLiteral("&About Z3080DAQ"));
-
-    // As their buttons: the windows they lead to are not part of the program yet.
-    MenuFileReport->setEnabled(false);
 
     connect(MenuFileOpen, &QAction::triggered, this, &frmMain::MenuFileOpen_Click);
     connect(MenuSetup, &QAction::triggered, this, &frmMain::MenuSetup_Click);
@@ -518,12 +528,18 @@ void frmMain::cmdRelated_Click() {
     });
 }
 
+// The CSV report and the printed report of the opened test.
+void frmMain::cmdREPORT_Click() {
+    TrapErrors([&] { csvReport_->Export_CSV_Report(); });
+}
+void frmMain::cmdPRINT_Click() {
+    TrapErrors([&] { printedReport_->cmdPRINT_Click(); });
+}
+
 // The windows of these are not part of the program yet; their buttons and
 // menu entries stay disabled until they are.
-void frmMain::cmdREPORT_Click() {}
 void frmMain::cmdExcelDetail_Click() {}
 void frmMain::cmdExportExcel_Click() {}
-void frmMain::cmdPRINT_Click() {}
 void frmMain::cmdCalibrate_Click() {}
 
 // The sequence editor: one window, shown modeless while this one hides; it

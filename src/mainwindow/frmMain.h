@@ -34,6 +34,8 @@ class QTimer;
 class clsTEST_ADDITIVE;
 class clsTEST_INFO;
 class clsTEST_RESULT;
+class CsvReport;
+class PrintedReport;
 class frmOpenTest;
 class frmOverlapTest;
 class frmSetup;
@@ -259,4 +261,7 @@ private:
     std::unique_ptr<ControlLayout> layout_;
     // Built once the record objects and the controls exist; goes first.
     std::unique_ptr<MainCharts> charts_;
+    // The CSV and printed reports of the opened test.
+    std::unique_ptr<CsvReport> csvReport_;
+    std::unique_ptr<PrintedReport> printedReport_;
 };

@@ -34,6 +34,9 @@ enum MsgBoxResult : int { vbOK = 1, vbCancel = 2, vbAbort = 3, vbRetry = 4, vbIg
 // The title of a message box for which no title of its own is given.
 QString appTitle();
 
+// What a cancelled file or print dialog says when the caller reports the cancel.
+inline const QString kCancelDescription = QStringLiteral("Cancel was selected.");
+
 struct MessageRequest {
     QString prompt;
     int style = vbOKOnly;

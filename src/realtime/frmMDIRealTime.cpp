@@ -6,6 +6,7 @@
 #include "platform/Dialogs.h"
 #include "unitlink/UnitPorts.h"
 #include "realtime/frmRealTime.h"
+#include "unittests/frmSimpleTest.h"
 
 #include <QCloseEvent>
 #include <QLabel>
@@ -47,6 +48,7 @@ const KindTraits& traits(UnitWindowKind kind) {
 UnitWindow* createWindow(UnitWindowKind kind) {
     switch (kind) {
     case UnitWindowKind::RealTime: return new frmRealTime;
+    case UnitWindowKind::Simple: return new frmSimpleTest;
     default: return nullptr;
     }
 }
@@ -163,7 +165,9 @@ frmMDIRealTime* frmMDIRealTime::ShowInstance(clsConnection* connection) {
 
 frmMDIRealTime* frmMDIRealTime::Instance() { return instance(); }
 
-bool frmMDIRealTime::KindAvailable(UnitWindowKind kind) { return kind == UnitWindowKind::RealTime; }
+bool frmMDIRealTime::KindAvailable(UnitWindowKind kind) {
+    return kind == UnitWindowKind::RealTime || kind == UnitWindowKind::Simple;
+}
 
 std::array<QAction*, 9>& frmMDIRealTime::entries(UnitWindowKind kind) {
     switch (kind) {

@@ -34,6 +34,7 @@
 
 #include "data/RecordBase.h"
 #include "sequences/SequenceGridTexts.h"
+#include "platform/Dialogs.h"
 
 #include <QByteArray>
 #include <QString>
@@ -50,7 +51,7 @@ namespace seqcsv {
 inline const QString kNoSequence = QStringLiteral("Currently no valid sequence selected.");
 inline const QString kNoSequenceFound = QStringLiteral("Currently no valid sequence selected. ");
 inline const QString kConfirmExport = QStringLiteral("Are you sure you want to export the current sequence: ");
-inline const QString kCancelled = QStringLiteral("Cancel was selected.");
+inline const QString kCancelled = ui::kCancelDescription;
 inline const QString kNamePrompt = QStringLiteral(
     "Enter a unique sequence name in the text field below, or click OK to import the sequence named");
 inline const QString kNameTitle = QStringLiteral("Serquence Name");

@@ -130,7 +130,8 @@ ReplyResult UnitReplyParser::Parse(const QString& received) {
         if (shutDown) shutDown();
         ResetCounts();
         result.trips.push_back(kind);
-        ui::MsgBox(TripMessage(kind), ui::vbOKOnly);
+        ui::MsgBox(kind == SafetyTrip::OverTemperature ? style.overTemperatureMessage : style.overPressureMessage,
+                   ui::vbOKOnly);
     };
 
     UnitStatusFrame frame;
@@ -168,9 +169,9 @@ ReplyResult UnitReplyParser::Parse(const QString& received) {
         readings.mSampleTemp = sampleTemp;
         readings.mTempSetPointRead = frame.value(3);
         readings.mSpeed = frame.value(4);
-        texts.txtspeed = Format(readings.mSpeed, QStringLiteral("###0.##"));
+        texts.txtspeed = style.speedMask.isEmpty() ? frame.field(4) : Format(readings.mSpeed, style.speedMask);
         readings.mShearRate = mShearRateFactor * readings.mSpeed;
-        texts.txtShearrate = Format(readings.mShearRate, QStringLiteral("###0"));
+        texts.txtShearrate = Format(readings.mShearRate, style.shearRateMask);
 
         readings.mShearStress = frame.value(5) / mStressDivisor;
         texts.txtShearStress =
@@ -180,7 +181,7 @@ ReplyResult UnitReplyParser::Parse(const QString& received) {
         // Pressure and its trip.
         readings.mPressure = frame.value(6);
         texts.txtPressure = Str(readings.mPressure);
-        if (readings.mPressure > gMaxPress + kPressMarginPsi) {
+        if (readings.mPressure > style.pressureLimit.value_or(gMaxPress + kPressMarginPsi)) {
             if (++mOverPressCount >= kTripCount) trip(SafetyTrip::OverPressure);
         } else {
             mOverPressCount = 0;
@@ -192,8 +193,7 @@ ReplyResult UnitReplyParser::Parse(const QString& received) {
 
         texts.txtVisc = readings.mShearRate < 2e-5
                             ? QStringLiteral("0")
-                            : Format(100.0 * readings.mShearStress / (readings.mShearRate + 1e-6),
-                                     QStringLiteral("###0.0"));
+                            : Format(100.0 * readings.mShearStress / (readings.mShearRate + 1e-6), style.viscosityMask);
 
         // A speed shown as zero shows zero everywhere it enters.
         if (std::fabs(Val(texts.txtspeed)) < 1e-5) {

@@ -153,8 +153,22 @@ struct ReplyResult {
     bool readingsChanged() const { return framesParsed > 0; }
 };
 
+// What the windows that share the reply parser show differently: the masks
+// of three reading boxes, the pressure that counts towards the over-pressure
+// trip and the trip messages. The defaults are the rheology window's.
+struct ReplyStyle {
+    QString speedMask = QStringLiteral("###0.##");  // empty: the field as received
+    QString shearRateMask = QStringLiteral("###0");
+    QString viscosityMask = QStringLiteral("###0.0");
+    // Readings above this count; unset: gMaxPress + kPressMarginPsi.
+    std::optional<double> pressureLimit;
+    QString overTemperatureMessage = TripMessage(SafetyTrip::OverTemperature);
+    QString overPressureMessage = TripMessage(SafetyTrip::OverPressure);
+};
+
 class UnitReplyParser {
 public:
+    ReplyStyle style;
     // The window's members that the parser keeps.
     UnitReadings readings;
     UnitReadingTexts texts;

@@ -1,0 +1,67 @@
+#pragma once
+// The CSV report of the opened stored test ("Save Report", File > Report):
+// its TEST_INFO header, its additives, its result grid as the main window
+// shows it and a "Detail" table of its stored rows, in one layout per test
+// kind (rheology, PVT, swell).
+//
+// The file is single-byte text (Latin-1; a character without a byte of its
+// own is written as "?"), one record per line, lines ended by CR LF, fields
+// joined by bare commas. A field that holds a comma, a double quote or a line
+// break is put in double quotes (its quotes doubled), so it stays one field;
+// every other field is written as it stands.
+//
+// The file is written whole or not at all: it is made beside the chosen name
+// and replaces an existing file only when complete, so a failure (a folder
+// that cannot be written, a full disk, a database error) leaves the file as
+// it was. Every failure after the save dialog is shown as its description in
+// a message box; the report then ends.
+
+#include "reports/StoredTestSource.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QVariant>
+
+// The messages of the reports.
+inline const QString kNoTestSelected =
+    QStringLiteral("Currently no valid test selected.  Please first open a saved test.");
+// The opened test's TEST_INFO row was not found again by its name.
+QString TestNoLongerStoredText(const QString& testName);
+
+// A value in the form text files take: text unchanged; a number as " 12 ",
+// " .5 ", "-.25 " (PrintNumber); a date-time in the short date form followed
+// by the time; Null as "Null"; an empty (invalid) value as nothing.
+QString PrintForm(const QVariant& value);
+
+// A CSV field: in double quotes, its quotes doubled, when it holds a comma, a
+// double quote, a carriage return or a line feed; otherwise unchanged.
+QString CsvField(const QString& text);
+
+class CsvReport {
+public:
+    explicit CsvReport(const StoredTestSource& source);
+
+    // Checks that a test is open, reads its TEST_INFO row again by name into
+    // OpenedTestInfo and writes the report of its kind.
+    void Export_CSV_Report();
+    // The PVT and swell writers; Export_CSV_Report calls them after its checks.
+    void Export_CSV_PVT();
+    void Export_CSV_LSM();
+
+    // The file texts of the opened test, built from the source as it stands
+    // (OpenedTestInfo as last read); each reloads the test's result rows.
+    QString RheologyText();
+    QString PvtText();
+    QString LsmText();
+
+    // The name the save dialog offers: the one chosen last.
+    QString FileName;
+
+private:
+    // Save dialog, then the text, then the file; every failure as a message.
+    void writeReport(QString (CsvReport::*text)());
+    // Binds the result records to the opened test and loads its rows.
+    qint32 loadRows();
+
+    StoredTestSource s_;
+};

@@ -1,0 +1,48 @@
+#pragma once
+// The printed brief report of the opened stored test ("Brief Print"): its
+// TEST_INFO header, its additives and its result grid as the main window
+// shows it, in a fixed-pitch font, in one layout per test kind, as many
+// copies as the print dialog asks for. The report logo of the data folder is
+// painted once, on the first page.
+//
+// The pages are printed landscape with the font shrunk until the widest line
+// fits (platform/TextPrinter.h). Each copy is printed alike: the PV/YP rule
+// starts afresh for every copy. Every failure after the print dialog (the
+// dialog cancelled, the logo missing, a printer or file error) is shown as
+// its description in a message box; nothing is printed then, and a print
+// that fails midway leaves no job and no PDF file behind.
+
+#include "reports/StoredTestSource.h"
+
+#include <QString>
+
+namespace printing {
+class TextPrinter;
+}
+
+class PrintedReport {
+public:
+    explicit PrintedReport(const StoredTestSource& source);
+
+    // Checks that a test is open, reads its TEST_INFO row again by name into
+    // OpenedTestInfo and prints the report of its kind.
+    void cmdPRINT_Click();
+    // The PVT and swell prints; cmdPRINT_Click calls them after its checks.
+    void PrintPvtReport();
+    void PrintLsmReport();
+
+    // The copies of each layout from the source as it stands (OpenedTestInfo
+    // as last read), logo first. The logo is read from the data folder: a
+    // missing logo fails with PrintError 53.
+    void ComposeRheology(printing::TextPrinter& printer, int copies) const;
+    void ComposePvt(printing::TextPrinter& printer, int copies) const;
+    void ComposeLsm(printing::TextPrinter& printer, int copies) const;
+
+private:
+    using Compose = void (PrintedReport::*)(printing::TextPrinter&, int) const;
+    void print(Compose compose);
+    // Font size 12, font "Courier" and the logo at 100, 100, 1600 x 1000 twips.
+    void setUp(printing::TextPrinter& printer) const;
+
+    StoredTestSource s_;
+};

@@ -1,0 +1,31 @@
+#include "reports/ReportText.h"
+
+#include "data/DateText.h"
+#include "data/Numbers.h"
+
+#include <cmath>
+
+namespace reporttext {
+
+QString maskOrEmpty(double value, const QString& mask) {
+    return std::isfinite(value) ? Format(value, mask) : QString();
+}
+
+QString infoValue(const RowArray& info, int column) {
+    const QVariant value = info.value(column);
+    if (!value.isValid() || value.isNull()) return QString();
+    switch (value.metaType().id()) {
+        case QMetaType::QString: return value.toString();
+        case QMetaType::QDateTime:
+        case QMetaType::QDate: return GeneralDateText(value);
+        case QMetaType::Double:
+        case QMetaType::Float:
+        case QMetaType::Int:
+        case QMetaType::UInt:
+        case QMetaType::LongLong:
+        case QMetaType::ULongLong: return CStr(value.toDouble());
+        default: return value.toString();
+    }
+}
+
+}  // namespace reporttext

@@ -1,0 +1,81 @@
+#pragma once
+// The simple test of one unit, free of any window: the unit is driven at
+// fixed set points of temperature, pressure and speed, its readings are shown,
+// and nothing is stored.
+//
+// Start checks the set points and starts the run; the second tick after it
+// sends the set-point frame once (then waits 3 s); every tick counts the
+// elapsed seconds. Stop (ShutDown) sends the stop frame. Every tick, run or
+// not, reads and parses what the unit sent (UnitReplyParser with this
+// window's masks, trip limits and messages) and checks every fifth tick that
+// frames still come ("No Response").
+//
+// The window (frmSimpleTest) hands in its boxes and port through the hooks and
+// shows what the run reports.
+
+#include "unitlink/UnitProtocol.h"
+
+#include <QString>
+#include <functional>
+
+class SimpleTestRun {
+public:
+    SimpleTestRun();
+
+    // ---- hooks ---------------------------------------------------------------
+    // Sends a frame to the unit; may throw comm::CommError.
+    std::function<void(const QString& frame)> send;
+    // What the port has received since the last call ("" when it is closed);
+    // may throw comm::CommError.
+    std::function<QString()> input;
+    std::function<void(int ms)> setInterval;
+    // A status bar panel: "StartTime" or "ElapsedTime".
+    std::function<void(const QString& key, const QString& text)> showPanel;
+    // The status caption (lblActiveFlag).
+    std::function<void(const QString& caption)> showStatus;
+    // Start and Exit enabled (not running) or disabled (running).
+    std::function<void(bool running)> runButtons;
+    // A parse's results to show (readings, caption, Exit enabled on "Cooling").
+    std::function<void(const unit::ReplyResult& result)> showReply;
+    // The pressure and speed boxes, read again when the frame is sent.
+    std::function<QString()> pressureText;
+    std::function<QString()> speedText;
+
+    // ---- state ----------------------------------------------------------------
+    unit::UnitReplyParser reply;  // RxBuffer, NoReplyFlag, trip counts, readings
+    int RunState = 0;             // 0 idle, 1 running
+    long TickCount = 0;
+    long ElapsedSeconds = 0;
+    QString ElapsedText;
+    double SentTempSetPoint = 0;  // °F
+    int BobNo = 1;
+    double BobRadius = 1.7245;    // cm
+
+    // ---- operations -----------------------------------------------------------
+    // The bob choice: "B1", "B2" or "B5" sets the bob and its radius (any
+    // other text keeps them); the factors follow the radius in every case.
+    void ChooseBob(const QString& comboText);
+    double ShearRateFactor() const { return reply.mShearRateFactor; }
+    double StressFactor() const { return reply.mStressDivisor; }
+
+    enum class StartCheck { Ok, MissingSetPoint, Temperature, Pressure, Speed };
+    // The message of a refused Start ("Set point first", ...).
+    static QString StartMessage(StartCheck check);
+    // Checks the set points (display units) in order and, when they pass,
+    // takes the temperature to send and the bob factors, and starts the run
+    // unless one runs already. Nothing is sent here.
+    StartCheck Start(const QString& temperature, const QString& pressure, const QString& speed);
+
+    // One tick of Timer1. A comm::CommError reaches the caller; the steps
+    // after the failure are skipped for this tick.
+    void Tick();
+    // Stop frame, Start and Exit enabled, idle, trip counts cleared. The timer
+    // and the status panels are left as they are.
+    void ShutDown();
+    // The zero command: input length 0 is the caller's; empties the receive
+    // buffer and sends the zero frame.
+    void SendZero();
+
+    // "H:MM:SS" of a count of seconds ("0:00:05").
+    static QString ElapsedTextOf(long seconds);
+};

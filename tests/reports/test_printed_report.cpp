@@ -1,0 +1,426 @@
+// The printed brief report of the opened test ("Brief Print"): the lines of
+// each layout, the copies, the page breaks, the logo, and the print as it
+// comes out of the PDF file when no printer is installed.
+
+#include "ReportFixture.h"
+
+#include "analysis/ResultGridLines.h"
+#include "data/DateText.h"
+#include "platform/FlexGrid.h"
+#include "platform/TextPrinter.h"
+#include "reports/CsvReport.h"
+#include "reports/PrintedReport.h"
+
+#include <QBuffer>
+#include <QFontInfo>
+#include <QFontMetricsF>
+#include <QPdfWriter>
+#include <QPrinter>
+#include <QPushButton>
+#include <QRegularExpression>
+
+using namespace report_tests;
+
+namespace {
+
+const double R = ShearRatePerRpmFor(1.7245);
+
+// A rheology test of `rows` steps, one step point each; step 2 turns at 600
+// rpm and step 3 at 300 rpm, dial readings 40 and 25.
+std::vector<Point> steps(int rows) {
+    std::vector<Point> points;
+    for (int i = 1; i <= rows; ++i) {
+        double rpm = 100 + i;
+        double dial = 10 + i * 0.5;
+        if (i == 2) rpm = 600, dial = 40;
+        if (i == 3) rpm = 300, dial = 25;
+        points.push_back({double(i), 1, 0, 60.0 * i, 100.0 + i, 1000.0 + 10 * i, rpm * R, dial * 5.11, 0, 5.11});
+    }
+    return points;
+}
+
+StoredInfo mud(const QString& name) {
+    StoredInfo s;
+    s.name = name;
+    s.description = QStringLiteral("First line\r\nsecond line");
+    return s;
+}
+
+}  // namespace
+
+
+// The pages of a PDF's text (pdftotext ends every page with a form feed).
+QStringList pages(const QString& text) {
+    QStringList p = text.split(QLatin1Char('\f'));
+    if (!p.isEmpty() && p.last().trimmed().isEmpty()) p.removeLast();
+    return p;
+}
+
+// The step numbers of the rheology result lines on a page, in order.
+QList<int> resultRowsOn(const QString& page) {
+    QList<int> rows;
+    static const QRegularExpression line(QStringLiteral(R"(^\s*(\d+)\s+01\s+00\s+\d\d\d\.\d)"),
+                                         QRegularExpression::MultilineOption);
+    for (auto it = line.globalMatch(page); it.hasNext();) rows << it.next().captured(1).toInt();
+    return rows;
+}
+
+// The images of a PDF, one "page" entry each.
+QList<int> imagePages(const QString& file) {
+    QProcess p;
+    p.start(QStringLiteral("pdfimages"), {QStringLiteral("-list"), file});
+    p.waitForFinished(30000);
+    QList<int> out;
+    const QStringList lines = QString::fromUtf8(p.readAllStandardOutput()).split(QLatin1Char('\n'));
+    for (int i = 2; i < lines.size(); ++i) {
+        const QStringList f = lines[i].simplified().split(QLatin1Char(' '));
+        if (f.size() > 3 && f[2] == QLatin1String("image")) out << f[0].toInt();
+    }
+    return out;
+}
+
+class PrintTest : public ReportTest {
+protected:
+    // A report object on the main window's opened test, grids and records.
+    PrintedReport report() {
+        StoredTestSource s;
+        s.opened = &w->Opened();
+        s.testInfos = &w->TestInfos();
+        s.testResults = &w->TestResults();
+        s.connection = w->Connection();
+        s.resultGrid = w->MSFlexGrid1->gridModel();
+        s.additiveGrid = w->MSFlexGrid2->gridModel();
+        return PrintedReport(s);
+    }
+    // Prints through a print dialog that asks for `copies` copies and sends
+    // them to a PDF file, as a printer writing a file would.
+    QString printCopies(int copies, const QString& name) {
+        const QString file = out.filePath(name);
+        printing::printerSeam().printerAvailable = [] { return true; };
+        printing::printerSeam().printDialog = [=](QPrinter& printer) {
+            printer.setCopyCount(copies);
+            printer.setOutputFormat(QPrinter::PdfFormat);
+            printer.setOutputFileName(file);
+            return true;
+        };
+        w->cmdPRINT->click();
+        return file;
+    }
+};
+
+TEST_F(PrintTest, RheologyLines) {
+    writeLogo();
+    StoredInfo info = mud("Mud A");
+    store(info, {
+        {1, 1, 1, 60, 100, 1000, 600 * R, 40 * 5.11, 1, 10.22},
+        {1, 1, 2, 120, 101, 1005, 300 * R, 25 * 5.11, 1, 5.11},
+        {2, 1, 0, 180, 150, 2000, 0, 0, 0, 0},
+    }, {{"Bentonite", "5", "%", "L1"}, {"Salt", "not a number", "g/l", "L2"}});
+    openTest("Mud A");
+    printing::TextPrinter printer;
+    report().ComposeRheology(printer, 1);
+    EXPECT_EQ(printer.FontSize(), 12);
+    EXPECT_EQ(printer.FontName(), "Courier");
+    ASSERT_EQ(printer.Items().first().kind, printing::TextPrinter::Item::Picture);
+    EXPECT_EQ(printer.Items().first().placeTwips, QRectF(100, 100, 1600, 1000));
+    const QStringList expected = {
+        "", "", "",
+        "                        Test Report for Z3080 Rheometer.",
+        "", "",
+        "Experiment ",
+        "              Test Name:                          Mud A",
+        "              Fluid ID:                           F-1",
+        "              Test Time:                          " + when(),
+        "              Researcher Name:                    Ann",
+        "              Rotor Number:                       R1",
+        "              Bob Number:                         B1",
+        "              Bob Radius (cm):                    1.7245",
+        "              Bob Effective Length :              3.8",
+        "",
+        "Description:",
+        "First line",
+        "second line",
+        "",
+        "Additives   Concentration  Units  Lot Number",
+        "Bentonite        05.00        %     L1",
+        "Salt        00.00        g/l     L2",
+        "", "", "",
+        "Results",
+        "",
+        "Step   Cycle   Ramp     Time      Temp   Pressure   Shear    Speed    Shear    Viscosity     Gel      "
+        "Fann35      PV   YP",
+        " No      No     Step     (min)     (°F)      (psi)         Rate      (rpm)     Stress      ( cP )    "
+        "(FannDeg) F1Deg ",
+        "01      01      01        001.0        100.0     1000     1021.00     600.0     204.40   020.01     002.0  "
+        "     040.0         0     0",
+        // 300 rpm directly after 600 rpm: PV 40 - 25, YP 25 - 15.
+        "01      01      02        002.0        101.0     1005     0511.00     300.0     127.75   025.02     001.0  "
+        "     025.0         15     10",
+        "02      01      00        003.0        150.0     2000     0000.00     000.0     000.00   000.00     000.0  "
+        "     000.0         0     0",
+    };
+    ASSERT_EQ(printer.Documents().size(), 1);
+    EXPECT_EQ(printer.Documents()[0], expected);
+}
+
+TEST_F(PrintTest, HundredRowsToPdfBreakAfterRows39And79WithTheLogoOnPageOne) {
+    writeLogo();  // "Zadizezaru.bmp": found ignoring case
+    store(mud("Mud P"), steps(100), {{"Bentonite", "5", "%", "L1"}});
+    openTest("Mud P");
+    const QString file = out.filePath("mud.pdf");
+    dialogs_.files.push_back(file);
+    w->cmdPRINT->click();
+    EXPECT_TRUE(dialogs_.messages.empty()) << dialogs_.texts().join("\n").toStdString();
+    ASSERT_EQ(dialogs_.fileRequests.size(), 1u);
+    EXPECT_TRUE(dialogs_.fileRequests[0].save);
+    EXPECT_EQ(dialogs_.fileRequests[0].fileName, "Mud P.pdf");
+
+    const QStringList p = pages(pdfText(file));
+    QList<QList<int>> rows;
+    for (const QString& page : p) rows << resultRowsOn(page);
+    // Every row printed once, in order, none cut off.
+    QList<int> all;
+    for (const auto& r : rows) all += r;
+    QList<int> want;
+    for (int i = 1; i <= 100; ++i) want << i;
+    EXPECT_EQ(all, want);
+    // A page ends after grid rows 39 and 79 (the first page also fills up by itself).
+    int ends39 = -1, ends79 = -1;
+    for (int i = 0; i < rows.size(); ++i) {
+        if (!rows[i].isEmpty() && rows[i].last() == 39) ends39 = i;
+        if (!rows[i].isEmpty() && rows[i].last() == 79) ends79 = i;
+    }
+    ASSERT_GE(ends39, 0);
+    ASSERT_GE(ends79, 0);
+    EXPECT_EQ(rows.value(ends39 + 1).value(0), 40);
+    EXPECT_EQ(rows.value(ends79 + 1).value(0), 80);
+    EXPECT_EQ(rows.value(ends39 + 1).size(), 40);
+    // The widest line fits: the PV and YP of the 300 rpm row are on the page.
+    EXPECT_TRUE(QRegularExpression(R"(\n\s*03\s+01\s+00\s.*\s15\s+10\s*\n)").match(p.value(0)).hasMatch());
+    EXPECT_TRUE(p.value(0).contains("Test Report for Z3080 Rheometer."));
+    EXPECT_EQ(imagePages(file), QList<int>{1});
+}
+
+TEST_F(PrintTest, CopiesAreIdenticalDocuments) {
+    writeLogo();
+    // The last row turns at 600 rpm and the first at 300 rpm: a rule carried
+    // from one copy to the next would give the second copy a PV/YP line.
+    store(mud("Mud C"), {
+        {1, 1, 0, 60, 100, 1000, 300 * R, 25 * 5.11, 0, 0},
+        {2, 1, 0, 120, 100, 1000, 100 * R, 20 * 5.11, 0, 0},
+        {3, 1, 0, 180, 100, 1000, 600 * R, 40 * 5.11, 0, 0},
+    });
+    openTest("Mud C");
+    printing::TextPrinter printer;
+    report().ComposeRheology(printer, 2);
+    const QVector<QStringList> docs = printer.Documents();
+    ASSERT_EQ(docs.size(), 2);
+    EXPECT_EQ(docs[0], docs[1]);
+    const QStringList rowsOfCopy2 = docs[1].filter(QRegularExpression("^0\\d      01 "));
+    ASSERT_EQ(rowsOfCopy2.size(), 3);
+    EXPECT_TRUE(rowsOfCopy2[0].endsWith("     0     0")) << rowsOfCopy2[0].toStdString();
+
+    // Through the print dialog: two copies, the logo once.
+    const QString file = printCopies(2, "copies.pdf");
+    EXPECT_TRUE(dialogs_.messages.empty()) << dialogs_.texts().join("\n").toStdString();
+    const QStringList p = pages(pdfText(file));
+    ASSERT_EQ(p.size(), 2);
+    EXPECT_EQ(p[0], p[1]);
+    EXPECT_EQ(imagePages(file), QList<int>{1});
+}
+
+TEST_F(PrintTest, PvtLinesCopiesAndPageBreaks) {
+    writeLogo();
+    StoredInfo info;
+    info.name = "PVT 1";
+    info.bob = "PVT";
+    info.rotor = "1.5";
+    info.radius = 100;
+    info.length = 0.9;
+    std::vector<Point> points;
+    for (int i = 1; i <= 45; ++i) points.push_back({double(i), 1, 0, 60.0 * i, 100, 1000, 10, 0.5, 0, 1.234});
+    store(info, points, {{"Barite", "5", "g", "B7"}});
+    openTest("PVT 1");
+    printing::TextPrinter printer;
+    report().ComposePvt(printer, 3);
+    const QVector<QStringList> docs = printer.Documents();
+    ASSERT_EQ(docs.size(), 3);
+    const QStringList copy = {
+        "                        PVT Test Report for Z3080 Rheometer.",
+        "", "", "", "",
+        "Experiment ",
+        "Test Name:                        PVT 1",
+        "Fluid ID:                         F-1",
+        "Test Time:                        " + when(),
+        "Researcher Name:                  Ann",
+        "Test Type:                        PVT",
+        // The initial volume is in cm3, at the label's width.
+        "Initial Volume(cm3)   :           100",
+        "Initial Density(g/cm3):           0.9",
+        "",
+        "Description:",
+        "",
+        "",
+        "Additives     Concentration   Units   Lot Number",
+        "Barite         05.00         g        B7",
+        "", "", "",
+        "Results",
+        "", "",
+        // Seven of the nine columns; header cells followed by 2 blanks, data cells by 17.
+        "Step No  Cycle No  Elapsed Time (min)  Temp (°F)  Pressure (psi)  Speed (rpm)  Density (g/cm3)   ",
+    };
+    // The two leading empty lines only before the first copy.
+    EXPECT_EQ(docs[0].mid(0, 2), (QStringList{"", ""}));
+    EXPECT_EQ(docs[0].mid(2, copy.size()), copy);
+    EXPECT_EQ(docs[1].mid(0, copy.size()), copy);
+    EXPECT_EQ(docs[2], docs[1]);
+    const QString gap(17, QLatin1Char(' '));
+    const QStringList rows = docs[1].mid(copy.size());
+    EXPECT_EQ(rows.value(0), " 1" + gap + " 1" + gap + "1." + gap + "100.0" + gap + "1000" + gap + "10.0" + gap + "0.9891");
+    // 45 rows and a new page after grid row 39 of each copy.
+    ASSERT_EQ(rows.size(), 46);
+    EXPECT_TRUE(rows[38].startsWith(" 39"));
+    EXPECT_EQ(rows[39], "\f");
+    EXPECT_TRUE(rows[40].startsWith(" 40"));
+    int logos = 0;
+    for (const auto& item : printer.Items()) logos += item.kind == printing::TextPrinter::Item::Picture;
+    EXPECT_EQ(logos, 1);
+}
+
+TEST_F(PrintTest, SwellLines) {
+    writeLogo();
+    StoredInfo info;
+    info.name = "Swell 1";
+    info.bob = "LSM";
+    info.rotor = "30";
+    info.radius = 12.5;
+    info.length = 0.5;
+    store(info, {{1, 1, 0, 60, 100, 0, 0, 0.012, 0, 1.5}});
+    openTest("Swell 1");
+    printing::TextPrinter printer;
+    report().ComposeLsm(printer, 1);
+    const QString gap(15, QLatin1Char(' '));
+    const QStringList expected = {
+        "", "", "",
+        "                        LSM Test Report for Z3080 Rheometer.",
+        "", "", "", "",
+        "Experiment                             ",
+        "  Test Name:              Swell 1",
+        "  Fluid ID:               F-1",
+        "  Test Time:              " + when(),
+        "  Researcher Name:        Ann",
+        "  Test Type:              LSM",
+        "  Sample Weight:          12.5",
+        "  Sample Length (in.):    0.5",
+        "",
+        "  Description:",
+        "",
+        "",
+        "Additives    Concentration   Units   Lot Number",
+        "", "", "",
+        "Results",
+        // Eight of the nine columns: header cells and 5 blanks, data cells and 15.
+        "Step No     Cycle No     Elapsed Time (min)     Temp (°F)     Press (Psi)     Speed (rpm)     "
+        "Length Change (in.)      Swell (%)      ",
+        "1" + gap + "1" + gap + "1." + gap + "100." + gap + "0" + gap + "0" + gap + "0.012" + gap + "2.4%",
+    };
+    ASSERT_EQ(printer.Documents().size(), 1);
+    EXPECT_EQ(printer.Documents()[0], expected);
+}
+
+TEST_F(PrintTest, MissingLogoCancelAndUnwritableFilePrintNothing) {
+    store(mud("Mud A"), steps(3));
+    openTest("Mud A");
+
+    // No logo in the data folder: its description, no file.
+    const QString file = out.filePath("report.pdf");
+    dialogs_.files.push_back(file);
+    w->cmdPRINT->click();
+    EXPECT_EQ(dialogs_.texts(), QStringList{"File not found: " + this->file("zadizezaru.bmp")});
+    EXPECT_FALSE(QFile::exists(file));
+
+    // Cancel in the dialog.
+    writeLogo("ZADIZEZARU.BMP");
+    dialogs_.clear();
+    dialogs_.files.push_back(std::nullopt);
+    w->cmdPRINT->click();
+    EXPECT_EQ(dialogs_.texts(), QStringList{"Cancel was selected."});
+
+    // A folder that does not exist.
+    dialogs_.clear();
+    dialogs_.files.push_back(out.filePath("no such folder/report.pdf"));
+    w->cmdPRINT->click();
+    ASSERT_EQ(dialogs_.messages.size(), 1u);
+    EXPECT_TRUE(dialogs_.texts()[0].startsWith("Path/File access error: ")) << dialogs_.texts()[0].toStdString();
+    EXPECT_EQ(QDir(out.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList());
+
+    // A printer that writes a file it cannot create.
+    dialogs_.clear();
+    const QString bad = printCopies(1, "no such folder/printer.pdf");
+    EXPECT_EQ(dialogs_.texts(), QStringList{"Printer error"});
+    EXPECT_FALSE(QFile::exists(bad));
+}
+
+TEST_F(PrintTest, ADiskThatFillsUpLeavesNoPdf) {
+    writeLogo();
+    store(mud("Mud A"), steps(100));
+    openTest("Mud A");
+    const QString file = out.filePath("full.pdf");
+    dialogs_.files.push_back(file);
+    {
+        FileSizeLimit disk(4 * 1024);
+        w->cmdPRINT->click();
+    }
+    ASSERT_EQ(dialogs_.messages.size(), 1u);
+    EXPECT_TRUE(dialogs_.texts()[0].startsWith("Path/File access error: " + file)) << dialogs_.texts()[0].toStdString();
+    EXPECT_EQ(QDir(out.path()).entryList(QDir::Files), QStringList());
+}
+
+// A device that refuses every new page, as a printer that goes away midway.
+class FailingPages : public QPdfWriter {
+public:
+    using QPdfWriter::QPdfWriter;
+    bool newPage() override { return false; }
+};
+
+TEST(TextPrinter, AFailureMidwayAbortsTheJobAndThrows) {
+    printing::TextPrinter printer;
+    printer.Print("page one");
+    printer.NewPage();
+    printer.Print("page two");
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    FailingPages device(&buffer);
+    bool aborted = false;
+    try {
+        printer.Render(device, [&] { aborted = true; });
+        ADD_FAILURE() << "no error";
+    } catch (const printing::PrintError& e) {
+        EXPECT_EQ(e.number(), 482);
+    }
+    EXPECT_TRUE(aborted);
+}
+
+TEST(TextPrinter, LinesBreaksAndFit) {
+    printing::TextPrinter printer;
+    printer.PrintAt(3, "x");
+    printer.Print("a\r\nb\nc");
+    printer.NewPage();
+    printer.NewPage();
+    printer.EndDoc();
+    printer.Print("d");
+    EXPECT_EQ(printer.Documents(), (QVector<QStringList>{{"  x", "a", "b", "c", "\f", "\f"}, {"d"}}));
+
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    QPdfWriter device(&buffer);
+    device.setPageOrientation(QPageLayout::Landscape);
+    EXPECT_EQ(printer.FitScale(device), 1.0);  // short lines keep the font size
+    printer.Print(QString(300, QLatin1Char('w')));
+    const double scale = printer.FitScale(device);
+    EXPECT_LT(scale, 0.5);
+    const QFontMetricsF metrics(printer.PrintFont(device), &device);
+    EXPECT_TRUE(QFontInfo(printer.PrintFont(device)).fixedPitch());
+    EXPECT_LE(metrics.horizontalAdvance(QString(300, QLatin1Char('w'))) * scale,
+              device.pageLayout().paintRectPixels(device.logicalDpiX()).width() + 0.5);
+}
