@@ -16,6 +16,14 @@
 //   counts are in force once written after the last change of the subset
 //   count; until then every subset is drawn on axis 0.
 // - Logarithmic scales skip values at or below 0.
+// - Scales: an automatic linear scale ends on round steps just outside the
+//   data (NiceScale); a Y scale spans at least a tenth of its values' size
+//   (WithMinimumSpan); the manual range keeps its ends, with ticks on round
+//   values (RoundTicksWithin). Log scales run over whole decades.
+// - The Y scales are drawn by this control beside a plot area that leaves
+//   each the room its labels and title need (see fitAxisFonts); the Qt axes
+//   stay attached to the curves but do not show.
+// - A subset whose X does not only rise is drawn as markers (XOnlyRises).
 // - The manual Y range (control value 3, then maximum and minimum) applies to
 //   the main scale of axis 0; it lasts until the next new-chart command.
 // - The new-chart command (20) forgets the point values, the right-hand scale
