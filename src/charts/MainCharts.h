@@ -1,7 +1,8 @@
 #pragma once
 // The result charts of the main window: the chart-type lists, the 2-D / 3-D
 // choice, the row filter, the axis scales, the manual Y range, printing and
-// the chart builders of a stored rheology test.
+// the chart builders of a stored test (rheology 2-D and 3-D, PVT, swell) and
+// the overlay of a second stored test of the same kind.
 //
 // The class paints nothing itself and owns no window: it drives the two chart
 // controls of the main window (Pesgo1, Pe3do1) through their numbered
@@ -65,7 +66,7 @@ public:
 
     // Installs the print handlers of both chart controls (the previous ones
     // come back when the object goes).
-    MainCharts(PeChart& pesgo1, Pe3dChart& pe3do1, const ChartControls& controls, const OpenedTest& opened,
+    MainCharts(PeChart& pesgo1, Pe3dChart& pe3do1, const ChartControls& controls, OpenedTest& opened,
                clsTEST_RESULT& testResults, clsConnection* connection, QObject* parent = nullptr);
     ~MainCharts() override;
 
@@ -74,6 +75,14 @@ public:
     qint32 SubsetCount = 0;      // subsets on Pesgo1 (1 after a single-curve builder)
     qint32 ChartPointCount = 0;  // points per subset on Pesgo1
     RowArray CurResultRow;       // the result row read last by a builder
+
+    // ---- the second test of the last overlay --------------------------------
+    QString OverTestName;         // as chosen in the overlap chooser; label of its subset
+    RowArray OverTestInfo;        // its TEST_INFO row
+    double OverSampleLength = 0;  // swell: initial sample length, in. (never 0 or less)
+    double OverPistonRadius = 0;  // PVT: its piston radius, cm (0 when it has none)
+    // (a PVT second test's initial volume and density: OveriniV, OveriniD of
+    // the opened test's record)
 
     // ---- set-ups ------------------------------------------------------------
     // Both controls in the viscosity, pressure and temperature layout.
@@ -133,6 +142,51 @@ public:
     void Chart_StressTime();
     void Chart_ViscTime();
 
+    // ---- rheology builders (3-D) ---------------------------------------------
+    // Viscosity of every row the filter keeps against two other quantities,
+    // one point per kept row, numbered consecutively.
+    void Chart3D_ViscRateTime();
+    void Chart3D_ViscRateTemp();
+    void Chart3D_ViscPressTemp();
+
+    // ---- PVT builders -----------------------------------------------------------
+    void DrawPvtChart();
+    void Chart_DensityTemp();
+    void Chart_DensityPress();
+
+    // ---- swell builders -----------------------------------------------------------
+    void DrawSwellAllChart();
+    void DrawSwellTimeChart();
+    void DrawSwellTempChart();
+    void DrawSwellPressChart();
+    void DrawSwellSpeedChart();
+
+    // ---- overlay of a second test -----------------------------------------------
+    // Draws the stored test named `overTestName` (its TEST_INFO row `info`)
+    // as one more subset over the 2-D chart on show, by its kind and the chart
+    // type: a PVT test through OverlapPvtCharts, a swell test through
+    // OverlapLsmCharts, any other a rheology test. The first chart of every
+    // list is refused with kOverlapRefused; the subset is added all the same.
+    // Columns that hold no number count as 0.
+    void DrawOverlay(const QString& overTestName, const RowArray& info);
+    void OverlapPvtCharts();
+    void OverlapLsmCharts();
+    // The overlay curves: every row of the second test (bound to the result
+    // records) into the newest subset.
+    void Overlap_StressRate();
+    void Overlap_ViscTemp();
+    void Overlap_ViscRate();
+    void Overlap_StressTime();
+    void Overlap_ViscTime();
+    void Overlap_DensityTemp();
+    void Overlap_DensityPress();
+    void OverlapSwellTimeChart();
+    void OverlapSwellTempChart();
+    void OverlapSwellPressChart();
+    void OverlapSwellSpeedChart();
+
+    static const QString kOverlapRefused;
+
     // Sorts the first n points of subset s of Pesgo1 by X, in place.
     void SortChartSubset(int s, int n);
 
@@ -148,9 +202,40 @@ private:
 
     // The single-curve family: one subset of X/Y pairs, one point position
     // per stored row, sorted by X.
-    enum class Quantity { ShearRate, Time, Temperature, ShearStress, Viscosity };
+    enum class Quantity {
+        ShearRate,          // RESULT_SPEED as stored (also a PVT or swell test's speed)
+        Time,               // min
+        Temperature,        // display units, to 0.1
+        TemperatureExact,   // display units
+        ShearStress,        // display units
+        Viscosity,          // cP
+        Pressure,           // psi as stored
+        PressureWhole,      // psi, "#########0" / "###0"
+        PressureTenth,      // psi, "##0.0"
+        Density,            // g/cm3 from the piston travel; 0 when it has no value
+        Swell,              // % of the sample length
+    };
+    // What the quantities of a row are taken against: the opened test or the
+    // second test of an overlay.
+    struct Sample {
+        double initialVolume = 0, initialDensity = 0, pistonRadius = 0, sampleLength = 0.001;
+    };
+    struct ResultRow;
+    double quantity(Quantity q, const ResultRow& row, const Sample& sample) const;
+    Sample openedSample() const;
     void singleCurveChart(const QString& xLabel, const QString& yLabel, const QString& title, Quantity x,
                           Quantity y);
+    enum class Axes3D { RateTime, RateTemp, PressTemp };
+    void chart3D(Axes3D axes);
+    void densityChart(const QString& xLabel, const QString& title, Quantity x);
+    void swellCurveChart(const QString& title, const QString& xLabel, const QString& yLabel, Quantity x);
+    // The overlay pattern: N rows of the second test into subset
+    // SubsetCount - 1, sorted by X when asked, then a redraw.
+    void overlayCurve(Quantity x, Quantity y, bool sorted);
+    Sample overSample() const;
+    // Binds the result records to the second test, adds its subset.
+    void bindSecondTest();
+    void labelOverlaySubsets();
     // Binds the result records to the opened test and loads its rows; the
     // row count.
     qint32 loadOpenedTestRows();
@@ -163,23 +248,10 @@ private:
     template <class Visit>
     void forEachRow(qint32 n, Visit visit);
 
-    // Builders of other chart kinds, drawn by their own code.
-    void Chart3D_ViscRateTime() {}
-    void Chart3D_ViscRateTemp() {}
-    void Chart3D_ViscPressTemp() {}
-    void DrawPvtChart() {}
-    void Chart_DensityTemp() {}
-    void Chart_DensityPress() {}
-    void DrawSwellAllChart() {}
-    void DrawSwellTimeChart() {}
-    void DrawSwellTempChart() {}
-    void DrawSwellPressChart() {}
-    void DrawSwellSpeedChart() {}
-
     PeChart& pesgo1_;
     Pe3dChart& pe3do1_;
     ChartControls c_;
-    const OpenedTest& opened_;
+    OpenedTest& opened_;
     clsTEST_RESULT& testResults_;
     clsConnection* connection_;
 
@@ -193,3 +265,6 @@ double ChartTemperature(double storedF);
 // A number as the mask "##0.0" shows it, read back: rounded to one decimal on
 // its 15 significant digits, halves away from zero.
 double RoundOneDecimal(double value);
+// A number rounded the way a mask with `places` digits after the point rounds
+// it (0 to 6 places), read back.
+double RoundToPlaces(double value, int places);

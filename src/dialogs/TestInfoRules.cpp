@@ -5,8 +5,6 @@
 #include "data/clsTEST_ADDITIVE.h"
 #include "platform/FlexGrid.h"
 
-#include <QFile>
-#include <QTextStream>
 
 namespace testinfo {
 
@@ -30,32 +28,6 @@ std::optional<PistonValues> LookupPiston(const QString& entry) {
     if (entry == kLargePiston) return PistonValues{QStringLiteral("4.0"), QStringLiteral("2.4772389")};
     if (entry == kSmallPiston) return PistonValues{QStringLiteral("3.875"), QStringLiteral("0.7239")};
     return std::nullopt;
-}
-
-QString BobFilePath() { return dataFile(QStringLiteral("BOBINFO.TXT")); }
-
-QString FirstField(const QString& line) {
-    int i = 0;
-    while (i < line.size() && (line[i] == QLatin1Char(' ') || line[i] == QLatin1Char('\t'))) ++i;
-    if (i < line.size() && line[i] == QLatin1Char('"')) {
-        const int end = line.indexOf(QLatin1Char('"'), i + 1);
-        return end < 0 ? line.mid(i + 1) : line.mid(i + 1, end - i - 1);
-    }
-    const int comma = line.indexOf(QLatin1Char(','), i);
-    QString field = comma < 0 ? line.mid(i) : line.mid(i, comma - i);
-    while (!field.isEmpty() && (field.back() == QLatin1Char(' ') || field.back() == QLatin1Char('\t'))) field.chop(1);
-    return field;
-}
-
-std::optional<QString> ReadBobFile(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) return std::nullopt;
-    QTextStream in(&file);
-    const QString line = in.readLine();
-    file.close();
-    QString name = FirstField(line);
-    if (name.isEmpty()) return std::nullopt;
-    return name;
 }
 
 void InitAdditiveGrid(FlexGridModel& grid) {

@@ -38,17 +38,6 @@ struct PistonValues {
 };
 std::optional<PistonValues> LookupPiston(const QString& entry);
 
-// ---------------------------------------------------------------- the bob file
-
-// The bob file of the data folder, written by the torque calibration.
-QString BobFilePath();
-// The first field of a line as a sequential-file read takes it: leading blanks
-// skipped, ended by a comma or the end of the line, enclosing quotes removed.
-QString FirstField(const QString& line);
-// The bob named in the file. nullopt when the file is missing, cannot be read
-// or holds no name (the normal state until a torque calibration has run).
-std::optional<QString> ReadBobFile(const QString& path);
-
 // ---------------------------------------------------------------- the additive grid
 
 constexpr int kAdditiveRows = 20;         // data rows 1 to 20

@@ -1,5 +1,6 @@
 #include "dialogs/frmTestRelatedInfo.h"
 
+#include "data/CalibrationFiles.h"
 #include "data/DateText.h"
 #include "data/Numbers.h"
 #include "data/clsTEST_ADDITIVE.h"
@@ -177,8 +178,13 @@ void frmTestRelatedInfo::Form_Load() {
     txtResearchName->setText(QStringLiteral("Unknown"));
 
     // The bob of the last torque calibration. A fresh installation has no bob
-    // file yet: the box then stays empty and the load goes on.
-    if (const std::optional<QString> bob = testinfo::ReadBobFile(testinfo::BobFilePath())) txtBobNo->setText(*bob);
+    // file yet: the box then stays empty and the load goes on; a file that
+    // cannot be read is reported and the load goes on.
+    const calibration::BobInfoResult bob = calibration::ReadBobInfo();
+    if (bob.ok)
+        txtBobNo->setText(bob.bob);
+    else if (!bob.missing && !bob.message.isEmpty())
+        ui::MsgBox(bob.message);
 
     testinfo::InitAdditiveGrid(*MSFlexGrid1->gridModel());
 

@@ -1,5 +1,6 @@
 #include "mainwindow/frmMain.h"
 
+#include "calibration/frmCalibrateTorque.h"
 #include "charts/MainCharts.h"
 #include "data/Numbers.h"
 #include "data/clsTEST_ADDITIVE.h"
@@ -15,6 +16,7 @@
 #include "platform/TrapErrors.h"
 #include "mainwindow/frmAbout.h"
 #include "mainwindow/frmOpenTest.h"
+#include "dialogs/OverlapChooser.h"
 #include "dialogs/frmOverlapTest.h"
 #include "dialogs/frmViewRelatedInfo.h"
 #include "platform/Dialogs.h"
@@ -268,7 +270,7 @@ void frmMain::buildControls() {
     MSComm1->setObjectName(QStringLiteral("MSComm1"));
 
     // The windows and reports these lead to are not part of the program yet.
-    for (QPushButton* b : {cmdExcelDetail, cmdExportExcel, cmdCalibrate})
+    for (QPushButton* b : {cmdExcelDetail, cmdExportExcel})
         b->setEnabled(false);
 
     connect(cmdOpen, &QPushButton::clicked, this, &frmMain::cmdOpen_Click);
@@ -517,7 +519,15 @@ void frmMain::releaseOverlapChooser() {
     fOverlap_ = nullptr;
 }
 
-void frmMain::DrawOverlay() {}
+void frmMain::DrawOverlay() {
+    testInfo_->GetTestDetail();
+    if (testInfo_->Eof()) {
+        // Deleted since the chooser listed it.
+        ui::MsgBox(overlap::kNameNotFound);
+        return;
+    }
+    charts_->DrawOverlay(fOverlap_->txtSeqName->text(), testInfo_->All());
+}
 
 frmOverlapTest* frmMain::fOverlap() const { return fOverlap_.data(); }
 
@@ -540,7 +550,9 @@ void frmMain::cmdPRINT_Click() {
 // menu entries stay disabled until they are.
 void frmMain::cmdExcelDetail_Click() {}
 void frmMain::cmdExportExcel_Click() {}
-void frmMain::cmdCalibrate_Click() {}
+void frmMain::cmdCalibrate_Click() {
+    TrapErrors([] { frmCalibrateTorque::ShowInstance(); });
+}
 
 // The sequence editor: one window, shown modeless while this one hides; it
 // shows this window again when it closes.

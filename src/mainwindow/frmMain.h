@@ -243,10 +243,10 @@ private:
     void Save_Control_Layout();
     void Form_Resize();
     void releaseOverlapChooser();
-    // Hook: draws the test accepted in the overlap chooser (TEST_NAME of the
+    // Draws the test accepted in the overlap chooser (TEST_NAME of the
     // test-information records, set by the name check) over the opened
-    // test's charts. The overlay drawing is not part of the program yet:
-    // nothing is drawn.
+    // test's 2-D chart: its TEST_INFO row is read and handed to the charts
+    // with the name as the chooser's name box holds it.
     void DrawOverlay();
 
     clsConnection connection_;

@@ -2,6 +2,7 @@
 
 #include <Q3DCamera>
 #include <Q3DScatter>
+#include <Q3DTheme>
 #include <QLabel>
 #include <QOffscreenSurface>
 #include <QOpenGLContext>
@@ -20,6 +21,8 @@ using namespace pe3do;
 namespace {
 
 constexpr int kMaxDrawnSubsets = 1000;
+// Series of more points than this are drawn as points, not spheres.
+constexpr int kMaxSpheres = 2000;
 
 Pe3dChart::PrintHandler& printHandler() {
     static Pe3dChart::PrintHandler h;
@@ -146,8 +149,23 @@ void Pe3dChart::showEvent(QShowEvent* e) {
 void Pe3dChart::makeGraph() {
     graph_ = new Q3DScatter;
     graph_->setShadowQuality(QAbstract3DGraph::ShadowQualityNone);
-    graph_->scene()->activeCamera()->setCameraPreset(Q3DCamera::CameraPresetIsometricRight);
-    for (QValue3DAxis* axis : {graph_->axisX(), graph_->axisY(), graph_->axisZ()}) axis->setTitleVisible(true);
+    // The two horizontal axes carry unlike quantities (time, temperature, shear
+    // rate, pressure): drawn at fixed lengths whatever their ranges, X twice
+    // the depth.
+    graph_->setHorizontalAspectRatio(2.0);
+    // Seen a little from above and from the right, the box lying wide in the
+    // wide, low chart area, the labels of its front edges inside the view.
+    graph_->scene()->activeCamera()->setCameraPosition(30.0f, 18.0f, 85.0f);
+    // Labels large enough to read in a chart a third of the screen high, and
+    // turned towards the viewer.
+    QFont font = graph_->activeTheme()->font();
+    font.setPointSize(48);
+    graph_->activeTheme()->setFont(font);
+    for (QValue3DAxis* axis : {graph_->axisX(), graph_->axisY(), graph_->axisZ()}) {
+        axis->setTitleVisible(true);
+        axis->setTitleFixed(false);
+        axis->setLabelAutoRotation(90);
+    }
     container_ = QWidget::createWindowContainer(graph_, this);
     container_->setObjectName(QStringLiteral("graph"));
     container_->setMinimumSize(200, 150);
@@ -171,6 +189,9 @@ void Pe3dChart::pushToGraph() {
         auto* series = new QScatter3DSeries;
         series->dataProxy()->resetArray(data);
         series->setItemSize(0.08f);
+        // A sphere per point draws slowly past a few thousand points (seconds
+        // on a long test): long series are drawn as plain points.
+        if (pts.size() > kMaxSpheres) series->setMesh(QAbstract3DSeries::MeshPoint);
         graph_->addSeries(series);
     }
 }

@@ -6,9 +6,11 @@
 //
 // Drawing rules: subsets 0 .. (number of subsets - 1), points
 // 0 .. (number of points - 1); a point is drawn only when its X, Y and depth
-// values were all written (since the last new-chart command). The 3-D view
-// itself is made when the widget is first shown, so the control can be
-// written, read and printed without a graphics context.
+// values were all written (since the last new-chart command); a subset of
+// more than a few thousand points is drawn as plain points, not spheres. The
+// horizontal axes have fixed lengths (X twice the depth) whatever their
+// ranges. The 3-D view itself is made when the widget is first shown, so the
+// control can be written, read and printed without a graphics context.
 
 #include <QList>
 #include <QVector3D>

@@ -37,6 +37,7 @@
 #include <QWidget>
 #include <functional>
 #include <utility>
+#include <vector>
 
 #include "platform/PeControl.h"
 
@@ -108,6 +109,9 @@ public:
     bool hasYData(int subset, int point) const;
     // Exchanges two points of a subset (X and Y, written or not).
     void swapPoints(int subset, int a, int b);
+    // Rearranges points 0 .. order.size() - 1 of a subset at once: position p
+    // takes the point (X and Y, written or not) that position order[p] held.
+    void permutePoints(int subset, const std::vector<int>& order);
 
     // The Y scales the next redraw lays out, in drawing order: every axis's
     // main scale, then every right-hand scale, each with its subsets.

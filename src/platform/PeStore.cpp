@@ -1,5 +1,6 @@
 #include "platform/PeStore.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -230,6 +231,36 @@ void PeStore::swapPoints(int subset, int a, int b) {
         };
         put(a, sb);
         put(b, sa);
+    }
+}
+
+void PeStore::permutePoints(int subset, const std::vector<int>& order) {
+    const int n = int(order.size());
+    if (n == 0) return;
+    if (subset < 0 || n > kDenseLimit) {
+        // Beyond the dense arrays: one exchange at a time (a cycle walk).
+        std::vector<int> at(order);  // at[p]: original position of what p must hold
+        std::vector<int> where(n);   // where[o]: current position of original point o
+        std::vector<int> holds(n);   // holds[p]: original point now at p
+        for (int p = 0; p < n; ++p) where[p] = holds[p] = p;
+        for (int p = 0; p < n; ++p) {
+            const int q = where[at[p]];
+            if (q == p) continue;
+            swapPoints(subset, p, q);
+            std::swap(holds[p], holds[q]);
+            where[holds[p]] = p;
+            where[holds[q]] = q;
+        }
+        return;
+    }
+    Dense scratch(static_cast<size_t>(n));
+    for (int prop : pointPropList_) {
+        auto it = dense_.find({prop, subset});
+        if (it == dense_.end()) continue;  // nothing written in this subset
+        Dense& d = it->second;
+        if (d.size() < size_t(n)) d.resize(size_t(n));
+        for (int p = 0; p < n; ++p) scratch[size_t(p)] = d[size_t(order[size_t(p)])];
+        std::copy(scratch.begin(), scratch.end(), d.begin());
     }
 }
 

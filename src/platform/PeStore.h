@@ -120,6 +120,10 @@ public:
     bool pointWritten(int prop, int subset, int point) const;
     // Every point property of two point positions exchanged, written or not.
     void swapPoints(int subset, int a, int b);
+    // Every point property of positions 0 .. order.size() - 1 of a subset
+    // rearranged at once: position p takes what position order[p] held,
+    // written or not. `order` must be a permutation of those positions.
+    void permutePoints(int subset, const std::vector<int>& order);
     // Forgets every point value.
     void clearPoints();
     // Forgets the values of one property (all its indices).

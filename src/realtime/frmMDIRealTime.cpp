@@ -7,6 +7,7 @@
 #include "unitlink/UnitPorts.h"
 #include "realtime/frmRealTime.h"
 #include "unittests/frmSimpleTest.h"
+#include "unittests/frmSWMTest.h"
 
 #include <QCloseEvent>
 #include <QLabel>
@@ -44,11 +45,13 @@ const KindTraits& traits(UnitWindowKind kind) {
     return table[int(kind)];
 }
 
-// A new window of a kind; nullptr for the kinds not built yet.
-UnitWindow* createWindow(UnitWindowKind kind) {
+// A new window of a kind; nullptr for the kinds not built yet. The swell
+// window loads with its unit and connection (it reads the unit's calibration).
+UnitWindow* createWindow(UnitWindowKind kind, int unitNumber, clsConnection* connection) {
     switch (kind) {
     case UnitWindowKind::RealTime: return new frmRealTime;
     case UnitWindowKind::Simple: return new frmSimpleTest;
+    case UnitWindowKind::Swell: return new frmSWMTest(unitNumber, connection);
     default: return nullptr;
     }
 }
@@ -166,7 +169,7 @@ frmMDIRealTime* frmMDIRealTime::ShowInstance(clsConnection* connection) {
 frmMDIRealTime* frmMDIRealTime::Instance() { return instance(); }
 
 bool frmMDIRealTime::KindAvailable(UnitWindowKind kind) {
-    return kind == UnitWindowKind::RealTime || kind == UnitWindowKind::Simple;
+    return kind == UnitWindowKind::RealTime || kind == UnitWindowKind::Simple || kind == UnitWindowKind::Swell;
 }
 
 std::array<QAction*, 9>& frmMDIRealTime::entries(UnitWindowKind kind) {
@@ -214,7 +217,7 @@ void frmMDIRealTime::addUnitWindow(UnitWindowKind kind, int Index) {
     int port = 0;
     const bool havePort = addStep([&] { port = unit::ReadUnitPort(Index); });
 
-    UnitWindow* w = createWindow(kind);
+    UnitWindow* w = createWindow(kind, Index, connection_);
     if (!w) return;
     w->Container(this);
     switch (kind) {

@@ -130,7 +130,7 @@ TEST_F(ChartPrint, ThreeDModePrintsTheThreeDChart) {
     const PdfInfo info = pdfInfo(file);
     EXPECT_EQ(info.pages, 1);
     EXPECT_GT(info.width, info.height);
-    EXPECT_TRUE(pdfText(file).contains("Viscosity Vs. Shear Rate & Sample Temp"));
+    EXPECT_TRUE(pdfText(file).contains("Viscosity vs. Shear Rate & Time"));
 }
 
 TEST_F(ChartPrint, WithAPrinterThePrintDialogChoosesWhereThePageGoes) {

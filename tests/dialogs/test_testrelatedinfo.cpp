@@ -9,6 +9,7 @@
 #include "data/StoredTestsFixture.h"
 
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QKeyEvent>
 #include <QLabel>
@@ -97,6 +98,15 @@ TEST_F(TestRelatedInfo, TakesTheBobOfTheBobFile) {
         EXPECT_EQ(additives(dlg).Rows(), 21);
     }
     EXPECT_TRUE(dialogs.messages.empty());
+}
+
+TEST_F(TestRelatedInfo, ABobFileThatCannotBeReadIsReportedAndTheLoadGoesOn) {
+    ASSERT_TRUE(QDir(tmp.dir()).mkdir("BOBINFO.TXT"));
+    frmTestRelatedInfo dlg(&conn);
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_TRUE(dialogs.texts()[0].startsWith("ERROR: 75, ")) << dialogs.texts()[0].toStdString();
+    EXPECT_EQ(dlg.txtBobNo->text(), "");
+    EXPECT_EQ(additives(dlg).Rows(), 21);
 }
 
 TEST_F(TestRelatedInfo, ADatabaseFailureEndsTheLoadWithItsMessage) {

@@ -131,7 +131,7 @@ TEST_F(MainWindowTest, ControlsCarryTheirCaptionsAndTips) {
         {"cmdPRINT", "Brief Print", "Click here to print a brief report", true},
         {"cmdSetup", "&Setup", "Click here to set up hardware and manage test procedures", true},
         {"cmdRealTime", "Real &Time Test", "Click here to run a real time test", true},
-        {"cmdCalibrate", "&Calibrate", "Click here to start calibration", false},
+        {"cmdCalibrate", "&Calibrate", "Click here to start calibration", true},
         {"cmdExit", "&Exit", "Click here to exit Z3080DAQ", true},
         {"Command1", "OK", "", true},
         {"Command2", "Cancel", "", true},

@@ -25,6 +25,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSqlQuery>
 
 using testing_support::MainWindowTest;
 using testing_support::ModalShowerScope;
@@ -250,6 +251,8 @@ TEST_F(MainWindowTest, OverlapChooserMessagesThroughTheWindow) {
     }
     auto w = start();
     ASSERT_TRUE(open(*w, "Mud One"));
+    w->cmbChartType->setCurrentIndex(5);  // Visc Vs. Time: takes an overlay
+    w->cmbChartType_Click();
 
     QPointer<frmOverlapTest> accepted;
     ModalShowerScope scope([&](QDialog& d) {
@@ -297,9 +300,48 @@ TEST_F(MainWindowTest, OverlapChooserMessagesThroughTheWindow) {
     });
     w->cmdOverlap_Click();
     EXPECT_EQ(w->TestInfos().TEST_NAME(), "Mud Two");  // as listed
+    // The second test is drawn as a second subset, labelled as typed.
+    EXPECT_EQ(w->Pesgo1->subsets(), 2);
+    EXPECT_EQ(w->Pesgo1->subsetLabel(0), "Mud One");
+    EXPECT_EQ(w->Pesgo1->subsetLabel(1), "mud two");
+    EXPECT_EQ(w->Charts().OverTestName, "mud two");
+    EXPECT_EQ(w->Opened().OpenedTestName, "Mud One");  // the opened test stays
     ASSERT_FALSE(accepted.isNull());
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(accepted.isNull());
+}
+
+TEST_F(MainWindowTest, AnOverlayThatFailsIsShownAndTheChooserStays) {
+    {
+        Seeder seed(db_.path());
+        const qint64 one = seed.test("Mud One", "B1", "R1", 1.7245, 3.8, "2024-01-01 10:00:00");
+        seed.measured(one, 0, 100, 1000, 100, 50);
+        seed.test("Mud Two", "B1", "R1", 1.7245, 3.8, "2024-01-02 10:00:00");
+    }
+    auto w = start();
+    ASSERT_TRUE(open(*w, "Mud One"));
+    w->cmbChartType->setCurrentIndex(1);
+    w->cmbChartType_Click();
+    ModalShowerScope scope([&](QDialog& d) {
+        auto* chooser = qobject_cast<frmOverlapTest*>(&d);
+        if (!chooser) return 0;
+        d.show();
+        // The results of the second test cannot be read.
+        QSqlQuery drop(w->Connection()->ADOConnection()->handle());
+        EXPECT_TRUE(drop.exec("DROP TABLE TEST_RESULT"));
+        chooser->txtSeqName->setText("Mud Two");
+        chooser->cmdOk->click();
+        EXPECT_EQ(dialogs_.messages.size(), 1u);
+        if (!dialogs_.messages.empty()) {
+            EXPECT_TRUE(dialogs_.messages[0].prompt.startsWith("ERROR: ")) << dialogs_.texts().join('\n').toStdString();
+        }
+        EXPECT_TRUE(chooser->isVisible());
+        EXPECT_EQ(w->fOverlap(), chooser);
+        return 0;
+    });
+    w->cmdOverlap_Click();
+    EXPECT_EQ(w->Pesgo1->subsets(), 1);  // nothing added
+    EXPECT_NE(w->Pesgo1->subsetLabel(0), "Mud One");
 }
 
 TEST_F(MainWindowTest, OverlapChooserIsKeptAfterItClosesUntilTheNextOne) {

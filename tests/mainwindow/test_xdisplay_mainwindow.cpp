@@ -5,13 +5,19 @@
 
 #include "charts/ChartPrinting.h"
 #include "charts/MainCharts.h"
+#include "dialogs/frmOverlapTest.h"
 #include "mainwindow/MainWindowFixture.h"
 #include "platform/FlexGrid.h"
 #include "platform/PeChart.h"
 #include "platform/Pe3dChart.h"
 #include "support/QtPrint.h"
 
+#include <Q3DScatter>
 #include <QApplication>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScatter3DSeries>
+#include <QScatterDataProxy>
 #include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
@@ -27,6 +33,7 @@
 #include <QWindow>
 
 using testing_support::MainWindowTest;
+using testing_support::ModalShowerScope;
 using testing_support::Seeder;
 
 namespace {
@@ -140,6 +147,103 @@ TEST_F(XDisplayMainWindow, ThreeDModeDrawsTheSurfaceOnScreen) {
     for (int y = area.top(); y < area.bottom() && colours.size() < 16; y += 3)
         for (int x = area.left(); x < area.right(); x += 3) colours.insert(shot.pixel(x, y));
     EXPECT_GE(colours.size(), 16);
+    // The view holds the test's points, not only an empty grid.
+    EXPECT_EQ(w->Pe3do1->mainTitle(), "Viscosity vs. Shear Rate & Time");
+    ASSERT_NE(w->Pe3do1->graph(), nullptr) << "no OpenGL view";
+    ASSERT_EQ(w->Pe3do1->graph()->seriesList().size(), 1);
+    EXPECT_EQ(w->Pe3do1->graph()->seriesList()[0]->dataProxy()->itemCount(), 91);
+    // The point markers are drawn in the series' colour, which the grid and
+    // background do not use.
+    const QColor marker = w->Pe3do1->graph()->seriesList()[0]->baseColor();
+    EXPECT_GT(pixelsNear(shot, area, marker, 60), 30) << "no point drawn";
+
+    // Printed: one landscape page holding the same view.
+    if (QStandardPaths::findExecutable(QStringLiteral("pdfinfo")).isEmpty()) return;
+    chartprint::printerSeam().printerAvailable = [] { return false; };
+    const QString pdf = outputPath(QStringLiteral("main-window-3d.pdf"));
+    QFile::remove(pdf);
+    dialogs_.files.push_back(pdf);
+    w->cmdPrintChart->click();
+    chartprint::resetPrinterSeam();
+    EXPECT_TRUE(dialogs_.messages.empty()) << dialogs_.texts().join('\n').toStdString();
+    ASSERT_TRUE(QFile::exists(pdf));
+    QProcess info;
+    info.start(QStringLiteral("pdfinfo"), {pdf});
+    ASSERT_TRUE(info.waitForFinished(30000));
+    const QString out = QString::fromUtf8(info.readAllStandardOutput());
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("Pages:\\s+1\\n")).match(out).hasMatch()) << out.toStdString();
+    const auto size = QRegularExpression(QStringLiteral("Page size:\\s+([\\d.]+) x ([\\d.]+) pts")).match(out);
+    ASSERT_TRUE(size.hasMatch()) << out.toStdString();
+    EXPECT_GT(size.captured(1).toDouble(), size.captured(2).toDouble()) << "landscape";
+    std::cout << "pdf: " << pdf.toStdString() << '\n';
+}
+
+// The PVT and swell tests open on their own first charts; a second rheology
+// test drawn over "Visc Vs. Time".
+TEST_F(XDisplayMainWindow, PvtSwellAndOverlayChartsOnScreen) {
+    {
+        Seeder seed(db_.path());
+        // A PVT test: the piston travels in as pressure rises, the sample warms.
+        const qint64 pvt = seed.test("PVT Brine 3", "PVT", "0.5", 40.0, 1.1, "2024-03-06 09:00:00");
+        for (int i = 0; i <= 60; ++i)
+            seed.measured(pvt, 60.0 * i, 80 + 3 * i, 500 + 250 * i, 0, 0.002 * i + 0.0005 * std::sin(i / 4.0));
+        // A swell test: the sample swells quickly, then slowly.
+        const qint64 lsm = seed.test("Shale Swell 12", "LSM", "30", 25.0, 1.0, "2024-03-07 09:00:00");
+        for (int i = 0; i <= 60; ++i)
+            seed.measured(lsm, 60.0 * i, 80 + 1.5 * i, 200 + 5 * i, 30, 0.08 * (1 - std::exp(-i / 12.0)));
+        // A second rheology test, thinner than the first.
+        const qint64 second = seed.test("Mud HT-8", "B1", "R1", 1.7245, 3.8, "2024-03-05 16:00:00");
+        for (int i = 0; i <= 70; ++i)
+            seed.measured(second, 60.0 * i, 80 + 2.4 * i, 1000 + 100 * i, 511,
+                          (12 + 30 * std::exp(-i / 25.0)) * 511 / 100);
+    }
+    auto w = start();
+    w->show();
+    settle(*w);
+    const QRect chart(w->Pesgo1->mapTo(w.get(), QPoint(0, 0)), w->Pesgo1->size());
+    auto grab = [&](const char* name) {
+        settle(*w);
+        const QImage shot = w->screen()->grabWindow(w->winId()).toImage().convertToFormat(QImage::Format_RGB32);
+        const QString file = outputPath(QString::fromLatin1(name));
+        EXPECT_TRUE(shot.save(file)) << file.toStdString();
+        std::cout << "screenshot: " << file.toStdString() << '\n';
+        return shot;
+    };
+
+    ASSERT_TRUE(open(*w, "PVT Brine 3"));
+    EXPECT_EQ(w->Pesgo1->mainTitle(), "Density,Temperature,Pressure Vs.Time");
+    EXPECT_EQ(w->Pesgo1->subsets(), 3);
+    QImage shot = grab("main-window-pvt.png");
+    EXPECT_GT(pixelsNear(shot, chart, QColor(0, 128, 0)), 50) << "density curve (green)";
+    EXPECT_GT(pixelsNear(shot, chart, QColor(0, 0, 128)), 50) << "pressure curve (blue)";
+    EXPECT_GT(pixelsNear(shot, chart, QColor(255, 0, 0)), 50) << "temperature curve (red)";
+
+    ASSERT_TRUE(open(*w, "Shale Swell 12"));
+    EXPECT_EQ(w->Pesgo1->mainTitle(), "Swell, Temp., Press., Speed Vs. Time");
+    EXPECT_EQ(w->Pesgo1->subsets(), 4);
+    shot = grab("main-window-swell.png");
+    EXPECT_GT(pixelsNear(shot, chart, QColor(0, 128, 0)), 50) << "swell curve (green)";
+    EXPECT_GT(pixelsNear(shot, chart, QColor(0, 255, 255)), 50) << "speed curve (cyan)";
+
+    ASSERT_TRUE(open(*w, "Mud HT-7"));
+    w->cmbChartType->setCurrentIndex(5);  // Visc Vs. Time
+    w->cmbChartType_Click();
+    ModalShowerScope scope([&](QDialog& d) {
+        auto* chooser = qobject_cast<frmOverlapTest*>(&d);
+        EXPECT_NE(chooser, nullptr);
+        if (!chooser) return 0;
+        chooser->txtSeqName->setText("Mud HT-8");
+        chooser->cmdOk->click();
+        return 0;
+    });
+    ASSERT_TRUE(w->cmdOverlap->isEnabled());
+    w->cmdOverlap->click();
+    EXPECT_TRUE(dialogs_.messages.empty()) << dialogs_.texts().join('\n').toStdString();
+    EXPECT_EQ(w->Pesgo1->subsets(), 2);
+    EXPECT_EQ(w->Pesgo1->subsetLabel(1), "Mud HT-8");
+    shot = grab("main-window-overlay.png");
+    EXPECT_GT(pixelsNear(shot, chart, QColor(0, 128, 0)), 50) << "opened test (green)";
+    EXPECT_GT(pixelsNear(shot, chart, QColor(0, 0, 128)), 50) << "second test (blue)";
 }
 
 TEST_F(XDisplayMainWindow, PrintChartGivesOneLandscapePdfPage) {

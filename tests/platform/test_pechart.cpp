@@ -238,6 +238,24 @@ TEST(PeChartSort, SortsByXReadBackAndIsNotStable) {
     }
 }
 
+// Points kept outside the drawn subsets (subset -1) are sorted one exchange at
+// a time; the result is the same.
+TEST(PeChartSort, PointsOfAnUndrawnSubsetSortTheSame) {
+    PeChart c;
+    for (int s : {-1, 0}) writePoints(c, s, {{4, 40}, {1, 10}, {3, 30}, {1, 11}, {2, 20}});
+    c.setProp(YData, -1, 5, 99.0f);  // a Y without its X
+    c.setProp(YData, 0, 5, 99.0f);
+    for (int s : {-1, 0}) SortChartSubset(c, s, 6);
+    for (int p = 0; p < 6; ++p) {
+        EXPECT_EQ(c.xData(-1, p), c.xData(0, p)) << p;
+        EXPECT_EQ(c.yData(-1, p), c.yData(0, p)) << p;
+        EXPECT_EQ(c.hasXData(-1, p), c.hasXData(0, p)) << p;
+    }
+    EXPECT_EQ(c.yData(0, 0), 99.0f);  // X never written reads as 0: first
+    EXPECT_FALSE(c.hasXData(0, 0));
+    EXPECT_EQ(c.xData(0, 5), 4.0f);
+}
+
 TEST(PeChartSort, UnwrittenPositionsMoveButStayUnwritten) {
     PeChart c;
     c.setProp(Points, 4);
@@ -272,8 +290,12 @@ TEST(PeChartSort, GivesThePairwiseExchangeSortsResult) {
         std::mt19937 values(round);
         for (int p = 0; p < n; ++p) {
             if (values() % 10 == 0) continue;  // never written
-            const float x = values() % 25 == 0 ? std::numeric_limits<float>::quiet_NaN()
-                                               : float(int(values() % distinct)) * 1.5f;
+            const unsigned kind = values() % 25;
+            // NaN, infinity and a negative zero (equal to 0) among the values
+            const float x = kind == 0   ? std::numeric_limits<float>::quiet_NaN()
+                            : kind == 1 ? std::numeric_limits<float>::infinity()
+                            : kind == 2 ? -0.0f
+                                        : float(int(values() % distinct)) * 1.5f;
             for (PeChart* c : {&fast, &slow}) {
                 c->setProp(XData, 0, p, x);
                 c->setProp(YData, 0, p, float(p));

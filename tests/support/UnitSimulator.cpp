@@ -233,6 +233,16 @@ void UnitSimulator::handle(const Command& c) {
         readings_.gel = 0;
         break;
     case 9: readings_.tempSetPoint = std::strtod(c.body.constData(), nullptr); break;
+    case 3:  // torque calibration run
+        if (!silent_ && !torqueRun_.empty()) {
+            auto at = Clock::now();
+            for (const auto& [stress, angle] : torqueRun_) {
+                at += std::chrono::milliseconds(torqueGapMs_);
+                queue(torquePointFrame(stress, angle), at);
+            }
+            if (torqueWithEnd_) queue(torqueEndFrame(), at + std::chrono::milliseconds(torqueGapMs_));
+        }
+        break;
     default: break;
     }
     if (!silent_) emitLocked(takeFrameLocked());
@@ -334,6 +344,12 @@ void UnitSimulator::advanceLocked(double seconds) {
     toward(readings_.temperature, readings_.tempSetPoint, physics_.tempRate);
     toward(readings_.pressure, readings_.pressSetPoint, physics_.pressRate);
     updateStressLocked();
+}
+
+void UnitSimulator::setSensorVoltage(double volts) {
+    std::lock_guard lock(mutex_);
+    readings_.field9 = number(volts, 4);
+    if (!readings_.field10) readings_.field10 = QByteArray();
 }
 
 void UnitSimulator::updateStressLocked() {
@@ -464,5 +480,22 @@ void UnitSimulator::clearCommands() {
     std::lock_guard lock(mutex_);
     commands_.clear();
 }
+
+}  // namespace testing_support
+
+namespace testing_support {
+
+void UnitSimulator::setTorqueRun(const std::vector<std::pair<double, double>>& stressAngle, bool withEnd, int gapMs) {
+    std::lock_guard lock(mutex_);
+    torqueRun_ = stressAngle;
+    torqueWithEnd_ = withEnd;
+    torqueGapMs_ = gapMs;
+}
+
+QByteArray UnitSimulator::torquePointFrame(double stress, double angle) {
+    return char(8) + QByteArray::number(stress) + ',' + QByteArray::number(angle) + char(26);
+}
+
+QByteArray UnitSimulator::torqueEndFrame() { return QByteArray(1, char(9)) + char(26); }
 
 }  // namespace testing_support

@@ -97,6 +97,13 @@ public:
     int period() const { return period_.load(); }
 
     void setPhysics(const Physics& physics);
+
+    // ---- swell sensor ----------------------------------------------------------
+    // The displacement sensor of the swell test reports its voltage in field 9
+    // (four decimals; frames keep their 9 commas). The zero frame (code 8)
+    // does not touch it: the swell window zeroes against the voltage it reads.
+    void setSensorVoltage(double volts);
+
     // Moves the readings by that many seconds of the physics.
     void advance(double seconds);
 
@@ -125,6 +132,16 @@ public:
     // pieces of chunkBytes with chunkDelayMs between them (0: all at once).
     void setStoredTest(const QByteArrayList& records, bool withEnd = true, int chunkBytes = 0,
                        int chunkDelayMs = 0);
+
+    // ---- torque calibration ------------------------------------------------------
+    // The run the unit makes after the torque run command (code 3, sent after
+    // the start frame, code 7): one point frame (code 8, stress, ",", angle,
+    // code 26) per point, gapMs apart from the command on, then the end frame
+    // (code 9, code 26) when withEnd. Without a run set the unit answers
+    // code 3 with a status frame only.
+    void setTorqueRun(const std::vector<std::pair<double, double>>& stressAngle, bool withEnd = true, int gapMs = 0);
+    static QByteArray torquePointFrame(double stress, double angle);
+    static QByteArray torqueEndFrame();
 
     QByteArray statusFrame() const;           // the frame the unit would send now
     void sendStatusFrame();                   // sends it now (also when silent); counts towards the runs
@@ -178,6 +195,9 @@ private:
     int statusFrames_ = 0;
     int runStatus_ = 0;
     bool vanishRequested_ = false;
+    std::vector<std::pair<double, double>> torqueRun_;
+    bool torqueWithEnd_ = true;
+    int torqueGapMs_ = 0;
     QByteArrayList storedRecords_;
     bool storedWithEnd_ = true;
     int chunkBytes_ = 0;

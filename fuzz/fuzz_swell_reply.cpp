@@ -1,0 +1,72 @@
+// Fuzz target: arbitrary bytes from the serial line fed, in pieces as
+// successive timer ticks receive them, to the swell window's reply reader.
+//
+// Besides crashes and hangs it checks what must hold after every tick: the
+// receive buffer stays within its limit and holds no complete frame (every
+// frame that has arrived is read or dropped in the tick it arrives), the trip
+// counts never reach the trip count without tripping, and the readings and
+// the swell quantities stay finite.
+
+#include "data/Globals.h"
+#include "platform/Dialogs.h"
+#include "unittests/SwellReply.h"
+
+#include <QString>
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+
+namespace {
+
+class SilentDialogs : public ui::Handler {
+public:
+    int message(const ui::MessageRequest&) override { return ui::vbOK; }
+    std::optional<QString> input(const ui::InputRequest&) override { return std::nullopt; }
+    std::optional<QString> file(const ui::FileRequest&) override { return std::nullopt; }
+};
+
+void check(bool condition) {
+    if (!condition) std::abort();
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    static SilentDialogs dialogs;
+    static const bool installed = (ui::setHandler(&dialogs), true);
+    (void)installed;
+    if (size == 0) return 0;
+
+    // The first byte chooses the unit system, the maximum pressure, whether
+    // the sensor was zeroed and the length of the pieces the rest arrives in.
+    const uint8_t control = data[0];
+    gUnitSystem = (control & 1) ? 2 : 1;
+    swell::SwellReplyParser parser;
+    parser.maxPress = (control & 2) ? 20000 : 30000;
+    parser.calibration.v1 = 1;
+    parser.calibration.v2 = 2;
+    parser.calibration.v3 = 4;
+    parser.calibration.A = {0, 0.4, (control & 8) ? 0.0 : 0.4};
+    parser.calibration.B = {0, 0.830482023721841, (control & 8) ? -1e300 : 0.830482023721841};
+    if (control & 4) {
+        parser.state.ZeroVoltage = 1.0f;
+        parser.state.ZeroLength = 0.4;
+        parser.state.SampleLength = (control & 8) ? 1e-300 : 0.4;
+    }
+    int shutDowns = 0;
+    parser.shutDown = [&] { ++shutDowns; };
+    const size_t piece = 1 + (control >> 4) * 7;
+    const QString line = QString::fromLatin1(reinterpret_cast<const char*>(data + 1), qsizetype(size - 1));
+
+    for (qsizetype at = 0; at < line.size(); at += qsizetype(piece)) {
+        const swell::SwellReplyResult r = parser.Parse(line.mid(at, qsizetype(piece)));
+        check(parser.RxBuffer.size() <= swell::kMaxReplyBuffer);
+        check(!parser.RxBuffer.contains(QChar(26)));
+        check(parser.TempTripCount < swell::kTripCount && parser.PressTripCount < swell::kTripCount);
+        check(r.framesParsed >= 0 && r.framesDropped >= 0);
+        const swell::SwellState& s = parser.state;
+        for (double v : {s.SampleTemp, s.SampleSpeed, s.SamplePress, s.RawVoltage, s.SwellPercent})
+            check(std::isfinite(v));
+    }
+    return 0;
+}

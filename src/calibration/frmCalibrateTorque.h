@@ -1,0 +1,211 @@
+#pragma once
+// The calibration window ("Calibration"): one window of the application,
+// modeless, with three tabs, each on its own unit:
+//  1 "CalibrateTorque": the torque calibration with a calibration fluid
+//    (start frame with the 21 set viscosities and the bob, the unit's stress
+//    and angle points plotted, the straight-line fit and its mean square
+//    error), the set-value table saved and loaded, a coefficient table sent,
+//    the report;
+//  2 "Calibrate PVT": the piston's magnet position at 5 (large) or 4 (small)
+//    known heights, the log-log segments, saved to Calilarg.dat / CALIsmal.dat,
+//    the report;
+//  3 "Calibrate LSM": the swell sensor voltage at three spacers, two log
+//    segments, saved to Calib.dat, the report.
+// The tabs share one serial port: choosing a unit on a tab opens it (the port
+// must be closed then); the torque run, the last PVT and swell steps and the
+// window's closing close it.
+//
+// The test windows hand their unit over with ShowOnTab: close your own port
+// first, call frmCalibrateTorque::ShowOnTab(2 or 3, unit), then close your
+// window.
+
+#include "platform/CommPort.h"
+#include "platform/TickTimer.h"
+#include "unitlink/CalibrationFrames.h"
+
+#include <QPointer>
+#include <QString>
+#include <QWidget>
+#include <array>
+#include <functional>
+#include <vector>
+
+class QComboBox;
+class QFrame;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QStatusBar;
+class QTabBar;
+class PeChart;
+
+class frmCalibrateTorque : public QWidget {
+    Q_OBJECT
+public:
+    static const QString kCaption;  // "Calibration"
+
+    explicit frmCalibrateTorque(QWidget* parent = nullptr);
+    ~frmCalibrateTorque() override;
+
+    // ---- the one window --------------------------------------------------
+    // The window of the application: created and loaded at the first call
+    // (and again after it was closed), shown modeless and brought to front;
+    // shown again as it was left while it lives. The main window's Calibrate.
+    static frmCalibrateTorque* ShowInstance();
+    // The window when it lives, else nullptr.
+    static frmCalibrateTorque* Instance();
+    // The hand-over of a PVT (tab 2) or swell (tab 3) test window: shows the
+    // window, shows the tab's frame and selects `unit` in the tab's unit list,
+    // which resets the tab, opens the unit's port and starts the tab's timer
+    // (a port that cannot be opened shows the communication message). The
+    // caller closes its own port before. A unit without a port in the
+    // settings selects nothing.
+    static frmCalibrateTorque* ShowOnTab(int tab, int unit);
+
+    // ---- state -------------------------------------------------------------
+    int CurrentTab = 1;                 // the tab whose frame is shown (1 .. 3)
+    std::array<int, 11> PortNo{};       // port of unit i (1 .. 8); 0: no port
+    std::array<int, 4> TabUnit{};       // unit chosen on tab i (1 .. 3); 0: none yet
+    int BobNo = 1;                      // 1, 2 or 5
+    int CaliState = 0;                  // 0 reset, 1 started, 2 done not saved, 3 saved
+
+    // ---- handlers ----------------------------------------------------------
+    void Form_Load();
+    void cmbInstName_Click(int Index);
+    void cmbBobSize_Click();
+    void TabStrip1_Click();
+    void cmdReturn_Click(int Index);
+    // Torque tab.
+    void cmdStart_Click();
+    void cmdSave1_Click();
+    void cmdLoad_Click();
+    void cmdSendCali_Click();
+    void cmdExport_Click();
+    void Timer1_Timer();
+    // PVT tab.
+    void Combo1_Click();
+    void cmdPVT_Click(int Index);
+    void cmdSave2_Click();
+    void cmdPVTExport_Click();
+    void TimerPVT_Timer();
+    // Swell tab.
+    void cmdSWM_Click(int Index);
+    void cmdSave3_Click();
+    void cmdSWMExport_Click();
+    void TimerSWM_Timer();
+
+    // The fit of the last torque calibration (stress = FitIntercept + FitSlope x angle).
+    double FitIntercept = 0;
+    double FitSlope = 0;
+    double FitMse = 0;
+    // The fluid temperature (°C) of the last torque report; kept when a
+    // report finds no pair of set values around the measured viscosity.
+    double FluidTemp = 0;
+    // The points of the current (or last) torque calibration.
+    std::vector<unit::TorquePoint> TorquePoints;
+    // Ticks of the torque run without any character from the unit; the run
+    // is ended after kTorqueSilentTicks of them.
+    int TorqueSilentTicks = 0;
+    static constexpr int kTorqueSilentTicks = 60;
+
+    // Piston points of the running PVT calibration (0 until a piston is chosen).
+    int PvtCount = 0;
+    double PvtReading = 0;  // magnet position of the last tick
+    double LsmVolt = 0;     // sensor voltage of the last tick
+    // The swell law of the last completed swell calibration.
+    double SwellA1 = 0, SwellB1 = 0, SwellA2 = 0, SwellB2 = 0;
+
+    // ---- controls ------------------------------------------------------------
+    QTabBar* TabStrip1;
+    std::array<QFrame*, 4> Frame1{};           // 1 .. 3
+    std::array<QComboBox*, 4> cmbInstName{};   // 1 .. 3
+    QStatusBar* StatusBar1;
+    QLabel* StatusPanel1;                      // "Current Status:"
+    QLabel* CaliStatus;                        // second panel, key "CaliStatus"
+    comm::CommPort MSComm1;
+    tick::TickTimer Timer1;
+    tick::TickTimer TimerPVT;
+    tick::TickTimer TimerSWM;
+
+    // Torque tab.
+    QComboBox* cmbBobSize;
+    QGroupBox* Frame2;
+    std::array<QLabel*, 21> Label2{};
+    std::array<QLineEdit*, 21> txtCali{};
+    std::array<QLabel*, 21> Label3{};
+    QPushButton* cmdSave1;
+    QPushButton* cmdLoad;
+    QPushButton* cmdStart;
+    QPushButton* cmdExport;
+    QPushButton* cmdSendCali;
+    QPushButton* Command1;
+    std::array<QPushButton*, 4> cmdReturn{};  // 1 .. 3
+    PeChart* CWGraph1;
+
+    // PVT tab.
+    QComboBox* Combo1;
+    std::array<QPushButton*, 6> cmdPVT{};  // 1 .. 5
+    std::array<QLineEdit*, 6> Text1{};     // 1 .. 5
+    std::array<QLabel*, 6> Label20{};
+    std::array<QLabel*, 6> Label24{};
+    std::array<QLabel*, 6> Label22{};
+    std::array<QLabel*, 6> Label5{};
+    std::array<QLabel*, 6> Label7{};
+    std::array<QLabel*, 16> lalData{};     // 1 .. 5 readings, 11 .. 15 their log10
+    std::array<QLabel*, 6> lalSlope{};     // 2 .. 5
+    std::array<QLabel*, 6> lalIntercept{}; // 2 .. 5
+    QLabel* Label6;
+    QLabel* lblReadData2;
+    QPushButton* cmdSave2;
+    QPushButton* cmdPVTExport;
+    PeChart* CWGraph2;
+
+    // Swell tab.
+    std::array<QPushButton*, 4> cmdSWM{};  // 1 .. 3
+    QPushButton* cmdSave3;
+    QPushButton* cmdSWMExport;
+    QPushButton* cmdZero;
+    std::array<QLabel*, 7> lblvolt{};      // 1 .. 6
+    std::array<QLabel*, 4> lbldata{};      // 1 .. 3
+    QLabel* lblconst1;
+    QLabel* lblconst2;
+    QLabel* lblconst3;
+    QLabel* lblconst4;
+    QLabel* lblReaddata3;
+    std::array<QLabel*, 4> Label33{};      // 1 .. 3
+    QLabel* Label31;
+    PeChart* CWGraph3;
+
+    // The busy wait of the torque start: returns at the n-th change of the
+    // clock's seconds after the call, handling events meanwhile. Tests
+    // replace it.
+    std::function<void(int seconds)> Delay_Seconds;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildControls();
+    void buildTorqueTab(QWidget* frame);
+    void buildPvtTab(QWidget* frame);
+    void buildSwellTab(QWidget* frame);
+    void Initial_PVT_Tab();
+    void Initial_LSM_Tab();
+    void Form_Unload();
+    void Read_Torque_Cal_Reply();
+    void FinishTorqueRun(bool fitted);
+    void Run_PVT_Cal_Step(int Index);
+    void Run_LSM_Cal_Step(int Index);
+    void Save_PVT_Calibration();
+    void showFrame(int tab);
+    QString receiveAll();
+    void closePort();
+
+    unit::TorqueReplyParser torqueParser_;
+    std::array<double, 6> pvtX_{};
+    std::array<double, 6> pvtY_{};
+    bool loaded_ = false;
+    bool unloading_ = false;
+    bool returning_ = false;  // a Return button closes the window
+};

@@ -1,0 +1,37 @@
+#pragma once
+// The live chart of the swell test window: the stored rows of the window's
+// test against time (minutes), for the checked quantities swell (%), speed
+// (rpm), temperature and pressure. The whole chart (base settings, axes,
+// points) is rebuilt from the database on every call; at most the newest
+// 5000 rows are drawn.
+//
+// Axes: swell, speed, then temperature with pressure on its right-hand
+// scale (or pressure alone), all in one plot area.
+
+#include <QString>
+#include <array>
+
+class PeChart;
+class clsConnection;
+class clsTEST_RESULT;
+
+namespace swell {
+
+enum ChartQuantity : int { ChartSwell = 0, ChartSpeed, ChartTemp, ChartPress, kChartQuantities };
+using ChartTicks = std::array<bool, kChartQuantities>;
+inline constexpr int kMaxChartPoints = 5000;
+
+// The chart's base settings (subtitle: the window's test name).
+void InitialChartAll(PeChart& chart, const QString& subtitle);
+
+// The rebuild: new chart, base settings, the axes of the ticked quantities
+// and, when at least one is ticked, the drawing. Returns the number of
+// subsets drawn (0 when nothing is ticked).
+//
+// sampleLength is the dry length (inch) of the test drawn; with 0 the swell
+// curve gets no points. testId 0 draws labels and colours only. A failure of
+// the drawing is shown as "chart error  " and its description.
+int RebuildSwellChart(PeChart& chart, const ChartTicks& ticks, const QString& subtitle, qint32 testId,
+                      double sampleLength, clsTEST_RESULT& results, clsConnection* connection);
+
+}  // namespace swell

@@ -1,0 +1,104 @@
+#pragma once
+// A data folder with a settings file, message boxes and file dialogs
+// answered, timers ticked by hand, the busy waits of the torque start made
+// instant, and a simulated unit on a pseudo-terminal where a test wants one.
+
+#include "calibration/frmCalibrateTorque.h"
+#include "data/Globals.h"
+#include "platform/CommPort.h"
+#include "support/ManualTicks.h"
+#include "support/ScriptedDialogs.h"
+#include "support/UnitSimulator.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QThread>
+#include <chrono>
+#include <functional>
+#include <gtest/gtest.h>
+#include <initializer_list>
+#include <memory>
+
+namespace calibration_tests {
+
+class CalibrationFixture : public ::testing::Test {
+protected:
+    void SetUp() override {
+        gAppPath = dir.path();
+        gUnitSystem = 1;
+        gViscLabel = QStringLiteral("( cP )");
+        gStressLabel = QStringLiteral("(dyn/cm2)");
+    }
+    void TearDown() override {
+        w.reset();
+        gAppPath = savedPath_;
+        gUnitSystem = savedUnits_;
+        gViscLabel = savedVisc_;
+        gStressLabel = savedStress_;
+    }
+
+    // The settings file with the ports of units 1 .. 8 (missing ones 0).
+    void writePorts(std::initializer_list<int> ports) {
+        QByteArray text;
+        int n = 0;
+        for (int p : ports) {
+            text += " " + QByteArray::number(p) + " \r\n";
+            ++n;
+        }
+        for (; n < 8; ++n) text += " 0 \r\n";
+        text += "CGS\r\nKunit ,1\r\nSF ,1\r\nBY the Speed\r\n";
+        QFile f(dataFile(kSettingsFileName));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(text);
+    }
+
+    // A loaded window whose busy waits return at once.
+    frmCalibrateTorque& open() {
+        w = std::make_unique<frmCalibrateTorque>();
+        w->Delay_Seconds = [](int) {};
+        w->Form_Load();
+        return *w;
+    }
+
+    // A simulated unit on port `port`, running on its own.
+    testing_support::UnitSimulator& unit(int port) {
+        sim = std::make_unique<testing_support::UnitSimulator>();
+        sim->attachToPort(port);
+        sim->setPeriod(0);
+        sim->start();
+        return *sim;
+    }
+
+    // Chooses entry `index` of the tab's unit list as the operator does.
+    void chooseUnit(int tab, int index) {
+        w->cmbInstName[size_t(tab)]->setCurrentIndex(index);
+        w->cmbInstName_Click(tab);
+    }
+
+    // Runs `step` until `done` holds or three seconds pass.
+    static bool until(const std::function<void()>& step, const std::function<bool()>& done) {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+        for (;;) {
+            step();
+            if (done()) return true;
+            if (std::chrono::steady_clock::now() >= deadline) return false;
+            QThread::msleep(5);
+        }
+    }
+
+    QTemporaryDir dir;
+    testing_support::ScriptedDialogs dialogs;
+    testing_support::ManualTicks ticks;
+    std::unique_ptr<testing_support::UnitSimulator> sim;
+    std::unique_ptr<frmCalibrateTorque> w;
+
+private:
+    QString savedPath_ = gAppPath;
+    int savedUnits_ = gUnitSystem;
+    QString savedVisc_ = gViscLabel;
+    QString savedStress_ = gStressLabel;
+};
+
+}  // namespace calibration_tests

@@ -1,0 +1,169 @@
+// The calibration computations: the torque fit and report, the two-point
+// segments, the report lines of the three tabs.
+
+#include "calibration/CalibrationMath.h"
+
+#include <cmath>
+#include <gtest/gtest.h>
+
+using namespace calibration;
+
+namespace {
+
+TEST(CalibrationMath, TorqueFitSlopeInterceptAndMse) {
+    const LineFit fit = FitLine({10, 20, 30}, {20, 41, 59});
+    ASSERT_TRUE(fit.ok);
+    EXPECT_NEAR(fit.slope, 1.95, 1e-12);
+    EXPECT_NEAR(fit.intercept, 1.0, 1e-12);
+    EXPECT_NEAR(fit.mse, 0.5, 1e-12);
+
+    // No line: fewer than two points, or every angle equal.
+    EXPECT_FALSE(FitLine({}, {}).ok);
+    EXPECT_FALSE(FitLine({5}, {7}).ok);
+    EXPECT_FALSE(FitLine({5, 5, 5}, {1, 2, 3}).ok);
+    // A flat line is a line.
+    const LineFit flat = FitLine({1, 2}, {4, 4});
+    EXPECT_TRUE(flat.ok);
+    EXPECT_EQ(flat.slope, 0);
+    EXPECT_EQ(flat.mse, 0);
+}
+
+TEST(CalibrationMath, ReportSpeedsFromStressSteps) {
+    EXPECT_EQ(ReportSpeeds({0, 0.05, 5, 10, 10.05, 8}), (std::vector<double>{0, 0, 10, 20, 20, 10}));
+    EXPECT_TRUE(ReportSpeeds({}).empty());
+    // At 600 rpm a rise takes 10 off.
+    std::vector<double> rising;
+    for (int i = 0; i <= 61; ++i) rising.push_back(i);
+    EXPECT_EQ(ReportSpeeds(rising).back(), 590);
+}
+
+TorqueReportInput reportInput() {
+    TorqueReportInput in;
+    in.now = QDateTime(QDate(2026, 12, 10), QTime(14, 5, 6));
+    in.unitText = "Unit 3";
+    for (int i = 0; i <= 20; ++i) {
+        in.tempCaptions << QString("%1 (Deg C)").arg(20 + i);
+        in.setTexts << QString::number(100 - 2 * i);
+    }
+    in.viscLabel = "( cP )";
+    in.stressLabel = "(dyn/cm2)";
+    in.mse = 0.5;
+    return in;
+}
+
+TEST(CalibrationMath, TorqueReportLines) {
+    TorqueReportInput in = reportInput();
+    // Third point: speed 20 rpm; 95 cP means stress 95 * 1.7023 * 20 / 100.
+    in.stress = {10, 25.3, 95 * 1.7023 * 20 / 100};
+    in.angle = {1.5, 3, 4};
+    double temp = 0;
+    const ReportLines r = TorqueReport(in, temp);
+    ASSERT_TRUE(r.error.isEmpty()) << r.error.toStdString();
+    EXPECT_NEAR(temp, 22.5, 1e-9);
+    const QStringList& l = r.lines;
+    EXPECT_EQ(l[0], "Torque Calibration Report for Z3080 Rheometer.");
+    EXPECT_TRUE(l[2].startsWith("Calibration Time: ,"));
+    EXPECT_EQ(l[3], "Instrument Unit:,Unit 3");
+    EXPECT_EQ(l[5], "Calibration, Fluid Visc ( cP )");
+    EXPECT_EQ(l[6], "20 (Deg C),100");
+    EXPECT_EQ(l[26], "40 (Deg C),60");
+    EXPECT_EQ(l.indexOf(QString("Temperature is ,22.5 \u00b0C")), 31);
+    EXPECT_EQ(l[32], "Viscosity is ,95.0( cP )");
+    EXPECT_EQ(l[34], "Speed (RPM),ShearStress(dyn/cm2),Angle (Deg)");
+    EXPECT_EQ(l[35], " 0 , 10 , 1.5 ");
+    EXPECT_EQ(l[36], " 10 , 25.3 , 3 ");
+    EXPECT_EQ(l[39], "Mean square error is: 0.5");
+    EXPECT_EQ(l.last(), "Recommended Mean square error value should be less than 750.");
+}
+
+TEST(CalibrationMath, TorqueReportStopsWhereItCannotGoOn) {
+    struct Case {
+        const char* what;
+        std::vector<double> stress;
+        bool equalPair;
+    } cases[] = {
+        {"no point", {}, false},
+        {"two points", {1, 2}, false},
+        {"no speed at the third point", {5, 5, 5}, false},
+        {"equal viscosities around it", {0, 5, 95 * 1.7023 * 20 / 100}, true},
+    };
+    for (const Case& c : cases) {
+        TorqueReportInput in = reportInput();
+        if (c.equalPair) in.setTexts[0] = in.setTexts[1] = "95";
+        in.stress = c.stress;
+        in.angle.assign(c.stress.size(), 1.0);
+        double temp = 7;
+        const ReportLines r = TorqueReport(in, temp);
+        EXPECT_FALSE(r.error.isEmpty()) << c.what;
+        EXPECT_EQ(r.lines.size(), 29) << c.what;  // the head lines stay
+        EXPECT_EQ(temp, 7) << c.what;
+    }
+    // No pair around the viscosity: the temperature of the report before is kept.
+    TorqueReportInput in = reportInput();
+    in.stress = {0, 5, 200 * 1.7023 * 20 / 100};
+    in.angle = {1, 2, 3};
+    double temp = 31.5;
+    EXPECT_TRUE(TorqueReport(in, temp).error.isEmpty());
+    EXPECT_EQ(temp, 31.5);
+}
+
+TEST(CalibrationMath, SecondsWaitCountsAcrossTheMinute) {
+    struct Case {
+        int s0, s, n;
+        bool over;
+    } cases[] = {
+        {10, 10, 1, false}, {10, 11, 1, true}, {10, 11, 2, false}, {10, 12, 2, true},
+        {59, 0, 2, false},  {59, 1, 2, true},  {58, 59, 1, true},  {0, 59, 1, true},
+    };
+    for (const Case& c : cases) EXPECT_EQ(SecondsWaitOver(c.s0, c.s, c.n), c.over) << c.s0 << " " << c.s << " " << c.n;
+}
+
+TEST(CalibrationMath, SwellSegmentsOfOneTwoFourVolts) {
+    const double x1 = std::log10(1.0), x2 = std::log10(2.0), x3 = std::log10(4.0);
+    const auto s1 = SegmentThrough(x1, 0.4, x2, 0.65);
+    const auto s2 = SegmentThrough(x2, 0.65, x3, 0.9);
+    ASSERT_TRUE(s1 && s2);
+    EXPECT_NEAR(s1->intercept, 0.4, 1e-15);
+    EXPECT_NEAR(s1->slope, 0.830482023721841, 1e-14);
+    EXPECT_NEAR(s2->intercept, 0.4, 1e-14);
+    EXPECT_NEAR(s2->slope, 0.830482023721841, 1e-14);
+    EXPECT_FALSE(SegmentThrough(x2, 0.4, x2, 0.65));  // the same voltage twice
+}
+
+TEST(CalibrationMath, PrintZonesAndTheSwellAndPistonReports) {
+    EXPECT_EQ(ToNextPrintZone("Position 1 "), "Position 1    ");
+    EXPECT_EQ(ToNextPrintZone("").size(), 14);
+    EXPECT_EQ(ToNextPrintZone("12345678901234").size(), 28);
+
+    SwellReportInput s;
+    s.unitDigit = "3";
+    const QStringList head = SwellReport(s);
+    EXPECT_EQ(head.size(), 8);
+    EXPECT_EQ(head[0], "Calibration Report of Z3080_LSM test. ");
+    EXPECT_EQ(head[4], "Unit No.: ,3");
+    s.withData = true;
+    s.lengths = {"0.4", "0.65", "0.9"};
+    s.logVolts = {"0", "0.301029995663981", "0.602059991327962"};
+    s.constants = {"0.4", "0.83048", "0.4", "0.83048"};
+    const QStringList full = SwellReport(s);
+    EXPECT_EQ(full[6], "Data ,Volt ");
+    EXPECT_EQ(full[8], "0.65,0.301029995663981");
+    EXPECT_EQ(full[11], "Factor ");
+    EXPECT_EQ(full[12], "0.4           0.83048");
+
+    PistonReportInput p;
+    p.unitText = "2";
+    p.pistonText = "Small piston";
+    p.positionCaptions = {"Position 1 ", "Position 4  "};
+    p.logReadings = {"2", "3.5"};
+    const QStringList l = PistonReport(p);
+    EXPECT_EQ(l[0], "Calibration Report for Z3080 PVT Test.");
+    EXPECT_EQ(l[3], "Instrument Unit: 2");
+    EXPECT_EQ(l[4], "Piston Type: Small piston");
+    EXPECT_EQ(l[6], "                   data");
+    EXPECT_EQ(l[7], "Position 1    2");
+    EXPECT_EQ(l[8], "Position 4    3.5");
+    EXPECT_EQ(l[9], "          ");
+}
+
+}  // namespace

@@ -1,0 +1,597 @@
+// The calibration window: its load, unit lists and port, tabs, the exit
+// questions, the hand-over from a test window, and its three tabs run end to
+// end against the simulated unit.
+
+#include "CalibrationFixture.h"
+
+#include "data/CalibrationFiles.h"
+#include "data/Numbers.h"
+#include "data/Units.h"
+#include "platform/PeChart.h"
+
+#include <QComboBox>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabBar>
+#include <cmath>
+
+using namespace calibration_tests;
+using testing_support::UnitSimulator;
+
+namespace {
+
+const QString kComm =
+    QStringLiteral("Communication error - Please make sure the unit is not occupied with another function.");
+
+QStringList entries(QComboBox* c) {
+    QStringList l;
+    for (int i = 0; i < c->count(); ++i) l << c->itemText(i);
+    return l;
+}
+
+QByteArray fileBytes(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+class CalibrationWindow : public CalibrationFixture {};
+
+TEST_F(CalibrationWindow, LoadListsTheUnitsWithAPortOnEveryTab) {
+    writePorts({0, 3, 0, 0, 5});
+    gUnitSystem = 2;
+    frmCalibrateTorque& c = open();
+    EXPECT_EQ(c.windowTitle(), "Calibration");
+    for (int t = 1; t <= 3; ++t) EXPECT_EQ(entries(c.cmbInstName[size_t(t)]), (QStringList{"Unit 2", "Unit 5"}));
+    EXPECT_EQ(c.PortNo[2], 3);
+    EXPECT_EQ(c.PortNo[5], 5);
+    EXPECT_EQ(entries(c.cmbBobSize), (QStringList{"B1", "B2", "B5"}));
+    EXPECT_EQ(c.BobNo, 1);
+    EXPECT_EQ(entries(c.Combo1), (QStringList{"Large piston", "Small piston"}));
+    EXPECT_EQ(c.Combo1->currentIndex(), -1);
+    EXPECT_EQ(c.CurrentTab, 1);
+    EXPECT_FALSE(c.Frame1[1]->isHidden());
+    EXPECT_TRUE(c.Frame1[2]->isHidden());
+    EXPECT_EQ(c.Label3[20]->text(), "mPa.s");
+    EXPECT_EQ(c.Label2[0]->text(), "20 (Deg C)");
+    EXPECT_EQ(c.Label2[20]->text(), "40 (Deg C)");
+    EXPECT_EQ(c.txtCali[7]->text(), "100");
+    EXPECT_EQ(c.CaliStatus->text(), "Inactive");
+    EXPECT_EQ(c.lbldata[2]->text(), "0.65");
+    EXPECT_TRUE(dialogs.messages.empty()) << dialogs.texts().join('\n').toStdString();
+
+    c.cmbBobSize->setCurrentIndex(2);
+    c.cmbBobSize_Click();
+    EXPECT_EQ(c.BobNo, 5);
+}
+
+TEST_F(CalibrationWindow, ASettingsFileThatCannotBeReadEndsTheLoad) {
+    frmCalibrateTorque& c = open();  // no initial.txt
+    ASSERT_EQ(dialogs.texts().size(), 1);
+    EXPECT_TRUE(dialogs.texts()[0].startsWith("ERROR: 53, ")) << dialogs.texts()[0].toStdString();
+    EXPECT_EQ(c.cmbInstName[1]->count(), 0);
+    EXPECT_EQ(c.cmbBobSize->count(), 0);
+}
+
+TEST_F(CalibrationWindow, TabsSwitchFramesAndStartTheChosenTabsTimer) {
+    writePorts({0, 3});
+    frmCalibrateTorque& c = open();
+    c.TabStrip1->setCurrentIndex(1);  // PVT, no unit chosen there: no timer
+    EXPECT_EQ(c.CurrentTab, 2);
+    EXPECT_FALSE(c.Frame1[2]->isHidden());
+    EXPECT_TRUE(c.Frame1[1]->isHidden());
+    EXPECT_FALSE(c.TimerPVT.Running());
+
+    c.cmbInstName[3]->setCurrentIndex(0);  // chosen (the port is not opened here)
+    c.TabStrip1->setCurrentIndex(2);
+    EXPECT_TRUE(c.TimerSWM.Running());
+    EXPECT_EQ(c.TimerSWM.Interval(), 3000);
+    c.TabStrip1_Click();  // the tab shown already: nothing
+    EXPECT_EQ(c.CurrentTab, 3);
+}
+
+TEST_F(CalibrationWindow, ReturnAsksWhileACalibrationIsUnfinished) {
+    writePorts({1});
+    struct Case {
+        int state;
+        const char* question;
+    } cases[] = {{2, "Calibration data not saved, are you sure you want to exit?"},
+                 {1, "Calibration data not complete, are you sure you want to exit?"},
+                 {3, nullptr},
+                 {0, nullptr}};
+    for (const Case& k : cases) {
+        frmCalibrateTorque& c = open();
+        c.show();
+        c.CaliState = k.state;
+        dialogs.clear();
+        if (k.question) {
+            dialogs.answers = {ui::vbNo};
+            c.cmdReturn_Click(2);
+            EXPECT_TRUE(c.isVisible()) << k.state;
+            dialogs.answers = {ui::vbYes};
+            c.cmdReturn_Click(2);
+            EXPECT_EQ(dialogs.texts(), (QStringList{k.question, k.question})) << k.state;
+        } else {
+            c.cmdReturn_Click(1);
+            EXPECT_TRUE(dialogs.messages.empty()) << k.state;
+        }
+        EXPECT_FALSE(c.isVisible()) << k.state;
+    }
+}
+
+TEST_F(CalibrationWindow, HandOverOpensTheTabOnTheUnitsPort) {
+    writePorts({0, 3, 0, 0, 5});
+    UnitSimulator& u = unit(5);
+    frmCalibrateTorque* c = frmCalibrateTorque::ShowOnTab(2, 5);
+    ASSERT_NE(c, nullptr);
+    w.reset(c);  // the fixture closes it
+    w->Delay_Seconds = [](int) {};
+    EXPECT_EQ(frmCalibrateTorque::Instance(), c);
+    EXPECT_EQ(c->CurrentTab, 2);
+    EXPECT_FALSE(c->Frame1[2]->isHidden());
+    EXPECT_EQ(c->TabStrip1->currentIndex(), 1);
+    EXPECT_EQ(c->cmbInstName[2]->currentIndex(), 1);
+    EXPECT_EQ(c->TabUnit[2], 5);
+    EXPECT_TRUE(c->MSComm1.PortOpen());
+    EXPECT_TRUE(c->TimerPVT.Running());
+    EXPECT_EQ(c->TimerPVT.Interval(), 3000);
+
+    // Shown again while it lives: as it was left.
+    EXPECT_EQ(frmCalibrateTorque::ShowInstance(), c);
+    EXPECT_EQ(c->CurrentTab, 2);
+
+    // Another tab while the port is open: the communication message; that
+    // tab is reset and its timer not started.
+    c->lblvolt[1]->setText("1.5");
+    c->cmbInstName[3]->setCurrentIndex(0);
+    c->cmbInstName_Click(3);
+    EXPECT_EQ(dialogs.texts(), QStringList{kComm});
+    EXPECT_FALSE(c->TimerSWM.Running());
+    EXPECT_EQ(c->lblvolt[1]->text(), "");
+    EXPECT_EQ(c->TabUnit[3], 0);
+    (void)u;
+}
+
+// ---- torque ---------------------------------------------------------------------
+
+class TorqueTab : public CalibrationFixture {
+protected:
+    // Runs ticks of the torque timer until the run is over.
+    // The unit has taken the start and run frames and answered them.
+    static void settled(UnitSimulator& u) {
+        ASSERT_TRUE(u.waitForCommands(2));
+        QThread::msleep(30);
+        u.clearCommands();
+    }
+    bool runToEnd() {
+        return until([&] { w->Timer1.Tick(); }, [&] { return w->cmdStart->isEnabled(); });
+    }
+};
+
+TEST_F(TorqueTab, CalibratesAgainstTheUnitEndToEnd) {
+    writePorts({0, 3});
+    UnitSimulator& u = unit(3);
+    u.setTorqueRun({{20, 10}, {41, 20}, {59, 30}}, true, 50);
+    frmCalibrateTorque& c = open();
+    c.cmbBobSize->setCurrentIndex(1);
+    c.cmbBobSize_Click();
+    chooseUnit(1, 0);
+    ASSERT_TRUE(c.MSComm1.PortOpen()) << dialogs.texts().join('\n').toStdString();
+    EXPECT_FALSE(c.Timer1.Running());  // the torque timer starts with the run
+
+    c.cmdStart_Click();
+    EXPECT_EQ(c.CaliStatus->text(), "Calibration in Progress.");
+    EXPECT_FALSE(c.cmdStart->isEnabled());
+    EXPECT_FALSE(c.cmbInstName[1]->isEnabled());
+    EXPECT_TRUE(c.Timer1.Running());
+    EXPECT_EQ(fileBytes(dir.filePath("BOBINFO.TXT")), "B2\r\n");
+
+    // The unit refuses a change of unit or bob while it calibrates.
+    c.cmbInstName_Click(1);
+    c.cmbBobSize->setCurrentIndex(0);
+    c.cmbBobSize_Click();
+    EXPECT_EQ(dialogs.texts(), QStringList(2, "Please wait, calibrating current unit. "));
+    EXPECT_EQ(c.BobNo, 2);
+
+    ASSERT_TRUE(runToEnd());
+    ASSERT_TRUE(u.waitForCommands(2));
+    const auto commands = u.commands();
+    EXPECT_EQ(commands[0].bytes, QByteArray(1, 7) + QByteArray("100.0\x1a").repeated(21) + " 2\r");
+    EXPECT_EQ(commands[1].bytes, QByteArray("\x03\r"));
+    ASSERT_EQ(c.TorquePoints.size(), 3u);
+    EXPECT_NEAR(c.FitSlope, 1.95, 1e-12);
+    EXPECT_NEAR(c.FitIntercept, 1.0, 1e-12);
+    EXPECT_NEAR(c.FitMse, 0.5, 1e-12);
+    EXPECT_EQ(c.CaliStatus->text(), "Calibration Completed Successfully.");
+    EXPECT_TRUE(c.cmbInstName[1]->isEnabled());
+    EXPECT_FALSE(c.MSComm1.PortOpen());
+    EXPECT_FALSE(c.Timer1.Enabled());
+    EXPECT_EQ(c.CWGraph1->points(), 3);
+    EXPECT_EQ(c.CWGraph1->xData(0, 2), 30.0f);
+    EXPECT_EQ(c.CWGraph1->yData(0, 2), 59.0f);
+}
+
+TEST_F(TorqueTab, ARunThatCannotBeFittedEndsWithTheProblemAndKeepsTheOldFit) {
+    writePorts({0, 3});
+    struct Case {
+        const char* what;
+        std::vector<std::pair<double, double>> points;
+    } cases[] = {
+        {"end frame before any point", {}},
+        {"one point", {{20, 10}}},
+        {"every angle equal", {{20, 10}, {30, 10}}},
+        {"mean square error above 750", {{0, 0}, {100, 1}, {0, 2}, {100, 3}}},
+    };
+    UnitSimulator& u = unit(3);
+    frmCalibrateTorque& c = open();
+    for (const Case& k : cases) {
+        c.FitSlope = 7;
+        c.FitIntercept = 8;
+        c.FitMse = 9;
+        chooseUnit(1, 0);
+        c.cmdStart_Click();
+        settled(u);
+        QByteArray frames;
+        for (const auto& [stress, angle] : k.points) frames += UnitSimulator::torquePointFrame(stress, angle);
+        u.sendRaw(frames + UnitSimulator::torqueEndFrame());
+        EXPECT_TRUE(until([&] { c.Timer1.Tick(); }, [&] { return c.cmdStart->isEnabled(); })) << k.what;
+        EXPECT_EQ(c.CaliStatus->text(), "Calibration Completed, Problem detected. ") << k.what;
+        EXPECT_TRUE(c.cmbInstName[1]->isEnabled()) << k.what;
+        EXPECT_FALSE(c.MSComm1.PortOpen()) << k.what;
+        if (k.points.size() < 4) {
+            EXPECT_EQ(c.FitSlope, 7) << k.what;
+            EXPECT_EQ(c.FitMse, 9) << k.what;
+        } else {
+            EXPECT_GT(c.FitMse, 750) << k.what;
+        }
+    }
+    EXPECT_TRUE(dialogs.messages.empty()) << dialogs.texts().join('\n').toStdString();
+}
+
+TEST_F(TorqueTab, GarbageAndStatusFramesAreNoPoints) {
+    writePorts({0, 3});
+    UnitSimulator& u = unit(3);
+    frmCalibrateTorque& c = open();
+    chooseUnit(1, 0);
+    c.cmdStart_Click();
+    settled(u);
+    u.sendRaw("\x1a" + UnitSimulator::torquePointFrame(20, 10));
+    u.sendStatusFrame();
+    u.sendNoise(50);
+    u.sendRaw(UnitSimulator::torquePointFrame(41, 20) + "\x08" "59,");
+    ASSERT_TRUE(until([&] { c.Timer1.Tick(); }, [&] { return c.TorquePoints.size() >= 2; }));
+    u.sendRaw("30\x1a" + UnitSimulator::torqueEndFrame() + "\x08" "1,1\x1a");
+    ASSERT_TRUE(until([&] { c.Timer1.Tick(); }, [&] { return c.cmdStart->isEnabled(); }));
+    ASSERT_EQ(c.TorquePoints.size(), 3u);
+    EXPECT_NEAR(c.FitSlope, 1.95, 1e-12);
+    EXPECT_EQ(c.CaliStatus->text(), "Calibration Completed Successfully.");
+}
+
+TEST_F(TorqueTab, AUnitThatStopsAnsweringFreesTheTab) {
+    writePorts({0, 3});
+    UnitSimulator& u = unit(3);
+    u.setSilent(true);
+    frmCalibrateTorque& c = open();
+    chooseUnit(1, 0);
+    c.cmdStart_Click();
+    c.FitSlope = 3;
+    for (int i = 1; i < frmCalibrateTorque::kTorqueSilentTicks; ++i) c.Timer1.Tick();
+    EXPECT_FALSE(c.cmdStart->isEnabled());
+    c.Timer1.Tick();
+    EXPECT_TRUE(c.cmdStart->isEnabled());
+    EXPECT_TRUE(c.cmbInstName[1]->isEnabled());
+    EXPECT_FALSE(c.MSComm1.PortOpen());
+    EXPECT_FALSE(c.Timer1.Enabled());
+    EXPECT_EQ(c.FitSlope, 3);
+    EXPECT_EQ(c.CaliStatus->text(), "Calibration Completed, Problem detected. ");
+    EXPECT_EQ(dialogs.texts(), QStringList{"No response from Z3080, please check connection."});
+}
+
+TEST_F(TorqueTab, StartWithoutAPortShowsBothMessagesAndStaysFree) {
+    writePorts({0, 3});
+    frmCalibrateTorque& c = open();
+    c.cmdStart_Click();  // no unit chosen: the port is closed
+    ASSERT_EQ(dialogs.texts().size(), 2);
+    EXPECT_EQ(dialogs.texts()[0], kComm);
+    EXPECT_TRUE(c.cmdStart->isEnabled());
+    EXPECT_FALSE(c.Timer1.Enabled());
+}
+
+TEST_F(TorqueTab, SetValueTableSavedAndLoaded) {
+    writePorts({0, 3});
+    frmCalibrateTorque& c = open();
+    for (int i = 0; i <= 20; ++i) c.txtCali[size_t(i)]->setText(QString::number(100 - i));
+    c.txtCali[4]->setText("96.50");
+    const QString path = dir.filePath("fluid.txt");
+    dialogs.files = {path};
+    c.cmdSave1_Click();
+    EXPECT_EQ(dialogs.fileRequests[0].filter, "All Files (*.*)|*.*|Text Files(*.txt)|*.txt");
+    EXPECT_EQ(dialogs.fileRequests[0].filterIndex, 2);
+    EXPECT_TRUE(fileBytes(path).startsWith("100\r\n99\r\n98\r\n97\r\n96.50\r\n95\r\n"));
+
+    for (QLineEdit* t : c.txtCali) t->clear();
+    dialogs.files = {path};
+    c.cmdLoad_Click();
+    EXPECT_EQ(c.txtCali[4]->text(), "96.5");
+    EXPECT_EQ(c.txtCali[20]->text(), "80");
+
+    // A short table fills what it holds and reports the rest.
+    QFile f(dir.filePath("short.txt"));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("1,2,3\r\n");
+    f.close();
+    dialogs.files = {dir.filePath("short.txt")};
+    c.cmdLoad_Click();
+    EXPECT_EQ(c.txtCali[2]->text(), "3");
+    EXPECT_EQ(c.txtCali[3]->text(), "97");
+    EXPECT_EQ(dialogs.texts().last(), "Input past end of file");
+
+    dialogs.files = {std::nullopt};
+    c.cmdLoad_Click();
+    EXPECT_EQ(dialogs.texts().last(), "Cancel was selected.");
+}
+
+TEST_F(TorqueTab, CoefficientTableSentAndThePortClosedAgain) {
+    writePorts({0, 3});
+    UnitSimulator& u = unit(3);
+    frmCalibrateTorque& c = open();
+    const QString message = kComm + "  ";
+    c.cmdSendCali_Click();  // no unit chosen yet
+    EXPECT_EQ(dialogs.texts(), QStringList{message});
+
+    chooseUnit(1, 0);
+    c.MSComm1.PortOpen(false);  // as after a finished calibration
+    QFile f(dir.filePath("coef.txt"));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("12.5\r\n2\r\n0.1,2,0.125\r\n1,0,3.456\r\n");
+    f.close();
+    dialogs.clear();
+    dialogs.files = {dir.filePath("coef.txt")};
+    c.cmdSendCali_Click();
+    EXPECT_TRUE(dialogs.messages.empty()) << dialogs.texts().join('\n').toStdString();
+    ASSERT_TRUE(u.waitForCommands(1));
+    EXPECT_EQ(u.commands()[0].bytes, QByteArray("\x06" "12.5,2,0.1,2.,0.13,1.,0.,3.46,\r"));
+    EXPECT_FALSE(c.MSComm1.PortOpen());
+
+    // Cancelled, or the port already open: the message, nothing sent, the
+    // port as it was.
+    u.clearCommands();
+    dialogs.files = {std::nullopt};
+    c.cmdSendCali_Click();
+    EXPECT_FALSE(c.MSComm1.PortOpen());
+    c.MSComm1.PortOpen(true);
+    c.cmdSendCali_Click();
+    EXPECT_TRUE(c.MSComm1.PortOpen());
+    EXPECT_EQ(dialogs.texts(), QStringList(2, message));
+    EXPECT_FALSE(u.waitForCommands(1, 200));
+}
+
+TEST_F(TorqueTab, ReportOfTheLastCalibration) {
+    writePorts({0, 3});
+    frmCalibrateTorque& c = open();
+    c.cmbInstName[1]->setCurrentIndex(0);
+    for (int i = 0; i <= 20; ++i) c.txtCali[size_t(i)]->setText(QString::number(100 - 2 * i));
+    c.TorquePoints = {{10, 1.5}, {25.3, 3}, {95 * 1.7023 * 20 / 100, 4}};
+    c.FitMse = 0.5;
+    const QString path = dir.filePath("report.csv");
+    dialogs.files = {path};
+    c.cmdExport_Click();
+    EXPECT_TRUE(dialogs.messages.empty()) << dialogs.texts().join('\n').toStdString();
+    EXPECT_EQ(dialogs.fileRequests[0].filter, "All Files (*.*)|*.*|Text Files(*.csv)|*.csv");
+    const QList<QByteArray> lines = fileBytes(path).split('\n');
+    EXPECT_EQ(lines[3], "Instrument Unit:,Unit 2\r");
+    EXPECT_EQ(lines[31], "Temperature is ,22.5 \xb0" "C\r");
+    EXPECT_EQ(lines[35], " 0 , 10 , 1.5 \r");
+    EXPECT_NEAR(c.FluidTemp, 22.5, 1e-9);
+
+    // Too few points: the head lines stay and the reason is shown.
+    c.TorquePoints.resize(2);
+    dialogs.files = {path};
+    c.cmdExport_Click();
+    EXPECT_EQ(fileBytes(path).count('\n'), 29);
+    EXPECT_TRUE(dialogs.texts().last().startsWith("Subscript out of range")) << dialogs.texts().last().toStdString();
+}
+
+// ---- PVT pistons ------------------------------------------------------------------
+
+class PistonTab : public CalibrationFixture {
+protected:
+    // The unit's magnet position now reads r; ticks until the tab shows it.
+    void reading(double r) {
+        UnitSimulator::Readings rd = sim->readings();
+        rd.field9 = QByteArray::number(r);
+        sim->setReadings(rd);
+        ASSERT_TRUE(until(
+            [&] {
+                sim->sendStatusFrame();
+                QThread::msleep(20);
+                w->TimerPVT.Tick();
+            },
+            [&] { return w->PvtReading == r; }));
+    }
+};
+
+TEST_F(PistonTab, LargePistonCalibratedSavedAndReadBack) {
+    writePorts({0, 3});
+    unit(3);
+    frmCalibrateTorque& c = open();
+    chooseUnit(2, 0);
+    c.Combo1->setCurrentIndex(0);
+    c.Combo1_Click();
+    EXPECT_EQ(c.Text1[2]->text(), "0.25");
+    EXPECT_EQ(c.cmdPVT[3]->text(), "Install #3 rod into piston and click here");
+
+    const double readings[] = {100, 200, 400, 800, 1600};
+    for (int i = 1; i <= 5; ++i) {
+        EXPECT_FALSE(c.cmdPVT[size_t(i)]->isHidden()) << i;
+        reading(readings[i - 1]);
+        c.cmdPVT_Click(i);
+        EXPECT_EQ(c.lalData[size_t(i)]->text(), CStr(readings[i - 1]));
+        if (i == 1) {
+            EXPECT_EQ(c.Label6->text(), "STEP 2");
+            EXPECT_TRUE(c.cmdPVT[1]->isHidden());
+            EXPECT_EQ(c.CaliState, 1);
+        }
+    }
+    EXPECT_TRUE(dialogs.messages.empty()) << dialogs.texts().join('\n').toStdString();
+    const double slope2 = (std::log10(2.35) - std::log10(2.1)) / (std::log10(200) - std::log10(100));
+    EXPECT_EQ(c.lalSlope[2]->text(), Format(slope2, "#0.0####"));
+    EXPECT_EQ(c.CaliState, 2);
+    EXPECT_FALSE(c.MSComm1.PortOpen());
+    EXPECT_FALSE(c.TimerPVT.Enabled());
+    EXPECT_TRUE(c.cmdSave2->isEnabled());
+    EXPECT_TRUE(c.cmdPVTExport->isEnabled());
+    EXPECT_EQ(c.CWGraph2->points(), 5);
+
+    c.cmdSave2_Click();
+    EXPECT_EQ(c.CaliState, 3);
+    EXPECT_FALSE(c.cmdSave2->isEnabled());
+    const QByteArray file = fileBytes(dir.filePath("Calilarg.dat"));
+    const QList<QByteArray> lines = file.split('\n');
+    ASSERT_EQ(lines.size(), 9);  // 8 lines and the end
+    EXPECT_EQ(lines[0], "\r");
+    EXPECT_TRUE(lines[1].startsWith(" 5 , 0 , .25 , .5 , .75 , 1 , 100 , 200 , 400 , 800 , 1600 ,"));
+    EXPECT_EQ(lines[1].count(','), 19);
+
+    // The file holds the values of the labels, as the test window reads them.
+    const calibration::PistonReadResult back = calibration::ReadPistonCalibration(calibration::Piston::Large, 2);
+    ASSERT_TRUE(back.ok()) << back.message.toStdString();
+    EXPECT_EQ(back.data.slopes[1], Val(c.lalSlope[2]->text()));
+    EXPECT_EQ(back.data.intercepts[4], Val(c.lalIntercept[5]->text()));
+
+    // The report holds the logarithm of each reading.
+    dialogs.files = {dir.filePath("pvt.txt")};
+    c.cmdPVTExport_Click();
+    const QList<QByteArray> report = fileBytes(dir.filePath("pvt.txt")).split('\n');
+    EXPECT_EQ(report[3], "Instrument Unit: 2\r");
+    EXPECT_EQ(report[4], "Piston Type: Large piston\r");
+    EXPECT_EQ(report[7], "Position 1    2\r");
+    EXPECT_EQ(report[11], "Position 5    " + CStr(Log10(1600.0)).toLatin1() + "\r");
+}
+
+TEST_F(PistonTab, StepsRefusedWithTheirMessages) {
+    writePorts({0, 3});
+    unit(3);
+    frmCalibrateTorque& c = open();
+    c.cmdPVT_Click(1);
+    c.cmbInstName[2]->setCurrentIndex(0);
+    c.cmdPVT_Click(1);
+    chooseUnit(2, 0);
+    c.Combo1->setCurrentIndex(1);
+    c.Combo1_Click();
+    EXPECT_EQ(c.cmdPVT[1]->text(), "Set magnet at top with flat spacer and click here");
+    c.Text1[1]->setText("  ");
+    c.cmdPVT_Click(1);
+    c.Text1[1]->setText("0");
+    c.cmdPVT_Click(1);  // no reading yet
+    EXPECT_EQ(c.CaliState, 1);
+    reading(100);
+    c.cmdPVT_Click(1);
+    reading(100);  // the same reading again: no segment
+    c.cmdPVT_Click(2);
+    EXPECT_FALSE(c.cmdPVT[2]->isHidden());  // the step can be repeated
+    c.cmdSave2_Click();
+    const QStringList expected = {"select unit first",        "select piston type first",
+                                  "Select piston size first.", "Invalid calibration data"};
+    ASSERT_EQ(dialogs.texts().size(), 6);
+    EXPECT_EQ(dialogs.texts().mid(0, 4), expected);
+    EXPECT_TRUE(dialogs.texts()[4].startsWith("ERROR: ")) << dialogs.texts()[4].toStdString();
+    EXPECT_EQ(dialogs.texts()[5], "Please complete all calibration steps before saving your settings.");
+}
+
+// ---- swell sensor -------------------------------------------------------------------
+
+class SwellTab : public CalibrationFixture {
+protected:
+    void volts(const QByteArray& v) {
+        UnitSimulator::Readings rd = sim->readings();
+        rd.field9 = v;
+        sim->setReadings(rd);
+        ASSERT_TRUE(until(
+            [&] {
+                sim->sendStatusFrame();
+                QThread::msleep(20);
+                w->TimerSWM.Tick();
+            },
+            [&] { return w->LsmVolt == v.toDouble(); }));
+    }
+};
+
+TEST_F(SwellTab, OneTwoFourVoltsCalibratedAndSaved) {
+    writePorts({0, 0, 0, 0, 3});
+    unit(3);
+    frmCalibrateTorque& c = open();
+    chooseUnit(3, 0);
+    ASSERT_TRUE(c.TimerSWM.Running());
+    volts("1");
+    c.cmdSWM_Click(1);
+    EXPECT_EQ(c.Label31->text(), "Step 2");
+    EXPECT_FALSE(c.cmdSWM[2]->isHidden());
+    volts("2");
+    EXPECT_EQ(c.lblReaddata3->text(), "0.30103");
+    c.cmdSWM_Click(2);
+    volts("4");
+    c.cmdSWM_Click(3);
+    EXPECT_TRUE(dialogs.messages.empty()) << dialogs.texts().join('\n').toStdString();
+    EXPECT_EQ(c.lblvolt[4]->text(), "0");
+    EXPECT_EQ(c.lblvolt[5]->text(), "0.301029995663981");
+    EXPECT_EQ(c.lblvolt[6]->text(), "0.602059991327962");
+    EXPECT_EQ(c.lblconst1->text(), "0.4");
+    EXPECT_EQ(c.lblconst2->text(), "0.83048");
+    EXPECT_EQ(c.lblconst3->text(), "0.4");
+    EXPECT_EQ(c.lblconst4->text(), "0.83048");
+    EXPECT_EQ(c.CaliState, 2);
+    EXPECT_FALSE(c.MSComm1.PortOpen());
+    EXPECT_FALSE(c.TimerSWM.Enabled());
+    EXPECT_TRUE(c.cmdSave3->isEnabled());
+    EXPECT_EQ(c.CWGraph3->points(), 3);
+
+    c.cmdSave3_Click();
+    EXPECT_EQ(c.CaliState, 3);
+    EXPECT_FALSE(c.cmdSave3->isEnabled());
+    EXPECT_EQ(fileBytes(dir.filePath("Calib.dat")),
+              "\r\n\r\n\r\n\r\n1,2,4, .4 , .830482023721841 , .4 , .830482023721841 \r\n\r\n\r\n\r\n");
+
+    dialogs.files = {dir.filePath("lsm.csv")};
+    c.cmdSWMExport_Click();
+    const QList<QByteArray> report = fileBytes(dir.filePath("lsm.csv")).split('\n');
+    EXPECT_EQ(report[4], "Unit No.: ,5\r");
+    EXPECT_EQ(report[8], "0.65,0.301029995663981\r");
+    EXPECT_EQ(report[12], "0.4           0.83048\r");
+}
+
+TEST_F(SwellTab, StepsNeedAUnitAndAGoodReadingAndASaveFailureIsShown) {
+    writePorts({0, 0, 3});
+    unit(3);
+    frmCalibrateTorque& c = open();
+    c.cmdSWM_Click(1);
+    chooseUnit(3, 0);
+    c.cmdSWM_Click(1);  // no frame yet
+    EXPECT_EQ(c.CaliState, 1);
+    EXPECT_EQ(dialogs.texts(), (QStringList{"Select unit # first", "Invalid calibration data"}));
+
+    // A bad frame ends the tick's reading.
+    sim->sendFrameWithCommas(7);
+    sim->sendStatusFrame();
+    QThread::msleep(50);
+    c.TimerSWM.Tick();
+    EXPECT_EQ(c.LsmVolt, 0);
+
+    // A report before step 3 holds the head lines only.
+    dialogs.files = {dir.filePath("head.csv")};
+    c.cmdSWMExport_Click();
+    EXPECT_EQ(fileBytes(dir.filePath("head.csv")).count('\n'), 8);
+
+    // Calib.dat that cannot be saved over: the message with its title.
+    QFile f(dir.filePath("Calib.dat"));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(QByteArray("x\r\n").repeated(19));
+    f.close();
+    c.cmdSave3_Click();
+    EXPECT_EQ(dialogs.messages.back().title, "Form_Load Error");
+    EXPECT_TRUE(dialogs.texts().last().endsWith(" -  9"));
+    EXPECT_EQ(fileBytes(dir.filePath("Calib.dat")), QByteArray("x\r\n").repeated(19));
+}
+
+}  // namespace

@@ -1,0 +1,122 @@
+// Pictures of the calibration window's three tabs on a real X display, each
+// after a calibration: the torque points and their status, the five piston
+// points with their segments, the three swell steps with their factors.
+//
+// Needs an X display: ctest runs it a second time under xvfb-run; in the
+// offscreen run it skips itself. The pictures go to build/screenshots/.
+
+#include "CalibrationFixture.h"
+
+#include "calibration/CalibrationPlot.h"
+#include "platform/PeChart.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QGuiApplication>
+#include <QImage>
+#include <QLabel>
+#include <QPixmap>
+#include <QPushButton>
+#include <QScreen>
+#include <QStatusBar>
+#include <QTabBar>
+#include <QWindow>
+#include <iostream>
+
+using namespace calibration_tests;
+
+namespace {
+
+QString outputPath(const QString& name) {
+    const QString dir = qEnvironmentVariable("Z3080_SCREENSHOT_DIR", QDir::currentPath());
+    QDir().mkpath(dir);
+    return QDir(dir).filePath(name);
+}
+
+void settle(QWidget& w, int ms = 600) {
+    QElapsedTimer t;
+    t.start();
+    while (t.elapsed() < ms || (w.windowHandle() && !w.windowHandle()->isExposed() && t.elapsed() < 10000)) {
+        QApplication::processEvents(QEventLoop::AllEvents, 50);
+        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+}
+
+QImage grab(QWidget& w, const QString& name) {
+    settle(w);
+    const QImage shot = w.screen()->grabWindow(w.winId()).toImage().convertToFormat(QImage::Format_RGB32);
+    const QString file = outputPath(name);
+    EXPECT_TRUE(shot.save(file)) << file.toStdString();
+    std::cout << "screenshot: " << file.toStdString() << '\n';
+    return shot;
+}
+
+// Every label and button shows its whole text.
+void expectTextsFit(QWidget& root) {
+    for (QLabel* l : root.findChildren<QLabel*>()) {
+        if (!l->isVisibleTo(&root) || l->text().isEmpty() || l->wordWrap()) continue;
+        EXPECT_LE(l->sizeHint().width(), l->width() + 1) << l->objectName().toStdString() << " " << l->text().toStdString();
+    }
+    for (QPushButton* b : root.findChildren<QPushButton*>()) {
+        if (!b->isVisibleTo(&root)) continue;
+        EXPECT_LE(b->fontMetrics().horizontalAdvance(b->text().remove('&')) + 12, b->width())
+            << b->objectName().toStdString() << " " << b->text().toStdString();
+    }
+}
+
+class XDisplayCalibration : public CalibrationFixture {
+protected:
+    void SetUp() override {
+        if (QGuiApplication::platformName() != QLatin1String("xcb"))
+            GTEST_SKIP() << "needs an X server (run under xvfb-run)";
+        CalibrationFixture::SetUp();
+    }
+};
+
+TEST_F(XDisplayCalibration, TheThreeTabsAfterACalibration) {
+    writePorts({0, 3, 0, 0, 5});
+    frmCalibrateTorque& c = open();
+    c.show();
+
+    // Torque: a run of twelve points and its status.
+    c.cmbInstName[1]->setCurrentIndex(0);
+    std::vector<double> x, y;
+    for (int i = 0; i < 12; ++i) {
+        x.push_back(2.5 * i);
+        y.push_back(1.0 + 1.95 * 2.5 * i + (i % 3 - 1) * 0.8);
+        c.TorquePoints.push_back({y.back(), x.back()});
+    }
+    PlotCalibrationCurve(*c.CWGraph1, x, y);
+    c.CaliStatus->setText("Calibration Completed Successfully.");
+    expectTextsFit(c);
+    grab(c, "calibration-torque.png");
+
+    // PVT: a large piston calibrated.
+    c.TabStrip1->setCurrentIndex(1);
+    c.cmbInstName[2]->setCurrentIndex(1);
+    c.Combo1->setCurrentIndex(0);
+    c.Combo1_Click();
+    const double readings[] = {1210, 2380, 4105, 6890, 11020};
+    for (int i = 1; i <= 5; ++i) {
+        c.PvtReading = readings[i - 1];
+        c.cmdPVT_Click(i);
+    }
+    EXPECT_TRUE(dialogs.messages.empty()) << dialogs.texts().join('\n').toStdString();
+    expectTextsFit(c);
+    grab(c, "calibration-pvt.png");
+
+    // Swell: three spacers.
+    c.TabStrip1->setCurrentIndex(2);
+    c.cmbInstName[3]->setCurrentIndex(0);
+    const double volts[] = {1.25, 2.4, 4.7};
+    for (int i = 1; i <= 3; ++i) {
+        c.LsmVolt = volts[i - 1];
+        c.cmdSWM_Click(i);
+    }
+    c.TimerSWM.Enabled(false);
+    EXPECT_TRUE(dialogs.messages.empty()) << dialogs.texts().join('\n').toStdString();
+    expectTextsFit(c);
+    grab(c, "calibration-lsm.png");
+}
+
+}  // namespace

@@ -1,0 +1,328 @@
+// The swell test window over the test database, its timer ticked by hand on
+// a manual clock: load, calibration per unit, START's checks and records, the
+// run's rows in the grid and the database, the chart, closing.
+
+#include "SwellFixture.h"
+
+#include "data/DateText.h"
+#include "data/Numbers.h"
+#include "calibration/frmCalibrateTorque.h"
+#include "platform/PeChart.h"
+#include "support/UnitSimulator.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QStatusBar>
+#include <QKeyEvent>
+
+using namespace swell_tests;
+using realtime_tests::SeqStep;
+using realtime_tests::StoreSequence;
+
+namespace {
+
+QString frameOf(double temp, double press, double volts, const char* status = "01") {
+    return QStringLiteral("#%1,%2,0,0,0,%3,0,0,%4,0").arg(status).arg(temp).arg(press).arg(volts);
+}
+
+using SwellWindow = SwellFixture;
+
+}  // namespace
+
+TEST_F(SwellWindow, LoadTakesItsOwnUnitsCalibrationAndTheUnitCaptions) {
+    gUnitSystem = 2;
+    gMaxPress = 20000;
+    writeCalibration({kExampleLine, "1,2,4, 1 , 1 , 1 , 1 "});
+    auto one = open(1);
+    auto two = open(2);
+    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_EQ(gMaxPress, 30000);
+    EXPECT_EQ(two->lblInstName->text(), "Unit 2");
+    EXPECT_EQ(one->Label29->text(), "(°C)");
+    EXPECT_EQ(one->Label40->text(), "(mm)");
+    EXPECT_EQ(one->lblCaliVolt[2]->text(), "2.0");
+    EXPECT_EQ(one->lblSlope[1]->text(), "0.830482");
+    EXPECT_EQ(two->lblIntercept[1]->text(), "1.0");
+    EXPECT_EQ(one->MSFlexGrid1->TextMatrix(0, 3), "Temp (°C)");
+    EXPECT_EQ(one->MSFlexGrid1->TextMatrix(0, 6), "Length Change (mm)");
+    EXPECT_EQ(one->MSFlexGrid1->Cols(), 8);
+    EXPECT_TRUE(one->chkSwell->isChecked());
+    EXPECT_EQ(one->Pesgo1->mainTitle(), "LSM test");
+    EXPECT_EQ(one->Pesgo1->yAxisLabel(0), "Swell %");
+    EXPECT_EQ(one->Pesgo1->subsetLabel(0), "Swell% ");
+
+    // Each window computes with its own unit's sensor, whichever loaded last.
+    const QString frame = frameOf(74, 0, 1.5) + QChar(26);
+    one->reply.Parse(frame);
+    two->reply.Parse(frame);
+    EXPECT_DOUBLE_EQ(one->reply.state.SensorLength, 0.4 + 0.830482023721841 * std::log10(1.5));
+    EXPECT_DOUBLE_EQ(two->reply.state.SensorLength, 1 + std::log10(1.5));
+
+    // A unit without a line, and one whose coefficients are 0.
+    writeCalibration({kExampleLine, "1,2,4, 0 , 0 , 1 , 1 "});
+    auto three = open(3);
+    auto zeroCoefficients = open(2);
+    EXPECT_EQ(dialogs.texts(), QStringList({"No calibration data saved, please complete calibration first",
+                                            "Unit 2  not calibrated yet!"}));
+    EXPECT_TRUE(three->lblCaliVolt[1]->text().isEmpty());
+    EXPECT_TRUE(zeroCoefficients->lblCaliVolt[1]->text().isEmpty());
+}
+
+TEST_F(SwellWindow, StartIsRefusedUntilSequenceCalibrationZeroAndSetPointsAreRight) {
+    StoreSequence(conn, "Swell 1", {SeqStep{10, 150, 5, 0, 60, 1000}});
+    StoreSequence(conn, "Empty", {});
+    writeCalibration({kExampleLine, ""});
+    auto w = open(1);
+    auto uncalibrated = open(2);
+    dialogs.clear();
+
+    w->cmdStart->click();
+    pick(*w, "Empty");
+    EXPECT_TRUE(w->SeqName.isEmpty());
+    w->cmdStart->click();
+    pick(*w, "Swell 1");
+    pick(*uncalibrated, "Swell 1");
+    EXPECT_EQ(w->txtTemps->text(), "150");
+    EXPECT_EQ(w->txtPress->text(), "1000");
+    EXPECT_EQ(w->txtInterval->text(), "60");
+    EXPECT_EQ(w->RecordInterval, 60);
+    for (const QChar c : QStringLiteral("x5")) {  // typed: only digits are taken
+        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+        w->txtInterval->setCursorPosition(int(w->txtInterval->text().size()));
+        QCoreApplication::sendEvent(w->txtInterval, &press);
+    }
+    EXPECT_EQ(w->txtInterval->text(), "605");
+    w->txtInterval->setText("60");
+    EXPECT_EQ(w->StepCount, 1);
+    uncalibrated->cmdStart->click();
+    w->cmdStart->click();  // not zeroed
+    zero(*w, "0.4");
+    w->txtTemps->setText("700");
+    w->cmdStart->click();
+    w->txtTemps->setText("150");
+    {
+        SampleEntry cancel;
+        cancel.cancel = true;
+        AnswerSample answer(cancel);
+        w->cmdStart->click();
+        EXPECT_EQ(answer.shown, 1);
+    }
+    EXPECT_EQ(dialogs.texts(),
+              QStringList({"PLEASE SELECT SEQUENCE FIRST", "this sequence no data,cannot test",
+                           "PLEASE SELECT SEQUENCE FIRST", "No calibration data, Calibrate first",
+                           "Click ZERO to set a zero measurement value before starting the test",
+                           "The temperature setting must in 600. and .", "Test is not running "}));
+    EXPECT_EQ(count("TEST_INFO"), 0);
+    EXPECT_EQ(w->RunState, 0);
+    EXPECT_EQ(w->cmdStart->text(), "START");
+}
+
+TEST_F(SwellWindow, ARunStoresItsRowsInTheSwellColumnsAndEndsWithTheSequence) {
+    gUnitSystem = 2;
+    StoreSequence(conn, "Swell 2", {SeqStep{1, 212, 5, 0, 10, 1000, 0, 0, 2}, SeqStep{1, 212, 5, 0, 0, 0}});
+    auto w = open(1);
+    pick(*w, "Swell 2");
+    EXPECT_EQ(w->txtTemps->text(), "100");  // the step's 212 °F in °C
+    // The sample at 212 °F (the reference of the correction from START on),
+    // the sensor at 1.0 V for a wafer of 10.16 mm (0.4 in.).
+    tick(*w, frameOf(212, 0, 1.0));
+    tick(*w, frameOf(212, 0, 1.0));
+    EXPECT_EQ(w->lbltemp1->text(), "100.");
+    zero(*w, "10.16", 1.0);
+    SampleEntry entry;
+    entry.additives = QStringList({"KCl", "Glycol"});
+    AnswerSample answer(entry);
+    w->cmdStart->click();
+    ASSERT_EQ(w->RunState, 1);
+    EXPECT_EQ(answer.presetType, "LSM");
+    EXPECT_EQ(answer.presetLength, "10.16");
+    EXPECT_FALSE(answer.lengthEditable);
+    // The temperature goes out in °F.
+    EXPECT_EQ(w->CommandText, QString("\x01") + "212.0,01000,000.000 1\r");
+    EXPECT_EQ(w->Timer1.Interval(), 3000);
+    EXPECT_EQ(w->cmdStart->text(), "STOP");
+    EXPECT_FALSE(w->cmdExit->isEnabled());
+    EXPECT_EQ(w->lblTestname->text(), "Shale wafer 1");
+    EXPECT_EQ(w->lblFluid->text(), "KCl 3%");
+    EXPECT_EQ(w->lblLen->text(), "10.16");
+    EXPECT_EQ(w->EndTime->text(), "End Time: " + GeneralDateText(QVariant(clock.dateTime().addSecs(120))));
+
+    clsTEST_INFO info;
+    info.ConnectX(&conn);
+    info.TEST_NAME("Shale wafer 1");
+    info.GetTestDetail();
+    EXPECT_EQ(info.BOB_NO(), "LSM");
+    EXPECT_EQ(info.Fluid_ID(), "KCl 3%");
+    EXPECT_DOUBLE_EQ(info.BOB_RADIUS(), 12.5);
+    EXPECT_DOUBLE_EQ(info.BOB_EFF_LENGTH(), 10.16);
+    EXPECT_DOUBLE_EQ(info.PreTest_PH(), 40);
+    EXPECT_DOUBLE_EQ(info.PostTest_PH(), 10000);
+    EXPECT_EQ(info.ROTOR_NO(), "30");
+    EXPECT_EQ(count("TEST_ADDITIVE"), 2);
+
+    // The sample swells: 1.5 V at 1000 psi at the reference temperature.
+    const QString swollen = frameOf(212, 1000, 1.5);
+    while (w->RunState == 1 && w->ElapsedSeconds < 200) tick(*w, swollen);
+    EXPECT_EQ(w->RunState, 0);
+    EXPECT_EQ(w->cmdStart->text(), "START");
+    EXPECT_EQ(w->Status->text(), "Test Stop");
+    EXPECT_EQ(w->lbldist->text(), "3.72");  // mm
+
+    clsTEST_RESULT rows;
+    rows.Test_Id(w->TestId);
+    rows.ConnectX(&conn);
+    // Step 1 (10 s interval) twice, step 2 records nothing.
+    ASSERT_GE(rows.TotalPoints(), 10);
+    ASSERT_EQ(rows.TotalPoints(), w->MSFlexGrid1->Rows() - 1);
+    rows.MoveFirst();
+    const RowArray r = rows.All();
+    EXPECT_EQ(r[clsTEST_RESULT::colRAMP_NO].toDouble(), 1);
+    EXPECT_EQ(r[clsTEST_RESULT::colRAMP_STEP_NO].toDouble(), 0);
+    EXPECT_EQ(r[clsTEST_RESULT::colCYCLE_NO].toDouble(), 1);
+    EXPECT_EQ(r[clsTEST_RESULT::colRESULT_SAMPLE_TEMP].toDouble(), 212);
+    EXPECT_EQ(r[clsTEST_RESULT::colRESULT_PRESS].toDouble(), 1000);
+    EXPECT_NEAR(r[clsTEST_RESULT::colRESULT_SHEAR_STRESS].toDouble(), 0.146641, 5e-7);
+    EXPECT_EQ(r[clsTEST_RESULT::colRESULT_BATH_TEMP].toDouble(), 1.5);
+    EXPECT_EQ(r[clsTEST_RESULT::colRESULT_TYPE_ID].toDouble(), 0);
+    const double firstTime = r[clsTEST_RESULT::colRESULT_TIME].toDouble();
+    EXPECT_EQ(w->MSFlexGrid1->TextMatrix(1, 2), Format(firstTime / 60, "#0.0"));
+    EXPECT_EQ(w->MSFlexGrid1->TextMatrix(1, 3), "100.");
+    EXPECT_EQ(w->MSFlexGrid1->TextMatrix(1, 6), "3.72");
+    EXPECT_EQ(w->MSFlexGrid1->TextMatrix(1, 7), "36.7");
+    rows.MoveRel(rows.TotalPoints());
+    EXPECT_EQ(rows.All()[clsTEST_RESULT::colCYCLE_NO].toDouble(), 2);
+
+    // After the run the chart keeps drawing the test's swell.
+    dialogs.clear();
+    w->chkTemp->click();
+    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_EQ(w->Pesgo1->points(), rows.TotalPoints());
+    EXPECT_NEAR(w->Pesgo1->yData(0, 0), 36.66, 0.01);
+    EXPECT_NEAR(w->Pesgo1->yData(1, 0), 100, 0.01);
+
+    // A new run needs a new zeroing.
+    w->cmdStart->click();
+    EXPECT_EQ(dialogs.texts(), QStringList({"Click ZERO to set a zero measurement value before starting the test"}));
+}
+
+TEST_F(SwellWindow, StopAsksDuringARunAndTheWindowStaysOpenWhileItRuns) {
+    StoreSequence(conn, "Long", {SeqStep{600, 74, 5, 0, 0, 0, 0, 0, 1}});
+    writePorts({1});
+    auto w = open(1);
+    pick(*w, "Long");
+    zero(*w, "0.4");
+    {
+        AnswerSample answer({});
+        w->cmdStart->click();
+    }
+    ASSERT_EQ(w->RunState, 1);
+    dialogs.clear();
+    EXPECT_FALSE(w->close());
+    dialogs.answers.push_back(ui::vbNo);
+    w->cmdStart->click();
+    EXPECT_EQ(w->RunState, 1);
+    dialogs.answers.push_back(ui::vbYes);
+    w->cmdStart->click();
+    EXPECT_EQ(w->RunState, 0);
+    EXPECT_EQ(dialogs.texts(), QStringList({"LSM test cannot be closed while a test is running. Click the Stop "
+                                            "button if you want to stop the test.",
+                                            "Are you sure you want to stop the test?",
+                                            "Are you sure you want to stop the test?"}));
+    EXPECT_EQ(w->reply.state.SampleLength, 0);
+    // Preheating does not hold the window.
+    w->cmdPreHeat->click();
+    EXPECT_EQ(w->RunState, 4);
+    EXPECT_TRUE(w->close());
+}
+
+TEST_F(SwellWindow, AStoredRowComesBeforeItsGridRow) {
+    auto w = open(1);
+    w->TestId = 5;
+    w->reply.state.SampleTemp = 80;
+    w->RecordPoint();
+    EXPECT_EQ(w->MSFlexGrid1->Rows(), 2);
+    EXPECT_EQ(count("TEST_RESULT"), 1);
+
+    // The database refuses the point: no grid row, one message for the run.
+    w->mTestResult = std::make_unique<clsTEST_RESULT>();  // bound to no connection
+    w->RecordPoint();
+    w->RecordPoint();
+    EXPECT_EQ(w->MSFlexGrid1->Rows(), 2);
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_TRUE(dialogs.texts()[0].startsWith("A recorded point could not be stored: ERROR: "));
+}
+
+TEST_F(SwellWindow, CalibrationHandsTheUnitAndItsPortToTheLsmTab) {
+    testing_support::UnitSimulator unit;
+    unit.attachToPort(3);
+    writePorts({1, 0, 3});
+    writeCalibration({kExampleLine, "", kExampleLine});
+    auto w = open(3);
+    w->show();
+    w->MSComm1.MapFolder(gAppPath);
+    w->MSComm1.PortNumber(3);
+    w->MSComm1.PortOpen(true);
+    ASSERT_TRUE(w->MSComm1.PortOpen());
+
+    // Not while a test runs.
+    w->RunState = 1;
+    w->cmdCalibrate->click();
+    EXPECT_EQ(frmCalibrateTorque::Instance(), nullptr);
+    EXPECT_TRUE(w->MSComm1.PortOpen());
+    w->RunState = 0;
+
+    w->cmdCalibrate->click();
+    std::unique_ptr<frmCalibrateTorque> calibration(frmCalibrateTorque::Instance());
+    ASSERT_NE(calibration, nullptr);
+    EXPECT_EQ(calibration->CurrentTab, 3);
+    EXPECT_EQ(calibration->TabUnit[3], 3);
+    EXPECT_EQ(calibration->cmbInstName[3]->currentIndex(), 1);  // the second unit with a port
+    EXPECT_TRUE(calibration->MSComm1.PortOpen());
+    EXPECT_FALSE(w->MSComm1.PortOpen());
+    EXPECT_FALSE(w->isVisible());
+    EXPECT_TRUE(dialogs.messages.empty());
+}
+
+TEST_F(SwellWindow, RefreshReloadsTheRunningSequenceAndManualSetPoints) {
+    StoreSequence(conn, "Three", {SeqStep{10, 212.4, 5, 0, 0, 2500}, SeqStep{20, 212.4, 5, 0, 0, 2500},
+                                  SeqStep{30, 212.4, 5, 0, 0, 2500}});
+    auto w = open(1);
+    w->cmdRefresh->click();  // idle: nothing
+    EXPECT_TRUE(w->CommandText.isEmpty());
+    pick(*w, "Three");
+    EXPECT_EQ(w->txtTemps->text(), "212.4");
+    EXPECT_EQ(w->txtPress->text(), "2500");
+    zero(*w, "0.4");
+    {
+        AnswerSample answer({});
+        w->cmdStart->click();
+    }
+    ASSERT_EQ(w->RunState, 1);
+    EXPECT_EQ(w->EndTime->text(), "End Time: " + GeneralDateText(QVariant(clock.dateTime().addSecs(3600))));
+
+    // Preheat does nothing during a run; the set-point button sends.
+    w->CommandText.clear();
+    w->cmdPreHeat->click();
+    EXPECT_TRUE(w->CommandText.isEmpty());
+    w->txtspeed->setText("100");
+    w->cmdTempSet->click();
+    EXPECT_EQ(w->CommandText, QString("\x01") + "212.4,02500,100.000 1\r");
+
+    w->CurStep = 2;
+    clock.advance(60000);
+    w->cmdRefresh->click();
+    EXPECT_EQ(w->txtTemps->text(), "212");
+    EXPECT_EQ(w->txtPress->text(), "2500");
+    EXPECT_EQ(w->CommandText, QString("\x01") + "212.0,02500,000.000 1\r");
+    EXPECT_EQ(w->StepStartMs, clock.ms);
+    EXPECT_FALSE(w->cmdExit->isEnabled());
+    EXPECT_EQ(w->EndTime->text(), "End Time: " + GeneralDateText(QVariant(clock.dateTime().addSecs(3000))));
+
+    // A current step past the sequence's last ends the run.
+    w->CurStep = 4;
+    w->cmdRefresh->click();
+    EXPECT_EQ(w->RunState, 0);
+    EXPECT_EQ(w->Status->text(), "Test Stop");
+    EXPECT_TRUE(w->cmdExit->isEnabled());
+}
