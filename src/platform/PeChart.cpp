@@ -376,6 +376,9 @@ void PeChart::redraw() {
     clearScaleItems();
     chart_->removeAllSeries();
     for (QAbstractAxis* axis : chart_->axes()) {
+        // Hidden first: the chart lets go of an axis's drawing only at the
+        // next turn of the event loop.
+        axis->setVisible(false);
         chart_->removeAxis(axis);
         delete axis;
     }
