@@ -7,7 +7,7 @@ packages=(
   qt6-base-dev qt6-serialport-dev qt6-charts-dev qt6-datavisualization-dev
   libqt6opengl6-dev qt6-declarative-dev libqt6sql6-sqlite qt6-qpa-plugins
   libxlsxwriter-dev libsqlite3-dev pkg-config cmake ninja-build g++ libgtest-dev libbenchmark-dev
-  xvfb xauth socat sqlite3 poppler-utils libgl1-mesa-dri xdg-utils locales fonts-dejavu-core
+  xvfb xauth socat sqlite3 poppler-utils unzip libgl1-mesa-dri xdg-utils locales fonts-dejavu-core
 )
 
 missing=()

@@ -14,3 +14,8 @@ QString FindDataFile(const QString& name) {
         if (entry.compare(name, Qt::CaseInsensitive) == 0) return dir.filePath(entry);
     return exact;
 }
+
+QString ReportsFolder() {
+    const QString base = gAppPath.isEmpty() ? QDir::currentPath() : gAppPath;
+    return QDir(base).filePath(QStringLiteral("reports"));
+}

@@ -14,3 +14,7 @@ QString FindDataFile(const QString& name);
 
 // The report logo of the printed and Excel reports.
 inline const QString kReportLogoFileName = QStringLiteral("zadizezaru.bmp");
+
+// The folder the report workbooks are saved in: `reports` in the data folder
+// (in the working folder while no data folder is set). It may not exist yet.
+QString ReportsFolder();

@@ -24,6 +24,7 @@
 #include "platform/ModalShow.h"
 #include "platform/Pe3dChart.h"
 #include "platform/PeChart.h"
+#include "reports/ExcelReports.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -133,6 +134,7 @@ frmMain::frmMain(QWidget* parent)
     source.rowFilter = [this](double resultTypeId) { return charts_->PassesRowFilter(resultTypeId); };
     csvReport_ = std::make_unique<CsvReport>(source);
     printedReport_ = std::make_unique<PrintedReport>(source);
+    excelReport_ = std::make_unique<ExcelReport>(source);
 }
 
 frmMain::~frmMain() {
@@ -268,10 +270,6 @@ void frmMain::buildControls() {
     Timer1->setObjectName(QStringLiteral("Timer1"));
     MSComm1 = new QSerialPort(this);
     MSComm1->setObjectName(QStringLiteral("MSComm1"));
-
-    // The windows and reports these lead to are not part of the program yet.
-    for (QPushButton* b : {cmdExcelDetail, cmdExportExcel})
-        b->setEnabled(false);
 
     connect(cmdOpen, &QPushButton::clicked, this, &frmMain::cmdOpen_Click);
     connect(cmdRelated, &QPushButton::clicked, this, &frmMain::cmdRelated_Click);
@@ -546,12 +544,18 @@ void frmMain::cmdPRINT_Click() {
     TrapErrors([&] { printedReport_->cmdPRINT_Click(); });
 }
 
-// The windows of these are not part of the program yet; their buttons and
-// menu entries stay disabled until they are.
-void frmMain::cmdExcelDetail_Click() {}
-void frmMain::cmdExportExcel_Click() {}
+// The calibration window.
 void frmMain::cmdCalibrate_Click() {
     TrapErrors([] { frmCalibrateTorque::ShowInstance(); });
+}
+
+// The Excel workbooks of the opened test.
+void frmMain::cmdExportExcel_Click() {
+    TrapErrors([&] { excelReport_->cmdExportExcel_Click(); });
+}
+
+void frmMain::cmdExcelDetail_Click() {
+    TrapErrors([&] { excelReport_->Export_Excel_Detail(); });
 }
 
 // The sequence editor: one window, shown modeless while this one hides; it

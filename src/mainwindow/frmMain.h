@@ -35,6 +35,7 @@ class clsTEST_ADDITIVE;
 class clsTEST_INFO;
 class clsTEST_RESULT;
 class CsvReport;
+class ExcelReport;
 class PrintedReport;
 class frmOpenTest;
 class frmOverlapTest;
@@ -261,7 +262,8 @@ private:
     std::unique_ptr<ControlLayout> layout_;
     // Built once the record objects and the controls exist; goes first.
     std::unique_ptr<MainCharts> charts_;
-    // The CSV and printed reports of the opened test.
+    // The CSV, printed and Excel reports of the opened test.
     std::unique_ptr<CsvReport> csvReport_;
     std::unique_ptr<PrintedReport> printedReport_;
+    std::unique_ptr<ExcelReport> excelReport_;
 };

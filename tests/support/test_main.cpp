@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <gtest/gtest.h>
 
+#include "platform/Workbook.h"
 #include "support/ScriptedDialogs.h"
 
 int main(int argc, char** argv) {
@@ -11,5 +12,6 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     testing_support::ScriptedDialogs fallback;  // answers dialogs of tests that set up none
+    Workbook::setOpener([](const QString&) { return true; });  // saved workbooks are not shown
     return RUN_ALL_TESTS();
 }

@@ -1,0 +1,212 @@
+// The PVT and swell workbooks.
+
+#include "analysis/ResultGridLines.h"
+#include "data/Globals.h"
+#include "data/Numbers.h"
+#include "data/Units.h"
+#include "data/clsTEST_RESULT.h"
+#include "platform/FlexGrid.h"
+#include "reports/ExcelFrame.h"
+#include "reports/ExcelReports.h"
+
+namespace excel {
+
+namespace {
+
+// Copies grid rows 0 (the captions) to Rows - 1, one sheet row each from
+// `firstRow` on, grid columns 0 to Cols - 1 - `dropLast` into sheet columns
+// 1 on, as the grid shows them. Returns the row of the last grid row.
+int CopyGrid(ReportSheet& sheet, int firstRow, const FlexGridModel& grid, int dropLast) {
+    const int cols = std::max(0, grid.Cols() - dropLast);
+    ReportSheet::need(firstRow + grid.Rows() - 1);  // the whole grid fits, or nothing is written
+    if (grid.Rows() < 1)
+        return firstRow - 1;
+    for (int c = 0; c < cols; ++c)
+        sheet.text(firstRow, c + 1, grid.TextMatrix(0, c));
+    if (cols == 0)
+        return firstRow + grid.Rows() - 1;
+    return WriteRows(sheet, firstRow + 1, grid.Rows() - 1, cols, [&](int i, PreparedCell* cells) {
+        for (int c = 0; c < cols; ++c)
+            cells[c] = PreparedCell::Typed(grid.TextMatrix(i + 1, c));
+    });
+}
+
+// ---- PVT ----------------------------------------------------------------------
+
+// Rows 1 to 21 + k of both PVT workbooks; returns the "Results:" row.
+int PvtTop(ReportSheet& sheet, const StoredTestSource& in) {
+    const OpenedTest& t = *in.opened;
+    StartSheet(sheet, QStringLiteral("Z3080daq PVT Test Report"));
+    HeaderBlock(sheet, 8,
+                {{QStringLiteral("Test Name:"), InfoAt(t, 1)},
+                 {QStringLiteral("Fluid ID:"), InfoAt(t, 2)},
+                 {QStringLiteral("Test Time:"), InfoAt(t, 3)},
+                 {QStringLiteral("Researcher Name:"), InfoAt(t, 4)},
+                 {QStringLiteral("Test Type:"), InfoAt(t, 6)},
+                 {QStringLiteral("Radius(cm):"), InfoAt(t, 5)},
+                 {QStringLiteral("initial Volume (cm3)"), InfoAt(t, 7)},
+                 {QStringLiteral("Initial density (g/cm3):"), InfoAt(t, 8)},
+                 {QStringLiteral("Comments:"), InfoAt(t, 11)}});
+    const int last = AdditivesBlock(sheet, 19, in.additiveGrid);
+    const int r = last + 2;
+    sheet.text(r, 1, QStringLiteral("Results:"));
+    return r;
+}
+
+QString PvtCenterHeader(const StoredTestSource& in) {
+    return CenterHeaderText(in.opened->OpenedTestName, QStringLiteral("print Date: "));
+}
+
+// ---- swell --------------------------------------------------------------------
+
+// Rows 1 to A + 2 of both swell workbooks; returns the "Results:" row.
+int LsmTop(ReportSheet& sheet, const StoredTestSource& in) {
+    const OpenedTest& t = *in.opened;
+    // The sample length is stored in inches; in SI it is shown in millimetres
+    // as its caption says.
+    QVariant length = InfoAt(t, 8);
+    if (gUnitSystem != 1 && !length.isNull() && length.isValid())
+        length = LengthToDisplayText(length.toDouble());
+    StartSheet(sheet, QStringLiteral("Z3080daq LSM Test Report"));
+    HeaderBlock(sheet, 8,
+                {{QStringLiteral("Test Name:"), InfoAt(t, 1)},
+                 {QStringLiteral("Fluid ID:"), InfoAt(t, 2)},
+                 {QStringLiteral("Test Time:"), InfoAt(t, 3)},
+                 {QStringLiteral("Researcher Name:"), InfoAt(t, 4)},
+                 {QStringLiteral("Test Type:"), InfoAt(t, 6)},
+                 {QStringLiteral("SAMPLE WEIGHT (g)"), InfoAt(t, 7)},
+                 {QStringLiteral("SAMPLE_LENGTH : ") + gLengthLabel, length},
+                 {QStringLiteral("SAMPLE_HARDNESS"), InfoAt(t, 9)},
+                 {QStringLiteral("SAMPLE_COMPACT_TIME (min):"), InfoAt(t, 5)},
+                 {QStringLiteral("SAMPLE_COMPACT_PRESS (psi):"), InfoAt(t, 10)},
+                 {QStringLiteral("Comments:"), InfoAt(t, 11)}});
+    const int a = AdditivesBlock(sheet, 20, in.additiveGrid);
+    sheet.text(a + 2, 1, QStringLiteral("Results:"));
+    return a + 2;
+}
+
+}  // namespace
+
+}  // namespace excel
+
+using namespace excel;
+
+QString ExcelReport::ExportPvtExcel() {
+    const StoredTestSource& in = s_;
+    if (in.opened->OpenedTestName.isEmpty())
+        return QString();
+    return WriteReport(*in.opened, QStringLiteral("Brief Excel"), [&](ReportSheet& sheet) {
+        const int results = PvtTop(sheet, in);
+        // One empty row, then the grid from its caption row on; its last two
+        // columns (position and raw reading) are left out.
+        const int captionRow = results + 2;
+        CopyGrid(sheet, captionRow, *in.resultGrid, 2);
+        PageSetUp(sheet, captionRow, captionRow, 10, PvtCenterHeader(in));
+    });
+}
+
+QString ExcelReport::ExportPvtExcelDetail() {
+    const StoredTestSource& in = s_;
+    if (in.opened->OpenedTestName.isEmpty())
+        return QString();
+    return WriteReport(*in.opened, QStringLiteral("Detailed Excel"), [&](ReportSheet& sheet) {
+        const int results = PvtTop(sheet, in);
+        int r = CopyGrid(sheet, results + 1, *in.resultGrid, 2);
+
+        clsTEST_RESULT& rows = *in.testResults;
+        rows.Test_Id(in.opened->OpenedTestId);
+        rows.ConnectX(in.connection);
+        const int n = rows.TotalPoints();
+        if (n <= 0)
+            return;  // no detail block and no page set-up
+        r += 2;
+        sheet.text(r, 1, QStringLiteral("Detail:"));
+        ++r;
+        const int captionRow = r;
+        const QStringList titles{QStringLiteral("Step_NO"),        QStringLiteral("Cycle No"),
+                                 QStringLiteral("Elapsed Time(min)"), QStringLiteral("Temperature") + gTempLabel,
+                                 QStringLiteral("Pressure (psi)"), QStringLiteral("Speed (rpm)"),
+                                 QStringLiteral("Desity (g/cm3)")};
+        for (int c = 0; c < titles.size(); ++c)
+            sheet.text(r, c + 1, titles[c]);
+        const std::vector<ResultPoint> points = LoadPoints(rows, n);
+        const OpenedTest& t = *in.opened;
+        r = WriteRows(sheet, r + 1, n, 7, [&](int i, PreparedCell* cells) {
+            const ResultPoint& x = points[std::size_t(i)];
+            cells[0] = PreparedCell::Of(x[resultcol::RampNo]);
+            cells[1] = PreparedCell::Of(x[resultcol::CycleNo]);
+            cells[2] = PreparedCell::Typed(Format(x[resultcol::ResultTime] / 60, QStringLiteral("#0.##")));
+            cells[3] = PreparedCell::Typed(Format(TempToDisplay(x[resultcol::SampleTemp]), QStringLiteral("##0.0")));
+            cells[4] = PreparedCell::Typed(Format(x[resultcol::Press], QStringLiteral("##0.")));
+            cells[5] = PreparedCell::Typed(Format(x[resultcol::Speed], QStringLiteral("##0.####")));
+            // No density where it cannot be computed (no remaining volume, no
+            // piston radius or initial values): the cell stays empty.
+            const std::optional<double> density = CalcPvtDensity(x[resultcol::ShearStress], t.CuriniV, t.CuriniD,
+                                                                 x[resultcol::Press], x[resultcol::SampleTemp], t);
+            if (density)
+                cells[6] = PreparedCell::Typed(Format(*density, QStringLiteral("###0.0000")));
+        });
+        PageSetUp(sheet, captionRow, captionRow, 10, PvtCenterHeader(in));
+    });
+}
+
+QString ExcelReport::ExportLsmExcel() {
+    const StoredTestSource& in = s_;
+    if (in.opened->OpenedTestName.isEmpty())
+        return QString();
+    return WriteReport(*in.opened, QStringLiteral("Brief Excel"), [&](ReportSheet& sheet) {
+        const int results = LsmTop(sheet, in);
+        // The grid from its caption row on, without its last column (the voltage).
+        const int captionRow = results + 1;
+        CopyGrid(sheet, captionRow, *in.resultGrid, 1);
+        PageSetUp(sheet, captionRow, captionRow, 10, PvtCenterHeader(in));
+    });
+}
+
+QString ExcelReport::ExportLsmExcelDetail() {
+    const StoredTestSource& in = s_;
+    if (in.opened->OpenedTestName.isEmpty())
+        return QString();
+    return WriteReport(*in.opened, QStringLiteral("Detailed Excel"), [&](ReportSheet& sheet) {
+        const int results = LsmTop(sheet, in);
+        int r = CopyGrid(sheet, results + 1, *in.resultGrid, 1);
+
+        clsTEST_RESULT& rows = *in.testResults;
+        rows.Test_Id(in.opened->OpenedTestId);
+        rows.ConnectX(in.connection);
+        const int n = rows.TotalPoints();
+        if (n <= 0)
+            return;  // no detail block and no page set-up
+        r += 3;
+        sheet.text(r, 1, QStringLiteral("Detail:"));
+        ++r;
+        const int captionRow = r;
+        const QStringList titles{QStringLiteral("Step_NO"),
+                                 QStringLiteral("Cycle No"),
+                                 QStringLiteral("Elapsed Time(min)"),
+                                 QStringLiteral("Temperature") + gTempLabel,
+                                 QStringLiteral("Pressure (psi)"),
+                                 QStringLiteral("Speed (rpm)"),
+                                 QStringLiteral("Length Change ") + gLengthLabel,
+                                 QStringLiteral("Swell (%)")};
+        for (int c = 0; c < titles.size(); ++c)
+            sheet.text(r, c + 1, titles[c]);
+        const std::vector<ResultPoint> points = LoadPoints(rows, n);
+        const double sampleLength = in.opened->LsmSampleLength;
+        const QString lengthMask = gUnitSystem == 1 ? QStringLiteral("#0.####") : QStringLiteral("#0.##");
+        r = WriteRows(sheet, r + 1, n, 8, [&](int i, PreparedCell* cells) {
+            const ResultPoint& x = points[std::size_t(i)];
+            const double change = x[resultcol::ShearStress];
+            cells[0] = PreparedCell::Of(x[resultcol::RampNo]);
+            cells[1] = PreparedCell::Of(x[resultcol::CycleNo]);
+            cells[2] = PreparedCell::Typed(Format(x[resultcol::ResultTime] / 60, QStringLiteral("#0.##")));
+            cells[3] = PreparedCell::Typed(Format(TempToDisplay(x[resultcol::SampleTemp]), QStringLiteral("##0.0")));
+            cells[4] = PreparedCell::Typed(Format(x[resultcol::Press], QStringLiteral("##0.")));
+            cells[5] = PreparedCell::Typed(Format(x[resultcol::Speed], QStringLiteral("##0.#")));
+            cells[6] = PreparedCell::Typed(Format(QVariant(LengthToDisplayText(change)), lengthMask));
+            if (sampleLength > 0)
+                cells[7] = PreparedCell::Typed(Format(change / sampleLength, QStringLiteral("0.##%")));
+        });
+        PageSetUp(sheet, captionRow, captionRow, 10, PvtCenterHeader(in));
+    });
+}
