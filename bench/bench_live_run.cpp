@@ -20,7 +20,7 @@
 #include "platform/Database.h"
 #include "platform/FlexGrid.h"
 #include "platform/PeChart.h"
-#include "realtime/NewTestRecord.h"
+#include "dialogs/NewTestRecord.h"
 #include "realtime/frmRealTime.h"
 
 namespace {

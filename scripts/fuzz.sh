@@ -62,6 +62,11 @@ seed fuzz_sequence_csv export 'Sequence of Z3080 Rheometer.\r\n\r\nSave Date: ,1
 seed fuzz_swell_reply good '\x04X01,70,70,0,0,1000,0,0,1.5,0\x1a'
 seed fuzz_swell_reply mixed '\x25#01,212,0,12,0,1000,0,0,1.5,0\x1a#01,70,70,0,0,0,0,0,1.5,0,9\x1a#04,611,0,0,0,20501,0,0,0,0\x1a#0'
 seed fuzz_swell_reply odd '\x0c#01,74,0,0,0,0,0,0,-1.5,0\x1a#01,74,0,0,0,0,0,0,1e308,0\x1agarbage\x1a'
+# PVT frames with and without a magnet reading, at the ends of the sensor,
+# with a reading of 0; the first byte's bit 3 loads a piston calibration.
+seed fuzz_pvt_reply seed9 '\x0c#01,72.0,300.0,100.000,0,0,0,5000,500,\x1a'
+seed fuzz_pvt_reply seedtrips '\x0c#01,611,300.0,100,0,20501,0,5000,1000,\x1a#01,72,0,0,0,0,0,0,100,\x1a#01,72,0,0,0,0,0,0,0,\x1a'
+seed fuzz_pvt_reply seedbad '\x08#04,72.0,300.0,100,0,0,0,5000,7\x1a#01,72,0,0,0,0,0,0,,\x1anoise\x1a#01,1,2,3,4,5,6,7,8,9,10\x1a'
 # The calibration files and the torque calibration's replies: a swell and a
 # piston file, a torque table, torque points with an end frame.
 seed fuzz_calibration swell '\x01\r\n1,2,4, .4 , .830482023721841 , .4 , .830482023721841 \r\n'

@@ -129,6 +129,15 @@ QVector<QStringList> RheologyGridLines(const std::vector<ResultPoint>& points, d
 // The header of the PVT grid.
 QString PvtFormatString();
 
+// Growth of the piston radius under pressure, cm per psi (stored with every
+// PVT test as its PRETEST_PH).
+inline constexpr double kPvtRadiusPerPsi = 2.48777E-06;
+
+// The sample volume (cm³) left after the piston travelled `travel` inches at
+// `pressure` psi: initialVolume - travel x 2.54 x R x R x 3.14159, with the
+// radius under pressure R = pistonRadius + kPvtRadiusPerPsi x pressure (cm).
+double PvtRemainingVolume(double travel, double pressure, double pistonRadius, double initialVolume);
+
 // Density (g/cm³) of a PVT sample after the piston travelled `travel` inches
 // at `pressure` psi, from the initial volume (cm³) and density (g/cm³), with
 // the piston radius of the opened test; the temperature is not used. No value

@@ -19,7 +19,13 @@ inline void resetPrinterSeam() { printing::resetPrinterSeam(); }
 
 // Prints one landscape page: `render` paints the page on the printer and
 // returns false when it could not. Cancelling the dialog prints nothing.
+// Without a printer the save dialog offers `pdfName` (PdfFileName).
 // Throws PrintError when the page cannot be made.
-void printPage(const std::function<bool(QPrinter&)>& render);
+void printPage(const std::function<bool(QPrinter&)>& render, const QString& pdfName = QStringLiteral("Chart.pdf"));
+
+// The PDF file name offered for a chart: the test name and the chart's
+// title, "XL-GUAR30-250F-0412 - Viscosity vs. Time.pdf"; characters a file
+// name cannot hold become "-". "Chart.pdf" when both are empty.
+QString PdfFileName(const QString& testName, const QString& chartTitle);
 
 }  // namespace chartprint

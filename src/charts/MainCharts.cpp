@@ -177,11 +177,13 @@ MainCharts::MainCharts(PeChart& pesgo1, Pe3dChart& pe3do1, const ChartControls& 
       opened_(opened),
       testResults_(testResults),
       connection_(connection) {
-    oldPrint2d_ = PeChart::setPrintHandler([](PeChart& chart) {
-        chartprint::printPage([&chart](QPrinter& printer) { return chart.print(printer); });
+    oldPrint2d_ = PeChart::setPrintHandler([&opened](PeChart& chart) {
+        chartprint::printPage([&chart](QPrinter& printer) { return chart.print(printer); },
+                              chartprint::PdfFileName(opened.OpenedTestName, chart.mainTitle()));
     });
-    oldPrint3d_ = Pe3dChart::setPrintHandler([](Pe3dChart& chart) {
-        chartprint::printPage([&chart](QPrinter& printer) { return chart.print(printer); });
+    oldPrint3d_ = Pe3dChart::setPrintHandler([&opened](Pe3dChart& chart) {
+        chartprint::printPage([&chart](QPrinter& printer) { return chart.print(printer); },
+                              chartprint::PdfFileName(opened.OpenedTestName, chart.mainTitle()));
     });
 }
 
@@ -460,13 +462,38 @@ void MainCharts::cmdPrintChart_Click() {
 
 void MainCharts::Pesgo1_AxisEvent(short a, short b) {
     if (a == 0) {
+        FillYRangeFrame();
         c_.Frame1->show();
         c_.Frame1->raise();  // over the chart
+        c_.Text1->setFocus();
+        c_.Text1->selectAll();
     }
     if (b != 0) {
         c_.Frame1->hide();
         ui::MsgBox(QStringLiteral("Not working for this axis"), ui::vbOKOnly);
     }
+}
+
+// Max and Min show the range now in force: the manual range as typed (OK
+// stored it a tenth of the span wider at each end), otherwise the viscosity
+// scale as drawn.
+void MainCharts::FillYRangeFrame() {
+    double lo = 0, hi = 0;
+    if (pesgo1_.manualYRange()) {
+        const double storedHi = std::max(pesgo1_.manualYMax(), pesgo1_.manualYMin());
+        const double storedLo = std::min(pesgo1_.manualYMax(), pesgo1_.manualYMin());
+        const double span = (storedHi - storedLo) / 1.2;
+        hi = storedHi - 0.1 * span;
+        lo = storedLo + 0.1 * span;
+    } else if (!pesgo1_.shownYRange(lo, hi)) {
+        return;  // nothing drawn yet: the boxes keep what they hold
+    }
+    const auto text = [](double v) {
+        if (std::abs(v) < 1e-12) v = 0.0;  // no "-0" or rounding dust
+        return QString::number(v, 'g', 7);
+    };
+    c_.Text1->setText(text(hi));
+    c_.Text2->setText(text(lo));
 }
 
 void MainCharts::Command1_Click() {

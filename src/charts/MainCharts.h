@@ -125,6 +125,8 @@ public:
     void Command1_Click();
     // Cancel of the Y-range frame.
     void Command2_Click();
+    // Fills Max and Min with the viscosity scale's range now in force.
+    void FillYRangeFrame();
 
     // ---- row filter -----------------------------------------------------------
     // Whether a result row of this RESULT_TYPE_ID is drawn under the filter

@@ -4,6 +4,10 @@
 // the focus or the grid scrolls. A name, unit or lot number of more than 50
 // characters is refused with the dialog's own message; the editor then stays
 // over its cell with its text.
+//
+// Tab commits the cell and opens the next one, row by row; after the last
+// cell it leaves the grid for the next control (Shift+Tab goes back the same
+// way). Tabbing into the grid opens its first cell (its last, backwards).
 
 #include <QObject>
 #include <QString>
@@ -35,10 +39,16 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // Tab from cell (r, c): the next cell opened, or the focus passed on.
+    void tabFrom(int r, int c, bool forward);
+    void focusBeyondGrid(bool forward);
+    void openAt(int r, int c);
+
     FlexGrid* grid_;
     QLineEdit* editor_;
     QString tooLongMessage_;
     int editRow_ = -1;
     int editCol_ = -1;
     bool committing_ = false;
+    bool tabbing_ = false;
 };

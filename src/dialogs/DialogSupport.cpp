@@ -29,6 +29,7 @@ NameChooserControls BuildNameChooser(QWidget* dialog, const QString& listCaption
     c.MSFlexGrid1->setGeometry(12, 30, 576, 270);
     c.MSFlexGrid1->SelectionMode(1);  // whole rows
     c.MSFlexGrid1->WordWrap(true);     // the two-line captions show in full
+    c.MSFlexGrid1->AllowUserResizing(1);  // the operator may widen a column
     c.Label2 = new QLabel(nameCaption, dialog);
     c.Label2->setObjectName(QStringLiteral("Label2"));
     c.Label2->setGeometry(12, 310, 300, 20);

@@ -37,6 +37,14 @@ frmOverlapTest::frmOverlapTest(clsConnection* connection, qint32 testType, QWidg
     connect(MSFlexGrid1, &FlexGrid::DblClick, this, &frmOverlapTest::MSFlexGrid1_DblClick);
     connect(cmdOk, &QPushButton::clicked, this, &frmOverlapTest::cmdOk_Click);
     connect(cmdCancel, &QPushButton::clicked, this, &frmOverlapTest::cmdCancel_Click);
+    // Enter on the list chooses the highlighted test, as OK would; in the
+    // name box, the test named.
+    connect(MSFlexGrid1, &FlexGrid::KeyDown, this, [this](int key, Qt::KeyboardModifiers) {
+        if (key != Qt::Key_Return && key != Qt::Key_Enter) return;
+        MSFlexGrid1_Click();
+        cmdOk_Click();
+    });
+    connect(txtSeqName, &QLineEdit::returnPressed, this, &frmOverlapTest::cmdOk_Click);
 
     Form_Load();
 }
@@ -60,6 +68,7 @@ void frmOverlapTest::FillList() {
     if (!testInfo_) return;
     storedTests_ = testInfo_->UsedName();
     overlap::FillOverlapList(*MSFlexGrid1->gridModel(), storedTests_, testType_);
+    MSFlexGrid1->WidenColumnsToContents();
 }
 
 QStringList frmOverlapTest::ListedNames() const {

@@ -79,6 +79,10 @@ frmSearch::frmSearch(clsConnection* connection, QWidget* parent)
     connect(cmdClear, &QPushButton::clicked, this, &frmSearch::cmdClear_Click);
     connect(Command1, &QPushButton::clicked, this, &frmSearch::Command1_Click);
     connect(MSFlexGrid1, &FlexGrid::DblClick, this, &frmSearch::MSFlexGrid1_DblClick);
+    // Enter on a found test chooses it, as a double-click does.
+    connect(MSFlexGrid1, &FlexGrid::KeyDown, this, [this](int key, Qt::KeyboardModifiers) {
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) MSFlexGrid1_DblClick();
+    });
 
     Form_Load();
 }
@@ -146,6 +150,7 @@ void frmSearch::cmdSearch_Click() {
             grid.Row(r);
             for (int i = 0; i < values.size() && i < grid.Cols(); ++i) grid.TextMatrix(r, i, values[i]);
         }
+        MSFlexGrid1->WidenColumnsToContents();
     } catch (const db::DbError& e) {
         ui::MsgBox(search::kWrongSearch + e.description());
     }

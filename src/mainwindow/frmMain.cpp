@@ -38,6 +38,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSerialPort>
+#include <QShortcut>
 #include <QStatusBar>
 #include <QTimer>
 #include <QUrl>
@@ -73,6 +74,7 @@ QGroupBox* frame(QWidget* parent, const char* name, const QString& caption, int 
     auto* f = new QGroupBox(caption, parent);
     f->setObjectName(QLatin1String(name));
     f->setGeometry(x, y, w, h);
+    f->setAutoFillBackground(true);  // the Y Axis Range frame is shown over the chart
     return f;
 }
 
@@ -283,6 +285,12 @@ void frmMain::buildControls() {
     connect(cmdExit, &QPushButton::clicked, this, &frmMain::cmdExit_Click);
     connect(Command1, &QPushButton::clicked, this, &frmMain::Command1_Click);
     connect(Command2, &QPushButton::clicked, this, &frmMain::Command2_Click);
+    // In the Y-range frame Enter is OK and Esc is Cancel.
+    connect(Text1, &QLineEdit::returnPressed, this, &frmMain::Command1_Click);
+    connect(Text2, &QLineEdit::returnPressed, this, &frmMain::Command1_Click);
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), Frame1);
+    escape->setContext(Qt::WidgetWithChildrenShortcut);
+    connect(escape, &QShortcut::activated, this, &frmMain::Command2_Click);
     connect(opt2D, &QRadioButton::clicked, this, &frmMain::opt2D_Click);
     connect(opt3D, &QRadioButton::clicked, this, &frmMain::opt3D_Click);
     connect(optAllData, &QRadioButton::clicked, this, &frmMain::optAllData_Click);
@@ -472,6 +480,7 @@ void frmMain::openSelectedTest() {
 
 void frmMain::Fill_Additive_Grid() {
     FillAdditiveGrid(*MSFlexGrid2->gridModel(), *testAdditive_, &connection_, opened_.OpenedTestId);
+    MSFlexGrid2->WidenColumnsToContents();  // whole additive names
 }
 
 // ---- other buttons and menu entries ------------------------------------------------

@@ -1,5 +1,7 @@
 #include "platform/FlexGrid.h"
 
+#include <QStyledItemDelegate>
+
 #include <QFontMetrics>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -610,7 +612,23 @@ private:
 
 namespace {
 constexpr int kTextMargin = 3;  // pixels between a cell's border and its text
-}
+
+// Draws a data cell on one line unless its row is tall enough for a second
+// one: a name broken at its hyphen in a one-line row would lose the rest.
+// A text wider than its column ends in an ellipsis.
+class FlexGridCellDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        QStyleOptionViewItem opt(option);
+        if (opt.rect.height() < 2 * opt.fontMetrics.lineSpacing()) {
+            opt.features &= ~QStyleOptionViewItem::WrapText;
+            opt.textElideMode = Qt::ElideRight;
+        }
+        QStyledItemDelegate::paint(painter, opt, index);
+    }
+};
+}  // namespace
 
 FlexGrid::FlexGrid(QWidget* parent) : QTableView(parent) {
     model_ = new FlexGridModel(this);
@@ -629,15 +647,18 @@ FlexGrid::FlexGrid(QWidget* parent) : QTableView(parent) {
     setTabKeyNavigation(false);
     setTextElideMode(Qt::ElideNone);
     setWordWrap(false);
+    setItemDelegate(new FlexGridCellDelegate(this));
 
     connect(model_, &FlexGridModel::currentCellChanged, this, &FlexGrid::scheduleCurrentSync);
     connect(model_, &FlexGridModel::colWidthChanged, this, &FlexGrid::applyColWidth);
     connect(model_, &FlexGridModel::rowHeightChanged, this, &FlexGrid::applyRowHeight);
     connect(model_, &FlexGridModel::wordWrapChanged, this, [this](bool on) {
         setWordWrap(on);
+        fitFixedRows();
         viewport()->update();
     });
     connect(model_, &FlexGridModel::fixedAreaChanged, this, [this] {
+        fitFixedRows();
         hHeader_->viewport()->update();
         vHeader_->viewport()->update();
         corner_->update();
@@ -680,8 +701,80 @@ int FlexGrid::colWidthPixels(int c) const { return TwipsToPixelsX(model_->ColWid
 
 int FlexGrid::rowHeightPixels(int r) const {
     const int h = model_->RowHeight(r);
-    if (h < 0) return defaultRowHeightPixels();
-    return TwipsToPixelsY(h);
+    const int px = h < 0 ? defaultRowHeightPixels() : TwipsToPixelsY(h);
+    // A fixed row grows to the height of its captions (a hidden one stays hidden).
+    if (px > 0 && r >= 0 && r < int(fixedRowFit_.size())) return std::max(px, fixedRowFit_[std::size_t(r)]);
+    return px;
+}
+
+int FlexGrid::captionHeightPixels(int r, int c) const {
+    const QString text = model_->TextMatrix(r, c);
+    if (text.isEmpty()) return 0;
+    const int w = (c < model_->shownFixedCols() ? colWidthPixels(c) : shownColWidthPixels(c)) - 2 * kTextMargin;
+    if (w <= 0) return 0;
+    const int flags = model_->WordWrap() ? int(Qt::TextWordWrap) : int(Qt::TextSingleLine);
+    const QRect need = fontMetrics().boundingRect(QRect(0, 0, w, 100000), flags, model_->displayText(text));
+    return need.height() + 2 + 2;
+}
+
+void FlexGrid::fitFixedRows() {
+    std::vector<int> fit(std::size_t(std::max(0, model_->shownFixedRows())), 0);
+    const int cols = std::min(model_->shownCols(), model_->Cols());
+    for (int r = 0; r < int(fit.size()) && r < model_->Rows(); ++r)
+        for (int c = 0; c < cols; ++c) fit[std::size_t(r)] = std::max(fit[std::size_t(r)], captionHeightPixels(r, c));
+    if (fit == fixedRowFit_) return;
+    fixedRowFit_ = std::move(fit);
+    updateGeometries();
+    hHeader_->viewport()->update();
+    vHeader_->viewport()->update();
+    corner_->update();
+}
+
+int FlexGrid::contentWidthPixels(int c) const {
+    if (c < 0 || c >= model_->Cols()) return 0;
+    const QFontMetrics fm(font());
+    int widest = 0;
+    for (int r = model_->FixedRows(); r < model_->Rows(); ++r) {
+        QString text = model_->TextMatrix(r, c);
+        if (text.isEmpty()) continue;
+        text.replace(QLatin1Char('\r'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' '));
+        widest = std::max(widest, fm.horizontalAdvance(text));
+    }
+    return widest == 0 ? 0 : widest + 2 * kTextMargin + 4;
+}
+
+void FlexGrid::StretchColumns(bool on) {
+    stretch_ = on;
+    applyAllSizes();
+}
+
+double FlexGrid::stretchFactor() const {
+    if (!stretch_) return 1.0;
+    int total = 0;
+    for (int c = model_->shownFixedCols(); c < model_->shownCols(); ++c) total += std::max(0, colWidthPixels(c));
+    int room = viewport()->width();
+    if (verticalScrollBar()->isVisible()) room = std::max(room, 0);
+    if (total <= 0 || room <= total) return 1.0;
+    return double(room) / total;
+}
+
+void FlexGrid::resizeEvent(QResizeEvent* event) {
+    QTableView::resizeEvent(event);
+    if (stretch_) applyAllSizes();
+}
+
+void FlexGrid::WidenColumnsToContents() {
+    contentPx_.assign(std::size_t(std::max(0, model_->Cols())), 0);
+    for (int c = 0; c < model_->Cols(); ++c) contentPx_[std::size_t(c)] = contentWidthPixels(c);
+    applyAllSizes();
+}
+
+int FlexGrid::shownColWidthPixels(int c) const {
+    const int px = colWidthPixels(c);
+    if (px <= 0) return px;  // hidden
+    int shown = int(px * stretchFactor());
+    if (c >= 0 && c < int(contentPx_.size())) shown = std::max(shown, contentPx_[std::size_t(c)]);
+    return shown;
 }
 
 int FlexGrid::RowHeight(int r) const {
@@ -721,6 +814,7 @@ void FlexGrid::paintFixedCell(QPainter* painter, const QRect& rect, int r, int c
 }
 
 void FlexGrid::applyAllSizes() {
+    fitFixedRows();
     const bool was = applying_;
     applying_ = true;
     hHeader_->setHidden(model_->shownFixedRows() == 0);
@@ -737,6 +831,7 @@ void FlexGrid::applyAllSizes() {
 }
 
 void FlexGrid::applyColWidth(int c) {
+    fitFixedRows();
     if (c < model_->shownFixedCols()) {
         updateGeometries();
         vHeader_->viewport()->update();
@@ -752,7 +847,7 @@ void FlexGrid::applyColWidth(int c) {
         setColumnHidden(section, true);
     } else {
         setColumnHidden(section, false);
-        setColumnWidth(section, px);
+        setColumnWidth(section, shownColWidthPixels(c));
     }
     applying_ = was;
 }
@@ -782,7 +877,7 @@ void FlexGrid::onSectionResized(Qt::Orientation orientation, int logical, int ne
     if (applying_ || newSize <= 0) return;  // our own sizing, or a section being hidden
     applying_ = true;
     if (orientation == Qt::Horizontal)
-        model_->ColWidth(logical + model_->shownFixedCols(), PixelsToTwipsX(newSize));
+        model_->ColWidth(logical + model_->shownFixedCols(), PixelsToTwipsX(int(newSize / stretchFactor())));
     else
         model_->RowHeight(logical + model_->shownFixedRows(), PixelsToTwipsY(newSize));
     applying_ = false;

@@ -4,6 +4,10 @@
 // column alignment, word wrap and a format string that sets the columns and
 // their captions at once.
 //
+// Drawing: a fixed (header) row is at least as tall as its captions need; a
+// data cell is drawn on one line, ending in an ellipsis when its column is
+// too narrow, unless its row is tall enough for two lines.
+//
 // FlexGridModel holds all of it and is driven without any painting; FlexGrid
 // is the QTableView that shows it and offers the same calls, so window code
 // reads grid.Rows(5), grid.TextMatrix(1, 2, "x"), grid.Row(3) and so on.
@@ -286,6 +290,20 @@ public:
     int colWidthPixels(int c) const;
     int rowHeightPixels(int r) const;
 
+    // With stretching on, the scrolling columns share out the room the grid
+    // has beyond their widths, in proportion to them (their ColWidth stays
+    // as set). Off by default.
+    bool StretchColumns() const { return stretch_; }
+    void StretchColumns(bool on);
+
+    // Shows every column at least as wide as its longest data text now held,
+    // on one line (its ColWidth stays as set; the operator can still widen it).
+    void WidenColumnsToContents();
+    // The width a column is shown at, in pixels.
+    int shownColWidthPixels(int c) const;
+    // The width in pixels that shows every data text of column c on one line.
+    int contentWidthPixels(int c) const;
+
     // Paints a fixed cell (shared by the headers and the corner).
     void paintFixedCell(QPainter* painter, const QRect& rect, int r, int c) const;
 
@@ -315,6 +333,8 @@ private:
     void syncCurrentNow();
     void onSectionResized(Qt::Orientation orientation, int logical, int newSize);
     void fixedAreaClicked(bool doubleClick);
+    int captionHeightPixels(int r, int c) const;
+    void fitFixedRows();
     int dpiX() const;
     int dpiY() const;
 
@@ -330,4 +350,9 @@ private:
     bool fromView_ = false;
     bool pressed_ = false;
     bool swallowRelease_ = false;
+    double stretchFactor() const;
+    void resizeEvent(QResizeEvent* event) override;
+    bool stretch_ = false;
+    std::vector<int> contentPx_;  // least shown width of each column (WidenColumnsToContents)
+    std::vector<int> fixedRowFit_;  // pixels each fixed row needs for its captions
 };

@@ -2,7 +2,12 @@
 
 #include <QChart>
 #include <QChartView>
+#include <QFontMetricsF>
 #include <QGraphicsLayout>
+#include <QGraphicsLineItem>
+#include <QGraphicsSimpleTextItem>
+#include <QGraphicsScene>
+#include <QGraphicsTextItem>
 #include <QLegend>
 #include <QLineSeries>
 #include <QLogValueAxis>
@@ -17,9 +22,11 @@
 #include <array>
 #include <cmath>
 #include <limits>
+#include <tuple>
 #include <vector>
 
 using namespace pesgo;
+using pechart::XOnlyRises;
 
 namespace {
 
@@ -64,49 +71,134 @@ void styleAxis(QAbstractAxis* axis, const QColor& colour) {
     axis->setTitleBrush(QBrush(colour));
 }
 
-QAbstractAxis* makeAxis(bool log, Range r, bool manual, double manualLo, double manualHi) {
-    if (log) {
-        auto* axis = new QLogValueAxis;
-        axis->setBase(10.0);
-        axis->setLabelFormat(QStringLiteral("%g"));
-        double lo = r.valid() ? r.lo : 1.0;
-        double hi = r.valid() ? r.hi : 10.0;
-        if (manual) {
-            if (manualLo > 0) lo = manualLo;
-            if (manualHi > 0) hi = manualHi;
-            if (lo > hi) std::swap(lo, hi);
-        } else {
-            lo = std::pow(10.0, std::floor(std::log10(lo)));
-            hi = std::pow(10.0, std::ceil(std::log10(hi)));
-        }
-        if (lo == hi) {
-            lo /= 10.0;
-            hi *= 10.0;
-        }
-        axis->setRange(lo, hi);
-        return axis;
-    }
-    auto* axis = new QValueAxis;
+// A log scale from whole decades around the data (or the manual range),
+// with the eight minor grid lines of each decade.
+QAbstractAxis* makeLogAxis(Range r, bool manual, double manualLo, double manualHi) {
+    auto* axis = new QLogValueAxis;
+    axis->setBase(10.0);
+    axis->setLabelFormat(QStringLiteral("%g"));
+    double lo = r.valid() ? r.lo : 1.0;
+    double hi = r.valid() ? r.hi : 10.0;
     if (manual) {
-        double lo = manualLo, hi = manualHi;
+        if (manualLo > 0) lo = manualLo;
+        if (manualHi > 0) hi = manualHi;
         if (lo > hi) std::swap(lo, hi);
-        if (lo == hi) {
-            lo -= 1.0;
-            hi += 1.0;
-        }
-        axis->setRange(lo, hi);
-        return axis;
+    } else {
+        lo = std::pow(10.0, std::floor(std::log10(lo)));
+        hi = std::pow(10.0, std::ceil(std::log10(hi)));
     }
-    double lo = r.valid() ? r.lo : 0.0;
-    double hi = r.valid() ? r.hi : 1.0;
+    if (lo == hi) {
+        lo /= 10.0;
+        hi *= 10.0;
+    }
+    axis->setRange(lo, hi);
+    axis->setMinorTickCount(8);
+    axis->setMinorGridLineVisible(true);
+    return axis;
+}
+
+}  // namespace
+
+namespace pechart {
+
+namespace {
+constexpr double kSteps[] = {1.0, 2.0, 2.5, 5.0};
+constexpr double kEps = 1e-9;
+
+template <class Visit>
+void forEachStep(double span, int maxIntervals, Visit visit) {
+    const int top = int(std::floor(std::log10(span))) + 1;
+    for (int e = top - int(std::ceil(std::log10(double(std::max(1, maxIntervals))))) - 1; e <= top; ++e)
+        for (double m : kSteps) visit(m * std::pow(10.0, e));
+}
+}  // namespace
+
+int StepDecimals(double step) {
+    for (int d = 0; d < 6; ++d) {
+        const double scaled = step * std::pow(10.0, d);
+        if (std::abs(scaled - std::round(scaled)) <= 1e-6 * std::max(1.0, std::abs(scaled))) return d;
+    }
+    return 6;
+}
+
+LinearTicks NiceScale(double lo, double hi, int maxIntervals) {
+    maxIntervals = std::max(3, maxIntervals);
+    if (!std::isfinite(lo) || !std::isfinite(hi)) lo = 0, hi = 1;
+    if (lo > hi) std::swap(lo, hi);
     if (lo == hi) {
         const double pad = lo == 0.0 ? 1.0 : std::abs(lo) * 0.1;
         lo -= pad;
         hi += pad;
     }
-    axis->setRange(lo, hi);
-    axis->applyNiceNumbers();
-    return axis;
+    LinearTicks best;
+    double bestSpan = std::numeric_limits<double>::infinity();
+    // Where no round step gives 3 to maxIntervals steps, a few more are allowed.
+    for (int most = maxIntervals; !std::isfinite(bestSpan) && most <= maxIntervals + 6; ++most) {
+        forEachStep(hi - lo, most, [&](double step) {
+            const double a = std::floor(lo / step + kEps) * step;
+            const double b = std::ceil(hi / step - kEps) * step;
+            const int n = int(std::lround((b - a) / step));
+            if (n < 3 || n > most) return;
+            // the least room wasted; on a tie the larger step
+            if (b - a < bestSpan - kEps * step || (std::abs(b - a - bestSpan) <= kEps * step && step > best.step)) {
+                bestSpan = b - a;
+                best = LinearTicks{a, b, a, step, StepDecimals(step)};
+            }
+        });
+    }
+    if (!std::isfinite(bestSpan)) {  // a span too small for the number type
+        const double step = (hi - lo) / 2;
+        best = LinearTicks{lo, hi, lo, step, 6};
+    }
+    return best;
+}
+
+LinearTicks RoundTicksWithin(double lo, double hi, int maxIntervals) {
+    maxIntervals = std::max(2, maxIntervals);
+    if (lo > hi) std::swap(lo, hi);
+    LinearTicks t{lo, hi, lo, hi - lo, 6};
+    if (!(hi > lo) || !std::isfinite(hi - lo)) return t;
+    // the smallest round step that gives no more than maxIntervals + 1 ticks
+    double chosen = 0;
+    forEachStep(hi - lo, maxIntervals, [&](double step) {
+        if (chosen > 0) return;
+        const double first = std::ceil(lo / step - kEps) * step;
+        const int ticks = int(std::floor((hi - first) / step + kEps)) + 1;
+        if (ticks <= maxIntervals + 1) chosen = step;
+    });
+    if (chosen <= 0) return t;
+    t.step = chosen;
+    t.first = std::ceil(lo / chosen - kEps) * chosen;
+    t.decimals = StepDecimals(chosen);
+    return t;
+}
+
+std::pair<double, double> WithMinimumSpan(double lo, double hi) {
+    if (lo > hi) std::swap(lo, hi);
+    const double magnitude = std::max(std::abs(lo), std::abs(hi));
+    const double least = magnitude == 0.0 ? 2.0 : 0.1 * magnitude;
+    if (hi - lo >= least) return {lo, hi};
+    const double mid = lo / 2 + hi / 2;
+    return {mid - least / 2, mid + least / 2};
+}
+
+bool XOnlyRises(const QList<QPointF>& points) {
+    for (qsizetype k = 1; k < points.size(); ++k)
+        if (!(points[k].x() > points[k - 1].x())) return false;
+    return true;
+}
+
+}  // namespace pechart
+
+namespace {
+
+// Puts the ticks of a linear axis where `t` says.
+void applyTicks(QValueAxis* axis, const pechart::LinearTicks& t) {
+    axis->setRange(t.lo, t.hi);
+    axis->setTickType(QValueAxis::TicksDynamic);
+    axis->setTickAnchor(t.first);
+    axis->setTickInterval(t.step);
+    axis->setLabelFormat(QStringLiteral("%.") + QString::number(t.decimals) + QStringLiteral("f"));
 }
 
 }  // namespace
@@ -117,6 +209,10 @@ public:
     PeChartView(QChart* chart, PeChart* owner) : QChartView(chart, owner), owner_(owner) {}
 
 protected:
+    void resizeEvent(QResizeEvent* e) override {
+        QChartView::resizeEvent(e);
+        owner_->fitAxes();
+    }
     void mouseDoubleClickEvent(QMouseEvent* e) override {
         owner_->handleDoubleClick(e->position().toPoint());
         QChartView::mouseDoubleClickEvent(e);
@@ -134,6 +230,7 @@ PeChart::PeChart(QWidget* parent) : PeControl(Action, parent) {
 
     chart_ = new QChart;
     chart_->setAnimationOptions(QChart::NoAnimation);
+    baseMargins_ = chart_->margins();
     chart_->legend()->setAlignment(Qt::AlignBottom);
     QFont titleFont = chart_->titleFont();
     titleFont.setPointSizeF(titleFont.pointSizeF() * 1.3);
@@ -276,8 +373,12 @@ QList<QAbstractAxis*> PeChart::yAxes() const { return yAxes_; }
 
 void PeChart::redraw() {
     dirty_ = false;
+    clearScaleItems();
     chart_->removeAllSeries();
     for (QAbstractAxis* axis : chart_->axes()) {
+        // Hidden first: the chart lets go of an axis's drawing only at the
+        // next turn of the event loop.
+        axis->setVisible(false);
         chart_->removeAxis(axis);
         delete axis;
     }
@@ -324,7 +425,19 @@ void PeChart::redraw() {
                 yr.add(y);
             }
             series->replace(pts);
-            series->setPointsVisible(pts.size() <= kMarkerLimit);
+            if (XOnlyRises(pts)) {
+                series->setPointsVisible(pts.size() <= kMarkerLimit);
+            } else {
+                // Points of several cycles over one X (shear rate,
+                // temperature): a joining line would run back and forth
+                // between the cycles, so each point is a marker alone.
+                QPen none = series->pen();
+                none.setStyle(Qt::NoPen);
+                series->setPen(none);
+                series->setColor(peColor(subsetColor(s)));
+                series->setMarkerSize(5.0);
+                series->setPointsVisible(true);
+            }
             list.append(series);
             ++seriesCount;
         }
@@ -333,15 +446,27 @@ void PeChart::redraw() {
     }
 
     // X axis.
-    xAxis_ = makeAxis(logX, xRange, false, 0, 0);
+    scaling_.clear();
+    xAxis_ = logX ? makeLogAxis(xRange, false, 0, 0) : new QValueAxis;
+    scaling_.append(AxisScaling{logX, false, false, xRange.lo, xRange.hi, xRange.valid()});
     xAxis_->setTitleText(xAxisLabel());
     chart_->addAxis(xAxis_, Qt::AlignBottom);
 
-    // Y scales and their series.
+    // Y scales and their series. Only axis 0's main scale draws grid lines:
+    // the lines of every other scale would fall between them.
     for (int k = 0; k < drawnScales_.size(); ++k) {
         const Scale& sc = drawnScales_[k];
         const bool manual = !sc.rightHand && sc.axis == 0 && manualYRange();
-        QAbstractAxis* axis = makeAxis(logY, yRanges[k], manual, manualYMin(), manualYMax());
+        const Range& yr = yRanges[k];
+        QAbstractAxis* axis = logY ? makeLogAxis(yr, manual, manualYMin(), manualYMax()) : new QValueAxis;
+        if (manual)
+            scaling_.append(AxisScaling{logY, true, true, manualYMin(), manualYMax(), true});
+        else
+            scaling_.append(AxisScaling{logY, false, true, yr.lo, yr.hi, yr.valid()});
+        if (k > 0) {
+            axis->setGridLineVisible(false);
+            axis->setMinorGridLineVisible(false);
+        }
         axis->setTitleText(sc.rightHand ? rightAxisLabel(sc.axis) : yAxisLabel(sc.axis));
         styleAxis(axis, peColor(sc.rightHand ? rightAxisColor(sc.axis) : yAxisColor(sc.axis)));
         chart_->addAxis(axis, sc.rightHand ? Qt::AlignRight : Qt::AlignLeft);
@@ -353,6 +478,314 @@ void PeChart::redraw() {
         }
     }
     chart_->legend()->setVisible(seriesCount > 1);
+    applyScales();
+    fitAxisFonts();
+}
+
+int PeChart::intervalsFor(Qt::Orientation o) const {
+    // About one tick label per 70 pixels across and per 34 pixels up.
+    QRectF plot = chart_->plotArea();
+    if (plot.width() < 20 || plot.height() < 20) plot = QRectF(QPointF(0, 0), chart_->size() * 0.7);
+    const double room = o == Qt::Horizontal ? plot.width() / 70.0 : plot.height() / 34.0;
+    return std::clamp(int(room), 4, 10);
+}
+
+void PeChart::applyScales() {
+    QList<QAbstractAxis*> axes{xAxis_};
+    axes += yAxes_;
+    for (int k = 0; k < axes.size() && k < scaling_.size(); ++k) {
+        auto* axis = qobject_cast<QValueAxis*>(axes[k]);
+        const AxisScaling& sc = scaling_[k];
+        if (!axis) continue;  // a log scale keeps its decades
+        const int intervals = intervalsFor(sc.isY ? Qt::Vertical : Qt::Horizontal);
+        if (sc.manual) {
+            double lo = sc.lo, hi = sc.hi;
+            if (lo > hi) std::swap(lo, hi);
+            if (lo == hi) {
+                lo -= 1.0;
+                hi += 1.0;
+            }
+            applyTicks(axis, pechart::RoundTicksWithin(lo, hi, intervals));
+            continue;
+        }
+        double lo = sc.valid ? sc.lo : 0.0;
+        double hi = sc.valid ? sc.hi : 1.0;
+        if (sc.isY && sc.valid) std::tie(lo, hi) = pechart::WithMinimumSpan(lo, hi);
+        applyTicks(axis, pechart::NiceScale(lo, hi, intervals));
+    }
+}
+
+bool PeChart::shownYRange(double& lo, double& hi) const {
+    if (yAxes_.isEmpty() || drawnScales_.isEmpty() || drawnScales_[0].axis != 0 || drawnScales_[0].rightHand) return false;
+    if (auto* v = qobject_cast<QValueAxis*>(yAxes_[0])) {
+        lo = v->min();
+        hi = v->max();
+        return true;
+    }
+    if (auto* l = qobject_cast<QLogValueAxis*>(yAxes_[0])) {
+        lo = l->min();
+        hi = l->max();
+        return true;
+    }
+    return false;
+}
+
+void PeChart::fitAxes() {
+    if (fitting_) return;
+    applyScales();
+    fitAxisFonts();
+}
+
+QStringList PeChart::cutAxisTexts() const {
+    QStringList cut;
+    if (!chart_->scene()) return cut;
+    const QRectF plot = chart_->mapRectToScene(chart_->plotArea());
+    for (QGraphicsItem* item : chart_->scene()->items()) {
+        auto* text = dynamic_cast<QGraphicsTextItem*>(item);
+        if (!text || !text->isVisible() || chart_->legend()->isAncestorOf(text)) continue;
+        const QPointF c = text->sceneBoundingRect().center();
+        // beside the plot area: the Y scales' labels and titles; below it,
+        // the X axis's
+        const bool beside = (c.x() < plot.left() || c.x() > plot.right()) && c.y() >= plot.top() && c.y() <= plot.bottom();
+        const bool below = c.y() > plot.bottom() && c.x() >= plot.left() && c.x() <= plot.right();
+        if (!beside && !below) continue;
+        const QString t = text->toPlainText();
+        if (t.endsWith(QLatin1String("...")) || t.contains(QChar(0x2026))) cut.append(t);
+    }
+    return cut + cutScaleTexts_;
+}
+
+// ---------------------------------------------------------------------------
+// The Y scales
+//
+// The Qt chart gives all its vertical axes together at most a fixed share of
+// its width and cuts their labels and titles beyond it: seven scales in a
+// window-sized chart show "1..." and "...". So the Y scales are drawn here:
+// the Qt axes stay attached to their curves (they map the values) but are not
+// shown, the plot area is set to leave each scale the room its labels and
+// title need, and each scale is drawn in its band beside the plot area, the
+// first one next to it. Only axis 0's main scale draws grid lines.
+
+namespace {
+
+constexpr double kTick = 4;     // tick length
+constexpr double kGap = 3;      // between tick, labels and title
+constexpr double kSmallestPt = 7.5;
+constexpr qreal kGridZ = 2;     // above the plot area, below the curves
+constexpr qreal kScaleZ = 3;
+
+}  // namespace
+
+namespace pechart {
+
+QList<ScaleTick> ScaleTicks(QAbstractAxis* axis) {
+    QList<ScaleTick> out;
+    if (auto* v = qobject_cast<QValueAxis*>(axis)) {
+        const QByteArray format = v->labelFormat().toLatin1();
+        const double step = v->tickInterval() > 0 ? v->tickInterval() : (v->max() - v->min());
+        if (!(step > 0)) return out;
+        const double first = v->tickAnchor() + std::ceil((v->min() - v->tickAnchor()) / step - 1e-9) * step;
+        for (int k = 0; k < 200; ++k) {
+            double t = first + k * step;
+            if (t > v->max() + step * 1e-9) break;
+            if (std::abs(t) < step * 1e-9) t = 0.0;
+            out.append({t, QString::asprintf(format.constData(), t), true});
+        }
+    } else if (auto* l = qobject_cast<QLogValueAxis*>(axis)) {
+        if (!(l->min() > 0) || !(l->max() > l->min())) return out;
+        const bool labelMinor = std::log10(l->max() / l->min()) <= 3.0 + 1e-9;
+        for (double decade = std::pow(10.0, std::floor(std::log10(l->min()) + 1e-9)); decade <= l->max() * 1.0000001;
+             decade *= 10.0) {
+            for (int m = 1; m <= 9; ++m) {
+                const double t = decade * m;
+                if (t < l->min() * 0.9999999 || t > l->max() * 1.0000001) continue;
+                const bool labelled = m == 1 || (labelMinor && (m == 2 || m == 5));
+                out.append({t, labelled ? QString::asprintf("%g", t) : QString(), m == 1});
+            }
+        }
+    }
+    return out;
+}
+
+}  // namespace pechart
+
+namespace {
+
+using pechart::ScaleTick;
+QList<ScaleTick> ticksOf(QAbstractAxis* axis) { return pechart::ScaleTicks(axis); }
+
+// Where a value lies between the bottom (0) and the top (1) of an axis.
+double fractionOf(QAbstractAxis* axis, double v) {
+    if (auto* l = qobject_cast<QLogValueAxis*>(axis)) {
+        const double lo = std::log10(l->min()), hi = std::log10(l->max());
+        return hi > lo ? (std::log10(v) - lo) / (hi - lo) : 0.0;
+    }
+    if (auto* a = qobject_cast<QValueAxis*>(axis)) return a->max() > a->min() ? (v - a->min()) / (a->max() - a->min()) : 0.0;
+    return 0.0;
+}
+
+QFont scaleFont(const QFont& base, double pt, bool bold) {
+    QFont f(base);
+    f.setPointSizeF(pt);
+    f.setBold(bold);
+    return f;
+}
+
+}  // namespace
+
+int PeChart::scaleWidthNeeded(QAbstractAxis* axis, double pt) const {
+    const QFontMetricsF labels(scaleFont(font(), pt, false));
+    const QFontMetricsF title(scaleFont(font(), pt, true));
+    double widest = 0;
+    for (const ScaleTick& t : ticksOf(axis)) widest = std::max(widest, labels.horizontalAdvance(t.text));
+    const double titleRoom = axis->titleText().isEmpty() ? 0.0 : title.height() + kGap;
+    return int(std::ceil(kTick + kGap + widest + kGap + titleRoom + kGap));
+}
+
+void PeChart::clearScaleItems() {
+    for (QGraphicsItem* item : scaleItems_) delete item;
+    scaleItems_.clear();
+    scaleBands_.clear();
+    cutScaleTexts_.clear();
+}
+
+void PeChart::fitAxisFonts() {
+    if (fitting_) return;
+    fitting_ = true;
+    clearScaleItems();
+    chart_->setMargins(baseMargins_);  // the chart lays out title, legend and X axis
+    if (QGraphicsLayout* l = chart_->layout()) l->activate();
+    const QRectF whole = chart_->rect();
+    if (yAxes_.isEmpty() || whole.width() < 50 || whole.height() < 50) {
+        fitting_ = false;
+        return;
+    }
+    for (QAbstractAxis* axis : yAxes_) {  // drawn below, not by the chart
+        axis->setLabelsVisible(false);
+        axis->setTitleVisible(false);
+        axis->setLineVisible(false);
+        axis->setGridLineVisible(false);
+        axis->setMinorGridLineVisible(false);
+        axis->setShadesVisible(false);
+    }
+    if (QGraphicsLayout* l = chart_->layout()) l->activate();
+    const QRectF automatic = chart_->plotArea();
+
+    // The text size: the widget's, smaller (down to a smallest readable one)
+    // while the scales would take more than half the width.
+    const double full = font().pointSizeF() > 0 ? font().pointSizeF() : 9.0;
+    double pt = full;
+    QList<int> widths;
+    for (;; pt -= 0.5) {
+        widths.clear();
+        int total = 0;
+        for (QAbstractAxis* axis : yAxes_) total += widths.emplace_back(scaleWidthNeeded(axis, pt));
+        if (total <= 0.5 * whole.width() || pt - 0.5 < kSmallestPt) break;
+    }
+    if (xAxis_) {
+        xAxis_->setLabelsFont(scaleFont(xAxis_->labelsFont(), pt, false));
+        xAxis_->setTitleFont(scaleFont(xAxis_->titleFont(), pt, true));
+    }
+
+    // The room beside the plot area: the chart's margin grows by what the
+    // scales need beyond the little the chart keeps for its hidden axes, so
+    // that the chart itself lays out the plot area, X axis and curves there.
+    const QMargins m = baseMargins_;
+    double needLeft = 0, needRight = 0;
+    for (int k = 0; k < yAxes_.size(); ++k) (yAxes_[k]->alignment() == Qt::AlignRight ? needRight : needLeft) += widths[k];
+    const double keptLeft = automatic.left() - (whole.left() + m.left());
+    const double keptRight = (whole.right() - m.right()) - automatic.right();
+    double extraLeft = std::max(0.0, needLeft - keptLeft), extraRight = std::max(0.0, needRight - keptRight);
+    const double least = std::max(40.0, 0.15 * whole.width());
+    const double over = least - (automatic.width() - extraLeft - extraRight);
+    if (over > 0) {  // a chart too small for its scales keeps some plot area
+        const double cut = std::min(over, extraLeft + extraRight);
+        const double share = extraLeft + extraRight > 0 ? extraLeft / (extraLeft + extraRight) : 0.5;
+        extraLeft -= cut * share;
+        extraRight -= cut * (1 - share);
+    }
+    chart_->setMargins(QMargins(m.left() + int(std::ceil(extraLeft)), m.top(), m.right() + int(std::ceil(extraRight)),
+                                m.bottom()));
+    if (QGraphicsLayout* l = chart_->layout()) l->activate();
+    const QRectF plot = chart_->plotArea();
+
+    const QFont labelFont = scaleFont(font(), pt, false);
+    const QFont titleFont = scaleFont(font(), pt, true);
+    const QFontMetricsF lm(labelFont), tm(titleFont);
+    double nextLeft = plot.left(), nextRight = plot.right();
+    for (int k = 0; k < yAxes_.size(); ++k) {
+        QAbstractAxis* axis = yAxes_[k];
+        const bool onRight = axis->alignment() == Qt::AlignRight;
+        const double w = widths[k];
+        const double x0 = onRight ? nextRight : nextLeft - w;
+        const double x1 = x0 + w;
+        (onRight ? nextRight : nextLeft) += onRight ? w : -w;
+        scaleBands_.append({x0, x1});
+        const double line = onRight ? x0 : x1;
+        const double dir = onRight ? 1.0 : -1.0;
+        const QColor colour = axis->linePenColor();
+        QPen pen(colour);
+        pen.setWidthF(1.0);
+
+        auto* axisLine = new QGraphicsLineItem(line, plot.top(), line, plot.bottom(), chart_);
+        axisLine->setPen(pen);
+        axisLine->setZValue(kScaleZ);
+        scaleItems_.append(axisLine);
+        double lastLabelY = std::numeric_limits<double>::infinity();
+        for (const ScaleTick& t : ticksOf(axis)) {
+            const double y = plot.bottom() - fractionOf(axis, t.value) * plot.height();
+            if (y < plot.top() - 0.5 || y > plot.bottom() + 0.5) continue;
+            if (k == 0) {  // axis 0 draws the grid
+                QPen grid(QColor(0xd8, 0xd8, 0xd8));
+                grid.setWidthF(1.0);
+                if (!t.major) grid.setStyle(Qt::DashLine);
+                auto* g = new QGraphicsLineItem(plot.left(), y, plot.right(), y, chart_);
+                g->setPen(grid);
+                g->setZValue(kGridZ);
+                scaleItems_.append(g);
+            }
+            auto* tick = new QGraphicsLineItem(line, y, line + dir * (t.major ? kTick : kTick / 2), y, chart_);
+            tick->setPen(pen);
+            tick->setZValue(kScaleZ);
+            scaleItems_.append(tick);
+            if (t.text.isEmpty()) continue;
+            // A label that would run into the one below it is left out.
+            if (std::abs(lastLabelY - y) < lm.height() * 0.9) continue;
+            lastLabelY = y;
+            auto* label = new QGraphicsSimpleTextItem(t.text, chart_);
+            label->setFont(labelFont);
+            label->setBrush(axis->labelsColor());
+            const double tw = lm.horizontalAdvance(t.text);
+            const double lx = onRight ? line + kTick + kGap : line - kTick - kGap - tw;
+            label->setPos(lx, y - lm.height() / 2);
+            label->setZValue(kScaleZ);
+            scaleItems_.append(label);
+        }
+        const QString title = axis->titleText();
+        if (!title.isEmpty()) {
+            const QString shown = tm.elidedText(title, Qt::ElideRight, plot.height());
+            if (shown != title) cutScaleTexts_.append(shown);
+            auto* text = new QGraphicsSimpleTextItem(shown, chart_);
+            text->setFont(titleFont);
+            text->setBrush(axis->titleBrush());
+            const double tw = tm.horizontalAdvance(shown);
+            if (onRight) {
+                text->setRotation(90);
+                text->setPos(x1 - kGap, plot.center().y() - tw / 2);
+            } else {
+                text->setRotation(-90);
+                text->setPos(x0 + kGap, plot.center().y() + tw / 2);
+            }
+            text->setZValue(kScaleZ);
+            scaleItems_.append(text);
+        }
+    }
+    // Scales pushed off the chart by a plot area too small for them.
+    for (QGraphicsItem* item : scaleItems_)
+        if (auto* t = dynamic_cast<QGraphicsSimpleTextItem*>(item))
+            if (!whole.adjusted(-0.5, -0.5, 0.5, 0.5).contains(t->mapRectToParent(t->boundingRect())))
+                cutScaleTexts_.append(t->text());
+    fitting_ = false;
 }
 
 // ---------------------------------------------------------------------------
@@ -361,6 +794,7 @@ void PeChart::redraw() {
 void PeChart::layoutChartFor(const QSizeF& size) {
     chart_->setGeometry(QRectF(QPointF(0, 0), size));
     if (QGraphicsLayout* l = chart_->layout()) l->activate();
+    fitAxes();
 }
 
 bool PeChart::print(QPrinter& printer) {
@@ -414,6 +848,21 @@ bool PeChart::axisAt(const QPoint& viewPos, short& a, short& b) const {
         return side[k];
     };
     int k = -1;
+    // The band each scale is drawn in; the outermost band on a side reaches
+    // to the chart's edge.
+    if (scaleBands_.size() == drawnScales_.size() && !scaleBands_.isEmpty()) {
+        for (int j = 0; j < scaleBands_.size() && k < 0; ++j) {
+            const QList<int>& side = drawnScales_[j].rightHand ? right : left;
+            const bool outermost = !side.isEmpty() && side.last() == j;
+            double x0 = scaleBands_[j].x0, x1 = scaleBands_[j].x1;
+            if (outermost) (drawnScales_[j].rightHand ? x1 : x0) = drawnScales_[j].rightHand ? whole.right() : whole.left();
+            if (pos.x() >= x0 && pos.x() <= x1) k = j;
+        }
+        if (k < 0) return false;
+        a = 0;
+        b = short(k);
+        return true;
+    }
     if (pos.x() < plot.left()) k = pick(left, plot.left() - pos.x(), plot.left() - whole.left());
     else if (pos.x() > plot.right()) k = pick(right, pos.x() - plot.right(), whole.right() - plot.right());
     if (k < 0) return false;

@@ -16,15 +16,27 @@
 //   counts are in force once written after the last change of the subset
 //   count; until then every subset is drawn on axis 0.
 // - Logarithmic scales skip values at or below 0.
+// - Scales: an automatic linear scale ends on round steps just outside the
+//   data (NiceScale); a Y scale spans at least a tenth of its values' size
+//   (WithMinimumSpan); the manual range keeps its ends, with ticks on round
+//   values (RoundTicksWithin). Log scales run over whole decades.
+// - The Y scales are drawn by this control beside a plot area that leaves
+//   each the room its labels and title need (see fitAxisFonts); the Qt axes
+//   stay attached to the curves but do not show.
+// - A subset whose X does not only rise is drawn as markers (XOnlyRises).
 // - The manual Y range (control value 3, then maximum and minimum) applies to
 //   the main scale of axis 0; it lasts until the next new-chart command.
 // - The new-chart command (20) forgets the point values, the right-hand scale
 //   settings, the per-axis layout and the manual Y range; titles, labels,
 //   colours and the axis scale types stay.
 
+#include <QList>
+#include <QMargins>
+#include <QPointF>
 #include <QPointer>
 #include <QWidget>
 #include <functional>
+#include <utility>
 #include <vector>
 
 #include "platform/PeControl.h"
@@ -32,6 +44,7 @@
 class QChart;
 class QChartView;
 class QAbstractAxis;
+class QGraphicsItem;
 class QPrinter;
 
 namespace pesgo {
@@ -118,6 +131,16 @@ public:
     // Rebuilds the Qt chart from the properties now set (command 0).
     void redraw() override;
 
+    // The range of axis 0's main scale as drawn; false before anything is drawn.
+    bool shownYRange(double& lo, double& hi) const;
+
+    // Axis labels and titles drawn cut short ("...") for want of room; empty
+    // when every axis text shows in full.
+    QStringList cutAxisTexts() const;
+    // Sets the ranges and ticks of the axes for the chart's present size and
+    // the axis text size at which every label has its room.
+    void fitAxes();
+
     // Renders the chart on one page of the printer; false when it cannot paint.
     bool print(QPrinter& printer);
     bool printToPdf(const QString& fileName);
@@ -146,6 +169,30 @@ private:
     void command(int value) override;
     void newChart();
     void layoutChartFor(const QSizeF& size);
+    int intervalsFor(Qt::Orientation o) const;
+    void applyScales();
+    void fitAxisFonts();
+    int scaleWidthNeeded(QAbstractAxis* axis, double pt) const;
+    void clearScaleItems();
+    struct Band {
+        double x0, x1;  // chart coordinates
+    };
+    QList<QGraphicsItem*> scaleItems_;  // the Y scales as drawn (see fitAxisFonts)
+    QList<Band> scaleBands_;            // per entry of yAxes_
+    QStringList cutScaleTexts_;
+    QMargins baseMargins_;
+
+    // What the ticks of each drawn axis are worked out from: X first, then
+    // one entry per Y scale.
+    struct AxisScaling {
+        bool log = false;
+        bool manual = false;
+        bool isY = false;
+        double lo = 0, hi = 1;
+        bool valid = false;
+    };
+    QList<AxisScaling> scaling_;
+    bool fitting_ = false;
 
     QChart* chart_ = nullptr;
     QChartView* view_ = nullptr;
@@ -155,6 +202,48 @@ private:
     bool layoutInForce_ = false;
     int subsetsBefore_ = 1;  // the subset count before a write of it
 };
+
+namespace pechart {
+
+// Where the ticks of a linear scale go: the scale runs from lo to hi, ticks
+// at first, first + step, ... up to hi, labelled with `decimals` digits
+// after the point.
+struct LinearTicks {
+    double lo = 0, hi = 1;
+    double first = 0, step = 1;
+    int decimals = 0;
+};
+
+// An automatic scale: ends rounded to whole steps just outside the data, a
+// step of 1, 2, 2.5 or 5 times a power of ten giving 3 to maxIntervals steps,
+// the one that wastes the least room.
+LinearTicks NiceScale(double lo, double hi, int maxIntervals = 10);
+// A scale whose ends are fixed (the manual range): ticks at round values
+// inside it, 2 to maxIntervals steps.
+LinearTicks RoundTicksWithin(double lo, double hi, int maxIntervals = 10);
+// A value range widened about its middle to at least a tenth of its largest
+// magnitude (a nearly constant curve is drawn flat, not as its noise
+// stretched over the whole height); an empty range at 0 becomes -1 .. 1.
+std::pair<double, double> WithMinimumSpan(double lo, double hi);
+// True when X rises from each point to the next. A subset whose X does not
+// (a curve over shear rate or temperature holds the points of several
+// cycles, one X shared by many) is drawn as markers without a joining line.
+bool XOnlyRises(const QList<QPointF>& points);
+// A tick of a Y scale as drawn: its value, its label (empty for an
+// unlabelled minor tick) and whether it is a major one.
+struct ScaleTick {
+    double value;
+    QString text;
+    bool major;
+};
+// The ticks of a Y axis: a linear axis's from its anchor and step; a log
+// axis's decades, each with its eight minor ticks (grid lines), 2 and 5 of
+// each decade labelled too when the axis spans no more than three decades.
+QList<ScaleTick> ScaleTicks(QAbstractAxis* axis);
+// Digits after the point that show every multiple of step exactly (at most 6).
+int StepDecimals(double step);
+
+}  // namespace pechart
 
 // Sorts the first n points of subset s by X in place, on the values the chart
 // holds: for i = 1 to n and j = i to n, when X(j - 1) read back is strictly

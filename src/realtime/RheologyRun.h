@@ -27,7 +27,7 @@
 //  - after a step without ramp, or after a complete ramp, the next cycle or
 //    the next step follows, and after the last one the run ends (ShutDown).
 
-#include "realtime/RunRules.h"
+#include "unitlink/RunRules.h"
 #include "unitlink/UnitProtocol.h"
 
 #include <QString>

@@ -19,8 +19,8 @@
 #include "platform/Dialogs.h"
 #include "platform/ModalShow.h"
 #include "platform/RunClock.h"
-#include "realtime/NewTestRecord.h"
-#include "realtime/RunRules.h"
+#include "dialogs/NewTestRecord.h"
+#include "unitlink/RunRules.h"
 #include "realtime/frmRealTime.h"
 
 #include <QElapsedTimer>

@@ -6,6 +6,7 @@
 #include "platform/Dialogs.h"
 #include "unitlink/UnitPorts.h"
 #include "realtime/frmRealTime.h"
+#include "unittests/frmPVTtest.h"
 #include "unittests/frmSimpleTest.h"
 #include "unittests/frmSWMTest.h"
 
@@ -51,6 +52,7 @@ UnitWindow* createWindow(UnitWindowKind kind, int unitNumber, clsConnection* con
     switch (kind) {
     case UnitWindowKind::RealTime: return new frmRealTime;
     case UnitWindowKind::Simple: return new frmSimpleTest;
+    case UnitWindowKind::Pvt: return new frmPVTtest;
     case UnitWindowKind::Swell: return new frmSWMTest(unitNumber, connection);
     default: return nullptr;
     }
@@ -169,7 +171,8 @@ frmMDIRealTime* frmMDIRealTime::ShowInstance(clsConnection* connection) {
 frmMDIRealTime* frmMDIRealTime::Instance() { return instance(); }
 
 bool frmMDIRealTime::KindAvailable(UnitWindowKind kind) {
-    return kind == UnitWindowKind::RealTime || kind == UnitWindowKind::Simple || kind == UnitWindowKind::Swell;
+    return kind == UnitWindowKind::RealTime || kind == UnitWindowKind::Simple || kind == UnitWindowKind::Pvt ||
+           kind == UnitWindowKind::Swell;
 }
 
 std::array<QAction*, 9>& frmMDIRealTime::entries(UnitWindowKind kind) {

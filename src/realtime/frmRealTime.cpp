@@ -245,14 +245,15 @@ void frmRealTime::Form_Load() {
     mReply.mShearRateFactor = 1.0;
     mReply.mStressDivisor = 1.0;
 
-    Option2->setChecked(true);
-    Option2_Click();
+    // The maximum pressure is shared by every unit window: a new window shows
+    // the value in force and leaves it as it is.
+    if (gMaxPress == 20000)
+        Option1->setChecked(true);
+    else
+        Option2->setChecked(true);
 }
 
-void frmRealTime::SetUnitLabels() {
-    ::SetUnitLabels();
-    gMaxPress = 30000;
-}
+void frmRealTime::SetUnitLabels() { ::SetUnitLabels(); }
 
 void frmRealTime::InitialInst(clsConnection* connection) {
     mConnection = connection;

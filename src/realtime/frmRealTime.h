@@ -25,7 +25,7 @@
 
 #include "data/RecordBase.h"
 #include "dialogs/ControlLayout.h"
-#include "realtime/LiveSamples.h"
+#include "unitlink/LiveSamples.h"
 #include "realtime/RheologyRun.h"
 #include "unitlink/UnitProtocol.h"
 #include "unitlink/UnitWindow.h"
@@ -107,8 +107,8 @@ public:
     void ParseUnitReply();
     // Zeroes the readings and empties the ten reading boxes.
     void ClearReadings();
-    // This window's copy of the unit captions: those of the settings, and
-    // the maximum pressure back to 30000 psi.
+    // This window's copy of the unit captions: those of the settings (the
+    // maximum pressure is left as the other windows have it).
     void SetUnitLabels();
 
     // ---- live result grid (LiveResultGrid.cpp) ------------------------------

@@ -18,7 +18,7 @@
 #include "platform/FlexGrid.h"
 #include "platform/ModalShow.h"
 #include "platform/RunClock.h"
-#include "realtime/NewTestRecord.h"
+#include "dialogs/NewTestRecord.h"
 #include "dialogs/frmNameSeq.h"
 
 #include <QLabel>

@@ -90,6 +90,7 @@ QGroupBox* frame(QWidget* parent, const char* name, const QString& caption, int 
     auto* f = new QGroupBox(caption, parent);
     f->setObjectName(QLatin1String(name));
     f->setGeometry(x, y, w, h);
+    f->setAutoFillBackground(true);  // a frame shown over other controls hides them
     return f;
 }
 
@@ -191,6 +192,7 @@ void frmSetup::buildSequenceTab(QFrame* tab) {
     MSFlexGrid1->setToolTip(QStringLiteral("Select the desired test step by click on it"));
     MSFlexGrid1->setGeometry(216, 24, 560, 300);
     MSFlexGrid1->AllowUserResizing(3);
+    MSFlexGrid1->StretchColumns(true);  // the steps use the grid's whole width
     txtOverlap2 = box(tab, "txtOverlap2", 216, 24, 60);
 
     cmdInsertStep = button(tab, "cmdInsertStep", QStringLiteral("&Insert new step"), 216, 330, 130);
@@ -208,6 +210,7 @@ void frmSetup::buildSequenceTab(QFrame* tab) {
     MSFlexGrid2->setObjectName(QStringLiteral("MSFlexGrid2"));
     MSFlexGrid2->setGeometry(6, 20, 196, 594);
     MSFlexGrid2->AllowUserResizing(3);
+    MSFlexGrid2->StretchColumns(true);
     txtOverlap = box(Frame6, "txtOverlap", 6, 20, 60);
     cmdUpdateChart = button(tab, "cmdUpdateChart", QStringLiteral("Update Chart"), 784, 632, 208, 30);
 
@@ -281,8 +284,9 @@ void frmSetup::buildBuilderFrame(QFrame* tab) {
         *r.target = box(frameRamp, r.boxName, 220, y - 1, 160);
         y += 28;
     }
-    cmdOk = button(frameRamp, "cmdOk", QStringLiteral("OK"), 60, 320, 100, 26);
-    cmdCancel = button(frameRamp, "cmdCancel", QStringLiteral("Cancel"), 220, 320, 100, 26);
+    // below the last box (Run Ramp), not over it
+    cmdOk = button(frameRamp, "cmdOk", QStringLiteral("OK"), 60, 326, 100, 26);
+    cmdCancel = button(frameRamp, "cmdCancel", QStringLiteral("Cancel"), 220, 326, 100, 26);
     connect(cmdOk, &QPushButton::clicked, this, [this] { TrapErrors([&] { FillStepsFromEntry(); }); });
     connect(cmdCancel, &QPushButton::clicked, this, [this] { TrapErrors([&] { cmdCancel_Click(); }); });
 }

@@ -87,6 +87,25 @@ TEST_F(ChartPrint, WithoutAPrinterTheChartGoesToOneLandscapePdfPage) {
     EXPECT_EQ(dialogsShown, 0);
 }
 
+// The PDF offered is named after the test and the chart shown.
+TEST_F(ChartPrint, ThePdfOfferedIsNamedAfterTheTestAndTheChart) {
+    dialogs.files.push_back(std::nullopt);
+    charts->cmdPrintChart_Click();
+    ASSERT_EQ(dialogs.fileRequests.size(), 1u);
+    EXPECT_EQ(dialogs.fileRequests[0].fileName, "Mud A - Viscosity, Pressure & Temperature Vs. Time.pdf");
+
+    struct Case {
+        QString test, title, name;
+    };
+    for (const Case& c : {Case{"XL-GUAR30-250F-0412", "Shear Stress Vs. Shear Rate",
+                               "XL-GUAR30-250F-0412 - Shear Stress Vs. Shear Rate.pdf"},
+                          Case{"a/b:c", "Visc*?", "a-b-c - Visc--.pdf"},
+                          Case{"../up", "", "-up.pdf"},
+                          Case{"", "", "Chart.pdf"}}) {
+        EXPECT_EQ(chartprint::PdfFileName(c.test, c.title), c.name) << c.test.toStdString();
+    }
+}
+
 TEST_F(ChartPrint, AFileNameWithoutSuffixGetsPdfAndCancelPrintsNothing) {
     dialogs.files.push_back(out.filePath("plain"));
     charts->cmdPrintChart_Click();

@@ -636,6 +636,32 @@ TEST_F(ChartFixture, AxisEventOpensTheRangeFrameForTheFirstYAxisOnly) {
     EXPECT_TRUE(dialogs.messages.empty());
 }
 
+// The frame opens with the range in force: the viscosity scale drawn, or
+// the manual range as typed; Enter is OK and Esc is Cancel (the main window
+// wires the keys, see the main-window tests).
+TEST_F(Charts, RangeFrameOpensWithTheRangeInForce) {
+    addRows(7, {{0, 70, 1000, 100, 200, 0}, {60, 80, 1200, 100, 260, 0}, {120, 90, 1400, 100, 330, 0}});
+    openTest("Mud A", 7);
+    charts->opt2D_Click();
+    QApplication::processEvents();
+    double lo = 0, hi = 0;
+    ASSERT_TRUE(g.shownYRange(lo, hi));
+    host.c.Text1->clear();
+    host.c.Text2->clear();
+    charts->Pesgo1_AxisEvent(0, 0);
+    EXPECT_EQ(host.c.Text1->text(), QString::number(hi, 'g', 7));
+    EXPECT_EQ(host.c.Text2->text(), QString::number(lo, 'g', 7));
+
+    host.c.Text1->setText("150");
+    host.c.Text2->setText("30");
+    charts->Command1_Click();
+    host.c.Text1->clear();
+    host.c.Text2->clear();
+    charts->Pesgo1_AxisEvent(0, 0);
+    EXPECT_EQ(host.c.Text1->text(), "150");
+    EXPECT_EQ(host.c.Text2->text(), "30");
+}
+
 TEST_F(Charts, DoubleClickOnTheViscosityAxisOpensTheRangeFrame) {
     QObject::connect(&g, &PeChart::axisEvent, charts.get(), &MainCharts::Pesgo1_AxisEvent);
     openTest("Mud A", 7);

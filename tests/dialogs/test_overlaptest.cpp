@@ -10,6 +10,8 @@
 #include "platform/FlexGrid.h"
 #include "data/StoredTestsFixture.h"
 
+#include <QApplication>
+#include <QKeyEvent>
 #include <QLineEdit>
 
 using testing_support::StoredTestsFixture;
@@ -85,6 +87,21 @@ TEST_F(OverlapTest, ControlsRaiseOverSelected) {
     EXPECT_EQ(empty.MSFlexGrid1->Rows(), 1);
     empty.MSFlexGrid1_Click();
     EXPECT_EQ(empty.txtSeqName->text(), "");  // the header is no name
+}
+
+// Enter on the highlighted test chooses it as OK does.
+TEST_F(OverlapTest, EnterChoosesTheHighlightedTest) {
+    frmOverlapTest dlg(&conn, 1);
+    dlg.show();
+    QStringList raised;
+    QObject::connect(&dlg, &frmOverlapTest::overSelected, [&] { raised << dlg.txtSeqName->text(); });
+    dlg.MSFlexGrid1->gridModel()->Row(2);
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
+    QApplication::sendEvent(dlg.MSFlexGrid1, &enter);
+    EXPECT_EQ(raised, QStringList{"Pvt 1"});
+    QKeyEvent other(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
+    QApplication::sendEvent(dlg.MSFlexGrid1, &other);
+    EXPECT_EQ(raised.size(), 1);
 }
 
 TEST_F(OverlapTest, NameChecksGiveTheirMessages) {

@@ -11,6 +11,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -512,6 +513,60 @@ TEST_F(TestRelatedInfo, LeavingTheCellEditorCommitsIt) {
 }  // namespace
 
 namespace {
+
+// Tab moves through the additive grid cell by cell, row by row, writing each
+// cell back; after the last cell it leaves the grid. Nothing typed for the
+// next additive lands in Test Name.
+TEST_F(TestRelatedInfo, TabMovesCellByCellAndLeavesAfterTheLast) {
+    frmTestRelatedInfo dlg(&conn);
+    dlg.show();
+    dlg.activateWindow();
+    QApplication::setActiveWindow(&dlg);
+    QApplication::processEvents();
+    FlexGridModel& grid = additives(dlg);
+    const auto tab = [&](bool back = false) {
+        QKeyEvent k(QEvent::KeyPress, back ? Qt::Key_Backtab : Qt::Key_Tab,
+                    back ? Qt::ShiftModifier : Qt::NoModifier);
+        QApplication::sendEvent(QApplication::focusWidget(), &k);
+        QApplication::processEvents();
+    };
+    const auto at = [&] { return std::make_pair(dlg.MSFlexGrid1->Row(), dlg.MSFlexGrid1->Col()); };
+    grid.Row(1);
+    grid.Col(0);
+    dlg.MSFlexGrid1_Click();
+    ASSERT_EQ(QApplication::focusWidget(), dlg.txtOverlap);
+    const QStringList typed{"Guar", "30", "ppt", "G-17"};
+    for (const QString& t : typed) {
+        dlg.txtOverlap->setText(t);
+        tab();
+    }
+    for (int c = 0; c < 4; ++c) EXPECT_EQ(grid.TextMatrix(1, c), typed[c]);
+    EXPECT_EQ(at(), std::make_pair(2, 0));  // on to the next additive
+    EXPECT_EQ(QApplication::focusWidget(), dlg.txtOverlap);
+    tab(true);
+    EXPECT_EQ(at(), std::make_pair(1, 3));
+    EXPECT_EQ(dlg.txtOverlap->text(), "G-17");
+
+    // A refused text keeps its cell open.
+    dlg.txtOverlap->setText(QString(51, 'x'));
+    tab();
+    EXPECT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_FALSE(dlg.txtOverlap->isHidden());
+    EXPECT_EQ(grid.TextMatrix(1, 3), "G-17");
+    dlg.txtOverlap->setText("G-18");
+
+    // From the last cell Tab leaves the grid.
+    grid.Row(grid.Rows() - 1);
+    grid.Col(grid.Cols() - 1);
+    dlg.MSFlexGrid1_Click();
+    dlg.txtOverlap->setText("L-9");
+    tab();
+    EXPECT_TRUE(dlg.txtOverlap->isHidden());
+    EXPECT_EQ(grid.TextMatrix(grid.Rows() - 1, grid.Cols() - 1), "L-9");
+    EXPECT_NE(QApplication::focusWidget(), dlg.MSFlexGrid1);
+    EXPECT_EQ(dlg.txtTestName->text(), "");
+    EXPECT_EQ(dialogs.messages.size(), 1u);
+}
 
 // Opening another cell writes the open one back first; coming back to a cell
 // whose text was refused keeps that text for editing.

@@ -14,6 +14,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QKeyEvent>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -293,6 +294,37 @@ TEST_F(MainWindowTest, ManualYRange) {
     w->Pesgo1_AxisEvent(0, 1);
     EXPECT_TRUE(w->Frame1->isHidden());
     EXPECT_EQ(dialogs_.texts(), QStringList{"Not working for this axis"});
+}
+
+// In the Y Axis Range frame Enter is OK and Esc is Cancel.
+TEST_F(MainWindowTest, ManualYRangeKeys) {
+    auto w = start();
+    w->show();
+    QApplication::setActiveWindow(w.get());
+    w->Pesgo1_AxisEvent(0, 0);
+    QApplication::processEvents();
+    ASSERT_FALSE(w->Frame1->isHidden());
+    w->Text1->setText("200");
+    w->Text2->setText("100");
+    w->Text2->setFocus();
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
+    QApplication::sendEvent(w->Text2, &enter);
+    EXPECT_TRUE(w->Frame1->isHidden());
+    EXPECT_DOUBLE_EQ(w->Pesgo1->prop(pesgo::ManualMaxY).toDouble(), 210);
+    EXPECT_DOUBLE_EQ(w->Pesgo1->prop(pesgo::ManualMinY).toDouble(), 90);
+
+    w->Pesgo1_AxisEvent(0, 0);
+    QApplication::processEvents();
+    EXPECT_EQ(w->Text1->text(), "200");  // the range in force, as typed
+    EXPECT_EQ(w->Text2->text(), "100");
+    EXPECT_EQ(QApplication::focusWidget(), w->Text1);
+    w->Text1->setText("5");
+    QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QApplication::sendEvent(w->Text1, &esc);
+    QApplication::processEvents();
+    EXPECT_TRUE(w->Frame1->isHidden());
+    EXPECT_DOUBLE_EQ(w->Pesgo1->prop(pesgo::ManualMaxY).toDouble(), 210);
+    w->hide();
 }
 
 TEST_F(MainWindowTest, OverlapWithoutOpenedTest) {

@@ -445,3 +445,92 @@ TEST(FlexGridLarge, HoldsAHundredThousandRowsOfTwentyColumns) {
     g.Rows(1);
     EXPECT_EQ(g.gridModel()->rowCount(), 0);
 }
+
+// --- what a reader sees -----------------------------------------------------
+
+// A header row grows to the lines of its captions: a third caption line is
+// not cut off by a two-line row height, nor a caption that wraps in a narrow
+// column; without word wrap a caption is one line and the height set stays.
+TEST(FlexGridView, HeaderRowsAreAsTallAsTheirCaptions) {
+    FlexGrid g;
+    g.Rows(3);
+    g.WordWrap(true);
+    g.FormatString(QStringLiteral("<Step|<Elapsed") + CR + "Time" + CR + "(min)|<Shear Stress (dyn/cm2)");
+    g.RowHeight(0, 600);
+    g.ColWidth(2, 900);  // narrower than its caption: it wraps
+    const int line = g.fontMetrics().lineSpacing();
+    const int header = g.horizontalHeader()->sizeHint().height();
+    EXPECT_GE(header, 3 * line);
+    g.ColWidth(2, 3000);
+    EXPECT_GE(g.horizontalHeader()->sizeHint().height(), 3 * line);  // still the three-line caption
+    EXPECT_EQ(g.RowHeight(0), 600);  // the height set reads back unchanged
+
+    g.WordWrap(false);
+    EXPECT_EQ(g.horizontalHeader()->sizeHint().height(), g.TwipsToPixelsY(600));
+}
+
+// A name or date list: every column shows its longest entry on one line,
+// however narrow its set width; the set widths read back unchanged.
+TEST(FlexGridView, ListColumnsShowTheirWholeEntries) {
+    FlexGrid g;
+    g.Cols(3);
+    g.Rows(1);
+    g.WordWrap(true);
+    for (int c = 0; c < 3; ++c) g.ColWidth(c, 900);
+    g.ColWidth(2, 0);  // hidden stays hidden
+    const QStringList names{"XL-GUAR30-250F-0412", "XL-GUAR30-250F-0412 repeat at 300 F", "A"};
+    for (const QString& n : names) g.AddItem(n + "\t12/04/2024 14:03:22\tx");
+    g.WidenColumnsToContents();
+    const QFontMetrics fm(g.font());
+    EXPECT_GT(g.columnWidth(0), fm.horizontalAdvance(names[1]));
+    EXPECT_GT(g.columnWidth(1), fm.horizontalAdvance("12/04/2024 14:03:22"));
+    EXPECT_TRUE(g.isColumnHidden(2));
+    EXPECT_EQ(g.ColWidth(0), 900);
+    // A column already wide enough keeps its width.
+    g.ColWidth(1, 6000);
+    EXPECT_EQ(g.columnWidth(1), g.TwipsToPixelsX(6000));
+}
+
+// A data row of one line never wraps: a name broken at its hyphen would show
+// as "XL-" alone. Drawn on one line, its text runs across the cell.
+TEST(FlexGridView, DataCellsStayOnOneLineUnderWordWrap) {
+    FlexGrid g;
+    g.Cols(1);
+    g.Rows(3);  // the name in row 2, away from the current cell's highlight
+    g.WordWrap(true);
+    // Too narrow for "XL-GUAR30-": wrapped, the first line would be "XL-".
+    g.ColWidth(0, g.PixelsToTwipsX(g.fontMetrics().horizontalAdvance("XL-GUAR30") + 6));
+    g.TextMatrix(2, 0, "XL-GUAR30-250F-0412");
+    g.resize(200, 120);
+    g.show();
+    settle();
+    const QImage img = g.grab().toImage();
+    const QPoint origin = g.viewport()->mapTo(&g, QPoint(0, 0));
+    const int h = g.rowHeight(0), w = g.columnWidth(0);
+    int rightmostInk = -1;
+    for (int y = 0; y < h; ++y)
+        for (int x = 2; x < w - 2; ++x)
+            if (qGray(img.pixel(origin.x() + x, origin.y() + h + y)) < 128) rightmostInk = std::max(rightmostInk, x);
+    EXPECT_GT(rightmostInk, w * 2 / 3) << "the name stops after its first part";
+}
+
+// With stretching the columns share out the grid's width in proportion.
+TEST(FlexGridView, StretchedColumnsFillTheGrid) {
+    FlexGrid g;
+    g.Cols(3);
+    g.Rows(4);
+    g.ColWidth(0, 600);
+    g.ColWidth(1, 1200);
+    g.ColWidth(2, 600);
+    g.resize(500, 200);
+    g.show();
+    settle();
+    g.StretchColumns(true);
+    const int total = g.columnWidth(0) + g.columnWidth(1) + g.columnWidth(2);
+    EXPECT_NEAR(total, g.viewport()->width(), 3);
+    EXPECT_NEAR(g.columnWidth(1), 2 * g.columnWidth(0), 2);
+    EXPECT_EQ(g.ColWidth(1), 1200);
+    g.resize(700, 200);
+    settle();
+    EXPECT_NEAR(g.columnWidth(0) + g.columnWidth(1) + g.columnWidth(2), g.viewport()->width(), 3);
+}

@@ -622,3 +622,173 @@ TEST(PeChartAxisEvent, DoubleClickOnAnAxisRaisesItsFlags) {
     const QList<std::pair<short, short>> expected = {{0, 0}, {0, 2}, {1, 0}};
     EXPECT_EQ(raised, expected);
 }
+
+// ---------------------------------------------------------------------------
+// Scales and ticks
+
+TEST(PeChartScale, AutomaticScalesEndOnRoundStepsCloseToTheData) {
+    struct Case {
+        double lo, hi;
+        int maxIntervals;
+        double wantLo, wantHi, wantStep;
+        int decimals;
+    };
+    const Case cases[] = {
+        {0, 102, 10, 0, 120, 20, 0},           // a 102-minute test: not to 150
+        {0.3, 101.7, 10, 0, 120, 20, 0},
+        {20.5, 59.9, 10, 20, 60, 10, 0},       // as close with 5: the fewer ticks
+        {2994, 3006, 10, 2994, 3006, 2, 0},    // the scale alone follows the data
+        {0.012, 0.047, 10, 0.01, 0.05, 0.01, 2},
+        {-35, 12, 10, -35, 15, 5, 0},
+        {80, 250, 5, 50, 250, 50, 0},          // fewer steps where room is short
+        {7, 7, 10, 6.25, 7.75, 0.25, 2},       // one value: a tenth either side
+        {0, 0, 10, -1, 1, 0.5, 1},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(testing::Message() << k.lo << ".." << k.hi << " max " << k.maxIntervals);
+        const pechart::LinearTicks t = pechart::NiceScale(k.lo, k.hi, k.maxIntervals);
+        EXPECT_NEAR(t.lo, k.wantLo, 1e-9);
+        EXPECT_NEAR(t.hi, k.wantHi, 1e-9);
+        EXPECT_NEAR(t.step, k.wantStep, 1e-12);
+        EXPECT_EQ(t.first, t.lo);
+        EXPECT_EQ(t.decimals, k.decimals);
+        const double intervals = (t.hi - t.lo) / t.step;
+        EXPECT_NEAR(intervals, std::round(intervals), 1e-6);
+        EXPECT_GE(std::lround(intervals), 3);
+        EXPECT_LE(std::lround(intervals), k.maxIntervals);
+    }
+}
+
+TEST(PeChartScale, ManualRangeKeepsItsEndsWithTicksOnRoundValues) {
+    struct Case {
+        double lo, hi;
+        double first, step;
+    };
+    const Case cases[] = {
+        {70, 850, 100, 100},   // not 70, 265, 460 ...
+        {35, 215, 40, 20},
+        {-0.37, 1.24, -0.2, 0.2},
+        {2990, 3012, 2990, 2.5},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(testing::Message() << k.lo << ".." << k.hi);
+        const pechart::LinearTicks t = pechart::RoundTicksWithin(k.lo, k.hi, 10);
+        EXPECT_EQ(t.lo, k.lo);
+        EXPECT_EQ(t.hi, k.hi);
+        EXPECT_NEAR(t.first, k.first, 1e-9);
+        EXPECT_NEAR(t.step, k.step, 1e-12);
+    }
+    // Upside down it is the same range.
+    const pechart::LinearTicks t = pechart::RoundTicksWithin(850, 70, 10);
+    EXPECT_EQ(t.lo, 70);
+    EXPECT_EQ(t.hi, 850);
+}
+
+TEST(PeChartScale, NearlyConstantValuesGetATenthOfTheirSizeAsSpan) {
+    const auto near = [](std::pair<double, double> got, double lo, double hi) {
+        EXPECT_NEAR(got.first, lo, 1e-9);
+        EXPECT_NEAR(got.second, hi, 1e-9);
+    };
+    near(pechart::WithMinimumSpan(2994, 3006), 2849.7, 3150.3);
+    near(pechart::WithMinimumSpan(-3006, -2994), -3150.3, -2849.7);
+    EXPECT_EQ(pechart::WithMinimumSpan(20, 60), std::make_pair(20.0, 60.0));  // wide enough already
+    EXPECT_EQ(pechart::WithMinimumSpan(0, 0), std::make_pair(-1.0, 1.0));
+}
+
+// A 102-minute test with a nearly constant pressure: time runs to 120 with
+// round ticks, the pressure is drawn flat in the middle of a wider scale, and
+// a manual viscosity range gets round ticks inside its typed ends.
+TEST(PeChartDraw, AxesFollowTheDataWithRoundTicks) {
+    PeChart c;
+    threeAxisLayout(c);
+    const int n = 103;
+    c.setProp(Points, n);
+    for (int i = 0; i < n; ++i) {
+        c.setProp(XData, 0, i, float(i));
+        c.setProp(YData, 0, i, float(60 - 0.4 * i));
+        c.setProp(XData, 1, i, float(i));
+        c.setProp(YData, 1, i, float(3000 + ((i * 7) % 13) - 6));
+        c.setProp(XData, 2, i, float(i));
+        c.setProp(YData, 2, i, float(80 + 1.7 * i));
+    }
+    c.resize(1000, 600);
+    c.show();
+    c.setProp(Action, qint16(ActionRedraw));
+    QApplication::processEvents();
+
+    auto* x = qobject_cast<QValueAxis*>(c.xAxis());
+    ASSERT_NE(x, nullptr);
+    EXPECT_EQ(rangeOf(x), std::make_pair(0.0, 120.0));
+    EXPECT_EQ(x->tickType(), QValueAxis::TicksDynamic);
+    EXPECT_EQ(x->tickAnchor(), 0.0);
+    EXPECT_EQ(x->tickInterval(), 20.0);
+    EXPECT_EQ(x->labelFormat(), "%.0f");
+
+    auto [plo, phi] = rangeOf(c.yAxes()[1]);
+    EXPECT_LE(plo, 2850.0);
+    EXPECT_GE(phi, 3150.0);
+    EXPECT_LT(phi - plo, 600.0);
+
+    c.setProp(ManualScaleControlY, qint16(ManualRange));
+    c.setProp(ManualMaxY, 850.0);
+    c.setProp(ManualMinY, 70.0);
+    c.setProp(Action, qint16(ActionRedraw));
+    auto* v = qobject_cast<QValueAxis*>(c.yAxes()[0]);
+    ASSERT_NE(v, nullptr);
+    EXPECT_EQ(rangeOf(v), std::make_pair(70.0, 850.0));
+    EXPECT_EQ(std::fmod(v->tickAnchor(), v->tickInterval()), 0.0);
+    EXPECT_TRUE(v->tickInterval() == 100.0 || v->tickInterval() == 200.0) << v->tickInterval();
+    double lo = 0, hi = 0;
+    ASSERT_TRUE(c.shownYRange(lo, hi));
+    EXPECT_EQ(std::make_pair(lo, hi), std::make_pair(70.0, 850.0));
+}
+
+TEST(PeChartDraw, LogAxesHaveMinorTicksAndLabelsBetweenDecades) {
+    PeChart c;
+    c.setProp(Points, 3);
+    writePoints(c, 0, {{1, 3}, {10, 40}, {100, 700}});
+    c.setProp(YAxisScale, qint16(ScaleLog));
+    c.setProp(Action, qint16(ActionRedraw));
+    auto* y = qobject_cast<QLogValueAxis*>(c.yAxes()[0]);
+    ASSERT_NE(y, nullptr);
+    EXPECT_EQ(rangeOf(y), std::make_pair(1.0, 1000.0));
+    QStringList labels;
+    int minor = 0;
+    for (const pechart::ScaleTick& t : pechart::ScaleTicks(y)) {
+        if (!t.text.isEmpty()) labels << t.text;
+        if (!t.major) ++minor;
+    }
+    EXPECT_EQ(labels, (QStringList{"1", "2", "5", "10", "20", "50", "100", "200", "500", "1000"}));
+    EXPECT_EQ(minor, 3 * 8);
+
+    // Over more decades only the decades are labelled.
+    writePoints(c, 0, {{1, 0.02}, {10, 40}, {100, 700}});
+    c.setProp(Action, qint16(ActionRedraw));
+    labels.clear();
+    for (const pechart::ScaleTick& t : pechart::ScaleTicks(c.yAxes()[0]))
+        if (!t.text.isEmpty()) labels << t.text;
+    EXPECT_EQ(labels, (QStringList{"0.01", "0.1", "1", "10", "100", "1000"}));
+}
+
+// Points of several cycles over one X are markers without a joining line; a
+// curve over time stays a line.
+TEST(PeChartDraw, SubsetsWhoseXTurnsBackOrRepeatsAreDrawnAsMarkers) {
+    EXPECT_TRUE(pechart::XOnlyRises({{0, 1}, {1, 5}, {2, 3}}));
+    EXPECT_TRUE(pechart::XOnlyRises({}));
+    EXPECT_FALSE(pechart::XOnlyRises({{0, 1}, {1, 5}, {1, 3}}));  // sorted rates of two cycles
+    EXPECT_FALSE(pechart::XOnlyRises({{0, 1}, {2, 5}, {1, 3}}));  // a cycle going back
+
+    PeChart c;
+    c.setProp(Subsets, qint16(2));
+    c.setProp(Points, 4);
+    writePoints(c, 0, {{85, 10}, {170, 14}, {170, 12}, {511, 30}});
+    writePoints(c, 1, {{0, 10}, {1, 14}, {2, 12}, {3, 30}});
+    c.setProp(Action, qint16(ActionRedraw));
+    ASSERT_EQ(lineSeries(c).size(), 2);
+    QLineSeries* rates = lineSeries(c)[0];
+    EXPECT_EQ(rates->pen().style(), Qt::NoPen);
+    EXPECT_TRUE(rates->pointsVisible());
+    EXPECT_EQ(rates->color(), QColor(0, 128, 0));
+    EXPECT_EQ(rates->points().size(), 4);
+    EXPECT_NE(lineSeries(c)[1]->pen().style(), Qt::NoPen);
+}

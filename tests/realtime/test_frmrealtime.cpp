@@ -65,8 +65,8 @@ TEST_F(RealTimeWindow, LoadSetsCaptionsMaximumPressureAndControls) {
         EXPECT_EQ(w->Label10->text(), QString::fromUtf8(c.visc));
         EXPECT_EQ(gMaxTemp, c.maxTemp);
         EXPECT_EQ(gMinTemp, c.minTemp);
-        EXPECT_EQ(gMaxPress, 30000);
-        EXPECT_TRUE(w->Option2->isChecked());
+        EXPECT_EQ(gMaxPress, 20000);  // the value in force stays, and is shown
+        EXPECT_TRUE(w->Option1->isChecked());
         EXPECT_EQ(w->lblActiveFlag->text(), "INACTIVE");
         EXPECT_EQ(w->lblInstName->text(), "Z3080 1");
         EXPECT_EQ(w->mRunState, 0);
@@ -105,7 +105,12 @@ TEST_F(RealTimeWindow, MaximumPressureIsOneValueForAllWindows) {
     first->Option2->click();
     EXPECT_EQ(gMaxPress, 30000);
     first->Option1->click();
-    auto second = open();  // any window's load puts it back
+    // A new window shows the value in force and does not raise another
+    // unit's trip limit.
+    auto second = open();
+    EXPECT_EQ(gMaxPress, 20000);
+    EXPECT_TRUE(second->Option1->isChecked());
+    second->Option2->click();
     EXPECT_EQ(gMaxPress, 30000);
     EXPECT_TRUE(first->Option1->isChecked());
     first->Option1->click();  // clicking the option already on sets it again

@@ -9,7 +9,7 @@
 #include "data/clsSEQUENCE_RAMP.h"
 #include "data/clsSEQUENCE_RAMP_DEFINE.h"
 #include "platform/RunClock.h"
-#include "realtime/RunRules.h"
+#include "unitlink/RunRules.h"
 
 using namespace runloop;
 using namespace realtime_tests;

@@ -7,7 +7,7 @@
 
 #include "data/clsTEST_ADDITIVE.h"
 #include "platform/PeChart.h"
-#include "realtime/RunRules.h"
+#include "unitlink/RunRules.h"
 
 #include <QLabel>
 #include <QRadioButton>

@@ -34,6 +34,8 @@ void settle(int ms) {
     t.start();
     while (t.elapsed() < ms) {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        // what the event loop deletes later (the chart's replaced axes)
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QThread::msleep(5);
     }
 }
@@ -47,7 +49,68 @@ int colours(const QImage& image, const QRect& region) {
     return int(seen.size());
 }
 
-class XDisplay : public LiveWindowFixture {};
+// The window during a run: two steps of heating and four-rate ramps recorded,
+// the readings of the last reply shown.
+class RunPicture : public LiveWindowFixture {
+protected:
+    void feedRun() {
+        SetUnitLabels();
+        startTest(QStringLiteral("Borate gel 30 ppt"));
+        w->lblTestname->setText(QStringLiteral("Borate gel 30 ppt"));
+        w->lblSelectSeq->setText(QStringLiteral("Ramp 300F"));
+        w->lblInstName->setText(QStringLiteral("Unit 1"));
+        w->setWindowTitle(QStringLiteral("Unit 1 Real Time Test"));
+
+        // Two steps, each a heating phase at 170 1/s followed by a four-speed
+        // ramp, in cycles: a power-law fluid whose consistency falls as it warms.
+        const double rates[] = {511, 340, 170, 85};
+        qint32 t = 0;
+        double temp = 80;
+        for (int step = 1; step <= 2; ++step) {
+            for (int cycle = 1; cycle <= 2; ++cycle) {
+                for (int i = 0; i < 30; ++i) {
+                    temp = std::min(300.0, temp + 2.5);
+                    const double k = 900 * std::exp(-(temp - 80) / 200);
+                    record({step, cycle, 0, t += 20, 170, k * std::pow(170.0, 0.45) / 100, temp, 1000.0 + 40 * step * cycle,
+                            6.0});
+                }
+                for (int e = 1; e <= 4; ++e) {
+                    const double k = 900 * std::exp(-(temp - 80) / 200);
+                    for (int i = 0; i < 3; ++i)
+                        record({step, cycle, e, t += 20, rates[e - 1], k * std::pow(rates[e - 1], 0.45) / 100, temp,
+                                1000.0 + 40 * step * cycle, 6.0});
+                }
+            }
+        }
+        record({3, 1, 0, t += 20, 170, 60, temp, 2000, 6.0});  // the next step begins
+        w->RefreshRealTimeChart();  // as a click on a box does: the subtitle is the test's name
+
+        // The readings of the last reply, as the parser shows them.
+        unit::UnitReplyParser& reply = w->mReply;
+        reply.Parse(QStringLiteral("#01,300.0,300.0,99.9,60.1,2000,6.0,02000,0,") + QChar(26));
+        const unit::UnitReadingTexts& x = reply.texts;
+        w->txtSampleTemp->setText(x.txtSampleTemp);
+        w->txtTempSetPoint->setText(x.txtTempSetPoint);
+        w->txtspeed->setText(x.txtspeed);
+        w->txtShearrate->setText(x.txtShearrate);
+        w->txtShearStress->setText(x.txtShearStress);
+        w->txtFann->setText(x.txtFann);
+        w->txtPressure->setText(x.txtPressure);
+        w->txtPressSetPoint->setText(x.txtPressSetPoint);
+        w->txtVisc->setText(x.txtVisc);
+        w->txtGelAngle->setText(x.txtGelAngle);
+        w->lblActiveFlag->setText(QStringLiteral("Running Test"));
+        w->StepTime->setText(QStringLiteral("Current Step (3) Cycle (1) Time: 0:00:20"));
+        w->ElapsedTime->setText(QStringLiteral("Elapsed Time:  1:10:00"));
+        // The buttons of a running test: no Start, no Exit, no other sequence.
+        w->RunButtons(true);
+        w->cmdZero->setEnabled(false);
+        EXPECT_FALSE(w->cmdSelect->isEnabled());
+    }
+};
+
+class XDisplay : public RunPicture {};
+using LiveChartAxes = RunPicture;
 
 }  // namespace
 
@@ -55,59 +118,21 @@ TEST_F(XDisplay, RheologyWindowDuringARun) {
     if (QGuiApplication::platformName() != QStringLiteral("xcb"))
         GTEST_SKIP() << "needs an X display (ctest runs it under xvfb-run)";
 
-    SetUnitLabels();
-    startTest(QStringLiteral("Borate gel 30 ppt"));
-    w->lblTestname->setText(QStringLiteral("Borate gel 30 ppt"));
-    w->lblSelectSeq->setText(QStringLiteral("Ramp 300F"));
-    w->lblInstName->setText(QStringLiteral("Unit 1"));
-    w->setWindowTitle(QStringLiteral("Unit 1 Real Time Test"));
-
-    // Two steps, each a heating phase at 170 1/s followed by a four-speed
-    // ramp, in cycles: a power-law fluid whose consistency falls as it warms.
-    const double rates[] = {511, 340, 170, 85};
-    qint32 t = 0;
-    double temp = 80;
-    for (int step = 1; step <= 2; ++step) {
-        for (int cycle = 1; cycle <= 2; ++cycle) {
-            for (int i = 0; i < 30; ++i) {
-                temp = std::min(300.0, temp + 2.5);
-                const double k = 900 * std::exp(-(temp - 80) / 200);
-                record({step, cycle, 0, t += 20, 170, k * std::pow(170.0, 0.45) / 100, temp, 1000.0 + 40 * step * cycle,
-                        6.0});
-            }
-            for (int e = 1; e <= 4; ++e) {
-                const double k = 900 * std::exp(-(temp - 80) / 200);
-                for (int i = 0; i < 3; ++i)
-                    record({step, cycle, e, t += 20, rates[e - 1], k * std::pow(rates[e - 1], 0.45) / 100, temp,
-                            1000.0 + 40 * step * cycle, 6.0});
-            }
-        }
+    feedRun();
+    // At the two screen sizes the window is read at.
+    for (const QSize size : {QSize(1280, 800), QSize(1920, 1080)}) {
+        w->resize(size);
+        w->show();
+        settle(300);
+        w->MSFlexGrid1->horizontalScrollBar()->setValue(w->MSFlexGrid1->horizontalScrollBar()->maximum());
+        settle(300);
+        QPixmap small = w->screen()->grabWindow(w->winId());
+        if (small.isNull()) small = w->grab();
+        ASSERT_TRUE(small.toImage().save(QStringLiteral(Z3080_SCREENSHOT_DIR) + QStringLiteral("/rheology_window_run-%1x%2.png")
+                                                                               .arg(size.width())
+                                                                               .arg(size.height())));
+        EXPECT_EQ(w->Pesgo1->cutAxisTexts(), QStringList()) << size.width();
     }
-    record({3, 1, 0, t += 20, 170, 60, temp, 2000, 6.0});  // the next step begins
-    w->RefreshRealTimeChart();  // as a click on a box does: the subtitle is the test's name
-
-    // The readings of the last reply, as the parser shows them.
-    unit::UnitReplyParser& reply = w->mReply;
-    reply.Parse(QStringLiteral("#01,300.0,300.0,99.9,60.1,2000,6.0,02000,0,") + QChar(26));
-    const unit::UnitReadingTexts& x = reply.texts;
-    w->txtSampleTemp->setText(x.txtSampleTemp);
-    w->txtTempSetPoint->setText(x.txtTempSetPoint);
-    w->txtspeed->setText(x.txtspeed);
-    w->txtShearrate->setText(x.txtShearrate);
-    w->txtShearStress->setText(x.txtShearStress);
-    w->txtFann->setText(x.txtFann);
-    w->txtPressure->setText(x.txtPressure);
-    w->txtPressSetPoint->setText(x.txtPressSetPoint);
-    w->txtVisc->setText(x.txtVisc);
-    w->txtGelAngle->setText(x.txtGelAngle);
-    w->lblActiveFlag->setText(QStringLiteral("Running Test"));
-    w->StepTime->setText(QStringLiteral("Current Step (3) Cycle (1) Time: 0:00:20"));
-    w->ElapsedTime->setText(QStringLiteral("Elapsed Time:  1:10:00"));
-    // The buttons of a running test: no Start, no Exit, no other sequence.
-    w->RunButtons(true);
-    w->cmdZero->setEnabled(false);
-    EXPECT_FALSE(w->cmdSelect->isEnabled());
-
     w->resize(1880, 1120);
     w->show();
     settle(300);
@@ -135,4 +160,18 @@ TEST_F(XDisplay, RheologyWindowDuringARun) {
     EXPECT_GT(colours(image, scaled(chart)), 8);
     EXPECT_EQ(w->Pesgo1->points(), 169);
     EXPECT_FALSE(w->MSFlexGrid1->TextMatrix(w->MSFlexGrid1->Rows() - 2, 12).isEmpty());
+}
+
+// The live chart's seven axes keep every tick label and title whole in the
+// window as it is shown on a 1280x800 screen, and as it shrinks a little more.
+TEST_F(LiveChartAxes, SevenAxesShowEveryLabelAndTitleWhole) {
+    feedRun();
+    for (const QSize size : {QSize(1280, 760), QSize(1100, 700)}) {
+        w->resize(size);
+        w->show();
+        settle(200);
+        EXPECT_GE(w->Pesgo1->yAxes().size(), 7);
+        EXPECT_EQ(w->Pesgo1->cutAxisTexts(), QStringList()) << size.width();
+    }
+    w->hide();
 }

@@ -9,8 +9,8 @@
 #include "dialogs/frmTestRelatedInfo.h"
 #include "platform/Database.h"
 #include "platform/ModalShow.h"
-#include "realtime/RunRules.h"
 #include "support/ManualClock.h"
+#include "unitlink/RunRules.h"
 #include "support/UnitSimulator.h"
 
 #include <QElapsedTimer>

@@ -122,7 +122,12 @@ QByteArray UnitSimulator::frameLocked() const {
     f += ',' + number(overPressFrames_ > 0 ? overPress_ : r.pressure, 0);
     f += ',' + number(r.gel, 1);
     f += ',' + number(r.pressSetPoint, 0);
-    f += ',' + r.field9;
+    if (magnetFrames_ > 0)
+        f += ',' + number(magnetRun_, 1);
+    else if (magnetLaw_)
+        f += ',' + number(magnetLaw_->first + magnetLaw_->second * r.pressure, 1);
+    else
+        f += ',' + r.field9;
     if (r.field10) f += ',' + *r.field10;
     f += char(26);
     return f;
@@ -133,6 +138,7 @@ QByteArray UnitSimulator::takeFrameLocked() {
     if (statusFrames_ > 0) --statusFrames_;
     if (overTempFrames_ > 0) --overTempFrames_;
     if (overPressFrames_ > 0) --overPressFrames_;
+    if (magnetFrames_ > 0) --magnetFrames_;
     return f;
 }
 
@@ -399,6 +405,17 @@ void UnitSimulator::setSplit(int pieces, int gapMs) {
     std::lock_guard lock(mutex_);
     splitPieces_ = std::max(1, pieces);
     splitGapMs_ = std::max(0, gapMs);
+}
+
+void UnitSimulator::setMagnetPosition(double atZeroPsi, double perPsi) {
+    std::lock_guard lock(mutex_);
+    magnetLaw_ = std::make_pair(atZeroPsi, perPsi);
+}
+
+void UnitSimulator::runMagnetReading(int frames, double reading) {
+    std::lock_guard lock(mutex_);
+    magnetFrames_ = frames;
+    magnetRun_ = reading;
 }
 
 void UnitSimulator::runOverTemperature(int frames, double temperatureF) {

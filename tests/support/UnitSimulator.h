@@ -127,6 +127,15 @@ public:
     void vanish();
     bool vanished() const;
 
+    // ---- PVT frames ------------------------------------------------------------
+    // Field 9 carries the magnet position of the PVT sensor: from now on it
+    // follows the pressure, reading = atZeroPsi + perPsi x pressure (perPsi 0
+    // holds it still), written with one decimal.
+    void setMagnetPosition(double atZeroPsi, double perPsi = 0);
+    // The next `frames` status frames report this magnet reading instead (a
+    // run of readings at an end of the sensor).
+    void runMagnetReading(int frames, double reading);
+
     // The stored test: records of nine comma-separated fields; each is sent
     // with code 3 after it, and code 2 after the last when withEnd. Sent in
     // pieces of chunkBytes with chunkDelayMs between them (0: all at once).
@@ -204,6 +213,9 @@ private:
     int statusFrames_ = 0;
     int runStatus_ = 0;
     bool vanishRequested_ = false;
+    std::optional<std::pair<double, double>> magnetLaw_;  // reading at 0 psi, per psi
+    int magnetFrames_ = 0;
+    double magnetRun_ = 0;
     std::vector<std::pair<double, double>> torqueRun_;
     bool torqueWithEnd_ = true;
     int torqueGapMs_ = 0;

@@ -1,4 +1,4 @@
-#include "realtime/NewTestRecord.h"
+#include "dialogs/NewTestRecord.h"
 
 #include "data/Numbers.h"
 #include "data/RecordBase.h"

@@ -1,6 +1,7 @@
 #pragma once
-// The rules of a rheology run that need neither a window nor a unit: the run
-// step table and ramp-define table of a sequence and their loading from the
+// The rules of a run on a unit (the rheology run, and what the other unit
+// tests share of it) that need neither a window nor a unit: the run step
+// table and ramp-define table of a sequence and their loading from the
 // sequence records, the planned and remaining run time, the recording
 // points, the set-point arithmetic of heating, cooling and pressure ramps,
 // the pressure band, and the texts of the status bar and the messages.

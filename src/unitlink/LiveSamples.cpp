@@ -1,4 +1,4 @@
-#include "realtime/LiveSamples.h"
+#include "unitlink/LiveSamples.h"
 
 #include "data/clsTEST_RESULT.h"
 

@@ -1,5 +1,5 @@
 #pragma once
-// The stored samples of a rheology window's current test, held as numbers so
+// The stored samples of a unit window's current test, held as numbers so
 // that the live grid's analysis and the live chart need not read every row
 // of the test back from the database on every recorded sample.
 //

@@ -1,4 +1,4 @@
-#include "realtime/RunRules.h"
+#include "unitlink/RunRules.h"
 
 #include "data/DateText.h"
 #include "data/Numbers.h"

@@ -1,0 +1,173 @@
+#include "unitlink/PvtReply.h"
+
+#include "analysis/ResultGridLines.h"
+#include "data/Globals.h"
+#include "data/Numbers.h"
+#include "data/Units.h"
+#include "platform/CommPort.h"
+#include "platform/Dialogs.h"
+
+#include <cmath>
+
+namespace unit {
+
+// ---- calibration ---------------------------------------------------------------
+
+bool PvtCalibration::loaded() const {
+    const size_t n = size_t(count);
+    return count >= 2 && heights.size() == n && readings.size() == n && slopes.size() == n &&
+           intercepts.size() == n;
+}
+
+int PvtCalibration::segmentOf(double rc) const {
+    if (rc >= readings[0]) return 1;
+    for (int i = 1; i <= count - 1; ++i)
+        if (rc >= readings[size_t(i)]) return i;
+    return count - 1;
+}
+
+QString PvtTripMessage(PvtTrip trip) {
+    switch (trip) {
+    case PvtTrip::OverTemperature: return QStringLiteral("Temperature too high, test will be stopped ");
+    case PvtTrip::OverPressure: return QStringLiteral("pressure too high, will be shut down");
+    case PvtTrip::PositionTop: return QStringLiteral("The magnet position is too close to the top.test will be stopped");
+    case PvtTrip::PositionBottom:
+        return QStringLiteral("The magnet position is too close to the bottom.test will be stopped");
+    }
+    return QString();
+}
+
+// ---- the parser ----------------------------------------------------------------------
+
+void PvtReplyParser::ResetCounts() {
+    TempTripCount = 0;
+    PressTripCount = 0;
+    PositionTripCount = 0;
+}
+
+bool PvtReplyParser::ReplyWatchdog() {
+    if (NoReplyFlag) return true;
+    NoReplyFlag = true;
+    return false;
+}
+
+PvtReplyResult PvtReplyParser::ParsePvtReply(comm::CommPort& port) {
+    // A port that could not be opened reads as a silent unit.
+    return Parse(port.PortOpen() ? port.Input() : QString());
+}
+
+void PvtReplyParser::trip(PvtTrip kind, PvtReplyResult& result) {
+    if (shutDown) shutDown();
+    ResetCounts();
+    result.trips.push_back(kind);
+    ui::MsgBox(PvtTripMessage(kind), ui::vbOKOnly);
+}
+
+std::optional<double> PvtReplyParser::HeightOf(double rc) const {
+    if (!(rc > 0) || !calibration.loaded()) return std::nullopt;
+    const size_t i = size_t(calibration.segmentOf(rc));
+    const double y = calibration.slopes[i] * Log10(rc) + calibration.intercepts[i];
+    double h = std::pow(10.0, y) - 2.1;
+    h = h * (1 - (SampleTemp - RefTemp) * 1.23e-5);
+    if (!std::isfinite(h)) return std::nullopt;
+    return h;
+}
+
+std::optional<double> PvtReplyParser::DensityAt(double height, double pressure) const {
+    const double v = PvtRemainingVolume(height, pressure, PistonRadius, iniVol);
+    if (!(v > 0)) return std::nullopt;
+    const double d = iniVol * iniDensity / v;
+    if (!std::isfinite(d)) return std::nullopt;
+    return d;
+}
+
+void PvtReplyParser::decodePosition(const UnitStatusFrame& frame, PvtReplyResult& result) {
+    RawPosition = frame.value(9);
+    if (!calibration.loaded()) return;
+    // The reading corrected to the reference temperature.
+    const double rc = RawPosition * (((SampleTemp - RefTemp) * 5 / 9 / 100) * 0.03 + 1.0);
+
+    if (runState && runState() == 1) {
+        const int n = calibration.count;
+        if (RawPosition < 0 || rc >= calibration.readings[0]) {
+            if (++PositionTripCount % kPositionTopTripCount == 0) {
+                trip(PvtTrip::PositionTop, result);
+                RxBuffer.clear();
+            }
+        } else if (rc <= calibration.readings[size_t(n - 1)]) {
+            if (++PositionTripCount % kPositionBottomTripCount == 0) {
+                trip(PvtTrip::PositionBottom, result);
+                RxBuffer.clear();
+            }
+        } else {
+            PositionTripCount = 0;
+        }
+    }
+
+    const std::optional<double> height = HeightOf(rc);
+    if (!height) return;
+    SampleHeight = *height - ZeroOffset;
+    texts.txtHigh = Format(-SampleHeight, QStringLiteral("#0.0###"));
+    result.heightChanged = true;
+
+    if (const std::optional<double> density = DensityAt(SampleHeight, SamplePress)) {
+        Density = *density;
+        texts.txtDensity = Format(Density, QStringLiteral("#0.0###"));
+        result.densityChanged = true;
+    }
+}
+
+PvtReplyResult PvtReplyParser::Parse(const QString& received) {
+    PvtReplyResult result;
+    RxBuffer += received;
+
+    UnitStatusFrame frame;
+    while (!RxBuffer.isEmpty()) {
+        const FrameTake take = TakeUnitStatusFrame(RxBuffer, frame, 8, 9);
+        if (take == FrameTake::Incomplete) break;
+        if (take == FrameTake::Dropped) {
+            result.frameDropped = true;
+            break;
+        }
+        ++result.framesParsed;
+        NoReplyFlag = false;
+
+        if (const auto caption = StatusCaption(frame.status)) {
+            result.caption = *caption;
+            if (frame.status == kStatusCooling) result.enableExit = true;
+        }
+
+        SampleTemp = frame.value(2);
+        texts.txtSampleTemp = Format(TempToDisplay(SampleTemp), QStringLiteral("##0.0"));
+        if (SampleTemp > kMaxSampleTempF) {
+            if (++TempTripCount >= kTripCount) trip(PvtTrip::OverTemperature, result);
+        } else {
+            TempTripCount = 0;
+        }
+
+        TempSetPoint = frame.value(3);
+        texts.txtTempSetPoint = Format(TempToDisplay(TempSetPoint), QStringLiteral("##0.0"));
+        SampleSpeed = frame.value(4);
+        texts.txtSpeed = Str(Val(Format(SampleSpeed, QStringLiteral("##0"))));
+        SamplePress = frame.value(6);
+        texts.txtPressure = Str(Val(Format(SamplePress, QStringLiteral("##0"))));
+        if (SamplePress > gMaxPress + kPressMarginPsi) {
+            if (++PressTripCount >= kTripCount) trip(PvtTrip::OverPressure, result);
+        } else {
+            PressTripCount = 0;
+        }
+        texts.txtPressSetPoint = Str(frame.value(8));
+
+        if (frame.commas != 9 || frame.field(9).isEmpty()) continue;
+        decodePosition(frame, result);
+    }
+    if (RxBuffer.size() > kMaxReplyBuffer) {
+        const qsizetype lastEnd = RxBuffer.lastIndexOf(QChar(uchar(kEndOfReply)));
+        if (lastEnd >= 0) RxBuffer.remove(0, lastEnd + 1);
+        if (RxBuffer.size() > kMaxReplyBuffer) RxBuffer.clear();
+        result.bufferCut = true;
+    }
+    return result;
+}
+
+}  // namespace unit

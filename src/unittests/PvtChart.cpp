@@ -1,0 +1,169 @@
+#include "unittests/PvtChart.h"
+
+#include "data/Globals.h"
+#include "data/Numbers.h"
+#include "data/Units.h"
+#include "platform/PeChart.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+using namespace pesgo;
+
+namespace pvtchart {
+
+namespace {
+
+// The chart's property numbers that only the base set-up uses, by value.
+enum BaseProp : int {
+    P13 = 13, P29 = 29, P43 = 43, P48 = 48, P64 = 64, P66 = 66, P93 = 93, P98 = 98, P133 = 133, P134 = 134,
+    P137 = 137, P140 = 140, P141 = 141, P142 = 142, P143 = 143, P153 = 153, P177 = 177, P203 = 203, P204 = 204,
+    P223 = 223, P226 = 226, P228 = 228,
+};
+
+constexpr qint32 kDensityColor = pepalette::Green;
+constexpr qint32 kPositionColor = pepalette::Red;
+constexpr qint32 kTemperatureColor = pepalette::LightRed;
+constexpr qint32 kPressureColor = pepalette::Blue;
+
+enum class Curve { Density, Position, Temperature, Pressure };
+
+// One axis: its main quantity on the left and, when both are ticked, its
+// partner on the right.
+void layOutAxis(PeChart& c, int& axes, bool first, qint32 firstColor, const QString& firstTitle, bool second,
+                qint32 secondColor, const QString& secondTitle) {
+    if (!first && !second) return;
+    ++axes;
+    c.setProp(WorkingAxis, qint16(axes - 1));
+    if (first) {
+        c.setProp(YAxisColor, firstColor);
+        c.setProp(YAxisLabel, firstTitle);
+        if (second) {
+            c.setProp(RYAxisColor, secondColor);
+            c.setProp(RYAxisLabel, secondTitle);
+            c.setProp(RYAxisSubsets, qint16(1));
+            c.setProp(MultiAxesSubsets, axes - 1, qint16(2));
+            return;
+        }
+    } else {
+        c.setProp(YAxisColor, secondColor);
+        c.setProp(YAxisLabel, secondTitle);
+    }
+    c.setProp(MultiAxesSubsets, axes - 1, qint16(1));
+}
+
+}  // namespace
+
+std::optional<double> RowDensity(const ResultPoint& row, const DensityConstants& k) {
+    const double v = PvtRemainingVolume(row[resultcol::ShearStress], row[resultcol::Press], k.pistonRadius, k.iniVol);
+    if (!(v > 0)) return std::nullopt;
+    const double d = k.iniVol * k.iniDensity / v;
+    if (!std::isfinite(d)) return std::nullopt;
+    return d;
+}
+
+void InitialChartAll(PeChart& c, const QString& subtitle) {
+    c.setProp(P226, qint16(0));
+    c.setProp(P93, qint16(0));
+    c.setProp(P226, qint32(-99999));
+    c.setProp(P93, qint32(-99999));
+    for (int p = 0; p < 4; ++p) c.setProp(YData, 0, p, 0.0f);
+    c.setProp(SubsetColor, 0, kDensityColor);
+    c.setProp(SubsetColor, 1, kPressureColor);
+    c.setProp(SubsetColor, 2, kTemperatureColor);
+    c.setProp(SubsetColor, 3, kPositionColor);
+    const int order[] = {0, 2, 4, 1, 3, 5};
+    for (int i : order) c.setProp(P134, i, qint32(11));
+    const qint32 values133[] = {2, 6, 6, 9, 9, 1};
+    for (int k = 0; k < 6; ++k) c.setProp(P133, order[k], values133[k]);
+    c.setProp(MainTitle, QStringLiteral("PVT test"));
+    c.setProp(SubTitle, subtitle);
+    c.setProp(P177, qint16(20));
+    c.setProp(P48, qint16(0));
+    c.setProp(P13, qint16(2));
+    c.setProp(P29, true);
+    c.setProp(P143, true);
+    c.setProp(P153, true);
+    c.setProp(P137, qint16(2));
+    c.setProp(P141, true);
+    c.setProp(P142, true);
+    c.setProp(P43, qint16(0));
+    c.setProp(P228, qint16(0));
+    c.setProp(P203, true);
+    c.setProp(P64, true);
+    c.setProp(P98, qint16(3));
+    c.setProp(P223, true);
+    c.setProp(P204, 0.8);
+    c.setProp(XAxisScale, qint16(ScaleLinear));
+    c.setProp(P66, true);
+    c.setProp(P140, qint16(3));
+    c.setProp(Action, qint16(ActionRedraw));
+}
+
+int LayOutAxes(PeChart& c, const Ticks& t) {
+    const int n = t.count();
+    if (n == 0) return 0;
+    c.setProp(Subsets, qint32(n));
+    c.setProp(XAxisLabel, QStringLiteral("Time (min)"));
+    int axes = 0;
+    layOutAxis(c, axes, t.density, kDensityColor, QStringLiteral("Density (g/cm3)"), t.position, kPositionColor,
+               QStringLiteral("Position (in.)"));
+    layOutAxis(c, axes, t.temperature, kTemperatureColor, QStringLiteral("Temperature ") + gTempLabel, t.pressure,
+               kPressureColor, QStringLiteral("Pressure ") + gPressLabel);
+    c.setProp(Subsets, qint32(n));
+    c.setProp(OverlapMultiAxes, 0, qint16(axes));
+    return axes;
+}
+
+int PlotSeries(PeChart& c, const Ticks& t, const std::vector<ResultPoint>& rows, const DensityConstants& k,
+               bool afterRow) {
+    if (rows.empty()) return 0;
+    struct Shown {
+        Curve curve;
+        const char* label;
+        qint32 color;
+    };
+    std::vector<Shown> shown;
+    if (t.density) shown.push_back({Curve::Density, "Density", kDensityColor});
+    if (t.position) shown.push_back({Curve::Position, afterRow ? "Position" : "Height of sensor (in.)", kPositionColor});
+    if (t.temperature) shown.push_back({Curve::Temperature, "Temperature", kTemperatureColor});
+    if (t.pressure) shown.push_back({Curve::Pressure, "Pressure", kPressureColor});
+    const int subsets = int(shown.size());
+    for (int s = 0; s < subsets; ++s) {
+        if (!afterRow) c.setProp(YData, s, 0, 0.0f);
+        c.setProp(pesgo::SubsetLabel, s, QString::fromLatin1(shown[size_t(s)].label));
+        c.setProp(SubsetColor, s, shown[size_t(s)].color);
+    }
+
+    const int stored = int(rows.size());
+    const int points = afterRow ? std::min(stored, kMaxPoints) : stored;
+    const int first = stored - points;
+    c.setProp(Points, qint32(points));
+    constexpr float kNoPoint = std::numeric_limits<float>::quiet_NaN();
+    for (int i = 0; i < points; ++i) {
+        const ResultPoint& p = rows[size_t(first + i)];
+        const double minutes = p[resultcol::ResultTime] / 60;
+        for (int s = 0; s < subsets; ++s) {
+            double x = minutes;
+            float y = 0;
+            switch (shown[size_t(s)].curve) {
+            case Curve::Density: {
+                if (!afterRow) x = Val(Format(minutes, QStringLiteral("##.##")));
+                const std::optional<double> d = RowDensity(p, k);
+                y = d ? float(*d) : kNoPoint;  // no sample volume left: no point
+                break;
+            }
+            case Curve::Position: y = float(p[resultcol::ShearStress] * -1); break;
+            case Curve::Temperature: y = float(TempToDisplay(p[resultcol::SampleTemp])); break;
+            case Curve::Pressure: y = float(Val(Format(p[resultcol::Press], QStringLiteral("##0")))); break;
+            }
+            c.setProp(XData, s, i, float(x));
+            c.setProp(YData, s, i, y);
+        }
+    }
+    c.setProp(Action, qint16(ActionRedraw));
+    return subsets;
+}
+
+}  // namespace pvtchart

@@ -1,0 +1,107 @@
+#pragma once
+// The run of a PVT test on one unit, as the PVT window's timer drives it,
+// free of the window: the reply side (PvtReplyParser), the steps of the
+// loaded sequence, the run state and counters, the set-point frame of each
+// step and cycle, the pressure watch, one recorded row per recording interval,
+// the end of steps, cycles and the sequence, and the status texts. The window
+// adds its unit line, timer, record objects and controls through the hooks;
+// tests and benchmarks drive the run through the same hooks.
+//
+// Time is counted in whole seconds by ticks: a tick counts 1 s, the tick that
+// sends a step's frame counts 3 s (the timer then waits 3000 ms once).
+//
+// Within one step (or one cycle of it): tick 1 only polls; tick 2 sends the
+// step frame; from then on every tick watches the pressure, records on the
+// step's rate, ends the step when its time is up and the sample is within the
+// step's temperature tolerance, and refreshes the elapsed and step times.
+//
+// The steps are those of runloop::RunTables; the PVT run uses the duration
+// (mStepMinutes), temperature (mStepTemp), tolerance (mStepTempError), speed
+// (mStepSpeed), recording rate (mStepInterval), pressure (mStepPress) and
+// cycle count (mStepCycles) of each step.
+
+#include "unitlink/PvtReply.h"
+#include "unitlink/RunRules.h"
+
+#include <QString>
+#include <optional>
+
+// Whole seconds of the steps from `fromStep` to the last, one cycle each, the
+// running total rounded (halves to even) after each step.
+qint64 PvtPlannedSeconds(const runloop::RunTables& t, int fromStep = 1);
+
+// Why a loaded sequence cannot be run (a value that is not a number, a
+// negative duration, rate or cycle count, a cycle count or a total duration
+// beyond what the run counts); nothing when it can.
+std::optional<QString> PvtSequenceProblem(const runloop::RunTables& t);
+
+class PvtRun : public runloop::RunTables {
+public:
+    virtual ~PvtRun() = default;
+
+    // ---- the unit's replies, readings and density constants ----------------------
+    unit::PvtReplyParser reply;
+
+    // ---- run state ------------------------------------------------------------------
+    // 0 idle, 1 running, 6 cooling; a start is taken from 0, 7 or 8.
+    int RunState = 0;
+    int CurStep = 0;               // 1 .. mStepCount
+    int CurCycle = 0;              // from 1
+    qint64 StepSeconds = 0;        // since the step or cycle began
+    qint64 ElapsedSeconds = 0;     // since the start
+    qint64 StepStartSeconds = 0;   // ElapsedSeconds when the step or cycle began
+    long long TickCount = 0;
+    QString ElapsedText;           // H:MM:SS
+    QString EndTimeText;           // the planned end, general date
+    qint32 TestId = 0;             // TEST_ID of the rows recorded
+    int FrameMode = 1;             // the last number of every set-point frame
+    // Points of this run that could not be stored; the first failure is shown.
+    int RowsNotSaved = 0;
+
+    bool CanStart() const { return RunState == 0 || RunState == 7 || RunState == 8; }
+
+    // Starts the loaded steps from step 1. Sends no frame: the first step
+    // frame goes out on the second tick.
+    void StartTest();
+    // Sends the stop frame, ends the run, clears the trip counts and gives the
+    // buttons back. The timer keeps polling.
+    void ShutDown();
+    // A set point of 32 °F at the last pressure and speed; state 6.
+    void SendCoolingSetPoint();
+
+    // One tick of Timer1: the reply watchdog, the replies received, the run.
+    void Timer1_Timer();
+    // The run's part of a tick (nothing unless running).
+    void RunTick();
+
+    // The step frame of the current step.
+    QString StepFrame() const;
+
+protected:
+    // ---- what the run needs of its window -----------------------------------------
+    // What the unit has sent since the last call (CommError when the port
+    // went away).
+    virtual QString ReceiveInput() = 0;
+    virtual void SendFrame(const QString& frame) = 0;
+    virtual void SetTimerInterval(int ms, bool enable = false) = 0;
+    // Stores one TEST_RESULT row of the present point and redraws the chart
+    // from the stored rows; storing failures are raised (db::DbError).
+    virtual void SavePvtResultRow() = 0;
+    // The live grid's row of the present step and cycle.
+    virtual void AddPvtGridRow() {}
+    // A status-bar panel by its key ("StartTime", "ElapsedTime", "Status",
+    // "EndTime", "StepTime").
+    virtual void ShowPanel(const QString& key, const QString& text) = 0;
+    // Start and Exit off while running; Start, Zero and Exit on after it.
+    virtual void RunButtons(bool running) = 0;
+    virtual void ShowReply(const unit::PvtReplyResult& result) {}
+    virtual void ShowActiveFlag(const QString& caption) {}
+    virtual void ShowSpeedSetPoint(const QString& text) {}
+    // The chart's base set-up, for the new test.
+    virtual void InitialChart() {}
+
+private:
+    double stepValue(const QVector<double>& v) const { return v.value(CurStep); }
+    void recordPoint();
+    void showTimes();
+};
