@@ -103,19 +103,15 @@ bool frmRealTime::LoadSequenceTables(bool refresh) {
             return false;
         }
         // The running steps stay; ramp entries found are taken.
+        if (refuseBeyondLimits(loaded.tables, refresh)) return false;
         if (loaded.hasRampEntries) TakeRampEntries(loaded.tables);
         return true;
-    case LoadResult::BeyondLimits:
-        // The tables loaded before stay whole (a refresh keeps running them);
-        // as with a pressure too high, a picked sequence is not taken.
-        ui::MsgBox(loaded.message);
-        if (!refresh) mSequenceName.clear();
-        return false;
     case LoadResult::PressureTooHigh:
         // The tables loaded before stay whole.
         RefusePressure();
         return false;
     case LoadResult::Loaded:
+        if (refuseBeyondLimits(loaded.tables, refresh)) return false;
         TakeSteps(loaded.tables);
         // A sequence without ramp entries has none (its ramp steps run as
         // plain steps), whatever an earlier sequence had.
@@ -123,6 +119,17 @@ bool frmRealTime::LoadSequenceTables(bool refresh) {
         return true;
     }
     return false;
+}
+
+bool frmRealTime::refuseBeyondLimits(const RunTables& tables, bool refresh) {
+    // Values another program stored that no run can hold. The tables loaded
+    // before stay whole (a refresh keeps running them); as with a pressure
+    // too high, a picked sequence is not taken.
+    const QString beyond = CheckRunTables(tables);
+    if (beyond.isEmpty()) return false;
+    ui::MsgBox(beyond);
+    if (!refresh) mSequenceName.clear();
+    return true;
 }
 
 void frmRealTime::RefusePressure() {

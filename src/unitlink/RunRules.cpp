@@ -116,12 +116,6 @@ LoadedSequence LoadSequence(const QString& name, double maxPress, clsConnection*
                 out.result = LoadResult::PressureTooHigh;
                 return out;
             }
-            // Values another program stored beyond what a run can hold.
-            if (const QString beyond = seqlimits::CheckStep(s, at(3), at(7), at(11)); !beyond.isEmpty()) {
-                out.result = LoadResult::BeyondLimits;
-                out.message = beyond;
-                return out;
-            }
             const double temp = at(4);
             t.mStepMinutes.append(at(3));
             t.mStepTemp.append(temp);
@@ -146,14 +140,6 @@ LoadedSequence LoadSequence(const QString& name, double maxPress, clsConnection*
         seqRampDefine.MoveFirst();
         while (!seqRampDefine.Eof()) {
             const RowArray row = seqRampDefine.All();
-            const int entry = int(t.mRampSpeed.size());
-            if (const QString beyond =
-                    seqlimits::CheckRampEntry(entry, row.value(4).toDouble(), row.value(5).toDouble());
-                !beyond.isEmpty()) {
-                out.result = LoadResult::BeyondLimits;
-                out.message = beyond;
-                return out;
-            }
             t.mRampSpeed.append(row.value(3).toDouble());
             t.mRampSeconds.append(row.value(4).toDouble());
             t.mRampInterval.append(row.value(5).toDouble());

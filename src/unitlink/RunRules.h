@@ -79,7 +79,6 @@ enum class LoadResult {
     Loaded,           // steps found, all within the maximum pressure
     NoSteps,          // the sequence has no steps (or no longer exists)
     PressureTooHigh,  // a step's pressure is above the maximum pressure
-    BeyondLimits,     // a step or ramp entry holds a time, interval or cycle count no run can hold
 };
 
 struct LoadedSequence {
@@ -88,7 +87,6 @@ struct LoadedSequence {
     qint32 sequenceId = 0;     // its SEQUENCE_ID
     RunTables tables;          // the steps (when Loaded) and the ramp entries (when hasRampEntries)
     bool hasRampEntries = false;
-    QString message;           // BeyondLimits: what is beyond, naming the step and the limit
 };
 
 // Reads the sequence of that name through the three record objects (the

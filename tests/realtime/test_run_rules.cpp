@@ -273,22 +273,24 @@ TEST_F(SequenceLoad, RefusalsAndEmptySequences) {
     const LoadedSequence gone = load("Deleted meanwhile");
     EXPECT_EQ(gone.result, LoadResult::NoSteps);
     EXPECT_EQ(gone.sequenceId, 0);
-    // Values another program stored that no run can hold: refused, naming the step and the limit.
+    // Values another program stored that no run can hold: loaded as stored,
+    // and refused by the run's check, naming the step and the limit.
     SeqStep endless = step(100, 1, 0, 0);
     endless.cycles = 1e16;
     StoreSequence(conn, "EndlessCycles", {step(100, 1, 0, 0), endless});
     const LoadedSequence cycles = load("EndlessCycles");
-    EXPECT_EQ(cycles.result, LoadResult::BeyondLimits);
-    EXPECT_EQ(cycles.message, "Step 2: the cycle count 1E+16 is beyond what a run can hold (at most 10000).");
+    EXPECT_EQ(cycles.result, LoadResult::Loaded);
+    EXPECT_EQ(CheckRunTables(cycles.tables),
+              "Step 2: the cycle count 1E+16 is beyond what a run can hold (at most 10000).");
     SeqStep longStep = step(100, 1, 0, 0);
     longStep.minutes = 1e300;
     StoreSequence(conn, "LongStep", {longStep});
-    EXPECT_EQ(load("LongStep").message,
+    EXPECT_EQ(CheckRunTables(load("LongStep").tables),
               "Step 1: the step time (min) 1E+300 is beyond what a run can hold (at most 71582).");
     StoreSequence(conn, "LongRamp", {step(100, 1, 0, 0)}, {{100, 30, 5}, {100, 5e6, 5}});
-    const LoadedSequence ramp = load("LongRamp");
-    EXPECT_EQ(ramp.result, LoadResult::BeyondLimits);
-    EXPECT_EQ(ramp.message, "Ramp step 2: the ramp time (sec) 5000000 is beyond what a run can hold (at most 4294967).");
+    EXPECT_EQ(CheckRunTables(load("LongRamp").tables),
+              "Ramp step 2: the ramp time (sec) 5000000 is beyond what a run can hold (at most 4294967).");
+    EXPECT_EQ(CheckRunTables(load("NoEntries").tables), "");
 
     const LoadedSequence noEntries = load("NoEntries");
     EXPECT_EQ(noEntries.result, LoadResult::Loaded);
