@@ -200,6 +200,10 @@ private:
     void Save_PVT_Calibration();
     void showFrame(int tab);
     QString receiveAll();
+    // A tick of the PVT or LSM tab's timer: the unit's calibration reading
+    // (0 when none came), its logarithm shown; a failed read stops the timer
+    // and is said.
+    void readCalibration(tick::TickTimer& timer, double& reading, QLabel* shown);
     void closePort();
 
     unit::TorqueReplyParser torqueParser_;
