@@ -1,5 +1,10 @@
 #include "unitlink/UnitWindow.h"
 
+#include "platform/Dialogs.h"
+
+#include <QCloseEvent>
+#include <QMdiSubWindow>
+
 UnitWindow::UnitWindow(UnitWindowKind kind, QWidget* parent) : QWidget(parent), kind_(kind) {}
 
 UnitWindow::~UnitWindow() { Timer1.Enabled(false); }
@@ -21,4 +26,29 @@ int UnitWindow::UnitOfCaption(const QString& caption) {
 
 void UnitWindow::EnableContainerEntry(int unitNumber) {
     if (UnitContainer* c = Container()) c->EnableEntry(kind_, unitNumber);
+}
+
+void UnitWindow::CloseFromExit() {
+    if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget()))
+        sub->close();
+    else
+        close();
+}
+
+bool UnitWindow::CloseRefused(QCloseEvent* event, bool testRunning, const QString& refusal) {
+    if (Timer1.InTick()) {
+        event->ignore();
+        return true;
+    }
+    if (testRunning) {
+        ui::MsgBox(refusal);
+        event->ignore();
+        return true;
+    }
+    return false;
+}
+
+void UnitWindow::ReleaseUnit(int unitNumber) {
+    EnableContainerEntry(unitNumber);
+    if (MSComm1.PortOpen()) MSComm1.PortOpen(false);
 }
