@@ -60,13 +60,7 @@ protected:
         mdi->MenuPVTAdd_Click(1);
         return qobject_cast<frmPVTtest*>(mdi->PvtTestWindows[1].data());
     }
-    void pick(frmPVTtest& w, const QString& name) {
-        w.cmdSelect->click();
-        const auto items = w.cfNameSeq->lstSeqName->findItems(name, Qt::MatchExactly);
-        ASSERT_EQ(items.size(), 1);
-        w.cfNameSeq->lstSeqName->setCurrentItem(items[0]);
-        w.cfNameSeq->cmdOk->click();
-    }
+    void pick(frmPVTtest& w, const QString& name) { testing_support::PickSequence(w, name); }
     void start(frmPVTtest& w, const PvtEntry& entry = {}) {
         AnswerPvtInfo answer(entry);
         w.cmdStart_Stop->click();
