@@ -57,6 +57,20 @@ QLabel* valueBox(QWidget* parent, const QString& name, const QRect& geometry, in
     return l;
 }
 
+// A file chosen in the save or open dialog, the second filter shown first;
+// nothing, with the cancel said, when the operator cancels.
+std::optional<QString> chooseFile(bool save, const QString& filter) {
+    ui::FileRequest req;
+    req.save = save;
+    req.filter = filter;
+    req.filterIndex = 2;
+    const std::optional<QString> path = save ? ui::GetSaveFileName(req) : ui::GetOpenFileName(req);
+    if (!path) ui::MsgBox(kCancelled);
+    return path;
+}
+std::optional<QString> saveFile(const QString& filter) { return chooseFile(true, filter); }
+std::optional<QString> openFile(const QString& filter) { return chooseFile(false, filter); }
+
 // The unit of a list entry: the value of its last character ("Unit 3" is 3).
 int unitOfEntry(const QString& text) {
     const QString t = text.trimmed();
@@ -583,15 +597,8 @@ void frmCalibrateTorque::FinishTorqueRun(bool ended) {
 }
 
 void frmCalibrateTorque::cmdSave1_Click() {
-    ui::FileRequest req;
-    req.save = true;
-    req.filter = kTableFilter;
-    req.filterIndex = 2;
-    const std::optional<QString> path = ui::GetSaveFileName(req);
-    if (!path) {
-        ui::MsgBox(kCancelled);
-        return;
-    }
+    const std::optional<QString> path = saveFile(kTableFilter);
+    if (!path) return;
     QStringList texts;
     for (QLineEdit* t : txtCali) texts << t->text();
     const SaveResult r = SaveTorqueValues(*path, texts);
@@ -599,14 +606,8 @@ void frmCalibrateTorque::cmdSave1_Click() {
 }
 
 void frmCalibrateTorque::cmdLoad_Click() {
-    ui::FileRequest req;
-    req.filter = kTableFilter;
-    req.filterIndex = 2;
-    const std::optional<QString> path = ui::GetOpenFileName(req);
-    if (!path) {
-        ui::MsgBox(kCancelled);
-        return;
-    }
+    const std::optional<QString> path = openFile(kTableFilter);
+    if (!path) return;
     const TorqueValuesResult r = ReadTorqueValues(*path);
     for (size_t i = 0; i < r.values.size() && i < txtCali.size(); ++i) txtCali[i]->setText(CStr(r.values[i]));
     if (!r.ok) ui::MsgBox(r.message);
@@ -646,15 +647,8 @@ void frmCalibrateTorque::cmdSendCali_Click() {
 }
 
 void frmCalibrateTorque::cmdExport_Click() {
-    ui::FileRequest req;
-    req.save = true;
-    req.filter = kReportFilter;
-    req.filterIndex = 2;
-    const std::optional<QString> path = ui::GetSaveFileName(req);
-    if (!path) {
-        ui::MsgBox(kCancelled);
-        return;
-    }
+    const std::optional<QString> path = saveFile(kReportFilter);
+    if (!path) return;
     TorqueReportInput in;
     in.now = QDateTime::currentDateTime();
     in.unitText = cmbInstName[1]->currentText();
@@ -836,15 +830,8 @@ void frmCalibrateTorque::Save_PVT_Calibration() {
 }
 
 void frmCalibrateTorque::cmdPVTExport_Click() {
-    ui::FileRequest req;
-    req.save = true;
-    req.filter = kTableFilter;
-    req.filterIndex = 2;
-    const std::optional<QString> path = ui::GetSaveFileName(req);
-    if (!path) {
-        ui::MsgBox(kCancelled);
-        return;
-    }
+    const std::optional<QString> path = saveFile(kTableFilter);
+    if (!path) return;
     PistonReportInput in;
     in.now = QDateTime::currentDateTime();
     const QString unitText = cmbInstName[2]->currentText().trimmed();
@@ -951,15 +938,8 @@ void frmCalibrateTorque::cmdSave3_Click() {
 }
 
 void frmCalibrateTorque::cmdSWMExport_Click() {
-    ui::FileRequest req;
-    req.save = true;
-    req.filter = kReportFilter;
-    req.filterIndex = 2;
-    const std::optional<QString> path = ui::GetSaveFileName(req);
-    if (!path) {
-        ui::MsgBox(kCancelled);
-        return;
-    }
+    const std::optional<QString> path = saveFile(kReportFilter);
+    if (!path) return;
     SwellReportInput in;
     in.now = QDateTime::currentDateTime();
     const QString unitText = cmbInstName[3]->currentText();
