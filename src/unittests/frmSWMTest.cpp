@@ -358,11 +358,7 @@ void frmSWMTest::cmdSelect_Click() {
 
 void frmSWMTest::FillSequenceList() {
     mSeqInfo->ConnectX(mConnection);
-    cfNameSeq->lstSeqName->clear();
-    const RowCache names = mSeqInfo->JustName();
-    const int count = names.isEmpty() ? 0 : std::min(mSeqInfo->RowCount(), int(names[0].size()));
-    for (int i = 0; i < count; ++i) cfNameSeq->lstSeqName->addItem(names[0][i].toString());
-    if (count > 0) cfNameSeq->lstSeqName->setCurrentRow(0);
+    cfNameSeq->ListNames(mSeqInfo->JustName(), mSeqInfo->RowCount());
 }
 
 void frmSWMTest::cfNameSeq_SelectedTestName() {
@@ -430,27 +426,23 @@ bool frmSWMTest::Check_SetPoints() {
     return false;
 }
 
-void frmSWMTest::cmdTempSet_Click() {
+bool frmSWMTest::sendSetPoints() {
     if (!Check_SetPoints()) {
         ui::MsgBox(NeedResetMessage());
-        return;
+        return false;
     }
     // The box holds display units; the unit takes °F.
     CommandText = SetPointFrame(TempFromDisplay(SetTemp), SetPress, SetSpeed, FrameMode);
     SendFrame(CommandText);
     Timer1.Interval(kAfterSetPointMs);
+    return true;
 }
+
+void frmSWMTest::cmdTempSet_Click() { sendSetPoints(); }
 
 void frmSWMTest::cmdPreHeat_Click() {
     if (RunState == kRunning) return;
-    if (!Check_SetPoints()) {
-        ui::MsgBox(NeedResetMessage());
-        return;
-    }
-    CommandText = SetPointFrame(TempFromDisplay(SetTemp), SetPress, SetSpeed, FrameMode);
-    SendFrame(CommandText);
-    Timer1.Interval(kAfterSetPointMs);
-    RunState = kPreheating;
+    if (sendSetPoints()) RunState = kPreheating;
 }
 
 void frmSWMTest::txtInterval_Change() { RecordInterval = int(std::nearbyint(Val(txtInterval->text()))); }
