@@ -87,6 +87,22 @@ int LsmTop(ReportSheet& sheet, const StoredTestSource& in) {
     return a + 2;
 }
 
+// The captions of the detail columns both tests begin with, and their cells:
+// step, cycle, elapsed minutes, temperature, pressure and speed.
+QStringList StepColumnTitles() {
+    return {QStringLiteral("Step_NO"),          QStringLiteral("Cycle No"),
+            QStringLiteral("Elapsed Time(min)"), QStringLiteral("Temperature") + gTempLabel,
+            QStringLiteral("Pressure (psi)"),    QStringLiteral("Speed (rpm)")};
+}
+void FillStepColumns(const ResultPoint& x, PreparedCell* cells, const QString& speedMask) {
+    cells[0] = PreparedCell::Of(x[resultcol::RampNo]);
+    cells[1] = PreparedCell::Of(x[resultcol::CycleNo]);
+    cells[2] = PreparedCell::Typed(Format(x[resultcol::ResultTime] / 60, QStringLiteral("#0.##")));
+    cells[3] = PreparedCell::Typed(Format(TempToDisplay(x[resultcol::SampleTemp]), QStringLiteral("##0.0")));
+    cells[4] = PreparedCell::Typed(Format(x[resultcol::Press], QStringLiteral("##0.")));
+    cells[5] = PreparedCell::Typed(Format(x[resultcol::Speed], speedMask));
+}
+
 // The detail block under the grid, whose last row is `gridEnd`: "Detail:"
 // `gap` rows below it, the captions, then one row a stored point filled by
 // `fill`, and the page set-up over the caption row. Nothing at all, not even
@@ -138,18 +154,10 @@ QString ExcelReport::ExportPvtExcelDetail() {
     return WriteReport(*in.opened, QStringLiteral("Detailed Excel"), [&](ReportSheet& sheet) {
         const int results = PvtTop(sheet, in);
         const int gridEnd = CopyGrid(sheet, results + 1, *in.resultGrid, 2);
-        const QStringList titles{QStringLiteral("Step_NO"),        QStringLiteral("Cycle No"),
-                                 QStringLiteral("Elapsed Time(min)"), QStringLiteral("Temperature") + gTempLabel,
-                                 QStringLiteral("Pressure (psi)"), QStringLiteral("Speed (rpm)"),
-                                 QStringLiteral("Desity (g/cm3)")};
+        const QStringList titles = StepColumnTitles() << QStringLiteral("Desity (g/cm3)");
         const OpenedTest& t = *in.opened;
         DetailBlock(sheet, in, gridEnd, 2, titles, [&](const ResultPoint& x, PreparedCell* cells) {
-            cells[0] = PreparedCell::Of(x[resultcol::RampNo]);
-            cells[1] = PreparedCell::Of(x[resultcol::CycleNo]);
-            cells[2] = PreparedCell::Typed(Format(x[resultcol::ResultTime] / 60, QStringLiteral("#0.##")));
-            cells[3] = PreparedCell::Typed(Format(TempToDisplay(x[resultcol::SampleTemp]), QStringLiteral("##0.0")));
-            cells[4] = PreparedCell::Typed(Format(x[resultcol::Press], QStringLiteral("##0.")));
-            cells[5] = PreparedCell::Typed(Format(x[resultcol::Speed], QStringLiteral("##0.####")));
+            FillStepColumns(x, cells, QStringLiteral("##0.####"));
             // No density where it cannot be computed (no remaining volume, no
             // piston radius or initial values): the cell stays empty.
             const std::optional<double> density = CalcPvtDensity(x[resultcol::ShearStress], t.CuriniV, t.CuriniD,
@@ -180,24 +188,13 @@ QString ExcelReport::ExportLsmExcelDetail() {
     return WriteReport(*in.opened, QStringLiteral("Detailed Excel"), [&](ReportSheet& sheet) {
         const int results = LsmTop(sheet, in);
         const int gridEnd = CopyGrid(sheet, results + 1, *in.resultGrid, 1);
-        const QStringList titles{QStringLiteral("Step_NO"),
-                                 QStringLiteral("Cycle No"),
-                                 QStringLiteral("Elapsed Time(min)"),
-                                 QStringLiteral("Temperature") + gTempLabel,
-                                 QStringLiteral("Pressure (psi)"),
-                                 QStringLiteral("Speed (rpm)"),
-                                 QStringLiteral("Length Change ") + gLengthLabel,
-                                 QStringLiteral("Swell (%)")};
+        const QStringList titles = StepColumnTitles() << QStringLiteral("Length Change ") + gLengthLabel
+                                                      << QStringLiteral("Swell (%)");
         const double sampleLength = in.opened->LsmSampleLength;
         const QString lengthMask = gUnitSystem == 1 ? QStringLiteral("#0.####") : QStringLiteral("#0.##");
         DetailBlock(sheet, in, gridEnd, 3, titles, [&](const ResultPoint& x, PreparedCell* cells) {
             const double change = x[resultcol::ShearStress];
-            cells[0] = PreparedCell::Of(x[resultcol::RampNo]);
-            cells[1] = PreparedCell::Of(x[resultcol::CycleNo]);
-            cells[2] = PreparedCell::Typed(Format(x[resultcol::ResultTime] / 60, QStringLiteral("#0.##")));
-            cells[3] = PreparedCell::Typed(Format(TempToDisplay(x[resultcol::SampleTemp]), QStringLiteral("##0.0")));
-            cells[4] = PreparedCell::Typed(Format(x[resultcol::Press], QStringLiteral("##0.")));
-            cells[5] = PreparedCell::Typed(Format(x[resultcol::Speed], QStringLiteral("##0.#")));
+            FillStepColumns(x, cells, QStringLiteral("##0.#"));
             cells[6] = PreparedCell::Typed(Format(QVariant(LengthToDisplayText(change)), lengthMask));
             if (sampleLength > 0)
                 cells[7] = PreparedCell::Typed(Format(change / sampleLength, QStringLiteral("0.##%")));
