@@ -10,6 +10,7 @@
 #include "support/ScriptedDialogs.h"
 #include "support/UnitSimulator.h"
 #include "support/UnitTestHelpers.h"
+#include "support/SavedGlobals.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -32,13 +33,7 @@ protected:
         gViscLabel = QStringLiteral("( cP )");
         gStressLabel = QStringLiteral("(dyn/cm2)");
     }
-    void TearDown() override {
-        w.reset();
-        gAppPath = savedPath_;
-        gUnitSystem = savedUnits_;
-        gViscLabel = savedVisc_;
-        gStressLabel = savedStress_;
-    }
+    void TearDown() override { w.reset(); }
 
     // The settings file with the ports of units 1 .. 8 (missing ones 0).
     void writePorts(std::initializer_list<int> ports) { testing_support::WritePortSettings(ports); }
@@ -78,10 +73,7 @@ protected:
     std::unique_ptr<frmCalibrateTorque> w;
 
 private:
-    QString savedPath_ = gAppPath;
-    int savedUnits_ = gUnitSystem;
-    QString savedVisc_ = gViscLabel;
-    QString savedStress_ = gStressLabel;
+    testing_support::SavedGlobals saved_;
 };
 
 }  // namespace calibration_tests

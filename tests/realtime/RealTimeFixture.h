@@ -13,6 +13,7 @@
 #include "support/ScriptedDialogs.h"
 #include "support/TempDb.h"
 #include "support/UnitTestHelpers.h"
+#include "support/SavedGlobals.h"
 
 #include <QApplication>
 #include <QDir>
@@ -27,30 +28,7 @@
 
 namespace realtime_tests {
 
-struct SavedGlobals {
-    QString appPath = gAppPath;
-    int unitSystem = gUnitSystem;
-    short kUnit = gKUnit;
-    double sf = gSF;
-    double maxPress = gMaxPress;
-    double maxTemp = gMaxTemp;
-    double minTemp = gMinTemp;
-    QString temp = gTempLabel, stress = gStressLabel, visc = gViscLabel, press = gPressLabel, k = gKLabel;
-    ~SavedGlobals() {
-        gAppPath = appPath;
-        gUnitSystem = unitSystem;
-        gKUnit = kUnit;
-        gSF = sf;
-        gMaxPress = maxPress;
-        gMaxTemp = maxTemp;
-        gMinTemp = minTemp;
-        gTempLabel = temp;
-        gStressLabel = stress;
-        gViscLabel = visc;
-        gPressLabel = press;
-        gKLabel = k;
-    }
-};
+using testing_support::SavedGlobals;
 
 
 class RealTimeFixture : public ::testing::Test {
