@@ -198,8 +198,7 @@ void frmCalibrateTorque::buildTorqueTab(QWidget* f) {
     cmbBobSize = Named<QComboBox>(f, QStringLiteral("cmbBobSize"), QRect(290, 50, 130, 26));
     connect(cmbBobSize, &QComboBox::activated, this, [this] { cmbBobSize_Click(); });
 
-    Frame2 = Named<QGroupBox>(f, QStringLiteral("Frame2"), QRect(16, 86, 404, 536));
-    Frame2->setTitle(QStringLiteral("Calibration Fluid Specs"));
+    Frame2 = controls::Frame(f, QStringLiteral("Frame2"), QStringLiteral("Calibration Fluid Specs"), QRect(16, 86, 404, 536));
     for (int i = 0; i <= 20; ++i) {
         const int y = 28 + i * 24;
         Label2[size_t(i)] = Label(Frame2, QStringLiteral("Label2"), QStringLiteral("%1 (Deg C)").arg(20 + i),
