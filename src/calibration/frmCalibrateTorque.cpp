@@ -447,6 +447,12 @@ void frmCalibrateTorque::cmbInstName_Click(int Index) {
         MSComm1.SThreshold(0);
         MSComm1.PortOpen(true);
     } catch (const std::exception&) {
+        // The port stays with the unit it was open for: a tab now showing
+        // another unit takes none of its readings.
+        if (u != TabUnit[size_t(Index)]) {
+            if (Index == 2) TimerPVT.Enabled(false);
+            if (Index == 3) TimerSWM.Enabled(false);
+        }
         ui::MsgBox(kCommMessage);
         return;
     }
@@ -709,6 +715,7 @@ void frmCalibrateTorque::Initial_PVT_Tab() {
     cmdPVT[1]->show();
     Label6->show();
     lblReadData2->clear();
+    PvtReading = 0;  // the reading shown is gone with the reset
     CaliState = 0;
 }
 
@@ -894,6 +901,7 @@ void frmCalibrateTorque::Initial_LSM_Tab() {
     ClearCalibrationPlot(*CWGraph3);
     CaliState = 0;
     lblReaddata3->clear();
+    LsmVolt = 0;  // the reading shown is gone with the reset
 }
 
 void frmCalibrateTorque::TimerSWM_Timer() {

@@ -412,6 +412,23 @@ protected:
     }
 };
 
+// As on the swell tab: a unit whose port cannot be opened takes no reading
+// of the unit whose port is still open.
+TEST_F(PistonTab, AUnitThatCannotBeOpenedTakesNoReadingsOfTheUnitBefore) {
+    writePorts({0, 3, 0, 0, 4});
+    unit(3);
+    frmCalibrateTorque& c = open();
+    chooseUnit(2, 0);
+    reading(500);
+    chooseUnit(2, 1);
+    EXPECT_FALSE(c.TimerPVT.Running());
+    c.Combo1->setCurrentIndex(0);
+    c.Combo1_Click();
+    c.cmdPVT_Click(1);
+    EXPECT_EQ(dialogs.texts(), (QStringList{kComm, "Invalid calibration data"}));
+    EXPECT_TRUE(c.lalData[1]->text().isEmpty());
+}
+
 TEST_F(PistonTab, LargePistonCalibratedSavedAndReadBack) {
     writePorts({0, 3});
     unit(3);
@@ -559,6 +576,25 @@ TEST_F(SwellTab, OneTwoFourVoltsCalibratedAndSaved) {
     EXPECT_EQ(report[4], "Unit No.: ,5\r");
     EXPECT_EQ(report[8], "0.65,0.301029995663981\r");
     EXPECT_EQ(report[12], "0.4           0.83048\r");
+}
+
+// A unit chosen again while the tab's port is still open for another one
+// cannot be opened: the tab, reset and showing the new unit, must not go on
+// taking the first unit's readings, which its save would write into the new
+// unit's line.
+TEST_F(SwellTab, AUnitThatCannotBeOpenedTakesNoReadingsOfTheUnitBefore) {
+    writePorts({0, 3, 0, 0, 4});
+    unit(3);
+    frmCalibrateTorque& c = open();
+    chooseUnit(3, 0);  // Unit 2, on port 3
+    volts("1");
+    chooseUnit(3, 1);  // Unit 5: its port cannot be opened while unit 2's is
+    EXPECT_EQ(dialogs.texts(), QStringList{kComm});
+    EXPECT_EQ(c.cmbInstName[3]->currentText(), "Unit 5");
+    EXPECT_FALSE(c.TimerSWM.Running());
+    c.cmdSWM_Click(1);
+    EXPECT_EQ(dialogs.texts().last(), "Invalid calibration data");
+    EXPECT_TRUE(c.lblvolt[1]->text().isEmpty());
 }
 
 TEST_F(SwellTab, StepsNeedAUnitAndAGoodReadingAndASaveFailureIsShown) {
