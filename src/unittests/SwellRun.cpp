@@ -8,7 +8,9 @@
 #include "platform/RunClock.h"
 #include "unitlink/UnitProtocol.h"
 
+#include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace swell {
 
@@ -48,6 +50,12 @@ qint64 PlannedSeconds(const SwellSteps& steps, int fromStep) {
     for (int i = std::max(fromStep, 1); i < steps.StepMinutes.size(); ++i)
         total = std::nearbyint(steps.StepMinutes[i] * 60 + total);
     return qint64(total);
+}
+
+int RecordIntervalOf(double seconds) {
+    const double r = std::nearbyint(seconds);
+    if (std::isnan(r)) return 0;
+    return int(std::clamp(r, double(std::numeric_limits<int>::min()), double(std::numeric_limits<int>::max())));
 }
 
 QString HoursText(qint64 seconds) {
@@ -201,7 +209,7 @@ void SwellRun::Tick() {
             return;
         }
         ShowStep(CurStep);
-        RecordInterval = int(std::nearbyint(StepRecordRate.value(CurStep)));
+        RecordInterval = RecordIntervalOf(StepRecordRate.value(CurStep));
         SendSetPoints();
         StepStartMs = tick::timeGetTime();
         RecordStartMs = tick::timeGetTime();

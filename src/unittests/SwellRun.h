@@ -66,6 +66,11 @@ LoadedSwellSequence LoadSwellSequence(const QString& name, clsConnection* connec
 // counted), rounded (halves to even) after every step.
 qint64 PlannedSeconds(const SwellSteps& steps, int fromStep = 1);
 
+// The recording interval of a rate in seconds: whole seconds, halves to the
+// even neighbour. A rate that is no number records nothing; one beyond the
+// counter's range keeps its sign and never comes round.
+int RecordIntervalOf(double seconds);
+
 // "hh:mm:ss" with the total hours (25 h show as "25:00:00").
 QString HoursText(qint64 seconds);
 

@@ -472,7 +472,7 @@ void frmSWMTest::cmdPreHeat_Click() {
     RunState = kPreheating;
 }
 
-void frmSWMTest::txtInterval_Change() { RecordInterval = int(std::nearbyint(Val(txtInterval->text()))); }
+void frmSWMTest::txtInterval_Change() { RecordInterval = RecordIntervalOf(Val(txtInterval->text())); }
 
 // ---- zeroing and calibration ----------------------------------------------------------
 
@@ -593,7 +593,7 @@ void frmSWMTest::cmdStart_Click() {
         Timer1.Enabled(true);
         BeginRun();
         txtInterval->setText(CStr(StepRecordRate.value(1)));
-        RecordInterval = int(std::nearbyint(StepRecordRate.value(1)));
+        RecordInterval = RecordIntervalOf(StepRecordRate.value(1));
         cmdStart->setText(QStringLiteral("STOP"));
         cmdExit->setEnabled(false);
         cmdZero->setEnabled(false);

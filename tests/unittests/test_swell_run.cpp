@@ -11,6 +11,7 @@
 
 #include <cmath>
 #include <gtest/gtest.h>
+#include <limits>
 #include <map>
 #include <vector>
 
@@ -182,6 +183,26 @@ TEST_F(SwellRunLoop, RowsAreRecordedOnTheIntervalAndTheStepsFirstTickDiscardsInp
         none.Tick();
     }
     EXPECT_TRUE(none.rows.empty());
+}
+
+// A stored rate beyond the counter's range is an interval that never comes
+// round, not one that records on every tick; one that is no number records
+// nothing.
+TEST_F(SwellRunLoop, ARateBeyondTheCountersRangeRecordsNothing) {
+    for (const double rate : {1e10, std::nan("")}) {
+        FakeWindow far;
+        far.steps({{0, 100, 5, 0, 1, 0}, {100, 100, 5, 0, 1, rate}});
+        far.BeginRun();
+        for (int i = 0; i < 20; ++i) {
+            clock.advance(1000);
+            far.reading(100);
+            far.Tick();
+        }
+        EXPECT_EQ(far.CurStep, 2) << rate;
+        EXPECT_TRUE(far.rows.empty()) << rate;
+    }
+    EXPECT_EQ(RecordIntervalOf(2.5), 2);
+    EXPECT_EQ(RecordIntervalOf(-1e12), std::numeric_limits<int>::min());
 }
 
 TEST_F(SwellRunLoop, NoResponseWhenNoGoodFrameCameForFiveTicks) {
