@@ -319,7 +319,8 @@ void frmSWMTest::SetUnitLabels() {
         gViscLabel = cgs ? QStringLiteral("( cP )") : QStringLiteral("(mPa.s)");
         gStressLabel = cgs ? QStringLiteral("(dyn/cm2)") : QStringLiteral("( Pa )");
         gLengthLabel = cgs ? QStringLiteral("(in.)") : QStringLiteral("(mm)");
-        gMaxPress = 30000;
+        // The maximum pressure is left as chosen: resetting it here would
+        // raise the trip limit of another unit running at 20000 psi.
     } catch (const std::exception& e) {
         ui::MsgBox(ui::errorText(5, QString::fromLocal8Bit(e.what())));
     }
