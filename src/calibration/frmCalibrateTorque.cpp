@@ -84,6 +84,11 @@ int unitOfEntry(const QString& text) {
     return t.back().digitValue();
 }
 
+// Whether a tab's list shows the unit whose port the tab opened.
+bool showsUnit(const QComboBox& list, int opened) {
+    return opened != 0 && list.currentIndex() >= 0 && unitOfEntry(list.currentText()) == opened;
+}
+
 // A failure that the handler reports with its own text.
 struct HandlerError : std::runtime_error {
     explicit HandlerError(const QString& text) : std::runtime_error(text.toStdString()), text(text) {}
@@ -739,6 +744,8 @@ void frmCalibrateTorque::Combo1_Click() {
 void frmCalibrateTorque::TimerPVT_Timer() {
     PvtReading = 0;
     lblReadData2->clear();
+    // A tab showing another unit than the one it opened takes no reading.
+    if (!showsUnit(*cmbInstName[2], TabUnit[2])) return;
     QString received;
     try {
         received = receiveAll();
@@ -907,6 +914,7 @@ void frmCalibrateTorque::Initial_LSM_Tab() {
 void frmCalibrateTorque::TimerSWM_Timer() {
     LsmVolt = 0;
     lblReaddata3->clear();
+    if (!showsUnit(*cmbInstName[3], TabUnit[3])) return;
     QString received;
     try {
         received = receiveAll();

@@ -592,6 +592,14 @@ TEST_F(SwellTab, AUnitThatCannotBeOpenedTakesNoReadingsOfTheUnitBefore) {
     EXPECT_EQ(dialogs.texts(), QStringList{kComm});
     EXPECT_EQ(c.cmbInstName[3]->currentText(), "Unit 5");
     EXPECT_FALSE(c.TimerSWM.Running());
+    // Away and back starts the tab's timer again, but it reads nothing while
+    // the tab shows unit 5.
+    c.TabStrip1->setCurrentIndex(1);
+    c.TabStrip1->setCurrentIndex(2);
+    sim->sendStatusFrame();
+    QThread::msleep(50);
+    c.TimerSWM.Tick();
+    EXPECT_EQ(c.LsmVolt, 0);
     c.cmdSWM_Click(1);
     EXPECT_EQ(dialogs.texts().last(), "Invalid calibration data");
     EXPECT_TRUE(c.lblvolt[1]->text().isEmpty());
