@@ -79,7 +79,10 @@ QString CheckSetPoints(const QString& temp, const QString& press, const QString&
     const auto p = StrictNumber(press.trimmed());
     const auto s = StrictNumber(speed.trimmed());
     const double upper = TempToDisplay(600), lower = TempToDisplay(0);
-    if (!t || *t > upper || *t < lower)
+    // In SI the box holds °C to one decimal: a step at a limit (600 °F shows
+    // as 315.6) is within it.
+    const double slack = gUnitSystem == 1 ? 0.0 : 0.05;
+    if (!t || *t > upper + slack || *t < lower - slack)
         return QStringLiteral("The temperature setting must in ") + Format(upper, QStringLiteral("##.#")) +
                QStringLiteral(" and ") + Format(lower, QStringLiteral("##.#"));
     if (!p || *p < 0 || *p > maxPress)

@@ -80,7 +80,8 @@ QString HoursText(qint64 seconds);
 QString SetPointFrame(double temperatureF, double pressurePsi, double speedRpm, int frameMode);
 // The check of the three boxes (temperature in display units): the message of
 // the first one out of range (a box that holds no number is out of range),
-// or an empty text when all are acceptable.
+// or an empty text when all are acceptable. In SI a temperature within half
+// a tenth of a limit counts as at it (the box shows a stored step to 0.1 °C).
 QString CheckSetPoints(const QString& temp, const QString& press, const QString& speed, double maxPress);
 QString NeedResetMessage();  // "Need reset data."
 

@@ -258,6 +258,11 @@ TEST(SwellRules, SetPointChecksAndFrame) {
     EXPECT_EQ(CheckSetPoints("300", "0", "0", 30000), QString());
     EXPECT_EQ(CheckSetPoints("316", "0", "0", 30000), QString("The temperature setting must in 315.6 and -17.8"));
     EXPECT_EQ(TempBoxText(212.4), "100.2");
+    // A stored step at either limit, as its box shows it (600 °F is 315.6), is
+    // within the limits; a tenth beyond is not.
+    for (const double f : {600.0, 0.0}) EXPECT_EQ(CheckSetPoints(TempBoxText(f), "0", "0", 30000), QString()) << f;
+    EXPECT_NE(CheckSetPoints("315.7", "0", "0", 30000), QString());
+    EXPECT_NE(CheckSetPoints("-17.9", "0", "0", 30000), QString());
     gUnitSystem = 1;
     EXPECT_EQ(TempBoxText(212.4), "212.4");
     EXPECT_EQ(TempBoxText(212.4, "###0"), "212");
