@@ -904,6 +904,7 @@ void frmCalibrateTorque::Initial_LSM_Tab() {
     Label31->setText(QStringLiteral("STEP 1"));
     for (QLabel* l : {lblconst1, lblconst2, lblconst3, lblconst4}) l->clear();
     for (int i = 1; i <= 6; ++i) lblvolt[size_t(i)]->clear();
+    cmdSave3->setEnabled(false);  // the voltages a save would write are gone
     for (int k = 1; k <= 3; ++k) lbldata[size_t(k)]->setText(CStr(kSwellSpacers[k - 1]));
     ClearCalibrationPlot(*CWGraph3);
     CaliState = 0;

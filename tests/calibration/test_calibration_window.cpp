@@ -605,6 +605,26 @@ TEST_F(SwellTab, AUnitThatCannotBeOpenedTakesNoReadingsOfTheUnitBefore) {
     EXPECT_TRUE(c.lblvolt[1]->text().isEmpty());
 }
 
+// Choosing a unit resets the tab and empties the voltages a save writes:
+// a save then would put a line no reader can read into that unit's place.
+TEST_F(SwellTab, AUnitChosenAfterTheStepsLeavesNothingToSave) {
+    writePorts({0, 3, 0, 0, 3});
+    unit(3);
+    frmCalibrateTorque& c = open();
+    chooseUnit(3, 0);
+    volts("1");
+    c.cmdSWM_Click(1);
+    volts("2");
+    c.cmdSWM_Click(2);
+    volts("4");
+    c.cmdSWM_Click(3);
+    ASSERT_TRUE(c.cmdSave3->isEnabled());
+    chooseUnit(3, 1);  // Unit 5
+    EXPECT_TRUE(c.TimerSWM.Running());
+    EXPECT_TRUE(c.lblvolt[1]->text().isEmpty());
+    EXPECT_FALSE(c.cmdSave3->isEnabled());
+}
+
 TEST_F(SwellTab, StepsNeedAUnitAndAGoodReadingAndASaveFailureIsShown) {
     writePorts({0, 0, 3});
     unit(3);
