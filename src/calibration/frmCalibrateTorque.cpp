@@ -84,9 +84,12 @@ int unitOfEntry(const QString& text) {
     return t.back().digitValue();
 }
 
-// Whether a tab's list shows the unit whose port the tab opened.
-bool showsUnit(const QComboBox& list, int opened) {
-    return opened != 0 && list.currentIndex() >= 0 && unitOfEntry(list.currentText()) == opened;
+// Whether a tab's list shows the unit whose port the tab opened, and the port,
+// when open, is still that unit's (another tab may have opened another since).
+bool showsUnit(const QComboBox& list, int opened, const comm::CommPort& port, const std::array<int, 11>& ports) {
+    if (opened < 1 || opened >= int(ports.size())) return false;
+    if (list.currentIndex() < 0 || unitOfEntry(list.currentText()) != opened) return false;
+    return !port.PortOpen() || port.PortNumber() == ports[size_t(opened)];
 }
 
 // A failure that the handler reports with its own text.
@@ -502,6 +505,10 @@ void frmCalibrateTorque::cmdStart_Click() {
     bool running = false;
     const QPointer<frmCalibrateTorque> self(this);
     try {
+        // A port another tab opened for another unit is not this unit's.
+        if (MSComm1.PortOpen() && !showsUnit(*cmbInstName[1], TabUnit[1], MSComm1, PortNo))
+            throw HandlerError(QStringLiteral("The port open is not the port of ") + cmbInstName[1]->currentText() +
+                               QStringLiteral(": choose the unit on this tab once its port is free."));
         MSComm1.InputLen(0);
         torqueParser_.Clear();
         std::vector<double> values;
@@ -745,7 +752,7 @@ void frmCalibrateTorque::TimerPVT_Timer() {
     PvtReading = 0;
     lblReadData2->clear();
     // A tab showing another unit than the one it opened takes no reading.
-    if (!showsUnit(*cmbInstName[2], TabUnit[2])) return;
+    if (!showsUnit(*cmbInstName[2], TabUnit[2], MSComm1, PortNo)) return;
     QString received;
     try {
         received = receiveAll();
@@ -915,7 +922,7 @@ void frmCalibrateTorque::Initial_LSM_Tab() {
 void frmCalibrateTorque::TimerSWM_Timer() {
     LsmVolt = 0;
     lblReaddata3->clear();
-    if (!showsUnit(*cmbInstName[3], TabUnit[3])) return;
+    if (!showsUnit(*cmbInstName[3], TabUnit[3], MSComm1, PortNo)) return;
     QString received;
     try {
         received = receiveAll();

@@ -298,6 +298,23 @@ TEST_F(TorqueTab, StartWithoutAPortShowsBothMessagesAndStaysFree) {
     EXPECT_FALSE(c.Timer1.Enabled());
 }
 
+// The port another tab holds for its unit is not the torque unit's: Start
+// drives no unit through it.
+TEST_F(TorqueTab, StartOnAPortAnotherTabOpenedForAnotherUnitSendsNothing) {
+    writePorts({0, 3, 0, 0, 4});
+    UnitSimulator& u = unit(3);
+    frmCalibrateTorque& c = open();
+    chooseUnit(2, 0);  // the PVT tab holds unit 2's port
+    chooseUnit(1, 1);  // unit 5 on the torque tab: its port cannot be opened
+    c.cmdStart_Click();
+    ASSERT_EQ(dialogs.texts().size(), 3);
+    EXPECT_EQ(dialogs.texts()[1], kComm);
+    EXPECT_TRUE(c.cmdStart->isEnabled());
+    EXPECT_FALSE(c.Timer1.Enabled());
+    QThread::msleep(50);
+    EXPECT_TRUE(u.commands().empty());
+}
+
 TEST_F(TorqueTab, SetValueTableSavedAndLoaded) {
     writePorts({0, 3});
     frmCalibrateTorque& c = open();
