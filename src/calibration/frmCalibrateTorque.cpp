@@ -78,6 +78,14 @@ int unitOfEntry(const QString& text) {
     return t.back().digitValue();
 }
 
+// Whether a tab's list shows the unit whose port the tab opened, and the port,
+// when open, is still that unit's (another tab may have opened another since).
+bool showsUnit(const QComboBox& list, int opened, const comm::CommPort& port, const std::array<int, 11>& ports) {
+    if (opened < 1 || opened >= int(ports.size())) return false;
+    if (list.currentIndex() < 0 || unitOfEntry(list.currentText()) != opened) return false;
+    return !port.PortOpen() || port.PortNumber() == ports[size_t(opened)];
+}
+
 // A failure that the handler reports with its own text.
 struct HandlerError : std::runtime_error {
     explicit HandlerError(const QString& text) : std::runtime_error(text.toStdString()), text(text) {}
@@ -440,6 +448,12 @@ void frmCalibrateTorque::cmbInstName_Click(int Index) {
         MSComm1.SThreshold(0);
         MSComm1.PortOpen(true);
     } catch (const std::exception&) {
+        // The port stays with the unit it was open for: a tab now showing
+        // another unit takes none of its readings.
+        if (u != TabUnit[size_t(Index)]) {
+            if (Index == 2) TimerPVT.Enabled(false);
+            if (Index == 3) TimerSWM.Enabled(false);
+        }
         ui::MsgBox(kCommMessage);
         return;
     }
@@ -467,9 +481,11 @@ void frmCalibrateTorque::cmbBobSize_Click() {
         BobNo = 2;
 }
 
-void frmCalibrateTorque::readCalibration(tick::TickTimer& timer, double& reading, QLabel* shown) {
+void frmCalibrateTorque::readCalibration(int tab, tick::TickTimer& timer, double& reading, QLabel* shown) {
     reading = 0;
     shown->clear();
+    // A tab showing another unit than the one it opened takes no reading.
+    if (!showsUnit(*cmbInstName[size_t(tab)], TabUnit[size_t(tab)], MSComm1, PortNo)) return;
     QString received;
     try {
         received = receiveAll();
@@ -499,6 +515,10 @@ void frmCalibrateTorque::cmdStart_Click() {
     bool running = false;
     const QPointer<frmCalibrateTorque> self(this);
     try {
+        // A port another tab opened for another unit is not this unit's.
+        if (MSComm1.PortOpen() && !showsUnit(*cmbInstName[1], TabUnit[1], MSComm1, PortNo))
+            throw HandlerError(QStringLiteral("The port open is not the port of ") + cmbInstName[1]->currentText() +
+                               QStringLiteral(": choose the unit on this tab once its port is free."));
         MSComm1.InputLen(0);
         torqueParser_.Clear();
         std::vector<double> values;
@@ -697,6 +717,7 @@ void frmCalibrateTorque::Initial_PVT_Tab() {
     cmdPVT[1]->show();
     Label6->show();
     lblReadData2->clear();
+    PvtReading = 0;  // the reading shown is gone with the reset
     CaliState = 0;
 }
 
@@ -717,7 +738,7 @@ void frmCalibrateTorque::Combo1_Click() {
     for (int i = PvtCount + 1; i <= 5; ++i) Text1[size_t(i)]->clear();
 }
 
-void frmCalibrateTorque::TimerPVT_Timer() { readCalibration(TimerPVT, PvtReading, lblReadData2); }
+void frmCalibrateTorque::TimerPVT_Timer() { readCalibration(2, TimerPVT, PvtReading, lblReadData2); }
 
 void frmCalibrateTorque::cmdPVT_Click(int Index) {
     if (cmbInstName[2]->currentIndex() < 0) {
@@ -858,13 +879,15 @@ void frmCalibrateTorque::Initial_LSM_Tab() {
     Label31->setText(QStringLiteral("STEP 1"));
     for (QLabel* l : {lblconst1, lblconst2, lblconst3, lblconst4}) l->clear();
     for (int i = 1; i <= 6; ++i) lblvolt[size_t(i)]->clear();
+    cmdSave3->setEnabled(false);  // the voltages a save would write are gone
     for (int k = 1; k <= 3; ++k) lbldata[size_t(k)]->setText(CStr(kSwellSpacers[k - 1]));
     ClearCalibrationPlot(*CWGraph3);
     CaliState = 0;
     lblReaddata3->clear();
+    LsmVolt = 0;  // the reading shown is gone with the reset
 }
 
-void frmCalibrateTorque::TimerSWM_Timer() { readCalibration(TimerSWM, LsmVolt, lblReaddata3); }
+void frmCalibrateTorque::TimerSWM_Timer() { readCalibration(3, TimerSWM, LsmVolt, lblReaddata3); }
 
 void frmCalibrateTorque::cmdSWM_Click(int Index) {
     if (cmbInstName[3]->currentIndex() < 0) {

@@ -300,7 +300,8 @@ void frmSWMTest::SetUnitLabels() {
         gViscLabel = cgs ? QStringLiteral("( cP )") : QStringLiteral("(mPa.s)");
         gStressLabel = cgs ? QStringLiteral("(dyn/cm2)") : QStringLiteral("( Pa )");
         gLengthLabel = cgs ? QStringLiteral("(in.)") : QStringLiteral("(mm)");
-        gMaxPress = 30000;
+        // The maximum pressure is left as chosen: resetting it here would
+        // raise the trip limit of another unit running at 20000 psi.
     } catch (const std::exception& e) {
         ui::MsgBox(ui::errorText(5, QString::fromLocal8Bit(e.what())));
     }
@@ -445,7 +446,7 @@ void frmSWMTest::cmdPreHeat_Click() {
     if (sendSetPoints()) RunState = kPreheating;
 }
 
-void frmSWMTest::txtInterval_Change() { RecordInterval = int(std::nearbyint(Val(txtInterval->text()))); }
+void frmSWMTest::txtInterval_Change() { RecordInterval = RecordIntervalOf(Val(txtInterval->text())); }
 
 // ---- zeroing and calibration ----------------------------------------------------------
 
@@ -566,7 +567,7 @@ void frmSWMTest::cmdStart_Click() {
         Timer1.Enabled(true);
         BeginRun();
         txtInterval->setText(CStr(StepRecordRate.value(1)));
-        RecordInterval = int(std::nearbyint(StepRecordRate.value(1)));
+        RecordInterval = RecordIntervalOf(StepRecordRate.value(1));
         cmdStart->setText(QStringLiteral("STOP"));
         cmdExit->setEnabled(false);
         cmdZero->setEnabled(false);
