@@ -23,6 +23,7 @@
 #include "platform/FlexGrid.h"
 #include "platform/Workbook.h"
 #include "reports/ExcelReports.h"
+#include "ProcMemory.h"
 
 #include <QDir>
 #include <QFile>
@@ -36,20 +37,9 @@ namespace {
 
 constexpr int kRows = 100000;
 
-double procStatusMiB(const char* field) {
-    QFile f(QStringLiteral("/proc/self/status"));
-    if (!f.open(QIODevice::ReadOnly)) return 0;
-    const QByteArray key = QByteArray(field) + ':';
-    for (const QByteArray& line : f.readAll().split('\n'))
-        if (line.startsWith(key)) return line.mid(key.size()).trimmed().split(' ').first().toDouble() / 1024.0;
-    return 0;
-}
+using benchmem::procStatusMiB;
 
-bool resetPeak() {
-    QFile f(QStringLiteral("/proc/self/clear_refs"));
-    if (!f.open(QIODevice::WriteOnly)) return false;
-    return f.write("5") == 1;
-}
+using benchmem::resetPeak;
 
 void excelDetail(benchmark::State& state, bool lineEachRow) {
     QTemporaryDir dir;

@@ -9,6 +9,7 @@
 // what the grid's text store holds.
 
 #include "platform/FlexGrid.h"
+#include "ProcMemory.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -20,15 +21,7 @@ namespace {
 constexpr int kRows = 100000;
 constexpr int kCols = 20;
 
-// A field of /proc/self/status in MiB ("VmRSS", "VmHWM").
-double procStatusMiB(const char* field) {
-    QFile f(QStringLiteral("/proc/self/status"));
-    if (!f.open(QIODevice::ReadOnly)) return 0;
-    const QByteArray key = QByteArray(field) + ':';
-    for (const QByteArray& line : f.readAll().split('\n'))
-        if (line.startsWith(key)) return line.mid(key.size()).trimmed().split(' ').first().toDouble() / 1024.0;
-    return 0;
-}
+using benchmem::procStatusMiB;
 
 // Number texts of the lengths a result grid holds ("12.5", "1090", "0.000123").
 const std::vector<QString>& sampleTexts() {

@@ -20,6 +20,7 @@
 #include "data/clsTEST_RESULT.h"
 #include "mainwindow/ResultGrids.h"
 #include "platform/FlexGrid.h"
+#include "ProcMemory.h"
 
 #include <QDir>
 #include <QFile>
@@ -34,21 +35,9 @@ namespace {
 
 constexpr int kRows = 100000;
 
-double procStatusMiB(const char* field) {
-    QFile f(QStringLiteral("/proc/self/status"));
-    if (!f.open(QIODevice::ReadOnly)) return 0;
-    const QByteArray key = QByteArray(field) + ':';
-    for (const QByteArray& line : f.readAll().split('\n'))
-        if (line.startsWith(key)) return line.mid(key.size()).trimmed().split(' ').first().toDouble() / 1024.0;
-    return 0;
-}
+using benchmem::procStatusMiB;
 
-// Resets VmHWM to the current resident memory; false when not allowed.
-bool resetPeak() {
-    QFile f(QStringLiteral("/proc/self/clear_refs"));
-    if (!f.open(QIODevice::WriteOnly)) return false;
-    return f.write("5") == 1;
-}
+using benchmem::resetPeak;
 
 // A scratch database holding one rheology test of kRows rows (TEST_ID 1).
 class StoredTest {

@@ -6,6 +6,7 @@
 #include "data/Globals.h"
 #include "data/Numbers.h"
 #include "data/Units.h"
+#include "dialogs/NamedControls.h"
 #include "platform/Dialogs.h"
 #include "platform/PeChart.h"
 #include "platform/TrapErrors.h"
@@ -45,43 +46,44 @@ QPointer<frmCalibrateTorque>& instance() {
     return p;
 }
 
-template <typename W>
-W* control(QWidget* parent, const QString& name, const QRect& geometry, int index = -1) {
-    auto* w = new W(parent);
-    w->setObjectName(name);
-    if (index >= 0) w->setProperty("Index", index);  // a control array: one name, an Index each
-    w->setGeometry(geometry);
-    return w;
-}
+using controls::Button;
+using controls::Label;
+using controls::Named;
 
-QLabel* label(QWidget* parent, const QString& name, const QString& caption, const QRect& geometry, int index = -1) {
-    auto* l = control<QLabel>(parent, name, geometry, index);
-    l->setText(caption);
-    return l;
-}
-
-// A value caption: a sunken box that shows a number.
+// A value caption: a sunken box that shows a number (and lets it be copied).
 QLabel* valueBox(QWidget* parent, const QString& name, const QRect& geometry, int index = -1) {
-    QLabel* l = label(parent, name, QString(), geometry, index);
-    l->setFrameShape(QFrame::Panel);
-    l->setFrameShadow(QFrame::Sunken);
+    QLabel* l = controls::SunkenLabel(parent, name, QString(), geometry, index);
     l->setTextInteractionFlags(Qt::TextSelectableByMouse);
     return l;
 }
 
-QPushButton* button(QWidget* parent, const QString& name, const QString& caption, const QRect& geometry,
-                    int index = -1) {
-    auto* b = control<QPushButton>(parent, name, geometry, index);
-    b->setText(caption);
-    b->setAutoDefault(false);
-    return b;
+// A file chosen in the save or open dialog, the second filter shown first;
+// nothing, with the cancel said, when the operator cancels.
+std::optional<QString> chooseFile(bool save, const QString& filter) {
+    ui::FileRequest req;
+    req.save = save;
+    req.filter = filter;
+    req.filterIndex = 2;
+    const std::optional<QString> path = save ? ui::GetSaveFileName(req) : ui::GetOpenFileName(req);
+    if (!path) ui::MsgBox(kCancelled);
+    return path;
 }
+std::optional<QString> saveFile(const QString& filter) { return chooseFile(true, filter); }
+std::optional<QString> openFile(const QString& filter) { return chooseFile(false, filter); }
 
 // The unit of a list entry: the value of its last character ("Unit 3" is 3).
 int unitOfEntry(const QString& text) {
     const QString t = text.trimmed();
     if (t.isEmpty() || !t.back().isDigit()) return 0;
     return t.back().digitValue();
+}
+
+// Whether a tab's list shows the unit whose port the tab opened, and the port,
+// when open, is still that unit's (another tab may have opened another since).
+bool showsUnit(const QComboBox& list, int opened, const comm::CommPort& port, const std::array<int, 11>& ports) {
+    if (opened < 1 || opened >= int(ports.size())) return false;
+    if (list.currentIndex() < 0 || unitOfEntry(list.currentText()) != opened) return false;
+    return !port.PortOpen() || port.PortNumber() == ports[size_t(opened)];
 }
 
 // A failure that the handler reports with its own text.
@@ -163,7 +165,7 @@ frmCalibrateTorque* frmCalibrateTorque::ShowOnTab(int tab, int unit) {
 
 void frmCalibrateTorque::buildControls() {
     setFixedSize(1000, 700);
-    TabStrip1 = control<QTabBar>(this, QStringLiteral("TabStrip1"), QRect(8, 6, 984, 30));
+    TabStrip1 = Named<QTabBar>(this, QStringLiteral("TabStrip1"), QRect(8, 6, 984, 30));
     TabStrip1->addTab(QStringLiteral("CalibrateTorque"));
     TabStrip1->addTab(QStringLiteral("Calibrate PVT"));
     TabStrip1->addTab(QStringLiteral("Calibrate LSM"));
@@ -171,12 +173,12 @@ void frmCalibrateTorque::buildControls() {
     connect(TabStrip1, &QTabBar::currentChanged, this, [this] { TabStrip1_Click(); });
 
     for (int i = 1; i <= 3; ++i) {
-        Frame1[size_t(i)] = control<QFrame>(this, QStringLiteral("Frame1"), QRect(8, 36, 984, 636), i);
+        Frame1[size_t(i)] = Named<QFrame>(this, QStringLiteral("Frame1"), QRect(8, 36, 984, 636), i);
         Frame1[size_t(i)]->setFrameShape(QFrame::StyledPanel);
         Frame1[size_t(i)]->setVisible(i == 1);
     }
 
-    StatusBar1 = control<QStatusBar>(this, QStringLiteral("StatusBar1"), QRect(0, 674, 1000, 26));
+    StatusBar1 = Named<QStatusBar>(this, QStringLiteral("StatusBar1"), QRect(0, 674, 1000, 26));
     StatusBar1->setSizeGripEnabled(false);
     StatusPanel1 = new QLabel(QStringLiteral("Current Status:"), StatusBar1);
     StatusPanel1->setObjectName(QStringLiteral("Panel1"));
@@ -198,35 +200,34 @@ void frmCalibrateTorque::buildControls() {
 }
 
 void frmCalibrateTorque::buildTorqueTab(QWidget* f) {
-    label(f, QStringLiteral("Label1"), QStringLiteral("Please select which unit to calibrate:"), QRect(16, 16, 270, 26));
-    cmbInstName[1] = control<QComboBox>(f, QStringLiteral("cmbInstName"), QRect(290, 16, 130, 26), 1);
-    label(f, QStringLiteral("Label4"), QStringLiteral("Please select bob size:"), QRect(16, 50, 270, 26));
-    cmbBobSize = control<QComboBox>(f, QStringLiteral("cmbBobSize"), QRect(290, 50, 130, 26));
+    Label(f, QStringLiteral("Label1"), QStringLiteral("Please select which unit to calibrate:"), QRect(16, 16, 270, 26));
+    cmbInstName[1] = Named<QComboBox>(f, QStringLiteral("cmbInstName"), QRect(290, 16, 130, 26), 1);
+    Label(f, QStringLiteral("Label4"), QStringLiteral("Please select bob size:"), QRect(16, 50, 270, 26));
+    cmbBobSize = Named<QComboBox>(f, QStringLiteral("cmbBobSize"), QRect(290, 50, 130, 26));
     connect(cmbBobSize, &QComboBox::activated, this, [this] { cmbBobSize_Click(); });
 
-    Frame2 = control<QGroupBox>(f, QStringLiteral("Frame2"), QRect(16, 86, 404, 536));
-    Frame2->setTitle(QStringLiteral("Calibration Fluid Specs"));
+    Frame2 = controls::Frame(f, QStringLiteral("Frame2"), QStringLiteral("Calibration Fluid Specs"), QRect(16, 86, 404, 536));
     for (int i = 0; i <= 20; ++i) {
         const int y = 28 + i * 24;
-        Label2[size_t(i)] = label(Frame2, QStringLiteral("Label2"), QStringLiteral("%1 (Deg C)").arg(20 + i),
+        Label2[size_t(i)] = Label(Frame2, QStringLiteral("Label2"), QStringLiteral("%1 (Deg C)").arg(20 + i),
                                   QRect(16, y, 120, 22), i);
-        txtCali[size_t(i)] = control<QLineEdit>(Frame2, QStringLiteral("txtCali"), QRect(140, y, 110, 22), i);
+        txtCali[size_t(i)] = Named<QLineEdit>(Frame2, QStringLiteral("txtCali"), QRect(140, y, 110, 22), i);
         txtCali[size_t(i)]->setText(QStringLiteral("100"));
         txtCali[size_t(i)]->setAlignment(Qt::AlignRight);
-        Label3[size_t(i)] = label(Frame2, QStringLiteral("Label3"), QStringLiteral("cP"), QRect(258, y, 120, 22), i);
+        Label3[size_t(i)] = Label(Frame2, QStringLiteral("Label3"), QStringLiteral("cP"), QRect(258, y, 120, 22), i);
     }
 
-    CWGraph1 = control<PeChart>(f, QStringLiteral("CWGraph1"), QRect(436, 16, 532, 470));
+    CWGraph1 = Named<PeChart>(f, QStringLiteral("CWGraph1"), QRect(436, 16, 532, 470));
     InitCalibrationPlot(*CWGraph1, QStringLiteral("Angle (Deg)"), QStringLiteral("Shear Stress (dyn/cm2)"));
 
-    cmdSave1 = button(f, QStringLiteral("cmdSave1"), QStringLiteral("Save to File"), QRect(436, 500, 128, 34));
-    cmdLoad = button(f, QStringLiteral("cmdLoad"), QStringLiteral("Load From File"), QRect(570, 500, 128, 34));
-    cmdSendCali = button(f, QStringLiteral("cmdSendCali"), QStringLiteral("Send Cali. profile."),
+    cmdSave1 = Button(f, QStringLiteral("cmdSave1"), QStringLiteral("Save to File"), QRect(436, 500, 128, 34));
+    cmdLoad = Button(f, QStringLiteral("cmdLoad"), QStringLiteral("Load From File"), QRect(570, 500, 128, 34));
+    cmdSendCali = Button(f, QStringLiteral("cmdSendCali"), QStringLiteral("Send Cali. profile."),
                          QRect(704, 500, 128, 34));
-    Command1 = button(f, QStringLiteral("Command1"), QStringLiteral("Get Cali. profile."), QRect(838, 500, 130, 34));
-    cmdStart = button(f, QStringLiteral("cmdStart"), QStringLiteral("&Start"), QRect(436, 560, 128, 40));
-    cmdExport = button(f, QStringLiteral("cmdExport"), QStringLiteral("&Export"), QRect(570, 560, 128, 40));
-    cmdReturn[1] = button(f, QStringLiteral("cmdReturn"), QStringLiteral("&Return"), QRect(838, 560, 130, 40), 1);
+    Command1 = Button(f, QStringLiteral("Command1"), QStringLiteral("Get Cali. profile."), QRect(838, 500, 130, 34));
+    cmdStart = Button(f, QStringLiteral("cmdStart"), QStringLiteral("&Start"), QRect(436, 560, 128, 40));
+    cmdExport = Button(f, QStringLiteral("cmdExport"), QStringLiteral("&Export"), QRect(570, 560, 128, 40));
+    cmdReturn[1] = Button(f, QStringLiteral("cmdReturn"), QStringLiteral("&Return"), QRect(838, 560, 130, 40), 1);
 
     connect(cmdSave1, &QPushButton::clicked, this, &frmCalibrateTorque::cmdSave1_Click);
     connect(cmdLoad, &QPushButton::clicked, this, &frmCalibrateTorque::cmdLoad_Click);
@@ -236,18 +237,18 @@ void frmCalibrateTorque::buildTorqueTab(QWidget* f) {
 }
 
 void frmCalibrateTorque::buildPvtTab(QWidget* f) {
-    label(f, QStringLiteral("Label8"), QStringLiteral("Please select which unit to calibrate:"), QRect(16, 16, 270, 26));
-    cmbInstName[2] = control<QComboBox>(f, QStringLiteral("cmbInstName"), QRect(290, 16, 130, 26), 2);
-    label(f, QStringLiteral("Label10"), QStringLiteral("Please select piston type:"), QRect(16, 50, 270, 26));
-    Combo1 = control<QComboBox>(f, QStringLiteral("Combo1"), QRect(290, 50, 130, 26));
+    Label(f, QStringLiteral("Label8"), QStringLiteral("Please select which unit to calibrate:"), QRect(16, 16, 270, 26));
+    cmbInstName[2] = Named<QComboBox>(f, QStringLiteral("cmbInstName"), QRect(290, 16, 130, 26), 2);
+    Label(f, QStringLiteral("Label10"), QStringLiteral("Please select piston type:"), QRect(16, 50, 270, 26));
+    Combo1 = Named<QComboBox>(f, QStringLiteral("Combo1"), QRect(290, 50, 130, 26));
     connect(Combo1, &QComboBox::activated, this, [this] { Combo1_Click(); });
 
-    Label6 = label(f, QStringLiteral("Label6"), QStringLiteral("STEP 1"), QRect(16, 90, 120, 24));
+    Label6 = Label(f, QStringLiteral("Label6"), QStringLiteral("STEP 1"), QRect(16, 90, 120, 24));
     QFont bold = Label6->font();
     bold.setBold(true);
     Label6->setFont(bold);
     for (int i = 1; i <= 5; ++i) {
-        cmdPVT[size_t(i)] = button(f, QStringLiteral("cmdPVT"),
+        cmdPVT[size_t(i)] = Button(f, QStringLiteral("cmdPVT"),
                                    QStringLiteral("Set #%1 rod with piston and click here").arg(i),
                                    QRect(16, 116, 500, 36), i);
         connect(cmdPVT[size_t(i)], &QPushButton::clicked, this, [this, i] { cmdPVT_Click(i); });
@@ -255,70 +256,70 @@ void frmCalibrateTorque::buildPvtTab(QWidget* f) {
     for (int i = 1; i <= 5; ++i) {
         const int y = 168 + (i - 1) * 70;
         const QString position = QStringLiteral("Position %1").arg(i) + (i >= 4 ? QStringLiteral("  ") : QStringLiteral(" "));
-        Label20[size_t(i)] = label(f, QStringLiteral("Label20"), position, QRect(16, y, 92, 24), i);
-        Text1[size_t(i)] = control<QLineEdit>(f, QStringLiteral("Text1"), QRect(110, y, 70, 24), i);
-        Label24[size_t(i)] = label(f, QStringLiteral("Label24"), QStringLiteral("in."), QRect(184, y, 30, 24), i);
-        Label22[size_t(i)] = label(f, QStringLiteral("Label22"),
+        Label20[size_t(i)] = Label(f, QStringLiteral("Label20"), position, QRect(16, y, 92, 24), i);
+        Text1[size_t(i)] = Named<QLineEdit>(f, QStringLiteral("Text1"), QRect(110, y, 70, 24), i);
+        Label24[size_t(i)] = Label(f, QStringLiteral("Label24"), QStringLiteral("in."), QRect(184, y, 30, 24), i);
+        Label22[size_t(i)] = Label(f, QStringLiteral("Label22"),
                                    i == 1 ? QStringLiteral("Read data 1 =") : QStringLiteral("Read Data %1 =").arg(i),
                                    QRect(220, y, 104, 24), i);
         lalData[size_t(i)] = valueBox(f, QStringLiteral("lalData"), QRect(326, y, 90, 24), i);
         lalData[size_t(i + 10)] = valueBox(f, QStringLiteral("lalData"), QRect(420, y, 150, 24), i + 10);
-        Label5[size_t(i)] = label(f, QStringLiteral("Label5"), QStringLiteral("Slope ="), QRect(16, y + 30, 60, 24), i);
+        Label5[size_t(i)] = Label(f, QStringLiteral("Label5"), QStringLiteral("Slope ="), QRect(16, y + 30, 60, 24), i);
         lalSlope[size_t(i)] = valueBox(f, QStringLiteral("lalSlope"), QRect(80, y + 30, 120, 24), i);
-        Label7[size_t(i)] = label(f, QStringLiteral("Label7"), QStringLiteral("Intercept ="), QRect(220, y + 30, 100, 24), i);
+        Label7[size_t(i)] = Label(f, QStringLiteral("Label7"), QStringLiteral("Intercept ="), QRect(220, y + 30, 100, 24), i);
         lalIntercept[size_t(i)] = valueBox(f, QStringLiteral("lalIntercept"), QRect(326, y + 30, 150, 24), i);
     }
-    label(f, QStringLiteral("Label11"), QStringLiteral("Read Data:"), QRect(16, 526, 90, 24));
+    Label(f, QStringLiteral("Label11"), QStringLiteral("Read Data:"), QRect(16, 526, 90, 24));
     lblReadData2 = valueBox(f, QStringLiteral("lblReadData2"), QRect(110, 526, 120, 24));
 
-    CWGraph2 = control<PeChart>(f, QStringLiteral("CWGraph2"), QRect(590, 16, 378, 470));
+    CWGraph2 = Named<PeChart>(f, QStringLiteral("CWGraph2"), QRect(590, 16, 378, 470));
     InitCalibrationPlot(*CWGraph2, QStringLiteral("Log (Read Data)"), QStringLiteral("Log (Height + 2.1)"));
 
-    cmdSave2 = button(f, QStringLiteral("cmdSave2"), QStringLiteral("Save "), QRect(590, 560, 120, 40));
-    cmdPVTExport = button(f, QStringLiteral("cmdPVTExport"), QStringLiteral("&Report"), QRect(718, 560, 120, 40));
-    cmdReturn[2] = button(f, QStringLiteral("cmdReturn"), QStringLiteral("Return"), QRect(848, 560, 120, 40), 2);
+    cmdSave2 = Button(f, QStringLiteral("cmdSave2"), QStringLiteral("Save "), QRect(590, 560, 120, 40));
+    cmdPVTExport = Button(f, QStringLiteral("cmdPVTExport"), QStringLiteral("&Report"), QRect(718, 560, 120, 40));
+    cmdReturn[2] = Button(f, QStringLiteral("cmdReturn"), QStringLiteral("Return"), QRect(848, 560, 120, 40), 2);
     connect(cmdSave2, &QPushButton::clicked, this, &frmCalibrateTorque::cmdSave2_Click);
     connect(cmdPVTExport, &QPushButton::clicked, this, &frmCalibrateTorque::cmdPVTExport_Click);
 }
 
 void frmCalibrateTorque::buildSwellTab(QWidget* f) {
-    label(f, QStringLiteral("Label12"), QStringLiteral("Please select which unit to calibrate:"), QRect(16, 16, 270, 26));
-    cmbInstName[3] = control<QComboBox>(f, QStringLiteral("cmbInstName"), QRect(290, 16, 130, 26), 3);
+    Label(f, QStringLiteral("Label12"), QStringLiteral("Please select which unit to calibrate:"), QRect(16, 16, 270, 26));
+    cmbInstName[3] = Named<QComboBox>(f, QStringLiteral("cmbInstName"), QRect(290, 16, 130, 26), 3);
 
-    Label31 = label(f, QStringLiteral("Label31"), QStringLiteral("STEP 1:"), QRect(16, 60, 80, 24));
+    Label31 = Label(f, QStringLiteral("Label31"), QStringLiteral("STEP 1:"), QRect(16, 60, 80, 24));
     QFont bold = Label31->font();
     bold.setBold(true);
     Label31->setFont(bold);
-    label(f, QStringLiteral("Label32"), QStringLiteral("PLACE"), QRect(100, 60, 80, 24));
+    Label(f, QStringLiteral("Label32"), QStringLiteral("PLACE"), QRect(100, 60, 80, 24));
     for (int i = 1; i <= 3; ++i) {
-        cmdSWM[size_t(i)] = button(f, QStringLiteral("cmdSWM"),
+        cmdSWM[size_t(i)] = Button(f, QStringLiteral("cmdSWM"),
                                    QStringLiteral("Insert spacer #%1 && click here").arg(i), QRect(16, 90, 420, 36), i);
         connect(cmdSWM[size_t(i)], &QPushButton::clicked, this, [this, i] { cmdSWM_Click(i); });
     }
-    label(f, QStringLiteral("Label21"), QStringLiteral("Length"), QRect(130, 146, 100, 24), 0);
-    label(f, QStringLiteral("Label21"), QStringLiteral("Volt"), QRect(240, 146, 100, 24), 1);
+    Label(f, QStringLiteral("Label21"), QStringLiteral("Length"), QRect(130, 146, 100, 24), 0);
+    Label(f, QStringLiteral("Label21"), QStringLiteral("Volt"), QRect(240, 146, 100, 24), 1);
     for (int k = 1; k <= 3; ++k) {
         const int y = 174 + (k - 1) * 32;
-        Label33[size_t(k)] = label(f, QStringLiteral("Label33"), QStringLiteral("#%1 Spacer").arg(k), QRect(16, y, 100, 26), k);
+        Label33[size_t(k)] = Label(f, QStringLiteral("Label33"), QStringLiteral("#%1 Spacer").arg(k), QRect(16, y, 100, 26), k);
         lbldata[size_t(k)] = valueBox(f, QStringLiteral("lbldata"), QRect(130, y, 100, 26), k);
         lblvolt[size_t(k)] = valueBox(f, QStringLiteral("lblvolt"), QRect(240, y, 150, 26), k);
         lblvolt[size_t(k + 3)] = valueBox(f, QStringLiteral("lblvolt"), QRect(400, y, 150, 26), k + 3);
     }
-    label(f, QStringLiteral("Label4"), QStringLiteral("Factor"), QRect(16, 290, 100, 26));
+    Label(f, QStringLiteral("Label4"), QStringLiteral("Factor"), QRect(16, 290, 100, 26));
     lblconst1 = valueBox(f, QStringLiteral("lblconst1"), QRect(130, 290, 130, 26));
     lblconst2 = valueBox(f, QStringLiteral("lblconst2"), QRect(270, 290, 130, 26));
     lblconst3 = valueBox(f, QStringLiteral("lblconst3"), QRect(130, 322, 130, 26));
     lblconst4 = valueBox(f, QStringLiteral("lblconst4"), QRect(270, 322, 130, 26));
-    label(f, QStringLiteral("Label9"), QStringLiteral("ReadData"), QRect(16, 370, 100, 26));
+    Label(f, QStringLiteral("Label9"), QStringLiteral("ReadData"), QRect(16, 370, 100, 26));
     lblReaddata3 = valueBox(f, QStringLiteral("lblReaddata3"), QRect(130, 370, 130, 26));
 
-    CWGraph3 = control<PeChart>(f, QStringLiteral("CWGraph3"), QRect(590, 16, 378, 470));
+    CWGraph3 = Named<PeChart>(f, QStringLiteral("CWGraph3"), QRect(590, 16, 378, 470));
     InitCalibrationPlot(*CWGraph3, QStringLiteral("Log (Volt)"), QStringLiteral("Length (in.)"));
 
-    cmdSave3 = button(f, QStringLiteral("cmdSave3"), QStringLiteral("SAVE"), QRect(16, 560, 120, 40));
-    cmdSWMExport = button(f, QStringLiteral("cmdSWMExport"), QStringLiteral("Report"), QRect(146, 560, 120, 40));
-    cmdZero = button(f, QStringLiteral("cmdZero"), QStringLiteral("Factory Calibration"), QRect(590, 560, 160, 40));
-    cmdReturn[3] = button(f, QStringLiteral("cmdReturn"), QStringLiteral("Return"), QRect(848, 560, 120, 40), 3);
+    cmdSave3 = Button(f, QStringLiteral("cmdSave3"), QStringLiteral("SAVE"), QRect(16, 560, 120, 40));
+    cmdSWMExport = Button(f, QStringLiteral("cmdSWMExport"), QStringLiteral("Report"), QRect(146, 560, 120, 40));
+    cmdZero = Button(f, QStringLiteral("cmdZero"), QStringLiteral("Factory Calibration"), QRect(590, 560, 160, 40));
+    cmdReturn[3] = Button(f, QStringLiteral("cmdReturn"), QStringLiteral("Return"), QRect(848, 560, 120, 40), 3);
     cmdSave3->setEnabled(false);
     connect(cmdSave3, &QPushButton::clicked, this, &frmCalibrateTorque::cmdSave3_Click);
     connect(cmdSWMExport, &QPushButton::clicked, this, &frmCalibrateTorque::cmdSWMExport_Click);
@@ -447,6 +448,12 @@ void frmCalibrateTorque::cmbInstName_Click(int Index) {
         MSComm1.SThreshold(0);
         MSComm1.PortOpen(true);
     } catch (const std::exception&) {
+        // The port stays with the unit it was open for: a tab now showing
+        // another unit takes none of its readings.
+        if (u != TabUnit[size_t(Index)]) {
+            if (Index == 2) TimerPVT.Enabled(false);
+            if (Index == 3) TimerSWM.Enabled(false);
+        }
         ui::MsgBox(kCommMessage);
         return;
     }
@@ -474,6 +481,23 @@ void frmCalibrateTorque::cmbBobSize_Click() {
         BobNo = 2;
 }
 
+void frmCalibrateTorque::readCalibration(int tab, tick::TickTimer& timer, double& reading, QLabel* shown) {
+    reading = 0;
+    shown->clear();
+    // A tab showing another unit than the one it opened takes no reading.
+    if (!showsUnit(*cmbInstName[size_t(tab)], TabUnit[size_t(tab)], MSComm1, PortNo)) return;
+    QString received;
+    try {
+        received = receiveAll();
+    } catch (const std::exception& e) {
+        timer.Enabled(false);
+        ui::MsgBox(describe(e));
+        return;
+    }
+    reading = unit::CalibrationReading(received);
+    if (reading > 0) shown->setText(Format(Log10(reading), QStringLiteral("#0.00000")));
+}
+
 QString frmCalibrateTorque::receiveAll() {
     if (!MSComm1.PortOpen()) return QString();
     return MSComm1.Input();
@@ -491,6 +515,10 @@ void frmCalibrateTorque::cmdStart_Click() {
     bool running = false;
     const QPointer<frmCalibrateTorque> self(this);
     try {
+        // A port another tab opened for another unit is not this unit's.
+        if (MSComm1.PortOpen() && !showsUnit(*cmbInstName[1], TabUnit[1], MSComm1, PortNo))
+            throw HandlerError(QStringLiteral("The port open is not the port of ") + cmbInstName[1]->currentText() +
+                               QStringLiteral(": choose the unit on this tab once its port is free."));
         MSComm1.InputLen(0);
         torqueParser_.Clear();
         std::vector<double> values;
@@ -588,15 +616,8 @@ void frmCalibrateTorque::FinishTorqueRun(bool ended) {
 }
 
 void frmCalibrateTorque::cmdSave1_Click() {
-    ui::FileRequest req;
-    req.save = true;
-    req.filter = kTableFilter;
-    req.filterIndex = 2;
-    const std::optional<QString> path = ui::GetSaveFileName(req);
-    if (!path) {
-        ui::MsgBox(kCancelled);
-        return;
-    }
+    const std::optional<QString> path = saveFile(kTableFilter);
+    if (!path) return;
     QStringList texts;
     for (QLineEdit* t : txtCali) texts << t->text();
     const SaveResult r = SaveTorqueValues(*path, texts);
@@ -604,14 +625,8 @@ void frmCalibrateTorque::cmdSave1_Click() {
 }
 
 void frmCalibrateTorque::cmdLoad_Click() {
-    ui::FileRequest req;
-    req.filter = kTableFilter;
-    req.filterIndex = 2;
-    const std::optional<QString> path = ui::GetOpenFileName(req);
-    if (!path) {
-        ui::MsgBox(kCancelled);
-        return;
-    }
+    const std::optional<QString> path = openFile(kTableFilter);
+    if (!path) return;
     const TorqueValuesResult r = ReadTorqueValues(*path);
     for (size_t i = 0; i < r.values.size() && i < txtCali.size(); ++i) txtCali[i]->setText(CStr(r.values[i]));
     if (!r.ok) ui::MsgBox(r.message);
@@ -651,15 +666,8 @@ void frmCalibrateTorque::cmdSendCali_Click() {
 }
 
 void frmCalibrateTorque::cmdExport_Click() {
-    ui::FileRequest req;
-    req.save = true;
-    req.filter = kReportFilter;
-    req.filterIndex = 2;
-    const std::optional<QString> path = ui::GetSaveFileName(req);
-    if (!path) {
-        ui::MsgBox(kCancelled);
-        return;
-    }
+    const std::optional<QString> path = saveFile(kReportFilter);
+    if (!path) return;
     TorqueReportInput in;
     in.now = QDateTime::currentDateTime();
     in.unitText = cmbInstName[1]->currentText();
@@ -709,6 +717,7 @@ void frmCalibrateTorque::Initial_PVT_Tab() {
     cmdPVT[1]->show();
     Label6->show();
     lblReadData2->clear();
+    PvtReading = 0;  // the reading shown is gone with the reset
     CaliState = 0;
 }
 
@@ -729,20 +738,7 @@ void frmCalibrateTorque::Combo1_Click() {
     for (int i = PvtCount + 1; i <= 5; ++i) Text1[size_t(i)]->clear();
 }
 
-void frmCalibrateTorque::TimerPVT_Timer() {
-    PvtReading = 0;
-    lblReadData2->clear();
-    QString received;
-    try {
-        received = receiveAll();
-    } catch (const std::exception& e) {
-        TimerPVT.Enabled(false);
-        ui::MsgBox(describe(e));
-        return;
-    }
-    PvtReading = unit::CalibrationReading(received);
-    if (PvtReading > 0) lblReadData2->setText(Format(Log10(PvtReading), QStringLiteral("#0.00000")));
-}
+void frmCalibrateTorque::TimerPVT_Timer() { readCalibration(2, TimerPVT, PvtReading, lblReadData2); }
 
 void frmCalibrateTorque::cmdPVT_Click(int Index) {
     if (cmbInstName[2]->currentIndex() < 0) {
@@ -854,15 +850,8 @@ void frmCalibrateTorque::Save_PVT_Calibration() {
 }
 
 void frmCalibrateTorque::cmdPVTExport_Click() {
-    ui::FileRequest req;
-    req.save = true;
-    req.filter = kTableFilter;
-    req.filterIndex = 2;
-    const std::optional<QString> path = ui::GetSaveFileName(req);
-    if (!path) {
-        ui::MsgBox(kCancelled);
-        return;
-    }
+    const std::optional<QString> path = saveFile(kTableFilter);
+    if (!path) return;
     PistonReportInput in;
     in.now = QDateTime::currentDateTime();
     const QString unitText = cmbInstName[2]->currentText().trimmed();
@@ -890,26 +879,15 @@ void frmCalibrateTorque::Initial_LSM_Tab() {
     Label31->setText(QStringLiteral("STEP 1"));
     for (QLabel* l : {lblconst1, lblconst2, lblconst3, lblconst4}) l->clear();
     for (int i = 1; i <= 6; ++i) lblvolt[size_t(i)]->clear();
+    cmdSave3->setEnabled(false);  // the voltages a save would write are gone
     for (int k = 1; k <= 3; ++k) lbldata[size_t(k)]->setText(CStr(kSwellSpacers[k - 1]));
     ClearCalibrationPlot(*CWGraph3);
     CaliState = 0;
     lblReaddata3->clear();
+    LsmVolt = 0;  // the reading shown is gone with the reset
 }
 
-void frmCalibrateTorque::TimerSWM_Timer() {
-    LsmVolt = 0;
-    lblReaddata3->clear();
-    QString received;
-    try {
-        received = receiveAll();
-    } catch (const std::exception& e) {
-        TimerSWM.Enabled(false);
-        ui::MsgBox(describe(e));
-        return;
-    }
-    LsmVolt = unit::CalibrationReading(received);
-    if (LsmVolt > 0) lblReaddata3->setText(Format(Log10(LsmVolt), QStringLiteral("#0.00000")));
-}
+void frmCalibrateTorque::TimerSWM_Timer() { readCalibration(3, TimerSWM, LsmVolt, lblReaddata3); }
 
 void frmCalibrateTorque::cmdSWM_Click(int Index) {
     if (cmbInstName[3]->currentIndex() < 0) {
@@ -982,15 +960,8 @@ void frmCalibrateTorque::cmdSave3_Click() {
 }
 
 void frmCalibrateTorque::cmdSWMExport_Click() {
-    ui::FileRequest req;
-    req.save = true;
-    req.filter = kReportFilter;
-    req.filterIndex = 2;
-    const std::optional<QString> path = ui::GetSaveFileName(req);
-    if (!path) {
-        ui::MsgBox(kCancelled);
-        return;
-    }
+    const std::optional<QString> path = saveFile(kReportFilter);
+    if (!path) return;
     SwellReportInput in;
     in.now = QDateTime::currentDateTime();
     const QString unitText = cmbInstName[3]->currentText();

@@ -200,6 +200,10 @@ private:
     void Save_PVT_Calibration();
     void showFrame(int tab);
     QString receiveAll();
+    // A tick of the PVT (2) or LSM (3) tab's timer: the unit's calibration
+    // reading (0 when none came or the tab shows another unit than the one it
+    // opened), its logarithm shown; a failed read stops the timer and is said.
+    void readCalibration(int tab, tick::TickTimer& timer, double& reading, QLabel* shown);
     void closePort();
 
     unit::TorqueReplyParser torqueParser_;

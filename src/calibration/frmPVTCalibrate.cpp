@@ -4,6 +4,7 @@
 #include "calibration/CalibrationPlot.h"
 #include "data/Numbers.h"
 #include "data/Units.h"
+#include "dialogs/NamedControls.h"
 #include "platform/Dialogs.h"
 #include "platform/PeChart.h"
 #include "unitlink/CalibrationFrames.h"
@@ -22,26 +23,11 @@ const QString frmPVTCalibrate::kCaption = QStringLiteral("Z3080 PVT Calibrate");
 
 namespace {
 
-template <typename W>
-W* control(QWidget* parent, const QString& name, const QRect& geometry, int index = -1) {
-    auto* w = new W(parent);
-    w->setObjectName(name);
-    if (index >= 0) w->setProperty("Index", index);
-    w->setGeometry(geometry);
-    return w;
-}
-
-QLabel* label(QWidget* parent, const QString& name, const QString& caption, const QRect& geometry, int index = -1) {
-    auto* l = control<QLabel>(parent, name, geometry, index);
-    l->setText(caption);
-    return l;
-}
+using controls::Label;
+using controls::Named;
 
 QLabel* valueBox(QWidget* parent, const QString& name, const QRect& geometry, int index) {
-    QLabel* l = label(parent, name, QStringLiteral("0"), geometry, index);
-    l->setFrameShape(QFrame::Panel);
-    l->setFrameShadow(QFrame::Sunken);
-    return l;
+    return controls::SunkenLabel(parent, name, QStringLiteral("0"), geometry, index);
 }
 
 }  // namespace
@@ -51,47 +37,43 @@ frmPVTCalibrate::frmPVTCalibrate(QWidget* parent) : QDialog(parent) {
     setWindowTitle(kCaption);
     setFixedSize(900, 560);
 
-    label(this, QStringLiteral("Label4"), QStringLiteral("Please select piston type:"), QRect(16, 16, 220, 26));
-    Combo1 = control<QComboBox>(this, QStringLiteral("Combo1"), QRect(240, 16, 140, 26));
+    Label(this, QStringLiteral("Label4"), QStringLiteral("Please select piston type:"), QRect(16, 16, 220, 26));
+    Combo1 = Named<QComboBox>(this, QStringLiteral("Combo1"), QRect(240, 16, 140, 26));
     connect(Combo1, &QComboBox::activated, this, [this] { Combo1_Click(); });
-    label(this, QStringLiteral("Label8"), QStringLiteral("Unit:"), QRect(400, 16, 40, 26));
-    Label3 = label(this, QStringLiteral("Label3"), QString(), QRect(444, 16, 60, 26));
+    Label(this, QStringLiteral("Label8"), QStringLiteral("Unit:"), QRect(400, 16, 40, 26));
+    Label3 = Label(this, QStringLiteral("Label3"), QString(), QRect(444, 16, 60, 26));
 
-    Label6 = label(this, QStringLiteral("Label6"), QStringLiteral("STEP 1"), QRect(16, 52, 120, 24));
+    Label6 = Label(this, QStringLiteral("Label6"), QStringLiteral("STEP 1"), QRect(16, 52, 120, 24));
     QFont bold = Label6->font();
     bold.setBold(true);
     Label6->setFont(bold);
     for (int i = 1; i <= 5; ++i) {
-        Command1[size_t(i)] = control<QPushButton>(this, QStringLiteral("Command1"), QRect(16, 78, 440, 34), i);
-        Command1[size_t(i)]->setText(QStringLiteral("Set #%1 rod with piston and click here").arg(i));
-        Command1[size_t(i)]->setAutoDefault(false);
+        Command1[size_t(i)] = controls::Button(this, QStringLiteral("Command1"),
+                                               QStringLiteral("Set #%1 rod with piston and click here").arg(i),
+                                               QRect(16, 78, 440, 34), i);
         connect(Command1[size_t(i)], &QPushButton::clicked, this, [this, i] { Command1_Click(i); });
         const int y = 126 + (i - 1) * 66;
-        Label1[size_t(i)] = label(this, QStringLiteral("Label1"),
+        Label1[size_t(i)] = Label(this, QStringLiteral("Label1"),
                                   QStringLiteral("Position %1").arg(i) + (i >= 4 ? QStringLiteral("  ") : QStringLiteral(" ")),
                                   QRect(16, y, 92, 24), i);
-        Text1[size_t(i)] = control<QLineEdit>(this, QStringLiteral("Text1"), QRect(110, y, 70, 24), i);
-        label(this, QStringLiteral("Label24"), QStringLiteral("in."), QRect(184, y, 30, 24), i);
-        Label2[size_t(i)] = label(this, QStringLiteral("Label2"),
+        Text1[size_t(i)] = Named<QLineEdit>(this, QStringLiteral("Text1"), QRect(110, y, 70, 24), i);
+        Label(this, QStringLiteral("Label24"), QStringLiteral("in."), QRect(184, y, 30, 24), i);
+        Label2[size_t(i)] = Label(this, QStringLiteral("Label2"),
                                   i == 1 ? QStringLiteral("Read data 1 =") : QStringLiteral("Read Data %1 =").arg(i),
                                   QRect(220, y, 104, 24), i);
         lalData[size_t(i)] = valueBox(this, QStringLiteral("lalData"), QRect(326, y, 60, 24), i);
         lalData[size_t(i)]->hide();  // the raw reading is not shown here
         lalData[size_t(i + 10)] = valueBox(this, QStringLiteral("lalData"), QRect(326, y, 160, 24), i + 10);
-        Label5[size_t(i)] = label(this, QStringLiteral("Label5"), QStringLiteral("Slope ="), QRect(16, y + 28, 60, 24), i);
+        Label5[size_t(i)] = Label(this, QStringLiteral("Label5"), QStringLiteral("Slope ="), QRect(16, y + 28, 60, 24), i);
         lalSlope[size_t(i)] = valueBox(this, QStringLiteral("lalSlope"), QRect(80, y + 28, 150, 24), i);
-        Label7[size_t(i)] = label(this, QStringLiteral("Label7"), QStringLiteral("Intercept ="), QRect(240, y + 28, 84, 24), i);
+        Label7[size_t(i)] = Label(this, QStringLiteral("Label7"), QStringLiteral("Intercept ="), QRect(240, y + 28, 84, 24), i);
         lalIntercept[size_t(i)] = valueBox(this, QStringLiteral("lalIntercept"), QRect(326, y + 28, 160, 24), i);
     }
-    CWGraph1 = control<PeChart>(this, QStringLiteral("CWGraph1"), QRect(500, 16, 384, 440));
+    CWGraph1 = Named<PeChart>(this, QStringLiteral("CWGraph1"), QRect(500, 16, 384, 440));
     InitCalibrationPlot(*CWGraph1, QStringLiteral("Log (Read Data)"), QStringLiteral("Log (Height + 2.1)"));
-    Command2 = control<QPushButton>(this, QStringLiteral("Command2"), QRect(500, 480, 120, 40));
-    Command2->setText(QStringLiteral("Save &&  Return"));
-    Command3 = control<QPushButton>(this, QStringLiteral("Command3"), QRect(632, 480, 120, 40));
-    Command3->setText(QStringLiteral("Cancel"));
-    cmdExport = control<QPushButton>(this, QStringLiteral("cmdExport"), QRect(764, 480, 120, 40));
-    cmdExport->setText(QStringLiteral("&Report"));
-    for (QPushButton* b : {Command2, Command3, cmdExport}) b->setAutoDefault(false);
+    Command2 = controls::Button(this, QStringLiteral("Command2"), QStringLiteral("Save &&  Return"), QRect(500, 480, 120, 40));
+    Command3 = controls::Button(this, QStringLiteral("Command3"), QStringLiteral("Cancel"), QRect(632, 480, 120, 40));
+    cmdExport = controls::Button(this, QStringLiteral("cmdExport"), QStringLiteral("&Report"), QRect(764, 480, 120, 40));
     connect(Command2, &QPushButton::clicked, this, &frmPVTCalibrate::Command2_Click);
     connect(Command3, &QPushButton::clicked, this, &frmPVTCalibrate::Command3_Click);
     connect(cmdExport, &QPushButton::clicked, this, &frmPVTCalibrate::cmdExport_Click);

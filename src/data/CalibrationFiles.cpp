@@ -177,6 +177,21 @@ QStringList numberItems(const QString& text) {
     return items;
 }
 
+// Items first .. end - 1 of a list (fewer where the list is shorter) as
+// numbers, appended to `numbers`; false, the item said in `error`, at the
+// first item that is not a number.
+bool strictNumbers(const QStringList& items, int first, int end, std::vector<double>& numbers, QString& error) {
+    for (int i = first; i < items.size() && i < end; ++i) {
+        const std::optional<double> x = StrictNumber(items[i]);
+        if (!x) {
+            error = numberFailure(items[i]);
+            return false;
+        }
+        numbers.push_back(*x);
+    }
+    return true;
+}
+
 // The first item of a line: blanks removed; a quoted item without its quotes.
 QString firstItem(const QString& line) {
     int i = 0;
@@ -193,15 +208,11 @@ QString firstItem(const QString& line) {
 
 bool ParseNumberList(const QString& text, std::vector<double>& numbers, QString* error) {
     numbers.clear();
-    for (const QString& item : numberItems(text)) {
-        const std::optional<double> v = StrictNumber(item);
-        if (!v) {
-            if (error) *error = numberFailure(item);
-            return false;
-        }
-        numbers.push_back(*v);
-    }
-    return true;
+    const QStringList items = numberItems(text);
+    QString failure;
+    if (strictNumbers(items, 0, int(items.size()), numbers, failure)) return true;
+    if (error) *error = failure;
+    return false;
 }
 
 // ---- Swell sensor ---------------------------------------------------------
@@ -223,15 +234,10 @@ SwellReadResult ReadSwellCalibration(int unit) {
     }
     std::vector<double> v;
     QString error;
-    const QStringList items = numberItems(line);
-    for (int i = 0; i < items.size() && i < 7; ++i) {
-        const std::optional<double> x = StrictNumber(items[i]);
-        if (!x) {
-            result.status = SwellReadResult::FileError;
-            result.message = kReadError + numberFailure(items[i]);
-            return result;
-        }
-        v.push_back(*x);
+    if (!strictNumbers(numberItems(line), 0, 7, v, error)) {
+        result.status = SwellReadResult::FileError;
+        result.message = kReadError + error;
+        return result;
     }
     if (v.size() < 7) {
         result.status = SwellReadResult::FileError;
@@ -309,14 +315,11 @@ PistonReadResult ReadPistonCalibration(Piston piston, int unit) {
     }
     const int needed = 4 * n - 1;
     std::vector<double> v;
-    for (int i = 1; i < items.size() && i < needed; ++i) {
-        const std::optional<double> x = StrictNumber(items[i]);
-        if (!x) {
-            result.status = PistonReadResult::FileError;
-            result.message = kReadError + numberFailure(items[i]);
-            return result;
-        }
-        v.push_back(*x);
+    QString error;
+    if (!strictNumbers(items, 1, needed, v, error)) {
+        result.status = PistonReadResult::FileError;
+        result.message = kReadError + error;
+        return result;
     }
     if (int(v.size()) < needed - 1) {
         result.status = PistonReadResult::FileError;
@@ -408,15 +411,7 @@ TorqueValuesResult ReadTorqueValues(const QString& path) {
         result.message = failure.reason;
         return result;
     }
-    for (const QString& item : numberItems(text)) {
-        if (int(result.values.size()) == kTorqueValues) break;
-        const std::optional<double> v = StrictNumber(item);
-        if (!v) {
-            result.message = numberFailure(item);
-            return result;
-        }
-        result.values.push_back(*v);
-    }
+    if (!strictNumbers(numberItems(text), 0, kTorqueValues, result.values, result.message)) return result;
     if (int(result.values.size()) < kTorqueValues) {
         result.message = QStringLiteral("Input past end of file");
         return result;

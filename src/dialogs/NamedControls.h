@@ -1,7 +1,9 @@
 #pragma once
 // Controls made the way every window makes them: a child of the window (or
 // of a frame), named after its design name (objectName, which tests and the
-// proportional layout go by) and placed at its design geometry.
+// proportional layout go by) and placed at its design geometry. An element of
+// a control array shares its array's name and carries its number in the
+// "Index" property; a control that is no array element leaves index at -1.
 
 #include <QGroupBox>
 #include <QLabel>
@@ -9,42 +11,63 @@
 #include <QPushButton>
 #include <QRect>
 #include <QString>
+#include <QVariant>
 
 namespace controls {
 
 template <typename W>
-W* Named(QWidget* parent, const char* name, const QRect& geometry) {
+W* Named(QWidget* parent, const QString& name, const QRect& geometry, int index = -1) {
     auto* w = new W(parent);
-    w->setObjectName(QString::fromLatin1(name));
+    w->setObjectName(name);
+    if (index >= 0) w->setProperty("Index", index);
     w->setGeometry(geometry);
     return w;
 }
 
-inline QLabel* Label(QWidget* parent, const char* name, const QString& caption, const QRect& geometry) {
-    auto* l = Named<QLabel>(parent, name, geometry);
+inline QLabel* Label(QWidget* parent, const QString& name, const QString& caption, const QRect& geometry,
+                     int index = -1) {
+    auto* l = Named<QLabel>(parent, name, geometry, index);
     l->setText(caption);
     return l;
 }
 
-inline QPushButton* Button(QWidget* parent, const char* name, const QString& caption, const QString& tip,
-                           const QRect& geometry) {
-    auto* b = Named<QPushButton>(parent, name, geometry);
+// A command button. Enter never presses it for having the focus, not even in
+// a dialog: a unit is started or a value sent only by a deliberate click.
+inline QPushButton* Button(QWidget* parent, const QString& name, const QString& caption, const QString& tip,
+                           const QRect& geometry, int index = -1) {
+    auto* b = Named<QPushButton>(parent, name, geometry, index);
     b->setText(caption);
     b->setToolTip(tip);
+    b->setAutoDefault(false);
     return b;
 }
 
-inline QGroupBox* Frame(QWidget* parent, const char* name, const QString& caption, const QRect& geometry) {
+// A command button without a tip.
+inline QPushButton* Button(QWidget* parent, const QString& name, const QString& caption, const QRect& geometry,
+                           int index = -1) {
+    return Button(parent, name, caption, QString(), geometry, index);
+}
+
+inline QGroupBox* Frame(QWidget* parent, const QString& name, const QString& caption, const QRect& geometry) {
     auto* f = Named<QGroupBox>(parent, name, geometry);
     f->setTitle(caption);
     return f;
 }
 
 // A box that shows a reading of the unit: shown, not typed.
-inline QLineEdit* Reading(QWidget* parent, const char* name, const QRect& geometry) {
+inline QLineEdit* Reading(QWidget* parent, const QString& name, const QRect& geometry) {
     auto* t = Named<QLineEdit>(parent, name, geometry);
     t->setReadOnly(true);
     return t;
+}
+
+// A caption that shows a value: a label in a sunken panel.
+inline QLabel* SunkenLabel(QWidget* parent, const QString& name, const QString& caption, const QRect& geometry,
+                           int index = -1) {
+    auto* l = Label(parent, name, caption, geometry, index);
+    l->setFrameShape(QFrame::Panel);
+    l->setFrameShadow(QFrame::Sunken);
+    return l;
 }
 
 }  // namespace controls

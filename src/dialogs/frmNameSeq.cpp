@@ -3,6 +3,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <algorithm>
 
 frmNameSeq::frmNameSeq(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("frmNameSeq"));
@@ -31,6 +32,13 @@ frmNameSeq::frmNameSeq(QWidget* parent) : QDialog(parent) {
 QString frmNameSeq::SelectedText() const {
     const QListWidgetItem* item = lstSeqName->currentItem();
     return item && item->isSelected() ? item->text() : QString();
+}
+
+void frmNameSeq::ListNames(const RowCache& names, int rowCount) {
+    lstSeqName->clear();
+    const int count = names.isEmpty() ? 0 : std::min(rowCount, int(names[0].size()));
+    for (int i = 0; i < count; ++i) lstSeqName->addItem(names[0][i].toString());
+    if (count > 0) lstSeqName->setCurrentRow(0);
 }
 
 void frmNameSeq::cmdOk_Click() { emit SelectedTestName(); }

@@ -5,6 +5,8 @@
 // selection and closes it); Cancel only hides it. A double click on the list
 // does nothing.
 
+#include "data/RecordBase.h"
+
 #include <QDialog>
 
 class QLabel;
@@ -18,6 +20,9 @@ public:
 
     // The text of the selected entry; empty when none is selected.
     QString SelectedText() const;
+    // Lists the stored sequence names: the first column of `names` (the
+    // JustName rows), at most `rowCount` of them, and selects the first.
+    void ListNames(const RowCache& names, int rowCount);
 
     QLabel* Label1;  // "Select a test sequence:"
     QListWidget* lstSeqName;

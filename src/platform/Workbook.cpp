@@ -1,5 +1,7 @@
 #include "platform/Workbook.h"
 
+#include "platform/Dialogs.h"
+
 #include <QBuffer>
 #include <QDesktopServices>
 #include <QDir>
@@ -420,4 +422,16 @@ bool Workbook::open(const QString& path) {
     if (opener())
         return opener()(path);
     return QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()));
+}
+
+QString Workbook::showSaved(const QString& path, const QString& error) {
+    if (path.isEmpty()) {
+        ui::MsgBox(QStringLiteral("The workbook could not be written.\n%1").arg(error), ui::vbExclamation);
+        return QString();
+    }
+    if (!open(path))
+        ui::MsgBox(QStringLiteral("The workbook was written to\n%1\nbut no application was found to show it.")
+                       .arg(QDir::toNativeSeparators(path)),
+                   ui::vbInformation);
+    return path;
 }

@@ -112,6 +112,11 @@ public:
     static Opener setOpener(Opener opener);
     static bool open(const QString& path);
 
+    // What a report does with the workbook it saved: an empty `path` is said
+    // as a workbook that could not be written (`error` why); a written one
+    // is shown, and said where no application shows it. Returns `path`.
+    static QString showSaved(const QString& path, const QString& error);
+
 private:
     struct Impl;
     std::unique_ptr<Impl> d;

@@ -26,6 +26,27 @@ QString TestNoLongerStoredText(const QString& testName) {
            QStringLiteral("\" is no longer stored.  It may have been deleted; please open a saved test again.");
 }
 
+bool ReadOpenedTestInfo(const StoredTestSource& source) {
+    OpenedTest& opened = *source.opened;
+    if (opened.OpenedTestId <= 0) {
+        ui::MsgBox(kNoTestSelected, ui::vbOKOnly);
+        return false;
+    }
+    try {
+        source.testInfos->TEST_NAME(opened.OpenedTestName);
+        source.testInfos->GetTestDetail();
+        if (source.testInfos->Eof()) {
+            ui::MsgBox(TestNoLongerStoredText(opened.OpenedTestName), ui::vbOKOnly);
+            return false;
+        }
+        opened.OpenedTestInfo = source.testInfos->All();
+    } catch (...) {
+        ui::MsgBox(CurrentError().description, ui::vbOKOnly);
+        return false;
+    }
+    return true;
+}
+
 QString PrintForm(const QVariant& value) {
     if (!value.isValid()) return QString();
     if (value.isNull()) return QStringLiteral("Null");
@@ -173,24 +194,8 @@ qint32 CsvReport::loadRows() {
 // ---- the command -----------------------------------------------------------------------
 
 void CsvReport::Export_CSV_Report() {
-    OpenedTest& opened = *s_.opened;
-    if (opened.OpenedTestId <= 0) {
-        ui::MsgBox(kNoTestSelected, ui::vbOKOnly);
-        return;
-    }
-    try {
-        s_.testInfos->TEST_NAME(opened.OpenedTestName);
-        s_.testInfos->GetTestDetail();
-        if (s_.testInfos->Eof()) {
-            ui::MsgBox(TestNoLongerStoredText(opened.OpenedTestName), ui::vbOKOnly);
-            return;
-        }
-        opened.OpenedTestInfo = s_.testInfos->All();
-    } catch (...) {
-        ui::MsgBox(CurrentError().description, ui::vbOKOnly);
-        return;
-    }
-    switch (opened.TestType) {
+    if (!ReadOpenedTestInfo(s_)) return;
+    switch (s_.opened->TestType) {
         case 1: Export_CSV_PVT(); return;
         case 2: Export_CSV_LSM(); return;
         default: writeReport(&CsvReport::RheologyText); return;

@@ -28,6 +28,11 @@ inline const QString kNoTestSelected =
 // The opened test's TEST_INFO row was not found again by its name.
 QString TestNoLongerStoredText(const QString& testName);
 
+// Reads the opened test's TEST_INFO row afresh into OpenedTestInfo before a
+// CSV or printed report is written. False, with the reason said, when no
+// test is opened, the test is no longer stored or the database fails.
+bool ReadOpenedTestInfo(const StoredTestSource& source);
+
 // A value in the form text files take: text unchanged; a number as " 12 ",
 // " .5 ", "-.25 " (PrintNumber); a date-time in the short date form followed
 // by the time; Null as "Null"; an empty (invalid) value as nothing.

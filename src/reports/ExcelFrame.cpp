@@ -9,7 +9,6 @@
 #include "platform/FlexGrid.h"
 
 #include <QDateTime>
-#include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
 
@@ -195,15 +194,7 @@ QString WriteReport(const OpenedTest& opened, const QString& reportName,
                    ui::vbExclamation);
         return QString();
     }
-    if (path.isEmpty()) {
-        ui::MsgBox(QStringLiteral("The workbook could not be written.\n%1").arg(sheet.book.error()), ui::vbExclamation);
-        return QString();
-    }
-    if (!Workbook::open(path))
-        ui::MsgBox(QStringLiteral("The workbook was written to\n%1\nbut no application was found to show it.")
-                       .arg(QDir::toNativeSeparators(path)),
-                   ui::vbInformation);
-    return path;
+    return Workbook::showSaved(path, sheet.book.error());
 }
 
 }  // namespace excel

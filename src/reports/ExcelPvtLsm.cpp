@@ -9,6 +9,8 @@
 #include "reports/ExcelFrame.h"
 #include "reports/ExcelReports.h"
 
+#include <functional>
+
 namespace excel {
 
 namespace {
@@ -85,6 +87,46 @@ int LsmTop(ReportSheet& sheet, const StoredTestSource& in) {
     return a + 2;
 }
 
+// The captions of the detail columns both tests begin with, and their cells:
+// step, cycle, elapsed minutes, temperature, pressure and speed.
+QStringList StepColumnTitles() {
+    return {QStringLiteral("Step_NO"),          QStringLiteral("Cycle No"),
+            QStringLiteral("Elapsed Time(min)"), QStringLiteral("Temperature") + gTempLabel,
+            QStringLiteral("Pressure (psi)"),    QStringLiteral("Speed (rpm)")};
+}
+void FillStepColumns(const ResultPoint& x, PreparedCell* cells, const QString& speedMask) {
+    cells[0] = PreparedCell::Of(x[resultcol::RampNo]);
+    cells[1] = PreparedCell::Of(x[resultcol::CycleNo]);
+    cells[2] = PreparedCell::Typed(Format(x[resultcol::ResultTime] / 60, QStringLiteral("#0.##")));
+    cells[3] = PreparedCell::Typed(Format(TempToDisplay(x[resultcol::SampleTemp]), QStringLiteral("##0.0")));
+    cells[4] = PreparedCell::Typed(Format(x[resultcol::Press], QStringLiteral("##0.")));
+    cells[5] = PreparedCell::Typed(Format(x[resultcol::Speed], speedMask));
+}
+
+// The detail block under the grid, whose last row is `gridEnd`: "Detail:"
+// `gap` rows below it, the captions, then one row a stored point filled by
+// `fill`, and the page set-up over the caption row. Nothing at all, not even
+// the page set-up, when the test has no stored points.
+void DetailBlock(ReportSheet& sheet, const StoredTestSource& in, int gridEnd, int gap, const QStringList& titles,
+                 const std::function<void(const ResultPoint& point, PreparedCell* cells)>& fill) {
+    clsTEST_RESULT& rows = *in.testResults;
+    rows.Test_Id(in.opened->OpenedTestId);
+    rows.ConnectX(in.connection);
+    const int n = rows.TotalPoints();
+    if (n <= 0)
+        return;
+    int r = gridEnd + gap;
+    sheet.text(r, 1, QStringLiteral("Detail:"));
+    ++r;
+    const int captionRow = r;
+    for (int c = 0; c < titles.size(); ++c)
+        sheet.text(r, c + 1, titles[c]);
+    const std::vector<ResultPoint> points = LoadPoints(rows, n);
+    WriteRows(sheet, r + 1, n, int(titles.size()),
+              [&](int i, PreparedCell* cells) { fill(points[std::size_t(i)], cells); });
+    PageSetUp(sheet, captionRow, captionRow, 10, PvtCenterHeader(in));
+}
+
 }  // namespace
 
 }  // namespace excel
@@ -111,34 +153,11 @@ QString ExcelReport::ExportPvtExcelDetail() {
         return QString();
     return WriteReport(*in.opened, QStringLiteral("Detailed Excel"), [&](ReportSheet& sheet) {
         const int results = PvtTop(sheet, in);
-        int r = CopyGrid(sheet, results + 1, *in.resultGrid, 2);
-
-        clsTEST_RESULT& rows = *in.testResults;
-        rows.Test_Id(in.opened->OpenedTestId);
-        rows.ConnectX(in.connection);
-        const int n = rows.TotalPoints();
-        if (n <= 0)
-            return;  // no detail block and no page set-up
-        r += 2;
-        sheet.text(r, 1, QStringLiteral("Detail:"));
-        ++r;
-        const int captionRow = r;
-        const QStringList titles{QStringLiteral("Step_NO"),        QStringLiteral("Cycle No"),
-                                 QStringLiteral("Elapsed Time(min)"), QStringLiteral("Temperature") + gTempLabel,
-                                 QStringLiteral("Pressure (psi)"), QStringLiteral("Speed (rpm)"),
-                                 QStringLiteral("Desity (g/cm3)")};
-        for (int c = 0; c < titles.size(); ++c)
-            sheet.text(r, c + 1, titles[c]);
-        const std::vector<ResultPoint> points = LoadPoints(rows, n);
+        const int gridEnd = CopyGrid(sheet, results + 1, *in.resultGrid, 2);
+        const QStringList titles = StepColumnTitles() << QStringLiteral("Desity (g/cm3)");
         const OpenedTest& t = *in.opened;
-        r = WriteRows(sheet, r + 1, n, 7, [&](int i, PreparedCell* cells) {
-            const ResultPoint& x = points[std::size_t(i)];
-            cells[0] = PreparedCell::Of(x[resultcol::RampNo]);
-            cells[1] = PreparedCell::Of(x[resultcol::CycleNo]);
-            cells[2] = PreparedCell::Typed(Format(x[resultcol::ResultTime] / 60, QStringLiteral("#0.##")));
-            cells[3] = PreparedCell::Typed(Format(TempToDisplay(x[resultcol::SampleTemp]), QStringLiteral("##0.0")));
-            cells[4] = PreparedCell::Typed(Format(x[resultcol::Press], QStringLiteral("##0.")));
-            cells[5] = PreparedCell::Typed(Format(x[resultcol::Speed], QStringLiteral("##0.####")));
+        DetailBlock(sheet, in, gridEnd, 2, titles, [&](const ResultPoint& x, PreparedCell* cells) {
+            FillStepColumns(x, cells, QStringLiteral("##0.####"));
             // No density where it cannot be computed (no remaining volume, no
             // piston radius or initial values): the cell stays empty.
             const std::optional<double> density = CalcPvtDensity(x[resultcol::ShearStress], t.CuriniV, t.CuriniD,
@@ -146,7 +165,6 @@ QString ExcelReport::ExportPvtExcelDetail() {
             if (density)
                 cells[6] = PreparedCell::Typed(Format(*density, QStringLiteral("###0.0000")));
         });
-        PageSetUp(sheet, captionRow, captionRow, 10, PvtCenterHeader(in));
     });
 }
 
@@ -169,44 +187,17 @@ QString ExcelReport::ExportLsmExcelDetail() {
         return QString();
     return WriteReport(*in.opened, QStringLiteral("Detailed Excel"), [&](ReportSheet& sheet) {
         const int results = LsmTop(sheet, in);
-        int r = CopyGrid(sheet, results + 1, *in.resultGrid, 1);
-
-        clsTEST_RESULT& rows = *in.testResults;
-        rows.Test_Id(in.opened->OpenedTestId);
-        rows.ConnectX(in.connection);
-        const int n = rows.TotalPoints();
-        if (n <= 0)
-            return;  // no detail block and no page set-up
-        r += 3;
-        sheet.text(r, 1, QStringLiteral("Detail:"));
-        ++r;
-        const int captionRow = r;
-        const QStringList titles{QStringLiteral("Step_NO"),
-                                 QStringLiteral("Cycle No"),
-                                 QStringLiteral("Elapsed Time(min)"),
-                                 QStringLiteral("Temperature") + gTempLabel,
-                                 QStringLiteral("Pressure (psi)"),
-                                 QStringLiteral("Speed (rpm)"),
-                                 QStringLiteral("Length Change ") + gLengthLabel,
-                                 QStringLiteral("Swell (%)")};
-        for (int c = 0; c < titles.size(); ++c)
-            sheet.text(r, c + 1, titles[c]);
-        const std::vector<ResultPoint> points = LoadPoints(rows, n);
+        const int gridEnd = CopyGrid(sheet, results + 1, *in.resultGrid, 1);
+        const QStringList titles = StepColumnTitles() << QStringLiteral("Length Change ") + gLengthLabel
+                                                      << QStringLiteral("Swell (%)");
         const double sampleLength = in.opened->LsmSampleLength;
         const QString lengthMask = gUnitSystem == 1 ? QStringLiteral("#0.####") : QStringLiteral("#0.##");
-        r = WriteRows(sheet, r + 1, n, 8, [&](int i, PreparedCell* cells) {
-            const ResultPoint& x = points[std::size_t(i)];
+        DetailBlock(sheet, in, gridEnd, 3, titles, [&](const ResultPoint& x, PreparedCell* cells) {
             const double change = x[resultcol::ShearStress];
-            cells[0] = PreparedCell::Of(x[resultcol::RampNo]);
-            cells[1] = PreparedCell::Of(x[resultcol::CycleNo]);
-            cells[2] = PreparedCell::Typed(Format(x[resultcol::ResultTime] / 60, QStringLiteral("#0.##")));
-            cells[3] = PreparedCell::Typed(Format(TempToDisplay(x[resultcol::SampleTemp]), QStringLiteral("##0.0")));
-            cells[4] = PreparedCell::Typed(Format(x[resultcol::Press], QStringLiteral("##0.")));
-            cells[5] = PreparedCell::Typed(Format(x[resultcol::Speed], QStringLiteral("##0.#")));
+            FillStepColumns(x, cells, QStringLiteral("##0.#"));
             cells[6] = PreparedCell::Typed(Format(QVariant(LengthToDisplayText(change)), lengthMask));
             if (sampleLength > 0)
                 cells[7] = PreparedCell::Typed(Format(change / sampleLength, QStringLiteral("0.##%")));
         });
-        PageSetUp(sheet, captionRow, captionRow, 10, PvtCenterHeader(in));
     });
 }

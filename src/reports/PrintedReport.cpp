@@ -64,24 +64,8 @@ PrintedReport::PrintedReport(const StoredTestSource& source) : s_(source) {}
 // ---- the command -----------------------------------------------------------------------
 
 void PrintedReport::cmdPRINT_Click() {
-    OpenedTest& opened = *s_.opened;
-    if (opened.OpenedTestId <= 0) {
-        ui::MsgBox(kNoTestSelected, ui::vbOKOnly);
-        return;
-    }
-    try {
-        s_.testInfos->TEST_NAME(opened.OpenedTestName);
-        s_.testInfos->GetTestDetail();
-        if (s_.testInfos->Eof()) {
-            ui::MsgBox(TestNoLongerStoredText(opened.OpenedTestName), ui::vbOKOnly);
-            return;
-        }
-        opened.OpenedTestInfo = s_.testInfos->All();
-    } catch (...) {
-        ui::MsgBox(CurrentError().description, ui::vbOKOnly);
-        return;
-    }
-    switch (opened.TestType) {
+    if (!ReadOpenedTestInfo(s_)) return;
+    switch (s_.opened->TestType) {
         case 1: PrintPvtReport(); return;
         case 2: PrintLsmReport(); return;
         default: print(&PrintedReport::ComposeRheology); return;

@@ -1,5 +1,10 @@
 #include "unitlink/UnitWindow.h"
 
+#include "platform/Dialogs.h"
+
+#include <QCloseEvent>
+#include <QMdiSubWindow>
+
 UnitWindow::UnitWindow(UnitWindowKind kind, QWidget* parent) : QWidget(parent), kind_(kind) {}
 
 UnitWindow::~UnitWindow() { Timer1.Enabled(false); }
@@ -34,4 +39,29 @@ QString UnitWindow::PortNotOpenMessage(const QString& refused) const {
     return refused + QStringLiteral(": the unit's ") + PortText() +
            QStringLiteral(" is not open. Check the unit's cable and port setting, then close this window and add "
                           "the unit again.");
+}
+
+void UnitWindow::CloseFromExit() {
+    if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget()))
+        sub->close();
+    else
+        close();
+}
+
+bool UnitWindow::CloseRefused(QCloseEvent* event, bool testRunning, const QString& refusal) {
+    if (Timer1.InTick()) {
+        event->ignore();
+        return true;
+    }
+    if (testRunning) {
+        ui::MsgBox(refusal);
+        event->ignore();
+        return true;
+    }
+    return false;
+}
+
+void UnitWindow::ReleaseUnit(int unitNumber) {
+    EnableContainerEntry(unitNumber);
+    if (MSComm1.PortOpen()) MSComm1.PortOpen(false);
 }

@@ -12,6 +12,7 @@
 #include <QString>
 #include <QWidget>
 
+class QCloseEvent;
 class QLabel;
 class clsConnection;
 
@@ -68,6 +69,19 @@ protected:
     // Enables entry n of this kind's menu in the container (nothing for an
     // n outside 1 .. 8 or without a container).
     void EnableContainerEntry(int unitNumber);
+
+    // Exit: inside the container the frame closes (which asks the window
+    // first); a window on its own closes itself.
+    void CloseFromExit();
+
+    // The first part of a close (Form_Unload): true when the close is
+    // refused, the event ignored. A close asked for from within a tick (a
+    // message box of the tick still open) waits silently until the tick is
+    // over; one asked for while a test runs is refused with the refusal said.
+    bool CloseRefused(QCloseEvent* event, bool testRunning, const QString& refusal);
+    // The last part of a close: unit n's menu entry comes back and the port
+    // is let go.
+    void ReleaseUnit(int unitNumber);
 
 private:
     UnitWindowKind kind_;

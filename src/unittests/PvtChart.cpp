@@ -4,6 +4,7 @@
 #include "data/Numbers.h"
 #include "data/Units.h"
 #include "platform/PeChart.h"
+#include "unittests/UnitChartStyle.h"
 
 #include <algorithm>
 #include <cmath>
@@ -14,13 +15,6 @@ using namespace pesgo;
 namespace pvtchart {
 
 namespace {
-
-// The chart's property numbers that only the base set-up uses, by value.
-enum BaseProp : int {
-    P13 = 13, P29 = 29, P43 = 43, P48 = 48, P64 = 64, P66 = 66, P93 = 93, P98 = 98, P133 = 133, P134 = 134,
-    P137 = 137, P140 = 140, P141 = 141, P142 = 142, P143 = 143, P153 = 153, P177 = 177, P203 = 203, P204 = 204,
-    P223 = 223, P226 = 226, P228 = 228,
-};
 
 constexpr qint32 kDensityColor = pepalette::Green;
 constexpr qint32 kPositionColor = pepalette::Red;
@@ -64,41 +58,13 @@ std::optional<double> RowDensity(const ResultPoint& row, const DensityConstants&
 }
 
 void InitialChartAll(PeChart& c, const QString& subtitle) {
-    c.setProp(P226, qint16(0));
-    c.setProp(P93, qint16(0));
-    c.setProp(P226, qint32(-99999));
-    c.setProp(P93, qint32(-99999));
-    for (int p = 0; p < 4; ++p) c.setProp(YData, 0, p, 0.0f);
-    c.setProp(SubsetColor, 0, kDensityColor);
-    c.setProp(SubsetColor, 1, kPressureColor);
-    c.setProp(SubsetColor, 2, kTemperatureColor);
-    c.setProp(SubsetColor, 3, kPositionColor);
+    using namespace unitchart;
+    ClearChart(c, {kDensityColor, kPressureColor, kTemperatureColor, kPositionColor});
     const int order[] = {0, 2, 4, 1, 3, 5};
     for (int i : order) c.setProp(P134, i, qint32(11));
     const qint32 values133[] = {2, 6, 6, 9, 9, 1};
     for (int k = 0; k < 6; ++k) c.setProp(P133, order[k], values133[k]);
-    c.setProp(MainTitle, QStringLiteral("PVT test"));
-    c.setProp(SubTitle, subtitle);
-    c.setProp(P177, qint16(20));
-    c.setProp(P48, qint16(0));
-    c.setProp(P13, qint16(2));
-    c.setProp(P29, true);
-    c.setProp(P143, true);
-    c.setProp(P153, true);
-    c.setProp(P137, qint16(2));
-    c.setProp(P141, true);
-    c.setProp(P142, true);
-    c.setProp(P43, qint16(0));
-    c.setProp(P228, qint16(0));
-    c.setProp(P203, true);
-    c.setProp(P64, true);
-    c.setProp(P98, qint16(3));
-    c.setProp(P223, true);
-    c.setProp(P204, 0.8);
-    c.setProp(XAxisScale, qint16(ScaleLinear));
-    c.setProp(P66, true);
-    c.setProp(P140, qint16(3));
-    c.setProp(Action, qint16(ActionRedraw));
+    StyleChart(c, QStringLiteral("PVT test"), subtitle, 0.8);
 }
 
 int LayOutAxes(PeChart& c, const Ticks& t) {

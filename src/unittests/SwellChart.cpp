@@ -6,6 +6,7 @@
 #include "platform/Database.h"
 #include "platform/Dialogs.h"
 #include "platform/PeChart.h"
+#include "unittests/UnitChartStyle.h"
 
 #include <algorithm>
 #include <stdexcept>
@@ -15,12 +16,6 @@ using namespace pesgo;
 namespace swell {
 
 namespace {
-
-enum BaseProp : int {
-    P13 = 13, P29 = 29, P43 = 43, P48 = 48, P64 = 64, P66 = 66, P93 = 93, P98 = 98, P133 = 133, P134 = 134,
-    P137 = 137, P140 = 140, P141 = 141, P142 = 142, P143 = 143, P153 = 153, P177 = 177, P203 = 203, P204 = 204,
-    P223 = 223, P226 = 226, P228 = 228,
-};
 
 // Palette entries 1 blue, 2 green, 4 red, 12 light red.
 const qint32 kBlue = peRgb(0, 0, 128);
@@ -86,41 +81,13 @@ void draw(PeChart& c, const ChartTicks& ticks, qint32 testId, double sampleLengt
 }  // namespace
 
 void InitialChartAll(PeChart& c, const QString& subtitle) {
-    c.setProp(P226, qint16(0));
-    c.setProp(P93, qint16(0));
-    c.setProp(P226, qint32(-99999));
-    c.setProp(P93, qint32(-99999));
-    for (int p = 0; p < 4; ++p) c.setProp(YData, 0, p, 0.0f);
-    c.setProp(SubsetColor, 0, kGreen);
-    c.setProp(SubsetColor, 1, kBlue);
-    c.setProp(SubsetColor, 2, kLightRed);
-    c.setProp(SubsetColor, 3, kRed);
+    using namespace unitchart;
+    ClearChart(c, {kGreen, kBlue, kLightRed, kRed});
     for (int i = 0; i < 4; ++i) c.setProp(P134, i, qint32(11));
     c.setProp(P133, 0, qint32(2));
     c.setProp(P133, 1, qint32(6));
     c.setProp(P133, 2, qint32(6));
-    c.setProp(MainTitle, QStringLiteral("LSM test"));
-    c.setProp(SubTitle, subtitle);
-    c.setProp(P177, qint16(20));
-    c.setProp(P48, qint16(0));
-    c.setProp(P13, qint16(2));
-    c.setProp(P29, true);
-    c.setProp(P143, true);
-    c.setProp(P153, true);
-    c.setProp(P137, qint16(2));
-    c.setProp(P141, true);
-    c.setProp(P142, true);
-    c.setProp(P43, qint16(0));
-    c.setProp(P228, qint16(0));
-    c.setProp(P203, true);
-    c.setProp(P64, true);
-    c.setProp(P98, qint16(3));
-    c.setProp(P223, true);
-    c.setProp(P204, 1.2);
-    c.setProp(XAxisScale, qint16(ScaleLinear));
-    c.setProp(P66, true);
-    c.setProp(P140, qint16(3));
-    c.setProp(Action, qint16(ActionRedraw));
+    StyleChart(c, QStringLiteral("LSM test"), subtitle, 1.2);
 }
 
 int RebuildSwellChart(PeChart& c, const ChartTicks& ticks, const QString& subtitle, qint32 testId,

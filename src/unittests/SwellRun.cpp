@@ -8,7 +8,9 @@
 #include "platform/RunClock.h"
 #include "unitlink/UnitProtocol.h"
 
+#include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace swell {
 
@@ -50,6 +52,12 @@ qint64 PlannedSeconds(const SwellSteps& steps, int fromStep) {
     return qint64(total);
 }
 
+int RecordIntervalOf(double seconds) {
+    const double r = std::nearbyint(seconds);
+    if (std::isnan(r)) return 0;
+    return int(std::clamp(r, double(std::numeric_limits<int>::min()), double(std::numeric_limits<int>::max())));
+}
+
 QString HoursText(qint64 seconds) {
     if (seconds < 0) seconds = 0;
     return QStringLiteral("%1:%2:%3")
@@ -71,7 +79,10 @@ QString CheckSetPoints(const QString& temp, const QString& press, const QString&
     const auto p = StrictNumber(press.trimmed());
     const auto s = StrictNumber(speed.trimmed());
     const double upper = TempToDisplay(600), lower = TempToDisplay(0);
-    if (!t || *t > upper || *t < lower)
+    // In SI the box holds °C to one decimal: a step at a limit (600 °F shows
+    // as 315.6) is within it.
+    const double slack = gUnitSystem == 1 ? 0.0 : 0.05;
+    if (!t || *t > upper + slack || *t < lower - slack)
         return QStringLiteral("The temperature setting must in ") + Format(upper, QStringLiteral("##.#")) +
                QStringLiteral(" and ") + Format(lower, QStringLiteral("##.#"));
     if (!p || *p < 0 || *p > maxPress)
@@ -201,7 +212,7 @@ void SwellRun::Tick() {
             return;
         }
         ShowStep(CurStep);
-        RecordInterval = int(std::nearbyint(StepRecordRate.value(CurStep)));
+        RecordInterval = RecordIntervalOf(StepRecordRate.value(CurStep));
         SendSetPoints();
         StepStartMs = tick::timeGetTime();
         RecordStartMs = tick::timeGetTime();

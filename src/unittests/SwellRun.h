@@ -66,6 +66,11 @@ LoadedSwellSequence LoadSwellSequence(const QString& name, clsConnection* connec
 // counted), rounded (halves to even) after every step.
 qint64 PlannedSeconds(const SwellSteps& steps, int fromStep = 1);
 
+// The recording interval of a rate in seconds: whole seconds, halves to the
+// even neighbour. A rate that is no number records nothing; one beyond the
+// counter's range keeps its sign and never comes round.
+int RecordIntervalOf(double seconds);
+
 // "hh:mm:ss" with the total hours (25 h show as "25:00:00").
 QString HoursText(qint64 seconds);
 
@@ -75,7 +80,8 @@ QString HoursText(qint64 seconds);
 QString SetPointFrame(double temperatureF, double pressurePsi, double speedRpm, int frameMode);
 // The check of the three boxes (temperature in display units): the message of
 // the first one out of range (a box that holds no number is out of range),
-// or an empty text when all are acceptable.
+// or an empty text when all are acceptable. In SI a temperature within half
+// a tenth of a limit counts as at it (the box shows a stored step to 0.1 °C).
 QString CheckSetPoints(const QString& temp, const QString& press, const QString& speed, double maxPress);
 QString NeedResetMessage();  // "Need reset data."
 

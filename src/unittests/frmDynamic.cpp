@@ -16,10 +16,8 @@ namespace {
 
 // An on/off button: checkable, "Start" while off, "Stop" while on.
 QPushButton* onOff(QWidget* parent, const char* name, const QRect& geometry) {
-    auto* b = controls::Named<QPushButton>(parent, name, geometry);
+    auto* b = controls::Button(parent, name, QStringLiteral("Start"), geometry);  // Enter does not switch a unit on
     b->setCheckable(true);
-    b->setAutoDefault(false);  // Enter does not switch a unit on
-    b->setText(QStringLiteral("Start"));
     return b;
 }
 
@@ -30,8 +28,7 @@ frmDynamic::frmDynamic(QWidget* parent) : QDialog(parent) {
     setWindowTitle(kCaption);
     resize(640, 520);
 
-    Frame4 = controls::Named<QGroupBox>(this, "Frame4", {10, 10, 300, 170});
-    Frame4->setTitle(QStringLiteral("G' && G\" vs Time and Temp Test"));
+    Frame4 = controls::Frame(this, "Frame4", QStringLiteral("G' && G\" vs Time and Temp Test"), {10, 10, 300, 170});
     Label8 = controls::Label(Frame4, "Label8", QStringLiteral("Temp Set point (°F):"), {10, 28, 160, 22});
     txtTempSetPoint = controls::Named<QLineEdit>(Frame4, "txtTempSetPoint", {176, 26, 110, 24});
     Label6 = controls::Label(Frame4, "Label6", QStringLiteral("Frequency (Hz):"), {10, 60, 160, 22});
@@ -41,8 +38,7 @@ frmDynamic::frmDynamic(QWidget* parent) : QDialog(parent) {
     txtStrain->setText(QStringLiteral("100.0"));
     cmdStart_Stop = onOff(Frame4, "cmdStart_Stop", {176, 126, 110, 30});
 
-    Frame1 = controls::Named<QGroupBox>(this, "Frame1", {320, 10, 310, 202});
-    Frame1->setTitle(QStringLiteral("Frequency Sweep Test"));
+    Frame1 = controls::Frame(this, "Frame1", QStringLiteral("Frequency Sweep Test"), {320, 10, 310, 202});
     Label5 = controls::Label(Frame1, "Label5", QStringLiteral("Strain (%):"), {10, 28, 170, 22});
     txtStrain2 = controls::Named<QLineEdit>(Frame1, "txtStrain2", {186, 26, 110, 24});
     Label3 = controls::Label(Frame1, "Label3", QStringLiteral("Start Frequency (Hz):"), {10, 60, 170, 22});
@@ -76,10 +72,8 @@ frmDynamic::frmDynamic(QWidget* parent) : QDialog(parent) {
     Label7 = controls::Label(this, "Label7", QStringLiteral("Result file name:"), {10, 474, 130, 24});
     txtName = controls::Named<QLineEdit>(this, "txtName", {140, 472, 250, 26});
     txtName->setText(QStringLiteral("Text5"));
-    cmdReturn = controls::Named<QPushButton>(this, "cmdReturn", {520, 470, 110, 30});
-    cmdReturn->setText(QStringLiteral("&Return"));
-    cmdReturn->setToolTip(QStringLiteral("Click here to exit"));
-    cmdReturn->setAutoDefault(false);
+    cmdReturn = controls::Button(this, "cmdReturn", QStringLiteral("&Return"), QStringLiteral("Click here to exit"),
+                                 {520, 470, 110, 30});
 
     Panel.send = [this](const QString& f) {
         if (!send) throw std::runtime_error("no port");

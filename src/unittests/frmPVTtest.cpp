@@ -21,7 +21,6 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMdiSubWindow>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStatusBar>
@@ -285,30 +284,15 @@ void frmPVTtest::showEvent(QShowEvent* event) {
 }
 
 void frmPVTtest::closeEvent(QCloseEvent* event) {
-    // A close asked for from within a tick (a message box of the tick still
-    // open) waits until the tick is over.
-    if (Timer1.InTick()) {
-        event->ignore();
+    if (CloseRefused(event, RunState == 1,
+                     QStringLiteral("PVT test cannot be closed while a test is running. Click the Stop button if you "
+                                    "want to stop the test.")))
         return;
-    }
-    if (RunState == 1) {
-        ui::MsgBox(QStringLiteral("PVT test cannot be closed while a test is running. Click the Stop button if you "
-                                  "want to stop the test."));
-        event->ignore();
-        return;
-    }
-    EnableContainerEntry(UnitOfCaption(lblInstName->text()));
-    if (MSComm1.PortOpen()) MSComm1.PortOpen(false);
+    ReleaseUnit(UnitOfCaption(lblInstName->text()));
     event->accept();
 }
 
-void frmPVTtest::cmdExit_Click() {
-    // Inside the container the frame closes, which asks the window first.
-    if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget()))
-        sub->close();
-    else
-        close();
-}
+void frmPVTtest::cmdExit_Click() { CloseFromExit(); }
 
 // ---- the tick ----------------------------------------------------------------------------
 

@@ -16,7 +16,6 @@
 #include "platform/Workbook.h"
 
 #include <QComboBox>
-#include <QDir>
 #include <QFile>
 #include <QGuiApplication>
 #include <QLabel>
@@ -166,13 +165,5 @@ QString frmPVTtest::ExportPvtExcelReport() {
     const QString path = book.saveInFolder(
         ReportsFolder(),
         name + QStringLiteral(" PVT Brief Excel ") + tick::CurrentDateTime().toString(QStringLiteral("yyyy-MM-dd HH.mm")));
-    if (path.isEmpty()) {
-        ui::MsgBox(QStringLiteral("The workbook could not be written.\n%1").arg(book.error()), ui::vbExclamation);
-        return QString();
-    }
-    if (!Workbook::open(path))
-        ui::MsgBox(QStringLiteral("The workbook was written to\n%1\nbut no application was found to show it.")
-                       .arg(QDir::toNativeSeparators(path)),
-                   ui::vbInformation);
-    return path;
+    return Workbook::showSaved(path, book.error());
 }

@@ -59,11 +59,8 @@ void frmPVTtest::cmdSelect_Click() {
 
 void frmPVTtest::FillSequenceList() {
     SeqInfo->ConnectX(Connection);
-    cfNameSeq->lstSeqName->clear();
     SeqNames = SeqInfo->JustName();
-    const int count = SeqNames.isEmpty() ? 0 : std::min(SeqInfo->RowCount(), int(SeqNames[0].size()));
-    for (int i = 0; i < count; ++i) cfNameSeq->lstSeqName->addItem(SeqNames[0][i].toString());
-    if (count > 0) cfNameSeq->lstSeqName->setCurrentRow(0);
+    cfNameSeq->ListNames(SeqNames, SeqInfo->RowCount());
 }
 
 void frmPVTtest::cfNameSeq_SelectedTestName() {

@@ -31,7 +31,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QMdiSubWindow>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStatusBar>
@@ -43,34 +42,16 @@ const QString frmSWMTest::kDesignedCaption = QStringLiteral("LSM Test");
 
 namespace {
 
-// The named controls of dialogs/NamedControls.h, by a name that may be composed.
-template <typename W>
-W* control(QWidget* parent, const QString& name, const QRect& geometry) {
-    return controls::Named<W>(parent, name.toLatin1().constData(), geometry);
-}
-
-QLabel* label(QWidget* parent, const QString& name, const QString& caption, const QRect& geometry) {
-    return controls::Label(parent, name.toLatin1().constData(), caption, geometry);
-}
+using controls::Button;
+using controls::Frame;
+using controls::Label;
+using controls::Named;
 
 // A reading of the unit: a label framed like a box.
 QLabel* reading(QWidget* parent, const QString& name, const QRect& geometry) {
-    auto* l = label(parent, name, QString(), geometry);
-    l->setFrameShape(QFrame::Panel);
-    l->setFrameShadow(QFrame::Sunken);
+    auto* l = controls::SunkenLabel(parent, name, QString(), geometry);
     l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     return l;
-}
-
-QPushButton* button(QWidget* parent, const QString& name, const QString& caption, const QString& tip,
-                    const QRect& geometry) {
-    auto* b = controls::Button(parent, name.toLatin1().constData(), caption, tip, geometry);
-    b->setAutoDefault(false);
-    return b;
-}
-
-QGroupBox* frame(QWidget* parent, const QString& name, const QString& caption, const QRect& geometry) {
-    return controls::Frame(parent, name.toLatin1().constData(), caption, geometry);
 }
 
 QLabel* panel(QStatusBar* bar, const char* key, int stretch) {
@@ -115,13 +96,13 @@ void frmSWMTest::createControls() {
     big.setBold(true);
     big.setPointSizeF(big.pointSizeF() * 1.3);
 
-    lblInstName = label(this, QStringLiteral("lblInstName"), QStringLiteral("Unit"), {10, 6, 150, 28});
+    lblInstName = Label(this, QStringLiteral("lblInstName"), QStringLiteral("Unit"), {10, 6, 150, 28});
     lblInstName->setFont(big);
-    lblActiveFlag = label(this, QStringLiteral("lblActiveFlag"), QStringLiteral("InActive"), {170, 6, 260, 28});
+    lblActiveFlag = Label(this, QStringLiteral("lblActiveFlag"), QStringLiteral("InActive"), {170, 6, 260, 28});
     lblActiveFlag->setFont(big);
 
     // Readings
-    Frame1 = frame(this, QStringLiteral("Frame1"), QStringLiteral("Readings"), {10, 40, 330, 244});
+    Frame1 = Frame(this, QStringLiteral("Frame1"), QStringLiteral("Readings"), {10, 40, 330, 244});
     struct Row {
         const char* caption;
         QLabel** value;
@@ -141,15 +122,15 @@ void frmSWMTest::createControls() {
     int y = 24;
     int n = 1;
     for (const Row& r : rows) {
-        label(Frame1, QStringLiteral("Label1%1").arg(n++), QString::fromUtf8(r.caption), {10, y, 120, 24});
+        Label(Frame1, QStringLiteral("Label1%1").arg(n++), QString::fromUtf8(r.caption), {10, y, 120, 24});
         *r.value = reading(Frame1, QString::fromLatin1(r.valueName), {134, y, 110, 24});
-        QLabel* u = label(Frame1, QString::fromLatin1(r.unitName), QString::fromUtf8(r.unitText), {250, y, 74, 24});
+        QLabel* u = Label(Frame1, QString::fromLatin1(r.unitName), QString::fromUtf8(r.unitText), {250, y, 74, 24});
         if (r.unitLabel) *r.unitLabel = u;
         y += 30;
     }
 
     // Set points
-    Frame2 = frame(this, QStringLiteral("Frame2"), QStringLiteral("Set Points"), {350, 40, 300, 160});
+    Frame2 = Frame(this, QStringLiteral("Frame2"), QStringLiteral("Set Points"), {350, 40, 300, 160});
     struct Box {
         const char* caption;
         QLineEdit** box;
@@ -165,31 +146,31 @@ void frmSWMTest::createControls() {
     y = 22;
     n = 1;
     for (const Box& b : boxes) {
-        label(Frame2, QStringLiteral("Label2%1").arg(n++ + 4), QString::fromUtf8(b.caption), {10, y, 100, 24});
-        *b.box = control<QLineEdit>(Frame2, QString::fromLatin1(b.boxName), {112, y, 80, 24});
-        QLabel* u = label(Frame2, QString::fromLatin1(b.unitName), QString::fromUtf8(b.unitText), {198, y, 50, 24});
+        Label(Frame2, QStringLiteral("Label2%1").arg(n++ + 4), QString::fromUtf8(b.caption), {10, y, 100, 24});
+        *b.box = Named<QLineEdit>(Frame2, QString::fromLatin1(b.boxName), {112, y, 80, 24});
+        QLabel* u = Label(Frame2, QString::fromLatin1(b.unitName), QString::fromUtf8(b.unitText), {198, y, 50, 24});
         if (*b.box == txtTemps) Label29 = u;
         y += 30;
     }
-    cmdTempSet = button(Frame2, QStringLiteral("cmdTempSet"), QStringLiteral("SET"),
+    cmdTempSet = Button(Frame2, QStringLiteral("cmdTempSet"), QStringLiteral("SET"),
                         QStringLiteral("Click here to send the set points to the unit"), {230, 22, 62, 26});
-    cmdPreHeat = button(Frame2, QStringLiteral("cmdPreHeat"), QStringLiteral("Preheat"),
+    cmdPreHeat = Button(Frame2, QStringLiteral("cmdPreHeat"), QStringLiteral("Preheat"),
                         QStringLiteral("Click here to preheat the unit to the set points"), {230, 56, 62, 26});
 
     // Calibration of the unit's sensor
-    Frame3 = frame(this, QStringLiteral("Frame3"), QStringLiteral("Calibration"), {350, 204, 300, 80});
-    label(Frame3, QStringLiteral("Label33"), QStringLiteral("Volts:"), {10, 20, 44, 18});
+    Frame3 = Frame(this, QStringLiteral("Frame3"), QStringLiteral("Calibration"), {350, 204, 300, 80});
+    Label(Frame3, QStringLiteral("Label33"), QStringLiteral("Volts:"), {10, 20, 44, 18});
     for (int i = 1; i <= 3; ++i)
         lblCaliVolt[i] = indexed(reading(Frame3, QStringLiteral("lblCaliVolt"), {56 + (i - 1) * 80, 20, 76, 18}), i);
-    label(Frame3, QStringLiteral("Label34"), QStringLiteral("A:"), {10, 40, 44, 18});
-    label(Frame3, QStringLiteral("Label35"), QStringLiteral("B:"), {10, 58, 44, 18});
+    Label(Frame3, QStringLiteral("Label34"), QStringLiteral("A:"), {10, 40, 44, 18});
+    Label(Frame3, QStringLiteral("Label35"), QStringLiteral("B:"), {10, 58, 44, 18});
     for (int i = 1; i <= 2; ++i) {
         lblIntercept[i] = indexed(reading(Frame3, QStringLiteral("lblIntercept"), {56 + (i - 1) * 120, 40, 116, 18}), i);
         lblSlope[i] = indexed(reading(Frame3, QStringLiteral("lblSlope"), {56 + (i - 1) * 120, 58, 116, 18}), i);
     }
 
     // Sequence and sample
-    Frame4 = frame(this, QStringLiteral("Frame4"), QStringLiteral("Sample"), {660, 40, 320, 244});
+    Frame4 = Frame(this, QStringLiteral("Frame4"), QStringLiteral("Sample"), {660, 40, 320, 244});
     struct Info {
         const char* caption;
         QLabel** value;
@@ -204,31 +185,31 @@ void frmSWMTest::createControls() {
     y = 20;
     n = 1;
     for (const Info& i : infos) {
-        label(Frame4, QStringLiteral("Label4%1").arg(n++ + 1), QString::fromLatin1(i.caption), {10, y, 130, 22});
-        *i.value = label(Frame4, QString::fromLatin1(i.name), QString(), {142, y, 170, 22});
+        Label(Frame4, QStringLiteral("Label4%1").arg(n++ + 1), QString::fromLatin1(i.caption), {10, y, 130, 22});
+        *i.value = Label(Frame4, QString::fromLatin1(i.name), QString(), {142, y, 170, 22});
         y += 24;
     }
 
     // Buttons
     const int bw = 132, bh = 32, by = 292, gap = 8;
     auto bx = [&](int i) { return 10 + i * (bw + gap); };
-    cmdSelect = button(this, QStringLiteral("cmdSelect"), QStringLiteral("S&elect Sequence"),
+    cmdSelect = Button(this, QStringLiteral("cmdSelect"), QStringLiteral("S&elect Sequence"),
                        QStringLiteral("Click here to select sequence"), {bx(0), by, bw, bh});
-    cmdRefresh = button(this, QStringLiteral("cmdRefresh"), QStringLiteral("Re&fresh Test Sequence"),
+    cmdRefresh = Button(this, QStringLiteral("cmdRefresh"), QStringLiteral("Re&fresh Test Sequence"),
                         QStringLiteral("Click here to refresh modified test sequence"), {bx(1), by, bw + 26, bh});
-    cmdZero = button(this, QStringLiteral("cmdZero"), QStringLiteral("ZERO"),
+    cmdZero = Button(this, QStringLiteral("cmdZero"), QStringLiteral("ZERO"),
                      QStringLiteral("Insert wafer into wafer holder and screw wafer holder into cap head, then click "
                                     "here before mounting sample cup."),
                      {bx(2) + 26, by, bw - 26, bh});
-    cmdCalibrate = button(this, QStringLiteral("cmdCalibrate"), QStringLiteral("CALIBRATE"),
+    cmdCalibrate = Button(this, QStringLiteral("cmdCalibrate"), QStringLiteral("CALIBRATE"),
                           QStringLiteral("Click here to calibrate the swell sensor of this unit"), {bx(3), by, bw, bh});
-    cmdStart = button(this, QStringLiteral("cmdStart"), QStringLiteral("START"),
+    cmdStart = Button(this, QStringLiteral("cmdStart"), QStringLiteral("START"),
                       QStringLiteral("Click here to start test after sequence is selected"), {bx(4), by, bw, bh});
-    cmdExit = button(this, QStringLiteral("cmdExit"), QStringLiteral("EXIT"),
+    cmdExit = Button(this, QStringLiteral("cmdExit"), QStringLiteral("EXIT"),
                      QStringLiteral("Click here to exit the LSM test"), {bx(5), by, bw, bh});
 
     // Grid and chart
-    MSFlexGrid1 = control<FlexGrid>(this, QStringLiteral("MSFlexGrid1"), {10, 334, 445, 336});
+    MSFlexGrid1 = Named<FlexGrid>(this, QStringLiteral("MSFlexGrid1"), {10, 334, 445, 336});
     struct Check {
         QCheckBox** box;
         const char* name;
@@ -237,13 +218,13 @@ void frmSWMTest::createControls() {
                   {&chkTemp, "chkTemp", "Temp."},   {&chkPress, "chkPress", "Press"}};
     int cx = 465;
     for (const Check& c : checks) {
-        *c.box = control<QCheckBox>(this, QString::fromLatin1(c.name), {cx, 334, 110, 22});
+        *c.box = Named<QCheckBox>(this, QString::fromLatin1(c.name), {cx, 334, 110, 22});
         (*c.box)->setText(QString::fromLatin1(c.caption));
         cx += 120;
     }
-    Pesgo1 = control<PeChart>(this, QStringLiteral("Pesgo1"), {465, 358, 515, 312});
+    Pesgo1 = Named<PeChart>(this, QStringLiteral("Pesgo1"), {465, 358, 515, 312});
 
-    StatusBar1 = control<QStatusBar>(this, QStringLiteral("StatusBar1"), {0, 677, kLayoutWidth, 30});
+    StatusBar1 = Named<QStatusBar>(this, QStringLiteral("StatusBar1"), {0, 677, kLayoutWidth, 30});
     StatusBar1->setSizeGripEnabled(false);
     StartTime = panel(StatusBar1, "StartTime", 3);
     ElapsedTime = panel(StatusBar1, "ElapsedTime", 2);
@@ -319,7 +300,8 @@ void frmSWMTest::SetUnitLabels() {
         gViscLabel = cgs ? QStringLiteral("( cP )") : QStringLiteral("(mPa.s)");
         gStressLabel = cgs ? QStringLiteral("(dyn/cm2)") : QStringLiteral("( Pa )");
         gLengthLabel = cgs ? QStringLiteral("(in.)") : QStringLiteral("(mm)");
-        gMaxPress = 30000;
+        // The maximum pressure is left as chosen: resetting it here would
+        // raise the trip limit of another unit running at 20000 psi.
     } catch (const std::exception& e) {
         ui::MsgBox(ui::errorText(5, QString::fromLocal8Bit(e.what())));
     }
@@ -377,11 +359,7 @@ void frmSWMTest::cmdSelect_Click() {
 
 void frmSWMTest::FillSequenceList() {
     mSeqInfo->ConnectX(mConnection);
-    cfNameSeq->lstSeqName->clear();
-    const RowCache names = mSeqInfo->JustName();
-    const int count = names.isEmpty() ? 0 : std::min(mSeqInfo->RowCount(), int(names[0].size()));
-    for (int i = 0; i < count; ++i) cfNameSeq->lstSeqName->addItem(names[0][i].toString());
-    if (count > 0) cfNameSeq->lstSeqName->setCurrentRow(0);
+    cfNameSeq->ListNames(mSeqInfo->JustName(), mSeqInfo->RowCount());
 }
 
 void frmSWMTest::cfNameSeq_SelectedTestName() {
@@ -449,30 +427,26 @@ bool frmSWMTest::Check_SetPoints() {
     return false;
 }
 
-void frmSWMTest::cmdTempSet_Click() {
+bool frmSWMTest::sendSetPoints() {
     if (!Check_SetPoints()) {
         ui::MsgBox(NeedResetMessage());
-        return;
+        return false;
     }
     // The box holds display units; the unit takes °F.
     CommandText = SetPointFrame(TempFromDisplay(SetTemp), SetPress, SetSpeed, FrameMode);
     SendFrame(CommandText);
     Timer1.Interval(kAfterSetPointMs);
+    return true;
 }
+
+void frmSWMTest::cmdTempSet_Click() { sendSetPoints(); }
 
 void frmSWMTest::cmdPreHeat_Click() {
     if (RunState == kRunning) return;
-    if (!Check_SetPoints()) {
-        ui::MsgBox(NeedResetMessage());
-        return;
-    }
-    CommandText = SetPointFrame(TempFromDisplay(SetTemp), SetPress, SetSpeed, FrameMode);
-    SendFrame(CommandText);
-    Timer1.Interval(kAfterSetPointMs);
-    RunState = kPreheating;
+    if (sendSetPoints()) RunState = kPreheating;
 }
 
-void frmSWMTest::txtInterval_Change() { RecordInterval = int(std::nearbyint(Val(txtInterval->text()))); }
+void frmSWMTest::txtInterval_Change() { RecordInterval = RecordIntervalOf(Val(txtInterval->text())); }
 
 // ---- zeroing and calibration ----------------------------------------------------------
 
@@ -593,7 +567,7 @@ void frmSWMTest::cmdStart_Click() {
         Timer1.Enabled(true);
         BeginRun();
         txtInterval->setText(CStr(StepRecordRate.value(1)));
-        RecordInterval = int(std::nearbyint(StepRecordRate.value(1)));
+        RecordInterval = RecordIntervalOf(StepRecordRate.value(1));
         cmdStart->setText(QStringLiteral("STOP"));
         cmdExit->setEnabled(false);
         cmdZero->setEnabled(false);
@@ -746,30 +720,13 @@ void frmSWMTest::showEvent(QShowEvent* event) {
     mLayout.Form_Resize();
 }
 
-void frmSWMTest::cmdExit_Click() {
-    if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget()))
-        sub->close();
-    else
-        close();
-}
+void frmSWMTest::cmdExit_Click() { CloseFromExit(); }
 
 void frmSWMTest::closeEvent(QCloseEvent* event) {
-    if (Timer1.InTick()) {
-        event->ignore();
+    if (CloseRefused(event, RunState == kRunning || RunState == kCooling,
+                     QStringLiteral("LSM test cannot be closed while a test is running. Click the Stop button if you "
+                                    "want to stop the test.")))
         return;
-    }
-    if (RunState == kRunning || RunState == kCooling) {
-        ui::MsgBox(QStringLiteral("LSM test cannot be closed while a test is running. Click the Stop button if you "
-                                  "want to stop the test."));
-        event->ignore();
-        return;
-    }
-    EnableContainerEntry(Units());
-    if (MSComm1.PortOpen()) {
-        try {
-            MSComm1.PortOpen(false);
-        } catch (...) {
-        }
-    }
+    ReleaseUnit(Units());
     event->accept();
 }

@@ -148,5 +148,8 @@ private:
     bool haveRecords();
     // Checks the boxes; shows the check's message and "Need reset data." on refusal.
     bool Check_SetPoints();
+    // The set points checked and sent (the next tick after the unit took
+    // them); false when the check refused them.
+    bool sendSetPoints();
     void PortLost(const QString& text);
 };

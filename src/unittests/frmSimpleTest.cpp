@@ -14,7 +14,6 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMdiSubWindow>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStatusBar>
@@ -185,29 +184,14 @@ void frmSimpleTest::showEvent(QShowEvent* event) {
 }
 
 void frmSimpleTest::closeEvent(QCloseEvent* event) {
-    // A close asked for from within a tick (a trip's message box still open)
-    // waits until the tick is over.
-    if (Timer1.InTick()) {
-        event->ignore();
+    if (CloseRefused(event, Run.RunState == 1 || Run.RunState == 6, QStringLiteral("Cannot exit while test is running.")))
         return;
-    }
-    if (Run.RunState == 1 || Run.RunState == 6) {
-        ui::MsgBox(QStringLiteral("Cannot exit while test is running."));
-        event->ignore();
-        return;
-    }
     if (Dynamic) Dynamic->close();
-    EnableContainerEntry(UnitOfCaption(lblInstName->text()));
-    if (MSComm1.PortOpen()) MSComm1.PortOpen(false);
+    ReleaseUnit(UnitOfCaption(lblInstName->text()));
     event->accept();
 }
 
-void frmSimpleTest::cmdExit_Click() {
-    if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget()))
-        sub->close();
-    else
-        close();
-}
+void frmSimpleTest::cmdExit_Click() { CloseFromExit(); }
 
 void frmSimpleTest::cmbBobSize_Click() { Run.ChooseBob(cmbBobSize->currentText()); }
 

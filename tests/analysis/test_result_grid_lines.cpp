@@ -5,6 +5,7 @@
 #include "data/Units.h"
 #include "analysis/ResultGridLines.h"
 #include "support/QtPrint.h"
+#include "support/SavedGlobals.h"
 
 #include <gtest/gtest.h>
 
@@ -23,27 +24,12 @@ constexpr double kB3 = 0.8622;  // bob B3, cm
 class GridLines : public ::testing::Test {
 protected:
     void SetUp() override {
-        unitSystem_ = gUnitSystem;
-        kUnit_ = gKUnit;
-        labels_ = {gTempLabel, gStressLabel, gViscLabel, gKLabel, gPressLabel, gLengthLabel};
         gUnitSystem = 1;
         gKUnit = 1;
     }
-    void TearDown() override {
-        gUnitSystem = unitSystem_;
-        gKUnit = kUnit_;
-        gTempLabel = labels_[0];
-        gStressLabel = labels_[1];
-        gViscLabel = labels_[2];
-        gKLabel = labels_[3];
-        gPressLabel = labels_[4];
-        gLengthLabel = labels_[5];
-    }
 
 private:
-    QStringList labels_;
-    int unitSystem_ = 1;
-    short kUnit_ = 1;
+    testing_support::SavedGlobals saved_;
 };
 
 struct Pt {

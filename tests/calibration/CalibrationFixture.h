@@ -9,6 +9,8 @@
 #include "support/ManualTicks.h"
 #include "support/ScriptedDialogs.h"
 #include "support/UnitSimulator.h"
+#include "support/UnitTestHelpers.h"
+#include "support/SavedGlobals.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -31,28 +33,10 @@ protected:
         gViscLabel = QStringLiteral("( cP )");
         gStressLabel = QStringLiteral("(dyn/cm2)");
     }
-    void TearDown() override {
-        w.reset();
-        gAppPath = savedPath_;
-        gUnitSystem = savedUnits_;
-        gViscLabel = savedVisc_;
-        gStressLabel = savedStress_;
-    }
+    void TearDown() override { w.reset(); }
 
     // The settings file with the ports of units 1 .. 8 (missing ones 0).
-    void writePorts(std::initializer_list<int> ports) {
-        QByteArray text;
-        int n = 0;
-        for (int p : ports) {
-            text += " " + QByteArray::number(p) + " \r\n";
-            ++n;
-        }
-        for (; n < 8; ++n) text += " 0 \r\n";
-        text += "CGS\r\nKunit ,1\r\nSF ,1\r\nBY the Speed\r\n";
-        QFile f(dataFile(kSettingsFileName));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(text);
-    }
+    void writePorts(std::initializer_list<int> ports) { testing_support::WritePortSettings(ports); }
 
     // A loaded window whose busy waits return at once.
     frmCalibrateTorque& open() {
@@ -79,13 +63,7 @@ protected:
 
     // Runs `step` until `done` holds or three seconds pass.
     static bool until(const std::function<void()>& step, const std::function<bool()>& done) {
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(3);
-        for (;;) {
-            step();
-            if (done()) return true;
-            if (std::chrono::steady_clock::now() >= deadline) return false;
-            QThread::msleep(5);
-        }
+        return testing_support::Until(step, done, std::chrono::seconds(3));
     }
 
     QTemporaryDir dir;
@@ -95,10 +73,7 @@ protected:
     std::unique_ptr<frmCalibrateTorque> w;
 
 private:
-    QString savedPath_ = gAppPath;
-    int savedUnits_ = gUnitSystem;
-    QString savedVisc_ = gViscLabel;
-    QString savedStress_ = gStressLabel;
+    testing_support::SavedGlobals saved_;
 };
 
 }  // namespace calibration_tests

@@ -298,6 +298,23 @@ TEST_F(TorqueTab, StartWithoutAPortShowsBothMessagesAndStaysFree) {
     EXPECT_FALSE(c.Timer1.Enabled());
 }
 
+// The port another tab holds for its unit is not the torque unit's: Start
+// drives no unit through it.
+TEST_F(TorqueTab, StartOnAPortAnotherTabOpenedForAnotherUnitSendsNothing) {
+    writePorts({0, 3, 0, 0, 4});
+    UnitSimulator& u = unit(3);
+    frmCalibrateTorque& c = open();
+    chooseUnit(2, 0);  // the PVT tab holds unit 2's port
+    chooseUnit(1, 1);  // unit 5 on the torque tab: its port cannot be opened
+    c.cmdStart_Click();
+    ASSERT_EQ(dialogs.texts().size(), 3);
+    EXPECT_EQ(dialogs.texts()[1], kComm);
+    EXPECT_TRUE(c.cmdStart->isEnabled());
+    EXPECT_FALSE(c.Timer1.Enabled());
+    QThread::msleep(50);
+    EXPECT_TRUE(u.commands().empty());
+}
+
 TEST_F(TorqueTab, SetValueTableSavedAndLoaded) {
     writePorts({0, 3});
     frmCalibrateTorque& c = open();
@@ -411,6 +428,23 @@ protected:
             [&] { return w->PvtReading == r; }));
     }
 };
+
+// As on the swell tab: a unit whose port cannot be opened takes no reading
+// of the unit whose port is still open.
+TEST_F(PistonTab, AUnitThatCannotBeOpenedTakesNoReadingsOfTheUnitBefore) {
+    writePorts({0, 3, 0, 0, 4});
+    unit(3);
+    frmCalibrateTorque& c = open();
+    chooseUnit(2, 0);
+    reading(500);
+    chooseUnit(2, 1);
+    EXPECT_FALSE(c.TimerPVT.Running());
+    c.Combo1->setCurrentIndex(0);
+    c.Combo1_Click();
+    c.cmdPVT_Click(1);
+    EXPECT_EQ(dialogs.texts(), (QStringList{kComm, "Invalid calibration data"}));
+    EXPECT_TRUE(c.lalData[1]->text().isEmpty());
+}
 
 TEST_F(PistonTab, LargePistonCalibratedSavedAndReadBack) {
     writePorts({0, 3});
@@ -559,6 +593,53 @@ TEST_F(SwellTab, OneTwoFourVoltsCalibratedAndSaved) {
     EXPECT_EQ(report[4], "Unit No.: ,5\r");
     EXPECT_EQ(report[8], "0.65,0.301029995663981\r");
     EXPECT_EQ(report[12], "0.4           0.83048\r");
+}
+
+// A unit chosen again while the tab's port is still open for another one
+// cannot be opened: the tab, reset and showing the new unit, must not go on
+// taking the first unit's readings, which its save would write into the new
+// unit's line.
+TEST_F(SwellTab, AUnitThatCannotBeOpenedTakesNoReadingsOfTheUnitBefore) {
+    writePorts({0, 3, 0, 0, 4});
+    unit(3);
+    frmCalibrateTorque& c = open();
+    chooseUnit(3, 0);  // Unit 2, on port 3
+    volts("1");
+    chooseUnit(3, 1);  // Unit 5: its port cannot be opened while unit 2's is
+    EXPECT_EQ(dialogs.texts(), QStringList{kComm});
+    EXPECT_EQ(c.cmbInstName[3]->currentText(), "Unit 5");
+    EXPECT_FALSE(c.TimerSWM.Running());
+    // Away and back starts the tab's timer again, but it reads nothing while
+    // the tab shows unit 5.
+    c.TabStrip1->setCurrentIndex(1);
+    c.TabStrip1->setCurrentIndex(2);
+    sim->sendStatusFrame();
+    QThread::msleep(50);
+    c.TimerSWM.Tick();
+    EXPECT_EQ(c.LsmVolt, 0);
+    c.cmdSWM_Click(1);
+    EXPECT_EQ(dialogs.texts().last(), "Invalid calibration data");
+    EXPECT_TRUE(c.lblvolt[1]->text().isEmpty());
+}
+
+// Choosing a unit resets the tab and empties the voltages a save writes:
+// a save then would put a line no reader can read into that unit's place.
+TEST_F(SwellTab, AUnitChosenAfterTheStepsLeavesNothingToSave) {
+    writePorts({0, 3, 0, 0, 3});
+    unit(3);
+    frmCalibrateTorque& c = open();
+    chooseUnit(3, 0);
+    volts("1");
+    c.cmdSWM_Click(1);
+    volts("2");
+    c.cmdSWM_Click(2);
+    volts("4");
+    c.cmdSWM_Click(3);
+    ASSERT_TRUE(c.cmdSave3->isEnabled());
+    chooseUnit(3, 1);  // Unit 5
+    EXPECT_TRUE(c.TimerSWM.Running());
+    EXPECT_TRUE(c.lblvolt[1]->text().isEmpty());
+    EXPECT_FALSE(c.cmdSave3->isEnabled());
 }
 
 TEST_F(SwellTab, StepsNeedAUnitAndAGoodReadingAndASaveFailureIsShown) {

@@ -9,6 +9,7 @@
 
 #include "calibration/CalibrationPlot.h"
 #include "platform/PeChart.h"
+#include "support/Screenshots.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -25,27 +26,15 @@
 
 using namespace calibration_tests;
 
+using testing_support::ScreenshotPath;
+using testing_support::SettleWindow;
+
 namespace {
 
-QString outputPath(const QString& name) {
-    const QString dir = qEnvironmentVariable("Z3080_SCREENSHOT_DIR", QDir::currentPath());
-    QDir().mkpath(dir);
-    return QDir(dir).filePath(name);
-}
-
-void settle(QWidget& w, int ms = 600) {
-    QElapsedTimer t;
-    t.start();
-    while (t.elapsed() < ms || (w.windowHandle() && !w.windowHandle()->isExposed() && t.elapsed() < 10000)) {
-        QApplication::processEvents(QEventLoop::AllEvents, 50);
-        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
-}
-
 QImage grab(QWidget& w, const QString& name) {
-    settle(w);
+    SettleWindow(w);
     const QImage shot = w.screen()->grabWindow(w.winId()).toImage().convertToFormat(QImage::Format_RGB32);
-    const QString file = outputPath(name);
+    const QString file = ScreenshotPath(name);
     EXPECT_TRUE(shot.save(file)) << file.toStdString();
     std::cout << "screenshot: " << file.toStdString() << '\n';
     return shot;

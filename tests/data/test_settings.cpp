@@ -1,6 +1,7 @@
 #include "data/Globals.h"
 #include "data/Settings.h"
 #include "support/ScriptedDialogs.h"
+#include "support/SavedGlobals.h"
 
 #include <QDir>
 #include <QFile>
@@ -14,33 +15,7 @@ using testing_support::ScriptedDialogs;
 
 namespace {
 
-// Keeps the shared settings of a test from leaking into the next one.
-struct SavedGlobals {
-    QString appPath = gAppPath;
-    int unitSystem = gUnitSystem;
-    short kUnit = gKUnit;
-    double sf = gSF;
-    bool bySR = gBySR;
-    QString temp = gTempLabel, stress = gStressLabel, visc = gViscLabel, press = gPressLabel, k = gKLabel,
-            length = gLengthLabel;
-    double maxTemp = gMaxTemp, minTemp = gMinTemp, maxPress = gMaxPress;
-    ~SavedGlobals() {
-        gAppPath = appPath;
-        gUnitSystem = unitSystem;
-        gKUnit = kUnit;
-        gSF = sf;
-        gBySR = bySR;
-        gTempLabel = temp;
-        gStressLabel = stress;
-        gViscLabel = visc;
-        gPressLabel = press;
-        gKLabel = k;
-        gLengthLabel = length;
-        gMaxTemp = maxTemp;
-        gMinTemp = minTemp;
-        gMaxPress = maxPress;
-    }
-};
+using testing_support::SavedGlobals;
 
 // Lines joined, each ended by CR LF.
 QByteArray crlf(const QList<QByteArray>& lines) {

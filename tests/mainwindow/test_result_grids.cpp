@@ -10,6 +10,7 @@
 #include "support/QtPrint.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TempDb.h"
+#include "support/SavedGlobals.h"
 
 #include <QDir>
 #include <QSqlError>
@@ -31,6 +32,7 @@ QStringList rowTexts(const FlexGrid& g, int r) {
 
 class ResultGrids : public ::testing::Test {
 protected:
+    testing_support::SavedGlobals saved_;
     TempDb tmp;
     InFolder in{tmp.dir()};
     ScriptedDialogs dialogs;
@@ -40,9 +42,6 @@ protected:
     OpenedTest opened;
 
     void SetUp() override {
-        unitSystem_ = gUnitSystem;
-        kUnit_ = gKUnit;
-        labels_ = {gTempLabel, gStressLabel, gViscLabel, gKLabel, gPressLabel, gLengthLabel};
         gUnitSystem = 1;
         gKUnit = 1;
         gTempLabel = "(°F)";
@@ -53,16 +52,6 @@ protected:
         gLengthLabel = "(in.)";
         conn.OpenDB();
         ASSERT_TRUE(conn.ADOConnection() && conn.ADOConnection()->isOpen());
-    }
-    void TearDown() override {
-        gUnitSystem = unitSystem_;
-        gKUnit = kUnit_;
-        gTempLabel = labels_[0];
-        gStressLabel = labels_[1];
-        gViscLabel = labels_[2];
-        gKLabel = labels_[3];
-        gPressLabel = labels_[4];
-        gLengthLabel = labels_[5];
     }
 
     // A result row; a null QVariant stores Null.
@@ -83,11 +72,6 @@ protected:
         opened.OpenedTestInfo[6] = "B1";
         opened.OpenedTestInfo[7] = bobRadius;
     }
-
-private:
-    int unitSystem_ = 1;
-    short kUnit_ = 1;
-    QStringList labels_;
 };
 
 // ---------------------------------------------------------------- rheology

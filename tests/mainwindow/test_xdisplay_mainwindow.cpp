@@ -11,6 +11,7 @@
 #include "platform/PeChart.h"
 #include "platform/Pe3dChart.h"
 #include "support/QtPrint.h"
+#include "support/Screenshots.h"
 
 #include <Q3DScatter>
 #include <QApplication>
@@ -36,26 +37,10 @@ using testing_support::MainWindowTest;
 using testing_support::ModalShowerScope;
 using testing_support::Seeder;
 
+using testing_support::ScreenshotPath;
+using testing_support::SettleWindow;
+
 namespace {
-
-// Where the pictures go: $Z3080_SCREENSHOT_DIR, or the working folder.
-QString outputPath(const QString& name) {
-    const QString dir = qEnvironmentVariable("Z3080_SCREENSHOT_DIR", QDir::currentPath());
-    QDir().mkpath(dir);
-    return QDir(dir).filePath(name);
-}
-
-// Lets the window system and the charts' deferred redraws settle. Objects let
-// go with deleteLater (the chart's replaced axes among them) go as they would
-// in the application's event loop.
-void settle(QWidget& w, int ms = 600) {
-    QElapsedTimer t;
-    t.start();
-    while (t.elapsed() < ms || (w.windowHandle() && !w.windowHandle()->isExposed() && t.elapsed() < 10000)) {
-        QApplication::processEvents(QEventLoop::AllEvents, 50);
-        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
-}
 
 // Pixels of the image region close to a colour.
 int pixelsNear(const QImage& img, const QRect& area, QColor colour, int tolerance = 40) {
@@ -96,10 +81,10 @@ protected:
 TEST_F(XDisplayMainWindow, MainWindowShowsTheOpenedRheologyTestAndItsThreeAxisChart) {
     auto w = start();
     w->show();
-    settle(*w);
+    SettleWindow(*w);
     ASSERT_TRUE(open(*w, "Mud HT-7"));
     EXPECT_TRUE(dialogs_.messages.empty()) << dialogs_.texts().join('\n').toStdString();
-    settle(*w);
+    SettleWindow(*w);
 
     const PeChart& g = *w->Pesgo1;
     EXPECT_EQ(g.subsets(), 3);
@@ -111,7 +96,7 @@ TEST_F(XDisplayMainWindow, MainWindowShowsTheOpenedRheologyTestAndItsThreeAxisCh
     // What the X server shows, not what the widgets would paint offscreen.
     const QImage shot = w->screen()->grabWindow(w->winId()).toImage().convertToFormat(QImage::Format_RGB32);
     ASSERT_FALSE(shot.isNull());
-    const QString file = outputPath(QStringLiteral("main-window-rheology.png"));
+    const QString file = ScreenshotPath(QStringLiteral("main-window-rheology.png"));
     ASSERT_TRUE(shot.save(file)) << file.toStdString();
     std::cout << "screenshot: " << file.toStdString() << '\n';
     // The three curves are on screen in their colours, inside the chart.
@@ -130,15 +115,15 @@ TEST_F(XDisplayMainWindow, MainWindowShowsTheOpenedRheologyTestAndItsThreeAxisCh
 TEST_F(XDisplayMainWindow, ThreeDModeDrawsTheSurfaceOnScreen) {
     auto w = start();
     w->show();
-    settle(*w);
+    SettleWindow(*w);
     ASSERT_TRUE(open(*w, "Mud HT-7"));
     w->opt3D->click();
-    settle(*w, 1500);
+    SettleWindow(*w, 1500);
     EXPECT_TRUE(w->Pe3do1->isVisible());
     EXPECT_FALSE(w->Pesgo1->isVisible());
     const QImage shot = w->screen()->grabWindow(w->winId()).toImage().convertToFormat(QImage::Format_RGB32);
     ASSERT_FALSE(shot.isNull());
-    const QString file = outputPath(QStringLiteral("main-window-3d.png"));
+    const QString file = ScreenshotPath(QStringLiteral("main-window-3d.png"));
     ASSERT_TRUE(shot.save(file));
     std::cout << "screenshot: " << file.toStdString() << '\n';
     // The OpenGL view painted something other than one flat colour.
@@ -160,7 +145,7 @@ TEST_F(XDisplayMainWindow, ThreeDModeDrawsTheSurfaceOnScreen) {
     // Printed: one landscape page holding the same view.
     if (QStandardPaths::findExecutable(QStringLiteral("pdfinfo")).isEmpty()) return;
     chartprint::printerSeam().printerAvailable = [] { return false; };
-    const QString pdf = outputPath(QStringLiteral("main-window-3d.pdf"));
+    const QString pdf = ScreenshotPath(QStringLiteral("main-window-3d.pdf"));
     QFile::remove(pdf);
     dialogs_.files.push_back(pdf);
     w->cmdPrintChart->click();
@@ -199,12 +184,12 @@ TEST_F(XDisplayMainWindow, PvtSwellAndOverlayChartsOnScreen) {
     }
     auto w = start();
     w->show();
-    settle(*w);
+    SettleWindow(*w);
     const QRect chart(w->Pesgo1->mapTo(w.get(), QPoint(0, 0)), w->Pesgo1->size());
     auto grab = [&](const char* name) {
-        settle(*w);
+        SettleWindow(*w);
         const QImage shot = w->screen()->grabWindow(w->winId()).toImage().convertToFormat(QImage::Format_RGB32);
-        const QString file = outputPath(QString::fromLatin1(name));
+        const QString file = ScreenshotPath(QString::fromLatin1(name));
         EXPECT_TRUE(shot.save(file)) << file.toStdString();
         std::cout << "screenshot: " << file.toStdString() << '\n';
         return shot;
@@ -250,12 +235,12 @@ TEST_F(XDisplayMainWindow, PrintChartGivesOneLandscapePdfPage) {
     if (QStandardPaths::findExecutable(QStringLiteral("pdfinfo")).isEmpty()) GTEST_SKIP() << "pdfinfo missing";
     auto w = start();
     w->show();
-    settle(*w);
+    SettleWindow(*w);
     ASSERT_TRUE(open(*w, "Mud HT-7"));
-    settle(*w);
+    SettleWindow(*w);
 
     chartprint::printerSeam().printerAvailable = [] { return false; };
-    const QString file = outputPath(QStringLiteral("main-window-chart.pdf"));
+    const QString file = ScreenshotPath(QStringLiteral("main-window-chart.pdf"));
     QFile::remove(file);
     dialogs_.files.push_back(file);
     EXPECT_TRUE(w->MenuPrintChart->isEnabled());

@@ -15,6 +15,7 @@
 #include "platform/FlexGrid.h"
 #include "platform/PeChart.h"
 #include "sequences/frmSetup.h"
+#include "support/Screenshots.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -32,13 +33,9 @@ using testing_support::MainWindowTest;
 using testing_support::ModalShowerScope;
 using testing_support::Seeder;
 
-namespace {
+using testing_support::ScreenshotPath;
 
-QString shotPath(const QString& name) {
-    const QString dir = qEnvironmentVariable("Z3080_SCREENSHOT_DIR", QDir::currentPath());
-    QDir().mkpath(dir);
-    return QDir(dir).filePath(name);
-}
+namespace {
 
 void settle(int ms = 400) {
     QElapsedTimer t;
@@ -57,7 +54,7 @@ void grab(QWidget& w, const QString& name, bool fromServer = true) {
     QImage shot = fromServer ? w.screen()->grabWindow(w.winId()).toImage() : QImage();
     if (shot.isNull()) shot = w.grab().toImage();
     ASSERT_FALSE(shot.isNull()) << name.toStdString();
-    const QString file = shotPath(QStringLiteral("screen-") + name + QStringLiteral(".png"));
+    const QString file = ScreenshotPath(QStringLiteral("screen-") + name + QStringLiteral(".png"));
     ASSERT_TRUE(shot.save(file)) << file.toStdString();
     std::cout << "screenshot: " << file.toStdString() << '\n';
 }

@@ -12,6 +12,8 @@
 #include "support/QtPrint.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TempDb.h"
+#include "support/UnitTestHelpers.h"
+#include "support/SavedGlobals.h"
 
 #include <QApplication>
 #include <QDir>
@@ -26,30 +28,7 @@
 
 namespace realtime_tests {
 
-struct SavedGlobals {
-    QString appPath = gAppPath;
-    int unitSystem = gUnitSystem;
-    short kUnit = gKUnit;
-    double sf = gSF;
-    double maxPress = gMaxPress;
-    double maxTemp = gMaxTemp;
-    double minTemp = gMinTemp;
-    QString temp = gTempLabel, stress = gStressLabel, visc = gViscLabel, press = gPressLabel, k = gKLabel;
-    ~SavedGlobals() {
-        gAppPath = appPath;
-        gUnitSystem = unitSystem;
-        gKUnit = kUnit;
-        gSF = sf;
-        gMaxPress = maxPress;
-        gMaxTemp = maxTemp;
-        gMinTemp = minTemp;
-        gTempLabel = temp;
-        gStressLabel = stress;
-        gViscLabel = visc;
-        gPressLabel = press;
-        gKLabel = k;
-    }
-};
+using testing_support::SavedGlobals;
 
 
 class RealTimeFixture : public ::testing::Test {
@@ -64,19 +43,7 @@ protected:
     }
 
     // The settings file with the ports of units 1 .. 8 (missing ones 0).
-    void writePorts(std::initializer_list<int> ports) {
-        QByteArray text;
-        int n = 0;
-        for (int p : ports) {
-            text += " " + QByteArray::number(p) + " \r\n";
-            ++n;
-        }
-        for (; n < 8; ++n) text += " 0 \r\n";
-        text += "CGS\r\nKunit ,1\r\nSF ,1\r\nBY the Speed\r\n";
-        QFile f(dataFile(kSettingsFileName));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(text);
-    }
+    void writePorts(std::initializer_list<int> ports) { testing_support::WritePortSettings(ports); }
 
     // Maps a port number to a device that does not exist.
     void noDevice(int port) {
@@ -119,13 +86,7 @@ protected:
 
     // Runs `step` (a tick) until `done` holds or two seconds pass.
     static bool until(const std::function<void()>& step, const std::function<bool()>& done) {
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
-        for (;;) {
-            step();
-            if (done()) return true;
-            if (std::chrono::steady_clock::now() >= deadline) return false;
-            QThread::msleep(3);
-        }
+        return testing_support::Until(step, done);
     }
 
     SavedGlobals saved;

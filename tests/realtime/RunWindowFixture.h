@@ -85,14 +85,7 @@ protected:
     }
 
     // Select, the name chosen in the picker, OK.
-    void pick(const QString& name) {
-        w->cmdSelect->click();
-        ASSERT_TRUE(w->cfNameSeq);
-        const auto items = w->cfNameSeq->lstSeqName->findItems(name, Qt::MatchExactly);
-        ASSERT_EQ(items.size(), 1) << name.toStdString();
-        w->cfNameSeq->lstSeqName->setCurrentItem(items[0]);
-        w->cfNameSeq->cmdOk->click();
-    }
+    void pick(const QString& name) { testing_support::PickSequence(*w, name); }
     // Start, answered with the entry.
     void start(const TestEntry& entry = {}) {
         AnswerTestInfo answer(entry);

@@ -135,12 +135,7 @@ class RunEndToEnd : public RealTimeFixture {
 protected:
     // Picks the sequence in the window's picker and starts it as the test `name`.
     void pickAndStart(frmRealTime& w, const QString& sequence, const QString& name) {
-        w.cmdSelect->click();
-        ASSERT_TRUE(w.cfNameSeq);
-        const auto items = w.cfNameSeq->lstSeqName->findItems(sequence, Qt::MatchExactly);
-        ASSERT_EQ(items.size(), 1);
-        w.cfNameSeq->lstSeqName->setCurrentItem(items[0]);
-        w.cfNameSeq->cmdOk->click();
+        ASSERT_NO_FATAL_FAILURE(testing_support::PickSequence(w, sequence));
         ASSERT_EQ(w.mSequenceName, sequence);
         TestEntry entry;
         entry.name = name;

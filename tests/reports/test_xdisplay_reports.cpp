@@ -7,6 +7,7 @@
 #include "ReportFixture.h"
 
 #include "analysis/ResultGridLines.h"
+#include "support/Screenshots.h"
 
 #include <QDir>
 #include <QGuiApplication>
@@ -17,13 +18,9 @@
 
 using namespace report_tests;
 
-namespace {
+using testing_support::ScreenshotPath;
 
-QString outputPath(const QString& name) {
-    const QString dir = qEnvironmentVariable("Z3080_SCREENSHOT_DIR", QDir::currentPath());
-    QDir().mkpath(dir);
-    return QDir(dir).filePath(name);
-}
+namespace {
 
 class XDisplayReports : public ReportTest {
 protected:
@@ -38,12 +35,12 @@ protected:
     // Prints the opened test to <name>.pdf and its first page to <name>.png;
     // the page picture.
     QImage printTo(const QString& name) {
-        const QString pdf = outputPath(name + ".pdf");
+        const QString pdf = ScreenshotPath(name + ".pdf");
         QFile::remove(pdf);
         dialogs_.files.push_back(pdf);
         w->cmdPRINT->click();
         EXPECT_TRUE(dialogs_.messages.empty()) << dialogs_.texts().join('\n').toStdString();
-        const QString base = outputPath(name);
+        const QString base = ScreenshotPath(name);
         QProcess::execute(QStringLiteral("pdftoppm"),
                           {QStringLiteral("-r"), QStringLiteral("110"), QStringLiteral("-png"), QStringLiteral("-f"),
                            QStringLiteral("1"), QStringLiteral("-l"), QStringLiteral("1"), QStringLiteral("-singlefile"),

@@ -6,6 +6,7 @@
 #include "unitlink/PvtReply.h"
 #include "support/QtPrint.h"
 #include "support/ScriptedDialogs.h"
+#include "support/SavedGlobals.h"
 
 #include <cmath>
 #include <gtest/gtest.h>
@@ -42,15 +43,6 @@ PvtCalibration flatCalibration() {
     return c;
 }
 
-struct GlobalsGuard {
-    int unitSystem = gUnitSystem;
-    double maxPress = gMaxPress;
-    ~GlobalsGuard() {
-        gUnitSystem = unitSystem;
-        gMaxPress = maxPress;
-    }
-};
-
 class PvtReplyTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -66,7 +58,7 @@ protected:
         p.iniVol = 100;
         p.iniDensity = 1;
     }
-    GlobalsGuard guard;
+    testing_support::SavedGlobals guard;
     ScriptedDialogs dialogs;
     PvtReplyParser p;
     int runState = 1;

@@ -8,6 +8,7 @@
 #include "support/QtPrint.h"
 #include "support/ScriptedDialogs.h"
 #include "support/UnitSimulator.h"
+#include "support/SavedGlobals.h"
 
 #include <QThread>
 #include <gtest/gtest.h>
@@ -48,12 +49,7 @@ protected:
         }
     }
 
-    int savedUnitSystem = gUnitSystem;
-    double savedMaxPress = gMaxPress;
-    void TearDown() override {
-        gUnitSystem = savedUnitSystem;
-        gMaxPress = savedMaxPress;
-    }
+    testing_support::SavedGlobals saved;
 
     ScriptedDialogs dialogs;
     UnitSimulator unit;

@@ -150,14 +150,7 @@ protected:
     }
 
     // Select, the name chosen in the picker, OK.
-    void pick(const QString& name) {
-        w->cmdSelect->click();
-        ASSERT_TRUE(w->cfNameSeq);
-        const auto items = w->cfNameSeq->lstSeqName->findItems(name, Qt::MatchExactly);
-        ASSERT_EQ(items.size(), 1) << name.toStdString();
-        w->cfNameSeq->lstSeqName->setCurrentItem(items[0]);
-        w->cfNameSeq->cmdOk->click();
-    }
+    void pick(const QString& name) { testing_support::PickSequence(*w, name); }
     void start(const PvtEntry& entry = {}) {
         AnswerPvtInfo answer(entry);
         w->cmdStart_Stop->click();

@@ -106,14 +106,7 @@ protected:
         return std::make_unique<frmSWMTest>(unitNumber, &conn);
     }
 
-    static void pick(frmSWMTest& w, const QString& name) {
-        w.cmdSelect->click();
-        ASSERT_TRUE(w.cfNameSeq);
-        const auto items = w.cfNameSeq->lstSeqName->findItems(name, Qt::MatchExactly);
-        ASSERT_EQ(items.size(), 1);
-        w.cfNameSeq->lstSeqName->setCurrentItem(items[0]);
-        w.cfNameSeq->cmdOk->click();
-    }
+    static void pick(frmSWMTest& w, const QString& name) { testing_support::PickSequence(w, name); }
 
     // ZERO answered with the length; the voltage now read is `volts`.
     void zero(frmSWMTest& w, const QString& length, double volts = 1.0) {

@@ -37,7 +37,7 @@ TEST_F(SwellWindow, LoadTakesItsOwnUnitsCalibrationAndTheUnitCaptions) {
     auto one = open(1);
     auto two = open(2);
     EXPECT_TRUE(dialogs.messages.empty());
-    EXPECT_EQ(gMaxPress, 30000);
+    EXPECT_EQ(gMaxPress, 20000);  // another unit's trip limit is not raised
     EXPECT_EQ(two->lblInstName->text(), "Unit 2");
     EXPECT_EQ(one->Label29->text(), "(°C)");
     EXPECT_EQ(one->Label40->text(), "(mm)");

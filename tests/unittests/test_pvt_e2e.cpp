@@ -13,6 +13,7 @@
 #include "platform/PeChart.h"
 #include "realtime/frmMDIRealTime.h"
 #include "support/UnitSimulator.h"
+#include "support/Screenshots.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -32,6 +33,9 @@
 
 using namespace pvt_tests;
 using testing_support::UnitSimulator;
+
+using testing_support::Settle;
+using testing_support::DistinctColours;
 
 namespace {
 
@@ -60,13 +64,7 @@ protected:
         mdi->MenuPVTAdd_Click(1);
         return qobject_cast<frmPVTtest*>(mdi->PvtTestWindows[1].data());
     }
-    void pick(frmPVTtest& w, const QString& name) {
-        w.cmdSelect->click();
-        const auto items = w.cfNameSeq->lstSeqName->findItems(name, Qt::MatchExactly);
-        ASSERT_EQ(items.size(), 1);
-        w.cfNameSeq->lstSeqName->setCurrentItem(items[0]);
-        w.cfNameSeq->cmdOk->click();
-    }
+    void pick(frmPVTtest& w, const QString& name) { testing_support::PickSequence(w, name); }
     void start(frmPVTtest& w, const PvtEntry& entry = {}) {
         AnswerPvtInfo answer(entry);
         w.cmdStart_Stop->click();
@@ -270,23 +268,6 @@ TEST_F(PvtLine, WhatARealUnitDoesThatTheWindowMustSurvive) {
 
 namespace {
 
-void settle(int ms) {
-    QElapsedTimer t;
-    t.start();
-    while (t.elapsed() < ms) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        QThread::msleep(5);
-    }
-}
-
-int colours(const QImage& image, const QRect& region) {
-    QSet<QRgb> seen;
-    const QRect r = region.intersected(image.rect());
-    for (int y = r.top(); y <= r.bottom(); y += 2)
-        for (int x = r.left(); x <= r.right(); x += 2) seen.insert(image.pixel(x, y));
-    return int(seen.size());
-}
-
 // One straight law over the whole sensor: 0 inch at a reading of 1000,
 // 1 inch at 200.
 unit::PvtCalibration SensorLaw() {
@@ -329,14 +310,14 @@ TEST_F(XDisplayPvt, PvtWindowDuringARun) {
     for (const QSize size : {QSize(1280, 800), QSize(1920, 1080)}) {
         SCOPED_TRACE(size.width());
         mdi->resize(size);
-        settle(400);
+        Settle(400);
         QPixmap shot = mdi->screen()->grabWindow(mdi->winId());
         if (shot.isNull()) shot = mdi->grab();
         const QImage image = shot.toImage();
         ASSERT_FALSE(image.isNull());
         ASSERT_TRUE(image.save(dir + QStringLiteral("/pvt_window_run_%1.png").arg(size.width())));
         const QRect chart(w->Pesgo1->mapTo(mdi.get(), QPoint(0, 0)), w->Pesgo1->size());
-        EXPECT_GT(colours(image, chart), 8);
+        EXPECT_GT(DistinctColours(image, chart), 8);
     }
     EXPECT_EQ(w->Pesgo1->subsets(), 4);
     EXPECT_GT(w->Pesgo1->points(), 10);

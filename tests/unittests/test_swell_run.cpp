@@ -11,6 +11,7 @@
 
 #include <cmath>
 #include <gtest/gtest.h>
+#include <limits>
 #include <map>
 #include <vector>
 
@@ -184,6 +185,26 @@ TEST_F(SwellRunLoop, RowsAreRecordedOnTheIntervalAndTheStepsFirstTickDiscardsInp
     EXPECT_TRUE(none.rows.empty());
 }
 
+// A stored rate beyond the counter's range is an interval that never comes
+// round, not one that records on every tick; one that is no number records
+// nothing.
+TEST_F(SwellRunLoop, ARateBeyondTheCountersRangeRecordsNothing) {
+    for (const double rate : {1e10, std::nan("")}) {
+        FakeWindow far;
+        far.steps({{0, 100, 5, 0, 1, 0}, {100, 100, 5, 0, 1, rate}});
+        far.BeginRun();
+        for (int i = 0; i < 20; ++i) {
+            clock.advance(1000);
+            far.reading(100);
+            far.Tick();
+        }
+        EXPECT_EQ(far.CurStep, 2) << rate;
+        EXPECT_TRUE(far.rows.empty()) << rate;
+    }
+    EXPECT_EQ(RecordIntervalOf(2.5), 2);
+    EXPECT_EQ(RecordIntervalOf(-1e12), std::numeric_limits<int>::min());
+}
+
 TEST_F(SwellRunLoop, NoResponseWhenNoGoodFrameCameForFiveTicks) {
     // Idle: ticks read the port; a unit that sends nothing, or only frames
     // that do not fit, is shown as not answering.
@@ -237,6 +258,11 @@ TEST(SwellRules, SetPointChecksAndFrame) {
     EXPECT_EQ(CheckSetPoints("300", "0", "0", 30000), QString());
     EXPECT_EQ(CheckSetPoints("316", "0", "0", 30000), QString("The temperature setting must in 315.6 and -17.8"));
     EXPECT_EQ(TempBoxText(212.4), "100.2");
+    // A stored step at either limit, as its box shows it (600 °F is 315.6), is
+    // within the limits; a tenth beyond is not.
+    for (const double f : {600.0, 0.0}) EXPECT_EQ(CheckSetPoints(TempBoxText(f), "0", "0", 30000), QString()) << f;
+    EXPECT_NE(CheckSetPoints("315.7", "0", "0", 30000), QString());
+    EXPECT_NE(CheckSetPoints("-17.9", "0", "0", 30000), QString());
     gUnitSystem = 1;
     EXPECT_EQ(TempBoxText(212.4), "212.4");
     EXPECT_EQ(TempBoxText(212.4, "###0"), "212");

@@ -8,6 +8,7 @@
 #include "SwellFixture.h"
 
 #include "platform/PeChart.h"
+#include "support/Screenshots.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -23,16 +24,9 @@ using namespace swell_tests;
 using realtime_tests::SeqStep;
 using realtime_tests::StoreSequence;
 
-namespace {
+using testing_support::Settle;
 
-void settle(int ms) {
-    QElapsedTimer t;
-    t.start();
-    while (t.elapsed() < ms) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        QThread::msleep(5);
-    }
-}
+namespace {
 
 class XDisplaySwell : public SwellFixture {};
 
@@ -75,9 +69,9 @@ TEST_F(XDisplaySwell, SwellWindowDuringARun) {
     for (const QSize size : {QSize(1280, 800), QSize(1920, 1080)}) {
         w->resize(size);
         w->show();
-        settle(400);
+        Settle(400);
         w->MSFlexGrid1->scrollToBottom();
-        settle(200);
+        Settle(200);
         QPixmap shot = w->screen()->grabWindow(w->winId());
         if (shot.isNull()) shot = w->grab();
         const QImage image = shot.toImage();

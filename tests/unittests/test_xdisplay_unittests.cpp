@@ -8,6 +8,7 @@
 #include "data/Settings.h"
 #include "unittests/frmDynamic.h"
 #include "unittests/frmSimpleTest.h"
+#include "support/Screenshots.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -20,16 +21,9 @@
 
 using namespace realtime_tests;
 
-namespace {
+using testing_support::Settle;
 
-void settle(int ms) {
-    QElapsedTimer t;
-    t.start();
-    while (t.elapsed() < ms) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        QThread::msleep(5);
-    }
-}
+namespace {
 
 void save(QWidget& w, const QString& name) {
     QPixmap shot = w.screen()->grabWindow(w.winId());
@@ -85,7 +79,7 @@ TEST_F(XDisplayUnitTests, SimpleTestWindowDuringARunAndTheOscillatoryPanel) {
         w.ElapsedTime->setText(QStringLiteral("Elapsed Time: 0:12:05"));
         w.resize(s.w, s.h);
         w.show();
-        settle(200);
+        Settle(200);
         save(w, QString::fromLatin1(s.name));
         expectWholeCaptions(w);
         w.Run.RunState = 0;
@@ -99,7 +93,7 @@ TEST_F(XDisplayUnitTests, SimpleTestWindowDuringARunAndTheOscillatoryPanel) {
     d.txtFreqEnd->setText(QStringLiteral("10"));
     d.txtInterval->setText(QStringLiteral("5"));
     d.show();
-    settle(200);
+    Settle(200);
     save(d, QStringLiteral("oscillatory_panel.png"));
     expectWholeCaptions(d);
 }
