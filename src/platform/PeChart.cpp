@@ -649,10 +649,35 @@ void PeChart::clearScaleItems() {
     cutScaleTexts_.clear();
 }
 
+void PeChart::fitLegendFont() {
+    // The legend is one row under the plot: its entries shrink their text
+    // (down to 7 pt) before the legend cuts them to "...".
+    QLegend* legend = chart_->legend();
+    if (legendBaseFont_.pointSizeF() <= 0) legendBaseFont_ = legend->font();
+    if (!legend->isVisible()) return;
+    QStringList names;
+    for (QAbstractSeries* series : chart_->series())
+        if (series->isVisible() && !series->name().isEmpty()) names << series->name();
+    const double room = chart_->size().width() - 24;
+    QFont font = legendBaseFont_;
+    for (double size = legendBaseFont_.pointSizeF(); size >= 7.0; size -= 0.5) {
+        font.setPointSizeF(size);
+        const QFontMetricsF fm(font);
+        double needed = 0;
+        for (const QString& name : names) needed += fm.horizontalAdvance(name) + 2.6 * fm.height();
+        if (needed <= room) break;
+    }
+    if (legend->font() != font) legend->setFont(font);
+}
+
 void PeChart::fitAxisFonts() {
     if (fitting_) return;
     fitting_ = true;
     clearScaleItems();
+    // The chart lays out the legend under the plot area, as wide as the plot
+    // area; it is widened to the whole chart below, once the scales are placed.
+    if (!chart_->legend()->isAttachedToChart()) chart_->legend()->attachToChart();
+    fitLegendFont();
     chart_->setMargins(baseMargins_);  // the chart lays out title, legend and X axis
     if (QGraphicsLayout* l = chart_->layout()) l->activate();
     const QRectF whole = chart_->rect();
@@ -779,6 +804,25 @@ void PeChart::fitAxisFonts() {
             text->setZValue(kScaleZ);
             scaleItems_.append(text);
         }
+    }
+    // The legend takes the whole width under the plot area, so its entries are
+    // not cut to the width the scales leave to the plot area.
+    // The chart stops laying it out once detached: the bottom margin keeps
+    // its room, so the plot area (where the scales were drawn) stays put.
+    QLegend* legend = chart_->legend();
+    if (legend->isVisible()) {
+        const QRectF g = legend->geometry();
+        QMargins kept = chart_->margins();
+        legend->detachFromChart();
+        for (int pass = 0; pass < 2; ++pass) {
+            chart_->setMargins(kept);
+            if (QGraphicsLayout* l = chart_->layout()) l->activate();
+            const double grown = chart_->plotArea().bottom() - plot.bottom();
+            if (std::abs(grown) < 0.5) break;
+            kept.setBottom(kept.bottom() + int(std::lround(grown)));
+        }
+        legend->setGeometry(QRectF(whole.left() + 4, g.top(), whole.width() - 8, g.height()));
+        legend->update();
     }
     // Scales pushed off the chart by a plot area too small for them.
     for (QGraphicsItem* item : scaleItems_)

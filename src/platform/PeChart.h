@@ -30,6 +30,7 @@
 //   settings, the per-axis layout and the manual Y range; titles, labels,
 //   colours and the axis scale types stay.
 
+#include <QFont>
 #include <QList>
 #include <QMargins>
 #include <QPointF>
@@ -172,6 +173,7 @@ private:
     int intervalsFor(Qt::Orientation o) const;
     void applyScales();
     void fitAxisFonts();
+    void fitLegendFont();
     int scaleWidthNeeded(QAbstractAxis* axis, double pt) const;
     void clearScaleItems();
     struct Band {
@@ -193,6 +195,7 @@ private:
     };
     QList<AxisScaling> scaling_;
     bool fitting_ = false;
+    QFont legendBaseFont_;
 
     QChart* chart_ = nullptr;
     QChartView* view_ = nullptr;
