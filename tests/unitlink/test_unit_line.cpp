@@ -49,6 +49,16 @@ protected:
         }
     }
 
+    // Waits until at least `count` characters wait at the port, or two seconds pass.
+    bool waitForInput(int count) {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+        while (port.InBufferCount() < count) {
+            if (std::chrono::steady_clock::now() >= deadline) return false;
+            QThread::msleep(2);
+        }
+        return true;
+    }
+
     testing_support::SavedGlobals saved;
 
     ScriptedDialogs dialogs;
@@ -222,9 +232,10 @@ TEST_F(UnitLineTest, FaultsOnDemand) {
         UnitStatusFrame taken;
         EXPECT_EQ(TakeUnitStatusFrame(buffer, taken), commas == 8 || commas == 9 ? FrameTake::Frame : FrameTake::Dropped);
     }
+    const int both = int(unit.frameWithCommas(10).size() + unit.statusFrame().size());
     unit.sendFrameWithCommas(10);
     unit.sendStatusFrame();
-    QThread::msleep(20);
+    ASSERT_TRUE(waitForInput(both));
     const ReplyResult dropped = parser.ParseUnitReply(port);
     EXPECT_TRUE(dropped.frameDropped);
     EXPECT_EQ(dropped.framesParsed, 0);
@@ -232,7 +243,7 @@ TEST_F(UnitLineTest, FaultsOnDemand) {
 
     // Noise: printable, no comma, no code 26.
     unit.sendNoise(40);
-    QThread::msleep(20);
+    ASSERT_TRUE(waitForInput(40));
     const QString noise = port.Input();
     EXPECT_EQ(noise.size(), 40);
     EXPECT_FALSE(noise.contains(',') || noise.contains(QChar(26)));
@@ -240,7 +251,7 @@ TEST_F(UnitLineTest, FaultsOnDemand) {
     // A frame in pieces, the later ones after a gap.
     unit.setSplit(3, 40);
     unit.sendStatusFrame();
-    QThread::msleep(10);
+    ASSERT_TRUE(waitForInput(1));  // the first piece; the others wait for the unit's pump
     ReplyResult r = parser.ParseUnitReply(port);
     EXPECT_EQ(r.framesParsed, 0);
     EXPECT_FALSE(parser.mRxBuffer.isEmpty());
