@@ -8,6 +8,7 @@
 #include "data/clsTEST_ADDITIVE.h"
 #include "data/clsTEST_INFO.h"
 #include "data/clsTEST_RESULT.h"
+#include "dialogs/NamedControls.h"
 #include "dialogs/frmTestRelatedInfo.h"
 #include "platform/Dialogs.h"
 #include "platform/FlexGrid.h"
@@ -20,7 +21,6 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMdiSubWindow>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStatusBar>
@@ -28,41 +28,6 @@
 const QString frmRealTime::kDesignedCaption = QStringLiteral("Z3080 Duzur ARAD Ezadavovo Real Time Test");
 
 namespace {
-
-template <typename W>
-W* control(QWidget* parent, const char* name, const QRect& geometry) {
-    auto* w = new W(parent);
-    w->setObjectName(QString::fromLatin1(name));
-    w->setGeometry(geometry);
-    return w;
-}
-
-QLabel* label(QWidget* parent, const char* name, const QString& caption, const QRect& geometry) {
-    auto* l = control<QLabel>(parent, name, geometry);
-    l->setText(caption);
-    return l;
-}
-
-// A reading box: the unit's values are shown, not typed.
-QLineEdit* reading(QWidget* parent, const char* name, const QRect& geometry) {
-    auto* t = control<QLineEdit>(parent, name, geometry);
-    t->setReadOnly(true);
-    return t;
-}
-
-QPushButton* button(QWidget* parent, const char* name, const QString& caption, const QString& tip,
-                    const QRect& geometry) {
-    auto* b = control<QPushButton>(parent, name, geometry);
-    b->setText(caption);
-    b->setToolTip(tip);
-    return b;
-}
-
-QGroupBox* frame(QWidget* parent, const char* name, const QString& caption, const QRect& geometry) {
-    auto* f = control<QGroupBox>(parent, name, geometry);
-    f->setTitle(caption);
-    return f;
-}
 
 QLabel* panel(QStatusBar* bar, const char* key) {
     auto* p = new QLabel(bar);
@@ -90,34 +55,34 @@ frmRealTime::~frmRealTime() {
 void frmRealTime::createControls() {
     resize(kLayoutWidth, kLayoutHeight);
 
-    lblInstName = label(this, "lblInstName", QStringLiteral("Z3080 1"), {10, 6, 150, 26});
+    lblInstName = controls::Label(this, "lblInstName", QStringLiteral("Z3080 1"), {10, 6, 150, 26});
     QFont big = lblInstName->font();
     big.setBold(true);
     big.setPointSizeF(big.pointSizeF() * 1.3);
     lblInstName->setFont(big);
-    lblActiveFlag = label(this, "lblActiveFlag", QStringLiteral("INACTIVE"), {170, 6, 200, 26});
+    lblActiveFlag = controls::Label(this, "lblActiveFlag", QStringLiteral("INACTIVE"), {170, 6, 200, 26});
     lblActiveFlag->setFont(big);
 
     // Heater Information
-    Frame1 = frame(this, "Frame1", QStringLiteral("Heater Information"), {10, 38, 290, 92});
-    Label2 = label(Frame1, "Label2", QStringLiteral("Sample Temperature:"), {10, 24, 140, 22});
-    txtSampleTemp = reading(Frame1, "txtSampleTemp", {152, 22, 80, 24});
-    Label13 = label(Frame1, "Label13", QStringLiteral("(°F)"), {238, 24, 48, 22});
-    Label3 = label(Frame1, "Label3", QStringLiteral("Temperature Set Point:"), {10, 56, 140, 22});
-    txtTempSetPoint = reading(Frame1, "txtTempSetPoint", {152, 54, 80, 24});
-    Label11 = label(Frame1, "Label11", QStringLiteral("(°F)"), {238, 56, 48, 22});
+    Frame1 = controls::Frame(this, "Frame1", QStringLiteral("Heater Information"), {10, 38, 290, 92});
+    Label2 = controls::Label(Frame1, "Label2", QStringLiteral("Sample Temperature:"), {10, 24, 140, 22});
+    txtSampleTemp = controls::Reading(Frame1, "txtSampleTemp", {152, 22, 80, 24});
+    Label13 = controls::Label(Frame1, "Label13", QStringLiteral("(°F)"), {238, 24, 48, 22});
+    Label3 = controls::Label(Frame1, "Label3", QStringLiteral("Temperature Set Point:"), {10, 56, 140, 22});
+    txtTempSetPoint = controls::Reading(Frame1, "txtTempSetPoint", {152, 54, 80, 24});
+    Label11 = controls::Label(Frame1, "Label11", QStringLiteral("(°F)"), {238, 56, 48, 22});
 
     // Pressure Information
-    Frame3 = frame(this, "Frame3", QStringLiteral("Pressure Information"), {10, 136, 290, 92});
-    Label4 = label(Frame3, "Label4", QStringLiteral("Sample Pressure:"), {10, 24, 140, 22});
-    txtPressure = reading(Frame3, "txtPressure", {152, 22, 80, 24});
-    Label5 = label(Frame3, "Label5", QStringLiteral("(psi)"), {238, 24, 48, 22});
-    Label6 = label(Frame3, "Label6", QStringLiteral("Pressure Set Point:"), {10, 56, 140, 22});
-    txtPressSetPoint = reading(Frame3, "txtPressSetPoint", {152, 54, 80, 24});
-    Label7 = label(Frame3, "Label7", QStringLiteral("(psi)"), {238, 56, 48, 22});
+    Frame3 = controls::Frame(this, "Frame3", QStringLiteral("Pressure Information"), {10, 136, 290, 92});
+    Label4 = controls::Label(Frame3, "Label4", QStringLiteral("Sample Pressure:"), {10, 24, 140, 22});
+    txtPressure = controls::Reading(Frame3, "txtPressure", {152, 22, 80, 24});
+    Label5 = controls::Label(Frame3, "Label5", QStringLiteral("(psi)"), {238, 24, 48, 22});
+    Label6 = controls::Label(Frame3, "Label6", QStringLiteral("Pressure Set Point:"), {10, 56, 140, 22});
+    txtPressSetPoint = controls::Reading(Frame3, "txtPressSetPoint", {152, 54, 80, 24});
+    Label7 = controls::Label(Frame3, "Label7", QStringLiteral("(psi)"), {238, 56, 48, 22});
 
     // Test Data
-    Frame2 = frame(this, "Frame2", QStringLiteral("Test Data"), {310, 38, 330, 190});
+    Frame2 = controls::Frame(this, "Frame2", QStringLiteral("Test Data"), {310, 38, 330, 190});
     struct Row {
         QLabel** caption;
         const char* captionName;
@@ -137,43 +102,43 @@ void frmRealTime::createControls() {
     };
     int y = 22;
     for (const Row& r : rows) {
-        *r.caption = label(Frame2, r.captionName, QString::fromUtf8(r.captionText), {10, y + 2, 130, 22});
-        *r.box = reading(Frame2, r.boxName, {142, y, 86, 24});
-        *r.unit = label(Frame2, r.unitName, QString::fromUtf8(r.unitText), {234, y + 2, 90, 22});
+        *r.caption = controls::Label(Frame2, r.captionName, QString::fromUtf8(r.captionText), {10, y + 2, 130, 22});
+        *r.box = controls::Reading(Frame2, r.boxName, {142, y, 86, 24});
+        *r.unit = controls::Label(Frame2, r.unitName, QString::fromUtf8(r.unitText), {234, y + 2, 90, 22});
         y += 27;
     }
 
     // Max Pressure
-    Frame4 = frame(this, "Frame4", QStringLiteral("Max Pressure"), {650, 38, 110, 80});
-    Option1 = control<QRadioButton>(Frame4, "Option1", {12, 24, 90, 22});
+    Frame4 = controls::Frame(this, "Frame4", QStringLiteral("Max Pressure"), {650, 38, 110, 80});
+    Option1 = controls::Named<QRadioButton>(Frame4, "Option1", {12, 24, 90, 22});
     Option1->setText(QStringLiteral("20000"));
-    Option2 = control<QRadioButton>(Frame4, "Option2", {12, 50, 90, 22});
+    Option2 = controls::Named<QRadioButton>(Frame4, "Option2", {12, 50, 90, 22});
     Option2->setText(QStringLiteral("30000"));
 
     // Sequence and test names
-    Label22 = label(this, "Label22", QStringLiteral("Sequence Name:"), {650, 126, 120, 20});
-    lblSelectSeq = label(this, "lblSelectSeq", QStringLiteral("Empty"), {650, 146, 224, 22});
-    Label23 = label(this, "Label23", QStringLiteral("Test Name:"), {650, 176, 120, 20});
-    lblTestname = label(this, "lblTestname", QStringLiteral("Empty"), {650, 196, 224, 22});
+    Label22 = controls::Label(this, "Label22", QStringLiteral("Sequence Name:"), {650, 126, 120, 20});
+    lblSelectSeq = controls::Label(this, "lblSelectSeq", QStringLiteral("Empty"), {650, 146, 224, 22});
+    Label23 = controls::Label(this, "Label23", QStringLiteral("Test Name:"), {650, 176, 120, 20});
+    lblTestname = controls::Label(this, "lblTestname", QStringLiteral("Empty"), {650, 196, 224, 22});
 
     // Buttons
     const int bw = 116, bh = 30, by = 236, gap = 8;
     auto bx = [&](int i) { return 10 + i * (bw + gap); };
-    cmdSelect = button(this, "cmdSelect", QStringLiteral("S&elect Sequence"),
+    cmdSelect = controls::Button(this, "cmdSelect", QStringLiteral("S&elect Sequence"),
                        QStringLiteral("Click here to select sequence"), {bx(0), by, bw, bh});
-    cmdStart_Stop = button(this, "cmdStart_Stop", QStringLiteral("&Start"),
+    cmdStart_Stop = controls::Button(this, "cmdStart_Stop", QStringLiteral("&Start"),
                            QStringLiteral("Click here to start test after sequence is selected"), {bx(1), by, bw, bh});
-    cmdStop = button(this, "cmdStop", QStringLiteral("S&top"),
+    cmdStop = controls::Button(this, "cmdStop", QStringLiteral("S&top"),
                      QStringLiteral("Click here to stop test before all test steps have completed "),
                      {bx(2), by, bw, bh});
-    cmdRefresh = button(this, "cmdRefresh", QStringLiteral("Re&fresh Test Sequence"),
+    cmdRefresh = controls::Button(this, "cmdRefresh", QStringLiteral("Re&fresh Test Sequence"),
                         QStringLiteral("Click here to refresh modified test sequence"), {bx(3), by, bw, bh});
-    cmdRetrieve = button(this, "cmdRetrieve", QStringLiteral("&Retrieve Last Result"),
+    cmdRetrieve = controls::Button(this, "cmdRetrieve", QStringLiteral("&Retrieve Last Result"),
                          QStringLiteral("Click here to get last test result from Z3080 through comport"),
                          {bx(4), by, bw, bh});
-    cmdZero = button(this, "cmdZero", QStringLiteral("&Zero"), QStringLiteral("Click here to zero the Z3080"),
+    cmdZero = controls::Button(this, "cmdZero", QStringLiteral("&Zero"), QStringLiteral("Click here to zero the Z3080"),
                      {bx(5), by, bw, bh});
-    cmdExit = button(this, "cmdExit", QStringLiteral("&Exit"), QStringLiteral("Click here to exit the Real Time Test"),
+    cmdExit = controls::Button(this, "cmdExit", QStringLiteral("&Exit"), QStringLiteral("Click here to exit the Real Time Test"),
                      {bx(6), by, bw, bh});
 
     // Chart quantities
@@ -186,17 +151,17 @@ void frmRealTime::createControls() {
                   {&chkFann, "chkFann", "Fann35"}};
     int cx = 10;
     for (const Check& c : checks) {
-        *c.box = control<QCheckBox>(this, c.name, {cx, 272, 110, 22});
+        *c.box = controls::Named<QCheckBox>(this, c.name, {cx, 272, 110, 22});
         (*c.box)->setText(QString::fromLatin1(c.caption));
         (*c.box)->setChecked(true);
         cx += 124;
     }
 
-    MSFlexGrid1 = control<FlexGrid>(this, "MSFlexGrid1", {10, 300, 430, 258});
-    Pesgo1 = control<PeChart>(this, "Pesgo1", {448, 300, 426, 258});
+    MSFlexGrid1 = controls::Named<FlexGrid>(this, "MSFlexGrid1", {10, 300, 430, 258});
+    Pesgo1 = controls::Named<PeChart>(this, "Pesgo1", {448, 300, 426, 258});
 
-    Label1 = label(this, "Label1", QStringLiteral("Test Progress Information:"), {10, 562, 220, 20});
-    StatusBar1 = control<QStatusBar>(this, "StatusBar1", {0, 586, kLayoutWidth, 30});
+    Label1 = controls::Label(this, "Label1", QStringLiteral("Test Progress Information:"), {10, 562, 220, 20});
+    StatusBar1 = controls::Named<QStatusBar>(this, "StatusBar1", {0, 586, kLayoutWidth, 30});
     StatusBar1->setSizeGripEnabled(false);
     StartTime = panel(StatusBar1, "StartTime");
     ElapsedTime = panel(StatusBar1, "ElapsedTime");
@@ -288,28 +253,15 @@ void frmRealTime::showEvent(QShowEvent* event) {
 }
 
 void frmRealTime::closeEvent(QCloseEvent* event) {
-    // A close asked for from within a tick (a message box of the tick still
-    // open) waits until the tick is over.
-    if (Timer1.InTick()) {
-        event->ignore();
+    if (CloseRefused(event, mRunState == 1 || mRunState == 6, QStringLiteral("Cannot exit while test is running.")))
         return;
-    }
-    if (mRunState == 1 || mRunState == 6) {
-        ui::MsgBox(QStringLiteral("Cannot exit while test is running."));
-        event->ignore();
-        return;
-    }
-    EnableContainerEntry(UnitOfCaption(lblInstName->text()));
-    if (MSComm1.PortOpen()) MSComm1.PortOpen(false);
+    ReleaseUnit(UnitOfCaption(lblInstName->text()));
     event->accept();
 }
 
 void frmRealTime::cmdExit_Click() {
     // Inside the container the frame closes, which asks the window first.
-    if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget()))
-        sub->close();
-    else
-        close();
+    CloseFromExit();
 }
 
 void frmRealTime::Option1_Click() { gMaxPress = Option1->isChecked() ? 20000 : 30000; }

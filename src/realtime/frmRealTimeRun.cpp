@@ -61,11 +61,8 @@ void frmRealTime::OpenPicker() {
 
 void frmRealTime::FillSequenceList() {
     mSeqInfo->ConnectX(mConnection);
-    cfNameSeq->lstSeqName->clear();
     mSeqNames = mSeqInfo->JustName();
-    const int count = mSeqNames.isEmpty() ? 0 : std::min(mSeqInfo->RowCount(), int(mSeqNames[0].size()));
-    for (int i = 1; i <= count; ++i) cfNameSeq->lstSeqName->addItem(mSeqNames[0][i - 1].toString());
-    if (count > 0) cfNameSeq->lstSeqName->setCurrentRow(0);
+    cfNameSeq->ListNames(mSeqNames, mSeqInfo->RowCount());
 }
 
 void frmRealTime::cfNameSeq_SelectedTestName() {
