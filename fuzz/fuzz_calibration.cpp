@@ -8,6 +8,7 @@
 // the sizes its layout gives; the torque parser's buffer stays within its
 // limit and keeps no code 26 once a read has worked it off.
 
+#include "FuzzSupport.h"
 #include "data/CalibrationFiles.h"
 #include "data/Globals.h"
 #include "unitlink/CalibrationFrames.h"
@@ -17,13 +18,10 @@
 #include <QString>
 #include <QTemporaryDir>
 #include <cstdint>
-#include <cstdlib>
+
+using fuzzing::check;
 
 namespace {
-
-void check(bool condition) {
-    if (!condition) std::abort();
-}
 
 void writeFile(const QString& path, const QByteArray& bytes) {
     QFile f(path);

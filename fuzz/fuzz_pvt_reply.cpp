@@ -7,35 +7,18 @@
 // without tripping, the live density is a number whenever it is shown, and
 // every tick that finds a code 26 in the buffer makes progress.
 
+#include "FuzzSupport.h"
 #include "data/Globals.h"
-#include "platform/Dialogs.h"
 #include "unitlink/PvtReply.h"
 
 #include <QString>
 #include <cmath>
 #include <cstdint>
-#include <cstdlib>
 
-namespace {
-
-// Message boxes answer at once (the trips show one).
-class SilentDialogs : public ui::Handler {
-public:
-    int message(const ui::MessageRequest&) override { return ui::vbOK; }
-    std::optional<QString> input(const ui::InputRequest&) override { return std::nullopt; }
-    std::optional<QString> file(const ui::FileRequest&) override { return std::nullopt; }
-};
-
-void check(bool condition) {
-    if (!condition) std::abort();
-}
-
-}  // namespace
+using fuzzing::check;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static SilentDialogs dialogs;
-    static const bool installed = (ui::setHandler(&dialogs), true);
-    (void)installed;
+    fuzzing::silenceDialogs();
     if (size == 0) return 0;
 
     // The first byte chooses the unit system, the maximum pressure, the run

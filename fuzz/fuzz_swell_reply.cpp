@@ -7,34 +7,18 @@
 // counts never reach the trip count without tripping, and the readings and
 // the swell quantities stay finite.
 
+#include "FuzzSupport.h"
 #include "data/Globals.h"
-#include "platform/Dialogs.h"
 #include "unittests/SwellReply.h"
 
 #include <QString>
 #include <cmath>
 #include <cstdint>
-#include <cstdlib>
 
-namespace {
-
-class SilentDialogs : public ui::Handler {
-public:
-    int message(const ui::MessageRequest&) override { return ui::vbOK; }
-    std::optional<QString> input(const ui::InputRequest&) override { return std::nullopt; }
-    std::optional<QString> file(const ui::FileRequest&) override { return std::nullopt; }
-};
-
-void check(bool condition) {
-    if (!condition) std::abort();
-}
-
-}  // namespace
+using fuzzing::check;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static SilentDialogs dialogs;
-    static const bool installed = (ui::setHandler(&dialogs), true);
-    (void)installed;
+    fuzzing::silenceDialogs();
     if (size == 0) return 0;
 
     // The first byte chooses the unit system, the maximum pressure, whether
