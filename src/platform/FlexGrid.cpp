@@ -6,6 +6,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QRegularExpression>
 #include <QScrollBar>
 #include <QtDebug>
 #include <algorithm>
@@ -717,7 +718,32 @@ int FlexGrid::captionHeightPixels(int r, int c) const {
     return need.height() + 2 + 2;
 }
 
+int FlexGrid::captionWordPixels(int c) const {
+    if (!model_->WordWrap()) return 0;
+    const QFontMetrics fm(font());
+    int widest = 0;
+    for (int r = 0; r < model_->shownFixedRows() && r < model_->Rows(); ++r) {
+        const QString text = model_->displayText(model_->TextMatrix(r, c));
+        for (const QString& word : text.split(QRegularExpression(QStringLiteral("\\s+")), Qt::SkipEmptyParts))
+            widest = std::max(widest, fm.horizontalAdvance(word));
+    }
+    return widest == 0 ? 0 : widest + 2 * kTextMargin + 2;
+}
+
 void FlexGrid::fitFixedRows() {
+    // A wrapped caption breaks between its words only: a column is shown at
+    // least as wide as the longest word of its captions, so none is cut.
+    std::vector<int> words(std::size_t(std::max(0, model_->Cols())), 0);
+    for (int c = model_->shownFixedCols(); c < model_->Cols(); ++c) words[std::size_t(c)] = captionWordPixels(c);
+    if (words != captionWordPx_) {
+        captionWordPx_ = std::move(words);
+        if (!applying_) {
+            const bool was = applying_;
+            applying_ = true;
+            for (int c = model_->shownFixedCols(); c < model_->shownCols(); ++c) applyColWidth(c);
+            applying_ = was;
+        }
+    }
     std::vector<int> fit(std::size_t(std::max(0, model_->shownFixedRows())), 0);
     const int cols = std::min(model_->shownCols(), model_->Cols());
     for (int r = 0; r < int(fit.size()) && r < model_->Rows(); ++r)
@@ -774,6 +800,7 @@ int FlexGrid::shownColWidthPixels(int c) const {
     if (px <= 0) return px;  // hidden
     int shown = int(px * stretchFactor());
     if (c >= 0 && c < int(contentPx_.size())) shown = std::max(shown, contentPx_[std::size_t(c)]);
+    if (c >= 0 && c < int(captionWordPx_.size())) shown = std::max(shown, captionWordPx_[std::size_t(c)]);
     return shown;
 }
 

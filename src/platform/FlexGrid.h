@@ -334,6 +334,7 @@ private:
     void onSectionResized(Qt::Orientation orientation, int logical, int newSize);
     void fixedAreaClicked(bool doubleClick);
     int captionHeightPixels(int r, int c) const;
+    int captionWordPixels(int c) const;
     void fitFixedRows();
     int dpiX() const;
     int dpiY() const;
@@ -355,4 +356,5 @@ private:
     bool stretch_ = false;
     std::vector<int> contentPx_;  // least shown width of each column (WidenColumnsToContents)
     std::vector<int> fixedRowFit_;  // pixels each fixed row needs for its captions
+    std::vector<int> captionWordPx_;  // least shown width of each column: its longest caption word
 };

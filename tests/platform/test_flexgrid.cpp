@@ -469,6 +469,29 @@ TEST(FlexGridView, HeaderRowsAreAsTallAsTheirCaptions) {
     EXPECT_EQ(g.horizontalHeader()->sizeHint().height(), g.TwipsToPixelsY(600));
 }
 
+// A wrapped caption breaks only between words: a column set narrower than a
+// caption word ("Calc.Visc@40") is shown wide enough for it, and follows a
+// caption changed later; its set width reads back unchanged.
+TEST(FlexGridView, WrappedCaptionWordsAreNeverCut) {
+    FlexGrid g;
+    g.Rows(2);
+    g.WordWrap(true);
+    g.FormatString(QStringLiteral("<Step|<Calc.Visc@40 1/s ") + CR + "( cP )|<interval(sec) ");
+    for (int c = 0; c < 3; ++c) g.ColWidth(c, 600);
+    const QFontMetrics fm(g.font());
+    EXPECT_GT(g.columnWidth(1), fm.horizontalAdvance("Calc.Visc@40"));
+    EXPECT_GT(g.columnWidth(2), fm.horizontalAdvance("interval(sec)"));
+    EXPECT_EQ(g.ColWidth(1), 600);
+    // The header stays as tall as the wrapped caption at the widened width.
+    EXPECT_GE(g.horizontalHeader()->sizeHint().height(), 3 * fm.lineSpacing());
+
+    g.TextMatrix(0, 1, "Calc.Visc@170");
+    EXPECT_GT(g.columnWidth(1), fm.horizontalAdvance("Calc.Visc@170"));
+    // A wide column keeps its own width.
+    g.ColWidth(2, 4000);
+    EXPECT_EQ(g.columnWidth(2), g.TwipsToPixelsX(4000));
+}
+
 // A name or date list: every column shows its longest entry on one line,
 // however narrow its set width; the set widths read back unchanged.
 TEST(FlexGridView, ListColumnsShowTheirWholeEntries) {
