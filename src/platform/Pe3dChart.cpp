@@ -166,6 +166,9 @@ void Pe3dChart::makeGraph() {
         axis->setTitleFixed(false);
         axis->setLabelAutoRotation(90);
     }
+    // The depth axis is seen nearly end on: few labels, so they do not pile
+    // onto one another.
+    graph_->axisZ()->setSegmentCount(2);
     container_ = QWidget::createWindowContainer(graph_, this);
     container_->setObjectName(QStringLiteral("graph"));
     container_->setMinimumSize(200, 150);
