@@ -64,11 +64,9 @@ QString PvtCenterHeader(const StoredTestSource& in) {
 // Rows 1 to A + 2 of both swell workbooks; returns the "Results:" row.
 int LsmTop(ReportSheet& sheet, const StoredTestSource& in) {
     const OpenedTest& t = *in.opened;
-    // The sample length is stored in inches; in SI it is shown in millimetres
-    // as its caption says.
-    QVariant length = InfoAt(t, 8);
-    if (gUnitSystem != 1 && !length.isNull() && length.isValid())
-        length = LengthToDisplayText(length.toDouble());
+    // The swell window stores the sample length in the display length unit
+    // (millimetres in SI), so it is shown as stored beside that unit's caption.
+    const QVariant length = InfoAt(t, 8);
     StartSheet(sheet, QStringLiteral("Z3080daq LSM Test Report"));
     HeaderBlock(sheet, 8,
                 {{QStringLiteral("Test Name:"), InfoAt(t, 1)},

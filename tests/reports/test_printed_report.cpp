@@ -6,6 +6,7 @@
 
 #include "analysis/ResultGridLines.h"
 #include "data/DateText.h"
+#include "data/Settings.h"
 #include "platform/FlexGrid.h"
 #include "platform/TextPrinter.h"
 #include "reports/CsvReport.h"
@@ -326,6 +327,15 @@ TEST_F(PrintTest, SwellLines) {
     };
     ASSERT_EQ(printer.Documents().size(), 1);
     EXPECT_EQ(printer.Documents()[0], expected);
+
+    // The swell window stores the sample length in the display length unit:
+    // in SI the stored number is millimetres and its label says so.
+    gUnitSystem = 2;
+    SetUnitLabels();
+    printing::TextPrinter si;
+    report().ComposeLsm(si, 1);
+    ASSERT_EQ(si.Documents().size(), 1);
+    EXPECT_EQ(si.Documents()[0].value(15), "  Sample Length (mm):     0.5");
 }
 
 TEST_F(PrintTest, MissingLogoCancelAndUnwritableFilePrintNothing) {
