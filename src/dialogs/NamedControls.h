@@ -62,6 +62,29 @@ inline QLineEdit* Reading(QWidget* parent, const QString& name, const QRect& geo
 }
 
 // A caption that shows a value: a label in a sunken panel.
+// A row of a readings frame: its caption, its read-only box and its unit label.
+struct ReadingRow {
+    QLabel** caption;
+    const char* captionName;
+    const char* captionText;
+    QLineEdit** box;
+    const char* boxName;
+    QLabel** unit;
+    const char* unitName;
+    const char* unitText;
+};
+// Where the three controls of a reading row stand: left edge and width of each.
+struct RowColumns {
+    int captionX, captionW, boxX, boxW, unitX, unitW;
+};
+// Makes the row's controls at height y (the labels 2 lower than the 24-high box).
+inline void PlaceReadingRow(QWidget* parent, const ReadingRow& r, const RowColumns& c, int y) {
+    *r.caption = Label(parent, QString::fromLatin1(r.captionName), QString::fromUtf8(r.captionText),
+                       {c.captionX, y + 2, c.captionW, 22});
+    *r.box = Reading(parent, QString::fromLatin1(r.boxName), {c.boxX, y, c.boxW, 24});
+    *r.unit = Label(parent, QString::fromLatin1(r.unitName), QString::fromUtf8(r.unitText), {c.unitX, y + 2, c.unitW, 22});
+}
+
 inline QLabel* SunkenLabel(QWidget* parent, const QString& name, const QString& caption, const QRect& geometry,
                            int index = -1) {
     auto* l = Label(parent, name, caption, geometry, index);

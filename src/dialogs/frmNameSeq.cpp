@@ -1,5 +1,7 @@
 #include "dialogs/frmNameSeq.h"
 
+#include "platform/TrapErrors.h"
+
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -44,3 +46,10 @@ void frmNameSeq::ListNames(const RowCache& names, int rowCount) {
 void frmNameSeq::cmdOk_Click() { emit SelectedTestName(); }
 
 void frmNameSeq::cmdCancel_Click() { hide(); }
+
+frmNameSeq* frmNameSeq::Open(QWidget* owner, QPointer<frmNameSeq>& current, const std::function<void()>& selected) {
+    if (current) disconnect(current, nullptr, owner, nullptr);
+    current = new frmNameSeq(owner);
+    connect(current, &frmNameSeq::SelectedTestName, owner, [selected] { TrapErrors(selected); });
+    return current;
+}

@@ -8,6 +8,8 @@
 #include "data/RecordBase.h"
 
 #include <QDialog>
+#include <QPointer>
+#include <functional>
 
 class QLabel;
 class QListWidget;
@@ -23,6 +25,11 @@ public:
     // Lists the stored sequence names: the first column of `names` (the
     // JustName rows), at most `rowCount` of them, and selects the first.
     void ListNames(const RowCache& names, int rowCount);
+
+    // A new picker for `owner`, kept in `current`; only the newest picker is
+    // heard: an older one still open loads nothing. Its OK runs `selected`
+    // (guarded: a failure is shown, not thrown).
+    static frmNameSeq* Open(QWidget* owner, QPointer<frmNameSeq>& current, const std::function<void()>& selected);
 
     QLabel* Label1;  // "Select a test sequence:"
     QListWidget* lstSeqName;

@@ -83,16 +83,7 @@ void frmRealTime::createControls() {
 
     // Test Data
     Frame2 = controls::Frame(this, "Frame2", QStringLiteral("Test Data"), {310, 38, 330, 190});
-    struct Row {
-        QLabel** caption;
-        const char* captionName;
-        const char* captionText;
-        QLineEdit** box;
-        const char* boxName;
-        QLabel** unit;
-        const char* unitName;
-        const char* unitText;
-    } rows[] = {
+    const controls::ReadingRow rows[] = {
         {&Label8, "Label8", "Speed:", &txtspeed, "txtspeed", &Label9, "Label9", "(rpm)"},
         {&Label12, "Label12", "Shear Rate:", &txtShearrate, "txtShearrate", &Label14, "Label14", "(1/S)"},
         {&Label15, "Label15", "Apparent Viscosity:", &txtVisc, "txtVisc", &Label10, "Label10", "( cP )"},
@@ -101,10 +92,8 @@ void frmRealTime::createControls() {
         {&Label20, "Label20", "Gel (Fann Angle):", &txtGelAngle, "txtGelAngle", &Label21, "Label21", "(deg)"},
     };
     int y = 22;
-    for (const Row& r : rows) {
-        *r.caption = controls::Label(Frame2, r.captionName, QString::fromUtf8(r.captionText), {10, y + 2, 130, 22});
-        *r.box = controls::Reading(Frame2, r.boxName, {142, y, 86, 24});
-        *r.unit = controls::Label(Frame2, r.unitName, QString::fromUtf8(r.unitText), {234, y + 2, 90, 22});
+    for (const controls::ReadingRow& r : rows) {
+        controls::PlaceReadingRow(Frame2, r, {10, 130, 142, 86, 234, 90}, y);
         y += 27;
     }
 

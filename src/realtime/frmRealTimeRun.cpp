@@ -50,11 +50,7 @@ void frmRealTime::cmdSelect_Click() {
 
 void frmRealTime::OpenPicker() {
     requireRecords(mSeqInfo.get());
-    // Only the newest picker is heard; an older one still open loads nothing.
-    if (cfNameSeq) disconnect(cfNameSeq, nullptr, this, nullptr);
-    cfNameSeq = new frmNameSeq(this);
-    connect(cfNameSeq, &frmNameSeq::SelectedTestName, this,
-            [this] { TrapErrors([this] { cfNameSeq_SelectedTestName(); }); });
+    frmNameSeq::Open(this, cfNameSeq, [this] { cfNameSeq_SelectedTestName(); });
     FillSequenceList();
     cfNameSeq->show();
 }

@@ -96,36 +96,20 @@ void frmPVTtest::createControls() {
     // Test Data: speed, speed set point and sensor position on the left; the
     // density and the sample's initial values on the right.
     Frame2 = Frame(this, "Frame2", QStringLiteral("Test Data"), {308, 38, 470, 190});
-    struct Row {
-        QLabel** caption;
-        const char* captionName;
-        const char* captionText;
-        QLineEdit** box;
-        const char* boxName;
-        QLabel** unit;
-        const char* unitName;
-        const char* unitText;
-    };
-    const Row left[] = {
+    const controls::ReadingRow left[] = {
         {&Label8, "Label8", "Speed:", &txtSpeed, "txtSpeed", &Label9, "Label9", "(rpm)"},
         {&Label10, "Label10", "Speed Set Point:", &txtspeedset, "txtspeedset", &Label12, "Label12", "(rpm)"},
         {&Label14, "Label14", "Position:", &txtHigh, "txtHigh", &Label15, "Label15", "(in.)"},
     };
-    const Row right[] = {
+    const controls::ReadingRow right[] = {
         {&Label17, "Label17", "Density:", &txtDensity, "txtDensity", &Label16, "Label16", "(g/cm3)"},
         {&Label18, "Label18", "Initial Volume:", &txtiniV, "txtiniV", &Label19, "Label19", "(ml)"},
         {&Label20, "Label20", "Initial Density:", &txtiniD, "txtiniD", &Label21, "Label21", "(g/ml)"},
     };
     int y = 26;
     for (int i = 0; i < 3; ++i, y += 52) {
-        const Row& l = left[i];
-        *l.caption = Label(Frame2, l.captionName, QString::fromUtf8(l.captionText), {10, y + 2, 112, 22});
-        *l.box = Reading(Frame2, l.boxName, {122, y, 72, 24});
-        *l.unit = Label(Frame2, l.unitName, QString::fromUtf8(l.unitText), {198, y + 2, 42, 22});
-        const Row& r = right[i];
-        *r.caption = Label(Frame2, r.captionName, QString::fromUtf8(r.captionText), {246, y + 2, 104, 22});
-        *r.box = Reading(Frame2, r.boxName, {350, y, 72, 24});
-        *r.unit = Label(Frame2, r.unitName, QString::fromUtf8(r.unitText), {426, y + 2, 42, 22});
+        controls::PlaceReadingRow(Frame2, left[i], {10, 112, 122, 72, 198, 42}, y);
+        controls::PlaceReadingRow(Frame2, right[i], {246, 104, 350, 72, 426, 42}, y);
     }
 
     // Piston and maximum pressure

@@ -48,11 +48,7 @@ void requireRecords(const void* record) {
 
 void frmPVTtest::cmdSelect_Click() {
     requireRecords(SeqInfo.get());
-    // Only the newest picker is heard; an older one still open loads nothing.
-    if (cfNameSeq) disconnect(cfNameSeq, nullptr, this, nullptr);
-    cfNameSeq = new frmNameSeq(this);
-    connect(cfNameSeq, &frmNameSeq::SelectedTestName, this,
-            [this] { TrapErrors([this] { cfNameSeq_SelectedTestName(); }); });
+    frmNameSeq::Open(this, cfNameSeq, [this] { cfNameSeq_SelectedTestName(); });
     FillSequenceList();
     cfNameSeq->show();
 }

@@ -348,11 +348,8 @@ void frmSWMTest::SetCalibration(const SwellCalibration& c) {
 
 void frmSWMTest::cmdSelect_Click() {
     if (!haveRecords()) return;
-    if (cfNameSeq) disconnect(cfNameSeq, nullptr, this, nullptr);
-    cfNameSeq = new frmNameSeq(this);
+    frmNameSeq::Open(this, cfNameSeq, [this] { cfNameSeq_SelectedTestName(); });
     cfNameSeq->setAttribute(Qt::WA_DeleteOnClose);
-    connect(cfNameSeq, &frmNameSeq::SelectedTestName, this,
-            [this] { TrapErrors([this] { cfNameSeq_SelectedTestName(); }); });
     FillSequenceList();
     cfNameSeq->show();
 }

@@ -92,16 +92,7 @@ void frmSimpleTest::createControls() {
 
     // Test Data
     Frame2 = controls::Frame(this, "Frame2", QStringLiteral("Test Data"), {10, 170, 344, 268});
-    struct Row {
-        QLabel** caption;
-        const char* captionName;
-        const char* captionText;
-        QLineEdit** box;
-        const char* boxName;
-        QLabel** unit;
-        const char* unitName;
-        const char* unitText;
-    } rows[] = {
+    const controls::ReadingRow rows[] = {
         {&Label6, "Label6", "Sample Temperature:", &txtSampleTemp, "txtSampleTemp", &Label11, "Label11", "(°F)"},
         {&Label27, "Label27", "Sample Pressure:", &txtPressure, "txtPressure", &Label5, "Label5", "(psi)"},
         {&Label17, "Label17", "Speed:", &txtspeed, "txtspeed", &Label20, "Label20", "(rpm)"},
@@ -112,10 +103,8 @@ void frmSimpleTest::createControls() {
         {&Label28, "Label28", "Gel (Fann Angle):", &txtGelAngle, "txtGelAngle", &Label29, "Label29", "(deg)"},
     };
     int y = 24;
-    for (const Row& r : rows) {
-        *r.caption = controls::Label(Frame2, r.captionName, QString::fromUtf8(r.captionText), {10, y + 2, 160, 22});
-        *r.box = controls::Reading(Frame2, r.boxName, {172, y, 96, 24});
-        *r.unit = controls::Label(Frame2, r.unitName, QString::fromUtf8(r.unitText), {276, y + 2, 66, 22});
+    for (const controls::ReadingRow& r : rows) {
+        controls::PlaceReadingRow(Frame2, r, {10, 160, 172, 96, 276, 66}, y);
         y += 30;
     }
 
