@@ -1,9 +1,10 @@
 #pragma once
-// What one run of a stored sequence can hold. A run measures its times on a
-// 32-bit millisecond clock (every step, cycle, ramp entry and the run itself
-// from its start), so no single time may exceed the clock's span of
-// 4294967 seconds (49 days 17 hours); and the cycles of one step are
-// limited so that a run's plan stays a count a laboratory could run.
+// What one run of a stored sequence can hold. A run measures the time of
+// every step, cycle and ramp entry on a 32-bit millisecond clock, so no one
+// of them may exceed the clock's span of 4294967 seconds (49 days 17 hours);
+// the run's own time since its start is kept in 64 bits (tick::RunElapsed),
+// so a whole run may be longer than that. The cycles of one step are limited
+// so that a run's plan stays a count a laboratory could run.
 //
 // The sequence editor checks these before Save, the CSV import before it
 // stores, and the test window when it loads a sequence for a run (a sequence

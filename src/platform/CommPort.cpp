@@ -37,6 +37,7 @@ constexpr int kWriteTimeoutMs = 2000;
     case ErrSetCommState: text = QStringLiteral("Could not set comm state"); break;
     case ErrPortNotOpen: text = QStringLiteral("Operation valid only when the port is open"); break;
     case ErrReadDevice: text = QStringLiteral("Error reading comm device"); break;
+    case ErrWriteDevice: text = QStringLiteral("Error writing comm device"); break;
     default: text = QStringLiteral("Communication error"); break;
     }
     throw CommError(number, text, detail);
@@ -215,17 +216,36 @@ QString CommPort::Input() {
     return QString::fromLatin1(bytes);
 }
 
+// A frame that did not leave is never silence: the caller may believe a unit
+// has stopped that has not. The port is closed (as for a read error), so the
+// window's next polls find a closed port instead of failing again.
 void CommPort::Output(const QString& text) {
     requireOpen();
     const QByteArray bytes = text.toLatin1();
-    if (port_->write(bytes) < 0) {
+    port_->clearError();
+    const qint64 queued = port_->write(bytes);
+    if (queued == bytes.size()) {
+        // Push the frame out now: a busy wait may follow, with no event loop to do it.
+        port_->flush();
+        while (port_->bytesToWrite() > 0 && port_->waitForBytesWritten(kWriteTimeoutMs)) {
+        }
+    }
+    const auto error = port_->error();
+    const bool failed = error != QSerialPort::NoError && error != QSerialPort::TimeoutError;
+    const qint64 left = queued == bytes.size() ? port_->bytesToWrite() : bytes.size();
+    if (!failed && left == 0) {
         port_->clearError();
         return;
     }
-    // Push the frame out now: a busy wait may follow, with no event loop to do it.
-    port_->flush();
-    if (port_->bytesToWrite() > 0) port_->waitForBytesWritten(kWriteTimeoutMs);
+    const QString why = failed ? port_->errorString()
+                               : QStringLiteral("only %1 of %2 characters were taken")
+                                     .arg(bytes.size() - left)
+                                     .arg(bytes.size());
+    const QString what = QStringLiteral("port ") + QString::number(portNumber_) + QStringLiteral(" = ") +
+                         openDevice_ + QStringLiteral(": ") + why;
+    port_->close();
     port_->clearError();
+    raise(ErrWriteDevice, what);
 }
 
 int CommPort::InBufferCount() {

@@ -30,9 +30,12 @@
 //  8018 "Operation valid only when the port is open"  (Input, Output, InBufferCount on a closed port)
 //  8020 "Error reading comm device"  (Input, InBufferCount: the device went away,
 //        as a USB adapter that is pulled; the port is closed before this is raised)
+//  8030 "Error writing comm device"  (Output: the device refused the write or
+//        took only part of it within 2 s, as when the far end of the line is
+//        gone; the port is closed before this is raised, and the detail names
+//        the port, its device and the system's reason)
 // The modem-line operations that a pseudo-terminal does not support are not
-// failures. A write that the device refuses is not raised either: a unit that
-// does not hear a frame simply does not answer.
+// failures.
 
 #include <QString>
 #include <memory>
@@ -67,6 +70,7 @@ enum ErrorNumber : int {
     ErrSetCommState = 8015,
     ErrPortNotOpen = 8018,
     ErrReadDevice = 8020,
+    ErrWriteDevice = 8030,
 };
 
 // Environment variable that maps port N to a device (Z3080_PORT_3).
@@ -109,7 +113,8 @@ public:
     // InputLen characters. Reads what the system holds for the port first, so
     // that it also works from a busy wait without the event loop.
     QString Input();
-    // Sends the text (Latin-1) with one write and pushes it out at once.
+    // Sends the text (Latin-1) with one write and pushes it out at once; a
+    // write refused or not taken whole raises 8030 (the port closed).
     void Output(const QString& text);
     // Characters received and not yet taken (also read from the system first).
     int InBufferCount();

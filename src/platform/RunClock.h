@@ -7,7 +7,8 @@
 //
 // The millisecond clock is a 32-bit count that wraps after about 49.7 days;
 // the time between two readings is taken with unsigned arithmetic
-// (MsBetween), which is right across the wrap for any span below that.
+// (MsBetween), which is right across the wrap for any span below that. A
+// time that may run longer (a whole run) is kept in 64 bits by RunElapsed.
 
 #include <QDateTime>
 #include <QtGlobal>
@@ -22,6 +23,28 @@ QDateTime CurrentDateTime();
 
 // Milliseconds from an earlier reading to a later one.
 inline quint32 MsBetween(quint32 earlier, quint32 later) { return later - earlier; }
+
+// The time since Start in 64 bits: each reading adds the time since the
+// reading before, so the count goes on past the clock's wrap for any length,
+// as long as it is read at least once within the clock's span (the run
+// loops read it every tick).
+class RunElapsed {
+public:
+    void Start() {
+        last_ = timeGetTime();
+        total_ = 0;
+    }
+    qint64 Milliseconds() {
+        const quint32 now = timeGetTime();
+        total_ += qint64(MsBetween(last_, now));
+        last_ = now;
+        return total_;
+    }
+
+private:
+    quint32 last_ = 0;
+    qint64 total_ = 0;
+};
 
 struct ClockSource {
     std::function<quint32()> milliseconds;  // empty: the steady clock

@@ -22,6 +22,7 @@ void RheologyRun::StartTest() {
     mStepNo = 1;
     mCycleNo = 1;
     mRunStartMs = tick::timeGetTime();
+    mRunClock.Start();
     RestartStep();
     // A new run starts from nothing commanded: the commands and control times
     // of an earlier run in this window would let the periodic checks act on
@@ -56,10 +57,12 @@ void RheologyRun::RestartStep() {
 }
 
 void RheologyRun::ShutDown() {
-    SendFrame(unit::StopFrame());
+    // The run is over even when the stop frame cannot be sent (the failure
+    // reaches the caller after).
     mRunState = kIdle;
     mReply.ResetCounts();
     RunButtons(false);
+    SendFrame(unit::StopFrame());
 }
 
 // ---- the tick -----------------------------------------------------------------------
@@ -74,7 +77,7 @@ void RheologyRun::RunTick() {
         return;
     }
     const quint32 now = tick::timeGetTime();
-    mElapsedSec = WholeSeconds(tick::MsBetween(mRunStartMs, now));
+    mElapsedSec = WholeSeconds(mRunClock.Milliseconds());
     if (mPhase == kStepPhase)
         StepPhaseTick(now);
     else

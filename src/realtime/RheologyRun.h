@@ -27,6 +27,7 @@
 //  - after a step without ramp, or after a complete ramp, the next cycle or
 //    the next step follows, and after the last one the run ends (ShutDown).
 
+#include "platform/RunClock.h"
 #include "unitlink/RunRules.h"
 #include "unitlink/UnitProtocol.h"
 
@@ -54,6 +55,7 @@ public:
     quint32 mRunStartMs = 0;           // clock readings: start of the run,
     quint32 mStepStartMs = 0;          // of the step or cycle,
     quint32 mRampStartMs = 0;          // of the ramp entry
+    tick::RunElapsed mRunClock;        // the run's time, in 64 bits (runs longer than the clock's span)
     qint64 mElapsedSec = 0;            // whole seconds since those starts
     qint64 mStepElapsedSec = 0;
     qint64 mRampElapsedSec = 0;

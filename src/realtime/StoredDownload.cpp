@@ -6,10 +6,11 @@
 // The whole transfer is read and checked before anything is stored: a unit
 // that stays silent, a transfer that does not end with its end character, or
 // a damaged record (a status frame or noise inside the transfer, a field that
-// is no number) stores no test at all. A good transfer's test, additives and
-// rows are written in one transaction. A download is refused while
-// a test runs: it works through the run state's members, which belong to the
-// running test then.
+// is no number) stores no test at all, nor does a transfer without a record
+// (the unit holds no stored test). A good transfer's test, additives and
+// rows are written in one transaction. A download is refused while a test
+// runs (the button is off, and a click says why): it works through the run
+// state's members, which belong to the running test then.
 
 #include "data/clsConnection.h"
 #include "data/clsTEST_ADDITIVE.h"
@@ -42,8 +43,12 @@ void frmRealTime::WaitSeconds(float seconds) {
 }
 
 void frmRealTime::cmdRetrieve_Click() {
-    // The download's working fields are the run's: not while a test runs.
-    if (mRunState != 0) return;
+    // The download's working fields are the run's: not while a test runs
+    // (the button is off then).
+    if (mRunState != 0) {
+        ui::MsgBox(runloop::RetrieveLockedMessage());
+        return;
+    }
     if (!mTestInfo || !mTestAdditive || !mTestResult) {  // InitialInst did not get that far
         ui::MsgBox(ui::errorText(db::ErrNotOpen, kNoRecords));
         return;
@@ -89,6 +94,11 @@ void frmRealTime::cmdRetrieve_Click() {
                 ui::MsgBox(unit::CommunicationErrorMessage(), ui::vbOKOnly, unit::CommunicationErrorTitle());
                 break;
             case unit::TransferStatus::Ok: {
+                // Nothing to download: no test without rows is stored.
+                if (transfer.records.empty()) {
+                    ui::MsgBox(unit::NoStoredTestMessage());
+                    break;
+                }
                 mBobRadius = fields.bobRadius;
                 mReply.SetBobRadius(mBobRadius);
                 // The test, its additives and its rows go in together or not at all.
@@ -118,7 +128,7 @@ void frmRealTime::cmdRetrieve_Click() {
         ui::MsgBox(ui::errorText(e.number(), e.description()));
     } catch (const comm::CommError& e) {
         rollBack(transaction);
-        ui::MsgBox(ui::errorText(e.number(), e.fullText()));
+        PortLost(e, false);
     }
     Timer1.Enabled(true);
 }

@@ -281,7 +281,7 @@ void frmRealTime::cmdZero_Click() {
         mReply.ClearBuffer();
         SendFrame(unit::ZeroFrame());
     } catch (const comm::CommError& e) {
-        ui::MsgBox(ui::errorText(e.number(), e.fullText()));
+        PortLost(e, mRunState != 0);
     }
 }
 
@@ -308,20 +308,20 @@ void frmRealTime::ParseUnitReply() {
     if (self) showReply(result);
 }
 
-void frmRealTime::PortLost(const comm::CommError& error) {
-    const bool running = mRunState != 0;
-    if (running) ShutDown();
+void frmRealTime::PortLost(const comm::CommError& error, bool wasRunning) {
+    // The port is closed: the stop frame of ShutDown is not tried again.
+    if (mRunState != 0) ShutDown();
     lblActiveFlag->setText(unit::NoResponseCaption());
     // One message: what failed, with its number, and the run it ended.
-    QString text = ui::errorText(error.number(), error.fullText());
-    if (running)
-        text += QStringLiteral("\rThe running test \"") + lblTestname->text() +
-                QStringLiteral("\" has stopped; the points recorded before are stored.");
-    ui::MsgBox(text);
+    const QString stopped = wasRunning ? QStringLiteral("The running test \"") + lblTestname->text() +
+                                             QStringLiteral("\" has stopped; the points recorded before are stored.")
+                                       : QString();
+    ui::MsgBox(ui::errorText(error.number(), error.fullText()) + PortFailureNote(error, stopped));
 }
 
 void frmRealTime::Timer1_Timer() {
     const QPointer<frmRealTime> self(this);
+    const bool wasRunning = mRunState != 0;
     ++mTickCount;
     if (mTickCount % 5 == 0 && mReply.ReplyWatchdog()) lblActiveFlag->setText(unit::NoResponseCaption());
     try {
@@ -340,7 +340,7 @@ void frmRealTime::Timer1_Timer() {
         if (!self) return;
         RunTick();
     } catch (const comm::CommError& e) {
-        if (self) PortLost(e);
+        if (self) PortLost(e, wasRunning);
     } catch (...) {
         // Any other failure ends this tick only; the run carries on with the next.
         if (self) ui::MsgBox(QStringLiteral("ERROR :") + CurrentError().description);

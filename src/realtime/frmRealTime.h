@@ -151,10 +151,7 @@ public:
     void WaitSeconds(float seconds);
     // Tests shorten the wait: when set, WaitSeconds calls this instead.
     std::function<void(double seconds)> WaitHook;
-    // True while the unit's port is open; tests without a line may answer
-    // through PortOpenHook instead.
-    bool PortReady() const;
-    std::function<bool()> PortOpenHook;
+    // PortReady, PortOpenHook: UnitWindow.
     // The failure text of a window whose record objects were not created.
     static const QString kNoRecords;
 
@@ -291,7 +288,9 @@ private:
     void Form_Load();
     void showReply(const unit::ReplyResult& result);
     // The port went away: close it, stop any run, say so once.
-    void PortLost(const comm::CommError& error);
+    void PortLost(const comm::CommError& error, bool wasRunning);
+    // Refresh's work on the running test (a failed stop frame is raised).
+    void refreshRun();
     // Loads the sequence named mSequenceName: the picker's load (refusals
     // with their messages) or the refresh (no message without steps). True
     // when the tables were taken.

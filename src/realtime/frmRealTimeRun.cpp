@@ -136,8 +136,6 @@ void frmRealTime::EmptyResultGrid() { MSFlexGrid1->Rows(1); }
 
 // ---- Start, Stop, Refresh ------------------------------------------------------------
 
-bool frmRealTime::PortReady() const { return PortOpenHook ? PortOpenHook() : MSComm1.PortOpen(); }
-
 void frmRealTime::cmdStart_Stop_Click() {
     EmptyResultGrid();
     if (mRunState != kIdle || mSequenceName.isEmpty()) return;
@@ -193,25 +191,40 @@ void frmRealTime::cmdStart_Stop_Click() {
     });
 }
 
-void frmRealTime::cmdStop_Click() { ShutDown(); }
+void frmRealTime::cmdStop_Click() {
+    const bool running = mRunState != kIdle;
+    try {
+        ShutDown();
+    } catch (const comm::CommError& e) {
+        PortLost(e, running);
+    }
+}
 
 void frmRealTime::cmdRefresh_Click() {
     if (mRunState != kStepRunning) return;
     TrapErrors([this] {
-        if (!LoadSequenceTables(true)) return;
-
-        // The current step again from its start, with the reloaded values.
-        RestartStep();
-
-        if (mStepNo <= mStepCount) {
-            cmdExit->setEnabled(false);
-            mEndTimeText = GeneralDate(tick::CurrentDateTime().addSecs(RemainingSeconds(*this, mStepNo)));
-            ShowPanel(QStringLiteral("EndTime"), QStringLiteral("End Time: ") + mEndTimeText);
-        } else {
-            mRunState = kIdle;
-            ShutDown();
+        try {
+            refreshRun();
+        } catch (const comm::CommError& e) {
+            PortLost(e, true);
         }
     });
+}
+
+void frmRealTime::refreshRun() {
+    if (!LoadSequenceTables(true)) return;
+
+    // The current step again from its start, with the reloaded values.
+    RestartStep();
+
+    if (mStepNo <= mStepCount) {
+        cmdExit->setEnabled(false);
+        mEndTimeText = GeneralDate(tick::CurrentDateTime().addSecs(RemainingSeconds(*this, mStepNo)));
+        ShowPanel(QStringLiteral("EndTime"), QStringLiteral("End Time: ") + mEndTimeText);
+    } else {
+        mRunState = kIdle;
+        ShutDown();
+    }
 }
 
 // ---- the run's hooks -------------------------------------------------------------------
@@ -229,6 +242,7 @@ void frmRealTime::ShowPanel(const QString& key, const QString& text) {
 void frmRealTime::RunButtons(bool running) {
     cmdStart_Stop->setEnabled(!running);
     cmdSelect->setEnabled(!running);
+    cmdRetrieve->setEnabled(!running);
     cmdExit->setEnabled(!running);
     if (!running) cmdZero->setEnabled(true);
 }

@@ -154,7 +154,7 @@ LoadedSequence LoadSequence(const QString& name, double maxPress, clsConnection*
 
 double RoundEven(double value) { return std::nearbyint(value); }
 
-qint64 WholeSeconds(quint32 milliseconds) { return qint64(RoundEven(double(milliseconds) / 1000.0)); }
+qint64 WholeSeconds(qint64 milliseconds) { return qint64(RoundEven(double(milliseconds) / 1000.0)); }
 
 bool IsRecordingPoint(double interval, qint64 elapsedSec, bool zeroCounts) {
     if (interval == 0 || !std::isfinite(interval)) return false;
@@ -255,6 +255,10 @@ QString PressureInactiveMessage() { return QStringLiteral("pressure inactive, te
 
 QString SequenceLockedMessage() {
     return QStringLiteral("A test is running: the sequence cannot be changed until the test has stopped.");
+}
+
+QString RetrieveLockedMessage() {
+    return QStringLiteral("A test is running: the unit's stored test can be retrieved once the test has stopped.");
 }
 
 QString CheckRunTables(const RunTables& t) {

@@ -103,7 +103,7 @@ LoadedSequence LoadSequence(const QString& name, double maxPress, clsConnection*
 // To the nearest whole number, halves to the even neighbour.
 double RoundEven(double value);
 // Whole seconds of a span of milliseconds, halves to even (1500 ms: 2; 2500 ms: 2).
-qint64 WholeSeconds(quint32 milliseconds);
+qint64 WholeSeconds(qint64 milliseconds);
 
 // True when a point is recorded at this elapsed time: the interval is not 0,
 // and the elapsed seconds are a multiple of the interval rounded to a whole
@@ -156,6 +156,8 @@ QString PressureInactiveMessage();   // "pressure inactive, test will be stopped
 QString BobRadiusMessage();          // Start refused: the bob does not fit the cup
 // Select Sequence refused while a test runs.
 QString SequenceLockedMessage();
+// The refusal of a download of the unit's stored test while a test runs.
+QString RetrieveLockedMessage();
 // The first step or ramp entry of the tables beyond what a run can hold
 // (SequenceLimits), as its message; empty when every one fits.
 QString CheckRunTables(const RunTables& t);

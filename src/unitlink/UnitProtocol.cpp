@@ -224,6 +224,7 @@ QString CommunicationErrorMessage() {
     return QStringLiteral("Communication error from Z3080, please download data again.");
 }
 QString CommunicationErrorTitle() { return QStringLiteral("Communication Error"); }
+QString NoStoredTestMessage() { return QStringLiteral("The Z3080 holds no stored test: nothing has been stored."); }
 
 QString RequestStoredTransfer(comm::CommPort& port, const std::function<void(double)>& waitSeconds) {
     port.Input();
@@ -254,6 +255,11 @@ bool wholeFits(double v) { return v >= -2147483648.0 && v <= 2147483647.0; }
 }  // namespace
 
 std::optional<StoredDataRecord> ParseStoredRecord(const QString& record) {
+    // A control character (the end code 26 of a status frame above all) or a
+    // character beyond plain text is never part of a record: a status frame
+    // or line noise landed in it, and whatever follows it is not the record.
+    for (const QChar c : record)
+        if (c.unicode() < 32 || c.unicode() > 126) return std::nullopt;
     const QStringList parts = record.split(QLatin1Char(','));
     if (parts.size() < 9) return std::nullopt;
     double v[9];
@@ -294,6 +300,9 @@ StoredTransfer ParseStoredTransfer(const QString& received) {
         if (!r) return transfer;  // a damaged record: keep nothing
         records.push_back(*r);
     }
+    // After the last record only the end: anything else (a status frame the
+    // unit sent before its end code) is damage too.
+    if (received.size() - start != 1) return transfer;
     transfer.status = TransferStatus::Ok;
     transfer.records = std::move(records);
     return transfer;

@@ -239,16 +239,19 @@ struct StoredTransfer {
     std::vector<StoredDataRecord> records;  // only when status is Ok
 };
 
-// One record (the text before its code 3): nullopt unless each of the nine
-// fields reads wholly as a finite number (blanks around it aside; text after
-// a 9th comma is not read) and the whole-number fields lie within the range
-// of a 32-bit integer. A status frame or noise on the line inside a transfer
-// thereby spoils the record it lands in.
+// One record (the text before its code 3): nullopt when it holds a control
+// character (code 26 above all) or a character above 126, and unless each of
+// the nine fields reads wholly as a finite number (blanks around it aside;
+// printable text after a 9th comma is not read) and the whole-number fields
+// lie within the range of a 32-bit integer. A status frame (whatever its lead
+// character and comma count: it ends with code 26) or noise on the line
+// inside a transfer thereby spoils the record it lands in.
 std::optional<StoredDataRecord> ParseStoredRecord(const QString& record);
 // Reads a whole transfer: nothing received is NoResponse; a last character
-// other than code 2, or a record that ParseStoredRecord refuses, is
-// CommunicationError with no records (nothing of a damaged transfer is kept).
-// Text after the last code 3 is ignored.
+// other than code 2, anything between the last code 3 and the code 2, or a
+// record that ParseStoredRecord refuses, is CommunicationError with no
+// records (nothing of a damaged transfer is kept). A lone code 2 is Ok with
+// no records: the unit holds no stored test.
 StoredTransfer ParseStoredTransfer(const QString& received);
 // The reading side of the download: discards what the port has received so
 // far, sets input length 0, sends the download request, waits 2 seconds, then
@@ -261,5 +264,6 @@ inline constexpr double kTransferReadWaitSeconds = 0.5;
 QString NoResponseMessage();         // "No response from Z3080, please check connection."
 QString CommunicationErrorMessage(); // "Communication error from Z3080, please download data again."
 QString CommunicationErrorTitle();   // "Communication Error"
+QString NoStoredTestMessage();       // a transfer without a record
 
 }  // namespace unit

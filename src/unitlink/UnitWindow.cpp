@@ -41,6 +41,22 @@ QString UnitWindow::PortNotOpenMessage(const QString& refused) const {
                           "the unit again.");
 }
 
+bool UnitWindow::PortReady() const { return PortOpenHook ? PortOpenHook() : MSComm1.PortOpen(); }
+
+bool UnitWindow::RequirePort(const QString& refused) {
+    if (PortReady()) return true;
+    ui::MsgBox(PortNotOpenMessage(refused));
+    return false;
+}
+
+QString UnitWindow::PortFailureNote(const comm::CommError& error, const QString& runStopped) {
+    QString note;
+    if (!runStopped.isEmpty()) note += QLatin1Char('\r') + runStopped;
+    if (error.number() == comm::ErrWriteDevice)
+        note += QStringLiteral("\rThe unit did not receive the last command: check that it has stopped.");
+    return note;
+}
+
 void UnitWindow::CloseFromExit() {
     if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget()))
         sub->close();

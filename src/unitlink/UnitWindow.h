@@ -11,6 +11,7 @@
 #include <QPointer>
 #include <QString>
 #include <QWidget>
+#include <functional>
 
 class QCloseEvent;
 class QLabel;
@@ -61,6 +62,18 @@ public:
     // open (it failed to open, or the line went away): names the port and its
     // device.
     QString PortNotOpenMessage(const QString& refused) const;
+    // True while the unit's port is open; tests without a line may answer
+    // through PortOpenHook instead.
+    bool PortReady() const;
+    std::function<bool()> PortOpenHook;
+    // For an action that sends to the unit (or reads its readings): false,
+    // with PortNotOpenMessage(refused) said, while the port is not open.
+    bool RequirePort(const QString& refused);
+    // What a port failure's one message adds after the failure itself: the
+    // run it ended (runStopped, the window's own words; empty when none) and,
+    // for a frame that could not be written, that the unit may not have had
+    // its last command.
+    static QString PortFailureNote(const comm::CommError& error, const QString& runStopped);
 
     // n for a label reading exactly "Unit n" (n = 1 .. 8), else 0.
     static int UnitOfCaption(const QString& caption);

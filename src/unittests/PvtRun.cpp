@@ -72,13 +72,15 @@ void PvtRun::StartTest() {
 }
 
 void PvtRun::ShutDown() {
-    SendFrame(unit::StopFrame());
+    // The run is over even when the stop frame cannot be sent (the failure
+    // reaches the caller after).
     reply.TempSetPoint = 0;
     StepStartSeconds = 0;
     RunState = 0;
     ShowPanel(QStringLiteral("Status"), QStringLiteral("Test Stop"));
     RunButtons(false);
     reply.ResetCounts();
+    SendFrame(unit::StopFrame());
 }
 
 void PvtRun::SendCoolingSetPoint() {

@@ -7,6 +7,7 @@
 #include "data/clsSEQUENCE_RAMP.h"
 #include "platform/RunClock.h"
 #include "unitlink/UnitProtocol.h"
+#include "unittests/PvtRun.h"
 
 #include <algorithm>
 #include <cmath>
@@ -45,10 +46,27 @@ LoadedSwellSequence LoadSwellSequence(const QString& name, clsConnection* connec
     return out;
 }
 
+std::optional<QString> SequenceProblem(const SwellSteps& steps) {
+    runloop::RunTables t;
+    for (int i = 1; i <= steps.StepCount; ++i) {
+        t.mStepMinutes << steps.StepMinutes.value(i);
+        t.mStepTemp << steps.StepTemp.value(i);
+        t.mStepTempError << steps.StepTempTol.value(i);
+        t.mStepSpeed << steps.StepSpeed.value(i);
+        t.mStepInterval << steps.StepRecordRate.value(i);
+        t.mStepPress << steps.StepPress.value(i);
+        t.mStepCycles << steps.StepCycles.value(i);
+    }
+    t.mStepCount = steps.StepCount;
+    return PvtSequenceProblem(t);
+}
+
 qint64 PlannedSeconds(const SwellSteps& steps, int fromStep) {
     double total = 0;
     for (int i = std::max(fromStep, 1); i < steps.StepMinutes.size(); ++i)
         total = std::nearbyint(steps.StepMinutes[i] * 60 + total);
+    // Steps SequenceProblem refuses have no count (no number is no time).
+    if (!(std::fabs(total) <= double(std::numeric_limits<qint32>::max()))) return 0;
     return qint64(total);
 }
 
@@ -140,6 +158,7 @@ QString ZeroTitle(ZeroOutcome outcome) {
 void SwellRun::BeginRun() {
     RunState = kRunning;
     TestStartMs = tick::timeGetTime();
+    TestClock.Start();
     StepStartMs = tick::timeGetTime();
     RecordStartMs = tick::timeGetTime();
     CurStep = 1;
@@ -150,7 +169,8 @@ void SwellRun::BeginRun() {
 }
 
 void SwellRun::ShutDown() {
-    SendFrame(unit::StopFrame());
+    // The run is over even when the stop frame cannot be sent.
+    StopEndedRun = RunState == kRunning || RunState == kCooling;
     RunState = kIdle;
     ShowPanel(QStringLiteral("Status"), QStringLiteral("Test Stop"));
     RunButtons(false);
@@ -159,6 +179,7 @@ void SwellRun::ShutDown() {
     reply.TempTripCount = 0;
     reply.PressTripCount = 0;
     reply.state.SampleLength = 0;
+    SendFrame(unit::StopFrame());
 }
 
 void SwellRun::Tick() {
@@ -186,8 +207,7 @@ void SwellRun::Tick() {
 
     if (RunState != kRunning) return;
 
-    const quint32 now = tick::timeGetTime();
-    ElapsedSeconds = std::floor(tick::MsBetween(TestStartMs, now) / 1000.0);
+    ElapsedSeconds = std::floor(double(TestClock.Milliseconds()) / 1000.0);
     StepSeconds = std::floor(tick::MsBetween(StepStartMs, tick::timeGetTime()) / 1000.0);
     RecordSeconds = std::floor(tick::MsBetween(RecordStartMs, tick::timeGetTime()) / 1000.0);
 
@@ -214,6 +234,9 @@ void SwellRun::Tick() {
         ShowStep(CurStep);
         RecordInterval = RecordIntervalOf(StepRecordRate.value(CurStep));
         SendSetPoints();
+        // A frame that could not be sent has stopped the run: nothing more
+        // is recorded as if the unit had it.
+        if (RunState != kRunning) return;
         StepStartMs = tick::timeGetTime();
         RecordStartMs = tick::timeGetTime();
         StepSeconds = 0;

@@ -21,8 +21,11 @@
 
 #include "unittests/SwellReply.h"
 
+#include "platform/RunClock.h"
+
 #include <QString>
 #include <QVector>
+#include <optional>
 
 class clsConnection;
 class clsSEQUENCE_INFO;
@@ -61,6 +64,12 @@ struct LoadedSwellSequence {
 // failures propagate (db::DbError).
 LoadedSwellSequence LoadSwellSequence(const QString& name, clsConnection* connection, clsSEQUENCE_INFO& seqInfo,
                                       clsSEQUENCE_RAMP& seqRamp);
+
+// Why the steps cannot be run, by the PVT window's rule and message (a value
+// that is not a number, a negative duration, rate or cycle count, a cycle
+// count or a total duration beyond what the run counts); nothing when they
+// can. PlannedSeconds is a count only for steps that pass.
+std::optional<QString> SequenceProblem(const SwellSteps& steps);
 
 // Whole seconds from step `fromStep` to the last, each step once (cycles not
 // counted), rounded (halves to even) after every step.
@@ -110,10 +119,13 @@ public:
     SwellReplyParser reply;  // the reader, the readings, the zero values, the calibration
 
     int RunState = kIdle;
+    // The last ShutDown ended a run (its stop frame goes out after).
+    bool StopEndedRun = false;
     int CurStep = 0;
     int CurCycle = 0;
     int RecordInterval = 0;  // seconds; 0 records nothing
     quint32 TestStartMs = 0, StepStartMs = 0, RecordStartMs = 0;
+    tick::RunElapsed TestClock;  // the run's time, in 64 bits (runs longer than the clock's span)
     double ElapsedSeconds = 0, StepSeconds = 0, RecordSeconds = 0;
     QString ElapsedText, EndTimeText;
     long long TickCount = 0;

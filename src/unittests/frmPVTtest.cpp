@@ -169,8 +169,18 @@ void frmPVTtest::createControls() {
     EndTime = panel(StatusBar1, "EndTime");
     StepTime = panel(StatusBar1, "StepTime");
 
+    // A frame that cannot be sent from a button (Stop's) is a port failure.
     auto on = [this](QAbstractButton* b, void (frmPVTtest::*handler)()) {
-        connect(b, &QAbstractButton::clicked, this, [this, handler] { TrapErrors([this, handler] { (this->*handler)(); }); });
+        connect(b, &QAbstractButton::clicked, this, [this, handler] {
+            TrapErrors([this, handler] {
+                const bool running = !CanStart();
+                try {
+                    (this->*handler)();
+                } catch (const comm::CommError& e) {
+                    PortLost(e, running);
+                }
+            });
+        });
     };
     on(cmdSelect, &frmPVTtest::cmdSelect_Click);
     on(cmdStart_Stop, &frmPVTtest::cmdStart_Stop_Click);
@@ -281,19 +291,28 @@ void frmPVTtest::cmdExit_Click() { CloseFromExit(); }
 // ---- the tick ----------------------------------------------------------------------------
 
 void frmPVTtest::OnTimer() {
+    const bool running = !CanStart();
     try {
         Timer1_Timer();
     } catch (const comm::CommError& e) {
-        // The port went away: any run stops, the unit shows as silent, and
-        // the loss is said once (the port is closed, so no tick raises it again).
-        if (RunState != 0) ShutDown();
-        lblActiveFlag->setText(unit::NoResponseCaption());
-        ui::MsgBox(ui::errorText(e.number(), e.fullText()));
+        PortLost(e, running);
     } catch (...) {
         // Any other failure ends this tick only; the run carries on with the next.
         const TrappedError e = CurrentError();
         ui::MsgBox(ui::errorText(e.number, e.description));
     }
+}
+
+void frmPVTtest::PortLost(const comm::CommError& error, bool wasRunning) {
+    // The port went away or refused a frame: any run stops, the unit shows as
+    // silent, and the loss is said once (the port is closed, so no tick
+    // raises it again and the stop frame is not tried again).
+    if (!CanStart()) ShutDown();
+    lblActiveFlag->setText(unit::NoResponseCaption());
+    const QString stopped = wasRunning ? QStringLiteral("The running test \"") + lblTestname->text() +
+                                             QStringLiteral("\" has stopped; the points recorded before are stored.")
+                                       : QString();
+    ui::MsgBox(ui::errorText(error.number(), error.fullText()) + PortFailureNote(error, stopped));
 }
 
 QString frmPVTtest::ReceiveInput() { return MSComm1.PortOpen() ? MSComm1.Input() : QString(); }

@@ -226,6 +226,8 @@ protected:
     // ---- the run's hooks ----------------------------------------------------------------
     QString ReceiveInput() override;
     void SendFrame(const QString& frame) override;
+    // A port that went away or refused a frame: the run stopped, one message.
+    void PortLost(const comm::CommError& error, bool wasRunning);
     void SetTimerInterval(int ms, bool enable = false) override;
     void SavePvtResultRow() override;
     void AddPvtGridRow() override;

@@ -47,6 +47,11 @@ void requireRecords(const void* record) {
 // ---- the sequence picker ------------------------------------------------------------------
 
 void frmPVTtest::cmdSelect_Click() {
+    // The running test's steps are never replaced.
+    if (!CanStart()) {
+        ui::MsgBox(SequenceLockedMessage());
+        return;
+    }
     requireRecords(SeqInfo.get());
     frmNameSeq::Open(this, cfNameSeq, [this] { cfNameSeq_SelectedTestName(); });
     FillSequenceList();
@@ -61,6 +66,12 @@ void frmPVTtest::FillSequenceList() {
 
 void frmPVTtest::cfNameSeq_SelectedTestName() {
     if (!cfNameSeq) return;
+    // A picker opened before Start and confirmed during the run loads
+    // nothing: it stays open for after the run.
+    if (!CanStart()) {
+        ui::MsgBox(SequenceLockedMessage());
+        return;
+    }
     SeqName = cfNameSeq->SelectedText();
     frmNameSeq* picker = cfNameSeq;
     cfNameSeq = nullptr;
@@ -105,6 +116,10 @@ bool frmPVTtest::loadSteps(bool picked) {
 void frmPVTtest::cmdStart_Stop_Click() {
     MSFlexGrid1->Rows(1);
     if (!CanStart()) return;
+    // Without the unit's line the run would record its last readings at every
+    // step's rate and end like a real one: refused before anything is asked
+    // or stored.
+    if (!RequirePort(QStringLiteral("The test cannot be started"))) return;
     if (SeqName.isEmpty()) {
         ui::MsgBox(QStringLiteral("Select sequence first"));
         return;
@@ -140,6 +155,12 @@ void frmPVTtest::cmdStart_Stop_Click() {
             l->setText(QString::fromLatin1(caption));
             l->setVisible(true);
         }
+    // The radius is the piston's in cm (not the rotor's "(min)"); the cell
+    // length the piston choice fills is stored, so it is shown with its box.
+    dialog.Label7->setText(QStringLiteral("cm"));
+    dialog.Label7->setVisible(true);
+    dialog.txtPostTestPH->setVisible(true);
+    dialog.Label5->setVisible(false);
     dialog.txtBobNo->setText(QStringLiteral("PVT"));
     dialog.txtBobRadius->setEnabled(true);
     dialog.txtBobRadius->setReadOnly(false);

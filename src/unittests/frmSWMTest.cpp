@@ -21,6 +21,7 @@
 #include "platform/PeChart.h"
 #include "platform/RunClock.h"
 #include "platform/TrapErrors.h"
+#include "unitlink/RunRules.h"
 #include "unitlink/UnitProtocol.h"
 
 #include <QCheckBox>
@@ -347,6 +348,12 @@ void frmSWMTest::SetCalibration(const SwellCalibration& c) {
 // ---- sequence ---------------------------------------------------------------------
 
 void frmSWMTest::cmdSelect_Click() {
+    // The running test's steps (and the pressure its watch reads) are never
+    // replaced.
+    if (RunState == kRunning || RunState == kCooling) {
+        ui::MsgBox(runloop::SequenceLockedMessage());
+        return;
+    }
     if (!haveRecords()) return;
     frmNameSeq::Open(this, cfNameSeq, [this] { cfNameSeq_SelectedTestName(); });
     cfNameSeq->setAttribute(Qt::WA_DeleteOnClose);
@@ -361,6 +368,12 @@ void frmSWMTest::FillSequenceList() {
 
 void frmSWMTest::cfNameSeq_SelectedTestName() {
     if (!cfNameSeq) return;
+    // A picker opened before START and confirmed during the run loads
+    // nothing: it stays open for after the run.
+    if (RunState == kRunning || RunState == kCooling) {
+        ui::MsgBox(runloop::SequenceLockedMessage());
+        return;
+    }
     SeqName = cfNameSeq->SelectedText();
     frmNameSeq* picker = cfNameSeq;
     cfNameSeq = nullptr;
@@ -376,6 +389,12 @@ void frmSWMTest::cfNameSeq_SelectedTestName() {
         SeqName.clear();
         return;
     }
+    // Steps no run can count (a duration that is no number never ends its step).
+    if (const std::optional<QString> problem = SequenceProblem(loaded.steps)) {
+        ui::MsgBox(*problem);
+        SeqName.clear();
+        return;
+    }
     static_cast<SwellSteps&>(*this) = loaded.steps;
     txtTemps->setText(TempBoxText(StepTemp[1]));
     txtPress->setText(Format(StepPress[1], QStringLiteral("###0")));
@@ -388,10 +407,18 @@ void frmSWMTest::cfNameSeq_SelectedTestName() {
 void frmSWMTest::cmdRefresh_Click() {
     if (RunState != kRunning || !haveRecords()) return;
     const LoadedSwellSequence loaded = LoadSwellSequence(SeqName, mConnection, *mSeqInfo, *mSeqRamp);
+    if (loaded.hasSteps) {
+        // Steps no run can count are refused; the running ones stay.
+        if (const std::optional<QString> problem = SequenceProblem(loaded.steps)) {
+            ui::MsgBox(*problem);
+            return;
+        }
+        static_cast<SwellSteps&>(*this) = loaded.steps;
+    }
     SequenceNo = loaded.sequenceNo;
-    if (loaded.hasSteps) static_cast<SwellSteps&>(*this) = loaded.steps;
     if (CurStep <= StepCount) ShowStep(CurStep);
-    cmdTempSet_Click();
+    sendSetPoints();
+    if (RunState != kRunning) return;  // the line failed: the run has stopped
     StepStartMs = tick::timeGetTime();
     RecordStartMs = tick::timeGetTime();
     StepSeconds = 0;
@@ -436,10 +463,14 @@ bool frmSWMTest::sendSetPoints() {
     return true;
 }
 
-void frmSWMTest::cmdTempSet_Click() { sendSetPoints(); }
+void frmSWMTest::cmdTempSet_Click() {
+    if (!RequirePort(QStringLiteral("The set points cannot be sent"))) return;
+    sendSetPoints();
+}
 
 void frmSWMTest::cmdPreHeat_Click() {
     if (RunState == kRunning) return;
+    if (!RequirePort(QStringLiteral("The set points cannot be sent"))) return;
     if (sendSetPoints()) RunState = kPreheating;
 }
 
@@ -448,6 +479,9 @@ void frmSWMTest::txtInterval_Change() { RecordInterval = RecordIntervalOf(Val(tx
 // ---- zeroing and calibration ----------------------------------------------------------
 
 void frmSWMTest::cmdZero_Click() {
+    // The zero is taken against the sensor voltage the unit sends: without
+    // its line that is no reading at all.
+    if (!RequirePort(QStringLiteral("The sensor cannot be zeroed"))) return;
     const QString prompt = QStringLiteral("Input dry wafer Length ") + gLengthLabel;
     const QString answer = ui::InputBox(prompt, prompt);
     const ZeroOutcome outcome = ZeroSensor(answer, reply.calibration, reply.state);
@@ -475,6 +509,7 @@ void frmSWMTest::cmdStart_Click() {
         return;
     }
     try {
+        if (!RequirePort(QStringLiteral("The test cannot be started"))) return;
         if (SeqName.isEmpty()) {
             ui::MsgBox(QStringLiteral("PLEASE SELECT SEQUENCE FIRST"));
             return;
@@ -576,7 +611,7 @@ void frmSWMTest::cmdStart_Click() {
         EndTimeText = GeneralDateText(QVariant(now.addSecs(PlannedSeconds(*this))));
         ShowPanel(QStringLiteral("EndTime"), QStringLiteral("End Time: ") + EndTimeText);
         info.reset();
-        cmdTempSet_Click();
+        sendSetPoints();
     } catch (const NumberedError& e) {
         ui::MsgBox(e.description());
     } catch (const std::exception& e) {
@@ -589,10 +624,13 @@ void frmSWMTest::cmdStart_Click() {
 QString frmSWMTest::ReadInput() { return MSComm1.PortOpen() ? MSComm1.Input() : QString(); }
 
 void frmSWMTest::SendFrame(const QString& frame) {
+    // A stop frame that fails comes after the run has ended (ShutDown).
+    const bool running =
+        RunState == kRunning || RunState == kCooling || (StopEndedRun && frame == unit::StopFrame());
     try {
         if (MSComm1.PortOpen()) MSComm1.Output(frame);
     } catch (const comm::CommError& e) {
-        PortLost(e.fullText());
+        PortLost(e, running);
     }
 }
 
@@ -668,24 +706,29 @@ void frmSWMTest::RunButtons(bool running) {
 
 void frmSWMTest::Message(const QString& text) { ui::MsgBox(text); }
 
-void frmSWMTest::PortLost(const QString& text) {
+void frmSWMTest::PortLost(const comm::CommError& error, bool wasRunning) {
     if (MSComm1.PortOpen()) {
         try {
             MSComm1.PortOpen(false);
         } catch (...) {
         }
     }
+    // The port is closed: ShutDown's stop frame is not tried again.
     if (RunState != kIdle) ShutDown();
     lblActiveFlag->setText(unit::NoResponseCaption());
-    ui::MsgBox(QStringLiteral("ERROR :") + text);
+    const QString stopped = wasRunning ? QStringLiteral("The running test has stopped; the points recorded before are "
+                                                        "stored.")
+                                       : QString();
+    ui::MsgBox(QStringLiteral("ERROR :") + error.fullText() + PortFailureNote(error, stopped));
 }
 
 void frmSWMTest::Timer1_Timer() {
     const QPointer<frmSWMTest> self(this);
+    const bool running = RunState == kRunning || RunState == kCooling;
     try {
         Tick();
     } catch (const comm::CommError& e) {
-        if (self) PortLost(e.fullText());
+        if (self) PortLost(e, running);
     } catch (...) {
         // Any other failure ends this tick only; the next one starts afresh.
     }

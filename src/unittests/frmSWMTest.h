@@ -126,7 +126,7 @@ public:
     void SetTimerInterval(int ms) override;
     double PressSetPoint() override;
     void ShowStep(int step) override;
-    void SendSetPoints() override { cmdTempSet_Click(); }
+    void SendSetPoints() override { sendSetPoints(); }
     // Record_Swell_Point: the stored row first, then its grid row, then the chart.
     void RecordPoint() override;
     void ShowReply(const swell::SwellReplyResult& result) override;
@@ -151,5 +151,5 @@ private:
     // The set points checked and sent (the next tick after the unit took
     // them); false when the check refused them.
     bool sendSetPoints();
-    void PortLost(const QString& text);
+    void PortLost(const comm::CommError& error, bool wasRunning);
 };

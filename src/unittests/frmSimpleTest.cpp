@@ -195,6 +195,8 @@ void frmSimpleTest::sendFrame(const QString& frame) {
 void frmSimpleTest::ShutDown() { Run.ShutDown(); }
 
 void frmSimpleTest::cmdStart_Click() {
+    // Without the unit's line the elapsed time would count with nothing sent.
+    if (!RequirePort(QStringLiteral("The test cannot be started"))) return;
     const SimpleTestRun::StartCheck check =
         Run.Start(txtTempSetPoint->text(), txtPressSetPoint->text(), txtspeedset->text());
     if (check == SimpleTestRun::StartCheck::Ok) {
@@ -211,10 +213,11 @@ void frmSimpleTest::cmdStart_Click() {
 }
 
 void frmSimpleTest::cmdStop_Click() {
+    const bool running = Run.RunState != 0;
     try {
         ShutDown();
     } catch (const comm::CommError& e) {
-        PortLost(e);
+        PortLost(e, running);
     }
 }
 
@@ -249,21 +252,23 @@ void frmSimpleTest::showReply(const unit::ReplyResult& r) {
     txtVisc->setText(t.txtVisc);
 }
 
-void frmSimpleTest::PortLost(const comm::CommError& error) {
-    const bool wasRunning = Run.RunState != 0;
-    if (wasRunning) Run.ShutDown();  // the port is closed: nothing more is sent
+void frmSimpleTest::PortLost(const comm::CommError& error, bool wasRunning) {
+    if (Run.RunState != 0) Run.ShutDown();  // the port is closed: nothing more is sent
     lblActiveFlag->setText(unit::NoResponseCaption());
     ui::MsgBox(ui::errorText(error.number(), error.fullText()) +
-               (wasRunning ? QStringLiteral("\nThe simple test has been stopped.") : QString()));
+               (wasRunning ? QStringLiteral("\nThe simple test has been stopped.") : QString()) +
+               PortFailureNote(error, QString()));
 }
 
 void frmSimpleTest::Timer1_Timer() {
     const QPointer<frmSimpleTest> self(this);
+    const bool running = Run.RunState != 0;
     try {
         Run.Tick();
     } catch (const comm::CommError& e) {
-        // A port that went away is closed by the port control: report it once.
-        if (self && e.number() == comm::ErrReadDevice) PortLost(e);
+        // A port that went away or refused a frame is closed by the port
+        // control: report it once.
+        if (self) PortLost(e, running);
     } catch (...) {
         // Any other failure ends this tick only.
     }

@@ -124,5 +124,5 @@ private:
     void showReply(const unit::ReplyResult& result);
     void sendFrame(const QString& frame);
     // The port went away: stop any run and say so once.
-    void PortLost(const comm::CommError& error);
+    void PortLost(const comm::CommError& error, bool wasRunning);
 };

@@ -105,9 +105,30 @@ void UnitSimulator::setStoredTest(const QByteArrayList& records, bool withEnd, i
     chunkDelayMs_ = chunkDelayMs;
 }
 
-void UnitSimulator::setStatusFrameInTransfer(std::optional<int> afterRecords) {
+void UnitSimulator::setStatusFrameInTransfer(std::optional<int> afterRecords, std::optional<char> lead,
+                                             std::optional<int> commas) {
     std::lock_guard lock(mutex_);
     statusInTransferAfter_ = afterRecords;
+    statusInTransferLead_ = lead;
+    statusInTransferCommas_ = commas;
+}
+
+void UnitSimulator::refuseWrites(bool refuse) {
+    std::lock_guard lock(mutex_);
+    if (refuse == refusingWrites_ || master_ < 0 || slaveKeep_ < 0) return;
+    refusingWrites_ = refuse;
+    char buf[4096];
+    if (refuse) {
+        // Fill the terminal's queue toward the unit through our own handle
+        // on the application's side (non-blocking): nothing more fits.
+        std::memset(buf, '.', sizeof buf);
+        for (int i = 0; i < 1024; ++i)
+            if (::write(slaveKeep_, buf, sizeof buf) <= 0) break;
+    } else {
+        while (::read(master_, buf, sizeof buf) > 0) {
+        }
+        inBuffer_.clear();
+    }
 }
 
 QByteArray UnitSimulator::frameLocked() const {
@@ -215,11 +236,23 @@ void UnitSimulator::handle(const Command& c) {
     if (transferMode_) {  // download request
         if (silent_ || storedRecords_.isEmpty()) return;
         QByteArray transfer;
+        auto inTransfer = [this] {
+            QByteArray f = frameLocked();
+            if (statusInTransferLead_) f[0] = *statusInTransferLead_;
+            if (statusInTransferCommas_) {
+                f.chop(1);  // code 26
+                QList<QByteArray> fields = f.split(',');
+                while (fields.size() > *statusInTransferCommas_ + 1) fields.removeLast();
+                while (fields.size() < *statusInTransferCommas_ + 1) fields.append("0");
+                f = fields.join(',') + char(26);
+            }
+            return f;
+        };
         for (int i = 0; i < storedRecords_.size(); ++i) {
-            if (statusInTransferAfter_ == i) transfer += frameLocked();
+            if (statusInTransferAfter_ == i) transfer += inTransfer();
             transfer += storedRecords_[i] + char(3);
         }
-        if (statusInTransferAfter_ && *statusInTransferAfter_ >= storedRecords_.size()) transfer += frameLocked();
+        if (statusInTransferAfter_ && *statusInTransferAfter_ >= storedRecords_.size()) transfer += inTransfer();
         if (storedWithEnd_) transfer += char(2);
         auto at = Clock::now();
         if (chunkBytes_ <= 0) {
@@ -274,10 +307,12 @@ void UnitSimulator::handle(const Command& c) {
 int UnitSimulator::serviceOnce(int pollMs) {
     int handled = 0;
     int fd = -1;
+    bool refusing = false;
     {
         std::lock_guard lock(mutex_);
         if (vanishRequested_) closeLocked();
         fd = master_;
+        refusing = refusingWrites_;
         if (fd < 0) {
             std::this_thread::sleep_for(std::chrono::milliseconds(std::max(1, pollMs)));
             return 0;
@@ -288,11 +323,12 @@ int UnitSimulator::serviceOnce(int pollMs) {
             pollMs = std::max(0, std::min<int>(pollMs, int(wait.count())));
         }
     }
-    pollfd pfd{fd, POLLIN, 0};
+    // A unit refusing writes reads nothing (and does not wake for it).
+    pollfd pfd{fd, short(refusing ? 0 : POLLIN), 0};
     const int ready = ::poll(&pfd, 1, pollMs);
     std::lock_guard lock(mutex_);
     if (master_ < 0) return 0;
-    if (ready > 0 && (pfd.revents & POLLIN)) {
+    if (ready > 0 && (pfd.revents & POLLIN) && !refusingWrites_) {
         char buf[4096];
         for (;;) {
             const ssize_t n = ::read(master_, buf, sizeof buf);

@@ -126,6 +126,12 @@ public:
     // and the device is gone. Nothing is sent or received afterwards.
     void vanish();
     bool vanished() const;
+    // A unit that no longer takes what the application writes (the line's
+    // receive side dead): the unit stops reading and the terminal's buffer
+    // toward it is filled, so that every write of the application is refused
+    // or cut short. It still sends its frames. false: it reads again (what
+    // piled up is dropped).
+    void refuseWrites(bool refuse);
 
     // ---- PVT frames ------------------------------------------------------------
     // Field 9 carries the magnet position of the PVT sensor: from now on it
@@ -145,7 +151,10 @@ public:
     // A unit that sends one of its status frames in the middle of a transfer
     // (its own timer firing while it sends): the frame goes out after that
     // many records of the stored test (0: before the first). nullopt: none.
-    void setStatusFrameInTransfer(std::optional<int> afterRecords);
+    // The frame has the lead character given (any byte; default: the
+    // readings' lead) and that many commas (default: as the readings have).
+    void setStatusFrameInTransfer(std::optional<int> afterRecords, std::optional<char> lead = std::nullopt,
+                                  std::optional<int> commas = std::nullopt);
 
     // ---- torque calibration ------------------------------------------------------
     // The run the unit makes after the torque run command (code 3, sent after
@@ -224,6 +233,9 @@ private:
     int chunkBytes_ = 0;
     int chunkDelayMs_ = 0;
     std::optional<int> statusInTransferAfter_;
+    std::optional<char> statusInTransferLead_;
+    std::optional<int> statusInTransferCommas_;
+    bool refusingWrites_ = false;
     QByteArray inBuffer_;
     std::vector<Command> commands_;
     std::deque<std::pair<Clock::time_point, QByteArray>> outQueue_;

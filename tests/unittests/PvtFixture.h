@@ -143,6 +143,8 @@ protected:
         w = std::make_unique<frmPVTtest>();
         w->InitialInst(&conn);
         w->Units(1);
+        // No line in these tests: the window takes its port as open.
+        w->PortOpenHook = [] { return true; };
     }
     void TearDown() override {
         w.reset();

@@ -402,3 +402,98 @@ TEST_F(PvtWindow, BriefExcelCopiesTheLiveGrid) {
     ASSERT_EQ(dialogs.texts().size(), 1);
     EXPECT_TRUE(dialogs.texts()[0].startsWith("The workbook could not be written.")) << dialogs.texts()[0].toStdString();
 }
+
+TEST_F(PvtWindow, AWindowWhosePortIsNotOpenStartsNothing) {
+    StoreSequence(conn, "S1", {SeqStep{0, 0}, SeqStep{0, 0, 5, 300, 1}});
+    pick("S1");
+    w->optLag->click();
+    w->PortOpenHook = nullptr;  // the port never opened (or another window holds the unit)
+    dialogs.clear();
+    AnswerPvtInfo answer(Entry(QStringLiteral("Closed")));
+    w->cmdStart_Stop->click();
+    EXPECT_EQ(answer.shown, 0);
+    ASSERT_EQ(dialogs.texts().size(), 1);
+    EXPECT_EQ(dialogs.texts()[0], w->PortNotOpenMessage(QStringLiteral("The test cannot be started")));
+    EXPECT_TRUE(dialogs.texts()[0].startsWith("The test cannot be started: the unit's port 1 ("))
+        << dialogs.texts()[0].toStdString();
+    EXPECT_EQ(w->RunState, 0);
+    for (int i = 0; i < 12; ++i) tick();
+    EXPECT_EQ(w->RunState, 0);
+    EXPECT_EQ(count("TEST_INFO"), 0);
+    EXPECT_EQ(count("TEST_RESULT"), 0);
+    EXPECT_EQ(w->Status->text(), "");
+}
+
+TEST_F(PvtWindow, TheRunningSequenceIsNeverSwapped) {
+    StoreSequence(conn, "Long", {SeqStep{10, 0, 5, 120, 5}, SeqStep{10, 0}});
+    StoreSequence(conn, "Short", {SeqStep{1, 300}});
+    pick("Long");
+    w->optLag->click();
+    // A picker opened before Start, confirmed while the test runs.
+    w->cmdSelect->click();
+    QPointer<frmNameSeq> early = w->cfNameSeq.data();
+    start();
+    ASSERT_EQ(w->RunState, 1);
+    for (int i = 0; i < 12; ++i) tick();
+    const int rows = w->MSFlexGrid1->Rows();
+    ASSERT_GT(rows, 1);
+    dialogs.clear();
+
+    const auto expectUntouched = [&] {
+        EXPECT_EQ(w->RunState, 1);
+        EXPECT_EQ(w->mStepCount, 2);
+        EXPECT_EQ(w->mStepSpeed.value(1), 120);
+        EXPECT_EQ(w->SeqName, "Long");
+        EXPECT_EQ(w->lblSelectSeq->text(), "Long");
+        EXPECT_EQ(w->MSFlexGrid1->Rows(), rows);
+        EXPECT_EQ(dialogs.texts(), QStringList{runloop::SequenceLockedMessage()});
+    };
+    ASSERT_TRUE(early);
+    const auto items = early->lstSeqName->findItems("Short", Qt::MatchExactly);
+    ASSERT_EQ(items.size(), 1);
+    early->lstSeqName->setCurrentItem(items[0]);
+    early->cmdOk->click();
+    expectUntouched();
+    EXPECT_TRUE(early);  // still offered for after the run
+
+    dialogs.clear();
+    w->cmdSelect->click();
+    expectUntouched();
+
+    // After the run the choice is free again.
+    dialogs.answers.push_back(ui::vbYes);
+    w->cmdStop->click();
+    ASSERT_EQ(w->RunState, 0);
+    dialogs.clear();
+    early->cmdOk->click();
+    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_EQ(w->SeqName, "Short");
+    EXPECT_EQ(w->mStepCount, 1);
+}
+
+TEST_F(PvtWindow, TheStartDialogShowsThePistonsRadiusAndCellLength) {
+    StoreSequence(conn, "S1", {SeqStep{}});
+    pick("S1");
+    w->optSml->click();
+    QString radiusUnit, cellCaption, cellLength;
+    bool radiusUnitShown = false, cellBoxShown = false, cellUnitShown = true;
+    const ui::ModalShower previous = ui::setModalShower([&](QDialog& d) {
+        auto& dlg = dynamic_cast<frmTestRelatedInfo&>(d);
+        radiusUnit = dlg.Label7->text();
+        radiusUnitShown = !dlg.Label7->isHidden();
+        cellCaption = dlg.Label1(9)->text();
+        cellBoxShown = !dlg.txtPostTestPH->isHidden() && !dlg.Label1(9)->isHidden();
+        cellUnitShown = !dlg.Label5->isHidden();
+        cellLength = dlg.txtPostTestPH->text();
+        dlg.cmdCancel_Click();
+        return int(QDialog::Rejected);
+    });
+    w->cmdStart_Stop->click();
+    ui::setModalShower(previous);
+    EXPECT_EQ(radiusUnit, "cm");  // the piston's radius, not the rotor's "(min)"
+    EXPECT_TRUE(radiusUnitShown);
+    EXPECT_EQ(cellCaption, "Length of cell");
+    EXPECT_TRUE(cellBoxShown);  // the stored value is seen where it is named
+    EXPECT_FALSE(cellUnitShown);
+    EXPECT_EQ(cellLength, "3.875");
+}

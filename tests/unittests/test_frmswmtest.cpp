@@ -326,3 +326,134 @@ TEST_F(SwellWindow, RefreshReloadsTheRunningSequenceAndManualSetPoints) {
     EXPECT_EQ(w->Status->text(), "Test Stop");
     EXPECT_TRUE(w->cmdExit->isEnabled());
 }
+
+TEST_F(SwellWindow, AWindowWhosePortIsNotOpenNeitherZeroesNorSendsNorStarts) {
+    StoreSequence(conn, "S", {SeqStep{1, 212, 5, 0, 10, 1000}});
+    auto w = open(1);
+    pick(*w, "S");
+    zero(*w, "0.4");
+    ASSERT_GT(w->reply.state.SampleLength, 0);
+    w->PortOpenHook = nullptr;  // port 1 of the settings: no unit's line here
+    ASSERT_FALSE(w->MSComm1.PortOpen());
+    dialogs.clear();
+
+    w->cmdTempSet->click();
+    w->cmdPreHeat->click();
+    EXPECT_TRUE(w->CommandText.isEmpty());
+    EXPECT_EQ(w->RunState, 0);
+    w->cmdZero->click();  // not even asked for the wafer's length
+    {
+        AnswerSample answer({});
+        w->cmdStart->click();
+        EXPECT_EQ(answer.shown, 0);
+    }
+    const QStringList expected{w->PortNotOpenMessage("The set points cannot be sent"),
+                               w->PortNotOpenMessage("The set points cannot be sent"),
+                               w->PortNotOpenMessage("The sensor cannot be zeroed"),
+                               w->PortNotOpenMessage("The test cannot be started")};
+    EXPECT_EQ(dialogs.texts(), expected);
+    EXPECT_TRUE(dialogs.texts()[3].startsWith("The test cannot be started: the unit's port 1 ("));
+    EXPECT_EQ(w->RunState, 0);
+    EXPECT_EQ(w->cmdStart->text(), "START");
+    EXPECT_EQ(count("TEST_INFO"), 0);
+    for (int i = 0; i < 20; ++i) tick(*w);
+    EXPECT_EQ(count("TEST_RESULT"), 0);
+}
+
+TEST_F(SwellWindow, TheRunningSequenceIsNeverSwapped) {
+    StoreSequence(conn, "Long", {SeqStep{10, 212, 5, 0, 0, 2500}, SeqStep{10, 212, 5, 0, 0, 2500}});
+    StoreSequence(conn, "Other", {SeqStep{1, 300, 5, 0, 0, 9000}});
+    auto w = open(1);
+    pick(*w, "Long");
+    zero(*w, "0.4");
+    // A picker opened before START, confirmed while the test runs.
+    w->cmdSelect->click();
+    QPointer<frmNameSeq> early = w->cfNameSeq.data();
+    {
+        AnswerSample answer({});
+        w->cmdStart->click();
+    }
+    ASSERT_EQ(w->RunState, 1);
+    dialogs.clear();
+
+    const auto expectUntouched = [&] {
+        EXPECT_EQ(w->RunState, 1);
+        EXPECT_EQ(w->StepCount, 2);
+        EXPECT_EQ(w->SeqName, "Long");
+        EXPECT_EQ(w->lblSelectSeq->text(), "Long");
+        // The pressure the watch reads stays the running step's.
+        EXPECT_EQ(w->txtPress->text(), "2500");
+        EXPECT_EQ(dialogs.texts(), QStringList{runloop::SequenceLockedMessage()});
+    };
+    ASSERT_TRUE(early);
+    const auto items = early->lstSeqName->findItems("Other", Qt::MatchExactly);
+    ASSERT_EQ(items.size(), 1);
+    early->lstSeqName->setCurrentItem(items[0]);
+    early->cmdOk->click();
+    expectUntouched();
+    EXPECT_TRUE(early);  // still offered for after the run
+    dialogs.clear();
+    w->cmdSelect->click();
+    expectUntouched();
+
+    // A minute and more at the running step's pressure: the run goes on.
+    for (int i = 0; i < 70; ++i) tick(*w, frameOf(212, 2500, 1.0));
+    EXPECT_EQ(w->RunState, 1);
+
+    dialogs.answers.push_back(ui::vbYes);
+    w->cmdStart->click();  // STOP
+    ASSERT_EQ(w->RunState, 0);
+    dialogs.clear();
+    early->cmdOk->click();
+    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_EQ(w->SeqName, "Other");
+    EXPECT_EQ(w->txtPress->text(), "9000");
+}
+
+TEST_F(SwellWindow, SequencesNoRunCanCountAreRefusedAtThePickAndAtRefresh) {
+    StoreSequence(conn, "Absurd", {SeqStep{1e12, 212}});
+    auto w = open(1);
+    const QString before = w->txtPress->text();
+    const QString caption = w->lblSelectSeq->text();
+    pick(*w, "Absurd");
+    ASSERT_EQ(dialogs.texts().size(), 1);
+    EXPECT_EQ(dialogs.texts()[0], "This sequence cannot be run: step 1 has a duration, recording rate or cycle count "
+                                  "out of range.");
+    EXPECT_TRUE(w->SeqName.isEmpty());
+    EXPECT_EQ(w->StepCount, 0);
+    EXPECT_EQ(w->lblSelectSeq->text(), caption);
+    EXPECT_EQ(w->txtPress->text(), before);
+
+    const qint32 id = StoreSequence(conn, "Good", {SeqStep{10, 212, 5, 0, 0, 2500}, SeqStep{10, 212, 5, 0, 0, 2500}});
+    pick(*w, "Good");
+    zero(*w, "0.4");
+    {
+        AnswerSample answer({});
+        w->cmdStart->click();
+    }
+    ASSERT_EQ(w->RunState, 1);
+    const QString endTime = w->EndTime->text();
+    dialogs.clear();
+    for (const char* change : {"RAMP_ELAPSE_TIME = 1e12", "CYCLE_LABEL = -3", "RECORD_RATE = 1e300"}) {
+        SCOPED_TRACE(change);
+        db::Command(conn.ADOConnection(), QStringLiteral("UPDATE SEQUENCE_RAMP SET %1 WHERE SEQUENCE_ID = %2 AND RAMP_NO = 2")
+                                              .arg(QLatin1String(change))
+                                              .arg(id))
+            .execute();
+        dialogs.clear();
+        w->cmdRefresh->click();
+        ASSERT_EQ(dialogs.texts().size(), 1);
+        EXPECT_TRUE(dialogs.texts()[0].startsWith("This sequence cannot be run: step 2")) << dialogs.texts()[0].toStdString();
+        // The running steps stay, and so does the planned end.
+        EXPECT_EQ(w->RunState, 1);
+        EXPECT_EQ(w->StepMinutes.value(2), 10);
+        EXPECT_EQ(w->StepCycles.value(2), 1);
+        EXPECT_EQ(w->StepRecordRate.value(2), 0);
+        EXPECT_EQ(w->EndTime->text(), endTime);
+        db::Command(conn.ADOConnection(),
+                    QStringLiteral("UPDATE SEQUENCE_RAMP SET RAMP_ELAPSE_TIME = 10, CYCLE_LABEL = 1, RECORD_RATE = 0 "
+                                   "WHERE SEQUENCE_ID = %1 AND RAMP_NO = 2")
+                        .arg(id))
+            .execute();
+    }
+}

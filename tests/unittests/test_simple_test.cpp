@@ -290,6 +290,7 @@ TEST_F(SimpleTest, TheWindowRunsAUnitEndToEnd) {
 
 TEST_F(SimpleTest, StartRefusalsNameTheBoxAndSendNothing) {
     frmSimpleTest w;
+    w.PortOpenHook = [] { return true; };  // no line here: the set points are checked
     w.txtTempSetPoint->setText("350");
     w.txtspeedset->setText("300");
     w.cmdStart->click();
@@ -300,6 +301,23 @@ TEST_F(SimpleTest, StartRefusalsNameTheBoxAndSendNothing) {
     EXPECT_EQ(dialogs.texts().last(), "Invalid input for motor speed set point ");
     EXPECT_EQ(w.Run.RunState, 0);
     EXPECT_TRUE(w.cmdStart->isEnabled());
+}
+
+TEST_F(SimpleTest, AWindowWhosePortIsNotOpenDoesNotStart) {
+    frmSimpleTest w;  // its port never opened
+    ASSERT_FALSE(w.MSComm1.PortOpen());
+    w.txtTempSetPoint->setText("350");
+    w.txtPressSetPoint->setText("5000");
+    w.txtspeedset->setText("300");
+    w.cmdStart->click();
+    ASSERT_EQ(dialogs.texts(), QStringList{w.PortNotOpenMessage("The test cannot be started")});
+    EXPECT_TRUE(dialogs.texts()[0].startsWith("The test cannot be started: the unit's port "));
+    EXPECT_EQ(w.Run.RunState, 0);
+    EXPECT_TRUE(w.cmdStart->isEnabled());
+    EXPECT_TRUE(w.cmdExit->isEnabled());
+    for (int i = 0; i < 5; ++i) w.Timer1.Tick();
+    EXPECT_EQ(w.Run.ElapsedSeconds, 0);  // no clock counting with nothing sent
+    EXPECT_TRUE(w.StartTime->text().isEmpty());
 }
 
 TEST_F(SimpleTest, TheOscillatoryPanelOpensFromTheWindowAndSendsOnItsPort) {

@@ -315,3 +315,69 @@ TEST(SwellRules, ZeroingChecksTheWaferAgainstTheCalibration) {
     EXPECT_EQ(ZeroTitle(ZeroOutcome::Mismatch), "WARNING");
     gUnitSystem = saved;
 }
+
+TEST_F(SwellRunLoop, TheRunsTimeGoesOnPastTheClocksWrap) {
+    // One step of 60 days (cycles of 1000 min); the clock starts just before
+    // its 32-bit wrap and ticks once an hour.
+    w.steps({{1000, 100, 5, 0, 100, 3600}});
+    clock.ms = 0xFFFFFFFFu - 5000;
+    start();
+    double last = 0;
+    for (int hour = 1; hour <= 60 * 24; ++hour) {
+        tick(3600 * 1000);
+        ASSERT_EQ(w.RunState, kRunning);
+        ASSERT_GT(w.ElapsedSeconds, last) << "hour " << hour;
+        last = w.ElapsedSeconds;
+    }
+    EXPECT_EQ(w.ElapsedSeconds, 60.0 * 24 * 3600);
+    // The rows' times rise throughout, well past the clock's span.
+    ASSERT_GT(w.rowTimes.size(), 1000u);
+    for (size_t i = 1; i < w.rowTimes.size(); ++i) ASSERT_GT(w.rowTimes[i], w.rowTimes[i - 1]) << i;
+    EXPECT_GT(w.rowTimes.back(), 4294967.0 + 10 * 24 * 3600);
+    EXPECT_EQ(w.panels["ElapsedTime"], "Elapsed Time: 1440:00:00");
+}
+
+TEST(SwellRules, StepsNoRunCanCountAreRefused) {
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const double inf = std::numeric_limits<double>::infinity();
+    struct Case {
+        const char* name;
+        double minutes, temp, interval, cycles;
+    } cases[] = {
+        {"a step time that is no number", nan, 100, 0, 1},
+        {"an endless step time", inf, 100, 0, 1},
+        {"a step time beyond the count", 1e12, 100, 0, 1},
+        {"a negative step time", -5, 100, 0, 1},
+        {"a temperature that is no number", 1, nan, 0, 1},
+        {"a recording rate beyond the count", 1, 100, 1e12, 1},
+        {"a cycle count beyond the count", 1, 100, 0, 1e12},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        SwellSteps s;
+        s.StepMinutes << 1 << c.minutes;
+        s.StepTemp << 100 << c.temp;
+        s.StepTempTol << 5 << 5;
+        s.StepPress << 0 << 0;
+        s.StepSpeed << 0 << 0;
+        s.StepCycles << 1 << c.cycles;
+        s.StepRecordRate << 0 << c.interval;
+        s.StepCount = 2;
+        const std::optional<QString> problem = SequenceProblem(s);
+        ASSERT_TRUE(problem);
+        EXPECT_EQ(*problem, "This sequence cannot be run: step 2 has a duration, recording rate or cycle count out "
+                            "of range.");
+        // Never a count taken from no number (NaN gave the most negative one).
+        EXPECT_LE(std::llabs(PlannedSeconds(s)), std::numeric_limits<qint32>::max());
+    }
+    SwellSteps fine;
+    fine.StepMinutes << 10 << 20;
+    fine.StepTemp << 100 << 100;
+    fine.StepTempTol << 5 << 5;
+    fine.StepPress << 0 << 0;
+    fine.StepSpeed << 0 << 0;
+    fine.StepCycles << 1 << 2;
+    fine.StepRecordRate << 0 << 10;
+    fine.StepCount = 2;
+    EXPECT_FALSE(SequenceProblem(fine));
+}
