@@ -221,3 +221,37 @@ TEST(CommPortControl, ADeviceHeldByAnotherPortIsAlreadyOpen) {
     first.PortOpen(false);
     EXPECT_EQ(errorOf([&] { second.PortOpen(true); }), 0);
 }
+
+TEST(CommPortControl, AWriteTheLineDoesNotTakeIsRaisedOnceAndClosesThePort) {
+    const struct {
+        const char* name;
+        bool vanish;  // else the unit stops taking what is written
+    } cases[] = {{"the far end of the line gone", true}, {"a unit that takes nothing more", false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        UnitSimulator unit;
+        unit.attachToPort(7);
+        CommPort port;
+        port.PortNumber(7);
+        port.Settings(QStringLiteral("115200,n,8,1"));
+        port.PortOpen(true);
+        ASSERT_TRUE(port.PortOpen());
+        if (c.vanish)
+            unit.vanish();
+        else
+            unit.refuseWrites(true);
+        try {
+            port.Output(QString::fromLatin1("\x04\r"));
+            ADD_FAILURE() << "the stop frame that never left was not reported";
+        } catch (const CommError& e) {
+            EXPECT_EQ(e.number(), comm::ErrWriteDevice);
+            EXPECT_EQ(e.description(), "Error writing comm device");
+            // The port, its device and the system's reason.
+            EXPECT_TRUE(e.detail().startsWith("port 7 = " + unit.slavePath() + ": ")) << e.detail().toStdString();
+            EXPECT_GT(e.detail().size(), QString("port 7 = " + unit.slavePath() + ": ").size());
+        }
+        // Closed, so that the window's next polls find a closed port instead of failing again.
+        EXPECT_FALSE(port.PortOpen());
+        EXPECT_EQ(errorOf([&] { port.Output(QStringLiteral("x")); }), comm::ErrPortNotOpen);
+    }
+}

@@ -307,6 +307,33 @@ TEST_F(RealTimeWindow, HardwareInactiveStopsAStepAfterTenInactiveReplies) {
     EXPECT_EQ(unit.commands()[0].bytes, QByteArray("\x04\r"));
 }
 
+TEST_F(RealTimeWindow, AStopFrameTheLineDoesNotTakeIsAPortFailure) {
+    UnitSimulator unit;
+    auto w = open();
+    connect(*w, unit);
+    unit.sendStatusFrame();
+    ASSERT_TRUE(tickUntilParsed(*w));
+    pretendStepRuns(*w);
+    w->lblTestname->setText("Run 13");
+
+    unit.refuseWrites(true);
+    w->cmdStop->click();
+    // The run has ended all the same, and one message says the stop frame never left.
+    EXPECT_EQ(w->mRunState, 0);
+    EXPECT_FALSE(w->MSComm1.PortOpen());
+    EXPECT_EQ(w->lblActiveFlag->text(), "No Response");
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    const QString text = dialogs.messages[0].prompt;
+    EXPECT_TRUE(text.startsWith("ERROR: 8030, Error writing comm device (port 5 = " + unit.slavePath() + ": "))
+        << text.toStdString();
+    EXPECT_TRUE(text.contains("\rThe running test \"Run 13\" has stopped; the points recorded before are stored."));
+    EXPECT_TRUE(text.endsWith("\rThe unit did not receive the last command: check that it has stopped."));
+    EXPECT_TRUE(w->cmdStart_Stop->isEnabled());
+    for (int i = 0; i < 10; ++i) w->Timer1.Tick();
+    EXPECT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_TRUE(unit.commands().empty());
+}
+
 TEST_F(RealTimeWindow, APortThatGoesAwayIsReportedOnceAndTheWindowStillCloses) {
     auto unit = std::make_unique<UnitSimulator>();
     auto w = open();

@@ -307,6 +307,52 @@ TEST_F(StoredDownload, AStatusFrameInsideTheTransferStoresNothingAndTheRetryKeep
     EXPECT_DOUBLE_EQ(stored[1].stress, 150);
 }
 
+TEST_F(StoredDownload, AStatusFrameOfAnyLeadAndCommaCountStoresNothing) {
+    unit.setStoredTest({"1,0,12.6,300.5,301,5000,170.2,123.4,0", "1,1,20,301,301,5001,340.4,150,1"});
+    unit.start();
+    // A digit or a blank as the lead, 9 commas: its fields read as numbers.
+    for (const char lead : {'1', ' ', '#', '0'})
+        for (const int commas : {8, 9})
+            for (const int after : {0, 1, 2}) {  // before the first record, between, before the end
+                SCOPED_TRACE(testing::Message() << "lead '" << lead << "', " << commas << " commas, after " << after);
+                dialogs.clear();
+                unit.setStatusFrameInTransfer(after, lead, commas);
+                const auto scope = answer(QStringLiteral("Stored run"));
+                w->cmdRetrieve_Click();
+                EXPECT_EQ(dialogs.texts(), QStringList{unit::CommunicationErrorMessage()});
+                EXPECT_FALSE(testNamed(QStringLiteral("Stored run")));
+                db::Command rows(conn.ADOConnection(), QStringLiteral("SELECT COUNT(*) FROM TEST_RESULT"));
+                EXPECT_EQ(rows.execute()->columns[0][0].toInt(), 0);
+            }
+}
+
+TEST_F(StoredDownload, AUnitWithoutAStoredTestStoresNone) {
+    unit.setStoredTest({});  // the end code alone
+    unit.start();
+    const auto scope = answer(QStringLiteral("Nothing"));
+    w->cmdRetrieve_Click();
+    EXPECT_EQ(dialogs.texts(), QStringList{unit::NoStoredTestMessage()});
+    EXPECT_EQ(unit::NoStoredTestMessage(), "The Z3080 holds no stored test: nothing has been stored.");
+    EXPECT_FALSE(testNamed(QStringLiteral("Nothing")));
+    db::Command tests(conn.ADOConnection(), QStringLiteral("SELECT COUNT(*) FROM TEST_INFO"));
+    EXPECT_EQ(tests.execute()->columns[0][0].toInt(), 0);
+    EXPECT_TRUE(w->Timer1.Running());
+}
+
+TEST_F(StoredDownload, RetrieveDuringARunSaysWhyItDoesNothing) {
+    startTest(QStringLiteral("Running"));
+    w->RunButtons(true);
+    w->mRunState = 1;
+    EXPECT_FALSE(w->cmdRetrieve->isEnabled());
+    const auto scope = answer(QStringLiteral("Overwrite"));
+    w->cmdRetrieve_Click();  // the handler itself, as a shortcut would reach it
+    EXPECT_EQ(dialogsShown, 0);
+    EXPECT_EQ(dialogs.texts(), QStringList{runloop::RetrieveLockedMessage()});
+    w->mRunState = 0;
+    w->RunButtons(false);
+    EXPECT_TRUE(w->cmdRetrieve->isEnabled());
+}
+
 TEST_F(StoredDownload, AClosedPortIsReportedBeforeAnythingIsAskedOrStored) {
     w->MSComm1.PortOpen(false);
     const auto scope = answer(QStringLiteral("Never"));

@@ -100,6 +100,7 @@ void UnitSimulator::setPeriod(int milliseconds) { period_ = milliseconds; }
 void UnitSimulator::setStoredTest(const QByteArrayList& records, bool withEnd, int chunkBytes, int chunkDelayMs) {
     std::lock_guard lock(mutex_);
     storedRecords_ = records;
+    storedTestSet_ = true;
     storedWithEnd_ = withEnd;
     chunkBytes_ = chunkBytes;
     chunkDelayMs_ = chunkDelayMs;
@@ -117,14 +118,11 @@ void UnitSimulator::refuseWrites(bool refuse) {
     std::lock_guard lock(mutex_);
     if (refuse == refusingWrites_ || master_ < 0 || slaveKeep_ < 0) return;
     refusingWrites_ = refuse;
-    char buf[4096];
-    if (refuse) {
-        // Fill the terminal's queue toward the unit through our own handle
-        // on the application's side (non-blocking): nothing more fits.
-        std::memset(buf, '.', sizeof buf);
-        for (int i = 0; i < 1024; ++i)
-            if (::write(slaveKeep_, buf, sizeof buf) <= 0) break;
-    } else {
+    // Output of the application's side suspended (as by a stop character):
+    // a write finds no room and is refused at once.
+    ::tcflow(slaveKeep_, refuse ? TCOOFF : TCOON);
+    if (!refuse) {
+        char buf[4096];
         while (::read(master_, buf, sizeof buf) > 0) {
         }
         inBuffer_.clear();
@@ -234,7 +232,7 @@ void UnitSimulator::handle(const Command& c) {
     commands_.push_back(c);
     transferMode_ = c.code == 1 && c.body.isEmpty();
     if (transferMode_) {  // download request
-        if (silent_ || storedRecords_.isEmpty()) return;
+        if (silent_ || !storedTestSet_) return;
         QByteArray transfer;
         auto inTransfer = [this] {
             QByteArray f = frameLocked();

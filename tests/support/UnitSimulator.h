@@ -127,10 +127,9 @@ public:
     void vanish();
     bool vanished() const;
     // A unit that no longer takes what the application writes (the line's
-    // receive side dead): the unit stops reading and the terminal's buffer
-    // toward it is filled, so that every write of the application is refused
-    // or cut short. It still sends its frames. false: it reads again (what
-    // piled up is dropped).
+    // receive side dead): the terminal's output toward the unit is suspended,
+    // so that every write of the application is refused. It still sends its
+    // frames. false: it takes writes again (what piled up is dropped).
     void refuseWrites(bool refuse);
 
     // ---- PVT frames ------------------------------------------------------------
@@ -143,7 +142,9 @@ public:
     void runMagnetReading(int frames, double reading);
 
     // The stored test: records of nine comma-separated fields; each is sent
-    // with code 3 after it, and code 2 after the last when withEnd. Sent in
+    // with code 3 after it, and code 2 after the last when withEnd (no
+    // records: code 2 alone). Until one is set the unit does not answer a
+    // download request. Sent in
     // pieces of chunkBytes with chunkDelayMs between them (0: all at once).
     void setStoredTest(const QByteArrayList& records, bool withEnd = true, int chunkBytes = 0,
                        int chunkDelayMs = 0);
@@ -229,6 +230,7 @@ private:
     bool torqueWithEnd_ = true;
     int torqueGapMs_ = 0;
     QByteArrayList storedRecords_;
+    bool storedTestSet_ = false;
     bool storedWithEnd_ = true;
     int chunkBytes_ = 0;
     int chunkDelayMs_ = 0;

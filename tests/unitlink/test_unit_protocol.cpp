@@ -406,6 +406,35 @@ TEST(StoredTransfer, RecordsEndAndDamage) {
     EXPECT_EQ(CommunicationErrorTitle(), "Communication Error");
 }
 
+TEST(StoredTransfer, AStatusFrameOfAnyLeadSpoilsTheTransfer) {
+    const QString rec1 = "1,0,12.6,300.5,301,5000,170.2,123.4,0";
+    const QString rec2 = "1,1,20,301,301,5001,340.4,150,1";
+    const QChar c3(3), c2(2), c26(26);
+    // Leads a unit's frame may carry, with 9 commas (fields that read as
+    // numbers up to the 9th) and with 8.
+    const QString fields9 = "01,350.0,300.0,100.000,123.4,5000,25.5,5000,0,";
+    const QString fields8 = "01,350.0,300.0,100.000,123.4,5000,25.5,5000,0";
+    for (const QString& lead : {QString("1"), QString(" "), QString("#"), QString("0"), QString("")})
+        for (const QString& fields : {fields9, fields8}) {
+            const QString status = lead + fields + c26;
+            SCOPED_TRACE(status.toStdString());
+            for (const QString& received : {status + rec1 + c3 + rec2 + c3 + c2, rec1 + c3 + status + rec2 + c3 + c2,
+                                            rec1 + c3 + rec2 + c3 + status + c2}) {
+                const StoredTransfer t = ParseStoredTransfer(received);
+                EXPECT_EQ(t.status, TransferStatus::CommunicationError);
+                EXPECT_TRUE(t.records.empty());
+            }
+            EXPECT_FALSE(ParseStoredRecord(status + rec1));
+        }
+    // Any other control character or a byte beyond plain text spoils a record too.
+    for (const QChar bad : {QChar(1), QChar(2), QChar(9), QChar(13), QChar(0xE9), QChar(127)}) {
+        SCOPED_TRACE(int(bad.unicode()));
+        EXPECT_FALSE(ParseStoredRecord(rec1 + bad));
+        EXPECT_EQ(ParseStoredTransfer(rec1 + bad + c3 + c2).status, TransferStatus::CommunicationError);
+    }
+    EXPECT_TRUE(ParseStoredRecord(" " + rec1 + " "));
+}
+
 TEST_F(ReplyParserTest, TheReceiveBufferStaysWithinItsLimit) {
     // Noise without any code 26, tick after tick.
     const QString noise(100, QLatin1Char('x'));

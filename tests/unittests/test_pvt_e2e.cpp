@@ -264,6 +264,64 @@ TEST_F(PvtLine, WhatARealUnitDoesThatTheWindowMustSurvive) {
     EXPECT_TRUE(mdi->MenuPVTAdd[1]->isEnabled());
 }
 
+TEST_F(PvtLine, AFrameTheLineDoesNotTakeStopsTheRunAndIsSaidOnce) {
+    const struct {
+        const char* name;
+        bool byStop;  // else the step's set-point frame on the second tick
+    } cases[] = {{"the step's set points", false}, {"the stop frame", true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        sim.refuseWrites(false);
+        dialogs.clear();
+        StoreSequence(conn, c.name, {SeqStep{60, 72, 5, 100, 1, 0}});
+        frmPVTtest* w = add();
+        ASSERT_NE(w, nullptr);
+        ASSERT_TRUE(w->MSComm1.PortOpen());
+        pick(*w, c.name);
+        w->optLag->click();
+        start(*w, Entry(c.name));
+        ASSERT_EQ(w->RunState, 1);
+        ASSERT_TRUE(tick(*w));
+        if (c.byStop)
+            for (int i = 0; i < 4; ++i) ASSERT_TRUE(tick(*w));
+        const int rows = count("TEST_RESULT");
+
+        sim.refuseWrites(true);
+        if (c.byStop) {
+            dialogs.answers.push_back(ui::vbYes);
+            w->cmdStop->click();
+        } else {
+            clock.advance(1000);
+            w->Timer1.Tick();  // sends the step's frame
+        }
+        EXPECT_EQ(w->RunState, 0);
+        EXPECT_EQ(w->Status->text(), "Test Stop");
+        EXPECT_EQ(w->lblActiveFlag->text(), "No Response");
+        EXPECT_FALSE(w->MSComm1.PortOpen());
+        for (int i = 0; i < 5; ++i) {
+            clock.advance(1000);
+            w->Timer1.Tick();
+        }
+        // One message: the failure, the run it ended, the unit perhaps not stopped.
+        ASSERT_EQ(dialogs.texts().size(), c.byStop ? 2 : 1);  // after "Are you sure ...?"
+        const QString text = dialogs.texts().last();
+        EXPECT_TRUE(text.startsWith("ERROR: 8030, Error writing comm device (port 3 = " + sim.slavePath() + ": "))
+            << text.toStdString();
+        EXPECT_TRUE(text.contains("\rThe running test \"" + QString(c.name) + "\" has stopped")) << text.toStdString();
+        EXPECT_TRUE(text.endsWith("\rThe unit did not receive the last command: check that it has stopped."));
+        // Nothing recorded as if the unit had answered.
+        EXPECT_EQ(count("TEST_RESULT"), rows);
+        // A start now is refused: the port is not open.
+        dialogs.clear();
+        start(*w, Entry("Again"));
+        EXPECT_EQ(w->RunState, 0);
+        EXPECT_EQ(dialogs.texts(), QStringList{w->PortNotOpenMessage("The test cannot be started")});
+        mdi->SubWindowOf(w)->close();
+        QCoreApplication::processEvents();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+}
+
 // ---- picture -------------------------------------------------------------------------------
 
 namespace {
