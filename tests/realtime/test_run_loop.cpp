@@ -304,3 +304,19 @@ TEST_F(RunLoop, StartWhileRunningOnlyChangesTheBobFactors) {
     EXPECT_EQ(run.mRunStartMs, started);
     EXPECT_NEAR(run.mReply.mShearRateFactor, unit::ShearRateFactor(1.2276), 1e-12);
 }
+
+TEST_F(RunLoop, TheRunsTimeGoesOnPastTheClocksWrap) {
+    // 10-hour steps, 200 cycles, a point an hour: a plan of 83 days, longer
+    // than the 32-bit millisecond clock's span. The clock starts just before
+    // its wrap; the ticks come an hour apart.
+    run.setSample(75);
+    clock.ms = 0xFFFFFFFFu - 5000;
+    start(TableBuilder{}.step(600, 75, 5, 300, 3600, 0, 0, 0, 200, 0).t);
+    for (int hour = 1; hour <= 60 * 24 && run.mRunState != kIdle; ++hour) run.tick(3600 * 1000);
+    ASSERT_EQ(run.mRunState, kStepRunning);
+    EXPECT_EQ(run.mElapsedSec, 60LL * 24 * 3600);
+    ASSERT_GT(run.rows.size(), 1000u);
+    for (size_t i = 1; i < run.rows.size(); ++i) ASSERT_GT(run.rows[i].time, run.rows[i - 1].time) << i;
+    EXPECT_GT(run.rows.back().time, 4294967.0 + 10 * 24 * 3600);
+    EXPECT_EQ(run.panels.value("ElapsedTime"), ElapsedTimeText("1440:00:00"));
+}
