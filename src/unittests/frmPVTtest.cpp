@@ -108,8 +108,9 @@ void frmPVTtest::createControls() {
     };
     int y = 26;
     for (int i = 0; i < 3; ++i, y += 52) {
-        controls::PlaceReadingRow(Frame2, left[i], {10, 112, 122, 72, 198, 42}, y);
-        controls::PlaceReadingRow(Frame2, right[i], {246, 104, 350, 72, 426, 42}, y);
+        // The unit captions get the room their longest, "(g/cm3)", needs.
+        controls::PlaceReadingRow(Frame2, left[i], {10, 112, 122, 66, 192, 44}, y);
+        controls::PlaceReadingRow(Frame2, right[i], {240, 104, 346, 66, 416, 52}, y);
     }
 
     // Piston and maximum pressure

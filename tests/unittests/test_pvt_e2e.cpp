@@ -19,6 +19,7 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QGroupBox>
 #include <QGuiApplication>
 #include <QImage>
 #include <QLabel>
@@ -365,7 +366,8 @@ TEST_F(XDisplayPvt, PvtWindowDuringARun) {
     const QString dir = QStringLiteral(Z3080_SCREENSHOT_DIR);
     QDir().mkpath(dir);
     mdi->show();
-    for (const QSize size : {QSize(1280, 800), QSize(1920, 1080)}) {
+    // The container's own size first, then the screens a lab user reads.
+    for (const QSize size : {QSize(1024, 740), QSize(1280, 800), QSize(1920, 1080)}) {
         SCOPED_TRACE(size.width());
         mdi->resize(size);
         Settle(400);
@@ -374,6 +376,11 @@ TEST_F(XDisplayPvt, PvtWindowDuringARun) {
         const QImage image = shot.toImage();
         ASSERT_FALSE(image.isNull());
         ASSERT_TRUE(image.save(dir + QStringLiteral("/pvt_window_run_%1.png").arg(size.width())));
+        // Every caption of the readings is seen whole.
+        for (QLabel* caption : w->Frame2->findChildren<QLabel*>()) {
+            SCOPED_TRACE(caption->objectName().toStdString());
+            EXPECT_LE(caption->fontMetrics().horizontalAdvance(caption->text()), caption->contentsRect().width());
+        }
         const QRect chart(w->Pesgo1->mapTo(mdi.get(), QPoint(0, 0)), w->Pesgo1->size());
         EXPECT_GT(DistinctColours(image, chart), 8);
     }
