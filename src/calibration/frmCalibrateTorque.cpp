@@ -628,7 +628,8 @@ void frmCalibrateTorque::cmdLoad_Click() {
     const std::optional<QString> path = openFile(kTableFilter);
     if (!path) return;
     const TorqueValuesResult r = ReadTorqueValues(*path);
-    for (size_t i = 0; i < r.values.size() && i < txtCali.size(); ++i) txtCali[i]->setText(CStr(r.values[i]));
+    for (size_t i = 0; i < r.values.size() && i < txtCali.size(); ++i)
+        txtCali[i]->setText(r.values[i] ? CStr(*r.values[i]) : QString());
     if (!r.ok) ui::MsgBox(r.message);
 }
 

@@ -349,6 +349,23 @@ TEST_F(TorqueTab, SetValueTableSavedAndLoaded) {
     EXPECT_EQ(dialogs.texts().last(), "Cancel was selected.");
 }
 
+// A table saved with an empty box loads back box for box.
+TEST_F(TorqueTab, SetValueTableWithAnEmptyBoxLoadsBackBoxForBox) {
+    writePorts({0, 3});
+    frmCalibrateTorque& c = open();
+    for (int i = 0; i <= 20; ++i) c.txtCali[size_t(i)]->setText(QString::number(100 - i));
+    c.txtCali[5]->clear();
+    const QString path = dir.filePath("fluid.txt");
+    dialogs.files = {path};
+    c.cmdSave1_Click();
+    for (QLineEdit* t : c.txtCali) t->setText("1");
+    dialogs.files = {path};
+    c.cmdLoad_Click();
+    EXPECT_TRUE(dialogs.messages.empty()) << dialogs.texts().join('\n').toStdString();
+    for (int i = 0; i <= 20; ++i)
+        EXPECT_EQ(c.txtCali[size_t(i)]->text(), i == 5 ? QString() : QString::number(100 - i)) << "box " << i;
+}
+
 TEST_F(TorqueTab, CoefficientTableSentAndThePortClosedAgain) {
     writePorts({0, 3});
     UnitSimulator& u = unit(3);
