@@ -104,10 +104,22 @@ public:
     double FluidTemp = 0;
     // The points of the current (or last) torque calibration.
     std::vector<unit::TorquePoint> TorquePoints;
-    // Ticks of the torque run without any character from the unit; the run
-    // is ended after kTorqueSilentTicks of them.
+    // Whether FitSlope, FitIntercept and FitMse are the fit of TorquePoints
+    // (false from a start until that run is fitted: the fit then is an
+    // older run's, and the report does not give it as this run's).
+    bool TorqueFitted = false;
+    // The current (or last) torque run lost text from the unit (a frame cut
+    // short or run into another, too much text without an end): points may
+    // be missing, so it is not reported as a success.
+    bool TorqueLostText = false;
+    // Ticks of the torque run that brought no calibration point (status
+    // frames and other text do not count as an answer); the run is ended
+    // after kTorqueSilentTicks of them.
     int TorqueSilentTicks = 0;
     static constexpr int kTorqueSilentTicks = 60;
+    // From the start frame until the run is over the torque run owns the
+    // port: the PVT and swell tabs take no readings and choose no unit.
+    bool TorqueRunOwnsPort() const { return torqueRun_; }
 
     // Piston points of the running PVT calibration (0 until a piston is chosen).
     int PvtCount = 0;
@@ -212,4 +224,5 @@ private:
     bool loaded_ = false;
     bool unloading_ = false;
     bool returning_ = false;  // a Return button closes the window
+    bool torqueRun_ = false;  // see TorqueRunOwnsPort
 };
