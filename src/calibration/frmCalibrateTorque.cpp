@@ -438,7 +438,9 @@ void frmCalibrateTorque::cmbInstName_Click(int Index) {
     }
     if (Index == 2) {
         Initial_PVT_Tab();
-    } else {
+        // The steps go on using the heights of the piston chosen before.
+        showPistonHeights();
+    } else if (Index == 3) {
         Initial_LSM_Tab();
     }
     try {
@@ -767,12 +769,18 @@ void frmCalibrateTorque::Combo1_Click() {
     for (int i = 1; i <= PvtCount; ++i) {
         Text1[size_t(i)]->setText(CStr(heights[size_t(i - 1)]));
         cmdPVT[size_t(i)]->setText(captions[i - 1]);
-        // The heights of the chosen piston are shown, to be checked or typed.
+    }
+    for (int i = PvtCount + 1; i <= 5; ++i) Text1[size_t(i)]->clear();
+    showPistonHeights();
+}
+
+void frmCalibrateTorque::showPistonHeights() {
+    // The heights of the chosen piston are shown, to be checked or typed.
+    for (int i = 1; i <= PvtCount && i <= 5; ++i) {
         Label20[size_t(i)]->show();
         Text1[size_t(i)]->show();
         Label24[size_t(i)]->show();
     }
-    for (int i = PvtCount + 1; i <= 5; ++i) Text1[size_t(i)]->clear();
 }
 
 void frmCalibrateTorque::TimerPVT_Timer() { readCalibration(2, TimerPVT, PvtReading, lblReadData2); }

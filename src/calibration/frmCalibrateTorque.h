@@ -204,6 +204,7 @@ private:
     void buildSwellTab(QWidget* frame);
     void Initial_PVT_Tab();
     void Initial_LSM_Tab();
+    void showPistonHeights();  // the height boxes of the chosen piston (none before a choice)
     void Form_Unload();
     void Read_Torque_Cal_Reply();
     void FinishTorqueRun(bool fitted);

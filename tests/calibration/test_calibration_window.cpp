@@ -736,6 +736,31 @@ TEST_F(PistonTab, LargePistonCalibratedSavedAndReadBack) {
     EXPECT_EQ(report[11], "Position 5    " + CStr(Log10(1600.0)).toLatin1() + "\r");
 }
 
+// A unit chosen after the piston resets the steps but keeps the heights the
+// steps use on show, as typed.
+TEST_F(PistonTab, AUnitChosenAfterThePistonKeepsTheHeightsShown) {
+    writePorts({0, 3});
+    unit(3);
+    frmCalibrateTorque& c = open();
+    for (int piston : {0, 1}) {
+        c.Combo1->setCurrentIndex(piston);
+        c.Combo1_Click();
+        c.Text1[2]->setText("1.25");
+        chooseUnit(2, 0);
+        ASSERT_TRUE(c.MSComm1.PortOpen()) << dialogs.texts().join('\n').toStdString();
+        for (int i = 1; i <= 5; ++i) {
+            const bool used = i <= c.PvtCount;
+            EXPECT_EQ(!c.Text1[size_t(i)]->isHidden(), used) << "piston " << piston << " box " << i;
+            EXPECT_EQ(!c.Label20[size_t(i)]->isHidden(), used) << "piston " << piston << " box " << i;
+            EXPECT_EQ(!c.Label24[size_t(i)]->isHidden(), used) << "piston " << piston << " box " << i;
+        }
+        EXPECT_EQ(c.Text1[2]->text(), "1.25");
+        EXPECT_FALSE(c.cmdPVT[1]->isHidden());
+        c.MSComm1.PortOpen(false);
+    }
+    EXPECT_TRUE(dialogs.messages.empty()) << dialogs.texts().join('\n').toStdString();
+}
+
 TEST_F(PistonTab, StepsRefusedWithTheirMessages) {
     writePorts({0, 3});
     unit(3);
