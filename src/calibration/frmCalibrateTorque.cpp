@@ -6,6 +6,7 @@
 #include "data/Globals.h"
 #include "data/Numbers.h"
 #include "data/Units.h"
+#include "dialogs/DialogSupport.h"
 #include "dialogs/NamedControls.h"
 #include "platform/Dialogs.h"
 #include "platform/PeChart.h"
@@ -130,12 +131,18 @@ frmCalibrateTorque::~frmCalibrateTorque() { Form_Unload(); }
 
 frmCalibrateTorque* frmCalibrateTorque::ShowInstance() {
     QPointer<frmCalibrateTorque>& p = instance();
+    bool created = false;
     if (!p) {
         p = new frmCalibrateTorque();
         p->setAttribute(Qt::WA_DeleteOnClose);
         p->Form_Load();
+        // It opens in the middle of the screen's available area, whole.
+        dialogsupport::CentreOnScreen(p);
+        created = true;
     }
     p->show();
+    // Its frame is known once shown: still inside the available area.
+    if (created) dialogsupport::KeepOnScreen(p);
     p->raise();
     p->activateWindow();
     return p;

@@ -7,6 +7,7 @@
 #include "data/CalibrationFiles.h"
 #include "data/Numbers.h"
 #include "data/Units.h"
+#include "dialogs/DialogSupport.h"
 #include "platform/PeChart.h"
 
 #include <QComboBox>
@@ -64,6 +65,25 @@ TEST_F(CalibrationWindow, LoadListsTheUnitsWithAPortOnEveryTab) {
     c.cmbBobSize->setCurrentIndex(2);
     c.cmbBobSize_Click();
     EXPECT_EQ(c.BobNo, 5);
+}
+
+// The window opens in the middle of its screen's available area, inside it
+// (at its left or top edge where the screen is narrower or lower than the
+// window).
+TEST_F(CalibrationWindow, OpensInsideTheAvailableScreenArea) {
+    writePorts({0, 3});
+    frmCalibrateTorque* c = frmCalibrateTorque::ShowInstance();
+    ASSERT_NE(c, nullptr);
+    w.reset(c);  // the fixture closes it
+    const QRect area = dialogsupport::AvailableArea(c);
+    ASSERT_TRUE(area.isValid());
+    const QRect frame = c->frameGeometry();
+    EXPECT_EQ(frame, dialogsupport::PlaceInside(frame, area));
+    if (frame.width() <= area.width() && frame.height() <= area.height()) EXPECT_TRUE(area.contains(frame));
+    // Centred on each side where it fits (the frame found at the show may
+    // shift it by its border).
+    if (frame.width() <= area.width()) EXPECT_NEAR(frame.center().x(), area.center().x(), 4);
+    if (frame.height() <= area.height()) EXPECT_NEAR(frame.center().y(), area.center().y(), 4);
 }
 
 TEST_F(CalibrationWindow, ASettingsFileThatCannotBeReadEndsTheLoad) {
