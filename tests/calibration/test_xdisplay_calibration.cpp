@@ -7,9 +7,8 @@
 
 #include "CalibrationFixture.h"
 
-#include "dialogs/DialogSupport.h"
-
 #include "calibration/CalibrationPlot.h"
+#include "dialogs/DialogSupport.h"
 #include "platform/PeChart.h"
 #include "support/Screenshots.h"
 
