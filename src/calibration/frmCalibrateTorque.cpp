@@ -528,6 +528,8 @@ void frmCalibrateTorque::cmdStart_Click() {
     TorqueLostText = false;
     ClearCalibrationPlot(*CWGraph1);
     bool running = false;
+    const bool pvtReading = TimerPVT.Enabled();
+    const bool swellReading = TimerSWM.Enabled();
     const QPointer<frmCalibrateTorque> self(this);
     try {
         // A port another tab opened for another unit is not this unit's.
@@ -575,6 +577,10 @@ void frmCalibrateTorque::cmdStart_Click() {
                 closePort();
             } catch (...) {
             }
+        } else {
+            // The run did not start: the other tabs read on as before.
+            TimerPVT.Enabled(pvtReading);
+            TimerSWM.Enabled(swellReading);
         }
         ui::MsgBox(kCommMessage);
         ui::MsgBox(describe(e));

@@ -462,6 +462,23 @@ TEST_F(TorqueTab, APortThatFailsUnderTheRunEndsItWithOneMessage) {
     }
 }
 
+// A start whose start frame cannot go out starts no run: the PVT tab's
+// timer, stopped for the run, reads on.
+TEST_F(TorqueTab, AStartThatSendsNothingLeavesTheOtherTabsReading) {
+    writePorts({0, 3});
+    unit(3);
+    frmCalibrateTorque& c = open();
+    chooseUnit(2, 0);
+    ASSERT_TRUE(c.TimerPVT.Running());
+    c.MSComm1.PortOpen(false);
+    c.cmdStart_Click();
+    ASSERT_EQ(dialogs.texts().size(), 2);
+    EXPECT_TRUE(dialogs.texts()[1].startsWith("Operation valid only when the port is open"));
+    EXPECT_FALSE(c.TorqueRunOwnsPort());
+    EXPECT_TRUE(c.cmdStart->isEnabled());
+    EXPECT_TRUE(c.TimerPVT.Running());
+}
+
 // The port closed between the start frame and the run frame: the run frame
 // cannot be sent; the run is over, said so, and the port is free.
 TEST_F(TorqueTab, AStartWhosePortFailsIsStoppedAndSaidSo) {
