@@ -13,7 +13,9 @@
 //    segments, saved to Calib.dat, the report.
 // The tabs share one serial port: choosing a unit on a tab opens it (the port
 // must be closed then); the torque run, the last PVT and swell steps and the
-// window's closing close it.
+// window's closing close it. From its start frame until it is over a torque
+// run owns the port: the PVT and swell timers stop and read nothing, and no
+// tab chooses a unit.
 //
 // The test windows hand their unit over with ShowOnTab: close your own port
 // first, call frmCalibrateTorque::ShowOnTab(2 or 3, unit), then close your
