@@ -118,7 +118,8 @@ ReportLines TorqueReport(const TorqueReportInput& in, double& fluidTemp) {
         l << PrintNumber(speed[j]) + comma + PrintNumber(stress[j]) + comma +
                  PrintNumber(j < in.angle.size() ? in.angle[j] : 0.0);
     l << QString();
-    l << QStringLiteral("Mean square error is: ") + CStr(in.mse);
+    l << QStringLiteral("Mean square error is: ") +
+             (in.mse ? CStr(*in.mse) : QStringLiteral("none, no straight line could be fitted to these points"));
     l << QStringLiteral("Recommended Mean square error value should be less than 750.");
     return out;
 }

@@ -48,7 +48,7 @@ struct TorqueReportInput {
     QStringList setTexts;             // the 21 boxes as typed
     std::vector<double> stress;       // dyn/cm²
     std::vector<double> angle;        // degrees
-    double mse = 0;
+    std::optional<double> mse;        // none: the points could not be fitted
     QString viscLabel;                // gViscLabel
     QString stressLabel;              // gStressLabel
 };

@@ -6,6 +6,7 @@
 #include "data/Globals.h"
 #include "data/Numbers.h"
 #include "data/Units.h"
+#include "dialogs/DialogSupport.h"
 #include "dialogs/NamedControls.h"
 #include "platform/Dialogs.h"
 #include "platform/PeChart.h"
@@ -130,12 +131,18 @@ frmCalibrateTorque::~frmCalibrateTorque() { Form_Unload(); }
 
 frmCalibrateTorque* frmCalibrateTorque::ShowInstance() {
     QPointer<frmCalibrateTorque>& p = instance();
+    bool created = false;
     if (!p) {
         p = new frmCalibrateTorque();
         p->setAttribute(Qt::WA_DeleteOnClose);
         p->Form_Load();
+        // It opens in the middle of the screen's available area, whole.
+        dialogsupport::CentreOnScreen(p);
+        created = true;
     }
     p->show();
+    // Its frame is known once shown: still inside the available area.
+    if (created) dialogsupport::KeepOnScreen(p);
     p->raise();
     p->activateWindow();
     return p;
@@ -365,6 +372,7 @@ void frmCalibrateTorque::Form_Load() {
 void frmCalibrateTorque::Form_Unload() {
     if (unloading_) return;
     unloading_ = true;
+    torqueRun_ = false;
     closePort();
     for (tick::TickTimer* t : {&Timer1, &TimerPVT, &TimerSWM}) {
         t->Interval(0);
@@ -413,6 +421,7 @@ void frmCalibrateTorque::TabStrip1_Click() {
     const int s = TabStrip1->currentIndex() + 1;
     if (s == CurrentTab || s < 1 || s > 3) return;
     showFrame(s);
+    if (torqueRun_) return;  // the PVT and swell tabs read nothing while a torque run owns the port
     if (s == 2 && cmbInstName[2]->currentIndex() >= 0) {
         TimerPVT.Interval(3000);
         TimerPVT.Enabled(true);
@@ -429,14 +438,16 @@ void frmCalibrateTorque::cmbInstName_Click(int Index) {
     if (u < 1 || u > unit::kUnitCount) return;
     const int p = PortNo[size_t(u)];
     if (p == 0) return;
-    if (Index == 1) {
-        if (!cmdStart->isEnabled()) {
-            ui::MsgBox(kBusyMessage);
-            return;
-        }
-    } else if (Index == 2) {
+    // The torque run owns the port until it is over: no tab takes it.
+    if (torqueRun_ || (Index == 1 && !cmdStart->isEnabled())) {
+        ui::MsgBox(kBusyMessage);
+        return;
+    }
+    if (Index == 2) {
         Initial_PVT_Tab();
-    } else {
+        // The steps go on using the heights of the piston chosen before.
+        showPistonHeights();
+    } else if (Index == 3) {
         Initial_LSM_Tab();
     }
     try {
@@ -484,6 +495,8 @@ void frmCalibrateTorque::cmbBobSize_Click() {
 void frmCalibrateTorque::readCalibration(int tab, tick::TickTimer& timer, double& reading, QLabel* shown) {
     reading = 0;
     shown->clear();
+    // The port is the torque run's: what it receives are the run's points.
+    if (torqueRun_) return;
     // A tab showing another unit than the one it opened takes no reading.
     if (!showsUnit(*cmbInstName[size_t(tab)], TabUnit[size_t(tab)], MSComm1, PortNo)) return;
     QString received;
@@ -511,8 +524,12 @@ void frmCalibrateTorque::closePort() {
 
 void frmCalibrateTorque::cmdStart_Click() {
     TorquePoints.clear();
+    TorqueFitted = false;
+    TorqueLostText = false;
     ClearCalibrationPlot(*CWGraph1);
     bool running = false;
+    const bool pvtReading = TimerPVT.Enabled();
+    const bool swellReading = TimerSWM.Enabled();
     const QPointer<frmCalibrateTorque> self(this);
     try {
         // A port another tab opened for another unit is not this unit's.
@@ -525,6 +542,11 @@ void frmCalibrateTorque::cmdStart_Click() {
         for (int i = 0; i <= 20; ++i) values.push_back(std::fabs(Val(txtCali[size_t(i)]->text())));
         const SaveResult bob = WriteBobInfo(cmbBobSize->currentText());
         if (!bob.ok) throw HandlerError(bob.message);
+        // From the start frame on the run owns the port: the PVT and swell
+        // tabs' timers, which would take the unit's points, stop.
+        torqueRun_ = true;
+        TimerPVT.Enabled(false);
+        TimerSWM.Enabled(false);
         MSComm1.Output(unit::CalibrationStartFrame(values, BobNo));
         CaliStatus->setText(TorqueRunningText());
         cmdStart->setEnabled(false);
@@ -535,17 +557,30 @@ void frmCalibrateTorque::cmdStart_Click() {
         MSComm1.Output(unit::CalibrationRunFrame());
         Delay_Seconds(2);
         if (!self || unloading_) return;
-        receiveAll();
+        // What came before the run's points is thrown away; a port that has
+        // gone since is a failure of the run.
+        MSComm1.Input();
         TorqueSilentTicks = 0;
         Timer1.Interval(1000);
         Timer1.Enabled(true);
     } catch (const std::exception& e) {
         if (!self) return;
-        // A run that could not be started leaves the tab free again.
+        torqueRun_ = false;
+        // A run that could not be started leaves the tab free again, with the
+        // port closed: it failed under the run, and the unit may have heard
+        // only part of the start.
         if (running) {
             cmdStart->setEnabled(true);
             cmbInstName[1]->setEnabled(true);
             CaliStatus->setText(TorqueProblemText());
+            try {
+                closePort();
+            } catch (...) {
+            }
+        } else {
+            // The run did not start: the other tabs read on as before.
+            TimerPVT.Enabled(pvtReading);
+            TimerSWM.Enabled(swellReading);
         }
         ui::MsgBox(kCommMessage);
         ui::MsgBox(describe(e));
@@ -561,24 +596,21 @@ void frmCalibrateTorque::Timer1_Timer() {
 }
 
 void frmCalibrateTorque::Read_Torque_Cal_Reply() {
+    if (!torqueRun_) return;  // a tick left over after the run ended
     QString received;
     try {
-        received = receiveAll();
+        // The run's port closed or gone is a failure of the run (Input
+        // raises it), not a silent unit.
+        received = MSComm1.Input();
     } catch (...) {
         // The port went away: the run is over, with nothing more to come.
         FinishTorqueRun(false);
         throw;
     }
-    if (received.isEmpty()) {
-        if (++TorqueSilentTicks >= kTorqueSilentTicks) {
-            FinishTorqueRun(false);
-            ui::MsgBox(QStringLiteral("No response from Z3080, please check connection."));
-        }
-        return;
-    }
-    TorqueSilentTicks = 0;
     const unit::TorqueReplyResult r = torqueParser_.Parse(received);
+    if (r.broken > 0 || r.bufferCut) TorqueLostText = true;
     if (!r.points.empty()) {
+        TorqueSilentTicks = 0;
         TorquePoints.insert(TorquePoints.end(), r.points.begin(), r.points.end());
         std::vector<double> x, y;
         for (const unit::TorquePoint& p : TorquePoints) {
@@ -587,7 +619,16 @@ void frmCalibrateTorque::Read_Torque_Cal_Reply() {
         }
         PlotCalibrationCurve(*CWGraph1, x, y);
     }
-    if (r.ended) FinishTorqueRun(true);
+    if (r.ended) {
+        FinishTorqueRun(true);
+        return;
+    }
+    // Only a calibration point is an answer: a unit sending status frames
+    // and nothing else ends the run as a silent one does.
+    if (r.points.empty() && ++TorqueSilentTicks >= kTorqueSilentTicks) {
+        FinishTorqueRun(false);
+        ui::MsgBox(QStringLiteral("No response from Z3080, please check connection."));
+    }
 }
 
 void frmCalibrateTorque::FinishTorqueRun(bool ended) {
@@ -606,13 +647,17 @@ void frmCalibrateTorque::FinishTorqueRun(bool ended) {
             fitted = true;
         }
     }
+    TorqueFitted = fitted;
+    torqueRun_ = false;
     cmdStart->setEnabled(true);
     cmbInstName[1]->setEnabled(true);
-    closePort();
     Timer1.Enabled(false);
     torqueParser_.Clear();
     TorqueSilentTicks = 0;
-    CaliStatus->setText(fitted && FitMse <= kMaxTorqueMse ? TorqueSuccessText() : TorqueProblemText());
+    // A run that lost text from the unit may lack points: never a success.
+    CaliStatus->setText(fitted && FitMse <= kMaxTorqueMse && !TorqueLostText ? TorqueSuccessText()
+                                                                             : TorqueProblemText());
+    closePort();
 }
 
 void frmCalibrateTorque::cmdSave1_Click() {
@@ -628,7 +673,8 @@ void frmCalibrateTorque::cmdLoad_Click() {
     const std::optional<QString> path = openFile(kTableFilter);
     if (!path) return;
     const TorqueValuesResult r = ReadTorqueValues(*path);
-    for (size_t i = 0; i < r.values.size() && i < txtCali.size(); ++i) txtCali[i]->setText(CStr(r.values[i]));
+    for (size_t i = 0; i < r.values.size() && i < txtCali.size(); ++i)
+        txtCali[i]->setText(r.values[i] ? CStr(*r.values[i]) : QString());
     if (!r.ok) ui::MsgBox(r.message);
 }
 
@@ -639,6 +685,7 @@ void frmCalibrateTorque::cmdSendCali_Click() {
         return;
     }
     bool opened = false;
+    bool sending = false;
     try {
         MSComm1.PortOpen(true);
         opened = true;
@@ -651,9 +698,11 @@ void frmCalibrateTorque::cmdSendCali_Click() {
         if (!path) throw HandlerError(kCancelled);
         const TorqueCoefficientsResult table = ReadTorqueCoefficients(*path);
         if (!table.ok) throw HandlerError(table.message);
+        sending = true;
         MSComm1.Output(unit::CoefficientFrame(table.data.a, table.data.n, table.data.A, table.data.B));
+        sending = false;
         closePort();
-    } catch (const std::exception&) {
+    } catch (const std::exception& e) {
         // The port this handler opened is closed again, so the units stay free.
         if (opened) {
             try {
@@ -661,7 +710,8 @@ void frmCalibrateTorque::cmdSendCali_Click() {
             } catch (...) {
             }
         }
-        ui::MsgBox(message);
+        // A frame that could not be sent says why: the unit may not have it.
+        ui::MsgBox(sending ? message + QLatin1Char('\n') + describe(e) : message);
     }
 }
 
@@ -679,7 +729,9 @@ void frmCalibrateTorque::cmdExport_Click() {
         in.stress.push_back(p.stress);
         in.angle.push_back(p.angle);
     }
-    in.mse = FitMse;
+    // The fit of these points, none when they could not be fitted (an older
+    // run's fit is not theirs).
+    if (TorqueFitted) in.mse = FitMse;
     in.viscLabel = gViscLabel;
     in.stressLabel = gStressLabel;
     const ReportLines report = TorqueReport(in, FluidTemp);
@@ -730,12 +782,18 @@ void frmCalibrateTorque::Combo1_Click() {
     for (int i = 1; i <= PvtCount; ++i) {
         Text1[size_t(i)]->setText(CStr(heights[size_t(i - 1)]));
         cmdPVT[size_t(i)]->setText(captions[i - 1]);
-        // The heights of the chosen piston are shown, to be checked or typed.
+    }
+    for (int i = PvtCount + 1; i <= 5; ++i) Text1[size_t(i)]->clear();
+    showPistonHeights();
+}
+
+void frmCalibrateTorque::showPistonHeights() {
+    // The heights of the chosen piston are shown, to be checked or typed.
+    for (int i = 1; i <= PvtCount && i <= 5; ++i) {
         Label20[size_t(i)]->show();
         Text1[size_t(i)]->show();
         Label24[size_t(i)]->show();
     }
-    for (int i = PvtCount + 1; i <= 5; ++i) Text1[size_t(i)]->clear();
 }
 
 void frmCalibrateTorque::TimerPVT_Timer() { readCalibration(2, TimerPVT, PvtReading, lblReadData2); }

@@ -13,7 +13,9 @@
 //    segments, saved to Calib.dat, the report.
 // The tabs share one serial port: choosing a unit on a tab opens it (the port
 // must be closed then); the torque run, the last PVT and swell steps and the
-// window's closing close it.
+// window's closing close it. From its start frame until it is over a torque
+// run owns the port: the PVT and swell timers stop and read nothing, and no
+// tab chooses a unit.
 //
 // The test windows hand their unit over with ShowOnTab: close your own port
 // first, call frmCalibrateTorque::ShowOnTab(2 or 3, unit), then close your
@@ -104,10 +106,22 @@ public:
     double FluidTemp = 0;
     // The points of the current (or last) torque calibration.
     std::vector<unit::TorquePoint> TorquePoints;
-    // Ticks of the torque run without any character from the unit; the run
-    // is ended after kTorqueSilentTicks of them.
+    // Whether FitSlope, FitIntercept and FitMse are the fit of TorquePoints
+    // (false from a start until that run is fitted: the fit then is an
+    // older run's, and the report does not give it as this run's).
+    bool TorqueFitted = false;
+    // The current (or last) torque run lost text from the unit (a frame cut
+    // short or run into another, too much text without an end): points may
+    // be missing, so it is not reported as a success.
+    bool TorqueLostText = false;
+    // Ticks of the torque run that brought no calibration point (status
+    // frames and other text do not count as an answer); the run is ended
+    // after kTorqueSilentTicks of them.
     int TorqueSilentTicks = 0;
     static constexpr int kTorqueSilentTicks = 60;
+    // From the start frame until the run is over the torque run owns the
+    // port: the PVT and swell tabs take no readings and choose no unit.
+    bool TorqueRunOwnsPort() const { return torqueRun_; }
 
     // Piston points of the running PVT calibration (0 until a piston is chosen).
     int PvtCount = 0;
@@ -192,6 +206,7 @@ private:
     void buildSwellTab(QWidget* frame);
     void Initial_PVT_Tab();
     void Initial_LSM_Tab();
+    void showPistonHeights();  // the height boxes of the chosen piston (none before a choice)
     void Form_Unload();
     void Read_Torque_Cal_Reply();
     void FinishTorqueRun(bool fitted);
@@ -212,4 +227,5 @@ private:
     bool loaded_ = false;
     bool unloading_ = false;
     bool returning_ = false;  // a Return button closes the window
+    bool torqueRun_ = false;  // see TorqueRunOwnsPort
 };

@@ -226,6 +226,9 @@ void frmPVTCalibrate::closeEvent(QCloseEvent* event) {
         return;
     }
     cancels_ = true;
+    // The window is gone for the operator: its port is free again for the
+    // unit's other windows.
+    if (MSComm1.PortOpen()) MSComm1.PortOpen(false);
     event->accept();
 }
 

@@ -3,7 +3,8 @@
 // piston calibration of the calibration window's PVT tab as a dialog of its
 // own, which writes no file. A caller creates it, sets Units, opens MSComm1
 // on the unit's port, shows it and, after it hid itself, reads Cancels:
-// false means the calibration is complete on screen. No window of the
+// false means the calibration is complete on screen. The close box closes
+// the port (the operator has left the calibration). No window of the
 // program opens it (the PVT test window hands over to the calibration
 // window instead).
 

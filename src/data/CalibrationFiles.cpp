@@ -411,7 +411,28 @@ TorqueValuesResult ReadTorqueValues(const QString& path) {
         result.message = failure.reason;
         return result;
     }
-    if (!strictNumbers(numberItems(text), 0, kTorqueValues, result.values, result.message)) return result;
+    // One box a line, or several on a line between commas; an empty line (or
+    // an empty item between commas) is an empty box, as the writer writes an
+    // empty box. The line break that ends the last line starts no box.
+    QString t = text;
+    t.replace(QLatin1String("\r\n"), QLatin1String("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    if (t.endsWith(QLatin1Char('\n'))) t.chop(1);
+    QStringList items;
+    if (!t.isEmpty())
+        for (const QString& line : t.split(QLatin1Char('\n'))) items << line.split(QLatin1Char(','));
+    for (int i = 0; i < items.size() && i < kTorqueValues; ++i) {
+        const QString item = items[i].trimmed();
+        if (item.isEmpty()) {
+            result.values.emplace_back(std::nullopt);
+            continue;
+        }
+        const std::optional<double> x = StrictNumber(item);
+        if (!x) {
+            result.message = numberFailure(item);
+            return result;
+        }
+        result.values.emplace_back(*x);
+    }
     if (int(result.values.size()) < kTorqueValues) {
         result.message = QStringLiteral("Input past end of file");
         return result;

@@ -31,6 +31,7 @@
 #include <QString>
 #include <QStringList>
 #include <array>
+#include <optional>
 #include <vector>
 
 namespace calibration {
@@ -152,12 +153,15 @@ SaveResult SaveTorqueValues(const QString& path, const QStringList& texts);
 
 struct TorqueValuesResult {
     bool ok = false;
-    std::vector<double> values;  // the numbers read before any failure (at most 21)
-    QString message;             // empty when ok, else the reason
+    // The boxes read before any failure (at most 21): a number, or nothing
+    // for an empty box.
+    std::vector<std::optional<double>> values;
+    QString message;  // empty when ok, else the reason
 };
 
-// Reads 21 numbers separated by commas or line breaks. A short file gives
-// the numbers it holds and "Input past end of file"; the caller sets the
+// Reads 21 boxes separated by commas or line breaks, box for box as
+// SaveTorqueValues writes them: an empty line is an empty box. A short file
+// gives the boxes it holds and "Input past end of file"; the caller sets the
 // boxes that were read in either case.
 TorqueValuesResult ReadTorqueValues(const QString& path);
 

@@ -12,11 +12,47 @@
 
 namespace dialogsupport {
 
+QRect PlaceInside(const QRect& window, const QRect& area) {
+    if (!area.isValid()) return window;
+    // One axis: the start that brings [start, start + length) inside
+    // [low, low + span), the least move; the low edge when it cannot fit.
+    auto inside = [](int start, int length, int low, int span) {
+        if (length >= span) return low;
+        if (start < low) return low;
+        if (start + length > low + span) return low + span - length;
+        return start;
+    };
+    QRect placed = window;
+    placed.moveTo(inside(window.x(), window.width(), area.x(), area.width()),
+                  inside(window.y(), window.height(), area.y(), area.height()));
+    return placed;
+}
+
+QRect CentreIn(const QSize& size, const QRect& area) {
+    const QRect centred(area.x() + (area.width() - size.width()) / 2, area.y() + (area.height() - size.height()) / 2,
+                        size.width(), size.height());
+    return PlaceInside(centred, area);
+}
+
+QRect AvailableArea(const QWidget* window) {
+    const QScreen* screen = window && window->screen() ? window->screen() : QGuiApplication::primaryScreen();
+    return screen ? screen->availableGeometry() : QRect();
+}
+
 void CentreOnScreen(QWidget* window) {
-    const QScreen* screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
-    if (!screen) return;
-    const QRect area = screen->geometry();
-    window->move(area.x() + (area.width() - window->width()) / 2, area.y() + (area.height() - window->height()) / 2);
+    const QRect area = AvailableArea(window);
+    if (!area.isValid()) return;
+    // The frame (title bar and borders) counts once the window has one.
+    const QRect frame = window->frameGeometry();
+    window->move(CentreIn(frame.size(), area).topLeft());
+}
+
+void KeepOnScreen(QWidget* window) {
+    const QRect area = AvailableArea(window);
+    if (!area.isValid()) return;
+    const QRect frame = window->frameGeometry();
+    const QRect placed = PlaceInside(frame, area);
+    if (placed.topLeft() != frame.topLeft()) window->move(placed.topLeft());
 }
 
 NameChooserControls BuildNameChooser(QWidget* dialog, const QString& listCaption, const QString& nameCaption) {

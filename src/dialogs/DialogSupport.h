@@ -1,8 +1,10 @@
 #pragma once
-// Small things the test dialogs share: centring on the screen, and the list
+// Small things the test dialogs share: placing windows on the screen, and the list
 // and name box of the two test choosers. Their event handlers are guarded by
 // TrapErrors (platform/TrapErrors.h).
 
+#include <QRect>
+#include <QSize>
 #include <QString>
 #include <array>
 
@@ -15,8 +17,25 @@ class QWidget;
 
 namespace dialogsupport {
 
-// left = (screen width - window width) / 2, top = (screen height - window height) / 2.
+// ---- Placing windows on the screen ----------------------------------------
+// Windows open inside the screen's available area (the screen less its task
+// bars and docks), whole when they fit.
+
+// The window's frame `window` moved, not resized, the least way that brings
+// it inside `area`; a window wider (taller) than the area starts at its left
+// (top) edge, so that its title bar and its top left controls stay reachable.
+QRect PlaceInside(const QRect& window, const QRect& area);
+// A frame of `size` centred in `area`, then kept inside it as above.
+QRect CentreIn(const QSize& size, const QRect& area);
+// The available area of the window's screen (the primary screen when it has
+// none yet); empty when there is no screen.
+QRect AvailableArea(const QWidget* window);
+
+// Centres the window in the available area of its screen, inside it.
 void CentreOnScreen(QWidget* window);
+// Moves the window, as little as needed, inside the available area of its
+// screen (nothing when it lies inside already).
+void KeepOnScreen(QWidget* window);
 
 // The controls of a test chooser (the open-test dialog, the overlap chooser)
 // on a 600 x 420 design: the caption over the list, the list of stored tests

@@ -46,6 +46,7 @@ TorqueReplyResult TorqueReplyParser::Parse(const QString& received) {
         while (start < piece.size() && piece[start] != QChar(uchar(kTorquePointCode)) &&
                piece[start] != QChar(uchar(kTorqueEndCode)))
             ++start;
+        const bool first = pieces_++ == 0;
         if (start < piece.size() && piece[start] == QChar(uchar(kTorqueEndCode))) {
             result.ended = true;
             buffer_.clear();
@@ -53,8 +54,12 @@ TorqueReplyResult TorqueReplyParser::Parse(const QString& received) {
         }
         buffer_.remove(0, z + 1);
         const qsizetype comma = piece.indexOf(QLatin1Char(','), start);
-        if (start >= piece.size() || comma < 0) {
+        if (start >= piece.size() || comma < 0 || piece.indexOf(QLatin1Char(','), comma + 1) >= 0) {
             ++result.dropped;
+            const qsizetype commas = piece.count(QLatin1Char(','));
+            // Text without a comma is noise; a whole status frame loses nothing.
+            const bool statusFrame = start >= piece.size() && (commas == 8 || commas == 9);
+            if (commas > 0 && !statusFrame && !first) ++result.broken;
             continue;
         }
         result.points.push_back(TorquePoint{Val(piece.mid(start + 1, comma - start - 1)), Val(piece.mid(comma + 1))});

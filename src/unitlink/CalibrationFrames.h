@@ -47,19 +47,30 @@ struct TorqueReplyResult {
     std::vector<TorquePoint> points;  // points completed by this read, in order
     bool ended = false;               // the end frame arrived (the buffer is then empty)
     int dropped = 0;                  // pieces up to a code 26 that were no point frame
+    // Of the dropped pieces, those that hold a comma and are no whole status
+    // frame (a status frame holds 8 or 9 commas): the rest of a frame whose
+    // head never came, or a point frame run into another frame. Text was
+    // lost there, perhaps a point. Text without a comma is noise. The first
+    // piece after Clear() is not counted: it may be the rest of a frame cut
+    // off when the port's input was cleared.
+    int broken = 0;
     bool bufferCut = false;           // text without a code 26 grew past the limit and was dropped
 };
 
 // The receive side of a torque calibration. Text arrives in any pieces; a
 // frame still arriving waits in the buffer for the next read. Text before a
 // code 8 or 9 inside a piece is noise and skipped; a piece up to a code 26
-// that holds no code 8 with a comma after it, nor a code 9 (a status frame,
-// garbage) is dropped through its code 26 and is not a point. Numbers take
-// the leading-number reading (0 when no number).
+// that holds no code 8 with one comma after it, nor a code 9 (a status
+// frame, garbage, a point frame run into another frame) is dropped through
+// its code 26 and is not a point. Numbers take the leading-number reading (0
+// when no number).
 class TorqueReplyParser {
 public:
     TorqueReplyResult Parse(const QString& received);
-    void Clear() { buffer_.clear(); }
+    void Clear() {
+        buffer_.clear();
+        pieces_ = 0;
+    }
     const QString& buffer() const { return buffer_; }
 
     // Text without any code 26 is never longer than this: a point frame is
@@ -68,6 +79,7 @@ public:
 
 private:
     QString buffer_;
+    int pieces_ = 0;  // pieces up to a code 26 since Clear()
 };
 
 // The reading of a PVT or swell calibration tick: the whole text the port

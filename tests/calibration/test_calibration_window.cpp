@@ -7,6 +7,7 @@
 #include "data/CalibrationFiles.h"
 #include "data/Numbers.h"
 #include "data/Units.h"
+#include "dialogs/DialogSupport.h"
 #include "platform/PeChart.h"
 
 #include <QComboBox>
@@ -64,6 +65,25 @@ TEST_F(CalibrationWindow, LoadListsTheUnitsWithAPortOnEveryTab) {
     c.cmbBobSize->setCurrentIndex(2);
     c.cmbBobSize_Click();
     EXPECT_EQ(c.BobNo, 5);
+}
+
+// The window opens in the middle of its screen's available area, inside it
+// (at its left or top edge where the screen is narrower or lower than the
+// window).
+TEST_F(CalibrationWindow, OpensInsideTheAvailableScreenArea) {
+    writePorts({0, 3});
+    frmCalibrateTorque* c = frmCalibrateTorque::ShowInstance();
+    ASSERT_NE(c, nullptr);
+    w.reset(c);  // the fixture closes it
+    const QRect area = dialogsupport::AvailableArea(c);
+    ASSERT_TRUE(area.isValid());
+    const QRect frame = c->frameGeometry();
+    EXPECT_EQ(frame, dialogsupport::PlaceInside(frame, area));
+    if (frame.width() <= area.width() && frame.height() <= area.height()) EXPECT_TRUE(area.contains(frame));
+    // Centred on each side where it fits (the frame found at the show may
+    // shift it by its border).
+    if (frame.width() <= area.width()) EXPECT_NEAR(frame.center().x(), area.center().x(), 4);
+    if (frame.height() <= area.height()) EXPECT_NEAR(frame.center().y(), area.center().y(), 4);
 }
 
 TEST_F(CalibrationWindow, ASettingsFileThatCannotBeReadEndsTheLoad) {
@@ -288,6 +308,200 @@ TEST_F(TorqueTab, AUnitThatStopsAnsweringFreesTheTab) {
     EXPECT_EQ(dialogs.texts(), QStringList{"No response from Z3080, please check connection."});
 }
 
+// The PVT tab holds the torque unit's port when Start is pressed (the torque
+// tab chose the unit before, its port closed after that run): from the start
+// frame on the run owns the port, and the PVT tab's timer reads nothing of
+// it, also when it fires during the start's waits or after a tab switch.
+TEST_F(TorqueTab, AnotherTabTakesNoneOfTheRunsPoints) {
+    writePorts({3});
+    UnitSimulator& u = unit(3);
+    std::vector<std::pair<double, double>> points;
+    for (int i = 1; i <= 12; ++i) points.emplace_back(2.0 * i + 1, double(i));
+    u.setTorqueRun(points, true, 30);
+    frmCalibrateTorque& c = open();
+    chooseUnit(1, 0);
+    c.MSComm1.PortOpen(false);  // as after an earlier run
+    chooseUnit(2, 0);
+    ASSERT_TRUE(c.MSComm1.PortOpen());
+    ASSERT_TRUE(c.TimerPVT.Running());
+    auto& pvt = static_cast<testing_support::ManualTickSource&>(c.TimerPVT.source());
+    c.Delay_Seconds = [&](int n) {
+        if (n == 1) QThread::msleep(20);  // the unit's answer to the start frame is there
+        pvt.fire();
+    };
+    c.cmdStart_Click();
+    ASSERT_FALSE(c.cmdStart->isEnabled()) << dialogs.texts().join('\n').toStdString();
+    EXPECT_TRUE(c.TorqueRunOwnsPort());
+    EXPECT_FALSE(c.TimerPVT.Running());
+
+    // The PVT tab shown again starts no reading; a unit chosen there is refused.
+    c.TabStrip1->setCurrentIndex(1);
+    EXPECT_FALSE(c.TimerPVT.Running());
+    c.Combo1->setCurrentIndex(0);
+    c.Combo1_Click();
+    chooseUnit(2, 0);
+    EXPECT_EQ(dialogs.texts(), QStringList{"Please wait, calibrating current unit. "});
+    EXPECT_FALSE(c.Text1[1]->text().isEmpty());  // the tab was not reset
+    c.TabStrip1->setCurrentIndex(0);
+
+    ASSERT_TRUE(until(
+        [&] {
+            pvt.fire();
+            c.TimerPVT.Tick();  // a tick already on its way
+            c.TimerSWM.Tick();
+            QThread::msleep(10);
+            c.Timer1.Tick();
+        },
+        [&] { return c.cmdStart->isEnabled(); }));
+    EXPECT_EQ(c.TorquePoints.size(), 12u);
+    EXPECT_EQ(c.CaliStatus->text(), "Calibration Completed Successfully.");
+    EXPECT_FALSE(c.TorqueRunOwnsPort());
+    EXPECT_EQ(c.lblReadData2->text(), "");
+    EXPECT_EQ(dialogs.texts().size(), 1);
+}
+
+// Text lost from the unit (here the rest of a point frame whose head never
+// came) may have held a point: the run is fitted on what came but is not
+// reported as a success.
+TEST_F(TorqueTab, ARunThatLostTextIsNoSuccess) {
+    writePorts({0, 3});
+    UnitSimulator& u = unit(3);
+    frmCalibrateTorque& c = open();
+    struct Case {
+        const char* what;
+        QByteArray lost;
+        const char* status;
+    } cases[] = {
+        {"nothing lost, a status frame between", QByteArray(), "Calibration Completed Successfully."},
+        {"the rest of a point frame", "5,2.5\x1a", "Calibration Completed, Problem detected. "},
+        {"a point run into a status frame", "\x08" "35,", "Calibration Completed, Problem detected. "},
+    };
+    for (const Case& k : cases) {
+        chooseUnit(1, 0);
+        c.cmdStart_Click();
+        settled(u);
+        u.sendRaw(UnitSimulator::torquePointFrame(20, 10) + UnitSimulator::torquePointFrame(41, 20) + k.lost);
+        u.sendStatusFrame();
+        u.sendRaw(UnitSimulator::torquePointFrame(59, 30) + UnitSimulator::torqueEndFrame());
+        ASSERT_TRUE(runToEnd()) << k.what;
+        EXPECT_EQ(c.TorquePoints.size(), 3u) << k.what;
+        EXPECT_TRUE(c.TorqueFitted) << k.what;
+        EXPECT_NEAR(c.FitSlope, 1.95, 1e-12) << k.what;
+        EXPECT_EQ(c.CaliStatus->text(), k.status) << k.what;
+    }
+    EXPECT_TRUE(dialogs.messages.empty()) << dialogs.texts().join('\n').toStdString();
+}
+
+// Only a calibration point is an answer: a unit that sends nothing but its
+// status frames ends the run as a silent one does.
+TEST_F(TorqueTab, AUnitSendingOnlyStatusFramesFreesTheTab) {
+    writePorts({0, 3});
+    UnitSimulator& u = unit(3);
+    frmCalibrateTorque& c = open();
+    chooseUnit(1, 0);
+    c.cmdStart_Click();
+    settled(u);
+    auto frameTick = [&] {
+        u.sendStatusFrame();
+        testing_support::Until([&] { QThread::msleep(1); }, [&] { return c.MSComm1.InBufferCount() > 0; },
+                               std::chrono::seconds(2));
+        c.Timer1.Tick();
+    };
+    for (int i = 1; i < frmCalibrateTorque::kTorqueSilentTicks; ++i) frameTick();
+    EXPECT_FALSE(c.cmdStart->isEnabled());
+    // A point starts the count again.
+    u.sendRaw(UnitSimulator::torquePointFrame(20, 10));
+    ASSERT_TRUE(until([&] { c.Timer1.Tick(); }, [&] { return c.TorquePoints.size() == 1; }));
+    for (int i = 1; i < frmCalibrateTorque::kTorqueSilentTicks; ++i) frameTick();
+    EXPECT_FALSE(c.cmdStart->isEnabled());
+    frameTick();
+    EXPECT_TRUE(c.cmdStart->isEnabled());
+    EXPECT_FALSE(c.MSComm1.PortOpen());
+    EXPECT_FALSE(c.Timer1.Enabled());
+    EXPECT_EQ(c.CaliStatus->text(), "Calibration Completed, Problem detected. ");
+    EXPECT_EQ(dialogs.texts(), QStringList{"No response from Z3080, please check connection."});
+}
+
+// The port failing under a run (closed, or the unit's device gone) ends the
+// run at once with one message naming the error; nothing more is taken.
+TEST_F(TorqueTab, APortThatFailsUnderTheRunEndsItWithOneMessage) {
+    writePorts({0, 3});
+    struct Case {
+        const char* what;
+        bool vanish;
+        const char* error;
+    } cases[] = {
+        {"port closed", false, "Operation valid only when the port is open"},
+        {"unit gone", true, "Error reading comm device"},
+    };
+    for (const Case& k : cases) {
+        dialogs.clear();
+        UnitSimulator& u = unit(3);
+        frmCalibrateTorque& c = open();
+        chooseUnit(1, 0);
+        c.cmdStart_Click();
+        settled(u);
+        u.sendRaw(UnitSimulator::torquePointFrame(20, 10));
+        ASSERT_TRUE(until([&] { c.Timer1.Tick(); }, [&] { return c.TorquePoints.size() == 1; })) << k.what;
+        if (k.vanish) {
+            u.vanish();
+            QThread::msleep(50);
+        } else {
+            c.MSComm1.PortOpen(false);
+        }
+        c.Timer1.Tick();
+        EXPECT_TRUE(c.cmdStart->isEnabled()) << k.what;
+        EXPECT_TRUE(c.cmbInstName[1]->isEnabled()) << k.what;
+        EXPECT_FALSE(c.Timer1.Enabled()) << k.what;
+        EXPECT_FALSE(c.TorqueRunOwnsPort()) << k.what;
+        EXPECT_FALSE(c.TorqueFitted) << k.what;
+        EXPECT_EQ(c.TorquePoints.size(), 1u) << k.what;
+        EXPECT_EQ(c.CaliStatus->text(), "Calibration Completed, Problem detected. ") << k.what;
+        ASSERT_EQ(dialogs.texts().size(), 1) << k.what << ": " << dialogs.texts().join('\n').toStdString();
+        EXPECT_TRUE(dialogs.texts()[0].startsWith(k.error)) << dialogs.texts()[0].toStdString();
+    }
+}
+
+// A start whose start frame cannot go out starts no run: the PVT tab's
+// timer, stopped for the run, reads on.
+TEST_F(TorqueTab, AStartThatSendsNothingLeavesTheOtherTabsReading) {
+    writePorts({0, 3});
+    unit(3);
+    frmCalibrateTorque& c = open();
+    chooseUnit(2, 0);
+    ASSERT_TRUE(c.TimerPVT.Running());
+    c.MSComm1.PortOpen(false);
+    c.cmdStart_Click();
+    ASSERT_EQ(dialogs.texts().size(), 2);
+    EXPECT_TRUE(dialogs.texts()[1].startsWith("Operation valid only when the port is open"));
+    EXPECT_FALSE(c.TorqueRunOwnsPort());
+    EXPECT_TRUE(c.cmdStart->isEnabled());
+    EXPECT_TRUE(c.TimerPVT.Running());
+}
+
+// The port closed between the start frame and the run frame: the run frame
+// cannot be sent; the run is over, said so, and the port is free.
+TEST_F(TorqueTab, AStartWhosePortFailsIsStoppedAndSaidSo) {
+    writePorts({0, 3});
+    UnitSimulator& u = unit(3);
+    frmCalibrateTorque& c = open();
+    chooseUnit(1, 0);
+    c.Delay_Seconds = [&](int n) {
+        if (n == 1) c.MSComm1.PortOpen(false);
+    };
+    c.cmdStart_Click();
+    ASSERT_EQ(dialogs.texts().size(), 2);
+    EXPECT_EQ(dialogs.texts()[0], kComm);
+    EXPECT_TRUE(dialogs.texts()[1].startsWith("Operation valid only when the port is open"));
+    EXPECT_TRUE(c.cmdStart->isEnabled());
+    EXPECT_FALSE(c.Timer1.Enabled());
+    EXPECT_FALSE(c.TorqueRunOwnsPort());
+    EXPECT_EQ(c.CaliStatus->text(), "Calibration Completed, Problem detected. ");
+    ASSERT_TRUE(u.waitForCommands(1));
+    QThread::msleep(50);
+    EXPECT_EQ(u.commands().size(), 1u);  // the start frame only
+}
+
 TEST_F(TorqueTab, StartWithoutAPortShowsBothMessagesAndStaysFree) {
     writePorts({0, 3});
     frmCalibrateTorque& c = open();
@@ -349,6 +563,23 @@ TEST_F(TorqueTab, SetValueTableSavedAndLoaded) {
     EXPECT_EQ(dialogs.texts().last(), "Cancel was selected.");
 }
 
+// A table saved with an empty box loads back box for box.
+TEST_F(TorqueTab, SetValueTableWithAnEmptyBoxLoadsBackBoxForBox) {
+    writePorts({0, 3});
+    frmCalibrateTorque& c = open();
+    for (int i = 0; i <= 20; ++i) c.txtCali[size_t(i)]->setText(QString::number(100 - i));
+    c.txtCali[5]->clear();
+    const QString path = dir.filePath("fluid.txt");
+    dialogs.files = {path};
+    c.cmdSave1_Click();
+    for (QLineEdit* t : c.txtCali) t->setText("1");
+    dialogs.files = {path};
+    c.cmdLoad_Click();
+    EXPECT_TRUE(dialogs.messages.empty()) << dialogs.texts().join('\n').toStdString();
+    for (int i = 0; i <= 20; ++i)
+        EXPECT_EQ(c.txtCali[size_t(i)]->text(), i == 5 ? QString() : QString::number(100 - i)) << "box " << i;
+}
+
 TEST_F(TorqueTab, CoefficientTableSentAndThePortClosedAgain) {
     writePorts({0, 3});
     UnitSimulator& u = unit(3);
@@ -408,6 +639,44 @@ TEST_F(TorqueTab, ReportOfTheLastCalibration) {
     c.cmdExport_Click();
     EXPECT_EQ(fileBytes(path).count('\n'), 29);
     EXPECT_TRUE(dialogs.texts().last().startsWith("Subscript out of range")) << dialogs.texts().last().toStdString();
+}
+
+// The report gives the mean square error of its own points: after a run that
+// could not be fitted, none (the older fit is not theirs).
+TEST_F(TorqueTab, ReportAfterARunThatCouldNotBeFittedGivesNoOlderFit) {
+    writePorts({0, 3});
+    UnitSimulator& u = unit(3);
+    frmCalibrateTorque& c = open();
+    for (int i = 0; i <= 20; ++i) c.txtCali[size_t(i)]->setText(QString::number(100 - 2 * i));
+    auto run = [&](const std::vector<std::pair<double, double>>& points) {
+        chooseUnit(1, 0);
+        c.cmdStart_Click();
+        settled(u);
+        QByteArray frames;
+        for (const auto& [stress, angle] : points) frames += UnitSimulator::torquePointFrame(stress, angle);
+        u.sendRaw(frames + UnitSimulator::torqueEndFrame());
+        ASSERT_TRUE(runToEnd());
+    };
+    auto mseLine = [&] {
+        const QString path = dir.filePath("report.csv");
+        dialogs.files = {path};
+        c.cmdExport_Click();
+        for (const QByteArray& l : fileBytes(path).split('\n'))
+            if (l.startsWith("Mean square error is: ")) return QString::fromLatin1(l.trimmed());
+        return QString("<none>");
+    };
+    run({{10, 1}, {20, 2}, {31, 3}});
+    ASSERT_TRUE(c.TorqueFitted);
+    const double mse = c.FitMse;
+    ASSERT_GT(mse, 0);
+    EXPECT_EQ(mseLine(), "Mean square error is: " + CStr(mse));
+
+    run({{10, 5}, {20, 5}, {30, 5}});  // one angle: no line
+    EXPECT_FALSE(c.TorqueFitted);
+    EXPECT_EQ(c.FitMse, mse);  // kept, but not this run's
+    const QString line = mseLine();
+    EXPECT_FALSE(line.contains(CStr(mse))) << line.toStdString();
+    EXPECT_EQ(line, "Mean square error is: none, no straight line could be fitted to these points");
 }
 
 // ---- PVT pistons ------------------------------------------------------------------
@@ -502,6 +771,31 @@ TEST_F(PistonTab, LargePistonCalibratedSavedAndReadBack) {
     EXPECT_EQ(report[4], "Piston Type: Large piston\r");
     EXPECT_EQ(report[7], "Position 1    2\r");
     EXPECT_EQ(report[11], "Position 5    " + CStr(Log10(1600.0)).toLatin1() + "\r");
+}
+
+// A unit chosen after the piston resets the steps but keeps the heights the
+// steps use on show, as typed.
+TEST_F(PistonTab, AUnitChosenAfterThePistonKeepsTheHeightsShown) {
+    writePorts({0, 3});
+    unit(3);
+    frmCalibrateTorque& c = open();
+    for (int piston : {0, 1}) {
+        c.Combo1->setCurrentIndex(piston);
+        c.Combo1_Click();
+        c.Text1[2]->setText("1.25");
+        chooseUnit(2, 0);
+        ASSERT_TRUE(c.MSComm1.PortOpen()) << dialogs.texts().join('\n').toStdString();
+        for (int i = 1; i <= 5; ++i) {
+            const bool used = i <= c.PvtCount;
+            EXPECT_EQ(!c.Text1[size_t(i)]->isHidden(), used) << "piston " << piston << " box " << i;
+            EXPECT_EQ(!c.Label20[size_t(i)]->isHidden(), used) << "piston " << piston << " box " << i;
+            EXPECT_EQ(!c.Label24[size_t(i)]->isHidden(), used) << "piston " << piston << " box " << i;
+        }
+        EXPECT_EQ(c.Text1[2]->text(), "1.25");
+        EXPECT_FALSE(c.cmdPVT[1]->isHidden());
+        c.MSComm1.PortOpen(false);
+    }
+    EXPECT_TRUE(dialogs.messages.empty()) << dialogs.texts().join('\n').toStdString();
 }
 
 TEST_F(PistonTab, StepsRefusedWithTheirMessages) {

@@ -95,4 +95,30 @@ TEST_F(PvtCalibrate, LeavingAsksWhileUnfinished) {
     EXPECT_TRUE(d.Cancels());
 }
 
+// The close box frees the unit's port; a close refused keeps it.
+TEST_F(PvtCalibrate, TheCloseBoxReleasesThePort) {
+    unit(3);
+    frmPVTCalibrate d;
+    d.MSComm1.PortNumber(3);
+    d.MSComm1.Settings("115200,n,8,1");
+    d.MSComm1.PortOpen(true);
+    d.show();
+    d.CaliState = 1;
+    dialogs.answers = {ui::vbNo, ui::vbYes};
+    QCloseEvent refused;
+    QApplication::sendEvent(&d, &refused);
+    EXPECT_FALSE(refused.isAccepted());
+    EXPECT_TRUE(d.MSComm1.PortOpen());
+    QCloseEvent byUser;
+    QApplication::sendEvent(&d, &byUser);
+    EXPECT_TRUE(byUser.isAccepted());
+    EXPECT_FALSE(d.MSComm1.PortOpen());
+    EXPECT_TRUE(d.Cancels());
+    // Another window can open the unit's port now.
+    comm::CommPort other;
+    other.PortNumber(3);
+    other.PortOpen(true);
+    EXPECT_TRUE(other.PortOpen());
+}
+
 }  // namespace

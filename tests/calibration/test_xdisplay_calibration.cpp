@@ -8,6 +8,7 @@
 #include "CalibrationFixture.h"
 
 #include "calibration/CalibrationPlot.h"
+#include "dialogs/DialogSupport.h"
 #include "platform/PeChart.h"
 #include "support/Screenshots.h"
 
@@ -106,6 +107,23 @@ TEST_F(XDisplayCalibration, TheThreeTabsAfterACalibration) {
     EXPECT_TRUE(dialogs.messages.empty()) << dialogs.texts().join('\n').toStdString();
     expectTextsFit(c);
     grab(c, "calibration-lsm.png");
+}
+
+// On a real display the window opens whole inside the screen's available
+// area.
+TEST_F(XDisplayCalibration, OpensInsideTheScreen) {
+    writePorts({0, 3});
+    frmCalibrateTorque* c = frmCalibrateTorque::ShowInstance();
+    ASSERT_NE(c, nullptr);
+    w.reset(c);  // the fixture closes it
+    for (int i = 0; i < 20; ++i) {
+        QApplication::processEvents();
+        QThread::msleep(10);
+    }
+    const QRect area = dialogsupport::AvailableArea(c);
+    EXPECT_TRUE(area.contains(c->frameGeometry()))
+        << c->frameGeometry().x() << "," << c->frameGeometry().y() << " " << c->frameGeometry().width() << "x"
+        << c->frameGeometry().height() << " in " << area.width() << "x" << area.height();
 }
 
 }  // namespace

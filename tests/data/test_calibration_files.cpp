@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <gtest/gtest.h>
 
 using namespace calibration;
@@ -233,6 +234,46 @@ TEST_F(CalibrationFiles, TorqueValueTable) {
 
     EXPECT_FALSE(ReadTorqueValues(path("none.txt")).ok);
     EXPECT_FALSE(SaveTorqueValues(dir_.path(), texts).ok);  // a folder
+}
+
+// What is written reads back box for box: an empty box is an empty line
+// and comes back empty, the boxes after it in their places.
+TEST_F(CalibrationFiles, TorqueValueTableKeepsEmptyBoxesInTheirPlaces) {
+    struct Case {
+        const char* what;
+        std::vector<int> empty;  // boxes left empty
+    } cases[] = {
+        {"first box", {0}},
+        {"a middle box", {7}},
+        {"last box", {20}},
+        {"two boxes side by side", {9, 10}},
+        {"every box", {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20}},
+    };
+    for (const Case& k : cases) {
+        QStringList texts;
+        for (int i = 0; i < 21; ++i) texts << QString::number(100 - i);
+        for (int i : k.empty) texts[i] = (i % 2) ? QString() : QStringLiteral("  ");
+        ASSERT_TRUE(SaveTorqueValues(path("e.txt"), texts).ok) << k.what;
+        const TorqueValuesResult r = ReadTorqueValues(path("e.txt"));
+        EXPECT_TRUE(r.ok) << k.what << ": " << r.message.toStdString();
+        ASSERT_EQ(r.values.size(), 21u) << k.what;
+        for (int i = 0; i < 21; ++i) {
+            const bool empty = std::find(k.empty.begin(), k.empty.end(), i) != k.empty.end();
+            if (empty)
+                EXPECT_FALSE(r.values[size_t(i)].has_value()) << k.what << " box " << i;
+            else
+                EXPECT_EQ(r.values[size_t(i)], 100.0 - i) << k.what << " box " << i;
+        }
+    }
+    // Line breaks of any kind; an empty item between commas is an empty box.
+    write("mixed.txt", "1,,3\r4\n\n6,7,8,9,10,11,12,13,14,15,16,17,18,19,20,21\r\n");
+    const TorqueValuesResult r = ReadTorqueValues(path("mixed.txt"));
+    EXPECT_TRUE(r.ok) << r.message.toStdString();
+    ASSERT_EQ(r.values.size(), 21u);
+    EXPECT_FALSE(r.values[1].has_value());
+    EXPECT_EQ(r.values[3], 4.0);
+    EXPECT_FALSE(r.values[4].has_value());
+    EXPECT_EQ(r.values[20], 21.0);
 }
 
 TEST_F(CalibrationFiles, TorqueCoefficientTable) {

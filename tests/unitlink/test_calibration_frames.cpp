@@ -86,6 +86,38 @@ TEST(CalibrationFrames, TorqueRepliesSurviveMalformedInput) {
     EXPECT_EQ(p.Parse(QChar(8) + QString("7,8") + E).points.size(), 1u);
 }
 
+// Pieces that lost text (a frame without its head, a point run into the
+// next frame) are told from whole status frames, which lose nothing; the
+// first piece after Clear may be the rest of a frame cut off then.
+TEST(CalibrationFrames, TorqueRepliesTellLostTextFromStatusFrames) {
+    const QString point = QChar(8) + QString("10,1") + E;
+    const QString status9 = "#02,72.0,80,0,0,0,0,0,1.2," + E;
+    const QString status8 = "S02,72.0,80,0,0,0,0,0,1.2" + E;
+    struct Case {
+        const char* what;
+        QString input;
+        size_t points;
+        int broken;
+    } cases[] = {
+        {"points and status frames of 8 and 9 commas", point + status9 + point + status8 + point, 3, 0},
+        {"the rest of a point frame", point + "5,20" + E + point, 2, 1},
+        {"the rest of a status frame", point + "0,0,0,1.2," + E + point, 2, 1},
+        {"a point frame run into a status frame", point + QChar(8) + "30," + status9 + point, 2, 1},
+        {"noise without a comma", point + "zz" + E + E + point, 2, 0},
+        {"the first piece is the rest of a cleared frame", "5,20" + E + point, 1, 0},
+    };
+    for (const Case& c : cases) {
+        TorqueReplyParser p;
+        const TorqueReplyResult r = p.Parse(c.input);
+        EXPECT_EQ(r.points.size(), c.points) << c.what;
+        EXPECT_EQ(r.broken, c.broken) << c.what;
+    }
+    TorqueReplyParser p;
+    EXPECT_EQ(p.Parse(point + "5,20" + E).broken, 1);
+    p.Clear();
+    EXPECT_EQ(p.Parse("5,20" + E + point).broken, 0);
+}
+
 TEST(CalibrationFrames, FieldNineReadingOfATick) {
     const QString good1 = "#01,72.0,80.0,0,0,0,0,0,1.5" + E;    // 8 commas and a last field
     const QString good2 = "#01,72.0,80.0,0,0,0,0,0,2.5," + E;   // 9 commas, empty rest
