@@ -975,8 +975,8 @@ void MainCharts::DrawOverlay(const QString& overTestName, const RowArray& info) 
         return;
     }
     if (kind == QLatin1String("LSM")) {
-        // Stored as the opened swell test's: in the display length unit.
-        const double length = LengthFromDisplay(infoNumber(info, clsTEST_INFO::colBOB_EFF_LENGTH));
+        // Stored in inches, as the opened swell test's.
+        const double length = infoNumber(info, clsTEST_INFO::colBOB_EFF_LENGTH);
         OverSampleLength = length > 0 ? length : 0.001;
         OverlapLsmCharts();
         return;

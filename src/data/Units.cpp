@@ -103,3 +103,8 @@ QString LengthToDisplayText(double length) {
 }
 
 double LengthFromDisplay(double length) { return isCgs() ? length : length / 25.4; }
+
+double LengthToDisplay(double length) {
+    if (isCgs() || !std::isfinite(length)) return length;
+    return std::round(length * 25.4 * 1e6) / 1e6;
+}

@@ -60,3 +60,7 @@ double KToDisplay(double k);
 QString LengthToDisplayText(double length);
 // Length in display units to inch. SI: length / 25.4.
 double LengthFromDisplay(double length);
+// Length in inch to display units as a number. SI: millimetres, to a
+// millionth of a millimetre, so that a length entered in millimetres and
+// stored in inches reads back as entered (10.16 mm, not 10.159999999999998).
+double LengthToDisplay(double length);

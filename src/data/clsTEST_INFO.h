@@ -4,8 +4,10 @@
 // kinds, and a free description).
 //
 // ConnectX binds, prepares the commands and reads the list of tests (name, time,
-// researcher, bob, newest first) into the row cache, which UsedName hands out.
-// GetTestDetail reads the rows of one test by name. The class traps no errors.
+// researcher, bob, key, newest first) into the row cache, which UsedName hands
+// out. Names are not unique: a test chosen from the list is read by its key.
+// GetTestDetail reads the rows of one test by name, GetTestDetailByKey by its
+// key. The class traps no errors.
 
 #include "data/RecordBase.h"
 
@@ -38,6 +40,8 @@ public:
         colSAFETY,
         kColumnCount  // 12
     };
+    // The key's column in the list rows of ConnectX.
+    static constexpr int kListKeyColumn = 4;
     // The row array has one entry more than there are columns; the last stays empty.
     static constexpr int kRowArraySize = 13;
 
@@ -80,14 +84,18 @@ public:
     // Write only: the description is read back through All (entry 11).
     void SAFETY(const QString& value) { safety_ = value; }
 
-    // A copy of the row cache: after ConnectX the list rows (TEST_NAME, TEST_TIME,
-    // RESEARCHER_NAME, BOB_NO, newest first), after a GetTestDetail that found
-    // rows the full rows of that test.
+    // A copy of the row cache: after ConnectX the list rows (TEST_NAME,
+    // TEST_TIME, RESEARCHER_NAME, BOB_NO, TEST_ID, newest first), after a
+    // GetTestDetail or GetTestDetailByKey that found rows the full rows of
+    // that test.
     RowCache UsedName() const { return cache_; }
 
     void SetDefaults() override;
     // The key query by the current TEST_NAME.
     void GetTestDetail();
+    // The same by the current Test_Id: the one test of that key (names are
+    // not unique), its first row loaded; Eof when there is none.
+    void GetTestDetailByKey();
     // Inserts the current-row fields as a new row; the new key is not read back.
     void AddNew();
     // Rewrites the row whose TEST_ID is Test_Id with the current-row fields.

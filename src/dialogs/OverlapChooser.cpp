@@ -1,7 +1,9 @@
 #include "data/DateText.h"
 #include "dialogs/OverlapChooser.h"
 
+#include "data/clsTEST_INFO.h"
 #include "dialogs/TestInfoRules.h"
+#include "platform/Dialogs.h"
 #include "platform/FlexGrid.h"
 
 
@@ -32,10 +34,12 @@ bool PassesKind(const QVariant& bobNo, qint32 testType) {
     }
 }
 
-void FillOverlapList(FlexGridModel& grid, const RowCache& list, qint32 testType) {
+QVector<qint32> FillOverlapList(FlexGridModel& grid, const RowCache& list, qint32 testType) {
+    QVector<qint32> keys;
     grid.Rows(1);
-    if (list.size() < 4) return;
+    if (list.size() < 4) return keys;
     const int n = list[0].size();
+    const bool keyed = list.size() > clsTEST_INFO::kListKeyColumn;
     for (int i = 0; i < n; ++i) {
         const QVariant& bob = list[3][i];
         if (!PassesKind(bob, testType)) continue;
@@ -45,28 +49,49 @@ void FillOverlapList(FlexGridModel& grid, const RowCache& list, qint32 testType)
         grid.TextMatrix(r, 1, GeneralDateText(list[1][i]));
         grid.TextMatrix(r, 2, list[2][i].toString());
         if (testType != 0) grid.TextMatrix(r, 3, bob.toString());
+        keys.append(keyed ? list[clsTEST_INFO::kListKeyColumn][i].toInt() : 0);
     }
     if (grid.Rows() > 1) grid.Row(1);
+    return keys;
 }
 
-NameCheckResult CheckName(const QString& nameBox, const QStringList& listedNames, const QString& openedTestName) {
+NameCheckResult CheckName(const QString& nameBox, const QStringList& listedNames, const QVector<qint32>& listedKeys,
+                          int currentRow, qint32 openedTestId) {
     NameCheckResult r;
     if (nameBox.isEmpty()) return r;
-    const QString wanted = nameBox.toUpper();
-    for (int i = 0; i < listedNames.size(); ++i) {
-        if (listedNames[i].toUpper() == wanted) {
-            r.row = i + 1;
-            r.listedName = listedNames[i];
-            break;
-        }
+    const auto holdsName = [&](int row) {
+        return row >= 1 && row <= listedNames.size() &&
+               listedNames[row - 1].compare(nameBox, Qt::CaseInsensitive) == 0;
+    };
+    if (holdsName(currentRow)) {
+        r.row = currentRow;
+    } else {
+        for (int row = 1; row <= listedNames.size() && r.row == 0; ++row)
+            if (holdsName(row)) r.row = row;
     }
-    if (r.row == 0)
+    if (r.row == 0) {
         r.result = NameCheck::NotFound;
-    else if (nameBox == openedTestName)
-        r.result = NameCheck::Itself;
-    else
-        r.result = NameCheck::Accepted;
+        return r;
+    }
+    r.listedName = listedNames[r.row - 1];
+    r.key = listedKeys.value(r.row - 1);
+    r.result = r.key == openedTestId ? NameCheck::Itself : NameCheck::Accepted;
     return r;
+}
+
+bool ReadChosenTest(clsTEST_INFO& testInfo, qint32 openedTestType) {
+    testInfo.GetTestDetailByKey();
+    if (testInfo.Eof()) {
+        // Deleted since the chooser listed it.
+        ui::MsgBox(kNameNotFound);
+        return false;
+    }
+    // The kind as stored (a Null BOB_NO is no kind).
+    if (!PassesKind(testInfo.UsedName().value(clsTEST_INFO::colBOB_NO).value(0), openedTestType)) {
+        ui::MsgBox(kOtherKind);
+        return false;
+    }
+    return true;
 }
 
 }  // namespace overlap

@@ -1,6 +1,7 @@
 #include "dialogs/TestInfoRewrite.h"
 
 #include "data/Numbers.h"
+#include "data/Units.h"
 #include "data/clsConnection.h"
 #include "data/clsTEST_ADDITIVE.h"
 #include "data/clsTEST_INFO.h"
@@ -60,7 +61,8 @@ void RewriteTestInfo(clsConnection* connection, clsTEST_INFO& info, clsTEST_ADDI
         }
         info.ROTOR_NO(edit.rotorNo);
         info.BOB_NO(edit.bobNo);
-        info.BOB_EFF_LENGTH(Val(edit.bobLength));
+        const double length = Val(edit.bobLength);
+        info.BOB_EFF_LENGTH(edit.sampleLengthInDisplayUnit ? LengthFromDisplay(length) : length);
         info.BOB_RADIUS(Val(edit.bobRadius));
         info.SAFETY(edit.description);
         info.Update();

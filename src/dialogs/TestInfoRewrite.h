@@ -23,6 +23,9 @@ struct TestInfoEdit {
     QString rotorNo;
     QString bobNo;
     QString bobLength;   // stored as its leading number
+    // A swell test's sample length: bobLength is in the display length unit
+    // and is stored in inches.
+    bool sampleLengthInDisplayUnit = false;
     QString bobRadius;   // stored as its leading number
     QString description;
     QVector<AdditiveRow> additives;

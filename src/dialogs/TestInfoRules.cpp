@@ -2,6 +2,7 @@
 
 #include "data/Globals.h"
 #include "data/Numbers.h"
+#include "data/Units.h"
 #include "data/clsTEST_ADDITIVE.h"
 #include "platform/FlexGrid.h"
 
@@ -155,6 +156,11 @@ QString PlainText(const QVariant& v) {
         default:
             return v.toString();
     }
+}
+
+QString SampleLengthText(const QVariant& storedInches) {
+    if (!storedInches.isValid() || storedInches.isNull()) return QString();
+    return CStr(LengthToDisplay(storedInches.toDouble()));
 }
 
 }  // namespace testinfo

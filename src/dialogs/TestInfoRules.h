@@ -133,5 +133,9 @@ std::optional<LengthFailure> StoredLengthCheck(const StoredTexts& texts);
 // A row-array entry as a box shows it: numbers in their shortest form, dates
 // as stored, texts as they are, Null as the empty text.
 QString PlainText(const QVariant& v);
+// A swell test's stored sample length (inches) as the test information
+// dialogs show it, in the display length unit (millimetres in SI); empty for
+// an empty cell.
+QString SampleLengthText(const QVariant& storedInches);
 
 }  // namespace testinfo

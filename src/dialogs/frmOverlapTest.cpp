@@ -67,7 +67,7 @@ void frmOverlapTest::Form_Load() {
 void frmOverlapTest::FillList() {
     if (!testInfo_) return;
     storedTests_ = testInfo_->UsedName();
-    overlap::FillOverlapList(*MSFlexGrid1->gridModel(), storedTests_, testType_);
+    listedKeys_ = overlap::FillOverlapList(*MSFlexGrid1->gridModel(), storedTests_, testType_);
     MSFlexGrid1->WidenColumnsToContents();
 }
 
@@ -96,9 +96,10 @@ void frmOverlapTest::cmdCancel_Click() { hide(); }
 
 namespace overlap {
 
-bool AcceptChosenName(frmOverlapTest& chooser, const QString& openedTestName, clsTEST_INFO& testInfo) {
-    const NameCheckResult check = CheckName(chooser.txtSeqName->text(), chooser.ListedNames(), openedTestName);
+bool AcceptChosenName(frmOverlapTest& chooser, qint32 openedTestId, clsTEST_INFO& testInfo) {
     FlexGridModel& grid = *chooser.MSFlexGrid1->gridModel();
+    const NameCheckResult check = CheckName(chooser.txtSeqName->text(), chooser.ListedNames(), chooser.ListedKeys(),
+                                            grid.Row(), openedTestId);
     if (check.result == NameCheck::Empty) return false;
     // The search leaves the matching row current (the last row when none matched).
     grid.Col(0);
@@ -106,7 +107,10 @@ bool AcceptChosenName(frmOverlapTest& chooser, const QString& openedTestName, cl
         grid.Row(check.row);
     else if (grid.Rows() > 1)
         grid.Row(grid.Rows() - 1);
-    if (check.row > 0) testInfo.TEST_NAME(check.listedName);
+    if (check.row > 0) {
+        testInfo.Test_Id(check.key);
+        testInfo.TEST_NAME(check.listedName);
+    }
     switch (check.result) {
         case NameCheck::NotFound:
             ui::MsgBox(kNameNotFound);

@@ -3,10 +3,13 @@
 // and raises overSelected (OK, or a double-click on the list, which hides the
 // chooser first). It loads nothing itself: the main window's handler
 // fOverlap_overSelected checks the name (overlap::AcceptChosenName below),
-// draws the chosen test over its charts, hides the chooser and lets it go.
+// reads the chosen row's test by its key, draws it over its charts, hides the
+// chooser and lets it go.
 
 #include "data/RecordBase.h"
 #include "dialogs/ControlLayout.h"
+
+#include <QVector>
 
 #include <memory>
 
@@ -32,6 +35,8 @@ public:
 
     // The listed names (column 0 of rows 1 onward).
     QStringList ListedNames() const;
+    // The keys of the listed tests, that of row r at r - 1.
+    const QVector<qint32>& ListedKeys() const { return listedKeys_; }
 
     QLabel* Label1;
     FlexGrid* MSFlexGrid1;
@@ -57,17 +62,20 @@ private:
     std::unique_ptr<clsTEST_INFO> testInfo_;
     std::unique_ptr<clsTEST_RESULT> testResult_;
     RowCache storedTests_;
+    QVector<qint32> listedKeys_;
 };
 
 namespace overlap {
 
 // The name checks of the main window's fOverlap_overSelected, on the chooser's
 // name box and list: an empty name box does nothing; a name listed in no row
-// (compared without letter case) shows "Test sequence name not found."; a name
-// box equal to the opened test's name shows "Test cannot overlap itself"
-// (title "Selection Error."). Otherwise testInfo.TEST_NAME is set to the name
-// as listed and true is returned: the caller then draws the overlay, hides the
-// chooser and lets it go. After a refusal the chooser stays as it is.
-bool AcceptChosenName(frmOverlapTest& chooser, const QString& openedTestName, clsTEST_INFO& testInfo);
+// (compared without letter case) shows "Test sequence name not found."; the
+// row chosen (the current row when it holds the name, else the first that
+// does) being the opened test itself shows "Test cannot overlap itself"
+// (title "Selection Error."). Otherwise testInfo.Test_Id is set to the key of
+// that row and TEST_NAME to the name as listed, and true is returned: the
+// caller then reads the test by its key (ReadChosenTest), draws the overlay,
+// hides the chooser and lets it go. After a refusal the chooser stays as it is.
+bool AcceptChosenName(frmOverlapTest& chooser, qint32 openedTestId, clsTEST_INFO& testInfo);
 
 }  // namespace overlap

@@ -111,7 +111,7 @@ void frmViewRelatedInfo::SetTestKindLabels(qint32 testType) {
         label1_[14]->setText(QStringLiteral("Sample Compact Time (min):"));
         label1_[15]->setText(QStringLiteral("Test Type:"));
         label1_[8]->setText(QStringLiteral("Sample Wt (g):"));
-        // The sample length is stored in the display length unit.
+        // The sample length is stored in inches and shown in the display length unit.
         label1_[1]->setText(QStringLiteral("Sample Length ") + gLengthLabel);
         label1_[10]->setText(QStringLiteral("Sample Hardness:"));
         label1_[10]->show();
@@ -135,7 +135,9 @@ void frmViewRelatedInfo::FillFromInfo(const RowArray& info, qint32 testType) {
     txtBobNo->setText(testinfo::PlainText(at(clsTEST_INFO::colBOB_NO)));
     txtRotoNo->setText(testinfo::PlainText(at(clsTEST_INFO::colROTOR_NO)));
     txtBobRadius->setText(testinfo::PlainText(at(clsTEST_INFO::colBOB_RADIUS)));
-    txtBobLength->setText(testinfo::PlainText(at(clsTEST_INFO::colBOB_EFF_LENGTH)));
+    testType_ = testType;
+    txtBobLength->setText(testType == 2 ? testinfo::SampleLengthText(at(clsTEST_INFO::colBOB_EFF_LENGTH))
+                                        : testinfo::PlainText(at(clsTEST_INFO::colBOB_EFF_LENGTH)));
     if (testType == 1) {
         txtPreTestPH->clear();
         txtPostTestPH->clear();
@@ -161,6 +163,8 @@ testinfo::TestInfoEdit frmViewRelatedInfo::Edit() const {
     e.rotorNo = txtRotoNo->text();
     e.bobNo = txtBobNo->text();
     e.bobLength = txtBobLength->text();
+    // A swell test kept as one: its sample length was shown in the display unit.
+    e.sampleLengthInDisplayUnit = testType_ == 2 && e.bobNo == QLatin1String("LSM");
     e.bobRadius = txtBobRadius->text();
     e.description = txtSAFETY->toPlainText();
     e.additives = testinfo::AdditivesToStore(*MSFlexGrid1->gridModel());
@@ -218,8 +222,9 @@ void cmdRelated_Click(clsConnection* connection, clsTEST_INFO& testInfo, clsTEST
     if (opened.OpenedTestId == 0) return;
     TrapErrors([&] {
         frmViewRelatedInfo dlg(parent);
-        testInfo.TEST_NAME(opened.OpenedTestName);
-        testInfo.GetTestDetail();
+        // By its key: names are not unique.
+        testInfo.Test_Id(opened.OpenedTestId);
+        testInfo.GetTestDetailByKey();
         if (testInfo.Eof()) return;
         opened.OpenedTestInfo = testInfo.All();
 
@@ -240,8 +245,8 @@ void cmdRelated_Click(clsConnection* connection, clsTEST_INFO& testInfo, clsTEST
                                   opened.TestType == 1);
         // The window's copy of the row follows the save, so that what is
         // shown and reported from it is what is stored.
-        testInfo.TEST_NAME(opened.OpenedTestName);
-        testInfo.GetTestDetail();
+        testInfo.Test_Id(opened.OpenedTestId);
+        testInfo.GetTestDetailByKey();
         if (!testInfo.Eof()) opened.OpenedTestInfo = testInfo.All();
         if (fillAdditiveGrid) fillAdditiveGrid();
     });

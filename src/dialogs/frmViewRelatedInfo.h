@@ -43,7 +43,9 @@ public:
     // value rheology).
     void SetTestKindLabels(qint32 testType);
     // The boxes from a TEST_INFO row array, in the order that lets the stored
-    // radius and length replace what the bob lookup writes.
+    // radius and length replace what the bob lookup writes. A swell test's
+    // sample length, stored in inches, is shown in the display length unit
+    // (and stored back in inches by a save that keeps the test a swell test).
     void FillFromInfo(const RowArray& info, qint32 testType);
     // Rows 1 onward from the test's additives (at most the grid's 20 rows).
     void FillAdditives(clsTEST_ADDITIVE& additives, clsConnection* connection, qint32 testId);
@@ -74,6 +76,7 @@ public slots:
     void cmdCancel_Click();
 
 private:
+    qint32 testType_ = 0;  // as FillFromInfo was given it
     void Form_Load();
 
     std::array<QLabel*, 18> label1_{};
@@ -87,7 +90,7 @@ namespace relatedinfo {
 using ShowModal = std::function<void(frmViewRelatedInfo&)>;
 
 // The whole of the main window's cmdRelated_Click: with a test open, reads its
-// row again (renewing opened.OpenedTestInfo), shows it with its additives in a
+// row again by its key (renewing opened.OpenedTestInfo), shows it with its additives in a
 // new frmViewRelatedInfo and, when saved, rewrites the row and the additives
 // reads the stored row again into opened.OpenedTestInfo, and calls
 // fillAdditiveGrid (the main window's Fill_Additive_Grid). With no

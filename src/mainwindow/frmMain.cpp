@@ -503,8 +503,8 @@ void frmMain::cmdOverlap_Click() {
 void frmMain::fOverlap_overSelected() {
     TrapErrors([&] {
         if (!fOverlap_) return;
-        if (!overlap::AcceptChosenName(*fOverlap_, opened_.OpenedTestName, *testInfo_)) return;
-        DrawOverlay();
+        if (!overlap::AcceptChosenName(*fOverlap_, opened_.OpenedTestId, *testInfo_)) return;
+        if (!DrawOverlay()) return;
         fOverlap_->hide();
         releaseOverlapChooser();
     });
@@ -517,14 +517,10 @@ void frmMain::releaseOverlapChooser() {
     fOverlap_ = nullptr;
 }
 
-void frmMain::DrawOverlay() {
-    testInfo_->GetTestDetail();
-    if (testInfo_->Eof()) {
-        // Deleted since the chooser listed it.
-        ui::MsgBox(overlap::kNameNotFound);
-        return;
-    }
+bool frmMain::DrawOverlay() {
+    if (!overlap::ReadChosenTest(*testInfo_, opened_.TestType)) return false;
     charts_->DrawOverlay(fOverlap_->txtSeqName->text(), testInfo_->All());
+    return true;
 }
 
 frmOverlapTest* frmMain::fOverlap() const { return fOverlap_.data(); }

@@ -208,9 +208,12 @@ public slots:
     void fOpen_Selected();
 
     // The overlap chooser's overSelected event: an empty name box does
-    // nothing; a name not listed, or the opened test's own name, is refused
-    // with its message and the chooser stays; an accepted name is drawn over
-    // the charts (DrawOverlay), then the chooser is hidden and let go.
+    // nothing; a name not listed, or the opened test itself, is refused
+    // with its message and the chooser stays; the test of the row chosen is
+    // read by its key and drawn over the charts (DrawOverlay), then the
+    // chooser is hidden and let go. A test deleted, or no longer of the
+    // opened test's kind, since the chooser listed it is refused with its
+    // message and the chooser stays, so that another can be chosen.
     void fOverlap_overSelected();
 
     // Y-range frame: OK (manual Y range, a tenth of the span beyond Max and
@@ -244,11 +247,12 @@ private:
     void Save_Control_Layout();
     void Form_Resize();
     void releaseOverlapChooser();
-    // Draws the test accepted in the overlap chooser (TEST_NAME of the
+    // Draws the test accepted in the overlap chooser (Test_Id of the
     // test-information records, set by the name check) over the opened
-    // test's 2-D chart: its TEST_INFO row is read and handed to the charts
-    // with the name as the chooser's name box holds it.
-    void DrawOverlay();
+    // test's 2-D chart: its TEST_INFO row is read by its key and handed to
+    // the charts with the name as the chooser's name box holds it. False,
+    // with the reason shown, when the test is gone or of another kind.
+    bool DrawOverlay();
 
     clsConnection connection_;
     std::unique_ptr<clsTEST_INFO> testInfo_;

@@ -33,8 +33,9 @@ bool ReadOpenedTestInfo(const StoredTestSource& source) {
         return false;
     }
     try {
-        source.testInfos->TEST_NAME(opened.OpenedTestName);
-        source.testInfos->GetTestDetail();
+        // By its key: names are not unique.
+        source.testInfos->Test_Id(opened.OpenedTestId);
+        source.testInfos->GetTestDetailByKey();
         if (source.testInfos->Eof()) {
             ui::MsgBox(TestNoLongerStoredText(opened.OpenedTestName), ui::vbOKOnly);
             return false;

@@ -25,12 +25,13 @@
 // The messages of the reports.
 inline const QString kNoTestSelected =
     QStringLiteral("Currently no valid test selected.  Please first open a saved test.");
-// The opened test's TEST_INFO row was not found again by its name.
+// The opened test's TEST_INFO row was not found again by its key.
 QString TestNoLongerStoredText(const QString& testName);
 
-// Reads the opened test's TEST_INFO row afresh into OpenedTestInfo before a
-// CSV or printed report is written. False, with the reason said, when no
-// test is opened, the test is no longer stored or the database fails.
+// Reads the opened test's TEST_INFO row afresh, by its key (OpenedTestId),
+// into OpenedTestInfo before a CSV or printed report is written. False, with
+// the reason said, when no test is opened, the test is no longer stored or
+// the database fails.
 bool ReadOpenedTestInfo(const StoredTestSource& source);
 
 // A value in the form text files take: text unchanged; a number as " 12 ",
@@ -46,7 +47,7 @@ class CsvReport {
 public:
     explicit CsvReport(const StoredTestSource& source);
 
-    // Checks that a test is open, reads its TEST_INFO row again by name into
+    // Checks that a test is open, reads its TEST_INFO row again by key into
     // OpenedTestInfo and writes the report of its kind.
     void Export_CSV_Report();
     // The PVT and swell writers; Export_CSV_Report calls them after its checks.

@@ -8,6 +8,7 @@
 #include "platform/FlexGrid.h"
 #include "reports/ExcelFrame.h"
 #include "reports/ExcelReports.h"
+#include "reports/ReportText.h"
 
 #include <functional>
 
@@ -64,9 +65,9 @@ QString PvtCenterHeader(const StoredTestSource& in) {
 // Rows 1 to A + 2 of both swell workbooks; returns the "Results:" row.
 int LsmTop(ReportSheet& sheet, const StoredTestSource& in) {
     const OpenedTest& t = *in.opened;
-    // The swell window stores the sample length in the display length unit
-    // (millimetres in SI), so it is shown as stored beside that unit's caption.
-    const QVariant length = InfoAt(t, 8);
+    // The sample length is stored in inches; it is shown in the display
+    // length unit, as its caption says.
+    const QVariant length = reporttext::sampleLengthShown(InfoAt(t, 8));
     StartSheet(sheet, QStringLiteral("Z3080daq LSM Test Report"));
     HeaderBlock(sheet, 8,
                 {{QStringLiteral("Test Name:"), InfoAt(t, 1)},

@@ -18,14 +18,14 @@ namespace {
 
 const QString kRheologyTitle = QStringLiteral("Z3080daq Test Report");
 
-// Looks the opened test up again by name and keeps its fresh row. False when
-// no test is open (the report does nothing) or the test is no longer stored
-// (the report says so).
+// Looks the opened test up again by its key (names are not unique) and keeps
+// its fresh row. False when no test is open (the report does nothing) or the
+// test is no longer stored (the report says so).
 bool RefreshOpenedTest(const StoredTestSource& in) {
     if (in.opened->OpenedTestName.isEmpty())
         return false;
-    in.testInfos->TEST_NAME(in.opened->OpenedTestName);
-    in.testInfos->GetTestDetail();
+    in.testInfos->Test_Id(in.opened->OpenedTestId);
+    in.testInfos->GetTestDetailByKey();
     if (in.testInfos->Eof()) {
         ui::MsgBox(TestNoLongerStoredText(in.opened->OpenedTestName), ui::vbOKOnly);
         return false;

@@ -222,9 +222,9 @@ void PrintedReport::ComposeLsm(TextPrinter& printer, int copies) const {
         header("  Researcher Name:", clsTEST_INFO::colRESEARCHER_NAME);
         header("  Test Type:", clsTEST_INFO::colBOB_NO);
         header("  Sample Weight:", clsTEST_INFO::colBOB_RADIUS);
-        // The sample length is stored in the display length unit.
+        // The sample length is stored in inches and printed in the display length unit.
         printer.Print((QStringLiteral("  Sample Length ") + gLengthLabel + QLatin1Char(':')).leftJustified(26) +
-                      infoValue(info, clsTEST_INFO::colBOB_EFF_LENGTH));
+                      infoValue({reporttext::sampleLengthShown(info.value(clsTEST_INFO::colBOB_EFF_LENGTH))}, 0));
         printer.Print();
         printer.Print(QStringLiteral("  Description:"));
         printer.Print(infoValue(info, clsTEST_INFO::colSAFETY));

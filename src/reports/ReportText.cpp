@@ -2,6 +2,7 @@
 
 #include "data/DateText.h"
 #include "data/Numbers.h"
+#include "data/Units.h"
 
 #include <cmath>
 
@@ -26,6 +27,12 @@ QString infoValue(const RowArray& info, int column) {
         case QMetaType::ULongLong: return CStr(value.toDouble());
         default: return value.toString();
     }
+}
+
+QVariant sampleLengthShown(const QVariant& storedInches) {
+    if (!storedInches.isValid() || storedInches.isNull() || storedInches.metaType().id() == QMetaType::QString)
+        return storedInches;
+    return QVariant(LengthToDisplay(storedInches.toDouble()));
 }
 
 }  // namespace reporttext

@@ -4,6 +4,7 @@
 #include "data/RecordBase.h"
 
 #include <QString>
+#include <QVariant>
 
 namespace reporttext {
 
@@ -15,5 +16,10 @@ QString maskOrEmpty(double value, const QString& mask);
 // unchanged, a number in its shortest decimal form without blanks, a
 // date-time in the short date form followed by the time.
 QString infoValue(const RowArray& info, int column);
+
+// A swell test's sample length as stored (inches) in the display length unit
+// (millimetres in SI), for the reports that show it beside gLengthLabel; an
+// empty or text cell unchanged.
+QVariant sampleLengthShown(const QVariant& storedInches);
 
 }  // namespace reporttext

@@ -577,9 +577,11 @@ void frmSWMTest::cmdStart_Click() {
         t.ROTOR_NO(d.txtRotoNo->text());
         lblCTime->setText(d.txtRotoNo->text());
         t.BOB_NO(d.txtBobNo->text());
-        const double length = Val(d.txtBobLength->text());
-        t.BOB_EFF_LENGTH(length);
-        lblLen->setText(CStr(length));
+        // The sample length is stored in inches whatever the unit system: the
+        // dry length the zeroing took (entered in the display unit), which the
+        // run's swell is taken against. The dialog showed it in the display unit.
+        t.BOB_EFF_LENGTH(reply.state.SampleLength);
+        lblLen->setText(CStr(Val(d.txtBobLength->text())));
         const double weight = Val(d.txtBobRadius->text());
         t.BOB_RADIUS(weight);
         lblWt->setText(CStr(weight));

@@ -10,6 +10,7 @@
 #include <iomanip>
 
 #include "data/Numbers.h"
+#include "data/Settings.h"
 #include "data/Units.h"
 #include "data/clsTEST_INFO.h"
 
@@ -467,6 +468,17 @@ TEST_F(ChartKinds, SwellOverlayTakesItsOwnSampleLengthAndKeepsTimeOrderOffTheTim
     charts->DrawOverlay("Lsm B", infoRow(22, "", "LSM", 0, 4.0));
     EXPECT_EQ(pointsOf(g, 1, 2), pts({{0, 5}, {1, 10}}));
     EXPECT_EQ(g.subsetLabel(0), "Lsm A");
+
+    // The length is stored in inches in either unit system: the same swell in SI.
+    const int savedUnits = gUnitSystem;
+    gUnitSystem = 2;
+    SetUnitLabels();
+    choose(1);
+    charts->DrawOverlay("Lsm B", infoRow(22, "", "LSM", 0, 4.0));
+    gUnitSystem = savedUnits;
+    SetUnitLabels();
+    EXPECT_EQ(charts->OverSampleLength, 4.0);
+    EXPECT_EQ(pointsOf(g, 1, 2), pts({{0, 5}, {1, 10}}));
 }
 
 TEST_F(ChartKinds, OverlayCountsRowsPastThe16BitLimit) {

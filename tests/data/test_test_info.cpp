@@ -134,7 +134,7 @@ TEST_F(TestInfo, GetTestDetailForAnUnknownNameResetsTheFieldsButKeepsTheRowCache
     addTest("A", at(2020, 1, 1));
     info.ConnectX(&conn);
     const RowCache list = info.UsedName();
-    ASSERT_EQ(list.size(), 4);
+    ASSERT_EQ(list.size(), 5);
 
     info.BOB_NO("B1");
     info.TEST_NAME("nobody");
@@ -269,7 +269,7 @@ TEST_F(TestInfo, UsedNameListsTestsNewestFirst) {
     sql("UPDATE TEST_INFO SET RESEARCHER_NAME = 'Bo', BOB_NO = 'LSM' WHERE TEST_NAME = 'newest'");
     info.ConnectX(&conn);
     const RowCache names = info.UsedName();
-    ASSERT_EQ(names.size(), 4);  // TEST_NAME, TEST_TIME, RESEARCHER_NAME, BOB_NO
+    ASSERT_EQ(names.size(), 5);  // TEST_NAME, TEST_TIME, RESEARCHER_NAME, BOB_NO, TEST_ID
     ASSERT_EQ(names[0].size(), 3);
     EXPECT_EQ(info.RowCount(), 3);
     EXPECT_EQ(names[0], (QVector<QVariant>{"newest", "middle", "oldest"}));
@@ -277,6 +277,8 @@ TEST_F(TestInfo, UsedNameListsTestsNewestFirst) {
     EXPECT_EQ(names[2][0].toString(), "Bo");
     EXPECT_EQ(names[3][0].toString(), "LSM");
     EXPECT_EQ(names[3][1].toString(), "B5");
+    EXPECT_EQ(names[clsTEST_INFO::kListKeyColumn][0].toInt(),
+              scalar("SELECT TEST_ID FROM TEST_INFO WHERE TEST_NAME = 'newest'").toInt());
 
     // After a key query that found rows, the row cache holds its full rows.
     info.TEST_NAME("middle");
@@ -289,7 +291,7 @@ TEST_F(TestInfo, UsedNameListsTestsNewestFirst) {
 TEST_F(TestInfo, UsedNameOfAnEmptyTableIsEmptyAlsoAfterEarlierRows) {
     addTest("gone", at(2020, 1, 1));
     info.ConnectX(&conn);
-    ASSERT_EQ(info.UsedName().size(), 4);
+    ASSERT_EQ(info.UsedName().size(), 5);
     sql("DELETE FROM TEST_INFO");
     info.ConnectX(&conn);
     EXPECT_TRUE(info.UsedName().isEmpty());
@@ -408,6 +410,28 @@ TEST_F(TestInfo, ATextLongerThanItsParameterIsRefusedAndNothingIsWritten) {
                       .toString(),
                   "stored||UNKOWN|R1|B5|");
     }
+}
+
+// Names are not unique: the key query reads the one test of its key.
+TEST_F(TestInfo, GetTestDetailByKeyReadsTheTestOfTheKeyAmongNamesakes) {
+    addTest("twin", at(2020, 1, 1));
+    const int first = lastKey();
+    addTest("twin", at(2020, 1, 2));
+    const int second = lastKey();
+    info.ConnectX(&conn);
+    for (int key : {second, first}) {
+        info.Test_Id(key);
+        info.GetTestDetailByKey();
+        ASSERT_FALSE(info.Eof());
+        EXPECT_EQ(info.RowCount(), 1);
+        EXPECT_EQ(info.Test_Id(), key);
+        EXPECT_EQ(info.TEST_NAME(), "twin");
+        EXPECT_EQ(info.UsedName()[clsTEST_INFO::colTEST_ID].value(0).toInt(), key);
+    }
+    info.Test_Id(9999);
+    info.GetTestDetailByKey();
+    EXPECT_TRUE(info.Eof());
+    EXPECT_EQ(info.Test_Id(), 0);
 }
 
 TEST_F(TestInfo, ConnectX4ReadsTheRowsOfTheKeyOnceConnectXHasPrepared) {

@@ -25,11 +25,12 @@ protected:
         addTest("Rheo old", "B1", "2024-01-01 00:00:00");
         addTest("Pvt 1", "PVT", "2024-01-02 10:00:00");
         addTest("Swell 1", "LSM", "2024-01-03 10:00:00");
-        addTest("Rheo new", "B5", "2024-01-04 11:30:00");
+        rheoNew = addTest("Rheo new", "B5", "2024-01-04 11:30:00");
         addTest("Lower pvt", "pvt", "2024-01-05 10:00:00");  // not "PVT": a rheology test
         addTest("Pvt 2", "PVT", "2024-01-06 10:00:00");
         sql("INSERT INTO TEST_INFO (TEST_NAME, TEST_TIME, BOB_NO) VALUES ('No kind', '2024-01-07 10:00:00', NULL)");
     }
+    int rheoNew = 0;
     static QStringList column(const frmOverlapTest& dlg, int c) {
         QStringList out;
         const FlexGridModel& g = *dlg.MSFlexGrid1->gridModel();
@@ -109,11 +110,11 @@ TEST_F(OverlapTest, NameChecksGiveTheirMessages) {
     clsTEST_INFO info;
 
     dlg.txtSeqName->clear();
-    EXPECT_FALSE(overlap::AcceptChosenName(dlg, "Rheo new", info));
+    EXPECT_FALSE(overlap::AcceptChosenName(dlg, rheoNew, info));
     EXPECT_TRUE(dialogs.messages.empty());
 
     dlg.txtSeqName->setText("Pvt 1");  // stored, but of another kind
-    EXPECT_FALSE(overlap::AcceptChosenName(dlg, "Rheo new", info));
+    EXPECT_FALSE(overlap::AcceptChosenName(dlg, rheoNew, info));
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dialogs.messages[0].prompt, "Test sequence name not found.");
     EXPECT_EQ(dialogs.messages[0].title, ui::appTitle());
@@ -121,7 +122,7 @@ TEST_F(OverlapTest, NameChecksGiveTheirMessages) {
 
     dialogs.clear();
     dlg.txtSeqName->setText("Rheo new");
-    EXPECT_FALSE(overlap::AcceptChosenName(dlg, "Rheo new", info));
+    EXPECT_FALSE(overlap::AcceptChosenName(dlg, rheoNew, info));
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dialogs.messages[0].prompt, "Test cannot overlap itself");
     EXPECT_EQ(dialogs.messages[0].title, "Selection Error.");
@@ -129,10 +130,69 @@ TEST_F(OverlapTest, NameChecksGiveTheirMessages) {
 
     dialogs.clear();
     dlg.txtSeqName->setText("RHEO OLD");
-    EXPECT_TRUE(overlap::AcceptChosenName(dlg, "Rheo new", info));
+    EXPECT_TRUE(overlap::AcceptChosenName(dlg, rheoNew, info));
     EXPECT_TRUE(dialogs.messages.empty());
     EXPECT_EQ(info.TEST_NAME(), "Rheo old");  // the name as listed
     EXPECT_EQ(dlg.MSFlexGrid1->Row(), 3);
+}
+
+// Names are not unique: the test of the row chosen is the one read, by its
+// key, and a test of another kind of the same name is never taken.
+TEST_F(OverlapTest, TheTestOfTheChosenRowIsReadByItsKey) {
+    const int rheoDup = addTest("Dup", "B1", "2024-02-01 10:00:00");
+    const int pvtDup = addTest("Dup", "PVT", "2024-02-02 10:00:00");
+    const int pvtDupToo = addTest("DUP", "PVT", "2024-02-03 10:00:00");
+    frmOverlapTest dlg(&conn, 1);
+    ASSERT_EQ(column(dlg, 0), (QStringList{"DUP", "Dup", "Pvt 2", "Pvt 1"}));
+    EXPECT_EQ(dlg.ListedKeys().size(), 4);
+    clsTEST_INFO info;
+    info.ConnectX(&conn);
+
+    struct Case {
+        int row;  // the row clicked
+        int key;  // the test read
+    } cases[] = {{2, pvtDup}, {1, pvtDupToo}};
+    for (const Case& c : cases) {
+        dlg.MSFlexGrid1->gridModel()->Row(c.row);
+        dlg.MSFlexGrid1_Click();
+        ASSERT_TRUE(overlap::AcceptChosenName(dlg, rheoNew, info)) << c.row;
+        EXPECT_EQ(info.Test_Id(), c.key);
+        ASSERT_TRUE(overlap::ReadChosenTest(info, 1));
+        EXPECT_EQ(info.Test_Id(), c.key);
+        EXPECT_EQ(info.BOB_NO(), "PVT");
+        EXPECT_NE(info.Test_Id(), rheoDup);
+    }
+    EXPECT_TRUE(dialogs.messages.empty());
+
+    // A test of the same name as the opened one is another test: it is drawn.
+    dlg.MSFlexGrid1->gridModel()->Row(2);
+    dlg.MSFlexGrid1_Click();
+    EXPECT_TRUE(overlap::AcceptChosenName(dlg, pvtDupToo, info));
+    EXPECT_EQ(info.Test_Id(), pvtDup);
+    // The opened test itself is refused, whatever the letter case typed.
+    dlg.txtSeqName->setText("dup");
+    EXPECT_FALSE(overlap::AcceptChosenName(dlg, pvtDup, info));
+    EXPECT_EQ(dialogs.texts(), QStringList{"Test cannot overlap itself"});
+}
+
+// A test changed or deleted after the chooser listed it is refused with a
+// message; nothing is drawn.
+TEST_F(OverlapTest, AChosenTestNoLongerOfTheKindOrGoneIsRefused) {
+    const int pvtDup = addTest("Dup", "PVT", "2024-02-02 10:00:00");
+    frmOverlapTest dlg(&conn, 1);
+    clsTEST_INFO info;
+    info.ConnectX(&conn);
+    dlg.txtSeqName->setText("Dup");
+    ASSERT_TRUE(overlap::AcceptChosenName(dlg, rheoNew, info));
+    EXPECT_EQ(info.Test_Id(), pvtDup);
+
+    sql("UPDATE TEST_INFO SET BOB_NO = 'B1' WHERE TEST_ID = ?", {pvtDup});
+    EXPECT_FALSE(overlap::ReadChosenTest(info, 1));
+    sql("UPDATE TEST_INFO SET BOB_NO = NULL WHERE TEST_ID = ?", {pvtDup});
+    EXPECT_FALSE(overlap::ReadChosenTest(info, 0));
+    sql("DELETE FROM TEST_INFO WHERE TEST_ID = ?", {pvtDup});
+    EXPECT_FALSE(overlap::ReadChosenTest(info, 1));
+    EXPECT_EQ(dialogs.texts(), (QStringList{overlap::kOtherKind, overlap::kOtherKind, "Test sequence name not found."}));
 }
 
 TEST(OverlapRules, KindFilterAndNameCheck) {
@@ -144,13 +204,33 @@ TEST(OverlapRules, KindFilterAndNameCheck) {
 
     using overlap::NameCheck;
     const QStringList listed{"T10", "T1"};
-    EXPECT_EQ(overlap::CheckName("", listed, "T1").result, NameCheck::Empty);
-    EXPECT_EQ(overlap::CheckName("T2", listed, "T1").result, NameCheck::NotFound);
-    EXPECT_EQ(overlap::CheckName("T1", listed, "T1").result, NameCheck::Itself);
-    const auto accepted = overlap::CheckName("t1", listed, "T10");
+    const QVector<qint32> keys{10, 1};
+    EXPECT_EQ(overlap::CheckName("", listed, keys, 1, 1).result, NameCheck::Empty);
+    EXPECT_EQ(overlap::CheckName("T2", listed, keys, 1, 1).result, NameCheck::NotFound);
+    EXPECT_EQ(overlap::CheckName("T1", listed, keys, 1, 1).result, NameCheck::Itself);
+    const auto accepted = overlap::CheckName("t1", listed, keys, 1, 10);
     EXPECT_EQ(accepted.result, NameCheck::Accepted);
     EXPECT_EQ(accepted.row, 2);
     EXPECT_EQ(accepted.listedName, "T1");
+    EXPECT_EQ(accepted.key, 1);
+
+    // Names listed twice: the current row when it holds the name, else the first.
+    const QStringList dup{"Dup", "X", "dup"};
+    const QVector<qint32> dupKeys{5, 6, 7};
+    struct Case {
+        int current;
+        qint32 opened;
+        NameCheck result;
+        int row;
+        qint32 key;
+    } cases[] = {{3, 9, NameCheck::Accepted, 3, 7}, {2, 9, NameCheck::Accepted, 1, 5}, {0, 9, NameCheck::Accepted, 1, 5},
+                 {3, 7, NameCheck::Itself, 3, 7},   {1, 7, NameCheck::Accepted, 1, 5}};
+    for (const Case& c : cases) {
+        const auto r = overlap::CheckName("DUP", dup, dupKeys, c.current, c.opened);
+        EXPECT_EQ(r.result, c.result) << c.current << " " << c.opened;
+        EXPECT_EQ(r.row, c.row) << c.current << " " << c.opened;
+        EXPECT_EQ(r.key, c.key) << c.current << " " << c.opened;
+    }
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include "data/clsTEST_ADDITIVE.h"
 #include "data/clsTEST_INFO.h"
 #include "data/OpenedTest.h"
+#include "data/Settings.h"
 #include "dialogs/frmViewRelatedInfo.h"
 #include "platform/Database.h"
 #include "platform/FlexGrid.h"
@@ -192,6 +193,58 @@ TEST_F(ViewRelatedInfo, SaveRewritesTheInformationAndAdditivesForALaterOpen) {
     EXPECT_DOUBLE_EQ(row[clsTEST_INFO::colPRETEST_PH].toDouble(), 0);
     EXPECT_DOUBLE_EQ(row[clsTEST_INFO::colPOSTTEST_PH].toDouble(), 8.25);
     EXPECT_EQ(row[clsTEST_INFO::colSAFETY].toString(), "New notes");
+}
+
+// A swell test's sample length is stored in inches and shown and edited in
+// the display length unit; a save without a change keeps it.
+TEST_F(ViewRelatedInfo, ASwellSampleLengthIsShownAndEditedInTheDisplayUnit) {
+    const int savedUnits = gUnitSystem;
+    addTest("Swell", "LSM", "2024-05-06 07:08:09", "F", "", "30", 12.5, 0.4, 80, 5000);
+    auto storedLength = [&] { return scalar("SELECT BOB_EFF_LENGTH FROM TEST_INFO").toDouble(); };
+    struct Case {
+        int units;
+        QString label, shown, typed;
+        double stored;  // inches
+    } cases[] = {{1, "Sample Length (in.)", "0.4", "", 0.4},
+                 {1, "Sample Length (in.)", "0.4", "0.5", 0.5},
+                 {2, "Sample Length (mm)", "10.16", "", 0.4},
+                 {2, "Sample Length (mm)", "10.16", "25.4", 1.0}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.units);
+        sql("UPDATE TEST_INFO SET BOB_EFF_LENGTH = 0.4");
+        gUnitSystem = c.units;
+        SetUnitLabels();
+        open("Swell", 2);
+        click([&](frmViewRelatedInfo& dlg) {
+            EXPECT_EQ(dlg.Label1(1)->text(), c.label);
+            EXPECT_EQ(dlg.txtBobLength->text(), c.shown);
+            if (!c.typed.isEmpty()) dlg.txtBobLength->setText(c.typed);
+            dlg.cmdOk_Click();
+        });
+        EXPECT_DOUBLE_EQ(storedLength(), c.stored);
+        EXPECT_DOUBLE_EQ(opened.OpenedTestInfo.value(clsTEST_INFO::colBOB_EFF_LENGTH).toDouble(), c.stored);
+    }
+    gUnitSystem = savedUnits;
+    SetUnitLabels();
+    EXPECT_TRUE(dialogs.messages.empty());
+}
+
+// Names are not unique: the opened test is shown and rewritten by its key,
+// never another test of its name.
+TEST_F(ViewRelatedInfo, TheOpenedTestIsEditedByItsKey) {
+    const int first = addTest("Twin", "B1", "2024-01-01 10:00:00", "Fluid 1");
+    const int second = addTest("Other", "B2", "2024-01-02 10:00:00", "Fluid 2");
+    open("Other", 0);
+    sql("UPDATE TEST_INFO SET TEST_NAME = 'Twin' WHERE TEST_ID = ?", {second});
+    opened.OpenedTestName = "Twin";
+    click([&](frmViewRelatedInfo& dlg) {
+        EXPECT_EQ(dlg.txtFluidId->text(), "Fluid 2");
+        dlg.txtFluidId->setText("Edited");
+        dlg.cmdOk_Click();
+    });
+    EXPECT_EQ(scalar("SELECT FLUID_ID FROM TEST_INFO WHERE TEST_ID = ?", {second}).toString(), "Edited");
+    EXPECT_EQ(scalar("SELECT FLUID_ID FROM TEST_INFO WHERE TEST_ID = ?", {first}).toString(), "Fluid 1");
+    EXPECT_EQ(opened.OpenedTestInfo.value(clsTEST_INFO::colFLUID_ID).toString(), "Edited");
 }
 
 TEST_F(ViewRelatedInfo, SavingAPvtTestKeepsItsPistonColumns) {

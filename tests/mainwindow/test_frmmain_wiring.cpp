@@ -8,6 +8,7 @@
 
 #include "charts/MainCharts.h"
 #include "data/clsTEST_INFO.h"
+#include "dialogs/OverlapChooser.h"
 #include "dialogs/frmOverlapTest.h"
 #include "dialogs/frmSearch.h"
 #include "dialogs/frmViewRelatedInfo.h"
@@ -342,6 +343,88 @@ TEST_F(MainWindowTest, AnOverlayThatFailsIsShownAndTheChooserStays) {
     w->cmdOverlap_Click();
     EXPECT_EQ(w->Pesgo1->subsets(), 1);  // nothing added
     EXPECT_NE(w->Pesgo1->subsetLabel(0), "Mud One");
+}
+
+// Names are not unique: the overlay draws the test of the row chosen, read by
+// its key, never another test of that name (here a rheology test).
+TEST_F(MainWindowTest, TheOverlayDrawsTheTestOfTheRowChosen) {
+    qint64 pvtDup = 0;
+    {
+        Seeder seed(db_.path());
+        const qint64 rheoDup = seed.test("Dup", "B1", "R1", 1.7245, 3.8, "2024-01-01 10:00:00");
+        seed.measured(rheoDup, 0, 100, 1000, 100, 50);
+        const qint64 opened = seed.test("Pvt A", "PVT", "0.5", 40.0, 1.1, "2024-01-02 10:00:00");
+        seed.measured(opened, 0, 100, 1000, 100, 0.1);
+        pvtDup = seed.test("Dup", "PVT", "0.5", 40.0, 1.1, "2024-01-03 10:00:00");
+        seed.measured(pvtDup, 0, 120, 2000, 100, 0.2);
+    }
+    auto w = start();
+    ASSERT_TRUE(open(*w, "Pvt A"));
+    w->cmbChartType->setCurrentIndex(1);  // density against temperature
+    w->cmbChartType_Click();
+    ModalShowerScope scope([&](QDialog& d) {
+        auto* chooser = qobject_cast<frmOverlapTest*>(&d);
+        if (!chooser) return 0;
+        d.show();
+        EXPECT_EQ(listed(*chooser->MSFlexGrid1), (QStringList{"Dup", "Pvt A"}));
+        chooser->MSFlexGrid1->gridModel()->Row(1);
+        chooser->MSFlexGrid1_Click();
+        chooser->cmdOk->click();
+        return 0;
+    });
+    w->cmdOverlap_Click();
+    EXPECT_TRUE(dialogs_.messages.empty()) << dialogs_.texts().join('\n').toStdString();
+    EXPECT_EQ(w->fOverlap(), nullptr);
+    EXPECT_EQ(w->Charts().OverTestInfo.value(clsTEST_INFO::colTEST_ID).toLongLong(), pvtDup);
+    EXPECT_EQ(w->Charts().OverTestInfo.value(clsTEST_INFO::colBOB_NO).toString(), "PVT");
+    EXPECT_EQ(w->Pesgo1->subsets(), 2);
+}
+
+// A test deleted, or made another kind, after the chooser listed it is
+// refused with its message; the chooser stays open for another choice.
+TEST_F(MainWindowTest, AChosenTestGoneOrOfAnotherKindLeavesTheChooserOpen) {
+    qint64 two = 0, three = 0;
+    {
+        Seeder seed(db_.path());
+        seed.test("Mud One", "B1", "R1", 1.7245, 3.8, "2024-01-01 10:00:00");
+        two = seed.test("Mud Two", "B1", "R1", 1.7245, 3.8, "2024-01-02 10:00:00");
+        three = seed.test("Mud Three", "B1", "R1", 1.7245, 3.8, "2024-01-03 10:00:00");
+        seed.test("Mud Four", "B1", "R1", 1.7245, 3.8, "2024-01-04 10:00:00");
+    }
+    auto w = start();
+    ASSERT_TRUE(open(*w, "Mud One"));
+    w->cmbChartType->setCurrentIndex(1);
+    w->cmbChartType_Click();
+    ModalShowerScope scope([&](QDialog& d) {
+        auto* chooser = qobject_cast<frmOverlapTest*>(&d);
+        if (!chooser) return 0;
+        d.show();
+        QSqlQuery q(w->Connection()->ADOConnection()->handle());
+        EXPECT_TRUE(q.exec(QStringLiteral("DELETE FROM TEST_INFO WHERE TEST_ID = %1").arg(two)));
+        EXPECT_TRUE(q.exec(QStringLiteral("UPDATE TEST_INFO SET BOB_NO = 'LSM' WHERE TEST_ID = %1").arg(three)));
+        const QStringList refused[] = {{"Mud Two", "Test sequence name not found."},
+                                       {"Mud Three", overlap::kOtherKind}};
+        for (const QStringList& r : refused) {
+            dialogs_.clear();
+            chooser->txtSeqName->setText(r[0]);
+            chooser->cmdOk->click();
+            EXPECT_EQ(dialogs_.texts(), QStringList{r[1]}) << r[0].toStdString();
+            EXPECT_TRUE(chooser->isVisible()) << r[0].toStdString();
+            EXPECT_EQ(w->fOverlap(), chooser) << r[0].toStdString();
+            EXPECT_EQ(w->Pesgo1->subsets(), 1);
+        }
+        // Another choice is drawn.
+        dialogs_.clear();
+        chooser->txtSeqName->setText("Mud Four");
+        chooser->cmdOk->click();
+        EXPECT_TRUE(dialogs_.messages.empty());
+        EXPECT_TRUE(chooser->isHidden());
+        return 0;
+    });
+    w->cmdOverlap_Click();
+    EXPECT_EQ(w->fOverlap(), nullptr);
+    EXPECT_EQ(w->Pesgo1->subsets(), 2);
+    EXPECT_EQ(w->Charts().OverTestName, "Mud Four");
 }
 
 TEST_F(MainWindowTest, OverlapChooserIsKeptAfterItClosesUntilTheNextOne) {

@@ -113,7 +113,7 @@ TEST(OpenTest, StoredNullsAreMissingNotDefaults) {
     EXPECT_FALSE(row[2].isValid());
 }
 
-TEST(OpenTest, SwellLengthIsReadBackFromTheDisplayUnit) {
+TEST(OpenTest, SwellLengthIsStoredInInchesInEitherUnitSystem) {
     testing_support::SavedSettings saved;
     OpenedTest t;
     gUnitSystem = 1;
@@ -121,8 +121,8 @@ TEST(OpenTest, SwellLengthIsReadBackFromTheDisplayUnit) {
     EXPECT_EQ(t.TestType, 2);
     EXPECT_DOUBLE_EQ(t.LsmSampleLength, 0.5);
 
-    gUnitSystem = 2;  // stored in mm
-    ApplyTestKind(t, infoRow("LSM", "", 0, 12.7));
+    gUnitSystem = 2;  // shown in mm, stored in inches all the same
+    ApplyTestKind(t, infoRow("LSM", "", 0, 0.5));
     EXPECT_DOUBLE_EQ(t.LsmSampleLength, 0.5);
 
     for (const QVariant& length : {QVariant(0.0), QVariant(-3.0), QVariant()}) {

@@ -214,7 +214,7 @@ TEST_F(ResultGrids, LsmHeaderAndFill) {
     EXPECT_EQ(grid.gridModel()->RowHeight(0), 600);
 
     opened.OpenedTestId = 6;
-    opened.LsmSampleLength = LengthFromDisplay(12.7);  // stored in millimetres
+    opened.LsmSampleLength = 0.5;  // inches, shown as 12.7 mm
     FillLsmGrid(grid, results, &conn, opened);
     EXPECT_EQ(grid.Rows(), 1);  // no points
 

@@ -7,7 +7,10 @@
 
 #include "analysis/ResultGridLines.h"
 #include "data/DateText.h"
+#include "data/Globals.h"
+#include "data/Settings.h"
 #include "data/clsTEST_INFO.h"
+#include "platform/FlexGrid.h"
 #include "reports/CsvReport.h"
 
 #include <QAction>
@@ -258,6 +261,34 @@ TEST_F(ReportTest, SwellFileIsByteExact) {
     EXPECT_TRUE(dialogs_.messages.empty()) << dialogs_.texts().join("\n").toStdString();
 }
 
+// A swell test's sample length is stored in inches: the test shows the same
+// swell in either unit system (0.0123 in on 1.0 in is 1.23 %), whichever
+// system it was stored in.
+TEST_F(ReportTest, TheSwellOfAStoredTestIsTheSameInEitherUnitSystem) {
+    StoredInfo info = lsmInfo();
+    info.length = 1.0;
+    store(info, {{1, 1, 0, 60, 100, 0, 0, 0.0123, 0, 1.5}, {2, 1, 0, 120, 100, 0, 0, 0.0246, 0, 1.6}});
+    struct Case {
+        int units;
+        QString change;  // the length change of the first line
+    } cases[] = {{1, "0.0123"}, {2, "0.31"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.units);
+        gUnitSystem = c.units;
+        SetUnitLabels();
+        openTest("Swell 1");
+        EXPECT_DOUBLE_EQ(w->Opened().LsmSampleLength, 1.0);
+        EXPECT_EQ(w->MSFlexGrid1->TextMatrix(1, 6), c.change);
+        EXPECT_EQ(w->MSFlexGrid1->TextMatrix(1, 7), "1.23%");
+        EXPECT_EQ(w->MSFlexGrid1->TextMatrix(2, 7), "2.5%");
+        const QStringList lines = QString::fromLatin1(saveReport(QStringLiteral("swell%1.csv").arg(c.units))).split("\r\n");
+        EXPECT_TRUE(lines.contains("SAMPLE_Lengh, 1 "));  // as stored, in inches
+        ASSERT_GE(lines.size(), 3);
+        EXPECT_TRUE(lines[lines.size() - 3].endsWith(",1.2%")) << lines[lines.size() - 3].toStdString();
+        EXPECT_TRUE(lines[lines.size() - 2].endsWith(",2.5%")) << lines[lines.size() - 2].toStdString();
+    }
+}
+
 TEST_F(ReportTest, ABobWithoutAShearRatePerRpmLeavesTheRotorSpeedEmpty) {
     StoredInfo info = rheologyInfo();
     info.radius = 0;  // no usable bob radius: no rpm from the shear rate
@@ -340,6 +371,28 @@ TEST_F(ReportTest, BadTargetsAndVanishedTestsLeaveEveryFileAsItWas) {
     QFile again(path);
     ASSERT_TRUE(again.open(QIODevice::ReadOnly));
     EXPECT_EQ(again.readAll(), kept);
+}
+
+// Names are not unique: the report reads the opened test again by its key,
+// not the first test that bears its name.
+TEST_F(ReportTest, TheOpenedTestIsReadAgainByItsKey) {
+    StoredInfo first = rheologyInfo();
+    first.name = "Mud A";
+    first.fluid = "Fluid of another test";
+    const qint32 other = store(first, rheologyPoints());
+    StoredInfo opened = rheologyInfo();
+    opened.name = "Mud B";
+    opened.fluid = "Fluid of the opened test";
+    const qint32 id = store(opened, rheologyPoints());
+    openTest("Mud B");
+    QSqlQuery q(w->Connection()->ADOConnection()->handle());
+    ASSERT_TRUE(q.exec(QStringLiteral("UPDATE TEST_INFO SET TEST_NAME = 'Mud B' WHERE TEST_ID = %1").arg(other)));
+
+    const QString text = QString::fromLatin1(saveReport("twins.csv"));
+    EXPECT_TRUE(dialogs_.messages.empty()) << dialogs_.texts().join("\n").toStdString();
+    EXPECT_TRUE(text.contains("Fluid of the opened test")) << text.toStdString();
+    EXPECT_FALSE(text.contains("Fluid of another test"));
+    EXPECT_EQ(w->Opened().OpenedTestInfo.value(0).toInt(), id);
 }
 
 TEST_F(ReportTest, ADiskThatFillsUpLeavesTheEarlierFile) {

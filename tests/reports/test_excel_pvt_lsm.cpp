@@ -153,9 +153,9 @@ TEST_F(ExcelLsm, DetailWorkbookInBothUnitSystems) {
         QString tempCaption, lengthCaption, headerLength, temp, lengthChange;
     };
     const Case cases[] = {{1, "Temperature(°F)", "Length Change (in.)", "1", "212", "0.0123"},
-                          // The sample length is stored in the display unit: in SI the stored
-                          // number is millimetres already and is shown unchanged beside "(mm)".
-                          {2, "Temperature(°C)", "Length Change (mm)", "1", "100", "0.31"}};
+                          // The sample length is stored in inches: in SI it is shown in
+                          // millimetres beside "(mm)".
+                          {2, "Temperature(°C)", "Length Change (mm)", "25.4", "100", "0.31"}};
     for (const Case& c : cases) {
         gUnitSystem = c.units;
         SetUnitLabels();

@@ -222,6 +222,7 @@ TEST_F(ExcelRheology, NoTestOpenDoesNothingAndATestNoLongerStoredIsSaid) {
         EXPECT_TRUE(report(which).isEmpty());
         EXPECT_TRUE(dialogs.messages.empty());
         opened.OpenedTestName = "Gone";
+        opened.OpenedTestId = id + 1000;  // a key no longer stored
         EXPECT_TRUE(report(which).isEmpty());
         EXPECT_EQ(opened.OpenedTestInfo, RowArray{QStringLiteral("old row")});
         ASSERT_EQ(dialogs.messages.size(), 1u);
@@ -229,6 +230,20 @@ TEST_F(ExcelRheology, NoTestOpenDoesNothingAndATestNoLongerStoredIsSaid) {
         dialogs.messages.clear();
     }
     EXPECT_TRUE(reportFiles().isEmpty());
+}
+
+// Names are not unique: the opened test is read again by its key, not the
+// first test that bears its name.
+TEST_F(ExcelRheology, BothWorkbooksReadTheOpenedTestByItsKey) {
+    const int second = addTest("Twin", "B1", "2024-01-02 10:00:00", "Fluid of the opened test");
+    sql("UPDATE TEST_INFO SET TEST_NAME = 'Twin' WHERE TEST_ID = ?", {id});  // now first of that name
+    openTest("Twin", second, 0);
+    for (Report which : {&ExcelReport::cmdExportExcel_Click, &ExcelReport::Export_Excel_Detail}) {
+        const auto x = run(which);
+        ASSERT_TRUE(x);
+        EXPECT_EQ(x->text(9, 2), "Fluid of the opened test");
+        EXPECT_EQ(opened.OpenedTestInfo.value(0).toInt(), second);
+    }
 }
 
 TEST_F(ExcelRheology, AWorkbookThatCannotBeWrittenIsReportedWithItsFileAndReason) {

@@ -328,14 +328,16 @@ TEST_F(PrintTest, SwellLines) {
     ASSERT_EQ(printer.Documents().size(), 1);
     EXPECT_EQ(printer.Documents()[0], expected);
 
-    // The swell window stores the sample length in the display length unit:
-    // in SI the stored number is millimetres and its label says so.
+    // The sample length is stored in inches: opened in SI it is printed in
+    // millimetres as its label says, and the swell stays the same.
     gUnitSystem = 2;
     SetUnitLabels();
+    openTest("Swell 1");
     printing::TextPrinter si;
     report().ComposeLsm(si, 1);
     ASSERT_EQ(si.Documents().size(), 1);
-    EXPECT_EQ(si.Documents()[0].value(15), "  Sample Length (mm):     0.5");
+    EXPECT_EQ(si.Documents()[0].value(15), "  Sample Length (mm):     12.7");
+    EXPECT_TRUE(si.Documents()[0].last().endsWith(gap + "2.4%")) << si.Documents()[0].last().toStdString();
 }
 
 TEST_F(PrintTest, MissingLogoCancelAndUnwritableFilePrintNothing) {

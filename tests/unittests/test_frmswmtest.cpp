@@ -155,7 +155,7 @@ TEST_F(SwellWindow, ARunStoresItsRowsInTheSwellColumnsAndEndsWithTheSequence) {
     EXPECT_EQ(info.BOB_NO(), "LSM");
     EXPECT_EQ(info.Fluid_ID(), "KCl 3%");
     EXPECT_DOUBLE_EQ(info.BOB_RADIUS(), 12.5);
-    EXPECT_DOUBLE_EQ(info.BOB_EFF_LENGTH(), 10.16);
+    EXPECT_DOUBLE_EQ(info.BOB_EFF_LENGTH(), 0.4);  // shown as 10.16 mm, stored in inches
     EXPECT_DOUBLE_EQ(info.PreTest_PH(), 40);
     EXPECT_DOUBLE_EQ(info.PostTest_PH(), 10000);
     EXPECT_EQ(info.ROTOR_NO(), "30");
