@@ -7,10 +7,12 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QUrl>
 
 #include <xlsxwriter.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
@@ -155,15 +157,25 @@ bool Workbook::setNumber(int row, int col, double value, const CellFormat& forma
 bool Workbook::setText(int row, int col, const QString& text, const CellFormat& format) {
     if (!d->writable(row, col))
         return false;
-    const QString t = text.left(kMaxTextLength);
-    lxw_format* f = d->format(format, false);
+    QString t = text.left(kMaxTextLength);
+    // A line break is stored as the LF a spreadsheet shows (a CR would read
+    // "_x000D_"), in a cell that wraps.
+    if (t.contains(QLatin1Char('\r')))
+        t.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    const bool lines = t.contains(QLatin1Char('\n'));
+    CellFormat wrapped;
+    if (lines && !format.wrap) {
+        wrapped = format;
+        wrapped.wrap = true;
+    }
+    lxw_format* f = d->format(lines && !format.wrap ? wrapped : format, false);
     lxw_error e = t.isEmpty() ? (f ? worksheet_write_blank(d->ws, lxw_row_t(row - 1), lxw_col_t(col - 1), f) : LXW_NO_ERROR)
                               : worksheet_write_string(d->ws, lxw_row_t(row - 1), lxw_col_t(col - 1),
                                                        t.toUtf8().constData(), f);
     if (e != LXW_NO_ERROR)
         return false;
     // The width of a multi-line text is that of its widest line.
-    if (!t.contains(QLatin1Char('\n'))) {
+    if (!lines) {
         d->wrote(row, col, t, format.fontSize);
     } else {
         double widest = 0;
@@ -333,13 +345,23 @@ void Workbook::setCenterHeader(const QString& text) {
     worksheet_set_header(d->ws, header.toUtf8().constData());
 }
 
-QString Workbook::uniqueFileName(const QString& folder, const QString& baseName) {
-    QString name;
-    for (QChar c : baseName.trimmed()) {
+QString Workbook::uniqueFileName(const QString& folder, const QString& baseName, const QString& suffix) {
+    const auto safe = [](const QString& text) {
         static const QString reserved = QStringLiteral("/\\:*?\"<>|");
-        name += (c.unicode() < 32 || reserved.contains(c)) ? QLatin1Char('_') : c;
-    }
-    name = name.left(120).trimmed();
+        QString out;
+        for (QChar c : text)
+            out += (c.unicode() < 32 || reserved.contains(c)) ? QLatin1Char('_') : c;
+        return out;
+    };
+    const QString tail = safe(suffix).left(kMaxNameLength);
+    QString name = safe(baseName.trimmed()).left(std::max<qsizetype>(0, kMaxNameLength - tail.size()));
+    // Characters of several bytes: the name must still fit the file system.
+    while (!name.isEmpty() && QFile::encodeName(name + tail).size() > kMaxNameBytes)
+        name.chop(1);
+    // A surrogate pair cut in half would leave invalid text.
+    if (!name.isEmpty() && name.back().isHighSurrogate())
+        name.chop(1);
+    name = (name.trimmed() + tail).trimmed();
     while (name.startsWith(QLatin1Char('.')))
         name.remove(0, 1);
     if (name.isEmpty())
@@ -351,12 +373,12 @@ QString Workbook::uniqueFileName(const QString& folder, const QString& baseName)
     return dir.filePath(candidate);
 }
 
-QString Workbook::saveInFolder(const QString& folder, const QString& baseName) {
+QString Workbook::saveInFolder(const QString& folder, const QString& baseName, const QString& suffix) {
     if (!QDir().mkpath(folder)) {
         d->error = QStringLiteral("%1: the folder cannot be made").arg(QDir::toNativeSeparators(folder));
         return QString();
     }
-    const QString path = uniqueFileName(folder, baseName);
+    const QString path = uniqueFileName(folder, baseName, suffix);
     return saveAs(path) ? path : QString();
 }
 
@@ -418,10 +440,48 @@ Workbook::Opener Workbook::setOpener(Opener o) {
     return previous;
 }
 
+namespace {
+
+Workbook::DesktopSeam systemDesktop() {
+    Workbook::DesktopSeam seam;
+    seam.defaultApplication = [](const QString& mimeType) {
+        QProcess query;
+        query.start(QStringLiteral("xdg-mime"), {QStringLiteral("query"), QStringLiteral("default"), mimeType});
+        if (!query.waitForFinished(10000)) {
+            query.kill();
+            query.waitForFinished();
+            return QString();
+        }
+        if (query.exitStatus() != QProcess::NormalExit || query.exitCode() != 0)
+            return QString();
+        return QString::fromLocal8Bit(query.readAllStandardOutput()).trimmed();
+    };
+    seam.openFile = [](const QString& path) {
+        return QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()));
+    };
+    return seam;
+}
+
+}  // namespace
+
+Workbook::DesktopSeam& Workbook::desktopSeam() {
+    static DesktopSeam seam = systemDesktop();
+    return seam;
+}
+
+void Workbook::resetDesktopSeam() {
+    desktopSeam() = systemDesktop();
+}
+
 bool Workbook::open(const QString& path) {
     if (opener())
         return opener()(path);
-    return QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()));
+    // The desktop's opener is started whether or not an application shows
+    // the file, and says nothing when none does: ask first.
+    const DesktopSeam& desktop = desktopSeam();
+    if (!desktop.defaultApplication || desktop.defaultApplication(kMimeType).isEmpty())
+        return false;
+    return desktop.openFile && desktop.openFile(path);
 }
 
 QString Workbook::showSaved(const QString& path, const QString& error) {
