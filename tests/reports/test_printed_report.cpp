@@ -13,12 +13,14 @@
 #include "reports/PrintedReport.h"
 
 #include <QBuffer>
+#include <QPageSize>
 #include <QFontInfo>
 #include <QFontMetricsF>
 #include <QPdfWriter>
 #include <QPrinter>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <memory>
 
 using namespace report_tests;
 
@@ -433,4 +435,102 @@ TEST(TextPrinter, LinesBreaksAndFit) {
     EXPECT_TRUE(QFontInfo(printer.PrintFont(device)).fixedPitch());
     EXPECT_LE(metrics.horizontalAdvance(QString(300, QLatin1Char('w'))) * scale,
               device.pageLayout().paintRectPixels(device.logicalDpiX()).width() + 0.5);
+}
+
+namespace {
+
+// A landscape PDF page of the size, with the half-inch border the printed
+// reports' PDF files have.
+std::unique_ptr<QPdfWriter> landscapePage(QBuffer& buffer, QPageSize::PageSizeId size) {
+    auto device = std::make_unique<QPdfWriter>(&buffer);
+    device->setResolution(1200);
+    device->setPageLayout(QPageLayout(QPageSize(size), QPageLayout::Landscape, QMarginsF(0.5, 0.5, 0.5, 0.5),
+                                      QPageLayout::Inch));
+    return device;
+}
+
+// `n` characters of words.
+QString words(const QString& first, int n) {
+    QString text = first;
+    for (int i = 0; text.size() < n; ++i) text += QStringLiteral(" word%1").arg(i);
+    return text.left(n);
+}
+
+}  // namespace
+
+// Long free texts (the longest description the dialogs take, long names and
+// additives) are broken into lines: the print keeps the size it has with
+// short texts, the body at least 8 pt on Letter and A4 landscape, every line
+// within the page and every word printed.
+TEST_F(PrintTest, LongTextsAreBrokenIntoLinesAndKeepThePrintsSize) {
+    writeLogo();
+    struct Kind {
+        const char* bob;
+        void (PrintedReport::*compose)(printing::TextPrinter&, int) const;
+    };
+    const Kind kinds[] = {{"B1", &PrintedReport::ComposeRheology},
+                          {"PVT", &PrintedReport::ComposePvt},
+                          {"LSM", &PrintedReport::ComposeLsm}};
+    // As long as the records take them.
+    const QString description = words("Description", 250);
+    const QString unbroken(240, QLatin1Char('x'));  // one word wider than the page
+    int n = 0;
+    for (const Kind& kind : kinds) {
+        // The same test with short texts, then with long ones.
+        QList<printing::TextPrinter> printers;
+        for (const bool longTexts : {false, true}) {
+            StoredInfo info = mud(QStringLiteral("%1 %2 ").arg(kind.bob).arg(++n));
+            info.bob = kind.bob;
+            QStringList additive = {"Salt", "5", "%", "L1"};
+            if (longTexts) {
+                info.name += unbroken;
+                info.fluid = words("Fluid", 50);
+                info.researcher = words("Researcher", 50);
+                info.description = description;
+                additive = QStringList{words("Additive", 50), "5", words("Unit", 50), words("Lot", 50)};
+            }
+            store(info, steps(3), {additive});
+            openTest(info.name);
+            printing::TextPrinter printer;
+            (report().*kind.compose)(printer, 1);
+            printers << printer;
+        }
+        for (const QPageSize::PageSizeId size : {QPageSize::Letter, QPageSize::A4}) {
+            QBuffer buffer;
+            buffer.open(QIODevice::WriteOnly);
+            const auto device = landscapePage(buffer, size);
+            const double scale = printers[1].FitScale(*device);
+            EXPECT_EQ(scale, printers[0].FitScale(*device)) << kind.bob << " " << int(size);
+            EXPECT_GE(12 * scale, 8.0) << kind.bob << " " << int(size);
+            const QFontMetricsF metrics(printers[1].PrintFont(*device), device.get());
+            const double width = device->pageLayout().paintRectPixels(device->logicalDpiX()).width();
+            const QStringList lines = printers[1].PrintedLines(*device);
+            for (const QString& line : lines)
+                EXPECT_LE(metrics.horizontalAdvance(line) * scale, width + 0.5) << line.toStdString();
+            // Every word, in order, and the line breaks typed kept.
+            const QString all = lines.join(QLatin1Char(' ')).simplified();
+            EXPECT_TRUE(all.contains(description)) << kind.bob;
+            EXPECT_TRUE(all.contains(words("Researcher", 50))) << kind.bob;
+            EXPECT_TRUE(all.contains(words("Lot", 50))) << kind.bob;
+            // A word wider than the page is cut where the line ends.
+            EXPECT_TRUE(lines.join(QString()).remove(QLatin1Char(' ')).contains(unbroken)) << kind.bob;
+        }
+    }
+}
+
+// The printed report prints what the CSV file cannot: characters beyond
+// Latin-1, such as the euro sign, reach the page as themselves.
+TEST_F(PrintTest, CharactersBeyondLatin1ArePrinted) {
+    writeLogo();
+    StoredInfo info = mud(QString::fromUtf8("Prüfung Ω"));
+    info.description = QString::fromUtf8("Costs 5 € per litre");
+    store(info, steps(2));
+    openTest(info.name);
+    const QString file = out.filePath("euro.pdf");
+    dialogs_.files.push_back(file);
+    w->cmdPRINT->click();
+    EXPECT_TRUE(dialogs_.messages.empty()) << dialogs_.texts().join("\n").toStdString();
+    const QString text = pdfText(file);
+    EXPECT_TRUE(text.contains(QString::fromUtf8("Costs 5 € per litre"))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QString::fromUtf8("Prüfung Ω")));
 }
