@@ -534,3 +534,54 @@ TEST_F(PrintTest, CharactersBeyondLatin1ArePrinted) {
     EXPECT_TRUE(text.contains(QString::fromUtf8("Costs 5 € per litre"))) << text.toStdString();
     EXPECT_TRUE(text.contains(QString::fromUtf8("Prüfung Ω")));
 }
+
+// How a folded line is broken on a page that holds 40 characters: at the
+// last blank that fits, each further line after its indent; a word longer
+// than a line is cut; the blanks a line begins with are no place to break;
+// lines printed with Print are never broken.
+TEST(TextPrinter, FoldedLinesBreakAtBlanksWithTheirIndent) {
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    QPdfWriter device(&buffer);
+    device.setPageLayout(QPageLayout(QPageSize(QPageSize::Letter), QPageLayout::Landscape, QMarginsF(0.5, 0.5, 0.5, 0.5),
+                                     QPageLayout::Inch));
+    printing::TextPrinter probe;
+    const QFontMetricsF metrics(probe.PrintFont(device), &device);
+    const double pageWidth = device.pageLayout().paintRectPixels(device.logicalDpiX()).width();
+    const int columns = int(pageWidth / metrics.horizontalAdvance(QStringLiteral("x")));
+    // The font size that makes the page 40 characters wide.
+    const double size = 12.0 * columns / 40.5;
+    struct Case {
+        QString text;
+        int indent;
+        QStringList lines;
+    };
+    const QString x40(40, QLatin1Char('x'));
+    const Case cases[] = {
+        {"short line", 0, {"short line"}},
+        {"Name:     alpha beta gamma delta epsilon zeta eta theta", 10,
+         {"Name:     alpha beta gamma delta epsilon", "          zeta eta theta"}},
+        {"Name:     " + x40 + "yy", 10, {"Name:", "          " + x40.left(30), "          " + x40.left(10) + "yy"}},
+        {"          " + x40 + "z", 0, {"          " + x40.left(30), x40.left(10) + "z"}},
+        {"a b\r\nc", 4, {"a b", "c"}},
+        // An indent that leaves no room is dropped.
+        {x40 + "abc", 45, {x40, "abc"}},
+    };
+    for (const Case& c : cases) {
+        printing::TextPrinter printer;
+        printer.FontSize(size);
+        printer.PrintFolded(c.text, c.indent);
+        EXPECT_EQ(printer.PrintedLines(device), c.lines) << c.text.toStdString();
+        EXPECT_EQ(printer.FitScale(device), 1.0);
+    }
+    // A wider line that cannot be broken widens the page for the folded ones,
+    // which the print then shrinks as a whole.
+    printing::TextPrinter printer;
+    printer.FontSize(size);
+    printer.Print(x40 + x40);
+    printer.PrintFolded("alpha beta gamma delta epsilon zeta eta theta iota kappa lambda mu nu xi omicron pi rho");
+    EXPECT_EQ(printer.PrintedLines(device),
+              (QStringList{x40 + x40, "alpha beta gamma delta epsilon zeta eta theta iota kappa lambda mu nu xi omicron",
+                           "pi rho"}));
+    EXPECT_LT(printer.FitScale(device), 0.55);
+}
