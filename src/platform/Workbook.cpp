@@ -157,25 +157,15 @@ bool Workbook::setNumber(int row, int col, double value, const CellFormat& forma
 bool Workbook::setText(int row, int col, const QString& text, const CellFormat& format) {
     if (!d->writable(row, col))
         return false;
-    QString t = text.left(kMaxTextLength);
-    // A line break is stored as the LF a spreadsheet shows (a CR would read
-    // "_x000D_"), in a cell that wraps.
-    if (t.contains(QLatin1Char('\r')))
-        t.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    const bool lines = t.contains(QLatin1Char('\n'));
-    CellFormat wrapped;
-    if (lines && !format.wrap) {
-        wrapped = format;
-        wrapped.wrap = true;
-    }
-    lxw_format* f = d->format(lines && !format.wrap ? wrapped : format, false);
+    const QString t = text.left(kMaxTextLength);
+    lxw_format* f = d->format(format, false);
     lxw_error e = t.isEmpty() ? (f ? worksheet_write_blank(d->ws, lxw_row_t(row - 1), lxw_col_t(col - 1), f) : LXW_NO_ERROR)
                               : worksheet_write_string(d->ws, lxw_row_t(row - 1), lxw_col_t(col - 1),
                                                        t.toUtf8().constData(), f);
     if (e != LXW_NO_ERROR)
         return false;
     // The width of a multi-line text is that of its widest line.
-    if (!lines) {
+    if (!t.contains(QLatin1Char('\n'))) {
         d->wrote(row, col, t, format.fontSize);
     } else {
         double widest = 0;
@@ -184,6 +174,17 @@ bool Workbook::setText(int row, int col, const QString& text, const CellFormat& 
         d->wroteWidth(row, col, widest);
     }
     return true;
+}
+
+bool Workbook::setTextLines(int row, int col, const QString& text, const CellFormat& format) {
+    // A CR would be stored as "_x000D_", which a spreadsheet shows as such.
+    if (!text.contains(QLatin1Char('\r')) && !text.contains(QLatin1Char('\n')))
+        return setText(row, col, text, format);
+    QString t = text;
+    t.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    CellFormat wrapped = format;
+    wrapped.wrap = true;
+    return setText(row, col, t, wrapped);
 }
 
 bool Workbook::setDateTime(int row, int col, const QDateTime& value, const CellFormat& format) {

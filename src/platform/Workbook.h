@@ -53,9 +53,11 @@ public:
     // Cells. False (and nothing written) for a cell outside the sheet, in a
     // row above the last row written, or a number that is not finite.
     bool setNumber(int row, int col, double value, const CellFormat& format = {});
-    // A text's line breaks (CR LF, CR or LF) are written as LF in a cell that
-    // wraps, so the cell shows them as lines.
     bool setText(int row, int col, const QString& text, const CellFormat& format = {});
+    // A text whose line breaks (CR LF, CR or LF) are written as the LF a
+    // spreadsheet shows, in a cell that wraps (setText keeps a CR, which a
+    // spreadsheet shows as "_x000D_").
+    bool setTextLines(int row, int col, const QString& text, const CellFormat& format = {});
     bool setDateTime(int row, int col, const QDateTime& value, const CellFormat& format = {});
     // By the value's type: a number, a date or date-time, anything else as its
     // text. A null or invalid value writes nothing (and gives true).

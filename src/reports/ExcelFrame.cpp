@@ -46,7 +46,7 @@ void ReportSheet::put(int row, int col, const PreparedCell& cell) {
         book.setNumber(row, col, cell.number, percent);
         break;
     }
-    case PreparedCell::Text: book.setText(row, col, cell.text); break;
+    case PreparedCell::Text: book.setTextLines(row, col, cell.text); break;
     }
 }
 

@@ -50,18 +50,22 @@ public:
         need(row);
         book.setNumber(row, col, value);
     }
-    // A text kept as text.
+    // A text kept as text; its line breaks shown as lines.
     void text(int row, int col, const QString& value) {
         need(row);
-        book.setText(row, col, value);
+        book.setTextLines(row, col, value);
     }
     // A text as PreparedCell::Typed takes it.
     void typed(int row, int col, const QString& value) { put(row, col, PreparedCell::Typed(value)); }
     void put(int row, int col, const PreparedCell& cell);
-    // A stored value as it is: number, date or text; nothing for Null.
+    // A stored value as it is: number, date or text (its line breaks shown
+    // as lines); nothing for Null.
     void value(int row, int col, const QVariant& value) {
         need(row);
-        book.setValue(row, col, value);
+        if (value.typeId() == QMetaType::QString)
+            book.setTextLines(row, col, value.toString());
+        else
+            book.setValue(row, col, value);
     }
 };
 

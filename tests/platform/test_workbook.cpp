@@ -277,12 +277,12 @@ static bool wraps(const XlsxSheet& x, int row, int col) {
 // a CR would read "_x000D_".
 TEST(Workbook, LineBreaksAreWrittenAsLfInAWrappedCell) {
     Workbook wb;
-    EXPECT_TRUE(wb.setText(1, 1, QStringLiteral("Shear Rate\r\n(1/s)")));
-    EXPECT_TRUE(wb.setText(1, 2, QStringLiteral("a\rb\nc")));
+    EXPECT_TRUE(wb.setTextLines(1, 1, QStringLiteral("Shear Rate\r\n(1/s)")));
+    EXPECT_TRUE(wb.setTextLines(1, 2, QStringLiteral("a\rb\nc")));
     CellFormat bold;
     bold.bold = true;
-    EXPECT_TRUE(wb.setText(1, 3, QStringLiteral("bold\r\ntwo"), bold));
-    EXPECT_TRUE(wb.setText(1, 4, QStringLiteral("one line")));
+    EXPECT_TRUE(wb.setTextLines(1, 3, QStringLiteral("bold\r\ntwo"), bold));
+    EXPECT_TRUE(wb.setTextLines(1, 4, QStringLiteral("one line")));
     Saved s(wb);
     XlsxSheet x(s.path);
     ASSERT_TRUE(x.ok()) << x.error().toStdString();

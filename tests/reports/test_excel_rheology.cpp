@@ -301,6 +301,7 @@ TEST_F(ExcelRheology, DetailWritesNoInfAndCaptionsBreakWithLf) {
     QStringList captions = gridCaptions();
     captions[6] = "Shear Rate\r\n(1/s)";
     fillGrid(resultGrid, captions, {gridLine("1", "600", "40")});
+    sql("UPDATE TEST_INFO SET SAFETY = ? WHERE TEST_ID = ?", {"First line\r\nsecond line", id});
     const double inf = std::numeric_limits<double>::infinity();
     // step, cycle, ramp step, time, temp, press, rate, stress, gel
     addPoint(id, 1, 1, 0, inf, inf, -inf, 170, inf, inf);
@@ -308,6 +309,7 @@ TEST_F(ExcelRheology, DetailWritesNoInfAndCaptionsBreakWithLf) {
     const auto x = run(&ExcelReport::Export_Excel_Detail);
     ASSERT_TRUE(x);
     EXPECT_EQ(x->text(22, 7), "Shear Rate\n(1/s)");
+    EXPECT_EQ(x->text(15, 2), "First line\nsecond line");
     EXPECT_FALSE(x->sheetXml.contains(QStringLiteral("_x000D_")));
     for (const QString& bad : {"INF", "NAN", "inf", "nan"})
         EXPECT_FALSE(x->sheetXml.contains(">" + bad) || x->sheetXml.contains(">-" + bad)) << bad.toStdString();
