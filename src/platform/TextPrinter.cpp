@@ -132,7 +132,8 @@ QStringList TextPrinter::fold(const Item& item, const QFontMetricsF& metrics, do
             continue;
         }
         fit = std::max<qsizetype>(fit, 1);
-        if (fit < rest.size() && rest[fit - 1].isHighSurrogate() && fit > 1) --fit;
+        // A surrogate pair stays whole.
+        if (fit < rest.size() && rest[fit - 1].isHighSurrogate()) fit += fit > 1 ? -1 : 1;
         // Break at the last blank that fits (a blank just past the end does),
         // not within the blanks the line begins with.
         qsizetype text = 0;
@@ -179,8 +180,10 @@ void TextPrinter::Render(QPagedPaintDevice& device, const std::function<void()>&
     try {
         const QFont font = PrintFont(device);
         const QFontMetricsF metrics(font, &device);
-        const double scale = FitScale(device);
+        // The width the lines take, and the scale that fits it to the page
+        // (as FitScale gives it).
         const double width = lineWidth(metrics, device);
+        const double scale = printableArea(device).width() / width;
         const double lineHeight = metrics.lineSpacing();
         const double pageHeight = printableArea(device).height() / scale;
         const double twips = device.logicalDpiX() / kTwipsPerInch;
