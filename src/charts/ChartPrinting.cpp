@@ -1,6 +1,7 @@
 #include "charts/ChartPrinting.h"
 
 #include <QPageLayout>
+#include <QPainter>
 #include <QPrinter>
 #include <QStringList>
 
@@ -22,13 +23,56 @@ QString PdfFileName(const QString& testName, const QString& chartTitle) {
     return parts.join(QStringLiteral(" - ")) + QStringLiteral(".pdf");
 }
 
+namespace {
+
+// The page of a print job under way, lent to a painter: a painter begun on it
+// paints the job's current page with the job's own painter, so a page
+// painted several times stays one job.
+class JobPage : public QPrinter {
+public:
+    JobPage(const QPrinter& job, QPainter& painter) : QPrinter(QPrinter::HighResolution), painter_(painter) {
+        setOutputFormat(QPrinter::PdfFormat);  // never a job of its own
+        setResolution(job.resolution());
+        setPageLayout(job.pageLayout());
+        setFullPage(job.fullPage());
+    }
+
+protected:
+    QPainter* sharedPainter() const override { return &painter_; }
+
+private:
+    QPainter& painter_;
+};
+
+// Prints the page `copies` times in one job, each copy on a page of its own.
+bool printCopies(QPrinter& printer, const std::function<bool(QPrinter&)>& render, int copies) {
+    if (copies <= 1) return render(printer);
+    QPainter job;
+    if (!job.begin(&printer)) return false;
+    JobPage page(printer, job);
+    for (int copy = 0; copy < copies; ++copy) {
+        job.save();
+        const bool painted = (copy == 0 || printer.newPage()) && render(page);
+        job.restore();
+        if (!painted) {
+            printer.abort();
+            job.end();
+            return false;
+        }
+    }
+    return job.end();
+}
+
+}  // namespace
+
 void printPage(const std::function<bool(QPrinter&)>& render, const QString& pdfName) {
     QPrinter printer(QPrinter::HighResolution);
     const std::optional<printing::PrintChoice> choice = printing::ChoosePrintTarget(
         printer, {QStringLiteral("Print Chart"), pdfName.isEmpty() ? QStringLiteral("Chart.pdf") : pdfName});
     if (!choice) return;  // cancelled
     if (choice->toPrinter) {
-        if (!render(printer)) throw PrintError(482, QStringLiteral("Printer error"));
+        // As many copies as the print dialog asked for.
+        if (!printCopies(printer, render, choice->copies)) throw PrintError(482, QStringLiteral("Printer error"));
         return;
     }
     printer.setOutputFormat(QPrinter::PdfFormat);

@@ -18,7 +18,8 @@ inline PrinterSeam& printerSeam() { return printing::printerSeam(); }
 inline void resetPrinterSeam() { printing::resetPrinterSeam(); }
 
 // Prints one landscape page: `render` paints the page on the printer and
-// returns false when it could not. Cancelling the dialog prints nothing.
+// returns false when it could not; the page is printed as many times as the
+// print dialog asks for, in one job. Cancelling the dialog prints nothing.
 // Without a printer the save dialog offers `pdfName` (PdfFileName).
 // Throws PrintError when the page cannot be made.
 void printPage(const std::function<bool(QPrinter&)>& render, const QString& pdfName = QStringLiteral("Chart.pdf"));

@@ -32,7 +32,11 @@ void TextPrinter::PaintPicture(const QImage& picture, double x, double y, double
     items_.append(item);
 }
 
-void TextPrinter::Print(const QString& text) {
+void TextPrinter::Print(const QString& text) { addLines(text, false, 0); }
+
+void TextPrinter::PrintFolded(const QString& text, int indent) { addLines(text, true, qMax(0, indent)); }
+
+void TextPrinter::addLines(const QString& text, bool folded, int indent) {
     // A text with line breaks (a description typed on several lines) is
     // printed as several lines.
     qsizetype start = 0;
@@ -42,6 +46,8 @@ void TextPrinter::Print(const QString& text) {
         Item item;
         item.kind = Item::Line;
         item.text = text.mid(start, i - start);
+        item.folded = folded;
+        item.indent = indent;
         items_.append(std::move(item));
         if (!end && text[i] == QLatin1Char('\r') && i + 1 < text.size() && text[i + 1] == QLatin1Char('\n')) ++i;
         start = i + 1;
@@ -52,9 +58,9 @@ void TextPrinter::PrintAt(int column, const QString& text) {
     Print(QString(qMax(0, column - 1), QLatin1Char(' ')) + text);
 }
 
-void TextPrinter::NewPage() { items_.append(Item{Item::NewPage, {}, {}, {}}); }
+void TextPrinter::NewPage() { items_.append(Item{Item::NewPage, {}, {}, {}, false, 0}); }
 
-void TextPrinter::EndDoc() { items_.append(Item{Item::EndDoc, {}, {}, {}}); }
+void TextPrinter::EndDoc() { items_.append(Item{Item::EndDoc, {}, {}, {}, false, 0}); }
 
 QVector<QStringList> TextPrinter::Documents() const {
     QVector<QStringList> docs(1);
@@ -91,14 +97,80 @@ QRectF printableArea(const QPagedPaintDevice& device) {
 
 }  // namespace
 
-double TextPrinter::FitScale(const QPagedPaintDevice& device) const {
-    const QFontMetricsF metrics(PrintFont(device), &device);
+double TextPrinter::lineWidth(const QFontMetricsF& metrics, const QPagedPaintDevice& device) const {
     double widest = 0;
     for (const Item& item : items_)
-        if (item.kind == Item::Line && !item.text.isEmpty())
+        if (item.kind == Item::Line && !item.folded && !item.text.isEmpty())
             widest = std::max(widest, metrics.horizontalAdvance(item.text));
+    return std::max(widest, printableArea(device).width());
+}
+
+QStringList TextPrinter::fold(const Item& item, const QFontMetricsF& metrics, double width) {
+    if (!item.folded || metrics.horizontalAdvance(item.text) <= width) return {item.text};
+    QStringList lines;
+    QString rest = item.text;
+    QString lead;  // the blanks before a line after the first
+    while (true) {
+        QString line = lead + rest;
+        if (metrics.horizontalAdvance(line) <= width) {
+            lines << line;
+            break;
+        }
+        // The most characters of `rest` that fit after the lead.
+        qsizetype fit = 0;
+        for (qsizetype lo = 0, hi = rest.size(); lo <= hi;) {
+            const qsizetype mid = (lo + hi) / 2;
+            if (metrics.horizontalAdvance(lead + rest.left(mid)) <= width) {
+                fit = mid;
+                lo = mid + 1;
+            } else {
+                hi = mid - 1;
+            }
+        }
+        if (fit == 0 && !lead.isEmpty()) {  // the indent leaves no room
+            lead.clear();
+            continue;
+        }
+        fit = std::max<qsizetype>(fit, 1);
+        // A surrogate pair stays whole.
+        if (fit < rest.size() && rest[fit - 1].isHighSurrogate()) fit += fit > 1 ? -1 : 1;
+        // Break at the last blank that fits (a blank just past the end does),
+        // not within the blanks the line begins with.
+        qsizetype text = 0;
+        while (text < rest.size() && rest[text] == QLatin1Char(' ')) ++text;
+        const qsizetype blank = rest.lastIndexOf(QLatin1Char(' '), std::min(fit, rest.size() - 1));
+        qsizetype cut = fit, next = fit;
+        if (blank > text) {
+            cut = blank;
+            next = blank + 1;
+        }
+        QString piece = lead + rest.left(cut);
+        while (piece.endsWith(QLatin1Char(' '))) piece.chop(1);
+        lines << piece;
+        rest = rest.mid(next);
+        while (rest.startsWith(QLatin1Char(' '))) rest.remove(0, 1);
+        if (rest.isEmpty()) break;
+        lead = QString(item.indent, QLatin1Char(' '));
+    }
+    return lines;
+}
+
+double TextPrinter::FitScale(const QPagedPaintDevice& device) const {
+    const QFontMetricsF metrics(PrintFont(device), &device);
     const double width = printableArea(device).width();
+    const double widest = lineWidth(metrics, device);
     return widest <= width || widest <= 0 ? 1.0 : width / widest;
+}
+
+QStringList TextPrinter::PrintedLines(const QPagedPaintDevice& device) const {
+    const QFontMetricsF metrics(PrintFont(device), &device);
+    const double width = lineWidth(metrics, device);
+    QStringList lines;
+    for (const Item& item : items_) {
+        if (item.kind == Item::Line) lines << fold(item, metrics, width);
+        else if (item.kind == Item::NewPage || item.kind == Item::EndDoc) lines << QStringLiteral("\f");
+    }
+    return lines;
 }
 
 void TextPrinter::Render(QPagedPaintDevice& device, const std::function<void()>& abortJob) const {
@@ -108,7 +180,10 @@ void TextPrinter::Render(QPagedPaintDevice& device, const std::function<void()>&
     try {
         const QFont font = PrintFont(device);
         const QFontMetricsF metrics(font, &device);
-        const double scale = FitScale(device);
+        // The width the lines take, and the scale that fits it to the page
+        // (as FitScale gives it).
+        const double width = lineWidth(metrics, device);
+        const double scale = printableArea(device).width() / width;
         const double lineHeight = metrics.lineSpacing();
         const double pageHeight = printableArea(device).height() / scale;
         const double twips = device.logicalDpiX() / kTwipsPerInch;
@@ -132,14 +207,16 @@ void TextPrinter::Render(QPagedPaintDevice& device, const std::function<void()>&
         for (const Item& item : items_) {
             switch (item.kind) {
                 case Item::Line:
-                    beginPageIfAsked();
-                    if (y > 0 && y + lineHeight > pageHeight) {
-                        breakAsked = true;
+                    for (const QString& line : fold(item, metrics, width)) {
                         beginPageIfAsked();
+                        if (y > 0 && y + lineHeight > pageHeight) {
+                            breakAsked = true;
+                            beginPageIfAsked();
+                        }
+                        if (!line.isEmpty()) painter.drawText(QPointF(0, y + metrics.ascent()), line);
+                        y += lineHeight;
+                        pageUsed = true;
                     }
-                    if (!item.text.isEmpty()) painter.drawText(QPointF(0, y + metrics.ascent()), item.text);
-                    y += lineHeight;
-                    pageUsed = true;
                     break;
                 case Item::Picture: {
                     beginPageIfAsked();

@@ -8,9 +8,12 @@
 // so the font can be fitted to the widest line of the whole print: the page
 // is laid out at the font size asked for and shrunk as a whole (lines, line
 // pitch and pictures alike) until the widest line fits the page width; no
-// line is ever clipped. A line that does not fit below the last one goes to
-// a new page by itself; a new page or an end of document asked for takes
-// effect when something follows, so no blank page ends a print.
+// line is ever clipped. A line of free text (PrintFolded) never shrinks the
+// page: where it is wider than the page, or than the widest other line when
+// that one is wider, it is broken at blanks into lines that fit. A line that
+// does not fit below the last one goes to a new page by itself; a new page or
+// an end of document asked for takes effect when something follows, so no
+// blank page ends a print.
 //
 // PrintText runs a whole print: the choice of printer or PDF file, the
 // composing and the rendering; a print that fails midway leaves no job and
@@ -26,6 +29,7 @@
 #include <QVector>
 #include <functional>
 
+class QFontMetricsF;
 class QPaintDevice;
 class QPagedPaintDevice;
 
@@ -42,6 +46,8 @@ public:
         QString text;      // Line
         QImage picture;    // Picture
         QRectF placeTwips; // Picture: x, y, width, height in twips from the page's printable corner
+        bool folded = false;  // Line: broken to the width of the page (PrintFolded)
+        int indent = 0;       // Line, folded: the blanks that begin each line after the first
     };
 
     void FontSize(double points) { fontSize_ = points; }
@@ -61,6 +67,12 @@ public:
     // Prints `text` from print column `column` (1 is the first column) and
     // moves to the next line.
     void PrintAt(int column, const QString& text);
+    // Prints a line of free text (a description, a name) that is broken into
+    // lines where it is too wide (see above): at the last blank that fits,
+    // within a word only for a word wider than the line; each line after the
+    // first begins with `indent` blanks (none when they leave no room). Line
+    // breaks in the text are kept, as Print keeps them.
+    void PrintFolded(const QString& text, int indent = 0);
     void NewPage();
     void EndDoc();
 
@@ -76,6 +88,9 @@ public:
     // when the widest line fits at the font size, otherwise the fraction that
     // makes it fit.
     double FitScale(const QPagedPaintDevice& device) const;
+    // The lines as Render puts them on `device`, folded lines broken, "\f"
+    // standing for every new page or end of document asked for.
+    QStringList PrintedLines(const QPagedPaintDevice& device) const;
 
     // Puts every document on the device, each starting on a new page. Throws
     // PrintError 482 "Printer error" when the device cannot be painted on or
@@ -85,6 +100,13 @@ public:
     void Render(QPagedPaintDevice& device, const std::function<void()>& abortJob = {}) const;
 
 private:
+    void addLines(const QString& text, bool folded, int indent);
+    // The width lines may take at the font size: the page's, or the widest
+    // line that cannot be broken when that one is wider.
+    double lineWidth(const QFontMetricsF& metrics, const QPagedPaintDevice& device) const;
+    // The lines a folded text is broken into at that width.
+    static QStringList fold(const Item& item, const QFontMetricsF& metrics, double width);
+
     double fontSize_ = 12;
     QString fontName_ = QStringLiteral("Courier");
     QVector<Item> items_;

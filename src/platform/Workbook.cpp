@@ -7,10 +7,12 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QUrl>
 
 #include <xlsxwriter.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
@@ -174,6 +176,17 @@ bool Workbook::setText(int row, int col, const QString& text, const CellFormat& 
     return true;
 }
 
+bool Workbook::setTextLines(int row, int col, const QString& text, const CellFormat& format) {
+    // A CR would be stored as "_x000D_", which a spreadsheet shows as such.
+    if (!text.contains(QLatin1Char('\r')) && !text.contains(QLatin1Char('\n')))
+        return setText(row, col, text, format);
+    QString t = text;
+    t.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    CellFormat wrapped = format;
+    wrapped.wrap = true;
+    return setText(row, col, t, wrapped);
+}
+
 bool Workbook::setDateTime(int row, int col, const QDateTime& value, const CellFormat& format) {
     if (!value.isValid())
         return false;
@@ -333,13 +346,23 @@ void Workbook::setCenterHeader(const QString& text) {
     worksheet_set_header(d->ws, header.toUtf8().constData());
 }
 
-QString Workbook::uniqueFileName(const QString& folder, const QString& baseName) {
-    QString name;
-    for (QChar c : baseName.trimmed()) {
+QString Workbook::uniqueFileName(const QString& folder, const QString& baseName, const QString& suffix) {
+    const auto safe = [](const QString& text) {
         static const QString reserved = QStringLiteral("/\\:*?\"<>|");
-        name += (c.unicode() < 32 || reserved.contains(c)) ? QLatin1Char('_') : c;
-    }
-    name = name.left(120).trimmed();
+        QString out;
+        for (QChar c : text)
+            out += (c.unicode() < 32 || reserved.contains(c)) ? QLatin1Char('_') : c;
+        return out;
+    };
+    const QString tail = safe(suffix).left(kMaxNameLength);
+    QString name = safe(baseName.trimmed()).left(std::max<qsizetype>(0, kMaxNameLength - tail.size()));
+    // Characters of several bytes: the name must still fit the file system.
+    while (!name.isEmpty() && QFile::encodeName(name + tail).size() > kMaxNameBytes)
+        name.chop(1);
+    // A surrogate pair cut in half would leave invalid text.
+    if (!name.isEmpty() && name.back().isHighSurrogate())
+        name.chop(1);
+    name = (name.trimmed() + tail).trimmed();
     while (name.startsWith(QLatin1Char('.')))
         name.remove(0, 1);
     if (name.isEmpty())
@@ -351,12 +374,12 @@ QString Workbook::uniqueFileName(const QString& folder, const QString& baseName)
     return dir.filePath(candidate);
 }
 
-QString Workbook::saveInFolder(const QString& folder, const QString& baseName) {
+QString Workbook::saveInFolder(const QString& folder, const QString& baseName, const QString& suffix) {
     if (!QDir().mkpath(folder)) {
         d->error = QStringLiteral("%1: the folder cannot be made").arg(QDir::toNativeSeparators(folder));
         return QString();
     }
-    const QString path = uniqueFileName(folder, baseName);
+    const QString path = uniqueFileName(folder, baseName, suffix);
     return saveAs(path) ? path : QString();
 }
 
@@ -418,10 +441,48 @@ Workbook::Opener Workbook::setOpener(Opener o) {
     return previous;
 }
 
+namespace {
+
+Workbook::DesktopSeam systemDesktop() {
+    Workbook::DesktopSeam seam;
+    seam.defaultApplication = [](const QString& mimeType) {
+        QProcess query;
+        query.start(QStringLiteral("xdg-mime"), {QStringLiteral("query"), QStringLiteral("default"), mimeType});
+        if (!query.waitForFinished(10000)) {
+            query.kill();
+            query.waitForFinished();
+            return QString();
+        }
+        if (query.exitStatus() != QProcess::NormalExit || query.exitCode() != 0)
+            return QString();
+        return QString::fromLocal8Bit(query.readAllStandardOutput()).trimmed();
+    };
+    seam.openFile = [](const QString& path) {
+        return QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()));
+    };
+    return seam;
+}
+
+}  // namespace
+
+Workbook::DesktopSeam& Workbook::desktopSeam() {
+    static DesktopSeam seam = systemDesktop();
+    return seam;
+}
+
+void Workbook::resetDesktopSeam() {
+    desktopSeam() = systemDesktop();
+}
+
 bool Workbook::open(const QString& path) {
     if (opener())
         return opener()(path);
-    return QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()));
+    // The desktop's opener is started whether or not an application shows
+    // the file, and says nothing when none does: ask first.
+    const DesktopSeam& desktop = desktopSeam();
+    if (!desktop.defaultApplication || desktop.defaultApplication(kMimeType).isEmpty())
+        return false;
+    return desktop.openFile && desktop.openFile(path);
 }
 
 QString Workbook::showSaved(const QString& path, const QString& error) {

@@ -54,6 +54,10 @@ public:
     // row above the last row written, or a number that is not finite.
     bool setNumber(int row, int col, double value, const CellFormat& format = {});
     bool setText(int row, int col, const QString& text, const CellFormat& format = {});
+    // A text whose line breaks (CR LF, CR or LF) are written as the LF a
+    // spreadsheet shows, in a cell that wraps (setText keeps a CR, which a
+    // spreadsheet shows as "_x000D_").
+    bool setTextLines(int row, int col, const QString& text, const CellFormat& format = {});
     bool setDateTime(int row, int col, const QDateTime& value, const CellFormat& format = {});
     // By the value's type: a number, a date or date-time, anything else as its
     // text. A null or invalid value writes nothing (and gives true).
@@ -91,26 +95,49 @@ public:
     // as an "&", and a text longer than the header holds is cut.
     void setCenterHeader(const QString& text);
 
-    // Saves the workbook as a new file "<baseName>.xlsx" in the folder (made
-    // when missing); when that name is taken, "<baseName> (2).xlsx" and so on.
-    // Returns the path written, or the empty text: error() then names the file
-    // and the reason. A workbook is saved once; it cannot be written to after.
-    QString saveInFolder(const QString& folder, const QString& baseName);
+    // Saves the workbook as a new file "<baseName><suffix>.xlsx" in the folder
+    // (made when missing); when that name is taken, "<baseName><suffix>
+    // (2).xlsx" and so on. Returns the path written, or the empty text: error()
+    // then names the file and the reason. A workbook is saved once; it cannot
+    // be written to after.
+    QString saveInFolder(const QString& folder, const QString& baseName, const QString& suffix = QString());
     // Saves to the path, replacing a file there. False on failure (error()).
     bool saveAs(const QString& path);
     QString error() const;
 
-    // The file name saveInFolder would use now: the base name made safe for a
-    // file name (no path separators or reserved characters, not empty, not
-    // over-long), then the first free "<name>.xlsx", "<name> (2).xlsx", ...
-    static QString uniqueFileName(const QString& folder, const QString& baseName);
+    // The file name saveInFolder would use now: the base name and the suffix
+    // made safe for a file name (no path separators or reserved characters,
+    // not empty), the base name cut so that the two together hold at most
+    // kMaxNameLength characters and kMaxNameBytes bytes in the file system's
+    // encoding (the suffix is kept whole), then the first free "<name>.xlsx",
+    // "<name> (2).xlsx", ...
+    static constexpr int kMaxNameLength = 120;
+    static constexpr int kMaxNameBytes = 200;
+    static QString uniqueFileName(const QString& folder, const QString& baseName, const QString& suffix = QString());
 
     // Shows a saved workbook with the desktop's default application for .xlsx
-    // files. Tests install an opener of their own (nullptr restores the
-    // desktop's); setOpener returns the previous one.
+    // files; false when the desktop has no application for them (or it could
+    // not be started). Tests install an opener of their own (nullptr restores
+    // the desktop's); setOpener returns the previous one.
     using Opener = std::function<bool(const QString& path)>;
     static Opener setOpener(Opener opener);
     static bool open(const QString& path);
+
+    // The desktop's opener asks the desktop for its application for the
+    // workbook's MIME type, and starts it only when there is one: starting
+    // the desktop's opener alone would say nothing of an opener that finds
+    // no application. Its two steps, replaceable by tests.
+    static inline const QString kMimeType =
+        QStringLiteral("application/vnd.openxmlformats-officedocument.spreadsheetml.sheet");
+    struct DesktopSeam {
+        // The desktop file of the default application for a MIME type, the
+        // empty text when none (default: "xdg-mime query default <type>").
+        std::function<QString(const QString& mimeType)> defaultApplication;
+        // Starts the application on the file (default: QDesktopServices).
+        std::function<bool(const QString& path)> openFile;
+    };
+    static DesktopSeam& desktopSeam();
+    static void resetDesktopSeam();
 
     // What a report does with the workbook it saved: an empty `path` is said
     // as a workbook that could not be written (`error` why); a written one

@@ -107,29 +107,34 @@ QString infoField(const RowArray& info, int column) { return CsvField(PrintForm(
 // A grid cell as a CSV field.
 QString cellField(const FlexGridModel& grid, int row, int col) { return CsvField(grid.TextMatrix(row, col)); }
 
-// The additive lines of the PVT and swell files: one text per additive.
+// The additive lines of the PVT and swell files: one text per additive,
+// its fields padded with blanks. A field that needs quotes is quoted with its
+// blanks, so a CSV reader takes it as one field.
 void paddedAdditiveLines(Lines& out, const FlexGridModel& additives) {
     for (int r = 1; r < additives.Rows(); ++r) {
-        out << cellField(additives, r, 0) + QStringLiteral("  ,  ") +
-                   Format(Val(additives.TextMatrix(r, 1)), QStringLiteral("00.00")) + QStringLiteral(" ,   ") +
-                   cellField(additives, r, 2) + QStringLiteral("  ,  ") + cellField(additives, r, 3);
+        out << CsvField(additives.TextMatrix(r, 0) + QStringLiteral("  ")) + QLatin1Char(',') +
+                   CsvField(QStringLiteral("  ") + Format(Val(additives.TextMatrix(r, 1)), QStringLiteral("00.00")) +
+                            QLatin1Char(' ')) +
+                   QLatin1Char(',') + CsvField(QStringLiteral("   ") + additives.TextMatrix(r, 2) + QStringLiteral("  ")) +
+                   QLatin1Char(',') + CsvField(QStringLiteral("  ") + additives.TextMatrix(r, 3));
     }
 }
 
 // The result header and lines of the PVT and swell files: grid columns 0 to
 // lastCol, each followed by " , ", then two blanks; the cells of the columns
-// in `masked` through "####0.0###".
+// in `masked` through "####0.0###". Each field is quoted with its blanks when
+// it needs quotes.
 void paddedResultLines(Lines& out, const FlexGridModel& grid, int lastCol, int firstMasked, int lastMasked) {
-    static const QString sep = QStringLiteral(" , ");
-    static const QString end = QStringLiteral("  ");
+    static const QString blank = QStringLiteral(" ");
+    static const QString end = QStringLiteral("   ");
     static const QString mask = QStringLiteral("####0.0###");
     for (int r = 0; r < grid.Rows(); ++r) {
         QString line;
         for (int c = 0; c <= lastCol; ++c) {
             const QString cell = grid.TextMatrix(r, c);
-            line += r > 0 && c >= firstMasked && c <= lastMasked ? CsvField(Format(QVariant(cell), mask))
-                                                                   : CsvField(cell);
-            line += sep;
+            const QString shown = r > 0 && c >= firstMasked && c <= lastMasked ? Format(QVariant(cell), mask) : cell;
+            line += CsvField(c == 0 ? shown + blank : blank + shown + blank);
+            line += QLatin1Char(',');
         }
         out << line + end;
     }

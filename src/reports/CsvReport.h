@@ -8,7 +8,8 @@
 // own is written as "?"), one record per line, lines ended by CR LF, fields
 // joined by bare commas. A field that holds a comma, a double quote or a line
 // break is put in double quotes (its quotes doubled), so it stays one field;
-// every other field is written as it stands.
+// in the PVT and swell layouts, whose fields are padded with blanks, the
+// quotes go round the blanks too. Every other field is written as it stands.
 //
 // The file is written whole or not at all: it is made beside the chosen name
 // and replaces an existing file only when complete, so a failure (a folder

@@ -13,6 +13,7 @@
 #include <QGuiApplication>
 
 #include <algorithm>
+#include <cmath>
 #include <thread>
 #include <vector>
 
@@ -30,6 +31,10 @@ PreparedCell PreparedCell::Typed(const QString& value) {
     return {Text, 0, value};
 }
 
+PreparedCell PreparedCell::Masked(double value, const QString& mask) {
+    return std::isfinite(value) ? Typed(Format(value, mask)) : PreparedCell();
+}
+
 void ReportSheet::put(int row, int col, const PreparedCell& cell) {
     need(row);
     switch (cell.kind) {
@@ -41,7 +46,7 @@ void ReportSheet::put(int row, int col, const PreparedCell& cell) {
         book.setNumber(row, col, cell.number, percent);
         break;
     }
-    case PreparedCell::Text: book.setText(row, col, cell.text); break;
+    case PreparedCell::Text: book.setTextLines(row, col, cell.text); break;
     }
 }
 
@@ -180,10 +185,10 @@ QString WriteReport(const OpenedTest& opened, const QString& reportName,
             full = true;
         }
         if (!full) {
-            const QString baseName =
-                QStringLiteral("%1 %2 %3").arg(opened.OpenedTestName, reportName,
-                                               QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH.mm")));
-            path = sheet.book.saveInFolder(ReportsFolder(), baseName);
+            // A long test name is cut; the report and the time stay in the name.
+            const QString suffix = QStringLiteral(" %1 %2").arg(
+                reportName, QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH.mm")));
+            path = sheet.book.saveInFolder(ReportsFolder(), opened.OpenedTestName, suffix);
         }
     }
     if (full) {

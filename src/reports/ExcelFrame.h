@@ -27,6 +27,9 @@ struct PreparedCell {
     QString text;
 
     static PreparedCell Of(double value) { return {Number, value, QString()}; }
+    // A number through a mask, typed as Typed takes the text; nothing for a
+    // value that is not finite (a division by zero, an overflow).
+    static PreparedCell Masked(double value, const QString& mask);
     // A text as a spreadsheet takes one typed into a cell: a number when the
     // whole text is one ("12.5", " .5 ", "1E-05"), a percentage when it is a
     // number followed by "%", otherwise the text itself; nothing for "".
@@ -47,18 +50,22 @@ public:
         need(row);
         book.setNumber(row, col, value);
     }
-    // A text kept as text.
+    // A text kept as text; its line breaks shown as lines.
     void text(int row, int col, const QString& value) {
         need(row);
-        book.setText(row, col, value);
+        book.setTextLines(row, col, value);
     }
     // A text as PreparedCell::Typed takes it.
     void typed(int row, int col, const QString& value) { put(row, col, PreparedCell::Typed(value)); }
     void put(int row, int col, const PreparedCell& cell);
-    // A stored value as it is: number, date or text; nothing for Null.
+    // A stored value as it is: number, date or text (its line breaks shown
+    // as lines); nothing for Null.
     void value(int row, int col, const QVariant& value) {
         need(row);
-        book.setValue(row, col, value);
+        if (value.typeId() == QMetaType::QString)
+            book.setTextLines(row, col, value.toString());
+        else
+            book.setValue(row, col, value);
     }
 };
 
@@ -96,7 +103,8 @@ QString CenterHeaderText(const QString& testName, const QString& dateWord);
 void PageSetUp(ReportSheet& sheet, int titleFirst, int titleLast, int pagesTall, const QString& centerHeader);
 
 // Runs the layout on a new sheet, then saves the workbook in the reports
-// folder as "<test name> <report name> <date and time>.xlsx" and shows it.
+// folder as "<test name> <report name> <date and time>.xlsx" (a long test
+// name cut, the report name and time kept) and shows it.
 // A layout that needs more rows than a sheet holds, or a workbook that cannot
 // be written, ends in a message and no file. Returns the file written.
 QString WriteReport(const OpenedTest& opened, const QString& reportName,

@@ -10,6 +10,7 @@
 #include "reports/ExcelReports.h"
 #include "reports/ReportText.h"
 
+#include <cmath>
 #include <functional>
 
 namespace excel {
@@ -96,10 +97,10 @@ QStringList StepColumnTitles() {
 void FillStepColumns(const ResultPoint& x, PreparedCell* cells, const QString& speedMask) {
     cells[0] = PreparedCell::Of(x[resultcol::RampNo]);
     cells[1] = PreparedCell::Of(x[resultcol::CycleNo]);
-    cells[2] = PreparedCell::Typed(Format(x[resultcol::ResultTime] / 60, QStringLiteral("#0.##")));
-    cells[3] = PreparedCell::Typed(Format(TempToDisplay(x[resultcol::SampleTemp]), QStringLiteral("##0.0")));
-    cells[4] = PreparedCell::Typed(Format(x[resultcol::Press], QStringLiteral("##0.")));
-    cells[5] = PreparedCell::Typed(Format(x[resultcol::Speed], speedMask));
+    cells[2] = PreparedCell::Masked(x[resultcol::ResultTime] / 60, QStringLiteral("#0.##"));
+    cells[3] = PreparedCell::Masked(TempToDisplay(x[resultcol::SampleTemp]), QStringLiteral("##0.0"));
+    cells[4] = PreparedCell::Masked(x[resultcol::Press], QStringLiteral("##0."));
+    cells[5] = PreparedCell::Masked(x[resultcol::Speed], speedMask);
 }
 
 // The detail block under the grid, whose last row is `gridEnd`: "Detail:"
@@ -162,7 +163,7 @@ QString ExcelReport::ExportPvtExcelDetail() {
             const std::optional<double> density = CalcPvtDensity(x[resultcol::ShearStress], t.CuriniV, t.CuriniD,
                                                                  x[resultcol::Press], x[resultcol::SampleTemp], t);
             if (density)
-                cells[6] = PreparedCell::Typed(Format(*density, QStringLiteral("###0.0000")));
+                cells[6] = PreparedCell::Masked(*density, QStringLiteral("###0.0000"));
         });
     });
 }
@@ -194,9 +195,10 @@ QString ExcelReport::ExportLsmExcelDetail() {
         DetailBlock(sheet, in, gridEnd, 3, titles, [&](const ResultPoint& x, PreparedCell* cells) {
             const double change = x[resultcol::ShearStress];
             FillStepColumns(x, cells, QStringLiteral("##0.#"));
-            cells[6] = PreparedCell::Typed(Format(QVariant(LengthToDisplayText(change)), lengthMask));
+            if (std::isfinite(change))
+                cells[6] = PreparedCell::Typed(Format(QVariant(LengthToDisplayText(change)), lengthMask));
             if (sampleLength > 0)
-                cells[7] = PreparedCell::Typed(Format(change / sampleLength, QStringLiteral("0.##%")));
+                cells[7] = PreparedCell::Masked(change / sampleLength, QStringLiteral("0.##%"));
         });
     });
 }

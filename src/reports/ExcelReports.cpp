@@ -195,17 +195,17 @@ QString RheologyDetail(const StoredTestSource& in) {
             cells[0] = PreparedCell::Of(x[resultcol::RampNo]);
             cells[1] = PreparedCell::Of(x[resultcol::CycleNo]);
             cells[2] = PreparedCell::Of(x[resultcol::RampStepNo]);
-            cells[3] = PreparedCell::Typed(Format(x[resultcol::ResultTime] / 60, QStringLiteral("0.##")));
-            cells[4] = PreparedCell::Typed(Format(TempToDisplay(x[resultcol::SampleTemp]), QStringLiteral("#0.0")));
-            cells[5] = PreparedCell::Typed(Format(x[resultcol::Press], QStringLiteral("###0")));
+            cells[3] = PreparedCell::Masked(x[resultcol::ResultTime] / 60, QStringLiteral("0.##"));
+            cells[4] = PreparedCell::Masked(TempToDisplay(x[resultcol::SampleTemp]), QStringLiteral("#0.0"));
+            cells[5] = PreparedCell::Masked(x[resultcol::Press], QStringLiteral("###0"));
             if (ratePerRpm != 0)  // without the bob's rate per rpm the rotor speed is unknown
-                cells[6] = PreparedCell::Typed(Format(speed / ratePerRpm, QStringLiteral("##0.####")));
-            cells[7] = PreparedCell::Typed(Format(speed, QStringLiteral("##0.####")));
-            cells[8] = PreparedCell::Typed(Format(StressToDisplay(stress), QStringLiteral("##0.####")));
+                cells[6] = PreparedCell::Masked(speed / ratePerRpm, QStringLiteral("##0.####"));
+            cells[7] = PreparedCell::Masked(speed, QStringLiteral("##0.####"));
+            cells[8] = PreparedCell::Masked(StressToDisplay(stress), QStringLiteral("##0.####"));
             cells[9] = speed < 0.00002 ? PreparedCell::Of(0)
-                                       : PreparedCell::Typed(Format(stress / speed * 100, QStringLiteral("#0.###")));
-            cells[10] = PreparedCell::Typed(Format(x[resultcol::BathTemp] / 5.11, QStringLiteral("##0.###")));
-            cells[11] = PreparedCell::Typed(Format(stress / 5.11, QStringLiteral("##0.####")));
+                                       : PreparedCell::Masked(stress / speed * 100, QStringLiteral("#0.###"));
+            cells[10] = PreparedCell::Masked(x[resultcol::BathTemp] / 5.11, QStringLiteral("##0.###"));
+            cells[11] = PreparedCell::Masked(stress / 5.11, QStringLiteral("##0.####"));
         });
         PageSetUp(sheet, captionRow, captionRow + 1, 30,
                   CenterHeaderText(in.opened->OpenedTestName, QStringLiteral("Print Date: ")));

@@ -31,7 +31,7 @@ void breakAfterRow(TextPrinter& printer, int gridRow) {
 // blank run, the units, a blank run, the lot number.
 void additiveLines(TextPrinter& printer, const FlexGridModel& additives, int run1, int run2, int run3) {
     for (int r = 1; r < additives.Rows(); ++r) {
-        printer.Print(additives.TextMatrix(r, 0) + blanks(run1) +
+        printer.PrintFolded(additives.TextMatrix(r, 0) + blanks(run1) +
                       Format(Val(additives.TextMatrix(r, 1)), QStringLiteral("00.00")) + blanks(run2) +
                       additives.TextMatrix(r, 2) + blanks(run3) + additives.TextMatrix(r, 3));
     }
@@ -122,7 +122,7 @@ void PrintedReport::ComposeRheology(TextPrinter& printer, int copies) const {
         printer.Print(QStringLiteral("Experiment "));
         const QString indent = blanks(14);
         auto header = [&](const char* label, int column) {
-            printer.Print(indent + QString::fromLatin1(label).leftJustified(36) + infoValue(info, column));
+            printer.PrintFolded(indent + QString::fromLatin1(label).leftJustified(36) + infoValue(info, column), 50);
         };
         header("Test Name:", clsTEST_INFO::colTEST_NAME);
         header("Fluid ID:", clsTEST_INFO::colFLUID_ID);
@@ -134,7 +134,7 @@ void PrintedReport::ComposeRheology(TextPrinter& printer, int copies) const {
         header("Bob Effective Length :", clsTEST_INFO::colBOB_EFF_LENGTH);
         printer.Print();
         printer.Print(QStringLiteral("Description:"));
-        printer.Print(infoValue(info, clsTEST_INFO::colSAFETY));
+        printer.PrintFolded(infoValue(info, clsTEST_INFO::colSAFETY));
         printer.Print();
         printer.Print(QStringLiteral("Additives   Concentration  Units  Lot Number"));
         additiveLines(printer, *s_.additiveGrid, 8, 8, 5);
@@ -176,7 +176,7 @@ void PrintedReport::ComposePvt(TextPrinter& printer, int copies) const {
         for (int i = 0; i < 4; ++i) printer.Print();
         printer.Print(QStringLiteral("Experiment "));
         auto header = [&](const char* label, int column) {
-            printer.Print(QString::fromLatin1(label).leftJustified(34) + infoValue(info, column));
+            printer.PrintFolded(QString::fromLatin1(label).leftJustified(34) + infoValue(info, column), 34);
         };
         header("Test Name:", clsTEST_INFO::colTEST_NAME);
         header("Fluid ID:", clsTEST_INFO::colFLUID_ID);
@@ -188,7 +188,7 @@ void PrintedReport::ComposePvt(TextPrinter& printer, int copies) const {
         header("Initial Density(g/cm3):", clsTEST_INFO::colBOB_EFF_LENGTH);
         printer.Print();
         printer.Print(QStringLiteral("Description:"));
-        printer.Print(infoValue(info, clsTEST_INFO::colSAFETY));
+        printer.PrintFolded(infoValue(info, clsTEST_INFO::colSAFETY));
         printer.Print();
         printer.Print(QStringLiteral("Additives     Concentration   Units   Lot Number"));
         additiveLines(printer, *s_.additiveGrid, 9, 9, 8);
@@ -214,7 +214,7 @@ void PrintedReport::ComposeLsm(TextPrinter& printer, int copies) const {
         for (int i = 0; i < 4; ++i) printer.Print();
         printer.Print(QStringLiteral("Experiment                             "));
         auto header = [&](const char* label, int column) {
-            printer.Print(QString::fromLatin1(label).leftJustified(26) + infoValue(info, column));
+            printer.PrintFolded(QString::fromLatin1(label).leftJustified(26) + infoValue(info, column), 26);
         };
         header("  Test Name:", clsTEST_INFO::colTEST_NAME);
         header("  Fluid ID:", clsTEST_INFO::colFLUID_ID);
@@ -227,7 +227,7 @@ void PrintedReport::ComposeLsm(TextPrinter& printer, int copies) const {
                       infoValue({reporttext::sampleLengthShown(info.value(clsTEST_INFO::colBOB_EFF_LENGTH))}, 0));
         printer.Print();
         printer.Print(QStringLiteral("  Description:"));
-        printer.Print(infoValue(info, clsTEST_INFO::colSAFETY));
+        printer.PrintFolded(infoValue(info, clsTEST_INFO::colSAFETY));
         printer.Print();
         printer.Print(QStringLiteral("Additives    Concentration   Units   Lot Number"));
         additiveLines(printer, *s_.additiveGrid, 7, 6, 6);

@@ -6,7 +6,9 @@
 // painted once, on the first page.
 //
 // The pages are printed landscape with the font shrunk until the widest line
-// fits (platform/TextPrinter.h). Each copy is printed alike: the PV/YP rule
+// of the layout fits (platform/TextPrinter.h); the free texts (the test
+// information, the description, the additives) are broken into lines where
+// they are too long, so they never shrink the print. Each copy is printed alike: the PV/YP rule
 // starts afresh for every copy. Every failure after the print dialog (the
 // dialog cancelled, the logo missing, a printer or file error) is shown as
 // its description in a message box; nothing is printed then, and a print

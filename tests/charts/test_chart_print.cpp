@@ -38,7 +38,7 @@ PdfInfo pdfInfo(const QString& file) {
 
 QString pdfText(const QString& file) {
     QProcess p;
-    p.start("pdftotext", {file, "-"});
+    p.start("pdftotext", {"-layout", file, "-"});
     p.waitForFinished(30000);
     return QString::fromUtf8(p.readAllStandardOutput());
 }
@@ -162,4 +162,38 @@ TEST_F(ChartPrint, AFileThatCannotBeWrittenIsReported) {
     dialogs.files.push_back(out.filePath("no such folder/chart.pdf"));
     charts->cmdPrintChart_Click();
     EXPECT_EQ(dialogs.texts(), QStringList{"ERROR: 75, Path/File access error"});
+}
+
+// The copies asked for in the print dialog are printed, one page each, in
+// one job; in 2-D and 3-D mode.
+TEST_F(ChartPrint, ThePrintDialogsCopiesArePrinted) {
+    QString file;
+    int copies = 1;
+    chartprint::printerSeam().printerAvailable = [] { return true; };
+    chartprint::printerSeam().printDialog = [&](QPrinter& printer) {
+        printer.setCopyCount(copies);
+        printer.setOutputFormat(QPrinter::PdfFormat);  // stands for the printer the operator picked
+        printer.setOutputFileName(file);
+        return true;
+    };
+    file = out.filePath("one.pdf");
+    charts->cmdPrintChart_Click();
+    const QString one = pdfText(file);
+    file = out.filePath("copies.pdf");
+    copies = 3;
+    charts->cmdPrintChart_Click();
+    EXPECT_TRUE(dialogs.messages.empty()) << dialogs.texts().join("\n").toStdString();
+    PdfInfo info = pdfInfo(file);
+    EXPECT_EQ(info.pages, 3);
+    EXPECT_GT(info.width, info.height);
+    // Every copy is the page printed alone.
+    EXPECT_EQ(pdfText(file), one + one + one);
+    EXPECT_EQ(pdfText(file).count("Viscosity, Pressure & Temperature Vs. Time"), 3);
+
+    QFile::remove(file);
+    charts->opt3D_Click();
+    charts->cmdPrintChart_Click();
+    info = pdfInfo(file);
+    EXPECT_EQ(info.pages, 3);
+    EXPECT_EQ(pdfText(file).count("Viscosity vs. Shear Rate & Time"), 3);
 }

@@ -1,11 +1,14 @@
 #include "platform/Workbook.h"
+#include "support/ScriptedDialogs.h"
 #include "support/XlsxSheet.h"
 
 #include <QDir>
 #include <QFile>
+#include <QStandardPaths>
 #include <QImage>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <optional>
 
 using testing_support::XlsxSheet;
 
@@ -226,4 +229,160 @@ TEST(Workbook, OpeningGoesThroughTheOpenerSeam) {
     EXPECT_TRUE(Workbook::open(QStringLiteral("/tmp/a.xlsx")));
     Workbook::setOpener(previous);
     EXPECT_EQ(opened, QStringList{"/tmp/a.xlsx"});
+}
+
+// A long base name is cut; the suffix (the report and its time) stays whole,
+// and the name fits the file system whatever its characters.
+TEST(Workbook, ALongBaseNameIsCutAndTheSuffixKept) {
+    QTemporaryDir dir;
+    const QString suffix = QStringLiteral(" Brief Excel 2024-01-01 10.00");
+    struct Case {
+        QString base;
+        QString expected;
+    };
+    const QString cjk(300, QChar(0x6CE5));  // three bytes each in UTF-8
+    const Case cases[] = {
+        {QString(300, 'n'), QString(120 - suffix.size(), 'n') + suffix + ".xlsx"},
+        {"Mud A", "Mud A" + suffix + ".xlsx"},
+        // Cut before blanks: no blank run before the suffix.
+        {QString(90, 'n') + "   tail", QString(90, 'n') + suffix + ".xlsx"},
+        {"", suffix.trimmed() + ".xlsx"},
+        {cjk, cjk.left((Workbook::kMaxNameBytes - suffix.size()) / 3) + suffix + ".xlsx"},
+    };
+    for (const Case& c : cases) {
+        const QString name = QFileInfo(Workbook::uniqueFileName(dir.path(), c.base, suffix)).fileName();
+        EXPECT_EQ(name, c.expected) << c.base.left(10).toStdString();
+        EXPECT_LE(QFile::encodeName(name).size(), 255);
+    }
+    // The workbook is written under that name.
+    Workbook wb;
+    wb.setNumber(1, 1, 1);
+    const QString path = wb.saveInFolder(dir.path(), cjk, suffix);
+    ASSERT_FALSE(path.isEmpty()) << wb.error().toStdString();
+    EXPECT_TRUE(path.endsWith(suffix + ".xlsx"));
+}
+
+// Whether the cell's format wraps its text (its entry in the cell formats of
+// styles.xml).
+static bool wraps(const XlsxSheet& x, int row, int col) {
+    const qsizetype from = x.stylesXml.indexOf(QStringLiteral("<cellXfs"));
+    const QString xfs = x.stylesXml.mid(from, x.stylesXml.indexOf(QStringLiteral("</cellXfs>")) - from);
+    const QStringList entries = xfs.split(QStringLiteral("<xf "));
+    const int style = x.cell(row, col).style;
+    return style + 1 < entries.size() && entries[style + 1].section(QStringLiteral("</xf>"), 0, 0).contains(
+                                             QStringLiteral("wrapText=\"1\""));
+}
+
+// A line break is stored as the LF a spreadsheet shows, in a cell that wraps;
+// a CR would read "_x000D_".
+TEST(Workbook, LineBreaksAreWrittenAsLfInAWrappedCell) {
+    Workbook wb;
+    EXPECT_TRUE(wb.setTextLines(1, 1, QStringLiteral("Shear Rate\r\n(1/s)")));
+    EXPECT_TRUE(wb.setTextLines(1, 2, QStringLiteral("a\rb\nc")));
+    CellFormat bold;
+    bold.bold = true;
+    EXPECT_TRUE(wb.setTextLines(1, 3, QStringLiteral("bold\r\ntwo"), bold));
+    EXPECT_TRUE(wb.setTextLines(1, 4, QStringLiteral("one line")));
+    Saved s(wb);
+    XlsxSheet x(s.path);
+    ASSERT_TRUE(x.ok()) << x.error().toStdString();
+    EXPECT_FALSE(x.sheetXml.contains(QStringLiteral("_x000D_"))) << x.sheetXml.toStdString();
+    EXPECT_EQ(x.text(1, 1), "Shear Rate\n(1/s)");
+    EXPECT_EQ(x.text(1, 2), "a\nb\nc");
+    EXPECT_EQ(x.text(1, 3), "bold\ntwo");
+    for (int c = 1; c <= 3; ++c) EXPECT_TRUE(wraps(x, 1, c)) << c;
+    EXPECT_FALSE(wraps(x, 1, 4));
+    EXPECT_TRUE(x.stylesXml.contains(QStringLiteral("<b/>")));  // the bold cell keeps its look
+}
+
+namespace {
+
+// The desktop's opener in force (no test opener), its two steps answered by
+// the test; everything is put back afterwards.
+struct DesktopOpener {
+    Workbook::Opener previous = Workbook::setOpener(nullptr);
+    QStringList started;
+    DesktopOpener() {
+        Workbook::desktopSeam().openFile = [this](const QString& path) {
+            started << path;
+            return true;
+        };
+    }
+    ~DesktopOpener() {
+        Workbook::resetDesktopSeam();
+        Workbook::setOpener(previous);
+    }
+};
+
+// Environment variables set for the life of the object, then put back.
+struct ScopedEnv {
+    QList<std::pair<QByteArray, std::optional<QByteArray>>> saved;
+    void set(const char* name, const QByteArray& value) {
+        saved.append({name, qEnvironmentVariableIsSet(name) ? std::optional(qgetenv(name)) : std::nullopt});
+        value.isNull() ? qunsetenv(name) : qputenv(name, value);
+    }
+    ~ScopedEnv() {
+        for (auto it = saved.rbegin(); it != saved.rend(); ++it)
+            it->second ? qputenv(it->first.constData(), *it->second) : qunsetenv(it->first.constData());
+    }
+};
+
+}  // namespace
+
+// Without an application for .xlsx files nothing is started, and the message
+// says where the workbook was written; with one, it is started on the file.
+TEST(Workbook, TheDesktopOpenerStartsNothingWithoutAnApplicationAndSaysSo) {
+    testing_support::ScriptedDialogs dialogs;
+    DesktopOpener desktop;
+    QStringList asked;
+    QString application;
+    Workbook::desktopSeam().defaultApplication = [&](const QString& mime) {
+        asked << mime;
+        return application;
+    };
+    const QString path = QStringLiteral("/tmp/reports/a.xlsx");
+    EXPECT_EQ(Workbook::showSaved(path, QString()), path);
+    EXPECT_EQ(asked, QStringList{"application/vnd.openxmlformats-officedocument.spreadsheetml.sheet"});
+    EXPECT_TRUE(desktop.started.isEmpty());
+    EXPECT_EQ(dialogs.texts(),
+              QStringList{"The workbook was written to\n/tmp/reports/a.xlsx\nbut no application was found to show it."});
+
+    dialogs.clear();
+    application = QStringLiteral("calc.desktop");
+    EXPECT_EQ(Workbook::showSaved(path, QString()), path);
+    EXPECT_EQ(desktop.started, QStringList{path});
+    EXPECT_TRUE(dialogs.messages.empty());
+
+    // An application that cannot be started is said as well.
+    Workbook::desktopSeam().openFile = [](const QString&) { return false; };
+    EXPECT_FALSE(Workbook::open(path));
+}
+
+// The desktop's own answer, read from its MIME database (xdg-mime): none in
+// an empty one, the application a desktop file offers for .xlsx files in one
+// that holds it. Nothing is started.
+TEST(Workbook, TheDesktopIsAskedForItsApplicationForWorkbooks) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(QDir(dir.path()).mkpath("data/applications"));
+    ASSERT_TRUE(QDir(dir.path()).mkpath("config"));
+    ScopedEnv env;
+    env.set("XDG_CONFIG_HOME", QFile::encodeName(dir.filePath("config")));
+    env.set("XDG_CONFIG_DIRS", QFile::encodeName(dir.filePath("none")));
+    env.set("XDG_DATA_HOME", QFile::encodeName(dir.filePath("data")));
+    env.set("XDG_DATA_DIRS", QFile::encodeName(dir.filePath("none")));
+    for (const char* desktopVariable : {"XDG_CURRENT_DESKTOP", "DESKTOP_SESSION", "KDE_FULL_SESSION",
+                                        "GNOME_DESKTOP_SESSION_ID", "KDE_SESSION_VERSION"})
+        env.set(desktopVariable, QByteArray());
+    const auto query = Workbook::desktopSeam().defaultApplication;
+    ASSERT_TRUE(query);
+    if (QStandardPaths::findExecutable(QStringLiteral("xdg-mime")).isEmpty())
+        GTEST_SKIP() << "xdg-mime is not installed";
+    EXPECT_EQ(query(Workbook::kMimeType), "");
+
+    QFile entry(dir.filePath("data/applications/z3080-calc.desktop"));
+    ASSERT_TRUE(entry.open(QIODevice::WriteOnly));
+    entry.write("[Desktop Entry]\nType=Application\nName=Calc\nExec=/bin/false %f\nMimeType=" +
+                Workbook::kMimeType.toLatin1() + ";\n");
+    entry.close();
+    EXPECT_EQ(query(Workbook::kMimeType), "z3080-calc.desktop");
 }

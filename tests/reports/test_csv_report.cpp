@@ -18,6 +18,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSqlQuery>
+#include <optional>
 
 using namespace report_tests;
 
@@ -77,6 +78,73 @@ std::vector<Point> lsmPoints() {
         {1, 1, 0, 60, 100, 0, 0, 0.012, 0, 1.5},
         {1, 2, 0, 3600, 180.5, 0, 0, 0.0305, 0, 2.25},
     };
+}
+
+// A strict RFC 4180 reader: records ended by CR LF, fields split by commas,
+// a field in double quotes (its quotes doubled) may hold commas, quotes and
+// line breaks. nullopt, with the place said, for anything else: a quote
+// inside an unquoted field, text after a closing quote, a bare CR or LF, an
+// unclosed quote.
+std::optional<QList<QStringList>> readRfc4180(const QByteArray& bytes, QString* error) {
+    const QString text = QString::fromLatin1(bytes);
+    QList<QStringList> records;
+    QStringList record;
+    QString field;
+    qsizetype i = 0;
+    auto fail = [&](const char* why) {
+        *error = QStringLiteral("%1 at record %2, offset %3").arg(QLatin1String(why)).arg(records.size() + 1).arg(i);
+        return std::nullopt;
+    };
+    while (i < text.size()) {
+        if (text[i] == QLatin1Char('"')) {
+            for (++i;; ++i) {
+                if (i >= text.size()) return fail("unclosed quote");
+                if (text[i] != QLatin1Char('"')) {
+                    field += text[i];
+                } else if (i + 1 < text.size() && text[i + 1] == QLatin1Char('"')) {
+                    field += QLatin1Char('"');
+                    ++i;
+                } else {
+                    ++i;
+                    break;
+                }
+            }
+        } else {
+            while (i < text.size() && text[i] != QLatin1Char(',') && text[i] != QLatin1Char('\r') &&
+                   text[i] != QLatin1Char('\n')) {
+                if (text[i] == QLatin1Char('"')) return fail("quote inside an unquoted field");
+                field += text[i++];
+            }
+        }
+        if (i < text.size() && text[i] == QLatin1Char(',')) {
+            record << field;
+            field.clear();
+            ++i;
+        } else if (text.mid(i, 2) == QLatin1String("\r\n")) {
+            records << (record << field);
+            record.clear();
+            field.clear();
+            i += 2;
+        } else {
+            return fail(i < text.size() ? "text after a field" : "no CR LF at the end");
+        }
+    }
+    return records;
+}
+
+// The report of the opened test read back by the strict reader, each field
+// trimmed of its blanks.
+QList<QStringList> trimmedRecords(const QByteArray& file) {
+    QString error;
+    const std::optional<QList<QStringList>> records = readRfc4180(file, &error);
+    EXPECT_TRUE(records) << error.toStdString() << "\n" << file.toStdString();
+    QList<QStringList> out;
+    for (const QStringList& r : records.value_or(QList<QStringList>())) {
+        QStringList t;
+        for (const QString& f : r) t << f.trimmed();
+        out << t;
+    }
+    return out;
 }
 
 }  // namespace
@@ -442,4 +510,74 @@ TEST(PrintForm, EveryKindOfValue) {
     EXPECT_EQ(CsvField("plain  text "), "plain  text ");
     EXPECT_EQ(CsvField("a\r\nb"), "\"a\r\nb\"");
     EXPECT_EQ(CsvField("say \"hi\""), "\"say \"\"hi\"\"\"");
+}
+
+// Texts that need quotes, in the test information, the additives and the
+// result grid, give the same records, field for field, as plain texts in their
+// place, in each layout.
+TEST_F(ReportTest, EveryLayoutReadsBackFieldForFieldWithARfc4180Reader) {
+    // Each plain stand-in, and what the other report holds in its place.
+    const QList<std::pair<QString, QString>> texts = {
+        {"NAMEX", "Mud, \"A\""},
+        {"FLUIDX", "F\"1\", thin"},
+        {"RESEARCHERX", "Ann, B."},
+        {"DESCX", "Thick, with \"lumps\"\r\nsecond line"},
+        {"ADDX", "Salt, fine"},
+        {"UNITX", "g/l, \"dry\""},
+        {"LOTX", "L\"7\", B\nrest"},
+        {"CELLX", "1,5"},
+        {"HEADX", "Temp\r\n\"(F)\""},
+        {"MASKX", "n/a, \"none\""},
+    };
+    struct Layout {
+        StoredInfo info;
+        std::vector<Point> points;
+        int maskedColumn;  // a grid column the layout passes through its mask
+        int texts;         // the texts the file holds (the rheology file has a caption row of its own)
+    };
+    StoredInfo rheology = rheologyInfo(), pvt = pvtInfo(), swell = lsmInfo();
+    const QList<Layout> layouts = {{rheology, rheologyPoints(), 4, 9},
+                                   {pvt, pvtPoints(), 4, 10},
+                                   {swell, lsmPoints(), 3, 10}};
+    int n = 0, file = 0;
+    for (const Layout& layout : layouts) {
+        ++n;
+        QList<QList<QStringList>> files;
+        for (const bool quoted : {false, true}) {
+            auto text = [&](const char* plain) {
+                for (const auto& t : texts)
+                    if (t.first == QLatin1String(plain)) return quoted ? t.second : t.first;
+                return QString();
+            };
+            StoredInfo info = layout.info;
+            info.name = text("NAMEX") + QString::number(n);
+            info.fluid = text("FLUIDX");
+            info.researcher = text("RESEARCHERX");
+            info.description = text("DESCX");
+            store(info, layout.points, {{text("ADDX"), "5", text("UNITX"), text("LOTX")}, {"Barite", "2", "g", "B"}});
+            openTest(info.name);
+            FlexGridModel& grid = *w->MSFlexGrid1->gridModel();
+            grid.TextMatrix(0, 1, text("HEADX"));
+            grid.TextMatrix(1, 2, text("CELLX"));
+            grid.TextMatrix(2, layout.maskedColumn, text("MASKX"));
+            files << trimmedRecords(saveReport(QStringLiteral("report%1.csv").arg(++file)));
+        }
+        EXPECT_TRUE(dialogs_.messages.empty()) << dialogs_.texts().join("\n").toStdString();
+        const QList<QStringList>& plain = files[0];
+        const QList<QStringList>& quoted = files[1];
+        ASSERT_EQ(plain.size(), quoted.size()) << layout.info.bob.toStdString();
+        ASSERT_GT(plain.size(), 20);
+        int replaced = 0;
+        for (qsizetype r = 0; r < plain.size(); ++r) {
+            QStringList expected = plain[r];
+            for (QString& field : expected)
+                for (const auto& t : texts)
+                    if (field.contains(t.first)) {
+                        field.replace(t.first, t.second);
+                        ++replaced;
+                    }
+            EXPECT_EQ(quoted[r], expected) << layout.info.bob.toStdString() << " record " << r;
+        }
+        EXPECT_EQ(replaced, layout.texts) << layout.info.bob.toStdString();
+    }
 }

@@ -7,6 +7,8 @@
 #include "data/DateText.h"
 #include "platform/Workbook.h"
 
+#include <limits>
+
 using testing_support::ExcelFixture;
 using testing_support::XlsxSheet;
 
@@ -184,4 +186,24 @@ TEST_F(ExcelLsm, AReportLongerThanASheetIsRefusedWithAMessage) {
     EXPECT_TRUE(dialogs.messages[0].prompt.contains("needs more rows than a worksheet holds (1048576 rows)"))
         << dialogs.messages[0].prompt.toStdString();
     EXPECT_TRUE(reportFiles().isEmpty());
+}
+
+// A value that is not finite is an empty cell, never "INF" or "NAN".
+TEST_F(ExcelLsm, DetailWritesNoInf) {
+    const double inf = std::numeric_limits<double>::infinity();
+    addPoint(id, 1, 1, 0, inf, inf, inf, inf, inf);
+    const auto x = run(&ExcelReport::Export_Excel_Detail);
+    ASSERT_TRUE(x);
+    EXPECT_EQ(x->text(31, 1), "Detail:");
+    EXPECT_EQ(x->row(33, 2), (QStringList{"1", "1"}));
+    for (int c = 3; c <= 8; ++c) EXPECT_FALSE(x->has(33, c)) << c << " " << x->text(33, c).toStdString();
+}
+
+TEST_F(ExcelPvt, DetailWritesNoInf) {
+    const double inf = std::numeric_limits<double>::infinity();
+    addPoint(id, 1, 1, 0, inf, inf, inf, inf, 0.5);
+    const auto x = run(&ExcelReport::Export_Excel_Detail);
+    ASSERT_TRUE(x);
+    for (const QString& bad : {"INF", "NAN", "inf", "nan"})
+        EXPECT_FALSE(x->sheetXml.contains(">" + bad) || x->sheetXml.contains(">-" + bad)) << bad.toStdString();
 }

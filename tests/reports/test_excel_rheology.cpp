@@ -10,7 +10,9 @@
 #include "platform/Workbook.h"
 
 #include <QFile>
+#include <QRegularExpression>
 #include <QSqlQuery>
+#include <limits>
 
 using testing_support::ExcelFixture;
 using testing_support::XlsxSheet;
@@ -290,4 +292,68 @@ TEST_F(ExcelRheology, BriefLeavesTheEmptySampleCellsOfAnAnalysisLineEmpty) {
     EXPECT_EQ(x->text(24, 1), "1");
     for (int c = 1; c <= 14; ++c) EXPECT_FALSE(x->has(25, c)) << c;
     EXPECT_EQ(x->row(25, 22).mid(14), (QStringList{"0.5", "1.2", "0.98", "N/A", "N/A", "N/A", "N/A", "N/A"}));
+}
+
+// A long test name is cut in the file name; the report and its time stay, so
+// the brief and the detailed workbook keep names of their own.
+TEST_F(ExcelRheology, ALongTestNameKeepsTheReportAndTimeInTheFileName) {
+    const QString name = QString(150, QLatin1Char('M'));
+    sql("UPDATE TEST_INFO SET TEST_NAME = ? WHERE TEST_ID = ?", {name, id});
+    openTest(name, id, 0);
+    const QString brief = QFileInfo(report(&ExcelReport::cmdExportExcel_Click)).fileName();
+    const QString detail = QFileInfo(report(&ExcelReport::Export_Excel_Detail)).fileName();
+    const QRegularExpression time(QStringLiteral(" \\d{4}-\\d\\d-\\d\\d \\d\\d\\.\\d\\d\\.xlsx$"));
+    EXPECT_TRUE(brief.startsWith(QString(80, QLatin1Char('M')))) << brief.toStdString();
+    EXPECT_TRUE(brief.contains(QRegularExpression("M Brief Excel" + time.pattern()))) << brief.toStdString();
+    EXPECT_TRUE(detail.contains(QRegularExpression("M Detailed Excel" + time.pattern()))) << detail.toStdString();
+    EXPECT_EQ(brief.size(), Workbook::kMaxNameLength + 5);
+    EXPECT_EQ(detail.size(), Workbook::kMaxNameLength + 5);
+}
+
+// A value that is not finite is an empty cell, never "INF" or "NAN"; a grid
+// caption holding a line break is one wrapped cell of two lines.
+TEST_F(ExcelRheology, DetailWritesNoInfAndCaptionsBreakWithLf) {
+    QStringList captions = gridCaptions();
+    captions[6] = "Shear Rate\r\n(1/s)";
+    fillGrid(resultGrid, captions, {gridLine("1", "600", "40")});
+    sql("UPDATE TEST_INFO SET SAFETY = ? WHERE TEST_ID = ?", {"First line\r\nsecond line", id});
+    const double inf = std::numeric_limits<double>::infinity();
+    // step, cycle, ramp step, time, temp, press, rate, stress, gel
+    addPoint(id, 1, 1, 0, inf, inf, -inf, 170, inf, inf);
+    addPoint(id, 1, 1, 0, 60, 100, 1000, 170, 340, 0);
+    const auto x = run(&ExcelReport::Export_Excel_Detail);
+    ASSERT_TRUE(x);
+    EXPECT_EQ(x->text(22, 7), "Shear Rate\n(1/s)");
+    EXPECT_EQ(x->text(15, 2), "First line\nsecond line");
+    EXPECT_FALSE(x->sheetXml.contains(QStringLiteral("_x000D_")));
+    for (const QString& bad : {"INF", "NAN", "inf", "nan"})
+        EXPECT_FALSE(x->sheetXml.contains(">" + bad) || x->sheetXml.contains(">-" + bad)) << bad.toStdString();
+    // The points from row 28, in time order: the point without finite values
+    // keeps only its finite cells (step, cycle, ramp, rotor, rate).
+    EXPECT_EQ(x->row(28, 4), (QStringList{"1", "1", "0", "1"}));
+    EXPECT_EQ(x->row(29, 12), (QStringList{"1", "1", "0", "", "", "", "100", "170", "", "", "", ""}));
+    for (const int c : {4, 5, 6, 9, 10, 11, 12}) EXPECT_FALSE(x->has(29, c)) << c;
+    EXPECT_EQ(x->lastRow(), 29);
+}
+
+// With the desktop's opener and no application for workbooks on the desktop,
+// both workbooks are said as written, where, and not shown; nothing is started.
+TEST_F(ExcelRheology, WithoutADesktopApplicationBothWorkbooksSayWhereTheyAre) {
+    const Workbook::Opener previous = Workbook::setOpener(nullptr);
+    int started = 0;
+    Workbook::desktopSeam().defaultApplication = [](const QString&) { return QString(); };
+    Workbook::desktopSeam().openFile = [&](const QString&) { return ++started, true; };
+    const QString brief = report(&ExcelReport::cmdExportExcel_Click);
+    const QString detail = report(&ExcelReport::Export_Excel_Detail);
+    Workbook::resetDesktopSeam();
+    Workbook::setOpener(previous);
+    EXPECT_EQ(started, 0);
+    ASSERT_EQ(dialogs.messages.size(), 2u);
+    for (int i = 0; i < 2; ++i) {
+        const QString path = i == 0 ? brief : detail;
+        ASSERT_TRUE(QFileInfo::exists(path));
+        EXPECT_EQ(dialogs.messages[std::size_t(i)].prompt,
+                  "The workbook was written to\n" + QDir::toNativeSeparators(path) +
+                      "\nbut no application was found to show it.");
+    }
 }

@@ -13,12 +13,14 @@
 #include "reports/PrintedReport.h"
 
 #include <QBuffer>
+#include <QPageSize>
 #include <QFontInfo>
 #include <QFontMetricsF>
 #include <QPdfWriter>
 #include <QPrinter>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <memory>
 
 using namespace report_tests;
 
@@ -435,4 +437,153 @@ TEST(TextPrinter, LinesBreaksAndFit) {
     EXPECT_TRUE(QFontInfo(printer.PrintFont(device)).fixedPitch());
     EXPECT_LE(metrics.horizontalAdvance(QString(300, QLatin1Char('w'))) * scale,
               device.pageLayout().paintRectPixels(device.logicalDpiX()).width() + 0.5);
+}
+
+namespace {
+
+// A landscape PDF page of the size, with the half-inch border the printed
+// reports' PDF files have.
+std::unique_ptr<QPdfWriter> landscapePage(QBuffer& buffer, QPageSize::PageSizeId size) {
+    auto device = std::make_unique<QPdfWriter>(&buffer);
+    device->setResolution(1200);
+    device->setPageLayout(QPageLayout(QPageSize(size), QPageLayout::Landscape, QMarginsF(0.5, 0.5, 0.5, 0.5),
+                                      QPageLayout::Inch));
+    return device;
+}
+
+// `n` characters of words.
+QString words(const QString& first, int n) {
+    QString text = first;
+    for (int i = 0; text.size() < n; ++i) text += QStringLiteral(" word%1").arg(i);
+    return text.left(n);
+}
+
+}  // namespace
+
+// Long free texts (the longest description the dialogs take, long names and
+// additives) are broken into lines: the print keeps the size it has with
+// short texts, the body at least 8 pt on Letter and A4 landscape, every line
+// within the page and every word printed.
+TEST_F(PrintTest, LongTextsAreBrokenIntoLinesAndKeepThePrintsSize) {
+    writeLogo();
+    struct Kind {
+        const char* bob;
+        void (PrintedReport::*compose)(printing::TextPrinter&, int) const;
+    };
+    const Kind kinds[] = {{"B1", &PrintedReport::ComposeRheology},
+                          {"PVT", &PrintedReport::ComposePvt},
+                          {"LSM", &PrintedReport::ComposeLsm}};
+    // As long as the records take them.
+    const QString description = words("Description", 250);
+    const QString unbroken(240, QLatin1Char('x'));  // one word wider than the page
+    int n = 0;
+    for (const Kind& kind : kinds) {
+        // The same test with short texts, then with long ones.
+        QList<printing::TextPrinter> printers;
+        for (const bool longTexts : {false, true}) {
+            StoredInfo info = mud(QStringLiteral("%1 %2 ").arg(kind.bob).arg(++n));
+            info.bob = kind.bob;
+            QStringList additive = {"Salt", "5", "%", "L1"};
+            if (longTexts) {
+                info.name += unbroken;
+                info.fluid = words("Fluid", 50);
+                info.researcher = words("Researcher", 50);
+                info.description = description;
+                additive = QStringList{words("Additive", 50), "5", words("Unit", 50), words("Lot", 50)};
+            }
+            store(info, steps(3), {additive});
+            openTest(info.name);
+            printing::TextPrinter printer;
+            (report().*kind.compose)(printer, 1);
+            printers << printer;
+        }
+        for (const QPageSize::PageSizeId size : {QPageSize::Letter, QPageSize::A4}) {
+            QBuffer buffer;
+            buffer.open(QIODevice::WriteOnly);
+            const auto device = landscapePage(buffer, size);
+            const double scale = printers[1].FitScale(*device);
+            EXPECT_EQ(scale, printers[0].FitScale(*device)) << kind.bob << " " << int(size);
+            EXPECT_GE(12 * scale, 8.0) << kind.bob << " " << int(size);
+            const QFontMetricsF metrics(printers[1].PrintFont(*device), device.get());
+            const double width = device->pageLayout().paintRectPixels(device->logicalDpiX()).width();
+            const QStringList lines = printers[1].PrintedLines(*device);
+            for (const QString& line : lines)
+                EXPECT_LE(metrics.horizontalAdvance(line) * scale, width + 0.5) << line.toStdString();
+            // Every word, in order, and the line breaks typed kept.
+            const QString all = lines.join(QLatin1Char(' ')).simplified();
+            EXPECT_TRUE(all.contains(description)) << kind.bob;
+            EXPECT_TRUE(all.contains(words("Researcher", 50))) << kind.bob;
+            EXPECT_TRUE(all.contains(words("Lot", 50))) << kind.bob;
+            // A word wider than the page is cut where the line ends.
+            EXPECT_TRUE(lines.join(QString()).remove(QLatin1Char(' ')).contains(unbroken)) << kind.bob;
+        }
+    }
+}
+
+// The printed report prints what the CSV file cannot: characters beyond
+// Latin-1, such as the euro sign, reach the page as themselves.
+TEST_F(PrintTest, CharactersBeyondLatin1ArePrinted) {
+    writeLogo();
+    StoredInfo info = mud(QString::fromUtf8("Prüfung Ω"));
+    info.description = QString::fromUtf8("Costs 5 € per litre");
+    store(info, steps(2));
+    openTest(info.name);
+    const QString file = out.filePath("euro.pdf");
+    dialogs_.files.push_back(file);
+    w->cmdPRINT->click();
+    EXPECT_TRUE(dialogs_.messages.empty()) << dialogs_.texts().join("\n").toStdString();
+    const QString text = pdfText(file);
+    EXPECT_TRUE(text.contains(QString::fromUtf8("Costs 5 € per litre"))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QString::fromUtf8("Prüfung Ω")));
+}
+
+// How a folded line is broken on a page that holds 40 characters: at the
+// last blank that fits, each further line after its indent; a word longer
+// than a line is cut; the blanks a line begins with are no place to break;
+// lines printed with Print are never broken.
+TEST(TextPrinter, FoldedLinesBreakAtBlanksWithTheirIndent) {
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    QPdfWriter device(&buffer);
+    device.setPageLayout(QPageLayout(QPageSize(QPageSize::Letter), QPageLayout::Landscape, QMarginsF(0.5, 0.5, 0.5, 0.5),
+                                     QPageLayout::Inch));
+    printing::TextPrinter probe;
+    const QFontMetricsF metrics(probe.PrintFont(device), &device);
+    const double pageWidth = device.pageLayout().paintRectPixels(device.logicalDpiX()).width();
+    const int columns = int(pageWidth / metrics.horizontalAdvance(QStringLiteral("x")));
+    // The font size that makes the page 40 characters wide.
+    const double size = 12.0 * columns / 40.5;
+    struct Case {
+        QString text;
+        int indent;
+        QStringList lines;
+    };
+    const QString x40(40, QLatin1Char('x'));
+    const Case cases[] = {
+        {"short line", 0, {"short line"}},
+        {"Name:     alpha beta gamma delta epsilon zeta eta theta", 10,
+         {"Name:     alpha beta gamma delta epsilon", "          zeta eta theta"}},
+        {"Name:     " + x40 + "yy", 10, {"Name:", "          " + x40.left(30), "          " + x40.left(10) + "yy"}},
+        {"          " + x40 + "z", 0, {"          " + x40.left(30), x40.left(10) + "z"}},
+        {"a b\r\nc", 4, {"a b", "c"}},
+        // An indent that leaves no room is dropped.
+        {x40 + "abc", 45, {x40, "abc"}},
+    };
+    for (const Case& c : cases) {
+        printing::TextPrinter printer;
+        printer.FontSize(size);
+        printer.PrintFolded(c.text, c.indent);
+        EXPECT_EQ(printer.PrintedLines(device), c.lines) << c.text.toStdString();
+        EXPECT_EQ(printer.FitScale(device), 1.0);
+    }
+    // A wider line that cannot be broken widens the page for the folded ones,
+    // which the print then shrinks as a whole.
+    printing::TextPrinter printer;
+    printer.FontSize(size);
+    printer.Print(x40 + x40);
+    printer.PrintFolded("alpha beta gamma delta epsilon zeta eta theta iota kappa lambda mu nu xi omicron pi rho");
+    EXPECT_EQ(printer.PrintedLines(device),
+              (QStringList{x40 + x40, "alpha beta gamma delta epsilon zeta eta theta iota kappa lambda mu nu xi omicron",
+                           "pi rho"}));
+    EXPECT_LT(printer.FitScale(device), 0.55);
 }
