@@ -90,8 +90,9 @@ namespace relatedinfo {
 using ShowModal = std::function<void(frmViewRelatedInfo&)>;
 
 // The whole of the main window's cmdRelated_Click: with a test open, reads its
-// row again by its key (renewing opened.OpenedTestInfo), shows it with its additives in a
-// new frmViewRelatedInfo and, when saved, rewrites the row and the additives
+// row again by its key (names are not unique; renewing
+// opened.OpenedTestInfo), shows it with its additives in a new
+// frmViewRelatedInfo and, when saved, rewrites the row and the additives,
 // reads the stored row again into opened.OpenedTestInfo, and calls
 // fillAdditiveGrid (the main window's Fill_Additive_Grid). With no
 // test open, or the test no longer stored, nothing happens. A database failure

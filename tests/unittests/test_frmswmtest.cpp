@@ -4,7 +4,9 @@
 
 #include "SwellFixture.h"
 
+#include "analysis/ResultGridLines.h"
 #include "data/DateText.h"
+#include "data/Settings.h"
 #include "data/Numbers.h"
 #include "calibration/frmCalibrateTorque.h"
 #include "platform/PeChart.h"
@@ -192,6 +194,18 @@ TEST_F(SwellWindow, ARunStoresItsRowsInTheSwellColumnsAndEndsWithTheSequence) {
     EXPECT_EQ(w->MSFlexGrid1->TextMatrix(1, 7), "36.7");
     rows.MoveRel(rows.TotalPoints());
     EXPECT_EQ(rows.All()[clsTEST_RESULT::colCYCLE_NO].toDouble(), 2);
+
+    // Stored in SI, opened in CGS: the sample length is stored in inches, so
+    // the stored test's swell is the run's (0.146641 in on 0.4 in).
+    gUnitSystem = 1;
+    SetUnitLabels();
+    std::vector<ResultPoint> points;
+    for (rows.MoveFirst(); !rows.Eof(); rows.MoveNext()) points.push_back(ResultPointFromRow(rows.All()));
+    const QVector<QStringList> lines = LsmGridLines(points, info.BOB_EFF_LENGTH());
+    ASSERT_FALSE(lines.isEmpty());
+    EXPECT_EQ(lines[0].value(7), "36.66%");
+    gUnitSystem = 2;
+    SetUnitLabels();
 
     // After the run the chart keeps drawing the test's swell.
     dialogs.clear();
