@@ -17,6 +17,10 @@
 // run owns the port: the PVT and swell timers stop and read nothing, and no
 // tab chooses a unit.
 //
+// The window, its shared controls, tabs, unit lists and port are in
+// frmCalibrateTorque.cpp; each tab's own work in frmCalibrateTorqueTorqueTab.cpp,
+// frmCalibrateTorquePvtTab.cpp and frmCalibrateTorqueSwellTab.cpp.
+//
 // The test windows hand their unit over with ShowOnTab: close your own port
 // first, call frmCalibrateTorque::ShowOnTab(2 or 3, unit), then close your
 // window.

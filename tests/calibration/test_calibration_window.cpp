@@ -79,11 +79,17 @@ TEST_F(CalibrationWindow, OpensInsideTheAvailableScreenArea) {
     ASSERT_TRUE(area.isValid());
     const QRect frame = c->frameGeometry();
     EXPECT_EQ(frame, dialogsupport::PlaceInside(frame, area));
-    if (frame.width() <= area.width() && frame.height() <= area.height()) EXPECT_TRUE(area.contains(frame));
+    if (frame.width() <= area.width() && frame.height() <= area.height()) {
+        EXPECT_TRUE(area.contains(frame));
+    }
     // Centred on each side where it fits (the frame found at the show may
     // shift it by its border).
-    if (frame.width() <= area.width()) EXPECT_NEAR(frame.center().x(), area.center().x(), 4);
-    if (frame.height() <= area.height()) EXPECT_NEAR(frame.center().y(), area.center().y(), 4);
+    if (frame.width() <= area.width()) {
+        EXPECT_NEAR(frame.center().x(), area.center().x(), 4);
+    }
+    if (frame.height() <= area.height()) {
+        EXPECT_NEAR(frame.center().y(), area.center().y(), 4);
+    }
 }
 
 TEST_F(CalibrationWindow, ASettingsFileThatCannotBeReadEndsTheLoad) {

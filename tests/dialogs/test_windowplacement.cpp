@@ -34,8 +34,9 @@ TEST(WindowPlacement, AFrameIsMovedTheLeastWayInsideTheArea) {
         const QRect placed = PlaceInside(c.window, c.area);
         EXPECT_EQ(placed.topLeft(), c.placed) << c.what;
         EXPECT_EQ(placed.size(), c.window.size()) << c.what;
-        if (c.window.width() <= c.area.width() && c.window.height() <= c.area.height())
+        if (c.window.width() <= c.area.width() && c.window.height() <= c.area.height()) {
             EXPECT_TRUE(c.area.contains(placed)) << c.what;
+        }
     }
     // No screen: the window stays where it is.
     EXPECT_EQ(PlaceInside(QRect(5, 6, 7, 8), QRect()), QRect(5, 6, 7, 8));

@@ -1,0 +1,285 @@
+#include "calibration/frmCalibrateTorque.h"
+
+#include "calibration/CalibrationMath.h"
+#include "calibration/CalibrationPlot.h"
+#include "calibration/CalibrationWindowParts.h"
+#include "data/CalibrationFiles.h"
+#include "data/Globals.h"
+#include "data/Numbers.h"
+#include "platform/Dialogs.h"
+#include "platform/PeChart.h"
+
+#include <QComboBox>
+#include <QDateTime>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <cmath>
+
+// The calibration window's torque tab: its controls, the run (start, the
+// unit's points, the fit), the set-value table, the coefficient table, the
+// report.
+
+using namespace calibration;
+using namespace calibration::windowparts;
+
+// ---- torque tab -------------------------------------------------------------------
+
+void frmCalibrateTorque::buildTorqueTab(QWidget* f) {
+    Label(f, QStringLiteral("Label1"), QStringLiteral("Please select which unit to calibrate:"), QRect(16, 16, 270, 26));
+    cmbInstName[1] = Named<QComboBox>(f, QStringLiteral("cmbInstName"), QRect(290, 16, 130, 26), 1);
+    Label(f, QStringLiteral("Label4"), QStringLiteral("Please select bob size:"), QRect(16, 50, 270, 26));
+    cmbBobSize = Named<QComboBox>(f, QStringLiteral("cmbBobSize"), QRect(290, 50, 130, 26));
+    connect(cmbBobSize, &QComboBox::activated, this, [this] { cmbBobSize_Click(); });
+
+    Frame2 = controls::Frame(f, QStringLiteral("Frame2"), QStringLiteral("Calibration Fluid Specs"), QRect(16, 86, 404, 536));
+    for (int i = 0; i <= 20; ++i) {
+        const int y = 28 + i * 24;
+        Label2[size_t(i)] = Label(Frame2, QStringLiteral("Label2"), QStringLiteral("%1 (Deg C)").arg(20 + i),
+                                  QRect(16, y, 120, 22), i);
+        txtCali[size_t(i)] = Named<QLineEdit>(Frame2, QStringLiteral("txtCali"), QRect(140, y, 110, 22), i);
+        txtCali[size_t(i)]->setText(QStringLiteral("100"));
+        txtCali[size_t(i)]->setAlignment(Qt::AlignRight);
+        Label3[size_t(i)] = Label(Frame2, QStringLiteral("Label3"), QStringLiteral("cP"), QRect(258, y, 120, 22), i);
+    }
+
+    CWGraph1 = Named<PeChart>(f, QStringLiteral("CWGraph1"), QRect(436, 16, 532, 470));
+    InitCalibrationPlot(*CWGraph1, QStringLiteral("Angle (Deg)"), QStringLiteral("Shear Stress (dyn/cm2)"));
+
+    cmdSave1 = Button(f, QStringLiteral("cmdSave1"), QStringLiteral("Save to File"), QRect(436, 500, 128, 34));
+    cmdLoad = Button(f, QStringLiteral("cmdLoad"), QStringLiteral("Load From File"), QRect(570, 500, 128, 34));
+    cmdSendCali = Button(f, QStringLiteral("cmdSendCali"), QStringLiteral("Send Cali. profile."),
+                         QRect(704, 500, 128, 34));
+    Command1 = Button(f, QStringLiteral("Command1"), QStringLiteral("Get Cali. profile."), QRect(838, 500, 130, 34));
+    cmdStart = Button(f, QStringLiteral("cmdStart"), QStringLiteral("&Start"), QRect(436, 560, 128, 40));
+    cmdExport = Button(f, QStringLiteral("cmdExport"), QStringLiteral("&Export"), QRect(570, 560, 128, 40));
+    cmdReturn[1] = Button(f, QStringLiteral("cmdReturn"), QStringLiteral("&Return"), QRect(838, 560, 130, 40), 1);
+
+    connect(cmdSave1, &QPushButton::clicked, this, &frmCalibrateTorque::cmdSave1_Click);
+    connect(cmdLoad, &QPushButton::clicked, this, &frmCalibrateTorque::cmdLoad_Click);
+    connect(cmdSendCali, &QPushButton::clicked, this, &frmCalibrateTorque::cmdSendCali_Click);
+    connect(cmdStart, &QPushButton::clicked, this, &frmCalibrateTorque::cmdStart_Click);
+    connect(cmdExport, &QPushButton::clicked, this, &frmCalibrateTorque::cmdExport_Click);
+}
+
+void frmCalibrateTorque::cmdStart_Click() {
+    TorquePoints.clear();
+    TorqueFitted = false;
+    TorqueLostText = false;
+    ClearCalibrationPlot(*CWGraph1);
+    bool running = false;
+    const bool pvtReading = TimerPVT.Enabled();
+    const bool swellReading = TimerSWM.Enabled();
+    const QPointer<frmCalibrateTorque> self(this);
+    try {
+        // A port another tab opened for another unit is not this unit's.
+        if (MSComm1.PortOpen() && !showsUnit(*cmbInstName[1], TabUnit[1], MSComm1, PortNo))
+            throw HandlerError(QStringLiteral("The port open is not the port of ") + cmbInstName[1]->currentText() +
+                               QStringLiteral(": choose the unit on this tab once its port is free."));
+        MSComm1.InputLen(0);
+        torqueParser_.Clear();
+        std::vector<double> values;
+        for (int i = 0; i <= 20; ++i) values.push_back(std::fabs(Val(txtCali[size_t(i)]->text())));
+        const SaveResult bob = WriteBobInfo(cmbBobSize->currentText());
+        if (!bob.ok) throw HandlerError(bob.message);
+        // From the start frame on the run owns the port: the PVT and swell
+        // tabs' timers, which would take the unit's points, stop.
+        torqueRun_ = true;
+        TimerPVT.Enabled(false);
+        TimerSWM.Enabled(false);
+        MSComm1.Output(unit::CalibrationStartFrame(values, BobNo));
+        CaliStatus->setText(TorqueRunningText());
+        cmdStart->setEnabled(false);
+        cmbInstName[1]->setEnabled(false);
+        running = true;
+        Delay_Seconds(1);
+        if (!self || unloading_) return;
+        MSComm1.Output(unit::CalibrationRunFrame());
+        Delay_Seconds(2);
+        if (!self || unloading_) return;
+        // What came before the run's points is thrown away; a port that has
+        // gone since is a failure of the run.
+        MSComm1.Input();
+        TorqueSilentTicks = 0;
+        Timer1.Interval(1000);
+        Timer1.Enabled(true);
+    } catch (const std::exception& e) {
+        if (!self) return;
+        torqueRun_ = false;
+        // A run that could not be started leaves the tab free again, with the
+        // port closed: it failed under the run, and the unit may have heard
+        // only part of the start.
+        if (running) {
+            cmdStart->setEnabled(true);
+            cmbInstName[1]->setEnabled(true);
+            CaliStatus->setText(TorqueProblemText());
+            try {
+                closePort();
+            } catch (...) {
+            }
+        } else {
+            // The run did not start: the other tabs read on as before.
+            TimerPVT.Enabled(pvtReading);
+            TimerSWM.Enabled(swellReading);
+        }
+        ui::MsgBox(kCommMessage);
+        ui::MsgBox(describe(e));
+    }
+}
+
+void frmCalibrateTorque::Timer1_Timer() {
+    try {
+        Read_Torque_Cal_Reply();
+    } catch (const std::exception& e) {
+        ui::MsgBox(describe(e));
+    }
+}
+
+void frmCalibrateTorque::Read_Torque_Cal_Reply() {
+    if (!torqueRun_) return;  // a tick left over after the run ended
+    QString received;
+    try {
+        // The run's port closed or gone is a failure of the run (Input
+        // raises it), not a silent unit.
+        received = MSComm1.Input();
+    } catch (...) {
+        // The port went away: the run is over, with nothing more to come.
+        FinishTorqueRun(false);
+        throw;
+    }
+    const unit::TorqueReplyResult r = torqueParser_.Parse(received);
+    if (r.broken > 0 || r.bufferCut) TorqueLostText = true;
+    if (!r.points.empty()) {
+        TorqueSilentTicks = 0;
+        TorquePoints.insert(TorquePoints.end(), r.points.begin(), r.points.end());
+        std::vector<double> x, y;
+        for (const unit::TorquePoint& p : TorquePoints) {
+            x.push_back(p.angle);
+            y.push_back(p.stress);
+        }
+        PlotCalibrationCurve(*CWGraph1, x, y);
+    }
+    if (r.ended) {
+        FinishTorqueRun(true);
+        return;
+    }
+    // Only a calibration point is an answer: a unit sending status frames
+    // and nothing else ends the run as a silent one does.
+    if (r.points.empty() && ++TorqueSilentTicks >= kTorqueSilentTicks) {
+        FinishTorqueRun(false);
+        ui::MsgBox(QStringLiteral("No response from Z3080, please check connection."));
+    }
+}
+
+void frmCalibrateTorque::FinishTorqueRun(bool ended) {
+    bool fitted = false;
+    if (ended) {
+        std::vector<double> x, y;
+        for (const unit::TorquePoint& p : TorquePoints) {
+            x.push_back(p.angle);
+            y.push_back(p.stress);
+        }
+        const LineFit fit = FitLine(x, y);
+        if (fit.ok) {
+            FitSlope = fit.slope;
+            FitIntercept = fit.intercept;
+            FitMse = fit.mse;
+            fitted = true;
+        }
+    }
+    TorqueFitted = fitted;
+    torqueRun_ = false;
+    cmdStart->setEnabled(true);
+    cmbInstName[1]->setEnabled(true);
+    Timer1.Enabled(false);
+    torqueParser_.Clear();
+    TorqueSilentTicks = 0;
+    // A run that lost text from the unit may lack points: never a success.
+    CaliStatus->setText(fitted && FitMse <= kMaxTorqueMse && !TorqueLostText ? TorqueSuccessText()
+                                                                             : TorqueProblemText());
+    closePort();
+}
+
+void frmCalibrateTorque::cmdSave1_Click() {
+    const std::optional<QString> path = saveFile(kTableFilter);
+    if (!path) return;
+    QStringList texts;
+    for (QLineEdit* t : txtCali) texts << t->text();
+    const SaveResult r = SaveTorqueValues(*path, texts);
+    if (!r.ok) ui::MsgBox(r.message);
+}
+
+void frmCalibrateTorque::cmdLoad_Click() {
+    const std::optional<QString> path = openFile(kTableFilter);
+    if (!path) return;
+    const TorqueValuesResult r = ReadTorqueValues(*path);
+    for (size_t i = 0; i < r.values.size() && i < txtCali.size(); ++i)
+        txtCali[i]->setText(r.values[i] ? CStr(*r.values[i]) : QString());
+    if (!r.ok) ui::MsgBox(r.message);
+}
+
+void frmCalibrateTorque::cmdSendCali_Click() {
+    const QString message = kCommMessage + QStringLiteral("  ");
+    if (TabUnit[1] == 0 && TabUnit[2] == 0 && TabUnit[3] == 0) {  // no unit's port known yet
+        ui::MsgBox(message);
+        return;
+    }
+    bool opened = false;
+    bool sending = false;
+    try {
+        MSComm1.PortOpen(true);
+        opened = true;
+        MSComm1.InputLen(0);
+        torqueParser_.Clear();
+        ui::FileRequest req;
+        req.filter = QStringLiteral("All Files (*.*)|*.*|Text Files(*.txt)|*.txt");
+        req.filterIndex = 2;
+        const std::optional<QString> path = ui::GetOpenFileName(req);
+        if (!path) throw HandlerError(kCancelled);
+        const TorqueCoefficientsResult table = ReadTorqueCoefficients(*path);
+        if (!table.ok) throw HandlerError(table.message);
+        sending = true;
+        MSComm1.Output(unit::CoefficientFrame(table.data.a, table.data.n, table.data.A, table.data.B));
+        sending = false;
+        closePort();
+    } catch (const std::exception& e) {
+        // The port this handler opened is closed again, so the units stay free.
+        if (opened) {
+            try {
+                closePort();
+            } catch (...) {
+            }
+        }
+        // A frame that could not be sent says why: the unit may not have it.
+        ui::MsgBox(sending ? message + QLatin1Char('\n') + describe(e) : message);
+    }
+}
+
+void frmCalibrateTorque::cmdExport_Click() {
+    const std::optional<QString> path = saveFile(kReportFilter);
+    if (!path) return;
+    TorqueReportInput in;
+    in.now = QDateTime::currentDateTime();
+    in.unitText = cmbInstName[1]->currentText();
+    for (int i = 0; i <= 20; ++i) {
+        in.tempCaptions << Label2[size_t(i)]->text();
+        in.setTexts << txtCali[size_t(i)]->text();
+    }
+    for (const unit::TorquePoint& p : TorquePoints) {
+        in.stress.push_back(p.stress);
+        in.angle.push_back(p.angle);
+    }
+    // The fit of these points, none when they could not be fitted (an older
+    // run's fit is not theirs).
+    if (TorqueFitted) in.mse = FitMse;
+    in.viscLabel = gViscLabel;
+    in.stressLabel = gStressLabel;
+    const ReportLines report = TorqueReport(in, FluidTemp);
+    QString error;
+    if (!WriteReportLines(*path, report.lines, error))
+        ui::MsgBox(error);
+    else if (!report.error.isEmpty())
+        ui::MsgBox(report.error);
+}
