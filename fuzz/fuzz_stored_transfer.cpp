@@ -29,6 +29,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         return 0;
     }
     check(received.endsWith(QChar(uchar(unit::kEndOfTransfer))));
+    // A status frame's end code never reaches a stored record.
+    check(!received.contains(QChar(26)));
     check(qsizetype(t.records.size()) == received.count(QChar(uchar(unit::kEndOfRecord))));
     qsizetype start = 0;
     for (const unit::StoredDataRecord& r : t.records) {

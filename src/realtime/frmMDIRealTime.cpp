@@ -46,8 +46,9 @@ const KindTraits& traits(UnitWindowKind kind) {
     return table[int(kind)];
 }
 
-// A new window of a kind; nullptr for the kinds not built yet. The swell
-// window loads with its unit and connection (it reads the unit's calibration).
+// A new window of a kind (rheology, simple, PVT or swell); nullptr for a value
+// that is none of them. The swell window loads with its unit and connection
+// (it reads the unit's calibration).
 UnitWindow* createWindow(UnitWindowKind kind, int unitNumber, clsConnection* connection) {
     switch (kind) {
     case UnitWindowKind::RealTime: return new frmRealTime;

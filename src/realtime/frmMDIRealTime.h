@@ -50,8 +50,8 @@ public:
     // The open container, or nullptr.
     static frmMDIRealTime* Instance();
 
-    // Reads the unit ports and enables the four entries of each unit that
-    // has a port (entries of kinds not yet available stay disabled).
+    // Reads the unit ports and enables the four entries (rheology, simple,
+    // PVT, swell) of each unit that has a port; the others stay disabled.
     void MDIForm_Load();
 
     // Adds the window of a kind for unit Index (1 .. 8).
@@ -69,7 +69,8 @@ public:
     QAction* Entry(UnitWindowKind kind, int unitNumber) const;
     // Enables that entry again (a child closing).
     void EnableEntry(UnitWindowKind kind, int unitNumber) override;
-    // True when windows of this kind can be created.
+    // True when windows of this kind can be created (every kind of the
+    // menus: a value outside them is none).
     static bool KindAvailable(UnitWindowKind kind);
 
     // ---- controls -----------------------------------------------------------

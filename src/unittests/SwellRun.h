@@ -88,8 +88,10 @@ QString HoursText(qint64 seconds);
 // The set-point frame: the temperature in °F.
 QString SetPointFrame(double temperatureF, double pressurePsi, double speedRpm, int frameMode);
 // The check of the three boxes (temperature in display units): the message of
-// the first one out of range (a box that holds no number is out of range),
-// or an empty text when all are acceptable. In SI a temperature within half
+// the first one out of range (a box that holds no number, or a number with
+// more text after it such as "250abc", is out of range: what goes to the
+// heater and the pump is never a guess at what was meant), or an empty text
+// when all are acceptable. In SI a temperature within half
 // a tenth of a limit counts as at it (the box shows a stored step to 0.1 °C).
 QString CheckSetPoints(const QString& temp, const QString& press, const QString& speed, double maxPress);
 QString NeedResetMessage();  // "Need reset data."

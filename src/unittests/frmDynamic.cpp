@@ -126,6 +126,8 @@ void frmDynamic::cmdStart_Stop2_ValueChanged(bool value) {
 
 void frmDynamic::Timer1_Timer() {
     guarded(cmdStart_Stop2, [&] { Panel.Tick(); });
+    // A sweep that has ended (or failed) shows its button off: a button left
+    // on would say a sweep runs when none does.
     if (!Panel.Sweeping) setButton(cmdStart_Stop2, false);
 }
 

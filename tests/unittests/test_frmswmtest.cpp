@@ -471,3 +471,39 @@ TEST_F(SwellWindow, SequencesNoRunCanCountAreRefusedAtThePickAndAtRefresh) {
             .execute();
     }
 }
+
+TEST_F(SwellWindow, AStopFrameTheLineDoesNotTakeIsAPortFailure) {
+    testing_support::UnitSimulator unit;
+    unit.attachToPort(7);
+    StoreSequence(conn, "S", {SeqStep{10, 212, 5, 0, 10, 1000}});
+    auto w = open(1);
+    w->PortOpenHook = nullptr;
+    w->MSComm1.PortNumber(7);
+    w->MSComm1.Settings(QStringLiteral("115200,n,8,1"));
+    w->MSComm1.PortOpen(true);
+    pick(*w, "S");
+    zero(*w, "0.4");
+    {
+        AnswerSample answer({});
+        w->cmdStart->click();
+    }
+    ASSERT_EQ(w->RunState, 1);
+    ASSERT_TRUE(unit.waitForCommands(1));  // the step's set points went out
+    dialogs.clear();
+
+    unit.refuseWrites(true);
+    dialogs.answers.push_back(ui::vbYes);
+    w->cmdStart->click();  // STOP
+    EXPECT_EQ(w->RunState, 0);
+    EXPECT_EQ(w->cmdStart->text(), "START");
+    EXPECT_EQ(w->Status->text(), "Test Stop");
+    EXPECT_EQ(w->lblActiveFlag->text(), "No Response");
+    EXPECT_FALSE(w->MSComm1.PortOpen());
+    for (int i = 0; i < 5; ++i) tick(*w);
+    ASSERT_EQ(dialogs.texts().size(), 2u);  // "Are you sure ...?", then the failure once
+    const QString text = dialogs.texts()[1];
+    EXPECT_TRUE(text.startsWith("ERROR :Error writing comm device (port 7 = " + unit.slavePath() + ": "))
+        << text.toStdString();
+    EXPECT_TRUE(text.contains("\rThe running test has stopped; the points recorded before are stored."));
+    EXPECT_TRUE(text.endsWith("\rThe unit did not receive the last command: check that it has stopped."));
+}

@@ -320,6 +320,34 @@ TEST_F(SimpleTest, AWindowWhosePortIsNotOpenDoesNotStart) {
     EXPECT_TRUE(w.StartTime->text().isEmpty());
 }
 
+TEST_F(SimpleTest, AFrameTheLineDoesNotTakeStopsTheTestAndIsSaidOnce) {
+    UnitSimulator unit;
+    unit.attachToPort(5);
+    frmSimpleTest w;
+    w.MSComm1.PortNumber(5);
+    w.MSComm1.Settings(QStringLiteral("115200,n,8,1"));
+    w.MSComm1.PortOpen(true);
+    w.txtTempSetPoint->setText("350");
+    w.txtPressSetPoint->setText("5000");
+    w.txtspeedset->setText("300");
+    w.cmdStart->click();
+    ASSERT_EQ(w.Run.RunState, 1);
+    w.Timer1.Tick();
+    unit.refuseWrites(true);
+    w.Timer1.Tick();  // the set points' tick
+    EXPECT_EQ(w.Run.RunState, 0);
+    EXPECT_TRUE(w.cmdStart->isEnabled());
+    EXPECT_EQ(w.lblActiveFlag->text(), "No Response");
+    EXPECT_FALSE(w.MSComm1.PortOpen());
+    for (int i = 0; i < 5; ++i) w.Timer1.Tick();
+    ASSERT_EQ(dialogs.texts().size(), 1);
+    const QString text = dialogs.texts()[0];
+    EXPECT_TRUE(text.startsWith("ERROR: 8030, Error writing comm device (port 5 = " + unit.slavePath() + ": "))
+        << text.toStdString();
+    EXPECT_TRUE(text.contains("\nThe simple test has been stopped."));
+    EXPECT_TRUE(text.endsWith("\rThe unit did not receive the last command: check that it has stopped."));
+}
+
 TEST_F(SimpleTest, TheOscillatoryPanelOpensFromTheWindowAndSendsOnItsPort) {
     UnitSimulator unit;
     frmSimpleTest w;

@@ -245,6 +245,9 @@ TEST(SwellRules, SetPointChecksAndFrame) {
         {"0", "0", "-0.0001", ""},
         {"700", "0", "0", "The temperature setting must in 600. and ."},
         {"hot", "0", "0", "The temperature setting must in 600. and ."},
+        // Text after the number: refused, not read as its leading number.
+        {"250abc", "0", "0", "The temperature setting must in 600. and ."},
+        {"250", "1000 psi", "0", "The pressure setting must in 30000 and 0. "},
         {"250", "30001", "0", "The pressure setting must in 30000 and 0. "},
         {"250", "-1", "0", "The pressure setting must in 30000 and 0. "},
         {"250", "0", "600.5", "The speed setting must in 600 and -0.0001"},
