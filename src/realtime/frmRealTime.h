@@ -287,7 +287,8 @@ private:
     void createControls();
     void Form_Load();
     void showReply(const unit::ReplyResult& result);
-    // The port went away: close it, stop any run, say so once.
+    // The port went away or refused a frame (it is closed then): stop any
+    // run, say so once.
     void PortLost(const comm::CommError& error, bool wasRunning);
     // Refresh's work on the running test (a failed stop frame is raised).
     void refreshRun();
