@@ -152,7 +152,8 @@ QString frmPVTtest::ExportPvtExcelReport() {
             ++r;
             for (int j = 1; j <= grid.Cols(); ++j) {
                 const QString text = grid.TextMatrix(i - 1, j - 1);
-                if (!text.isEmpty()) book.setText(r, j, text);
+                // A caption's line break is written as the one a spreadsheet shows.
+                if (!text.isEmpty()) book.setTextLines(r, j, text);
             }
         }
         // The grid's caption row on top of every printed page.
@@ -162,8 +163,9 @@ QString frmPVTtest::ExportPvtExcelReport() {
         QGuiApplication::restoreOverrideCursor();
     }
     const QString name = lblTestname->text().isEmpty() ? windowTitle() : lblTestname->text();
+    // A long test name is cut, never the report kind and time.
     const QString path = book.saveInFolder(
-        ReportsFolder(),
-        name + QStringLiteral(" PVT Brief Excel ") + tick::CurrentDateTime().toString(QStringLiteral("yyyy-MM-dd HH.mm")));
+        ReportsFolder(), name,
+        QStringLiteral(" PVT Brief Excel ") + tick::CurrentDateTime().toString(QStringLiteral("yyyy-MM-dd HH.mm")));
     return Workbook::showSaved(path, book.error());
 }

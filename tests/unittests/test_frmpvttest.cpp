@@ -18,6 +18,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QLabel>
 #include <QStatusBar>
 
@@ -385,8 +386,8 @@ TEST_F(PvtWindow, BriefExcelCopiesTheLiveGrid) {
     EXPECT_EQ(sheet.filledRows(), (QList<int>{1, 2, 5, 6, 7, 8}));
     EXPECT_EQ(sheet.text(1, 1), "Z3080daq PVT Test Report");
     EXPECT_EQ(sheet.text(2, 1), "Results:");
-    // The header cell keeps its line break (written in the file as _x000D_).
-    EXPECT_EQ(sheet.text(5, 4), QString::fromUtf8("Temp _x000D_(°C)"));
+    // The header cell keeps its line break, as the LF a spreadsheet shows.
+    EXPECT_EQ(sheet.text(5, 4), QString::fromUtf8("Temp \n(°C)"));
     EXPECT_EQ(sheet.text(8, 8), "r3c7");
     EXPECT_EQ(sheet.pageSetup.value("orientation"), "landscape");
     EXPECT_EQ(sheet.pageSetup.value("fitToHeight"), "10");
@@ -401,6 +402,17 @@ TEST_F(PvtWindow, BriefExcelCopiesTheLiveGrid) {
     EXPECT_TRUE(si.ExportPvtExcelReport().isEmpty());
     ASSERT_EQ(dialogs.texts().size(), 1);
     EXPECT_TRUE(dialogs.texts()[0].startsWith("The workbook could not be written.")) << dialogs.texts()[0].toStdString();
+}
+
+TEST_F(PvtWindow, BriefExcelOfALongTestNameKeepsTheReportAndTime) {
+    frmPVTtest w2;
+    w2.lblTestname->setText(QString(200, QLatin1Char('N')));
+    const QString path = w2.ExportPvtExcelReport();
+    ASSERT_FALSE(path.isEmpty()) << dialogs.texts().join('\n').toStdString();
+    const QString name = QFileInfo(path).completeBaseName();
+    EXPECT_TRUE(name.startsWith(QStringLiteral("NNNN"))) << name.toStdString();
+    EXPECT_TRUE(name.contains(QRegularExpression(QStringLiteral(" PVT Brief Excel \\d{4}-\\d\\d-\\d\\d \\d\\d\\.\\d\\d$"))))
+        << name.toStdString();
 }
 
 TEST_F(PvtWindow, AWindowWhosePortIsNotOpenStartsNothing) {
