@@ -20,6 +20,7 @@ const QString clsTEST_INFO::kListSql =
 const QString clsTEST_INFO::kKeyByNameSql = kSelectColumns + QStringLiteral(" Where TEST_NAME = ?");
 const QString clsTEST_INFO::kKeyByIdSql = kSelectColumns + QStringLiteral(" Where TEST_ID = ?");
 const QString clsTEST_INFO::kDeleteSql = QStringLiteral("DELETE  FROM TEST_INFO  WHERE TEST_NAME = ?");
+const QString clsTEST_INFO::kDeleteByIdSql = QStringLiteral("DELETE  FROM TEST_INFO  WHERE TEST_ID = ?");
 const QString clsTEST_INFO::kUpdateSql = QStringLiteral(
     "UPDATE TEST_INFO SET TEST_NAME = ?, FLUID_ID = ?, TEST_TIME = ?, RESEARCHER_NAME = ?, ROTOR_NO = ?, "
     "BOB_NO = ?, BOB_RADIUS = ?, BOB_EFF_LENGTH = ?, PRETEST_PH = ?, POSTTEST_PH = ?, SAFETY = ?  WHERE TEST_ID = ?");
@@ -80,6 +81,7 @@ void clsTEST_INFO::ConnectX(clsConnection* connection) {
     cmdKeyByName_ = makeCommand(kKeyByNameSql, {pName});
     cmdKeyById_ = makeCommand(kKeyByIdSql, {pId});
     cmdDelete_ = makeCommand(kDeleteSql, {pName});
+    cmdDeleteById_ = makeCommand(kDeleteByIdSql, {pId});
     cmdUpdate_ = makeCommand(kUpdateSql, {pName, pFluid, pTime, pResearcher, pRotor, pBob, pRadius, pLength, pPre,
                                           pPost, pSafety, pId});
     cmdInsert_ = makeCommand(kInsertSql, {pName, pFluid, pTime, pResearcher, pRotor, pBob, pRadius, pLength, pPre,
@@ -168,6 +170,13 @@ void clsTEST_INFO::Update() {
 void clsTEST_INFO::Delete() {
     db::Command& cmd = need(cmdDelete_);
     cmd.setValue(0, testName_);
+    cmd.execute();
+    Refresh();
+}
+
+void clsTEST_INFO::DeleteByKey() {
+    db::Command& cmd = need(cmdDeleteById_);
+    cmd.setValue(0, testId_);
     cmd.execute();
     Refresh();
 }

@@ -7,7 +7,7 @@
 // researcher, bob, key, newest first) into the row cache, which UsedName hands
 // out. Names are not unique: a test chosen from the list is read by its key.
 // GetTestDetail reads the rows of one test by name, GetTestDetailByKey by its
-// key. The class traps no errors.
+// key; Delete deletes by name, DeleteByKey by key. The class traps no errors.
 
 #include "data/RecordBase.h"
 
@@ -21,6 +21,7 @@ public:
     static const QString kKeyByNameSql;
     static const QString kKeyByIdSql;
     static const QString kDeleteSql;
+    static const QString kDeleteByIdSql;
     static const QString kUpdateSql;
     static const QString kInsertSql;
 
@@ -102,6 +103,8 @@ public:
     void Update();
     // Deletes every row named like the current TEST_NAME.
     void Delete();
+    // Deletes the one row whose key is Test_Id (names are not unique).
+    void DeleteByKey();
     // Inserts the current-row fields under the given name instead of TEST_NAME.
     void SaveAs(const QString& newName);
 
@@ -132,6 +135,7 @@ private:
     std::unique_ptr<db::Command> cmdKeyByName_;
     std::unique_ptr<db::Command> cmdKeyById_;
     std::unique_ptr<db::Command> cmdDelete_;
+    std::unique_ptr<db::Command> cmdDeleteById_;
     std::unique_ptr<db::Command> cmdUpdate_;
     std::unique_ptr<db::Command> cmdInsert_;
 };

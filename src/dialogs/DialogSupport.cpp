@@ -125,4 +125,16 @@ InfoColumnControls BuildInfoColumn(QWidget* dialog, Label1Array& label1, const Q
     return c;
 }
 
+int ChosenRow(const QString& nameBox, const QStringList& listedNames, int currentRow) {
+    if (nameBox.isEmpty()) return 0;
+    const auto holdsName = [&](int row) {
+        return row >= 1 && row <= listedNames.size() &&
+               listedNames[row - 1].compare(nameBox, Qt::CaseInsensitive) == 0;
+    };
+    if (holdsName(currentRow)) return currentRow;
+    for (int row = 1; row <= listedNames.size(); ++row)
+        if (holdsName(row)) return row;
+    return 0;
+}
+
 }  // namespace dialogsupport

@@ -6,6 +6,7 @@
 #include <QRect>
 #include <QSize>
 #include <QString>
+#include <QStringList>
 #include <array>
 
 class FlexGrid;
@@ -50,6 +51,13 @@ struct NameChooserControls {
     QPushButton* cmdCancel;
 };
 NameChooserControls BuildNameChooser(QWidget* dialog, const QString& listCaption, const QString& nameCaption);
+
+// The list row a chooser's name box chooses. Test names are not unique: the
+// current row (the one clicked) when it holds the name, otherwise the first
+// row that does; names are compared whole, without regard to letter case.
+// 0 when the name box is empty or no row holds the name. `listedNames` holds
+// the name of list row r at r - 1.
+int ChosenRow(const QString& nameBox, const QStringList& listedNames, int currentRow);
 
 // The Label1 control array of the test information dialogs (elements 0 to 17).
 using Label1Array = std::array<QLabel*, 18>;

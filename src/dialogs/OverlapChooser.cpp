@@ -2,6 +2,7 @@
 #include "dialogs/OverlapChooser.h"
 
 #include "data/clsTEST_INFO.h"
+#include "dialogs/DialogSupport.h"
 #include "dialogs/TestInfoRules.h"
 #include "platform/Dialogs.h"
 #include "platform/FlexGrid.h"
@@ -59,16 +60,7 @@ NameCheckResult CheckName(const QString& nameBox, const QStringList& listedNames
                           int currentRow, qint32 openedTestId) {
     NameCheckResult r;
     if (nameBox.isEmpty()) return r;
-    const auto holdsName = [&](int row) {
-        return row >= 1 && row <= listedNames.size() &&
-               listedNames[row - 1].compare(nameBox, Qt::CaseInsensitive) == 0;
-    };
-    if (holdsName(currentRow)) {
-        r.row = currentRow;
-    } else {
-        for (int row = 1; row <= listedNames.size() && r.row == 0; ++row)
-            if (holdsName(row)) r.row = row;
-    }
+    r.row = dialogsupport::ChosenRow(nameBox, listedNames, currentRow);
     if (r.row == 0) {
         r.result = NameCheck::NotFound;
         return r;

@@ -430,14 +430,16 @@ void frmMain::openSelectedTest() {
     const QString typed = dialog->txtSeqName->text();
     if (typed.isEmpty()) return;
 
-    QString listed;
-    if (FindListedName(*dialog->MSFlexGrid1->gridModel(), typed, &listed) == 0) {
+    // Names are not unique: the test of the row chosen is read by its key.
+    const ListedTest chosen = dialog->ChosenTest();
+    if (chosen.row == 0) {
         ui::MsgBox(QStringLiteral("Your test name is not found.  Please try again."));
         return;
     }
-    testInfo_->TEST_NAME(listed);
-    testInfo_->GetTestDetail();
-    if (testInfo_->Eof()) return;
+    testInfo_->TEST_NAME(chosen.listedName);
+    testInfo_->Test_Id(chosen.key);
+    testInfo_->GetTestDetailByKey();
+    if (testInfo_->Eof()) return;  // deleted since the dialog listed it
 
     opened_.OpenedTestName = typed;
     Pesgo1->setProp(pesgo::SubTitle, opened_.OpenedTestName);

@@ -203,8 +203,9 @@ public slots:
     void mReSetScreen_Click();
     void MenuHelpAbout_Click();
 
-    // The open-test dialog's Selected event: opens the test named in its
-    // name box and hides the dialog; a refused choice leaves it shown.
+    // The open-test dialog's Selected event: opens the test its name box
+    // chooses (frmOpenTest::ChosenTest, read by its key) and hides the
+    // dialog; a refused choice leaves it shown.
     void fOpen_Selected();
 
     // The overlap chooser's overSelected event: an empty name box does

@@ -92,6 +92,8 @@ public:
                             "VALUES (?, ?, ?, ?, ?)"),
              {testId, name, concentration, unit, lot});
     }
+    // Any other statement, without values.
+    void run(const QString& sql) { exec(sql, {}); }
     qint64 count(const QString& table, const QString& where = QString()) {
         QSqlQuery q(QSqlDatabase::database(name_));
         q.exec(QStringLiteral("SELECT COUNT(*) FROM ") + table + (where.isEmpty() ? QString() : " WHERE " + where));

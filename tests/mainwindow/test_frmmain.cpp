@@ -393,6 +393,66 @@ TEST_F(MainWindowTest, OpenDialogIsFreshEachTimeAndEmptiedAfter) {
     EXPECT_TRUE(dialogs_.messages.empty());
 }
 
+// Two stored tests of one name in other letter case: OK opens the test of
+// the row chosen (clicked, or found by typing the start of its name; a name
+// typed that begins no listed name takes the first row that holds it), with
+// its own kind, results and additives.
+TEST_F(MainWindowTest, OpeningTakesTheTestOfTheRowChosenAmongNamesakes) {
+    qint64 ids[2] = {0, 0};
+    {
+        Seeder seed(db_.path());
+        seed.test("Other", "B1", "R1", 1.7245, 3.8, "2024-03-03 10:00:00");
+        ids[0] = seed.test("Mud One", "B1", "R1", 1.7245, 3.8, "2024-02-02 10:00:00");
+        ids[1] = seed.test("MUD ONE", "PVT", "0.5", 40.0, 1.1, "2024-01-01 10:00:00");
+        seed.result(ids[0], 60);
+        seed.measured(ids[1], 0, 100, 1000, 100, 0.1);
+        seed.measured(ids[1], 60, 120, 2000, 100, 0.2);
+        seed.additive(ids[0], "KCl", 3, "%", "L1");
+        seed.additive(ids[1], "NaCl", 2, "%", "L2");
+    }
+    struct Case {
+        const char* how;
+        int click;          // the row clicked (0: none)
+        const char* typed;  // else the name typed
+        int opened;         // 0 Mud One, 1 MUD ONE
+    };
+    const Case cases[] = {
+        {"click on the second", 3, "", 1},
+        {"click on the first", 2, "", 0},
+        {"the second's name typed", 0, "MUD ONE", 1},
+        {"the name typed in neither's case", 0, "mud one", 0},
+    };
+    auto w = start();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.how);
+        bool accepted = false;
+        ModalShowerScope scope([&](QDialog& d) {
+            auto* dialog = qobject_cast<frmOpenTest*>(&d);
+            if (!dialog) return 0;
+            d.show();
+            if (c.click > 0) {
+                dialog->MSFlexGrid1->Row(c.click);
+                dialog->MSFlexGrid1_Click();
+            } else {
+                dialog->txtSeqName->setText(c.typed);
+            }
+            dialog->cmdOk_Click();
+            accepted = !d.isVisible();
+            d.hide();
+            return 0;
+        });
+        w->cmdOpen_Click();
+        EXPECT_TRUE(accepted);
+        EXPECT_TRUE(dialogs_.messages.empty()) << dialogs_.texts().join('\n').toStdString();
+        const OpenedTest& t = w->Opened();
+        EXPECT_EQ(t.OpenedTestId, ids[c.opened]);
+        EXPECT_EQ(t.OpenedTestInfo.value(clsTEST_INFO::colTEST_NAME).toString(), c.opened ? "MUD ONE" : "Mud One");
+        EXPECT_EQ(t.TestType, c.opened);  // rheology 0, PVT 1
+        ASSERT_EQ(w->MSFlexGrid2->Rows(), 2);
+        EXPECT_EQ(w->MSFlexGrid2->TextMatrix(1, 0), c.opened ? "NaCl" : "KCl");
+    }
+}
+
 TEST_F(MainWindowTest, OpeningARheologyTest) {
     qint64 id = 0;
     {
