@@ -49,6 +49,18 @@ protected:
         };
     }
 
+    // Starts the unit quiet: its first status frame (sent as it starts) is
+    // waited for, so that it waits in the buffer before the request; no later
+    // frame of its own crosses a request (one that does is damage to the
+    // transfer, tested apart).
+    void startQuietUnit() {
+        unit.setPeriod(600000);
+        unit.start();
+        QElapsedTimer waited;
+        waited.start();
+        while (w->MSComm1.InBufferCount() == 0 && waited.elapsed() < 5000) QThread::msleep(5);
+    }
+
     // Answers the test information dialog: the test described, or Cancel.
     ShowerScope answer(const QString& name, bool cancel = false) {
         return ShowerScope([this, name, cancel](QDialog& d) {
@@ -174,7 +186,7 @@ TEST_F(StoredDownload, SilenceOrADamagedTransferStoresNoRows) {
         {"field that is no number", {"1,0,1,300,300,5000,1,1,0", "1,0,2,300,x,5000,1,1,0"}, true, false, commError},
         {"empty field", {"1,0,1,300,300,5000,1,1,0", "1,0,2,,300,5000,1,1,0"}, true, false, commError},
     };
-    unit.start();
+    startQuietUnit();
     int n = 0;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -204,7 +216,7 @@ TEST_F(StoredDownload, SilenceOrADamagedTransferStoresNoRows) {
 
 TEST_F(StoredDownload, CancelSendsAndWritesNothing) {
     unit.setStoredTest({"1,0,1,300,300,5000,1,1,0"});
-    unit.start();
+    startQuietUnit();
     const auto scope = answer(QString(), true);
     w->cmdRetrieve_Click();
     EXPECT_EQ(dialogsShown, 1);
@@ -217,7 +229,7 @@ TEST_F(StoredDownload, CancelSendsAndWritesNothing) {
 
 TEST_F(StoredDownload, ABobThatDoesNotFitTheCupIsRefused) {
     unit.setStoredTest({"1,0,1,300,300,5000,1,1,0"});
-    unit.start();
+    startQuietUnit();
     const auto scope = ShowerScope([this](QDialog& d) {
         auto& info = static_cast<frmTestRelatedInfo&>(d);
         info.txtTestName->setText(QStringLiteral("Downloaded"));
@@ -280,7 +292,7 @@ TEST_F(RealTimeFixture, DownloadWithoutRecordObjectsIsReported) {
 TEST_F(StoredDownload, AStatusFrameInsideTheTransferStoresNothingAndTheRetryKeepsTheName) {
     const QByteArrayList records{"1,0,12.6,300.5,301,5000,170.2,123.4,0", "1,1,20,301,301,5001,340.4,150,1"};
     unit.setStoredTest(records);
-    unit.start();
+    startQuietUnit();
     for (const int after : {0, 1}) {  // before the first record, and between two
         SCOPED_TRACE(after);
         dialogs.clear();
@@ -313,7 +325,7 @@ TEST_F(StoredDownload, AStatusFrameInsideTheTransferStoresNothingAndTheRetryKeep
 
 TEST_F(StoredDownload, AStatusFrameOfAnyLeadAndCommaCountStoresNothing) {
     unit.setStoredTest({"1,0,12.6,300.5,301,5000,170.2,123.4,0", "1,1,20,301,301,5001,340.4,150,1"});
-    unit.start();
+    startQuietUnit();
     // A digit or a blank as the lead, 9 commas: its fields read as numbers.
     for (const char lead : {'1', ' ', '#', '0'})
         for (const int commas : {8, 9})
@@ -332,7 +344,7 @@ TEST_F(StoredDownload, AStatusFrameOfAnyLeadAndCommaCountStoresNothing) {
 
 TEST_F(StoredDownload, AUnitWithoutAStoredTestStoresNone) {
     unit.setStoredTest({});  // the end code alone
-    unit.start();
+    startQuietUnit();
     const auto scope = answer(QStringLiteral("Nothing"));
     w->cmdRetrieve_Click();
     EXPECT_EQ(dialogs.texts(), QStringList{unit::NoStoredTestMessage()});
