@@ -215,16 +215,43 @@ QList<QPointF> ThinLine(const QList<QPointF>& points, const AxisMap& x) {
 }
 
 QList<QPointF> ThinMarkers(const QList<QPointF>& points, const AxisMap& x, const AxisMap& y) {
-    std::vector<std::pair<std::pair<double, double>, qsizetype>> cells;
-    cells.reserve(size_t(points.size()));
-    for (qsizetype k = 0; k < points.size(); ++k)
-        cells.push_back({{std::floor(2 * x(points[k].x())), std::floor(2 * y(points[k].y()))}, k});
-    std::sort(cells.begin(), cells.end());
-    std::vector<qsizetype> kept;
-    for (size_t k = 0; k < cells.size(); ++k)
-        if (k == 0 || cells[k].first != cells[k - 1].first) kept.push_back(cells[k].second);
-    std::sort(kept.begin(), kept.end());
+    // Cells are marked in a grid over the span of the points (up to a few
+    // million cells); points beyond a sensible plot are compared by sorting.
+    constexpr double kMostCells = 16.0 * 1024 * 1024;
+    double x0 = std::numeric_limits<double>::infinity(), x1 = -x0, y0 = x0, y1 = -x0;
+    std::vector<std::pair<double, double>> cell(size_t(points.size()));
+    for (qsizetype k = 0; k < points.size(); ++k) {
+        const double cx = std::floor(2 * x(points[k].x())), cy = std::floor(2 * y(points[k].y()));
+        cell[size_t(k)] = {cx, cy};
+        if (!std::isfinite(cx) || !std::isfinite(cy)) continue;
+        x0 = std::min(x0, cx), x1 = std::max(x1, cx), y0 = std::min(y0, cy), y1 = std::max(y1, cy);
+    }
     QList<QPointF> out;
+    if (points.isEmpty()) return out;
+    const double w = x1 - x0 + 1, h = y1 - y0 + 1;
+    if (w >= 1 && h >= 1 && w * h <= kMostCells) {
+        std::vector<bool> taken(size_t(w * h), false);
+        for (qsizetype k = 0; k < points.size(); ++k) {
+            const auto [cx, cy] = cell[size_t(k)];
+            if (!std::isfinite(cx) || !std::isfinite(cy)) {
+                out.append(points[k]);
+                continue;
+            }
+            const size_t at = size_t(cy - y0) * size_t(w) + size_t(cx - x0);
+            if (taken[at]) continue;
+            taken[at] = true;
+            out.append(points[k]);
+        }
+        return out;
+    }
+    std::vector<std::pair<std::pair<double, double>, qsizetype>> byCell;
+    byCell.reserve(cell.size());
+    for (qsizetype k = 0; k < points.size(); ++k) byCell.push_back({cell[size_t(k)], k});
+    std::sort(byCell.begin(), byCell.end());
+    std::vector<qsizetype> kept;
+    for (size_t k = 0; k < byCell.size(); ++k)
+        if (k == 0 || byCell[k].first != byCell[k - 1].first) kept.push_back(byCell[k].second);
+    std::sort(kept.begin(), kept.end());
     out.reserve(qsizetype(kept.size()));
     for (qsizetype k : kept) out.append(points[k]);
     return out;
@@ -1066,11 +1093,13 @@ std::vector<int> ExchangeSortOrder(const std::vector<float>& x) {
     if (m <= 1) return order;
     const auto key = [&](int k) { const float v = x[size_t(q[size_t(k)])]; return v == 0.0f ? 0.0f : v; };
     std::vector<int> byValue(static_cast<size_t>(m));
-    for (int k = 0; k < m; ++k) byValue[size_t(k)] = k;
-    std::sort(byValue.begin(), byValue.end(), [&](int a, int b) {
-        const float ka = key(a), kb = key(b);
-        return ka < kb || (ka == kb && a < b);
-    });
+    {
+        // (value, k) pairs sorted together: by value, then by position
+        std::vector<std::pair<float, int>> keyed(static_cast<size_t>(m));
+        for (int k = 0; k < m; ++k) keyed[size_t(k)] = {key(k), k};
+        std::sort(keyed.begin(), keyed.end());
+        for (int k = 0; k < m; ++k) byValue[size_t(k)] = keyed[size_t(k)].second;
+    }
     // Fenwick tree over k: the points of smaller value met so far.
     std::vector<int> smaller(static_cast<size_t>(m + 1), 0);
     const auto addSmaller = [&](int k) { for (++k; k <= m; k += k & -k) ++smaller[size_t(k)]; };

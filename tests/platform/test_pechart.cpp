@@ -890,18 +890,23 @@ TEST(PeChartThin, MarkersKeepTheFirstPointOfEachHalfPixelCell) {
     QList<QPointF> all;
     for (int k = 0; k < 30000; ++k) all.append({5.0 + 10 * rate(rng), 100 + 0.25 * stress(rng)});
     const pechart::AxisMap x{40, 1.3, false}, y{500, -4.2, false};
-    const QList<QPointF> kept = pechart::ThinMarkers(all, x, y);
     const auto cell = [&](const QPointF& p) { return std::pair{std::floor(2 * x(p.x())), std::floor(2 * y(p.y()))}; };
-    // the first point of every cell, in the order written
-    std::map<std::pair<double, double>, qsizetype> firstOfCell;
-    for (qsizetype k = 0; k < all.size(); ++k) firstOfCell.emplace(cell(all[k]), k);
-    std::vector<qsizetype> firsts;
-    for (const auto& [c, k] : firstOfCell) firsts.push_back(k);
-    std::sort(firsts.begin(), firsts.end());
-    QList<QPointF> expected;
-    for (qsizetype k : firsts) expected.append(all[k]);
-    EXPECT_EQ(kept, expected);
-    EXPECT_LT(kept.size(), all.size());
+    // with the points close together, and with one far off the plot
+    QList<QPointF> farOff = all;
+    farOff.insert(1000, QPointF(5, 1e9));
+    for (const QList<QPointF>& points : {all, farOff}) {
+        // the first point of every cell, in the order written
+        std::map<std::pair<double, double>, qsizetype> firstOfCell;
+        for (qsizetype k = 0; k < points.size(); ++k) firstOfCell.emplace(cell(points[k]), k);
+        std::vector<qsizetype> firsts;
+        for (const auto& [c, k] : firstOfCell) firsts.push_back(k);
+        std::sort(firsts.begin(), firsts.end());
+        QList<QPointF> expected;
+        for (qsizetype k : firsts) expected.append(points[k]);
+        const QList<QPointF> kept = pechart::ThinMarkers(points, x, y);
+        EXPECT_EQ(kept, expected);
+        EXPECT_LT(kept.size(), points.size());
+    }
 }
 
 // A long curve reaches the Qt series thinned for the plot area, at every
