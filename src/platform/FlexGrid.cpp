@@ -720,11 +720,12 @@ int FlexGrid::captionHeightPixels(int r, int c) const {
 
 int FlexGrid::captionWordPixels(int c) const {
     if (!model_->WordWrap()) return 0;
+    static const QRegularExpression blanks(QStringLiteral("\\s+"));
     const QFontMetrics fm(font());
     int widest = 0;
     for (int r = 0; r < model_->shownFixedRows() && r < model_->Rows(); ++r) {
         const QString text = model_->displayText(model_->TextMatrix(r, c));
-        for (const QString& word : text.split(QRegularExpression(QStringLiteral("\\s+")), Qt::SkipEmptyParts))
+        for (const QString& word : text.split(blanks, Qt::SkipEmptyParts))
             widest = std::max(widest, fm.horizontalAdvance(word));
     }
     return widest == 0 ? 0 : widest + 2 * kTextMargin + 2;

@@ -188,6 +188,75 @@ bool XOnlyRises(const QList<QPointF>& points) {
     return true;
 }
 
+double AxisMap::operator()(double v) const { return offset + scale * (log ? std::log10(v) : v); }
+
+QList<QPointF> ThinLine(const QList<QPointF>& points, const AxisMap& x) {
+    QList<QPointF> out;
+    const qsizetype n = points.size();
+    out.reserve(std::min<qsizetype>(n, 4096));
+    for (qsizetype a = 0; a < n;) {
+        const double column = std::floor(x(points[a].x()));
+        qsizetype b = a + 1, lo = a, hi = a;
+        for (; b < n && std::floor(x(points[b].x())) == column; ++b) {
+            if (points[b].y() < points[lo].y()) lo = b;
+            if (points[b].y() > points[hi].y()) hi = b;
+        }
+        // first, lowest, highest, last: in their order, each once
+        const std::array<qsizetype, 4> keep{a, std::min(lo, hi), std::max(lo, hi), b - 1};
+        qsizetype last = -1;
+        for (qsizetype k : keep) {
+            if (k == last) continue;
+            out.append(points[k]);
+            last = k;
+        }
+        a = b;
+    }
+    return out;
+}
+
+QList<QPointF> ThinMarkers(const QList<QPointF>& points, const AxisMap& x, const AxisMap& y) {
+    // Cells are marked in a grid over the span of the points (up to a few
+    // million cells); points beyond a sensible plot are compared by sorting.
+    constexpr double kMostCells = 16.0 * 1024 * 1024;
+    double x0 = std::numeric_limits<double>::infinity(), x1 = -x0, y0 = x0, y1 = -x0;
+    std::vector<std::pair<double, double>> cell(size_t(points.size()));
+    for (qsizetype k = 0; k < points.size(); ++k) {
+        const double cx = std::floor(2 * x(points[k].x())), cy = std::floor(2 * y(points[k].y()));
+        cell[size_t(k)] = {cx, cy};
+        if (!std::isfinite(cx) || !std::isfinite(cy)) continue;
+        x0 = std::min(x0, cx), x1 = std::max(x1, cx), y0 = std::min(y0, cy), y1 = std::max(y1, cy);
+    }
+    QList<QPointF> out;
+    if (points.isEmpty()) return out;
+    const double w = x1 - x0 + 1, h = y1 - y0 + 1;
+    if (w >= 1 && h >= 1 && w * h <= kMostCells) {
+        std::vector<bool> taken(size_t(w * h), false);
+        for (qsizetype k = 0; k < points.size(); ++k) {
+            const auto [cx, cy] = cell[size_t(k)];
+            if (!std::isfinite(cx) || !std::isfinite(cy)) {
+                out.append(points[k]);
+                continue;
+            }
+            const size_t at = size_t(cy - y0) * size_t(w) + size_t(cx - x0);
+            if (taken[at]) continue;
+            taken[at] = true;
+            out.append(points[k]);
+        }
+        return out;
+    }
+    std::vector<std::pair<std::pair<double, double>, qsizetype>> byCell;
+    byCell.reserve(cell.size());
+    for (qsizetype k = 0; k < points.size(); ++k) byCell.push_back({cell[size_t(k)], k});
+    std::sort(byCell.begin(), byCell.end());
+    std::vector<qsizetype> kept;
+    for (size_t k = 0; k < byCell.size(); ++k)
+        if (k == 0 || byCell[k].first != byCell[k - 1].first) kept.push_back(byCell[k].second);
+    std::sort(kept.begin(), kept.end());
+    out.reserve(qsizetype(kept.size()));
+    for (qsizetype k : kept) out.append(points[k]);
+    return out;
+}
+
 }  // namespace pechart
 
 namespace {
@@ -239,6 +308,19 @@ PeChart::PeChart(QWidget* parent) : PeControl(Action, parent) {
     view_ = new PeChartView(chart_, this);
     view_->setObjectName(QStringLiteral("chartView"));
     view_->setRenderHint(QPainter::Antialiasing);
+    // A plot area laid out anew by the chart itself gets its curves thinned
+    // for it at the next turn of the event loop.
+    connect(chart_, &QChart::plotAreaChanged, this, [this](const QRectF& plot) {
+        if (fitting_ || handOverPosted_ || plot == shownPlot_ || curves_.isEmpty()) return;
+        handOverPosted_ = true;
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                handOverPosted_ = false;
+                if (!fitting_ && chart_->plotArea() != shownPlot_) handOverPoints();
+            },
+            Qt::QueuedConnection);
+    });
     auto* box = new QVBoxLayout(this);
     box->setContentsMargins(0, 0, 0, 0);
     box->addWidget(view_);
@@ -374,6 +456,8 @@ QList<QAbstractAxis*> PeChart::yAxes() const { return yAxes_; }
 void PeChart::redraw() {
     dirty_ = false;
     clearScaleItems();
+    curves_.clear();
+    shownPlot_ = QRectF();
     chart_->removeAllSeries();
     for (QAbstractAxis* axis : chart_->axes()) {
         // Hidden first: the chart lets go of an axis's drawing only at the
@@ -399,13 +483,14 @@ void PeChart::redraw() {
     const int pointCount = std::max(0, points());
     drawnScales_ = yScales();
 
-    // Series, with the value range of each scale.
+    // Series, with the value range of each scale. The points reach the series
+    // last (handOverPoints), once the chart is laid out.
     Range xRange;
-    QList<QList<QLineSeries*>> scaleSeries;
+    QList<QList<int>> scaleCurves;
     QList<Range> yRanges;
     int seriesCount = 0;
     for (const Scale& sc : drawnScales_) {
-        QList<QLineSeries*> list;
+        QList<int> list;
         Range yr;
         for (int s : sc.subsets) {
             auto* series = new QLineSeries;
@@ -424,8 +509,8 @@ void PeChart::redraw() {
                 xRange.add(x);
                 yr.add(y);
             }
-            series->replace(pts);
-            if (XOnlyRises(pts)) {
+            const bool line = XOnlyRises(pts);
+            if (line) {
                 series->setPointsVisible(pts.size() <= kMarkerLimit);
             } else {
                 // Points of several cycles over one X (shear rate,
@@ -438,10 +523,11 @@ void PeChart::redraw() {
                 series->setMarkerSize(5.0);
                 series->setPointsVisible(true);
             }
-            list.append(series);
+            list.append(int(curves_.size()));
+            curves_.append(Curve{series, nullptr, std::move(pts), line});
             ++seriesCount;
         }
-        scaleSeries.append(list);
+        scaleCurves.append(list);
         yRanges.append(yr);
     }
 
@@ -471,7 +557,9 @@ void PeChart::redraw() {
         styleAxis(axis, peColor(sc.rightHand ? rightAxisColor(sc.axis) : yAxisColor(sc.axis)));
         chart_->addAxis(axis, sc.rightHand ? Qt::AlignRight : Qt::AlignLeft);
         yAxes_.append(axis);
-        for (QLineSeries* series : scaleSeries[k]) {
+        for (int c : scaleCurves[k]) {
+            QLineSeries* series = curves_[c].series;
+            curves_[c].yAxis = axis;
             chart_->addSeries(series);
             series->attachAxis(xAxis_);
             series->attachAxis(axis);
@@ -480,6 +568,55 @@ void PeChart::redraw() {
     chart_->legend()->setVisible(seriesCount > 1);
     applyScales();
     fitAxisFonts();
+    handOverPoints();
+}
+
+namespace {
+
+// Where an axis puts its values between `from` (its minimum) and `to`.
+pechart::AxisMap mapOf(QAbstractAxis* axis, double from, double to) {
+    pechart::AxisMap m;
+    double lo = 0, hi = 1;
+    if (auto* l = qobject_cast<QLogValueAxis*>(axis)) {
+        m.log = true;
+        lo = l->min() > 0 ? std::log10(l->min()) : 0.0;
+        hi = l->max() > 0 ? std::log10(l->max()) : 1.0;
+    } else if (auto* v = qobject_cast<QValueAxis*>(axis)) {
+        lo = v->min();
+        hi = v->max();
+    }
+    if (!(hi > lo)) hi = lo + 1;
+    m.scale = (to - from) / (hi - lo);
+    m.offset = from - lo * m.scale;
+    return m;
+}
+
+}  // namespace
+
+void PeChart::withholdPoints() {
+    // A layout recomputes the drawing of every point a series holds: the long
+    // curves are emptied while the chart is laid out again.
+    for (Curve& c : curves_)
+        if (c.series->count() > kMarkerLimit) c.series->clear();
+    shownPlot_ = QRectF();
+}
+
+void PeChart::handOverPoints() {
+    QRectF plot = chart_->plotArea();
+    shownPlot_ = plot;
+    // A chart not laid out yet is thinned as if 1,000 pixels square.
+    if (plot.width() < 1 || plot.height() < 1) plot = QRectF(0, 0, 1000, 1000);
+    for (Curve& c : curves_) {
+        if (c.points.size() <= kMarkerLimit) {
+            if (c.series->count() != c.points.size()) c.series->replace(c.points);
+        } else if (!thin_ || !c.yAxis || !xAxis_) {
+            c.series->replace(c.points);
+        } else {
+            const pechart::AxisMap x = mapOf(xAxis_, plot.left(), plot.right());
+            const pechart::AxisMap y = mapOf(c.yAxis, plot.bottom(), plot.top());
+            c.series->replace(c.line ? pechart::ThinLine(c.points, x) : pechart::ThinMarkers(c.points, x, y));
+        }
+    }
 }
 
 int PeChart::intervalsFor(Qt::Orientation o) const {
@@ -532,8 +669,10 @@ bool PeChart::shownYRange(double& lo, double& hi) const {
 
 void PeChart::fitAxes() {
     if (fitting_) return;
+    withholdPoints();
     applyScales();
     fitAxisFonts();
+    handOverPoints();
 }
 
 QStringList PeChart::cutAxisTexts() const {
@@ -852,9 +991,11 @@ bool PeChart::print(QPrinter& printer) {
     const double logicalWidth = 1000.0;
     const QSizeF logical(logicalWidth, logicalWidth * target.height() / std::max(1.0, target.width()));
     const QRectF oldGeometry = chart_->geometry();
+    thin_ = false;  // the page shows finer than the screen: every point
     layoutChartFor(logical);
     chart_->scene()->render(&painter, target, QRectF(QPointF(0, 0), logical), Qt::KeepAspectRatio);
     painter.end();
+    thin_ = true;
     layoutChartFor(oldGeometry.size());
     return true;
 }
@@ -952,11 +1093,13 @@ std::vector<int> ExchangeSortOrder(const std::vector<float>& x) {
     if (m <= 1) return order;
     const auto key = [&](int k) { const float v = x[size_t(q[size_t(k)])]; return v == 0.0f ? 0.0f : v; };
     std::vector<int> byValue(static_cast<size_t>(m));
-    for (int k = 0; k < m; ++k) byValue[size_t(k)] = k;
-    std::sort(byValue.begin(), byValue.end(), [&](int a, int b) {
-        const float ka = key(a), kb = key(b);
-        return ka < kb || (ka == kb && a < b);
-    });
+    {
+        // (value, k) pairs sorted together: by value, then by position
+        std::vector<std::pair<float, int>> keyed(static_cast<size_t>(m));
+        for (int k = 0; k < m; ++k) keyed[size_t(k)] = {key(k), k};
+        std::sort(keyed.begin(), keyed.end());
+        for (int k = 0; k < m; ++k) byValue[size_t(k)] = keyed[size_t(k)].second;
+    }
     // Fenwick tree over k: the points of smaller value met so far.
     std::vector<int> smaller(static_cast<size_t>(m + 1), 0);
     const auto addSmaller = [&](int k) { for (++k; k <= m; k += k & -k) ++smaller[size_t(k)]; };

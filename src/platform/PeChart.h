@@ -24,6 +24,9 @@
 //   each the room its labels and title need (see fitAxisFonts); the Qt axes
 //   stay attached to the curves but do not show.
 // - A subset whose X does not only rise is drawn as markers (XOnlyRises).
+// - A long curve reaches Qt Charts thinned to what the plot area can show
+//   (ThinLine, ThinMarkers), and only once the axes, fonts and legend are
+//   laid out; the store keeps every value, and a print draws every point.
 // - The manual Y range (control value 3, then maximum and minimum) applies to
 //   the main scale of axis 0; it lasts until the next new-chart command.
 // - The new-chart command (20) forgets the point values, the right-hand scale
@@ -35,6 +38,7 @@
 #include <QMargins>
 #include <QPointF>
 #include <QPointer>
+#include <QRectF>
 #include <QWidget>
 #include <functional>
 #include <utility>
@@ -46,6 +50,7 @@ class QChart;
 class QChartView;
 class QAbstractAxis;
 class QGraphicsItem;
+class QLineSeries;
 class QPrinter;
 
 namespace pesgo {
@@ -173,6 +178,8 @@ private:
     int intervalsFor(Qt::Orientation o) const;
     void applyScales();
     void fitAxisFonts();
+    void withholdPoints();
+    void handOverPoints();
     void fitLegendFont();
     int scaleWidthNeeded(QAbstractAxis* axis, double pt) const;
     void clearScaleItems();
@@ -195,6 +202,19 @@ private:
     };
     QList<AxisScaling> scaling_;
     bool fitting_ = false;
+
+    // The curves as drawn: every point of each (what the store holds, less
+    // what cannot be drawn), and what its Qt series was handed.
+    struct Curve {
+        QLineSeries* series = nullptr;
+        QAbstractAxis* yAxis = nullptr;
+        QList<QPointF> points;
+        bool line = true;  // joined by a line; markers alone when X does not only rise
+    };
+    QList<Curve> curves_;
+    QRectF shownPlot_;        // the plot area the series' points were thinned for
+    bool thin_ = true;        // off while printing
+    bool handOverPosted_ = false;
     QFont legendBaseFont_;
 
     QChart* chart_ = nullptr;
@@ -232,6 +252,23 @@ std::pair<double, double> WithMinimumSpan(double lo, double hi);
 // (a curve over shear rate or temperature holds the points of several
 // cycles, one X shared by many) is drawn as markers without a joining line.
 bool XOnlyRises(const QList<QPointF>& points);
+// Where the values of an axis land across or down the plot area, in chart
+// pixels: offset + scale * v, with v taken as its base-10 logarithm on a log
+// axis.
+struct AxisMap {
+    double offset = 0, scale = 1;
+    bool log = false;
+    double operator()(double v) const;
+};
+// A line through many points, thinned for drawing: of every run of
+// consecutive points that fall in one pixel column (floor of x's pixel), the
+// first, the lowest, the highest and the last, in their order, each once. The
+// line through them covers the pixels the line through every point covers.
+QList<QPointF> ThinLine(const QList<QPointF>& points, const AxisMap& x);
+// Markers thinned for drawing: the first point that falls in each cell of half
+// a pixel by half a pixel, in their order. Every point left out lies less
+// than half a pixel across and down from one kept.
+QList<QPointF> ThinMarkers(const QList<QPointF>& points, const AxisMap& x, const AxisMap& y);
 // A tick of a Y scale as drawn: its value, its label (empty for an
 // unlabelled minor tick) and whether it is a major one.
 struct ScaleTick {

@@ -16,6 +16,7 @@
 #include <QValueAxis>
 #include <cmath>
 #include <limits>
+#include <map>
 #include <random>
 
 #include "platform/PeChart.h"
@@ -791,4 +792,166 @@ TEST(PeChartDraw, SubsetsWhoseXTurnsBackOrRepeatsAreDrawnAsMarkers) {
     EXPECT_EQ(rates->color(), QColor(0, 128, 0));
     EXPECT_EQ(rates->points().size(), 4);
     EXPECT_NE(lineSeries(c)[1]->pen().style(), Qt::NoPen);
+}
+
+// ---------------------------------------------------------------------------
+// Long curves thinned for drawing
+
+namespace {
+
+// Every pixel column's first, lowest, highest and last point of `all`, as a
+// sorted list of indices (by the first of equal lows and highs).
+std::vector<qsizetype> columnExtremes(const QList<QPointF>& all, const pechart::AxisMap& x) {
+    std::vector<qsizetype> out;
+    for (qsizetype a = 0; a < all.size();) {
+        const double col = std::floor(x(all[a].x()));
+        qsizetype b = a, lo = a, hi = a;
+        while (b < all.size() && std::floor(x(all[b].x())) == col) {
+            if (all[b].y() < all[lo].y()) lo = b;
+            if (all[b].y() > all[hi].y()) hi = b;
+            ++b;
+        }
+        for (qsizetype k : {a, lo, hi, b - 1})
+            if (std::find(out.begin(), out.end(), k) == out.end()) out.push_back(k);
+        a = b;
+    }
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
+// The image of a chart with its series holding what they hold now.
+QImage imageOf(PeChart& c) { return c.grab().toImage().convertToFormat(QImage::Format_RGB32); }
+
+// Pixels whose colour differs by more than the shades antialiasing gives a
+// line's edge (a channel by more than 96 of 255).
+int clearlyDifferingPixels(const QImage& a, const QImage& b) {
+    if (a.size() != b.size()) return -1;
+    int n = 0;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x) {
+            const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
+            if (std::max({std::abs(qRed(p) - qRed(q)), std::abs(qGreen(p) - qGreen(q)), std::abs(qBlue(p) - qBlue(q))}) > 96)
+                ++n;
+        }
+    return n;
+}
+
+}  // namespace
+
+TEST(PeChartThin, ALineKeepsEachPixelColumnsFirstLowestHighestAndLast) {
+    using pechart::AxisMap;
+    struct Case {
+        const char* what;
+        QList<QPointF> points;
+        AxisMap x;
+        QList<QPointF> kept;
+    };
+    const Case cases[] = {
+        {"nothing", {}, {}, {}},
+        {"one point", {{0.5, 3}}, {}, {{0.5, 3}}},
+        {"four in one column", {{0.1, 5}, {0.2, 1}, {0.3, 9}, {0.4, 3}}, {}, {{0.1, 5}, {0.2, 1}, {0.3, 9}, {0.4, 3}}},
+        {"highest before lowest",
+         {{0.0, 5}, {0.1, 9}, {0.2, 7}, {0.3, 1}, {0.4, 2}, {0.5, 4}},
+         {},
+         {{0.0, 5}, {0.1, 9}, {0.3, 1}, {0.5, 4}}},
+        {"first of equal extremes, each point once",
+         {{0.0, 2}, {0.1, 2}, {0.2, 2}, {0.9, 2}},
+         {},
+         {{0.0, 2}, {0.9, 2}}},
+        {"columns by offset and scale",  // pixel = 10 + 2x: columns 10, 11, 12
+         {{0.0, 1}, {0.2, 8}, {0.4, 0}, {0.5, 3}, {0.6, 4}, {0.9, 9}, {1.0, 5}, {1.2, 6}},
+         {10, 2, false},
+         {{0.0, 1}, {0.2, 8}, {0.4, 0}, {0.5, 3}, {0.9, 9}, {1.0, 5}, {1.2, 6}}},
+        {"log axis",  // pixel = 100 log10(x): 1 to 1.02 share column 0
+         {{1.0, 4}, {1.01, 6}, {1.015, 5.5}, {1.02, 5}, {1.05, 1}, {2.0, 2}},
+         {0, 100, true},
+         {{1.0, 4}, {1.01, 6}, {1.02, 5}, {1.05, 1}, {2.0, 2}}},
+    };
+    for (const Case& c : cases) EXPECT_EQ(pechart::ThinLine(c.points, c.x), c.kept) << c.what;
+
+    // A random walk over many columns: exactly each column's first, lowest,
+    // highest and last point, in their order.
+    std::mt19937 rng(11);
+    std::uniform_real_distribution<double> step(0.0, 0.02), walk(-1, 1);
+    QList<QPointF> all;
+    double x = 0, y = 0;
+    for (int k = 0; k < 20000; ++k) all.append({x += step(rng) + 1e-6, y += walk(rng)});
+    const AxisMap map{3.3, 7.1, false};
+    QList<QPointF> expected;
+    for (qsizetype k : columnExtremes(all, map)) expected.append(all[k]);
+    const QList<QPointF> kept = pechart::ThinLine(all, map);
+    EXPECT_EQ(kept, expected);
+    EXPECT_LT(kept.size(), all.size() / 4);
+}
+
+TEST(PeChartThin, MarkersKeepTheFirstPointOfEachHalfPixelCell) {
+    std::mt19937 rng(5);
+    std::uniform_int_distribution<int> rate(0, 49), stress(0, 400);
+    QList<QPointF> all;
+    for (int k = 0; k < 30000; ++k) all.append({5.0 + 10 * rate(rng), 100 + 0.25 * stress(rng)});
+    const pechart::AxisMap x{40, 1.3, false}, y{500, -4.2, false};
+    const auto cell = [&](const QPointF& p) { return std::pair{std::floor(2 * x(p.x())), std::floor(2 * y(p.y()))}; };
+    // with the points close together, and with one far off the plot
+    QList<QPointF> farOff = all;
+    farOff.insert(1000, QPointF(5, 1e9));
+    for (const QList<QPointF>& points : {all, farOff}) {
+        // the first point of every cell, in the order written
+        std::map<std::pair<double, double>, qsizetype> firstOfCell;
+        for (qsizetype k = 0; k < points.size(); ++k) firstOfCell.emplace(cell(points[k]), k);
+        std::vector<qsizetype> firsts;
+        for (const auto& [c, k] : firstOfCell) firsts.push_back(k);
+        std::sort(firsts.begin(), firsts.end());
+        QList<QPointF> expected;
+        for (qsizetype k : firsts) expected.append(points[k]);
+        const QList<QPointF> kept = pechart::ThinMarkers(points, x, y);
+        EXPECT_EQ(kept, expected);
+        EXPECT_LT(kept.size(), points.size());
+    }
+}
+
+// A long curve reaches the Qt series thinned for the plot area, at every
+// size the chart takes, and is drawn as the curve through every point is
+// (but for the shades of antialiasing); the store keeps every value.
+TEST(PeChartThin, ALongCurveLooksAsDrawnThroughEveryPointAndTheStoreKeepsAll) {
+    PeChart c;
+    threeAxisLayout(c);
+    c.setProp(Subsets, qint16(4));
+    c.setProp(MultiAxesSubsets, 2, qint16(2));  // the fourth subset: markers on the third axis
+    const int n = 100000;
+    c.setProp(Points, n);
+    std::mt19937 rng(7);
+    std::normal_distribution<double> noise(0, 3);
+    QList<QList<QPointF>> written(4);
+    for (int j = 0; j < n; ++j) {
+        const double t = j * 0.01;
+        written[0].append({t, 200 + 50 * std::sin(t / 40) + noise(rng)});
+        written[1].append({t, 1000 + (j % 500)});
+        written[2].append({t, 150 + 0.0005 * j + noise(rng) * 0.1});
+        written[3].append({5.0 * (j % 200), 160 + 0.05 * (j % 97)});  // X turns back: markers
+    }
+    for (int s = 0; s < 4; ++s) writePoints(c, s, written[s]);
+    c.setProp(Action, qint16(ActionRedraw));
+    for (const QSize size : {QSize(900, 600), QSize(520, 380), QSize(1280, 800)}) {
+        SCOPED_TRACE(size.width());
+        c.resize(size);
+        const QImage thinned = imageOf(c);
+        const QList<QLineSeries*> series = lineSeries(c);
+        ASSERT_EQ(series.size(), 4);
+        for (int s = 0; s < 3; ++s) {
+            EXPECT_GT(series[s]->count(), 0);
+            EXPECT_LE(series[s]->count(), 4 * size.width());
+        }
+        EXPECT_EQ(series[3]->pen().style(), Qt::NoPen);
+        EXPECT_LT(series[3]->count(), n / 4);
+        // The same chart with every point handed to the series.
+        for (int s = 0; s < 4; ++s) series[s]->replace(written[s]);
+        const QImage full = imageOf(c);
+        EXPECT_LE(clearlyDifferingPixels(thinned, full), size.width() * size.height() / 500);
+    }
+    for (int s = 0; s < 4; ++s)
+        for (int j = 0; j < n; ++j)
+            if (c.xData(s, j) != float(written[s][j].x()) || c.yData(s, j) != float(written[s][j].y())) {
+                ADD_FAILURE() << "point " << j << " of subset " << s << " not kept";
+                break;
+            }
 }
