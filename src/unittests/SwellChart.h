@@ -1,9 +1,10 @@
 #pragma once
 // The live chart of the swell test window: the stored rows of the window's
 // test against time (minutes), for the checked quantities swell (%), speed
-// (rpm), temperature and pressure. The whole chart (base settings, axes,
-// points) is rebuilt from the database on every call; at most the newest
-// 5000 rows are drawn.
+// (rpm), temperature and pressure. The rebuild (a tick box, the start of a
+// test) makes the whole chart (base settings, axes, points) anew from the
+// database; after a recorded row the points alone are brought up to date.
+// At most the newest 5000 rows are drawn.
 //
 // Axes: swell, speed, then temperature with pressure on its right-hand
 // scale (or pressure alone), all in one plot area.
