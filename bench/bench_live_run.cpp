@@ -146,12 +146,17 @@ void BM_EightWindowsTick(benchmark::State& state) {
 BENCHMARK(BM_EightWindowsTick)->Unit(benchmark::kMillisecond)->Iterations(50);
 
 // A rheology test recording from its first point, the event loop let run
-// after every point as in the application: the growth of the resident size
-// per 1000 recorded points, over the first and the second half of the run.
+// after every point as in the application (the window shown and painted, or
+// not shown): the growth of the resident size per 1000 recorded points, over
+// the first and the second half of the run.
 void BM_LiveRecordingMemory(benchmark::State& state) {
     const int total = int(state.range(0));
     for (auto _ : state) {
         LiveRunBench bench(0);
+        if (state.range(1) != 0) {
+            bench.w->resize(1280, 760);
+            bench.w->show();
+        }
         QCoreApplication::processEvents();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         const double start = benchmem::procStatusMiB("VmRSS");
@@ -168,7 +173,8 @@ void BM_LiveRecordingMemory(benchmark::State& state) {
         state.counters["plotted"] = bench.w->Pesgo1->points();
     }
 }
-BENCHMARK(BM_LiveRecordingMemory)->Arg(2000)->Unit(benchmark::kMillisecond)->Iterations(1);
+// Args: recorded points, then 1 = the window shown.
+BENCHMARK(BM_LiveRecordingMemory)->Args({2000, 0})->Args({2000, 1})->Unit(benchmark::kMillisecond)->Iterations(1);
 
 // The parts of a tick.
 void BM_LiveTickParts(benchmark::State& state) {
