@@ -3,9 +3,12 @@
 // written, the live grid brought up to date and the live chart replotted
 // (the most recent 5000 points of seven quantities). Broken down into its
 // parts as well, and with the power-law analysis that ends a ramp cycle.
+// The event loop's deferred deletions run after every tick, as they do in
+// the application; the growth of the resident size is reported.
 
 #include <benchmark/benchmark.h>
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -13,6 +16,7 @@
 #include <memory>
 #include <vector>
 
+#include "ProcMemory.h"
 #include "data/Globals.h"
 #include "data/Settings.h"
 #include "data/clsConnection.h"
@@ -105,7 +109,14 @@ struct LiveRunBench {
 void BM_LiveTick(benchmark::State& state) {
     LiveRunBench bench(int(state.range(0)));
     const bool full = state.range(1) != 0;
-    for (auto _ : state) bench.tick(full);
+    bench.tick(full);  // the first plot of the stored points
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    const double before = benchmem::procStatusMiB("VmRSS");
+    for (auto _ : state) {
+        bench.tick(full);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    state.counters["rss_growth_MiB"] = benchmem::procStatusMiB("VmRSS") - before;
     state.counters["stored"] = bench.points;
     state.counters["plotted"] = bench.w->Pesgo1->points();
     state.counters["gridRows"] = bench.w->MSFlexGrid1->Rows();
@@ -119,14 +130,51 @@ BENCHMARK(BM_LiveTick)->Args({10000, 0})->Args({10000, 1})->Unit(benchmark::kMil
 void BM_EightWindowsTick(benchmark::State& state) {
     std::vector<std::unique_ptr<LiveRunBench>> units;
     for (int u = 0; u < 8; ++u) units.push_back(std::make_unique<LiveRunBench>(10000));
-    for (auto _ : state)
+    for (auto& unit : units) unit->tick(false);  // the first plot of the stored points
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    const double before = benchmem::procStatusMiB("VmRSS");
+    for (auto _ : state) {
         for (auto& unit : units) unit->tick(false);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    state.counters["rss_growth_MiB"] = benchmem::procStatusMiB("VmRSS") - before;
     // Reported per unit tick: seconds per item = CPU time of one unit's tick.
     state.SetItemsProcessed(state.iterations() * 8);
     state.counters["s_per_unit_tick"] =
         benchmark::Counter(double(state.iterations() * 8), benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 BENCHMARK(BM_EightWindowsTick)->Unit(benchmark::kMillisecond)->Iterations(50);
+
+// A rheology test recording from its first point, the event loop let run
+// after every point as in the application (the window shown and painted, or
+// not shown): the growth of the resident size per 1000 recorded points, over
+// the first and the second half of the run.
+void BM_LiveRecordingMemory(benchmark::State& state) {
+    const int total = int(state.range(0));
+    for (auto _ : state) {
+        LiveRunBench bench(0);
+        if (state.range(1) != 0) {
+            bench.w->resize(1280, 760);
+            bench.w->show();
+        }
+        QCoreApplication::processEvents();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        const double start = benchmem::procStatusMiB("VmRSS");
+        double half = start;
+        for (int i = 0; i < total; ++i) {
+            bench.tick(false);
+            QCoreApplication::processEvents();
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+            if (i + 1 == total / 2) half = benchmem::procStatusMiB("VmRSS");
+        }
+        const double end = benchmem::procStatusMiB("VmRSS");
+        state.counters["MiB_per_1000_first_half"] = (half - start) * 2000.0 / total;
+        state.counters["MiB_per_1000_second_half"] = (end - half) * 2000.0 / total;
+        state.counters["plotted"] = bench.w->Pesgo1->points();
+    }
+}
+// Args: recorded points, then 1 = the window shown.
+BENCHMARK(BM_LiveRecordingMemory)->Args({2000, 0})->Args({2000, 1})->Unit(benchmark::kMillisecond)->Iterations(1);
 
 // The parts of a tick.
 void BM_LiveTickParts(benchmark::State& state) {
@@ -140,7 +188,10 @@ void BM_LiveTickParts(benchmark::State& state) {
                 bench.w->SaveResultRow();
                 break;
             case 2: bench.w->UpdateResultGrid(); break;
-            case 3: bench.w->PlotAllSeries(); break;
+            case 3:
+                bench.w->PlotAllSeries();
+                QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+                break;
             case 4: bench.w->CalcRampPowerLaw(); break;  // once per finished ramp cycle
         }
     }

@@ -339,6 +339,7 @@ void PeChart::beforeWrite(int p) {
 void PeChart::afterWrite(int p) {
     if (p == Subsets && subsets() != subsetsBefore_) layoutInForce_ = false;
     if (p == MultiAxesSubsets || p == OverlapMultiAxes) layoutInForce_ = true;
+    if (p != XData && p != YData && p != Points && p != Action) onlyPointsWritten_ = false;
     PeControl::afterWrite(p);
 }
 
@@ -384,7 +385,7 @@ void PeChart::permutePoints(int subset, const std::vector<int>& order) {
 void PeChart::command(int value) {
     switch (value) {
         case ActionRedraw:
-            redraw();
+            redrawAfterWrites();
             break;
         case ActionPrint: {
             if (dirty_) redraw();
@@ -394,6 +395,7 @@ void PeChart::command(int value) {
             break;
         }
         case ActionNewChart:
+            onlyPointsWritten_ = false;
             newChart();
             break;
         default:
@@ -969,6 +971,99 @@ void PeChart::fitAxisFonts() {
             if (!whole.adjusted(-0.5, -0.5, 0.5, 0.5).contains(t->mapRectToParent(t->boundingRect())))
                 cutScaleTexts_.append(t->text());
     fitting_ = false;
+}
+
+// ---------------------------------------------------------------------------
+// Redrawing after new points
+//
+// A live chart gets a point more on every recorded sample. Rebuilding the
+// whole Qt chart for it (new series, new axes, the scales' fonts fitted
+// again) costs many times what handing the curves their points does, and the
+// axes only change when a range crosses a tick. So after writes of points
+// alone the series keep their axes and take the new points, and the scales
+// are laid out again only when what applyScales() gives them differs from
+// what they show.
+
+void PeChart::redrawAfterWrites() {
+    if (!onlyPointsWritten_ || !redrawPoints()) redraw();
+    onlyPointsWritten_ = true;
+}
+
+bool PeChart::redrawPoints() {
+    if (!xAxis_ || xLog() || yLog() || scaling_.size() != yAxes_.size() + 1 || drawnScales_.size() != yAxes_.size())
+        return false;
+    const QList<QAbstractSeries*> drawn = chart_->series();
+    const int pointCount = std::max(0, points());
+    Range xRange;
+    QList<Range> yRanges;
+    QList<QList<QPointF>> curves;
+    int k = 0;
+    for (const Scale& sc : drawnScales_) {
+        Range yr;
+        for (int s : sc.subsets) {
+            if (k >= drawn.size()) return false;
+            auto* series = qobject_cast<QLineSeries*>(drawn[k++]);
+            if (!series) return false;
+            QList<QPointF> pts;
+            pts.reserve(pointCount);
+            for (int p = 0; p < pointCount; ++p) {
+                if (!hasXData(s, p) || !hasYData(s, p)) continue;
+                const double x = xData(s, p), y = yData(s, p);
+                if (!std::isfinite(x) || !std::isfinite(y)) continue;
+                pts.append(QPointF(x, y));
+                xRange.add(x);
+                yr.add(y);
+            }
+            // a curve that turns from a line into markers or back is drawn anew
+            if (XOnlyRises(pts) != (series->pen().style() != Qt::NoPen)) return false;
+            curves.append(std::move(pts));
+        }
+        yRanges.append(yr);
+    }
+    if (k != drawn.size()) return false;
+
+    dirty_ = false;
+    scaling_[0].lo = xRange.lo;
+    scaling_[0].hi = xRange.hi;
+    scaling_[0].valid = xRange.valid();
+    for (int a = 0; a < yRanges.size(); ++a) {
+        AxisScaling& sc = scaling_[a + 1];
+        if (sc.manual) continue;
+        sc.lo = yRanges[a].lo;
+        sc.hi = yRanges[a].hi;
+        sc.valid = yRanges[a].valid();
+    }
+    struct Shown {
+        double min, max, anchor, interval;
+        QString format;
+        bool operator==(const Shown&) const = default;
+    };
+    const auto shown = [this] {
+        QList<Shown> out;
+        for (QAbstractAxis* axis : QList<QAbstractAxis*>{xAxis_} + yAxes_)
+            if (auto* v = qobject_cast<QValueAxis*>(axis))
+                out.append({v->min(), v->max(), v->tickAnchor(), v->tickInterval(), v->labelFormat()});
+        return out;
+    };
+    const QList<Shown> before = shown();
+    for (int c = 0; c < curves.size(); ++c) {
+        auto* series = static_cast<QLineSeries*>(drawn[c]);
+        if (series->pen().style() != Qt::NoPen) series->setPointsVisible(curves[c].size() <= kMarkerLimit);
+        series->replace(curves[c]);
+    }
+    // An axis whose range grows many times over would first put a label at
+    // every one of its old steps: it starts from the fixed ticks instead.
+    const QList<QAbstractAxis*> axes = QList<QAbstractAxis*>{xAxis_} + yAxes_;
+    for (int a = 0; a < axes.size(); ++a) {
+        auto* v = qobject_cast<QValueAxis*>(axes[a]);
+        const AxisScaling& sc = scaling_[a];
+        if (v && sc.valid && v->tickType() == QValueAxis::TicksDynamic && v->tickInterval() > 0 &&
+            (sc.hi - sc.lo) / v->tickInterval() > 100)
+            v->setTickType(QValueAxis::TicksFixed);
+    }
+    applyScales();
+    if (shown() != before) fitAxisFonts();
+    return true;
 }
 
 // ---------------------------------------------------------------------------

@@ -134,8 +134,13 @@ public:
     QAbstractAxis* xAxis() const;
     QList<QAbstractAxis*> yAxes() const;  // one per entry of the last yScales()
 
-    // Rebuilds the Qt chart from the properties now set (command 0).
+    // Rebuilds the Qt chart from the properties now set.
     void redraw() override;
+    // What command 0 does: redraw(), or, when nothing but point values and
+    // the point count were written since the last redraw through here, the
+    // curves given their points anew and the axes laid out again only when a
+    // scale's range or ticks changed. Either way the chart shows the same.
+    void redrawAfterWrites();
 
     // The range of axis 0's main scale as drawn; false before anything is drawn.
     bool shownYRange(double& lo, double& hi) const;
@@ -224,6 +229,9 @@ private:
     QList<Scale> drawnScales_;
     bool layoutInForce_ = false;
     int subsetsBefore_ = 1;  // the subset count before a write of it
+    // Nothing but points written since redrawAfterWrites() last drew.
+    bool onlyPointsWritten_ = false;
+    bool redrawPoints();
 };
 
 namespace pechart {

@@ -154,30 +154,35 @@ int LayOutAxisGroups(PeChart& c, const Ticks& ticks, const QString& subtitle) {
 }
 
 int PlotStoredSeries(PeChart& c, const Ticks& ticks, const std::vector<ResultPoint>& samples,
-                     double shearRateFactor) {
+                     double shearRateFactor, liveplot::Held* held, quint64 version) {
     const int stored = int(samples.size());
     if (stored < 1) return 0;
 
-    // The ticked quantities and their subsets, in subset order.
+    // The ticked quantities and their subsets, in subset order (labels and
+    // colours written when not already there).
     Quantity shown[kQuantityCount];
     int count = 0;
     for (int q = 0; q < kQuantityCount; ++q) {
         if (!ticks[q]) continue;
         const int s = count;
         shown[count++] = Quantity(q);
-        c.setProp(pesgo::SubsetLabel, s, SubsetLabel(Quantity(q)));
-        c.setProp(SubsetColor, s, CurveColor(Quantity(q)));
+        const PeValue label(SubsetLabel(Quantity(q))), colour(CurveColor(Quantity(q)));
+        if (c.prop(pesgo::SubsetLabel, s) != label) c.setProp(pesgo::SubsetLabel, s, label);
+        if (c.prop(SubsetColor, s) != colour) c.setProp(SubsetColor, s, colour);
     }
 
     // The most recent samples.
     const int points = std::min(stored, kMaxPlottedPoints);
     const int first = stored - points;
-    c.setProp(Points, qint32(points));
-    for (int i = 0; i < points; ++i) {
-        const ResultPoint& p = samples[std::size_t(first + i)];
-        const float x = float(p[resultcol::ResultTime] / 60);
-        for (int s = 0; s < count; ++s) {
-            c.setProp(XData, s, i, x);
+    liveplot::Held scratch;
+    std::vector<double> depends{shearRateFactor, double(gUnitSystem)};
+    for (bool t : ticks) depends.push_back(t ? 1 : 0);
+    const int from = liveplot::Keep(c, held ? *held : scratch, count, version, depends, first, points);
+    if (c.prop(Points) != PeValue(qint32(points))) c.setProp(Points, qint32(points));
+    for (int s = 0; s < count; ++s) {
+        for (int i = from; i < points; ++i) {
+            const ResultPoint& p = samples[std::size_t(first + i)];
+            c.setProp(XData, s, i, float(p[resultcol::ResultTime] / 60));
             c.setProp(YData, s, i,
                       float(SampleValue(shown[s], p[resultcol::Speed], p[resultcol::ShearStress],
                                         p[resultcol::SampleTemp], p[resultcol::Press], shearRateFactor)));
@@ -210,7 +215,10 @@ livechart::Ticks chartTicks(const frmRealTime& w) {
 
 }  // namespace
 
-void frmRealTime::Initial_Chart_All() { livechart::InitialChartAll(*Pesgo1); }
+void frmRealTime::Initial_Chart_All() {
+    mPlotHeld = {};  // the base settings write points of their own
+    livechart::InitialChartAll(*Pesgo1);
+}
 
 void frmRealTime::RefreshRealTimeChart() {
     Pesgo1->setProp(pesgo::Action, qint16(pesgo::ActionNewChart));
@@ -225,7 +233,8 @@ void frmRealTime::PlotAllSeries() {
     if (mTestId == 0 || !mTestResult) return;
     const std::vector<ResultPoint>& samples = mSamples.Of(mTestId, *mTestResult, mConnection);
     mPointCount = qint32(samples.size());
-    mSubsetCount = livechart::PlotStoredSeries(*Pesgo1, chartTicks(*this), samples, mReply.mShearRateFactor);
+    mSubsetCount = livechart::PlotStoredSeries(*Pesgo1, chartTicks(*this), samples, mReply.mShearRateFactor,
+                                               &mPlotHeld, mSamples.Version());
 }
 
 namespace {

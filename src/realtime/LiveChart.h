@@ -16,6 +16,7 @@
 // the work of one tick of the run loop however long the test runs.
 
 #include "analysis/ResultGridLines.h"
+#include "unitlink/LivePlot.h"
 
 #include <QString>
 #include <array>
@@ -58,7 +59,10 @@ int LayOutAxisGroups(PeChart& chart, const Ticks& ticks, const QString& subtitle
 // time order) for the ticked quantities, one subset each with its label and
 // colour, then redraws. No samples: the chart is left alone. Returns the
 // number of subsets handed out (0 when nothing was plotted).
+//
+// With `held` (what the last plot into this chart gave it, see LivePlot.h)
+// and the samples' version, only what is new since is written.
 int PlotStoredSeries(PeChart& chart, const Ticks& ticks, const std::vector<ResultPoint>& samples,
-                     double shearRateFactor);
+                     double shearRateFactor, liveplot::Held* held = nullptr, quint64 version = 0);
 
 }  // namespace livechart

@@ -25,6 +25,7 @@
 
 #include "data/RecordBase.h"
 #include "dialogs/ControlLayout.h"
+#include "unitlink/LivePlot.h"
 #include "unitlink/LiveSamples.h"
 #include "realtime/RheologyRun.h"
 #include "unitlink/UnitProtocol.h"
@@ -178,6 +179,8 @@ public:
     LiveSamples mSamples;
     // Chart subsets handed out so far.
     int mSubsetCount = 0;
+    // What the last plot of the samples gave the chart.
+    liveplot::Held mPlotHeld;
 
     // The loaded sequence: its name (empty while none is loaded), key and row.
     QString mSequenceName;

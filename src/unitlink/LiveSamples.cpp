@@ -31,6 +31,7 @@ const std::vector<ResultPoint>& LiveSamples::Of(qint32 testId, clsTEST_RESULT& r
         for (rows.MoveFirst(); !rows.Eof(); rows.MoveNext()) points.push_back(PointOf(testId, rows));
     }
     points_ = std::move(points);
+    ++version_;
     testId_ = testId;
     held_ = true;
     return points_;
@@ -48,10 +49,12 @@ void LiveSamples::Written(qint32 testId, const ResultPoint& row) {
         return time < p[resultcol::ResultTime];
     });
     points_.insert(at, row);
+    ++version_;
 }
 
 void LiveSamples::Forget() {
     held_ = false;
     testId_ = 0;
     points_.clear();
+    ++version_;
 }

@@ -32,9 +32,14 @@ public:
     void Forget();
 
     bool Holds(qint32 testId) const { return held_ && testId_ == testId; }
+    // Changes with every change of what is held other than a row added last:
+    // a view of the samples taken at one version sees them unchanged, but
+    // for rows added at the end, while the version stays.
+    quint64 Version() const { return version_; }
 
 private:
     bool held_ = false;
     qint32 testId_ = 0;
     std::vector<ResultPoint> points_;
+    quint64 version_ = 0;
 };

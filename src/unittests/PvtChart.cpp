@@ -83,7 +83,7 @@ int LayOutAxes(PeChart& c, const Ticks& t) {
 }
 
 int PlotSeries(PeChart& c, const Ticks& t, const std::vector<ResultPoint>& rows, const DensityConstants& k,
-               bool afterRow) {
+               bool afterRow, liveplot::Held* held, quint64 version) {
     if (rows.empty()) return 0;
     struct Shown {
         Curve curve;
@@ -98,16 +98,24 @@ int PlotSeries(PeChart& c, const Ticks& t, const std::vector<ResultPoint>& rows,
     const int subsets = int(shown.size());
     for (int s = 0; s < subsets; ++s) {
         if (!afterRow) c.setProp(YData, s, 0, 0.0f);
-        c.setProp(pesgo::SubsetLabel, s, QString::fromLatin1(shown[size_t(s)].label));
-        c.setProp(SubsetColor, s, shown[size_t(s)].color);
+        // labels and colours written when not already there
+        const PeValue label(QString::fromLatin1(shown[size_t(s)].label)), colour(shown[size_t(s)].color);
+        if (c.prop(pesgo::SubsetLabel, s) != label) c.setProp(pesgo::SubsetLabel, s, label);
+        if (c.prop(SubsetColor, s) != colour) c.setProp(SubsetColor, s, colour);
     }
 
     const int stored = int(rows.size());
     const int points = afterRow ? std::min(stored, kMaxPoints) : stored;
     const int first = stored - points;
-    c.setProp(Points, qint32(points));
+    liveplot::Held scratch;
+    const std::vector<double> depends{k.pistonRadius, k.iniVol,        k.iniDensity,      double(gUnitSystem),
+                                      double(t.density),  double(t.position), double(t.temperature), double(t.pressure)};
+    const int from =
+        liveplot::Keep(c, held && afterRow ? *held : scratch, subsets, version, depends, first, points);
+    if (held && !afterRow) *held = {};
+    if (c.prop(Points) != PeValue(qint32(points))) c.setProp(Points, qint32(points));
     constexpr float kNoPoint = std::numeric_limits<float>::quiet_NaN();
-    for (int i = 0; i < points; ++i) {
+    for (int i = from; i < points; ++i) {
         const ResultPoint& p = rows[size_t(first + i)];
         const double minutes = p[resultcol::ResultTime] / 60;
         for (int s = 0; s < subsets; ++s) {

@@ -133,4 +133,45 @@ int RebuildSwellChart(PeChart& c, const ChartTicks& ticks, const QString& subtit
     return count;
 }
 
+bool PlotSwellRows(PeChart& c, const ChartTicks& ticks, const std::vector<ResultPoint>& rows,
+                   double sampleLength, liveplot::Held* held, quint64 version) {
+    if (ticks[ChartSwell] && !(sampleLength > 0)) return false;
+    int subset[kChartQuantities] = {-1, -1, -1, -1};
+    int count = 0;
+    for (int q = 0; q < kChartQuantities; ++q) {
+        if (!ticks[q]) continue;
+        subset[q] = count++;
+        const PeValue label(QString::fromLatin1(kCurves[q].label)), colour(kCurves[q].colour);
+        if (c.prop(pesgo::SubsetLabel, subset[q]) != label) c.setProp(pesgo::SubsetLabel, subset[q], label);
+        if (c.prop(SubsetColor, subset[q]) != colour) c.setProp(SubsetColor, subset[q], colour);
+    }
+    const int n = int(rows.size());
+    if (n < 1) return true;
+    const int points = std::min(n, kMaxChartPoints);
+    const int first = n - points;
+    liveplot::Held scratch;
+    std::vector<double> depends{sampleLength, double(gUnitSystem)};
+    for (bool t : ticks) depends.push_back(t ? 1 : 0);
+    const int from = liveplot::Keep(c, held ? *held : scratch, count, version, depends, first, points);
+    if (c.prop(Points) != PeValue(qint32(points))) c.setProp(Points, qint32(points));
+    for (int q = 0; q < kChartQuantities; ++q) {
+        const int s = subset[q];
+        if (s < 0) continue;
+        for (int j = from; j < points; ++j) {
+            const ResultPoint& row = rows[size_t(first + j)];
+            double y = 0;
+            switch (q) {
+                case ChartSwell: y = row[resultcol::ShearStress] / sampleLength * 100; break;
+                case ChartSpeed: y = row[resultcol::Speed]; break;
+                case ChartTemp: y = TempToDisplay(row[resultcol::SampleTemp]); break;
+                case ChartPress: y = row[resultcol::Press]; break;
+            }
+            c.setProp(XData, s, j, float(row[resultcol::ResultTime] / 60.0));
+            c.setProp(YData, s, j, float(y));
+        }
+    }
+    c.setProp(Action, qint16(ActionRedraw));
+    return true;
+}
+
 }  // namespace swell

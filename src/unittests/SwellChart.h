@@ -1,15 +1,20 @@
 #pragma once
 // The live chart of the swell test window: the stored rows of the window's
 // test against time (minutes), for the checked quantities swell (%), speed
-// (rpm), temperature and pressure. The whole chart (base settings, axes,
-// points) is rebuilt from the database on every call; at most the newest
-// 5000 rows are drawn.
+// (rpm), temperature and pressure. The rebuild (a tick box, the start of a
+// test) makes the whole chart (base settings, axes, points) anew from the
+// database; after a recorded row the points alone are brought up to date.
+// At most the newest 5000 rows are drawn.
 //
 // Axes: swell, speed, then temperature with pressure on its right-hand
 // scale (or pressure alone), all in one plot area.
 
+#include "analysis/ResultGridLines.h"
+#include "unitlink/LivePlot.h"
+
 #include <QString>
 #include <array>
+#include <vector>
 
 class PeChart;
 class clsConnection;
@@ -33,5 +38,15 @@ void InitialChartAll(PeChart& chart, const QString& subtitle);
 // the drawing is shown as "chart error  " and its description.
 int RebuildSwellChart(PeChart& chart, const ChartTicks& ticks, const QString& subtitle, qint32 testId,
                       double sampleLength, clsTEST_RESULT& results, clsConnection* connection);
+
+// The refill after a recorded row, without the rebuild: the ticked curves
+// take the points of the test's rows (`rows`, in time order, the newest
+// kMaxChartPoints) that the rebuild would give them, then the redraw. With
+// `held` (what the last refill gave the chart, see LivePlot.h) and the rows'
+// version only what is new since is written. Returns false, writing nothing,
+// when only the rebuild draws the chart as it should be: the swell curve
+// ticked without a dry length.
+bool PlotSwellRows(PeChart& chart, const ChartTicks& ticks, const std::vector<ResultPoint>& rows,
+                   double sampleLength, liveplot::Held* held = nullptr, quint64 version = 0);
 
 }  // namespace swell

@@ -20,6 +20,7 @@
 
 #include "data/RecordBase.h"
 #include "dialogs/ControlLayout.h"
+#include "unitlink/LivePlot.h"
 #include "unitlink/LiveSamples.h"
 #include "unitlink/UnitWindow.h"
 #include "unittests/PvtChart.h"
@@ -143,6 +144,8 @@ public:
 
     // The stored rows of the window's test, as the chart reads them.
     LiveSamples mSamples;
+    // What the last refill of the chart gave it.
+    liveplot::Held mPlotHeld;
     int mSubsetCount = 0;
     qint32 mRowCount = 0;
 

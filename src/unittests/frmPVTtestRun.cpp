@@ -257,7 +257,10 @@ pvtchart::DensityConstants frmPVTtest::ChartConstants() const {
     return {reply.PistonRadius, reply.iniVol, reply.iniDensity};
 }
 
-void frmPVTtest::Initial_Chart_All() { pvtchart::InitialChartAll(*Pesgo1, lblTestname->text()); }
+void frmPVTtest::Initial_Chart_All() {
+    mPlotHeld = {};  // the base settings write points of their own
+    pvtchart::InitialChartAll(*Pesgo1, lblTestname->text());
+}
 
 void frmPVTtest::InitialChart() { Initial_Chart_All(); }
 
@@ -282,7 +285,8 @@ void frmPVTtest::RefreshPvtChart() {
         requireRecords(TestResult.get());
         const std::vector<ResultPoint>& rows = mSamples.Of(TestId, *TestResult, Connection);
         mRowCount = qint32(rows.size());
-        if (mRowCount > 0) mSubsetCount = pvtchart::PlotSeries(*Pesgo1, ticks, rows, ChartConstants(), false);
+        if (mRowCount > 0)
+            mSubsetCount = pvtchart::PlotSeries(*Pesgo1, ticks, rows, ChartConstants(), false, &mPlotHeld);
     });
 }
 
@@ -294,7 +298,8 @@ void frmPVTtest::PlotPvtResults() {
         const std::vector<ResultPoint>& rows = mSamples.Of(TestId, *TestResult, Connection);
         mRowCount = qint32(rows.size());
         if (mRowCount < 1) return;
-        mSubsetCount = pvtchart::PlotSeries(*Pesgo1, ChartTicks(), rows, ChartConstants(), true);
+        mSubsetCount = pvtchart::PlotSeries(*Pesgo1, ChartTicks(), rows, ChartConstants(), true, &mPlotHeld,
+                                            mSamples.Version());
     });
 }
 

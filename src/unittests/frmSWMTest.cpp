@@ -25,6 +25,7 @@
 #include "unitlink/UnitProtocol.h"
 
 #include <QCheckBox>
+#include <algorithm>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QGroupBox>
@@ -657,6 +658,7 @@ void frmSWMTest::RecordPoint() {
         r.RESULT_TYPE_ID(0);
         r.RESULT_BATH_TEMP(Val(CStr(s.RawVoltage)));
         r.AddNew();
+        mSamples.Written(TestId, LiveSamples::PointOf(TestId, r));
     } catch (const db::DbError& e) {
         if (RowsNotSaved++ == 0)
             ui::MsgBox(QStringLiteral("A recorded point could not be stored: ") + ui::errorText(e.number(), e.description()));
@@ -673,7 +675,7 @@ void frmSWMTest::RecordPoint() {
     g.TextMatrix(row, 5, Format(s.SampleSpeed, QStringLiteral("#0")));
     g.TextMatrix(row, 6, Format(QVariant(LengthToDisplayText(s.LengthChange)), QStringLiteral("#0.####")));
     g.TextMatrix(row, 7, Format(s.SwellPercent, QStringLiteral("#0.##")));
-    Initial_Chart_Swell();
+    PlotSwellPoints();
 }
 
 void frmSWMTest::ShowReply(const SwellReplyResult& r) {
@@ -742,12 +744,32 @@ ChartTicks frmSWMTest::chartTicks() const {
     return {chkSwell->isChecked(), chkSpeed->isChecked(), chkTemp->isChecked(), chkPress->isChecked()};
 }
 
-void frmSWMTest::Initial_Chart_All() { InitialChartAll(*Pesgo1, lblTestname->text()); }
+void frmSWMTest::Initial_Chart_All() {
+    mPlotHeld = {};  // the base settings write points of their own
+    InitialChartAll(*Pesgo1, lblTestname->text());
+}
 
 void frmSWMTest::Initial_Chart_Swell() {
     if (!mTestResult) mTestResult = std::make_unique<clsTEST_RESULT>();
+    mPlotHeld = {};
     RebuildSwellChart(*Pesgo1, chartTicks(), lblTestname->text(), TestId, ChartSampleLength, *mTestResult,
                       mConnection);
+}
+
+void frmSWMTest::PlotSwellPoints() {
+    const ChartTicks ticks = chartTicks();
+    if (!mTestResult || TestId == 0 || std::none_of(ticks.begin(), ticks.end(), [](bool t) { return t; })) {
+        Initial_Chart_Swell();
+        return;
+    }
+    try {
+        const std::vector<ResultPoint>& rows = mSamples.Of(TestId, *mTestResult, mConnection);
+        if (PlotSwellRows(*Pesgo1, ticks, rows, ChartSampleLength, &mPlotHeld, mSamples.Version())) return;
+    } catch (const db::DbError& e) {
+        ui::MsgBox(QStringLiteral("chart error  ") + e.description());
+        return;
+    }
+    Initial_Chart_Swell();
 }
 
 // ---- layout and closing -----------------------------------------------------------------

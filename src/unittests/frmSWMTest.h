@@ -17,6 +17,8 @@
 
 #include "data/RecordBase.h"
 #include "dialogs/ControlLayout.h"
+#include "unitlink/LivePlot.h"
+#include "unitlink/LiveSamples.h"
 #include "unitlink/UnitWindow.h"
 #include "unittests/SwellChart.h"
 #include "unittests/SwellRun.h"
@@ -82,6 +84,9 @@ public:
     // The chart rebuilt for the checked boxes (also each box's click).
     void Initial_Chart_Swell();
     void Initial_Chart_All();
+    // The chart after a recorded row: the new points (the rebuild when only
+    // it draws the chart right).
+    void PlotSwellPoints();
 
     // ---- state -----------------------------------------------------------------
     clsConnection* mConnection = nullptr;
@@ -98,6 +103,10 @@ public:
     QString CommandText;
     // The dry length of the test the chart draws (kept after the run ends).
     double ChartSampleLength = 0;
+    // The stored rows of the window's test, as the chart reads them, and
+    // what the last refill of the chart gave it.
+    LiveSamples mSamples;
+    liveplot::Held mPlotHeld;
 
     // ---- controls -----------------------------------------------------------------
     QLabel* lblActiveFlag;

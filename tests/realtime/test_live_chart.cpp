@@ -7,8 +7,11 @@
 #include "data/Settings.h"
 #include "realtime/LiveChart.h"
 
+#include <QChart>
 #include <QCheckBox>
 #include <QLabel>
+#include <QValueAxis>
+#include <QXYSeries>
 
 using namespace realtime_tests;
 using namespace pesgo;
@@ -261,4 +264,62 @@ TEST_F(LiveChartTest, HeldSamplesAreWhatAFreshReadGives) {
     EXPECT_EQ(held[2][resultcol::ResultTime], 20);
     EXPECT_EQ(held.back()[resultcol::ResultTime], 45);
     EXPECT_EQ(fresh.mSamples.Of(other, *fresh.mTestResult, &conn).size(), 1u);
+}
+
+// Recorded one by one with the run loop's plot after each, also as the
+// oldest samples leave the 5000 plotted and when a row comes out of time
+// order: the chart holds and draws what a chart plotted anew from the same
+// samples does.
+TEST_F(LiveChartTest, PointByPointPlotsGiveWhatAFreshPlotGives) {
+    startTest(QStringLiteral("Point by point"));
+    auto sample = [](int i) {
+        return Sample{1 + i / 300, 1, (i / 50) % 3, qint32(i) * 5, 170.0 + i % 3 * 100, 50.0 + i % 11, 80 + i * 0.03,
+                      1000.0 + i % 5};
+    };
+    storeMany(4985, sample);
+    tick({w->chkVisc, w->chkSpeed, w->chkTemp, w->chkPress, w->chkSR, w->chkSS, w->chkFann});
+    w->RefreshRealTimeChart();
+
+    frmRealTime fresh;
+    fresh.InitialInst(&conn);
+    fresh.mTestId = w->mTestId;
+    fresh.mReply.SetBobRadius(w->mBobRadius);
+    fresh.lblTestname->setText(w->lblTestname->text());
+    auto expectSame = [&] {
+        fresh.mSamples.Forget();
+        fresh.RefreshRealTimeChart();
+        PeChart& a = chart();
+        PeChart& b = *fresh.Pesgo1;
+        ASSERT_EQ(a.points(), b.points());
+        for (int s = 0; s < 7; ++s)
+            for (int p = 0; p < a.points(); ++p) {
+                ASSERT_EQ(a.hasXData(s, p), b.hasXData(s, p)) << s << "/" << p;
+                ASSERT_EQ(a.xData(s, p), b.xData(s, p)) << s << "/" << p;
+                ASSERT_EQ(a.yData(s, p), b.yData(s, p)) << s << "/" << p;
+            }
+        const QList<QAbstractSeries*> sa = a.chart()->series(), sb = b.chart()->series();
+        ASSERT_EQ(sa.size(), sb.size());
+        for (int k = 0; k < sa.size(); ++k)
+            EXPECT_EQ(static_cast<QXYSeries*>(sa[k])->points(), static_cast<QXYSeries*>(sb[k])->points()) << k;
+        ASSERT_EQ(a.yAxes().size(), b.yAxes().size());
+        QList<QAbstractAxis*> axesA{a.xAxis()}, axesB{b.xAxis()};
+        axesA += a.yAxes();
+        axesB += b.yAxes();
+        for (int k = 0; k < axesA.size(); ++k) {
+            auto* va = qobject_cast<QValueAxis*>(axesA[k]);
+            auto* vb = qobject_cast<QValueAxis*>(axesB[k]);
+            ASSERT_TRUE(va && vb);
+            EXPECT_EQ(va->min(), vb->min()) << k;
+            EXPECT_EQ(va->max(), vb->max()) << k;
+            EXPECT_EQ(va->tickInterval(), vb->tickInterval()) << k;
+        }
+    };
+    for (int i = 4985; i < 5020; ++i) {
+        SCOPED_TRACE(i);
+        record(sample(i));
+        if (i == 5010) record({9, 1, 0, 100, 300, 80, 90, 1500});  // out of time order
+        w->PlotAllSeries();
+        if (i % 7 == 0 || i >= 5008) expectSame();
+        if (HasFatalFailure()) return;
+    }
 }

@@ -1,0 +1,29 @@
+#include "unitlink/LivePlot.h"
+
+#include "platform/PeChart.h"
+
+#include <algorithm>
+
+namespace liveplot {
+
+int Keep(PeChart& c, Held& held, int subsets, quint64 version, const std::vector<double>& depends, int first,
+         int count) {
+    const Held last = held;
+    held = Held{true, version, depends, first, count, subsets};
+    if (!last.valid || last.version != version || last.depends != depends || last.subsets != subsets ||
+        c.points() != last.count)
+        return 0;
+    const int shift = first - last.first;
+    if (shift < 0 || shift >= last.count) return 0;
+    const int kept = std::min(last.count - shift, count);
+    if (shift > 0) {
+        // position p takes what position p + shift held; the first `shift`
+        // points go last, to be written over
+        std::vector<int> order(static_cast<size_t>(last.count));
+        for (int p = 0; p < last.count; ++p) order[size_t(p)] = (p + shift) % last.count;
+        for (int s = 0; s < subsets; ++s) c.permutePoints(s, order);
+    }
+    return kept;
+}
+
+}  // namespace liveplot
