@@ -14,24 +14,12 @@ void DeleteStoredTest(clsConnection* connection, qint32 testId) {
     results.ConnectX(connection);
     additives.ConnectX(connection);
 
-    const int transaction = connection ? connection->BeginTrans() : 0;
-    try {
+    RunInTransaction(connection, [&] {
         additives.TESTId(double(testId));
         additives.Delete();
         results.Test_Id(testId);
         results.Delete();
         info.Test_Id(double(testId));
         info.DeleteByKey();
-        if (transaction) connection->CommitTrans(transaction);
-    } catch (...) {
-        if (transaction) {
-            try {
-                connection->RollBack(transaction);
-            } catch (const db::DbError&) {
-                // The failure below says what went wrong; SQLite undoes a
-                // transaction it cannot roll back by itself.
-            }
-        }
-        throw;
-    }
+    });
 }

@@ -60,3 +60,21 @@ bool clsConnection::RollBack(int token) {
     inTransaction_ = false;
     return true;
 }
+
+void RunInTransaction(clsConnection* connection, const std::function<void()>& body) {
+    const int transaction = connection ? connection->BeginTrans() : 0;
+    try {
+        body();
+        if (transaction) connection->CommitTrans(transaction);
+    } catch (...) {
+        if (transaction) {
+            try {
+                connection->RollBack(transaction);
+            } catch (const db::DbError&) {
+                // The failure passed on says what went wrong; SQLite undoes a
+                // transaction it cannot roll back by itself.
+            }
+        }
+        throw;
+    }
+}

@@ -4,6 +4,7 @@
 #include "platform/Database.h"
 
 #include <QString>
+#include <functional>
 #include <memory>
 
 // True when a file of that name exists and can be read; never fails.
@@ -38,3 +39,8 @@ private:
     bool inTransaction_ = false;
     int token_ = 0;
 };
+
+// Runs the writes of `body` as one transaction of the connection (all or
+// nothing): committed when body returns, rolled back when it throws, and the
+// failure passed on to the caller. Without a connection body runs alone.
+void RunInTransaction(clsConnection* connection, const std::function<void()>& body);

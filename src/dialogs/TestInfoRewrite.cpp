@@ -49,8 +49,7 @@ void RewriteTestInfo(clsConnection* connection, clsTEST_INFO& info, clsTEST_ADDI
 
     const QVector<KeptAdditive> kept = additivesNotShown(connection, additives, testId);
 
-    const int transaction = connection ? connection->BeginTrans() : 0;
-    try {
+    RunInTransaction(connection, [&] {
         // Binding again re-reads the list; the current-row fields stay as loaded.
         info.ConnectX(connection);
         info.Fluid_ID(edit.fluidId);
@@ -80,18 +79,7 @@ void RewriteTestInfo(clsConnection* connection, clsTEST_INFO& info, clsTEST_ADDI
             additives.ADD_LOTNO(k.lotNo);
             additives.AddNew();
         }
-        if (transaction) connection->CommitTrans(transaction);
-    } catch (...) {
-        if (transaction) {
-            try {
-                connection->RollBack(transaction);
-            } catch (const db::DbError&) {
-                // The failure below says what went wrong; SQLite undoes a
-                // transaction it cannot roll back by itself.
-            }
-        }
-        throw;
-    }
+    });
 }
 
 }  // namespace testinfo
