@@ -65,6 +65,24 @@ struct Range {
     }
 };
 
+// The points of subset s that can be drawn, in their order: both values
+// written and finite, and above 0 on a log scale; their values widen x and y.
+QList<QPointF> drawablePoints(const PeChart& c, int s, int pointCount, bool logX, bool logY, Range& xr, Range& yr) {
+    QList<QPointF> pts;
+    pts.reserve(pointCount);
+    for (int p = 0; p < pointCount; ++p) {
+        if (!c.hasXData(s, p) || !c.hasYData(s, p)) continue;
+        const double x = c.xData(s, p), y = c.yData(s, p);
+        if (!std::isfinite(x) || !std::isfinite(y)) continue;
+        if (logX && x <= 0) continue;
+        if (logY && y <= 0) continue;
+        pts.append(QPointF(x, y));
+        xr.add(x);
+        yr.add(y);
+    }
+    return pts;
+}
+
 void styleAxis(QAbstractAxis* axis, const QColor& colour) {
     axis->setLinePenColor(colour);
     axis->setLabelsColor(colour);
@@ -500,17 +518,7 @@ void PeChart::redraw() {
             QPen pen(peColor(subsetColor(s)));
             pen.setWidthF(1.5);
             series->setPen(pen);
-            QList<QPointF> pts;
-            for (int p = 0; p < pointCount; ++p) {
-                if (!hasXData(s, p) || !hasYData(s, p)) continue;
-                const double x = xData(s, p), y = yData(s, p);
-                if (!std::isfinite(x) || !std::isfinite(y)) continue;
-                if (logX && x <= 0) continue;
-                if (logY && y <= 0) continue;
-                pts.append(QPointF(x, y));
-                xRange.add(x);
-                yr.add(y);
-            }
+            QList<QPointF> pts = drawablePoints(*this, s, pointCount, logX, logY, xRange, yr);
             const bool line = XOnlyRises(pts);
             if (line) {
                 series->setPointsVisible(pts.size() <= kMarkerLimit);
@@ -610,7 +618,7 @@ void PeChart::handOverPoints() {
     if (plot.width() < 1 || plot.height() < 1) plot = QRectF(0, 0, 1000, 1000);
     for (Curve& c : curves_) {
         if (c.points.size() <= kMarkerLimit) {
-            if (c.series->count() != c.points.size()) c.series->replace(c.points);
+            if (c.series->points() != c.points) c.series->replace(c.points);
         } else if (!thin_ || !c.yAxis || !xAxis_) {
             c.series->replace(c.points);
         } else {
@@ -990,37 +998,27 @@ void PeChart::redrawAfterWrites() {
 }
 
 bool PeChart::redrawPoints() {
+    // A log scale keeps the decades it was built with: a full redraw.
     if (!xAxis_ || xLog() || yLog() || scaling_.size() != yAxes_.size() + 1 || drawnScales_.size() != yAxes_.size())
         return false;
-    const QList<QAbstractSeries*> drawn = chart_->series();
     const int pointCount = std::max(0, points());
     Range xRange;
     QList<Range> yRanges;
     QList<QList<QPointF>> curves;
-    int k = 0;
+    curves.reserve(curves_.size());
     for (const Scale& sc : drawnScales_) {
         Range yr;
         for (int s : sc.subsets) {
-            if (k >= drawn.size()) return false;
-            auto* series = qobject_cast<QLineSeries*>(drawn[k++]);
-            if (!series) return false;
-            QList<QPointF> pts;
-            pts.reserve(pointCount);
-            for (int p = 0; p < pointCount; ++p) {
-                if (!hasXData(s, p) || !hasYData(s, p)) continue;
-                const double x = xData(s, p), y = yData(s, p);
-                if (!std::isfinite(x) || !std::isfinite(y)) continue;
-                pts.append(QPointF(x, y));
-                xRange.add(x);
-                yr.add(y);
-            }
+            const qsizetype k = curves.size();
+            if (k >= curves_.size()) return false;
+            QList<QPointF> pts = drawablePoints(*this, s, pointCount, false, false, xRange, yr);
             // a curve that turns from a line into markers or back is drawn anew
-            if (XOnlyRises(pts) != (series->pen().style() != Qt::NoPen)) return false;
+            if (XOnlyRises(pts) != curves_[k].line) return false;
             curves.append(std::move(pts));
         }
         yRanges.append(yr);
     }
-    if (k != drawn.size()) return false;
+    if (curves.size() != curves_.size()) return false;
 
     dirty_ = false;
     scaling_[0].lo = xRange.lo;
@@ -1046,10 +1044,10 @@ bool PeChart::redrawPoints() {
         return out;
     };
     const QList<Shown> before = shown();
-    for (int c = 0; c < curves.size(); ++c) {
-        auto* series = static_cast<QLineSeries*>(drawn[c]);
-        if (series->pen().style() != Qt::NoPen) series->setPointsVisible(curves[c].size() <= kMarkerLimit);
-        series->replace(curves[c]);
+    for (qsizetype c = 0; c < curves.size(); ++c) {
+        Curve& curve = curves_[c];
+        curve.points = std::move(curves[c]);
+        if (curve.line) curve.series->setPointsVisible(curve.points.size() <= kMarkerLimit);
     }
     // An axis whose range grows many times over would first put a label at
     // every one of its old steps: it starts from the fixed ticks instead.
@@ -1061,8 +1059,13 @@ bool PeChart::redrawPoints() {
             (sc.hi - sc.lo) / v->tickInterval() > 100)
             v->setTickType(QValueAxis::TicksFixed);
     }
+    // The long curves are emptied before the axes change (a new range makes
+    // the chart recompute every point's drawing) and get their points, thinned
+    // as a full redraw thins them, once the scales are laid out.
+    withholdPoints();
     applyScales();
     if (shown() != before) fitAxisFonts();
+    handOverPoints();
     return true;
 }
 
