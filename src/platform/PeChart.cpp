@@ -997,6 +997,23 @@ void PeChart::fitAxisFonts() {
             kept.setBottom(kept.bottom() + int(std::lround(grown)));
         }
         legend->setGeometry(QRectF(whole.left() + 4, g.top(), whole.width() - 8, g.height()));
+        // Entries wrapped into more rows than the chart gave the legend room
+        // for take the room below it, not the X axis's above it.
+        if (QGraphicsLayout* l = legend->layout()) l->activate();
+        QRectF content;
+        QList<QGraphicsItem*> items = legend->childItems();
+        while (!items.isEmpty()) {
+            QGraphicsItem* item = items.takeLast();
+            items += item->childItems();
+            if (auto* t = dynamic_cast<QGraphicsTextItem*>(item); t && t->isVisible())
+                content |= legend->mapRectFromItem(t, t->boundingRect());
+        }
+        const double spill = std::max(0.0, -content.top()) + std::max(0.0, content.bottom() - g.height());
+        if (content.isValid() && spill > 0) {
+            const double h = std::min(g.height() + 2 * spill, whole.bottom() - g.top());
+            legend->setGeometry(QRectF(whole.left() + 4, g.top(), whole.width() - 8, h));
+            if (QGraphicsLayout* l = legend->layout()) l->activate();
+        }
         legend->update();
     }
     // Scales pushed off the chart by a plot area too small for them.

@@ -203,14 +203,27 @@ TEST_F(LiveChartAxes, TiledWindowShowsTheXAxisWhole) {
     const QRectF plot = c->mapRectToScene(c->plotArea());
     const QRectF legend = c->legend()->mapRectToScene(c->legend()->rect());
     QStringList below;
+    double xBottom = plot.bottom();
     for (QGraphicsItem* item : c->scene()->items()) {
         auto* text = dynamic_cast<QGraphicsTextItem*>(item);
         if (!text || !text->isVisible() || c->legend()->isAncestorOf(text)) continue;
         const QRectF r = text->sceneBoundingRect();
         if (r.center().y() <= plot.bottom() || r.center().x() < plot.left() || r.center().x() > plot.right()) continue;
         below << text->toPlainText();
+        xBottom = std::max(xBottom, r.bottom());
         EXPECT_FALSE(legend.intersects(r)) << text->toPlainText().toStdString();
     }
+    // The legend's entries, in however many rows, show inside it, under the X axis.
+    int entries = 0;
+    for (QGraphicsItem* item : c->scene()->items()) {
+        auto* text = dynamic_cast<QGraphicsTextItem*>(item);
+        if (!text || !text->isVisible() || !c->legend()->isAncestorOf(text)) continue;
+        ++entries;
+        const QRectF r = text->sceneBoundingRect();
+        EXPECT_TRUE(legend.adjusted(-0.5, -0.5, 0.5, 0.5).contains(r)) << text->toPlainText().toStdString();
+        EXPECT_GE(r.top(), xBottom) << text->toPlainText().toStdString();
+    }
+    EXPECT_EQ(entries, 7);
     EXPECT_TRUE(below.contains(w->Pesgo1->xAxisLabel())) << below.join(QLatin1Char('|')).toStdString();
     EXPECT_GE(below.size(), 4) << below.join(QLatin1Char('|')).toStdString();  // the title and three labels at least
     w->hide();
