@@ -297,6 +297,9 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent* e) override {
+        // The room the scales took at the old size would keep the chart (and,
+        // through its minimum size, this view) from shrinking with the window.
+        owner_->chart_->setMargins(owner_->baseMargins_);
         QChartView::resizeEvent(e);
         owner_->fitAxes();
     }
@@ -720,6 +723,7 @@ namespace {
 constexpr double kTick = 4;     // tick length
 constexpr double kGap = 3;      // between tick, labels and title
 constexpr double kSmallestPt = 7.5;
+constexpr double kXLabelPadding = 4;  // what the chart keeps beside each X label
 constexpr qreal kGridZ = 2;     // above the plot area, below the curves
 constexpr qreal kScaleZ = 3;
 
@@ -782,12 +786,12 @@ QFont scaleFont(const QFont& base, double pt, bool bold) {
 
 }  // namespace
 
-int PeChart::scaleWidthNeeded(QAbstractAxis* axis, double pt) const {
+int PeChart::scaleWidthNeeded(QAbstractAxis* axis, double pt, bool titled) const {
     const QFontMetricsF labels(scaleFont(font(), pt, false));
     const QFontMetricsF title(scaleFont(font(), pt, true));
     double widest = 0;
     for (const ScaleTick& t : ticksOf(axis)) widest = std::max(widest, labels.horizontalAdvance(t.text));
-    const double titleRoom = axis->titleText().isEmpty() ? 0.0 : title.height() + kGap;
+    const double titleRoom = !titled || axis->titleText().isEmpty() ? 0.0 : title.height() + kGap;
     return int(std::ceil(kTick + kGap + widest + kGap + titleRoom + kGap));
 }
 
@@ -850,27 +854,49 @@ void PeChart::fitAxisFonts() {
     const double full = font().pointSizeF() > 0 ? font().pointSizeF() : 9.0;
     double pt = full;
     QList<int> widths;
+    int total = 0;
     for (;; pt -= 0.5) {
         widths.clear();
-        int total = 0;
-        for (QAbstractAxis* axis : yAxes_) total += widths.emplace_back(scaleWidthNeeded(axis, pt));
+        total = 0;
+        for (QAbstractAxis* axis : yAxes_) total += widths.emplace_back(scaleWidthNeeded(axis, pt, true));
         if (total <= 0.5 * whole.width() || pt - 0.5 < kSmallestPt) break;
     }
     if (xAxis_) {
         xAxis_->setLabelsFont(scaleFont(xAxis_->labelsFont(), pt, false));
         xAxis_->setTitleFont(scaleFont(xAxis_->titleFont(), pt, true));
     }
+    const QMargins m = baseMargins_;
+    double least = std::max(40.0, 0.15 * whole.width());
+    // A chart too narrow for its scales even at the smallest text (seven
+    // scales in a window tiled beside another) draws them without their
+    // titles (the legend and the scales' colours name the curves), and keeps
+    // its plot area wide enough for the X axis's title and every label.
+    bool titled = true;
+    if (xAxis_ && total > 0.5 * whole.width()) {
+        const QFontMetricsF xl(xAxis_->labelsFont()), xt(xAxis_->titleFont());
+        double widestX = 0;
+        const QList<ScaleTick> xTicks = ticksOf(xAxis_);
+        for (const ScaleTick& t : xTicks) widestX = std::max(widestX, xl.horizontalAdvance(t.text));
+        // the chart gives each X label the plot's width shared by the ticks,
+        // less a padding on each side
+        const double xRoom =
+            std::ceil(std::max(xt.horizontalAdvance(xAxis_->titleText()), xTicks.size() * (widestX + 2 * kXLabelPadding)) + 2);
+        if (total + xRoom > whole.width() - m.left() - m.right()) {
+            titled = false;
+            widths.clear();
+            for (QAbstractAxis* axis : yAxes_) widths.append(scaleWidthNeeded(axis, pt, false));
+            least = std::max(least, xRoom);
+        }
+    }
 
     // The room beside the plot area: the chart's margin grows by what the
     // scales need beyond the little the chart keeps for its hidden axes, so
     // that the chart itself lays out the plot area, X axis and curves there.
-    const QMargins m = baseMargins_;
     double needLeft = 0, needRight = 0;
     for (int k = 0; k < yAxes_.size(); ++k) (yAxes_[k]->alignment() == Qt::AlignRight ? needRight : needLeft) += widths[k];
     const double keptLeft = automatic.left() - (whole.left() + m.left());
     const double keptRight = (whole.right() - m.right()) - automatic.right();
     double extraLeft = std::max(0.0, needLeft - keptLeft), extraRight = std::max(0.0, needRight - keptRight);
-    const double least = std::max(40.0, 0.15 * whole.width());
     const double over = least - (automatic.width() - extraLeft - extraRight);
     if (over > 0) {  // a chart too small for its scales keeps some plot area
         const double cut = std::min(over, extraLeft + extraRight);
@@ -936,7 +962,7 @@ void PeChart::fitAxisFonts() {
             scaleItems_.append(label);
         }
         const QString title = axis->titleText();
-        if (!title.isEmpty()) {
+        if (titled && !title.isEmpty()) {
             const QString shown = tm.elidedText(title, Qt::ElideRight, plot.height());
             if (shown != title) cutScaleTexts_.append(shown);
             auto* text = new QGraphicsSimpleTextItem(shown, chart_);
@@ -971,6 +997,23 @@ void PeChart::fitAxisFonts() {
             kept.setBottom(kept.bottom() + int(std::lround(grown)));
         }
         legend->setGeometry(QRectF(whole.left() + 4, g.top(), whole.width() - 8, g.height()));
+        // Entries wrapped into more rows than the chart gave the legend room
+        // for take the room below it, not the X axis's above it.
+        if (QGraphicsLayout* l = legend->layout()) l->activate();
+        QRectF content;
+        QList<QGraphicsItem*> items = legend->childItems();
+        while (!items.isEmpty()) {
+            QGraphicsItem* item = items.takeLast();
+            items += item->childItems();
+            if (auto* t = dynamic_cast<QGraphicsTextItem*>(item); t && t->isVisible())
+                content |= legend->mapRectFromItem(t, t->boundingRect());
+        }
+        const double spill = std::max(0.0, -content.top()) + std::max(0.0, content.bottom() - g.height());
+        if (content.isValid() && spill > 0) {
+            const double h = std::min(g.height() + 2 * spill, whole.bottom() - g.top());
+            legend->setGeometry(QRectF(whole.left() + 4, g.top(), whole.width() - 8, h));
+            if (QGraphicsLayout* l = legend->layout()) l->activate();
+        }
         legend->update();
     }
     // Scales pushed off the chart by a plot area too small for them.

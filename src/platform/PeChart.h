@@ -186,7 +186,7 @@ private:
     void withholdPoints();
     void handOverPoints();
     void fitLegendFont();
-    int scaleWidthNeeded(QAbstractAxis* axis, double pt) const;
+    int scaleWidthNeeded(QAbstractAxis* axis, double pt, bool titled) const;
     void clearScaleItems();
     struct Band {
         double x0, x1;  // chart coordinates

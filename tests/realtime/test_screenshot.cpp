@@ -11,11 +11,15 @@
 
 #include "data/Settings.h"
 
+#include <QChart>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QGraphicsScene>
+#include <QGraphicsTextItem>
 #include <QGuiApplication>
 #include <QImage>
 #include <QLabel>
+#include <QLegend>
 #include <QLineEdit>
 #include <QPixmap>
 #include <QPushButton>
@@ -119,8 +123,9 @@ TEST_F(XDisplay, RheologyWindowDuringARun) {
         GTEST_SKIP() << "needs an X display (ctest runs it under xvfb-run)";
 
     feedRun();
-    // At the two screen sizes the window is read at.
-    for (const QSize size : {QSize(1280, 800), QSize(1920, 1080)}) {
+    // At the two screen sizes the window is read at, and tiled beside another
+    // unit's window on the smaller screen.
+    for (const QSize size : {QSize(1280, 800), QSize(1920, 1080), QSize(632, 700)}) {
         w->resize(size);
         w->show();
         settle(300);
@@ -173,5 +178,53 @@ TEST_F(LiveChartAxes, SevenAxesShowEveryLabelAndTitleWhole) {
         EXPECT_GE(w->Pesgo1->yAxes().size(), 7);
         EXPECT_EQ(w->Pesgo1->cutAxisTexts(), QStringList()) << size.width();
     }
+    w->hide();
+}
+
+// Two unit windows tiled side by side on a 1280x800 screen: the live chart,
+// about 300 pixels wide beside the grid, still shows every label and the
+// title of its X axis whole, its seven scales on the chart, and the legend
+// below the X axis.
+TEST_F(LiveChartAxes, TiledWindowShowsTheXAxisWhole) {
+    feedRun();
+    // shown on the whole screen first, then tiled: the chart shrinks with it
+    w->resize(1920, 1080);
+    w->show();
+    settle(200);
+    w->resize(632, 700);
+    settle(200);
+    PeChart& chart = *w->Pesgo1;
+    EXPECT_GE(chart.yAxes().size(), 7);
+    EXPECT_LE(chart.width(), 400);
+    EXPECT_LE(chart.chart()->size().width(), chart.width());
+    EXPECT_EQ(chart.cutAxisTexts(), QStringList());
+
+    QChart* c = chart.chart();
+    const QRectF plot = c->mapRectToScene(c->plotArea());
+    const QRectF legend = c->legend()->mapRectToScene(c->legend()->rect());
+    QStringList below;
+    double xBottom = plot.bottom();
+    for (QGraphicsItem* item : c->scene()->items()) {
+        auto* text = dynamic_cast<QGraphicsTextItem*>(item);
+        if (!text || !text->isVisible() || c->legend()->isAncestorOf(text)) continue;
+        const QRectF r = text->sceneBoundingRect();
+        if (r.center().y() <= plot.bottom() || r.center().x() < plot.left() || r.center().x() > plot.right()) continue;
+        below << text->toPlainText();
+        xBottom = std::max(xBottom, r.bottom());
+        EXPECT_FALSE(legend.intersects(r)) << text->toPlainText().toStdString();
+    }
+    // The legend's entries, in however many rows, show inside it, under the X axis.
+    int entries = 0;
+    for (QGraphicsItem* item : c->scene()->items()) {
+        auto* text = dynamic_cast<QGraphicsTextItem*>(item);
+        if (!text || !text->isVisible() || !c->legend()->isAncestorOf(text)) continue;
+        ++entries;
+        const QRectF r = text->sceneBoundingRect();
+        EXPECT_TRUE(legend.adjusted(-0.5, -0.5, 0.5, 0.5).contains(r)) << text->toPlainText().toStdString();
+        EXPECT_GE(r.top(), xBottom) << text->toPlainText().toStdString();
+    }
+    EXPECT_EQ(entries, 7);
+    EXPECT_TRUE(below.contains(w->Pesgo1->xAxisLabel())) << below.join(QLatin1Char('|')).toStdString();
+    EXPECT_GE(below.size(), 4) << below.join(QLatin1Char('|')).toStdString();  // the title and three labels at least
     w->hide();
 }
