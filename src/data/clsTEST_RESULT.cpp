@@ -85,8 +85,9 @@ void clsTEST_RESULT::LoadRow(int i) {
     if (!rows_ || rows_->numbers.size() < size_t(kColumnCount) || i < 0 ||
         size_t(i) >= rows_->numbers[0].values.size())
         return;
+    const db::NumberColumn* columns = rows_->numbers.data();
     for (int c = 0; c < kColumnCount; ++c) {
-        const db::NumberColumn& column = rows_->numbers[size_t(c)];
+        const db::NumberColumn& column = columns[c];
         const QVariant* other = nullptr;
         if (column.number(i, &other)) fields_[c] = column.values[size_t(i)];
         else if (!isNull(*other)) fields_[c] = toDouble(*other);

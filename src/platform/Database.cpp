@@ -260,8 +260,7 @@ QVariant NumberColumn::cell(int r) const {
     return number(r, &other) ? QVariant(values[size_t(r)]) : *other;
 }
 
-bool NumberColumn::number(int r, const QVariant** other) const {
-    if (otherRows.empty()) return true;
+bool NumberColumn::numberAmongOthers(int r, const QVariant** other) const {
     const auto it = std::lower_bound(otherRows.begin(), otherRows.end(), r);
     if (it == otherRows.end() || *it != r) return true;
     *other = &others[size_t(it - otherRows.begin())];

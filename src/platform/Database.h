@@ -107,7 +107,10 @@ struct NumberColumn {
     // The cell of row r as the variant fetch gives it.
     QVariant cell(int r) const;
     // Whether row r holds a number (values[r]); otherwise *other is its value.
-    bool number(int r, const QVariant** other) const;
+    bool number(int r, const QVariant** other) const { return otherRows.empty() || numberAmongOthers(r, other); }
+
+private:
+    bool numberAmongOthers(int r, const QVariant** other) const;
 };
 
 // The result of one execution: every row fetched at once.
