@@ -3,6 +3,7 @@
 #include "data/Globals.h"
 #include "data/Numbers.h"
 #include "data/Units.h"
+#include "data/clsTEST_RESULT.h"
 
 #include <cmath>
 
@@ -121,6 +122,16 @@ ResultPoint ResultPointFromRow(const RowArray& row) {
             if (ok && !std::isnan(d)) v = d;
         }
         p[c] = v;
+    }
+    return p;
+}
+
+ResultPoint ResultPointOf(const clsTEST_RESULT& results) {
+    // All() holds every field as a number: only NaN takes the default.
+    ResultPoint p;
+    for (int c = 0; c < 12; ++c) {
+        const double v = results.Field(c);
+        p[c] = std::isnan(v) ? columnDefault(c) : v;
     }
     return p;
 }

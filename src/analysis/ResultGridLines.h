@@ -21,6 +21,8 @@
 #include <optional>
 #include <vector>
 
+class clsTEST_RESULT;
+
 // ---- lines -------------------------------------------------------------------
 
 // Where a grid's lines go as they are made: each line is added whole, and
@@ -70,6 +72,9 @@ struct ResultPoint {
 // A row array as numbers: an entry that is Null, not a number or NaN takes
 // the record's default (CYCLE_NO 1, every other column 0).
 ResultPoint ResultPointFromRow(const RowArray& row);
+// The current row of the result records as ResultPointFromRow(results.All())
+// gives it, without making the row array.
+ResultPoint ResultPointOf(const clsTEST_RESULT& results);
 
 // ---- rheology ----------------------------------------------------------------
 

@@ -8,8 +8,9 @@
 // controls of the main window (Pesgo1, Pe3do1) through their numbered
 // properties and reads and sets the main window's chart controls, which it is
 // given as plain Qt widgets. Every handler is a method the main window's slot
-// calls; the builders read the opened test's result rows afresh through the
-// main window's clsTEST_RESULT object on every call.
+// calls; the builders bind the main window's clsTEST_RESULT object to the
+// opened test on every call, and so draw its rows as the database holds them
+// then (the rows read before when the database has not changed since).
 //
 // Failures: the builders and set-ups trap nothing. The handlers that draw
 // (cmbChartType_Click, and every handler that runs it) and cmdPrintChart_Click

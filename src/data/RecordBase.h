@@ -67,7 +67,7 @@ protected:
     // Executes and keeps the row set as the last row set.
     std::shared_ptr<db::RowSet> runKeyQuery(db::Command& cmd);
     // Takes every row of a row set into the row cache and sets the row count.
-    void takeRows(const std::shared_ptr<db::RowSet>& rs);
+    virtual void takeRows(const std::shared_ptr<db::RowSet>& rs);
     // Throws when a command was never made (the class was not bound).
     static db::Command& need(const std::unique_ptr<db::Command>& cmd);
 

@@ -1,6 +1,7 @@
 #include "data/clsTEST_RESULT.h"
 
 #include <cmath>
+#include <cstring>
 
 const QString clsTEST_RESULT::kKeySql = QStringLiteral(
     "SELECT TEST_RESULT_ID, TEST_ID, RAMP_NO, RAMP_STEP_NO, RESULT_TIME, RESULT_SAMPLE_TEMP, RESULT_PRESS, "
@@ -39,8 +40,22 @@ qint32 clsTEST_RESULT::Test_Id() const {
 void clsTEST_RESULT::ConnectX(clsConnection* connection) {
     bind(connection);
     cmdKey_ = makeCommand(kKeySql, {{"pTEST_ID", db::adDouble}});
-    cmdKey_->setValue(0, fields_[colTEST_ID]);
-    auto rs = runKeyQuery(*cmdKey_);
+    cmdKey_->setNumberFetch(true);
+    const double key = fields_[colTEST_ID];
+    cmdKey_->setValue(0, key);
+    // The rows read last are the rows the query gives while the database
+    // stands where it stood then.
+    const std::optional<db::ChangeStamp> stamp = adoConnection_->changeStamp();
+    std::shared_ptr<db::RowSet> rs;
+    if (stamp && fetched_.rows && fetched_.connection == adoConnection_ &&
+        std::memcmp(&fetched_.key, &key, sizeof key) == 0 && fetched_.stamp == *stamp) {
+        rs = fetched_.rows;
+        lastRowSet_ = rs;
+    } else {
+        fetched_ = Fetched{};
+        rs = runKeyQuery(*cmdKey_);
+        if (stamp) fetched_ = Fetched{rs, adoConnection_, key, *stamp};
+    }
     if (rs->rowCount == 0) {
         rowCount_ = 0;
         eof_ = true;  // the row cache keeps what it held
@@ -60,12 +75,22 @@ void clsTEST_RESULT::GetTestDetail() {
     keyQuery(need(cmdKey_), fields_[colTEST_ID]);
 }
 
+void clsTEST_RESULT::takeRows(const std::shared_ptr<db::RowSet>& rs) {
+    rows_ = rs;
+    rowCount_ = rs->rowCount;
+}
+
 void clsTEST_RESULT::LoadRow(int i) {
     SetDefaults();
-    if (cache_.size() < kColumnCount || i < 0 || i >= cache_[0].size()) return;
+    if (!rows_ || rows_->numbers.size() < size_t(kColumnCount) || i < 0 ||
+        size_t(i) >= rows_->numbers[0].values.size())
+        return;
+    const db::NumberColumn* columns = rows_->numbers.data();
     for (int c = 0; c < kColumnCount; ++c) {
-        const QVariant& v = cell(c, i);
-        if (!isNull(v)) fields_[c] = toDouble(v);
+        const db::NumberColumn& column = columns[c];
+        const QVariant* other = nullptr;
+        if (column.number(i, &other)) fields_[c] = column.values[size_t(i)];
+        else if (!isNull(*other)) fields_[c] = toDouble(*other);
     }
 }
 

@@ -7,6 +7,14 @@
 // RESULT_TIME order, into the row cache; it loads no current row (call
 // MoveFirst). AddNew inserts one point and commits it at once. The class traps
 // no errors.
+//
+// The rows are fetched as numbers (db::Command::setNumberFetch): a long test
+// is read without a QVariant per value, and a row is loaded by copying its
+// numbers; a cell that holds none (Null, text) is converted when its row is
+// loaded, as before. ConnectX runs the query again only when the test's key,
+// the connection or the database changed since its last run (the database's
+// change stamp, db::Connection::changeStamp): opening a test, then drawing
+// its chart and filling its grid, reads its rows once.
 
 #include "data/RecordBase.h"
 
@@ -68,6 +76,8 @@ public:
     void RESULT_BATH_TEMP(double value) { fields_[colRESULT_BATH_TEMP] = value; }
     double CYCLE_NO() const { return fields_[colCYCLE_NO]; }
     void CYCLE_NO(double value) { fields_[colCYCLE_NO] = value; }
+    // The current-row field of a column (entry `column` of All), unconverted.
+    double Field(int column) const { return fields_[column]; }
 
     void SetDefaults() override;
     // The key query again on the command ConnectX prepared; loads row 0.
@@ -85,9 +95,19 @@ public:
 
 protected:
     void LoadRow(int i) override;
+    void takeRows(const std::shared_ptr<db::RowSet>& rs) override;
 
 private:
     double fields_[kColumnCount] = {};
+    // The row cache: the rows of the last key query that found any.
+    std::shared_ptr<const db::RowSet> rows_;
+    // What ConnectX read last, and from what.
+    struct Fetched {
+        std::shared_ptr<db::RowSet> rows;
+        db::Connection* connection = nullptr;
+        double key = 0;
+        db::ChangeStamp stamp;
+    } fetched_;
 
     std::unique_ptr<db::Command> cmdKey_;
     std::unique_ptr<db::Command> cmdDelete_;

@@ -29,7 +29,7 @@ std::vector<ResultPoint> ReadResultPoints(clsTEST_RESULT& results) {
     points.reserve(size_t(std::max(results.TotalPoints(), 0)));
     results.MoveFirst();
     while (!results.Eof()) {
-        points.push_back(ResultPointFromRow(results.All()));
+        points.push_back(ResultPointOf(results));
         results.MoveNext();
     }
     return points;

@@ -1,12 +1,15 @@
 #include "platform/Database.h"
 
 #include <QFileInfo>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlResult>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QUrl>
 #include <QUuid>
+#include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <sqlite3.h>
 
@@ -73,6 +76,8 @@ void Connection::open(const QString& path, int busyTimeoutSeconds) {
     db_.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=%1")
                               .arg(qMax(0, busyTimeoutSeconds) * 1000));
     path_ = fi.absoluteFilePath();
+    static std::atomic<quint64> openings{0};
+    opening_ = ++openings;
     if (!db_.open()) throw toDbError(db_.lastError());
 
     QSqlQuery q(db_);
@@ -108,6 +113,28 @@ void Connection::open(const QString& path, int busyTimeoutSeconds) {
 }
 
 bool Connection::isOpen() const { return db_.isValid() && db_.isOpen(); }
+
+std::optional<ChangeStamp> Connection::changeStamp() {
+    if (!isOpen() || !db_.driver()) return std::nullopt;
+    const QVariant h = db_.driver()->handle();
+    if (!h.isValid() || qstrcmp(h.typeName(), "sqlite3*") != 0) return std::nullopt;
+    sqlite3* handle = *static_cast<sqlite3* const*>(h.constData());
+    if (!handle) return std::nullopt;
+    const auto pragma = [handle](const char* text, qint64& value) {
+        sqlite3_stmt* stmt = nullptr;
+        bool ok = sqlite3_prepare_v2(handle, text, -1, &stmt, nullptr) == SQLITE_OK && stmt &&
+                  sqlite3_step(stmt) == SQLITE_ROW && sqlite3_column_type(stmt, 0) == SQLITE_INTEGER;
+        if (ok) value = sqlite3_column_int64(stmt, 0);
+        sqlite3_finalize(stmt);
+        return ok;
+    };
+    ChangeStamp stamp;
+    stamp.opening = opening_;
+    if (!pragma("PRAGMA data_version", stamp.dataVersion) || !pragma("PRAGMA schema_version", stamp.schemaVersion))
+        return std::nullopt;
+    stamp.totalChanges = sqlite3_total_changes64(handle);
+    return stamp;
+}
 
 void Connection::requireOpen() const {
     if (!isOpen())
@@ -226,6 +253,89 @@ static int fetchRest(sqlite3_stmt* stmt, QVector<QVector<QVariant>>& columns, in
     return rows;
 }
 
+// ---------------------------------------------------------------- numbers
+
+QVariant NumberColumn::cell(int r) const {
+    const QVariant* other = nullptr;
+    return number(r, &other) ? QVariant(values[size_t(r)]) : *other;
+}
+
+bool NumberColumn::numberAmongOthers(int r, const QVariant** other) const {
+    const auto it = std::lower_bound(otherRows.begin(), otherRows.end(), r);
+    if (it == otherRows.end() || *it != r) return true;
+    *other = &others[size_t(it - otherRows.begin())];
+    return false;
+}
+
+// Appends a value as the variant fetch gives it: a number as a number, any
+// other value as it stands.
+static void appendVariant(NumberColumn& col, const QVariant& v) {
+    if (!v.isNull()) {
+        switch (v.metaType().id()) {
+            case QMetaType::LongLong: col.values.push_back(double(v.toLongLong())); return;
+            case QMetaType::Double: col.values.push_back(v.toDouble()); return;
+            default: break;
+        }
+    }
+    col.otherRows.push_back(int(col.values.size()));
+    col.others.push_back(v);
+    col.values.push_back(0);
+}
+
+// fetchRest into number columns: the numbers as doubles, every other cell as
+// the QVariant fetchRest makes of it.
+static int fetchRestNumbers(sqlite3_stmt* stmt, std::vector<NumberColumn>& columns, int& rc) {
+    const int cols = int(columns.size());
+    int rows = 0;
+    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+        for (int c = 0; c < cols; ++c) {
+            NumberColumn& col = columns[size_t(c)];
+            switch (sqlite3_column_type(stmt, c)) {
+                case SQLITE_FLOAT: col.values.push_back(sqlite3_column_double(stmt, c)); break;
+                case SQLITE_INTEGER: col.values.push_back(double(qlonglong(sqlite3_column_int64(stmt, c)))); break;
+                case SQLITE_NULL: appendVariant(col, QVariant(QMetaType::fromType<QString>())); break;
+                case SQLITE_BLOB:
+                    appendVariant(col, QVariant(QByteArray(static_cast<const char*>(sqlite3_column_blob(stmt, c)),
+                                                           sqlite3_column_bytes(stmt, c))));
+                    break;
+                default:
+                    appendVariant(col, QVariant(QString(reinterpret_cast<const QChar*>(sqlite3_column_text16(stmt, c)),
+                                                        sqlite3_column_bytes16(stmt, c) / int(sizeof(QChar)))));
+                    break;
+            }
+        }
+        ++rows;
+    }
+    return rows;
+}
+
+// The rows of an executed query read into the row set, from the row the
+// driver delivered first.
+template <class Columns, class Append, class Rest>
+static int fetchRows(QSqlQuery& q, Columns& columns, Append append, Rest rest) {
+    const int cols = int(columns.size());
+    int rows = 0;
+    if (!q.next()) return 0;
+    for (int c = 0; c < cols; ++c) append(columns[c], q.value(c));
+    ++rows;
+    if (sqlite3_stmt* stmt = positionedStatement(q, cols)) {
+        int rc = SQLITE_DONE;
+        rows += rest(stmt, columns, rc);
+        if (rc != SQLITE_DONE) {
+            // As the driver reports a failed fetch: the result code and the database's text.
+            DbError e(rc, QString(reinterpret_cast<const QChar*>(sqlite3_errmsg16(sqlite3_db_handle(stmt)))));
+            q.finish();
+            throw e;
+        }
+    } else {
+        while (q.next()) {
+            for (int c = 0; c < cols; ++c) append(columns[c], q.value(c));
+            ++rows;
+        }
+    }
+    return rows;
+}
+
 std::shared_ptr<RowSet> Command::execute() {
     if (!connection_) throw DbError(ErrNotOpen, QStringLiteral("The command has no connection."));
     connection_->requireOpen();
@@ -248,28 +358,14 @@ std::shared_ptr<RowSet> Command::execute() {
     auto rs = std::make_shared<RowSet>();
     if (q.isSelect()) {
         const int cols = q.record().count();
-        rs->columns.resize(cols);
-        int rows = 0;
-        if (q.next()) {
-            for (int c = 0; c < cols; ++c) rs->columns[c].append(q.value(c));
-            ++rows;
-            if (sqlite3_stmt* stmt = positionedStatement(q, cols)) {
-                int rc = SQLITE_DONE;
-                rows += fetchRest(stmt, rs->columns, rc);
-                if (rc != SQLITE_DONE) {
-                    // As the driver reports a failed fetch: the result code and the database's text.
-                    DbError e(rc, QString(reinterpret_cast<const QChar*>(sqlite3_errmsg16(sqlite3_db_handle(stmt)))));
-                    q.finish();
-                    throw e;
-                }
-            } else {
-                while (q.next()) {
-                    for (int c = 0; c < cols; ++c) rs->columns[c].append(q.value(c));
-                    ++rows;
-                }
-            }
+        if (numberFetch_) {
+            rs->numbers.resize(size_t(cols));
+            rs->rowCount = fetchRows(q, rs->numbers, appendVariant, fetchRestNumbers);
+        } else {
+            rs->columns.resize(cols);
+            rs->rowCount = fetchRows(
+                q, rs->columns, [](QVector<QVariant>& col, const QVariant& v) { col.append(v); }, fetchRest);
         }
-        rs->rowCount = rows;
         if (q.lastError().isValid()) {
             DbError e = toDbError(q.lastError());
             q.finish();

@@ -12,7 +12,9 @@
 #include <QVariant>
 #include <QVector>
 #include <memory>
+#include <optional>
 #include <stdexcept>
+#include <vector>
 
 class QSqlQuery;
 class QSqlError;
@@ -48,6 +50,18 @@ enum ParamType : int {
 QString dateToDb(const QDateTime& t);
 QDateTime dateFromDb(const QVariant& v);  // invalid QDateTime when not a date
 
+// Where a database stands: taken twice from one open connection, equal
+// stamps mean that no row and no table of the database changed in between,
+// whether written through this connection or through any other (of this
+// process or another).
+struct ChangeStamp {
+    quint64 opening = 0;        // the connection's opening, unique in the process
+    qint64 dataVersion = 0;     // commits of other connections
+    qint64 schemaVersion = 0;   // changes of the tables themselves
+    qint64 totalChanges = 0;    // rows written through this connection
+    bool operator==(const ChangeStamp&) const = default;
+};
+
 class Connection {
 public:
     Connection();
@@ -69,24 +83,50 @@ public:
     // Throws DbError when the connection is not open.
     void requireOpen() const;
 
+    // The stamp of the database now; none when the connection is not open,
+    // is not SQLite or cannot tell.
+    std::optional<ChangeStamp> changeStamp();
+
 private:
     QString name_;
+    quint64 opening_ = 0;
     QString path_;
     QSqlDatabase db_;
     bool readOnly_ = false;
 };
 
+// A column of a query fetched as numbers, without a QVariant per cell: the
+// number of every cell that holds one (an integer or a floating-point value),
+// and every other cell (Null, text, blob) as the QVariant the variant fetch
+// gives it, by row.
+struct NumberColumn {
+    std::vector<double> values;           // 0 in the rows of `others`
+    std::vector<int> otherRows;           // rising
+    std::vector<QVariant> others;         // the value of row otherRows[k]
+
+    // The cell of row r as the variant fetch gives it.
+    QVariant cell(int r) const;
+    // Whether row r holds a number (values[r]); otherwise *other is its value.
+    bool number(int r, const QVariant** other) const { return otherRows.empty() || numberAmongOthers(r, other); }
+
+private:
+    bool numberAmongOthers(int r, const QVariant** other) const;
+};
+
 // The result of one execution: every row fetched at once.
 class RowSet {
 public:
-    // columns[c][r]: column c of row r, in the SELECT's column order.
+    // columns[c][r]: column c of row r, in the SELECT's column order; empty
+    // when the command fetched numbers (Command::setNumberFetch).
     QVector<QVector<QVariant>> columns;
+    // numbers[c]: column c, when the command fetched numbers.
+    std::vector<NumberColumn> numbers;
     int rowCount = 0;
 
     // A row set that found nothing stands at its end and its beginning at once.
     bool atEnd() const { return rowCount == 0; }
     bool atBegin() const { return rowCount == 0; }
-    int columnCount() const { return columns.size(); }
+    int columnCount() const { return numbers.empty() ? int(columns.size()) : int(numbers.size()); }
 };
 
 struct Parameter {
@@ -112,6 +152,11 @@ public:
     Parameter& parameter(const QString& name);
     void setValue(int index, const QVariant& value) { params_[index].value = value; }
 
+    // A query's rows into RowSet::numbers instead of RowSet::columns: for long
+    // results of numbers (the same values, much less work per cell).
+    void setNumberFetch(bool on) { numberFetch_ = on; }
+    bool numberFetch() const { return numberFetch_; }
+
     // Executes the statement; for a query every row is fetched into the row set.
     std::shared_ptr<RowSet> execute();
 
@@ -122,6 +167,7 @@ private:
     QString text_;
     QVector<Parameter> params_;
     std::unique_ptr<QSqlQuery> query_;
+    bool numberFetch_ = false;
 };
 
 // Wraps a QSqlError into a DbError.

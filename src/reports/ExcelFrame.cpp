@@ -99,7 +99,7 @@ std::vector<ResultPoint> LoadPoints(clsTEST_RESULT& results, int k) {
     points.reserve(std::size_t(std::max(0, k)));
     results.MoveFirst();
     for (int i = 0; i < k; ++i) {
-        points.push_back(ResultPointFromRow(results.All()));
+        points.push_back(ResultPointOf(results));
         results.MoveNext();
     }
     return points;

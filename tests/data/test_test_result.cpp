@@ -1,8 +1,14 @@
 #include "data/clsTEST_RESULT.h"
 #include "RecordFixture.h"
 
+#include <QSqlQuery>
+#include <array>
 #include <cmath>
+#include <cstring>
+#include <iterator>
 #include <limits>
+#include <optional>
+#include <vector>
 
 using testing_support::RecordFixture;
 
@@ -269,4 +275,151 @@ TEST_F(TestResult, AllSetsTheTwelveFields) {
     EXPECT_EQ(writer.Test_Id(), 2);  // 1.5 rounds to 2
     a.removeLast();
     EXPECT_THROW(writer.All(a), db::DbError);
+}
+
+namespace {
+
+// A stored cell as a current-row field: Null the column's default, a number
+// as it stands, a text holding a number in the C locale (blanks around it
+// allowed) that number; anything else fails with a type mismatch (nullopt).
+std::optional<double> fieldOf(const QVariant& v, int column) {
+    if (!v.isValid() || v.isNull()) return column == clsTEST_RESULT::colCYCLE_NO ? 1.0 : 0.0;
+    bool ok = false;
+    double d = v.toDouble(&ok);
+    if (!ok) d = v.toString().trimmed().toDouble(&ok);
+    if (!ok) return std::nullopt;
+    return d;
+}
+
+bool sameNumber(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+
+}  // namespace
+
+// Every cell of every stored row loads into its field as the stored value
+// converts, read straight from the database for comparison: Nulls, integers,
+// reals at the edges of the double range, texts that read as numbers or
+// nearly so, blobs; a cell that holds no number fails at the move that loads
+// its row, and the walk goes on past it.
+TEST_F(TestResult, EveryStoredCellLoadsAsItsValueConverts) {
+    const char* const values[] = {
+        "NULL", "0", "-0.0", "1.5", "9007199254740993", "9223372036854775807", "-9223372036854775808",
+        "1.7976931348623157e308", "4.9406564584124654e-324", "-1e300", "0.1", "' 12 '", "'nan'", "'NaN'",
+        "'inf'", "'-Infinity'", "'1e999'", "''", "'abc'", "'12abc'", "x'0102'", "x''", "'0x10'", "' 7.25e1'",
+    };
+    const int n = int(std::size(values));
+    // Row k holds value k in one column, the other columns a plain number.
+    const char* const columns[] = {"RAMP_NO", "RAMP_STEP_NO", "RESULT_SAMPLE_TEMP", "RESULT_PRESS",
+                                   "RESULT_SPEED", "RESULT_SHEAR_STRESS", "RESULT_TYPE_ID", "RESULT_BATH_TEMP",
+                                   "CYCLE_NO"};
+    int time = 0;
+    for (const char* column : columns) {
+        for (int k = 0; k < n; ++k) {
+            ++time;
+            sql(QStringLiteral("INSERT INTO TEST_RESULT (TEST_ID, RESULT_TIME, %1) VALUES (9, %2, %3)")
+                    .arg(QString::fromLatin1(column))
+                    .arg(time)
+                    .arg(QString::fromLatin1(values[k])));
+        }
+    }
+    // The same rows as stored, read through plain QSqlQuery.
+    QSqlQuery q = sql(clsTEST_RESULT::kKeySql, {9.0});
+    std::vector<std::array<QVariant, 12>> stored;
+    while (q.next()) {
+        std::array<QVariant, 12> row;
+        for (int c = 0; c < 12; ++c) row[size_t(c)] = q.value(c);
+        stored.push_back(row);
+    }
+    ASSERT_EQ(int(stored.size()), n * int(std::size(columns)));
+
+    clsTEST_RESULT r;
+    r.Test_Id(9);
+    r.ConnectX(&conn);
+    ASSERT_EQ(r.TotalPoints(), int(stored.size()));
+    int mismatches = 0;
+    for (size_t i = 0; i < stored.size(); ++i) {
+        SCOPED_TRACE(testing::Message() << "row " << i);
+        bool fails = false;
+        double want[12];
+        for (int c = 0; c < 12; ++c) {
+            const std::optional<double> f = fieldOf(stored[i][size_t(c)], c);
+            if (!f) fails = true;
+            else want[c] = *f;
+        }
+        if (fails) {
+            ++mismatches;
+            if (i == 0) EXPECT_THROW(r.MoveFirst(), db::DbError);
+            else EXPECT_THROW(r.MoveNext(), db::DbError);
+            continue;
+        }
+        if (i == 0) r.MoveFirst();
+        else r.MoveNext();
+        EXPECT_EQ(r.CursorIndex(), int(i));
+        const RowArray a = r.All();
+        for (int c = 0; c < 12; ++c) {
+            EXPECT_TRUE(sameNumber(r.Field(c), want[c])) << "column " << c << ": " << r.Field(c) << " " << want[c];
+            EXPECT_TRUE(sameNumber(a[c].toDouble(), want[c])) << "column " << c;
+        }
+    }
+    // Texts that are no number fail in every column they stand in.
+    EXPECT_GE(mismatches, 3 * 9);
+    r.MoveNext();
+    EXPECT_TRUE(r.Eof());
+}
+
+// ConnectX reads the rows again whenever they may differ from those it read
+// last: after any write, here or through another connection, for another
+// test, on another connection; otherwise it gives the same rows again.
+TEST_F(TestResult, ConnectXGivesTheRowsAsStoredAfterEveryChange) {
+    record(6, 10);
+    record(6, 20);
+    record(8, 5);
+    clsTEST_RESULT r;
+    const auto times = [&](qint32 testId) {
+        r.Test_Id(testId);
+        r.ConnectX(&conn);
+        std::vector<double> out;
+        for (r.MoveFirst(); !r.Eof(); r.MoveNext()) out.push_back(r.RESULT_TIME());
+        return out;
+    };
+    using V = std::vector<double>;
+    EXPECT_EQ(times(6), (V{10, 20}));
+    EXPECT_EQ(times(6), (V{10, 20}));
+    EXPECT_EQ(times(8), (V{5}));
+    EXPECT_EQ(times(6), (V{10, 20}));
+
+    // Written through this connection, by another record object and by SQL.
+    record(6, 30);
+    EXPECT_EQ(times(6), (V{10, 20, 30}));
+    sql("UPDATE TEST_RESULT SET RESULT_TIME = 15 WHERE TEST_ID = 6 AND RESULT_TIME = 20");
+    EXPECT_EQ(times(6), (V{10, 15, 30}));
+    sql("DELETE FROM TEST_RESULT WHERE TEST_ID = 6 AND RESULT_TIME = 10");
+    EXPECT_EQ(times(6), (V{15, 30}));
+
+    // Written through another connection to the same file.
+    clsConnection other;
+    other.OpenDB();
+    clsTEST_RESULT theirs;
+    theirs.Test_Id(6);
+    theirs.ConnectX(&other);
+    theirs.RESULT_TIME(40);
+    theirs.AddNew();
+    EXPECT_EQ(times(6), (V{15, 30, 40}));
+    theirs.Delete();
+    EXPECT_EQ(times(6), V{});
+    EXPECT_TRUE(r.Eof());
+    EXPECT_EQ(r.TotalPoints(), 0);
+
+    // Read through the other connection: its own rows.
+    record(6, 50);
+    r.Test_Id(6);
+    r.ConnectX(&other);
+    ASSERT_EQ(r.TotalPoints(), 1);
+    r.MoveFirst();
+    EXPECT_EQ(r.RESULT_TIME(), 50);
+    EXPECT_EQ(times(6), (V{50}));
+
+    // A value written through the record's own AddNew.
+    r.RESULT_TIME(60);
+    r.AddNew();
+    EXPECT_EQ(times(6), (V{50, 60}));
 }
