@@ -130,6 +130,7 @@ std::optional<ChangeStamp> Connection::changeStamp() {
     };
     ChangeStamp stamp;
     stamp.opening = opening_;
+    stamp.rollbacks = rollbacks_;
     if (!pragma("PRAGMA data_version", stamp.dataVersion) || !pragma("PRAGMA schema_version", stamp.schemaVersion))
         return std::nullopt;
     stamp.totalChanges = sqlite3_total_changes64(handle);
@@ -151,6 +152,7 @@ void Connection::commit() {
 }
 void Connection::rollback() {
     requireOpen();
+    ++rollbacks_;  // whatever the outcome, rows read before may be gone
     if (!db_.rollback()) throw toDbError(db_.lastError());
 }
 

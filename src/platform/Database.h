@@ -59,6 +59,7 @@ struct ChangeStamp {
     qint64 dataVersion = 0;     // commits of other connections
     qint64 schemaVersion = 0;   // changes of the tables themselves
     qint64 totalChanges = 0;    // rows written through this connection
+    quint64 rollbacks = 0;      // its transactions undone (their rows are counted above, but gone)
     bool operator==(const ChangeStamp&) const = default;
 };
 
@@ -90,6 +91,7 @@ public:
 private:
     QString name_;
     quint64 opening_ = 0;
+    quint64 rollbacks_ = 0;
     QString path_;
     QSqlDatabase db_;
     bool readOnly_ = false;

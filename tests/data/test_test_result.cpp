@@ -422,4 +422,11 @@ TEST_F(TestResult, ConnectXGivesTheRowsAsStoredAfterEveryChange) {
     r.RESULT_TIME(60);
     r.AddNew();
     EXPECT_EQ(times(6), (V{50, 60}));
+
+    // Rows read inside a transaction that is then undone are not given again.
+    const int transaction = conn.BeginTrans();
+    record(6, 70);
+    EXPECT_EQ(times(6), (V{50, 60, 70}));
+    conn.RollBack(transaction);
+    EXPECT_EQ(times(6), (V{50, 60}));
 }
