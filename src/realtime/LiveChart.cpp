@@ -166,9 +166,7 @@ int PlotStoredSeries(PeChart& c, const Ticks& ticks, const std::vector<ResultPoi
         if (!ticks[q]) continue;
         const int s = count;
         shown[count++] = Quantity(q);
-        const PeValue label(SubsetLabel(Quantity(q))), colour(CurveColor(Quantity(q)));
-        if (c.prop(pesgo::SubsetLabel, s) != label) c.setProp(pesgo::SubsetLabel, s, label);
-        if (c.prop(SubsetColor, s) != colour) c.setProp(SubsetColor, s, colour);
+        liveplot::NameCurve(c, s, SubsetLabel(Quantity(q)), CurveColor(Quantity(q)));
     }
 
     // The most recent samples.
@@ -178,7 +176,7 @@ int PlotStoredSeries(PeChart& c, const Ticks& ticks, const std::vector<ResultPoi
     std::vector<double> depends{shearRateFactor, double(gUnitSystem)};
     for (bool t : ticks) depends.push_back(t ? 1 : 0);
     const int from = liveplot::Keep(c, held ? *held : scratch, count, version, depends, first, points);
-    if (c.prop(Points) != PeValue(qint32(points))) c.setProp(Points, qint32(points));
+    liveplot::SetPointCount(c, points);
     for (int s = 0; s < count; ++s) {
         for (int i = from; i < points; ++i) {
             const ResultPoint& p = samples[std::size_t(first + i)];

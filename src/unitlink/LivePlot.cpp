@@ -26,4 +26,14 @@ int Keep(PeChart& c, Held& held, int subsets, quint64 version, const std::vector
     return kept;
 }
 
+void NameCurve(PeChart& c, int subset, const QString& label, qint32 colour) {
+    const PeValue text(label), color(colour);
+    if (c.prop(pesgo::SubsetLabel, subset) != text) c.setProp(pesgo::SubsetLabel, subset, text);
+    if (c.prop(pesgo::SubsetColor, subset) != color) c.setProp(pesgo::SubsetColor, subset, color);
+}
+
+void SetPointCount(PeChart& c, int count) {
+    if (c.prop(pesgo::Points) != PeValue(qint32(count))) c.setProp(pesgo::Points, qint32(count));
+}
+
 }  // namespace liveplot

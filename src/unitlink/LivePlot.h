@@ -11,6 +11,7 @@
 // write. Otherwise every point is to be written. Either way the chart reads
 // back what writing every point gives.
 
+#include <QString>
 #include <QtGlobal>
 #include <vector>
 
@@ -33,5 +34,11 @@ struct Held {
 // still to be written: 0 when every point is, `count` when none is.
 int Keep(PeChart& chart, Held& held, int subsets, quint64 version, const std::vector<double>& depends, int first,
          int count);
+
+// A curve's label and colour, and the chart's point count, written only when
+// the chart does not already hold them: any other write than points makes the
+// next redraw a whole one.
+void NameCurve(PeChart& chart, int subset, const QString& label, qint32 colour);
+void SetPointCount(PeChart& chart, int count);
 
 }  // namespace liveplot

@@ -98,10 +98,7 @@ int PlotSeries(PeChart& c, const Ticks& t, const std::vector<ResultPoint>& rows,
     const int subsets = int(shown.size());
     for (int s = 0; s < subsets; ++s) {
         if (!afterRow) c.setProp(YData, s, 0, 0.0f);
-        // labels and colours written when not already there
-        const PeValue label(QString::fromLatin1(shown[size_t(s)].label)), colour(shown[size_t(s)].color);
-        if (c.prop(pesgo::SubsetLabel, s) != label) c.setProp(pesgo::SubsetLabel, s, label);
-        if (c.prop(SubsetColor, s) != colour) c.setProp(SubsetColor, s, colour);
+        liveplot::NameCurve(c, s, QString::fromLatin1(shown[size_t(s)].label), shown[size_t(s)].color);
     }
 
     const int stored = int(rows.size());
@@ -113,7 +110,7 @@ int PlotSeries(PeChart& c, const Ticks& t, const std::vector<ResultPoint>& rows,
     const int from =
         liveplot::Keep(c, held && afterRow ? *held : scratch, subsets, version, depends, first, points);
     if (held && !afterRow) *held = {};
-    if (c.prop(Points) != PeValue(qint32(points))) c.setProp(Points, qint32(points));
+    liveplot::SetPointCount(c, points);
     constexpr float kNoPoint = std::numeric_limits<float>::quiet_NaN();
     for (int i = from; i < points; ++i) {
         const ResultPoint& p = rows[size_t(first + i)];

@@ -141,9 +141,7 @@ bool PlotSwellRows(PeChart& c, const ChartTicks& ticks, const std::vector<Result
     for (int q = 0; q < kChartQuantities; ++q) {
         if (!ticks[q]) continue;
         subset[q] = count++;
-        const PeValue label(QString::fromLatin1(kCurves[q].label)), colour(kCurves[q].colour);
-        if (c.prop(pesgo::SubsetLabel, subset[q]) != label) c.setProp(pesgo::SubsetLabel, subset[q], label);
-        if (c.prop(SubsetColor, subset[q]) != colour) c.setProp(SubsetColor, subset[q], colour);
+        liveplot::NameCurve(c, subset[q], QString::fromLatin1(kCurves[q].label), kCurves[q].colour);
     }
     const int n = int(rows.size());
     if (n < 1) return true;
@@ -153,7 +151,7 @@ bool PlotSwellRows(PeChart& c, const ChartTicks& ticks, const std::vector<Result
     std::vector<double> depends{sampleLength, double(gUnitSystem)};
     for (bool t : ticks) depends.push_back(t ? 1 : 0);
     const int from = liveplot::Keep(c, held ? *held : scratch, count, version, depends, first, points);
-    if (c.prop(Points) != PeValue(qint32(points))) c.setProp(Points, qint32(points));
+    liveplot::SetPointCount(c, points);
     for (int q = 0; q < kChartQuantities; ++q) {
         const int s = subset[q];
         if (s < 0) continue;
