@@ -313,9 +313,7 @@ void frmRealTime::PortLost(const comm::CommError& error, bool wasRunning) {
     if (mRunState != 0) ShutDown();
     lblActiveFlag->setText(unit::NoResponseCaption());
     // One message: what failed, with its number, and the run it ended.
-    const QString stopped = wasRunning ? QStringLiteral("The running test \"") + lblTestname->text() +
-                                             QStringLiteral("\" has stopped; the points recorded before are stored.")
-                                       : QString();
+    const QString stopped = wasRunning ? RunStoppedText(lblTestname->text()) : QString();
     ui::MsgBox(ui::errorText(error.number(), error.fullText()) + PortFailureNote(error, stopped));
 }
 

@@ -57,6 +57,11 @@ QString UnitWindow::PortFailureNote(const comm::CommError& error, const QString&
     return note;
 }
 
+QString UnitWindow::RunStoppedText(const QString& testName) {
+    return QStringLiteral("The running test \"") + testName +
+           QStringLiteral("\" has stopped; the points recorded before are stored.");
+}
+
 void UnitWindow::CloseFromExit() {
     if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget()))
         sub->close();

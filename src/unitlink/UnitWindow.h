@@ -74,6 +74,8 @@ public:
     // for a frame that could not be written, that the unit may not have had
     // its last command.
     static QString PortFailureNote(const comm::CommError& error, const QString& runStopped);
+    // The line of that message saying the named running test has stopped.
+    static QString RunStoppedText(const QString& testName);
 
     // n for a label reading exactly "Unit n" (n = 1 .. 8), else 0.
     static int UnitOfCaption(const QString& caption);

@@ -310,9 +310,7 @@ void frmPVTtest::PortLost(const comm::CommError& error, bool wasRunning) {
     // raises it again and the stop frame is not tried again).
     if (!CanStart()) ShutDown();
     lblActiveFlag->setText(unit::NoResponseCaption());
-    const QString stopped = wasRunning ? QStringLiteral("The running test \"") + lblTestname->text() +
-                                             QStringLiteral("\" has stopped; the points recorded before are stored.")
-                                       : QString();
+    const QString stopped = wasRunning ? RunStoppedText(lblTestname->text()) : QString();
     ui::MsgBox(ui::errorText(error.number(), error.fullText()) + PortFailureNote(error, stopped));
 }
 
