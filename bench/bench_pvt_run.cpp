@@ -22,7 +22,7 @@
 #include "platform/Database.h"
 #include "platform/FlexGrid.h"
 #include "platform/PeChart.h"
-#include "unittests/frmPVTtest.h"
+#include "unitwindows/frmPVTtest.h"
 
 #include <QCheckBox>
 #include <QLabel>

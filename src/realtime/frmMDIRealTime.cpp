@@ -6,9 +6,9 @@
 #include "platform/Dialogs.h"
 #include "unitlink/UnitPorts.h"
 #include "realtime/frmRealTime.h"
-#include "unittests/frmPVTtest.h"
-#include "unittests/frmSimpleTest.h"
-#include "unittests/frmSWMTest.h"
+#include "unitwindows/frmPVTtest.h"
+#include "unitwindows/frmSimpleTest.h"
+#include "unitwindows/frmSWMTest.h"
 
 #include <QCloseEvent>
 #include <QLabel>

@@ -1,0 +1,309 @@
+// The PVT window's run: the sequence picker and the loading of the steps,
+// Start, Stop and Refresh, the recorded rows, the live grid and chart, and
+// the hooks through which the run (PvtRun) reaches the window.
+
+#include "unitwindows/frmPVTtest.h"
+
+#include "analysis/ResultGridLines.h"
+#include "data/Numbers.h"
+#include "data/clsSEQUENCE_INFO.h"
+#include "data/clsSEQUENCE_RAMP.h"
+#include "data/clsSEQUENCE_RAMP_DEFINE.h"
+#include "data/clsTEST_ADDITIVE.h"
+#include "data/clsTEST_INFO.h"
+#include "data/clsTEST_RESULT.h"
+#include "dialogs/NewTestRecord.h"
+#include "dialogs/frmNameSeq.h"
+#include "dialogs/frmTestRelatedInfo.h"
+#include "platform/Database.h"
+#include "platform/Dialogs.h"
+#include "platform/FlexGrid.h"
+#include "platform/ModalShow.h"
+#include "platform/PeChart.h"
+#include "platform/RunClock.h"
+#include "platform/TrapErrors.h"
+#include "unitwindows/PvtResultGrid.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+
+#include <limits>
+
+using namespace runloop;
+
+namespace {
+// A window whose records could not be created (no database when the unit was
+// added) says so instead of failing on them.
+void requireRecords(const void* record) {
+    if (!record) throw db::DbError(db::ErrNotOpen, QStringLiteral("The window has no database connection."));
+}
+}  // namespace
+
+// ---- the sequence picker ------------------------------------------------------------------
+
+void frmPVTtest::cmdSelect_Click() {
+    // The running test's steps are never replaced.
+    if (!CanStart()) {
+        ui::MsgBox(SequenceLockedMessage());
+        return;
+    }
+    requireRecords(SeqInfo.get());
+    frmNameSeq::Open(this, cfNameSeq, [this] { cfNameSeq_SelectedTestName(); });
+    FillSequenceList();
+    cfNameSeq->show();
+}
+
+void frmPVTtest::FillSequenceList() {
+    SeqInfo->ConnectX(Connection);
+    SeqNames = SeqInfo->JustName();
+    cfNameSeq->ListNames(SeqNames, SeqInfo->RowCount());
+}
+
+void frmPVTtest::cfNameSeq_SelectedTestName() {
+    if (!cfNameSeq) return;
+    // A picker opened before Start and confirmed during the run loads
+    // nothing: it stays open for after the run.
+    if (!CanStart()) {
+        ui::MsgBox(SequenceLockedMessage());
+        return;
+    }
+    SeqName = cfNameSeq->SelectedText();
+    frmNameSeq* picker = cfNameSeq;
+    cfNameSeq = nullptr;
+    picker->hide();
+    picker->deleteLater();
+
+    if (!loadSteps(true)) return;
+    if (!SeqName.isEmpty()) lblSelectSeq->setText(SeqName);
+    MSFlexGrid1->Rows(1);
+}
+
+bool frmPVTtest::loadSteps(bool picked) {
+    requireRecords(SeqInfo.get());
+    requireRecords(SeqRamp.get());
+    requireRecords(SeqRampDefine.get());
+    // The PVT run knows no pressure limit of its sequence.
+    const LoadedSequence loaded = LoadSequence(SeqName, std::numeric_limits<double>::infinity(), Connection,
+                                               *SeqInfo, *SeqRamp, *SeqRampDefine);
+    SeqInfoRow = loaded.seqInfoRow;
+    SeqId = loaded.sequenceId;
+    if (loaded.result != LoadResult::Loaded) {
+        if (picked) {
+            ui::MsgBox(QStringLiteral("this sequence no data,cannot test"));
+            SeqName.clear();
+        } else if (SeqId == 0) {
+            ui::MsgBox(QStringLiteral("The sequence \"") + SeqName +
+                       QStringLiteral("\" is no longer stored; the test goes on with the steps it has."));
+        }
+        return false;
+    }
+    if (const std::optional<QString> problem = PvtSequenceProblem(loaded.tables)) {
+        ui::MsgBox(*problem);
+        if (picked) SeqName.clear();
+        return false;
+    }
+    TakeSteps(loaded.tables);
+    return true;
+}
+
+// ---- Start, Stop, Refresh -------------------------------------------------------------------
+
+void frmPVTtest::cmdStart_Stop_Click() {
+    MSFlexGrid1->Rows(1);
+    if (!CanStart()) return;
+    // Without the unit's line the run would record its last readings at every
+    // step's rate and end like a real one: refused before anything is asked
+    // or stored.
+    if (!RequirePort(QStringLiteral("The test cannot be started"))) return;
+    if (SeqName.isEmpty()) {
+        ui::MsgBox(QStringLiteral("Select sequence first"));
+        return;
+    }
+    // A piston whose calibration could not be read counts as none chosen:
+    // without it there is no height, no density and no position trip.
+    if (!(optLag->isChecked() || optSml->isChecked()) || !reply.calibration.loaded()) {
+        ui::MsgBox(QStringLiteral("Please select piston size before test."));
+        return;
+    }
+    requireRecords(TestInfo.get());
+    requireRecords(TestAdditive.get());
+
+    frmTestRelatedInfo dialog(Connection, this);
+    dialog.setWindowTitle(QStringLiteral("Input Test Information"));
+    dialog.Label2->setVisible(true);
+    dialog.Label3->setVisible(true);
+    dialog.Label4->setVisible(true);
+    dialog.Label3->setText(QStringLiteral("ml"));
+    dialog.Label4->setText(QStringLiteral("g/ml"));
+    dialog.cmbCell->setVisible(true);
+    dialog.cmbCell->clear();
+    dialog.cmbCell->addItem(QStringLiteral("Large piston"));
+    dialog.cmbCell->addItem(QStringLiteral("Small piston"));
+    if (optLag->isChecked())
+        dialog.cmbCell->setCurrentIndex(0);
+    else if (optSml->isChecked())
+        dialog.cmbCell->setCurrentIndex(1);
+    const std::pair<int, const char*> captions[] = {
+        {14, "Radius"}, {15, "Test Type"}, {8, "Initial Volume"}, {1, "Initial Density"}, {9, "Length of cell"}};
+    for (const auto& [index, caption] : captions)
+        if (QLabel* l = dialog.Label1(index)) {
+            l->setText(QString::fromLatin1(caption));
+            l->setVisible(true);
+        }
+    // The radius is the piston's in cm (not the rotor's "(min)"); the cell
+    // length the piston choice fills is stored, so it is shown with its box.
+    dialog.Label7->setText(QStringLiteral("cm"));
+    dialog.Label7->setVisible(true);
+    dialog.txtPostTestPH->setVisible(true);
+    dialog.Label5->setVisible(false);
+    dialog.txtBobNo->setText(QStringLiteral("PVT"));
+    dialog.txtBobRadius->setEnabled(true);
+    dialog.txtBobRadius->setReadOnly(false);
+    dialog.txtBobRadius->clear();
+    dialog.txtBobLength->clear();
+    ui::ShowModal(dialog);
+    if (dialog.Cancelled) return;
+
+    reply.iniDensity = Val(dialog.txtBobLength->text());
+    reply.iniVol = Val(dialog.txtBobRadius->text());
+    txtiniD->setText(CStr(reply.iniDensity));
+    txtiniV->setText(CStr(reply.iniVol));
+    lblTestname->setText(dialog.txtTestName->text());
+
+    newtest::NewTestFields fields = newtest::FieldsOf(dialog);
+    fields.preTestPh = kPvtRadiusPerPsi;
+    CellLength = fields.postTestPh;
+    reply.PistonRadius = Val(fields.rotorNo);
+    TestId = newtest::AddTestInfo(*TestInfo, fields, tick::CurrentDateTime());
+    newtest::AddTestAdditives(*TestAdditive, TestId, dialog);
+
+    StartTest();
+    cmdZero->setEnabled(false);
+    // The chart belongs to the new test: its axes for the ticked curves.
+    RefreshPvtChart();
+}
+
+void frmPVTtest::cmdStop_Click() {
+    if (RunState == 1 &&
+        ui::MsgBox(QStringLiteral("Are you sure to stop running test?"), ui::vbYesNo) == ui::vbNo)
+        return;
+    ShutDown();
+}
+
+void frmPVTtest::cmdRefresh_Click() {
+    if (RunState != 1) return;
+    loadSteps(false);
+    StepSeconds = 0;
+    if (CurStep > mStepCount) {
+        ShutDown();
+        return;
+    }
+    ShowSpeedSetPoint(CStr(mStepSpeed.value(CurStep)));
+    EndTimeText = GeneralDate(tick::CurrentDateTime().addSecs(PvtPlannedSeconds(*this, CurStep)));
+    cmdExit->setEnabled(false);
+    ShowPanel(QStringLiteral("EndTime"), QStringLiteral("End Time: ") + EndTimeText);
+}
+
+// ---- recorded rows, grid and chart ------------------------------------------------------
+
+void frmPVTtest::SavePvtResultRow() {
+    requireRecords(TestResult.get());
+    clsTEST_RESULT& r = *TestResult;
+    r.Test_Id(TestId);
+    r.RAMP_NO(CurStep);
+    r.RAMP_STEP_NO(0);
+    r.RESULT_TIME(double(ElapsedSeconds));
+    r.RESULT_SAMPLE_TEMP(reply.SampleTemp);
+    r.RESULT_PRESS(reply.SamplePress);
+    r.RESULT_SPEED(reply.SampleSpeed);
+    r.RESULT_SHEAR_STRESS(reply.SampleHeight);
+    r.RESULT_BATH_TEMP(reply.RawPosition);
+    r.CYCLE_NO(CurCycle);
+    r.RESULT_TYPE_ID(0);
+    r.AddNew();
+    mSamples.Written(TestId, LiveSamples::PointOf(TestId, r));
+    PlotPvtResults();
+}
+
+void frmPVTtest::AddPvtGridRow() {
+    if (mStepInterval.value(CurStep) == 0 || mStepMinutes.value(CurStep) == 0) return;
+    pvtgrid::Sample s;
+    s.step = CurStep;
+    s.cycle = CurCycle;
+    s.elapsedSec = double(ElapsedSeconds);
+    s.sampleTemp = reply.SampleTemp;
+    s.pressure = reply.SamplePress;
+    s.speed = reply.SampleSpeed;
+    s.density = reply.Density;
+    s.height = reply.SampleHeight;
+    pvtgrid::AddPvtGridRow(*MSFlexGrid1->gridModel(), s);
+}
+
+pvtchart::Ticks frmPVTtest::ChartTicks() const {
+    pvtchart::Ticks t;
+    t.density = chkDens->checkState() == Qt::Checked;
+    t.position = chkPosition->checkState() == Qt::Checked;
+    t.temperature = chkTemp->checkState() == Qt::Checked;
+    t.pressure = chkPress->checkState() == Qt::Checked;
+    return t;
+}
+
+pvtchart::DensityConstants frmPVTtest::ChartConstants() const {
+    return {reply.PistonRadius, reply.iniVol, reply.iniDensity};
+}
+
+void frmPVTtest::Initial_Chart_All() {
+    mPlotHeld = {};  // the base settings write points of their own
+    pvtchart::InitialChartAll(*Pesgo1, lblTestname->text());
+}
+
+void frmPVTtest::InitialChart() { Initial_Chart_All(); }
+
+void frmPVTtest::guardChart(const std::function<void()>& action) {
+    try {
+        action();
+    } catch (...) {
+        const TrappedError e = CurrentError();
+        ui::MsgBox(ui::errorText(e.number, e.description));
+    }
+}
+
+void frmPVTtest::RefreshPvtChart() {
+    guardChart([this] {
+        if (lblTestname->text().isEmpty()) return;
+        Pesgo1->setProp(pesgo::Action, qint16(pesgo::ActionNewChart));
+        Initial_Chart_All();
+        mSubsetCount = 0;
+        const pvtchart::Ticks ticks = ChartTicks();
+        if (pvtchart::LayOutAxes(*Pesgo1, ticks) == 0) return;
+        if (TestId == 0) return;
+        requireRecords(TestResult.get());
+        const std::vector<ResultPoint>& rows = mSamples.Of(TestId, *TestResult, Connection);
+        mRowCount = qint32(rows.size());
+        if (mRowCount > 0)
+            mSubsetCount = pvtchart::PlotSeries(*Pesgo1, ticks, rows, ChartConstants(), false, &mPlotHeld);
+    });
+}
+
+void frmPVTtest::PlotPvtResults() {
+    guardChart([this] {
+        mSubsetCount = 0;
+        if (TestId == 0) return;
+        requireRecords(TestResult.get());
+        const std::vector<ResultPoint>& rows = mSamples.Of(TestId, *TestResult, Connection);
+        mRowCount = qint32(rows.size());
+        if (mRowCount < 1) return;
+        mSubsetCount = pvtchart::PlotSeries(*Pesgo1, ChartTicks(), rows, ChartConstants(), true, &mPlotHeld,
+                                            mSamples.Version());
+    });
+}
+
+void frmPVTtest::chkDens_Click() { RefreshPvtChart(); }
+void frmPVTtest::chkPosition_Click() { RefreshPvtChart(); }
+void frmPVTtest::chkTemp_Click() { RefreshPvtChart(); }
+void frmPVTtest::chkPress_Click() { RefreshPvtChart(); }

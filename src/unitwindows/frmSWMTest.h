@@ -1,0 +1,164 @@
+#pragma once
+// The linear swell test window ("LSM") of one instrument unit. The
+// multi-unit window creates one per unit with the unit number and the
+// connection (the load needs both: it reads the unit's sensor calibration),
+// starts its timer at 1000 ms and opens its port on the unit's line.
+//
+// Every tick reads the unit's reply frames (SwellReplyParser): status,
+// temperature, speed, pressure and the sensor voltage, turned into the
+// sensor length, the length change and the swell of the sample. ZERO takes
+// the dry wafer length and checks it against the calibration; START asks for
+// the sample's information, stores the test and runs the chosen sequence
+// (SwellRun): set points per step, repetitions, one stored row per
+// recording interval shown in the grid and the chart; STOP, the end of the
+// sequence, the pressure check and the safety trips end the run.
+//
+// Each window keeps the calibration of its own unit.
+
+#include "data/RecordBase.h"
+#include "dialogs/ControlLayout.h"
+#include "unitlink/LivePlot.h"
+#include "unitlink/LiveSamples.h"
+#include "unitlink/UnitWindow.h"
+#include "unitwindows/SwellChart.h"
+#include "unitwindows/SwellRun.h"
+
+#include <QPointer>
+#include <array>
+#include <functional>
+#include <memory>
+
+class FlexGrid;
+class PeChart;
+class QCheckBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QStatusBar;
+class clsConnection;
+class clsSEQUENCE_INFO;
+class clsSEQUENCE_RAMP;
+class clsTEST_ADDITIVE;
+class clsTEST_INFO;
+class clsTEST_RESULT;
+class frmNameSeq;
+
+class frmSWMTest : public UnitWindow, public swell::SwellRun {
+    Q_OBJECT
+public:
+    static const QString kDesignedCaption;
+    // The design size the layout fractions are taken against.
+    static constexpr int kLayoutWidth = 990;
+    static constexpr int kLayoutHeight = 707;
+
+    // Creates the controls and loads the window for that unit over that
+    // connection (record objects, captions, grid, chart, calibration).
+    frmSWMTest(int unitNumber, clsConnection* connection, QWidget* parent = nullptr);
+    ~frmSWMTest() override;
+
+    // ---- set-up ------------------------------------------------------------------
+    void InitialInst(clsConnection* connection) override;
+    void SetUnitLabels();
+    void Initial_Grid_Swell();
+    // Reads this unit's line of the sensor calibration file.
+    void Load_Swell_Calibration();
+    // Takes a calibration as this window's own and shows it.
+    void SetCalibration(const swell::SwellCalibration& calibration);
+
+    // ---- handlers ----------------------------------------------------------------
+    void cmdSelect_Click();
+    void FillSequenceList();
+    void cfNameSeq_SelectedTestName();
+    void cmdRefresh_Click();
+    void cmdPreHeat_Click();
+    void cmdTempSet_Click();
+    void cmdZero_Click();
+    // Hands the unit over to the calibration window's LSM tab (not while a
+    // test runs): the port is closed first, then this window.
+    void cmdCalibrate_Click();
+    void cmdStart_Click();
+    void cmdExit_Click();
+    void txtInterval_Change();
+    void Timer1_Timer();
+    // The chart rebuilt for the checked boxes (also each box's click).
+    void Initial_Chart_Swell();
+    void Initial_Chart_All();
+    // The chart after a recorded row: the new points (the rebuild when only
+    // it draws the chart right).
+    void PlotSwellPoints();
+
+    // ---- state -----------------------------------------------------------------
+    clsConnection* mConnection = nullptr;
+    std::unique_ptr<clsSEQUENCE_INFO> mSeqInfo;
+    std::unique_ptr<clsSEQUENCE_RAMP> mSeqRamp;
+    std::unique_ptr<clsTEST_RESULT> mTestResult;
+    std::unique_ptr<clsTEST_INFO> mTestInfo;
+    std::unique_ptr<clsTEST_ADDITIVE> mTestAdditive;
+    ControlLayout mLayout;
+    QPointer<frmNameSeq> cfNameSeq;
+    QString SeqName;
+    qint32 SequenceNo = 0;
+    double SetTemp = 0, SetPress = 0, SetSpeed = 0;  // as typed (temperature in display units)
+    QString CommandText;
+    // The dry length of the test the chart draws (kept after the run ends).
+    double ChartSampleLength = 0;
+    // The stored rows of the window's test, as the chart reads them, and
+    // what the last refill of the chart gave it.
+    LiveSamples mSamples;
+    liveplot::Held mPlotHeld;
+
+    // ---- controls -----------------------------------------------------------------
+    QLabel* lblActiveFlag;
+    QGroupBox* Frame1;  // "Readings"
+    QLabel *lbltemp1, *lblSpeed, *lblPress, *lblvolt, *lblen, *lbldist, *lblswell;
+    QLabel *Label20, *Label18, *Label40, *Label29;  // unit captions (temperature, length)
+    QGroupBox* Frame2;  // "Set Points"
+    QLineEdit *txtTemps, *txtPress, *txtspeed, *txtInterval;
+    QPushButton *cmdTempSet, *cmdPreHeat;
+    QGroupBox* Frame3;  // "Calibration"
+    std::array<QLabel*, 4> lblCaliVolt{};   // [1 .. 3]
+    std::array<QLabel*, 3> lblIntercept{};  // [1 .. 2]
+    std::array<QLabel*, 3> lblSlope{};      // [1 .. 2]
+    QGroupBox* Frame4;  // "Sample"
+    QLabel *lblSelectSeq, *lblTestname, *lblFluid, *lblWt, *lblLen, *lblHard, *lblCPress, *lblCTime, *lblDesc;
+    QPushButton *cmdSelect, *cmdRefresh, *cmdZero, *cmdCalibrate, *cmdStart, *cmdExit;
+    QCheckBox *chkSwell, *chkSpeed, *chkTemp, *chkPress;
+    FlexGrid* MSFlexGrid1;
+    PeChart* Pesgo1;
+    QStatusBar* StatusBar1;
+    QLabel *StartTime, *ElapsedTime, *Status, *EndTime, *StepTime;  // panels by key
+
+    // ---- the run's hooks --------------------------------------------------------
+    QString ReadInput() override;
+    void SendFrame(const QString& frame) override;
+    void SetTimerInterval(int ms) override;
+    double PressSetPoint() override;
+    void ShowStep(int step) override;
+    void SendSetPoints() override { sendSetPoints(); }
+    // Record_Swell_Point: the stored row first, then its grid row, then the chart.
+    void RecordPoint() override;
+    void ShowReply(const swell::SwellReplyResult& result) override;
+    void ShowStatus(const QString& caption) override;
+    void ShowPanel(const QString& key, const QString& text) override;
+    void RunButtons(bool running) override;
+    void Message(const QString& text) override;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;  // Form_Unload
+    void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void createControls();
+    void Form_Load();
+    swell::ChartTicks chartTicks() const;
+    // Refuses a handler that needs the records when the load could not make them.
+    bool haveRecords();
+    // Checks the boxes; shows the check's message and "Need reset data." on refusal.
+    bool Check_SetPoints();
+    // The set points checked and sent (the next tick after the unit took
+    // them); false when the check refused them.
+    bool sendSetPoints();
+    void PortLost(const comm::CommError& error, bool wasRunning);
+};

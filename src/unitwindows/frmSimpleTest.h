@@ -1,0 +1,128 @@
+#pragma once
+// The simple test window of one instrument unit: the unit runs at fixed set
+// points of temperature, pressure and speed, its readings are shown, and
+// nothing is stored. The multi-unit window creates it, names it "Unit n
+// Simple Test", writes "Unit n" into lblInstName, starts Timer1 at 1000 ms
+// and opens MSComm1 on the unit's port.
+//
+// The run (Start checks, the set-point frame on the second tick, the elapsed
+// time, Stop, the reply parsing and trips) is SimpleTestRun; this window holds
+// the controls, hands them to the run and shows what it reports. The
+// oscillatory test panel (frmDynamic) opens from here and sends its frames on
+// this window's port.
+
+#include "dialogs/ControlLayout.h"
+#include "unitwindows/SimpleTestRun.h"
+#include "unitlink/UnitWindow.h"
+
+#include <QPointer>
+
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+class QStatusBar;
+class frmDynamic;
+
+namespace comm {
+class CommError;
+}
+
+class frmSimpleTest : public UnitWindow {
+    Q_OBJECT
+public:
+    static const QString kDesignedCaption;
+    // The design size the layout fractions are taken against.
+    static constexpr int kLayoutWidth = 554;
+    static constexpr int kLayoutHeight = 540;
+
+    explicit frmSimpleTest(QWidget* parent = nullptr);  // creates the controls and runs Form_Load
+    ~frmSimpleTest() override;
+
+    // Stop frame, Start and Exit enabled, idle.
+    void ShutDown();
+
+    // ---- handlers ---------------------------------------------------------
+    void cmdStart_Click();
+    void cmdStop_Click();
+    void cmdExit_Click();
+    void cmbBobSize_Click();
+    void Option1_Click();
+    void Option2_Click();
+    void Timer1_Timer();
+    // Opens (or brings up) the oscillatory test panel on this unit's port.
+    void cmdDynamic_Click();
+
+    SimpleTestRun Run;
+    ControlLayout mLayout;
+    QPointer<frmDynamic> Dynamic;
+
+    // ---- controls -----------------------------------------------------------
+    QLabel* lblActiveFlag;
+    QGroupBox* Frame1;  // "Set Information"
+    QLabel* Label8;     // "Temperature Set Point:"
+    QLineEdit* txtTempSetPoint;
+    QLabel* Label13;
+    QLabel* Label22;    // "Pressure Set Point:"
+    QLineEdit* txtPressSetPoint;
+    QLabel* Label4;     // "(psi)"
+    QLabel* Label2;     // "Speed Set Point:"
+    QLineEdit* txtspeedset;
+    QLabel* Label3;     // "(rpm)"
+
+    QGroupBox* Frame2;  // "Test Data"
+    QLabel* Label6;     // "Sample Temperature:"
+    QLineEdit* txtSampleTemp;
+    QLabel* Label11;
+    QLabel* Label27;    // "Sample Pressure:"
+    QLineEdit* txtPressure;
+    QLabel* Label5;     // "(psi)"
+    QLabel* Label17;    // "Speed:"
+    QLineEdit* txtspeed;
+    QLabel* Label20;    // "(rpm)"
+    QLabel* Label18;    // "Shear Rate:"
+    QLineEdit* txtShearrate;
+    QLabel* Label21;    // "(1/S)"
+    QLabel* Label9;     // "Apparent Viscosity:"
+    QLineEdit* txtVisc;
+    QLabel* Label10;
+    QLabel* Label19;    // "Shear Stress:"
+    QLineEdit* txtShearStress;
+    QLabel* Label16;
+    QLabel* Label26;    // "Fann Angle:"
+    QLineEdit* txtFann;
+    QLabel* Label25;    // "(deg)"
+    QLabel* Label28;    // "Gel (Fann Angle):"
+    QLineEdit* txtGelAngle;
+    QLabel* Label29;    // "(deg)"
+
+    QGroupBox* Frame4;  // "Max Pressure"
+    QRadioButton* Option1;
+    QRadioButton* Option2;
+    QLabel* Label1;     // "Please select bob size:"
+    QComboBox* cmbBobSize;
+
+    QPushButton* cmdStart;
+    QPushButton* cmdStop;
+    QPushButton* cmdDynamic;
+    QPushButton* cmdExit;
+
+    QStatusBar* StatusBar1;  // panels "StartTime" and "ElapsedTime"
+    QLabel* StartTime;
+    QLabel* ElapsedTime;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;  // Form_Unload
+    void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void createControls();
+    void Form_Load();
+    void showReply(const unit::ReplyResult& result);
+    void sendFrame(const QString& frame);
+    // The port went away: stop any run and say so once.
+    void PortLost(const comm::CommError& error, bool wasRunning);
+};
