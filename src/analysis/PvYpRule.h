@@ -19,7 +19,8 @@ public:
     };
 
     // Feeds the next line's speed cell (column 7) and dial cell (column 11),
-    // each read as the number its text begins with (Val).
+    // each read with `Val` (data/Numbers.h): the number the text begins
+    // with, 0 when it begins with none.
     Result Next(const QString& speedText, const QString& dialText);
     // The same with the numbers already read.
     Result Next(double speed, double dial);

@@ -17,7 +17,8 @@
 //   field 5  shear stress of the standard bob, dyn/cm²
 //   field 9  (and 10 in frames with 9 commas) readings of the other test kinds.
 // A frame that does not fit is dropped without a message; numbers in fields
-// take the leading-number reading (Val), 0 when a field holds no number.
+// are read with `Val` (data/Numbers.h): the number the field begins with, 0
+// when it begins with none.
 //
 // UnitReplyParser is the reply side of a rheology test window: its receive
 // buffer, live readings, the texts of the reading boxes, the status caption,
