@@ -11,208 +11,22 @@
 // FlexGridModel holds all of it and is driven without any painting; FlexGrid
 // is the QTableView that shows it and offers the same calls, so window code
 // reads grid.Rows(5), grid.TextMatrix(1, 2, "x"), grid.Row(3) and so on.
-//
-// Cell texts live in one flat text buffer with a (offset, length) reference
-// per cell, so a grid of 100,000 rows by 20 columns costs a few bytes per
-// cell and no object per cell.
+// The model is in FlexGridModel.h, its cell texts in FlexGridCells.h.
 //
 // Out-of-range use never crashes: reading a cell outside the grid gives an
 // empty text; writing one, or making a row or column current that does not
 // exist, is ignored (a warning is logged).
 
-#include <QAbstractTableModel>
+#include "platform/FlexGridModel.h"
+
 #include <QHeaderView>
 #include <QString>
-#include <QStringView>
 #include <QTableView>
-#include <cstdint>
-#include <functional>
 #include <vector>
 
 class FlexGridFixedHeader;
 class FlexGridCorner;
 class QPainter;
-
-// Cell texts of a rows x cols table, stored flat.
-class FlexGridCells {
-public:
-    int rows() const { return rows_; }
-    int cols() const { return cols_; }
-    QString get(int r, int c) const;
-    bool isEmpty(int r, int c) const { return refs_[index(r, c)].len == 0; }
-    void set(int r, int c, QStringView text);
-    void resize(int rows, int cols);  // keeps the texts of the cells that stay
-    void insertRow(int at);           // an empty row before row `at` (at == rows: append)
-    void removeRow(int at);
-    void clear();                     // every text empty, size kept
-    // Memory held by the texts and references, in bytes.
-    std::size_t bytes() const;
-
-private:
-    struct Ref {
-        std::uint32_t off = 0;
-        std::uint32_t len = 0;
-    };
-    std::size_t index(int r, int c) const { return std::size_t(r) * std::size_t(cols_) + std::size_t(c); }
-    void release(const Ref& ref) { garbage_ += ref.len; }
-    void compact();
-
-    int rows_ = 0;
-    int cols_ = 0;
-    std::vector<Ref> refs_;
-    std::vector<char16_t> chars_;
-    std::size_t garbage_ = 0;  // characters of chars_ no reference points to
-};
-
-class FlexGridModel : public QAbstractTableModel {
-    Q_OBJECT
-public:
-    // Alignment codes of the grid (ColAlignment).
-    enum Alignment : int {
-        flexAlignLeftTop = 0,
-        flexAlignLeftCenter = 1,
-        flexAlignLeftBottom = 2,
-        flexAlignCenterTop = 3,
-        flexAlignCenterCenter = 4,
-        flexAlignCenterBottom = 5,
-        flexAlignRightTop = 6,
-        flexAlignRightCenter = 7,
-        flexAlignRightBottom = 8,
-        flexAlignGeneral = 9,  // text left, numbers right, both centred vertically
-    };
-    static constexpr int kDefaultColWidth = 960;  // twips
-    static constexpr int kDefaultRowHeight = -1;  // the height that fits the grid's font
-
-    // One field of a format string.
-    struct FormatField {
-        int alignment = flexAlignGeneral;
-        QString caption;
-    };
-    // Splits a format string at "|"; a leading "<", "^" or ">" of a field
-    // aligns its column left, centre or right and is not part of the caption.
-    // Character 13 inside a caption is a line break and is kept in the text.
-    static std::vector<FormatField> ParseFormatString(const QString& format);
-
-    explicit FlexGridModel(QObject* parent = nullptr);
-
-    int Rows() const { return cells_.rows(); }
-    void Rows(int n);
-    int Cols() const { return cells_.cols(); }
-    void Cols(int n);
-    int FixedRows() const { return fixedRows_; }
-    void FixedRows(int n);
-    int FixedCols() const { return fixedCols_; }
-    void FixedCols(int n);
-
-    int Row() const { return row_; }
-    void Row(int r);
-    int Col() const { return col_; }
-    void Col(int c);
-    QString Text() const { return TextMatrix(row_, col_); }
-    void Text(const QString& text) { TextMatrix(row_, col_, text); }
-
-    QString TextMatrix(int r, int c) const;
-    void TextMatrix(int r, int c, const QString& text);
-
-    QString FormatString() const { return formatString_; }
-    // Sets the column count to the number of fields, the captions of row 0
-    // (a grid without rows gets one) and the alignment of every column.
-    void FormatString(const QString& format);
-
-    int ColWidth(int c) const;  // twips; 0 for a column that does not exist
-    void ColWidth(int c, int twips);  // 0 hides the column; a negative width restores the default
-    int RowHeight(int r) const;  // twips, or kDefaultRowHeight; 0 for a row that does not exist
-    void RowHeight(int r, int twips);  // 0 hides the row; a negative height restores the default
-
-    bool WordWrap() const { return wordWrap_; }
-    void WordWrap(bool on);
-
-    int ColAlignment(int c) const;
-    void ColAlignment(int c, int alignment);
-
-    // Empties every cell, fixed ones included; rows, columns, widths and
-    // alignment stay.
-    void Clear();
-    // Adds a row whose cells take the tab-separated parts of `item`, from
-    // column 0; at the end, or before row `index` (0 <= index <= Rows).
-    void AddItem(const QString& item);
-    void AddItem(const QString& item, int index);
-    void RemoveItem(int index);
-
-    // While Redraw is off the model tells its views nothing: they keep
-    // showing the grid as it was, and are brought up to date in one step
-    // when Redraw is switched on again.
-    bool Redraw() const { return redraw_; }
-    void Redraw(bool on);
-
-    // Memory held by the cell texts.
-    std::size_t TextBytes() const { return cells_.bytes(); }
-
-    // Qt model: the cells outside the fixed rows and columns, as the view
-    // shows them (view row 0 is grid row FixedRows).
-    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
-    int columnCount(const QModelIndex& parent = QModelIndex()) const override;
-    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
-    Qt::ItemFlags flags(const QModelIndex& index) const override;
-    // The rows and columns the views currently know of (they differ from
-    // the grid's while Redraw is off).
-    int shownRows() const { return shownRows_; }
-    int shownCols() const { return shownCols_; }
-    int shownFixedRows() const { return shownFixedRows_; }
-    int shownFixedCols() const { return shownFixedCols_; }
-
-    // Qt alignment flags of a column code.
-    static Qt::Alignment QtAlignment(int code, const QString& text);
-    // A caption or cell text as drawn: line breaks become new lines when
-    // word wrap is on, blanks when it is off.
-    QString displayText(const QString& text) const;
-
-    // Sends the pending cell changes to the views now (they are otherwise
-    // sent once control returns to the event loop).
-    void flushChanges();
-
-signals:
-    void currentCellChanged();
-    void colWidthChanged(int col);
-    void rowHeightChanged(int row);
-    void wordWrapChanged(bool on);
-    void fixedAreaChanged();  // a text, alignment or wrap of a fixed cell changed
-
-private:
-    bool inside(int r, int c) const { return r >= 0 && c >= 0 && r < Rows() && c < Cols(); }
-    void markDirty(int top, int left, int bottom, int right);
-    void scheduleFlush();
-    void publish();
-    void clampCurrent();
-    // Runs `change`, which gives the grid the new size and fixed counts, with
-    // the views told: rows inserted or removed at grid row `rowAt`, or
-    // columns at the end, when the fixed counts stay; a model reset
-    // otherwise. While Redraw is off the views are told nothing until it is
-    // switched on again.
-    void restructure(int newRows, int newCols, int newFixedRows, int newFixedCols, int rowAt,
-                     const std::function<void()>& change);
-
-    FlexGridCells cells_;
-    int fixedRows_ = 1;
-    int fixedCols_ = 0;
-    int row_ = 1;
-    int col_ = 0;
-    QString formatString_;
-    std::vector<int> colWidth_;
-    std::vector<int> colAlign_;
-    std::vector<int> rowHeight_;
-    bool wordWrap_ = false;
-
-    bool redraw_ = true;
-    bool structureDirty_ = false;
-    int shownRows_ = 0;
-    int shownCols_ = 0;
-    int shownFixedRows_ = 0;
-    int shownFixedCols_ = 0;
-    bool flushPending_ = false;
-    bool dirty_ = false;
-    int dirtyTop_ = 0, dirtyLeft_ = 0, dirtyBottom_ = -1, dirtyRight_ = -1;
-};
 
 class FlexGrid : public QTableView {
     Q_OBJECT
