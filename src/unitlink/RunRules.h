@@ -24,11 +24,12 @@ namespace runloop {
 
 // ---- run states ---------------------------------------------------------------
 
-inline constexpr int kIdle = 0;        // mRunState: no run
-inline constexpr int kStepRunning = 1; // mRunState: a step (or cycle) runs
-inline constexpr int kRampRunning = 6; // mRunState: a shear-rate ramp runs
-inline constexpr int kStepPhase = 0;   // mPhase
-inline constexpr int kRampPhase = 1;   // mPhase
+// Every run keeps its state as a number, with names of its own in its header
+// (RheologyRun.h, PvtRun.h, SwellRun.h, SimpleTestRun.h); the other numbers
+// mean different things in different runs. These two mean the same in every
+// run, and the reply parsers read them.
+inline constexpr int kIdle = 0;         // no test runs
+inline constexpr int kStepRunning = 1;  // a test runs its steps (the unit is expected to be active)
 
 // Timer intervals of the run.
 inline constexpr int kTickMs = 1000;

@@ -13,6 +13,7 @@
 // The window (frmSimpleTest) hands in its boxes and port through the hooks and
 // shows what the run reports.
 
+#include "unitlink/RunRules.h"
 #include "unitlink/UnitProtocol.h"
 
 #include <QString>
@@ -43,7 +44,11 @@ public:
 
     // ---- state ----------------------------------------------------------------
     unit::UnitReplyParser reply;  // RxBuffer, NoReplyFlag, trip counts, readings
-    int RunState = 0;             // 0 idle, 1 running
+    // The run's states (RunState); the reply parser counts the inactive
+    // status frames only while kRunning.
+    static constexpr int kIdle = runloop::kIdle;            // no test runs
+    static constexpr int kRunning = runloop::kStepRunning;  // from Start to ShutDown
+    int RunState = kIdle;
     long TickCount = 0;
     long ElapsedSeconds = 0;
     QString ElapsedText;

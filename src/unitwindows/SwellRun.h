@@ -33,9 +33,13 @@ class clsSEQUENCE_RAMP;
 
 namespace swell {
 
-inline constexpr int kIdle = 0;
-inline constexpr int kRunning = 1;
-inline constexpr int kPreheating = 4;
+// The run's states (RunState). Only kRunning makes the ticks drive a test;
+// in the others they read the replies only.
+inline constexpr int kIdle = 0;        // no test runs
+inline constexpr int kRunning = 1;     // from BeginRun to ShutDown
+inline constexpr int kPreheating = 4;  // Preheat sent the set points with no test running
+// Nothing sets kCooling; the window still takes it for a running test
+// (Select and closing are refused, a port failure says the run stopped).
 inline constexpr int kCooling = 6;
 
 inline constexpr int kTickMs = 1000;

@@ -189,14 +189,14 @@ void frmPVTtest::cmdStart_Stop_Click() {
 }
 
 void frmPVTtest::cmdStop_Click() {
-    if (RunState == 1 &&
+    if (RunState == kRunning &&
         ui::MsgBox(QStringLiteral("Are you sure to stop running test?"), ui::vbYesNo) == ui::vbNo)
         return;
     ShutDown();
 }
 
 void frmPVTtest::cmdRefresh_Click() {
-    if (RunState != 1) return;
+    if (RunState != kRunning) return;
     loadSteps(false);
     StepSeconds = 0;
     if (CurStep > mStepCount) {

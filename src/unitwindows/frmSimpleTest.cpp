@@ -173,7 +173,7 @@ void frmSimpleTest::showEvent(QShowEvent* event) {
 }
 
 void frmSimpleTest::closeEvent(QCloseEvent* event) {
-    if (CloseRefused(event, Run.RunState == 1 || Run.RunState == 6, QStringLiteral("Cannot exit while test is running.")))
+    if (CloseRefused(event, Run.RunState != SimpleTestRun::kIdle, QStringLiteral("Cannot exit while test is running.")))
         return;
     if (Dynamic) Dynamic->close();
     ReleaseUnit(UnitOfCaption(lblInstName->text()));
@@ -213,7 +213,7 @@ void frmSimpleTest::cmdStart_Click() {
 }
 
 void frmSimpleTest::cmdStop_Click() {
-    const bool running = Run.RunState != 0;
+    const bool running = Run.RunState != SimpleTestRun::kIdle;
     try {
         ShutDown();
     } catch (const comm::CommError& e) {
@@ -253,7 +253,7 @@ void frmSimpleTest::showReply(const unit::ReplyResult& r) {
 }
 
 void frmSimpleTest::PortLost(const comm::CommError& error, bool wasRunning) {
-    if (Run.RunState != 0) Run.ShutDown();  // the port is closed: nothing more is sent
+    if (Run.RunState != SimpleTestRun::kIdle) Run.ShutDown();  // the port is closed: nothing more is sent
     lblActiveFlag->setText(unit::NoResponseCaption());
     ui::MsgBox(ui::errorText(error.number(), error.fullText()) +
                (wasRunning ? QStringLiteral("\nThe simple test has been stopped.") : QString()) +
@@ -262,7 +262,7 @@ void frmSimpleTest::PortLost(const comm::CommError& error, bool wasRunning) {
 
 void frmSimpleTest::Timer1_Timer() {
     const QPointer<frmSimpleTest> self(this);
-    const bool running = Run.RunState != 0;
+    const bool running = Run.RunState != SimpleTestRun::kIdle;
     try {
         Run.Tick();
     } catch (const comm::CommError& e) {
