@@ -158,10 +158,8 @@ void PvtRun::recordPoint() {
     try {
         SavePvtResultRow();
     } catch (...) {
-        // The run goes on with its next points; the operator learns of the
-        // first point that was lost, not of every one after it.
         const TrappedError e = CurrentError();
-        if (RowsNotSaved++ == 0) ui::MsgBox(ui::errorText(e.number, e.description));
+        ReportRowNotSaved(RowsNotSaved, PvtRowNotSavedMessage(e.number, e.description));
         return;
     }
     AddPvtGridRow();

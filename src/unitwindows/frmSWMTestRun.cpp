@@ -300,8 +300,7 @@ void frmSWMTest::RecordPoint() {
         r.AddNew();
         mSamples.Written(TestId, LiveSamples::PointOf(TestId, r));
     } catch (const db::DbError& e) {
-        if (RowsNotSaved++ == 0)
-            ui::MsgBox(QStringLiteral("A recorded point could not be stored: ") + ui::errorText(e.number(), e.description()));
+        runloop::ReportRowNotSaved(RowsNotSaved, runloop::SwellRowNotSavedMessage(e.number(), e.description()));
         return;
     }
     FlexGrid& g = *MSFlexGrid1;
