@@ -87,7 +87,8 @@ public:
     std::optional<quint32> mLastPressControlMs;
 
     // ---- recording --------------------------------------------------------------
-    // Points of this run that could not be stored; the first failure is shown.
+    // Points of this run that could not be stored; the first failure is shown
+    // (runloop::ReportRowNotSaved).
     int mRowsNotSaved = 0;
 
     // ---- operations -------------------------------------------------------------

@@ -63,7 +63,8 @@ public:
     QString EndTimeText;           // the planned end, general date
     qint32 TestId = 0;             // TEST_ID of the rows recorded
     int FrameMode = 1;             // the last number of every set-point frame
-    // Points of this run that could not be stored; the first failure is shown.
+    // Points of this run that could not be stored; the first failure is shown
+    // (runloop::ReportRowNotSaved).
     int RowsNotSaved = 0;
 
     // True in kIdle (and in 7 and 8, which nothing sets).

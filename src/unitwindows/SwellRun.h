@@ -139,7 +139,8 @@ public:
     qint32 TestId = 0;
     QString TestName;
     int FrameMode = 1;
-    // Points of this run that could not be stored; the first failure is shown.
+    // Points of this run that could not be stored; the first failure is shown
+    // (runloop::ReportRowNotSaved).
     int RowsNotSaved = 0;
 
     // One tick of the window's timer.

@@ -1,6 +1,6 @@
 // The PVT window's run: the sequence picker and the loading of the steps,
-// Start, Stop and Refresh, the recorded rows, the live grid and chart, and
-// the hooks through which the run (PvtRun) reaches the window.
+// Start, Stop and Refresh, the recorded rows, the live grid and chart (the
+// run's hooks for those; its port and display hooks are in frmPVTtest.cpp).
 
 #include "unitwindows/frmPVTtest.h"
 
