@@ -189,10 +189,8 @@ bool RheologyRun::RecordPoint() {
         SaveResultRow();
         return true;
     } catch (...) {
-        // The run goes on with its next points; the operator learns of the
-        // first point that was lost, not of every one after it.
         const TrappedError e = CurrentError();
-        if (mRowsNotSaved++ == 0) ui::MsgBox(RowNotSavedMessage(e.description));
+        ReportRowNotSaved(mRowsNotSaved, RowNotSavedMessage(e.description));
         return false;
     }
 }

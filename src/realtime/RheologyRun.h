@@ -34,6 +34,17 @@
 #include <QString>
 #include <optional>
 
+namespace runloop {
+
+// The rheology run's states (mRunState): kIdle and kStepRunning (RunRules.h),
+// and the shear-rate ramp after a step.
+inline constexpr int kRampRunning = 6;
+// The part of a step or cycle the run is in (mPhase).
+inline constexpr int kStepPhase = 0;
+inline constexpr int kRampPhase = 1;
+
+}  // namespace runloop
+
 class RheologyRun : public runloop::RunTables {
 public:
     virtual ~RheologyRun() = default;
@@ -44,8 +55,8 @@ public:
     unit::UnitReplyParser mReply;
 
     // ---- run state ------------------------------------------------------------
-    int mRunState = runloop::kIdle;    // 0 idle, 1 step phase, 6 ramp phase
-    int mPhase = runloop::kStepPhase;  // 0 step phase, 1 ramp phase
+    int mRunState = runloop::kIdle;    // kIdle, kStepRunning or kRampRunning
+    int mPhase = runloop::kStepPhase;  // kStepPhase or kRampPhase
     int mStepNo = 0;                   // 1 .. mStepCount
     int mCycleNo = 0;                  // from 1
     int mRampEntryNo = 0;              // 1 .. mRampEntryCount in a ramp, 0 in a step
@@ -76,7 +87,8 @@ public:
     std::optional<quint32> mLastPressControlMs;
 
     // ---- recording --------------------------------------------------------------
-    // Points of this run that could not be stored; the first failure is shown.
+    // Points of this run that could not be stored; the first failure is shown
+    // (runloop::ReportRowNotSaved).
     int mRowsNotSaved = 0;
 
     // ---- operations -------------------------------------------------------------

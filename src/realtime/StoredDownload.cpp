@@ -45,7 +45,7 @@ void frmRealTime::WaitSeconds(float seconds) {
 void frmRealTime::cmdRetrieve_Click() {
     // The download's working fields are the run's: not while a test runs
     // (the button is off then).
-    if (mRunState != 0) {
+    if (mRunState != runloop::kIdle) {
         ui::MsgBox(runloop::RetrieveLockedMessage());
         return;
     }

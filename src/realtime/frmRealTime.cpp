@@ -242,8 +242,8 @@ void frmRealTime::showEvent(QShowEvent* event) {
 }
 
 void frmRealTime::closeEvent(QCloseEvent* event) {
-    if (CloseRefused(event, mRunState == 1 || mRunState == 6, QStringLiteral("Cannot exit while test is running.")))
-        return;
+    const bool running = mRunState == runloop::kStepRunning || mRunState == runloop::kRampRunning;
+    if (CloseRefused(event, running, QStringLiteral("Cannot exit while test is running."))) return;
     ReleaseUnit(UnitOfCaption(lblInstName->text()));
     event->accept();
 }
@@ -281,7 +281,7 @@ void frmRealTime::cmdZero_Click() {
         mReply.ClearBuffer();
         SendFrame(unit::ZeroFrame());
     } catch (const comm::CommError& e) {
-        PortLost(e, mRunState != 0);
+        PortLost(e, mRunState != runloop::kIdle);
     }
 }
 
@@ -310,7 +310,7 @@ void frmRealTime::ParseUnitReply() {
 
 void frmRealTime::PortLost(const comm::CommError& error, bool wasRunning) {
     // The port is closed: the stop frame of ShutDown is not tried again.
-    if (mRunState != 0) ShutDown();
+    if (mRunState != runloop::kIdle) ShutDown();
     lblActiveFlag->setText(unit::NoResponseCaption());
     // One message: what failed, with its number, and the run it ended.
     const QString stopped = wasRunning ? RunStoppedText(lblTestname->text()) : QString();
@@ -319,18 +319,18 @@ void frmRealTime::PortLost(const comm::CommError& error, bool wasRunning) {
 
 void frmRealTime::Timer1_Timer() {
     const QPointer<frmRealTime> self(this);
-    const bool wasRunning = mRunState != 0;
+    const bool wasRunning = mRunState != runloop::kIdle;
     ++mTickCount;
     if (mTickCount % 5 == 0 && mReply.ReplyWatchdog()) lblActiveFlag->setText(unit::NoResponseCaption());
     try {
-        if (mRunState == 1 && mStepTick == 2) {
+        if (mRunState == runloop::kStepRunning && mStepTick == 2) {
             // The tick after a step's set points: what came meanwhile is stale.
             if (MSComm1.PortOpen()) MSComm1.Input();
             mReply.ClearBuffer();
         } else {
             ParseUnitReply();
             if (!self) return;
-            if (mRunState != 0 && mReply.mInactiveCount >= unit::kInactiveStopCount) {
+            if (mRunState != runloop::kIdle && mReply.mInactiveCount >= unit::kInactiveStopCount) {
                 ShutDown();
                 ui::MsgBox(runloop::HardwareInactiveMessage());
             }

@@ -6,6 +6,7 @@
 #include "data/Units.h"
 #include "platform/CommPort.h"
 #include "platform/Dialogs.h"
+#include "unitlink/RunRules.h"
 
 #include <cmath>
 
@@ -87,7 +88,7 @@ void PvtReplyParser::decodePosition(const UnitStatusFrame& frame, PvtReplyResult
     // The reading corrected to the reference temperature.
     const double rc = RawPosition * (((SampleTemp - RefTemp) * 5 / 9 / 100) * 0.03 + 1.0);
 
-    if (runState && runState() == 1) {
+    if (runState && runState() == runloop::kStepRunning) {
         const int n = calibration.count;
         if (RawPosition < 0 || rc >= calibration.readings[0]) {
             if (++PositionTripCount % kPositionTopTripCount == 0) {

@@ -96,7 +96,8 @@ public:
 
     PvtReadingTexts texts;
 
-    // The window's run state (1 while a test runs); 0 when not set.
+    // The run state of the window's run (runloop::kStepRunning while a test
+    // runs); 0 when not set. The position trips count only while a test runs.
     std::function<int()> runState;
     // The window's ShutDown. A trip calls it first, then shows its message.
     std::function<void()> shutDown;

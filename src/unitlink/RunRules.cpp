@@ -7,6 +7,7 @@
 #include "data/clsSEQUENCE_RAMP_DEFINE.h"
 
 #include "data/SequenceLimits.h"
+#include "platform/Dialogs.h"
 
 #include <algorithm>
 #include <cmath>
@@ -279,7 +280,21 @@ QString BobRadiusMessage() {
                           "The test cannot be started.");
 }
 
+// ---- a recorded point that could not be stored ------------------------------------------
+
+void ReportRowNotSaved(int& rowsNotSaved, const QString& message) {
+    if (rowsNotSaved++ == 0) ui::MsgBox(message);
+}
+
 QString RowNotSavedMessage(const QString& description) { return QStringLiteral("ERROR :") + description; }
+
+QString PvtRowNotSavedMessage(int number, const QString& description) { return ui::errorText(number, description); }
+
+QString SwellRowNotSavedMessage(int number, const QString& description) {
+    return QStringLiteral("A recorded point could not be stored: ") + ui::errorText(number, description);
+}
+
+// ---- the bob ---------------------------------------------------------------------------------
 
 bool BobRadiusFits(double radiusCm) { return radiusCm > 0 && radiusCm < kCupRadiusCm; }
 

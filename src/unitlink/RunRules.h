@@ -24,11 +24,12 @@ namespace runloop {
 
 // ---- run states ---------------------------------------------------------------
 
-inline constexpr int kIdle = 0;        // mRunState: no run
-inline constexpr int kStepRunning = 1; // mRunState: a step (or cycle) runs
-inline constexpr int kRampRunning = 6; // mRunState: a shear-rate ramp runs
-inline constexpr int kStepPhase = 0;   // mPhase
-inline constexpr int kRampPhase = 1;   // mPhase
+// Every run keeps its state as a number, with names of its own in its header
+// (RheologyRun.h, PvtRun.h, SwellRun.h, SimpleTestRun.h); the other numbers
+// mean different things in different runs. These two mean the same in every
+// run, and the reply parsers read them.
+inline constexpr int kIdle = 0;         // no test runs
+inline constexpr int kStepRunning = 1;  // a test runs its steps (the unit is expected to be active)
 
 // Timer intervals of the run.
 inline constexpr int kTickMs = 1000;
@@ -161,8 +162,23 @@ QString RetrieveLockedMessage();
 // The first step or ramp entry of the tables beyond what a run can hold
 // (SequenceLimits), as its message; empty when every one fits.
 QString CheckRunTables(const RunTables& t);
-// The text shown when a recorded point could not be stored.
+
+// ---- a recorded point that could not be stored ------------------------------------------
+
+// A recorded point the database refused: the run goes on with its next
+// points, and the operator is told of the first point of the run that was
+// lost, not of every one after it. Counts the point in rowsNotSaved (which
+// the run sets to 0 when it starts) and shows `message` for the first.
+void ReportRowNotSaved(int& rowsNotSaved, const QString& message);
+// The words of that message, each run's own:
+// the rheology run's, "ERROR :" and the description ("ERROR :disk I/O error");
 QString RowNotSavedMessage(const QString& description);
+// the PVT run's, the numbered error as other error boxes say it ("ERROR: 5, disk I/O error");
+QString PvtRowNotSavedMessage(int number, const QString& description);
+// the swell run's, that numbered error after "A recorded point could not be stored: ".
+QString SwellRowNotSavedMessage(int number, const QString& description);
+
+// ---- the bob ---------------------------------------------------------------------------------
 
 // The bob radius is usable: above 0 and below the cup radius 1.8415 cm.
 bool BobRadiusFits(double radiusCm);

@@ -5,6 +5,7 @@
 #include "data/Units.h"
 #include "platform/CommPort.h"
 #include "platform/Dialogs.h"
+#include "unitlink/RunRules.h"
 
 #include <cmath>
 
@@ -151,7 +152,7 @@ ReplyResult UnitReplyParser::Parse(const QString& received) {
             if (frame.status == kStatusCooling) result.enableExit = true;
         }
         const int run = runState ? runState() : 0;
-        if (run == 1 && frame.status == kStatusInactive)
+        if (run == runloop::kStepRunning && frame.status == kStatusInactive)
             ++mInactiveCount;
         else
             mInactiveCount = 0;

@@ -181,9 +181,10 @@ public:
     double mShearRateFactor = 1.0;
     double mStressDivisor = 1.0;
 
-    // The window's run state (mRunState: 0 idle, 1 step phase, 6 ramp
-    // phase); 0 when not set. Read for every frame, so a trip that stops the
-    // run is seen by the frames after it.
+    // The run state of the window's run; 0 when not set. Read for every
+    // frame, so a trip that stops the run is seen by the frames after it.
+    // Inactive status frames are counted only while a test runs its steps
+    // (runloop::kStepRunning; not in the rheology run's ramps).
     std::function<int()> runState;
     // The window's ShutDown (sends the stop frame, ends the run). A trip
     // calls it first, then clears the counts, then shows its message.

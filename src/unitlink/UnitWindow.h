@@ -47,7 +47,10 @@ public:
     // Creates the window's record objects over the connection; kinds
     // without records do nothing.
     virtual void InitialInst(clsConnection* connection);
-    // The unit number served (PVT and swell windows); the Let only stores it.
+    // The number of the unit the window serves (the PVT and swell windows
+    // are given it; the other kinds keep 0). Setting it only stores the
+    // number: nothing else happens (the port, the label and the calibration
+    // stay as they are).
     int Units() const { return units_; }
     void Units(int unitNumber) { units_ = unitNumber; }
 

@@ -57,7 +57,7 @@ void PvtRun::StartTest() {
 
     RunButtons(true);
     InitialChart();
-    RunState = 1;
+    RunState = kRunning;
     ShowSpeedSetPoint(CStr(mStepSpeed.value(1)));
     SetTimerInterval(kTickMs, true);
 
@@ -76,7 +76,7 @@ void PvtRun::ShutDown() {
     // reaches the caller after).
     reply.TempSetPoint = 0;
     StepStartSeconds = 0;
-    RunState = 0;
+    RunState = kIdle;
     ShowPanel(QStringLiteral("Status"), QStringLiteral("Test Stop"));
     RunButtons(false);
     reply.ResetCounts();
@@ -85,7 +85,7 @@ void PvtRun::ShutDown() {
 
 void PvtRun::SendCoolingSetPoint() {
     SendFrame(unit::SetPointFrame(32, reply.SamplePress, reply.SampleSpeed, FrameMode));
-    RunState = 6;
+    RunState = kCooling;
     ShowPanel(QStringLiteral("Status"), QStringLiteral("Test Cooling"));
 }
 
@@ -104,7 +104,7 @@ void PvtRun::Timer1_Timer() {
 }
 
 void PvtRun::RunTick() {
-    if (RunState != 1) return;
+    if (RunState != kRunning) return;
     // A table that no longer holds the current step ends the run rather than
     // reading past it.
     if (CurStep < 1 || CurStep > mStepCount) {
@@ -145,7 +145,7 @@ void PvtRun::RunTick() {
         StepSeconds = 0;
         StepStartSeconds = ElapsedSeconds;
         if (CurStep > mStepCount) {
-            RunState = 0;
+            RunState = kIdle;
             ShutDown();
             return;
         }
@@ -158,10 +158,8 @@ void PvtRun::recordPoint() {
     try {
         SavePvtResultRow();
     } catch (...) {
-        // The run goes on with its next points; the operator learns of the
-        // first point that was lost, not of every one after it.
         const TrappedError e = CurrentError();
-        if (RowsNotSaved++ == 0) ui::MsgBox(ui::errorText(e.number, e.description));
+        ReportRowNotSaved(RowsNotSaved, PvtRowNotSavedMessage(e.number, e.description));
         return;
     }
     AddPvtGridRow();

@@ -43,8 +43,16 @@ public:
     unit::PvtReplyParser reply;
 
     // ---- run state ------------------------------------------------------------------
-    // 0 idle, 1 running, 6 cooling; a start is taken from 0, 7 or 8.
-    int RunState = 0;
+    // The run's states (RunState). Only kRunning makes the ticks drive a test;
+    // in the others they read the replies only. The reply parser reads the
+    // state too: the magnet position trips count only while kRunning.
+    static constexpr int kIdle = runloop::kIdle;            // no test runs
+    static constexpr int kRunning = runloop::kStepRunning;  // from StartTest to ShutDown
+    static constexpr int kCooling = 6;                      // set by SendCoolingSetPoint alone
+    // 7 and 8: states nothing sets; a start is taken from them as from kIdle.
+    static constexpr int kNeverSet7 = 7;
+    static constexpr int kNeverSet8 = 8;
+    int RunState = kIdle;
     int CurStep = 0;               // 1 .. mStepCount
     int CurCycle = 0;              // from 1
     qint64 StepSeconds = 0;        // since the step or cycle began
@@ -55,10 +63,14 @@ public:
     QString EndTimeText;           // the planned end, general date
     qint32 TestId = 0;             // TEST_ID of the rows recorded
     int FrameMode = 1;             // the last number of every set-point frame
-    // Points of this run that could not be stored; the first failure is shown.
+    // Points of this run that could not be stored; the first failure is shown
+    // (runloop::ReportRowNotSaved).
     int RowsNotSaved = 0;
 
-    bool CanStart() const { return RunState == 0 || RunState == 7 || RunState == 8; }
+    // True in kIdle (and in 7 and 8, which nothing sets).
+    bool CanStart() const {
+        return RunState == kIdle || RunState == kNeverSet7 || RunState == kNeverSet8;
+    }
 
     // Starts the loaded steps from step 1. Sends no frame: the first step
     // frame goes out on the second tick.
@@ -66,7 +78,8 @@ public:
     // Sends the stop frame, ends the run, clears the trip counts and gives the
     // buttons back. The timer keeps polling.
     void ShutDown();
-    // A set point of 32 °F at the last pressure and speed; state 6.
+    // A set point of 32 °F at the last pressure and speed; kCooling. Nothing
+    // calls it at present.
     void SendCoolingSetPoint();
 
     // One tick of Timer1: the reply watchdog, the replies received, the run.

@@ -66,9 +66,9 @@ SimpleTestRun::StartCheck SimpleTestRun::Start(const QString& temperature, const
     default: break;
     }
     reply.SetBobRadius(BobRadius);
-    if (RunState != 0) return StartCheck::Ok;
+    if (RunState != kIdle) return StartCheck::Ok;
 
-    RunState = 1;
+    RunState = kRunning;
     if (setInterval) setInterval(1000);
     ElapsedSeconds = 0;
     ElapsedText = QStringLiteral("00:00");
@@ -87,7 +87,7 @@ void SimpleTestRun::Tick() {
     ++TickCount;
     if (TickCount % 5 == 0 && reply.ReplyWatchdog() && showStatus) showStatus(unit::NoResponseCaption());
 
-    if (RunState == 1 && ElapsedSeconds == 2) {
+    if (RunState == kRunning && ElapsedSeconds == 2) {
         // The tick of the set-point frame: what came meanwhile is stale.
         if (input) input();
         reply.ClearBuffer();
@@ -96,7 +96,7 @@ void SimpleTestRun::Tick() {
         if (showReply) showReply(result);
     }
 
-    if (RunState != 1) return;
+    if (RunState != kRunning) return;
     ++ElapsedSeconds;
     if (ElapsedSeconds == 2) {
         const QString frame = unit::SetPointFrame(SentTempSetPoint, Val(pressureText ? pressureText() : QString()),
@@ -113,7 +113,7 @@ void SimpleTestRun::Tick() {
 
 void SimpleTestRun::ShutDown() {
     // The run is over even when the stop frame cannot be sent.
-    RunState = 0;
+    RunState = kIdle;
     reply.ResetCounts();
     if (runButtons) runButtons(false);
     if (send) send(unit::StopFrame());

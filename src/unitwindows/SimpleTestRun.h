@@ -10,9 +10,11 @@
 // window's masks, trip limits and messages) and checks every fifth tick that
 // frames still come ("No Response").
 //
-// The window (frmSimpleTest) hands in its boxes and port through the hooks and
-// shows what the run reports.
+// The window (frmSimpleTest, which is this run with its controls) hands in
+// its boxes and port through the hooks and shows what the run reports; tests
+// drive the run without any window through the same hooks.
 
+#include "unitlink/RunRules.h"
 #include "unitlink/UnitProtocol.h"
 
 #include <QString>
@@ -42,8 +44,12 @@ public:
     std::function<QString()> speedText;
 
     // ---- state ----------------------------------------------------------------
-    unit::UnitReplyParser reply;  // RxBuffer, NoReplyFlag, trip counts, readings
-    int RunState = 0;             // 0 idle, 1 running
+    unit::UnitReplyParser reply;  // the receive buffer, the reply watchdog, trip counts, readings
+    // The run's states (RunState); the reply parser counts the inactive
+    // status frames only while kRunning.
+    static constexpr int kIdle = runloop::kIdle;            // no test runs
+    static constexpr int kRunning = runloop::kStepRunning;  // from Start to ShutDown
+    int RunState = kIdle;
     long TickCount = 0;
     long ElapsedSeconds = 0;
     QString ElapsedText;

@@ -33,9 +33,13 @@ class clsSEQUENCE_RAMP;
 
 namespace swell {
 
-inline constexpr int kIdle = 0;
-inline constexpr int kRunning = 1;
-inline constexpr int kPreheating = 4;
+// The run's states (RunState). Only kRunning makes the ticks drive a test;
+// in the others they read the replies only.
+inline constexpr int kIdle = 0;        // no test runs
+inline constexpr int kRunning = 1;     // from BeginRun to ShutDown
+inline constexpr int kPreheating = 4;  // Preheat sent the set points with no test running
+// Nothing sets kCooling; the window still takes it for a running test
+// (Select and closing are refused, a port failure says the run stopped).
 inline constexpr int kCooling = 6;
 
 inline constexpr int kTickMs = 1000;
@@ -135,7 +139,8 @@ public:
     qint32 TestId = 0;
     QString TestName;
     int FrameMode = 1;
-    // Points of this run that could not be stored; the first failure is shown.
+    // Points of this run that could not be stored; the first failure is shown
+    // (runloop::ReportRowNotSaved).
     int RowsNotSaved = 0;
 
     // One tick of the window's timer.

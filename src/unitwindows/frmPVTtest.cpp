@@ -279,7 +279,7 @@ void frmPVTtest::showEvent(QShowEvent* event) {
 }
 
 void frmPVTtest::closeEvent(QCloseEvent* event) {
-    if (CloseRefused(event, RunState == 1,
+    if (CloseRefused(event, RunState == kRunning,
                      QStringLiteral("PVT test cannot be closed while a test is running. Click the Stop button if you "
                                     "want to stop the test.")))
         return;

@@ -14,9 +14,10 @@
 // present height as the new zero, SAVE appends the readings to ReadData.csv,
 // Calibrate hands the unit to the calibration window and closes this one.
 //
-// The window's shell (controls, load, layout, the tick, closing) is in
-// frmPVTtest.cpp; the sequence, Start, Stop, Refresh and the recorded rows in
-// frmPVTtestRun.cpp; the other buttons in frmPVTtestControls.cpp.
+// The window's shell (controls, load, layout, the tick, the run's port and
+// display hooks, closing) is in frmPVTtest.cpp; the sequence, Start, Stop,
+// Refresh and the recorded rows in frmPVTtestRun.cpp; the other buttons in
+// frmPVTtestControls.cpp.
 
 #include "data/RecordBase.h"
 #include "dialogs/ControlLayout.h"

@@ -125,7 +125,7 @@ void frmPVTtest::cmdSave_Click() {
 // ---- calibration hand-over, report -----------------------------------------------------------
 
 void frmPVTtest::cmdCalibrate_Click() {
-    if (RunState == 1) return;
+    if (RunState == kRunning) return;
     // The calibration window opens the unit's port itself.
     if (MSComm1.PortOpen()) MSComm1.PortOpen(false);
     frmCalibrateTorque* calibrate = frmCalibrateTorque::ShowOnTab(2, Units());

@@ -1,6 +1,6 @@
 // The PVT window's run: the sequence picker and the loading of the steps,
-// Start, Stop and Refresh, the recorded rows, the live grid and chart, and
-// the hooks through which the run (PvtRun) reaches the window.
+// Start, Stop and Refresh, the recorded rows, the live grid and chart (the
+// run's hooks for those; its port and display hooks are in frmPVTtest.cpp).
 
 #include "unitwindows/frmPVTtest.h"
 
@@ -189,14 +189,14 @@ void frmPVTtest::cmdStart_Stop_Click() {
 }
 
 void frmPVTtest::cmdStop_Click() {
-    if (RunState == 1 &&
+    if (RunState == kRunning &&
         ui::MsgBox(QStringLiteral("Are you sure to stop running test?"), ui::vbYesNo) == ui::vbNo)
         return;
     ShutDown();
 }
 
 void frmPVTtest::cmdRefresh_Click() {
-    if (RunState != 1) return;
+    if (RunState != kRunning) return;
     loadSteps(false);
     StepSeconds = 0;
     if (CurStep > mStepCount) {

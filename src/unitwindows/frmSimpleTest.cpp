@@ -26,20 +26,20 @@ frmSimpleTest::frmSimpleTest(QWidget* parent)
     setWindowTitle(kDesignedCaption);
     createControls();
 
-    Run.send = [this](const QString& f) { sendFrame(f); };
-    Run.input = [this] { return MSComm1.PortOpen() ? MSComm1.Input() : QString(); };
-    Run.setInterval = [this](int ms) { Timer1.Interval(ms); };
-    Run.showPanel = [this](const QString& key, const QString& text) {
+    send = [this](const QString& f) { sendFrame(f); };
+    input = [this] { return MSComm1.PortOpen() ? MSComm1.Input() : QString(); };
+    setInterval = [this](int ms) { Timer1.Interval(ms); };
+    showPanel = [this](const QString& key, const QString& text) {
         (key == QLatin1String("StartTime") ? StartTime : ElapsedTime)->setText(text);
     };
-    Run.showStatus = [this](const QString& caption) { lblActiveFlag->setText(caption); };
-    Run.runButtons = [this](bool running) {
+    showStatus = [this](const QString& caption) { lblActiveFlag->setText(caption); };
+    runButtons = [this](bool running) {
         cmdStart->setEnabled(!running);
         cmdExit->setEnabled(!running);
     };
-    Run.showReply = [this](const unit::ReplyResult& r) { showReply(r); };
-    Run.pressureText = [this] { return txtPressSetPoint->text(); };
-    Run.speedText = [this] { return txtspeedset->text(); };
+    showReply = [this](const unit::ReplyResult& r) { showReadings(r); };
+    pressureText = [this] { return txtPressSetPoint->text(); };
+    speedText = [this] { return txtspeedset->text(); };
 
     Timer1.Timer = [this] { Timer1_Timer(); };
     Form_Load();
@@ -157,9 +157,9 @@ void frmSimpleTest::Form_Load() {
     // shows the one in force and leaves it as it is.
     (gMaxPress == 20000 ? Option1 : Option2)->setChecked(true);
 
-    Run.reply.mReplyPending = false;
-    Run.TickCount = 0;
-    Run.reply.ClearBuffer();
+    reply.mReplyPending = false;
+    TickCount = 0;
+    reply.ClearBuffer();
 }
 
 void frmSimpleTest::resizeEvent(QResizeEvent* event) {
@@ -173,7 +173,7 @@ void frmSimpleTest::showEvent(QShowEvent* event) {
 }
 
 void frmSimpleTest::closeEvent(QCloseEvent* event) {
-    if (CloseRefused(event, Run.RunState == 1 || Run.RunState == 6, QStringLiteral("Cannot exit while test is running.")))
+    if (CloseRefused(event, RunState != kIdle, QStringLiteral("Cannot exit while test is running.")))
         return;
     if (Dynamic) Dynamic->close();
     ReleaseUnit(UnitOfCaption(lblInstName->text()));
@@ -182,7 +182,7 @@ void frmSimpleTest::closeEvent(QCloseEvent* event) {
 
 void frmSimpleTest::cmdExit_Click() { CloseFromExit(); }
 
-void frmSimpleTest::cmbBobSize_Click() { Run.ChooseBob(cmbBobSize->currentText()); }
+void frmSimpleTest::cmbBobSize_Click() { ChooseBob(cmbBobSize->currentText()); }
 
 void frmSimpleTest::Option1_Click() { gMaxPress = Option1->isChecked() ? 20000 : 30000; }
 
@@ -192,28 +192,25 @@ void frmSimpleTest::sendFrame(const QString& frame) {
     if (MSComm1.PortOpen()) MSComm1.Output(frame);
 }
 
-void frmSimpleTest::ShutDown() { Run.ShutDown(); }
-
 void frmSimpleTest::cmdStart_Click() {
     // Without the unit's line the elapsed time would count with nothing sent.
     if (!RequirePort(QStringLiteral("The test cannot be started"))) return;
-    const SimpleTestRun::StartCheck check =
-        Run.Start(txtTempSetPoint->text(), txtPressSetPoint->text(), txtspeedset->text());
-    if (check == SimpleTestRun::StartCheck::Ok) {
+    const StartCheck check = Start(txtTempSetPoint->text(), txtPressSetPoint->text(), txtspeedset->text());
+    if (check == StartCheck::Ok) {
         Timer1.Enabled(true);
         return;
     }
-    ui::MsgBox(SimpleTestRun::StartMessage(check));
+    ui::MsgBox(StartMessage(check));
     switch (check) {
-    case SimpleTestRun::StartCheck::Temperature: txtTempSetPoint->setFocus(); break;
-    case SimpleTestRun::StartCheck::Pressure: txtPressSetPoint->setFocus(); break;
-    case SimpleTestRun::StartCheck::Speed: txtspeedset->setFocus(); break;
+    case StartCheck::Temperature: txtTempSetPoint->setFocus(); break;
+    case StartCheck::Pressure: txtPressSetPoint->setFocus(); break;
+    case StartCheck::Speed: txtspeedset->setFocus(); break;
     default: break;
     }
 }
 
 void frmSimpleTest::cmdStop_Click() {
-    const bool running = Run.RunState != 0;
+    const bool running = RunState != kIdle;
     try {
         ShutDown();
     } catch (const comm::CommError& e) {
@@ -237,11 +234,11 @@ void frmSimpleTest::cmdDynamic_Click() {
     Dynamic->activateWindow();
 }
 
-void frmSimpleTest::showReply(const unit::ReplyResult& r) {
+void frmSimpleTest::showReadings(const unit::ReplyResult& r) {
     if (r.caption) lblActiveFlag->setText(*r.caption);
     if (r.enableExit) cmdExit->setEnabled(true);
     if (!r.readingsChanged()) return;
-    const unit::UnitReadingTexts& t = Run.reply.texts;
+    const unit::UnitReadingTexts& t = reply.texts;
     txtSampleTemp->setText(t.txtSampleTemp);
     txtspeed->setText(t.txtspeed);
     txtShearrate->setText(t.txtShearrate);
@@ -253,7 +250,7 @@ void frmSimpleTest::showReply(const unit::ReplyResult& r) {
 }
 
 void frmSimpleTest::PortLost(const comm::CommError& error, bool wasRunning) {
-    if (Run.RunState != 0) Run.ShutDown();  // the port is closed: nothing more is sent
+    if (RunState != kIdle) ShutDown();  // the port is closed: nothing more is sent
     lblActiveFlag->setText(unit::NoResponseCaption());
     ui::MsgBox(ui::errorText(error.number(), error.fullText()) +
                (wasRunning ? QStringLiteral("\nThe simple test has been stopped.") : QString()) +
@@ -262,9 +259,9 @@ void frmSimpleTest::PortLost(const comm::CommError& error, bool wasRunning) {
 
 void frmSimpleTest::Timer1_Timer() {
     const QPointer<frmSimpleTest> self(this);
-    const bool running = Run.RunState != 0;
+    const bool running = RunState != kIdle;
     try {
-        Run.Tick();
+        Tick();
     } catch (const comm::CommError& e) {
         // A port that went away or refused a frame is closed by the port
         // control: report it once.

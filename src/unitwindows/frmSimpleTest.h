@@ -5,9 +5,10 @@
 // Simple Test", writes "Unit n" into lblInstName, starts Timer1 at 1000 ms
 // and opens MSComm1 on the unit's port.
 //
-// The run (Start checks, the set-point frame on the second tick, the elapsed
-// time, Stop, the reply parsing and trips) is SimpleTestRun; this window holds
-// the controls, hands them to the run and shows what it reports. The
+// The window is its run (SimpleTestRun: Start checks, the set-point frame on
+// the second tick, the elapsed time, Stop, the reply parsing and trips) with
+// the controls: it hands the run its boxes and port through the run's hooks
+// and shows what the run reports. The
 // oscillatory test panel (frmDynamic) opens from here and sends its frames on
 // this window's port.
 
@@ -30,7 +31,7 @@ namespace comm {
 class CommError;
 }
 
-class frmSimpleTest : public UnitWindow {
+class frmSimpleTest : public UnitWindow, public SimpleTestRun {
     Q_OBJECT
 public:
     static const QString kDesignedCaption;
@@ -40,9 +41,6 @@ public:
 
     explicit frmSimpleTest(QWidget* parent = nullptr);  // creates the controls and runs Form_Load
     ~frmSimpleTest() override;
-
-    // Stop frame, Start and Exit enabled, idle.
-    void ShutDown();
 
     // ---- handlers ---------------------------------------------------------
     void cmdStart_Click();
@@ -55,7 +53,8 @@ public:
     // Opens (or brings up) the oscillatory test panel on this unit's port.
     void cmdDynamic_Click();
 
-    SimpleTestRun Run;
+    // The run this window is, by the name its tests reach it by.
+    SimpleTestRun& Run = *this;
     ControlLayout mLayout;
     QPointer<frmDynamic> Dynamic;
 
@@ -121,7 +120,8 @@ protected:
 private:
     void createControls();
     void Form_Load();
-    void showReply(const unit::ReplyResult& result);
+    // A parse's results: the caption, Exit enabled on "Cooling", the readings.
+    void showReadings(const unit::ReplyResult& result);
     void sendFrame(const QString& frame);
     // The port went away: stop any run and say so once.
     void PortLost(const comm::CommError& error, bool wasRunning);
