@@ -53,8 +53,6 @@ public:
     // Opens (or brings up) the oscillatory test panel on this unit's port.
     void cmdDynamic_Click();
 
-    // The run this window is, by the name its tests reach it by.
-    SimpleTestRun& Run = *this;
     ControlLayout mLayout;
     QPointer<frmDynamic> Dynamic;
 

@@ -299,7 +299,7 @@ TEST_F(SimpleTest, StartRefusalsNameTheBoxAndSendNothing) {
     w.txtspeedset->setText("-0.001");
     w.cmdStart->click();
     EXPECT_EQ(dialogs.texts().last(), "Invalid input for motor speed set point ");
-    EXPECT_EQ(w.Run.RunState, 0);
+    EXPECT_EQ(w.RunState, 0);
     EXPECT_TRUE(w.cmdStart->isEnabled());
 }
 
@@ -312,11 +312,11 @@ TEST_F(SimpleTest, AWindowWhosePortIsNotOpenDoesNotStart) {
     w.cmdStart->click();
     ASSERT_EQ(dialogs.texts(), QStringList{w.PortNotOpenMessage("The test cannot be started")});
     EXPECT_TRUE(dialogs.texts()[0].startsWith("The test cannot be started: the unit's port "));
-    EXPECT_EQ(w.Run.RunState, 0);
+    EXPECT_EQ(w.RunState, 0);
     EXPECT_TRUE(w.cmdStart->isEnabled());
     EXPECT_TRUE(w.cmdExit->isEnabled());
     for (int i = 0; i < 5; ++i) w.Timer1.Tick();
-    EXPECT_EQ(w.Run.ElapsedSeconds, 0);  // no clock counting with nothing sent
+    EXPECT_EQ(w.ElapsedSeconds, 0);  // no clock counting with nothing sent
     EXPECT_TRUE(w.StartTime->text().isEmpty());
 }
 
@@ -331,11 +331,11 @@ TEST_F(SimpleTest, AFrameTheLineDoesNotTakeStopsTheTestAndIsSaidOnce) {
     w.txtPressSetPoint->setText("5000");
     w.txtspeedset->setText("300");
     w.cmdStart->click();
-    ASSERT_EQ(w.Run.RunState, 1);
+    ASSERT_EQ(w.RunState, 1);
     w.Timer1.Tick();
     unit.refuseWrites(true);
     w.Timer1.Tick();  // the set points' tick
-    EXPECT_EQ(w.Run.RunState, 0);
+    EXPECT_EQ(w.RunState, 0);
     EXPECT_TRUE(w.cmdStart->isEnabled());
     EXPECT_EQ(w.lblActiveFlag->text(), "No Response");
     EXPECT_FALSE(w.MSComm1.PortOpen());

@@ -63,10 +63,10 @@ TEST_F(XDisplayUnitTests, SimpleTestWindowDuringARunAndTheOscillatoryPanel) {
         w.txtTempSetPoint->setText(QStringLiteral("350"));
         w.txtPressSetPoint->setText(QStringLiteral("5000"));
         w.txtspeedset->setText(QStringLiteral("300"));
-        ASSERT_EQ(w.Run.Start(QStringLiteral("350"), QStringLiteral("5000"), QStringLiteral("300")),
+        ASSERT_EQ(w.Start(QStringLiteral("350"), QStringLiteral("5000"), QStringLiteral("300")),
                   SimpleTestRun::StartCheck::Ok);
-        w.Run.reply.Parse(QStringLiteral("#01,348.2,350.0,300.000,200.2,4990,51.1,05000,0,") + QChar(26));
-        const unit::UnitReadingTexts& t = w.Run.reply.texts;
+        w.reply.Parse(QStringLiteral("#01,348.2,350.0,300.000,200.2,4990,51.1,05000,0,") + QChar(26));
+        const unit::UnitReadingTexts& t = w.reply.texts;
         w.txtSampleTemp->setText(t.txtSampleTemp);
         w.txtspeed->setText(t.txtspeed);
         w.txtShearrate->setText(t.txtShearrate);
@@ -82,7 +82,7 @@ TEST_F(XDisplayUnitTests, SimpleTestWindowDuringARunAndTheOscillatoryPanel) {
         Settle(200);
         save(w, QString::fromLatin1(s.name));
         expectWholeCaptions(w);
-        w.Run.RunState = 0;
+        w.RunState = 0;
     }
 
     frmDynamic d;
