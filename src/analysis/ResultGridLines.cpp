@@ -61,8 +61,8 @@ QStringList rheologySampleLine(const ResultPoint& p, double shearRatePerRpm, boo
     line << cell(StressToDisplay(stress), m4_4);
     if (speed < (extraLine ? 0.002 : 0.00002)) line << QStringLiteral("0");
     else line << cell(100 * stress / speed, m4_2);
-    line << cell(p[BathTemp] / 5.11, m4_3);
-    line << cell(stress / 5.11, m3_4);
+    line << cell(DialReading(p[BathTemp]), m4_3);
+    line << cell(DialReading(stress), m3_4);
     for (int c = 12; c < 20; ++c) line << QString();
     return line;
 }

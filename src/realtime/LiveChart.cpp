@@ -83,7 +83,7 @@ double SampleValue(Quantity q, double shearRate, double shearStress, double samp
         case Pressure: return pressure;  // psi in both unit systems
         case ShearRate: return shearRate;
         case ShearStress: return StressToDisplay(shearStress);
-        case Fann35: return shearStress / 5.11;
+        case Fann35: return DialReading(shearStress);
         default: return 0;
     }
 }

@@ -317,7 +317,7 @@ QString CsvReport::RheologyText() {
                     maskOrEmpty(TempToDisplay(p[SampleTemp]), kTempMask) % comma % maskOrEmpty(p[Press], kPressMask) %
                     comma % rotor % comma % maskOrEmpty(rate, kRateMask) % comma %
                     maskOrEmpty(StressToDisplay(stress), kStressMask) % comma % viscosity % comma %
-                    maskOrEmpty(p[BathTemp] / 5.11, kGelMask) % comma % maskOrEmpty(stress / 5.11, kDialMask);
+                    maskOrEmpty(DialReading(p[BathTemp]), kGelMask) % comma % maskOrEmpty(DialReading(stress), kDialMask);
             out.endLine();
         }
         rows.MoveNext();

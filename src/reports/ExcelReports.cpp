@@ -204,8 +204,8 @@ QString RheologyDetail(const StoredTestSource& in) {
             cells[8] = PreparedCell::Masked(StressToDisplay(stress), QStringLiteral("##0.####"));
             cells[9] = speed < 0.00002 ? PreparedCell::Of(0)
                                        : PreparedCell::Masked(stress / speed * 100, QStringLiteral("#0.###"));
-            cells[10] = PreparedCell::Masked(x[resultcol::BathTemp] / 5.11, QStringLiteral("##0.###"));
-            cells[11] = PreparedCell::Masked(stress / 5.11, QStringLiteral("##0.####"));
+            cells[10] = PreparedCell::Masked(DialReading(x[resultcol::BathTemp]), QStringLiteral("##0.###"));
+            cells[11] = PreparedCell::Masked(DialReading(stress), QStringLiteral("##0.####"));
         });
         PageSetUp(sheet, captionRow, captionRow + 1, 30,
                   CenterHeaderText(in.opened->OpenedTestName, QStringLiteral("Print Date: ")));
