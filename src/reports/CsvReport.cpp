@@ -120,10 +120,14 @@ void paddedAdditiveLines(Lines& out, const FlexGridModel& additives) {
     }
 }
 
-// The result header and lines of the PVT and swell files: grid columns 0 to
-// lastCol, each followed by " , ", then two blanks; the cells of the columns
-// in `masked` through "####0.0###". Each field is quoted with its blanks when
-// it needs quotes.
+// The result header and lines of the PVT and swell files, one line per row
+// of the result grid (row 0 its header): the cells of columns 0 to lastCol,
+// the columns after lastCol left out. Column 0 is written as its text and a
+// blank, every other column as a blank, its text and a blank; every field is
+// followed by a comma and the line ends with three blanks. The data cells
+// (rows 1 onward) of columns firstMasked to lastMasked are written through
+// "####0.0###", the header cells as they are. Each field is quoted with its
+// blanks when it needs quotes.
 void paddedResultLines(Lines& out, const FlexGridModel& grid, int lastCol, int firstMasked, int lastMasked) {
     static const QString blank = QStringLiteral(" ");
     static const QString end = QStringLiteral("   ");
@@ -141,7 +145,7 @@ void paddedResultLines(Lines& out, const FlexGridModel& grid, int lastCol, int f
 }
 
 // The two blank-led fields that begin a PVT or swell detail line, and the
-// four that follow them: time, temperature, pressure, speed.
+// four that follow them: time, temperature, pressure, speed (rpm in both kinds).
 QString detailStart(const ResultPoint& p) {
     QString line = Str(p[RampNo]) + QLatin1Char(',') + Str(p[CycleNo]) + QLatin1Char(',');
     line += maskOrEmpty(p[ResultTime] / 60, QStringLiteral("#0.00")) + QLatin1Char(',');
