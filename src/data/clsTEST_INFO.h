@@ -1,7 +1,10 @@
 #pragma once
 // Test information records: one TEST_INFO row per stored test (its name, fluid,
 // time, researcher, the rheometer geometry or the sample data of the other test
-// kinds, and a free description).
+// kinds, and a free description). The columns are named for the rheology test;
+// what a PVT or swell test keeps in ROTOR_NO, BOB_NO, BOB_RADIUS,
+// BOB_EFF_LENGTH, PRETEST_PH and POSTTEST_PH is in TestKindColumns.h, whose
+// names every reader and writer of those quantities uses.
 //
 // ConnectX binds, prepares the commands and reads the list of tests (name, time,
 // researcher, bob, key, newest first) into the row cache, which UsedName hands

@@ -1,6 +1,7 @@
 #include "realtime/LiveChart.h"
 
 #include "data/Globals.h"
+#include "data/TestKindColumns.h"
 #include "data/Units.h"
 #include "platform/Database.h"
 #include "platform/Dialogs.h"
@@ -182,7 +183,7 @@ int PlotStoredSeries(PeChart& c, const Ticks& ticks, const std::vector<ResultPoi
             const ResultPoint& p = samples[std::size_t(first + i)];
             c.setProp(XData, s, i, float(p[resultcol::ResultTime] / 60));
             c.setProp(YData, s, i,
-                      float(SampleValue(shown[s], p[resultcol::Speed], p[resultcol::ShearStress],
+                      float(SampleValue(shown[s], p[rheology::result::ShearRate], p[resultcol::ShearStress],
                                         p[resultcol::SampleTemp], p[resultcol::Press], shearRateFactor)));
         }
     }

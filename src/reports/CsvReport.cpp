@@ -5,6 +5,7 @@
 #include "data/DateText.h"
 #include "data/Globals.h"
 #include "data/Numbers.h"
+#include "data/TestKindColumns.h"
 #include "data/Units.h"
 #include "data/clsTEST_INFO.h"
 #include "data/clsTEST_RESULT.h"
@@ -205,9 +206,9 @@ qint32 CsvReport::loadRows() {
 
 void CsvReport::Export_CSV_Report() {
     if (!ReadOpenedTestInfo(s_)) return;
-    switch (s_.opened->TestType) {
-        case 1: Export_CSV_PVT(); return;
-        case 2: Export_CSV_LSM(); return;
+    switch (s_.opened->Kind()) {
+        case TestKind::Pvt: Export_CSV_PVT(); return;
+        case TestKind::Lsm: Export_CSV_LSM(); return;
         default: writeReport(&CsvReport::RheologyText); return;
     }
 }
@@ -307,8 +308,8 @@ QString CsvReport::RheologyText() {
     rows.MoveFirst();
     for (qint32 i = 0; i < n; ++i) {
         const ResultPoint p = currentPoint(rows);
-        if (!s_.rowFilter || s_.rowFilter(p[TypeId])) {
-            const double rate = p[Speed];
+        if (!s_.rowFilter || s_.rowFilter(p[rheology::result::PointType])) {
+            const double rate = p[rheology::result::ShearRate];
             const double stress = p[ShearStress];
             QString& line = out.raw();
             line += stepText(p[RampNo]) % QLatin1Char(',') % cycleText(p[CycleNo]) % QLatin1Char(',') %
@@ -321,7 +322,7 @@ QString CsvReport::RheologyText() {
                     maskOrEmpty(TempToDisplay(p[SampleTemp]), kTempMask) % comma % maskOrEmpty(p[Press], kPressMask) %
                     comma % rotor % comma % maskOrEmpty(rate, kRateMask) % comma %
                     maskOrEmpty(StressToDisplay(stress), kStressMask) % comma % viscosity % comma %
-                    maskOrEmpty(DialReading(p[BathTemp]), kGelMask) % comma % maskOrEmpty(DialReading(stress), kDialMask);
+                    maskOrEmpty(DialReading(p[rheology::result::Gel]), kGelMask) % comma % maskOrEmpty(DialReading(stress), kDialMask);
             out.endLine();
         }
         rows.MoveNext();
@@ -342,10 +343,10 @@ QString CsvReport::PvtText() {
     out << QStringLiteral("Test Time:             ,") + infoField(info, clsTEST_INFO::colTEST_TIME);
     out << QStringLiteral("Researcher Name:       ,") + infoField(info, clsTEST_INFO::colRESEARCHER_NAME);
     out << QStringLiteral("Test Type:                ,") + infoField(info, clsTEST_INFO::colBOB_NO);
-    out << QStringLiteral("Radius(cm),") + infoField(info, clsTEST_INFO::colROTOR_NO);
+    out << QStringLiteral("Radius(cm),") + infoField(info, pvt::info::PistonRadius);
     // The initial volume is stored in cm3.
-    out << QStringLiteral("Initial Volume (cm3):     ,") + infoField(info, clsTEST_INFO::colBOB_RADIUS);
-    out << QStringLiteral("Initial Density(g/cm3):   ,") + infoField(info, clsTEST_INFO::colBOB_EFF_LENGTH);
+    out << QStringLiteral("Initial Volume (cm3):     ,") + infoField(info, pvt::info::InitialVolume);
+    out << QStringLiteral("Initial Density(g/cm3):   ,") + infoField(info, pvt::info::InitialDensity);
     out << QString() << QStringLiteral("Description:") << infoField(info, clsTEST_INFO::colSAFETY) << QString();
     out << QStringLiteral("Additives,Concentration,Units,Lot Number");
     paddedAdditiveLines(out, *s_.additiveGrid);
@@ -361,8 +362,8 @@ QString CsvReport::PvtText() {
     clsTEST_RESULT& rows = *s_.testResults;
     for (rows.MoveFirst(); !rows.Eof(); rows.MoveNext()) {
         const ResultPoint p = currentPoint(rows);
-        const std::optional<double> density = CalcPvtDensity(p[ShearStress], opened.CuriniV, opened.CuriniD,
-                                                              p[Press], p[SampleTemp], opened);
+        const std::optional<double> density = CalcPvtDensity(p[pvt::result::SampleHeight], opened.CuriniV,
+                                                              opened.CuriniD, p[Press], p[SampleTemp], opened);
         out << detailStart(p) + (density ? maskOrEmpty(*density, QStringLiteral("###0.0000")) : QString());
     }
     return std::move(out).text();
@@ -381,11 +382,11 @@ QString CsvReport::LsmText() {
     out << QStringLiteral("Test Time:             ,") + infoField(info, clsTEST_INFO::colTEST_TIME);
     out << QStringLiteral("Researcher Name:       ,") + infoField(info, clsTEST_INFO::colRESEARCHER_NAME);
     out << QStringLiteral("Test Type:                ,") + infoField(info, clsTEST_INFO::colBOB_NO);
-    out << QStringLiteral("SAMPLE_Weight,") + infoField(info, clsTEST_INFO::colBOB_RADIUS);
-    out << QStringLiteral("SAMPLE_Lengh,") + infoField(info, clsTEST_INFO::colBOB_EFF_LENGTH);
-    out << QStringLiteral("SAMPLE_Hardness,") + infoField(info, clsTEST_INFO::colPRETEST_PH);
-    out << QStringLiteral("SAMPLE_COMPACT_TIME,") + infoField(info, clsTEST_INFO::colROTOR_NO);
-    out << QStringLiteral("SAMPLE_COMPACT_Pressure,") + infoField(info, clsTEST_INFO::colPOSTTEST_PH);
+    out << QStringLiteral("SAMPLE_Weight,") + infoField(info, swell::info::SampleWeight);
+    out << QStringLiteral("SAMPLE_Lengh,") + infoField(info, swell::info::SampleLength);
+    out << QStringLiteral("SAMPLE_Hardness,") + infoField(info, swell::info::Hardness);
+    out << QStringLiteral("SAMPLE_COMPACT_TIME,") + infoField(info, swell::info::CompactionTime);
+    out << QStringLiteral("SAMPLE_COMPACT_Pressure,") + infoField(info, swell::info::CompactionPressure);
     out << QString() << QStringLiteral("Description:") << infoField(info, clsTEST_INFO::colSAFETY) << QString();
     out << QStringLiteral("Additives   , Concentration   , Units   , Lot Number") << QString();
     paddedAdditiveLines(out, *s_.additiveGrid);
@@ -402,7 +403,7 @@ QString CsvReport::LsmText() {
     clsTEST_RESULT& rows = *s_.testResults;
     for (rows.MoveFirst(); !rows.Eof(); rows.MoveNext()) {
         const ResultPoint p = currentPoint(rows);
-        const double change = p[ShearStress];
+        const double change = p[swell::result::LengthChange];
         QString line = detailStart(p);
         line += std::isfinite(change) ? Format(QVariant(LengthToDisplayText(change)), lengthMask) : QString();
         line += QLatin1Char(',');
