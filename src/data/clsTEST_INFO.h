@@ -87,6 +87,12 @@ public:
     void PostTest_PH(double value) { postTestPh_ = value; }
     // Write only: the description is read back through All (entry 11).
     void SAFETY(const QString& value) { safety_ = value; }
+    // The current-row field of a column set by the column, for a writer that
+    // names the column by its kind's meaning (TestKindColumns.h): Number for
+    // BOB_RADIUS, BOB_EFF_LENGTH, PRETEST_PH and POSTTEST_PH, Text for
+    // ROTOR_NO and BOB_NO. Any other column throws std::out_of_range.
+    void Number(int column, double value);
+    void Text(int column, const QString& value);
 
     // A copy of the row cache: after ConnectX the list rows (TEST_NAME,
     // TEST_TIME, RESEARCHER_NAME, BOB_NO, TEST_ID, newest first), after a
