@@ -1,11 +1,17 @@
+// The main window's charts: the chart-type lists, the set-ups of both chart
+// controls, the 2-D / 3-D choice and the dispatch to the builders, the row
+// filter, the axis scales, the manual Y range, printing, and the rows and
+// quantities every builder draws from. The builders of each test kind and the
+// overlay of a second test are in the other MainCharts*.cpp files.
+
 #include "charts/MainCharts.h"
 
 #include "analysis/ResultGridLines.h"
 #include "charts/ChartPrinting.h"
+#include "charts/MainChartsParts.h"
 #include "data/Globals.h"
 #include "data/Numbers.h"
 #include "data/Units.h"
-#include "data/clsTEST_INFO.h"
 #include "data/clsTEST_RESULT.h"
 #include "platform/Dialogs.h"
 #include "platform/Pe3dChart.h"
@@ -21,7 +27,8 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <vector>
+
+using namespace maincharts::parts;
 
 namespace {
 
@@ -32,12 +39,6 @@ enum : int {
     P133 = 133, P134 = 134, P137 = 137, P140 = 140, P141 = 141, P142 = 142, P143 = 143, P153 = 153, P177 = 177,
     P178 = 178, P203 = 203, P204 = 204, P206 = 206, P223 = 223, P226 = 226, P228 = 228, P256 = 256, P288 = 288,
 };
-// And of the 3-D chart.
-enum : int {
-    Q4 = 4, Q5 = 5, Q6 = 6, Q7 = 7, Q19 = 19, Q34 = 34, Q148 = 148, Q155 = 155, Q160 = 160, Q161 = 161, Q162 = 162
-};
-
-constexpr qint16 i16(int v) { return qint16(v); }
 
 // The frame, grid and legend writes both 2-D set-ups make, in their order.
 void frameLayout(PeChart& g) {
@@ -72,39 +73,7 @@ void scaleLayout(PeChart& g, int p178) {
     g.setProp(Action, i16(ActionRedraw));
 }
 
-
-// Viscosity (cP) of the three-subset time chart.
-double timeChartViscosity(double rate, double stress) {
-    return rate < 0.00001 ? 0.0 : 100.0 * stress / (rate + 0.00001);
-}
-
-// Viscosity (cP) of the single-curve charts.
-double curveViscosity(double rate, double stress) {
-    return rate < 0.00002 ? 0.0 : (stress / (rate + 0.0000001)) * 100.0;
-}
-
-// A TEST_INFO cell as a number: 0 when it holds none.
-double infoNumber(const RowArray& info, int column) {
-    if (column >= info.size()) return 0.0;
-    const QVariant& v = info[column];
-    if (!v.isValid() || v.isNull()) return 0.0;
-    bool ok = false;
-    const double d = v.toDouble(&ok);
-    if (ok && std::isfinite(d)) return d;
-    const double parsed = Val(v.toString());
-    return std::isfinite(parsed) ? parsed : 0.0;
-}
-
-QString infoText(const RowArray& info, int column) {
-    if (column >= info.size() || info[column].isNull()) return QString();
-    return info[column].toString();
-}
-
 }  // namespace
-
-const QString MainCharts::kOverlapRefused = QStringLiteral(
-    "Click here to overlap another test on graphs.  Charts cannot be overlapped when chart type is 'Visc Temp Vs. "
-    "Time'.");
 
 const QStringList MainCharts::kChartList2D = {
     QStringLiteral("Visc, Temp Vs Time"),        QStringLiteral("Shr. Stress Vs. Shr. Rate"),
@@ -509,7 +478,7 @@ void MainCharts::Command1_Click() {
 void MainCharts::Command2_Click() { c_.Frame1->hide(); }
 
 // ---------------------------------------------------------------------------
-// Rheology builders
+// The rows and points of the builders
 
 qint32 MainCharts::loadOpenedTestRows() {
     testResults_.Test_Id(opened_.OpenedTestId);
@@ -517,164 +486,7 @@ qint32 MainCharts::loadOpenedTestRows() {
     return testResults_.TotalPoints();
 }
 
-template <class Visit>
-void MainCharts::forEachRow(qint32 n, Visit visit) {
-    if (n <= 0) return;
-    testResults_.MoveFirst();
-    for (qint32 i = 0; i < n; ++i) {
-        const ResultRow row{testResults_.RESULT_TIME(),  testResults_.RESULT_SAMPLE_TEMP(),
-                            testResults_.RESULT_PRESS(), testResults_.RESULT_SPEED(),
-                            testResults_.RESULT_SHEAR_STRESS(), testResults_.RESULT_TYPE_ID()};
-        visit(i, row);
-        testResults_.MoveNext();
-    }
-    // The walk ends on the last row, which stays current.
-    CurResultRow = testResults_.All();
-}
-
-void MainCharts::DrawViscPressTempChart() {
-    using namespace pesgo;
-    pesgo1_.setProp(SubTitle, opened_.OpenedTestName);
-    const qint32 n = loadOpenedTestRows();
-    if (n > 0) {
-        // The point count comes before the points and is known only at the
-        // end of the pass.
-        std::vector<float> time, visc, press, temp;
-        time.reserve(n);
-        visc.reserve(n);
-        press.reserve(n);
-        temp.reserve(n);
-        forEachRow(n, [&](qint32, const ResultRow& row) {
-            if (!PassesRowFilter(row.type)) return;
-            time.push_back(float(row.time / 60.0));
-            visc.push_back(float(timeChartViscosity(row.rate, row.stress)));
-            press.push_back(float(row.press));
-            temp.push_back(float(ChartTemperature(row.temp)));
-        });
-        const int k = int(time.size());
-        pesgo1_.setProp(Points, k);
-        for (int j = 0; j < k; ++j) {
-            pesgo1_.setProp(XData, 0, j, time[j]);
-            pesgo1_.setProp(YData, 0, j, visc[j]);
-            pesgo1_.setProp(XData, 1, j, time[j]);
-            pesgo1_.setProp(YData, 1, j, press[j]);
-            pesgo1_.setProp(XData, 2, j, time[j]);
-            pesgo1_.setProp(YData, 2, j, temp[j]);
-        }
-    }
-    pesgo1_.setProp(Action, i16(ActionRedraw));
-}
-
-void MainCharts::DrawFann35Chart() {
-    using namespace pesgo;
-    Initial_Chart_2d();
-    PeChart& g = pesgo1_;
-    g.setProp(XAxisLabel, "Time (min)");
-    g.setProp(WorkingAxis, i16(0));
-    g.setProp(YAxisColor, pepalette::Grey);
-    g.setProp(YAxisLabel, "Fann35");
-    g.setProp(WorkingAxis, i16(1));
-    g.setProp(YAxisColor, pepalette::LightRed);
-    g.setProp(YAxisLabel, QStringLiteral("Temperature ") + gTempLabel);
-    g.setProp(WorkingAxis, i16(2));
-    g.setProp(YAxisColor, pepalette::Blue);
-    g.setProp(YAxisLabel, "Pressure (psi)");
-    g.setProp(MainTitle, QStringLiteral("Fann\u00AE 35 F1 , Pressure & Temperature"));
-    g.setProp(SubTitle, opened_.OpenedTestName);
-    g.setProp(Subsets, i16(3));
-    g.setProp(Points, i16(9999));
-    g.setProp(SubsetColor, 0, pepalette::Grey);
-    g.setProp(SubsetColor, 1, pepalette::LightRed);
-    g.setProp(SubsetColor, 2, pepalette::Blue);
-    g.setProp(SubsetLabel, 0, "Fann35");
-    g.setProp(SubsetLabel, 1, "Sample Temp");
-    g.setProp(SubsetLabel, 2, "Pressure");
-    for (int s = 0; s < 3; ++s) g.setProp(MultiAxesSubsets, s, i16(1));
-    g.setProp(OverlapMultiAxes, 0, i16(3));
-
-    const qint32 n = loadOpenedTestRows();
-    if (n > 0) {
-        std::vector<float> time, dial, temp, press;
-        time.reserve(n);
-        dial.reserve(n);
-        temp.reserve(n);
-        press.reserve(n);
-        forEachRow(n, [&](qint32, const ResultRow& row) {
-            if (!PassesRowFilter(row.type)) return;
-            time.push_back(float(row.time / 60.0));
-            dial.push_back(float(row.stress / 5.11));
-            temp.push_back(float(ChartTemperature(row.temp)));
-            press.push_back(float(row.press));
-        });
-        const int k = int(time.size());
-        g.setProp(Points, k);
-        for (int j = 0; j < k; ++j) {
-            g.setProp(XData, 0, j, time[j]);
-            g.setProp(YData, 0, j, dial[j]);
-            g.setProp(XData, 1, j, time[j]);
-            g.setProp(YData, 1, j, temp[j]);
-            g.setProp(XData, 2, j, time[j]);
-            g.setProp(YData, 2, j, press[j]);
-        }
-    }
-    g.setProp(Action, i16(ActionRedraw));
-}
-
-void MainCharts::singleCurveChart(const QString& xLabel, const QString& yLabel, const QString& title, Quantity x,
-                                  Quantity y) {
-    using namespace pesgo;
-    Initial_Chart_2d();
-    PeChart& g = pesgo1_;
-    g.setProp(XAxisLabel, xLabel);
-    g.setProp(YAxisLabel, yLabel);
-    g.setProp(MainTitle, title);
-    g.setProp(SubTitle, opened_.OpenedTestName);
-
-    const qint32 n = loadOpenedTestRows();
-    g.setProp(Points, int(n));
-    ChartPointCount = n;
-    SubsetCount = 1;
-
-    // The row at position i goes to point i; a row the filter drops leaves
-    // its position unwritten.
-    const int s = SubsetCount - 1;
-    const Sample sample = openedSample();
-    forEachRow(n, [&](qint32 i, const ResultRow& row) {
-        if (!PassesRowFilter(row.type)) return;
-        g.setProp(XData, s, i, float(quantity(x, row, sample)));
-        g.setProp(YData, s, i, float(quantity(y, row, sample)));
-    });
-    SortChartSubset(s, n);
-    g.setProp(Action, i16(ActionRedraw));
-}
-
-void MainCharts::Chart_StressRate() {
-    singleCurveChart(QStringLiteral("Shear Rate (1/s)"), QStringLiteral("Shear Stress ") + gStressLabel,
-                     QStringLiteral("Shear Stress Vs. Shear Rate"), Quantity::ShearRate, Quantity::ShearStress);
-}
-
-void MainCharts::Chart_ViscRate() {
-    singleCurveChart(QStringLiteral("Shear Rate (1/s)"), QStringLiteral("Viscosity ") + gViscLabel,
-                     QStringLiteral("Viscosity Vs. Shear Rate"), Quantity::ShearRate, Quantity::Viscosity);
-}
-
-void MainCharts::Chart_ViscTemp() {
-    singleCurveChart(QStringLiteral("Sample Temperature ") + gTempLabel, QStringLiteral("Viscosity ") + gViscLabel,
-                     QStringLiteral("Viscosity Vs. Temperature"), Quantity::Temperature, Quantity::Viscosity);
-}
-
-void MainCharts::Chart_StressTime() {
-    singleCurveChart(QStringLiteral("Time (min)"), QStringLiteral("Shear Stress ") + gStressLabel,
-                     QStringLiteral("Shear Stress vs. Time"), Quantity::Time, Quantity::ShearStress);
-}
-
-void MainCharts::Chart_ViscTime() {
-    singleCurveChart(QStringLiteral("Time (min)"), QStringLiteral("Viscosity ") + gViscLabel,
-                     QStringLiteral("Viscosity vs. Time"), Quantity::Time, Quantity::Viscosity);
-}
-
 void MainCharts::SortChartSubset(int s, int n) { ::SortChartSubset(pesgo1_, s, n); }
-
 
 // ---------------------------------------------------------------------------
 // Quantities of a row
@@ -720,358 +532,3 @@ MainCharts::Sample MainCharts::overSample() const {
     s.sampleLength = OverSampleLength > 0 ? OverSampleLength : 0.001;
     return s;
 }
-
-// ---------------------------------------------------------------------------
-// Rheology 3-D builders
-
-void MainCharts::chart3D(Axes3D axes) {
-    using namespace pe3do;
-    Pe3dChart& d = pe3do1_;
-    d.setProp(Action, i16(ActionNewChart));
-    d.setProp(Q34, i16(0));
-    const QString tempLabel = QStringLiteral("Sample Temp ") + gTempLabel;
-    d.setProp(XAxisLabel, axes == Axes3D::RateTime ? QStringLiteral("Time (min)") : tempLabel);
-    d.setProp(YAxisLabel, QStringLiteral("Viscosity ") + gViscLabel);
-    d.setProp(ZAxisLabel, axes == Axes3D::PressTemp ? QStringLiteral("Pressure (Psi)")
-                                                    : QStringLiteral("Shear Rate (1/s)"));
-    d.setProp(Subsets, i16(1));
-
-    const qint32 n = loadOpenedTestRows();
-    ChartPointCount = n;
-    SubsetCount = 1;
-    d.setProp(Points, i16(0));
-    d.setProp(Points, int(n));
-    int k = 0;
-    forEachRow(n, [&](qint32, const ResultRow& row) {
-        if (!PassesRowFilter(row.type)) return;
-        const float depth = float(axes == Axes3D::PressTemp ? row.press : row.rate);
-        const float x = float(axes == Axes3D::RateTime ? row.time / 60.0 : ChartTemperature(row.temp));
-        d.setProp(ZData, 0, k, depth);
-        d.setProp(XData, 0, k, x);
-        d.setProp(YData, 0, k, float(curveViscosity(row.rate, row.stress)));
-        ++k;
-    });
-    d.setProp(Points, k);
-    d.setProp(Q160, i16(4));
-    d.setProp(Q34, i16(2));
-    switch (axes) {
-        case Axes3D::RateTime: d.setProp(MainTitle, "Viscosity vs. Shear Rate & Time"); break;
-        case Axes3D::RateTemp: d.setProp(MainTitle, "Viscosity vs. Shear Rate & Sample Temperature"); break;
-        case Axes3D::PressTemp: d.setProp(MainTitle, "Viscosity vs. Pressure & Sample Temperature"); break;
-    }
-    d.setProp(SubTitle, opened_.OpenedTestName);
-    d.setProp(Q155, i16(16));
-    d.setProp(Q148, i16(149));
-    d.setProp(Q19, i16(2));
-    d.setProp(Action, i16(ActionRedraw));
-}
-
-void MainCharts::Chart3D_ViscRateTime() { chart3D(Axes3D::RateTime); }
-void MainCharts::Chart3D_ViscRateTemp() { chart3D(Axes3D::RateTemp); }
-void MainCharts::Chart3D_ViscPressTemp() { chart3D(Axes3D::PressTemp); }
-
-// ---------------------------------------------------------------------------
-// PVT builders
-
-void MainCharts::DrawPvtChart() {
-    using namespace pesgo;
-    PeChart& g = pesgo1_;
-    g.setProp(Subsets, i16(3));
-    for (int s = 0; s < 3; ++s) g.setProp(MultiAxesSubsets, s, i16(1));
-    g.setProp(OverlapMultiAxes, 0, i16(3));
-    const QString tempLabel = QStringLiteral("Temperature ") + gTempLabel;
-    g.setProp(SubsetLabel, 0, "Density (g/cm3)");
-    g.setProp(SubsetLabel, 1, "Pressure (psi)");
-    g.setProp(SubsetLabel, 2, tempLabel);
-    g.setProp(WorkingAxis, i16(0));
-    g.setProp(YAxisColor, pepalette::Green);
-    g.setProp(YAxisLabel, "Density (g/cm3)");
-    g.setProp(WorkingAxis, i16(1));
-    g.setProp(YAxisColor, pepalette::Blue);
-    g.setProp(YAxisLabel, "Pressure (psi)");
-    g.setProp(WorkingAxis, i16(2));
-    g.setProp(YAxisColor, pepalette::LightRed);
-    g.setProp(YAxisLabel, tempLabel);
-    g.setProp(XAxisLabel, "Time (min)");
-    g.setProp(MainTitle, "Density,Temperature,Pressure Vs.Time");
-    g.setProp(SubTitle, opened_.OpenedTestName);
-
-    const qint32 n = loadOpenedTestRows();
-    if (n < 1) return;
-    const Sample sample = openedSample();
-    std::vector<float> time, density, press, temp;
-    time.reserve(size_t(n));
-    density.reserve(size_t(n));
-    press.reserve(size_t(n));
-    temp.reserve(size_t(n));
-    forEachRow(n, [&](qint32, const ResultRow& row) {
-        time.push_back(float(quantity(Quantity::Time, row, sample)));
-        density.push_back(float(quantity(Quantity::Density, row, sample)));
-        press.push_back(float(quantity(Quantity::PressureWhole, row, sample)));
-        temp.push_back(float(quantity(Quantity::Temperature, row, sample)));
-    });
-    g.setProp(Points, int(n));
-    for (int k = 0; k < n; ++k) {
-        g.setProp(XData, 0, k, time[size_t(k)]);
-        g.setProp(YData, 0, k, density[size_t(k)]);
-        g.setProp(XData, 1, k, time[size_t(k)]);
-        g.setProp(YData, 1, k, press[size_t(k)]);
-        g.setProp(XData, 2, k, time[size_t(k)]);
-        g.setProp(YData, 2, k, temp[size_t(k)]);
-    }
-    g.setProp(Action, i16(ActionRedraw));
-}
-
-void MainCharts::densityChart(const QString& xLabel, const QString& title, Quantity x) {
-    using namespace pesgo;
-    Initial_Chart_2d();
-    PeChart& g = pesgo1_;
-    g.setProp(XAxisLabel, xLabel);
-    g.setProp(YAxisLabel, "Density (g/cm3)");
-    g.setProp(MainTitle, title);
-    g.setProp(SubTitle, opened_.OpenedTestName);
-    const qint32 n = loadOpenedTestRows();
-    g.setProp(Points, int(n));
-    SubsetCount = 1;
-    ChartPointCount = n;
-    const int s = SubsetCount - 1;
-    const Sample sample = openedSample();
-    forEachRow(n, [&](qint32 i, const ResultRow& row) {
-        g.setProp(XData, s, i, float(quantity(x, row, sample)));
-        g.setProp(YData, s, i, float(quantity(Quantity::Density, row, sample)));
-    });
-    SortChartSubset(s, n);
-    g.setProp(Action, i16(ActionRedraw));
-}
-
-void MainCharts::Chart_DensityTemp() {
-    densityChart(QStringLiteral("Sample Temperature ") + gTempLabel, QStringLiteral("Density Vs. Temperature"),
-                 Quantity::Temperature);
-}
-
-void MainCharts::Chart_DensityPress() {
-    densityChart(QStringLiteral("Sample Pressure (psi)"), QStringLiteral("Density Vs. Pressure"),
-                 Quantity::PressureWhole);
-}
-
-// ---------------------------------------------------------------------------
-// Swell builders
-
-void MainCharts::DrawSwellAllChart() {
-    using namespace pesgo;
-    PeChart& g = pesgo1_;
-    g.setProp(Subsets, i16(4));
-    g.setProp(MainTitle, "Swell, Temp., Press., Speed Vs. Time");
-    g.setProp(SubTitle, opened_.OpenedTestName);
-    const qint32 n = loadOpenedTestRows();
-    if (n != 0) {
-        g.setProp(Points, int(n));
-        const Sample sample = openedSample();
-        forEachRow(n, [&](qint32 i, const ResultRow& row) {
-            const float time = float(quantity(Quantity::Time, row, sample));
-            const float y[4] = {float(quantity(Quantity::Swell, row, sample)), float(row.press),
-                                float(quantity(Quantity::TemperatureExact, row, sample)), float(row.rate)};
-            for (int s = 0; s < 4; ++s) {
-                g.setProp(XData, s, i, time);
-                g.setProp(YData, s, i, y[s]);
-            }
-        });
-    }
-    g.setProp(XAxisLabel, "Time (min)");
-    const QString labels[4] = {QStringLiteral(" Swell(%) "), QStringLiteral("Pressure ") + gPressLabel,
-                               QStringLiteral("Temperature ") + gTempLabel, QStringLiteral("Speed (rpm)")};
-    const qint32 colours[4] = {pepalette::Green, pepalette::Blue, pepalette::LightRed, pepalette::LightCyan};
-    for (int s = 0; s < 4; ++s) g.setProp(SubsetLabel, s, labels[s]);
-    for (int s = 0; s < 4; ++s) g.setProp(SubsetColor, s, colours[s]);
-    for (int s = 0; s < 4; ++s) g.setProp(MultiAxesSubsets, s, i16(1));
-    g.setProp(OverlapMultiAxes, 0, i16(4));
-    for (int k = 0; k < 4; ++k) {
-        g.setProp(WorkingAxis, i16(k));
-        g.setProp(YAxisColor, colours[k]);
-        g.setProp(YAxisLabel, labels[k]);
-    }
-    g.setProp(Action, i16(ActionRedraw));
-}
-
-void MainCharts::DrawSwellTimeChart() {
-    using namespace pesgo;
-    PeChart& g = pesgo1_;
-    g.setProp(XAxisLabel, "Time (min)");
-    g.setProp(YAxisLabel, "Swell (%)");
-    g.setProp(MainTitle, "Swell Vs. Time");
-    g.setProp(SubTitle, opened_.OpenedTestName);
-    const qint32 n = loadOpenedTestRows();
-    g.setProp(Points, int(n));
-    ChartPointCount = n;
-    SubsetCount = 1;
-    const int s = SubsetCount - 1;
-    const Sample sample = openedSample();
-    forEachRow(n, [&](qint32 i, const ResultRow& row) {
-        g.setProp(XData, s, i, float(quantity(Quantity::Time, row, sample)));
-        g.setProp(YData, s, i, float(quantity(Quantity::Swell, row, sample)));
-    });
-    SortChartSubset(s, n);
-    g.setProp(Action, i16(ActionRedraw));
-}
-
-// Swell against temperature, pressure or speed: the points stay in time order.
-void MainCharts::swellCurveChart(const QString& title, const QString& xLabel, const QString& yLabel, Quantity x) {
-    using namespace pesgo;
-    PeChart& g = pesgo1_;
-    // The pressure chart writes its labels after its points.
-    const bool labelsFirst = x != Quantity::Pressure;
-    g.setProp(MainTitle, title);
-    g.setProp(SubTitle, opened_.OpenedTestName);
-    if (labelsFirst) {
-        g.setProp(XAxisLabel, xLabel);
-        g.setProp(YAxisLabel, yLabel);
-    }
-    SubsetCount = 1;
-    const qint32 n = loadOpenedTestRows();
-    if (n != 0) {
-        g.setProp(Points, int(n));
-        ChartPointCount = n;
-        const Sample sample = openedSample();
-        forEachRow(n, [&](qint32 i, const ResultRow& row) {
-            g.setProp(XData, 0, i, float(quantity(x, row, sample)));
-            g.setProp(YData, 0, i, float(quantity(Quantity::Swell, row, sample)));
-        });
-    }
-    if (!labelsFirst) {
-        g.setProp(XAxisLabel, xLabel);
-        g.setProp(YAxisLabel, yLabel);
-    }
-    g.setProp(Action, i16(ActionRedraw));
-}
-
-void MainCharts::DrawSwellTempChart() {
-    swellCurveChart(QStringLiteral("Swell Vs. Temperature "), QStringLiteral("Temperature ") + gTempLabel,
-                    QStringLiteral("Swell%"), Quantity::TemperatureExact);
-}
-
-void MainCharts::DrawSwellPressChart() {
-    swellCurveChart(QStringLiteral("Swell Vs.Pressure "), QStringLiteral("Pressure (psi)"), QStringLiteral("Swell%"),
-                    Quantity::Pressure);
-}
-
-void MainCharts::DrawSwellSpeedChart() {
-    swellCurveChart(QStringLiteral("Swell Vs.Speed "), QStringLiteral("Speed (rpm)"), QStringLiteral("Swell%"),
-                    Quantity::ShearRate);
-}
-
-// ---------------------------------------------------------------------------
-// Overlay of a second test
-
-void MainCharts::DrawOverlay(const QString& overTestName, const RowArray& info) {
-    OverTestName = overTestName;
-    OverTestInfo = info;
-    const QString kind = infoText(info, clsTEST_INFO::colBOB_NO);
-    if (kind == QLatin1String("PVT")) {
-        opened_.OveriniV = infoNumber(info, clsTEST_INFO::colBOB_RADIUS);
-        opened_.OveriniD = infoNumber(info, clsTEST_INFO::colBOB_EFF_LENGTH);
-        const double radius = Val(infoText(info, clsTEST_INFO::colROTOR_NO));
-        OverPistonRadius = std::isfinite(radius) && radius > 0 ? radius : 0.0;
-        OverlapPvtCharts();
-        return;
-    }
-    if (kind == QLatin1String("LSM")) {
-        // Stored in inches, as the opened swell test's.
-        const double length = infoNumber(info, clsTEST_INFO::colBOB_EFF_LENGTH);
-        OverSampleLength = length > 0 ? length : 0.001;
-        OverlapLsmCharts();
-        return;
-    }
-    bindSecondTest();
-    bool curve = true;
-    switch (c_.cmbChartType->currentIndex()) {
-        case 0: ui::MsgBox(kOverlapRefused); curve = false; break;
-        case 1: Overlap_StressRate(); break;
-        case 2: Overlap_ViscTemp(); break;
-        case 3: Overlap_ViscRate(); break;
-        case 4: Overlap_StressTime(); break;
-        case 5: Overlap_ViscTime(); break;
-        default: curve = false; break;
-    }
-    if (curve) labelOverlaySubsets();
-}
-
-void MainCharts::bindSecondTest() {
-    testResults_.Test_Id(roundHalfEven(infoNumber(OverTestInfo, clsTEST_INFO::colTEST_ID)));
-    testResults_.ConnectX(connection_);
-    ++SubsetCount;
-    pesgo1_.setProp(pesgo::Subsets, int(SubsetCount));
-}
-
-void MainCharts::labelOverlaySubsets() {
-    pesgo1_.setProp(pesgo::SubsetLabel, 0, opened_.OpenedTestName);
-    pesgo1_.setProp(pesgo::SubsetLabel, SubsetCount - 1, OverTestName);
-}
-
-void MainCharts::OverlapPvtCharts() {
-    bindSecondTest();
-    bool curve = true;
-    switch (c_.cmbChartType->currentIndex()) {
-        case 0: ui::MsgBox(kOverlapRefused); curve = false; break;
-        case 1: Overlap_DensityTemp(); break;
-        case 2: Overlap_DensityPress(); break;
-        default: curve = false; break;
-    }
-    if (curve) labelOverlaySubsets();
-}
-
-void MainCharts::OverlapLsmCharts() {
-    bindSecondTest();
-    const QString type = c_.cmbChartType->currentText();
-    bool curve = true;
-    if (type == QLatin1String("Swell,Temp,Press Vs Time")) {
-        ui::MsgBox(kOverlapRefused);
-        curve = false;
-    } else if (type == QLatin1String("Swell Vs Time")) {
-        OverlapSwellTimeChart();
-    } else if (type == QLatin1String("Swell Vs Temp.")) {
-        OverlapSwellTempChart();
-    } else if (type == QLatin1String("Swell Vs Press.")) {
-        OverlapSwellPressChart();
-    } else if (type == QLatin1String("Swell Vs Speed")) {
-        OverlapSwellSpeedChart();
-    } else {
-        curve = false;
-    }
-    if (curve) labelOverlaySubsets();
-}
-
-void MainCharts::overlayCurve(Quantity x, Quantity y, bool sorted) {
-    using namespace pesgo;
-    PeChart& g = pesgo1_;
-    if (!OverTestName.isEmpty()) {
-        // Counted in 32 bits in every curve: a test may hold more than 32,767 rows.
-        const qint32 n = testResults_.TotalPoints();
-        if (n > ChartPointCount) {
-            g.setProp(Points, int(n));
-            ChartPointCount = n;
-        }
-        if (n != 0) {
-            const int s = SubsetCount - 1;
-            const Sample sample = overSample();
-            // Every row of the second test: the row filter is not applied.
-            forEachRow(n, [&](qint32 i, const ResultRow& row) {
-                g.setProp(XData, s, i, float(quantity(x, row, sample)));
-                g.setProp(YData, s, i, float(quantity(y, row, sample)));
-            });
-            if (sorted) SortChartSubset(s, n);
-        }
-    }
-    g.setProp(Action, i16(ActionRedraw));
-}
-
-void MainCharts::Overlap_StressRate() { overlayCurve(Quantity::ShearRate, Quantity::ShearStress, true); }
-void MainCharts::Overlap_ViscTemp() { overlayCurve(Quantity::Temperature, Quantity::Viscosity, true); }
-void MainCharts::Overlap_ViscRate() { overlayCurve(Quantity::ShearRate, Quantity::Viscosity, true); }
-void MainCharts::Overlap_StressTime() { overlayCurve(Quantity::Time, Quantity::ShearStress, true); }
-void MainCharts::Overlap_ViscTime() { overlayCurve(Quantity::Time, Quantity::Viscosity, true); }
-void MainCharts::Overlap_DensityTemp() { overlayCurve(Quantity::Temperature, Quantity::Density, true); }
-void MainCharts::Overlap_DensityPress() { overlayCurve(Quantity::PressureTenth, Quantity::Density, true); }
-void MainCharts::OverlapSwellTimeChart() { overlayCurve(Quantity::Time, Quantity::Swell, true); }
-void MainCharts::OverlapSwellTempChart() { overlayCurve(Quantity::TemperatureExact, Quantity::Swell, false); }
-void MainCharts::OverlapSwellPressChart() { overlayCurve(Quantity::Pressure, Quantity::Swell, false); }
-void MainCharts::OverlapSwellSpeedChart() { overlayCurve(Quantity::ShearRate, Quantity::Swell, false); }
