@@ -1,42 +1,34 @@
+// The swell window's shell: the controls, the load and its records, the unit
+// captions and the grid's columns, the tick, the hooks through which the run
+// (SwellRun) reads the port and shows its replies, the layout and closing.
+
 #include "unitwindows/frmSWMTest.h"
 
-#include "calibration/frmCalibrateTorque.h"
-#include "data/DateText.h"
 #include "data/Globals.h"
 #include "data/Numbers.h"
-#include "data/Units.h"
 #include "data/clsSEQUENCE_INFO.h"
 #include "data/clsSEQUENCE_RAMP.h"
 #include "data/clsTEST_ADDITIVE.h"
 #include "data/clsTEST_INFO.h"
 #include "data/clsTEST_RESULT.h"
 #include "dialogs/NamedControls.h"
-#include "dialogs/TestInfoRules.h"
 #include "dialogs/frmNameSeq.h"
-#include "dialogs/frmTestRelatedInfo.h"
 #include "platform/Database.h"
 #include "platform/Dialogs.h"
 #include "platform/FlexGrid.h"
-#include "platform/ModalShow.h"
 #include "platform/PeChart.h"
-#include "platform/RunClock.h"
 #include "platform/TrapErrors.h"
 #include "unitlink/RunRules.h"
 #include "unitlink/UnitProtocol.h"
 
 #include <QCheckBox>
-#include <algorithm>
 #include <QCloseEvent>
-#include <QComboBox>
 #include <QGroupBox>
 #include <QIntValidator>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStatusBar>
-#include <cmath>
 
 using namespace swell;
 
@@ -69,9 +61,6 @@ W* indexed(W* w, int index) {
     w->setProperty("Index", index);
     return w;
 }
-
-QString calText(double v) { return Format(v, QStringLiteral("#0.0#####")); }
-
 }  // namespace
 
 frmSWMTest::frmSWMTest(int unitNumber, clsConnection* connection, QWidget* parent)
@@ -324,304 +313,6 @@ void frmSWMTest::Initial_Grid_Swell() {
     g.ColWidth(7, 950);
 }
 
-void frmSWMTest::Load_Swell_Calibration() {
-    const calibration::SwellReadResult read = calibration::ReadSwellCalibration(Units());
-    // A unit whose coefficients are 0 has its values taken but not shown.
-    if (read.status == calibration::SwellReadResult::NotCalibrated) reply.calibration = read.data;
-    if (read.ok())
-        SetCalibration(read.data);
-    else
-        ui::MsgBox(read.message);
-}
-
-void frmSWMTest::SetCalibration(const SwellCalibration& c) {
-    // This window's own unit: other swell windows keep theirs.
-    reply.calibration = c;
-    lblCaliVolt[1]->setText(calText(c.v1));
-    lblCaliVolt[2]->setText(calText(c.v2));
-    lblCaliVolt[3]->setText(calText(c.v3));
-    lblIntercept[1]->setText(calText(c.A[1]));
-    lblIntercept[2]->setText(calText(c.A[2]));
-    lblSlope[1]->setText(calText(c.B[1]));
-    lblSlope[2]->setText(calText(c.B[2]));
-}
-
-// ---- sequence ---------------------------------------------------------------------
-
-void frmSWMTest::cmdSelect_Click() {
-    // The running test's steps (and the pressure its watch reads) are never
-    // replaced.
-    if (RunState == kRunning || RunState == kCooling) {
-        ui::MsgBox(runloop::SequenceLockedMessage());
-        return;
-    }
-    if (!haveRecords()) return;
-    frmNameSeq::Open(this, cfNameSeq, [this] { cfNameSeq_SelectedTestName(); });
-    cfNameSeq->setAttribute(Qt::WA_DeleteOnClose);
-    FillSequenceList();
-    cfNameSeq->show();
-}
-
-void frmSWMTest::FillSequenceList() {
-    mSeqInfo->ConnectX(mConnection);
-    cfNameSeq->ListNames(mSeqInfo->JustName(), mSeqInfo->RowCount());
-}
-
-void frmSWMTest::cfNameSeq_SelectedTestName() {
-    if (!cfNameSeq) return;
-    // A picker opened before START and confirmed during the run loads
-    // nothing: it stays open for after the run.
-    if (RunState == kRunning || RunState == kCooling) {
-        ui::MsgBox(runloop::SequenceLockedMessage());
-        return;
-    }
-    SeqName = cfNameSeq->SelectedText();
-    frmNameSeq* picker = cfNameSeq;
-    cfNameSeq = nullptr;
-    picker->hide();
-    picker->deleteLater();
-    if (!haveRecords()) return;
-
-    const LoadedSwellSequence loaded = LoadSwellSequence(SeqName, mConnection, *mSeqInfo, *mSeqRamp);
-    SequenceNo = loaded.sequenceNo;
-    SeqName = loaded.name;
-    if (!loaded.hasSteps) {
-        ui::MsgBox(QStringLiteral("this sequence no data,cannot test"));
-        SeqName.clear();
-        return;
-    }
-    // Steps no run can count (a duration that is no number never ends its step).
-    if (const std::optional<QString> problem = SequenceProblem(loaded.steps)) {
-        ui::MsgBox(*problem);
-        SeqName.clear();
-        return;
-    }
-    static_cast<SwellSteps&>(*this) = loaded.steps;
-    txtTemps->setText(TempBoxText(StepTemp[1]));
-    txtPress->setText(Format(StepPress[1], QStringLiteral("###0")));
-    txtspeed->setText(Format(StepSpeed[1], QStringLiteral("###0")));
-    txtInterval->setText(CStr(StepRecordRate[1]));
-    if (!SeqName.isEmpty()) lblSelectSeq->setText(SeqName);
-    MSFlexGrid1->Rows(1);
-}
-
-void frmSWMTest::cmdRefresh_Click() {
-    if (RunState != kRunning || !haveRecords()) return;
-    const LoadedSwellSequence loaded = LoadSwellSequence(SeqName, mConnection, *mSeqInfo, *mSeqRamp);
-    if (loaded.hasSteps) {
-        // Steps no run can count are refused; the running ones stay.
-        if (const std::optional<QString> problem = SequenceProblem(loaded.steps)) {
-            ui::MsgBox(*problem);
-            return;
-        }
-        static_cast<SwellSteps&>(*this) = loaded.steps;
-    }
-    SequenceNo = loaded.sequenceNo;
-    if (CurStep <= StepCount) ShowStep(CurStep);
-    sendSetPoints();
-    if (RunState != kRunning) return;  // the line failed: the run has stopped
-    StepStartMs = tick::timeGetTime();
-    RecordStartMs = tick::timeGetTime();
-    StepSeconds = 0;
-    if (CurStep > StepCount) {
-        RunState = kIdle;
-        ShutDown();
-        return;
-    }
-    EndTimeText = GeneralDateText(QVariant(tick::CurrentDateTime().addSecs(PlannedSeconds(*this, CurStep))));
-    cmdExit->setEnabled(false);
-    ShowPanel(QStringLiteral("EndTime"), QStringLiteral("End Time: ") + EndTimeText);
-}
-
-void frmSWMTest::ShowStep(int step) {
-    txtTemps->setText(TempBoxText(StepTemp.value(step), QStringLiteral("###0")));
-    txtPress->setText(Format(StepPress.value(step), QStringLiteral("###0")));
-    txtspeed->setText(Format(StepSpeed.value(step), QStringLiteral("###0")));
-    txtInterval->setText(CStr(StepRecordRate.value(step)));
-}
-
-// ---- set points ----------------------------------------------------------------------
-
-bool frmSWMTest::Check_SetPoints() {
-    SetTemp = Val(txtTemps->text());
-    SetPress = Val(txtPress->text());
-    SetSpeed = Val(txtspeed->text());
-    const QString refusal = CheckSetPoints(txtTemps->text(), txtPress->text(), txtspeed->text(), gMaxPress);
-    if (refusal.isEmpty()) return true;
-    ui::MsgBox(refusal);
-    return false;
-}
-
-bool frmSWMTest::sendSetPoints() {
-    if (!Check_SetPoints()) {
-        ui::MsgBox(NeedResetMessage());
-        return false;
-    }
-    // The box holds display units; the unit takes °F.
-    CommandText = SetPointFrame(TempFromDisplay(SetTemp), SetPress, SetSpeed, FrameMode);
-    SendFrame(CommandText);
-    Timer1.Interval(kAfterSetPointMs);
-    return true;
-}
-
-void frmSWMTest::cmdTempSet_Click() {
-    if (!RequirePort(QStringLiteral("The set points cannot be sent"))) return;
-    sendSetPoints();
-}
-
-void frmSWMTest::cmdPreHeat_Click() {
-    if (RunState == kRunning) return;
-    if (!RequirePort(QStringLiteral("The set points cannot be sent"))) return;
-    if (sendSetPoints()) RunState = kPreheating;
-}
-
-void frmSWMTest::txtInterval_Change() { RecordInterval = RecordIntervalOf(Val(txtInterval->text())); }
-
-// ---- zeroing and calibration ----------------------------------------------------------
-
-void frmSWMTest::cmdZero_Click() {
-    // The zero is taken against the sensor voltage the unit sends: without
-    // its line that is no reading at all.
-    if (!RequirePort(QStringLiteral("The sensor cannot be zeroed"))) return;
-    const QString prompt = QStringLiteral("Input dry wafer Length ") + gLengthLabel;
-    const QString answer = ui::InputBox(prompt, prompt);
-    const ZeroOutcome outcome = ZeroSensor(answer, reply.calibration, reply.state);
-    const QString text = ZeroMessage(outcome);
-    if (!text.isEmpty()) ui::MsgBox(text, ui::vbOKOnly, ZeroTitle(outcome));
-}
-
-void frmSWMTest::cmdCalibrate_Click() {
-    if (RunState == kRunning) return;
-    // The calibration window takes the unit's port.
-    if (MSComm1.PortOpen()) MSComm1.PortOpen(false);
-    frmCalibrateTorque::ShowOnTab(3, Units());
-    cmdExit_Click();
-}
-
-// ---- start and stop -----------------------------------------------------------------
-
-void frmSWMTest::cmdStart_Click() {
-    if (cmdStart->text() == QStringLiteral("STOP")) {
-        if (RunState == kRunning) {
-            if (ui::MsgBox(QStringLiteral("Are you sure you want to stop the test?"), ui::vbYesNo) != ui::vbYes)
-                return;
-        }
-        ShutDown();
-        return;
-    }
-    try {
-        if (!RequirePort(QStringLiteral("The test cannot be started"))) return;
-        if (SeqName.isEmpty()) {
-            ui::MsgBox(QStringLiteral("PLEASE SELECT SEQUENCE FIRST"));
-            return;
-        }
-        if (lblCaliVolt[1]->text().isEmpty() && lblCaliVolt[2]->text().isEmpty() && lblCaliVolt[3]->text().isEmpty()) {
-            ui::MsgBox(QStringLiteral("No calibration data, Calibrate first"));
-            return;
-        }
-        if (!(reply.state.SampleLength > 0)) {
-            ui::MsgBox(QStringLiteral("Click ZERO to set a zero measurement value before starting the test"));
-            return;
-        }
-        if (!Check_SetPoints()) return;
-        if (!haveRecords()) return;
-
-        auto info = std::make_unique<frmTestRelatedInfo>(mConnection, this);
-        frmTestRelatedInfo& d = *info;
-        d.txtBobNo->setText(QStringLiteral("LSM"));
-        d.Label1(15)->setText(QStringLiteral("Test Type"));
-        d.Label1(8)->setText(QStringLiteral("Sample_Wt"));
-        d.txtBobRadius->setEnabled(true);
-        d.txtBobRadius->clear();
-        d.Label3->setText(QStringLiteral("(g)"));
-        d.Label3->show();
-        d.Label1(1)->setText(QStringLiteral("Sample_Len."));
-        d.txtBobLength->setText(Format(LengthToDisplayText(reply.state.SampleLength), QStringLiteral("##.##")));
-        d.txtBobLength->setEnabled(false);
-        d.Label4->setText(gLengthLabel);
-        d.Label4->show();
-        d.Label1(14)->setText(QStringLiteral("Sample_Comp._Time"));
-        d.txtRotoNo->clear();
-        d.Label7->setText(QStringLiteral("(min)"));
-        d.Label7->show();
-        d.Label1(9)->setText(QStringLiteral("Sample_Comp._Press"));
-        d.Label1(9)->show();
-        d.Label5->setText(QStringLiteral("(psi)"));
-        d.Label5->show();
-        d.txtPostTestPH->clear();
-        d.txtPostTestPH->show();
-        d.Label1(10)->setText(QStringLiteral("Sample_Hardness"));
-        d.Label1(10)->show();
-        d.Label6->hide();
-        d.txtPreTestPH->show();
-        d.txtPreTestPH->clear();
-
-        ui::ShowModal(d);
-        if (d.Cancelled) {
-            ui::MsgBox(QStringLiteral("Test is not running "));
-            return;
-        }
-
-        clsTEST_INFO& t = *mTestInfo;
-        TestName = d.txtTestName->text();
-        t.TEST_NAME(TestName);
-        lblTestname->setText(TestName);
-        t.Fluid_ID(d.txtFluidId->text().trimmed());
-        lblFluid->setText(d.txtFluidId->text().trimmed());
-        t.RESEARCHER_NAME(d.txtResearchName->text());
-        const double hardness = Val(d.txtPreTestPH->text());
-        t.PreTest_PH(hardness);
-        lblHard->setText(CStr(hardness));
-        const double compPress = Val(d.txtPostTestPH->text());
-        t.PostTest_PH(compPress);
-        lblCPress->setText(CStr(compPress));
-        t.ROTOR_NO(d.txtRotoNo->text());
-        lblCTime->setText(d.txtRotoNo->text());
-        t.BOB_NO(d.txtBobNo->text());
-        // The sample length is stored in inches whatever the unit system: the
-        // dry length the zeroing took (entered in the display unit), which the
-        // run's swell is taken against. The dialog showed it in the display unit.
-        t.BOB_EFF_LENGTH(reply.state.SampleLength);
-        lblLen->setText(CStr(Val(d.txtBobLength->text())));
-        const double weight = Val(d.txtBobRadius->text());
-        t.BOB_RADIUS(weight);
-        lblWt->setText(CStr(weight));
-        t.SAFETY(d.txtSAFETY->toPlainText().trimmed());
-        lblDesc->setText(d.txtSAFETY->toPlainText().trimmed());
-        t.TEST_TIME(tick::CurrentDateTime());
-        t.AddNew();
-        t.TEST_NAME(TestName);
-        t.GetTestDetail();
-        TestId = roundHalfEven(t.Test_Id());
-        testinfo::AddAdditives(*mTestAdditive, TestId, d.AdditiveRows());
-
-        ChartSampleLength = reply.state.SampleLength;
-        Initial_Chart_Swell();
-        MSFlexGrid1->Rows(1);
-        Timer1.Interval(kStartTickMs);
-        Timer1.Enabled(true);
-        BeginRun();
-        txtInterval->setText(CStr(StepRecordRate.value(1)));
-        RecordInterval = RecordIntervalOf(StepRecordRate.value(1));
-        cmdStart->setText(QStringLiteral("STOP"));
-        cmdExit->setEnabled(false);
-        cmdZero->setEnabled(false);
-        const QDateTime now = tick::CurrentDateTime();
-        ShowPanel(QStringLiteral("StartTime"), QStringLiteral("Start Time: ") + GeneralDateText(QVariant(now)));
-        ElapsedText = QStringLiteral("00:00");
-        ShowPanel(QStringLiteral("ElapsedTime"), QStringLiteral("ElapsedTime:") + ElapsedText);
-        ShowPanel(QStringLiteral("Status"), QStringLiteral("Test Running"));
-        EndTimeText = GeneralDateText(QVariant(now.addSecs(PlannedSeconds(*this))));
-        ShowPanel(QStringLiteral("EndTime"), QStringLiteral("End Time: ") + EndTimeText);
-        info.reset();
-        sendSetPoints();
-    } catch (const NumberedError& e) {
-        ui::MsgBox(e.description());
-    } catch (const std::exception& e) {
-        ui::MsgBox(QString::fromLocal8Bit(e.what()));
-    }
-}
-
 // ---- the run's hooks --------------------------------------------------------------
 
 QString frmSWMTest::ReadInput() { return MSComm1.PortOpen() ? MSComm1.Input() : QString(); }
@@ -638,45 +329,6 @@ void frmSWMTest::SendFrame(const QString& frame) {
 }
 
 void frmSWMTest::SetTimerInterval(int ms) { Timer1.Interval(ms); }
-
-double frmSWMTest::PressSetPoint() { return Val(txtPress->text()); }
-
-void frmSWMTest::RecordPoint() {
-    const SwellState& s = reply.state;
-    // The stored row first: a point the database refused gets no grid row.
-    try {
-        clsTEST_RESULT& r = *mTestResult;
-        r.Test_Id(TestId);
-        r.RAMP_NO(CurStep);
-        r.RAMP_STEP_NO(0);
-        r.CYCLE_NO(CurCycle);
-        r.RESULT_TIME(ElapsedSeconds);
-        r.RESULT_SAMPLE_TEMP(Val(CStr(s.SampleTemp)));
-        r.RESULT_PRESS(Val(CStr(s.SamplePress)));
-        r.RESULT_SPEED(s.SampleSpeed);
-        r.RESULT_SHEAR_STRESS(Val(CStr(s.LengthChange)));
-        r.RESULT_TYPE_ID(0);
-        r.RESULT_BATH_TEMP(Val(CStr(s.RawVoltage)));
-        r.AddNew();
-        mSamples.Written(TestId, LiveSamples::PointOf(TestId, r));
-    } catch (const db::DbError& e) {
-        if (RowsNotSaved++ == 0)
-            ui::MsgBox(QStringLiteral("A recorded point could not be stored: ") + ui::errorText(e.number(), e.description()));
-        return;
-    }
-    FlexGrid& g = *MSFlexGrid1;
-    const int row = g.Rows();
-    g.Rows(row + 1);
-    g.TextMatrix(row, 0, CStr(CurStep));
-    g.TextMatrix(row, 1, CStr(CurCycle));
-    g.TextMatrix(row, 2, Format(ElapsedSeconds / 60, QStringLiteral("#0.0")));
-    g.TextMatrix(row, 3, Format(TempToDisplay(s.SampleTemp), QStringLiteral("#0.#")));
-    g.TextMatrix(row, 4, Format(s.SamplePress, QStringLiteral("#0")));
-    g.TextMatrix(row, 5, Format(s.SampleSpeed, QStringLiteral("#0")));
-    g.TextMatrix(row, 6, Format(QVariant(LengthToDisplayText(s.LengthChange)), QStringLiteral("#0.####")));
-    g.TextMatrix(row, 7, Format(s.SwellPercent, QStringLiteral("#0.##")));
-    PlotSwellPoints();
-}
 
 void frmSWMTest::ShowReply(const SwellReplyResult& r) {
     const SwellTexts& t = r.texts;
@@ -736,40 +388,6 @@ void frmSWMTest::Timer1_Timer() {
     } catch (...) {
         // Any other failure ends this tick only; the next one starts afresh.
     }
-}
-
-// ---- chart ----------------------------------------------------------------------------
-
-ChartTicks frmSWMTest::chartTicks() const {
-    return {chkSwell->isChecked(), chkSpeed->isChecked(), chkTemp->isChecked(), chkPress->isChecked()};
-}
-
-void frmSWMTest::Initial_Chart_All() {
-    mPlotHeld = {};  // the base settings write points of their own
-    InitialChartAll(*Pesgo1, lblTestname->text());
-}
-
-void frmSWMTest::Initial_Chart_Swell() {
-    if (!mTestResult) mTestResult = std::make_unique<clsTEST_RESULT>();
-    mPlotHeld = {};
-    RebuildSwellChart(*Pesgo1, chartTicks(), lblTestname->text(), TestId, ChartSampleLength, *mTestResult,
-                      mConnection);
-}
-
-void frmSWMTest::PlotSwellPoints() {
-    const ChartTicks ticks = chartTicks();
-    if (!mTestResult || TestId == 0 || std::none_of(ticks.begin(), ticks.end(), [](bool t) { return t; })) {
-        Initial_Chart_Swell();
-        return;
-    }
-    try {
-        const std::vector<ResultPoint>& rows = mSamples.Of(TestId, *mTestResult, mConnection);
-        if (PlotSwellRows(*Pesgo1, ticks, rows, ChartSampleLength, &mPlotHeld, mSamples.Version())) return;
-    } catch (const db::DbError& e) {
-        ui::MsgBox(QStringLiteral("chart error  ") + e.description());
-        return;
-    }
-    Initial_Chart_Swell();
 }
 
 // ---- layout and closing -----------------------------------------------------------------

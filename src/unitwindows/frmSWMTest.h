@@ -14,6 +14,11 @@
 // sequence, the pressure check and the safety trips end the run.
 //
 // Each window keeps the calibration of its own unit.
+//
+// The window's shell (controls, load, layout, the tick, closing) is in
+// frmSWMTest.cpp; the sequence, Start, Stop, Refresh, the set points and the
+// recorded rows in frmSWMTestRun.cpp; the other buttons in
+// frmSWMTestControls.cpp.
 
 #include "data/RecordBase.h"
 #include "dialogs/ControlLayout.h"
