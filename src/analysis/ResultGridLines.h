@@ -5,7 +5,9 @@
 // swell grid. Each line is the list of its cell texts, column 0 first, exactly
 // as the grid shows them (the report writers read the same texts back).
 //
-// Every value comes in stored units (°F, psi, dyn/cm², inch, rpm, seconds);
+// Every value comes as stored (°F, psi, seconds, and per kind what
+// TestKindColumns.h says: the rheology shear rate 1/s and stress dyn/cm², the
+// PVT and swell rpm and heights or lengths in inch);
 // the texts follow gUnitSystem and gKUnit (Units.h) and the masks of Format
 // (Numbers.h). Nothing here throws on odd data: a value that cannot be
 // computed (a missing geometry, a non-positive sample length, an overflow)

@@ -10,10 +10,11 @@
 #include <QtGlobal>
 
 // A kind's value is the code the opened test keeps as its TestType
-// (OpenedTest::TestType, the main window's TestType): 0 rheology, 1 PVT,
-// 2 swell. The codes also number the main window's chart-type lists and
-// choose which stored tests the overlap chooser lists. None has no code: a
-// row of no kind leaves the opened test's TestType as it was.
+// (OpenedTest::TestType, the main window's TestType accessor): 0 rheology,
+// 1 PVT, 2 swell; these numbers are what callers of that accessor see. The
+// code chooses the main window's chart-type list and the stored tests the
+// overlap chooser lists. None has no code: a row of no kind leaves the
+// opened test's TestType as it was.
 enum class TestKind : qint32 {
     None = -1,
     Rheology = 0,
@@ -23,8 +24,8 @@ enum class TestKind : qint32 {
 
 // The TestType code of a kind.
 constexpr qint32 TestTypeCode(TestKind kind) { return qint32(kind); }
-// The kind of a TestType code. A code no kind has (none is ever stored) gives
-// a value that no case of TestKind names.
+// The kind of a TestType code. A code of no kind (the program sets none)
+// gives a value that no case of TestKind names.
 constexpr TestKind TestKindOfCode(qint32 code) { return TestKind(code); }
 
 // The BOB_NO texts of the PVT and swell kinds.

@@ -38,6 +38,7 @@
 // rate per rpm), and its gel reading in RESULT_BATH_TEMP; a stress and the
 // gel reading are divided by kStressPerDialUnit (Units.h) for the dial.
 
+#include "data/TestKind.h"
 #include "data/clsTEST_INFO.h"
 #include "data/clsTEST_RESULT.h"
 
