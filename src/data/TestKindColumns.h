@@ -37,6 +37,9 @@
 // RESULT_SPEED (the rotor speed is the shear rate divided by the test's shear
 // rate per rpm), and its gel reading in RESULT_BATH_TEMP; a stress and the
 // gel reading are divided by kStressPerDialUnit (Units.h) for the dial.
+// A PVT test's sample height is the piston position, temperature-corrected
+// and zeroed (the grid's "Position"), which the density takes as the
+// piston's travel.
 
 #include "data/TestKind.h"
 #include "data/clsTEST_INFO.h"

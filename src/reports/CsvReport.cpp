@@ -322,7 +322,8 @@ QString CsvReport::RheologyText() {
                     maskOrEmpty(TempToDisplay(p[SampleTemp]), kTempMask) % comma % maskOrEmpty(p[Press], kPressMask) %
                     comma % rotor % comma % maskOrEmpty(rate, kRateMask) % comma %
                     maskOrEmpty(StressToDisplay(stress), kStressMask) % comma % viscosity % comma %
-                    maskOrEmpty(DialReading(p[rheology::result::Gel]), kGelMask) % comma % maskOrEmpty(DialReading(stress), kDialMask);
+                    maskOrEmpty(DialReading(p[rheology::result::Gel]), kGelMask) % comma %
+                    maskOrEmpty(DialReading(stress), kDialMask);
             out.endLine();
         }
         rows.MoveNext();
