@@ -2,12 +2,21 @@
 
 #include "data/Globals.h"
 #include "data/Numbers.h"
+#include "data/TestKindColumns.h"
 #include "data/Units.h"
+#include "data/clsTEST_INFO.h"
 #include "data/clsTEST_RESULT.h"
 
 #include <cmath>
 
 using namespace resultcol;
+
+static_assert(RampNo == clsTEST_RESULT::colRAMP_NO && RampStepNo == clsTEST_RESULT::colRAMP_STEP_NO &&
+              ResultTime == clsTEST_RESULT::colRESULT_TIME && SampleTemp == clsTEST_RESULT::colRESULT_SAMPLE_TEMP &&
+              Press == clsTEST_RESULT::colRESULT_PRESS && Speed == clsTEST_RESULT::colRESULT_SPEED &&
+              ShearStress == clsTEST_RESULT::colRESULT_SHEAR_STRESS && TypeId == clsTEST_RESULT::colRESULT_TYPE_ID &&
+              BathTemp == clsTEST_RESULT::colRESULT_BATH_TEMP && CycleNo == clsTEST_RESULT::colCYCLE_NO,
+              "the entries of a result point are the columns of a TEST_RESULT row");
 
 namespace {
 
@@ -47,7 +56,7 @@ QStringList rheologySampleLine(const ResultPoint& p, double shearRatePerRpm, boo
                          m0_1 = QStringLiteral("##0.0"), m4 = QStringLiteral("###0"),
                          m4_4 = QStringLiteral("###0.####"), m4_2 = QStringLiteral("###0.##"),
                          m4_3 = QStringLiteral("###0.###"), m3_4 = QStringLiteral("##0.####");
-    const double speed = p[Speed];
+    const double rate = p[rheology::result::ShearRate];
     const double stress = p[ShearStress];
 
     QStringList line;
@@ -56,13 +65,13 @@ QStringList rheologySampleLine(const ResultPoint& p, double shearRatePerRpm, boo
     line << cell(p[ResultTime] / 60, extraLine ? mHash1 : m01);
     line << cell(TempToDisplay(p[SampleTemp]), m0_1);
     line << cell(p[Press], m4);
-    line << cell(speed, extraLine ? m4_4 : m4);
-    line << (shearRatePerRpm > 0 ? cell(speed / shearRatePerRpm, m4_2) : QString());
+    line << cell(rate, extraLine ? m4_4 : m4);
+    line << (shearRatePerRpm > 0 ? cell(rate / shearRatePerRpm, m4_2) : QString());
     line << cell(StressToDisplay(stress), m4_4);
-    if (speed < (extraLine ? 0.002 : 0.00002)) line << QStringLiteral("0");
-    else line << cell(100 * stress / speed, m4_2);
-    line << cell(p[BathTemp] / 5.11, m4_3);
-    line << cell(stress / 5.11, m3_4);
+    if (rate < (extraLine ? 0.002 : 0.00002)) line << QStringLiteral("0");
+    else line << cell(100 * stress / rate, m4_2);
+    line << cell(DialReading(p[rheology::result::Gel]), m4_3);
+    line << cell(DialReading(stress), m3_4);
     for (int c = 12; c < 20; ++c) line << QString();
     return line;
 }
@@ -81,12 +90,12 @@ QStringList pvtLine(const ResultPoint& p, const OpenedTest& opened) {
     line << cell(p[ResultTime] / 60, QStringLiteral("0.##"));
     line << cell(TempToDisplay(p[SampleTemp]), QStringLiteral("###0.0"));
     line << cell(p[Press], QStringLiteral("########0"));
-    line << cell(p[Speed], QStringLiteral("###0.0#"));
-    const auto density =
-        CalcPvtDensity(p[ShearStress], opened.CuriniV, opened.CuriniD, p[Press], p[SampleTemp], opened);
+    line << cell(p[pvt::result::Speed], QStringLiteral("###0.0#"));
+    const double height = p[pvt::result::SampleHeight];
+    const auto density = CalcPvtDensity(height, opened.CuriniV, opened.CuriniD, p[Press], p[SampleTemp], opened);
     line << (density ? Format(*density, QStringLiteral("###0.0000")) : QString());
-    line << cell(p[ShearStress], QStringLiteral("###0.######"));
-    line << cell(p[BathTemp], QStringLiteral("###0.######"));
+    line << cell(height, QStringLiteral("###0.######"));
+    line << cell(p[pvt::result::RawPosition], QStringLiteral("###0.######"));
     return line;
 }
 
@@ -97,14 +106,14 @@ QStringList lsmLine(const ResultPoint& p, double sampleLength, bool lastLine) {
     line << cell(p[ResultTime] / 60, QStringLiteral("0.##"));
     line << cell(TempToDisplay(p[SampleTemp]), QStringLiteral("#0.#"));
     line << cell(p[Press], QStringLiteral("#0"));
-    line << cell(p[Speed], QStringLiteral("#0"));
-    const double change = p[ShearStress];
+    line << cell(p[swell::result::Speed], QStringLiteral("#0"));
+    const double change = p[swell::result::LengthChange];
     line << (std::isfinite(change) ? Format(QVariant(LengthToDisplayText(change)),
                                             gUnitSystem == 1 ? QStringLiteral("#0.####") : QStringLiteral("#0.##"))
                                    : QString());
     line << (sampleLength > 0 ? cell(change / sampleLength, lastLine ? QStringLiteral("0.#%") : QStringLiteral("0.##%"))
                               : QString());
-    line << cell(p[BathTemp], QStringLiteral("#0.###########"));
+    line << cell(p[swell::result::RawVoltage], QStringLiteral("#0.###########"));
     return line;
 }
 
@@ -147,8 +156,8 @@ double ShearRatePerRpmFor(double bobRadius) {
 }
 
 double BobRadiusOf(const RowArray& testInfo) {
-    if (testInfo.size() <= 7) return 0;
-    const QVariant& v = testInfo[7];
+    if (testInfo.size() <= clsTEST_INFO::colBOB_RADIUS) return 0;
+    const QVariant& v = testInfo[clsTEST_INFO::colBOB_RADIUS];
     if (!v.isValid() || v.isNull()) return 0;
     bool ok = false;
     const double d = v.toDouble(&ok);
@@ -255,8 +264,9 @@ void RheologyGridLines(const std::vector<ResultPoint>& pts, double bobRadius, Gr
                     p = i++;
                 const ResultPoint& kept = pts[p];
                 sink.AddLine(rheologySampleLine(kept, srpr, false));
-                if (kept[TypeId] == 1 && kept[Speed] > 0 && kept[ShearStress] > 0)
-                    fit.push_back({Log10(kept[Speed]), Log10(kept[ShearStress])});
+                const double rate = kept[rheology::result::ShearRate];
+                if (kept[rheology::result::PointType] == 1 && rate > 0 && kept[ShearStress] > 0)
+                    fit.push_back({Log10(rate), Log10(kept[ShearStress])});
             }
             if (fit.size() >= 3) {
                 const PowerLawResult res = AnalysePowerLaw(fit, bobRadius);

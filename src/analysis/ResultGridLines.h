@@ -5,7 +5,9 @@
 // swell grid. Each line is the list of its cell texts, column 0 first, exactly
 // as the grid shows them (the report writers read the same texts back).
 //
-// Every value comes in stored units (°F, psi, dyn/cm², inch, rpm, seconds);
+// Every value comes as stored (°F, psi, seconds, and per kind what
+// TestKindColumns.h says: the rheology shear rate 1/s and stress dyn/cm², the
+// PVT and swell rpm and heights or lengths in inch);
 // the texts follow gUnitSystem and gKUnit (Units.h) and the masks of Format
 // (Numbers.h). Nothing here throws on odd data: a value that cannot be
 // computed (a missing geometry, a non-positive sample length, an overflow)
@@ -44,7 +46,9 @@ public:
 
 // ---- result points ---------------------------------------------------------
 
-// Entries of a result row array (clsTEST_RESULT::All).
+// Entries of a result row array (clsTEST_RESULT::All), each the column of
+// that number. Speed, ShearStress, TypeId and BathTemp hold another quantity
+// in each kind of test: read them by the names of TestKindColumns.h.
 namespace resultcol {
 enum : int {
     TestResultId = 0,
@@ -54,10 +58,10 @@ enum : int {
     ResultTime = 4,    // s
     SampleTemp = 5,    // °F
     Press = 6,         // psi
-    Speed = 7,         // rheology: shear rate 1/s; PVT and swell: rpm
-    ShearStress = 8,   // rheology: dyn/cm²; PVT: piston travel, in; swell: length change, in
-    TypeId = 9,        // rheology: 1 ramp point, 0 step point
-    BathTemp = 10,     // gel reading / raw position / sensor voltage
+    Speed = 7,         // RESULT_SPEED
+    ShearStress = 8,   // RESULT_SHEAR_STRESS
+    TypeId = 9,        // RESULT_TYPE_ID
+    BathTemp = 10,     // RESULT_BATH_TEMP
     CycleNo = 11,
 };
 }
@@ -86,7 +90,7 @@ bool BobRadiusUsable(double bobRadius);
 // (1.70229... for 1.7245 cm). 0 when the bob radius is not usable, so that the
 // speed column stays empty for such a test.
 double ShearRatePerRpmFor(double bobRadius);
-// The bob radius of a TEST_INFO row array (entry 7), 0 when it is missing.
+// The bob radius of a TEST_INFO row array (BOB_RADIUS), 0 when it is missing.
 double BobRadiusOf(const RowArray& testInfo);
 
 // One point of a cycle's fit list: log10 of the shear rate (1/s) and of the

@@ -291,10 +291,10 @@ void MainCharts::opt2D_Click() {
     if (opened_.OpenedTestName.isEmpty()) {
         Fill_ChartList_2D();
     } else {
-        switch (opened_.TestType) {
-            case 0: Fill_ChartList_2D(); break;
-            case 1: Fill_ChartList_PVT(); break;
-            case 2: Fill_ChartList_LSM(); break;
+        switch (opened_.Kind()) {
+            case TestKind::Rheology: Fill_ChartList_2D(); break;
+            case TestKind::Pvt: Fill_ChartList_PVT(); break;
+            case TestKind::Lsm: Fill_ChartList_LSM(); break;
             default: break;
         }
     }
@@ -327,8 +327,8 @@ void MainCharts::drawChosenChart() {
     const int index = c_.cmbChartType->currentIndex();
     QAbstractButton* overlap = c_.cmdOverlap;
 
-    switch (opened_.TestType) {
-        case 0:
+    switch (opened_.Kind()) {
+        case TestKind::Rheology:
             Initial_Chart_Rheology();
             if (ChartMode == 1) {
                 switch (index) {
@@ -350,7 +350,7 @@ void MainCharts::drawChosenChart() {
                 }
             }
             break;
-        case 1:
+        case TestKind::Pvt:
             Initial_Chart_2d();
             switch (index) {
                 case 0: DrawPvtChart(); overlap->setEnabled(false); break;
@@ -359,7 +359,7 @@ void MainCharts::drawChosenChart() {
                 default: break;
             }
             break;
-        case 2:
+        case TestKind::Lsm:
             Initial_Chart_2d();
             switch (index) {
                 case 0: DrawSwellAllChart(); overlap->setEnabled(false); break;
@@ -505,9 +505,11 @@ double MainCharts::quantity(Quantity q, const ResultRow& row, const Sample& samp
         case Quantity::Density: {
             OpenedTest piston;
             piston.PvtPistonRadius = sample.pistonRadius;
+            // A PVT row's RESULT_SHEAR_STRESS is its sample height (pvt::result::SampleHeight).
             return CalcPvtDensity(row.stress, sample.initialVolume, sample.initialDensity, row.press, row.temp, piston)
                 .value_or(0.0);
         }
+        // A swell row's RESULT_SHEAR_STRESS is its length change (swell::result::LengthChange).
         case Quantity::Swell: return (row.stress / sample.sampleLength) * 100.0;
     }
     return 0.0;

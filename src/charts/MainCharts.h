@@ -240,7 +240,11 @@ private:
     // Binds the result records to the opened test and loads its rows; the
     // row count.
     qint32 loadOpenedTestRows();
-    // The stored values of a result row the charts use.
+    // The stored values of a result row the charts use, each from its column
+    // whatever the kind: `rate` RESULT_SPEED (the rheology shear rate, the
+    // PVT and swell rpm), `stress` RESULT_SHEAR_STRESS (the rheology shear
+    // stress, the PVT sample height, the swell length change), `type`
+    // RESULT_TYPE_ID (TestKindColumns.h).
     struct ResultRow {
         double time, temp, press, rate, stress, type;
     };

@@ -5,6 +5,8 @@
 
 #include "charts/MainChartsParts.h"
 #include "data/Numbers.h"
+#include "data/TestKind.h"
+#include "data/TestKindColumns.h"
 #include "data/clsTEST_INFO.h"
 #include "platform/Dialogs.h"
 #include "platform/PeChart.h"
@@ -43,17 +45,17 @@ void MainCharts::DrawOverlay(const QString& overTestName, const RowArray& info) 
     OverTestName = overTestName;
     OverTestInfo = info;
     const QString kind = infoText(info, clsTEST_INFO::colBOB_NO);
-    if (kind == QLatin1String("PVT")) {
-        opened_.OveriniV = infoNumber(info, clsTEST_INFO::colBOB_RADIUS);
-        opened_.OveriniD = infoNumber(info, clsTEST_INFO::colBOB_EFF_LENGTH);
-        const double radius = Val(infoText(info, clsTEST_INFO::colROTOR_NO));
+    if (kind == kPvtKindText) {
+        opened_.OveriniV = infoNumber(info, pvt::info::InitialVolume);
+        opened_.OveriniD = infoNumber(info, pvt::info::InitialDensity);
+        const double radius = Val(infoText(info, pvt::info::PistonRadius));
         OverPistonRadius = std::isfinite(radius) && radius > 0 ? radius : 0.0;
         OverlapPvtCharts();
         return;
     }
-    if (kind == QLatin1String("LSM")) {
+    if (kind == kSwellKindText) {
         // Stored in inches, as the opened swell test's.
-        const double length = infoNumber(info, clsTEST_INFO::colBOB_EFF_LENGTH);
+        const double length = infoNumber(info, swell::info::SampleLength);
         OverSampleLength = length > 0 ? length : 0.001;
         OverlapLsmCharts();
         return;

@@ -6,6 +6,7 @@
 
 #include "charts/MainChartsParts.h"
 #include "data/Globals.h"
+#include "data/Units.h"
 #include "platform/PeChart.h"
 
 #include <vector>
@@ -91,7 +92,7 @@ void MainCharts::DrawFann35Chart() {
         forEachRow(n, [&](qint32, const ResultRow& row) {
             if (!PassesRowFilter(row.type)) return;
             time.push_back(float(row.time / 60.0));
-            dial.push_back(float(row.stress / 5.11));
+            dial.push_back(float(DialReading(row.stress)));
             temp.push_back(float(ChartTemperature(row.temp)));
             press.push_back(float(row.press));
         });

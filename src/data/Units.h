@@ -18,6 +18,12 @@
 #include <QVariant>
 #include <vector>
 
+// Shear stress (dyn/cm²) per unit of the dial (Fann) reading: a stored shear
+// stress or gel reading divided by it is the dial reading in degrees.
+inline constexpr double kStressPerDialUnit = 5.11;
+// The dial reading of a shear stress or gel reading: stress / 5.11.
+inline double DialReading(double stress) { return stress / kStressPerDialUnit; }
+
 // Base-10 logarithm. Throws std::domain_error when x <= 0 (or x is NaN).
 double Log10(double x);
 

@@ -1,5 +1,7 @@
 #include "data/clsTEST_INFO.h"
 
+#include <stdexcept>
+
 namespace {
 const QString kSelectColumns = QStringLiteral(
     "SELECT TEST_ID, TEST_NAME, FLUID_ID, TEST_TIME, RESEARCHER_NAME, ROTOR_NO, BOB_NO, BOB_RADIUS, "
@@ -33,6 +35,24 @@ QDateTime clsTEST_INFO::NullDate() { return QDateTime(QDate(1800, 1, 1), QTime(0
 clsTEST_INFO::clsTEST_INFO() : RecordBase(false) {
     rowArray_.resize(kRowArraySize);
     SetDefaults();
+}
+
+void clsTEST_INFO::Number(int column, double value) {
+    switch (column) {
+        case colBOB_RADIUS: bobRadius_ = value; return;
+        case colBOB_EFF_LENGTH: bobEffLength_ = value; return;
+        case colPRETEST_PH: preTestPh_ = value; return;
+        case colPOSTTEST_PH: postTestPh_ = value; return;
+        default: throw std::out_of_range("no number field of a test's information for this column");
+    }
+}
+
+void clsTEST_INFO::Text(int column, const QString& value) {
+    switch (column) {
+        case colROTOR_NO: rotorNo_ = value; return;
+        case colBOB_NO: bobNo_ = value; return;
+        default: throw std::out_of_range("no text field of a test's information for this column");
+    }
 }
 
 void clsTEST_INFO::SetDefaults() {

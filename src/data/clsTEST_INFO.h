@@ -1,7 +1,10 @@
 #pragma once
 // Test information records: one TEST_INFO row per stored test (its name, fluid,
 // time, researcher, the rheometer geometry or the sample data of the other test
-// kinds, and a free description).
+// kinds, and a free description). The columns are named for the rheology test;
+// what a PVT or swell test keeps in ROTOR_NO, BOB_NO, BOB_RADIUS,
+// BOB_EFF_LENGTH, PRETEST_PH and POSTTEST_PH is in TestKindColumns.h, whose
+// names every reader and writer of those quantities uses.
 //
 // ConnectX binds, prepares the commands and reads the list of tests (name, time,
 // researcher, bob, key, newest first) into the row cache, which UsedName hands
@@ -84,6 +87,12 @@ public:
     void PostTest_PH(double value) { postTestPh_ = value; }
     // Write only: the description is read back through All (entry 11).
     void SAFETY(const QString& value) { safety_ = value; }
+    // The current-row field of a column set by the column, for a writer that
+    // names the column by its kind's meaning (TestKindColumns.h): Number for
+    // BOB_RADIUS, BOB_EFF_LENGTH, PRETEST_PH and POSTTEST_PH, Text for
+    // ROTOR_NO and BOB_NO. Any other column throws std::out_of_range.
+    void Number(int column, double value);
+    void Text(int column, const QString& value);
 
     // A copy of the row cache: after ConnectX the list rows (TEST_NAME,
     // TEST_TIME, RESEARCHER_NAME, BOB_NO, TEST_ID, newest first), after a

@@ -1,7 +1,12 @@
 #pragma once
 // Test result records: one TEST_RESULT row per recorded point, every value a
-// floating-point number in the storage units (°F, psi, dyn/cm², inches, rpm,
-// seconds).
+// floating-point number: step, ramp step and cycle numbers, seconds since the
+// start, the sample temperature in °F and the pressure in psi. RESULT_SPEED,
+// RESULT_SHEAR_STRESS, RESULT_TYPE_ID and RESULT_BATH_TEMP hold another
+// quantity in each kind of test (the rheology shear rate, not the rpm, in
+// RESULT_SPEED; the PVT sample height and the swell length change in
+// RESULT_SHEAR_STRESS; ...): TestKindColumns.h names them per kind, and every
+// reader and writer of those quantities uses its names.
 //
 // ConnectX binds and reads every row of the test whose key is Test_Id, in
 // RESULT_TIME order, into the row cache; it loads no current row (call
@@ -76,8 +81,11 @@ public:
     void RESULT_BATH_TEMP(double value) { fields_[colRESULT_BATH_TEMP] = value; }
     double CYCLE_NO() const { return fields_[colCYCLE_NO]; }
     void CYCLE_NO(double value) { fields_[colCYCLE_NO] = value; }
-    // The current-row field of a column (entry `column` of All), unconverted.
+    // The current-row field of a column (entry `column` of All), unconverted;
+    // a kind's own quantities are read and written by the column names of
+    // TestKindColumns.h.
     double Field(int column) const { return fields_[column]; }
+    void Field(int column, double value) { fields_[column] = value; }
 
     void SetDefaults() override;
     // The key query again on the command ConnectX prepared; loads row 0.

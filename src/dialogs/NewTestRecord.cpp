@@ -9,8 +9,27 @@
 
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <stdexcept>
 
 namespace newtest {
+
+double& NewTestFields::Number(int column) {
+    switch (column) {
+        case clsTEST_INFO::colPRETEST_PH: return preTestPh;
+        case clsTEST_INFO::colPOSTTEST_PH: return postTestPh;
+        case clsTEST_INFO::colBOB_EFF_LENGTH: return bobLength;
+        case clsTEST_INFO::colBOB_RADIUS: return bobRadius;
+        default: throw std::out_of_range("no number field of a new test's record for this column");
+    }
+}
+
+QString& NewTestFields::Text(int column) {
+    switch (column) {
+        case clsTEST_INFO::colROTOR_NO: return rotorNo;
+        case clsTEST_INFO::colBOB_NO: return bobNo;
+        default: throw std::out_of_range("no text field of a new test's record for this column");
+    }
+}
 
 NewTestFields FieldsOf(const frmTestRelatedInfo& d) {
     NewTestFields f;

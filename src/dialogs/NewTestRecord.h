@@ -29,6 +29,13 @@ struct NewTestFields {
     double bobLength = 0;    // cm
     double bobRadius = 0;    // cm
     QString safety;
+
+    // The field stored in a column (clsTEST_INFO::col...), for a writer that
+    // names the column by its kind's meaning (TestKindColumns.h): Number for
+    // PRETEST_PH, POSTTEST_PH, BOB_EFF_LENGTH and BOB_RADIUS, Text for
+    // ROTOR_NO and BOB_NO. Any other column throws std::out_of_range.
+    double& Number(int column);
+    QString& Text(int column);
 };
 NewTestFields FieldsOf(const frmTestRelatedInfo& dialog);
 

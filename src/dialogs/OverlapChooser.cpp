@@ -1,6 +1,7 @@
 #include "data/DateText.h"
 #include "dialogs/OverlapChooser.h"
 
+#include "data/TestKind.h"
 #include "data/clsTEST_INFO.h"
 #include "dialogs/DialogSupport.h"
 #include "dialogs/TestInfoRules.h"
@@ -27,10 +28,10 @@ void InitOverlapListGrid(FlexGridModel& grid) {
 bool PassesKind(const QVariant& bobNo, qint32 testType) {
     if (!bobNo.isValid() || bobNo.isNull()) return false;
     const QString kind = bobNo.toString();
-    switch (testType) {
-        case 0: return kind != QLatin1String("PVT") && kind != QLatin1String("LSM");
-        case 1: return kind == QLatin1String("PVT");
-        case 2: return kind == QLatin1String("LSM");
+    switch (TestKindOfCode(testType)) {
+        case TestKind::Rheology: return kind != kPvtKindText && kind != kSwellKindText;
+        case TestKind::Pvt: return kind == kPvtKindText;
+        case TestKind::Lsm: return kind == kSwellKindText;
         default: return false;
     }
 }
@@ -49,7 +50,7 @@ QVector<qint32> FillOverlapList(FlexGridModel& grid, const RowCache& list, qint3
         grid.TextMatrix(r, 0, list[0][i].toString());
         grid.TextMatrix(r, 1, GeneralDateText(list[1][i]));
         grid.TextMatrix(r, 2, list[2][i].toString());
-        if (testType != 0) grid.TextMatrix(r, 3, bob.toString());
+        if (TestKindOfCode(testType) != TestKind::Rheology) grid.TextMatrix(r, 3, bob.toString());
         keys.append(keyed ? list[clsTEST_INFO::kListKeyColumn][i].toInt() : 0);
     }
     if (grid.Rows() > 1) grid.Row(1);

@@ -24,8 +24,9 @@ extern const QString kOverlapListFormat;
 void InitOverlapListGrid(FlexGridModel& grid);
 
 // True when a stored test of that BOB_NO is listed for the opened test's kind
-// (0 rheology: neither "PVT" nor "LSM"; 1: "PVT"; 2: "LSM"). A Null BOB_NO is
-// never listed.
+// (`testType` its TestTypeCode): for rheology neither kPvtKindText nor
+// kSwellKindText, for PVT and swell their kind text. A Null BOB_NO is never
+// listed, nor is any test for a code of no kind.
 bool PassesKind(const QVariant& bobNo, qint32 testType);
 
 // Cuts the grid to its header and appends the tests of the list

@@ -60,6 +60,7 @@ void RewriteTestInfo(clsConnection* connection, clsTEST_INFO& info, clsTEST_ADDI
         }
         info.ROTOR_NO(edit.rotorNo);
         info.BOB_NO(edit.bobNo);
+        // A swell test's sample length (swell::info::SampleLength) is stored in inches.
         const double length = Val(edit.bobLength);
         info.BOB_EFF_LENGTH(edit.sampleLengthInDisplayUnit ? LengthFromDisplay(length) : length);
         info.BOB_RADIUS(Val(edit.bobRadius));

@@ -2,6 +2,7 @@
 
 #include "data/Globals.h"
 #include "data/Numbers.h"
+#include "data/TestKind.h"
 #include "data/Units.h"
 #include "data/clsTEST_ADDITIVE.h"
 #include "platform/FlexGrid.h"
@@ -94,7 +95,7 @@ QString StartCheck(const StartEntries& e) {
     if (e.testName.isEmpty()) return kEmptyName;
     if (e.testName.size() > 50) return kNameTooLong;
     if (e.bobNo.isEmpty()) return kNoBob;
-    if (e.bobNo == QLatin1String("PVT")) {
+    if (e.bobNo == kPvtKindText) {
         if (e.bobRadius.isEmpty()) return kNoInitialVolume;
         if (e.bobLength.isEmpty()) return kNoInitialDensity;
         if (!e.pistonChosen) return kNoPiston;

@@ -24,9 +24,10 @@ class clsTEST_RESULT;
 class frmOverlapTest : public LaidOutDialog {
     Q_OBJECT
 public:
-    // `testType` is the opened test's kind (the main window's TestType). The
-    // connection must outlive the dialog. Loads at once; a database failure
-    // during the load is shown and the chooser opens with what it has.
+    // `testType` is the opened test's kind as its TestTypeCode (the main
+    // window's TestType). The connection must outlive the dialog. Loads at
+    // once; a database failure during the load is shown and the chooser opens
+    // with what it has.
     frmOverlapTest(clsConnection* connection, qint32 testType, QWidget* parent = nullptr);
     ~frmOverlapTest() override;
 

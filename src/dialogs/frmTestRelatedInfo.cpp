@@ -3,6 +3,8 @@
 #include "data/CalibrationFiles.h"
 #include "data/DateText.h"
 #include "data/Numbers.h"
+#include "data/TestKind.h"
+#include "data/TestKindColumns.h"
 #include "data/clsTEST_ADDITIVE.h"
 #include "data/clsTEST_INFO.h"
 #include "dialogs/AdditiveCellEditor.h"
@@ -241,6 +243,7 @@ void frmTestRelatedInfo::txtBobNo_Change() {
 }
 
 void frmTestRelatedInfo::cmbCell_Click() {
+    // The boxes of pvt::info::CellLength and pvt::info::PistonRadius.
     if (const auto piston = testinfo::LookupPiston(cmbCell->currentText())) {
         txtPostTestPH->setText(piston->cellLength);
         txtRotoNo->setText(piston->radius);
@@ -292,19 +295,23 @@ void frmTestRelatedInfo::cmdCopy_Click() {
         txtBobNo->setText(testinfo::PlainText(info[clsTEST_INFO::colBOB_NO]));
 
         // A PVT test copies only from a test of the same piston size.
-        const double rotor = Val(testinfo::PlainText(info[clsTEST_INFO::colROTOR_NO]));
-        if ((cmbCell->currentIndex() == 0 && rotor < 2.0) || (cmbCell->currentIndex() == 1 && rotor > 2.0)) {
+        const double pistonRadius = Val(testinfo::PlainText(info[pvt::info::PistonRadius]));
+        if ((cmbCell->currentIndex() == 0 && pistonRadius < 2.0) ||
+            (cmbCell->currentIndex() == 1 && pistonRadius > 2.0)) {
             ui::MsgBox(QStringLiteral("The selected test was conducted using a different piston size than that "
                                       "indicated on the main test page."));
             return;
         }
 
-        const bool swell = txtBobNo->text() == QLatin1String("LSM");
+        // A swell test keeps the sample length its zeroing took and copies the
+        // compaction pressure; the other kinds copy the length and keep what
+        // their post-test box holds (for PVT the cell length of its piston).
+        const bool swell = txtBobNo->text() == kSwellKindText;
         txtRotoNo->setText(testinfo::PlainText(info[clsTEST_INFO::colROTOR_NO]));
         txtBobRadius->setText(testinfo::PlainText(info[clsTEST_INFO::colBOB_RADIUS]));
         if (!swell) txtBobLength->setText(testinfo::PlainText(info[clsTEST_INFO::colBOB_EFF_LENGTH]));
         txtPreTestPH->setText(testinfo::PlainText(info[clsTEST_INFO::colPRETEST_PH]));
-        if (swell) txtPostTestPH->setText(testinfo::PlainText(info[clsTEST_INFO::colPOSTTEST_PH]));
+        if (swell) txtPostTestPH->setText(testinfo::PlainText(info[swell::info::CompactionPressure]));
         txtResearchName->setText(testinfo::PlainText(info[clsTEST_INFO::colRESEARCHER_NAME]));
         txtSAFETY->setPlainText(testinfo::PlainText(info[clsTEST_INFO::colSAFETY]));
 

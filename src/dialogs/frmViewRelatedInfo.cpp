@@ -3,6 +3,7 @@
 #include "data/DateText.h"
 #include "data/Globals.h"
 #include "data/Numbers.h"
+#include "data/TestKindColumns.h"
 #include "data/clsTEST_ADDITIVE.h"
 #include "data/clsTEST_INFO.h"
 #include "dialogs/AdditiveCellEditor.h"
@@ -98,7 +99,8 @@ QLabel* frmViewRelatedInfo::Label1(int index) const {
 }
 
 void frmViewRelatedInfo::SetTestKindLabels(qint32 testType) {
-    if (testType == 1) {
+    const TestKind kind = TestKindOfCode(testType);
+    if (kind == TestKind::Pvt) {
         label1_[14]->setText(QStringLiteral("Radius(cm):"));
         label1_[15]->setText(QStringLiteral("Test Type:"));
         label1_[8]->setText(QStringLiteral("Initial Volume:"));
@@ -107,7 +109,7 @@ void frmViewRelatedInfo::SetTestKindLabels(qint32 testType) {
         txtPreTestPH->hide();
         label1_[9]->hide();
         txtPostTestPH->hide();
-    } else if (testType == 2) {
+    } else if (kind == TestKind::Lsm) {
         label1_[14]->setText(QStringLiteral("Sample Compact Time (min):"));
         label1_[15]->setText(QStringLiteral("Test Type:"));
         label1_[8]->setText(QStringLiteral("Sample Wt (g):"));
@@ -136,9 +138,11 @@ void frmViewRelatedInfo::FillFromInfo(const RowArray& info, qint32 testType) {
     txtRotoNo->setText(testinfo::PlainText(at(clsTEST_INFO::colROTOR_NO)));
     txtBobRadius->setText(testinfo::PlainText(at(clsTEST_INFO::colBOB_RADIUS)));
     testType_ = testType;
-    txtBobLength->setText(testType == 2 ? testinfo::SampleLengthText(at(clsTEST_INFO::colBOB_EFF_LENGTH))
-                                        : testinfo::PlainText(at(clsTEST_INFO::colBOB_EFF_LENGTH)));
-    if (testType == 1) {
+    const TestKind kind = TestKindOfCode(testType);
+    txtBobLength->setText(kind == TestKind::Lsm ? testinfo::SampleLengthText(at(swell::info::SampleLength))
+                                                : testinfo::PlainText(at(clsTEST_INFO::colBOB_EFF_LENGTH)));
+    if (kind == TestKind::Pvt) {
+        // Its radius per psi and cell length (pvt::info) are not shown.
         txtPreTestPH->clear();
         txtPostTestPH->clear();
     } else {
@@ -164,7 +168,7 @@ testinfo::TestInfoEdit frmViewRelatedInfo::Edit() const {
     e.bobNo = txtBobNo->text();
     e.bobLength = txtBobLength->text();
     // A swell test kept as one: its sample length was shown in the display unit.
-    e.sampleLengthInDisplayUnit = testType_ == 2 && e.bobNo == QLatin1String("LSM");
+    e.sampleLengthInDisplayUnit = TestKindOfCode(testType_) == TestKind::Lsm && e.bobNo == kSwellKindText;
     e.bobRadius = txtBobRadius->text();
     e.description = txtSAFETY->toPlainText();
     e.additives = testinfo::AdditivesToStore(*MSFlexGrid1->gridModel());
@@ -239,10 +243,10 @@ void cmdRelated_Click(clsConnection* connection, clsTEST_INFO& testInfo, clsTEST
             ui::ShowModal(dlg);
         if (dlg.Cancelled) return;
 
-        // A PVT test's pre- and post-test columns hold its piston constant and
-        // cell length, which the dialog does not show: they are kept.
+        // A PVT test's pre- and post-test columns hold its radius per psi and
+        // cell length (pvt::info), which the dialog does not show: they are kept.
         testinfo::RewriteTestInfo(connection, testInfo, testAdditive, opened.OpenedTestId, dlg.Edit(),
-                                  opened.TestType == 1);
+                                  opened.Kind() == TestKind::Pvt);
         // The window's copy of the row follows the save, so that what is
         // shown and reported from it is what is stored.
         testInfo.Test_Id(opened.OpenedTestId);

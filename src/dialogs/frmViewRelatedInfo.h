@@ -39,8 +39,8 @@ public:
     // The label array: elements 0 to 5, 8 to 10, 14, 15 and 17 exist.
     QLabel* Label1(int index) const;
 
-    // Labels and visible boxes for the test kind (1 PVT, 2 swell, any other
-    // value rheology).
+    // Labels and visible boxes for the test kind, given as its TestTypeCode
+    // (PVT, swell, any other code rheology).
     void SetTestKindLabels(qint32 testType);
     // The boxes from a TEST_INFO row array, in the order that lets the stored
     // radius and length replace what the bob lookup writes. A swell test's

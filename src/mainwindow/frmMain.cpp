@@ -361,7 +361,7 @@ void frmMain::Form_Load() {
 
     Save_Control_Layout();
     setWindowState(windowState() | Qt::WindowMaximized);
-    opened_.TestType = 0;
+    opened_.TestType = TestTypeCode(TestKind::Rheology);
     ReadInitialFile(initialLines_);
     opt2D_Click();
     TrapErrors([&] { Initial_Grid_Rheology(*MSFlexGrid1); });

@@ -51,7 +51,7 @@ public:
 
     // Start-up, in this order: open the connection, create the open-test
     // dialog, bind the test-information and test-result records, record the
-    // layout, maximise, TestType 0, read and normalise the settings file,
+    // layout, maximise, TestType rheology, read and normalise the settings file,
     // 2-D chart mode (opt2D_Click), empty rheology grid header, empty
     // rheology charts (Initial_Chart_Rheology), overlap button disabled,
     // Y-range frame hidden. A database that cannot be opened is reported by
@@ -64,6 +64,7 @@ public:
     // The one connection of the process; the same object for every caller,
     // also when opening the database failed.
     clsConnection* Connection() { return &connection_; }
+    // The opened test's kind as its code (TestTypeCode, TestKind.h).
     qint32 TestType() const { return opened_.TestType; }
     void TestType(qint32 value) { opened_.TestType = value; }
     double CuriniV() const { return opened_.CuriniV; }

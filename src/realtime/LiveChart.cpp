@@ -1,6 +1,7 @@
 #include "realtime/LiveChart.h"
 
 #include "data/Globals.h"
+#include "data/TestKindColumns.h"
 #include "data/Units.h"
 #include "platform/Database.h"
 #include "platform/Dialogs.h"
@@ -83,7 +84,7 @@ double SampleValue(Quantity q, double shearRate, double shearStress, double samp
         case Pressure: return pressure;  // psi in both unit systems
         case ShearRate: return shearRate;
         case ShearStress: return StressToDisplay(shearStress);
-        case Fann35: return shearStress / 5.11;
+        case Fann35: return DialReading(shearStress);
         default: return 0;
     }
 }
@@ -182,7 +183,7 @@ int PlotStoredSeries(PeChart& c, const Ticks& ticks, const std::vector<ResultPoi
             const ResultPoint& p = samples[std::size_t(first + i)];
             c.setProp(XData, s, i, float(p[resultcol::ResultTime] / 60));
             c.setProp(YData, s, i,
-                      float(SampleValue(shown[s], p[resultcol::Speed], p[resultcol::ShearStress],
+                      float(SampleValue(shown[s], p[rheology::result::ShearRate], p[resultcol::ShearStress],
                                         p[resultcol::SampleTemp], p[resultcol::Press], shearRateFactor)));
         }
     }

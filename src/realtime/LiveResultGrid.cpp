@@ -78,8 +78,8 @@ QStringList LiveResultCells(const LiveSample& s) {
     cells << cell(StressToDisplay(s.shearStress), QStringLiteral("###0.####"));
     // The stress stays in dyn/cm²: cP in CGS, the same number as mPa·s in SI.
     cells << (s.shearRate < 2e-5 ? QStringLiteral("0") : cell(100 * s.shearStress / s.shearRate, QStringLiteral("###0.##")));
-    cells << cell(s.gel / 5.11, QStringLiteral("###0.###"));
-    cells << cell(s.shearStress / 5.11, QStringLiteral("##0.####"));
+    cells << cell(DialReading(s.gel), QStringLiteral("###0.###"));
+    cells << cell(DialReading(s.shearStress), QStringLiteral("##0.####"));
     return cells;
 }
 

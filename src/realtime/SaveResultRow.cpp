@@ -1,3 +1,4 @@
+#include "data/TestKindColumns.h"
 #include "data/clsTEST_RESULT.h"
 #include "platform/Database.h"
 #include "realtime/frmRealTime.h"
@@ -11,11 +12,11 @@ void frmRealTime::SaveResultRow() {
     r.RESULT_TIME(mElapsedSec);
     r.RESULT_SAMPLE_TEMP(mReply.readings.mSampleTemp);
     r.RESULT_PRESS(mReply.readings.mPressure);
-    r.RESULT_SPEED(mReply.readings.mShearRate);  // the shear rate in 1/s, not the rpm
+    r.Field(rheology::result::ShearRate, mReply.readings.mShearRate);  // 1/s, not the rpm
     r.RESULT_SHEAR_STRESS(mReply.readings.mShearStress);
-    r.RESULT_BATH_TEMP(mReply.readings.mGel);
+    r.Field(rheology::result::Gel, mReply.readings.mGel);
     r.CYCLE_NO(mCycleNo);
-    r.RESULT_TYPE_ID(mPhase == 0 ? 0 : 1);
+    r.Field(rheology::result::PointType, mPhase == 0 ? 0 : 1);
     r.AddNew();
     // The samples the grid and chart hold follow what was stored.
     mSamples.Written(mTestId, LiveSamples::PointOf(mTestId, r));

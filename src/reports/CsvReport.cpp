@@ -5,6 +5,7 @@
 #include "data/DateText.h"
 #include "data/Globals.h"
 #include "data/Numbers.h"
+#include "data/TestKindColumns.h"
 #include "data/Units.h"
 #include "data/clsTEST_INFO.h"
 #include "data/clsTEST_RESULT.h"
@@ -120,10 +121,14 @@ void paddedAdditiveLines(Lines& out, const FlexGridModel& additives) {
     }
 }
 
-// The result header and lines of the PVT and swell files: grid columns 0 to
-// lastCol, each followed by " , ", then two blanks; the cells of the columns
-// in `masked` through "####0.0###". Each field is quoted with its blanks when
-// it needs quotes.
+// The result header and lines of the PVT and swell files, one line per row
+// of the result grid (row 0 its header): the cells of columns 0 to lastCol,
+// the columns after lastCol left out. Column 0 is written as its text and a
+// blank, every other column as a blank, its text and a blank; every field is
+// followed by a comma and the line ends with three blanks. The data cells
+// (rows 1 onward) of columns firstMasked to lastMasked are written through
+// "####0.0###", the header cells as they are. Each field is quoted with its
+// blanks when it needs quotes.
 void paddedResultLines(Lines& out, const FlexGridModel& grid, int lastCol, int firstMasked, int lastMasked) {
     static const QString blank = QStringLiteral(" ");
     static const QString end = QStringLiteral("   ");
@@ -141,7 +146,7 @@ void paddedResultLines(Lines& out, const FlexGridModel& grid, int lastCol, int f
 }
 
 // The two blank-led fields that begin a PVT or swell detail line, and the
-// four that follow them: time, temperature, pressure, speed.
+// four that follow them: time, temperature, pressure, speed (rpm in both kinds).
 QString detailStart(const ResultPoint& p) {
     QString line = Str(p[RampNo]) + QLatin1Char(',') + Str(p[CycleNo]) + QLatin1Char(',');
     line += maskOrEmpty(p[ResultTime] / 60, QStringLiteral("#0.00")) + QLatin1Char(',');
@@ -201,9 +206,9 @@ qint32 CsvReport::loadRows() {
 
 void CsvReport::Export_CSV_Report() {
     if (!ReadOpenedTestInfo(s_)) return;
-    switch (s_.opened->TestType) {
-        case 1: Export_CSV_PVT(); return;
-        case 2: Export_CSV_LSM(); return;
+    switch (s_.opened->Kind()) {
+        case TestKind::Pvt: Export_CSV_PVT(); return;
+        case TestKind::Lsm: Export_CSV_LSM(); return;
         default: writeReport(&CsvReport::RheologyText); return;
     }
 }
@@ -303,8 +308,8 @@ QString CsvReport::RheologyText() {
     rows.MoveFirst();
     for (qint32 i = 0; i < n; ++i) {
         const ResultPoint p = currentPoint(rows);
-        if (!s_.rowFilter || s_.rowFilter(p[TypeId])) {
-            const double rate = p[Speed];
+        if (!s_.rowFilter || s_.rowFilter(p[rheology::result::PointType])) {
+            const double rate = p[rheology::result::ShearRate];
             const double stress = p[ShearStress];
             QString& line = out.raw();
             line += stepText(p[RampNo]) % QLatin1Char(',') % cycleText(p[CycleNo]) % QLatin1Char(',') %
@@ -317,7 +322,8 @@ QString CsvReport::RheologyText() {
                     maskOrEmpty(TempToDisplay(p[SampleTemp]), kTempMask) % comma % maskOrEmpty(p[Press], kPressMask) %
                     comma % rotor % comma % maskOrEmpty(rate, kRateMask) % comma %
                     maskOrEmpty(StressToDisplay(stress), kStressMask) % comma % viscosity % comma %
-                    maskOrEmpty(p[BathTemp] / 5.11, kGelMask) % comma % maskOrEmpty(stress / 5.11, kDialMask);
+                    maskOrEmpty(DialReading(p[rheology::result::Gel]), kGelMask) % comma %
+                    maskOrEmpty(DialReading(stress), kDialMask);
             out.endLine();
         }
         rows.MoveNext();
@@ -338,10 +344,10 @@ QString CsvReport::PvtText() {
     out << QStringLiteral("Test Time:             ,") + infoField(info, clsTEST_INFO::colTEST_TIME);
     out << QStringLiteral("Researcher Name:       ,") + infoField(info, clsTEST_INFO::colRESEARCHER_NAME);
     out << QStringLiteral("Test Type:                ,") + infoField(info, clsTEST_INFO::colBOB_NO);
-    out << QStringLiteral("Radius(cm),") + infoField(info, clsTEST_INFO::colROTOR_NO);
+    out << QStringLiteral("Radius(cm),") + infoField(info, pvt::info::PistonRadius);
     // The initial volume is stored in cm3.
-    out << QStringLiteral("Initial Volume (cm3):     ,") + infoField(info, clsTEST_INFO::colBOB_RADIUS);
-    out << QStringLiteral("Initial Density(g/cm3):   ,") + infoField(info, clsTEST_INFO::colBOB_EFF_LENGTH);
+    out << QStringLiteral("Initial Volume (cm3):     ,") + infoField(info, pvt::info::InitialVolume);
+    out << QStringLiteral("Initial Density(g/cm3):   ,") + infoField(info, pvt::info::InitialDensity);
     out << QString() << QStringLiteral("Description:") << infoField(info, clsTEST_INFO::colSAFETY) << QString();
     out << QStringLiteral("Additives,Concentration,Units,Lot Number");
     paddedAdditiveLines(out, *s_.additiveGrid);
@@ -357,8 +363,8 @@ QString CsvReport::PvtText() {
     clsTEST_RESULT& rows = *s_.testResults;
     for (rows.MoveFirst(); !rows.Eof(); rows.MoveNext()) {
         const ResultPoint p = currentPoint(rows);
-        const std::optional<double> density = CalcPvtDensity(p[ShearStress], opened.CuriniV, opened.CuriniD,
-                                                              p[Press], p[SampleTemp], opened);
+        const std::optional<double> density = CalcPvtDensity(p[pvt::result::SampleHeight], opened.CuriniV,
+                                                              opened.CuriniD, p[Press], p[SampleTemp], opened);
         out << detailStart(p) + (density ? maskOrEmpty(*density, QStringLiteral("###0.0000")) : QString());
     }
     return std::move(out).text();
@@ -377,11 +383,11 @@ QString CsvReport::LsmText() {
     out << QStringLiteral("Test Time:             ,") + infoField(info, clsTEST_INFO::colTEST_TIME);
     out << QStringLiteral("Researcher Name:       ,") + infoField(info, clsTEST_INFO::colRESEARCHER_NAME);
     out << QStringLiteral("Test Type:                ,") + infoField(info, clsTEST_INFO::colBOB_NO);
-    out << QStringLiteral("SAMPLE_Weight,") + infoField(info, clsTEST_INFO::colBOB_RADIUS);
-    out << QStringLiteral("SAMPLE_Lengh,") + infoField(info, clsTEST_INFO::colBOB_EFF_LENGTH);
-    out << QStringLiteral("SAMPLE_Hardness,") + infoField(info, clsTEST_INFO::colPRETEST_PH);
-    out << QStringLiteral("SAMPLE_COMPACT_TIME,") + infoField(info, clsTEST_INFO::colROTOR_NO);
-    out << QStringLiteral("SAMPLE_COMPACT_Pressure,") + infoField(info, clsTEST_INFO::colPOSTTEST_PH);
+    out << QStringLiteral("SAMPLE_Weight,") + infoField(info, swell::info::SampleWeight);
+    out << QStringLiteral("SAMPLE_Lengh,") + infoField(info, swell::info::SampleLength);
+    out << QStringLiteral("SAMPLE_Hardness,") + infoField(info, swell::info::Hardness);
+    out << QStringLiteral("SAMPLE_COMPACT_TIME,") + infoField(info, swell::info::CompactionTime);
+    out << QStringLiteral("SAMPLE_COMPACT_Pressure,") + infoField(info, swell::info::CompactionPressure);
     out << QString() << QStringLiteral("Description:") << infoField(info, clsTEST_INFO::colSAFETY) << QString();
     out << QStringLiteral("Additives   , Concentration   , Units   , Lot Number") << QString();
     paddedAdditiveLines(out, *s_.additiveGrid);
@@ -398,7 +404,7 @@ QString CsvReport::LsmText() {
     clsTEST_RESULT& rows = *s_.testResults;
     for (rows.MoveFirst(); !rows.Eof(); rows.MoveNext()) {
         const ResultPoint p = currentPoint(rows);
-        const double change = p[ShearStress];
+        const double change = p[swell::result::LengthChange];
         QString line = detailStart(p);
         line += std::isfinite(change) ? Format(QVariant(LengthToDisplayText(change)), lengthMask) : QString();
         line += QLatin1Char(',');

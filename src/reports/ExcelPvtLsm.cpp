@@ -3,6 +3,7 @@
 #include "analysis/ResultGridLines.h"
 #include "data/Globals.h"
 #include "data/Numbers.h"
+#include "data/TestKindColumns.h"
 #include "data/Units.h"
 #include "data/clsTEST_RESULT.h"
 #include "platform/FlexGrid.h"
@@ -42,15 +43,15 @@ int PvtTop(ReportSheet& sheet, const StoredTestSource& in) {
     const OpenedTest& t = *in.opened;
     StartSheet(sheet, QStringLiteral("Z3080daq PVT Test Report"));
     HeaderBlock(sheet, 8,
-                {{QStringLiteral("Test Name:"), InfoAt(t, 1)},
-                 {QStringLiteral("Fluid ID:"), InfoAt(t, 2)},
-                 {QStringLiteral("Test Time:"), InfoAt(t, 3)},
-                 {QStringLiteral("Researcher Name:"), InfoAt(t, 4)},
-                 {QStringLiteral("Test Type:"), InfoAt(t, 6)},
-                 {QStringLiteral("Radius(cm):"), InfoAt(t, 5)},
-                 {QStringLiteral("initial Volume (cm3)"), InfoAt(t, 7)},
-                 {QStringLiteral("Initial density (g/cm3):"), InfoAt(t, 8)},
-                 {QStringLiteral("Comments:"), InfoAt(t, 11)}});
+                {{QStringLiteral("Test Name:"), InfoAt(t, clsTEST_INFO::colTEST_NAME)},
+                 {QStringLiteral("Fluid ID:"), InfoAt(t, clsTEST_INFO::colFLUID_ID)},
+                 {QStringLiteral("Test Time:"), InfoAt(t, clsTEST_INFO::colTEST_TIME)},
+                 {QStringLiteral("Researcher Name:"), InfoAt(t, clsTEST_INFO::colRESEARCHER_NAME)},
+                 {QStringLiteral("Test Type:"), InfoAt(t, pvt::info::KindText)},
+                 {QStringLiteral("Radius(cm):"), InfoAt(t, pvt::info::PistonRadius)},
+                 {QStringLiteral("initial Volume (cm3)"), InfoAt(t, pvt::info::InitialVolume)},
+                 {QStringLiteral("Initial density (g/cm3):"), InfoAt(t, pvt::info::InitialDensity)},
+                 {QStringLiteral("Comments:"), InfoAt(t, clsTEST_INFO::colSAFETY)}});
     const int last = AdditivesBlock(sheet, 19, in.additiveGrid);
     const int r = last + 2;
     sheet.text(r, 1, QStringLiteral("Results:"));
@@ -68,27 +69,28 @@ int LsmTop(ReportSheet& sheet, const StoredTestSource& in) {
     const OpenedTest& t = *in.opened;
     // The sample length is stored in inches; it is shown in the display
     // length unit, as its caption says.
-    const QVariant length = reporttext::sampleLengthShown(InfoAt(t, 8));
+    const QVariant length = reporttext::sampleLengthShown(InfoAt(t, swell::info::SampleLength));
     StartSheet(sheet, QStringLiteral("Z3080daq LSM Test Report"));
     HeaderBlock(sheet, 8,
-                {{QStringLiteral("Test Name:"), InfoAt(t, 1)},
-                 {QStringLiteral("Fluid ID:"), InfoAt(t, 2)},
-                 {QStringLiteral("Test Time:"), InfoAt(t, 3)},
-                 {QStringLiteral("Researcher Name:"), InfoAt(t, 4)},
-                 {QStringLiteral("Test Type:"), InfoAt(t, 6)},
-                 {QStringLiteral("SAMPLE WEIGHT (g)"), InfoAt(t, 7)},
+                {{QStringLiteral("Test Name:"), InfoAt(t, clsTEST_INFO::colTEST_NAME)},
+                 {QStringLiteral("Fluid ID:"), InfoAt(t, clsTEST_INFO::colFLUID_ID)},
+                 {QStringLiteral("Test Time:"), InfoAt(t, clsTEST_INFO::colTEST_TIME)},
+                 {QStringLiteral("Researcher Name:"), InfoAt(t, clsTEST_INFO::colRESEARCHER_NAME)},
+                 {QStringLiteral("Test Type:"), InfoAt(t, swell::info::KindText)},
+                 {QStringLiteral("SAMPLE WEIGHT (g)"), InfoAt(t, swell::info::SampleWeight)},
                  {QStringLiteral("SAMPLE_LENGTH : ") + gLengthLabel, length},
-                 {QStringLiteral("SAMPLE_HARDNESS"), InfoAt(t, 9)},
-                 {QStringLiteral("SAMPLE_COMPACT_TIME (min):"), InfoAt(t, 5)},
-                 {QStringLiteral("SAMPLE_COMPACT_PRESS (psi):"), InfoAt(t, 10)},
-                 {QStringLiteral("Comments:"), InfoAt(t, 11)}});
+                 {QStringLiteral("SAMPLE_HARDNESS"), InfoAt(t, swell::info::Hardness)},
+                 {QStringLiteral("SAMPLE_COMPACT_TIME (min):"), InfoAt(t, swell::info::CompactionTime)},
+                 {QStringLiteral("SAMPLE_COMPACT_PRESS (psi):"), InfoAt(t, swell::info::CompactionPressure)},
+                 {QStringLiteral("Comments:"), InfoAt(t, clsTEST_INFO::colSAFETY)}});
     const int a = AdditivesBlock(sheet, 20, in.additiveGrid);
     sheet.text(a + 2, 1, QStringLiteral("Results:"));
     return a + 2;
 }
 
 // The captions of the detail columns both tests begin with, and their cells:
-// step, cycle, elapsed minutes, temperature, pressure and speed.
+// step, cycle, elapsed minutes, temperature, pressure and speed (rpm in both
+// kinds).
 QStringList StepColumnTitles() {
     return {QStringLiteral("Step_NO"),          QStringLiteral("Cycle No"),
             QStringLiteral("Elapsed Time(min)"), QStringLiteral("Temperature") + gTempLabel,
@@ -160,8 +162,9 @@ QString ExcelReport::ExportPvtExcelDetail() {
             FillStepColumns(x, cells, QStringLiteral("##0.####"));
             // No density where it cannot be computed (no remaining volume, no
             // piston radius or initial values): the cell stays empty.
-            const std::optional<double> density = CalcPvtDensity(x[resultcol::ShearStress], t.CuriniV, t.CuriniD,
-                                                                 x[resultcol::Press], x[resultcol::SampleTemp], t);
+            const std::optional<double> density = CalcPvtDensity(x[pvt::result::SampleHeight], t.CuriniV,
+                                                                 t.CuriniD, x[resultcol::Press],
+                                                                 x[resultcol::SampleTemp], t);
             if (density)
                 cells[6] = PreparedCell::Masked(*density, QStringLiteral("###0.0000"));
         });
@@ -193,7 +196,7 @@ QString ExcelReport::ExportLsmExcelDetail() {
         const double sampleLength = in.opened->LsmSampleLength;
         const QString lengthMask = gUnitSystem == 1 ? QStringLiteral("#0.####") : QStringLiteral("#0.##");
         DetailBlock(sheet, in, gridEnd, 3, titles, [&](const ResultPoint& x, PreparedCell* cells) {
-            const double change = x[resultcol::ShearStress];
+            const double change = x[swell::result::LengthChange];
             FillStepColumns(x, cells, QStringLiteral("##0.#"));
             if (std::isfinite(change))
                 cells[6] = PreparedCell::Typed(Format(QVariant(LengthToDisplayText(change)), lengthMask));

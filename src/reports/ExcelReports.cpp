@@ -4,6 +4,7 @@
 #include "analysis/ResultGridLines.h"
 #include "data/Globals.h"
 #include "data/Numbers.h"
+#include "data/TestKindColumns.h"
 #include "data/Units.h"
 #include "data/clsTEST_INFO.h"
 #include "data/clsTEST_RESULT.h"
@@ -46,10 +47,14 @@ std::vector<PvYpRule::Result> PvYpLines(const FlexGridModel& grid) {
 
 // The header lines of both rheology workbooks, rows 8 to 15.
 QList<HeaderLine> RheologyHeader(const OpenedTest& t, const QVariant& description) {
-    return {{QStringLiteral("Test Name:"), InfoAt(t, 1)},      {QStringLiteral("Fluid ID:"), InfoAt(t, 2)},
-            {QStringLiteral("Test Time:"), InfoAt(t, 3)},      {QStringLiteral("Researcher Name:"), InfoAt(t, 4)},
-            {QStringLiteral("Rotor Number:"), InfoAt(t, 5)},   {QStringLiteral("Bob Number:"), InfoAt(t, 6)},
-            {QStringLiteral("Bob Radius (cm)"), InfoAt(t, 7)}, {QStringLiteral("Description:"), description}};
+    return {{QStringLiteral("Test Name:"), InfoAt(t, clsTEST_INFO::colTEST_NAME)},
+            {QStringLiteral("Fluid ID:"), InfoAt(t, clsTEST_INFO::colFLUID_ID)},
+            {QStringLiteral("Test Time:"), InfoAt(t, clsTEST_INFO::colTEST_TIME)},
+            {QStringLiteral("Researcher Name:"), InfoAt(t, clsTEST_INFO::colRESEARCHER_NAME)},
+            {QStringLiteral("Rotor Number:"), InfoAt(t, clsTEST_INFO::colROTOR_NO)},
+            {QStringLiteral("Bob Number:"), InfoAt(t, clsTEST_INFO::colBOB_NO)},
+            {QStringLiteral("Bob Radius (cm)"), InfoAt(t, clsTEST_INFO::colBOB_RADIUS)},
+            {QStringLiteral("Description:"), description}};
 }
 
 // Rows 1 to 17 + n of both rheology workbooks; returns the last additive row.
@@ -67,7 +72,7 @@ int RheologyTop(ReportSheet& sheet, const StoredTestSource& in, const QVariant& 
 
 QString RheologyBrief(const StoredTestSource& in) {
     return WriteReport(*in.opened, QStringLiteral("Brief Excel"), [&](ReportSheet& sheet) {
-        int r = RheologyTop(sheet, in, InfoAt(*in.opened, 11));
+        int r = RheologyTop(sheet, in, InfoAt(*in.opened, clsTEST_INFO::colSAFETY));
         r += 3;
         sheet.text(r, 1, QStringLiteral("Results:"));
         ++r;
@@ -132,7 +137,7 @@ QString RheologyBrief(const StoredTestSource& in) {
 
 QString RheologyDetail(const StoredTestSource& in) {
     return WriteReport(*in.opened, QStringLiteral("Detailed Excel"), [&](ReportSheet& sheet) {
-        QVariant description = InfoAt(*in.opened, 11);
+        QVariant description = InfoAt(*in.opened, clsTEST_INFO::colSAFETY);
         if (description.typeId() == QMetaType::QString)
             description = description.toString().trimmed();
         int r = RheologyTop(sheet, in, description);
@@ -190,7 +195,7 @@ QString RheologyDetail(const StoredTestSource& in) {
         const double ratePerRpm = in.opened->ShearRatePerRpm;
         r = WriteRows(sheet, r + 1, k, 12, [&](int i, PreparedCell* cells) {
             const ResultPoint& x = points[std::size_t(i)];
-            const double speed = x[resultcol::Speed];
+            const double speed = x[rheology::result::ShearRate];
             const double stress = x[resultcol::ShearStress];
             cells[0] = PreparedCell::Of(x[resultcol::RampNo]);
             cells[1] = PreparedCell::Of(x[resultcol::CycleNo]);
@@ -204,8 +209,8 @@ QString RheologyDetail(const StoredTestSource& in) {
             cells[8] = PreparedCell::Masked(StressToDisplay(stress), QStringLiteral("##0.####"));
             cells[9] = speed < 0.00002 ? PreparedCell::Of(0)
                                        : PreparedCell::Masked(stress / speed * 100, QStringLiteral("#0.###"));
-            cells[10] = PreparedCell::Masked(x[resultcol::BathTemp] / 5.11, QStringLiteral("##0.###"));
-            cells[11] = PreparedCell::Masked(stress / 5.11, QStringLiteral("##0.####"));
+            cells[10] = PreparedCell::Masked(DialReading(x[rheology::result::Gel]), QStringLiteral("##0.###"));
+            cells[11] = PreparedCell::Masked(DialReading(stress), QStringLiteral("##0.####"));
         });
         PageSetUp(sheet, captionRow, captionRow + 1, 30,
                   CenterHeaderText(in.opened->OpenedTestName, QStringLiteral("Print Date: ")));
@@ -220,9 +225,9 @@ using namespace excel;
 QString ExcelReport::cmdExportExcel_Click() {
     if (!RefreshOpenedTest(s_))
         return QString();
-    switch (s_.opened->TestType) {
-    case 1: return ExportPvtExcel();
-    case 2: return ExportLsmExcel();
+    switch (s_.opened->Kind()) {
+    case TestKind::Pvt: return ExportPvtExcel();
+    case TestKind::Lsm: return ExportLsmExcel();
     default: return RheologyBrief(s_);
     }
 }
@@ -230,9 +235,9 @@ QString ExcelReport::cmdExportExcel_Click() {
 QString ExcelReport::Export_Excel_Detail() {
     if (!RefreshOpenedTest(s_))
         return QString();
-    switch (s_.opened->TestType) {
-    case 1: return ExportPvtExcelDetail();
-    case 2: return ExportLsmExcelDetail();
+    switch (s_.opened->Kind()) {
+    case TestKind::Pvt: return ExportPvtExcelDetail();
+    case TestKind::Lsm: return ExportLsmExcelDetail();
     default: return RheologyDetail(s_);
     }
 }

@@ -4,6 +4,7 @@
 #include "data/DataFiles.h"
 #include "data/Globals.h"
 #include "data/Numbers.h"
+#include "data/TestKindColumns.h"
 #include "data/clsTEST_INFO.h"
 #include "platform/Dialogs.h"
 #include "platform/FlexGrid.h"
@@ -65,9 +66,9 @@ PrintedReport::PrintedReport(const StoredTestSource& source) : s_(source) {}
 
 void PrintedReport::cmdPRINT_Click() {
     if (!ReadOpenedTestInfo(s_)) return;
-    switch (s_.opened->TestType) {
-        case 1: PrintPvtReport(); return;
-        case 2: PrintLsmReport(); return;
+    switch (s_.opened->Kind()) {
+        case TestKind::Pvt: PrintPvtReport(); return;
+        case TestKind::Lsm: PrintLsmReport(); return;
         default: print(&PrintedReport::ComposeRheology); return;
     }
 }
@@ -184,8 +185,8 @@ void PrintedReport::ComposePvt(TextPrinter& printer, int copies) const {
         header("Researcher Name:", clsTEST_INFO::colRESEARCHER_NAME);
         header("Test Type:", clsTEST_INFO::colBOB_NO);
         // The initial volume is stored in cm3.
-        header("Initial Volume(cm3)   :", clsTEST_INFO::colBOB_RADIUS);
-        header("Initial Density(g/cm3):", clsTEST_INFO::colBOB_EFF_LENGTH);
+        header("Initial Volume(cm3)   :", pvt::info::InitialVolume);
+        header("Initial Density(g/cm3):", pvt::info::InitialDensity);
         printer.Print();
         printer.Print(QStringLiteral("Description:"));
         printer.PrintFolded(infoValue(info, clsTEST_INFO::colSAFETY));
@@ -221,10 +222,10 @@ void PrintedReport::ComposeLsm(TextPrinter& printer, int copies) const {
         header("  Test Time:", clsTEST_INFO::colTEST_TIME);
         header("  Researcher Name:", clsTEST_INFO::colRESEARCHER_NAME);
         header("  Test Type:", clsTEST_INFO::colBOB_NO);
-        header("  Sample Weight:", clsTEST_INFO::colBOB_RADIUS);
+        header("  Sample Weight:", swell::info::SampleWeight);
         // The sample length is stored in inches and printed in the display length unit.
         printer.Print((QStringLiteral("  Sample Length ") + gLengthLabel + QLatin1Char(':')).leftJustified(26) +
-                      infoValue({reporttext::sampleLengthShown(info.value(clsTEST_INFO::colBOB_EFF_LENGTH))}, 0));
+                      infoValue({reporttext::sampleLengthShown(info.value(swell::info::SampleLength))}, 0));
         printer.Print();
         printer.Print(QStringLiteral("  Description:"));
         printer.PrintFolded(infoValue(info, clsTEST_INFO::colSAFETY));

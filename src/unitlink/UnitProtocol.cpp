@@ -177,7 +177,7 @@ ReplyResult UnitReplyParser::Parse(const QString& received) {
         readings.mShearStress = frame.value(5) / mStressDivisor;
         texts.txtShearStress =
             Format(si ? readings.mShearStress / 10.0 : readings.mShearStress, QStringLiteral("##0.0"));
-        texts.txtFann = Format(readings.mShearStress / 5.11, QStringLiteral("###0.0"));
+        texts.txtFann = Format(DialReading(readings.mShearStress), QStringLiteral("###0.0"));
 
         // Pressure and its trip.
         readings.mPressure = frame.value(6);
@@ -189,7 +189,7 @@ ReplyResult UnitReplyParser::Parse(const QString& received) {
         }
 
         readings.mGel = frame.value(7);
-        texts.txtGelAngle = Format(readings.mGel / 5.11, QStringLiteral("##0.0"));
+        texts.txtGelAngle = Format(DialReading(readings.mGel), QStringLiteral("##0.0"));
         texts.txtPressSetPoint = frame.field(8);
 
         texts.txtVisc = readings.mShearRate < 2e-5

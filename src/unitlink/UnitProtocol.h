@@ -12,7 +12,7 @@
 //   field 1  a lead character and a two-digit status ("#01"; the first comma is
 //            the frame's 4th character)
 //   field 2  sample temperature, °F          field 6  pressure, psi
-//   field 3  temperature set point, °F       field 7  gel reading (dial units x 5.11)
+//   field 3  temperature set point, °F       field 7  gel reading, as a stress (DialReading)
 //   field 4  rotor speed, rpm                field 8  pressure set point, psi (text)
 //   field 5  shear stress of the standard bob, dyn/cm²
 //   field 9  (and 10 in frames with 9 commas) readings of the other test kinds.

@@ -2,6 +2,7 @@
 
 #include "data/Globals.h"
 #include "data/Numbers.h"
+#include "data/TestKindColumns.h"
 #include "data/Units.h"
 #include "platform/PeChart.h"
 #include "unitwindows/UnitChartStyle.h"
@@ -50,7 +51,8 @@ void layOutAxis(PeChart& c, int& axes, bool first, qint32 firstColor, const QStr
 }  // namespace
 
 std::optional<double> RowDensity(const ResultPoint& row, const DensityConstants& k) {
-    const double v = PvtRemainingVolume(row[resultcol::ShearStress], row[resultcol::Press], k.pistonRadius, k.iniVol);
+    const double v =
+        PvtRemainingVolume(row[pvt::result::SampleHeight], row[resultcol::Press], k.pistonRadius, k.iniVol);
     if (!(v > 0)) return std::nullopt;
     const double d = k.iniVol * k.iniDensity / v;
     if (!std::isfinite(d)) return std::nullopt;
@@ -125,7 +127,7 @@ int PlotSeries(PeChart& c, const Ticks& t, const std::vector<ResultPoint>& rows,
                 y = d ? float(*d) : kNoPoint;  // no sample volume left: no point
                 break;
             }
-            case Curve::Position: y = float(p[resultcol::ShearStress] * -1); break;
+            case Curve::Position: y = float(p[pvt::result::SampleHeight] * -1); break;
             case Curve::Temperature: y = float(TempToDisplay(p[resultcol::SampleTemp])); break;
             case Curve::Pressure: y = float(Val(Format(p[resultcol::Press], QStringLiteral("##0")))); break;
             }

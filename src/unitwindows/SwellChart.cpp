@@ -1,6 +1,7 @@
 #include "unitwindows/SwellChart.h"
 
 #include "data/Globals.h"
+#include "data/TestKindColumns.h"
 #include "data/Units.h"
 #include "data/clsTEST_RESULT.h"
 #include "platform/Database.h"
@@ -69,8 +70,8 @@ void draw(PeChart& c, const ChartTicks& ticks, qint32 testId, double sampleLengt
             c.setProp(XData, subset[q], j, x);
             c.setProp(YData, subset[q], j, float(y));
         };
-        if (swellDrawn) put(ChartSwell, row.value(clsTEST_RESULT::colRESULT_SHEAR_STRESS).toDouble() / sampleLength * 100);
-        put(ChartSpeed, row.value(clsTEST_RESULT::colRESULT_SPEED).toDouble());
+        if (swellDrawn) put(ChartSwell, row.value(swell::result::LengthChange).toDouble() / sampleLength * 100);
+        put(ChartSpeed, row.value(swell::result::Speed).toDouble());
         put(ChartTemp, TempToDisplay(row.value(clsTEST_RESULT::colRESULT_SAMPLE_TEMP).toDouble()));
         put(ChartPress, row.value(clsTEST_RESULT::colRESULT_PRESS).toDouble());
         results.MoveNext();
@@ -159,8 +160,8 @@ bool PlotSwellRows(PeChart& c, const ChartTicks& ticks, const std::vector<Result
             const ResultPoint& row = rows[size_t(first + j)];
             double y = 0;
             switch (q) {
-                case ChartSwell: y = row[resultcol::ShearStress] / sampleLength * 100; break;
-                case ChartSpeed: y = row[resultcol::Speed]; break;
+                case ChartSwell: y = row[swell::result::LengthChange] / sampleLength * 100; break;
+                case ChartSpeed: y = row[swell::result::Speed]; break;
                 case ChartTemp: y = TempToDisplay(row[resultcol::SampleTemp]); break;
                 case ChartPress: y = row[resultcol::Press]; break;
             }

@@ -6,6 +6,8 @@
 
 #include "analysis/ResultGridLines.h"
 #include "data/Numbers.h"
+#include "data/TestKind.h"
+#include "data/TestKindColumns.h"
 #include "data/clsSEQUENCE_INFO.h"
 #include "data/clsSEQUENCE_RAMP.h"
 #include "data/clsSEQUENCE_RAMP_DEFINE.h"
@@ -161,7 +163,7 @@ void frmPVTtest::cmdStart_Stop_Click() {
     dialog.Label7->setVisible(true);
     dialog.txtPostTestPH->setVisible(true);
     dialog.Label5->setVisible(false);
-    dialog.txtBobNo->setText(QStringLiteral("PVT"));
+    dialog.txtBobNo->setText(kPvtKindText);
     dialog.txtBobRadius->setEnabled(true);
     dialog.txtBobRadius->setReadOnly(false);
     dialog.txtBobRadius->clear();
@@ -169,16 +171,16 @@ void frmPVTtest::cmdStart_Stop_Click() {
     ui::ShowModal(dialog);
     if (dialog.Cancelled) return;
 
-    reply.iniDensity = Val(dialog.txtBobLength->text());
-    reply.iniVol = Val(dialog.txtBobRadius->text());
+    newtest::NewTestFields fields = newtest::FieldsOf(dialog);
+    reply.iniDensity = fields.Number(pvt::info::InitialDensity);
+    reply.iniVol = fields.Number(pvt::info::InitialVolume);
     txtiniD->setText(CStr(reply.iniDensity));
     txtiniV->setText(CStr(reply.iniVol));
     lblTestname->setText(dialog.txtTestName->text());
 
-    newtest::NewTestFields fields = newtest::FieldsOf(dialog);
-    fields.preTestPh = kPvtRadiusPerPsi;
-    CellLength = fields.postTestPh;
-    reply.PistonRadius = Val(fields.rotorNo);
+    fields.Number(pvt::info::RadiusPerPsi) = kPvtRadiusPerPsi;
+    CellLength = fields.Number(pvt::info::CellLength);
+    reply.PistonRadius = Val(fields.Text(pvt::info::PistonRadius));
     TestId = newtest::AddTestInfo(*TestInfo, fields, tick::CurrentDateTime());
     newtest::AddTestAdditives(*TestAdditive, TestId, dialog);
 
@@ -220,9 +222,9 @@ void frmPVTtest::SavePvtResultRow() {
     r.RESULT_TIME(double(ElapsedSeconds));
     r.RESULT_SAMPLE_TEMP(reply.SampleTemp);
     r.RESULT_PRESS(reply.SamplePress);
-    r.RESULT_SPEED(reply.SampleSpeed);
-    r.RESULT_SHEAR_STRESS(reply.SampleHeight);
-    r.RESULT_BATH_TEMP(reply.RawPosition);
+    r.Field(pvt::result::Speed, reply.SampleSpeed);
+    r.Field(pvt::result::SampleHeight, reply.SampleHeight);
+    r.Field(pvt::result::RawPosition, reply.RawPosition);
     r.CYCLE_NO(CurCycle);
     r.RESULT_TYPE_ID(0);
     r.AddNew();

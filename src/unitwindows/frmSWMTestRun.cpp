@@ -7,6 +7,8 @@
 #include "data/DateText.h"
 #include "data/Globals.h"
 #include "data/Numbers.h"
+#include "data/TestKind.h"
+#include "data/TestKindColumns.h"
 #include "data/Units.h"
 #include "data/clsSEQUENCE_INFO.h"
 #include "data/clsSEQUENCE_RAMP.h"
@@ -183,7 +185,7 @@ void frmSWMTest::cmdStart_Click() {
 
         auto info = std::make_unique<frmTestRelatedInfo>(mConnection, this);
         frmTestRelatedInfo& d = *info;
-        d.txtBobNo->setText(QStringLiteral("LSM"));
+        d.txtBobNo->setText(kSwellKindText);
         d.Label1(15)->setText(QStringLiteral("Test Type"));
         d.Label1(8)->setText(QStringLiteral("Sample_Wt"));
         d.txtBobRadius->setEnabled(true);
@@ -225,21 +227,21 @@ void frmSWMTest::cmdStart_Click() {
         lblFluid->setText(d.txtFluidId->text().trimmed());
         t.RESEARCHER_NAME(d.txtResearchName->text());
         const double hardness = Val(d.txtPreTestPH->text());
-        t.PreTest_PH(hardness);
+        t.Number(swell::info::Hardness, hardness);
         lblHard->setText(CStr(hardness));
         const double compPress = Val(d.txtPostTestPH->text());
-        t.PostTest_PH(compPress);
+        t.Number(swell::info::CompactionPressure, compPress);
         lblCPress->setText(CStr(compPress));
-        t.ROTOR_NO(d.txtRotoNo->text());
+        t.Text(swell::info::CompactionTime, d.txtRotoNo->text());
         lblCTime->setText(d.txtRotoNo->text());
-        t.BOB_NO(d.txtBobNo->text());
+        t.Text(swell::info::KindText, d.txtBobNo->text());
         // The sample length is stored in inches whatever the unit system: the
         // dry length the zeroing took (entered in the display unit), which the
         // run's swell is taken against. The dialog showed it in the display unit.
-        t.BOB_EFF_LENGTH(reply.state.SampleLength);
+        t.Number(swell::info::SampleLength, reply.state.SampleLength);
         lblLen->setText(CStr(Val(d.txtBobLength->text())));
         const double weight = Val(d.txtBobRadius->text());
-        t.BOB_RADIUS(weight);
+        t.Number(swell::info::SampleWeight, weight);
         lblWt->setText(CStr(weight));
         t.SAFETY(d.txtSAFETY->toPlainText().trimmed());
         lblDesc->setText(d.txtSAFETY->toPlainText().trimmed());
@@ -293,10 +295,10 @@ void frmSWMTest::RecordPoint() {
         r.RESULT_TIME(ElapsedSeconds);
         r.RESULT_SAMPLE_TEMP(Val(CStr(s.SampleTemp)));
         r.RESULT_PRESS(Val(CStr(s.SamplePress)));
-        r.RESULT_SPEED(s.SampleSpeed);
-        r.RESULT_SHEAR_STRESS(Val(CStr(s.LengthChange)));
+        r.Field(swell::result::Speed, s.SampleSpeed);
+        r.Field(swell::result::LengthChange, Val(CStr(s.LengthChange)));
         r.RESULT_TYPE_ID(0);
-        r.RESULT_BATH_TEMP(Val(CStr(s.RawVoltage)));
+        r.Field(swell::result::RawVoltage, Val(CStr(s.RawVoltage)));
         r.AddNew();
         mSamples.Written(TestId, LiveSamples::PointOf(TestId, r));
     } catch (const db::DbError& e) {

@@ -29,16 +29,6 @@ RowArray infoRow(const QVariant& bob, const QVariant& rotor, const QVariant& rad
 
 }  // namespace
 
-TEST(OpenTest, KindFollowsBobNoExactly) {
-    EXPECT_EQ(DecideTestKind("PVT"), TestKind::Pvt);
-    EXPECT_EQ(DecideTestKind("LSM"), TestKind::Lsm);
-    EXPECT_EQ(DecideTestKind(""), TestKind::None);
-    EXPECT_EQ(DecideTestKind("pvt"), TestKind::Rheology);
-    EXPECT_EQ(DecideTestKind("lsm"), TestKind::Rheology);
-    EXPECT_EQ(DecideTestKind("B1"), TestKind::Rheology);
-    EXPECT_EQ(DecideTestKind(" PVT"), TestKind::Rheology);
-}
-
 TEST(OpenTest, RheologySetsOnlyItsOwnField) {
     OpenedTest t;
     t.PvtPistonRadius = 1;
