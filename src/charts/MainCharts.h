@@ -252,6 +252,12 @@ private:
     // values); CurResultRow then holds the last row.
     template <class Visit>
     void forEachRow(qint32 n, Visit visit);
+    // The time charts of three curves: each loaded row that `keep` passes
+    // becomes one point of subsets 0, 1 and 2 of the 2-D chart, `point`
+    // giving {X, Y of subset 0, Y of subset 1, Y of subset 2}; the point count
+    // (known only after the walk) is written before the points.
+    template <class Keep, class Point>
+    void plotThreeSubsets(qint32 n, Keep keep, Point point);
 
     PeChart& pesgo1_;
     Pe3dChart& pe3do1_;

@@ -1,12 +1,17 @@
 #pragma once
 // What the files of the main window's charts share: the 3-D chart's property
 // numbers, the 16-bit property values, the viscosity of the single-curve and
-// 3-D charts, and the walk over the loaded result rows.
+// 3-D charts, the walk over the loaded result rows and the time charts of
+// three curves.
 
 #include "charts/MainCharts.h"
+#include "platform/PeChart.h"
 #include "data/clsTEST_RESULT.h"
 
 #include <QtGlobal>
+
+#include <array>
+#include <vector>
 
 namespace maincharts::parts {
 
@@ -38,4 +43,25 @@ void MainCharts::forEachRow(qint32 n, Visit visit) {
     }
     // The walk ends on the last row, which stays current.
     CurResultRow = testResults_.All();
+}
+
+template <class Keep, class Point>
+void MainCharts::plotThreeSubsets(qint32 n, Keep keep, Point point) {
+    using namespace pesgo;
+    std::vector<std::array<float, 4>> points;
+    points.reserve(size_t(qMax(n, 0)));
+    forEachRow(n, [&](qint32, const ResultRow& row) {
+        if (keep(row)) points.push_back(point(row));
+    });
+    const int k = int(points.size());
+    pesgo1_.setProp(Points, k);
+    for (int j = 0; j < k; ++j) {
+        const std::array<float, 4>& p = points[size_t(j)];
+        pesgo1_.setProp(XData, 0, j, p[0]);
+        pesgo1_.setProp(YData, 0, j, p[1]);
+        pesgo1_.setProp(XData, 1, j, p[0]);
+        pesgo1_.setProp(YData, 1, j, p[2]);
+        pesgo1_.setProp(XData, 2, j, p[0]);
+        pesgo1_.setProp(YData, 2, j, p[3]);
+    }
 }

@@ -37,26 +37,14 @@ void MainCharts::DrawPvtChart() {
     const qint32 n = loadOpenedTestRows();
     if (n < 1) return;
     const Sample sample = openedSample();
-    std::vector<float> time, density, press, temp;
-    time.reserve(size_t(n));
-    density.reserve(size_t(n));
-    press.reserve(size_t(n));
-    temp.reserve(size_t(n));
-    forEachRow(n, [&](qint32, const ResultRow& row) {
-        time.push_back(float(quantity(Quantity::Time, row, sample)));
-        density.push_back(float(quantity(Quantity::Density, row, sample)));
-        press.push_back(float(quantity(Quantity::PressureWhole, row, sample)));
-        temp.push_back(float(quantity(Quantity::Temperature, row, sample)));
-    });
-    g.setProp(Points, int(n));
-    for (int k = 0; k < n; ++k) {
-        g.setProp(XData, 0, k, time[size_t(k)]);
-        g.setProp(YData, 0, k, density[size_t(k)]);
-        g.setProp(XData, 1, k, time[size_t(k)]);
-        g.setProp(YData, 1, k, press[size_t(k)]);
-        g.setProp(XData, 2, k, time[size_t(k)]);
-        g.setProp(YData, 2, k, temp[size_t(k)]);
-    }
+    plotThreeSubsets(
+        n, [](const ResultRow&) { return true; },
+        [this, &sample](const ResultRow& row) {
+            return std::array<float, 4>{float(quantity(Quantity::Time, row, sample)),
+                                        float(quantity(Quantity::Density, row, sample)),
+                                        float(quantity(Quantity::PressureWhole, row, sample)),
+                                        float(quantity(Quantity::Temperature, row, sample))};
+        });
     g.setProp(Action, i16(ActionRedraw));
 }
 

@@ -27,30 +27,12 @@ void MainCharts::DrawViscPressTempChart() {
     pesgo1_.setProp(SubTitle, opened_.OpenedTestName);
     const qint32 n = loadOpenedTestRows();
     if (n > 0) {
-        // The point count comes before the points and is known only at the
-        // end of the pass.
-        std::vector<float> time, visc, press, temp;
-        time.reserve(n);
-        visc.reserve(n);
-        press.reserve(n);
-        temp.reserve(n);
-        forEachRow(n, [&](qint32, const ResultRow& row) {
-            if (!PassesRowFilter(row.type)) return;
-            time.push_back(float(row.time / 60.0));
-            visc.push_back(float(timeChartViscosity(row.rate, row.stress)));
-            press.push_back(float(row.press));
-            temp.push_back(float(ChartTemperature(row.temp)));
-        });
-        const int k = int(time.size());
-        pesgo1_.setProp(Points, k);
-        for (int j = 0; j < k; ++j) {
-            pesgo1_.setProp(XData, 0, j, time[j]);
-            pesgo1_.setProp(YData, 0, j, visc[j]);
-            pesgo1_.setProp(XData, 1, j, time[j]);
-            pesgo1_.setProp(YData, 1, j, press[j]);
-            pesgo1_.setProp(XData, 2, j, time[j]);
-            pesgo1_.setProp(YData, 2, j, temp[j]);
-        }
+        plotThreeSubsets(
+            n, [this](const ResultRow& row) { return PassesRowFilter(row.type); },
+            [](const ResultRow& row) {
+                return std::array<float, 4>{float(row.time / 60.0), float(timeChartViscosity(row.rate, row.stress)),
+                                            float(row.press), float(ChartTemperature(row.temp))};
+            });
     }
     pesgo1_.setProp(Action, i16(ActionRedraw));
 }
@@ -84,28 +66,12 @@ void MainCharts::DrawFann35Chart() {
 
     const qint32 n = loadOpenedTestRows();
     if (n > 0) {
-        std::vector<float> time, dial, temp, press;
-        time.reserve(n);
-        dial.reserve(n);
-        temp.reserve(n);
-        press.reserve(n);
-        forEachRow(n, [&](qint32, const ResultRow& row) {
-            if (!PassesRowFilter(row.type)) return;
-            time.push_back(float(row.time / 60.0));
-            dial.push_back(float(DialReading(row.stress)));
-            temp.push_back(float(ChartTemperature(row.temp)));
-            press.push_back(float(row.press));
-        });
-        const int k = int(time.size());
-        g.setProp(Points, k);
-        for (int j = 0; j < k; ++j) {
-            g.setProp(XData, 0, j, time[j]);
-            g.setProp(YData, 0, j, dial[j]);
-            g.setProp(XData, 1, j, time[j]);
-            g.setProp(YData, 1, j, temp[j]);
-            g.setProp(XData, 2, j, time[j]);
-            g.setProp(YData, 2, j, press[j]);
-        }
+        plotThreeSubsets(
+            n, [this](const ResultRow& row) { return PassesRowFilter(row.type); },
+            [](const ResultRow& row) {
+                return std::array<float, 4>{float(row.time / 60.0), float(DialReading(row.stress)),
+                                            float(ChartTemperature(row.temp)), float(row.press)};
+            });
     }
     g.setProp(Action, i16(ActionRedraw));
 }
