@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRect>
+#include <QStatusBar>
 #include <QString>
 #include <QVariant>
 
@@ -91,6 +92,15 @@ inline QLabel* SunkenLabel(QWidget* parent, const QString& name, const QString& 
     l->setFrameShape(QFrame::Panel);
     l->setFrameShadow(QFrame::Sunken);
     return l;
+}
+
+// A panel of a status bar: a label named after its key (the panel's design
+// key), taking `stretch` shares of the bar's width.
+inline QLabel* StatusPanel(QStatusBar* bar, const char* key, int stretch = 1) {
+    auto* p = new QLabel(bar);
+    p->setObjectName(QString::fromLatin1(key));
+    bar->addWidget(p, stretch);
+    return p;
 }
 
 }  // namespace controls

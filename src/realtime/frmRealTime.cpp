@@ -27,17 +27,6 @@
 
 const QString frmRealTime::kDesignedCaption = QStringLiteral("Z3080 Duzur ARAD Ezadavovo Real Time Test");
 
-namespace {
-
-QLabel* panel(QStatusBar* bar, const char* key) {
-    auto* p = new QLabel(bar);
-    p->setObjectName(QString::fromLatin1(key));
-    bar->addWidget(p, 1);
-    return p;
-}
-
-}  // namespace
-
 frmRealTime::frmRealTime(QWidget* parent)
     : UnitWindow(UnitWindowKind::RealTime, parent), mLayout(this, ControlLayout::Scaled) {
     setObjectName(QStringLiteral("frmRealTime"));
@@ -56,9 +45,7 @@ void frmRealTime::createControls() {
     resize(kLayoutWidth, kLayoutHeight);
 
     lblInstName = controls::Label(this, "lblInstName", QStringLiteral("Z3080 1"), {10, 6, 150, 26});
-    QFont big = lblInstName->font();
-    big.setBold(true);
-    big.setPointSizeF(big.pointSizeF() * 1.3);
+    const QFont big = HeadingFont();
     lblInstName->setFont(big);
     lblActiveFlag = controls::Label(this, "lblActiveFlag", QStringLiteral("INACTIVE"), {170, 6, 200, 26});
     lblActiveFlag->setFont(big);
@@ -152,10 +139,10 @@ void frmRealTime::createControls() {
     Label1 = controls::Label(this, "Label1", QStringLiteral("Test Progress Information:"), {10, 562, 220, 20});
     StatusBar1 = controls::Named<QStatusBar>(this, "StatusBar1", {0, 586, kLayoutWidth, 30});
     StatusBar1->setSizeGripEnabled(false);
-    StartTime = panel(StatusBar1, "StartTime");
-    ElapsedTime = panel(StatusBar1, "ElapsedTime");
-    StepTime = panel(StatusBar1, "StepTime");
-    EndTime = panel(StatusBar1, "EndTime");
+    StartTime = controls::StatusPanel(StatusBar1, "StartTime");
+    ElapsedTime = controls::StatusPanel(StatusBar1, "ElapsedTime");
+    StepTime = controls::StatusPanel(StatusBar1, "StepTime");
+    EndTime = controls::StatusPanel(StatusBar1, "EndTime");
 
     connect(cmdSelect, &QPushButton::clicked, this, [this] { TrapErrors([this] { cmdSelect_Click(); }); });
     connect(cmdStart_Stop, &QPushButton::clicked, this, &frmRealTime::cmdStart_Stop_Click);

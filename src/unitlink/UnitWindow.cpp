@@ -3,6 +3,7 @@
 #include "platform/Dialogs.h"
 
 #include <QCloseEvent>
+#include <QFont>
 #include <QMdiSubWindow>
 
 UnitWindow::UnitWindow(UnitWindowKind kind, QWidget* parent) : QWidget(parent), kind_(kind) {}
@@ -85,4 +86,11 @@ bool UnitWindow::CloseRefused(QCloseEvent* event, bool testRunning, const QStrin
 void UnitWindow::ReleaseUnit(int unitNumber) {
     EnableContainerEntry(unitNumber);
     if (MSComm1.PortOpen()) MSComm1.PortOpen(false);
+}
+
+QFont UnitWindow::HeadingFont() const {
+    QFont big = font();
+    big.setBold(true);
+    big.setPointSizeF(big.pointSizeF() * 1.3);
+    return big;
 }

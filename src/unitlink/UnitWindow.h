@@ -15,6 +15,7 @@
 
 class QCloseEvent;
 class QLabel;
+class QFont;
 class clsConnection;
 
 // The kinds of unit window, in the order of the container's menus.
@@ -39,6 +40,9 @@ public:
 
     // The unit label ("Unit 1" .. "Unit 8"); every kind has one, shown or not.
     QLabel* lblInstName = nullptr;
+    // The font of the window's two heading labels (the unit label and the
+    // status caption beside it): the window's font, bold, 1.3 times its size.
+    QFont HeadingFont() const;
     // The timer that polls the unit (designed interval 0).
     tick::TickTimer Timer1;
     // The unit's serial port.

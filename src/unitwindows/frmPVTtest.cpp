@@ -41,13 +41,6 @@ QRadioButton* option(QWidget* parent, const char* name, const QString& caption, 
     return o;
 }
 
-QLabel* panel(QStatusBar* bar, const char* key) {
-    auto* p = new QLabel(bar);
-    p->setObjectName(QString::fromLatin1(key));
-    bar->addWidget(p, 1);
-    return p;
-}
-
 }  // namespace
 
 frmPVTtest::frmPVTtest(QWidget* parent)
@@ -68,9 +61,7 @@ void frmPVTtest::createControls() {
     resize(kLayoutWidth, kLayoutHeight);
 
     lblInstName = Label(this, "lblInstName", QStringLiteral("Unit 1"), {10, 6, 150, 26});
-    QFont big = lblInstName->font();
-    big.setBold(true);
-    big.setPointSizeF(big.pointSizeF() * 1.3);
+    const QFont big = HeadingFont();
     lblInstName->setFont(big);
     lblActiveFlag = Label(this, "lblActiveFlag", QStringLiteral("INACTIVE"), {170, 6, 240, 26});
     lblActiveFlag->setFont(big);
@@ -164,11 +155,11 @@ void frmPVTtest::createControls() {
     Label1 = Label(this, "Label1", QStringLiteral("Test Progress Information:"), {10, 586, 240, 20});
     StatusBar1 = Named<QStatusBar>(this, "StatusBar1", {0, 610, kLayoutWidth, 38});
     StatusBar1->setSizeGripEnabled(false);
-    StartTime = panel(StatusBar1, "StartTime");
-    ElapsedTime = panel(StatusBar1, "ElapsedTime");
-    Status = panel(StatusBar1, "Status");
-    EndTime = panel(StatusBar1, "EndTime");
-    StepTime = panel(StatusBar1, "StepTime");
+    StartTime = controls::StatusPanel(StatusBar1, "StartTime");
+    ElapsedTime = controls::StatusPanel(StatusBar1, "ElapsedTime");
+    Status = controls::StatusPanel(StatusBar1, "Status");
+    EndTime = controls::StatusPanel(StatusBar1, "EndTime");
+    StepTime = controls::StatusPanel(StatusBar1, "StepTime");
 
     // A frame that cannot be sent from a button (Stop's) is a port failure.
     auto on = [this](QAbstractButton* b, void (frmPVTtest::*handler)()) {

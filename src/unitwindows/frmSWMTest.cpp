@@ -48,13 +48,6 @@ QLabel* reading(QWidget* parent, const QString& name, const QRect& geometry) {
     return l;
 }
 
-QLabel* panel(QStatusBar* bar, const char* key, int stretch) {
-    auto* p = new QLabel(bar);
-    p->setObjectName(QString::fromLatin1(key));
-    bar->addWidget(p, stretch);
-    return p;
-}
-
 // An element of a control array: one name, its index as a property.
 template <typename W>
 W* indexed(W* w, int index) {
@@ -83,9 +76,7 @@ frmSWMTest::~frmSWMTest() {
 
 void frmSWMTest::createControls() {
     resize(kLayoutWidth, kLayoutHeight);
-    QFont big = font();
-    big.setBold(true);
-    big.setPointSizeF(big.pointSizeF() * 1.3);
+    const QFont big = HeadingFont();
 
     lblInstName = Label(this, QStringLiteral("lblInstName"), QStringLiteral("Unit"), {10, 6, 150, 28});
     lblInstName->setFont(big);
@@ -217,11 +208,11 @@ void frmSWMTest::createControls() {
 
     StatusBar1 = Named<QStatusBar>(this, QStringLiteral("StatusBar1"), {0, 677, kLayoutWidth, 30});
     StatusBar1->setSizeGripEnabled(false);
-    StartTime = panel(StatusBar1, "StartTime", 3);
-    ElapsedTime = panel(StatusBar1, "ElapsedTime", 2);
-    Status = panel(StatusBar1, "Status", 2);
-    EndTime = panel(StatusBar1, "EndTime", 3);
-    StepTime = panel(StatusBar1, "StepTime", 3);
+    StartTime = controls::StatusPanel(StatusBar1, "StartTime", 3);
+    ElapsedTime = controls::StatusPanel(StatusBar1, "ElapsedTime", 2);
+    Status = controls::StatusPanel(StatusBar1, "Status", 2);
+    EndTime = controls::StatusPanel(StatusBar1, "EndTime", 3);
+    StepTime = controls::StatusPanel(StatusBar1, "StepTime", 3);
 
     auto trap = [this](void (frmSWMTest::*handler)()) {
         return [this, handler] { TrapErrors([this, handler] { (this->*handler)(); }); };

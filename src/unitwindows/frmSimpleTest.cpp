@@ -54,9 +54,7 @@ void frmSimpleTest::createControls() {
     resize(kLayoutWidth, kLayoutHeight);
 
     lblInstName = controls::Label(this, "lblInstName", QStringLiteral("Z3080 1"), {10, 8, 150, 26});
-    QFont big = lblInstName->font();
-    big.setBold(true);
-    big.setPointSizeF(big.pointSizeF() * 1.3);
+    const QFont big = HeadingFont();
     lblInstName->setFont(big);
     lblActiveFlag = controls::Label(this, "lblActiveFlag", QStringLiteral("INACTIVE"), {170, 8, 220, 26});
     lblActiveFlag->setFont(big);
