@@ -53,3 +53,12 @@ frmNameSeq* frmNameSeq::Open(QWidget* owner, QPointer<frmNameSeq>& current, cons
     connect(current, &frmNameSeq::SelectedTestName, owner, [selected] { TrapErrors(selected); });
     return current;
 }
+
+QString frmNameSeq::TakeSelection(QPointer<frmNameSeq>& current) {
+    frmNameSeq* picker = current;
+    current = nullptr;
+    const QString selected = picker->SelectedText();
+    picker->hide();
+    picker->deleteLater();
+    return selected;
+}

@@ -30,6 +30,10 @@ public:
     // heard: an older one still open loads nothing. Its OK runs `selected`
     // (guarded: a failure is shown, not thrown).
     static frmNameSeq* Open(QWidget* owner, QPointer<frmNameSeq>& current, const std::function<void()>& selected);
+    // The selection of the picker kept in `current`, which is then closed
+    // and let go (`current` empties): what the opener's handler does once it
+    // takes the chosen sequence.
+    static QString TakeSelection(QPointer<frmNameSeq>& current);
 
     QLabel* Label1;  // "Select a test sequence:"
     QListWidget* lstSeqName;

@@ -69,11 +69,7 @@ void frmRealTime::cfNameSeq_SelectedTestName() {
         ui::MsgBox(SequenceLockedMessage());
         return;
     }
-    mSequenceName = cfNameSeq->SelectedText();
-    frmNameSeq* picker = cfNameSeq;
-    cfNameSeq = nullptr;
-    picker->hide();
-    picker->deleteLater();
+    mSequenceName = frmNameSeq::TakeSelection(cfNameSeq);
 
     if (!LoadSequenceTables(false)) return;
     if (!mSequenceName.isEmpty()) lblSelectSeq->setText(mSequenceName);

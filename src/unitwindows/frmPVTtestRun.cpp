@@ -74,11 +74,7 @@ void frmPVTtest::cfNameSeq_SelectedTestName() {
         ui::MsgBox(SequenceLockedMessage());
         return;
     }
-    SeqName = cfNameSeq->SelectedText();
-    frmNameSeq* picker = cfNameSeq;
-    cfNameSeq = nullptr;
-    picker->hide();
-    picker->deleteLater();
+    SeqName = frmNameSeq::TakeSelection(cfNameSeq);
 
     if (!loadSteps(true)) return;
     if (!SeqName.isEmpty()) lblSelectSeq->setText(SeqName);

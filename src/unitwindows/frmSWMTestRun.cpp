@@ -64,11 +64,7 @@ void frmSWMTest::cfNameSeq_SelectedTestName() {
         ui::MsgBox(runloop::SequenceLockedMessage());
         return;
     }
-    SeqName = cfNameSeq->SelectedText();
-    frmNameSeq* picker = cfNameSeq;
-    cfNameSeq = nullptr;
-    picker->hide();
-    picker->deleteLater();
+    SeqName = frmNameSeq::TakeSelection(cfNameSeq);
     if (!haveRecords()) return;
 
     const LoadedSwellSequence loaded = LoadSwellSequence(SeqName, mConnection, *mSeqInfo, *mSeqRamp);
