@@ -50,7 +50,7 @@ struct LiveRunBench {
         f.testName = QStringLiteral("Bench run");
         f.bobNo = QStringLiteral("B1");
         f.bobRadius = 1.7245;
-        w->mTestId = newtest::AddTestInfo(*w->mTestInfo, f, QDateTime::currentDateTime());
+        w->TestId = newtest::AddTestInfo(*w->mTestInfo, f, QDateTime::currentDateTime());
         w->mBobRadius = f.bobRadius;
         w->mReply.SetBobRadius(f.bobRadius);
         w->MSFlexGrid1->Rows(1);
@@ -74,11 +74,11 @@ struct LiveRunBench {
         const int inCycle = points % 100;
         const int cycle = (points / 100) % 2 + 1;
         const int step = points / 200 + 1;
-        w->mStepNo = step;
-        w->mCycleNo = cycle;
+        w->CurStep = step;
+        w->CurCycle = cycle;
         w->mRampEntryNo = inCycle < 60 ? 0 : (inCycle - 60) / 10 + 1;
         w->mPhase = w->mRampEntryNo > 0 ? 1 : 0;
-        w->mElapsedSec = points * 5;
+        w->ElapsedSeconds = points * 5;
         unit::UnitReadings& r = w->mReply.readings;
         static const double rates[] = {170, 511, 340, 170, 85};
         r.mShearRate = rates[w->mRampEntryNo];

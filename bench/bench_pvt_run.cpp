@@ -22,6 +22,7 @@
 #include "platform/Database.h"
 #include "platform/FlexGrid.h"
 #include "platform/PeChart.h"
+#include "platform/RunClock.h"
 #include "unitwindows/frmPVTtest.h"
 
 #include <QCheckBox>
@@ -32,6 +33,9 @@ namespace {
 struct PvtRunBench {
     QTemporaryDir dir;
     QString oldDir = QDir::currentPath();
+    // The run's clock, moved on by one second at every tick.
+    quint32 ms = 1000000;
+    tick::ClockSource oldClock = tick::SetClockSource({[this] { return ms; }, {}});
     clsConnection connection;
     std::unique_ptr<frmPVTtest> w;
     QString frame;
@@ -78,7 +82,8 @@ struct PvtRunBench {
         w->RunState = 1;
         w->CurStep = 1;
         w->CurCycle = 1;
-        w->StepSeconds = 100;
+        w->StepTick = 100;  // past the step frame
+        w->RunClock.Start();
         w->lblTestname->setText(f.testName);
         w->RefreshPvtChart();
 
@@ -102,17 +107,18 @@ struct PvtRunBench {
             r.AddNew();
         }
         db->commit();
-        w->ElapsedSeconds = stored;
-        w->StepSeconds = stored;
+        w->StepStartMs = ms - quint32(stored) * 1000;
         w->mSamples.Forget();
         tick();  // the first recording tick reads the stored rows once
     }
     ~PvtRunBench() {
         w.reset();
+        tick::SetClockSource(std::move(oldClock));
         QDir::setCurrent(oldDir);
     }
     // One tick that records a row, in the run loop's order.
     void tick() {
+        ms += 1000;
         w->reply.Parse(frame);
         w->RunTick();
     }

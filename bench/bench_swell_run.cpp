@@ -102,7 +102,7 @@ struct SwellRunBench {
         s.RawVoltage = 2 + 0.001 * (points % 500);
         w->ElapsedSeconds = points;
         ++points;
-        w->RecordPoint();
+        w->RecordSwellPoint();
     }
 };
 

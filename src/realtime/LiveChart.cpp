@@ -229,8 +229,8 @@ void frmRealTime::RefreshRealTimeChart() {
 
 void frmRealTime::PlotAllSeries() {
     mSubsetCount = 0;
-    if (mTestId == 0 || !mTestResult) return;
-    const std::vector<ResultPoint>& samples = mSamples.Of(mTestId, *mTestResult, mConnection);
+    if (TestId == 0 || !mTestResult) return;
+    const std::vector<ResultPoint>& samples = mSamples.Of(TestId, *mTestResult, mConnection);
     mPointCount = qint32(samples.size());
     mSubsetCount = livechart::PlotStoredSeries(*Pesgo1, chartTicks(*this), samples, mReply.mShearRateFactor,
                                                &mPlotHeld, mSamples.Version());

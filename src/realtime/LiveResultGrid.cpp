@@ -135,10 +135,10 @@ namespace {
 
 livegrid::LiveSample currentSample(const frmRealTime& w) {
     livegrid::LiveSample s;
-    s.step = w.mStepNo;
-    s.cycle = w.mCycleNo;
+    s.step = w.CurStep;
+    s.cycle = w.CurCycle;
     s.rampEntry = w.mRampEntryNo;
-    s.elapsedSec = w.mElapsedSec;
+    s.elapsedSec = w.ElapsedSeconds;
     const unit::UnitReadings& r = w.mReply.readings;
     s.sampleTemp = r.mSampleTemp;
     s.pressure = r.mPressure;
@@ -166,7 +166,7 @@ void frmRealTime::UpdateResultGrid() {
 
 void frmRealTime::CalcRampPowerLaw() {
     if (!mTestResult) return;  // no record objects: nothing is stored to analyse
-    const std::vector<ResultPoint>& points = mSamples.Of(mTestId, *mTestResult, mConnection);
+    const std::vector<ResultPoint>& points = mSamples.Of(TestId, *mTestResult, mConnection);
     mPointCount = qint32(points.size());
     if (mPointCount < 1) return;
     livegrid::WriteFinishedCycleAnalysis(*MSFlexGrid1->gridModel(), livegrid::CycleAnalyses(points, mBobRadius));

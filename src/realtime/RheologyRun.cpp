@@ -16,13 +16,10 @@ double RheologyRun::SecondsSince(quint32 reading) const {
 
 void RheologyRun::StartTest() {
     mReply.SetBobRadius(mBobRadius);
-    if (mRunState != kIdle) return;
+    if (RunState != kIdle) return;
 
-    mElapsedSec = 0;
-    mStepNo = 1;
-    mCycleNo = 1;
+    BeginSequence();
     mRunStartMs = tick::timeGetTime();
-    mRunClock.Start();
     RestartStep();
     // A new run starts from nothing commanded: the commands and control times
     // of an earlier run in this window would let the periodic checks act on
@@ -31,17 +28,16 @@ void RheologyRun::StartTest() {
     mPressCommand = 0;
     mLastTempControlMs.reset();
     mLastPressControlMs.reset();
-    mRowsNotSaved = 0;
 
     RunButtons(true);
-    mRunState = kStepRunning;
+    RunState = kStepRunning;
     SetTimerInterval(kTickMs, true);
 
     const QDateTime now = tick::CurrentDateTime();
-    mEndTimeText = GeneralDate(now.addSecs(PlannedSeconds(*this)));
-    mElapsedText = QStringLiteral("00:00");
+    EndTimeText = GeneralDate(now.addSecs(PlannedFrom(1)));
+    ElapsedText = QStringLiteral("00:00");
     ShowPanel(QStringLiteral("StartTime"), QStringLiteral("Start Time: ") + GeneralDate(now));
-    ShowPanel(QStringLiteral("EndTime"), QStringLiteral("End Time: ") + mEndTimeText);
+    ShowPanel(QStringLiteral("EndTime"), QStringLiteral("End Time: ") + EndTimeText);
     ShowPanel(QStringLiteral("StepTime"), QString());
     ShowPanel(QStringLiteral("ElapsedTime"), QString());
 }
@@ -49,17 +45,15 @@ void RheologyRun::StartTest() {
 void RheologyRun::RestartStep() {
     mPhase = kStepPhase;
     mRampEntryNo = 0;
-    mStepElapsedSec = 0;
     mRampElapsedSec = 0;
-    mStepTick = 0;
     mRampTick = 0;
-    mStepStartMs = tick::timeGetTime();
+    RestartStepClock();
 }
 
 void RheologyRun::ShutDown() {
     // The run is over even when the stop frame cannot be sent (the failure
     // reaches the caller after).
-    mRunState = kIdle;
+    RunState = kIdle;
     mReply.ResetCounts();
     RunButtons(false);
     SendFrame(unit::StopFrame());
@@ -68,16 +62,16 @@ void RheologyRun::ShutDown() {
 // ---- the tick -----------------------------------------------------------------------
 
 void RheologyRun::RunTick() {
-    if (mRunState == kIdle) return;
+    if (RunState == kIdle) return;
     // A table that no longer holds the current step (never with a loaded
     // sequence) ends the run rather than reading past it.
-    if (mStepNo < 1 || mStepNo > mStepCount) {
-        mRunState = kIdle;
+    if (CurStep < 1 || CurStep > mStepCount) {
+        RunState = kIdle;
         ShutDown();
         return;
     }
     const quint32 now = tick::timeGetTime();
-    mElapsedSec = WholeSeconds(mRunClock.Milliseconds());
+    ReadRunClock();
     if (mPhase == kStepPhase)
         StepPhaseTick(now);
     else
@@ -85,40 +79,38 @@ void RheologyRun::RunTick() {
 }
 
 void RheologyRun::StepPhaseTick(quint32 now) {
-    mRunState = kStepRunning;
-    ++mStepTick;
-    mStepElapsedSec = WholeSeconds(tick::MsBetween(mStepStartMs, now));
+    RunState = kStepRunning;
+    ++StepTick;
+    ReadStepClock(now);
 
     // The periodic corrections act on the commands of this step only: its
     // first two ticks belong to the step-start frame.
-    if (mStepTick >= 3) {
+    if (StepTick >= 3) {
         if (PeriodicTempCheck()) return;
         if (PeriodicPressCheck()) return;
     }
 
-    if (mStepTick == 1) {
+    if (StepTick == 1) {
         mPhase = kStepPhase;
         return;
     }
-    if (mStepTick == 2) {
+    if (StepTick == 2) {
         StepStartSetPoints();
         return;
     }
 
     SetTimerInterval(kTickMs);
-    if (IsRecordingPoint(stepValue(mStepInterval), mStepElapsedSec, false)) {
-        if (RecordPoint()) {
+    if (IsRecordingPoint(StepValue(mStepInterval), StepSeconds, false)) {
+        if (RecordPoint([this] { SaveResultRow(); })) {
             PlotAllSeries();
             UpdateResultGrid();
         }
     }
-    const double sample = mReply.readings.mSampleTemp;
-    const bool inTolerance = std::fabs(stepValue(mStepTemp) - sample) <= stepValue(mStepTempError);
-    if (inTolerance && double(mStepElapsedSec) >= stepValue(mStepMinutes) * 60.0) {
+    if (StepOver(mReply.readings.mSampleTemp)) {
         UpdateResultGrid();
         // A step flagged for a ramp of a sequence without ramp entries goes on
         // as a step without ramp.
-        if (stepValue(mStepRunRamp) == 1 && mRampEntryCount > 0) {
+        if (StepValue(mStepRunRamp) == 1 && mRampEntryCount > 0) {
             mPhase = kRampPhase;
             mRampEntryNo = 1;
             mRampTick = 0;
@@ -132,20 +124,20 @@ void RheologyRun::StepPhaseTick(quint32 now) {
 }
 
 void RheologyRun::RampPhaseTick(quint32 now) {
-    mRunState = kRampRunning;
+    RunState = kRampRunning;
     SetTimerInterval(kTickMs);
     ++mRampTick;
     mRampElapsedSec = WholeSeconds(tick::MsBetween(mRampStartMs, now));
 
     if (mRampTick == 1) {
-        SendFrame(unit::SetPointFrame(stepValue(mStepTemp), stepValue(mStepPress), rampValue(mRampSpeed), mBobNumber));
+        SendFrame(unit::SetPointFrame(StepValue(mStepTemp), StepValue(mStepPress), rampValue(mRampSpeed), mBobNumber));
         mPhase = kRampPhase;
         mLastTempControlMs = tick::timeGetTime();
-        mTempCommand = stepValue(mStepTemp);
+        mTempCommand = StepValue(mStepTemp);
         SetTimerInterval(kAfterRampEntryMs);
     }
     if (IsRecordingPoint(rampValue(mRampInterval), mRampElapsedSec, true)) {
-        if (RecordPoint()) {
+        if (RecordPoint([this] { SaveResultRow(); })) {
             UpdateResultGrid();
             PlotAllSeries();
         }
@@ -161,62 +153,48 @@ void RheologyRun::RampPhaseTick(quint32 now) {
 }
 
 bool RheologyRun::Advance(bool afterRamp) {
-    ++mCycleNo;
-    if (double(mCycleNo) > stepValue(mStepCycles)) {
-        mCycleNo = 1;
-        ++mStepNo;
-    }
+    const bool complete = NextCycleOrStep();
     mRampEntryNo = 0;
-    mStepTick = 0;
-    mStepElapsedSec = 0;
-    mStepStartMs = tick::timeGetTime();
     mRampTick = 0;
     mPhase = kStepPhase;
     if (afterRamp) mRampElapsedSec = 0;
-    if (mStepNo <= mStepCount) return false;
+    if (!complete) return false;
 
     if (afterRamp) {
         AddResultGridRow();
         CalcRampPowerLaw();
     }
-    mRunState = kIdle;
+    RunState = kIdle;
     ShutDown();
     return true;
 }
 
-bool RheologyRun::RecordPoint() {
-    try {
-        SaveResultRow();
-        return true;
-    } catch (...) {
-        const TrappedError e = CurrentError();
-        ReportRowNotSaved(mRowsNotSaved, RowNotSavedMessage(e.description));
-        return false;
-    }
+QString RheologyRun::RowNotSavedText(int, const QString& description) const {
+    return RowNotSavedMessage(description);
 }
 
 void RheologyRun::ShowStatusTexts() {
-    mElapsedText = HmsText(mElapsedSec);
+    ElapsedText = HmsText(ElapsedSeconds);
     if (mPhase == kStepPhase)
-        ShowPanel(QStringLiteral("StepTime"), StepTimeText(mStepNo, mCycleNo, mStepElapsedSec));
+        ShowPanel(QStringLiteral("StepTime"), StepTimeText(CurStep, CurCycle, StepSeconds));
     else
         ShowPanel(QStringLiteral("StepTime"), RampTimeText(mRampEntryNo, mRampElapsedSec));
-    ShowPanel(QStringLiteral("ElapsedTime"), ElapsedTimeText(mElapsedText));
+    ShowPanel(QStringLiteral("ElapsedTime"), ElapsedTimeText(ElapsedText));
 }
 
 // ---- set-point control ------------------------------------------------------------
 
 void RheologyRun::StepStartSetPoints() {
     const double sample = mReply.readings.mSampleTemp;
-    const double target = stepValue(mStepTemp);
-    const double rate = DirectedTempRate(sample, target, stepValue(mStepTempRate));
-    if (mStepNo >= 0 && mStepNo < mStepTempRate.size()) mStepTempRate[mStepNo] = rate;
+    const double target = StepValue(mStepTemp);
+    const double rate = DirectedTempRate(sample, target, StepValue(mStepTempRate));
+    if (CurStep >= 0 && CurStep < mStepTempRate.size()) mStepTempRate[CurStep] = rate;
     mTempCommand = FirstTempCommand(rate, sample, target);
 
-    mPressCommand = mStepNo == 1 ? 0.0 : mStepPress.value(mStepNo - 1);
-    mPressCommand = NextPressCommand(stepValue(mStepPressRate), mPressCommand, stepValue(mStepPress));
+    mPressCommand = CurStep == 1 ? 0.0 : mStepPress.value(CurStep - 1);
+    mPressCommand = NextPressCommand(StepValue(mStepPressRate), mPressCommand, StepValue(mStepPress));
 
-    SendFrame(unit::SetPointFrame(mTempCommand, mPressCommand, stepValue(mStepSpeed), mBobNumber));
+    SendFrame(unit::SetPointFrame(mTempCommand, mPressCommand, StepValue(mStepSpeed), mBobNumber));
     mLastTempControlMs = tick::timeGetTime();
     mLastPressControlMs = tick::timeGetTime();
     mPhase = kStepPhase;
@@ -225,8 +203,8 @@ void RheologyRun::StepStartSetPoints() {
 
 bool RheologyRun::PeriodicTempCheck() {
     if (!mLastTempControlMs || SecondsSince(*mLastTempControlMs) < kTempPeriodSec) return false;
-    const double rate = stepValue(mStepTempRate);
-    const double target = stepValue(mStepTemp);
+    const double rate = StepValue(mStepTempRate);
+    const double target = StepValue(mStepTemp);
     if (rate > 0 && mTempCommand < target) {
         TempControlStep();
         return true;
@@ -245,14 +223,12 @@ bool RheologyRun::PeriodicTempCheck() {
 bool RheologyRun::PeriodicPressCheck() {
     if (!mLastPressControlMs) return false;
     const double d = SecondsSince(*mLastPressControlMs);
-    if (d >= kBandCheckSec && OutsidePressureBand(mReply.readings.mPressure, mPressCommand)) {
-        ShutDown();
-        ui::MsgBox(PressureInactiveMessage());
-        return true;
-    }
+    // The band is watched against the pressure commanded (it follows the
+    // step's pressure ramp), once the command has had time to take.
+    if (StopOutsideBand(mReply.readings.mPressure, mPressCommand, d >= kBandCheckSec, false)) return true;
     if (d >= kPressPeriodSec) {
         mLastPressControlMs = tick::timeGetTime();
-        if (stepValue(mStepPress) != mPressCommand && stepValue(mStepPressRate) != 0) {
+        if (StepValue(mStepPress) != mPressCommand && StepValue(mStepPressRate) != 0) {
             PressureRampStep();
             return true;
         }
@@ -262,22 +238,22 @@ bool RheologyRun::PeriodicPressCheck() {
 
 void RheologyRun::TempControlStep() {
     mLastTempControlMs = tick::timeGetTime();
-    const double rate = stepValue(mStepTempRate);
+    const double rate = StepValue(mStepTempRate);
     if (rate == 0) return;
-    mTempCommand = CorrectedTempCommand(rate, mTempCommand, mReply.readings.mSampleTemp, stepValue(mStepTemp));
-    SendFrame(unit::SetPointFrame(mTempCommand, mPressCommand, stepValue(mStepSpeed), mBobNumber));
+    mTempCommand = CorrectedTempCommand(rate, mTempCommand, mReply.readings.mSampleTemp, StepValue(mStepTemp));
+    SendFrame(unit::SetPointFrame(mTempCommand, mPressCommand, StepValue(mStepSpeed), mBobNumber));
     SetTimerInterval(kAfterSetPointMs);
 }
 
 void RheologyRun::PressureRampStep() {
     mLastPressControlMs = tick::timeGetTime();
-    const double rate = stepValue(mStepPressRate);
+    const double rate = StepValue(mStepPressRate);
     if (rate == 0) return;
-    mPressCommand = NextPressCommand(rate, mPressCommand, stepValue(mStepPress));
+    mPressCommand = NextPressCommand(rate, mPressCommand, StepValue(mStepPress));
     SendSetPointsNow();
 }
 
 void RheologyRun::SendSetPointsNow() {
-    SendFrame(unit::SetPointFrame(mTempCommand, mPressCommand, stepValue(mStepSpeed), mBobNumber));
+    SendFrame(unit::SetPointFrame(mTempCommand, mPressCommand, StepValue(mStepSpeed), mBobNumber));
     SetTimerInterval(kAfterSetPointMs);
 }

@@ -12,7 +12,7 @@
 // time shown from tick::CurrentDateTime.
 //
 // One tick of the run (RunTick, called by the window after it has taken the
-// unit's input, while mRunState is not idle):
+// unit's input, while RunState is not idle):
 //  - step phase: tick 1 of a step or cycle does nothing more; tick 2 sends the
 //    step-start set points (interval 3000 ms); from tick 3 on, the periodic
 //    temperature check (every 120 s) and pressure check (every 60 s, with the
@@ -28,7 +28,7 @@
 //    the next step follows, and after the last one the run ends (ShutDown).
 
 #include "platform/RunClock.h"
-#include "unitlink/RunRules.h"
+#include "unitlink/SequenceRun.h"
 #include "unitlink/UnitProtocol.h"
 
 #include <QString>
@@ -36,7 +36,7 @@
 
 namespace runloop {
 
-// The rheology run's states (mRunState): kIdle and kStepRunning (RunRules.h),
+// The rheology run's states (RunState): kIdle and kStepRunning (RunRules.h),
 // and the shear-rate ramp after a step.
 inline constexpr int kRampRunning = 6;
 // The part of a step or cycle the run is in (mPhase).
@@ -45,36 +45,25 @@ inline constexpr int kRampPhase = 1;
 
 }  // namespace runloop
 
-class RheologyRun : public runloop::RunTables {
+class RheologyRun : public runloop::SequenceRun {
 public:
-    virtual ~RheologyRun() = default;
-
     // ---- the unit's replies ---------------------------------------------------
     // Receive buffer, live readings and their texts, trip and inactive counts,
     // bob factors (mShearRateFactor, mStressDivisor).
     unit::UnitReplyParser mReply;
 
     // ---- run state ------------------------------------------------------------
-    int mRunState = runloop::kIdle;    // kIdle, kStepRunning or kRampRunning
+    // RunState: kIdle, kStepRunning or kRampRunning. Where the run is (CurStep,
+    // CurCycle, StepTick), its clocks and texts: SequenceRun.
     int mPhase = runloop::kStepPhase;  // kStepPhase or kRampPhase
-    int mStepNo = 0;                   // 1 .. mStepCount
-    int mCycleNo = 0;                  // from 1
     int mRampEntryNo = 0;              // 1 .. mRampEntryCount in a ramp, 0 in a step
-    int mStepTick = 0;                 // ticks of the current step or cycle
     int mRampTick = 0;                 // ticks of the current ramp entry
     long long mTickCount = 0;          // ticks since the window opened
     quint32 mRunStartMs = 0;           // clock readings: start of the run,
-    quint32 mStepStartMs = 0;          // of the step or cycle,
     quint32 mRampStartMs = 0;          // of the ramp entry
-    tick::RunElapsed mRunClock;        // the run's time, in 64 bits (runs longer than the clock's span)
-    qint64 mElapsedSec = 0;            // whole seconds since those starts
-    qint64 mStepElapsedSec = 0;
-    qint64 mRampElapsedSec = 0;
-    QString mElapsedText;              // the run time as H:MM:SS
-    QString mEndTimeText;              // the planned end, general date
+    qint64 mRampElapsedSec = 0;        // whole seconds since the entry's start
 
-    // ---- the test (set by Start) ----------------------------------------------
-    qint32 mTestId = 0;     // TEST_ID of every recorded row
+    // ---- the test (set by Start; TestId: SequenceRun) ---------------------------
     double mBobRadius = 0;  // cm
     int mBobNumber = 0;     // 1, 2 or 5: the last field of every set-point frame
 
@@ -86,10 +75,8 @@ public:
     std::optional<quint32> mLastTempControlMs;
     std::optional<quint32> mLastPressControlMs;
 
-    // ---- recording --------------------------------------------------------------
-    // Points of this run that could not be stored; the first failure is shown
-    // (runloop::ReportRowNotSaved).
-    int mRowsNotSaved = 0;
+    // The rheology run has the shear-rate ramp after a step.
+    bool HasRamps() const override { return true; }
 
     // ---- operations -------------------------------------------------------------
     // Starts a run of the loaded tables from step 1 (bob factors from
@@ -101,7 +88,7 @@ public:
     void RestartStep();
     // Sends the stop frame, ends the run, clears the trip and inactive counts
     // and gives the buttons back. Steps, times and texts stay as they were.
-    void ShutDown();
+    void ShutDown() override;
     // The run's part of a tick (steps, cycles, ramps, set points, recording,
     // status texts). Does nothing while idle.
     void RunTick();
@@ -134,17 +121,16 @@ protected:
     virtual void ShowPanel(const QString& key, const QString& text) = 0;
     // Start and Exit off while a run is active; Start, Exit and Zero on after it.
     virtual void RunButtons(bool running) = 0;
+    // "ERROR :" and the description.
+    QString RowNotSavedText(int number, const QString& description) const override;
 
 private:
     void StepPhaseTick(quint32 now);
     void RampPhaseTick(quint32 now);
-    // Records the present point; a failure is counted, the first of the run shown.
-    bool RecordPoint();
     // The next cycle or step; true when the sequence is complete (the run has ended).
     bool Advance(bool afterRamp);
     void ShowStatusTexts();
     double SecondsSince(quint32 reading) const;
 
-    double stepValue(const QVector<double>& v) const { return v.value(mStepNo); }
     double rampValue(const QVector<double>& v) const { return v.value(mRampEntryNo); }
 };

@@ -45,7 +45,7 @@ void frmRealTime::WaitSeconds(float seconds) {
 void frmRealTime::cmdRetrieve_Click() {
     // The download's working fields are the run's: not while a test runs
     // (the button is off then).
-    if (mRunState != runloop::kIdle) {
+    if (RunState != runloop::kIdle) {
         ui::MsgBox(runloop::RetrieveLockedMessage());
         return;
     }
@@ -105,12 +105,12 @@ void frmRealTime::cmdRetrieve_Click() {
                 transaction = mConnection ? mConnection->BeginTrans() : 0;
                 // The test is dated by its download, so that the list of
                 // stored tests, sorted by time, shows it among the newest.
-                mTestId = newtest::AddTestInfo(*mTestInfo, fields, tick::CurrentDateTime());
-                newtest::AddTestAdditives(*mTestAdditive, mTestId, *mInfoDialog);
+                TestId = newtest::AddTestInfo(*mTestInfo, fields, tick::CurrentDateTime());
+                newtest::AddTestAdditives(*mTestAdditive, TestId, *mInfoDialog);
                 for (const unit::StoredDataRecord& r : transfer.records) {
-                    mStepNo = int(r.step);
+                    CurStep = int(r.step);
                     mRampEntryNo = int(r.rampEntry);
-                    mElapsedSec = qint32(r.timeSec);
+                    ElapsedSeconds = qint32(r.timeSec);
                     mReply.readings.mSampleTemp = r.sampleTemp;
                     mReply.readings.mPressure = r.pressure;
                     mReply.readings.mShearRate = r.shearRate;

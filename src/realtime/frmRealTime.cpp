@@ -178,7 +178,7 @@ void frmRealTime::Form_Load() {
     RefreshRealTimeChart();
     SetupResultGrid();
 
-    mReply.runState = [this] { return mRunState; };
+    mReply.runState = [this] { return RunState; };
     mReply.shutDown = [this] { ShutDown(); };
     mReply.mReplyPending = false;
     mTickCount = 0;
@@ -229,7 +229,7 @@ void frmRealTime::showEvent(QShowEvent* event) {
 }
 
 void frmRealTime::closeEvent(QCloseEvent* event) {
-    const bool running = mRunState == runloop::kStepRunning || mRunState == runloop::kRampRunning;
+    const bool running = RunState == runloop::kStepRunning || RunState == runloop::kRampRunning;
     if (CloseRefused(event, running, QStringLiteral("Cannot exit while test is running."))) return;
     ReleaseUnit(UnitOfCaption(lblInstName->text()));
     event->accept();
@@ -268,7 +268,7 @@ void frmRealTime::cmdZero_Click() {
         mReply.ClearBuffer();
         SendFrame(unit::ZeroFrame());
     } catch (const comm::CommError& e) {
-        PortLost(e, mRunState != runloop::kIdle);
+        PortLost(e, RunState != runloop::kIdle);
     }
 }
 
@@ -297,7 +297,7 @@ void frmRealTime::ParseUnitReply() {
 
 void frmRealTime::PortLost(const comm::CommError& error, bool wasRunning) {
     // The port is closed: the stop frame of ShutDown is not tried again.
-    if (mRunState != runloop::kIdle) ShutDown();
+    if (RunState != runloop::kIdle) ShutDown();
     lblActiveFlag->setText(unit::NoResponseCaption());
     // One message: what failed, with its number, and the run it ended.
     const QString stopped = wasRunning ? RunStoppedText(lblTestname->text()) : QString();
@@ -306,18 +306,18 @@ void frmRealTime::PortLost(const comm::CommError& error, bool wasRunning) {
 
 void frmRealTime::Timer1_Timer() {
     const QPointer<frmRealTime> self(this);
-    const bool wasRunning = mRunState != runloop::kIdle;
+    const bool wasRunning = RunState != runloop::kIdle;
     ++mTickCount;
     if (mTickCount % 5 == 0 && mReply.ReplyWatchdog()) lblActiveFlag->setText(unit::NoResponseCaption());
     try {
-        if (mRunState == runloop::kStepRunning && mStepTick == 2) {
+        if (RunState == runloop::kStepRunning && StepTick == 2) {
             // The tick after a step's set points: what came meanwhile is stale.
             if (MSComm1.PortOpen()) MSComm1.Input();
             mReply.ClearBuffer();
         } else {
             ParseUnitReply();
             if (!self) return;
-            if (mRunState != runloop::kIdle && mReply.mInactiveCount >= unit::kInactiveStopCount) {
+            if (RunState != runloop::kIdle && mReply.mInactiveCount >= unit::kInactiveStopCount) {
                 ShutDown();
                 ui::MsgBox(runloop::HardwareInactiveMessage());
             }

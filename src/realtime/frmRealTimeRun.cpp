@@ -41,7 +41,7 @@ void requireRecords(const void* record) {
 
 void frmRealTime::cmdSelect_Click() {
     // The running test's tables are never replaced.
-    if (mRunState != kIdle) {
+    if (RunState != kIdle) {
         ui::MsgBox(SequenceLockedMessage());
         return;
     }
@@ -65,7 +65,7 @@ void frmRealTime::cfNameSeq_SelectedTestName() {
     if (!cfNameSeq) return;
     // A picker opened before Start and confirmed during the run loads
     // nothing: it stays open for after the run.
-    if (mRunState != kIdle) {
+    if (RunState != kIdle) {
         ui::MsgBox(SequenceLockedMessage());
         return;
     }
@@ -81,7 +81,7 @@ bool frmRealTime::LoadSequenceTables(bool refresh) {
     requireRecords(mSeqRamp.get());
     requireRecords(mSeqRampDefine.get());
     const LoadedSequence loaded =
-        LoadSequence(mSequenceName, gMaxPress, mConnection, *mSeqInfo, *mSeqRamp, *mSeqRampDefine);
+        LoadSequence(mSequenceName, gMaxPress, mConnection, *mSeqInfo, *mSeqRamp, mSeqRampDefine.get());
     mSeqInfoRow = loaded.seqInfoRow;
     mCurSeqId = loaded.sequenceId;
     switch (loaded.result) {
@@ -134,7 +134,7 @@ void frmRealTime::EmptyResultGrid() { MSFlexGrid1->Rows(1); }
 
 void frmRealTime::cmdStart_Stop_Click() {
     EmptyResultGrid();
-    if (mRunState != kIdle || mSequenceName.isEmpty()) return;
+    if (RunState != kIdle || mSequenceName.isEmpty()) return;
     // Without the unit's line a run would record nothing but zeros for ever:
     // refused before anything is asked or stored.
     if (!PortReady()) {
@@ -174,8 +174,8 @@ void frmRealTime::cmdStart_Stop_Click() {
         mBobRadius = fields.bobRadius;
         mReply.SetBobRadius(mBobRadius);
         mRadiusRatio = kCupRadiusCm / mBobRadius;
-        mTestId = testId;
-        newtest::AddTestAdditives(*mTestAdditive, mTestId, dialog);
+        TestId = testId;
+        newtest::AddTestAdditives(*mTestAdditive, TestId, dialog);
 
         if (const int bob = BobNumberOf(dialog.txtBobNo->text())) mBobNumber = bob;
 
@@ -188,7 +188,7 @@ void frmRealTime::cmdStart_Stop_Click() {
 }
 
 void frmRealTime::cmdStop_Click() {
-    const bool running = mRunState != kIdle;
+    const bool running = RunState != kIdle;
     try {
         ShutDown();
     } catch (const comm::CommError& e) {
@@ -197,7 +197,7 @@ void frmRealTime::cmdStop_Click() {
 }
 
 void frmRealTime::cmdRefresh_Click() {
-    if (mRunState != kStepRunning) return;
+    if (RunState != kStepRunning) return;
     TrapErrors([this] {
         try {
             refreshRun();
@@ -213,12 +213,12 @@ void frmRealTime::refreshRun() {
     // The current step again from its start, with the reloaded values.
     RestartStep();
 
-    if (mStepNo <= mStepCount) {
+    if (CurStep <= mStepCount) {
         cmdExit->setEnabled(false);
-        mEndTimeText = GeneralDate(tick::CurrentDateTime().addSecs(RemainingSeconds(*this, mStepNo)));
-        ShowPanel(QStringLiteral("EndTime"), QStringLiteral("End Time: ") + mEndTimeText);
+        EndTimeText = PlannedEndFrom(CurStep);
+        ShowPanel(QStringLiteral("EndTime"), QStringLiteral("End Time: ") + EndTimeText);
     } else {
-        mRunState = kIdle;
+        RunState = kIdle;
         ShutDown();
     }
 }

@@ -37,64 +37,11 @@ void RunTables::TakeRampEntries(const RunTables& o) {
     mRampEntryCount = o.mRampEntryCount;
 }
 
-namespace {
-
-// Whole seconds as the running total keeps them; a sum beyond any run (or
-// not a number) is held at a bound the total can carry.
-qint64 wholeTotal(double seconds) {
-    constexpr double kMost = 9.0e15;
-    if (std::isnan(seconds)) return 0;
-    return qint64(std::clamp(RoundEven(seconds), -kMost, kMost));
-}
-
-// The running total after one cycle of step s.
-qint64 addCycle(qint64 total, const RunTables& t, int s) {
-    total = wholeTotal(double(total) + t.mStepMinutes.value(s) * 60.0);
-    if (t.mStepRunRamp.value(s) == 1)
-        for (int j = 1; j <= t.mRampEntryCount; ++j) total = wholeTotal(double(total) + t.mRampSeconds.value(j));
-    return total;
-}
-
-// The running total after `cycles` cycles of step s, without a pass per
-// cycle. Rounding halves to even makes what a cycle adds depend on whether
-// the total is odd or even, and on nothing else: a cycle from total T adds
-// what it adds from T + 2. So two cycles, one from an even and one from an
-// odd total, tell all: the total's parity either settles or alternates.
-qint64 addCycles(qint64 total, const RunTables& t, int s, double cycles) {
-    if (!(cycles >= 1)) return total;
-    const qint64 parity = total & 1;
-    const qint64 add[2] = {addCycle(parity, t, s) - parity, addCycle(1 - parity, t, s) - (1 - parity)};
-    const double n = std::floor(std::min(cycles, 9.0e15));
-    double sum;
-    if ((add[0] & 1) == 0) {
-        sum = n * double(add[0]);  // the parity stays: every cycle adds the same
-    } else if ((add[1] & 1) == 0) {
-        sum = double(add[0]) + (n - 1) * double(add[1]);  // it flips once, then stays
-    } else {
-        const double pairs = std::floor(n / 2);  // it alternates
-        sum = pairs * double(add[0] + add[1]) + (n - 2 * pairs) * double(add[0]);
-    }
-    return wholeTotal(double(total) + sum);
-}
-
-qint64 secondsFrom(const RunTables& t, int fromStep) {
-    qint64 total = 0;
-    for (int s = std::max(fromStep, 1); s <= t.mStepCount; ++s)
-        total = addCycles(total, t, s, RoundEven(t.mStepCycles.value(s)));
-    return total;
-}
-
-}  // namespace
-
-qint64 PlannedSeconds(const RunTables& t) { return secondsFrom(t, 1); }
-
-qint64 RemainingSeconds(const RunTables& t, int fromStep) { return secondsFrom(t, fromStep); }
-
 // ---- sequence loading --------------------------------------------------------------
 
 LoadedSequence LoadSequence(const QString& name, double maxPress, clsConnection* connection,
                             clsSEQUENCE_INFO& seqInfo, clsSEQUENCE_RAMP& seqRamp,
-                            clsSEQUENCE_RAMP_DEFINE& seqRampDefine) {
+                            clsSEQUENCE_RAMP_DEFINE* seqRampDefine) {
     LoadedSequence out;
     seqInfo.SEQUENCE_NAME(name);
     seqInfo.GetSeqDetail();
@@ -134,17 +81,18 @@ LoadedSequence LoadSequence(const QString& name, double maxPress, clsConnection*
         out.result = LoadResult::Loaded;
     }
 
-    seqRampDefine.SequenceId(id);
-    seqRampDefine.ConnectX(connection);
-    if (!seqRampDefine.Eof()) {
+    if (!seqRampDefine) return out;
+    seqRampDefine->SequenceId(id);
+    seqRampDefine->ConnectX(connection);
+    if (!seqRampDefine->Eof()) {
         out.hasRampEntries = true;
-        seqRampDefine.MoveFirst();
-        while (!seqRampDefine.Eof()) {
-            const RowArray row = seqRampDefine.All();
+        seqRampDefine->MoveFirst();
+        while (!seqRampDefine->Eof()) {
+            const RowArray row = seqRampDefine->All();
             t.mRampSpeed.append(row.value(3).toDouble());
             t.mRampSeconds.append(row.value(4).toDouble());
             t.mRampInterval.append(row.value(5).toDouble());
-            seqRampDefine.MoveNext();
+            seqRampDefine->MoveNext();
         }
         t.mRampEntryCount = int(t.mRampSpeed.size()) - 1;
     }
@@ -207,10 +155,6 @@ double NextPressCommand(double rate, double command, double targetPress) {
     const double c = command + rate;
     if (rate < 0) return c <= targetPress ? targetPress : c;
     return c >= targetPress ? targetPress : c;
-}
-
-bool OutsidePressureBand(double pressure, double command) {
-    return pressure < command - kPressBandPsi || pressure > command + kPressBandPsi;
 }
 
 // ---- texts ------------------------------------------------------------------------------

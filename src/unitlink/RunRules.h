@@ -65,15 +65,6 @@ struct RunTables {
     void TakeRampEntries(const RunTables& other);
 };
 
-// Whole seconds the run is planned to take: every step once per cycle (its
-// cycle count rounded, halves to even; none when 0 or less), with the ramp
-// after each cycle of a step whose ramp flag is 1. The running total is kept
-// in whole seconds, rounded (halves to even) after each addition. Worked out
-// without a pass per cycle, so any cycle count takes no time.
-qint64 PlannedSeconds(const RunTables& t);
-// The same from step `fromStep` to the last (the refresh of a running test).
-qint64 RemainingSeconds(const RunTables& t, int fromStep);
-
 // ---- sequence loading --------------------------------------------------------------
 
 enum class LoadResult {
@@ -90,14 +81,15 @@ struct LoadedSequence {
     bool hasRampEntries = false;
 };
 
-// Reads the sequence of that name through the three record objects (the
-// steps and ramp entries are bound to the connection anew) into fresh
-// tables. A step's temperature rate is negative when its temperature is below
+// Reads the sequence of that name through the record objects (the steps
+// and ramp entries are bound to the connection anew) into fresh tables; the
+// ramp entries only with a ramp-define record (kinds without a ramp pass
+// none). A step's temperature rate is negative when its temperature is below
 // the step before (0 °F before the first step), else positive; the pressure
 // rate likewise with the pressures. Database failures propagate (db::DbError).
 LoadedSequence LoadSequence(const QString& name, double maxPress, clsConnection* connection,
                             clsSEQUENCE_INFO& seqInfo, clsSEQUENCE_RAMP& seqRamp,
-                            clsSEQUENCE_RAMP_DEFINE& seqRampDefine);
+                            clsSEQUENCE_RAMP_DEFINE* seqRampDefine);
 
 // ---- time ----------------------------------------------------------------------------
 
@@ -134,8 +126,6 @@ double CorrectedTempCommand(double rate, double command, double sampleTemp, doub
 // One pressure ramp step from the command (rate 0: the target at once);
 // never past the target.
 double NextPressCommand(double rate, double command, double targetPress);
-// True when the pressure is more than 4000 psi from the command (4000 is inside).
-bool OutsidePressureBand(double pressure, double command);
 
 // ---- texts ------------------------------------------------------------------------------
 

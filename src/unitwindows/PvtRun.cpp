@@ -10,50 +10,12 @@
 
 using namespace runloop;
 
-namespace {
-constexpr double kLongMax = double(std::numeric_limits<qint32>::max());
-}  // namespace
-
-qint64 PvtPlannedSeconds(const RunTables& t, int fromStep) {
-    double total = 0;
-    for (int i = std::max(fromStep, 1); i <= t.mStepCount; ++i)
-        total = RoundEven(t.mStepMinutes.value(i) * 60 + total);
-    return qint64(total);
-}
-
-std::optional<QString> PvtSequenceProblem(const RunTables& t) {
-    double total = 0;
-    for (int i = 1; i <= t.mStepCount; ++i) {
-        const double values[] = {t.mStepMinutes.value(i), t.mStepTemp.value(i),  t.mStepTempError.value(i),
-                                 t.mStepSpeed.value(i),   t.mStepInterval.value(i), t.mStepPress.value(i),
-                                 t.mStepCycles.value(i)};
-        bool fits = true;
-        for (double v : values) fits = fits && std::isfinite(v);
-        fits = fits && t.mStepMinutes.value(i) >= 0 && t.mStepInterval.value(i) >= 0 &&
-               t.mStepInterval.value(i) <= kLongMax && t.mStepCycles.value(i) >= 0 &&
-               t.mStepCycles.value(i) < kLongMax;
-        if (fits) {
-            total = RoundEven(t.mStepMinutes.value(i) * 60 + total);
-            fits = total <= kLongMax;
-        }
-        if (!fits)
-            return QStringLiteral("This sequence cannot be run: step %1 has a duration, recording rate or cycle "
-                                  "count out of range.")
-                .arg(i);
-    }
-    return std::nullopt;
-}
-
 // ---- start and end ---------------------------------------------------------------------
 
 void PvtRun::StartTest() {
     if (!CanStart()) return;
-    CurStep = 1;
-    StepSeconds = 0;
-    ElapsedSeconds = 0;
+    BeginSequence();
     StepStartSeconds = 0;
-    CurCycle = 1;
-    RowsNotSaved = 0;
 
     RunButtons(true);
     InitialChart();
@@ -62,7 +24,7 @@ void PvtRun::StartTest() {
     SetTimerInterval(kTickMs, true);
 
     const QDateTime now = tick::CurrentDateTime();
-    EndTimeText = GeneralDate(now.addSecs(PvtPlannedSeconds(*this)));
+    EndTimeText = GeneralDate(now.addSecs(PlannedFrom(1)));
     ElapsedText = QStringLiteral("00:00");
     ShowPanel(QStringLiteral("StartTime"), QStringLiteral("Start Time: ") + GeneralDate(now));
     ShowPanel(QStringLiteral("ElapsedTime"), QString());
@@ -90,7 +52,7 @@ void PvtRun::SendCoolingSetPoint() {
 }
 
 QString PvtRun::StepFrame() const {
-    return unit::SetPointFrame(stepValue(mStepTemp), stepValue(mStepPress), stepValue(mStepSpeed), FrameMode);
+    return unit::SetPointFrame(StepValue(mStepTemp), StepValue(mStepPress), StepValue(mStepSpeed), FrameMode);
 }
 
 // ---- the tick -----------------------------------------------------------------------------
@@ -112,57 +74,40 @@ void PvtRun::RunTick() {
         return;
     }
 
-    ElapsedSeconds += 1;
-    const qint64 s0 = StepSeconds;
-    StepSeconds = s0 + 1;
-    if (s0 == 0) return;
-    if (s0 == 1) {
+    ++StepTick;
+    ReadClocks();
+    if (StepTick == 1) return;
+    if (StepTick == 2) {
         SendFrame(StepFrame());
         SetTimerInterval(kAfterSetPointMs);
-        StepSeconds += 2;
-        ElapsedSeconds += 2;
         return;
     }
 
     SetTimerInterval(kTickMs);
-    const double p = stepValue(mStepPress);
-    const double press = reply.SamplePress;
-    if (press > p + kPressBandPsi || (press < p - kPressBandPsi && double(StepSeconds) > kBandCheckSec)) {
-        ShutDown();
-        ui::MsgBox(PressureInactiveMessage());
+    // The band is watched against the step's pressure: above it at once,
+    // below it once the step is older than 55 s.
+    if (StopOutsideBand(reply.SamplePress, StepValue(mStepPress), double(StepSeconds) > kBandCheckSec, true))
         return;
-    }
 
-    if (IsRecordingPoint(stepValue(mStepInterval), StepSeconds, false)) recordPoint();
+    if (IsRecordingPoint(StepValue(mStepInterval), StepSeconds, false) &&
+        RecordPoint([this] { SavePvtResultRow(); }))
+        AddPvtGridRow();
 
-    if (std::fabs(stepValue(mStepTemp) - reply.SampleTemp) <= stepValue(mStepTempError) &&
-        stepValue(mStepMinutes) * 60 <= double(StepSeconds)) {
-        ++CurCycle;
-        if (double(CurCycle) > stepValue(mStepCycles)) {
-            CurCycle = 1;
-            ++CurStep;
-        }
-        StepSeconds = 0;
+    if (StepOver(reply.SampleTemp)) {
+        const bool complete = NextCycleOrStep();
         StepStartSeconds = ElapsedSeconds;
-        if (CurStep > mStepCount) {
+        if (complete) {
             RunState = kIdle;
             ShutDown();
             return;
         }
-        ShowSpeedSetPoint(CStr(stepValue(mStepSpeed)));
+        ShowSpeedSetPoint(CStr(StepValue(mStepSpeed)));
     }
     showTimes();
 }
 
-void PvtRun::recordPoint() {
-    try {
-        SavePvtResultRow();
-    } catch (...) {
-        const TrappedError e = CurrentError();
-        ReportRowNotSaved(RowsNotSaved, PvtRowNotSavedMessage(e.number, e.description));
-        return;
-    }
-    AddPvtGridRow();
+QString PvtRun::RowNotSavedText(int number, const QString& description) const {
+    return PvtRowNotSavedMessage(number, description);
 }
 
 void PvtRun::showTimes() {

@@ -7,8 +7,8 @@
 // adds its unit line, timer, record objects and controls through the hooks;
 // tests and benchmarks drive the run through the same hooks.
 //
-// Time is counted in whole seconds by ticks: a tick counts 1 s, the tick that
-// sends a step's frame counts 3 s (the timer then waits 3000 ms once).
+// Time is read from the run's clocks (SequenceRun) in whole seconds; the tick
+// that sends a step's frame is followed by a 3000 ms wait once.
 //
 // Within one step (or one cycle of it): tick 1 only polls; tick 2 sends the
 // step frame; from then on every tick watches the pressure, records on the
@@ -21,21 +21,12 @@
 // cycle count (mStepCycles) of each step.
 
 #include "unitlink/PvtReply.h"
-#include "unitlink/RunRules.h"
+#include "unitlink/SequenceRun.h"
 
 #include <QString>
 #include <optional>
 
-// Whole seconds of the steps from `fromStep` to the last, one cycle each, the
-// running total rounded (halves to even) after each step.
-qint64 PvtPlannedSeconds(const runloop::RunTables& t, int fromStep = 1);
-
-// Why a loaded sequence cannot be run (a value that is not a number, a
-// negative duration, rate or cycle count, a cycle count or a total duration
-// beyond what the run counts); nothing when it can.
-std::optional<QString> PvtSequenceProblem(const runloop::RunTables& t);
-
-class PvtRun : public runloop::RunTables {
+class PvtRun : public runloop::SequenceRun {
 public:
     virtual ~PvtRun() = default;
 
@@ -52,20 +43,11 @@ public:
     // 7 and 8: states nothing sets; a start is taken from them as from kIdle.
     static constexpr int kNeverSet7 = 7;
     static constexpr int kNeverSet8 = 8;
-    int RunState = kIdle;
-    int CurStep = 0;               // 1 .. mStepCount
-    int CurCycle = 0;              // from 1
-    qint64 StepSeconds = 0;        // since the step or cycle began
-    qint64 ElapsedSeconds = 0;     // since the start
+    // Where the run is, its clocks and texts, the test's key and the points
+    // not stored: SequenceRun.
     qint64 StepStartSeconds = 0;   // ElapsedSeconds when the step or cycle began
     long long TickCount = 0;
-    QString ElapsedText;           // H:MM:SS
-    QString EndTimeText;           // the planned end, general date
-    qint32 TestId = 0;             // TEST_ID of the rows recorded
     int FrameMode = 1;             // the last number of every set-point frame
-    // Points of this run that could not be stored; the first failure is shown
-    // (runloop::ReportRowNotSaved).
-    int RowsNotSaved = 0;
 
     // True in kIdle (and in 7 and 8, which nothing sets).
     bool CanStart() const {
@@ -77,7 +59,7 @@ public:
     void StartTest();
     // Sends the stop frame, ends the run, clears the trip counts and gives the
     // buttons back. The timer keeps polling.
-    void ShutDown();
+    void ShutDown() override;
     // A set point of 32 °F at the last pressure and speed; kCooling. Nothing
     // calls it at present.
     void SendCoolingSetPoint();
@@ -112,9 +94,9 @@ protected:
     virtual void ShowSpeedSetPoint(const QString& text) {}
     // The chart's base set-up, for the new test.
     virtual void InitialChart() {}
+    // The numbered error, as other error boxes say it.
+    QString RowNotSavedText(int number, const QString& description) const override;
 
 private:
-    double stepValue(const QVector<double>& v) const { return v.value(CurStep); }
-    void recordPoint();
     void showTimes();
 };

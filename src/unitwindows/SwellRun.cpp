@@ -19,55 +19,15 @@ namespace swell {
 
 LoadedSwellSequence LoadSwellSequence(const QString& name, clsConnection* connection, clsSEQUENCE_INFO& seqInfo,
                                       clsSEQUENCE_RAMP& seqRamp) {
+    // The swell run knows no pressure limit of its sequence and no ramp list.
+    const runloop::LoadedSequence loaded = runloop::LoadSequence(
+        name, std::numeric_limits<double>::infinity(), connection, seqInfo, seqRamp, nullptr);
     LoadedSwellSequence out;
-    seqInfo.SEQUENCE_NAME(name);
-    seqInfo.GetSeqDetail();
-    const RowArray row = seqInfo.All();
-    out.sequenceNo = qint32(std::nearbyint(row.value(0).toDouble()));
-    out.name = row.value(1).toString();
-    seqRamp.SequenceId(row.value(0).toDouble());
-    seqRamp.ConnectX(connection);
-    if (seqRamp.Eof()) return out;
-    seqRamp.MoveFirst();
-    SwellSteps& s = out.steps;
-    while (!seqRamp.Eof()) {
-        const RowArray r = seqRamp.All();
-        s.StepMinutes << r.value(3).toDouble();
-        s.StepTemp << r.value(4).toDouble();
-        s.StepTempTol << r.value(5).toDouble();
-        s.StepSpeed << r.value(6).toDouble();
-        s.StepRecordRate << r.value(7).toDouble();
-        s.StepPress << r.value(8).toDouble();
-        s.StepCycles << r.value(11).toDouble();
-        seqRamp.MoveNext();
-    }
-    s.StepCount = int(s.StepTemp.size()) - 1;
-    out.hasSteps = s.StepCount > 0;
+    out.sequenceNo = loaded.sequenceId;
+    out.name = loaded.seqInfoRow.value(1).toString();
+    out.hasSteps = loaded.result == runloop::LoadResult::Loaded;
+    if (out.hasSteps) out.steps = loaded.tables;
     return out;
-}
-
-std::optional<QString> SequenceProblem(const SwellSteps& steps) {
-    runloop::RunTables t;
-    for (int i = 1; i <= steps.StepCount; ++i) {
-        t.mStepMinutes << steps.StepMinutes.value(i);
-        t.mStepTemp << steps.StepTemp.value(i);
-        t.mStepTempError << steps.StepTempTol.value(i);
-        t.mStepSpeed << steps.StepSpeed.value(i);
-        t.mStepInterval << steps.StepRecordRate.value(i);
-        t.mStepPress << steps.StepPress.value(i);
-        t.mStepCycles << steps.StepCycles.value(i);
-    }
-    t.mStepCount = steps.StepCount;
-    return PvtSequenceProblem(t);
-}
-
-qint64 PlannedSeconds(const SwellSteps& steps, int fromStep) {
-    double total = 0;
-    for (int i = std::max(fromStep, 1); i < steps.StepMinutes.size(); ++i)
-        total = std::nearbyint(steps.StepMinutes[i] * 60 + total);
-    // Steps SequenceProblem refuses have no count (no number is no time).
-    if (!(std::fabs(total) <= double(std::numeric_limits<qint32>::max()))) return 0;
-    return qint64(total);
 }
 
 int RecordIntervalOf(double seconds) {
@@ -157,15 +117,18 @@ QString ZeroTitle(ZeroOutcome outcome) {
 
 void SwellRun::BeginRun() {
     RunState = kRunning;
-    TestStartMs = tick::timeGetTime();
-    TestClock.Start();
-    StepStartMs = tick::timeGetTime();
+    BeginSequence();
     RecordStartMs = tick::timeGetTime();
-    CurStep = 1;
-    CurCycle = 1;
-    RowsNotSaved = 0;
     // The sample's temperature now is the reference of the voltage correction.
     if (reply.state.SampleTemp > 0) reply.state.RefTemp = reply.state.SampleTemp;
+}
+
+void SwellRun::RecordSwellPoint() {
+    if (RecordPoint([this] { SaveSwellResultRow(); })) AddSwellGridRow();
+}
+
+QString SwellRun::RowNotSavedText(int number, const QString& description) const {
+    return runloop::SwellRowNotSavedMessage(number, description);
 }
 
 void SwellRun::ShutDown() {
@@ -207,53 +170,41 @@ void SwellRun::Tick() {
 
     if (RunState != kRunning) return;
 
-    ElapsedSeconds = std::floor(double(TestClock.Milliseconds()) / 1000.0);
-    StepSeconds = std::floor(tick::MsBetween(StepStartMs, tick::timeGetTime()) / 1000.0);
-    RecordSeconds = std::floor(tick::MsBetween(RecordStartMs, tick::timeGetTime()) / 1000.0);
+    const quint32 now = tick::timeGetTime();
+    ReadClocks(now);
+    RecordSeconds = WholeSecondsOf(tick::MsBetween(RecordStartMs, now));
 
     const SwellState& s = reply.state;
-    const double setPress = PressSetPoint();
-    if (StepSeconds > kPressCheckAfterSec &&
-        (s.SamplePress > setPress + kPressBandPsi || s.SamplePress < setPress - kPressBandPsi)) {
-        ShutDown();
-        Message(QStringLiteral("pressure inactive, test will be stopped."));
-        return;
-    }
+    // The band is watched against the pressure box, once the step is older than 60 s.
+    if (StopOutsideBand(s.SamplePress, PressSetPoint(), double(StepSeconds) > kPressCheckAfterSec, false)) return;
 
-    if (std::fabs(StepTemp.value(CurStep) - s.SampleTemp) <= StepTempTol.value(CurStep) &&
-        StepSeconds >= StepMinutes.value(CurStep) * 60) {
-        ++CurCycle;
-        if (CurCycle > StepCycles.value(CurStep)) {
-            CurCycle = 1;
-            ++CurStep;
-        }
-        if (CurStep > StepCount) {
+    if (StepOver(s.SampleTemp)) {
+        if (NextCycleOrStep()) {
             ShutDown();
             return;
         }
         ShowStep(CurStep);
-        RecordInterval = RecordIntervalOf(StepRecordRate.value(CurStep));
+        RecordInterval = RecordIntervalOf(StepValue(mStepInterval));
         SendSetPoints();
         // A frame that could not be sent has stopped the run: nothing more
         // is recorded as if the unit had it.
         if (RunState != kRunning) return;
-        StepStartMs = tick::timeGetTime();
+        RestartStepClock();
         RecordStartMs = tick::timeGetTime();
-        StepSeconds = 0;
         RecordSeconds = 0;
     }
 
     if (RecordInterval != 0 && RecordSeconds >= 1 && RecordSeconds >= RecordInterval) {
-        RecordPoint();
+        RecordSwellPoint();
         RecordSeconds = 0;
         RecordStartMs = tick::timeGetTime();
     }
 
-    ElapsedText = HoursText(qint64(ElapsedSeconds));
+    ElapsedText = HoursText(ElapsedSeconds);
     ShowPanel(QStringLiteral("ElapsedTime"), QStringLiteral("Elapsed Time: ") + ElapsedText);
     ShowPanel(QStringLiteral("StepTime"), QStringLiteral("Current Step (") + CStr(CurStep) +
                                               QStringLiteral(") Cycle (") + CStr(CurCycle) +
-                                              QStringLiteral(") Time: ") + HoursText(qint64(StepSeconds)));
+                                              QStringLiteral(") Time: ") + HoursText(StepSeconds));
 }
 
 }  // namespace swell

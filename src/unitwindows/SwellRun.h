@@ -22,6 +22,7 @@
 #include "unitwindows/SwellReply.h"
 
 #include "platform/RunClock.h"
+#include "unitlink/SequenceRun.h"
 
 #include <QString>
 #include <QVector>
@@ -51,33 +52,16 @@ inline constexpr double kMaxSpeedRpm = 600;
 inline constexpr double kMinSpeedRpm = -0.0001;
 inline constexpr double kMatchInch = 0.05;  // zeroing: entered length against the calibration
 
-// The step tables of a sequence, index 1 .. StepCount (element 0 unused).
-struct SwellSteps {
-    QVector<double> StepMinutes{0}, StepTemp{0}, StepTempTol{0}, StepPress{0}, StepSpeed{0}, StepCycles{0},
-        StepRecordRate{0};
-    int StepCount = 0;
-};
-
 struct LoadedSwellSequence {
     bool hasSteps = false;
-    qint32 sequenceNo = 0;  // SEQUENCE_ID
-    QString name;           // SEQUENCE_NAME as stored
-    SwellSteps steps;
+    qint32 sequenceNo = 0;    // SEQUENCE_ID
+    QString name;             // SEQUENCE_NAME as stored
+    runloop::RunTables steps;  // the steps (no ramp entries)
 };
 // Reads the sequence of that name and its steps (RAMP_NO order). Database
 // failures propagate (db::DbError).
 LoadedSwellSequence LoadSwellSequence(const QString& name, clsConnection* connection, clsSEQUENCE_INFO& seqInfo,
                                       clsSEQUENCE_RAMP& seqRamp);
-
-// Why the steps cannot be run, by the PVT window's rule and message (a value
-// that is not a number, a negative duration, rate or cycle count, a cycle
-// count or a total duration beyond what the run counts); nothing when they
-// can. PlannedSeconds is a count only for steps that pass.
-std::optional<QString> SequenceProblem(const SwellSteps& steps);
-
-// Whole seconds from step `fromStep` to the last, each step once (cycles not
-// counted), rounded (halves to even) after every step.
-qint64 PlannedSeconds(const SwellSteps& steps, int fromStep = 1);
 
 // The recording interval of a rate in seconds: whole seconds, halves to the
 // even neighbour. A rate that is no number records nothing; one beyond the
@@ -118,38 +102,41 @@ QString ZeroTitle(ZeroOutcome outcome);
 
 // ---- the run ---------------------------------------------------------------------
 
-class SwellRun : public SwellSteps {
+class SwellRun : public runloop::SequenceRun {
 public:
     virtual ~SwellRun() = default;
 
     SwellReplyParser reply;  // the reader, the readings, the zero values, the calibration
 
-    int RunState = kIdle;
+    // RunState (kIdle, kRunning, kPreheating, kCooling), where the run is,
+    // its clocks and texts, the test's key and the points not stored:
+    // SequenceRun.
     // The last ShutDown ended a run (its stop frame goes out after).
     bool StopEndedRun = false;
-    int CurStep = 0;
-    int CurCycle = 0;
+    // The recording clock: restarted at every recorded point and step change,
+    // so rows are the interval apart plus the wait for the next tick.
     int RecordInterval = 0;  // seconds; 0 records nothing
-    quint32 TestStartMs = 0, StepStartMs = 0, RecordStartMs = 0;
-    tick::RunElapsed TestClock;  // the run's time, in 64 bits (runs longer than the clock's span)
-    double ElapsedSeconds = 0, StepSeconds = 0, RecordSeconds = 0;
-    QString ElapsedText, EndTimeText;
+    quint32 RecordStartMs = 0;
+    qint64 RecordSeconds = 0;
     long long TickCount = 0;
     bool NoReplyFlag = false;
-    qint32 TestId = 0;
+
+    // The start's first tick comes after 500 ms: the run counts completed seconds.
+    Seconds SecondsRule() const override { return Seconds::Completed; }
     QString TestName;
     int FrameMode = 1;
-    // Points of this run that could not be stored; the first failure is shown
-    // (runloop::ReportRowNotSaved).
-    int RowsNotSaved = 0;
 
     // One tick of the window's timer.
     void Tick();
     // Starts the clocks and counters of a run at step 1.
     void BeginRun();
+    // One recorded point: its stored row, then (when stored) its grid row
+    // and the chart; a point the database refused is counted and the first
+    // of the run said.
+    void RecordSwellPoint();
     // Sends the stop frame, ends the run, gives the buttons back; the zeroing
     // must be done again before the next run.
-    void ShutDown();
+    void ShutDown() override;
 
 protected:
     // ---- what the run needs of its window ------------------------------------
@@ -159,12 +146,17 @@ protected:
     virtual double PressSetPoint() = 0;              // the pressure box
     virtual void ShowStep(int step) = 0;             // the boxes show a step's set points
     virtual void SendSetPoints() = 0;                // the set-point button's work
-    virtual void RecordPoint() = 0;                  // one stored row, its grid row, the chart
+    // Stores the row of the present point; failures are raised and reported
+    // by the run, and a point not stored gets no grid row.
+    virtual void SaveSwellResultRow() = 0;
+    virtual void AddSwellGridRow() {}                // its grid row and the chart
     virtual void ShowReply(const SwellReplyResult& result) = 0;
     virtual void ShowStatus(const QString& caption) = 0;   // lblActiveFlag
     virtual void ShowPanel(const QString& key, const QString& text) = 0;
     virtual void RunButtons(bool running) = 0;
-    virtual void Message(const QString& text) = 0;
+    void Message(const QString& text) override = 0;
+    // "A recorded point could not be stored: " and the numbered error.
+    QString RowNotSavedText(int number, const QString& description) const override;
 };
 
 }  // namespace swell

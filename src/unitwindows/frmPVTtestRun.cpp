@@ -87,7 +87,7 @@ bool frmPVTtest::loadSteps(bool picked) {
     requireRecords(SeqRampDefine.get());
     // The PVT run knows no pressure limit of its sequence.
     const LoadedSequence loaded = LoadSequence(SeqName, std::numeric_limits<double>::infinity(), Connection,
-                                               *SeqInfo, *SeqRamp, *SeqRampDefine);
+                                               *SeqInfo, *SeqRamp, SeqRampDefine.get());
     SeqInfoRow = loaded.seqInfoRow;
     SeqId = loaded.sequenceId;
     if (loaded.result != LoadResult::Loaded) {
@@ -100,7 +100,7 @@ bool frmPVTtest::loadSteps(bool picked) {
         }
         return false;
     }
-    if (const std::optional<QString> problem = PvtSequenceProblem(loaded.tables)) {
+    if (const std::optional<QString> problem = SequenceProblem(loaded.tables)) {
         ui::MsgBox(*problem);
         if (picked) SeqName.clear();
         return false;
@@ -196,13 +196,13 @@ void frmPVTtest::cmdStop_Click() {
 void frmPVTtest::cmdRefresh_Click() {
     if (RunState != kRunning) return;
     loadSteps(false);
-    StepSeconds = 0;
+    RestartStepClock();
     if (CurStep > mStepCount) {
         ShutDown();
         return;
     }
     ShowSpeedSetPoint(CStr(mStepSpeed.value(CurStep)));
-    EndTimeText = GeneralDate(tick::CurrentDateTime().addSecs(PvtPlannedSeconds(*this, CurStep)));
+    EndTimeText = PlannedEndFrom(CurStep);
     cmdExit->setEnabled(false);
     ShowPanel(QStringLiteral("EndTime"), QStringLiteral("End Time: ") + EndTimeText);
 }

@@ -142,7 +142,8 @@ public:
     void ShowStep(int step) override;
     void SendSetPoints() override { sendSetPoints(); }
     // Record_Swell_Point: the stored row first, then its grid row, then the chart.
-    void RecordPoint() override;
+    void SaveSwellResultRow() override;
+    void AddSwellGridRow() override;
     void ShowReply(const swell::SwellReplyResult& result) override;
     void ShowStatus(const QString& caption) override;
     void ShowPanel(const QString& key, const QString& text) override;

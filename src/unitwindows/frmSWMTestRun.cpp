@@ -76,16 +76,16 @@ void frmSWMTest::cfNameSeq_SelectedTestName() {
         return;
     }
     // Steps no run can count (a duration that is no number never ends its step).
-    if (const std::optional<QString> problem = SequenceProblem(loaded.steps)) {
+    if (const std::optional<QString> problem = runloop::SequenceProblem(loaded.steps)) {
         ui::MsgBox(*problem);
         SeqName.clear();
         return;
     }
-    static_cast<SwellSteps&>(*this) = loaded.steps;
-    txtTemps->setText(TempBoxText(StepTemp[1]));
-    txtPress->setText(Format(StepPress[1], QStringLiteral("###0")));
-    txtspeed->setText(Format(StepSpeed[1], QStringLiteral("###0")));
-    txtInterval->setText(CStr(StepRecordRate[1]));
+    TakeSteps(loaded.steps);
+    txtTemps->setText(TempBoxText(mStepTemp[1]));
+    txtPress->setText(Format(mStepPress[1], QStringLiteral("###0")));
+    txtspeed->setText(Format(mStepSpeed[1], QStringLiteral("###0")));
+    txtInterval->setText(CStr(mStepInterval[1]));
     if (!SeqName.isEmpty()) lblSelectSeq->setText(SeqName);
     MSFlexGrid1->Rows(1);
 }
@@ -95,34 +95,33 @@ void frmSWMTest::cmdRefresh_Click() {
     const LoadedSwellSequence loaded = LoadSwellSequence(SeqName, mConnection, *mSeqInfo, *mSeqRamp);
     if (loaded.hasSteps) {
         // Steps no run can count are refused; the running ones stay.
-        if (const std::optional<QString> problem = SequenceProblem(loaded.steps)) {
+        if (const std::optional<QString> problem = runloop::SequenceProblem(loaded.steps)) {
             ui::MsgBox(*problem);
             return;
         }
-        static_cast<SwellSteps&>(*this) = loaded.steps;
+        TakeSteps(loaded.steps);
     }
     SequenceNo = loaded.sequenceNo;
-    if (CurStep <= StepCount) ShowStep(CurStep);
+    if (CurStep <= mStepCount) ShowStep(CurStep);
     sendSetPoints();
     if (RunState != kRunning) return;  // the line failed: the run has stopped
-    StepStartMs = tick::timeGetTime();
+    RestartStepClock();
     RecordStartMs = tick::timeGetTime();
-    StepSeconds = 0;
-    if (CurStep > StepCount) {
+    if (CurStep > mStepCount) {
         RunState = kIdle;
         ShutDown();
         return;
     }
-    EndTimeText = GeneralDateText(QVariant(tick::CurrentDateTime().addSecs(PlannedSeconds(*this, CurStep))));
+    EndTimeText = PlannedEndFrom(CurStep);
     cmdExit->setEnabled(false);
     ShowPanel(QStringLiteral("EndTime"), QStringLiteral("End Time: ") + EndTimeText);
 }
 
 void frmSWMTest::ShowStep(int step) {
-    txtTemps->setText(TempBoxText(StepTemp.value(step), QStringLiteral("###0")));
-    txtPress->setText(Format(StepPress.value(step), QStringLiteral("###0")));
-    txtspeed->setText(Format(StepSpeed.value(step), QStringLiteral("###0")));
-    txtInterval->setText(CStr(StepRecordRate.value(step)));
+    txtTemps->setText(TempBoxText(mStepTemp.value(step), QStringLiteral("###0")));
+    txtPress->setText(Format(mStepPress.value(step), QStringLiteral("###0")));
+    txtspeed->setText(Format(mStepSpeed.value(step), QStringLiteral("###0")));
+    txtInterval->setText(CStr(mStepInterval.value(step)));
 }
 
 // ---- set points ----------------------------------------------------------------------
@@ -254,8 +253,8 @@ void frmSWMTest::cmdStart_Click() {
         Timer1.Interval(kStartTickMs);
         Timer1.Enabled(true);
         BeginRun();
-        txtInterval->setText(CStr(StepRecordRate.value(1)));
-        RecordInterval = RecordIntervalOf(StepRecordRate.value(1));
+        txtInterval->setText(CStr(mStepInterval.value(1)));
+        RecordInterval = RecordIntervalOf(mStepInterval.value(1));
         cmdStart->setText(QStringLiteral("STOP"));
         cmdExit->setEnabled(false);
         cmdZero->setEnabled(false);
@@ -264,7 +263,7 @@ void frmSWMTest::cmdStart_Click() {
         ElapsedText = QStringLiteral("00:00");
         ShowPanel(QStringLiteral("ElapsedTime"), QStringLiteral("ElapsedTime:") + ElapsedText);
         ShowPanel(QStringLiteral("Status"), QStringLiteral("Test Running"));
-        EndTimeText = GeneralDateText(QVariant(now.addSecs(PlannedSeconds(*this))));
+        EndTimeText = GeneralDateText(QVariant(now.addSecs(PlannedFrom(1))));
         ShowPanel(QStringLiteral("EndTime"), QStringLiteral("End Time: ") + EndTimeText);
         info.reset();
         sendSetPoints();
@@ -279,34 +278,32 @@ void frmSWMTest::cmdStart_Click() {
 
 double frmSWMTest::PressSetPoint() { return Val(txtPress->text()); }
 
-void frmSWMTest::RecordPoint() {
+void frmSWMTest::SaveSwellResultRow() {
     const SwellState& s = reply.state;
-    // The stored row first: a point the database refused gets no grid row.
-    try {
-        clsTEST_RESULT& r = *mTestResult;
-        r.Test_Id(TestId);
-        r.RAMP_NO(CurStep);
-        r.RAMP_STEP_NO(0);
-        r.CYCLE_NO(CurCycle);
-        r.RESULT_TIME(ElapsedSeconds);
-        r.RESULT_SAMPLE_TEMP(Val(CStr(s.SampleTemp)));
-        r.RESULT_PRESS(Val(CStr(s.SamplePress)));
-        r.Field(swell::result::Speed, s.SampleSpeed);
-        r.Field(swell::result::LengthChange, Val(CStr(s.LengthChange)));
-        r.RESULT_TYPE_ID(0);
-        r.Field(swell::result::RawVoltage, Val(CStr(s.RawVoltage)));
-        r.AddNew();
-        mSamples.Written(TestId, LiveSamples::PointOf(TestId, r));
-    } catch (const db::DbError& e) {
-        runloop::ReportRowNotSaved(RowsNotSaved, runloop::SwellRowNotSavedMessage(e.number(), e.description()));
-        return;
-    }
+    clsTEST_RESULT& r = *mTestResult;
+    r.Test_Id(TestId);
+    r.RAMP_NO(CurStep);
+    r.RAMP_STEP_NO(0);
+    r.CYCLE_NO(CurCycle);
+    r.RESULT_TIME(double(ElapsedSeconds));
+    r.RESULT_SAMPLE_TEMP(Val(CStr(s.SampleTemp)));
+    r.RESULT_PRESS(Val(CStr(s.SamplePress)));
+    r.Field(swell::result::Speed, s.SampleSpeed);
+    r.Field(swell::result::LengthChange, Val(CStr(s.LengthChange)));
+    r.RESULT_TYPE_ID(0);
+    r.Field(swell::result::RawVoltage, Val(CStr(s.RawVoltage)));
+    r.AddNew();
+    mSamples.Written(TestId, LiveSamples::PointOf(TestId, r));
+}
+
+void frmSWMTest::AddSwellGridRow() {
+    const SwellState& s = reply.state;
     FlexGrid& g = *MSFlexGrid1;
     const int row = g.Rows();
     g.Rows(row + 1);
     g.TextMatrix(row, 0, CStr(CurStep));
     g.TextMatrix(row, 1, CStr(CurCycle));
-    g.TextMatrix(row, 2, Format(ElapsedSeconds / 60, QStringLiteral("#0.0")));
+    g.TextMatrix(row, 2, Format(double(ElapsedSeconds) / 60, QStringLiteral("#0.0")));
     g.TextMatrix(row, 3, Format(TempToDisplay(s.SampleTemp), QStringLiteral("#0.#")));
     g.TextMatrix(row, 4, Format(s.SamplePress, QStringLiteral("#0")));
     g.TextMatrix(row, 5, Format(s.SampleSpeed, QStringLiteral("#0")));

@@ -70,7 +70,7 @@ class DriverWindow : public frmRealTime {
 public:
     void SaveResultRow() override {
         frmRealTime::SaveResultRow();  // raises when the row was not stored
-        say(QStringLiteral("ROW %1 %2").arg(++rows_).arg(mElapsedSec));
+        say(QStringLiteral("ROW %1 %2").arg(++rows_).arg(ElapsedSeconds));
     }
 
 private:
@@ -122,15 +122,15 @@ int main(int argc, char** argv) {
     w.cfNameSeq->lstSeqName->setCurrentItem(items[0]);
     w.cfNameSeq->cmdOk_Click();
     w.cmdStart_Stop_Click();
-    if (w.mRunState == 0) {
+    if (w.RunState == 0) {
         say(QStringLiteral("NOT STARTED"));
         return 2;
     }
-    say(QStringLiteral("STARTED %1").arg(w.mTestId));
+    say(QStringLiteral("STARTED %1").arg(w.TestId));
 
     QTimer watch;
     QObject::connect(&watch, &QTimer::timeout, [&] {
-        if (w.mRunState == 0) {
+        if (w.RunState == 0) {
             say(QStringLiteral("DONE"));
             app.quit();
         }

@@ -37,8 +37,8 @@ public:
     }
     // Ticks until the run is idle (at most `limit` ticks); false when it is not.
     bool runToEnd(int limit = 100000) {
-        for (int i = 0; i < limit && mRunState != runloop::kIdle; ++i) tick();
-        return mRunState == runloop::kIdle;
+        for (int i = 0; i < limit && RunState != runloop::kIdle; ++i) tick();
+        return RunState == runloop::kIdle;
     }
     // The set-point frames only (code 1), as text.
     QStringList setPoints() const {
@@ -82,8 +82,8 @@ protected:
     void SaveResultRow() override {
         if (failSave) failSave();
         const unit::UnitReadings& r = mReply.readings;
-        rows.push_back({double(mStepNo), double(mRampEntryNo), double(mElapsedSec), r.mSampleTemp, r.mPressure,
-                        r.mShearRate, r.mShearStress, r.mGel, double(mCycleNo), mPhase == 1 ? 1.0 : 0.0});
+        rows.push_back({double(CurStep), double(mRampEntryNo), double(ElapsedSeconds), r.mSampleTemp, r.mPressure,
+                        r.mShearRate, r.mShearStress, r.mGel, double(CurCycle), mPhase == 1 ? 1.0 : 0.0});
     }
     void UpdateResultGrid() override { calls << "grid"; }
     void CalcRampPowerLaw() override { calls << "powerlaw"; }

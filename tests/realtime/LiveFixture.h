@@ -54,20 +54,20 @@ protected:
         f.testName = name;
         f.bobNo = QStringLiteral("B1");
         f.bobRadius = bobRadius;
-        w->mTestId = newtest::AddTestInfo(*w->mTestInfo, f, QDateTime::currentDateTime());
+        w->TestId = newtest::AddTestInfo(*w->mTestInfo, f, QDateTime::currentDateTime());
         w->mBobRadius = bobRadius;
         w->mReply.SetBobRadius(bobRadius);
         w->MSFlexGrid1->Rows(1);
-        return w->mTestId;
+        return w->TestId;
     }
 
     // The run state and readings of a sample.
     void setState(const Sample& s) {
-        w->mStepNo = s.step;
-        w->mCycleNo = s.cycle;
+        w->CurStep = s.step;
+        w->CurCycle = s.cycle;
         w->mRampEntryNo = s.ramp;
         w->mPhase = s.ramp > 0 ? 1 : 0;
-        w->mElapsedSec = s.time;
+        w->ElapsedSeconds = s.time;
         unit::UnitReadings& r = w->mReply.readings;
         r.mShearRate = s.rate;
         r.mShearStress = s.stress;

@@ -78,10 +78,10 @@ protected:
         t.mStepPressRate << 0;
         t.mStepCount = 1;
         run.TakeSteps(t);
-        run.mStepNo = 1;
-        run.mCycleNo = 1;
-        run.mStepTick = 100;
-        run.mRunState = runloop::kStepRunning;
+        run.CurStep = 1;
+        run.CurCycle = 1;
+        run.StepTick = 100;
+        run.RunState = runloop::kStepRunning;
     }
 
     // Runs `step` (a tick) until `done` holds or two seconds pass.

@@ -38,14 +38,14 @@ public:
 
         const int starts = timer_.starts;
         const size_t before = unit_.commands().size();
-        const bool wasRunning = w.mRunState != 0;
+        const bool wasRunning = w.RunState != 0;
         if (!timer_.fire()) return false;
         ++ticks;
         const int interval = w.Timer1.Interval();
         // A set-point frame is always followed by the longer interval; a stop
         // ends the run.
         const bool setPoint = timer_.starts != starts && (interval == 3000 || interval == 4000);
-        const bool stopped = wasRunning && w.mRunState == 0;
+        const bool stopped = wasRunning && w.RunState == 0;
         const size_t expected = before + (setPoint ? 1 : 0) + (stopped ? 1 : 0);
         if (expected > before && !unit_.waitForCommands(expected)) return false;
         const auto commands = unit_.commands();

@@ -143,11 +143,11 @@ TEST_F(MultiUnitWindow, AChildClosedThroughItsFrameGivesBackItsEntryUnlessItsTes
     frmRealTime* w = m->RealTimeWindows[2];
     ASSERT_NE(w, nullptr);
     QMdiSubWindow* sub = m->SubWindowOf(w);
-    w->mRunState = 1;
+    w->RunState = 1;
     EXPECT_FALSE(sub->close());
     EXPECT_EQ(dialogs.texts(), QStringList({"Cannot exit while test is running."}));
     EXPECT_FALSE(m->MenuAdd[2]->isEnabled());
-    w->mRunState = 0;
+    w->RunState = 0;
     w->lblInstName->setText(QStringLiteral("Unit 9"));  // not a unit label: no entry comes back
     EXPECT_TRUE(sub->close());
     EXPECT_FALSE(m->MenuAdd[2]->isEnabled());
@@ -243,14 +243,14 @@ TEST_F(MultiUnitWindow, ExitClosesEveryChildUnlessOneRefuses) {
     auto m = openContainer();
     m->MenuAdd_Click(1);
     m->MenuAdd_Click(2);
-    m->RealTimeWindows[2]->mRunState = 6;
+    m->RealTimeWindows[2]->RunState = 6;
     m->MenuExit->trigger();
     EXPECT_TRUE(m->isVisible());
     EXPECT_EQ(dialogs.texts(), QStringList({"Cannot exit while test is running."}));
     ASSERT_NE(m->RealTimeWindows[2], nullptr);
     EXPECT_TRUE(m->RealTimeWindows[2]->MSComm1.PortOpen());
 
-    m->RealTimeWindows[2]->mRunState = 0;
+    m->RealTimeWindows[2]->RunState = 0;
     m->MenuExit_Click();
     EXPECT_FALSE(m->isVisible());
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);

@@ -69,7 +69,7 @@ TEST_F(RealTimeWindow, LoadSetsCaptionsMaximumPressureAndControls) {
         EXPECT_TRUE(w->Option1->isChecked());
         EXPECT_EQ(w->lblActiveFlag->text(), "INACTIVE");
         EXPECT_EQ(w->lblInstName->text(), "Z3080 1");
-        EXPECT_EQ(w->mRunState, 0);
+        EXPECT_EQ(w->RunState, 0);
         EXPECT_EQ(w->mReply.mShearRateFactor, 1.0);
         EXPECT_FALSE(w->Timer1.Running());  // the container starts it
     }
@@ -149,12 +149,12 @@ TEST_F(RealTimeWindow, ClosingIsRefusedWhileATestRunsAndClosesThePortWhenIdle) {
     auto w = open();
     connect(*w, unit);
     for (int state : {1, 6}) {
-        w->mRunState = state;
+        w->RunState = state;
         EXPECT_FALSE(w->close());
         EXPECT_TRUE(w->MSComm1.PortOpen());
     }
     EXPECT_EQ(dialogs.texts(), QStringList({"Cannot exit while test is running.", "Cannot exit while test is running."}));
-    w->mRunState = 0;
+    w->RunState = 0;
     w->cmdExit->click();
     EXPECT_FALSE(w->MSComm1.PortOpen());
     unit.pump(50);
@@ -251,7 +251,7 @@ TEST_F(RealTimeWindow, TemperatureTripsOnTheTenthFrameAboveTheLimitNotTheNinth) 
         ASSERT_TRUE(tickUntilParsed(*w)) << i;
     }
     EXPECT_EQ(w->mReply.mOverTempCount, 0);
-    EXPECT_EQ(w->mRunState, 1);
+    EXPECT_EQ(w->RunState, 1);
     EXPECT_TRUE(dialogs.messages.empty());
 
     unit.runOverTemperature(10, 650);
@@ -264,7 +264,7 @@ TEST_F(RealTimeWindow, TemperatureTripsOnTheTenthFrameAboveTheLimitNotTheNinth) 
     ASSERT_EQ(unit.commands().size(), 1u);
     EXPECT_EQ(unit.commands()[0].bytes, QByteArray("\x04\r"));
     EXPECT_EQ(dialogs.texts(), QStringList({"Temperature too high, test shutting down."}));
-    EXPECT_EQ(w->mRunState, 0);
+    EXPECT_EQ(w->RunState, 0);
     EXPECT_TRUE(w->cmdExit->isEnabled());
     EXPECT_TRUE(w->cmdZero->isEnabled());
     EXPECT_EQ(w->txtSampleTemp->text(), "650.0");
@@ -300,7 +300,7 @@ TEST_F(RealTimeWindow, HardwareInactiveStopsAStepAfterTenInactiveReplies) {
     for (int i = 0; i < 10; ++i) {
         unit.sendStatusFrame();
         ASSERT_TRUE(tickUntilParsed(*w));
-        EXPECT_EQ(w->mRunState, i < 9 ? 1 : 0) << i;
+        EXPECT_EQ(w->RunState, i < 9 ? 1 : 0) << i;
     }
     EXPECT_EQ(dialogs.texts(), QStringList({"Hardware inactive, test will be stopped."}));
     ASSERT_TRUE(unit.waitForCommands(1));
@@ -319,7 +319,7 @@ TEST_F(RealTimeWindow, AStopFrameTheLineDoesNotTakeIsAPortFailure) {
     unit.refuseWrites(true);
     w->cmdStop->click();
     // The run has ended all the same, and one message says the stop frame never left.
-    EXPECT_EQ(w->mRunState, 0);
+    EXPECT_EQ(w->RunState, 0);
     EXPECT_FALSE(w->MSComm1.PortOpen());
     EXPECT_EQ(w->lblActiveFlag->text(), "No Response");
     ASSERT_EQ(dialogs.messages.size(), 1u);
@@ -340,7 +340,7 @@ TEST_F(RealTimeWindow, APortThatGoesAwayIsReportedOnceAndTheWindowStillCloses) {
     connect(*w, *unit);
     unit->sendStatusFrame();
     ASSERT_TRUE(tickUntilParsed(*w));
-    w->mRunState = 1;  // a test runs when the adapter is pulled
+    w->RunState = 1;  // a test runs when the adapter is pulled
     w->lblTestname->setText("Run 12");
 
     unit->vanish();
@@ -353,7 +353,7 @@ TEST_F(RealTimeWindow, APortThatGoesAwayIsReportedOnceAndTheWindowStillCloses) {
     EXPECT_TRUE(text.endsWith("\rThe running test \"Run 12\" has stopped; the points recorded before are stored."))
         << text.toStdString();
     EXPECT_FALSE(w->MSComm1.PortOpen());
-    EXPECT_EQ(w->mRunState, 0);
+    EXPECT_EQ(w->RunState, 0);
     EXPECT_EQ(w->lblActiveFlag->text(), "No Response");
     EXPECT_EQ(w->txtSampleTemp->text(), "75.0");  // the last readings stay
 
@@ -406,10 +406,10 @@ TEST_F(RealTimeWindow, SeveralFramesInOneTickCountFrameByFrame) {
     tickWithUnitFrames(4);
     tickWithUnitFrames(4);
     EXPECT_EQ(w->mReply.mOverTempCount, 8);
-    EXPECT_EQ(w->mRunState, 1);
+    EXPECT_EQ(w->RunState, 1);
     tickWithUnitFrames(3);  // the third is back in range
     EXPECT_EQ(dialogs.texts(), QStringList({"Temperature too high, test shutting down."}));
-    EXPECT_EQ(w->mRunState, 0);
+    EXPECT_EQ(w->RunState, 0);
     EXPECT_EQ(w->mReply.mOverTempCount, 0);  // the frame after the trip is in range
     ASSERT_TRUE(unit.waitForCommands(1));
     EXPECT_EQ(unit.commands()[0].bytes, QByteArray("\x04\r"));
@@ -424,14 +424,14 @@ TEST_F(RealTimeWindow, SeveralFramesInOneTickCountFrameByFrame) {
     tickWith({frame(0, 75), frame(0, 75), frame(0, 75), frame(0, 75)});
     tickWith({frame(0, 75), frame(0, 75), frame(0, 75), frame(0, 75)});
     EXPECT_EQ(dialogs.texts(), QStringList({"Hardware inactive, test will be stopped."}));
-    EXPECT_EQ(w->mRunState, 0);
+    EXPECT_EQ(w->RunState, 0);
 
     SCOPED_TRACE("the tick after a step's set points discards every frame waiting");
     dialogs.clear();
     pretendStepRuns(*w);
     tickWith({frame(1, 100)});
     ASSERT_EQ(w->txtSampleTemp->text(), "100.0");
-    w->mStepTick = 2;
+    w->StepTick = 2;
     tickWith({frame(1, 650), frame(1, 650), frame(1, 650), frame(1, 650)});
     EXPECT_EQ(w->txtSampleTemp->text(), "100.0");
     EXPECT_EQ(w->mReply.mOverTempCount, 0);

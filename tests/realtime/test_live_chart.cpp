@@ -158,7 +158,7 @@ TEST_F(LiveChartTest, NothingTickedOnlyResetsTheChart) {
 
 TEST_F(LiveChartTest, LoadAndClicksLayOutTheAxesWithoutATest) {
     // Loaded with every box ticked and no test: four groups, seven subsets, no points.
-    EXPECT_EQ(w->mTestId, 0);
+    EXPECT_EQ(w->TestId, 0);
     EXPECT_EQ(chart().subsets(), 7);
     EXPECT_EQ(chart().prop(OverlapMultiAxes, 0).toInt(), 4);
     EXPECT_FALSE(chart().hasProp(Points));
@@ -247,7 +247,7 @@ TEST_F(LiveChartTest, HeldSamplesAreWhatAFreshReadGives) {
     frmRealTime fresh;
     fresh.InitialInst(&conn);
     const std::vector<ResultPoint>& read = fresh.mSamples.Of(id, *fresh.mTestResult, &conn);
-    w->mTestId = id;
+    w->TestId = id;
     w->MSFlexGrid1->Rows(1);
     ASSERT_EQ(read.size(), 5u);
     // Held again by a fresh read, then written to: still the same as a read.
@@ -282,7 +282,7 @@ TEST_F(LiveChartTest, PointByPointPlotsGiveWhatAFreshPlotGives) {
 
     frmRealTime fresh;
     fresh.InitialInst(&conn);
-    fresh.mTestId = w->mTestId;
+    fresh.TestId = w->TestId;
     fresh.mReply.SetBobRadius(w->mBobRadius);
     fresh.lblTestname->setText(w->lblTestname->text());
     auto expectSame = [&] {

@@ -88,7 +88,7 @@ TEST_F(EndToEnd, UnitOneFromTheMultiUnitWindowToTheTrip) {
     EXPECT_EQ(std::count_if(commands.begin(), commands.end(), [](const auto& c) { return c.bytes == "\x04\r"; }), 1);
     EXPECT_EQ(commands[1].bytes, QByteArray("\x04\r"));
     EXPECT_EQ(w->mReply.mOverTempCount, 0);
-    EXPECT_EQ(w->mRunState, 0);
+    EXPECT_EQ(w->RunState, 0);
     ASSERT_TRUE(until(tick, [&] { return w->lblActiveFlag->text() == "InActive"; }));  // the unit stopped
 
     // The window closes and gives its port back.
@@ -143,7 +143,7 @@ protected:
         AnswerTestInfo answer(entry);
         w.cmdStart_Stop->click();
         ASSERT_EQ(answer.shown, 1);
-        ASSERT_EQ(w.mRunState, 1) << dialogs.texts().join(";").toStdString();
+        ASSERT_EQ(w.RunState, 1) << dialogs.texts().join(";").toStdString();
     }
 
     testing_support::ManualClock clock;
@@ -175,18 +175,18 @@ TEST_F(RunEndToEnd, ASequenceRunsThroughStepsCyclesAndRampsAndItsPointsAreStored
 
     pickAndStart(*w, "Two steps", "End to end");
     EXPECT_FALSE(w->cmdZero->isEnabled());
-    const qint32 testId = w->mTestId;
+    const qint32 testId = w->TestId;
     ASSERT_GT(testId, 0);
 
     // Closing while the run goes on is refused.
-    ASSERT_TRUE(run.tickUntil([&] { return w->mStepElapsedSec >= 100; }));
+    ASSERT_TRUE(run.tickUntil([&] { return w->StepSeconds >= 100; }));
     dialogs.clear();
     mdi->MenuExit_Click();
     EXPECT_EQ(dialogs.texts(), QStringList{"Cannot exit while test is running."});
     ASSERT_TRUE(w);
     EXPECT_TRUE(w->isVisible());
 
-    ASSERT_TRUE(run.tickUntil([&] { return w->mRunState == 0; }));
+    ASSERT_TRUE(run.tickUntil([&] { return w->RunState == 0; }));
     EXPECT_EQ(dialogs.texts(), QStringList{"Cannot exit while test is running."});  // nothing else to say
     EXPECT_EQ(run.unexpectedCommands(), 0u);
 
@@ -318,7 +318,7 @@ TEST_F(RunEndToEnd, EveryWayOutOfARunSendsTheStopFrame) {
     for (const auto& c : ways) {
         SCOPED_TRACE(int(c.way));
         pickAndStart(*w, "Three steps", QStringLiteral("Way out %1").arg(++n));
-        ASSERT_TRUE(run.tickUntil([&] { return w->mStepNo == 2 && w->mStepTick >= 3; }));
+        ASSERT_TRUE(run.tickUntil([&] { return w->CurStep == 2 && w->StepTick >= 3; }));
         const int stopsBefore = run.stops();
         dialogs.clear();
 
@@ -326,8 +326,8 @@ TEST_F(RunEndToEnd, EveryWayOutOfARunSendsTheStopFrame) {
             // Refresh while step 2 runs: the rest of step 2, and step 3 twice with its ramp.
             w->cmdRefresh->click();
             EXPECT_EQ(w->EndTime->text(), "End Time: " + runloop::GeneralDate(clock.dateTime().addSecs(600 + 2 * (600 + 120))));
-            EXPECT_EQ(w->mStepNo, 2);
-            EXPECT_EQ(w->mStepTick, 0);
+            EXPECT_EQ(w->CurStep, 2);
+            EXPECT_EQ(w->StepTick, 0);
             ASSERT_TRUE(run.tick());
             const size_t before = unit.commands().size();
             w->cmdStop->click();
@@ -339,13 +339,13 @@ TEST_F(RunEndToEnd, EveryWayOutOfARunSendsTheStopFrame) {
             if (c.way == OverPressure) unit.runOverPressure(10, 31000);
             if (c.way == HardwareInactive) unit.runStatus(10, 0);
             if (c.way == PressureBand) unit.runOverPressure(1000, 4500);  // the command is 0 psi
-            ASSERT_TRUE(run.tickUntil([&] { return w->mRunState == 0; }, 200));
+            ASSERT_TRUE(run.tickUntil([&] { return w->RunState == 0; }, 200));
             unit.runOverPressure(0, 0);
             unit.runStatus(0, 0);
             EXPECT_EQ(run.stops(), stopsBefore + 1);
         }
         EXPECT_EQ(dialogs.texts(), c.message ? QStringList{QString::fromLatin1(c.message)} : QStringList{});
-        EXPECT_EQ(w->mRunState, 0);
+        EXPECT_EQ(w->RunState, 0);
         EXPECT_TRUE(w->cmdStart_Stop->isEnabled());
         EXPECT_TRUE(w->cmdExit->isEnabled());
         EXPECT_TRUE(w->cmdZero->isEnabled());

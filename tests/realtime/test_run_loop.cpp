@@ -36,7 +36,7 @@ protected:
     }
     // Ticks while the unit's pressure follows the command, until `seconds` into the run.
     void runUntil(qint64 seconds, bool pressureFollows = true) {
-        while (run.mRunState != kIdle && qint64(clock.ms - run.mRunStartMs) / 1000 < seconds) {
+        while (run.RunState != kIdle && qint64(clock.ms - run.mRunStartMs) / 1000 < seconds) {
             run.tick();
             if (pressureFollows) run.setPressure(run.mPressCommand);
         }
@@ -67,7 +67,7 @@ TEST_F(RunLoop, HeatingAndPressureRampGoOutOnTheirTicks) {
                             {242, "120.2,02000,300.000 1"},
                             {362, "126.9,02000,300.000 1"}}));
     // Every frame made the next tick come 3 s later; the step's third tick came 3 s after the second.
-    EXPECT_EQ(run.mRunState, kStepRunning);
+    EXPECT_EQ(run.RunState, kStepRunning);
     EXPECT_DOUBLE_EQ(run.mTempCommand, 100 + 4 * 6.72);
     EXPECT_EQ(run.mPressCommand, 2000);
 }
@@ -81,7 +81,7 @@ TEST_F(RunLoop, ANewStepsSetPointsAreNotDisplacedByAPeriodicCheck) {
               .step(5, 300, 250, 100, 0, 5000, 0, 3, 1, 500)
               .t);
     runUntil(70);
-    EXPECT_EQ(run.mStepNo, 2);
+    EXPECT_EQ(run.CurStep, 2);
     EXPECT_EQ(sent(), (Sent{{2, "106.7,00500,300.000 1"}, {62, "106.7,02500,100.000 1"}}));
 }
 
@@ -102,7 +102,7 @@ TEST_F(RunLoop, ASecondRunStartsFromNothingCommanded) {
     run.frames.clear();
     for (int i = 0; i < 5; ++i) run.tick();
     EXPECT_TRUE(dialogs.messages.empty()) << dialogs.texts().join(";").toStdString();
-    EXPECT_EQ(run.mRunState, kStepRunning);
+    EXPECT_EQ(run.RunState, kStepRunning);
     ASSERT_EQ(run.frames.size(), 1u);
     EXPECT_EQ(run.frames[0].text, "075.0,00000,300.000 1");
 }
@@ -119,7 +119,7 @@ TEST_F(RunLoop, PressureBandStopsTheRunFrom55SecondsOn) {
         EXPECT_EQ(run.stops(), 0);
         runUntil(200, false);
         if (pressure == 1000.0) {  // 4000 psi away is inside
-            EXPECT_EQ(run.mRunState, kStepRunning);
+            EXPECT_EQ(run.RunState, kStepRunning);
             EXPECT_TRUE(dialogs.messages.empty());
             EXPECT_EQ(run.setPoints().size(), 1);  // at the target: no further pressure frames
             run.ShutDown();
@@ -127,7 +127,7 @@ TEST_F(RunLoop, PressureBandStopsTheRunFrom55SecondsOn) {
             ASSERT_EQ(run.frames.size(), 2u);
             EXPECT_EQ(run.frames[1].code, 4);
             EXPECT_EQ(run.frames[1].atMs - run.frames[0].atMs, 55000);
-            EXPECT_EQ(run.mRunState, kIdle);
+            EXPECT_EQ(run.RunState, kIdle);
             EXPECT_FALSE(run.running);
             EXPECT_EQ(dialogs.texts(), QStringList{"pressure inactive, test will be stopped."});
         }
@@ -140,10 +140,10 @@ TEST_F(RunLoop, AStepEndsWhenItsTimeIsUpAndTheSampleIsWithinTolerance) {
     run.setSample(200);
     start(TableBuilder{}.step(1, 300, 5, 300, 0, 0, 0, 0, 1, 0).t);
     runUntil(70);
-    EXPECT_EQ(run.mRunState, kStepRunning);
+    EXPECT_EQ(run.RunState, kStepRunning);
     run.setSample(296);
     run.tick();
-    EXPECT_EQ(run.mRunState, kIdle);  // the last step without ramp: the run ends
+    EXPECT_EQ(run.RunState, kIdle);  // the last step without ramp: the run ends
     EXPECT_EQ(run.stops(), 1);
     EXPECT_FALSE(run.calls.contains("powerlaw"));
     EXPECT_TRUE(dialogs.messages.empty());
@@ -153,15 +153,15 @@ TEST_F(RunLoop, AStepEndsWhenItsTimeIsUpAndTheSampleIsWithinTolerance) {
     run.setSample(300);
     run.tick();
     run.tick();
-    EXPECT_EQ(run.mRunState, kStepRunning);
+    EXPECT_EQ(run.RunState, kStepRunning);
     run.tick();
-    EXPECT_EQ(run.mRunState, kIdle);
+    EXPECT_EQ(run.RunState, kIdle);
 }
 
 TEST_F(RunLoop, PointsAreRecordedOnTheStepsInterval) {
     run.setSample(75);
     start(TableBuilder{}.step(1, 75, 5, 300, 10, 0, 0, 0, 1, 0).t);
-    while (run.mRunState != kIdle) run.tick(run.mStepElapsedSec == 19 ? 2000 : -1);  // 19, then 21
+    while (run.RunState != kIdle) run.tick(run.StepSeconds == 19 ? 2000 : -1);  // 19, then 21
     std::vector<double> times;
     for (const auto& r : run.rows) {
         times.push_back(r.time);
@@ -194,7 +194,7 @@ TEST_F(RunLoop, CyclesAndRampsRunInOrderAndTheirRowsSayWhere) {
     const QDateTime started = clock.dateTime();
     EXPECT_EQ(run.panels["StartTime"], "Start Time: " + GeneralDate(started));
     EXPECT_EQ(run.panels["EndTime"], "End Time: " + GeneralDate(started.addSecs(2 * (60 + 20) + 60)));
-    EXPECT_EQ(run.mElapsedText, "00:00");
+    EXPECT_EQ(run.ElapsedText, "00:00");
 
     ASSERT_TRUE(run.runToEnd());
     EXPECT_EQ(sent(), (Sent{{2, "075.0,00000,300.000 1"},
@@ -251,7 +251,7 @@ TEST_F(RunLoop, StatusTextsFollowTheStepAndTheRamp) {
     while (run.mRampElapsedSec < 65) run.tick();
     EXPECT_EQ(run.panels["StepTime"], "Current Ramp (1) Time: 0:00:01:05");
     EXPECT_EQ(run.panels["ElapsedTime"], "Elapsed Time:  0:02:05");
-    EXPECT_EQ(run.mElapsedText, "0:02:05");
+    EXPECT_EQ(run.ElapsedText, "0:02:05");
 }
 
 TEST_F(RunLoop, CoolingKeepsItsDirectionForLaterCycles) {
@@ -263,7 +263,7 @@ TEST_F(RunLoop, CoolingKeepsItsDirectionForLaterCycles) {
     EXPECT_EQ(run.mStepTempRate[1], -5);
     run.setSample(152);
     run.tick();  // within tolerance: cycle 2
-    EXPECT_EQ(run.mCycleNo, 2);
+    EXPECT_EQ(run.CurCycle, 2);
     run.tick();
     run.tick();
     EXPECT_EQ(run.setPoints().back(), "150.0,00000,300.000 1");
@@ -274,11 +274,11 @@ TEST_F(RunLoop, ARowThatCannotBeStoredIsReportedOnceAndTheRunGoesOn) {
     run.setSample(75);
     start(TableBuilder{}.step(1, 75, 5, 300, 10, 0, 0, 0, 1, 0).t);
     run.failSave = [this] {
-        if (run.mStepElapsedSec >= 20 && run.mStepElapsedSec <= 40) throw db::DbError(5, "disk I/O error");
+        if (run.StepSeconds >= 20 && run.StepSeconds <= 40) throw db::DbError(5, "disk I/O error");
     };
     ASSERT_TRUE(run.runToEnd());
     EXPECT_EQ(dialogs.texts(), QStringList{"ERROR :disk I/O error"});
-    EXPECT_EQ(run.mRowsNotSaved, 3);
+    EXPECT_EQ(run.RowsNotSaved, 3);
     std::vector<double> times;
     for (const auto& r : run.rows) times.push_back(r.time);
     EXPECT_EQ(times, (std::vector<double>{10, 50, 60}));
@@ -288,19 +288,19 @@ TEST_F(RunLoop, ARowThatCannotBeStoredIsReportedOnceAndTheRunGoesOn) {
     start(TableBuilder{}.step(1, 75, 5, 300, 10, 0, 0, 0, 1, 0).t);
     ASSERT_TRUE(run.runToEnd());
     EXPECT_EQ(dialogs.messages.size(), 2u);
-    EXPECT_EQ(run.mRowsNotSaved, 6);
+    EXPECT_EQ(run.RowsNotSaved, 6);
 }
 
 TEST_F(RunLoop, StartWhileRunningOnlyChangesTheBobFactors) {
     run.setSample(75);
     start(TableBuilder{}.step(10, 75, 5, 300, 0, 0, 0, 0, 1, 0).t);
     for (int i = 0; i < 5; ++i) run.tick();
-    const int tick = run.mStepTick;
+    const int tick = run.StepTick;
     const quint32 started = run.mRunStartMs;
     EXPECT_NEAR(run.mReply.mShearRateFactor, 1.70229, 1e-5);
     run.mBobRadius = 1.2276;
     run.StartTest();
-    EXPECT_EQ(run.mStepTick, tick);
+    EXPECT_EQ(run.StepTick, tick);
     EXPECT_EQ(run.mRunStartMs, started);
     EXPECT_NEAR(run.mReply.mShearRateFactor, unit::ShearRateFactor(1.2276), 1e-12);
 }
@@ -312,9 +312,9 @@ TEST_F(RunLoop, TheRunsTimeGoesOnPastTheClocksWrap) {
     run.setSample(75);
     clock.ms = 0xFFFFFFFFu - 5000;
     start(TableBuilder{}.step(600, 75, 5, 300, 3600, 0, 0, 0, 200, 0).t);
-    for (int hour = 1; hour <= 60 * 24 && run.mRunState != kIdle; ++hour) run.tick(3600 * 1000);
-    ASSERT_EQ(run.mRunState, kStepRunning);
-    EXPECT_EQ(run.mElapsedSec, 60LL * 24 * 3600);
+    for (int hour = 1; hour <= 60 * 24 && run.RunState != kIdle; ++hour) run.tick(3600 * 1000);
+    ASSERT_EQ(run.RunState, kStepRunning);
+    EXPECT_EQ(run.ElapsedSeconds, 60LL * 24 * 3600);
     ASSERT_GT(run.rows.size(), 1000u);
     for (size_t i = 1; i < run.rows.size(); ++i) ASSERT_GT(run.rows[i].time, run.rows[i - 1].time) << i;
     EXPECT_GT(run.rows.back().time, 4294967.0 + 10 * 24 * 3600);

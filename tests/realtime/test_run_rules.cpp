@@ -10,6 +10,7 @@
 #include "data/clsSEQUENCE_RAMP_DEFINE.h"
 #include "platform/RunClock.h"
 #include "unitlink/RunRules.h"
+#include "unitlink/SequenceRun.h"
 
 using namespace runloop;
 using namespace realtime_tests;
@@ -54,10 +55,16 @@ TEST(RunRules, PressureRampAndBand) {
     EXPECT_EQ(NextPressCommand(-100, 1000, 500), 900);
     EXPECT_EQ(NextPressCommand(-100, 550, 500), 500);
 
-    EXPECT_FALSE(OutsidePressureBand(1000, 5000));  // 4000 away: inside
-    EXPECT_FALSE(OutsidePressureBand(9000, 5000));
-    EXPECT_TRUE(OutsidePressureBand(999.9, 5000));
-    EXPECT_TRUE(OutsidePressureBand(9000.1, 5000));
+    EXPECT_FALSE(OutsideBand(1000, 5000, true, false));  // 4000 away: inside
+    EXPECT_FALSE(OutsideBand(9000, 5000, true, false));
+    EXPECT_TRUE(OutsideBand(999.9, 5000, true, false));
+    EXPECT_TRUE(OutsideBand(9000.1, 5000, true, false));
+    // Before the step has settled nothing counts, but a pressure above the
+    // band for a kind that watches the top at once.
+    EXPECT_FALSE(OutsideBand(999.9, 5000, false, false));
+    EXPECT_FALSE(OutsideBand(9000.1, 5000, false, false));
+    EXPECT_FALSE(OutsideBand(999.9, 5000, false, true));
+    EXPECT_TRUE(OutsideBand(9000.1, 5000, false, true));
 }
 
 TEST(RunRules, RecordingPoints) {
@@ -129,25 +136,33 @@ SeqStep minutesCycles(double minutes, double cycles, double ramp = 0) {
 TEST(RunRules, PlannedAndRemainingTime) {
     // Three steps of 10 minutes, the last with two cycles and the ramp of two 60 s entries.
     const RunTables t = tables({minutesCycles(10, 1), minutesCycles(10, 1), minutesCycles(10, 2, 1)}, {60, 60});
-    EXPECT_EQ(PlannedSeconds(t), 600 + 600 + 2 * (600 + 120));
-    EXPECT_EQ(RemainingSeconds(t, 2), 2040);
-    EXPECT_EQ(RemainingSeconds(t, 3), 1440);
-    EXPECT_EQ(RemainingSeconds(t, 4), 0);
+    EXPECT_EQ(PlannedSeconds(t, 1, true), 600 + 600 + 2 * (600 + 120));
+    EXPECT_EQ(PlannedSeconds(t, 2, true), 2040);
+    EXPECT_EQ(PlannedSeconds(t, 3, true), 1440);
+    EXPECT_EQ(PlannedSeconds(t, 4, true), 0);
+    // A kind without the ramp counts the steps only.
+    EXPECT_EQ(PlannedSeconds(t, 1, false), 600 + 600 + 2 * 600);
 
-    // A step of 0 (or fewer) cycles counts nothing; 2.5 cycles count 2.
-    EXPECT_EQ(PlannedSeconds(tables({minutesCycles(10, 0), minutesCycles(1, -1), minutesCycles(1, 2.5)}, {})), 120);
+    // A step runs as often as the run runs it: 0 (or fewer) cycles once, as
+    // one cycle; 2.5 cycles twice.
+    EXPECT_EQ(PlannedSeconds(tables({minutesCycles(10, 0), minutesCycles(1, -1), minutesCycles(1, 2.5)}, {}), 1, true),
+              600 + 60 + 120);
+    EXPECT_EQ(RunsOfStep(0), 1);
+    EXPECT_EQ(RunsOfStep(1), 1);
+    EXPECT_EQ(RunsOfStep(2.5), 2);
+    EXPECT_EQ(RunsOfStep(std::nan("")), 1);
     // The running total is whole seconds, halves to even after each addition.
-    EXPECT_EQ(PlannedSeconds(tables({minutesCycles(1.5 / 60, 3)}, {})), 6);  // 2, 4 (3.5), 6 (5.5)
-    EXPECT_EQ(PlannedSeconds(tables({minutesCycles(0.5 / 60, 3)}, {})), 0);  // 0.5 -> 0 each time
+    EXPECT_EQ(PlannedSeconds(tables({minutesCycles(1.5 / 60, 3)}, {}), 1, true), 6);  // 2, 4 (3.5), 6 (5.5)
+    EXPECT_EQ(PlannedSeconds(tables({minutesCycles(0.5 / 60, 3)}, {}), 1, true), 0);  // 0.5 -> 0 each time
 }
 
 TEST(RunRules, PlannedTimeOfManyCyclesIsTheCycleByCycleSum) {
     // The plan is worked out without a pass per cycle; it must add up as the
     // cycle-by-cycle running total does, whatever halves the rounding meets.
-    auto byCycles = [](const RunTables& t) {
+    auto byCycles = [](const RunTables& t, int fromStep) {
         qint64 total = 0;
-        for (int s = 1; s <= t.mStepCount; ++s)
-            for (double c = 1; c <= RoundEven(t.mStepCycles.value(s)); ++c) {
+        for (int s = fromStep; s <= t.mStepCount; ++s)
+            for (double c = 1; c <= RunsOfStep(t.mStepCycles.value(s)); ++c) {
                 total = qint64(RoundEven(double(total) + t.mStepMinutes.value(s) * 60.0));
                 if (t.mStepRunRamp.value(s) == 1)
                     for (int j = 1; j <= t.mRampEntryCount; ++j)
@@ -168,17 +183,13 @@ TEST(RunRules, PlannedTimeOfManyCyclesIsTheCycleByCycleSum) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        EXPECT_EQ(PlannedSeconds(c.t), byCycles(c.t));
-        EXPECT_EQ(RemainingSeconds(c.t, 2), [&] {
-            RunTables rest = c.t;
-            rest.mStepCycles[1] = 0;
-            return byCycles(rest);
-        }());
+        EXPECT_EQ(PlannedSeconds(c.t, 1, true), byCycles(c.t, 1));
+        EXPECT_EQ(PlannedSeconds(c.t, 2, true), byCycles(c.t, 2));
     }
     // Cycle counts a loop could never finish: at once, and without overflow.
-    EXPECT_EQ(PlannedSeconds(tables({minutesCycles(1, 1e9)}, {})), 60'000'000'000);
-    EXPECT_EQ(PlannedSeconds(tables({minutesCycles(1, 1e17)}, {})), 9'000'000'000'000'000);
-    EXPECT_EQ(PlannedSeconds(tables({minutesCycles(1e300, 1e300)}, {})), 9'000'000'000'000'000);
+    EXPECT_EQ(PlannedSeconds(tables({minutesCycles(1, 1e9)}, {}), 1, true), 60'000'000'000);
+    EXPECT_EQ(PlannedSeconds(tables({minutesCycles(1, 1e17)}, {}), 1, true), 9'000'000'000'000'000);
+    EXPECT_EQ(PlannedSeconds(tables({minutesCycles(1e300, 1e300)}, {}), 1, true), 9'000'000'000'000'000);
 }
 
 TEST(RunRules, StatusTextsAndMessages) {
@@ -211,7 +222,7 @@ class SequenceLoad : public RealTimeFixture {
 protected:
     LoadedSequence load(const QString& name, double maxPress = 30000) {
         seqInfo.ConnectX(&conn);
-        return LoadSequence(name, maxPress, &conn, seqInfo, seqRamp, seqRampDefine);
+        return LoadSequence(name, maxPress, &conn, seqInfo, seqRamp, &seqRampDefine);
     }
     SeqStep step(double temp, double tempRate, double press, double pressRate) {
         SeqStep s;

@@ -149,13 +149,13 @@ TEST_F(RunWindow, StartWritesTheTestAndItsAdditivesAndStartsTheRun) {
         EXPECT_EQ(answer.title, "Input Test Information");
     }
     EXPECT_EQ(count("TEST_INFO"), 0);
-    EXPECT_EQ(w->mRunState, kIdle);
+    EXPECT_EQ(w->RunState, kIdle);
 
     TestEntry entry;
     entry.bob = "b2";  // looked up in upper case: radius 1.2276
     entry.additives = {"Salt", "Gel", "Clay"};
     start(entry);
-    ASSERT_EQ(w->mRunState, kStepRunning) << dialogs.texts().join(";").toStdString();
+    ASSERT_EQ(w->RunState, kStepRunning) << dialogs.texts().join(";").toStdString();
     EXPECT_TRUE(dialogs.messages.empty());
 
     clsTEST_INFO info;
@@ -163,8 +163,8 @@ TEST_F(RunWindow, StartWritesTheTestAndItsAdditivesAndStartsTheRun) {
     info.TEST_NAME("Run A");
     info.GetTestDetail();
     const RowArray row = info.All();
-    EXPECT_EQ(w->mTestId, qint32(info.Test_Id()));
-    EXPECT_GT(w->mTestId, 0);
+    EXPECT_EQ(w->TestId, qint32(info.Test_Id()));
+    EXPECT_GT(w->TestId, 0);
     EXPECT_EQ(row[clsTEST_INFO::colFLUID_ID].toString(), "Fluid 7");
     EXPECT_EQ(row[clsTEST_INFO::colRESEARCHER_NAME].toString(), "Ann");
     EXPECT_EQ(row[clsTEST_INFO::colROTOR_NO].toString(), "R1");
@@ -177,7 +177,7 @@ TEST_F(RunWindow, StartWritesTheTestAndItsAdditivesAndStartsTheRun) {
     EXPECT_EQ(info.TEST_TIME(), clock.dateTime());
 
     clsTEST_ADDITIVE additives;
-    additives.TESTId(w->mTestId);
+    additives.TESTId(w->TestId);
     additives.ConnectX(&conn);
     EXPECT_EQ(additives.RowCount(), 3);
     EXPECT_EQ(w->lblTestname->text(), "Run A");
@@ -201,7 +201,7 @@ TEST_F(RunWindow, StartWritesTheTestAndItsAdditivesAndStartsTheRun) {
 
     // Stop, then a bob name without a number keeps the last one; at most 20 additives.
     w->cmdStop->click();
-    EXPECT_EQ(w->mRunState, kIdle);
+    EXPECT_EQ(w->RunState, kIdle);
     EXPECT_TRUE(w->cmdStart_Stop->isEnabled());
     EXPECT_TRUE(w->cmdExit->isEnabled());
     EXPECT_TRUE(w->cmdZero->isEnabled());
@@ -211,7 +211,7 @@ TEST_F(RunWindow, StartWritesTheTestAndItsAdditivesAndStartsTheRun) {
     for (int i = 0; i < 25; ++i) second.additives << QStringLiteral("A%1").arg(i);
     start(second);
     EXPECT_EQ(w->mBobNumber, 2);
-    additives.TESTId(w->mTestId);
+    additives.TESTId(w->TestId);
     additives.ConnectX(&conn);
     EXPECT_EQ(additives.RowCount(), 20);
 }
@@ -230,7 +230,7 @@ TEST_F(RunWindow, StartShowsTheNewTestOnTheChart) {
     w->mReply.readings.mShearRate = 100;
     w->mReply.readings.mShearStress = 50;
     start();
-    tickWhile([&] { return w->mStepElapsedSec < 16; });
+    tickWhile([&] { return w->StepSeconds < 16; });
     PeChart& chart = *w->Pesgo1;
     ASSERT_EQ(chart.points(), 3);  // 5, 10, 15 s of "Run A"
     w->cmdStop->click();
@@ -238,13 +238,13 @@ TEST_F(RunWindow, StartShowsTheNewTestOnTheChart) {
     TestEntry second;
     second.name = "Run B";
     start(second);
-    ASSERT_EQ(w->mRunState, kStepRunning);
+    ASSERT_EQ(w->RunState, kStepRunning);
     // The chart is the new test's, named after it, with none of the points of the one before.
     EXPECT_EQ(chart.subTitle(), "Run B");
     for (int s = 0; s < chart.subsets(); ++s)
         for (int p = 1; p < 3; ++p) EXPECT_FALSE(chart.hasXData(s, p)) << s << "," << p;
 
-    tickWhile([&] { return w->mStepElapsedSec < 6; });
+    tickWhile([&] { return w->StepSeconds < 6; });
     EXPECT_EQ(chart.points(), 1);
     EXPECT_EQ(chart.subTitle(), "Run B");
 }
@@ -259,7 +259,7 @@ TEST_F(RunWindow, ABobThatDoesNotFitTheCupIsRefusedAtStart) {
         entry.radius = QString::fromLatin1(radius);
         start(entry);
         EXPECT_EQ(dialogs.texts(), QStringList{BobRadiusMessage()}) << radius;
-        EXPECT_EQ(w->mRunState, kIdle);
+        EXPECT_EQ(w->RunState, kIdle);
         EXPECT_EQ(count("TEST_INFO"), 0);
         EXPECT_TRUE(w->cmdStart_Stop->isEnabled());
     }
@@ -269,7 +269,7 @@ TEST_F(RunWindow, TheWindowDoesNotCloseWhileATestRuns) {
     StoreSequence(conn, "Seq", {step(10, 300)});
     pick("Seq");
     start();
-    ASSERT_EQ(w->mRunState, kStepRunning);
+    ASSERT_EQ(w->RunState, kStepRunning);
     EXPECT_FALSE(w->close());
     EXPECT_EQ(dialogs.texts(), QStringList{"Cannot exit while test is running."});
     w->cmdStop->click();
@@ -284,25 +284,25 @@ TEST_F(RunWindow, RefreshReloadsTheSequenceAndRestartsTheStep) {
     EXPECT_TRUE(dialogs.messages.empty());
     w->mReply.readings.mSampleTemp = 75;
     start();
-    tickWhile([&] { return w->mStepNo < 2; });
+    tickWhile([&] { return w->CurStep < 2; });
     for (int i = 0; i < 30; ++i) tick();
-    const qint64 elapsed = w->mElapsedSec;
-    ASSERT_EQ(w->mStepNo, 2);
+    const qint64 elapsed = w->ElapsedSeconds;
+    ASSERT_EQ(w->CurStep, 2);
 
     sql("UPDATE SEQUENCE_RAMP SET RAMP_TEMP = 90 WHERE RAMP_NO = 2");
     w->cmdExit->setEnabled(true);
     w->cmdRefresh->click();
     EXPECT_TRUE(dialogs.messages.empty());
     EXPECT_EQ(w->mStepTemp[2], 90);
-    EXPECT_EQ(w->mStepNo, 2);
-    EXPECT_EQ(w->mCycleNo, 1);
-    EXPECT_EQ(w->mStepTick, 0);
-    EXPECT_EQ(w->mStepElapsedSec, 0);
-    EXPECT_EQ(w->mStepStartMs, clock.ms);
-    EXPECT_EQ(w->mElapsedSec, elapsed);
+    EXPECT_EQ(w->CurStep, 2);
+    EXPECT_EQ(w->CurCycle, 1);
+    EXPECT_EQ(w->StepTick, 0);
+    EXPECT_EQ(w->StepSeconds, 0);
+    EXPECT_EQ(w->StepStartMs, clock.ms);
+    EXPECT_EQ(w->ElapsedSeconds, elapsed);
     EXPECT_FALSE(w->cmdExit->isEnabled());
     EXPECT_EQ(w->EndTime->text(), "End Time: " + GeneralDate(clock.dateTime().addSecs(2040)));
-    EXPECT_EQ(w->mRunState, kStepRunning);
+    EXPECT_EQ(w->RunState, kStepRunning);
 
     // A step above the maximum pressure: refused, the running tables stay whole.
     sql("UPDATE SEQUENCE_RAMP SET RAMP_PRESS = 40000 WHERE RAMP_NO = 3");
@@ -312,24 +312,24 @@ TEST_F(RunWindow, RefreshReloadsTheSequenceAndRestartsTheStep) {
     EXPECT_TRUE(w->cfNameSeq && w->cfNameSeq->isVisible());
     EXPECT_EQ(w->mStepCount, 3);
     EXPECT_EQ(w->mStepPress[3], 0);
-    EXPECT_EQ(w->mRunState, kStepRunning);
+    EXPECT_EQ(w->RunState, kStepRunning);
 
     // Into step 3, then its ramp: Refresh does nothing during a ramp.
     sql("UPDATE SEQUENCE_RAMP SET RAMP_PRESS = 0 WHERE RAMP_NO = 3");
     w->mSequenceName = "Seq";
-    tickWhile([&] { return w->mRunState != kRampRunning; });
-    ASSERT_EQ(w->mStepNo, 3);
+    tickWhile([&] { return w->RunState != kRampRunning; });
+    ASSERT_EQ(w->CurStep, 3);
     const int rampTick = w->mRampTick;
     w->cmdRefresh->click();
     EXPECT_EQ(w->mPhase, kRampPhase);
     EXPECT_EQ(w->mRampTick, rampTick);
 
     // Back in step 3 (cycle 2), the sequence cut to two steps: the run stops.
-    tickWhile([&] { return w->mRunState != kStepRunning; });
-    ASSERT_EQ(w->mCycleNo, 2);
+    tickWhile([&] { return w->RunState != kStepRunning; });
+    ASSERT_EQ(w->CurCycle, 2);
     sql("DELETE FROM SEQUENCE_RAMP WHERE RAMP_NO = 3");
     w->cmdRefresh->click();
-    EXPECT_EQ(w->mRunState, kIdle);
+    EXPECT_EQ(w->RunState, kIdle);
     EXPECT_TRUE(w->cmdStart_Stop->isEnabled());
 }
 
@@ -345,18 +345,18 @@ TEST_F(RunWindow, APointTheDatabaseRefusesIsReportedOnceAndLaterPointsAreStored)
     pick("Seq");
     w->mReply.readings.mSampleTemp = 75;
     start();
-    tickWhile([&] { return w->mStepElapsedSec < 12; });
+    tickWhile([&] { return w->StepSeconds < 12; });
     EXPECT_EQ(count("TEST_RESULT"), 2);  // 5, 10
 
     sql("CREATE TRIGGER refuse BEFORE INSERT ON TEST_RESULT BEGIN SELECT RAISE(ABORT, 'database is full'); END");
-    tickWhile([&] { return w->mStepElapsedSec < 32; });
+    tickWhile([&] { return w->StepSeconds < 32; });
     sql("DROP TRIGGER refuse");
-    tickWhile([&] { return w->mRunState != kIdle; });
+    tickWhile([&] { return w->RunState != kIdle; });
 
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_TRUE(dialogs.messages[0].prompt.startsWith("ERROR :")) << dialogs.messages[0].prompt.toStdString();
     EXPECT_TRUE(dialogs.messages[0].prompt.contains("database is full"));
-    EXPECT_EQ(w->mRowsNotSaved, 4);  // 15 .. 30
+    EXPECT_EQ(w->RowsNotSaved, 4);  // 15 .. 30
     const auto times = sql("SELECT RESULT_TIME FROM TEST_RESULT ORDER BY RESULT_TIME")->columns[0];
     QVector<double> stored;
     for (const QVariant& t : times) stored << t.toDouble();
@@ -372,17 +372,17 @@ TEST_F(RunWindow, TheRunningSequenceIsNeverSwapped) {
     QPointer<frmNameSeq> early = w->cfNameSeq.data();
     w->mReply.readings.mSampleTemp = 75;
     start();
-    ASSERT_EQ(w->mRunState, kStepRunning);
-    tickWhile([&] { return w->mStepNo < 2; });
+    ASSERT_EQ(w->RunState, kStepRunning);
+    tickWhile([&] { return w->CurStep < 2; });
     for (int i = 0; i < 5; ++i) tick();
     const int rows = w->MSFlexGrid1->Rows();
     ASSERT_GT(rows, 1);
     EXPECT_FALSE(w->cmdSelect->isEnabled());
 
     const auto expectUntouched = [&] {
-        EXPECT_EQ(w->mRunState, kStepRunning);
+        EXPECT_EQ(w->RunState, kStepRunning);
         EXPECT_EQ(w->mStepCount, 3);
-        EXPECT_EQ(w->mStepNo, 2);
+        EXPECT_EQ(w->CurStep, 2);
         EXPECT_EQ(w->mStepTemp, (QVector<double>{0, 75, 75, 75}));
         EXPECT_EQ(w->mSequenceName, "Long");
         EXPECT_EQ(w->lblSelectSeq->text(), "Long");
@@ -423,7 +423,7 @@ TEST_F(RunWindow, StartIsRefusedWhileThePortIsNotOpen) {
     const QString text = dialogs.messages[0].prompt;
     EXPECT_TRUE(text.startsWith("The test cannot be started: the unit's port 9 (")) << text.toStdString();
     EXPECT_TRUE(text.contains(w->MSComm1.DevicePath())) << text.toStdString();
-    EXPECT_EQ(w->mRunState, kIdle);
+    EXPECT_EQ(w->RunState, kIdle);
     EXPECT_EQ(count("TEST_INFO"), 0);
 }
 
@@ -449,14 +449,14 @@ TEST_F(RunWindow, TimesAndCyclesNoRunCanHoldAreRefusedBeforeAnythingIsStored) {
     EXPECT_EQ(dialogs.texts(),
               QStringList{"Step 1: the step time (min) 1000000000000 is beyond what a run can hold (at most 71582)."});
     EXPECT_EQ(count("TEST_INFO"), 0);
-    EXPECT_EQ(w->mRunState, kIdle);
+    EXPECT_EQ(w->RunState, kIdle);
 
     // Refresh of a running test whose sequence was edited beyond the limits: the run goes on unchanged.
     dialogs.clear();
     w->mStepMinutes[1] = 10;
     w->mReply.readings.mSampleTemp = 75;
     start();
-    ASSERT_EQ(w->mRunState, kStepRunning);
+    ASSERT_EQ(w->RunState, kStepRunning);
     const QString endTime = w->EndTime->text();
     sql("UPDATE SEQUENCE_RAMP SET CYCLE_LABEL = 1e300 WHERE SEQUENCE_ID = (SELECT SEQUENCE_ID FROM SEQUENCE_INFO "
         "WHERE SEQUENCE_NAME = 'Good')");
@@ -465,5 +465,5 @@ TEST_F(RunWindow, TimesAndCyclesNoRunCanHoldAreRefusedBeforeAnythingIsStored) {
               QStringList{"Step 1: the cycle count 1E+300 is beyond what a run can hold (at most 10000)."});
     EXPECT_EQ(w->mStepCycles[1], 1);
     EXPECT_EQ(w->EndTime->text(), endTime);
-    EXPECT_EQ(w->mRunState, kStepRunning);
+    EXPECT_EQ(w->RunState, kStepRunning);
 }

@@ -119,7 +119,7 @@ TEST_F(StoredDownload, StoresTheUnitsRowsUnderANewTest) {
     unit.setPeriod(60000);
     QThread::msleep(60);
     // What the transfer does not carry comes from the window as it stands.
-    w->mCycleNo = 3;
+    w->CurCycle = 3;
     w->mReply.readings.mGel = 7;
     const auto scope = answer(QStringLiteral("Stored run"));
 
@@ -129,14 +129,14 @@ TEST_F(StoredDownload, StoresTheUnitsRowsUnderANewTest) {
     EXPECT_EQ(title, "Input Test Information");
     ASSERT_TRUE(unit.waitForCommands(1));
     EXPECT_EQ(unit.commands().front().bytes, QByteArray("\x01\r"));
-    ASSERT_NE(w->mTestId, 0);
+    ASSERT_NE(w->TestId, 0);
     ASSERT_TRUE(testNamed(QStringLiteral("Stored run")));
     EXPECT_EQ(w->mTestInfo->BOB_NO(), "B2");
-    EXPECT_EQ(w->mTestInfo->Test_Id(), w->mTestId);
+    EXPECT_EQ(w->mTestInfo->Test_Id(), w->TestId);
     EXPECT_DOUBLE_EQ(w->mBobRadius, 1.2276);
     EXPECT_DOUBLE_EQ(w->mReply.mShearRateFactor, unit::ShearRateFactor(1.2276));
 
-    const std::vector<StoredRow> rows = rowsOf(w->mTestId);
+    const std::vector<StoredRow> rows = rowsOf(w->TestId);
     ASSERT_EQ(rows.size(), 3u);
     // Time rounded to whole seconds; rate and stress as sent, whatever the bob.
     const StoredRow expected[] = {{1, 0, 13, 300.5, 5000, 170.2, 123.4, 0, 7, 3},
@@ -154,7 +154,7 @@ TEST_F(StoredDownload, StoresTheUnitsRowsUnderANewTest) {
         EXPECT_DOUBLE_EQ(a.stress, e.stress);
     }
     clsTEST_ADDITIVE additives;
-    additives.TESTId(w->mTestId);
+    additives.TESTId(w->TestId);
     additives.ConnectX(&conn);
     additives.GetSeqDetail();
     ASSERT_FALSE(additives.Eof());
@@ -165,8 +165,8 @@ TEST_F(StoredDownload, StoresTheUnitsRowsUnderANewTest) {
     EXPECT_FALSE(waitedWhileTicking);
     EXPECT_TRUE(w->Timer1.Running());
     // The working fields hold the last record.
-    EXPECT_EQ(w->mStepNo, 2);
-    EXPECT_EQ(w->mElapsedSec, 30);
+    EXPECT_EQ(w->CurStep, 2);
+    EXPECT_EQ(w->ElapsedSeconds, 30);
 }
 
 TEST_F(StoredDownload, SilenceOrADamagedTransferStoresNoRows) {
@@ -202,7 +202,7 @@ TEST_F(StoredDownload, SilenceOrADamagedTransferStoresNoRows) {
         EXPECT_EQ(dialogs.messages[0].prompt, c.message);
         EXPECT_EQ(dialogs.messages[0].title, "Communication Error");
         EXPECT_EQ(dialogs.messages[0].style, ui::vbOKOnly);
-        EXPECT_TRUE(rowsOf(w->mTestId).empty());
+        EXPECT_TRUE(rowsOf(w->TestId).empty());
         EXPECT_FALSE(testNamed(name));  // a failed download leaves no empty test behind
         EXPECT_TRUE(unit.waitForCommands(1));
         EXPECT_TRUE(w->Timer1.Running());
@@ -222,7 +222,7 @@ TEST_F(StoredDownload, CancelSendsAndWritesNothing) {
     EXPECT_EQ(dialogsShown, 1);
     QThread::msleep(50);
     EXPECT_TRUE(unit.commands().empty());
-    EXPECT_EQ(w->mTestId, 0);
+    EXPECT_EQ(w->TestId, 0);
     EXPECT_TRUE(w->Timer1.Running());
     EXPECT_TRUE(dialogs.messages.empty());
 }
@@ -251,13 +251,13 @@ TEST_F(StoredDownload, RefusedWhileATestRuns) {
     unit.start();
     const qint32 running = startTest(QStringLiteral("Running"));
     record({2, 1, 1, 40, 100, 50});
-    w->mRunState = 1;
+    w->RunState = 1;
     const auto scope = answer(QStringLiteral("Overwrite"));
     w->cmdRetrieve->click();
     EXPECT_EQ(dialogsShown, 0);
-    EXPECT_EQ(w->mTestId, running);
-    EXPECT_EQ(w->mStepNo, 2);
-    EXPECT_EQ(w->mElapsedSec, 40);
+    EXPECT_EQ(w->TestId, running);
+    EXPECT_EQ(w->CurStep, 2);
+    EXPECT_EQ(w->ElapsedSeconds, 40);
     QThread::msleep(50);
     EXPECT_TRUE(unit.commands().empty());
     EXPECT_FALSE(testNamed(QStringLiteral("Overwrite")));
@@ -315,7 +315,7 @@ TEST_F(StoredDownload, AStatusFrameInsideTheTransferStoresNothingAndTheRetryKeep
     EXPECT_TRUE(dialogs.messages.empty()) << dialogs.texts().join('\n').toStdString();
     ASSERT_TRUE(testNamed(QStringLiteral("Stored run")));
     EXPECT_EQ(w->mTestInfo->TEST_TIME(), clock.dateTime());
-    const std::vector<StoredRow> stored = rowsOf(w->mTestId);
+    const std::vector<StoredRow> stored = rowsOf(w->TestId);
     ASSERT_EQ(stored.size(), 2u);
     EXPECT_EQ(stored[0].step, 1);
     EXPECT_EQ(stored[0].time, 13);
@@ -358,13 +358,13 @@ TEST_F(StoredDownload, AUnitWithoutAStoredTestStoresNone) {
 TEST_F(StoredDownload, RetrieveDuringARunSaysWhyItDoesNothing) {
     startTest(QStringLiteral("Running"));
     w->RunButtons(true);
-    w->mRunState = 1;
+    w->RunState = 1;
     EXPECT_FALSE(w->cmdRetrieve->isEnabled());
     const auto scope = answer(QStringLiteral("Overwrite"));
     w->cmdRetrieve_Click();  // the handler itself, as a shortcut would reach it
     EXPECT_EQ(dialogsShown, 0);
     EXPECT_EQ(dialogs.texts(), QStringList{runloop::RetrieveLockedMessage()});
-    w->mRunState = 0;
+    w->RunState = 0;
     w->RunButtons(false);
     EXPECT_TRUE(w->cmdRetrieve->isEnabled());
 }
@@ -381,5 +381,5 @@ TEST_F(StoredDownload, AClosedPortIsReportedBeforeAnythingIsAskedOrStored) {
         << text.toStdString();
     EXPECT_EQ(dialogs.messages[0].title, "Communication Error");
     EXPECT_FALSE(testNamed(QStringLiteral("Never")));
-    EXPECT_EQ(w->mTestId, 0);
+    EXPECT_EQ(w->TestId, 0);
 }

@@ -96,7 +96,7 @@ TEST_F(SwellWindow, StartIsRefusedUntilSequenceCalibrationZeroAndSetPointsAreRig
     }
     EXPECT_EQ(w->txtInterval->text(), "605");
     w->txtInterval->setText("60");
-    EXPECT_EQ(w->StepCount, 1);
+    EXPECT_EQ(w->mStepCount, 1);
     uncalibrated->cmdStart->click();
     w->cmdStart->click();  // not zeroed
     zero(*w, "0.4");
@@ -148,7 +148,8 @@ TEST_F(SwellWindow, ARunStoresItsRowsInTheSwellColumnsAndEndsWithTheSequence) {
     EXPECT_EQ(w->lblTestname->text(), "Shale wafer 1");
     EXPECT_EQ(w->lblFluid->text(), "KCl 3%");
     EXPECT_EQ(w->lblLen->text(), "10.16");
-    EXPECT_EQ(w->EndTime->text(), "End Time: " + GeneralDateText(QVariant(clock.dateTime().addSecs(120))));
+    // Step 1 twice (its two cycles), step 2 once.
+    EXPECT_EQ(w->EndTime->text(), "End Time: " + GeneralDateText(QVariant(clock.dateTime().addSecs(180))));
 
     clsTEST_INFO info;
     info.ConnectX(&conn);
@@ -254,14 +255,14 @@ TEST_F(SwellWindow, AStoredRowComesBeforeItsGridRow) {
     auto w = open(1);
     w->TestId = 5;
     w->reply.state.SampleTemp = 80;
-    w->RecordPoint();
+    w->RecordSwellPoint();
     EXPECT_EQ(w->MSFlexGrid1->Rows(), 2);
     EXPECT_EQ(count("TEST_RESULT"), 1);
 
     // The database refuses the point: no grid row, one message for the run.
     w->mTestResult = std::make_unique<clsTEST_RESULT>();  // bound to no connection
-    w->RecordPoint();
-    w->RecordPoint();
+    w->RecordSwellPoint();
+    w->RecordSwellPoint();
     EXPECT_EQ(w->MSFlexGrid1->Rows(), 2);
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_TRUE(dialogs.texts()[0].startsWith("A recorded point could not be stored: ERROR: "));
@@ -392,7 +393,7 @@ TEST_F(SwellWindow, TheRunningSequenceIsNeverSwapped) {
 
     const auto expectUntouched = [&] {
         EXPECT_EQ(w->RunState, 1);
-        EXPECT_EQ(w->StepCount, 2);
+        EXPECT_EQ(w->mStepCount, 2);
         EXPECT_EQ(w->SeqName, "Long");
         EXPECT_EQ(w->lblSelectSeq->text(), "Long");
         // The pressure the watch reads stays the running step's.
@@ -434,7 +435,7 @@ TEST_F(SwellWindow, SequencesNoRunCanCountAreRefusedAtThePickAndAtRefresh) {
     EXPECT_EQ(dialogs.texts()[0], "This sequence cannot be run: step 1 has a duration, recording rate or cycle count "
                                   "out of range.");
     EXPECT_TRUE(w->SeqName.isEmpty());
-    EXPECT_EQ(w->StepCount, 0);
+    EXPECT_EQ(w->mStepCount, 0);
     EXPECT_EQ(w->lblSelectSeq->text(), caption);
     EXPECT_EQ(w->txtPress->text(), before);
 
@@ -460,9 +461,9 @@ TEST_F(SwellWindow, SequencesNoRunCanCountAreRefusedAtThePickAndAtRefresh) {
         EXPECT_TRUE(dialogs.texts()[0].startsWith("This sequence cannot be run: step 2")) << dialogs.texts()[0].toStdString();
         // The running steps stay, and so does the planned end.
         EXPECT_EQ(w->RunState, 1);
-        EXPECT_EQ(w->StepMinutes.value(2), 10);
-        EXPECT_EQ(w->StepCycles.value(2), 1);
-        EXPECT_EQ(w->StepRecordRate.value(2), 0);
+        EXPECT_EQ(w->mStepMinutes.value(2), 10);
+        EXPECT_EQ(w->mStepCycles.value(2), 1);
+        EXPECT_EQ(w->mStepInterval.value(2), 0);
         EXPECT_EQ(w->EndTime->text(), endTime);
         db::Command(conn.ADOConnection(),
                     QStringLiteral("UPDATE SEQUENCE_RAMP SET RAMP_ELAPSE_TIME = 10, CYCLE_LABEL = 1, RECORD_RATE = 0 "

@@ -88,7 +88,7 @@ protected:
         const bool running = w.RunState == 1;
         w.Timer1.Tick();
         ++ticks;
-        const bool setPoint = w.Timer1.Interval() == 3000 && w.RunState == 1 && w.StepSeconds == 4;
+        const bool setPoint = w.Timer1.Interval() == 3000 && w.RunState == 1 && w.StepTick == 2;
         const bool stopped = running && w.RunState == 0;
         const size_t expected = commands + (setPoint ? 1 : 0) + (stopped ? 1 : 0);
         if (expected > commands && !sim.waitForCommands(expected)) return false;

@@ -66,7 +66,12 @@ public:
     int gridRows = 0;
     bool failRows = false;
 
-    void tick() { Timer1_Timer(); }
+    // The timer's next tick: the clock moves on by the interval the run set.
+    void tick() {
+        if (clock) clock->advance(interval > 0 ? interval : 1000);
+        Timer1_Timer();
+    }
+    testing_support::ManualClock* clock = nullptr;
     void tickUntilIdle(int limit = 100000) {
         for (int i = 0; i < limit && RunState == 1; ++i) tick();
     }
@@ -104,6 +109,7 @@ protected:
 
 class PvtRunTest : public ::testing::Test {
 protected:
+    PvtRunTest() { run.clock = &clock; }
     void load(const std::vector<Step>& steps) { run.TakeSteps(tables(steps)); }
     testing_support::ManualClock clock;
     ScriptedDialogs dialogs;
@@ -129,7 +135,7 @@ TEST_F(PvtRunTest, AOneMinuteStepSendsOnTheSecondTickAndRecordsEveryTenSeconds) 
     run.tick();
     ASSERT_EQ(run.frames.size(), 1u);
     EXPECT_EQ(run.frames[0].second, QChar(1) + QStringLiteral("300.0,05000,100.000 1") + QChar(13));
-    EXPECT_EQ(run.StepSeconds, 4);
+    EXPECT_EQ(run.StepSeconds, 2);  // read from the clock: the 3 s wait is still to come
     EXPECT_EQ(run.interval, 3000);
     run.tick();
     EXPECT_EQ(run.StepSeconds, 5);
@@ -165,6 +171,7 @@ TEST_F(PvtRunTest, CyclesRatesAndTheTemperatureTolerance) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         FakeRun r;
+        r.clock = &clock;
         r.TakeSteps(tables({{1, 72, 5, 100, c.rate, 0, c.cycles}}));
         bool sawCycle2 = false;
         r.StartTest();
@@ -207,6 +214,7 @@ TEST_F(PvtRunTest, ThePressureWatch) {
         SCOPED_TRACE(c.name);
         ScriptedDialogs answers;
         FakeRun r;
+        r.clock = &clock;
         r.TakeSteps(tables({{10, 72, 5, 100, 0, 5000}}));
         r.press = c.press;
         r.StartTest();
@@ -221,12 +229,13 @@ TEST_F(PvtRunTest, ThePressureWatch) {
     }
 }
 
-TEST_F(PvtRunTest, APlannedEndWithoutCyclesAndAStopThatLeavesTheLongInterval) {
-    // 10, 20 and 30.4 minutes: 600, 1800, 3624 s, whatever the cycle counts.
-    load({{10, 72, 5, 100, 0, 0, 3}, {20}, {30.4}});
-    EXPECT_EQ(PvtPlannedSeconds(run), 3624);
+TEST_F(PvtRunTest, APlannedEndOfEveryCycleAndAStopThatLeavesTheLongInterval) {
+    // 10 minutes three times, 20 and 30.4 minutes once: 1800, 3000, 4824 s,
+    // as the run runs them (a step of 0 or 1 cycle runs once).
+    load({{10, 72, 5, 100, 0, 0, 3}, {20, 72, 5, 100, 0, 0, 0}, {30.4}});
+    EXPECT_EQ(run.PlannedFrom(1), 4824);
     run.StartTest();
-    EXPECT_EQ(run.EndTimeText, runloop::GeneralDate(clock.dateTime().addSecs(3624)));
+    EXPECT_EQ(run.EndTimeText, runloop::GeneralDate(clock.dateTime().addSecs(4824)));
     EXPECT_EQ(run.panels["EndTime"], "End Time: " + run.EndTimeText);
 
     run.tick();
@@ -287,7 +296,7 @@ TEST(PvtSequence, SequencesTheRunCannotCountAreRefused) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const auto problem = PvtSequenceProblem(tables({{}, c.step}));
+        const auto problem = runloop::SequenceProblem(tables({{}, c.step}));
         EXPECT_EQ(problem.has_value(), c.refused);
         if (problem) {
             EXPECT_TRUE(problem->contains("step 2")) << problem->toStdString();

@@ -46,9 +46,9 @@ public:
     void SendFrame(const QString& f) override { sent << f; }
     void SetTimerInterval(int ms) override { intervals.push_back(ms); }
     double PressSetPoint() override { return pressBox.toDouble(); }
-    void ShowStep(int step) override { pressBox = QString::number(StepPress.value(step)); }
+    void ShowStep(int step) override { pressBox = QString::number(mStepPress.value(step)); }
     void SendSetPoints() override { ++setPointsSent; }
-    void RecordPoint() override {
+    void SaveSwellResultRow() override {
         rows.emplace_back(CurStep, CurCycle);
         rowTimes.push_back(ElapsedSeconds);
     }
@@ -60,17 +60,17 @@ public:
 
     // Steps of (minutes, temperature, tolerance, pressure, cycles, interval).
     void steps(std::initializer_list<std::array<double, 6>> list) {
-        static_cast<SwellSteps&>(*this) = SwellSteps{};
+        static_cast<runloop::RunTables&>(*this) = runloop::RunTables{};
         for (const auto& s : list) {
-            StepMinutes << s[0];
-            StepTemp << s[1];
-            StepTempTol << s[2];
-            StepPress << s[3];
-            StepCycles << s[4];
-            StepRecordRate << s[5];
-            StepSpeed << 0;
+            mStepMinutes << s[0];
+            mStepTemp << s[1];
+            mStepTempError << s[2];
+            mStepPress << s[3];
+            mStepCycles << s[4];
+            mStepInterval << s[5];
+            mStepSpeed << 0;
         }
-        StepCount = int(list.size());
+        mStepCount = int(list.size());
     }
     // A unit frame at this temperature and pressure.
     void reading(double temperature, double pressure = 0) {
@@ -81,8 +81,8 @@ public:
 struct SwellRunLoop : ::testing::Test {
     void start() {
         w.BeginRun();
-        w.RecordInterval = int(w.StepRecordRate.value(1));
-        w.pressBox = QString::number(w.StepPress.value(1));
+        w.RecordInterval = int(w.mStepInterval.value(1));
+        w.pressBox = QString::number(w.mStepPress.value(1));
     }
     // One tick after `ms` of the clock with a reading of the unit before it.
     void tick(int ms = 1000, double temperature = 100, double pressure = 0) {
@@ -222,13 +222,14 @@ TEST_F(SwellRunLoop, NoResponseWhenNoGoodFrameCameForFiveTicks) {
 }
 
 TEST(SwellRules, PlannedEndAndHoursText) {
-    SwellSteps s;
-    s.StepMinutes << 10 << 20 << 30.4;
-    s.StepCount = 3;
-    EXPECT_EQ(PlannedSeconds(s), 3624);
-    SwellSteps t;
-    t.StepMinutes << 10 << 20 << 30;
-    EXPECT_EQ(PlannedSeconds(t, 2), 3000);
+    runloop::RunTables s;
+    s.mStepMinutes << 10 << 20 << 30.4;
+    s.mStepCount = 3;
+    EXPECT_EQ(runloop::PlannedSeconds(s, 1, false), 3624);
+    runloop::RunTables t;
+    t.mStepMinutes << 10 << 20 << 30;
+    t.mStepCount = 3;
+    EXPECT_EQ(runloop::PlannedSeconds(t, 2, false), 3000);
     EXPECT_EQ(HoursText(0), "00:00:00");
     EXPECT_EQ(HoursText(90061), "25:01:01");
 }
@@ -357,30 +358,31 @@ TEST(SwellRules, StepsNoRunCanCountAreRefused) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        SwellSteps s;
-        s.StepMinutes << 1 << c.minutes;
-        s.StepTemp << 100 << c.temp;
-        s.StepTempTol << 5 << 5;
-        s.StepPress << 0 << 0;
-        s.StepSpeed << 0 << 0;
-        s.StepCycles << 1 << c.cycles;
-        s.StepRecordRate << 0 << c.interval;
-        s.StepCount = 2;
-        const std::optional<QString> problem = SequenceProblem(s);
+        runloop::RunTables s;
+        s.mStepMinutes << 1 << c.minutes;
+        s.mStepTemp << 100 << c.temp;
+        s.mStepTempError << 5 << 5;
+        s.mStepPress << 0 << 0;
+        s.mStepSpeed << 0 << 0;
+        s.mStepCycles << 1 << c.cycles;
+        s.mStepInterval << 0 << c.interval;
+        s.mStepCount = 2;
+        const std::optional<QString> problem = runloop::SequenceProblem(s);
         ASSERT_TRUE(problem);
         EXPECT_EQ(*problem, "This sequence cannot be run: step 2 has a duration, recording rate or cycle count out "
                             "of range.");
-        // Never a count taken from no number (NaN gave the most negative one).
-        EXPECT_LE(std::llabs(PlannedSeconds(s)), std::numeric_limits<qint32>::max());
+        // Never a count taken from no number (NaN gave the most negative
+        // one): none, or held at the bound the planned time keeps.
+        EXPECT_LE(std::llabs(runloop::PlannedSeconds(s, 1, false)), qint64(9'000'000'000'000'000));
     }
-    SwellSteps fine;
-    fine.StepMinutes << 10 << 20;
-    fine.StepTemp << 100 << 100;
-    fine.StepTempTol << 5 << 5;
-    fine.StepPress << 0 << 0;
-    fine.StepSpeed << 0 << 0;
-    fine.StepCycles << 1 << 2;
-    fine.StepRecordRate << 0 << 10;
-    fine.StepCount = 2;
-    EXPECT_FALSE(SequenceProblem(fine));
+    runloop::RunTables fine;
+    fine.mStepMinutes << 10 << 20;
+    fine.mStepTemp << 100 << 100;
+    fine.mStepTempError << 5 << 5;
+    fine.mStepPress << 0 << 0;
+    fine.mStepSpeed << 0 << 0;
+    fine.mStepCycles << 1 << 2;
+    fine.mStepInterval << 0 << 10;
+    fine.mStepCount = 2;
+    EXPECT_FALSE(runloop::SequenceProblem(fine));
 }

@@ -1,0 +1,125 @@
+#pragma once
+// What every run of a stored sequence on a unit shares, whatever the test
+// kind: the step table, where the run is (step, cycle, ticks of the step),
+// the advance from one cycle or step to the next, the planned time, the
+// run's clocks, the end of a step, the pressure band, the recorded points
+// and the points that could not be stored. The rheology, PVT and swell runs
+// each derive from it and add only what is their own: their frames, the row
+// they store, their run states and the parameters of their pressure band.
+//
+// Time comes from the millisecond clock of tick::timeGetTime; the date and
+// time shown from tick::CurrentDateTime.
+
+#include "platform/RunClock.h"
+#include "unitlink/RunRules.h"
+
+#include <QString>
+#include <functional>
+#include <optional>
+
+namespace runloop {
+
+// How many times a run runs a step of this cycle count: its whole cycles,
+// and once for a count below 2 (0, negative or not a number included). A
+// cycle ends the step when the next cycle number is above the count.
+double RunsOfStep(double cycles);
+
+// Whole seconds the run of the steps from `fromStep` to the last is planned
+// to take: every step as many times as the run runs it (RunsOfStep), with
+// the ramp list after each of them when `withRamps` and the step's ramp flag
+// is 1. The running total is kept in whole seconds, rounded (halves to even)
+// after each addition, and held at 9e15 s. Worked out without a pass per
+// cycle, so any cycle count takes no time.
+qint64 PlannedSeconds(const RunTables& t, int fromStep, bool withRamps);
+
+// Why the steps of a loaded sequence cannot be run by the PVT and swell
+// runs (a value that is not a number, a negative duration, rate or cycle
+// count, a cycle count or a total duration beyond what the run counts);
+// nothing when they can.
+std::optional<QString> SequenceProblem(const RunTables& t);
+
+// The pressure band of a step: more than kPressBandPsi (4000 psi; 4000 is
+// inside) above or below the reference pressure. A pressure below the band
+// counts once the step has `settled`; one above it too, or at once when
+// `highAtOnce`.
+bool OutsideBand(double pressure, double reference, bool settled, bool highAtOnce);
+
+class SequenceRun : public RunTables {
+public:
+    virtual ~SequenceRun() = default;
+
+    // ---- where the run is ------------------------------------------------------
+    // The run's state, a number with names of its own in each kind's header;
+    // kIdle (0) and kStepRunning (1) mean the same in every kind.
+    int RunState = kIdle;
+    int CurStep = 0;             // 1 .. mStepCount
+    int CurCycle = 0;            // from 1
+    int StepTick = 0;            // ticks of the current step or cycle; 0 at its start
+    quint32 StepStartMs = 0;     // clock reading at the start of the step or cycle
+    tick::RunElapsed RunClock;   // the run's time, in 64 bits (runs longer than the clock's span)
+    qint64 ElapsedSeconds = 0;   // whole seconds since the start of the run,
+    qint64 StepSeconds = 0;      // and of the step or cycle (ReadClocks)
+    QString ElapsedText;         // the run time as the status bar shows it
+    QString EndTimeText;         // the planned end, general date
+
+    // ---- the test ----------------------------------------------------------------
+    qint32 TestId = 0;  // TEST_ID of every recorded row
+    // Points of this run that could not be stored; the first failure is shown
+    // (ReportRowNotSaved).
+    int RowsNotSaved = 0;
+
+    // True for a kind whose steps may be followed by the ramp list.
+    virtual bool HasRamps() const { return false; }
+    // How the clocks give whole seconds: to the nearest (halves to even), or
+    // the seconds completed, for a kind whose ticks fall half a second off
+    // its start (rounding would then count 2, 2, 4, 4, ...).
+    enum class Seconds { Nearest, Completed };
+    virtual Seconds SecondsRule() const { return Seconds::Nearest; }
+    qint64 WholeSecondsOf(qint64 milliseconds) const;
+    // Whole seconds planned from step `fromStep` on.
+    qint64 PlannedFrom(int fromStep) const { return PlannedSeconds(*this, fromStep, HasRamps()); }
+    // The planned end of the steps from `fromStep` on, counted from now,
+    // in the general date form.
+    QString PlannedEndFrom(int fromStep) const;
+
+    // Sends the stop frame and ends the run; each kind's own.
+    virtual void ShutDown() = 0;
+
+protected:
+    // Step 1, cycle 1, the run's and the step's clocks started, no point lost.
+    void BeginSequence();
+    // The current step or cycle from its start: no tick, its clock from now.
+    void RestartStepClock();
+    // ElapsedSeconds and StepSeconds from the clocks, in whole seconds
+    // (WholeSecondsOf). The step's clock is read at `now`.
+    void ReadClocks() { ReadClocks(tick::timeGetTime()); }
+    void ReadClocks(quint32 now) {
+        ReadRunClock();
+        ReadStepClock(now);
+    }
+    void ReadRunClock();
+    void ReadStepClock(quint32 now);
+
+    // The value of the current step in a step column.
+    double StepValue(const QVector<double>& column) const { return column.value(CurStep); }
+    // The current step or cycle is over: its time is up and the sample is
+    // within the step's tolerance of its temperature (both needed).
+    bool StepOver(double sampleTemp) const;
+    // The next cycle of the step, or the next step at cycle 1, its clock
+    // restarted. True when that was the last: the sequence is complete.
+    bool NextCycleOrStep();
+    // True when the run stopped because the pressure left the band: ShutDown
+    // first, then "pressure inactive, test will be stopped.".
+    bool StopOutsideBand(double pressure, double reference, bool settled, bool highAtOnce);
+
+    // Stores the present point through `save`; a failure is counted, the
+    // first of the run shown in the kind's words. True when it was stored.
+    bool RecordPoint(const std::function<void()>& save);
+    // The words of a point the database refused, each kind's own.
+    virtual QString RowNotSavedText(int number, const QString& description) const = 0;
+
+    // A message of the run (the pressure band); by default a message box.
+    virtual void Message(const QString& text);
+};
+
+}  // namespace runloop
