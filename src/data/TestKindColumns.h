@@ -45,7 +45,13 @@
 #include "data/clsTEST_INFO.h"
 #include "data/clsTEST_RESULT.h"
 
-// The rheology test's TEST_INFO columns hold what they are named for.
+// The columns are named for the rheology test, and most hold for it what they
+// are named for: all of TEST_INFO, and in TEST_RESULT RAMP_NO, RAMP_STEP_NO,
+// CYCLE_NO, RESULT_TIME, RESULT_SAMPLE_TEMP, RESULT_PRESS and
+// RESULT_SHEAR_STRESS, which are read and written under their own names.
+// Three TEST_RESULT columns hold what their names do not say, named here:
+// RESULT_SPEED the shear rate, RESULT_TYPE_ID the point type and
+// RESULT_BATH_TEMP the gel reading.
 namespace rheology {
 namespace result {
 inline constexpr int ShearRate = clsTEST_RESULT::colRESULT_SPEED;    // 1/s, not the rotor speed

@@ -20,8 +20,9 @@
 // refused while a test runs); the sequence, Start, Stop, Refresh and the
 // recorded rows in frmRealTimeRun.cpp. The live result grid with its power-law
 // analysis (LiveResultGrid.cpp), the live chart (LiveChart.cpp), the recorded
-// row (SaveResultRow.cpp) and the download of a test stored in the unit
-// (StoredDownload.cpp) are members of the window defined in files of their own.
+// row (frmRealTimeResultRow.cpp) and the download of a test stored in the unit
+// (frmRealTimeDownload.cpp) are members of the window defined in files of their
+// own.
 
 #include "data/RecordBase.h"
 #include "dialogs/ControlLayout.h"
@@ -143,7 +144,7 @@ public:
     void chkSS_Click();
     void chkVisc_Click();
 
-    // ---- download of a test stored in the unit (StoredDownload.cpp) ---------
+    // ---- download of a test stored in the unit (frmRealTimeDownload.cpp) ----
     // Asks for the test information, fetches the unit's stored points and,
     // when the transfer is sound, writes the new test (dated now) with them.
     // Does nothing while a test runs; refused while the port is not open.
@@ -278,8 +279,8 @@ public:
     void SendFrame(const QString& frame) override;
     void SetTimerInterval(int ms, bool enable = false) override;
     // One TEST_RESULT row of the current test from the run state and readings
-    // through mTestResult (SaveResultRow.cpp; a db::DbError when the window
-    // has no record objects); the grid's and chart's samples follow it.
+    // through mTestResult (frmRealTimeResultRow.cpp; a db::DbError when the
+    // window has no record objects); the grid's and chart's samples follow it.
     void SaveResultRow() override;
     void ShowPanel(const QString& key, const QString& text) override;
     void RunButtons(bool running) override;

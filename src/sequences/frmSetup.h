@@ -22,6 +22,14 @@
 // Closing it (close box or either Return button) asks about unstored changes
 // (Cancel keeps it open), writes the entry mode to the settings file and
 // shows the main window again.
+//
+// The window is written in two files: frmSetup.cpp holds the controls of both
+// tabs, the load, the tab switch and closing, and the sequence tab (the list,
+// the bob and entry mode, the cell editors, the step builder and dialogs,
+// storing, the file exchange and the preview); frmSetupSettings.cpp holds the
+// settings tab (its loading, Save and option clicks). The rules they apply
+// are in SequenceGrids, SequenceStore, SequenceCsv, SequencePreview and the
+// settings file's functions (data/Settings.h).
 
 #include "dialogs/ControlLayout.h"
 #include "sequences/SequenceGridTexts.h"
@@ -184,7 +192,7 @@ public slots:
     void cmdSaveas_Click();
     void cmdDelete_Click();
 
-    // Settings tab.
+    // Settings tab (frmSetupSettings.cpp).
     void cmdSave_Click();
     void optCGS_Click();
     void OptSI_Click();
@@ -239,6 +247,7 @@ private:
     void closeCellEditor(QLineEdit* editor);
     void setEntryModeLabel();
 
+    // The settings tab filled from the settings file (frmSetupSettings.cpp).
     void LoadPortSettings();
 
     QPointer<QWidget> mainWindow_;
