@@ -258,11 +258,10 @@ void frmRealTime::ClearReadings() {
         box->clear();
 }
 
-void frmRealTime::SendFrame(const QString& frame) {
-    if (MSComm1.PortOpen()) MSComm1.Output(frame);
-}
+void frmRealTime::SendFrame(const QString& frame) { SendToUnit(frame); }
 
 void frmRealTime::cmdZero_Click() {
+    if (!RequirePort(QStringLiteral("The unit cannot be zeroed"))) return;
     try {
         MSComm1.InputLen(0);
         mReply.ClearBuffer();
@@ -295,14 +294,7 @@ void frmRealTime::ParseUnitReply() {
     if (self) showReply(result);
 }
 
-void frmRealTime::PortLost(const comm::CommError& error, bool wasRunning) {
-    // The port is closed: the stop frame of ShutDown is not tried again.
-    if (RunState != runloop::kIdle) ShutDown();
-    lblActiveFlag->setText(unit::NoResponseCaption());
-    // One message: what failed, with its number, and the run it ended.
-    const QString stopped = wasRunning ? RunStoppedText(lblTestname->text()) : QString();
-    ui::MsgBox(ui::errorText(error.number(), error.fullText()) + PortFailureNote(error, stopped));
-}
+QString frmRealTime::RunningTestName() const { return lblTestname->text(); }
 
 void frmRealTime::Timer1_Timer() {
     const QPointer<frmRealTime> self(this);

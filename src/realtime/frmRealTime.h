@@ -196,7 +196,7 @@ public:
     double mRadiusRatio = 0;
 
     // ---- controls -----------------------------------------------------------
-    QLabel* lblActiveFlag;
+    // lblActiveFlag: UnitWindow.
     QLabel* Label1;  // "Test Progress Information:"
     QStatusBar* StatusBar1;  // panels "StartTime", "ElapsedTime", "StepTime", "EndTime"
     QLabel* StartTime;
@@ -275,7 +275,7 @@ protected:
 
 public:
     // ---- the run's hooks ------------------------------------------------------
-    // Writes a frame to the unit; a closed port sends nothing.
+    // Writes a frame to the unit (SendToUnit: a closed port is a port failure).
     void SendFrame(const QString& frame) override;
     void SetTimerInterval(int ms, bool enable = false) override;
     // One TEST_RESULT row of the current test from the run state and readings
@@ -291,9 +291,10 @@ private:
     void createControls();
     void Form_Load();
     void showReply(const unit::ReplyResult& result);
-    // The port went away or refused a frame (it is closed then): stop any
-    // run, say so once.
-    void PortLost(const comm::CommError& error, bool wasRunning);
+    // The port failure path (UnitWindow::PortLost): the run and its test.
+    bool RunActive() const override { return RunState != runloop::kIdle; }
+    void StopRun() override { ShutDown(); }
+    QString RunningTestName() const override;
     // Refresh's work on the running test (a failed stop frame is raised).
     void refreshRun();
     // Loads the sequence named mSequenceName: the picker's load (refusals

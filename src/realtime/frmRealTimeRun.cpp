@@ -160,6 +160,9 @@ void frmRealTime::cmdStart_Stop_Click() {
         dialog.Label7->hide();
         ui::ShowModal(dialog);
         if (dialog.Cancelled) return;
+        // The timer ticks under the dialog: the line may have failed before OK,
+        // and a run on it would record nothing the unit sent. Nothing is stored then.
+        if (!RequirePort(QStringLiteral("The test cannot be started"))) return;
 
         // A bob that does not fit the cup has no shear rate: nothing is stored
         // and the run does not start.

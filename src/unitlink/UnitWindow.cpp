@@ -1,6 +1,9 @@
 #include "unitlink/UnitWindow.h"
 
 #include "platform/Dialogs.h"
+#include "unitlink/UnitProtocol.h"
+
+#include <QLabel>
 
 #include <QCloseEvent>
 #include <QFont>
@@ -48,6 +51,41 @@ bool UnitWindow::RequirePort(const QString& refused) {
     if (PortReady()) return true;
     ui::MsgBox(PortNotOpenMessage(refused));
     return false;
+}
+
+void UnitWindow::SendToUnit(const QString& frame) {
+    if (SendHook) {
+        SendHook(frame);
+        return;
+    }
+    MSComm1.Output(frame);  // raises 8018 on a port that is not open
+}
+
+void UnitWindow::PortLost(const comm::CommError& error, bool wasRunning) {
+    // A stop frame that fails while this failure is handled is part of it.
+    if (inPortFailure_) return;
+    inPortFailure_ = true;
+    if (MSComm1.PortOpen()) {
+        try {
+            MSComm1.PortOpen(false);
+        } catch (...) {
+        }
+    }
+    // The line has failed: the stop frame of the run's end cannot go either.
+    if (RunActive()) {
+        try {
+            StopRun();
+        } catch (const comm::CommError&) {
+        }
+    }
+    inPortFailure_ = false;
+    if (lblActiveFlag) lblActiveFlag->setText(unit::NoResponseCaption());
+    ui::MsgBox(PortFailureMessage(error, wasRunning));
+}
+
+QString UnitWindow::PortFailureMessage(const comm::CommError& error, bool wasRunning) const {
+    const QString stopped = wasRunning ? RunStoppedText(RunningTestName()) : QString();
+    return ui::errorText(error.number(), error.fullText()) + PortFailureNote(error, stopped);
 }
 
 QString UnitWindow::PortFailureNote(const comm::CommError& error, const QString& runStopped) {

@@ -40,6 +40,8 @@ public:
 
     // The unit label ("Unit 1" .. "Unit 8"); every kind has one, shown or not.
     QLabel* lblInstName = nullptr;
+    // The unit's status caption beside it ("Running Test", "No Response", ...).
+    QLabel* lblActiveFlag = nullptr;
     // The font of the window's two heading labels (the unit label and the
     // status caption beside it): the window's font, bold, 1.3 times its size.
     QFont HeadingFont() const;
@@ -76,6 +78,20 @@ public:
     // For an action that sends to the unit (or reads its readings): false,
     // with PortNotOpenMessage(refused) said, while the port is not open.
     bool RequirePort(const QString& refused);
+    // Writes a frame to the unit. A port that is not open is a port failure
+    // (comm::CommError 8018, "Operation valid only when the port is open"),
+    // never a frame skipped in silence. Tests without a line may take the
+    // frames through SendHook instead.
+    void SendToUnit(const QString& frame);
+    std::function<void(const QString& frame)> SendHook;
+
+    // The port failure path of every unit window: the port went away, refused
+    // a frame or was not open for one. The port is let go, a running test
+    // is stopped (its stop frame is not tried on the failed line), the status
+    // caption shows "No Response" and one message says what failed, with its
+    // number, and what it ended (PortFailureMessage).
+    void PortLost(const comm::CommError& error, bool wasRunning);
+
     // What a port failure's one message adds after the failure itself: the
     // run it ended (runStopped, the window's own words; empty when none) and,
     // for a frame that could not be written, that the unit may not have had
@@ -88,6 +104,18 @@ public:
     static int UnitOfCaption(const QString& caption);
 
 protected:
+    // ---- what the port failure path needs of each kind ----------------------------
+    // True while a test runs (its stop is then part of the failure).
+    virtual bool RunActive() const { return false; }
+    // Ends the running test (its ShutDown).
+    virtual void StopRun() {}
+    // The one message of a failure, each kind's words: by default the
+    // numbered error, then the running test that stopped, then the note of a
+    // frame that could not be written (PortFailureNote).
+    virtual QString PortFailureMessage(const comm::CommError& error, bool wasRunning) const;
+    // The name of the running test, as the failure message names it.
+    virtual QString RunningTestName() const { return QString(); }
+
     // Enables entry n of this kind's menu in the container (nothing for an
     // n outside 1 .. 8 or without a container).
     void EnableContainerEntry(int unitNumber);
@@ -108,6 +136,7 @@ protected:
 private:
     UnitWindowKind kind_;
     int units_ = 0;
+    bool inPortFailure_ = false;
     UnitContainer* container_ = nullptr;
     QPointer<QObject> containerObject_;
 };

@@ -295,21 +295,11 @@ void frmPVTtest::OnTimer() {
     }
 }
 
-void frmPVTtest::PortLost(const comm::CommError& error, bool wasRunning) {
-    // The port went away or refused a frame: any run stops, the unit shows as
-    // silent, and the loss is said once (the port is closed, so no tick
-    // raises it again and the stop frame is not tried again).
-    if (!CanStart()) ShutDown();
-    lblActiveFlag->setText(unit::NoResponseCaption());
-    const QString stopped = wasRunning ? RunStoppedText(lblTestname->text()) : QString();
-    ui::MsgBox(ui::errorText(error.number(), error.fullText()) + PortFailureNote(error, stopped));
-}
+QString frmPVTtest::RunningTestName() const { return lblTestname->text(); }
 
 QString frmPVTtest::ReceiveInput() { return MSComm1.PortOpen() ? MSComm1.Input() : QString(); }
 
-void frmPVTtest::SendFrame(const QString& frame) {
-    if (MSComm1.PortOpen()) MSComm1.Output(frame);
-}
+void frmPVTtest::SendFrame(const QString& frame) { SendToUnit(frame); }
 
 void frmPVTtest::SetTimerInterval(int ms, bool enable) {
     Timer1.Interval(ms);

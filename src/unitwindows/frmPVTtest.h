@@ -151,7 +151,7 @@ public:
     qint32 mRowCount = 0;
 
     // ---- controls -------------------------------------------------------------------
-    QLabel* lblActiveFlag;
+    // lblActiveFlag: UnitWindow.
     QGroupBox* Frame1;  // "Heater Information"
     QLabel* Label2;
     QLineEdit* txtSampleTemp;
@@ -230,8 +230,10 @@ protected:
     // ---- the run's hooks ----------------------------------------------------------------
     QString ReceiveInput() override;
     void SendFrame(const QString& frame) override;
-    // A port that went away or refused a frame: the run stopped, one message.
-    void PortLost(const comm::CommError& error, bool wasRunning);
+    // The port failure path (UnitWindow::PortLost): the run and its test.
+    bool RunActive() const override { return !CanStart(); }
+    void StopRun() override { ShutDown(); }
+    QString RunningTestName() const override;
     void SetTimerInterval(int ms, bool enable = false) override;
     void SavePvtResultRow() override;
     void AddPvtGridRow() override;

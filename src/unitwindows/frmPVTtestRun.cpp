@@ -166,6 +166,9 @@ void frmPVTtest::cmdStart_Stop_Click() {
     dialog.txtBobLength->clear();
     ui::ShowModal(dialog);
     if (dialog.Cancelled) return;
+    // The timer ticks under the dialog: the line may have failed before OK,
+    // and a run on it would record nothing the unit sent. Nothing is stored then.
+    if (!RequirePort(QStringLiteral("The test cannot be started"))) return;
 
     newtest::NewTestFields fields = newtest::FieldsOf(dialog);
     reply.iniDensity = fields.Number(pvt::info::InitialDensity);

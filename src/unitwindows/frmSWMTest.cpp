@@ -313,7 +313,7 @@ void frmSWMTest::SendFrame(const QString& frame) {
     const bool running =
         RunState == kRunning || RunState == kCooling || (StopEndedRun && frame == unit::StopFrame());
     try {
-        if (MSComm1.PortOpen()) MSComm1.Output(frame);
+        SendToUnit(frame);
     } catch (const comm::CommError& e) {
         PortLost(e, running);
     }
@@ -353,20 +353,11 @@ void frmSWMTest::RunButtons(bool running) {
 
 void frmSWMTest::Message(const QString& text) { ui::MsgBox(text); }
 
-void frmSWMTest::PortLost(const comm::CommError& error, bool wasRunning) {
-    if (MSComm1.PortOpen()) {
-        try {
-            MSComm1.PortOpen(false);
-        } catch (...) {
-        }
-    }
-    // The port is closed: ShutDown's stop frame is not tried again.
-    if (RunState != kIdle) ShutDown();
-    lblActiveFlag->setText(unit::NoResponseCaption());
+QString frmSWMTest::PortFailureMessage(const comm::CommError& error, bool wasRunning) const {
     const QString stopped = wasRunning ? QStringLiteral("The running test has stopped; the points recorded before are "
                                                         "stored.")
                                        : QString();
-    ui::MsgBox(QStringLiteral("ERROR :") + error.fullText() + PortFailureNote(error, stopped));
+    return QStringLiteral("ERROR :") + error.fullText() + PortFailureNote(error, stopped);
 }
 
 void frmSWMTest::Timer1_Timer() {

@@ -114,7 +114,7 @@ public:
     liveplot::Held mPlotHeld;
 
     // ---- controls -----------------------------------------------------------------
-    QLabel* lblActiveFlag;
+    // lblActiveFlag: UnitWindow.
     QGroupBox* Frame1;  // "Readings"
     QLabel *lbltemp1, *lblSpeed, *lblPress, *lblvolt, *lblen, *lbldist, *lblswell;
     QLabel *Label20, *Label18, *Label40, *Label29;  // unit captions (temperature, length)
@@ -166,5 +166,8 @@ private:
     // The set points checked and sent (the next tick after the unit took
     // them); false when the check refused them.
     bool sendSetPoints();
-    void PortLost(const comm::CommError& error, bool wasRunning);
+    // The port failure path (UnitWindow::PortLost): the run and its words.
+    bool RunActive() const override { return RunState != swell::kIdle; }
+    void StopRun() override { ShutDown(); }
+    QString PortFailureMessage(const comm::CommError& error, bool wasRunning) const override;
 };

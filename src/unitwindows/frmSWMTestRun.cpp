@@ -213,6 +213,10 @@ void frmSWMTest::cmdStart_Click() {
             ui::MsgBox(QStringLiteral("Test is not running "));
             return;
         }
+        // The timer ticks under the dialog: the line may have failed before
+        // OK, and a run on it would record nothing the unit sent. Nothing is
+        // stored then.
+        if (!RequirePort(QStringLiteral("The test cannot be started"))) return;
 
         clsTEST_INFO& t = *mTestInfo;
         TestName = d.txtTestName->text();

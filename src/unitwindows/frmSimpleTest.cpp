@@ -186,9 +186,7 @@ void frmSimpleTest::Option1_Click() { gMaxPress = Option1->isChecked() ? 20000 :
 
 void frmSimpleTest::Option2_Click() { gMaxPress = Option2->isChecked() ? 30000 : 20000; }
 
-void frmSimpleTest::sendFrame(const QString& frame) {
-    if (MSComm1.PortOpen()) MSComm1.Output(frame);
-}
+void frmSimpleTest::sendFrame(const QString& frame) { SendToUnit(frame); }
 
 void frmSimpleTest::cmdStart_Click() {
     // Without the unit's line the elapsed time would count with nothing sent.
@@ -221,11 +219,7 @@ void frmSimpleTest::cmdDynamic_Click() {
         Dynamic = new frmDynamic(this);
         Dynamic->setAttribute(Qt::WA_DeleteOnClose);
         Dynamic->lblInstName->setText(lblInstName->text());
-        Dynamic->send = [this](const QString& f) {
-            if (!MSComm1.PortOpen())
-                throw comm::CommError(comm::ErrPortNotOpen, QStringLiteral("Operation valid only when the port is open"));
-            MSComm1.Output(f);
-        };
+        Dynamic->send = [this](const QString& f) { SendToUnit(f); };
     }
     Dynamic->show();
     Dynamic->raise();
@@ -247,12 +241,10 @@ void frmSimpleTest::showReadings(const unit::ReplyResult& r) {
     txtVisc->setText(t.txtVisc);
 }
 
-void frmSimpleTest::PortLost(const comm::CommError& error, bool wasRunning) {
-    if (RunState != kIdle) ShutDown();  // the port is closed: nothing more is sent
-    lblActiveFlag->setText(unit::NoResponseCaption());
-    ui::MsgBox(ui::errorText(error.number(), error.fullText()) +
-               (wasRunning ? QStringLiteral("\nThe simple test has been stopped.") : QString()) +
-               PortFailureNote(error, QString()));
+QString frmSimpleTest::PortFailureMessage(const comm::CommError& error, bool wasRunning) const {
+    return ui::errorText(error.number(), error.fullText()) +
+           (wasRunning ? QStringLiteral("\nThe simple test has been stopped.") : QString()) +
+           PortFailureNote(error, QString());
 }
 
 void frmSimpleTest::Timer1_Timer() {

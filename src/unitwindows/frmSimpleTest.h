@@ -57,7 +57,7 @@ public:
     QPointer<frmDynamic> Dynamic;
 
     // ---- controls -----------------------------------------------------------
-    QLabel* lblActiveFlag;
+    // lblActiveFlag: UnitWindow.
     QGroupBox* Frame1;  // "Set Information"
     QLabel* Label8;     // "Temperature Set Point:"
     QLineEdit* txtTempSetPoint;
@@ -122,5 +122,8 @@ private:
     void showReadings(const unit::ReplyResult& result);
     void sendFrame(const QString& frame);
     // The port went away: stop any run and say so once.
-    void PortLost(const comm::CommError& error, bool wasRunning);
+    // The port failure path (UnitWindow::PortLost): the run and its words.
+    bool RunActive() const override { return RunState != kIdle; }
+    void StopRun() override { ShutDown(); }
+    QString PortFailureMessage(const comm::CommError& error, bool wasRunning) const override;
 };

@@ -231,10 +231,11 @@ TEST_F(RealTimeWindow, ZeroEmptiesTheBufferAndSendsTheZeroFrame) {
     ASSERT_TRUE(unit.waitForCommands(1));
     EXPECT_EQ(unit.commands()[0].bytes, QByteArray("\x08\r"));
 
-    // Without a port nothing is sent and nothing fails.
+    // Without a port nothing is sent, and the refusal says why.
     w->MSComm1.PortOpen(false);
     w->cmdZero->click();
-    EXPECT_TRUE(dialogs.messages.empty());
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].prompt, w->PortNotOpenMessage("The unit cannot be zeroed"));
 }
 
 TEST_F(RealTimeWindow, TemperatureTripsOnTheTenthFrameAboveTheLimitNotTheNinth) {
@@ -359,8 +360,9 @@ TEST_F(RealTimeWindow, APortThatGoesAwayIsReportedOnceAndTheWindowStillCloses) {
 
     for (int i = 0; i < 20; ++i) w->Timer1.Tick();  // later ticks: silence, no more messages
     EXPECT_EQ(dialogs.messages.size(), 1u);
-    w->cmdZero->click();
-    EXPECT_EQ(dialogs.messages.size(), 1u);
+    w->cmdZero->click();  // refused with the reason, nothing sent
+    ASSERT_EQ(dialogs.messages.size(), 2u);
+    EXPECT_EQ(dialogs.messages[1].prompt, w->PortNotOpenMessage("The unit cannot be zeroed"));
     EXPECT_TRUE(w->close());
 }
 

@@ -415,6 +415,7 @@ TEST_F(RunWindow, StartIsRefusedWhileThePortIsNotOpen) {
     StoreSequence(conn, "Seq", {step(10, 300)});
     pick("Seq");
     w->PortOpenHook = nullptr;  // the port never opened ("Invalid port number" at load)
+    w->SendHook = nullptr;
     w->MSComm1.PortNumber(9);
     AnswerTestInfo answer({});
     w->cmdStart_Stop->click();

@@ -145,6 +145,7 @@ protected:
         w->Units(1);
         // No line in these tests: the window takes its port as open.
         w->PortOpenHook = [] { return true; };
+        w->SendHook = [](const QString&) {};  // and the frames go nowhere
     }
     void TearDown() override {
         w.reset();

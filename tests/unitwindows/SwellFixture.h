@@ -106,6 +106,7 @@ protected:
         auto w = std::make_unique<frmSWMTest>(unitNumber, &conn);
         // No line in these tests: the window takes its port as open.
         w->PortOpenHook = [] { return true; };
+        w->SendHook = [](const QString&) {};  // and the frames go nowhere
         return w;
     }
 

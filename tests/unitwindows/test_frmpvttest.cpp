@@ -420,6 +420,7 @@ TEST_F(PvtWindow, AWindowWhosePortIsNotOpenStartsNothing) {
     pick("S1");
     w->optLag->click();
     w->PortOpenHook = nullptr;  // the port never opened (or another window holds the unit)
+    w->SendHook = nullptr;
     dialogs.clear();
     AnswerPvtInfo answer(Entry(QStringLiteral("Closed")));
     w->cmdStart_Stop->click();

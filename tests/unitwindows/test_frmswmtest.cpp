@@ -349,6 +349,7 @@ TEST_F(SwellWindow, AWindowWhosePortIsNotOpenNeitherZeroesNorSendsNorStarts) {
     zero(*w, "0.4");
     ASSERT_GT(w->reply.state.SampleLength, 0);
     w->PortOpenHook = nullptr;  // port 1 of the settings: no unit's line here
+    w->SendHook = nullptr;
     ASSERT_FALSE(w->MSComm1.PortOpen());
     dialogs.clear();
 
@@ -479,6 +480,7 @@ TEST_F(SwellWindow, AStopFrameTheLineDoesNotTakeIsAPortFailure) {
     StoreSequence(conn, "S", {SeqStep{10, 212, 5, 0, 10, 1000}});
     auto w = open(1);
     w->PortOpenHook = nullptr;
+    w->SendHook = nullptr;
     w->MSComm1.PortNumber(7);
     w->MSComm1.Settings(QStringLiteral("115200,n,8,1"));
     w->MSComm1.PortOpen(true);

@@ -291,6 +291,7 @@ TEST_F(SimpleTest, TheWindowRunsAUnitEndToEnd) {
 TEST_F(SimpleTest, StartRefusalsNameTheBoxAndSendNothing) {
     frmSimpleTest w;
     w.PortOpenHook = [] { return true; };  // no line here: the set points are checked
+    w.SendHook = [](const QString&) {};  // and the frames go nowhere
     w.txtTempSetPoint->setText("350");
     w.txtspeedset->setText("300");
     w.cmdStart->click();
