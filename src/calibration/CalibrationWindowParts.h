@@ -19,6 +19,12 @@ namespace calibration::windowparts {
 inline const QString kCommMessage =
     QStringLiteral("Communication error - Please make sure the unit is not occupied with another function.");
 inline const QString kBusyMessage = QStringLiteral("Please wait, calibrating current unit. ");
+// A PVT or swell step while a torque run owns the port: the tab has no live
+// reading (its last one is from before the run), and its last step would
+// close the run's port.
+inline const QString kTorqueRunStepMessage =
+    QStringLiteral("Please wait, calibrating torque. The torque calibration is using the unit's port, so no "
+                   "calibration step can be taken until it is over.");
 inline const QString kTableFilter = QStringLiteral("All Files (*.*)|*.*|Text Files") + QStringLiteral("(*.txt)|*.txt");
 inline const QString kReportFilter = QStringLiteral("All Files (*.*)|*.*|Text Files(*.csv)|*.csv");
 inline const QString kCancelled = QStringLiteral("Cancel was selected.");

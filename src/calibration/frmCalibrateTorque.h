@@ -14,8 +14,9 @@
 // The tabs share one serial port: choosing a unit on a tab opens it (the port
 // must be closed then); the torque run, the last PVT and swell steps and the
 // window's closing close it. From its start frame until it is over a torque
-// run owns the port: the PVT and swell timers stop and read nothing, and no
-// tab chooses a unit.
+// run owns the port: the PVT and swell timers stop and read nothing, their
+// last readings are dropped, their step buttons are refused, and no tab
+// chooses a unit.
 //
 // The window, its shared controls, tabs, unit lists and port are in
 // frmCalibrateTorque.cpp; each tab's own work in frmCalibrateTorqueTorqueTab.cpp,
@@ -124,7 +125,8 @@ public:
     int TorqueSilentTicks = 0;
     static constexpr int kTorqueSilentTicks = 60;
     // From the start frame until the run is over the torque run owns the
-    // port: the PVT and swell tabs take no readings and choose no unit.
+    // port: the PVT and swell tabs take no readings, take no steps and choose
+    // no unit.
     bool TorqueRunOwnsPort() const { return torqueRun_; }
 
     // Piston points of the running PVT calibration (0 until a piston is chosen).

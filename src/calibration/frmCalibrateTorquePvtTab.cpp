@@ -124,6 +124,11 @@ void frmCalibrateTorque::showPistonHeights() {
 void frmCalibrateTorque::TimerPVT_Timer() { readCalibration(2, TimerPVT, PvtReading, lblReadData2); }
 
 void frmCalibrateTorque::cmdPVT_Click(int Index) {
+    // No point is taken while the torque run owns the port.
+    if (torqueRun_) {
+        ui::MsgBox(kTorqueRunStepMessage);
+        return;
+    }
     if (cmbInstName[2]->currentIndex() < 0) {
         ui::MsgBox(QStringLiteral("select unit first"));
         return;

@@ -88,6 +88,11 @@ void frmCalibrateTorque::Initial_LSM_Tab() {
 void frmCalibrateTorque::TimerSWM_Timer() { readCalibration(3, TimerSWM, LsmVolt, lblReaddata3); }
 
 void frmCalibrateTorque::cmdSWM_Click(int Index) {
+    // No voltage is taken while the torque run owns the port.
+    if (torqueRun_) {
+        ui::MsgBox(kTorqueRunStepMessage);
+        return;
+    }
     if (cmbInstName[3]->currentIndex() < 0) {
         ui::MsgBox(QStringLiteral("Select unit # first"));
         return;

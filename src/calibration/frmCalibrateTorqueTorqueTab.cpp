@@ -85,10 +85,16 @@ void frmCalibrateTorque::cmdStart_Click() {
         const SaveResult bob = WriteBobInfo(cmbBobSize->currentText());
         if (!bob.ok) throw HandlerError(bob.message);
         // From the start frame on the run owns the port: the PVT and swell
-        // tabs' timers, which would take the unit's points, stop.
+        // tabs' timers, which would take the unit's points, stop, and their
+        // last readings, from before the run, are no live readings any more
+        // (a step after the run must not take them).
         torqueRun_ = true;
         TimerPVT.Enabled(false);
         TimerSWM.Enabled(false);
+        PvtReading = 0;
+        LsmVolt = 0;
+        lblReadData2->clear();
+        lblReaddata3->clear();
         MSComm1.Output(unit::CalibrationStartFrame(values, BobNo));
         CaliStatus->setText(TorqueRunningText());
         cmdStart->setEnabled(false);

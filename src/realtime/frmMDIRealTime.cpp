@@ -27,21 +27,21 @@ QPointer<frmMDIRealTime>& instance() {
     return p;
 }
 
-// What differs between the kinds when a unit is added.
+// What differs between the kinds when a unit is added (every kind opens
+// maximised in the container).
 struct KindTraits {
     const char* suffix;  // of the caption "Unit n<suffix>"
     bool setsUnits;      // Units = n
     bool setsLabel;      // lblInstName = "Unit n"
     bool initialInst;    // InitialInst(connection)
-    bool maximised;
 };
 
 const KindTraits& traits(UnitWindowKind kind) {
     static const KindTraits table[] = {
-        {" Real Time Test", false, true, true, true},  // rheology
-        {" Simple Test", false, true, false, false},   // simple
-        {" PVT Test", true, true, true, true},         // PVT
-        {" LSM Test", true, false, false, true},       // swell
+        {" Real Time Test", false, true, true},  // rheology
+        {" Simple Test", false, true, false},    // simple
+        {" PVT Test", true, true, true},         // PVT
+        {" LSM Test", true, false, false},       // swell
     };
     return table[int(kind)];
 }
@@ -238,10 +238,8 @@ void frmMDIRealTime::addUnitWindow(UnitWindowKind kind, int Index) {
 
     QMdiSubWindow* sub = mdiArea->addSubWindow(w);
     sub->setAttribute(Qt::WA_DeleteOnClose);
-    if (t.maximised)
-        sub->showMaximized();
-    else
-        sub->show();
+    // Maximised, the window fills the container, whose caption names it.
+    sub->showMaximized();
     entries(kind)[Index]->setEnabled(false);
 
     w->Timer1.Interval(1000);

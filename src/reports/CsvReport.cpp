@@ -21,6 +21,7 @@
 using namespace resultcol;
 using reporttext::infoValue;
 using reporttext::maskOrEmpty;
+using reporttext::sampleLengthShown;
 
 QString TestNoLongerStoredText(const QString& testName) {
     return QStringLiteral("The test \"") + testName +
@@ -384,7 +385,10 @@ QString CsvReport::LsmText() {
     out << QStringLiteral("Researcher Name:       ,") + infoField(info, clsTEST_INFO::colRESEARCHER_NAME);
     out << QStringLiteral("Test Type:                ,") + infoField(info, clsTEST_INFO::colBOB_NO);
     out << QStringLiteral("SAMPLE_Weight,") + infoField(info, swell::info::SampleWeight);
-    out << QStringLiteral("SAMPLE_Lengh,") + infoField(info, swell::info::SampleLength);
+    // The sample length is stored in inches; it is given in the display
+    // length unit, as the length-change column below.
+    out << QStringLiteral("SAMPLE_Lengh,") +
+               CsvField(PrintForm(sampleLengthShown(info.value(swell::info::SampleLength))));
     out << QStringLiteral("SAMPLE_Hardness,") + infoField(info, swell::info::Hardness);
     out << QStringLiteral("SAMPLE_COMPACT_TIME,") + infoField(info, swell::info::CompactionTime);
     out << QStringLiteral("SAMPLE_COMPACT_Pressure,") + infoField(info, swell::info::CompactionPressure);

@@ -1,5 +1,5 @@
 #pragma once
-// Small text helpers the CSV and printed reports share.
+// Small text helpers the reports share.
 
 #include "data/RecordBase.h"
 
@@ -18,8 +18,8 @@ QString maskOrEmpty(double value, const QString& mask);
 QString infoValue(const RowArray& info, int column);
 
 // A swell test's sample length as stored (inches) in the display length unit
-// (millimetres in SI), for the reports that show it beside gLengthLabel; an
-// empty or text cell unchanged.
+// (millimetres in SI), as every report of a swell test gives it; an empty or
+// text cell unchanged.
 QVariant sampleLengthShown(const QVariant& storedInches);
 
 }  // namespace reporttext

@@ -366,6 +366,88 @@ TEST_F(TorqueTab, AnotherTabTakesNoneOfTheRunsPoints) {
     EXPECT_EQ(dialogs.texts().size(), 1);
 }
 
+// The PVT and swell tabs on the torque run's unit, every step but the last
+// taken and the last one's reading shown when Start is pressed. While the run
+// owns the port their steps are refused with the reason: the reading from
+// before the run is no calibration point, nothing can be saved, and the last
+// step does not close the run's port, so the run ends as it would have. After
+// the run the step finds no reading left from before it.
+TEST_F(TorqueTab, ThePvtAndSwellStepsAreRefusedWhileARunOwnsThePort) {
+    const QString refused = QStringLiteral(
+        "Please wait, calibrating torque. The torque calibration is using the unit's port, so no calibration step "
+        "can be taken until it is over.");
+    struct Case {
+        const char* what;
+        int tab;
+        std::vector<QByteArray> readings;  // one for each step
+    } cases[] = {
+        {"PVT tab, large piston", 2, {"100", "200", "400", "800", "1600"}},
+        {"swell tab", 3, {"1", "2", "4"}},
+    };
+    writePorts({3});
+    UnitSimulator& u = unit(3);
+    std::vector<std::pair<double, double>> points;
+    for (int i = 1; i <= 12; ++i) points.emplace_back(2.0 * i + 1, double(i));
+    u.setTorqueRun(points, true, 5);
+    frmCalibrateTorque& c = open();
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.what);
+        const bool pvt = k.tab == 2;
+        tick::TickTimer& timer = pvt ? c.TimerPVT : c.TimerSWM;
+        const double& live = pvt ? c.PvtReading : c.LsmVolt;
+        auto step = [&](int i) { pvt ? c.cmdPVT_Click(i) : c.cmdSWM_Click(i); };
+        auto taken = [&](int i) { return !(pvt ? c.lalData[size_t(i)] : c.lblvolt[size_t(i)])->text().isEmpty(); };
+        auto saveEnabled = [&] { return (pvt ? c.cmdSave2 : c.cmdSave3)->isEnabled(); };
+
+        chooseUnit(1, 0);
+        c.MSComm1.PortOpen(false);  // as after an earlier run
+        chooseUnit(k.tab, 0);
+        ASSERT_TRUE(c.MSComm1.PortOpen()) << dialogs.texts().join('\n').toStdString();
+        if (pvt) {
+            c.Combo1->setCurrentIndex(0);
+            c.Combo1_Click();
+        }
+        const int last = int(k.readings.size());
+        for (int i = 1; i <= last; ++i) {
+            UnitSimulator::Readings rd = u.readings();
+            rd.field9 = k.readings[size_t(i - 1)];
+            u.setReadings(rd);
+            ASSERT_TRUE(until(
+                [&] {
+                    u.sendStatusFrame();
+                    QThread::msleep(20);
+                    timer.Tick();
+                },
+                [&] { return live == rd.field9.toDouble(); }));
+            if (i < last) step(i);
+        }
+        ASSERT_TRUE(dialogs.messages.empty()) << dialogs.texts().join('\n').toStdString();
+
+        c.cmdStart_Click();
+        ASSERT_TRUE(c.TorqueRunOwnsPort()) << dialogs.texts().join('\n').toStdString();
+        const int state = c.CaliState;
+        step(last);
+        EXPECT_EQ(dialogs.texts(), QStringList{refused});
+        EXPECT_FALSE(taken(last));
+        EXPECT_FALSE(saveEnabled());
+        EXPECT_EQ(c.CaliState, state);
+        EXPECT_TRUE(c.MSComm1.PortOpen());
+        EXPECT_TRUE(c.TorqueRunOwnsPort());
+
+        ASSERT_TRUE(runToEnd());
+        EXPECT_EQ(c.TorquePoints.size(), points.size());
+        EXPECT_EQ(c.CaliStatus->text(), "Calibration Completed Successfully.");
+        EXPECT_EQ(dialogs.texts().size(), 1);
+
+        // After the run the reading from before it is gone.
+        step(last);
+        EXPECT_EQ(dialogs.texts().last(), "Invalid calibration data");
+        EXPECT_FALSE(taken(last));
+        EXPECT_FALSE(saveEnabled());
+        dialogs.clear();
+    }
+}
+
 // Text lost from the unit (here the rest of a point frame whose head never
 // came) may have held a point: the run is fitted on what came but is not
 // reported as a success.

@@ -134,6 +134,36 @@ TEST_F(MultiUnitWindow, AddingAUnitOpensItsWindowOnItsPort) {
     EXPECT_TRUE(m->mdiArea->subWindowList().isEmpty());
 }
 
+// Every kind of window opens the same way: maximised, filling the
+// container, whose caption names it.
+TEST_F(MultiUnitWindow, EveryKindOpensMaximisedAndTheCaptionNamesIt) {
+    noDevice(9);
+    writePorts({9});
+    struct Case {
+        UnitWindowKind kind;
+        const char* title;
+    } cases[] = {
+        {UnitWindowKind::RealTime, "Unit 1 Real Time Test"},
+        {UnitWindowKind::Simple, "Unit 1 Simple Test"},
+        {UnitWindowKind::Pvt, "Unit 1 PVT Test"},
+        {UnitWindowKind::Swell, "Unit 1 LSM Test"},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.title);
+        auto m = openContainer();
+        m->resize(1024, 740);
+        m->Entry(k.kind, 1)->trigger();
+        ASSERT_EQ(m->mdiArea->subWindowList().size(), 1);
+        QMdiSubWindow* sub = m->mdiArea->subWindowList().first();
+        EXPECT_EQ(sub->widget()->windowTitle(), k.title);
+        EXPECT_TRUE(sub->isMaximized());
+        QApplication::processEvents();
+        EXPECT_EQ(sub->geometry(), m->mdiArea->viewport()->rect());
+        EXPECT_EQ(m->windowTitle(), QStringLiteral("Z3080DAQ Real Time Test & Monitoring - [%1]").arg(k.title));
+        dialogs.clear();
+    }
+}
+
 TEST_F(MultiUnitWindow, AChildClosedThroughItsFrameGivesBackItsEntryUnlessItsTestRuns) {
     noDevice(9);
     writePorts({0, 9});  // a port without a device: the child lives without one

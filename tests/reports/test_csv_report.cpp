@@ -331,7 +331,8 @@ TEST_F(ReportTest, SwellFileIsByteExact) {
 
 // A swell test's sample length is stored in inches: the test shows the same
 // swell in either unit system (0.0123 in on 1.0 in is 1.23 %), whichever
-// system it was stored in.
+// system it was stored in. The file gives the sample length in the display
+// length unit, as its length-change column.
 TEST_F(ReportTest, TheSwellOfAStoredTestIsTheSameInEitherUnitSystem) {
     StoredInfo info = lsmInfo();
     info.length = 1.0;
@@ -339,7 +340,8 @@ TEST_F(ReportTest, TheSwellOfAStoredTestIsTheSameInEitherUnitSystem) {
     struct Case {
         int units;
         QString change;  // the length change of the first line
-    } cases[] = {{1, "0.0123"}, {2, "0.31"}};
+        QString length;  // the sample length line
+    } cases[] = {{1, "0.0123", "SAMPLE_Lengh, 1 "}, {2, "0.31", "SAMPLE_Lengh, 25.4 "}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.units);
         gUnitSystem = c.units;
@@ -350,7 +352,7 @@ TEST_F(ReportTest, TheSwellOfAStoredTestIsTheSameInEitherUnitSystem) {
         EXPECT_EQ(w->MSFlexGrid1->TextMatrix(1, 7), "1.23%");
         EXPECT_EQ(w->MSFlexGrid1->TextMatrix(2, 7), "2.5%");
         const QStringList lines = QString::fromLatin1(saveReport(QStringLiteral("swell%1.csv").arg(c.units))).split("\r\n");
-        EXPECT_TRUE(lines.contains("SAMPLE_Lengh, 1 "));  // as stored, in inches
+        EXPECT_TRUE(lines.contains(c.length)) << lines.join('\n').toStdString();
         ASSERT_GE(lines.size(), 3);
         EXPECT_TRUE(lines[lines.size() - 3].endsWith(",1.2%")) << lines[lines.size() - 3].toStdString();
         EXPECT_TRUE(lines[lines.size() - 2].endsWith(",2.5%")) << lines[lines.size() - 2].toStdString();
