@@ -148,7 +148,7 @@ void clsTEST_INFO::LoadRow(int i) {
     if (!isNull(at(colSAFETY))) safety_ = toText(at(colSAFETY));
 }
 
-void clsTEST_INFO::insertAs(const QString& name) {
+double clsTEST_INFO::insertAs(const QString& name) {
     db::Command& cmd = need(cmdInsert_);
     cmd.setValue(0, name);
     cmd.setValue(1, fluidId_);
@@ -161,13 +161,14 @@ void clsTEST_INFO::insertAs(const QString& name) {
     cmd.setValue(8, preTestPh_);
     cmd.setValue(9, postTestPh_);
     cmd.setValue(10, safety_);
-    cmd.execute();
+    const qint64 key = cmd.executeInsert();
     Refresh();
+    return double(key);
 }
 
-void clsTEST_INFO::AddNew() { insertAs(testName_); }
+double clsTEST_INFO::AddNew() { return insertAs(testName_); }
 
-void clsTEST_INFO::SaveAs(const QString& newName) { insertAs(newName); }
+double clsTEST_INFO::SaveAs(const QString& newName) { return insertAs(newName); }
 
 void clsTEST_INFO::Update() {
     db::Command& cmd = need(cmdUpdate_);

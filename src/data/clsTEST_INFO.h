@@ -10,7 +10,8 @@
 // researcher, bob, key, newest first) into the row cache, which UsedName hands
 // out. Names are not unique: a test chosen from the list is read by its key.
 // GetTestDetail reads the rows of one test by name, GetTestDetailByKey by its
-// key; Delete deletes by name, DeleteByKey by key. The class traps no errors.
+// key; Delete deletes by name, DeleteByKey by key. AddNew and SaveAs return
+// the key of the row they inserted. The class traps no errors.
 
 #include "data/RecordBase.h"
 
@@ -106,16 +107,20 @@ public:
     // The same by the current Test_Id: the one test of that key (names are
     // not unique), its first row loaded; Eof when there is none.
     void GetTestDetailByKey();
-    // Inserts the current-row fields as a new row; the new key is not read back.
-    void AddNew();
+    // Inserts the current-row fields as a new row and returns the key the
+    // database gave it: names are not unique, so the key of a new test is
+    // never to be found again by its name. The current row's Test_Id stays as
+    // it was.
+    double AddNew();
     // Rewrites the row whose TEST_ID is Test_Id with the current-row fields.
     void Update();
     // Deletes every row named like the current TEST_NAME.
     void Delete();
     // Deletes the one row whose key is Test_Id (names are not unique).
     void DeleteByKey();
-    // Inserts the current-row fields under the given name instead of TEST_NAME.
-    void SaveAs(const QString& newName);
+    // Inserts the current-row fields under the given name instead of
+    // TEST_NAME and returns the new row's key, as AddNew.
+    double SaveAs(const QString& newName);
 
     // The current row as an array of 13 entries (0 to 11 the columns, 12 empty).
     RowArray All() const;
@@ -126,7 +131,7 @@ protected:
     void LoadRow(int i) override;
 
 private:
-    void insertAs(const QString& name);
+    double insertAs(const QString& name);
 
     double testId_ = 0;
     QString testName_;

@@ -46,6 +46,14 @@ NewTestFields FieldsOf(const frmTestRelatedInfo& d) {
     return f;
 }
 
+qint32 InsertTestInfo(clsTEST_INFO& info) {
+    const qint32 key = roundHalfEven(info.AddNew());
+    // The record object holds the new test's row, as stored.
+    info.Test_Id(key);
+    info.GetTestDetailByKey();
+    return key;
+}
+
 qint32 AddTestInfo(clsTEST_INFO& info, const NewTestFields& f, const std::optional<QDateTime>& testTime) {
     info.TEST_NAME(f.testName);
     info.Fluid_ID(f.fluidId);
@@ -58,11 +66,7 @@ qint32 AddTestInfo(clsTEST_INFO& info, const NewTestFields& f, const std::option
     info.BOB_RADIUS(f.bobRadius);
     info.SAFETY(f.safety);
     if (testTime) info.TEST_TIME(*testTime);
-    info.AddNew();
-
-    info.TEST_NAME(f.testName);
-    info.GetTestDetail();
-    return roundHalfEven(info.Test_Id());
+    return InsertTestInfo(info);
 }
 
 void AddTestAdditives(clsTEST_ADDITIVE& additives, qint32 testId, const frmTestRelatedInfo& dialog) {

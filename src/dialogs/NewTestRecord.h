@@ -1,8 +1,9 @@
 #pragma once
 // The new test's records as a test window writes them from the test
-// information dialog: the TEST_INFO row (looked up again by its name to learn
-// its TEST_ID) and one TEST_ADDITIVE row per filled additive line. Used when
-// a test is started and when a test stored in the unit is downloaded.
+// information dialog: the TEST_INFO row (its TEST_ID the key its insert
+// returned: names may repeat, so the key is never looked up by name) and one
+// TEST_ADDITIVE row per filled additive line. Used when a test is started and
+// when a test stored in the unit is downloaded.
 //
 // Nothing is trapped: database failures reach the caller (db::DbError).
 
@@ -39,9 +40,13 @@ struct NewTestFields {
 };
 NewTestFields FieldsOf(const frmTestRelatedInfo& dialog);
 
-// Adds the TEST_INFO row and returns its TEST_ID (rounded to a whole number,
-// halves to even), found by the test's name. TEST_TIME is written from
-// `testTime` when given, otherwise the record object's value stands.
+// Inserts the record object's current-row fields as a new TEST_INFO row,
+// loads that row by the key its insert returned and returns the key.
+qint32 InsertTestInfo(clsTEST_INFO& info);
+
+// Adds the TEST_INFO row of the fields (InsertTestInfo) and returns its
+// TEST_ID. TEST_TIME is written from `testTime` when given, otherwise the
+// record object's value stands.
 qint32 AddTestInfo(clsTEST_INFO& info, const NewTestFields& fields, const std::optional<QDateTime>& testTime);
 
 // The additive lines of the dialog (from line 1 down to the first empty

@@ -338,7 +338,7 @@ static int fetchRows(QSqlQuery& q, Columns& columns, Append append, Rest rest) {
     return rows;
 }
 
-std::shared_ptr<RowSet> Command::execute() {
+QSqlQuery& Command::run() {
     if (!connection_) throw DbError(ErrNotOpen, QStringLiteral("The command has no connection."));
     connection_->requireOpen();
     if (!query_) {
@@ -357,6 +357,29 @@ std::shared_ptr<RowSet> Command::execute() {
         q.finish();
         throw e;
     }
+    return q;
+}
+
+qint64 Command::executeInsert() {
+    // Only an INSERT sets the connection's last key: after any other
+    // statement it would still be the key of an earlier row.
+    if (!text_.trimmed().startsWith(QLatin1String("INSERT"), Qt::CaseInsensitive))
+        throw DbError(ErrNoInsertKey, QStringLiteral("The statement is not an insert: %1").arg(text_));
+    QSqlQuery& q = run();
+    // The key of the row just inserted: the last insert id of this
+    // connection, taken while the statement is still active.
+    const QVariant key = q.lastInsertId();
+    const int rows = q.numRowsAffected();
+    q.finish();
+    bool ok = false;
+    const qint64 id = key.toLongLong(&ok);
+    if (rows != 1 || !key.isValid() || !ok)
+        throw DbError(ErrNoInsertKey, QStringLiteral("The key of the inserted row could not be read."));
+    return id;
+}
+
+std::shared_ptr<RowSet> Command::execute() {
+    QSqlQuery& q = run();
     auto rs = std::make_shared<RowSet>();
     if (q.isSelect()) {
         const int cols = q.record().count();

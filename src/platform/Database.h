@@ -36,6 +36,7 @@ enum ErrorNumber : int {
     ErrValueTooLong = 3707,   // text longer than its parameter allows
     ErrNoRowSet = 3708,       // operation needs a row set that was never made
     ErrBadValue = 3709,       // a value that cannot be converted to its parameter's type
+    ErrNoInsertKey = 3710,    // an insert whose new row's key cannot be told
 };
 
 // Parameter data types (the codes the record classes declare).
@@ -161,9 +162,17 @@ public:
 
     // Executes the statement; for a query every row is fetched into the row set.
     std::shared_ptr<RowSet> execute();
+    // Executes an INSERT of one row and returns the key the database gave
+    // that row (SQLite's rowid), read on this connection right after the
+    // statement ran, before anything else can insert. A statement that fails
+    // throws as execute() does; one that is no INSERT, that inserted no row
+    // or whose key cannot be told throws too.
+    qint64 executeInsert();
 
 private:
     QVariant bindValue(const Parameter& p) const;
+    // Prepares (once), binds and executes; throws the statement's failure.
+    QSqlQuery& run();
 
     Connection* connection_;
     QString text_;

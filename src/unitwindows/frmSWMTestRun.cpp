@@ -15,6 +15,7 @@
 #include "data/clsTEST_ADDITIVE.h"
 #include "data/clsTEST_INFO.h"
 #include "data/clsTEST_RESULT.h"
+#include "dialogs/NewTestRecord.h"
 #include "dialogs/TestInfoRules.h"
 #include "dialogs/frmNameSeq.h"
 #include "dialogs/frmTestRelatedInfo.h"
@@ -245,10 +246,7 @@ void frmSWMTest::cmdStart_Click() {
         t.SAFETY(d.txtSAFETY->toPlainText().trimmed());
         lblDesc->setText(d.txtSAFETY->toPlainText().trimmed());
         t.TEST_TIME(tick::CurrentDateTime());
-        t.AddNew();
-        t.TEST_NAME(TestName);
-        t.GetTestDetail();
-        TestId = roundHalfEven(t.Test_Id());
+        TestId = newtest::InsertTestInfo(t);
         testinfo::AddAdditives(*mTestAdditive, TestId, d.AdditiveRows());
 
         ChartSampleLength = reply.state.SampleLength;

@@ -434,6 +434,42 @@ TEST_F(TestInfo, GetTestDetailByKeyReadsTheTestOfTheKeyAmongNamesakes) {
     EXPECT_EQ(info.Test_Id(), 0);
 }
 
+// Names are not unique: an insert tells the key of the row it made, which a
+// search by name would take for the older namesake's.
+TEST_F(TestInfo, AddNewAndSaveAsReturnTheKeyOfTheRowTheyInsertedAmongNamesakes) {
+    addTest("Run A", at(2020, 1, 1));
+    const int older = lastKey();
+    info.TEST_NAME("Run A");
+    info.Fluid_ID("newer");
+    const double added = info.AddNew();
+    EXPECT_EQ(added, lastKey());
+    const double copied = info.SaveAs("run a");
+    EXPECT_EQ(copied, lastKey());
+    EXPECT_EQ(info.Test_Id(), 0);  // the current row keeps its key
+    for (double key : {added, copied}) {
+        EXPECT_NE(key, older);
+        EXPECT_EQ(scalar("SELECT FLUID_ID FROM TEST_INFO WHERE TEST_ID = ?", {key}).toString(), "newer") << key;
+    }
+    EXPECT_NE(added, copied);
+    EXPECT_EQ(count("TEST_INFO"), 3);
+}
+
+TEST_F(TestInfo, AnInsertTheDatabaseRefusesRaisesItsFailure) {
+    addTest("stored", at(2020, 1, 1));
+    sql("CREATE TRIGGER refuse BEFORE INSERT ON TEST_INFO BEGIN SELECT RAISE(ABORT, 'database is full'); END");
+    info.TEST_NAME("stored");
+    for (const auto& insert : {std::function<void()>([&] { info.AddNew(); }),
+                               std::function<void()>([&] { info.SaveAs("copy"); })}) {
+        try {
+            insert();
+            ADD_FAILURE() << "the refused insert returned";
+        } catch (const db::DbError& e) {
+            EXPECT_TRUE(e.description().contains("database is full")) << e.description().toStdString();
+        }
+    }
+    EXPECT_EQ(count("TEST_INFO"), 1);
+}
+
 TEST_F(TestInfo, ConnectX4ReadsTheRowsOfTheKeyOnceConnectXHasPrepared) {
     clsTEST_INFO fresh;
     fresh.Test_Id(1);

@@ -33,6 +33,7 @@ struct TestEntry {
     QString description = QStringLiteral("notes");
     QStringList additives;          // names; concentration i+1, unit "%", lot "L<i>"
     bool cancel = false;
+    std::function<void()> beforeOk;  // what else happens while the dialog is open, before OK
 };
 
 // Answers the dialog shown modally while it lives.
@@ -61,6 +62,7 @@ public:
                 grid.TextMatrix(i + 1, 2, QStringLiteral("%"));
                 grid.TextMatrix(i + 1, 3, QStringLiteral("L%1").arg(i));
             }
+            if (entry_.beforeOk) entry_.beforeOk();
             dlg.cmdOk_Click();
             return int(dlg.Cancelled ? QDialog::Rejected : QDialog::Accepted);
         });

@@ -363,6 +363,41 @@ TEST_F(RunWindow, APointTheDatabaseRefusesIsReportedOnceAndLaterPointsAreStored)
     EXPECT_EQ(stored, (QVector<double>{5, 10, 35, 40, 45, 50, 55, 60}));
 }
 
+// A stored test of the same name (here stored while the dialog is open, past
+// its check of names) takes neither the run's points nor its additives.
+TEST_F(RunWindow, ARunWithANamesakeStoredRecordsUnderItsOwnNewTest) {
+    StoreSequence(conn, "Seq", {[] {
+                      SeqStep s;
+                      s.minutes = 1;
+                      s.temp = 75;
+                      s.tolerance = 5;
+                      s.interval = 5;
+                      return s;
+                  }()});
+    pick("Seq");
+    w->mReply.readings.mSampleTemp = 75;
+    TestEntry entry;
+    entry.additives = {"Salt"};
+    entry.beforeOk = [&] { sql("INSERT INTO TEST_INFO (TEST_NAME) VALUES ('" + entry.name + "')"); };
+    start(entry);
+    ASSERT_EQ(w->mRunState, kStepRunning) << dialogs.texts().join(";").toStdString();
+    const auto keys = sql("SELECT TEST_ID FROM TEST_INFO ORDER BY TEST_ID")->columns[0];
+    ASSERT_EQ(keys.size(), 2);
+    const qint32 older = keys[0].toInt(), newer = keys[1].toInt();
+    EXPECT_EQ(w->mTestId, newer);
+
+    tickWhile([&] { return w->mStepElapsedSec < 12; });
+    const auto rowsOf = [&](const char* table, qint32 key) {
+        return sql(QStringLiteral("SELECT COUNT(*) FROM %1 WHERE TEST_ID = %2").arg(table).arg(key))
+            ->columns[0][0]
+            .toInt();
+    };
+    EXPECT_EQ(rowsOf("TEST_RESULT", newer), 2);  // 5, 10
+    EXPECT_EQ(rowsOf("TEST_RESULT", older), 0);
+    EXPECT_EQ(rowsOf("TEST_ADDITIVE", newer), 1);
+    EXPECT_EQ(rowsOf("TEST_ADDITIVE", older), 0);
+}
+
 TEST_F(RunWindow, TheRunningSequenceIsNeverSwapped) {
     StoreSequence(conn, "Long", {step(10, 75), step(10, 75), step(10, 75)});
     StoreSequence(conn, "Short", {step(1, 100)});

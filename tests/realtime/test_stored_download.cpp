@@ -61,9 +61,10 @@ protected:
         while (w->MSComm1.InBufferCount() == 0 && waited.elapsed() < 5000) QThread::msleep(5);
     }
 
-    // Answers the test information dialog: the test described, or Cancel.
-    ShowerScope answer(const QString& name, bool cancel = false) {
-        return ShowerScope([this, name, cancel](QDialog& d) {
+    // Answers the test information dialog: the test described, or Cancel;
+    // beforeOk runs while the dialog is open, before OK.
+    ShowerScope answer(const QString& name, bool cancel = false, std::function<void()> beforeOk = {}) {
+        return ShowerScope([this, name, cancel, beforeOk](QDialog& d) {
             ++dialogsShown;
             auto& info = static_cast<frmTestRelatedInfo&>(d);
             title = info.windowTitle();
@@ -75,6 +76,7 @@ protected:
             info.txtBobNo->setText(QStringLiteral("B2"));  // the radius follows the bob
             info.MSFlexGrid1->TextMatrix(1, 0, QStringLiteral("KCl"));
             info.MSFlexGrid1->TextMatrix(1, 1, QStringLiteral("2"));
+            if (beforeOk) beforeOk();
             info.cmdOk_Click();
             return int(QDialog::Accepted);
         });
@@ -167,6 +169,31 @@ TEST_F(StoredDownload, StoresTheUnitsRowsUnderANewTest) {
     // The working fields hold the last record.
     EXPECT_EQ(w->CurStep, 2);
     EXPECT_EQ(w->ElapsedSeconds, 30);
+}
+
+// A stored test of the same name (stored while the dialog is open, past its
+// check of names) takes none of the downloaded rows.
+TEST_F(StoredDownload, ADownloadWithANamesakeStoredStoresItsRowsUnderItsOwnNewTest) {
+    unit.setStoredTest({"1,0,12.6,300.5,301,5000,170.2,123.4,0", "1,1,20,301,301,5001,340.4,150,1"});
+    startQuietUnit();
+    const auto sql = [&](const QString& text) { return db::Command(conn.ADOConnection(), text).execute(); };
+    const auto scope = answer(QStringLiteral("Stored run"), false,
+                              [&] { sql(QStringLiteral("INSERT INTO TEST_INFO (TEST_NAME) VALUES ('Stored run')")); });
+    w->cmdRetrieve_Click();
+
+    EXPECT_TRUE(dialogs.messages.empty()) << dialogs.texts().join('\n').toStdString();
+    const auto keys = sql(QStringLiteral("SELECT TEST_ID FROM TEST_INFO ORDER BY TEST_ID"))->columns[0];
+    ASSERT_EQ(keys.size(), 2);
+    const qint32 older = keys[0].toInt(), newer = keys[1].toInt();
+    EXPECT_EQ(w->mTestId, newer);
+    EXPECT_EQ(w->mTestInfo->Test_Id(), newer);
+    EXPECT_EQ(rowsOf(newer).size(), 2u);
+    EXPECT_TRUE(rowsOf(older).empty());
+    const auto additivesOf = [&](qint32 key) {
+        return sql(QStringLiteral("SELECT COUNT(*) FROM TEST_ADDITIVE WHERE TEST_ID = %1").arg(key))->columns[0][0].toInt();
+    };
+    EXPECT_EQ(additivesOf(newer), 1);
+    EXPECT_EQ(additivesOf(older), 0);
 }
 
 TEST_F(StoredDownload, SilenceOrADamagedTransferStoresNoRows) {

@@ -158,6 +158,35 @@ TEST_F(UnitLineTest, AUnitThatSendsOnItsOwnAndThenFallsSilent) {
     EXPECT_FALSE(parser.ReplyWatchdog());
 }
 
+// A unit that hangs on an open line: nothing at all arrives while it is
+// silent, not even the answer to a frame sent to it, and its own frames come
+// again, one after another, once it speaks again.
+TEST_F(UnitLineTest, ASilentUnitSendsNothingOnItsOpenLineUntilItSpeaksAgain) {
+    unit.setPeriod(20);
+    unit.start();
+    ASSERT_GT(tickUntilFrame().framesParsed, 0);
+
+    unit.setSilent(true);
+    QThread::msleep(50);
+    port.Input();  // what was on its way
+    for (int tick = 1; tick <= 5; ++tick) {
+        SCOPED_TRACE(tick);
+        if (tick == 2) port.Output(SetPointFrame(350, 5000, 300, 1));
+        QThread::msleep(60);  // three of its periods
+        EXPECT_EQ(port.InBufferCount(), 0);
+        EXPECT_EQ(parser.ParseUnitReply(port).framesParsed, 0);
+    }
+    EXPECT_EQ(unit.commands().size(), 1u);  // it still takes what it is sent
+    EXPECT_TRUE(port.PortOpen());
+    EXPECT_FALSE(unit.vanished());
+
+    unit.setSilent(false);
+    int frames = 0;
+    for (int i = 0; i < 3; ++i) frames += tickUntilFrame().framesParsed;
+    EXPECT_GE(frames, 3);
+    EXPECT_DOUBLE_EQ(parser.readings.mTempSetPointRead, 350);  // the frame sent while silent was taken
+}
+
 TEST_F(UnitLineTest, DownloadOfAStoredTest) {
     const QByteArrayList records = {"1,0,12.6,300.5,301,5000,170.2,123.4,0", "1,1,20,301,301,5001,340.4,150,1",
                                     "2,0,30,302,301,5002,0,0,0"};

@@ -21,6 +21,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <functional>
 #include <memory>
 
 namespace pvt_tests {
@@ -75,6 +76,7 @@ struct PvtEntry {
     QString type;  // empty: leaves "PVT"
     QStringList additives;
     bool cancel = false;
+    std::function<void()> beforeOk;  // what else happens while the dialog is open, before OK
 };
 
 inline PvtEntry Entry(const QString& name, const QString& volume = QStringLiteral("100"),
@@ -112,6 +114,7 @@ public:
                 grid.TextMatrix(i + 1, 2, QStringLiteral("%"));
                 grid.TextMatrix(i + 1, 3, QStringLiteral("L%1").arg(i));
             }
+            if (entry_.beforeOk) entry_.beforeOk();
             dlg.cmdOk_Click();
             return int(dlg.Cancelled ? QDialog::Rejected : QDialog::Accepted);
         });

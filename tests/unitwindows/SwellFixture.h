@@ -21,6 +21,7 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <functional>
 #include <memory>
 
 namespace swell_tests {
@@ -41,6 +42,7 @@ struct SampleEntry {
     QString type;  // empty: the "LSM" preset stays
     QStringList additives;
     bool cancel = false;
+    std::function<void()> beforeOk;  // what else happens while the dialog is open, before OK
 };
 
 class AnswerSample {
@@ -69,6 +71,7 @@ public:
                 dlg.MSFlexGrid1->TextMatrix(i + 1, 0, entry_.additives[i]);
                 dlg.MSFlexGrid1->TextMatrix(i + 1, 1, QString::number(i + 1));
             }
+            if (entry_.beforeOk) entry_.beforeOk();
             dlg.cmdOk_Click();
             return int(dlg.Cancelled ? QDialog::Rejected : QDialog::Accepted);
         });

@@ -172,6 +172,36 @@ TEST_F(PvtWindow, StartStoresThePvtTestAndItsAdditives) {
     EXPECT_EQ(count("TEST_INFO"), 1);
 }
 
+// A stored test of the same name (stored while the dialog is open, past its
+// check of names) takes neither the run's points nor its additives.
+TEST_F(PvtWindow, ARunWithANamesakeStoredRecordsUnderItsOwnNewTest) {
+    StoreSequence(conn, "S1", {SeqStep{10, 0, 5, 120, 5}});
+    pick("S1");
+    w->optLag->click();
+    PvtEntry entry = Entry(QStringLiteral("PVT A"));
+    entry.additives = {QStringLiteral("Salt")};
+    entry.beforeOk = [&] { sql("INSERT INTO TEST_INFO (TEST_NAME) VALUES ('PVT A')"); };
+    start(entry);
+    ASSERT_EQ(w->RunState, 1) << dialogs.texts().join(";").toStdString();
+    const auto keys = sql("SELECT TEST_ID FROM TEST_INFO ORDER BY TEST_ID")->columns[0];
+    ASSERT_EQ(keys.size(), 2);
+    const qint32 older = keys[0].toInt(), newer = keys[1].toInt();
+    EXPECT_EQ(w->TestId, newer);
+
+    for (int i = 0; i < 12; ++i) tick();
+    const int points = count("TEST_RESULT");
+    ASSERT_GT(points, 0);
+    const auto rowsOf = [&](const char* table, qint32 key) {
+        return sql(QStringLiteral("SELECT COUNT(*) FROM %1 WHERE TEST_ID = %2").arg(table).arg(key))
+            ->columns[0][0]
+            .toInt();
+    };
+    EXPECT_EQ(rowsOf("TEST_RESULT", newer), points);
+    EXPECT_EQ(rowsOf("TEST_RESULT", older), 0);
+    EXPECT_EQ(rowsOf("TEST_ADDITIVE", newer), 1);
+    EXPECT_EQ(rowsOf("TEST_ADDITIVE", older), 0);
+}
+
 TEST_F(PvtWindow, AChangedTestTypeIsStoredAsTyped) {
     StoreSequence(conn, "S1", {SeqStep{}});
     pick("S1");

@@ -120,6 +120,41 @@ TEST_F(SwellWindow, StartIsRefusedUntilSequenceCalibrationZeroAndSetPointsAreRig
     EXPECT_EQ(w->cmdStart->text(), "START");
 }
 
+// A stored test of the same name (stored while the dialog is open, past its
+// check of names) takes neither the run's points nor its additives.
+TEST_F(SwellWindow, ARunWithANamesakeStoredRecordsUnderItsOwnNewTest) {
+    StoreSequence(conn, "Swell 1", {SeqStep{1, 212, 5, 0, 10, 1000}});
+    auto w = open(1);
+    pick(*w, "Swell 1");
+    tick(*w, frameOf(212, 0, 1.0));
+    tick(*w, frameOf(212, 0, 1.0));
+    zero(*w, "0.4", 1.0);
+    const auto sql = [&](const QString& text) { return db::Command(conn.ADOConnection(), text).execute(); };
+    SampleEntry entry;
+    entry.additives = QStringList({"KCl"});
+    entry.beforeOk = [&] { sql("INSERT INTO TEST_INFO (TEST_NAME) VALUES ('" + entry.name + "')"); };
+    AnswerSample answer(entry);
+    w->cmdStart->click();
+    ASSERT_EQ(w->RunState, 1) << dialogs.texts().join(";").toStdString();
+    const auto keys = sql("SELECT TEST_ID FROM TEST_INFO ORDER BY TEST_ID")->columns[0];
+    ASSERT_EQ(keys.size(), 2);
+    const qint32 older = keys[0].toInt(), newer = keys[1].toInt();
+    EXPECT_EQ(w->TestId, newer);
+
+    for (int i = 0; i < 10 && w->RunState == 1; ++i) tick(*w, frameOf(212, 1000, 1.5));
+    const int points = count("TEST_RESULT");
+    ASSERT_GT(points, 0);
+    const auto rowsOf = [&](const char* table, qint32 key) {
+        return sql(QStringLiteral("SELECT COUNT(*) FROM %1 WHERE TEST_ID = %2").arg(table).arg(key))
+            ->columns[0][0]
+            .toInt();
+    };
+    EXPECT_EQ(rowsOf("TEST_RESULT", newer), points);
+    EXPECT_EQ(rowsOf("TEST_RESULT", older), 0);
+    EXPECT_EQ(rowsOf("TEST_ADDITIVE", newer), 1);
+    EXPECT_EQ(rowsOf("TEST_ADDITIVE", older), 0);
+}
+
 TEST_F(SwellWindow, ARunStoresItsRowsInTheSwellColumnsAndEndsWithTheSequence) {
     gUnitSystem = 2;
     StoreSequence(conn, "Swell 2", {SeqStep{1, 212, 5, 0, 10, 1000, 0, 0, 2}, SeqStep{1, 212, 5, 0, 0, 0}});
