@@ -380,13 +380,13 @@ TEST_F(RunWindow, ARunWithANamesakeStoredRecordsUnderItsOwnNewTest) {
     entry.additives = {"Salt"};
     entry.beforeOk = [&] { sql("INSERT INTO TEST_INFO (TEST_NAME) VALUES ('" + entry.name + "')"); };
     start(entry);
-    ASSERT_EQ(w->mRunState, kStepRunning) << dialogs.texts().join(";").toStdString();
+    ASSERT_EQ(w->RunState, kStepRunning) << dialogs.texts().join(";").toStdString();
     const auto keys = sql("SELECT TEST_ID FROM TEST_INFO ORDER BY TEST_ID")->columns[0];
     ASSERT_EQ(keys.size(), 2);
     const qint32 older = keys[0].toInt(), newer = keys[1].toInt();
-    EXPECT_EQ(w->mTestId, newer);
+    EXPECT_EQ(w->TestId, newer);
 
-    tickWhile([&] { return w->mStepElapsedSec < 12; });
+    tickWhile([&] { return w->StepSeconds < 12; });
     const auto rowsOf = [&](const char* table, qint32 key) {
         return sql(QStringLiteral("SELECT COUNT(*) FROM %1 WHERE TEST_ID = %2").arg(table).arg(key))
             ->columns[0][0]

@@ -185,7 +185,7 @@ TEST_F(StoredDownload, ADownloadWithANamesakeStoredStoresItsRowsUnderItsOwnNewTe
     const auto keys = sql(QStringLiteral("SELECT TEST_ID FROM TEST_INFO ORDER BY TEST_ID"))->columns[0];
     ASSERT_EQ(keys.size(), 2);
     const qint32 older = keys[0].toInt(), newer = keys[1].toInt();
-    EXPECT_EQ(w->mTestId, newer);
+    EXPECT_EQ(w->TestId, newer);
     EXPECT_EQ(w->mTestInfo->Test_Id(), newer);
     EXPECT_EQ(rowsOf(newer).size(), 2u);
     EXPECT_TRUE(rowsOf(older).empty());
