@@ -503,3 +503,38 @@ TEST_F(RunWindow, TimesAndCyclesNoRunCanHoldAreRefusedBeforeAnythingIsStored) {
     EXPECT_EQ(w->EndTime->text(), endTime);
     EXPECT_EQ(w->RunState, kStepRunning);
 }
+
+TEST_F(RunWindow, ALineLostUnderTheTestDialogStoresNothingAndAClosedPortStopsTheRun) {
+    StoreSequence(conn, "Seq", {[] {
+                      SeqStep s;
+                      s.minutes = 1;
+                      s.temp = 75;
+                      s.tolerance = 5;
+                      s.interval = 5;
+                      return s;
+                  }()});
+    pick("Seq");
+    // The line goes while the operator fills in the dialog.
+    TestEntry entry;
+    entry.beforeOk = [&] { w->PortOpenHook = [] { return false; }; };
+    start(entry);
+    EXPECT_EQ(w->RunState, kIdle);
+    EXPECT_EQ(count("TEST_INFO"), 0);
+    EXPECT_EQ(count("TEST_ADDITIVE"), 0);
+    EXPECT_EQ(dialogs.texts().last(), w->PortNotOpenMessage("The test cannot be started"));
+
+    // A run whose port is closed under it: its next frame is a port failure,
+    // said once, and the run stops; nothing is skipped in silence.
+    w->PortOpenHook = [] { return true; };
+    start(TestEntry{});
+    ASSERT_EQ(w->RunState, kStepRunning);
+    w->SendHook = nullptr;  // frames now go to the port, which never opened
+    dialogs.clear();
+    tickWhile([&] { return w->RunState != kIdle; }, 10);
+    EXPECT_EQ(w->RunState, kIdle);
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_TRUE(dialogs.texts()[0].startsWith("ERROR: 8018, Operation valid only when the port is open"))
+        << dialogs.texts()[0].toStdString();
+    EXPECT_TRUE(dialogs.texts()[0].contains("has stopped; the points recorded before are stored."));
+    EXPECT_EQ(w->lblActiveFlag->text(), "No Response");
+}

@@ -540,3 +540,17 @@ TEST_F(PvtWindow, TheStartDialogShowsThePistonsRadiusAndCellLength) {
     EXPECT_FALSE(cellUnitShown);
     EXPECT_EQ(cellLength, "3.875");
 }
+
+TEST_F(PvtWindow, ALineLostUnderTheTestDialogStoresNothing) {
+    StoreSequence(conn, "S1", {SeqStep{10, 0, 5, 120, 5}});
+    pick("S1");
+    w->optLag->click();
+    PvtEntry entry = Entry(QStringLiteral("PVT A"));
+    entry.beforeOk = [&] { w->PortOpenHook = [] { return false; }; };
+    start(entry);
+    EXPECT_EQ(w->RunState, 0);
+    EXPECT_EQ(count("TEST_INFO"), 0);
+    EXPECT_EQ(dialogs.texts().last(), w->PortNotOpenMessage("The test cannot be started"));
+    for (int i = 0; i < 12; ++i) tick();
+    EXPECT_EQ(count("TEST_RESULT"), 0);
+}

@@ -545,3 +545,19 @@ TEST_F(SwellWindow, AStopFrameTheLineDoesNotTakeIsAPortFailure) {
     EXPECT_TRUE(text.contains("\rThe running test has stopped; the points recorded before are stored."));
     EXPECT_TRUE(text.endsWith("\rThe unit did not receive the last command: check that it has stopped."));
 }
+
+TEST_F(SwellWindow, ALineLostUnderTheTestDialogStoresNothing) {
+    StoreSequence(conn, "Swell 1", {SeqStep{1, 212, 5, 0, 10, 1000}});
+    auto w = open(1);
+    pick(*w, "Swell 1");
+    tick(*w, frameOf(212, 0, 1.0));
+    tick(*w, frameOf(212, 0, 1.0));
+    zero(*w, "0.4", 1.0);
+    SampleEntry entry;
+    entry.beforeOk = [&] { w->PortOpenHook = [] { return false; }; };
+    AnswerSample answer(entry);
+    w->cmdStart->click();
+    EXPECT_EQ(w->RunState, 0);
+    EXPECT_EQ(count("TEST_INFO"), 0);
+    EXPECT_EQ(dialogs.texts().last(), w->PortNotOpenMessage("The test cannot be started"));
+}
