@@ -9,7 +9,7 @@
 
 #include "FuzzSupport.h"
 #include "data/Globals.h"
-#include "unitwindows/SwellReply.h"
+#include "unitlink/SwellReply.h"
 
 #include <QString>
 #include <cmath>

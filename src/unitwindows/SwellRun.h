@@ -19,7 +19,7 @@
 // on a manual clock. The window adds the port, the timer, the boxes, the grid,
 // the chart and the records through the hooks below.
 
-#include "unitwindows/SwellReply.h"
+#include "unitlink/SwellReply.h"
 
 #include "platform/RunClock.h"
 

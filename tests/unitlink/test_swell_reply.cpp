@@ -4,7 +4,7 @@
 #include "data/Globals.h"
 #include "support/QtPrint.h"
 #include "support/ScriptedDialogs.h"
-#include "unitwindows/SwellReply.h"
+#include "unitlink/SwellReply.h"
 
 #include <cmath>
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "unitwindows/SwellReply.h"
+#include "unitlink/SwellReply.h"
 
 #include "data/Numbers.h"
 #include "data/Units.h"
