@@ -95,7 +95,7 @@ struct LiveRunBench {
     }
     // One tick that records a point, in the run loop's order.
     void tick(bool fullRefresh) {
-        w->mReply.Parse(frame);
+        w->mReply.Parse(frame, w->RunState == runloop::kStepRunning);
         advance();
         w->SaveResultRow();
         if (fullRefresh)
@@ -182,7 +182,7 @@ void BM_LiveTickParts(benchmark::State& state) {
     const int part = int(state.range(0));
     for (auto _ : state) {
         switch (part) {
-            case 0: bench.w->mReply.Parse(bench.frame); break;
+            case 0: bench.w->mReply.Parse(bench.frame, bench.w->RunState == runloop::kStepRunning); break;
             case 1:
                 bench.advance();
                 bench.w->SaveResultRow();

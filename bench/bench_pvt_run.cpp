@@ -119,7 +119,7 @@ struct PvtRunBench {
     // One tick that records a row, in the run loop's order.
     void tick() {
         ms += 1000;
-        w->reply.Parse(frame);
+        w->reply.Parse(frame, w->RunState == PvtRun::kRunning);
         w->RunTick();
     }
 };

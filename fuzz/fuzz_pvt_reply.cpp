@@ -2,10 +2,13 @@
 // reply parser, in pieces as successive timer ticks receive them, with and
 // without a piston calibration, while a test runs or not.
 //
-// Besides crashes and hangs it checks what must hold after every tick: the
-// receive buffer stays within its limit, no trip count reaches its trip
-// without tripping, the live density is a number whenever it is shown, and
-// every tick that finds a code 26 in the buffer makes progress.
+// Each tick answers the parse's trips as the run does (ReactToTrips, with a
+// ShutDown that ends the run and clears the counts). Besides crashes and
+// hangs it checks what must hold after every tick: the receive buffer stays
+// within its limit, no trip count reaches its trip without tripping, every
+// trip listed is one the PVT watch has, the live density is a number whenever
+// it is shown, and every tick that finds a code 26 in the buffer makes
+// progress.
 
 #include "FuzzSupport.h"
 #include "data/Globals.h"
@@ -31,8 +34,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QString line = QString::fromLatin1(reinterpret_cast<const char*>(data + 1), qsizetype(size - 1));
 
     unit::PvtReplyParser parser;
-    parser.runState = [&] { return runState; };
-    parser.shutDown = [&] { runState = 0; };
+    parser.watch.SetMaxPressure(gMaxPress);
+    const auto shutDown = [&] {
+        runState = 0;
+        parser.ResetCounts();
+    };
     parser.iniVol = 100;
     parser.iniDensity = 1;
     if (control & 8) {
@@ -47,15 +53,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (qsizetype at = 0; at < line.size(); at += qsizetype(piece)) {
         const qsizetype before = parser.RxBuffer.size() + qsizetype(piece);
         const bool hadEnd = parser.RxBuffer.contains(QChar(26)) || line.mid(at, qsizetype(piece)).contains(QChar(26));
-        const unit::PvtReplyResult r = parser.Parse(line.mid(at, qsizetype(piece)));
+        const unit::PvtReplyResult r = parser.Parse(line.mid(at, qsizetype(piece)), runState == 1);
+        for (const unit::SafetyTrip trip : r.trips) check(unit::Watches(unit::WatchedTest::Pvt, trip));
+        unit::ReactToTrips(parser.watch, r.trips, shutDown, unit::TripMessageBox);
         check(parser.RxBuffer.size() <= unit::kMaxReplyBuffer);
-        check(parser.TempTripCount < unit::kTripCount && parser.PressTripCount < unit::kTripCount);
+        const unit::SafetyCounts& n = parser.watch.counts;
+        check(n.overTemperature < unit::kTripCount && n.overPressure < unit::kTripCount);
         if (r.densityChanged) check(std::isfinite(parser.Density));
         if (r.heightChanged) check(std::isfinite(parser.SampleHeight));
         if (hadEnd) check(parser.RxBuffer.size() < before);
     }
     const qsizetype ends = parser.RxBuffer.count(QChar(26));
-    for (qsizetype i = 0; i <= ends; ++i) parser.Parse(QString());
+    for (qsizetype i = 0; i <= ends; ++i) parser.Parse(QString(), false);
     check(!parser.RxBuffer.contains(QChar(26)));
     return 0;
 }

@@ -4,12 +4,13 @@
 // Besides crashes and hangs it checks what must hold after every tick: the
 // receive buffer stays within its limit and holds no complete frame (every
 // frame that has arrived is read or dropped in the tick it arrives), the trip
-// counts never reach the trip count without tripping, and the readings and
-// the swell quantities stay finite.
+// counts never reach the trip count without tripping (each tick answers the
+// parse's trips as the run does), every trip listed is one the swell watch
+// has, and the readings and the swell quantities stay finite.
 
 #include "FuzzSupport.h"
 #include "data/Globals.h"
-#include "unitwindows/SwellReply.h"
+#include "unitlink/SwellReply.h"
 
 #include <QString>
 #include <cmath>
@@ -26,7 +27,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const uint8_t control = data[0];
     gUnitSystem = (control & 1) ? 2 : 1;
     swell::SwellReplyParser parser;
-    parser.maxPress = (control & 2) ? 20000 : 30000;
+    parser.watch.SetMaxPressure((control & 2) ? 20000 : 30000);
     parser.calibration.v1 = 1;
     parser.calibration.v2 = 2;
     parser.calibration.v3 = 4;
@@ -38,15 +39,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         parser.state.SampleLength = (control & 8) ? 1e-300 : 0.4;
     }
     int shutDowns = 0;
-    parser.shutDown = [&] { ++shutDowns; };
+    const auto shutDown = [&] {
+        ++shutDowns;
+        parser.ResetCounts();
+        parser.state.DropZeroing();
+    };
     const size_t piece = 1 + (control >> 4) * 7;
     const QString line = QString::fromLatin1(reinterpret_cast<const char*>(data + 1), qsizetype(size - 1));
 
     for (qsizetype at = 0; at < line.size(); at += qsizetype(piece)) {
         const swell::SwellReplyResult r = parser.Parse(line.mid(at, qsizetype(piece)));
+        for (const unit::SafetyTrip trip : r.trips) check(unit::Watches(unit::WatchedTest::Swell, trip));
+        unit::ReactToTrips(parser.watch, r.trips, shutDown, unit::TripMessageBox);
         check(parser.RxBuffer.size() <= swell::kMaxReplyBuffer);
         check(!parser.RxBuffer.contains(QChar(26)));
-        check(parser.TempTripCount < swell::kTripCount && parser.PressTripCount < swell::kTripCount);
+        const unit::SafetyCounts& n = parser.watch.counts;
+        check(n.overTemperature < unit::kTripCount && n.overPressure < unit::kTripCount);
         check(r.framesParsed >= 0 && r.framesDropped >= 0);
         const swell::SwellState& s = parser.state;
         for (double v : {s.SampleTemp, s.SampleSpeed, s.SamplePress, s.RawVoltage, s.SwellPercent})

@@ -2,9 +2,12 @@
 // cutter, to the receive buffer of a unit window's parser (in pieces, as
 // successive timer ticks receive them) and to the stored-test transfer.
 //
-// Besides crashes and hangs it checks what must hold after every tick: the
-// receive buffer stays within its limit, the trip counts never reach the
-// trip count without tripping, and every tick that finds a code 26 in the
+// Each tick answers the parse's trips as a run does (ReactToTrips, with a
+// ShutDown that ends the run and clears the counts) and checks the
+// hardware-inactive stop. Besides crashes and hangs it checks what must hold
+// after every tick: the receive buffer stays within its limit, the trip
+// counts never reach the trip count without tripping, every trip listed is
+// one the rheology watch has, and every tick that finds a code 26 in the
 // buffer makes progress.
 
 #include "FuzzSupport.h"
@@ -30,24 +33,31 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QString line = QString::fromLatin1(reinterpret_cast<const char*>(data + 1), qsizetype(size - 1));
 
     unit::UnitReplyParser parser;
+    parser.watch.SetMaxPressure(gMaxPress);
     int shutDowns = 0;
-    parser.runState = [&] { return runState; };
-    parser.shutDown = [&] {
+    const auto shutDown = [&] {
         ++shutDowns;
         runState = 0;
+        parser.ResetCounts();
     };
     if (control & 0x40) parser.SetBobRadius(1.2276);
 
     for (qsizetype at = 0; at < line.size(); at += qsizetype(piece)) {
-        const unit::ReplyResult r = parser.Parse(line.mid(at, qsizetype(piece)));
+        const unit::ReplyResult r = parser.Parse(line.mid(at, qsizetype(piece)), runState == 1);
+        for (const unit::SafetyTrip trip : r.trips) check(unit::Watches(unit::WatchedTest::Rheology, trip));
+        unit::ReactToTrips(parser.watch, r.trips, shutDown, unit::TripMessageBox);
+        if (const auto stop = parser.watch.InactiveStop(runState != 0))
+            unit::ReactToTrips(parser.watch, {*stop}, shutDown, unit::TripMessageBox);
         check(parser.mRxBuffer.size() <= unit::kMaxReplyBuffer);
-        check(parser.mOverTempCount < unit::kTripCount && parser.mOverPressCount < unit::kTripCount);
+        const unit::SafetyCounts& n = parser.watch.counts;
+        check(n.overTemperature < unit::kTripCount && n.overPressure < unit::kTripCount);
+        check(n.inactive < unit::kInactiveStopCount);
         check(r.framesParsed >= 0);
     }
     // Later ticks with nothing new work off what waits, one dropped frame a
     // tick at most: as many ticks as there are codes 26 empty it of frames.
     const qsizetype ends = parser.mRxBuffer.count(QChar(26));
-    for (qsizetype i = 0; i <= ends; ++i) parser.Parse(QString());
+    for (qsizetype i = 0; i <= ends; ++i) parser.Parse(QString(), false);
     check(!parser.mRxBuffer.contains(QChar(26)));
 
     // The cutter alone, with the swell window's rule.

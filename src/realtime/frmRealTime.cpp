@@ -178,8 +178,6 @@ void frmRealTime::Form_Load() {
     RefreshRealTimeChart();
     SetupResultGrid();
 
-    mReply.runState = [this] { return RunState; };
-    mReply.shutDown = [this] { ShutDown(); };
     mReply.mReplyPending = false;
     mTickCount = 0;
     mReply.mRxBuffer.clear();
@@ -290,11 +288,22 @@ void frmRealTime::showReply(const unit::ReplyResult& r) {
 
 void frmRealTime::ParseUnitReply() {
     const QPointer<frmRealTime> self(this);
-    const unit::ReplyResult result = mReply.ParseUnitReply(MSComm1);
+    mReply.watch.SetMaxPressure(gMaxPress);
+    const unit::ReplyResult result = mReply.ParseUnitReply(MSComm1, RunState == runloop::kStepRunning);
+    reactToTrips(result.trips);
     if (self) showReply(result);
 }
 
 QString frmRealTime::RunningTestName() const { return lblTestname->text(); }
+
+void frmRealTime::reactToTrips(const std::vector<unit::SafetyTrip>& trips) {
+    // A message box runs a nested event loop, in which the window may close.
+    const QPointer<frmRealTime> self(this);
+    unit::ReactToTrips(mReply.watch, trips, [this] { ShutDown(); }, [&self](const QString& message) {
+        unit::TripMessageBox(message);
+        return !self.isNull();
+    });
+}
 
 void frmRealTime::Timer1_Timer() {
     const QPointer<frmRealTime> self(this);
@@ -309,10 +318,7 @@ void frmRealTime::Timer1_Timer() {
         } else {
             ParseUnitReply();
             if (!self) return;
-            if (RunState != runloop::kIdle && mReply.mInactiveCount >= unit::kInactiveStopCount) {
-                ShutDown();
-                ui::MsgBox(runloop::HardwareInactiveMessage());
-            }
+            if (const auto stop = mReply.watch.InactiveStop(RunState != runloop::kIdle)) reactToTrips({*stop});
         }
         if (!self) return;
         RunTick();

@@ -6,8 +6,9 @@
 // Every tick of Timer1 reads what the unit has sent, parses the reply frames
 // and shows the live readings and the unit's status; every fifth tick checks
 // that replies still come and shows "No Response" when none came since the
-// check before. Zero sends the zero frame. The over-temperature and
-// over-pressure trips of the parser stop the unit (ShutDown) and say why.
+// check before. Zero sends the zero frame. The trips of the rheology safety
+// watch (over-temperature and over-pressure in the parse, hardware inactive
+// after it) stop the unit (ShutDown) and say why.
 //
 // Select opens the sequence picker, whose OK loads the chosen sequence into
 // the run step and ramp-define tables. Start asks for the test information,
@@ -105,7 +106,8 @@ public:
     // stop, then the run. A port that went away is closed, any run is
     // stopped and the loss is reported once.
     void Timer1_Timer();
-    // Reads and parses what the unit has sent and shows it.
+    // Reads and parses what the unit has sent, answers the parse's trips
+    // (ShutDown, then the message) and shows the readings.
     void ParseUnitReply();
     // Zeroes the readings and empties the ten reading boxes.
     void ClearReadings();
@@ -295,6 +297,9 @@ private:
     bool RunActive() const override { return RunState != runloop::kIdle; }
     void StopRun() override { ShutDown(); }
     QString RunningTestName() const override;
+    // Each trip in order: ShutDown, then its message (nothing more once the
+    // window has gone away with a message).
+    void reactToTrips(const std::vector<unit::SafetyTrip>& trips);
     // Refresh's work on the running test (a failed stop frame is raised).
     void refreshRun();
     // Loads the sequence named mSequenceName: the picker's load (refusals

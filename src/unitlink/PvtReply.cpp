@@ -1,12 +1,9 @@
 #include "unitlink/PvtReply.h"
 
 #include "analysis/ResultGridLines.h"
-#include "data/Globals.h"
 #include "data/Numbers.h"
 #include "data/Units.h"
 #include "platform/CommPort.h"
-#include "platform/Dialogs.h"
-#include "unitlink/RunRules.h"
 
 #include <cmath>
 
@@ -27,24 +24,7 @@ int PvtCalibration::segmentOf(double rc) const {
     return count - 1;
 }
 
-QString PvtTripMessage(PvtTrip trip) {
-    switch (trip) {
-    case PvtTrip::OverTemperature: return QStringLiteral("Temperature too high, test will be stopped ");
-    case PvtTrip::OverPressure: return QStringLiteral("pressure too high, will be shut down");
-    case PvtTrip::PositionTop: return QStringLiteral("The magnet position is too close to the top.test will be stopped");
-    case PvtTrip::PositionBottom:
-        return QStringLiteral("The magnet position is too close to the bottom.test will be stopped");
-    }
-    return QString();
-}
-
 // ---- the parser ----------------------------------------------------------------------
-
-void PvtReplyParser::ResetCounts() {
-    TempTripCount = 0;
-    PressTripCount = 0;
-    PositionTripCount = 0;
-}
 
 bool PvtReplyParser::ReplyWatchdog() {
     if (NoReplyFlag) return true;
@@ -52,16 +32,9 @@ bool PvtReplyParser::ReplyWatchdog() {
     return false;
 }
 
-PvtReplyResult PvtReplyParser::ParsePvtReply(comm::CommPort& port) {
+PvtReplyResult PvtReplyParser::ParsePvtReply(comm::CommPort& port, bool testRunning) {
     // A port that could not be opened reads as a silent unit.
-    return Parse(port.PortOpen() ? port.Input() : QString());
-}
-
-void PvtReplyParser::trip(PvtTrip kind, PvtReplyResult& result) {
-    if (shutDown) shutDown();
-    ResetCounts();
-    result.trips.push_back(kind);
-    ui::MsgBox(PvtTripMessage(kind), ui::vbOKOnly);
+    return Parse(port.PortOpen() ? port.Input() : QString(), testRunning);
 }
 
 std::optional<double> PvtReplyParser::HeightOf(double rc) const {
@@ -88,21 +61,10 @@ void PvtReplyParser::decodePosition(const UnitStatusFrame& frame, PvtReplyResult
     // The reading corrected to the reference temperature.
     const double rc = RawPosition * (((SampleTemp - RefTemp) * 5 / 9 / 100) * 0.03 + 1.0);
 
-    if (runState && runState() == runloop::kStepRunning) {
-        const int n = calibration.count;
-        if (RawPosition < 0 || rc >= calibration.readings[0]) {
-            if (++PositionTripCount % kPositionTopTripCount == 0) {
-                trip(PvtTrip::PositionTop, result);
-                RxBuffer.clear();
-            }
-        } else if (rc <= calibration.readings[size_t(n - 1)]) {
-            if (++PositionTripCount % kPositionBottomTripCount == 0) {
-                trip(PvtTrip::PositionBottom, result);
-                RxBuffer.clear();
-            }
-        } else {
-            PositionTripCount = 0;
-        }
+    if (const auto trip =
+            watch.Position(RawPosition, rc, calibration.readings[0], calibration.readings[size_t(calibration.count - 1)])) {
+        result.trips.push_back(*trip);
+        RxBuffer.clear();
     }
 
     const std::optional<double> height = HeightOf(rc);
@@ -118,9 +80,13 @@ void PvtReplyParser::decodePosition(const UnitStatusFrame& frame, PvtReplyResult
     }
 }
 
-PvtReplyResult PvtReplyParser::Parse(const QString& received) {
+PvtReplyResult PvtReplyParser::Parse(const QString& received, bool testRunning) {
     PvtReplyResult result;
     RxBuffer += received;
+    watch.BeginParse(testRunning);
+    auto listTrip = [&](std::optional<SafetyTrip> trip) {
+        if (trip) result.trips.push_back(*trip);
+    };
 
     UnitStatusFrame frame;
     while (!RxBuffer.isEmpty()) {
@@ -140,11 +106,7 @@ PvtReplyResult PvtReplyParser::Parse(const QString& received) {
 
         SampleTemp = frame.value(2);
         texts.txtSampleTemp = Format(TempToDisplay(SampleTemp), QStringLiteral("##0.0"));
-        if (SampleTemp > kMaxSampleTempF) {
-            if (++TempTripCount >= kTripCount) trip(PvtTrip::OverTemperature, result);
-        } else {
-            TempTripCount = 0;
-        }
+        listTrip(watch.Temperature(SampleTemp));
 
         TempSetPoint = frame.value(3);
         texts.txtTempSetPoint = Format(TempToDisplay(TempSetPoint), QStringLiteral("##0.0"));
@@ -152,11 +114,7 @@ PvtReplyResult PvtReplyParser::Parse(const QString& received) {
         texts.txtSpeed = Str(Val(Format(SampleSpeed, QStringLiteral("##0"))));
         SamplePress = frame.value(6);
         texts.txtPressure = Str(Val(Format(SamplePress, QStringLiteral("##0"))));
-        if (SamplePress > gMaxPress + kPressMarginPsi) {
-            if (++PressTripCount >= kTripCount) trip(PvtTrip::OverPressure, result);
-        } else {
-            PressTripCount = 0;
-        }
+        listTrip(watch.Pressure(SamplePress));
         texts.txtPressSetPoint = Str(frame.value(8));
 
         if (frame.commas != 9 || frame.field(9).isEmpty()) continue;

@@ -1,10 +1,12 @@
 #pragma once
 // The reply side of a PVT test window: the unit's status frames (the common
 // layout of UnitProtocol.h) read into the window's live readings, the texts of
-// its reading boxes and its status caption, the three safety trips
-// (temperature, pressure, magnet position), and the magnet-position reading of
-// field 9 turned into a sample height and a live sample density through the
-// piston calibration of the unit.
+// its reading boxes and its status caption, the readings handed to the PVT
+// safety watch (temperature, pressure, magnet position: SafetyWatch.h), whose
+// trips the parse lists for the run to react to, and the magnet-position
+// reading of field 9 turned into a sample height and a live sample density
+// through the piston calibration of the unit. The parser shows nothing and
+// stops nothing.
 //
 // A frame of 8 commas, or of 9 with an empty field 9, carries no magnet
 // reading: it updates the status and the readings only. The height and the
@@ -17,7 +19,6 @@
 #include "unitlink/UnitProtocol.h"
 
 #include <QString>
-#include <functional>
 #include <optional>
 #include <vector>
 
@@ -40,12 +41,6 @@ struct PvtCalibration {
     int segmentOf(double rc) const;
 };
 
-enum class PvtTrip { OverTemperature, OverPressure, PositionTop, PositionBottom };
-QString PvtTripMessage(PvtTrip trip);
-
-inline constexpr int kPositionTopTripCount = 20;     // readings too close to the top
-inline constexpr int kPositionBottomTripCount = 3;   // readings too close to the bottom
-
 // The texts of the PVT window's reading boxes, named after the boxes.
 struct PvtReadingTexts {
     QString txtSampleTemp;
@@ -65,7 +60,7 @@ struct PvtReplyResult {
     bool enableExit = false;          // a "Cooling" status was parsed
     bool heightChanged = false;       // txtHigh has a new text
     bool densityChanged = false;      // txtDensity has a new text
-    std::vector<PvtTrip> trips;       // trips applied, in order
+    std::vector<SafetyTrip> trips;    // trips made, in order, for the run to react to
 };
 
 class PvtReplyParser {
@@ -82,9 +77,9 @@ public:
     double RawPosition = 0;    // field 9, as received
     double SampleHeight = 0;   // inch, temperature-corrected and zeroed
     double Density = 0;        // g/cm³
-    int TempTripCount = 0;
-    int PressTripCount = 0;
-    int PositionTripCount = 0;
+    // The trip counts and the pressure limit (the caller sets the maximum
+    // pressure in force before it parses).
+    SafetyWatch watch{WatchedTest::Pvt};
 
     // ---- constants of the density ---------------------------------------------------
     double RefTemp = 72.0;            // °F, reference of the temperature corrections
@@ -96,24 +91,20 @@ public:
 
     PvtReadingTexts texts;
 
-    // The run state of the window's run (runloop::kStepRunning while a test
-    // runs); 0 when not set. The position trips count only while a test runs.
-    std::function<int()> runState;
-    // The window's ShutDown. A trip calls it first, then shows its message.
-    std::function<void()> shutDown;
-
     // Reads everything the port has received (nothing when the port is
     // closed) and parses it.
-    PvtReplyResult ParsePvtReply(comm::CommPort& port);
+    PvtReplyResult ParsePvtReply(comm::CommPort& port, bool testRunning);
     // Appends the text to the receive buffer and decodes every complete
-    // frame. A frame that does not fit is cut with its code 26 and ends the
-    // call (the frames behind it wait for the next call); a frame still
-    // arriving stays in the buffer, which never keeps more than
-    // kMaxReplyBuffer characters.
-    PvtReplyResult Parse(const QString& received);
+    // frame. testRunning: a test runs (the position trips count only then);
+    // a trip ends it for the frames after it. A position trip empties the
+    // receive buffer: what came with it is never decoded. A frame that does
+    // not fit is cut with its code 26 and ends the call (the frames behind it
+    // wait for the next call); a frame still arriving stays in the buffer,
+    // which never keeps more than kMaxReplyBuffer characters.
+    PvtReplyResult Parse(const QString& received, bool testRunning);
 
     // The counts ShutDown clears.
-    void ResetCounts();
+    void ResetCounts() { watch.ResetCounts(); }
     // The reply watchdog, run on every fifth tick: true when no frame was
     // decoded since the check before (show "No Response").
     bool ReplyWatchdog();
@@ -128,7 +119,6 @@ public:
 
 private:
     void decodePosition(const UnitStatusFrame& frame, PvtReplyResult& result);
-    void trip(PvtTrip kind, PvtReplyResult& result);
 };
 
 }  // namespace unit

@@ -194,7 +194,6 @@ QString PressureTooHighMessage(double maxPress) {
            QChar(13) + QStringLiteral("Please choose another sequence.");
 }
 
-QString HardwareInactiveMessage() { return QStringLiteral("Hardware inactive, test will be stopped."); }
 
 QString PressureInactiveMessage() { return QStringLiteral("pressure inactive, test will be stopped."); }
 

@@ -27,7 +27,7 @@ namespace runloop {
 // Every run keeps its state as a number, with names of its own in its header
 // (RheologyRun.h, PvtRun.h, SwellRun.h, SimpleTestRun.h); the other numbers
 // mean different things in different runs. These two mean the same in every
-// run, and the reply parsers read them.
+// run, and the runs tell their reply parsers from them whether a test runs.
 inline constexpr int kIdle = 0;         // no test runs
 inline constexpr int kStepRunning = 1;  // a test runs its steps (the unit is expected to be active)
 
@@ -142,7 +142,6 @@ QString GeneralDate(const QDateTime& t);
 
 QString NoDataMessage();             // "This sequence has no data, test cannot be run."
 QString PressureTooHighMessage(double maxPress);
-QString HardwareInactiveMessage();   // "Hardware inactive, test will be stopped."
 QString PressureInactiveMessage();   // "pressure inactive, test will be stopped."
 QString BobRadiusMessage();          // Start refused: the bob does not fit the cup
 // Select Sequence refused while a test runs.

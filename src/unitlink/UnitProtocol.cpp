@@ -4,8 +4,6 @@
 #include "data/Numbers.h"
 #include "data/Units.h"
 #include "platform/CommPort.h"
-#include "platform/Dialogs.h"
-#include "unitlink/RunRules.h"
 
 #include <cmath>
 
@@ -89,20 +87,9 @@ FrameTake TakeUnitStatusFrame(QString& buffer, UnitStatusFrame& frame, int minCo
     return FrameTake::Frame;
 }
 
-QString TripMessage(SafetyTrip trip) {
-    return trip == SafetyTrip::OverTemperature ? QStringLiteral("Temperature too high, test shutting down.")
-                                               : QStringLiteral("Pressure too high, test shutting down.");
-}
-
 void UnitReplyParser::SetBobRadius(double radiusCm) {
     mShearRateFactor = ShearRateFactor(radiusCm);
     mStressDivisor = StressDivisor(mShearRateFactor);
-}
-
-void UnitReplyParser::ResetCounts() {
-    mOverTempCount = 0;
-    mOverPressCount = 0;
-    mInactiveCount = 0;
 }
 
 bool UnitReplyParser::ReplyWatchdog() {
@@ -113,26 +100,23 @@ bool UnitReplyParser::ReplyWatchdog() {
     return true;
 }
 
-ReplyResult UnitReplyParser::ParseUnitReply(comm::CommPort& port) {
+ReplyResult UnitReplyParser::ParseUnitReply(comm::CommPort& port, bool stepRunning) {
     // A port that could not be opened reads as a silent unit.
-    return Parse(port.PortOpen() ? port.Input() : QString());
+    return Parse(port.PortOpen() ? port.Input() : QString(), stepRunning);
 }
 
-ReplyResult UnitReplyParser::Parse(const QString& received) {
+ReplyResult UnitReplyParser::Parse(const QString& received, bool stepRunning) {
     ReplyResult result;
     mRxBuffer += received;
+    watch.BeginParse(stepRunning);
 
     const bool si = gUnitSystem != 1;
     auto tempText = [si](double f) {
         return si ? Format(QVariant(ConvertTempText(f, QVariant())), QStringLiteral("##0.0"))
                   : Format(f, QStringLiteral("##0.0"));
     };
-    auto trip = [&](SafetyTrip kind) {
-        if (shutDown) shutDown();
-        ResetCounts();
-        result.trips.push_back(kind);
-        ui::MsgBox(kind == SafetyTrip::OverTemperature ? style.overTemperatureMessage : style.overPressureMessage,
-                   ui::vbOKOnly);
+    auto listTrip = [&](std::optional<SafetyTrip> trip) {
+        if (trip) result.trips.push_back(*trip);
     };
 
     UnitStatusFrame frame;
@@ -151,19 +135,11 @@ ReplyResult UnitReplyParser::Parse(const QString& received) {
             result.caption = *caption;
             if (frame.status == kStatusCooling) result.enableExit = true;
         }
-        const int run = runState ? runState() : 0;
-        if (run == runloop::kStepRunning && frame.status == kStatusInactive)
-            ++mInactiveCount;
-        else
-            mInactiveCount = 0;
+        watch.Status(frame.status);
 
         // Sample temperature and its trip.
         const double sampleTemp = frame.value(2);
-        if (sampleTemp > kMaxSampleTempF) {
-            if (++mOverTempCount >= kTripCount) trip(SafetyTrip::OverTemperature);
-        } else {
-            mOverTempCount = 0;
-        }
+        listTrip(watch.Temperature(sampleTemp));
         texts.txtSampleTemp = tempText(sampleTemp);
         texts.txtTempSetPoint = tempText(frame.value(3));
 
@@ -182,11 +158,7 @@ ReplyResult UnitReplyParser::Parse(const QString& received) {
         // Pressure and its trip.
         readings.mPressure = frame.value(6);
         texts.txtPressure = Str(readings.mPressure);
-        if (readings.mPressure > style.pressureLimit.value_or(gMaxPress + kPressMarginPsi)) {
-            if (++mOverPressCount >= kTripCount) trip(SafetyTrip::OverPressure);
-        } else {
-            mOverPressCount = 0;
-        }
+        listTrip(watch.Pressure(readings.mPressure));
 
         readings.mGel = frame.value(7);
         texts.txtGelAngle = Format(DialReading(readings.mGel), QStringLiteral("##0.0"));

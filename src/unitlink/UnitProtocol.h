@@ -20,10 +20,14 @@
 // are read with `Val` (data/Numbers.h): the number the field begins with, 0
 // when it begins with none.
 //
-// UnitReplyParser is the reply side of a rheology test window: its receive
-// buffer, live readings, the texts of the reading boxes, the status caption,
-// the inactive count and the safety trips. The window keeps one, feeds it on
-// every tick and shows what it returns.
+// UnitReplyParser is the reply side of a rheology test window (and of the
+// simple test): its receive buffer, live readings, the texts of the reading
+// boxes, the status caption, and the readings handed to its safety watch
+// (SafetyWatch.h), whose trips the parse lists. The window keeps one, feeds it
+// on every tick, reacts to the trips and shows what it returns; the parser
+// itself shows nothing and stops nothing.
+
+#include "unitlink/SafetyWatch.h"
 
 #include <QString>
 #include <QStringList>
@@ -130,12 +134,6 @@ struct UnitReadingTexts {
     QString txtVisc;
 };
 
-enum class SafetyTrip { OverTemperature, OverPressure };
-QString TripMessage(SafetyTrip trip);  // "Temperature too high, test shutting down." / "Pressure too high, ..."
-inline constexpr double kMaxSampleTempF = 610.0;  // readings above count
-inline constexpr double kPressMarginPsi = 500.0;  // readings above gMaxPress + this count
-inline constexpr int kTripCount = 10;             // consecutive readings that trip
-inline constexpr int kInactiveStopCount = 10;     // consecutive "InActive" replies that stop a step
 // The most text the receive buffer keeps between calls. A frame is well under
 // a hundred characters; a buffer beyond this holds a backlog that can no
 // longer be worked off (a unit sending bad frames faster than one a tick) or
@@ -150,64 +148,56 @@ struct ReplyResult {
     bool bufferCut = false;             // the receive buffer was cut back to its limit
     std::optional<QString> caption;     // the status caption to show (last known status parsed)
     bool enableExit = false;            // a "Cooling" status was parsed: enable cmdExit
-    std::vector<SafetyTrip> trips;      // trips applied, in order
+    std::vector<SafetyTrip> trips;      // trips made, in order, for the run to react to
     bool readingsChanged() const { return framesParsed > 0; }
 };
 
 // What the windows that share the reply parser show differently: the masks
-// of three reading boxes, the pressure that counts towards the over-pressure
-// trip and the trip messages. The defaults are the rheology window's.
+// of three reading boxes. The defaults are the rheology window's.
 struct ReplyStyle {
     QString speedMask = QStringLiteral("###0.##");  // empty: the field as received
     QString shearRateMask = QStringLiteral("###0");
     QString viscosityMask = QStringLiteral("###0.0");
-    // Readings above this count; unset: gMaxPress + kPressMarginPsi.
-    std::optional<double> pressureLimit;
-    QString overTemperatureMessage = TripMessage(SafetyTrip::OverTemperature);
-    QString overPressureMessage = TripMessage(SafetyTrip::OverPressure);
 };
 
 class UnitReplyParser {
 public:
+    // The safety watch of the test kind: the rheology window's or the simple test's.
+    explicit UnitReplyParser(WatchedTest test = WatchedTest::Rheology) : watch(test) {}
+
     ReplyStyle style;
+    // The trip counts and the pressure limit (the caller sets the maximum
+    // pressure in force before it parses).
+    SafetyWatch watch;
     // The window's members that the parser keeps.
     UnitReadings readings;
     UnitReadingTexts texts;
     QString mRxBuffer;
     bool mReplyPending = false;
-    int mOverTempCount = 0;
-    int mOverPressCount = 0;
-    int mInactiveCount = 0;
     double mShearRateFactor = 1.0;
     double mStressDivisor = 1.0;
-
-    // The run state of the window's run; 0 when not set. Read for every
-    // frame, so a trip that stops the run is seen by the frames after it.
-    // Inactive status frames are counted only while a test runs its steps
-    // (runloop::kStepRunning; not in the rheology run's ramps).
-    std::function<int()> runState;
-    // The window's ShutDown (sends the stop frame, ends the run). A trip
-    // calls it first, then clears the counts, then shows its message.
-    std::function<void()> shutDown;
 
     // mShearRateFactor and mStressDivisor of a bob radius (cm).
     void SetBobRadius(double radiusCm);
 
     // Reads everything the port has received (nothing when the port is
     // closed) and parses it.
-    ReplyResult ParseUnitReply(comm::CommPort& port);
+    ReplyResult ParseUnitReply(comm::CommPort& port, bool stepRunning);
     // Appends the text to the receive buffer and parses every complete frame:
-    // the readings, the texts, the status, the inactive count and the trips.
+    // the readings, the texts, the status and what the watch makes of them
+    // (the inactive count and the trips). stepRunning: a test runs its steps
+    // (runloop::kStepRunning; not in the rheology run's ramps), which the
+    // inactive count needs; a trip ends it for the frames after it.
     // A frame that does not fit is cut with its code 26 and ends the call (the
     // frames behind it wait for the next call); a frame still arriving stays
     // in the buffer, which never keeps more than kMaxReplyBuffer characters.
     // Clears mReplyPending when a frame was parsed.
-    ReplyResult Parse(const QString& received);
+    ReplyResult Parse(const QString& received, bool stepRunning);
 
     // Empties the receive buffer (Zero button, the discard tick).
     void ClearBuffer() { mRxBuffer.clear(); }
     // The counts ShutDown clears: over-temperature, over-pressure, inactive.
-    void ResetCounts();
+    void ResetCounts() { watch.ResetCounts(); }
     // The reply watchdog, run on every fifth tick: the first check raises
     // mReplyPending; a check that finds it still raised (no frame parsed
     // since) returns true: show "No Response".

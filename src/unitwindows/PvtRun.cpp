@@ -1,5 +1,6 @@
 #include "unitwindows/PvtRun.h"
 
+#include "data/Globals.h"
 #include "data/Numbers.h"
 #include "platform/Dialogs.h"
 #include "platform/RunClock.h"
@@ -60,7 +61,9 @@ QString PvtRun::StepFrame() const {
 void PvtRun::Timer1_Timer() {
     ++TickCount;
     if (TickCount % 5 == 0 && reply.ReplyWatchdog()) ShowActiveFlag(unit::NoResponseCaption());
-    const unit::PvtReplyResult result = reply.Parse(ReceiveInput());
+    reply.watch.SetMaxPressure(gMaxPress);
+    const unit::PvtReplyResult result = reply.Parse(ReceiveInput(), RunState == kRunning);
+    unit::ReactToTrips(reply.watch, result.trips, [this] { ShutDown(); }, unit::TripMessageBox);
     ShowReply(result);
     RunTick();
 }

@@ -1,6 +1,7 @@
 #pragma once
 // The run of a PVT test on one unit, as the PVT window's timer drives it,
-// free of the window: the reply side (PvtReplyParser), the steps of the
+// free of the window: the reply side (PvtReplyParser) and the answer to its
+// trips (ShutDown, then the message), the steps of the
 // loaded sequence, the run state and counters, the set-point frame of each
 // step and cycle, the pressure watch, one recorded row per recording interval,
 // the end of steps, cycles and the sequence, and the status texts. The window
@@ -35,8 +36,8 @@ public:
 
     // ---- run state ------------------------------------------------------------------
     // The run's states (RunState). Only kRunning makes the ticks drive a test;
-    // in the others they read the replies only. The reply parser reads the
-    // state too: the magnet position trips count only while kRunning.
+    // in the others they read the replies only. The magnet position trips
+    // count only while kRunning.
     static constexpr int kIdle = runloop::kIdle;            // no test runs
     static constexpr int kRunning = runloop::kStepRunning;  // from StartTest to ShutDown
     static constexpr int kCooling = 6;                      // set by SendCoolingSetPoint alone

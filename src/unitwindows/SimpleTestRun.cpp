@@ -9,17 +9,15 @@
 namespace {
 constexpr double kSimpleMaxSpeed = 600;
 constexpr double kSimpleMinSpeed = -0.0001;
+constexpr double kSimpleMaxPress = 30000;  // psi, the over-pressure trip's maximum
 }  // namespace
 
 SimpleTestRun::SimpleTestRun() {
     reply.style.speedMask.clear();  // the speed as the unit sends it
     reply.style.shearRateMask = QStringLiteral("####.##");
     reply.style.viscosityMask = QStringLiteral("####.#");
-    reply.style.pressureLimit = 30500.0;  // fixed: the maximum-pressure option does not move it
-    reply.style.overTemperatureMessage = QStringLiteral("Temperature too high, test will be stopped ");
-    reply.style.overPressureMessage = QStringLiteral("Pressure too high, test will be stopped ");
-    reply.runState = [this] { return RunState; };
-    reply.shutDown = [this] { ShutDown(); };
+    // Fixed: the maximum-pressure option does not move it (readings above 30500 psi count).
+    reply.watch.SetMaxPressure(kSimpleMaxPress);
     reply.SetBobRadius(BobRadius);
 }
 
@@ -92,7 +90,8 @@ void SimpleTestRun::Tick() {
         if (input) input();
         reply.ClearBuffer();
     } else {
-        const unit::ReplyResult result = reply.Parse(input ? input() : QString());
+        const unit::ReplyResult result = reply.Parse(input ? input() : QString(), RunState == kRunning);
+        unit::ReactToTrips(reply.watch, result.trips, [this] { ShutDown(); }, unit::TripMessageBox);
         if (showReply) showReply(result);
     }
 

@@ -7,8 +7,9 @@
 // sends the set-point frame once (then waits 3 s); every tick counts the
 // elapsed seconds. Stop (ShutDown) sends the stop frame. Every tick, run or
 // not, reads and parses what the unit sent (UnitReplyParser with this
-// window's masks, trip limits and messages) and checks every fifth tick that
-// frames still come ("No Response").
+// window's masks and the simple test's safety watch), reacts to the trips
+// (ShutDown, then the trip's message) and checks every fifth tick that frames
+// still come ("No Response").
 //
 // The window (frmSimpleTest, which is this run with its controls) hands in
 // its boxes and port through the hooks and shows what the run reports; tests
@@ -44,9 +45,9 @@ public:
     std::function<QString()> speedText;
 
     // ---- state ----------------------------------------------------------------
-    unit::UnitReplyParser reply;  // the receive buffer, the reply watchdog, trip counts, readings
-    // The run's states (RunState); the reply parser counts the inactive
-    // status frames only while kRunning.
+    // The receive buffer, the reply watchdog, the safety watch, the readings.
+    unit::UnitReplyParser reply{unit::WatchedTest::Simple};
+    // The run's states (RunState).
     static constexpr int kIdle = runloop::kIdle;            // no test runs
     static constexpr int kRunning = runloop::kStepRunning;  // from Start to ShutDown
     int RunState = kIdle;

@@ -138,10 +138,8 @@ void SwellRun::ShutDown() {
     ShowPanel(QStringLiteral("Status"), QStringLiteral("Test Stop"));
     RunButtons(false);
     TestName.clear();
-    reply.state.ZeroLength = 0;
-    reply.TempTripCount = 0;
-    reply.PressTripCount = 0;
-    reply.state.SampleLength = 0;
+    reply.state.DropZeroing();
+    reply.ResetCounts();
     SendFrame(unit::StopFrame());
 }
 
@@ -161,8 +159,12 @@ void SwellRun::Tick() {
         ReadInput();
         reply.RxBuffer.clear();
     } else {
-        reply.maxPress = gMaxPress;
+        reply.watch.SetMaxPressure(gMaxPress);
         const SwellReplyResult result = reply.Parse(ReadInput());
+        unit::ReactToTrips(reply.watch, result.trips, [this] { ShutDown(); }, [this](const QString& message) {
+            Message(message);
+            return true;
+        });
         // Only a good frame counts as an answer of the unit.
         if (result.framesParsed > 0) NoReplyFlag = false;
         ShowReply(result);

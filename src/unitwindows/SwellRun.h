@@ -8,7 +8,8 @@
 //  - the reply watchdog: every fifth tick, "No Response" when no good frame
 //    was read since the check before;
 //  - the unit's input: discarded on the first ticks of a step (its clock at
-//    2 s or less, as the tick before left it), else read (SwellReplyParser);
+//    2 s or less, as the tick before left it), else read (SwellReplyParser),
+//    and each trip it makes stops the run and is said (ShutDown, Message);
 //  - while a run is going: the clocks, the pressure check (more than 4000 psi
 //    from the set point once the step is older than 60 s stops the run), the
 //    end of the step or repetition (its time is up and the sample within the
@@ -19,7 +20,7 @@
 // on a manual clock. The window adds the port, the timer, the boxes, the grid,
 // the chart and the records through the hooks below.
 
-#include "unitwindows/SwellReply.h"
+#include "unitlink/SwellReply.h"
 
 #include "platform/RunClock.h"
 #include "unitlink/SequenceRun.h"

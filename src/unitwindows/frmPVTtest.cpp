@@ -220,9 +220,7 @@ void frmPVTtest::Form_Load() {
 
     reply.RefTemp = reply.SampleTemp > 0 ? reply.SampleTemp : 72.0;
 
-    reply.runState = [this] { return RunState; };
-    reply.shutDown = [this] { ShutDown(); };
-    reply.PositionTripCount = 0;
+    reply.watch.counts.position = 0;
     FrameMode = 1;
     reply.NoReplyFlag = false;
     TickCount = 0;

@@ -64,7 +64,6 @@ frmSWMTest::frmSWMTest(int unitNumber, clsConnection* connection, QWidget* paren
     createControls();
     lblInstName->setText(QStringLiteral("Unit") + Str(unitNumber));
     Timer1.Timer = [this] { Timer1_Timer(); };
-    reply.shutDown = [this] { ShutDown(); };
     Form_Load();
 }
 

@@ -251,7 +251,7 @@ TEST_F(RealTimeWindow, TemperatureTripsOnTheTenthFrameAboveTheLimitNotTheNinth) 
         unit.sendStatusFrame();
         ASSERT_TRUE(tickUntilParsed(*w)) << i;
     }
-    EXPECT_EQ(w->mReply.mOverTempCount, 0);
+    EXPECT_EQ(w->mReply.watch.counts.overTemperature, 0);
     EXPECT_EQ(w->RunState, 1);
     EXPECT_TRUE(dialogs.messages.empty());
 
@@ -407,12 +407,12 @@ TEST_F(RealTimeWindow, SeveralFramesInOneTickCountFrameByFrame) {
     unit.runOverTemperature(10, 650);
     tickWithUnitFrames(4);
     tickWithUnitFrames(4);
-    EXPECT_EQ(w->mReply.mOverTempCount, 8);
+    EXPECT_EQ(w->mReply.watch.counts.overTemperature, 8);
     EXPECT_EQ(w->RunState, 1);
     tickWithUnitFrames(3);  // the third is back in range
     EXPECT_EQ(dialogs.texts(), QStringList({"Temperature too high, test shutting down."}));
     EXPECT_EQ(w->RunState, 0);
-    EXPECT_EQ(w->mReply.mOverTempCount, 0);  // the frame after the trip is in range
+    EXPECT_EQ(w->mReply.watch.counts.overTemperature, 0);  // the frame after the trip is in range
     ASSERT_TRUE(unit.waitForCommands(1));
     EXPECT_EQ(unit.commands()[0].bytes, QByteArray("\x04\r"));
 
@@ -422,7 +422,7 @@ TEST_F(RealTimeWindow, SeveralFramesInOneTickCountFrameByFrame) {
     pretendStepRuns(*w);
     tickWith({frame(0, 75), frame(0, 75), frame(0, 75), frame(0, 75)});
     tickWith({frame(0, 75), frame(1, 75), frame(0, 75), frame(0, 75)});  // a running reply starts the count again
-    EXPECT_EQ(w->mReply.mInactiveCount, 2);
+    EXPECT_EQ(w->mReply.watch.counts.inactive, 2);
     tickWith({frame(0, 75), frame(0, 75), frame(0, 75), frame(0, 75)});
     tickWith({frame(0, 75), frame(0, 75), frame(0, 75), frame(0, 75)});
     EXPECT_EQ(dialogs.texts(), QStringList({"Hardware inactive, test will be stopped."}));
@@ -436,7 +436,7 @@ TEST_F(RealTimeWindow, SeveralFramesInOneTickCountFrameByFrame) {
     w->StepTick = 2;
     tickWith({frame(1, 650), frame(1, 650), frame(1, 650), frame(1, 650)});
     EXPECT_EQ(w->txtSampleTemp->text(), "100.0");
-    EXPECT_EQ(w->mReply.mOverTempCount, 0);
+    EXPECT_EQ(w->mReply.watch.counts.overTemperature, 0);
     EXPECT_TRUE(w->mReply.mRxBuffer.isEmpty());
     EXPECT_TRUE(dialogs.messages.empty());
     tickWith({frame(1, 120), frame(1, 130), frame(1, 140)});  // the next tick takes all three

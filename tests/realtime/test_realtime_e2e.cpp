@@ -87,7 +87,7 @@ TEST_F(EndToEnd, UnitOneFromTheMultiUnitWindowToTheTrip) {
     const auto commands = unit.commands();
     EXPECT_EQ(std::count_if(commands.begin(), commands.end(), [](const auto& c) { return c.bytes == "\x04\r"; }), 1);
     EXPECT_EQ(commands[1].bytes, QByteArray("\x04\r"));
-    EXPECT_EQ(w->mReply.mOverTempCount, 0);
+    EXPECT_EQ(w->mReply.watch.counts.overTemperature, 0);
     EXPECT_EQ(w->RunState, 0);
     ASSERT_TRUE(until(tick, [&] { return w->lblActiveFlag->text() == "InActive"; }));  // the unit stopped
 

@@ -91,7 +91,8 @@ protected:
 
         // The readings of the last reply, as the parser shows them.
         unit::UnitReplyParser& reply = w->mReply;
-        reply.Parse(QStringLiteral("#01,300.0,300.0,99.9,60.1,2000,6.0,02000,0,") + QChar(26));
+        reply.Parse(QStringLiteral("#01,300.0,300.0,99.9,60.1,2000,6.0,02000,0,") + QChar(26),
+                    w->RunState == runloop::kStepRunning);
         const unit::UnitReadingTexts& x = reply.texts;
         w->txtSampleTemp->setText(x.txtSampleTemp);
         w->txtTempSetPoint->setText(x.txtTempSetPoint);

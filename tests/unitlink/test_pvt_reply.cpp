@@ -48,15 +48,24 @@ protected:
     void SetUp() override {
         gUnitSystem = 1;
         gMaxPress = 30000;
-        p.runState = [this] { return runState; };
-        p.shutDown = [this] {
-            ++shutDowns;
-            runState = 0;
-        };
         p.calibration = flatCalibration();
         p.RefTemp = 72;
         p.iniVol = 100;
         p.iniDensity = 1;
+    }
+    // One tick of the window's reply side: the maximum pressure in force, the
+    // parse with the run state, then the run's answer to the parse's trips.
+    PvtReplyResult parse(const QString& received) {
+        p.watch.SetMaxPressure(gMaxPress);
+        const PvtReplyResult r = p.Parse(received, runState == 1);
+        ReactToTrips(
+            p.watch, r.trips,
+            [this] {
+                ++shutDowns;
+                runState = 0;
+            },
+            TripMessageBox);
+        return r;
     }
     testing_support::SavedGlobals guard;
     ScriptedDialogs dialogs;
@@ -68,7 +77,7 @@ protected:
 }  // namespace
 
 TEST_F(PvtReplyTest, TheWorkedExampleGivesTheHeightAndDensity) {
-    const PvtReplyResult r = p.Parse(frame9(72, 0, 500));
+    const PvtReplyResult r = parse(frame9(72, 0, 500));
     EXPECT_EQ(r.framesParsed, 1);
     EXPECT_EQ(p.RawPosition, 500);
     EXPECT_NEAR(p.SampleHeight, 1.062278, 1e-6);
@@ -87,7 +96,7 @@ TEST_F(PvtReplyTest, TheWorkedExampleGivesTheHeightAndDensity) {
 
     // Pressure widens the piston; the zero is subtracted from the height.
     p.ZeroOffset = p.SampleHeight - 1.0;
-    p.Parse(frame9(72, 10000, 500));
+    parse(frame9(72, 10000, 500));
     EXPECT_NEAR(p.SampleHeight, 1.0, 1e-6);
     const double R = 2.4772389 + 10000 * 2.48777e-06;
     EXPECT_NEAR(p.Density, 100.0 / (100 - 1.0 * 2.54 * R * R * 3.14159), 1e-9);
@@ -107,17 +116,17 @@ TEST_F(PvtReplyTest, TheTemperatureCorrectionsAndTheSegments) {
     }
     // 90 °F against a reference of 72 °F: the reading and the height are both corrected.
     runState = 0;
-    p.Parse(frame9(90, 0, 500));
+    parse(frame9(90, 0, 500));
     const double rc = 500 * (((90.0 - 72.0) * 5 / 9 / 100) * 0.03 + 1.0);
     const double h = (std::pow(10.0, 0.3 * std::log10(rc) + 0.1) - 2.1) * (1 - (90.0 - 72.0) * 1.23e-5);
     EXPECT_DOUBLE_EQ(p.SampleHeight, h);
 }
 
 TEST_F(PvtReplyTest, FramesWithoutAMagnetReadingUpdateOnlyTheReadings) {
-    p.Parse(frame9(72, 0, 500));
+    parse(frame9(72, 0, 500));
     const double height = p.SampleHeight, density = p.Density;
     for (const QString& f : {frame8(80, 1234), frame9(QStringLiteral("01"), 80, 1234, QString())}) {
-        const PvtReplyResult r = p.Parse(f);
+        const PvtReplyResult r = parse(f);
         EXPECT_EQ(r.framesParsed, 1);
         EXPECT_EQ(p.SampleTemp, 80);
         EXPECT_EQ(p.SamplePress, 1234);
@@ -144,15 +153,15 @@ TEST_F(PvtReplyTest, BadFramesAreDroppedAndSplitFramesWait) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         PvtReplyParser fresh;
-        const PvtReplyResult r = fresh.Parse(c.text);
+        const PvtReplyResult r = fresh.Parse(c.text, false);
         EXPECT_EQ(r.framesParsed, c.parsed);
         EXPECT_EQ(r.frameDropped, c.dropped);
         EXPECT_EQ(fresh.RxBuffer, c.left);
     }
     // A frame in pieces is decoded once its end arrives.
     const QString f = frame9(72, 0, 500);
-    EXPECT_EQ(p.Parse(f.left(10)).framesParsed, 0);
-    EXPECT_EQ(p.Parse(f.mid(10)).framesParsed, 1);
+    EXPECT_EQ(parse(f.left(10)).framesParsed, 0);
+    EXPECT_EQ(parse(f.mid(10)).framesParsed, 1);
     EXPECT_NEAR(p.Density, 2.084133, 1e-6);
 }
 
@@ -165,7 +174,7 @@ TEST_F(PvtReplyTest, StatusCaptionsAndTheExitButton) {
                  {"04", "Cooling", true},     {"99", "None Exist", false},  {"42", std::nullopt, false}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.status);
-        const PvtReplyResult r = p.Parse(frame9(QString::fromLatin1(c.status), 72, 0, QStringLiteral("500")));
+        const PvtReplyResult r = parse(frame9(QString::fromLatin1(c.status), 72, 0, QStringLiteral("500")));
         EXPECT_EQ(r.caption, c.caption);
         EXPECT_EQ(r.enableExit, c.exit);
     }
@@ -177,12 +186,12 @@ TEST_F(PvtReplyTest, TemperatureAndPressureTripOnTheTenthFrameInARow) {
     for (int i = 0; i < 9; ++i) text += frame8(611, 0);
     text += frame8(610.0, 0);
     for (int i = 0; i < 10; ++i) text += frame8(611, 0);
-    PvtReplyResult r = p.Parse(text);
+    PvtReplyResult r = parse(text);
     ASSERT_EQ(r.trips.size(), 1u);
-    EXPECT_EQ(r.trips[0], PvtTrip::OverTemperature);
+    EXPECT_EQ(r.trips[0], SafetyTrip::OverTemperature);
     EXPECT_EQ(shutDowns, 1);
     EXPECT_EQ(dialogs.texts(), QStringList{"Temperature too high, test will be stopped "});
-    EXPECT_EQ(p.TempTripCount, 0);
+    EXPECT_EQ(p.watch.counts.overTemperature, 0);
 
     // The temperature trips while idle too; the pressure above the maximum + 500.
     dialogs.clear();
@@ -190,9 +199,9 @@ TEST_F(PvtReplyTest, TemperatureAndPressureTripOnTheTenthFrameInARow) {
     text.clear();
     for (int i = 0; i < 10; ++i) text += frame8(72, 20500);  // at the limit: no count
     for (int i = 0; i < 10; ++i) text += frame8(72, 20501);
-    r = p.Parse(text);
+    r = parse(text);
     ASSERT_EQ(r.trips.size(), 1u);
-    EXPECT_EQ(r.trips[0], PvtTrip::OverPressure);
+    EXPECT_EQ(r.trips[0], SafetyTrip::OverPressure);
     EXPECT_EQ(dialogs.texts(), QStringList{"pressure too high, will be shut down"});
 }
 
@@ -201,15 +210,15 @@ TEST_F(PvtReplyTest, MagnetPositionTripsAtTheTopAndTheBottom) {
         const char* name;
         std::vector<double> readings;
         int trips;
-        std::optional<PvtTrip> trip;
+        std::optional<SafetyTrip> trip;
     } cases[] = {
         {"19 at the top", std::vector<double>(19, 1000), 0, std::nullopt},
-        {"20 at the top", std::vector<double>(20, 1000), 1, PvtTrip::PositionTop},
-        {"a negative reading counts as the top", std::vector<double>(20, -5), 1, PvtTrip::PositionTop},
+        {"20 at the top", std::vector<double>(20, 1000), 1, SafetyTrip::PositionTop},
+        {"a negative reading counts as the top", std::vector<double>(20, -5), 1, SafetyTrip::PositionTop},
         {"2 at the bottom", {200, 150}, 0, std::nullopt},
-        {"3 at the bottom", {200, 150, 100}, 1, PvtTrip::PositionBottom},
+        {"3 at the bottom", {200, 150, 100}, 1, SafetyTrip::PositionBottom},
         {"a reading between clears the count", {200, 150, 500, 200, 150}, 0, std::nullopt},
-        {"top and bottom share one count", {1000, 1000, 200}, 1, PvtTrip::PositionBottom},
+        {"top and bottom share one count", {1000, 1000, 200}, 1, SafetyTrip::PositionBottom},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -219,7 +228,7 @@ TEST_F(PvtReplyTest, MagnetPositionTripsAtTheTopAndTheBottom) {
         QString text;
         for (double r : c.readings) text += frame9(72, 0, r);
         text += frame9(72, 0, 500);  // after a trip the buffer is emptied: never decoded
-        const PvtReplyResult r = p.Parse(text);
+        const PvtReplyResult r = parse(text);
         EXPECT_EQ(int(r.trips.size()), c.trips);
         EXPECT_EQ(shutDowns, c.trips);
         if (c.trip) {
@@ -232,7 +241,7 @@ TEST_F(PvtReplyTest, MagnetPositionTripsAtTheTopAndTheBottom) {
     runState = 0;
     QString text;
     for (int i = 0; i < 40; ++i) text += frame9(72, 0, 1000);
-    EXPECT_TRUE(p.Parse(text).trips.empty());
+    EXPECT_TRUE(parse(text).trips.empty());
     EXPECT_EQ(dialogs.texts().count("The magnet position is too close to the top.test will be stopped"), 2);
     EXPECT_EQ(dialogs.texts().count("The magnet position is too close to the bottom.test will be stopped"), 2);
 }
@@ -241,7 +250,7 @@ TEST_F(PvtReplyTest, NoCalibrationMeansNoHeightDensityOrPositionTrip) {
     p.calibration = PvtCalibration{};
     QString text;
     for (int i = 0; i < 40; ++i) text += frame9(72, 0, 2000);
-    const PvtReplyResult r = p.Parse(text);
+    const PvtReplyResult r = parse(text);
     EXPECT_EQ(r.framesParsed, 40);
     EXPECT_EQ(p.RawPosition, 2000);
     EXPECT_FALSE(r.heightChanged);
@@ -250,17 +259,17 @@ TEST_F(PvtReplyTest, NoCalibrationMeansNoHeightDensityOrPositionTrip) {
 }
 
 TEST_F(PvtReplyTest, AReadingWithoutLogarithmOrVolumeKeepsTheLastValues) {
-    p.Parse(frame9(72, 0, 500));
+    parse(frame9(72, 0, 500));
     runState = 0;
     // A corrected reading of 0: no height; the frame's other readings count.
-    PvtReplyResult r = p.Parse(frame9(72, 77, 0));
+    PvtReplyResult r = parse(frame9(72, 77, 0));
     EXPECT_FALSE(r.heightChanged);
     EXPECT_EQ(p.SamplePress, 77);
     EXPECT_NEAR(p.SampleHeight, 1.062278, 1e-6);
     // No initial volume (before a test starts): a height, but no density.
     p.iniVol = 0;
     p.Density = 0;
-    r = p.Parse(frame9(72, 0, 500));
+    r = parse(frame9(72, 0, 500));
     EXPECT_TRUE(r.heightChanged);
     EXPECT_FALSE(r.densityChanged);
     EXPECT_EQ(p.Density, 0);
@@ -269,9 +278,23 @@ TEST_F(PvtReplyTest, AReadingWithoutLogarithmOrVolumeKeepsTheLastValues) {
 TEST_F(PvtReplyTest, NoResponseOnlyAfterAWholeWatchdogPeriodWithoutAFrame) {
     EXPECT_FALSE(p.ReplyWatchdog());  // raises the flag
     EXPECT_TRUE(p.ReplyWatchdog());   // nothing decoded since: no response
-    p.Parse(QStringLiteral("noise") + kEnd);  // a dropped frame is no reply
+    parse(QStringLiteral("noise") + kEnd);  // a dropped frame is no reply
     EXPECT_TRUE(p.ReplyWatchdog());
-    p.Parse(frame8(72, 0));
+    parse(frame8(72, 0));
     EXPECT_FALSE(p.NoReplyFlag);
     EXPECT_FALSE(p.ReplyWatchdog());
+}
+
+TEST_F(PvtReplyTest, TheFramesAfterATripInTheSameReadAreReadWithNoTestRunning) {
+    // Hot at the top: the temperature trips on the tenth, then twenty more
+    // frames at the top would make a position trip if the test still ran.
+    QString text;
+    for (int i = 0; i < 10; ++i) text += frame9(611, 0, 1000);
+    for (int i = 0; i < 20; ++i) text += frame9(72, 0, 1000);
+    const PvtReplyResult r = parse(text);
+    EXPECT_EQ(r.framesParsed, 30);
+    EXPECT_EQ(r.trips, std::vector<SafetyTrip>{SafetyTrip::OverTemperature});
+    EXPECT_EQ(shutDowns, 1);
+    EXPECT_EQ(p.watch.counts.position, 0);
+    EXPECT_EQ(dialogs.texts(), QStringList{"Temperature too high, test will be stopped "});
 }

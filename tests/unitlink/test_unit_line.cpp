@@ -43,7 +43,7 @@ protected:
     ReplyResult tickUntilFrame() {
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
         for (;;) {
-            ReplyResult r = parser.ParseUnitReply(port);
+            ReplyResult r = parser.ParseUnitReply(port, false);
             if (r.framesParsed > 0 || std::chrono::steady_clock::now() >= deadline) return r;
             QThread::msleep(5);
         }
@@ -124,7 +124,7 @@ TEST_F(UnitLineTest, FramesSplitAcrossTicksAndNoiseOnTheLine) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
     ReplyResult r;
     do {
-        r = parser.ParseUnitReply(port);
+        r = parser.ParseUnitReply(port, false);
     } while (!r.frameDropped && std::chrono::steady_clock::now() < deadline);
     EXPECT_TRUE(r.frameDropped);
     EXPECT_EQ(r.framesParsed, 0);
@@ -147,7 +147,7 @@ TEST_F(UnitLineTest, AUnitThatSendsOnItsOwnAndThenFallsSilent) {
     port.Input();  // what was on its way
     bool noResponse = false;
     for (int tick = 1; tick <= 10; ++tick) {
-        parser.ParseUnitReply(port);
+        parser.ParseUnitReply(port, false);
         if (tick % 5 == 0) noResponse = parser.ReplyWatchdog();
     }
     EXPECT_TRUE(noResponse);
@@ -174,7 +174,7 @@ TEST_F(UnitLineTest, ASilentUnitSendsNothingOnItsOpenLineUntilItSpeaksAgain) {
         if (tick == 2) port.Output(SetPointFrame(350, 5000, 300, 1));
         QThread::msleep(60);  // three of its periods
         EXPECT_EQ(port.InBufferCount(), 0);
-        EXPECT_EQ(parser.ParseUnitReply(port).framesParsed, 0);
+        EXPECT_EQ(parser.ParseUnitReply(port, false).framesParsed, 0);
     }
     EXPECT_EQ(unit.commands().size(), 1u);  // it still takes what it is sent
     EXPECT_TRUE(port.PortOpen());
@@ -265,10 +265,10 @@ TEST_F(UnitLineTest, FaultsOnDemand) {
     unit.sendFrameWithCommas(10);
     unit.sendStatusFrame();
     ASSERT_TRUE(waitForInput(both));
-    const ReplyResult dropped = parser.ParseUnitReply(port);
+    const ReplyResult dropped = parser.ParseUnitReply(port, false);
     EXPECT_TRUE(dropped.frameDropped);
     EXPECT_EQ(dropped.framesParsed, 0);
-    EXPECT_EQ(parser.ParseUnitReply(port).framesParsed, 1);  // the good one, on the next tick
+    EXPECT_EQ(parser.ParseUnitReply(port, false).framesParsed, 1);  // the good one, on the next tick
 
     // Noise: printable, no comma, no code 26.
     unit.sendNoise(40);
@@ -281,7 +281,7 @@ TEST_F(UnitLineTest, FaultsOnDemand) {
     unit.setSplit(3, 40);
     unit.sendStatusFrame();
     ASSERT_TRUE(waitForInput(1));  // the first piece; the others wait for the unit's pump
-    ReplyResult r = parser.ParseUnitReply(port);
+    ReplyResult r = parser.ParseUnitReply(port, false);
     EXPECT_EQ(r.framesParsed, 0);
     EXPECT_FALSE(parser.mRxBuffer.isEmpty());
     unit.pump(150);
@@ -318,7 +318,7 @@ TEST_F(UnitLineTest, FaultsOnDemand) {
         EXPECT_EQ(e.description(), "Error reading comm device");
     }
     EXPECT_FALSE(port.PortOpen());
-    EXPECT_EQ(parser.ParseUnitReply(port).framesParsed, 0);
+    EXPECT_EQ(parser.ParseUnitReply(port, false).framesParsed, 0);
     unit.sendStatusFrame();  // nothing to send to: nothing happens
     comm::CommPort again;
     again.PortNumber(kPort);

@@ -27,7 +27,7 @@ QString reply8(const QString& status, double temp, double speed = 100, double st
 
 QString bytes(const char* s, int n) { return QString::fromLatin1(s, n); }
 
-// Keeps the application-wide values the parser reads.
+// Keeps the application-wide values the parser and its callers read.
 struct GlobalsGuard {
     int unitSystem = gUnitSystem;
     double maxPress = gMaxPress;
@@ -42,12 +42,21 @@ protected:
     void SetUp() override {
         gUnitSystem = 1;
         gMaxPress = 30000;
-        parser.runState = [this] { return runState; };
-        parser.shutDown = [this] {
-            ++shutDowns;
-            messagesAtShutDown.push_back(int(dialogs.messages.size()));
-            runState = 0;
-        };
+    }
+    // One tick of a window's reply side: the maximum pressure in force, the
+    // parse with the run state, then the run's answer to the parse's trips.
+    ReplyResult parse(const QString& received) {
+        parser.watch.SetMaxPressure(gMaxPress);
+        const ReplyResult r = parser.Parse(received, runState == 1);
+        ReactToTrips(
+            parser.watch, r.trips,
+            [this] {
+                ++shutDowns;
+                messagesAtShutDown.push_back(int(dialogs.messages.size()));
+                runState = 0;
+            },
+            TripMessageBox);
+        return r;
     }
     GlobalsGuard globals;
     ScriptedDialogs dialogs;
@@ -128,7 +137,7 @@ TEST(ReplyFrames, TakeCutsOneFrameOrDropsItOrWaits) {
 }
 
 TEST_F(ReplyParserTest, AGoodFrameFillsTheReadingsAndTheirTexts) {
-    const ReplyResult r = parser.Parse(reply("01", "350.04,300,100,123.45,5000,25.55,05000 ,7.5"));
+    const ReplyResult r = parse(reply("01", "350.04,300,100,123.45,5000,25.55,05000 ,7.5"));
     EXPECT_EQ(r.framesParsed, 1);
     EXPECT_EQ(r.caption, std::optional<QString>("Running Test"));
     EXPECT_FALSE(r.enableExit);
@@ -159,7 +168,7 @@ TEST_F(ReplyParserTest, AGoodFrameFillsTheReadingsAndTheirTexts) {
 
 TEST_F(ReplyParserTest, TheBobFactorScalesRateAndStress) {
     parser.SetBobRadius(1.2276);  // "B2"
-    parser.Parse(reply8("01", 300, 300, 100));
+    parse(reply8("01", 300, 300, 100));
     EXPECT_NEAR(parser.readings.mShearRate, 300 * 0.376958, 1e-3);
     EXPECT_NEAR(parser.readings.mShearStress, 100 / (1.7023 / ShearRateFactor(1.2276)), 1e-9);
     EXPECT_EQ(parser.texts.txtShearrate, "113");
@@ -167,7 +176,7 @@ TEST_F(ReplyParserTest, TheBobFactorScalesRateAndStress) {
 
 TEST_F(ReplyParserTest, SiShowsCelsiusAndPascal) {
     gUnitSystem = 2;
-    parser.Parse(reply("01", "212,32,100,123.4,5000,0,0,0"));
+    parse(reply("01", "212,32,100,123.4,5000,0,0,0"));
     EXPECT_EQ(parser.texts.txtSampleTemp, "100.0");
     EXPECT_EQ(parser.texts.txtTempSetPoint, "0.0");
     EXPECT_EQ(parser.texts.txtShearStress, "12.3");  // Pa
@@ -190,7 +199,7 @@ TEST_F(ReplyParserTest, SpeedsThatShowAsZeroAndTheViscosityRule) {
         {2.505, "2.51", "3", "1996.0"},
     };
     for (const Case& c : cases) {
-        parser.Parse(reply8("01", 300, c.speed, 50));
+        parse(reply8("01", 300, c.speed, 50));
         EXPECT_EQ(parser.texts.txtspeed, c.speedText) << c.speed;
         EXPECT_EQ(parser.texts.txtShearrate, c.rateText) << c.speed;
         EXPECT_EQ(parser.texts.txtVisc, c.viscText) << c.speed;
@@ -200,14 +209,14 @@ TEST_F(ReplyParserTest, SpeedsThatShowAsZeroAndTheViscosityRule) {
 TEST_F(ReplyParserTest, ConcatenatedFramesAreAllParsedAndAPartialOneWaits) {
     const QString third = reply8("06", 302);
     const ReplyResult r =
-        parser.Parse(reply8("00", 300) + reply("01", "301,300,100,50,1000,0,0,1,2") + third.left(10));
+        parse(reply8("00", 300) + reply("01", "301,300,100,50,1000,0,0,1,2") + third.left(10));
     EXPECT_EQ(r.framesParsed, 2);
     EXPECT_FALSE(r.frameDropped);
     EXPECT_EQ(r.caption, std::optional<QString>("Running Test"));
     EXPECT_DOUBLE_EQ(parser.readings.mSampleTemp, 301);
     EXPECT_EQ(parser.mRxBuffer, third.left(10));
 
-    const ReplyResult rest = parser.Parse(third.mid(10));
+    const ReplyResult rest = parse(third.mid(10));
     EXPECT_EQ(rest.framesParsed, 1);
     EXPECT_EQ(rest.caption, std::optional<QString>("Ramping"));
     EXPECT_DOUBLE_EQ(parser.readings.mSampleTemp, 302);
@@ -222,70 +231,70 @@ TEST_F(ReplyParserTest, AFrameThatDoesNotFitIsDroppedAndEndsTheCall) {
                                QString(kEnd),                            // an empty frame
                                reply("1", "1,2,3,4,5,6,7,8")}) {         // status of one digit
         UnitReplyParser p;
-        const ReplyResult r = p.Parse(bad + good);
+        const ReplyResult r = p.Parse(bad + good, false);
         EXPECT_EQ(r.framesParsed, 0) << bad.toStdString();
         EXPECT_TRUE(r.frameDropped);
         EXPECT_FALSE(r.caption.has_value());
         EXPECT_EQ(p.mRxBuffer, good) << bad.toStdString();  // exactly the bad frame is gone
-        EXPECT_EQ(p.Parse(QString()).framesParsed, 1);       // the good one is parsed next tick
+        EXPECT_EQ(p.Parse(QString(), false).framesParsed, 1);       // the good one is parsed next tick
         EXPECT_DOUBLE_EQ(p.readings.mSampleTemp, 333);
     }
     // Noise before a good frame costs the frame too: the text up to the first code 26.
     UnitReplyParser p;
-    p.Parse("xx" + reply8("01", 555));
+    p.Parse("xx" + reply8("01", 555), false);
     EXPECT_EQ(p.readings.mSampleTemp, 0);
 }
 
 TEST_F(ReplyParserTest, StatusCaptionsAndTheExitButton) {
-    ReplyResult r = parser.Parse(reply8("04", 300));
+    ReplyResult r = parse(reply8("04", 300));
     EXPECT_EQ(r.caption, std::optional<QString>("Cooling"));
     EXPECT_TRUE(r.enableExit);
-    r = parser.Parse(reply8("42", 300));
+    r = parse(reply8("42", 300));
     EXPECT_EQ(r.framesParsed, 1);
     EXPECT_FALSE(r.caption.has_value());  // caption left as it was
     EXPECT_FALSE(r.enableExit);
-    EXPECT_EQ(parser.Parse(reply8("05", 300)).caption, std::optional<QString>("Calibrating"));
-    EXPECT_EQ(parser.Parse(reply8("99", 300)).caption, std::optional<QString>("None Exist"));
+    EXPECT_EQ(parse(reply8("05", 300)).caption, std::optional<QString>("Calibrating"));
+    EXPECT_EQ(parse(reply8("99", 300)).caption, std::optional<QString>("None Exist"));
     // The last known status of a call is the one shown.
-    r = parser.Parse(reply8("04", 300) + reply8("07", 300) + reply8("42", 300));
+    r = parse(reply8("04", 300) + reply8("07", 300) + reply8("42", 300));
     EXPECT_EQ(r.caption, std::optional<QString>("Preheating"));
     EXPECT_TRUE(r.enableExit);
 }
 
 TEST_F(ReplyParserTest, InactiveRepliesCountOnlyInTheStepPhase) {
     runState = 1;
-    for (int i = 0; i < 3; ++i) parser.Parse(reply8("00", 300));
-    EXPECT_EQ(parser.mInactiveCount, 3);
-    parser.Parse(reply8("42", 300));  // any other status resets
-    EXPECT_EQ(parser.mInactiveCount, 0);
-    parser.Parse(reply8("00", 300) + reply8("00", 300));
-    EXPECT_EQ(parser.mInactiveCount, 2);
+    for (int i = 0; i < 3; ++i) parse(reply8("00", 300));
+    EXPECT_EQ(parser.watch.counts.inactive, 3);
+    parse(reply8("42", 300));  // any other status resets
+    EXPECT_EQ(parser.watch.counts.inactive, 0);
+    parse(reply8("00", 300) + reply8("00", 300));
+    EXPECT_EQ(parser.watch.counts.inactive, 2);
     runState = 6;  // ramp phase
-    parser.Parse(reply8("00", 300));
-    EXPECT_EQ(parser.mInactiveCount, 0);
+    parse(reply8("00", 300));
+    EXPECT_EQ(parser.watch.counts.inactive, 0);
     runState = 0;
-    parser.Parse(reply8("00", 300));
-    EXPECT_EQ(parser.mInactiveCount, 0);
+    parse(reply8("00", 300));
+    EXPECT_EQ(parser.watch.counts.inactive, 0);
 }
 
 TEST_F(ReplyParserTest, OverTemperatureTripsOnTheTenthReplyInARow) {
     runState = 1;
-    parser.Parse(reply8("01", 610.0));
-    EXPECT_EQ(parser.mOverTempCount, 0);  // 610.0 itself does not count
-    for (int i = 0; i < 9; ++i) parser.Parse(reply8("01", 610.1));
-    EXPECT_EQ(parser.mOverTempCount, 9);
-    parser.Parse(reply8("01", 600));
-    EXPECT_EQ(parser.mOverTempCount, 0);
+    parse(reply8("01", 610.0));
+    EXPECT_EQ(parser.watch.counts.overTemperature, 0);  // 610.0 itself does not count
+    for (int i = 0; i < 9; ++i) parse(reply8("01", 610.1));
+    EXPECT_EQ(parser.watch.counts.overTemperature, 9);
+    parse(reply8("01", 600));
+    EXPECT_EQ(parser.watch.counts.overTemperature, 0);
     EXPECT_EQ(shutDowns, 0);
 
     std::vector<SafetyTrip> trips;
     for (int i = 1; i <= 20; ++i) {
-        const ReplyResult r = parser.Parse(reply8("01", 700));
+        const ReplyResult r = parse(reply8("01", 700));
         trips.insert(trips.end(), r.trips.begin(), r.trips.end());
         if (i == 10) {
             EXPECT_EQ(shutDowns, 1);
             EXPECT_EQ(r.trips, std::vector<SafetyTrip>{SafetyTrip::OverTemperature});
-            EXPECT_EQ(parser.mOverTempCount, 0);
+            EXPECT_EQ(parser.watch.counts.overTemperature, 0);
         }
     }
     EXPECT_EQ(shutDowns, 2);  // again on the twentieth
@@ -301,37 +310,37 @@ TEST_F(ReplyParserTest, OverTemperatureTripsOnTheTenthReplyInARow) {
 
 TEST_F(ReplyParserTest, OverPressureTripsAboveTheMaximumPlusMargin) {
     gMaxPress = 20000;
-    for (int i = 0; i < 12; ++i) parser.Parse(reply8("01", 300, 100, 50, 20500));
-    EXPECT_EQ(parser.mOverPressCount, 0);  // exactly 20500 does not count
-    for (int i = 0; i < 9; ++i) parser.Parse(reply8("01", 300, 100, 50, 20500.1));
-    EXPECT_EQ(parser.mOverPressCount, 9);
+    for (int i = 0; i < 12; ++i) parse(reply8("01", 300, 100, 50, 20500));
+    EXPECT_EQ(parser.watch.counts.overPressure, 0);  // exactly 20500 does not count
+    for (int i = 0; i < 9; ++i) parse(reply8("01", 300, 100, 50, 20500.1));
+    EXPECT_EQ(parser.watch.counts.overPressure, 9);
     EXPECT_EQ(shutDowns, 0);
-    const ReplyResult r = parser.Parse(reply8("01", 300, 100, 50, 20501));
+    const ReplyResult r = parse(reply8("01", 300, 100, 50, 20501));
     EXPECT_EQ(r.trips, std::vector<SafetyTrip>{SafetyTrip::OverPressure});
     EXPECT_EQ(shutDowns, 1);
     EXPECT_EQ(dialogs.texts(), QStringList({"Pressure too high, test shutting down."}));
     EXPECT_EQ(parser.texts.txtPressure, " 20501");
     // The trips apply also when no test runs.
     gMaxPress = 30000;
-    for (int i = 0; i < 10; ++i) parser.Parse(reply8("01", 300, 100, 50, 31000));
+    for (int i = 0; i < 10; ++i) parse(reply8("01", 300, 100, 50, 31000));
     EXPECT_EQ(shutDowns, 2);
 }
 
 TEST_F(ReplyParserTest, ATripInOneFrameClearsEveryCountBeforeTheNextFrame) {
     runState = 1;
-    for (int i = 0; i < 9; ++i) parser.Parse(reply8("00", 700, 100, 50, 40000));
-    EXPECT_EQ(parser.mOverTempCount, 9);
-    EXPECT_EQ(parser.mOverPressCount, 9);
-    EXPECT_EQ(parser.mInactiveCount, 9);
+    for (int i = 0; i < 9; ++i) parse(reply8("00", 700, 100, 50, 40000));
+    EXPECT_EQ(parser.watch.counts.overTemperature, 9);
+    EXPECT_EQ(parser.watch.counts.overPressure, 9);
+    EXPECT_EQ(parser.watch.counts.inactive, 9);
     // The temperature trips first; ShutDown clears the pressure count, so
     // the same frame's pressure counts 1 and does not trip.
-    const ReplyResult r = parser.Parse(reply8("00", 700, 100, 50, 40000) + reply8("00", 700, 100, 50, 40000));
+    const ReplyResult r = parse(reply8("00", 700, 100, 50, 40000) + reply8("00", 700, 100, 50, 40000));
     EXPECT_EQ(r.trips, std::vector<SafetyTrip>{SafetyTrip::OverTemperature});
-    EXPECT_EQ(parser.mOverTempCount, 1);
-    EXPECT_EQ(parser.mOverPressCount, 2);
-    EXPECT_EQ(parser.mInactiveCount, 0);  // the run state is idle after the trip
+    EXPECT_EQ(parser.watch.counts.overTemperature, 1);
+    EXPECT_EQ(parser.watch.counts.overPressure, 2);
+    EXPECT_EQ(parser.watch.counts.inactive, 0);  // the run state is idle after the trip
     parser.ResetCounts();
-    EXPECT_EQ(parser.mOverTempCount + parser.mOverPressCount + parser.mInactiveCount, 0);
+    EXPECT_EQ(parser.watch.counts.overTemperature + parser.watch.counts.overPressure + parser.watch.counts.inactive, 0);
 }
 
 TEST_F(ReplyParserTest, SilenceShowsNoResponseAndAFrameClearsIt) {
@@ -339,7 +348,7 @@ TEST_F(ReplyParserTest, SilenceShowsNoResponseAndAFrameClearsIt) {
     auto ticks = [&](int count, const QString& received) {
         bool noResponse = false;
         for (int tick = 1; tick <= count; ++tick) {
-            parser.Parse(received);
+            parse(received);
             if (tick % 5 == 0) noResponse = parser.ReplyWatchdog() || noResponse;
         }
         return noResponse;
@@ -356,7 +365,7 @@ TEST_F(ReplyParserTest, SilenceShowsNoResponseAndAFrameClearsIt) {
 TEST_F(ReplyParserTest, AClosedPortReadsAsSilence) {
     comm::CommPort closed;
     parser.mReplyPending = true;
-    const ReplyResult r = parser.ParseUnitReply(closed);
+    const ReplyResult r = parser.ParseUnitReply(closed, false);
     EXPECT_EQ(r.framesParsed, 0);
     EXPECT_TRUE(parser.mReplyPending);
     EXPECT_TRUE(dialogs.messages.empty());
@@ -439,7 +448,7 @@ TEST_F(ReplyParserTest, TheReceiveBufferStaysWithinItsLimit) {
     // Noise without any code 26, tick after tick.
     const QString noise(100, QLatin1Char('x'));
     for (int tick = 0; tick < 100; ++tick) {
-        parser.Parse(noise);
+        parse(noise);
         ASSERT_LE(parser.mRxBuffer.size(), kMaxReplyBuffer);
     }
     // A unit sending frames that do not fit faster than one a tick: each
@@ -449,7 +458,7 @@ TEST_F(ReplyParserTest, TheReceiveBufferStaysWithinItsLimit) {
     const QString bad = reply("01", "1,2,3,4,5,6,7");
     bool cut = false;
     for (int tick = 0; tick < 200; ++tick) {
-        const ReplyResult r = parser.Parse(bad + bad + bad + "#0");
+        const ReplyResult r = parse(bad + bad + bad + "#0");
         cut = cut || r.bufferCut;
         ASSERT_LE(parser.mRxBuffer.size(), kMaxReplyBuffer);
     }
@@ -459,7 +468,7 @@ TEST_F(ReplyParserTest, TheReceiveBufferStaysWithinItsLimit) {
     const int most = int(kMaxReplyBuffer / bad.size()) + 2;
     int ticks = 0;
     while (parser.readings.mSampleTemp != 333 && ticks < most) {
-        parser.Parse(ticks == 0 ? QString(kEnd) + reply8("01", 333) : QString());
+        parse(ticks == 0 ? QString(kEnd) + reply8("01", 333) : QString());
         ++ticks;
     }
     EXPECT_EQ(parser.readings.mSampleTemp, 333);

@@ -8,6 +8,7 @@
 #include "data/DateText.h"
 #include "data/Settings.h"
 #include "data/Numbers.h"
+#include "data/Units.h"
 #include "calibration/frmCalibrateTorque.h"
 #include "platform/PeChart.h"
 #include "support/UnitSimulator.h"
@@ -560,4 +561,41 @@ TEST_F(SwellWindow, ALineLostUnderTheTestDialogStoresNothing) {
     EXPECT_EQ(w->RunState, 0);
     EXPECT_EQ(count("TEST_INFO"), 0);
     EXPECT_EQ(dialogs.texts().last(), w->PortNotOpenMessage("The test cannot be started"));
+}
+
+TEST_F(SwellWindow, ATripStopsTheUnitAndItsFrameAndThoseAfterItGoWithoutTheZeroing) {
+    auto w = open();
+    zero(*w, "0.4");
+    ASSERT_GT(w->reply.state.SampleLength, 0);
+    dialogs.clear();
+    const QString hot = frameOf(611, 0, 2.0);
+    auto frames = [&](int n) {
+        QStringList list;
+        for (int i = 0; i < n; ++i) list << hot;
+        return list.join(QChar(26));
+    };
+    const double length =
+        swell::SensorLength(w->reply.calibration, swell::CorrectedVoltage(2.0, 611, w->reply.state.RefTemp));
+
+    tick(*w, frames(9));  // nine over the limit: the length change is taken against the zero
+    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_EQ(w->lbldist->text(), LengthToDisplayText(length - w->reply.state.ZeroLength));
+    const QString swellShown = w->lblswell->text();
+    EXPECT_FALSE(swellShown.isEmpty());
+
+    // The tenth trips; two more over the limit come in the same read.
+    tick(*w, frames(3));
+    EXPECT_EQ(dialogs.texts(), QStringList({"Temperature too high, test will be stopped "}));
+    EXPECT_EQ(w->RunState, swell::kIdle);
+    EXPECT_EQ(w->reply.state.SampleLength, 0);
+    // The stop has dropped the zeroing from the trip's frame on: no length to
+    // take the change against, no swell shown anew.
+    EXPECT_EQ(w->lbldist->text(), LengthToDisplayText(length));
+    EXPECT_EQ(w->lblswell->text(), swellShown);
+    // The two frames after the trip count towards the next one.
+    EXPECT_EQ(w->reply.watch.counts.overTemperature, 2);
+    tick(*w, frames(7));
+    EXPECT_EQ(dialogs.texts().size(), 1);
+    tick(*w, frames(1));
+    EXPECT_EQ(dialogs.texts().size(), 2);
 }

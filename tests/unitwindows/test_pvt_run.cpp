@@ -4,8 +4,10 @@
 // time and the refusal of sequences the run cannot count.
 
 #include "unitwindows/PvtRun.h"
+#include "data/Globals.h"
 #include "support/ManualClock.h"
 #include "support/QtPrint.h"
+#include "support/SavedGlobals.h"
 #include "support/ScriptedDialogs.h"
 
 #include <gtest/gtest.h>
@@ -302,4 +304,32 @@ TEST(PvtSequence, SequencesTheRunCannotCountAreRefused) {
             EXPECT_TRUE(problem->contains("step 2")) << problem->toStdString();
         }
     }
+}
+
+TEST_F(PvtRunTest, ATripOfTheRepliesStopsTheRunAndIsSaid) {
+    testing_support::SavedGlobals saved;
+    load({{10, 72, 5, 100, 10, 0}});
+    run.StartTest();
+    run.temp = 650;
+    for (int i = 0; i < 9; ++i) run.tick();
+    EXPECT_EQ(run.RunState, PvtRun::kRunning);
+    EXPECT_TRUE(dialogs.texts().isEmpty());
+    run.tick();  // the tenth over 610 °F
+    EXPECT_EQ(run.RunState, PvtRun::kIdle);
+    EXPECT_EQ(run.stops(), 1);
+    EXPECT_EQ(run.panels["Status"], "Test Stop");
+    EXPECT_FALSE(run.running);
+    EXPECT_EQ(dialogs.texts(), QStringList{"Temperature too high, test will be stopped "});
+
+    // The pressure against the maximum in force at the tick, also with no test running.
+    dialogs.clear();
+    run.temp = 72;
+    run.press = 20501;
+    gMaxPress = 30000;
+    for (int i = 0; i < 12; ++i) run.tick();
+    EXPECT_TRUE(dialogs.texts().isEmpty());
+    gMaxPress = 20000;
+    for (int i = 0; i < 10; ++i) run.tick();
+    EXPECT_EQ(dialogs.texts(), QStringList{"pressure too high, will be shut down"});
+    EXPECT_EQ(run.stops(), 2);
 }

@@ -381,3 +381,24 @@ TEST_F(SimpleTest, TheOscillatoryPanelOpensFromTheWindowAndSendsOnItsPort) {
     EXPECT_EQ(d.cmdStart_Stop2->text(), "Start");
     EXPECT_FALSE(d.Timer1.Enabled());
 }
+
+TEST_F(SimpleTest, FramesAfterATripInTheSameReadCountTowardsTheNextOne) {
+    RecordedRun r;
+    ASSERT_EQ(r.run.Start("350", "5000", "300"), SimpleTestRun::StartCheck::Ok);
+    auto feed = [&](int count) {
+        for (int i = 0; i < count; ++i) r.received += frame(1, 650, 100, 10, 100);
+        r.run.Tick();
+    };
+    feed(12);  // the tenth trips; two more come with it
+    EXPECT_EQ(r.run.RunState, SimpleTestRun::kIdle);
+    EXPECT_EQ(r.sent, QStringList{unit::StopFrame()});
+    EXPECT_EQ(dialogs.texts(), QStringList{"Temperature too high, test will be stopped "});
+    ASSERT_EQ(r.shown.size(), 1u);  // shown after the stop and the message
+    EXPECT_EQ(r.shown[0].trips, std::vector<unit::SafetyTrip>{unit::SafetyTrip::OverTemperature});
+    EXPECT_EQ(r.shown[0].framesParsed, 12);
+    feed(7);
+    EXPECT_EQ(dialogs.texts().size(), 1);
+    feed(1);  // the tenth after the trip
+    EXPECT_EQ(dialogs.texts().size(), 2);
+    EXPECT_EQ(r.sent, QStringList({unit::StopFrame(), unit::StopFrame()}));
+}

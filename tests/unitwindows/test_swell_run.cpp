@@ -5,6 +5,7 @@
 #include "support/ManualClock.h"
 #include "support/QtPrint.h"
 #include "support/ScriptedDialogs.h"
+#include "unitlink/UnitProtocol.h"
 #include "unitwindows/SwellRun.h"
 
 #include "data/Numbers.h"
@@ -385,4 +386,18 @@ TEST(SwellRules, StepsNoRunCanCountAreRefused) {
     fine.mStepInterval << 0 << 10;
     fine.mStepCount = 2;
     EXPECT_FALSE(runloop::SequenceProblem(fine));
+}
+
+TEST_F(SwellRunLoop, ATripOfTheRepliesStopsTheUnitAndIsSaidThroughTheMessageHook) {
+    w.reply.state.SampleLength = 0.4;
+    w.reply.state.ZeroLength = 0.4;
+    for (int i = 0; i < 9; ++i) tick(1000, 650);
+    EXPECT_TRUE(w.messages.isEmpty());
+    tick(1000, 650);  // the tenth over 610 °F: also with no test running
+    EXPECT_EQ(w.messages, QStringList{"Temperature too high, test will be stopped "});
+    EXPECT_TRUE(dialogs.texts().isEmpty());  // the window's hook shows it, not the run
+    EXPECT_EQ(w.sent, QStringList{unit::StopFrame()});
+    EXPECT_EQ(w.panels["Status"], "Test Stop");
+    EXPECT_EQ(w.reply.state.SampleLength, 0);
+    EXPECT_EQ(w.reply.watch.counts.overTemperature, 0);
 }

@@ -65,7 +65,8 @@ TEST_F(XDisplayUnitTests, SimpleTestWindowDuringARunAndTheOscillatoryPanel) {
         w.txtspeedset->setText(QStringLiteral("300"));
         ASSERT_EQ(w.Start(QStringLiteral("350"), QStringLiteral("5000"), QStringLiteral("300")),
                   SimpleTestRun::StartCheck::Ok);
-        w.reply.Parse(QStringLiteral("#01,348.2,350.0,300.000,200.2,4990,51.1,05000,0,") + QChar(26));
+        w.reply.Parse(QStringLiteral("#01,348.2,350.0,300.000,200.2,4990,51.1,05000,0,") + QChar(26),
+                      w.RunState == SimpleTestRun::kRunning);
         const unit::UnitReadingTexts& t = w.reply.texts;
         w.txtSampleTemp->setText(t.txtSampleTemp);
         w.txtspeed->setText(t.txtspeed);

@@ -1,8 +1,7 @@
-#include "unitwindows/SwellReply.h"
+#include "unitlink/SwellReply.h"
 
 #include "data/Numbers.h"
 #include "data/Units.h"
-#include "platform/Dialogs.h"
 #include "unitlink/UnitProtocol.h"
 
 #include <cmath>
@@ -25,11 +24,6 @@ double SensorLength(const SwellCalibration& cal, double voltage) {
 double SwellPercentOf(double lengthChange, double sampleLength) {
     // One decimal kept, halves away from zero (the "##0.#" mask read back).
     return std::round(lengthChange / sampleLength * 100.0 * 10.0) / 10.0;
-}
-
-QString TripMessage(SwellTrip trip) {
-    return trip == SwellTrip::OverTemperature ? QStringLiteral("Temperature too high, test will be stopped ")
-                                              : QStringLiteral("pressure too high, will be shut down");
 }
 
 namespace {
@@ -72,16 +66,10 @@ SwellReplyResult SwellReplyParser::Parse(const QString& received) {
 
 void SwellReplyParser::readFrame(const QStringList& f, SwellReplyResult& result) {
     SwellTexts& t = result.texts;
-    auto trip = [&](SwellTrip kind) {
-        if (shutDown) shutDown();
-        // ShutDown clears the counts; without a window they are cleared here.
-        TempTripCount = 0;
-        PressTripCount = 0;
-        result.trips.push_back(kind);
-        if (message)
-            message(TripMessage(kind));
-        else
-            ui::MsgBox(TripMessage(kind), ui::vbOKOnly);
+    auto listTrip = [&](std::optional<unit::SafetyTrip> trip) {
+        if (!trip) return;
+        result.trips.push_back(*trip);
+        state.DropZeroing();
     };
 
     if (const auto status = statusOf(f.value(0)); status && *status <= 99) {
@@ -93,22 +81,14 @@ void SwellReplyParser::readFrame(const QStringList& f, SwellReplyResult& result)
 
     state.SampleTemp = finite(Val(f.value(1)));
     t.lbltemp1 = Format(TempToDisplay(state.SampleTemp), QStringLiteral("##0.#"));
-    if (state.SampleTemp > kMaxSampleTempF) {
-        if (++TempTripCount >= kTripCount) trip(SwellTrip::OverTemperature);
-    } else {
-        TempTripCount = 0;
-    }
+    listTrip(watch.Temperature(state.SampleTemp));
 
     state.SampleSpeed = finite(Val(f.value(3)));
     t.lblSpeed = Format(state.SampleSpeed, QStringLiteral("##0"));
 
     state.SamplePress = std::round(finite(Val(f.value(5))));
     t.lblPress = CStr(state.SamplePress);
-    if (state.SamplePress > maxPress + kPressMarginPsi) {
-        if (++PressTripCount >= kTripCount) trip(SwellTrip::OverPressure);
-    } else {
-        PressTripCount = 0;
-    }
+    listTrip(watch.Pressure(state.SamplePress));
 
     swellPart(f, t);
 }

@@ -4,10 +4,12 @@
 //
 // A swell frame is a status frame with exactly 9 commas (10 fields); field 9
 // carries the displacement sensor's voltage. Every good frame updates the
-// status, the readings and the safety trip counts; a frame with a voltage
-// then gives, through the unit's sensor calibration, the corrected voltage,
-// the sensor length, the length change since zeroing and the swell
-// percentage of the sample.
+// status, the readings and the counts of the swell safety watch
+// (SafetyWatch.h), whose trips the parse lists for the run to react to; a
+// frame with a voltage then gives, through the unit's sensor calibration, the
+// corrected voltage, the sensor length, the length change since zeroing and
+// the swell percentage of the sample. The reader shows nothing and stops
+// nothing.
 //
 // The sensor law per segment k (1 up to V2, 2 above): L = A(k) + B(k)·log10(V),
 // lengths in inches. The voltage is corrected for the sample's temperature
@@ -15,10 +17,10 @@
 // The length change adds 4.0e-7 inch per psi of sample pressure.
 
 #include "data/CalibrationFiles.h"
+#include "unitlink/SafetyWatch.h"
 
 #include <QString>
 #include <array>
-#include <functional>
 #include <optional>
 #include <vector>
 
@@ -31,9 +33,6 @@ using SwellCalibration = calibration::SwellCalibration;
 inline constexpr double kTempCorrection = 6.03e-7;   // per °F²
 inline constexpr double kPressCorrection = 4.0e-7;   // inch per psi
 inline constexpr double kDefaultRefTempF = 74.0;
-inline constexpr double kMaxSampleTempF = 610.0;
-inline constexpr double kPressMarginPsi = 500.0;
-inline constexpr int kTripCount = 10;
 // The most text the receive buffer keeps between calls (as the rheology reader).
 inline constexpr int kMaxReplyBuffer = 4096;
 
@@ -62,6 +61,13 @@ struct SwellState {
     double SensorLength = 0;
     double LengthChange = 0;
     double SwellPercent = 0;
+
+    // What the end of a run clears: the lengths of the zeroing, which must be
+    // done again before the next run (ZeroVoltage stays).
+    void DropZeroing() {
+        ZeroLength = 0;
+        SampleLength = 0;
+    }
 };
 
 // The label texts that the window shows, named after its labels; a label
@@ -72,39 +78,36 @@ struct SwellTexts {
     std::optional<QString> lblvolt, lblen, lbldist, lblswell;
 };
 
-enum class SwellTrip { OverTemperature, OverPressure };
-QString TripMessage(SwellTrip trip);  // "Temperature too high, test will be stopped " / "pressure too high, will be shut down"
-
 struct SwellReplyResult {
     int framesParsed = 0;
     int framesDropped = 0;
     bool bufferCut = false;
     bool enableExit = false;  // a "Cooling" status was read
-    std::vector<SwellTrip> trips;
+    std::vector<unit::SafetyTrip> trips;  // trips made, in order, for the run to react to
     SwellTexts texts;
 };
 
-// The reader of one window: its receive buffer, its trip counts and the
+// The reader of one window: its receive buffer, its safety watch and the
 // calibration of the window's own unit.
 class SwellReplyParser {
 public:
     QString RxBuffer;
-    int TempTripCount = 0;
-    int PressTripCount = 0;
+    // The trip counts and the pressure limit (the caller sets the maximum
+    // pressure in force before it parses).
+    unit::SafetyWatch watch{unit::WatchedTest::Swell};
     SwellCalibration calibration;
     SwellState state;
-    double maxPress = 30000;  // the window's maximum pressure in force (gMaxPress when parsing)
-
-    // The window's ShutDown; a trip calls it, then shows its message.
-    std::function<void()> shutDown;
-    // Shows a trip's message (the default: a message box).
-    std::function<void(const QString&)> message;
 
     // Appends the text and reads every complete frame in it. A frame that
     // does not fit is dropped alone and reading goes on with the next; a
     // frame without a voltage, or read before the sensor was zeroed, updates
-    // the readings and trips and skips what it cannot compute.
+    // the readings and trips and skips what it cannot compute. A trip ends
+    // the run, and with it the zeroing (SwellState::DropZeroing): the
+    // lengths of the trip's frame and of those after it are taken without it.
     SwellReplyResult Parse(const QString& received);
+
+    // The counts ShutDown clears.
+    void ResetCounts() { watch.ResetCounts(); }
 
 private:
     void readFrame(const QStringList& fields, SwellReplyResult& result);

@@ -4,7 +4,7 @@
 #include "data/Globals.h"
 #include "support/QtPrint.h"
 #include "support/ScriptedDialogs.h"
-#include "unitwindows/SwellReply.h"
+#include "unitlink/SwellReply.h"
 
 #include <cmath>
 #include <gtest/gtest.h>
@@ -34,9 +34,14 @@ struct SwellReader : ::testing::Test {
         savedUnits = gUnitSystem;
         gUnitSystem = 1;
         p.calibration = exampleCalibration();
-        p.shutDown = [this] { ++shutDowns; };
     }
     void TearDown() override { gUnitSystem = savedUnits; }
+    // The parse, then the run's answer to its trips (ShutDown, the message).
+    SwellReplyResult parse(const QString& received) {
+        const SwellReplyResult r = p.Parse(received);
+        unit::ReactToTrips(p.watch, r.trips, [this] { ++shutDowns; }, unit::TripMessageBox);
+        return r;
+    }
     testing_support::ScriptedDialogs dialogs;
     SwellReplyParser p;
     int shutDowns = 0;
@@ -46,7 +51,7 @@ struct SwellReader : ::testing::Test {
 }  // namespace
 
 TEST_F(SwellReader, AGoodFrameGivesStatusReadingsAndVoltage) {
-    const SwellReplyResult r = p.Parse(frame("X01,70,70,0,0,0,0,0,1.5,0"));
+    const SwellReplyResult r = parse(frame("X01,70,70,0,0,0,0,0,1.5,0"));
     EXPECT_EQ(r.framesParsed, 1);
     EXPECT_EQ(r.texts.lblActiveFlag, QString("Running Test"));
     EXPECT_EQ(p.state.SampleTemp, 70);
@@ -87,7 +92,7 @@ TEST_F(SwellReader, TheDerivedExampleZeroedAtOneVoltThenOnePointFiveVoltsAtAThou
     p.state.ZeroVoltage = 1.0f;
     p.state.SampleLength = 0.4;
     p.state.RefTemp = 74;
-    const SwellReplyResult r = p.Parse(frame("#01,74,74,0,0,1000,0,1000,1.5,0"));
+    const SwellReplyResult r = parse(frame("#01,74,74,0,0,1000,0,1000,1.5,0"));
     EXPECT_NEAR(p.state.LengthChange, 0.146641, 5e-7);
     EXPECT_DOUBLE_EQ(p.state.SwellPercent, 36.7);
     EXPECT_EQ(r.texts.lbldist, QString("0.1466"));
@@ -97,7 +102,7 @@ TEST_F(SwellReader, TheDerivedExampleZeroedAtOneVoltThenOnePointFiveVoltsAtAThou
 
     // In SI the lengths are shown in millimetres.
     gUnitSystem = 2;
-    const SwellReplyResult si = p.Parse(frame("#01,74,74,0,0,1000,0,1000,1.5,0"));
+    const SwellReplyResult si = parse(frame("#01,74,74,0,0,1000,0,1000,1.5,0"));
     EXPECT_EQ(si.texts.lbldist, QString("3.72"));
     EXPECT_EQ(si.texts.lblswell, QString("36.7"));
 }
@@ -106,7 +111,7 @@ TEST_F(SwellReader, EveryFrameOfATickIsReadWithoutVoltageOrZeroing) {
     // Not zeroed (no sample length): the swell cannot be formed, the rest is.
     const QString text = frame("#01,100,0,10,0,500,0,0,1.5,0") + frame("#01,101,0,11,0,501,0,0,0,0") +
                          frame("#06,102,0,12,0,502,0,0,,0");
-    const SwellReplyResult r = p.Parse(text);
+    const SwellReplyResult r = parse(text);
     EXPECT_EQ(r.framesParsed, 3);
     EXPECT_EQ(p.state.SampleTemp, 102);
     EXPECT_EQ(p.state.SampleSpeed, 12);
@@ -133,7 +138,7 @@ TEST_F(SwellReader, VoltageCorrectionSegmentsAndRounding) {
     // A negative corrected voltage has no length: the frame is read, the
     // sensor length stays.
     p.state.SensorLength = 0.5;
-    const SwellReplyResult r = p.Parse(frame("#01,74,74,0,0,0,0,0,-1.5,0"));
+    const SwellReplyResult r = parse(frame("#01,74,74,0,0,0,0,0,-1.5,0"));
     EXPECT_EQ(r.framesParsed, 1);
     EXPECT_EQ(p.state.SensorLength, 0.5);
     EXPECT_FALSE(r.texts.lblen.has_value());
@@ -146,17 +151,17 @@ TEST_F(SwellReader, TenConsecutiveFramesOverALimitTripOnce) {
         return s;
     };
     const QString hot = "#01,611,0,0,0,0,0,0,1.5,0", cool = "#01,600,0,0,0,0,0,0,1.5,0";
-    EXPECT_TRUE(p.Parse(frames(9, hot) + frames(1, cool)).trips.empty());
-    EXPECT_EQ(p.TempTripCount, 0);
-    const SwellReplyResult r = p.Parse(frames(10, hot));
+    EXPECT_TRUE(parse(frames(9, hot) + frames(1, cool)).trips.empty());
+    EXPECT_EQ(p.watch.counts.overTemperature, 0);
+    const SwellReplyResult r = parse(frames(10, hot));
     ASSERT_EQ(r.trips.size(), 1u);
     EXPECT_EQ(shutDowns, 1);
     EXPECT_EQ(dialogs.texts(), QStringList({"Temperature too high, test will be stopped "}));
-    EXPECT_EQ(p.TempTripCount, 0);
+    EXPECT_EQ(p.watch.counts.overTemperature, 0);
 
     dialogs.clear();
-    p.maxPress = 20000;
-    EXPECT_TRUE(p.Parse(frames(12, "#01,70,0,0,0,20500,0,0,1.5,0")).trips.empty());  // exactly the margin
-    EXPECT_EQ(p.Parse(frames(10, "#01,70,0,0,0,20501,0,0,1.5,0")).trips.size(), 1u);
+    p.watch.SetMaxPressure(20000);
+    EXPECT_TRUE(parse(frames(12, "#01,70,0,0,0,20500,0,0,1.5,0")).trips.empty());  // exactly the margin
+    EXPECT_EQ(parse(frames(10, "#01,70,0,0,0,20501,0,0,1.5,0")).trips.size(), 1u);
     EXPECT_EQ(dialogs.texts(), QStringList({"pressure too high, will be shut down"}));
 }
