@@ -124,6 +124,7 @@ TEST_F(XDisplay, RheologyWindowDuringARun) {
         GTEST_SKIP() << "needs an X display (ctest runs it under xvfb-run)";
 
     feedRun();
+    QDir().mkpath(QStringLiteral(Z3080_SCREENSHOT_DIR));
     // At the two screen sizes the window is read at, and tiled beside another
     // unit's window on the smaller screen.
     for (const QSize size : {QSize(1280, 800), QSize(1920, 1080), QSize(632, 700)}) {
