@@ -83,7 +83,6 @@ struct PvtRunBench {
         w->CurStep = 1;
         w->CurCycle = 1;
         w->StepTick = 100;  // past the step frame
-        w->RunClock.Start();
         w->lblTestname->setText(f.testName);
         w->RefreshPvtChart();
 
@@ -107,7 +106,12 @@ struct PvtRunBench {
             r.AddNew();
         }
         db->commit();
-        w->StepStartMs = ms - quint32(stored) * 1000;
+        // The run and its step started `stored` seconds ago: the next row
+        // follows the stored ones in time.
+        ms -= quint32(stored) * 1000;
+        w->RunClock.Start();
+        w->StepStartMs = ms;
+        ms += quint32(stored) * 1000;
         w->mSamples.Forget();
         tick();  // the first recording tick reads the stored rows once
     }
