@@ -11,7 +11,7 @@
 // it modeless. Closing the container closes every child first; a child that
 // refuses (its test runs) keeps the container open.
 
-#include "unitlink/UnitWindow.h"
+#include "unitbase/UnitWindow.h"
 
 #include <QMainWindow>
 #include <QPointer>

@@ -150,8 +150,6 @@ void frmRealTime::createControls() {
     connect(cmdRefresh, &QPushButton::clicked, this, &frmRealTime::cmdRefresh_Click);
     connect(cmdExit, &QPushButton::clicked, this, &frmRealTime::cmdExit_Click);
     connect(cmdZero, &QPushButton::clicked, this, &frmRealTime::cmdZero_Click);
-    connect(Option1, &QRadioButton::clicked, this, &frmRealTime::Option1_Click);
-    connect(Option2, &QRadioButton::clicked, this, &frmRealTime::Option2_Click);
     connect(cmdRetrieve, &QPushButton::clicked, this, &frmRealTime::cmdRetrieve_Click);
     // A click toggles the box before its handler runs.
     connect(chkTemp, &QCheckBox::clicked, this, &frmRealTime::chkTemp_Click);
@@ -184,12 +182,8 @@ void frmRealTime::Form_Load() {
     mReply.mShearRateFactor = 1.0;
     mReply.mStressDivisor = 1.0;
 
-    // The maximum pressure is shared by every unit window: a new window shows
-    // the value in force and leaves it as it is.
-    if (gMaxPress == 20000)
-        Option1->setChecked(true);
-    else
-        Option2->setChecked(true);
+    // The unit's own maximum pressure, shown and chosen here.
+    UseMaxPressureOptions(Option1, Option2);
 }
 
 void frmRealTime::SetUnitLabels() { ::SetUnitLabels(); }
@@ -238,9 +232,6 @@ void frmRealTime::cmdExit_Click() {
     CloseFromExit();
 }
 
-void frmRealTime::Option1_Click() { gMaxPress = Option1->isChecked() ? 20000 : 30000; }
-
-void frmRealTime::Option2_Click() { gMaxPress = Option2->isChecked() ? 30000 : 20000; }
 
 void frmRealTime::ClearReadings() {
     unit::UnitReadings& m = mReply.readings;
@@ -288,7 +279,7 @@ void frmRealTime::showReply(const unit::ReplyResult& r) {
 
 void frmRealTime::ParseUnitReply() {
     const QPointer<frmRealTime> self(this);
-    mReply.watch.SetMaxPressure(gMaxPress);
+    mReply.watch.SetMaxPressure(MaxPress());
     const unit::ReplyResult result = mReply.ParseUnitReply(MSComm1, RunState == runloop::kStepRunning);
     reactToTrips(result.trips);
     if (self) showReply(result);

@@ -31,7 +31,7 @@
 #include "unitlink/LiveSamples.h"
 #include "realtime/RheologyRun.h"
 #include "unitlink/UnitProtocol.h"
-#include "unitlink/UnitWindow.h"
+#include "unitbase/UnitWindow.h"
 
 #include <QPointer>
 #include <functional>
@@ -83,8 +83,7 @@ public:
     void Form_Activate();
     void cmdExit_Click();
     void cmdZero_Click();
-    void Option1_Click();
-    void Option2_Click();
+    // Option1 and Option2 choose the unit's maximum pressure (UnitWindow::MaxPress).
     // Opens a new sequence picker (modeless) with the stored names; refused
     // with a message while a test runs (its tables are never replaced).
     void cmdSelect_Click();

@@ -81,7 +81,7 @@ bool frmRealTime::LoadSequenceTables(bool refresh) {
     requireRecords(mSeqRamp.get());
     requireRecords(mSeqRampDefine.get());
     const LoadedSequence loaded =
-        LoadSequence(mSequenceName, gMaxPress, mConnection, *mSeqInfo, *mSeqRamp, mSeqRampDefine.get());
+        LoadSequence(mSequenceName, MaxPress(), mConnection, *mSeqInfo, *mSeqRamp, mSeqRampDefine.get());
     mSeqInfoRow = loaded.seqInfoRow;
     mCurSeqId = loaded.sequenceId;
     switch (loaded.result) {
@@ -122,7 +122,7 @@ bool frmRealTime::refuseBeyondLimits(const RunTables& tables, bool refresh) {
 }
 
 void frmRealTime::RefusePressure() {
-    ui::MsgBox(PressureTooHighMessage(gMaxPress));
+    ui::MsgBox(PressureTooHighMessage(MaxPress()));
     mSequenceName.clear();
     // Offered also after a refused refresh: its choice loads once the run is over.
     OpenPicker();

@@ -1,5 +1,6 @@
 #include "unitlink/SequenceRun.h"
 
+#include "data/Globals.h"
 #include "platform/Dialogs.h"
 #include "platform/TrapErrors.h"
 
@@ -163,5 +164,7 @@ bool SequenceRun::RecordPoint(const std::function<void()>& save) {
 }
 
 void SequenceRun::Message(const QString& text) { ui::MsgBox(text); }
+
+double SequenceRun::MaxPressure() const { return gMaxPress; }
 
 }  // namespace runloop

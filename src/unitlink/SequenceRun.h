@@ -82,6 +82,11 @@ public:
     // in the general date form.
     QString PlannedEndFrom(int fromStep) const;
 
+    // The maximum pressure of the run's unit (psi): the over-pressure trip
+    // counts readings above it + 500 psi. The window gives its unit's; a run
+    // without a window has the start-up value gMaxPress.
+    virtual double MaxPressure() const;
+
     // Sends the stop frame and ends the run; each kind's own.
     virtual void ShutDown() = 0;
 

@@ -61,7 +61,7 @@ QString PvtRun::StepFrame() const {
 void PvtRun::Timer1_Timer() {
     ++TickCount;
     if (TickCount % 5 == 0 && reply.ReplyWatchdog()) ShowActiveFlag(unit::NoResponseCaption());
-    reply.watch.SetMaxPressure(gMaxPress);
+    reply.watch.SetMaxPressure(MaxPressure());
     const unit::PvtReplyResult result = reply.Parse(ReceiveInput(), RunState == kRunning);
     unit::ReactToTrips(reply.watch, result.trips, [this] { ShutDown(); }, unit::TripMessageBox);
     ShowReply(result);

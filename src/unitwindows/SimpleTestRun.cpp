@@ -51,7 +51,7 @@ SimpleTestRun::StartCheck SimpleTestRun::Start(const QString& temperature, const
     if (temperature.isEmpty() || pressure.isEmpty() || speed.isEmpty()) return StartCheck::MissingSetPoint;
     const double t = Val(temperature);
     if (t > gMaxTemp || t < gMinTemp) return StartCheck::Temperature;
-    if (Val(pressure) > gMaxPress) return StartCheck::Pressure;
+    if (Val(pressure) > (maxPressure ? maxPressure() : gMaxPress)) return StartCheck::Pressure;
     const double s = Val(speed);
     if (s > kSimpleMaxSpeed || s < kSimpleMinSpeed) return StartCheck::Speed;
 

@@ -43,6 +43,9 @@ public:
     // The pressure and speed boxes, read again when the frame is sent.
     std::function<QString()> pressureText;
     std::function<QString()> speedText;
+    // The unit's maximum pressure (psi) the pressure set point may reach;
+    // unset: the start-up value gMaxPress.
+    std::function<double()> maxPressure;
 
     // ---- state ----------------------------------------------------------------
     // The receive buffer, the reply watchdog, the safety watch, the readings.

@@ -159,7 +159,7 @@ void SwellRun::Tick() {
         ReadInput();
         reply.RxBuffer.clear();
     } else {
-        reply.watch.SetMaxPressure(gMaxPress);
+        reply.watch.SetMaxPressure(MaxPressure());
         const SwellReplyResult result = reply.Parse(ReadInput());
         unit::ReactToTrips(reply.watch, result.trips, [this] { ShutDown(); }, [this](const QString& message) {
             Message(message);

@@ -183,8 +183,6 @@ void frmPVTtest::createControls() {
     on(cmdCalibrate, &frmPVTtest::cmdCalibrate_Click);
     on(cmdExit, &frmPVTtest::cmdExit_Click);
     on(cmdExportExcel, &frmPVTtest::cmdExportExcel_Click);
-    on(Option1, &frmPVTtest::Option1_Click);
-    on(Option2, &frmPVTtest::Option2_Click);
     on(optLag, &frmPVTtest::optLag_Click);
     on(optSml, &frmPVTtest::optSml_Click);
     // A click toggles the box before its handler runs.
@@ -207,12 +205,8 @@ void frmPVTtest::Form_Load() {
     Initial_Chart_All();
 
     reply.PistonRadius = 2.4772389;
-    // The maximum pressure is shared by every unit window: a new window shows
-    // the value in force and leaves it as it is.
-    if (gMaxPress == 20000)
-        Option1->setChecked(true);
-    else
-        Option2->setChecked(true);
+    // The unit's own maximum pressure, shown and chosen here.
+    UseMaxPressureOptions(Option1, Option2);
     chkDens->setChecked(true);
     chkDens_Click();
     Pesgo1->setProp(pesgo::XAxisLabel, QStringLiteral("Time (min)"));

@@ -23,7 +23,7 @@
 #include "dialogs/ControlLayout.h"
 #include "unitlink/LivePlot.h"
 #include "unitlink/LiveSamples.h"
-#include "unitlink/UnitWindow.h"
+#include "unitbase/UnitWindow.h"
 #include "unitwindows/PvtChart.h"
 #include "unitwindows/PvtRun.h"
 
@@ -101,8 +101,7 @@ public:
     // application. Returns the file written; a workbook that cannot be
     // written is said, with the reason.
     QString ExportPvtExcelReport();
-    void Option1_Click();
-    void Option2_Click();
+    // Option1 and Option2 choose the unit's maximum pressure (UnitWindow::MaxPress).
     void optLag_Click();
     void optSml_Click();
     void chkDens_Click();
@@ -232,6 +231,8 @@ protected:
     void SendFrame(const QString& frame) override;
     // The port failure path (UnitWindow::PortLost): the run and its test.
     bool RunActive() const override { return !CanStart(); }
+    // The unit's maximum pressure, for the run's over-pressure trip.
+    double MaxPressure() const override { return MaxPress(); }
     void StopRun() override { ShutDown(); }
     QString RunningTestName() const override;
     void SetTimerInterval(int ms, bool enable = false) override;

@@ -93,9 +93,6 @@ void frmPVTtest::LoadCalibrationData(int unitNumber) {
 
 // ---- maximum pressure ----------------------------------------------------------------------
 
-void frmPVTtest::Option1_Click() { gMaxPress = Option1->isChecked() ? 20000 : 30000; }
-
-void frmPVTtest::Option2_Click() { gMaxPress = Option2->isChecked() ? 30000 : 20000; }
 
 // ---- Zero, readings log ----------------------------------------------------------------------
 

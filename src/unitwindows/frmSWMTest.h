@@ -24,7 +24,7 @@
 #include "dialogs/ControlLayout.h"
 #include "unitlink/LivePlot.h"
 #include "unitlink/LiveSamples.h"
-#include "unitlink/UnitWindow.h"
+#include "unitbase/UnitWindow.h"
 #include "unitwindows/SwellChart.h"
 #include "unitwindows/SwellRun.h"
 
@@ -168,6 +168,8 @@ private:
     bool sendSetPoints();
     // The port failure path (UnitWindow::PortLost): the run and its words.
     bool RunActive() const override { return RunState != swell::kIdle; }
+    // The unit's maximum pressure, for the run's over-pressure trip.
+    double MaxPressure() const override { return MaxPress(); }
     void StopRun() override { ShutDown(); }
     QString PortFailureMessage(const comm::CommError& error, bool wasRunning) const override;
 };

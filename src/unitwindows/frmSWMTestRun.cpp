@@ -131,7 +131,7 @@ bool frmSWMTest::Check_SetPoints() {
     SetTemp = Val(txtTemps->text());
     SetPress = Val(txtPress->text());
     SetSpeed = Val(txtspeed->text());
-    const QString refusal = CheckSetPoints(txtTemps->text(), txtPress->text(), txtspeed->text(), gMaxPress);
+    const QString refusal = CheckSetPoints(txtTemps->text(), txtPress->text(), txtspeed->text(), MaxPress());
     if (refusal.isEmpty()) return true;
     ui::MsgBox(refusal);
     return false;

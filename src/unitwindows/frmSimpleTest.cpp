@@ -40,6 +40,7 @@ frmSimpleTest::frmSimpleTest(QWidget* parent)
     showReply = [this](const unit::ReplyResult& r) { showReadings(r); };
     pressureText = [this] { return txtPressSetPoint->text(); };
     speedText = [this] { return txtspeedset->text(); };
+    maxPressure = [this] { return MaxPress(); };
 
     Timer1.Timer = [this] { Timer1_Timer(); };
     Form_Load();
@@ -130,8 +131,6 @@ void frmSimpleTest::createControls() {
     connect(cmdStop, &QPushButton::clicked, this, [this] { TrapErrors([this] { cmdStop_Click(); }); });
     connect(cmdExit, &QPushButton::clicked, this, &frmSimpleTest::cmdExit_Click);
     connect(cmdDynamic, &QPushButton::clicked, this, [this] { TrapErrors([this] { cmdDynamic_Click(); }); });
-    connect(Option1, &QRadioButton::clicked, this, &frmSimpleTest::Option1_Click);
-    connect(Option2, &QRadioButton::clicked, this, &frmSimpleTest::Option2_Click);
     connect(cmbBobSize, &QComboBox::activated, this, &frmSimpleTest::cmbBobSize_Click);
 }
 
@@ -151,9 +150,9 @@ void frmSimpleTest::Form_Load() {
     cmbBobSize->setCurrentIndex(0);
     cmbBobSize_Click();
 
-    // The maximum pressure is shared by every unit window: a new window
-    // shows the one in force and leaves it as it is.
-    (gMaxPress == 20000 ? Option1 : Option2)->setChecked(true);
+    // The unit's own maximum pressure, shown and chosen here: the pressure
+    // set point is checked against it (the trip limit stays fixed).
+    UseMaxPressureOptions(Option1, Option2);
 
     reply.mReplyPending = false;
     TickCount = 0;
@@ -182,9 +181,6 @@ void frmSimpleTest::cmdExit_Click() { CloseFromExit(); }
 
 void frmSimpleTest::cmbBobSize_Click() { ChooseBob(cmbBobSize->currentText()); }
 
-void frmSimpleTest::Option1_Click() { gMaxPress = Option1->isChecked() ? 20000 : 30000; }
-
-void frmSimpleTest::Option2_Click() { gMaxPress = Option2->isChecked() ? 30000 : 20000; }
 
 void frmSimpleTest::sendFrame(const QString& frame) { SendToUnit(frame); }
 

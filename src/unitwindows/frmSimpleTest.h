@@ -14,7 +14,7 @@
 
 #include "dialogs/ControlLayout.h"
 #include "unitwindows/SimpleTestRun.h"
-#include "unitlink/UnitWindow.h"
+#include "unitbase/UnitWindow.h"
 
 #include <QPointer>
 
@@ -47,8 +47,7 @@ public:
     void cmdStop_Click();
     void cmdExit_Click();
     void cmbBobSize_Click();
-    void Option1_Click();
-    void Option2_Click();
+    // Option1 and Option2 choose the unit's maximum pressure (UnitWindow::MaxPress).
     void Timer1_Timer();
     // Opens (or brings up) the oscillatory test panel on this unit's port.
     void cmdDynamic_Click();

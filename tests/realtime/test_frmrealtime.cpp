@@ -3,10 +3,12 @@
 // simulated unit, Zero, the trips, a port that goes away, and closing.
 
 #include "RealTimeFixture.h"
+#include "StoredSequences.h"
 
 #include "data/clsSEQUENCE_INFO.h"
 #include "platform/FlexGrid.h"
 #include "platform/PeChart.h"
+#include "dialogs/frmNameSeq.h"
 #include "realtime/frmRealTime.h"
 #include "support/UnitSimulator.h"
 
@@ -98,23 +100,65 @@ TEST_F(RealTimeWindow, LoadSetsCaptionsMaximumPressureAndControls) {
     EXPECT_EQ(w->Label13->text(), "(X)");
 }
 
-TEST_F(RealTimeWindow, MaximumPressureIsOneValueForAllWindows) {
+TEST_F(RealTimeWindow, EachUnitKeepsItsOwnMaximumPressure) {
     auto first = open();
+    EXPECT_EQ(first->MaxPress(), 30000);  // the start-up value
+    EXPECT_TRUE(first->Option2->isChecked());
     first->Option1->click();
-    EXPECT_EQ(gMaxPress, 20000);
+    EXPECT_EQ(first->MaxPress(), 20000);
     first->Option2->click();
-    EXPECT_EQ(gMaxPress, 30000);
+    EXPECT_EQ(first->MaxPress(), 30000);
     first->Option1->click();
-    // A new window shows the value in force and does not raise another
-    // unit's trip limit.
+    // Another unit's window starts at the start-up value and its choice
+    // changes nothing of the first unit's.
     auto second = open();
-    EXPECT_EQ(gMaxPress, 20000);
-    EXPECT_TRUE(second->Option1->isChecked());
+    EXPECT_EQ(second->MaxPress(), 30000);
+    EXPECT_TRUE(second->Option2->isChecked());
     second->Option2->click();
-    EXPECT_EQ(gMaxPress, 30000);
+    EXPECT_EQ(second->MaxPress(), 30000);
+    EXPECT_EQ(first->MaxPress(), 20000);
     EXPECT_TRUE(first->Option1->isChecked());
+    EXPECT_EQ(gMaxPress, 30000);  // the start-up value stays
     first->Option1->click();  // clicking the option already on sets it again
-    EXPECT_EQ(gMaxPress, 20000);
+    EXPECT_EQ(first->MaxPress(), 20000);
+}
+
+TEST_F(RealTimeWindow, AnotherUnitsChoiceDoesNotRaiseThisUnitsTripOrSequenceLimit) {
+    UnitSimulator unit;
+    auto first = open();
+    first->InitialInst(&conn);
+    connect(*first, unit);
+    first->Option1->click();  // unit 1 at 20000 psi
+    auto second = open();
+    second->InitialInst(&conn);
+    second->Option2->click();  // unit 2 at 30000 psi
+
+    // Unit 1 reports 25000 psi: its own limit trips it on the tenth frame.
+    pretendStepRuns(*first);
+    unit.runOverPressure(12, 25000);
+    for (int i = 0; i < 12 && first->RunState != 0; ++i) {
+        unit.sendStatusFrame();
+        ASSERT_TRUE(tickUntilParsed(*first));
+    }
+    EXPECT_EQ(first->RunState, 0);
+    EXPECT_EQ(dialogs.texts(), QStringList({"Pressure too high, test shutting down."}));
+    dialogs.clear();
+
+    // A sequence of 25000 psi is refused in unit 1's window, taken in unit 2's.
+    StoreSequence(conn, "High", {[] {
+                      SeqStep s;
+                      s.press = 25000;
+                      return s;
+                  }()});
+    testing_support::PickSequence(*first, "High");
+    EXPECT_TRUE(first->lblSelectSeq->text() != "High");
+    ASSERT_FALSE(dialogs.texts().isEmpty());
+    EXPECT_TRUE(dialogs.texts()[0].startsWith("Sequence pressure setting too high. 20000(psi),"))
+        << dialogs.texts()[0].toStdString();
+    dialogs.clear();
+    testing_support::PickSequence(*second, "High");
+    EXPECT_EQ(second->lblSelectSeq->text(), "High");
+    EXPECT_TRUE(dialogs.texts().isEmpty()) << dialogs.texts().join(";").toStdString();
 }
 
 TEST_F(RealTimeWindow, ControlsKeepTheirFractionsOfTheWindow) {

@@ -50,10 +50,12 @@ TEST_F(PvtWindow, LoadShowsCaptionsAndLeavesTheMaximumPressureAlone) {
     EXPECT_EQ(w->Pesgo1->xAxisLabel(), "Time (min)");
     EXPECT_EQ(w->cmdZero->toolTip(), "Click here to set the starting position of the PVT sensor");
 
+    // The choice is this unit's: the start-up value stays for the others.
     w->Option1->click();
-    EXPECT_EQ(gMaxPress, 20000);
-    w->Option2->click();
+    EXPECT_EQ(w->MaxPress(), 20000);
     EXPECT_EQ(gMaxPress, 30000);
+    w->Option2->click();
+    EXPECT_EQ(w->MaxPress(), 30000);
 }
 
 TEST_F(PvtWindow, ThePistonChoiceReadsItsCalibration) {

@@ -213,6 +213,19 @@ TEST_F(SimpleTest, TenFramesInARowTripWhileRunningOrNot) {
     EXPECT_EQ(dialogs.texts().last(), "Pressure too high, test will be stopped ");
 }
 
+TEST_F(SimpleTest, ThePressureSetPointIsCheckedAgainstTheUnitsOwnMaximum) {
+    gMaxPress = 30000;
+    RecordedRun r;
+    double unitMax = 20000;
+    r.run.maxPressure = [&] { return unitMax; };
+    EXPECT_EQ(r.run.Start("350", "25000", "300"), SimpleTestRun::StartCheck::Pressure);
+    EXPECT_EQ(r.run.RunState, 0);
+    EXPECT_EQ(r.run.Start("350", "20000", "300"), SimpleTestRun::StartCheck::Ok);  // the limit itself is taken
+    r.run.ShutDown();
+    unitMax = 30000;
+    EXPECT_EQ(r.run.Start("350", "25000", "300"), SimpleTestRun::StartCheck::Ok);
+}
+
 TEST_F(SimpleTest, NoResponseOnlyWhileNoFrameIsDecoded) {
     RecordedRun replying;
     for (int i = 0; i < 20; ++i) {
@@ -237,7 +250,7 @@ TEST_F(SimpleTest, TheWindowRunsAUnitEndToEnd) {
     m->MDIForm_Load();
     m->show();
     ASSERT_TRUE(m->MenuSimpleAdd[2]->isEnabled());
-    gMaxPress = 20000;  // chosen in another unit's window
+    gMaxPress = 20000;  // a start-up value of 20000 psi
     m->MenuSimpleAdd[2]->trigger();
     auto* w = qobject_cast<frmSimpleTest*>(m->SimpleTestWindows[2].data());
     ASSERT_NE(w, nullptr);
@@ -245,7 +258,7 @@ TEST_F(SimpleTest, TheWindowRunsAUnitEndToEnd) {
     EXPECT_EQ(w->lblInstName->text(), "Unit 2");
     EXPECT_FALSE(m->MenuSimpleAdd[2]->isEnabled());
     EXPECT_TRUE(w->MSComm1.PortOpen());
-    // The shared maximum pressure is shown, not reset.
+    // The start-up maximum pressure is shown, not reset.
     EXPECT_TRUE(w->Option1->isChecked());
     EXPECT_EQ(gMaxPress, 20000);
     EXPECT_EQ(w->cmbBobSize->currentText(), "B1");

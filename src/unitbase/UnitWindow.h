@@ -15,6 +15,7 @@
 
 class QCloseEvent;
 class QLabel;
+class QRadioButton;
 class QFont;
 class clsConnection;
 
@@ -59,6 +60,17 @@ public:
     // stay as they are).
     int Units() const { return units_; }
     void Units(int unitNumber) { units_ = unitNumber; }
+
+    // The maximum pressure of this unit (psi), 20000 or 30000, chosen in its
+    // window's Max Pressure options: it governs this unit alone (its
+    // over-pressure trip, the sequences and set points checked in its
+    // window). A new window takes the start-up value (gMaxPress, 30000); a
+    // window without the options keeps it.
+    double MaxPress() const { return maxPress_; }
+    void MaxPress(double psi);
+    // The window's Max Pressure options: they show the value in force, and
+    // a click chooses the value of the option selected.
+    void UseMaxPressureOptions(QRadioButton* opt20000, QRadioButton* opt30000);
 
     // The container whose menu entry the window re-enables when it closes.
     void Container(UnitContainer* container);
@@ -137,6 +149,8 @@ private:
     UnitWindowKind kind_;
     int units_ = 0;
     bool inPortFailure_ = false;
+    double maxPress_;
+    QPointer<QRadioButton> opt20000_, opt30000_;
     UnitContainer* container_ = nullptr;
     QPointer<QObject> containerObject_;
 };

@@ -1,5 +1,6 @@
-#include "unitlink/UnitWindow.h"
+#include "unitbase/UnitWindow.h"
 
+#include "data/Globals.h"
 #include "platform/Dialogs.h"
 #include "unitlink/UnitProtocol.h"
 
@@ -8,8 +9,23 @@
 #include <QCloseEvent>
 #include <QFont>
 #include <QMdiSubWindow>
+#include <QRadioButton>
 
-UnitWindow::UnitWindow(UnitWindowKind kind, QWidget* parent) : QWidget(parent), kind_(kind) {}
+UnitWindow::UnitWindow(UnitWindowKind kind, QWidget* parent)
+    : QWidget(parent), kind_(kind), maxPress_(gMaxPress) {}
+
+void UnitWindow::MaxPress(double psi) {
+    maxPress_ = psi;
+    if (opt20000_ && opt30000_) (psi == 20000 ? opt20000_ : opt30000_)->setChecked(true);
+}
+
+void UnitWindow::UseMaxPressureOptions(QRadioButton* opt20000, QRadioButton* opt30000) {
+    opt20000_ = opt20000;
+    opt30000_ = opt30000;
+    MaxPress(maxPress_);
+    connect(opt20000, &QRadioButton::clicked, this, [this] { maxPress_ = opt20000_->isChecked() ? 20000 : 30000; });
+    connect(opt30000, &QRadioButton::clicked, this, [this] { maxPress_ = opt30000_->isChecked() ? 30000 : 20000; });
+}
 
 UnitWindow::~UnitWindow() { Timer1.Enabled(false); }
 
