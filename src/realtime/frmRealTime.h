@@ -296,11 +296,19 @@ private:
     bool RunActive() const override { return RunState != runloop::kIdle; }
     void StopRun() override { ShutDown(); }
     QString RunningTestName() const override;
+    // Start's parts (UnitWindow::StartClicked): a sequence loaded; its tables
+    // within what a run holds; the dialog; the bob, the records, the run.
+    bool ReadyForStart() override;
+    bool StartChecks() override;
+    std::unique_ptr<frmTestRelatedInfo> TestInfoDialog() override;
+    void BeginTest(frmTestRelatedInfo& dialog) override;
     // Each trip in order: ShutDown, then its message (nothing more once the
     // window has gone away with a message).
     void reactToTrips(const std::vector<unit::SafetyTrip>& trips);
-    // Refresh's work on the running test (a failed stop frame is raised).
-    void refreshRun();
+    // Refresh (UnitWindow::RefreshClicked), in the step phase only: the
+    // sequence reloaded, the current step restarted.
+    bool RefreshAllowed() const override { return RunState == runloop::kStepRunning; }
+    void RefreshRun() override;
     // Loads the sequence named mSequenceName: the picker's load (refusals
     // with their messages) or the refresh (no message without steps). True
     // when the tables were taken.

@@ -40,11 +40,7 @@ void requireRecords(const void* record) {
 // ---- the sequence picker -------------------------------------------------------------
 
 void frmRealTime::cmdSelect_Click() {
-    // The running test's tables are never replaced.
-    if (RunState != kIdle) {
-        ui::MsgBox(SequenceLockedMessage());
-        return;
-    }
+    if (SequenceLocked()) return;
     OpenPicker();
 }
 
@@ -65,10 +61,7 @@ void frmRealTime::cfNameSeq_SelectedTestName() {
     if (!cfNameSeq) return;
     // A picker opened before Start and confirmed during the run loads
     // nothing: it stays open for after the run.
-    if (RunState != kIdle) {
-        ui::MsgBox(SequenceLockedMessage());
-        return;
-    }
+    if (SequenceLocked()) return;
     mSequenceName = frmNameSeq::TakeSelection(cfNameSeq);
 
     if (!LoadSequenceTables(false)) return;
@@ -134,83 +127,66 @@ void frmRealTime::EmptyResultGrid() { MSFlexGrid1->Rows(1); }
 
 void frmRealTime::cmdStart_Stop_Click() {
     EmptyResultGrid();
-    if (RunState != kIdle || mSequenceName.isEmpty()) return;
-    // Without the unit's line a run would record nothing but zeros for ever:
-    // refused before anything is asked or stored.
-    if (!PortReady()) {
-        ui::MsgBox(PortNotOpenMessage(QStringLiteral("The test cannot be started")));
-        return;
-    }
+    TrapErrors([this] { StartClicked(); });
+}
+
+bool frmRealTime::ReadyForStart() { return !mSequenceName.isEmpty(); }
+
+bool frmRealTime::StartChecks() {
     // The tables as loaded, checked again before they run.
-    if (const QString beyond = CheckRunTables(*this); !beyond.isEmpty()) {
-        ui::MsgBox(beyond);
+    const QString beyond = CheckRunTables(*this);
+    if (beyond.isEmpty()) return true;
+    ui::MsgBox(beyond);
+    return false;
+}
+
+std::unique_ptr<frmTestRelatedInfo> frmRealTime::TestInfoDialog() {
+    requireRecords(mTestInfo.get());
+    requireRecords(mTestAdditive.get());
+    auto dialog = std::make_unique<frmTestRelatedInfo>(mConnection, this);
+    dialog->setWindowTitle(QStringLiteral("Input Test Information"));
+    if (QLabel* length = dialog->Label1(1)) length->setText(QStringLiteral("Bob_Length"));
+    for (QLabel* unitLabel : {dialog->Label3, dialog->Label4}) {
+        unitLabel->setText(QStringLiteral("cm"));
+        unitLabel->setVisible(true);
+    }
+    dialog->Label7->hide();
+    return dialog;
+}
+
+void frmRealTime::BeginTest(frmTestRelatedInfo& dialog) {
+    // A bob that does not fit the cup has no shear rate: nothing is stored
+    // and the run does not start.
+    const newtest::NewTestFields fields = newtest::FieldsOf(dialog);
+    if (!BobRadiusFits(fields.bobRadius)) {
+        ui::MsgBox(BobRadiusMessage());
         return;
     }
 
-    TrapErrors([this] {
-        requireRecords(mTestInfo.get());
-        requireRecords(mTestAdditive.get());
-        frmTestRelatedInfo dialog(mConnection, this);
-        dialog.setWindowTitle(QStringLiteral("Input Test Information"));
-        if (QLabel* length = dialog.Label1(1)) length->setText(QStringLiteral("Bob_Length"));
-        for (QLabel* unitLabel : {dialog.Label3, dialog.Label4}) {
-            unitLabel->setText(QStringLiteral("cm"));
-            unitLabel->setVisible(true);
-        }
-        dialog.Label7->hide();
-        ui::ShowModal(dialog);
-        if (dialog.Cancelled) return;
-        // The timer ticks under the dialog: the line may have failed before OK,
-        // and a run on it would record nothing the unit sent. Nothing is stored then.
-        if (!RequirePort(QStringLiteral("The test cannot be started"))) return;
+    lblTestname->setText(fields.testName);
+    const qint32 testId = newtest::AddTestInfo(*mTestInfo, fields, tick::CurrentDateTime());
+    mBobRadius = fields.bobRadius;
+    mReply.SetBobRadius(mBobRadius);
+    mRadiusRatio = kCupRadiusCm / mBobRadius;
+    TestId = testId;
+    newtest::AddTestAdditives(*mTestAdditive, TestId, dialog);
 
-        // A bob that does not fit the cup has no shear rate: nothing is stored
-        // and the run does not start.
-        const newtest::NewTestFields fields = newtest::FieldsOf(dialog);
-        if (!BobRadiusFits(fields.bobRadius)) {
-            ui::MsgBox(BobRadiusMessage());
-            return;
-        }
+    if (const int bob = BobNumberOf(dialog.txtBobNo->text())) mBobNumber = bob;
 
-        lblTestname->setText(fields.testName);
-        const qint32 testId = newtest::AddTestInfo(*mTestInfo, fields, tick::CurrentDateTime());
-        mBobRadius = fields.bobRadius;
-        mReply.SetBobRadius(mBobRadius);
-        mRadiusRatio = kCupRadiusCm / mBobRadius;
-        TestId = testId;
-        newtest::AddTestAdditives(*mTestAdditive, TestId, dialog);
-
-        if (const int bob = BobNumberOf(dialog.txtBobNo->text())) mBobNumber = bob;
-
-        StartTest();
-        cmdZero->setEnabled(false);
-        // The chart is the new test's from now on: its name as the subtitle
-        // and none of the points of the test before.
-        RefreshRealTimeChart();
-    });
+    StartTest();
+    cmdZero->setEnabled(false);
+    // The chart is the new test's from now on: its name as the subtitle
+    // and none of the points of the test before.
+    RefreshRealTimeChart();
 }
 
-void frmRealTime::cmdStop_Click() {
-    const bool running = RunState != kIdle;
-    try {
-        ShutDown();
-    } catch (const comm::CommError& e) {
-        PortLost(e, running);
-    }
-}
+void frmRealTime::cmdStop_Click() { StopClicked(); }
 
 void frmRealTime::cmdRefresh_Click() {
-    if (RunState != kStepRunning) return;
-    TrapErrors([this] {
-        try {
-            refreshRun();
-        } catch (const comm::CommError& e) {
-            PortLost(e, true);
-        }
-    });
+    TrapErrors([this] { RefreshClicked(); });
 }
 
-void frmRealTime::refreshRun() {
+void frmRealTime::RefreshRun() {
     if (!LoadSequenceTables(true)) return;
 
     // The current step again from its start, with the reloaded values.

@@ -1,7 +1,10 @@
 #include "unitbase/UnitWindow.h"
 
 #include "data/Globals.h"
+#include "dialogs/frmTestRelatedInfo.h"
 #include "platform/Dialogs.h"
+#include "platform/ModalShow.h"
+#include "unitlink/RunRules.h"
 #include "unitlink/UnitProtocol.h"
 
 #include <QLabel>
@@ -97,6 +100,50 @@ void UnitWindow::PortLost(const comm::CommError& error, bool wasRunning) {
     inPortFailure_ = false;
     if (lblActiveFlag) lblActiveFlag->setText(unit::NoResponseCaption());
     ui::MsgBox(PortFailureMessage(error, wasRunning));
+}
+
+std::unique_ptr<frmTestRelatedInfo> UnitWindow::TestInfoDialog() { return nullptr; }
+
+void UnitWindow::StartClicked() {
+    if (TestRunning() || !ReadyForStart()) return;
+    // Without the unit's line a run would record nothing the unit sent:
+    // refused before anything is asked or stored.
+    if (!RequirePort(QStringLiteral("The test cannot be started"))) return;
+    if (!StartChecks()) return;
+    std::unique_ptr<frmTestRelatedInfo> dialog = TestInfoDialog();
+    if (!dialog) return;
+    ui::ShowModal(*dialog);
+    if (dialog->Cancelled) {
+        StartCancelled();
+        return;
+    }
+    if (!RequirePort(QStringLiteral("The test cannot be started"))) return;
+    BeginTest(*dialog);
+}
+
+void UnitWindow::StopClicked() {
+    const bool running = TestRunning();
+    if (running && !ConfirmStop()) return;
+    try {
+        StopRun();
+    } catch (const comm::CommError& e) {
+        PortLost(e, running);
+    }
+}
+
+void UnitWindow::RefreshClicked() {
+    if (!RefreshAllowed()) return;
+    try {
+        RefreshRun();
+    } catch (const comm::CommError& e) {
+        PortLost(e, true);
+    }
+}
+
+bool UnitWindow::SequenceLocked() const {
+    if (!TestRunning()) return false;
+    ui::MsgBox(runloop::SequenceLockedMessage());
+    return true;
 }
 
 QString UnitWindow::PortFailureMessage(const comm::CommError& error, bool wasRunning) const {

@@ -12,9 +12,11 @@
 #include <QString>
 #include <QWidget>
 #include <functional>
+#include <memory>
 
 class QCloseEvent;
 class QLabel;
+class frmTestRelatedInfo;
 class QRadioButton;
 class QFont;
 class clsConnection;
@@ -72,6 +74,26 @@ public:
     // a click chooses the value of the option selected.
     void UseMaxPressureOptions(QRadioButton* opt20000, QRadioButton* opt30000);
 
+    // ---- the course of a test ---------------------------------------------------
+    // Start, for the windows that run a stored sequence: nothing while a test
+    // runs; the window's first check (ReadyForStart); refused without the
+    // unit's port; the window's own checks (StartChecks: the sequence chosen,
+    // ...); the test information dialog (TestInfoDialog); the port checked
+    // again at OK, since the timer ticks under the dialog and the line may
+    // fail before it; then the window writes the new test's records and
+    // starts the run (BeginTest). Nothing is stored before OK.
+    void StartClicked();
+    // Stop: the window's question while a test runs (ConfirmStop), then the
+    // run ended; a stop frame the line does not take is a port failure.
+    void StopClicked();
+    // Refresh: while the run's steps run (RefreshAllowed), the window reloads
+    // the running sequence and restarts the current step (RefreshRun); a
+    // frame the line does not take is a port failure.
+    void RefreshClicked();
+    // Select and the picker's OK while a test runs: refused with the reason,
+    // the running test's steps are never replaced. True when refused.
+    bool SequenceLocked() const;
+
     // The container whose menu entry the window re-enables when it closes.
     void Container(UnitContainer* container);
     UnitContainer* Container() const;
@@ -127,6 +149,26 @@ protected:
     virtual QString PortFailureMessage(const comm::CommError& error, bool wasRunning) const;
     // The name of the running test, as the failure message names it.
     virtual QString RunningTestName() const { return QString(); }
+
+    // ---- what the course of a test needs of each kind ------------------------------
+    // A test runs (Start does nothing, Select is refused, Stop asks).
+    virtual bool TestRunning() const { return RunActive(); }
+    // Start's first check, before the port's; false ends Start silently.
+    virtual bool ReadyForStart() { return true; }
+    // The window's checks before the dialog, each with its message; false:
+    // Start is refused.
+    virtual bool StartChecks() { return true; }
+    // The test information dialog, set up for the kind; none: Start ends.
+    virtual std::unique_ptr<frmTestRelatedInfo> TestInfoDialog();
+    // The dialog was cancelled.
+    virtual void StartCancelled() {}
+    // The dialog's OK with the port still open: the new test's records, then the run.
+    virtual void BeginTest(frmTestRelatedInfo& dialog) {}
+    // Stop's question while a test runs; false keeps the test running.
+    virtual bool ConfirmStop() { return true; }
+    // Refresh's parts.
+    virtual bool RefreshAllowed() const { return false; }
+    virtual void RefreshRun() {}
 
     // Enables entry n of this kind's menu in the container (nothing for an
     // n outside 1 .. 8 or without a container).

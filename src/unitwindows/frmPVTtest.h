@@ -235,6 +235,16 @@ protected:
     double MaxPressure() const override { return MaxPress(); }
     void StopRun() override { ShutDown(); }
     QString RunningTestName() const override;
+    // Start's parts (UnitWindow::StartClicked): a sequence and a calibrated
+    // piston; the dialog; the records and the run. Stop asks while running.
+    bool StartChecks() override;
+    std::unique_ptr<frmTestRelatedInfo> TestInfoDialog() override;
+    void BeginTest(frmTestRelatedInfo& dialog) override;
+    bool ConfirmStop() override;
+    // Refresh (UnitWindow::RefreshClicked) while running: the steps reloaded,
+    // the current step restarted.
+    bool RefreshAllowed() const override { return RunState == kRunning; }
+    void RefreshRun() override;
     void SetTimerInterval(int ms, bool enable = false) override;
     void SavePvtResultRow() override;
     void AddPvtGridRow() override;

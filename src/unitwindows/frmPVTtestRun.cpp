@@ -50,10 +50,7 @@ void requireRecords(const void* record) {
 
 void frmPVTtest::cmdSelect_Click() {
     // The running test's steps are never replaced.
-    if (!CanStart()) {
-        ui::MsgBox(SequenceLockedMessage());
-        return;
-    }
+    if (SequenceLocked()) return;
     requireRecords(SeqInfo.get());
     frmNameSeq::Open(this, cfNameSeq, [this] { cfNameSeq_SelectedTestName(); });
     FillSequenceList();
@@ -70,10 +67,7 @@ void frmPVTtest::cfNameSeq_SelectedTestName() {
     if (!cfNameSeq) return;
     // A picker opened before Start and confirmed during the run loads
     // nothing: it stays open for after the run.
-    if (!CanStart()) {
-        ui::MsgBox(SequenceLockedMessage());
-        return;
-    }
+    if (SequenceLocked()) return;
     SeqName = frmNameSeq::TakeSelection(cfNameSeq);
 
     if (!loadSteps(true)) return;
@@ -113,63 +107,63 @@ bool frmPVTtest::loadSteps(bool picked) {
 
 void frmPVTtest::cmdStart_Stop_Click() {
     MSFlexGrid1->Rows(1);
-    if (!CanStart()) return;
-    // Without the unit's line the run would record its last readings at every
-    // step's rate and end like a real one: refused before anything is asked
-    // or stored.
-    if (!RequirePort(QStringLiteral("The test cannot be started"))) return;
+    StartClicked();
+}
+
+bool frmPVTtest::StartChecks() {
     if (SeqName.isEmpty()) {
         ui::MsgBox(QStringLiteral("Select sequence first"));
-        return;
+        return false;
     }
     // A piston whose calibration could not be read counts as none chosen:
     // without it there is no height, no density and no position trip.
     if (!(optLag->isChecked() || optSml->isChecked()) || !reply.calibration.loaded()) {
         ui::MsgBox(QStringLiteral("Please select piston size before test."));
-        return;
+        return false;
     }
     requireRecords(TestInfo.get());
     requireRecords(TestAdditive.get());
+    return true;
+}
 
-    frmTestRelatedInfo dialog(Connection, this);
-    dialog.setWindowTitle(QStringLiteral("Input Test Information"));
-    dialog.Label2->setVisible(true);
-    dialog.Label3->setVisible(true);
-    dialog.Label4->setVisible(true);
-    dialog.Label3->setText(QStringLiteral("ml"));
-    dialog.Label4->setText(QStringLiteral("g/ml"));
-    dialog.cmbCell->setVisible(true);
-    dialog.cmbCell->clear();
-    dialog.cmbCell->addItem(QStringLiteral("Large piston"));
-    dialog.cmbCell->addItem(QStringLiteral("Small piston"));
+std::unique_ptr<frmTestRelatedInfo> frmPVTtest::TestInfoDialog() {
+    auto dialog = std::make_unique<frmTestRelatedInfo>(Connection, this);
+    dialog->setWindowTitle(QStringLiteral("Input Test Information"));
+    dialog->Label2->setVisible(true);
+    dialog->Label3->setVisible(true);
+    dialog->Label4->setVisible(true);
+    dialog->Label3->setText(QStringLiteral("ml"));
+    dialog->Label4->setText(QStringLiteral("g/ml"));
+    dialog->cmbCell->setVisible(true);
+    dialog->cmbCell->clear();
+    dialog->cmbCell->addItem(QStringLiteral("Large piston"));
+    dialog->cmbCell->addItem(QStringLiteral("Small piston"));
     if (optLag->isChecked())
-        dialog.cmbCell->setCurrentIndex(0);
+        dialog->cmbCell->setCurrentIndex(0);
     else if (optSml->isChecked())
-        dialog.cmbCell->setCurrentIndex(1);
+        dialog->cmbCell->setCurrentIndex(1);
     const std::pair<int, const char*> captions[] = {
         {14, "Radius"}, {15, "Test Type"}, {8, "Initial Volume"}, {1, "Initial Density"}, {9, "Length of cell"}};
     for (const auto& [index, caption] : captions)
-        if (QLabel* l = dialog.Label1(index)) {
+        if (QLabel* l = dialog->Label1(index)) {
             l->setText(QString::fromLatin1(caption));
             l->setVisible(true);
         }
     // The radius is the piston's in cm (not the rotor's "(min)"); the cell
     // length the piston choice fills is stored, so it is shown with its box.
-    dialog.Label7->setText(QStringLiteral("cm"));
-    dialog.Label7->setVisible(true);
-    dialog.txtPostTestPH->setVisible(true);
-    dialog.Label5->setVisible(false);
-    dialog.txtBobNo->setText(kPvtKindText);
-    dialog.txtBobRadius->setEnabled(true);
-    dialog.txtBobRadius->setReadOnly(false);
-    dialog.txtBobRadius->clear();
-    dialog.txtBobLength->clear();
-    ui::ShowModal(dialog);
-    if (dialog.Cancelled) return;
-    // The timer ticks under the dialog: the line may have failed before OK,
-    // and a run on it would record nothing the unit sent. Nothing is stored then.
-    if (!RequirePort(QStringLiteral("The test cannot be started"))) return;
+    dialog->Label7->setText(QStringLiteral("cm"));
+    dialog->Label7->setVisible(true);
+    dialog->txtPostTestPH->setVisible(true);
+    dialog->Label5->setVisible(false);
+    dialog->txtBobNo->setText(kPvtKindText);
+    dialog->txtBobRadius->setEnabled(true);
+    dialog->txtBobRadius->setReadOnly(false);
+    dialog->txtBobRadius->clear();
+    dialog->txtBobLength->clear();
+    return dialog;
+}
 
+void frmPVTtest::BeginTest(frmTestRelatedInfo& dialog) {
     newtest::NewTestFields fields = newtest::FieldsOf(dialog);
     reply.iniDensity = fields.Number(pvt::info::InitialDensity);
     reply.iniVol = fields.Number(pvt::info::InitialVolume);
@@ -189,15 +183,16 @@ void frmPVTtest::cmdStart_Stop_Click() {
     RefreshPvtChart();
 }
 
-void frmPVTtest::cmdStop_Click() {
-    if (RunState == kRunning &&
-        ui::MsgBox(QStringLiteral("Are you sure to stop running test?"), ui::vbYesNo) == ui::vbNo)
-        return;
-    ShutDown();
+bool frmPVTtest::ConfirmStop() {
+    return RunState != kRunning ||
+           ui::MsgBox(QStringLiteral("Are you sure to stop running test?"), ui::vbYesNo) != ui::vbNo;
 }
 
-void frmPVTtest::cmdRefresh_Click() {
-    if (RunState != kRunning) return;
+void frmPVTtest::cmdStop_Click() { StopClicked(); }
+
+void frmPVTtest::cmdRefresh_Click() { RefreshClicked(); }
+
+void frmPVTtest::RefreshRun() {
     loadSteps(false);
     RestartStepClock();
     if (CurStep > mStepCount) {

@@ -172,4 +172,18 @@ private:
     double MaxPressure() const override { return MaxPress(); }
     void StopRun() override { ShutDown(); }
     QString PortFailureMessage(const comm::CommError& error, bool wasRunning) const override;
+    // A test runs while running or cooling (not while preheating).
+    bool TestRunning() const override { return RunState == swell::kRunning || RunState == swell::kCooling; }
+    // Start's parts (UnitWindow::StartClicked): sequence, calibration, zero,
+    // set points and records; the dialog; its cancel; the records and the
+    // run. STOP asks while running.
+    bool StartChecks() override;
+    std::unique_ptr<frmTestRelatedInfo> TestInfoDialog() override;
+    void StartCancelled() override;
+    void BeginTest(frmTestRelatedInfo& dialog) override;
+    bool ConfirmStop() override;
+    // Refresh (UnitWindow::RefreshClicked) while running: the steps reloaded,
+    // their set points sent again, the current step restarted.
+    bool RefreshAllowed() const override { return RunState == swell::kRunning; }
+    void RefreshRun() override;
 };

@@ -41,10 +41,7 @@ using namespace swell;
 void frmSWMTest::cmdSelect_Click() {
     // The running test's steps (and the pressure its watch reads) are never
     // replaced.
-    if (RunState == kRunning || RunState == kCooling) {
-        ui::MsgBox(runloop::SequenceLockedMessage());
-        return;
-    }
+    if (SequenceLocked()) return;
     if (!haveRecords()) return;
     frmNameSeq::Open(this, cfNameSeq, [this] { cfNameSeq_SelectedTestName(); });
     cfNameSeq->setAttribute(Qt::WA_DeleteOnClose);
@@ -61,10 +58,7 @@ void frmSWMTest::cfNameSeq_SelectedTestName() {
     if (!cfNameSeq) return;
     // A picker opened before START and confirmed during the run loads
     // nothing: it stays open for after the run.
-    if (RunState == kRunning || RunState == kCooling) {
-        ui::MsgBox(runloop::SequenceLockedMessage());
-        return;
-    }
+    if (SequenceLocked()) return;
     SeqName = frmNameSeq::TakeSelection(cfNameSeq);
     if (!haveRecords()) return;
 
@@ -91,8 +85,10 @@ void frmSWMTest::cfNameSeq_SelectedTestName() {
     MSFlexGrid1->Rows(1);
 }
 
-void frmSWMTest::cmdRefresh_Click() {
-    if (RunState != kRunning || !haveRecords()) return;
+void frmSWMTest::cmdRefresh_Click() { RefreshClicked(); }
+
+void frmSWMTest::RefreshRun() {
+    if (!haveRecords()) return;
     const LoadedSwellSequence loaded = LoadSwellSequence(SeqName, mConnection, *mSeqInfo, *mSeqRamp);
     if (loaded.hasSteps) {
         // Steps no run can count are refused; the running ones stay.
@@ -155,125 +151,124 @@ void frmSWMTest::txtInterval_Change() { RecordInterval = RecordIntervalOf(Val(tx
 
 void frmSWMTest::cmdStart_Click() {
     if (cmdStart->text() == QStringLiteral("STOP")) {
-        if (RunState == kRunning) {
-            if (ui::MsgBox(QStringLiteral("Are you sure you want to stop the test?"), ui::vbYesNo) != ui::vbYes)
-                return;
-        }
-        ShutDown();
+        StopClicked();
         return;
     }
     try {
-        if (!RequirePort(QStringLiteral("The test cannot be started"))) return;
-        if (SeqName.isEmpty()) {
-            ui::MsgBox(QStringLiteral("PLEASE SELECT SEQUENCE FIRST"));
-            return;
-        }
-        if (lblCaliVolt[1]->text().isEmpty() && lblCaliVolt[2]->text().isEmpty() && lblCaliVolt[3]->text().isEmpty()) {
-            ui::MsgBox(QStringLiteral("No calibration data, Calibrate first"));
-            return;
-        }
-        if (!(reply.state.SampleLength > 0)) {
-            ui::MsgBox(QStringLiteral("Click ZERO to set a zero measurement value before starting the test"));
-            return;
-        }
-        if (!Check_SetPoints()) return;
-        if (!haveRecords()) return;
-
-        auto info = std::make_unique<frmTestRelatedInfo>(mConnection, this);
-        frmTestRelatedInfo& d = *info;
-        d.txtBobNo->setText(kSwellKindText);
-        d.Label1(15)->setText(QStringLiteral("Test Type"));
-        d.Label1(8)->setText(QStringLiteral("Sample_Wt"));
-        d.txtBobRadius->setEnabled(true);
-        d.txtBobRadius->clear();
-        d.Label3->setText(QStringLiteral("(g)"));
-        d.Label3->show();
-        d.Label1(1)->setText(QStringLiteral("Sample_Len."));
-        d.txtBobLength->setText(Format(LengthToDisplayText(reply.state.SampleLength), QStringLiteral("##.##")));
-        d.txtBobLength->setEnabled(false);
-        d.Label4->setText(gLengthLabel);
-        d.Label4->show();
-        d.Label1(14)->setText(QStringLiteral("Sample_Comp._Time"));
-        d.txtRotoNo->clear();
-        d.Label7->setText(QStringLiteral("(min)"));
-        d.Label7->show();
-        d.Label1(9)->setText(QStringLiteral("Sample_Comp._Press"));
-        d.Label1(9)->show();
-        d.Label5->setText(QStringLiteral("(psi)"));
-        d.Label5->show();
-        d.txtPostTestPH->clear();
-        d.txtPostTestPH->show();
-        d.Label1(10)->setText(QStringLiteral("Sample_Hardness"));
-        d.Label1(10)->show();
-        d.Label6->hide();
-        d.txtPreTestPH->show();
-        d.txtPreTestPH->clear();
-
-        ui::ShowModal(d);
-        if (d.Cancelled) {
-            ui::MsgBox(QStringLiteral("Test is not running "));
-            return;
-        }
-        // The timer ticks under the dialog: the line may have failed before
-        // OK, and a run on it would record nothing the unit sent. Nothing is
-        // stored then.
-        if (!RequirePort(QStringLiteral("The test cannot be started"))) return;
-
-        clsTEST_INFO& t = *mTestInfo;
-        TestName = d.txtTestName->text();
-        t.TEST_NAME(TestName);
-        lblTestname->setText(TestName);
-        t.Fluid_ID(d.txtFluidId->text().trimmed());
-        lblFluid->setText(d.txtFluidId->text().trimmed());
-        t.RESEARCHER_NAME(d.txtResearchName->text());
-        const double hardness = Val(d.txtPreTestPH->text());
-        t.Number(swell::info::Hardness, hardness);
-        lblHard->setText(CStr(hardness));
-        const double compPress = Val(d.txtPostTestPH->text());
-        t.Number(swell::info::CompactionPressure, compPress);
-        lblCPress->setText(CStr(compPress));
-        t.Text(swell::info::CompactionTime, d.txtRotoNo->text());
-        lblCTime->setText(d.txtRotoNo->text());
-        t.Text(swell::info::KindText, d.txtBobNo->text());
-        // The sample length is stored in inches whatever the unit system: the
-        // dry length the zeroing took (entered in the display unit), which the
-        // run's swell is taken against. The dialog showed it in the display unit.
-        t.Number(swell::info::SampleLength, reply.state.SampleLength);
-        lblLen->setText(CStr(Val(d.txtBobLength->text())));
-        const double weight = Val(d.txtBobRadius->text());
-        t.Number(swell::info::SampleWeight, weight);
-        lblWt->setText(CStr(weight));
-        t.SAFETY(d.txtSAFETY->toPlainText().trimmed());
-        lblDesc->setText(d.txtSAFETY->toPlainText().trimmed());
-        t.TEST_TIME(tick::CurrentDateTime());
-        TestId = newtest::InsertTestInfo(t);
-        testinfo::AddAdditives(*mTestAdditive, TestId, d.AdditiveRows());
-
-        ChartSampleLength = reply.state.SampleLength;
-        Initial_Chart_Swell();
-        MSFlexGrid1->Rows(1);
-        Timer1.Interval(kStartTickMs);
-        Timer1.Enabled(true);
-        BeginRun();
-        txtInterval->setText(CStr(mStepInterval.value(1)));
-        RecordInterval = RecordIntervalOf(mStepInterval.value(1));
-        cmdStart->setText(QStringLiteral("STOP"));
-        cmdExit->setEnabled(false);
-        cmdZero->setEnabled(false);
-        const QDateTime now = tick::CurrentDateTime();
-        ShowPanel(QStringLiteral("StartTime"), QStringLiteral("Start Time: ") + GeneralDateText(QVariant(now)));
-        ElapsedText = QStringLiteral("00:00");
-        ShowPanel(QStringLiteral("ElapsedTime"), QStringLiteral("ElapsedTime:") + ElapsedText);
-        ShowPanel(QStringLiteral("Status"), QStringLiteral("Test Running"));
-        EndTimeText = GeneralDateText(QVariant(now.addSecs(PlannedFrom(1))));
-        ShowPanel(QStringLiteral("EndTime"), QStringLiteral("End Time: ") + EndTimeText);
-        info.reset();
-        sendSetPoints();
+        StartClicked();
     } catch (const NumberedError& e) {
         ui::MsgBox(e.description());
     } catch (const std::exception& e) {
         ui::MsgBox(QString::fromLocal8Bit(e.what()));
     }
+}
+
+bool frmSWMTest::StartChecks() {
+    if (SeqName.isEmpty()) {
+        ui::MsgBox(QStringLiteral("PLEASE SELECT SEQUENCE FIRST"));
+        return false;
+    }
+    if (lblCaliVolt[1]->text().isEmpty() && lblCaliVolt[2]->text().isEmpty() && lblCaliVolt[3]->text().isEmpty()) {
+        ui::MsgBox(QStringLiteral("No calibration data, Calibrate first"));
+        return false;
+    }
+    if (!(reply.state.SampleLength > 0)) {
+        ui::MsgBox(QStringLiteral("Click ZERO to set a zero measurement value before starting the test"));
+        return false;
+    }
+    return Check_SetPoints() && haveRecords();
+}
+
+std::unique_ptr<frmTestRelatedInfo> frmSWMTest::TestInfoDialog() {
+    auto info = std::make_unique<frmTestRelatedInfo>(mConnection, this);
+    frmTestRelatedInfo& d = *info;
+    d.txtBobNo->setText(kSwellKindText);
+    d.Label1(15)->setText(QStringLiteral("Test Type"));
+    d.Label1(8)->setText(QStringLiteral("Sample_Wt"));
+    d.txtBobRadius->setEnabled(true);
+    d.txtBobRadius->clear();
+    d.Label3->setText(QStringLiteral("(g)"));
+    d.Label3->show();
+    d.Label1(1)->setText(QStringLiteral("Sample_Len."));
+    d.txtBobLength->setText(Format(LengthToDisplayText(reply.state.SampleLength), QStringLiteral("##.##")));
+    d.txtBobLength->setEnabled(false);
+    d.Label4->setText(gLengthLabel);
+    d.Label4->show();
+    d.Label1(14)->setText(QStringLiteral("Sample_Comp._Time"));
+    d.txtRotoNo->clear();
+    d.Label7->setText(QStringLiteral("(min)"));
+    d.Label7->show();
+    d.Label1(9)->setText(QStringLiteral("Sample_Comp._Press"));
+    d.Label1(9)->show();
+    d.Label5->setText(QStringLiteral("(psi)"));
+    d.Label5->show();
+    d.txtPostTestPH->clear();
+    d.txtPostTestPH->show();
+    d.Label1(10)->setText(QStringLiteral("Sample_Hardness"));
+    d.Label1(10)->show();
+    d.Label6->hide();
+    d.txtPreTestPH->show();
+    d.txtPreTestPH->clear();
+    return info;
+}
+
+void frmSWMTest::StartCancelled() { ui::MsgBox(QStringLiteral("Test is not running ")); }
+
+void frmSWMTest::BeginTest(frmTestRelatedInfo& d) {
+    clsTEST_INFO& t = *mTestInfo;
+    TestName = d.txtTestName->text();
+    t.TEST_NAME(TestName);
+    lblTestname->setText(TestName);
+    t.Fluid_ID(d.txtFluidId->text().trimmed());
+    lblFluid->setText(d.txtFluidId->text().trimmed());
+    t.RESEARCHER_NAME(d.txtResearchName->text());
+    const double hardness = Val(d.txtPreTestPH->text());
+    t.Number(swell::info::Hardness, hardness);
+    lblHard->setText(CStr(hardness));
+    const double compPress = Val(d.txtPostTestPH->text());
+    t.Number(swell::info::CompactionPressure, compPress);
+    lblCPress->setText(CStr(compPress));
+    t.Text(swell::info::CompactionTime, d.txtRotoNo->text());
+    lblCTime->setText(d.txtRotoNo->text());
+    t.Text(swell::info::KindText, d.txtBobNo->text());
+    // The sample length is stored in inches whatever the unit system: the
+    // dry length the zeroing took (entered in the display unit), which the
+    // run's swell is taken against. The dialog showed it in the display unit.
+    t.Number(swell::info::SampleLength, reply.state.SampleLength);
+    lblLen->setText(CStr(Val(d.txtBobLength->text())));
+    const double weight = Val(d.txtBobRadius->text());
+    t.Number(swell::info::SampleWeight, weight);
+    lblWt->setText(CStr(weight));
+    t.SAFETY(d.txtSAFETY->toPlainText().trimmed());
+    lblDesc->setText(d.txtSAFETY->toPlainText().trimmed());
+    t.TEST_TIME(tick::CurrentDateTime());
+    TestId = newtest::InsertTestInfo(t);
+    testinfo::AddAdditives(*mTestAdditive, TestId, d.AdditiveRows());
+
+    ChartSampleLength = reply.state.SampleLength;
+    Initial_Chart_Swell();
+    MSFlexGrid1->Rows(1);
+    Timer1.Interval(kStartTickMs);
+    Timer1.Enabled(true);
+    BeginRun();
+    txtInterval->setText(CStr(mStepInterval.value(1)));
+    RecordInterval = RecordIntervalOf(mStepInterval.value(1));
+    cmdStart->setText(QStringLiteral("STOP"));
+    cmdExit->setEnabled(false);
+    cmdZero->setEnabled(false);
+    const QDateTime now = tick::CurrentDateTime();
+    ShowPanel(QStringLiteral("StartTime"), QStringLiteral("Start Time: ") + GeneralDateText(QVariant(now)));
+    ElapsedText = QStringLiteral("00:00");
+    ShowPanel(QStringLiteral("ElapsedTime"), QStringLiteral("ElapsedTime:") + ElapsedText);
+    ShowPanel(QStringLiteral("Status"), QStringLiteral("Test Running"));
+    EndTimeText = GeneralDateText(QVariant(now.addSecs(PlannedFrom(1))));
+    ShowPanel(QStringLiteral("EndTime"), QStringLiteral("End Time: ") + EndTimeText);
+    sendSetPoints();
+}
+
+bool frmSWMTest::ConfirmStop() {
+    return RunState != kRunning ||
+           ui::MsgBox(QStringLiteral("Are you sure you want to stop the test?"), ui::vbYesNo) == ui::vbYes;
 }
 
 // ---- the run's hooks --------------------------------------------------------------

@@ -201,14 +201,7 @@ void frmSimpleTest::cmdStart_Click() {
     }
 }
 
-void frmSimpleTest::cmdStop_Click() {
-    const bool running = RunState != kIdle;
-    try {
-        ShutDown();
-    } catch (const comm::CommError& e) {
-        PortLost(e, running);
-    }
-}
+void frmSimpleTest::cmdStop_Click() { StopClicked(); }
 
 void frmSimpleTest::cmdDynamic_Click() {
     if (!Dynamic) {
