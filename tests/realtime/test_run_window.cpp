@@ -33,6 +33,18 @@ protected:
 
 }  // namespace
 
+namespace {
+// One step at 75 °F (tolerance 5) of that many minutes, recording every 5 s.
+SeqStep recordingStep(double minutes) {
+    SeqStep s;
+    s.minutes = minutes;
+    s.temp = 75;
+    s.tolerance = 5;
+    s.interval = 5;
+    return s;
+}
+}  // namespace
+
 TEST_F(RunWindow, ThePickerListsTheStoredSequencesAndLoadsTheChosenOne) {
     // No sequence stored: an empty list.
     w->cmdSelect->click();
@@ -217,14 +229,7 @@ TEST_F(RunWindow, StartWritesTheTestAndItsAdditivesAndStartsTheRun) {
 }
 
 TEST_F(RunWindow, StartShowsTheNewTestOnTheChart) {
-    StoreSequence(conn, "Seq", {[] {
-                      SeqStep s;
-                      s.minutes = 10;
-                      s.temp = 75;
-                      s.tolerance = 5;
-                      s.interval = 5;
-                      return s;
-                  }()});
+    StoreSequence(conn, "Seq", {recordingStep(10)});
     pick("Seq");
     w->mReply.readings.mSampleTemp = 75;
     w->mReply.readings.mShearRate = 100;
@@ -334,14 +339,7 @@ TEST_F(RunWindow, RefreshReloadsTheSequenceAndRestartsTheStep) {
 }
 
 TEST_F(RunWindow, APointTheDatabaseRefusesIsReportedOnceAndLaterPointsAreStored) {
-    StoreSequence(conn, "Seq", {[] {
-                      SeqStep s;
-                      s.minutes = 1;
-                      s.temp = 75;
-                      s.tolerance = 5;
-                      s.interval = 5;
-                      return s;
-                  }()});
+    StoreSequence(conn, "Seq", {recordingStep(1)});
     pick("Seq");
     w->mReply.readings.mSampleTemp = 75;
     start();
@@ -366,14 +364,7 @@ TEST_F(RunWindow, APointTheDatabaseRefusesIsReportedOnceAndLaterPointsAreStored)
 // A stored test of the same name (here stored while the dialog is open, past
 // its check of names) takes neither the run's points nor its additives.
 TEST_F(RunWindow, ARunWithANamesakeStoredRecordsUnderItsOwnNewTest) {
-    StoreSequence(conn, "Seq", {[] {
-                      SeqStep s;
-                      s.minutes = 1;
-                      s.temp = 75;
-                      s.tolerance = 5;
-                      s.interval = 5;
-                      return s;
-                  }()});
+    StoreSequence(conn, "Seq", {recordingStep(1)});
     pick("Seq");
     w->mReply.readings.mSampleTemp = 75;
     TestEntry entry;
@@ -505,14 +496,7 @@ TEST_F(RunWindow, TimesAndCyclesNoRunCanHoldAreRefusedBeforeAnythingIsStored) {
 }
 
 TEST_F(RunWindow, ALineLostUnderTheTestDialogStoresNothingAndAClosedPortStopsTheRun) {
-    StoreSequence(conn, "Seq", {[] {
-                      SeqStep s;
-                      s.minutes = 1;
-                      s.temp = 75;
-                      s.tolerance = 5;
-                      s.interval = 5;
-                      return s;
-                  }()});
+    StoreSequence(conn, "Seq", {recordingStep(1)});
     pick("Seq");
     // The line goes while the operator fills in the dialog.
     TestEntry entry;
