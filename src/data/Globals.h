@@ -19,7 +19,10 @@ inline QString gLengthLabel;
 
 inline double gMaxTemp = 600;      // highest temperature set point, display units
 inline double gMinTemp = 0;        // lowest temperature set point, display units
-inline double gMaxPress = 30000;   // highest pressure, psi
+// The highest pressure a unit takes, psi: the limit of the sequence editor's
+// steps, and the maximum a new unit window starts with (each unit's own
+// choice is its window's, UnitWindow::MaxPress).
+inline double gMaxPress = 30000;
 
 // The file names of the data folder.
 inline const QString kDatabaseFileName = QStringLiteral("Z3080daq.accdb");
