@@ -3,6 +3,7 @@
 // Refresh, closing while a test runs, and a recorded point that the database
 // refuses.
 
+#include "support/StoredRows.h"
 #include "RunWindowFixture.h"
 
 #include "data/clsTEST_ADDITIVE.h"
@@ -378,11 +379,7 @@ TEST_F(RunWindow, ARunWithANamesakeStoredRecordsUnderItsOwnNewTest) {
     EXPECT_EQ(w->TestId, newer);
 
     tickWhile([&] { return w->StepSeconds < 12; });
-    const auto rowsOf = [&](const char* table, qint32 key) {
-        return sql(QStringLiteral("SELECT COUNT(*) FROM %1 WHERE TEST_ID = %2").arg(table).arg(key))
-            ->columns[0][0]
-            .toInt();
-    };
+    const auto rowsOf = [&](const char* table, qint32 key) { return testing_support::RowsUnder(conn, table, key); };
     EXPECT_EQ(rowsOf("TEST_RESULT", newer), 2);  // 5, 10
     EXPECT_EQ(rowsOf("TEST_RESULT", older), 0);
     EXPECT_EQ(rowsOf("TEST_ADDITIVE", newer), 1);

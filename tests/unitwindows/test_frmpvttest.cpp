@@ -3,6 +3,7 @@
 // its additives), Stop, closing, Refresh, Zero, the readings log and the
 // chart's failures.
 
+#include "support/StoredRows.h"
 #include "PvtFixture.h"
 
 #include "calibration/frmCalibrateTorque.h"
@@ -193,11 +194,7 @@ TEST_F(PvtWindow, ARunWithANamesakeStoredRecordsUnderItsOwnNewTest) {
     for (int i = 0; i < 12; ++i) tick();
     const int points = count("TEST_RESULT");
     ASSERT_GT(points, 0);
-    const auto rowsOf = [&](const char* table, qint32 key) {
-        return sql(QStringLiteral("SELECT COUNT(*) FROM %1 WHERE TEST_ID = %2").arg(table).arg(key))
-            ->columns[0][0]
-            .toInt();
-    };
+    const auto rowsOf = [&](const char* table, qint32 key) { return testing_support::RowsUnder(conn, table, key); };
     EXPECT_EQ(rowsOf("TEST_RESULT", newer), points);
     EXPECT_EQ(rowsOf("TEST_RESULT", older), 0);
     EXPECT_EQ(rowsOf("TEST_ADDITIVE", newer), 1);

@@ -2,6 +2,7 @@
 // a manual clock: load, calibration per unit, START's checks and records, the
 // run's rows in the grid and the database, the chart, closing.
 
+#include "support/StoredRows.h"
 #include "SwellFixture.h"
 
 #include "analysis/ResultGridLines.h"
@@ -145,11 +146,7 @@ TEST_F(SwellWindow, ARunWithANamesakeStoredRecordsUnderItsOwnNewTest) {
     for (int i = 0; i < 10 && w->RunState == 1; ++i) tick(*w, frameOf(212, 1000, 1.5));
     const int points = count("TEST_RESULT");
     ASSERT_GT(points, 0);
-    const auto rowsOf = [&](const char* table, qint32 key) {
-        return sql(QStringLiteral("SELECT COUNT(*) FROM %1 WHERE TEST_ID = %2").arg(table).arg(key))
-            ->columns[0][0]
-            .toInt();
-    };
+    const auto rowsOf = [&](const char* table, qint32 key) { return testing_support::RowsUnder(conn, table, key); };
     EXPECT_EQ(rowsOf("TEST_RESULT", newer), points);
     EXPECT_EQ(rowsOf("TEST_RESULT", older), 0);
     EXPECT_EQ(rowsOf("TEST_ADDITIVE", newer), 1);
