@@ -291,13 +291,16 @@ TEST_F(SwellWindow, AStoredRowComesBeforeItsGridRow) {
     auto w = open(1);
     w->TestId = 5;
     w->reply.state.SampleTemp = 80;
+    w->FramesParsed(1);  // the reading set stands for a frame of the unit
     w->RecordSwellPoint();
     EXPECT_EQ(w->MSFlexGrid1->Rows(), 2);
     EXPECT_EQ(count("TEST_RESULT"), 1);
 
     // The database refuses the point: no grid row, one message for the run.
     w->mTestResult = std::make_unique<clsTEST_RESULT>();  // bound to no connection
+    w->FramesParsed(1);
     w->RecordSwellPoint();
+    w->FramesParsed(1);
     w->RecordSwellPoint();
     EXPECT_EQ(w->MSFlexGrid1->Rows(), 2);
     ASSERT_EQ(dialogs.messages.size(), 1u);

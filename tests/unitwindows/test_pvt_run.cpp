@@ -107,6 +107,10 @@ protected:
     void ShowPanel(const QString& key, const QString& text) override { panels[key] = text; }
     void RunButtons(bool on) override { running = on; }
     void ShowSpeedSetPoint(const QString& text) override { speedSetPoint = text; }
+    void ShowPointNotRecorded(int count) override { notRecorded.push_back(count); }
+
+public:
+    std::vector<int> notRecorded;  // the count told at every row not recorded
 };
 
 class PvtRunTest : public ::testing::Test {

@@ -58,6 +58,8 @@ public:
     void ShowPanel(const QString& key, const QString& text) override { panels[key] = text; }
     void RunButtons(bool on) override { running = on; }
     void Message(const QString& text) override { messages << text; }
+    void ShowPointNotRecorded(int count) override { notRecorded.push_back(count); }
+    std::vector<int> notRecorded;  // the count told at every point not recorded
 
     // Steps of (minutes, temperature, tolerance, pressure, cycles, interval).
     void steps(std::initializer_list<std::array<double, 6>> list) {
