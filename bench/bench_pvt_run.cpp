@@ -123,7 +123,7 @@ struct PvtRunBench {
     // One tick that records a row, in the run loop's order.
     void tick() {
         ms += 1000;
-        w->reply.Parse(frame, w->RunState == PvtRun::kRunning);
+        w->FramesParsed(w->reply.Parse(frame, w->RunState == PvtRun::kRunning).framesParsed);
         w->RunTick();
     }
 };

@@ -102,6 +102,7 @@ struct SwellRunBench {
         s.RawVoltage = 2 + 0.001 * (points % 500);
         w->ElapsedSeconds = points;
         ++points;
+        w->FramesParsed(1);  // the readings above came in a frame
         w->RecordSwellPoint();
     }
 };

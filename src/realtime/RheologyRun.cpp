@@ -107,7 +107,9 @@ void RheologyRun::StepPhaseTick(quint32 now) {
         }
     }
     if (StepOver(mReply.readings.mSampleTemp)) {
-        UpdateResultGrid();
+        // The grid follows the recorded points: a silent unit's last readings
+        // are no new sample of the step.
+        if (!UnitSilent()) UpdateResultGrid();
         // A step flagged for a ramp of a sequence without ramp entries goes on
         // as a step without ramp.
         if (StepValue(mStepRunRamp) == 1 && mRampEntryCount > 0) {
@@ -175,10 +177,9 @@ QString RheologyRun::RowNotSavedText(int, const QString& description) const {
 
 void RheologyRun::ShowStatusTexts() {
     ElapsedText = HmsText(ElapsedSeconds);
-    if (mPhase == kStepPhase)
-        ShowPanel(QStringLiteral("StepTime"), StepTimeText(CurStep, CurCycle, StepSeconds));
-    else
-        ShowPanel(QStringLiteral("StepTime"), RampTimeText(mRampEntryNo, mRampElapsedSec));
+    ShowPanel(QStringLiteral("StepTime"), ProgressText(mPhase == kStepPhase
+                                                           ? StepTimeText(CurStep, CurCycle, StepSeconds)
+                                                           : RampTimeText(mRampEntryNo, mRampElapsedSec)));
     ShowPanel(QStringLiteral("ElapsedTime"), ElapsedTimeText(ElapsedText));
 }
 

@@ -21,6 +21,12 @@
 //    back to 1000 ms, the point is recorded when the step's time is on its
 //    recording interval, and the step ends when its time is up and the sample
 //    is within the tolerance of the step temperature;
+//  - a point is recorded only with readings from the unit since the point
+//    before, or on the discarding tick while the unit goes on sending
+//    (SequenceRun::RecordPoint; the window's tick tells the run what came);
+//    while the unit is silent the run goes on by the last readings, counts
+//    the points not recorded, its "StepTime" panel says so, and the grid
+//    is not refreshed at the end of a step;
 //  - ramp phase: the first tick of an entry sends the step's temperature and
 //    pressure with the entry's speed (interval 4000 ms); points are recorded on
 //    the entry's interval; the entry ends when its time is up;

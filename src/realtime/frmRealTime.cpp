@@ -281,6 +281,7 @@ void frmRealTime::ParseUnitReply() {
     const QPointer<frmRealTime> self(this);
     mReply.watch.SetMaxPressure(MaxPress());
     const unit::ReplyResult result = mReply.ParseUnitReply(MSComm1, RunState == runloop::kStepRunning);
+    FramesParsed(result.framesParsed);
     reactToTrips(result.trips);
     if (self) showReply(result);
 }
@@ -296,6 +297,8 @@ void frmRealTime::reactToTrips(const std::vector<unit::SafetyTrip>& trips) {
     });
 }
 
+void frmRealTime::ShowPointNotRecorded(int) { lblActiveFlag->setText(unit::NoResponseCaption()); }
+
 void frmRealTime::Timer1_Timer() {
     const QPointer<frmRealTime> self(this);
     const bool wasRunning = RunState != runloop::kIdle;
@@ -303,8 +306,9 @@ void frmRealTime::Timer1_Timer() {
     if (mTickCount % 5 == 0 && mReply.ReplyWatchdog()) lblActiveFlag->setText(unit::NoResponseCaption());
     try {
         if (RunState == runloop::kStepRunning && StepTick == 2) {
-            // The tick after a step's set points: what came meanwhile is stale.
-            if (MSComm1.PortOpen()) MSComm1.Input();
+            // The tick after a step's set points: what came meanwhile is
+            // stale. A frame in it still says that the unit is sending.
+            InputDiscarded(MSComm1.PortOpen() && unit::HoldsFrameEnd(MSComm1.Input()));
             mReply.ClearBuffer();
         } else {
             ParseUnitReply();

@@ -105,8 +105,9 @@ public:
     // stop, then the run. A port that went away is closed, any run is
     // stopped and the loss is reported once.
     void Timer1_Timer();
-    // Reads and parses what the unit has sent, answers the parse's trips
-    // (ShutDown, then the message) and shows the readings.
+    // Reads and parses what the unit has sent, tells the run what came
+    // (FramesParsed), answers the parse's trips (ShutDown, then the message)
+    // and shows the readings.
     void ParseUnitReply();
     // Zeroes the readings and empties the ten reading boxes.
     void ClearReadings();
@@ -285,6 +286,8 @@ public:
     void SaveResultRow() override;
     void ShowPanel(const QString& key, const QString& text) override;
     void RunButtons(bool running) override;
+    // A point not recorded, the unit silent: "No Response".
+    void ShowPointNotRecorded(int pointsNotRecorded) override;
     // The live grid gets one row more (the end of a sequence after a ramp).
     void AddResultGridRow() override;
 

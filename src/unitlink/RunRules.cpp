@@ -185,6 +185,12 @@ QString RampTimeText(int entry, qint64 rampSeconds) {
 
 QString ElapsedTimeText(const QString& elapsed) { return QStringLiteral("Elapsed Time:  ") + elapsed; }
 
+QString PointsNotRecordedText(int count) {
+    return QStringLiteral("No readings from the unit: %1 %2 not recorded")
+        .arg(count)
+        .arg(count == 1 ? QStringLiteral("point") : QStringLiteral("points"));
+}
+
 QString GeneralDate(const QDateTime& t) { return GeneralDateText(QVariant(t)); }
 
 QString NoDataMessage() { return QStringLiteral("This sequence has no data, test cannot be run."); }

@@ -137,6 +137,9 @@ QString StepTimeText(int step, int cycle, qint64 stepSeconds);
 QString RampTimeText(int entry, qint64 rampSeconds);
 // "Elapsed Time:  1:00:00"
 QString ElapsedTimeText(const QString& elapsed);
+// The progress panel while the unit sends nothing during a run: "No readings
+// from the unit: 3 points not recorded" ("1 point").
+QString PointsNotRecordedText(int count);
 // A date and time in the general date form the status bar shows.
 QString GeneralDate(const QDateTime& t);
 

@@ -111,6 +111,11 @@ void SequenceRun::BeginSequence() {
     CurCycle = 1;
     ElapsedSeconds = 0;
     RowsNotSaved = 0;
+    // The first point holds readings that came after the start (or, on a tick
+    // that throws its input away, those of a unit that goes on sending).
+    PointsNotRecorded = 0;
+    readingsSincePoint_ = false;
+    unitSilent_ = false;
     RunClock.Start();
     RestartStepClock();
 }
@@ -152,7 +157,31 @@ bool SequenceRun::StopOutsideBand(double pressure, double reference, bool settle
     return true;
 }
 
+void SequenceRun::FramesParsed(int frames) {
+    sending_ = frames > 0;
+    if (!sending_) return;
+    readingsSincePoint_ = true;
+    unitSilent_ = false;
+}
+
+void SequenceRun::InputDiscarded(bool heldFrame) {
+    if (!heldFrame) sending_ = false;
+}
+
+QString SequenceRun::ProgressText(const QString& normal) const {
+    return unitSilent_ ? PointsNotRecordedText(PointsNotRecorded) : normal;
+}
+
 bool SequenceRun::RecordPoint(const std::function<void()>& save) {
+    if (!readingsSincePoint_ && !sending_) {
+        // The readings are those of before the unit fell silent: stored
+        // again they would pass for a measurement.
+        ++PointsNotRecorded;
+        unitSilent_ = true;
+        ShowPointNotRecorded(PointsNotRecorded);
+        return false;
+    }
+    readingsSincePoint_ = false;
     try {
         save();
         return true;

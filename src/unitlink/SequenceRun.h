@@ -2,10 +2,11 @@
 // What every run of a stored sequence on a unit shares, whatever the test
 // kind: the step table, where the run is (step, cycle, ticks of the step),
 // the advance from one cycle or step to the next, the planned time, the
-// run's clocks, the end of a step, the pressure band, the recorded points
-// and the points that could not be stored. The rheology, PVT and swell runs
-// each derive from it and add only what is their own: their frames, the row
-// they store, their run states and the parameters of their pressure band.
+// run's clocks, the end of a step, the pressure band, the recorded points,
+// the points that could not be stored and those not recorded while the unit
+// sent nothing. The rheology, PVT and swell runs each derive from it and add
+// only what is their own: their frames, the row they store, their run states
+// and the parameters of their pressure band.
 //
 // Time comes from the millisecond clock of tick::timeGetTime; the date and
 // time shown from tick::CurrentDateTime.
@@ -68,6 +69,33 @@ public:
     // (ReportRowNotSaved).
     int RowsNotSaved = 0;
 
+    // ---- what the unit sends -------------------------------------------------------
+    // A recorded point holds readings that came since the point before it. A
+    // unit that falls silent on a line that stays open (a cable pulled from a
+    // USB adapter, a unit that hangs) leaves its last readings in place; the
+    // run goes on by them (steps, cycles, set points, the band), but records
+    // no point until frames come again.
+    //
+    // Each tick tells the run what came: the good frames its parse took (0
+    // when none came), or, on a tick that throws its input away (the first
+    // ticks of a step), whether that input held a frame. A point is recorded
+    // when a parse took frames since the last recorded point, or while the
+    // unit goes on sending (the last parse took frames and every input
+    // thrown away since held one): a point on a tick that throws its input
+    // away then holds the last parse's readings, a tick or two old. Frames
+    // that come back on such a tick do not make the readings of before the
+    // silence new: the point waits for a parse.
+    void FramesParsed(int frames);
+    void InputDiscarded(bool heldFrame);
+    // Points of this run not recorded because nothing had come from the unit
+    // since the point before (0 when the run starts).
+    int PointsNotRecorded = 0;
+    // A point was not recorded and no frame was parsed since.
+    bool UnitSilent() const { return unitSilent_; }
+    // The text of the progress panel ("StepTime"): `normal` (the step's or
+    // ramp's time), or while the unit is silent the points not recorded.
+    QString ProgressText(const QString& normal) const;
+
     // True for a kind whose steps may be followed by the ramp list.
     virtual bool HasRamps() const { return false; }
     // How the clocks give whole seconds: to the nearest (halves to even), or
@@ -117,14 +145,28 @@ protected:
     // first, then "pressure inactive, test will be stopped.".
     bool StopOutsideBand(double pressure, double reference, bool settled, bool highAtOnce);
 
-    // Stores the present point through `save`; a failure is counted, the
-    // first of the run shown in the kind's words. True when it was stored.
+    // Stores the present point through `save` when readings came from the
+    // unit since the point before (FramesParsed); a failure is counted, the
+    // first of the run shown in the kind's words. Without readings nothing is
+    // stored: the point is counted in PointsNotRecorded and the window is
+    // told (ShowPointNotRecorded). True when it was stored.
     bool RecordPoint(const std::function<void()>& save);
+    // A point was not recorded (PointsNotRecorded counts it): the window
+    // shows the unit silent, "No Response" in its status caption. The
+    // progress panel says so from the run's status refresh (ProgressText).
+    virtual void ShowPointNotRecorded(int pointsNotRecorded) = 0;
     // The words of a point the database refused, each kind's own.
     virtual QString RowNotSavedText(int number, const QString& description) const = 0;
 
     // A message of the run (the pressure band); by default a message box.
     virtual void Message(const QString& text);
+
+private:
+    bool readingsSincePoint_ = false;  // a parse took frames since the last recorded point (or the start)
+    // The last parse took frames, and every input thrown away since held one
+    // (the unit's, not the run's: it carries over from the ticks before a start).
+    bool sending_ = false;
+    bool unitSilent_ = false;          // a point was missed, no frame was parsed since
 };
 
 }  // namespace runloop

@@ -87,6 +87,8 @@ FrameTake TakeUnitStatusFrame(QString& buffer, UnitStatusFrame& frame, int minCo
     return FrameTake::Frame;
 }
 
+bool HoldsFrameEnd(const QString& received) { return received.contains(QChar(kEndOfReply)); }
+
 void UnitReplyParser::SetBobRadius(double radiusCm) {
     mShearRateFactor = ShearRateFactor(radiusCm);
     mStressDivisor = StressDivisor(mShearRateFactor);

@@ -109,6 +109,10 @@ enum class FrameTake {
 // window asks for exactly 9).
 FrameTake TakeUnitStatusFrame(QString& buffer, UnitStatusFrame& frame, int minCommas = 8, int maxCommas = 9);
 
+// True when text received from the unit holds the end of a reply frame
+// (code 26): the unit is sending, whether or not the frame is parsed.
+bool HoldsFrameEnd(const QString& received);
+
 // The live readings (stored units) that the parser fills.
 struct UnitReadings {
     double mSampleTemp = 0;        // °F, field 2

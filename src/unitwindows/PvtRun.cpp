@@ -63,6 +63,7 @@ void PvtRun::Timer1_Timer() {
     if (TickCount % 5 == 0 && reply.ReplyWatchdog()) ShowActiveFlag(unit::NoResponseCaption());
     reply.watch.SetMaxPressure(MaxPressure());
     const unit::PvtReplyResult result = reply.Parse(ReceiveInput(), RunState == kRunning);
+    FramesParsed(result.framesParsed);
     unit::ReactToTrips(reply.watch, result.trips, [this] { ShutDown(); }, unit::TripMessageBox);
     ShowReply(result);
     RunTick();
@@ -116,5 +117,5 @@ QString PvtRun::RowNotSavedText(int number, const QString& description) const {
 void PvtRun::showTimes() {
     ElapsedText = HmsText(ElapsedSeconds);
     ShowPanel(QStringLiteral("ElapsedTime"), QStringLiteral("Elapsed Time: ") + ElapsedText);
-    ShowPanel(QStringLiteral("StepTime"), StepTimeText(CurStep, CurCycle, StepSeconds));
+    ShowPanel(QStringLiteral("StepTime"), ProgressText(StepTimeText(CurStep, CurCycle, StepSeconds)));
 }

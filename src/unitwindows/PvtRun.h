@@ -15,6 +15,9 @@
 // step frame; from then on every tick watches the pressure, records on the
 // step's rate, ends the step when its time is up and the sample is within the
 // step's temperature tolerance, and refreshes the elapsed and step times.
+// A row is recorded only with readings parsed since the row before; while the
+// unit is silent the run goes on by its last readings, counts the rows not
+// recorded and says so in the "StepTime" panel (SequenceRun).
 //
 // The steps are those of runloop::RunTables; the PVT run uses the duration
 // (mStepMinutes), temperature (mStepTemp), tolerance (mStepTempError), speed

@@ -155,8 +155,9 @@ void SwellRun::Tick() {
     }
 
     if (StepSeconds <= 2 && RunState == kRunning) {
-        // The first ticks of a step: what came meanwhile belongs to the step before.
-        ReadInput();
+        // The first ticks of a step: what came meanwhile belongs to the step
+        // before. A frame in it still says that the unit is sending.
+        InputDiscarded(unit::HoldsFrameEnd(ReadInput()));
         reply.RxBuffer.clear();
     } else {
         reply.watch.SetMaxPressure(MaxPressure());
@@ -167,6 +168,7 @@ void SwellRun::Tick() {
         });
         // Only a good frame counts as an answer of the unit.
         if (result.framesParsed > 0) NoReplyFlag = false;
+        FramesParsed(result.framesParsed);
         ShowReply(result);
     }
 
@@ -204,9 +206,9 @@ void SwellRun::Tick() {
 
     ElapsedText = HoursText(ElapsedSeconds);
     ShowPanel(QStringLiteral("ElapsedTime"), QStringLiteral("Elapsed Time: ") + ElapsedText);
-    ShowPanel(QStringLiteral("StepTime"), QStringLiteral("Current Step (") + CStr(CurStep) +
-                                              QStringLiteral(") Cycle (") + CStr(CurCycle) +
-                                              QStringLiteral(") Time: ") + HoursText(StepSeconds));
+    ShowPanel(QStringLiteral("StepTime"), ProgressText(QStringLiteral("Current Step (") + CStr(CurStep) +
+                                                           QStringLiteral(") Cycle (") + CStr(CurCycle) +
+                                                           QStringLiteral(") Time: ") + HoursText(StepSeconds)));
 }
 
 }  // namespace swell

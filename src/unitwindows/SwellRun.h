@@ -14,7 +14,11 @@
 //    from the set point once the step is older than 60 s stops the run), the
 //    end of the step or repetition (its time is up and the sample within the
 //    step's tolerance), one recorded point per recording interval, and the
-//    status texts.
+//    status texts. A point is recorded only with readings from the unit
+//    since the point before, or on the ticks that discard their input while
+//    the unit goes on sending; while the unit is silent the run goes on by
+//    its last readings, counts the points not recorded and says so in the
+//    "StepTime" panel (SequenceRun).
 //
 // Time comes from tick::timeGetTime (RunClock), so tests run long sequences
 // on a manual clock. The window adds the port, the timer, the boxes, the grid,

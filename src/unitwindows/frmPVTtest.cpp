@@ -325,4 +325,6 @@ void frmPVTtest::ShowReply(const unit::PvtReplyResult& r) {
 
 void frmPVTtest::ShowActiveFlag(const QString& caption) { lblActiveFlag->setText(caption); }
 
+void frmPVTtest::ShowPointNotRecorded(int) { lblActiveFlag->setText(unit::NoResponseCaption()); }
+
 void frmPVTtest::ShowSpeedSetPoint(const QString& text) { txtspeedset->setText(text); }

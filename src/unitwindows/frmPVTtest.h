@@ -252,6 +252,8 @@ protected:
     void RunButtons(bool running) override;
     void ShowReply(const unit::PvtReplyResult& result) override;
     void ShowActiveFlag(const QString& caption) override;
+    // A row not recorded, the unit silent: "No Response".
+    void ShowPointNotRecorded(int pointsNotRecorded) override;
     void ShowSpeedSetPoint(const QString& text) override;
     void InitialChart() override;
 

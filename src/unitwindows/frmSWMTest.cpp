@@ -338,6 +338,8 @@ void frmSWMTest::ShowReply(const SwellReplyResult& r) {
 
 void frmSWMTest::ShowStatus(const QString& caption) { lblActiveFlag->setText(caption); }
 
+void frmSWMTest::ShowPointNotRecorded(int) { lblActiveFlag->setText(unit::NoResponseCaption()); }
+
 void frmSWMTest::ShowPanel(const QString& key, const QString& text) {
     for (QLabel* p : {StartTime, ElapsedTime, Status, EndTime, StepTime})
         if (p->objectName() == key) p->setText(text);

@@ -146,6 +146,8 @@ public:
     void AddSwellGridRow() override;
     void ShowReply(const swell::SwellReplyResult& result) override;
     void ShowStatus(const QString& caption) override;
+    // A point not recorded, the unit silent: "No Response".
+    void ShowPointNotRecorded(int pointsNotRecorded) override;
     void ShowPanel(const QString& key, const QString& text) override;
     void RunButtons(bool running) override;
     void Message(const QString& text) override;

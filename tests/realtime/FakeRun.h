@@ -1,9 +1,10 @@
 #pragma once
 // A run without a window, port or database: the run's hooks write down what
 // the window would do (frames with the tick they went out on, the timer
-// interval, recorded rows, status panels, grid calls, buttons), and the test
-// sets the unit's readings itself. Ticks come one timer interval apart on a
-// manual clock.
+// interval, recorded rows, status panels, grid calls, buttons, the points
+// not recorded), and the test sets the unit's readings itself. Ticks come one
+// timer interval apart on a manual clock; each brings frames from the unit
+// unless it is `silent`.
 
 #include "realtime/RheologyRun.h"
 #include "support/ManualClock.h"
@@ -33,6 +34,7 @@ public:
     void tick(int ms = -1) {
         clock_.advance(ms < 0 ? interval : ms);
         ++ticks;
+        FramesParsed(silent ? 0 : 1);
         RunTick();
     }
     // Ticks until the run is idle (at most `limit` ticks); false when it is not.
@@ -70,6 +72,8 @@ public:
     bool running = false;        // RunButtons
     int ticks = 0;
     std::function<void()> failSave;  // throws to make a row fail
+    bool silent = false;             // the ticks bring no frames
+    std::vector<int> notRecorded;    // the count told at every point not recorded
 
 protected:
     void SendFrame(const QString& frame) override {
@@ -91,6 +95,7 @@ protected:
     void AddResultGridRow() override { calls << "gridrow"; }
     void ShowPanel(const QString& key, const QString& text) override { panels[key] = text; }
     void RunButtons(bool on) override { running = on; }
+    void ShowPointNotRecorded(int count) override { notRecorded.push_back(count); }
 
 private:
     testing_support::ManualClock& clock_;

@@ -358,3 +358,77 @@ TEST_F(RunEndToEnd, EveryWayOutOfARunSendsTheStopFrame) {
     EXPECT_EQ(run.setPoints().back().second, QByteArray("100.0,00000,300.000 1"));
     EXPECT_EQ(band.runSecond - run.setPoints().back().first, 55);
 }
+
+// A unit that falls silent on a line that stays open (a cable pulled from a
+// USB adapter, a unit that hangs) for 22 s, through the end of step 1 and the
+// set points of step 2: the run goes on as before, no row is stored in that
+// time, and the window says so; rows follow again once frames come back, and
+// the stored rows show the gap by their times.
+TEST_F(RunEndToEnd, ASilentUnitStoresNoRowsAndTheWindowSaysSo) {
+    UnitSimulator unit;
+    setUpUnit(unit, 1);
+    writePorts({1});
+    StoreSequence(conn, "Two minutes", {seqStep(1, 100, 5, 300, 5, 0, 0, 0, 1, 0), seqStep(1, 100, 5, 300, 5, 0, 0, 0, 1, 0)});
+
+    frmMDIRealTime mdi(&conn);
+    mdi.MDIForm_Load();
+    mdi.show();
+    mdi.MenuAdd[1]->trigger();
+    QPointer<frmRealTime> w = mdi.RealTimeWindows[1];
+    ASSERT_TRUE(w && w->MSComm1.PortOpen());
+    SimulatedRun run(*w, unit, clock);
+    ASSERT_TRUE(run.tick());
+    pickAndStart(*w, "Two minutes", "Silent unit");
+    const qint32 testId = w->TestId;
+    const auto runSecond = [&] { return qint64(clock.ms - w->mRunStartMs) / 1000; };
+    const auto storedTimes = [&] {
+        db::Command cmd(conn.ADOConnection(),
+                        QStringLiteral("SELECT RESULT_TIME FROM TEST_RESULT WHERE TEST_ID = %1 ORDER BY rowid")
+                            .arg(testId));
+        const auto rows = cmd.execute();
+        std::vector<double> times;
+        for (const QVariant& t : rows->columns[0]) times.push_back(t.toDouble());
+        return times;
+    };
+    std::vector<double> expected;
+    for (int t = 5; t <= 40; t += 5) expected.push_back(t);
+
+    ASSERT_TRUE(run.tickUntil([&] { return runSecond() >= 40; }));  // the point at 40 s stored
+    EXPECT_EQ(w->lblActiveFlag->text(), "Running Test");
+    run.unitSilent = true;
+    ASSERT_TRUE(run.tickUntil([&] { return runSecond() >= 52; }));
+    EXPECT_EQ(w->lblActiveFlag->text(), "No Response");
+    EXPECT_EQ(w->StepTime->text(), "No readings from the unit: 2 points not recorded");
+    ASSERT_TRUE(run.tickUntil([&] { return runSecond() >= 62; }));
+    EXPECT_EQ(w->CurStep, 2);  // step 1 ended on its time with the last readings
+    EXPECT_EQ(w->StepTime->text(), "No readings from the unit: 4 points not recorded");
+    EXPECT_EQ(storedTimes(), expected);  // 5 .. 40 s
+
+    // Frames again. The first comes on the tick that throws its input away:
+    // step 2's point at 5 s would hold the readings of before the silence,
+    // and is not stored; the next ticks read the unit, and rows follow.
+    run.unitSilent = false;
+    ASSERT_TRUE(run.tick());
+    EXPECT_EQ(w->StepTime->text(), "No readings from the unit: 5 points not recorded");
+    ASSERT_TRUE(run.tick());
+    EXPECT_EQ(w->lblActiveFlag->text(), "Running Test");
+    EXPECT_EQ(w->StepTime->text(), "Current Step (2) Cycle (1) Time: 0:00:06");
+    ASSERT_TRUE(run.tickUntil([&] { return w->RunState == 0; }));
+    EXPECT_EQ(run.stops(), 1);
+    EXPECT_EQ(run.unexpectedCommands(), 0u);
+    EXPECT_TRUE(dialogs.texts().isEmpty()) << dialogs.texts().join(";").toStdString();
+    EXPECT_EQ(w->PointsNotRecorded, 5);
+    // The same set points on the same seconds as with a unit that sends all
+    // along: step 2's went out while the unit was silent.
+    using Frames = std::vector<std::pair<qint64, QByteArray>>;
+    EXPECT_EQ(run.setPoints(), (Frames{{2, "100.0,00000,300.000 1"}, {62, "100.0,00000,300.000 1"}}));
+
+    for (int t = 70; t <= 120; t += 5) expected.push_back(t);
+    EXPECT_EQ(storedTimes(), expected);
+    // The grid and the chart follow the stored rows.
+    EXPECT_EQ(w->Pesgo1->points(), int(expected.size()));
+    QStringList groups;
+    for (int r = 1; r < w->MSFlexGrid1->Rows(); ++r)
+        groups << w->MSFlexGrid1->TextMatrix(r, 0) + "/" + w->MSFlexGrid1->TextMatrix(r, 3);
+    EXPECT_EQ(groups, (QStringList{"1/0.67", "2/2."}));  // each step's last stored row (and the end of step 2)
+}

@@ -320,3 +320,79 @@ TEST_F(RunLoop, TheRunsTimeGoesOnPastTheClocksWrap) {
     EXPECT_GT(run.rows.back().time, 4294967.0 + 10 * 24 * 3600);
     EXPECT_EQ(run.panels.value("ElapsedTime"), ElapsedTimeText("1440:00:00"));
 }
+
+// A unit silent on an open line leaves its last readings in place. The run
+// goes on by them exactly as with a unit that sends (set points, the step's
+// end by time and tolerance, the ramp), but a point with no frame since the
+// point before is not recorded: it is counted, the window is told and the
+// progress panel says so; recording goes on when frames come again.
+TEST_F(RunLoop, ASilentUnitsPointsAreNotRecordedAndTheRunGoesOn) {
+    const RunTables tables = TableBuilder{}
+                                 .step(1, 75, 5, 300, 10, 0, 1, 0, 1, 0)  // then a ramp of one 20 s entry
+                                 .step(1, 75, 5, 200, 10, 0, 0, 0, 1, 0)
+                                 .entry(100, 20, 5)
+                                 .t;
+    const auto times = [](const FakeRun& r) {
+        std::vector<double> t;
+        for (const auto& row : r.rows) t.push_back(row.time);
+        return t;
+    };
+    run.setSample(75);
+    start(tables);
+    runUntil(30);
+    run.silent = true;  // after the point at 30 s, through the step's end and into the ramp
+    runUntil(61);
+    EXPECT_EQ(run.mPhase, kRampPhase);  // the step ended on time with the last readings
+    EXPECT_EQ(run.panels["StepTime"], "No readings from the unit: 3 points not recorded");
+    runUntil(72);
+    EXPECT_EQ(run.notRecorded, (std::vector<int>{1, 2, 3, 4, 5}));  // 40, 50, 60, 65, 70
+    EXPECT_EQ(run.panels["StepTime"], "No readings from the unit: 5 points not recorded");
+    EXPECT_TRUE(run.UnitSilent());
+
+    run.silent = false;
+    run.tick();
+    EXPECT_FALSE(run.UnitSilent());
+    EXPECT_TRUE(run.panels["StepTime"].startsWith("Current Ramp (1) Time: ")) << run.panels["StepTime"].toStdString();
+    ASSERT_TRUE(run.runToEnd());
+    EXPECT_EQ(times(run), (std::vector<double>{10, 20, 30, 75, 80, 90, 100, 110, 120, 130, 140}));
+    EXPECT_EQ(run.PointsNotRecorded, 5);
+    // The grid and the chart follow the stored points: nothing for a point not
+    // recorded, nor for the end of the step while the unit was silent.
+    EXPECT_EQ(run.calls.count("plot"), int(run.rows.size()));
+    EXPECT_EQ(run.calls.count("grid"), int(run.rows.size()) + 1);  // and the end of step 2
+    EXPECT_TRUE(dialogs.messages.empty());
+
+    // The run went on as with a unit that sends all along: the same set
+    // points on the same seconds, the stop at the same time.
+    const Sent silent = sent();
+    FakeRun live{clock};
+    live.setSample(75);
+    live.load(tables);
+    live.mBobNumber = 1;
+    live.StartTest();
+    ASSERT_TRUE(live.runToEnd());
+    run.frames = live.frames;
+    EXPECT_EQ(sent(), silent);
+    EXPECT_EQ(times(live), (std::vector<double>{10, 20, 30, 40, 50, 60, 65, 70, 75, 80, 90, 100, 110, 120, 130, 140}));
+    EXPECT_TRUE(live.notRecorded.empty());
+
+    // A new run starts with no point missed, and its first point holds frames
+    // that came after its start: a unit silent from the start records none.
+    run.silent = true;
+    start(tables);
+    EXPECT_EQ(run.PointsNotRecorded, 0);
+    EXPECT_FALSE(run.UnitSilent());
+    run.rows.clear();
+    runUntil(12);
+    EXPECT_TRUE(run.rows.empty());
+    EXPECT_EQ(run.PointsNotRecorded, 1);
+    // Frames since the point before are enough, however long ago: the point
+    // at 30 s holds the readings of 25 s.
+    run.silent = false;
+    runUntil(25);
+    run.silent = true;
+    runUntil(31);
+    EXPECT_EQ(times(run), (std::vector<double>{20, 30}));
+    EXPECT_EQ(run.PointsNotRecorded, 1);
+    run.ShutDown();
+}

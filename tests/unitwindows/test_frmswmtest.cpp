@@ -153,6 +153,41 @@ TEST_F(SwellWindow, ARunWithANamesakeStoredRecordsUnderItsOwnNewTest) {
     EXPECT_EQ(rowsOf("TEST_ADDITIVE", older), 0);
 }
 
+// A unit silent on a line that stays open: no row, no grid row and no chart
+// point while nothing comes, the window says so, and rows follow again once
+// frames come back.
+TEST_F(SwellWindow, ASilentUnitStoresNoRowsAndTheWindowSaysSo) {
+    StoreSequence(conn, "Swell 1", {SeqStep{5, 212, 5, 0, 10, 1000}});
+    auto w = open(1);
+    pick(*w, "Swell 1");
+    tick(*w, frameOf(212, 0, 1.0));
+    tick(*w, frameOf(212, 0, 1.0));
+    zero(*w, "0.4", 1.0);
+    AnswerSample answer({});
+    w->cmdStart->click();
+    ASSERT_EQ(w->RunState, 1) << dialogs.texts().join(";").toStdString();
+    const QString swollen = frameOf(212, 1000, 1.5);
+    while (count("TEST_RESULT") < 1) tick(*w, swollen);
+    const int gridRows = w->MSFlexGrid1->Rows();
+    const int chartPoints = w->Pesgo1->points();
+
+    for (int i = 0; i < 25; ++i) tick(*w);  // nothing from the unit
+    EXPECT_EQ(w->RunState, 1);
+    EXPECT_EQ(count("TEST_RESULT"), 1);
+    EXPECT_EQ(w->MSFlexGrid1->Rows(), gridRows);
+    EXPECT_EQ(w->Pesgo1->points(), chartPoints);
+    EXPECT_EQ(w->lblActiveFlag->text(), "No Response");
+    EXPECT_EQ(w->StepTime->text(), "No readings from the unit: 2 points not recorded");
+
+    tick(*w, swollen);
+    EXPECT_TRUE(w->StepTime->text().startsWith("Current Step (1) Cycle (1) Time: ")) << w->StepTime->text().toStdString();
+    EXPECT_EQ(w->lblActiveFlag->text(), "Running Test");
+    while (count("TEST_RESULT") < 2 && w->RunState == 1) tick(*w, swollen);
+    EXPECT_EQ(w->MSFlexGrid1->Rows(), gridRows + 1);
+    EXPECT_EQ(w->PointsNotRecorded, 2);
+    EXPECT_TRUE(dialogs.messages.empty()) << dialogs.texts().join(";").toStdString();
+}
+
 TEST_F(SwellWindow, ARunStoresItsRowsInTheSwellColumnsAndEndsWithTheSequence) {
     gUnitSystem = 2;
     StoreSequence(conn, "Swell 2", {SeqStep{1, 212, 5, 0, 10, 1000, 0, 0, 2}, SeqStep{1, 212, 5, 0, 0, 0}});
@@ -288,13 +323,16 @@ TEST_F(SwellWindow, AStoredRowComesBeforeItsGridRow) {
     auto w = open(1);
     w->TestId = 5;
     w->reply.state.SampleTemp = 80;
+    w->FramesParsed(1);  // the reading set stands for a frame of the unit
     w->RecordSwellPoint();
     EXPECT_EQ(w->MSFlexGrid1->Rows(), 2);
     EXPECT_EQ(count("TEST_RESULT"), 1);
 
     // The database refuses the point: no grid row, one message for the run.
     w->mTestResult = std::make_unique<clsTEST_RESULT>();  // bound to no connection
+    w->FramesParsed(1);
     w->RecordSwellPoint();
+    w->FramesParsed(1);
     w->RecordSwellPoint();
     EXPECT_EQ(w->MSFlexGrid1->Rows(), 2);
     ASSERT_EQ(dialogs.messages.size(), 1u);

@@ -238,15 +238,23 @@ TEST_F(PvtLine, WhatARealUnitDoesThatTheWindowMustSurvive) {
     EXPECT_TRUE(dialogs.texts().isEmpty());
 
     // Silence: "No Response" within two watchdog periods; a frame brings the status back.
+    // Of the recording points in the 12 s, the one at 10 s holds the readings
+    // of before it and is stored; the one at 20 s has none and is not, and
+    // the step time panel says so until frames come again.
+    ASSERT_LT(w->StepSeconds, 10);
     sim.setSilent(true);
-    for (int i = 0; i < 10; ++i) {
+    for (int i = 0; i < 12; ++i) {
         clock.advance(1000);
         w->Timer1.Tick();
     }
     EXPECT_EQ(w->lblActiveFlag->text(), "No Response");
+    EXPECT_EQ(count("TEST_RESULT"), 1);
+    EXPECT_EQ(w->PointsNotRecorded, 1);
+    EXPECT_EQ(w->StepTime->text(), "No readings from the unit: 1 point not recorded");
     sim.setSilent(false);
     ASSERT_TRUE(tick(*w));
     EXPECT_EQ(w->lblActiveFlag->text(), "Running Test");
+    EXPECT_TRUE(w->StepTime->text().startsWith("Current Step (1) Cycle (1) Time: ")) << w->StepTime->text().toStdString();
 
     // The port vanishes: the run stops, the loss is said once, the window closes.
     sim.vanish();

@@ -107,6 +107,10 @@ protected:
     void ShowPanel(const QString& key, const QString& text) override { panels[key] = text; }
     void RunButtons(bool on) override { running = on; }
     void ShowSpeedSetPoint(const QString& text) override { speedSetPoint = text; }
+    void ShowPointNotRecorded(int count) override { notRecorded.push_back(count); }
+
+public:
+    std::vector<int> notRecorded;  // the count told at every row not recorded
 };
 
 class PvtRunTest : public ::testing::Test {
@@ -261,6 +265,44 @@ TEST_F(PvtRunTest, ARowThatCannotBeStoredIsSaidOnceAndTheRunGoesOn) {
     ASSERT_EQ(dialogs.texts().size(), 1);
     EXPECT_TRUE(dialogs.texts()[0].startsWith("ERROR: ")) << dialogs.texts()[0].toStdString();
     EXPECT_EQ(run.stops(), 1);  // the sequence still ends
+}
+
+// A unit silent on an open line leaves its last readings in place: the run
+// goes on by them (the step's end, the next step's frame, the band), but a
+// row with no frame since the row before is not recorded; it is counted, the
+// window is told and the step time panel says so until frames come again.
+TEST_F(PvtRunTest, ASilentUnitsRowsAreNotRecordedAndTheRunGoesOn) {
+    const std::vector<Step> steps = {{1, 72, 5, 100, 10, 0}, {0.5, 72, 5, 50, 10, 0}};
+    const auto times = [](const FakeRun& r) {
+        std::vector<qint64> t;
+        for (const auto& row : r.rows) t.push_back(row.elapsed);
+        return t;
+    };
+    FakeRun live;
+    live.clock = &clock;
+    live.TakeSteps(tables(steps));
+    live.StartTest();
+    live.tickUntilIdle();
+    EXPECT_EQ(times(live), (std::vector<qint64>{10, 20, 30, 40, 50, 60, 70, 80, 90}));
+
+    load(steps);
+    run.StartTest();
+    while (run.ElapsedSeconds < 20) run.tick();
+    run.silent = true;  // through the end of step 1 and the frame of step 2
+    while (run.ElapsedSeconds < 75) run.tick();
+    EXPECT_EQ(run.CurStep, 2);
+    EXPECT_EQ(run.notRecorded, (std::vector<int>{1, 2, 3, 4, 5}));  // 30 .. 70
+    EXPECT_EQ(run.panels["StepTime"], "No readings from the unit: 5 points not recorded");
+    run.silent = false;
+    run.tick();
+    EXPECT_EQ(run.panels["StepTime"], "Current Step (2) Cycle (1) Time: 0:00:16");
+    run.tickUntilIdle();
+
+    EXPECT_EQ(times(run), (std::vector<qint64>{10, 20, 80, 90}));
+    EXPECT_EQ(run.gridRows, 4);
+    EXPECT_EQ(run.PointsNotRecorded, 5);
+    EXPECT_EQ(run.frames, live.frames);  // the same frames on the same ticks
+    EXPECT_TRUE(dialogs.texts().isEmpty());
 }
 
 TEST_F(PvtRunTest, TheWatchdogShowsSilence) {

@@ -58,6 +58,8 @@ public:
     void ShowPanel(const QString& key, const QString& text) override { panels[key] = text; }
     void RunButtons(bool on) override { running = on; }
     void Message(const QString& text) override { messages << text; }
+    void ShowPointNotRecorded(int count) override { notRecorded.push_back(count); }
+    std::vector<int> notRecorded;  // the count told at every point not recorded
 
     // Steps of (minutes, temperature, tolerance, pressure, cycles, interval).
     void steps(std::initializer_list<std::array<double, 6>> list) {
@@ -184,6 +186,55 @@ TEST_F(SwellRunLoop, RowsAreRecordedOnTheIntervalAndTheStepsFirstTickDiscardsInp
         none.Tick();
     }
     EXPECT_TRUE(none.rows.empty());
+}
+
+// A unit silent on an open line leaves its last readings in place: the run
+// goes on by them (the step's end, the next step's set points), but a point
+// with no frame since the point before is not recorded; it is counted, the
+// window is told and the step time panel says so until frames come again.
+// The first ticks of a step throw their input away; a frame in it still
+// says that the unit is sending, so the points on those ticks are recorded.
+TEST_F(SwellRunLoop, ASilentUnitsPointsAreNotRecordedAndTheRunGoesOn) {
+    w.steps({{1, 100, 5, 0, 1, 1}, {1, 100, 5, 0, 1, 1}, {1, 100, 5, 0, 1, 1}});  // a point a second
+    const auto seconds = [](double from, double to) {
+        std::vector<double> s;
+        for (double t = from; t <= to; ++t) s.push_back(t);
+        return s;
+    };
+    tick();  // the window polls the unit before the run
+    start();
+    tick(500);  // the start's first ticks discard their input: the unit is sending
+    while (w.CurStep == 1) tick();
+    for (int i = 0; i < 4; ++i) tick();  // step 2's first ticks, which discard their input
+    std::vector<double> expected = seconds(1, 59);
+    for (double t : seconds(61, 64)) expected.push_back(t);
+    EXPECT_EQ(w.rowTimes, expected);
+
+    // Silent through the end of step 2 and the start of step 3.
+    const int setPoints = w.setPointsSent;
+    for (int i = 0; i < 60; ++i) {
+        clock.advance(1000);
+        w.Tick();
+    }
+    EXPECT_EQ(w.CurStep, 3);
+    EXPECT_EQ(w.setPointsSent, setPoints + 1);
+    EXPECT_EQ(w.rowTimes, expected);
+    ASSERT_EQ(w.notRecorded.size(), 59u);  // every second but the step's change
+    EXPECT_EQ(w.notRecorded.back(), 59);
+    EXPECT_EQ(w.panels["StepTime"], "No readings from the unit: 59 points not recorded");
+
+    tick();
+    EXPECT_EQ(w.panels["StepTime"], "Current Step (3) Cycle (1) Time: 00:00:05");
+    while (w.RunState == kRunning) tick();
+    for (double t : seconds(125, 179)) expected.push_back(t);
+    EXPECT_EQ(w.rowTimes, expected);
+    EXPECT_EQ(w.PointsNotRecorded, 59);
+    EXPECT_TRUE(w.messages.isEmpty());
+
+    // A new run starts with no point missed.
+    start();
+    EXPECT_EQ(w.PointsNotRecorded, 0);
+    EXPECT_FALSE(w.UnitSilent());
 }
 
 // A stored rate beyond the counter's range is an interval that never comes
