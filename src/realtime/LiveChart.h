@@ -16,7 +16,7 @@
 // the work of one tick of the run loop however long the test runs.
 
 #include "analysis/ResultGridLines.h"
-#include "unitlink/LivePlot.h"
+#include "unitbase/LivePlot.h"
 
 #include <QString>
 #include <array>

@@ -34,7 +34,7 @@
 //    the next step follows, and after the last one the run ends (ShutDown).
 
 #include "platform/RunClock.h"
-#include "unitlink/SequenceRun.h"
+#include "unitrun/SequenceRun.h"
 #include "unitlink/UnitProtocol.h"
 
 #include <QString>

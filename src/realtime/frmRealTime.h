@@ -27,8 +27,8 @@
 
 #include "data/RecordBase.h"
 #include "dialogs/ControlLayout.h"
-#include "unitlink/LivePlot.h"
-#include "unitlink/LiveSamples.h"
+#include "unitbase/LivePlot.h"
+#include "unitrun/LiveSamples.h"
 #include "realtime/RheologyRun.h"
 #include "unitlink/UnitProtocol.h"
 #include "unitbase/UnitWindow.h"

@@ -4,7 +4,7 @@
 #include "dialogs/frmTestRelatedInfo.h"
 #include "platform/Dialogs.h"
 #include "platform/ModalShow.h"
-#include "unitlink/RunRules.h"
+#include "unitrun/RunRules.h"
 #include "unitlink/UnitProtocol.h"
 
 #include <QLabel>

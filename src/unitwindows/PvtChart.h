@@ -11,7 +11,7 @@
 // leaves no sample volume (0 or less) has no density point.
 
 #include "analysis/ResultGridLines.h"
-#include "unitlink/LivePlot.h"
+#include "unitbase/LivePlot.h"
 
 #include <QString>
 #include <optional>

@@ -25,7 +25,7 @@
 // cycle count (mStepCycles) of each step.
 
 #include "unitlink/PvtReply.h"
-#include "unitlink/SequenceRun.h"
+#include "unitrun/SequenceRun.h"
 
 #include <QString>
 #include <optional>

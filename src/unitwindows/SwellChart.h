@@ -10,7 +10,7 @@
 // scale (or pressure alone), all in one plot area.
 
 #include "analysis/ResultGridLines.h"
-#include "unitlink/LivePlot.h"
+#include "unitbase/LivePlot.h"
 
 #include <QString>
 #include <array>

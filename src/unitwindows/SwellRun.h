@@ -27,7 +27,7 @@
 #include "unitlink/SwellReply.h"
 
 #include "platform/RunClock.h"
-#include "unitlink/SequenceRun.h"
+#include "unitrun/SequenceRun.h"
 
 #include <QString>
 #include <QVector>

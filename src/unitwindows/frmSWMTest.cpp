@@ -18,7 +18,7 @@
 #include "platform/FlexGrid.h"
 #include "platform/PeChart.h"
 #include "platform/TrapErrors.h"
-#include "unitlink/RunRules.h"
+#include "unitrun/RunRules.h"
 #include "unitlink/UnitProtocol.h"
 
 #include <QCheckBox>

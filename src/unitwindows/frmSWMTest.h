@@ -22,8 +22,8 @@
 
 #include "data/RecordBase.h"
 #include "dialogs/ControlLayout.h"
-#include "unitlink/LivePlot.h"
-#include "unitlink/LiveSamples.h"
+#include "unitbase/LivePlot.h"
+#include "unitrun/LiveSamples.h"
 #include "unitbase/UnitWindow.h"
 #include "unitwindows/SwellChart.h"
 #include "unitwindows/SwellRun.h"

@@ -7,7 +7,7 @@
 #include "FakeRun.h"
 
 #include "platform/Database.h"
-#include "unitlink/RunRules.h"
+#include "unitrun/RunRules.h"
 #include "support/ScriptedDialogs.h"
 
 #include <gtest/gtest.h>

@@ -9,8 +9,8 @@
 #include "data/clsSEQUENCE_RAMP.h"
 #include "data/clsSEQUENCE_RAMP_DEFINE.h"
 #include "platform/RunClock.h"
-#include "unitlink/RunRules.h"
-#include "unitlink/SequenceRun.h"
+#include "unitrun/RunRules.h"
+#include "unitrun/SequenceRun.h"
 
 using namespace runloop;
 using namespace realtime_tests;

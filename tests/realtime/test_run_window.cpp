@@ -8,7 +8,7 @@
 
 #include "data/clsTEST_ADDITIVE.h"
 #include "platform/PeChart.h"
-#include "unitlink/RunRules.h"
+#include "unitrun/RunRules.h"
 
 #include <QLabel>
 #include <QRadioButton>

@@ -1,4 +1,4 @@
-#include "unitlink/LiveSamples.h"
+#include "unitrun/LiveSamples.h"
 
 #include "data/clsTEST_RESULT.h"
 

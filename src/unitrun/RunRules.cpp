@@ -1,4 +1,4 @@
-#include "unitlink/RunRules.h"
+#include "unitrun/RunRules.h"
 
 #include "data/DateText.h"
 #include "data/Numbers.h"

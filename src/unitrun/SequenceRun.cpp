@@ -1,4 +1,4 @@
-#include "unitlink/SequenceRun.h"
+#include "unitrun/SequenceRun.h"
 
 #include "data/Globals.h"
 #include "platform/Dialogs.h"

@@ -12,7 +12,7 @@
 // time shown from tick::CurrentDateTime.
 
 #include "platform/RunClock.h"
-#include "unitlink/RunRules.h"
+#include "unitrun/RunRules.h"
 
 #include <QString>
 #include <functional>

@@ -1,4 +1,4 @@
-#include "unitlink/LivePlot.h"
+#include "unitbase/LivePlot.h"
 
 #include "platform/PeChart.h"
 
