@@ -7,6 +7,7 @@
 // offscreen run it skips itself. The picture goes to the build folder
 // (screenshots/rheology_window_run.png).
 
+#include "unitrun/RunRules.h"
 #include "LiveFixture.h"
 
 #include "data/Settings.h"
@@ -139,6 +140,14 @@ TEST_F(XDisplay, RheologyWindowDuringARun) {
                                                                                .arg(size.width())
                                                                                .arg(size.height())));
         EXPECT_EQ(w->Pesgo1->cutAxisTexts(), QStringList()) << size.width();
+        // The progress line of a silent unit is read whole in the status bar.
+        const QString stepTime = w->StepTime->text();
+        w->StepTime->setText(runloop::PointsNotRecordedText(1234));
+        settle(100);
+        EXPECT_GE(w->StepTime->contentsRect().width(),
+                  w->StepTime->fontMetrics().horizontalAdvance(w->StepTime->text()))
+            << size.width();
+        w->StepTime->setText(stepTime);
     }
     w->resize(1880, 1120);
     w->show();
