@@ -30,7 +30,21 @@ QString frameOf(double temp, double press, double volts, const char* status = "0
     return QStringLiteral("#%1,%2,0,0,0,%3,0,0,%4,0").arg(status).arg(temp).arg(press).arg(volts);
 }
 
-using SwellWindow = SwellFixture;
+class SwellWindow : public SwellFixture {
+protected:
+    // A window of unit 1 ready to START: the sequence "Swell 1" of one step of
+    // that many minutes (212 °F, 1000 psi, a row every 10 s) picked, two
+    // frames of the sample at 212 °F and 1.0 V read, the wafer zeroed at 0.4 in.
+    std::unique_ptr<frmSWMTest> readyToStart(double minutes) {
+        StoreSequence(conn, "Swell 1", {SeqStep{minutes, 212, 5, 0, 10, 1000}});
+        auto w = open(1);
+        pick(*w, "Swell 1");
+        tick(*w, frameOf(212, 0, 1.0));
+        tick(*w, frameOf(212, 0, 1.0));
+        zero(*w, "0.4", 1.0);
+        return w;
+    }
+};
 
 }  // namespace
 
@@ -125,12 +139,7 @@ TEST_F(SwellWindow, StartIsRefusedUntilSequenceCalibrationZeroAndSetPointsAreRig
 // A stored test of the same name (stored while the dialog is open, past its
 // check of names) takes neither the run's points nor its additives.
 TEST_F(SwellWindow, ARunWithANamesakeStoredRecordsUnderItsOwnNewTest) {
-    StoreSequence(conn, "Swell 1", {SeqStep{1, 212, 5, 0, 10, 1000}});
-    auto w = open(1);
-    pick(*w, "Swell 1");
-    tick(*w, frameOf(212, 0, 1.0));
-    tick(*w, frameOf(212, 0, 1.0));
-    zero(*w, "0.4", 1.0);
+    auto w = readyToStart(1);
     const auto sql = [&](const QString& text) { return db::Command(conn.ADOConnection(), text).execute(); };
     SampleEntry entry;
     entry.additives = QStringList({"KCl"});
@@ -157,12 +166,7 @@ TEST_F(SwellWindow, ARunWithANamesakeStoredRecordsUnderItsOwnNewTest) {
 // point while nothing comes, the window says so, and rows follow again once
 // frames come back.
 TEST_F(SwellWindow, ASilentUnitStoresNoRowsAndTheWindowSaysSo) {
-    StoreSequence(conn, "Swell 1", {SeqStep{5, 212, 5, 0, 10, 1000}});
-    auto w = open(1);
-    pick(*w, "Swell 1");
-    tick(*w, frameOf(212, 0, 1.0));
-    tick(*w, frameOf(212, 0, 1.0));
-    zero(*w, "0.4", 1.0);
+    auto w = readyToStart(5);
     AnswerSample answer({});
     w->cmdStart->click();
     ASSERT_EQ(w->RunState, 1) << dialogs.texts().join(";").toStdString();
@@ -583,12 +587,7 @@ TEST_F(SwellWindow, AStopFrameTheLineDoesNotTakeIsAPortFailure) {
 }
 
 TEST_F(SwellWindow, ALineLostUnderTheTestDialogStoresNothing) {
-    StoreSequence(conn, "Swell 1", {SeqStep{1, 212, 5, 0, 10, 1000}});
-    auto w = open(1);
-    pick(*w, "Swell 1");
-    tick(*w, frameOf(212, 0, 1.0));
-    tick(*w, frameOf(212, 0, 1.0));
-    zero(*w, "0.4", 1.0);
+    auto w = readyToStart(1);
     SampleEntry entry;
     entry.beforeOk = [&] { w->PortOpenHook = [] { return false; }; };
     AnswerSample answer(entry);
