@@ -379,11 +379,7 @@ TEST_F(RunWindow, ARunWithANamesakeStoredRecordsUnderItsOwnNewTest) {
     EXPECT_EQ(w->TestId, newer);
 
     tickWhile([&] { return w->StepSeconds < 12; });
-    const auto rowsOf = [&](const char* table, qint32 key) { return testing_support::RowsUnder(conn, table, key); };
-    EXPECT_EQ(rowsOf("TEST_RESULT", newer), 2);  // 5, 10
-    EXPECT_EQ(rowsOf("TEST_RESULT", older), 0);
-    EXPECT_EQ(rowsOf("TEST_ADDITIVE", newer), 1);
-    EXPECT_EQ(rowsOf("TEST_ADDITIVE", older), 0);
+    testing_support::ExpectRowsUnderTheNewerOnly(conn, newer, older, 2, 1);  // 5, 10
 }
 
 TEST_F(RunWindow, TheRunningSequenceIsNeverSwapped) {

@@ -194,11 +194,7 @@ TEST_F(PvtWindow, ARunWithANamesakeStoredRecordsUnderItsOwnNewTest) {
     for (int i = 0; i < 12; ++i) tick();
     const int points = count("TEST_RESULT");
     ASSERT_GT(points, 0);
-    const auto rowsOf = [&](const char* table, qint32 key) { return testing_support::RowsUnder(conn, table, key); };
-    EXPECT_EQ(rowsOf("TEST_RESULT", newer), points);
-    EXPECT_EQ(rowsOf("TEST_RESULT", older), 0);
-    EXPECT_EQ(rowsOf("TEST_ADDITIVE", newer), 1);
-    EXPECT_EQ(rowsOf("TEST_ADDITIVE", older), 0);
+    testing_support::ExpectRowsUnderTheNewerOnly(conn, newer, older, points, 1);
 }
 
 TEST_F(PvtWindow, AChangedTestTypeIsStoredAsTyped) {

@@ -155,11 +155,7 @@ TEST_F(SwellWindow, ARunWithANamesakeStoredRecordsUnderItsOwnNewTest) {
     for (int i = 0; i < 10 && w->RunState == 1; ++i) tick(*w, frameOf(212, 1000, 1.5));
     const int points = count("TEST_RESULT");
     ASSERT_GT(points, 0);
-    const auto rowsOf = [&](const char* table, qint32 key) { return testing_support::RowsUnder(conn, table, key); };
-    EXPECT_EQ(rowsOf("TEST_RESULT", newer), points);
-    EXPECT_EQ(rowsOf("TEST_RESULT", older), 0);
-    EXPECT_EQ(rowsOf("TEST_ADDITIVE", newer), 1);
-    EXPECT_EQ(rowsOf("TEST_ADDITIVE", older), 0);
+    testing_support::ExpectRowsUnderTheNewerOnly(conn, newer, older, points, 1);
 }
 
 // A unit silent on a line that stays open: no row, no grid row and no chart
