@@ -110,7 +110,7 @@ struct PvtRunBench {
         // follows the stored ones in time.
         ms -= quint32(stored) * 1000;
         w->RunClock.Start();
-        w->StepStartMs = ms;
+        w->StepClock.Start();
         ms += quint32(stored) * 1000;
         w->mSamples.Forget();
         tick();  // the first recording tick reads the stored rows once

@@ -5,6 +5,7 @@
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSet>
 
 namespace ui {
 
@@ -25,19 +26,23 @@ QString toQtFilter(const QString& f) {
     return out.join(QStringLiteral(";;"));
 }
 
+QMessageBox::Icon iconOf(int style) {
+    switch (style & 0x70) {
+        case vbCritical: return QMessageBox::Critical;
+        case vbQuestion: return QMessageBox::Question;
+        case vbExclamation: return QMessageBox::Warning;
+        case vbInformation: return QMessageBox::Information;
+        default: return QMessageBox::NoIcon;
+    }
+}
+
 class QtHandler : public Handler {
 public:
     int message(const MessageRequest& r) override {
         QMessageBox box(QApplication::activeWindow());
         box.setWindowTitle(r.title);
         box.setText(r.prompt);
-        switch (r.style & 0x70) {
-            case vbCritical: box.setIcon(QMessageBox::Critical); break;
-            case vbQuestion: box.setIcon(QMessageBox::Question); break;
-            case vbExclamation: box.setIcon(QMessageBox::Warning); break;
-            case vbInformation: box.setIcon(QMessageBox::Information); break;
-            default: box.setIcon(QMessageBox::NoIcon); break;
-        }
+        box.setIcon(iconOf(r.style));
         struct B { QMessageBox::StandardButton sb; int result; };
         QVector<B> buttons;
         switch (r.style & 0x7) {
@@ -63,6 +68,13 @@ public:
         for (const auto& b : buttons)
             if (b.result == vbCancel || b.result == vbNo) return b.result;
         return buttons.front().result;
+    }
+    void notify(const MessageRequest& r, std::function<void()> closed) override {
+        auto* box = new QMessageBox(iconOf(r.style), r.title, r.prompt, QMessageBox::Ok, QApplication::activeWindow());
+        box->setAttribute(Qt::WA_DeleteOnClose);
+        box->setWindowModality(Qt::NonModal);
+        QObject::connect(box, &QObject::destroyed, [closed = std::move(closed)] { closed(); });
+        box->show();
     }
     std::optional<QString> input(const InputRequest& r) override {
         bool ok = false;
@@ -101,6 +113,23 @@ Handler* handler() { return g_handler; }
 int MsgBox(const QString& prompt, int style, const QString& title) {
     return current()->message(MessageRequest{prompt, style, title.isEmpty() ? appTitle() : title});
 }
+
+namespace {
+QSet<QString>& openNotifications() {
+    static QSet<QString> open;
+    return open;
+}
+}  // namespace
+
+void Notify(const QString& prompt, int style, const QString& title) {
+    MessageRequest r{prompt, style, title.isEmpty() ? appTitle() : title};
+    const QString key = r.title + QChar(0x1f) + r.prompt;
+    if (openNotifications().contains(key)) return;
+    openNotifications().insert(key);
+    current()->notify(r, [key] { openNotifications().remove(key); });
+}
+
+int OpenNotifications() { return int(openNotifications().size()); }
 
 QString InputBox(const QString& prompt, const QString& title, const QString& defaultText) {
     auto r = current()->input(InputRequest{prompt, title.isEmpty() ? appTitle() : title, defaultText});

@@ -65,6 +65,13 @@ public:
     // nullopt: the operator cancelled.
     virtual std::optional<QString> input(const InputRequest& r) = 0;
     virtual std::optional<QString> file(const FileRequest& r) = 0;
+    // A box that holds nothing back (Notify): shown, and left to the operator
+    // while the caller goes on; `closed` is called once when it goes. By
+    // default it is answered at once, as message() answers it.
+    virtual void notify(const MessageRequest& r, std::function<void()> closed) {
+        message(r);
+        closed();
+    }
 };
 
 // Installs a handler (nullptr restores the real dialogs); returns the previous one.
@@ -73,6 +80,15 @@ Handler* handler();
 
 // A message box; returns one of MsgBoxResult. An empty title shows appTitle().
 int MsgBox(const QString& prompt, int style = vbOKOnly, const QString& title = QString());
+// A message box that holds nothing back: it is shown and the call returns at
+// once, the box left open until the operator closes it. For what a unit's
+// tick says (a trip, a point the database refused, a failed line): the tick,
+// and every other unit's, goes on while the box is open. A box of the same
+// prompt and title still open is not shown again over it.
+void Notify(const QString& prompt, int style = vbOKOnly, const QString& title = QString());
+// The boxes of Notify still open.
+int OpenNotifications();
+
 // An input box; the empty text when cancelled.
 QString InputBox(const QString& prompt, const QString& title = QString(), const QString& defaultText = QString());
 // File dialogs; nullopt when cancelled.

@@ -5,6 +5,12 @@
 // clock and the date and time the system's; tests install a clock of their
 // own, so that a run of half an hour takes as long as its ticks take.
 //
+// Within a timer's tick (tick::TickTimer) the millisecond clock reads the
+// time the tick was due, not the moment it runs: a tick that the program ran
+// a little late sees the time it stands for, so its step seconds, recording
+// points and set-point times are those of a tick on time. ClockNow reads the
+// clock itself.
+//
 // The millisecond clock is a 32-bit count that wraps after about 49.7 days;
 // the time between two readings is taken with unsigned arithmetic
 // (MsBetween), which is right across the wrap for any span below that. A
@@ -13,11 +19,36 @@
 #include <QDateTime>
 #include <QtGlobal>
 #include <functional>
+#include <optional>
 
 namespace tick {
 
-// The millisecond clock.
+// The millisecond clock: the due time of the tick running, else ClockNow().
 quint32 timeGetTime();
+// The millisecond clock itself, whatever runs.
+quint32 ClockNow();
+
+// The tick running: the clock reading it was due at, the interval it was due
+// by, and how many ticks due before it the timer could not give (the program
+// was held longer than an interval). Empty outside a tick.
+struct TickMoment {
+    quint32 due = 0;
+    int intervalMs = 0;
+    int missed = 0;
+};
+std::optional<TickMoment> CurrentTick();
+// Sets the tick running for its lifetime (the timer's tick); restores the
+// one before.
+class TickScope {
+public:
+    explicit TickScope(const TickMoment& moment);
+    ~TickScope();
+    TickScope(const TickScope&) = delete;
+    TickScope& operator=(const TickScope&) = delete;
+
+private:
+    std::optional<TickMoment> previous_;
+};
 // The date and time of day.
 QDateTime CurrentDateTime();
 
@@ -30,8 +61,10 @@ inline quint32 MsBetween(quint32 earlier, quint32 later) { return later - earlie
 // loops read it every tick).
 class RunElapsed {
 public:
-    void Start() {
-        last_ = timeGetTime();
+    void Start() { StartAt(timeGetTime()); }
+    // Started at an earlier clock reading.
+    void StartAt(quint32 reading) {
+        last_ = reading;
         total_ = 0;
     }
     qint64 Milliseconds() {

@@ -4,6 +4,14 @@
 // handler. Setting the interval, or enabling the timer, starts the count
 // anew; an interval of 0 stops the ticks without disabling the timer.
 //
+// The ticks keep to their own clock, not to the end of the tick before: an
+// interval set within a tick counts from the time that tick was due, so a
+// tick the program ran late (another window's work, a busy machine) makes
+// no later tick late. Within its handler the millisecond clock reads the
+// time the tick was due (tick::timeGetTime, RunClock.h). A tick given more
+// than a whole interval late stands for the last one due; the ones before
+// it that the timer could not give are counted in its tick::TickMoment.
+//
 // Ticks never nest. A handler that shows a message box runs a nested event
 // loop, in which the timer goes on firing; such a tick is skipped (and
 // counted) instead of running inside the first one. A timer destroyed from
@@ -25,6 +33,9 @@ public:
     virtual ~TickSource() = default;
     // Ticks every ms milliseconds from now on (restarting the count).
     virtual void start(int ms) = 0;
+    // Ticks first in firstMs milliseconds, then every periodMs. By default
+    // as start(periodMs), for a source whose ticks are fired by hand.
+    virtual void schedule(int periodMs, int firstMs) { start(periodMs); }
     virtual void stop() = 0;
     std::function<void()> onTick;
 };
@@ -34,10 +45,13 @@ class QTimerTickSource : public TickSource {
 public:
     QTimerTickSource();
     void start(int ms) override;
+    void schedule(int periodMs, int firstMs) override;
     void stop() override;
 
 private:
     QTimer timer_;
+    int period_ = 0;
+    bool firstPending_ = false;  // the first tick of a schedule is still to come
 };
 
 using TickSourceFactory = std::function<std::unique_ptr<TickSource>()>;
@@ -76,6 +90,8 @@ private:
     void apply();
 
     std::unique_ptr<TickSource> source_;
+    quint32 nextDue_ = 0;  // the clock reading the next tick is due at
+    quint32 tickDue_ = 0;  // the one of the tick running
     int interval_ = 0;
     bool enabled_ = true;
     bool inTick_ = false;

@@ -81,7 +81,7 @@ void RheologyRun::RunTick() {
 void RheologyRun::StepPhaseTick(quint32 now) {
     RunState = kStepRunning;
     ++StepTick;
-    ReadStepClock(now);
+    ReadStepClock();
 
     // The periodic corrections act on the commands of this step only: its
     // first two ticks belong to the step-start frame.
@@ -100,7 +100,7 @@ void RheologyRun::StepPhaseTick(quint32 now) {
     }
 
     SetTimerInterval(kTickMs);
-    if (IsRecordingPoint(StepValue(mStepInterval), StepSeconds, false)) {
+    if (PointDue(StepValue(mStepInterval), StepSeconds, false)) {
         if (RecordPoint([this] { SaveResultRow(); })) {
             PlotAllSeries();
             UpdateResultGrid();
@@ -138,7 +138,7 @@ void RheologyRun::RampPhaseTick(quint32 now) {
         mTempCommand = StepValue(mStepTemp);
         SetTimerInterval(kAfterRampEntryMs);
     }
-    if (IsRecordingPoint(rampValue(mRampInterval), mRampElapsedSec, true)) {
+    if (PointDue(rampValue(mRampInterval), mRampElapsedSec, true)) {
         if (RecordPoint([this] { SaveResultRow(); })) {
             UpdateResultGrid();
             PlotAllSeries();

@@ -289,12 +289,7 @@ void frmRealTime::ParseUnitReply() {
 QString frmRealTime::RunningTestName() const { return lblTestname->text(); }
 
 void frmRealTime::reactToTrips(const std::vector<unit::SafetyTrip>& trips) {
-    // A message box runs a nested event loop, in which the window may close.
-    const QPointer<frmRealTime> self(this);
-    unit::ReactToTrips(mReply.watch, trips, [this] { ShutDown(); }, [&self](const QString& message) {
-        unit::TripMessageBox(message);
-        return !self.isNull();
-    });
+    unit::ReactToTrips(mReply.watch, trips, [this] { ShutDown(); }, unit::TripMessageBox);
 }
 
 void frmRealTime::ShowPointNotRecorded(int) { lblActiveFlag->setText(unit::NoResponseCaption()); }
@@ -321,6 +316,6 @@ void frmRealTime::Timer1_Timer() {
         if (self) PortLost(e, wasRunning);
     } catch (...) {
         // Any other failure ends this tick only; the run carries on with the next.
-        if (self) ui::MsgBox(QStringLiteral("ERROR :") + CurrentError().description);
+        if (self) ui::Notify(QStringLiteral("ERROR :") + CurrentError().description);
     }
 }

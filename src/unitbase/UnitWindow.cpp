@@ -99,7 +99,7 @@ void UnitWindow::PortLost(const comm::CommError& error, bool wasRunning) {
     }
     inPortFailure_ = false;
     if (lblActiveFlag) lblActiveFlag->setText(unit::NoResponseCaption());
-    ui::MsgBox(PortFailureMessage(error, wasRunning));
+    ui::Notify(PortFailureMessage(error, wasRunning));
 }
 
 std::unique_ptr<frmTestRelatedInfo> UnitWindow::TestInfoDialog() { return nullptr; }

@@ -111,7 +111,7 @@ void ReactToTrips(SafetyWatch& watch, const std::vector<SafetyTrip>& trips, cons
 }
 
 bool TripMessageBox(const QString& message) {
-    ui::MsgBox(message, ui::vbOKOnly);
+    ui::Notify(message, ui::vbOKOnly);
     return true;
 }
 

@@ -191,6 +191,10 @@ QString PointsNotRecordedText(int count) {
         .arg(count == 1 ? QStringLiteral("point") : QStringLiteral("points"));
 }
 
+QString PointsMissedText(int count) {
+    return QStringLiteral("%1 %2 missed").arg(count).arg(count == 1 ? QStringLiteral("point") : QStringLiteral("points"));
+}
+
 QString GeneralDate(const QDateTime& t) { return GeneralDateText(QVariant(t)); }
 
 QString NoDataMessage() { return QStringLiteral("This sequence has no data, test cannot be run."); }
@@ -232,7 +236,7 @@ QString BobRadiusMessage() {
 // ---- a recorded point that could not be stored ------------------------------------------
 
 void ReportRowNotSaved(int& rowsNotSaved, const QString& message) {
-    if (rowsNotSaved++ == 0) ui::MsgBox(message);
+    if (rowsNotSaved++ == 0) ui::Notify(message);
 }
 
 QString RowNotSavedMessage(const QString& description) { return QStringLiteral("ERROR :") + description; }

@@ -140,6 +140,9 @@ QString ElapsedTimeText(const QString& elapsed);
 // The progress panel while the unit sends nothing during a run: "No readings
 // from the unit: 3 points not recorded" ("1 point").
 QString PointsNotRecordedText(int count);
+// After the progress panel's text when the program could not take points
+// that fell due in time: "3 points missed" ("1 point missed").
+QString PointsMissedText(int count);
 // A date and time in the general date form the status bar shows.
 QString GeneralDate(const QDateTime& t);
 

@@ -114,7 +114,7 @@ void SequenceRun::BeginSequence() {
     // The first point holds readings that came after the start (or, on a tick
     // that throws its input away, those of a unit that goes on sending).
     PointsNotRecorded = 0;
-    readingsSincePoint_ = false;
+    PointsMissed = 0;
     unitSilent_ = false;
     RunClock.Start();
     RestartStepClock();
@@ -123,7 +123,7 @@ void SequenceRun::BeginSequence() {
 void SequenceRun::RestartStepClock() {
     StepTick = 0;
     StepSeconds = 0;
-    StepStartMs = tick::timeGetTime();
+    StepClock.Start();
 }
 
 qint64 SequenceRun::WholeSecondsOf(qint64 milliseconds) const {
@@ -133,7 +133,7 @@ qint64 SequenceRun::WholeSecondsOf(qint64 milliseconds) const {
 
 void SequenceRun::ReadRunClock() { ElapsedSeconds = WholeSecondsOf(RunClock.Milliseconds()); }
 
-void SequenceRun::ReadStepClock(quint32 now) { StepSeconds = WholeSecondsOf(tick::MsBetween(StepStartMs, now)); }
+void SequenceRun::ReadStepClock() { StepSeconds = WholeSecondsOf(StepClock.Milliseconds()); }
 
 bool SequenceRun::StepOver(double sampleTemp) const {
     return std::fabs(StepValue(mStepTemp) - sampleTemp) <= StepValue(mStepTempError) &&
@@ -158,22 +158,30 @@ bool SequenceRun::StopOutsideBand(double pressure, double reference, bool settle
 }
 
 void SequenceRun::FramesParsed(int frames) {
-    sending_ = frames > 0;
-    if (!sending_) return;
-    readingsSincePoint_ = true;
+    if (frames <= 0) return;
+    readingsMs_ = tick::timeGetTime();
     unitSilent_ = false;
 }
 
-void SequenceRun::InputDiscarded(bool heldFrame) {
-    if (!heldFrame) sending_ = false;
+QString SequenceRun::ProgressText(const QString& normal) const {
+    if (unitSilent_) return PointsNotRecordedText(PointsNotRecorded);
+    if (PointsMissed > 0) return normal + QStringLiteral("   ") + PointsMissedText(PointsMissed);
+    return normal;
 }
 
-QString SequenceRun::ProgressText(const QString& normal) const {
-    return unitSilent_ ? PointsNotRecordedText(PointsNotRecorded) : normal;
+bool SequenceRun::PointDue(double interval, qint64 elapsedSec, bool zeroCounts) {
+    if (const std::optional<tick::TickMoment> tick = tick::CurrentTick(); tick && tick->missed > 0) {
+        for (int j = 1; j <= tick->missed; ++j) {
+            const qint64 ms = elapsedSec * 1000 - qint64(j) * tick->intervalMs;
+            if (ms < 0) break;
+            if (IsRecordingPoint(interval, WholeSecondsOf(ms), zeroCounts)) ++PointsMissed;
+        }
+    }
+    return IsRecordingPoint(interval, elapsedSec, zeroCounts);
 }
 
 bool SequenceRun::RecordPoint(const std::function<void()>& save) {
-    if (!readingsSincePoint_ && !sending_) {
+    if (!readingsMs_ || tick::MsBetween(*readingsMs_, tick::timeGetTime()) > kReadingsMaxAgeMs) {
         // The readings are those of before the unit fell silent: stored
         // again they would pass for a measurement.
         ++PointsNotRecorded;
@@ -181,7 +189,6 @@ bool SequenceRun::RecordPoint(const std::function<void()>& save) {
         ShowPointNotRecorded(PointsNotRecorded);
         return false;
     }
-    readingsSincePoint_ = false;
     try {
         save();
         return true;
@@ -192,7 +199,7 @@ bool SequenceRun::RecordPoint(const std::function<void()>& save) {
     }
 }
 
-void SequenceRun::Message(const QString& text) { ui::MsgBox(text); }
+void SequenceRun::Message(const QString& text) { ui::Notify(text); }
 
 double SequenceRun::MaxPressure() const { return gMaxPress; }
 

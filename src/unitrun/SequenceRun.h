@@ -20,6 +20,11 @@
 
 namespace runloop {
 
+// The oldest readings a recorded point may hold: several of the unit's frame
+// periods (a frame a second), and more than the three seconds after a step's
+// set points whose input is thrown away.
+inline constexpr quint32 kReadingsMaxAgeMs = 5000;
+
 // How many times a run runs a step of this cycle count: its whole cycles,
 // and once for a count below 2 (0, negative or not a number included). A
 // cycle ends the step when the next cycle number is above the count.
@@ -56,8 +61,10 @@ public:
     int CurStep = 0;             // 1 .. mStepCount
     int CurCycle = 0;            // from 1
     int StepTick = 0;            // ticks of the current step or cycle; 0 at its start
-    quint32 StepStartMs = 0;     // clock reading at the start of the step or cycle
-    tick::RunElapsed RunClock;   // the run's time, in 64 bits (runs longer than the clock's span)
+    // The time of the run and of the step or cycle, in 64 bits: a step may
+    // run longer than the 32-bit clock's span.
+    tick::RunElapsed RunClock;
+    tick::RunElapsed StepClock;
     qint64 ElapsedSeconds = 0;   // whole seconds since the start of the run,
     qint64 StepSeconds = 0;      // and of the step or cycle (ReadClocks)
     QString ElapsedText;         // the run time as the status bar shows it
@@ -70,30 +77,34 @@ public:
     int RowsNotSaved = 0;
 
     // ---- what the unit sends -------------------------------------------------------
-    // A recorded point holds readings that came since the point before it. A
-    // unit that falls silent on a line that stays open (a cable pulled from a
-    // USB adapter, a unit that hangs) leaves its last readings in place; the
-    // run goes on by them (steps, cycles, set points, the band), but records
-    // no point until frames come again.
+    // A recorded point holds readings at most kReadingsMaxAgeMs old: those of
+    // the last parse that took frames from the unit. The unit sends a frame
+    // a second; one that comes a little late, early or split across two
+    // ticks leaves the readings of the frame before, a second or so old, and
+    // the tick after a step's set points throws its input away, so its
+    // readings are those of three seconds before. A unit that falls silent
+    // on a line that stays open (a cable pulled from a USB adapter, a unit
+    // that hangs) leaves its last readings in place; the run goes on by them
+    // (steps, cycles, set points, the band), but once they are older than
+    // the limit it records no point until frames come again, and shows the
+    // unit silent.
     //
     // Each tick tells the run what came: the good frames its parse took (0
-    // when none came), or, on a tick that throws its input away (the first
-    // ticks of a step), whether that input held a frame. A point is recorded
-    // when a parse took frames since the last recorded point, or while the
-    // unit goes on sending (the last parse took frames and every input
-    // thrown away since held one): a point on a tick that throws its input
-    // away then holds the last parse's readings, a tick or two old. Frames
-    // that come back on such a tick do not make the readings of before the
-    // silence new: the point waits for a parse.
+    // when none came). Frames in input a tick throws away (the first ticks of
+    // a step) make no readings new.
     void FramesParsed(int frames);
-    void InputDiscarded(bool heldFrame);
+    void InputDiscarded(bool heldFrame) {}
     // Points of this run not recorded because nothing had come from the unit
-    // since the point before (0 when the run starts).
+    // for longer than the limit (0 when the run starts).
     int PointsNotRecorded = 0;
     // A point was not recorded and no frame was parsed since.
     bool UnitSilent() const { return unitSilent_; }
+    // Points of this run that fell due on ticks the program could not run in
+    // time (held longer than a tick's interval): never stored late, counted.
+    int PointsMissed = 0;
     // The text of the progress panel ("StepTime"): `normal` (the step's or
-    // ramp's time), or while the unit is silent the points not recorded.
+    // ramp's time), or while the unit is silent the points not recorded;
+    // after `normal`, the points missed, when there are any.
     QString ProgressText(const QString& normal) const;
 
     // True for a kind whose steps may be followed by the ramp list.
@@ -124,14 +135,13 @@ protected:
     // The current step or cycle from its start: no tick, its clock from now.
     void RestartStepClock();
     // ElapsedSeconds and StepSeconds from the clocks, in whole seconds
-    // (WholeSecondsOf). The step's clock is read at `now`.
-    void ReadClocks() { ReadClocks(tick::timeGetTime()); }
-    void ReadClocks(quint32 now) {
+    // (WholeSecondsOf), read every tick.
+    void ReadClocks() {
         ReadRunClock();
-        ReadStepClock(now);
+        ReadStepClock();
     }
     void ReadRunClock();
-    void ReadStepClock(quint32 now);
+    void ReadStepClock();
 
     // The value of the current step in a step column.
     double StepValue(const QVector<double>& column) const { return column.value(CurStep); }
@@ -145,8 +155,12 @@ protected:
     // first, then "pressure inactive, test will be stopped.".
     bool StopOutsideBand(double pressure, double reference, bool settled, bool highAtOnce);
 
-    // Stores the present point through `save` when readings came from the
-    // unit since the point before (FramesParsed); a failure is counted, the
+    // Whether a point falls due on this tick at `elapsedSec` of its clock
+    // (IsRecordingPoint). The points that fell due on the ticks the timer
+    // could not give before this one are counted in PointsMissed.
+    bool PointDue(double interval, qint64 elapsedSec, bool zeroCounts);
+    // Stores the present point through `save` when the readings are no older
+    // than the limit (FramesParsed); a failure is counted, the
     // first of the run shown in the kind's words. Without readings nothing is
     // stored: the point is counted in PointsNotRecorded and the window is
     // told (ShowPointNotRecorded). True when it was stored.
@@ -162,11 +176,10 @@ protected:
     virtual void Message(const QString& text);
 
 private:
-    bool readingsSincePoint_ = false;  // a parse took frames since the last recorded point (or the start)
-    // The last parse took frames, and every input thrown away since held one
-    // (the unit's, not the run's: it carries over from the ticks before a start).
-    bool sending_ = false;
-    bool unitSilent_ = false;          // a point was missed, no frame was parsed since
+    // The clock reading of the last parse that took frames (the unit's, not
+    // the run's: it carries over from the ticks before a start).
+    std::optional<quint32> readingsMs_;
+    bool unitSilent_ = false;  // a point was not recorded, no frame was parsed since
 };
 
 }  // namespace runloop

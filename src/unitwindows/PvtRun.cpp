@@ -93,7 +93,7 @@ void PvtRun::RunTick() {
     if (StopOutsideBand(reply.SamplePress, StepValue(mStepPress), double(StepSeconds) > kBandCheckSec, true))
         return;
 
-    if (IsRecordingPoint(StepValue(mStepInterval), StepSeconds, false) &&
+    if (PointDue(StepValue(mStepInterval), StepSeconds, false) &&
         RecordPoint([this] { SavePvtResultRow(); }))
         AddPvtGridRow();
 

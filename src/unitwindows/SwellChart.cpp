@@ -127,9 +127,9 @@ int RebuildSwellChart(PeChart& c, const ChartTicks& ticks, const QString& subtit
     try {
         draw(c, ticks, testId, sampleLength, results, connection);
     } catch (const db::DbError& e) {
-        ui::MsgBox(QStringLiteral("chart error  ") + e.description());
+        ui::Notify(QStringLiteral("chart error  ") + e.description());
     } catch (const std::exception& e) {
-        ui::MsgBox(QStringLiteral("chart error  ") + QString::fromLocal8Bit(e.what()));
+        ui::Notify(QStringLiteral("chart error  ") + QString::fromLocal8Bit(e.what()));
     }
     return count;
 }

@@ -175,7 +175,7 @@ void SwellRun::Tick() {
     if (RunState != kRunning) return;
 
     const quint32 now = tick::timeGetTime();
-    ReadClocks(now);
+    ReadClocks();
     RecordSeconds = WholeSecondsOf(tick::MsBetween(RecordStartMs, now));
 
     const SwellState& s = reply.state;
@@ -199,6 +199,9 @@ void SwellRun::Tick() {
     }
 
     if (RecordInterval != 0 && RecordSeconds >= 1 && RecordSeconds >= RecordInterval) {
+        // Intervals that passed on ticks the timer could not give are points missed.
+        if (const std::optional<tick::TickMoment> tick = tick::CurrentTick(); tick && tick->missed > 0)
+            PointsMissed += int(std::min<qint64>(tick->missed, RecordSeconds / RecordInterval - 1));
         RecordSwellPoint();
         RecordSeconds = 0;
         RecordStartMs = tick::timeGetTime();

@@ -283,7 +283,7 @@ void frmPVTtest::OnTimer() {
     } catch (...) {
         // Any other failure ends this tick only; the run carries on with the next.
         const TrappedError e = CurrentError();
-        ui::MsgBox(ui::errorText(e.number, e.description));
+        ui::Notify(ui::errorText(e.number, e.description));
     }
 }
 

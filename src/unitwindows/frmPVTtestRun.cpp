@@ -265,7 +265,7 @@ void frmPVTtest::guardChart(const std::function<void()>& action) {
         action();
     } catch (...) {
         const TrappedError e = CurrentError();
-        ui::MsgBox(ui::errorText(e.number, e.description));
+        ui::Notify(ui::errorText(e.number, e.description));
     }
 }
 

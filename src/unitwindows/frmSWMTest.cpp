@@ -352,7 +352,7 @@ void frmSWMTest::RunButtons(bool running) {
     cmdExit->setEnabled(!running);
 }
 
-void frmSWMTest::Message(const QString& text) { ui::MsgBox(text); }
+void frmSWMTest::Message(const QString& text) { ui::Notify(text); }
 
 QString frmSWMTest::PortFailureMessage(const comm::CommError& error, bool wasRunning) const {
     const QString stopped = wasRunning ? QStringLiteral("The running test has stopped; the points recorded before are "

@@ -337,7 +337,7 @@ void frmSWMTest::PlotSwellPoints() {
         const std::vector<ResultPoint>& rows = mSamples.Of(TestId, *mTestResult, mConnection);
         if (PlotSwellRows(*Pesgo1, ticks, rows, ChartSampleLength, &mPlotHeld, mSamples.Version())) return;
     } catch (const db::DbError& e) {
-        ui::MsgBox(QStringLiteral("chart error  ") + e.description());
+        ui::Notify(QStringLiteral("chart error  ") + e.description());
         return;
     }
     Initial_Chart_Swell();

@@ -304,7 +304,7 @@ TEST_F(RunWindow, RefreshReloadsTheSequenceAndRestartsTheStep) {
     EXPECT_EQ(w->CurCycle, 1);
     EXPECT_EQ(w->StepTick, 0);
     EXPECT_EQ(w->StepSeconds, 0);
-    EXPECT_EQ(w->StepStartMs, clock.ms);
+    EXPECT_EQ(w->StepClock.Milliseconds(), 0);  // the step's clock restarted now
     EXPECT_EQ(w->ElapsedSeconds, elapsed);
     EXPECT_FALSE(w->cmdExit->isEnabled());
     EXPECT_EQ(w->EndTime->text(), "End Time: " + GeneralDate(clock.dateTime().addSecs(2040)));

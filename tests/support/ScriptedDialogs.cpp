@@ -3,7 +3,25 @@
 namespace testing_support {
 
 ScriptedDialogs::ScriptedDialogs() : previous_(ui::setHandler(this)) {}
-ScriptedDialogs::~ScriptedDialogs() { ui::setHandler(previous_); }
+ScriptedDialogs::~ScriptedDialogs() {
+    closeNotifications();
+    ui::setHandler(previous_);
+}
+
+void ScriptedDialogs::notify(const ui::MessageRequest& r, std::function<void()> closed) {
+    if (!keepNotificationsOpen) {
+        ui::Handler::notify(r, std::move(closed));
+        return;
+    }
+    messages.push_back(r);
+    openBoxes_.push_back(std::move(closed));
+}
+
+void ScriptedDialogs::closeNotifications() {
+    std::vector<std::function<void()>> boxes;
+    boxes.swap(openBoxes_);
+    for (auto& closed : boxes) closed();
+}
 
 QStringList ScriptedDialogs::texts() const {
     QStringList out;

@@ -28,12 +28,21 @@ public:
     QStringList texts() const;  // the prompts of every message box, in order
     void clear();
 
+    // Boxes that hold nothing back (ui::Notify) are recorded in `messages`
+    // too; they are answered at once, unless kept open: then each stays
+    // open (a second one of the same text is not shown) until
+    // closeNotifications(), as a box the operator leaves on the screen.
+    bool keepNotificationsOpen = false;
+    void closeNotifications();
+
     int message(const ui::MessageRequest& r) override;
+    void notify(const ui::MessageRequest& r, std::function<void()> closed) override;
     std::optional<QString> input(const ui::InputRequest& r) override;
     std::optional<QString> file(const ui::FileRequest& r) override;
 
 private:
     ui::Handler* previous_;
+    std::vector<std::function<void()>> openBoxes_;
 };
 
 }  // namespace testing_support

@@ -401,7 +401,7 @@ TEST_F(SwellWindow, RefreshReloadsTheRunningSequenceAndManualSetPoints) {
     EXPECT_EQ(w->txtTemps->text(), "212");
     EXPECT_EQ(w->txtPress->text(), "2500");
     EXPECT_EQ(w->CommandText, QString("\x01") + "212.0,02500,000.000 1\r");
-    EXPECT_EQ(w->StepStartMs, clock.ms);
+    EXPECT_EQ(w->StepClock.Milliseconds(), 0);  // the step's clock restarted now
     EXPECT_FALSE(w->cmdExit->isEnabled());
     EXPECT_EQ(w->EndTime->text(), "End Time: " + GeneralDateText(QVariant(clock.dateTime().addSecs(3000))));
 

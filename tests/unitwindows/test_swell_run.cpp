@@ -190,10 +190,10 @@ TEST_F(SwellRunLoop, RowsAreRecordedOnTheIntervalAndTheStepsFirstTickDiscardsInp
 
 // A unit silent on an open line leaves its last readings in place: the run
 // goes on by them (the step's end, the next step's set points), but a point
-// with no frame since the point before is not recorded; it is counted, the
+// whose readings are more than 5 s old is not recorded; it is counted, the
 // window is told and the step time panel says so until frames come again.
-// The first ticks of a step throw their input away; a frame in it still
-// says that the unit is sending, so the points on those ticks are recorded.
+// The first ticks of a step throw their input away; their points hold the
+// readings of the ticks before, a second or two old, and are recorded.
 TEST_F(SwellRunLoop, ASilentUnitsPointsAreNotRecordedAndTheRunGoesOn) {
     w.steps({{1, 100, 5, 0, 1, 1}, {1, 100, 5, 0, 1, 1}, {1, 100, 5, 0, 1, 1}});  // a point a second
     const auto seconds = [](double from, double to) {
@@ -218,17 +218,19 @@ TEST_F(SwellRunLoop, ASilentUnitsPointsAreNotRecordedAndTheRunGoesOn) {
     }
     EXPECT_EQ(w.CurStep, 3);
     EXPECT_EQ(w.setPointsSent, setPoints + 1);
+    // The first five seconds of the silence hold readings young enough.
+    for (double t : seconds(65, 69)) expected.push_back(t);
     EXPECT_EQ(w.rowTimes, expected);
-    ASSERT_EQ(w.notRecorded.size(), 59u);  // every second but the step's change
-    EXPECT_EQ(w.notRecorded.back(), 59);
-    EXPECT_EQ(w.panels["StepTime"], "No readings from the unit: 59 points not recorded");
+    ASSERT_EQ(w.notRecorded.size(), 54u);  // every second after those but the step's change
+    EXPECT_EQ(w.notRecorded.back(), 54);
+    EXPECT_EQ(w.panels["StepTime"], "No readings from the unit: 54 points not recorded");
 
     tick();
     EXPECT_EQ(w.panels["StepTime"], "Current Step (3) Cycle (1) Time: 00:00:05");
     while (w.RunState == kRunning) tick();
     for (double t : seconds(125, 179)) expected.push_back(t);
     EXPECT_EQ(w.rowTimes, expected);
-    EXPECT_EQ(w.PointsNotRecorded, 59);
+    EXPECT_EQ(w.PointsNotRecorded, 54);
     EXPECT_TRUE(w.messages.isEmpty());
 
     // A new run starts with no point missed.
