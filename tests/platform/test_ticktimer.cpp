@@ -2,6 +2,7 @@
 // ticks that never nest, and an injectable source.
 
 #include "platform/TickTimer.h"
+#include "support/ManualClock.h"
 #include "support/ManualTicks.h"
 
 #include <QElapsedTimer>
@@ -102,4 +103,42 @@ TEST(TickTimer, ANestedEventLoopDoesNotReenterTheHandler) {
     EXPECT_GE(runs, 3);
     EXPECT_EQ(maxDepth, 1);
     EXPECT_GT(t.SkippedTicks(), 0);
+}
+
+// A tick the program runs late makes no later tick late: the interval set
+// within it counts from the time it was due, and within it the clock reads
+// that time. A tick more than an interval late stands for the last one due
+// and counts the ones the timer could not give.
+TEST(TickTimer, TicksKeepToTheirClockAndATickReadsTheTimeItWasDue) {
+    testing_support::ManualClock clock(0);
+    ManualTicks ticks;
+    tick::TickTimer t;
+    ManualTickSource& src = *ticks.sources[0];
+    std::vector<std::tuple<quint32, int, int>> seen;  // the clock, the ticks missed, the interval left
+    t.Timer = [&] {
+        const auto moment = tick::CurrentTick();
+        ASSERT_TRUE(moment);
+        t.Interval(1000);  // as a run does on every tick
+        seen.emplace_back(tick::timeGetTime(), moment->missed, src.next);
+    };
+    t.Interval(1000);
+    const std::pair<int, std::tuple<quint32, int, int>> cases[] = {
+        {1000, {1000, 0, 1000}},  // on time
+        {1400, {2000, 0, 600}},   // held 0.4 s: the next one comes 0.6 s later
+        {600, {3000, 0, 1000}},   // on its time again
+        {3400, {6000, 2, 600}},   // held 3.4 s: stands for the tick due at 6 s, two missed
+        {600, {7000, 0, 1000}},
+    };
+    for (const auto& [advance, expected] : cases) {
+        clock.advance(advance);
+        ASSERT_TRUE(src.fire());
+        EXPECT_EQ(seen.back(), expected) << "after " << advance << " ms";
+    }
+    // Outside a tick the clock reads itself.
+    EXPECT_FALSE(tick::CurrentTick());
+    EXPECT_EQ(tick::timeGetTime(), 7000u);
+    // Set outside a tick, the interval counts from now.
+    clock.advance(250);
+    t.Interval(3000);
+    EXPECT_EQ(src.next, 3000);
 }

@@ -32,18 +32,35 @@ public:
     SimulatedRun(frmRealTime& window, testing_support::UnitSimulator& unit, testing_support::ManualClock& clock)
         : w(window), unit_(unit), clock_(clock), timer_(static_cast<testing_support::ManualTickSource&>(window.Timer1.source())) {}
 
+    // How the unit's frame of a tick reaches the window: whole before the
+    // tick; after it (a frame a little late, so the next tick reads two); or
+    // split, its first half before the tick and the rest after.
+    enum class FrameTiming { BeforeTick, AfterTick, Split };
+    std::function<FrameTiming(int tick)> frameTiming;  // by the tick's number from 1; empty: BeforeTick
+    // How many milliseconds after its due time each tick runs (the program
+    // held by other work); empty: on time.
+    std::function<int(int tick)> lateMs;
+
     // One tick (false when the frame never arrived or a command was missing).
     bool tick() {
-        const int ms = w.Timer1.Interval() > 0 ? w.Timer1.Interval() : 1000;
+        const int late = lateMs ? lateMs(ticks + 1) : 0;
+        const int ms = (w.Timer1.Interval() > 0 ? timer_.next : 1000) + late;
         clock_.advance(ms);
         unit_.advance(ms / 1000.0);
-        if (!unitSilent && !sendFrame()) return false;
+        const FrameTiming timing = frameTiming ? frameTiming(ticks + 1) : FrameTiming::BeforeTick;
+        const QByteArray frame = unit_.statusFrame();
+        if (!unitSilent && timing == FrameTiming::BeforeTick && !sendFrame()) return false;
+        if (!unitSilent && timing == FrameTiming::Split && !sendBytes(frame.left(frame.size() / 2))) return false;
 
         const int starts = timer_.starts;
         const size_t before = unit_.commands().size();
         const bool wasRunning = w.RunState != 0;
         if (!timer_.fire()) return false;
         ++ticks;
+        // A tick that set no interval: the periodic timer's next tick keeps to its time.
+        if (timer_.starts == starts) timer_.next = std::max(0, timer_.next - late);
+        if (!unitSilent && timing == FrameTiming::AfterTick && !sendBytes(frame)) return false;
+        if (!unitSilent && timing == FrameTiming::Split && !sendBytes(frame.mid(frame.size() / 2))) return false;
         const int interval = w.Timer1.Interval();
         // A set-point frame is always followed by the longer interval; a stop
         // ends the run.
@@ -91,6 +108,16 @@ public:
     int ticks = 0;
 
 private:
+    bool sendBytes(const QByteArray& bytes) {
+        const int before = w.MSComm1.InBufferCount();
+        unit_.sendRaw(bytes);
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+        while (w.MSComm1.InBufferCount() < before + bytes.size()) {
+            if (std::chrono::steady_clock::now() > deadline) return false;
+            QThread::usleep(20);
+        }
+        return true;
+    }
     bool sendFrame() {
         const int before = w.MSComm1.InBufferCount();
         const QByteArray frame = unit_.statusFrame();

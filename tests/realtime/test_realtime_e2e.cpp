@@ -435,3 +435,81 @@ TEST_F(RunEndToEnd, ASilentUnitStoresNoRowsAndTheWindowSaysSo) {
         groups << w->MSFlexGrid1->TextMatrix(r, 0) + "/" + w->MSFlexGrid1->TextMatrix(r, 3);
     EXPECT_EQ(groups, (QStringList{"1/0.75", "2/2."}));  // each step's last stored row (and the end of step 2)
 }
+
+// Minutes at a 1 s recording interval as a lab meets them: the unit's frames
+// come a little late (the next tick reads two) or split across a tick, and
+// the program is held up to 0.45 s now and then (another window's work, a
+// busy machine). Every due point is stored exactly once, the rows are those
+// of a run on exact ticks with frames on time, and the unit is never shown
+// silent. A tick held longer than an interval loses the points of the ticks
+// it stood in for: they are counted and shown, never stored late or twice.
+TEST_F(RunEndToEnd, AOneSecondRecordKeepsEveryDuePointThroughLateFramesAndHeldTicks) {
+    UnitSimulator unit;
+    setUpUnit(unit, 1);
+    writePorts({1});
+    StoreSequence(conn, "Three minutes", {seqStep(3, 100, 5, 300, 1, 0, 0, 0, 1, 0)});
+    frmMDIRealTime mdi(&conn);
+    mdi.MDIForm_Load();
+    mdi.show();
+    mdi.MenuAdd[1]->trigger();
+    QPointer<frmRealTime> w = mdi.RealTimeWindows[1];
+    ASSERT_TRUE(w && w->MSComm1.PortOpen());
+
+    using Timing = SimulatedRun::FrameTiming;
+    struct Case {
+        const char* name;
+        std::function<Timing(int)> frames;
+        std::function<int(int)> late;
+        int missed;  // points the held ticks could not take
+    };
+    const Case cases[] = {
+        {"On time", nullptr, nullptr, 0},
+        {"Late and split frames, held ticks",
+         [](int t) { return t % 5 == 0 ? Timing::AfterTick : t % 3 == 0 ? Timing::Split : Timing::BeforeTick; },
+         [](int t) { return t % 7 == 0 ? 400 : t % 11 == 0 ? 450 : t % 4 == 0 ? 120 : 0; }, 0},
+        {"A tick held 2.4 s", nullptr, [](int t) { return t == 60 ? 2400 : 0; }, 2},
+    };
+    std::vector<double> exact;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        SimulatedRun run(*w, unit, clock);
+        ASSERT_TRUE(run.tick());
+        pickAndStart(*w, "Three minutes", c.name);
+        run.frameTiming = c.frames;
+        run.lateMs = c.late;
+        int silentTicks = 0;
+        ASSERT_TRUE(run.tickUntil([&] {
+            silentTicks += w->lblActiveFlag->text() == "No Response" ||
+                           w->StepTime->text().startsWith("No readings");
+            return w->RunState == 0;
+        }));
+        EXPECT_EQ(silentTicks, 0);
+        EXPECT_EQ(w->PointsNotRecorded, 0);
+        EXPECT_EQ(w->PointsMissed, c.missed);
+        db::Command cmd(conn.ADOConnection(),
+                        QStringLiteral("SELECT RESULT_TIME FROM TEST_RESULT WHERE TEST_ID = %1 ORDER BY rowid")
+                            .arg(w->TestId));
+        const auto rows = cmd.execute();
+        std::vector<double> times;
+        for (const QVariant& t : rows->columns[0]) times.push_back(t.toDouble());
+        if (exact.empty()) {
+            exact = times;
+            EXPECT_GT(exact.size(), 170u);
+            for (size_t i = 1; i < exact.size(); ++i) EXPECT_EQ(exact[i], exact[i - 1] + 1) << i;  // every second
+            continue;
+        }
+        if (c.missed == 0) {
+            EXPECT_EQ(times, exact);
+            continue;
+        }
+        // The held tick stood for the second it ran in; the two before it are gone.
+        std::vector<double> gaps;
+        for (size_t i = 1; i < times.size(); ++i)
+            if (times[i] != times[i - 1] + 1) gaps.push_back(times[i] - times[i - 1]);
+        EXPECT_EQ(gaps, std::vector<double>{3});
+        EXPECT_EQ(times.size(), exact.size() - 2);
+        EXPECT_TRUE(std::is_sorted(times.begin(), times.end()));
+        EXPECT_EQ(std::adjacent_find(times.begin(), times.end()), times.end());  // none twice
+        EXPECT_TRUE(w->StepTime->text().endsWith("2 points missed")) << w->StepTime->text().toStdString();
+    }
+}

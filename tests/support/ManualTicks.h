@@ -11,20 +11,24 @@ namespace testing_support {
 
 class ManualTickSource : public tick::TickSource {
 public:
-    void start(int ms) override {
+    void start(int ms) override { schedule(ms, ms); }
+    void schedule(int periodMs, int firstMs) override {
         running = true;
-        interval = ms;
+        interval = periodMs;
+        next = firstMs;
         ++starts;
     }
     void stop() override { running = false; }
     // One tick, as the running timer would give it (nothing when stopped).
     bool fire() {
         if (!running || !onTick) return false;
+        next = interval;
         onTick();
         return true;
     }
     bool running = false;
     int interval = 0;
+    int next = 0;  // milliseconds from the last start or tick to the next tick
     int starts = 0;
 };
 
