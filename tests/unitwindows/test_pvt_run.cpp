@@ -375,3 +375,22 @@ TEST_F(PvtRunTest, ATripOfTheRepliesStopsTheRunAndIsSaid) {
     EXPECT_EQ(dialogs.texts(), QStringList{"pressure too high, will be shut down"});
     EXPECT_EQ(run.stops(), 2);
 }
+
+// A step's clock runs on past the 32-bit millisecond clock's 49.7 days: the
+// longest step a sequence holds, whose sample reaches its temperature only
+// on day 60, ends then (its clock no longer wraps back to 0).
+TEST_F(PvtRunTest, AStepLongerThanTheMillisecondClocksSpanEnds) {
+    load({{71582, 300, 5, 100, 0, 0}});
+    run.temp = 100;
+    run.StartTest();
+    for (int hour = 0; hour < 60 * 24; ++hour) {
+        clock.advance(3600 * 1000);
+        run.Timer1_Timer();
+    }
+    ASSERT_EQ(run.RunState, 1);
+    EXPECT_EQ(run.StepSeconds, 60LL * 86400);
+    run.temp = 300;
+    run.tick();
+    EXPECT_EQ(run.RunState, 0);
+    EXPECT_EQ(run.stops(), 1);
+}
