@@ -24,7 +24,9 @@
 // of the file as last read; slot 0 is not used.
 using InitialLineSlots = std::array<QString, 21>;
 
-// The most lines the file may hold.
+// The most lines InitialLines holds. The start-up reads every line of the
+// file; the screen-scale reset and Save_setSR refuse a longer file (after
+// the start-up's rewrite it has 12).
 inline constexpr int kMaxInitialLines = 20;
 
 // A failed file operation: a run-time error number and its description
@@ -34,6 +36,34 @@ struct SettingsFailure {
     int number = 0;
     QString description;
 };
+
+// The copy of the user's file kept beside it, in the data folder, before the
+// start-up rewrite changes the file.
+inline const QString kSettingsCopyName = QStringLiteral("initial.txt.bak");
+
+// ---- the port lines ------------------------------------------------------------
+// Lines 1 to 8 hold the serial port of units 1 to 8. Every reader of them
+// (the start-up, the settings tab, the unit windows) reads them by this one
+// rule.
+
+// The highest port number: the ports are "Comm 1" .. "Comm 20".
+inline constexpr int kMaxPortNumber = 20;
+
+struct PortLine {
+    // The port (0: none); 0 also when the line cannot be read.
+    int port = 0;
+    // Number 0 when the line was read; else 13 "Type mismatch" (the line does
+    // not begin with a number) or 380 "Invalid property value" (a number
+    // outside 0 to 20).
+    SettingsFailure failure;
+    bool ok() const { return failure.number == 0; }
+};
+
+// A line empty or of blanks is no port (0). Otherwise the line must begin
+// (after blanks) with a number, taken to the nearest whole number (halves to
+// the even one), from 0 to kMaxPortNumber; what follows it is not read
+// (" 7x" is port 7).
+PortLine ReadPortLine(const QString& line);
 
 // ---- main window ---------------------------------------------------------
 
@@ -46,16 +76,39 @@ bool ScaleFactorInRange(double factor);
 // The factor itself when in range, else 1.0.
 double UsableScaleFactor(double factor);
 
-// Start-up: sets gMaxPress to 30000, reads the file into InitialLines and the
-// settings, normalises them, rewrites the file in normal form and sets the
-// captions and limits. Never fails: a missing file or a K-unit / SF value that
-// is not a number falls back to the defaults (CGS, K unit 1, SF 1, by shear
-// rate) silently; any other failure shows "ERROR: <number>, <description>"
-// first. The application always starts.
+// Start-up: sets gMaxPress to 30000, reads the file into InitialLines (its
+// first 20 lines) and the settings, normalises them, rewrites the file in
+// normal form and sets the captions and limits. Never fails: the application
+// always starts.
+//
+// Every line is read, a later item overriding an earlier one. A line that
+// cannot be read changes no setting and is named: a port line (1 to 8) that
+// ReadPortLine refuses (no port taken), a "Kunit" line without a K unit 1 or
+// 2, an "SF" line without a factor a layout can use, and any other line after
+// the port lines that is not empty and is no setting's line (the setting it
+// was meant to be is judged by its likeness to a setting's line, in another
+// letter case or with blanks, else by its place in the normal form, lines 9
+// to 12, when no good line set that setting; otherwise it is ignored). One
+// message lists them, each with its number, its text (at most 40 characters)
+// and the setting taken in its place (the one in effect after the whole file,
+// defaults included); the first ten are listed and the rest counted.
+//
+// The file is rewritten only when its normal form differs from it, and the
+// user's file is first kept as kSettingsCopyName beside it (the copy of an
+// earlier start is replaced); a copy that cannot be made leaves the file as
+// it was, and says so. A good file in normal form gives no message and is
+// neither copied nor written, so the copy keeps the file as it was before
+// the last rewrite that changed it.
+//
+// A missing file falls back to the defaults (CGS, K unit 1, SF 1, by shear
+// rate) silently and is created in normal form; a file that is there but
+// cannot be read shows "ERROR: <number>, <description>", falls back to the
+// defaults and is not replaced. A rewrite that fails shows its failure the
+// same way; the settings read stay in effect.
 void ReadInitialFile(InitialLineSlots& InitialLines);
 
-// Replaces the file with its normal form: ports from slots 1 to 8 (leading
-// number of each, 0 when there is none), then the unit system, K unit, scale
+// Replaces the file with its normal form: ports from slots 1 to 8
+// (ReadPortLine, 0 for a line it refuses), then the unit system, K unit, scale
 // factor and rate basis in effect. Shows nothing; false (and the failure, when
 // asked for) when the file could not be written, which then is unchanged.
 bool WriteInitialFile(const InitialLineSlots& InitialLines, SettingsFailure* failure = nullptr);
@@ -98,9 +151,9 @@ struct SetupSettings {
 // Fills the eight port lists (each with "None" selected, as a drop-down list
 // does once filled), selects the port of lines 1 to 8 of the file in each and
 // shows the settings in effect (not the file's lines 9 to 12). On a failure
-// (file missing or unreadable, fewer than eight lines, a port line without a
-// number or outside 0 to 20) a message box shows the failure's description
-// and the rest is skipped; the lists keep what was set before it.
+// (file missing or unreadable, fewer than eight lines, a port line that
+// ReadPortLine refuses) a message box shows the failure's description and the
+// rest is skipped; the lists keep what was set before it.
 void LoadPortSettings(SetupSettings& s);
 
 // The "&Save" button: asks "Change Unit!" when UnitChanged (Cancel clears

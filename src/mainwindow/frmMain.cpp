@@ -25,6 +25,7 @@
 #include "platform/Pe3dChart.h"
 #include "platform/PeChart.h"
 #include "reports/ExcelReports.h"
+#include "unitbase/UnitWindow.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -387,6 +388,15 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event) {
 // ---- exit --------------------------------------------------------------------
 
 void frmMain::closeEvent(QCloseEvent* event) {
+    // Ending the process would leave a running unit as it is, with no stop
+    // frame, and its stored test without an end: refused, nothing stopped or
+    // closed, nothing asked.
+    const QStringList running = UnitWindow::UnitsRunningTests();
+    if (!running.isEmpty()) {
+        TrapErrors([&] { ui::MsgBox(ExitRefusal(running)); });
+        event->ignore();
+        return;
+    }
     int answer = ui::vbNo;
     TrapErrors([&] {
         answer = ui::MsgBox(QStringLiteral("Are you sure you want to exit?"), ui::vbYesNo + ui::vbExclamation,
@@ -398,6 +408,10 @@ void frmMain::closeEvent(QCloseEvent* event) {
     }
     event->accept();
     if (EndProcess) EndProcess();
+}
+
+QString frmMain::ExitRefusal(const QStringList& units) {
+    return QStringLiteral("Cannot exit while test is running.\nTest running on: ") + units.join(QStringLiteral(", "));
 }
 
 void frmMain::cmdExit_Click() { close(); }

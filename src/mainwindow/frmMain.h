@@ -12,6 +12,7 @@
 
 #include <QMainWindow>
 #include <QPointer>
+#include <QStringList>
 #include <functional>
 #include <memory>
 
@@ -114,6 +115,12 @@ public:
     // Ends the process at once after the exit question was answered Yes.
     // Tests replace it.
     std::function<void()> EndProcess;
+
+    // Exit and the window's close (by its frame too) are refused, without the
+    // exit question, while any unit window runs a test: the refusal names
+    // the units (UnitWindow::UnitsRunningTests) and nothing is stopped or
+    // closed. Otherwise the exit question, and Yes ends the process.
+    static QString ExitRefusal(const QStringList& units);
 
     // ---- controls ----------------------------------------------------------
     QWidget* client;  // the client area the layout is proportional to

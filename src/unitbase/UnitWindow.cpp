@@ -5,6 +5,7 @@
 #include "platform/Dialogs.h"
 #include "platform/ModalShow.h"
 #include "unitrun/RunRules.h"
+#include "unitrun/SequenceRun.h"
 #include "unitlink/UnitProtocol.h"
 
 #include <QLabel>
@@ -13,9 +14,23 @@
 #include <QFont>
 #include <QMdiSubWindow>
 #include <QRadioButton>
+#include <algorithm>
+#include <vector>
+
+namespace {
+
+// The unit windows alive, in the order they were made.
+std::vector<UnitWindow*>& liveWindows() {
+    static std::vector<UnitWindow*> windows;
+    return windows;
+}
+
+}  // namespace
 
 UnitWindow::UnitWindow(UnitWindowKind kind, QWidget* parent)
-    : QWidget(parent), kind_(kind), maxPress_(gMaxPress) {}
+    : QWidget(parent), kind_(kind), maxPress_(gMaxPress) {
+    liveWindows().push_back(this);
+}
 
 void UnitWindow::MaxPress(double psi) {
     maxPress_ = psi;
@@ -30,7 +45,43 @@ void UnitWindow::UseMaxPressureOptions(QRadioButton* opt20000, QRadioButton* opt
     connect(opt30000, &QRadioButton::clicked, this, [this] { maxPress_ = opt30000_->isChecked() ? 30000 : 20000; });
 }
 
-UnitWindow::~UnitWindow() { Timer1.Enabled(false); }
+UnitWindow::~UnitWindow() {
+    Timer1.Enabled(false);
+    auto& windows = liveWindows();
+    windows.erase(std::remove(windows.begin(), windows.end(), this), windows.end());
+}
+
+QString UnitWindow::UnitLabel() const { return lblInstName ? lblInstName->text() : windowTitle(); }
+
+QStringList UnitWindow::UnitsRunningTests() {
+    std::vector<const UnitWindow*> running;
+    for (const UnitWindow* w : liveWindows())
+        if (w->TestRunning()) running.push_back(w);
+    // Units 1 .. 8 by number; a label of another form after them.
+    auto order = [](const UnitWindow* w) {
+        const int n = UnitOfCaption(w->UnitLabel());
+        return n > 0 ? n : 9;
+    };
+    std::stable_sort(running.begin(), running.end(),
+                     [&](const UnitWindow* a, const UnitWindow* b) { return order(a) < order(b); });
+    QStringList labels;
+    for (const UnitWindow* w : running)
+        if (!labels.contains(w->UnitLabel())) labels << w->UnitLabel();
+    return labels;
+}
+
+QString UnitWindow::UnitRecordingTest(qint32 testId) {
+    if (testId == 0) return QString();
+    for (const UnitWindow* w : liveWindows())
+        if (w->RecordingTestId() == testId) return w->UnitLabel();
+    return QString();
+}
+
+qint32 UnitWindow::RecordingTestId() const {
+    if (!TestRunning()) return 0;
+    const auto* run = dynamic_cast<const runloop::SequenceRun*>(this);
+    return run ? run->TestId : 0;
+}
 
 void UnitWindow::Container(UnitContainer* container) {
     container_ = container;

@@ -10,6 +10,7 @@
 
 #include <QPointer>
 #include <QString>
+#include <QStringList>
 #include <QWidget>
 #include <functional>
 #include <memory>
@@ -136,6 +137,27 @@ public:
 
     // n for a label reading exactly "Unit n" (n = 1 .. 8), else 0.
     static int UnitOfCaption(const QString& caption);
+
+    // ---- the unit windows that are open ---------------------------------------------
+    // Every unit window of the process, whatever holds it, is known here from
+    // its construction to its destruction, so that the windows that must not
+    // end or orphan a running test (the main window's Exit, the deleting of a
+    // stored test) can ask without knowing the kinds.
+    //
+    // The labels of the units whose window runs a test (TestRunning), in unit
+    // order, each once ("Unit 2", "Unit 5"); empty when none runs.
+    static QStringList UnitsRunningTests();
+    // The label of the unit whose window is recording the test of TEST_ID
+    // `testId`; empty when none is (or testId is 0).
+    static QString UnitRecordingTest(qint32 testId);
+    // The TEST_ID of the test whose rows this window records now; 0 when none.
+    // By default the run's test (runloop::SequenceRun::TestId) while a test
+    // runs, for the windows that are a sequence run (rheology, PVT, swell);
+    // 0 for the others.
+    virtual qint32 RecordingTestId() const;
+    // The unit label as the registry names it: lblInstName's text, or the
+    // window's title when it has no label.
+    QString UnitLabel() const;
 
 protected:
     // ---- what the port failure path needs of each kind ----------------------------

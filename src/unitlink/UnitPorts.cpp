@@ -1,32 +1,15 @@
 #include "unitlink/UnitPorts.h"
 
 #include "data/Globals.h"
-#include "data/Numbers.h"
+#include "data/Settings.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <cmath>
 
 namespace unit {
 
 PortFileError::PortFileError(int number, const QString& description)
     : std::runtime_error(description.toStdString()), number_(number), description_(description) {}
-
-namespace {
-
-// True when the text begins, after blanks and a sign, with a digit or a point and a digit.
-bool hasLeadingNumber(const QString& text) {
-    qsizetype i = 0;
-    const qsizetype n = text.size();
-    auto blank = [&](qsizetype k) { return text[k] == QLatin1Char(' ') || text[k] == QLatin1Char('\t'); };
-    while (i < n && blank(i)) ++i;
-    if (i < n && (text[i] == QLatin1Char('+') || text[i] == QLatin1Char('-'))) ++i;
-    while (i < n && blank(i)) ++i;
-    if (i < n && text[i] == QLatin1Char('.')) ++i;
-    return i < n && text[i].unicode() < 128 && text[i].isDigit();
-}
-
-}  // namespace
 
 void ReadUnitPorts(int lastUnit, const std::function<void(int, int)>& each) {
     const QString path = dataFile(kSettingsFileName);
@@ -46,10 +29,9 @@ void ReadUnitPorts(int lastUnit, const std::function<void(int, int)>& each) {
         const QString line = QString::fromLatin1(bytes.constData() + pos, end - pos);
         if (end < bytes.size() && bytes[end] == '\r' && end + 1 < bytes.size() && bytes[end + 1] == '\n') ++end;
         pos = end + 1;
-        if (!hasLeadingNumber(line)) throw PortFileError(13, QStringLiteral("Type mismatch"));
-        const double v = std::nearbyint(Val(line));
-        if (!std::isfinite(v) || v < -32768 || v > 32767) throw PortFileError(6, QStringLiteral("Overflow"));
-        if (each) each(u, int(v));
+        const PortLine read = ReadPortLine(line);
+        if (!read.ok()) throw PortFileError(read.failure.number, read.failure.description);
+        if (each) each(u, read.port);
     }
 }
 

@@ -3,6 +3,7 @@
 #include "support/ScriptedDialogs.h"
 #include "support/SavedGlobals.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -88,6 +89,27 @@ protected:
     void expectNoMessage() const {
         EXPECT_TRUE(dialogs.messages.empty()) << dialogs.texts().join(" | ").toStdString();
     }
+    // The one message of the lines that could not be read: OK only, no icon,
+    // the default title; `entries` are its lines naming them, in order.
+    void expectNamed(const QStringList& entries) const {
+        ASSERT_EQ(dialogs.messages.size(), 1u) << dialogs.texts().join(" | ").toStdString();
+        EXPECT_EQ(dialogs.messages[0].style, ui::vbOKOnly);
+        EXPECT_EQ(dialogs.messages[0].title, ui::appTitle());
+        EXPECT_EQ(namedLines(), entries) << dialogs.messages[0].prompt.toStdString();
+    }
+    QStringList namedLines() const {
+        QStringList named;
+        if (dialogs.messages.empty()) return named;
+        for (const QString& line : dialogs.messages[0].prompt.split('\n'))
+            if (line.startsWith("Line ") || line.startsWith("... and ")) named << line;
+        return named;
+    }
+    QString copyPath() const { return dir.filePath(QStringLiteral("initial.txt.bak")); }
+    QByteArray copy() const {
+        QFile f(copyPath());
+        if (!f.open(QIODevice::ReadOnly)) return QByteArray("<no copy>");
+        return f.readAll();
+    }
 };
 
 // ---- start-up reading ------------------------------------------------------
@@ -110,7 +132,10 @@ TEST_F(Settings, ItemsAreFoundByContentAndTheFileIsRewrittenInNormalForm) {
                             "SF ,0.5", "BY the Speed", "Kunit ,2", "SI", "SF , 1.25"};
     put(lines.join('\n').toLatin1() + '\n');
     ReadInitialFile(InitialLines);
-    expectNoMessage();
+    // A port line without a number, and a line that is no setting's, are
+    // named with what is taken in their place (the unit system is read from
+    // a later line).
+    expectNamed({"Line 3 \"abc\": no port (0) taken for unit 3.", "Line 9 \"junk\": ignored."});
     EXPECT_EQ(gUnitSystem, 2);
     EXPECT_EQ(gKUnit, 2);
     EXPECT_EQ(gSF, 1.25);
@@ -131,26 +156,47 @@ TEST_F(Settings, ItemsAreFoundByContentAndTheFileIsRewrittenInNormalForm) {
     EXPECT_EQ(gMaxPress, 30000);
 }
 
-TEST_F(Settings, AValueThatIsNotANumberFallsBackToTheDefaultsSilently) {
-    const char* cases[][2] = {
-        {"Kunit ,x", "SF ,2"},  {"Kunit ,1x", "SF ,2"}, {"Kunit2", "SF ,2"},
-        {"Kunit ,2", "SF ,abc"}, {"Kunit ,2", "SF ,"},    {"Kunit ,2", "SF1.5"},
+// A K unit or scale factor that is not a number is named; the other settings
+// of the file stay in effect (an SI set-up stays SI).
+TEST_F(Settings, AValueThatIsNotANumberIsNamedAndTheOtherSettingsStay) {
+    struct Case {
+        const char* k;
+        const char* sf;
+        short kUnit;
+        double gsf;
+        const char* named;
+    } cases[] = {
+        {"Kunit ,x", "SF ,2", 1, 2, "Line 10 \"Kunit ,x\": K unit 1 taken."},
+        {"Kunit ,1x", "SF ,2", 1, 2, "Line 10 \"Kunit ,1x\": K unit 1 taken."},
+        {"Kunit2", "SF ,2", 1, 2, "Line 10 \"Kunit2\": K unit 1 taken."},
+        {"Kunit ,2", "SF ,abc", 2, 1, "Line 11 \"SF ,abc\": scale factor 1 taken."},
+        {"Kunit ,2", "SF ,", 2, 1, "Line 11 \"SF ,\": scale factor 1 taken."},
+        {"Kunit ,2", "SF1.5", 2, 1, "Line 11 \"SF1.5\": scale factor 1 taken."},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(std::string(c[0]) + " / " + c[1]);
+        SCOPED_TRACE(std::string(c.k) + " / " + c.sf);
         dialogs.clear();
         gBySR = false;
-        put(crlf({" 4 ", " 5 ", " 0 ", " 0 ", " 0 ", " 0 ", " 0 ", " 6 ", "SI", c[0], c[1], "BY the Speed"}));
+        put(crlf({" 4 ", " 5 ", " 0 ", " 0 ", " 0 ", " 0 ", " 0 ", " 6 ", "SI", c.k, c.sf, "BY the Speed"}));
         ReadInitialFile(InitialLines);
-        expectNoMessage();
-        expectDefaults();
-        expectCgsLabels();
-        EXPECT_EQ(get(), crlf({" 4 ", " 5 ", " 0 ", " 0 ", " 0 ", " 0 ", " 0 ", " 6 ", "CGS", "Kunit ,1", "SF ,1",
-                               "By the SR"}));
+        expectNamed({c.named});
+        EXPECT_EQ(gUnitSystem, 2);
+        EXPECT_EQ(gKUnit, c.kUnit);
+        EXPECT_EQ(gSF, c.gsf);
+        EXPECT_FALSE(gBySR);
+        EXPECT_EQ(gTempLabel, QStringLiteral("(°C)"));
+        EXPECT_EQ(get(), crlf({" 4 ", " 5 ", " 0 ", " 0 ", " 0 ", " 0 ", " 0 ", " 6 ", "SI",
+                               QByteArray("Kunit ,") + QByteArray::number(c.kUnit),
+                               QByteArray("SF ,") + QByteArray::number(c.gsf), "BY the Speed"}));
     }
 }
 
-TEST_F(Settings, UnrecognisedOrOutOfRangeValuesAreNormalised) {
+// Values out of range, and unit lines in another letter case or with blanks,
+// are not taken: the defaults are, and each such line is named.
+TEST_F(Settings, UnrecognisedOrOutOfRangeValuesAreNamedAndNormalised) {
+    const QString unitCgs = QStringLiteral(": unit system CGS taken.");
+    const QString k1 = QStringLiteral("Line 10 \"%1\": K unit 1 taken.");
+    const QString sf1 = QStringLiteral("Line 11 \"%1\": scale factor 1 taken.");
     struct Case {
         const char* unit;
         const char* k;
@@ -159,24 +205,29 @@ TEST_F(Settings, UnrecognisedOrOutOfRangeValuesAreNormalised) {
         short kUnit;
         double gsf;
         const char* written[3];
+        QStringList named;
     } cases[] = {
-        {"si", "Kunit ,2", "SF ,2", 1, 2, 2, {"CGS", "Kunit ,2", "SF ,2"}},
-        {" SI", "Kunit ,2", "SF ,2", 1, 2, 2, {"CGS", "Kunit ,2", "SF ,2"}},
-        {"SI ", "Kunit ,2", "SF ,2", 1, 2, 2, {"CGS", "Kunit ,2", "SF ,2"}},
-        {"SI", "Kunit ,3", "SF ,0", 2, 1, 1, {"SI", "Kunit ,1", "SF ,1"}},
+        {"si", "Kunit ,2", "SF ,2", 1, 2, 2, {"CGS", "Kunit ,2", "SF ,2"}, {"Line 9 \"si\"" + unitCgs}},
+        {" SI", "Kunit ,2", "SF ,2", 1, 2, 2, {"CGS", "Kunit ,2", "SF ,2"}, {"Line 9 \" SI\"" + unitCgs}},
+        {"SI ", "Kunit ,2", "SF ,2", 1, 2, 2, {"CGS", "Kunit ,2", "SF ,2"}, {"Line 9 \"SI \"" + unitCgs}},
+        {"SI", "Kunit ,3", "SF ,0", 2, 1, 1, {"SI", "Kunit ,1", "SF ,1"}, {k1.arg("Kunit ,3"), sf1.arg("SF ,0")}},
         // A factor no layout can use is taken as 0 is: 1.
-        {"SI", "Kunit ,0", "SF ,-2", 2, 1, 1, {"SI", "Kunit ,1", "SF ,1"}},
-        {"SI", "Kunit ,2.4", "SF ,0.000", 2, 2, 1, {"SI", "Kunit ,2", "SF ,1"}},
-        {"SI", "Kunit ,1", "SF ,1e308", 2, 1, 1, {"SI", "Kunit ,1", "SF ,1"}},
-        {"SI", "Kunit ,1", "SF ,0.1", 2, 1, 1, {"SI", "Kunit ,1", "SF ,1"}},
-        {"SI", "Kunit ,1", "SF ,4", 2, 1, 4, {"SI", "Kunit ,1", "SF ,4"}},
-        {"SI", "Kunit ,1", "SF ,0.25", 2, 1, 0.25, {"SI", "Kunit ,1", "SF ,0.25"}},
+        {"SI", "Kunit ,0", "SF ,-2", 2, 1, 1, {"SI", "Kunit ,1", "SF ,1"}, {k1.arg("Kunit ,0"), sf1.arg("SF ,-2")}},
+        {"SI", "Kunit ,2.4", "SF ,0.000", 2, 2, 1, {"SI", "Kunit ,2", "SF ,1"}, {sf1.arg("SF ,0.000")}},
+        {"SI", "Kunit ,1", "SF ,1e308", 2, 1, 1, {"SI", "Kunit ,1", "SF ,1"}, {sf1.arg("SF ,1e308")}},
+        {"SI", "Kunit ,1", "SF ,0.1", 2, 1, 1, {"SI", "Kunit ,1", "SF ,1"}, {sf1.arg("SF ,0.1")}},
+        {"SI", "Kunit ,1", "SF ,4", 2, 1, 4, {"SI", "Kunit ,1", "SF ,4"}, {}},
+        {"SI", "Kunit ,1", "SF ,0.25", 2, 1, 0.25, {"SI", "Kunit ,1", "SF ,0.25"}, {}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.unit) + " / " + c.k + " / " + c.sf);
+        dialogs.clear();
         put(crlf({" 0 ", " 0 ", " 0 ", " 0 ", " 0 ", " 0 ", " 0 ", " 0 ", c.unit, c.k, c.sf, "By the SR"}));
         ReadInitialFile(InitialLines);
-        expectNoMessage();
+        if (c.named.isEmpty())
+            expectNoMessage();
+        else
+            expectNamed(c.named);
         EXPECT_EQ(gUnitSystem, c.unitSystem);
         EXPECT_EQ(gKUnit, c.kUnit);
         EXPECT_EQ(gSF, c.gsf);
@@ -185,25 +236,167 @@ TEST_F(Settings, UnrecognisedOrOutOfRangeValuesAreNormalised) {
     }
 }
 
-TEST_F(Settings, TwentyOneLinesShowTheErrorAndKeepTheFirstEightPorts) {
+// A file longer than the normal form keeps its settings: every line is read,
+// and the lines that are no setting's are named as ignored (the first ten,
+// the rest counted); InitialLines holds the first 20.
+TEST_F(Settings, ALongFileKeepsItsSettingsAndNamesTheLinesItIgnores) {
     QList<QByteArray> lines{" 2 ", " 3 ", " 4 ", " 5 ", " 6 ", " 7 ", " 8 ", " 9 ", "SI", "Kunit ,2", "SF ,2",
                             "BY the Speed"};
     while (lines.size() < 20) lines << "extra";
-    put(crlf(lines));  // exactly 20 lines are read
-    ReadInitialFile(InitialLines);
-    expectNoMessage();
-    EXPECT_EQ(gUnitSystem, 2);
-
-    gUnitSystem = 1;
     lines << "one too many";
     put(crlf(lines));
     ReadInitialFile(InitialLines);
-    expectOneMessage("ERROR: 9, Subscript out of range");
-    expectDefaults();
-    expectCgsLabels();
-    EXPECT_EQ(get(), crlf({" 2 ", " 3 ", " 4 ", " 5 ", " 6 ", " 7 ", " 8 ", " 9 ", "CGS", "Kunit ,1", "SF ,1",
-                           "By the SR"}));
+    QStringList named;
+    for (int n = 13; n <= 20; ++n) named << QStringLiteral("Line %1 \"extra\": ignored.").arg(n);
+    named << "Line 21 \"one too many\": ignored.";
+    expectNamed(named);
+    EXPECT_EQ(gUnitSystem, 2);
+    EXPECT_EQ(gKUnit, 2);
+    EXPECT_EQ(gSF, 2);
+    EXPECT_FALSE(gBySR);
+    EXPECT_EQ(get(), crlf({" 2 ", " 3 ", " 4 ", " 5 ", " 6 ", " 7 ", " 8 ", " 9 ", "SI", "Kunit ,2", "SF ,2",
+                           "BY the Speed"}));
     EXPECT_EQ(InitialLines[20], "extra");
+
+    // Thirty lines, the unit system among the last: ten named, the rest counted.
+    dialogs.clear();
+    lines = {" 2 ", " 3 ", " 4 ", " 5 ", " 6 ", " 7 ", " 8 ", " 9 ", "Kunit ,2", "SF ,2"};
+    while (lines.size() < 29) lines << "extra";
+    lines << "SI";
+    put(crlf(lines));
+    gUnitSystem = 1;
+    ReadInitialFile(InitialLines);
+    named.clear();
+    for (int n = 11; n <= 20; ++n) named << QStringLiteral("Line %1 \"extra\": ignored.").arg(n);
+    named << "... and 9 more.";
+    named[1] = "Line 12 \"extra\": steps by speed (\"BY the Speed\") taken.";  // no rate line: its place
+    expectNamed(named);
+    EXPECT_EQ(gUnitSystem, 2);
+    EXPECT_EQ(gKUnit, 2);
+}
+
+// Each line that cannot be read is named with the setting taken in its place;
+// the good lines of an SI set-up stay in effect; the user's file is kept as a
+// copy before the rewrite.
+TEST_F(Settings, ALineThatCannotBeReadIsNamedWithTheValueTaken) {
+    const QList<QByteArray> siSetUp{" 1 ", " 2 ", " 3 ", " 0 ", " 0 ", " 0 ", " 0 ", " 0 ",
+                                    "SI", "Kunit ,2", "SF ,1.5", "BY the Speed"};
+    struct Case {
+        const char* name;
+        int line;  // the line replaced (from 1)
+        QByteArray text;
+        const char* named;
+        int unitSystem;
+        short kUnit;
+        int port3;
+    } cases[] = {
+        {"K unit not a number", 10, "Kunit ,x", "Line 10 \"Kunit ,x\": K unit 1 taken.", 2, 1, 3},
+        {"unknown unit system", 9, "Metric", "Line 9 \"Metric\": unit system CGS taken.", 1, 2, 3},
+        {"port out of range", 3, " 25 ", "Line 3 \" 25 \": no port (0) taken for unit 3.", 2, 2, 0},
+        {"negative port", 3, "-1", "Line 3 \"-1\": no port (0) taken for unit 3.", 2, 2, 0},
+        {"port not a number", 3, "COM3", "Line 3 \"COM3\": no port (0) taken for unit 3.", 2, 2, 0},
+        {"unknown rate basis", 12, "By the rate", "Line 12 \"By the rate\": steps by speed (\"BY the Speed\") taken.",
+         2, 2, 3},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        dialogs.clear();
+        QFile::remove(copyPath());
+        QList<QByteArray> lines = siSetUp;
+        lines[c.line - 1] = c.text;
+        put(crlf(lines));
+        gBySR = false;
+        ReadInitialFile(InitialLines);
+        expectNamed({c.named});
+        EXPECT_TRUE(dialogs.messages[0].prompt.endsWith("\nThe file as it was is kept as initial.txt.bak."))
+            << dialogs.messages[0].prompt.toStdString();
+        EXPECT_EQ(gUnitSystem, c.unitSystem);
+        EXPECT_EQ(gKUnit, c.kUnit);
+        EXPECT_EQ(gSF, 1.5);
+        EXPECT_FALSE(gBySR);
+        EXPECT_EQ(copy(), crlf(lines));
+        const QByteArray written = get();
+        EXPECT_TRUE(written.startsWith(crlf({" 1 ", " 2 ", c.port3 ? " 3 " : " 0 "}))) << written.toStdString();
+        EXPECT_TRUE(written.endsWith(crlf({c.unitSystem == 2 ? "SI" : "CGS",
+                                          QByteArray("Kunit ,") + QByteArray::number(c.kUnit), "SF ,1.5",
+                                          "BY the Speed"})))
+            << written.toStdString();
+    }
+    // The whole message of one line.
+    EXPECT_EQ(dialogs.messages[0].prompt,
+              "A line of the settings file initial.txt could not be read:\n"
+              "Line 12 \"By the rate\": steps by speed (\"BY the Speed\") taken.\n"
+              "The file as it was is kept as initial.txt.bak.");
+}
+
+// The copy holds the user's file as it was before the rewrite that changed it:
+// a file already in normal form is neither copied nor written, so a later
+// start does not replace the copy of a file that had to be mended.
+TEST_F(Settings, TheUsersFileIsKeptAsACopyBeforeARewriteChangesIt) {
+    const QByteArray mended = crlf({" 1 ", "abc", " 0 ", " 0 ", " 0 ", " 0 ", " 0 ", " 0 ", "SI", "Kunit ,x",
+                                    "SF ,1", "By the SR"});
+    put(mended);
+    ReadInitialFile(InitialLines);
+    EXPECT_EQ(namedLines().size(), 2);
+    EXPECT_EQ(copy(), mended);
+    const QByteArray normal = get();
+    EXPECT_EQ(normal, crlf({" 1 ", " 0 ", " 0 ", " 0 ", " 0 ", " 0 ", " 0 ", " 0 ", "SI", "Kunit ,1", "SF ,1",
+                            "By the SR"}));
+
+    // The next start: a good file in normal form, no message, the copy kept.
+    dialogs.clear();
+    const QDateTime written = QFileInfo(path()).lastModified();
+    ReadInitialFile(InitialLines);
+    expectNoMessage();
+    EXPECT_EQ(gUnitSystem, 2);
+    EXPECT_EQ(copy(), mended);
+    EXPECT_EQ(get(), normal);
+    EXPECT_EQ(QFileInfo(path()).lastModified(), written);
+
+    // A good file in another form (LF endings, a port without its blanks) is
+    // copied and rewritten without a message.
+    QFile::remove(copyPath());
+    const QByteArray other = " 4\n 0 \n 0 \n 0 \n 0 \n 0 \n 0 \n 0 \nCGS\nKunit ,2\nSF ,1\nBY the Speed\n";
+    put(other);
+    ReadInitialFile(InitialLines);
+    expectNoMessage();
+    EXPECT_EQ(copy(), other);
+    EXPECT_EQ(get(), crlf({" 4 ", " 0 ", " 0 ", " 0 ", " 0 ", " 0 ", " 0 ", " 0 ", "CGS", "Kunit ,2", "SF ,1",
+                           "BY the Speed"}));
+
+    // No file: created, nothing to copy.
+    QFile::remove(copyPath());
+    QFile::remove(path());
+    ReadInitialFile(InitialLines);
+    expectNoMessage();
+    EXPECT_EQ(get(), kNormalDefault);
+    EXPECT_FALSE(QFile::exists(copyPath()));
+}
+
+// A copy that cannot be made leaves the user's file as it was, says so, and
+// the settings read stay in effect.
+TEST_F(Settings, ACopyThatCannotBeMadeLeavesTheFileAsItWas) {
+    ASSERT_TRUE(QDir(dir.path()).mkdir("initial.txt.bak"));
+    const QByteArray bad = crlf({" 1 ", " 0 ", " 0 ", " 0 ", " 0 ", " 0 ", " 0 ", " 0 ", "SI", "Kunit ,x"});
+    put(bad);
+    ReadInitialFile(InitialLines);
+    expectNamed({"Line 10 \"Kunit ,x\": K unit 1 taken."});
+    EXPECT_TRUE(dialogs.messages[0].prompt.endsWith(
+        "\nThe file is left as it was: its copy initial.txt.bak could not be made (Path/File access error)."))
+        << dialogs.messages[0].prompt.toStdString();
+    EXPECT_EQ(get(), bad);
+    EXPECT_EQ(gUnitSystem, 2);
+
+    // A good file that would be put in normal form: one message, the file as it was.
+    dialogs.clear();
+    const QByteArray good = " 1\r\nSI\r\n";
+    put(good);
+    ReadInitialFile(InitialLines);
+    expectOneMessage(
+        "The settings file initial.txt was not put in its normal form. The file is left as it was: its copy "
+        "initial.txt.bak could not be made (Path/File access error).");
+    EXPECT_EQ(get(), good);
+    EXPECT_EQ(gUnitSystem, 2);
 }
 
 TEST_F(Settings, AMissingRateLineKeepsTheRateBasisOfStartUp) {
@@ -233,10 +426,15 @@ TEST_F(Settings, GarbageIsReadWithoutHarm) {
             "\r\n\x01\x02\x03";
     put(junk);
     ReadInitialFile(InitialLines);
-    expectNoMessage();
+    // Every port line but "1e1" (10) is named, its text cut at 40 characters.
+    const QStringList named = namedLines();
+    ASSERT_EQ(named.size(), 6) << named.join(" | ").toStdString();
+    EXPECT_EQ(named[1], "Line 2 \"-3\": no port (0) taken for unit 2.");
+    EXPECT_EQ(named[2], "Line 4 \"" + QString(40, 'x') + "...\": no port (0) taken for unit 4.");
+    EXPECT_TRUE(named[5].startsWith("Line 7 ")) << named[5].toStdString();
     EXPECT_EQ(gUnitSystem, 1);
     EXPECT_FALSE(gBySR);
-    EXPECT_EQ(get(), crlf({" 0 ", "-3 ", " 10 ", " 0 ", " 0 ", " 0 ", " 0 ", " 0 ", "CGS", "Kunit ,1", "SF ,1",
+    EXPECT_EQ(get(), crlf({" 0 ", " 0 ", " 10 ", " 0 ", " 0 ", " 0 ", " 0 ", " 0 ", "CGS", "Kunit ,1", "SF ,1",
                            "BY the Speed"}));
     EXPECT_EQ(InitialLines[4].size(), 100000);
 }
@@ -350,7 +548,8 @@ TEST_F(Settings, PortListsHoldNoneAndTwentyPorts) {
 }
 
 TEST_F(Settings, LoadSelectsThePortsAndShowsTheSettingsInEffect) {
-    put(crlf({" 3 ", " 0 ", " 20 ", " 1 ", "2", " 7x", " 0 ", " 4 ", "SI", "Kunit ,2", "SF ,3", "BY the Speed"}));
+    // A line empty or of blanks is no port.
+    put(crlf({" 3 ", "  ", " 20 ", " 1 ", "2", " 7x", "", " 4 ", "SI", "Kunit ,2", "SF ,3", "BY the Speed"}));
     gUnitSystem = 1;
     gKUnit = 1;
     gSF = 1.5;
@@ -393,7 +592,7 @@ TEST_F(Settings, LoadStopsAtTheFirstBadPortLine) {
         {"missing", "", "File not found", {0, 0, 0, 0, 0, 0, 0, 0, 0}},
         {"text", crlf({" 2 ", " 3 ", "abc", " 5 ", " 6 ", " 7 ", " 8 ", " 9 "}), "Type mismatch",
          {0, 2, 3, 0, 0, 0, 0, 0, 0}},
-        {"empty line", crlf({" 2 ", "", " 5 ", " 6 ", " 7 ", " 8 ", " 9 ", " 1 "}), "Type mismatch",
+        {"a sign alone", crlf({" 2 ", "-", " 5 ", " 6 ", " 7 ", " 8 ", " 9 ", " 1 "}), "Type mismatch",
          {0, 2, 0, 0, 0, 0, 0, 0, 0}},
         {"above 20", crlf({" 2 ", " 21 ", " 5 ", " 6 ", " 7 ", " 8 ", " 9 ", " 1 "}), "Invalid property value",
          {0, 2, 0, 0, 0, 0, 0, 0, 0}},

@@ -63,6 +63,15 @@ TEST(UnitPortLines, ReadAsNumbersOrFailWithTheirErrorNumbers) {
     EXPECT_EQ(failure(5), 13);  // "CGS" holds no number
     write("1\r\n2\r\n");
     EXPECT_EQ(failure(3), 62);
+    // Read by the start-up's rule: an empty line is no port, a port outside
+    // 0 to 20 is refused.
+    write("\r\n  \r\n 20 \r\n 21 \r\n-1\r\n");
+    EXPECT_EQ(unit::ReadUnitPort(1), 0);
+    EXPECT_EQ(unit::ReadUnitPort(2), 0);
+    EXPECT_EQ(unit::ReadUnitPort(3), 20);
+    EXPECT_EQ(failure(4), 380);
+    write(" 1 \r\n-1\r\n");
+    EXPECT_EQ(failure(2), 380);
 }
 
 TEST_F(MultiUnitWindow, TheUnitsWithAPortHaveTheirEntriesEnabled) {
