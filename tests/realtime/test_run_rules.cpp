@@ -291,17 +291,17 @@ TEST_F(SequenceLoad, RefusalsAndEmptySequences) {
     StoreSequence(conn, "EndlessCycles", {step(100, 1, 0, 0), endless});
     const LoadedSequence cycles = load("EndlessCycles");
     EXPECT_EQ(cycles.result, LoadResult::Loaded);
-    EXPECT_EQ(CheckRunTables(cycles.tables),
+    EXPECT_EQ(CheckRunTables(cycles.tables, 30000),
               "Step 2: the cycle count 1E+16 is beyond what a run can hold (at most 10000).");
     SeqStep longStep = step(100, 1, 0, 0);
     longStep.minutes = 1e300;
     StoreSequence(conn, "LongStep", {longStep});
-    EXPECT_EQ(CheckRunTables(load("LongStep").tables),
+    EXPECT_EQ(CheckRunTables(load("LongStep").tables, 30000),
               "Step 1: the step time (min) 1E+300 is beyond what a run can hold (at most 71582).");
     StoreSequence(conn, "LongRamp", {step(100, 1, 0, 0)}, {{100, 30, 5}, {100, 5e6, 5}});
-    EXPECT_EQ(CheckRunTables(load("LongRamp").tables),
+    EXPECT_EQ(CheckRunTables(load("LongRamp").tables, 30000),
               "Ramp step 2: the ramp time (sec) 5000000 is beyond what a run can hold (at most 4294967).");
-    EXPECT_EQ(CheckRunTables(load("NoEntries").tables), "");
+    EXPECT_EQ(CheckRunTables(load("NoEntries").tables, 30000), "");
 
     const LoadedSequence noEntries = load("NoEntries");
     EXPECT_EQ(noEntries.result, LoadResult::Loaded);
