@@ -1,9 +1,10 @@
 // Fuzz target: a sequence exchange file as the import reads it. Besides
 // crashes and hangs it checks what the import relies on before it stores:
 // a refused file keeps no sequence, and an accepted one holds at least one
-// sequence whose every value is a finite number within what a run can hold.
+// sequence whose every value is a finite number a step may hold.
 
 #include "FuzzSupport.h"
+#include "data/Globals.h"
 #include "data/SequenceLimits.h"
 #include "sequences/SequenceCsv.h"
 
@@ -22,15 +23,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         return 0;
     }
     check(!r.sequences.isEmpty());
+    const seqlimits::Limits limits = seqlimits::StoredLimits(gMaxPress);
     for (const seqcsv::ImportedSequence& s : r.sequences) {
         for (int i = 0; i < s.steps.size(); ++i) {
             for (double v : s.steps[i]) check(std::isfinite(v));
-            const auto& f = s.steps[i];
-            check(seqlimits::CheckStep(i + 1, f[1], f[8], f[9]).isEmpty());
+            const double numberBefore = i > 0 ? s.steps[i - 1][0] : 0;
+            check(!seqlimits::CheckStep(i + 1, seqcsv::StepOf(s.steps[i]), numberBefore, limits));
         }
         for (int i = 0; i < s.ramps.size(); ++i) {
             for (double v : s.ramps[i]) check(std::isfinite(v));
-            check(seqlimits::CheckRampEntry(i + 1, s.ramps[i][1], s.ramps[i][3]).isEmpty());
+            check(!seqlimits::CheckRampEntry(i + 1, seqcsv::RampEntryOf(s.ramps[i]), limits));
         }
     }
     return 0;

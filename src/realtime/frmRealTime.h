@@ -316,9 +316,9 @@ private:
     // with their messages) or the refresh (no message without steps). True
     // when the tables were taken.
     bool LoadSequenceTables(bool refresh);
-    // Refuses loaded tables that hold a time, interval or cycle count no run
-    // can hold, with the message naming it; true when refused.
-    bool refuseBeyondLimits(const runloop::RunTables& tables, bool refresh);
+    // Refuses a loaded sequence with a value a step may not hold (its
+    // problem, naming the step and the value); true when refused.
+    bool refuseOutOfLimits(const runloop::LoadedSequence& loaded, bool refresh);
     // Rolls back the download's transaction (token 0: none open).
     void rollBack(int transaction);
     // The picker's refusal of a step above the maximum pressure.

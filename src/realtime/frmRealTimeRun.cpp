@@ -85,7 +85,7 @@ bool frmRealTime::LoadSequenceTables(bool refresh) {
             return false;
         }
         // The running steps stay; ramp entries found are taken.
-        if (refuseBeyondLimits(loaded.tables, refresh)) return false;
+        if (refuseOutOfLimits(loaded, refresh)) return false;
         if (loaded.hasRampEntries) TakeRampEntries(loaded.tables);
         return true;
     case LoadResult::PressureTooHigh:
@@ -93,7 +93,7 @@ bool frmRealTime::LoadSequenceTables(bool refresh) {
         RefusePressure();
         return false;
     case LoadResult::Loaded:
-        if (refuseBeyondLimits(loaded.tables, refresh)) return false;
+        if (refuseOutOfLimits(loaded, refresh)) return false;
         TakeSteps(loaded.tables);
         // A sequence without ramp entries has none (its ramp steps run as
         // plain steps), whatever an earlier sequence had.
@@ -103,13 +103,13 @@ bool frmRealTime::LoadSequenceTables(bool refresh) {
     return false;
 }
 
-bool frmRealTime::refuseBeyondLimits(const RunTables& tables, bool refresh) {
-    // Values another program stored that no run can hold. The tables loaded
-    // before stay whole (a refresh keeps running them); as with a pressure
-    // too high, a picked sequence is not taken.
-    const QString beyond = CheckRunTables(tables);
-    if (beyond.isEmpty()) return false;
-    ui::MsgBox(beyond);
+bool frmRealTime::refuseOutOfLimits(const LoadedSequence& loaded, bool refresh) {
+    // Values another program stored that a step may not hold (with this
+    // unit's Max Pressure). The tables loaded before stay whole (a refresh
+    // keeps running them); as with a pressure too high, a picked sequence is
+    // not taken.
+    if (loaded.problem.isEmpty()) return false;
+    ui::MsgBox(loaded.problem);
     if (!refresh) mSequenceName.clear();
     return true;
 }
@@ -133,8 +133,9 @@ void frmRealTime::cmdStart_Stop_Click() {
 bool frmRealTime::ReadyForStart() { return !mSequenceName.isEmpty(); }
 
 bool frmRealTime::StartChecks() {
-    // The tables as loaded, checked again before they run.
-    const QString beyond = CheckRunTables(*this);
+    // The tables as loaded, checked again before they run (with the Max
+    // Pressure chosen now).
+    const QString beyond = CheckRunTables(*this, MaxPress());
     if (beyond.isEmpty()) return true;
     ui::MsgBox(beyond);
     return false;

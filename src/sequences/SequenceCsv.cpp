@@ -235,13 +235,28 @@ QString readBlockLine(const QString& line, int lineNo, const char* kind, std::ar
     return QString();
 }
 
-// A value no run can hold, as the import's refusal of its line.
-QString beyondLimits(int lineNo, const QString& beyond) {
-    if (beyond.isEmpty()) return beyond;
-    return QStringLiteral("Cannot import - line %1 of the file: %2").arg(lineNo).arg(beyond);
+// A value a step may not hold, as the import's refusal of its line.
+QString outOfLimits(int lineNo, const std::optional<seqlimits::Problem>& problem) {
+    if (!problem) return QString();
+    return QStringLiteral("Cannot import - line %1 of the file: %2").arg(lineNo).arg(problem->message);
 }
 
 }  // namespace
+
+seqlimits::Step StepOf(const std::array<double, kStepFields>& f) {
+    seqlimits::Step s;
+    s.number = f[0];
+    s.minutes = f[1];
+    s.temperature = f[2];
+    s.speed = f[5];
+    s.pressure = f[6];
+    s.interval = f[8];
+    s.cycles = f[9];
+    s.rampFlag = f[10];
+    return s;
+}
+
+seqlimits::RampEntry RampEntryOf(const std::array<double, kRampFields>& f) { return {f[1], f[2], f[3]}; }
 
 ParseResult ParseSequenceText(const QByteArray& bytes) {
     ParseResult result;
@@ -251,6 +266,8 @@ ParseResult ParseSequenceText(const QByteArray& bytes) {
         return result;
     };
     const QStringList lines = splitLines(QString::fromLatin1(bytes));
+    // The file holds °F and rpm; a step takes what the editor would store.
+    const seqlimits::Limits limits = seqlimits::StoredLimits(gMaxPress);
     QVector<bool> hasRampBlock;
     int i = 0;
     while (i < lines.size()) {
@@ -277,15 +294,17 @@ ParseResult ParseSequenceText(const QByteArray& bytes) {
             if (steps) {
                 std::array<double, kStepFields> values{};
                 error = readBlockLine(row, i, "step", values);
+                const double numberBefore = seq.steps.isEmpty() ? 0 : seq.steps.last()[0];
                 seq.steps.append(values);
                 if (error.isEmpty())
-                    error = beyondLimits(i, seqlimits::CheckStep(int(seq.steps.size()), values[1], values[8], values[9]));
+                    error = outOfLimits(i, seqlimits::CheckStep(int(seq.steps.size()), StepOf(values), numberBefore,
+                                                                limits));
             } else {
                 std::array<double, kRampFields> values{};
                 error = readBlockLine(row, i, "ramp", values);
                 seq.ramps.append(values);
                 if (error.isEmpty())
-                    error = beyondLimits(i, seqlimits::CheckRampEntry(int(seq.ramps.size()), values[1], values[3]));
+                    error = outOfLimits(i, seqlimits::CheckRampEntry(int(seq.ramps.size()), RampEntryOf(values), limits));
             }
             if (!error.isEmpty()) return fail(error);
         }

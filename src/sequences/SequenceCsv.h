@@ -33,6 +33,7 @@
 // Both show their own messages and trap every failure.
 
 #include "data/RecordBase.h"
+#include "data/SequenceLimits.h"
 #include "sequences/SequenceGridTexts.h"
 #include "platform/Dialogs.h"
 
@@ -126,10 +127,18 @@ struct ParseResult {
 //    (kTruncated);
 //  - a step line without exactly 11 fields or a ramp line without exactly 4;
 //  - a field that is neither empty (read as 0) nor a finite number;
-//  - a step time, record interval, cycle count, ramp time or interval that
-//    no run can hold (SequenceLimits), with the line and the step named.
+//  - a value a step or ramp entry may not hold (SequenceLimits, as stored:
+//    °F in the limits of the unit system in force, rpm, up to gMaxPress psi;
+//    a step number not above the one before it in the same sequence), with
+//    the file's line, the step and the value named:
+//    "Cannot import - line 9 of the file: Step 1: the temperature (°F) 99999
+//    is out of range (0 to 600)."
 // Lines may end in CR LF, CR or LF.
 ParseResult ParseSequenceText(const QByteArray& bytes);
+
+// A step line's fields, and a ramp line's, as SequenceLimits checks them.
+seqlimits::Step StepOf(const std::array<double, kStepFields>& fields);
+seqlimits::RampEntry RampEntryOf(const std::array<double, kRampFields>& fields);
 
 struct ImportResult {
     int stored = 0;             // sequences stored

@@ -43,8 +43,56 @@ void copyStepRow(FlexGridModel& grid, int from, int to) {
 // A text rounded to a whole number by the mask and read back.
 double wholeOf(double v) { return Val(Format(v, QStringLiteral("##0"))); }
 
-bool speedInRange(double v, bool bySR, double srFactor) {
-    return bySR ? (v >= -0.0001 * srFactor && v <= 600 * srFactor) : (v >= -0.0001 && v <= 600);
+// The limits of what a step may hold, in the units the editor shows.
+seqlimits::Limits shown(bool bySR = false, double srFactor = 1) {
+    return seqlimits::ShownLimits(gMaxPress, bySR, srFactor);
+}
+
+// The insert dialog takes a step time of at most 60000 min.
+constexpr double kMaxInsertMinutes = 60000;
+
+// A step grid row as the editor shows it.
+seqlimits::Step shownStep(const FlexGridModel& grid, int r) {
+    seqlimits::Step s;
+    s.number = cellValue(grid, r, colStepNo);
+    s.minutes = cellValue(grid, r, colElapse);
+    s.temperature = cellValue(grid, r, colTemp);
+    s.speed = cellValue(grid, r, colSpeed);
+    s.pressure = cellValue(grid, r, colPress);
+    s.interval = cellValue(grid, r, colInterval);
+    s.cycles = cellValue(grid, r, colCycle);
+    s.rampFlag = cellValue(grid, r, colRunRamp);
+    return s;
+}
+
+int stepColumnOf(seqlimits::Field f) {
+    using seqlimits::Field;
+    switch (f) {
+    case Field::Temperature: return colTemp;
+    case Field::Speed: return colSpeed;
+    case Field::Pressure: return colPress;
+    case Field::Cycles: return colCycle;
+    case Field::Minutes: return colElapse;
+    case Field::Interval: return colInterval;
+    case Field::RampFlag: return colRunRamp;
+    default: return colStepNo;
+    }
+}
+
+// Save's own words for the values it always checked; the others as the
+// limits name them (with the step and the value).
+QString saveMessage(const seqlimits::Problem& p, bool bySR) {
+    using seqlimits::Field;
+    switch (p.field) {
+    case Field::Temperature: return QStringLiteral("Temperature input out of range.");
+    case Field::Speed:
+        return bySR ? QStringLiteral("Shear Rate input out of range.") : QStringLiteral("Speed input out of range.");
+    case Field::Pressure: return QStringLiteral("Pressure input out of range.");
+    case Field::Cycles:
+        if (p.value < seqlimits::kMinCycles) return QStringLiteral("Cycle no. input out of range.");
+        return p.message;
+    default: return p.message;
+    }
 }
 
 }  // namespace
@@ -155,54 +203,33 @@ bool RampDefineEnds(const QString& timeCell) { return timeCell.isEmpty() || time
 // ---- Save's checks ---------------------------------------------------------
 
 std::optional<CellFailure> ValidateStepGrid(FlexGridModel& grid, bool bySR, double srFactor) {
+    const seqlimits::Limits limits = shown(bySR, srFactor);
     for (int r = 1; r < grid.Rows(); ++r) {
+        // Each checked cell is made current before it is read.
         for (int c : {colTemp, colSpeed, colPress, colCycle}) {
             grid.Row(r);
             grid.Col(c);
-            const double v = Val(grid.Text());
-            QString message;
-            switch (c) {
-            case colTemp:
-                if (!(v >= gMinTemp && v <= gMaxTemp)) message = QStringLiteral("Temperature input out of range.");
-                break;
-            case colSpeed:
-                if (!speedInRange(v, bySR, srFactor))
-                    message = bySR ? QStringLiteral("Shear Rate input out of range.")
-                                   : QStringLiteral("Speed input out of range.");
-                break;
-            case colPress:
-                if (!(v <= gMaxPress)) message = QStringLiteral("Pressure input out of range.");
-                break;
-            case colCycle:
-                if (!(v >= 1)) message = QStringLiteral("Cycle no. input out of range.");
-                break;
-            }
-            if (!message.isEmpty()) return CellFailure{r, c, message};
         }
-        // Times, intervals and cycles a run cannot hold (its clock, its plan).
-        const double minutes = cellValue(grid, r, colElapse);
-        const double interval = cellValue(grid, r, colInterval);
-        const double cycles = cellValue(grid, r, colCycle);
-        const QString beyond = seqlimits::CheckStep(r, minutes, interval, cycles);
-        if (!beyond.isEmpty()) {
-            const int c = !seqlimits::StepMinutesFit(minutes) ? colElapse
-                          : !seqlimits::SecondsFit(interval)  ? colInterval
-                                                              : colCycle;
+        const double numberBefore = r > 1 ? cellValue(grid, r - 1, colStepNo) : 0;
+        if (const auto p = seqlimits::CheckStep(r, shownStep(grid, r), numberBefore, limits)) {
+            const int c = stepColumnOf(p->field);
             grid.Row(r);
             grid.Col(c);
-            return CellFailure{r, c, beyond};
+            return CellFailure{r, c, saveMessage(*p, bySR)};
         }
     }
     return std::nullopt;
 }
 
-std::optional<CellFailure> ValidateRampDefineGrid(const FlexGridModel& grid) {
+std::optional<CellFailure> ValidateRampDefineGrid(const FlexGridModel& grid, bool bySR, double srFactor) {
+    const seqlimits::Limits limits = shown(bySR, srFactor);
     for (int r = 1; r < grid.Rows(); ++r) {
         if (RampDefineEnds(grid.TextMatrix(r, 0))) break;
-        const double seconds = cellValue(grid, r, 0);
-        const double interval = cellValue(grid, r, 2);
-        const QString beyond = seqlimits::CheckRampEntry(r, seconds, interval);
-        if (!beyond.isEmpty()) return CellFailure{r, seqlimits::SecondsFit(seconds) ? 2 : 0, beyond};
+        const seqlimits::RampEntry e{cellValue(grid, r, 0), cellValue(grid, r, 1), cellValue(grid, r, 2)};
+        if (const auto p = seqlimits::CheckRampEntry(r, e, limits)) {
+            const int c = p->field == seqlimits::Field::RampSeconds ? 0 : p->field == seqlimits::Field::RampSpeed ? 1 : 2;
+            return CellFailure{r, c, p->message};
+        }
     }
     return std::nullopt;
 }
@@ -222,20 +249,33 @@ std::optional<EntryFailure> CheckBuilderEntry(const BuilderEntry& entry, bool by
     if (BuilderStepCount(entry) > kMaxBuilderSteps)
         return EntryFailure{QStringLiteral("Total number of steps out of range. It can not be over ") + CStr(kMaxBuilderSteps),
                             QStringLiteral("txtTotalSteps"), {}};
-    const double temp = Val(entry.txtTemp);
-    if (!(temp >= gMinTemp && temp <= gMaxTemp))
-        return EntryFailure{QStringLiteral("Temperature input out of range. temperature can not over ") + CStr(gMaxTemp),
+    // The steps built are steps Save takes (SequenceLimits).
+    const seqlimits::Limits limits = shown(bySR, srFactor);
+    if (!seqlimits::TemperatureFits(Val(entry.txtTemp), limits))
+        return EntryFailure{QStringLiteral("Temperature input out of range. temperature can not over ") + CStr(limits.maxTemp),
                             QStringLiteral("txtTemp"), {}};
-    const double press = Val(entry.txtPressure);
-    if (!(press >= 0 && press <= gMaxPress))
-        return EntryFailure{QStringLiteral("Pressure input out of range.pressure can not over ") + CStr(gMaxPress),
+    if (!seqlimits::PressureFits(Val(entry.txtPressure), limits))
+        return EntryFailure{QStringLiteral("Pressure input out of range.pressure can not over ") + CStr(limits.maxPress),
                             QStringLiteral("txtPressure"), {}};
-    if (!(Val(entry.txtCycle) >= 0))
+    if (!seqlimits::CyclesFit(Val(entry.txtCycle)))
         return EntryFailure{QStringLiteral("Cycle input out of range."), QStringLiteral("txtCycle"), {}};
-    if (!speedInRange(Val(entry.txtSpeed), bySR, srFactor))
+    if (!seqlimits::SpeedFits(Val(entry.txtSpeed), limits))
         return EntryFailure{bySR ? QStringLiteral("Shear rate input out of range.")
                                  : QStringLiteral("Speed input out of range."),
                             QStringLiteral("txtSpeed"), {}};
+    // The boxes that have no words of their own.
+    using seqlimits::Field;
+    const double minutes = Val(entry.txtStepTime);
+    if (!seqlimits::StepMinutesFit(minutes))
+        return EntryFailure{seqlimits::ValueMessage(Field::Minutes, minutes, limits), QStringLiteral("txtStepTime"), {}};
+    const double interval = Val(entry.txtInterval);
+    if (!seqlimits::SecondsFit(interval))
+        return EntryFailure{seqlimits::ValueMessage(Field::Interval, interval, limits), QStringLiteral("txtInterval"),
+                            {}};
+    const double rampFlag = Val(entry.txtRunRamp);
+    if (!seqlimits::RampFlagFits(rampFlag))
+        return EntryFailure{seqlimits::ValueMessage(Field::RampFlag, rampFlag, limits), QStringLiteral("txtRunRamp"),
+                            {}};
     return std::nullopt;
 }
 
@@ -323,31 +363,30 @@ void RenumberSteps(FlexGridModel& grid) {
 }
 
 std::optional<EntryFailure> CheckInsertEntry(const InsertEntry& e, bool srMode, double srFactor) {
+    // The new step is one Save takes (SequenceLimits).
+    const seqlimits::Limits limits = shown(srMode, srFactor);
     const double time = Val(e.txtTime);
-    if (!(time >= 0 && time <= 60000))
+    if (!(seqlimits::StepMinutesFit(time) && time <= kMaxInsertMinutes))
         return EntryFailure{QStringLiteral("Invalid time input"), QStringLiteral("txtTime"),
                             QStringLiteral("Time input out of range")};
-    const double temp = Val(e.txtTemp);
-    if (!(temp >= gMinTemp && temp <= gMaxTemp))
+    if (!seqlimits::TemperatureFits(Val(e.txtTemp), limits))
         return EntryFailure{QStringLiteral("Invalid temperature input"), QStringLiteral("txtTemp"),
                             QStringLiteral("Temperature input out of range")};
     if (!(Val(e.txtTempRate) >= 0))
         return EntryFailure{QStringLiteral("Invalid TempRamp Rate input"), QStringLiteral("txtTempRate"), {}};
-    const double press = Val(e.txtPress);
-    if (!(press >= 0 && press <= gMaxPress))
+    if (!seqlimits::PressureFits(Val(e.txtPress), limits))
         return EntryFailure{QStringLiteral("Invalid pressure input"), QStringLiteral("txtPress"),
                             QStringLiteral("Pressure input out of range")};
     if (!(Val(e.txtPressRate) >= 0))
         return EntryFailure{QStringLiteral("Invalid Press Rate input"), QStringLiteral("txtPressRate"), {}};
-    if (!(Val(e.txtRate) >= 0))
+    if (!seqlimits::SecondsFit(Val(e.txtRate)))
         return EntryFailure{QStringLiteral("Invalid data recording interval input"), QStringLiteral("txtRate"),
                             QStringLiteral("Data recording rate input out of range")};
-    if (!(Val(e.txtcycle) >= 0))
+    if (!seqlimits::CyclesFit(Val(e.txtcycle)))
         return EntryFailure{QStringLiteral("Invalid Cycle input, must > 0"), QStringLiteral("txtcycle"), {}};
-    const double runRamp = Val(e.txtRunRamp);
-    if (runRamp != 0 && runRamp != 1)
+    if (!seqlimits::RampFlagFits(Val(e.txtRunRamp)))
         return EntryFailure{QStringLiteral("Invalid Run Ramp input, only '0' or '1'"), QStringLiteral("txtRunRamp"), {}};
-    if (!speedInRange(Val(e.txtShearrate), srMode, srFactor)) {
+    if (!seqlimits::SpeedFits(Val(e.txtShearrate), limits)) {
         if (srMode)
             return EntryFailure{QStringLiteral("Invalid shear rate input"), QStringLiteral("txtShearrate"),
                                 QStringLiteral("Shear rate input out of range")};
@@ -462,10 +501,11 @@ std::optional<EntryFailure> CheckCopyPaste(double copyFrom, double copyTo, doubl
         return EntryFailure{
             QStringLiteral("Copied steps should be listed in order from lower to higher numbered steps"), {},
             QStringLiteral("Step No. input invalid")};
-    if (!(newPressure <= gMaxPress))
+    const seqlimits::Limits limits = shown();
+    if (!seqlimits::PressureFits(newPressure, limits))
         return EntryFailure{QStringLiteral("Invalid new target pressure"), {},
                             QStringLiteral("New target pressure input invalid")};
-    if (!(newTemperature >= gMinTemp && newTemperature <= gMaxTemp))
+    if (!seqlimits::TemperatureFits(newTemperature, limits))
         return EntryFailure{QStringLiteral("Invalid new target temperature"), {},
                             QStringLiteral("New target temperature input invalid")};
     return std::nullopt;

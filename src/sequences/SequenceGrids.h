@@ -100,15 +100,19 @@ struct CellFailure {
     int col = 0;
     QString message;
 };
-// Checks rows 1 to the last, in each columns 2, 5, 6 and 9, making every
-// checked cell current before it is read; the first failing cell (left
-// current) with its message, or nothing when every row passes.
-// After a row's own checks, its step time, record interval and cycle count
-// are checked against what a run can hold (SequenceLimits).
+// Checks rows 1 to the last against what a step may hold (SequenceLimits,
+// in the units shown, up to gMaxPress), making each row's cells of columns
+// 2, 5, 6 and 9 current in turn; the first failing cell (left current) with
+// its message, or nothing when every row passes. A temperature, speed or
+// shear rate, pressure or cycle count below 1 has Save's own words
+// ("Temperature input out of range.", ...); every other value is named with
+// its step and its limits (a step time, record interval or cycle count
+// beyond what a run can hold, a ramp flag other than 0 or 1, a step number
+// that is not above the one before it).
 std::optional<CellFailure> ValidateStepGrid(FlexGridModel& grid, bool bySR, double srFactor);
 // The ramp-define rows Save stores (down to the first empty time cell): ramp
-// time and interval within what a run can hold.
-std::optional<CellFailure> ValidateRampDefineGrid(const FlexGridModel& grid);
+// time, speed or shear rate and interval as a ramp entry may hold them.
+std::optional<CellFailure> ValidateRampDefineGrid(const FlexGridModel& grid, bool bySR, double srFactor);
 
 // ---- step builder -----------------------------------------------------------
 
@@ -128,6 +132,10 @@ struct EntryFailure {
 int BuilderStepCount(const BuilderEntry& entry);
 // The most steps the builder makes.
 inline constexpr int kMaxBuilderSteps = 32767;
+// The builder's checks, in order: the total, then the step it builds as
+// Save takes it (SequenceLimits): temperature, pressure, cycle count (at
+// least 1) and speed in the builder's own words, then step time, record
+// interval and ramp flag named with their limits.
 std::optional<EntryFailure> CheckBuilderEntry(const BuilderEntry& entry, bool bySR, double srFactor);
 // Replaces every step by BuilderStepCount identical steps numbered 1, 2, ...
 // (the caller has checked the entry).
@@ -158,7 +166,10 @@ struct InsertEntry {
     QString txtTime, txtTemp, txtTempError, txtTempRate, txtShearrate, txtPress, txtPressRate, txtRate, txtcycle,
         txtRunRamp;
 };
-// The insert dialog's checks, in order; shear-rate entry when srMode.
+// The insert dialog's checks, in order; shear-rate entry when srMode. The
+// values of the new step are those a step may hold (SequenceLimits: a cycle
+// count of at least 1, a ramp flag of 0 or 1, ...), in the dialog's words;
+// besides, its step time is at most 60000 min and its rates are not negative.
 std::optional<EntryFailure> CheckInsertEntry(const InsertEntry& entry, bool srMode, double srFactor);
 NewStep NewStepOf(const InsertEntry& entry);
 
@@ -185,7 +196,8 @@ bool DeleteCurrentStep(FlexGridModel& grid);
 // when they are not whole numbers of existing steps in order.
 bool DeleteSteps(FlexGridModel& grid, StepBuffer& buffer, double from, double to);
 
-// The copy dialog's checks (values are Val of its boxes).
+// The copy dialog's checks (values are Val of its boxes); the new pressure
+// and temperature as a step may hold them (SequenceLimits: 0 to gMaxPress).
 std::optional<EntryFailure> CheckCopyPaste(double copyFrom, double copyTo, double newPressure,
                                            double newTemperature);
 // The range-delete dialog's check.

@@ -802,7 +802,7 @@ void frmSetup::cmdSaveChange_Click() {
         MSFlexGrid1_Click();
         return;
     }
-    if (const auto failure = seqgrid::ValidateRampDefineGrid(RampDefineGrid())) {
+    if (const auto failure = seqgrid::ValidateRampDefineGrid(RampDefineGrid(), gBySR, mBobSRFactor)) {
         ui::MsgBox(failure->message, ui::vbOKOnly);
         return;
     }

@@ -39,10 +39,51 @@ void RunTables::TakeRampEntries(const RunTables& o) {
 
 // ---- sequence loading --------------------------------------------------------------
 
+namespace {
+
+// Step s of the tables, numbered by its place.
+seqlimits::Step stepOf(const RunTables& t, int s, double number) {
+    seqlimits::Step step;
+    step.number = number;
+    step.minutes = t.mStepMinutes.value(s);
+    step.temperature = t.mStepTemp.value(s);
+    step.speed = t.mStepSpeed.value(s);
+    step.pressure = t.mStepPress.value(s);
+    step.interval = t.mStepInterval.value(s);
+    step.cycles = t.mStepCycles.value(s);
+    step.rampFlag = t.mStepRunRamp.value(s);
+    return step;
+}
+
+// A SEQUENCE_RAMP row (clsSEQUENCE_RAMP::All) as a step.
+seqlimits::Step stepOfRow(const RowArray& row) {
+    auto at = [&](int i) { return row.value(i).toDouble(); };
+    seqlimits::Step step;
+    step.number = at(2);
+    step.minutes = at(3);
+    step.temperature = at(4);
+    step.speed = at(6);
+    step.interval = at(7);
+    step.pressure = at(8);
+    step.rampFlag = at(9);
+    step.cycles = at(11);
+    return step;
+}
+
+seqlimits::RampEntry rampEntryOf(const RunTables& t, int j) {
+    return {t.mRampSeconds.value(j), t.mRampSpeed.value(j), t.mRampInterval.value(j)};
+}
+
+}  // namespace
+
 LoadedSequence LoadSequence(const QString& name, double maxPress, clsConnection* connection,
                             clsSEQUENCE_INFO& seqInfo, clsSEQUENCE_RAMP& seqRamp,
                             clsSEQUENCE_RAMP_DEFINE* seqRampDefine) {
     LoadedSequence out;
+    const seqlimits::Limits limits = seqlimits::StoredLimits(maxPress);
+    auto note = [&out](const std::optional<seqlimits::Problem>& p) {
+        if (p && out.problem.isEmpty()) out.problem = p->message;
+    };
     seqInfo.SEQUENCE_NAME(name);
     seqInfo.GetSeqDetail();
     out.seqInfoRow = seqInfo.All();
@@ -55,13 +96,16 @@ LoadedSequence LoadSequence(const QString& name, double maxPress, clsConnection*
     if (!seqRamp.Eof()) {
         seqRamp.MoveFirst();
         int s = 0;
+        double numberBefore = 0;
         while (!seqRamp.Eof()) {
             ++s;
             const RowArray row = seqRamp.All();
             auto at = [&](int i) { return row.value(i).toDouble(); };
             const double press = at(8);
+            const seqlimits::Step step = stepOfRow(row);
             if (press > maxPress) {
                 out.result = LoadResult::PressureTooHigh;
+                note(seqlimits::CheckStep(s, step, numberBefore, limits));
                 return out;
             }
             const double temp = at(4);
@@ -75,6 +119,8 @@ LoadedSequence LoadSequence(const QString& name, double maxPress, clsConnection*
             t.mStepTempRate.append(temp < t.mStepTemp[s - 1] ? -std::fabs(at(10)) : std::fabs(at(10)));
             t.mStepCycles.append(at(11));
             t.mStepPressRate.append(press < t.mStepPress[s - 1] ? -std::fabs(at(12)) : std::fabs(at(12)));
+            note(seqlimits::CheckStep(s, step, numberBefore, limits));
+            numberBefore = step.number;
             seqRamp.MoveNext();
         }
         t.mStepCount = s;
@@ -95,6 +141,7 @@ LoadedSequence LoadSequence(const QString& name, double maxPress, clsConnection*
             seqRampDefine->MoveNext();
         }
         t.mRampEntryCount = int(t.mRampSpeed.size()) - 1;
+        for (int j = 1; j <= t.mRampEntryCount; ++j) note(seqlimits::CheckRampEntry(j, rampEntryOf(t, j), limits));
     }
     return out;
 }
@@ -215,16 +262,12 @@ QString RetrieveLockedMessage() {
     return QStringLiteral("A test is running: the unit's stored test can be retrieved once the test has stopped.");
 }
 
-QString CheckRunTables(const RunTables& t) {
-    for (int s = 1; s <= t.mStepCount; ++s) {
-        const QString m =
-            seqlimits::CheckStep(s, t.mStepMinutes.value(s), t.mStepInterval.value(s), t.mStepCycles.value(s));
-        if (!m.isEmpty()) return m;
-    }
-    for (int j = 1; j <= t.mRampEntryCount; ++j) {
-        const QString m = seqlimits::CheckRampEntry(j, t.mRampSeconds.value(j), t.mRampInterval.value(j));
-        if (!m.isEmpty()) return m;
-    }
+QString CheckRunTables(const RunTables& t, double maxPress) {
+    const seqlimits::Limits limits = seqlimits::StoredLimits(maxPress);
+    for (int s = 1; s <= t.mStepCount; ++s)
+        if (const auto p = seqlimits::CheckStep(s, stepOf(t, s, s), s - 1, limits)) return p->message;
+    for (int j = 1; j <= t.mRampEntryCount; ++j)
+        if (const auto p = seqlimits::CheckRampEntry(j, rampEntryOf(t, j), limits)) return p->message;
     return QString();
 }
 

@@ -75,6 +75,11 @@ enum class LoadResult {
 
 struct LoadedSequence {
     LoadResult result = LoadResult::NoSteps;
+    // The first value of a step or ramp entry that a step may not hold
+    // (SequenceLimits, with the maximum pressure the load was given), as its
+    // message naming the step and the value; empty when every one fits. Set
+    // also with PressureTooHigh.
+    QString problem;
     RowArray seqInfoRow;       // the SEQUENCE_INFO row (the default row when the name has none)
     qint32 sequenceId = 0;     // its SEQUENCE_ID
     RunTables tables;          // the steps (when Loaded) and the ramp entries (when hasRampEntries)
@@ -86,7 +91,12 @@ struct LoadedSequence {
 // ramp entries only with a ramp-define record (kinds without a ramp pass
 // none). A step's temperature rate is negative when its temperature is below
 // the step before (0 °F before the first step), else positive; the pressure
-// rate likewise with the pressures. Database failures propagate (db::DbError).
+// rate likewise with the pressures. Loading stops at the first step above
+// maxPress (the unit's Max Pressure; PressureTooHigh). Every step (with its
+// step number, RAMP_NO) and ramp entry is checked against what a step may
+// hold (SequenceLimits), the first that does not fit named in `problem`: a
+// window takes no sequence with a problem. Database failures propagate
+// (db::DbError).
 LoadedSequence LoadSequence(const QString& name, double maxPress, clsConnection* connection,
                             clsSEQUENCE_INFO& seqInfo, clsSEQUENCE_RAMP& seqRamp,
                             clsSEQUENCE_RAMP_DEFINE* seqRampDefine);
@@ -154,9 +164,11 @@ QString BobRadiusMessage();          // Start refused: the bob does not fit the 
 QString SequenceLockedMessage();
 // The refusal of a download of the unit's stored test while a test runs.
 QString RetrieveLockedMessage();
-// The first step or ramp entry of the tables beyond what a run can hold
-// (SequenceLimits), as its message; empty when every one fits.
-QString CheckRunTables(const RunTables& t);
+// The first step or ramp entry of the tables that a step may not hold
+// (SequenceLimits, with the unit's Max Pressure maxPress), as its message
+// naming the step and the value; empty when every one fits. The tables hold
+// no step numbers: those are checked when the sequence is loaded.
+QString CheckRunTables(const RunTables& t, double maxPress);
 
 // ---- a recorded point that could not be stored ------------------------------------------
 

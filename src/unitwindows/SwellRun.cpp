@@ -17,16 +17,17 @@ namespace swell {
 
 // ---- sequence ------------------------------------------------------------------
 
-LoadedSwellSequence LoadSwellSequence(const QString& name, clsConnection* connection, clsSEQUENCE_INFO& seqInfo,
-                                      clsSEQUENCE_RAMP& seqRamp) {
-    // The swell run knows no pressure limit of its sequence and no ramp list.
-    const runloop::LoadedSequence loaded = runloop::LoadSequence(
-        name, std::numeric_limits<double>::infinity(), connection, seqInfo, seqRamp, nullptr);
+LoadedSwellSequence LoadSwellSequence(const QString& name, double maxPress, clsConnection* connection,
+                                      clsSEQUENCE_INFO& seqInfo, clsSEQUENCE_RAMP& seqRamp) {
+    // The swell run knows no ramp list.
+    const runloop::LoadedSequence loaded = runloop::LoadSequence(name, maxPress, connection, seqInfo, seqRamp, nullptr);
     LoadedSwellSequence out;
     out.sequenceNo = loaded.sequenceId;
     out.name = loaded.seqInfoRow.value(1).toString();
-    out.hasSteps = loaded.result == runloop::LoadResult::Loaded;
-    if (out.hasSteps) out.steps = loaded.tables;
+    // A step above the maximum pressure: steps there are, refused by the problem.
+    out.hasSteps = loaded.result != runloop::LoadResult::NoSteps;
+    out.problem = loaded.problem;
+    if (loaded.result == runloop::LoadResult::Loaded) out.steps = loaded.tables;
     return out;
 }
 

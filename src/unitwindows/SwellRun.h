@@ -62,11 +62,15 @@ struct LoadedSwellSequence {
     qint32 sequenceNo = 0;    // SEQUENCE_ID
     QString name;             // SEQUENCE_NAME as stored
     runloop::RunTables steps;  // the steps (no ramp entries)
+    // The first value a step may not hold (runloop::LoadedSequence::problem),
+    // a pressure above maxPress among them; empty when every one fits.
+    QString problem;
 };
-// Reads the sequence of that name and its steps (RAMP_NO order). Database
-// failures propagate (db::DbError).
-LoadedSwellSequence LoadSwellSequence(const QString& name, clsConnection* connection, clsSEQUENCE_INFO& seqInfo,
-                                      clsSEQUENCE_RAMP& seqRamp);
+// Reads the sequence of that name and its steps (RAMP_NO order), checked
+// with the unit's Max Pressure maxPress. Database failures propagate
+// (db::DbError).
+LoadedSwellSequence LoadSwellSequence(const QString& name, double maxPress, clsConnection* connection,
+                                      clsSEQUENCE_INFO& seqInfo, clsSEQUENCE_RAMP& seqRamp);
 
 // The recording interval of a rate in seconds: whole seconds, halves to the
 // even neighbour. A rate that is no number records nothing; one beyond the

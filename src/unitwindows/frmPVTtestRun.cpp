@@ -34,7 +34,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 
-#include <limits>
 
 using namespace runloop;
 
@@ -79,12 +78,12 @@ bool frmPVTtest::loadSteps(bool picked) {
     requireRecords(SeqInfo.get());
     requireRecords(SeqRamp.get());
     requireRecords(SeqRampDefine.get());
-    // The PVT run knows no pressure limit of its sequence.
-    const LoadedSequence loaded = LoadSequence(SeqName, std::numeric_limits<double>::infinity(), Connection,
-                                               *SeqInfo, *SeqRamp, SeqRampDefine.get());
+    // The steps up to this unit's Max Pressure.
+    const LoadedSequence loaded =
+        LoadSequence(SeqName, MaxPress(), Connection, *SeqInfo, *SeqRamp, SeqRampDefine.get());
     SeqInfoRow = loaded.seqInfoRow;
     SeqId = loaded.sequenceId;
-    if (loaded.result != LoadResult::Loaded) {
+    if (loaded.result == LoadResult::NoSteps) {
         if (picked) {
             ui::MsgBox(QStringLiteral("this sequence no data,cannot test"));
             SeqName.clear();
@@ -96,6 +95,12 @@ bool frmPVTtest::loadSteps(bool picked) {
     }
     if (const std::optional<QString> problem = SequenceProblem(loaded.tables)) {
         ui::MsgBox(*problem);
+        if (picked) SeqName.clear();
+        return false;
+    }
+    // A value a step may not hold (a pressure above Max Pressure among them).
+    if (!loaded.problem.isEmpty()) {
+        ui::MsgBox(loaded.problem);
         if (picked) SeqName.clear();
         return false;
     }
@@ -113,6 +118,11 @@ void frmPVTtest::cmdStart_Stop_Click() {
 bool frmPVTtest::StartChecks() {
     if (SeqName.isEmpty()) {
         ui::MsgBox(QStringLiteral("Select sequence first"));
+        return false;
+    }
+    // The steps as loaded, checked again with the Max Pressure chosen now.
+    if (const QString problem = CheckRunTables(*this, MaxPress()); !problem.isEmpty()) {
+        ui::MsgBox(problem);
         return false;
     }
     // A piston whose calibration could not be read counts as none chosen:

@@ -62,7 +62,7 @@ void frmSWMTest::cfNameSeq_SelectedTestName() {
     SeqName = frmNameSeq::TakeSelection(cfNameSeq);
     if (!haveRecords()) return;
 
-    const LoadedSwellSequence loaded = LoadSwellSequence(SeqName, mConnection, *mSeqInfo, *mSeqRamp);
+    const LoadedSwellSequence loaded = LoadSwellSequence(SeqName, MaxPress(), mConnection, *mSeqInfo, *mSeqRamp);
     SequenceNo = loaded.sequenceNo;
     SeqName = loaded.name;
     if (!loaded.hasSteps) {
@@ -73,6 +73,12 @@ void frmSWMTest::cfNameSeq_SelectedTestName() {
     // Steps no run can count (a duration that is no number never ends its step).
     if (const std::optional<QString> problem = runloop::SequenceProblem(loaded.steps)) {
         ui::MsgBox(*problem);
+        SeqName.clear();
+        return;
+    }
+    // A value a step may not hold (with this unit's Max Pressure).
+    if (!loaded.problem.isEmpty()) {
+        ui::MsgBox(loaded.problem);
         SeqName.clear();
         return;
     }
@@ -89,11 +95,16 @@ void frmSWMTest::cmdRefresh_Click() { RefreshClicked(); }
 
 void frmSWMTest::RefreshRun() {
     if (!haveRecords()) return;
-    const LoadedSwellSequence loaded = LoadSwellSequence(SeqName, mConnection, *mSeqInfo, *mSeqRamp);
+    const LoadedSwellSequence loaded = LoadSwellSequence(SeqName, MaxPress(), mConnection, *mSeqInfo, *mSeqRamp);
     if (loaded.hasSteps) {
-        // Steps no run can count are refused; the running ones stay.
+        // Steps no run can count, or with a value a step may not hold, are
+        // refused; the running ones stay.
         if (const std::optional<QString> problem = runloop::SequenceProblem(loaded.steps)) {
             ui::MsgBox(*problem);
+            return;
+        }
+        if (!loaded.problem.isEmpty()) {
+            ui::MsgBox(loaded.problem);
             return;
         }
         TakeSteps(loaded.steps);

@@ -8,6 +8,7 @@
 #include "data/clsSEQUENCE_INFO.h"
 #include "data/clsSEQUENCE_RAMP.h"
 #include "data/clsSEQUENCE_RAMP_DEFINE.h"
+#include "platform/Database.h"
 #include "platform/RunClock.h"
 #include "unitrun/RunRules.h"
 #include "unitrun/SequenceRun.h"
@@ -291,20 +292,78 @@ TEST_F(SequenceLoad, RefusalsAndEmptySequences) {
     StoreSequence(conn, "EndlessCycles", {step(100, 1, 0, 0), endless});
     const LoadedSequence cycles = load("EndlessCycles");
     EXPECT_EQ(cycles.result, LoadResult::Loaded);
-    EXPECT_EQ(CheckRunTables(cycles.tables),
+    EXPECT_EQ(CheckRunTables(cycles.tables, 30000),
               "Step 2: the cycle count 1E+16 is beyond what a run can hold (at most 10000).");
     SeqStep longStep = step(100, 1, 0, 0);
     longStep.minutes = 1e300;
     StoreSequence(conn, "LongStep", {longStep});
-    EXPECT_EQ(CheckRunTables(load("LongStep").tables),
+    EXPECT_EQ(CheckRunTables(load("LongStep").tables, 30000),
               "Step 1: the step time (min) 1E+300 is beyond what a run can hold (at most 71582).");
     StoreSequence(conn, "LongRamp", {step(100, 1, 0, 0)}, {{100, 30, 5}, {100, 5e6, 5}});
-    EXPECT_EQ(CheckRunTables(load("LongRamp").tables),
+    EXPECT_EQ(CheckRunTables(load("LongRamp").tables, 30000),
               "Ramp step 2: the ramp time (sec) 5000000 is beyond what a run can hold (at most 4294967).");
-    EXPECT_EQ(CheckRunTables(load("NoEntries").tables), "");
+    EXPECT_EQ(CheckRunTables(load("NoEntries").tables, 30000), "");
 
     const LoadedSequence noEntries = load("NoEntries");
     EXPECT_EQ(noEntries.result, LoadResult::Loaded);
     EXPECT_FALSE(noEntries.hasRampEntries);
     EXPECT_EQ(noEntries.tables.mRampEntryCount, 0);
+}
+
+TEST_F(SequenceLoad, AStoredValueAStepMayNotHoldIsNamedWithItsStep) {
+    // Written by another program: each is loaded, and named as the problem
+    // that keeps a window from taking the sequence (the rule of the editor).
+    struct Case {
+        const char* name;
+        std::function<void(SeqStep&)> change;  // of step 2
+        QString problem;
+    };
+    const std::vector<Case> cases = {
+        {"a temperature above 600 °F", [](SeqStep& s) { s.temp = 5000; },
+         "Step 2: the temperature (°F) 5000 is out of range (0 to 600)."},
+        {"a negative speed", [](SeqStep& s) { s.speed = -300; },
+         "Step 2: the speed (rpm) -300 is out of range (0 to 600)."},
+        {"a negative pressure", [](SeqStep& s) { s.press = -1000; },
+         "Step 2: the pressure (psi) -1000 is out of range (0 to 30000)."},
+        {"a negative step time", [](SeqStep& s) { s.minutes = -5; },
+         "Step 2: the step time (min) -5 is out of range (0 to 71582)."},
+        {"a negative interval", [](SeqStep& s) { s.interval = -1; },
+         "Step 2: the record interval (sec) -1 is out of range (0 to 4294967)."},
+        {"no cycle", [](SeqStep& s) { s.cycles = 0; }, "Step 2: the cycle count 0 is out of range (1 to 10000)."},
+        {"a ramp flag of 7", [](SeqStep& s) { s.runRamp = 7; }, "Step 2: the ramp flag 7 is neither 0 nor 1."},
+    };
+    int n = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        SeqStep bad = step(100, 1, 1000, 0);
+        c.change(bad);
+        const QString name = QStringLiteral("Bad %1").arg(++n);
+        StoreSequence(conn, name, {step(100, 1, 1000, 0), bad});
+        const LoadedSequence l = load(name);
+        EXPECT_EQ(l.result, LoadResult::Loaded);
+        EXPECT_EQ(l.problem, c.problem);
+        // The tables hold no step numbers; what they hold is checked again at Start.
+        EXPECT_EQ(CheckRunTables(l.tables, 30000), c.problem);
+    }
+
+    // Step numbers repeated (the load reads them in RAMP_NO order).
+    const qint32 twice = StoreSequence(conn, "Twice", {step(100, 1, 0, 0), step(100, 1, 0, 0)});
+    db::Command(conn.ADOConnection(), QStringLiteral("UPDATE SEQUENCE_RAMP SET RAMP_NO = 1 WHERE SEQUENCE_ID = %1").arg(twice))
+        .execute();
+    EXPECT_EQ(load("Twice").problem, "Step 2: the step number 1 is not above the number of the step before it (1).");
+
+    // A ramp entry.
+    StoreSequence(conn, "BadRamp", {step(100, 1, 0, 0)}, {{100, 30, 5}, {-300, 30, 5}});
+    EXPECT_EQ(load("BadRamp").problem, "Ramp step 2: the speed (rpm) -300 is out of range (0 to 600).");
+
+    // Above the unit's Max Pressure: the load stops there, and names it.
+    StoreSequence(conn, "High", {step(100, 1, 1000, 0), step(100, 1, 25000, 0)});
+    const LoadedSequence high = load("High", 20000);
+    EXPECT_EQ(high.result, LoadResult::PressureTooHigh);
+    EXPECT_EQ(high.problem, "Step 2: the pressure (psi) 25000 is out of range (0 to 20000).");
+    const LoadedSequence taken = load("High", 30000);
+    EXPECT_EQ(taken.result, LoadResult::Loaded);
+    EXPECT_EQ(taken.problem, "");
+    EXPECT_EQ(CheckRunTables(taken.tables, 30000), "");
+    EXPECT_EQ(CheckRunTables(taken.tables, 20000), "Step 2: the pressure (psi) 25000 is out of range (0 to 20000).");
 }

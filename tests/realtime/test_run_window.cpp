@@ -488,6 +488,71 @@ TEST_F(RunWindow, TimesAndCyclesNoRunCanHoldAreRefusedBeforeAnythingIsStored) {
     EXPECT_EQ(w->RunState, kStepRunning);
 }
 
+TEST_F(RunWindow, AStoredSequenceAStepMayNotHoldIsRefusedAtSelectNamingTheStepAndTheValue) {
+    // Stored by another program (an import of old): the unit was sent 5000 °F
+    // and -300 rpm. Refused at the pick by the editor's rule, with this unit's
+    // Max Pressure; the tables loaded before stay whole.
+    StoreSequence(conn, "Good", {step(10, 75)});
+    pick("Good");
+    SeqStep hot = step(10, 5000);
+    hot.speed = -300;
+    SeqStep backwards = step(10, 75);
+    backwards.speed = -300;
+    SeqStep flag = step(10, 75);
+    flag.runRamp = 7;
+    struct Case {
+        QString name;
+        std::vector<SeqStep> steps;
+        std::vector<SeqRampEntry> entries;
+        QString message;
+    };
+    const std::vector<Case> cases = {
+        {"Hot", {step(10, 75), hot}, {}, "Step 2: the temperature (°F) 5000 is out of range (0 to 600)."},
+        {"Backwards", {step(10, 75), backwards}, {}, "Step 2: the speed (rpm) -300 is out of range (0 to 600)."},
+        {"Flag", {flag}, {}, "Step 1: the ramp flag 7 is neither 0 nor 1."},
+        {"Below", {step(10, 75, -1000)}, {}, "Step 1: the pressure (psi) -1000 is out of range (0 to 30000)."},
+        {"BadRamp", {step(10, 75)}, {{100, -30, 5}},
+         "Ramp step 1: the ramp time (sec) -30 is out of range (0 to 4294967)."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name.toStdString());
+        StoreSequence(conn, c.name, c.steps, c.entries);
+        dialogs.clear();
+        pick(c.name);
+        EXPECT_EQ(dialogs.texts(), QStringList{c.message});
+        EXPECT_TRUE(w->mSequenceName.isEmpty());
+        EXPECT_EQ(w->lblSelectSeq->text(), "Good");
+        EXPECT_EQ(w->mStepCount, 1);
+        EXPECT_EQ(w->mStepTemp[1], 75);
+        EXPECT_EQ(w->mStepSpeed[1], 300);
+    }
+    // Step numbers repeated.
+    const qint32 twice = StoreSequence(conn, "Twice", {step(10, 75), step(10, 75)});
+    sql(QStringLiteral("UPDATE SEQUENCE_RAMP SET RAMP_NO = 1 WHERE SEQUENCE_ID = %1").arg(twice));
+    dialogs.clear();
+    pick("Twice");
+    EXPECT_EQ(dialogs.texts(),
+              QStringList{"Step 2: the step number 1 is not above the number of the step before it (1)."});
+    EXPECT_TRUE(w->mSequenceName.isEmpty());
+
+    // A pressure the unit took when the sequence was picked, but not at Start
+    // under the Max Pressure chosen since: nothing is asked, stored or sent.
+    StoreSequence(conn, "Deep", {step(10, 75, 25000)});
+    dialogs.clear();
+    pick("Deep");
+    ASSERT_EQ(w->mSequenceName, "Deep");
+    w->Option1->click();  // 20000 psi
+    QStringList sent;
+    w->SendHook = [&sent](const QString& frame) { sent << frame; };
+    AnswerTestInfo answer({});
+    w->cmdStart_Stop->click();
+    EXPECT_EQ(answer.shown, 0);
+    EXPECT_EQ(dialogs.texts(), QStringList{"Step 1: the pressure (psi) 25000 is out of range (0 to 20000)."});
+    EXPECT_EQ(count("TEST_INFO"), 0);
+    EXPECT_EQ(w->RunState, kIdle);
+    EXPECT_TRUE(sent.isEmpty()) << sent.join(" ").toStdString();
+}
+
 TEST_F(RunWindow, ALineLostUnderTheTestDialogStoresNothingAndAClosedPortStopsTheRun) {
     StoreSequence(conn, "Seq", {recordingStep(1)});
     pick("Seq");

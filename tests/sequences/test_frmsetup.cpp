@@ -540,6 +540,7 @@ TEST_F(Setup, CancelledInsertStillMarksAndTheStepLimit) {
         ScriptedModal modal([](QDialog& d) {
             auto* dlg = qobject_cast<frmInsertStep*>(&d);
             dlg->txtTemp->setText("100");
+            dlg->txtcycle->setText("1");
             dlg->cmdOk_Click();
         });
         w->cmdInsertStep_Click();

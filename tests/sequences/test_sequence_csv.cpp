@@ -329,11 +329,12 @@ TEST_F(SequenceCsv, ExportRefusals) {
 // Import
 
 TEST_F(SequenceCsv, ReaderTakesFieldsAsTheFileGivesThem) {
-    // LF line ends, a step line without its trailing comma, blanks around numbers, empty cells as 0.
+    // LF line ends, a step line without its trailing comma, blanks around numbers, empty cells as 0
+    // (values a step may hold).
     const QByteArray text = "SEQUENCE_NAME,Plain, with comma\n"
                             "Step No,anything\n"
-                            " 1 , 2 ,3,4,5,6,7,8,9,10,11\n"
-                            "2,,,,,,,,,, 1e2 ,\n"
+                            " 1 , 2 ,3,4,5,6,7,8,9,10,1\n"
+                            "2,,,,,,,,, 1e2 ,,\n"
                             "\n"
                             "RAMP_STEP_NO,x\n"
                             "1,2,3,4\n"
@@ -344,8 +345,8 @@ TEST_F(SequenceCsv, ReaderTakesFieldsAsTheFileGivesThem) {
     const ImportedSequence& s = p.sequences[0];
     EXPECT_EQ(s.name, "Plain, with comma");
     ASSERT_EQ(s.steps.size(), 2);
-    EXPECT_EQ(s.steps[0], (std::array<double, 11>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}));
-    EXPECT_EQ(s.steps[1], (std::array<double, 11>{2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 100}));
+    EXPECT_EQ(s.steps[0], (std::array<double, 11>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 1}));
+    EXPECT_EQ(s.steps[1], (std::array<double, 11>{2, 0, 0, 0, 0, 0, 0, 0, 0, 100, 0}));
     ASSERT_EQ(s.ramps.size(), 1);
     EXPECT_EQ(s.ramps[0], (std::array<double, 4>{1, 2, 3, 4}));
 }

@@ -164,7 +164,8 @@ TEST_F(Grids, SaveRangeChecks) {
         {colSpeed, "-0.001", false, "Speed input out of range."},
         {colSpeed, "1021.376", true, ""},
         {colSpeed, "1021.4", true, "Shear Rate input out of range."},
-        {colPress, "-100", false, ""},
+        {colPress, "-100", false, "Pressure input out of range."},  // no pressure below 0
+        {colPress, "0", false, ""},
         {colPress, "30001", false, "Pressure input out of range."},
         {colCycle, "0", false, "Cycle no. input out of range."},
         {colCycle, "", false, "Cycle no. input out of range."},
@@ -201,14 +202,14 @@ TEST_F(Grids, SaveRangeChecks) {
     ramps.TextMatrix(1, 0, "30");
     ramps.TextMatrix(1, 2, "5");
     ramps.TextMatrix(2, 0, "1e7");
-    const auto rampFailure = ValidateRampDefineGrid(ramps);
+    const auto rampFailure = ValidateRampDefineGrid(ramps, false, kB1);
     ASSERT_TRUE(rampFailure);
     EXPECT_EQ(rampFailure->message,
               "Ramp step 2: the ramp time (sec) 10000000 is beyond what a run can hold (at most 4294967).");
     EXPECT_EQ(rampFailure->row, 2);
     ramps.TextMatrix(2, 0, "");  // ends the stored rows: what lies below is not stored
     ramps.TextMatrix(3, 0, "1e7");
-    EXPECT_FALSE(ValidateRampDefineGrid(ramps));
+    EXPECT_FALSE(ValidateRampDefineGrid(ramps, false, kB1));
 
     // SI limits: -18 to 316 °C.
     units(2);
@@ -225,13 +226,14 @@ TEST_F(Grids, StepBuilderFillsIdenticalSteps) {
     e.txtTemp = "150";
     e.txtTempRate = "2.5";
     e.txtSpeed = "300";
+    e.txtCycle = "1";
     ASSERT_FALSE(CheckBuilderEntry(e, false, kB1));
     FillStepsFromEntry(grid, e);
     ASSERT_EQ(grid.Rows(), 4);
     for (int r = 1; r <= 3; ++r) {
         QStringList row;
         for (int c = 0; c < kStepCols; ++c) row << grid.TextMatrix(r, c);
-        EXPECT_EQ(row, (QStringList{QString::number(r), "0", "150", "0", "2.5", "300.", "0", "0", "0", "0", "0"}));
+        EXPECT_EQ(row, (QStringList{QString::number(r), "0", "150", "0", "2.5", "300.", "0", "0", "0", "1", "0"}));
     }
     e.txtTempError = "1.5";
     e.txtPressure = "149.5";
@@ -263,7 +265,7 @@ TEST_F(Grids, StepBuilderChecks) {
         {entry("32767", "100", "0", "1", "300"), false, "", ""},
         {entry("1000000000", "100", "0", "1", "300"), false,
          "Total number of steps out of range. It can not be over 32767", "txtTotalSteps"},
-        {entry("2", "600", "30000", "0", "600"), false, "", ""},
+        {entry("2", "600", "30000", "1", "600"), false, "", ""},
         {entry("2", "0", "0", "1", "-0.0001"), false, "", ""},
         {entry("2", "601", "0", "1", "300"), false, "Temperature input out of range. temperature can not over 600",
          "txtTemp"},
@@ -272,6 +274,7 @@ TEST_F(Grids, StepBuilderChecks) {
         {entry("2", "100", "-1", "1", "300"), false, "Pressure input out of range.pressure can not over 30000",
          "txtPressure"},
         {entry("2", "100", "0", "-1", "300"), false, "Cycle input out of range.", "txtCycle"},
+        {entry("2", "100", "0", "0", "300"), false, "Cycle input out of range.", "txtCycle"},  // at least 1, as Save
         {entry("2", "100", "0", "1", "600.0001"), false, "Speed input out of range.", "txtSpeed"},
         {entry("2", "100", "0", "1", "1021.4"), true, "Shear rate input out of range.", "txtSpeed"},
     };
@@ -455,6 +458,7 @@ TEST_F(Grids, StepDialogChecks) {
         e.txtTemp = "150";
         e.txtRunRamp = "0";
         e.txtShearrate = "300";
+        e.txtcycle = "1";
         return e;
     };
     struct Case {
@@ -473,7 +477,8 @@ TEST_F(Grids, StepDialogChecks) {
         {&InsertEntry::txtRate, "-1", false, "Invalid data recording interval input",
          "Data recording rate input out of range", "txtRate"},
         {&InsertEntry::txtcycle, "-1", false, "Invalid Cycle input, must > 0", "", "txtcycle"},
-        {&InsertEntry::txtcycle, "0", false, "", "", ""},
+        {&InsertEntry::txtcycle, "0", false, "Invalid Cycle input, must > 0", "", "txtcycle"},  // at least 1, as Save
+        {&InsertEntry::txtcycle, "1", false, "", "", ""},
         {&InsertEntry::txtRunRamp, "2", false, "Invalid Run Ramp input, only '0' or '1'", "", "txtRunRamp"},
         {&InsertEntry::txtShearrate, "600.5", false, "Invalid speed input", "RPM input out of range",
          "txtShearrate"},
@@ -497,7 +502,8 @@ TEST_F(Grids, StepDialogChecks) {
 
     EXPECT_EQ(CheckCopyPaste(3, 2, 0, 0)->message,
               "Copied steps should be listed in order from lower to higher numbered steps");
-    EXPECT_FALSE(CheckCopyPaste(2, 2, -500, 0));
+    EXPECT_FALSE(CheckCopyPaste(2, 2, 0, 0));
+    EXPECT_EQ(CheckCopyPaste(2, 2, -500, 0)->message, "Invalid new target pressure");  // no pressure below 0
     EXPECT_EQ(CheckCopyPaste(1, 2, 30001, 0)->title, "New target pressure input invalid");
     EXPECT_EQ(CheckCopyPaste(1, 2, 0, 601)->message, "Invalid new target temperature");
     EXPECT_EQ(CheckDeleteSteps(3, 2)->message,

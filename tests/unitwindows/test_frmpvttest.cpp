@@ -121,6 +121,46 @@ TEST_F(PvtWindow, StartIsRefusedUntilSequenceAndCalibratedPistonAreThere) {
     EXPECT_TRUE(w->SeqName.isEmpty());
 }
 
+TEST_F(PvtWindow, ASequenceAboveThisUnitsMaxPressureIsRefusedAtSelectAndAtStart) {
+    StoreSequence(conn, "Good", {SeqStep{10, 72, 5, 120, 10, 0}});
+    pick("Good");
+    StoreSequence(conn, "Deep", {SeqStep{10, 72, 5, 120, 10, 1000}, SeqStep{10, 72, 5, 120, 10, 25000}});
+
+    // Max Pressure 20000: a 25000 psi step is refused when it is picked,
+    // naming the step and the value; the steps loaded before stay.
+    w->Option1->click();
+    dialogs.clear();
+    pick("Deep");
+    EXPECT_EQ(dialogs.texts(), QStringList{"Step 2: the pressure (psi) 25000 is out of range (0 to 20000)."});
+    EXPECT_TRUE(w->SeqName.isEmpty());
+    EXPECT_EQ(w->lblSelectSeq->text(), "Good");
+    EXPECT_EQ(w->mStepCount, 1);
+    EXPECT_EQ(w->mStepPress[1], 0);
+
+    // The other values a step may not hold, as the editor's rule has them.
+    StoreSequence(conn, "Backwards", {SeqStep{10, 72, 5, -300, 10, 0}});
+    dialogs.clear();
+    pick("Backwards");
+    EXPECT_EQ(dialogs.texts(), QStringList{"Step 1: the speed (rpm) -300 is out of range (0 to 600)."});
+    EXPECT_TRUE(w->SeqName.isEmpty());
+
+    // Max Pressure 30000 takes it; lowered again before Start, Start refuses
+    // it: nothing asked, stored or run.
+    w->Option2->click();
+    dialogs.clear();
+    pick("Deep");
+    EXPECT_TRUE(dialogs.texts().isEmpty()) << dialogs.texts().join("\n").toStdString();
+    ASSERT_EQ(w->SeqName, "Deep");
+    w->optSml->click();
+    w->Option1->click();
+    AnswerPvtInfo answer({});
+    w->cmdStart_Stop->click();
+    EXPECT_EQ(answer.shown, 0);
+    EXPECT_EQ(dialogs.texts(), QStringList{"Step 2: the pressure (psi) 25000 is out of range (0 to 20000)."});
+    EXPECT_EQ(count("TEST_INFO"), 0);
+    EXPECT_EQ(w->RunState, 0);
+}
+
 TEST_F(PvtWindow, StartStoresThePvtTestAndItsAdditives) {
     StoreSequence(conn, "S1", {SeqStep{10, 72, 5, 120, 10, 0}, SeqStep{20}, SeqStep{30.4}});
     pick("S1");

@@ -545,6 +545,49 @@ TEST_F(SwellWindow, SequencesNoRunCanCountAreRefusedAtThePickAndAtRefresh) {
     }
 }
 
+TEST_F(SwellWindow, AStoredSequenceAStepMayNotHoldIsRefusedAtThePickAndAtRefresh) {
+    auto w = open(1);
+    const QString caption = w->lblSelectSeq->text();
+    struct Case {
+        QString name;
+        SeqStep bad;
+        QString message;
+    };
+    const Case cases[] = {
+        {"Backwards", SeqStep{10, 212, 5, -300, 10, 1000}, "Step 1: the speed (rpm) -300 is out of range (0 to 600)."},
+        {"Deep", SeqStep{10, 212, 5, 0, 10, 35000}, "Step 1: the pressure (psi) 35000 is out of range (0 to 30000)."},
+        {"Hot", SeqStep{10, 5000, 5, 0, 10, 1000}, "Step 1: the temperature (°F) 5000 is out of range (0 to 600)."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name.toStdString());
+        StoreSequence(conn, c.name, {c.bad});
+        dialogs.clear();
+        pick(*w, c.name);
+        EXPECT_EQ(dialogs.texts(), QStringList{c.message});
+        EXPECT_TRUE(w->SeqName.isEmpty());
+        EXPECT_EQ(w->mStepCount, 0);
+        EXPECT_EQ(w->lblSelectSeq->text(), caption);
+    }
+
+    // A running sequence edited since: the running steps stay.
+    const qint32 id = StoreSequence(conn, "Good", {SeqStep{10, 212, 5, 0, 0, 2500}, SeqStep{10, 212, 5, 0, 0, 2500}});
+    pick(*w, "Good");
+    zero(*w, "0.4");
+    {
+        AnswerSample answer({});
+        w->cmdStart->click();
+    }
+    ASSERT_EQ(w->RunState, 1);
+    db::Command(conn.ADOConnection(),
+                QStringLiteral("UPDATE SEQUENCE_RAMP SET SPEED = -300 WHERE SEQUENCE_ID = %1 AND RAMP_NO = 2").arg(id))
+        .execute();
+    dialogs.clear();
+    w->cmdRefresh->click();
+    EXPECT_EQ(dialogs.texts(), QStringList{"Step 2: the speed (rpm) -300 is out of range (0 to 600)."});
+    EXPECT_EQ(w->RunState, 1);
+    EXPECT_EQ(w->mStepSpeed.value(2), 0);
+}
+
 TEST_F(SwellWindow, AStopFrameTheLineDoesNotTakeIsAPortFailure) {
     testing_support::UnitSimulator unit;
     unit.attachToPort(7);
