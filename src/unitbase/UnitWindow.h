@@ -16,6 +16,9 @@
 
 class QCloseEvent;
 class QLabel;
+namespace runloop {
+class SequenceRun;
+}
 class frmTestRelatedInfo;
 class QRadioButton;
 class QFont;
@@ -137,6 +140,17 @@ public:
     // n for a label reading exactly "Unit n" (n = 1 .. 8), else 0.
     static int UnitOfCaption(const QString& caption);
 
+    // ---- recorded points waiting for the database --------------------------------
+    // The progress panel of the status bar ("StepTime"): while recorded points
+    // wait to be stored it shows them (the unit, the test, how many and the
+    // database's reason) instead of its own text, which comes back once they
+    // are stored.
+    void UseProgressPanel(QLabel* panel);
+    // The panel's own text (the run's progress).
+    void ShowProgress(const QString& text);
+    // The points waiting shown, or the panel's own text back when none waits.
+    void ShowRowsWaiting();
+
 protected:
     // ---- what the port failure path needs of each kind ----------------------------
     // True while a test runs (its stop is then part of the failure).
@@ -170,6 +184,15 @@ protected:
     virtual bool RefreshAllowed() const { return false; }
     virtual void RefreshRun() {}
 
+    // The run whose recorded points may wait for the database (the rheology,
+    // PVT and swell windows are theirs); none for the other kinds.
+    virtual runloop::SequenceRun* RecordingRun() { return nullptr; }
+    // Stop (closing false) and closing with points waiting ask what becomes
+    // of them (RowsWaitingQuestion): Yes tries to store them now, No drops
+    // them, Cancel keeps them waiting, the window trying on its ticks. True
+    // when none waits after: a close goes on.
+    bool SettleRowsWaiting(bool closing);
+
     // Enables entry n of this kind's menu in the container (nothing for an
     // n outside 1 .. 8 or without a container).
     void EnableContainerEntry(int unitNumber);
@@ -181,7 +204,8 @@ protected:
     // The first part of a close (Form_Unload): true when the close is
     // refused, the event ignored. A close asked for from within a tick (a
     // message box of the tick still open) waits silently until the tick is
-    // over; one asked for while a test runs is refused with the refusal said.
+    // over; one asked for while a test runs is refused with the refusal said;
+    // one with recorded points waiting asks (SettleRowsWaiting).
     bool CloseRefused(QCloseEvent* event, bool testRunning, const QString& refusal);
     // The last part of a close: unit n's menu entry comes back and the port
     // is let go.
@@ -193,6 +217,8 @@ private:
     bool inPortFailure_ = false;
     double maxPress_;
     QPointer<QRadioButton> opt20000_, opt30000_;
+    QPointer<QLabel> progressPanel_;
+    QString progressText_;  // the panel's own text
     UnitContainer* container_ = nullptr;
     QPointer<QObject> containerObject_;
 };
