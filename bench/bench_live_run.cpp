@@ -10,9 +10,13 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QSqlQuery>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <memory>
 #include <vector>
 
@@ -22,6 +26,7 @@
 #include "data/clsConnection.h"
 #include "data/clsTEST_INFO.h"
 #include "platform/Database.h"
+#include "platform/Dialogs.h"
 #include "platform/FlexGrid.h"
 #include "platform/PeChart.h"
 #include "dialogs/NewTestRecord.h"
@@ -144,6 +149,45 @@ void BM_EightWindowsTick(benchmark::State& state) {
         benchmark::Counter(double(state.iterations() * 8), benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 BENCHMARK(BM_EightWindowsTick)->Unit(benchmark::kMillisecond)->Iterations(50);
+
+// One recording tick while another program holds the database locked
+// (BEGIN EXCLUSIVE on a second connection), as the run loop does it: the
+// rows waiting tried first, then the point recorded, its row kept behind
+// them. The tick's wait is bounded (runloop::kTickDatabaseWaitMs) instead of
+// the connection's 20 s time-out; the longest tick and the rows waiting at
+// the end are reported.
+void BM_LiveTickWhileLocked(benchmark::State& state) {
+    LiveRunBench bench(int(state.range(0)));
+    bench.tick(false);  // the first plot of the stored points
+    // The run says the first refusal once; nothing else may ask anything.
+    struct FirstRefusal : ui::Handler {
+        int said = 0;
+        int message(const ui::MessageRequest&) override { return ++said, ui::vbOK; }
+        std::optional<QString> input(const ui::InputRequest&) override { std::abort(); }
+        std::optional<QString> file(const ui::FileRequest&) override { std::abort(); }
+    } answers;
+    ui::Handler* previous = ui::setHandler(&answers);
+    db::Connection other;
+    other.open(bench.dir.filePath(QStringLiteral("Z3080daq.accdb")));
+    QSqlQuery lock(other.handle());
+    if (!lock.exec(QStringLiteral("BEGIN EXCLUSIVE"))) state.SkipWithError("the database could not be locked");
+    double longest = 0;
+    for (auto _ : state) {
+        QElapsedTimer t;
+        t.start();
+        bench.w->StoreWaitingRows();
+        bench.tick(false);
+        longest = std::max(longest, double(t.nsecsElapsed()) / 1e6);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    lock.exec(QStringLiteral("COMMIT"));
+    ui::setHandler(previous);
+    state.counters["longest_tick_ms"] = longest;
+    state.counters["bound_ms"] = runloop::kTickDatabaseWaitMs;
+    state.counters["rows_waiting"] = bench.w->RowsWaiting();
+    state.counters["messages"] = answers.said;
+}
+BENCHMARK(BM_LiveTickWhileLocked)->Arg(10000)->Unit(benchmark::kMillisecond)->Iterations(20);
 
 // A rheology test recording from its first point, the event loop let run
 // after every point as in the application (the window shown and painted, or

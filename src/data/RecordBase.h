@@ -39,6 +39,8 @@ public:
 
     int RowCount() const { return rowCount_; }
     int CursorIndex() const { return cursor_; }
+    // The database connection the record is bound to (nullptr before it is).
+    db::Connection* BoundConnection() const { return adoConnection_; }
 
 protected:
     explicit RecordBase(bool moveFirstClearsEof) : moveFirstClearsEof_(moveFirstClearsEof) {}

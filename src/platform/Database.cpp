@@ -42,6 +42,14 @@ QDateTime dateFromDb(const QVariant& v) {
 
 // ---------------------------------------------------------------- Connection
 
+// The SQLite handle of an open connection; nullptr for another driver.
+static sqlite3* sqliteHandle(QSqlDatabase& db) {
+    if (!db.isValid() || !db.isOpen() || !db.driver()) return nullptr;
+    const QVariant h = db.driver()->handle();
+    if (!h.isValid() || qstrcmp(h.typeName(), "sqlite3*") != 0) return nullptr;
+    return *static_cast<sqlite3* const*>(h.constData());
+}
+
 static const char* const kTables[] = {"TEST_INFO",     "TEST_RESULT",   "TEST_ADDITIVE",
                                        "SEQUENCE_INFO", "SEQUENCE_RAMP", "SEQUENCE_RAMP_DEFINE"};
 
@@ -73,8 +81,8 @@ void Connection::open(const QString& path, int busyTimeoutSeconds) {
     QString uri = QUrl::fromLocalFile(fi.absoluteFilePath()).toString(QUrl::FullyEncoded) +
                   QStringLiteral("?mode=rw");
     db_.setDatabaseName(uri);
-    db_.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=%1")
-                              .arg(qMax(0, busyTimeoutSeconds) * 1000));
+    busyTimeoutMs_ = qMax(0, busyTimeoutSeconds) * 1000;
+    db_.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=%1").arg(busyTimeoutMs_));
     path_ = fi.absoluteFilePath();
     static std::atomic<quint64> openings{0};
     opening_ = ++openings;
@@ -114,11 +122,20 @@ void Connection::open(const QString& path, int busyTimeoutSeconds) {
 
 bool Connection::isOpen() const { return db_.isValid() && db_.isOpen(); }
 
+void Connection::setBusyWaitMs(int ms) {
+    if (sqlite3* handle = sqliteHandle(db_)) sqlite3_busy_timeout(handle, qMax(0, ms));
+}
+
+BusyWait::BusyWait(Connection* connection, int ms) : connection_(connection) {
+    if (connection_) connection_->setBusyWaitMs(ms);
+}
+
+BusyWait::~BusyWait() {
+    if (connection_) connection_->setBusyWaitMs(connection_->busyTimeoutMs());
+}
+
 std::optional<ChangeStamp> Connection::changeStamp() {
-    if (!isOpen() || !db_.driver()) return std::nullopt;
-    const QVariant h = db_.driver()->handle();
-    if (!h.isValid() || qstrcmp(h.typeName(), "sqlite3*") != 0) return std::nullopt;
-    sqlite3* handle = *static_cast<sqlite3* const*>(h.constData());
+    sqlite3* handle = sqliteHandle(db_);
     if (!handle) return std::nullopt;
     const auto pragma = [handle](const char* text, qint64& value) {
         sqlite3_stmt* stmt = nullptr;

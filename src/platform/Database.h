@@ -72,6 +72,8 @@ public:
     Connection& operator=(const Connection&) = delete;
 
     // Opens an existing database file; never creates one. Throws DbError.
+    // A statement waits up to busyTimeoutSeconds for a database another
+    // connection holds locked.
     void open(const QString& path, int busyTimeoutSeconds = 20);
     bool isOpen() const;
     bool isReadOnly() const { return readOnly_; }
@@ -89,13 +91,34 @@ public:
     // is not SQLite or cannot tell.
     std::optional<ChangeStamp> changeStamp();
 
+    // How long a statement waits for a database another connection holds
+    // locked: the time-out of the opening, or another (BusyWait). Nothing
+    // for a connection that is not open or not SQLite.
+    int busyTimeoutMs() const { return busyTimeoutMs_; }
+    void setBusyWaitMs(int ms);
+
 private:
     QString name_;
+    int busyTimeoutMs_ = 0;
     quint64 opening_ = 0;
     quint64 rollbacks_ = 0;
     QString path_;
     QSqlDatabase db_;
     bool readOnly_ = false;
+};
+
+// Within its scope the statements of the connection wait at most `ms` for a
+// database another connection holds locked, instead of the connection's
+// time-out, which comes back at its end. Nothing without a connection.
+class BusyWait {
+public:
+    BusyWait(Connection* connection, int ms);
+    ~BusyWait();
+    BusyWait(const BusyWait&) = delete;
+    BusyWait& operator=(const BusyWait&) = delete;
+
+private:
+    Connection* connection_;
 };
 
 // A column of a query fetched as numbers, without a QVariant per cell: the

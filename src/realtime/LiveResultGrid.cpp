@@ -2,6 +2,7 @@
 
 #include "data/Globals.h"
 #include "data/Numbers.h"
+#include "data/TestKindColumns.h"
 #include "data/Units.h"
 #include "platform/FlexGrid.h"
 #include "realtime/frmRealTime.h"
@@ -66,6 +67,21 @@ void SetupLiveResultGrid(FlexGridModel& grid) {
     for (int c = 0; c < grid.Cols(); ++c) grid.ColWidth(c, kColumnWidth);
 }
 
+LiveSample SampleOfRow(const ResultPoint& row, double shearRateFactor) {
+    LiveSample s;
+    s.step = int(row[resultcol::RampNo]);
+    s.cycle = int(row[resultcol::CycleNo]);
+    s.rampEntry = int(row[resultcol::RampStepNo]);
+    s.elapsedSec = qint32(row[resultcol::ResultTime]);
+    s.sampleTemp = row[resultcol::SampleTemp];
+    s.pressure = row[resultcol::Press];
+    s.shearRate = row[rheology::result::ShearRate];
+    s.shearStress = row[resultcol::ShearStress];
+    s.gel = row[rheology::result::Gel];
+    s.shearRateFactor = shearRateFactor;
+    return s;
+}
+
 QStringList LiveResultCells(const LiveSample& s) {
     QStringList cells;
     cells.reserve(kFirstAnalysisColumn);
@@ -106,6 +122,17 @@ bool UpdateLiveResultGrid(FlexGridModel& grid, const LiveSample& sample, GridGro
     FormatLastRow(grid, sample);
     // A new ramp entry of the same cycle is the next speed, not the end of the ramp.
     return rampChanged && stepOrCycleChanged;
+}
+
+bool BeforeLastRow(const FlexGridModel& grid, const LiveSample& sample) {
+    const int row = grid.Rows() - 1;
+    if (row < 1) return false;
+    const double step = Val(grid.TextMatrix(row, 0));
+    const double cycle = Val(grid.TextMatrix(row, 1));
+    const int rampEntry = roundHalfEven(Val(grid.TextMatrix(row, 2)));
+    if (sample.step != step) return sample.step < step;
+    if (sample.cycle != cycle) return sample.cycle < cycle;
+    return sample.rampEntry < rampEntry;
 }
 
 std::vector<CycleAnalysis> CycleAnalyses(const std::vector<ResultPoint>& points, double bobRadius) {
@@ -155,9 +182,19 @@ void frmRealTime::SetupResultGrid() { livegrid::SetupLiveResultGrid(*MSFlexGrid1
 
 void frmRealTime::FormatResultGridRow() { livegrid::FormatLastRow(*MSFlexGrid1->gridModel(), currentSample(*this)); }
 
-void frmRealTime::UpdateResultGrid() {
+void frmRealTime::UpdateResultGrid() { updateResultGrid(currentSample(*this)); }
+
+void frmRealTime::ShowLateRow(const ResultPoint& row) {
+    // The grid and chart are those of the window's test.
+    if (qint32(row[resultcol::TestId]) != TestId) return;
+    const livegrid::LiveSample sample = livegrid::SampleOfRow(row, mReply.mShearRateFactor);
+    if (!livegrid::BeforeLastRow(*MSFlexGrid1->gridModel(), sample)) updateResultGrid(sample);
+    mLatePlot = true;
+}
+
+void frmRealTime::updateResultGrid(const livegrid::LiveSample& sample) {
     livegrid::GridGroup last;
-    const bool cycleEnded = livegrid::UpdateLiveResultGrid(*MSFlexGrid1->gridModel(), currentSample(*this), last);
+    const bool cycleEnded = livegrid::UpdateLiveResultGrid(*MSFlexGrid1->gridModel(), sample, last);
     mLastGridStep = last.step;
     mLastGridCycle = last.cycle;
     mLastGridRamp = last.rampEntry;

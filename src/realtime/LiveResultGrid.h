@@ -49,6 +49,10 @@ struct LiveSample {
     double shearRateFactor = 1;
 };
 
+// The sample of a stored rheology row (TestKindColumns.h), on a bob of that
+// shear rate per rpm.
+LiveSample SampleOfRow(const ResultPoint& row, double shearRateFactor);
+
 // Columns 0 to 11 of a row.
 QStringList LiveResultCells(const LiveSample& sample);
 // Writes them into the last row of the grid.
@@ -68,6 +72,10 @@ struct GridGroup {
 // true when a ramp cycle has just ended and is to be analysed: the ramp
 // entry changed together with the cycle or the step.
 bool UpdateLiveResultGrid(FlexGridModel& grid, const LiveSample& sample, GridGroup& last);
+// True when the sample's group comes before the group of the grid's last
+// row (a row stored late, after the grid moved on to a later step, cycle or
+// ramp entry): the grid keeps its rows in the run's order.
+bool BeforeLastRow(const FlexGridModel& grid, const LiveSample& sample);
 
 // The analysis of one cycle: its step and cycle numbers, and the texts of
 // columns 12 to 19.

@@ -62,6 +62,8 @@ void RheologyRun::ShutDown() {
 // ---- the tick -----------------------------------------------------------------------
 
 void RheologyRun::RunTick() {
+    // Rows the database refused before are tried first, also after the run.
+    StoreWaitingRows();
     if (RunState == kIdle) return;
     // A table that no longer holds the current step (never with a loaded
     // sequence) ends the run rather than reading past it.

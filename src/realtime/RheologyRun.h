@@ -12,7 +12,8 @@
 // time shown from tick::CurrentDateTime.
 //
 // One tick of the run (RunTick, called by the window after it has taken the
-// unit's input, while RunState is not idle):
+// unit's input; the rows the database refused before are tried first, also
+// while the run is idle, SequenceRun::StoreWaitingRows):
 //  - step phase: tick 1 of a step or cycle does nothing more; tick 2 sends the
 //    step-start set points (interval 3000 ms); from tick 3 on, the periodic
 //    temperature check (every 120 s) and pressure check (every 60 s, with the
@@ -115,8 +116,9 @@ protected:
     virtual void SendFrame(const QString& frame) = 0;
     // The run loop's timer interval; `enable` also switches the timer on.
     virtual void SetTimerInterval(int ms, bool enable = false) = 0;
-    // Stores one result row of the present point (TEST_RESULT); failures are
-    // raised (db::DbError) and reported by the run.
+    // Makes the result row of the present point (TEST_RESULT) and hands it
+    // to the database (StoreRow); a row that cannot be made is raised
+    // (db::DbError) and reported by the run.
     virtual void SaveResultRow() = 0;
     // The live result grid and chart.
     virtual void UpdateResultGrid() {}

@@ -143,6 +143,7 @@ void frmRealTime::createControls() {
     ElapsedTime = controls::StatusPanel(StatusBar1, "ElapsedTime");
     StepTime = controls::StatusPanel(StatusBar1, "StepTime");
     EndTime = controls::StatusPanel(StatusBar1, "EndTime");
+    UseProgressPanel(StepTime);
 
     connect(cmdSelect, &QPushButton::clicked, this, [this] { TrapErrors([this] { cmdSelect_Click(); }); });
     connect(cmdStart_Stop, &QPushButton::clicked, this, &frmRealTime::cmdStart_Stop_Click);

@@ -55,6 +55,9 @@ class clsTEST_INFO;
 class clsTEST_RESULT;
 class frmNameSeq;
 class frmTestRelatedInfo;
+namespace livegrid {
+struct LiveSample;
+}
 
 class frmRealTime : public UnitWindow, public RheologyRun {
     Q_OBJECT
@@ -282,8 +285,18 @@ public:
     void SetTimerInterval(int ms, bool enable = false) override;
     // One TEST_RESULT row of the current test from the run state and readings
     // through mTestResult (frmRealTimeResultRow.cpp; a db::DbError when the
-    // window has no record objects); the grid's and chart's samples follow it.
+    // window has no record objects), handed to the database (StoreRow): a
+    // row the database refuses waits and is stored on a later tick. The
+    // grid's and chart's samples follow it once it is stored.
     void SaveResultRow() override;
+    // The same row stored at once, a refusal raised (db::DbError): the
+    // download's rows, which go in with their test or not at all.
+    void WriteResultRow();
+    // Inserts a row through mTestResult within the wait given (InsertResultRow).
+    void InsertRow(const ResultPoint& row, int waitMs) override;
+    // The rows waiting shown in the progress panel; the chart redrawn when
+    // rows that waited were stored.
+    void RowsWaitingChanged() override;
     void ShowPanel(const QString& key, const QString& text) override;
     void RunButtons(bool running) override;
     // A point not recorded, the unit silent: "No Response".
@@ -295,6 +308,13 @@ private:
     void createControls();
     void Form_Load();
     void showReply(const unit::ReplyResult& result);
+    // The window's run records the points (UnitWindow: rows waiting).
+    runloop::SequenceRun* RecordingRun() override { return this; }
+    // A row stored after it waited: the grid takes it unless it has moved on
+    // past the row's group; the chart is redrawn after the tick's rows.
+    void ShowLateRow(const ResultPoint& row);
+    void updateResultGrid(const livegrid::LiveSample& sample);
+    bool mLatePlot = false;
     // The port failure path (UnitWindow::PortLost): the run and its test.
     bool RunActive() const override { return RunState != runloop::kIdle; }
     void StopRun() override { ShutDown(); }

@@ -116,7 +116,7 @@ void frmRealTime::cmdRetrieve_Click() {
                     mReply.readings.mShearRate = r.shearRate;
                     mReply.readings.mShearStress = r.shearStress;
                     mPhase = int(r.phase);
-                    SaveResultRow();
+                    WriteResultRow();
                 }
                 if (transaction) mConnection->CommitTrans(transaction);
                 transaction = 0;

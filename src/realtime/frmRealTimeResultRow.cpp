@@ -7,21 +7,53 @@
 #include "platform/Database.h"
 #include "realtime/frmRealTime.h"
 
+#include <QLabel>
+
+namespace {
+
+// The record object's fields hold the row of the present point.
+void fillResultRow(frmRealTime& w) {
+    if (!w.mTestResult) throw db::DbError(db::ErrNotOpen, frmRealTime::kNoRecords);
+    clsTEST_RESULT& r = *w.mTestResult;
+    r.Test_Id(w.TestId);
+    r.RAMP_NO(w.CurStep);
+    r.RAMP_STEP_NO(w.mRampEntryNo);
+    r.RESULT_TIME(w.ElapsedSeconds);
+    r.RESULT_SAMPLE_TEMP(w.mReply.readings.mSampleTemp);
+    r.RESULT_PRESS(w.mReply.readings.mPressure);
+    r.Field(rheology::result::ShearRate, w.mReply.readings.mShearRate);  // 1/s, not the rpm
+    r.RESULT_SHEAR_STRESS(w.mReply.readings.mShearStress);
+    r.Field(rheology::result::Gel, w.mReply.readings.mGel);
+    r.CYCLE_NO(w.CurCycle);
+    r.Field(rheology::result::PointType, w.mPhase == 0 ? 0 : 1);
+}
+
+}  // namespace
+
 void frmRealTime::SaveResultRow() {
-    if (!mTestResult) throw db::DbError(db::ErrNotOpen, kNoRecords);
-    clsTEST_RESULT& r = *mTestResult;
-    r.Test_Id(TestId);
-    r.RAMP_NO(CurStep);
-    r.RAMP_STEP_NO(mRampEntryNo);
-    r.RESULT_TIME(ElapsedSeconds);
-    r.RESULT_SAMPLE_TEMP(mReply.readings.mSampleTemp);
-    r.RESULT_PRESS(mReply.readings.mPressure);
-    r.Field(rheology::result::ShearRate, mReply.readings.mShearRate);  // 1/s, not the rpm
-    r.RESULT_SHEAR_STRESS(mReply.readings.mShearStress);
-    r.Field(rheology::result::Gel, mReply.readings.mGel);
-    r.CYCLE_NO(CurCycle);
-    r.Field(rheology::result::PointType, mPhase == 0 ? 0 : 1);
-    r.AddNew();
-    // The samples the grid and chart hold follow what was stored.
-    mSamples.Written(TestId, LiveSamples::PointOf(TestId, r));
+    fillResultRow(*this);
+    const ResultPoint row = LiveSamples::PointOf(TestId, *mTestResult);
+    StoreRow({row, lblTestname->text(), [this, row](bool late) {
+                  // The samples the grid and chart hold follow what was stored.
+                  mSamples.Written(qint32(row[resultcol::TestId]), row);
+                  if (late) ShowLateRow(row);
+              }});
+}
+
+void frmRealTime::WriteResultRow() {
+    fillResultRow(*this);
+    mTestResult->AddNew();
+    mSamples.Written(TestId, LiveSamples::PointOf(TestId, *mTestResult));
+}
+
+void frmRealTime::InsertRow(const ResultPoint& row, int waitMs) {
+    runloop::InsertResultRow(mTestResult.get(), row, waitMs);
+}
+
+void frmRealTime::RowsWaitingChanged() {
+    ShowRowsWaiting();
+    if (mLatePlot) {
+        mLatePlot = false;
+        PlotAllSeries();
+    }
 }

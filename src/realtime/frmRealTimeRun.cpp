@@ -170,6 +170,8 @@ void frmRealTime::BeginTest(frmTestRelatedInfo& dialog) {
     mReply.SetBobRadius(mBobRadius);
     mRadiusRatio = kCupRadiusCm / mBobRadius;
     TestId = testId;
+    // A new test holds no rows: the grid and chart need no read of them.
+    mSamples.Begin(TestId);
     newtest::AddTestAdditives(*mTestAdditive, TestId, dialog);
 
     if (const int bob = BobNumberOf(dialog.txtBobNo->text())) mBobNumber = bob;
@@ -211,7 +213,12 @@ void frmRealTime::SetTimerInterval(int ms, bool enable) {
 }
 
 void frmRealTime::ShowPanel(const QString& key, const QString& text) {
-    for (QLabel* panel : {StartTime, ElapsedTime, StepTime, EndTime})
+    // The progress panel gives way to the rows waiting for the database.
+    if (key == StepTime->objectName()) {
+        ShowProgress(text);
+        return;
+    }
+    for (QLabel* panel : {StartTime, ElapsedTime, EndTime})
         if (panel->objectName() == key) panel->setText(text);
 }
 

@@ -72,15 +72,16 @@ QStringList UnitWindow::UnitsRunningTests() {
 
 QString UnitWindow::UnitRecordingTest(qint32 testId) {
     if (testId == 0) return QString();
-    for (const UnitWindow* w : liveWindows())
-        if (w->RecordingTestId() == testId) return w->UnitLabel();
+    for (const UnitWindow* w : liveWindows()) {
+        const runloop::SequenceRun* run = w->RecordingRun();
+        if (w->RecordingTestId() == testId || (run && run->RowsWaitingOf(testId) > 0)) return w->UnitLabel();
+    }
     return QString();
 }
 
 qint32 UnitWindow::RecordingTestId() const {
-    if (!TestRunning()) return 0;
-    const auto* run = dynamic_cast<const runloop::SequenceRun*>(this);
-    return run ? run->TestId : 0;
+    const runloop::SequenceRun* run = RecordingRun();
+    return run && TestRunning() ? run->TestId : 0;
 }
 
 void UnitWindow::Container(UnitContainer* container) {
@@ -180,6 +181,7 @@ void UnitWindow::StopClicked() {
     } catch (const comm::CommError& e) {
         PortLost(e, running);
     }
+    SettleRowsWaiting(false);
 }
 
 void UnitWindow::RefreshClicked() {
@@ -232,7 +234,50 @@ bool UnitWindow::CloseRefused(QCloseEvent* event, bool testRunning, const QStrin
         event->ignore();
         return true;
     }
+    if (!SettleRowsWaiting(true)) {
+        event->ignore();
+        return true;
+    }
     return false;
+}
+
+// ---- recorded points waiting for the database -------------------------------------------
+
+void UnitWindow::UseProgressPanel(QLabel* panel) {
+    progressPanel_ = panel;
+    progressText_ = panel ? panel->text() : QString();
+}
+
+void UnitWindow::ShowProgress(const QString& text) {
+    progressText_ = text;
+    ShowRowsWaiting();
+}
+
+void UnitWindow::ShowRowsWaiting() {
+    if (!progressPanel_) return;
+    const runloop::SequenceRun* run = RecordingRun();
+    if (!run || run->RowsWaiting() == 0) {
+        progressPanel_->setText(progressText_);
+        return;
+    }
+    progressPanel_->setText(runloop::RowsWaitingText(lblInstName ? lblInstName->text() : QString(),
+                                                     run->RowsWaitingTest(), run->RowsWaiting(),
+                                                     run->RowsWaitingReason()));
+}
+
+bool UnitWindow::SettleRowsWaiting(bool closing) {
+    runloop::SequenceRun* run = RecordingRun();
+    if (!run || run->RowsWaiting() == 0) return true;
+    const int answer = ui::MsgBox(runloop::RowsWaitingQuestion(lblInstName ? lblInstName->text() : QString(),
+                                                               run->RowsWaitingTest(), run->RowsWaiting(),
+                                                               run->RowsWaitingReason(), closing),
+                                  ui::vbYesNoCancel + ui::vbExclamation);
+    // The ticks go on under the question: some may have been stored meanwhile.
+    if (answer == ui::vbYes)
+        run->StoreWaitingRows();
+    else if (answer == ui::vbNo)
+        run->DropWaitingRows();
+    return run->RowsWaiting() == 0;
 }
 
 void UnitWindow::ReleaseUnit(int unitNumber) {

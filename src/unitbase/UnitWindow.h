@@ -17,6 +17,9 @@
 
 class QCloseEvent;
 class QLabel;
+namespace runloop {
+class SequenceRun;
+}
 class frmTestRelatedInfo;
 class QRadioButton;
 class QFont;
@@ -148,16 +151,28 @@ public:
     // order, each once ("Unit 2", "Unit 5"); empty when none runs.
     static QStringList UnitsRunningTests();
     // The label of the unit whose window is recording the test of TEST_ID
-    // `testId`; empty when none is (or testId is 0).
+    // `testId`, or holds its points waiting for the database; empty when
+    // none does (or testId is 0).
     static QString UnitRecordingTest(qint32 testId);
     // The TEST_ID of the test whose rows this window records now; 0 when none.
-    // By default the run's test (runloop::SequenceRun::TestId) while a test
-    // runs, for the windows that are a sequence run (rheology, PVT, swell);
-    // 0 for the others.
-    virtual qint32 RecordingTestId() const;
+    // The run's test (runloop::SequenceRun::TestId) while a test runs, for
+    // the windows that record (RecordingRun: rheology, PVT, swell); 0 for
+    // the others.
+    qint32 RecordingTestId() const;
     // The unit label as the registry names it: lblInstName's text, or the
     // window's title when it has no label.
     QString UnitLabel() const;
+
+    // ---- recorded points waiting for the database --------------------------------
+    // The progress panel of the status bar ("StepTime"): while recorded points
+    // wait to be stored it shows them (the unit, the test, how many and the
+    // database's reason) instead of its own text, which comes back once they
+    // are stored.
+    void UseProgressPanel(QLabel* panel);
+    // The panel's own text (the run's progress).
+    void ShowProgress(const QString& text);
+    // The points waiting shown, or the panel's own text back when none waits.
+    void ShowRowsWaiting();
 
 protected:
     // ---- what the port failure path needs of each kind ----------------------------
@@ -192,6 +207,16 @@ protected:
     virtual bool RefreshAllowed() const { return false; }
     virtual void RefreshRun() {}
 
+    // The run whose recorded points may wait for the database (the rheology,
+    // PVT and swell windows are theirs); none for the other kinds.
+    virtual runloop::SequenceRun* RecordingRun() { return nullptr; }
+    const runloop::SequenceRun* RecordingRun() const { return const_cast<UnitWindow*>(this)->RecordingRun(); }
+    // Stop (closing false) and closing with points waiting ask what becomes
+    // of them (RowsWaitingQuestion): Yes tries to store them now, No drops
+    // them, Cancel keeps them waiting, the window trying on its ticks. True
+    // when none waits after: a close goes on.
+    bool SettleRowsWaiting(bool closing);
+
     // Enables entry n of this kind's menu in the container (nothing for an
     // n outside 1 .. 8 or without a container).
     void EnableContainerEntry(int unitNumber);
@@ -203,7 +228,8 @@ protected:
     // The first part of a close (Form_Unload): true when the close is
     // refused, the event ignored. A close asked for from within a tick (a
     // message box of the tick still open) waits silently until the tick is
-    // over; one asked for while a test runs is refused with the refusal said.
+    // over; one asked for while a test runs is refused with the refusal said;
+    // one with recorded points waiting asks (SettleRowsWaiting).
     bool CloseRefused(QCloseEvent* event, bool testRunning, const QString& refusal);
     // The last part of a close: unit n's menu entry comes back and the port
     // is let go.
@@ -215,6 +241,8 @@ private:
     bool inPortFailure_ = false;
     double maxPress_;
     QPointer<QRadioButton> opt20000_, opt30000_;
+    QPointer<QLabel> progressPanel_;
+    QString progressText_;  // the panel's own text
     UnitContainer* container_ = nullptr;
     QPointer<QObject> containerObject_;
 };

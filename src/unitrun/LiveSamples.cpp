@@ -37,6 +37,12 @@ const std::vector<ResultPoint>& LiveSamples::Of(qint32 testId, clsTEST_RESULT& r
     return points_;
 }
 
+void LiveSamples::Begin(qint32 testId) {
+    Forget();
+    testId_ = testId;
+    held_ = true;
+}
+
 void LiveSamples::Written(qint32 testId, const ResultPoint& row) {
     if (!Holds(testId)) return;
     const double t = row[resultcol::ResultTime];

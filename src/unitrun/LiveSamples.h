@@ -25,6 +25,9 @@ public:
     // through `rows` (Test_Id, ConnectX) when another test or none is held.
     // Database failures reach the caller (db::DbError); nothing is held then.
     const std::vector<ResultPoint>& Of(qint32 testId, clsTEST_RESULT& rows, clsConnection* connection);
+    // Holds test `testId` as a new test, without any sample: a test just
+    // stored has no rows, and none need be read.
+    void Begin(qint32 testId);
     // A row written for test `testId` (after the database took it): added
     // when that test is held, after every sample of the same time or earlier.
     void Written(qint32 testId, const ResultPoint& row);

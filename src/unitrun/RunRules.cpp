@@ -290,6 +290,37 @@ QString SwellRowNotSavedMessage(int number, const QString& description) {
     return QStringLiteral("A recorded point could not be stored: ") + ui::errorText(number, description);
 }
 
+// ---- recorded points waiting for the database ----------------------------------------------
+
+namespace {
+QString pointsText(int count) {
+    return QStringLiteral("%1 %2").arg(count).arg(count == 1 ? QStringLiteral("point") : QStringLiteral("points"));
+}
+QString unitAndTest(const QString& unit, const QString& test) {
+    return unit.trimmed() + QStringLiteral(", test \"") + test + QLatin1Char('"');
+}
+}  // namespace
+
+QString RowsWaitingText(const QString& unit, const QString& test, int count, const QString& reason) {
+    return unitAndTest(unit, test) + QStringLiteral(": ") + pointsText(count) +
+           QStringLiteral(" waiting to be stored (") + reason + QLatin1Char(')');
+}
+
+QString RowsWaitingQuestion(const QString& unit, const QString& test, int count, const QString& reason,
+                            bool closing) {
+    const QString points = pointsText(count);
+    QString text = unitAndTest(unit, test) + QStringLiteral(": ") + points +
+                   QStringLiteral(" recorded but not yet stored; the database refuses them (") + reason +
+                   QStringLiteral(").") + QChar(13) + QChar(13);
+    if (closing)
+        return text + QStringLiteral("Yes: try to store them now; the window closes once they are stored.") + QChar(13) +
+               QStringLiteral("No: close the window and drop them: ") + points + QStringLiteral(" not stored.") +
+               QChar(13) + QStringLiteral("Cancel: keep the window open; it keeps trying to store them.");
+    return text + QStringLiteral("Yes: try to store them now.") + QChar(13) + QStringLiteral("No: drop them: ") +
+           points + QStringLiteral(" not stored.") + QChar(13) +
+           QStringLiteral("Cancel: keep them; the window keeps trying to store them.");
+}
+
 // ---- the bob ---------------------------------------------------------------------------------
 
 bool BobRadiusFits(double radiusCm) { return radiusCm > 0 && radiusCm < kCupRadiusCm; }

@@ -185,6 +185,18 @@ QString PvtRowNotSavedMessage(int number, const QString& description);
 // the swell run's, that numbered error after "A recorded point could not be stored: ".
 QString SwellRowNotSavedMessage(int number, const QString& description);
 
+// ---- recorded points waiting for the database ----------------------------------------------
+
+// The progress panel while recorded points wait to be stored: the unit, the
+// test, how many and the database's reason ("Unit 3, test "Mud A": 5 points
+// waiting to be stored (database is locked)"; "1 point").
+QString RowsWaitingText(const QString& unit, const QString& test, int count, const QString& reason);
+// The question of Stop (closing false) or of closing the window while
+// points wait: Yes tries to store them now, No drops them (saying how many),
+// Cancel keeps them waiting while the window keeps trying.
+QString RowsWaitingQuestion(const QString& unit, const QString& test, int count, const QString& reason,
+                            bool closing);
+
 // ---- the bob ---------------------------------------------------------------------------------
 
 // The bob radius is usable: above 0 and below the cup radius 1.8415 cm.

@@ -190,13 +190,44 @@ bool SequenceRun::RecordPoint(const std::function<void()>& save) {
         return false;
     }
     try {
+        // The kind makes the point's row and hands it over (StoreRow).
         save();
-        return true;
     } catch (...) {
+        // No row could be made.
         const TrappedError e = CurrentError();
         ReportRowNotSaved(RowsNotSaved, RowNotSavedText(e.number, e.description));
         return false;
     }
+    // Rows are stored in order: none waits only when this one was stored too.
+    return RowsWaiting() == 0;
+}
+
+WaitingRows::Insert SequenceRun::inserter() {
+    return [this](const ResultPoint& row, int waitMs) { InsertRow(row, waitMs); };
+}
+
+bool SequenceRun::StoreRow(RecordedRow row) {
+    if (waiting_.Record(std::move(row), inserter())) return true;
+    ReportRowNotSaved(RowsNotSaved, RowNotSavedText(waiting_.ReasonNumber(), waiting_.Reason()));
+    RowsWaitingChanged();
+    return false;
+}
+
+void SequenceRun::StoreWaitingRows() {
+    waiting_.BeginTick();
+    if (waiting_.Count() == 0) return;
+    // The window shows what is left, even when its display of a stored row failed.
+    struct Told {
+        SequenceRun* run;
+        ~Told() { run->RowsWaitingChanged(); }
+    } told{this};
+    waiting_.StoreWaiting(inserter());
+}
+
+int SequenceRun::DropWaitingRows() {
+    const int dropped = waiting_.Drop();
+    if (dropped > 0) RowsWaitingChanged();
+    return dropped;
 }
 
 void SequenceRun::Message(const QString& text) { ui::Notify(text); }

@@ -13,6 +13,7 @@
 
 #include "platform/RunClock.h"
 #include "unitrun/RunRules.h"
+#include "unitrun/WaitingRows.h"
 
 #include <QString>
 #include <functional>
@@ -72,9 +73,26 @@ public:
 
     // ---- the test ----------------------------------------------------------------
     qint32 TestId = 0;  // TEST_ID of every recorded row
-    // Points of this run that could not be stored; the first failure is shown
+    // Points of this run the database did not take when they were recorded
+    // (kept to be stored later, WaitingRows); the first is shown
     // (ReportRowNotSaved).
     int RowsNotSaved = 0;
+
+    // ---- rows waiting for the database ----------------------------------------------
+    // The recorded rows the database has not taken yet (of this run or one
+    // before), stored on the ticks that follow, oldest first (WaitingRows).
+    // Their tests must not be deleted while they wait.
+    int RowsWaiting() const { return waiting_.Count(); }
+    int RowsWaitingOf(qint32 testId) const { return waiting_.CountOf(testId); }
+    // The test of the oldest row waiting, and why the database refused it.
+    QString RowsWaitingTest() const { return waiting_.Test(); }
+    QString RowsWaitingReason() const { return waiting_.Reason(); }
+    // The rows waiting tried again: each tick's first database work, or the
+    // operator's retry. A refusal is kept as the reason; the window is told
+    // (RowsWaitingChanged).
+    void StoreWaitingRows();
+    // Drops the rows waiting (the operator's choice); returns how many.
+    int DropWaitingRows();
 
     // ---- what the unit sends -------------------------------------------------------
     // A recorded point holds readings at most kReadingsMaxAgeMs old: those of
@@ -159,9 +177,11 @@ protected:
     // (IsRecordingPoint). The points that fell due on the ticks the timer
     // could not give before this one are counted in PointsMissed.
     bool PointDue(double interval, qint64 elapsedSec, bool zeroCounts);
-    // Stores the present point through `save` when the readings are no older
-    // than the limit (FramesParsed); a failure is counted, the
-    // first of the run shown in the kind's words. Without readings nothing is
+    // Stores the present point through `save` (the kind makes its row and
+    // hands it to StoreRow) when the readings are no older than the limit
+    // (FramesParsed); a row the database refuses waits (StoreRow), a row
+    // that cannot be made is counted, the first of the run shown in the
+    // kind's words. Without readings nothing is
     // stored: the point is counted in PointsNotRecorded and the window is
     // told (ShowPointNotRecorded). True when it was stored.
     bool RecordPoint(const std::function<void()>& save);
@@ -172,10 +192,24 @@ protected:
     // The words of a point the database refused, each kind's own.
     virtual QString RowNotSavedText(int number, const QString& description) const = 0;
 
+    // The kinds' save: the row of the present point handed to the database.
+    // Stored at once when no row waits and the database takes it (its
+    // `stored(false)` follows); else kept after the rows waiting, counted in
+    // RowsNotSaved (the first of the run said) and stored on a later tick.
+    // True when it was stored.
+    bool StoreRow(RecordedRow row);
+    // Inserts one row (TEST_RESULT), waiting at most waitMs for a database
+    // another connection holds; a refusal is raised (db::DbError).
+    virtual void InsertRow(const ResultPoint& row, int waitMs) = 0;
+    // The rows waiting changed (their count or the reason): the window shows them.
+    virtual void RowsWaitingChanged() {}
+
     // A message of the run (the pressure band); by default a message box.
     virtual void Message(const QString& text);
 
 private:
+    WaitingRows::Insert inserter();
+    WaitingRows waiting_;
     // The clock reading of the last parse that took frames (the unit's, not
     // the run's: it carries over from the ticks before a start).
     std::optional<quint32> readingsMs_;

@@ -59,6 +59,8 @@ QString PvtRun::StepFrame() const {
 // ---- the tick -----------------------------------------------------------------------------
 
 void PvtRun::Timer1_Timer() {
+    // Rows the database refused before are tried first, also after the run.
+    StoreWaitingRows();
     ++TickCount;
     if (TickCount % 5 == 0 && reply.ReplyWatchdog()) ShowActiveFlag(unit::NoResponseCaption());
     reply.watch.SetMaxPressure(MaxPressure());

@@ -68,7 +68,8 @@ public:
     // calls it at present.
     void SendCoolingSetPoint();
 
-    // One tick of Timer1: the reply watchdog, the replies received, the run.
+    // One tick of Timer1: the rows waiting for the database, the reply
+    // watchdog, the replies received, the run.
     void Timer1_Timer();
     // The run's part of a tick (nothing unless running).
     void RunTick();
@@ -83,8 +84,9 @@ protected:
     virtual QString ReceiveInput() = 0;
     virtual void SendFrame(const QString& frame) = 0;
     virtual void SetTimerInterval(int ms, bool enable = false) = 0;
-    // Stores one TEST_RESULT row of the present point and redraws the chart
-    // from the stored rows; storing failures are raised (db::DbError).
+    // Makes the TEST_RESULT row of the present point and hands it to the
+    // database (StoreRow); once stored, the chart is redrawn from the stored
+    // rows. A row that cannot be made is raised (db::DbError).
     virtual void SavePvtResultRow() = 0;
     // The live grid's row of the present step and cycle.
     virtual void AddPvtGridRow() {}

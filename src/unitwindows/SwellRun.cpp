@@ -146,6 +146,8 @@ void SwellRun::ShutDown() {
 
 void SwellRun::Tick() {
     SetTimerInterval(kTickMs);
+    // Rows the database refused before are tried first, also after the run.
+    StoreWaitingRows();
 
     ++TickCount;
     if (TickCount % 5 == 0) {

@@ -5,6 +5,7 @@
 // sensor, the planned end, the clocks and texts of the status bar.
 //
 // One tick (Tick, every second; 3 s after a set-point frame):
+//  - the recorded rows the database refused before, tried again (SequenceRun);
 //  - the reply watchdog: every fifth tick, "No Response" when no good frame
 //    was read since the check before;
 //  - the unit's input: discarded on the first ticks of a step (its clock at
@@ -155,8 +156,9 @@ protected:
     virtual double PressSetPoint() = 0;              // the pressure box
     virtual void ShowStep(int step) = 0;             // the boxes show a step's set points
     virtual void SendSetPoints() = 0;                // the set-point button's work
-    // Stores the row of the present point; failures are raised and reported
-    // by the run, and a point not stored gets no grid row.
+    // Makes the row of the present point and hands it to the database
+    // (StoreRow); a row that cannot be made is raised and reported by the
+    // run. A point not stored gets no grid row until it is stored.
     virtual void SaveSwellResultRow() = 0;
     virtual void AddSwellGridRow() {}                // its grid row and the chart
     virtual void ShowReply(const SwellReplyResult& result) = 0;

@@ -160,6 +160,7 @@ void frmPVTtest::createControls() {
     Status = controls::StatusPanel(StatusBar1, "Status");
     EndTime = controls::StatusPanel(StatusBar1, "EndTime");
     StepTime = controls::StatusPanel(StatusBar1, "StepTime");
+    UseProgressPanel(StepTime);
 
     // A frame that cannot be sent from a button (Stop's) is a port failure.
     auto on = [this](QAbstractButton* b, void (frmPVTtest::*handler)()) {
@@ -299,7 +300,12 @@ void frmPVTtest::SetTimerInterval(int ms, bool enable) {
 }
 
 void frmPVTtest::ShowPanel(const QString& key, const QString& text) {
-    for (QLabel* p : {StartTime, ElapsedTime, Status, EndTime, StepTime})
+    // The progress panel gives way to the rows waiting for the database.
+    if (key == StepTime->objectName()) {
+        ShowProgress(text);
+        return;
+    }
+    for (QLabel* p : {StartTime, ElapsedTime, Status, EndTime})
         if (p->objectName() == key) p->setText(text);
 }
 

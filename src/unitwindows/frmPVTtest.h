@@ -48,6 +48,9 @@ class clsTEST_ADDITIVE;
 class clsTEST_INFO;
 class clsTEST_RESULT;
 class frmNameSeq;
+namespace pvtgrid {
+struct Sample;
+}
 
 class frmPVTtest : public UnitWindow, public PvtRun {
     Q_OBJECT
@@ -246,7 +249,15 @@ protected:
     bool RefreshAllowed() const override { return RunState == kRunning; }
     void RefreshRun() override;
     void SetTimerInterval(int ms, bool enable = false) override;
+    // The row of the present point handed to the database (StoreRow): once
+    // stored, the chart's samples take it and the chart is redrawn; a row
+    // that waited gets its grid row when it is stored.
     void SavePvtResultRow() override;
+    // Inserts a row through TestResult within the wait given (InsertResultRow).
+    void InsertRow(const ResultPoint& row, int waitMs) override;
+    // The rows waiting shown in the progress panel; the chart redrawn when
+    // rows that waited were stored.
+    void RowsWaitingChanged() override;
     void AddPvtGridRow() override;
     void ShowPanel(const QString& key, const QString& text) override;
     void RunButtons(bool running) override;
@@ -260,6 +271,12 @@ protected:
 private:
     void createControls();
     void Form_Load();
+    // The window's run records the points (UnitWindow: rows waiting).
+    runloop::SequenceRun* RecordingRun() override { return this; }
+    // The grid's values of the present point, and a point's grid row.
+    pvtgrid::Sample gridSample() const;
+    void addGridSample(const pvtgrid::Sample& sample);
+    bool mLatePlot = false;  // rows that waited were stored: the chart is redrawn
     // Chooses a piston: its file and count, the other option cleared, the
     // calibration read, the reference temperature taken.
     void choosePiston(bool large);

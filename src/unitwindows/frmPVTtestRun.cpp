@@ -185,6 +185,8 @@ void frmPVTtest::BeginTest(frmTestRelatedInfo& dialog) {
     CellLength = fields.Number(pvt::info::CellLength);
     reply.PistonRadius = Val(fields.Text(pvt::info::PistonRadius));
     TestId = newtest::AddTestInfo(*TestInfo, fields, tick::CurrentDateTime());
+    // A new test holds no rows: the chart needs no read of them.
+    mSamples.Begin(TestId);
     newtest::AddTestAdditives(*TestAdditive, TestId, dialog);
 
     StartTest();
@@ -231,13 +233,41 @@ void frmPVTtest::SavePvtResultRow() {
     r.Field(pvt::result::RawPosition, reply.RawPosition);
     r.CYCLE_NO(CurCycle);
     r.RESULT_TYPE_ID(0);
-    r.AddNew();
-    mSamples.Written(TestId, LiveSamples::PointOf(TestId, r));
-    PlotPvtResults();
+    const ResultPoint row = LiveSamples::PointOf(TestId, r);
+    const pvtgrid::Sample sample = gridSample();
+    StoreRow({row, lblTestname->text(), [this, row, sample](bool late) {
+                  mSamples.Written(qint32(row[resultcol::TestId]), row);
+                  if (!late) {
+                      PlotPvtResults();
+                      return;
+                  }
+                  // A row that waited: its grid row now, the chart after the tick's rows.
+                  if (qint32(row[resultcol::TestId]) != TestId) return;
+                  addGridSample(sample);
+                  mLatePlot = true;
+              }});
 }
 
-void frmPVTtest::AddPvtGridRow() {
-    if (mStepInterval.value(CurStep) == 0 || mStepMinutes.value(CurStep) == 0) return;
+void frmPVTtest::InsertRow(const ResultPoint& row, int waitMs) {
+    runloop::InsertResultRow(TestResult.get(), row, waitMs);
+}
+
+void frmPVTtest::RowsWaitingChanged() {
+    ShowRowsWaiting();
+    if (mLatePlot) {
+        mLatePlot = false;
+        PlotPvtResults();
+    }
+}
+
+void frmPVTtest::AddPvtGridRow() { addGridSample(gridSample()); }
+
+void frmPVTtest::addGridSample(const pvtgrid::Sample& s) {
+    if (mStepInterval.value(s.step) == 0 || mStepMinutes.value(s.step) == 0) return;
+    pvtgrid::AddPvtGridRow(*MSFlexGrid1->gridModel(), s);
+}
+
+pvtgrid::Sample frmPVTtest::gridSample() const {
     pvtgrid::Sample s;
     s.step = CurStep;
     s.cycle = CurCycle;
@@ -247,7 +277,7 @@ void frmPVTtest::AddPvtGridRow() {
     s.speed = reply.SampleSpeed;
     s.density = reply.Density;
     s.height = reply.SampleHeight;
-    pvtgrid::AddPvtGridRow(*MSFlexGrid1->gridModel(), s);
+    return s;
 }
 
 pvtchart::Ticks frmPVTtest::ChartTicks() const {

@@ -212,6 +212,7 @@ void frmSWMTest::createControls() {
     Status = controls::StatusPanel(StatusBar1, "Status", 2);
     EndTime = controls::StatusPanel(StatusBar1, "EndTime", 3);
     StepTime = controls::StatusPanel(StatusBar1, "StepTime", 3);
+    UseProgressPanel(StepTime);
 
     auto trap = [this](void (frmSWMTest::*handler)()) {
         return [this, handler] { TrapErrors([this, handler] { (this->*handler)(); }); };
@@ -341,7 +342,12 @@ void frmSWMTest::ShowStatus(const QString& caption) { lblActiveFlag->setText(cap
 void frmSWMTest::ShowPointNotRecorded(int) { lblActiveFlag->setText(unit::NoResponseCaption()); }
 
 void frmSWMTest::ShowPanel(const QString& key, const QString& text) {
-    for (QLabel* p : {StartTime, ElapsedTime, Status, EndTime, StepTime})
+    // The progress panel gives way to the rows waiting for the database.
+    if (key == StepTime->objectName()) {
+        ShowProgress(text);
+        return;
+    }
+    for (QLabel* p : {StartTime, ElapsedTime, Status, EndTime})
         if (p->objectName() == key) p->setText(text);
 }
 

@@ -29,6 +29,7 @@
 #include "unitwindows/SwellRun.h"
 
 #include <QPointer>
+#include <QStringList>
 #include <array>
 #include <functional>
 #include <memory>
@@ -141,8 +142,15 @@ public:
     double PressSetPoint() override;
     void ShowStep(int step) override;
     void SendSetPoints() override { sendSetPoints(); }
-    // Record_Swell_Point: the stored row first, then its grid row, then the chart.
+    // Record_Swell_Point: the stored row first, then its grid row, then the
+    // chart. The row is handed to the database (StoreRow): a row that waited
+    // gets its grid row when it is stored.
     void SaveSwellResultRow() override;
+    // Inserts a row through mTestResult within the wait given (InsertResultRow).
+    void InsertRow(const ResultPoint& row, int waitMs) override;
+    // The rows waiting shown in the progress panel; the chart redrawn when
+    // rows that waited were stored.
+    void RowsWaitingChanged() override;
     void AddSwellGridRow() override;
     void ShowReply(const swell::SwellReplyResult& result) override;
     void ShowStatus(const QString& caption) override;
@@ -161,6 +169,12 @@ private:
     void createControls();
     void Form_Load();
     swell::ChartTicks chartTicks() const;
+    // The window's run records the points (UnitWindow: rows waiting).
+    runloop::SequenceRun* RecordingRun() override { return this; }
+    // The grid row of the present point, and a grid row added at the end.
+    QStringList gridCells() const;
+    void addGridRow(const QStringList& cells);
+    bool mLatePlot = false;  // rows that waited were stored: the chart is redrawn
     // Refuses a handler that needs the records when the load could not make them.
     bool haveRecords();
     // Checks the boxes; shows the check's message and "Need reset data." on refusal.

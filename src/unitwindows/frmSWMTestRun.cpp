@@ -254,6 +254,8 @@ void frmSWMTest::BeginTest(frmTestRelatedInfo& d) {
     lblDesc->setText(d.txtSAFETY->toPlainText().trimmed());
     t.TEST_TIME(tick::CurrentDateTime());
     TestId = newtest::InsertTestInfo(t);
+    // A new test holds no rows: the chart needs no read of them.
+    mSamples.Begin(TestId);
     testinfo::AddAdditives(*mTestAdditive, TestId, d.AdditiveRows());
 
     ChartSampleLength = reply.state.SampleLength;
@@ -287,6 +289,8 @@ bool frmSWMTest::ConfirmStop() {
 double frmSWMTest::PressSetPoint() { return Val(txtPress->text()); }
 
 void frmSWMTest::SaveSwellResultRow() {
+    if (!mTestResult)
+        throw db::DbError(db::ErrNotOpen, QStringLiteral("The window has no connection to the database."));
     const SwellState& s = reply.state;
     clsTEST_RESULT& r = *mTestResult;
     r.Test_Id(TestId);
@@ -300,23 +304,50 @@ void frmSWMTest::SaveSwellResultRow() {
     r.Field(swell::result::LengthChange, Val(CStr(s.LengthChange)));
     r.RESULT_TYPE_ID(0);
     r.Field(swell::result::RawVoltage, Val(CStr(s.RawVoltage)));
-    r.AddNew();
-    mSamples.Written(TestId, LiveSamples::PointOf(TestId, r));
+    const ResultPoint row = LiveSamples::PointOf(TestId, r);
+    const QStringList cells = gridCells();
+    StoreRow({row, TestName, [this, row, cells](bool late) {
+                  mSamples.Written(qint32(row[resultcol::TestId]), row);
+                  // A row that waited: its grid row now, the chart after the tick's rows.
+                  if (!late || qint32(row[resultcol::TestId]) != TestId) return;
+                  addGridRow(cells);
+                  mLatePlot = true;
+              }});
 }
 
-void frmSWMTest::AddSwellGridRow() {
+void frmSWMTest::InsertRow(const ResultPoint& row, int waitMs) {
+    runloop::InsertResultRow(mTestResult.get(), row, waitMs);
+}
+
+void frmSWMTest::RowsWaitingChanged() {
+    ShowRowsWaiting();
+    if (mLatePlot) {
+        mLatePlot = false;
+        PlotSwellPoints();
+    }
+}
+
+QStringList frmSWMTest::gridCells() const {
     const SwellState& s = reply.state;
+    return {CStr(CurStep),
+            CStr(CurCycle),
+            Format(double(ElapsedSeconds) / 60, QStringLiteral("#0.0")),
+            Format(TempToDisplay(s.SampleTemp), QStringLiteral("#0.#")),
+            Format(s.SamplePress, QStringLiteral("#0")),
+            Format(s.SampleSpeed, QStringLiteral("#0")),
+            Format(QVariant(LengthToDisplayText(s.LengthChange)), QStringLiteral("#0.####")),
+            Format(s.SwellPercent, QStringLiteral("#0.##"))};
+}
+
+void frmSWMTest::addGridRow(const QStringList& cells) {
     FlexGrid& g = *MSFlexGrid1;
     const int row = g.Rows();
     g.Rows(row + 1);
-    g.TextMatrix(row, 0, CStr(CurStep));
-    g.TextMatrix(row, 1, CStr(CurCycle));
-    g.TextMatrix(row, 2, Format(double(ElapsedSeconds) / 60, QStringLiteral("#0.0")));
-    g.TextMatrix(row, 3, Format(TempToDisplay(s.SampleTemp), QStringLiteral("#0.#")));
-    g.TextMatrix(row, 4, Format(s.SamplePress, QStringLiteral("#0")));
-    g.TextMatrix(row, 5, Format(s.SampleSpeed, QStringLiteral("#0")));
-    g.TextMatrix(row, 6, Format(QVariant(LengthToDisplayText(s.LengthChange)), QStringLiteral("#0.####")));
-    g.TextMatrix(row, 7, Format(s.SwellPercent, QStringLiteral("#0.##")));
+    for (int c = 0; c < cells.size(); ++c) g.TextMatrix(row, c, cells[c]);
+}
+
+void frmSWMTest::AddSwellGridRow() {
+    addGridRow(gridCells());
     PlotSwellPoints();
 }
 

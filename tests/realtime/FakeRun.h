@@ -71,7 +71,7 @@ public:
     bool timerOn = false;
     bool running = false;        // RunButtons
     int ticks = 0;
-    std::function<void()> failSave;  // throws to make a row fail
+    std::function<void()> failSave;  // throws to make the database refuse a row
     bool silent = false;             // the ticks bring no frames
     std::vector<int> notRecorded;    // the count told at every point not recorded
 
@@ -83,11 +83,18 @@ protected:
         interval = ms;
         if (enable) timerOn = true;
     }
+    // The row is made now and written down once it is stored.
     void SaveResultRow() override {
-        if (failSave) failSave();
         const unit::UnitReadings& r = mReply.readings;
-        rows.push_back({double(CurStep), double(mRampEntryNo), double(ElapsedSeconds), r.mSampleTemp, r.mPressure,
-                        r.mShearRate, r.mShearStress, r.mGel, double(CurCycle), mPhase == 1 ? 1.0 : 0.0});
+        const Row row{double(CurStep), double(mRampEntryNo), double(ElapsedSeconds), r.mSampleTemp, r.mPressure,
+                      r.mShearRate, r.mShearStress, r.mGel, double(CurCycle), mPhase == 1 ? 1.0 : 0.0};
+        ResultPoint point;
+        point.v[resultcol::TestId] = TestId;
+        point.v[resultcol::ResultTime] = double(ElapsedSeconds);
+        StoreRow({point, QStringLiteral("Fake test"), [this, row](bool) { rows.push_back(row); }});
+    }
+    void InsertRow(const ResultPoint&, int) override {
+        if (failSave) failSave();
     }
     void UpdateResultGrid() override { calls << "grid"; }
     void CalcRampPowerLaw() override { calls << "powerlaw"; }

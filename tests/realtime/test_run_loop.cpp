@@ -270,7 +270,9 @@ TEST_F(RunLoop, CoolingKeepsItsDirectionForLaterCycles) {
     EXPECT_EQ(run.mStepTempRate[1], -5);
 }
 
-TEST_F(RunLoop, ARowThatCannotBeStoredIsReportedOnceAndTheRunGoesOn) {
+// A row the database refuses waits and is stored on a later tick, in order;
+// the run goes on and says the first refusal of the run once.
+TEST_F(RunLoop, ARowTheDatabaseRefusesIsReportedOnceAndStoredLaterInOrder) {
     run.setSample(75);
     start(TableBuilder{}.step(1, 75, 5, 300, 10, 0, 0, 0, 1, 0).t);
     run.failSave = [this] {
@@ -279,16 +281,19 @@ TEST_F(RunLoop, ARowThatCannotBeStoredIsReportedOnceAndTheRunGoesOn) {
     ASSERT_TRUE(run.runToEnd());
     EXPECT_EQ(dialogs.texts(), QStringList{"ERROR :disk I/O error"});
     EXPECT_EQ(run.RowsNotSaved, 3);
+    EXPECT_EQ(run.RowsWaiting(), 0);
     std::vector<double> times;
     for (const auto& r : run.rows) times.push_back(r.time);
-    EXPECT_EQ(times, (std::vector<double>{10, 50, 60}));
+    EXPECT_EQ(times, (std::vector<double>{10, 20, 30, 40, 50, 60}));
 
-    // The next run reports its own first failure again.
+    // The next run reports its own first failure again; its rows wait.
     run.failSave = [] { throw db::DbError(5, "disk I/O error"); };
     start(TableBuilder{}.step(1, 75, 5, 300, 10, 0, 0, 0, 1, 0).t);
     ASSERT_TRUE(run.runToEnd());
     EXPECT_EQ(dialogs.messages.size(), 2u);
     EXPECT_EQ(run.RowsNotSaved, 6);
+    EXPECT_EQ(run.RowsWaiting(), 6);
+    EXPECT_EQ(run.RowsWaitingReason(), "disk I/O error");
 }
 
 TEST_F(RunLoop, StartWhileRunningOnlyChangesTheBobFactors) {

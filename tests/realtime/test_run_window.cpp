@@ -8,8 +8,10 @@
 
 #include "data/clsTEST_ADDITIVE.h"
 #include "platform/PeChart.h"
+#include "support/DatabaseFaults.h"
 #include "unitrun/RunRules.h"
 
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QRadioButton>
 
@@ -339,7 +341,9 @@ TEST_F(RunWindow, RefreshReloadsTheSequenceAndRestartsTheStep) {
     EXPECT_TRUE(w->cmdStart_Stop->isEnabled());
 }
 
-TEST_F(RunWindow, APointTheDatabaseRefusesIsReportedOnceAndLaterPointsAreStored) {
+// A point the database refuses waits and is stored once the database takes
+// rows again, in order, before the points after it.
+TEST_F(RunWindow, APointTheDatabaseRefusesIsReportedOnceAndStoredLaterInOrder) {
     StoreSequence(conn, "Seq", {recordingStep(1)});
     pick("Seq");
     w->mReply.readings.mSampleTemp = 75;
@@ -356,10 +360,13 @@ TEST_F(RunWindow, APointTheDatabaseRefusesIsReportedOnceAndLaterPointsAreStored)
     EXPECT_TRUE(dialogs.messages[0].prompt.startsWith("ERROR :")) << dialogs.messages[0].prompt.toStdString();
     EXPECT_TRUE(dialogs.messages[0].prompt.contains("database is full"));
     EXPECT_EQ(w->RowsNotSaved, 4);  // 15 .. 30
-    const auto times = sql("SELECT RESULT_TIME FROM TEST_RESULT ORDER BY RESULT_TIME")->columns[0];
+    EXPECT_EQ(w->RowsWaiting(), 0);
+    const auto times = sql("SELECT RESULT_TIME FROM TEST_RESULT ORDER BY TEST_RESULT_ID")->columns[0];
     QVector<double> stored;
     for (const QVariant& t : times) stored << t.toDouble();
-    EXPECT_EQ(stored, (QVector<double>{5, 10, 35, 40, 45, 50, 55, 60}));
+    EXPECT_EQ(stored, (QVector<double>{5, 10, 15, 20, 25, 30, 35, 40, 45, 50, 55, 60}));
+    // The chart's samples took every stored row once.
+    EXPECT_EQ(w->mSamples.Of(w->TestId, *w->mTestResult, &conn).size(), 12u);
 }
 
 // A stored test of the same name (here stored while the dialog is open, past
@@ -579,4 +586,126 @@ TEST_F(RunWindow, ALineLostUnderTheTestDialogStoresNothingAndAClosedPortStopsThe
         << dialogs.texts()[0].toStdString();
     EXPECT_TRUE(dialogs.texts()[0].contains("has stopped; the points recorded before are stored."));
     EXPECT_EQ(w->lblActiveFlag->text(), "No Response");
+}
+
+// Another program holds the database while the run records: the ticks go on
+// without waiting out the connection's time-out, the points due wait, the
+// progress panel names the unit, the test, how many and why, and the grid
+// and chart keep to the stored points. Once the lock is gone the points are
+// stored in order, the grid and chart take them and the panel its own text.
+TEST_F(RunWindow, PointsDueWhileAnotherProgramHoldsTheDatabaseWaitAndAreStoredInOrder) {
+    StoreSequence(conn, "Seq", {recordingStep(1)});
+    pick("Seq");
+    w->lblInstName->setText("Unit 3");
+    w->mReply.readings.mSampleTemp = 75;
+    start();
+    tickWhile([&] { return w->StepSeconds < 12; });
+    ASSERT_EQ(count("TEST_RESULT"), 2);  // 5, 10
+    const auto samples = [&] { return w->mSamples.Of(w->TestId, *w->mTestResult, &conn).size(); };
+    {
+        testing_support::LockedDatabase lock(db.path());
+        QElapsedTimer timer;
+        timer.start();
+        tickWhile([&] { return w->StepSeconds < 27; });
+        // Fifteen ticks, none of which waited out the 20 s time-out (a generous margin).
+        EXPECT_LT(timer.elapsed(), 10000);
+        EXPECT_EQ(w->RowsWaiting(), 3);  // 15, 20, 25
+        EXPECT_EQ(w->RowsWaitingOf(w->TestId), 3);
+        EXPECT_EQ(w->StepTime->text(), "Unit 3, test \"Run A\": 3 points waiting to be stored (database is locked)");
+        EXPECT_EQ(dialogs.texts(), QStringList{"ERROR :database is locked"});
+        EXPECT_EQ(samples(), 2u);
+        EXPECT_EQ(w->MSFlexGrid1->TextMatrix(1, 3), "0.17");  // the grid's last point: 10 s
+        EXPECT_EQ(w->RunState, kStepRunning);
+    }
+    tick();
+    EXPECT_EQ(w->RowsWaiting(), 0);
+    EXPECT_TRUE(w->StepTime->text().startsWith("Current Step (1) Cycle (1) Time: ")) << w->StepTime->text().toStdString();
+    const auto times = sql("SELECT RESULT_TIME FROM TEST_RESULT ORDER BY TEST_RESULT_ID")->columns[0];
+    QVector<double> stored;
+    for (const QVariant& t : times) stored << t.toDouble();
+    EXPECT_EQ(stored, (QVector<double>{5, 10, 15, 20, 25}));
+    EXPECT_EQ(samples(), 5u);
+    EXPECT_EQ(w->MSFlexGrid1->TextMatrix(1, 3), "0.42");  // 25 s
+    EXPECT_EQ(w->RowsNotSaved, 3);
+}
+
+namespace {
+
+// What becomes of points still waiting when the window is closed.
+struct CloseCase {
+    const char* name;
+    int answer;            // to the question of the close
+    bool refusedAtAnswer;  // the database still refuses rows then
+    bool byExit;           // Exit rather than the window's close
+    bool closes;
+    int waitingAfter;
+    int storedAfter;       // rows of the test in the database
+};
+
+class CloseWithPointsWaiting : public RunWindowFixture, public ::testing::WithParamInterface<CloseCase> {};
+
+const CloseCase kCloseCases[] = {
+    {"CancelKeepsTheWindowTrying", ui::vbCancel, true, false, false, 3, 2},
+    {"YesStoresThemNowAndCloses", ui::vbYes, false, true, true, 0, 5},
+    {"YesWhileStillRefusedKeepsTheWindow", ui::vbYes, true, false, false, 3, 2},
+    {"NoDropsThemAndCloses", ui::vbNo, true, true, true, 0, 2},
+};
+
+INSTANTIATE_TEST_SUITE_P(Answers, CloseWithPointsWaiting, ::testing::ValuesIn(kCloseCases),
+                         [](const ::testing::TestParamInfo<CloseCase>& info) { return std::string(info.param.name); });
+
+}  // namespace
+
+// Stop and closing with points waiting say so and ask: Yes tries to store
+// them now, No drops them (saying how many), Cancel keeps them waiting and
+// the window trying on its ticks.
+TEST_P(CloseWithPointsWaiting, StopAndCloseAskWhatBecomesOfThem) {
+    const CloseCase& c = GetParam();
+    StoreSequence(conn, "Seq", {recordingStep(1)});
+    pick("Seq");
+    w->lblInstName->setText("Unit 2");
+    w->mReply.readings.mSampleTemp = 75;
+    start();
+    tickWhile([&] { return w->StepSeconds < 12; });
+    sql("CREATE TRIGGER refuse BEFORE INSERT ON TEST_RESULT BEGIN SELECT RAISE(ABORT, 'no room'); END");
+    tickWhile([&] { return w->StepSeconds < 27; });
+    ASSERT_EQ(w->RowsWaiting(), 3);
+    dialogs.clear();
+
+    // Stop: the run ends, the points are kept.
+    dialogs.answers.push_back(ui::vbCancel);
+    w->cmdStop->click();
+    EXPECT_EQ(w->RunState, kIdle);
+    ASSERT_EQ(dialogs.texts().size(), 1);
+    EXPECT_EQ(dialogs.texts()[0], "Unit 2, test \"Run A\": 3 points recorded but not yet stored; the database refuses "
+                                  "them (no room).\r\rYes: try to store them now.\rNo: drop them: 3 points not "
+                                  "stored.\rCancel: keep them; the window keeps trying to store them.");
+    tick();  // the idle window goes on trying
+    EXPECT_EQ(w->RowsWaiting(), 3);
+    EXPECT_EQ(w->StepTime->text(), "Unit 2, test \"Run A\": 3 points waiting to be stored (no room)");
+
+    if (!c.refusedAtAnswer) sql("DROP TRIGGER refuse");
+    w->show();
+    dialogs.answers.push_back(c.answer);
+    if (c.byExit)
+        w->cmdExit->click();
+    else
+        EXPECT_EQ(w->close(), c.closes);
+    EXPECT_EQ(!w->isVisible(), c.closes);
+    ASSERT_EQ(dialogs.texts().size(), 2);
+    EXPECT_TRUE(dialogs.texts()[1].endsWith("Yes: try to store them now; the window closes once they are stored.\r"
+                                            "No: close the window and drop them: 3 points not stored.\r"
+                                            "Cancel: keep the window open; it keeps trying to store them."))
+        << dialogs.texts()[1].toStdString();
+    EXPECT_EQ(w->RowsWaiting(), c.waitingAfter);
+    EXPECT_EQ(count("TEST_RESULT"), c.storedAfter);
+    // A window still open closes without a question once none waits.
+    if (c.waitingAfter > 0) {
+        if (c.refusedAtAnswer) sql("DROP TRIGGER refuse");
+        tick();
+        EXPECT_EQ(count("TEST_RESULT"), 5);
+        EXPECT_TRUE(w->StepTime->text().startsWith("Current Step")) << w->StepTime->text().toStdString();
+        EXPECT_TRUE(w->close());
+        EXPECT_EQ(dialogs.texts().size(), 2);
+    }
 }

@@ -11,6 +11,7 @@
 #include "data/DataFiles.h"
 #include "data/Settings.h"
 #include "support/XlsxSheet.h"
+#include "support/DatabaseFaults.h"
 #include "platform/PeChart.h"
 
 #include <QCheckBox>
@@ -588,4 +589,52 @@ TEST_F(PvtWindow, ALineLostUnderTheTestDialogStoresNothing) {
     EXPECT_EQ(dialogs.texts().last(), w->PortNotOpenMessage("The test cannot be started"));
     for (int i = 0; i < 12; ++i) tick();
     EXPECT_EQ(count("TEST_RESULT"), 0);
+}
+
+// A database with no room left while a PVT run records: the rows due wait,
+// the progress panel names the unit, the test, how many and the database's
+// words, the first refusal is said once in the run's words. Once there is
+// room again they are stored in order, once each, and the grid and chart
+// take them.
+TEST_F(PvtWindow, RowsADatabaseWithNoRoomRefusesWaitAndAreStoredInOrder) {
+    StoreSequence(conn, "S1", {SeqStep{10, 72, 5, 120, 10, 0}});
+    pick("S1");
+    w->optLag->click();
+    start(Entry(QStringLiteral("PVT A")));
+    ASSERT_EQ(w->RunState, 1);
+    const auto tickTo = [&](qint64 seconds) {
+        for (int i = 0; i < 1000 && w->ElapsedSeconds < seconds; ++i) tick();
+    };
+    const auto stored = [&] {
+        std::vector<double> times;
+        for (const QVariant& t : sql(QStringLiteral("SELECT RESULT_TIME FROM TEST_RESULT WHERE TEST_ID = %1 "
+                                                    "ORDER BY TEST_RESULT_ID")
+                                         .arg(w->TestId))
+                                     ->columns.value(0))
+            times.push_back(t.toDouble());
+        return times;
+    };
+    const auto samples = [&] { return w->mSamples.Of(w->TestId, *w->TestResult, &conn).size(); };
+    tickTo(25);
+    ASSERT_EQ(stored(), (std::vector<double>{10, 20}));
+
+    testing_support::FullDatabase full(conn);
+    ASSERT_TRUE(full.full());
+    tickTo(55);
+    EXPECT_EQ(w->RunState, 1);
+    EXPECT_EQ(w->RowsWaiting(), 3);  // 30, 40, 50
+    EXPECT_EQ(w->StepTime->text(),
+              "Unit 1, test \"PVT A\": 3 points waiting to be stored (database or disk is full)");
+    EXPECT_EQ(dialogs.texts(), QStringList{"ERROR: 13, database or disk is full"});
+    EXPECT_EQ(w->MSFlexGrid1->TextMatrix(1, 2), "0.33");  // the grid's last point: 20 s
+    EXPECT_EQ(samples(), 2u);
+
+    full.MakeRoom();
+    tick();
+    EXPECT_EQ(w->RowsWaiting(), 0);
+    EXPECT_EQ(stored(), (std::vector<double>{10, 20, 30, 40, 50}));
+    EXPECT_EQ(w->MSFlexGrid1->TextMatrix(1, 2), "0.83");  // 50 s
+    EXPECT_EQ(samples(), 5u);
+    EXPECT_TRUE(w->StepTime->text().startsWith("Current Step (1) Cycle (1) Time: ")) << w->StepTime->text().toStdString();
+    EXPECT_EQ(w->RowsNotSaved, 3);
 }

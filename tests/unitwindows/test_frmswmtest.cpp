@@ -13,6 +13,7 @@
 #include "calibration/frmCalibrateTorque.h"
 #include "platform/PeChart.h"
 #include "support/UnitSimulator.h"
+#include "support/DatabaseFaults.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -671,4 +672,45 @@ TEST_F(SwellWindow, ATripStopsTheUnitAndItsFrameAndThoseAfterItGoWithoutTheZeroi
     EXPECT_EQ(dialogs.texts().size(), 1);
     tick(*w, frames(1));
     EXPECT_EQ(dialogs.texts().size(), 2);
+}
+
+// Another program holds the database during a swell run: the rows due wait,
+// the grid keeps to the stored rows, the progress panel names the unit, the
+// test, how many and why; STOP asks what becomes of them, and rows dropped
+// at the operator's word are never stored.
+TEST_F(SwellWindow, RowsWaitWhileTheDatabaseIsLockedAndStopMayDropThem) {
+    auto w = readyToStart(5);
+    AnswerSample answer({});
+    w->cmdStart->click();
+    ASSERT_EQ(w->RunState, 1) << dialogs.texts().join(";").toStdString();
+    const QString swollen = frameOf(212, 1000, 1.5);
+    for (int i = 0; i < 100 && count("TEST_RESULT") < 1; ++i) tick(*w, swollen);
+    ASSERT_EQ(count("TEST_RESULT"), 1);
+    const int gridRows = w->MSFlexGrid1->Rows();
+    const QString test = w->lblTestname->text();
+
+    testing_support::LockedDatabase lock(db.path());
+    for (int i = 0; i < 100 && w->RowsWaiting() < 2; ++i) tick(*w, swollen);
+    ASSERT_EQ(w->RowsWaiting(), 2);
+    EXPECT_EQ(w->RunState, 1);
+    EXPECT_EQ(w->StepTime->text(),
+              "Unit 1, test \"" + test + "\": 2 points waiting to be stored (database is locked)");
+    EXPECT_EQ(w->MSFlexGrid1->Rows(), gridRows);
+    EXPECT_EQ(dialogs.texts(), QStringList{"A recorded point could not be stored: ERROR: 5, database is locked"});
+
+    dialogs.clear();
+    dialogs.answers = {ui::vbYes, ui::vbNo};  // stop, then drop them
+    w->cmdStart->click();
+    EXPECT_EQ(w->RunState, 0);
+    ASSERT_EQ(dialogs.texts().size(), 2);
+    EXPECT_EQ(dialogs.texts()[0], "Are you sure you want to stop the test?");
+    EXPECT_TRUE(dialogs.texts()[1].contains("No: drop them: 2 points not stored.")) << dialogs.texts()[1].toStdString();
+    EXPECT_EQ(w->RowsWaiting(), 0);
+    EXPECT_FALSE(w->StepTime->text().contains("waiting")) << w->StepTime->text().toStdString();
+
+    lock.Release();
+    tick(*w);
+    EXPECT_EQ(count("TEST_RESULT"), 1);
+    EXPECT_EQ(w->MSFlexGrid1->Rows(), gridRows);
+    EXPECT_TRUE(w->close());
 }

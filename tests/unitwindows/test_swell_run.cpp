@@ -49,10 +49,16 @@ public:
     double PressSetPoint() override { return pressBox.toDouble(); }
     void ShowStep(int step) override { pressBox = QString::number(mStepPress.value(step)); }
     void SendSetPoints() override { ++setPointsSent; }
+    // The row is made now and written down once it is stored.
     void SaveSwellResultRow() override {
-        rows.emplace_back(CurStep, CurCycle);
-        rowTimes.push_back(ElapsedSeconds);
+        const std::pair<int, int> row{CurStep, CurCycle};
+        const double time = double(ElapsedSeconds);
+        StoreRow({ResultPoint{}, QStringLiteral("Fake test"), [this, row, time](bool) {
+                      rows.push_back(row);
+                      rowTimes.push_back(time);
+                  }});
     }
+    void InsertRow(const ResultPoint&, int) override {}
     void ShowReply(const SwellReplyResult&) override {}
     void ShowStatus(const QString& caption) override { status = caption; }
     void ShowPanel(const QString& key, const QString& text) override { panels[key] = text; }

@@ -1,0 +1,76 @@
+#include "unitrun/WaitingRows.h"
+
+#include "data/clsTEST_RESULT.h"
+#include "platform/Database.h"
+#include "platform/TrapErrors.h"
+#include "unitrun/RunRules.h"
+
+#include <algorithm>
+
+namespace runloop {
+
+void WaitingRows::BeginTick() { tick_.start(); }
+
+int WaitingRows::waitLeft() const {
+    // Storing outside a tick (or long after its start) has a tick's wait of its own.
+    if (!tick_.isValid() || tick_.elapsed() >= kTickMs) return kTickDatabaseWaitMs;
+    return int(std::max<qint64>(0, kTickDatabaseWaitMs - tick_.elapsed()));
+}
+
+bool WaitingRows::tryInsert(const RecordedRow& row, const Insert& insert) {
+    try {
+        insert(row.row, waitLeft());
+        return true;
+    } catch (...) {
+        const TrappedError e = CurrentError();
+        reasonNumber_ = e.number;
+        reason_ = e.description;
+        return false;
+    }
+}
+
+bool WaitingRows::Record(RecordedRow row, const Insert& insert) {
+    if (!rows_.empty() || !tryInsert(row, insert)) {
+        rows_.push_back(std::move(row));
+        return false;
+    }
+    if (row.stored) row.stored(false);
+    return true;
+}
+
+bool WaitingRows::StoreWaiting(const Insert& insert) {
+    bool first = true;
+    while (!rows_.empty()) {
+        // Once the tick's wait is spent the rest waits for the next tick.
+        if (!first && waitLeft() == 0) break;
+        first = false;
+        if (!tryInsert(rows_.front(), insert)) break;
+        // Off the list before anything follows it: a row is stored once.
+        RecordedRow done = std::move(rows_.front());
+        rows_.pop_front();
+        if (done.stored) done.stored(true);
+    }
+    return rows_.empty();
+}
+
+int WaitingRows::Drop() {
+    const int n = Count();
+    rows_.clear();
+    return n;
+}
+
+int WaitingRows::CountOf(qint32 testId) const {
+    return int(std::count_if(rows_.begin(), rows_.end(), [testId](const RecordedRow& r) { return r.TestId() == testId; }));
+}
+
+QString WaitingRows::Test() const { return rows_.empty() ? QString() : rows_.front().test; }
+
+void InsertResultRow(clsTEST_RESULT* records, const ResultPoint& row, int waitMs) {
+    if (!records)
+        throw db::DbError(db::ErrNotOpen, QStringLiteral("The window has no database connection."));
+    for (int c = clsTEST_RESULT::colTEST_ID; c < clsTEST_RESULT::kColumnCount; ++c) records->Field(c, row[c]);
+    db::BusyWait wait(records->BoundConnection(), waitMs);
+    records->AddNew();
+}
+
+}  // namespace runloop

@@ -1,0 +1,44 @@
+#pragma once
+// Real faults of the database file, made by the test: another program
+// holding it locked, a database that has no room left.
+
+#include "platform/Database.h"
+
+#include <QSqlQuery>
+#include <QString>
+#include <memory>
+
+class clsConnection;
+
+namespace testing_support {
+
+// Another connection to the file holds it locked (BEGIN EXCLUSIVE) from its
+// making until Release (or its end): every write of another connection is
+// refused ("database is locked") once its busy wait is over.
+class LockedDatabase {
+public:
+    explicit LockedDatabase(const QString& path);
+    ~LockedDatabase();
+    void Release();
+
+private:
+    db::Connection other_;
+    std::unique_ptr<QSqlQuery> query_;
+};
+
+// The connection's database may not grow (PRAGMA max_page_count) and the
+// room its pages had left is taken by rows of another test (TEST_ID 99):
+// every insert of a row is refused ("database or disk is full") until
+// MakeRoom.
+class FullDatabase {
+public:
+    explicit FullDatabase(clsConnection& connection);
+    void MakeRoom();
+    bool full() const { return full_; }
+
+private:
+    clsConnection& connection_;
+    bool full_ = false;
+};
+
+}  // namespace testing_support
