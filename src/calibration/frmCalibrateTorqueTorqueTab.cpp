@@ -264,8 +264,6 @@ void frmCalibrateTorque::cmdSendCali_Click() {
 }
 
 void frmCalibrateTorque::cmdExport_Click() {
-    const std::optional<QString> path = saveFile(kReportFilter);
-    if (!path) return;
     TorqueReportInput in;
     in.now = QDateTime::currentDateTime();
     in.unitText = cmbInstName[1]->currentText();
@@ -282,10 +280,20 @@ void frmCalibrateTorque::cmdExport_Click() {
     if (TorqueFitted) in.mse = FitMse;
     in.viscLabel = gViscLabel;
     in.stressLabel = gStressLabel;
-    const ReportLines report = TorqueReport(in, FluidTemp);
-    QString error;
-    if (!WriteReportLines(*path, report.lines, error))
-        ui::MsgBox(error);
-    else if (!report.error.isEmpty())
+    // A report that cannot be made is not written at all: the operator is
+    // told why before choosing a file, and a file of that name stays as it was.
+    double fluidTemp = FluidTemp;
+    const ReportLines report = TorqueReport(in, fluidTemp);
+    if (!report.error.isEmpty()) {
         ui::MsgBox(report.error);
+        return;
+    }
+    const std::optional<QString> path = saveFile(kReportFilter);
+    if (!path) return;
+    QString error;
+    if (!WriteReportLines(*path, report.lines, error)) {
+        ui::MsgBox(error);
+        return;
+    }
+    FluidTemp = fluidTemp;
 }

@@ -721,12 +721,72 @@ TEST_F(TorqueTab, ReportOfTheLastCalibration) {
     EXPECT_EQ(lines[35], " 0 , 10 , 1.5 \r");
     EXPECT_NEAR(c.FluidTemp, 22.5, 1e-9);
 
-    // Too few points: the head lines stay and the reason is shown.
+    // Too few points: nothing is written, the report before stays whole and
+    // the reason is shown.
+    const QByteArray whole = fileBytes(path);
     c.TorquePoints.resize(2);
     dialogs.files = {path};
     c.cmdExport_Click();
-    EXPECT_EQ(fileBytes(path).count('\n'), 29);
-    EXPECT_TRUE(dialogs.texts().last().startsWith("Subscript out of range")) << dialogs.texts().last().toStdString();
+    EXPECT_EQ(fileBytes(path), whole);
+    EXPECT_TRUE(dialogs.texts().last().startsWith("No report was written")) << dialogs.texts().last().toStdString();
+}
+
+// A report that cannot be made (the window's own fluid table of 100 at every
+// temperature, too few points, no speed at the third point) writes nothing:
+// no file is made, a report of that name stays whole, and the message says
+// what to do.
+TEST_F(TorqueTab, AReportThatCannotBeMadeWritesNothingAndSaysWhy) {
+    writePorts({0, 3});
+    // Speeds 0, 10, 20 rpm: the third point measures 100 cP.
+    const std::vector<unit::TorquePoint> hundred = {{10, 5}, {20, 10}, {34.046, 15}};
+    struct Case {
+        const char* what;
+        std::vector<unit::TorquePoint> points;
+        QStringList said;  // what the message names
+    } cases[] = {
+        {"the window's own fluid table", hundred,
+         {"No report was written", "20 (Deg C)", "21 (Deg C)", "100.0 cP",
+          "The viscosities of the calibration fluid must differ between temperatures", "Load From File"}},
+        {"two points", {{10, 5}, {20, 10}}, {"No report was written", "three calibration points", "has 2", "Start"}},
+        {"no speed at the third point", {{10, 5}, {10, 6}, {10.05, 7}}, {"No report was written", "third", "Start"}},
+    };
+    frmCalibrateTorque& c = open();
+    c.cmbInstName[1]->setCurrentIndex(0);
+    const QByteArray earlier = "an earlier report\r\n";
+    for (const Case& k : cases) {
+        for (const bool before : {false, true}) {
+            const QString path = dir.filePath(before ? "earlier.csv" : "new.csv");
+            QFile::remove(path);
+            if (before) {
+                QFile f(path);
+                ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+                f.write(earlier);
+            }
+            c.TorquePoints = k.points;
+            c.FitMse = 0.5;
+            c.TorqueFitted = true;
+            dialogs.clear();
+            dialogs.files = {path};
+            c.cmdExport_Click();
+            if (before)
+                EXPECT_EQ(fileBytes(path), earlier) << k.what;
+            else
+                EXPECT_FALSE(QFile::exists(path)) << k.what;
+            ASSERT_EQ(dialogs.messages.size(), 1u) << k.what << " " << dialogs.texts().join('\n').toStdString();
+            for (const QString& part : k.said)
+                EXPECT_TRUE(dialogs.texts()[0].contains(part))
+                    << k.what << ": no \"" << part.toStdString() << "\" in " << dialogs.texts()[0].toStdString();
+        }
+    }
+    // With the fluid's own falling table the same run is reported.
+    for (int i = 0; i <= 20; ++i) c.txtCali[size_t(i)]->setText(QString::number(110 - 2 * i));
+    c.TorquePoints = hundred;
+    dialogs.clear();
+    dialogs.files = {dir.filePath("earlier.csv")};
+    c.cmdExport_Click();
+    EXPECT_TRUE(dialogs.messages.empty()) << dialogs.texts().join('\n').toStdString();
+    EXPECT_TRUE(fileBytes(dir.filePath("earlier.csv")).contains("Temperature is ,25.0 \xb0" "C\r\n"));
+}
 }
 
 // The report gives the mean square error of its own points: after a run that
