@@ -787,6 +787,53 @@ TEST_F(TorqueTab, AReportThatCannotBeMadeWritesNothingAndSaysWhy) {
     EXPECT_TRUE(dialogs.messages.empty()) << dialogs.texts().join('\n').toStdString();
     EXPECT_TRUE(fileBytes(dir.filePath("earlier.csv")).contains("Temperature is ,25.0 \xb0" "C\r\n"));
 }
+
+// After a run the window shows the fit: the fitted line on the plot beside
+// the points, its slope and mean square error in the boxes under the plot;
+// a run that cannot be fitted shows none of them (the older fit is not its).
+TEST_F(TorqueTab, ARunShowsItsFittedLineSlopeAndError) {
+    writePorts({0, 3});
+    UnitSimulator& u = unit(3);
+    frmCalibrateTorque& c = open();
+    auto* slope = c.findChild<QLabel*>("lblSlope");
+    auto* mse = c.findChild<QLabel*>("lblMse");
+    ASSERT_NE(slope, nullptr);
+    ASSERT_NE(mse, nullptr);
+    auto run = [&](const std::vector<std::pair<double, double>>& points) {
+        chooseUnit(1, 0);
+        c.cmdStart_Click();
+        settled(u);
+        QByteArray frames;
+        for (const auto& [stress, angle] : points) frames += UnitSimulator::torquePointFrame(stress, angle);
+        u.sendRaw(frames + UnitSimulator::torqueEndFrame());
+        ASSERT_TRUE(runToEnd());
+    };
+    run({{10, 5}, {20, 10}, {34.046, 15}});
+    ASSERT_TRUE(c.TorqueFitted);
+    EXPECT_NEAR(c.FitSlope, 2.4046, 1e-12);
+    EXPECT_EQ(slope->text(), "2.4046");
+    EXPECT_EQ(mse->text(), Format(c.FitMse, "#0.0##"));
+    EXPECT_EQ(mse->text(), "0.909");
+    EXPECT_TRUE(slope->isVisibleTo(&c));
+    EXPECT_EQ(c.findChild<QLabel*>("Label13")->text(), "Slope =");
+    EXPECT_EQ(c.findChild<QLabel*>("Label14")->text(), "Mean square error =");
+    // The points, and the line across their angles.
+    ASSERT_EQ(c.CWGraph1->subsets(), 2);
+    EXPECT_EQ(c.CWGraph1->yData(0, 2), 34.046f);
+    EXPECT_EQ(c.CWGraph1->subsetLabel(1), "Fitted line");
+    EXPECT_EQ(c.CWGraph1->xData(1, 0), 5.0f);
+    EXPECT_EQ(c.CWGraph1->xData(1, 1), 15.0f);
+    EXPECT_EQ(c.CWGraph1->yData(1, 0), float(c.FitIntercept + c.FitSlope * 5));
+    EXPECT_EQ(c.CWGraph1->yData(1, 1), float(c.FitIntercept + c.FitSlope * 15));
+    EXPECT_FALSE(c.CWGraph1->hasXData(1, 2));
+
+    run({{10, 5}, {20, 5}, {30, 5}});  // one angle: no line
+    EXPECT_FALSE(c.TorqueFitted);
+    EXPECT_TRUE(slope->text().isEmpty()) << slope->text().toStdString();
+    EXPECT_TRUE(mse->text().isEmpty()) << mse->text().toStdString();
+    EXPECT_EQ(c.CWGraph1->subsets(), 1);
+    EXPECT_EQ(c.CWGraph1->points(), 3);
+    EXPECT_TRUE(dialogs.messages.empty()) << dialogs.texts().join('\n').toStdString();
 }
 
 // The report gives the mean square error of its own points: after a run that
