@@ -2,7 +2,7 @@
 
 #include "data/Numbers.h"
 
-#include <QFile>
+#include <QSaveFile>
 #include <QLocale>
 #include <cmath>
 
@@ -70,6 +70,19 @@ QString ToNextPrintZone(const QString& text) {
     return text.leftJustified(width, QLatin1Char(' '));
 }
 
+namespace {
+
+// "cP" of the viscosity caption "( cP )".
+QString unitName(const QString& label) {
+    QString name = label;
+    name.remove(QLatin1Char('(')).remove(QLatin1Char(')'));
+    return name.trimmed();
+}
+
+const QString kNoReport = QStringLiteral("No report was written: ");
+
+}  // namespace
+
 ReportLines TorqueReport(const TorqueReportInput& in, double& fluidTemp) {
     ReportLines out;
     QStringList& l = out.lines;
@@ -84,13 +97,21 @@ ReportLines TorqueReport(const TorqueReportInput& in, double& fluidTemp) {
 
     const std::vector<double>& stress = in.stress;
     if (stress.size() < 3) {
-        out.error = QStringLiteral("Subscript out of range: the report needs three points, the calibration has %1")
-                        .arg(stress.size());
+        out.error = kNoReport +
+                    QStringLiteral("the report needs three calibration points, and the last calibration has %1. "
+                                   "Press Start and let the unit run the calibration to its end, then export again.")
+                        .arg(stress.empty() ? QStringLiteral("none") : QString::number(stress.size()));
         return out;
     }
     const std::vector<double> speed = ReportSpeeds(stress);
     if (speed[2] == 0) {
-        out.error = QStringLiteral("Division by zero: no speed at the third point");
+        out.error = kNoReport +
+                    QStringLiteral("the viscosity is measured at the third calibration point, and the shear stresses of "
+                                   "the first three points (%1, %2 and %3 %4) give it no rotor speed (each rise of the "
+                                   "stress is a speed step up, each fall a step down). Check that the bob chosen is "
+                                   "the one in the unit and that the calibration fluid fills the cup, then press Start "
+                                   "to run the calibration again.")
+                        .arg(CStr(stress[0]), CStr(stress[1]), CStr(stress[2]), unitName(in.stressLabel));
         return out;
     }
     const double visc = stress[2] / speed[2] / 1.7023 * 100;
@@ -99,8 +120,17 @@ ReportLines TorqueReport(const TorqueReportInput& in, double& fluidTemp) {
         const double b = Val(in.setTexts.value(k + 1));
         if (a >= visc && b <= visc) {
             if (a == b) {
-                out.error = QStringLiteral("Division by zero: equal viscosities at %1 and %2")
-                                .arg(in.tempCaptions.value(k), in.tempCaptions.value(k + 1));
+                const QString unit = unitName(in.viscLabel);
+                out.error = kNoReport +
+                            QStringLiteral("the viscosity measured, %1 %2, is the calibration fluid's viscosity at both "
+                                           "%3 and %4: both boxes hold %5 %2, so the fluid's temperature cannot be "
+                                           "told from it. The viscosities of the calibration fluid must differ "
+                                           "between temperatures: enter under Calibration Fluid Specs the fluid's "
+                                           "viscosity at each temperature from 20 to 40 \u00b0C as its data sheet "
+                                           "gives it, falling as the temperature rises (or load the fluid's table "
+                                           "with Load From File), then export again.")
+                                .arg(Format(visc, QStringLiteral("##0.0")), unit, in.tempCaptions.value(k),
+                                     in.tempCaptions.value(k + 1), CStr(a));
                 return out;
             }
             fluidTemp = Val(in.tempCaptions.value(k)) + (a - visc) / (a - b);
@@ -188,8 +218,8 @@ QStringList PistonReport(const PistonReportInput& in) {
 }
 
 bool WriteReportLines(const QString& path, const QStringList& lines, QString& error) {
-    QFile f(path);
-    if (path.isEmpty() || !f.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+    QSaveFile f(path);
+    if (path.isEmpty() || !f.open(QIODevice::WriteOnly)) {
         error = QStringLiteral("%1: %2").arg(path, path.isEmpty() ? QStringLiteral("Bad file name") : f.errorString());
         return false;
     }
@@ -197,8 +227,13 @@ bool WriteReportLines(const QString& path, const QStringList& lines, QString& er
         const QByteArray bytes = line.toLatin1() + "\r\n";
         if (f.write(bytes) != bytes.size()) {
             error = QStringLiteral("%1: %2").arg(path, f.errorString());
+            f.cancelWriting();
             return false;
         }
+    }
+    if (!f.commit()) {
+        error = QStringLiteral("%1: %2").arg(path, f.errorString());
+        return false;
     }
     return true;
 }

@@ -36,11 +36,13 @@ QString TorqueRunningText();  // "Calibration in Progress."
 // below 600 rpm, anything else takes 10 off.
 std::vector<double> ReportSpeeds(const std::vector<double>& stress);
 
-// The torque report. The header lines are always there; `error` is set when
-// the report stops early (fewer than three points, no speed at the third
-// point, equal viscosities in the matching pair of the table), the lines up
-// to there being kept. `fluidTemp` is the temperature of the report before
-// (kept when no pair of the table brackets the viscosity) and is updated.
+// The torque report. `error` is set when no report can be made (fewer than
+// three points, no speed at the third point, equal viscosities in the
+// matching pair of the table): it says so, why, and what the operator can do,
+// and no such report is to be written (the lines up to there are kept, and
+// `fluidTemp` is left as it was). `fluidTemp` is the temperature of the
+// report before (kept when no pair of the table brackets the viscosity) and
+// is updated.
 struct TorqueReportInput {
     QDateTime now;
     QString unitText;                 // the unit list's text
@@ -110,8 +112,10 @@ struct PistonReportInput {
 };
 QStringList PistonReport(const PistonReportInput& in);
 
-// Writes lines ended by CR LF to a new file; false with the reason when it
-// cannot be opened or written (what was written stays).
+// Writes lines ended by CR LF to a file, whole or not at all: they go to a
+// new file beside it that takes its name once every line is written. False
+// with the reason when that cannot be done; a file of that name stays as it
+// was then, and nothing else is left.
 bool WriteReportLines(const QString& path, const QStringList& lines, QString& error);
 
 }  // namespace calibration

@@ -3,9 +3,10 @@
 // modeless, with three tabs, each on its own unit:
 //  1 "CalibrateTorque": the torque calibration with a calibration fluid
 //    (start frame with the 21 set viscosities and the bob, the unit's stress
-//    and angle points plotted, the straight-line fit and its mean square
-//    error), the set-value table saved and loaded, a coefficient table sent,
-//    the report;
+//    and angle points plotted, the straight-line fit drawn beside them and
+//    its slope and mean square error shown under the plot), the set-value
+//    table saved and loaded, a coefficient table sent, the report (none when
+//    it cannot be made, with what to do);
 //  2 "Calibrate PVT": the piston's magnet position at 5 (large) or 4 (small)
 //    known heights, the log-log segments, saved to Calilarg.dat / CALIsmal.dat,
 //    the report;
@@ -162,6 +163,11 @@ public:
     QPushButton* Command1;
     std::array<QPushButton*, 4> cmdReturn{};  // 1 .. 3
     PeChart* CWGraph1;
+    // The fit of the last run, under the plot beside "Slope =" (Label13) and
+    // "Mean square error =" (Label14); empty from a start until that run is
+    // fitted, and after a run that cannot be fitted.
+    QLabel* lblSlope;
+    QLabel* lblMse;
 
     // PVT tab.
     QComboBox* Combo1;
@@ -216,6 +222,7 @@ private:
     void Form_Unload();
     void Read_Torque_Cal_Reply();
     void FinishTorqueRun(bool fitted);
+    void showTorqueFit(const std::vector<double>& angle, const std::vector<double>& stress);
     void Run_PVT_Cal_Step(int Index);
     void Run_LSM_Cal_Step(int Index);
     void Save_PVT_Calibration();

@@ -45,8 +45,12 @@ void frmCalibrateTorque::buildTorqueTab(QWidget* f) {
         Label3[size_t(i)] = Label(Frame2, QStringLiteral("Label3"), QStringLiteral("cP"), QRect(258, y, 120, 22), i);
     }
 
-    CWGraph1 = Named<PeChart>(f, QStringLiteral("CWGraph1"), QRect(436, 16, 532, 470));
+    CWGraph1 = Named<PeChart>(f, QStringLiteral("CWGraph1"), QRect(436, 16, 532, 436));
     InitCalibrationPlot(*CWGraph1, QStringLiteral("Angle (Deg)"), QStringLiteral("Shear Stress (dyn/cm2)"));
+    Label(f, QStringLiteral("Label13"), QStringLiteral("Slope ="), QRect(436, 462, 60, 24));
+    lblSlope = valueBox(f, QStringLiteral("lblSlope"), QRect(498, 462, 130, 24));
+    Label(f, QStringLiteral("Label14"), QStringLiteral("Mean square error ="), QRect(650, 462, 150, 24));
+    lblMse = valueBox(f, QStringLiteral("lblMse"), QRect(802, 462, 166, 24));
 
     cmdSave1 = Button(f, QStringLiteral("cmdSave1"), QStringLiteral("Save to File"), QRect(436, 500, 128, 34));
     cmdLoad = Button(f, QStringLiteral("cmdLoad"), QStringLiteral("Load From File"), QRect(570, 500, 128, 34));
@@ -69,6 +73,8 @@ void frmCalibrateTorque::cmdStart_Click() {
     TorqueFitted = false;
     TorqueLostText = false;
     ClearCalibrationPlot(*CWGraph1);
+    lblSlope->clear();
+    lblMse->clear();
     bool running = false;
     const bool pvtReading = TimerPVT.Enabled();
     const bool swellReading = TimerSWM.Enabled();
@@ -181,12 +187,12 @@ void frmCalibrateTorque::Read_Torque_Cal_Reply() {
 
 void frmCalibrateTorque::FinishTorqueRun(bool ended) {
     bool fitted = false;
+    std::vector<double> x, y;
+    for (const unit::TorquePoint& p : TorquePoints) {
+        x.push_back(p.angle);
+        y.push_back(p.stress);
+    }
     if (ended) {
-        std::vector<double> x, y;
-        for (const unit::TorquePoint& p : TorquePoints) {
-            x.push_back(p.angle);
-            y.push_back(p.stress);
-        }
         const LineFit fit = FitLine(x, y);
         if (fit.ok) {
             FitSlope = fit.slope;
@@ -196,6 +202,7 @@ void frmCalibrateTorque::FinishTorqueRun(bool ended) {
         }
     }
     TorqueFitted = fitted;
+    if (fitted) showTorqueFit(x, y);
     torqueRun_ = false;
     cmdStart->setEnabled(true);
     cmbInstName[1]->setEnabled(true);
@@ -206,6 +213,12 @@ void frmCalibrateTorque::FinishTorqueRun(bool ended) {
     CaliStatus->setText(fitted && FitMse <= kMaxTorqueMse && !TorqueLostText ? TorqueSuccessText()
                                                                              : TorqueProblemText());
     closePort();
+}
+
+void frmCalibrateTorque::showTorqueFit(const std::vector<double>& angle, const std::vector<double>& stress) {
+    PlotCalibrationFit(*CWGraph1, angle, stress, FitSlope, FitIntercept);
+    lblSlope->setText(Format(FitSlope, QStringLiteral("#0.0####")));
+    lblMse->setText(Format(FitMse, QStringLiteral("#0.0##")));
 }
 
 void frmCalibrateTorque::cmdSave1_Click() {
@@ -264,8 +277,6 @@ void frmCalibrateTorque::cmdSendCali_Click() {
 }
 
 void frmCalibrateTorque::cmdExport_Click() {
-    const std::optional<QString> path = saveFile(kReportFilter);
-    if (!path) return;
     TorqueReportInput in;
     in.now = QDateTime::currentDateTime();
     in.unitText = cmbInstName[1]->currentText();
@@ -282,10 +293,20 @@ void frmCalibrateTorque::cmdExport_Click() {
     if (TorqueFitted) in.mse = FitMse;
     in.viscLabel = gViscLabel;
     in.stressLabel = gStressLabel;
-    const ReportLines report = TorqueReport(in, FluidTemp);
-    QString error;
-    if (!WriteReportLines(*path, report.lines, error))
-        ui::MsgBox(error);
-    else if (!report.error.isEmpty())
+    // A report that cannot be made is not written at all: the operator is
+    // told why before choosing a file, and a file of that name stays as it was.
+    double fluidTemp = FluidTemp;
+    const ReportLines report = TorqueReport(in, fluidTemp);
+    if (!report.error.isEmpty()) {
         ui::MsgBox(report.error);
+        return;
+    }
+    const std::optional<QString> path = saveFile(kReportFilter);
+    if (!path) return;
+    QString error;
+    if (!WriteReportLines(*path, report.lines, error)) {
+        ui::MsgBox(error);
+        return;
+    }
+    FluidTemp = fluidTemp;
 }

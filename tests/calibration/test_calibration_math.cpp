@@ -3,8 +3,13 @@
 
 #include "calibration/CalibrationMath.h"
 
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
 #include <cmath>
+#include <csignal>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 using namespace calibration;
 
@@ -164,6 +169,50 @@ TEST(CalibrationMath, PrintZonesAndTheSwellAndPistonReports) {
     EXPECT_EQ(l[7], "Position 1    2");
     EXPECT_EQ(l[8], "Position 4    3.5");
     EXPECT_EQ(l[9], "          ");
+}
+
+// The reports of the three tabs are written whole or not at all: a write
+// that fails part way (here the disk takes no more than 100 bytes) leaves
+// a report of that name as it was, and leaves no new file.
+TEST(CalibrationMath, AReportThatCannotBeWrittenWholeLeavesTheFileBefore) {
+    QTemporaryDir dir;
+    const QString earlier = dir.filePath("earlier.csv");
+    const QString fresh = dir.filePath("fresh.csv");
+    {
+        QFile f(earlier);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("an earlier report\r\n");
+    }
+    const QStringList lines(2000, QStringLiteral("20 (Deg C),100"));
+    QString errorEarlier, errorFresh;
+    bool wroteEarlier = true, wroteFresh = true;
+    {
+        rlimit before{};
+        ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &before), 0);
+        void (*handler)(int) = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit small = before;
+        small.rlim_cur = 100;
+        ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+        wroteEarlier = WriteReportLines(earlier, lines, errorEarlier);
+        wroteFresh = WriteReportLines(fresh, lines, errorFresh);
+        setrlimit(RLIMIT_FSIZE, &before);
+        std::signal(SIGXFSZ, handler);
+    }
+    EXPECT_FALSE(wroteEarlier);
+    EXPECT_TRUE(errorEarlier.startsWith(earlier + ": ")) << errorEarlier.toStdString();
+    QFile f(earlier);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), "an earlier report\r\n");
+    EXPECT_FALSE(wroteFresh);
+    EXPECT_FALSE(QFile::exists(fresh));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"earlier.csv"});  // no file left behind
+
+    // Written whole, it replaces the report before.
+    QString error;
+    ASSERT_TRUE(WriteReportLines(earlier, {"a", "b"}, error)) << error.toStdString();
+    f.close();
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), "a\r\nb\r\n");
 }
 
 }  // namespace

@@ -721,12 +721,119 @@ TEST_F(TorqueTab, ReportOfTheLastCalibration) {
     EXPECT_EQ(lines[35], " 0 , 10 , 1.5 \r");
     EXPECT_NEAR(c.FluidTemp, 22.5, 1e-9);
 
-    // Too few points: the head lines stay and the reason is shown.
+    // Too few points: nothing is written, the report before stays whole and
+    // the reason is shown.
+    const QByteArray whole = fileBytes(path);
     c.TorquePoints.resize(2);
     dialogs.files = {path};
     c.cmdExport_Click();
-    EXPECT_EQ(fileBytes(path).count('\n'), 29);
-    EXPECT_TRUE(dialogs.texts().last().startsWith("Subscript out of range")) << dialogs.texts().last().toStdString();
+    EXPECT_EQ(fileBytes(path), whole);
+    EXPECT_TRUE(dialogs.texts().last().startsWith("No report was written")) << dialogs.texts().last().toStdString();
+}
+
+// A report that cannot be made (the window's own fluid table of 100 at every
+// temperature, too few points, no speed at the third point) writes nothing:
+// no file is made, a report of that name stays whole, and the message says
+// what to do.
+TEST_F(TorqueTab, AReportThatCannotBeMadeWritesNothingAndSaysWhy) {
+    writePorts({0, 3});
+    // Speeds 0, 10, 20 rpm: the third point measures 100 cP.
+    const std::vector<unit::TorquePoint> hundred = {{10, 5}, {20, 10}, {34.046, 15}};
+    struct Case {
+        const char* what;
+        std::vector<unit::TorquePoint> points;
+        QStringList said;  // what the message names
+    } cases[] = {
+        {"the window's own fluid table", hundred,
+         {"No report was written", "20 (Deg C)", "21 (Deg C)", "100.0 cP",
+          "The viscosities of the calibration fluid must differ between temperatures", "Load From File"}},
+        {"two points", {{10, 5}, {20, 10}}, {"No report was written", "three calibration points", "has 2", "Start"}},
+        {"no speed at the third point", {{10, 5}, {10, 6}, {10.05, 7}}, {"No report was written", "third", "Start"}},
+    };
+    frmCalibrateTorque& c = open();
+    c.cmbInstName[1]->setCurrentIndex(0);
+    const QByteArray earlier = "an earlier report\r\n";
+    for (const Case& k : cases) {
+        for (const bool before : {false, true}) {
+            const QString path = dir.filePath(before ? "earlier.csv" : "new.csv");
+            QFile::remove(path);
+            if (before) {
+                QFile f(path);
+                ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+                f.write(earlier);
+            }
+            c.TorquePoints = k.points;
+            c.FitMse = 0.5;
+            c.TorqueFitted = true;
+            dialogs.clear();
+            dialogs.files = {path};
+            c.cmdExport_Click();
+            if (before)
+                EXPECT_EQ(fileBytes(path), earlier) << k.what;
+            else
+                EXPECT_FALSE(QFile::exists(path)) << k.what;
+            ASSERT_EQ(dialogs.messages.size(), 1u) << k.what << " " << dialogs.texts().join('\n').toStdString();
+            for (const QString& part : k.said)
+                EXPECT_TRUE(dialogs.texts()[0].contains(part))
+                    << k.what << ": no \"" << part.toStdString() << "\" in " << dialogs.texts()[0].toStdString();
+        }
+    }
+    // With the fluid's own falling table the same run is reported.
+    for (int i = 0; i <= 20; ++i) c.txtCali[size_t(i)]->setText(QString::number(110 - 2 * i));
+    c.TorquePoints = hundred;
+    dialogs.clear();
+    dialogs.files = {dir.filePath("earlier.csv")};
+    c.cmdExport_Click();
+    EXPECT_TRUE(dialogs.messages.empty()) << dialogs.texts().join('\n').toStdString();
+    EXPECT_TRUE(fileBytes(dir.filePath("earlier.csv")).contains("Temperature is ,25.0 \xb0" "C\r\n"));
+}
+
+// After a run the window shows the fit: the fitted line on the plot beside
+// the points, its slope and mean square error in the boxes under the plot;
+// a run that cannot be fitted shows none of them (the older fit is not its).
+TEST_F(TorqueTab, ARunShowsItsFittedLineSlopeAndError) {
+    writePorts({0, 3});
+    UnitSimulator& u = unit(3);
+    frmCalibrateTorque& c = open();
+    auto* slope = c.findChild<QLabel*>("lblSlope");
+    auto* mse = c.findChild<QLabel*>("lblMse");
+    ASSERT_NE(slope, nullptr);
+    ASSERT_NE(mse, nullptr);
+    auto run = [&](const std::vector<std::pair<double, double>>& points) {
+        chooseUnit(1, 0);
+        c.cmdStart_Click();
+        settled(u);
+        QByteArray frames;
+        for (const auto& [stress, angle] : points) frames += UnitSimulator::torquePointFrame(stress, angle);
+        u.sendRaw(frames + UnitSimulator::torqueEndFrame());
+        ASSERT_TRUE(runToEnd());
+    };
+    run({{10, 5}, {20, 10}, {34.046, 15}});
+    ASSERT_TRUE(c.TorqueFitted);
+    EXPECT_NEAR(c.FitSlope, 2.4046, 1e-12);
+    EXPECT_EQ(slope->text(), "2.4046");
+    EXPECT_EQ(mse->text(), Format(c.FitMse, "#0.0##"));
+    EXPECT_EQ(mse->text(), "0.909");
+    EXPECT_TRUE(slope->isVisibleTo(&c));
+    EXPECT_EQ(c.findChild<QLabel*>("Label13")->text(), "Slope =");
+    EXPECT_EQ(c.findChild<QLabel*>("Label14")->text(), "Mean square error =");
+    // The points, and the line across their angles.
+    ASSERT_EQ(c.CWGraph1->subsets(), 2);
+    EXPECT_EQ(c.CWGraph1->yData(0, 2), 34.046f);
+    EXPECT_EQ(c.CWGraph1->subsetLabel(1), "Fitted line");
+    EXPECT_EQ(c.CWGraph1->xData(1, 0), 5.0f);
+    EXPECT_EQ(c.CWGraph1->xData(1, 1), 15.0f);
+    EXPECT_EQ(c.CWGraph1->yData(1, 0), float(c.FitIntercept + c.FitSlope * 5));
+    EXPECT_EQ(c.CWGraph1->yData(1, 1), float(c.FitIntercept + c.FitSlope * 15));
+    EXPECT_FALSE(c.CWGraph1->hasXData(1, 2));
+
+    run({{10, 5}, {20, 5}, {30, 5}});  // one angle: no line
+    EXPECT_FALSE(c.TorqueFitted);
+    EXPECT_TRUE(slope->text().isEmpty()) << slope->text().toStdString();
+    EXPECT_TRUE(mse->text().isEmpty()) << mse->text().toStdString();
+    EXPECT_EQ(c.CWGraph1->subsets(), 1);
+    EXPECT_EQ(c.CWGraph1->points(), 3);
+    EXPECT_TRUE(dialogs.messages.empty()) << dialogs.texts().join('\n').toStdString();
 }
 
 // The report gives the mean square error of its own points: after a run that

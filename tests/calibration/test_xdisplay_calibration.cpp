@@ -1,5 +1,6 @@
 // Pictures of the calibration window's three tabs on a real X display, each
-// after a calibration: the torque points and their status, the five piston
+// after a calibration: the torque points, their fitted line, slope, mean
+// square error and status, the five piston
 // points with their segments, the three swell steps with their factors.
 //
 // Needs an X display: ctest runs it a second time under xvfb-run; in the
@@ -7,7 +8,6 @@
 
 #include "CalibrationFixture.h"
 
-#include "calibration/CalibrationPlot.h"
 #include "dialogs/DialogSupport.h"
 #include "platform/PeChart.h"
 #include "support/Screenshots.h"
@@ -68,16 +68,20 @@ TEST_F(XDisplayCalibration, TheThreeTabsAfterACalibration) {
     frmCalibrateTorque& c = open();
     c.show();
 
-    // Torque: a run of twelve points and its status.
+    // Torque: a run of twelve points from the unit, its fitted line, slope,
+    // mean square error and status.
+    std::vector<std::pair<double, double>> run;
+    for (int i = 0; i < 12; ++i) run.push_back({1.0 + 1.95 * 2.5 * i + (i % 3 - 1) * 0.8, 2.5 * i});
+    unit(3).setTorqueRun(run, true, 50);
     c.cmbInstName[1]->setCurrentIndex(0);
-    std::vector<double> x, y;
-    for (int i = 0; i < 12; ++i) {
-        x.push_back(2.5 * i);
-        y.push_back(1.0 + 1.95 * 2.5 * i + (i % 3 - 1) * 0.8);
-        c.TorquePoints.push_back({y.back(), x.back()});
-    }
-    PlotCalibrationCurve(*c.CWGraph1, x, y);
-    c.CaliStatus->setText("Calibration Completed Successfully.");
+    c.cmbInstName_Click(1);
+    c.cmdStart_Click();
+    ASSERT_TRUE(until([&] { c.Timer1.Tick(); }, [&] { return c.cmdStart->isEnabled(); }));
+    ASSERT_EQ(c.TorquePoints.size(), 12u);
+    EXPECT_EQ(c.CaliStatus->text(), "Calibration Completed Successfully.");
+    EXPECT_EQ(c.CWGraph1->subsets(), 2);
+    EXPECT_FALSE(c.findChild<QLabel*>("lblSlope")->text().isEmpty());
+    EXPECT_TRUE(dialogs.messages.empty()) << dialogs.texts().join('\n').toStdString();
     expectTextsFit(c);
     grab(c, "calibration-torque.png");
 
