@@ -16,12 +16,15 @@
 #include "platform/PeChart.h"
 #include "realtime/frmMDIRealTime.h"
 #include "realtime/frmRealTime.h"
+#include "support/DatabaseFaults.h"
+#include "support/ScriptedDialogs.h"
 #include "support/UnitSimulator.h"
 
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <algorithm>
+#include <utility>
 
 using namespace realtime_tests;
 using testing_support::ManualTickSource;
@@ -512,4 +515,66 @@ TEST_F(RunEndToEnd, AOneSecondRecordKeepsEveryDuePointThroughLateFramesAndHeldTi
         EXPECT_EQ(std::adjacent_find(times.begin(), times.end()), times.end());  // none twice
         EXPECT_TRUE(w->StepTime->text().endsWith("2 points missed")) << w->StepTime->text().toStdString();
     }
+}
+
+namespace {
+
+// Keeps the boxes that hold nothing back open, as an operator who is busy
+// elsewhere does. A box that held its caller (a modal box) would run the
+// window's timer in its own event loop: `whileOpen` stands for what comes
+// while such a box is open, and runs inside it.
+class BoxesLeftOpen : public testing_support::ScriptedDialogs {
+public:
+    BoxesLeftOpen() { keepNotificationsOpen = true; }
+    std::function<void()> whileOpen;
+    int message(const ui::MessageRequest& r) override {
+        const int answer = ScriptedDialogs::message(r);
+        if (auto f = std::exchange(whileOpen, nullptr)) f();
+        return answer;
+    }
+};
+
+}  // namespace
+
+// While the box of a point the database refused is left open, the unit
+// reports 35000 psi: the window's ticks go on under the box, the tenth frame
+// over the limit trips on its own tick, the stop frame goes out then and the
+// trip's box opens beside the first.
+TEST_F(RunEndToEnd, ABoxLeftOpenHoldsNoTickBackAndATripStopsTheUnitOnItsTick) {
+    UnitSimulator unit;
+    setUpUnit(unit, 1);
+    writePorts({1});
+    StoreSequence(conn, "Three minutes", {seqStep(3, 100, 5, 300, 1, 0, 0, 0, 1, 0)});
+    frmMDIRealTime mdi(&conn);
+    mdi.MDIForm_Load();
+    mdi.show();
+    mdi.MenuAdd[1]->trigger();
+    QPointer<frmRealTime> w = mdi.RealTimeWindows[1];
+    ASSERT_TRUE(w && w->MSComm1.PortOpen());
+    SimulatedRun run(*w, unit, clock);
+    ASSERT_TRUE(run.tick());
+    pickAndStart(*w, "Three minutes", "Box left open");
+    ASSERT_TRUE(run.tickUntil([&] { return w->StepSeconds >= 10; }));
+
+    BoxesLeftOpen boxes;
+    int tripTick = 0;
+    const auto overPressure = [&] {
+        unit.runOverPressure(15, 35000);
+        for (int i = 1; i <= 15; ++i) {
+            ASSERT_TRUE(run.tick());
+            if (tripTick == 0 && run.stops() > 0) tripTick = i;
+        }
+    };
+    boxes.whileOpen = overPressure;
+    {
+        testing_support::LockedDatabase lock(db.path());
+        ASSERT_TRUE(run.tickUntil([&] { return !boxes.messages.empty(); }, 5));
+    }
+    if (boxes.whileOpen) overPressure();  // the box returned at once: the ticks come after it
+    EXPECT_EQ(tripTick, 10);
+    EXPECT_EQ(run.stops(), 1);
+    EXPECT_EQ(w->RunState, 0);
+    EXPECT_EQ(boxes.texts(), (QStringList{"ERROR :database is locked", "Pressure too high, test shutting down."}));
+    EXPECT_EQ(ui::OpenNotifications(), 2);
+    boxes.closeNotifications();
 }
