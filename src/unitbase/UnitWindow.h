@@ -15,6 +15,7 @@
 #include <functional>
 #include <memory>
 
+class ControlLayout;
 class QCloseEvent;
 class QLabel;
 class frmTestRelatedInfo;
@@ -41,6 +42,14 @@ public:
     ~UnitWindow() override;
 
     UnitWindowKind kind() const { return kind_; }
+
+    // The window's size as designed (the client size its proportional
+    // layout was recorded at), for its frame's normal size.
+    QSize sizeHint() const override;
+    // The smallest size at which every text of the window fits its control
+    // (ControlLayout::ReadableSize); a frame that holds the window scrolls
+    // below it.
+    QSize minimumSizeHint() const override;
 
     // The unit label ("Unit 1" .. "Unit 8"); every kind has one, shown or not.
     QLabel* lblInstName = nullptr;
@@ -192,6 +201,10 @@ protected:
     virtual bool RefreshAllowed() const { return false; }
     virtual void RefreshRun() {}
 
+    // The proportional layout of the window's controls, which its size
+    // hints come from.
+    void UseLayout(const ControlLayout& layout) { layout_ = &layout; }
+
     // Enables entry n of this kind's menu in the container (nothing for an
     // n outside 1 .. 8 or without a container).
     void EnableContainerEntry(int unitNumber);
@@ -217,4 +230,5 @@ private:
     QPointer<QRadioButton> opt20000_, opt30000_;
     UnitContainer* container_ = nullptr;
     QPointer<QObject> containerObject_;
+    const ControlLayout* layout_ = nullptr;
 };

@@ -48,6 +48,7 @@ frmPVTtest::frmPVTtest(QWidget* parent)
     setObjectName(QStringLiteral("frmPVTtest"));
     setWindowTitle(kDesignedCaption);
     createControls();
+    UseLayout(mLayout);
     Timer1.Timer = [this] { OnTimer(); };
     Form_Load();
 }
@@ -117,6 +118,8 @@ void frmPVTtest::createControls() {
     lblSelectSeq = Label(this, "lblSelectSeq", QStringLiteral("Empty"), {122, 236, 330, 22});
     Label23 = Label(this, "Label23", QStringLiteral("Test Name:"), {460, 236, 90, 22});
     lblTestname = Label(this, "lblTestname", QString(), {550, 236, 406, 22});
+    ControlLayout::HoldsValue(lblSelectSeq);
+    ControlLayout::HoldsValue(lblTestname);
 
     // Buttons
     const int by = 264, bh = 30;
