@@ -1,6 +1,7 @@
 #include "unitwindows/frmPVTtest.h"
 
 #include "data/Globals.h"
+#include "data/Numbers.h"
 #include "data/Settings.h"
 #include "data/clsSEQUENCE_INFO.h"
 #include "data/clsSEQUENCE_RAMP.h"
@@ -330,4 +331,6 @@ void frmPVTtest::ShowActiveFlag(const QString& caption) { lblActiveFlag->setText
 
 void frmPVTtest::ShowPointNotRecorded(int) { lblActiveFlag->setText(unit::NoResponseCaption()); }
 
-void frmPVTtest::ShowSpeedSetPoint(const QString& text) { txtspeedset->setText(text); }
+// In the format the step's speed is entered in (a speed from a shear rate
+// has many decimals: 99.8652581015019 shows as 99.87).
+void frmPVTtest::ShowSpeedSetPoint(double rpm) { txtspeedset->setText(Format(rpm, QStringLiteral("##0.##"))); }
