@@ -5,6 +5,7 @@
 # time. Installs clang when it is missing.
 #   scripts/fuzz.sh [seconds per target]   (default 60)
 # A target named in $Z3080_FUZZ_ONLY (blank-separated) limits the run to those.
+# The build runs $Z3080_JOBS parallel jobs (the machine's cores by default).
 #
 # Memory: the address sanitizer keeps the call stack of every allocation and
 # release in a store that never shrinks, one entry per distinct stack. Stacks
@@ -16,6 +17,7 @@
 # stacks. The quarantine of freed memory is kept small too.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
+. "$root/scripts/jobs.sh"
 build="${Z3080_FUZZ_DIR:-$root/build-fuzz}"
 seconds="${1:-60}"
 
@@ -37,7 +39,7 @@ if [ -n "${Z3080_FUZZ_ONLY:-}" ]; then
   mapfile -t targets < <(printf '%s\n' "${targets[@]}" | grep -xF -f <(tr ' ' '\n' <<<"$Z3080_FUZZ_ONLY"))
 fi
 [ "${#targets[@]}" -gt 0 ] || { echo "no fuzz target found"; exit 1; }
-cmake --build "$build" --parallel "$(nproc)" --target "${targets[@]}"
+cmake --build "$build" --parallel "$z3080_jobs" --target "${targets[@]}"
 
 # Seeds of the targets that have some; the others start from nothing.
 seed() {  # seed <target> <name> <printf format>

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and starts Z3080DAQ in its data folder.
-# The data folder is data/ beside this checkout (or $Z3080_DATA); on the first
+# Installs what is missing, builds (with $Z3080_JOBS parallel jobs, the
+# machine's cores by default), and starts Z3080DAQ in its data folder.
+# The data folder is data/ inside this checkout (or $Z3080_DATA); on the first
 # run it receives the empty database. An existing database is never replaced.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds everything and runs every test.
+# Installs what is missing, builds everything and runs every test, the build
+# and ctest with $Z3080_JOBS parallel jobs (the machine's cores by default).
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
+. "$root/scripts/jobs.sh"
 build="${Z3080_BUILD_DIR:-$root/build}"
 
 "$root/scripts/install-deps.sh"
@@ -9,4 +11,4 @@ build="${Z3080_BUILD_DIR:-$root/build}"
 
 export QT_QPA_PLATFORM="${QT_QPA_PLATFORM:-offscreen}"
 cd "$build"
-ctest --output-on-failure --parallel "$(nproc)" "$@"
+ctest --output-on-failure --parallel "$z3080_jobs" "$@"

@@ -3,8 +3,18 @@
 #include "data/Globals.h"
 #include "data/Settings.h"
 
+#include <QAbstractButton>
+#include <QFontMetrics>
+#include <QGroupBox>
+#include <QLabel>
 #include <QLayout>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QStyle>
 #include <QtDebug>
+#include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -49,7 +59,13 @@ void collect(QWidget* parent, QList<QWidget*>& out) {
 
 int pixels(float v) { return qRound(v); }
 
+const char* const kHoldsValueProperty = "holdsValue";
+
+int frameWidth(const QWidget* w) { return w->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, w); }
+
 }  // namespace
+
+const QString ControlLayout::kReadingSample = QStringLiteral("00000.00");
 
 ControlLayout::ControlLayout(QWidget* client, bool scaled) : client_(client), scaled_(scaled) {}
 
@@ -67,6 +83,7 @@ void ControlLayout::Save_Control_Layout() {
     controls_.clear();
     entries_.clear();
     recorded_ = false;
+    designed_ = QSize();
     if (!client_) return;
     const QList<QWidget*> controls = Controls(client_);
     controls_.assign(controls.begin(), controls.end());
@@ -89,7 +106,71 @@ void ControlLayout::Save_Control_Layout() {
         e.Left = float(g.x() / double(client_->width()) * factor);
         e.Top = float(g.y() / double(client_->height()) * factor);
     }
+    designed_ = client_->size();
     recorded_ = true;
+}
+
+void ControlLayout::HoldsValue(QWidget* control) { control->setProperty(kHoldsValueProperty, true); }
+
+QSize ControlLayout::TextRoom(const QWidget* control) {
+    const QFontMetrics fm = control->fontMetrics();
+    const bool value = control->property(kHoldsValueProperty).toBool();
+    auto room = [value](int width, int height) { return QSize(value ? 0 : width, height); };
+    if (const auto* l = qobject_cast<const QLabel*>(control)) {
+        if (l->text().isEmpty() || l->wordWrap() || l->textFormat() == Qt::RichText) return {};
+        const int frame = 2 * (l->frameWidth() + l->margin());
+        // A framed label keeps half an "x" free beside its text.
+        int indent = l->indent();
+        if (indent < 0) indent = l->frameWidth() > 0 ? fm.horizontalAdvance(QLatin1Char('x')) / 2 : 0;
+        const QSize text = fm.size(0, l->text());
+        return room(text.width() + frame + indent, text.height() + frame);
+    }
+    if (const auto* b = qobject_cast<const QPushButton*>(control)) {
+        if (b->text().isEmpty()) return {};
+        const int margin = b->style()->pixelMetric(QStyle::PM_ButtonMargin, nullptr, b);
+        const QSize text = fm.size(Qt::TextShowMnemonic, b->text());
+        return room(text.width() + 2 * (margin + frameWidth(b)), text.height() + 2 * frameWidth(b));
+    }
+    if (const auto* b = qobject_cast<const QAbstractButton*>(control)) {  // check boxes and options
+        if (b->text().isEmpty()) return {};
+        return room(b->sizeHint().width(), fm.height());
+    }
+    if (const auto* g = qobject_cast<const QGroupBox*>(control)) {
+        if (g->title().isEmpty()) return {};
+        return room(g->minimumSizeHint().width(), 0);  // its controls carry its height
+    }
+    if (const auto* e = qobject_cast<const QLineEdit*>(control)) {
+        const int shown = value ? 0 : fm.horizontalAdvance(e->text());
+        const QMargins t = e->textMargins();
+        // The box's frame, the two pixels it keeps beside its text and the cursor.
+        const int frame = e->hasFrame() ? frameWidth(e) : 0;
+        return QSize(std::max(shown, fm.horizontalAdvance(kReadingSample)) + 2 * (frame + 2) + t.left() + t.right() + 1,
+                     fm.height() + 2 * frame + t.top() + t.bottom());
+    }
+    if (qobject_cast<const QStatusBar*>(control)) return QSize(0, fm.height() + 6);  // its panels' line
+    return {};
+}
+
+QSize ControlLayout::ReadableSize() const {
+    if (!recorded_ || !client_) return {};
+    // The smallest client extent at which Form_Resize gives the control
+    // `room` pixels along the side of fraction `fraction`.
+    auto extent = [](int room, float fraction) {
+        if (room <= 0 || !(fraction > 0)) return 0;
+        int size = std::max(0, int(std::ceil((room - 0.5) / double(fraction))) - 1);
+        while (pixels(float(size * double(fraction))) < room) ++size;
+        return size;
+    };
+    int width = 0, height = 0;
+    for (std::size_t i = 0; i < controls_.size(); ++i) {
+        const QWidget* w = controls_[i];
+        if (!w || IsSkipped(w) || !w->isVisibleTo(client_) || w->inherits("QComboBox")) continue;
+        const QSize room = TextRoom(w);
+        const ControlLayoutEntry& e = entries_[i];
+        width = std::max(width, extent(room.width(), e.Width));
+        height = std::max(height, extent(room.height(), e.Height));
+    }
+    return QSize(width, height);
 }
 
 void ControlLayout::Form_Resize() {

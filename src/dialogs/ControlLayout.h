@@ -29,6 +29,8 @@
 #include <QDialog>
 #include <QList>
 #include <QPointer>
+#include <QSize>
+#include <QString>
 #include <QWidget>
 #include <vector>
 
@@ -59,6 +61,28 @@ public:
     // wide, or while the window is minimised.
     void Form_Resize();
 
+    // The client size the layout was recorded at (its designed size); empty
+    // before a recording.
+    QSize DesignedSize() const { return designed_; }
+
+    // The smallest client size at which every recorded control still shows
+    // its text whole, in the window's fonts: a caption (label, button, check
+    // box, option, frame title) the width and height of its text, a box the
+    // width of its text or of a reading ("00000.00"), whichever is wider, a
+    // status bar the height of its panels' text. Each control needs client
+    // size = its text's room / its fraction. Hidden controls, controls
+    // without text and the grids and charts need nothing; a control marked
+    // by HoldsValue needs only its line's height. Empty before a recording.
+    QSize ReadableSize() const;
+    // The room a control's text needs (zero for a control without text).
+    static QSize TextRoom(const QWidget* control);
+    // Marks a control whose text is a value of any length (a test or
+    // sequence name, a description): the readable size takes its height,
+    // never the width of what it happens to show.
+    static void HoldsValue(QWidget* control);
+    // The widest reading a box is kept wide enough for.
+    static const QString kReadingSample;
+
     // The control collection of a client area, in order.
     static QList<QWidget*> Controls(QWidget* client);
     // True for controls that have no place on the window and are never
@@ -77,6 +101,7 @@ private:
     QPointer<QWidget> client_;
     bool scaled_;
     bool recorded_ = false;
+    QSize designed_;
     std::vector<QPointer<QWidget>> controls_;
     std::vector<ControlLayoutEntry> entries_;
 };

@@ -11,11 +11,13 @@
 #include "unitwindows/frmSWMTest.h"
 
 #include <QCloseEvent>
+#include <QEvent>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QStyle>
 #include <algorithm>
 
 const QString frmMDIRealTime::kCaption = QStringLiteral("Z3080DAQ Real Time Test & Monitoring");
@@ -85,6 +87,34 @@ bool addStep(F&& f) {
 
 }  // namespace
 
+UnitFrame::UnitFrame(UnitWindow* unitWindow, QWidget* parent) : QScrollArea(parent), unit_(unitWindow) {
+    setObjectName(QStringLiteral("UnitFrame"));
+    setFrameShape(QFrame::NoFrame);
+    setWidgetResizable(true);
+    setWidget(unitWindow);
+    setWindowTitle(unitWindow->windowTitle());
+    unitWindow->installEventFilter(this);
+}
+
+QSize UnitFrame::sizeHint() const {
+    if (!unit_) return QScrollArea::sizeHint();
+    const int f = 2 * frameWidth();
+    return unit_->sizeHint() + QSize(f, f);
+}
+
+bool UnitFrame::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == unit_ && event->type() == QEvent::WindowTitleChange) setWindowTitle(unit_->windowTitle());
+    return QScrollArea::eventFilter(watched, event);
+}
+
+void UnitFrame::closeEvent(QCloseEvent* event) {
+    // The window decides (a running test refuses).
+    if (unit_ && !unit_->close())
+        event->ignore();
+    else
+        event->accept();
+}
+
 std::vector<QRect> TileRects(const QRect& area, int count, int arrangement) {
     std::vector<QRect> rects;
     if (count <= 0 || area.isEmpty()) return rects;
@@ -150,7 +180,7 @@ frmMDIRealTime::frmMDIRealTime(clsConnection* connection, QWidget* parent)
     connect(MenuExit, &QAction::triggered, this, &frmMDIRealTime::MenuExit_Click);
 
     connect(mdiArea, &QMdiArea::subWindowActivated, this, [](QMdiSubWindow* sub) {
-        if (auto* w = sub ? qobject_cast<frmRealTime*>(sub->widget()) : nullptr) w->Form_Activate();
+        if (auto* w = qobject_cast<frmRealTime*>(UnitOf(sub))) w->Form_Activate();
     });
 }
 
@@ -236,8 +266,20 @@ void frmMDIRealTime::addUnitWindow(UnitWindowKind kind, int Index) {
     if (t.setsLabel && w->lblInstName) w->lblInstName->setText(unitName);
     if (t.initialInst) addStep([&] { w->InitialInst(connection_); });
 
-    QMdiSubWindow* sub = mdiArea->addSubWindow(w);
+    const int others = int(mdiArea->subWindowList().size());
+    QMdiSubWindow* sub = mdiArea->addSubWindow(new UnitFrame(w));
     sub->setAttribute(Qt::WA_DeleteOnClose);
+    // Its normal place (Restore): its designed size (the frame's size hint,
+    // the child's designed size with the caption and the border around it),
+    // one caption lower and to the right of the window opened before it.
+    const int step = sub->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, sub);
+    sub->setGeometry(QRect(QPoint(others % 8 * step, others % 8 * step), sub->sizeHint()));
+    keepInside(sub);
+    // Restored from maximised, the frame comes back to that place, inside
+    // the area as it is then.
+    connect(sub, &QMdiSubWindow::windowStateChanged, this, [this, sub](Qt::WindowStates, Qt::WindowStates now) {
+        if (!(now & (Qt::WindowMaximized | Qt::WindowMinimized))) keepInside(sub);
+    });
     // Maximised, the window fills the container, whose caption names it.
     sub->showMaximized();
     entries(kind)[Index]->setEnabled(false);
@@ -259,13 +301,33 @@ void frmMDIRealTime::addUnitWindow(UnitWindowKind kind, int Index) {
 
 QMdiSubWindow* frmMDIRealTime::SubWindowOf(const QWidget* child) const {
     for (QMdiSubWindow* sub : mdiArea->subWindowList())
-        if (sub->widget() == child) return sub;
+        if (child && UnitOf(sub) == child) return sub;
     return nullptr;
+}
+
+UnitWindow* frmMDIRealTime::UnitOf(const QMdiSubWindow* sub) {
+    if (!sub) return nullptr;
+    if (auto* frame = qobject_cast<UnitFrame*>(sub->widget())) return frame->unitWindow();
+    return qobject_cast<UnitWindow*>(sub->widget());
+}
+
+void frmMDIRealTime::keepInside(QMdiSubWindow* sub) const {
+    const QRect area = mdiArea->viewport()->rect();
+    if (!isVisible() || area.isEmpty() || sub->isMaximized() || sub->isMinimized()) return;
+    QRect g = sub->geometry();
+    // A frame beyond the area's right or bottom third starts at its edge.
+    if (g.left() > area.right() - area.width() / 3) g.moveLeft(area.left());
+    if (g.top() > area.bottom() - area.height() / 3) g.moveTop(area.top());
+    g = g.intersected(area);
+    if (g != sub->geometry()) sub->setGeometry(g);
 }
 
 void frmMDIRealTime::Arrange(int arrangement) {
     if (arrangement == vbCascade) {
+        // Each frame at its normal size, cut to the area (its child scrolls).
         mdiArea->cascadeSubWindows();
+        for (QMdiSubWindow* sub : mdiArea->subWindowList())
+            if (sub->isVisible()) keepInside(sub);
         return;
     }
     std::vector<QMdiSubWindow*> subs;

@@ -10,11 +10,18 @@
 // The application keeps one instance (ShowInstance); the main window opens
 // it modeless. Closing the container closes every child first; a child that
 // refuses (its test runs) keeps the container open.
+//
+// Each child sits in its frame inside a scrolling area (UnitFrame): the
+// child opens maximised, keeps its designed size as the frame's normal size
+// (Restore, Cascade), and in a frame smaller than the size at which its texts
+// fit (tiled beside others) it keeps that size and scrolls instead of
+// squeezing its controls over each other.
 
 #include "unitbase/UnitWindow.h"
 
 #include <QMainWindow>
 #include <QPointer>
+#include <QScrollArea>
 #include <QRect>
 #include <array>
 #include <functional>
@@ -26,6 +33,27 @@ class QMdiSubWindow;
 class QMenu;
 class clsConnection;
 class frmRealTime;
+
+// What a unit window's frame holds: the window in a scrolling area. The
+// window fills the area and follows its size, down to the window's
+// readable size (UnitWindow::minimumSizeHint); below it the area scrolls.
+// The area takes the window's caption, asks the window when it is closed
+// (a window that refuses keeps its frame open) and offers the window's
+// designed size as its own.
+class UnitFrame : public QScrollArea {
+    Q_OBJECT
+public:
+    explicit UnitFrame(UnitWindow* unitWindow, QWidget* parent = nullptr);
+    UnitWindow* unitWindow() const { return unit_; }
+    QSize sizeHint() const override;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    QPointer<UnitWindow> unit_;
+};
 
 // Window arrangements of the Window menu.
 enum ArrangeCode : int { vbCascade = 0, vbTileHorizontal = 1, vbTileVertical = 2 };
@@ -98,12 +126,16 @@ public:
 
     // The sub-window (frame) that holds a child.
     QMdiSubWindow* SubWindowOf(const QWidget* child) const;
+    // The child a sub-window holds (nullptr for none).
+    static UnitWindow* UnitOf(const QMdiSubWindow* sub);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
     void addUnitWindow(UnitWindowKind kind, int Index);
+    // Keeps a frame inside the container's area (its child scrolls instead).
+    void keepInside(QMdiSubWindow* sub) const;
     std::array<QAction*, 9>& entries(UnitWindowKind kind);
     const std::array<QAction*, 9>& entries(UnitWindowKind kind) const;
 

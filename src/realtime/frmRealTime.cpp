@@ -32,6 +32,7 @@ frmRealTime::frmRealTime(QWidget* parent)
     setObjectName(QStringLiteral("frmRealTime"));
     setWindowTitle(kDesignedCaption);
     createControls();
+    UseLayout(mLayout);
     Timer1.Timer = [this] { Timer1_Timer(); };
     Form_Load();
 }
@@ -96,26 +97,32 @@ void frmRealTime::createControls() {
     lblSelectSeq = controls::Label(this, "lblSelectSeq", QStringLiteral("Empty"), {650, 146, 224, 22});
     Label23 = controls::Label(this, "Label23", QStringLiteral("Test Name:"), {650, 176, 120, 20});
     lblTestname = controls::Label(this, "lblTestname", QStringLiteral("Empty"), {650, 196, 224, 22});
+    ControlLayout::HoldsValue(lblSelectSeq);
+    ControlLayout::HoldsValue(lblTestname);
 
-    // Buttons
-    const int bw = 116, bh = 30, by = 236, gap = 8;
-    auto bx = [&](int i) { return 10 + i * (bw + gap); };
+    // Buttons, each as wide as its caption needs, in one row from the left
+    // edge of the frames to the right edge of the chart.
+    const int bh = 30, by = 236, gap = 8;
+    int bx = 10;
+    auto place = [&](int width) {
+        const QRect r(bx, by, width, bh);
+        bx += width + gap;
+        return r;
+    };
     cmdSelect = controls::Button(this, "cmdSelect", QStringLiteral("S&elect Sequence"),
-                       QStringLiteral("Click here to select sequence"), {bx(0), by, bw, bh});
+                       QStringLiteral("Click here to select sequence"), place(130));
     cmdStart_Stop = controls::Button(this, "cmdStart_Stop", QStringLiteral("&Start"),
-                           QStringLiteral("Click here to start test after sequence is selected"), {bx(1), by, bw, bh});
+                           QStringLiteral("Click here to start test after sequence is selected"), place(92));
     cmdStop = controls::Button(this, "cmdStop", QStringLiteral("S&top"),
-                     QStringLiteral("Click here to stop test before all test steps have completed "),
-                     {bx(2), by, bw, bh});
+                     QStringLiteral("Click here to stop test before all test steps have completed "), place(92));
     cmdRefresh = controls::Button(this, "cmdRefresh", QStringLiteral("Re&fresh Test Sequence"),
-                        QStringLiteral("Click here to refresh modified test sequence"), {bx(3), by, bw, bh});
+                        QStringLiteral("Click here to refresh modified test sequence"), place(166));
     cmdRetrieve = controls::Button(this, "cmdRetrieve", QStringLiteral("&Retrieve Last Result"),
-                         QStringLiteral("Click here to get last test result from Z3080 through comport"),
-                         {bx(4), by, bw, bh});
+                         QStringLiteral("Click here to get last test result from Z3080 through comport"), place(150));
     cmdZero = controls::Button(this, "cmdZero", QStringLiteral("&Zero"), QStringLiteral("Click here to zero the Z3080"),
-                     {bx(5), by, bw, bh});
+                     place(92));
     cmdExit = controls::Button(this, "cmdExit", QStringLiteral("&Exit"), QStringLiteral("Click here to exit the Real Time Test"),
-                     {bx(6), by, bw, bh});
+                     place(92));
 
     // Chart quantities
     struct Check {

@@ -1,6 +1,7 @@
 #include "unitbase/UnitWindow.h"
 
 #include "data/Globals.h"
+#include "dialogs/ControlLayout.h"
 #include "dialogs/frmTestRelatedInfo.h"
 #include "platform/Dialogs.h"
 #include "platform/ModalShow.h"
@@ -30,6 +31,16 @@ std::vector<UnitWindow*>& liveWindows() {
 UnitWindow::UnitWindow(UnitWindowKind kind, QWidget* parent)
     : QWidget(parent), kind_(kind), maxPress_(gMaxPress) {
     liveWindows().push_back(this);
+}
+
+QSize UnitWindow::sizeHint() const {
+    const QSize designed = layout_ ? layout_->DesignedSize() : QSize();
+    return designed.isValid() ? designed : QWidget::sizeHint();
+}
+
+QSize UnitWindow::minimumSizeHint() const {
+    const QSize readable = layout_ ? layout_->ReadableSize() : QSize();
+    return readable.isValid() ? readable : QWidget::minimumSizeHint();
 }
 
 void UnitWindow::MaxPress(double psi) {
@@ -218,10 +229,14 @@ QString UnitWindow::RunStoppedText(const QString& testName) {
 }
 
 void UnitWindow::CloseFromExit() {
-    if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget()))
-        sub->close();
-    else
-        close();
+    // The frame may hold the window inside a scrolling area of its own.
+    for (QWidget* p = parentWidget(); p; p = p->parentWidget()) {
+        if (auto* sub = qobject_cast<QMdiSubWindow*>(p)) {
+            sub->close();
+            return;
+        }
+    }
+    close();
 }
 
 bool UnitWindow::CloseRefused(QCloseEvent* event, bool testRunning, const QString& refusal) {

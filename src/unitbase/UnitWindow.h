@@ -15,6 +15,7 @@
 #include <functional>
 #include <memory>
 
+class ControlLayout;
 class QCloseEvent;
 class QLabel;
 namespace runloop {
@@ -44,6 +45,14 @@ public:
     ~UnitWindow() override;
 
     UnitWindowKind kind() const { return kind_; }
+
+    // The window's size as designed (the client size its proportional
+    // layout was recorded at), for its frame's normal size.
+    QSize sizeHint() const override;
+    // The smallest size at which every text of the window fits its control
+    // (ControlLayout::ReadableSize); a frame that holds the window scrolls
+    // below it.
+    QSize minimumSizeHint() const override;
 
     // The unit label ("Unit 1" .. "Unit 8"); every kind has one, shown or not.
     QLabel* lblInstName = nullptr;
@@ -217,6 +226,10 @@ protected:
     // when none waits after: a close goes on.
     bool SettleRowsWaiting(bool closing);
 
+    // The proportional layout of the window's controls, which its size
+    // hints come from.
+    void UseLayout(const ControlLayout& layout) { layout_ = &layout; }
+
     // Enables entry n of this kind's menu in the container (nothing for an
     // n outside 1 .. 8 or without a container).
     void EnableContainerEntry(int unitNumber);
@@ -245,4 +258,5 @@ private:
     QString progressText_;  // the panel's own text
     UnitContainer* container_ = nullptr;
     QPointer<QObject> containerObject_;
+    const ControlLayout* layout_ = nullptr;
 };

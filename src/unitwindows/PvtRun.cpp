@@ -21,7 +21,7 @@ void PvtRun::StartTest() {
     RunButtons(true);
     InitialChart();
     RunState = kRunning;
-    ShowSpeedSetPoint(CStr(mStepSpeed.value(1)));
+    ShowSpeedSetPoint(mStepSpeed.value(1));
     SetTimerInterval(kTickMs, true);
 
     const QDateTime now = tick::CurrentDateTime();
@@ -107,7 +107,7 @@ void PvtRun::RunTick() {
             ShutDown();
             return;
         }
-        ShowSpeedSetPoint(CStr(StepValue(mStepSpeed)));
+        ShowSpeedSetPoint(StepValue(mStepSpeed));
     }
     showTimes();
 }

@@ -97,7 +97,8 @@ protected:
     virtual void RunButtons(bool running) = 0;
     virtual void ShowReply(const unit::PvtReplyResult& result) {}
     virtual void ShowActiveFlag(const QString& caption) {}
-    virtual void ShowSpeedSetPoint(const QString& text) {}
+    // The speed set point of the step begun (rpm).
+    virtual void ShowSpeedSetPoint(double rpm) {}
     // The chart's base set-up, for the new test.
     virtual void InitialChart() {}
     // The numbered error, as other error boxes say it.

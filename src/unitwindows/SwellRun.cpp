@@ -74,7 +74,9 @@ QString CheckSetPoints(const QString& temp, const QString& press, const QString&
 
 QString TempBoxText(double temperatureF, const QString& cgsMask) {
     if (gUnitSystem != 1) return CStr(std::round(TempToDisplay(temperatureF) * 10) / 10);
-    return cgsMask.isEmpty() ? CStr(temperatureF) : Format(temperatureF, cgsMask);
+    // Plain, but to two decimals at most: a stored temperature of many
+    // decimals (typed or imported so) would not fit the box.
+    return cgsMask.isEmpty() ? CStr(std::round(temperatureF * 100) / 100) : Format(temperatureF, cgsMask);
 }
 
 // ---- zeroing ---------------------------------------------------------------------

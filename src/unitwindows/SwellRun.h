@@ -95,8 +95,8 @@ QString CheckSetPoints(const QString& temp, const QString& press, const QString&
 QString NeedResetMessage();  // "Need reset data."
 
 // The temperature of a stored step (°F) as the temperature box shows it: in
-// CGS as the stored number (plain, or through `cgsMask`), in SI in °C to
-// one decimal (plain).
+// CGS as the stored number (plain to two decimals, or through `cgsMask`), in
+// SI in °C to one decimal (plain).
 QString TempBoxText(double temperatureF, const QString& cgsMask = QString());
 
 // ---- zeroing ---------------------------------------------------------------------

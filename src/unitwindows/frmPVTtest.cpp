@@ -1,6 +1,7 @@
 #include "unitwindows/frmPVTtest.h"
 
 #include "data/Globals.h"
+#include "data/Numbers.h"
 #include "data/Settings.h"
 #include "data/clsSEQUENCE_INFO.h"
 #include "data/clsSEQUENCE_RAMP.h"
@@ -48,6 +49,7 @@ frmPVTtest::frmPVTtest(QWidget* parent)
     setObjectName(QStringLiteral("frmPVTtest"));
     setWindowTitle(kDesignedCaption);
     createControls();
+    UseLayout(mLayout);
     Timer1.Timer = [this] { OnTimer(); };
     Form_Load();
 }
@@ -117,6 +119,8 @@ void frmPVTtest::createControls() {
     lblSelectSeq = Label(this, "lblSelectSeq", QStringLiteral("Empty"), {122, 236, 330, 22});
     Label23 = Label(this, "Label23", QStringLiteral("Test Name:"), {460, 236, 90, 22});
     lblTestname = Label(this, "lblTestname", QString(), {550, 236, 406, 22});
+    ControlLayout::HoldsValue(lblSelectSeq);
+    ControlLayout::HoldsValue(lblTestname);
 
     // Buttons
     const int by = 264, bh = 30;
@@ -333,4 +337,6 @@ void frmPVTtest::ShowActiveFlag(const QString& caption) { lblActiveFlag->setText
 
 void frmPVTtest::ShowPointNotRecorded(int) { lblActiveFlag->setText(unit::NoResponseCaption()); }
 
-void frmPVTtest::ShowSpeedSetPoint(const QString& text) { txtspeedset->setText(text); }
+// In the format the step's speed is entered in (a speed from a shear rate
+// has many decimals: 99.8652581015019 shows as 99.87).
+void frmPVTtest::ShowSpeedSetPoint(double rpm) { txtspeedset->setText(Format(rpm, QStringLiteral("##0.##"))); }

@@ -265,7 +265,7 @@ protected:
     void ShowActiveFlag(const QString& caption) override;
     // A row not recorded, the unit silent: "No Response".
     void ShowPointNotRecorded(int pointsNotRecorded) override;
-    void ShowSpeedSetPoint(const QString& text) override;
+    void ShowSpeedSetPoint(double rpm) override;
     void InitialChart() override;
 
 private:

@@ -211,7 +211,7 @@ void frmPVTtest::RefreshRun() {
         ShutDown();
         return;
     }
-    ShowSpeedSetPoint(CStr(mStepSpeed.value(CurStep)));
+    ShowSpeedSetPoint(mStepSpeed.value(CurStep));
     EndTimeText = PlannedEndFrom(CurStep);
     cmdExit->setEnabled(false);
     ShowPanel(QStringLiteral("EndTime"), QStringLiteral("End Time: ") + EndTimeText);

@@ -62,6 +62,7 @@ frmSWMTest::frmSWMTest(int unitNumber, clsConnection* connection, QWidget* paren
     setWindowTitle(kDesignedCaption);
     Units(unitNumber);
     createControls();
+    UseLayout(mLayout);
     lblInstName->setText(QStringLiteral("Unit") + Str(unitNumber));
     Timer1.Timer = [this] { Timer1_Timer(); };
     Form_Load();
@@ -168,6 +169,7 @@ void frmSWMTest::createControls() {
     for (const Info& i : infos) {
         Label(Frame4, QStringLiteral("Label4%1").arg(n++ + 1), QString::fromLatin1(i.caption), {10, y, 130, 22});
         *i.value = Label(Frame4, QString::fromLatin1(i.name), QString(), {142, y, 170, 22});
+        ControlLayout::HoldsValue(*i.value);  // the sample's names and values, of any length
         y += 24;
     }
 

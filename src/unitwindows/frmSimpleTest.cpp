@@ -25,6 +25,7 @@ frmSimpleTest::frmSimpleTest(QWidget* parent)
     setObjectName(QStringLiteral("frmSimpleTest"));
     setWindowTitle(kDesignedCaption);
     createControls();
+    UseLayout(mLayout);
 
     send = [this](const QString& f) { sendFrame(f); };
     input = [this] { return MSComm1.PortOpen() ? MSComm1.Input() : QString(); };

@@ -239,3 +239,56 @@ TEST(ControlLayout, AMinimisedWindowMovesNothingAndRestoringPutsControlsBack) {
     w.layout->Form_Resize();
     EXPECT_EQ(cmdOk->geometry(), QRect(40, 30, 80, 20));
 }
+
+// The readable size is the smallest client size at which every caption still
+// has the room of its text: just there every caption fits, a pixel less in
+// either direction and one does not.
+TEST(ControlLayout, TheReadableSizeIsWhereEveryCaptionJustFits) {
+    QWidget window;
+    window.resize(600, 400);
+    auto* caption = control<QLabel>(&window, "Label1", {10, 10, 150, 22});
+    caption->setText(QStringLiteral("Temperature Set Point:"));
+    auto* tall = control<QLabel>(&window, "Label2", {10, 40, 40, 30});
+    tall->setText(QStringLiteral("(psi)"));
+    auto* name = control<QLabel>(&window, "lblTestname", {200, 10, 60, 22});
+    name->setText(QStringLiteral("A test name far longer than its label"));
+    ControlLayout::HoldsValue(name);  // its width never counts
+    auto* hidden = control<QLabel>(&window, "Label3", {200, 40, 10, 10});
+    hidden->setText(QStringLiteral("Hidden and long, it needs nothing"));
+    hidden->hide();
+    auto* button = control<QPushButton>(&window, "cmdStart", {300, 10, 120, 30});
+    button->setText(QStringLiteral("&Start"));
+    auto* box = control<QLineEdit>(&window, "txtReading", {300, 60, 100, 24});
+
+    ControlLayout layout(&window, ControlLayout::Unscaled);
+    EXPECT_FALSE(layout.ReadableSize().isValid());  // nothing recorded yet
+    layout.Save_Control_Layout();
+    EXPECT_EQ(layout.DesignedSize(), QSize(600, 400));
+    const QSize readable = layout.ReadableSize();
+    ASSERT_TRUE(readable.isValid());
+
+    auto fits = [&](const QSize& size) {
+        window.resize(size);
+        layout.Form_Resize();
+        const QFontMetrics fm = caption->fontMetrics();
+        const QSize buttonRoom = ControlLayout::TextRoom(button), boxRoom = ControlLayout::TextRoom(box);
+        EXPECT_GT(buttonRoom.width(), fm.horizontalAdvance(QStringLiteral("Start")));
+        EXPECT_GT(boxRoom.width(), fm.horizontalAdvance(ControlLayout::kReadingSample));
+        const bool wide = fm.size(0, caption->text()).width() <= caption->contentsRect().width() &&
+                          fm.size(0, tall->text()).width() <= tall->contentsRect().width() &&
+                          buttonRoom.width() <= button->width() && boxRoom.width() <= box->width();
+        const bool high = fm.height() <= caption->height() && fm.height() <= tall->height() &&
+                          buttonRoom.height() <= button->height() && boxRoom.height() <= box->height();
+        return wide && high;
+    };
+    EXPECT_TRUE(fits(readable));
+    EXPECT_FALSE(fits(readable - QSize(1, 0)));
+    EXPECT_FALSE(fits(readable - QSize(0, 1)));
+    EXPECT_TRUE(fits(readable + QSize(100, 100)));
+    // The value's width is not taken: it would need far more.
+    EXPECT_LT(readable.width(), name->fontMetrics().horizontalAdvance(name->text()) * 600 / 60);
+
+    // Longer captions need a larger window.
+    caption->setText(caption->text() + QStringLiteral(" (°F)"));
+    EXPECT_GT(layout.ReadableSize().width(), readable.width());
+}

@@ -2,12 +2,16 @@
 // file, adding a unit's rheology window on its port, the port-in-use error,
 // the arrangements of the children, and closing.
 
+#include "ContainerChecks.h"
 #include "RealTimeFixture.h"
 
 #include "unitlink/UnitPorts.h"
 #include "realtime/frmMDIRealTime.h"
 #include "realtime/frmRealTime.h"
 #include "support/UnitSimulator.h"
+#include "unitwindows/frmPVTtest.h"
+#include "unitwindows/frmSWMTest.h"
+#include "unitwindows/frmSimpleTest.h"
 
 #include <QLabel>
 #include <QMdiArea>
@@ -15,6 +19,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScrollArea>
 
 using namespace realtime_tests;
 using testing_support::ManualTickSource;
@@ -272,6 +277,132 @@ TEST_F(MultiUnitWindow, TilesAndCascade) {
     EXPECT_NE(a->x(), b->x());
     m->MenuWindowCascade->trigger();
     EXPECT_NE(a->pos(), b->pos());
+}
+
+// Each kind's designed size, its frame's normal size.
+struct DesignedKind {
+    UnitWindowKind kind;
+    QSize designed;
+};
+const DesignedKind kDesigned[] = {
+    {UnitWindowKind::RealTime, {frmRealTime::kLayoutWidth, frmRealTime::kLayoutHeight}},
+    {UnitWindowKind::Simple, {frmSimpleTest::kLayoutWidth, frmSimpleTest::kLayoutHeight}},
+    {UnitWindowKind::Pvt, {frmPVTtest::kLayoutWidth, frmPVTtest::kLayoutHeight}},
+    {UnitWindowKind::Swell, {frmSWMTest::kLayoutWidth, frmSWMTest::kLayoutHeight}},
+};
+
+// A window opens maximised but keeps its designed size for Restore and
+// Cascade (it used to come back as a bare caption), each kind.
+TEST_F(MultiUnitWindow, RestoreAndCascadeGiveEachWindowItsDesignedSize) {
+    noDevice(9);
+    writePorts({9});
+    auto m = openContainer();
+    m->resize(1920, 1020);
+    QApplication::processEvents();
+    for (const DesignedKind& k : kDesigned) m->Entry(k.kind, 1)->trigger();
+    dialogs.clear();
+    const auto subs = m->mdiArea->subWindowList();
+    ASSERT_EQ(subs.size(), 4);
+
+    // The window is shown whole: no scrolling in its frame.
+    auto designedShown = [&](QMdiSubWindow* sub, const DesignedKind& k) {
+        const UnitWindow* w = frmMDIRealTime::UnitOf(sub);
+        EXPECT_EQ(w->kind(), k.kind);
+        EXPECT_EQ(w->sizeHint(), k.designed);
+        const QSize shown = static_cast<QScrollArea*>(sub->widget())->viewport()->size();
+        EXPECT_GE(shown.width(), k.designed.width()) << RectText(sub->geometry());
+        EXPECT_GE(shown.height(), k.designed.height()) << RectText(sub->geometry());
+        EXPECT_EQ(w->size(), shown);
+    };
+    for (int i = 0; i < 4; ++i) {
+        SCOPED_TRACE(int(kDesigned[i].kind));
+        QMdiSubWindow* sub = subs[i];
+        m->mdiArea->setActiveSubWindow(sub);
+        sub->showNormal();  // Restore
+        QApplication::processEvents();
+        EXPECT_FALSE(sub->isMaximized());
+        designedShown(sub, kDesigned[i]);
+    }
+    ExpectUnitWindowsReadable(*m);
+
+    m->MenuWindowCascade->trigger();
+    QApplication::processEvents();
+    for (int i = 0; i < 4; ++i) {
+        SCOPED_TRACE(int(kDesigned[i].kind));
+        designedShown(subs[i], kDesigned[i]);
+        for (int j = 0; j < i; ++j) EXPECT_NE(subs[i]->pos(), subs[j]->pos());
+    }
+    ExpectUnitWindowsReadable(*m);
+
+    // In a container too small for them, the frames stay inside it and
+    // their windows scroll.
+    m->resize(1024, 600);
+    QApplication::processEvents();
+    m->MenuWindowCascade->trigger();
+    QApplication::processEvents();
+    ExpectUnitWindowsReadable(*m);
+}
+
+// Three units tiled either way on a 1280 x 800 screen: below the size at
+// which its texts fit, a window keeps that size and its frame scrolls; its
+// labels never overlap or lose their text (they used to be squeezed to
+// "Sample T", "Shear Ra", boxes to "0.0").
+TEST_F(MultiUnitWindow, TiledWindowsKeepTheirTextsWholeAndScroll) {
+    noDevice(9);
+    noDevice(10);
+    noDevice(11);
+    writePorts({9, 10, 11});
+    auto m = openContainer();
+    m->resize(1280, 740);
+    QApplication::processEvents();
+    m->MenuAdd_Click(1);
+    m->MenuPVTAdd_Click(2);
+    m->MenuSwellAdd_Click(3);
+    dialogs.clear();
+    ASSERT_EQ(m->mdiArea->subWindowList().size(), 3);
+
+    for (QAction* tile : {m->MenuWindowVertically, m->MenuWindowHorizontal}) {
+        SCOPED_TRACE(tile->text().toStdString());
+        tile->trigger();
+        QApplication::processEvents();
+        ExpectUnitWindowsReadable(*m);
+        for (QMdiSubWindow* sub : m->mdiArea->subWindowList()) {
+            const auto* frame = static_cast<QScrollArea*>(sub->widget());
+            // A third of the screen is less than any of these windows needs.
+            const QScrollBar* bar =
+                tile == m->MenuWindowVertically ? frame->horizontalScrollBar() : frame->verticalScrollBar();
+            EXPECT_GT(bar->maximum(), 0) << frmMDIRealTime::UnitOf(sub)->windowTitle().toStdString();
+        }
+    }
+}
+
+// The frame between the window and its sub-window changes nothing of what
+// the window does: Exit and a refused close act on the sub-window.
+TEST_F(MultiUnitWindow, TheWindowsFrameClosesWithItAndOnlyWithIt) {
+    noDevice(9);
+    writePorts({9});
+    auto m = openContainer();
+    m->MenuPVTAdd_Click(1);
+    dialogs.clear();
+    auto* w = static_cast<frmPVTtest*>(m->PvtTestWindows[1].data());
+    ASSERT_NE(w, nullptr);
+    QMdiSubWindow* sub = m->SubWindowOf(w);
+    ASSERT_NE(sub, nullptr);
+    EXPECT_EQ(frmMDIRealTime::UnitOf(sub), w);
+    EXPECT_EQ(sub->windowTitle(), "Unit 1 PVT Test");
+    w->setWindowTitle(QStringLiteral("Unit 1 PVT Test (renamed)"));  // the frame follows the window's caption
+    EXPECT_EQ(sub->windowTitle(), "Unit 1 PVT Test (renamed)");
+
+    w->RunState = 1;
+    EXPECT_FALSE(sub->close());
+    EXPECT_TRUE(w->isVisible());
+    EXPECT_EQ(m->mdiArea->subWindowList().size(), 1);
+    w->RunState = 0;
+    w->cmdExit->click();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(m->mdiArea->subWindowList().isEmpty());
+    EXPECT_EQ(m->PvtTestWindows[1], nullptr);
+    EXPECT_TRUE(m->MenuPVTAdd[1]->isEnabled());
 }
 
 TEST_F(MultiUnitWindow, ExitClosesEveryChildUnlessOneRefuses) {

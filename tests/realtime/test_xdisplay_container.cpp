@@ -1,8 +1,10 @@
 // Pictures of the test container with a simple test window opened through its
-// menu, on a real X display, at the sizes of the container on a 1280 x 800
-// and a 1920 x 1080 screen. ctest runs them under xvfb-run; the offscreen run
-// skips them. The pictures go to the build folder (screenshots/).
+// menu, and with one, three and eight units in every arrangement, on a real X
+// display, at the sizes of the container on a 1280 x 800 and a 1920 x 1080
+// screen. ctest runs them under xvfb-run; the offscreen run skips them. The
+// pictures go to the build folder (screenshots/).
 
+#include "ContainerChecks.h"
 #include "RealTimeFixture.h"
 
 #include "data/Settings.h"
@@ -17,6 +19,7 @@
 #include <QMdiSubWindow>
 #include <QPixmap>
 #include <QScreen>
+#include <vector>
 
 using namespace realtime_tests;
 
@@ -83,5 +86,71 @@ TEST_F(XDisplayContainer, SimpleTestWindowOpensFillingTheContainer) {
                                    int(shown.height() * scale))),
                   8);
         m.close();
+    }
+}
+
+// One, three and eight units (every kind among them) maximised, restored,
+// cascaded and tiled both ways: each picture is written, and in each every
+// frame is inside the container, every window at least the size at which
+// its texts fit (its frame scrolling where it shows less), its labels apart
+// and every caption whole.
+TEST_F(XDisplayContainer, UnitWindowsStayReadableInEveryArrangement) {
+    if (QGuiApplication::platformName() != QStringLiteral("xcb"))
+        GTEST_SKIP() << "needs an X display (ctest runs it under xvfb-run)";
+    SetUnitLabels();
+    for (int port = 11; port <= 18; ++port) noDevice(port);
+    writePorts({11, 12, 13, 14, 15, 16, 17, 18});
+
+    using K = UnitWindowKind;
+    struct Units {
+        const char* name;
+        std::vector<K> kinds;  // of units 1, 2, ...
+    } unitSets[] = {
+        {"1-unit", {K::RealTime}},
+        {"3-units", {K::RealTime, K::Pvt, K::Swell}},
+        {"8-units", {K::RealTime, K::Simple, K::Pvt, K::Swell, K::RealTime, K::Simple, K::Pvt, K::Swell}},
+    };
+    struct Size {
+        int w, h;
+        const char* name;
+    } sizes[] = {{1280, 740, "1280x800"}, {1920, 1020, "1920x1080"}};
+
+    for (const Size& s : sizes) {
+        for (const Units& u : unitSets) {
+            SCOPED_TRACE(std::string(u.name) + " " + s.name);
+            frmMDIRealTime m(&conn);
+            m.MDIForm_Load();
+            m.resize(s.w, s.h);
+            m.show();
+            testing_support::SettleWindow(m, 200);
+            for (std::size_t i = 0; i < u.kinds.size(); ++i) m.Entry(u.kinds[i], int(i) + 1)->trigger();
+            dialogs.clear();  // the ports without a device, the swell calibration not there
+            ASSERT_EQ(m.mdiArea->subWindowList().size(), qsizetype(u.kinds.size()));
+
+            auto picture = [&](const char* arrangement) {
+                SCOPED_TRACE(arrangement);
+                testing_support::SettleWindow(m, 300);
+                QPixmap shot = m.screen()->grabWindow(m.winId());
+                if (shot.isNull()) shot = m.grab();
+                const QString name = QStringLiteral("container-%1-%2-%3.png")
+                                         .arg(QLatin1String(u.name), QLatin1String(arrangement), QLatin1String(s.name));
+                EXPECT_TRUE(shot.toImage().save(testing_support::ScreenshotPath(name)));
+                ExpectUnitWindowsReadable(m);
+            };
+            QMdiSubWindow* active = m.mdiArea->activeSubWindow();
+            ASSERT_NE(active, nullptr);
+            EXPECT_TRUE(active->isMaximized());
+            EXPECT_EQ(active->geometry(), m.mdiArea->viewport()->rect());
+            picture("maximised");
+            active->showNormal();
+            picture("restored");
+            m.MenuWindowCascade->trigger();
+            picture("cascaded");
+            m.MenuWindowHorizontal->trigger();
+            picture("tiled-horizontally");
+            m.MenuWindowVertically->trigger();
+            picture("tiled-vertically");
+            m.close();
+        }
     }
 }

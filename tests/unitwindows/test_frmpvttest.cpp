@@ -206,7 +206,7 @@ TEST_F(PvtWindow, StartStoresThePvtTestAndItsAdditives) {
     EXPECT_FALSE(w->cmdZero->isEnabled());
     EXPECT_FALSE(w->cmdExit->isEnabled());
     EXPECT_FALSE(w->cmdStart_Stop->isEnabled());
-    EXPECT_EQ(w->txtspeedset->text(), "120");
+    EXPECT_EQ(w->txtspeedset->text(), "120.");  // the step speed's format, "##0.##"
     EXPECT_EQ(w->Status->text(), "Test Running");
     EXPECT_EQ(w->EndTime->text(), "End Time: " + runloop::GeneralDate(clock.dateTime().addSecs(3624)));
     EXPECT_EQ(w->Pesgo1->subTitle(), "PVT A");
@@ -304,6 +304,30 @@ TEST_F(PvtWindow, RefreshTakesTheEditedSequence) {
     EXPECT_EQ(w->Status->text(), "Test Stop");
     w->cmdRefresh->click();  // idle: nothing
     EXPECT_EQ(w->mStepCount, 1);
+}
+
+// A step's speed from a shear rate has many decimals; the speed set-point
+// box shows it in the format the step's speed is entered in, whole in its
+// box: at Start, at the next step and at Refresh.
+TEST_F(PvtWindow, TheSpeedSetPointShowsInItsFormat) {
+    // Steps of 0 minutes at 0 °F end on their third tick (the silent unit reads 0 °F).
+    const qint32 id = StoreSequence(conn, "SR", {SeqStep{0, 0, 5, 99.8652581015019}, SeqStep{60, 0, 5, 0.5}});
+    pick("SR");
+    w->optLag->click();
+    auto shownWhole = [&](const char* expected) {
+        EXPECT_EQ(w->txtspeedset->text(), expected);
+        const QRect inside = w->txtspeedset->contentsRect();
+        EXPECT_LT(w->txtspeedset->fontMetrics().horizontalAdvance(w->txtspeedset->text()), inside.width());
+    };
+    start();
+    ASSERT_EQ(w->RunState, 1);
+    shownWhole("99.87");
+    while (w->RunState == 1 && w->CurStep < 2) tick();
+    ASSERT_EQ(w->CurStep, 2);
+    shownWhole("0.5");
+    sql(QStringLiteral("UPDATE SEQUENCE_RAMP SET SPEED = 312.3456789 WHERE SEQUENCE_ID = %1 AND RAMP_NO = 2").arg(id));
+    w->cmdRefresh->click();
+    shownWhole("312.35");
 }
 
 TEST_F(PvtWindow, ZeroAndTheReadingsLog) {

@@ -64,7 +64,7 @@ public:
     int interval = 0;
     bool timerOn = false;
     bool running = false;
-    QString speedSetPoint;
+    double speedSetPoint = -1;
     int gridRows = 0;
     bool failRows = false;
 
@@ -112,7 +112,7 @@ protected:
     void AddPvtGridRow() override { ++gridRows; }
     void ShowPanel(const QString& key, const QString& text) override { panels[key] = text; }
     void RunButtons(bool on) override { running = on; }
-    void ShowSpeedSetPoint(const QString& text) override { speedSetPoint = text; }
+    void ShowSpeedSetPoint(double rpm) override { speedSetPoint = rpm; }
     void ShowPointNotRecorded(int count) override { notRecorded.push_back(count); }
 
 public:
@@ -138,7 +138,7 @@ TEST_F(PvtRunTest, AOneMinuteStepSendsOnTheSecondTickAndRecordsEveryTenSeconds) 
     EXPECT_TRUE(run.running);
     EXPECT_EQ(run.panels["Status"], "Test Running");
     EXPECT_EQ(run.panels["StartTime"].left(12), "Start Time: ");
-    EXPECT_EQ(run.speedSetPoint, "100");
+    EXPECT_EQ(run.speedSetPoint, 100);
     EXPECT_EQ(run.interval, 1000);
     EXPECT_TRUE(run.frames.empty());  // nothing sent at the start
 
@@ -208,7 +208,7 @@ TEST_F(PvtRunTest, CyclesRatesAndTheTemperatureTolerance) {
     EXPECT_EQ(run.CurStep, 2);
     EXPECT_EQ(run.StepSeconds, 0);
     EXPECT_EQ(run.StepStartSeconds, run.ElapsedSeconds);
-    EXPECT_EQ(run.speedSetPoint, "50");
+    EXPECT_EQ(run.speedSetPoint, 50);
 }
 
 TEST_F(PvtRunTest, ThePressureWatch) {

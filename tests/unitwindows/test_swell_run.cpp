@@ -330,6 +330,8 @@ TEST(SwellRules, SetPointChecksAndFrame) {
     gUnitSystem = 1;
     EXPECT_EQ(TempBoxText(212.4), "212.4");
     EXPECT_EQ(TempBoxText(212.4, "###0"), "212");
+    // A stored temperature with many decimals still fits its box.
+    EXPECT_EQ(TempBoxText(176.666666666667), "176.67");
     gUnitSystem = saved;
 }
 
