@@ -81,6 +81,42 @@ QString unitName(const QString& label) {
 
 const QString kNoReport = QStringLiteral("No report was written: ");
 
+// Why a measured viscosity that no two neighbouring temperatures of the
+// fluid table bracket gives no temperature, and what the operator can do.
+QString outsideTableText(const TorqueReportInput& in, double visc) {
+    double lo = 0, hi = 0;
+    for (int i = 0; i < 21; ++i) {
+        const double v = Val(in.setTexts.value(i));
+        if (i == 0 || v < lo) lo = v;
+        if (i == 0 || v > hi) hi = v;
+    }
+    const QString unit = unitName(in.viscLabel);
+    const QString measured = Format(visc, QStringLiteral("##0.0")) + QLatin1Char(' ') + unit;
+    const QString table =
+        lo == hi ? QStringLiteral("which holds %1 %2 at every temperature from 20 to 40 \u00b0C").arg(CStr(lo), unit)
+                 : QStringLiteral("whose viscosities from 20 to 40 \u00b0C run from %1 to %2 %3")
+                       .arg(CStr(lo), CStr(hi), unit);
+    const QString enterTable =
+        QStringLiteral("enter under Calibration Fluid Specs the fluid's viscosity at each temperature from 20 to "
+                       "40 \u00b0C as its data sheet gives it, falling as the temperature rises (or load the "
+                       "fluid's table with Load From File), then export again.");
+    if (visc < lo || visc > hi) {
+        const bool below = visc < lo;
+        return QStringLiteral("the viscosity measured, %1, is %2 the calibration fluid's table, %3, so the fluid's "
+                              "temperature cannot be told from it. If the table is not the fluid's, %4 If the table "
+                              "is the fluid's, the fluid in the cup was %5 than %6 \u00b0C: let it come to between "
+                              "20 and 40 \u00b0C and press Start to run the calibration again.")
+            .arg(measured, below ? QStringLiteral("below") : QStringLiteral("above"), table, enterTable,
+                 below ? QStringLiteral("warmer") : QStringLiteral("colder"),
+                 below ? QStringLiteral("40") : QStringLiteral("20"));
+    }
+    return QStringLiteral("the viscosity measured, %1, is within the calibration fluid's table, %2, but no two "
+                          "neighbouring temperatures have viscosities falling across it, so the fluid's temperature "
+                          "cannot be told from it. The viscosities of the calibration fluid must fall as the "
+                          "temperature rises: %3")
+        .arg(measured, table, enterTable);
+}
+
 }  // namespace
 
 ReportLines TorqueReport(const TorqueReportInput& in, double& fluidTemp) {
@@ -115,6 +151,7 @@ ReportLines TorqueReport(const TorqueReportInput& in, double& fluidTemp) {
         return out;
     }
     const double visc = stress[2] / speed[2] / 1.7023 * 100;
+    bool bracketed = false;
     for (int k = 0; k < 20; ++k) {
         const double a = Val(in.setTexts.value(k));
         const double b = Val(in.setTexts.value(k + 1));
@@ -134,8 +171,13 @@ ReportLines TorqueReport(const TorqueReportInput& in, double& fluidTemp) {
                 return out;
             }
             fluidTemp = Val(in.tempCaptions.value(k)) + (a - visc) / (a - b);
+            bracketed = true;
             break;
         }
+    }
+    if (!bracketed) {
+        out.error = kNoReport + outsideTableText(in, visc);
+        return out;
     }
     l << QString() << QString();
     l << QStringLiteral("Temperature is ") + comma + Format(fluidTemp, QStringLiteral("##0.0")) +

@@ -38,11 +38,11 @@ std::vector<double> ReportSpeeds(const std::vector<double>& stress);
 
 // The torque report. `error` is set when no report can be made (fewer than
 // three points, no speed at the third point, equal viscosities in the
-// matching pair of the table): it says so, why, and what the operator can do,
-// and no such report is to be written (the lines up to there are kept, and
-// `fluidTemp` is left as it was). `fluidTemp` is the temperature of the
-// report before (kept when no pair of the table brackets the viscosity) and
-// is updated.
+// matching pair of the table, or no neighbouring pair of the table that
+// brackets the measured viscosity): it says so, why, and what the operator
+// can do, and no such report is to be written (the lines up to there are
+// kept, and `fluidTemp` is left as it was). Otherwise `fluidTemp` is set to
+// the fluid temperature the report gives.
 struct TorqueReportInput {
     QDateTime now;
     QString unitText;                 // the unit list's text

@@ -107,8 +107,7 @@ public:
     double FitIntercept = 0;
     double FitSlope = 0;
     double FitMse = 0;
-    // The fluid temperature (°C) of the last torque report; kept when a
-    // report finds no pair of set values around the measured viscosity.
+    // The fluid temperature (°C) of the last torque report written.
     double FluidTemp = 0;
     // The points of the current (or last) torque calibration.
     std::vector<unit::TorquePoint> TorquePoints;

@@ -82,19 +82,30 @@ TEST(CalibrationMath, TorqueReportLines) {
 }
 
 TEST(CalibrationMath, TorqueReportStopsWhereItCannotGoOn) {
+    // The third point runs at 20 rpm: a stress of v * 1.7023 * 20 / 100
+    // measures v cP. The table falls from 100 cP at 20 (Deg C) to 60 at 40.
+    auto measuring = [](double visc) { return std::vector<double>{0, 5, visc * 1.7023 * 20 / 100}; };
+    QStringList rising;
+    for (int i = 0; i <= 20; ++i) rising << QString::number(60 + 2 * i);
     struct Case {
         const char* what;
         std::vector<double> stress;
-        bool equalPair;
+        QStringList table;  // empty: the falling table
+        QStringList said;   // what the error names
     } cases[] = {
-        {"no point", {}, false},
-        {"two points", {1, 2}, false},
-        {"no speed at the third point", {5, 5, 5}, false},
-        {"equal viscosities around it", {0, 5, 95 * 1.7023 * 20 / 100}, true},
+        {"no point", {}, {}, {}},
+        {"two points", {1, 2}, {}, {}},
+        {"no speed at the third point", {5, 5, 5}, {}, {}},
+        {"equal viscosities around it", measuring(95), QStringList(21, "95"), {}},
+        // No neighbouring pair of the table brackets the viscosity: no
+        // temperature can be told, an older one is not this run's.
+        {"above the table's highest", measuring(200), {}, {"200.0 cP", "above", "from 60 to 100 cP", "colder than 20"}},
+        {"below the table's lowest", measuring(50), {}, {"50.0 cP", "below", "from 60 to 100 cP", "warmer than 40"}},
+        {"a table that rises", measuring(80), rising, {"80.0 cP", "within", "must fall as the temperature rises"}},
     };
     for (const Case& c : cases) {
         TorqueReportInput in = reportInput();
-        if (c.equalPair) in.setTexts[0] = in.setTexts[1] = "95";
+        if (!c.table.isEmpty()) in.setTexts = c.table;
         in.stress = c.stress;
         in.angle.assign(c.stress.size(), 1.0);
         double temp = 7;
@@ -102,14 +113,10 @@ TEST(CalibrationMath, TorqueReportStopsWhereItCannotGoOn) {
         EXPECT_FALSE(r.error.isEmpty()) << c.what;
         EXPECT_EQ(r.lines.size(), 29) << c.what;  // the head lines stay
         EXPECT_EQ(temp, 7) << c.what;
+        for (const QString& part : c.said)
+            EXPECT_TRUE(r.error.contains(part)) << c.what << ": no \"" << part.toStdString() << "\" in "
+                                                << r.error.toStdString();
     }
-    // No pair around the viscosity: the temperature of the report before is kept.
-    TorqueReportInput in = reportInput();
-    in.stress = {0, 5, 200 * 1.7023 * 20 / 100};
-    in.angle = {1, 2, 3};
-    double temp = 31.5;
-    EXPECT_TRUE(TorqueReport(in, temp).error.isEmpty());
-    EXPECT_EQ(temp, 31.5);
 }
 
 TEST(CalibrationMath, SecondsWaitCountsAcrossTheMinute) {

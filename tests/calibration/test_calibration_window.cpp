@@ -732,28 +732,45 @@ TEST_F(TorqueTab, ReportOfTheLastCalibration) {
 }
 
 // A report that cannot be made (the window's own fluid table of 100 at every
-// temperature, too few points, no speed at the third point) writes nothing:
-// no file is made, a report of that name stays whole, and the message says
-// what to do.
+// temperature, a measured viscosity outside the fluid table, too few points,
+// no speed at the third point) writes nothing: no file is made, a report of
+// that name stays whole, and the message says what to do.
 TEST_F(TorqueTab, AReportThatCannotBeMadeWritesNothingAndSaysWhy) {
     writePorts({0, 3});
-    // Speeds 0, 10, 20 rpm: the third point measures 100 cP.
-    const std::vector<unit::TorquePoint> hundred = {{10, 5}, {20, 10}, {34.046, 15}};
+    // Speeds 0, 10, 20 rpm: the third point measures v cP.
+    auto measuring = [](double v) {
+        return std::vector<unit::TorquePoint>{{10, 5}, {20, 10}, {v * 1.7023 * 20 / 100, 15}};
+    };
+    const std::vector<unit::TorquePoint> hundred = measuring(100);
+    // The fluid's own table: 110 cP at 20 (Deg C) falling to 70 at 40.
+    QStringList falling;
+    for (int i = 0; i <= 20; ++i) falling << QString::number(110 - 2 * i);
     struct Case {
         const char* what;
         std::vector<unit::TorquePoint> points;
-        QStringList said;  // what the message names
+        QStringList table;  // empty: the window's own, 100 at every temperature
+        QStringList said;   // what the message names
     } cases[] = {
-        {"the window's own fluid table", hundred,
+        {"the window's own fluid table", hundred, {},
          {"No report was written", "20 (Deg C)", "21 (Deg C)", "100.0 cP",
           "The viscosities of the calibration fluid must differ between temperatures", "Load From File"}},
-        {"two points", {{10, 5}, {20, 10}}, {"No report was written", "three calibration points", "has 2", "Start"}},
-        {"no speed at the third point", {{10, 5}, {10, 6}, {10.05, 7}}, {"No report was written", "third", "Start"}},
+        {"the window's own fluid table, 95 cP measured", measuring(95), {},
+         {"No report was written", "95.0 cP", "below", "100 cP at every temperature", "Calibration Fluid Specs",
+          "Load From File"}},
+        {"below the table's lowest", measuring(60), falling,
+         {"No report was written", "60.0 cP", "below", "from 70 to 110 cP", "warmer than 40", "Start"}},
+        {"above the table's highest", measuring(120), falling,
+         {"No report was written", "120.0 cP", "above", "from 70 to 110 cP", "colder than 20", "Start"}},
+        {"two points", {{10, 5}, {20, 10}}, {},
+         {"No report was written", "three calibration points", "has 2", "Start"}},
+        {"no speed at the third point", {{10, 5}, {10, 6}, {10.05, 7}}, {},
+         {"No report was written", "third", "Start"}},
     };
     frmCalibrateTorque& c = open();
     c.cmbInstName[1]->setCurrentIndex(0);
     const QByteArray earlier = "an earlier report\r\n";
     for (const Case& k : cases) {
+        for (int i = 0; i <= 20; ++i) c.txtCali[size_t(i)]->setText(k.table.isEmpty() ? "100" : k.table[i]);
         for (const bool before : {false, true}) {
             const QString path = dir.filePath(before ? "earlier.csv" : "new.csv");
             QFile::remove(path);
@@ -778,8 +795,8 @@ TEST_F(TorqueTab, AReportThatCannotBeMadeWritesNothingAndSaysWhy) {
                     << k.what << ": no \"" << part.toStdString() << "\" in " << dialogs.texts()[0].toStdString();
         }
     }
-    // With the fluid's own falling table the same run is reported.
-    for (int i = 0; i <= 20; ++i) c.txtCali[size_t(i)]->setText(QString::number(110 - 2 * i));
+    // With the fluid's own falling table, a viscosity it brackets is reported.
+    for (int i = 0; i <= 20; ++i) c.txtCali[size_t(i)]->setText(falling[i]);
     c.TorquePoints = hundred;
     dialogs.clear();
     dialogs.files = {dir.filePath("earlier.csv")};
