@@ -21,7 +21,7 @@
 #include "platform/ModalShow.h"
 #include "platform/RunClock.h"
 #include "dialogs/NewTestRecord.h"
-#include "unitrun/RunRules.h"
+#include "unitrun/SequenceLoading.h"
 #include "realtime/frmRealTime.h"
 
 #include <QElapsedTimer>

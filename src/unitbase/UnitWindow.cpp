@@ -5,7 +5,7 @@
 #include "dialogs/frmTestRelatedInfo.h"
 #include "platform/Dialogs.h"
 #include "platform/ModalShow.h"
-#include "unitrun/RunRules.h"
+#include "unitrun/SequenceLoading.h"
 #include "unitrun/SequenceRun.h"
 #include "unitlink/UnitProtocol.h"
 

@@ -12,7 +12,7 @@
 // time shown from tick::CurrentDateTime.
 
 #include "platform/RunClock.h"
-#include "unitrun/RunRules.h"
+#include "unitrun/SequenceLoading.h"
 #include "unitrun/WaitingRows.h"
 
 #include <QString>

@@ -18,7 +18,7 @@
 #include "platform/FlexGrid.h"
 #include "platform/PeChart.h"
 #include "platform/TrapErrors.h"
-#include "unitrun/RunRules.h"
+#include "unitrun/SequenceLoading.h"
 #include "unitlink/UnitProtocol.h"
 
 #include <QCheckBox>

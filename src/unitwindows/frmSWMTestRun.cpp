@@ -25,7 +25,7 @@
 #include "platform/ModalShow.h"
 #include "platform/PeChart.h"
 #include "platform/RunClock.h"
-#include "unitrun/RunRules.h"
+#include "unitrun/SequenceLoading.h"
 
 #include <QCheckBox>
 #include <QLabel>

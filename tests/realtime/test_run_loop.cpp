@@ -7,7 +7,7 @@
 #include "FakeRun.h"
 
 #include "platform/Database.h"
-#include "unitrun/RunRules.h"
+#include "unitrun/SequenceLoading.h"
 #include "support/ScriptedDialogs.h"
 
 #include <gtest/gtest.h>

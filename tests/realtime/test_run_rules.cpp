@@ -10,7 +10,7 @@
 #include "data/clsSEQUENCE_RAMP_DEFINE.h"
 #include "platform/Database.h"
 #include "platform/RunClock.h"
-#include "unitrun/RunRules.h"
+#include "unitrun/SequenceLoading.h"
 #include "unitrun/SequenceRun.h"
 
 using namespace runloop;

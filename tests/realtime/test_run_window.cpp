@@ -9,7 +9,7 @@
 #include "data/clsTEST_ADDITIVE.h"
 #include "platform/PeChart.h"
 #include "support/DatabaseFaults.h"
-#include "unitrun/RunRules.h"
+#include "unitrun/SequenceLoading.h"
 
 #include <QElapsedTimer>
 #include <QLabel>

@@ -10,7 +10,7 @@
 #include "platform/Database.h"
 #include "platform/ModalShow.h"
 #include "support/ManualClock.h"
-#include "unitrun/RunRules.h"
+#include "unitrun/SequenceLoading.h"
 #include "support/UnitSimulator.h"
 
 #include <QElapsedTimer>

@@ -1,4 +1,4 @@
-#include "unitrun/RunRules.h"
+#include "unitrun/SequenceLoading.h"
 
 #include "data/DateText.h"
 #include "data/Numbers.h"
