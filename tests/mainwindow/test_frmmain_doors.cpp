@@ -8,7 +8,7 @@
 
 #include "mainwindow/frmMain.h"
 #include "mainwindow/frmOpenTest.h"
-#include "unitrun/SequenceLoading.h"
+#include "unitrun/RunStates.h"
 
 #include <QLabel>
 #include <QLineEdit>

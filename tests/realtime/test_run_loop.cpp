@@ -7,6 +7,8 @@
 #include "FakeRun.h"
 
 #include "platform/Database.h"
+#include "unitrun/RunMessages.h"
+#include "unitrun/RunStates.h"
 #include "unitrun/SequenceLoading.h"
 #include "support/ScriptedDialogs.h"
 
