@@ -55,7 +55,7 @@ struct PvtRunBench {
         newtest::NewTestFields f;
         f.testName = QStringLiteral("Bench PVT");
         f.bobNo = QStringLiteral("PVT");
-        w->TestId = newtest::AddTestInfo(*w->TestInfo, f, QDateTime::currentDateTime());
+        w->TestId = newtest::AddTestInfo(*w->mTestInfo, f, QDateTime::currentDateTime());
         w->reply.iniVol = 100;
         w->reply.iniDensity = 1.2;
         unit::PvtCalibration& c = w->reply.calibration;
@@ -90,7 +90,7 @@ struct PvtRunBench {
         // The rows of the run so far, as the run stored them.
         db::Connection* db = connection.ADOConnection();
         db->beginTransaction();
-        clsTEST_RESULT& r = *w->TestResult;
+        clsTEST_RESULT& r = *w->mTestResult;
         for (int i = 1; i <= stored; ++i) {
             r.Test_Id(w->TestId);
             r.RAMP_NO(1);

@@ -93,7 +93,7 @@ QStringList pvtLine(const ResultPoint& p, const OpenedTest& opened) {
     line << cell(p[pvt::result::Speed], QStringLiteral("###0.0#"));
     const double height = p[pvt::result::SampleHeight];
     const auto density = CalcPvtDensity(height, opened.CuriniV, opened.CuriniD, p[Press], p[SampleTemp], opened);
-    line << (density ? Format(*density, QStringLiteral("###0.0000")) : QString());
+    line << (density ? Format(*density, kPvtDensityMask) : QString());
     line << cell(height, QStringLiteral("###0.######"));
     line << cell(p[pvt::result::RawPosition], QStringLiteral("###0.######"));
     return line;

@@ -156,6 +156,10 @@ double PvtRemainingVolume(double travel, double pressure, double pistonRadius, d
 std::optional<double> CalcPvtDensity(double travel, double initialVolume, double initialDensity, double pressure,
                                      double temperature, const OpenedTest& opened);
 
+// The mask of a PVT density (g/cm³) wherever one is written: the PVT grid,
+// the CSV report and the workbooks.
+inline const QString kPvtDensityMask = QStringLiteral("###0.0000");
+
 // The PVT grid's lines: one per step and cycle, from its last point. 9 cells.
 void PvtGridLines(const std::vector<ResultPoint>& points, const OpenedTest& opened, GridLineSink& sink);
 QVector<QStringList> PvtGridLines(const std::vector<ResultPoint>& points, const OpenedTest& opened);

@@ -43,7 +43,7 @@
 
 namespace runloop {
 
-// The rheology run's states (RunState): kIdle and kStepRunning (RunRules.h),
+// The rheology run's states (RunState): kIdle and kStepRunning (RunStates.h),
 // and the shear-rate ramp after a step.
 inline constexpr int kRampRunning = 6;
 // The part of a step or cycle the run is in (mPhase).

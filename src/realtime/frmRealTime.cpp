@@ -196,20 +196,7 @@ void frmRealTime::Form_Load() {
 
 void frmRealTime::SetUnitLabels() { ::SetUnitLabels(); }
 
-void frmRealTime::InitialInst(clsConnection* connection) {
-    mConnection = connection;
-    mSeqInfo = std::make_unique<clsSEQUENCE_INFO>();
-    mSeqInfo->ConnectX(mConnection);
-    mSeqRamp = std::make_unique<clsSEQUENCE_RAMP>();
-    mSeqRamp->ConnectX(mConnection);
-    mSeqRampDefine = std::make_unique<clsSEQUENCE_RAMP_DEFINE>();
-    mTestResult = std::make_unique<clsTEST_RESULT>();
-    mTestResult->ConnectX(mConnection);
-    mTestInfo = std::make_unique<clsTEST_INFO>();
-    mTestInfo->ConnectX(mConnection);
-    mTestAdditive = std::make_unique<clsTEST_ADDITIVE>();
-    mTestAdditive->ConnectX(mConnection);
-}
+void frmRealTime::InitialInst(clsConnection* connection) { MakeRecords(connection); }
 
 void frmRealTime::Form_Activate() {
     Label11->setText(gTempLabel);

@@ -32,6 +32,7 @@
 #include "realtime/RheologyRun.h"
 #include "unitlink/UnitProtocol.h"
 #include "unitbase/UnitWindow.h"
+#include "unitrun/RunRecords.h"
 
 #include <QPointer>
 #include <functional>
@@ -47,19 +48,12 @@ class QPushButton;
 class QRadioButton;
 class QStatusBar;
 class clsConnection;
-class clsSEQUENCE_INFO;
-class clsSEQUENCE_RAMP;
-class clsSEQUENCE_RAMP_DEFINE;
-class clsTEST_ADDITIVE;
-class clsTEST_INFO;
-class clsTEST_RESULT;
-class frmNameSeq;
 class frmTestRelatedInfo;
 namespace livegrid {
 struct LiveSample;
 }
 
-class frmRealTime : public UnitWindow, public RheologyRun {
+class frmRealTime : public UnitWindow, public RheologyRun, public runloop::RunRecords {
     Q_OBJECT
 public:
     // The designed caption, replaced by the container with "Unit n Real Time Test".
@@ -87,16 +81,7 @@ public:
     void cmdExit_Click();
     void cmdZero_Click();
     // Option1 and Option2 choose the unit's maximum pressure (UnitWindow::MaxPress).
-    // Opens a new sequence picker (modeless) with the stored names; refused
-    // with a message while a test runs (its tables are never replaced).
-    void cmdSelect_Click();
-    // The picker itself, without the refusal.
-    void OpenPicker();
-    // The picker's list: the stored names, read anew, the first selected.
-    void FillSequenceList();
-    // The picker's OK: loads the chosen sequence and closes the picker;
-    // while a test runs it is refused and the picker stays open.
-    void cfNameSeq_SelectedTestName();
+    // Select, the sequence picker and its OK: UnitWindow.
     // Start: the test information dialog, the test's records, the run.
     void cmdStart_Stop_Click();
     // Stop: ShutDown, in any state.
@@ -165,13 +150,7 @@ public:
     // ---- state ------------------------------------------------------------
     // The reply side (mReply), the run state, the tables and the set points:
     // RheologyRun.
-    clsConnection* mConnection = nullptr;
-    std::unique_ptr<clsSEQUENCE_INFO> mSeqInfo;
-    std::unique_ptr<clsSEQUENCE_RAMP> mSeqRamp;
-    std::unique_ptr<clsSEQUENCE_RAMP_DEFINE> mSeqRampDefine;
-    std::unique_ptr<clsTEST_RESULT> mTestResult;
-    std::unique_ptr<clsTEST_INFO> mTestInfo;
-    std::unique_ptr<clsTEST_ADDITIVE> mTestAdditive;
+    // The record objects and the connection: runloop::RunRecords.
     ControlLayout mLayout;
 
     std::unique_ptr<frmTestRelatedInfo> mInfoDialog;
@@ -192,11 +171,6 @@ public:
     QString mSequenceName;
     qint32 mCurSeqId = 0;
     RowArray mSeqInfoRow;
-    // The stored names as the list query returned them ([0][i]).
-    RowCache mSeqNames;
-    // The open picker whose OK this window handles (empty before the first
-    // Select and after a sequence is loaded).
-    QPointer<frmNameSeq> cfNameSeq;
     // Cup radius / bob radius, for the power-law analysis.
     double mRadiusRatio = 0;
 
@@ -319,6 +293,11 @@ private:
     bool RunActive() const override { return RunState != runloop::kIdle; }
     void StopRun() override { ShutDown(); }
     QString RunningTestName() const override;
+    // The sequence picker (UnitWindow): the names read through the window's
+    // records, the chosen sequence loaded.
+    runloop::RunRecords* SequenceRecords() override { return this; }
+    bool PickerRecordsReady() override;
+    void SequencePicked(const QString& name) override;
     // Start's parts (UnitWindow::StartClicked): a sequence loaded; its tables
     // within what a run holds; the dialog; the bob, the records, the run.
     bool ReadyForStart() override;

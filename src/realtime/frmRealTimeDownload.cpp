@@ -21,7 +21,9 @@
 #include "platform/ModalShow.h"
 #include "platform/RunClock.h"
 #include "dialogs/NewTestRecord.h"
-#include "unitrun/RunRules.h"
+#include "unitrun/Bob.h"
+#include "unitrun/RunMessages.h"
+#include "unitrun/RunStates.h"
 #include "realtime/frmRealTime.h"
 
 #include <QElapsedTimer>

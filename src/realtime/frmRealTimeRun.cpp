@@ -20,6 +20,7 @@
 #include "platform/RunClock.h"
 #include "dialogs/NewTestRecord.h"
 #include "dialogs/frmNameSeq.h"
+#include "unitrun/Bob.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -39,31 +40,13 @@ void requireRecords(const void* record) {
 
 // ---- the sequence picker -------------------------------------------------------------
 
-void frmRealTime::cmdSelect_Click() {
-    if (SequenceLocked()) return;
-    OpenPicker();
-}
-
-void frmRealTime::OpenPicker() {
+bool frmRealTime::PickerRecordsReady() {
     requireRecords(mSeqInfo.get());
-    frmNameSeq::Open(this, cfNameSeq, [this] { cfNameSeq_SelectedTestName(); });
-    FillSequenceList();
-    cfNameSeq->show();
+    return true;
 }
 
-void frmRealTime::FillSequenceList() {
-    mSeqInfo->ConnectX(mConnection);
-    mSeqNames = mSeqInfo->JustName();
-    cfNameSeq->ListNames(mSeqNames, mSeqInfo->RowCount());
-}
-
-void frmRealTime::cfNameSeq_SelectedTestName() {
-    if (!cfNameSeq) return;
-    // A picker opened before Start and confirmed during the run loads
-    // nothing: it stays open for after the run.
-    if (SequenceLocked()) return;
-    mSequenceName = frmNameSeq::TakeSelection(cfNameSeq);
-
+void frmRealTime::SequencePicked(const QString& name) {
+    mSequenceName = name;
     if (!LoadSequenceTables(false)) return;
     if (!mSequenceName.isEmpty()) lblSelectSeq->setText(mSequenceName);
     EmptyResultGrid();

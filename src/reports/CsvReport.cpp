@@ -366,7 +366,7 @@ QString CsvReport::PvtText() {
         const ResultPoint p = currentPoint(rows);
         const std::optional<double> density = CalcPvtDensity(p[pvt::result::SampleHeight], opened.CuriniV,
                                                               opened.CuriniD, p[Press], p[SampleTemp], opened);
-        out << detailStart(p) + (density ? maskOrEmpty(*density, QStringLiteral("###0.0000")) : QString());
+        out << detailStart(p) + (density ? maskOrEmpty(*density, kPvtDensityMask) : QString());
     }
     return std::move(out).text();
 }

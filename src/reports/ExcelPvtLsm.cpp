@@ -166,7 +166,7 @@ QString ExcelReport::ExportPvtExcelDetail() {
                                                                  t.CuriniD, x[resultcol::Press],
                                                                  x[resultcol::SampleTemp], t);
             if (density)
-                cells[6] = PreparedCell::Masked(*density, QStringLiteral("###0.0000"));
+                cells[6] = PreparedCell::Masked(*density, kPvtDensityMask);
         });
     });
 }

@@ -2,10 +2,13 @@
 
 #include "data/Globals.h"
 #include "dialogs/ControlLayout.h"
+#include "data/clsSEQUENCE_INFO.h"
+#include "dialogs/frmNameSeq.h"
 #include "dialogs/frmTestRelatedInfo.h"
 #include "platform/Dialogs.h"
 #include "platform/ModalShow.h"
-#include "unitrun/RunRules.h"
+#include "unitrun/RunRecords.h"
+#include "unitrun/RunMessages.h"
 #include "unitrun/SequenceRun.h"
 #include "unitlink/UnitProtocol.h"
 
@@ -210,8 +213,38 @@ bool UnitWindow::SequenceLocked() const {
     return true;
 }
 
+void UnitWindow::cmdSelect_Click() {
+    // The running test's steps are never replaced.
+    if (SequenceLocked()) return;
+    OpenPicker();
+}
+
+void UnitWindow::OpenPicker() {
+    if (!PickerRecordsReady()) return;
+    frmNameSeq::Open(this, cfNameSeq, [this] { cfNameSeq_SelectedTestName(); });
+    if (PickerDeletedOnClose()) cfNameSeq->setAttribute(Qt::WA_DeleteOnClose);
+    FillSequenceList();
+    cfNameSeq->show();
+}
+
+void UnitWindow::FillSequenceList() {
+    runloop::RunRecords* records = SequenceRecords();
+    if (!records || !records->mSeqInfo) return;
+    records->mSeqInfo->ConnectX(records->mConnection);
+    const RowCache names = records->mSeqInfo->JustName();
+    cfNameSeq->ListNames(names, records->mSeqInfo->RowCount());
+}
+
+void UnitWindow::cfNameSeq_SelectedTestName() {
+    if (!cfNameSeq) return;
+    // A picker opened before Start and confirmed during the run loads
+    // nothing: it stays open for after the run.
+    if (SequenceLocked()) return;
+    SequencePicked(frmNameSeq::TakeSelection(cfNameSeq));
+}
+
 QString UnitWindow::PortFailureMessage(const comm::CommError& error, bool wasRunning) const {
-    const QString stopped = wasRunning ? RunStoppedText(RunningTestName()) : QString();
+    const QString stopped = wasRunning ? runloop::RunStoppedText(RunningTestName()) : QString();
     return ui::errorText(error.number(), error.fullText()) + PortFailureNote(error, stopped);
 }
 
@@ -221,11 +254,6 @@ QString UnitWindow::PortFailureNote(const comm::CommError& error, const QString&
     if (error.number() == comm::ErrWriteDevice)
         note += QStringLiteral("\rThe unit did not receive the last command: check that it has stopped.");
     return note;
-}
-
-QString UnitWindow::RunStoppedText(const QString& testName) {
-    return QStringLiteral("The running test \"") + testName +
-           QStringLiteral("\" has stopped; the points recorded before are stored.");
 }
 
 void UnitWindow::CloseFromExit() {

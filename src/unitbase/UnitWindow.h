@@ -20,7 +20,9 @@ class QCloseEvent;
 class QLabel;
 namespace runloop {
 class SequenceRun;
+struct RunRecords;
 }
+class frmNameSeq;
 class frmTestRelatedInfo;
 class QRadioButton;
 class QFont;
@@ -107,6 +109,23 @@ public:
     // the running test's steps are never replaced. True when refused.
     bool SequenceLocked() const;
 
+    // ---- the sequence picker -----------------------------------------------------
+    // Select: refused while a test runs (SequenceLocked), else OpenPicker.
+    void cmdSelect_Click();
+    // A new sequence picker (modeless) with the stored names, once the
+    // window's records are there (PickerRecordsReady); the picker opened
+    // before no longer answers this window.
+    void OpenPicker();
+    // The picker's list: the stored names, read anew, the first selected.
+    void FillSequenceList();
+    // The picker's OK: while a test runs it is refused and the picker stays
+    // open; else the picker closes and the window loads the chosen name
+    // (SequencePicked).
+    void cfNameSeq_SelectedTestName();
+    // The open picker whose OK this window handles (empty before the first
+    // Select and after a sequence is chosen).
+    QPointer<frmNameSeq> cfNameSeq;
+
     // The container whose menu entry the window re-enables when it closes.
     void Container(UnitContainer* container);
     UnitContainer* Container() const;
@@ -144,8 +163,6 @@ public:
     // for a frame that could not be written, that the unit may not have had
     // its last command.
     static QString PortFailureNote(const comm::CommError& error, const QString& runStopped);
-    // The line of that message saying the named running test has stopped.
-    static QString RunStoppedText(const QString& testName);
 
     // n for a label reading exactly "Unit n" (n = 1 .. 8), else 0.
     static int UnitOfCaption(const QString& caption);
@@ -195,6 +212,19 @@ protected:
     virtual QString PortFailureMessage(const comm::CommError& error, bool wasRunning) const;
     // The name of the running test, as the failure message names it.
     virtual QString RunningTestName() const { return QString(); }
+
+    // ---- what the sequence picker needs of each kind --------------------------------
+    // The record objects the picker reads the stored names through; none for
+    // a window without sequences.
+    virtual runloop::RunRecords* SequenceRecords() { return nullptr; }
+    // The window's check that its records are there before the picker opens
+    // or loads (a message, or a thrown failure, when they are not).
+    virtual bool PickerRecordsReady() { return true; }
+    // The chosen sequence loaded as the kind loads it (name empty when none
+    // was chosen).
+    virtual void SequencePicked(const QString& name) { (void)name; }
+    // True for a kind whose picker is deleted when it is closed.
+    virtual bool PickerDeletedOnClose() const { return false; }
 
     // ---- what the course of a test needs of each kind ------------------------------
     // A test runs (Start does nothing, Select is refused, Stop asks).

@@ -102,8 +102,10 @@ bool OutsideBand(double pressure, double reference, bool settled, bool highAtOnc
 
 // ---- the run ------------------------------------------------------------------------
 
-QString SequenceRun::PlannedEndFrom(int fromStep) const {
-    return GeneralDate(tick::CurrentDateTime().addSecs(PlannedFrom(fromStep)));
+QString SequenceRun::PlannedEndFrom(int fromStep) const { return PlannedEndFrom(fromStep, tick::CurrentDateTime()); }
+
+QString SequenceRun::PlannedEndFrom(int fromStep, const QDateTime& from) const {
+    return GeneralDate(from.addSecs(PlannedFrom(fromStep)));
 }
 
 void SequenceRun::BeginSequence() {

@@ -12,7 +12,10 @@
 // time shown from tick::CurrentDateTime.
 
 #include "platform/RunClock.h"
-#include "unitrun/RunRules.h"
+#include "unitrun/RunMessages.h"
+#include "unitrun/RunStates.h"
+#include "unitrun/SequenceLoading.h"
+#include "unitrun/SetPoints.h"
 #include "unitrun/WaitingRows.h"
 
 #include <QString>
@@ -44,6 +47,9 @@ qint64 PlannedSeconds(const RunTables& t, int fromStep, bool withRamps);
 // count, a cycle count or a total duration beyond what the run counts);
 // nothing when they can.
 std::optional<QString> SequenceProblem(const RunTables& t);
+
+inline constexpr double kBandCheckSec = 55;     // the band is checked from here on
+inline constexpr double kPressBandPsi = 4000;   // half width of the pressure band
 
 // The pressure band of a step: more than kPressBandPsi (4000 psi; 4000 is
 // inside) above or below the reference pressure. A pressure below the band
@@ -135,9 +141,11 @@ public:
     qint64 WholeSecondsOf(qint64 milliseconds) const;
     // Whole seconds planned from step `fromStep` on.
     qint64 PlannedFrom(int fromStep) const { return PlannedSeconds(*this, fromStep, HasRamps()); }
-    // The planned end of the steps from `fromStep` on, counted from now,
-    // in the general date form.
+    // The planned end of the steps from `fromStep` on, counted from now (or
+    // from `from`: Start counts from the start time it shows), in the
+    // general date form.
     QString PlannedEndFrom(int fromStep) const;
+    QString PlannedEndFrom(int fromStep, const QDateTime& from) const;
 
     // The maximum pressure of the run's unit (psi): the over-pressure trip
     // counts readings above it + 500 psi. The window gives its unit's; a run

@@ -3,7 +3,7 @@
 #include "data/clsTEST_RESULT.h"
 #include "platform/Database.h"
 #include "platform/TrapErrors.h"
-#include "unitrun/RunRules.h"
+#include "unitrun/RunStates.h"
 
 #include <algorithm>
 

@@ -25,7 +25,7 @@ void PvtRun::StartTest() {
     SetTimerInterval(kTickMs, true);
 
     const QDateTime now = tick::CurrentDateTime();
-    EndTimeText = GeneralDate(now.addSecs(PlannedFrom(1)));
+    EndTimeText = PlannedEndFrom(1, now);
     ElapsedText = QStringLiteral("00:00");
     ShowPanel(QStringLiteral("StartTime"), QStringLiteral("Start Time: ") + GeneralDate(now));
     ShowPanel(QStringLiteral("ElapsedTime"), QString());

@@ -15,7 +15,7 @@
 // its boxes and port through the hooks and shows what the run reports; tests
 // drive the run without any window through the same hooks.
 
-#include "unitrun/RunRules.h"
+#include "unitrun/RunStates.h"
 #include "unitlink/UnitProtocol.h"
 
 #include <QString>

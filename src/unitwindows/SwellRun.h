@@ -52,7 +52,6 @@ inline constexpr int kCooling = 6;
 inline constexpr int kTickMs = 1000;
 inline constexpr int kAfterSetPointMs = 3000;
 inline constexpr int kStartTickMs = 500;
-inline constexpr double kPressBandPsi = 4000;
 inline constexpr double kPressCheckAfterSec = 60;
 inline constexpr double kMaxSpeedRpm = 600;
 inline constexpr double kMinSpeedRpm = -0.0001;

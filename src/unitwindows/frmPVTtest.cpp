@@ -241,20 +241,7 @@ void frmPVTtest::SetupPvtResultGrid() {
     pvtgrid::SetupPvtResultGrid(*MSFlexGrid1->gridModel());
 }
 
-void frmPVTtest::InitialInst(clsConnection* connection) {
-    Connection = connection;
-    SeqInfo = std::make_unique<clsSEQUENCE_INFO>();
-    SeqInfo->ConnectX(Connection);
-    SeqRamp = std::make_unique<clsSEQUENCE_RAMP>();
-    SeqRamp->ConnectX(Connection);
-    SeqRampDefine = std::make_unique<clsSEQUENCE_RAMP_DEFINE>();
-    TestResult = std::make_unique<clsTEST_RESULT>();
-    TestResult->ConnectX(Connection);
-    TestInfo = std::make_unique<clsTEST_INFO>();
-    TestInfo->ConnectX(Connection);
-    TestAdditive = std::make_unique<clsTEST_ADDITIVE>();
-    TestAdditive->ConnectX(Connection);
-}
+void frmPVTtest::InitialInst(clsConnection* connection) { MakeRecords(connection); }
 
 void frmPVTtest::resizeEvent(QResizeEvent* event) {
     UnitWindow::resizeEvent(event);

@@ -24,6 +24,7 @@
 #include "unitbase/LivePlot.h"
 #include "unitrun/LiveSamples.h"
 #include "unitbase/UnitWindow.h"
+#include "unitrun/RunRecords.h"
 #include "unitwindows/PvtChart.h"
 #include "unitwindows/PvtRun.h"
 
@@ -41,18 +42,11 @@ class QPushButton;
 class QRadioButton;
 class QStatusBar;
 class clsConnection;
-class clsSEQUENCE_INFO;
-class clsSEQUENCE_RAMP;
-class clsSEQUENCE_RAMP_DEFINE;
-class clsTEST_ADDITIVE;
-class clsTEST_INFO;
-class clsTEST_RESULT;
-class frmNameSeq;
 namespace pvtgrid {
 struct Sample;
 }
 
-class frmPVTtest : public UnitWindow, public PvtRun {
+class frmPVTtest : public UnitWindow, public PvtRun, public runloop::RunRecords {
     Q_OBJECT
 public:
     static const QString kDesignedCaption;
@@ -88,9 +82,7 @@ public:
     static PistonRead ReadPistonFile(bool largePiston, int unitNumber);
 
     // ---- handlers ---------------------------------------------------------------------
-    void cmdSelect_Click();
-    void FillSequenceList();
-    void cfNameSeq_SelectedTestName();
+    // Select, the sequence picker and its OK: UnitWindow.
     void cmdStart_Stop_Click();
     void cmdStop_Click();
     void cmdRefresh_Click();
@@ -126,20 +118,12 @@ public:
     void PlotPvtResults();
 
     // ---- state ------------------------------------------------------------------------
-    clsConnection* Connection = nullptr;
-    std::unique_ptr<clsSEQUENCE_INFO> SeqInfo;
-    std::unique_ptr<clsSEQUENCE_RAMP> SeqRamp;
-    std::unique_ptr<clsSEQUENCE_RAMP_DEFINE> SeqRampDefine;
-    std::unique_ptr<clsTEST_RESULT> TestResult;
-    std::unique_ptr<clsTEST_INFO> TestInfo;
-    std::unique_ptr<clsTEST_ADDITIVE> TestAdditive;
+    // The record objects and the connection: runloop::RunRecords.
     ControlLayout mLayout;
 
     QString SeqName;  // empty: no sequence chosen
     qint32 SeqId = 0;
     RowArray SeqInfoRow;
-    RowCache SeqNames;
-    QPointer<frmNameSeq> cfNameSeq;
 
     double CellLength = 0;
     QString CalFileName;  // "Calilarg.dat" or "CALIsmal.dat" once a piston is chosen
@@ -238,6 +222,11 @@ protected:
     double MaxPressure() const override { return MaxPress(); }
     void StopRun() override { ShutDown(); }
     QString RunningTestName() const override;
+    // The sequence picker (UnitWindow): the names read through the window's
+    // records, the chosen sequence loaded.
+    runloop::RunRecords* SequenceRecords() override { return this; }
+    bool PickerRecordsReady() override;
+    void SequencePicked(const QString& name) override;
     // Start's parts (UnitWindow::StartClicked): a sequence and a calibrated
     // piston; the dialog; the records and the run. Stop asks while running.
     bool StartChecks() override;
@@ -253,7 +242,7 @@ protected:
     // stored, the chart's samples take it and the chart is redrawn; a row
     // that waited gets its grid row when it is stored.
     void SavePvtResultRow() override;
-    // Inserts a row through TestResult within the wait given (InsertResultRow).
+    // Inserts a row through mTestResult within the wait given (InsertResultRow).
     void InsertRow(const ResultPoint& row, int waitMs) override;
     // The rows waiting shown in the progress panel; the chart redrawn when
     // rows that waited were stored.

@@ -47,40 +47,25 @@ void requireRecords(const void* record) {
 
 // ---- the sequence picker ------------------------------------------------------------------
 
-void frmPVTtest::cmdSelect_Click() {
-    // The running test's steps are never replaced.
-    if (SequenceLocked()) return;
-    requireRecords(SeqInfo.get());
-    frmNameSeq::Open(this, cfNameSeq, [this] { cfNameSeq_SelectedTestName(); });
-    FillSequenceList();
-    cfNameSeq->show();
+bool frmPVTtest::PickerRecordsReady() {
+    requireRecords(mSeqInfo.get());
+    return true;
 }
 
-void frmPVTtest::FillSequenceList() {
-    SeqInfo->ConnectX(Connection);
-    SeqNames = SeqInfo->JustName();
-    cfNameSeq->ListNames(SeqNames, SeqInfo->RowCount());
-}
-
-void frmPVTtest::cfNameSeq_SelectedTestName() {
-    if (!cfNameSeq) return;
-    // A picker opened before Start and confirmed during the run loads
-    // nothing: it stays open for after the run.
-    if (SequenceLocked()) return;
-    SeqName = frmNameSeq::TakeSelection(cfNameSeq);
-
+void frmPVTtest::SequencePicked(const QString& name) {
+    SeqName = name;
     if (!loadSteps(true)) return;
     if (!SeqName.isEmpty()) lblSelectSeq->setText(SeqName);
     MSFlexGrid1->Rows(1);
 }
 
 bool frmPVTtest::loadSteps(bool picked) {
-    requireRecords(SeqInfo.get());
-    requireRecords(SeqRamp.get());
-    requireRecords(SeqRampDefine.get());
+    requireRecords(mSeqInfo.get());
+    requireRecords(mSeqRamp.get());
+    requireRecords(mSeqRampDefine.get());
     // The steps up to this unit's Max Pressure.
     const LoadedSequence loaded =
-        LoadSequence(SeqName, MaxPress(), Connection, *SeqInfo, *SeqRamp, SeqRampDefine.get());
+        LoadSequence(SeqName, MaxPress(), mConnection, *mSeqInfo, *mSeqRamp, mSeqRampDefine.get());
     SeqInfoRow = loaded.seqInfoRow;
     SeqId = loaded.sequenceId;
     if (loaded.result == LoadResult::NoSteps) {
@@ -131,13 +116,13 @@ bool frmPVTtest::StartChecks() {
         ui::MsgBox(QStringLiteral("Please select piston size before test."));
         return false;
     }
-    requireRecords(TestInfo.get());
-    requireRecords(TestAdditive.get());
+    requireRecords(mTestInfo.get());
+    requireRecords(mTestAdditive.get());
     return true;
 }
 
 std::unique_ptr<frmTestRelatedInfo> frmPVTtest::TestInfoDialog() {
-    auto dialog = std::make_unique<frmTestRelatedInfo>(Connection, this);
+    auto dialog = std::make_unique<frmTestRelatedInfo>(mConnection, this);
     dialog->setWindowTitle(QStringLiteral("Input Test Information"));
     dialog->Label2->setVisible(true);
     dialog->Label3->setVisible(true);
@@ -184,10 +169,10 @@ void frmPVTtest::BeginTest(frmTestRelatedInfo& dialog) {
     fields.Number(pvt::info::RadiusPerPsi) = kPvtRadiusPerPsi;
     CellLength = fields.Number(pvt::info::CellLength);
     reply.PistonRadius = Val(fields.Text(pvt::info::PistonRadius));
-    TestId = newtest::AddTestInfo(*TestInfo, fields, tick::CurrentDateTime());
+    TestId = newtest::AddTestInfo(*mTestInfo, fields, tick::CurrentDateTime());
     // A new test holds no rows: the chart needs no read of them.
     mSamples.Begin(TestId);
-    newtest::AddTestAdditives(*TestAdditive, TestId, dialog);
+    newtest::AddTestAdditives(*mTestAdditive, TestId, dialog);
 
     StartTest();
     cmdZero->setEnabled(false);
@@ -220,8 +205,8 @@ void frmPVTtest::RefreshRun() {
 // ---- recorded rows, grid and chart ------------------------------------------------------
 
 void frmPVTtest::SavePvtResultRow() {
-    requireRecords(TestResult.get());
-    clsTEST_RESULT& r = *TestResult;
+    requireRecords(mTestResult.get());
+    clsTEST_RESULT& r = *mTestResult;
     r.Test_Id(TestId);
     r.RAMP_NO(CurStep);
     r.RAMP_STEP_NO(0);
@@ -249,7 +234,7 @@ void frmPVTtest::SavePvtResultRow() {
 }
 
 void frmPVTtest::InsertRow(const ResultPoint& row, int waitMs) {
-    runloop::InsertResultRow(TestResult.get(), row, waitMs);
+    runloop::InsertResultRow(mTestResult.get(), row, waitMs);
 }
 
 void frmPVTtest::RowsWaitingChanged() {
@@ -318,8 +303,8 @@ void frmPVTtest::RefreshPvtChart() {
         const pvtchart::Ticks ticks = ChartTicks();
         if (pvtchart::LayOutAxes(*Pesgo1, ticks) == 0) return;
         if (TestId == 0) return;
-        requireRecords(TestResult.get());
-        const std::vector<ResultPoint>& rows = mSamples.Of(TestId, *TestResult, Connection);
+        requireRecords(mTestResult.get());
+        const std::vector<ResultPoint>& rows = mSamples.Of(TestId, *mTestResult, mConnection);
         mRowCount = qint32(rows.size());
         if (mRowCount > 0)
             mSubsetCount = pvtchart::PlotSeries(*Pesgo1, ticks, rows, ChartConstants(), false, &mPlotHeld);
@@ -330,8 +315,8 @@ void frmPVTtest::PlotPvtResults() {
     guardChart([this] {
         mSubsetCount = 0;
         if (TestId == 0) return;
-        requireRecords(TestResult.get());
-        const std::vector<ResultPoint>& rows = mSamples.Of(TestId, *TestResult, Connection);
+        requireRecords(mTestResult.get());
+        const std::vector<ResultPoint>& rows = mSamples.Of(TestId, *mTestResult, mConnection);
         mRowCount = qint32(rows.size());
         if (mRowCount < 1) return;
         mSubsetCount = pvtchart::PlotSeries(*Pesgo1, ChartTicks(), rows, ChartConstants(), true, &mPlotHeld,

@@ -18,7 +18,8 @@
 #include "platform/FlexGrid.h"
 #include "platform/PeChart.h"
 #include "platform/TrapErrors.h"
-#include "unitrun/RunRules.h"
+#include "unitrun/RunMessages.h"
+#include "unitrun/RunStates.h"
 #include "unitlink/UnitProtocol.h"
 
 #include <QCheckBox>
@@ -57,7 +58,8 @@ W* indexed(W* w, int index) {
 }  // namespace
 
 frmSWMTest::frmSWMTest(int unitNumber, clsConnection* connection, QWidget* parent)
-    : UnitWindow(UnitWindowKind::Swell, parent), mConnection(connection), mLayout(this, ControlLayout::Scaled) {
+    : UnitWindow(UnitWindowKind::Swell, parent), mLayout(this, ControlLayout::Scaled) {
+    mConnection = connection;
     setObjectName(QStringLiteral("frmSWMTest"));
     setWindowTitle(kDesignedCaption);
     Units(unitNumber);
@@ -256,19 +258,7 @@ void frmSWMTest::Form_Load() {
     Load_Swell_Calibration();
 }
 
-void frmSWMTest::InitialInst(clsConnection* connection) {
-    mConnection = connection;
-    mSeqInfo = std::make_unique<clsSEQUENCE_INFO>();
-    mSeqInfo->ConnectX(mConnection);
-    mSeqRamp = std::make_unique<clsSEQUENCE_RAMP>();
-    mSeqRamp->ConnectX(mConnection);
-    mTestResult = std::make_unique<clsTEST_RESULT>();
-    mTestResult->ConnectX(mConnection);
-    mTestInfo = std::make_unique<clsTEST_INFO>();
-    mTestInfo->ConnectX(mConnection);
-    mTestAdditive = std::make_unique<clsTEST_ADDITIVE>();
-    mTestAdditive->ConnectX(mConnection);
-}
+void frmSWMTest::InitialInst(clsConnection* connection) { MakeRecords(connection); }
 
 bool frmSWMTest::haveRecords() {
     if (mSeqInfo && mSeqRamp && mTestResult && mTestInfo && mTestAdditive) return true;
@@ -363,11 +353,11 @@ void frmSWMTest::RunButtons(bool running) {
 void frmSWMTest::Message(const QString& text) { ui::Notify(text); }
 
 QString frmSWMTest::PortFailureMessage(const comm::CommError& error, bool wasRunning) const {
-    const QString stopped = wasRunning ? QStringLiteral("The running test has stopped; the points recorded before are "
-                                                        "stored.")
-                                       : QString();
+    const QString stopped = wasRunning ? runloop::RunStoppedText(RunningTestName()) : QString();
     return QStringLiteral("ERROR :") + error.fullText() + PortFailureNote(error, stopped);
 }
+
+QString frmSWMTest::RunningTestName() const { return lblTestname->text(); }
 
 void frmSWMTest::Timer1_Timer() {
     const QPointer<frmSWMTest> self(this);

@@ -25,6 +25,7 @@
 #include "unitbase/LivePlot.h"
 #include "unitrun/LiveSamples.h"
 #include "unitbase/UnitWindow.h"
+#include "unitrun/RunRecords.h"
 #include "unitwindows/SwellChart.h"
 #include "unitwindows/SwellRun.h"
 
@@ -43,14 +44,8 @@ class QLineEdit;
 class QPushButton;
 class QStatusBar;
 class clsConnection;
-class clsSEQUENCE_INFO;
-class clsSEQUENCE_RAMP;
-class clsTEST_ADDITIVE;
-class clsTEST_INFO;
-class clsTEST_RESULT;
-class frmNameSeq;
 
-class frmSWMTest : public UnitWindow, public swell::SwellRun {
+class frmSWMTest : public UnitWindow, public swell::SwellRun, public runloop::RunRecords {
     Q_OBJECT
 public:
     static const QString kDesignedCaption;
@@ -73,9 +68,7 @@ public:
     void SetCalibration(const swell::SwellCalibration& calibration);
 
     // ---- handlers ----------------------------------------------------------------
-    void cmdSelect_Click();
-    void FillSequenceList();
-    void cfNameSeq_SelectedTestName();
+    // Select, the sequence picker and its OK: UnitWindow.
     void cmdRefresh_Click();
     void cmdPreHeat_Click();
     void cmdTempSet_Click();
@@ -95,14 +88,8 @@ public:
     void PlotSwellPoints();
 
     // ---- state -----------------------------------------------------------------
-    clsConnection* mConnection = nullptr;
-    std::unique_ptr<clsSEQUENCE_INFO> mSeqInfo;
-    std::unique_ptr<clsSEQUENCE_RAMP> mSeqRamp;
-    std::unique_ptr<clsTEST_RESULT> mTestResult;
-    std::unique_ptr<clsTEST_INFO> mTestInfo;
-    std::unique_ptr<clsTEST_ADDITIVE> mTestAdditive;
+    // The record objects and the connection: runloop::RunRecords.
     ControlLayout mLayout;
-    QPointer<frmNameSeq> cfNameSeq;
     QString SeqName;
     qint32 SequenceNo = 0;
     double SetTemp = 0, SetPress = 0, SetSpeed = 0;  // as typed (temperature in display units)
@@ -188,6 +175,13 @@ private:
     double MaxPressure() const override { return MaxPress(); }
     void StopRun() override { ShutDown(); }
     QString PortFailureMessage(const comm::CommError& error, bool wasRunning) const override;
+    QString RunningTestName() const override;
+    // The sequence picker (UnitWindow): the names read through the window's
+    // records, the chosen sequence loaded.
+    runloop::RunRecords* SequenceRecords() override { return this; }
+    bool PickerRecordsReady() override { return haveRecords(); }
+    bool PickerDeletedOnClose() const override { return true; }
+    void SequencePicked(const QString& name) override;
     // A test runs while running or cooling (not while preheating).
     bool TestRunning() const override { return RunState == swell::kRunning || RunState == swell::kCooling; }
     // Start's parts (UnitWindow::StartClicked): sequence, calibration, zero,

@@ -25,7 +25,7 @@
 #include "platform/ModalShow.h"
 #include "platform/PeChart.h"
 #include "platform/RunClock.h"
-#include "unitrun/RunRules.h"
+#include "unitrun/RunStates.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -38,28 +38,10 @@ using namespace swell;
 
 // ---- sequence ---------------------------------------------------------------------
 
-void frmSWMTest::cmdSelect_Click() {
-    // The running test's steps (and the pressure its watch reads) are never
-    // replaced.
-    if (SequenceLocked()) return;
-    if (!haveRecords()) return;
-    frmNameSeq::Open(this, cfNameSeq, [this] { cfNameSeq_SelectedTestName(); });
-    cfNameSeq->setAttribute(Qt::WA_DeleteOnClose);
-    FillSequenceList();
-    cfNameSeq->show();
-}
-
-void frmSWMTest::FillSequenceList() {
-    mSeqInfo->ConnectX(mConnection);
-    cfNameSeq->ListNames(mSeqInfo->JustName(), mSeqInfo->RowCount());
-}
-
-void frmSWMTest::cfNameSeq_SelectedTestName() {
-    if (!cfNameSeq) return;
-    // A picker opened before START and confirmed during the run loads
-    // nothing: it stays open for after the run.
-    if (SequenceLocked()) return;
-    SeqName = frmNameSeq::TakeSelection(cfNameSeq);
+// The running test's steps (and the pressure its watch reads) are never
+// replaced: Select and the picker's OK are refused while it runs (UnitWindow).
+void frmSWMTest::SequencePicked(const QString& name) {
+    SeqName = name;
     if (!haveRecords()) return;
 
     const LoadedSwellSequence loaded = LoadSwellSequence(SeqName, MaxPress(), mConnection, *mSeqInfo, *mSeqRamp);
@@ -274,7 +256,7 @@ void frmSWMTest::BeginTest(frmTestRelatedInfo& d) {
     ElapsedText = QStringLiteral("00:00");
     ShowPanel(QStringLiteral("ElapsedTime"), QStringLiteral("ElapsedTime:") + ElapsedText);
     ShowPanel(QStringLiteral("Status"), QStringLiteral("Test Running"));
-    EndTimeText = GeneralDateText(QVariant(now.addSecs(PlannedFrom(1))));
+    EndTimeText = PlannedEndFrom(1, now);
     ShowPanel(QStringLiteral("EndTime"), QStringLiteral("End Time: ") + EndTimeText);
     sendSetPoints();
 }

@@ -8,7 +8,7 @@
 
 #include "mainwindow/frmMain.h"
 #include "mainwindow/frmOpenTest.h"
-#include "unitrun/RunRules.h"
+#include "unitrun/RunStates.h"
 
 #include <QLabel>
 #include <QLineEdit>

@@ -7,7 +7,9 @@
 #include "FakeRun.h"
 
 #include "platform/Database.h"
-#include "unitrun/RunRules.h"
+#include "unitrun/RunMessages.h"
+#include "unitrun/RunStates.h"
+#include "unitrun/SequenceLoading.h"
 #include "support/ScriptedDialogs.h"
 
 #include <gtest/gtest.h>

@@ -10,7 +10,10 @@
 #include "data/clsSEQUENCE_RAMP_DEFINE.h"
 #include "platform/Database.h"
 #include "platform/RunClock.h"
-#include "unitrun/RunRules.h"
+#include "unitrun/Bob.h"
+#include "unitrun/RunMessages.h"
+#include "unitrun/SequenceLoading.h"
+#include "unitrun/SetPoints.h"
 #include "unitrun/SequenceRun.h"
 
 using namespace runloop;

@@ -9,7 +9,9 @@
 #include "data/clsTEST_ADDITIVE.h"
 #include "platform/PeChart.h"
 #include "support/DatabaseFaults.h"
-#include "unitrun/RunRules.h"
+#include "unitrun/Bob.h"
+#include "unitrun/RunMessages.h"
+#include "unitrun/RunStates.h"
 
 #include <QElapsedTimer>
 #include <QLabel>

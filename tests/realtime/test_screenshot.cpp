@@ -7,7 +7,8 @@
 // offscreen run it skips itself. The picture goes to the build folder
 // (screenshots/rheology_window_run.png).
 
-#include "unitrun/RunRules.h"
+#include "unitrun/RunMessages.h"
+#include "unitrun/RunStates.h"
 #include "LiveFixture.h"
 
 #include "data/Settings.h"

@@ -10,7 +10,8 @@
 #include "platform/Database.h"
 #include "platform/ModalShow.h"
 #include "support/ManualClock.h"
-#include "unitrun/RunRules.h"
+#include "unitrun/Bob.h"
+#include "unitrun/RunMessages.h"
 #include "support/UnitSimulator.h"
 
 #include <QElapsedTimer>

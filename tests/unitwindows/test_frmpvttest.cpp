@@ -638,7 +638,7 @@ TEST_F(PvtWindow, RowsADatabaseWithNoRoomRefusesWaitAndAreStoredInOrder) {
             times.push_back(t.toDouble());
         return times;
     };
-    const auto samples = [&] { return w->mSamples.Of(w->TestId, *w->TestResult, &conn).size(); };
+    const auto samples = [&] { return w->mSamples.Of(w->TestId, *w->mTestResult, &conn).size(); };
     tickTo(25);
     ASSERT_EQ(stored(), (std::vector<double>{10, 20}));
 

@@ -622,7 +622,10 @@ TEST_F(SwellWindow, AStopFrameTheLineDoesNotTakeIsAPortFailure) {
     const QString text = dialogs.texts()[1];
     EXPECT_TRUE(text.startsWith("ERROR :Error writing comm device (port 7 = " + unit.slavePath() + ": "))
         << text.toStdString();
-    EXPECT_TRUE(text.contains("\rThe running test has stopped; the points recorded before are stored."));
+    ASSERT_FALSE(w->lblTestname->text().isEmpty());
+    EXPECT_TRUE(text.contains("\rThe running test \"" + w->lblTestname->text() +
+                              "\" has stopped; the points recorded before are stored."))
+        << text.toStdString();
     EXPECT_TRUE(text.endsWith("\rThe unit did not receive the last command: check that it has stopped."));
 }
 

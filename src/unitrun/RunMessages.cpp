@@ -1,0 +1,121 @@
+#include "unitrun/RunMessages.h"
+
+#include "data/DateText.h"
+#include "data/Numbers.h"
+#include "platform/Dialogs.h"
+
+namespace runloop {
+
+// ---- the status bar ------------------------------------------------------------------------------
+
+QString HmsText(qint64 seconds) {
+    const qint64 hours = seconds / 3600;
+    const qint64 rest = seconds - hours * 3600;
+    return Format(double(hours), QStringLiteral("##0")) + QLatin1Char(':') +
+           Format(double(rest / 60), QStringLiteral("00")) + QLatin1Char(':') +
+           Format(double(rest % 60), QStringLiteral("00"));
+}
+
+QString StepTimeText(int step, int cycle, qint64 stepSeconds) {
+    return QStringLiteral("Current Step (%1) Cycle (%2) Time: ").arg(step).arg(cycle) + HmsText(stepSeconds);
+}
+
+QString RampTimeText(int entry, qint64 rampSeconds) {
+    // The time as a fraction of a day: whole days, then the time of day as
+    // hours and minutes, then the seconds.
+    const double days = double(rampSeconds) / 3600.0 / 24.0;
+    const qint64 ofDay = ((rampSeconds % 86400) + 86400) % 86400;
+    const QString hhmm = QStringLiteral("%1:%2")
+                             .arg(ofDay / 3600, 2, 10, QLatin1Char('0'))
+                             .arg((ofDay / 60) % 60, 2, 10, QLatin1Char('0'));
+    return QStringLiteral("Current Ramp (%1) Time: ").arg(entry) + Format(days, QStringLiteral("##0")) +
+           QLatin1Char(':') + hhmm + QLatin1Char(':') + Format(double(rampSeconds % 60), QStringLiteral("00"));
+}
+
+QString ElapsedTimeText(const QString& elapsed) { return QStringLiteral("Elapsed Time:  ") + elapsed; }
+
+QString PointsNotRecordedText(int count) {
+    return QStringLiteral("No readings from the unit: %1 %2 not recorded")
+        .arg(count)
+        .arg(count == 1 ? QStringLiteral("point") : QStringLiteral("points"));
+}
+
+QString PointsMissedText(int count) {
+    return QStringLiteral("%1 %2 missed").arg(count).arg(count == 1 ? QStringLiteral("point") : QStringLiteral("points"));
+}
+
+QString GeneralDate(const QDateTime& t) { return GeneralDateText(QVariant(t)); }
+
+QString NoDataMessage() { return QStringLiteral("This sequence has no data, test cannot be run."); }
+
+QString PressureTooHighMessage(double maxPress) {
+    return QStringLiteral("Sequence pressure setting too high. ") + CStr(maxPress) + QStringLiteral("(psi),") +
+           QChar(13) + QStringLiteral("Please choose another sequence.");
+}
+
+
+QString PressureInactiveMessage() { return QStringLiteral("pressure inactive, test will be stopped."); }
+
+QString SequenceLockedMessage() {
+    return QStringLiteral("A test is running: the sequence cannot be changed until the test has stopped.");
+}
+
+QString RetrieveLockedMessage() {
+    return QStringLiteral("A test is running: the unit's stored test can be retrieved once the test has stopped.");
+}
+
+
+
+// ---- a recorded point that could not be stored ------------------------------------------
+
+void ReportRowNotSaved(int& rowsNotSaved, const QString& message) {
+    if (rowsNotSaved++ == 0) ui::Notify(message);
+}
+
+QString RowNotSavedMessage(const QString& description) { return QStringLiteral("ERROR :") + description; }
+
+QString PvtRowNotSavedMessage(int number, const QString& description) { return ui::errorText(number, description); }
+
+QString SwellRowNotSavedMessage(int number, const QString& description) {
+    return QStringLiteral("A recorded point could not be stored: ") + ui::errorText(number, description);
+}
+
+// ---- recorded points waiting for the database ----------------------------------------------
+
+namespace {
+QString pointsText(int count) {
+    return QStringLiteral("%1 %2").arg(count).arg(count == 1 ? QStringLiteral("point") : QStringLiteral("points"));
+}
+QString unitAndTest(const QString& unit, const QString& test) {
+    return unit.trimmed() + QStringLiteral(", test \"") + test + QLatin1Char('"');
+}
+}  // namespace
+
+QString RowsWaitingText(const QString& unit, const QString& test, int count, const QString& reason) {
+    return unitAndTest(unit, test) + QStringLiteral(": ") + pointsText(count) +
+           QStringLiteral(" waiting to be stored (") + reason + QLatin1Char(')');
+}
+
+QString RowsWaitingQuestion(const QString& unit, const QString& test, int count, const QString& reason,
+                            bool closing) {
+    const QString points = pointsText(count);
+    QString text = unitAndTest(unit, test) + QStringLiteral(": ") + points +
+                   QStringLiteral(" recorded but not yet stored; the database refuses them (") + reason +
+                   QStringLiteral(").") + QChar(13) + QChar(13);
+    if (closing)
+        return text + QStringLiteral("Yes: try to store them now; the window closes once they are stored.") + QChar(13) +
+               QStringLiteral("No: close the window and drop them: ") + points + QStringLiteral(" not stored.") +
+               QChar(13) + QStringLiteral("Cancel: keep the window open; it keeps trying to store them.");
+    return text + QStringLiteral("Yes: try to store them now.") + QChar(13) + QStringLiteral("No: drop them: ") +
+           points + QStringLiteral(" not stored.") + QChar(13) +
+           QStringLiteral("Cancel: keep them; the window keeps trying to store them.");
+}
+
+// ---- a port failure ---------------------------------------------------------------------------
+
+QString RunStoppedText(const QString& testName) {
+    return QStringLiteral("The running test \"") + testName +
+           QStringLiteral("\" has stopped; the points recorded before are stored.");
+}
+
+}  // namespace runloop

@@ -1,0 +1,72 @@
+#pragma once
+// The words of a run on a unit: the texts of the status bar and the progress
+// panel, the messages of its refusals and failures (with the test's name
+// where a message names it), a recorded point that could not be stored and
+// the recorded points waiting for the database.
+
+#include <QDateTime>
+#include <QString>
+
+namespace runloop {
+
+// ---- the status bar ------------------------------------------------------------------------------
+
+// Whole seconds as H:MM:SS (3725: "1:02:05").
+QString HmsText(qint64 seconds);
+// "Current Step (3) Cycle (1) Time: 0:02:05"
+QString StepTimeText(int step, int cycle, qint64 stepSeconds);
+// "Current Ramp (2) Time: 0:00:01:05" (days, hours:minutes, seconds).
+QString RampTimeText(int entry, qint64 rampSeconds);
+// "Elapsed Time:  1:00:00"
+QString ElapsedTimeText(const QString& elapsed);
+// The progress panel while the unit sends nothing during a run: "No readings
+// from the unit: 3 points not recorded" ("1 point").
+QString PointsNotRecordedText(int count);
+// After the progress panel's text when the program could not take points
+// that fell due in time: "3 points missed" ("1 point missed").
+QString PointsMissedText(int count);
+// A date and time in the general date form the status bar shows.
+QString GeneralDate(const QDateTime& t);
+
+QString NoDataMessage();             // "This sequence has no data, test cannot be run."
+QString PressureTooHighMessage(double maxPress);
+QString PressureInactiveMessage();   // "pressure inactive, test will be stopped."
+// Select Sequence refused while a test runs.
+QString SequenceLockedMessage();
+// The refusal of a download of the unit's stored test while a test runs.
+QString RetrieveLockedMessage();
+
+// ---- a recorded point that could not be stored ------------------------------------------
+
+// A recorded point the database refused: the run goes on with its next
+// points, and the operator is told of the first point of the run that was
+// lost, not of every one after it. Counts the point in rowsNotSaved (which
+// the run sets to 0 when it starts) and shows `message` for the first.
+void ReportRowNotSaved(int& rowsNotSaved, const QString& message);
+// The words of that message, each run's own:
+// the rheology run's, "ERROR :" and the description ("ERROR :disk I/O error");
+QString RowNotSavedMessage(const QString& description);
+// the PVT run's, the numbered error as other error boxes say it ("ERROR: 5, disk I/O error");
+QString PvtRowNotSavedMessage(int number, const QString& description);
+// the swell run's, that numbered error after "A recorded point could not be stored: ".
+QString SwellRowNotSavedMessage(int number, const QString& description);
+
+// ---- recorded points waiting for the database ----------------------------------------------
+
+// The progress panel while recorded points wait to be stored: the unit, the
+// test, how many and the database's reason ("Unit 3, test "Mud A": 5 points
+// waiting to be stored (database is locked)"; "1 point").
+QString RowsWaitingText(const QString& unit, const QString& test, int count, const QString& reason);
+// The question of Stop (closing false) or of closing the window while
+// points wait: Yes tries to store them now, No drops them (saying how many),
+// Cancel keeps them waiting while the window keeps trying.
+QString RowsWaitingQuestion(const QString& unit, const QString& test, int count, const QString& reason,
+                            bool closing);
+
+// ---- a port failure ---------------------------------------------------------------------------
+
+// The line of a port failure's message saying the named running test has
+// stopped.
+QString RunStoppedText(const QString& testName);
+
+}  // namespace runloop

@@ -1,0 +1,39 @@
+#pragma once
+// The record objects of a window that runs a sequence on a unit (the
+// rheology, PVT and swell windows): the sequence's records it loads the steps
+// through and the test's records it writes the new test and its rows
+// through, all on the connection the window was handed.
+
+#include <memory>
+
+class clsConnection;
+class clsSEQUENCE_INFO;
+class clsSEQUENCE_RAMP;
+class clsSEQUENCE_RAMP_DEFINE;
+class clsTEST_ADDITIVE;
+class clsTEST_INFO;
+class clsTEST_RESULT;
+
+namespace runloop {
+
+struct RunRecords {
+    RunRecords();
+    ~RunRecords();
+    RunRecords(const RunRecords&) = delete;
+    RunRecords& operator=(const RunRecords&) = delete;
+
+    // Every record object made anew, each bound to `connection` but the
+    // ramp-define record, which LoadSequence binds when it reads the ramp
+    // entries (kinds without a ramp list leave it unused).
+    void MakeRecords(clsConnection* connection);
+
+    clsConnection* mConnection = nullptr;
+    std::unique_ptr<clsSEQUENCE_INFO> mSeqInfo;
+    std::unique_ptr<clsSEQUENCE_RAMP> mSeqRamp;
+    std::unique_ptr<clsSEQUENCE_RAMP_DEFINE> mSeqRampDefine;
+    std::unique_ptr<clsTEST_RESULT> mTestResult;
+    std::unique_ptr<clsTEST_INFO> mTestInfo;
+    std::unique_ptr<clsTEST_ADDITIVE> mTestAdditive;
+};
+
+}  // namespace runloop
