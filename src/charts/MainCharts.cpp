@@ -443,17 +443,13 @@ void MainCharts::Pesgo1_AxisEvent(short a, short b) {
     }
 }
 
-// Max and Min show the range now in force: the manual range as typed (OK
-// stored it a tenth of the span wider at each end), otherwise the viscosity
-// scale as drawn.
+// Max and Min show the range now in force: the manual range as typed,
+// otherwise the viscosity scale as drawn.
 void MainCharts::FillYRangeFrame() {
     double lo = 0, hi = 0;
     if (pesgo1_.manualYRange()) {
-        const double storedHi = std::max(pesgo1_.manualYMax(), pesgo1_.manualYMin());
-        const double storedLo = std::min(pesgo1_.manualYMax(), pesgo1_.manualYMin());
-        const double span = (storedHi - storedLo) / 1.2;
-        hi = storedHi - 0.1 * span;
-        lo = storedLo + 0.1 * span;
+        hi = std::max(pesgo1_.manualYMax(), pesgo1_.manualYMin());
+        lo = std::min(pesgo1_.manualYMax(), pesgo1_.manualYMin());
     } else if (!pesgo1_.shownYRange(lo, hi)) {
         return;  // nothing drawn yet: the boxes keep what they hold
     }
@@ -465,13 +461,14 @@ void MainCharts::FillYRangeFrame() {
     c_.Text2->setText(text(lo));
 }
 
+// The scale drawn runs exactly from Min to Max: what the user typed is what
+// the axis shows at its ends.
 void MainCharts::Command1_Click() {
     const double max = Val(c_.Text1->text());
     const double min = Val(c_.Text2->text());
-    const double span = max - min;
     pesgo1_.setProp(pesgo::ManualScaleControlY, i16(pesgo::ManualRange));
-    pesgo1_.setProp(pesgo::ManualMaxY, max + 0.1 * span);
-    pesgo1_.setProp(pesgo::ManualMinY, min - 0.1 * span);
+    pesgo1_.setProp(pesgo::ManualMaxY, max);
+    pesgo1_.setProp(pesgo::ManualMinY, min);
     c_.Frame1->hide();
 }
 

@@ -121,8 +121,8 @@ public:
     // The axis event of Pesgo1 (a double-click on an axis): a = 0 opens the
     // Y-range frame; b not 0 closes it with "Not working for this axis".
     void Pesgo1_AxisEvent(short a, short b);
-    // OK of the Y-range frame: manual Y range from Max (Text1) and Min
-    // (Text2), a tenth of the span beyond each; then the frame is hidden.
+    // OK of the Y-range frame: manual Y range from Max (Text1) to Min
+    // (Text2), exactly; then the frame is hidden.
     void Command1_Click();
     // Cancel of the Y-range frame.
     void Command2_Click();

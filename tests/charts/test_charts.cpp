@@ -593,13 +593,15 @@ TEST_F(Charts, AxisScaleOptionsRedrawWithoutReadingRowsAgain) {
 // ---------------------------------------------------------------------------
 // Manual Y range and the axis event
 
-TEST_F(ChartFixture, YRangeOkSetsTheManualRangeWithATenthOfTheSpanAround) {
+// The manual range is the one typed, not widened: the axis drawn ends where
+// the user said (a range of 40 to 60 once drew 38 to 62).
+TEST_F(ChartFixture, YRangeOkSetsTheManualRangeToTheEndsTyped) {
     struct Case {
         QString max, min;
         double upper, lower;
     };
-    for (const Case& c : {Case{"100", "20", 108, 12}, Case{"100", "0", 110, -10}, Case{"0", "100", -10, 110},
-                          Case{"", "", 0, 0}, Case{"50abc", "x", 55, -5}}) {
+    for (const Case& c : {Case{"100", "20", 100, 20}, Case{"60", "40", 60, 40}, Case{"0", "100", 0, 100},
+                          Case{"", "", 0, 0}, Case{"50abc", "x", 50, 0}}) {
         host.c.Frame1->show();
         host.c.Text1->setText(c.max);
         host.c.Text2->setText(c.min);

@@ -260,7 +260,7 @@ TEST_F(MainWindowTest, ManualYRange) {
     struct Case {
         const char *max, *min;
         double upper, lower;
-    } cases[] = {{"100", "0", 110, -10}, {"0", "100", -10, 110}, {"", "", 0, 0}, {"-5", "-15", -4, -16}};
+    } cases[] = {{"100", "0", 100, 0}, {"0", "100", 0, 100}, {"", "", 0, 0}, {"-5", "-15", -5, -15}};  // as typed
     for (const auto& c : cases) {
         w->Pesgo1_AxisEvent(0, 0);
         w->Text1->setText(c.max);
@@ -279,15 +279,15 @@ TEST_F(MainWindowTest, ManualYRange) {
     w->Command1_Click();
     EXPECT_TRUE(w->Frame1->isHidden());
     EXPECT_EQ(w->Pesgo1->prop(pesgo::ManualScaleControlY).toInt(), 3);
-    EXPECT_DOUBLE_EQ(w->Pesgo1->prop(pesgo::ManualMaxY).toDouble(), 110);
-    EXPECT_DOUBLE_EQ(w->Pesgo1->prop(pesgo::ManualMinY).toDouble(), -10);
+    EXPECT_DOUBLE_EQ(w->Pesgo1->prop(pesgo::ManualMaxY).toDouble(), 100);
+    EXPECT_DOUBLE_EQ(w->Pesgo1->prop(pesgo::ManualMinY).toDouble(), 0);
 
     // Cancel only hides the frame.
     w->Pesgo1_AxisEvent(0, 0);
     w->Text1->setText("1");
     w->Command2_Click();
     EXPECT_TRUE(w->Frame1->isHidden());
-    EXPECT_DOUBLE_EQ(w->Pesgo1->prop(pesgo::ManualMaxY).toDouble(), 110);
+    EXPECT_DOUBLE_EQ(w->Pesgo1->prop(pesgo::ManualMaxY).toDouble(), 100);
 
     // Another axis cannot be ranged.
     dialogs_.clear();
@@ -310,8 +310,8 @@ TEST_F(MainWindowTest, ManualYRangeKeys) {
     QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
     QApplication::sendEvent(w->Text2, &enter);
     EXPECT_TRUE(w->Frame1->isHidden());
-    EXPECT_DOUBLE_EQ(w->Pesgo1->prop(pesgo::ManualMaxY).toDouble(), 210);
-    EXPECT_DOUBLE_EQ(w->Pesgo1->prop(pesgo::ManualMinY).toDouble(), 90);
+    EXPECT_DOUBLE_EQ(w->Pesgo1->prop(pesgo::ManualMaxY).toDouble(), 200);
+    EXPECT_DOUBLE_EQ(w->Pesgo1->prop(pesgo::ManualMinY).toDouble(), 100);
 
     w->Pesgo1_AxisEvent(0, 0);
     QApplication::processEvents();
@@ -323,7 +323,7 @@ TEST_F(MainWindowTest, ManualYRangeKeys) {
     QApplication::sendEvent(w->Text1, &esc);
     QApplication::processEvents();
     EXPECT_TRUE(w->Frame1->isHidden());
-    EXPECT_DOUBLE_EQ(w->Pesgo1->prop(pesgo::ManualMaxY).toDouble(), 210);
+    EXPECT_DOUBLE_EQ(w->Pesgo1->prop(pesgo::ManualMaxY).toDouble(), 200);
     w->hide();
 }
 

@@ -165,8 +165,8 @@ TEST_F(MainWindowTest, ChartControlsReachTheCharts) {
     w->Command1->click();
     EXPECT_TRUE(w->Frame1->isHidden());
     EXPECT_TRUE(g.manualYRange());
-    EXPECT_DOUBLE_EQ(g.manualYMax(), 110);
-    EXPECT_DOUBLE_EQ(g.manualYMin(), -10);
+    EXPECT_DOUBLE_EQ(g.manualYMax(), 100);  // the ends as typed
+    EXPECT_DOUBLE_EQ(g.manualYMin(), 0);
     EXPECT_TRUE(dialogs_.messages.empty()) << dialogs_.texts().join('\n').toStdString();
 }
 
