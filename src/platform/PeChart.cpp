@@ -90,14 +90,11 @@ void styleAxis(QAbstractAxis* axis, const QColor& colour) {
     axis->setTitleBrush(QBrush(colour));
 }
 
-// A log scale from whole decades around the data (or the manual range),
-// with the eight minor grid lines of each decade.
-QAbstractAxis* makeLogAxis(Range r, bool manual, double manualLo, double manualHi) {
-    auto* axis = new QLogValueAxis;
-    axis->setBase(10.0);
-    axis->setLabelFormat(QStringLiteral("%g"));
-    double lo = r.valid() ? r.lo : 1.0;
-    double hi = r.valid() ? r.hi : 10.0;
+// The ends of a log scale: whole decades around the data (or the manual range).
+std::pair<double, double> logEnds(bool valid, double dataLo, double dataHi, bool manual, double manualLo,
+                                  double manualHi) {
+    double lo = valid ? dataLo : 1.0;
+    double hi = valid ? dataHi : 10.0;
     if (manual) {
         if (manualLo > 0) lo = manualLo;
         if (manualHi > 0) hi = manualHi;
@@ -110,6 +107,16 @@ QAbstractAxis* makeLogAxis(Range r, bool manual, double manualLo, double manualH
         lo /= 10.0;
         hi *= 10.0;
     }
+    return {lo, hi};
+}
+
+// A log scale from whole decades around the data (or the manual range),
+// with the eight minor grid lines of each decade.
+QAbstractAxis* makeLogAxis(Range r, bool manual, double manualLo, double manualHi) {
+    auto* axis = new QLogValueAxis;
+    axis->setBase(10.0);
+    axis->setLabelFormat(QStringLiteral("%g"));
+    const auto [lo, hi] = logEnds(r.valid(), r.lo, r.hi, manual, manualLo, manualHi);
     axis->setRange(lo, hi);
     axis->setMinorTickCount(8);
     axis->setMinorGridLineVisible(true);
@@ -117,9 +124,10 @@ QAbstractAxis* makeLogAxis(Range r, bool manual, double manualLo, double manualH
 }
 
 
-// Puts the ticks of a linear axis where `t` says.
-void applyTicks(QValueAxis* axis, const pechart::LinearTicks& t) {
-    axis->setRange(t.lo, t.hi);
+// Puts the ticks of a linear axis where `t` says, the axis running from lo
+// to hi (t's ends, or a little beyond them).
+void applyTicks(QValueAxis* axis, const pechart::LinearTicks& t, double lo, double hi) {
+    axis->setRange(lo, hi);
     axis->setTickType(QValueAxis::TicksDynamic);
     axis->setTickAnchor(t.first);
     axis->setTickInterval(t.step);
@@ -167,6 +175,11 @@ PeChart::PeChart(QWidget* parent) : PeControl(Action, parent) {
     view_ = new PeChartView(chart_, this);
     view_->setObjectName(QStringLiteral("chartView"));
     view_->setRenderHint(QPainter::Antialiasing);
+    // Every change repaints the whole view: the chart tells the view only the
+    // bounds of a curve's points, and the markers reach beyond them, so a
+    // curve drawn anew elsewhere would leave the edges of its old markers
+    // behind (marks beside the outermost points).
+    view_->setViewportUpdateMode(QGraphicsView::FullViewportUpdate);
     // A plot area laid out anew by the chart itself gets its curves thinned
     // for it at the next turn of the event loop.
     connect(chart_, &QChart::plotAreaChanged, this, [this](const QRectF& plot) {
@@ -375,7 +388,7 @@ void PeChart::redraw() {
                 series->setPointsVisible(true);
             }
             list.append(int(curves_.size()));
-            curves_.append(Curve{series, nullptr, std::move(pts), line});
+            curves_.append(Curve{series, nullptr, std::move(pts), line, series->pen(), series->markerSize()});
             ++seriesCount;
         }
         scaleCurves.append(list);
@@ -415,6 +428,12 @@ void PeChart::redraw() {
             series->attachAxis(xAxis_);
             series->attachAxis(axis);
         }
+    }
+    // The look each curve was given, as the chart holds it once the curve is
+    // on it (its marker size follows the pen there).
+    for (Curve& c : curves_) {
+        c.pen = c.series->pen();
+        c.markerSize = c.series->markerSize();
     }
     chart_->legend()->setVisible(seriesCount > 1);
     applyScales();
@@ -457,7 +476,12 @@ void PeChart::handOverPoints() {
     shownPlot_ = plot;
     // A chart not laid out yet is thinned as if 1,000 pixels square.
     if (plot.width() < 1 || plot.height() < 1) plot = QRectF(0, 0, 1000, 1000);
+    // Each curve's points as handed over, in pixels of the plot area.
+    QList<pechart::CurvePixels> drawn;
+    drawn.reserve(curves_.size());
     for (Curve& c : curves_) {
+        QList<QPointF> thinned;
+        const QList<QPointF>* handed = &c.points;
         if (c.points.size() <= kMarkerLimit) {
             if (c.series->points() != c.points) c.series->replace(c.points);
         } else if (!thin_ || !c.yAxis || !xAxis_) {
@@ -465,27 +489,189 @@ void PeChart::handOverPoints() {
         } else {
             const pechart::AxisMap x = mapOf(xAxis_, plot.left(), plot.right());
             const pechart::AxisMap y = mapOf(c.yAxis, plot.bottom(), plot.top());
-            c.series->replace(c.line ? pechart::ThinLine(c.points, x) : pechart::ThinMarkers(c.points, x, y));
+            thinned = c.line ? pechart::ThinLine(c.points, x) : pechart::ThinMarkers(c.points, x, y);
+            c.series->replace(thinned);
+            handed = &thinned;
         }
+        pechart::CurvePixels pixels;
+        pixels.line = c.line;
+        if (curves_.size() > 1 && c.yAxis && xAxis_) {
+            const pechart::AxisMap x = mapOf(xAxis_, 0, plot.width());
+            const pechart::AxisMap y = mapOf(c.yAxis, plot.height(), 0);
+            pixels.points.reserve(handed->size());
+            for (const QPointF& p : *handed) pixels.points.append(QPointF(x(p.x()), y(p.y())));
+        }
+        drawn.append(std::move(pixels));
+    }
+    setCurvesApart(drawn, plot.size());
+}
+
+void PeChart::setCurvesApart(const QList<pechart::CurvePixels>& drawn, const QSizeF& plot) {
+    const QList<pechart::Coinciding> apart = pechart::CoincidingCurves(drawn, plot.width(), plot.height());
+    for (qsizetype k = 0; k < curves_.size() && k < apart.size(); ++k) {
+        Curve& c = curves_[k];
+        const pechart::Coinciding a = apart[k];
+        if (c.rank == a.rank && c.of == a.of) continue;
+        c.rank = a.rank;
+        c.of = a.of;
+        QPen pen = c.pen;
+        double marker = c.markerSize;
+        if (a.of > 1 && c.line && a.rank > 0) {
+            // The lines over the first one take turns along the line, each a
+            // dash in `of` (in pen widths), and leave the last turn to the
+            // first: every one of them shows.
+            constexpr double kDash = 4;
+            pen.setCapStyle(Qt::FlatCap);
+            pen.setDashPattern({kDash, kDash * (a.of - 1)});
+            pen.setDashOffset(std::fmod(kDash * (a.of - (a.rank - 1)), kDash * a.of));
+        } else if (a.of > 1 && !c.line) {
+            // Markers over other markers smaller: the ones beneath show round them.
+            marker = std::max(2.0, c.markerSize - 1.5 * a.rank);
+        }
+        c.series->setPen(pen);
+        c.series->setMarkerSize(marker);
     }
 }
 
-int PeChart::intervalsFor(Qt::Orientation o) const {
-    // About one tick label per 70 pixels across and per 34 pixels up.
+QRectF PeChart::plotForScales(bool* laidOut) const {
+    // A chart too small to lay its scales out (see fitAxisFonts) takes them
+    // as for the most of its size.
+    const QSizeF whole = chart_->size();
     QRectF plot = chart_->plotArea();
-    if (plot.width() < 20 || plot.height() < 20) plot = QRectF(QPointF(0, 0), chart_->size() * 0.7);
-    const double room = o == Qt::Horizontal ? plot.width() / 70.0 : plot.height() / 34.0;
-    return std::clamp(int(room), 4, 10);
+    const bool shown = whole.width() >= 50 && whole.height() >= 50 && plot.width() >= 20 && plot.height() >= 20;
+    if (!shown) plot = QRectF(QPointF(0, 0), whole * 0.7);
+    if (laidOut) *laidOut = shown;
+    return plot;
 }
 
-void PeChart::applyScales() {
+double PeChart::pointReach(const QXYSeries& series) {
+    // A marker is drawn as a circle of the marker size's radius (Qt Charts
+    // paints a dot of that diameter with a pen as wide), a line as wide as its pen.
+    const double line = series.pen().style() == Qt::NoPen ? 0.0 : series.pen().widthF() / 2;
+    return std::max(series.pointsVisible() ? series.markerSize() : 0.0, line);
+}
+
+double PeChart::edgeRoom() const {
+    // The reach of the largest marker drawn, and a pixel and a half for the
+    // smoothing of its edge. Lines alone (curves too long for markers) may
+    // run along the plot area's edge, as a curve from the start of a test
+    // runs up the Y axis.
+    double reach = -1;
+    for (const Curve& c : curves_)
+        if (c.series->pointsVisible()) reach = std::max(reach, c.markerSize);
+    return reach < 0 ? 0.0 : reach + 1.5;
+}
+
+namespace {
+
+QStringList tickLabels(const pechart::LinearTicks& t) {
+    QStringList out;
+    if (!(t.step > 0)) return out;
+    for (int k = 0; k < 200; ++k) {
+        double v = t.first + k * t.step;
+        if (v > t.hi + t.step * 1e-9) break;
+        if (std::abs(v) < t.step * 1e-9) v = 0.0;
+        out << QString::asprintf("%.*f", t.decimals, v);
+    }
+    return out;
+}
+
+constexpr double kXLabelPadding = 4;  // what the chart keeps beside each X label
+
+}  // namespace
+
+namespace {
+
+// The width of the plot area an X axis with these labels needs: the chart
+// gives each label the plot's width shared by the ticks, less a padding on
+// each side, and the title the plot's width.
+double xAxisRoom(const QStringList& labels, const QFontMetricsF& fm, double titleWidth) {
+    double widest = 0;
+    for (const QString& l : labels) widest = std::max(widest, fm.horizontalAdvance(l));
+    return std::ceil(std::max(labels.size() * (widest + 2 * kXLabelPadding), titleWidth) + 2);
+}
+
+}  // namespace
+
+double PeChart::xLabelsRoom(const pechart::LinearTicks& t) const {
+    return xAxisRoom(tickLabels(t), QFontMetricsF(xAxis_ ? xAxis_->labelsFont() : font()), 0);
+}
+
+double PeChart::leastXRoom() const {
+    if (!xAxis_) return 0;
+    const double title = QFontMetricsF(xAxis_->titleFont()).horizontalAdvance(xAxis_->titleText());
+    const QFontMetricsF fm(xAxis_->labelsFont());
+    double least = std::numeric_limits<double>::infinity();
+    if (qobject_cast<QValueAxis*>(xAxis_)) {
+        const AxisScaling sc = scaling_.isEmpty() ? AxisScaling{} : scaling_[0];
+        const double lo = sc.valid ? sc.lo : 0.0, hi = sc.valid ? sc.hi : 1.0;
+        for (int k = 3; k <= 10; ++k) least = std::min(least, xAxisRoom(tickLabels(pechart::NiceScale(lo, hi, k)), fm, title));
+    } else {  // a log axis labels its decades
+        QStringList decades;
+        for (const pechart::ScaleTick& t : pechart::ScaleTicks(xAxis_))
+            if (t.major) decades << t.text;
+        least = xAxisRoom(decades, fm, title);
+    }
+    return least;
+}
+
+pechart::LinearTicks PeChart::xTicksFitting(double lo, double hi, int most, double width) const {
+    // The most round ticks up to `most` steps whose labels have their room,
+    // down to two steps.
+    for (int k = most; k > 2; --k) {
+        const pechart::LinearTicks t = pechart::NiceScale(lo, hi, k);
+        if (xLabelsRoom(t) <= width) return t;
+    }
+    return pechart::NiceScale(lo, hi, 2);
+}
+
+int PeChart::applyScales() {
     QList<QAbstractAxis*> axes{xAxis_};
     axes += yAxes_;
-    for (int k = 0; k < axes.size() && k < scaling_.size(); ++k) {
-        auto* axis = qobject_cast<QValueAxis*>(axes[k]);
+    bool laidOut = false;
+    const QRectF plot = plotForScales(&laidOut);
+    // No room at the ends of a chart whose points are not drawn.
+    const double room = laidOut ? edgeRoom() : 0.0;
+    // The nearly constant curves of several scales each get a height of their
+    // own, the first drawn highest.
+    QList<int> flat;
+    QList<std::pair<double, double>> flatRanges;
+    for (int k = 1; k < axes.size() && k < scaling_.size(); ++k) {
         const AxisScaling& sc = scaling_[k];
-        if (!axis) continue;  // a log scale keeps its decades
-        const int intervals = intervalsFor(sc.isY ? Qt::Vertical : Qt::Horizontal);
+        if (!sc.manual && sc.valid && qobject_cast<QValueAxis*>(axes[k]) && pechart::IsFlat(sc.lo, sc.hi)) {
+            flat.append(k);
+            flatRanges.append({sc.lo, sc.hi});
+        }
+    }
+    const QList<pechart::LinearTicks> flatTicks =
+        flat.size() > 1 ? pechart::FlatScales(flatRanges, std::clamp(int(plot.height() / 34.0), 4, 10))
+                        : QList<pechart::LinearTicks>();
+    int changed = 0;
+    for (int k = 0; k < axes.size() && k < scaling_.size(); ++k) {
+        AxisScaling& sc = scaling_[k];
+        // The X axis's ends and ticks follow the width planned for the plot
+        // area, not the one the chart gives it after the labels in force.
+        const double pixels = sc.isY ? plot.height() : xFitWidth_ > 0 ? xFitWidth_ : plot.width();
+        if (auto* l = qobject_cast<QLogValueAxis*>(axes[k])) {
+            if (sc.manual) {  // as built: the manual range
+                sc.roundLo = l->min();
+                sc.roundHi = l->max();
+                continue;
+            }
+            const auto [lo, hi] = logEnds(sc.valid, sc.lo, sc.hi, false, 0, 0);
+            sc.roundLo = lo;
+            sc.roundHi = hi;
+            const auto [from, to] = sc.valid ? pechart::RoomAtEnds(lo, hi, sc.lo, sc.hi, pixels, room, true)
+                                             : std::make_pair(lo, hi);
+            if (l->min() != from || l->max() != to) l->setRange(from, to);
+            continue;
+        }
+        auto* axis = qobject_cast<QValueAxis*>(axes[k]);
+        if (!axis) continue;
+        // About one tick label per 70 pixels across and per 34 pixels up.
+        const int intervals = std::clamp(int(sc.isY ? pixels / 34.0 : pixels / 70.0), 4, 10);
+        pechart::LinearTicks t;
+        double from = 0, to = 1;
         if (sc.manual) {
             double lo = sc.lo, hi = sc.hi;
             if (lo > hi) std::swap(lo, hi);
@@ -493,30 +679,42 @@ void PeChart::applyScales() {
                 lo -= 1.0;
                 hi += 1.0;
             }
-            applyTicks(axis, pechart::RoundTicksWithin(lo, hi, intervals));
-            continue;
+            t = pechart::RoundTicksWithin(lo, hi, intervals);
+            from = t.lo;
+            to = t.hi;
+        } else {
+            double lo = sc.valid ? sc.lo : 0.0;
+            double hi = sc.valid ? sc.hi : 1.0;
+            if (!sc.isY) {
+                t = xTicksFitting(lo, hi, intervals, pixels);
+            } else if (const qsizetype slot = flat.indexOf(k); slot >= 0 && slot < flatTicks.size()) {
+                t = flatTicks[slot];
+            } else {
+                if (sc.valid) std::tie(lo, hi) = pechart::WithMinimumSpan(lo, hi);
+                t = pechart::NiceScale(lo, hi, intervals);
+            }
+            std::tie(from, to) = sc.valid ? pechart::RoomAtEnds(t.lo, t.hi, sc.lo, sc.hi, pixels, room)
+                                          : std::make_pair(t.lo, t.hi);
         }
-        double lo = sc.valid ? sc.lo : 0.0;
-        double hi = sc.valid ? sc.hi : 1.0;
-        if (sc.isY && sc.valid) std::tie(lo, hi) = pechart::WithMinimumSpan(lo, hi);
-        applyTicks(axis, pechart::NiceScale(lo, hi, intervals));
+        if (sc.roundLo != t.lo || sc.roundHi != t.hi || axis->tickInterval() != t.step || axis->tickAnchor() != t.first)
+            changed |= sc.isY ? kYTicksChanged : kXTicksChanged;
+        sc.roundLo = t.lo;
+        sc.roundHi = t.hi;
+        applyTicks(axis, t, from, to);
     }
+    return changed;
 }
 
 bool PeChart::shownYRange(double& lo, double& hi) const {
-    if (yAxes_.isEmpty() || drawnScales_.isEmpty() || drawnScales_[0].axis != 0 || drawnScales_[0].rightHand) return false;
-    if (auto* v = qobject_cast<QValueAxis*>(yAxes_[0])) {
-        lo = v->min();
-        hi = v->max();
-        return true;
-    }
-    if (auto* l = qobject_cast<QLogValueAxis*>(yAxes_[0])) {
-        lo = l->min();
-        hi = l->max();
-        return true;
-    }
-    return false;
+    if (yAxes_.isEmpty() || drawnScales_.isEmpty() || drawnScales_[0].axis != 0 || drawnScales_[0].rightHand ||
+        scaling_.size() < 2)
+        return false;
+    lo = scaling_[1].roundLo;
+    hi = scaling_[1].roundHi;
+    return true;
 }
+
+QStringList PeChart::shownScaleTitles() const { return shownTitles_; }
 
 void PeChart::fitAxes() {
     if (fitting_) return;
@@ -561,7 +759,6 @@ namespace {
 constexpr double kTick = 4;     // tick length
 constexpr double kGap = 3;      // between tick, labels and title
 constexpr double kSmallestPt = 7.5;
-constexpr double kXLabelPadding = 4;  // what the chart keeps beside each X label
 constexpr qreal kGridZ = 2;     // above the plot area, below the curves
 constexpr qreal kScaleZ = 3;
 
@@ -602,6 +799,7 @@ void PeChart::clearScaleItems() {
     scaleItems_.clear();
     scaleBands_.clear();
     cutScaleTexts_.clear();
+    shownTitles_.clear();
 }
 
 void PeChart::fitLegendFont() {
@@ -637,6 +835,8 @@ void PeChart::fitAxisFonts() {
     if (QGraphicsLayout* l = chart_->layout()) l->activate();
     const QRectF whole = chart_->rect();
     if (yAxes_.isEmpty() || whole.width() < 50 || whole.height() < 50) {
+        xFitWidth_ = 0;
+        applyScales();  // the ends fitted to the plot area as laid out
         fitting_ = false;
         return;
     }
@@ -654,63 +854,124 @@ void PeChart::fitAxisFonts() {
     // The text size: the widget's, smaller (down to a smallest readable one)
     // while the scales would take more than half the width.
     const double full = font().pointSizeF() > 0 ? font().pointSizeF() : 9.0;
-    double pt = full;
-    QList<int> widths;
-    int total = 0;
-    for (;; pt -= 0.5) {
-        widths.clear();
-        total = 0;
-        for (QAbstractAxis* axis : yAxes_) total += widths.emplace_back(scaleWidthNeeded(axis, pt, true));
-        if (total <= 0.5 * whole.width() || pt - 0.5 < kSmallestPt) break;
-    }
-    if (xAxis_) {
-        xAxis_->setLabelsFont(scaleFont(xAxis_->labelsFont(), pt, false));
-        xAxis_->setTitleFont(scaleFont(xAxis_->titleFont(), pt, true));
-    }
     const QMargins m = baseMargins_;
-    double least = std::max(40.0, 0.15 * whole.width());
-    // A chart too narrow for its scales even at the smallest text (seven
-    // scales in a window tiled beside another) draws them without their
-    // titles (the legend and the scales' colours name the curves), and keeps
-    // its plot area wide enough for the X axis's title and every label.
-    bool titled = true;
-    if (xAxis_ && total > 0.5 * whole.width()) {
-        const QFontMetricsF xl(xAxis_->labelsFont()), xt(xAxis_->titleFont());
-        double widestX = 0;
-        const QList<ScaleTick> xTicks = ticksOf(xAxis_);
-        for (const ScaleTick& t : xTicks) widestX = std::max(widestX, xl.horizontalAdvance(t.text));
-        // the chart gives each X label the plot's width shared by the ticks,
-        // less a padding on each side
-        const double xRoom =
-            std::ceil(std::max(xt.horizontalAdvance(xAxis_->titleText()), xTicks.size() * (widestX + 2 * kXLabelPadding)) + 2);
-        if (total + xRoom > whole.width() - m.left() - m.right()) {
-            titled = false;
+    for (int pass = 0;; ++pass) {
+        double pt = full;
+        QList<int> widths;
+        int total = 0;
+        for (;; pt -= 0.5) {
             widths.clear();
-            for (QAbstractAxis* axis : yAxes_) widths.append(scaleWidthNeeded(axis, pt, false));
+            total = 0;
+            for (QAbstractAxis* axis : yAxes_) total += widths.emplace_back(scaleWidthNeeded(axis, pt, true));
+            if (total <= 0.5 * whole.width() || pt - 0.5 < kSmallestPt) break;
+        }
+        if (xAxis_) {
+            xAxis_->setLabelsFont(scaleFont(xAxis_->labelsFont(), pt, false));
+            xAxis_->setTitleFont(scaleFont(xAxis_->titleFont(), pt, true));
+        }
+        double least = std::max(40.0, 0.15 * whole.width());
+        // The X axis keeps its title and its labels whole: the plot area is at
+        // least as wide as the title and as the labels of the fewest ticks
+        // (three steps). A chart too narrow for its Y scales beside that, even at
+        // the smallest text (seven scales in a window tiled beside another),
+        // draws them without their titles (the legend and the scales' colours
+        // name the curves).
+        bool titled = true;
+        if (xAxis_) {
+            const double xRoom = leastXRoom();
+            if (total + xRoom > whole.width() - m.left() - m.right()) {
+                titled = false;
+                widths.clear();
+                for (QAbstractAxis* axis : yAxes_) widths.append(scaleWidthNeeded(axis, pt, false));
+            }
             least = std::max(least, xRoom);
         }
-    }
 
-    // The room beside the plot area: the chart's margin grows by what the
-    // scales need beyond the little the chart keeps for its hidden axes, so
-    // that the chart itself lays out the plot area, X axis and curves there.
-    double needLeft = 0, needRight = 0;
-    for (int k = 0; k < yAxes_.size(); ++k) (yAxes_[k]->alignment() == Qt::AlignRight ? needRight : needLeft) += widths[k];
-    const double keptLeft = automatic.left() - (whole.left() + m.left());
-    const double keptRight = (whole.right() - m.right()) - automatic.right();
-    double extraLeft = std::max(0.0, needLeft - keptLeft), extraRight = std::max(0.0, needRight - keptRight);
-    const double over = least - (automatic.width() - extraLeft - extraRight);
-    if (over > 0) {  // a chart too small for its scales keeps some plot area
-        const double cut = std::min(over, extraLeft + extraRight);
-        const double share = extraLeft + extraRight > 0 ? extraLeft / (extraLeft + extraRight) : 0.5;
-        extraLeft -= cut * share;
-        extraRight -= cut * (1 - share);
+        // The room beside the plot area: the chart's margin grows by what the
+        // scales need beyond the little the chart keeps for its hidden axes, so
+        // that the chart itself lays out the plot area, X axis and curves there.
+        double needLeft = 0, needRight = 0;
+        for (int k = 0; k < yAxes_.size(); ++k)
+            (yAxes_[k]->alignment() == Qt::AlignRight ? needRight : needLeft) += widths[k];
+        const double keptLeft = automatic.left() - (whole.left() + m.left());
+        const double keptRight = (whole.right() - m.right()) - automatic.right();
+        double extraLeft = std::max(0.0, needLeft - keptLeft), extraRight = std::max(0.0, needRight - keptRight);
+        const double over = least - (automatic.width() - extraLeft - extraRight);
+        if (over > 0) {  // a chart too small for its scales keeps some plot area
+            const double cut = std::min(over, extraLeft + extraRight);
+            const double share = extraLeft + extraRight > 0 ? extraLeft / (extraLeft + extraRight) : 0.5;
+            extraLeft -= cut * share;
+            extraRight -= cut * (1 - share);
+        }
+        chart_->setMargins(QMargins(m.left() + int(std::ceil(extraLeft)), m.top(),
+                                    m.right() + int(std::ceil(extraRight)), m.bottom()));
+        // The width the X axis's ticks are chosen for: between the scales as
+        // planned, whatever room the chart now keeps for the labels in force.
+        const double avail = whole.width() - m.left() - m.right();
+        xFitWidth_ = std::max(avail - needLeft - needRight, std::min(least, avail));
+        if (QGraphicsLayout* l = chart_->layout()) l->activate();
+        scaleWidths_ = widths;
+        scalesTitled_ = titled;
+        scalePt_ = pt;
+        // The scales' ends and the X ticks fitted to the plot area as now laid
+        // out; new Y ticks need other room beside it, new X labels other room
+        // at its ends: laid out once more.
+        if (applyScales() == 0 || pass >= 2) break;
     }
-    chart_->setMargins(QMargins(m.left() + int(std::ceil(extraLeft)), m.top(), m.right() + int(std::ceil(extraRight)),
-                                m.bottom()));
-    if (QGraphicsLayout* l = chart_->layout()) l->activate();
+    drawScaleItems();
     const QRectF plot = chart_->plotArea();
+    // The legend takes the whole width under the plot area, so its entries are
+    // not cut to the width the scales leave to the plot area.
+    // The chart stops laying it out once detached: the bottom margin keeps
+    // its room, so the plot area (where the scales were drawn) stays put.
+    QLegend* legend = chart_->legend();
+    if (legend->isVisible()) {
+        const QRectF g = legend->geometry();
+        QMargins kept = chart_->margins();
+        legend->detachFromChart();
+        for (int pass = 0; pass < 2; ++pass) {
+            chart_->setMargins(kept);
+            if (QGraphicsLayout* l = chart_->layout()) l->activate();
+            const double grown = chart_->plotArea().bottom() - plot.bottom();
+            if (std::abs(grown) < 0.5) break;
+            kept.setBottom(kept.bottom() + int(std::lround(grown)));
+        }
+        legend->setGeometry(QRectF(whole.left() + 4, g.top(), whole.width() - 8, g.height()));
+        // Entries wrapped into more rows than the chart gave the legend room
+        // for take the room below it, not the X axis's above it.
+        if (QGraphicsLayout* l = legend->layout()) l->activate();
+        QRectF content;
+        QList<QGraphicsItem*> items = legend->childItems();
+        while (!items.isEmpty()) {
+            QGraphicsItem* item = items.takeLast();
+            items += item->childItems();
+            if (auto* t = dynamic_cast<QGraphicsTextItem*>(item); t && t->isVisible())
+                content |= legend->mapRectFromItem(t, t->boundingRect());
+        }
+        const double spill = std::max(0.0, -content.top()) + std::max(0.0, content.bottom() - g.height());
+        if (content.isValid() && spill > 0) {
+            const double h = std::min(g.height() + 2 * spill, whole.bottom() - g.top());
+            legend->setGeometry(QRectF(whole.left() + 4, g.top(), whole.width() - 8, h));
+            if (QGraphicsLayout* l = legend->layout()) l->activate();
+        }
+        legend->update();
+    }
+    // A plot area the legend's room moved: the scales' ends follow it.
+    if (chart_->plotArea() != plot) {
+        applyScales();
+        drawScaleItems();
+    }
+    fitting_ = false;
+}
 
+void PeChart::drawScaleItems() {
+    clearScaleItems();
+    const QRectF whole = chart_->rect();
+    const QRectF plot = chart_->plotArea();
+    if (scaleWidths_.size() != yAxes_.size()) return;
+    const QList<int>& widths = scaleWidths_;
+    const bool titled = scalesTitled_;
+    const double pt = scalePt_;
     const QFont labelFont = scaleFont(font(), pt, false);
     const QFont titleFont = scaleFont(font(), pt, true);
     const QFontMetricsF lm(labelFont), tm(titleFont);
@@ -764,6 +1025,7 @@ void PeChart::fitAxisFonts() {
             scaleItems_.append(label);
         }
         const QString title = axis->titleText();
+        shownTitles_.append(titled ? title : QString());
         if (titled && !title.isEmpty()) {
             const QString shown = tm.elidedText(title, Qt::ElideRight, plot.height());
             if (shown != title) cutScaleTexts_.append(shown);
@@ -782,48 +1044,11 @@ void PeChart::fitAxisFonts() {
             scaleItems_.append(text);
         }
     }
-    // The legend takes the whole width under the plot area, so its entries are
-    // not cut to the width the scales leave to the plot area.
-    // The chart stops laying it out once detached: the bottom margin keeps
-    // its room, so the plot area (where the scales were drawn) stays put.
-    QLegend* legend = chart_->legend();
-    if (legend->isVisible()) {
-        const QRectF g = legend->geometry();
-        QMargins kept = chart_->margins();
-        legend->detachFromChart();
-        for (int pass = 0; pass < 2; ++pass) {
-            chart_->setMargins(kept);
-            if (QGraphicsLayout* l = chart_->layout()) l->activate();
-            const double grown = chart_->plotArea().bottom() - plot.bottom();
-            if (std::abs(grown) < 0.5) break;
-            kept.setBottom(kept.bottom() + int(std::lround(grown)));
-        }
-        legend->setGeometry(QRectF(whole.left() + 4, g.top(), whole.width() - 8, g.height()));
-        // Entries wrapped into more rows than the chart gave the legend room
-        // for take the room below it, not the X axis's above it.
-        if (QGraphicsLayout* l = legend->layout()) l->activate();
-        QRectF content;
-        QList<QGraphicsItem*> items = legend->childItems();
-        while (!items.isEmpty()) {
-            QGraphicsItem* item = items.takeLast();
-            items += item->childItems();
-            if (auto* t = dynamic_cast<QGraphicsTextItem*>(item); t && t->isVisible())
-                content |= legend->mapRectFromItem(t, t->boundingRect());
-        }
-        const double spill = std::max(0.0, -content.top()) + std::max(0.0, content.bottom() - g.height());
-        if (content.isValid() && spill > 0) {
-            const double h = std::min(g.height() + 2 * spill, whole.bottom() - g.top());
-            legend->setGeometry(QRectF(whole.left() + 4, g.top(), whole.width() - 8, h));
-            if (QGraphicsLayout* l = legend->layout()) l->activate();
-        }
-        legend->update();
-    }
     // Scales pushed off the chart by a plot area too small for them.
     for (QGraphicsItem* item : scaleItems_)
         if (auto* t = dynamic_cast<QGraphicsSimpleTextItem*>(item))
             if (!whole.adjusted(-0.5, -0.5, 0.5, 0.5).contains(t->mapRectToParent(t->boundingRect())))
                 cutScaleTexts_.append(t->text());
-    fitting_ = false;
 }
 
 // ---------------------------------------------------------------------------
@@ -907,9 +1132,11 @@ bool PeChart::redrawPoints() {
     // The long curves are emptied before the axes change (a new range makes
     // the chart recompute every point's drawing) and get their points, thinned
     // as a full redraw thins them, once the scales are laid out.
+    // New ticks may need other room beside the plot area; ends moved alone
+    // only move the scales' ticks.
     withholdPoints();
-    applyScales();
-    if (shown() != before) fitAxisFonts();
+    if (applyScales() != 0) fitAxisFonts();
+    else if (shown() != before) drawScaleItems();
     handOverPoints();
     return true;
 }
