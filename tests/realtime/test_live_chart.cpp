@@ -132,7 +132,7 @@ TEST_F(LiveChartTest, AxisGroupsFollowTheCheckBoxes) {
     w->RefreshRealTimeChart();
     EXPECT_EQ(scales(), QStringList({"0:0", "1:2", "2:4", "3:6", "0R:1", "1R:3", "2R:5"}));
     EXPECT_EQ(chart().yAxes().size(), 7);
-    EXPECT_EQ(chart().subsetColor(4), peRgb(0, 255, 255));  // cyan curve on the purple axis
+    EXPECT_EQ(chart().subsetColor(4), peRgb(192, 0, 192));  // purple, as its axis
 
     // A greyed box does not count.
     w->chkFann->setCheckState(Qt::PartiallyChecked);

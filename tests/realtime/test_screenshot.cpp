@@ -239,3 +239,40 @@ TEST_F(LiveChartAxes, TiledWindowShowsTheXAxisWhole) {
     EXPECT_GE(below.size(), 4) << below.join(QLatin1Char('|')).toStdString();  // the title and three labels at least
     w->hide();
 }
+
+// The live chart of a test just started, before its first stored point and
+// in its first minute, at the two screen sizes: its curves named in the
+// legend and its scales titled from the start.
+TEST_F(XDisplay, RheologyWindowBeforeAndAfterItsFirstPoints) {
+    if (QGuiApplication::platformName() != QStringLiteral("xcb"))
+        GTEST_SKIP() << "needs an X display (ctest runs it under xvfb-run)";
+    SetUnitLabels();
+    startTest(QStringLiteral("Borate gel 30 ppt"));
+    w->lblTestname->setText(QStringLiteral("Borate gel 30 ppt"));
+    w->RefreshRealTimeChart();
+    for (const QSize size : {QSize(1280, 800), QSize(1920, 1080)}) {
+        w->resize(size);
+        w->show();
+        settle(300);
+        QPixmap shot = w->screen()->grabWindow(w->winId());
+        ASSERT_TRUE(shot.toImage().save(QStringLiteral(Z3080_SCREENSHOT_DIR) +
+                                        QStringLiteral("/rheology_window_first_point-before-%1x%2.png")
+                                            .arg(size.width())
+                                            .arg(size.height())));
+    }
+    // The first minute at a constant rate: flat curves.
+    for (qint32 t : {20, 40, 60}) {
+        record({1, 1, 0, t, 170, 60, 80 + t / 20.0, 1000, 6.0});
+        w->PlotAllSeries();
+    }
+    for (const QSize size : {QSize(1280, 800), QSize(1920, 1080)}) {
+        w->resize(size);
+        w->show();
+        settle(300);
+        QPixmap shot = w->screen()->grabWindow(w->winId());
+        ASSERT_TRUE(shot.toImage().save(QStringLiteral(Z3080_SCREENSHOT_DIR) +
+                                        QStringLiteral("/rheology_window_first_point-after-%1x%2.png")
+                                            .arg(size.width())
+                                            .arg(size.height())));
+    }
+}
