@@ -147,6 +147,12 @@ protected:
         // through its minimum size, this view) from shrinking with the window.
         owner_->chart_->setMargins(owner_->baseMargins_);
         QChartView::resizeEvent(e);
+        // The chart view keeps the largest minimum size its chart ever had:
+        // the room the scales took in a wide window would keep the view from
+        // shrinking with a window tiled narrower, the chart cut off at its
+        // right. The chart lays itself out for any size the view is given.
+        setMinimumSize(0, 0);
+        if (qEnvironmentVariableIsSet("DBGW")) fprintf(stderr, "resize view %d x %d chart %g owner %d min %d\n", width(), height(), owner_->chart_->size().width(), owner_->width(), minimumWidth());
         owner_->fitAxes();
     }
     void mouseDoubleClickEvent(QMouseEvent* e) override {
@@ -168,6 +174,10 @@ PeChart::PeChart(QWidget* parent) : PeControl(Action, parent) {
     chart_->setAnimationOptions(QChart::NoAnimation);
     baseMargins_ = chart_->margins();
     chart_->legend()->setAlignment(Qt::AlignBottom);
+    // One row of entries, with little room round it: in a low chart (a unit
+    // window tiled under another) the X axis needs the height.
+    chart_->legend()->setContentsMargins(0, 0, 0, 0);
+    if (QGraphicsLayout* l = chart_->legend()->layout()) l->setContentsMargins(0, 0, 0, 0);
     QFont titleFont = chart_->titleFont();
     titleFont.setPointSizeF(titleFont.pointSizeF() * 1.3);
     titleFont.setBold(true);
@@ -350,6 +360,7 @@ void PeChart::redraw() {
         title += QStringLiteral("<span style=\"font-weight:normal; font-size:small\">") + subTitle().toHtmlEscaped() +
                  QStringLiteral("</span>");
     }
+    titleText_ = title;
     chart_->setTitle(title);
 
     const bool logX = xLog();
@@ -419,6 +430,15 @@ void PeChart::redraw() {
         }
         axis->setTitleText(sc.rightHand ? rightAxisLabel(sc.axis) : yAxisLabel(sc.axis));
         styleAxis(axis, peColor(sc.rightHand ? rightAxisColor(sc.axis) : yAxisColor(sc.axis)));
+        // Drawn by this control (see fitAxisFonts), never by the chart: shown
+        // for a moment, seven scales would make the chart wider than a narrow
+        // window, and it would stay so.
+        axis->setLabelsVisible(false);
+        axis->setTitleVisible(false);
+        axis->setLineVisible(false);
+        axis->setGridLineVisible(false);
+        axis->setMinorGridLineVisible(false);
+        axis->setShadesVisible(false);
         chart_->addAxis(axis, sc.rightHand ? Qt::AlignRight : Qt::AlignLeft);
         yAxes_.append(axis);
         for (int c : scaleCurves[k]) {
@@ -435,7 +455,8 @@ void PeChart::redraw() {
         c.pen = c.series->pen();
         c.markerSize = c.series->markerSize();
     }
-    chart_->legend()->setVisible(seriesCount > 1);
+    legendWanted_ = seriesCount > 1;
+    chart_->legend()->setVisible(legendWanted_);
     applyScales();
     fitAxisFonts();
     handOverPoints();
@@ -544,16 +565,10 @@ QRectF PeChart::plotForScales(bool* laidOut) const {
     return plot;
 }
 
-double PeChart::pointReach(const QXYSeries& series) {
-    // A marker is drawn as a circle of the marker size's radius (Qt Charts
-    // paints a dot of that diameter with a pen as wide), a line as wide as its pen.
-    const double line = series.pen().style() == Qt::NoPen ? 0.0 : series.pen().widthF() / 2;
-    return std::max(series.pointsVisible() ? series.markerSize() : 0.0, line);
-}
-
 double PeChart::edgeRoom() const {
-    // The reach of the largest marker drawn, and a pixel and a half for the
-    // smoothing of its edge. Lines alone (curves too long for markers) may
+    // The reach of the largest marker drawn (Qt Charts paints a dot of the
+    // marker size's diameter with a pen as wide: it reaches the marker size
+    // from the point), and a pixel and a half for the smoothing of its edge. Lines alone (curves too long for markers) may
     // run along the plot area's edge, as a curve from the start of a test
     // runs up the Y axis.
     double reach = -1;
@@ -582,13 +597,14 @@ constexpr double kXLabelPadding = 4;  // what the chart keeps beside each X labe
 
 namespace {
 
-// The width of the plot area an X axis with these labels needs: the chart
-// gives each label the plot's width shared by the ticks, less a padding on
-// each side, and the title the plot's width.
+// The width between the Y scales an X axis with these labels needs: the
+// chart gives each label the plot's width shared by the ticks, less a
+// padding on each side, and the title the plot's width; and it may keep up
+// to half a label beyond each end of the plot area for the first and last.
 double xAxisRoom(const QStringList& labels, const QFontMetricsF& fm, double titleWidth) {
     double widest = 0;
     for (const QString& l : labels) widest = std::max(widest, fm.horizontalAdvance(l));
-    return std::ceil(std::max(labels.size() * (widest + 2 * kXLabelPadding), titleWidth) + 2);
+    return std::ceil(std::max(labels.size() * (widest + 2 * kXLabelPadding), titleWidth) + widest + 2);
 }
 
 }  // namespace
@@ -597,7 +613,7 @@ double PeChart::xLabelsRoom(const pechart::LinearTicks& t) const {
     return xAxisRoom(tickLabels(t), QFontMetricsF(xAxis_ ? xAxis_->labelsFont() : font()), 0);
 }
 
-double PeChart::leastXRoom() const {
+double PeChart::leastXRoom(int fewestSteps) const {
     if (!xAxis_) return 0;
     const double title = QFontMetricsF(xAxis_->titleFont()).horizontalAdvance(xAxis_->titleText());
     const QFontMetricsF fm(xAxis_->labelsFont());
@@ -605,7 +621,8 @@ double PeChart::leastXRoom() const {
     if (qobject_cast<QValueAxis*>(xAxis_)) {
         const AxisScaling sc = scaling_.isEmpty() ? AxisScaling{} : scaling_[0];
         const double lo = sc.valid ? sc.lo : 0.0, hi = sc.valid ? sc.hi : 1.0;
-        for (int k = 3; k <= 10; ++k) least = std::min(least, xAxisRoom(tickLabels(pechart::NiceScale(lo, hi, k)), fm, title));
+        for (int k = fewestSteps; k <= 10; ++k)
+            least = std::min(least, xAxisRoom(tickLabels(pechart::NiceScale(lo, hi, k)), fm, title));
     } else {  // a log axis labels its decades
         QStringList decades;
         for (const pechart::ScaleTick& t : pechart::ScaleTicks(xAxis_))
@@ -663,7 +680,10 @@ int PeChart::applyScales() {
             sc.roundHi = hi;
             const auto [from, to] = sc.valid ? pechart::RoomAtEnds(lo, hi, sc.lo, sc.hi, pixels, room, true)
                                              : std::make_pair(lo, hi);
-            if (l->min() != from || l->max() != to) l->setRange(from, to);
+            if (l->min() != from || l->max() != to) {
+                l->setRange(from, to);
+                changed |= sc.isY ? kYChanged : kXChanged;
+            }
             continue;
         }
         auto* axis = qobject_cast<QValueAxis*>(axes[k]);
@@ -685,7 +705,10 @@ int PeChart::applyScales() {
         } else {
             double lo = sc.valid ? sc.lo : 0.0;
             double hi = sc.valid ? sc.hi : 1.0;
-            if (!sc.isY) {
+            if (!sc.valid) {
+                // no values yet: 0 to 1 in halves, short labels in a narrow chart
+                t = pechart::NiceScale(lo, hi, 2);
+            } else if (!sc.isY) {
                 t = xTicksFitting(lo, hi, intervals, pixels);
             } else if (const qsizetype slot = flat.indexOf(k); slot >= 0 && slot < flatTicks.size()) {
                 t = flatTicks[slot];
@@ -696,8 +719,11 @@ int PeChart::applyScales() {
             std::tie(from, to) = sc.valid ? pechart::RoomAtEnds(t.lo, t.hi, sc.lo, sc.hi, pixels, room)
                                           : std::make_pair(t.lo, t.hi);
         }
-        if (sc.roundLo != t.lo || sc.roundHi != t.hi || axis->tickInterval() != t.step || axis->tickAnchor() != t.first)
-            changed |= sc.isY ? kYTicksChanged : kXTicksChanged;
+        // (the chart lays the plot area out after where the axes' labels lie,
+        // hidden or not: a new range counts too)
+        if (sc.roundLo != t.lo || sc.roundHi != t.hi || axis->tickInterval() != t.step ||
+            axis->tickAnchor() != t.first || axis->min() != from || axis->max() != to)
+            changed |= sc.isY ? kYChanged : kXChanged;
         sc.roundLo = t.lo;
         sc.roundHi = t.hi;
         applyTicks(axis, t, from, to);
@@ -714,7 +740,6 @@ bool PeChart::shownYRange(double& lo, double& hi) const {
     return true;
 }
 
-QStringList PeChart::shownScaleTitles() const { return shownTitles_; }
 
 void PeChart::fitAxes() {
     if (fitting_) return;
@@ -722,6 +747,20 @@ void PeChart::fitAxes() {
     applyScales();
     fitAxisFonts();
     handOverPoints();
+}
+
+bool PeChart::xAxisTextsCut() const {
+    if (!chart_->scene()) return false;
+    const QRectF plot = chart_->mapRectToScene(chart_->plotArea());
+    for (QGraphicsItem* item : chart_->scene()->items()) {
+        auto* text = dynamic_cast<QGraphicsTextItem*>(item);
+        if (!text || !text->isVisible() || chart_->legend()->isAncestorOf(text)) continue;
+        const QPointF c = text->sceneBoundingRect().center();
+        if (c.y() <= plot.bottom() || c.x() < plot.left() || c.x() > plot.right()) continue;
+        const QString t = text->toPlainText();
+        if (t.endsWith(QLatin1String("...")) || t.contains(QChar(0x2026))) return true;
+    }
+    return false;
 }
 
 QStringList PeChart::cutAxisTexts() const {
@@ -790,7 +829,10 @@ int PeChart::scaleWidthNeeded(QAbstractAxis* axis, double pt, bool titled) const
     const QFontMetricsF title(scaleFont(font(), pt, true));
     double widest = 0;
     for (const ScaleTick& t : ticksOf(axis)) widest = std::max(widest, labels.horizontalAdvance(t.text));
-    const double titleRoom = !titled || axis->titleText().isEmpty() ? 0.0 : title.height() + kGap;
+    // tick, labels, title; a scale without its title (a chart too narrow)
+    // has its labels a gap from the next scale's line
+    if (!titled) return int(std::ceil(kTick + kGap + widest + kGap));
+    const double titleRoom = axis->titleText().isEmpty() ? 0.0 : title.height() + kGap;
     return int(std::ceil(kTick + kGap + widest + kGap + titleRoom + kGap));
 }
 
@@ -799,7 +841,6 @@ void PeChart::clearScaleItems() {
     scaleItems_.clear();
     scaleBands_.clear();
     cutScaleTexts_.clear();
-    shownTitles_.clear();
 }
 
 void PeChart::fitLegendFont() {
@@ -827,11 +868,15 @@ void PeChart::fitAxisFonts() {
     if (fitting_) return;
     fitting_ = true;
     clearScaleItems();
-    // The chart lays out the legend under the plot area, as wide as the plot
-    // area; it is widened to the whole chart below, once the scales are placed.
-    if (!chart_->legend()->isAttachedToChart()) chart_->legend()->attachToChart();
+    // The legend takes the whole width under the X axis, so its entries are
+    // not cut to the width the scales leave to the plot area: this control
+    // places it, the chart keeping its room as a margin below.
+    QLegend* legend = chart_->legend();
+    if (legend->isAttachedToChart()) legend->detachFromChart();
+    legend->setVisible(legendWanted_);
     fitLegendFont();
-    chart_->setMargins(baseMargins_);  // the chart lays out title, legend and X axis
+    if (chart_->title() != titleText_) chart_->setTitle(titleText_);
+    chart_->setMargins(baseMargins_);  // the chart lays out title and X axis
     if (QGraphicsLayout* l = chart_->layout()) l->activate();
     const QRectF whole = chart_->rect();
     if (yAxes_.isEmpty() || whole.width() < 50 || whole.height() < 50) {
@@ -848,13 +893,31 @@ void PeChart::fitAxisFonts() {
         axis->setMinorGridLineVisible(false);
         axis->setShadesVisible(false);
     }
-    if (QGraphicsLayout* l = chart_->layout()) l->activate();
-    const QRectF automatic = chart_->plotArea();
 
     // The text size: the widget's, smaller (down to a smallest readable one)
     // while the scales would take more than half the width.
     const double full = font().pointSizeF() > 0 ? font().pointSizeF() : 9.0;
-    const QMargins m = baseMargins_;
+    // A narrow or a low chart (a unit window tiled beside or under another)
+    // keeps only a little margin on those sides: the room goes to the scales
+    // and to the X axis.
+    QMargins m = baseMargins_;
+    if (whole.width() < 640) {
+        m.setLeft(std::min(m.left(), 6));
+        m.setRight(std::min(m.right(), 6));
+    }
+    if (whole.height() < 320) {
+        m.setTop(0);
+        m.setBottom(0);
+    }
+    double legendRoom = legendHeightFor(whole.width() - 8);
+    const auto withLegend = [&](QMargins margins) {
+        margins.setBottom(margins.bottom() + int(std::ceil(legendRoom)));
+        return margins;
+    };
+    // A chart too low for its title and its X axis whole (a unit window tiled
+    // under another) is laid out once more without the title (the window
+    // names its test).
+    for (int attempt = 0; attempt < 2; ++attempt) {
     for (int pass = 0;; ++pass) {
         double pt = full;
         QList<int> widths;
@@ -869,20 +932,42 @@ void PeChart::fitAxisFonts() {
             xAxis_->setLabelsFont(scaleFont(xAxis_->labelsFont(), pt, false));
             xAxis_->setTitleFont(scaleFont(xAxis_->titleFont(), pt, true));
         }
+        // the plot area the chart lays out itself, for the X labels in force
+        chart_->setMargins(withLegend(m));
+        settleLayout();
+        const QRectF automatic = chart_->plotArea();
         double least = std::max(40.0, 0.15 * whole.width());
         // The X axis keeps its title and its labels whole: the plot area is at
         // least as wide as the title and as the labels of the fewest ticks
         // (three steps). A chart too narrow for its Y scales beside that, even at
         // the smallest text (seven scales in a window tiled beside another),
         // draws them without their titles (the legend and the scales' colours
-        // name the curves).
+        // name the curves), and where they have no room even so, the X axis
+        // takes two steps.
+        // Titles longer than the plot area is high are left out too.
+        const QFontMetricsF titleMetrics(scaleFont(font(), pt, true));
+        bool titlesFit = true;
+        for (QAbstractAxis* axis : yAxes_)
+            titlesFit = titlesFit && titleMetrics.horizontalAdvance(axis->titleText()) <= automatic.height() - 2;
         bool titled = true;
+        bool twoSteps = false;
         if (xAxis_) {
-            const double xRoom = leastXRoom();
-            if (total + xRoom > whole.width() - m.left() - m.right()) {
+            const double avail = whole.width() - m.left() - m.right();
+            double xRoom = leastXRoom(3);
+            if (total + xRoom > avail - 6 || !titlesFit) {  // (with a little to spare)
                 titled = false;
                 widths.clear();
-                for (QAbstractAxis* axis : yAxes_) widths.append(scaleWidthNeeded(axis, pt, false));
+                total = 0;
+                for (QAbstractAxis* axis : yAxes_) total += widths.emplace_back(scaleWidthNeeded(axis, pt, false));
+                twoSteps = true;  // decided below, once the room beside the plot area is known
+                // the legend names the curves the scales do not
+                const bool named = std::any_of(curves_.begin(), curves_.end(),
+                                               [](const Curve& c) { return !c.series->name().isEmpty(); });
+                if (named && !legend->isVisible()) {
+                    legend->setVisible(true);
+                    fitLegendFont();
+                    legendRoom = legendHeightFor(whole.width() - 8);
+                }
             }
             least = std::max(least, xRoom);
         }
@@ -896,20 +981,32 @@ void PeChart::fitAxisFonts() {
         const double keptLeft = automatic.left() - (whole.left() + m.left());
         const double keptRight = (whole.right() - m.right()) - automatic.right();
         double extraLeft = std::max(0.0, needLeft - keptLeft), extraRight = std::max(0.0, needRight - keptRight);
-        const double over = least - (automatic.width() - extraLeft - extraRight);
-        if (over > 0) {  // a chart too small for its scales keeps some plot area
-            const double cut = std::min(over, extraLeft + extraRight);
+        // A chart too small for its scales keeps some plot area: the scales
+        // move out, into the chart's margins. Where they would leave the
+        // chart, the X axis takes two steps if that leaves more room.
+        const auto cutFor = [&](double plotLeast, double& cutLeft, double& cutRight) {
+            const double over = plotLeast - (automatic.width() - extraLeft - extraRight);
+            const double cut = std::clamp(over, 0.0, extraLeft + extraRight);
             const double share = extraLeft + extraRight > 0 ? extraLeft / (extraLeft + extraRight) : 0.5;
-            extraLeft -= cut * share;
-            extraRight -= cut * (1 - share);
+            cutLeft = cut * share;
+            cutRight = cut * (1 - share);
+            return cutLeft <= m.left() && cutRight <= m.right();
+        };
+        double cutLeft = 0, cutRight = 0;
+        if (!cutFor(least, cutLeft, cutRight) && twoSteps) {
+            least = std::max(std::max(40.0, 0.15 * whole.width()), std::min(least, leastXRoom(2)));
+            cutFor(least, cutLeft, cutRight);
         }
-        chart_->setMargins(QMargins(m.left() + int(std::ceil(extraLeft)), m.top(),
-                                    m.right() + int(std::ceil(extraRight)), m.bottom()));
+        extraLeft -= cutLeft;
+        extraRight -= cutRight;
+        chart_->setMargins(withLegend(QMargins(m.left() + int(std::ceil(extraLeft)), m.top(),
+                                               m.right() + int(std::ceil(extraRight)), m.bottom())));
         // The width the X axis's ticks are chosen for: between the scales as
         // planned, whatever room the chart now keeps for the labels in force.
         const double avail = whole.width() - m.left() - m.right();
         xFitWidth_ = std::max(avail - needLeft - needRight, std::min(least, avail));
-        if (QGraphicsLayout* l = chart_->layout()) l->activate();
+        settleLayout();
+        if (qEnvironmentVariableIsSet("DBGW")) fprintf(stderr, "pass %d whole %g chart %g min %g margins %d %d plot %g..%g least %g needs %g %g extras %g %g titled %d legend %g min %g xaxis min %g\n", pass, whole.width(), chart_->size().width(), chart_->minimumSize().width(), chart_->margins().left(), chart_->margins().right(), chart_->plotArea().left(), chart_->plotArea().right(), least, needLeft, needRight, extraLeft, extraRight, titled, chart_->legend()->size().width(), chart_->legend()->minimumSize().width(), xAxis_ ? 0.0 : 0.0);
         scaleWidths_ = widths;
         scalesTitled_ = titled;
         scalePt_ = pt;
@@ -918,50 +1015,70 @@ void PeChart::fitAxisFonts() {
         // at its ends: laid out once more.
         if (applyScales() == 0 || pass >= 2) break;
     }
+    if (attempt > 0 || !isVisible() || chart_->title().isEmpty() || !xAxisTextsCut()) break;
+    chart_->setTitle(QString());
+    }
     drawScaleItems();
     const QRectF plot = chart_->plotArea();
-    // The legend takes the whole width under the plot area, so its entries are
-    // not cut to the width the scales leave to the plot area.
-    // The chart stops laying it out once detached: the bottom margin keeps
-    // its room, so the plot area (where the scales were drawn) stays put.
-    QLegend* legend = chart_->legend();
     if (legend->isVisible()) {
-        const QRectF g = legend->geometry();
-        QMargins kept = chart_->margins();
-        legend->detachFromChart();
-        for (int pass = 0; pass < 2; ++pass) {
-            chart_->setMargins(kept);
-            if (QGraphicsLayout* l = chart_->layout()) l->activate();
-            const double grown = chart_->plotArea().bottom() - plot.bottom();
-            if (std::abs(grown) < 0.5) break;
-            kept.setBottom(kept.bottom() + int(std::lround(grown)));
-        }
-        legend->setGeometry(QRectF(whole.left() + 4, g.top(), whole.width() - 8, g.height()));
-        // Entries wrapped into more rows than the chart gave the legend room
-        // for take the room below it, not the X axis's above it.
+        legend->setGeometry(
+            QRectF(whole.left() + 4, whole.bottom() - m.bottom() - legendRoom, whole.width() - 8, legendRoom));
         if (QGraphicsLayout* l = legend->layout()) l->activate();
-        QRectF content;
-        QList<QGraphicsItem*> items = legend->childItems();
-        while (!items.isEmpty()) {
-            QGraphicsItem* item = items.takeLast();
-            items += item->childItems();
-            if (auto* t = dynamic_cast<QGraphicsTextItem*>(item); t && t->isVisible())
-                content |= legend->mapRectFromItem(t, t->boundingRect());
-        }
-        const double spill = std::max(0.0, -content.top()) + std::max(0.0, content.bottom() - g.height());
-        if (content.isValid() && spill > 0) {
-            const double h = std::min(g.height() + 2 * spill, whole.bottom() - g.top());
-            legend->setGeometry(QRectF(whole.left() + 4, g.top(), whole.width() - 8, h));
-            if (QGraphicsLayout* l = legend->layout()) l->activate();
-        }
         legend->update();
     }
-    // A plot area the legend's room moved: the scales' ends follow it.
+    // A plot area the chart laid out anew meanwhile: the scales follow it.
     if (chart_->plotArea() != plot) {
         applyScales();
         drawScaleItems();
     }
     fitting_ = false;
+}
+
+double PeChart::legendHeightFor(double width) {
+    // The height of the rows the legend's entries take at that width: laid
+    // out, then made as high as its entries reach.
+    QLegend* legend = chart_->legend();
+    if (!legend->isVisible() || width <= 0) return 0;
+    const auto content = [legend] {
+        QRectF r;
+        QList<QGraphicsItem*> items = legend->childItems();
+        while (!items.isEmpty()) {
+            QGraphicsItem* item = items.takeLast();
+            items += item->childItems();
+            if (auto* t = dynamic_cast<QGraphicsTextItem*>(item); t && t->isVisible())
+                r |= legend->mapRectFromItem(t, t->boundingRect());
+        }
+        return r;
+    };
+    double height = std::max(40.0, chart_->size().height());
+    for (int pass = 0; pass < 4; ++pass) {
+        legend->setGeometry(QRectF(0, 0, width, height));
+        if (QGraphicsLayout* l = legend->layout()) l->activate();
+        const QRectF r = content();
+        if (!r.isValid()) return 0;
+        const double spill = std::max(0.0, -r.top()) + std::max(0.0, r.bottom() - legend->size().height());
+        if (pass > 0 && spill <= 0) break;
+        qreal left = 0, top = 0, right = 0, bottom = 0;
+        if (QGraphicsLayout* l = legend->layout()) l->getContentsMargins(&left, &top, &right, &bottom);
+        height = std::ceil(std::max({pass == 0 ? r.height() + top + bottom + 2 : height + 2 * spill,
+                                     legend->effectiveSizeHint(Qt::MinimumSize).height()}));
+    }
+    return height;
+}
+
+void PeChart::settleLayout() {
+    // The chart places the X axis's labels after the plot area it laid out
+    // last, and the plot area after the labels: laid out again until the two
+    // agree.
+    QGraphicsLayout* l = chart_->layout();
+    if (!l) return;
+    l->activate();
+    for (int k = 0; k < 3; ++k) {
+        const QRectF before = chart_->plotArea();
+        l->invalidate();
+        l->activate();
+        if (chart_->plotArea() == before) break;
+    }
 }
 
 void PeChart::drawScaleItems() {
@@ -1025,7 +1142,6 @@ void PeChart::drawScaleItems() {
             scaleItems_.append(label);
         }
         const QString title = axis->titleText();
-        shownTitles_.append(titled ? title : QString());
         if (titled && !title.isEmpty()) {
             const QString shown = tm.elidedText(title, Qt::ElideRight, plot.height());
             if (shown != title) cutScaleTexts_.append(shown);
@@ -1101,19 +1217,6 @@ bool PeChart::redrawPoints() {
         sc.hi = yRanges[a].hi;
         sc.valid = yRanges[a].valid();
     }
-    struct Shown {
-        double min, max, anchor, interval;
-        QString format;
-        bool operator==(const Shown&) const = default;
-    };
-    const auto shown = [this] {
-        QList<Shown> out;
-        for (QAbstractAxis* axis : QList<QAbstractAxis*>{xAxis_} + yAxes_)
-            if (auto* v = qobject_cast<QValueAxis*>(axis))
-                out.append({v->min(), v->max(), v->tickAnchor(), v->tickInterval(), v->labelFormat()});
-        return out;
-    };
-    const QList<Shown> before = shown();
     for (qsizetype c = 0; c < curves.size(); ++c) {
         Curve& curve = curves_[c];
         curve.points = std::move(curves[c]);
@@ -1132,11 +1235,8 @@ bool PeChart::redrawPoints() {
     // The long curves are emptied before the axes change (a new range makes
     // the chart recompute every point's drawing) and get their points, thinned
     // as a full redraw thins them, once the scales are laid out.
-    // New ticks may need other room beside the plot area; ends moved alone
-    // only move the scales' ticks.
     withholdPoints();
     if (applyScales() != 0) fitAxisFonts();
-    else if (shown() != before) drawScaleItems();
     handOverPoints();
     return true;
 }

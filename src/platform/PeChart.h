@@ -66,7 +66,6 @@ class QAbstractAxis;
 class QGraphicsItem;
 class QLineSeries;
 class QPrinter;
-class QXYSeries;
 
 namespace pechart {
 struct LinearTicks;
@@ -166,12 +165,6 @@ public:
     // last (the manual range as given); false before anything is drawn.
     bool shownYRange(double& lo, double& hi) const;
 
-    // How far the drawing of one point of a curve reaches from the point, in
-    // pixels: its marker's reach, or half the line's width.
-    static double pointReach(const QXYSeries& series);
-    // The titles drawn beside the Y scales, in the order of yAxes(); an empty
-    // text where a scale is drawn without its title (a chart too narrow).
-    QStringList shownScaleTitles() const;
 
     // Axis labels and titles drawn cut short ("...") for want of room; empty
     // when every axis text shows in full.
@@ -213,12 +206,16 @@ private:
     double xLabelsRoom(const pechart::LinearTicks& t) const;
     pechart::LinearTicks xTicksFitting(double lo, double hi, int most, double width) const;
     // Sets the ranges and ticks of the axes from the data (or the manual
-    // range) for the plot area as laid out; tells which ticks changed.
-    enum : int { kXTicksChanged = 1, kYTicksChanged = 2 };
+    // range) for the plot area as laid out; tells which axes changed.
+    enum : int { kXChanged = 1, kYChanged = 2 };
     int applyScales();
-    double leastXRoom() const;
+    // The width the X axis's title and labels need, with fewestSteps steps or more.
+    double leastXRoom(int fewestSteps) const;
     void fitAxisFonts();
     void drawScaleItems();
+    void settleLayout();
+    double legendHeightFor(double width);
+    bool xAxisTextsCut() const;
     void setCurvesApart(const QList<pechart::CurvePixels>& drawn, const QSizeF& plot);
     void withholdPoints();
     void handOverPoints();
@@ -231,11 +228,12 @@ private:
     QList<QGraphicsItem*> scaleItems_;  // the Y scales as drawn (see fitAxisFonts)
     QList<Band> scaleBands_;            // per entry of yAxes_
     QStringList cutScaleTexts_;
-    QStringList shownTitles_;           // per entry of yAxes_
     // What fitAxisFonts laid the Y scales out with: their widths, whether
     // with titles, the text size.
     QList<int> scaleWidths_;
     bool scalesTitled_ = true;
+    bool legendWanted_ = false;  // more than one curve: the legend names them
+    QString titleText_;          // the chart's title and subtitle as set
     double scalePt_ = 9;
     double xFitWidth_ = 0;  // the width the X ticks are fitted to (0: the plot area's)
     QMargins baseMargins_;

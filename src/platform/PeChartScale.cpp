@@ -188,31 +188,16 @@ std::pair<double, double> RoomAtEnds(double scaleLo, double scaleHi, double lo, 
     if (lo > hi) std::swap(lo, hi);
     if (!(scaleHi > scaleLo) || !(pixels > 2 * room + 1) || !(room > 0) || !std::isfinite(lo) || !std::isfinite(hi))
         return {scaleLo, scaleHi};
-    // r: the room as a share of the length. A moved end is where the values
-    // keep exactly the room from it on the scale the ends make together.
+    // An end the values come closer to than the room moves out by the room:
+    // on the scale the new ends make, the old end lies `room` pixels inside.
+    // The new ends depend on the values only through which ends move, so a
+    // scale stays as it is while the values change a little.
+    const double unit = (scaleHi - scaleLo) / pixels;
+    const double slack = 1e-9 * (scaleHi - scaleLo);
+    const bool moveLo = lo - scaleLo < room * unit - slack, moveHi = scaleHi - hi < room * unit - slack;
     const double r = room / pixels;
-    bool moveLo = false, moveHi = false;
-    double a = scaleLo, b = scaleHi;
-    for (int pass = 0; pass < 3; ++pass) {
-        if (moveLo && moveHi) {
-            const double span = (hi - lo) / (1 - 2 * r);
-            a = lo - r * span;
-            b = hi + r * span;
-        } else if (moveLo) {
-            b = scaleHi;
-            a = (lo - r * b) / (1 - r);
-        } else if (moveHi) {
-            a = scaleLo;
-            b = (hi - r * a) / (1 - r);
-        }
-        const double unit = (b - a) / pixels;
-        const double slack = 1e-9 * (b - a);
-        const bool lowShort = lo - a < room * unit - slack, highShort = b - hi < room * unit - slack;
-        if ((!lowShort || moveLo) && (!highShort || moveHi)) break;
-        moveLo = moveLo || lowShort;
-        moveHi = moveHi || highShort;
-    }
-    return {std::min(a, scaleLo), std::max(b, scaleHi)};
+    const double span = (scaleHi - scaleLo) / (1 - r * (int(moveLo) + int(moveHi)));
+    return {moveLo ? scaleLo - r * span : scaleLo, moveHi ? scaleHi + r * span : scaleHi};
 }
 
 bool XOnlyRises(const QList<QPointF>& points) {

@@ -37,11 +37,11 @@ LinearTicks NiceScale(double lo, double hi, int maxIntervals = 10);
 QList<LinearTicks> FlatScales(const QList<std::pair<double, double>>& ranges, int maxIntervals = 10);
 // True when WithMinimumSpan widens the range.
 bool IsFlat(double lo, double hi);
-// The ends of a scale drawn `pixels` long moved out, where the values lo .. hi
-// come closer than `room` pixels to them, just far enough that they keep that
-// room (a marker at the values' extremes is drawn whole inside the plot
-// area). Ends the values keep the room from stay; on a log scale (`log`) the
-// same in decades. The ticks stay where they were.
+// The ends of a scale drawn `pixels` long moved out by `room` pixels where
+// the values lo .. hi come closer than that to them: a marker at the values'
+// extremes is drawn whole inside the plot area. Ends the values keep the
+// room from stay; on a log scale (`log`) the same in decades. The ticks stay
+// where they were, and the ends while the values change but a little.
 std::pair<double, double> RoomAtEnds(double scaleLo, double scaleHi, double lo, double hi, double pixels,
                                      double room, bool log = false);
 // A scale whose ends are fixed (the manual range): ticks at round values

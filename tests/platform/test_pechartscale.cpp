@@ -91,8 +91,8 @@ TEST(PeChartScale, FewerThanThreeStepsWhereOnlyTheyFit) {
     }
 }
 
-// The ends move out just far enough that the values keep the room asked
-// for; ends the values keep it from stay where they are.
+// The ends move out by the room asked for where the values come closer to
+// them; ends the values keep it from stay where they are.
 TEST(PeChartScale, EndsMoveOutOnlyAsFarAsAMarkerNeeds) {
     struct Case {
         const char* name;
@@ -121,12 +121,14 @@ TEST(PeChartScale, EndsMoveOutOnlyAsFarAsAMarkerNeeds) {
         const double unit = (f(b) - f(a)) / pixels;
         EXPECT_GE(f(k.lo) - f(a), room * unit * (1 - 1e-9));
         EXPECT_GE(f(b) - f(k.hi), room * unit * (1 - 1e-9));
-        // and no farther than needed where an end moved
-        if (k.movesLo) EXPECT_NEAR(f(k.lo) - f(a), room * unit, 1e-9 * (f(b) - f(a)));
-        if (k.movesHi) EXPECT_NEAR(f(b) - f(k.hi), room * unit, 1e-9 * (f(b) - f(a)));
+        // a moved end by just the room
+        if (k.movesLo) EXPECT_NEAR(f(k.scaleLo) - f(a), room * unit, 1e-9 * (f(b) - f(a)));
+        if (k.movesHi) EXPECT_NEAR(f(b) - f(k.scaleHi), room * unit, 1e-9 * (f(b) - f(a)));
     }
     // A plot area too small to leave the room keeps the ends.
     EXPECT_EQ(pechart::RoomAtEnds(0, 120, 0, 120, 10, 6.5), std::make_pair(0.0, 120.0));
+    // Values that change a little within the room leave the ends as they were.
+    EXPECT_EQ(pechart::RoomAtEnds(0, 120, 0, 119.5, 500, 6.5), pechart::RoomAtEnds(0, 120, 0.2, 119.9, 500, 6.5));
 }
 
 // Nearly constant curves on scales of their own are each given a height of
