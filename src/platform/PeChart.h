@@ -26,7 +26,11 @@
 //   moves out by that little (RoomAtEnds): no point is drawn half outside
 //   the plot area.
 // - The X axis shows as many round ticks as its labels have room for (down
-//   to two steps): none is cut short.
+//   to two steps): none is cut short. A narrow or low chart keeps little
+//   margin on those sides; one too low for its title and a whole X axis is
+//   drawn without the title.
+// - The legend is placed by this control, the chart's whole width under the
+//   X axis, the chart keeping its room as a margin below.
 // - Curves that would hide one another (CoincidingCurves) are set apart: the
 //   ones drawn over a hidden line are dashed, in turns, so that each shows
 //   along the line; markers drawn over hidden markers are drawn smaller.
