@@ -537,14 +537,11 @@ void PeChart::setCurvesApart(const QList<pechart::CurvePixels>& drawn, const QSi
         c.of = a.of;
         QPen pen = c.pen;
         double marker = c.markerSize;
-        if (a.of > 1 && c.line && a.rank > 0) {
-            // The lines over the first one take turns along the line, each a
-            // dash in `of` (in pen widths), and leave the last turn to the
-            // first: every one of them shows.
-            constexpr double kDash = 4;
-            pen.setCapStyle(Qt::FlatCap);
-            pen.setDashPattern({kDash, kDash * (a.of - 1)});
-            pen.setDashOffset(std::fmod(kDash * (a.of - (a.rank - 1)), kDash * a.of));
+        if (a.of > 1 && c.line) {
+            // The lines beneath wider, each by a pen and a half more than the
+            // one over it: every one shows, the ones beneath as a border
+            // round the ones over them.
+            pen.setWidthF(c.pen.widthF() * (1 + 1.5 * (a.of - 1 - a.rank)));
         } else if (a.of > 1 && !c.line) {
             // Markers over other markers smaller: the ones beneath show round them.
             marker = std::max(2.0, c.markerSize - 1.5 * a.rank);

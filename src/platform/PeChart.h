@@ -31,9 +31,9 @@
 //   drawn without the title.
 // - The legend is placed by this control, the chart's whole width under the
 //   X axis, the chart keeping its room as a margin below.
-// - Curves that would hide one another (CoincidingCurves) are set apart: the
-//   ones drawn over a hidden line are dashed, in turns, so that each shows
-//   along the line; markers drawn over hidden markers are drawn smaller.
+// - Curves that would hide one another (CoincidingCurves) are set apart: a
+//   hidden line is drawn wider than the lines over it, so that it shows as a
+//   border round them; markers drawn over hidden markers are drawn smaller.
 // - The Y scales are drawn by this control beside a plot area that leaves
 //   each the room its labels and title need (see fitAxisFonts); the Qt axes
 //   stay attached to the curves but do not show.

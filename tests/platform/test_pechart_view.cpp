@@ -209,8 +209,8 @@ TEST(PeChartView, PointsAtTheDatasExtremesAreDrawnWhole) {
 }
 
 // Curves that would lie one over another all show: nearly constant curves
-// on scales of their own at heights of their own, identical curves dashed in
-// turns, markers over markers smaller.
+// on scales of their own at heights of their own, a line under another
+// drawn wider, markers over markers smaller.
 TEST(PeChartView, CurvesThatWouldCoincideAllShow) {
     const QList<qint32> colours{pepalette::Green, pepalette::Blue, pepalette::LightRed, pepalette::Cyan};
     struct Case {
