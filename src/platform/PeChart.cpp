@@ -90,14 +90,11 @@ void styleAxis(QAbstractAxis* axis, const QColor& colour) {
     axis->setTitleBrush(QBrush(colour));
 }
 
-// A log scale from whole decades around the data (or the manual range),
-// with the eight minor grid lines of each decade.
-QAbstractAxis* makeLogAxis(Range r, bool manual, double manualLo, double manualHi) {
-    auto* axis = new QLogValueAxis;
-    axis->setBase(10.0);
-    axis->setLabelFormat(QStringLiteral("%g"));
-    double lo = r.valid() ? r.lo : 1.0;
-    double hi = r.valid() ? r.hi : 10.0;
+// The ends of a log scale: whole decades around the data (or the manual range).
+std::pair<double, double> logEnds(bool valid, double dataLo, double dataHi, bool manual, double manualLo,
+                                  double manualHi) {
+    double lo = valid ? dataLo : 1.0;
+    double hi = valid ? dataHi : 10.0;
     if (manual) {
         if (manualLo > 0) lo = manualLo;
         if (manualHi > 0) hi = manualHi;
@@ -110,6 +107,16 @@ QAbstractAxis* makeLogAxis(Range r, bool manual, double manualLo, double manualH
         lo /= 10.0;
         hi *= 10.0;
     }
+    return {lo, hi};
+}
+
+// A log scale from whole decades around the data (or the manual range),
+// with the eight minor grid lines of each decade.
+QAbstractAxis* makeLogAxis(Range r, bool manual, double manualLo, double manualHi) {
+    auto* axis = new QLogValueAxis;
+    axis->setBase(10.0);
+    axis->setLabelFormat(QStringLiteral("%g"));
+    const auto [lo, hi] = logEnds(r.valid(), r.lo, r.hi, manual, manualLo, manualHi);
     axis->setRange(lo, hi);
     axis->setMinorTickCount(8);
     axis->setMinorGridLineVisible(true);
@@ -117,9 +124,10 @@ QAbstractAxis* makeLogAxis(Range r, bool manual, double manualLo, double manualH
 }
 
 
-// Puts the ticks of a linear axis where `t` says.
-void applyTicks(QValueAxis* axis, const pechart::LinearTicks& t) {
-    axis->setRange(t.lo, t.hi);
+// Puts the ticks of a linear axis where `t` says, the axis running from lo
+// to hi (t's ends, or a little beyond them).
+void applyTicks(QValueAxis* axis, const pechart::LinearTicks& t, double lo, double hi) {
+    axis->setRange(lo, hi);
     axis->setTickType(QValueAxis::TicksDynamic);
     axis->setTickAnchor(t.first);
     axis->setTickInterval(t.step);
@@ -139,6 +147,12 @@ protected:
         // through its minimum size, this view) from shrinking with the window.
         owner_->chart_->setMargins(owner_->baseMargins_);
         QChartView::resizeEvent(e);
+        // The chart view keeps the largest minimum size its chart ever had:
+        // the room the scales took in a wide window would keep the view from
+        // shrinking with a window tiled narrower, the chart cut off at its
+        // right. The chart lays itself out for any size the view is given.
+        setMinimumSize(0, 0);
+        if (qEnvironmentVariableIsSet("DBGW")) fprintf(stderr, "resize view %d x %d chart %g owner %d min %d\n", width(), height(), owner_->chart_->size().width(), owner_->width(), minimumWidth());
         owner_->fitAxes();
     }
     void mouseDoubleClickEvent(QMouseEvent* e) override {
@@ -160,6 +174,10 @@ PeChart::PeChart(QWidget* parent) : PeControl(Action, parent) {
     chart_->setAnimationOptions(QChart::NoAnimation);
     baseMargins_ = chart_->margins();
     chart_->legend()->setAlignment(Qt::AlignBottom);
+    // One row of entries, with little room round it: in a low chart (a unit
+    // window tiled under another) the X axis needs the height.
+    chart_->legend()->setContentsMargins(0, 0, 0, 0);
+    if (QGraphicsLayout* l = chart_->legend()->layout()) l->setContentsMargins(0, 0, 0, 0);
     QFont titleFont = chart_->titleFont();
     titleFont.setPointSizeF(titleFont.pointSizeF() * 1.3);
     titleFont.setBold(true);
@@ -167,6 +185,11 @@ PeChart::PeChart(QWidget* parent) : PeControl(Action, parent) {
     view_ = new PeChartView(chart_, this);
     view_->setObjectName(QStringLiteral("chartView"));
     view_->setRenderHint(QPainter::Antialiasing);
+    // Every change repaints the whole view: the chart tells the view only the
+    // bounds of a curve's points, and the markers reach beyond them, so a
+    // curve drawn anew elsewhere would leave the edges of its old markers
+    // behind (marks beside the outermost points).
+    view_->setViewportUpdateMode(QGraphicsView::FullViewportUpdate);
     // A plot area laid out anew by the chart itself gets its curves thinned
     // for it at the next turn of the event loop.
     connect(chart_, &QChart::plotAreaChanged, this, [this](const QRectF& plot) {
@@ -337,6 +360,7 @@ void PeChart::redraw() {
         title += QStringLiteral("<span style=\"font-weight:normal; font-size:small\">") + subTitle().toHtmlEscaped() +
                  QStringLiteral("</span>");
     }
+    titleText_ = title;
     chart_->setTitle(title);
 
     const bool logX = xLog();
@@ -375,7 +399,7 @@ void PeChart::redraw() {
                 series->setPointsVisible(true);
             }
             list.append(int(curves_.size()));
-            curves_.append(Curve{series, nullptr, std::move(pts), line});
+            curves_.append(Curve{series, nullptr, std::move(pts), line, series->pen(), series->markerSize()});
             ++seriesCount;
         }
         scaleCurves.append(list);
@@ -406,6 +430,15 @@ void PeChart::redraw() {
         }
         axis->setTitleText(sc.rightHand ? rightAxisLabel(sc.axis) : yAxisLabel(sc.axis));
         styleAxis(axis, peColor(sc.rightHand ? rightAxisColor(sc.axis) : yAxisColor(sc.axis)));
+        // Drawn by this control (see fitAxisFonts), never by the chart: shown
+        // for a moment, seven scales would make the chart wider than a narrow
+        // window, and it would stay so.
+        axis->setLabelsVisible(false);
+        axis->setTitleVisible(false);
+        axis->setLineVisible(false);
+        axis->setGridLineVisible(false);
+        axis->setMinorGridLineVisible(false);
+        axis->setShadesVisible(false);
         chart_->addAxis(axis, sc.rightHand ? Qt::AlignRight : Qt::AlignLeft);
         yAxes_.append(axis);
         for (int c : scaleCurves[k]) {
@@ -416,7 +449,14 @@ void PeChart::redraw() {
             series->attachAxis(axis);
         }
     }
-    chart_->legend()->setVisible(seriesCount > 1);
+    // The look each curve was given, as the chart holds it once the curve is
+    // on it (its marker size follows the pen there).
+    for (Curve& c : curves_) {
+        c.pen = c.series->pen();
+        c.markerSize = c.series->markerSize();
+    }
+    legendWanted_ = seriesCount > 1;
+    chart_->legend()->setVisible(legendWanted_);
     applyScales();
     fitAxisFonts();
     handOverPoints();
@@ -457,7 +497,12 @@ void PeChart::handOverPoints() {
     shownPlot_ = plot;
     // A chart not laid out yet is thinned as if 1,000 pixels square.
     if (plot.width() < 1 || plot.height() < 1) plot = QRectF(0, 0, 1000, 1000);
+    // Each curve's points as handed over, in pixels of the plot area.
+    QList<pechart::CurvePixels> drawn;
+    drawn.reserve(curves_.size());
     for (Curve& c : curves_) {
+        QList<QPointF> thinned;
+        const QList<QPointF>* handed = &c.points;
         if (c.points.size() <= kMarkerLimit) {
             if (c.series->points() != c.points) c.series->replace(c.points);
         } else if (!thin_ || !c.yAxis || !xAxis_) {
@@ -465,27 +510,185 @@ void PeChart::handOverPoints() {
         } else {
             const pechart::AxisMap x = mapOf(xAxis_, plot.left(), plot.right());
             const pechart::AxisMap y = mapOf(c.yAxis, plot.bottom(), plot.top());
-            c.series->replace(c.line ? pechart::ThinLine(c.points, x) : pechart::ThinMarkers(c.points, x, y));
+            thinned = c.line ? pechart::ThinLine(c.points, x) : pechart::ThinMarkers(c.points, x, y);
+            c.series->replace(thinned);
+            handed = &thinned;
         }
+        pechart::CurvePixels pixels;
+        pixels.line = c.line;
+        if (curves_.size() > 1 && c.yAxis && xAxis_) {
+            const pechart::AxisMap x = mapOf(xAxis_, 0, plot.width());
+            const pechart::AxisMap y = mapOf(c.yAxis, plot.height(), 0);
+            pixels.points.reserve(handed->size());
+            for (const QPointF& p : *handed) pixels.points.append(QPointF(x(p.x()), y(p.y())));
+        }
+        drawn.append(std::move(pixels));
+    }
+    setCurvesApart(drawn, plot.size());
+}
+
+void PeChart::setCurvesApart(const QList<pechart::CurvePixels>& drawn, const QSizeF& plot) {
+    const QList<pechart::Coinciding> apart = pechart::CoincidingCurves(drawn, plot.width(), plot.height());
+    for (qsizetype k = 0; k < curves_.size() && k < apart.size(); ++k) {
+        Curve& c = curves_[k];
+        const pechart::Coinciding a = apart[k];
+        if (c.rank == a.rank && c.of == a.of) continue;
+        c.rank = a.rank;
+        c.of = a.of;
+        QPen pen = c.pen;
+        double marker = c.markerSize;
+        if (a.of > 1 && c.line) {
+            // The lines beneath wider, each by a pen and a half more than the
+            // one over it: every one shows, the ones beneath as a border
+            // round the ones over them.
+            pen.setWidthF(c.pen.widthF() * (1 + 1.5 * (a.of - 1 - a.rank)));
+        } else if (a.of > 1 && !c.line) {
+            // Markers over other markers smaller: the ones beneath show round them.
+            marker = std::max(2.0, c.markerSize - 1.5 * a.rank);
+        }
+        c.series->setPen(pen);
+        c.series->setMarkerSize(marker);
     }
 }
 
-int PeChart::intervalsFor(Qt::Orientation o) const {
-    // About one tick label per 70 pixels across and per 34 pixels up.
+QRectF PeChart::plotForScales(bool* laidOut) const {
+    // A chart too small to lay its scales out (see fitAxisFonts) takes them
+    // as for the most of its size.
+    const QSizeF whole = chart_->size();
     QRectF plot = chart_->plotArea();
-    if (plot.width() < 20 || plot.height() < 20) plot = QRectF(QPointF(0, 0), chart_->size() * 0.7);
-    const double room = o == Qt::Horizontal ? plot.width() / 70.0 : plot.height() / 34.0;
-    return std::clamp(int(room), 4, 10);
+    const bool shown = whole.width() >= 50 && whole.height() >= 50 && plot.width() >= 20 && plot.height() >= 20;
+    if (!shown) plot = QRectF(QPointF(0, 0), whole * 0.7);
+    if (laidOut) *laidOut = shown;
+    return plot;
 }
 
-void PeChart::applyScales() {
+double PeChart::edgeRoom() const {
+    // The reach of the largest marker drawn (Qt Charts paints a dot of the
+    // marker size's diameter with a pen as wide: it reaches the marker size
+    // from the point), and a pixel and a half for the smoothing of its edge. Lines alone (curves too long for markers) may
+    // run along the plot area's edge, as a curve from the start of a test
+    // runs up the Y axis.
+    double reach = -1;
+    for (const Curve& c : curves_)
+        if (c.series->pointsVisible()) reach = std::max(reach, c.markerSize);
+    return reach < 0 ? 0.0 : reach + 1.5;
+}
+
+namespace {
+
+QStringList tickLabels(const pechart::LinearTicks& t) {
+    QStringList out;
+    if (!(t.step > 0)) return out;
+    for (int k = 0; k < 200; ++k) {
+        double v = t.first + k * t.step;
+        if (v > t.hi + t.step * 1e-9) break;
+        if (std::abs(v) < t.step * 1e-9) v = 0.0;
+        out << QString::asprintf("%.*f", t.decimals, v);
+    }
+    return out;
+}
+
+constexpr double kXLabelPadding = 4;  // what the chart keeps beside each X label
+
+}  // namespace
+
+namespace {
+
+// The width between the Y scales an X axis with these labels needs: the
+// chart gives each label the plot's width shared by the ticks, less a
+// padding on each side, and the title the plot's width; and it may keep up
+// to half a label beyond each end of the plot area for the first and last.
+double xAxisRoom(const QStringList& labels, const QFontMetricsF& fm, double titleWidth) {
+    double widest = 0;
+    for (const QString& l : labels) widest = std::max(widest, fm.horizontalAdvance(l));
+    return std::ceil(std::max(labels.size() * (widest + 2 * kXLabelPadding), titleWidth) + widest + 2);
+}
+
+}  // namespace
+
+double PeChart::xLabelsRoom(const pechart::LinearTicks& t) const {
+    return xAxisRoom(tickLabels(t), QFontMetricsF(xAxis_ ? xAxis_->labelsFont() : font()), 0);
+}
+
+double PeChart::leastXRoom(int fewestSteps) const {
+    if (!xAxis_) return 0;
+    const double title = QFontMetricsF(xAxis_->titleFont()).horizontalAdvance(xAxis_->titleText());
+    const QFontMetricsF fm(xAxis_->labelsFont());
+    double least = std::numeric_limits<double>::infinity();
+    if (qobject_cast<QValueAxis*>(xAxis_)) {
+        const AxisScaling sc = scaling_.isEmpty() ? AxisScaling{} : scaling_[0];
+        const double lo = sc.valid ? sc.lo : 0.0, hi = sc.valid ? sc.hi : 1.0;
+        for (int k = fewestSteps; k <= 10; ++k)
+            least = std::min(least, xAxisRoom(tickLabels(pechart::NiceScale(lo, hi, k)), fm, title));
+    } else {  // a log axis labels its decades
+        QStringList decades;
+        for (const pechart::ScaleTick& t : pechart::ScaleTicks(xAxis_))
+            if (t.major) decades << t.text;
+        least = xAxisRoom(decades, fm, title);
+    }
+    return least;
+}
+
+pechart::LinearTicks PeChart::xTicksFitting(double lo, double hi, int most, double width) const {
+    // The most round ticks up to `most` steps whose labels have their room,
+    // down to two steps.
+    for (int k = most; k > 2; --k) {
+        const pechart::LinearTicks t = pechart::NiceScale(lo, hi, k);
+        if (xLabelsRoom(t) <= width) return t;
+    }
+    return pechart::NiceScale(lo, hi, 2);
+}
+
+int PeChart::applyScales() {
     QList<QAbstractAxis*> axes{xAxis_};
     axes += yAxes_;
-    for (int k = 0; k < axes.size() && k < scaling_.size(); ++k) {
-        auto* axis = qobject_cast<QValueAxis*>(axes[k]);
+    bool laidOut = false;
+    const QRectF plot = plotForScales(&laidOut);
+    // No room at the ends of a chart whose points are not drawn.
+    const double room = laidOut ? edgeRoom() : 0.0;
+    // The nearly constant curves of several scales each get a height of their
+    // own, the first drawn highest.
+    QList<int> flat;
+    QList<std::pair<double, double>> flatRanges;
+    for (int k = 1; k < axes.size() && k < scaling_.size(); ++k) {
         const AxisScaling& sc = scaling_[k];
-        if (!axis) continue;  // a log scale keeps its decades
-        const int intervals = intervalsFor(sc.isY ? Qt::Vertical : Qt::Horizontal);
+        if (!sc.manual && sc.valid && qobject_cast<QValueAxis*>(axes[k]) && pechart::IsFlat(sc.lo, sc.hi)) {
+            flat.append(k);
+            flatRanges.append({sc.lo, sc.hi});
+        }
+    }
+    const QList<pechart::LinearTicks> flatTicks =
+        flat.size() > 1 ? pechart::FlatScales(flatRanges, std::clamp(int(plot.height() / 34.0), 4, 10))
+                        : QList<pechart::LinearTicks>();
+    int changed = 0;
+    for (int k = 0; k < axes.size() && k < scaling_.size(); ++k) {
+        AxisScaling& sc = scaling_[k];
+        // The X axis's ends and ticks follow the width planned for the plot
+        // area, not the one the chart gives it after the labels in force.
+        const double pixels = sc.isY ? plot.height() : xFitWidth_ > 0 ? xFitWidth_ : plot.width();
+        if (auto* l = qobject_cast<QLogValueAxis*>(axes[k])) {
+            if (sc.manual) {  // as built: the manual range
+                sc.roundLo = l->min();
+                sc.roundHi = l->max();
+                continue;
+            }
+            const auto [lo, hi] = logEnds(sc.valid, sc.lo, sc.hi, false, 0, 0);
+            sc.roundLo = lo;
+            sc.roundHi = hi;
+            const auto [from, to] = sc.valid ? pechart::RoomAtEnds(lo, hi, sc.lo, sc.hi, pixels, room, true)
+                                             : std::make_pair(lo, hi);
+            if (l->min() != from || l->max() != to) {
+                l->setRange(from, to);
+                changed |= sc.isY ? kYChanged : kXChanged;
+            }
+            continue;
+        }
+        auto* axis = qobject_cast<QValueAxis*>(axes[k]);
+        if (!axis) continue;
+        // About one tick label per 70 pixels across and per 34 pixels up.
+        const int intervals = std::clamp(int(sc.isY ? pixels / 34.0 : pixels / 70.0), 4, 10);
+        pechart::LinearTicks t;
+        double from = 0, to = 1;
         if (sc.manual) {
             double lo = sc.lo, hi = sc.hi;
             if (lo > hi) std::swap(lo, hi);
@@ -493,30 +696,47 @@ void PeChart::applyScales() {
                 lo -= 1.0;
                 hi += 1.0;
             }
-            applyTicks(axis, pechart::RoundTicksWithin(lo, hi, intervals));
-            continue;
+            t = pechart::RoundTicksWithin(lo, hi, intervals);
+            from = t.lo;
+            to = t.hi;
+        } else {
+            double lo = sc.valid ? sc.lo : 0.0;
+            double hi = sc.valid ? sc.hi : 1.0;
+            if (!sc.valid) {
+                // no values yet: 0 to 1 in halves, short labels in a narrow chart
+                t = pechart::NiceScale(lo, hi, 2);
+            } else if (!sc.isY) {
+                t = xTicksFitting(lo, hi, intervals, pixels);
+            } else if (const qsizetype slot = flat.indexOf(k); slot >= 0 && slot < flatTicks.size()) {
+                t = flatTicks[slot];
+            } else {
+                if (sc.valid) std::tie(lo, hi) = pechart::WithMinimumSpan(lo, hi);
+                t = pechart::NiceScale(lo, hi, intervals);
+            }
+            std::tie(from, to) = sc.valid ? pechart::RoomAtEnds(t.lo, t.hi, sc.lo, sc.hi, pixels, room)
+                                          : std::make_pair(t.lo, t.hi);
         }
-        double lo = sc.valid ? sc.lo : 0.0;
-        double hi = sc.valid ? sc.hi : 1.0;
-        if (sc.isY && sc.valid) std::tie(lo, hi) = pechart::WithMinimumSpan(lo, hi);
-        applyTicks(axis, pechart::NiceScale(lo, hi, intervals));
+        // (the chart lays the plot area out after where the axes' labels lie,
+        // hidden or not: a new range counts too)
+        if (sc.roundLo != t.lo || sc.roundHi != t.hi || axis->tickInterval() != t.step ||
+            axis->tickAnchor() != t.first || axis->min() != from || axis->max() != to)
+            changed |= sc.isY ? kYChanged : kXChanged;
+        sc.roundLo = t.lo;
+        sc.roundHi = t.hi;
+        applyTicks(axis, t, from, to);
     }
+    return changed;
 }
 
 bool PeChart::shownYRange(double& lo, double& hi) const {
-    if (yAxes_.isEmpty() || drawnScales_.isEmpty() || drawnScales_[0].axis != 0 || drawnScales_[0].rightHand) return false;
-    if (auto* v = qobject_cast<QValueAxis*>(yAxes_[0])) {
-        lo = v->min();
-        hi = v->max();
-        return true;
-    }
-    if (auto* l = qobject_cast<QLogValueAxis*>(yAxes_[0])) {
-        lo = l->min();
-        hi = l->max();
-        return true;
-    }
-    return false;
+    if (yAxes_.isEmpty() || drawnScales_.isEmpty() || drawnScales_[0].axis != 0 || drawnScales_[0].rightHand ||
+        scaling_.size() < 2)
+        return false;
+    lo = scaling_[1].roundLo;
+    hi = scaling_[1].roundHi;
+    return true;
 }
+
 
 void PeChart::fitAxes() {
     if (fitting_) return;
@@ -524,6 +744,20 @@ void PeChart::fitAxes() {
     applyScales();
     fitAxisFonts();
     handOverPoints();
+}
+
+bool PeChart::xAxisTextsCut() const {
+    if (!chart_->scene()) return false;
+    const QRectF plot = chart_->mapRectToScene(chart_->plotArea());
+    for (QGraphicsItem* item : chart_->scene()->items()) {
+        auto* text = dynamic_cast<QGraphicsTextItem*>(item);
+        if (!text || !text->isVisible() || chart_->legend()->isAncestorOf(text)) continue;
+        const QPointF c = text->sceneBoundingRect().center();
+        if (c.y() <= plot.bottom() || c.x() < plot.left() || c.x() > plot.right()) continue;
+        const QString t = text->toPlainText();
+        if (t.endsWith(QLatin1String("...")) || t.contains(QChar(0x2026))) return true;
+    }
+    return false;
 }
 
 QStringList PeChart::cutAxisTexts() const {
@@ -561,7 +795,6 @@ namespace {
 constexpr double kTick = 4;     // tick length
 constexpr double kGap = 3;      // between tick, labels and title
 constexpr double kSmallestPt = 7.5;
-constexpr double kXLabelPadding = 4;  // what the chart keeps beside each X label
 constexpr qreal kGridZ = 2;     // above the plot area, below the curves
 constexpr qreal kScaleZ = 3;
 
@@ -593,7 +826,10 @@ int PeChart::scaleWidthNeeded(QAbstractAxis* axis, double pt, bool titled) const
     const QFontMetricsF title(scaleFont(font(), pt, true));
     double widest = 0;
     for (const ScaleTick& t : ticksOf(axis)) widest = std::max(widest, labels.horizontalAdvance(t.text));
-    const double titleRoom = !titled || axis->titleText().isEmpty() ? 0.0 : title.height() + kGap;
+    // tick, labels, title; a scale without its title (a chart too narrow)
+    // has its labels a gap from the next scale's line
+    if (!titled) return int(std::ceil(kTick + kGap + widest + kGap));
+    const double titleRoom = axis->titleText().isEmpty() ? 0.0 : title.height() + kGap;
     return int(std::ceil(kTick + kGap + widest + kGap + titleRoom + kGap));
 }
 
@@ -629,14 +865,20 @@ void PeChart::fitAxisFonts() {
     if (fitting_) return;
     fitting_ = true;
     clearScaleItems();
-    // The chart lays out the legend under the plot area, as wide as the plot
-    // area; it is widened to the whole chart below, once the scales are placed.
-    if (!chart_->legend()->isAttachedToChart()) chart_->legend()->attachToChart();
+    // The legend takes the whole width under the X axis, so its entries are
+    // not cut to the width the scales leave to the plot area: this control
+    // places it, the chart keeping its room as a margin below.
+    QLegend* legend = chart_->legend();
+    if (legend->isAttachedToChart()) legend->detachFromChart();
+    legend->setVisible(legendWanted_);
     fitLegendFont();
-    chart_->setMargins(baseMargins_);  // the chart lays out title, legend and X axis
+    if (chart_->title() != titleText_) chart_->setTitle(titleText_);
+    chart_->setMargins(baseMargins_);  // the chart lays out title and X axis
     if (QGraphicsLayout* l = chart_->layout()) l->activate();
     const QRectF whole = chart_->rect();
     if (yAxes_.isEmpty() || whole.width() < 50 || whole.height() < 50) {
+        xFitWidth_ = 0;
+        applyScales();  // the ends fitted to the plot area as laid out
         fitting_ = false;
         return;
     }
@@ -648,69 +890,202 @@ void PeChart::fitAxisFonts() {
         axis->setMinorGridLineVisible(false);
         axis->setShadesVisible(false);
     }
-    if (QGraphicsLayout* l = chart_->layout()) l->activate();
-    const QRectF automatic = chart_->plotArea();
 
     // The text size: the widget's, smaller (down to a smallest readable one)
     // while the scales would take more than half the width.
     const double full = font().pointSizeF() > 0 ? font().pointSizeF() : 9.0;
-    double pt = full;
-    QList<int> widths;
-    int total = 0;
-    for (;; pt -= 0.5) {
-        widths.clear();
-        total = 0;
-        for (QAbstractAxis* axis : yAxes_) total += widths.emplace_back(scaleWidthNeeded(axis, pt, true));
-        if (total <= 0.5 * whole.width() || pt - 0.5 < kSmallestPt) break;
+    // A narrow or a low chart (a unit window tiled beside or under another)
+    // keeps only a little margin on those sides: the room goes to the scales
+    // and to the X axis.
+    QMargins m = baseMargins_;
+    if (whole.width() < 640) {
+        m.setLeft(std::min(m.left(), 6));
+        m.setRight(std::min(m.right(), 6));
     }
-    if (xAxis_) {
-        xAxis_->setLabelsFont(scaleFont(xAxis_->labelsFont(), pt, false));
-        xAxis_->setTitleFont(scaleFont(xAxis_->titleFont(), pt, true));
+    if (whole.height() < 320) {
+        m.setTop(0);
+        m.setBottom(0);
     }
-    const QMargins m = baseMargins_;
-    double least = std::max(40.0, 0.15 * whole.width());
-    // A chart too narrow for its scales even at the smallest text (seven
-    // scales in a window tiled beside another) draws them without their
-    // titles (the legend and the scales' colours name the curves), and keeps
-    // its plot area wide enough for the X axis's title and every label.
-    bool titled = true;
-    if (xAxis_ && total > 0.5 * whole.width()) {
-        const QFontMetricsF xl(xAxis_->labelsFont()), xt(xAxis_->titleFont());
-        double widestX = 0;
-        const QList<ScaleTick> xTicks = ticksOf(xAxis_);
-        for (const ScaleTick& t : xTicks) widestX = std::max(widestX, xl.horizontalAdvance(t.text));
-        // the chart gives each X label the plot's width shared by the ticks,
-        // less a padding on each side
-        const double xRoom =
-            std::ceil(std::max(xt.horizontalAdvance(xAxis_->titleText()), xTicks.size() * (widestX + 2 * kXLabelPadding)) + 2);
-        if (total + xRoom > whole.width() - m.left() - m.right()) {
-            titled = false;
+    double legendRoom = legendHeightFor(whole.width() - 8);
+    const auto withLegend = [&](QMargins margins) {
+        margins.setBottom(margins.bottom() + int(std::ceil(legendRoom)));
+        return margins;
+    };
+    // A chart too low for its title and its X axis whole (a unit window tiled
+    // under another) is laid out once more without the title (the window
+    // names its test).
+    for (int attempt = 0; attempt < 2; ++attempt) {
+    for (int pass = 0;; ++pass) {
+        double pt = full;
+        QList<int> widths;
+        int total = 0;
+        for (;; pt -= 0.5) {
             widths.clear();
-            for (QAbstractAxis* axis : yAxes_) widths.append(scaleWidthNeeded(axis, pt, false));
+            total = 0;
+            for (QAbstractAxis* axis : yAxes_) total += widths.emplace_back(scaleWidthNeeded(axis, pt, true));
+            if (total <= 0.5 * whole.width() || pt - 0.5 < kSmallestPt) break;
+        }
+        if (xAxis_) {
+            xAxis_->setLabelsFont(scaleFont(xAxis_->labelsFont(), pt, false));
+            xAxis_->setTitleFont(scaleFont(xAxis_->titleFont(), pt, true));
+        }
+        // the plot area the chart lays out itself, for the X labels in force
+        chart_->setMargins(withLegend(m));
+        settleLayout();
+        const QRectF automatic = chart_->plotArea();
+        double least = std::max(40.0, 0.15 * whole.width());
+        // The X axis keeps its title and its labels whole: the plot area is at
+        // least as wide as the title and as the labels of the fewest ticks
+        // (three steps). A chart too narrow for its Y scales beside that, even at
+        // the smallest text (seven scales in a window tiled beside another),
+        // draws them without their titles (the legend and the scales' colours
+        // name the curves), and where they have no room even so, the X axis
+        // takes two steps.
+        // Titles longer than the plot area is high are left out too.
+        const QFontMetricsF titleMetrics(scaleFont(font(), pt, true));
+        bool titlesFit = true;
+        for (QAbstractAxis* axis : yAxes_)
+            titlesFit = titlesFit && titleMetrics.horizontalAdvance(axis->titleText()) <= automatic.height() - 2;
+        bool titled = true;
+        bool twoSteps = false;
+        if (xAxis_) {
+            const double avail = whole.width() - m.left() - m.right();
+            double xRoom = leastXRoom(3);
+            if (total + xRoom > avail - 6 || !titlesFit) {  // (with a little to spare)
+                titled = false;
+                widths.clear();
+                total = 0;
+                for (QAbstractAxis* axis : yAxes_) total += widths.emplace_back(scaleWidthNeeded(axis, pt, false));
+                twoSteps = true;  // decided below, once the room beside the plot area is known
+                // the legend names the curves the scales do not
+                const bool named = std::any_of(curves_.begin(), curves_.end(),
+                                               [](const Curve& c) { return !c.series->name().isEmpty(); });
+                if (named && !legend->isVisible()) {
+                    legend->setVisible(true);
+                    fitLegendFont();
+                    legendRoom = legendHeightFor(whole.width() - 8);
+                }
+            }
             least = std::max(least, xRoom);
         }
-    }
 
-    // The room beside the plot area: the chart's margin grows by what the
-    // scales need beyond the little the chart keeps for its hidden axes, so
-    // that the chart itself lays out the plot area, X axis and curves there.
-    double needLeft = 0, needRight = 0;
-    for (int k = 0; k < yAxes_.size(); ++k) (yAxes_[k]->alignment() == Qt::AlignRight ? needRight : needLeft) += widths[k];
-    const double keptLeft = automatic.left() - (whole.left() + m.left());
-    const double keptRight = (whole.right() - m.right()) - automatic.right();
-    double extraLeft = std::max(0.0, needLeft - keptLeft), extraRight = std::max(0.0, needRight - keptRight);
-    const double over = least - (automatic.width() - extraLeft - extraRight);
-    if (over > 0) {  // a chart too small for its scales keeps some plot area
-        const double cut = std::min(over, extraLeft + extraRight);
-        const double share = extraLeft + extraRight > 0 ? extraLeft / (extraLeft + extraRight) : 0.5;
-        extraLeft -= cut * share;
-        extraRight -= cut * (1 - share);
+        // The room beside the plot area: the chart's margin grows by what the
+        // scales need beyond the little the chart keeps for its hidden axes, so
+        // that the chart itself lays out the plot area, X axis and curves there.
+        double needLeft = 0, needRight = 0;
+        for (int k = 0; k < yAxes_.size(); ++k)
+            (yAxes_[k]->alignment() == Qt::AlignRight ? needRight : needLeft) += widths[k];
+        const double keptLeft = automatic.left() - (whole.left() + m.left());
+        const double keptRight = (whole.right() - m.right()) - automatic.right();
+        double extraLeft = std::max(0.0, needLeft - keptLeft), extraRight = std::max(0.0, needRight - keptRight);
+        // A chart too small for its scales keeps some plot area: the scales
+        // move out, into the chart's margins. Where they would leave the
+        // chart, the X axis takes two steps if that leaves more room.
+        const auto cutFor = [&](double plotLeast, double& cutLeft, double& cutRight) {
+            const double over = plotLeast - (automatic.width() - extraLeft - extraRight);
+            const double cut = std::clamp(over, 0.0, extraLeft + extraRight);
+            const double share = extraLeft + extraRight > 0 ? extraLeft / (extraLeft + extraRight) : 0.5;
+            cutLeft = cut * share;
+            cutRight = cut * (1 - share);
+            return cutLeft <= m.left() && cutRight <= m.right();
+        };
+        double cutLeft = 0, cutRight = 0;
+        if (!cutFor(least, cutLeft, cutRight) && twoSteps) {
+            least = std::max(std::max(40.0, 0.15 * whole.width()), std::min(least, leastXRoom(2)));
+            cutFor(least, cutLeft, cutRight);
+        }
+        extraLeft -= cutLeft;
+        extraRight -= cutRight;
+        chart_->setMargins(withLegend(QMargins(m.left() + int(std::ceil(extraLeft)), m.top(),
+                                               m.right() + int(std::ceil(extraRight)), m.bottom())));
+        // The width the X axis's ticks are chosen for: between the scales as
+        // planned, whatever room the chart now keeps for the labels in force.
+        const double avail = whole.width() - m.left() - m.right();
+        xFitWidth_ = std::max(avail - needLeft - needRight, std::min(least, avail));
+        settleLayout();
+        if (qEnvironmentVariableIsSet("DBGW")) fprintf(stderr, "pass %d whole %g chart %g min %g margins %d %d plot %g..%g least %g needs %g %g extras %g %g titled %d legend %g min %g xaxis min %g\n", pass, whole.width(), chart_->size().width(), chart_->minimumSize().width(), chart_->margins().left(), chart_->margins().right(), chart_->plotArea().left(), chart_->plotArea().right(), least, needLeft, needRight, extraLeft, extraRight, titled, chart_->legend()->size().width(), chart_->legend()->minimumSize().width(), xAxis_ ? 0.0 : 0.0);
+        scaleWidths_ = widths;
+        scalesTitled_ = titled;
+        scalePt_ = pt;
+        // The scales' ends and the X ticks fitted to the plot area as now laid
+        // out; new Y ticks need other room beside it, new X labels other room
+        // at its ends: laid out once more.
+        if (applyScales() == 0 || pass >= 2) break;
     }
-    chart_->setMargins(QMargins(m.left() + int(std::ceil(extraLeft)), m.top(), m.right() + int(std::ceil(extraRight)),
-                                m.bottom()));
-    if (QGraphicsLayout* l = chart_->layout()) l->activate();
+    if (attempt > 0 || !isVisible() || chart_->title().isEmpty() || !xAxisTextsCut()) break;
+    chart_->setTitle(QString());
+    }
+    drawScaleItems();
     const QRectF plot = chart_->plotArea();
+    if (legend->isVisible()) {
+        legend->setGeometry(
+            QRectF(whole.left() + 4, whole.bottom() - m.bottom() - legendRoom, whole.width() - 8, legendRoom));
+        if (QGraphicsLayout* l = legend->layout()) l->activate();
+        legend->update();
+    }
+    // A plot area the chart laid out anew meanwhile: the scales follow it.
+    if (chart_->plotArea() != plot) {
+        applyScales();
+        drawScaleItems();
+    }
+    fitting_ = false;
+}
 
+double PeChart::legendHeightFor(double width) {
+    // The height of the rows the legend's entries take at that width: laid
+    // out, then made as high as its entries reach.
+    QLegend* legend = chart_->legend();
+    if (!legend->isVisible() || width <= 0) return 0;
+    const auto content = [legend] {
+        QRectF r;
+        QList<QGraphicsItem*> items = legend->childItems();
+        while (!items.isEmpty()) {
+            QGraphicsItem* item = items.takeLast();
+            items += item->childItems();
+            if (auto* t = dynamic_cast<QGraphicsTextItem*>(item); t && t->isVisible())
+                r |= legend->mapRectFromItem(t, t->boundingRect());
+        }
+        return r;
+    };
+    double height = std::max(40.0, chart_->size().height());
+    for (int pass = 0; pass < 4; ++pass) {
+        legend->setGeometry(QRectF(0, 0, width, height));
+        if (QGraphicsLayout* l = legend->layout()) l->activate();
+        const QRectF r = content();
+        if (!r.isValid()) return 0;
+        const double spill = std::max(0.0, -r.top()) + std::max(0.0, r.bottom() - legend->size().height());
+        if (pass > 0 && spill <= 0) break;
+        qreal left = 0, top = 0, right = 0, bottom = 0;
+        if (QGraphicsLayout* l = legend->layout()) l->getContentsMargins(&left, &top, &right, &bottom);
+        height = std::ceil(std::max({pass == 0 ? r.height() + top + bottom + 2 : height + 2 * spill,
+                                     legend->effectiveSizeHint(Qt::MinimumSize).height()}));
+    }
+    return height;
+}
+
+void PeChart::settleLayout() {
+    // The chart places the X axis's labels after the plot area it laid out
+    // last, and the plot area after the labels: laid out again until the two
+    // agree.
+    QGraphicsLayout* l = chart_->layout();
+    if (!l) return;
+    l->activate();
+    for (int k = 0; k < 3; ++k) {
+        const QRectF before = chart_->plotArea();
+        l->invalidate();
+        l->activate();
+        if (chart_->plotArea() == before) break;
+    }
+}
+
+void PeChart::drawScaleItems() {
+    clearScaleItems();
+    const QRectF whole = chart_->rect();
+    const QRectF plot = chart_->plotArea();
+    if (scaleWidths_.size() != yAxes_.size()) return;
+    const QList<int>& widths = scaleWidths_;
+    const bool titled = scalesTitled_;
+    const double pt = scalePt_;
     const QFont labelFont = scaleFont(font(), pt, false);
     const QFont titleFont = scaleFont(font(), pt, true);
     const QFontMetricsF lm(labelFont), tm(titleFont);
@@ -782,48 +1157,11 @@ void PeChart::fitAxisFonts() {
             scaleItems_.append(text);
         }
     }
-    // The legend takes the whole width under the plot area, so its entries are
-    // not cut to the width the scales leave to the plot area.
-    // The chart stops laying it out once detached: the bottom margin keeps
-    // its room, so the plot area (where the scales were drawn) stays put.
-    QLegend* legend = chart_->legend();
-    if (legend->isVisible()) {
-        const QRectF g = legend->geometry();
-        QMargins kept = chart_->margins();
-        legend->detachFromChart();
-        for (int pass = 0; pass < 2; ++pass) {
-            chart_->setMargins(kept);
-            if (QGraphicsLayout* l = chart_->layout()) l->activate();
-            const double grown = chart_->plotArea().bottom() - plot.bottom();
-            if (std::abs(grown) < 0.5) break;
-            kept.setBottom(kept.bottom() + int(std::lround(grown)));
-        }
-        legend->setGeometry(QRectF(whole.left() + 4, g.top(), whole.width() - 8, g.height()));
-        // Entries wrapped into more rows than the chart gave the legend room
-        // for take the room below it, not the X axis's above it.
-        if (QGraphicsLayout* l = legend->layout()) l->activate();
-        QRectF content;
-        QList<QGraphicsItem*> items = legend->childItems();
-        while (!items.isEmpty()) {
-            QGraphicsItem* item = items.takeLast();
-            items += item->childItems();
-            if (auto* t = dynamic_cast<QGraphicsTextItem*>(item); t && t->isVisible())
-                content |= legend->mapRectFromItem(t, t->boundingRect());
-        }
-        const double spill = std::max(0.0, -content.top()) + std::max(0.0, content.bottom() - g.height());
-        if (content.isValid() && spill > 0) {
-            const double h = std::min(g.height() + 2 * spill, whole.bottom() - g.top());
-            legend->setGeometry(QRectF(whole.left() + 4, g.top(), whole.width() - 8, h));
-            if (QGraphicsLayout* l = legend->layout()) l->activate();
-        }
-        legend->update();
-    }
     // Scales pushed off the chart by a plot area too small for them.
     for (QGraphicsItem* item : scaleItems_)
         if (auto* t = dynamic_cast<QGraphicsSimpleTextItem*>(item))
             if (!whole.adjusted(-0.5, -0.5, 0.5, 0.5).contains(t->mapRectToParent(t->boundingRect())))
                 cutScaleTexts_.append(t->text());
-    fitting_ = false;
 }
 
 // ---------------------------------------------------------------------------
@@ -876,19 +1214,6 @@ bool PeChart::redrawPoints() {
         sc.hi = yRanges[a].hi;
         sc.valid = yRanges[a].valid();
     }
-    struct Shown {
-        double min, max, anchor, interval;
-        QString format;
-        bool operator==(const Shown&) const = default;
-    };
-    const auto shown = [this] {
-        QList<Shown> out;
-        for (QAbstractAxis* axis : QList<QAbstractAxis*>{xAxis_} + yAxes_)
-            if (auto* v = qobject_cast<QValueAxis*>(axis))
-                out.append({v->min(), v->max(), v->tickAnchor(), v->tickInterval(), v->labelFormat()});
-        return out;
-    };
-    const QList<Shown> before = shown();
     for (qsizetype c = 0; c < curves.size(); ++c) {
         Curve& curve = curves_[c];
         curve.points = std::move(curves[c]);
@@ -908,8 +1233,7 @@ bool PeChart::redrawPoints() {
     // the chart recompute every point's drawing) and get their points, thinned
     // as a full redraw thins them, once the scales are laid out.
     withholdPoints();
-    applyScales();
-    if (shown() != before) fitAxisFonts();
+    if (applyScales() != 0) fitAxisFonts();
     handOverPoints();
     return true;
 }

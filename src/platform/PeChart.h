@@ -18,8 +18,22 @@
 // - Logarithmic scales skip values at or below 0.
 // - Scales: an automatic linear scale ends on round steps just outside the
 //   data (NiceScale); a Y scale spans at least a tenth of its values' size
-//   (WithMinimumSpan); the manual range keeps its ends, with ticks on round
-//   values (RoundTicksWithin). Log scales run over whole decades.
+//   (WithMinimumSpan), and the nearly constant curves of several scales are
+//   each given their own height (FlatScale), not all the middle; the manual
+//   range keeps its ends exactly, with ticks on round values
+//   (RoundTicksWithin). Log scales run over whole decades. Where the data
+//   come closer to an automatic scale's end than a marker's reach, the end
+//   moves out by that little (RoomAtEnds): no point is drawn half outside
+//   the plot area.
+// - The X axis shows as many round ticks as its labels have room for (down
+//   to two steps): none is cut short. A narrow or low chart keeps little
+//   margin on those sides; one too low for its title and a whole X axis is
+//   drawn without the title.
+// - The legend is placed by this control, the chart's whole width under the
+//   X axis, the chart keeping its room as a margin below.
+// - Curves that would hide one another (CoincidingCurves) are set apart: a
+//   hidden line is drawn wider than the lines over it, so that it shows as a
+//   border round them; markers drawn over hidden markers are drawn smaller.
 // - The Y scales are drawn by this control beside a plot area that leaves
 //   each the room its labels and title need (see fitAxisFonts); the Qt axes
 //   stay attached to the curves but do not show.
@@ -39,6 +53,7 @@
 #include <QFont>
 #include <QList>
 #include <QMargins>
+#include <QPen>
 #include <QPointF>
 #include <QPointer>
 #include <QRectF>
@@ -55,6 +70,11 @@ class QAbstractAxis;
 class QGraphicsItem;
 class QLineSeries;
 class QPrinter;
+
+namespace pechart {
+struct LinearTicks;
+struct CurvePixels;
+}
 
 namespace pesgo {
 
@@ -145,8 +165,10 @@ public:
     // scale's range or ticks changed. Either way the chart shows the same.
     void redrawAfterWrites();
 
-    // The range of axis 0's main scale as drawn; false before anything is drawn.
+    // The range of axis 0's main scale as drawn, from its first tick to its
+    // last (the manual range as given); false before anything is drawn.
     bool shownYRange(double& lo, double& hi) const;
+
 
     // Axis labels and titles drawn cut short ("...") for want of room; empty
     // when every axis text shows in full.
@@ -183,9 +205,22 @@ private:
     void command(int value) override;
     void newChart();
     void layoutChartFor(const QSizeF& size);
-    int intervalsFor(Qt::Orientation o) const;
-    void applyScales();
+    QRectF plotForScales(bool* laidOut = nullptr) const;
+    double edgeRoom() const;
+    double xLabelsRoom(const pechart::LinearTicks& t) const;
+    pechart::LinearTicks xTicksFitting(double lo, double hi, int most, double width) const;
+    // Sets the ranges and ticks of the axes from the data (or the manual
+    // range) for the plot area as laid out; tells which axes changed.
+    enum : int { kXChanged = 1, kYChanged = 2 };
+    int applyScales();
+    // The width the X axis's title and labels need, with fewestSteps steps or more.
+    double leastXRoom(int fewestSteps) const;
     void fitAxisFonts();
+    void drawScaleItems();
+    void settleLayout();
+    double legendHeightFor(double width);
+    bool xAxisTextsCut() const;
+    void setCurvesApart(const QList<pechart::CurvePixels>& drawn, const QSizeF& plot);
     void withholdPoints();
     void handOverPoints();
     void fitLegendFont();
@@ -197,6 +232,14 @@ private:
     QList<QGraphicsItem*> scaleItems_;  // the Y scales as drawn (see fitAxisFonts)
     QList<Band> scaleBands_;            // per entry of yAxes_
     QStringList cutScaleTexts_;
+    // What fitAxisFonts laid the Y scales out with: their widths, whether
+    // with titles, the text size.
+    QList<int> scaleWidths_;
+    bool scalesTitled_ = true;
+    bool legendWanted_ = false;  // more than one curve: the legend names them
+    QString titleText_;          // the chart's title and subtitle as set
+    double scalePt_ = 9;
+    double xFitWidth_ = 0;  // the width the X ticks are fitted to (0: the plot area's)
     QMargins baseMargins_;
 
     // What the ticks of each drawn axis are worked out from: X first, then
@@ -207,6 +250,7 @@ private:
         bool isY = false;
         double lo = 0, hi = 1;
         bool valid = false;
+        double roundLo = 0, roundHi = 1;  // first and last tick as applied
     };
     QList<AxisScaling> scaling_;
     bool fitting_ = false;
@@ -218,6 +262,9 @@ private:
         QAbstractAxis* yAxis = nullptr;
         QList<QPointF> points;
         bool line = true;  // joined by a line; markers alone when X does not only rise
+        QPen pen;                  // as set up, before it was set apart from others
+        double markerSize = 0;     // likewise
+        int rank = 0, of = 1;      // its place among the curves it coincides with
     };
     QList<Curve> curves_;
     QRectF shownPlot_;        // the plot area the series' points were thinned for

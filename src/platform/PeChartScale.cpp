@@ -34,7 +34,8 @@ int StepDecimals(double step) {
 }
 
 LinearTicks NiceScale(double lo, double hi, int maxIntervals) {
-    maxIntervals = std::max(3, maxIntervals);
+    const int least = std::clamp(maxIntervals, 1, 3);
+    maxIntervals = std::max(least, maxIntervals);
     if (!std::isfinite(lo) || !std::isfinite(hi)) lo = 0, hi = 1;
     if (lo > hi) std::swap(lo, hi);
     if (lo == hi) {
@@ -50,7 +51,7 @@ LinearTicks NiceScale(double lo, double hi, int maxIntervals) {
             const double a = std::floor(lo / step + kEps) * step;
             const double b = std::ceil(hi / step - kEps) * step;
             const int n = int(std::lround((b - a) / step));
-            if (n < 3 || n > most) return;
+            if (n < least || n > most) return;
             // the least room wasted; on a tie the larger step
             if (b - a < bestSpan - kEps * step || (std::abs(b - a - bestSpan) <= kEps * step && step > best.step)) {
                 bestSpan = b - a;
@@ -92,6 +93,111 @@ std::pair<double, double> WithMinimumSpan(double lo, double hi) {
     if (hi - lo >= least) return {lo, hi};
     const double mid = lo / 2 + hi / 2;
     return {mid - least / 2, mid + least / 2};
+}
+
+bool IsFlat(double lo, double hi) {
+    if (lo > hi) std::swap(lo, hi);
+    return WithMinimumSpan(lo, hi) != std::make_pair(lo, hi);
+}
+
+namespace {
+
+// The scales a nearly constant curve may take: 3 to maxIntervals round
+// steps spanning its widened range up to two and a half times it, at whole
+// steps, the values strictly inside; the tighter first, each with the height
+// of the values' middle on it.
+struct FlatChoice {
+    LinearTicks ticks;
+    double height;
+};
+std::vector<FlatChoice> flatChoices(double lo, double hi, int maxIntervals) {
+    if (lo > hi) std::swap(lo, hi);
+    const auto [wideLo, wideHi] = WithMinimumSpan(lo, hi);
+    const double least = wideHi - wideLo;
+    const double mid = lo / 2 + hi / 2;
+    std::vector<FlatChoice> out;
+    const int fewest = std::min(3, maxIntervals);
+    if (least > 0 && std::isfinite(least)) {
+        forEachStep(least, maxIntervals, [&](double step) {
+            for (int n = fewest; n <= maxIntervals; ++n) {
+                const double span = n * step;
+                if (span < least * (1 - kEps) || span > 2.5 * least) continue;
+                const double below = std::floor(lo / step + kEps);
+                for (int j = 0; j <= n; ++j) {
+                    const double a = (below - j) * step, b = a + span;
+                    if (!(a < lo && b > hi)) continue;
+                    out.push_back({LinearTicks{a, b, a, step, StepDecimals(step)}, (mid - a) / (b - a)});
+                }
+            }
+        });
+    }
+    std::stable_sort(out.begin(), out.end(), [](const FlatChoice& x, const FlatChoice& y) {
+        return x.ticks.hi - x.ticks.lo < y.ticks.hi - y.ticks.lo;
+    });
+    if (out.empty()) {  // a span too small for the number type
+        const LinearTicks t = NiceScale(wideLo, wideHi, maxIntervals);
+        out.push_back({t, t.hi > t.lo ? (mid - t.lo) / (t.hi - t.lo) : 0.5});
+    }
+    return out;
+}
+
+}  // namespace
+
+QList<LinearTicks> FlatScales(const QList<std::pair<double, double>>& ranges, int maxIntervals) {
+    const int m = int(ranges.size());
+    std::vector<std::vector<FlatChoice>> choices;
+    for (const auto& [lo, hi] : ranges) choices.push_back(flatChoices(lo, hi, maxIntervals));
+    // The curves whose scales give the fewest heights choose first. Each
+    // takes, of its heights that keep apart from those taken, the one nearest
+    // its share of the height (the first curve highest); when none keeps
+    // apart, the one farthest from those taken.
+    std::vector<int> order(static_cast<size_t>(m));
+    for (int i = 0; i < m; ++i) order[size_t(i)] = i;
+    std::stable_sort(order.begin(), order.end(),
+                     [&](int a, int b) { return choices[size_t(a)].size() < choices[size_t(b)].size(); });
+    const double apart = 0.5 / (m + 1);
+    std::vector<double> taken;
+    QList<LinearTicks> out(m);
+    for (int i : order) {
+        const double target = 1.0 - double(i + 1) / double(m + 1);
+        const FlatChoice* best = nullptr;
+        double bestCost = std::numeric_limits<double>::infinity();
+        for (const FlatChoice& c : choices[size_t(i)]) {
+            double nearest = std::numeric_limits<double>::infinity();
+            for (double h : taken) nearest = std::min(nearest, std::abs(h - c.height));
+            const double cost = nearest >= apart - 1e-9 ? std::abs(c.height - target) : 2.0 - nearest;
+            if (cost < bestCost - 1e-9) {
+                bestCost = cost;
+                best = &c;
+            }
+        }
+        taken.push_back(best->height);
+        out[i] = best->ticks;
+    }
+    return out;
+}
+
+std::pair<double, double> RoomAtEnds(double scaleLo, double scaleHi, double lo, double hi, double pixels,
+                                     double room, bool log) {
+    if (log) {
+        if (!(scaleLo > 0) || !(lo > 0) || !(hi > 0)) return {scaleLo, scaleHi};
+        const auto [a, b] =
+            RoomAtEnds(std::log10(scaleLo), std::log10(scaleHi), std::log10(lo), std::log10(hi), pixels, room, false);
+        return {std::pow(10.0, a), std::pow(10.0, b)};
+    }
+    if (lo > hi) std::swap(lo, hi);
+    if (!(scaleHi > scaleLo) || !(pixels > 2 * room + 1) || !(room > 0) || !std::isfinite(lo) || !std::isfinite(hi))
+        return {scaleLo, scaleHi};
+    // An end the values come closer to than the room moves out by the room:
+    // on the scale the new ends make, the old end lies `room` pixels inside.
+    // The new ends depend on the values only through which ends move, so a
+    // scale stays as it is while the values change a little.
+    const double unit = (scaleHi - scaleLo) / pixels;
+    const double slack = 1e-9 * (scaleHi - scaleLo);
+    const bool moveLo = lo - scaleLo < room * unit - slack, moveHi = scaleHi - hi < room * unit - slack;
+    const double r = room / pixels;
+    const double span = (scaleHi - scaleLo) / (1 - r * (int(moveLo) + int(moveHi)));
+    return {moveLo ? scaleLo - r * span : scaleLo, moveHi ? scaleHi + r * span : scaleHi};
 }
 
 bool XOnlyRises(const QList<QPointF>& points) {
@@ -169,6 +275,85 @@ QList<QPointF> ThinMarkers(const QList<QPointF>& points, const AxisMap& x, const
     return out;
 }
 
+QList<Coinciding> CoincidingCurves(const QList<CurvePixels>& curves, double width, double height) {
+    QList<Coinciding> out(curves.size());
+    // Compared in cells of two by two pixels, up to 32 curves (one bit each).
+    constexpr double kCell = 2.0;
+    const int n = int(std::min<qsizetype>(curves.size(), 32));
+    if (n < 2 || !(width > 0) || !(height > 0)) return out;
+    const int cols = int(std::min(4096.0, std::ceil(width / kCell))) + 1;
+    const int rows = int(std::min(4096.0, std::ceil(height / kCell))) + 1;
+    const auto cellOf = [&](const QPointF& p) -> int {
+        if (!(p.x() >= -0.5 && p.x() <= width + 0.5 && p.y() >= -0.5 && p.y() <= height + 0.5)) return -1;
+        const int cx = std::clamp(int(std::floor(p.x() / kCell)), 0, cols - 1);
+        const int cy = std::clamp(int(std::floor(p.y() / kCell)), 0, rows - 1);
+        return cy * cols + cx;
+    };
+    // The cells each curve paints, and every curve's cells widened by one
+    // cell all round (its bit in `near`).
+    std::vector<std::vector<int>> painted(static_cast<size_t>(n));
+    std::vector<int> stamp(size_t(cols) * size_t(rows), -1);
+    std::vector<quint32> near(size_t(cols) * size_t(rows), 0);
+    for (int c = 0; c < n; ++c) {
+        std::vector<int>& mine = painted[size_t(c)];
+        const auto paint = [&](const QPointF& p) {
+            const int cell = cellOf(p);
+            if (cell < 0 || stamp[size_t(cell)] == c) return;
+            stamp[size_t(cell)] = c;
+            mine.push_back(cell);
+        };
+        const QList<QPointF>& pts = curves[c].points;
+        for (qsizetype k = 0; k < pts.size(); ++k) {
+            if (!std::isfinite(pts[k].x()) || !std::isfinite(pts[k].y())) continue;
+            paint(pts[k]);
+            if (!curves[c].line || k + 1 >= pts.size()) continue;
+            const QPointF d = pts[k + 1] - pts[k];
+            if (!std::isfinite(d.x()) || !std::isfinite(d.y())) continue;
+            // a step of at most half a cell along the segment, within the plot
+            const double length = std::min(std::max(std::abs(d.x()), std::abs(d.y())), 4 * (width + height));
+            const int steps = int(std::ceil(length / (kCell / 2)));
+            for (int j = 1; j < steps; ++j) paint(pts[k] + d * (double(j) / steps));
+        }
+        for (int cell : mine) {
+            const int cx = cell % cols, cy = cell / cols;
+            for (int y = std::max(0, cy - 1); y <= std::min(rows - 1, cy + 1); ++y)
+                for (int x = std::max(0, cx - 1); x <= std::min(cols - 1, cx + 1); ++x)
+                    near[size_t(y) * size_t(cols) + size_t(x)] |= quint32(1) << c;
+        }
+    }
+    // Hidden curves and the curves over them, joined into groups.
+    std::vector<int> group(static_cast<size_t>(n));
+    for (int c = 0; c < n; ++c) group[size_t(c)] = c;
+    const auto root = [&](int c) {
+        while (group[size_t(c)] != c) c = group[size_t(c)] = group[size_t(group[size_t(c)])];
+        return c;
+    };
+    for (int b = 0; b + 1 < n; ++b) {
+        const std::vector<int>& mine = painted[size_t(b)];
+        if (mine.empty()) continue;
+        const quint32 later = ~((quint32(2) << b) - 1);
+        std::array<int, 32> over{};
+        int covered = 0;
+        for (int cell : mine) {
+            const quint32 bits = near[size_t(cell)] & later;
+            if (!bits) continue;
+            ++covered;
+            for (int j = b + 1; j < n; ++j)
+                if (bits & (quint32(1) << j)) ++over[size_t(j)];
+        }
+        if (10 * covered < 9 * int(mine.size())) continue;
+        for (int j = b + 1; j < n; ++j)
+            if (10 * over[size_t(j)] >= int(mine.size())) group[size_t(root(j))] = root(b);
+    }
+    std::vector<std::vector<int>> members(static_cast<size_t>(n));
+    for (int c = 0; c < n; ++c) members[size_t(root(c))].push_back(c);
+    for (const std::vector<int>& g : members) {
+        if (g.size() < 2) continue;
+        for (size_t k = 0; k < g.size(); ++k) out[g[k]] = Coinciding{int(k), int(g.size())};
+    }
+    return out;
+}
+
 QList<ScaleTick> ScaleTicks(QAbstractAxis* axis) {
     QList<ScaleTick> out;
     if (auto* v = qobject_cast<QValueAxis*>(axis)) {
@@ -184,7 +369,9 @@ QList<ScaleTick> ScaleTicks(QAbstractAxis* axis) {
         }
     } else if (auto* l = qobject_cast<QLogValueAxis*>(axis)) {
         if (!(l->min() > 0) || !(l->max() > l->min())) return out;
-        const bool labelMinor = std::log10(l->max() / l->min()) <= 3.0 + 1e-9;
+        // the whole decades inside the axis (its ends may lie a little beyond them)
+        const bool labelMinor =
+            std::floor(std::log10(l->max()) + 1e-9) - std::ceil(std::log10(l->min()) - 1e-9) <= 3.0;
         for (double decade = std::pow(10.0, std::floor(std::log10(l->min()) + 1e-9)); decade <= l->max() * 1.0000001;
              decade *= 10.0) {
             for (int m = 1; m <= 9; ++m) {

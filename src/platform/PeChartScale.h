@@ -24,9 +24,26 @@ struct LinearTicks {
 };
 
 // An automatic scale: ends rounded to whole steps just outside the data, a
-// step of 1, 2, 2.5 or 5 times a power of ten giving 3 to maxIntervals steps,
-// the one that wastes the least room.
+// step of 1, 2, 2.5 or 5 times a power of ten giving 3 to maxIntervals steps
+// (maxIntervals to 3 when it is below 3, at least 1), the one that wastes the
+// least room.
 LinearTicks NiceScale(double lo, double hi, int maxIntervals = 10);
+// The automatic scales of several nearly constant curves (ranges that
+// WithMinimumSpan widens), in drawing order: each a NiceScale scale of its
+// widened range (3 to maxIntervals steps) moved by whole steps, the values
+// strictly inside, chosen so that the curves lie at heights apart from one
+// another (the first highest), as far as the heights such scales give allow.
+// One over another they would hide one another.
+QList<LinearTicks> FlatScales(const QList<std::pair<double, double>>& ranges, int maxIntervals = 10);
+// True when WithMinimumSpan widens the range.
+bool IsFlat(double lo, double hi);
+// The ends of a scale drawn `pixels` long moved out by `room` pixels where
+// the values lo .. hi come closer than that to them: a marker at the values'
+// extremes is drawn whole inside the plot area. Ends the values keep the
+// room from stay; on a log scale (`log`) the same in decades. The ticks stay
+// where they were, and the ends while the values change but a little.
+std::pair<double, double> RoomAtEnds(double scaleLo, double scaleHi, double lo, double hi, double pixels,
+                                     double room, bool log = false);
 // A scale whose ends are fixed (the manual range): ticks at round values
 // inside it, 2 to maxIntervals steps.
 LinearTicks RoundTicksWithin(double lo, double hi, int maxIntervals = 10);
@@ -64,9 +81,28 @@ struct ScaleTick {
 };
 // The ticks of a Y axis: a linear axis's from its anchor and step; a log
 // axis's decades, each with its eight minor ticks (grid lines), 2 and 5 of
-// each decade labelled too when the axis spans no more than three decades.
+// each decade labelled too when the axis holds no more than three whole
+// decades.
 QList<ScaleTick> ScaleTicks(QAbstractAxis* axis);
 // Digits after the point that show every multiple of step exactly (at most 6).
 int StepDecimals(double step);
+
+// Curves that would hide one another. Each curve is given as drawn, in
+// drawing order (the later drawn over the earlier): its points in pixels of
+// the plot area and whether a line joins them. A curve is hidden when nearly
+// all it paints (nine tenths of it, to within about three pixels) lies under
+// curves drawn after it. A hidden curve and the curves that cover it make a
+// group; each curve of a group gets its place in drawing order (`rank`, from
+// 0) and the group's size (`of`). Curves of no group have `of` 1.
+struct CurvePixels {
+    QList<QPointF> points;
+    bool line = true;
+};
+struct Coinciding {
+    int rank = 0;
+    int of = 1;
+    bool operator==(const Coinciding&) const = default;
+};
+QList<Coinciding> CoincidingCurves(const QList<CurvePixels>& curves, double width, double height);
 
 }  // namespace pechart

@@ -37,7 +37,9 @@ const Style& style(Quantity q) {
         {"Speed", peRgb(128, 0, 0), peRgb(128, 0, 0)},
         {"Temperature", peRgb(255, 0, 0), peRgb(255, 0, 0)},
         {"Pressure", peRgb(0, 0, 128), peRgb(0, 0, 128)},
-        {"Shear Rate", peRgb(0, 255, 255), peRgb(192, 0, 192)},  // cyan curve on a purple axis
+        // purple like its axis: a cyan curve would be named in the legend in
+        // another colour than its scale's
+        {"Shear Rate", peRgb(192, 0, 192), peRgb(192, 0, 192)},
         {"shear stress", peRgb(64, 64, 64), peRgb(64, 64, 64)},
         {"Fann35", peRgb(128, 128, 128), peRgb(128, 128, 128)},
     };
@@ -151,6 +153,11 @@ int LayOutAxisGroups(PeChart& c, const Ticks& ticks, const QString& subtitle) {
         ++g;
     }
     c.setProp(OverlapMultiAxes, 0, qint16(g));
+    // The curves are named from the start: the legend names them before the
+    // first stored point (a narrow chart names its scales there alone).
+    int s = 0;
+    for (int q = 0; q < kQuantityCount; ++q)
+        if (ticks[q]) liveplot::NameCurve(c, s++, SubsetLabel(Quantity(q)), CurveColor(Quantity(q)));
     return g;
 }
 

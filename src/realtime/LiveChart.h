@@ -35,7 +35,8 @@ using Ticks = std::array<bool, kQuantityCount>;
 inline constexpr int kMaxPlottedPoints = 5000;
 
 // Subset label, curve colour, axis colour and Y-axis title of a quantity
-// (the titles carry the unit captions in force).
+// (the titles carry the unit captions in force). Each curve has its axis's
+// colour.
 QString SubsetLabel(Quantity q);
 qint32 CurveColor(Quantity q);
 qint32 AxisColor(Quantity q);
@@ -50,9 +51,9 @@ double SampleValue(Quantity q, double shearRate, double shearStress, double samp
 // The base settings of the chart, ending with a redraw.
 void InitialChartAll(PeChart& chart);
 
-// The axis groups of the ticked quantities, with the subtitle, subset count
-// and X-axis title. Nothing is set when no quantity is ticked. Returns the
-// number of axis groups laid out.
+// The axis groups of the ticked quantities, with the subtitle, subset count,
+// X-axis title and the curves' labels and colours. Nothing is set when no
+// quantity is ticked. Returns the number of axis groups laid out.
 int LayOutAxisGroups(PeChart& chart, const Ticks& ticks, const QString& subtitle);
 
 // Plots the most recent kMaxPlottedPoints of a test's stored samples (in

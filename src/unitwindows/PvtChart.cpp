@@ -81,6 +81,13 @@ int LayOutAxes(PeChart& c, const Ticks& t) {
                kPressureColor, QStringLiteral("Pressure ") + gPressLabel);
     c.setProp(Subsets, qint32(n));
     c.setProp(OverlapMultiAxes, 0, qint16(axes));
+    // The curves named (as during a run) in their axes' colours from the
+    // start: the legend names them before the first stored row.
+    int s = 0;
+    if (t.density) liveplot::NameCurve(c, s++, QStringLiteral("Density"), kDensityColor);
+    if (t.position) liveplot::NameCurve(c, s++, QStringLiteral("Position"), kPositionColor);
+    if (t.temperature) liveplot::NameCurve(c, s++, QStringLiteral("Temperature"), kTemperatureColor);
+    if (t.pressure) liveplot::NameCurve(c, s++, QStringLiteral("Pressure"), kPressureColor);
     return axes;
 }
 

@@ -44,8 +44,9 @@ std::optional<double> RowDensity(const ResultPoint& row, const DensityConstants&
 void InitialChartAll(PeChart& chart, const QString& subtitle);
 
 // The axis layout of the ticked quantities (the number of subsets, the X
-// title, each axis's colours, titles and subset counts, the overlap). Returns
-// the number of value axes; 0 when nothing is ticked (then nothing is written).
+// title, each axis's colours, titles and subset counts, the overlap, the
+// curves' labels and colours as during a run). Returns the number of value
+// axes; 0 when nothing is ticked (then nothing is written).
 int LayOutAxes(PeChart& chart, const Ticks& ticks);
 
 // Fills the ticked curves from the stored rows (in time order): labels,

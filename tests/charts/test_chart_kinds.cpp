@@ -3,7 +3,9 @@
 
 #include "ChartFixture.h"
 
+#include <QApplication>
 #include <QLineSeries>
+#include <functional>
 #include <QRandomGenerator>
 #include <QChart>
 #include <cmath>
@@ -13,6 +15,7 @@
 #include "data/Settings.h"
 #include "data/Units.h"
 #include "data/clsTEST_INFO.h"
+#include "support/ChartReading.h"
 
 using namespace chart_tests;
 
@@ -286,6 +289,45 @@ TEST_F(ChartKinds, SwellTestOpensOnItsFourAxisTimeChart) {
     EXPECT_EQ(pointsOf(g, 1, 3), pts({{0, 1000}, {1, 500}, {2, 2000}}));
     EXPECT_EQ(pointsOf(g, 2, 3), pts({{0, TempToDisplay(80)}, {1, TempToDisplay(250)}, {2, TempToDisplay(150)}}));
     EXPECT_EQ(pointsOf(g, 3, 3), pts({{0, 30}, {1, 60}, {2, 10}}));
+}
+
+// The first PVT and swell charts draw each quantity on a scale of its own:
+// readings that held still, or rose together, once lay one over another and
+// only the last drawn showed. Every curve shows, in its scale's colour.
+TEST_F(ChartKinds, TheFirstPvtAndSwellChartsShowEveryCurve) {
+    struct Case {
+        const char* name;
+        qint32 id, type;
+        std::function<Row(int)> row;
+    } cases[] = {
+        {"PVT readings holding still", 31, 1, [](int i) { return Row{60.0 * i, 150, 1000, 0, 0.05, 0}; }},
+        {"PVT rising together", 32, 1, [](int i) { return Row{60.0 * i, 80 + 3.0 * i, 500 + 250.0 * i, 0, 0.002 * i, 0}; }},
+        {"swell readings holding still", 33, 2, [](int i) { return Row{60.0 * i, 150, 1000, 100, 0.05, 0}; }},
+        {"swell rising together", 34, 2, [](int i) { return Row{60.0 * i, 80 + 1.5 * i, 200 + 5.0 * i, 30, 0.001 * i, 0}; }},
+    };
+    host.window.resize(1100, 1400);
+    host.window.show();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<Row> rows;
+        for (int i = 0; i <= 40; ++i) rows.push_back(c.row(i));
+        addRows(c.id, rows);
+        openTest(c.name, c.id, c.type);
+        opened.PvtPistonRadius = 0.5;
+        opened.CuriniV = 40;
+        opened.CuriniD = 1.1;
+        opened.LsmSampleLength = 2.0;
+        charts->opt2D_Click();  // as opening the test does: its first chart
+        QApplication::processEvents();
+        const std::vector<testing_support::LegendEntry> entries = testing_support::LegendEntries(g);
+        const std::vector<int> pixels = testing_support::CurvePixels(g);
+        ASSERT_EQ(int(entries.size()), c.type == 1 ? 3 : 4);
+        for (size_t k = 0; k < entries.size(); ++k) {
+            EXPECT_GT(pixels[k], 100) << entries[k].name.toStdString();
+            EXPECT_EQ(entries[k].legend, entries[k].curve) << entries[k].name.toStdString();
+            EXPECT_EQ(entries[k].curve, entries[k].scale) << entries[k].name.toStdString();
+        }
+    }
 }
 
 TEST_F(ChartKinds, SwellSingleCurvesAndOnlyTheTimeCurveIsSorted) {

@@ -3,6 +3,8 @@
 
 #include "ChartFixture.h"
 
+#include <QValueAxis>
+
 #include <QApplication>
 #include <QChart>
 #include <QChartView>
@@ -662,6 +664,36 @@ TEST_F(Charts, RangeFrameOpensWithTheRangeInForce) {
     charts->Pesgo1_AxisEvent(0, 0);
     EXPECT_EQ(host.c.Text1->text(), "150");
     EXPECT_EQ(host.c.Text2->text(), "30");
+}
+
+// A manual range of 40 to 60 draws the viscosity scale from 40 to 60, not
+// a tenth of the span beyond each end.
+TEST_F(Charts, AManualRangeDrawsExactlyItsEnds) {
+    addRows(7, {{0, 70, 1000, 100, 200, 0}, {60, 80, 1200, 100, 260, 0}, {120, 90, 1400, 100, 330, 0}});
+    openTest("Mud A", 7);
+    charts->opt2D_Click();
+    host.window.resize(1000, 900);
+    host.window.show();
+    struct Case {
+        const char *max, *min;
+        double lo, hi;
+    } cases[] = {{"60", "40", 40, 60}, {"330", "100", 100, 330}, {"0.5", "0.2", 0.2, 0.5}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.max);
+        charts->Pesgo1_AxisEvent(0, 0);
+        host.c.Text1->setText(c.max);
+        host.c.Text2->setText(c.min);
+        charts->Command1_Click();
+        QApplication::processEvents();
+        auto* axis = qobject_cast<QValueAxis*>(g.yAxes().at(0));
+        ASSERT_NE(axis, nullptr);
+        EXPECT_EQ(axis->min(), c.lo);
+        EXPECT_EQ(axis->max(), c.hi);
+        charts->Pesgo1_AxisEvent(0, 0);  // the frame shows the range in force
+        EXPECT_EQ(host.c.Text1->text(), c.max);
+        EXPECT_EQ(host.c.Text2->text(), c.min);
+        charts->Command2_Click();
+    }
 }
 
 TEST_F(Charts, DoubleClickOnTheViscosityAxisOpensTheRangeFrame) {

@@ -140,6 +140,16 @@ TEST_F(XDisplayScreens, MainWindowWithEachKindOfTestAndItsCharts) {
         w->Pesgo1_AxisEvent(0, 0);
         grab(*w, QStringLiteral("main-yrange-") + size.tag());
         w->Command2_Click();
+        // A manual range: the viscosity scale drawn from 200 to 300 exactly.
+        w->Pesgo1_AxisEvent(0, 0);
+        w->Text1->setText(QStringLiteral("300"));
+        w->Text2->setText(QStringLiteral("200"));
+        w->Command1_Click();
+        grab(*w, QStringLiteral("main-yrange-applied-") + size.tag());
+        double lo = 0, hi = 0;
+        ASSERT_TRUE(w->Pesgo1->shownYRange(lo, hi));
+        EXPECT_EQ(std::make_pair(lo, hi), std::make_pair(200.0, 300.0));
+        w->cmbChartType_Click();  // the next chart scales automatically again
 
         ASSERT_TRUE(open(*w, "PVT-BRINE-12.5-0416"));
         grab(*w, QStringLiteral("main-pvt-") + size.tag());

@@ -651,7 +651,11 @@ TEST(PeChartDraw, AxesFollowTheDataWithRoundTicks) {
 
     auto* x = qobject_cast<QValueAxis*>(c.xAxis());
     ASSERT_NE(x, nullptr);
-    EXPECT_EQ(rangeOf(x), std::make_pair(0.0, 120.0));
+    // The first point lies on a round value: the axis starts a marker's room
+    // before it.
+    EXPECT_LT(rangeOf(x).first, 0.0);
+    EXPECT_GT(rangeOf(x).first, -2.0);
+    EXPECT_EQ(rangeOf(x).second, 120.0);
     EXPECT_EQ(x->tickType(), QValueAxis::TicksDynamic);
     EXPECT_EQ(x->tickAnchor(), 0.0);
     EXPECT_EQ(x->tickInterval(), 20.0);
@@ -877,8 +881,23 @@ TEST(PeChartThin, ALongCurveLooksAsDrawnThroughEveryPointAndTheStoreKeepsAll) {
         EXPECT_LT(series[3]->count(), n / 4);
         // The same chart with every point handed to the series.
         for (int s = 0; s < 4; ++s) series[s]->replace(written[s]);
-        const QImage full = imageOf(c);
-        EXPECT_LE(clearlyDifferingPixels(thinned, full), size.width() * size.height() / 500);
+        QImage full = imageOf(c);
+        // The ends of the X scale leave the markers of the fourth subset their
+        // room, so the lines' first and last pixel columns, dense with the
+        // sawtooth's passes, lie inside the plot area: there the shade of one
+        // pass of the thinned line and of the many of the whole one differ
+        // most. They are left out of the comparison.
+        QImage thinnedInside = thinned;
+        for (const double t : {written[0].first().x(), written[0].last().x()}) {
+            const QPointF at = c.chart()->mapToScene(c.chart()->mapToPosition(QPointF(t, 0), series[0]));
+            const int column = c.view()->mapFromScene(at).x();
+            for (int x = column - 1; x <= column + 1; ++x)
+                for (int y = 0; y < full.height(); ++y) {
+                    thinnedInside.setPixel(x, y, qRgb(255, 255, 255));
+                    full.setPixel(x, y, qRgb(255, 255, 255));
+                }
+        }
+        EXPECT_LE(clearlyDifferingPixels(thinnedInside, full), size.width() * size.height() / 500);
     }
     for (int s = 0; s < 4; ++s)
         for (int j = 0; j < n; ++j)

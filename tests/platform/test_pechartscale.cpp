@@ -76,3 +76,134 @@ TEST(PeChartScale, NearlyConstantValuesGetATenthOfTheirSizeAsSpan) {
     EXPECT_EQ(pechart::WithMinimumSpan(20, 60), std::make_pair(20.0, 60.0));  // wide enough already
     EXPECT_EQ(pechart::WithMinimumSpan(0, 0), std::make_pair(-1.0, 1.0));
 }
+
+// A narrow plot area takes fewer steps, down to one, still on round values.
+TEST(PeChartScale, FewerThanThreeStepsWhereOnlyTheyFit) {
+    for (int most : {2, 1}) {
+        SCOPED_TRACE(most);
+        const pechart::LinearTicks t = pechart::NiceScale(0, 70, most);
+        const double intervals = (t.hi - t.lo) / t.step;
+        EXPECT_LE(intervals, most + 1e-9);
+        EXPECT_GE(intervals, 1 - 1e-9);
+        EXPECT_LE(t.lo, 0);
+        EXPECT_GE(t.hi, 70);
+        EXPECT_EQ(std::fmod(t.lo, t.step), 0.0);
+    }
+}
+
+// The ends move out by the room asked for where the values come closer to
+// them; ends the values keep it from stay where they are.
+TEST(PeChartScale, EndsMoveOutOnlyAsFarAsAMarkerNeeds) {
+    struct Case {
+        const char* name;
+        double scaleLo, scaleHi, lo, hi;
+        bool log;
+        bool movesLo, movesHi;
+    };
+    const Case cases[] = {
+        {"values on both ends", 0, 120, 0, 120, false, true, true},
+        {"first value on the end", 0, 120, 0, 102, false, true, false},
+        {"values well inside", 0, 120, 10, 102, false, false, false},
+        {"last value a pixel from the end", 0, 100, 20, 99.8, false, false, true},
+        {"decades on both ends", 1, 1000, 1, 1000, true, true, true},
+        {"decades well beyond", 1, 1000, 3, 700, true, false, false},
+    };
+    const double pixels = 500, room = 6.5;
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.name);
+        const auto [a, b] = pechart::RoomAtEnds(k.scaleLo, k.scaleHi, k.lo, k.hi, pixels, room, k.log);
+        EXPECT_EQ(a < k.scaleLo, k.movesLo);
+        EXPECT_EQ(b > k.scaleHi, k.movesHi);
+        EXPECT_LE(a, k.scaleLo);
+        EXPECT_GE(b, k.scaleHi);
+        // the values lie at least `room` pixels inside the new ends
+        const auto f = [&](double v) { return k.log ? std::log10(v) : v; };
+        const double unit = (f(b) - f(a)) / pixels;
+        EXPECT_GE(f(k.lo) - f(a), room * unit * (1 - 1e-9));
+        EXPECT_GE(f(b) - f(k.hi), room * unit * (1 - 1e-9));
+        // a moved end by just the room
+        if (k.movesLo) EXPECT_NEAR(f(k.scaleLo) - f(a), room * unit, 1e-9 * (f(b) - f(a)));
+        if (k.movesHi) EXPECT_NEAR(f(b) - f(k.scaleHi), room * unit, 1e-9 * (f(b) - f(a)));
+    }
+    // A plot area too small to leave the room keeps the ends.
+    EXPECT_EQ(pechart::RoomAtEnds(0, 120, 0, 120, 10, 6.5), std::make_pair(0.0, 120.0));
+    // Values that change a little within the room leave the ends as they were.
+    EXPECT_EQ(pechart::RoomAtEnds(0, 120, 0, 119.5, 500, 6.5), pechart::RoomAtEnds(0, 120, 0.2, 119.9, 500, 6.5));
+}
+
+// Nearly constant curves on scales of their own are each given a height of
+// their own, on scales ending on round steps with the values inside.
+TEST(PeChartScale, ConstantCurvesAreGivenHeightsApart) {
+    struct Case {
+        const char* name;
+        QList<std::pair<double, double>> ranges;
+        int maxIntervals;
+    };
+    const Case cases[] = {
+        // a swell test's first chart: swell, pressure, temperature, speed
+        {"four constants", {{5000, 5000}, {1000, 1000}, {150, 150}, {100, 100}}, 8},
+        // the first minute of a live rheology chart in a small window
+        {"seven in a small chart",
+         {{35.3, 35.3}, {81, 83}, {170, 170}, {11.74, 11.74}, {99.87, 99.87}, {1000, 1000}, {60, 60}},
+         5},
+        {"the same value twice", {{60, 60}, {60, 60}}, 5},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.name);
+        const QList<pechart::LinearTicks> scales = pechart::FlatScales(k.ranges, k.maxIntervals);
+        ASSERT_EQ(scales.size(), k.ranges.size());
+        QList<double> heights;
+        for (qsizetype i = 0; i < scales.size(); ++i) {
+            const pechart::LinearTicks& t = scales[i];
+            const auto [lo, hi] = k.ranges[i];
+            EXPECT_LT(t.lo, lo);
+            EXPECT_GT(t.hi, hi);
+            EXPECT_GE(t.hi - t.lo, pechart::WithMinimumSpan(lo, hi).second - pechart::WithMinimumSpan(lo, hi).first - 1e-9);
+            const double steps = (t.hi - t.lo) / t.step;
+            EXPECT_NEAR(steps, std::round(steps), 1e-6);
+            EXPECT_LE(std::lround(steps), k.maxIntervals);
+            EXPECT_NEAR(std::remainder(t.lo, t.step), 0.0, 1e-9 * t.step);
+            heights.append(((lo + hi) / 2 - t.lo) / (t.hi - t.lo));
+        }
+        // at least a twentieth of the height apart
+        for (qsizetype i = 0; i < heights.size(); ++i)
+            for (qsizetype j = i + 1; j < heights.size(); ++j)
+                EXPECT_GE(std::abs(heights[i] - heights[j]), 0.05) << i << " and " << j;
+        EXPECT_GT(heights.first(), heights.last());  // the first drawn higher
+    }
+}
+
+// A curve is hidden when what it paints lies under curves drawn after it;
+// it and those over it are told apart.
+TEST(PeChartScale, CurvesUnderOthersAreFound) {
+    const auto line = [](std::initializer_list<QPointF> pts) { return pechart::CurvePixels{QList<QPointF>(pts), true}; };
+    const auto markers = [](std::initializer_list<QPointF> pts) {
+        return pechart::CurvePixels{QList<QPointF>(pts), false};
+    };
+    using C = pechart::Coinciding;
+    struct Case {
+        const char* name;
+        QList<pechart::CurvePixels> curves;
+        QList<C> want;
+    };
+    const Case cases[] = {
+        {"two flat lines on one height", {line({{0, 100}, {400, 100}}), line({{0, 100}, {400, 100}})}, {{0, 2}, {1, 2}}},
+        {"a pixel apart", {line({{0, 100}, {400, 100}}), line({{0, 101}, {400, 101}})}, {{0, 2}, {1, 2}}},
+        {"apart", {line({{0, 100}, {400, 100}}), line({{0, 130}, {400, 130}})}, {{0, 1}, {0, 1}}},
+        {"crossing", {line({{0, 0}, {400, 200}}), line({{0, 200}, {400, 0}})}, {{0, 1}, {0, 1}}},
+        // the later one partly off the first: the first still shows
+        {"the first longer", {line({{0, 100}, {400, 100}}), line({{0, 100}, {200, 100}})}, {{0, 1}, {0, 1}}},
+        // the first covered by the later, which goes on beyond it
+        {"the first shorter", {line({{0, 100}, {200, 100}}), line({{0, 100}, {400, 100}})}, {{0, 2}, {1, 2}}},
+        {"three on one height, one apart",
+         {line({{0, 50}, {400, 50}}), line({{0, 100}, {400, 100}}), line({{0, 50}, {400, 50}}),
+          line({{0, 50}, {400, 50}})},
+         {{0, 3}, {0, 1}, {1, 3}, {2, 3}}},
+        {"markers on markers", {markers({{10, 10}, {50, 60}}), markers({{10, 10}, {50, 60}})}, {{0, 2}, {1, 2}}},
+        {"markers apart", {markers({{10, 10}, {50, 60}}), markers({{10, 40}, {50, 90}})}, {{0, 1}, {0, 1}}},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.name);
+        EXPECT_EQ(pechart::CoincidingCurves(k.curves, 400, 300), k.want);
+    }
+}

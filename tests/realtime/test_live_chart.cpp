@@ -6,6 +6,7 @@
 
 #include "data/Settings.h"
 #include "realtime/LiveChart.h"
+#include "support/ChartReading.h"
 
 #include <QChart>
 #include <QCheckBox>
@@ -132,7 +133,7 @@ TEST_F(LiveChartTest, AxisGroupsFollowTheCheckBoxes) {
     w->RefreshRealTimeChart();
     EXPECT_EQ(scales(), QStringList({"0:0", "1:2", "2:4", "3:6", "0R:1", "1R:3", "2R:5"}));
     EXPECT_EQ(chart().yAxes().size(), 7);
-    EXPECT_EQ(chart().subsetColor(4), peRgb(0, 255, 255));  // cyan curve on the purple axis
+    EXPECT_EQ(chart().subsetColor(4), peRgb(192, 0, 192));  // purple, as its axis
 
     // A greyed box does not count.
     w->chkFann->setCheckState(Qt::PartiallyChecked);
@@ -322,4 +323,72 @@ TEST_F(LiveChartTest, PointByPointPlotsGiveWhatAFreshPlotGives) {
         if (i % 7 == 0 || i >= 5008) expectSame();
         if (HasFatalFailure()) return;
     }
+}
+
+// From the first tick, before any stored point: the legend names every
+// ticked quantity, in its curve's colour, which is its scale's colour (the
+// shear rate's too), and the scales carry their titles (or, in a window too
+// narrow for them, the legend alone names the curves).
+TEST_F(LiveChartTest, CurvesAreNamedInTheirScalesColoursBeforeTheFirstPoint) {
+    SetUnitLabels();
+    startTest(QStringLiteral("Borate gel"));
+    struct Case {
+        const char* name;
+        std::vector<QCheckBox*> boxes;
+        QStringList names;
+    } cases[] = {
+        {"all",
+         {w->chkVisc, w->chkSpeed, w->chkTemp, w->chkPress, w->chkSR, w->chkSS, w->chkFann},
+         {"Viscosity", "Speed", "Temperature", "Pressure", "Shear Rate", "shear stress", "Fann35"}},
+        {"shear rate and stress", {w->chkSR, w->chkSS}, {"Shear Rate", "shear stress"}},
+        {"speed and Fann35", {w->chkSpeed, w->chkFann}, {"Speed", "Fann35"}},
+    };
+    for (const QSize size : {QSize(1920, 1020), QSize(1260, 700), QSize(632, 700)}) {
+        w->resize(size);
+        w->show();
+        for (const Case& c : cases) {
+            SCOPED_TRACE(testing::Message() << c.name << " at " << size.width());
+            for (QCheckBox* b : {w->chkVisc, w->chkSpeed, w->chkTemp, w->chkPress, w->chkSR, w->chkSS, w->chkFann})
+                b->setChecked(std::find(c.boxes.begin(), c.boxes.end(), b) != c.boxes.end());
+            w->RefreshRealTimeChart();
+            QApplication::processEvents();
+            ASSERT_FALSE(chart().hasProp(Points));  // nothing stored yet
+            QStringList named;
+            for (const testing_support::LegendEntry& e : testing_support::LegendEntries(chart())) {
+                named << e.name;
+                EXPECT_TRUE(e.shown) << e.name.toStdString();
+                EXPECT_EQ(e.legend, e.curve) << e.name.toStdString();
+                EXPECT_EQ(e.curve, e.scale) << e.name.toStdString();
+            }
+            std::sort(named.begin(), named.end());
+            QStringList want = c.names;
+            std::sort(want.begin(), want.end());
+            EXPECT_EQ(named, want);
+            const QStringList titles = testing_support::ScaleTitles(chart());
+            if (size.width() >= 1260) EXPECT_EQ(titles.size(), int(c.names.size())) << titles.join('|').toStdString();
+        }
+    }
+    w->hide();
+}
+
+// In a run's first minutes every quantity holds still: each curve still
+// shows, none hidden under another (the shear rate's once never did).
+TEST_F(LiveChartTest, CurvesThatHoldStillAllShow) {
+    SetUnitLabels();
+    startTest(QStringLiteral("Borate gel"));
+    tick({w->chkVisc, w->chkSpeed, w->chkTemp, w->chkPress, w->chkSR, w->chkSS, w->chkFann});
+    w->RefreshRealTimeChart();
+    w->resize(1260, 700);
+    w->show();
+    for (qint32 t = 20; t <= 180; t += 20) {
+        record({1, 1, 0, t, 170, 60, 80 + t / 60.0, 1000, 6.0});
+        w->PlotAllSeries();
+        QApplication::processEvents();
+        SCOPED_TRACE(t);
+        const std::vector<testing_support::LegendEntry> entries = testing_support::LegendEntries(chart());
+        const std::vector<int> pixels = testing_support::CurvePixels(chart());
+        ASSERT_EQ(entries.size(), 7u);
+        for (size_t k = 0; k < entries.size(); ++k) EXPECT_GT(pixels[k], t < 60 ? 5 : 40) << entries[k].name.toStdString();
+    }
+    w->hide();
 }

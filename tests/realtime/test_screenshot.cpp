@@ -12,6 +12,7 @@
 #include "LiveFixture.h"
 
 #include "data/Settings.h"
+#include "support/ChartReading.h"
 
 #include <QChart>
 #include <QDir>
@@ -129,7 +130,7 @@ TEST_F(XDisplay, RheologyWindowDuringARun) {
     QDir().mkpath(QStringLiteral(Z3080_SCREENSHOT_DIR));
     // At the two screen sizes the window is read at, and tiled beside another
     // unit's window on the smaller screen.
-    for (const QSize size : {QSize(1280, 800), QSize(1920, 1080), QSize(632, 700)}) {
+    for (const QSize size : {QSize(1280, 800), QSize(1920, 1080), QSize(632, 700), QSize(1260, 350), QSize(632, 350)}) {
         w->resize(size);
         w->show();
         settle(300);
@@ -238,5 +239,101 @@ TEST_F(LiveChartAxes, TiledWindowShowsTheXAxisWhole) {
     EXPECT_EQ(entries, 7);
     EXPECT_TRUE(below.contains(w->Pesgo1->xAxisLabel())) << below.join(QLatin1Char('|')).toStdString();
     EXPECT_GE(below.size(), 4) << below.join(QLatin1Char('|')).toStdString();  // the title and three labels at least
+    w->hide();
+}
+
+// The live chart of a test just started, before its first stored point and
+// in its first minute, at the two screen sizes: its curves named in the
+// legend and its scales titled from the start.
+TEST_F(XDisplay, RheologyWindowBeforeAndAfterItsFirstPoints) {
+    if (QGuiApplication::platformName() != QStringLiteral("xcb"))
+        GTEST_SKIP() << "needs an X display (ctest runs it under xvfb-run)";
+    SetUnitLabels();
+    startTest(QStringLiteral("Borate gel 30 ppt"));
+    w->lblTestname->setText(QStringLiteral("Borate gel 30 ppt"));
+    w->RefreshRealTimeChart();
+    for (const QSize size : {QSize(1280, 800), QSize(1920, 1080)}) {
+        w->resize(size);
+        w->show();
+        settle(300);
+        QPixmap shot = w->screen()->grabWindow(w->winId());
+        ASSERT_TRUE(shot.toImage().save(QStringLiteral(Z3080_SCREENSHOT_DIR) +
+                                        QStringLiteral("/rheology_window_first_point-before-%1x%2.png")
+                                            .arg(size.width())
+                                            .arg(size.height())));
+    }
+    // Tiled beside and under other units' windows on a 1280x800 screen.
+    for (const QSize size : {QSize(632, 700), QSize(1260, 350), QSize(632, 350)}) {
+        w->resize(size);
+        w->show();
+        settle(300);
+        QPixmap shot = w->screen()->grabWindow(w->winId());
+        ASSERT_TRUE(shot.toImage().save(QStringLiteral(Z3080_SCREENSHOT_DIR) +
+                                        QStringLiteral("/rheology_window_tiled-before-%1x%2.png")
+                                            .arg(size.width())
+                                            .arg(size.height())));
+    }
+    // The first minute at a constant rate: flat curves.
+    for (qint32 t : {20, 40, 60}) {
+        record({1, 1, 0, t, 170, 60, 80 + t / 20.0, 1000, 6.0});
+        w->PlotAllSeries();
+    }
+    for (const QSize size : {QSize(1280, 800), QSize(1920, 1080), QSize(1260, 350), QSize(632, 350)}) {
+        w->resize(size);
+        w->show();
+        settle(300);
+        QPixmap shot = w->screen()->grabWindow(w->winId());
+        ASSERT_TRUE(shot.toImage().save(QStringLiteral(Z3080_SCREENSHOT_DIR) +
+                                        QStringLiteral("/rheology_window_first_point-after-%1x%2.png")
+                                            .arg(size.width())
+                                            .arg(size.height())));
+    }
+}
+
+// Unit windows tiled in the container on a 1280x800 screen (two side by
+// side, two one over the other, four): each live chart keeps its X axis's
+// title and labels whole, every scale's labels on the chart, and names its
+// curves on its scales or in the legend, during a run as before its first
+// point.
+TEST_F(LiveChartAxes, TiledWindowsKeepTheirChartsWhole) {
+    SetUnitLabels();
+    for (const bool run : {false, true}) {
+        if (run) feedRun();
+        else {
+            startTest(QStringLiteral("Borate gel 30 ppt"));
+            w->lblTestname->setText(QStringLiteral("Borate gel 30 ppt"));
+            w->RefreshRealTimeChart();
+        }
+        for (const QSize size : {QSize(632, 700), QSize(1260, 350), QSize(632, 350)}) {
+            SCOPED_TRACE(testing::Message() << (run ? "during a run" : "before the first point") << ", " << size.width()
+                                            << "x" << size.height());
+            w->resize(size);
+            w->show();
+            settle(200);
+            PeChart& chart = *w->Pesgo1;
+            QChart* c = chart.chart();
+            EXPECT_LE(c->size().width(), chart.width());
+            EXPECT_EQ(chart.cutAxisTexts().join(QLatin1Char('|')).toStdString(), "");
+            const QRectF plot = c->mapRectToScene(c->plotArea());
+            QStringList below;
+            for (QGraphicsItem* item : c->scene()->items()) {
+                auto* text = dynamic_cast<QGraphicsTextItem*>(item);
+                if (!text || !text->isVisible() || c->legend()->isAncestorOf(text)) continue;
+                const QRectF r = text->sceneBoundingRect();
+                if (r.center().y() <= plot.bottom() || r.center().x() < plot.left() - 1 || r.center().x() > plot.right() + 1)
+                    continue;
+                below << text->toPlainText();
+            }
+            EXPECT_TRUE(below.contains(chart.xAxisLabel())) << below.join('|').toStdString();
+            EXPECT_GE(below.size(), 4) << below.join('|').toStdString() << " chart " << chart.width();
+            const QStringList titles = testing_support::ScaleTitles(chart);
+            if (titles.size() < 7) {
+                int named = 0;
+                for (const testing_support::LegendEntry& e : testing_support::LegendEntries(chart))
+                    named += e.shown && !e.name.isEmpty() ? 1 : 0;
+                EXPECT_EQ(named, 7);
+            }
+        }
+    }
     w->hide();
 }

@@ -8,6 +8,7 @@
 #include "platform/PeChart.h"
 #include "unitwindows/PvtChart.h"
 #include "unitwindows/PvtResultGrid.h"
+#include "support/ChartReading.h"
 #include "support/QtPrint.h"
 
 #include <gtest/gtest.h>
@@ -179,5 +180,39 @@ TEST(PvtChart, AfterARowTheMostRecent5000RowsAreDrawn) {
         EXPECT_EQ(chart.points(), 5000);
         EXPECT_FLOAT_EQ(chart.xData(0, 0), float((n - 5000 + 1) / 60.0));
         EXPECT_FLOAT_EQ(chart.xData(0, 4999), float(n / 60.0));
+    }
+}
+
+// Laid out before the first stored row, the curves are named in the legend
+// in their scales' colours.
+TEST(PvtChart, CurvesAreNamedInTheirScalesColoursBeforeTheFirstRow) {
+    UnitSystemGuard guard;
+    gUnitSystem = 1;
+    SetUnitLabels();
+    struct Case {
+        pvtchart::Ticks ticks;
+        QStringList names;
+    } cases[] = {
+        {{true, true, true, true}, {"Density", "Position", "Temperature", "Pressure"}},
+        {{false, true, false, true}, {"Position", "Pressure"}},
+        {{true, false, true, false}, {"Density", "Temperature"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.names.join(',').toStdString());
+        PeChart chart;
+        pvtchart::InitialChartAll(chart, QStringLiteral("T1"));
+        pvtchart::LayOutAxes(chart, c.ticks);
+        chart.redraw();
+        QStringList named;
+        for (const testing_support::LegendEntry& e : testing_support::LegendEntries(chart)) {
+            named << e.name;
+            EXPECT_TRUE(e.shown) << e.name.toStdString();
+            EXPECT_EQ(e.legend, e.curve) << e.name.toStdString();
+            EXPECT_EQ(e.curve, e.scale) << e.name.toStdString();
+        }
+        std::sort(named.begin(), named.end());
+        QStringList want = c.names;
+        std::sort(want.begin(), want.end());
+        EXPECT_EQ(named, want);
     }
 }

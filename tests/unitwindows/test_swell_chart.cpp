@@ -6,6 +6,7 @@
 #include "data/clsTEST_RESULT.h"
 #include "platform/Database.h"
 #include "platform/PeChart.h"
+#include "support/ChartReading.h"
 #include "support/QtPrint.h"
 #include "unitwindows/SwellChart.h"
 
@@ -103,4 +104,23 @@ TEST_F(SwellChartTest, WithoutTheSampleLengthTheSwellCurveStaysEmpty) {
     EXPECT_EQ(RebuildSwellChart(empty, {true, false, false, false}, "", 0, 0.5, results, &conn), 1);
     EXPECT_EQ(empty.subsetLabel(0), "Swell% ");
     EXPECT_EQ(empty.points(), 0);
+}
+
+// Before the first stored row (no test yet) the curves are named in the
+// legend in their scales' colours.
+TEST_F(SwellChartTest, CurvesAreNamedInTheirScalesColoursBeforeTheFirstRow) {
+    for (const ChartTicks& ticks : {ChartTicks{true, true, true, true}, ChartTicks{false, true, false, true}}) {
+        PeChart fresh;
+        RebuildSwellChart(fresh, ticks, "Wafer", 0, 0.5, results, &conn);
+        fresh.redraw();
+        int named = 0;
+        for (const testing_support::LegendEntry& e : testing_support::LegendEntries(fresh)) {
+            EXPECT_FALSE(e.name.isEmpty());
+            EXPECT_TRUE(e.shown) << e.name.toStdString();
+            EXPECT_EQ(e.legend, e.curve) << e.name.toStdString();
+            EXPECT_EQ(e.curve, e.scale) << e.name.toStdString();
+            ++named;
+        }
+        EXPECT_EQ(named, fresh.subsets());
+    }
 }
