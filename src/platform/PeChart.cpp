@@ -84,6 +84,16 @@ QList<QPointF> drawablePoints(const PeChart& c, int s, int pointCount, bool logX
     return pts;
 }
 
+// A Y scale this control draws itself: the chart draws nothing of it.
+void hideAxisDrawing(QAbstractAxis* axis) {
+    axis->setLabelsVisible(false);
+    axis->setTitleVisible(false);
+    axis->setLineVisible(false);
+    axis->setGridLineVisible(false);
+    axis->setMinorGridLineVisible(false);
+    axis->setShadesVisible(false);
+}
+
 void styleAxis(QAbstractAxis* axis, const QColor& colour) {
     axis->setLinePenColor(colour);
     axis->setLabelsColor(colour);
@@ -433,12 +443,7 @@ void PeChart::redraw() {
         // Drawn by this control (see fitAxisFonts), never by the chart: shown
         // for a moment, seven scales would make the chart wider than a narrow
         // window, and it would stay so.
-        axis->setLabelsVisible(false);
-        axis->setTitleVisible(false);
-        axis->setLineVisible(false);
-        axis->setGridLineVisible(false);
-        axis->setMinorGridLineVisible(false);
-        axis->setShadesVisible(false);
+        hideAxisDrawing(axis);
         chart_->addAxis(axis, sc.rightHand ? Qt::AlignRight : Qt::AlignLeft);
         yAxes_.append(axis);
         for (int c : scaleCurves[k]) {
@@ -882,14 +887,7 @@ void PeChart::fitAxisFonts() {
         fitting_ = false;
         return;
     }
-    for (QAbstractAxis* axis : yAxes_) {  // drawn below, not by the chart
-        axis->setLabelsVisible(false);
-        axis->setTitleVisible(false);
-        axis->setLineVisible(false);
-        axis->setGridLineVisible(false);
-        axis->setMinorGridLineVisible(false);
-        axis->setShadesVisible(false);
-    }
+    for (QAbstractAxis* axis : yAxes_) hideAxisDrawing(axis);  // drawn below, not by the chart
 
     // The text size: the widget's, smaller (down to a smallest readable one)
     // while the scales would take more than half the width.

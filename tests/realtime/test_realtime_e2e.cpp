@@ -149,6 +149,14 @@ protected:
         ASSERT_EQ(w.RunState, 1) << dialogs.texts().join(";").toStdString();
     }
 
+    // Unit 1's rheology window, opened through the multi-unit window.
+    static frmRealTime* openUnitOne(frmMDIRealTime& mdi) {
+        mdi.MDIForm_Load();
+        mdi.show();
+        mdi.MenuAdd[1]->trigger();
+        return mdi.RealTimeWindows[1];
+    }
+
     testing_support::ManualClock clock;
 };
 
@@ -452,10 +460,7 @@ TEST_F(RunEndToEnd, AOneSecondRecordKeepsEveryDuePointThroughLateFramesAndHeldTi
     writePorts({1});
     StoreSequence(conn, "Three minutes", {seqStep(3, 100, 5, 300, 1, 0, 0, 0, 1, 0)});
     frmMDIRealTime mdi(&conn);
-    mdi.MDIForm_Load();
-    mdi.show();
-    mdi.MenuAdd[1]->trigger();
-    QPointer<frmRealTime> w = mdi.RealTimeWindows[1];
+    QPointer<frmRealTime> w = openUnitOne(mdi);
     ASSERT_TRUE(w && w->MSComm1.PortOpen());
 
     using Timing = SimulatedRun::FrameTiming;
@@ -546,10 +551,7 @@ TEST_F(RunEndToEnd, ABoxLeftOpenHoldsNoTickBackAndATripStopsTheUnitOnItsTick) {
     writePorts({1});
     StoreSequence(conn, "Three minutes", {seqStep(3, 100, 5, 300, 1, 0, 0, 0, 1, 0)});
     frmMDIRealTime mdi(&conn);
-    mdi.MDIForm_Load();
-    mdi.show();
-    mdi.MenuAdd[1]->trigger();
-    QPointer<frmRealTime> w = mdi.RealTimeWindows[1];
+    QPointer<frmRealTime> w = openUnitOne(mdi);
     ASSERT_TRUE(w && w->MSComm1.PortOpen());
     SimulatedRun run(*w, unit, clock);
     ASSERT_TRUE(run.tick());
