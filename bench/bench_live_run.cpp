@@ -30,7 +30,7 @@
 #include "platform/FlexGrid.h"
 #include "platform/PeChart.h"
 #include "dialogs/NewTestRecord.h"
-#include "realtime/frmRealTime.h"
+#include "rheology/frmRealTime.h"
 
 namespace {
 

@@ -23,7 +23,7 @@
 #include "platform/FlexGrid.h"
 #include "platform/PeChart.h"
 #include "platform/RunClock.h"
-#include "unitwindows/frmPVTtest.h"
+#include "pvt/frmPVTtest.h"
 
 #include <QCheckBox>
 #include <QLabel>

@@ -23,7 +23,7 @@
 #include "platform/Dialogs.h"
 #include "platform/FlexGrid.h"
 #include "platform/PeChart.h"
-#include "unitwindows/frmSWMTest.h"
+#include "swell/frmSWMTest.h"
 
 namespace {
 

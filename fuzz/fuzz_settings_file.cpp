@@ -9,7 +9,7 @@
 #include "data/Globals.h"
 #include "data/Numbers.h"
 #include "data/Settings.h"
-#include "unitlink/UnitPorts.h"
+#include "data/UnitPorts.h"
 
 #include <QByteArray>
 #include <QFile>

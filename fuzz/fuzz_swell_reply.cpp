@@ -11,6 +11,7 @@
 #include "FuzzSupport.h"
 #include "data/Globals.h"
 #include "unitlink/SwellReply.h"
+#include "unitbase/TripMessage.h"
 
 #include <QString>
 #include <cmath>

@@ -13,6 +13,7 @@
 #include "FuzzSupport.h"
 #include "data/Globals.h"
 #include "unitlink/UnitProtocol.h"
+#include "unitbase/TripMessage.h"
 
 #include <QString>
 #include <cstdint>

@@ -9,7 +9,7 @@
 #include "dialogs/NamedControls.h"
 #include "platform/Dialogs.h"
 #include "platform/PeChart.h"
-#include "unitlink/UnitPorts.h"
+#include "data/UnitPorts.h"
 
 #include <QApplication>
 #include <QCloseEvent>

@@ -8,7 +8,7 @@
 #include "data/clsTEST_RESULT.h"
 #include "mainwindow/OpenTest.h"
 #include "mainwindow/OpenTestList.h"
-#include "realtime/frmMDIRealTime.h"
+#include "multiunit/frmMDIRealTime.h"
 #include "reports/CsvReport.h"
 #include "reports/PrintedReport.h"
 #include "sequences/frmSetup.h"

@@ -1,6 +1,5 @@
 #include "unitlink/SafetyWatch.h"
 
-#include "platform/Dialogs.h"
 #include "unitlink/UnitProtocol.h"
 
 namespace unit {
@@ -108,11 +107,6 @@ void ReactToTrips(SafetyWatch& watch, const std::vector<SafetyTrip>& trips, cons
         }
         if (show && !show(message)) return;
     }
-}
-
-bool TripMessageBox(const QString& message) {
-    ui::Notify(message, ui::vbOKOnly);
-    return true;
 }
 
 }  // namespace unit

@@ -124,8 +124,4 @@ private:
 // after those frames, so what they counted is kept (also when ShutDown fails).
 void ReactToTrips(SafetyWatch& watch, const std::vector<SafetyTrip>& trips, const std::function<void()>& shutDown,
                   const std::function<bool(const QString& message)>& show);
-// A trip's message as the rheology, PVT and simple test windows show it: a
-// message box with OK. Returns true (go on).
-bool TripMessageBox(const QString& message);
-
 }  // namespace unit

@@ -18,7 +18,7 @@
 #include "platform/RunClock.h"
 #include "platform/TickTimer.h"
 #include "dialogs/frmNameSeq.h"
-#include "realtime/frmRealTime.h"
+#include "rheology/frmRealTime.h"
 
 #include <QApplication>
 #include <QLabel>

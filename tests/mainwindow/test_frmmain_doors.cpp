@@ -4,7 +4,7 @@
 // test a unit is recording. A rheology window runs a real test over the
 // database the main window opens.
 
-#include "realtime/RunWindowFixture.h"
+#include "rheology/RunWindowFixture.h"
 
 #include "mainwindow/frmMain.h"
 #include "mainwindow/frmOpenTest.h"
@@ -14,7 +14,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-using namespace realtime_tests;
+using namespace unit_tests;
 
 namespace {
 

@@ -15,7 +15,7 @@
 #include "platform/FlexGrid.h"
 #include "platform/Pe3dChart.h"
 #include "platform/PeChart.h"
-#include "realtime/frmMDIRealTime.h"
+#include "multiunit/frmMDIRealTime.h"
 
 #include <QAction>
 #include <QApplication>

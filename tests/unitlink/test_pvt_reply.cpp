@@ -7,6 +7,7 @@
 #include "support/QtPrint.h"
 #include "support/ScriptedDialogs.h"
 #include "support/SavedGlobals.h"
+#include "unitbase/TripMessage.h"
 
 #include <cmath>
 #include <gtest/gtest.h>

@@ -336,10 +336,4 @@ TEST(SafetyWatch, TheRunAnswersEachTripInOrderAndKeepsWhatTheFramesAfterItCounte
     // No trip, nothing done.
     ReactToTrips(watch, {}, shutDown, show(true));
     EXPECT_TRUE(log.isEmpty());
-
-    // The message box of the rheology, PVT and simple windows: OK only.
-    EXPECT_TRUE(TripMessageBox(QStringLiteral("Pressure too high, test shutting down.")));
-    ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_EQ(dialogs.messages[0].prompt, "Pressure too high, test shutting down.");
-    EXPECT_EQ(dialogs.messages[0].style, ui::vbOKOnly);
 }

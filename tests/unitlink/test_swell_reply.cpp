@@ -5,6 +5,7 @@
 #include "support/QtPrint.h"
 #include "support/ScriptedDialogs.h"
 #include "unitlink/SwellReply.h"
+#include "unitbase/TripMessage.h"
 
 #include <cmath>
 #include <gtest/gtest.h>

@@ -8,6 +8,7 @@
 #include "unitlink/UnitProtocol.h"
 #include "support/QtPrint.h"
 #include "support/ScriptedDialogs.h"
+#include "unitbase/TripMessage.h"
 
 #include <gtest/gtest.h>
 

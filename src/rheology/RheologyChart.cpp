@@ -1,0 +1,264 @@
+#include "rheology/RheologyChart.h"
+
+#include "data/Globals.h"
+#include "data/TestKindColumns.h"
+#include "data/Units.h"
+#include "platform/Database.h"
+#include "platform/Dialogs.h"
+#include "platform/PeChart.h"
+#include "rheology/frmRealTime.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <algorithm>
+
+using namespace pesgo;
+
+namespace rheologychart {
+
+namespace {
+
+// The chart's property numbers that only the base settings use, by value.
+enum BaseProp : int {
+    P6 = 6, P13 = 13, P29 = 29, P43 = 43, P48 = 48, P64 = 64, P66 = 66, P93 = 93, P98 = 98, P133 = 133, P134 = 134,
+    P137 = 137, P140 = 140, P141 = 141, P142 = 142, P143 = 143, P153 = 153, P177 = 177, P203 = 203, P204 = 204,
+    P223 = 223, P226 = 226, P228 = 228,
+};
+
+struct Style {
+    const char* label;
+    qint32 curve;
+    qint32 axis;
+};
+
+const Style& style(Quantity q) {
+    static const Style styles[kQuantityCount] = {
+        {"Viscosity", peRgb(0, 128, 0), peRgb(0, 128, 0)},
+        {"Speed", peRgb(128, 0, 0), peRgb(128, 0, 0)},
+        {"Temperature", peRgb(255, 0, 0), peRgb(255, 0, 0)},
+        {"Pressure", peRgb(0, 0, 128), peRgb(0, 0, 128)},
+        // purple like its axis: a cyan curve would be named in the legend in
+        // another colour than its scale's
+        {"Shear Rate", peRgb(192, 0, 192), peRgb(192, 0, 192)},
+        {"shear stress", peRgb(64, 64, 64), peRgb(64, 64, 64)},
+        {"Fann35", peRgb(128, 128, 128), peRgb(128, 128, 128)},
+    };
+    return styles[q];
+}
+
+// The axis groups: the pairs of quantities, the second of each on the
+// right-hand scale when both are ticked.
+struct Group {
+    Quantity first;
+    Quantity second;  // kQuantityCount: the group has one quantity
+};
+constexpr Group kGroups[] = {{Viscosity, Speed}, {Temperature, Pressure}, {ShearRate, ShearStress},
+                             {Fann35, kQuantityCount}};
+
+bool ticked(const Ticks& ticks, Quantity q) { return q < kQuantityCount && ticks[q]; }
+
+}  // namespace
+
+QString SubsetLabel(Quantity q) { return QString::fromLatin1(style(q).label); }
+qint32 CurveColor(Quantity q) { return style(q).curve; }
+qint32 AxisColor(Quantity q) { return style(q).axis; }
+
+QString AxisTitle(Quantity q) {
+    switch (q) {
+        case Viscosity: return QStringLiteral("Viscosity ") + gViscLabel;
+        case Speed: return QStringLiteral("Speed (rpm)");
+        case Temperature: return QStringLiteral("Temperature ") + gTempLabel;
+        case Pressure: return QStringLiteral("Pressure ") + gPressLabel;
+        case ShearRate: return QStringLiteral("Shear Rate (1/s)");
+        case ShearStress: return QStringLiteral("Shear Stress ") + gStressLabel;
+        case Fann35: return QStringLiteral("Fann35");
+        default: return QString();
+    }
+}
+
+double SampleValue(Quantity q, double shearRate, double shearStress, double sampleTemp, double pressure,
+                   double shearRateFactor) {
+    switch (q) {
+        // cP, the same number as mPa·s: not converted between unit systems.
+        case Viscosity: return shearRate < 0.00002 ? 0.0 : 100 * shearStress / (shearRate + 0.00001);
+        case Speed: return shearRate / shearRateFactor;
+        case Temperature: return TempToDisplay(sampleTemp);
+        case Pressure: return pressure;  // psi in both unit systems
+        case ShearRate: return shearRate;
+        case ShearStress: return StressToDisplay(shearStress);
+        case Fann35: return DialReading(shearStress);
+        default: return 0;
+    }
+}
+
+void InitialChartAll(PeChart& c) {
+    c.setProp(P226, qint16(0));
+    c.setProp(P93, qint16(0));
+    c.setProp(P226, qint32(-99999));
+    c.setProp(P93, qint32(-99999));
+    c.setProp(XData, 0, 0, 0.0f);
+    for (int p = 0; p < 4; ++p) c.setProp(YData, 0, p, 0.0f);
+    for (int s : {0, 2, 4, 1, 3, 5}) c.setProp(P134, s, qint32(6));
+    const int subsets133[] = {0, 2, 4, 1, 3, 5};
+    const qint32 values133[] = {2, 6, 6, 9, 9, 1};
+    for (int k = 0; k < 6; ++k) c.setProp(P133, subsets133[k], values133[k]);
+    c.setProp(P177, qint16(10));
+    c.setProp(P48, qint16(0));
+    c.setProp(P13, qint16(2));
+    c.setProp(P29, true);
+    c.setProp(P143, true);
+    c.setProp(P153, true);
+    c.setProp(P223, true);
+    c.setProp(P137, qint16(2));
+    c.setProp(P141, true);
+    c.setProp(P142, true);
+    c.setProp(P43, qint16(0));
+    c.setProp(P228, qint16(0));
+    c.setProp(P203, qint16(0));
+    c.setProp(P6, peRgb(224, 224, 224));
+    c.setProp(P98, qint16(3));
+    c.setProp(P223, true);
+    c.setProp(P204, 0.8);
+    c.setProp(XAxisScale, qint16(ScaleLinear));
+    c.setProp(P66, true);
+    c.setProp(P64, true);
+    c.setProp(P140, qint16(3));
+    c.setProp(Action, qint16(ActionRedraw));
+}
+
+int LayOutAxisGroups(PeChart& c, const Ticks& ticks, const QString& subtitle) {
+    int n = 0;
+    for (bool t : ticks) n += t ? 1 : 0;
+    if (n == 0) return 0;
+
+    c.setProp(SubTitle, subtitle);
+    c.setProp(Subsets, qint32(n));
+    c.setProp(XAxisLabel, QStringLiteral("Time (min)"));
+
+    int g = 0;
+    for (const Group& group : kGroups) {
+        const bool first = ticked(ticks, group.first);
+        const bool second = ticked(ticks, group.second);
+        if (!first && !second) continue;
+        const Quantity main = first ? group.first : group.second;
+        c.setProp(WorkingAxis, qint16(g));
+        c.setProp(YAxisColor, AxisColor(main));
+        c.setProp(YAxisLabel, AxisTitle(main));
+        if (first && second) {
+            c.setProp(RYAxisColor, AxisColor(group.second));
+            c.setProp(RYAxisLabel, AxisTitle(group.second));
+            c.setProp(RYAxisSubsets, qint16(1));
+        }
+        c.setProp(MultiAxesSubsets, g, qint16(first && second ? 2 : 1));
+        ++g;
+    }
+    c.setProp(OverlapMultiAxes, 0, qint16(g));
+    // The curves are named from the start: the legend names them before the
+    // first stored point (a narrow chart names its scales there alone).
+    int s = 0;
+    for (int q = 0; q < kQuantityCount; ++q)
+        if (ticks[q]) liveplot::NameCurve(c, s++, SubsetLabel(Quantity(q)), CurveColor(Quantity(q)));
+    return g;
+}
+
+int PlotStoredSeries(PeChart& c, const Ticks& ticks, const std::vector<ResultPoint>& samples,
+                     double shearRateFactor, liveplot::Held* held, quint64 version) {
+    const int stored = int(samples.size());
+    if (stored < 1) return 0;
+
+    // The ticked quantities and their subsets, in subset order (labels and
+    // colours written when not already there).
+    Quantity shown[kQuantityCount];
+    int count = 0;
+    for (int q = 0; q < kQuantityCount; ++q) {
+        if (!ticks[q]) continue;
+        const int s = count;
+        shown[count++] = Quantity(q);
+        liveplot::NameCurve(c, s, SubsetLabel(Quantity(q)), CurveColor(Quantity(q)));
+    }
+
+    // The most recent samples.
+    const int points = std::min(stored, kMaxPlottedPoints);
+    const int first = stored - points;
+    liveplot::Held scratch;
+    std::vector<double> depends{shearRateFactor, double(gUnitSystem)};
+    for (bool t : ticks) depends.push_back(t ? 1 : 0);
+    const int from = liveplot::Keep(c, held ? *held : scratch, count, version, depends, first, points);
+    liveplot::SetPointCount(c, points);
+    for (int s = 0; s < count; ++s) {
+        for (int i = from; i < points; ++i) {
+            const ResultPoint& p = samples[std::size_t(first + i)];
+            c.setProp(XData, s, i, float(p[resultcol::ResultTime] / 60));
+            c.setProp(YData, s, i,
+                      float(SampleValue(shown[s], p[rheology::result::ShearRate], p[resultcol::ShearStress],
+                                        p[resultcol::SampleTemp], p[resultcol::Press], shearRateFactor)));
+        }
+    }
+    c.setProp(Action, qint16(ActionRedraw));
+    return count;
+}
+
+}  // namespace rheologychart
+
+// ---- the window's procedures ------------------------------------------------
+
+namespace {
+
+// A box counts only when ticked; a greyed box does not.
+bool on(const QCheckBox* box) { return box->checkState() == Qt::Checked; }
+
+rheologychart::Ticks chartTicks(const frmRealTime& w) {
+    rheologychart::Ticks t{};
+    t[rheologychart::Viscosity] = on(w.chkVisc);
+    t[rheologychart::Speed] = on(w.chkSpeed);
+    t[rheologychart::Temperature] = on(w.chkTemp);
+    t[rheologychart::Pressure] = on(w.chkPress);
+    t[rheologychart::ShearRate] = on(w.chkSR);
+    t[rheologychart::ShearStress] = on(w.chkSS);
+    t[rheologychart::Fann35] = on(w.chkFann);
+    return t;
+}
+
+}  // namespace
+
+void frmRealTime::Initial_Chart_All() {
+    mPlotHeld = {};  // the base settings write points of their own
+    rheologychart::InitialChartAll(*Pesgo1);
+}
+
+void frmRealTime::RefreshRealTimeChart() {
+    Pesgo1->setProp(pesgo::Action, qint16(pesgo::ActionNewChart));
+    Initial_Chart_All();
+    mSubsetCount = 0;
+    if (rheologychart::LayOutAxisGroups(*Pesgo1, chartTicks(*this), lblTestname->text()) == 0) return;
+    PlotAllSeries();
+}
+
+void frmRealTime::PlotAllSeries() {
+    mSubsetCount = 0;
+    if (TestId == 0 || !mTestResult) return;
+    const std::vector<ResultPoint>& samples = mSamples.Of(TestId, *mTestResult, mConnection);
+    mPointCount = qint32(samples.size());
+    mSubsetCount = rheologychart::PlotStoredSeries(*Pesgo1, chartTicks(*this), samples, mReply.mShearRateFactor,
+                                               &mPlotHeld, mSamples.Version());
+}
+
+namespace {
+// A click redraws the chart; a failure of the reload is reported, not thrown
+// out of the click.
+void redrawOnClick(frmRealTime& w) {
+    try {
+        w.RefreshRealTimeChart();
+    } catch (const db::DbError& e) {
+        ui::MsgBox(ui::errorText(e.number(), e.description()));
+    }
+}
+}  // namespace
+
+void frmRealTime::chkTemp_Click() { redrawOnClick(*this); }
+void frmRealTime::chkPress_Click() { redrawOnClick(*this); }
+void frmRealTime::chkSpeed_Click() { redrawOnClick(*this); }
+void frmRealTime::chkFann_Click() { redrawOnClick(*this); }
+void frmRealTime::chkSR_Click() { redrawOnClick(*this); }
+void frmRealTime::chkSS_Click() { redrawOnClick(*this); }
+void frmRealTime::chkVisc_Click() { redrawOnClick(*this); }

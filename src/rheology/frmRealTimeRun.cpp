@@ -1,0 +1,216 @@
+// The rheology test window's run: the sequence picker and the loading of the
+// run tables, Start, Stop and Refresh, the recorded rows and the hooks
+// through which the run (RheologyRun) reaches the window.
+
+#include "rheology/frmRealTime.h"
+
+#include "data/Globals.h"
+#include "data/Numbers.h"
+#include "data/clsSEQUENCE_INFO.h"
+#include "data/clsSEQUENCE_RAMP.h"
+#include "data/clsSEQUENCE_RAMP_DEFINE.h"
+#include "data/clsTEST_ADDITIVE.h"
+#include "data/clsTEST_INFO.h"
+#include "data/clsTEST_RESULT.h"
+#include "platform/TrapErrors.h"
+#include "dialogs/frmTestRelatedInfo.h"
+#include "platform/Dialogs.h"
+#include "platform/FlexGrid.h"
+#include "platform/ModalShow.h"
+#include "platform/RunClock.h"
+#include "dialogs/NewTestRecord.h"
+#include "dialogs/frmNameSeq.h"
+#include "unitrun/Bob.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+
+using namespace runloop;
+
+namespace {
+// A window whose records could not be created (no database when the unit was
+// added) says so instead of failing on them.
+void requireRecords(const void* record) {
+    if (!record)
+        throw db::DbError(db::ErrNotOpen, QStringLiteral("The window has no database connection."));
+}
+}  // namespace
+
+// ---- the sequence picker -------------------------------------------------------------
+
+bool frmRealTime::PickerRecordsReady() {
+    requireRecords(mSeqInfo.get());
+    return true;
+}
+
+void frmRealTime::SequencePicked(const QString& name) {
+    mSequenceName = name;
+    if (!LoadSequenceTables(false)) return;
+    if (!mSequenceName.isEmpty()) lblSelectSeq->setText(mSequenceName);
+    EmptyResultGrid();
+}
+
+bool frmRealTime::LoadSequenceTables(bool refresh) {
+    requireRecords(mSeqInfo.get());
+    requireRecords(mSeqRamp.get());
+    requireRecords(mSeqRampDefine.get());
+    const LoadedSequence loaded =
+        LoadSequence(mSequenceName, MaxPress(), mConnection, *mSeqInfo, *mSeqRamp, mSeqRampDefine.get());
+    mSeqInfoRow = loaded.seqInfoRow;
+    mCurSeqId = loaded.sequenceId;
+    switch (loaded.result) {
+    case LoadResult::NoSteps:
+        if (!refresh) {
+            ui::MsgBox(NoDataMessage());
+            mSequenceName.clear();
+            return false;
+        }
+        // The running steps stay; ramp entries found are taken.
+        if (refuseOutOfLimits(loaded, refresh)) return false;
+        if (loaded.hasRampEntries) TakeRampEntries(loaded.tables);
+        return true;
+    case LoadResult::PressureTooHigh:
+        // The tables loaded before stay whole.
+        RefusePressure();
+        return false;
+    case LoadResult::Loaded:
+        if (refuseOutOfLimits(loaded, refresh)) return false;
+        TakeSteps(loaded.tables);
+        // A sequence without ramp entries has none (its ramp steps run as
+        // plain steps), whatever an earlier sequence had.
+        TakeRampEntries(loaded.tables);
+        return true;
+    }
+    return false;
+}
+
+bool frmRealTime::refuseOutOfLimits(const LoadedSequence& loaded, bool refresh) {
+    // Values another program stored that a step may not hold (with this
+    // unit's Max Pressure). The tables loaded before stay whole (a refresh
+    // keeps running them); as with a pressure too high, a picked sequence is
+    // not taken.
+    if (loaded.problem.isEmpty()) return false;
+    ui::MsgBox(loaded.problem);
+    if (!refresh) mSequenceName.clear();
+    return true;
+}
+
+void frmRealTime::RefusePressure() {
+    ui::MsgBox(PressureTooHighMessage(MaxPress()));
+    mSequenceName.clear();
+    // Offered also after a refused refresh: its choice loads once the run is over.
+    OpenPicker();
+}
+
+void frmRealTime::EmptyResultGrid() { MSFlexGrid1->Rows(1); }
+
+// ---- Start, Stop, Refresh ------------------------------------------------------------
+
+void frmRealTime::cmdStart_Stop_Click() {
+    EmptyResultGrid();
+    TrapErrors([this] { StartClicked(); });
+}
+
+bool frmRealTime::ReadyForStart() { return !mSequenceName.isEmpty(); }
+
+bool frmRealTime::StartChecks() {
+    // The tables as loaded, checked again before they run (with the Max
+    // Pressure chosen now).
+    const QString beyond = CheckRunTables(*this, MaxPress());
+    if (beyond.isEmpty()) return true;
+    ui::MsgBox(beyond);
+    return false;
+}
+
+std::unique_ptr<frmTestRelatedInfo> frmRealTime::TestInfoDialog() {
+    requireRecords(mTestInfo.get());
+    requireRecords(mTestAdditive.get());
+    auto dialog = std::make_unique<frmTestRelatedInfo>(mConnection, this);
+    dialog->setWindowTitle(QStringLiteral("Input Test Information"));
+    if (QLabel* length = dialog->Label1(1)) length->setText(QStringLiteral("Bob_Length"));
+    for (QLabel* unitLabel : {dialog->Label3, dialog->Label4}) {
+        unitLabel->setText(QStringLiteral("cm"));
+        unitLabel->setVisible(true);
+    }
+    dialog->Label7->hide();
+    return dialog;
+}
+
+void frmRealTime::BeginTest(frmTestRelatedInfo& dialog) {
+    // A bob that does not fit the cup has no shear rate: nothing is stored
+    // and the run does not start.
+    const newtest::NewTestFields fields = newtest::FieldsOf(dialog);
+    if (!BobRadiusFits(fields.bobRadius)) {
+        ui::MsgBox(BobRadiusMessage());
+        return;
+    }
+
+    lblTestname->setText(fields.testName);
+    const qint32 testId = newtest::AddTestInfo(*mTestInfo, fields, tick::CurrentDateTime());
+    mBobRadius = fields.bobRadius;
+    mReply.SetBobRadius(mBobRadius);
+    mRadiusRatio = kCupRadiusCm / mBobRadius;
+    TestId = testId;
+    // A new test holds no rows: the grid and chart need no read of them.
+    mSamples.Begin(TestId);
+    newtest::AddTestAdditives(*mTestAdditive, TestId, dialog);
+
+    if (const int bob = BobNumberOf(dialog.txtBobNo->text())) mBobNumber = bob;
+
+    StartTest();
+    cmdZero->setEnabled(false);
+    // The chart is the new test's from now on: its name as the subtitle
+    // and none of the points of the test before.
+    RefreshRealTimeChart();
+}
+
+void frmRealTime::cmdStop_Click() { StopClicked(); }
+
+void frmRealTime::cmdRefresh_Click() {
+    TrapErrors([this] { RefreshClicked(); });
+}
+
+void frmRealTime::RefreshRun() {
+    if (!LoadSequenceTables(true)) return;
+
+    // The current step again from its start, with the reloaded values.
+    RestartStep();
+
+    if (CurStep <= mStepCount) {
+        cmdExit->setEnabled(false);
+        EndTimeText = PlannedEndFrom(CurStep);
+        ShowPanel(QStringLiteral("EndTime"), QStringLiteral("End Time: ") + EndTimeText);
+    } else {
+        RunState = kIdle;
+        ShutDown();
+    }
+}
+
+// ---- the run's hooks -------------------------------------------------------------------
+
+void frmRealTime::SetTimerInterval(int ms, bool enable) {
+    Timer1.Interval(ms);
+    if (enable) Timer1.Enabled(true);
+}
+
+void frmRealTime::ShowPanel(const QString& key, const QString& text) {
+    // The progress panel gives way to the rows waiting for the database.
+    if (key == StepTime->objectName()) {
+        ShowProgress(text);
+        return;
+    }
+    for (QLabel* panel : {StartTime, ElapsedTime, EndTime})
+        if (panel->objectName() == key) panel->setText(text);
+}
+
+void frmRealTime::RunButtons(bool running) {
+    cmdStart_Stop->setEnabled(!running);
+    cmdSelect->setEnabled(!running);
+    cmdRetrieve->setEnabled(!running);
+    cmdExit->setEnabled(!running);
+    if (!running) cmdZero->setEnabled(true);
+}
+
+void frmRealTime::AddResultGridRow() { MSFlexGrid1->Rows(MSFlexGrid1->Rows() + 1); }
