@@ -225,7 +225,6 @@ protected:
     // The sequence picker (UnitWindow): the names read through the window's
     // records, the chosen sequence loaded.
     runloop::RunRecords* SequenceRecords() override { return this; }
-    bool PickerRecordsReady() override;
     void SequencePicked(const QString& name) override;
     // Start's parts (UnitWindow::StartClicked): a sequence and a calibrated
     // piston; the dialog; the records and the run. Stop asks while running.
@@ -244,9 +243,10 @@ protected:
     void SavePvtResultRow() override;
     // Inserts a row through mTestResult within the wait given (InsertResultRow).
     void InsertRow(const ResultPoint& row, int waitMs) override;
-    // The rows waiting shown in the progress panel; the chart redrawn when
-    // rows that waited were stored.
+    // The rows waiting shown (RowsWaitingShown), with the chart drawn anew
+    // (RedrawLiveChart) when rows that waited were stored.
     void RowsWaitingChanged() override;
+    void RedrawLiveChart() override;
     void AddPvtGridRow() override;
     void ShowPanel(const QString& key, const QString& text) override;
     void RunButtons(bool running) override;
@@ -265,7 +265,6 @@ private:
     // The grid's values of the present point, and a point's grid row.
     pvtgrid::Sample gridSample() const;
     void addGridSample(const pvtgrid::Sample& sample);
-    bool mLatePlot = false;  // rows that waited were stored: the chart is redrawn
     // Chooses a piston: its file and count, the other option cleared, the
     // calibration read, the reference temperature taken.
     void choosePiston(bool large);

@@ -37,20 +37,7 @@
 
 using namespace runloop;
 
-namespace {
-// A window whose records could not be created (no database when the unit was
-// added) says so instead of failing on them.
-void requireRecords(const void* record) {
-    if (!record) throw db::DbError(db::ErrNotOpen, QStringLiteral("The window has no database connection."));
-}
-}  // namespace
-
 // ---- the sequence picker ------------------------------------------------------------------
-
-bool frmPVTtest::PickerRecordsReady() {
-    requireRecords(mSeqInfo.get());
-    return true;
-}
 
 void frmPVTtest::SequencePicked(const QString& name) {
     SeqName = name;
@@ -60,12 +47,8 @@ void frmPVTtest::SequencePicked(const QString& name) {
 }
 
 bool frmPVTtest::loadSteps(bool picked) {
-    requireRecords(mSeqInfo.get());
-    requireRecords(mSeqRamp.get());
-    requireRecords(mSeqRampDefine.get());
     // The steps up to this unit's Max Pressure.
-    const LoadedSequence loaded =
-        LoadSequence(SeqName, MaxPress(), mConnection, *mSeqInfo, *mSeqRamp, mSeqRampDefine.get());
+    const LoadedSequence loaded = LoadSteps(SeqName, MaxPress());
     SeqInfoRow = loaded.seqInfoRow;
     SeqId = loaded.sequenceId;
     if (loaded.result == LoadResult::NoSteps) {
@@ -116,8 +99,7 @@ bool frmPVTtest::StartChecks() {
         ui::MsgBox(QStringLiteral("Please select piston size before test."));
         return false;
     }
-    requireRecords(mTestInfo.get());
-    requireRecords(mTestAdditive.get());
+    RequireTestRecords();
     return true;
 }
 
@@ -205,7 +187,7 @@ void frmPVTtest::RefreshRun() {
 // ---- recorded rows, grid and chart ------------------------------------------------------
 
 void frmPVTtest::SavePvtResultRow() {
-    requireRecords(mTestResult.get());
+    RequireResultRecord();
     clsTEST_RESULT& r = *mTestResult;
     r.Test_Id(TestId);
     r.RAMP_NO(CurStep);
@@ -220,30 +202,17 @@ void frmPVTtest::SavePvtResultRow() {
     r.RESULT_TYPE_ID(0);
     const ResultPoint row = LiveSamples::PointOf(TestId, r);
     const pvtgrid::Sample sample = gridSample();
-    StoreRow({row, lblTestname->text(), [this, row, sample](bool late) {
-                  mSamples.Written(qint32(row[resultcol::TestId]), row);
-                  if (!late) {
-                      PlotPvtResults();
-                      return;
-                  }
-                  // A row that waited: its grid row now, the chart after the tick's rows.
-                  if (qint32(row[resultcol::TestId]) != TestId) return;
-                  addGridSample(sample);
-                  mLatePlot = true;
-              }});
+    StoreRow({row, lblTestname->text(),
+              AfterRowStored(mSamples, row, [this, sample] { addGridSample(sample); }, [this] { PlotPvtResults(); })});
 }
 
 void frmPVTtest::InsertRow(const ResultPoint& row, int waitMs) {
     runloop::InsertResultRow(mTestResult.get(), row, waitMs);
 }
 
-void frmPVTtest::RowsWaitingChanged() {
-    ShowRowsWaiting();
-    if (mLatePlot) {
-        mLatePlot = false;
-        PlotPvtResults();
-    }
-}
+void frmPVTtest::RowsWaitingChanged() { RowsWaitingShown(); }
+
+void frmPVTtest::RedrawLiveChart() { PlotPvtResults(); }
 
 void frmPVTtest::AddPvtGridRow() { addGridSample(gridSample()); }
 
@@ -303,7 +272,7 @@ void frmPVTtest::RefreshPvtChart() {
         const pvtchart::Ticks ticks = ChartTicks();
         if (pvtchart::LayOutAxes(*Pesgo1, ticks) == 0) return;
         if (TestId == 0) return;
-        requireRecords(mTestResult.get());
+        RequireResultRecord();
         const std::vector<ResultPoint>& rows = mSamples.Of(TestId, *mTestResult, mConnection);
         mRowCount = qint32(rows.size());
         if (mRowCount > 0)
@@ -315,7 +284,7 @@ void frmPVTtest::PlotPvtResults() {
     guardChart([this] {
         mSubsetCount = 0;
         if (TestId == 0) return;
-        requireRecords(mTestResult.get());
+        RequireResultRecord();
         const std::vector<ResultPoint>& rows = mSamples.Of(TestId, *mTestResult, mConnection);
         mRowCount = qint32(rows.size());
         if (mRowCount < 1) return;

@@ -185,11 +185,8 @@ void frmRealTime::FormatResultGridRow() { rheologygrid::FormatLastRow(*MSFlexGri
 void frmRealTime::UpdateResultGrid() { updateResultGrid(currentSample(*this)); }
 
 void frmRealTime::ShowLateRow(const ResultPoint& row) {
-    // The grid and chart are those of the window's test.
-    if (qint32(row[resultcol::TestId]) != TestId) return;
     const rheologygrid::LiveSample sample = rheologygrid::SampleOfRow(row, mReply.mShearRateFactor);
     if (!rheologygrid::BeforeLastRow(*MSFlexGrid1->gridModel(), sample)) updateResultGrid(sample);
-    mLatePlot = true;
 }
 
 void frmRealTime::updateResultGrid(const rheologygrid::LiveSample& sample) {

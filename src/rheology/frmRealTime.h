@@ -268,9 +268,10 @@ public:
     void WriteResultRow();
     // Inserts a row through mTestResult within the wait given (InsertResultRow).
     void InsertRow(const ResultPoint& row, int waitMs) override;
-    // The rows waiting shown in the progress panel; the chart redrawn when
-    // rows that waited were stored.
+    // The rows waiting shown (RowsWaitingShown), with the chart drawn anew
+    // (RedrawLiveChart) when rows that waited were stored.
     void RowsWaitingChanged() override;
+    void RedrawLiveChart() override;
     void ShowPanel(const QString& key, const QString& text) override;
     void RunButtons(bool running) override;
     // A point not recorded, the unit silent: "No Response".
@@ -284,11 +285,10 @@ private:
     void showReply(const unit::ReplyResult& result);
     // The window's run records the points (UnitWindow: rows waiting).
     runloop::SequenceRun* RecordingRun() override { return this; }
-    // A row stored after it waited: the grid takes it unless it has moved on
-    // past the row's group; the chart is redrawn after the tick's rows.
+    // A row of the run's test stored after it waited (AfterRowStored): the
+    // grid takes it unless it has moved on past the row's group.
     void ShowLateRow(const ResultPoint& row);
     void updateResultGrid(const rheologygrid::LiveSample& sample);
-    bool mLatePlot = false;
     // The port failure path (UnitWindow::PortLost): the run and its test.
     bool RunActive() const override { return RunState != runloop::kIdle; }
     void StopRun() override { ShutDown(); }
@@ -296,7 +296,6 @@ private:
     // The sequence picker (UnitWindow): the names read through the window's
     // records, the chosen sequence loaded.
     runloop::RunRecords* SequenceRecords() override { return this; }
-    bool PickerRecordsReady() override;
     void SequencePicked(const QString& name) override;
     // Start's parts (UnitWindow::StartClicked): a sequence loaded; its tables
     // within what a run holds; the dialog; the bob, the records, the run.

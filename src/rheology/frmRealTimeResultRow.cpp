@@ -33,11 +33,7 @@ void fillResultRow(frmRealTime& w) {
 void frmRealTime::SaveResultRow() {
     fillResultRow(*this);
     const ResultPoint row = LiveSamples::PointOf(TestId, *mTestResult);
-    StoreRow({row, lblTestname->text(), [this, row](bool late) {
-                  // The samples the grid and chart hold follow what was stored.
-                  mSamples.Written(qint32(row[resultcol::TestId]), row);
-                  if (late) ShowLateRow(row);
-              }});
+    StoreRow({row, lblTestname->text(), AfterRowStored(mSamples, row, [this, row] { ShowLateRow(row); })});
 }
 
 void frmRealTime::WriteResultRow() {
@@ -50,10 +46,6 @@ void frmRealTime::InsertRow(const ResultPoint& row, int waitMs) {
     runloop::InsertResultRow(mTestResult.get(), row, waitMs);
 }
 
-void frmRealTime::RowsWaitingChanged() {
-    ShowRowsWaiting();
-    if (mLatePlot) {
-        mLatePlot = false;
-        PlotAllSeries();
-    }
-}
+void frmRealTime::RowsWaitingChanged() { RowsWaitingShown(); }
+
+void frmRealTime::RedrawLiveChart() { PlotAllSeries(); }

@@ -29,21 +29,7 @@
 
 using namespace runloop;
 
-namespace {
-// A window whose records could not be created (no database when the unit was
-// added) says so instead of failing on them.
-void requireRecords(const void* record) {
-    if (!record)
-        throw db::DbError(db::ErrNotOpen, QStringLiteral("The window has no database connection."));
-}
-}  // namespace
-
 // ---- the sequence picker -------------------------------------------------------------
-
-bool frmRealTime::PickerRecordsReady() {
-    requireRecords(mSeqInfo.get());
-    return true;
-}
 
 void frmRealTime::SequencePicked(const QString& name) {
     mSequenceName = name;
@@ -53,11 +39,7 @@ void frmRealTime::SequencePicked(const QString& name) {
 }
 
 bool frmRealTime::LoadSequenceTables(bool refresh) {
-    requireRecords(mSeqInfo.get());
-    requireRecords(mSeqRamp.get());
-    requireRecords(mSeqRampDefine.get());
-    const LoadedSequence loaded =
-        LoadSequence(mSequenceName, MaxPress(), mConnection, *mSeqInfo, *mSeqRamp, mSeqRampDefine.get());
+    const LoadedSequence loaded = LoadSteps(mSequenceName, MaxPress());
     mSeqInfoRow = loaded.seqInfoRow;
     mCurSeqId = loaded.sequenceId;
     switch (loaded.result) {
@@ -125,8 +107,7 @@ bool frmRealTime::StartChecks() {
 }
 
 std::unique_ptr<frmTestRelatedInfo> frmRealTime::TestInfoDialog() {
-    requireRecords(mTestInfo.get());
-    requireRecords(mTestAdditive.get());
+    RequireTestRecords();
     auto dialog = std::make_unique<frmTestRelatedInfo>(mConnection, this);
     dialog->setWindowTitle(QStringLiteral("Input Test Information"));
     if (QLabel* length = dialog->Label1(1)) length->setText(QStringLiteral("Bob_Length"));

@@ -135,9 +135,10 @@ public:
     void SaveSwellResultRow() override;
     // Inserts a row through mTestResult within the wait given (InsertResultRow).
     void InsertRow(const ResultPoint& row, int waitMs) override;
-    // The rows waiting shown in the progress panel; the chart redrawn when
-    // rows that waited were stored.
+    // The rows waiting shown (RowsWaitingShown), with the chart drawn anew
+    // (RedrawLiveChart) when rows that waited were stored.
     void RowsWaitingChanged() override;
+    void RedrawLiveChart() override;
     void AddSwellGridRow() override;
     void ShowReply(const swell::SwellReplyResult& result) override;
     void ShowStatus(const QString& caption) override;
@@ -161,7 +162,6 @@ private:
     // The grid row of the present point, and a grid row added at the end.
     QStringList gridCells() const;
     void addGridRow(const QStringList& cells);
-    bool mLatePlot = false;  // rows that waited were stored: the chart is redrawn
     // Refuses a handler that needs the records when the load could not make them.
     bool haveRecords();
     // Checks the boxes; shows the check's message and "Need reset data." on refusal.

@@ -288,26 +288,16 @@ void frmSWMTest::SaveSwellResultRow() {
     r.Field(swell::result::RawVoltage, Val(CStr(s.RawVoltage)));
     const ResultPoint row = LiveSamples::PointOf(TestId, r);
     const QStringList cells = gridCells();
-    StoreRow({row, TestName, [this, row, cells](bool late) {
-                  mSamples.Written(qint32(row[resultcol::TestId]), row);
-                  // A row that waited: its grid row now, the chart after the tick's rows.
-                  if (!late || qint32(row[resultcol::TestId]) != TestId) return;
-                  addGridRow(cells);
-                  mLatePlot = true;
-              }});
+    StoreRow({row, TestName, AfterRowStored(mSamples, row, [this, cells] { addGridRow(cells); })});
 }
 
 void frmSWMTest::InsertRow(const ResultPoint& row, int waitMs) {
     runloop::InsertResultRow(mTestResult.get(), row, waitMs);
 }
 
-void frmSWMTest::RowsWaitingChanged() {
-    ShowRowsWaiting();
-    if (mLatePlot) {
-        mLatePlot = false;
-        PlotSwellPoints();
-    }
-}
+void frmSWMTest::RowsWaitingChanged() { RowsWaitingShown(); }
+
+void frmSWMTest::RedrawLiveChart() { PlotSwellPoints(); }
 
 QStringList frmSWMTest::gridCells() const {
     const SwellState& s = reply.state;

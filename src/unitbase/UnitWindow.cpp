@@ -219,6 +219,11 @@ void UnitWindow::cmdSelect_Click() {
     OpenPicker();
 }
 
+bool UnitWindow::PickerRecordsReady() {
+    if (runloop::RunRecords* records = SequenceRecords()) records->RequireSequenceRecords();
+    return true;
+}
+
 void UnitWindow::OpenPicker() {
     if (!PickerRecordsReady()) return;
     frmNameSeq::Open(this, cfNameSeq, [this] { cfNameSeq_SelectedTestName(); });
@@ -306,6 +311,32 @@ void UnitWindow::ShowRowsWaiting() {
     progressPanel_->setText(runloop::RowsWaitingText(lblInstName ? lblInstName->text() : QString(),
                                                      run->RowsWaitingTest(), run->RowsWaiting(),
                                                      run->RowsWaitingReason()));
+}
+
+std::function<void(bool late)> UnitWindow::AfterRowStored(LiveSamples& samples, const ResultPoint& row,
+                                                          std::function<void()> lateGridRow,
+                                                          std::function<void()> onTime) {
+    return [this, &samples, row, lateGridRow = std::move(lateGridRow), onTime = std::move(onTime)](bool late) {
+        const qint32 testId = qint32(row[resultcol::TestId]);
+        samples.Written(testId, row);
+        if (!late) {
+            if (onTime) onTime();
+            return;
+        }
+        // The grid and chart are those of the run's test.
+        const runloop::SequenceRun* run = RecordingRun();
+        if (!run || testId != run->TestId) return;
+        if (lateGridRow) lateGridRow();
+        latePlot_ = true;
+    };
+}
+
+void UnitWindow::RowsWaitingShown() {
+    ShowRowsWaiting();
+    if (latePlot_) {
+        latePlot_ = false;
+        RedrawLiveChart();
+    }
 }
 
 bool UnitWindow::SettleRowsWaiting(bool closing) {

@@ -7,6 +7,7 @@
 
 #include "platform/CommPort.h"
 #include "platform/TickTimer.h"
+#include "unitrun/LiveSamples.h"
 
 #include <QPointer>
 #include <QString>
@@ -218,8 +219,9 @@ protected:
     // a window without sequences.
     virtual runloop::RunRecords* SequenceRecords() { return nullptr; }
     // The window's check that its records are there before the picker opens
-    // or loads (a message, or a thrown failure, when they are not).
-    virtual bool PickerRecordsReady() { return true; }
+    // or loads (a message, or a thrown failure, when they are not): by
+    // default the sequence records' (RunRecords::RequireSequenceRecords).
+    virtual bool PickerRecordsReady();
     // The chosen sequence loaded as the kind loads it (name empty when none
     // was chosen).
     virtual void SequencePicked(const QString& name) { (void)name; }
@@ -255,6 +257,21 @@ protected:
     // them, Cancel keeps them waiting, the window trying on its ticks. True
     // when none waits after: a close goes on.
     bool SettleRowsWaiting(bool closing);
+    // What a recording window does once one of its recorded rows is stored
+    // (the `stored` of runloop::RecordedRow): the samples its grid and chart
+    // hold take the row; a row stored on its own tick goes on with `onTime`
+    // (when given); a row of the run's test stored late, after it waited for
+    // the database, gets its grid row now (`lateGridRow`) and the chart is
+    // redrawn once, after the tick's rows (RowsWaitingShown).
+    std::function<void(bool late)> AfterRowStored(LiveSamples& samples, const ResultPoint& row,
+                                                  std::function<void()> lateGridRow,
+                                                  std::function<void()> onTime = {});
+    // The rows waiting changed (the run's RowsWaitingChanged): the progress
+    // panel shows them (ShowRowsWaiting), and the chart is drawn anew
+    // (RedrawLiveChart) when rows stored late have joined it.
+    void RowsWaitingShown();
+    // The window's live chart drawn anew from its samples.
+    virtual void RedrawLiveChart() {}
 
     // The proportional layout of the window's controls, which its size
     // hints come from.
@@ -286,6 +303,7 @@ private:
     QPointer<QRadioButton> opt20000_, opt30000_;
     QPointer<QLabel> progressPanel_;
     QString progressText_;  // the panel's own text
+    bool latePlot_ = false;  // rows that waited were stored: the chart is redrawn
     UnitContainer* container_ = nullptr;
     QPointer<QObject> containerObject_;
     const ControlLayout* layout_ = nullptr;

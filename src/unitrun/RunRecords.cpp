@@ -6,6 +6,7 @@
 #include "data/clsTEST_ADDITIVE.h"
 #include "data/clsTEST_INFO.h"
 #include "data/clsTEST_RESULT.h"
+#include "platform/Database.h"
 
 namespace runloop {
 
@@ -25,6 +26,30 @@ void RunRecords::MakeRecords(clsConnection* connection) {
     mTestInfo->ConnectX(mConnection);
     mTestAdditive = std::make_unique<clsTEST_ADDITIVE>();
     mTestAdditive->ConnectX(mConnection);
+}
+
+namespace {
+void require(const void* record) {
+    if (!record) throw db::DbError(db::ErrNotOpen, QStringLiteral("The window has no database connection."));
+}
+}  // namespace
+
+void RunRecords::RequireSequenceRecords() const {
+    require(mSeqInfo.get());
+    require(mSeqRamp.get());
+    require(mSeqRampDefine.get());
+}
+
+void RunRecords::RequireTestRecords() const {
+    require(mTestInfo.get());
+    require(mTestAdditive.get());
+}
+
+void RunRecords::RequireResultRecord() const { require(mTestResult.get()); }
+
+LoadedSequence RunRecords::LoadSteps(const QString& name, double maxPress) {
+    RequireSequenceRecords();
+    return LoadSequence(name, maxPress, mConnection, *mSeqInfo, *mSeqRamp, mSeqRampDefine.get());
 }
 
 }  // namespace runloop

@@ -4,6 +4,9 @@
 // through and the test's records it writes the new test and its rows
 // through, all on the connection the window was handed.
 
+#include "unitrun/SequenceLoading.h"
+
+#include <QString>
 #include <memory>
 
 class clsConnection;
@@ -26,6 +29,16 @@ struct RunRecords {
     // ramp-define record, which LoadSequence binds when it reads the ramp
     // entries (kinds without a ramp list leave it unused).
     void MakeRecords(clsConnection* connection);
+
+    // A window whose records could not be made (no database when the unit
+    // was added) says so instead of failing on them: db::DbError 3704
+    // "The window has no database connection." when a record is missing.
+    void RequireSequenceRecords() const;  // the sequence list and steps
+    void RequireTestRecords() const;      // the test information and additives
+    void RequireResultRecord() const;     // the result rows
+    // The named sequence's steps and ramp entries, up to the unit's maximum
+    // pressure, read through the sequence records (LoadSequence).
+    LoadedSequence LoadSteps(const QString& name, double maxPress);
 
     clsConnection* mConnection = nullptr;
     std::unique_ptr<clsSEQUENCE_INFO> mSeqInfo;
