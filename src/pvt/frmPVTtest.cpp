@@ -18,15 +18,12 @@
 
 #include <QCheckBox>
 #include <QCloseEvent>
-#include <QFont>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStatusBar>
-
-const QString frmPVTtest::kDesignedCaption = QStringLiteral("PVT Test");
 
 namespace {
 
@@ -45,28 +42,14 @@ QRadioButton* option(QWidget* parent, const char* name, const QString& caption, 
 }  // namespace
 
 frmPVTtest::frmPVTtest(QWidget* parent)
-    : UnitWindow(UnitWindowKind::Pvt, parent), mLayout(this, ControlLayout::Scaled) {
-    setObjectName(QStringLiteral("frmPVTtest"));
-    setWindowTitle(kDesignedCaption);
+    : UnitWindow(UnitWindowKind::Pvt, QStringLiteral("frmPVTtest"), QStringLiteral("PVT Test"),
+                 {kLayoutWidth, kLayoutHeight}, [this] { OnTimer(); }, parent) {
     createControls();
-    UseLayout(mLayout);
-    Timer1.Timer = [this] { OnTimer(); };
     Form_Load();
 }
 
-frmPVTtest::~frmPVTtest() {
-    Timer1.Enabled(false);
-    Timer1.Timer = nullptr;
-}
-
 void frmPVTtest::createControls() {
-    resize(kLayoutWidth, kLayoutHeight);
-
-    lblInstName = Label(this, "lblInstName", QStringLiteral("Unit 1"), {10, 6, 150, 26});
-    const QFont big = HeadingFont();
-    lblInstName->setFont(big);
-    lblActiveFlag = Label(this, "lblActiveFlag", QStringLiteral("INACTIVE"), {170, 6, 240, 26});
-    lblActiveFlag->setFont(big);
+    MakeHeadingLabels(QStringLiteral("Unit 1"), {10, 6, 150, 26}, QStringLiteral("INACTIVE"), {170, 6, 240, 26});
 
     // Heater Information
     Frame1 = Frame(this, "Frame1", QStringLiteral("Heater Information"), {10, 38, 290, 92});
@@ -243,16 +226,6 @@ void frmPVTtest::SetupPvtResultGrid() {
 
 void frmPVTtest::InitialInst(clsConnection* connection) { MakeRecords(connection); }
 
-void frmPVTtest::resizeEvent(QResizeEvent* event) {
-    UnitWindow::resizeEvent(event);
-    mLayout.Form_Resize();
-}
-
-void frmPVTtest::showEvent(QShowEvent* event) {
-    UnitWindow::showEvent(event);
-    mLayout.Form_Resize();
-}
-
 void frmPVTtest::closeEvent(QCloseEvent* event) {
     if (CloseRefused(event, RunState == kRunning,
                      QStringLiteral("PVT test cannot be closed while a test is running. Click the Stop button if you "
@@ -285,19 +258,10 @@ QString frmPVTtest::ReceiveInput() { return MSComm1.PortOpen() ? MSComm1.Input()
 
 void frmPVTtest::SendFrame(const QString& frame) { SendToUnit(frame); }
 
-void frmPVTtest::SetTimerInterval(int ms, bool enable) {
-    Timer1.Interval(ms);
-    if (enable) Timer1.Enabled(true);
-}
+void frmPVTtest::SetTimerInterval(int ms, bool enable) { SetTickInterval(ms, enable); }
 
 void frmPVTtest::ShowPanel(const QString& key, const QString& text) {
-    // The progress panel gives way to the rows waiting for the database.
-    if (key == StepTime->objectName()) {
-        ShowProgress(text);
-        return;
-    }
-    for (QLabel* p : {StartTime, ElapsedTime, Status, EndTime})
-        if (p->objectName() == key) p->setText(text);
+    ShowStatusPanel(key, text, {StartTime, ElapsedTime, Status, EndTime});
 }
 
 void frmPVTtest::RunButtons(bool running) {

@@ -20,7 +20,6 @@
 // frmPVTtestControls.cpp.
 
 #include "data/RecordBase.h"
-#include "dialogs/ControlLayout.h"
 #include "unitbase/LivePlot.h"
 #include "unitrun/LiveSamples.h"
 #include "unitbase/UnitWindow.h"
@@ -32,16 +31,6 @@
 #include <functional>
 #include <memory>
 
-class FlexGrid;
-class PeChart;
-class QCheckBox;
-class QGroupBox;
-class QLabel;
-class QLineEdit;
-class QPushButton;
-class QRadioButton;
-class QStatusBar;
-class clsConnection;
 namespace pvtgrid {
 struct Sample;
 }
@@ -49,13 +38,10 @@ struct Sample;
 class frmPVTtest : public UnitWindow, public PvtRun, public runloop::RunRecords {
     Q_OBJECT
 public:
-    static const QString kDesignedCaption;
     // The client size the layout fractions are taken against.
-    static constexpr int kLayoutWidth = 965;
-    static constexpr int kLayoutHeight = 648;
+    static constexpr int kLayoutWidth = 965, kLayoutHeight = 648;
 
     explicit frmPVTtest(QWidget* parent = nullptr);  // creates the controls and runs Form_Load
-    ~frmPVTtest() override;
 
     // ---- public members -----------------------------------------------------------
     // Takes the shared connection and creates and connects, in order, the
@@ -119,7 +105,7 @@ public:
 
     // ---- state ------------------------------------------------------------------------
     // The record objects and the connection: runloop::RunRecords.
-    ControlLayout mLayout;
+    // The layout of the controls (mLayout): UnitWindow.
 
     QString SeqName;  // empty: no sequence chosen
     qint32 SeqId = 0;
@@ -210,8 +196,6 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;  // Form_Unload
-    void resizeEvent(QResizeEvent* event) override;
-    void showEvent(QShowEvent* event) override;
 
     // ---- the run's hooks ----------------------------------------------------------------
     QString ReceiveInput() override;

@@ -18,7 +18,6 @@
 
 #include <QCheckBox>
 #include <QCloseEvent>
-#include <QFont>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -29,28 +28,16 @@
 const QString frmRealTime::kDesignedCaption = QStringLiteral("Z3080 Duzur ARAD Ezadavovo Real Time Test");
 
 frmRealTime::frmRealTime(QWidget* parent)
-    : UnitWindow(UnitWindowKind::RealTime, parent), mLayout(this, ControlLayout::Scaled) {
-    setObjectName(QStringLiteral("frmRealTime"));
-    setWindowTitle(kDesignedCaption);
+    : UnitWindow(UnitWindowKind::RealTime, QStringLiteral("frmRealTime"), kDesignedCaption,
+                 {kLayoutWidth, kLayoutHeight}, [this] { Timer1_Timer(); }, parent) {
     createControls();
-    UseLayout(mLayout);
-    Timer1.Timer = [this] { Timer1_Timer(); };
     Form_Load();
 }
 
-frmRealTime::~frmRealTime() {
-    Timer1.Enabled(false);
-    Timer1.Timer = nullptr;
-}
+frmRealTime::~frmRealTime() = default;
 
 void frmRealTime::createControls() {
-    resize(kLayoutWidth, kLayoutHeight);
-
-    lblInstName = controls::Label(this, "lblInstName", QStringLiteral("Z3080 1"), {10, 6, 150, 26});
-    const QFont big = HeadingFont();
-    lblInstName->setFont(big);
-    lblActiveFlag = controls::Label(this, "lblActiveFlag", QStringLiteral("INACTIVE"), {170, 6, 200, 26});
-    lblActiveFlag->setFont(big);
+    MakeHeadingLabels(QStringLiteral("Z3080 1"), {10, 6, 150, 26}, QStringLiteral("INACTIVE"), {170, 6, 200, 26});
 
     // Heater Information
     Frame1 = controls::Frame(this, "Frame1", QStringLiteral("Heater Information"), {10, 38, 290, 92});
@@ -204,16 +191,6 @@ void frmRealTime::Form_Activate() {
     Label13->setText(gTempLabel);
     Label16->setText(gStressLabel);
     Label10->setText(gViscLabel);
-}
-
-void frmRealTime::resizeEvent(QResizeEvent* event) {
-    UnitWindow::resizeEvent(event);
-    mLayout.Form_Resize();
-}
-
-void frmRealTime::showEvent(QShowEvent* event) {
-    UnitWindow::showEvent(event);
-    mLayout.Form_Resize();
 }
 
 void frmRealTime::closeEvent(QCloseEvent* event) {

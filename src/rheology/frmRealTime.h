@@ -26,7 +26,6 @@
 // own.
 
 #include "data/RecordBase.h"
-#include "dialogs/ControlLayout.h"
 #include "unitbase/LivePlot.h"
 #include "unitrun/LiveSamples.h"
 #include "rheology/RheologyRun.h"
@@ -38,17 +37,6 @@
 #include <functional>
 #include <memory>
 
-class FlexGrid;
-class PeChart;
-class QCheckBox;
-class QGroupBox;
-class QLabel;
-class QLineEdit;
-class QPushButton;
-class QRadioButton;
-class QStatusBar;
-class clsConnection;
-class frmTestRelatedInfo;
 namespace rheologygrid {
 struct LiveSample;
 }
@@ -59,11 +47,10 @@ public:
     // The designed caption, replaced by the container with "Unit n Real Time Test".
     static const QString kDesignedCaption;
     // The client size the layout fractions are taken against.
-    static constexpr int kLayoutWidth = 884;
-    static constexpr int kLayoutHeight = 616;
+    static constexpr int kLayoutWidth = 884, kLayoutHeight = 616;
 
     explicit frmRealTime(QWidget* parent = nullptr);  // creates the controls and runs Form_Load
-    ~frmRealTime() override;
+    ~frmRealTime() override;  // out of line, where the test information dialog is complete
 
     // ---- public operations --------------------------------------------------
     // Takes the shared connection and creates the record objects in order:
@@ -151,7 +138,7 @@ public:
     // The reply side (mReply), the run state, the tables and the set points:
     // RheologyRun.
     // The record objects and the connection: runloop::RunRecords.
-    ControlLayout mLayout;
+    // The layout of the controls (mLayout): UnitWindow.
 
     std::unique_ptr<frmTestRelatedInfo> mInfoDialog;
     // The live grid's bookkeeping: step, cycle and ramp entry of its last row.
@@ -249,8 +236,6 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;  // Form_Unload
-    void resizeEvent(QResizeEvent* event) override;
-    void showEvent(QShowEvent* event) override;
 
 public:
     // ---- the run's hooks ------------------------------------------------------

@@ -171,19 +171,10 @@ void frmRealTime::RefreshRun() {
 
 // ---- the run's hooks -------------------------------------------------------------------
 
-void frmRealTime::SetTimerInterval(int ms, bool enable) {
-    Timer1.Interval(ms);
-    if (enable) Timer1.Enabled(true);
-}
+void frmRealTime::SetTimerInterval(int ms, bool enable) { SetTickInterval(ms, enable); }
 
 void frmRealTime::ShowPanel(const QString& key, const QString& text) {
-    // The progress panel gives way to the rows waiting for the database.
-    if (key == StepTime->objectName()) {
-        ShowProgress(text);
-        return;
-    }
-    for (QLabel* panel : {StartTime, ElapsedTime, EndTime})
-        if (panel->objectName() == key) panel->setText(text);
+    ShowStatusPanel(key, text, {StartTime, ElapsedTime, EndTime});
 }
 
 void frmRealTime::RunButtons(bool running) {

@@ -10,7 +10,6 @@
 
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QFont>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -18,18 +17,15 @@
 #include <QRadioButton>
 #include <QStatusBar>
 
-const QString frmSimpleTest::kDesignedCaption = QStringLiteral("Z3080 Duzur ARAD Ezadavovo Real Time Simple Test");
-
 frmSimpleTest::frmSimpleTest(QWidget* parent)
-    : UnitWindow(UnitWindowKind::Simple, parent), mLayout(this, ControlLayout::Scaled) {
-    setObjectName(QStringLiteral("frmSimpleTest"));
-    setWindowTitle(kDesignedCaption);
+    : UnitWindow(UnitWindowKind::Simple, QStringLiteral("frmSimpleTest"),
+                 QStringLiteral("Z3080 Duzur ARAD Ezadavovo Real Time Simple Test"), {kLayoutWidth, kLayoutHeight},
+                 [this] { Timer1_Timer(); }, parent) {
     createControls();
-    UseLayout(mLayout);
 
     send = [this](const QString& f) { sendFrame(f); };
     input = [this] { return MSComm1.PortOpen() ? MSComm1.Input() : QString(); };
-    setInterval = [this](int ms) { Timer1.Interval(ms); };
+    setInterval = [this](int ms) { SetTickInterval(ms); };
     showPanel = [this](const QString& key, const QString& text) {
         (key == QLatin1String("StartTime") ? StartTime : ElapsedTime)->setText(text);
     };
@@ -43,23 +39,11 @@ frmSimpleTest::frmSimpleTest(QWidget* parent)
     speedText = [this] { return txtspeedset->text(); };
     maxPressure = [this] { return MaxPress(); };
 
-    Timer1.Timer = [this] { Timer1_Timer(); };
     Form_Load();
 }
 
-frmSimpleTest::~frmSimpleTest() {
-    Timer1.Enabled(false);
-    Timer1.Timer = nullptr;
-}
-
 void frmSimpleTest::createControls() {
-    resize(kLayoutWidth, kLayoutHeight);
-
-    lblInstName = controls::Label(this, "lblInstName", QStringLiteral("Z3080 1"), {10, 8, 150, 26});
-    const QFont big = HeadingFont();
-    lblInstName->setFont(big);
-    lblActiveFlag = controls::Label(this, "lblActiveFlag", QStringLiteral("INACTIVE"), {170, 8, 220, 26});
-    lblActiveFlag->setFont(big);
+    MakeHeadingLabels(QStringLiteral("Z3080 1"), {10, 8, 150, 26}, QStringLiteral("INACTIVE"), {170, 8, 220, 26});
 
     // Set Information
     Frame1 = controls::Frame(this, "Frame1", QStringLiteral("Set Information"), {10, 40, 344, 118});
@@ -158,16 +142,6 @@ void frmSimpleTest::Form_Load() {
     reply.mReplyPending = false;
     TickCount = 0;
     reply.ClearBuffer();
-}
-
-void frmSimpleTest::resizeEvent(QResizeEvent* event) {
-    UnitWindow::resizeEvent(event);
-    mLayout.Form_Resize();
-}
-
-void frmSimpleTest::showEvent(QShowEvent* event) {
-    UnitWindow::showEvent(event);
-    mLayout.Form_Resize();
 }
 
 void frmSimpleTest::closeEvent(QCloseEvent* event) {

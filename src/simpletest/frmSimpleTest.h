@@ -12,19 +12,11 @@
 // oscillatory test panel (frmDynamic) opens from here and sends its frames on
 // this window's port.
 
-#include "dialogs/ControlLayout.h"
 #include "simpletest/SimpleTestRun.h"
 #include "unitbase/UnitWindow.h"
 
 #include <QPointer>
 
-class QComboBox;
-class QGroupBox;
-class QLabel;
-class QLineEdit;
-class QPushButton;
-class QRadioButton;
-class QStatusBar;
 class frmDynamic;
 
 namespace comm {
@@ -34,13 +26,10 @@ class CommError;
 class frmSimpleTest : public UnitWindow, public SimpleTestRun {
     Q_OBJECT
 public:
-    static const QString kDesignedCaption;
     // The design size the layout fractions are taken against.
-    static constexpr int kLayoutWidth = 554;
-    static constexpr int kLayoutHeight = 540;
+    static constexpr int kLayoutWidth = 554, kLayoutHeight = 540;
 
     explicit frmSimpleTest(QWidget* parent = nullptr);  // creates the controls and runs Form_Load
-    ~frmSimpleTest() override;
 
     // ---- handlers ---------------------------------------------------------
     void cmdStart_Click();
@@ -52,7 +41,7 @@ public:
     // Opens (or brings up) the oscillatory test panel on this unit's port.
     void cmdDynamic_Click();
 
-    ControlLayout mLayout;
+    // The layout of the controls (mLayout): UnitWindow.
     QPointer<frmDynamic> Dynamic;
 
     // ---- controls -----------------------------------------------------------
@@ -111,8 +100,6 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;  // Form_Unload
-    void resizeEvent(QResizeEvent* event) override;
-    void showEvent(QShowEvent* event) override;
 
 private:
     void createControls();

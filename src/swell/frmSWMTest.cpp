@@ -33,8 +33,6 @@
 
 using namespace swell;
 
-const QString frmSWMTest::kDesignedCaption = QStringLiteral("LSM Test");
-
 namespace {
 
 using controls::Button;
@@ -58,32 +56,21 @@ W* indexed(W* w, int index) {
 }  // namespace
 
 frmSWMTest::frmSWMTest(int unitNumber, clsConnection* connection, QWidget* parent)
-    : UnitWindow(UnitWindowKind::Swell, parent), mLayout(this, ControlLayout::Scaled) {
+    : UnitWindow(UnitWindowKind::Swell, QStringLiteral("frmSWMTest"), QStringLiteral("LSM Test"),
+                 {kLayoutWidth, kLayoutHeight}, [this] { Timer1_Timer(); }, parent) {
     mConnection = connection;
-    setObjectName(QStringLiteral("frmSWMTest"));
-    setWindowTitle(kDesignedCaption);
     Units(unitNumber);
     createControls();
-    UseLayout(mLayout);
     lblInstName->setText(QStringLiteral("Unit") + Str(unitNumber));
-    Timer1.Timer = [this] { Timer1_Timer(); };
     Form_Load();
 }
 
 frmSWMTest::~frmSWMTest() {
-    Timer1.Enabled(false);
-    Timer1.Timer = nullptr;
     if (cfNameSeq) delete cfNameSeq.data();
 }
 
 void frmSWMTest::createControls() {
-    resize(kLayoutWidth, kLayoutHeight);
-    const QFont big = HeadingFont();
-
-    lblInstName = Label(this, QStringLiteral("lblInstName"), QStringLiteral("Unit"), {10, 6, 150, 28});
-    lblInstName->setFont(big);
-    lblActiveFlag = Label(this, QStringLiteral("lblActiveFlag"), QStringLiteral("InActive"), {170, 6, 260, 28});
-    lblActiveFlag->setFont(big);
+    MakeHeadingLabels(QStringLiteral("Unit"), {10, 6, 150, 28}, QStringLiteral("InActive"), {170, 6, 260, 28});
 
     // Readings
     Frame1 = Frame(this, QStringLiteral("Frame1"), QStringLiteral("Readings"), {10, 40, 330, 244});
@@ -311,7 +298,7 @@ void frmSWMTest::SendFrame(const QString& frame) {
     }
 }
 
-void frmSWMTest::SetTimerInterval(int ms) { Timer1.Interval(ms); }
+void frmSWMTest::SetTimerInterval(int ms) { SetTickInterval(ms); }
 
 void frmSWMTest::ShowReply(const SwellReplyResult& r) {
     const SwellTexts& t = r.texts;
@@ -334,13 +321,7 @@ void frmSWMTest::ShowStatus(const QString& caption) { lblActiveFlag->setText(cap
 void frmSWMTest::ShowPointNotRecorded(int) { lblActiveFlag->setText(unit::NoResponseCaption()); }
 
 void frmSWMTest::ShowPanel(const QString& key, const QString& text) {
-    // The progress panel gives way to the rows waiting for the database.
-    if (key == StepTime->objectName()) {
-        ShowProgress(text);
-        return;
-    }
-    for (QLabel* p : {StartTime, ElapsedTime, Status, EndTime})
-        if (p->objectName() == key) p->setText(text);
+    ShowStatusPanel(key, text, {StartTime, ElapsedTime, Status, EndTime});
 }
 
 void frmSWMTest::RunButtons(bool running) {
@@ -371,17 +352,7 @@ void frmSWMTest::Timer1_Timer() {
     }
 }
 
-// ---- layout and closing -----------------------------------------------------------------
-
-void frmSWMTest::resizeEvent(QResizeEvent* event) {
-    UnitWindow::resizeEvent(event);
-    mLayout.Form_Resize();
-}
-
-void frmSWMTest::showEvent(QShowEvent* event) {
-    UnitWindow::showEvent(event);
-    mLayout.Form_Resize();
-}
+// ---- closing ----------------------------------------------------------------------
 
 void frmSWMTest::cmdExit_Click() { CloseFromExit(); }
 

@@ -21,7 +21,6 @@
 // other buttons in frmSWMTestControls.cpp.
 
 #include "data/RecordBase.h"
-#include "dialogs/ControlLayout.h"
 #include "unitbase/LivePlot.h"
 #include "unitrun/LiveSamples.h"
 #include "unitbase/UnitWindow.h"
@@ -35,27 +34,16 @@
 #include <functional>
 #include <memory>
 
-class FlexGrid;
-class PeChart;
-class QCheckBox;
-class QGroupBox;
-class QLabel;
-class QLineEdit;
-class QPushButton;
-class QStatusBar;
-class clsConnection;
-
 class frmSWMTest : public UnitWindow, public swell::SwellRun, public runloop::RunRecords {
     Q_OBJECT
 public:
-    static const QString kDesignedCaption;
     // The design size the layout fractions are taken against.
-    static constexpr int kLayoutWidth = 990;
-    static constexpr int kLayoutHeight = 707;
+    static constexpr int kLayoutWidth = 990, kLayoutHeight = 707;
 
     // Creates the controls and loads the window for that unit over that
     // connection (record objects, captions, grid, chart, calibration).
     frmSWMTest(int unitNumber, clsConnection* connection, QWidget* parent = nullptr);
+    // Deletes the sequence picker it opened.
     ~frmSWMTest() override;
 
     // ---- set-up ------------------------------------------------------------------
@@ -89,7 +77,7 @@ public:
 
     // ---- state -----------------------------------------------------------------
     // The record objects and the connection: runloop::RunRecords.
-    ControlLayout mLayout;
+    // The layout of the controls (mLayout): UnitWindow.
     QString SeqName;
     qint32 SequenceNo = 0;
     double SetTemp = 0, SetPress = 0, SetSpeed = 0;  // as typed (temperature in display units)
@@ -150,8 +138,6 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;  // Form_Unload
-    void resizeEvent(QResizeEvent* event) override;
-    void showEvent(QShowEvent* event) override;
 
 private:
     void createControls();

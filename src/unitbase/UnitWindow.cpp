@@ -3,6 +3,7 @@
 #include "data/Globals.h"
 #include "dialogs/ControlLayout.h"
 #include "data/clsSEQUENCE_INFO.h"
+#include "dialogs/NamedControls.h"
 #include "dialogs/frmNameSeq.h"
 #include "dialogs/frmTestRelatedInfo.h"
 #include "platform/Dialogs.h"
@@ -15,6 +16,7 @@
 #include <QLabel>
 
 #include <QCloseEvent>
+#include <QEvent>
 #include <QFont>
 #include <QMdiSubWindow>
 #include <QRadioButton>
@@ -31,19 +33,54 @@ std::vector<UnitWindow*>& liveWindows() {
 
 }  // namespace
 
-UnitWindow::UnitWindow(UnitWindowKind kind, QWidget* parent)
-    : QWidget(parent), kind_(kind), maxPress_(gMaxPress) {
+UnitWindow::UnitWindow(UnitWindowKind kind, const QString& name, const QString& caption, QSize designedSize,
+                       std::function<void()> tick, QWidget* parent)
+    : QWidget(parent), mLayout(this, ControlLayout::Scaled), kind_(kind), maxPress_(gMaxPress) {
     liveWindows().push_back(this);
+    setObjectName(name);
+    setWindowTitle(caption);
+    resize(designedSize);
+    Timer1.Timer = std::move(tick);
 }
 
 QSize UnitWindow::sizeHint() const {
-    const QSize designed = layout_ ? layout_->DesignedSize() : QSize();
+    const QSize designed = mLayout.DesignedSize();
     return designed.isValid() ? designed : QWidget::sizeHint();
 }
 
 QSize UnitWindow::minimumSizeHint() const {
-    const QSize readable = layout_ ? layout_->ReadableSize() : QSize();
+    const QSize readable = mLayout.ReadableSize();
     return readable.isValid() ? readable : QWidget::minimumSizeHint();
+}
+
+bool UnitWindow::event(QEvent* event) {
+    const bool handled = QWidget::event(event);  // resizeEvent, showEvent
+    if (event->type() == QEvent::Resize || event->type() == QEvent::Show) mLayout.Form_Resize();
+    return handled;
+}
+
+void UnitWindow::MakeHeadingLabels(const QString& unitCaption, const QRect& unitPlace, const QString& statusCaption,
+                                   const QRect& statusPlace) {
+    const QFont big = HeadingFont();
+    lblInstName = controls::Label(this, QStringLiteral("lblInstName"), unitCaption, unitPlace);
+    lblInstName->setFont(big);
+    lblActiveFlag = controls::Label(this, QStringLiteral("lblActiveFlag"), statusCaption, statusPlace);
+    lblActiveFlag->setFont(big);
+}
+
+void UnitWindow::SetTickInterval(int ms, bool enable) {
+    Timer1.Interval(ms);
+    if (enable) Timer1.Enabled(true);
+}
+
+void UnitWindow::ShowStatusPanel(const QString& key, const QString& text, std::initializer_list<QLabel*> panels) {
+    // The progress panel gives way to the points waiting for the database.
+    if (progressPanel_ && key == progressPanel_->objectName()) {
+        ShowProgress(text);
+        return;
+    }
+    for (QLabel* panel : panels)
+        if (panel->objectName() == key) panel->setText(text);
 }
 
 void UnitWindow::MaxPress(double psi) {
@@ -61,6 +98,7 @@ void UnitWindow::UseMaxPressureOptions(QRadioButton* opt20000, QRadioButton* opt
 
 UnitWindow::~UnitWindow() {
     Timer1.Enabled(false);
+    Timer1.Timer = nullptr;
     auto& windows = liveWindows();
     windows.erase(std::remove(windows.begin(), windows.end(), this), windows.end());
 }

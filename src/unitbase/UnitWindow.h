@@ -5,6 +5,7 @@
 // number, and the way back to re-enable the window's own menu entry when it
 // closes.
 
+#include "dialogs/ControlLayout.h"
 #include "platform/CommPort.h"
 #include "platform/TickTimer.h"
 #include "unitrun/LiveSamples.h"
@@ -14,9 +15,9 @@
 #include <QStringList>
 #include <QWidget>
 #include <functional>
+#include <initializer_list>
 #include <memory>
 
-class ControlLayout;
 class QCloseEvent;
 class QLabel;
 namespace runloop {
@@ -28,6 +29,15 @@ class frmTestRelatedInfo;
 class QRadioButton;
 class QFont;
 class clsConnection;
+// The controls the windows of every kind hold.
+class FlexGrid;
+class PeChart;
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLineEdit;
+class QPushButton;
+class QStatusBar;
 
 // The kinds of unit window, in the order of the container's menus.
 enum class UnitWindowKind : int { RealTime = 0, Simple = 1, Pvt = 2, Swell = 3 };
@@ -44,7 +54,12 @@ public:
 class UnitWindow : public QWidget {
     Q_OBJECT
 public:
-    UnitWindow(UnitWindowKind kind, QWidget* parent = nullptr);
+    // A window of the kind, named `name` (its objectName), with its designed
+    // caption as its title and at its designed client size, which its
+    // controls are then placed against; each tick of Timer1 runs `tick`.
+    UnitWindow(UnitWindowKind kind, const QString& name, const QString& caption, QSize designedSize,
+               std::function<void()> tick, QWidget* parent = nullptr);
+    // Stops the timer that polls the unit.
     ~UnitWindow() override;
 
     UnitWindowKind kind() const { return kind_; }
@@ -56,6 +71,11 @@ public:
     // (ControlLayout::ReadableSize); a frame that holds the window scrolls
     // below it.
     QSize minimumSizeHint() const override;
+
+    // The proportional layout of the window's controls (scaled), recorded by
+    // the window's load; the controls follow it on every resize and show of
+    // the window, and the size hints come from it.
+    ControlLayout mLayout;
 
     // The unit label ("Unit 1" .. "Unit 8"); every kind has one, shown or not.
     QLabel* lblInstName = nullptr;
@@ -202,6 +222,23 @@ public:
     void ShowRowsWaiting();
 
 protected:
+    // ---- what the windows of every kind make and show alike ------------------------
+    // Makes the two heading labels in HeadingFont: lblInstName with
+    // `unitCaption` at `unitPlace`, then lblActiveFlag with `statusCaption`
+    // at `statusPlace`.
+    void MakeHeadingLabels(const QString& unitCaption, const QRect& unitPlace, const QString& statusCaption,
+                           const QRect& statusPlace);
+    // The run's timer interval (ms), the timer enabled as well when `enable`.
+    void SetTickInterval(int ms, bool enable = false);
+    // A run's text for the status-bar panel named `key`: the progress panel's
+    // through ShowProgress (points waiting for the database take its place),
+    // another's into the one of `panels` with that objectName.
+    void ShowStatusPanel(const QString& key, const QString& text, std::initializer_list<QLabel*> panels);
+
+    // After every resize and show of the window its controls follow their
+    // layout (mLayout.Form_Resize).
+    bool event(QEvent* event) override;
+
     // ---- what the port failure path needs of each kind ----------------------------
     // True while a test runs (its stop is then part of the failure).
     virtual bool RunActive() const { return false; }
@@ -273,10 +310,6 @@ protected:
     // The window's live chart drawn anew from its samples.
     virtual void RedrawLiveChart() {}
 
-    // The proportional layout of the window's controls, which its size
-    // hints come from.
-    void UseLayout(const ControlLayout& layout) { layout_ = &layout; }
-
     // Enables entry n of this kind's menu in the container (nothing for an
     // n outside 1 .. 8 or without a container).
     void EnableContainerEntry(int unitNumber);
@@ -306,5 +339,4 @@ private:
     bool latePlot_ = false;  // rows that waited were stored: the chart is redrawn
     UnitContainer* container_ = nullptr;
     QPointer<QObject> containerObject_;
-    const ControlLayout* layout_ = nullptr;
 };
