@@ -42,7 +42,7 @@ QRadioButton* option(QWidget* parent, const char* name, const QString& caption, 
 }  // namespace
 
 frmPVTtest::frmPVTtest(QWidget* parent)
-    : UnitWindow(UnitWindowKind::Pvt, QStringLiteral("frmPVTtest"), QStringLiteral("PVT Test"),
+    : RecordingWindow(UnitWindowKind::Pvt, QStringLiteral("frmPVTtest"), QStringLiteral("PVT Test"),
                  {kLayoutWidth, kLayoutHeight}, [this] { OnTimer(); }, parent) {
     createControls();
     Form_Load();

@@ -22,7 +22,7 @@
 #include "data/RecordBase.h"
 #include "unitbase/LivePlot.h"
 #include "unitrun/LiveSamples.h"
-#include "unitbase/UnitWindow.h"
+#include "unitbase/RecordingWindow.h"
 #include "unitrun/RunRecords.h"
 #include "pvt/PvtChart.h"
 #include "pvt/PvtRun.h"
@@ -35,7 +35,7 @@ namespace pvtgrid {
 struct Sample;
 }
 
-class frmPVTtest : public UnitWindow, public PvtRun, public runloop::RunRecords {
+class frmPVTtest : public RecordingWindow<PvtRun> {
     Q_OBJECT
 public:
     // The client size the layout fractions are taken against.
@@ -102,6 +102,8 @@ public:
     void RefreshPvtChart();
     // The checked curves refilled from the stored rows (after a recorded row).
     void PlotPvtResults();
+    // The same after rows that waited were stored (RecordingWindow).
+    void RedrawLiveChart() override { PlotPvtResults(); }
 
     // ---- state ------------------------------------------------------------------------
     // The record objects and the connection: runloop::RunRecords.
@@ -206,9 +208,7 @@ protected:
     double MaxPressure() const override { return MaxPress(); }
     void StopRun() override { ShutDown(); }
     QString RunningTestName() const override;
-    // The sequence picker (UnitWindow): the names read through the window's
-    // records, the chosen sequence loaded.
-    runloop::RunRecords* SequenceRecords() override { return this; }
+    // The sequence picker (UnitWindow): the chosen sequence loaded.
     void SequencePicked(const QString& name) override;
     // Start's parts (UnitWindow::StartClicked): a sequence and a calibrated
     // piston; the dialog; the records and the run. Stop asks while running.
@@ -225,12 +225,6 @@ protected:
     // stored, the chart's samples take it and the chart is redrawn; a row
     // that waited gets its grid row when it is stored.
     void SavePvtResultRow() override;
-    // Inserts a row through mTestResult within the wait given (InsertResultRow).
-    void InsertRow(const ResultPoint& row, int waitMs) override;
-    // The rows waiting shown (RowsWaitingShown), with the chart drawn anew
-    // (RedrawLiveChart) when rows that waited were stored.
-    void RowsWaitingChanged() override;
-    void RedrawLiveChart() override;
     void AddPvtGridRow() override;
     void ShowPanel(const QString& key, const QString& text) override;
     void RunButtons(bool running) override;
@@ -244,8 +238,6 @@ protected:
 private:
     void createControls();
     void Form_Load();
-    // The window's run records the points (UnitWindow: rows waiting).
-    runloop::SequenceRun* RecordingRun() override { return this; }
     // The grid's values of the present point, and a point's grid row.
     pvtgrid::Sample gridSample() const;
     void addGridSample(const pvtgrid::Sample& sample);

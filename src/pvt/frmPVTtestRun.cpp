@@ -206,14 +206,6 @@ void frmPVTtest::SavePvtResultRow() {
               AfterRowStored(mSamples, row, [this, sample] { addGridSample(sample); }, [this] { PlotPvtResults(); })});
 }
 
-void frmPVTtest::InsertRow(const ResultPoint& row, int waitMs) {
-    runloop::InsertResultRow(mTestResult.get(), row, waitMs);
-}
-
-void frmPVTtest::RowsWaitingChanged() { RowsWaitingShown(); }
-
-void frmPVTtest::RedrawLiveChart() { PlotPvtResults(); }
-
 void frmPVTtest::AddPvtGridRow() { addGridSample(gridSample()); }
 
 void frmPVTtest::addGridSample(const pvtgrid::Sample& s) {

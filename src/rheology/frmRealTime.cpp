@@ -28,7 +28,7 @@
 const QString frmRealTime::kDesignedCaption = QStringLiteral("Z3080 Duzur ARAD Ezadavovo Real Time Test");
 
 frmRealTime::frmRealTime(QWidget* parent)
-    : UnitWindow(UnitWindowKind::RealTime, QStringLiteral("frmRealTime"), kDesignedCaption,
+    : RecordingWindow(UnitWindowKind::RealTime, QStringLiteral("frmRealTime"), kDesignedCaption,
                  {kLayoutWidth, kLayoutHeight}, [this] { Timer1_Timer(); }, parent) {
     createControls();
     Form_Load();

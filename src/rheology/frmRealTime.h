@@ -30,7 +30,7 @@
 #include "unitrun/LiveSamples.h"
 #include "rheology/RheologyRun.h"
 #include "unitlink/UnitProtocol.h"
-#include "unitbase/UnitWindow.h"
+#include "unitbase/RecordingWindow.h"
 #include "unitrun/RunRecords.h"
 
 #include <QPointer>
@@ -41,7 +41,7 @@ namespace rheologygrid {
 struct LiveSample;
 }
 
-class frmRealTime : public UnitWindow, public RheologyRun, public runloop::RunRecords {
+class frmRealTime : public RecordingWindow<RheologyRun> {
     Q_OBJECT
 public:
     // The designed caption, replaced by the container with "Unit n Real Time Test".
@@ -113,6 +113,8 @@ public:
     // Takes the test's stored samples (mSamples) and plots the ticked
     // quantities against time (the most recent 5000 samples at most).
     void PlotAllSeries() override;
+    // The same after rows that waited were stored (RecordingWindow).
+    void RedrawLiveChart() override { PlotAllSeries(); }
     void chkTemp_Click();
     void chkPress_Click();
     void chkSpeed_Click();
@@ -251,12 +253,6 @@ public:
     // The same row stored at once, a refusal raised (db::DbError): the
     // download's rows, which go in with their test or not at all.
     void WriteResultRow();
-    // Inserts a row through mTestResult within the wait given (InsertResultRow).
-    void InsertRow(const ResultPoint& row, int waitMs) override;
-    // The rows waiting shown (RowsWaitingShown), with the chart drawn anew
-    // (RedrawLiveChart) when rows that waited were stored.
-    void RowsWaitingChanged() override;
-    void RedrawLiveChart() override;
     void ShowPanel(const QString& key, const QString& text) override;
     void RunButtons(bool running) override;
     // A point not recorded, the unit silent: "No Response".
@@ -268,8 +264,6 @@ private:
     void createControls();
     void Form_Load();
     void showReply(const unit::ReplyResult& result);
-    // The window's run records the points (UnitWindow: rows waiting).
-    runloop::SequenceRun* RecordingRun() override { return this; }
     // A row of the run's test stored after it waited (AfterRowStored): the
     // grid takes it unless it has moved on past the row's group.
     void ShowLateRow(const ResultPoint& row);
@@ -278,9 +272,7 @@ private:
     bool RunActive() const override { return RunState != runloop::kIdle; }
     void StopRun() override { ShutDown(); }
     QString RunningTestName() const override;
-    // The sequence picker (UnitWindow): the names read through the window's
-    // records, the chosen sequence loaded.
-    runloop::RunRecords* SequenceRecords() override { return this; }
+    // The sequence picker (UnitWindow): the chosen sequence loaded.
     void SequencePicked(const QString& name) override;
     // Start's parts (UnitWindow::StartClicked): a sequence loaded; its tables
     // within what a run holds; the dialog; the bob, the records, the run.

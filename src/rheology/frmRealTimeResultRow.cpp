@@ -41,11 +41,3 @@ void frmRealTime::WriteResultRow() {
     mTestResult->AddNew();
     mSamples.Written(TestId, LiveSamples::PointOf(TestId, *mTestResult));
 }
-
-void frmRealTime::InsertRow(const ResultPoint& row, int waitMs) {
-    runloop::InsertResultRow(mTestResult.get(), row, waitMs);
-}
-
-void frmRealTime::RowsWaitingChanged() { RowsWaitingShown(); }
-
-void frmRealTime::RedrawLiveChart() { PlotAllSeries(); }

@@ -56,7 +56,7 @@ W* indexed(W* w, int index) {
 }  // namespace
 
 frmSWMTest::frmSWMTest(int unitNumber, clsConnection* connection, QWidget* parent)
-    : UnitWindow(UnitWindowKind::Swell, QStringLiteral("frmSWMTest"), QStringLiteral("LSM Test"),
+    : RecordingWindow(UnitWindowKind::Swell, QStringLiteral("frmSWMTest"), QStringLiteral("LSM Test"),
                  {kLayoutWidth, kLayoutHeight}, [this] { Timer1_Timer(); }, parent) {
     mConnection = connection;
     Units(unitNumber);

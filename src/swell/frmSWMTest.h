@@ -23,7 +23,7 @@
 #include "data/RecordBase.h"
 #include "unitbase/LivePlot.h"
 #include "unitrun/LiveSamples.h"
-#include "unitbase/UnitWindow.h"
+#include "unitbase/RecordingWindow.h"
 #include "unitrun/RunRecords.h"
 #include "swell/SwellChart.h"
 #include "swell/SwellRun.h"
@@ -34,7 +34,7 @@
 #include <functional>
 #include <memory>
 
-class frmSWMTest : public UnitWindow, public swell::SwellRun, public runloop::RunRecords {
+class frmSWMTest : public RecordingWindow<swell::SwellRun> {
     Q_OBJECT
 public:
     // The design size the layout fractions are taken against.
@@ -74,6 +74,8 @@ public:
     // The chart after a recorded row: the new points (the rebuild when only
     // it draws the chart right).
     void PlotSwellPoints();
+    // The same after rows that waited were stored (RecordingWindow).
+    void RedrawLiveChart() override { PlotSwellPoints(); }
 
     // ---- state -----------------------------------------------------------------
     // The record objects and the connection: runloop::RunRecords.
@@ -121,12 +123,6 @@ public:
     // chart. The row is handed to the database (StoreRow): a row that waited
     // gets its grid row when it is stored.
     void SaveSwellResultRow() override;
-    // Inserts a row through mTestResult within the wait given (InsertResultRow).
-    void InsertRow(const ResultPoint& row, int waitMs) override;
-    // The rows waiting shown (RowsWaitingShown), with the chart drawn anew
-    // (RedrawLiveChart) when rows that waited were stored.
-    void RowsWaitingChanged() override;
-    void RedrawLiveChart() override;
     void AddSwellGridRow() override;
     void ShowReply(const swell::SwellReplyResult& result) override;
     void ShowStatus(const QString& caption) override;
@@ -143,8 +139,6 @@ private:
     void createControls();
     void Form_Load();
     swell::ChartTicks chartTicks() const;
-    // The window's run records the points (UnitWindow: rows waiting).
-    runloop::SequenceRun* RecordingRun() override { return this; }
     // The grid row of the present point, and a grid row added at the end.
     QStringList gridCells() const;
     void addGridRow(const QStringList& cells);
@@ -162,9 +156,7 @@ private:
     void StopRun() override { ShutDown(); }
     QString PortFailureMessage(const comm::CommError& error, bool wasRunning) const override;
     QString RunningTestName() const override;
-    // The sequence picker (UnitWindow): the names read through the window's
-    // records, the chosen sequence loaded.
-    runloop::RunRecords* SequenceRecords() override { return this; }
+    // The sequence picker (UnitWindow): the chosen sequence loaded.
     bool PickerRecordsReady() override { return haveRecords(); }
     bool PickerDeletedOnClose() const override { return true; }
     void SequencePicked(const QString& name) override;

@@ -291,14 +291,6 @@ void frmSWMTest::SaveSwellResultRow() {
     StoreRow({row, TestName, AfterRowStored(mSamples, row, [this, cells] { addGridRow(cells); })});
 }
 
-void frmSWMTest::InsertRow(const ResultPoint& row, int waitMs) {
-    runloop::InsertResultRow(mTestResult.get(), row, waitMs);
-}
-
-void frmSWMTest::RowsWaitingChanged() { RowsWaitingShown(); }
-
-void frmSWMTest::RedrawLiveChart() { PlotSwellPoints(); }
-
 QStringList frmSWMTest::gridCells() const {
     const SwellState& s = reply.state;
     return {CStr(CurStep),

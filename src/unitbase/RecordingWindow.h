@@ -1,0 +1,29 @@
+#pragma once
+// A unit window that runs a stored sequence with its kind's run (`Run`, a
+// runloop::SequenceRun) and records the run's rows through its own record
+// objects: the rheology, PVT and swell windows. What they answer alike is
+// answered here: the window's run is the one whose rows may wait for the
+// database (RecordingRun), the sequence picker reads the window's records
+// (SequenceRecords), a row goes in through the window's result record, and
+// the rows waiting are shown with the chart drawn anew after rows stored late
+// (RowsWaitingShown, RedrawLiveChart).
+
+#include "unitbase/UnitWindow.h"
+#include "unitrun/RunRecords.h"
+#include "unitrun/SequenceRun.h"
+#include "unitrun/WaitingRows.h"
+
+template <class Run>
+class RecordingWindow : public UnitWindow, public Run, public runloop::RunRecords {
+public:
+    using UnitWindow::UnitWindow;
+
+protected:
+    runloop::SequenceRun* RecordingRun() override { return this; }
+    runloop::RunRecords* SequenceRecords() override { return this; }
+    // Inserts a row through mTestResult within the wait given (InsertResultRow).
+    void InsertRow(const ResultPoint& row, int waitMs) override {
+        runloop::InsertResultRow(mTestResult.get(), row, waitMs);
+    }
+    void RowsWaitingChanged() override { RowsWaitingShown(); }
+};
