@@ -7,7 +7,6 @@
 #include "platform/PeChart.h"
 #include "unitbase/UnitChartStyle.h"
 
-#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -62,10 +61,7 @@ std::optional<double> RowDensity(const ResultPoint& row, const DensityConstants&
 void InitialChartAll(PeChart& c, const QString& subtitle) {
     using namespace unitchart;
     ClearChart(c, {kDensityColor, kPressureColor, kTemperatureColor, kPositionColor});
-    const int order[] = {0, 2, 4, 1, 3, 5};
-    for (int i : order) c.setProp(P134, i, qint32(11));
-    const qint32 values133[] = {2, 6, 6, 9, 9, 1};
-    for (int k = 0; k < 6; ++k) c.setProp(P133, order[k], values133[k]);
+    SubsetSettings(c, 11);
     StyleChart(c, QStringLiteral("PVT test"), subtitle, 0.8);
 }
 
@@ -110,39 +106,32 @@ int PlotSeries(PeChart& c, const Ticks& t, const std::vector<ResultPoint>& rows,
         liveplot::NameCurve(c, s, QString::fromLatin1(shown[size_t(s)].label), shown[size_t(s)].color);
     }
 
-    const int stored = int(rows.size());
-    const int points = afterRow ? std::min(stored, kMaxPoints) : stored;
-    const int first = stored - points;
-    liveplot::Held scratch;
-    const std::vector<double> depends{k.pistonRadius, k.iniVol,        k.iniDensity,      double(gUnitSystem),
-                                      double(t.density),  double(t.position), double(t.temperature), double(t.pressure)};
-    const int from =
-        liveplot::Keep(c, held && afterRow ? *held : scratch, subsets, version, depends, first, points);
-    if (held && !afterRow) *held = {};
-    liveplot::SetPointCount(c, points);
-    constexpr float kNoPoint = std::numeric_limits<float>::quiet_NaN();
-    for (int i = from; i < points; ++i) {
-        const ResultPoint& p = rows[size_t(first + i)];
-        const double minutes = p[resultcol::ResultTime] / 60;
-        for (int s = 0; s < subsets; ++s) {
-            double x = minutes;
-            float y = 0;
-            switch (shown[size_t(s)].curve) {
-            case Curve::Density: {
-                if (!afterRow) x = Val(Format(minutes, QStringLiteral("##.##")));
-                const std::optional<double> d = RowDensity(p, k);
-                y = d ? float(*d) : kNoPoint;  // no sample volume left: no point
-                break;
-            }
-            case Curve::Position: y = float(p[pvt::result::SampleHeight] * -1); break;
-            case Curve::Temperature: y = float(TempToDisplay(p[resultcol::SampleTemp])); break;
-            case Curve::Pressure: y = float(Val(Format(p[resultcol::Press], QStringLiteral("##0")))); break;
-            }
-            c.setProp(XData, s, i, float(x));
-            c.setProp(YData, s, i, y);
+    const std::vector<double> depends{k.pistonRadius,    k.iniVol,          k.iniDensity,
+                                      double(t.density), double(t.position), double(t.temperature),
+                                      double(t.pressure)};
+    const liveplot::SampleValue y = [&](int s, const ResultPoint& p) {
+        switch (shown[size_t(s)].curve) {
+        case Curve::Density: {
+            const std::optional<double> d = RowDensity(p, k);
+            return d ? *d : std::numeric_limits<double>::quiet_NaN();  // no sample volume left: no point
         }
-    }
-    c.setProp(Action, qint16(ActionRedraw));
+        case Curve::Position: return p[pvt::result::SampleHeight] * -1;
+        case Curve::Temperature: return TempToDisplay(p[resultcol::SampleTemp]);
+        case Curve::Pressure: return Val(Format(p[resultcol::Press], QStringLiteral("##0")));
+        }
+        return 0.0;
+    };
+    // The rebuild gives the density's time to two decimals.
+    liveplot::SampleValue x;
+    if (!afterRow)
+        x = [&](int s, const ResultPoint& p) {
+            const double minutes = p[resultcol::ResultTime] / 60;
+            return shown[size_t(s)].curve == Curve::Density ? Val(Format(minutes, QStringLiteral("##.##"))) : minutes;
+        };
+    // The refill takes the most recent rows, the rebuild every row.
+    liveplot::PlotRecent(c, afterRow ? held : nullptr, version, depends, rows,
+                         afterRow ? kMaxPoints : int(rows.size()), subsets, y, x);
+    if (held && !afterRow) *held = {};
     return subsets;
 }
 

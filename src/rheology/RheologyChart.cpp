@@ -7,23 +7,16 @@
 #include "platform/Dialogs.h"
 #include "platform/PeChart.h"
 #include "rheology/frmRealTime.h"
+#include "unitbase/UnitChartStyle.h"
 
 #include <QCheckBox>
 #include <QLabel>
-#include <algorithm>
 
 using namespace pesgo;
 
 namespace rheologychart {
 
 namespace {
-
-// The chart's property numbers that only the base settings use, by value.
-enum BaseProp : int {
-    P6 = 6, P13 = 13, P29 = 29, P43 = 43, P48 = 48, P64 = 64, P66 = 66, P93 = 93, P98 = 98, P133 = 133, P134 = 134,
-    P137 = 137, P140 = 140, P141 = 141, P142 = 142, P143 = 143, P153 = 153, P177 = 177, P203 = 203, P204 = 204,
-    P223 = 223, P226 = 226, P228 = 228,
-};
 
 struct Style {
     const char* label;
@@ -92,38 +85,10 @@ double SampleValue(Quantity q, double shearRate, double shearStress, double samp
 }
 
 void InitialChartAll(PeChart& c) {
-    c.setProp(P226, qint16(0));
-    c.setProp(P93, qint16(0));
-    c.setProp(P226, qint32(-99999));
-    c.setProp(P93, qint32(-99999));
-    c.setProp(XData, 0, 0, 0.0f);
-    for (int p = 0; p < 4; ++p) c.setProp(YData, 0, p, 0.0f);
-    for (int s : {0, 2, 4, 1, 3, 5}) c.setProp(P134, s, qint32(6));
-    const int subsets133[] = {0, 2, 4, 1, 3, 5};
-    const qint32 values133[] = {2, 6, 6, 9, 9, 1};
-    for (int k = 0; k < 6; ++k) c.setProp(P133, subsets133[k], values133[k]);
-    c.setProp(P177, qint16(10));
-    c.setProp(P48, qint16(0));
-    c.setProp(P13, qint16(2));
-    c.setProp(P29, true);
-    c.setProp(P143, true);
-    c.setProp(P153, true);
-    c.setProp(P223, true);
-    c.setProp(P137, qint16(2));
-    c.setProp(P141, true);
-    c.setProp(P142, true);
-    c.setProp(P43, qint16(0));
-    c.setProp(P228, qint16(0));
-    c.setProp(P203, qint16(0));
-    c.setProp(P6, peRgb(224, 224, 224));
-    c.setProp(P98, qint16(3));
-    c.setProp(P223, true);
-    c.setProp(P204, 0.8);
-    c.setProp(XAxisScale, qint16(ScaleLinear));
-    c.setProp(P66, true);
-    c.setProp(P64, true);
-    c.setProp(P140, qint16(3));
-    c.setProp(Action, qint16(ActionRedraw));
+    using namespace unitchart;
+    ClearPoints(c, true);
+    SubsetSettings(c, 6);
+    SetLook(c, Look{qint16(10), qint16(0), 0.8, true});
 }
 
 int LayOutAxisGroups(PeChart& c, const Ticks& ticks, const QString& subtitle) {
@@ -166,35 +131,22 @@ int PlotStoredSeries(PeChart& c, const Ticks& ticks, const std::vector<ResultPoi
     const int stored = int(samples.size());
     if (stored < 1) return 0;
 
-    // The ticked quantities and their subsets, in subset order (labels and
-    // colours written when not already there).
-    Quantity shown[kQuantityCount];
-    int count = 0;
-    for (int q = 0; q < kQuantityCount; ++q) {
-        if (!ticks[q]) continue;
-        const int s = count;
-        shown[count++] = Quantity(q);
-        liveplot::NameCurve(c, s, SubsetLabel(Quantity(q)), CurveColor(Quantity(q)));
-    }
-
-    // The most recent samples.
-    const int points = std::min(stored, kMaxPlottedPoints);
-    const int first = stored - points;
-    liveplot::Held scratch;
-    std::vector<double> depends{shearRateFactor, double(gUnitSystem)};
-    for (bool t : ticks) depends.push_back(t ? 1 : 0);
-    const int from = liveplot::Keep(c, held ? *held : scratch, count, version, depends, first, points);
-    liveplot::SetPointCount(c, points);
+    // The ticked quantities, in subset order (labels and colours written
+    // when not already there).
+    const std::vector<int> shown = liveplot::Ticked(ticks);
+    const int count = int(shown.size());
     for (int s = 0; s < count; ++s) {
-        for (int i = from; i < points; ++i) {
-            const ResultPoint& p = samples[std::size_t(first + i)];
-            c.setProp(XData, s, i, float(p[resultcol::ResultTime] / 60));
-            c.setProp(YData, s, i,
-                      float(SampleValue(shown[s], p[rheology::result::ShearRate], p[resultcol::ShearStress],
-                                        p[resultcol::SampleTemp], p[resultcol::Press], shearRateFactor)));
-        }
+        const Quantity q = Quantity(shown[size_t(s)]);
+        liveplot::NameCurve(c, s, SubsetLabel(q), CurveColor(q));
     }
-    c.setProp(Action, qint16(ActionRedraw));
+    std::vector<double> depends(shown.begin(), shown.end());
+    depends.push_back(shearRateFactor);
+    liveplot::PlotRecent(c, held, version, std::move(depends), samples, kMaxPlottedPoints, count,
+                         [&](int s, const ResultPoint& p) {
+                             return SampleValue(Quantity(shown[size_t(s)]), p[rheology::result::ShearRate],
+                                                p[resultcol::ShearStress], p[resultcol::SampleTemp], p[resultcol::Press],
+                                                shearRateFactor);
+                         });
     return count;
 }
 

@@ -137,39 +137,24 @@ int RebuildSwellChart(PeChart& c, const ChartTicks& ticks, const QString& subtit
 bool PlotSwellRows(PeChart& c, const ChartTicks& ticks, const std::vector<ResultPoint>& rows,
                    double sampleLength, liveplot::Held* held, quint64 version) {
     if (ticks[ChartSwell] && !(sampleLength > 0)) return false;
-    int subset[kChartQuantities] = {-1, -1, -1, -1};
-    int count = 0;
-    for (int q = 0; q < kChartQuantities; ++q) {
-        if (!ticks[q]) continue;
-        subset[q] = count++;
-        liveplot::NameCurve(c, subset[q], QString::fromLatin1(kCurves[q].label), kCurves[q].colour);
+    const std::vector<int> shown = liveplot::Ticked(ticks);
+    const int count = int(shown.size());
+    for (int s = 0; s < count; ++s) {
+        const Curve& curve = kCurves[shown[size_t(s)]];
+        liveplot::NameCurve(c, s, QString::fromLatin1(curve.label), curve.colour);
     }
-    const int n = int(rows.size());
-    if (n < 1) return true;
-    const int points = std::min(n, kMaxChartPoints);
-    const int first = n - points;
-    liveplot::Held scratch;
-    std::vector<double> depends{sampleLength, double(gUnitSystem)};
-    for (bool t : ticks) depends.push_back(t ? 1 : 0);
-    const int from = liveplot::Keep(c, held ? *held : scratch, count, version, depends, first, points);
-    liveplot::SetPointCount(c, points);
-    for (int q = 0; q < kChartQuantities; ++q) {
-        const int s = subset[q];
-        if (s < 0) continue;
-        for (int j = from; j < points; ++j) {
-            const ResultPoint& row = rows[size_t(first + j)];
-            double y = 0;
-            switch (q) {
-                case ChartSwell: y = row[swell::result::LengthChange] / sampleLength * 100; break;
-                case ChartSpeed: y = row[swell::result::Speed]; break;
-                case ChartTemp: y = TempToDisplay(row[resultcol::SampleTemp]); break;
-                case ChartPress: y = row[resultcol::Press]; break;
-            }
-            c.setProp(XData, s, j, float(row[resultcol::ResultTime] / 60.0));
-            c.setProp(YData, s, j, float(y));
-        }
-    }
-    c.setProp(Action, qint16(ActionRedraw));
+    std::vector<double> depends(shown.begin(), shown.end());
+    depends.push_back(sampleLength);
+    liveplot::PlotRecent(c, held, version, std::move(depends), rows, kMaxChartPoints, count,
+                         [&](int s, const ResultPoint& row) {
+                             switch (shown[size_t(s)]) {
+                                 case ChartSwell: return row[swell::result::LengthChange] / sampleLength * 100;
+                                 case ChartSpeed: return row[swell::result::Speed];
+                                 case ChartTemp: return TempToDisplay(row[resultcol::SampleTemp]);
+                                 case ChartPress: return row[resultcol::Press];
+                                 default: return 0.0;
+                             }
+                         });
     return true;
 }
 

@@ -1,6 +1,8 @@
 #pragma once
 // The points of a unit window's live chart, brought up to date after a
-// recorded sample without writing again what the chart already holds.
+// recorded sample without writing again what the chart already holds: the
+// course every test kind's live chart (rheology, PVT, swell) plots its
+// stored samples by, each kind giving only its curves and their values.
 //
 // A live chart plots the most recent samples of the window's test, one chart
 // point per sample on every curve. When the samples have only grown at their
@@ -11,8 +13,12 @@
 // write. Otherwise every point is to be written. Either way the chart reads
 // back what writing every point gives.
 
+#include "analysis/ResultGridLines.h"
+
 #include <QString>
 #include <QtGlobal>
+#include <functional>
+#include <span>
 #include <vector>
 
 class PeChart;
@@ -40,5 +46,24 @@ int Keep(PeChart& chart, Held& held, int subsets, quint64 version, const std::ve
 // next redraw a whole one.
 void NameCurve(PeChart& chart, int subset, const QString& label, qint32 colour);
 void SetPointCount(PeChart& chart, int count);
+
+// The ticked quantities by number, in order: the curve of the n-th is subset n.
+std::vector<int> Ticked(std::span<const bool> ticks);
+
+// A value a curve takes from a sample: subset, sample.
+using SampleValue = std::function<double(int subset, const ResultPoint& sample)>;
+
+// Plots the most recent `maxPoints` samples (in time order) on subsets
+// 0 .. subsets - 1, one point per sample: X the sample's time in minutes
+// (or what `x` gives, when given), Y what `y` gives, each written as a
+// single; then the point count and the redraw. `depends` are the kind's own
+// figures the values are worked out from (with the ticks that chose the
+// curves); the unit system in force is taken with them. With `held` (what
+// the last plot into this chart gave it) and the samples' version only what
+// is new since is written; without, every point is. No samples: nothing is
+// written.
+void PlotRecent(PeChart& chart, Held* held, quint64 version, std::vector<double> depends,
+                const std::vector<ResultPoint>& samples, int maxPoints, int subsets, const SampleValue& y,
+                const SampleValue& x = {});
 
 }  // namespace liveplot
