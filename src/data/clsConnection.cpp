@@ -26,7 +26,7 @@ void clsConnection::OpenDB(const QString&, const QString&, const QString&, const
                               QStringLiteral(" ;Persist Security Info=False;");
         if (connectionText_.isEmpty())
             throw db::DbError(db::ErrNoFile, QStringLiteral("Could not find file '%1'.").arg(file));
-        connection_->open(file, ConnectionTimeout);
+        connection_->open(file);
         if (connection_->isReadOnly())
             ui::MsgBox(QStringLiteral("The database file '%1' is read-only: stored tests can be opened, "
                                       "but nothing can be recorded or saved.")

@@ -25,9 +25,6 @@ public:
     db::Connection* ADOConnection() const { return connection_.get(); }
     const QString& ConnectionText() const { return connectionText_; }
 
-    // Seconds a statement waits for a database another program holds locked.
-    int ConnectionTimeout = 20;
-
     int BeginTrans();
     bool CommitTrans(int token);
     bool RollBack(int token);

@@ -1,5 +1,6 @@
 #include "platform/Database.h"
 
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QSqlDriver>
 #include <QSqlError>
@@ -11,7 +12,10 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <deque>
+#include <mutex>
 #include <sqlite3.h>
+#include <thread>
 
 namespace db {
 
@@ -40,6 +44,91 @@ QDateTime dateFromDb(const QVariant& v) {
     return t;
 }
 
+// ---------------------------------------------------------------- waits
+
+namespace {
+
+// The program's waits for a locked database over the last second.
+class WaitLedger {
+public:
+    WaitLedger() { clock_.start(); }
+    qint64 now() const { return clock_.elapsed(); }
+    int spent(qint64 now) {
+        while (!waits_.empty() && waits_.front().end <= now - 1000) {
+            total_ -= waits_.front().ms;
+            waits_.pop_front();
+        }
+        return total_;
+    }
+    void add(qint64 end, int ms) {
+        waits_.push_back({end, ms});
+        total_ += ms;
+    }
+    std::mutex mutex;
+
+private:
+    struct Wait {
+        qint64 end;
+        int ms;
+    };
+    QElapsedTimer clock_;
+    std::deque<Wait> waits_;
+    int total_ = 0;
+};
+
+WaitLedger& ledger() {
+    static WaitLedger l;
+    return l;
+}
+
+// The longest sleep of one step of a busy wait, in ms.
+constexpr int kBusyStepMs = 5;
+
+}  // namespace
+
+int WaitedInLastSecondMs() {
+    WaitLedger& l = ledger();
+    std::lock_guard<std::mutex> guard(l.mutex);
+    return l.spent(l.now());
+}
+
+QString StateText(const DbError& e) {
+    switch (e.number() & 0xff) {
+        case SQLITE_BUSY:
+        case SQLITE_LOCKED: return QStringLiteral("in use by another program");
+        case SQLITE_FULL: return QStringLiteral("disk full");
+        case SQLITE_READONLY: return QStringLiteral("read-only");
+        case SQLITE_CORRUPT:
+        case SQLITE_NOTADB: return QStringLiteral("damaged");
+        case SQLITE_IOERR: return QStringLiteral("not readable or writable (input/output error)");
+        case SQLITE_CANTOPEN: return QStringLiteral("not to be opened");
+        default: break;
+    }
+    if (e.number() == ErrNotOpen) return QStringLiteral("not open");
+    return e.description();
+}
+
+int Connection::busyHandler(void* connection, int count) {
+    auto* c = static_cast<Connection*>(connection);
+    WaitLedger& l = ledger();
+    int step = 0;
+    {
+        std::lock_guard<std::mutex> guard(l.mutex);
+        const qint64 now = l.now();
+        if (count == 0) c->busySince_ = now;
+        const qint64 statementLeft = c->busyWaitMs_ - (now - c->busySince_);
+        const qint64 programLeft = kWaitPerSecondMs - l.spent(now);
+        step = int(std::min<qint64>({statementLeft, programLeft, kBusyStepMs}));
+    }
+    if (step <= 0) return 0;
+    const qint64 start = l.now();
+    std::this_thread::sleep_for(std::chrono::milliseconds(step));
+    std::lock_guard<std::mutex> guard(l.mutex);
+    const qint64 end = l.now();
+    l.add(end, int(std::max<qint64>(step, end - start)));
+    return 1;
+}
+
 // ---------------------------------------------------------------- Connection
 
 // The SQLite handle of an open connection; nullptr for another driver.
@@ -64,7 +153,7 @@ Connection::~Connection() {
     }
 }
 
-void Connection::open(const QString& path, int busyTimeoutSeconds) {
+void Connection::open(const QString& path) {
     // SQLite would make a new, empty file on open: only existing files are opened.
     QFileInfo fi(path);
     if (!fi.exists() || !fi.isFile())
@@ -81,12 +170,14 @@ void Connection::open(const QString& path, int busyTimeoutSeconds) {
     QString uri = QUrl::fromLocalFile(fi.absoluteFilePath()).toString(QUrl::FullyEncoded) +
                   QStringLiteral("?mode=rw");
     db_.setDatabaseName(uri);
-    busyTimeoutMs_ = qMax(0, busyTimeoutSeconds) * 1000;
-    db_.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=%1").arg(busyTimeoutMs_));
+    busyWaitMs_ = kStatementWaitMs;
+    db_.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=%1").arg(kStatementWaitMs));
     path_ = fi.absoluteFilePath();
     static std::atomic<quint64> openings{0};
     opening_ = ++openings;
     if (!db_.open()) throw toDbError(db_.lastError());
+    // From here on the program's bound holds the waits, not SQLite's time-out.
+    if (sqlite3* handle = sqliteHandle(db_)) sqlite3_busy_handler(handle, &Connection::busyHandler, this);
 
     QSqlQuery q(db_);
     // Reading the catalogue is the first access to the file: a file that is not
@@ -122,16 +213,16 @@ void Connection::open(const QString& path, int busyTimeoutSeconds) {
 
 bool Connection::isOpen() const { return db_.isValid() && db_.isOpen(); }
 
-void Connection::setBusyWaitMs(int ms) {
-    if (sqlite3* handle = sqliteHandle(db_)) sqlite3_busy_timeout(handle, qMax(0, ms));
-}
+void Connection::setBusyWaitMs(int ms) { busyWaitMs_ = std::clamp(ms, 0, kStatementWaitMs); }
 
 BusyWait::BusyWait(Connection* connection, int ms) : connection_(connection) {
-    if (connection_) connection_->setBusyWaitMs(ms);
+    if (!connection_) return;
+    before_ = connection_->busyWaitMs();
+    connection_->setBusyWaitMs(ms);
 }
 
 BusyWait::~BusyWait() {
-    if (connection_) connection_->setBusyWaitMs(connection_->busyTimeoutMs());
+    if (connection_) connection_->setBusyWaitMs(before_);
 }
 
 std::optional<ChangeStamp> Connection::changeStamp() {

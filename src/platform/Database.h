@@ -64,6 +64,26 @@ struct ChangeStamp {
     bool operator==(const ChangeStamp&) const = default;
 };
 
+// How long the program waits for a database another program holds locked.
+// A statement waits at most kStatementWaitMs (less where its caller asks,
+// BusyWait), and all the waits of the whole program, every connection and
+// every window together, add up to at most kWaitPerSecondMs within any one
+// second. A statement that finds the database locked once these are spent is
+// refused at once ("database is locked") and its caller tries again later,
+// so no click, no tick and no number of windows hold the one user-interface
+// thread back for long.
+inline constexpr int kStatementWaitMs = 50;
+inline constexpr int kWaitPerSecondMs = 100;
+
+// The waits for a locked database of the last second, in ms, all connections
+// of the program together.
+int WaitedInLastSecondMs();
+
+// The database's state as the operator is told it when a statement is
+// refused: "in use by another program", "disk full", "read-only", ... (the
+// database's own words for any other failure).
+QString StateText(const DbError& e);
+
 class Connection {
 public:
     Connection();
@@ -72,9 +92,9 @@ public:
     Connection& operator=(const Connection&) = delete;
 
     // Opens an existing database file; never creates one. Throws DbError.
-    // A statement waits up to busyTimeoutSeconds for a database another
-    // connection holds locked.
-    void open(const QString& path, int busyTimeoutSeconds = 20);
+    // A statement waits for a database another connection holds locked
+    // within the program's bound (kStatementWaitMs, kWaitPerSecondMs).
+    void open(const QString& path);
     bool isOpen() const;
     bool isReadOnly() const { return readOnly_; }
     const QString& path() const { return path_; }
@@ -91,15 +111,20 @@ public:
     // is not SQLite or cannot tell.
     std::optional<ChangeStamp> changeStamp();
 
-    // How long a statement waits for a database another connection holds
-    // locked: the time-out of the opening, or another (BusyWait). Nothing
-    // for a connection that is not open or not SQLite.
-    int busyTimeoutMs() const { return busyTimeoutMs_; }
+    // How long one statement waits at most for a database another connection
+    // holds locked: kStatementWaitMs, or less (BusyWait); never more, and
+    // never beyond what is left of the program's kWaitPerSecondMs.
+    int busyWaitMs() const { return busyWaitMs_; }
     void setBusyWaitMs(int ms);
 
 private:
+    // SQLite's busy handler of the connection: sleeps in short steps while
+    // the statement's and the program's waits allow.
+    static int busyHandler(void* connection, int count);
+
     QString name_;
-    int busyTimeoutMs_ = 0;
+    int busyWaitMs_ = kStatementWaitMs;
+    qint64 busySince_ = 0;
     quint64 opening_ = 0;
     quint64 rollbacks_ = 0;
     QString path_;
@@ -107,9 +132,9 @@ private:
     bool readOnly_ = false;
 };
 
-// Within its scope the statements of the connection wait at most `ms` for a
-// database another connection holds locked, instead of the connection's
-// time-out, which comes back at its end. Nothing without a connection.
+// Within its scope the statements of the connection wait at most `ms` (up to
+// kStatementWaitMs) for a database another connection holds locked; the
+// connection's own wait comes back at its end. Nothing without a connection.
 class BusyWait {
 public:
     BusyWait(Connection* connection, int ms);
@@ -119,6 +144,7 @@ public:
 
 private:
     Connection* connection_;
+    int before_ = kStatementWaitMs;
 };
 
 // A column of a query fetched as numbers, without a QVariant per cell: the
