@@ -16,9 +16,9 @@ QDateTime nowToTheSecond() {
 }
 }  // namespace
 
+const QString clsTEST_INFO::kNewestFirst = QStringLiteral(" ORDER BY TEST_INFO.TEST_TIME DESC, TEST_INFO.TEST_ID DESC");
 const QString clsTEST_INFO::kListSql =
-    QStringLiteral("SELECT TEST_NAME, TEST_TIME, RESEARCHER_NAME, bob_no, TEST_ID  FROM TEST_INFO  "
-                   "ORDER BY TEST_TIME DESC");
+    QStringLiteral("SELECT TEST_NAME, TEST_TIME, RESEARCHER_NAME, bob_no, TEST_ID  FROM TEST_INFO ") + kNewestFirst;
 const QString clsTEST_INFO::kKeyByNameSql = kSelectColumns + QStringLiteral(" Where TEST_NAME = ?");
 const QString clsTEST_INFO::kKeyByIdSql = kSelectColumns + QStringLiteral(" Where TEST_ID = ?");
 const QString clsTEST_INFO::kDeleteSql = QStringLiteral("DELETE  FROM TEST_INFO  WHERE TEST_NAME = ?");

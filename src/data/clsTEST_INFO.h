@@ -20,6 +20,10 @@
 
 class clsTEST_INFO : public RecordBase {
 public:
+    // The order of every list of stored tests (Open Saved Test, the
+    // overlay's chooser, Search): newest first by the test's time, tests of
+    // one time newest stored first.
+    static const QString kNewestFirst;
     // Statement texts.
     static const QString kListSql;
     static const QString kKeyByNameSql;

@@ -1,6 +1,7 @@
 #include "dialogs/TestSearch.h"
 
 #include "data/DateText.h"
+#include "data/clsTEST_INFO.h"
 #include "data/Numbers.h"
 #include "dialogs/TestInfoRules.h"
 
@@ -20,8 +21,6 @@ const QStringList kOperators = {
 const QString kSelectHead = QStringLiteral(
     "select test_info.TEST_ID, test_info.TEST_NAME,test_info.RESEARCHER_NAME,test_info.TEST_TIME,"
     "test_info.FLUID_ID,test_info.SAFETY AS DESCRIPTION from test_info   ");
-
-const QString kOrderBy = QStringLiteral(" order by test_info.TEST_id desc");
 
 namespace {
 
@@ -117,7 +116,7 @@ Statement BuildStatement(const QStringList& infoFields, const QStringList& addit
         st.sql += (where.isEmpty() ? QStringLiteral(" where test_id in (") : QStringLiteral(" and test_id in (")) +
                   subquery + QLatin1Char(')');
     }
-    st.sql += kOrderBy;
+    st.sql += clsTEST_INFO::kNewestFirst;
     st.values = whereValues + subValues;
     return st;
 }

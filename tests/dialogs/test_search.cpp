@@ -3,6 +3,7 @@
 // hand-back of a chosen test.
 
 #include "data/DateText.h"
+#include "data/clsTEST_INFO.h"
 #include "dialogs/TestInfoRules.h"
 #include "dialogs/TestSearch.h"
 #include "dialogs/frmSearch.h"
@@ -29,7 +30,7 @@ QVector<Criterion> rows(std::initializer_list<Criterion> given) {
 
 TEST(SearchStatement, ShapeAndBoundValues) {
     const QString head = search::kSelectHead;
-    const QString order = " order by test_info.TEST_id desc";
+    const QString order = " ORDER BY TEST_INFO.TEST_TIME DESC, TEST_INFO.TEST_ID DESC";
     struct Case {
         const char* what;
         QVector<Criterion> info;
@@ -140,7 +141,7 @@ TEST_F(SearchDialog, LoadFillsTheListsAndNoCriteriaListsEveryTest) {
     EXPECT_EQ(g.ColWidth(3), 1500);
 
     s.cmdSearch_Click();
-    EXPECT_EQ(names(s), (QStringList{"O'Brien", "beta", "Alpha Mud"}));  // highest key first
+    EXPECT_EQ(names(s), (QStringList{"O'Brien", "beta", "Alpha Mud"}));  // newest first
     EXPECT_EQ(g.TextMatrix(0, 0), "TEST_NAME");
     EXPECT_EQ(g.TextMatrix(0, 1), "RESEARCHER_NAME");
     EXPECT_EQ(g.TextMatrix(0, 2), "TEST_TIME");
@@ -148,6 +149,23 @@ TEST_F(SearchDialog, LoadFillsTheListsAndNoCriteriaListsEveryTest) {
     EXPECT_EQ(g.TextMatrix(0, 4), "DESCRIPTION");
     EXPECT_EQ(g.TextMatrix(1, 4), "third");
     EXPECT_EQ(g.TextMatrix(3, 2), GeneralDateText(QString("2024-01-01 10:00:00")));
+}
+
+// Search lists the tests in the order Open Saved Test lists them: newest
+// first by the test's time, whatever order they were stored in.
+TEST_F(SearchDialog, ListsTheTestsInTheOrderOfOpenSavedTest) {
+    addTest("Stored last, run first", "B1", "2023-06-01 08:00:00", "F3", "fourth");
+    addTest("Same time, stored later", "B1", "2024-02-01 10:00:00", "F3", "fifth");
+    frmSearch s(&conn);
+    s.cmdSearch_Click();
+    const QStringList expected{"O'Brien", "Same time, stored later", "beta", "Alpha Mud", "Stored last, run first"};
+    EXPECT_EQ(names(s), expected);
+
+    clsTEST_INFO list;
+    list.ConnectX(&conn);
+    QStringList listed;
+    for (const QVariant& name : list.UsedName()[0]) listed << name.toString();
+    EXPECT_EQ(listed, expected);
 }
 
 TEST_F(SearchDialog, FindsByInformationAndAdditives) {
