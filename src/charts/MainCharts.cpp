@@ -7,6 +7,7 @@
 #include "charts/MainCharts.h"
 
 #include "analysis/ResultGridLines.h"
+#include "analysis/SwellPercent.h"
 #include "charts/ChartPrinting.h"
 #include "charts/MainChartsParts.h"
 #include "data/Globals.h"
@@ -507,7 +508,7 @@ double MainCharts::quantity(Quantity q, const ResultRow& row, const Sample& samp
                 .value_or(0.0);
         }
         // A swell row's RESULT_SHEAR_STRESS is its length change (swell::result::LengthChange).
-        case Quantity::Swell: return (row.stress / sample.sampleLength) * 100.0;
+        case Quantity::Swell: return swell::SwellPercent(row.stress, sample.sampleLength);
     }
     return 0.0;
 }

@@ -1,5 +1,6 @@
 #include "swell/SwellChart.h"
 
+#include "analysis/SwellPercent.h"
 #include "data/Globals.h"
 #include "data/TestKindColumns.h"
 #include "data/Units.h"
@@ -25,11 +26,13 @@ const qint32 kRed = peRgb(128, 0, 0);
 const qint32 kLightRed = peRgb(255, 0, 0);
 
 struct Curve {
-    const char* label;
+    QString label;
     qint32 colour;
 };
-const Curve kCurves[kChartQuantities] = {
-    {"Swell% ", kGreen}, {"Speed", kRed}, {"Temperature", kLightRed}, {"Pressure", kBlue}};
+const Curve kCurves[kChartQuantities] = {{kSwellCurveName, kGreen},
+                                         {QStringLiteral("Speed"), kRed},
+                                         {QStringLiteral("Temperature"), kLightRed},
+                                         {QStringLiteral("Pressure"), kBlue}};
 
 void axis(PeChart& c, int& axes, qint32 colour, const QString& title, int subsets) {
     ++axes;
@@ -47,7 +50,7 @@ void draw(PeChart& c, const ChartTicks& ticks, qint32 testId, double sampleLengt
     for (int q = 0; q < kChartQuantities; ++q) {
         if (!ticks[q]) continue;
         subset[q] = count++;
-        c.setProp(pesgo::SubsetLabel, subset[q], QString::fromLatin1(kCurves[q].label));
+        c.setProp(pesgo::SubsetLabel, subset[q], kCurves[q].label);
         c.setProp(SubsetColor, subset[q], kCurves[q].colour);
     }
     if (testId == 0) return;
@@ -70,7 +73,7 @@ void draw(PeChart& c, const ChartTicks& ticks, qint32 testId, double sampleLengt
             c.setProp(XData, subset[q], j, x);
             c.setProp(YData, subset[q], j, float(y));
         };
-        if (swellDrawn) put(ChartSwell, row.value(swell::result::LengthChange).toDouble() / sampleLength * 100);
+        if (swellDrawn) put(ChartSwell, swell::SwellPercent(row.value(swell::result::LengthChange).toDouble(), sampleLength));
         put(ChartSpeed, row.value(swell::result::Speed).toDouble());
         put(ChartTemp, TempToDisplay(row.value(clsTEST_RESULT::colRESULT_SAMPLE_TEMP).toDouble()));
         put(ChartPress, row.value(clsTEST_RESULT::colRESULT_PRESS).toDouble());
@@ -100,7 +103,7 @@ int RebuildSwellChart(PeChart& c, const ChartTicks& ticks, const QString& subtit
     c.setProp(XAxisLabel, QStringLiteral("Time (min)"));
     if (ticks[ChartSwell]) {
         ++count;
-        axis(c, axes, kGreen, QStringLiteral("Swell% "), 1);
+        axis(c, axes, kGreen, kSwellCurveName, 1);
     }
     if (ticks[ChartSpeed]) {
         ++count;
@@ -141,14 +144,14 @@ bool PlotSwellRows(PeChart& c, const ChartTicks& ticks, const std::vector<Result
     const int count = int(shown.size());
     for (int s = 0; s < count; ++s) {
         const Curve& curve = kCurves[shown[size_t(s)]];
-        liveplot::NameCurve(c, s, QString::fromLatin1(curve.label), curve.colour);
+        liveplot::NameCurve(c, s, curve.label, curve.colour);
     }
     std::vector<double> depends(shown.begin(), shown.end());
     depends.push_back(sampleLength);
     liveplot::PlotRecent(c, held, version, std::move(depends), rows, kMaxChartPoints, count,
                          [&](int s, const ResultPoint& row) {
                              switch (shown[size_t(s)]) {
-                                 case ChartSwell: return row[swell::result::LengthChange] / sampleLength * 100;
+                                 case ChartSwell: return swell::SwellPercent(row[swell::result::LengthChange], sampleLength);
                                  case ChartSpeed: return row[swell::result::Speed];
                                  case ChartTemp: return TempToDisplay(row[resultcol::SampleTemp]);
                                  case ChartPress: return row[resultcol::Press];

@@ -25,6 +25,11 @@ namespace swell {
 enum ChartQuantity : int { ChartSwell = 0, ChartSpeed, ChartTemp, ChartPress, kChartQuantities };
 using ChartTicks = std::array<bool, kChartQuantities>;
 inline constexpr int kMaxChartPoints = 5000;
+// The swell curve's name, which the chart's set-up also gives its axis, and
+// the axis title the window puts when it opens: the two spellings the window
+// has always shown ("Swell% " with its trailing blank, "Swell %").
+inline const QString kSwellCurveName = QStringLiteral("Swell% ");
+inline const QString kSwellAxisTitleAtOpen = QStringLiteral("Swell %");
 
 // The chart's base settings (subtitle: the window's test name).
 void InitialChartAll(PeChart& chart, const QString& subtitle);

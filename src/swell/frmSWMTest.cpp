@@ -236,7 +236,7 @@ void frmSWMTest::Form_Load() {
     Initial_Chart_All();
     chkSwell->setChecked(true);  // its click draws the swell axis
     Pesgo1->setProp(pesgo::XAxisLabel, QStringLiteral("Time (min)"));
-    Pesgo1->setProp(pesgo::YAxisLabel, QStringLiteral("Swell %"));
+    Pesgo1->setProp(pesgo::YAxisLabel, swell::kSwellAxisTitleAtOpen);
     reply.state.SampleLength = 0;
     reply.state.ZeroVoltage = 0;
     reply.state.RefTemp = kDefaultRefTempF;

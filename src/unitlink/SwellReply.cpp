@@ -1,5 +1,6 @@
 #include "unitlink/SwellReply.h"
 
+#include "analysis/SwellPercent.h"
 #include "data/Numbers.h"
 #include "data/Units.h"
 #include "unitlink/UnitProtocol.h"
@@ -23,7 +24,7 @@ double SensorLength(const SwellCalibration& cal, double voltage) {
 
 double SwellPercentOf(double lengthChange, double sampleLength) {
     // One decimal kept, halves away from zero (the "##0.#" mask read back).
-    return std::round(lengthChange / sampleLength * 100.0 * 10.0) / 10.0;
+    return std::round(SwellPercent(lengthChange, sampleLength) * 10.0) / 10.0;
 }
 
 namespace {
