@@ -33,14 +33,6 @@ using namespace maincharts::parts;
 
 namespace {
 
-// Properties of the 2-D chart that only the set-ups write (their meaning is the
-// control's own).
-enum : int {
-    P3 = 3, P13 = 13, P19 = 19, P29 = 29, P43 = 43, P48 = 48, P64 = 64, P66 = 66, P83 = 83, P93 = 93, P98 = 98,
-    P133 = 133, P134 = 134, P137 = 137, P140 = 140, P141 = 141, P142 = 142, P143 = 143, P153 = 153, P177 = 177,
-    P178 = 178, P203 = 203, P204 = 204, P206 = 206, P223 = 223, P226 = 226, P228 = 228, P256 = 256, P288 = 288,
-};
-
 // The frame, grid and legend writes both 2-D set-ups make, in their order.
 void frameLayout(PeChart& g) {
     using namespace pesgo;

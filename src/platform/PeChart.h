@@ -105,6 +105,15 @@ enum Prop : int {
     OverlapMultiAxes = 257,     // (0) number of value axes drawn in one plot area
 };
 
+// Property numbers that the charts' set-ups write by value, their meaning the
+// control's own (grid, fonts, lines, borders, legend), named by number.
+enum SetupProp : int {
+    P3 = 3, P6 = 6, P13 = 13, P19 = 19, P29 = 29, P43 = 43, P48 = 48, P64 = 64, P66 = 66, P83 = 83, P93 = 93,
+    P98 = 98, P133 = 133, P134 = 134, P137 = 137, P140 = 140, P141 = 141, P142 = 142, P143 = 143, P153 = 153,
+    P177 = 177, P178 = 178, P203 = 203, P204 = 204, P206 = 206, P223 = 223, P226 = 226, P228 = 228, P256 = 256,
+    P288 = 288,
+};
+
 enum ActionValue : int { ActionRedraw = 0, ActionPrint = 8, ActionNewChart = 20 };
 enum ScaleValue : int { ScaleLinear = 1, ScaleLog = 2 };
 enum ManualScaleValue : int { ManualRange = 3 };

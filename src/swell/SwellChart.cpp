@@ -86,6 +86,7 @@ void draw(PeChart& c, const ChartTicks& ticks, qint32 testId, double sampleLengt
 
 void InitialChartAll(PeChart& c, const QString& subtitle) {
     using namespace unitchart;
+    using pesgo::P133, pesgo::P134;
     ClearChart(c, {kGreen, kBlue, kLightRed, kRed});
     for (int i = 0; i < 4; ++i) c.setProp(P134, i, qint32(11));
     c.setProp(P133, 0, qint32(2));

@@ -15,13 +15,6 @@ class PeChart;
 
 namespace unitchart {
 
-// The chart's property numbers that only the base set-up uses, by value.
-enum BaseProp : int {
-    P6 = 6, P13 = 13, P29 = 29, P43 = 43, P48 = 48, P64 = 64, P66 = 66, P93 = 93, P98 = 98, P133 = 133,
-    P134 = 134, P137 = 137, P140 = 140, P141 = 141, P142 = 142, P143 = 143, P153 = 153, P177 = 177, P203 = 203,
-    P204 = 204, P223 = 223, P226 = 226, P228 = 228,
-};
-
 // No points (with `firstX`, the X value of subset 0's point 0 as well).
 void ClearPoints(PeChart& c, bool firstX);
 
