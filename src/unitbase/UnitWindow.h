@@ -49,7 +49,7 @@ enum class UnitWindowKind : int { RealTime = 0, Simple = 1, Pvt = 2, Swell = 3 }
 class UnitContainer {
 public:
     virtual ~UnitContainer() = default;
-    // Enables entry n of the kind's Add menu again.
+    // The window of the kind on unit n closes: the unit is offered again.
     virtual void EnableEntry(UnitWindowKind kind, int unitNumber) = 0;
 };
 
@@ -193,8 +193,8 @@ public:
     // ---- the unit windows that are open ---------------------------------------------
     // Every unit window of the process, whatever holds it, is known here from
     // its construction to its destruction, so that the windows that must not
-    // end or orphan a running test (the main window's Exit, the deleting of a
-    // stored test) can ask without knowing the kinds.
+    // end or orphan a running test or drop points waiting (the main window's
+    // Exit, the deleting of a stored test) can ask without knowing the kinds.
     //
     // The labels of the units whose window runs a test (TestRunning), in unit
     // order, each once ("Unit 2", "Unit 5"); empty when none runs.
@@ -336,8 +336,8 @@ protected:
     // The window's live chart drawn anew from its samples.
     virtual void RedrawLiveChart() {}
 
-    // Enables entry n of this kind's menu in the container (nothing for an
-    // n outside 1 .. 8 or without a container).
+    // Tells the container that this window of unit n closes (nothing for an
+    // n outside 1 .. 8 or without a container): the unit is offered again.
     void EnableContainerEntry(int unitNumber);
 
     // Exit: inside the container the frame closes (which asks the window
