@@ -54,6 +54,9 @@ namespace {
 constexpr int kDesignWidth = 1016;
 constexpr int kDesignHeight = 690;
 
+// The title of the exit question and of the question about points waiting at Exit.
+const QString kExitCheckTitle = QStringLiteral("Exit Check");
+
 QPushButton* button(QWidget* parent, const char* name, const QString& caption, const QString& tip, int x, int y) {
     auto* b = new QPushButton(caption, parent);
     b->setObjectName(QLatin1String(name));
@@ -393,25 +396,28 @@ void frmMain::closeEvent(QCloseEvent* event) {
     // closed, nothing asked.
     const QStringList running = UnitWindow::UnitsRunningTests();
     if (!running.isEmpty()) {
-        TrapErrors([&] { ui::MsgBox(ExitRefusal(running)); });
+        TrapErrors([&] { ui::MsgBox(runloop::ExitRefusalMessage(running)); });
         event->ignore();
         return;
     }
-    int answer = ui::vbNo;
+    // Points waiting for the database are asked about instead of the exit
+    // question: Yes and No both exit (Yes once they are stored).
+    bool exits = false;
     TrapErrors([&] {
-        answer = ui::MsgBox(QStringLiteral("Are you sure you want to exit?"), ui::vbYesNo + ui::vbExclamation,
-                            QStringLiteral("Exit Check"));
+        const std::vector<UnitWindow*> windows = UnitWindow::LiveWindows();
+        if (UnitWindow::RowsWaitingIn(windows) > 0) {
+            exits = UnitWindow::LeaveOrStoreRowsWaiting(windows, runloop::WayOut::Exit, kExitCheckTitle);
+            return;
+        }
+        exits = ui::MsgBox(QStringLiteral("Are you sure you want to exit?"), ui::vbYesNo + ui::vbExclamation,
+                           kExitCheckTitle) == ui::vbYes;
     });
-    if (answer != ui::vbYes) {
+    if (!exits) {
         event->ignore();
         return;
     }
     event->accept();
     if (EndProcess) EndProcess();
-}
-
-QString frmMain::ExitRefusal(const QStringList& units) {
-    return QStringLiteral("Cannot exit while test is running.\nTest running on: ") + units.join(QStringLiteral(", "));
 }
 
 void frmMain::cmdExit_Click() { close(); }

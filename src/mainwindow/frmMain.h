@@ -118,9 +118,12 @@ public:
 
     // Exit and the window's close (by its frame too) are refused, without the
     // exit question, while any unit window runs a test: the refusal names
-    // the units (UnitWindow::UnitsRunningTests) and nothing is stopped or
-    // closed. Otherwise the exit question, and Yes ends the process.
-    static QString ExitRefusal(const QStringList& units);
+    // the units (UnitWindow::UnitsRunningTests, runloop::ExitRefusalMessage)
+    // and nothing is stopped or closed. While recorded points wait for the
+    // database in any unit window, their question takes the exit question's
+    // place (UnitWindow::LeaveOrStoreRowsWaiting): Yes ends the process once
+    // they are stored, No at once (they are kept for the next start), Cancel
+    // keeps it. Otherwise the exit question, and Yes ends the process.
 
     // ---- controls ----------------------------------------------------------
     QWidget* client;  // the client area the layout is proportional to

@@ -223,8 +223,11 @@ QAction* frmMDIRealTime::Entry(UnitWindowKind kind, int unitNumber) const {
     return unitNumber >= 1 && unitNumber <= 8 ? entries(kind)[unitNumber] : nullptr;
 }
 
-void frmMDIRealTime::EnableEntry(UnitWindowKind kind, int unitNumber) {
-    if (QAction* a = Entry(kind, unitNumber)) a->setEnabled(true);
+void frmMDIRealTime::EnableEntry(UnitWindowKind, int unitNumber) { enableUnit(unitNumber, true); }
+
+void frmMDIRealTime::enableUnit(int unitNumber, bool enabled) {
+    for (UnitWindowKind kind : {UnitWindowKind::RealTime, UnitWindowKind::Simple, UnitWindowKind::Pvt, UnitWindowKind::Swell})
+        if (QAction* a = Entry(kind, unitNumber)) a->setEnabled(enabled && KindAvailable(kind));
 }
 
 void frmMDIRealTime::MDIForm_Load() {
@@ -282,7 +285,8 @@ void frmMDIRealTime::addUnitWindow(UnitWindowKind kind, int Index) {
     });
     // Maximised, the window fills the container, whose caption names it.
     sub->showMaximized();
-    entries(kind)[Index]->setEnabled(false);
+    // The unit's port is this window's: no other kind is offered for the unit.
+    enableUnit(Index, false);
 
     w->Timer1.Interval(1000);
     w->Timer1.Enabled(true);
@@ -346,8 +350,38 @@ void frmMDIRealTime::MenuWindowVertically_Click() { Arrange(vbTileVertical); }
 
 void frmMDIRealTime::MenuExit_Click() { close(); }
 
+std::vector<UnitWindow*> frmMDIRealTime::openChildren() const {
+    std::vector<UnitWindow*> children;
+    for (QMdiSubWindow* sub : mdiArea->subWindowList())
+        if (UnitWindow* w = UnitOf(sub); w && !sub->isHidden()) children.push_back(w);
+    return children;
+}
+
 void frmMDIRealTime::closeEvent(QCloseEvent* event) {
+    // Decided before any child closes: a refused close leaves every window
+    // open with its port.
+    const std::vector<UnitWindow*> children = openChildren();
+    // A close asked for from within a child's tick waits until it is over.
+    if (std::any_of(children.begin(), children.end(), [](UnitWindow* w) { return w->Timer1.InTick(); })) {
+        event->ignore();
+        return;
+    }
+    const QStringList running = UnitWindow::UnitsRunningTests(children);
+    if (!running.isEmpty()) {
+        ui::MsgBox(runloop::ExitRefusalMessage(running));
+        event->ignore();
+        return;
+    }
+    if (!UnitWindow::LeaveOrStoreRowsWaiting(children, runloop::WayOut::CloseWindows)) {
+        event->ignore();
+        return;
+    }
+    // Answered for all: no child asks again.
+    std::vector<QPointer<UnitWindow>> closing(children.begin(), children.end());
+    for (UnitWindow* w : children) w->RowsWaitingAnswered(true);
     mdiArea->closeAllSubWindows();
+    for (const QPointer<UnitWindow>& w : closing)
+        if (w) w->RowsWaitingAnswered(false);
     const auto subs = mdiArea->subWindowList();
     const bool refused = std::any_of(subs.begin(), subs.end(), [](QMdiSubWindow* s) { return s->isVisible(); });
     if (refused)

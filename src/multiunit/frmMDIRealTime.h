@@ -4,12 +4,17 @@
 // rheology test ("Regular Test"), the simple test, the PVT test and the
 // swell test ("LSM test"); adding a unit creates the child, shows it, starts
 // its one-second timer and opens its serial port on the unit's port from the
-// settings file. A unit's entry is greyed while its window of that kind is
-// open; the child re-enables it when it closes.
+// settings file. While a unit's window (of any kind) is open, the unit's
+// entry is greyed in all four menus, its port being that window's; the child
+// gives them back when it closes.
 //
 // The application keeps one instance (ShowInstance); the main window opens
-// it modeless. Closing the container closes every child first; a child that
-// refuses (its test runs) keeps the container open.
+// it modeless. Closing the container (its close box or Exit) decides before
+// any child closes: while a child runs a test it is refused, naming the
+// units, and every child stays open with its port; with recorded points
+// waiting in the children it asks once about them (Yes stores them first, No
+// leaves them kept for the next start, Cancel keeps every window open). Then
+// every child closes without asking again.
 //
 // Each child sits in its frame inside a scrolling area (UnitFrame): the
 // child opens maximised, keeps its designed size as the frame's normal size
@@ -95,7 +100,8 @@ public:
 
     // The entry of a kind and unit (nullptr outside 1 .. 8).
     QAction* Entry(UnitWindowKind kind, int unitNumber) const;
-    // Enables that entry again (a child closing).
+    // A child of the kind on unit n closes: the unit's entries of every kind
+    // are enabled again.
     void EnableEntry(UnitWindowKind kind, int unitNumber) override;
     // True when windows of this kind can be created (every kind of the
     // menus: a value outside them is none).
@@ -136,6 +142,10 @@ private:
     void addUnitWindow(UnitWindowKind kind, int Index);
     // Keeps a frame inside the container's area (its child scrolls instead).
     void keepInside(QMdiSubWindow* sub) const;
+    // The entries of unit n in every kind's menu enabled or greyed.
+    void enableUnit(int unitNumber, bool enabled);
+    // The children whose frames are open.
+    std::vector<UnitWindow*> openChildren() const;
     std::array<QAction*, 9>& entries(UnitWindowKind kind);
     const std::array<QAction*, 9>& entries(UnitWindowKind kind) const;
 

@@ -105,9 +105,13 @@ UnitWindow::~UnitWindow() {
 
 QString UnitWindow::UnitLabel() const { return lblInstName ? lblInstName->text() : windowTitle(); }
 
-QStringList UnitWindow::UnitsRunningTests() {
+std::vector<UnitWindow*> UnitWindow::LiveWindows() { return liveWindows(); }
+
+QStringList UnitWindow::UnitsRunningTests() { return UnitsRunningTests(liveWindows()); }
+
+QStringList UnitWindow::UnitsRunningTests(const std::vector<UnitWindow*>& windows) {
     std::vector<const UnitWindow*> running;
-    for (const UnitWindow* w : liveWindows())
+    for (const UnitWindow* w : windows)
         if (w->TestRunning()) running.push_back(w);
     // Units 1 .. 8 by number; a label of another form after them.
     auto order = [](const UnitWindow* w) {
@@ -233,7 +237,7 @@ void UnitWindow::StopClicked() {
     } catch (const comm::CommError& e) {
         PortLost(e, running);
     }
-    SettleRowsWaiting(false);
+    SettleRowsWaiting();
 }
 
 void UnitWindow::RefreshClicked() {
@@ -320,7 +324,7 @@ bool UnitWindow::CloseRefused(QCloseEvent* event, bool testRunning, const QStrin
         event->ignore();
         return true;
     }
-    if (!SettleRowsWaiting(true)) {
+    if (!rowsWaitingAnswered_ && !LeaveOrStoreRowsWaiting({this}, runloop::WayOut::CloseWindow)) {
         event->ignore();
         return true;
     }
@@ -377,19 +381,59 @@ void UnitWindow::RowsWaitingShown() {
     }
 }
 
-bool UnitWindow::SettleRowsWaiting(bool closing) {
+void UnitWindow::SettleRowsWaiting() {
     runloop::SequenceRun* run = RecordingRun();
-    if (!run || run->RowsWaiting() == 0) return true;
+    if (!run || run->RowsWaiting() == 0) return;
     const int answer = ui::MsgBox(runloop::RowsWaitingQuestion(lblInstName ? lblInstName->text() : QString(),
                                                                run->RowsWaitingTest(), run->RowsWaiting(),
-                                                               run->RowsWaitingReason(), closing),
+                                                               run->RowsWaitingReason()),
                                   ui::vbYesNoCancel + ui::vbExclamation);
     // The ticks go on under the question: some may have been stored meanwhile.
     if (answer == ui::vbYes)
         run->StoreWaitingRows();
     else if (answer == ui::vbNo)
         run->DropWaitingRows();
-    return run->RowsWaiting() == 0;
+}
+
+// ---- the ways out ----------------------------------------------------------------------------
+
+int UnitWindow::RowsWaitingIn(const std::vector<UnitWindow*>& windows) {
+    int count = 0;
+    for (UnitWindow* w : windows)
+        if (const runloop::SequenceRun* run = w->RecordingRun()) count += run->RowsWaiting();
+    return count;
+}
+
+bool UnitWindow::LeaveOrStoreRowsWaiting(const std::vector<UnitWindow*>& windows, runloop::WayOut way,
+                                         const QString& title) {
+    // The ticks go on under the question; a window may even go away.
+    std::vector<QPointer<UnitWindow>> held(windows.begin(), windows.end());
+    auto alive = [&] {
+        std::vector<UnitWindow*> now;
+        for (const QPointer<UnitWindow>& w : held)
+            if (w) now.push_back(w);
+        return now;
+    };
+    int stillWaiting = 0;  // after a Yes that stored not all
+    for (;;) {
+        QStringList waiting;
+        for (UnitWindow* w : alive()) {
+            const runloop::SequenceRun* run = w->RecordingRun();
+            if (!run) continue;
+            const QString unit = w->lblInstName ? w->lblInstName->text() : w->windowTitle();
+            for (const runloop::WaitingRows::TestRows& t : run->RowsWaitingTests())
+                waiting << runloop::RowsWaitingText(unit, t.test, t.count, run->RowsWaitingReason());
+        }
+        if (waiting.isEmpty()) return true;
+        const int answer = ui::MsgBox(runloop::WayOutQuestion(waiting, way, stillWaiting),
+                                      ui::vbYesNoCancel + ui::vbExclamation + ui::vbDefaultButton3, title);
+        // No: the points stay as they are, kept for the next start.
+        if (answer == ui::vbNo) return true;
+        if (answer != ui::vbYes) return false;
+        for (UnitWindow* w : alive())
+            if (runloop::SequenceRun* run = w->RecordingRun()) run->StoreWaitingRows();
+        stillWaiting = RowsWaitingIn(alive());
+    }
 }
 
 void UnitWindow::ReleaseUnit(int unitNumber) {

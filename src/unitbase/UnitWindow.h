@@ -9,6 +9,7 @@
 #include "platform/CommPort.h"
 #include "platform/TickTimer.h"
 #include "unitrun/LiveSamples.h"
+#include "unitrun/RunMessages.h"
 
 #include <QPointer>
 #include <QString>
@@ -17,6 +18,7 @@
 #include <functional>
 #include <initializer_list>
 #include <memory>
+#include <vector>
 
 class QCloseEvent;
 class QLabel;
@@ -47,7 +49,7 @@ enum class UnitWindowKind : int { RealTime = 0, Simple = 1, Pvt = 2, Swell = 3 }
 class UnitContainer {
 public:
     virtual ~UnitContainer() = default;
-    // Enables entry n of the kind's Add menu again.
+    // The window of the kind on unit n closes: the unit is offered again.
     virtual void EnableEntry(UnitWindowKind kind, int unitNumber) = 0;
 };
 
@@ -191,8 +193,8 @@ public:
     // ---- the unit windows that are open ---------------------------------------------
     // Every unit window of the process, whatever holds it, is known here from
     // its construction to its destruction, so that the windows that must not
-    // end or orphan a running test (the main window's Exit, the deleting of a
-    // stored test) can ask without knowing the kinds.
+    // end or orphan a running test or drop points waiting (the main window's
+    // Exit, the deleting of a stored test) can ask without knowing the kinds.
     //
     // The labels of the units whose window runs a test (TestRunning), in unit
     // order, each once ("Unit 2", "Unit 5"); empty when none runs.
@@ -209,6 +211,31 @@ public:
     // The unit label as the registry names it: lblInstName's text, or the
     // window's title when it has no label.
     QString UnitLabel() const;
+
+    // ---- the ways out ------------------------------------------------------------------
+    // Every way out (the program's Exit, closing the multi-unit window,
+    // closing a unit window) decides before anything closes: while a test
+    // runs it is refused, naming the units; then it asks about the recorded
+    // points waiting in its windows (LeaveOrStoreRowsWaiting).
+    //
+    // The unit windows alive, in the order they were made.
+    static std::vector<UnitWindow*> LiveWindows();
+    // The labels of the units among `windows` that run a test, as
+    // UnitsRunningTests names them.
+    static QStringList UnitsRunningTests(const std::vector<UnitWindow*>& windows);
+    // The recorded points waiting for the database in `windows`.
+    static int RowsWaitingIn(const std::vector<UnitWindow*>& windows);
+    // The way out's question while points wait in `windows`
+    // (runloop::WayOutQuestion, each test named with how many points, the
+    // box titled `title`): Yes tries to store them now and asks again, saying
+    // how many still wait, until none does; No goes out, leaving them as they
+    // are (they are kept for the next start, never dropped); Cancel, the
+    // default, stays. True when the way out goes on (none waits, or No).
+    static bool LeaveOrStoreRowsWaiting(const std::vector<UnitWindow*>& windows, runloop::WayOut way,
+                                        const QString& title = QString());
+    // The way out that closes this window has asked already (the multi-unit
+    // window's close): its own close does not ask again while this holds.
+    void RowsWaitingAnswered(bool answered) { rowsWaitingAnswered_ = answered; }
 
     // ---- recorded points waiting for the database --------------------------------
     // The progress panel of the status bar ("StepTime"): while recorded points
@@ -289,11 +316,10 @@ protected:
     // PVT and swell windows are theirs); none for the other kinds.
     virtual runloop::SequenceRun* RecordingRun() { return nullptr; }
     const runloop::SequenceRun* RecordingRun() const { return const_cast<UnitWindow*>(this)->RecordingRun(); }
-    // Stop (closing false) and closing with points waiting ask what becomes
-    // of them (RowsWaitingQuestion): Yes tries to store them now, No drops
-    // them, Cancel keeps them waiting, the window trying on its ticks. True
-    // when none waits after: a close goes on.
-    bool SettleRowsWaiting(bool closing);
+    // Stop with points waiting asks what becomes of them
+    // (RowsWaitingQuestion): Yes tries to store them now, No drops them,
+    // Cancel keeps them waiting, the window trying on its ticks.
+    void SettleRowsWaiting();
     // What a recording window does once one of its recorded rows is stored
     // (the `stored` of runloop::RecordedRow): the samples its grid and chart
     // hold take the row; a row stored on its own tick goes on with `onTime`
@@ -310,8 +336,8 @@ protected:
     // The window's live chart drawn anew from its samples.
     virtual void RedrawLiveChart() {}
 
-    // Enables entry n of this kind's menu in the container (nothing for an
-    // n outside 1 .. 8 or without a container).
+    // Tells the container that this window of unit n closes (nothing for an
+    // n outside 1 .. 8 or without a container): the unit is offered again.
     void EnableContainerEntry(int unitNumber);
 
     // Exit: inside the container the frame closes (which asks the window
@@ -322,7 +348,8 @@ protected:
     // refused, the event ignored. A close asked for from within a tick (a
     // message box of the tick still open) waits silently until the tick is
     // over; one asked for while a test runs is refused with the refusal said;
-    // one with recorded points waiting asks (SettleRowsWaiting).
+    // one with recorded points waiting asks (LeaveOrStoreRowsWaiting, unless
+    // the multi-unit window's close has asked: RowsWaitingAnswered).
     bool CloseRefused(QCloseEvent* event, bool testRunning, const QString& refusal);
     // The last part of a close: unit n's menu entry comes back and the port
     // is let go.
@@ -332,6 +359,7 @@ private:
     UnitWindowKind kind_;
     int units_ = 0;
     bool inPortFailure_ = false;
+    bool rowsWaitingAnswered_ = false;
     double maxPress_;
     QPointer<QRadioButton> opt20000_, opt30000_;
     QPointer<QLabel> progressPanel_;

@@ -96,19 +96,44 @@ QString RowsWaitingText(const QString& unit, const QString& test, int count, con
            QStringLiteral(" waiting to be stored (") + reason + QLatin1Char(')');
 }
 
-QString RowsWaitingQuestion(const QString& unit, const QString& test, int count, const QString& reason,
-                            bool closing) {
+QString RowsWaitingQuestion(const QString& unit, const QString& test, int count, const QString& reason) {
     const QString points = pointsText(count);
-    QString text = unitAndTest(unit, test) + QStringLiteral(": ") + points +
-                   QStringLiteral(" recorded but not yet stored; the database refuses them (") + reason +
-                   QStringLiteral(").") + QChar(13) + QChar(13);
-    if (closing)
-        return text + QStringLiteral("Yes: try to store them now; the window closes once they are stored.") + QChar(13) +
-               QStringLiteral("No: close the window and drop them: ") + points + QStringLiteral(" not stored.") +
-               QChar(13) + QStringLiteral("Cancel: keep the window open; it keeps trying to store them.");
-    return text + QStringLiteral("Yes: try to store them now.") + QChar(13) + QStringLiteral("No: drop them: ") +
-           points + QStringLiteral(" not stored.") + QChar(13) +
+    return unitAndTest(unit, test) + QStringLiteral(": ") + points +
+           QStringLiteral(" recorded but not yet stored; the database refuses them (") + reason +
+           QStringLiteral(").") + QChar(13) + QChar(13) + QStringLiteral("Yes: try to store them now.") + QChar(13) +
+           QStringLiteral("No: drop them: ") + points + QStringLiteral(" not stored.") + QChar(13) +
            QStringLiteral("Cancel: keep them; the window keeps trying to store them.");
+}
+
+// ---- the ways out ---------------------------------------------------------------------------
+
+QString ExitRefusalMessage(const QStringList& units) {
+    return QStringLiteral("Cannot exit while test is running.\nTest running on: ") + units.join(QStringLiteral(", "));
+}
+
+QString WayOutQuestion(const QStringList& waiting, WayOut way, int stillWaiting) {
+    const QChar cr(13);
+    QString text;
+    if (stillWaiting > 0)
+        text = QStringLiteral("Not all could be stored: ") + pointsText(stillWaiting) + QStringLiteral(" still waiting.") +
+               cr + cr;
+    text += QStringLiteral("Recorded points not yet stored; the database refuses them:") + cr +
+            waiting.join(cr) + cr + cr;
+    switch (way) {
+    case WayOut::Exit:
+        return text + QStringLiteral("Yes: try to store them now; Z3080DAQ exits once they are stored.") + cr +
+               QStringLiteral("No: exit; the points are kept and stored at the next start.") + cr +
+               QStringLiteral("Cancel: do not exit; the windows keep trying to store them.");
+    case WayOut::CloseWindows:
+        return text + QStringLiteral("Yes: try to store them now; the windows close once they are stored.") + cr +
+               QStringLiteral("No: close the windows; the points are kept and stored at the next start.") + cr +
+               QStringLiteral("Cancel: keep the windows open; they keep trying to store them.");
+    case WayOut::CloseWindow:
+        break;
+    }
+    return text + QStringLiteral("Yes: try to store them now; the window closes once they are stored.") + cr +
+           QStringLiteral("No: close the window; the points are kept and stored at the next start.") + cr +
+           QStringLiteral("Cancel: keep the window open; it keeps trying to store them.");
 }
 
 // ---- a port failure ---------------------------------------------------------------------------

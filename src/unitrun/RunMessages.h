@@ -6,6 +6,7 @@
 
 #include <QDateTime>
 #include <QString>
+#include <QStringList>
 
 namespace runloop {
 
@@ -57,11 +58,28 @@ QString SwellRowNotSavedMessage(int number, const QString& description);
 // test, how many and the database's reason ("Unit 3, test "Mud A": 5 points
 // waiting to be stored (database is locked)"; "1 point").
 QString RowsWaitingText(const QString& unit, const QString& test, int count, const QString& reason);
-// The question of Stop (closing false) or of closing the window while
-// points wait: Yes tries to store them now, No drops them (saying how many),
-// Cancel keeps them waiting while the window keeps trying.
-QString RowsWaitingQuestion(const QString& unit, const QString& test, int count, const QString& reason,
-                            bool closing);
+// The question of Stop while points wait: Yes tries to store them now, No
+// drops them (saying how many), Cancel keeps them waiting while the window
+// keeps trying.
+QString RowsWaitingQuestion(const QString& unit, const QString& test, int count, const QString& reason);
+
+// ---- the ways out ---------------------------------------------------------------------------
+
+// The ways out that ask about recorded points waiting: the program's Exit
+// (and the main window's close), closing the multi-unit window (its Exit
+// too) and closing one unit window.
+enum class WayOut { Exit, CloseWindows, CloseWindow };
+// The refusal of the program's Exit or of closing the multi-unit window
+// while units run tests, naming them: "Cannot exit while test is
+// running.\nTest running on: Unit 2, Unit 5".
+QString ExitRefusalMessage(const QStringList& units);
+// The question of a way out while recorded points wait: the line of each
+// test whose points wait (RowsWaitingText), then the answers. Yes tries to
+// store them now, the way out going on once all are stored; No goes out and
+// leaves them kept, to be stored at the next start; Cancel stays. Asked again
+// after a Yes that stored not all, it first says how many still wait
+// (stillWaiting; 0 the first time).
+QString WayOutQuestion(const QStringList& waiting, WayOut way, int stillWaiting);
 
 // ---- a port failure ---------------------------------------------------------------------------
 

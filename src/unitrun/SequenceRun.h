@@ -93,6 +93,8 @@ public:
     // The test of the oldest row waiting, and why the database refused it.
     QString RowsWaitingTest() const { return waiting_.Test(); }
     QString RowsWaitingReason() const { return waiting_.Reason(); }
+    // The tests whose rows wait, each with how many (WaitingRows::Tests).
+    std::vector<WaitingRows::TestRows> RowsWaitingTests() const { return waiting_.Tests(); }
     // The rows waiting tried again: each tick's first database work, or the
     // operator's retry. A refusal is kept as the reason; the window is told
     // (RowsWaitingChanged).

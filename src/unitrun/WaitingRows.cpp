@@ -65,6 +65,21 @@ int WaitingRows::CountOf(qint32 testId) const {
 
 QString WaitingRows::Test() const { return rows_.empty() ? QString() : rows_.front().test; }
 
+std::vector<WaitingRows::TestRows> WaitingRows::Tests() const {
+    std::vector<TestRows> tests;
+    std::vector<qint32> ids;
+    for (const RecordedRow& r : rows_) {
+        const auto at = std::find(ids.begin(), ids.end(), r.TestId());
+        if (at != ids.end()) {
+            ++tests[std::size_t(at - ids.begin())].count;
+            continue;
+        }
+        ids.push_back(r.TestId());
+        tests.push_back({r.test, 1});
+    }
+    return tests;
+}
+
 void InsertResultRow(clsTEST_RESULT* records, const ResultPoint& row, int waitMs) {
     if (!records)
         throw db::DbError(db::ErrNotOpen, QStringLiteral("The window has no database connection."));

@@ -21,6 +21,7 @@
 #include <QString>
 #include <deque>
 #include <functional>
+#include <vector>
 
 class clsTEST_RESULT;
 
@@ -61,6 +62,13 @@ public:
     int CountOf(qint32 testId) const;
     // The test of the oldest row waiting (empty when none waits).
     QString Test() const;
+    // The tests whose rows wait, in the order of their oldest row waiting:
+    // each test's name and how many of its rows wait.
+    struct TestRows {
+        QString test;
+        int count = 0;
+    };
+    std::vector<TestRows> Tests() const;
     // The database's last refusal: its number and words ("database is locked").
     int ReasonNumber() const { return reasonNumber_; }
     const QString& Reason() const { return reason_; }

@@ -1,13 +1,15 @@
 // What the main window and the open-test dialog may not do to a test a unit
 // is running: the main window's Exit and close are refused while a unit
-// window runs a test, naming its unit, and nothing stops; Delete refuses the
-// test a unit is recording. A rheology window runs a real test over the
-// database the main window opens.
+// window runs a test, naming its unit, and nothing stops; with recorded points
+// waiting for the database they ask about them, naming each test; Delete
+// refuses the test a unit is recording. A rheology window runs a real test
+// over the database the main window opens.
 
 #include "rheology/RunWindowFixture.h"
 
 #include "mainwindow/frmMain.h"
 #include "mainwindow/frmOpenTest.h"
+#include "support/DatabaseFaults.h"
 #include "unitrun/RunStates.h"
 
 #include <QLabel>
@@ -142,4 +144,123 @@ TEST_F(RunningUnitDoors, DeleteRefusesTheTestAUnitRecordsAndTakesAnother) {
     deleteTest("Run B");
     EXPECT_EQ(infos(running), 0);
     EXPECT_EQ(rows(running), 0);
+}
+
+namespace {
+
+// The main window's ways out with points waiting for the database and no
+// test running: which way, the answers to its questions in turn, the
+// database free again before it is asked, and what follows.
+enum class Door { Exit, FileExit, CloseBox };
+struct ExitCase {
+    const char* name;
+    Door door;
+    std::vector<int> answers;
+    bool releasedFirst;  // the other program has let the database go before Exit
+    bool exits;
+    bool stored;         // every point waiting stored
+};
+
+const ExitCase kExitCases[] = {
+    {"CancelKeepsTheProgram", Door::CloseBox, {ui::vbCancel}, true, false, false},
+    {"NoExitsAndLeavesThemKept", Door::FileExit, {ui::vbNo}, false, true, false},
+    {"YesStoresThemAndExits", Door::Exit, {ui::vbYes}, true, true, true},
+    {"YesWhileRefusedAsksAgainAndCancelKeepsTheProgram", Door::Exit, {ui::vbYes, ui::vbCancel}, false, false, false},
+    {"YesWhileRefusedAsksAgainAndNoExits", Door::CloseBox, {ui::vbYes, ui::vbNo}, false, true, false},
+};
+
+class ExitWithPointsWaiting : public RunningUnitDoors, public ::testing::WithParamInterface<ExitCase> {};
+
+INSTANTIATE_TEST_SUITE_P(Answers, ExitWithPointsWaiting, ::testing::ValuesIn(kExitCases),
+                         [](const ::testing::TestParamInfo<ExitCase>& info) { return std::string(info.param.name); });
+
+}  // namespace
+
+// Two units' tests stopped with points the database refused (another
+// program holds it locked): every way out of the main window asks about
+// them, naming each test and how many, instead of the exit question. Yes
+// stores them and exits, or says how many still wait and asks again; No
+// exits leaving them kept (never dropped); Cancel, the default, keeps the
+// program.
+TEST_P(ExitWithPointsWaiting, EveryWayOutAsksNamingEachTest) {
+    const ExitCase& c = GetParam();
+    const qint32 a = startRecording("Run A");
+    // A second unit's window records "Run B".
+    frmRealTime w5;
+    w5.InitialInst(&conn);
+    w5.PortOpenHook = [] { return true; };
+    w5.SendHook = [](const QString&) {};
+    w5.lblInstName->setText("Unit 5");
+    testing_support::PickSequence(w5, "Seq");
+    w5.mReply.readings.mSampleTemp = 75;
+    {
+        TestEntry entry;
+        entry.name = "Run B";
+        AnswerTestInfo answer(entry);
+        w5.cmdStart_Stop->click();
+    }
+    ASSERT_EQ(w5.RunState, runloop::kStepRunning);
+    const qint32 b = w5.TestId;
+    auto m = openMain();
+
+    const int storedA = rows(a), storedB = rows(b);
+    auto lock = std::make_unique<testing_support::LockedDatabase>(db.path());
+    auto tickBoth = [&] {
+        tick();
+        w5.FramesParsed(1);
+        w5.Timer1.Tick();
+    };
+    for (int i = 0; i < 100 && (w->RowsWaiting() < 2 || w5.RowsWaiting() < 1); ++i) tickBoth();
+    const int waitingA = w->RowsWaiting(), waitingB = w5.RowsWaiting();
+    ASSERT_GE(waitingA, 2);
+    ASSERT_GE(waitingB, 1);
+    // Both stopped, the points kept waiting (Stop's own question: Cancel).
+    dialogs.answers = {ui::vbCancel, ui::vbCancel};
+    w->cmdStop->click();
+    w5.cmdStop->click();
+    ASSERT_EQ(w->RunState, runloop::kIdle);
+    ASSERT_EQ(w5.RunState, runloop::kIdle);
+    ASSERT_TRUE(UnitWindow::UnitsRunningTests().isEmpty());
+
+    if (c.releasedFirst) lock->Release();
+    dialogs.clear();
+    dialogs.answers.assign(c.answers.begin(), c.answers.end());
+    switch (c.door) {
+    case Door::Exit: m->cmdExit->click(); break;
+    case Door::FileExit: m->MenuFileExit->trigger(); break;
+    case Door::CloseBox: m->close(); break;
+    }
+
+    const QString points = QStringLiteral("%1 point%2").arg(waitingB).arg(waitingB == 1 ? "" : "s");
+    const QString question = QStringLiteral(
+                                 "Recorded points not yet stored; the database refuses them:\r"
+                                 "Unit 2, test \"Run A\": %1 points waiting to be stored (database is locked)\r"
+                                 "Unit 5, test \"Run B\": %2 waiting to be stored (database is locked)\r\r"
+                                 "Yes: try to store them now; Z3080DAQ exits once they are stored.\r"
+                                 "No: exit; the points are kept and stored at the next start.\r"
+                                 "Cancel: do not exit; the windows keep trying to store them.")
+                                 .arg(waitingA)
+                                 .arg(points);
+    QStringList asked{question};
+    if (c.answers.size() > 1)
+        asked << QStringLiteral("Not all could be stored: %1 points still waiting.\r\r").arg(waitingA + waitingB) +
+                     question;
+    EXPECT_EQ(dialogs.texts(), asked);  // never "Are you sure you want to exit?" as well
+    for (const ui::MessageRequest& box : dialogs.messages) {
+        EXPECT_EQ(box.title, "Exit Check");
+        EXPECT_EQ(box.style, ui::vbYesNoCancel + ui::vbExclamation + ui::vbDefaultButton3);
+    }
+    EXPECT_EQ(ended, c.exits ? 1 : 0);
+    EXPECT_EQ(m->isVisible(), !c.exits);
+    if (c.stored) {
+        EXPECT_EQ(w->RowsWaiting() + w5.RowsWaiting(), 0);
+        EXPECT_EQ(rows(a), storedA + waitingA);
+        EXPECT_EQ(rows(b), storedB + waitingB);
+    } else {
+        // Nothing dropped: the points still wait, kept for the next start.
+        EXPECT_EQ(w->RowsWaiting(), waitingA);
+        EXPECT_EQ(w5.RowsWaiting(), waitingB);
+        EXPECT_EQ(rows(a), storedA);
+        EXPECT_EQ(rows(b), storedB);
+    }
 }

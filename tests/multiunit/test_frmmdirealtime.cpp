@@ -197,6 +197,41 @@ TEST_F(MultiUnitWindow, AChildClosedThroughItsFrameGivesBackItsEntryUnlessItsTes
     EXPECT_FALSE(m->MenuAdd[2]->isEnabled());
 }
 
+// A unit whose window of any kind is open is offered in no kind's menu (its
+// port is that window's: the PVT Test menu used to offer a unit open as a
+// rheology window, then refuse it with "Port already open"); every kind
+// offers it again once that window closes. Each kind opened first.
+TEST_F(MultiUnitWindow, AUnitWithAWindowOpenIsOfferedInNoMenuUntilItCloses) {
+    UnitSimulator unit;
+    unit.attachToPort(5);
+    noDevice(6);
+    writePorts({5, 6});
+    auto m = openContainer();
+    for (UnitWindowKind opened : kKinds) {
+        SCOPED_TRACE(int(opened));
+        m->Entry(opened, 1)->trigger();
+        ASSERT_EQ(m->mdiArea->subWindowList().size(), 1);
+        QMdiSubWindow* sub = m->mdiArea->subWindowList().first();
+        UnitWindow* w = frmMDIRealTime::UnitOf(sub);
+        ASSERT_EQ(w->kind(), opened);
+        ASSERT_TRUE(w->MSComm1.PortOpen());
+        dialogs.clear();  // the swell window's calibration not there
+        for (UnitWindowKind kind : kKinds) {
+            EXPECT_FALSE(m->Entry(kind, 1)->isEnabled()) << int(kind);
+            EXPECT_TRUE(m->Entry(kind, 2)->isEnabled()) << int(kind);  // another unit stays offered
+            m->Entry(kind, 1)->trigger();  // not offered: nothing opens, nothing is said
+        }
+        EXPECT_EQ(m->mdiArea->subWindowList().size(), 1);
+        EXPECT_TRUE(dialogs.messages.empty()) << dialogs.texts().join(" | ").toStdString();
+        EXPECT_TRUE(w->MSComm1.PortOpen());
+
+        ASSERT_TRUE(sub->close());
+        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        ASSERT_TRUE(m->mdiArea->subWindowList().isEmpty());
+        for (UnitWindowKind kind : kKinds) EXPECT_TRUE(m->Entry(kind, 1)->isEnabled()) << int(kind);
+    }
+}
+
 TEST_F(MultiUnitWindow, APortHeldByAnotherWindowGivesTheFormLoadErrorAndTheChildStays) {
     UnitSimulator unit;
     unit.attachToPort(4);
@@ -295,11 +330,11 @@ const DesignedKind kDesigned[] = {
 // Cascade (it used to come back as a bare caption), each kind.
 TEST_F(MultiUnitWindow, RestoreAndCascadeGiveEachWindowItsDesignedSize) {
     noDevice(9);
-    writePorts({9});
+    writePorts({9, 9, 9, 9});
     auto m = openContainer();
     m->resize(1920, 1020);
     QApplication::processEvents();
-    for (const DesignedKind& k : kDesigned) m->Entry(k.kind, 1)->trigger();
+    for (int i = 0; i < 4; ++i) m->Entry(kDesigned[i].kind, i + 1)->trigger();  // units 1 .. 4
     dialogs.clear();
     const auto subs = m->mdiArea->subWindowList();
     ASSERT_EQ(subs.size(), 4);
@@ -416,7 +451,7 @@ TEST_F(MultiUnitWindow, ExitClosesEveryChildUnlessOneRefuses) {
     m->RealTimeWindows[2]->RunState = 6;
     m->MenuExit->trigger();
     EXPECT_TRUE(m->isVisible());
-    EXPECT_EQ(dialogs.texts(), QStringList({"Cannot exit while test is running."}));
+    EXPECT_EQ(dialogs.texts(), QStringList({"Cannot exit while test is running.\nTest running on: Unit 2"}));
     ASSERT_NE(m->RealTimeWindows[2], nullptr);
     EXPECT_TRUE(m->RealTimeWindows[2]->MSComm1.PortOpen());
 

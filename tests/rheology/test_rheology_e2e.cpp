@@ -189,16 +189,17 @@ TEST_F(RunEndToEnd, ASequenceRunsThroughStepsCyclesAndRampsAndItsPointsAreStored
     const qint32 testId = w->TestId;
     ASSERT_GT(testId, 0);
 
-    // Closing while the run goes on is refused.
+    // Closing while the run goes on is refused, naming the unit.
     ASSERT_TRUE(run.tickUntil([&] { return w->StepSeconds >= 100; }));
     dialogs.clear();
     mdi->MenuExit_Click();
-    EXPECT_EQ(dialogs.texts(), QStringList{"Cannot exit while test is running."});
+    const QString refusal = "Cannot exit while test is running.\nTest running on: Unit 1";
+    EXPECT_EQ(dialogs.texts(), QStringList{refusal});
     ASSERT_TRUE(w);
     EXPECT_TRUE(w->isVisible());
 
     ASSERT_TRUE(run.tickUntil([&] { return w->RunState == 0; }));
-    EXPECT_EQ(dialogs.texts(), QStringList{"Cannot exit while test is running."});  // nothing else to say
+    EXPECT_EQ(dialogs.texts(), QStringList{refusal});  // nothing else to say
     EXPECT_EQ(run.unexpectedCommands(), 0u);
 
     using Frames = std::vector<std::pair<qint64, QByteArray>>;
