@@ -69,6 +69,9 @@ seed fuzz_swell_reply odd '\x0c#01,74,0,0,0,0,0,0,-1.5,0\x1a#01,74,0,0,0,0,0,0,1
 seed fuzz_pvt_reply seed9 '\x0c#01,72.0,300.0,100.000,0,0,0,5000,500,\x1a'
 seed fuzz_pvt_reply seedtrips '\x0c#01,611,300.0,100,0,20501,0,5000,1000,\x1a#01,72,0,0,0,0,0,0,100,\x1a#01,72,0,0,0,0,0,0,0,\x1a'
 seed fuzz_pvt_reply seedbad '\x08#04,72.0,300.0,100,0,0,0,5000,7\x1a#01,72,0,0,0,0,0,0,,\x1anoise\x1a#01,1,2,3,4,5,6,7,8,9,10\x1a'
+# A spool of two rows, and one whose last line was cut at a kill.
+seed fuzz_spool two 'Z3080DAQ recorded points waiting for the database, format 1\n1 7 2 1 10 150.25 1000.1 511 0.30000000000000004 6 2.5 1 Mud%%20A de3be25f\n2 8 1 0 11 75 2000 0 0 0 0 1 Cement c9c348b1\n'
+seed fuzz_spool torn 'Z3080DAQ recorded points waiting for the database, format 1\n1 7 2 1 10 150.25 1000.1 511 0.30000000000000004 6 2.5 1 Mud%%20A de3be25f\n2 8 1 0 11 75 20'
 # The calibration files and the torque calibration's replies: a swell and a
 # piston file, a torque table, torque points with an end frame.
 seed fuzz_calibration swell '\x01\r\n1,2,4, .4 , .830482023721841 , .4 , .830482023721841 \r\n'

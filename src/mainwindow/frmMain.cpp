@@ -26,6 +26,7 @@
 #include "platform/PeChart.h"
 #include "reports/ExcelReports.h"
 #include "unitbase/UnitWindow.h"
+#include "unitrun/RowSpool.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -362,6 +363,8 @@ void frmMain::Form_Load() {
         const db::Connection* db = connection_.ADOConnection();
         if (db && db->isOpen()) ui::MsgBox(ui::errorText(e.number, e.description));
     }
+    // The recorded points the last run could not store (kept in the spool) are stored now.
+    runloop::RowSpool::Program().StoreAtStart(&connection_);
 
     Save_Control_Layout();
     setWindowState(windowState() | Qt::WindowMaximized);

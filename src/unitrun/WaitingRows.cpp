@@ -3,9 +3,11 @@
 #include "data/clsTEST_RESULT.h"
 #include "platform/Database.h"
 #include "platform/TrapErrors.h"
+#include "unitrun/RowSpool.h"
 #include "unitrun/RunStates.h"
 
 #include <algorithm>
+#include <vector>
 
 namespace runloop {
 
@@ -31,6 +33,7 @@ bool WaitingRows::tryInsert(const RecordedRow& row, const Insert& insert) {
 
 bool WaitingRows::Record(RecordedRow row, const Insert& insert) {
     if (!rows_.empty() || !tryInsert(row, insert)) {
+        row.spooled = RowSpool::Program().Keep(row.row, row.test);
         rows_.push_back(std::move(row));
         return false;
     }
@@ -39,6 +42,12 @@ bool WaitingRows::Record(RecordedRow row, const Insert& insert) {
 }
 
 bool WaitingRows::StoreWaiting(const Insert& insert) {
+    // The rows stored leave the spool together, once this storing is over
+    // (also when what follows a stored row fails).
+    struct Stored {
+        std::vector<qint64> spooled;
+        ~Stored() { RowSpool::Program().Release(spooled); }
+    } stored;
     bool first = true;
     while (!rows_.empty()) {
         // Once the tick's wait is spent the rest waits for the next tick.
@@ -48,6 +57,7 @@ bool WaitingRows::StoreWaiting(const Insert& insert) {
         // Off the list before anything follows it: a row is stored once.
         RecordedRow done = std::move(rows_.front());
         rows_.pop_front();
+        stored.spooled.push_back(done.spooled);
         if (done.stored) done.stored(true);
     }
     return rows_.empty();
@@ -55,7 +65,10 @@ bool WaitingRows::StoreWaiting(const Insert& insert) {
 
 int WaitingRows::Drop() {
     const int n = Count();
+    std::vector<qint64> spooled;
+    for (const RecordedRow& r : rows_) spooled.push_back(r.spooled);
     rows_.clear();
+    RowSpool::Program().Release(spooled);
     return n;
 }
 

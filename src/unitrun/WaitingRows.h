@@ -14,6 +14,11 @@
 // After a row is stored its `stored` follows (the window's samples, grid and
 // chart take it): with late = false for the row of the point just recorded,
 // true for a row that waited.
+//
+// A row that waits is kept on disk as well, in the program's spool
+// (RowSpool), before Record returns, and leaves it once stored or dropped; a
+// row the database takes at once never touches the spool. The rows still
+// waiting when the window goes stay in the spool for the next start.
 
 #include "analysis/ResultGridLines.h"
 
@@ -35,6 +40,7 @@ struct RecordedRow {
     ResultPoint row;                        // the twelve columns (TEST_ID in resultcol::TestId)
     QString test;                           // the test's name, as the window names it
     std::function<void(bool late)> stored;  // after the database took the row
+    qint64 spooled = 0;                     // its entry in the spool (0: kept in memory only)
     qint32 TestId() const { return qint32(row[resultcol::TestId]); }
 };
 
@@ -54,7 +60,7 @@ public:
     // stored(true), until the database refuses one or the tick's wait is
     // spent. True when none waits after.
     bool StoreWaiting(const Insert& insert);
-    // Drops every row waiting; returns how many there were.
+    // Drops every row waiting (from the spool too); returns how many there were.
     int Drop();
 
     int Count() const { return int(rows_.size()); }

@@ -3,13 +3,18 @@
 // folder, runs a stored sequence on a fast clock (each tick of the window's
 // timer moves the clock on by the tick's interval and comes a millisecond
 // after the last). Every point the window has stored is reported on stdout
-// as "ROW <count> <RESULT_TIME>" once the database has taken it.
+// as "ROW <count> <RESULT_TIME>" once the database has taken it, and every
+// point whose row waits for the database (kept in the spool) as
+// "WAIT <count> <RESULT_TIME>" once its tick has kept it.
 //
 //   z3080_run_driver <sequence name> <test name>
+//   z3080_run_driver --start
 //
 // Output: "STARTED <TEST_ID>", then the rows, then "DONE" when the run ends
 // by itself; "MSG <text>" for every message box (answered with OK). Exit
-// status 2 when the run does not start.
+// status 2 when the run does not start. With --start it does what the
+// program's start does with the spool of the last run (the main window's
+// load) and says "STORED <rows> ALREADY <rows> WAITING <rows>".
 
 #include "data/clsConnection.h"
 #include "dialogs/frmTestRelatedInfo.h"
@@ -19,6 +24,7 @@
 #include "platform/TickTimer.h"
 #include "dialogs/frmNameSeq.h"
 #include "rheology/frmRealTime.h"
+#include "unitrun/RowSpool.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -71,17 +77,30 @@ public:
     void SaveResultRow() override {
         frmRealTime::SaveResultRow();
         // Rows are stored in order: none waits when this one was stored.
-        if (RowsWaiting() == 0) say(QStringLiteral("ROW %1 %2").arg(++rows_).arg(ElapsedSeconds));
+        if (RowsWaiting() == 0)
+            say(QStringLiteral("ROW %1 %2").arg(++rows_).arg(ElapsedSeconds));
+        else
+            say(QStringLiteral("WAIT %1 %2").arg(++waiting_).arg(ElapsedSeconds));
     }
 
 private:
     int rows_ = 0;
+    int waiting_ = 0;
 };
 
 }  // namespace
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
+    AnswerOk answers;
+    ui::setHandler(&answers);
+    if (argc == 2 && QByteArray(argv[1]) == "--start") {
+        clsConnection conn;
+        conn.OpenDB();
+        const runloop::SpoolAtStart r = runloop::RowSpool::Program().StoreAtStart(&conn);
+        say(QStringLiteral("STORED %1 ALREADY %2 WAITING %3").arg(r.stored).arg(r.alreadyStored).arg(r.waiting));
+        return 0;
+    }
     if (argc < 3) {
         say(QStringLiteral("usage: z3080_run_driver <sequence name> <test name>"));
         return 2;
@@ -92,8 +111,6 @@ int main(int argc, char** argv) {
     tick::SetClockSource({[] { return gFastClock; },
                           [] { return QDateTime(QDate(2024, 1, 1), QTime(0, 0)).addMSecs(gFastClock); }});
     tick::SetTickSourceFactory([] { return std::make_unique<FastTickSource>(); });
-    AnswerOk answers;
-    ui::setHandler(&answers);
     ui::setModalShower([&](QDialog& d) {
         auto& dlg = dynamic_cast<frmTestRelatedInfo&>(d);
         dlg.txtTestName->setText(testName);

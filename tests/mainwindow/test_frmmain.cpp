@@ -11,6 +11,7 @@
 #include "platform/FlexGrid.h"
 #include "platform/PeChart.h"
 #include "platform/Pe3dChart.h"
+#include "unitrun/RowSpool.h"
 
 #include <QAction>
 #include <QApplication>
@@ -70,6 +71,27 @@ TEST_F(MainWindowTest, StartUpWithDatabase) {
     EXPECT_EQ(w->MSFlexGrid1->Rows(), 1);
     EXPECT_EQ(w->MSFlexGrid1->Cols(), 20);
     EXPECT_EQ(w->MSFlexGrid2->Rows(), 1);
+}
+
+// The start stores the recorded points the last run left waiting for the
+// database (the spool of the data folder), and says so.
+TEST_F(MainWindowTest, StartUpStoresThePointsTheLastRunLeftWaiting) {
+    const qint64 test = Seeder(db_.path()).test("Mud A", "B1");
+    gAppPath = db_.dir();
+    for (double time : {10.0, 20.0}) {
+        ResultPoint p;
+        p[resultcol::TestId] = double(test);
+        p[resultcol::ResultTime] = time;
+        ASSERT_NE(runloop::RowSpool::Program().Keep(p, "Mud A"), 0);
+    }
+    ASSERT_TRUE(QFile::exists(file(kSpoolFileName)));
+    gAppPath.clear();
+
+    auto w = start();
+    EXPECT_EQ(dialogs_.texts(),
+              QStringList{"Recorded points kept from the last run are stored now: 2 points (test \"Mud A\": 2 points)."});
+    EXPECT_EQ(Seeder(db_.path()).count("TEST_RESULT", QStringLiteral("TEST_ID = %1").arg(test)), 2);
+    EXPECT_FALSE(QFile::exists(file(kSpoolFileName)));
 }
 
 TEST_F(MainWindowTest, StartUpWithoutSettingsFileWritesTheDefaults) {

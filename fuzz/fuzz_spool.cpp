@@ -1,0 +1,67 @@
+// Fuzz target: arbitrary bytes as the spool of recorded points the last run
+// left (Z3080daq.spool), read by the start without a database.
+//
+// Besides crashes and hangs it checks what must hold: a spool that cannot be
+// read is kept whole under the name the start gives and none of its rows is
+// taken; one that can keeps every row it read for the next start (the
+// database refused them), and holds its complete lines only, so a row kept
+// after it follows a whole line.
+
+#include "FuzzSupport.h"
+#include "data/Globals.h"
+#include "unitrun/RowSpool.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <cstdint>
+
+using fuzzing::check;
+
+namespace {
+
+QByteArray readFile(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    fuzzing::silenceDialogs();
+    static QTemporaryDir dir;
+    gAppPath = dir.path();
+    const QDir folder(dir.path());
+    for (const QString& name : folder.entryList(QDir::Files)) QFile::remove(folder.filePath(name));
+    const QString spool = folder.filePath(kSpoolFileName);
+    const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
+    {
+        QFile f(spool);
+        check(f.open(QIODevice::WriteOnly));
+        check(f.write(bytes) == bytes.size());
+    }
+
+    runloop::RowSpool& s = runloop::RowSpool::Program();
+    const runloop::SpoolAtStart r = s.StoreAtStart(nullptr);
+    check(r.stored == 0 && r.alreadyStored == 0);
+    if (!r.unreadableName.isEmpty()) {
+        check(r.waiting == 0);
+        check(readFile(folder.filePath(r.unreadableName)) == bytes);
+        check(!QFile::exists(spool));
+        check(s.Rows().empty());
+        return 0;
+    }
+    check(r.waiting == int(s.Rows().size()));
+    check(r.waiting <= bytes.count('\n'));
+    const QByteArray left = readFile(spool);
+    check(left.isEmpty() || left.endsWith('\n'));
+    check(bytes.startsWith(left));
+
+    // A row kept now reads back after those, and the start reads them all.
+    ResultPoint p;
+    p[resultcol::TestId] = 1;
+    p[resultcol::ResultTime] = double(size);
+    check(s.Keep(p, QStringLiteral("fuzz")) != 0);
+    check(s.StoreAtStart(nullptr).waiting == r.waiting + 1);
+    return 0;
+}

@@ -1,0 +1,135 @@
+#include "platform/DurableFile.h"
+
+#include <QFileInfo>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace durable {
+
+namespace {
+
+QString reason(int err) { return QString::fromLocal8Bit(std::strerror(err)); }
+
+bool fail(QString* error, int err) {
+    if (error) *error = reason(err);
+    return false;
+}
+
+QByteArray nativePath(const QString& path) { return QFileInfo(path).absoluteFilePath().toLocal8Bit(); }
+
+// Writes all of `bytes` at the file's position; false with errno set otherwise.
+bool writeAll(int fd, const QByteArray& bytes) {
+    const char* p = bytes.constData();
+    qint64 left = bytes.size();
+    while (left > 0) {
+        const ssize_t n = ::write(fd, p, size_t(left));
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        if (n == 0) {
+            errno = ENOSPC;
+            return false;
+        }
+        p += n;
+        left -= n;
+    }
+    return true;
+}
+
+// The folder holding `path` flushed: a name made, renamed or removed there
+// is on the disk.
+bool syncFolderOf(const QString& path, QString* error) {
+    const QByteArray folder = QFileInfo(path).absolutePath().toLocal8Bit();
+    const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return fail(error, errno);
+    const bool ok = ::fsync(fd) == 0;
+    const int err = errno;
+    ::close(fd);
+    return ok || fail(error, err);
+}
+
+}  // namespace
+
+AppendFile::~AppendFile() { Close(); }
+
+void AppendFile::Close() {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+    path_.clear();
+}
+
+bool AppendFile::Append(const QString& path, const QByteArray& bytes, QString* error) {
+    if (fd_ >= 0 && path != path_) Close();
+    bool made = false;
+    if (fd_ < 0) {
+        const QByteArray name = nativePath(path);
+        int fd = ::open(name.constData(), O_WRONLY | O_APPEND | O_CLOEXEC);
+        if (fd < 0 && errno == ENOENT) {
+            fd = ::open(name.constData(), O_WRONLY | O_APPEND | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+            made = fd >= 0;
+        }
+        if (fd < 0) return fail(error, errno);
+        fd_ = fd;
+        path_ = path;
+    }
+    struct stat before {};
+    const bool sized = ::fstat(fd_, &before) == 0 && S_ISREG(before.st_mode);
+    if (!writeAll(fd_, bytes)) {
+        const int err = errno;
+        // What was written of it is cut off: the next record must not follow a torn one.
+        if (sized && ::ftruncate(fd_, before.st_size) == 0) ::fdatasync(fd_);
+        return fail(error, err);
+    }
+    if (::fdatasync(fd_) != 0) return fail(error, errno);
+    return !made || syncFolderOf(path, error);
+}
+
+bool ReplaceFile(const QString& path, const QByteArray& bytes, QString* error) {
+    const QString temporary = path + QStringLiteral(".new");
+    const QByteArray name = nativePath(temporary);
+    const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0) return fail(error, errno);
+    const bool written = writeAll(fd, bytes) && ::fdatasync(fd) == 0;
+    const int err = errno;
+    ::close(fd);
+    if (!written) {
+        ::unlink(name.constData());
+        return fail(error, err);
+    }
+    if (::rename(name.constData(), nativePath(path).constData()) != 0) {
+        const int renameErr = errno;
+        ::unlink(name.constData());
+        return fail(error, renameErr);
+    }
+    return syncFolderOf(path, error);
+}
+
+bool TruncateFile(const QString& path, qint64 size, QString* error) {
+    const int fd = ::open(nativePath(path).constData(), O_WRONLY | O_CLOEXEC);
+    if (fd < 0) return fail(error, errno);
+    const bool ok = ::ftruncate(fd, off_t(size)) == 0 && ::fdatasync(fd) == 0;
+    const int err = errno;
+    ::close(fd);
+    return ok || fail(error, err);
+}
+
+bool RemoveFile(const QString& path, QString* error) {
+    if (::unlink(nativePath(path).constData()) != 0) {
+        if (errno == ENOENT) return true;
+        return fail(error, errno);
+    }
+    return syncFolderOf(path, error);
+}
+
+bool RenameFile(const QString& from, const QString& to, QString* error) {
+    if (QFileInfo::exists(to)) return fail(error, EEXIST);
+    if (::rename(nativePath(from).constData(), nativePath(to).constData()) != 0) return fail(error, errno);
+    return syncFolderOf(to, error);
+}
+
+}  // namespace durable
