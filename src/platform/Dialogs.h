@@ -91,9 +91,14 @@ int OpenNotifications();
 
 // An input box; the empty text when cancelled.
 QString InputBox(const QString& prompt, const QString& title = QString(), const QString& defaultText = QString());
-// File dialogs; nullopt when cancelled.
+// File dialogs; nullopt when cancelled. The real dialog never opens a file
+// it lists (its icons and types go by the names alone). A pick of a file the
+// program's open database uses (db::IsFileInUse) is refused with
+// FileInUseText and the dialog is shown again, in that folder.
 std::optional<QString> GetOpenFileName(const FileRequest& r);
 std::optional<QString> GetSaveFileName(const FileRequest& r);
+// "<path> is a file of the database the program has open: ..."
+QString FileInUseText(const QString& path);
 
 // The text shown for a trapped run-time error: "ERROR: " + number + ", " + description.
 QString errorText(int number, const QString& description);
