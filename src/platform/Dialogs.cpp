@@ -71,6 +71,26 @@ private:
     QIcon drive_, folder_, file_;
 };
 
+// Takes a box shown over a modal window away from that window as it goes
+// (hidden, then deleted), so the box stays where it is, open, on its own.
+class BoxOutlivesParent : public QObject {
+public:
+    explicit BoxOutlivesParent(QWidget* box) : QObject(box), box_(box) {}
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Hide && watched == box_->parentWidget()) {
+            watched->removeEventFilter(this);
+            const QPoint at = box_->pos();
+            box_->setParent(nullptr, box_->windowFlags());
+            box_->move(at);
+            box_->show();
+        }
+        return false;
+    }
+
+private:
+    QWidget* box_;
+};
+
 class QtHandler : public Handler {
 public:
     int message(const MessageRequest& r) override {
@@ -105,9 +125,18 @@ public:
         return buttons.front().result;
     }
     void notify(const MessageRequest& r, std::function<void()> closed) override {
-        auto* box = new QMessageBox(iconOf(r.style), r.title, r.prompt, QMessageBox::Ok, QApplication::activeWindow());
+        // The box belongs to no window: a box parented to the window active
+        // when it came would go with that window (a dialog, a question). Over
+        // a modal window, which blocks every window but its own, it is that
+        // window's while it is open, so the operator can answer it there,
+        // and belongs to no window once that one goes (BoxOutlivesParent).
+        QWidget* modal = QApplication::activeModalWidget();
+        auto* box = new QMessageBox(iconOf(r.style), r.title, r.prompt, QMessageBox::Ok, modal);
         box->setAttribute(Qt::WA_DeleteOnClose);
         box->setWindowModality(Qt::NonModal);
+        // Above the program's windows (set after the modality, which resets the flags).
+        box->setWindowFlag(Qt::WindowStaysOnTopHint);
+        if (modal) modal->installEventFilter(new BoxOutlivesParent(box));
         QObject::connect(box, &QObject::destroyed, [closed = std::move(closed)] { closed(); });
         box->show();
     }
@@ -168,10 +197,19 @@ QSet<QString>& openNotifications() {
     static QSet<QString> open;
     return open;
 }
+QStringList& notifySources() {
+    static QStringList sources;
+    return sources;
+}
 }  // namespace
+
+NotifySource::NotifySource(const QString& name) { notifySources().push_back(name.trimmed()); }
+NotifySource::~NotifySource() { notifySources().pop_back(); }
 
 void Notify(const QString& prompt, int style, const QString& title) {
     MessageRequest r{prompt, style, title.isEmpty() ? appTitle() : title};
+    if (!notifySources().isEmpty() && !notifySources().back().isEmpty())
+        r.title += QStringLiteral(" - ") + notifySources().back();
     const QString key = r.title + QChar(0x1f) + r.prompt;
     if (openNotifications().contains(key)) return;
     openNotifications().insert(key);
