@@ -1,6 +1,8 @@
 #include "platform/Database.h"
 
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QFileInfo>
 #include <QSqlDriver>
 #include <QSqlError>
@@ -15,6 +17,7 @@
 #include <deque>
 #include <mutex>
 #include <sqlite3.h>
+#include <sys/stat.h>
 #include <thread>
 
 namespace db {
@@ -142,10 +145,66 @@ static sqlite3* sqliteHandle(QSqlDatabase& db) {
 static const char* const kTables[] = {"TEST_INFO",     "TEST_RESULT",   "TEST_ADDITIVE",
                                        "SEQUENCE_INFO", "SEQUENCE_RAMP", "SEQUENCE_RAMP_DEFINE"};
 
+namespace {
+
+// Every connection of the process, open or not (IsFileInUse).
+std::mutex& connectionsMutex() {
+    static std::mutex m;
+    return m;
+}
+std::vector<const Connection*>& connections() {
+    static std::vector<const Connection*> all;
+    return all;
+}
+
+// The files SQLite keeps beside a database file, by the suffix of their names.
+const char* const kCompanionSuffixes[] = {"", "-wal", "-shm", "-journal"};
+
+// A file's name made absolute through the folder's canonical path: two
+// names of one file give one key, also for a file not there (yet).
+QString sameFileKey(const QString& path) {
+    const QFileInfo fi(path);
+    const QString canonical = fi.canonicalFilePath();
+    if (!canonical.isEmpty()) return canonical;
+    const QString folder = fi.absoluteDir().canonicalPath();
+    return (folder.isEmpty() ? fi.absolutePath() : folder) + QLatin1Char('/') + fi.fileName();
+}
+
+bool sameInode(const QString& a, const QString& b) {
+    struct stat sa, sb;
+    return ::stat(QFile::encodeName(a).constData(), &sa) == 0 && ::stat(QFile::encodeName(b).constData(), &sb) == 0 &&
+           sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
+}  // namespace
+
+bool IsFileInUse(const QString& path) {
+    if (path.isEmpty()) return false;
+    QStringList inUse;
+    {
+        std::lock_guard<std::mutex> lock(connectionsMutex());
+        for (const Connection* c : connections())
+            if (c->isOpen() && !c->path().isEmpty())
+                for (const char* suffix : kCompanionSuffixes) inUse << c->path() + QLatin1String(suffix);
+    }
+    const QString key = sameFileKey(path);
+    for (const QString& file : inUse)
+        if (sameFileKey(file) == key || sameInode(file, path)) return true;
+    return false;
+}
+
 Connection::Connection()
-    : name_(QStringLiteral("z3080-") + QUuid::createUuid().toString(QUuid::WithoutBraces)) {}
+    : name_(QStringLiteral("z3080-") + QUuid::createUuid().toString(QUuid::WithoutBraces)) {
+    std::lock_guard<std::mutex> lock(connectionsMutex());
+    connections().push_back(this);
+}
 
 Connection::~Connection() {
+    {
+        std::lock_guard<std::mutex> lock(connectionsMutex());
+        auto& all = connections();
+        all.erase(std::remove(all.begin(), all.end(), this), all.end());
+    }
     if (db_.isValid()) {
         db_.close();
         db_ = QSqlDatabase();

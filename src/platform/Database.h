@@ -230,6 +230,14 @@ private:
     bool numberFetch_ = false;
 };
 
+// Whether `path` names a file an open connection of this process uses: its
+// database file, or the write-ahead log, shared-memory index or journal
+// beside it ("-wal", "-shm", "-journal"), however named (the same file by
+// its canonical path or its inode). Nothing but the connection itself may
+// open those files: closing any descriptor of them in the process drops the
+// locks the connection holds on them.
+bool IsFileInUse(const QString& path);
+
 // Wraps a QSqlError into a DbError.
 DbError toDbError(const QSqlError& e, const QString& context = QString());
 

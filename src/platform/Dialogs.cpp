@@ -1,9 +1,15 @@
 #include "platform/Dialogs.h"
 
+#include "platform/Database.h"
+
 #include <QApplication>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileIconProvider>
+#include <QFileInfo>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QMimeDatabase>
 #include <QPushButton>
 #include <QSet>
 
@@ -35,6 +41,55 @@ QMessageBox::Icon iconOf(int style) {
         default: return QMessageBox::NoIcon;
     }
 }
+
+// The icons and types of the files a file dialog lists, told by their names
+// alone. Qt's own provider guesses the type of a file whose extension it does
+// not know by opening and reading it; opening and closing a file of the open
+// database (Z3080daq.accdb, its -wal or -shm) would drop every lock the
+// process holds on it (POSIX locks belong to the process), and another
+// program could then checkpoint and delete the log in the middle of a run.
+class NameOnlyIcons : public QFileIconProvider {
+public:
+    NameOnlyIcons()
+        : drive_(QFileIconProvider::icon(Drive)),
+          folder_(QFileIconProvider::icon(Folder)),
+          file_(QFileIconProvider::icon(File)) {}
+    QIcon icon(IconType type) const override { return QFileIconProvider::icon(type); }
+    QIcon icon(const QFileInfo& info) const override {
+        if (info.isRoot()) return drive_;
+        return info.isDir() ? folder_ : file_;
+    }
+    QString type(const QFileInfo& info) const override {
+        if (info.isRoot()) return QStringLiteral("Drive");
+        if (info.isDir()) return QStringLiteral("Folder");
+        const QMimeType mime = QMimeDatabase().mimeTypeForFile(info.fileName(), QMimeDatabase::MatchExtension);
+        if (!mime.isDefault() && !mime.comment().isEmpty()) return mime.comment();
+        return info.suffix().isEmpty() ? QStringLiteral("File") : info.suffix() + QStringLiteral(" File");
+    }
+
+private:
+    QIcon drive_, folder_, file_;
+};
+
+// Takes a box shown over a modal window away from that window as it goes
+// (hidden, then deleted), so the box stays where it is, open, on its own.
+class BoxOutlivesParent : public QObject {
+public:
+    explicit BoxOutlivesParent(QWidget* box) : QObject(box), box_(box) {}
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Hide && watched == box_->parentWidget()) {
+            watched->removeEventFilter(this);
+            const QPoint at = box_->pos();
+            box_->setParent(nullptr, box_->windowFlags());
+            box_->move(at);
+            box_->show();
+        }
+        return false;
+    }
+
+private:
+    QWidget* box_;
+};
 
 class QtHandler : public Handler {
 public:
@@ -70,9 +125,18 @@ public:
         return buttons.front().result;
     }
     void notify(const MessageRequest& r, std::function<void()> closed) override {
-        auto* box = new QMessageBox(iconOf(r.style), r.title, r.prompt, QMessageBox::Ok, QApplication::activeWindow());
+        // The box belongs to no window: a box parented to the window active
+        // when it came would go with that window (a dialog, a question). Over
+        // a modal window, which blocks every window but its own, it is that
+        // window's while it is open, so the operator can answer it there,
+        // and belongs to no window once that one goes (BoxOutlivesParent).
+        QWidget* modal = QApplication::activeModalWidget();
+        auto* box = new QMessageBox(iconOf(r.style), r.title, r.prompt, QMessageBox::Ok, modal);
         box->setAttribute(Qt::WA_DeleteOnClose);
         box->setWindowModality(Qt::NonModal);
+        // Above the program's windows (set after the modality, which resets the flags).
+        box->setWindowFlag(Qt::WindowStaysOnTopHint);
+        if (modal) modal->installEventFilter(new BoxOutlivesParent(box));
         QObject::connect(box, &QObject::destroyed, [closed = std::move(closed)] { closed(); });
         box->show();
     }
@@ -87,9 +151,23 @@ public:
         QString start = r.initialDir;
         if (!r.fileName.isEmpty()) start = start.isEmpty() ? r.fileName : start + QLatin1Char('/') + r.fileName;
         const QString filter = toQtFilter(r.filter);
-        QString chosen = filter.split(QStringLiteral(";;")).value(r.filterIndex - 1);
-        QString f = r.save ? QFileDialog::getSaveFileName(QApplication::activeWindow(), r.title, start, filter, &chosen)
-                           : QFileDialog::getOpenFileName(QApplication::activeWindow(), r.title, start, filter, &chosen);
+        const QString chosen = filter.split(QStringLiteral(";;")).value(r.filterIndex - 1);
+        // Qt's own dialog, listing through our icons: a native one would list
+        // the folder with its own means. The dialog starts listing as it is
+        // made, so it is made native-free; the icons are in place before the
+        // event loop hands it the first files.
+        NameOnlyIcons icons;
+        const bool nativeOff = QCoreApplication::testAttribute(Qt::AA_DontUseNativeDialogs);
+        QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs, true);
+        QFileDialog dialog(QApplication::activeWindow(), r.title, start, filter);
+        QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs, nativeOff);
+        dialog.setOption(QFileDialog::DontUseNativeDialog);
+        dialog.setIconProvider(&icons);
+        dialog.setAcceptMode(r.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+        dialog.setFileMode(r.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+        if (!chosen.isEmpty()) dialog.selectNameFilter(chosen);
+        if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+        const QString f = dialog.selectedFiles().value(0);
         if (f.isEmpty()) return std::nullopt;
         return f;
     }
@@ -119,10 +197,19 @@ QSet<QString>& openNotifications() {
     static QSet<QString> open;
     return open;
 }
+QStringList& notifySources() {
+    static QStringList sources;
+    return sources;
+}
 }  // namespace
+
+NotifySource::NotifySource(const QString& name) { notifySources().push_back(name.trimmed()); }
+NotifySource::~NotifySource() { notifySources().pop_back(); }
 
 void Notify(const QString& prompt, int style, const QString& title) {
     MessageRequest r{prompt, style, title.isEmpty() ? appTitle() : title};
+    if (!notifySources().isEmpty() && !notifySources().back().isEmpty())
+        r.title += QStringLiteral(" - ") + notifySources().back();
     const QString key = r.title + QChar(0x1f) + r.prompt;
     if (openNotifications().contains(key)) return;
     openNotifications().insert(key);
@@ -136,16 +223,36 @@ QString InputBox(const QString& prompt, const QString& title, const QString& def
     return r.value_or(QString());
 }
 
+QString FileInUseText(const QString& path) {
+    return QStringLiteral("%1 is a file of the database the program has open: it is never read or written "
+                          "from here. Choose another file.")
+        .arg(QDir::toNativeSeparators(path));
+}
+
+namespace {
+// The dialog, shown again after a pick of a file the open database uses
+// (refused with FileInUseText), in the folder of that pick.
+std::optional<QString> chooseFile(FileRequest q) {
+    for (;;) {
+        const std::optional<QString> f = current()->file(q);
+        if (!f || !db::IsFileInUse(*f)) return f;
+        MsgBox(FileInUseText(*f), vbExclamation);
+        q.initialDir = QFileInfo(*f).absolutePath();
+        q.fileName.clear();
+    }
+}
+}  // namespace
+
 std::optional<QString> GetOpenFileName(const FileRequest& r) {
     FileRequest q = r;
     q.save = false;
-    return current()->file(q);
+    return chooseFile(q);
 }
 
 std::optional<QString> GetSaveFileName(const FileRequest& r) {
     FileRequest q = r;
     q.save = true;
-    return current()->file(q);
+    return chooseFile(q);
 }
 
 QString errorText(int number, const QString& description) {

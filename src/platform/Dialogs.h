@@ -84,16 +84,37 @@ int MsgBox(const QString& prompt, int style = vbOKOnly, const QString& title = Q
 // once, the box left open until the operator closes it. For what a unit's
 // tick says (a trip, a point the database refused, a failed line): the tick,
 // and every other unit's, goes on while the box is open. A box of the same
-// prompt and title still open is not shown again over it.
+// prompt and title still open is not shown again over it. The box stays
+// above the program's windows and goes only when the operator closes it,
+// whatever window closes meanwhile: it belongs to no window, except that over
+// a modal window (which blocks every other) it is that window's until that
+// window goes, so that it can be answered there.
 void Notify(const QString& prompt, int style = vbOKOnly, const QString& title = QString());
 // The boxes of Notify still open.
 int OpenNotifications();
 
+// Within its scope the boxes of Notify say where they come from: " - " and
+// `name` (a unit: "Unit 3") follow their title, so the same words from two
+// sources are two boxes, and the same words from one source one box. Scopes
+// nest; the innermost names the boxes. An empty name adds nothing.
+class NotifySource {
+public:
+    explicit NotifySource(const QString& name);
+    ~NotifySource();
+    NotifySource(const NotifySource&) = delete;
+    NotifySource& operator=(const NotifySource&) = delete;
+};
+
 // An input box; the empty text when cancelled.
 QString InputBox(const QString& prompt, const QString& title = QString(), const QString& defaultText = QString());
-// File dialogs; nullopt when cancelled.
+// File dialogs; nullopt when cancelled. The real dialog never opens a file
+// it lists (its icons and types go by the names alone). A pick of a file the
+// program's open database uses (db::IsFileInUse) is refused with
+// FileInUseText and the dialog is shown again, in that folder.
 std::optional<QString> GetOpenFileName(const FileRequest& r);
 std::optional<QString> GetSaveFileName(const FileRequest& r);
+// "<path> is a file of the database the program has open: ..."
+QString FileInUseText(const QString& path);
 
 // The text shown for a trapped run-time error: "ERROR: " + number + ", " + description.
 QString errorText(int number, const QString& description);

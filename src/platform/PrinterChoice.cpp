@@ -19,6 +19,9 @@ PrinterSeam systemSeam() {
     s.printDialog = [](QPrinter& printer) {
         QPrintDialog dialog(&printer, QApplication::activeWindow());
         dialog.setWindowTitle(printer.docName());
+        // No "Print to File": its file browser is Qt's own, which would open
+        // the files it lists (the database's among them) to tell their types.
+        dialog.setOption(QAbstractPrintDialog::PrintToFile, false);
         return dialog.exec() == QDialog::Accepted;
     };
     return s;

@@ -22,7 +22,8 @@ public:
 
 // The printer side, replaceable by tests: whether any printer is installed,
 // and the print dialog (false when cancelled). The dialog is titled with the
-// printer's document name.
+// printer's document name and offers no printing to a file (a PDF file is
+// chosen through ui::GetSaveFileName when no printer is installed).
 struct PrinterSeam {
     std::function<bool()> printerAvailable;
     std::function<bool(QPrinter&)> printDialog;

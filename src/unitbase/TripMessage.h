@@ -6,7 +6,10 @@
 
 namespace unit {
 
-// A message box with OK that does not hold the run's ticks back (ui::Notify).
+// A message box with OK that does not hold the run's ticks back (ui::Notify),
+// in the trip's own words; shown from a unit window's tick it names the unit
+// in its title (ui::NotifySource), so two units' trips are two boxes, and
+// one unit's trip while its box of the same words is open adds none.
 // Returns true (go on).
 bool TripMessageBox(const QString& message);
 

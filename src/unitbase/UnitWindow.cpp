@@ -40,7 +40,12 @@ UnitWindow::UnitWindow(UnitWindowKind kind, const QString& name, const QString& 
     setObjectName(name);
     setWindowTitle(caption);
     resize(designedSize);
-    Timer1.Timer = std::move(tick);
+    // What a tick says (a trip, the pressure band, a point refused) names the
+    // unit, so two units' boxes of the same words are two boxes.
+    Timer1.Timer = [this, tick = std::move(tick)] {
+        const ui::NotifySource unit(UnitLabel());
+        tick();
+    };
 }
 
 QSize UnitWindow::sizeHint() const {
@@ -207,6 +212,7 @@ void UnitWindow::PortLost(const comm::CommError& error, bool wasRunning) {
     }
     inPortFailure_ = false;
     if (lblActiveFlag) lblActiveFlag->setText(unit::NoResponseCaption());
+    const ui::NotifySource unit(UnitLabel());
     ui::Notify(PortFailureMessage(error, wasRunning));
 }
 

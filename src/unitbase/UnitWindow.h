@@ -58,7 +58,8 @@ class UnitWindow : public QWidget {
 public:
     // A window of the kind, named `name` (its objectName), with its designed
     // caption as its title and at its designed client size, which its
-    // controls are then placed against; each tick of Timer1 runs `tick`.
+    // controls are then placed against; each tick of Timer1 runs `tick`,
+    // its boxes (ui::Notify) named for the unit (UnitLabel).
     UnitWindow(UnitWindowKind kind, const QString& name, const QString& caption, QSize designedSize,
                std::function<void()> tick, QWidget* parent = nullptr);
     // Stops the timer that polls the unit.
