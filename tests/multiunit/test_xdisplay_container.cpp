@@ -89,11 +89,14 @@ TEST_F(XDisplayContainer, SimpleTestWindowOpensFillingTheContainer) {
     }
 }
 
-// One, three and eight units (every kind among them) maximised, restored,
-// cascaded and tiled both ways: each picture is written, and in each every
-// frame is inside the container, every window at least the size at which
-// its texts fit (its frame scrolling where it shows less), its labels apart
-// and every caption whole.
+// One, three, four and eight units (every kind among them) maximised,
+// restored, cascaded and tiled both ways: each picture is written, and in
+// each every frame is inside the container, every window at least the size
+// at which its texts fit (its frame scrolling where it shows less), its
+// labels apart and every caption whole. With four and eight units the
+// operator then goes through the windows, activating each, opening its
+// dialog and closing it, maximising and restoring it: no frame moves, and a
+// second picture shows them after.
 TEST_F(XDisplayContainer, UnitWindowsStayReadableInEveryArrangement) {
     if (QGuiApplication::platformName() != QStringLiteral("xcb"))
         GTEST_SKIP() << "needs an X display (ctest runs it under xvfb-run)";
@@ -108,6 +111,7 @@ TEST_F(XDisplayContainer, UnitWindowsStayReadableInEveryArrangement) {
     } unitSets[] = {
         {"1-unit", {K::RealTime}},
         {"3-units", {K::RealTime, K::Pvt, K::Swell}},
+        {"4-units", {K::RealTime, K::Simple, K::Pvt, K::Swell}},
         {"8-units", {K::RealTime, K::Simple, K::Pvt, K::Swell, K::RealTime, K::Simple, K::Pvt, K::Swell}},
     };
     struct Size {
@@ -127,22 +131,29 @@ TEST_F(XDisplayContainer, UnitWindowsStayReadableInEveryArrangement) {
             dialogs.clear();  // the ports without a device, the swell calibration not there
             ASSERT_EQ(m.mdiArea->subWindowList().size(), qsizetype(u.kinds.size()));
 
-            auto picture = [&](const char* arrangement) {
-                SCOPED_TRACE(arrangement);
+            auto shoot = [&](const QString& arrangement) {
                 testing_support::SettleWindow(m, 300);
                 QPixmap shot = m.screen()->grabWindow(m.winId());
                 if (shot.isNull()) shot = m.grab();
-                const QString name = QStringLiteral("container-%1-%2-%3.png")
-                                         .arg(QLatin1String(u.name), QLatin1String(arrangement), QLatin1String(s.name));
+                const QString name =
+                    QStringLiteral("container-%1-%2-%3.png").arg(QLatin1String(u.name), arrangement, QLatin1String(s.name));
                 EXPECT_TRUE(shot.toImage().save(testing_support::ScreenshotPath(name)));
+            };
+            const bool clickThrough = u.kinds.size() >= 4;
+            auto picture = [&](const char* arrangement) {
+                SCOPED_TRACE(arrangement);
+                shoot(QLatin1String(arrangement));
                 ExpectUnitWindowsReadable(m);
+                if (!clickThrough) return;
+                ExpectFramesStayThroughEachWindowsDialog(m, [&] { testing_support::SettleWindow(m, 40); });
+                shoot(QLatin1String(arrangement) + QStringLiteral("-after-dialogs"));
             };
             QMdiSubWindow* active = m.mdiArea->activeSubWindow();
             ASSERT_NE(active, nullptr);
             EXPECT_TRUE(active->isMaximized());
             EXPECT_EQ(active->geometry(), m.mdiArea->viewport()->rect());
             picture("maximised");
-            active->showNormal();
+            m.mdiArea->activeSubWindow()->showNormal();
             picture("restored");
             m.MenuWindowCascade->trigger();
             picture("cascaded");
