@@ -704,6 +704,36 @@ TEST_F(RunWindow, PointsWaitingFitTheProgressPanelAtEverySizeTheContainerGivesTh
     }
 }
 
+// After Stop and at the end of a run the status bar speaks of no step and
+// of no planned end ("Current Step (2) ... End Time ..." used to stay): the
+// run's start and elapsed time stay.
+TEST_F(RunWindow, AfterStopAndAtTheEndOfARunTheStatusBarShowsNoStepAndNoEndTime) {
+    StoreSequence(conn, "Two", {step(1, 75), step(1, 75)});
+    w->mReply.readings.mSampleTemp = 75;
+    for (bool stop : {true, false}) {
+        SCOPED_TRACE(stop ? "Stop" : "the sequence ends");
+        pick("Two");
+        TestEntry entry;
+        entry.name = stop ? "Stopped" : "Ended";
+        start(entry);
+        ASSERT_EQ(w->RunState, kStepRunning);
+        tickWhile([&] { return w->RunState != kIdle && (w->CurStep < 2 || w->StepSeconds < 5); });
+        ASSERT_TRUE(w->StepTime->text().startsWith("Current Step (2) Cycle (1) Time: ")) << w->StepTime->text().toStdString();
+        ASSERT_TRUE(w->EndTime->text().startsWith("End Time: "));
+        if (stop)
+            w->cmdStop->click();
+        else
+            tickWhile([&] { return w->RunState != kIdle; }, 1000);
+        ASSERT_EQ(w->RunState, kIdle);
+        tick();  // the window goes on ticking
+        EXPECT_EQ(w->StepTime->text(), "");
+        EXPECT_EQ(w->EndTime->text(), "");
+        EXPECT_TRUE(w->StartTime->text().startsWith("Start Time: ")) << w->StartTime->text().toStdString();
+        EXPECT_TRUE(w->ElapsedTime->text().startsWith("Elapsed Time: ")) << w->ElapsedTime->text().toStdString();
+        dialogs.clear();
+    }
+}
+
 namespace {
 
 // What becomes of points still waiting when the window is closed.
@@ -779,7 +809,8 @@ TEST_P(CloseWithPointsWaiting, StopAndCloseAskWhatBecomesOfThem) {
         if (c.refusedAtAnswer) sql("DROP TRIGGER refuse");
         tick();
         EXPECT_EQ(count("TEST_RESULT"), 5);
-        EXPECT_TRUE(w->StepTime->text().startsWith("Current Step")) << w->StepTime->text().toStdString();
+        // The panel's own text back: none, the run having been stopped.
+        EXPECT_EQ(w->StepTime->text(), "");
         EXPECT_TRUE(w->close());
         EXPECT_EQ(dialogs.texts().size(), 2);
     }
