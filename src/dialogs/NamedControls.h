@@ -5,6 +5,8 @@
 // a control array shares its array's name and carries its number in the
 // "Index" property; a control that is no array element leaves index at -1.
 
+#include "platform/StatusBarPanel.h"
+
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -94,10 +96,11 @@ inline QLabel* SunkenLabel(QWidget* parent, const QString& name, const QString& 
     return l;
 }
 
-// A panel of a status bar: a label named after its key (the panel's design
-// key), taking `stretch` shares of the bar's width.
-inline QLabel* StatusPanel(QStatusBar* bar, const char* key, int stretch = 1) {
-    auto* p = new QLabel(bar);
+// A panel of a status bar: a panel whose text fits it (StatusBarPanel),
+// named after its key (the panel's design key), taking `stretch` shares of
+// the bar's width.
+inline StatusBarPanel* StatusPanel(QStatusBar* bar, const char* key, int stretch = 1) {
+    auto* p = new StatusBarPanel(bar);
     p->setObjectName(QString::fromLatin1(key));
     bar->addWidget(p, stretch);
     return p;

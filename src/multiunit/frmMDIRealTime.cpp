@@ -24,6 +24,24 @@ const QString frmMDIRealTime::kCaption = QStringLiteral("Z3080DAQ Real Time Test
 
 namespace {
 
+// The size of the container's area when a frame was maximised.
+constexpr const char* kAreaAtMaximise = "areaAtMaximise";
+
+// Tells the container when its area changes size.
+class AreaWatch : public QObject {
+public:
+    AreaWatch(QWidget* area, std::function<void()> changed) : QObject(area), changed_(std::move(changed)) {
+        area->installEventFilter(this);
+    }
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Resize) changed_();
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    std::function<void()> changed_;
+};
+
 QPointer<frmMDIRealTime>& instance() {
     static QPointer<frmMDIRealTime> p;
     return p;
@@ -102,6 +120,12 @@ QSize UnitFrame::sizeHint() const {
     return unit_->sizeHint() + QSize(f, f);
 }
 
+QSize UnitFrame::minimumSizeHint() const {
+    const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
+    const int f = 2 * frameWidth();
+    return QSize(bar + f, bar + f);
+}
+
 bool UnitFrame::eventFilter(QObject* watched, QEvent* event) {
     if (watched == unit_ && event->type() == QEvent::WindowTitleChange) setWindowTitle(unit_->windowTitle());
     return QScrollArea::eventFilter(watched, event);
@@ -178,6 +202,11 @@ frmMDIRealTime::frmMDIRealTime(clsConnection* connection, QWidget* parent)
     MenuExit = menuBar()->addAction(QStringLiteral("E&xit"));
     MenuExit->setObjectName(QStringLiteral("MenuExit"));
     connect(MenuExit, &QAction::triggered, this, &frmMDIRealTime::MenuExit_Click);
+
+    // Only a change of the area itself keeps the frames inside it.
+    new AreaWatch(mdiArea->viewport(), [this] {
+        for (QMdiSubWindow* sub : mdiArea->subWindowList()) keepInside(sub);
+    });
 
     connect(mdiArea, &QMdiArea::subWindowActivated, this, [](QMdiSubWindow* sub) {
         if (auto* w = qobject_cast<frmRealTime*>(UnitOf(sub))) w->Form_Activate();
@@ -276,12 +305,22 @@ void frmMDIRealTime::addUnitWindow(UnitWindowKind kind, int Index) {
     // the child's designed size with the caption and the border around it),
     // one caption lower and to the right of the window opened before it.
     const int step = sub->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, sub);
-    sub->setGeometry(QRect(QPoint(others % 8 * step, others % 8 * step), sub->sizeHint()));
-    keepInside(sub);
-    // Restored from maximised, the frame comes back to that place, inside
-    // the area as it is then.
-    connect(sub, &QMdiSubWindow::windowStateChanged, this, [this, sub](Qt::WindowStates, Qt::WindowStates now) {
-        if (!(now & (Qt::WindowMaximized | Qt::WindowMinimized))) keepInside(sub);
+    // In a smaller area it is cut to the area (its child scrolls).
+    const QRect area = mdiArea->viewport()->rect();
+    QRect place(QPoint(others % 8 * step, others % 8 * step), sub->sizeHint());
+    if (isVisible() && !area.isEmpty()) place = place.intersected(area);
+    sub->setGeometry(place);
+    // Restored from maximised, the frame comes back to the place it had
+    // before; only when the area changed meanwhile is it kept inside the
+    // area as it is then. Activation, another window's dialog or Restore
+    // never move it.
+    connect(sub, &QMdiSubWindow::windowStateChanged, this, [this, sub](Qt::WindowStates old, Qt::WindowStates now) {
+        const QSize area = mdiArea->viewport()->size();
+        if ((now & Qt::WindowMaximized) && !(old & Qt::WindowMaximized))
+            sub->setProperty(kAreaAtMaximise, area);
+        else if ((old & Qt::WindowMaximized) && !(now & (Qt::WindowMaximized | Qt::WindowMinimized)) &&
+                 sub->property(kAreaAtMaximise).toSize() != area)
+            keepInside(sub);
     });
     // Maximised, the window fills the container, whose caption names it.
     sub->showMaximized();
@@ -319,9 +358,11 @@ void frmMDIRealTime::keepInside(QMdiSubWindow* sub) const {
     const QRect area = mdiArea->viewport()->rect();
     if (!isVisible() || area.isEmpty() || sub->isMaximized() || sub->isMinimized()) return;
     QRect g = sub->geometry();
-    // A frame beyond the area's right or bottom third starts at its edge.
-    if (g.left() > area.right() - area.width() / 3) g.moveLeft(area.left());
-    if (g.top() > area.bottom() - area.height() / 3) g.moveTop(area.top());
+    // A frame that reaches beyond the area's right or bottom edge moves back
+    // as far as it must, never past the left or top edge; what still lies
+    // outside is cut (its child scrolls). A frame inside the area stays.
+    if (g.right() > area.right()) g.moveLeft(std::max(area.left(), g.left() - (g.right() - area.right())));
+    if (g.bottom() > area.bottom()) g.moveTop(std::max(area.top(), g.top() - (g.bottom() - area.bottom())));
     g = g.intersected(area);
     if (g != sub->geometry()) sub->setGeometry(g);
 }
@@ -330,8 +371,10 @@ void frmMDIRealTime::Arrange(int arrangement) {
     if (arrangement == vbCascade) {
         // Each frame at its normal size, cut to the area (its child scrolls).
         mdiArea->cascadeSubWindows();
+        const QRect area = mdiArea->viewport()->rect();
         for (QMdiSubWindow* sub : mdiArea->subWindowList())
-            if (sub->isVisible()) keepInside(sub);
+            if (sub->isVisible() && !sub->isMaximized() && !sub->isMinimized() && !area.isEmpty())
+                sub->setGeometry(sub->geometry().intersected(area));
         return;
     }
     std::vector<QMdiSubWindow*> subs;

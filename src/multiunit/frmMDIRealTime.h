@@ -44,13 +44,16 @@ class frmRealTime;
 // readable size (UnitWindow::minimumSizeHint); below it the area scrolls.
 // The area takes the window's caption, asks the window when it is closed
 // (a window that refuses keeps its frame open) and offers the window's
-// designed size as its own.
+// designed size as its own. It needs no more than its scroll bars: a frame
+// tiled smaller than the scroll bars' own lengths keeps the size it was
+// given (its window scrolls), rather than growing over its neighbours.
 class UnitFrame : public QScrollArea {
     Q_OBJECT
 public:
     explicit UnitFrame(UnitWindow* unitWindow, QWidget* parent = nullptr);
     UnitWindow* unitWindow() const { return unit_; }
     QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -140,7 +143,9 @@ protected:
 
 private:
     void addUnitWindow(UnitWindowKind kind, int Index);
-    // Keeps a frame inside the container's area (its child scrolls instead).
+    // Keeps a frame inside the container's area (its child scrolls instead),
+    // once the area changed size: a frame that reaches beyond it moves back
+    // as little as it must, a frame inside it stays where it is.
     void keepInside(QMdiSubWindow* sub) const;
     // The entries of unit n in every kind's menu enabled or greyed.
     void enableUnit(int unitNumber, bool enabled);

@@ -42,6 +42,7 @@ void PvtRun::ShutDown() {
     StepStartSeconds = 0;
     RunState = kIdle;
     ShowPanel(QStringLiteral("Status"), QStringLiteral("Test Stop"));
+    ShowRunOver([this](const QString& key, const QString& text) { ShowPanel(key, text); });
     RunButtons(false);
     reply.ResetCounts();
     SendFrame(unit::StopFrame());

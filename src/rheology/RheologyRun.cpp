@@ -56,6 +56,7 @@ void RheologyRun::ShutDown() {
     RunState = kIdle;
     mReply.ResetCounts();
     RunButtons(false);
+    ShowRunOver([this](const QString& key, const QString& text) { ShowPanel(key, text); });
     SendFrame(unit::StopFrame());
 }
 

@@ -105,12 +105,8 @@ void frmSimpleTest::createControls() {
 
     StatusBar1 = controls::Named<QStatusBar>(this, "StatusBar1", {0, 510, kLayoutWidth, 30});
     StatusBar1->setSizeGripEnabled(false);
-    StartTime = new QLabel(StatusBar1);
-    StartTime->setObjectName(QStringLiteral("StartTime"));
-    StatusBar1->addWidget(StartTime, 1);
-    ElapsedTime = new QLabel(StatusBar1);
-    ElapsedTime->setObjectName(QStringLiteral("ElapsedTime"));
-    StatusBar1->addWidget(ElapsedTime, 1);
+    StartTime = controls::StatusPanel(StatusBar1, "StartTime");
+    ElapsedTime = controls::StatusPanel(StatusBar1, "ElapsedTime");
 
     connect(cmdStart, &QPushButton::clicked, this, [this] { TrapErrors([this] { cmdStart_Click(); }); });
     connect(cmdStop, &QPushButton::clicked, this, [this] { TrapErrors([this] { cmdStop_Click(); }); });

@@ -138,6 +138,7 @@ void SwellRun::ShutDown() {
     StopEndedRun = RunState == kRunning || RunState == kCooling;
     RunState = kIdle;
     ShowPanel(QStringLiteral("Status"), QStringLiteral("Test Stop"));
+    ShowRunOver([this](const QString& key, const QString& text) { ShowPanel(key, text); });
     RunButtons(false);
     TestName.clear();
     reply.state.DropZeroing();

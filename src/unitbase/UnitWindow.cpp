@@ -8,6 +8,7 @@
 #include "dialogs/frmTestRelatedInfo.h"
 #include "platform/Dialogs.h"
 #include "platform/ModalShow.h"
+#include "platform/StatusBarPanel.h"
 #include "unitrun/RunRecords.h"
 #include "unitrun/RunMessages.h"
 #include "unitrun/SequenceRun.h"
@@ -356,9 +357,13 @@ void UnitWindow::ShowRowsWaiting() {
         progressPanel_->setText(progressText_);
         return;
     }
-    progressPanel_->setText(runloop::RowsWaitingText(lblInstName ? lblInstName->text() : QString(),
-                                                     run->RowsWaitingTest(), run->RowsWaiting(),
-                                                     run->RowsWaitingReason()));
+    const QString text = runloop::RowsWaitingText(lblInstName ? lblInstName->text() : QString(),
+                                                  run->RowsWaitingTest(), run->RowsWaiting(), run->RowsWaitingReason());
+    // A panel too narrow for it shows a shorter form, the whole text in its tip.
+    if (auto* panel = qobject_cast<StatusBarPanel*>(progressPanel_.data()))
+        panel->SetText(text, runloop::RowsWaitingShortTexts(run->RowsWaiting(), run->RowsWaitingReason()));
+    else
+        progressPanel_->setText(text);
 }
 
 std::function<void(bool late)> UnitWindow::AfterRowStored(LiveSamples& samples, const ResultPoint& row,

@@ -242,7 +242,8 @@ public:
     // The progress panel of the status bar ("StepTime"): while recorded points
     // wait to be stored it shows them (the unit, the test, how many and the
     // database's reason) instead of its own text, which comes back once they
-    // are stored.
+    // are stored. A panel too narrow for them (a StatusBarPanel) shows a
+    // shorter form (RowsWaitingShortTexts), the whole text in its tip.
     void UseProgressPanel(QLabel* panel);
     // The panel's own text (the run's progress).
     void ShowProgress(const QString& text);

@@ -96,6 +96,12 @@ QString RowsWaitingText(const QString& unit, const QString& test, int count, con
            QStringLiteral(" waiting to be stored (") + reason + QLatin1Char(')');
 }
 
+QStringList RowsWaitingShortTexts(int count, const QString& reason) {
+    const QString waiting = pointsText(count) + QStringLiteral(" waiting");
+    const QString stored = waiting + QStringLiteral(" to be stored");
+    return {stored + QStringLiteral(" (") + reason + QLatin1Char(')'), stored, waiting};
+}
+
 QString RowsWaitingQuestion(const QString& unit, const QString& test, int count, const QString& reason) {
     const QString points = pointsText(count);
     return unitAndTest(unit, test) + QStringLiteral(": ") + points +

@@ -58,6 +58,10 @@ QString SwellRowNotSavedMessage(int number, const QString& description);
 // test, how many and the database's reason ("Unit 3, test "Mud A": 5 points
 // waiting to be stored (database is locked)"; "1 point").
 QString RowsWaitingText(const QString& unit, const QString& test, int count, const QString& reason);
+// Its shorter forms, longest first, for a panel too narrow for it (the
+// window's caption names the unit): "5 points waiting to be stored
+// (database is locked)", "5 points waiting to be stored", "5 points waiting".
+QStringList RowsWaitingShortTexts(int count, const QString& reason);
 // The question of Stop while points wait: Yes tries to store them now, No
 // drops them (saying how many), Cancel keeps them waiting while the window
 // keeps trying.

@@ -102,6 +102,11 @@ bool OutsideBand(double pressure, double reference, bool settled, bool highAtOnc
 
 // ---- the run ------------------------------------------------------------------------
 
+void SequenceRun::ShowRunOver(const std::function<void(const QString& key, const QString& text)>& showPanel) {
+    showPanel(QStringLiteral("StepTime"), QString());
+    showPanel(QStringLiteral("EndTime"), QString());
+}
+
 QString SequenceRun::PlannedEndFrom(int fromStep) const { return PlannedEndFrom(fromStep, tick::CurrentDateTime()); }
 
 QString SequenceRun::PlannedEndFrom(int fromStep, const QDateTime& from) const {

@@ -158,6 +158,13 @@ public:
     virtual void ShutDown() = 0;
 
 protected:
+    // The status bar once the run is over, shown by every ShutDown through
+    // the kind's panels: the progress panel ("StepTime") and the planned end
+    // ("EndTime") are emptied, since no step runs and no end is planned any
+    // more; the start and the elapsed time stay, those of the run that
+    // ended. Points still waiting for the database keep the progress panel.
+    static void ShowRunOver(const std::function<void(const QString& key, const QString& text)>& showPanel);
+
     // Step 1, cycle 1, the run's and the step's clocks started, no point lost.
     void BeginSequence();
     // The current step or cycle from its start: no tick, its clock from now.

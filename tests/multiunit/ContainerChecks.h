@@ -3,15 +3,18 @@
 // every frame inside the container's area; every window at least the size at
 // which its texts fit, its frame scrolling where it shows less of it; no two
 // of its labels over each other, and every caption's text whole in its
-// control (QFontMetrics).
+// control (QFontMetrics). And that no frame moves while the operator goes
+// from window to window, opening each one's dialog.
 
 #include "multiunit/frmMDIRealTime.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QCheckBox>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QRadioButton>
@@ -19,6 +22,8 @@
 #include <QScrollBar>
 #include <QStatusBar>
 #include <gtest/gtest.h>
+#include <functional>
+#include <map>
 #include <string>
 #include <utility>
 #include <vector>
@@ -99,6 +104,105 @@ inline void ExpectUnitWindowsReadable(const frmMDIRealTime& m) {
             EXPECT_EQ(frame->verticalScrollBar()->maximum(), w->height() - frame->viewport()->height());
         }
         ExpectCaptionsWhole(*w);
+    }
+}
+
+// The button of a unit window that opens its dialog: Select Sequence (the
+// sequence picker), or the simple test window's Oscillatory Test.
+inline QPushButton* DialogButton(const UnitWindow& w) {
+    return w.findChild<QPushButton*>(w.kind() == UnitWindowKind::Simple ? QStringLiteral("cmdDynamic")
+                                                                        : QStringLiteral("cmdSelect"));
+}
+
+// How far a frame may be off the place it had: a few pixels.
+inline constexpr int kPlaceSlack = 3;
+
+// Where the container's frames are as the operator placed them (or the last
+// arrangement did): each at its rectangle, or, while one is maximised, that
+// one filling the area and the others at theirs. A maximised frame's own
+// rectangle is learnt once it shows it.
+class FramePlaces {
+public:
+    explicit FramePlaces(const frmMDIRealTime& m) : m_(m) {
+        for (QMdiSubWindow* sub : m.mdiArea->subWindowList()) {
+            if (sub->isMaximized())
+                maximised_ = true;
+            else
+                rects_[sub] = sub->geometry();
+        }
+    }
+    bool maximised() const { return maximised_; }
+
+    // Every frame where it was: while the arrangement is maximised the
+    // active one fills the area (and only it is maximised); every other
+    // frame within kPlaceSlack pixels of its rectangle.
+    void Expect(const char* when) {
+        SCOPED_TRACE(when);
+        const QRect area = m_.mdiArea->viewport()->rect();
+        for (QMdiSubWindow* sub : m_.mdiArea->subWindowList()) {
+            SCOPED_TRACE(sub->windowTitle().toStdString());
+            EXPECT_TRUE(sub->isVisible());
+            if (sub->isMaximized()) {
+                EXPECT_TRUE(maximised_) << "maximised by itself";
+                EXPECT_EQ(sub, m_.mdiArea->activeSubWindow());
+                EXPECT_EQ(sub->geometry(), area) << RectText(sub->geometry());
+                continue;
+            }
+            if (maximised_ && sub == m_.mdiArea->activeSubWindow()) ADD_FAILURE() << "no longer maximised";
+            const auto known = rects_.find(sub);
+            if (known == rects_.end()) {
+                rects_[sub] = sub->geometry();
+                continue;
+            }
+            const QRect was = known->second, now = sub->geometry();
+            const int off = std::max({std::abs(now.left() - was.left()), std::abs(now.top() - was.top()),
+                                      std::abs(now.right() - was.right()), std::abs(now.bottom() - was.bottom())});
+            EXPECT_LE(off, kPlaceSlack) << RectText(now) << ", was " << RectText(was);
+        }
+    }
+
+private:
+    const frmMDIRealTime& m_;
+    bool maximised_ = false;
+    std::map<const QMdiSubWindow*, QRect> rects_;
+};
+
+// The operator goes through the container's windows in turn: activates
+// each, opens its dialog (DialogButton) and closes it, and, unless the
+// arrangement is maximised, maximises and restores it. After each step
+// (`settle` lets the window system follow) every frame is where it was
+// (FramePlaces) and the window restored is back at its place.
+inline void ExpectFramesStayThroughEachWindowsDialog(frmMDIRealTime& m, const std::function<void()>& settle) {
+    FramePlaces places(m);
+    for (QMdiSubWindow* sub : m.mdiArea->subWindowList()) {
+        UnitWindow* w = frmMDIRealTime::UnitOf(sub);
+        ASSERT_NE(w, nullptr);
+        SCOPED_TRACE("through " + w->windowTitle().toStdString());
+        m.mdiArea->setActiveSubWindow(sub);
+        settle();
+        places.Expect("activated");
+
+        QPushButton* open = DialogButton(*w);
+        ASSERT_NE(open, nullptr);
+        open->click();
+        settle();
+        QWidgetList opened;  // the dialog, a window of its own
+        for (QWidget* t : QApplication::topLevelWidgets())
+            if (t != &m && t->isVisible() && t->windowType() != Qt::Popup && t->windowType() != Qt::ToolTip) opened << t;
+        EXPECT_FALSE(opened.isEmpty()) << "no dialog opened";
+        places.Expect("its dialog open");
+        for (QWidget* t : opened) t->close();
+        m.activateWindow();
+        settle();
+        places.Expect("its dialog closed");
+
+        if (places.maximised()) continue;
+        sub->showMaximized();
+        settle();
+        EXPECT_EQ(sub->geometry(), m.mdiArea->viewport()->rect());
+        sub->showNormal();
+        settle();
+        places.Expect("maximised and restored");
     }
 }
 

@@ -411,6 +411,96 @@ TEST_F(MultiUnitWindow, TiledWindowsKeepTheirTextsWholeAndScroll) {
     }
 }
 
+// The container never moves a window by itself. Four and eight units (every
+// kind among them) at the container's size on a 1280 x 800 and a 1920 x 1080
+// screen, maximised, restored, cascaded and tiled both ways: the operator
+// activates each window in turn, opens its dialog (Select Sequence, the
+// simple test's Oscillatory Test) and closes it, maximises and restores it,
+// and every frame keeps its place. A tiled window at the area's right or
+// bottom used to jump to its left or top edge, under another window, once
+// it lost the activation (another window's dialog, another window clicked),
+// and a window restored there did the same.
+TEST_F(MultiUnitWindow, EveryFrameKeepsItsPlaceWhileEachWindowIsActivatedAndOpensItsDialog) {
+    for (int port = 11; port <= 18; ++port) noDevice(port);
+    writePorts({11, 12, 13, 14, 15, 16, 17, 18});
+    using K = UnitWindowKind;
+    const std::vector<K> four{K::RealTime, K::Simple, K::Pvt, K::Swell};
+    const std::vector<K> eight{K::RealTime, K::Simple, K::Pvt, K::Swell, K::RealTime, K::Simple, K::Pvt, K::Swell};
+    const QSize sizes[] = {{1280, 740}, {1920, 1020}};  // the container on a 1280 x 800 and a 1920 x 1080 screen
+    struct Arrangement {
+        const char* name;
+        std::function<void(frmMDIRealTime&)> arrange;
+    };
+    const Arrangement arrangements[] = {
+        {"maximised", [](frmMDIRealTime&) {}},  // as the windows open
+        {"restored", [](frmMDIRealTime& m) { m.mdiArea->activeSubWindow()->showNormal(); }},
+        {"cascaded", [](frmMDIRealTime& m) { m.MenuWindowCascade->trigger(); }},
+        {"tiled horizontally", [](frmMDIRealTime& m) { m.MenuWindowHorizontal->trigger(); }},
+        {"tiled vertically", [](frmMDIRealTime& m) { m.MenuWindowVertically->trigger(); }},
+    };
+    for (const QSize& size : sizes)
+        for (const std::vector<K>* kinds : {&four, &eight}) {
+            SCOPED_TRACE(QStringLiteral("%1 units at %2 x %3").arg(kinds->size()).arg(size.width()).arg(size.height()).toStdString());
+            auto m = openContainer();
+            m->resize(size);
+            QApplication::processEvents();
+            for (std::size_t i = 0; i < kinds->size(); ++i) m->Entry((*kinds)[i], int(i) + 1)->trigger();
+            dialogs.clear();  // the ports without a device, the swell calibration not there
+            ASSERT_EQ(m->mdiArea->subWindowList().size(), qsizetype(kinds->size()));
+            for (const Arrangement& a : arrangements) {
+                SCOPED_TRACE(a.name);
+                a.arrange(*m);
+                QApplication::processEvents();
+                ExpectUnitWindowsReadable(*m);
+                ExpectFramesStayThroughEachWindowsDialog(*m, [] { QApplication::processEvents(); });
+            }
+            m->close();
+        }
+}
+
+// Only a change of the area itself keeps the frames inside it: when the
+// container shrinks, a frame beyond its new edge moves back as little as it
+// must and is cut to it (a window maximised meanwhile too, once restored);
+// when it grows again, nothing moves.
+TEST_F(MultiUnitWindow, AContainerMadeSmallerBringsItsFramesBackInsideIt) {
+    for (int port = 11; port <= 14; ++port) noDevice(port);
+    writePorts({11, 12, 13, 14});
+    auto m = openContainer();
+    m->resize(1920, 1020);
+    QApplication::processEvents();
+    for (int n = 1; n <= 4; ++n) m->MenuAdd_Click(n);
+    dialogs.clear();
+    m->MenuWindowVertically->trigger();
+    QApplication::processEvents();
+    const auto subs = m->mdiArea->subWindowList();
+    const QRect big = m->mdiArea->viewport()->rect();
+    const auto tiles = TileRects(big, 4, vbTileVertical);
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(subs[i]->geometry(), tiles[i]);
+    m->mdiArea->setActiveSubWindow(subs[3]);
+    subs[3]->showMaximized();
+    QApplication::processEvents();
+
+    m->resize(1280, 740);
+    QApplication::processEvents();
+    const QRect small = m->mdiArea->viewport()->rect();
+    ASSERT_LT(small.width(), tiles[3].left());
+    EXPECT_EQ(subs[3]->geometry(), small);
+    subs[3]->showNormal();
+    QApplication::processEvents();
+    // At the new right edge, as wide as it was, as high as the area.
+    const int w = tiles[3].width();
+    EXPECT_EQ(subs[3]->geometry(), QRect(small.right() + 1 - w, 0, w, small.height())) << RectText(subs[3]->geometry());
+    EXPECT_EQ(subs[2]->geometry(), QRect(small.right() + 1 - w, 0, w, small.height())) << RectText(subs[2]->geometry());
+    EXPECT_EQ(subs[0]->geometry(), QRect(0, 0, w, small.height())) << RectText(subs[0]->geometry());
+    ExpectUnitWindowsReadable(*m);
+
+    std::vector<QRect> shrunk;
+    for (QMdiSubWindow* sub : subs) shrunk.push_back(sub->geometry());
+    m->resize(1920, 1020);
+    QApplication::processEvents();
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(subs[i]->geometry(), shrunk[i]) << i;
+}
+
 // The frame between the window and its sub-window changes nothing of what
 // the window does: Exit and a refused close act on the sub-window.
 TEST_F(MultiUnitWindow, TheWindowsFrameClosesWithItAndOnlyWithIt) {

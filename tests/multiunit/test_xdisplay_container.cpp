@@ -1,5 +1,6 @@
 // Pictures of the test container with a simple test window opened through its
-// menu, and with one, three and eight units in every arrangement, on a real X
+// menu, with one, three, four and eight units in every arrangement, and with
+// four units' status bars holding points waiting, on a real X
 // display, at the sizes of the container on a 1280 x 800 and a 1920 x 1080
 // screen. ctest runs them under xvfb-run; the offscreen run skips them. The
 // pictures go to the build folder (screenshots/).
@@ -9,7 +10,9 @@
 
 #include "data/Settings.h"
 #include "multiunit/frmMDIRealTime.h"
+#include "platform/StatusBarPanel.h"
 #include "support/Screenshots.h"
+#include "unitrun/RunMessages.h"
 #include "simpletest/frmSimpleTest.h"
 
 #include <QGuiApplication>
@@ -19,6 +22,8 @@
 #include <QMdiSubWindow>
 #include <QPixmap>
 #include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <vector>
 
 using namespace unit_tests;
@@ -89,11 +94,14 @@ TEST_F(XDisplayContainer, SimpleTestWindowOpensFillingTheContainer) {
     }
 }
 
-// One, three and eight units (every kind among them) maximised, restored,
-// cascaded and tiled both ways: each picture is written, and in each every
-// frame is inside the container, every window at least the size at which
-// its texts fit (its frame scrolling where it shows less), its labels apart
-// and every caption whole.
+// One, three, four and eight units (every kind among them) maximised,
+// restored, cascaded and tiled both ways: each picture is written, and in
+// each every frame is inside the container, every window at least the size
+// at which its texts fit (its frame scrolling where it shows less), its
+// labels apart and every caption whole. With four and eight units the
+// operator then goes through the windows, activating each, opening its
+// dialog and closing it, maximising and restoring it: no frame moves, and a
+// second picture shows them after.
 TEST_F(XDisplayContainer, UnitWindowsStayReadableInEveryArrangement) {
     if (QGuiApplication::platformName() != QStringLiteral("xcb"))
         GTEST_SKIP() << "needs an X display (ctest runs it under xvfb-run)";
@@ -108,6 +116,7 @@ TEST_F(XDisplayContainer, UnitWindowsStayReadableInEveryArrangement) {
     } unitSets[] = {
         {"1-unit", {K::RealTime}},
         {"3-units", {K::RealTime, K::Pvt, K::Swell}},
+        {"4-units", {K::RealTime, K::Simple, K::Pvt, K::Swell}},
         {"8-units", {K::RealTime, K::Simple, K::Pvt, K::Swell, K::RealTime, K::Simple, K::Pvt, K::Swell}},
     };
     struct Size {
@@ -127,22 +136,29 @@ TEST_F(XDisplayContainer, UnitWindowsStayReadableInEveryArrangement) {
             dialogs.clear();  // the ports without a device, the swell calibration not there
             ASSERT_EQ(m.mdiArea->subWindowList().size(), qsizetype(u.kinds.size()));
 
-            auto picture = [&](const char* arrangement) {
-                SCOPED_TRACE(arrangement);
+            auto shoot = [&](const QString& arrangement) {
                 testing_support::SettleWindow(m, 300);
                 QPixmap shot = m.screen()->grabWindow(m.winId());
                 if (shot.isNull()) shot = m.grab();
-                const QString name = QStringLiteral("container-%1-%2-%3.png")
-                                         .arg(QLatin1String(u.name), QLatin1String(arrangement), QLatin1String(s.name));
+                const QString name =
+                    QStringLiteral("container-%1-%2-%3.png").arg(QLatin1String(u.name), arrangement, QLatin1String(s.name));
                 EXPECT_TRUE(shot.toImage().save(testing_support::ScreenshotPath(name)));
+            };
+            const bool clickThrough = u.kinds.size() >= 4;
+            auto picture = [&](const char* arrangement) {
+                SCOPED_TRACE(arrangement);
+                shoot(QLatin1String(arrangement));
                 ExpectUnitWindowsReadable(m);
+                if (!clickThrough) return;
+                ExpectFramesStayThroughEachWindowsDialog(m, [&] { testing_support::SettleWindow(m, 40); });
+                shoot(QLatin1String(arrangement) + QStringLiteral("-after-dialogs"));
             };
             QMdiSubWindow* active = m.mdiArea->activeSubWindow();
             ASSERT_NE(active, nullptr);
             EXPECT_TRUE(active->isMaximized());
             EXPECT_EQ(active->geometry(), m.mdiArea->viewport()->rect());
             picture("maximised");
-            active->showNormal();
+            m.mdiArea->activeSubWindow()->showNormal();
             picture("restored");
             m.MenuWindowCascade->trigger();
             picture("cascaded");
@@ -152,5 +168,86 @@ TEST_F(XDisplayContainer, UnitWindowsStayReadableInEveryArrangement) {
             picture("tiled-vertically");
             m.close();
         }
+    }
+}
+
+// Four units tiled both ways and maximised, their status bars as during a
+// run whose points wait for the database: each picture is written, and in
+// each the progress panel shows the longest form of the points waiting that
+// fits (the whole text in its tip) beside the whole start, elapsed and end
+// times.
+TEST_F(XDisplayContainer, PointsWaitingFitTheStatusBarsOfTiledWindows) {
+    if (QGuiApplication::platformName() != QStringLiteral("xcb"))
+        GTEST_SKIP() << "needs an X display (ctest runs it under xvfb-run)";
+    SetUnitLabels();
+    for (int port = 11; port <= 14; ++port) noDevice(port);
+    writePorts({11, 12, 13, 14});
+    using K = UnitWindowKind;
+    struct Size {
+        int w, h;
+        const char* name;
+    } sizes[] = {{1280, 740, "1280x800"}, {1920, 1020, "1920x1080"}};
+    const QDateTime started(QDate(2024, 12, 31), QTime(22, 11, 12));
+    for (const Size& s : sizes) {
+        SCOPED_TRACE(s.name);
+        frmMDIRealTime m(&conn);
+        m.MDIForm_Load();
+        m.resize(s.w, s.h);
+        m.show();
+        testing_support::SettleWindow(m, 200);
+        int n = 0;
+        for (K kind : {K::RealTime, K::Simple, K::Pvt, K::Swell}) m.Entry(kind, ++n)->trigger();
+        dialogs.clear();
+        for (QMdiSubWindow* sub : m.mdiArea->subWindowList()) {
+            UnitWindow* w = frmMDIRealTime::UnitOf(sub);
+            auto* step = w->findChild<StatusBarPanel*>(QStringLiteral("StepTime"));
+            if (!step) continue;  // the simple test shows no progress
+            const auto set = [&](const char* key, const QString& text) {
+                if (auto* p = w->findChild<QLabel*>(QLatin1String(key))) p->setText(text);
+            };
+            set("StartTime", QStringLiteral("Start Time: ") + runloop::GeneralDate(started));
+            set("ElapsedTime", runloop::ElapsedTimeText(runloop::HmsText(3725)));
+            set("Status", QStringLiteral("Test Running"));
+            set("EndTime", QStringLiteral("End Time: ") + runloop::GeneralDate(started.addSecs(7200)));
+            // As the window shows the points waiting (UnitWindow::ShowRowsWaiting).
+            step->SetText(runloop::RowsWaitingText(w->UnitLabel(), QStringLiteral("Mud A"), 5,
+                                                   QStringLiteral("database is locked")),
+                          runloop::RowsWaitingShortTexts(5, QStringLiteral("database is locked")));
+        }
+        auto picture = [&](const char* arrangement) {
+            SCOPED_TRACE(arrangement);
+            testing_support::SettleWindow(m, 300);
+            // Each frame scrolled to its window's status bar and its right end.
+            for (QMdiSubWindow* sub : m.mdiArea->subWindowList()) {
+                auto* frame = static_cast<QScrollArea*>(sub->widget());
+                frame->verticalScrollBar()->setValue(frame->verticalScrollBar()->maximum());
+                frame->horizontalScrollBar()->setValue(frame->horizontalScrollBar()->maximum());
+            }
+            testing_support::SettleWindow(m, 100);
+            QPixmap shot = m.screen()->grabWindow(m.winId());
+            if (shot.isNull()) shot = m.grab();
+            EXPECT_TRUE(shot.toImage().save(testing_support::ScreenshotPath(
+                QStringLiteral("container-4-units-waiting-%1-%2.png").arg(QLatin1String(arrangement), QLatin1String(s.name)))));
+            for (QMdiSubWindow* sub : m.mdiArea->subWindowList()) {
+                const UnitWindow* w = frmMDIRealTime::UnitOf(sub);
+                SCOPED_TRACE(w->windowTitle().toStdString());
+                for (const StatusBarPanel* p : w->findChildren<StatusBarPanel*>()) {
+                    SCOPED_TRACE(p->objectName().toStdString());
+                    const QString shown = p->ShownText();
+                    EXPECT_LE(p->fontMetrics().horizontalAdvance(shown), p->contentsRect().width());
+                    if (p->objectName() == QLatin1String("StepTime"))
+                        EXPECT_TRUE(shown.contains(QLatin1String("5 points waiting"))) << shown.toStdString();
+                    else
+                        EXPECT_EQ(shown, p->text());
+                    EXPECT_EQ(p->TipText(), shown == p->text() ? QString() : p->text());
+                }
+            }
+        };
+        picture("maximised");
+        m.MenuWindowVertically->trigger();
+        picture("tiled-vertically");
+        m.MenuWindowHorizontal->trigger();
+        picture("tiled-horizontally");
+        m.close();
     }
 }

@@ -662,3 +662,34 @@ TEST_F(PvtWindow, RowsADatabaseWithNoRoomRefusesWaitAndAreStoredInOrder) {
     EXPECT_TRUE(w->StepTime->text().startsWith("Current Step (1) Cycle (1) Time: ")) << w->StepTime->text().toStdString();
     EXPECT_EQ(w->RowsNotSaved, 3);
 }
+
+// After Stop and at the end of a run the status bar speaks of no step and
+// of no planned end ("Current Step (2) ... End Time ..." used to stay): the
+// run's start and elapsed time stay, and "Test Stop".
+TEST_F(PvtWindow, AfterStopAndAtTheEndOfARunTheStatusBarShowsNoStepAndNoEndTime) {
+    StoreSequence(conn, "Two", {SeqStep{1, 75, 500}, SeqStep{1, 75, 500}});
+    for (bool stop : {true, false}) {
+        SCOPED_TRACE(stop ? "Stop" : "the sequence ends");
+        pick("Two");
+        w->optLag->click();
+        start(Entry(stop ? QStringLiteral("PVT stopped") : QStringLiteral("PVT ended")));
+        ASSERT_EQ(w->RunState, 1);
+        for (int i = 0; i < 1000 && w->RunState == 1 && (w->CurStep < 2 || w->StepSeconds < 5); ++i) tick();
+        ASSERT_TRUE(w->StepTime->text().startsWith("Current Step (2) Cycle (1) Time: ")) << w->StepTime->text().toStdString();
+        ASSERT_TRUE(w->EndTime->text().startsWith("End Time: "));
+        if (stop) {
+            dialogs.answers.push_back(ui::vbYes);
+            w->cmdStop->click();
+        } else {
+            for (int i = 0; i < 1000 && w->RunState == 1; ++i) tick();
+        }
+        ASSERT_EQ(w->RunState, 0);
+        tick();  // the window goes on ticking
+        EXPECT_EQ(w->StepTime->text(), "");
+        EXPECT_EQ(w->EndTime->text(), "");
+        EXPECT_EQ(w->Status->text(), "Test Stop");
+        EXPECT_TRUE(w->StartTime->text().startsWith("Start Time: ")) << w->StartTime->text().toStdString();
+        EXPECT_TRUE(w->ElapsedTime->text().startsWith("Elapsed Time: ")) << w->ElapsedTime->text().toStdString();
+        dialogs.clear();
+    }
+}

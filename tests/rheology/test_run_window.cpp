@@ -7,6 +7,8 @@
 #include "RunWindowFixture.h"
 
 #include "data/clsTEST_ADDITIVE.h"
+#include "multiunit/frmMDIRealTime.h"
+#include "platform/StatusBarPanel.h"
 #include "platform/PeChart.h"
 #include "support/DatabaseFaults.h"
 #include "unitrun/Bob.h"
@@ -15,7 +17,10 @@
 
 #include <QElapsedTimer>
 #include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QRadioButton>
+#include <QStatusBar>
 
 using namespace unit_tests;
 using namespace runloop;
@@ -631,6 +636,104 @@ TEST_F(RunWindow, PointsDueWhileAnotherProgramHoldsTheDatabaseWaitAndAreStoredIn
     EXPECT_EQ(w->RowsNotSaved, 3);
 }
 
+// The points waiting fit the progress panel at every size the container
+// gives a rheology window (four and eight of them on a 1280 x 800 and a
+// 1920 x 1080 screen, maximised, restored, cascaded and tiled both ways):
+// the panel shows the longest form that fits, at least how many wait, with
+// the whole text in its tip, and the start, elapsed and end times stay whole
+// beside it. The text used to be cut off, tiled and maximised alike.
+TEST_F(RunWindow, PointsWaitingFitTheProgressPanelAtEverySizeTheContainerGivesTheWindow) {
+    std::vector<QSize> sizes;
+    for (int port = 11; port <= 18; ++port) noDevice(port);
+    writePorts({11, 12, 13, 14, 15, 16, 17, 18});
+    for (const QSize screen : {QSize(1280, 740), QSize(1920, 1020)})
+        for (int units : {4, 8}) {
+            frmMDIRealTime m(&conn);
+            m.MDIForm_Load();
+            m.resize(screen);
+            m.show();
+            for (int n = 1; n <= units; ++n) m.MenuAdd_Click(n);
+            auto take = [&] {
+                QApplication::processEvents();
+                for (QMdiSubWindow* sub : m.mdiArea->subWindowList()) {
+                    const QSize size = frmMDIRealTime::UnitOf(sub)->size();
+                    if (std::find(sizes.begin(), sizes.end(), size) == sizes.end()) sizes.push_back(size);
+                }
+            };
+            take();  // maximised
+            m.mdiArea->activeSubWindow()->showNormal();
+            take();
+            for (QAction* arrange : {m.MenuWindowCascade, m.MenuWindowHorizontal, m.MenuWindowVertically}) {
+                arrange->trigger();
+                take();
+            }
+        }
+    dialogs.clear();  // the ports without a device
+    ASSERT_GE(sizes.size(), 6u);
+
+    StoreSequence(conn, "Seq", {recordingStep(1)});
+    pick("Seq");
+    w->lblInstName->setText("Unit 3");
+    w->mReply.readings.mSampleTemp = 75;
+    start();
+    tickWhile([&] { return w->StepSeconds < 12; });
+    testing_support::LockedDatabase lock(db.path());
+    tickWhile([&] { return w->StepSeconds < 27; });
+    ASSERT_EQ(w->RowsWaiting(), 3);
+    const QString whole = "Unit 3, test \"Run A\": 3 points waiting to be stored (database is locked)";
+    ASSERT_EQ(w->StepTime->text(), whole);
+
+    w->show();
+    for (const QSize size : sizes) {
+        SCOPED_TRACE(std::to_string(size.width()) + " x " + std::to_string(size.height()));
+        w->resize(size);
+        QApplication::processEvents();
+        for (auto* panel : w->StatusBar1->findChildren<StatusBarPanel*>()) {
+            SCOPED_TRACE(panel->objectName().toStdString());
+            const QString shown = panel->ShownText();
+            EXPECT_LE(panel->fontMetrics().horizontalAdvance(shown), panel->contentsRect().width()) << shown.toStdString();
+            if (panel != w->StepTime) {
+                EXPECT_FALSE(panel->text().isEmpty());
+                EXPECT_EQ(shown, panel->text());
+            }
+        }
+        const auto* step = static_cast<StatusBarPanel*>(w->StepTime);
+        EXPECT_TRUE(step->ShownText().startsWith("3 points waiting") || step->ShownText() == whole)
+            << step->ShownText().toStdString();
+        EXPECT_EQ(step->TipText(), step->ShownText() == whole ? QString() : whole);
+    }
+}
+
+// After Stop and at the end of a run the status bar speaks of no step and
+// of no planned end ("Current Step (2) ... End Time ..." used to stay): the
+// run's start and elapsed time stay.
+TEST_F(RunWindow, AfterStopAndAtTheEndOfARunTheStatusBarShowsNoStepAndNoEndTime) {
+    StoreSequence(conn, "Two", {step(1, 75), step(1, 75)});
+    w->mReply.readings.mSampleTemp = 75;
+    for (bool stop : {true, false}) {
+        SCOPED_TRACE(stop ? "Stop" : "the sequence ends");
+        pick("Two");
+        TestEntry entry;
+        entry.name = stop ? "Stopped" : "Ended";
+        start(entry);
+        ASSERT_EQ(w->RunState, kStepRunning);
+        tickWhile([&] { return w->RunState != kIdle && (w->CurStep < 2 || w->StepSeconds < 5); });
+        ASSERT_TRUE(w->StepTime->text().startsWith("Current Step (2) Cycle (1) Time: ")) << w->StepTime->text().toStdString();
+        ASSERT_TRUE(w->EndTime->text().startsWith("End Time: "));
+        if (stop)
+            w->cmdStop->click();
+        else
+            tickWhile([&] { return w->RunState != kIdle; }, 1000);
+        ASSERT_EQ(w->RunState, kIdle);
+        tick();  // the window goes on ticking
+        EXPECT_EQ(w->StepTime->text(), "");
+        EXPECT_EQ(w->EndTime->text(), "");
+        EXPECT_TRUE(w->StartTime->text().startsWith("Start Time: ")) << w->StartTime->text().toStdString();
+        EXPECT_TRUE(w->ElapsedTime->text().startsWith("Elapsed Time: ")) << w->ElapsedTime->text().toStdString();
+        dialogs.clear();
+    }
+}
+
 namespace {
 
 // What becomes of points still waiting when the window is closed.
@@ -715,7 +818,8 @@ TEST_P(CloseWithPointsWaiting, StopAndCloseAskWhatBecomesOfThem) {
         if (c.refusedAtAnswer) sql("DROP TRIGGER refuse");
         tick();
         EXPECT_EQ(count("TEST_RESULT"), 5);
-        EXPECT_TRUE(w->StepTime->text().startsWith("Current Step")) << w->StepTime->text().toStdString();
+        // The panel's own text back: none, the run having been stopped.
+        EXPECT_EQ(w->StepTime->text(), "");
         const auto before = dialogs.texts().size();
         EXPECT_TRUE(w->close());
         EXPECT_EQ(dialogs.texts().size(), before);

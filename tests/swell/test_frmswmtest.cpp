@@ -717,3 +717,41 @@ TEST_F(SwellWindow, RowsWaitWhileTheDatabaseIsLockedAndStopMayDropThem) {
     EXPECT_EQ(w->MSFlexGrid1->Rows(), gridRows);
     EXPECT_TRUE(w->close());
 }
+
+// After Stop and at the end of a run the status bar speaks of no step and
+// of no planned end ("Current Step (2) ... End Time ..." used to stay): the
+// run's start and elapsed time stay, and "Test Stop".
+TEST_F(SwellWindow, AfterStopAndAtTheEndOfARunTheStatusBarShowsNoStepAndNoEndTime) {
+    StoreSequence(conn, "Two", {SeqStep{1, 74, 500, 0, 0, 0}, SeqStep{1, 74, 500, 0, 0, 0}});
+    auto w = open(1);
+    const QString frame = frameOf(74, 0, 1.0);
+    for (bool stop : {true, false}) {
+        SCOPED_TRACE(stop ? "Stop" : "the sequence ends");
+        pick(*w, "Two");
+        zero(*w, "0.4");
+        {
+            SampleEntry entry;
+            entry.name = stop ? "Stopped" : "Ended";
+            AnswerSample answer(entry);
+            w->cmdStart->click();
+        }
+        ASSERT_EQ(w->RunState, 1) << dialogs.texts().join("|").toStdString();
+        while (w->RunState == 1 && (w->CurStep < 2 || w->StepSeconds < 5)) tick(*w, frame);
+        ASSERT_TRUE(w->StepTime->text().startsWith("Current Step (2) Cycle (1) Time: ")) << w->StepTime->text().toStdString();
+        ASSERT_TRUE(w->EndTime->text().startsWith("End Time: "));
+        if (stop) {
+            dialogs.answers.push_back(ui::vbYes);
+            w->cmdStart->click();  // STOP
+        } else {
+            while (w->RunState == 1 && w->ElapsedSeconds < 300) tick(*w, frame);
+        }
+        ASSERT_EQ(w->RunState, 0);
+        tick(*w, frame);  // the window goes on ticking
+        EXPECT_EQ(w->StepTime->text(), "");
+        EXPECT_EQ(w->EndTime->text(), "");
+        EXPECT_EQ(w->Status->text(), "Test Stop");
+        EXPECT_TRUE(w->StartTime->text().startsWith("Start Time: ")) << w->StartTime->text().toStdString();
+        EXPECT_TRUE(w->ElapsedTime->text().startsWith("Elapsed Time: ")) << w->ElapsedTime->text().toStdString();
+        dialogs.clear();
+    }
+}
