@@ -1,5 +1,7 @@
 #include "platform/Dialogs.h"
 
+#include "platform/FileFilters.h"
+
 #include <QApplication>
 #include <QFileDialog>
 #include <QInputDialog>
@@ -145,7 +147,10 @@ std::optional<QString> GetOpenFileName(const FileRequest& r) {
 std::optional<QString> GetSaveFileName(const FileRequest& r) {
     FileRequest q = r;
     q.save = true;
-    return current()->file(q);
+    std::optional<QString> chosen = current()->file(q);
+    // A name typed without an extension takes the filter's (FileFilters.h).
+    if (chosen) *chosen = WithFilterExtension(*chosen, q.filter, q.filterIndex);
+    return chosen;
 }
 
 QString errorText(int number, const QString& description) {

@@ -91,7 +91,9 @@ int OpenNotifications();
 
 // An input box; the empty text when cancelled.
 QString InputBox(const QString& prompt, const QString& title = QString(), const QString& defaultText = QString());
-// File dialogs; nullopt when cancelled.
+// File dialogs; nullopt when cancelled. A name typed into a save dialog
+// without an extension takes the one of the filter entry chosen at first
+// (WithFilterExtension, FileFilters.h).
 std::optional<QString> GetOpenFileName(const FileRequest& r);
 std::optional<QString> GetSaveFileName(const FileRequest& r);
 
