@@ -40,6 +40,7 @@ LineFit FitLine(const std::vector<double>& x, const std::vector<double>& y) {
 QString TorqueSuccessText() { return QStringLiteral("Calibration Completed Successfully."); }
 QString TorqueProblemText() { return QStringLiteral("Calibration Completed, Problem detected. "); }
 QString TorqueRunningText() { return QStringLiteral("Calibration in Progress."); }
+QString TorqueNotStartedText() { return QStringLiteral("Calibration not started."); }
 
 std::vector<double> ReportSpeeds(const std::vector<double>& stress) {
     std::vector<double> speed(stress.size(), 0.0);

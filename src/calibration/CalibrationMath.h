@@ -30,6 +30,7 @@ inline constexpr double kMaxTorqueMse = 750;
 QString TorqueSuccessText();  // "Calibration Completed Successfully."
 QString TorqueProblemText();  // "Calibration Completed, Problem detected. "
 QString TorqueRunningText();  // "Calibration in Progress."
+QString TorqueNotStartedText();  // "Calibration not started." (a start that sent nothing)
 
 // The rotor speed of each point, told from the stress steps: 0 first; a
 // stress within 0.1 of the one before keeps the speed; a rise adds 10 rpm

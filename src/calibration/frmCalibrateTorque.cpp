@@ -10,6 +10,7 @@
 #include "platform/Dialogs.h"
 #include "platform/PeChart.h"
 #include "data/UnitPorts.h"
+#include "unitbase/UnitWindow.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -32,6 +33,13 @@ using namespace calibration;
 using namespace calibration::windowparts;
 
 const QString frmCalibrateTorque::kCaption = QStringLiteral("Calibration");
+
+QString calibration::windowparts::heldByWindowNote(const QString& device) {
+    const QString holder = UnitWindow::WindowHoldingDevice(device);
+    if (holder.isEmpty()) return QString();
+    return QStringLiteral("The port is held by the window \"") + holder +
+           QStringLiteral("\": close that window, then try again.");
+}
 
 namespace {
 
@@ -266,13 +274,7 @@ void frmCalibrateTorque::cmbInstName_Click(int Index) {
         Initial_LSM_Tab();
     }
     try {
-        MSComm1.MapFolder(gAppPath);
-        MSComm1.PortNumber(p);
-        MSComm1.Settings(QStringLiteral("115200,n,8,1"));
-        MSComm1.InputLen(0);
-        MSComm1.RThreshold(1);
-        MSComm1.SThreshold(0);
-        MSComm1.PortOpen(true);
+        openUnitPort(u);
     } catch (const std::exception&) {
         // The port stays with the unit it was open for: a tab now showing
         // another unit takes none of its readings.
@@ -281,6 +283,9 @@ void frmCalibrateTorque::cmbInstName_Click(int Index) {
             if (Index == 3) TimerSWM.Enabled(false);
         }
         ui::MsgBox(kCommMessage);
+        // A unit window holding the port is named.
+        if (!MSComm1.PortOpen())
+            if (const QString note = heldByWindowNote(MSComm1.DevicePath()); !note.isEmpty()) ui::MsgBox(note);
         return;
     }
     TabUnit[size_t(Index)] = u;
@@ -291,6 +296,16 @@ void frmCalibrateTorque::cmbInstName_Click(int Index) {
         TimerSWM.Interval(3000);
         TimerSWM.Enabled(true);
     }
+}
+
+void frmCalibrateTorque::openUnitPort(int unit) {
+    MSComm1.MapFolder(gAppPath);
+    MSComm1.PortNumber(PortNo[size_t(unit)]);
+    MSComm1.Settings(QStringLiteral("115200,n,8,1"));
+    MSComm1.InputLen(0);
+    MSComm1.RThreshold(1);
+    MSComm1.SThreshold(0);
+    MSComm1.PortOpen(true);
 }
 
 void frmCalibrateTorque::cmbBobSize_Click() {

@@ -14,7 +14,9 @@
 //    segments, saved to Calib.dat, the report.
 // The tabs share one serial port: choosing a unit on a tab opens it (the port
 // must be closed then); the torque run, the last PVT and swell steps and the
-// window's closing close it. From its start frame until it is over a torque
+// window's closing close it. The torque Start opens it again for the unit its
+// list shows, so a run follows a run without a new pick. A port that a unit
+// window holds is refused naming that window (UnitWindow's registry). From its start frame until it is over a torque
 // run owns the port: the PVT and swell timers stop and read nothing, their
 // last readings are dropped, their step buttons are refused, and no tab
 // chooses a unit.
@@ -36,6 +38,7 @@
 #include <QWidget>
 #include <array>
 #include <functional>
+#include <optional>
 #include <vector>
 
 class QComboBox;
@@ -232,6 +235,12 @@ private:
     // opened), its logarithm shown; a failed read stops the timer and is said.
     void readCalibration(int tab, tick::TickTimer& timer, double& reading, QLabel* shown);
     void closePort();
+    // Opens the port of `unit` (its port in the settings): the port must be
+    // closed; a port that cannot be opened raises comm::CommError.
+    void openUnitPort(int unit);
+    // The 21 viscosities of the fluid table, each its box's number; nothing,
+    // with the box that holds no number said, when one does not.
+    std::optional<std::vector<double>> fluidViscosities();
 
     unit::TorqueReplyParser torqueParser_;
     std::array<double, 6> pvtX_{};

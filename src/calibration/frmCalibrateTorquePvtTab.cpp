@@ -5,6 +5,7 @@
 #include "calibration/CalibrationWindowParts.h"
 #include "data/CalibrationFiles.h"
 #include "data/Numbers.h"
+#include "data/TypedNumbers.h"
 #include "data/Units.h"
 #include "platform/Dialogs.h"
 #include "platform/PeChart.h"
@@ -141,6 +142,13 @@ void frmCalibrateTorque::cmdPVT_Click(int Index) {
         ui::MsgBox(QStringLiteral("Select piston size first."));
         return;
     }
+    // The height is a number, or no point is taken.
+    if (const auto refused = typed::RefusedNumber(
+            {typed::BoxName(Label20[size_t(Index)]->text()), Text1[size_t(Index)]->text(), {}, {}})) {
+        ui::MsgBox(refused->message);
+        Text1[size_t(Index)]->setFocus();
+        return;
+    }
     CaliState = 1;
     if (!(PvtReading > 0)) {
         ui::MsgBox(QStringLiteral("Invalid calibration data"));
@@ -207,6 +215,15 @@ void frmCalibrateTorque::cmdSave2_Click() {
         }
     }
     if (PvtCount == 0) return;
+    // The heights saved are numbers.
+    for (int i = 1; i <= PvtCount; ++i) {
+        if (const auto refused =
+                typed::RefusedNumber({typed::BoxName(Label20[size_t(i)]->text()), Text1[size_t(i)]->text(), {}, {}})) {
+            ui::MsgBox(refused->message);
+            Text1[size_t(i)]->setFocus();
+            return;
+        }
+    }
     Save_PVT_Calibration();
 }
 

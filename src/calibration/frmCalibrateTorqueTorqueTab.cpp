@@ -6,6 +6,7 @@
 #include "data/CalibrationFiles.h"
 #include "data/Globals.h"
 #include "data/Numbers.h"
+#include "data/TypedNumbers.h"
 #include "platform/Dialogs.h"
 #include "platform/PeChart.h"
 
@@ -68,7 +69,27 @@ void frmCalibrateTorque::buildTorqueTab(QWidget* f) {
     connect(cmdExport, &QPushButton::clicked, this, &frmCalibrateTorque::cmdExport_Click);
 }
 
+std::optional<std::vector<double>> frmCalibrateTorque::fluidViscosities() {
+    std::vector<double> values;
+    for (int i = 0; i <= 20; ++i) {
+        const QString name = QStringLiteral("Viscosity at ") + Label2[size_t(i)]->text();
+        const QString text = txtCali[size_t(i)]->text();
+        const std::optional<double> v = typed::TypedNumber(text);
+        if (!v) {
+            ui::MsgBox(typed::NotANumberMessage(name, text));
+            txtCali[size_t(i)]->setFocus();
+            return std::nullopt;
+        }
+        values.push_back(*v);
+    }
+    return values;
+}
+
 void frmCalibrateTorque::cmdStart_Click() {
+    // A fluid table with a box that holds no number starts nothing, and
+    // changes nothing of the last run.
+    const std::optional<std::vector<double>> viscosities = fluidViscosities();
+    if (!viscosities) return;
     TorquePoints.clear();
     TorqueFitted = false;
     TorqueLostText = false;
@@ -84,10 +105,23 @@ void frmCalibrateTorque::cmdStart_Click() {
         if (MSComm1.PortOpen() && !showsUnit(*cmbInstName[1], TabUnit[1], MSComm1, PortNo))
             throw HandlerError(QStringLiteral("The port open is not the port of ") + cmbInstName[1]->currentText() +
                                QStringLiteral(": choose the unit on this tab once its port is free."));
+        // The port a run closed at its end (or that was let go) is opened
+        // again for the unit the list shows: a second run needs no new pick.
+        const int unit = unitOfEntry(cmbInstName[1]->currentText());
+        if (!MSComm1.PortOpen() && cmbInstName[1]->currentIndex() >= 0 && unit >= 1 && unit < int(PortNo.size()) &&
+            PortNo[size_t(unit)] != 0) {
+            try {
+                openUnitPort(unit);
+            } catch (const comm::CommError& e) {
+                const QString note = heldByWindowNote(MSComm1.DevicePath());
+                throw HandlerError(note.isEmpty() ? e.fullText() : e.fullText() + QLatin1Char('\n') + note);
+            }
+            TabUnit[1] = unit;
+        }
         MSComm1.InputLen(0);
         torqueParser_.Clear();
         std::vector<double> values;
-        for (int i = 0; i <= 20; ++i) values.push_back(std::fabs(Val(txtCali[size_t(i)]->text())));
+        for (double v : *viscosities) values.push_back(std::fabs(v));
         const SaveResult bob = WriteBobInfo(cmbBobSize->currentText());
         if (!bob.ok) throw HandlerError(bob.message);
         // From the start frame on the run owns the port: the PVT and swell
@@ -132,9 +166,11 @@ void frmCalibrateTorque::cmdStart_Click() {
             } catch (...) {
             }
         } else {
-            // The run did not start: the other tabs read on as before.
+            // The run did not start: the other tabs read on as before, and
+            // the status says so (the last run's result is cleared).
             TimerPVT.Enabled(pvtReading);
             TimerSWM.Enabled(swellReading);
+            CaliStatus->setText(TorqueNotStartedText());
         }
         ui::MsgBox(kCommMessage);
         ui::MsgBox(describe(e));
@@ -277,6 +313,9 @@ void frmCalibrateTorque::cmdSendCali_Click() {
 }
 
 void frmCalibrateTorque::cmdExport_Click() {
+    // The report reads the fluid table's numbers: a box that holds none is
+    // said before a file is chosen.
+    if (!fluidViscosities()) return;
     TorqueReportInput in;
     in.now = QDateTime::currentDateTime();
     in.unitText = cmbInstName[1]->currentText();

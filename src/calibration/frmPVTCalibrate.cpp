@@ -3,6 +3,7 @@
 #include "calibration/CalibrationMath.h"
 #include "calibration/CalibrationPlot.h"
 #include "data/Numbers.h"
+#include "data/TypedNumbers.h"
 #include "data/Units.h"
 #include "dialogs/NamedControls.h"
 #include "platform/Dialogs.h"
@@ -127,6 +128,13 @@ void frmPVTCalibrate::Command1_Click(int Index) {
         ui::MsgBox(QStringLiteral("select piston size first!"));
         return;
     }
+    // The height is a number, or no point is taken.
+    if (const auto refused = typed::RefusedNumber(
+            {typed::BoxName(Label1[size_t(Index)]->text()), Text1[size_t(Index)]->text(), {}, {}})) {
+        ui::MsgBox(refused->message);
+        Text1[size_t(Index)]->setFocus();
+        return;
+    }
     CaliState = 1;
     try {
         if (MSComm1.PortOpen()) MSComm1.Input();  // what waited is thrown away
@@ -194,6 +202,15 @@ void frmPVTCalibrate::Command2_Click() {
     for (int i = 1; i <= PointCount; ++i) {
         if (Text1[size_t(i)]->text().trimmed().isEmpty() || lalData[size_t(i)]->text().trimmed().isEmpty()) {
             ui::MsgBox(QStringLiteral("Please complete all calibration steps before saving your settings."));
+            return;
+        }
+    }
+    // The heights saved are numbers.
+    for (int i = 1; i <= PointCount; ++i) {
+        if (const auto refused =
+                typed::RefusedNumber({typed::BoxName(Label1[size_t(i)]->text()), Text1[size_t(i)]->text(), {}, {}})) {
+            ui::MsgBox(refused->message);
+            Text1[size_t(i)]->setFocus();
             return;
         }
     }

@@ -12,6 +12,7 @@
 #include "charts/MainChartsParts.h"
 #include "data/Globals.h"
 #include "data/Numbers.h"
+#include "data/TypedNumbers.h"
 #include "data/Units.h"
 #include "data/clsTEST_RESULT.h"
 #include "platform/Dialogs.h"
@@ -28,6 +29,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <utility>
 
 using namespace maincharts::parts;
 
@@ -455,10 +457,20 @@ void MainCharts::FillYRangeFrame() {
 }
 
 // The scale drawn runs exactly from Min to Max: what the user typed is what
-// the axis shows at its ends.
+// the axis shows at its ends. A box that holds no number (an empty one
+// included) is refused by its name: the frame stays open and the scale as
+// it was.
 void MainCharts::Command1_Click() {
-    const double max = Val(c_.Text1->text());
-    const double min = Val(c_.Text2->text());
+    for (const auto& [name, box] : {std::pair{QStringLiteral("Max"), c_.Text1}, std::pair{QStringLiteral("Min"), c_.Text2}}) {
+        if (const auto refused = typed::RefusedNumber({name, box->text(), {}, box->objectName()})) {
+            ui::MsgBox(refused->message, ui::vbOKOnly);
+            box->setFocus();
+            box->selectAll();
+            return;
+        }
+    }
+    const double max = *typed::TypedNumber(c_.Text1->text());
+    const double min = *typed::TypedNumber(c_.Text2->text());
     pesgo1_.setProp(pesgo::ManualScaleControlY, i16(pesgo::ManualRange));
     pesgo1_.setProp(pesgo::ManualMaxY, max);
     pesgo1_.setProp(pesgo::ManualMinY, min);

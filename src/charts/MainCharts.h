@@ -122,7 +122,8 @@ public:
     // Y-range frame; b not 0 closes it with "Not working for this axis".
     void Pesgo1_AxisEvent(short a, short b);
     // OK of the Y-range frame: manual Y range from Max (Text1) to Min
-    // (Text2), exactly; then the frame is hidden.
+    // (Text2), exactly; then the frame is hidden. A box that holds no number
+    // is refused by its name, the frame left open and the scale unchanged.
     void Command1_Click();
     // Cancel of the Y-range frame.
     void Command2_Click();

@@ -1,5 +1,7 @@
 #include "dialogs/DialogSupport.h"
 
+#include "dialogs/TestInfoRules.h"
+#include "platform/Dialogs.h"
 #include "platform/FlexGrid.h"
 
 #include <QGuiApplication>
@@ -135,6 +137,27 @@ int ChosenRow(const QString& nameBox, const QStringList& listedNames, int curren
     for (int row = 1; row <= listedNames.size(); ++row)
         if (holdsName(row)) return row;
     return 0;
+}
+
+bool InfoNumberRefused(QWidget* dialog, const Label1Array& label1, const QString& bobNo,
+                       const QVector<testinfo::AdditiveRow>& additives) {
+    QVector<testinfo::InfoBox> boxes;
+    const struct {
+        const char* name;
+        int label;
+    } values[] = {{"txtBobRadius", 8}, {"txtBobLength", 1}, {"txtPreTestPH", 10}, {"txtRotoNo", 14}, {"txtPostTestPH", 9}};
+    for (const auto& v : values) {
+        const auto* box = dialog->findChild<QLineEdit*>(QLatin1String(v.name));
+        const QLabel* caption = label1[size_t(v.label)];
+        if (!box || !caption) continue;
+        boxes.append({box->objectName(), caption->text(), box->text(), !box->isHidden() && box->isEnabled()});
+    }
+    const auto refused = testinfo::NumberCheck(bobNo, boxes, additives);
+    if (!refused) return false;
+    ui::MsgBox(refused->message);
+    if (auto* box = dialog->findChild<QLineEdit*>(refused->objectName); box && !refused->objectName.isEmpty())
+        box->setFocus();
+    return true;
 }
 
 }  // namespace dialogsupport

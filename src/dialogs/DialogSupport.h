@@ -7,7 +7,12 @@
 #include <QSize>
 #include <QString>
 #include <QStringList>
+#include <QVector>
 #include <array>
+
+namespace testinfo {
+struct AdditiveRow;
+}
 
 class FlexGrid;
 class QLabel;
@@ -80,5 +85,13 @@ struct InfoColumnControls {
 };
 InfoColumnControls BuildInfoColumn(QWidget* dialog, Label1Array& label1, const QString& descriptionCaption,
                                    const QString& additivesCaption, int gridHeight);
+
+// The number check of a test information dialog's OK (testinfo::NumberCheck):
+// its value boxes read with their Label1 captions (elements 8, 1, 10, 14 and
+// 9), the kind from `bobNo`, the additives to store. A box that holds no
+// number is said, named, and given the focus; true then, and the dialog
+// stays as it is.
+bool InfoNumberRefused(QWidget* dialog, const Label1Array& label1, const QString& bobNo,
+                       const QVector<testinfo::AdditiveRow>& additives);
 
 }  // namespace dialogsupport

@@ -142,6 +142,25 @@ std::optional<LengthFailure> StoredLengthCheck(const StoredTexts& t) {
     return std::nullopt;
 }
 
+std::optional<typed::NumberRefusal> NumberCheck(const QString& bobNo, const QVector<InfoBox>& boxes,
+                                                const QVector<AdditiveRow>& additives) {
+    const TestKind kind = DecideTestKind(bobNo);
+    auto holdsNumber = [kind](const QString& box) {
+        if (box == QLatin1String("txtPreTestPH")) return kind != TestKind::Pvt;
+        if (box == QLatin1String("txtRotoNo")) return kind == TestKind::Pvt || kind == TestKind::Lsm;
+        return box == QLatin1String("txtBobRadius") || box == QLatin1String("txtBobLength") ||
+               box == QLatin1String("txtPostTestPH");
+    };
+    QVector<typed::NumberBox> numbers;
+    for (const InfoBox& b : boxes)
+        if (b.shown && holdsNumber(b.objectName))
+            numbers.append({typed::BoxName(b.caption), b.text, 0.0, b.objectName});
+    for (int i = 0; i < additives.size(); ++i)
+        numbers.append({QStringLiteral("Concentration (additive line %1)").arg(i + 1), additives[i].concentration, 0.0,
+                        QString()});
+    return typed::FirstRefusedNumber(numbers);
+}
+
 QString PlainText(const QVariant& v) {
     if (!v.isValid() || v.isNull()) return QString();
     switch (v.metaType().id()) {

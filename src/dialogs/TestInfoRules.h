@@ -5,6 +5,7 @@
 // the writing of a test's additives.
 
 #include "data/RecordBase.h"
+#include "data/TypedNumbers.h"
 
 #include <QString>
 #include <QStringList>
@@ -127,6 +128,28 @@ struct LengthFailure {
 // The first text longer than its column holds; nothing when all fit. Both
 // dialogs check this before they close, so that nothing typed is lost.
 std::optional<LengthFailure> StoredLengthCheck(const StoredTexts& texts);
+
+// ---------------------------------------------------------------- numbers
+
+// A value box of the right-hand column as the number check reads it.
+struct InfoBox {
+    QString objectName;  // "txtBobRadius", "txtBobLength", "txtPreTestPH", "txtRotoNo", "txtPostTestPH"
+    QString caption;     // its label as the dialog shows it for the test's kind
+    QString text;
+    bool shown = true;   // shown and enabled: a box the operator cannot correct is not checked
+};
+// The first box that holds no number (typed::TypedNumber), named by its
+// caption; nothing when all do. Which boxes hold numbers follows the kind of
+// the test, told by its BOB_NO text (`bobNo`, TestKind.h): the bob radius
+// and length (a PVT test's initial volume and density, a swell test's sample
+// weight and length) always; the pre-test pH box for a rheology test (pH) and
+// a swell test (hardness); the post-test pH box always (pH, a PVT test's cell
+// length, a swell test's compaction pressure); the rotor box for a PVT test
+// (piston radius) and a swell test (compaction time), never for a rheology
+// test (its rotor's name). Then the concentration of each additive to store,
+// named by its line. An empty box stands for 0, as the test windows take it.
+std::optional<typed::NumberRefusal> NumberCheck(const QString& bobNo, const QVector<InfoBox>& boxes,
+                                                const QVector<AdditiveRow>& additives);
 
 // ---------------------------------------------------------------- texts
 

@@ -355,6 +355,8 @@ void frmTestRelatedInfo::cmdOk_Click() {
         if (auto* box = findChild<QWidget*>(tooLong->boxName); box && !tooLong->boxName.isEmpty()) box->setFocus();
         return;
     }
+    // The boxes that take numbers hold numbers.
+    if (dialogsupport::InfoNumberRefused(this, label1_, txtBobNo->text(), AdditiveRows())) return;
     Cancelled = false;
     hide();
 }

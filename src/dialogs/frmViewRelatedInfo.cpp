@@ -209,6 +209,10 @@ void frmViewRelatedInfo::cmdOk_Click() {
         if (auto* box = findChild<QWidget*>(tooLong->boxName); box && !tooLong->boxName.isEmpty()) box->setFocus();
         return;
     }
+    // The boxes that take numbers hold numbers.
+    if (dialogsupport::InfoNumberRefused(this, label1_, txtBobNo->text(),
+                                         testinfo::AdditivesToStore(*MSFlexGrid1->gridModel())))
+        return;
     Cancelled = false;
     hide();
 }

@@ -1,6 +1,7 @@
 #include "platform/Dialogs.h"
 
 #include "platform/Database.h"
+#include "platform/FileFilters.h"
 
 #include <QApplication>
 #include <QDir>
@@ -234,7 +235,9 @@ namespace {
 // (refused with FileInUseText), in the folder of that pick.
 std::optional<QString> chooseFile(FileRequest q) {
     for (;;) {
-        const std::optional<QString> f = current()->file(q);
+        std::optional<QString> f = current()->file(q);
+        // A name typed without an extension takes the filter's (FileFilters.h).
+        if (f && q.save) *f = WithFilterExtension(*f, q.filter, q.filterIndex);
         if (!f || !db::IsFileInUse(*f)) return f;
         MsgBox(FileInUseText(*f), vbExclamation);
         q.initialDir = QFileInfo(*f).absolutePath();

@@ -108,7 +108,9 @@ public:
 // An input box; the empty text when cancelled.
 QString InputBox(const QString& prompt, const QString& title = QString(), const QString& defaultText = QString());
 // File dialogs; nullopt when cancelled. The real dialog never opens a file
-// it lists (its icons and types go by the names alone). A pick of a file the
+// it lists (its icons and types go by the names alone). A name typed into a
+// save dialog without an extension takes the one of the filter entry chosen
+// at first (WithFilterExtension, FileFilters.h). A pick of a file the
 // program's open database uses (db::IsFileInUse) is refused with
 // FileInUseText and the dialog is shown again, in that folder.
 std::optional<QString> GetOpenFileName(const FileRequest& r);

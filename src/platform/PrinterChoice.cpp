@@ -3,7 +3,6 @@
 #include "platform/Dialogs.h"
 
 #include <QApplication>
-#include <QFileInfo>
 #include <QPageLayout>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -55,8 +54,7 @@ std::optional<PrintChoice> ChoosePrintTarget(QPrinter& printer, const PrintReque
     file.fileName = request.pdfFileName;
     const std::optional<QString> chosen = ui::GetSaveFileName(file);
     if (!chosen || chosen->isEmpty()) return std::nullopt;
-    choice.pdfFile = *chosen;
-    if (QFileInfo(choice.pdfFile).suffix().isEmpty()) choice.pdfFile += QStringLiteral(".pdf");
+    choice.pdfFile = *chosen;  // ".pdf" added to a name typed without it (ui::GetSaveFileName)
     return choice;
 }
 

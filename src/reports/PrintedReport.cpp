@@ -78,6 +78,9 @@ void PrintedReport::PrintLsmReport() { print(&PrintedReport::ComposeLsm); }
 
 void PrintedReport::print(Compose compose) {
     try {
+        // The logo is checked before any dialog: a report that cannot be
+        // printed asks for no printer and no file.
+        logo();
         // The test's name offered as the PDF file's name, without the
         // characters a file name cannot hold.
         QString pdfName = s_.opened->OpenedTestName;
@@ -96,9 +99,10 @@ void PrintedReport::print(Compose compose) {
 void PrintedReport::setUp(TextPrinter& printer) const {
     printer.FontSize(12);
     printer.FontName(QStringLiteral("Courier"));
-    const QImage logo = TextPrinter::LoadPicture(FindDataFile(kReportLogoFileName));
-    printer.PaintPicture(logo, 100, 100, 1600, 1000);
+    printer.PaintPicture(logo(), 100, 100, 1600, 1000);
 }
+
+QImage PrintedReport::logo() { return TextPrinter::LoadPicture(FindDataFile(kReportLogoFileName)); }
 
 // ---- rheology ------------------------------------------------------------------------------
 

@@ -3,19 +3,21 @@
 // TEST_INFO header, its additives and its result grid as the main window
 // shows it, in a fixed-pitch font, in one layout per test kind, as many
 // copies as the print dialog asks for. The report logo of the data folder is
-// painted once, on the first page.
+// painted once, on the first page; without it nothing is asked (no print
+// dialog, no file) and its absence is said.
 //
 // The pages are printed landscape with the font shrunk until the widest line
 // of the layout fits (platform/TextPrinter.h); the free texts (the test
 // information, the description, the additives) are broken into lines where
 // they are too long, so they never shrink the print. Each copy is printed alike: the PV/YP rule
-// starts afresh for every copy. Every failure after the print dialog (the
-// dialog cancelled, the logo missing, a printer or file error) is shown as
+// starts afresh for every copy. Every failure (the logo missing, before the
+// print dialog; the dialog cancelled, a printer or file error) is shown as
 // its description in a message box; nothing is printed then, and a print
 // that fails midway leaves no job and no PDF file behind.
 
 #include "reports/StoredTestSource.h"
 
+#include <QImage>
 #include <QString>
 
 namespace printing {
@@ -45,6 +47,8 @@ private:
     void print(Compose compose);
     // Font size 12, font "Courier" and the logo at 100, 100, 1600 x 1000 twips.
     void setUp(printing::TextPrinter& printer) const;
+    // The report logo of the data folder; a missing one fails with PrintError 53.
+    static QImage logo();
 
     StoredTestSource s_;
 };

@@ -3,6 +3,7 @@
 #include "data/Globals.h"
 #include "data/Numbers.h"
 #include "data/SequenceLimits.h"
+#include "data/TypedNumbers.h"
 #include "data/Units.h"
 #include "platform/FlexGrid.h"
 
@@ -237,7 +238,7 @@ std::optional<CellFailure> ValidateRampDefineGrid(const FlexGridModel& grid, boo
 // ---- step builder -----------------------------------------------------------
 
 int BuilderStepCount(const BuilderEntry& entry) {
-    const double n = std::nearbyint(Val(entry.txtTotalSteps));
+    const double n = std::nearbyint(typed::TypedNumber(entry.txtTotalSteps).value_or(0));
     if (!(n > 0) || n > std::numeric_limits<int>::max() - 1) return 0;
     return static_cast<int>(n);
 }
@@ -354,6 +355,24 @@ void CommitStepCell(FlexGridModel& grid, const QString& text) {
     }
     grid.Row(r);
     grid.Col(c);
+}
+
+namespace {
+// A cell's text refused, named by its row and its column's header (read on
+// one line).
+std::optional<QString> cellRefusal(const FlexGridModel& grid, const QString& row, int col, const QString& text) {
+    if (typed::TypedNumber(text, 0.0)) return std::nullopt;
+    const QString header = grid.TextMatrix(0, col).simplified();
+    return typed::NotANumberMessage(row + QStringLiteral(", ") + header, text);
+}
+}  // namespace
+
+std::optional<QString> StepCellRefusal(const FlexGridModel& grid, int row, int col, const QString& text) {
+    return cellRefusal(grid, QStringLiteral("Step ") + QString::number(row), col, text);
+}
+
+std::optional<QString> RampDefineCellRefusal(const FlexGridModel& grid, int row, int col, const QString& text) {
+    return cellRefusal(grid, QStringLiteral("Ramp entry ") + QString::number(row), col, text);
 }
 
 // ---- insert, paste, delete ----------------------------------------------------

@@ -128,7 +128,8 @@ struct EntryFailure {
     QString title;  // empty: no title of its own
 };
 // The number of steps the builder fills: the total rounded to a whole number
-// (halves to even); 0 when it is not a positive number that fits.
+// (halves to even); 0 when it is no number (typed::TypedNumber: "1,2" is
+// none) or not a positive number that fits.
 int BuilderStepCount(const BuilderEntry& entry);
 // The most steps the builder makes.
 inline constexpr int kMaxBuilderSteps = 32767;
@@ -150,6 +151,13 @@ void FillStepsFromEntry(FlexGridModel& grid, const BuilderEntry& entry);
 // as typed. A temperature or pressure cell that holds no number (empty, or
 // text) gives no direction: the signs it would decide stay as they are.
 void CommitStepCell(FlexGridModel& grid, const QString& text);
+
+// The refusal of a text typed into a cell (typed::TypedNumber): every cell
+// of the step grid and of the ramp-define grid holds a number or nothing.
+// The message names the step (ramp entry) and the column's header; nothing
+// when the text may be written.
+std::optional<QString> StepCellRefusal(const FlexGridModel& grid, int row, int col, const QString& text);
+std::optional<QString> RampDefineCellRefusal(const FlexGridModel& grid, int row, int col, const QString& text);
 
 // ---- insert, paste, delete ----------------------------------------------------
 

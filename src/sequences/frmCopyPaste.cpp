@@ -2,6 +2,7 @@
 
 #include "data/Globals.h"
 #include "data/Numbers.h"
+#include "data/TypedNumbers.h"
 #include "platform/Dialogs.h"
 #include "sequences/SequenceGrids.h"
 #include "sequences/frmSetup.h"
@@ -79,6 +80,16 @@ void frmCopyPaste::cmbBeforeAfter_Change() {
 }
 
 void frmCopyPaste::cmdOk_Click() {
+    // The new pressure and temperature are numbers (an empty box is 0).
+    const auto* lblNewPressure = findChild<QLabel*>(QStringLiteral("lblNewPressure"));
+    if (const auto refused = typed::FirstRefusedNumber(
+            {{typed::BoxName(lblNewPressure->text()), txtNewPressure->text(), 0.0, txtNewPressure->objectName()},
+             {typed::BoxName(lblNewTemperature->text()), txtNewTemperature->text(), 0.0,
+              txtNewTemperature->objectName()}})) {
+        ui::MsgBox(refused->message, ui::vbOKOnly);
+        if (auto* focus = findChild<QLineEdit*>(refused->objectName)) focus->setFocus(Qt::OtherFocusReason);
+        return;
+    }
     const double from = Val(cmbCopyfrom->currentText());
     const double to = Val(cmbCopyto->currentText());
     const double pressure = Val(txtNewPressure->text());

@@ -3,7 +3,8 @@
 // a step) and the temperature and pressure every copy gets. Its OK (after
 // its checks) writes the editor's CopyFrom, CopyTo, PasteAt, PastePosition,
 // NewPressure and NewTemperature; Cancel, and any other way of closing it,
-// writes 0 into CopyFrom.
+// writes 0 into CopyFrom. The new temperature and pressure are numbers (an
+// empty box is 0): OK refuses a text that is none by the box's caption.
 
 #include <QDialog>
 

@@ -1,5 +1,6 @@
 #include "sequences/frmInsertStep.h"
 
+#include "data/TypedNumbers.h"
 #include "platform/Dialogs.h"
 #include "platform/FlexGrid.h"
 #include "sequences/SequenceGrids.h"
@@ -106,6 +107,22 @@ void frmInsertStep::cmbBeforeAfter_Change() {
 }
 
 void frmInsertStep::cmdOk_Click() {
+    // Every box holds a number (an empty box stands for 0), named by its
+    // caption when it does not.
+    auto box = [](QLabel* caption, QLineEdit* edit) {
+        return typed::NumberBox{typed::BoxName(caption->text()), edit->text(), 0.0, edit->objectName()};
+    };
+    const QVector<typed::NumberBox> boxes = {
+        box(label1_[0], txtStepNo),     box(label1_[1], txtTime),      box(lblTemp, txtTemp),
+        box(Label4, txtTempError),      box(label1_[2], txtTempRate),  box(label1_[4], txtShearrate),
+        box(label1_[3], txtPress),      box(label1_[5], txtPressRate), box(label1_[6], txtRate),
+        box(label1_[7], txtcycle),      box(label1_[8], txtRunRamp),
+    };
+    if (const auto refused = typed::FirstRefusedNumber(boxes)) {
+        ui::MsgBox(refused->message, ui::vbOKOnly);
+        if (auto* focus = findChild<QLineEdit*>(refused->objectName)) focus->setFocus(Qt::OtherFocusReason);
+        return;
+    }
     seqgrid::InsertEntry e;
     e.txtTime = txtTime->text();
     e.txtTemp = txtTemp->text();

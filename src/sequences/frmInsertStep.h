@@ -2,7 +2,8 @@
 // "Insert Step": the values of one new step and where it goes (before or
 // after the step number in txtStepNo). Created for each insert; OK (after its
 // checks) and Cancel only hide it, and the editor then reads CancelInp and
-// the values.
+// the values. Every box takes a number (an empty box is 0): OK refuses a
+// text that is none by the box's caption, first of its checks.
 //
 // The caller sets it up before showing it: lblTemp and Label4 for the unit
 // system and, for shear-rate entry, Label1(4) "Shear Rate (1/s)" and

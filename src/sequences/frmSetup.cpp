@@ -6,6 +6,7 @@
 #include "data/Globals.h"
 #include "data/Numbers.h"
 #include "data/Settings.h"
+#include "data/TypedNumbers.h"
 #include "data/clsSEQUENCE_INFO.h"
 #include "dialogs/DialogSupport.h"
 #include "platform/TrapErrors.h"
@@ -547,6 +548,23 @@ void frmSetup::FillStepsFromEntry() {
     e.txtInterval = txtInterval->text();
     e.txtCycle = txtCycle->text();
     e.txtRunRamp = txtRunRamp->text();
+    // Once the total is there, every box holds a number (an empty box is 0),
+    // named by its caption when it does not.
+    auto box = [this](int label, QLineEdit* edit) {
+        return typed::NumberBox{typed::BoxName(label1_[size_t(label)]->text()), edit->text(), 0.0, edit->objectName()};
+    };
+    const std::optional<typed::NumberRefusal> refused =
+        seqgrid::BuilderStepCount(e) > 0
+            ? typed::FirstRefusedNumber({box(1, txtStepTime), box(17, txtTemp), box(18, txtTempError),
+                                         box(2, txtTempRate), box(4, txtSpeed), box(3, txtPressure),
+                                         box(5, txtPressRate), box(6, txtInterval), box(7, txtCycle),
+                                         box(8, txtRunRamp)})
+            : std::nullopt;
+    if (refused) {
+        ui::MsgBox(refused->message, ui::vbOKOnly);
+        if (auto* focus = frameRamp->findChild<QLineEdit*>(refused->objectName)) focus->setFocus(Qt::OtherFocusReason);
+        return;
+    }
     if (const auto failure = seqgrid::CheckBuilderEntry(e, gBySR, mBobSRFactor)) {
         ui::MsgBox(failure->message, ui::vbOKOnly);
         if (auto* focus = frameRamp->findChild<QLineEdit*>(failure->box)) focus->setFocus(Qt::OtherFocusReason);
@@ -623,6 +641,11 @@ bool frmSetup::moveCellEditor(FlexGridModel& grid, int KeyCode, int firstCol,
 void frmSetup::txtOverlap2_KeyDown(int KeyCode, int /*Shift*/) {
     FlexGridModel& grid = StepGrid();
     const bool moved = moveCellEditor(grid, KeyCode, 1, [&](int row, int col) {
+        // A text that is no number stays in the editor, the cell as it was.
+        if (const auto refused = seqgrid::StepCellRefusal(grid, grid.Row(), grid.Col(), txtOverlap2->text())) {
+            ui::MsgBox(*refused, ui::vbOKOnly);
+            return;
+        }
         seqgrid::CommitStepCell(grid, txtOverlap2->text());
         grid.Row(row);
         grid.Col(col);
@@ -634,6 +657,10 @@ void frmSetup::txtOverlap2_KeyDown(int KeyCode, int /*Shift*/) {
 void frmSetup::txtOverlap_KeyDown(int KeyCode, int /*Shift*/) {
     FlexGridModel& grid = RampDefineGrid();
     const bool moved = moveCellEditor(grid, KeyCode, 0, [&](int row, int col) {
+        if (const auto refused = seqgrid::RampDefineCellRefusal(grid, grid.Row(), grid.Col(), txtOverlap->text())) {
+            ui::MsgBox(*refused, ui::vbOKOnly);
+            return;
+        }
         grid.Text(txtOverlap->text());
         grid.Row(row);
         grid.Col(col);
@@ -653,26 +680,36 @@ void frmSetup::txtOverlap2_LostFocus() {
     if (closingEditor_ || txtOverlap2->isHidden()) return;
     FlexGridModel& grid = StepGrid();
     const int savedRow = grid.Row(), savedCol = grid.Col();
-    // A cell that is gone (its rows removed) takes nothing.
+    std::optional<QString> refused;
+    // A cell that is gone (its rows removed) takes nothing; a text that is no
+    // number leaves the cell as it was, and is said once the editor is closed.
     if (mStepEditRow > 0 && mStepEditRow < grid.Rows() && mStepEditCol > 0 && mStepEditCol < grid.Cols()) {
-        grid.Row(mStepEditRow);
-        grid.Col(mStepEditCol);
-        seqgrid::CommitStepCell(grid, txtOverlap2->text());
+        refused = seqgrid::StepCellRefusal(grid, mStepEditRow, mStepEditCol, txtOverlap2->text());
+        if (!refused) {
+            grid.Row(mStepEditRow);
+            grid.Col(mStepEditCol);
+            seqgrid::CommitStepCell(grid, txtOverlap2->text());
+        }
     }
     closeCellEditor(txtOverlap2);
     if (savedRow < grid.Rows()) grid.Row(savedRow);
     if (savedCol < grid.Cols()) grid.Col(savedCol);
+    if (refused) ui::MsgBox(*refused, ui::vbOKOnly);
 }
 
 void frmSetup::txtOverlap_LostFocus() {
     if (closingEditor_ || txtOverlap->isHidden()) return;
     FlexGridModel& grid = RampDefineGrid();
     const int savedRow = grid.Row(), savedCol = grid.Col();
-    if (mRampEditRow > 0 && mRampEditRow < grid.Rows() && mRampEditCol >= 0 && mRampEditCol < grid.Cols())
-        grid.TextMatrix(mRampEditRow, mRampEditCol, txtOverlap->text());
+    std::optional<QString> refused;
+    if (mRampEditRow > 0 && mRampEditRow < grid.Rows() && mRampEditCol >= 0 && mRampEditCol < grid.Cols()) {
+        refused = seqgrid::RampDefineCellRefusal(grid, mRampEditRow, mRampEditCol, txtOverlap->text());
+        if (!refused) grid.TextMatrix(mRampEditRow, mRampEditCol, txtOverlap->text());
+    }
     closeCellEditor(txtOverlap);
     if (savedRow < grid.Rows()) grid.Row(savedRow);
     if (savedCol < grid.Cols()) grid.Col(savedCol);
+    if (refused) ui::MsgBox(*refused, ui::vbOKOnly);
 }
 
 bool frmSetup::eventFilter(QObject* watched, QEvent* event) {

@@ -174,7 +174,11 @@ public slots:
     void MSFlexGrid1_Click();
     void MSFlexGrid2_Click();
     // Key codes 37 left, 38 up, 39 right, 40 down move the editor; any other
-    // key marks the sequence changed.
+    // key marks the sequence changed. A cell takes a number or nothing: a
+    // text that is no number is refused by its step (ramp entry) and column,
+    // the cell left as it was (an arrow key keeps the editor on its cell with
+    // the text; leaving it closes the editor). The builder's boxes take
+    // numbers too (an empty box is 0), refused by their captions.
     void txtOverlap2_KeyDown(int KeyCode, int Shift);
     void txtOverlap2_LostFocus();
     void txtOverlap_KeyDown(int KeyCode, int Shift);

@@ -141,6 +141,14 @@ QString UnitWindow::UnitRecordingTest(qint32 testId) {
     return QString();
 }
 
+QString UnitWindow::WindowHoldingDevice(const QString& device) {
+    if (device.isEmpty()) return QString();
+    for (UnitWindow* w : liveWindows())
+        if (w->MSComm1.PortOpen() && w->MSComm1.DevicePath() == device)
+            return w->windowTitle().isEmpty() ? w->UnitLabel() : w->windowTitle();
+    return QString();
+}
+
 qint32 UnitWindow::RecordingTestId() const {
     const runloop::SequenceRun* run = RecordingRun();
     return run && TestRunning() ? run->TestId : 0;

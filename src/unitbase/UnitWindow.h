@@ -204,6 +204,10 @@ public:
     // `testId`, or holds its points waiting for the database; empty when
     // none does (or testId is 0).
     static QString UnitRecordingTest(qint32 testId);
+    // The caption of the unit window whose port is open on `device` (a
+    // device path, comm::DevicePath), so that another window that cannot
+    // open the port can name the one holding it; empty when none holds it.
+    static QString WindowHoldingDevice(const QString& device);
     // The TEST_ID of the test whose rows this window records now; 0 when none.
     // The run's test (runloop::SequenceRun::TestId) while a test runs, for
     // the windows that record (RecordingRun: rheology, PVT, swell); 0 for

@@ -19,6 +19,7 @@
 #include <set>
 
 #include "data/Numbers.h"
+#include "data/TypedNumbers.h"
 
 using namespace chart_tests;
 using namespace pesgo;
@@ -603,7 +604,7 @@ TEST_F(ChartFixture, YRangeOkSetsTheManualRangeToTheEndsTyped) {
         double upper, lower;
     };
     for (const Case& c : {Case{"100", "20", 100, 20}, Case{"60", "40", 60, 40}, Case{"0", "100", 0, 100},
-                          Case{"", "", 0, 0}, Case{"50abc", "x", 50, 0}}) {
+                          Case{" 1e3 ", "-5", 1000, -5}}) {
         host.c.Frame1->show();
         host.c.Text1->setText(c.max);
         host.c.Text2->setText(c.min);
@@ -619,6 +620,40 @@ TEST_F(ChartFixture, YRangeOkSetsTheManualRangeToTheEndsTyped) {
     charts->Command2_Click();
     EXPECT_TRUE(host.c.Frame1->isHidden());
     EXPECT_TRUE(g.store().log().isEmpty());
+}
+
+// Max and Min take numbers: a text that is none (an empty box too) is
+// refused by the box's name, the frame left open and the scale untouched.
+TEST_F(ChartFixture, YRangeBoxesRefuseATextThatIsNoNumber) {
+    struct Typed {
+        QString text;
+        std::optional<double> value;  // none: refused
+    };
+    const Typed texts[] = {{"abc", {}}, {"1,2", {}}, {"", {}}, {" 12 ", 12}, {"1e3", 1000}, {"-", {}}};
+    for (const bool max : {true, false}) {
+        for (const Typed& t : texts) {
+            const QString what = (max ? "Max " : "Min ") + t.text;
+            dialogs.clear();
+            host.c.Frame1->show();
+            (max ? host.c.Text1 : host.c.Text2)->setText(t.text);
+            (max ? host.c.Text2 : host.c.Text1)->setText("-20");
+            g.store().setLogging(true);
+            g.store().clearLog();
+            charts->Command1_Click();
+            if (t.value) {
+                EXPECT_TRUE(dialogs.messages.empty()) << what.toStdString();
+                EXPECT_TRUE(host.c.Frame1->isHidden()) << what.toStdString();
+                expectWrites(g.store().log(), {W(55, s16(3)), W(56, max ? *t.value : -20.0), W(57, max ? -20.0 : *t.value)});
+            } else {
+                EXPECT_EQ(dialogs.texts(), QStringList{typed::NotANumberMessage(max ? "Max" : "Min", t.text)})
+                    << what.toStdString();
+                EXPECT_FALSE(host.c.Frame1->isHidden()) << what.toStdString();
+                EXPECT_TRUE(g.store().log().isEmpty()) << what.toStdString();
+            }
+        }
+    }
+    EXPECT_EQ(typed::NotANumberMessage("Max", "abc"),
+              "Max: \"abc\" is not a number. Please type a number, with a point for decimals (2.5).");
 }
 
 TEST_F(ChartFixture, AxisEventOpensTheRangeFrameForTheFirstYAxisOnly) {

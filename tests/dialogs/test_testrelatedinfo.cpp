@@ -309,7 +309,7 @@ TEST_F(TestRelatedInfo, AdditivesAreStoredDownToTheFirstEmptyName) {
     grid.TextMatrix(1, 2, "%");
     grid.TextMatrix(1, 3, "L7");
     grid.TextMatrix(2, 0, "Clay");
-    grid.TextMatrix(2, 1, "abc");
+    grid.TextMatrix(2, 1, "");  // no concentration: 0
     grid.TextMatrix(4, 0, "Lost");
     dlg->cmdOk_Click();
     ASSERT_FALSE(dlg->Cancelled);

@@ -155,13 +155,13 @@ TEST_F(ViewRelatedInfo, SaveRewritesTheInformationAndAdditivesForALaterOpen) {
         dlg.txtResearchName->setText("Ann");
         dlg.txtRotoNo->setText("R2");
         dlg.txtBobNo->setText("B5");
-        dlg.txtBobRadius->setText("1.6 cm");
-        dlg.txtPreTestPH->setText("abc");
+        dlg.txtBobRadius->setText(" 1.6 ");
+        dlg.txtPreTestPH->setText("");  // an empty number box is 0
         dlg.txtPostTestPH->setText("8.25");
         dlg.txtSAFETY->setPlainText("New notes");
         FlexGridModel& grid = *dlg.MSFlexGrid1->gridModel();
         grid.TextMatrix(1, 0, "Barite");
-        grid.TextMatrix(1, 1, "abc");
+        grid.TextMatrix(1, 1, "");
         grid.TextMatrix(1, 2, "lb");
         grid.TextMatrix(1, 3, "Q9");
         grid.TextMatrix(2, 0, "");  // row 2 empty: the Old 2 row and row 3 are not stored

@@ -4,6 +4,7 @@
 
 #include "MainWindowFixture.h"
 
+#include "data/TypedNumbers.h"
 #include "data/clsTEST_INFO.h"
 #include "mainwindow/frmAbout.h"
 #include "mainwindow/frmMain.h"
@@ -282,7 +283,7 @@ TEST_F(MainWindowTest, ManualYRange) {
     struct Case {
         const char *max, *min;
         double upper, lower;
-    } cases[] = {{"100", "0", 100, 0}, {"0", "100", 0, 100}, {"", "", 0, 0}, {"-5", "-15", -5, -15}};  // as typed
+    } cases[] = {{"100", "0", 100, 0}, {"0", "100", 0, 100}, {"-5", "-15", -5, -15}};  // as typed
     for (const auto& c : cases) {
         w->Pesgo1_AxisEvent(0, 0);
         w->Text1->setText(c.max);
@@ -296,8 +297,20 @@ TEST_F(MainWindowTest, ManualYRange) {
 
     w->Pesgo1_AxisEvent(0, 0);  // the chart's Y axis: the frame comes up
     EXPECT_FALSE(w->Frame1->isHidden());
+    // A box that holds no number is refused by its name: the frame stays
+    // open and the scale as it was.
     w->Text1->setText("100 psi");
     w->Text2->setText("");
+    w->Command1_Click();
+    EXPECT_FALSE(w->Frame1->isHidden());
+    EXPECT_EQ(dialogs_.texts(), QStringList{typed::NotANumberMessage("Max", "100 psi")});
+    w->Text1->setText("100");
+    w->Command1_Click();
+    EXPECT_FALSE(w->Frame1->isHidden());
+    EXPECT_EQ(dialogs_.texts().value(1), typed::NotANumberMessage("Min", ""));
+    EXPECT_DOUBLE_EQ(w->Pesgo1->prop(pesgo::ManualMaxY).toDouble(), -5);
+    EXPECT_DOUBLE_EQ(w->Pesgo1->prop(pesgo::ManualMinY).toDouble(), -15);
+    w->Text2->setText("0");
     w->Command1_Click();
     EXPECT_TRUE(w->Frame1->isHidden());
     EXPECT_EQ(w->Pesgo1->prop(pesgo::ManualScaleControlY).toInt(), 3);

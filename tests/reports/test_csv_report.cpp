@@ -372,8 +372,8 @@ TEST_F(ReportTest, ABobWithoutAShearRatePerRpmLeavesTheRotorSpeedEmpty) {
 TEST_F(ReportTest, TheSaveDialogOffersCsvAndTheLastNameAndCancelWritesNothing) {
     store(rheologyInfo(), rheologyPoints());
     openTest("Mud A");
-    const QString path = out.filePath("first");  // used as typed, no extension added
-    dialogs_.files.push_back(path);
+    const QString path = out.filePath("first.csv");  // typed without its extension: ".csv" added
+    dialogs_.files.push_back(out.filePath("first"));
     w->MenuFileReport->trigger();
     ASSERT_EQ(dialogs_.fileRequests.size(), 1u);
     const ui::FileRequest& first = dialogs_.fileRequests[0];

@@ -346,11 +346,11 @@ TEST_F(PrintTest, MissingLogoCancelAndUnwritableFilePrintNothing) {
     store(mud("Mud A"), steps(3));
     openTest("Mud A");
 
-    // No logo in the data folder: its description, no file.
+    // No logo in the data folder: its description, and no file asked for.
     const QString file = out.filePath("report.pdf");
-    dialogs_.files.push_back(file);
     w->cmdPRINT->click();
     EXPECT_EQ(dialogs_.texts(), QStringList{"File not found: " + this->file("zadizezaru.bmp")});
+    EXPECT_TRUE(dialogs_.fileRequests.empty());
     EXPECT_FALSE(QFile::exists(file));
 
     // Cancel in the dialog.
@@ -373,6 +373,26 @@ TEST_F(PrintTest, MissingLogoCancelAndUnwritableFilePrintNothing) {
     const QString bad = printCopies(1, "no such folder/printer.pdf");
     EXPECT_EQ(dialogs_.texts(), QStringList{"Printer error"});
     EXPECT_FALSE(QFile::exists(bad));
+}
+
+// Without the logo nothing is asked: neither the file of a PDF nor the
+// print dialog comes up before the missing logo is said.
+TEST_F(PrintTest, TheLogoIsCheckedBeforeAnyFileOrPrinterIsAsked) {
+    store(mud("Mud A"), steps(3));
+    openTest("Mud A");
+    const QString missing = "File not found: " + file("zadizezaru.bmp");
+    w->cmdPRINT->click();
+    EXPECT_EQ(dialogs_.texts(), QStringList{missing});
+    EXPECT_TRUE(dialogs_.fileRequests.empty());
+
+    dialogs_.clear();
+    bool asked = false;
+    printing::printerSeam().printerAvailable = [] { return true; };
+    printing::printerSeam().printDialog = [&](QPrinter&) { return asked = true; };
+    w->cmdPRINT->click();
+    EXPECT_EQ(dialogs_.texts(), QStringList{missing});
+    EXPECT_FALSE(asked);
+    EXPECT_EQ(QDir(out.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList());
 }
 
 TEST_F(PrintTest, ADiskThatFillsUpLeavesNoPdf) {

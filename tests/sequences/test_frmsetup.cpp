@@ -388,13 +388,13 @@ TEST_F(Setup, InCellEditingAndArrowKeys) {
     steps.Row(3);
     steps.Col(10);
     w->MSFlexGrid1_Click();
-    w->txtOverlap2->setText("x");
+    w->txtOverlap2->setText("1");
     w->txtOverlap2_KeyDown(39, 0);
     w->txtOverlap2_KeyDown(40, 0);
     EXPECT_EQ(steps.TextMatrix(3, 10), "0");
     EXPECT_FALSE(w->txtOverlap2->isHidden());
     w->txtOverlap2_KeyDown(37, 0);  // left: commit, column 9
-    EXPECT_EQ(steps.TextMatrix(3, 10), "x");
+    EXPECT_EQ(steps.TextMatrix(3, 10), "1");
     EXPECT_EQ(steps.Col(), 9);
 
     // Leaving the editor commits to its own cell, whatever is current now.

@@ -5,9 +5,12 @@
 #include "data/Numbers.h"
 #include "data/RecordFixture.h"
 #include "data/clsSEQUENCE_INFO.h"
+#include "platform/FileFilters.h"
 #include "sequences/SequenceCsv.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSqlRecord>
 
 using namespace seqcsv;
@@ -225,6 +228,26 @@ TEST_F(SequenceCsv, ExportThenImportStoresAnIdenticalSequence) {
     QVariantList a = infoOf("Known Copy"), b = infoOf("Known Seq");
     a.removeFirst(), b.removeFirst();  // the names
     EXPECT_EQ(a, b);
+}
+
+// A name typed without an extension is written with ".csv", so the
+// import's "*.csv" filter shows it and the import reads it back.
+TEST_F(SequenceCsv, ExportAddsCsvToANameTypedWithoutExtension) {
+    store("Known Seq", kSteps, kRamps);
+    dialogs.answers.push_back(ui::vbYes);
+    dialogs.files.push_back(path("labdayA"));
+    const ExportResult ex = ExportSequenceCsv(info, 1, "Known Seq", shownInCgsBySpeed(kSteps, kRamps), 1.7022937);
+    EXPECT_EQ(ex.fileName, path("labdayA.csv"));
+    EXPECT_FALSE(QFileInfo::exists(path("labdayA")));
+    ASSERT_TRUE(QFileInfo::exists(path("labdayA.csv")));
+
+    dialogs.clear();
+    const ImportResult im = importFile("labdayA.csv", {"Lab day A"});
+    ASSERT_EQ(dialogs.fileRequests.size(), 1u);
+    const ui::FileRequest& open = dialogs.fileRequests[0];
+    EXPECT_EQ(ui::FilterExtension(open.filter, open.filterIndex), "csv");  // the filter the import shows
+    EXPECT_TRUE(QDir::match("*.csv", "labdayA.csv"));
+    EXPECT_EQ(im.stored, 1) << dialogs.texts().join("\n").toStdString();
 }
 
 TEST_F(SequenceCsv, ExportConvertsToStorageUnits) {
