@@ -355,6 +355,8 @@ void frmTestRelatedInfo::cmdOk_Click() {
         if (auto* box = findChild<QWidget*>(tooLong->boxName); box && !tooLong->boxName.isEmpty()) box->setFocus();
         return;
     }
+    // The window's checks and its records, with everything typed still here.
+    if (Starting && !Starting()) return;
     Cancelled = false;
     hide();
 }

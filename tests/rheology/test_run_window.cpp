@@ -7,6 +7,7 @@
 #include "RunWindowFixture.h"
 
 #include "data/clsTEST_ADDITIVE.h"
+#include "dialogs/TestInfoRules.h"
 #include "platform/PeChart.h"
 #include "support/DatabaseFaults.h"
 #include "unitrun/Bob.h"
@@ -268,7 +269,7 @@ TEST_F(RunWindow, ABobThatDoesNotFitTheCupIsRefusedAtStart) {
         entry.bob = "X";
         entry.radius = QString::fromLatin1(radius);
         start(entry);
-        EXPECT_EQ(dialogs.texts(), QStringList{BobRadiusMessage()}) << radius;
+        EXPECT_EQ(dialogs.texts(), QStringList{BobRadiusMessage(testinfo::BobNames())}) << radius;
         EXPECT_EQ(w->RunState, kIdle);
         EXPECT_EQ(count("TEST_INFO"), 0);
         EXPECT_TRUE(w->cmdStart_Stop->isEnabled());

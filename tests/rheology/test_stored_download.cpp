@@ -6,6 +6,7 @@
 #include "RheologyFixture.h"
 
 #include "data/clsTEST_ADDITIVE.h"
+#include "dialogs/TestInfoRules.h"
 #include "dialogs/frmTestRelatedInfo.h"
 #include "platform/Database.h"
 #include "platform/ModalShow.h"
@@ -267,7 +268,7 @@ TEST_F(StoredDownload, ABobThatDoesNotFitTheCupIsRefused) {
         return int(QDialog::Accepted);
     });
     w->cmdRetrieve_Click();
-    EXPECT_EQ(dialogs.texts(), QStringList{runloop::BobRadiusMessage()});
+    EXPECT_EQ(dialogs.texts(), QStringList{runloop::BobRadiusMessage(testinfo::BobNames())});
     QThread::msleep(50);
     EXPECT_TRUE(unit.commands().empty());
     EXPECT_FALSE(testNamed(QStringLiteral("Downloaded")));
