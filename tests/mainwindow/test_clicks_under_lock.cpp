@@ -5,7 +5,8 @@
 // Edit Test Info's Save. Each is refused at once with a message naming the
 // database's state, stores nothing, keeps what the operator typed (its
 // dialog stays open, the editor keeps its steps), and stores it when pressed
-// again once the database takes it.
+// again once the database takes it. Opening a stored test, which only reads,
+// is not held back by the lock.
 
 #include "MainWindowFixture.h"
 
@@ -37,6 +38,7 @@
 
 using testing_support::FullDatabase;
 using testing_support::LockedDatabase;
+using testing_support::MainWindowTest;
 using testing_support::ModalShowerScope;
 using testing_support::UnitSimulator;
 using unit_tests::SeqStep;
@@ -327,3 +329,28 @@ TEST_F(ClicksUnderALock, EachClickIsRefusedAtOnceNamingTheStateStoresNothingAndK
 }
 
 }  // namespace
+
+// Opening a stored test only reads, and a reader does not wait for another
+// program's lock: while another program holds the database the test opens
+// at once, whole, without a message.
+TEST_F(MainWindowTest, AStoredTestOpensAtOnceWhileAnotherProgramHoldsTheDatabase) {
+    qint64 id = 0;
+    {
+        testing_support::Seeder seed(db_.path());
+        id = seed.test("Mud One", "B1");
+        seed.result(id, 60, 0, 1, 1);
+        seed.result(id, 120, 0, 2, 1);
+        seed.additive(id, "KCl", 3, "%", "L7");
+    }
+    auto w = start();
+    LockedDatabase lock(db_.path());
+    QElapsedTimer t;
+    t.start();
+    EXPECT_TRUE(open(*w, "Mud One"));
+    EXPECT_LT(t.elapsed(), 1000);  // a generous margin; the old time-out was 20 s
+    EXPECT_TRUE(dialogs_.messages.empty()) << dialogs_.texts().join('\n').toStdString();
+    EXPECT_EQ(w->Opened().OpenedTestId, id);
+    EXPECT_GT(w->MSFlexGrid1->Rows(), 2);
+    ASSERT_EQ(w->MSFlexGrid2->Rows(), 2);
+    EXPECT_EQ(w->MSFlexGrid2->TextMatrix(1, 0), "KCl");
+}
