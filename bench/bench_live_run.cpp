@@ -12,8 +12,10 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QLineEdit>
 #include <QSqlQuery>
 #include <QTemporaryDir>
+#include <QThread>
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
@@ -30,6 +32,7 @@
 #include "platform/FlexGrid.h"
 #include "platform/PeChart.h"
 #include "dialogs/NewTestRecord.h"
+#include "dialogs/frmTestRelatedInfo.h"
 #include "rheology/frmRealTime.h"
 #include "unitrun/RowSpool.h"
 
@@ -191,6 +194,63 @@ void BM_LiveTickWhileLocked(benchmark::State& state) {
     state.counters["messages"] = answers.said;
 }
 BENCHMARK(BM_LiveTickWhileLocked)->Arg(10000)->Unit(benchmark::kMillisecond)->Iterations(20);
+
+// Start's writes while another connection holds the database locked (BEGIN
+// EXCLUSIVE): the new test's TEST_INFO row and three additives in one
+// transaction, as the test information dialog's Start makes them
+// (newtest::StoreNewTest), refused with the database's state. Arg 1: each
+// click on its own, a second apart (the statement's whole wait,
+// db::kStatementWaitMs); arg 0: clicks one after another, once the program's
+// waits of the second (db::kWaitPerSecondMs) are spent refused at once. The
+// longest click is reported against the statement's bound.
+void BM_StartWhileLocked(benchmark::State& state) {
+    const bool apart = state.range(0) != 0;
+    LiveRunBench bench(0);
+    struct Refusals : ui::Handler {
+        int said = 0;
+        int message(const ui::MessageRequest&) override { return ++said, ui::vbOK; }
+        std::optional<QString> input(const ui::InputRequest&) override { std::abort(); }
+        std::optional<QString> file(const ui::FileRequest&) override { std::abort(); }
+    } answers;
+    ui::Handler* previous = ui::setHandler(&answers);
+    frmTestRelatedInfo dialog(&bench.connection);
+    dialog.txtTestName->setText(QStringLiteral("Refused run"));
+    dialog.txtBobNo->setText(QStringLiteral("B1"));
+    for (int r = 1; r <= 3; ++r) {
+        dialog.MSFlexGrid1->TextMatrix(r, 0, QStringLiteral("Additive %1").arg(r));
+        dialog.MSFlexGrid1->TextMatrix(r, 1, QString::number(r));
+    }
+    const newtest::NewTestFields fields = newtest::FieldsOf(dialog);
+    db::Connection other;
+    other.open(bench.dir.filePath(QStringLiteral("Z3080daq.accdb")));
+    QSqlQuery lock(other.handle());
+    if (!lock.exec(QStringLiteral("BEGIN EXCLUSIVE"))) state.SkipWithError("the database could not be locked");
+    double longest = 0;
+    int stored = 0;
+    for (auto _ : state) {
+        if (apart) {
+            state.PauseTiming();
+            QThread::msleep(1050);  // the program's waits of the second before are over
+            state.ResumeTiming();
+        }
+        QElapsedTimer t;
+        t.start();
+        const std::optional<qint32> id = newtest::StoreNewTest(
+            &bench.connection,
+            [&] { return newtest::AddTestInfo(*bench.w->mTestInfo, fields, QDateTime::currentDateTime()); },
+            *bench.w->mTestAdditive, dialog);
+        longest = std::max(longest, double(t.nsecsElapsed()) / 1e6);
+        stored += id.has_value();
+    }
+    lock.exec(QStringLiteral("COMMIT"));
+    ui::setHandler(previous);
+    state.counters["longest_click_ms"] = longest;
+    state.counters["bound_ms"] = db::kStatementWaitMs;
+    state.counters["refused"] = answers.said;
+    state.counters["stored"] = stored;
+}
+BENCHMARK(BM_StartWhileLocked)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_StartWhileLocked)->Arg(0)->Unit(benchmark::kMillisecond)->Iterations(20);
 
 // A rheology test recording from its first point, the event loop let run
 // after every point as in the application (the window shown and painted, or

@@ -78,3 +78,14 @@ void RunInTransaction(clsConnection* connection, const std::function<void()>& bo
         throw;
     }
 }
+
+bool WriteOrRefuse(clsConnection* connection, const std::function<void()>& writes, const QString& notDone,
+                   const QString& unchanged) {
+    try {
+        RunInTransaction(connection, writes);
+        return true;
+    } catch (const db::DbError& e) {
+        ui::MsgBox(db::RefusalMessage(notDone, e, unchanged));
+        return false;
+    }
+}

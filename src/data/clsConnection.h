@@ -41,3 +41,15 @@ private:
 // nothing): committed when body returns, rolled back when it throws, and the
 // failure passed on to the caller. Without a connection body runs alone.
 void RunInTransaction(clsConnection* connection, const std::function<void()>& body);
+
+// The writes of an operator's click (Start, Delete, a sequence's Save, an
+// edit, a download) as one transaction (RunInTransaction). Every statement
+// waits for the database within the program's bound (db::kStatementWaitMs),
+// so the click returns at once when another program holds the database.
+// When the database refuses them (a db::DbError) nothing of them is stored,
+// the operator is told what was not done and the database's state
+// (db::RefusalMessage(notDone, error, unchanged)) and false is returned;
+// the caller keeps what was typed. Any other failure passes on.
+bool WriteOrRefuse(clsConnection* connection, const std::function<void()>& writes, const QString& notDone,
+                   const QString& unchanged);
+inline const QString kNothingStored = QStringLiteral("Nothing was stored");

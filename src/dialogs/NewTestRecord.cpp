@@ -2,6 +2,7 @@
 
 #include "data/Numbers.h"
 #include "data/RecordBase.h"
+#include "data/clsConnection.h"
 #include "data/clsTEST_ADDITIVE.h"
 #include "data/clsTEST_INFO.h"
 #include "dialogs/TestInfoRules.h"
@@ -71,6 +72,21 @@ qint32 AddTestInfo(clsTEST_INFO& info, const NewTestFields& f, const std::option
 
 void AddTestAdditives(clsTEST_ADDITIVE& additives, qint32 testId, const frmTestRelatedInfo& dialog) {
     testinfo::AddAdditives(additives, testId, dialog.AdditiveRows());
+}
+
+std::optional<qint32> StoreNewTest(clsConnection* connection, const std::function<qint32()>& info,
+                                   clsTEST_ADDITIVE& additives, const frmTestRelatedInfo& dialog,
+                                   const QString& notDone) {
+    qint32 testId = 0;
+    if (!WriteOrRefuse(
+            connection,
+            [&] {
+                testId = info();
+                AddTestAdditives(additives, testId, dialog);
+            },
+            notDone, kNothingStored))
+        return std::nullopt;
+    return testId;
 }
 
 }  // namespace newtest

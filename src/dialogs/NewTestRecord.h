@@ -5,12 +5,15 @@
 // TEST_ADDITIVE row per filled additive line. Used when a test is started and
 // when a test stored in the unit is downloaded.
 //
-// Nothing is trapped: database failures reach the caller (db::DbError).
+// Nothing is trapped but in StoreNewTest: database failures reach the caller
+// (db::DbError).
 
 #include <QDateTime>
 #include <QString>
+#include <functional>
 #include <optional>
 
+class clsConnection;
 class clsTEST_ADDITIVE;
 class clsTEST_INFO;
 class frmTestRelatedInfo;
@@ -52,5 +55,16 @@ qint32 AddTestInfo(clsTEST_INFO& info, const NewTestFields& fields, const std::o
 // The additive lines of the dialog (from line 1 down to the first empty
 // name) as TEST_ADDITIVE rows of the test.
 void AddTestAdditives(clsTEST_ADDITIVE& additives, qint32 testId, const frmTestRelatedInfo& dialog);
+
+// Start's words when the database does not take the new test's records.
+inline const QString kNotStarted = QStringLiteral("The test was not started");
+// The new test's records in one transaction (WriteOrRefuse): the TEST_INFO
+// row that `info` adds (returning its TEST_ID), then the dialog's additives
+// (AddTestAdditives). The TEST_ID of the test stored; nothing when the
+// database refused them: then nothing of them is stored and the operator has
+// been told what was not done (`notDone`) and the database's state.
+std::optional<qint32> StoreNewTest(clsConnection* connection, const std::function<qint32()>& info,
+                                   clsTEST_ADDITIVE& additives, const frmTestRelatedInfo& dialog,
+                                   const QString& notDone = kNotStarted);
 
 }  // namespace newtest

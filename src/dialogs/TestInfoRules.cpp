@@ -10,16 +10,25 @@
 
 namespace testinfo {
 
+namespace {
+struct Bob {
+    const char* name;
+    const char* radius;
+    const char* length;
+};
+const Bob kBobs[] = {
+    {"B1", "1.7245", "3.800"}, {"B2", "1.2276", "3.800"}, {"B3", "0.8622", "3.800"},
+    {"B4", "0.8622", "3.810"}, {"B5", "1.5987", "3.800"},
+};
+}  // namespace
+
+QStringList BobNames() {
+    QStringList names;
+    for (const Bob& b : kBobs) names << QString::fromLatin1(b.name);
+    return names;
+}
+
 std::optional<BobGeometry> LookupBob(const QString& bobNo, bool ignoreCase) {
-    struct Bob {
-        const char* name;
-        const char* radius;
-        const char* length;
-    };
-    static const Bob kBobs[] = {
-        {"B1", "1.7245", "3.800"}, {"B2", "1.2276", "3.800"}, {"B3", "0.8622", "3.800"},
-        {"B4", "0.8622", "3.810"}, {"B5", "1.5987", "3.800"},
-    };
     const QString key = ignoreCase ? bobNo.toUpper() : bobNo;
     for (const Bob& b : kBobs)
         if (key == QLatin1String(b.name)) return BobGeometry{QString::fromLatin1(b.radius), QString::fromLatin1(b.length)};

@@ -28,6 +28,8 @@ struct BobGeometry {
 // "B1" to "B5". The new-test dialog looks the bob up in upper case, the edit
 // dialog exactly as typed. Any other text: nullopt (the boxes keep their texts).
 std::optional<BobGeometry> LookupBob(const QString& bobNo, bool ignoreCase);
+// The names of the bobs the table knows, in its order ("B1" .. "B5").
+QStringList BobNames();
 
 // The two piston entries of the PVT dialog's list, in list order.
 inline const QString kLargePiston = QStringLiteral("Large piston");

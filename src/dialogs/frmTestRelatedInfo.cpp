@@ -357,6 +357,8 @@ void frmTestRelatedInfo::cmdOk_Click() {
     }
     // The boxes that take numbers hold numbers.
     if (dialogsupport::InfoNumberRefused(this, label1_, txtBobNo->text(), AdditiveRows())) return;
+    // The window's checks and its records, with everything typed still here.
+    if (Starting && !Starting()) return;
     Cancelled = false;
     hide();
 }

@@ -2,18 +2,20 @@
 // The test information dialog: the operator describes a new test before it is
 // run or before a run stored in a unit is downloaded (name, fluid, researcher,
 // test kind or bob, the values of that kind, a description and up to 20
-// additives), optionally copied from a stored test. It writes nothing: the
-// calling test window reads Cancelled and then the controls.
+// additives), optionally copied from a stored test. It writes nothing itself:
+// the calling test window reads the controls at Start (Starting) and then
+// Cancelled.
 //
 // Calling protocol of every test window:
 //
 //     frmTestRelatedInfo dlg(frmMain::Connection());   // loads at once
 //     dlg.setWindowTitle("Input Test Information");     // adapt captions,
 //     dlg.Label1(1)->setText("Bob_Length"); ...          // visibility, presets
+//     dlg.Starting = [&] { ... read dlg.txtTestName->text() etc., add the
+//         TEST_INFO row and its additives in one transaction
+//         (newtest::StoreNewTest); false when refused };
 //     dlg.exec();
 //     if (dlg.Cancelled) return;                          // nothing is written
-//     ... read dlg.txtTestName->text() etc., add the TEST_INFO row, learn its
-//     TEST_ID, then testinfo::AddAdditives(additives, id, dlg.AdditiveRows());
 //
 // Choosing a piston by index (cmbCell->setCurrentIndex) fills the piston's
 // values as a click does; a change of txtBobNo runs the bob lookup.
@@ -23,6 +25,7 @@
 
 #include <QVector>
 #include <array>
+#include <functional>
 #include <memory>
 
 class AdditiveCellEditor;
@@ -48,6 +51,14 @@ public:
     // True from the load, and after Cancel or a close of the window; false
     // only after a start that passed every check.
     bool Cancelled = true;
+
+    // What Start does once the dialog's own checks have passed, while the
+    // dialog is still open: the calling window's checks of what was typed
+    // and the new test's records. False: Start is refused (the window has
+    // said why, and stored nothing); the dialog stays open with everything
+    // typed, to be corrected, started again or cancelled. True (or no
+    // hook): the dialog closes, Cancelled false.
+    std::function<bool()> Starting;
 
     // Refills the stored-test list from the list the records read at load.
     void FillList();

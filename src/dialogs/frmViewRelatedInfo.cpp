@@ -4,6 +4,7 @@
 #include "data/Globals.h"
 #include "data/Numbers.h"
 #include "data/TestKindColumns.h"
+#include "data/clsConnection.h"
 #include "data/clsTEST_ADDITIVE.h"
 #include "data/clsTEST_INFO.h"
 #include "dialogs/AdditiveCellEditor.h"
@@ -213,6 +214,8 @@ void frmViewRelatedInfo::cmdOk_Click() {
     if (dialogsupport::InfoNumberRefused(this, label1_, txtBobNo->text(),
                                          testinfo::AdditivesToStore(*MSFlexGrid1->gridModel())))
         return;
+    // The rewrite, with everything typed still here.
+    if (Saving && !Saving()) return;
     Cancelled = false;
     hide();
 }
@@ -241,16 +244,28 @@ void cmdRelated_Click(clsConnection* connection, clsTEST_INFO& testInfo, clsTEST
         dlg.FillFromInfo(opened.OpenedTestInfo, opened.TestType);
         dlg.FillAdditives(testAdditive, connection, opened.OpenedTestId);
 
+        dlg.Saving = [&] {
+            bool saved = false;
+            TrapErrors([&] {
+                // A PVT test's pre- and post-test columns hold its radius per psi and
+                // cell length (pvt::info), which the dialog does not show: they are kept.
+                saved = WriteOrRefuse(
+                    connection,
+                    [&] {
+                        testinfo::RewriteTestInfo(connection, testInfo, testAdditive, opened.OpenedTestId,
+                                                  dlg.Edit(), opened.Kind() == TestKind::Pvt);
+                    },
+                    QStringLiteral("The test information was not saved"),
+                    QStringLiteral("The stored test is as it was"));
+            });
+            return saved;
+        };
         if (showModal)
             showModal(dlg);
         else
             ui::ShowModal(dlg);
+        dlg.Saving = nullptr;
         if (dlg.Cancelled) return;
-
-        // A PVT test's pre- and post-test columns hold its radius per psi and
-        // cell length (pvt::info), which the dialog does not show: they are kept.
-        testinfo::RewriteTestInfo(connection, testInfo, testAdditive, opened.OpenedTestId, dlg.Edit(),
-                                  opened.Kind() == TestKind::Pvt);
         // The window's copy of the row follows the save, so that what is
         // shown and reported from it is what is stored.
         testInfo.Test_Id(opened.OpenedTestId);

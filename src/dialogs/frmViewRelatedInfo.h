@@ -5,7 +5,8 @@
 //
 // The main window's "Edit Test Info" button runs relatedinfo::cmdRelated_Click
 // below; the dialog itself only checks lengths, edits its additive grid in
-// place and reports whether it was confirmed (Cancelled).
+// place and reports whether it was confirmed (Cancelled); the rewrite runs at
+// its Save (Saving), so that a save the database refuses keeps the dialog.
 
 #include "data/RecordBase.h"
 #include "dialogs/ControlLayout.h"
@@ -35,6 +36,12 @@ public:
     // True from the load, after Return and after a close of the window; false
     // only after a save that passed every check.
     bool Cancelled = true;
+
+    // What Save does once the dialog's checks have passed, while it is still
+    // open: the rewrite of the stored test. False: refused (the caller has
+    // said why, nothing changed); the dialog stays open with everything
+    // typed. True (or no hook): the dialog closes, Cancelled false.
+    std::function<bool()> Saving;
 
     // The label array: elements 0 to 5, 8 to 10, 14, 15 and 17 exist.
     QLabel* Label1(int index) const;
@@ -92,11 +99,13 @@ using ShowModal = std::function<void(frmViewRelatedInfo&)>;
 // The whole of the main window's cmdRelated_Click: with a test open, reads its
 // row again by its key (names are not unique; renewing
 // opened.OpenedTestInfo), shows it with its additives in a new
-// frmViewRelatedInfo and, when saved, rewrites the row and the additives,
-// reads the stored row again into opened.OpenedTestInfo, and calls
-// fillAdditiveGrid (the main window's Fill_Additive_Grid). With no
-// test open, or the test no longer stored, nothing happens. A database failure
-// is shown as "ERROR: <number>, <description>".
+// frmViewRelatedInfo and, at its Save, rewrites the row and the additives in
+// one transaction (a save the database refuses is said with the database's
+// state, changes nothing and leaves the dialog open with everything typed);
+// once saved it reads the stored row again into opened.OpenedTestInfo and
+// calls fillAdditiveGrid (the main window's Fill_Additive_Grid). With no
+// test open, or the test no longer stored, nothing happens. Another database
+// failure is shown as "ERROR: <number>, <description>".
 void cmdRelated_Click(clsConnection* connection, clsTEST_INFO& testInfo, clsTEST_ADDITIVE& testAdditive,
                       OpenedTest& opened, const std::function<void()>& fillAdditiveGrid,
                       const ShowModal& showModal = ShowModal(), QWidget* parent = nullptr);

@@ -111,6 +111,27 @@ QString StateText(const DbError& e) {
     return e.description();
 }
 
+QString StateSentence(const DbError& e) {
+    switch (e.number() & 0xff) {
+        case SQLITE_FULL: return QStringLiteral("the database has no room left (disk full)");
+        case SQLITE_IOERR: return QStringLiteral("the database cannot be read or written (input/output error)");
+        case SQLITE_CANTOPEN: return QStringLiteral("the database cannot be opened");
+        case SQLITE_BUSY:
+        case SQLITE_LOCKED:
+        case SQLITE_READONLY:
+        case SQLITE_CORRUPT:
+        case SQLITE_NOTADB: return QStringLiteral("the database is ") + StateText(e);
+        default: break;
+    }
+    if (e.number() == ErrNotOpen) return QStringLiteral("the database is ") + StateText(e);
+    return QStringLiteral("the database refused it (") + e.description() + QLatin1Char(')');
+}
+
+QString RefusalMessage(const QString& notDone, const DbError& e, const QString& unchanged) {
+    return notDone + QStringLiteral(": ") + StateSentence(e) + QStringLiteral(". ") + unchanged +
+           QStringLiteral("; try again.");
+}
+
 int Connection::busyHandler(void* connection, int count) {
     auto* c = static_cast<Connection*>(connection);
     WaitLedger& l = ledger();

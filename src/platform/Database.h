@@ -83,6 +83,14 @@ int WaitedInLastSecondMs();
 // refused: "in use by another program", "disk full", "read-only", ... (the
 // database's own words for any other failure).
 QString StateText(const DbError& e);
+// The same as a sentence: "the database is in use by another program", "the
+// database has no room left (disk full)", ...
+QString StateSentence(const DbError& e);
+// The refusal of an operator's action whose writes the database did not
+// take: what was not done, the database's state, what is as it was, and that
+// it may be tried again; for example "The test was not started: the database
+// is in use by another program. Nothing was stored; try again."
+QString RefusalMessage(const QString& notDone, const DbError& e, const QString& unchanged);
 
 class Connection {
 public:

@@ -214,6 +214,7 @@ protected:
     // piston; the dialog; the records and the run. Stop asks while running.
     bool StartChecks() override;
     std::unique_ptr<frmTestRelatedInfo> TestInfoDialog() override;
+    bool StoreNewTest(frmTestRelatedInfo& dialog) override;
     void BeginTest(frmTestRelatedInfo& dialog) override;
     bool ConfirmStop() override;
     // Refresh (UnitWindow::RefreshClicked) while running: the steps reloaded,

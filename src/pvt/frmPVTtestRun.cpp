@@ -140,21 +140,37 @@ std::unique_ptr<frmTestRelatedInfo> frmPVTtest::TestInfoDialog() {
     return dialog;
 }
 
-void frmPVTtest::BeginTest(frmTestRelatedInfo& dialog) {
+namespace {
+// The new PVT test's fields as stored: the dialog's, with the radius per psi.
+newtest::NewTestFields pvtFieldsOf(const frmTestRelatedInfo& dialog) {
     newtest::NewTestFields fields = newtest::FieldsOf(dialog);
+    fields.Number(pvt::info::RadiusPerPsi) = kPvtRadiusPerPsi;
+    return fields;
+}
+}  // namespace
+
+bool frmPVTtest::StoreNewTest(frmTestRelatedInfo& dialog) {
+    const newtest::NewTestFields fields = pvtFieldsOf(dialog);
+    const std::optional<qint32> testId = newtest::StoreNewTest(
+        mConnection, [&] { return newtest::AddTestInfo(*mTestInfo, fields, tick::CurrentDateTime()); },
+        *mTestAdditive, dialog);
+    if (!testId) return false;
+    TestId = *testId;
+    return true;
+}
+
+void frmPVTtest::BeginTest(frmTestRelatedInfo& dialog) {
+    newtest::NewTestFields fields = pvtFieldsOf(dialog);
     reply.iniDensity = fields.Number(pvt::info::InitialDensity);
     reply.iniVol = fields.Number(pvt::info::InitialVolume);
     txtiniD->setText(CStr(reply.iniDensity));
     txtiniV->setText(CStr(reply.iniVol));
     lblTestname->setText(dialog.txtTestName->text());
 
-    fields.Number(pvt::info::RadiusPerPsi) = kPvtRadiusPerPsi;
     CellLength = fields.Number(pvt::info::CellLength);
     reply.PistonRadius = Val(fields.Text(pvt::info::PistonRadius));
-    TestId = newtest::AddTestInfo(*mTestInfo, fields, tick::CurrentDateTime());
     // A new test holds no rows: the chart needs no read of them.
     mSamples.Begin(TestId);
-    newtest::AddTestAdditives(*mTestAdditive, TestId, dialog);
 
     StartTest();
     cmdZero->setEnabled(false);

@@ -124,9 +124,10 @@ public:
     void chkVisc_Click();
 
     // ---- download of a test stored in the unit (frmRealTimeDownload.cpp) ----
-    // Asks for the test information, fetches the unit's stored points and,
-    // when the transfer is sound, writes the new test (dated now) with them.
-    // Does nothing while a test runs; refused while the port is not open.
+    // Asks for the test information; at its Start fetches the unit's stored
+    // points and, when the transfer is sound, writes the new test (dated
+    // now) with them (DownloadAtStart). Does nothing while a test runs;
+    // refused while the port is not open.
     void cmdRetrieve_Click();
     // Waits without handling any event (no timer of any window ticks).
     void WaitSeconds(float seconds);
@@ -135,6 +136,8 @@ public:
     // PortReady, PortOpenHook: UnitWindow.
     // The failure text of a window whose record objects were not created.
     static const QString kNoRecords;
+    // What a download the database refused did not do (db::RefusalMessage).
+    static const QString kNotDownloaded;
 
     // ---- state ------------------------------------------------------------
     // The reply side (mReply), the run state, the tables and the set points:
@@ -251,8 +254,12 @@ public:
     // grid's and chart's samples follow it once it is stored.
     void SaveResultRow() override;
     // The same row stored at once, a refusal raised (db::DbError): the
-    // download's rows, which go in with their test or not at all.
+    // download's rows, which go in together in one transaction.
     void WriteResultRow();
+    // The same row handed to the database as a recorded row is (StoreRow):
+    // a downloaded row of test `testName` that the database refused with the
+    // others waits and is stored on a later tick.
+    void KeepDownloadedRow(const QString& testName);
     void ShowPanel(const QString& key, const QString& text) override;
     void RunButtons(bool running) override;
     // A point not recorded, the unit silent: "No Response".
@@ -275,10 +282,12 @@ private:
     // The sequence picker (UnitWindow): the chosen sequence loaded.
     void SequencePicked(const QString& name) override;
     // Start's parts (UnitWindow::StartClicked): a sequence loaded; its tables
-    // within what a run holds; the dialog; the bob, the records, the run.
+    // within what a run holds; the dialog; the bob and the records at the
+    // dialog's Start; the run.
     bool ReadyForStart() override;
     bool StartChecks() override;
     std::unique_ptr<frmTestRelatedInfo> TestInfoDialog() override;
+    bool StoreNewTest(frmTestRelatedInfo& dialog) override;
     void BeginTest(frmTestRelatedInfo& dialog) override;
     // Each trip in order: ShutDown, then its message (nothing more once the
     // window has gone away with a message).
@@ -294,8 +303,17 @@ private:
     // Refuses a loaded sequence with a value a step may not hold (its
     // problem, naming the step and the value); true when refused.
     bool refuseOutOfLimits(const runloop::LoadedSequence& loaded, bool refresh);
-    // Rolls back the download's transaction (token 0: none open).
-    void rollBack(int transaction);
+    // The download at the dialog's Start (cmdRetrieve_Click): the bob, the
+    // transfer, the test with its additives, then its rows. False: refused
+    // (the bob, or the database did not take the test), nothing stored, the
+    // dialog stays open; true: the dialog closes.
+    bool DownloadAtStart(frmTestRelatedInfo& dialog);
+    // A downloaded record into the run's working fields and readings.
+    void TakeDownloadedRecord(const unit::StoredDataRecord& record);
+    // The rows of the downloaded test `testName` (TestId) in one transaction;
+    // when the database refuses them they wait as recorded rows do
+    // (KeepDownloadedRow).
+    void StoreDownloadedRows(const std::vector<unit::StoredDataRecord>& records, const QString& testName);
     // The picker's refusal of a step above the maximum pressure.
     void RefusePressure();
     // The live grid cut back to its header row.

@@ -8,7 +8,11 @@
 // a damaged record (a status frame or noise inside the transfer, a field that
 // is no number) stores no test at all, nor does a transfer without a record
 // (the unit holds no stored test). A good transfer's test, additives and
-// rows are written in one transaction. A download is refused while a test
+// rows are written in one transaction each: the test with its additives,
+// then the rows. When the database refuses the test (another program holds
+// it, the disk is full) nothing is stored and the dialog stays open with
+// everything typed; when it refuses the rows they wait as recorded rows do,
+// stored on the ticks that follow. A download is refused while a test
 // runs (the button is off, and a click says why): it works through the run
 // state's members, which belong to the running test then.
 
@@ -20,7 +24,9 @@
 #include "platform/Dialogs.h"
 #include "platform/ModalShow.h"
 #include "platform/RunClock.h"
+#include "platform/TrapErrors.h"
 #include "dialogs/NewTestRecord.h"
+#include "dialogs/TestInfoRules.h"
 #include "unitrun/Bob.h"
 #include "unitrun/RunMessages.h"
 #include "unitrun/RunStates.h"
@@ -30,6 +36,7 @@
 #include <QThread>
 
 const QString frmRealTime::kNoRecords = QStringLiteral("Object variable not set: the record is not connected.");
+const QString frmRealTime::kNotDownloaded = QStringLiteral("The test was not downloaded");
 
 void frmRealTime::WaitSeconds(float seconds) {
     if (WaitHook) {
@@ -66,23 +73,27 @@ void frmRealTime::cmdRetrieve_Click() {
 
     mInfoDialog = std::make_unique<frmTestRelatedInfo>(mConnection, this);
     mInfoDialog->setWindowTitle(QStringLiteral("Input Test Information"));
+    // The download runs at the dialog's Start, with the dialog still open: a
+    // refusal of the bob or of the database keeps everything typed.
+    mInfoDialog->Starting = [this] {
+        bool closes = true;
+        TrapErrors([&] { closes = DownloadAtStart(*mInfoDialog); });
+        return closes;
+    };
     ui::ShowModal(*mInfoDialog);
-    if (mInfoDialog->Cancelled) {
-        Timer1.Enabled(true);
-        return;
+    mInfoDialog->Starting = nullptr;
+    Timer1.Enabled(true);
+}
+
+bool frmRealTime::DownloadAtStart(frmTestRelatedInfo& dialog) {
+    const newtest::NewTestFields fields = newtest::FieldsOf(dialog);
+    // As at Start: a bob that does not fit the cup has no shear rate, and
+    // nothing is stored or asked of the unit.
+    if (!runloop::BobRadiusFits(fields.bobRadius)) {
+        ui::MsgBox(runloop::BobRadiusMessage(testinfo::BobNames()));
+        return false;
     }
-
-    int transaction = 0;
     try {
-        const newtest::NewTestFields fields = newtest::FieldsOf(*mInfoDialog);
-        // As at Start: a bob that does not fit the cup has no shear rate, and
-        // nothing is stored or asked of the unit.
-        if (!runloop::BobRadiusFits(fields.bobRadius)) {
-            ui::MsgBox(runloop::BobRadiusMessage());
-            Timer1.Enabled(true);
-            return;
-        }
-
         // The whole transfer is read and checked first: a failed download
         // stores nothing, so the operator may retry under the same name.
         const QString received =
@@ -91,56 +102,65 @@ void frmRealTime::cmdRetrieve_Click() {
         switch (transfer.status) {
             case unit::TransferStatus::NoResponse:
                 ui::MsgBox(unit::NoResponseMessage(), ui::vbOKOnly, unit::CommunicationErrorTitle());
-                break;
+                return true;
             case unit::TransferStatus::CommunicationError:
                 ui::MsgBox(unit::CommunicationErrorMessage(), ui::vbOKOnly, unit::CommunicationErrorTitle());
-                break;
-            case unit::TransferStatus::Ok: {
-                // Nothing to download: no test without rows is stored.
-                if (transfer.records.empty()) {
-                    ui::MsgBox(unit::NoStoredTestMessage());
-                    break;
-                }
-                mBobRadius = fields.bobRadius;
-                mReply.SetBobRadius(mBobRadius);
-                // The test, its additives and its rows go in together or not at all.
-                transaction = mConnection ? mConnection->BeginTrans() : 0;
-                // The test is dated by its download, so that the list of
-                // stored tests, sorted by time, shows it among the newest.
-                TestId = newtest::AddTestInfo(*mTestInfo, fields, tick::CurrentDateTime());
-                newtest::AddTestAdditives(*mTestAdditive, TestId, *mInfoDialog);
-                for (const unit::StoredDataRecord& r : transfer.records) {
-                    CurStep = int(r.step);
-                    mRampEntryNo = int(r.rampEntry);
-                    ElapsedSeconds = qint32(r.timeSec);
-                    mReply.readings.mSampleTemp = r.sampleTemp;
-                    mReply.readings.mPressure = r.pressure;
-                    mReply.readings.mShearRate = r.shearRate;
-                    mReply.readings.mShearStress = r.shearStress;
-                    mPhase = int(r.phase);
-                    WriteResultRow();
-                }
-                if (transaction) mConnection->CommitTrans(transaction);
-                transaction = 0;
-                break;
-            }
+                return true;
+            case unit::TransferStatus::Ok: break;
         }
-    } catch (const db::DbError& e) {
-        rollBack(transaction);
-        ui::MsgBox(ui::errorText(e.number(), e.description()));
+        // Nothing to download: no test without rows is stored.
+        if (transfer.records.empty()) {
+            ui::MsgBox(unit::NoStoredTestMessage());
+            return true;
+        }
+        // The test and its additives go in together or not at all; refused,
+        // the dialog stays open and the unit still holds its test. The test
+        // is dated by its download, so that the list of stored tests, sorted
+        // by time, shows it among the newest.
+        const std::optional<qint32> testId = newtest::StoreNewTest(
+            mConnection, [&] { return newtest::AddTestInfo(*mTestInfo, fields, tick::CurrentDateTime()); },
+            *mTestAdditive, dialog, kNotDownloaded);
+        if (!testId) return false;
+        TestId = *testId;
+        mBobRadius = fields.bobRadius;
+        mReply.SetBobRadius(mBobRadius);
+        StoreDownloadedRows(transfer.records, fields.testName);
     } catch (const comm::CommError& e) {
-        rollBack(transaction);
         PortLost(e, false);
     }
-    Timer1.Enabled(true);
+    return true;
 }
 
-void frmRealTime::rollBack(int transaction) {
-    if (!transaction || !mConnection) return;
+void frmRealTime::TakeDownloadedRecord(const unit::StoredDataRecord& r) {
+    CurStep = int(r.step);
+    mRampEntryNo = int(r.rampEntry);
+    ElapsedSeconds = qint32(r.timeSec);
+    mReply.readings.mSampleTemp = r.sampleTemp;
+    mReply.readings.mPressure = r.pressure;
+    mReply.readings.mShearRate = r.shearRate;
+    mReply.readings.mShearStress = r.shearStress;
+    mPhase = int(r.phase);
+}
+
+void frmRealTime::StoreDownloadedRows(const std::vector<unit::StoredDataRecord>& records, const QString& testName) {
+    // The rows in one transaction, which is quick.
     try {
-        mConnection->RollBack(transaction);
+        RunInTransaction(mConnection, [&] {
+            for (const unit::StoredDataRecord& r : records) {
+                TakeDownloadedRecord(r);
+                WriteResultRow();
+            }
+        });
+        return;
     } catch (const db::DbError&) {
-        // The failure already shown says what went wrong; SQLite has undone
-        // the open transaction itself when it cannot roll back.
+        // Taken back whole: they wait below.
+    }
+    // Refused, they wait as recorded rows do: kept in order and stored on
+    // the ticks that follow, the first refusal said and the rows waiting
+    // shown in the status bar.
+    RowsNotSaved = 0;
+    for (const unit::StoredDataRecord& r : records) {
+        TakeDownloadedRecord(r);
+        KeepDownloadedRow(testName);
     }
 }

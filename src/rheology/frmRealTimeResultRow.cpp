@@ -41,3 +41,9 @@ void frmRealTime::WriteResultRow() {
     mTestResult->AddNew();
     mSamples.Written(TestId, LiveSamples::PointOf(TestId, *mTestResult));
 }
+
+void frmRealTime::KeepDownloadedRow(const QString& testName) {
+    fillResultRow(*this);
+    const ResultPoint row = LiveSamples::PointOf(TestId, *mTestResult);
+    StoreRow({row, testName, [this, row](bool) { mSamples.Written(qint32(row[resultcol::TestId]), row); }});
+}

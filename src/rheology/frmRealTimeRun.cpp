@@ -19,6 +19,7 @@
 #include "platform/ModalShow.h"
 #include "platform/RunClock.h"
 #include "dialogs/NewTestRecord.h"
+#include "dialogs/TestInfoRules.h"
 #include "dialogs/frmNameSeq.h"
 #include "unitrun/Bob.h"
 
@@ -119,24 +120,30 @@ std::unique_ptr<frmTestRelatedInfo> frmRealTime::TestInfoDialog() {
     return dialog;
 }
 
-void frmRealTime::BeginTest(frmTestRelatedInfo& dialog) {
+bool frmRealTime::StoreNewTest(frmTestRelatedInfo& dialog) {
     // A bob that does not fit the cup has no shear rate: nothing is stored
     // and the run does not start.
     const newtest::NewTestFields fields = newtest::FieldsOf(dialog);
     if (!BobRadiusFits(fields.bobRadius)) {
-        ui::MsgBox(BobRadiusMessage());
-        return;
+        ui::MsgBox(BobRadiusMessage(testinfo::BobNames()));
+        return false;
     }
+    const std::optional<qint32> testId = newtest::StoreNewTest(
+        mConnection, [&] { return newtest::AddTestInfo(*mTestInfo, fields, tick::CurrentDateTime()); },
+        *mTestAdditive, dialog);
+    if (!testId) return false;
+    TestId = *testId;
+    return true;
+}
 
+void frmRealTime::BeginTest(frmTestRelatedInfo& dialog) {
+    const newtest::NewTestFields fields = newtest::FieldsOf(dialog);
     lblTestname->setText(fields.testName);
-    const qint32 testId = newtest::AddTestInfo(*mTestInfo, fields, tick::CurrentDateTime());
     mBobRadius = fields.bobRadius;
     mReply.SetBobRadius(mBobRadius);
     mRadiusRatio = kCupRadiusCm / mBobRadius;
-    TestId = testId;
     // A new test holds no rows: the grid and chart need no read of them.
     mSamples.Begin(TestId);
-    newtest::AddTestAdditives(*mTestAdditive, TestId, dialog);
 
     if (const int bob = BobNumberOf(dialog.txtBobNo->text())) mBobNumber = bob;
 

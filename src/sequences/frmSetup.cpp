@@ -7,6 +7,7 @@
 #include "data/Numbers.h"
 #include "data/Settings.h"
 #include "data/TypedNumbers.h"
+#include "data/clsConnection.h"
 #include "data/clsSEQUENCE_INFO.h"
 #include "dialogs/DialogSupport.h"
 #include "platform/TrapErrors.h"
@@ -825,7 +826,10 @@ void frmSetup::cmdNew_Click() {
             continue;
         }
         if (Check_Duplicate(name) == 0) {
-            store_.AddNewSequence(name);
+            if (!WriteOrRefuse(
+                    store_.mConnection, [&] { store_.AddNewSequence(name); },
+                    QStringLiteral("The sequence was not added"), kNothingStored))
+                return;
             ReloadSequenceList();
             return;
         }
@@ -848,9 +852,18 @@ void frmSetup::cmdSaveChange_Click() {
         ui::MsgBox(QStringLiteral("Currently no valid sequence selected."), ui::vbOKOnly);
         return;
     }
-    store_.SaveSequenceInfo();
-    store_.SaveRampGrid(StepGrid(), gBySR, mBobSRFactor);
-    store_.SaveRampDefineGrid(RampDefineGrid(), gBySR, mBobSRFactor);
+    // All or nothing: refused by the database (another program holds it,
+    // ...), the stored sequence is as it was and the editor keeps its steps,
+    // still to be saved.
+    if (!WriteOrRefuse(
+            store_.mConnection,
+            [&] {
+                store_.SaveSequenceInfo();
+                store_.SaveRampGrid(StepGrid(), gBySR, mBobSRFactor);
+                store_.SaveRampDefineGrid(RampDefineGrid(), gBySR, mBobSRFactor);
+            },
+            QStringLiteral("The sequence was not saved"), QStringLiteral("The stored sequence is as it was")))
+        return;
     mSeqChanged = false;
 }
 
@@ -866,10 +879,21 @@ void frmSetup::cmdSaveas_Click() {
     store_.SelectByName(source);
     LoadRampGrid();
     LoadRampDefineGrid();
-    store_.AddNewSequence(name);
-    store_.SelectByName(name);
-    store_.SaveRampGrid(StepGrid(), gBySR, mBobSRFactor);
-    store_.SaveRampDefineGrid(RampDefineGrid(), gBySR, mBobSRFactor);
+    // All or nothing: refused by the database, no copy is stored and the
+    // editor shows the sequence copied from.
+    if (!WriteOrRefuse(
+            store_.mConnection,
+            [&] {
+                store_.AddNewSequence(name);
+                store_.SelectByName(name);
+                store_.SaveRampGrid(StepGrid(), gBySR, mBobSRFactor);
+                store_.SaveRampDefineGrid(RampDefineGrid(), gBySR, mBobSRFactor);
+            },
+            QStringLiteral("The sequence was not copied"), kNothingStored)) {
+        store_.mSeqInfo->Refresh();
+        store_.SelectByName(source);
+        return;
+    }
     mSeqChanged = false;
     store_.mSeqInfo->Refresh();
     ReloadSequenceList();
@@ -879,7 +903,13 @@ void frmSetup::cmdDelete_Click() {
     if (ui::MsgBox(QStringLiteral("Are you sure you want to delete this test setup and test results?"),
                    ui::vbOKCancel) != ui::vbOK)
         return;
-    store_.DeleteSequence(selectedSequenceName());
+    const qint32 shown = store_.mSeqId;
+    if (!WriteOrRefuse(
+            store_.mConnection, [&] { store_.DeleteSequence(selectedSequenceName()); },
+            QStringLiteral("The sequence was not deleted"), QStringLiteral("Nothing was deleted"))) {
+        store_.mSeqId = shown;
+        return;
+    }
     store_.mSeqInfo->Refresh();
     ReloadSequenceList();
 }

@@ -168,6 +168,7 @@ private:
     bool StartChecks() override;
     std::unique_ptr<frmTestRelatedInfo> TestInfoDialog() override;
     void StartCancelled() override;
+    bool StoreNewTest(frmTestRelatedInfo& dialog) override;
     void BeginTest(frmTestRelatedInfo& dialog) override;
     bool ConfirmStop() override;
     // Refresh (UnitWindow::RefreshClicked) while running: the steps reloaded,

@@ -207,38 +207,43 @@ std::unique_ptr<frmTestRelatedInfo> frmSWMTest::TestInfoDialog() {
 
 void frmSWMTest::StartCancelled() { ui::MsgBox(QStringLiteral("Test is not running ")); }
 
-void frmSWMTest::BeginTest(frmTestRelatedInfo& d) {
+bool frmSWMTest::StoreNewTest(frmTestRelatedInfo& d) {
     clsTEST_INFO& t = *mTestInfo;
+    auto info = [&] {
+        t.TEST_NAME(d.txtTestName->text());
+        t.Fluid_ID(d.txtFluidId->text().trimmed());
+        t.RESEARCHER_NAME(d.txtResearchName->text());
+        t.Number(swell::info::Hardness, Val(d.txtPreTestPH->text()));
+        t.Number(swell::info::CompactionPressure, Val(d.txtPostTestPH->text()));
+        t.Text(swell::info::CompactionTime, d.txtRotoNo->text());
+        t.Text(swell::info::KindText, d.txtBobNo->text());
+        // The sample length is stored in inches whatever the unit system: the
+        // dry length the zeroing took (entered in the display unit), which the
+        // run's swell is taken against. The dialog showed it in the display unit.
+        t.Number(swell::info::SampleLength, reply.state.SampleLength);
+        t.Number(swell::info::SampleWeight, Val(d.txtBobRadius->text()));
+        t.SAFETY(d.txtSAFETY->toPlainText().trimmed());
+        t.TEST_TIME(tick::CurrentDateTime());
+        return newtest::InsertTestInfo(t);
+    };
+    const std::optional<qint32> testId = newtest::StoreNewTest(mConnection, info, *mTestAdditive, d);
+    if (!testId) return false;
+    TestId = *testId;
+    return true;
+}
+
+void frmSWMTest::BeginTest(frmTestRelatedInfo& d) {
     TestName = d.txtTestName->text();
-    t.TEST_NAME(TestName);
     lblTestname->setText(TestName);
-    t.Fluid_ID(d.txtFluidId->text().trimmed());
     lblFluid->setText(d.txtFluidId->text().trimmed());
-    t.RESEARCHER_NAME(d.txtResearchName->text());
-    const double hardness = Val(d.txtPreTestPH->text());
-    t.Number(swell::info::Hardness, hardness);
-    lblHard->setText(CStr(hardness));
-    const double compPress = Val(d.txtPostTestPH->text());
-    t.Number(swell::info::CompactionPressure, compPress);
-    lblCPress->setText(CStr(compPress));
-    t.Text(swell::info::CompactionTime, d.txtRotoNo->text());
+    lblHard->setText(CStr(Val(d.txtPreTestPH->text())));
+    lblCPress->setText(CStr(Val(d.txtPostTestPH->text())));
     lblCTime->setText(d.txtRotoNo->text());
-    t.Text(swell::info::KindText, d.txtBobNo->text());
-    // The sample length is stored in inches whatever the unit system: the
-    // dry length the zeroing took (entered in the display unit), which the
-    // run's swell is taken against. The dialog showed it in the display unit.
-    t.Number(swell::info::SampleLength, reply.state.SampleLength);
     lblLen->setText(CStr(Val(d.txtBobLength->text())));
-    const double weight = Val(d.txtBobRadius->text());
-    t.Number(swell::info::SampleWeight, weight);
-    lblWt->setText(CStr(weight));
-    t.SAFETY(d.txtSAFETY->toPlainText().trimmed());
+    lblWt->setText(CStr(Val(d.txtBobRadius->text())));
     lblDesc->setText(d.txtSAFETY->toPlainText().trimmed());
-    t.TEST_TIME(tick::CurrentDateTime());
-    TestId = newtest::InsertTestInfo(t);
     // A new test holds no rows: the chart needs no read of them.
     mSamples.Begin(TestId);
-    testinfo::AddAdditives(*mTestAdditive, TestId, d.AdditiveRows());
 
     ChartSampleLength = reply.state.SampleLength;
     Initial_Chart_Swell();

@@ -9,6 +9,7 @@
 #include "platform/Dialogs.h"
 #include "platform/ModalShow.h"
 #include "platform/StatusBarPanel.h"
+#include "platform/TrapErrors.h"
 #include "unitrun/RunRecords.h"
 #include "unitrun/RunMessages.h"
 #include "unitrun/SequenceRun.h"
@@ -235,13 +236,30 @@ void UnitWindow::StartClicked() {
     if (!StartChecks()) return;
     std::unique_ptr<frmTestRelatedInfo> dialog = TestInfoDialog();
     if (!dialog) return;
-    ui::ShowModal(*dialog);
-    if (dialog->Cancelled) {
+    frmTestRelatedInfo& d = *dialog;
+    // What the dialog's Start came to.
+    enum class AtStart { None, LineLost, Stored } outcome = AtStart::None;
+    d.Starting = [this, &d, &outcome] {
+        // The timer ticks under the dialog: the line may have failed
+        // meanwhile. Without it no test can run here: the dialog closes and
+        // nothing is stored.
+        if (!RequirePort(QStringLiteral("The test cannot be started"))) {
+            outcome = AtStart::LineLost;
+            return true;
+        }
+        // A refusal of the window's checks or of the database leaves the
+        // dialog open with everything typed.
+        bool stored = false;
+        TrapErrors([&] { stored = StoreNewTest(d); });
+        if (stored) outcome = AtStart::Stored;
+        return stored;
+    };
+    ui::ShowModal(d);
+    d.Starting = nullptr;
+    if (outcome == AtStart::Stored)
+        BeginTest(d);
+    else if (outcome == AtStart::None)
         StartCancelled();
-        return;
-    }
-    if (!RequirePort(QStringLiteral("The test cannot be started"))) return;
-    BeginTest(*dialog);
 }
 
 void UnitWindow::StopClicked() {

@@ -117,10 +117,15 @@ public:
     // Start, for the windows that run a stored sequence: nothing while a test
     // runs; the window's first check (ReadyForStart); refused without the
     // unit's port; the window's own checks (StartChecks: the sequence chosen,
-    // ...); the test information dialog (TestInfoDialog); the port checked
-    // again at OK, since the timer ticks under the dialog and the line may
-    // fail before it; then the window writes the new test's records and
-    // starts the run (BeginTest). Nothing is stored before OK.
+    // ...); the test information dialog (TestInfoDialog). At the dialog's
+    // Start, with the dialog still open: the port checked again, since the
+    // timer ticks under the dialog and the line may fail before it (without
+    // it the dialog closes, nothing stored); then the window's checks of what
+    // was typed and the new test's records, all or nothing (StoreNewTest): a
+    // refusal, the database's too (in use by another program, disk full),
+    // leaves the dialog open with everything typed. Once the dialog has
+    // closed on stored records the window starts the run (BeginTest).
+    // Nothing is stored before the dialog's Start.
     void StartClicked();
     // Stop: the window's question while a test runs (ConfirmStop), then the
     // run ended; a stop frame the line does not take is a port failure.
@@ -310,7 +315,14 @@ protected:
     virtual std::unique_ptr<frmTestRelatedInfo> TestInfoDialog();
     // The dialog was cancelled.
     virtual void StartCancelled() {}
-    // The dialog's OK with the port still open: the new test's records, then the run.
+    // The dialog's Start with the port still open and the dialog too: the
+    // window's checks of what was typed, then the new test's records in one
+    // transaction (newtest::StoreNewTest), the run's TestId the new test's.
+    // False: refused, the window has said why and nothing is stored (nor
+    // shown: the window names the test only once it is stored).
+    virtual bool StoreNewTest(frmTestRelatedInfo& dialog) { return true; }
+    // After the dialog has closed on the stored records: the run of the new
+    // test, its name and values shown.
     virtual void BeginTest(frmTestRelatedInfo& dialog) {}
     // Stop's question while a test runs; false keeps the test running.
     virtual bool ConfirmStop() { return true; }

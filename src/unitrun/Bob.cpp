@@ -15,9 +15,16 @@ int BobNumberOf(const QString& bobName) {
     return 0;
 }
 
-QString BobRadiusMessage() {
+QString BobRadiusMessage(const QStringList& knownBobs) {
+    QString bobs = knownBobs.join(QStringLiteral(", "));
+    if (knownBobs.size() > 1) {
+        const qsizetype last = bobs.lastIndexOf(QStringLiteral(", "));
+        bobs.replace(last, 2, QStringLiteral(" or "));
+    }
     return QStringLiteral("The bob radius must be greater than 0 and smaller than the cup radius (1.8415 cm). "
-                          "The test cannot be started.");
+                          "The test cannot be started.\rEnter the bob in Bob Number (%1): its radius and "
+                          "length are then filled in.")
+        .arg(bobs);
 }
 
 }  // namespace runloop

@@ -3,6 +3,7 @@
 // from its name, and the refusal of a Start whose bob does not fit.
 
 #include <QString>
+#include <QStringList>
 
 namespace runloop {
 
@@ -14,6 +15,9 @@ inline constexpr double kCupRadiusCm = 1.8415;
 // The bob number of a bob name ("B1" 1, "B2" 2, "B5" 5, in any case); 0 for another name.
 int BobNumberOf(const QString& bobName);
 
-QString BobRadiusMessage();  // Start refused: the bob does not fit the cup
+// Start refused: the bob does not fit the cup (a fresh installation has no
+// bob file, so its Bob Number and Bob Radius start empty), with what to
+// enter: one of `knownBobs`, the bobs whose radius the dialog fills in.
+QString BobRadiusMessage(const QStringList& knownBobs);
 
 }  // namespace runloop

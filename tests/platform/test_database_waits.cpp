@@ -78,3 +78,23 @@ TEST(DatabaseWaits, TheStateOfARefusalInTheOperatorsWords) {
     for (const Case& c : cases)
         EXPECT_EQ(db::StateText(db::DbError(c.number, "some other words")), c.state) << c.number;
 }
+
+// A refused click names what was not done, the database's state in a
+// sentence, what is as it was, and that it may be tried again.
+TEST(DatabaseWaits, ARefusalSaysWhatWasNotDoneAndTheDatabasesState) {
+    struct Case {
+        int number;
+        const char* message;
+    } cases[] = {
+        {5, "Not done: the database is in use by another program. Nothing changed; try again."},
+        {13, "Not done: the database has no room left (disk full). Nothing changed; try again."},
+        {8, "Not done: the database is read-only. Nothing changed; try again."},
+        {11, "Not done: the database is damaged. Nothing changed; try again."},
+        {10, "Not done: the database cannot be read or written (input/output error). Nothing changed; try again."},
+        {db::ErrNotOpen, "Not done: the database is not open. Nothing changed; try again."},
+        {19, "Not done: the database refused it (its words). Nothing changed; try again."},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(db::RefusalMessage("Not done", db::DbError(c.number, "its words"), "Nothing changed"), c.message)
+            << c.number;
+}

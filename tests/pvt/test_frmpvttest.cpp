@@ -601,6 +601,38 @@ TEST_F(PvtWindow, TheStartDialogShowsThePistonsRadiusAndCellLength) {
     EXPECT_EQ(cellLength, "3.875");
 }
 
+// Start while another program holds the database: refused at once with the
+// database's state; nothing stored, no run, and the window names no test
+// that does not exist. Started again once the database is free, it runs.
+TEST_F(PvtWindow, AStartTheDatabaseRefusesStoresNothingAndNamesNoTest) {
+    StoreSequence(conn, "S1", {SeqStep{10, 0, 5, 120, 5}});
+    pick("S1");
+    w->optLag->click();
+    const QString shown = w->lblTestname->text();
+    std::optional<testing_support::LockedDatabase> lock;
+    PvtEntry entry = Entry(QStringLiteral("PVT A"), "250", "1.3");
+    entry.additives = QStringList{"KCl"};
+    entry.beforeOk = [&] { lock.emplace(db.path()); };
+    start(entry);
+    lock.reset();
+    EXPECT_EQ(dialogs.texts(), QStringList{"The test was not started: the database is in use by another program. "
+                                           "Nothing was stored; try again."});
+    EXPECT_EQ(w->RunState, 0);
+    EXPECT_EQ(count("TEST_INFO"), 0);
+    EXPECT_EQ(count("TEST_ADDITIVE"), 0);
+    EXPECT_EQ(w->lblTestname->text(), shown);
+    EXPECT_NE(w->txtiniV->text(), "250");
+
+    dialogs.clear();
+    entry.beforeOk = nullptr;
+    start(entry);
+    EXPECT_EQ(w->RunState, 1) << dialogs.texts().join(';').toStdString();
+    EXPECT_EQ(w->lblTestname->text(), "PVT A");
+    EXPECT_EQ(w->txtiniV->text(), "250");
+    EXPECT_EQ(count("TEST_INFO"), 1);
+    EXPECT_EQ(count("TEST_ADDITIVE"), 1);
+}
+
 TEST_F(PvtWindow, ALineLostUnderTheTestDialogStoresNothing) {
     StoreSequence(conn, "S1", {SeqStep{10, 0, 5, 120, 5}});
     pick("S1");

@@ -20,6 +20,7 @@
 #include "support/ScriptedDialogs.h"
 #include "support/UnitSimulator.h"
 
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -581,5 +582,69 @@ TEST_F(RunEndToEnd, ABoxLeftOpenHoldsNoTickBackAndATripStopsTheUnitOnItsTick) {
     EXPECT_EQ(w->RunState, 0);
     EXPECT_EQ(boxes.texts(), (QStringList{"ERROR :database is locked", "Pressure too high, test shutting down."}));
     EXPECT_EQ(ui::OpenNotifications(), 2);
+    boxes.closeNotifications();
+}
+
+// Another program holds the database while the operator presses Start for
+// unit 2: the Start is refused at once with the database's state, nothing
+// stored. While its message is open, unit 1 reports 35000 psi: its ticks go
+// on, the tenth frame over the limit trips on its own tick and the stop
+// frame goes out then.
+TEST_F(RunEndToEnd, AStartTheDatabaseRefusesHoldsNoTickBackAndAnotherUnitTripsOnItsTick) {
+    UnitSimulator unit;
+    setUpUnit(unit, 1);
+    writePorts({1});
+    StoreSequence(conn, "Three minutes", {seqStep(3, 100, 5, 300, 1, 0, 0, 0, 1, 0)});
+    frmMDIRealTime mdi(&conn);
+    QPointer<frmRealTime> w = openUnitOne(mdi);
+    ASSERT_TRUE(w && w->MSComm1.PortOpen());
+    SimulatedRun run(*w, unit, clock);
+    ASSERT_TRUE(run.tick());
+    pickAndStart(*w, "Three minutes", "Unit one");
+    ASSERT_TRUE(run.tickUntil([&] { return w->StepSeconds >= 10; }));
+
+    // Unit 2 on a line of its own.
+    frmRealTime second;
+    second.InitialInst(&conn);
+    second.PortOpenHook = [] { return true; };
+    second.SendHook = [](const QString&) {};
+    testing_support::PickSequence(second, "Three minutes");
+
+    BoxesLeftOpen boxes;
+    int tripTick = 0;
+    QElapsedTimer pressed;
+    qint64 refusedAfterMs = -1;
+    boxes.whileOpen = [&] {
+        refusedAfterMs = pressed.elapsed();
+        unit.runOverPressure(15, 35000);
+        for (int i = 1; i <= 15; ++i) {
+            ASSERT_TRUE(run.tick());
+            if (tripTick == 0 && run.stops() > 0) tripTick = i;
+        }
+    };
+    {
+        testing_support::LockedDatabase lock(db.path());
+        TestEntry entry;
+        entry.name = "Unit two";
+        AnswerTestInfo answer(entry);
+        pressed.start();
+        second.cmdStart_Stop->click();
+        ASSERT_EQ(answer.shown, 1);
+    }
+    // The refusal came at once (a generous margin: the old time-out was 20 s).
+    EXPECT_GE(refusedAfterMs, 0);
+    EXPECT_LT(refusedAfterMs, 1000);
+    ASSERT_FALSE(boxes.texts().isEmpty());
+    EXPECT_EQ(boxes.texts().first(),
+              "The test was not started: the database is in use by another program. Nothing was stored; try again.");
+    EXPECT_EQ(second.RunState, 0);
+    EXPECT_NE(second.lblTestname->text(), "Unit two");
+    db::Command named(conn.ADOConnection(), "SELECT COUNT(*) FROM TEST_INFO WHERE TEST_NAME = 'Unit two'");
+    EXPECT_EQ(named.execute()->columns[0][0].toInt(), 0);
+
+    EXPECT_EQ(tripTick, 10);
+    EXPECT_EQ(run.stops(), 1);
+    EXPECT_EQ(w->RunState, 0);
+    EXPECT_TRUE(boxes.texts().contains("Pressure too high, test shutting down.")) << boxes.texts().join(';').toStdString();
     boxes.closeNotifications();
 }

@@ -6,7 +6,9 @@
 #include "support/StoredRows.h"
 #include "RunWindowFixture.h"
 
+#include "data/CalibrationFiles.h"
 #include "data/clsTEST_ADDITIVE.h"
+#include "dialogs/TestInfoRules.h"
 #include "multiunit/frmMDIRealTime.h"
 #include "platform/StatusBarPanel.h"
 #include "platform/PeChart.h"
@@ -15,7 +17,9 @@
 #include "unitrun/RunMessages.h"
 #include "unitrun/RunStates.h"
 
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -273,11 +277,65 @@ TEST_F(RunWindow, ABobThatDoesNotFitTheCupIsRefusedAtStart) {
         entry.bob = "X";
         entry.radius = QString::fromLatin1(radius);
         start(entry);
-        EXPECT_EQ(dialogs.texts(), QStringList{BobRadiusMessage()}) << radius;
+        EXPECT_EQ(dialogs.texts(), QStringList{BobRadiusMessage(testinfo::BobNames())}) << radius;
         EXPECT_EQ(w->RunState, kIdle);
         EXPECT_EQ(count("TEST_INFO"), 0);
         EXPECT_TRUE(w->cmdStart_Stop->isEnabled());
     }
+}
+
+// A fresh installation has no bob file: Bob Number and Bob Radius start
+// empty, the radius greyed out. A Start with a bob the table does not know
+// is refused with the bobs to enter; the dialog stays open with everything
+// typed, and once a known bob is entered its radius is filled in and the
+// test starts with what was typed.
+TEST_F(RunWindow, AFreshInstallsFirstTestStartsOnceAKnownBobIsEntered) {
+    ASSERT_FALSE(QFile::exists(QDir(db.dir()).filePath(calibration::kBobFileName)));
+    StoreSequence(conn, "Seq", {step(10, 300)});
+    pick("Seq");
+    int shown = 0;
+    const ui::ModalShower previous = ui::setModalShower([&](QDialog& dialog) {
+        auto& d = dynamic_cast<frmTestRelatedInfo&>(dialog);
+        ++shown;
+        d.show();
+        EXPECT_EQ(d.txtBobNo->text(), "");
+        EXPECT_EQ(d.txtBobRadius->text(), "");
+        EXPECT_FALSE(d.txtBobRadius->isEnabled());
+        d.txtTestName->setText("First test");
+        d.txtFluidId->setText("Water");
+        d.txtSAFETY->setPlainText("the first day");
+        d.MSFlexGrid1->TextMatrix(1, 0, "KCl");
+        d.MSFlexGrid1->TextMatrix(1, 1, "2");
+        d.txtBobNo->setText("1");
+        d.cmdOk->click();
+        EXPECT_EQ(dialogs.texts(), QStringList{BobRadiusMessage(testinfo::BobNames())});
+        EXPECT_TRUE(dialogs.texts().value(0).contains("(B1, B2, B3, B4 or B5)"));
+        EXPECT_TRUE(d.isVisible());
+        EXPECT_TRUE(d.Cancelled);
+        EXPECT_EQ(d.txtTestName->text(), "First test");
+        EXPECT_EQ(d.txtFluidId->text(), "Water");
+        EXPECT_EQ(d.txtSAFETY->toPlainText(), "the first day");
+        EXPECT_EQ(d.MSFlexGrid1->TextMatrix(1, 0), "KCl");
+        EXPECT_EQ(count("TEST_INFO"), 0);
+        EXPECT_EQ(w->RunState, kIdle);
+
+        dialogs.clear();
+        d.txtBobNo->setText("B1");
+        EXPECT_EQ(d.txtBobRadius->text(), "1.7245");
+        d.cmdOk->click();
+        EXPECT_FALSE(d.isVisible());
+        return int(QDialog::Accepted);
+    });
+    w->cmdStart_Stop->click();
+    ui::setModalShower(previous);
+    EXPECT_EQ(shown, 1);
+    EXPECT_TRUE(dialogs.texts().isEmpty()) << dialogs.texts().join('\n').toStdString();
+    EXPECT_EQ(w->RunState, kStepRunning);
+    EXPECT_EQ(w->lblTestname->text(), "First test");
+    EXPECT_DOUBLE_EQ(w->mBobRadius, 1.7245);
+    EXPECT_EQ(sql("SELECT TEST_NAME, FLUID_ID, BOB_NO, SAFETY FROM TEST_INFO")->columns,
+              (QVector<QVector<QVariant>>{{"First test"}, {"Water"}, {"B1"}, {"the first day"}}));
+    EXPECT_EQ(sql("SELECT ADDITIVE_NM FROM TEST_ADDITIVE")->columns, (QVector<QVector<QVariant>>{{"KCl"}}));
 }
 
 TEST_F(RunWindow, TheWindowDoesNotCloseWhileATestRuns) {

@@ -6,15 +6,18 @@
 #include "RheologyFixture.h"
 
 #include "data/clsTEST_ADDITIVE.h"
+#include "dialogs/TestInfoRules.h"
 #include "dialogs/frmTestRelatedInfo.h"
 #include "platform/Database.h"
 #include "platform/ModalShow.h"
+#include "support/DatabaseFaults.h"
 #include "support/ManualClock.h"
 #include "unitrun/Bob.h"
 #include "unitrun/RunMessages.h"
 #include "support/UnitSimulator.h"
 
 #include <QElapsedTimer>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
@@ -267,11 +270,49 @@ TEST_F(StoredDownload, ABobThatDoesNotFitTheCupIsRefused) {
         return int(QDialog::Accepted);
     });
     w->cmdRetrieve_Click();
-    EXPECT_EQ(dialogs.texts(), QStringList{runloop::BobRadiusMessage()});
+    EXPECT_EQ(dialogs.texts(), QStringList{runloop::BobRadiusMessage(testinfo::BobNames())});
     QThread::msleep(50);
     EXPECT_TRUE(unit.commands().empty());
     EXPECT_FALSE(testNamed(QStringLiteral("Downloaded")));
     EXPECT_TRUE(w->Timer1.Running());
+}
+
+// A database with no room left for a download's rows: the test and its
+// additives are stored, its rows wait as recorded rows do (the first
+// refusal said once, the status bar naming how many; the test may not be
+// deleted meanwhile), and once there is room the window's ticks store them,
+// in order, once each.
+TEST_F(StoredDownload, RowsTheDatabaseHasNoRoomForWaitAndAreStoredInOrder) {
+    unit.setStoredTest({"1,0,12.6,300.5,301,5000,170.2,123.4,0", "1,1,20,301,301,5001,340.4,150,1",
+                        "2,0,30,302,301,5002,0,0,0"});
+    startQuietUnit();
+    testing_support::FullDatabase full(conn);
+    ASSERT_TRUE(full.full());
+    {
+        const auto scope = answer(QStringLiteral("Stored run"));
+        w->cmdRetrieve_Click();
+    }
+    ASSERT_TRUE(testNamed(QStringLiteral("Stored run")));
+    EXPECT_EQ(dialogs.texts(), QStringList{"ERROR :database or disk is full"});
+    EXPECT_TRUE(rowsOf(w->TestId).empty());
+    EXPECT_EQ(w->RowsWaiting(), 3);
+    EXPECT_EQ(w->RowsWaitingTest(), "Stored run");
+    EXPECT_TRUE(w->StepTime->text().contains("3 points waiting to be stored")) << w->StepTime->text().toStdString();
+    EXPECT_EQ(UnitWindow::UnitRecordingTest(w->TestId), w->UnitLabel());
+    w->Timer1.Tick();
+    EXPECT_EQ(w->RowsWaiting(), 3);
+
+    full.MakeRoom();
+    w->Timer1.Tick();
+    EXPECT_EQ(w->RowsWaiting(), 0);
+    const std::vector<StoredRow> rows = rowsOf(w->TestId);
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_EQ(rows[0].time, 13);
+    EXPECT_EQ(rows[1].time, 20);
+    EXPECT_EQ(rows[2].time, 30);
+    EXPECT_EQ(rows[2].step, 2);
+    EXPECT_EQ(dialogs.texts().size(), 1);
+    EXPECT_FALSE(w->StepTime->text().contains("waiting"));
 }
 
 TEST_F(StoredDownload, RefusedWhileATestRuns) {

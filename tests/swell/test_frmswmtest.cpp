@@ -629,6 +629,43 @@ TEST_F(SwellWindow, AStopFrameTheLineDoesNotTakeIsAPortFailure) {
     EXPECT_TRUE(text.endsWith("\rThe unit did not receive the last command: check that it has stopped."));
 }
 
+// START while another program holds the database: refused at once with the
+// database's state; nothing stored, no run, and the window shows nothing of
+// a test that does not exist. Started again once the database is free, it runs.
+TEST_F(SwellWindow, AStartTheDatabaseRefusesStoresNothingAndShowsNoTest) {
+    auto w = readyToStart(1);
+    const QStringList shown{w->lblTestname->text(), w->lblFluid->text(), w->lblDesc->text(), w->lblWt->text()};
+    std::optional<testing_support::LockedDatabase> lock;
+    SampleEntry entry;
+    entry.additives = QStringList{"KCl"};
+    entry.beforeOk = [&] { lock.emplace(db.path()); };
+    {
+        AnswerSample answer(entry);
+        w->cmdStart->click();
+    }
+    lock.reset();
+    // The dialog left unanswered after the refusal, as an operator's Cancel.
+    EXPECT_EQ(dialogs.texts(), (QStringList{"The test was not started: the database is in use by another program. "
+                                            "Nothing was stored; try again.",
+                                            "Test is not running "}));
+    EXPECT_EQ(w->RunState, 0);
+    EXPECT_EQ(count("TEST_INFO"), 0);
+    EXPECT_EQ(count("TEST_ADDITIVE"), 0);
+    EXPECT_EQ((QStringList{w->lblTestname->text(), w->lblFluid->text(), w->lblDesc->text(), w->lblWt->text()}), shown);
+
+    dialogs.clear();
+    entry.beforeOk = nullptr;
+    {
+        AnswerSample answer(entry);
+        w->cmdStart->click();
+    }
+    EXPECT_EQ(w->RunState, 1) << dialogs.texts().join(';').toStdString();
+    EXPECT_EQ(w->lblTestname->text(), entry.name);
+    EXPECT_EQ(w->lblWt->text(), "12.5");
+    EXPECT_EQ(count("TEST_INFO"), 1);
+    EXPECT_EQ(count("TEST_ADDITIVE"), 1);
+}
+
 TEST_F(SwellWindow, ALineLostUnderTheTestDialogStoresNothing) {
     auto w = readyToStart(1);
     SampleEntry entry;

@@ -217,6 +217,10 @@ TEST(RunRules, StatusTextsAndMessages) {
     EXPECT_EQ(BobNumberOf("b2"), 2);
     EXPECT_EQ(BobNumberOf("B5"), 5);
     EXPECT_EQ(BobNumberOf("B3"), 0);
+    // The refusal says what to enter: the bobs the dialog fills in.
+    EXPECT_EQ(BobRadiusMessage({"B1", "B2", "B5"}),
+              "The bob radius must be greater than 0 and smaller than the cup radius (1.8415 cm). The test cannot be "
+              "started.\rEnter the bob in Bob Number (B1, B2 or B5): its radius and length are then filled in.");
 }
 
 // ---- loading stored sequences -----------------------------------------------------
