@@ -251,6 +251,12 @@ std::vector<SpooledRow> RowSpool::Rows() {
     return rows;
 }
 
+int RowSpool::CountOf(qint32 testId) {
+    follow();
+    return int(std::count_if(entries_.begin(), entries_.end(),
+                             [testId](const Entry& e) { return qint32(e.row.row[resultcol::TestId]) == testId; }));
+}
+
 SpoolAtStart RowSpool::StoreAtStart(clsConnection* connection) {
     SpoolAtStart result;
     // Read afresh, whatever was read before.

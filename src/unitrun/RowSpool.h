@@ -78,6 +78,8 @@ public:
     void Release(const std::vector<qint64>& ids);
     // The rows in the spool, in the order they were kept.
     std::vector<SpooledRow> Rows();
+    // How many of them are rows of test `testId`.
+    int CountOf(qint32 testId);
 
     // The start: the spool read afresh and its rows stored (see above); one
     // message (ui::MsgBox) says what became of them.

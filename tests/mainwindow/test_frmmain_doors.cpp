@@ -10,6 +10,7 @@
 #include "mainwindow/frmMain.h"
 #include "mainwindow/frmOpenTest.h"
 #include "support/DatabaseFaults.h"
+#include "unitrun/RowSpool.h"
 #include "unitrun/RunStates.h"
 
 #include <QLabel>
@@ -144,6 +145,32 @@ TEST_F(RunningUnitDoors, DeleteRefusesTheTestAUnitRecordsAndTakesAnother) {
     deleteTest("Run B");
     EXPECT_EQ(infos(running), 0);
     EXPECT_EQ(rows(running), 0);
+}
+
+// A test whose points wait in the spool for the next start (its window
+// closed while the database refused them) is not deleted: the next start
+// would store them after it, as rows of no test.
+TEST_F(RunningUnitDoors, DeleteRefusesATestWhosePointsWaitInTheSpool) {
+    const qint32 id = startRecording("Run A");
+    w->cmdStop->click();
+    ResultPoint p;
+    p[resultcol::TestId] = id;
+    p[resultcol::ResultTime] = 99999;
+    runloop::RowSpool& spool = runloop::RowSpool::Program();
+    const std::vector<qint64> kept = {spool.Keep(p, "Run A"), spool.Keep(p, "Run A")};
+    ASSERT_NE(kept[0], 0);
+
+    dialogs.clear();
+    deleteTest("Run A");
+    EXPECT_EQ(dialogs.texts(), QStringList{"This test cannot be deleted while 2 points of it wait to be stored: "
+                                           "they are kept for the next start."});
+    EXPECT_EQ(infos(id), 1);
+
+    spool.Release(kept);
+    dialogs.clear();
+    dialogs.answers = {ui::vbOK};
+    deleteTest("Run A");
+    EXPECT_EQ(infos(id), 0);
 }
 
 namespace {
