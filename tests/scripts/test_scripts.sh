@@ -64,15 +64,24 @@ calls | grep -q -- "--build .* --parallel 1\$" || fail "run.sh with Z3080_JOBS=1
 [ "$(cat "$work/started-in")" = "$root/data" ] || fail "run.sh started in $(cat "$work/started-in"), not $root/data"
 [ -e "$root/data/Z3080daq.accdb" ] || fail "run.sh left no database in $root/data"
 
-# The README says what the scripts do.
+# The README and the operator's guide say what the scripts do and what a
+# first start meets; each check looks where its fact is written.
 readme="$src/README.md"
+guide="$src/docs/operator-guide.md"
 grep -q 'The data folder is `data/` inside this checkout' "$readme" || fail "README: the data folder"
 grep -q 'Z3080_JOBS' "$readme" || fail "README: Z3080_JOBS"
 grep -q 'Setup > Hardware & Misc' "$readme" || fail "README: the unit ports of a first start"
 grep -q 'Brief Print needs `zadizezaru.bmp`' "$readme" || fail "README: the report logo"
-grep -q '"Regular Test", "Simple Test", "PVT Test" and "LSM test"' "$readme" || fail "README: the container's menus"
-grep -q 'Add menu' "$readme" && fail "README: the container has no Add menu"
-grep -q 'Stop asks no' "$readme" || fail "README: the rheology window's Stop"
+grep -q '"Regular Test", "Simple Test", "PVT Test" and "LSM test"' "$guide" || fail "operator guide: the container's menus"
+grep -q 'Add menu' "$readme" "$guide" && fail "README or operator guide: the container has no Add menu"
+grep -q 'Stop asks no' "$guide" || fail "operator guide: the rheology window's Stop"
+# The pictures the README and the guide show are in the checkout.
+for picture in $(grep -o '(docs/images/[^)]*\.png)' "$readme" | tr -d '()'); do
+  [ -f "$src/$picture" ] || fail "README: $picture is missing"
+done
+for picture in $(grep -o '(images/[^)]*\.png)' "$guide" | tr -d '()'); do
+  [ -f "$src/docs/$picture" ] || fail "operator guide: $picture is missing"
+done
 
 [ "$failures" -eq 0 ] || exit 1
 echo "scripts: all checks passed"
