@@ -151,12 +151,6 @@ void SwellRun::Tick() {
     StoreWaitingRows();
 
     ++TickCount;
-    if (TickCount % 5 == 0) {
-        if (NoReplyFlag)
-            ShowStatus(unit::NoResponseCaption());
-        else
-            NoReplyFlag = true;
-    }
 
     if (StepSeconds <= 2 && RunState == kRunning) {
         // The first ticks of a step: what came meanwhile belongs to the step
@@ -171,10 +165,10 @@ void SwellRun::Tick() {
             return true;
         });
         // Only a good frame counts as an answer of the unit.
-        if (result.framesParsed > 0) NoReplyFlag = false;
         FramesParsed(result.framesParsed);
         ShowReply(result);
     }
+    if (NoResponse()) ShowStatus(unit::NoResponseCaption());
 
     if (RunState != kRunning) return;
 

@@ -6,20 +6,19 @@
 //
 // One tick (Tick, every second; 3 s after a set-point frame):
 //  - the recorded rows the database refused before, tried again (SequenceRun);
-//  - the reply watchdog: every fifth tick, "No Response" when no good frame
-//    was read since the check before;
 //  - the unit's input: discarded on the first ticks of a step (its clock at
 //    2 s or less, as the tick before left it), else read (SwellReplyParser),
 //    and each trip it makes stops the run and is said (ShutDown, Message);
+//  - "No Response" once the unit is silent (SequenceRun, ReadingsAge);
 //  - while a run is going: the clocks, the pressure check (more than 4000 psi
 //    from the set point once the step is older than 60 s stops the run), the
 //    end of the step or repetition (its time is up and the sample within the
 //    step's tolerance), one recorded point per recording interval, and the
-//    status texts. A point is recorded only with readings from the unit
-//    since the point before, or on the ticks that discard their input while
-//    the unit goes on sending; while the unit is silent the run goes on by
-//    its last readings, counts the points not recorded and says so in the
-//    "StepTime" panel (SequenceRun).
+//    status texts. A point is recorded only with the unit's present readings
+//    (ReadingsAge; on a tick that discards its input while the unit goes on
+//    sending, those of the tick before); while the unit is silent the run
+//    goes on by its last readings, counts the points not recorded and says
+//    so in the "StepTime" panel (SequenceRun).
 //
 // Time comes from tick::timeGetTime (RunClock), so tests run long sequences
 // on a manual clock. The window adds the port, the timer, the boxes, the grid,
@@ -128,7 +127,6 @@ public:
     quint32 RecordStartMs = 0;
     qint64 RecordSeconds = 0;
     long long TickCount = 0;
-    bool NoReplyFlag = false;
 
     // The start's first tick comes after 500 ms: the run counts completed seconds.
     Seconds SecondsRule() const override { return Seconds::Completed; }

@@ -2,6 +2,7 @@
 // with this window's boxes and trips, the tick's clock, "No Response", and the
 // window end to end over a simulated unit through the multi-unit window.
 
+#include "support/ManualClock.h"
 #include "support/UnitWindowFixture.h"
 
 #include "multiunit/frmMDIRealTime.h"
@@ -226,20 +227,25 @@ TEST_F(SimpleTest, ThePressureSetPointIsCheckedAgainstTheUnitsOwnMaximum) {
     EXPECT_EQ(r.run.Start("350", "25000", "300"), SimpleTestRun::StartCheck::Ok);
 }
 
+// Ticks a second apart: "No Response" once no frame was decoded for more
+// than a tick.
 TEST_F(SimpleTest, NoResponseOnlyWhileNoFrameIsDecoded) {
-    RecordedRun replying;
+    testing_support::ManualClock clock;
+    RecordedRun replying;  // a frame every other tick: the others came late
     for (int i = 0; i < 20; ++i) {
-        replying.received = frame(1, 70, 0, 0, 0);
+        clock.advance(1000);
+        replying.received = i % 2 == 0 ? frame(1, 70, 0, 0, 0) : QString();
         replying.run.Tick();
     }
     EXPECT_TRUE(replying.status.isEmpty());
 
     RecordedRun garbage;  // text arrives, but no frame in it
-    for (int i = 0; i < 10; ++i) {
+    for (int i = 1; i <= 3; ++i) {
+        clock.advance(1000);
         garbage.received = QStringLiteral("noise") + QChar(kEnd);
         garbage.run.Tick();
+        EXPECT_EQ(garbage.status, i == 3 ? "No Response" : "") << i;
     }
-    EXPECT_EQ(garbage.status, "No Response");
 }
 
 TEST_F(SimpleTest, TheWindowRunsAUnitEndToEnd) {

@@ -196,8 +196,9 @@ TEST_F(SwellRunLoop, RowsAreRecordedOnTheIntervalAndTheStepsFirstTickDiscardsInp
 
 // A unit silent on an open line leaves its last readings in place: the run
 // goes on by them (the step's end, the next step's set points), but a point
-// whose readings are more than 5 s old is not recorded; it is counted, the
-// window is told and the step time panel says so until frames come again.
+// whose readings are no longer the unit's present ones (those of its tick or
+// the tick before) is not recorded; it is counted, the window is told and
+// the step time panel says so until frames come again.
 // The first ticks of a step throw their input away; their points hold the
 // readings of the ticks before, a second or two old, and are recorded.
 TEST_F(SwellRunLoop, ASilentUnitsPointsAreNotRecordedAndTheRunGoesOn) {
@@ -224,19 +225,19 @@ TEST_F(SwellRunLoop, ASilentUnitsPointsAreNotRecordedAndTheRunGoesOn) {
     }
     EXPECT_EQ(w.CurStep, 3);
     EXPECT_EQ(w.setPointsSent, setPoints + 1);
-    // The first five seconds of the silence hold readings young enough.
-    for (double t : seconds(65, 69)) expected.push_back(t);
+    // The first second of the silence holds the readings of the tick before.
+    expected.push_back(65);
     EXPECT_EQ(w.rowTimes, expected);
-    ASSERT_EQ(w.notRecorded.size(), 54u);  // every second after those but the step's change
-    EXPECT_EQ(w.notRecorded.back(), 54);
-    EXPECT_EQ(w.panels["StepTime"], "No readings from the unit: 54 points not recorded");
+    ASSERT_EQ(w.notRecorded.size(), 58u);  // every second after it but the step's change
+    EXPECT_EQ(w.notRecorded.back(), 58);
+    EXPECT_EQ(w.panels["StepTime"], "No readings from the unit: 58 points not recorded");
 
     tick();
     EXPECT_EQ(w.panels["StepTime"], "Current Step (3) Cycle (1) Time: 00:00:05");
     while (w.RunState == kRunning) tick();
     for (double t : seconds(125, 179)) expected.push_back(t);
     EXPECT_EQ(w.rowTimes, expected);
-    EXPECT_EQ(w.PointsNotRecorded, 54);
+    EXPECT_EQ(w.PointsNotRecorded, 58);
     EXPECT_TRUE(w.messages.isEmpty());
 
     // A new run starts with no point missed.
@@ -265,17 +266,20 @@ TEST_F(SwellRunLoop, ARateBeyondTheCountersRangeRecordsNothing) {
     EXPECT_EQ(RecordIntervalOf(-1e12), std::numeric_limits<int>::min());
 }
 
-TEST_F(SwellRunLoop, NoResponseWhenNoGoodFrameCameForFiveTicks) {
-    // Idle: ticks read the port; a unit that sends nothing, or only frames
-    // that do not fit, is shown as not answering.
-    for (int i = 0; i < 10; ++i) {
-        w.input = "noise without end";
+TEST_F(SwellRunLoop, NoResponseOnceNoGoodFrameCameForMoreThanATick) {
+    // Idle, a tick a second: ticks read the port; a unit that sends only
+    // frames that do not fit is shown as not answering from the third tick.
+    for (int i = 1; i <= 3; ++i) {
+        clock.advance(1000);
+        w.input = "noise" + QString(kEnd);
         w.Tick();
+        EXPECT_EQ(w.status, i == 3 ? "No Response" : "") << i;
     }
-    EXPECT_EQ(w.status, "No Response");
+    // A good frame every other tick (the others late) is a unit answering.
     w.status.clear();
     for (int i = 0; i < 10; ++i) {
-        w.reading(100);
+        clock.advance(1000);
+        if (i % 2 == 0) w.reading(100);
         w.Tick();
     }
     EXPECT_TRUE(w.status.isEmpty());

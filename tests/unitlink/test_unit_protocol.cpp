@@ -344,31 +344,20 @@ TEST_F(ReplyParserTest, ATripInOneFrameClearsEveryCountBeforeTheNextFrame) {
     EXPECT_EQ(parser.watch.counts.overTemperature + parser.watch.counts.overPressure + parser.watch.counts.inactive, 0);
 }
 
-TEST_F(ReplyParserTest, SilenceShowsNoResponseAndAFrameClearsIt) {
-    // The watchdog runs every fifth tick; the parser on every tick.
-    auto ticks = [&](int count, const QString& received) {
-        bool noResponse = false;
-        for (int tick = 1; tick <= count; ++tick) {
-            parse(received);
-            if (tick % 5 == 0) noResponse = parser.ReplyWatchdog() || noResponse;
-        }
-        return noResponse;
-    };
-    EXPECT_FALSE(ticks(5, QString()));
-    EXPECT_TRUE(ticks(5, QString()));            // ten silent ticks
-    EXPECT_TRUE(ticks(5, "garbage" + QString(kEnd)));  // text that holds no frame is no reply
-    EXPECT_FALSE(ticks(1, reply8("01", 300)));
-    EXPECT_FALSE(parser.mReplyPending);
-    EXPECT_FALSE(ticks(4, QString()));           // the check after the frame only raises the flag
-    EXPECT_EQ(parser.texts.txtSampleTemp, "300.0");  // the last readings stay on show
+// What the run counts as the unit heard (runloop::ReadingsAge): the frames
+// parsed. Silence and text that holds no frame parse none, and the last
+// readings stay on show.
+TEST_F(ReplyParserTest, SilenceAndGarbageParseNoFrameAndTheReadingsStay) {
+    EXPECT_EQ(parse(reply8("01", 300)).framesParsed, 1);
+    EXPECT_EQ(parse(QString()).framesParsed, 0);
+    EXPECT_EQ(parse("garbage" + QString(kEnd)).framesParsed, 0);
+    EXPECT_EQ(parser.texts.txtSampleTemp, "300.0");
 }
 
 TEST_F(ReplyParserTest, AClosedPortReadsAsSilence) {
     comm::CommPort closed;
-    parser.mReplyPending = true;
     const ReplyResult r = parser.ParseUnitReply(closed, false);
     EXPECT_EQ(r.framesParsed, 0);
-    EXPECT_TRUE(parser.mReplyPending);
     EXPECT_TRUE(dialogs.messages.empty());
 }
 
