@@ -159,6 +159,7 @@ void SwellRun::Tick() {
         reply.RxBuffer.clear();
     } else {
         reply.watch.SetMaxPressure(MaxPressure());
+        reply.watch.BeginParse(RunState != kIdle);
         const SwellReplyResult result = reply.Parse(ReadInput());
         unit::ReactToTrips(reply.watch, result.trips, [this] { ShutDown(); }, [this](const QString& message) {
             Message(message);

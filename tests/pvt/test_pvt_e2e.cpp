@@ -210,6 +210,53 @@ TEST_F(PvtLine, TripsStopTheRun) {
     }
 }
 
+// A unit that goes on reporting what stopped it: one stop frame and one box
+// per trip, however long the readings stay (here 25 s). 35000 psi from the
+// first frame stops the run by its pressure band at once; the over-pressure
+// count that the same readings run up after it sends nothing more.
+TEST_F(PvtLine, ATripSendsOneStopFrameAndOneBoxWhileItsReadingsStay) {
+    struct Case {
+        const char* name;
+        double stepPress;
+        std::function<void(UnitSimulator::Readings&)> fault;
+        QString message;
+    } cases[] = {
+        {"35000 psi from the first frame", 1000, [](UnitSimulator::Readings& r) { r.pressure = 35000; },
+         "pressure inactive, test will be stopped."},
+        {"over-pressure within the band", 30000, [](UnitSimulator::Readings& r) { r.pressure = 31000; },
+         "pressure too high, will be shut down"},
+        {"over-temperature", 0, [](UnitSimulator::Readings& r) { r.temperature = 650; },
+         "Temperature too high, test will be stopped "},
+    };
+    frmPVTtest* w = add();
+    ASSERT_NE(w, nullptr);
+    w->optLag->click();
+    const UnitSimulator::Readings normal = sim.readings();
+    int n = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString name = QStringLiteral("Trip %1").arg(++n);
+        StoreSequence(conn, name, {SeqStep{60, 72, 5, 100, 10, c.stepPress}});
+        pick(*w, name);
+        sim.setReadings(normal);
+        for (int i = 0; i < 2; ++i) ASSERT_TRUE(tick(*w));  // the normal readings end any hold before
+        sim.clearCommands();
+        dialogs.clear();
+        start(*w, Entry(name));
+        ASSERT_EQ(w->RunState, 1);
+        UnitSimulator::Readings bad = normal;
+        c.fault(bad);
+        sim.setReadings(bad);
+        for (int i = 0; i < 25; ++i) ASSERT_TRUE(tick(*w));
+        EXPECT_EQ(w->RunState, 0);
+        sim.pump(100);  // a stop frame the ticks did not wait for
+        int stops = 0;
+        for (const auto& cmd : sim.commands()) stops += cmd.bytes == QByteArray("\x04\r");
+        EXPECT_EQ(stops, 1);
+        EXPECT_EQ(dialogs.texts(), QStringList{c.message});
+    }
+}
+
 TEST_F(PvtLine, WhatARealUnitDoesThatTheWindowMustSurvive) {
     StoreSequence(conn, "Long", {SeqStep{60, 72, 5, 100, 10, 0}});
     frmPVTtest* w = add();

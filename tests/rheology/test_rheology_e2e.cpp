@@ -370,6 +370,46 @@ TEST_F(RunEndToEnd, EveryWayOutOfARunSendsTheStopFrame) {
     EXPECT_EQ(band.runSecond - run.setPoints().back().first, 55);
 }
 
+// A unit that goes on reporting what stopped it: one stop frame and one box
+// per trip, however long the readings stay (here 25 s).
+TEST_F(RunEndToEnd, ATripSendsOneStopFrameAndOneBoxWhileItsReadingsStay) {
+    UnitSimulator unit;
+    setUpUnit(unit, 1);
+    writePorts({1});
+    StoreSequence(conn, "Long", {seqStep(60, 100, 5, 300, 5, 0, 0, 0, 1, 0)});
+    frmMDIRealTime mdi(&conn);
+    QPointer<frmRealTime> w = openUnitOne(mdi);
+    ASSERT_TRUE(w && w->MSComm1.PortOpen());
+    const struct Case {
+        const char* name;
+        std::function<void(int frames)> fault;
+        QString message;
+    } cases[] = {
+        {"over-temperature", [&](int frames) { unit.runOverTemperature(frames, 650); },
+         "Temperature too high, test shutting down."},
+        {"over-pressure", [&](int frames) { unit.runOverPressure(frames, 40000); },
+         "Pressure too high, test shutting down."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        dialogs.clear();
+        unit.pump(50);
+        unit.clearCommands();
+        SimulatedRun run(*w, unit, clock);
+        ASSERT_TRUE(run.tick());
+        pickAndStart(*w, "Long", c.name);
+        for (int i = 0; i < 5; ++i) ASSERT_TRUE(run.tick());
+        c.fault(1000);
+        for (int i = 0; i < 25; ++i) ASSERT_TRUE(run.tick());
+        EXPECT_EQ(w->RunState, 0);
+        EXPECT_EQ(run.stops(), 1);
+        EXPECT_EQ(run.unexpectedCommands(), 0u);
+        EXPECT_EQ(dialogs.texts(), QStringList{c.message});
+        c.fault(0);
+        ASSERT_TRUE(run.tick());  // the readings within the limits again
+    }
+}
+
 // A unit that falls silent on a line that stays open (a cable pulled from a
 // USB adapter, a unit that hangs) for 22 s, through the end of step 1 and the
 // set points of step 2: the run goes on as before, no row is stored in that

@@ -401,7 +401,7 @@ TEST_F(SimpleTest, TheOscillatoryPanelOpensFromTheWindowAndSendsOnItsPort) {
     EXPECT_FALSE(d.Timer1.Enabled());
 }
 
-TEST_F(SimpleTest, FramesAfterATripInTheSameReadCountTowardsTheNextOne) {
+TEST_F(SimpleTest, FramesAfterATripStillOverTheLimitTripNothingMore) {
     RecordedRun r;
     ASSERT_EQ(r.run.Start("350", "5000", "300"), SimpleTestRun::StartCheck::Ok);
     auto feed = [&](int count) {
@@ -416,8 +416,14 @@ TEST_F(SimpleTest, FramesAfterATripInTheSameReadCountTowardsTheNextOne) {
     EXPECT_EQ(r.shown[0].trips, std::vector<unit::SafetyTrip>{unit::SafetyTrip::OverTemperature});
     EXPECT_EQ(r.shown[0].framesParsed, 12);
     feed(7);
+    feed(1);  // the tenth after the trip: one stop per trip
+    feed(20);
     EXPECT_EQ(dialogs.texts().size(), 1);
-    feed(1);  // the tenth after the trip
+    EXPECT_EQ(r.sent, QStringList{unit::StopFrame()});
+    // Once a frame within the limit came, ten more over it trip again.
+    r.received += frame(1, 300, 100, 10, 100);
+    r.run.Tick();
+    feed(10);
     EXPECT_EQ(dialogs.texts().size(), 2);
     EXPECT_EQ(r.sent, QStringList({unit::StopFrame(), unit::StopFrame()}));
 }

@@ -669,11 +669,15 @@ TEST_F(SwellWindow, ATripStopsTheUnitAndItsFrameAndThoseAfterItGoWithoutTheZeroi
     // take the change against, no swell shown anew.
     EXPECT_EQ(w->lbldist->text(), LengthToDisplayText(length));
     EXPECT_EQ(w->lblswell->text(), swellShown);
-    // The two frames after the trip count towards the next one.
-    EXPECT_EQ(w->reply.watch.counts.overTemperature, 2);
+    // One stop per trip: the two frames after it, over the limit still,
+    // count nothing, nor do those that follow them.
+    EXPECT_EQ(w->reply.watch.counts.overTemperature, 0);
     tick(*w, frames(7));
+    tick(*w, frames(10));
     EXPECT_EQ(dialogs.texts().size(), 1);
-    tick(*w, frames(1));
+    // Once a frame within the limit came, ten more over it trip again.
+    tick(*w, frameOf(212, 0, 2.0));
+    tick(*w, frames(10));
     EXPECT_EQ(dialogs.texts().size(), 2);
 }
 
