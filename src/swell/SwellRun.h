@@ -52,8 +52,6 @@ inline constexpr int kTickMs = 1000;
 inline constexpr int kAfterSetPointMs = 3000;
 inline constexpr int kStartTickMs = 500;
 inline constexpr double kPressCheckAfterSec = 60;
-inline constexpr double kMaxSpeedRpm = 600;
-inline constexpr double kMinSpeedRpm = -0.0001;
 inline constexpr double kMatchInch = 0.05;  // zeroing: entered length against the calibration
 
 struct LoadedSwellSequence {
@@ -83,12 +81,16 @@ QString HoursText(qint64 seconds);
 
 // The set-point frame: the temperature in °F.
 QString SetPointFrame(double temperatureF, double pressurePsi, double speedRpm, int frameMode);
-// The check of the three boxes (temperature in display units): the message of
-// the first one out of range (a box that holds no number, or a number with
-// more text after it such as "250abc", is out of range: what goes to the
-// heater and the pump is never a guess at what was meant), or an empty text
-// when all are acceptable. In SI a temperature within half
-// a tenth of a limit counts as at it (the box shows a stored step to 0.1 °C).
+// The check of the three boxes (temperature in display units) against what a
+// step may hold (SequenceLimits, with the unit's Max Pressure maxPress), so
+// that the boxes take every step a sequence may hold: the message of the
+// first one out of range (a box that holds no number, or a number with more
+// text after it such as "250abc", is out of range: what goes to the heater
+// and the pump is never a guess at what was meant), or an empty text when
+// all are acceptable. The limits are a stored step's, shown as the box shows
+// them and written as plain numbers ("600 and 0"; in SI "316.1 and -17.8");
+// in SI a temperature within half a tenth of a limit counts as at it (the box
+// shows a stored step to 0.1 °C).
 QString CheckSetPoints(const QString& temp, const QString& press, const QString& speed, double maxPress);
 QString NeedResetMessage();  // "Need reset data."
 
@@ -152,7 +154,11 @@ protected:
     virtual void SetTimerInterval(int ms) = 0;
     virtual double PressSetPoint() = 0;              // the pressure box
     virtual void ShowStep(int step) = 0;             // the boxes show a step's set points
-    virtual void SendSetPoints() = 0;                // the set-point button's work
+    // The set points the boxes show sent, as the set-point button sends
+    // them but unchecked: a step's were checked with the sequence (at the
+    // pick, Start and Refresh), so no step is refused in the middle of a run
+    // and nothing here waits on the operator.
+    virtual void SendSetPoints() = 0;
     // Makes the row of the present point and hands it to the database
     // (StoreRow); a row that cannot be made is raised and reported by the
     // run. A point not stored gets no grid row until it is stored.

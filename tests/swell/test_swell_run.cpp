@@ -2,8 +2,10 @@
 // is driven tick by tick on a manual clock through a stand-in for the window.
 
 #include "data/Globals.h"
+#include "data/Settings.h"
 #include "support/ManualClock.h"
 #include "support/QtPrint.h"
+#include "support/SavedGlobals.h"
 #include "support/ScriptedDialogs.h"
 #include "unitlink/UnitProtocol.h"
 #include "swell/SwellRun.h"
@@ -299,6 +301,7 @@ TEST(SwellRules, PlannedEndAndHoursText) {
 }
 
 TEST(SwellRules, SetPointChecksAndFrame) {
+    const testing_support::SavedGlobals keep;
     const int saved = gUnitSystem;
     gUnitSystem = 1;
     EXPECT_EQ(SetPointFrame(250, 3000, 100, 1), QString("\x01") + "250.0,03000,100.000 1\r");
@@ -308,10 +311,10 @@ TEST(SwellRules, SetPointChecksAndFrame) {
     } cases[] = {
         {"250", "30000", "600", ""},
         {"0", "0", "-0.0001", ""},
-        {"700", "0", "0", "The temperature setting must in 600. and ."},
-        {"hot", "0", "0", "The temperature setting must in 600. and ."},
+        {"700", "0", "0", "The temperature setting must in 600 and 0"},
+        {"hot", "0", "0", "The temperature setting must in 600 and 0"},
         // Text after the number: refused, not read as its leading number.
-        {"250abc", "0", "0", "The temperature setting must in 600. and ."},
+        {"250abc", "0", "0", "The temperature setting must in 600 and 0"},
         {"250", "1000 psi", "0", "The pressure setting must in 30000 and 0. "},
         {"250", "30001", "0", "The pressure setting must in 30000 and 0. "},
         {"250", "-1", "0", "The pressure setting must in 30000 and 0. "},
@@ -321,17 +324,21 @@ TEST(SwellRules, SetPointChecksAndFrame) {
     for (const Case& c : cases)
         EXPECT_EQ(CheckSetPoints(c.temp, c.press, c.speed, 30000), QString(c.refusal)) << c.temp << c.press << c.speed;
 
-    // SI: the box holds °C and is checked against the °C limits.
+    // SI: the box holds °C and is checked against the limits of a stored
+    // step (the editor stores -18 and 316 °C as 0 and 601 °F), as the box
+    // shows them.
     gUnitSystem = 2;
+    SetUnitLabels();
     EXPECT_EQ(CheckSetPoints("300", "0", "0", 30000), QString());
-    EXPECT_EQ(CheckSetPoints("316", "0", "0", 30000), QString("The temperature setting must in 315.6 and -17.8"));
+    EXPECT_EQ(CheckSetPoints("316", "0", "0", 30000), QString());
+    EXPECT_EQ(CheckSetPoints("316.2", "0", "0", 30000), QString("The temperature setting must in 316.1 and -17.8"));
     EXPECT_EQ(TempBoxText(212.4), "100.2");
-    // A stored step at either limit, as its box shows it (600 °F is 315.6), is
+    // A stored step at either limit, as its box shows it (601 °F is 316.1), is
     // within the limits; a tenth beyond is not.
-    for (const double f : {600.0, 0.0}) EXPECT_EQ(CheckSetPoints(TempBoxText(f), "0", "0", 30000), QString()) << f;
-    EXPECT_NE(CheckSetPoints("315.7", "0", "0", 30000), QString());
+    for (const double f : {601.0, 0.0}) EXPECT_EQ(CheckSetPoints(TempBoxText(f), "0", "0", 30000), QString()) << f;
     EXPECT_NE(CheckSetPoints("-17.9", "0", "0", 30000), QString());
     gUnitSystem = 1;
+    SetUnitLabels();
     EXPECT_EQ(TempBoxText(212.4), "212.4");
     EXPECT_EQ(TempBoxText(212.4, "###0"), "212");
     // A stored temperature with many decimals still fits its box.
