@@ -399,6 +399,18 @@ TEST_F(SimpleTest, TheOscillatoryPanelOpensFromTheWindowAndSendsOnItsPort) {
     EXPECT_FALSE(d.cmdStart_Stop2->isChecked());
     EXPECT_EQ(d.cmdStart_Stop2->text(), "Start");
     EXPECT_FALSE(d.Timer1.Enabled());
+
+    // A port that fails under a sweep's ticks: the same message, in a box
+    // that holds no tick back.
+    w.MSComm1.PortOpen(true);
+    d.cmdStart_Stop2->click();
+    ASSERT_TRUE(d.Timer1.Enabled());
+    w.MSComm1.PortOpen(false);
+    dialogs.clear();
+    for (int i = 0; i < 10 && dialogs.messages.empty(); ++i) d.Timer1.Tick();
+    EXPECT_EQ(dialogs.texts(), QStringList{"Comm port error.  Please make sure the comm port is valid and available."});
+    EXPECT_TRUE(dialogs.modal.empty());
+    EXPECT_EQ(d.cmdStart_Stop2->text(), "Start");
 }
 
 TEST_F(SimpleTest, FramesAfterATripStillOverTheLimitTripNothingMore) {
