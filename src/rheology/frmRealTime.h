@@ -5,9 +5,9 @@
 //
 // Every tick of Timer1 reads what the unit has sent, parses the reply frames
 // and shows the live readings and the unit's status, or "No Response" once
-// the unit is silent (runloop::ReadingsAge). Zero sends the zero frame. The trips of the rheology safety
-// watch (over-temperature and over-pressure in the parse, hardware inactive
-// after it) stop the unit (ShutDown) and say why.
+// the unit is silent (runloop::ReadingsAge). Zero sends the zero frame. The
+// trips of the rheology safety watch (over-temperature and over-pressure in
+// the parse, hardware inactive after it) stop the unit (ShutDown) and say why.
 //
 // Select opens the sequence picker, whose OK loads the chosen sequence into
 // the run step and ramp-define tables. Start asks for the test information,
