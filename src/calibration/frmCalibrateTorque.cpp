@@ -333,8 +333,9 @@ void frmCalibrateTorque::readCalibration(int tab, tick::TickTimer& timer, double
     try {
         received = receiveAll();
     } catch (const std::exception& e) {
+        // From a tick: a message that holds nothing back.
         timer.Enabled(false);
-        ui::MsgBox(describe(e));
+        ui::Notify(describe(e));
         return;
     }
     reading = unit::CalibrationReading(received);

@@ -178,10 +178,11 @@ void frmCalibrateTorque::cmdStart_Click() {
 }
 
 void frmCalibrateTorque::Timer1_Timer() {
+    // A tick's messages hold nothing back: the units' ticks go on.
     try {
         Read_Torque_Cal_Reply();
     } catch (const std::exception& e) {
-        ui::MsgBox(describe(e));
+        ui::Notify(describe(e));
     }
 }
 
@@ -217,7 +218,7 @@ void frmCalibrateTorque::Read_Torque_Cal_Reply() {
     // and nothing else ends the run as a silent one does.
     if (r.points.empty() && ++TorqueSilentTicks >= kTorqueSilentTicks) {
         FinishTorqueRun(false);
-        ui::MsgBox(QStringLiteral("No response from Z3080, please check connection."));
+        ui::Notify(QStringLiteral("No response from Z3080, please check connection."));
     }
 }
 

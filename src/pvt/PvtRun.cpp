@@ -64,12 +64,12 @@ void PvtRun::Timer1_Timer() {
     // Rows the database refused before are tried first, also after the run.
     StoreWaitingRows();
     ++TickCount;
-    if (TickCount % 5 == 0 && reply.ReplyWatchdog()) ShowActiveFlag(unit::NoResponseCaption());
     reply.watch.SetMaxPressure(MaxPressure());
     const unit::PvtReplyResult result = reply.Parse(ReceiveInput(), RunState == kRunning);
     FramesParsed(result.framesParsed);
     unit::ReactToTrips(reply.watch, result.trips, [this] { ShutDown(); }, unit::TripMessageBox);
     ShowReply(result);
+    if (NoResponse()) ShowActiveFlag(unit::NoResponseCaption());
     RunTick();
 }
 

@@ -68,8 +68,8 @@ public:
     // calls it at present.
     void SendCoolingSetPoint();
 
-    // One tick of Timer1: the rows waiting for the database, the reply
-    // watchdog, the replies received, the run.
+    // One tick of Timer1: the rows waiting for the database, the replies
+    // received ("No Response" once the unit is silent), the run.
     void Timer1_Timer();
     // The run's part of a tick (nothing unless running).
     void RunTick();

@@ -204,7 +204,6 @@ void frmPVTtest::Form_Load() {
 
     reply.watch.counts.position = 0;
     FrameMode = 1;
-    reply.NoReplyFlag = false;
     TickCount = 0;
     reply.RxBuffer.clear();
     reply.ZeroOffset = 0.0;

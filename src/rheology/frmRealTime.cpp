@@ -172,7 +172,6 @@ void frmRealTime::Form_Load() {
     RefreshRealTimeChart();
     SetupResultGrid();
 
-    mReply.mReplyPending = false;
     mTickCount = 0;
     mReply.mRxBuffer.clear();
     mReply.mShearRateFactor = 1.0;
@@ -271,7 +270,6 @@ void frmRealTime::Timer1_Timer() {
     const QPointer<frmRealTime> self(this);
     const bool wasRunning = RunState != runloop::kIdle;
     ++mTickCount;
-    if (mTickCount % 5 == 0 && mReply.ReplyWatchdog()) lblActiveFlag->setText(unit::NoResponseCaption());
     try {
         if (RunState == runloop::kStepRunning && StepTick == 2) {
             // The tick after a step's set points: what came meanwhile is
@@ -284,6 +282,7 @@ void frmRealTime::Timer1_Timer() {
             if (const auto stop = mReply.watch.InactiveStop(RunState != runloop::kIdle)) reactToTrips({*stop});
         }
         if (!self) return;
+        if (NoResponse()) lblActiveFlag->setText(unit::NoResponseCaption());
         RunTick();
     } catch (const comm::CommError& e) {
         if (self) PortLost(e, wasRunning);

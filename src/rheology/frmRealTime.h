@@ -4,11 +4,10 @@
 // starts its timer at 1000 ms and opens its port on the unit's line.
 //
 // Every tick of Timer1 reads what the unit has sent, parses the reply frames
-// and shows the live readings and the unit's status; every fifth tick checks
-// that replies still come and shows "No Response" when none came since the
-// check before. Zero sends the zero frame. The trips of the rheology safety
-// watch (over-temperature and over-pressure in the parse, hardware inactive
-// after it) stop the unit (ShutDown) and say why.
+// and shows the live readings and the unit's status, or "No Response" once
+// the unit is silent (runloop::ReadingsAge). Zero sends the zero frame. The
+// trips of the rheology safety watch (over-temperature and over-pressure in
+// the parse, hardware inactive after it) stop the unit (ShutDown) and say why.
 //
 // Select opens the sequence picker, whose OK loads the chosen sequence into
 // the run step and ramp-define tables. Start asks for the test information,
@@ -75,9 +74,9 @@ public:
     void cmdStop_Click();
     // Refresh (step phase only): reloads the sequence and restarts the step.
     void cmdRefresh_Click();
-    // One tick: the reply watchdog, then the unit's replies (or the
-    // discarded input of a step's third tick), then the hardware-inactive
-    // stop, then the run. A port that went away is closed, any run is
+    // One tick: the unit's replies (or the discarded input of a step's third
+    // tick), then the hardware-inactive stop, "No Response" once the unit is
+    // silent, then the run. A port that went away is closed, any run is
     // stopped and the loss is reported once.
     void Timer1_Timer();
     // Reads and parses what the unit has sent, tells the run what came

@@ -84,17 +84,18 @@ QString SimpleTestRun::ElapsedTextOf(long n) {
 
 void SimpleTestRun::Tick() {
     ++TickCount;
-    if (TickCount % 5 == 0 && reply.ReplyWatchdog() && showStatus) showStatus(unit::NoResponseCaption());
 
     if (RunState == kRunning && ElapsedSeconds == 2) {
         // The tick of the set-point frame: what came meanwhile is stale.
-        if (input) input();
+        replies.Discarded(unit::HoldsFrameEnd(input ? input() : QString()));
         reply.ClearBuffer();
     } else {
         const unit::ReplyResult result = reply.Parse(input ? input() : QString(), RunState == kRunning);
+        replies.Parsed(result.framesParsed);
         unit::ReactToTrips(reply.watch, result.trips, [this] { ShutDown(); }, unit::TripMessageBox);
         if (showReply) showReply(result);
     }
+    if (replies.Silent() && showStatus) showStatus(unit::NoResponseCaption());
 
     if (RunState != kRunning) return;
     ++ElapsedSeconds;

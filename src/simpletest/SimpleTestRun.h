@@ -8,13 +8,14 @@
 // elapsed seconds. Stop (ShutDown) sends the stop frame. Every tick, run or
 // not, reads and parses what the unit sent (UnitReplyParser with this
 // window's masks and the simple test's safety watch), reacts to the trips
-// (ShutDown, then the trip's message) and checks every fifth tick that frames
-// still come ("No Response").
+// (ShutDown, then the trip's message) and shows "No Response" once the unit
+// is silent (runloop::ReadingsAge).
 //
 // The window (frmSimpleTest, which is this run with its controls) hands in
 // its boxes and port through the hooks and shows what the run reports; tests
 // drive the run without any window through the same hooks.
 
+#include "unitrun/ReadingsAge.h"
 #include "unitrun/RunStates.h"
 #include "unitlink/UnitProtocol.h"
 
@@ -48,8 +49,10 @@ public:
     std::function<double()> maxPressure;
 
     // ---- state ----------------------------------------------------------------
-    // The receive buffer, the reply watchdog, the safety watch, the readings.
+    // The receive buffer, the safety watch, the readings.
     unit::UnitReplyParser reply{unit::WatchedTest::Simple};
+    // Whether the unit is heard.
+    runloop::ReadingsAge replies;
     // The run's states (RunState).
     static constexpr int kIdle = runloop::kIdle;            // no test runs
     static constexpr int kRunning = runloop::kStepRunning;  // from Start to ShutDown

@@ -105,12 +105,15 @@ void frmDynamic::setButton(QPushButton* button, bool on) {
     button->setText(on ? QStringLiteral("Stop") : QStringLiteral("Start"));
 }
 
-void frmDynamic::guarded(QPushButton* button, const std::function<void()>& work) {
+void frmDynamic::guarded(QPushButton* button, const std::function<void()>& work, bool inTick) {
     try {
         work();
     } catch (...) {
         setButton(button, false);
-        ui::MsgBox(osc::PortErrorMessage());
+        if (inTick)
+            ui::Notify(osc::PortErrorMessage());
+        else
+            ui::MsgBox(osc::PortErrorMessage());
     }
 }
 
@@ -125,7 +128,7 @@ void frmDynamic::cmdStart_Stop2_ValueChanged(bool value) {
 }
 
 void frmDynamic::Timer1_Timer() {
-    guarded(cmdStart_Stop2, [&] { Panel.Tick(); });
+    guarded(cmdStart_Stop2, [&] { Panel.Tick(); }, true);
     // A sweep that has ended (or failed) shows its button off: a button left
     // on would say a sweep runs when none does.
     if (!Panel.Sweeping) setButton(cmdStart_Stop2, false);

@@ -70,8 +70,9 @@ protected:
     void hideEvent(QHideEvent* event) override;
 
 private:
-    // Runs a button's handler; a failed send shows the port error and
-    // switches the button back off.
-    void guarded(QPushButton* button, const std::function<void()>& work);
+    // Runs a button's handler (or the timer's tick); a failed send shows the
+    // port error and switches the button back off. From a tick the message
+    // holds nothing back (ui::Notify): the units' ticks go on.
+    void guarded(QPushButton* button, const std::function<void()>& work, bool inTick = false);
     void setButton(QPushButton* button, bool on);
 };

@@ -135,7 +135,6 @@ void frmSimpleTest::Form_Load() {
     // set point is checked against it (the trip limit stays fixed).
     UseMaxPressureOptions(Option1, Option2);
 
-    reply.mReplyPending = false;
     TickCount = 0;
     reply.ClearBuffer();
 }

@@ -2,6 +2,7 @@
 
 #include "data/Globals.h"
 #include "data/Numbers.h"
+#include "data/SequenceLimits.h"
 #include "data/Units.h"
 #include "data/clsSEQUENCE_INFO.h"
 #include "data/clsSEQUENCE_RAMP.h"
@@ -56,18 +57,21 @@ QString CheckSetPoints(const QString& temp, const QString& press, const QString&
     const auto t = StrictNumber(temp.trimmed());
     const auto p = StrictNumber(press.trimmed());
     const auto s = StrictNumber(speed.trimmed());
-    const double upper = TempToDisplay(600), lower = TempToDisplay(0);
-    // In SI the box holds °C to one decimal: a step at a limit (600 °F shows
-    // as 315.6) is within it.
+    const seqlimits::Limits limits = seqlimits::StoredLimits(maxPress);
+    const double upper = TempToDisplay(limits.maxTemp), lower = TempToDisplay(limits.minTemp);
+    // In SI the box holds °C to one decimal: a step at a limit (601 °F shows
+    // as 316.1) is within it.
     const double slack = gUnitSystem == 1 ? 0.0 : 0.05;
+    // A limit as the box shows it, a plain number: "600", "-17.8".
+    const auto shown = [](double v) { return CStr(std::round(v * 10) / 10); };
     if (!t || *t > upper + slack || *t < lower - slack)
-        return QStringLiteral("The temperature setting must in ") + Format(upper, QStringLiteral("##.#")) +
-               QStringLiteral(" and ") + Format(lower, QStringLiteral("##.#"));
-    if (!p || *p < 0 || *p > maxPress)
+        return QStringLiteral("The temperature setting must in ") + shown(upper) + QStringLiteral(" and ") +
+               shown(lower);
+    if (!p || !seqlimits::PressureFits(*p, limits))
         return QStringLiteral("The pressure setting must in ") + CStr(maxPress) + QStringLiteral(" and 0. ");
-    if (!s || *s < kMinSpeedRpm || *s > kMaxSpeedRpm)
-        return QStringLiteral("The speed setting must in ") + CStr(kMaxSpeedRpm) + QStringLiteral(" and ") +
-               CStr(kMinSpeedRpm);
+    if (!s || !seqlimits::SpeedFits(*s, limits))
+        return QStringLiteral("The speed setting must in ") + CStr(seqlimits::kMaxSpeedRpm) + QStringLiteral(" and ") +
+               CStr(seqlimits::kMinSpeedRpm);
     return QString();
 }
 
@@ -152,12 +156,6 @@ void SwellRun::Tick() {
     StoreWaitingRows();
 
     ++TickCount;
-    if (TickCount % 5 == 0) {
-        if (NoReplyFlag)
-            ShowStatus(unit::NoResponseCaption());
-        else
-            NoReplyFlag = true;
-    }
 
     if (StepSeconds <= 2 && RunState == kRunning) {
         // The first ticks of a step: what came meanwhile belongs to the step
@@ -166,16 +164,17 @@ void SwellRun::Tick() {
         reply.RxBuffer.clear();
     } else {
         reply.watch.SetMaxPressure(MaxPressure());
+        reply.watch.BeginParse(RunState != kIdle);
         const SwellReplyResult result = reply.Parse(ReadInput());
         unit::ReactToTrips(reply.watch, result.trips, [this] { ShutDown(); }, [this](const QString& message) {
             Message(message);
             return true;
         });
         // Only a good frame counts as an answer of the unit.
-        if (result.framesParsed > 0) NoReplyFlag = false;
         FramesParsed(result.framesParsed);
         ShowReply(result);
     }
+    if (NoResponse()) ShowStatus(unit::NoResponseCaption());
 
     if (RunState != kRunning) return;
 

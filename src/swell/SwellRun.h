@@ -6,20 +6,19 @@
 //
 // One tick (Tick, every second; 3 s after a set-point frame):
 //  - the recorded rows the database refused before, tried again (SequenceRun);
-//  - the reply watchdog: every fifth tick, "No Response" when no good frame
-//    was read since the check before;
 //  - the unit's input: discarded on the first ticks of a step (its clock at
 //    2 s or less, as the tick before left it), else read (SwellReplyParser),
 //    and each trip it makes stops the run and is said (ShutDown, Message);
+//  - "No Response" once the unit is silent (SequenceRun, ReadingsAge);
 //  - while a run is going: the clocks, the pressure check (more than 4000 psi
 //    from the set point once the step is older than 60 s stops the run), the
 //    end of the step or repetition (its time is up and the sample within the
 //    step's tolerance), one recorded point per recording interval, and the
-//    status texts. A point is recorded only with readings from the unit
-//    since the point before, or on the ticks that discard their input while
-//    the unit goes on sending; while the unit is silent the run goes on by
-//    its last readings, counts the points not recorded and says so in the
-//    "StepTime" panel (SequenceRun).
+//    status texts. A point is recorded only with the unit's present readings
+//    (ReadingsAge; on a tick that discards its input while the unit goes on
+//    sending, those of the tick before); while the unit is silent the run
+//    goes on by its last readings, counts the points not recorded and says
+//    so in the "StepTime" panel (SequenceRun).
 //
 // Time comes from tick::timeGetTime (RunClock), so tests run long sequences
 // on a manual clock. The window adds the port, the timer, the boxes, the grid,
@@ -53,8 +52,6 @@ inline constexpr int kTickMs = 1000;
 inline constexpr int kAfterSetPointMs = 3000;
 inline constexpr int kStartTickMs = 500;
 inline constexpr double kPressCheckAfterSec = 60;
-inline constexpr double kMaxSpeedRpm = 600;
-inline constexpr double kMinSpeedRpm = -0.0001;
 inline constexpr double kMatchInch = 0.05;  // zeroing: entered length against the calibration
 
 struct LoadedSwellSequence {
@@ -84,12 +81,16 @@ QString HoursText(qint64 seconds);
 
 // The set-point frame: the temperature in °F.
 QString SetPointFrame(double temperatureF, double pressurePsi, double speedRpm, int frameMode);
-// The check of the three boxes (temperature in display units): the message of
-// the first one out of range (a box that holds no number, or a number with
-// more text after it such as "250abc", is out of range: what goes to the
-// heater and the pump is never a guess at what was meant), or an empty text
-// when all are acceptable. In SI a temperature within half
-// a tenth of a limit counts as at it (the box shows a stored step to 0.1 °C).
+// The check of the three boxes (temperature in display units) against what a
+// step may hold (SequenceLimits, with the unit's Max Pressure maxPress), so
+// that the boxes take every step a sequence may hold: the message of the
+// first one out of range (a box that holds no number, or a number with more
+// text after it such as "250abc", is out of range: what goes to the heater
+// and the pump is never a guess at what was meant), or an empty text when
+// all are acceptable. The limits are a stored step's, shown as the box shows
+// them and written as plain numbers ("600 and 0"; in SI "316.1 and -17.8");
+// in SI a temperature within half a tenth of a limit counts as at it (the box
+// shows a stored step to 0.1 °C).
 QString CheckSetPoints(const QString& temp, const QString& press, const QString& speed, double maxPress);
 QString NeedResetMessage();  // "Need reset data."
 
@@ -128,7 +129,6 @@ public:
     quint32 RecordStartMs = 0;
     qint64 RecordSeconds = 0;
     long long TickCount = 0;
-    bool NoReplyFlag = false;
 
     // The start's first tick comes after 500 ms: the run counts completed seconds.
     Seconds SecondsRule() const override { return Seconds::Completed; }
@@ -154,7 +154,11 @@ protected:
     virtual void SetTimerInterval(int ms) = 0;
     virtual double PressSetPoint() = 0;              // the pressure box
     virtual void ShowStep(int step) = 0;             // the boxes show a step's set points
-    virtual void SendSetPoints() = 0;                // the set-point button's work
+    // The set points the boxes show sent, as the set-point button sends
+    // them but unchecked: a step's were checked with the sequence (at the
+    // pick, Start and Refresh), so no step is refused in the middle of a run
+    // and nothing here waits on the operator.
+    virtual void SendSetPoints() = 0;
     // Makes the row of the present point and hands it to the database
     // (StoreRow); a row that cannot be made is raised and reported by the
     // run. A point not stored gets no grid row until it is stored.

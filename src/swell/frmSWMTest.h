@@ -118,7 +118,7 @@ public:
     void SetTimerInterval(int ms) override;
     double PressSetPoint() override;
     void ShowStep(int step) override;
-    void SendSetPoints() override { sendSetPoints(); }
+    void SendSetPoints() override { sendBoxSetPoints(); }
     // Record_Swell_Point: the stored row first, then its grid row, then the
     // chart. The row is handed to the database (StoreRow): a row that waited
     // gets its grid row when it is stored.
@@ -149,6 +149,9 @@ private:
     // The set points checked and sent (the next tick after the unit took
     // them); false when the check refused them.
     bool sendSetPoints();
+    // The set points the boxes hold sent unchecked (a step's, checked with
+    // its sequence), the next tick after the unit took them.
+    void sendBoxSetPoints();
     // The port failure path (UnitWindow::PortLost): the run and its words.
     bool RunActive() const override { return RunState != swell::kIdle; }
     // The unit's maximum pressure, for the run's over-pressure trip.

@@ -93,7 +93,8 @@ void frmSWMTest::RefreshRun() {
     }
     SequenceNo = loaded.sequenceNo;
     if (CurStep <= mStepCount) ShowStep(CurStep);
-    sendSetPoints();
+    // The steps were checked as they were loaded: the step's set points go as they are.
+    sendBoxSetPoints();
     if (RunState != kRunning) return;  // the line failed: the run has stopped
     RestartStepClock();
     RecordStartMs = tick::timeGetTime();
@@ -131,11 +132,18 @@ bool frmSWMTest::sendSetPoints() {
         ui::MsgBox(NeedResetMessage());
         return false;
     }
+    sendBoxSetPoints();
+    return true;
+}
+
+void frmSWMTest::sendBoxSetPoints() {
+    SetTemp = Val(txtTemps->text());
+    SetPress = Val(txtPress->text());
+    SetSpeed = Val(txtspeed->text());
     // The box holds display units; the unit takes °F.
     CommandText = SetPointFrame(TempFromDisplay(SetTemp), SetPress, SetSpeed, FrameMode);
     SendFrame(CommandText);
     Timer1.Interval(kAfterSetPointMs);
-    return true;
 }
 
 void frmSWMTest::txtInterval_Change() { RecordInterval = RecordIntervalOf(Val(txtInterval->text())); }
@@ -159,6 +167,13 @@ void frmSWMTest::cmdStart_Click() {
 bool frmSWMTest::StartChecks() {
     if (SeqName.isEmpty()) {
         ui::MsgBox(QStringLiteral("PLEASE SELECT SEQUENCE FIRST"));
+        return false;
+    }
+    // The steps as loaded, checked again with the Max Pressure in force now:
+    // a step the run would refuse is refused here, naming it, never at its
+    // step change.
+    if (const QString problem = runloop::CheckRunTables(*this, MaxPress()); !problem.isEmpty()) {
+        ui::MsgBox(problem);
         return false;
     }
     if (lblCaliVolt[1]->text().isEmpty() && lblCaliVolt[2]->text().isEmpty() && lblCaliVolt[3]->text().isEmpty()) {

@@ -26,12 +26,6 @@ int PvtCalibration::segmentOf(double rc) const {
 
 // ---- the parser ----------------------------------------------------------------------
 
-bool PvtReplyParser::ReplyWatchdog() {
-    if (NoReplyFlag) return true;
-    NoReplyFlag = true;
-    return false;
-}
-
 PvtReplyResult PvtReplyParser::ParsePvtReply(comm::CommPort& port, bool testRunning) {
     // A port that could not be opened reads as a silent unit.
     return Parse(port.PortOpen() ? port.Input() : QString(), testRunning);
@@ -97,7 +91,6 @@ PvtReplyResult PvtReplyParser::Parse(const QString& received, bool testRunning) 
             break;
         }
         ++result.framesParsed;
-        NoReplyFlag = false;
 
         if (const auto caption = StatusCaption(frame.status)) {
             result.caption = *caption;

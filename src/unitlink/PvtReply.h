@@ -67,8 +67,6 @@ class PvtReplyParser {
 public:
     // ---- the window's members the parser keeps ---------------------------------
     QString RxBuffer;
-    // Raised by the reply watchdog; cleared by every frame decoded.
-    bool NoReplyFlag = false;
 
     double SampleTemp = 0;     // field 2
     double TempSetPoint = 0;   // field 3
@@ -105,9 +103,6 @@ public:
 
     // The counts ShutDown clears.
     void ResetCounts() { watch.ResetCounts(); }
-    // The reply watchdog, run on every fifth tick: true when no frame was
-    // decoded since the check before (show "No Response").
-    bool ReplyWatchdog();
 
     // The height (inch, before the zero) that a temperature-corrected
     // reading gives at the present sample temperature; none for a reading of

@@ -38,11 +38,24 @@ QString TripMessage(WatchedTest test, SafetyTrip trip) {
     return QString();
 }
 
+void SafetyWatch::ResetCounts() {
+    counts = SafetyCounts{};
+    tempHeld_ = tempHeld_ || tempBeyond_;
+    pressHeld_ = pressHeld_ || pressBeyond_;
+}
+
+void SafetyWatch::BeginParse(bool running) {
+    if (running && !parseRunning_) tempHeld_ = pressHeld_ = false;
+    parseRunning_ = running;
+    running_ = running;
+}
+
 SafetyTrip SafetyWatch::tripped(SafetyTrip trip) {
     // The run stops here: the counts start afresh and the frames after this
     // one are read with no test running.
     ResetCounts();
     running_ = false;
+    frameStopped_ = true;
     return trip;
 }
 
@@ -55,17 +68,28 @@ void SafetyWatch::Status(int status) {
 }
 
 std::optional<SafetyTrip> SafetyWatch::Temperature(double sampleTempF) {
-    if (!(sampleTempF > kMaxSampleTempF)) {
+    frameStopped_ = false;  // a frame's readings begin with its temperature
+    tempBeyond_ = sampleTempF > kMaxSampleTempF;
+    if (!tempBeyond_) {
         counts.overTemperature = 0;
+        tempHeld_ = false;
         return std::nullopt;
     }
+    if (tempHeld_) return std::nullopt;
     if (++counts.overTemperature >= kTripCount) return tripped(SafetyTrip::OverTemperature);
     return std::nullopt;
 }
 
 std::optional<SafetyTrip> SafetyWatch::Pressure(double pressurePsi) {
-    if (!(pressurePsi > pressureLimit_)) {
+    pressBeyond_ = pressurePsi > pressureLimit_;
+    if (!pressBeyond_) {
         counts.overPressure = 0;
+        pressHeld_ = false;
+        return std::nullopt;
+    }
+    // Beyond in the frame whose temperature stopped the run: held as well.
+    if (pressHeld_ || frameStopped_) {
+        pressHeld_ = true;
         return std::nullopt;
     }
     if (++counts.overPressure >= kTripCount) return tripped(SafetyTrip::OverPressure);
@@ -100,9 +124,9 @@ void ReactToTrips(SafetyWatch& watch, const std::vector<SafetyTrip>& trips, cons
             // ShutDown returns or fails.
             struct KeepCounts {
                 SafetyWatch& watch;
-                SafetyCounts counts;
-                ~KeepCounts() { watch.counts = counts; }
-            } keep{watch, watch.counts};
+                SafetyWatch kept;
+                ~KeepCounts() { watch = kept; }
+            } keep{watch, watch};
             if (shutDown) shutDown();
         }
         if (show && !show(message)) return;

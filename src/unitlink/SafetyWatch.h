@@ -24,6 +24,16 @@
 // A trip clears every count and, for the frames after it in the same parse,
 // ends the run: they count as frames read with no test running, as when the
 // run's ShutDown took effect in the middle of the parse.
+//
+// One stop frame and one message per trip: a stop (a trip, or the run's
+// ShutDown for any reason: Stop, the end of the run, the pressure band)
+// holds the temperature and pressure limits that the last reading was
+// beyond (a trip on a frame's temperature: the frame's pressure too).
+// Readings that stay beyond a held limit count nothing, so a unit
+// that goes on reporting the same over-pressure after it was stopped is not
+// stopped and told again every ten frames. A reading within the limit ends
+// the hold, and so does a test that starts (the first parse with a test
+// running): from then on the readings count again from 0.
 
 #include <QString>
 #include <functional>
@@ -81,12 +91,15 @@ public:
     double PressureLimit() const { return pressureLimit_; }
 
     SafetyCounts counts;
-    // What the run's ShutDown clears.
-    void ResetCounts() { counts = SafetyCounts{}; }
+    // What the run's ShutDown clears; the limits the last reading was beyond
+    // are held.
+    void ResetCounts();
 
     // The start of a parse: whether a test runs while its frames are read
-    // (the rheology and simple tests: a step runs; the PVT test: a test runs).
-    void BeginParse(bool running) { running_ = running; }
+    // (the rheology and simple tests: a step runs; the PVT test: a test runs;
+    // the swell test: any run state but idle). A test that starts ends the
+    // holds.
+    void BeginParse(bool running);
     // Whether a test runs for the frame being read: false after a trip.
     bool Running() const { return running_; }
 
@@ -111,7 +124,12 @@ private:
 
     WatchedTest test_;
     double pressureLimit_ = kDefaultMaxPressPsi + kPressMarginPsi;
-    bool running_ = false;
+    bool running_ = false;        // for the frame being read
+    bool parseRunning_ = false;   // as the last parse began
+    // The last reading was beyond the limit; the limit is held.
+    bool tempBeyond_ = false, pressBeyond_ = false;
+    bool tempHeld_ = false, pressHeld_ = false;
+    bool frameStopped_ = false;   // a trip stopped the run on the frame being read
 };
 
 // What a run does on the trips of one parse, in order, before it shows the
@@ -119,9 +137,10 @@ private:
 // ended), then the trip's message through `show`, which returns false when
 // the window went away with the message (nothing more is done then).
 //
-// The counts were cleared at the trip itself, in the parse, and the frames
-// after it counted afresh; ShutDown clears the counts too, but here it comes
-// after those frames, so what they counted is kept (also when ShutDown fails).
+// The counts were cleared (and the limits held) at the trip itself, in the
+// parse, and the frames after it counted afresh; ShutDown clears the counts
+// too, but here it comes after those frames, so what they counted is kept
+// (also when ShutDown fails).
 void ReactToTrips(SafetyWatch& watch, const std::vector<SafetyTrip>& trips, const std::function<void()>& shutDown,
                   const std::function<bool(const QString& message)>& show);
 }  // namespace unit

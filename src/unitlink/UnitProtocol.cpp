@@ -94,14 +94,6 @@ void UnitReplyParser::SetBobRadius(double radiusCm) {
     mStressDivisor = StressDivisor(mShearRateFactor);
 }
 
-bool UnitReplyParser::ReplyWatchdog() {
-    if (!mReplyPending) {
-        mReplyPending = true;
-        return false;
-    }
-    return true;
-}
-
 ReplyResult UnitReplyParser::ParseUnitReply(comm::CommPort& port, bool stepRunning) {
     // A port that could not be opened reads as a silent unit.
     return Parse(port.PortOpen() ? port.Input() : QString(), stepRunning);
@@ -130,7 +122,6 @@ ReplyResult UnitReplyParser::Parse(const QString& received, bool stepRunning) {
             break;
         }
         ++result.framesParsed;
-        mReplyPending = false;
 
         // Status and its caption.
         if (const auto caption = StatusCaption(frame.status)) {

@@ -177,7 +177,6 @@ public:
     UnitReadings readings;
     UnitReadingTexts texts;
     QString mRxBuffer;
-    bool mReplyPending = false;
     double mShearRateFactor = 1.0;
     double mStressDivisor = 1.0;
 
@@ -195,17 +194,12 @@ public:
     // A frame that does not fit is cut with its code 26 and ends the call (the
     // frames behind it wait for the next call); a frame still arriving stays
     // in the buffer, which never keeps more than kMaxReplyBuffer characters.
-    // Clears mReplyPending when a frame was parsed.
     ReplyResult Parse(const QString& received, bool stepRunning);
 
     // Empties the receive buffer (Zero button, the discard tick).
     void ClearBuffer() { mRxBuffer.clear(); }
     // The counts ShutDown clears: over-temperature, over-pressure, inactive.
     void ResetCounts() { watch.ResetCounts(); }
-    // The reply watchdog, run on every fifth tick: the first check raises
-    // mReplyPending; a check that finds it still raised (no frame parsed
-    // since) returns true: show "No Response".
-    bool ReplyWatchdog();
 };
 
 // cmdZero_Click's work: input length 0, empty receive buffer, the zero frame.

@@ -165,10 +165,11 @@ bool SequenceRun::StopOutsideBand(double pressure, double reference, bool settle
 }
 
 void SequenceRun::FramesParsed(int frames) {
-    if (frames <= 0) return;
-    readingsMs_ = tick::timeGetTime();
-    unitSilent_ = false;
+    readings_.Parsed(frames);
+    if (frames > 0) unitSilent_ = false;
 }
+
+void SequenceRun::InputDiscarded(bool heldFrame) { readings_.Discarded(heldFrame); }
 
 QString SequenceRun::ProgressText(const QString& normal) const {
     if (unitSilent_) return PointsNotRecordedText(PointsNotRecorded);
@@ -188,7 +189,7 @@ bool SequenceRun::PointDue(double interval, qint64 elapsedSec, bool zeroCounts) 
 }
 
 bool SequenceRun::RecordPoint(const std::function<void()>& save) {
-    if (!readingsMs_ || tick::MsBetween(*readingsMs_, tick::timeGetTime()) > kReadingsMaxAgeMs) {
+    if (!readings_.Fresh()) {
         // The readings are those of before the unit fell silent: stored
         // again they would pass for a measurement.
         ++PointsNotRecorded;

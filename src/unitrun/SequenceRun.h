@@ -12,6 +12,7 @@
 // time shown from tick::CurrentDateTime.
 
 #include "platform/RunClock.h"
+#include "unitrun/ReadingsAge.h"
 #include "unitrun/RunMessages.h"
 #include "unitrun/RunStates.h"
 #include "unitrun/SequenceLoading.h"
@@ -23,11 +24,6 @@
 #include <optional>
 
 namespace runloop {
-
-// The oldest readings a recorded point may hold: several of the unit's frame
-// periods (a frame a second), and more than the three seconds after a step's
-// set points whose input is thrown away.
-inline constexpr quint32 kReadingsMaxAgeMs = 5000;
 
 // How many times a run runs a step of this cycle count: its whole cycles,
 // and once for a count below 2 (0, negative or not a number included). A
@@ -103,25 +99,24 @@ public:
     int DropWaitingRows();
 
     // ---- what the unit sends -------------------------------------------------------
-    // A recorded point holds readings at most kReadingsMaxAgeMs old: those of
-    // the last parse that took frames from the unit. The unit sends a frame
-    // a second; one that comes a little late, early or split across two
-    // ticks leaves the readings of the frame before, a second or so old, and
-    // the tick after a step's set points throws its input away, so its
-    // readings are those of three seconds before. A unit that falls silent
-    // on a line that stays open (a cable pulled from a USB adapter, a unit
-    // that hangs) leaves its last readings in place; the run goes on by them
-    // (steps, cycles, set points, the band), but once they are older than
-    // the limit it records no point until frames come again, and shows the
-    // unit silent.
+    // A recorded point holds the unit's present readings (ReadingsAge: those
+    // of its tick's parse or the tick before's; on the tick after a step's
+    // set points, which throws its input away, those of before the frame). A
+    // unit that falls silent on a line that stays open (a cable pulled from a
+    // USB adapter, a unit that hangs) leaves its last readings in place; the
+    // run goes on by them (steps, cycles, set points, the band), but records
+    // no point until frames come again, and shows the unit silent.
     //
-    // Each tick tells the run what came: the good frames its parse took (0
-    // when none came). Frames in input a tick throws away (the first ticks of
-    // a step) make no readings new.
+    // Each tick tells the run what came, run or not: the good frames its
+    // parse took (0 when none came), or, on a tick that throws its input
+    // away, whether that input held a frame.
     void FramesParsed(int frames);
-    void InputDiscarded(bool heldFrame) {}
-    // Points of this run not recorded because nothing had come from the unit
-    // for longer than the limit (0 when the run starts).
+    void InputDiscarded(bool heldFrame);
+    // No frame came for longer than ReadingsAge's limit: the window shows "No
+    // Response" (every kind checks it on every tick, after the input).
+    bool NoResponse() const { return readings_.Silent(); }
+    // Points of this run not recorded because the readings were no longer
+    // the unit's present ones (0 when the run starts).
     int PointsNotRecorded = 0;
     // A point was not recorded and no frame was parsed since.
     bool UnitSilent() const { return unitSilent_; }
@@ -195,7 +190,7 @@ protected:
     // could not give before this one are counted in PointsMissed.
     bool PointDue(double interval, qint64 elapsedSec, bool zeroCounts);
     // Stores the present point through `save` (the kind makes its row and
-    // hands it to StoreRow) when the readings are no older than the limit
+    // hands it to StoreRow) when the readings are the unit's present ones
     // (FramesParsed); a row the database refuses waits (StoreRow), a row
     // that cannot be made is counted, the first of the run shown in the
     // kind's words. Without readings nothing is
@@ -227,9 +222,9 @@ protected:
 private:
     WaitingRows::Insert inserter();
     WaitingRows waiting_;
-    // The clock reading of the last parse that took frames (the unit's, not
-    // the run's: it carries over from the ticks before a start).
-    std::optional<quint32> readingsMs_;
+    // The age of the unit's readings (the unit's, not the run's: it carries
+    // over from the ticks before a start).
+    ReadingsAge readings_;
     bool unitSilent_ = false;  // a point was not recorded, no frame was parsed since
 };
 

@@ -312,6 +312,7 @@ TEST_F(TorqueTab, AUnitThatStopsAnsweringFreesTheTab) {
     EXPECT_EQ(c.FitSlope, 3);
     EXPECT_EQ(c.CaliStatus->text(), "Calibration Completed, Problem detected. ");
     EXPECT_EQ(dialogs.texts(), QStringList{"No response from Z3080, please check connection."});
+    EXPECT_TRUE(dialogs.modal.empty());  // said from a tick: a box that holds nothing back
 }
 
 // The PVT tab holds the torque unit's port when Start is pressed (the torque

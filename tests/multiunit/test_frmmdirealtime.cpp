@@ -3,6 +3,7 @@
 // the arrangements of the children, and closing.
 
 #include "ContainerChecks.h"
+#include "support/ManualClock.h"
 #include "support/UnitWindowFixture.h"
 
 #include "data/UnitPorts.h"
@@ -233,6 +234,7 @@ TEST_F(MultiUnitWindow, AUnitWithAWindowOpenIsOfferedInNoMenuUntilItCloses) {
 }
 
 TEST_F(MultiUnitWindow, APortHeldByAnotherWindowGivesTheFormLoadErrorAndTheChildStays) {
+    testing_support::ManualClock clock;
     UnitSimulator unit;
     unit.attachToPort(4);
     writePorts({4, 4});
@@ -252,7 +254,10 @@ TEST_F(MultiUnitWindow, APortHeldByAnotherWindowGivesTheFormLoadErrorAndTheChild
     EXPECT_FALSE(second->MSComm1.PortOpen());
     EXPECT_TRUE(second->Timer1.Running());
     EXPECT_TRUE(m->RealTimeWindows[1]->MSComm1.PortOpen());
-    for (int i = 0; i < 10; ++i) second->Timer1.Tick();
+    for (int i = 0; i < 3; ++i) {
+        clock.advance(1000);
+        second->Timer1.Tick();
+    }
     EXPECT_EQ(second->lblActiveFlag->text(), "No Response");
     EXPECT_EQ(dialogs.messages.size(), 1u);
 

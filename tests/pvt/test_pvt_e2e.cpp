@@ -210,6 +210,53 @@ TEST_F(PvtLine, TripsStopTheRun) {
     }
 }
 
+// A unit that goes on reporting what stopped it: one stop frame and one box
+// per trip, however long the readings stay (here 25 s). 35000 psi from the
+// first frame stops the run by its pressure band at once; the over-pressure
+// count that the same readings run up after it sends nothing more.
+TEST_F(PvtLine, ATripSendsOneStopFrameAndOneBoxWhileItsReadingsStay) {
+    struct Case {
+        const char* name;
+        double stepPress;
+        std::function<void(UnitSimulator::Readings&)> fault;
+        QString message;
+    } cases[] = {
+        {"35000 psi from the first frame", 1000, [](UnitSimulator::Readings& r) { r.pressure = 35000; },
+         "pressure inactive, test will be stopped."},
+        {"over-pressure within the band", 30000, [](UnitSimulator::Readings& r) { r.pressure = 31000; },
+         "pressure too high, will be shut down"},
+        {"over-temperature", 0, [](UnitSimulator::Readings& r) { r.temperature = 650; },
+         "Temperature too high, test will be stopped "},
+    };
+    frmPVTtest* w = add();
+    ASSERT_NE(w, nullptr);
+    w->optLag->click();
+    const UnitSimulator::Readings normal = sim.readings();
+    int n = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString name = QStringLiteral("Trip %1").arg(++n);
+        StoreSequence(conn, name, {SeqStep{60, 72, 5, 100, 10, c.stepPress}});
+        pick(*w, name);
+        sim.setReadings(normal);
+        for (int i = 0; i < 2; ++i) ASSERT_TRUE(tick(*w));  // the normal readings end any hold before
+        sim.clearCommands();
+        dialogs.clear();
+        start(*w, Entry(name));
+        ASSERT_EQ(w->RunState, 1);
+        UnitSimulator::Readings bad = normal;
+        c.fault(bad);
+        sim.setReadings(bad);
+        for (int i = 0; i < 25; ++i) ASSERT_TRUE(tick(*w));
+        EXPECT_EQ(w->RunState, 0);
+        sim.pump(100);  // a stop frame the ticks did not wait for
+        int stops = 0;
+        for (const auto& cmd : sim.commands()) stops += cmd.bytes == QByteArray("\x04\r");
+        EXPECT_EQ(stops, 1);
+        EXPECT_EQ(dialogs.texts(), QStringList{c.message});
+    }
+}
+
 TEST_F(PvtLine, WhatARealUnitDoesThatTheWindowMustSurvive) {
     StoreSequence(conn, "Long", {SeqStep{60, 72, 5, 100, 10, 0}});
     frmPVTtest* w = add();
@@ -237,10 +284,11 @@ TEST_F(PvtLine, WhatARealUnitDoesThatTheWindowMustSurvive) {
     EXPECT_EQ(w->txtDensity->text(), "2.0841");
     EXPECT_TRUE(dialogs.texts().isEmpty());
 
-    // Silence: "No Response" within two watchdog periods; a frame brings the status back.
-    // Of the recording points in the 12 s, the one at 10 s holds the readings
-    // of before it and is stored; the one at 20 s has none and is not, and
-    // the step time panel says so until frames come again.
+    // Silence: "No Response" from the second tick without a frame; a frame
+    // brings the status back. Of the recording points in the 12 s, the one at
+    // 10 s holds the readings of the tick before and is stored; the one at
+    // 20 s has none and is not, and the step time panel says so until frames
+    // come again.
     ASSERT_LT(w->StepSeconds, 10);
     sim.setSilent(true);
     for (int i = 0; i < 12; ++i) {
@@ -271,6 +319,120 @@ TEST_F(PvtLine, WhatARealUnitDoesThatTheWindowMustSurvive) {
     mdi->SubWindowOf(w)->close();
     QCoreApplication::processEvents();
     EXPECT_TRUE(mdi->MenuPVTAdd[1]->isEnabled());
+}
+
+// A point a second against a unit whose frames keep a time of their own: on
+// time, up to 0.4 s late, split across a tick, then silent for 12 s. Each
+// frame carries the time it was sent (tenths of a second, as its pressure),
+// so every stored row tells how old its readings were. Late and split frames
+// lose no point and never show the unit silent; in the silence no row holds
+// readings older than 3.5 s, and "No Response" shows within 3 s of the last
+// frame.
+TEST_F(PvtLine, ReadingsAgeThroughLateAndSplitFramesAndASilence) {
+    StoreSequence(conn, "Age", {SeqStep{60, 72, 5, 100, 1, 0}});
+    frmPVTtest* w = add();
+    ASSERT_NE(w, nullptr);
+    pick(*w, "Age");
+    w->optLag->click();
+    auto& timer = static_cast<testing_support::ManualTickSource&>(w->Timer1.source());
+
+    struct Case {
+        const char* name;
+        std::function<int(int)> lateMs;  // frame n's delay
+        std::function<bool(int)> split;  // frame n in two pieces 200 ms apart
+    };
+    const Case cases[] = {
+        {"on time", nullptr, nullptr},
+        {"up to 0.4 s late", [](int n) { return n % 3 == 0 ? 400 : n % 5 == 0 ? 250 : 0; }, nullptr},
+        {"split across a tick", nullptr, [](int n) { return n % 2 == 0; }},
+        {"late and split", [](int n) { return n % 4 == 0 ? 400 : 0; }, [](int n) { return n % 3 == 0; }},
+    };
+    constexpr int kFramesUntilSilence = 40;
+    constexpr int kSilenceMs = 12000;
+    std::vector<double> onTime;
+    int n = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const quint32 t0 = clock.ms;
+        start(*w, Entry(QStringLiteral("Age %1").arg(++n)));
+        ASSERT_EQ(w->RunState, 1);
+        const quint32 startMs = clock.ms;
+
+        // The unit's pieces of text by the time they go out: frame k is due
+        // 100 ms before the run's k-th second.
+        std::vector<std::pair<quint32, QByteArray>> pieces;
+        quint32 lastFrameMs = 0;
+        for (int k = 1; k <= kFramesUntilSilence; ++k) {
+            const quint32 at = startMs + quint32(k * 1000 - 100 + (c.lateMs ? c.lateMs(k) : 0));
+            UnitSimulator::Readings r = sim.readings();
+            r.pressure = double(at - t0) / 100;
+            sim.setReadings(r);
+            const QByteArray frame = sim.statusFrame();
+            const bool split = c.split && c.split(k);
+            if (split) {
+                pieces.emplace_back(at, frame.left(frame.size() / 2));
+                pieces.emplace_back(at + 200, frame.mid(frame.size() / 2));
+            } else {
+                pieces.emplace_back(at, frame);
+            }
+            lastFrameMs = std::max(lastFrameMs, split ? at + 200 : at);  // when it is whole
+        }
+        std::stable_sort(pieces.begin(), pieces.end(),
+                         [](const auto& a, const auto& b) { return a.first < b.first; });
+
+        size_t next = 0;
+        quint32 tickMs = startMs;
+        std::optional<quint32> silenceShownMs;
+        int shownSilentBefore = 0;
+        while (tickMs < lastFrameMs + kSilenceMs) {
+            tickMs += quint32(timer.next);
+            for (; next < pieces.size() && pieces[next].first <= tickMs; ++next) {
+                clock.advance(qint64(pieces[next].first - clock.ms));
+                const int before = w->MSComm1.InBufferCount();
+                sim.sendRaw(pieces[next].second);
+                ASSERT_TRUE(arrived(*w, before, int(pieces[next].second.size())));
+            }
+            clock.advance(qint64(tickMs - clock.ms));
+            ASSERT_TRUE(timer.fire());
+            const bool silent = w->lblActiveFlag->text() == "No Response" ||
+                                w->StepTime->text().startsWith("No readings");
+            if (tickMs <= lastFrameMs) shownSilentBefore += silent;
+            if (silent && !silenceShownMs) silenceShownMs = tickMs;
+        }
+        EXPECT_EQ(shownSilentBefore, 0);
+        ASSERT_TRUE(silenceShownMs);
+        EXPECT_LE(*silenceShownMs - lastFrameMs, 3000u);
+
+        // Every row: the second it was recorded on against the frame it holds.
+        // Those before the silence are the same whatever the frames' timing.
+        const auto rows = sql(QStringLiteral("SELECT RESULT_TIME, RESULT_PRESS FROM TEST_RESULT WHERE TEST_ID = %1 "
+                                             "ORDER BY RESULT_TIME")
+                                  .arg(w->TestId));
+        std::vector<double> times;
+        for (int i = 0; i < rows->columns[0].size(); ++i) {
+            const double recordedMs = double(startMs - t0) + rows->columns[0][i].toDouble() * 1000;
+            const double sentMs = rows->columns[1][i].toDouble() * 100;
+            EXPECT_LE(recordedMs - sentMs, 3500) << "row at " << rows->columns[0][i].toDouble() << " s";
+            if (rows->columns[0][i].toDouble() < kFramesUntilSilence) times.push_back(rows->columns[0][i].toDouble());
+        }
+        if (onTime.empty()) {
+            onTime = times;
+            ASSERT_GT(onTime.size(), 30u);
+            for (size_t i = 1; i < onTime.size(); ++i) EXPECT_EQ(onTime[i], onTime[i - 1] + 1) << i;
+        } else {
+            EXPECT_EQ(times, onTime);  // no point lost
+        }
+        EXPECT_EQ(w->PointsMissed, 0);
+        EXPECT_GT(w->PointsNotRecorded, 8);  // the silence's
+
+        dialogs.answers.push_back(ui::vbYes);
+        w->cmdStop->click();
+        ASSERT_EQ(w->RunState, 0);
+        // What is left of the frames goes before the next run.
+        sim.sendStatusFrame();
+        ASSERT_TRUE(tick(*w));
+    }
+    EXPECT_EQ(dialogs.texts(), QStringList(std::size(cases), "Are you sure to stop running test?"));
 }
 
 TEST_F(PvtLine, AFrameTheLineDoesNotTakeStopsTheRunAndIsSaidOnce) {

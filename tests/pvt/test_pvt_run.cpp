@@ -311,20 +311,27 @@ TEST_F(PvtRunTest, ASilentUnitsRowsAreNotRecordedAndTheRunGoesOn) {
     EXPECT_TRUE(dialogs.texts().isEmpty());
 }
 
-TEST_F(PvtRunTest, TheWatchdogShowsSilence) {
-    run.silent = true;
-    int shown = 0;
+// Ticks a second apart: "No Response" once no frame came for more than a
+// tick, never while every other tick brings one.
+TEST_F(PvtRunTest, NoResponseShowsOnTheSecondTickWithoutAFrame) {
     struct Watch : FakeRun {
-        int* shown;
-        void ShowActiveFlag(const QString& c) override { *shown += c == "No Response"; }
+        int shown = 0;
+        void ShowActiveFlag(const QString& c) override { shown += c == "No Response"; }
     } w;
-    w.shown = &shown;
-    w.silent = true;
-    for (int i = 0; i < 10; ++i) w.tick();
-    EXPECT_EQ(shown, 1);  // the 5th tick raises the flag, the 10th finds it still raised
-    w.silent = false;
-    for (int i = 0; i < 10; ++i) w.tick();
-    EXPECT_EQ(shown, 1);
+    w.clock = &clock;
+    const auto ticksShowing = [&w](const std::vector<bool>& silent) {
+        std::vector<int> showing;
+        for (size_t i = 0; i < silent.size(); ++i) {
+            w.silent = silent[i];
+            const int before = w.shown;
+            w.tick();
+            if (w.shown > before) showing.push_back(int(i) + 1);
+        }
+        return showing;
+    };
+    EXPECT_EQ(ticksShowing({true, true, true, true}), (std::vector<int>{3, 4}));  // never heard since the first tick
+    EXPECT_EQ(ticksShowing({false, true, false, true, false, true, false}), std::vector<int>{});
+    EXPECT_EQ(ticksShowing({true, true, true}), (std::vector<int>{2, 3}));
 }
 
 TEST(PvtSequence, SequencesTheRunCannotCountAreRefused) {

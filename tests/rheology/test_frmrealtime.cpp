@@ -2,6 +2,7 @@
 // proportional layout, the tick with its watchdog, replies shown from a
 // simulated unit, Zero, the trips, a port that goes away, and closing.
 
+#include "support/ManualClock.h"
 #include "support/UnitWindowFixture.h"
 #include "support/StoredSequences.h"
 
@@ -176,15 +177,20 @@ TEST_F(RealTimeWindow, ControlsKeepTheirFractionsOfTheWindow) {
     EXPECT_EQ(w->cmdZero->geometry(), big);
 }
 
-TEST_F(RealTimeWindow, ASilentUnitShowsNoResponseOnTheTenthTick) {
+// A tick a second; the unit never heard: silent once more than 1.5 s passed
+// without a frame since the first tick.
+TEST_F(RealTimeWindow, ASilentUnitShowsNoResponseOnTheThirdTick) {
+    testing_support::ManualClock clock;
     auto w = open();  // no port: nothing is ever received
-    for (int tick = 1; tick <= 9; ++tick) {
+    for (int tick = 1; tick <= 2; ++tick) {
+        clock.advance(1000);
         w->Timer1.Tick();
         EXPECT_EQ(w->lblActiveFlag->text(), "INACTIVE") << tick;
     }
+    clock.advance(1000);
     w->Timer1.Tick();
     EXPECT_EQ(w->lblActiveFlag->text(), "No Response");
-    EXPECT_EQ(w->mTickCount, 10);
+    EXPECT_EQ(w->mTickCount, 3);
     EXPECT_TRUE(dialogs.messages.empty());
 }
 

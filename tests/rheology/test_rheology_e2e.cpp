@@ -372,6 +372,46 @@ TEST_F(RunEndToEnd, EveryWayOutOfARunSendsTheStopFrame) {
     EXPECT_EQ(band.runSecond - run.setPoints().back().first, 55);
 }
 
+// A unit that goes on reporting what stopped it: one stop frame and one box
+// per trip, however long the readings stay (here 25 s).
+TEST_F(RunEndToEnd, ATripSendsOneStopFrameAndOneBoxWhileItsReadingsStay) {
+    UnitSimulator unit;
+    setUpUnit(unit, 1);
+    writePorts({1});
+    StoreSequence(conn, "Long", {seqStep(60, 100, 5, 300, 5, 0, 0, 0, 1, 0)});
+    frmMDIRealTime mdi(&conn);
+    QPointer<frmRealTime> w = openUnitOne(mdi);
+    ASSERT_TRUE(w && w->MSComm1.PortOpen());
+    const struct Case {
+        const char* name;
+        std::function<void(int frames)> fault;
+        QString message;
+    } cases[] = {
+        {"over-temperature", [&](int frames) { unit.runOverTemperature(frames, 650); },
+         "Temperature too high, test shutting down."},
+        {"over-pressure", [&](int frames) { unit.runOverPressure(frames, 40000); },
+         "Pressure too high, test shutting down."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        dialogs.clear();
+        unit.pump(50);
+        unit.clearCommands();
+        SimulatedRun run(*w, unit, clock);
+        ASSERT_TRUE(run.tick());
+        pickAndStart(*w, "Long", c.name);
+        for (int i = 0; i < 5; ++i) ASSERT_TRUE(run.tick());
+        c.fault(1000);
+        for (int i = 0; i < 25; ++i) ASSERT_TRUE(run.tick());
+        EXPECT_EQ(w->RunState, 0);
+        EXPECT_EQ(run.stops(), 1);
+        EXPECT_EQ(run.unexpectedCommands(), 0u);
+        EXPECT_EQ(dialogs.texts(), QStringList{c.message});
+        c.fault(0);
+        ASSERT_TRUE(run.tick());  // the readings within the limits again
+    }
+}
+
 // A unit that falls silent on a line that stays open (a cable pulled from a
 // USB adapter, a unit that hangs) for 22 s, through the end of step 1 and the
 // set points of step 2: the run goes on as before, no row is stored in that
@@ -408,24 +448,26 @@ TEST_F(RunEndToEnd, ASilentUnitStoresNoRowsAndTheWindowSaysSo) {
 
     ASSERT_TRUE(run.tickUntil([&] { return runSecond() >= 40; }));  // the point at 40 s stored
     EXPECT_EQ(w->lblActiveFlag->text(), "Running Test");
+    // The last frame came with the tick at 40 s: the silence shows within 3 s of it.
     run.unitSilent = true;
+    ASSERT_TRUE(run.tickUntil([&] { return w->lblActiveFlag->text() == "No Response"; }));
+    EXPECT_LE(runSecond(), 43);
     ASSERT_TRUE(run.tickUntil([&] { return runSecond() >= 52; }));
     EXPECT_EQ(w->lblActiveFlag->text(), "No Response");
-    // The point at 45 s holds the readings of 40 s, within the 5 s a point's
-    // readings may be old; the one at 50 s is not recorded.
-    expected.push_back(45);
-    EXPECT_EQ(w->StepTime->text(), "No readings from the unit: 1 point not recorded");
+    // The point at 45 s would hold the readings of 40 s: it is not recorded,
+    // nor the one at 50 s.
+    EXPECT_EQ(w->StepTime->text(), "No readings from the unit: 2 points not recorded");
     ASSERT_TRUE(run.tickUntil([&] { return runSecond() >= 62; }));
     EXPECT_EQ(w->CurStep, 2);  // step 1 ended on its time with the last readings
-    EXPECT_EQ(w->StepTime->text(), "No readings from the unit: 3 points not recorded");
-    EXPECT_EQ(storedTimes(), expected);  // 5 .. 45 s
+    EXPECT_EQ(w->StepTime->text(), "No readings from the unit: 4 points not recorded");
+    EXPECT_EQ(storedTimes(), expected);  // 5 .. 40 s
 
     // Frames again. The first comes on the tick that throws its input away:
     // step 2's point at 5 s would hold the readings of before the silence,
     // and is not stored; the next ticks read the unit, and rows follow.
     run.unitSilent = false;
     ASSERT_TRUE(run.tick());
-    EXPECT_EQ(w->StepTime->text(), "No readings from the unit: 4 points not recorded");
+    EXPECT_EQ(w->StepTime->text(), "No readings from the unit: 5 points not recorded");
     ASSERT_TRUE(run.tick());
     EXPECT_EQ(w->lblActiveFlag->text(), "Running Test");
     EXPECT_EQ(w->StepTime->text(), "Current Step (2) Cycle (1) Time: 0:00:06");
@@ -433,7 +475,7 @@ TEST_F(RunEndToEnd, ASilentUnitStoresNoRowsAndTheWindowSaysSo) {
     EXPECT_EQ(run.stops(), 1);
     EXPECT_EQ(run.unexpectedCommands(), 0u);
     EXPECT_TRUE(dialogs.texts().isEmpty()) << dialogs.texts().join(";").toStdString();
-    EXPECT_EQ(w->PointsNotRecorded, 4);
+    EXPECT_EQ(w->PointsNotRecorded, 5);
     // The same set points on the same seconds as with a unit that sends all
     // along: step 2's went out while the unit was silent.
     using Frames = std::vector<std::pair<qint64, QByteArray>>;
@@ -446,7 +488,7 @@ TEST_F(RunEndToEnd, ASilentUnitStoresNoRowsAndTheWindowSaysSo) {
     QStringList groups;
     for (int r = 1; r < w->MSFlexGrid1->Rows(); ++r)
         groups << w->MSFlexGrid1->TextMatrix(r, 0) + "/" + w->MSFlexGrid1->TextMatrix(r, 3);
-    EXPECT_EQ(groups, (QStringList{"1/0.75", "2/2."}));  // each step's last stored row (and the end of step 2)
+    EXPECT_EQ(groups, (QStringList{"1/0.67", "2/2."}));  // each step's last stored row (and the end of step 2)
 }
 
 // Minutes at a 1 s recording interval as a lab meets them: the unit's frames

@@ -393,13 +393,14 @@ TEST_F(RunLoop, ASilentUnitsPointsAreNotRecordedAndTheRunGoesOn) {
     runUntil(12);
     EXPECT_TRUE(run.rows.empty());
     EXPECT_EQ(run.PointsNotRecorded, 1);
-    // Frames since the point before are enough, however long ago: the point
-    // at 30 s holds the readings of 25 s.
+    // The readings of the tick before are still the unit's: the point at
+    // 30 s holds those of 29 s. The point at 40 s, 11 s into the silence,
+    // holds none.
     run.silent = false;
-    runUntil(25);
+    runUntil(29);
     run.silent = true;
-    runUntil(31);
+    runUntil(41);
     EXPECT_EQ(times(run), (std::vector<double>{20, 30}));
-    EXPECT_EQ(run.PointsNotRecorded, 1);
+    EXPECT_EQ(run.PointsNotRecorded, 2);
     run.ShutDown();
 }

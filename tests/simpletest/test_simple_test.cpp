@@ -2,6 +2,7 @@
 // with this window's boxes and trips, the tick's clock, "No Response", and the
 // window end to end over a simulated unit through the multi-unit window.
 
+#include "support/ManualClock.h"
 #include "support/UnitWindowFixture.h"
 
 #include "multiunit/frmMDIRealTime.h"
@@ -226,20 +227,25 @@ TEST_F(SimpleTest, ThePressureSetPointIsCheckedAgainstTheUnitsOwnMaximum) {
     EXPECT_EQ(r.run.Start("350", "25000", "300"), SimpleTestRun::StartCheck::Ok);
 }
 
+// Ticks a second apart: "No Response" once no frame was decoded for more
+// than a tick.
 TEST_F(SimpleTest, NoResponseOnlyWhileNoFrameIsDecoded) {
-    RecordedRun replying;
+    testing_support::ManualClock clock;
+    RecordedRun replying;  // a frame every other tick: the others came late
     for (int i = 0; i < 20; ++i) {
-        replying.received = frame(1, 70, 0, 0, 0);
+        clock.advance(1000);
+        replying.received = i % 2 == 0 ? frame(1, 70, 0, 0, 0) : QString();
         replying.run.Tick();
     }
     EXPECT_TRUE(replying.status.isEmpty());
 
     RecordedRun garbage;  // text arrives, but no frame in it
-    for (int i = 0; i < 10; ++i) {
+    for (int i = 1; i <= 3; ++i) {
+        clock.advance(1000);
         garbage.received = QStringLiteral("noise") + QChar(kEnd);
         garbage.run.Tick();
+        EXPECT_EQ(garbage.status, i == 3 ? "No Response" : "") << i;
     }
-    EXPECT_EQ(garbage.status, "No Response");
 }
 
 TEST_F(SimpleTest, TheWindowRunsAUnitEndToEnd) {
@@ -393,9 +399,21 @@ TEST_F(SimpleTest, TheOscillatoryPanelOpensFromTheWindowAndSendsOnItsPort) {
     EXPECT_FALSE(d.cmdStart_Stop2->isChecked());
     EXPECT_EQ(d.cmdStart_Stop2->text(), "Start");
     EXPECT_FALSE(d.Timer1.Enabled());
+
+    // A port that fails under a sweep's ticks: the same message, in a box
+    // that holds no tick back.
+    w.MSComm1.PortOpen(true);
+    d.cmdStart_Stop2->click();
+    ASSERT_TRUE(d.Timer1.Enabled());
+    w.MSComm1.PortOpen(false);
+    dialogs.clear();
+    for (int i = 0; i < 10 && dialogs.messages.empty(); ++i) d.Timer1.Tick();
+    EXPECT_EQ(dialogs.texts(), QStringList{"Comm port error.  Please make sure the comm port is valid and available."});
+    EXPECT_TRUE(dialogs.modal.empty());
+    EXPECT_EQ(d.cmdStart_Stop2->text(), "Start");
 }
 
-TEST_F(SimpleTest, FramesAfterATripInTheSameReadCountTowardsTheNextOne) {
+TEST_F(SimpleTest, FramesAfterATripStillOverTheLimitTripNothingMore) {
     RecordedRun r;
     ASSERT_EQ(r.run.Start("350", "5000", "300"), SimpleTestRun::StartCheck::Ok);
     auto feed = [&](int count) {
@@ -410,8 +428,14 @@ TEST_F(SimpleTest, FramesAfterATripInTheSameReadCountTowardsTheNextOne) {
     EXPECT_EQ(r.shown[0].trips, std::vector<unit::SafetyTrip>{unit::SafetyTrip::OverTemperature});
     EXPECT_EQ(r.shown[0].framesParsed, 12);
     feed(7);
+    feed(1);  // the tenth after the trip: one stop per trip
+    feed(20);
     EXPECT_EQ(dialogs.texts().size(), 1);
-    feed(1);  // the tenth after the trip
+    EXPECT_EQ(r.sent, QStringList{unit::StopFrame()});
+    // Once a frame within the limit came, ten more over it trip again.
+    r.received += frame(1, 300, 100, 10, 100);
+    r.run.Tick();
+    feed(10);
     EXPECT_EQ(dialogs.texts().size(), 2);
     EXPECT_EQ(r.sent, QStringList({unit::StopFrame(), unit::StopFrame()}));
 }

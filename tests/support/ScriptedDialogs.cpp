@@ -10,7 +10,9 @@ ScriptedDialogs::~ScriptedDialogs() {
 
 void ScriptedDialogs::notify(const ui::MessageRequest& r, std::function<void()> closed) {
     if (!keepNotificationsOpen) {
+        inNotify_ = true;
         ui::Handler::notify(r, std::move(closed));
+        inNotify_ = false;
         return;
     }
     messages.push_back(r);
@@ -29,8 +31,15 @@ QStringList ScriptedDialogs::texts() const {
     return out;
 }
 
+QStringList ScriptedDialogs::modalTexts() const {
+    QStringList out;
+    for (const auto& m : modal) out << m.prompt;
+    return out;
+}
+
 void ScriptedDialogs::clear() {
     messages.clear();
+    modal.clear();
     inputRequests.clear();
     fileRequests.clear();
 }
@@ -47,6 +56,7 @@ static int firstButton(int style) {
 
 int ScriptedDialogs::message(const ui::MessageRequest& r) {
     messages.push_back(r);
+    if (!inNotify_) modal.push_back(r);
     if (answers.empty()) return firstButton(r.style);
     int a = answers.front();
     answers.pop_front();

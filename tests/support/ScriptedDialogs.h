@@ -26,6 +26,10 @@ public:
     std::vector<ui::FileRequest> fileRequests;
 
     QStringList texts() const;  // the prompts of every message box, in order
+    // The message boxes that held their caller until answered (ui::MsgBox),
+    // not those that hold nothing back (ui::Notify); in order.
+    std::vector<ui::MessageRequest> modal;
+    QStringList modalTexts() const;
     void clear();
 
     // Boxes that hold nothing back (ui::Notify) are recorded in `messages`
@@ -42,6 +46,7 @@ public:
 
 private:
     ui::Handler* previous_;
+    bool inNotify_ = false;
     std::vector<std::function<void()>> openBoxes_;
 };
 

@@ -131,7 +131,7 @@ TEST_F(SwellWindow, StartIsRefusedUntilSequenceCalibrationZeroAndSetPointsAreRig
               QStringList({"PLEASE SELECT SEQUENCE FIRST", "this sequence no data,cannot test",
                            "PLEASE SELECT SEQUENCE FIRST", "No calibration data, Calibrate first",
                            "Click ZERO to set a zero measurement value before starting the test",
-                           "The temperature setting must in 600. and .", "Test is not running "}));
+                           "The temperature setting must in 600 and 0", "Test is not running "}));
     EXPECT_EQ(count("TEST_INFO"), 0);
     EXPECT_EQ(w->RunState, 0);
     EXPECT_EQ(w->cmdStart->text(), "START");
@@ -157,6 +157,88 @@ TEST_F(SwellWindow, ARunWithANamesakeStoredRecordsUnderItsOwnNewTest) {
     const int points = count("TEST_RESULT");
     ASSERT_GT(points, 0);
     testing_support::ExpectRowsUnderTheNewerOnly(conn, newer, older, points, 1);
+}
+
+// A step a sequence may hold is never refused in the middle of a run. In SI
+// the sequence editor stores 316 °C as 601 °F (its box shows 316.1): the
+// pick and START take it, and the step change sends its set points like any
+// other, with no box of any kind and nothing held back.
+TEST_F(SwellWindow, AStepChangeSendsTheNextStepsSetPointsWithoutABox) {
+    gUnitSystem = 2;
+    SetUnitLabels();  // the SI limits, -18 to 316 °C
+    StoreSequence(conn, "Hot step", {SeqStep{0.05, 212, 5, 0, 10, 1000}, SeqStep{1, 601, 700, 0, 10, 2000}});
+    auto w = open(1);
+    QStringList sent;
+    w->SendHook = [&sent](const QString& frame) { sent << frame; };
+    pick(*w, "Hot step");
+    tick(*w, frameOf(212, 0, 1.0));
+    zero(*w, "10.16");  // 0.4 in.
+    ASSERT_GT(w->reply.state.SampleLength, 0);
+    {
+        AnswerSample answer({});
+        w->cmdStart->click();
+    }
+    ASSERT_EQ(w->RunState, 1) << dialogs.texts().join(";").toStdString();
+    ASSERT_EQ(sent, QStringList{QString("\x01" "212.0,01000,000.000 1\r")});
+    dialogs.clear();
+    for (int i = 0; i < 10 && w->CurStep == 1; ++i) tick(*w, frameOf(212, 1000, 1.0));
+    ASSERT_EQ(w->CurStep, 2);
+    EXPECT_EQ(w->txtTemps->text(), "316.1");
+    EXPECT_EQ(sent.last(), QString("\x01" "601.0,02000,000.000 1\r"));
+    for (int i = 0; i < 5; ++i) tick(*w, frameOf(601, 2000, 1.0));
+    EXPECT_EQ(w->RunState, 1);
+    EXPECT_EQ(w->CurStep, 2);
+    EXPECT_TRUE(dialogs.modal.empty()) << dialogs.modalTexts().join(";").toStdString();
+    EXPECT_TRUE(dialogs.messages.empty()) << dialogs.texts().join(";").toStdString();
+}
+
+// A sequence with a step the run may not hold is refused at the pick and
+// again at START (what a step may hold can change in between: the unit's Max
+// Pressure, the unit system), the message naming the step; no test starts.
+TEST_F(SwellWindow, AStepOutOfRangeIsRefusedAtThePickAndAtStartNamingTheStep) {
+    struct Case {
+        const char* name;
+        int unitSystem;
+        SeqStep second;
+        std::function<void(frmSWMTest&)> sincePick;  // nothing: refused at the pick
+        QString message;
+    } cases[] = {
+        {"the pick", 1, SeqStep{1, 650, 5, 0, 10, 1000}, nullptr,
+         "Step 2: the temperature (°F) 650 is out of range (0 to 600)."},
+        {"Start, the Max Pressure lowered", 1, SeqStep{1, 212, 5, 0, 10, 25000},
+         [](frmSWMTest& w) { w.MaxPress(20000); }, "Step 2: the pressure (psi) 25000 is out of range (0 to 20000)."},
+        {"Start, the unit system changed", 2, SeqStep{1, 601, 5, 0, 10, 1000},
+         [](frmSWMTest&) {
+             gUnitSystem = 1;
+             SetUnitLabels();
+         },
+         "Step 2: the temperature (°F) 601 is out of range (0 to 600)."},
+    };
+    int n = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        gUnitSystem = c.unitSystem;
+        SetUnitLabels();
+        const QString name = QStringLiteral("Steps %1").arg(++n);
+        StoreSequence(conn, name, {SeqStep{1, 212, 5, 0, 10, 1000}, c.second});
+        auto w = open(1);
+        tick(*w, frameOf(212, 0, 1.0));
+        zero(*w, c.unitSystem == 1 ? "0.4" : "10.16");
+        dialogs.clear();
+        pick(*w, name);
+        if (c.sincePick) {
+            EXPECT_EQ(w->SeqName, name);
+            c.sincePick(*w);
+            AnswerSample answer({});
+            w->cmdStart->click();
+            EXPECT_EQ(answer.shown, 0);
+        } else {
+            EXPECT_TRUE(w->SeqName.isEmpty());
+        }
+        EXPECT_EQ(dialogs.modalTexts(), QStringList{c.message});
+        EXPECT_EQ(w->RunState, 0);
+        EXPECT_EQ(count("TEST_INFO"), 0);
+    }
 }
 
 // A unit silent on a line that stays open: no row, no grid row and no chart
@@ -706,11 +788,15 @@ TEST_F(SwellWindow, ATripStopsTheUnitAndItsFrameAndThoseAfterItGoWithoutTheZeroi
     // take the change against, no swell shown anew.
     EXPECT_EQ(w->lbldist->text(), LengthToDisplayText(length));
     EXPECT_EQ(w->lblswell->text(), swellShown);
-    // The two frames after the trip count towards the next one.
-    EXPECT_EQ(w->reply.watch.counts.overTemperature, 2);
+    // One stop per trip: the two frames after it, over the limit still,
+    // count nothing, nor do those that follow them.
+    EXPECT_EQ(w->reply.watch.counts.overTemperature, 0);
     tick(*w, frames(7));
+    tick(*w, frames(10));
     EXPECT_EQ(dialogs.texts().size(), 1);
-    tick(*w, frames(1));
+    // Once a frame within the limit came, ten more over it trip again.
+    tick(*w, frameOf(212, 0, 2.0));
+    tick(*w, frames(10));
     EXPECT_EQ(dialogs.texts().size(), 2);
 }
 

@@ -2,7 +2,7 @@
 // simulated unit on a pseudo-terminal through the port mapping. The sensor is
 // zeroed, START's checks pass, a sequence runs on simulated time with its
 // rows stored in the swell columns, and the over-temperature trip stops the
-// unit once with its message.
+// unit once with its message, however long the readings stay over the limit.
 
 #include "SwellFixture.h"
 
@@ -135,10 +135,12 @@ TEST_F(SwellEndToEnd, ZeroStartRunAndTripAgainstTheSimulatedUnit) {
     EXPECT_EQ(w->MSFlexGrid1->TextMatrix(1, 7), "36.7");
     EXPECT_TRUE(dialogs.messages.empty());
 
-    // Ten frames over 610 °F: one stop frame, one message, also while idle.
-    unit.runOverTemperature(10, 650);
-    for (int i = 0; i < 14; ++i) ASSERT_TRUE(tick());
+    // 25 s of frames over 610 °F: one stop frame, one message, also while
+    // idle; the frames that stay over the limit after the trip send nothing more.
+    unit.runOverTemperature(25, 650);
+    for (int i = 0; i < 30; ++i) ASSERT_TRUE(tick());
     ASSERT_TRUE(unit.waitForCommands(3));
+    unit.pump(100);
     EXPECT_EQ(stops(unit), 2);
     EXPECT_EQ(dialogs.texts(), QStringList({"Temperature too high, test will be stopped "}));
 

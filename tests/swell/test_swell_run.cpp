@@ -2,8 +2,10 @@
 // is driven tick by tick on a manual clock through a stand-in for the window.
 
 #include "data/Globals.h"
+#include "data/Settings.h"
 #include "support/ManualClock.h"
 #include "support/QtPrint.h"
+#include "support/SavedGlobals.h"
 #include "support/ScriptedDialogs.h"
 #include "unitlink/UnitProtocol.h"
 #include "swell/SwellRun.h"
@@ -196,8 +198,9 @@ TEST_F(SwellRunLoop, RowsAreRecordedOnTheIntervalAndTheStepsFirstTickDiscardsInp
 
 // A unit silent on an open line leaves its last readings in place: the run
 // goes on by them (the step's end, the next step's set points), but a point
-// whose readings are more than 5 s old is not recorded; it is counted, the
-// window is told and the step time panel says so until frames come again.
+// whose readings are no longer the unit's present ones (those of its tick or
+// the tick before) is not recorded; it is counted, the window is told and
+// the step time panel says so until frames come again.
 // The first ticks of a step throw their input away; their points hold the
 // readings of the ticks before, a second or two old, and are recorded.
 TEST_F(SwellRunLoop, ASilentUnitsPointsAreNotRecordedAndTheRunGoesOn) {
@@ -224,19 +227,19 @@ TEST_F(SwellRunLoop, ASilentUnitsPointsAreNotRecordedAndTheRunGoesOn) {
     }
     EXPECT_EQ(w.CurStep, 3);
     EXPECT_EQ(w.setPointsSent, setPoints + 1);
-    // The first five seconds of the silence hold readings young enough.
-    for (double t : seconds(65, 69)) expected.push_back(t);
+    // The first second of the silence holds the readings of the tick before.
+    expected.push_back(65);
     EXPECT_EQ(w.rowTimes, expected);
-    ASSERT_EQ(w.notRecorded.size(), 54u);  // every second after those but the step's change
-    EXPECT_EQ(w.notRecorded.back(), 54);
-    EXPECT_EQ(w.panels["StepTime"], "No readings from the unit: 54 points not recorded");
+    ASSERT_EQ(w.notRecorded.size(), 58u);  // every second after it but the step's change
+    EXPECT_EQ(w.notRecorded.back(), 58);
+    EXPECT_EQ(w.panels["StepTime"], "No readings from the unit: 58 points not recorded");
 
     tick();
     EXPECT_EQ(w.panels["StepTime"], "Current Step (3) Cycle (1) Time: 00:00:05");
     while (w.RunState == kRunning) tick();
     for (double t : seconds(125, 179)) expected.push_back(t);
     EXPECT_EQ(w.rowTimes, expected);
-    EXPECT_EQ(w.PointsNotRecorded, 54);
+    EXPECT_EQ(w.PointsNotRecorded, 58);
     EXPECT_TRUE(w.messages.isEmpty());
 
     // A new run starts with no point missed.
@@ -265,17 +268,20 @@ TEST_F(SwellRunLoop, ARateBeyondTheCountersRangeRecordsNothing) {
     EXPECT_EQ(RecordIntervalOf(-1e12), std::numeric_limits<int>::min());
 }
 
-TEST_F(SwellRunLoop, NoResponseWhenNoGoodFrameCameForFiveTicks) {
-    // Idle: ticks read the port; a unit that sends nothing, or only frames
-    // that do not fit, is shown as not answering.
-    for (int i = 0; i < 10; ++i) {
-        w.input = "noise without end";
+TEST_F(SwellRunLoop, NoResponseOnceNoGoodFrameCameForMoreThanATick) {
+    // Idle, a tick a second: ticks read the port; a unit that sends only
+    // frames that do not fit is shown as not answering from the third tick.
+    for (int i = 1; i <= 3; ++i) {
+        clock.advance(1000);
+        w.input = "noise" + QString(kEnd);
         w.Tick();
+        EXPECT_EQ(w.status, i == 3 ? "No Response" : "") << i;
     }
-    EXPECT_EQ(w.status, "No Response");
+    // A good frame every other tick (the others late) is a unit answering.
     w.status.clear();
     for (int i = 0; i < 10; ++i) {
-        w.reading(100);
+        clock.advance(1000);
+        if (i % 2 == 0) w.reading(100);
         w.Tick();
     }
     EXPECT_TRUE(w.status.isEmpty());
@@ -295,6 +301,7 @@ TEST(SwellRules, PlannedEndAndHoursText) {
 }
 
 TEST(SwellRules, SetPointChecksAndFrame) {
+    const testing_support::SavedGlobals keep;
     const int saved = gUnitSystem;
     gUnitSystem = 1;
     EXPECT_EQ(SetPointFrame(250, 3000, 100, 1), QString("\x01") + "250.0,03000,100.000 1\r");
@@ -304,10 +311,10 @@ TEST(SwellRules, SetPointChecksAndFrame) {
     } cases[] = {
         {"250", "30000", "600", ""},
         {"0", "0", "-0.0001", ""},
-        {"700", "0", "0", "The temperature setting must in 600. and ."},
-        {"hot", "0", "0", "The temperature setting must in 600. and ."},
+        {"700", "0", "0", "The temperature setting must in 600 and 0"},
+        {"hot", "0", "0", "The temperature setting must in 600 and 0"},
         // Text after the number: refused, not read as its leading number.
-        {"250abc", "0", "0", "The temperature setting must in 600. and ."},
+        {"250abc", "0", "0", "The temperature setting must in 600 and 0"},
         {"250", "1000 psi", "0", "The pressure setting must in 30000 and 0. "},
         {"250", "30001", "0", "The pressure setting must in 30000 and 0. "},
         {"250", "-1", "0", "The pressure setting must in 30000 and 0. "},
@@ -317,17 +324,21 @@ TEST(SwellRules, SetPointChecksAndFrame) {
     for (const Case& c : cases)
         EXPECT_EQ(CheckSetPoints(c.temp, c.press, c.speed, 30000), QString(c.refusal)) << c.temp << c.press << c.speed;
 
-    // SI: the box holds °C and is checked against the °C limits.
+    // SI: the box holds °C and is checked against the limits of a stored
+    // step (the editor stores -18 and 316 °C as 0 and 601 °F), as the box
+    // shows them.
     gUnitSystem = 2;
+    SetUnitLabels();
     EXPECT_EQ(CheckSetPoints("300", "0", "0", 30000), QString());
-    EXPECT_EQ(CheckSetPoints("316", "0", "0", 30000), QString("The temperature setting must in 315.6 and -17.8"));
+    EXPECT_EQ(CheckSetPoints("316", "0", "0", 30000), QString());
+    EXPECT_EQ(CheckSetPoints("316.2", "0", "0", 30000), QString("The temperature setting must in 316.1 and -17.8"));
     EXPECT_EQ(TempBoxText(212.4), "100.2");
-    // A stored step at either limit, as its box shows it (600 °F is 315.6), is
+    // A stored step at either limit, as its box shows it (601 °F is 316.1), is
     // within the limits; a tenth beyond is not.
-    for (const double f : {600.0, 0.0}) EXPECT_EQ(CheckSetPoints(TempBoxText(f), "0", "0", 30000), QString()) << f;
-    EXPECT_NE(CheckSetPoints("315.7", "0", "0", 30000), QString());
+    for (const double f : {601.0, 0.0}) EXPECT_EQ(CheckSetPoints(TempBoxText(f), "0", "0", 30000), QString()) << f;
     EXPECT_NE(CheckSetPoints("-17.9", "0", "0", 30000), QString());
     gUnitSystem = 1;
+    SetUnitLabels();
     EXPECT_EQ(TempBoxText(212.4), "212.4");
     EXPECT_EQ(TempBoxText(212.4, "###0"), "212");
     // A stored temperature with many decimals still fits its box.

@@ -276,14 +276,14 @@ TEST_F(PvtReplyTest, AReadingWithoutLogarithmOrVolumeKeepsTheLastValues) {
     EXPECT_EQ(p.Density, 0);
 }
 
-TEST_F(PvtReplyTest, NoResponseOnlyAfterAWholeWatchdogPeriodWithoutAFrame) {
-    EXPECT_FALSE(p.ReplyWatchdog());  // raises the flag
-    EXPECT_TRUE(p.ReplyWatchdog());   // nothing decoded since: no response
-    parse(QStringLiteral("noise") + kEnd);  // a dropped frame is no reply
-    EXPECT_TRUE(p.ReplyWatchdog());
-    parse(frame8(72, 0));
-    EXPECT_FALSE(p.NoReplyFlag);
-    EXPECT_FALSE(p.ReplyWatchdog());
+// What the run counts as the unit heard (runloop::ReadingsAge): the frames
+// decoded, never a frame dropped.
+TEST_F(PvtReplyTest, OnlyADecodedFrameCountsAsAReply) {
+    EXPECT_EQ(parse(QString()).framesParsed, 0);
+    const PvtReplyResult noise = parse(QStringLiteral("noise") + kEnd);  // a dropped frame is no reply
+    EXPECT_TRUE(noise.frameDropped);
+    EXPECT_EQ(noise.framesParsed, 0);
+    EXPECT_EQ(parse(frame8(72, 0)).framesParsed, 1);
 }
 
 TEST_F(PvtReplyTest, TheFramesAfterATripInTheSameReadAreReadWithNoTestRunning) {

@@ -97,8 +97,14 @@ TEST(SafetyWatch, TemperatureAndPressureTripOnTheTenthFrameInARowPastTheLimit) {
         {"the tenth just past 610 °F", 30000, repeat(10, hot(610.1)), {{10, SafetyTrip::OverTemperature}}},
         {"a good frame starts the count again", 30000, repeat(9, hot(700)) + repeat(1, good) + repeat(9, hot(700)),
          {}},
-        {"after a trip the count starts again", 30000, repeat(20, hot(700)),
-         {{10, SafetyTrip::OverTemperature}, {20, SafetyTrip::OverTemperature}}},
+        // One stop per trip: the same readings go on after it and trip nothing more.
+        {"after a trip the same readings trip nothing more", 30000, repeat(30, hot(700)),
+         {{10, SafetyTrip::OverTemperature}}},
+        {"after a trip a good frame starts the count again", 30000,
+         repeat(10, hot(700)) + repeat(1, good) + repeat(10, hot(700)),
+         {{10, SafetyTrip::OverTemperature}, {21, SafetyTrip::OverTemperature}}},
+        {"after a pressure trip the same pressure trips nothing more", 20000, repeat(30, pressed(25000)),
+         {{10, SafetyTrip::OverPressure}}},
         {"the maximum + 500 itself does not count", 20000, repeat(12, pressed(20500)), {}},
         {"nine just past the maximum + 500", 20000, repeat(9, pressed(20500.1)), {}},
         {"the tenth just past the maximum + 500", 20000, repeat(10, pressed(20500.1)),
@@ -128,11 +134,42 @@ TEST(SafetyWatch, CountsRunOnFromOneParseToTheNextAndATripClearsThemAll) {
     both.press = 40000;
     both.status = 0;
     EXPECT_EQ(parse(watch, repeat(5, both), true), (Trips{{1, SafetyTrip::OverTemperature}}));
-    EXPECT_EQ(watch.counts.overTemperature, 4);  // the four after the trip
-    EXPECT_EQ(watch.counts.overPressure, 5);     // cleared by the trip before the trip frame's pressure
-    EXPECT_EQ(watch.counts.inactive, 0);         // after the trip no step runs
+    // The temperature and pressure of the trip's frame are held: the four
+    // frames after it count nothing.
+    EXPECT_EQ(watch.counts.overTemperature, 0);
+    EXPECT_EQ(watch.counts.overPressure, 0);
+    EXPECT_EQ(watch.counts.inactive, 0);  // after the trip no step runs
+    EXPECT_EQ(parse(watch, repeat(30, both), false), Trips{});
+    // A pressure beyond the limit only after the stop counts towards a trip of its own.
+    SafetyWatch later(WatchedTest::Rheology);
+    EXPECT_EQ(parse(later, repeat(10, hot(700)) + repeat(10, both), false),
+              (Trips{{10, SafetyTrip::OverTemperature}, {20, SafetyTrip::OverPressure}}));
     watch.ResetCounts();
     EXPECT_EQ(watch.counts.overTemperature + watch.counts.overPressure + watch.counts.inactive, 0);
+}
+
+// A stop of any kind (the run's ShutDown) holds the limits the last reading
+// was beyond; a reading within the limit, or a test that starts, ends the hold.
+TEST(SafetyWatch, AStopHoldsTheLimitsItsReadingsWereBeyondUntilAGoodReadingOrAStart) {
+    for (const WatchedTest kind : kAllKinds) {
+        SCOPED_TRACE(nameOf(kind));
+        Frame both = hot(700);
+        both.press = 40000;
+        SafetyWatch watch(kind);
+        // The run stopped by its pressure band on the first such frame.
+        EXPECT_EQ(parse(watch, {both}, true), Trips{});
+        watch.ResetCounts();
+        EXPECT_EQ(parse(watch, repeat(30, both), false), Trips{});
+        // A new test starts with the unit still there: the readings count again.
+        EXPECT_EQ(parse(watch, repeat(9, both), true), Trips{});
+        EXPECT_EQ(parse(watch, {both}, true), (Trips{{1, SafetyTrip::OverTemperature}}));
+        watch.ResetCounts();
+        EXPECT_EQ(parse(watch, repeat(30, both), true), Trips{});  // the same test goes on: still held
+        // Good readings between: the next run of readings trips again.
+        Frame good;
+        EXPECT_EQ(parse(watch, repeat(1, good) + repeat(10, both), false),
+                  (Trips{{11, SafetyTrip::OverTemperature}}));
+    }
 }
 
 TEST(SafetyWatch, MagnetPositionCountsTopAndBottomTogetherModuloTheirTripCounts) {
@@ -295,8 +332,9 @@ TEST(SafetyWatch, EveryKindHasItsOwnWordsForItsTrips) {
 TEST(SafetyWatch, TheRunAnswersEachTripInOrderAndKeepsWhatTheFramesAfterItCounted) {
     testing_support::ScriptedDialogs dialogs;
     SafetyWatch watch(WatchedTest::Rheology);
-    // Two trips in one parse, then three frames over the limit after them.
-    const Trips parsed = parse(watch, repeat(23, hot(700)), false);
+    // Two trips in one parse, then three frames over the limit after them:
+    // over the temperature limit, which the second trip did not hold.
+    const Trips parsed = parse(watch, repeat(10, hot(700)) + repeat(10, pressed(40000)) + repeat(3, hot(700)), false);
     ASSERT_EQ(parsed.size(), 2u);
     const std::vector<SafetyTrip> trips = {parsed[0].second, parsed[1].second};
     EXPECT_EQ(watch.counts.overTemperature, 3);
@@ -314,7 +352,7 @@ TEST(SafetyWatch, TheRunAnswersEachTripInOrderAndKeepsWhatTheFramesAfterItCounte
     };
     ReactToTrips(watch, trips, shutDown, show(true));
     EXPECT_EQ(log, QStringList({"ShutDown", "Temperature too high, test shutting down.", "ShutDown",
-                                "Temperature too high, test shutting down."}));
+                                "Pressure too high, test shutting down."}));
     EXPECT_EQ(watch.counts.overTemperature, 3);  // the three after the trips count towards the next
 
     // A window gone with a message: nothing more is done.

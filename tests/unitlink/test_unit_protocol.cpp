@@ -289,7 +289,7 @@ TEST_F(ReplyParserTest, OverTemperatureTripsOnTheTenthReplyInARow) {
     EXPECT_EQ(shutDowns, 0);
 
     std::vector<SafetyTrip> trips;
-    for (int i = 1; i <= 20; ++i) {
+    for (int i = 1; i <= 30; ++i) {
         const ReplyResult r = parse(reply8("01", 700));
         trips.insert(trips.end(), r.trips.begin(), r.trips.end());
         if (i == 10) {
@@ -298,7 +298,15 @@ TEST_F(ReplyParserTest, OverTemperatureTripsOnTheTenthReplyInARow) {
             EXPECT_EQ(parser.watch.counts.overTemperature, 0);
         }
     }
-    EXPECT_EQ(shutDowns, 2);  // again on the twentieth
+    EXPECT_EQ(shutDowns, 1);  // one stop per trip: the same readings after it trip nothing more
+    EXPECT_EQ(trips.size(), 1u);
+    // Once a reply within the limit came, ten more above it trip again.
+    parse(reply8("01", 600));
+    for (int i = 1; i <= 10; ++i) {
+        const ReplyResult r = parse(reply8("01", 700));
+        trips.insert(trips.end(), r.trips.begin(), r.trips.end());
+    }
+    EXPECT_EQ(shutDowns, 2);
     EXPECT_EQ(trips.size(), 2u);
     ASSERT_EQ(dialogs.texts(), QStringList({"Temperature too high, test shutting down.",
                                             "Temperature too high, test shutting down."}));
@@ -321,8 +329,13 @@ TEST_F(ReplyParserTest, OverPressureTripsAboveTheMaximumPlusMargin) {
     EXPECT_EQ(shutDowns, 1);
     EXPECT_EQ(dialogs.texts(), QStringList({"Pressure too high, test shutting down."}));
     EXPECT_EQ(parser.texts.txtPressure, " 20501");
-    // The trips apply also when no test runs.
+    // Beyond the limit still: held since the trip, no stop again.
+    for (int i = 0; i < 20; ++i) parse(reply8("01", 300, 100, 50, 20501));
+    EXPECT_EQ(shutDowns, 1);
+    // The trips apply also when no test runs (once a pressure within the
+    // limit ended the hold).
     gMaxPress = 30000;
+    parse(reply8("01", 300, 100, 50, 0));
     for (int i = 0; i < 10; ++i) parse(reply8("01", 300, 100, 50, 31000));
     EXPECT_EQ(shutDowns, 2);
 }
@@ -333,42 +346,33 @@ TEST_F(ReplyParserTest, ATripInOneFrameClearsEveryCountBeforeTheNextFrame) {
     EXPECT_EQ(parser.watch.counts.overTemperature, 9);
     EXPECT_EQ(parser.watch.counts.overPressure, 9);
     EXPECT_EQ(parser.watch.counts.inactive, 9);
-    // The temperature trips first; ShutDown clears the pressure count, so
-    // the same frame's pressure counts 1 and does not trip.
+    // The temperature trips first; the trip clears the pressure count and
+    // holds both limits (the frame's pressure is beyond too), so neither that
+    // frame's pressure nor the next frame counts, and no second trip follows.
     const ReplyResult r = parse(reply8("00", 700, 100, 50, 40000) + reply8("00", 700, 100, 50, 40000));
     EXPECT_EQ(r.trips, std::vector<SafetyTrip>{SafetyTrip::OverTemperature});
-    EXPECT_EQ(parser.watch.counts.overTemperature, 1);
-    EXPECT_EQ(parser.watch.counts.overPressure, 2);
+    EXPECT_EQ(parser.watch.counts.overTemperature, 0);
+    EXPECT_EQ(parser.watch.counts.overPressure, 0);
     EXPECT_EQ(parser.watch.counts.inactive, 0);  // the run state is idle after the trip
+    for (int i = 0; i < 20; ++i) EXPECT_TRUE(parse(reply8("00", 700, 100, 50, 40000)).trips.empty());
     parser.ResetCounts();
     EXPECT_EQ(parser.watch.counts.overTemperature + parser.watch.counts.overPressure + parser.watch.counts.inactive, 0);
 }
 
-TEST_F(ReplyParserTest, SilenceShowsNoResponseAndAFrameClearsIt) {
-    // The watchdog runs every fifth tick; the parser on every tick.
-    auto ticks = [&](int count, const QString& received) {
-        bool noResponse = false;
-        for (int tick = 1; tick <= count; ++tick) {
-            parse(received);
-            if (tick % 5 == 0) noResponse = parser.ReplyWatchdog() || noResponse;
-        }
-        return noResponse;
-    };
-    EXPECT_FALSE(ticks(5, QString()));
-    EXPECT_TRUE(ticks(5, QString()));            // ten silent ticks
-    EXPECT_TRUE(ticks(5, "garbage" + QString(kEnd)));  // text that holds no frame is no reply
-    EXPECT_FALSE(ticks(1, reply8("01", 300)));
-    EXPECT_FALSE(parser.mReplyPending);
-    EXPECT_FALSE(ticks(4, QString()));           // the check after the frame only raises the flag
-    EXPECT_EQ(parser.texts.txtSampleTemp, "300.0");  // the last readings stay on show
+// What the run counts as the unit heard (runloop::ReadingsAge): the frames
+// parsed. Silence and text that holds no frame parse none, and the last
+// readings stay on show.
+TEST_F(ReplyParserTest, SilenceAndGarbageParseNoFrameAndTheReadingsStay) {
+    EXPECT_EQ(parse(reply8("01", 300)).framesParsed, 1);
+    EXPECT_EQ(parse(QString()).framesParsed, 0);
+    EXPECT_EQ(parse("garbage" + QString(kEnd)).framesParsed, 0);
+    EXPECT_EQ(parser.texts.txtSampleTemp, "300.0");
 }
 
 TEST_F(ReplyParserTest, AClosedPortReadsAsSilence) {
     comm::CommPort closed;
-    parser.mReplyPending = true;
     const ReplyResult r = parser.ParseUnitReply(closed, false);
     EXPECT_EQ(r.framesParsed, 0);
-    EXPECT_TRUE(parser.mReplyPending);
     EXPECT_TRUE(dialogs.messages.empty());
 }
 
