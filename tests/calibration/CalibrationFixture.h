@@ -66,6 +66,20 @@ protected:
         return testing_support::Until(step, done, std::chrono::seconds(3));
     }
 
+    // Ticks the torque tab until its run is over (Start enabled again). The
+    // ticks are paced, a few ms apart, so that the tab's count of ticks
+    // without a calibration point (kTorqueSilentTicks) stands for time the
+    // simulated unit had to answer, also on a loaded machine; within ten
+    // seconds.
+    bool runToEnd() {
+        return testing_support::Until(
+            [&] {
+                QThread::msleep(10);
+                w->Timer1.Tick();
+            },
+            [&] { return w->cmdStart->isEnabled(); }, std::chrono::seconds(10));
+    }
+
     QTemporaryDir dir;
     testing_support::ScriptedDialogs dialogs;
     testing_support::ManualTicks ticks;

@@ -183,15 +183,11 @@ TEST_F(CalibrationWindow, HandOverOpensTheTabOnTheUnitsPort) {
 
 class TorqueTab : public CalibrationFixture {
 protected:
-    // Runs ticks of the torque timer until the run is over.
     // The unit has taken the start and run frames and answered them.
     static void settled(UnitSimulator& u) {
         ASSERT_TRUE(u.waitForCommands(2));
         QThread::msleep(30);
         u.clearCommands();
-    }
-    bool runToEnd() {
-        return until([&] { w->Timer1.Tick(); }, [&] { return w->cmdStart->isEnabled(); });
     }
 };
 
@@ -261,7 +257,7 @@ TEST_F(TorqueTab, ARunThatCannotBeFittedEndsWithTheProblemAndKeepsTheOldFit) {
         QByteArray frames;
         for (const auto& [stress, angle] : k.points) frames += UnitSimulator::torquePointFrame(stress, angle);
         u.sendRaw(frames + UnitSimulator::torqueEndFrame());
-        EXPECT_TRUE(until([&] { c.Timer1.Tick(); }, [&] { return c.cmdStart->isEnabled(); })) << k.what;
+        EXPECT_TRUE(runToEnd()) << k.what;
         EXPECT_EQ(c.CaliStatus->text(), "Calibration Completed, Problem detected. ") << k.what;
         EXPECT_TRUE(c.cmbInstName[1]->isEnabled()) << k.what;
         EXPECT_FALSE(c.MSComm1.PortOpen()) << k.what;
@@ -288,7 +284,7 @@ TEST_F(TorqueTab, GarbageAndStatusFramesAreNoPoints) {
     u.sendRaw(UnitSimulator::torquePointFrame(41, 20) + "\x08" "59,");
     ASSERT_TRUE(until([&] { c.Timer1.Tick(); }, [&] { return c.TorquePoints.size() >= 2; }));
     u.sendRaw("30\x1a" + UnitSimulator::torqueEndFrame() + "\x08" "1,1\x1a");
-    ASSERT_TRUE(until([&] { c.Timer1.Tick(); }, [&] { return c.cmdStart->isEnabled(); }));
+    ASSERT_TRUE(runToEnd());
     ASSERT_EQ(c.TorquePoints.size(), 3u);
     EXPECT_NEAR(c.FitSlope, 1.95, 1e-12);
     EXPECT_EQ(c.CaliStatus->text(), "Calibration Completed Successfully.");

@@ -27,9 +27,6 @@ const QString kSuccess = QStringLiteral("Calibration Completed Successfully.");
 
 class TorqueRuns : public CalibrationFixture {
 protected:
-    bool runToEnd() {
-        return until([&] { w->Timer1.Tick(); }, [&] { return w->cmdStart->isEnabled(); });
-    }
     // A rheology window of the unit on its port, as the test container opens it.
     std::unique_ptr<UnitWindow> unitWindowOn(int port) {
         auto window = std::make_unique<UnitWindow>(UnitWindowKind::RealTime, "frmRealTime", "Unit 2 Real Time Test",

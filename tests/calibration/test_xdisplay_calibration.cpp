@@ -76,7 +76,7 @@ TEST_F(XDisplayCalibration, TheThreeTabsAfterACalibration) {
     c.cmbInstName[1]->setCurrentIndex(0);
     c.cmbInstName_Click(1);
     c.cmdStart_Click();
-    ASSERT_TRUE(until([&] { c.Timer1.Tick(); }, [&] { return c.cmdStart->isEnabled(); }));
+    ASSERT_TRUE(runToEnd());
     ASSERT_EQ(c.TorquePoints.size(), 12u);
     EXPECT_EQ(c.CaliStatus->text(), "Calibration Completed Successfully.");
     EXPECT_EQ(c.CWGraph1->subsets(), 2);
