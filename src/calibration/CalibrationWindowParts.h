@@ -69,10 +69,11 @@ inline bool showsUnit(const QComboBox& list, int opened, const comm::CommPort& p
     return !port.PortOpen() || port.PortNumber() == ports[size_t(opened)];
 }
 
-// What a port that cannot be opened adds when a unit window holds it
-// (the registry of unit windows knows which): that window, by its caption;
-// empty when no unit window holds the device.
-QString heldByWindowNote(const QString& device);
+// What a port that cannot be opened adds when a unit window holds its device
+// (the registry of unit windows knows which): the port with its device
+// (comm::PortName) and that window, by its caption; empty when no unit
+// window holds the device.
+QString heldByWindowNote(const comm::CommPort& port);
 
 // A failure that the handler reports with its own text.
 struct HandlerError : std::runtime_error {

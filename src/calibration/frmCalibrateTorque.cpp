@@ -34,10 +34,10 @@ using namespace calibration::windowparts;
 
 const QString frmCalibrateTorque::kCaption = QStringLiteral("Calibration");
 
-QString calibration::windowparts::heldByWindowNote(const QString& device) {
-    const QString holder = UnitWindow::WindowHoldingDevice(device);
+QString calibration::windowparts::heldByWindowNote(const comm::CommPort& port) {
+    const QString holder = UnitWindow::WindowHoldingDevice(port.DevicePath());
     if (holder.isEmpty()) return QString();
-    return QStringLiteral("The port is held by the window \"") + holder +
+    return QStringLiteral("The unit's ") + port.PortName() + QStringLiteral(" is held by the window \"") + holder +
            QStringLiteral("\": close that window, then try again.");
 }
 
@@ -285,7 +285,7 @@ void frmCalibrateTorque::cmbInstName_Click(int Index) {
         ui::MsgBox(kCommMessage);
         // A unit window holding the port is named.
         if (!MSComm1.PortOpen())
-            if (const QString note = heldByWindowNote(MSComm1.DevicePath()); !note.isEmpty()) ui::MsgBox(note);
+            if (const QString note = heldByWindowNote(MSComm1); !note.isEmpty()) ui::MsgBox(note);
         return;
     }
     TabUnit[size_t(Index)] = u;

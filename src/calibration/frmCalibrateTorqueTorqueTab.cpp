@@ -103,7 +103,8 @@ void frmCalibrateTorque::cmdStart_Click() {
     try {
         // A port another tab opened for another unit is not this unit's.
         if (MSComm1.PortOpen() && !showsUnit(*cmbInstName[1], TabUnit[1], MSComm1, PortNo))
-            throw HandlerError(QStringLiteral("The port open is not the port of ") + cmbInstName[1]->currentText() +
+            throw HandlerError(QStringLiteral("The open ") + MSComm1.PortName() +
+                               QStringLiteral(" is not the port of ") + cmbInstName[1]->currentText() +
                                QStringLiteral(": choose the unit on this tab once its port is free."));
         // The port a run closed at its end (or that was let go) is opened
         // again for the unit the list shows: a second run needs no new pick.
@@ -113,7 +114,7 @@ void frmCalibrateTorque::cmdStart_Click() {
             try {
                 openUnitPort(unit);
             } catch (const comm::CommError& e) {
-                const QString note = heldByWindowNote(MSComm1.DevicePath());
+                const QString note = heldByWindowNote(MSComm1);
                 throw HandlerError(note.isEmpty() ? e.fullText() : e.fullText() + QLatin1Char('\n') + note);
             }
             TabUnit[1] = unit;

@@ -27,6 +27,20 @@ QString runLimit(const QString& what, double value, double low, double high) {
     return QStringLiteral("the %1 %2 is beyond what a run can hold (at most %3)").arg(what, CStr(value), CStr(high));
 }
 
+// A value that may be any finite number.
+QString notFinite(const QString& what, double value) {
+    return QStringLiteral("the %1 %2 is not a finite number").arg(what, CStr(value));
+}
+
+// A rate: one below 0 is refused only where it is typed as its size.
+QString rateClause(const QString& what, double value) {
+    if (std::isfinite(value) && value < 0)
+        return QStringLiteral("the %1 %2 is below 0 (a rate is typed as its size; its sign follows the change from "
+                              "the step before)")
+            .arg(what, CStr(value));
+    return notFinite(what, value);
+}
+
 QString speedName(const Limits& l) {
     return l.byShearRate ? QStringLiteral("shear rate (1/s)") : QStringLiteral("speed (rpm)");
 }
@@ -46,6 +60,9 @@ QString clause(Field field, double value, const Limits& l, double numberBefore) 
     case Field::RampSeconds: return runLimit(QStringLiteral("ramp time (sec)"), value, 0, kMaxClockSeconds);
     case Field::RampInterval: return runLimit(QStringLiteral("interval (sec)"), value, 0, kMaxClockSeconds);
     case Field::RampFlag: return QStringLiteral("the ramp flag %1 is neither 0 nor 1").arg(CStr(value));
+    case Field::Tolerance: return notFinite(QStringLiteral("temperature error (%1)").arg(l.tempUnit), value);
+    case Field::TempRate: return rateClause(QStringLiteral("temperature ramp rate (%1/min)").arg(l.tempUnit), value);
+    case Field::PressRate: return rateClause(QStringLiteral("pressure ramp rate (psi/min)"), value);
     case Field::Number:
         if (std::isfinite(value) && value == std::floor(value) && value >= 1)
             return QStringLiteral("the step number %1 is not above the number of the step before it (%2)")
@@ -86,14 +103,22 @@ Limits ShownLimits(double maxPress, bool bySR, double srFactor) {
 }
 
 bool StepMinutesFit(double minutes) { return within(minutes, 0, kMaxStepMinutes); }
+bool InsertMinutesFit(double minutes) { return within(minutes, 0, kMaxInsertMinutes); }
 bool SecondsFit(double seconds) { return within(seconds, 0, kMaxClockSeconds); }
 bool CyclesFit(double cycles) { return within(cycles, kMinCycles, kMaxCycles); }
 bool TemperatureFits(double t, const Limits& l) { return within(t, l.minTemp, l.maxTemp); }
 bool SpeedFits(double v, const Limits& l) { return within(v, kMinSpeedRpm * l.perRpm, kMaxSpeedRpm * l.perRpm); }
 bool PressureFits(double psi, const Limits& l) { return within(psi, 0, l.maxPress); }
 bool RampFlagFits(double flag) { return flag == 0 || flag == 1; }
+bool ToleranceFits(double tolerance) { return std::isfinite(tolerance); }
+bool RateFits(double rate) { return std::isfinite(rate); }
+bool TypedRateFits(double rate) { return std::isfinite(rate) && rate >= 0; }
 bool StepNumberFits(double number, double numberBefore) {
     return std::isfinite(number) && number == std::floor(number) && number >= 1 && number > numberBefore;
+}
+
+double SignedRate(double rate, double value, double valueBefore) {
+    return value < valueBefore ? -std::fabs(rate) : std::fabs(rate);
 }
 
 std::optional<Problem> CheckStep(int stepNo, const Step& s, double numberBefore, const Limits& l) {
@@ -106,6 +131,9 @@ std::optional<Problem> CheckStep(int stepNo, const Step& s, double numberBefore,
     if (!SecondsFit(s.interval)) return problem(where, Field::Interval, s.interval, l);
     if (!RampFlagFits(s.rampFlag)) return problem(where, Field::RampFlag, s.rampFlag, l);
     if (!StepNumberFits(s.number, numberBefore)) return problem(where, Field::Number, s.number, l, numberBefore);
+    if (!ToleranceFits(s.tolerance)) return problem(where, Field::Tolerance, s.tolerance, l);
+    if (!RateFits(s.tempRate)) return problem(where, Field::TempRate, s.tempRate, l);
+    if (!RateFits(s.pressRate)) return problem(where, Field::PressRate, s.pressRate, l);
     return std::nullopt;
 }
 

@@ -77,6 +77,12 @@ QString DevicePath(int portNumber, const QString& mapFolder) {
     return QStringLiteral("/dev/ttyS") + QString::number(portNumber - 1);
 }
 
+QString PortName(int portNumber, const QString& device) {
+    return QStringLiteral("port %1 (%2)")
+        .arg(portNumber)
+        .arg(device.isEmpty() ? QStringLiteral("no device") : device);
+}
+
 CommPort::CommPort() : port_(std::make_unique<QSerialPort>()) {}
 
 CommPort::~CommPort() {
@@ -86,7 +92,7 @@ CommPort::~CommPort() {
 void CommPort::PortNumber(int number) {
     if (PortOpen()) raise(ErrPortOpenOperation);
     if (number < 1 || number > kMaxPortNumber)
-        raise(ErrInvalidPortNumber, QStringLiteral("port ") + QString::number(number));
+        raise(ErrInvalidPortNumber, comm::PortName(number, QString()));
     portNumber_ = number;
 }
 
@@ -125,6 +131,8 @@ bool CommPort::PortOpen() const { return port_->isOpen(); }
 
 QString CommPort::DevicePath() const { return PortOpen() ? openDevice_ : comm::DevicePath(portNumber_, mapFolder_); }
 
+QString CommPort::PortName() const { return comm::PortName(portNumber_, DevicePath()); }
+
 // Applies the settings to the open port. Only a refused line setting counts;
 // the modem-line calls a pseudo-terminal does not support are not used.
 bool CommPort::applySettings() {
@@ -151,10 +159,10 @@ void CommPort::PortOpen(bool open) {
         return;
     }
     if (port_->isOpen())
-        raise(ErrPortAlreadyOpen, QStringLiteral("port ") + QString::number(portNumber_) + QStringLiteral(" = ") + openDevice_);
+        raise(ErrPortAlreadyOpen, comm::PortName(portNumber_, openDevice_));
 
     const QString device = comm::DevicePath(portNumber_, mapFolder_);
-    const QString what = QStringLiteral("port ") + QString::number(portNumber_) + QStringLiteral(" = ") + device;
+    const QString what = comm::PortName(portNumber_, device);
     port_->setPortName(device);
     port_->clearError();
     if (!port_->open(QIODevice::ReadWrite)) {
@@ -185,7 +193,7 @@ void CommPort::InputLen(int length) {
 }
 
 void CommPort::requireOpen() const {
-    if (!port_->isOpen()) raise(ErrPortNotOpen, QStringLiteral("port ") + QString::number(portNumber_));
+    if (!port_->isOpen()) raise(ErrPortNotOpen, PortName());
 }
 
 // Moves what the system has received for the port into the port's buffer
@@ -201,8 +209,8 @@ void CommPort::pullReceived() {
     const auto error = port_->error();
     port_->clearError();  // a poll that finds nothing reports a time-out
     if (error == QSerialPort::ReadError || error == QSerialPort::ResourceError) {
-        const QString what = QStringLiteral("port ") + QString::number(portNumber_) + QStringLiteral(" = ") +
-                             openDevice_ + QStringLiteral(": the device is no longer available");
+        const QString what =
+            comm::PortName(portNumber_, openDevice_) + QStringLiteral(": the device is no longer available");
         port_->close();
         port_->clearError();
         raise(ErrReadDevice, what);
@@ -241,8 +249,7 @@ void CommPort::Output(const QString& text) {
                                : QStringLiteral("only %1 of %2 characters were taken")
                                      .arg(bytes.size() - left)
                                      .arg(bytes.size());
-    const QString what = QStringLiteral("port ") + QString::number(portNumber_) + QStringLiteral(" = ") +
-                         openDevice_ + QStringLiteral(": ") + why;
+    const QString what = comm::PortName(portNumber_, openDevice_) + QStringLiteral(": ") + why;
     port_->close();
     port_->clearError();
     raise(ErrWriteDevice, what);

@@ -21,6 +21,10 @@
 // The mapping is read each time a port is opened, so an operator can change
 // it without restarting the application.
 //
+// A text names a port by PortName, with its device: "port 3 (/dev/ttyUSB0)"
+// ("port 0 (no device)" for a number that stands for none); so do the
+// details of the failures below.
+//
 // Failures are raised as comm::CommError with the control's classic numbers:
 //  380  "Invalid property value"  (a settings text or input length that cannot be used)
 //  8000 "Operation not valid while the port is opened"  (port number changed while open)
@@ -51,7 +55,7 @@ public:
     int number() const { return number_; }
     // The control's classic text ("Invalid port number").
     const QString& description() const { return description_; }
-    // What was tried and what the system said ("port 3 = /dev/ttyUSB0: No such file or directory").
+    // What was tried and what the system said ("port 3 (/dev/ttyUSB0): No such file or directory").
     const QString& detail() const { return detail_; }
     // The description followed by the detail in parentheses (when there is one).
     QString fullText() const;
@@ -81,6 +85,9 @@ inline constexpr const char* kPortMapFileName = "ports.txt";
 // looked for in mapFolder (none when empty); the empty text when N is out of
 // range 1 .. 255.
 QString DevicePath(int portNumber, const QString& mapFolder = QString());
+// A port as a text names it: "port 3 (/dev/ttyUSB0)", or "port 3 (no device)"
+// when the device is empty.
+QString PortName(int portNumber, const QString& device);
 
 class CommPort {
 public:
@@ -130,6 +137,8 @@ public:
 
     // The device of the open port (or the one the next open will use).
     QString DevicePath() const;
+    // This port with that device, as a text names it (comm::PortName).
+    QString PortName() const;
 
 private:
     void requireOpen() const;

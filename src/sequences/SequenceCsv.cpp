@@ -253,6 +253,9 @@ seqlimits::Step StepOf(const std::array<double, kStepFields>& f) {
     s.interval = f[8];
     s.cycles = f[9];
     s.rampFlag = f[10];
+    s.tolerance = f[3];
+    s.tempRate = f[4];
+    s.pressRate = f[7];
     return s;
 }
 

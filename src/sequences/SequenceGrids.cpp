@@ -49,9 +49,6 @@ seqlimits::Limits shown(bool bySR = false, double srFactor = 1) {
     return seqlimits::ShownLimits(gMaxPress, bySR, srFactor);
 }
 
-// The insert dialog takes a step time of at most 60000 min.
-constexpr double kMaxInsertMinutes = 60000;
-
 // A step grid row as the editor shows it.
 seqlimits::Step shownStep(const FlexGridModel& grid, int r) {
     seqlimits::Step s;
@@ -63,6 +60,9 @@ seqlimits::Step shownStep(const FlexGridModel& grid, int r) {
     s.interval = cellValue(grid, r, colInterval);
     s.cycles = cellValue(grid, r, colCycle);
     s.rampFlag = cellValue(grid, r, colRunRamp);
+    s.tolerance = cellValue(grid, r, colTempError);
+    s.tempRate = cellValue(grid, r, colTempRate);
+    s.pressRate = cellValue(grid, r, colPressRate);
     return s;
 }
 
@@ -76,6 +76,9 @@ int stepColumnOf(seqlimits::Field f) {
     case Field::Minutes: return colElapse;
     case Field::Interval: return colInterval;
     case Field::RampFlag: return colRunRamp;
+    case Field::Tolerance: return colTempError;
+    case Field::TempRate: return colTempRate;
+    case Field::PressRate: return colPressRate;
     default: return colStepNo;
     }
 }
@@ -277,6 +280,15 @@ std::optional<EntryFailure> CheckBuilderEntry(const BuilderEntry& entry, bool by
     if (!seqlimits::RampFlagFits(rampFlag))
         return EntryFailure{seqlimits::ValueMessage(Field::RampFlag, rampFlag, limits), QStringLiteral("txtRunRamp"),
                             {}};
+    // The rates are typed as their sizes, as in the insert dialog.
+    const double tempRate = Val(entry.txtTempRate);
+    if (!seqlimits::TypedRateFits(tempRate))
+        return EntryFailure{seqlimits::ValueMessage(Field::TempRate, tempRate, limits), QStringLiteral("txtTempRate"),
+                            {}};
+    const double pressRate = Val(entry.txtPressRate);
+    if (!seqlimits::TypedRateFits(pressRate))
+        return EntryFailure{seqlimits::ValueMessage(Field::PressRate, pressRate, limits),
+                            QStringLiteral("txtPressRate"), {}};
     return std::nullopt;
 }
 
@@ -312,7 +324,6 @@ void CommitStepCell(FlexGridModel& grid, const QString& text) {
         grid.TextMatrix(r, c, text);
         return;
     }
-    auto signedText = [](double magnitude, bool positive) { return CStr(positive ? magnitude : -magnitude); };
     // A cell that holds no number (empty, or text) gives no direction: the
     // signs it would decide are left as they are.
     auto holdsNumber = [&grid](int row, int col) { return StrictNumber(grid.TextMatrix(row, col)).has_value(); };
@@ -323,8 +334,8 @@ void CommitStepCell(FlexGridModel& grid, const QString& text) {
             grid.TextMatrix(r, c, text);
             return;
         }
-        const bool rising = cellValue(grid, r, valueCol) >= cellValue(grid, r - 1, valueCol);
-        grid.TextMatrix(r, c, signedText(std::fabs(Val(text)), rising));
+        const double here = cellValue(grid, r, valueCol);
+        grid.TextMatrix(r, c, CStr(seqlimits::SignedRate(Val(text), here, cellValue(grid, r - 1, valueCol))));
         return;
     }
 
@@ -336,21 +347,17 @@ void CommitStepCell(FlexGridModel& grid, const QString& text) {
         const double here = cellValue(grid, r, c);
         if (r < last && holdsNumber(r + 1, c)) {
             const double next = cellValue(grid, r + 1, c);
-            const double rate = std::fabs(cellValue(grid, r + 1, rateCol));
             // A temperature equal to the next leaves the next rate alone; a
             // pressure equal to the next counts as rising.
-            if (next > here || (!isTemp && next == here))
-                grid.TextMatrix(r + 1, rateCol, signedText(rate, true));
-            else if (next < here)
-                grid.TextMatrix(r + 1, rateCol, signedText(rate, false));
+            const double rate = cellValue(grid, r + 1, rateCol);
+            if (!(isTemp && next == here))
+                grid.TextMatrix(r + 1, rateCol, CStr(seqlimits::SignedRate(rate, next, here)));
         }
         if (holdsNumber(r - 1, c)) {
+            // Rewritten only when its sign is wrong.
             const double rate = cellValue(grid, r, rateCol);
-            const bool rising = here >= cellValue(grid, r - 1, c);
-            if (rising && rate < 0)
-                grid.TextMatrix(r, rateCol, signedText(std::fabs(rate), true));
-            else if (!rising && rate > 0)
-                grid.TextMatrix(r, rateCol, signedText(std::fabs(rate), false));
+            const double signedRate = seqlimits::SignedRate(rate, here, cellValue(grid, r - 1, c));
+            if (signedRate != rate) grid.TextMatrix(r, rateCol, CStr(signedRate));
         }
     }
     grid.Row(r);
@@ -385,18 +392,18 @@ std::optional<EntryFailure> CheckInsertEntry(const InsertEntry& e, bool srMode, 
     // The new step is one Save takes (SequenceLimits).
     const seqlimits::Limits limits = shown(srMode, srFactor);
     const double time = Val(e.txtTime);
-    if (!(seqlimits::StepMinutesFit(time) && time <= kMaxInsertMinutes))
+    if (!seqlimits::InsertMinutesFit(time))
         return EntryFailure{QStringLiteral("Invalid time input"), QStringLiteral("txtTime"),
                             QStringLiteral("Time input out of range")};
     if (!seqlimits::TemperatureFits(Val(e.txtTemp), limits))
         return EntryFailure{QStringLiteral("Invalid temperature input"), QStringLiteral("txtTemp"),
                             QStringLiteral("Temperature input out of range")};
-    if (!(Val(e.txtTempRate) >= 0))
+    if (!seqlimits::TypedRateFits(Val(e.txtTempRate)))
         return EntryFailure{QStringLiteral("Invalid TempRamp Rate input"), QStringLiteral("txtTempRate"), {}};
     if (!seqlimits::PressureFits(Val(e.txtPress), limits))
         return EntryFailure{QStringLiteral("Invalid pressure input"), QStringLiteral("txtPress"),
                             QStringLiteral("Pressure input out of range")};
-    if (!(Val(e.txtPressRate) >= 0))
+    if (!seqlimits::TypedRateFits(Val(e.txtPressRate)))
         return EntryFailure{QStringLiteral("Invalid Press Rate input"), QStringLiteral("txtPressRate"), {}};
     if (!seqlimits::SecondsFit(Val(e.txtRate)))
         return EntryFailure{QStringLiteral("Invalid data recording interval input"), QStringLiteral("txtRate"),

@@ -7,8 +7,10 @@
 //    40 the shear-ramp entries: time, shear rate or speed, interval);
 //  - their headers, the bob's shear-rate factor, the texts a stored row is
 //    shown with and the values a grid row is stored with;
-//  - the step builder, the rate-sign rule of an edited step cell, inserting,
-//    pasting and deleting steps, the checks of the step dialogs and of Save.
+//  - the step builder, the rate signs of an edited step cell (by the sign
+//    rule of SequenceLimits, SignedRate), inserting, pasting and deleting
+//    steps, the checks of the step dialogs and of Save (what a step may hold
+//    is SequenceLimits'; here are the dialogs' words and the cells).
 //
 // Grid cells hold display values: temperatures in °F (CGS, gUnitSystem 1) or
 // °C (any other value), column 5 a shear rate in 1/s (gBySR) or a speed in
@@ -108,7 +110,8 @@ struct CellFailure {
 // ("Temperature input out of range.", ...); every other value is named with
 // its step and its limits (a step time, record interval or cycle count
 // beyond what a run can hold, a ramp flag other than 0 or 1, a step number
-// that is not above the one before it).
+// that is not above the one before it, a temperature error or ramp rate that
+// is no finite number).
 std::optional<CellFailure> ValidateStepGrid(FlexGridModel& grid, bool bySR, double srFactor);
 // The ramp-define rows Save stores (down to the first empty time cell): ramp
 // time, speed or shear rate and interval as a ramp entry may hold them.
@@ -136,7 +139,9 @@ inline constexpr int kMaxBuilderSteps = 32767;
 // The builder's checks, in order: the total, then the step it builds as
 // Save takes it (SequenceLimits): temperature, pressure, cycle count (at
 // least 1) and speed in the builder's own words, then step time, record
-// interval and ramp flag named with their limits.
+// interval and ramp flag named with their limits, then the temperature and
+// pressure ramp rates, typed as sizes (0 or more, TypedRateFits), named with
+// their values.
 std::optional<EntryFailure> CheckBuilderEntry(const BuilderEntry& entry, bool bySR, double srFactor);
 // Replaces every step by BuilderStepCount identical steps numbered 1, 2, ...
 // (the caller has checked the entry).
@@ -144,12 +149,14 @@ void FillStepsFromEntry(FlexGridModel& grid, const BuilderEntry& entry);
 
 // ---- in-cell editing ---------------------------------------------------------
 
-// Writes an edited text into the step grid's current cell with the rate-sign
-// rule: in steps 2 on, the temperature and pressure ramp rates take the sign
-// of the change from the step before (a typed rate, and the rates next to an
-// edited temperature or pressure). Step 1 and the other columns take the text
-// as typed. A temperature or pressure cell that holds no number (empty, or
-// text) gives no direction: the signs it would decide stay as they are.
+// Writes an edited text into the step grid's current cell with the sign rule
+// of a rate (SequenceLimits, SignedRate): in steps 2 on, the temperature and
+// pressure ramp rates take the sign of the change from the step before (a
+// typed rate, and the rates next to an edited temperature or pressure; a
+// temperature equal to the next leaves the next rate as it is). Step 1 and
+// the other columns take the text as typed. A temperature or pressure cell
+// that holds no number (empty, or text) gives no direction: the signs it
+// would decide stay as they are.
 void CommitStepCell(FlexGridModel& grid, const QString& text);
 
 // The refusal of a text typed into a cell (typed::TypedNumber): every cell
@@ -176,8 +183,9 @@ struct InsertEntry {
 };
 // The insert dialog's checks, in order; shear-rate entry when srMode. The
 // values of the new step are those a step may hold (SequenceLimits: a cycle
-// count of at least 1, a ramp flag of 0 or 1, ...), in the dialog's words;
-// besides, its step time is at most 60000 min and its rates are not negative.
+// count of at least 1, a ramp flag of 0 or 1, rates typed as sizes, 0 or
+// more, ...), in the dialog's words; its step time has the dialog's own
+// limit, 0 to 60000 min (kMaxInsertMinutes).
 std::optional<EntryFailure> CheckInsertEntry(const InsertEntry& entry, bool srMode, double srFactor);
 NewStep NewStepOf(const InsertEntry& entry);
 

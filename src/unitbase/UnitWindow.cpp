@@ -174,15 +174,8 @@ void UnitWindow::EnableContainerEntry(int unitNumber) {
     if (UnitContainer* c = Container()) c->EnableEntry(kind_, unitNumber);
 }
 
-QString UnitWindow::PortText() const {
-    const QString device = MSComm1.DevicePath();
-    return QStringLiteral("port %1 (%2)")
-        .arg(MSComm1.PortNumber())
-        .arg(device.isEmpty() ? QStringLiteral("no device") : device);
-}
-
 QString UnitWindow::PortNotOpenMessage(const QString& refused) const {
-    return refused + QStringLiteral(": the unit's ") + PortText() +
+    return refused + QStringLiteral(": the unit's ") + MSComm1.PortName() +
            QStringLiteral(" is not open. Check the unit's cable and port setting, then close this window and add "
                           "the unit again.");
 }

@@ -159,12 +159,9 @@ public:
     void Container(UnitContainer* container);
     UnitContainer* Container() const;
 
-    // The unit's line as a message names it: "port 3 (/dev/ttyUSB0)", or
-    // "port 3 (no device)" when the number stands for none.
-    QString PortText() const;
     // The refusal of an action that needs the unit while its port is not
     // open (it failed to open, or the line went away): names the port and its
-    // device.
+    // device (MSComm1.PortName(): "port 3 (/dev/ttyUSB0)").
     QString PortNotOpenMessage(const QString& refused) const;
     // True while the unit's port is open; tests without a line may answer
     // through PortOpenHook instead.

@@ -49,6 +49,9 @@ seqlimits::Step stepOf(const RunTables& t, int s, double number) {
     step.interval = t.mStepInterval.value(s);
     step.cycles = t.mStepCycles.value(s);
     step.rampFlag = t.mStepRunRamp.value(s);
+    step.tolerance = t.mStepTempError.value(s);
+    step.tempRate = t.mStepTempRate.value(s);
+    step.pressRate = t.mStepPressRate.value(s);
     return step;
 }
 
@@ -64,6 +67,9 @@ seqlimits::Step stepOfRow(const RowArray& row) {
     step.pressure = at(8);
     step.rampFlag = at(9);
     step.cycles = at(11);
+    step.tolerance = at(5);
+    step.tempRate = at(10);
+    step.pressRate = at(12);
     return step;
 }
 
@@ -113,9 +119,9 @@ LoadedSequence LoadSequence(const QString& name, double maxPress, clsConnection*
             t.mStepInterval.append(at(7));
             t.mStepPress.append(press);
             t.mStepRunRamp.append(at(9));
-            t.mStepTempRate.append(temp < t.mStepTemp[s - 1] ? -std::fabs(at(10)) : std::fabs(at(10)));
+            t.mStepTempRate.append(seqlimits::SignedRate(at(10), temp, t.mStepTemp[s - 1]));
             t.mStepCycles.append(at(11));
-            t.mStepPressRate.append(press < t.mStepPress[s - 1] ? -std::fabs(at(12)) : std::fabs(at(12)));
+            t.mStepPressRate.append(seqlimits::SignedRate(at(12), press, t.mStepPress[s - 1]));
             note(seqlimits::CheckStep(s, step, numberBefore, limits));
             numberBefore = step.number;
             seqRamp.MoveNext();

@@ -73,7 +73,8 @@ struct LoadedSequence {
 // ramp entries only with a ramp-define record (kinds without a ramp pass
 // none). A step's temperature rate is negative when its temperature is below
 // the step before (0 °F before the first step), else positive; the pressure
-// rate likewise with the pressures. Loading stops at the first step above
+// rate likewise with the pressures (the sign rule of SequenceLimits,
+// SignedRate). Loading stops at the first step above
 // maxPress (the unit's Max Pressure; PressureTooHigh). Every step (with its
 // step number, RAMP_NO) and ramp entry is checked against what a step may
 // hold (SequenceLimits), the first that does not fit named in `problem`: a

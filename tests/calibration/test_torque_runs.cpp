@@ -75,13 +75,15 @@ TEST_F(TorqueRuns, APortAUnitWindowHoldsIsRefusedNamingThatWindowAndNoSuccessIsS
 
     // The unit's rheology window takes the port the run let go.
     const std::unique_ptr<UnitWindow> holder = unitWindowOn(3);
-    const QString note = "The port is held by the window \"Unit 2 Real Time Test\": close that window, then try again.";
+    const QString note = "The unit's port 3 (" + u.slavePath() +
+                         ") is held by the window \"Unit 2 Real Time Test\": close that window, then try again.";
     u.clearCommands();
     dialogs.clear();
     c.cmdStart_Click();
     ASSERT_EQ(dialogs.texts().size(), 2) << dialogs.texts().join("|").toStdString();
     EXPECT_EQ(dialogs.texts()[0], kComm);
-    EXPECT_TRUE(dialogs.texts()[1].startsWith("Port already open (port 3 = ")) << dialogs.texts()[1].toStdString();
+    EXPECT_TRUE(dialogs.texts()[1].startsWith("Port already open (port 3 (" + u.slavePath() + ")"))
+        << dialogs.texts()[1].toStdString();
     EXPECT_TRUE(dialogs.texts()[1].endsWith("\n" + note)) << dialogs.texts()[1].toStdString();
     EXPECT_EQ(c.CaliStatus->text(), "Calibration not started.");
     EXPECT_NE(c.CaliStatus->text(), kSuccess);

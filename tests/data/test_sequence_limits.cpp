@@ -110,7 +110,8 @@ TEST_F(SequenceLimits, AValueThatIsNoFiniteNumberNeverFits) {
     for (double v : {kNan, kInf, -kInf}) {
         SCOPED_TRACE(v);
         for (double Step::*value : {&Step::number, &Step::minutes, &Step::temperature, &Step::speed, &Step::pressure,
-                                    &Step::interval, &Step::cycles, &Step::rampFlag}) {
+                                    &Step::interval, &Step::cycles, &Step::rampFlag, &Step::tolerance,
+                                    &Step::tempRate, &Step::pressRate}) {
             Step s = fine();
             s.*value = v;
             EXPECT_TRUE(CheckStep(2, s, 1, limits));
@@ -123,7 +124,59 @@ TEST_F(SequenceLimits, AValueThatIsNoFiniteNumberNeverFits) {
         EXPECT_FALSE(StepMinutesFit(v));
         EXPECT_FALSE(SecondsFit(v));
         EXPECT_FALSE(CyclesFit(v));
+        EXPECT_FALSE(InsertMinutesFit(v));
+        EXPECT_FALSE(RateFits(v));
+        EXPECT_FALSE(TypedRateFits(v));
+        EXPECT_FALSE(ToleranceFits(v));
     }
+}
+
+TEST_F(SequenceLimits, ARampRateIsItsSizeWithTheSignOfTheChange) {
+    // Stored or shown, a rate of either sign and any size fits: the sign is
+    // the change's, not the rate's own.
+    const Limits stored = StoredLimits(30000);
+    for (double rate : {0.0, 5.0, -5.0, 1e300, -1e300}) {
+        Step s = fine();
+        s.tempRate = rate;
+        s.pressRate = rate;
+        s.tolerance = rate;
+        EXPECT_FALSE(CheckStep(2, s, 1, stored)) << rate;
+    }
+    EXPECT_EQ(CheckStep(2, [] { Step s = fine(); s.tempRate = kInf; return s; }(), 1, stored)->message,
+              "Step 2: the temperature ramp rate (°F/min) INF is not a finite number.");
+    EXPECT_EQ(CheckStep(2, [] { Step s = fine(); s.pressRate = -kInf; return s; }(), 1, stored)->message,
+              "Step 2: the pressure ramp rate (psi/min) -INF is not a finite number.");
+    EXPECT_EQ(CheckStep(2, [] { Step s = fine(); s.tolerance = kInf; return s; }(), 1, stored)->message,
+              "Step 2: the temperature error (°F) INF is not a finite number.");
+
+    // Typed as its size (the insert dialog, the step builder): 0 or more.
+    EXPECT_TRUE(TypedRateFits(0));
+    EXPECT_TRUE(TypedRateFits(2.5));
+    EXPECT_FALSE(TypedRateFits(-0.01));
+    EXPECT_EQ(ValueMessage(Field::TempRate, -5, stored),
+              "The temperature ramp rate (°F/min) -5 is below 0 (a rate is typed as its size; its sign follows the "
+              "change from the step before).");
+    units(2);
+    EXPECT_EQ(ValueMessage(Field::PressRate, -50, ShownLimits(30000)),
+              "The pressure ramp rate (psi/min) -50 is below 0 (a rate is typed as its size; its sign follows the "
+              "change from the step before).");
+    EXPECT_EQ(ValueMessage(Field::TempRate, -2, ShownLimits(30000)),
+              "The temperature ramp rate (°C/min) -2 is below 0 (a rate is typed as its size; its sign follows the "
+              "change from the step before).");
+
+    // The sign rule: below the step before, negative; level or above, positive.
+    EXPECT_EQ(SignedRate(5, 100, 150), -5);
+    EXPECT_EQ(SignedRate(-5, 100, 150), -5);
+    EXPECT_EQ(SignedRate(-5, 150, 100), 5);
+    EXPECT_EQ(SignedRate(-5, 150, 150), 5);
+    EXPECT_EQ(SignedRate(5, 0, 0), 5);
+
+    // The insert dialog's own limit of its step's time, below the run's.
+    EXPECT_TRUE(InsertMinutesFit(0));
+    EXPECT_TRUE(InsertMinutesFit(kMaxInsertMinutes));
+    EXPECT_FALSE(InsertMinutesFit(60000.5));
+    EXPECT_FALSE(InsertMinutesFit(-1));
+    EXPECT_LT(kMaxInsertMinutes, kMaxStepMinutes);
 }
 
 TEST_F(SequenceLimits, RampEntries) {

@@ -245,7 +245,7 @@ TEST_F(MultiUnitWindow, APortHeldByAnotherWindowGivesTheFormLoadErrorAndTheChild
     const ui::MessageRequest& box = dialogs.messages[0];
     EXPECT_EQ(box.title, "Form_Load Error");
     EXPECT_EQ(box.style, ui::vbExclamation);
-    EXPECT_TRUE(box.prompt.startsWith("Port already open (port 4 = ")) << box.prompt.toStdString();
+    EXPECT_TRUE(box.prompt.startsWith("Port already open (port 4 (")) << box.prompt.toStdString();
     EXPECT_TRUE(box.prompt.endsWith(") -  8005")) << box.prompt.toStdString();
 
     frmRealTime* second = m->RealTimeWindows[2];
@@ -266,7 +266,7 @@ TEST_F(MultiUnitWindow, APortHeldByAnotherWindowGivesTheFormLoadErrorAndTheChild
     m->MenuAdd[3]->setEnabled(true);
     m->MenuAdd_Click(3);
     ASSERT_EQ(dialogs.messages.size(), 2u);
-    EXPECT_EQ(dialogs.messages[1].prompt, "Invalid port number (port 0) -  8002");
+    EXPECT_EQ(dialogs.messages[1].prompt, "Invalid port number (port 0 (no device)) -  8002");
     EXPECT_FALSE(m->RealTimeWindows[3]->MSComm1.PortOpen());
 }
 

@@ -152,10 +152,33 @@ TEST(CommPortControl, OpeningAMissingDeviceFailsWithInvalidPortNumber) {
     } catch (const CommError& e) {
         EXPECT_EQ(e.number(), 8002);
         EXPECT_EQ(e.description(), "Invalid port number");
-        EXPECT_TRUE(e.detail().contains("port 7 = /dev/no-such-z3080-unit")) << e.detail().toStdString();
-        EXPECT_TRUE(e.fullText().startsWith("Invalid port number (port 7 = /dev/no-such-z3080-unit"));
+        EXPECT_TRUE(e.detail().contains("port 7 (/dev/no-such-z3080-unit)")) << e.detail().toStdString();
+        EXPECT_TRUE(e.fullText().startsWith("Invalid port number (port 7 (/dev/no-such-z3080-unit)"));
     }
     EXPECT_FALSE(port.PortOpen());
+}
+
+TEST(CommPortControl, EveryTextNamesAPortWithItsDevice) {
+    EnvGuard env("Z3080_PORT_7");
+    qputenv("Z3080_PORT_7", "/dev/no-such-z3080-unit");
+    EXPECT_EQ(comm::PortName(3, "/dev/ttyUSB0"), "port 3 (/dev/ttyUSB0)");
+    EXPECT_EQ(comm::PortName(0, ""), "port 0 (no device)");
+    CommPort port;
+    port.PortNumber(7);
+    EXPECT_EQ(port.PortName(), "port 7 (/dev/no-such-z3080-unit)");
+    // A closed port's failures name it so, and a number that stands for no device says so.
+    try {
+        port.Input();
+        FAIL() << "read a closed port";
+    } catch (const CommError& e) {
+        EXPECT_EQ(e.detail(), "port 7 (/dev/no-such-z3080-unit)");
+    }
+    try {
+        port.PortNumber(0);
+        FAIL() << "took port 0";
+    } catch (const CommError& e) {
+        EXPECT_EQ(e.fullText(), "Invalid port number (port 0 (no device))");
+    }
 }
 
 TEST(CommPortControl, ReadsAndWritesAPseudoTerminal) {
@@ -247,8 +270,8 @@ TEST(CommPortControl, AWriteTheLineDoesNotTakeIsRaisedOnceAndClosesThePort) {
             EXPECT_EQ(e.number(), comm::ErrWriteDevice);
             EXPECT_EQ(e.description(), "Error writing comm device");
             // The port, its device and the system's reason.
-            EXPECT_TRUE(e.detail().startsWith("port 7 = " + unit.slavePath() + ": ")) << e.detail().toStdString();
-            EXPECT_GT(e.detail().size(), QString("port 7 = " + unit.slavePath() + ": ").size());
+            EXPECT_TRUE(e.detail().startsWith("port 7 (" + unit.slavePath() + "): ")) << e.detail().toStdString();
+            EXPECT_GT(e.detail().size(), QString("port 7 (" + unit.slavePath() + "): ").size());
         }
         // Closed, so that the window's next polls find a closed port instead of failing again.
         EXPECT_FALSE(port.PortOpen());

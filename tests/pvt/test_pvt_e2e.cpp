@@ -476,7 +476,7 @@ TEST_F(PvtLine, AFrameTheLineDoesNotTakeStopsTheRunAndIsSaidOnce) {
         // One message: the failure, the run it ended, the unit perhaps not stopped.
         ASSERT_EQ(dialogs.texts().size(), c.byStop ? 2 : 1);  // after "Are you sure ...?"
         const QString text = dialogs.texts().last();
-        EXPECT_TRUE(text.startsWith("ERROR: 8030, Error writing comm device (port 3 = " + sim.slavePath() + ": "))
+        EXPECT_TRUE(text.startsWith("ERROR: 8030, Error writing comm device (port 3 (" + sim.slavePath() + "): "))
             << text.toStdString();
         EXPECT_TRUE(text.contains("\rThe running test \"" + QString(c.name) + "\" has stopped")) << text.toStdString();
         EXPECT_TRUE(text.endsWith("\rThe unit did not receive the last command: check that it has stopped."));

@@ -375,7 +375,7 @@ TEST_F(RealTimeWindow, AStopFrameTheLineDoesNotTakeIsAPortFailure) {
     EXPECT_EQ(w->lblActiveFlag->text(), "No Response");
     ASSERT_EQ(dialogs.messages.size(), 1u);
     const QString text = dialogs.messages[0].prompt;
-    EXPECT_TRUE(text.startsWith("ERROR: 8030, Error writing comm device (port 5 = " + unit.slavePath() + ": "))
+    EXPECT_TRUE(text.startsWith("ERROR: 8030, Error writing comm device (port 5 (" + unit.slavePath() + "): "))
         << text.toStdString();
     EXPECT_TRUE(text.contains("\rThe running test \"Run 13\" has stopped; the points recorded before are stored."));
     EXPECT_TRUE(text.endsWith("\rThe unit did not receive the last command: check that it has stopped."));
@@ -399,7 +399,7 @@ TEST_F(RealTimeWindow, APortThatGoesAwayIsReportedOnceAndTheWindowStillCloses) {
     // One message: the failure with its number, and the test it stopped.
     ASSERT_EQ(dialogs.messages.size(), 1u);
     const QString text = dialogs.messages[0].prompt;
-    EXPECT_TRUE(text.startsWith("ERROR: 8020, Error reading comm device (port 5 = ")) << text.toStdString();
+    EXPECT_TRUE(text.startsWith("ERROR: 8020, Error reading comm device (port 5 (")) << text.toStdString();
     EXPECT_TRUE(text.contains(": the device is no longer available)\r")) << text.toStdString();
     EXPECT_TRUE(text.endsWith("\rThe running test \"Run 12\" has stopped; the points recorded before are stored."))
         << text.toStdString();

@@ -20,6 +20,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <limits>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -42,6 +43,34 @@ protected:
         s.cycles = cycles;
         s.runRamp = runRamp;
         return s;
+    }
+    // Start refused with that one message, before anything is asked or stored.
+    void expectStartRefused(const QString& message) {
+        dialogs.clear();
+        AnswerTestInfo answer({});
+        w->cmdStart_Stop->click();
+        EXPECT_EQ(answer.shown, 0);
+        EXPECT_EQ(dialogs.texts(), QStringList{message});
+        EXPECT_EQ(count("TEST_INFO"), 0);
+        EXPECT_EQ(w->RunState, kIdle);
+    }
+    // The picked sequence started at 75 °F, its first step running.
+    void startRunning() {
+        dialogs.clear();
+        w->mReply.readings.mSampleTemp = 75;
+        start();
+        ASSERT_EQ(w->RunState, kStepRunning);
+    }
+    // Refresh of the running test after another program set `assignment`
+    // in the steps of sequence `name`: refused with that one message, the
+    // test still running.
+    void expectRefreshRefused(const QString& name, const QString& assignment, const QString& message) {
+        sql(QStringLiteral("UPDATE SEQUENCE_RAMP SET %1 WHERE SEQUENCE_ID = (SELECT SEQUENCE_ID FROM SEQUENCE_INFO "
+                           "WHERE SEQUENCE_NAME = '%2')")
+                .arg(assignment, name));
+        w->cmdRefresh->click();
+        EXPECT_EQ(dialogs.texts(), QStringList{message});
+        EXPECT_EQ(w->RunState, kStepRunning);
     }
 };
 
@@ -532,32 +561,73 @@ TEST_F(RunWindow, TimesAndCyclesNoRunCanHoldAreRefusedBeforeAnythingIsStored) {
     EXPECT_EQ(w->mStepCount, 1);
 
     // Tables that reach Start some other way are checked there too.
-    dialogs.clear();
     w->mSequenceName = "Good";
     w->mStepMinutes[1] = 1e12;
-    AnswerTestInfo answer({});
-    w->cmdStart_Stop->click();
-    EXPECT_EQ(answer.shown, 0);
-    EXPECT_EQ(dialogs.texts(),
-              QStringList{"Step 1: the step time (min) 1000000000000 is beyond what a run can hold (at most 71582)."});
-    EXPECT_EQ(count("TEST_INFO"), 0);
-    EXPECT_EQ(w->RunState, kIdle);
+    expectStartRefused("Step 1: the step time (min) 1000000000000 is beyond what a run can hold (at most 71582).");
 
     // Refresh of a running test whose sequence was edited beyond the limits: the run goes on unchanged.
-    dialogs.clear();
     w->mStepMinutes[1] = 10;
-    w->mReply.readings.mSampleTemp = 75;
-    start();
-    ASSERT_EQ(w->RunState, kStepRunning);
+    startRunning();
     const QString endTime = w->EndTime->text();
-    sql("UPDATE SEQUENCE_RAMP SET CYCLE_LABEL = 1e300 WHERE SEQUENCE_ID = (SELECT SEQUENCE_ID FROM SEQUENCE_INFO "
-        "WHERE SEQUENCE_NAME = 'Good')");
-    w->cmdRefresh->click();
-    EXPECT_EQ(dialogs.texts(),
-              QStringList{"Step 1: the cycle count 1E+300 is beyond what a run can hold (at most 10000)."});
+    expectRefreshRefused("Good", "CYCLE_LABEL = 1e300",
+                         "Step 1: the cycle count 1E+300 is beyond what a run can hold (at most 10000).");
     EXPECT_EQ(w->mStepCycles[1], 1);
     EXPECT_EQ(w->EndTime->text(), endTime);
-    EXPECT_EQ(w->RunState, kStepRunning);
+}
+
+TEST_F(RunWindow, ARateOrToleranceThatIsNoFiniteNumberIsRefusedAtSelectStartAndRefresh) {
+    // Stored by another program: a ramp rate or temperature error that is
+    // no finite number. A rate's own sign does not count (the run gives it
+    // the change's), so a negative one is taken.
+    const double inf = std::numeric_limits<double>::infinity();
+    StoreSequence(conn, "Good", {step(10, 75)});
+    pick("Good");
+    struct Case {
+        QString name;
+        std::function<void(SeqStep&)> change;  // of step 2
+        QString message;                       // empty: taken
+    };
+    const std::vector<Case> cases = {
+        {"Heat", [&](SeqStep& s) { s.tempRate = inf; },
+         "Step 2: the temperature ramp rate (°F/min) INF is not a finite number."},
+        {"Press", [&](SeqStep& s) { s.pressRate = -inf; },
+         "Step 2: the pressure ramp rate (psi/min) -INF is not a finite number."},
+        {"Error", [&](SeqStep& s) { s.tolerance = inf; },
+         "Step 2: the temperature error (°F) INF is not a finite number."},
+        {"Signed", [](SeqStep& s) { s.tempRate = -5, s.pressRate = -100; }, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name.toStdString());
+        SeqStep second = step(10, 150, 1000);
+        c.change(second);
+        StoreSequence(conn, c.name, {step(10, 75), second});
+        dialogs.clear();
+        pick(c.name);
+        if (c.message.isEmpty()) {
+            EXPECT_TRUE(dialogs.texts().isEmpty()) << dialogs.texts().join("|").toStdString();
+            EXPECT_EQ(w->mSequenceName, c.name);
+            EXPECT_EQ(w->mStepTempRate[2], 5);  // rising from 75 to 150 °F
+            EXPECT_EQ(w->mStepPressRate[2], 100);
+            continue;
+        }
+        EXPECT_EQ(dialogs.texts(), QStringList{c.message});
+        EXPECT_TRUE(w->mSequenceName.isEmpty());
+        EXPECT_EQ(w->lblSelectSeq->text(), "Good");
+        EXPECT_EQ(w->mStepCount, 1);
+    }
+
+    // Tables that reach Start some other way are checked there too.
+    pick("Good");
+    ASSERT_EQ(w->mSequenceName, "Good");
+    w->mStepTempRate[1] = inf;
+    expectStartRefused("Step 1: the temperature ramp rate (°F/min) INF is not a finite number.");
+
+    // Refresh of a running test whose sequence another program gave such a
+    // rate: refused, the run goes on unchanged.
+    w->mStepTempRate[1] = 0;
+    startRunning();
+    expectRefreshRefused("Good", "FEILD1 = 9e999", "Step 1: the pressure ramp rate (psi/min) INF is not a finite number.");
+    EXPECT_EQ(w->mStepPressRate[1], 0);
 }
 
 TEST_F(RunWindow, AStoredSequenceAStepMayNotHoldIsRefusedAtSelectNamingTheStepAndTheValue) {

@@ -1,19 +1,23 @@
 #pragma once
 // A fresh copy of the empty database in a scratch data folder with a settings
 // file, the shared settings of a chosen unit system and entry mode, helpers
-// that store sequences behind the editor's back and read them back, and a
-// scripted modal show for the step dialogs.
+// that store sequences behind the editor's back and read them back, a
+// scripted modal show for the step dialogs, and the texts of a step every
+// door takes for the insert dialog's and the step builder's boxes.
 
 #include "data/Globals.h"
 #include "data/Settings.h"
 #include "data/clsConnection.h"
 #include "platform/ModalShow.h"
+#include "sequences/frmInsertStep.h"
+#include "sequences/frmSetup.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TempDb.h"
 
 #include <QDialog>
 #include <QDir>
 #include <QFile>
+#include <QLineEdit>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -48,6 +52,44 @@ private:
     ui::ModalShower previous_;
     std::function<void(QDialog&)> drive_;
 };
+
+// The insert dialog's boxes with a step every door takes: 10 min, 150 °F,
+// 5 °F, 2 °F/min, 300 rpm, 1000 psi, 50 psi/min, 5 s, 1 cycle, no ramp.
+inline void FillInsertBoxes(frmInsertStep& d) {
+    d.txtTime->setText("10");
+    d.txtTemp->setText("150");
+    d.txtTempError->setText("5");
+    d.txtTempRate->setText("2");
+    d.txtShearrate->setText("300");
+    d.txtPress->setText("1000");
+    d.txtPressRate->setText("50");
+    d.txtRate->setText("5");
+    d.txtcycle->setText("1");
+    d.txtRunRamp->setText("0");
+}
+// Insert Step in the editor, its dialog's boxes filled so and `box` then
+// holding `text`, and OK pressed: whether the step was inserted.
+inline bool InsertStepWith(frmSetup& w, const QString& box, const QString& text) {
+    bool inserted = false;
+    ScriptedModal modal([&](QDialog& d) {
+        auto* dlg = qobject_cast<frmInsertStep*>(&d);
+        ASSERT_NE(dlg, nullptr);
+        FillInsertBoxes(*dlg);
+        dlg->findChild<QLineEdit*>(box)->setText(text);
+        dlg->cmdOk_Click();
+        inserted = !dlg->CancelInp();
+    });
+    w.cmdInsertStep_Click();
+    return inserted;
+}
+// The step builder's boxes with three such steps.
+inline void FillBuilderBoxes(frmSetup& w) {
+    QLineEdit* const boxes[] = {w.txtTotalSteps, w.txtStepTime, w.txtTemp,     w.txtTempError,
+                                w.txtTempRate,   w.txtSpeed,    w.txtPressure, w.txtPressRate,
+                                w.txtInterval,   w.txtCycle,    w.txtRunRamp};
+    const char* const texts[] = {"3", "10", "150", "5", "2", "300", "1000", "50", "5", "1", "0"};
+    for (size_t k = 0; k < std::size(boxes); ++k) boxes[k]->setText(texts[k]);
+}
 
 // One stored step in storage units.
 struct StoredStep {

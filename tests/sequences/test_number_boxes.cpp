@@ -90,25 +90,7 @@ TEST_F(NumberBoxes, TheInsertDialogRefusesATextThatIsNoNumberByItsBox) {
             const std::string before = cells(w->StepGrid());
             const int rows = w->StepGrid().Rows();
             dialogs.clear();
-            bool inserted = false;
-            ScriptedModal modal([&](QDialog& d) {
-                auto* dlg = qobject_cast<frmInsertStep*>(&d);
-                ASSERT_NE(dlg, nullptr);
-                dlg->txtTime->setText("10");
-                dlg->txtTemp->setText("150");
-                dlg->txtTempError->setText("5");
-                dlg->txtTempRate->setText("2");
-                dlg->txtShearrate->setText("300");
-                dlg->txtPress->setText("1000");
-                dlg->txtPressRate->setText("50");
-                dlg->txtRate->setText("5");
-                dlg->txtcycle->setText("1");
-                dlg->txtRunRamp->setText("0");
-                dlg->findChild<QLineEdit*>(b.box)->setText(t.text);
-                dlg->cmdOk_Click();
-                inserted = !dlg->CancelInp();
-            });
-            w->cmdInsertStep_Click();
+            const bool inserted = InsertStepWith(*w, b.box, t.text);
             if (!t.value) {
                 EXPECT_EQ(dialogs.texts(), QStringList{typed::NotANumberMessage(QString::fromUtf8(b.name), t.text)})
                     << what;
@@ -141,9 +123,7 @@ TEST_F(NumberBoxes, TheStepBuilderRefusesATextThatIsNoNumberByItsBox) {
         for (const Typed& t : kTexts) {
             const std::string what = boxes[i]->objectName().toStdString() + " \"" + t.text.toStdString() + "\"";
             w->cmdBuild_Click();
-            w->txtTotalSteps->setText("3");
-            const char* valid[] = {"10", "150", "5", "2", "300", "1000", "50", "5", "1", "0"};
-            for (size_t k = 0; k < std::size(boxes); ++k) boxes[k]->setText(valid[k]);
+            FillBuilderBoxes(*w);
             boxes[i]->setText(t.text);
             const std::string before = cells(w->StepGrid());
             dialogs.clear();

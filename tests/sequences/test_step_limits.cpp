@@ -1,13 +1,17 @@
 // One table of values a sequence step may not hold, refused through the one
 // rule (SequenceLimits) both ways into the editor: the CSV import refuses a
 // file holding one, naming its line and the value, and stores nothing; the
-// editor's Save refuses the same value in its grids and stores nothing.
+// editor's Save refuses the same value in its grids and stores nothing. The
+// ramp rates by the same rule at every door of the editor: typed into the
+// insert dialog or the step builder a rate is its size (0 or more), in a file
+// or a grid a number of either sign.
 
 #include "SequenceFixture.h"
 
 #include "platform/FlexGrid.h"
 #include "sequences/frmSetup.h"
 
+#include <QGroupBox>
 #include <QPushButton>
 
 using namespace testing_support;
@@ -154,5 +158,104 @@ TEST_F(StepLimits, SaveRefusesTheSameValuesAndStoresNothing) {
         }
         EXPECT_EQ(stepsOf(alpha), steps);
         EXPECT_EQ(rampEntriesOf(alpha), entries);
+    }
+}
+
+TEST_F(StepLimits, EveryDoorOfTheEditorTakesARampRateByTheOneRule) {
+    const QString typedAsSize =
+        " -5 is below 0 (a rate is typed as its size; its sign follows the change from the step before).";
+    struct Rate {
+        const char* name;
+        int field;  // its field in a step line, and its column in the step grid
+        const char* box;  // the insert dialog's
+        QString insertWords;
+        QString builderWords;
+    };
+    const Rate rates[] = {
+        {"temperature ramp rate", 4, "txtTempRate", "Invalid TempRamp Rate input",
+         "The temperature ramp rate (°F/min)" + typedAsSize},
+        {"pressure ramp rate", 7, "txtPressRate", "Invalid Press Rate input",
+         "The pressure ramp rate (psi/min)" + typedAsSize},
+    };
+    auto w = open();  // shows Alpha
+    const auto before = counts();
+    for (const Rate& r : rates) {
+        SCOPED_TRACE(r.name);
+        const auto steps = stepsOf(alpha);
+        auto gridText = [&] {
+            QStringList t;
+            for (int row = 0; row < w->StepGrid().Rows(); ++row)
+                for (int c = 0; c < w->StepGrid().Cols(); ++c) t << w->StepGrid().TextMatrix(row, c);
+            return t;
+        };
+
+        // Insert Step: -5 typed is refused in the dialog's own words, nothing inserted.
+        dialogs.clear();
+        EXPECT_FALSE(InsertStepWith(*w, r.box, "-5"));
+        EXPECT_EQ(dialogs.texts(), QStringList{r.insertWords});
+        EXPECT_EQ(w->StepGrid().Rows(), 3);
+
+        // The step builder: refused naming the value; the grid as it was.
+        w->cmdBuild_Click();
+        FillBuilderBoxes(*w);
+        QLineEdit* const rateBox = r.field == 4 ? w->txtTempRate : w->txtPressRate;
+        rateBox->setText("-5");
+        const QStringList grid = gridText();
+        dialogs.clear();
+        w->FillStepsFromEntry();
+        EXPECT_EQ(dialogs.texts(), QStringList{r.builderWords});
+        EXPECT_EQ(gridText(), grid);
+        EXPECT_FALSE(w->frameRamp->isHidden());
+        rateBox->setText("5");
+        dialogs.clear();
+        w->FillStepsFromEntry();
+        EXPECT_TRUE(dialogs.texts().isEmpty()) << dialogs.texts().join("|").toStdString();
+        w.reset();
+        w = open();
+
+        // The import: a rate that is no number is refused naming its line; a
+        // rate whose sign is not the change's is taken as it stands (a run
+        // gives it the change's sign).
+        BadValue bad{r.name, false, r.field, "1e999", {}, {}};
+        dialogs.clear();
+        dialogs.files = {writeFile(&bad)};
+        dialogs.inputs = {QString("Imported")};
+        w->cmdImport->click();
+        EXPECT_EQ(dialogs.texts(), QStringList{QStringLiteral("Cannot import - line %1 of the file holds \"1e999\", "
+                                                              "which is not a number.")
+                                                   .arg(kStepLine)});
+        EXPECT_EQ(counts(), before);
+        bad.text = "-5";
+        dialogs.clear();
+        dialogs.files = {writeFile(&bad)};
+        dialogs.inputs = {QString("Imported")};
+        w->cmdImport->click();
+        EXPECT_TRUE(dialogs.texts().isEmpty()) << dialogs.texts().join("|").toStdString();
+        const int imported = idOf("Imported");
+        ASSERT_NE(imported, 0);
+        EXPECT_EQ(scalar(QStringLiteral("SELECT %1 FROM SEQUENCE_RAMP WHERE SEQUENCE_ID = ? AND RAMP_NO = 2")
+                             .arg(r.field == 4 ? "TEMPRAMP_RATE" : "FEILD1"),
+                         {imported})
+                      .toDouble(),
+                  -5);
+        sql("DELETE FROM SEQUENCE_RAMP WHERE SEQUENCE_ID = ?", {imported});
+        sql("DELETE FROM SEQUENCE_RAMP_DEFINE WHERE SEQUENCE_ID = ?", {imported});
+        sql("DELETE FROM SEQUENCE_INFO WHERE SEQUENCE_ID = ?", {imported});
+        w.reset();
+        w = open();
+
+        // Save: a rate of either sign in the grid is stored as it is shown.
+        EXPECT_EQ(stepsOf(alpha), steps);
+        w->StepGrid().TextMatrix(2, r.field, "-5");
+        w->MarkSequenceChanged();
+        dialogs.clear();
+        w->cmdSaveChange_Click();
+        EXPECT_TRUE(dialogs.texts().isEmpty()) << dialogs.texts().join("|").toStdString();
+        EXPECT_FALSE(w->SequenceChanged());
+        EXPECT_EQ(scalar(QStringLiteral("SELECT %1 FROM SEQUENCE_RAMP WHERE SEQUENCE_ID = ? AND RAMP_NO = 2")
+                             .arg(r.field == 4 ? "TEMPRAMP_RATE" : "FEILD1"),
+                         {alpha})
+                      .toDouble(),
+                  -5);
     }
 }

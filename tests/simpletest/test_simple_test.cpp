@@ -362,7 +362,7 @@ TEST_F(SimpleTest, AFrameTheLineDoesNotTakeStopsTheTestAndIsSaidOnce) {
     for (int i = 0; i < 5; ++i) w.Timer1.Tick();
     ASSERT_EQ(dialogs.texts().size(), 1);
     const QString text = dialogs.texts()[0];
-    EXPECT_TRUE(text.startsWith("ERROR: 8030, Error writing comm device (port 5 = " + unit.slavePath() + ": "))
+    EXPECT_TRUE(text.startsWith("ERROR: 8030, Error writing comm device (port 5 (" + unit.slavePath() + "): "))
         << text.toStdString();
     EXPECT_TRUE(text.contains("\nThe simple test has been stopped."));
     EXPECT_TRUE(text.endsWith("\rThe unit did not receive the last command: check that it has stopped."));

@@ -702,7 +702,7 @@ TEST_F(SwellWindow, AStopFrameTheLineDoesNotTakeIsAPortFailure) {
     for (int i = 0; i < 5; ++i) tick(*w);
     ASSERT_EQ(dialogs.texts().size(), 2u);  // "Are you sure ...?", then the failure once
     const QString text = dialogs.texts()[1];
-    EXPECT_TRUE(text.startsWith("ERROR :Error writing comm device (port 7 = " + unit.slavePath() + ": "))
+    EXPECT_TRUE(text.startsWith("ERROR :Error writing comm device (port 7 (" + unit.slavePath() + "): "))
         << text.toStdString();
     ASSERT_FALSE(w->lblTestname->text().isEmpty());
     EXPECT_TRUE(text.contains("\rThe running test \"" + w->lblTestname->text() +

@@ -16,6 +16,8 @@
 #include "unitrun/SetPoints.h"
 #include "unitrun/SequenceRun.h"
 
+#include <limits>
+
 using namespace runloop;
 using namespace unit_tests;
 
@@ -338,6 +340,15 @@ TEST_F(SequenceLoad, AStoredValueAStepMayNotHoldIsNamedWithItsStep) {
          "Step 2: the record interval (sec) -1 is out of range (0 to 4294967)."},
         {"no cycle", [](SeqStep& s) { s.cycles = 0; }, "Step 2: the cycle count 0 is out of range (1 to 10000)."},
         {"a ramp flag of 7", [](SeqStep& s) { s.runRamp = 7; }, "Step 2: the ramp flag 7 is neither 0 nor 1."},
+        {"a temperature error that is no finite number",
+         [](SeqStep& s) { s.tolerance = std::numeric_limits<double>::infinity(); },
+         "Step 2: the temperature error (°F) INF is not a finite number."},
+        {"a temperature ramp rate that is no finite number",
+         [](SeqStep& s) { s.tempRate = std::numeric_limits<double>::infinity(); },
+         "Step 2: the temperature ramp rate (°F/min) INF is not a finite number."},
+        {"a pressure ramp rate that is no finite number",
+         [](SeqStep& s) { s.pressRate = std::numeric_limits<double>::infinity(); },
+         "Step 2: the pressure ramp rate (psi/min) INF is not a finite number."},
     };
     int n = 0;
     for (const Case& c : cases) {
