@@ -67,17 +67,16 @@ protected:
     }
 
     // Ticks the torque tab until its run is over (Start enabled again). The
-    // ticks are paced, a few ms apart, so that the tab's count of ticks
-    // without a calibration point (kTorqueSilentTicks) stands for time the
-    // simulated unit had to answer, also on a loaded machine; within ten
-    // seconds.
+    // ticks are paced 50 ms apart, so that the tab's count of ticks without a
+    // calibration point (kTorqueSilentTicks) stands for seconds the simulated
+    // unit had to answer, also on a loaded machine; within twenty seconds.
     bool runToEnd() {
         return testing_support::Until(
             [&] {
-                QThread::msleep(10);
+                QThread::msleep(50);
                 w->Timer1.Tick();
             },
-            [&] { return w->cmdStart->isEnabled(); }, std::chrono::seconds(10));
+            [&] { return w->cmdStart->isEnabled(); }, std::chrono::seconds(20));
     }
 
     QTemporaryDir dir;

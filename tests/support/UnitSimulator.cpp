@@ -289,7 +289,10 @@ void UnitSimulator::handle(const Command& c) {
     case 9: readings_.tempSetPoint = std::strtod(c.body.constData(), nullptr); break;
     case 3:  // torque calibration run
         if (!silent_ && !torqueRun_.empty()) {
-            auto at = Clock::now();
+            // A unit's first point comes a while after the run frame (the
+            // tab throws away what came before its points): never before
+            // 100 ms, also when the points follow each other at once.
+            auto at = Clock::now() + std::chrono::milliseconds(100);
             for (const auto& [stress, angle] : torqueRun_) {
                 at += std::chrono::milliseconds(torqueGapMs_);
                 queue(torquePointFrame(stress, angle), at);
