@@ -251,7 +251,9 @@ QString RheologyFormatString() {
 // loop takes at least one point and the walk ends on any data: a cycle or
 // ramp step without points gets no line (a line there could only repeat the
 // point before it, from another step or cycle, and that point would enter the
-// fit twice).
+// fit twice). The ramp-step counter starts at 0, the number of the points a
+// cycle records before its ramp (the step phase): their line stands apart
+// from the ramp's first entry, as in the live grid.
 void RheologyGridLines(const std::vector<ResultPoint>& pts, double bobRadius, GridLineSink& sink) {
     const size_t n = pts.size();
     if (n == 0) return;
@@ -266,7 +268,7 @@ void RheologyGridLines(const std::vector<ResultPoint>& pts, double bobRadius, Gr
         while (i < n && at(pts[i], RampNo) <= r) {
             j = std::max(j + 1, std::ceil(at(pts[i], CycleNo)));
             fit.clear();
-            double m = 0;
+            double m = -1;
             while (i < n && at(pts[i], RampNo) <= r && at(pts[i], CycleNo) <= j) {
                 m = std::max(m + 1, std::ceil(at(pts[i], RampStepNo)));
                 while (i < n && at(pts[i], RampNo) <= r && at(pts[i], CycleNo) <= j && at(pts[i], RampStepNo) <= m)
