@@ -753,6 +753,14 @@ void PeChart::keepCurvesApart(const QList<QAbstractAxis*>& axes, std::vector<pec
         return;
     if (!coursesTraced_) traceCourses();
     if (courses_.size() != size_t(curves_.size())) return;
+    // The layout asks again and again for the same: worked out once.
+    std::vector<double> from{pixels};
+    for (size_t k = 0; k < ticks.size(); ++k)
+        from.insert(from.end(), {ticks[k].lo, ticks[k].hi, ticks[k].step, double(movable[k])});
+    if (from == apartFrom_ && apartTicks_.size() == ticks.size()) {
+        ticks = apartTicks_;
+        return;
+    }
     QList<pechart::ScaleCourses> scales;
     QList<int> index;
     for (int k = 1; k < int(ticks.size()); ++k) {
@@ -777,11 +785,14 @@ void PeChart::keepCurvesApart(const QList<QAbstractAxis*>& axes, std::vector<pec
     const QList<pechart::LinearTicks> apart = pechart::ScalesApart(scales, pixels, intervals);
     for (qsizetype j = 0; j < index.size() && j < apart.size(); ++j)
         if (scales[j].movable) ticks[size_t(index[j])] = apart[j];
+    apartFrom_ = std::move(from);
+    apartTicks_ = ticks;
 }
 
 void PeChart::traceCourses() {
     coursesTraced_ = true;
     courses_.clear();
+    apartFrom_.clear();
     if (curves_.size() < 2 || scaling_.isEmpty() || !scaling_[0].valid) return;
     // The X range in columns, its ends inside the first and the last.
     constexpr int kColumns = 200;

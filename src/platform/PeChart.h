@@ -287,6 +287,10 @@ private:
     std::vector<pechart::CurveCourse> courses_;
     bool coursesTraced_ = false;
     void traceCourses();
+    // What keepCurvesApart last worked out, and from what (the plot's
+    // height and each scale's own ticks, over the courses traced).
+    std::vector<double> apartFrom_;
+    std::vector<pechart::LinearTicks> apartTicks_;
     QRectF shownPlot_;        // the plot area the series' points were thinned for
     bool thin_ = true;        // off while printing
     bool handOverPosted_ = false;
