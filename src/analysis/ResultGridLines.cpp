@@ -169,24 +169,33 @@ PowerLawResult AnalysePowerLaw(const std::vector<FitPoint>& fit, double bobRadiu
     const int n = int(fit.size());
     if (n < 3) return res;
 
-    // x: log10 of the shear rate; y: log10 of the apparent viscosity in cP,
-    // 100 × stress / rate, taken in logarithms so that no power can overflow.
+    // The power law stress = K x rate^n' as a line: log10 of the shear stress
+    // (dyn/cm²) on log10 of the shear rate, slope n'. Its R² is that of the
+    // stress, which the law describes: 1 for points on a power law, whatever
+    // n'. (The viscosity line of the same fit, 100 x stress / rate, has the
+    // same residuals but is flat near n' = 1, where its correlation is only
+    // the rounding of the stored values.)
     std::vector<double> x(size_t(n) + 1), y(size_t(n) + 1);
     for (int i = 1; i <= n; ++i) {
         x[size_t(i)] = fit[size_t(i - 1)].logRate;
-        y[size_t(i)] = 2 + fit[size_t(i - 1)].logStress - fit[size_t(i - 1)].logRate;
+        y[size_t(i)] = fit[size_t(i - 1)].logStress;
     }
     double slope = std::nan(""), intercept = std::nan(""), r = 0;
     LinearRegression(n, x, y, slope, intercept, r);
     if (std::isnan(slope) || std::isnan(intercept)) return res;  // all shear rates the same: no line
 
     res.fitted = true;
-    res.R2 = r * r;
-    res.nPrime = slope + 1;
-    res.intercept = intercept;
+    // A line through every point (stresses that do not vary: the regression
+    // gives r 0 for them) describes them wholly.
+    bool throughEvery = true;
+    for (int i = 1; i <= n; ++i)
+        throughEvery = throughEvery && std::abs(y[size_t(i)] - (slope * x[size_t(i)] + intercept)) <= 1e-9;
+    res.R2 = throughEvery ? 1.0 : r * r;
+    res.nPrime = slope;
+    res.intercept = 2 + intercept;  // log10 of K in cP: 100 x the stress at 1 1/s
     const double nP = res.nPrime;
-    double K = std::pow(10.0, intercept);
-    res.accepted = nP > 0.002 && nP < 5 && intercept < 32;
+    double K = std::pow(10.0, res.intercept);
+    res.accepted = nP > 0.002 && nP < 5 && res.intercept < 32;
     res.geometry = BobRadiusUsable(bobRadius);
     res.Kb = res.Ks = res.V40 = res.V100 = res.V170 = std::nan("");
 
@@ -242,7 +251,9 @@ QString RheologyFormatString() {
 // loop takes at least one point and the walk ends on any data: a cycle or
 // ramp step without points gets no line (a line there could only repeat the
 // point before it, from another step or cycle, and that point would enter the
-// fit twice).
+// fit twice). The ramp-step counter starts at 0, the number of the points a
+// cycle records before its ramp (the step phase): their line stands apart
+// from the ramp's first entry, as in the live grid.
 void RheologyGridLines(const std::vector<ResultPoint>& pts, double bobRadius, GridLineSink& sink) {
     const size_t n = pts.size();
     if (n == 0) return;
@@ -257,7 +268,7 @@ void RheologyGridLines(const std::vector<ResultPoint>& pts, double bobRadius, Gr
         while (i < n && at(pts[i], RampNo) <= r) {
             j = std::max(j + 1, std::ceil(at(pts[i], CycleNo)));
             fit.clear();
-            double m = 0;
+            double m = -1;
             while (i < n && at(pts[i], RampNo) <= r && at(pts[i], CycleNo) <= j) {
                 m = std::max(m + 1, std::ceil(at(pts[i], RampStepNo)));
                 while (i < n && at(pts[i], RampNo) <= r && at(pts[i], CycleNo) <= j && at(pts[i], RampStepNo) <= m)

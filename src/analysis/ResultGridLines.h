@@ -107,13 +107,15 @@ struct PowerLawResult {
     bool geometry = false;  // the bob radius allowed Kb, Ks and the viscosities
     double nPrime = 0;      // n'
     double intercept = 0;   // B, log10 of K in cP
-    double R2 = 0;
+    double R2 = 0;          // of log10 stress on log10 rate: 1 for points on a power law
     double K = 0, Kb = 0, Ks = 0;   // lbf·s^n/100 ft² (cP values / 478.8)
     double V40 = 0, V100 = 0, V170 = 0;  // cP
 };
 
-// Analyses a fit list of at least three points on a bob of the given radius.
-// Fewer than three points give a result that is not fitted.
+// Analyses a fit list of at least three points on a bob of the given radius:
+// the least-squares line of log10 stress on log10 rate, n' its slope and K
+// (in cP, 100 x dyn/cm²) 10 to the power of its intercept plus 2. Fewer than
+// three points give a result that is not fitted.
 PowerLawResult AnalysePowerLaw(const std::vector<FitPoint>& fit, double bobRadius);
 
 // The texts of columns 12 to 19 for an analysis: n', Kv, R², K', K' slot and

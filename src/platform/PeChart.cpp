@@ -256,6 +256,7 @@ QString PeChart::subsetLabel(int subset) const { return store_.get(SubsetLabel, 
 qint32 PeChart::subsetColor(int subset) const {
     return store_.has(SubsetColor, subset) ? store_.get(SubsetColor, subset).toInt() : defaultSubsetColor(subset);
 }
+bool PeChart::subsetJoined(int subset) const { return store_.get(SubsetJoined, subset).toBool(); }
 float PeChart::xData(int s, int p) const { return store_.pointValue(XData, s, p); }
 float PeChart::yData(int s, int p) const { return store_.pointValue(YData, s, p); }
 bool PeChart::hasXData(int s, int p) const { return store_.pointWritten(XData, s, p); }
@@ -394,7 +395,7 @@ void PeChart::redraw() {
             pen.setWidthF(1.5);
             series->setPen(pen);
             QList<QPointF> pts = drawablePoints(*this, s, pointCount, logX, logY, xRange, yr);
-            const bool line = XOnlyRises(pts);
+            const bool line = subsetJoined(s) || XOnlyRises(pts);
             if (line) {
                 series->setPointsVisible(pts.size() <= kMarkerLimit);
             } else {
@@ -462,6 +463,7 @@ void PeChart::redraw() {
     }
     legendWanted_ = seriesCount > 1;
     chart_->legend()->setVisible(legendWanted_);
+    coursesTraced_ = false;
     applyScales();
     fitAxisFonts();
     handOverPoints();
@@ -665,8 +667,13 @@ int PeChart::applyScales() {
     const QList<pechart::LinearTicks> flatTicks =
         flat.size() > 1 ? pechart::FlatScales(flatRanges, std::clamp(int(plot.height() / 34.0), 4, 10))
                         : QList<pechart::LinearTicks>();
+    // The ticks of each linear axis, worked out before any is applied: the
+    // automatic Y scales then keep their curves apart.
+    const qsizetype count = std::min(axes.size(), scaling_.size());
+    std::vector<pechart::LinearTicks> ticks(size_t(std::max<qsizetype>(count, 0)));
+    std::vector<bool> movable(ticks.size(), false);
     int changed = 0;
-    for (int k = 0; k < axes.size() && k < scaling_.size(); ++k) {
+    for (int k = 0; k < count; ++k) {
         AxisScaling& sc = scaling_[k];
         // The X axis's ends and ticks follow the width planned for the plot
         // area, not the one the chart gives it after the labels in force.
@@ -692,8 +699,7 @@ int PeChart::applyScales() {
         if (!axis) continue;
         // About one tick label per 70 pixels across and per 34 pixels up.
         const int intervals = std::clamp(int(sc.isY ? pixels / 34.0 : pixels / 70.0), 4, 10);
-        pechart::LinearTicks t;
-        double from = 0, to = 1;
+        pechart::LinearTicks& t = ticks[size_t(k)];
         if (sc.manual) {
             double lo = sc.lo, hi = sc.hi;
             if (lo > hi) std::swap(lo, hi);
@@ -702,8 +708,6 @@ int PeChart::applyScales() {
                 hi += 1.0;
             }
             t = pechart::RoundTicksWithin(lo, hi, intervals);
-            from = t.lo;
-            to = t.hi;
         } else {
             double lo = sc.valid ? sc.lo : 0.0;
             double hi = sc.valid ? sc.hi : 1.0;
@@ -715,12 +719,21 @@ int PeChart::applyScales() {
             } else if (const qsizetype slot = flat.indexOf(k); slot >= 0 && slot < flatTicks.size()) {
                 t = flatTicks[slot];
             } else {
-                if (sc.valid) std::tie(lo, hi) = pechart::WithMinimumSpan(lo, hi);
+                movable[size_t(k)] = !pechart::IsFlat(lo, hi);
+                std::tie(lo, hi) = pechart::WithMinimumSpan(lo, hi);
                 t = pechart::NiceScale(lo, hi, intervals);
             }
-            std::tie(from, to) = sc.valid ? pechart::RoomAtEnds(t.lo, t.hi, sc.lo, sc.hi, pixels, room)
-                                          : std::make_pair(t.lo, t.hi);
         }
+    }
+    keepCurvesApart(axes, ticks, movable, plot.height());
+    for (int k = 0; k < count; ++k) {
+        auto* axis = qobject_cast<QValueAxis*>(axes[k]);
+        if (!axis) continue;
+        AxisScaling& sc = scaling_[k];
+        const double pixels = sc.isY ? plot.height() : xFitWidth_ > 0 ? xFitWidth_ : plot.width();
+        const pechart::LinearTicks& t = ticks[size_t(k)];
+        double from = t.lo, to = t.hi;
+        if (!sc.manual && sc.valid) std::tie(from, to) = pechart::RoomAtEnds(t.lo, t.hi, sc.lo, sc.hi, pixels, room);
         // (the chart lays the plot area out after where the axes' labels lie,
         // hidden or not: a new range counts too)
         if (sc.roundLo != t.lo || sc.roundHi != t.hi || axis->tickInterval() != t.step ||
@@ -731,6 +744,67 @@ int PeChart::applyScales() {
         applyTicks(axis, t, from, to);
     }
     return changed;
+}
+
+void PeChart::keepCurvesApart(const QList<QAbstractAxis*>& axes, std::vector<pechart::LinearTicks>& ticks,
+                              const std::vector<bool>& movable, double pixels) {
+    // Only curves on scales of their own can be kept apart by their scales.
+    if (axes.size() < 3 || curves_.size() < 2 || std::none_of(movable.begin(), movable.end(), [](bool m) { return m; }))
+        return;
+    if (!coursesTraced_) traceCourses();
+    if (courses_.size() != size_t(curves_.size())) return;
+    // The layout asks again and again for the same: worked out once.
+    std::vector<double> from{pixels};
+    for (size_t k = 0; k < ticks.size(); ++k)
+        from.insert(from.end(), {ticks[k].lo, ticks[k].hi, ticks[k].step, double(movable[k])});
+    if (from == apartFrom_ && apartTicks_.size() == ticks.size()) {
+        ticks = apartTicks_;
+        return;
+    }
+    QList<pechart::ScaleCourses> scales;
+    QList<int> index;
+    for (int k = 1; k < int(ticks.size()); ++k) {
+        pechart::ScaleCourses sc;
+        for (qsizetype c = 0; c < curves_.size(); ++c)
+            if (curves_[c].yAxis == axes[k] && !courses_[size_t(c)].empty()) sc.curves.append(&courses_[size_t(c)]);
+        if (sc.curves.isEmpty()) continue;
+        sc.movable = movable[size_t(k)];
+        sc.ticks = ticks[size_t(k)];
+        if (auto* l = qobject_cast<QLogValueAxis*>(axes[k])) {
+            sc.log = true;
+            sc.lo = l->min();
+            sc.hi = l->max();
+        } else {
+            sc.lo = scaling_[k].lo;
+            sc.hi = scaling_[k].hi;
+        }
+        scales.append(sc);
+        index.append(k);
+    }
+    const int intervals = std::clamp(int(pixels / 34.0), 4, 10);
+    const QList<pechart::LinearTicks> apart = pechart::ScalesApart(scales, pixels, intervals);
+    for (qsizetype j = 0; j < index.size() && j < apart.size(); ++j)
+        if (scales[j].movable) ticks[size_t(index[j])] = apart[j];
+    apartFrom_ = std::move(from);
+    apartTicks_ = ticks;
+}
+
+void PeChart::traceCourses() {
+    coursesTraced_ = true;
+    courses_.clear();
+    apartFrom_.clear();
+    if (curves_.size() < 2 || scaling_.isEmpty() || !scaling_[0].valid) return;
+    // The X range in columns, its ends inside the first and the last.
+    constexpr int kColumns = 200;
+    const AxisScaling& x = scaling_[0];
+    pechart::AxisMap map;
+    map.log = x.log;
+    const double lo = x.log ? std::log10(std::max(x.lo, 1e-300)) : x.lo;
+    const double hi = x.log ? std::log10(std::max(x.hi, 1e-300)) : x.hi;
+    map.scale = hi > lo ? (kColumns - 1e-9) / (hi - lo) : 0.0;
+    map.offset = hi > lo ? -lo * map.scale : kColumns / 2.0;
+    courses_.reserve(size_t(curves_.size()));
+    for (const Curve& c : curves_) courses_.push_back(pechart::CourseOf(c.points, c.line, map, kColumns));
 }
 
 bool PeChart::shownYRange(double& lo, double& hi) const {
@@ -1194,7 +1268,7 @@ bool PeChart::redrawPoints() {
             if (k >= curves_.size()) return false;
             QList<QPointF> pts = drawablePoints(*this, s, pointCount, false, false, xRange, yr);
             // a curve that turns from a line into markers or back is drawn anew
-            if (XOnlyRises(pts) != curves_[k].line) return false;
+            if ((subsetJoined(s) || XOnlyRises(pts)) != curves_[k].line) return false;
             curves.append(std::move(pts));
         }
         yRanges.append(yr);
@@ -1217,6 +1291,7 @@ bool PeChart::redrawPoints() {
         curve.points = std::move(curves[c]);
         if (curve.line) curve.series->setPointsVisible(curve.points.size() <= kMarkerLimit);
     }
+    coursesTraced_ = false;
     // An axis whose range grows many times over would first put a label at
     // every one of its old steps: it starts from the fixed ticks instead.
     const QList<QAbstractAxis*> axes = QList<QAbstractAxis*>{xAxis_} + yAxes_;

@@ -31,13 +31,19 @@
 //   drawn without the title.
 // - The legend is placed by this control, the chart's whole width under the
 //   X axis, the chart keeping its room as a margin below.
-// - Curves that would hide one another (CoincidingCurves) are set apart: a
-//   hidden line is drawn wider than the lines over it, so that it shows as a
-//   border round them; markers drawn over hidden markers are drawn smaller.
+// - Curves on scales of their own that would lie one over another (values
+//   holding on the top of their scales, values rising together) are kept
+//   apart by their automatic scales (ScalesApart): a later one takes another
+//   round scale. Curves that would still hide one another (CoincidingCurves)
+//   are set apart: a hidden line is drawn wider than the lines over it, so
+//   that it shows as a border round them; markers drawn over hidden markers
+//   are drawn smaller.
 // - The Y scales are drawn by this control beside a plot area that leaves
 //   each the room its labels and title need (see fitAxisFonts); the Qt axes
 //   stay attached to the curves but do not show.
-// - A subset whose X does not only rise is drawn as markers (XOnlyRises).
+// - A subset whose X does not only rise is drawn as markers (XOnlyRises),
+//   unless it is joined (SubsetJoined: a plan stepping from one value to the
+//   next at one time).
 // - A long curve reaches Qt Charts thinned to what the plot area can show
 //   (ThinLine, ThinMarkers), and only once the axes, fonts and legend are
 //   laid out; the store keeps every value, and a print draws every point.
@@ -74,6 +80,7 @@ class QPrinter;
 namespace pechart {
 struct LinearTicks;
 struct CurvePixels;
+struct CurveCourse;
 }
 
 namespace pesgo {
@@ -103,6 +110,8 @@ enum Prop : int {
     YAxisColor = 213,           // colour of the working axis's main scale
     RYAxisColor = 214,          // colour of the working axis's right-hand scale
     OverlapMultiAxes = 257,     // (0) number of value axes drawn in one plot area
+    // This control's own (no number of the system's charts):
+    SubsetJoined = 5000,        // (subset) Boolean: its points joined by a line, in their order, wherever X goes
 };
 
 // Property numbers that the charts' set-ups write by value, their meaning the
@@ -141,6 +150,7 @@ public:
     double manualYMin() const;
     QString subsetLabel(int subset) const;
     qint32 subsetColor(int subset) const;  // the colour written, or the default one
+    bool subsetJoined(int subset) const;
     float xData(int subset, int point) const;  // 0 when never written
     float yData(int subset, int point) const;
     bool hasXData(int subset, int point) const;
@@ -222,6 +232,10 @@ private:
     // range) for the plot area as laid out; tells which axes changed.
     enum : int { kXChanged = 1, kYChanged = 2 };
     int applyScales();
+    // The ticks of the automatic Y scales (of axes[k], k from 1) changed
+    // where their curves would lie over those of other scales (ScalesApart).
+    void keepCurvesApart(const QList<QAbstractAxis*>& axes, std::vector<pechart::LinearTicks>& ticks,
+                         const std::vector<bool>& movable, double pixels);
     // The width the X axis's title and labels need, with fewestSteps steps or more.
     double leastXRoom(int fewestSteps) const;
     void fitAxisFonts();
@@ -276,6 +290,16 @@ private:
         int rank = 0, of = 1;      // its place among the curves it coincides with
     };
     QList<Curve> curves_;
+    // Each curve's course across the X axis in values (see ScalesApart), in
+    // the order of curves_; traced when the scales first need them after the
+    // curves took their points.
+    std::vector<pechart::CurveCourse> courses_;
+    bool coursesTraced_ = false;
+    void traceCourses();
+    // What keepCurvesApart last worked out, and from what (the plot's
+    // height and each scale's own ticks, over the courses traced).
+    std::vector<double> apartFrom_;
+    std::vector<pechart::LinearTicks> apartTicks_;
     QRectF shownPlot_;        // the plot area the series' points were thinned for
     bool thin_ = true;        // off while printing
     bool handOverPosted_ = false;

@@ -275,6 +275,186 @@ QList<QPointF> ThinMarkers(const QList<QPointF>& points, const AxisMap& x, const
     return out;
 }
 
+bool CurveCourse::empty() const {
+    return std::all_of(lo.begin(), lo.end(), [](double v) { return std::isnan(v); });
+}
+
+CurveCourse CourseOf(const QList<QPointF>& points, bool line, const AxisMap& x, int bins) {
+    CurveCourse c;
+    bins = std::max(1, bins);
+    constexpr double inf = std::numeric_limits<double>::infinity();
+    std::vector<double>& lo = c.lo;
+    std::vector<double>& hi = c.hi;
+    lo.assign(size_t(bins), inf);
+    hi.assign(size_t(bins), -inf);
+    const double last = bins - 1;
+    double px = 0, py = 0;
+    int pb = -1;  // the column of the point before, -1 after a gap
+    // A long curve read at every k-th point (and its last), some 16 a column.
+    const qsizetype n = points.size();
+    const qsizetype stride = std::max<qsizetype>(1, n / (16 * qsizetype(bins)));
+    for (qsizetype i = 0; i < n; i = i == n - 1 ? n : std::min(i + stride, n - 1)) {
+        const QPointF& p = points[i];
+        const double bx = x(p.x()), y = p.y();
+        if (!(std::abs(bx) <= 1e6) || !std::isfinite(y)) {
+            pb = -1;
+            continue;
+        }
+        const int b = int(std::clamp(std::floor(bx), 0.0, last));
+        lo[size_t(b)] = std::min(lo[size_t(b)], y);
+        hi[size_t(b)] = std::max(hi[size_t(b)], y);
+        if (line && pb >= 0 && (b > pb + 1 || b < pb - 1)) {
+            // the columns between the two points' own: the line's values across each
+            const double slope = (y - py) / (bx - px);
+            for (int k = std::min(pb, b) + 1; k < std::max(pb, b); ++k) {
+                const double ya = py + slope * (k - px), yb = py + slope * (k + 1 - px);
+                lo[size_t(k)] = std::min({lo[size_t(k)], ya, yb});
+                hi[size_t(k)] = std::max({hi[size_t(k)], ya, yb});
+            }
+        }
+        px = bx;
+        py = y;
+        pb = b;
+    }
+    for (int k = 0; k < bins; ++k)
+        if (lo[size_t(k)] > hi[size_t(k)]) lo[size_t(k)] = hi[size_t(k)] = std::numeric_limits<double>::quiet_NaN();
+    return c;
+}
+
+namespace {
+
+// Where a scale puts values, in pixels from its bottom.
+struct HeightMap {
+    double a = 0, b = 1;
+    bool log = false;
+    double pixels = 1;
+    double operator()(double v) const {
+        const double t = log ? (v > 0 ? std::log10(v) : a) : v;
+        return b > a ? (t - a) / (b - a) * pixels : pixels / 2;
+    }
+};
+
+using Placed = std::vector<std::pair<const CurveCourse*, HeightMap>>;
+
+// How much curves under a map lie over placed curves: the columns of the
+// stretches in which they run (each a line no more than four times `near`
+// high in the column) within `near` pixels of one for a twentieth of
+// the X axis or more, where those make a tenth of the columns they reach or
+// more (curves that cross meet for a few columns), and each column in which
+// one of them runs along an end of the plot (within twice `near`) together
+// with a placed curve (curves do not cross there). 0 when they lie over
+// none.
+double overlap(const QList<const CurveCourse*>& mine, const HeightMap& m, const Placed& placed, double near) {
+    int reached = 0, along = 0, ends = 0;
+    const double top = m.pixels - 2 * near;
+    for (const CurveCourse* c : mine) {
+        const int columns = int(c->lo.size());
+        const int longRun = std::max(2, columns / 20);
+        int run = 0;
+        for (int b = 0; b <= columns; ++b) {
+            bool isClose = false;
+            if (b < columns && !std::isnan(c->lo[size_t(b)])) {
+                ++reached;
+                const double y0 = m(c->lo[size_t(b)]), y1 = m(c->hi[size_t(b)]);
+                bool atEnd = false;
+                for (const auto& [other, om] : placed) {
+                    if (size_t(b) >= other->lo.size() || std::isnan(other->lo[size_t(b)])) continue;
+                    const double z0 = om(other->lo[size_t(b)]), z1 = om(other->hi[size_t(b)]);
+                    // (a column a curve crosses steeply, or fills with its
+                    // noise, is no stretch along another)
+                    if (y1 - y0 > 4 * near || z1 - z0 > 4 * near) continue;
+                    if (!(y0 <= z1 + near && z0 <= y1 + near)) continue;
+                    isClose = true;
+                    atEnd = atEnd || (y1 <= 2 * near && z1 <= 2 * near) || (y0 >= top && z0 >= top);
+                }
+                ends += atEnd ? 1 : 0;
+            }
+            if (isClose) {
+                ++run;
+            } else {
+                if (run >= longRun) along += run;
+                run = 0;
+            }
+        }
+    }
+    return ends + (reached > 0 && 10 * along >= reached ? along : 0);
+}
+
+// The round scales a curve's values may take besides its own, the tighter
+// first, then those nearer its own.
+std::vector<LinearTicks> otherScales(double lo, double hi, const LinearTicks& own, int maxIntervals) {
+    std::vector<LinearTicks> out;
+    const double span = hi - lo, ownSpan = own.hi - own.lo;
+    if (!(span > 0) || !(ownSpan > 0) || !std::isfinite(span) || !std::isfinite(ownSpan)) return out;
+    const int fewest = std::min(3, maxIntervals);
+    forEachStep(span, maxIntervals, [&](double step) {
+        for (int n = fewest; n <= maxIntervals; ++n) {
+            const double width = n * step;
+            if (width < span * (1 - kEps) || width > 2.5 * ownSpan * (1 + kEps)) continue;
+            const double below = std::floor(lo / step + kEps);
+            for (int j = 0; j <= n; ++j) {
+                const double a = (below - j) * step, b = a + width;
+                if (a > lo + kEps * step || b < hi - kEps * step) continue;
+                if ((lo >= 0 && a < -kEps * step) || (hi <= 0 && b > kEps * step)) continue;
+                out.push_back(LinearTicks{a, b, a, step, StepDecimals(step)});
+            }
+        }
+    });
+    // Labels no wider than its own: the room laid out beside the plot area
+    // stays enough.
+    const auto widest = [](const LinearTicks& t) {
+        return std::max(QString::number(t.lo, 'f', t.decimals).size(), QString::number(t.hi, 'f', t.decimals).size());
+    };
+    const qsizetype ownWidth = widest(own);
+    out.erase(std::remove_if(out.begin(), out.end(), [&](const LinearTicks& t) { return widest(t) > ownWidth; }),
+              out.end());
+    const auto offset = [&](const LinearTicks& t) { return std::abs(t.lo - own.lo) + std::abs(t.hi - own.hi); };
+    std::stable_sort(out.begin(), out.end(), [&](const LinearTicks& x, const LinearTicks& y) {
+        const double wx = x.hi - x.lo, wy = y.hi - y.lo;
+        if (std::abs(wx - wy) > kEps * std::max(wx, wy)) return wx < wy;
+        return offset(x) < offset(y);
+    });
+    return out;
+}
+
+}  // namespace
+
+QList<LinearTicks> ScalesApart(const QList<ScaleCourses>& scales, double pixels, int maxIntervals, double near) {
+    QList<LinearTicks> out;
+    for (const ScaleCourses& s : scales) out.append(s.ticks);
+    if (scales.size() < 2 || !(pixels > 0)) return out;
+    const auto mapOf = [&](const ScaleCourses& s, const LinearTicks& t) {
+        if (s.log) return HeightMap{s.lo > 0 ? std::log10(s.lo) : 0.0, s.hi > 0 ? std::log10(s.hi) : 1.0, true, pixels};
+        return HeightMap{t.lo, t.hi, false, pixels};
+    };
+    Placed placed;
+    const auto place = [&](qsizetype k) {
+        const HeightMap m = mapOf(scales[k], out[k]);
+        for (const CurveCourse* c : scales[k].curves) placed.emplace_back(c, m);
+    };
+    for (qsizetype k = 0; k < scales.size(); ++k)
+        if (!scales[k].movable) place(k);
+    for (qsizetype k = 0; k < scales.size(); ++k) {
+        const ScaleCourses& s = scales[k];
+        if (!s.movable) continue;
+        double least = placed.empty() ? 0.0 : overlap(s.curves, mapOf(s, out[k]), placed, near);
+        if (least > 0) {
+            // the first of the least overlap (where the curves meet at an
+            // end of every scale, as values rising from 0 together)
+            for (const LinearTicks& t : otherScales(s.lo, s.hi, s.ticks, maxIntervals)) {
+                const double o = overlap(s.curves, mapOf(s, t), placed, near);
+                if (o < least) {
+                    least = o;
+                    out[k] = t;
+                    if (o == 0) break;
+                }
+            }
+        }
+        place(k);
+    }
+    return out;
+}
+
 QList<Coinciding> CoincidingCurves(const QList<CurvePixels>& curves, double width, double height) {
     QList<Coinciding> out(curves.size());
     // Compared in cells of two by two pixels, up to 32 curves (one bit each).

@@ -9,6 +9,7 @@
 #include <QPointF>
 #include <QString>
 #include <utility>
+#include <vector>
 
 class QAbstractAxis;
 
@@ -86,6 +87,50 @@ struct ScaleTick {
 QList<ScaleTick> ScaleTicks(QAbstractAxis* axis);
 // Digits after the point that show every multiple of step exactly (at most 6).
 int StepDecimals(double step);
+
+// The course of a curve across the plot, coarse: in each of `bins` equal
+// columns of the X axis (X mapped by `x` onto 0 .. bins), the lowest and the
+// highest value the curve takes there; a line through the points takes the
+// values between two points in the columns it crosses. A column the curve
+// does not reach holds NaN in both. A curve of many points is read at every
+// k-th point and its last, some 16 points a column: a coarse course.
+struct CurveCourse {
+    std::vector<double> lo, hi;
+    bool empty() const;
+};
+CurveCourse CourseOf(const QList<QPointF>& points, bool line, const AxisMap& x, int bins);
+
+// Automatic scales that keep curves apart. Curves on scales of their own
+// (on other Y axes, or on the right-hand scale of one) lie one over another
+// where their scales put their values at one height: values that hold at
+// round numbers sit on the top of every scale that ends there, and values
+// that rise together (a speed, its shear rate and stress) on the same
+// heights all along. Each scale is given with the courses of its curves, the
+// ticks it takes by itself (or the range a scale that may not move runs over,
+// a log scale's decades) and whether it may take other ticks: an automatic
+// linear scale of values that are not nearly constant. Curves lie over others
+// where they run within `near` pixels of them (the plot `pixels` high) for a
+// twentieth of the X axis or more, such stretches making a tenth of their
+// course (curves that cross meet for a few columns; a column a curve crosses
+// steeply or fills with its noise does not count), and wherever they run
+// along an end of the plot together (curves do not cross there). The scales
+// that may not move are placed first; then, in drawing order, each scale that
+// may takes its own ticks when its curves lie over none of those placed, and
+// otherwise the round scale that leaves them the least over them, the
+// tighter first: 3 to maxIntervals steps of NiceScale's sizes, ending at
+// whole steps round its values, at most two and a half times its own span,
+// not below 0 for values that are not negative nor above 0 for values that
+// are not positive, and with labels no wider than its own. Returns the ticks
+// of every scale.
+struct ScaleCourses {
+    QList<const CurveCourse*> curves;
+    LinearTicks ticks;        // its own ticks (or the range of a manual scale)
+    bool movable = false;     // an automatic linear scale
+    bool log = false;         // a log scale running from lo to hi
+    double lo = 0, hi = 1;    // the values' range (a log scale: its ends)
+};
+QList<LinearTicks> ScalesApart(const QList<ScaleCourses>& scales, double pixels, int maxIntervals,
+                               double near = 4);
 
 // Curves that would hide one another. Each curve is given as drawn, in
 // drawing order (the later drawn over the earlier): its points in pixels of

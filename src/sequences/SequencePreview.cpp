@@ -1,8 +1,10 @@
 #include "sequences/SequencePreview.h"
 
+#include "data/Globals.h"
 #include "data/Numbers.h"
 #include "data/Units.h"
 #include "platform/PeChart.h"
+#include "sequences/SequenceGrids.h"
 
 #include <algorithm>
 #include <cmath>
@@ -137,12 +139,18 @@ void Initial_Chart_All(PeChart& g) {
     g.setProp(OverlapMultiAxes, 0, qint16(3));
     for (int s = 0; s < 3; ++s) g.setProp(134, s, qint16(5));
     for (int s = 0; s < 3; ++s) g.setProp(SubsetColor, s, colours[s]);
+    // A plan: each quantity steps from one value to the next at one time,
+    // drawn as the line through its points.
+    for (int s = 0; s < 3; ++s) g.setProp(SubsetJoined, s, true);
     g.setProp(64, true);
+    // Each scale titled with its quantity and unit, as the step grid heads them.
+    const QString titles[3] = {seqgrid::StepSpeedHeader(gBySR), QStringLiteral("Temperature ") + gTempLabel,
+                               QStringLiteral("Pressure ") + gPressLabel};
     for (int k = 0; k < 3; ++k) {
         g.setProp(WorkingAxis, qint16(k));
         g.setProp(XAxisLabel, "Time (min)");
         g.setProp(YAxisColor, colours[k]);
-        g.setProp(YAxisLabel, "");
+        g.setProp(YAxisLabel, titles[k]);
     }
     g.setProp(MainTitle, "");
     g.setProp(SubTitle, "");

@@ -41,8 +41,10 @@ constexpr int kMaxPoints = 32767;
 std::optional<QVector<ProfilePoint>> BuildProfile(const SequenceGridTexts& grids);
 
 // The preview's base state: an empty chart with the subsets "Shear Rate"
-// (green), "Temperature" (red) and "Pressure" (dark blue) on three Y axes and
-// the X axis titled "Time (min)".
+// (green), "Temperature" (red) and "Pressure" (dark blue) on three Y axes,
+// each drawn as a line and its axis titled with its quantity and unit (the
+// step grid's "Shear Rate (1/s)" or "Speed (RPM)", "Temperature " and
+// gTempLabel, "Pressure " and gPressLabel), and the X axis titled "Time (min)".
 void Initial_Chart_All(PeChart& chart);
 
 // Writes the points (X the minutes, Y the three values, as singles) and redraws.

@@ -330,6 +330,46 @@ TEST_F(ChartKinds, TheFirstPvtAndSwellChartsShowEveryCurve) {
     }
 }
 
+// The rheology time chart draws viscosity, pressure and temperature on
+// scales of their own: readings that hold at round values (2000 psi and
+// 150 °F on the tops of their scales) or that rise together once lay on one
+// another, the pressure's hold wholly under the temperature's. Each curve's
+// points can be seen.
+TEST_F(ChartKinds, TheRheologyTimeChartShowsEveryCurvesPoints) {
+    struct Case {
+        const char* name;
+        qint32 id;
+        std::function<Row(int)> row;
+    } cases[] = {
+        {"pressure and temperature reach 2000 psi and 150 F and hold", 41,
+         [](int i) {
+             return Row{60.0 * i, std::min(150.0, 80 + 7.0 * i), std::min(2000.0, 400.0 * i), 100,
+                        50 + 20 * std::sin(i * 0.3), 0};
+         }},
+        {"everything holds still", 42, [](int i) { return Row{60.0 * i, 150, 2000, 100, 50, 0}; }},
+        {"everything rises together", 43,
+         [](int i) { return Row{60.0 * i, 80 + 1.0 * i, 1000 + 10.0 * i, 100, 40 + 0.5 * i, 0}; }},
+    };
+    host.window.resize(1100, 1400);
+    host.window.show();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<Row> rows;
+        for (int i = 0; i <= 100; ++i) rows.push_back(c.row(i));
+        addRows(c.id, rows);
+        openTest(c.name, c.id, 0);
+        charts->opt2D_Click();  // as opening the test does: its first chart
+        QApplication::processEvents();
+        const std::vector<testing_support::LegendEntry> entries = testing_support::LegendEntries(g);
+        const std::vector<testing_support::PointsShown> shown = testing_support::CurvePointsShown(g);
+        ASSERT_EQ(entries.size(), 3u);
+        for (size_t k = 0; k < entries.size(); ++k) {
+            EXPECT_EQ(shown[k].points, 101) << entries[k].name.toStdString();
+            EXPECT_GE(shown[k].seen, 0.9) << entries[k].name.toStdString();
+        }
+    }
+}
+
 TEST_F(ChartKinds, SwellSingleCurvesAndOnlyTheTimeCurveIsSorted) {
     openSwell();
     charts->opt2D_Click();

@@ -3,9 +3,10 @@
 // stored tests (a 102-minute rheology test with a nearly constant pressure,
 // look-alike names, a PVT and a swell test), the main window with each opened
 // and its charts, the open-test dialog, the overlap chooser, the search, the
-// test information dialog and the sequence editor. Every picture goes to
-// build/screenshots/screen-*.png; what can be checked without looking (no axis
-// text cut short, whole names in the lists) is checked here.
+// test information dialog and the sequence editor with a previewed sequence.
+// Every picture goes to build/screenshots/screen-*.png; what can be checked
+// without looking (no axis text cut short, whole names in the lists) is
+// checked here.
 
 #include "mainwindow/MainWindowFixture.h"
 
@@ -234,6 +235,23 @@ TEST_F(XDisplayScreens, TestInformationDialogAndSequenceEditor) {
         setup->resize(size.width, size.height);
         settle();
         grab(*setup, QStringLiteral("sequence-editor-") + size.tag(), false);
+        {
+            // A sequence of two steps with a shear ramp, the pressure at its
+            // highest in the second, previewed.
+            FlexGridModel& steps = setup->StepGrid();
+            const QStringList rows[] = {{"1", "10", "150", "3", "5", "100", "2000", "500", "10", "2", "1"},
+                                        {"2", "10", "250", "3", "5", "300", "3000", "500", "10", "1", "1"}};
+            steps.Rows(3);
+            for (int r = 0; r < 2; ++r)
+                for (int c = 0; c < rows[r].size(); ++c) steps.TextMatrix(r + 1, c, rows[r][c]);
+            FlexGridModel& ramps = setup->RampDefineGrid();
+            const QStringList entries[] = {{"60", "300", "10"}, {"60", "200", "10"}, {"60", "100", "10"}, {"60", "50", "10"}};
+            for (int r = 0; r < 4; ++r)
+                for (int c = 0; c < 3; ++c) ramps.TextMatrix(r + 1, c, entries[r][c]);
+            setup->cmdUpdateChart->click();
+            grab(*setup, QStringLiteral("sequence-preview-") + size.tag(), false);
+            EXPECT_EQ(setup->Pesgo1->cutAxisTexts(), QStringList());
+        }
         setup->cmdBuild->click();
         grab(*setup, QStringLiteral("sequence-builder-") + size.tag(), false);
         setup->close();

@@ -3,7 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <functional>
+#include <string>
 #include <utility>
 
 #include "platform/PeChartScale.h"
@@ -205,5 +208,70 @@ TEST(PeChartScale, CurvesUnderOthersAreFound) {
     for (const Case& k : cases) {
         SCOPED_TRACE(k.name);
         EXPECT_EQ(pechart::CoincidingCurves(k.curves, 400, 300), k.want);
+    }
+}
+
+// Curves on scales of their own that would lie on one another (holding on
+// the tops of their scales, rising together) are kept apart by the later
+// scale's other round ticks, or, where it may not move, by the earlier's;
+// curves that only cross, and a curve over a noisy band, keep their own.
+TEST(PeChartScale, ScalesKeepTheirCurvesApart) {
+    const auto course = [](const std::function<double(double)>& f, int n) {
+        QList<QPointF> pts;
+        for (int i = 0; i < n; ++i) pts.append(QPointF(i * 100.0 / (n - 1), f(i * 100.0 / (n - 1))));
+        pechart::AxisMap x;
+        x.scale = 199.999 / 100;
+        return pechart::CourseOf(pts, true, x, 200);
+    };
+    struct Case {
+        const char* name;
+        std::function<double(double)> first, second;
+        int moves;  // the scale that takes other ticks, -1 for none
+        bool secondMovable = true;
+        int firstPoints = 101;
+    };
+    const Case cases[] = {
+        {"holding on the tops of their scales", [](double t) { return std::min(2000.0, 400 * t); },
+         [](double t) { return std::min(150.0, 80 + 7 * t); }, 1},
+        {"rising together", [](double t) { return 100 + 2 * t; }, [](double t) { return 200 + 4 * t; }, 1},
+        {"crossing", [](double t) { return t; }, [](double t) { return 100 - t; }, -1},
+        {"over a noisy band", [](double t) { return 50 + 40 * std::sin(t * 40); }, [](double) { return 20.0; }, -1,
+         true, 2001},
+        {"the later may not move", [](double t) { return 100 + 2 * t; }, [](double t) { return 200 + 4 * t; }, 0,
+         false},
+    };
+    const double pixels = 300;
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.name);
+        const pechart::CurveCourse a = course(k.first, k.firstPoints);
+        const pechart::CurveCourse b = course(k.second, 101);
+        QList<pechart::ScaleCourses> scales(2);
+        const pechart::CurveCourse* courses[] = {&a, &b};
+        for (int s = 0; s < 2; ++s) {
+            const double lo = *std::min_element(courses[s]->lo.begin(), courses[s]->lo.end());
+            const double hi = *std::max_element(courses[s]->hi.begin(), courses[s]->hi.end());
+            scales[s].curves = {courses[s]};
+            scales[s].lo = lo;
+            scales[s].hi = hi;
+            scales[s].ticks = pechart::NiceScale(lo, hi, 8);
+            scales[s].movable = s == 0 || k.secondMovable;
+        }
+        const QList<pechart::LinearTicks> got = pechart::ScalesApart(scales, pixels, 8);
+        ASSERT_EQ(got.size(), 2);
+        for (int s = 0; s < 2; ++s) {
+            const pechart::LinearTicks& t = got[s];
+            const bool moved = t.lo != scales[s].ticks.lo || t.hi != scales[s].ticks.hi;
+            EXPECT_EQ(moved, s == k.moves) << s << ": " << t.lo << " .. " << t.hi;
+            if (!moved) continue;
+            // On round steps round the values.
+            EXPECT_LE(t.lo, scales[s].lo);
+            EXPECT_GE(t.hi, scales[s].hi);
+            EXPECT_NEAR(std::remainder(t.lo, t.step), 0.0, 1e-9 * t.step);
+            EXPECT_NEAR(std::remainder(t.hi, t.step), 0.0, 1e-9 * t.step);
+        }
+        if (k.moves < 0) continue;
+        // The two curves apart where they end.
+        const auto heightOf = [&](const pechart::LinearTicks& t, double v) { return (v - t.lo) / (t.hi - t.lo) * pixels; };
+        EXPECT_GT(std::abs(heightOf(got[1], b.hi.back()) - heightOf(got[0], a.hi.back())), 8);
     }
 }

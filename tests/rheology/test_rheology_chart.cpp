@@ -392,3 +392,62 @@ TEST_F(LiveChartTest, CurvesThatHoldStillAllShow) {
     }
     w->hide();
 }
+
+// A run of a Newtonian fluid: step 1 at 300 rpm heating to 150 °F while the
+// pressure rises to 2000 psi, step 2 at 100 rpm holding both, then a ramp.
+// Speed, shear rate, shear stress and Fann35 rise and fall together, and the
+// temperature and the pressure hold on round values. They once lay one over
+// another: step 1 one thick band of colours, the temperature wholly under the
+// pressure in step 2. Each curve's points can be seen, and in step 1 each
+// lies at a height of its own.
+TEST_F(LiveChartTest, ARunsCurvesEachShowOnALineOfTheirOwn) {
+    SetUnitLabels();
+    startTest(QStringLiteral("Newtonian 50 cP"));
+    tick({w->chkVisc, w->chkSpeed, w->chkTemp, w->chkPress, w->chkSR, w->chkSS, w->chkFann});
+    w->RefreshRealTimeChart();
+    w->resize(1260, 700);
+    w->show();
+    const double factor = w->mReply.mShearRateFactor;
+    qint32 t = 0;
+    for (int i = 1; i <= 20; ++i) {  // 10 minutes
+        t += 30;
+        const double rate = 300 * factor;
+        record({1, 1, 0, t, rate, 0.5 * rate, std::min(150.0, 80 + 7 * t / 60.0), std::min(2000.0, 500 * t / 60.0)});
+    }
+    for (int i = 1; i <= 10; ++i) {  // 5 minutes more
+        t += 30;
+        const double rate = 100 * factor;
+        record({2, 1, 0, t, rate, 0.5 * rate, 150, 2000});
+    }
+    int entry = 0;
+    for (double rpm : {300.0, 200.0, 100.0, 50.0}) {
+        ++entry;
+        for (int i = 0; i < 2; ++i) {
+            t += 15;
+            record({2, 1, entry, t, rpm * factor, 0.5 * rpm * factor, 150, 2000});
+        }
+    }
+    w->PlotAllSeries();
+    QApplication::processEvents();
+
+    const std::vector<testing_support::LegendEntry> entries = testing_support::LegendEntries(chart());
+    ASSERT_EQ(entries.size(), 7u);
+    const auto name = [&](size_t k) { return entries[k].name.toStdString(); };
+    // Step 1 (up to 10 minutes) and step 2's hold (10 to 15 minutes).
+    const std::vector<testing_support::PointsShown> step1 = testing_support::CurvePointsShown(chart(), 0, 10);
+    const std::vector<testing_support::PointsShown> step2 = testing_support::CurvePointsShown(chart(), 10.1, 15);
+    for (size_t k = 0; k < entries.size(); ++k) {
+        EXPECT_EQ(step1[k].points, 20) << name(k);
+        EXPECT_GE(step1[k].seen, 0.9) << name(k);
+        EXPECT_GE(step2[k].seen, 0.9) << name(k);
+    }
+    // Of the curves that hold still in step 1, each on a height of its own.
+    for (size_t a = 0; a < entries.size(); ++a)
+        for (size_t b = a + 1; b < entries.size(); ++b) {
+            if (entries[a].name == "Temperature" || entries[b].name == "Temperature" ||
+                entries[a].name == "Pressure" || entries[b].name == "Pressure")
+                continue;
+            EXPECT_GE(std::abs(step1[a].height - step1[b].height), 4) << name(a) << " and " << name(b);
+        }
+    w->hide();
+}

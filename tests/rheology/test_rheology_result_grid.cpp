@@ -34,18 +34,18 @@ protected:
 QStringList expectedAnalysis(double n, double K, double rb, double r2);
 
 // The same for the least-squares line through the points (shear rate,
-// stress) in log10 of rate and of apparent viscosity.
+// stress) in log10 of rate and of stress (K in cP: 100 x dyn/cm²).
 QStringList expectedFit(const std::vector<std::pair<double, double>>& points, double rb) {
     double sx = 0, sy = 0, sxx = 0, sxy = 0, syy = 0;
     const double m = double(points.size());
     for (const auto& [rate, stress] : points) {
-        const double x = std::log10(rate), y = std::log10(100 * stress / rate);
+        const double x = std::log10(rate), y = std::log10(stress);
         sx += x, sy += y, sxx += x * x, sxy += x * y, syy += y * y;
     }
     const double slope = (m * sxy - sx * sy) / (m * sxx - sx * sx);
     const double intercept = (sy - slope * sx) / m;
     const double r2 = std::pow(m * sxy - sx * sy, 2) / ((m * sxx - sx * sx) * (m * syy - sy * sy));
-    return expectedAnalysis(slope + 1, std::pow(10.0, intercept), rb, r2);
+    return expectedAnalysis(slope, 100 * std::pow(10.0, intercept), rb, r2);
 }
 
 QStringList expectedAnalysis(double n, double K, double rb, double r2) {

@@ -4,6 +4,12 @@
 #include "data/Globals.h"
 #include "platform/PeChart.h"
 #include "sequences/SequencePreview.h"
+#include "support/ChartReading.h"
+#include "support/SavedGlobals.h"
+
+#include <QApplication>
+#include <QChart>
+#include <QLineSeries>
 
 #include <gtest/gtest.h>
 
@@ -153,6 +159,10 @@ TEST(SequencePreview, ProfilesReadBackFromTheChart) {
 }
 
 TEST(SequencePreview, ChartBaseStateShowsThreeLabelledColouredSubsetsOverTime) {
+    testing_support::SavedGlobals saved;
+    gBySR = true;
+    gTempLabel = QStringLiteral("(\u00B0F)");
+    gPressLabel = QStringLiteral("(Psi)");
     PeChart chart;
     chart.store().setLogging(true);
     ASSERT_TRUE(BuildPreviewProfile(chart, grids({step("10", "150", "0", "300", "500", "0")})));
@@ -161,12 +171,15 @@ TEST(SequencePreview, ChartBaseStateShowsThreeLabelledColouredSubsetsOverTime) {
     EXPECT_EQ(chart.points(), 2);
     const QStringList labels = {"Shear Rate", "Temperature", "Pressure"};
     const qint32 colours[] = {peRgb(0, 128, 0), peRgb(255, 0, 0), peRgb(0, 0, 128)};
+    // Each scale titled with its quantity and unit; each plan a line.
+    const QStringList titles = {"Shear Rate (1/s)", "Temperature (\u00B0F)", "Pressure (Psi)"};
     for (int s = 0; s < 3; ++s) {
         EXPECT_EQ(chart.subsetLabel(s), labels[s]);
         EXPECT_EQ(chart.subsetColor(s), colours[s]);
         EXPECT_EQ(chart.subsetsOnAxis(s), 1);
         EXPECT_EQ(chart.yAxisColor(s), colours[s]);
-        EXPECT_EQ(chart.yAxisLabel(s), "");
+        EXPECT_EQ(chart.yAxisLabel(s), titles[s]);
+        EXPECT_TRUE(chart.subsetJoined(s));
     }
     EXPECT_EQ(chart.prop(pesgo::OverlapMultiAxes, 0).toInt(), 3);
     EXPECT_EQ(chart.xAxisLabel(), "Time (min)");
@@ -182,6 +195,11 @@ TEST(SequencePreview, ChartBaseStateShowsThreeLabelledColouredSubsetsOverTime) {
     EXPECT_EQ(log.last().prop, pesgo::Action);
     EXPECT_EQ(log.last().value.toInt(), pesgo::ActionRedraw);
     EXPECT_EQ(chart.yScales().size(), 3);
+
+    // By speed, the rate's scale says so.
+    gBySR = false;
+    ASSERT_TRUE(BuildPreviewProfile(chart, grids({step("10", "150", "0", "300", "500", "0")})));
+    EXPECT_EQ(chart.yAxisLabel(0), "Speed (RPM)");
 }
 
 TEST(SequencePreview, NoStepLeavesTheChartAsItWas) {
@@ -202,4 +220,34 @@ TEST(SequencePreview, HugeCycleCountStopsAtThePointLimit) {
     EXPECT_EQ(chart.points(), kMaxPoints);
     // Each cycle is a hold and two shear-ramp points, one second and one minute apart.
     EXPECT_FLOAT_EQ(chart.xData(0, kMaxPoints - 1), float((60.0 * 10922 + 10922) / 60));
+}
+
+// The preview of a sequence that ramps the shear rate while the pressure
+// holds at its highest: each scale titled, each plan drawn as a line through
+// its points, and every point of every plan can be seen (the ramp's once
+// lay under the pressure's markers).
+TEST(SequencePreview, EveryPlanShowsAsATitledLine) {
+    testing_support::SavedGlobals saved;
+    gBySR = false;
+    gTempLabel = QStringLiteral("(\u00B0F)");
+    gPressLabel = QStringLiteral("(Psi)");
+    PeChart chart;
+    chart.resize(560, 268);  // as in the sequence editor
+    chart.show();
+    ASSERT_TRUE(BuildPreviewProfile(
+        chart, grids({step("10", "150", "5", "100", "2000", "500", "2", "1"), step("10", "250", "5", "300", "3000", "500", "1", "1")},
+                     {{"60", "300", "10"}, {"60", "200", "10"}, {"60", "100", "10"}, {"60", "50", "10"}})));
+    QApplication::processEvents();
+
+    EXPECT_EQ(testing_support::ScaleTitles(chart), (QStringList{"Speed (RPM)", "Temperature (\u00B0F)", "Pressure (Psi)"}));
+    const std::vector<testing_support::LegendEntry> entries = testing_support::LegendEntries(chart);
+    const std::vector<testing_support::PointsShown> shown = testing_support::CurvePointsShown(chart);
+    ASSERT_EQ(entries.size(), 3u);
+    const QList<QAbstractSeries*> series = chart.chart()->series();
+    ASSERT_EQ(series.size(), 3);
+    for (size_t k = 0; k < entries.size(); ++k) {
+        EXPECT_NE(static_cast<QLineSeries*>(series[qsizetype(k)])->pen().style(), Qt::NoPen) << entries[k].name.toStdString();
+        EXPECT_EQ(shown[k].points, chart.points()) << entries[k].name.toStdString();
+        EXPECT_EQ(shown[k].seen, 1.0) << entries[k].name.toStdString();
+    }
 }

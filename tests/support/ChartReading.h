@@ -1,8 +1,8 @@
 #pragma once
 // Reading a 2-D chart as a user does: the name and colour of each legend
 // entry beside the colours of its curve and of the scale it is drawn on, the
-// titles drawn beside the scales, and how many pixels of a colour its plot
-// area shows.
+// titles drawn beside the scales, how many pixels of a colour its plot area
+// shows and which of a curve's points can be seen.
 
 #include "platform/PeChart.h"
 
@@ -76,33 +76,81 @@ inline int PixelsNear(const QImage& img, const QRect& area, QColor colour, int t
     return n;
 }
 
+// The curve (its position in `entries`) whose colour a pixel shows: the
+// colour it is most like, taken as that colour laid over the white plot area
+// with some cover (the smoothing of a line's edges), when that cover is most
+// of it; -1 for none.
+inline int CurveOfPixel(const QColor& p, const std::vector<LegendEntry>& entries) {
+    const double px = p.red() - 255.0, py = p.green() - 255.0, pz = p.blue() - 255.0;
+    int best = -1;
+    double bestMiss = 1e9, bestCover = 0;
+    for (size_t k = 0; k < entries.size(); ++k) {
+        const QColor col = entries[k].curve;
+        const double dx = col.red() - 255.0, dy = col.green() - 255.0, dz = col.blue() - 255.0;
+        const double dd = dx * dx + dy * dy + dz * dz;
+        if (dd <= 0) continue;
+        const double cover = (px * dx + py * dy + pz * dz) / dd;
+        const double rx = px - cover * dx, ry = py - cover * dy, rz = pz - cover * dz;
+        const double miss = std::sqrt(rx * rx + ry * ry + rz * rz) + 120 * std::abs(1 - cover);
+        if (miss < bestMiss) bestMiss = miss, best = int(k), bestCover = cover;
+    }
+    return best >= 0 && bestCover >= 0.6 && bestMiss < 60 ? best : -1;
+}
+
 // Pixels of each curve's colour inside the plot area (off its edges), in
-// the order of LegendEntries(). A pixel counts for the curve colour it is
-// most like, taken as that colour laid over the white plot area with some
-// cover (the smoothing of a line's edges), when that cover is most of it.
+// the order of LegendEntries() (see CurveOfPixel).
 inline std::vector<int> CurvePixels(PeChart& c) {
     const QImage image = c.grab().toImage();
     const QRect inside = PlotInWidget(c).adjusted(2, 2, -2, -2).intersected(image.rect());
     const std::vector<LegendEntry> entries = LegendEntries(c);
     std::vector<int> out(entries.size(), 0);
     for (int y = inside.top(); y <= inside.bottom(); ++y)
-        for (int x = inside.left(); x <= inside.right(); ++x) {
-            const QColor p = image.pixelColor(x, y);
-            const double px = p.red() - 255.0, py = p.green() - 255.0, pz = p.blue() - 255.0;
-            int best = -1;
-            double bestMiss = 1e9, bestCover = 0;
-            for (size_t k = 0; k < entries.size(); ++k) {
-                const QColor col = entries[k].curve;
-                const double dx = col.red() - 255.0, dy = col.green() - 255.0, dz = col.blue() - 255.0;
-                const double dd = dx * dx + dy * dy + dz * dz;
-                if (dd <= 0) continue;
-                const double cover = (px * dx + py * dy + pz * dz) / dd;
-                const double rx = px - cover * dx, ry = py - cover * dy, rz = pz - cover * dz;
-                const double miss = std::sqrt(rx * rx + ry * ry + rz * rz) + 120 * std::abs(1 - cover);
-                if (miss < bestMiss) bestMiss = miss, best = int(k), bestCover = cover;
-            }
-            if (best >= 0 && bestCover >= 0.6 && bestMiss < 60) ++out[size_t(best)];
+        for (int x = inside.left(); x <= inside.right(); ++x)
+            if (const int k = CurveOfPixel(image.pixelColor(x, y), entries); k >= 0) ++out[size_t(k)];
+    return out;
+}
+
+// How a curve's points show, in the order of LegendEntries(): of the points
+// its series draws whose X lies from `fromX` to `toX`, the share that can be
+// seen (a pixel of the curve's colour within two pixels of where it is
+// drawn), and the mean height at which its points are drawn (pixels from the
+// plot area's top).
+struct PointsShown {
+    int points = 0;
+    double seen = 0;        // share, 0 to 1
+    double height = 0;      // mean, pixels
+};
+inline std::vector<PointsShown> CurvePointsShown(PeChart& c, double fromX = -1e300, double toX = 1e300) {
+    const QImage image = c.grab().toImage();
+    const QRect plot = PlotInWidget(c);
+    const std::vector<LegendEntry> entries = LegendEntries(c);
+    std::vector<PointsShown> out(entries.size());
+    size_t k = 0;
+    for (QLegendMarker* m : c.chart()->legend()->markers()) {
+        auto* series = qobject_cast<QXYSeries*>(m->series());
+        if (!series) continue;
+        PointsShown& shown = out[k];
+        int seen = 0;
+        for (const QPointF& p : series->points()) {
+            if (p.x() < fromX || p.x() > toX) continue;
+            const QPointF scene = c.chart()->mapToScene(c.chart()->mapToPosition(p, series));
+            const QPoint at = c.view()->mapFromScene(scene) + c.view()->mapTo(&c, QPoint(0, 0));
+            ++shown.points;
+            shown.height += at.y() - plot.top();
+            bool found = false;
+            for (int dy = -2; dy <= 2 && !found; ++dy)
+                for (int dx = -2; dx <= 2 && !found; ++dx) {
+                    const QPoint q = at + QPoint(dx, dy);
+                    found = image.rect().contains(q) && CurveOfPixel(image.pixelColor(q), entries) == int(k);
+                }
+            seen += found ? 1 : 0;
         }
+        if (shown.points > 0) {
+            shown.seen = double(seen) / shown.points;
+            shown.height /= shown.points;
+        }
+        ++k;
+    }
     return out;
 }
 
