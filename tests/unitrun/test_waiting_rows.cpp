@@ -43,7 +43,7 @@ public:
 
 protected:
     void SetUp() override {
-        conn.OpenDB();  // statements wait up to the connection's 20 s for a lock
+        conn.OpenDB();  // statements wait within the program's bound for a lock
         ASSERT_TRUE(conn.ADOConnection() && conn.ADOConnection()->isOpen());
         records.Test_Id(kTest);
         records.ConnectX(&conn);
@@ -135,7 +135,11 @@ TEST_P(RowsWhileTheDatabaseRefuses, RowsWaitInOrderAndAreStoredOnceWhenTheDataba
 
     (this->*fault.takeAgain)();
     if (HasFatalFailure()) return;
-    EXPECT_TRUE(tick());
+    // A tick stores as many as its 50 ms of database work allow (all three,
+    // but for a loaded machine's slow syncs): within a few ticks every one.
+    bool allStored = false;
+    for (int t = 0; t < 10 && !allStored; ++t) allStored = tick();
+    EXPECT_TRUE(allStored);
     EXPECT_TRUE(record(40));
     EXPECT_EQ(rows.Count(), 0);
     EXPECT_EQ(storedTimes(), (std::vector<double>{0, 10, 20, 30, 40}));
