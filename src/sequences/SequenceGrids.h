@@ -61,11 +61,9 @@ void InitRampDefineGridHeader(FlexGridModel& grid);
 QString StepSpeedHeader(bool bySR);       // "Shear Rate (1/s)" / "Speed (RPM)"
 QString RampDefineSpeedHeader(bool bySR); // "Shear" CR "Rate(1/s)" / "Speed " CR "(RPM)"
 
-// Bob list entries and their radii (cm); another name keeps `current`.
-QStringList BobNames();  // "B1", "B2", "B5"
-double BobRadius(const QString& bob, double current);
-// Shear rate (1/s) per rpm of a bob in the 1.8415 cm cup.
-double BobSRFactor(double radius);
+// The radius (cm) of a bob of the bob list (bob::UnitBobNames: "B1", "B2",
+// "B5"); another name keeps `current`.
+double BobRadius(const QString& bobName, double current);
 
 // ---- stored rows as text and back -----------------------------------------
 

@@ -1,5 +1,6 @@
 #include "unitlink/UnitProtocol.h"
 
+#include "data/BobGeometry.h"
 #include "data/Globals.h"
 #include "data/Numbers.h"
 #include "data/Units.h"
@@ -55,11 +56,7 @@ std::optional<QString> StatusCaption(int status) {
 
 QString NoResponseCaption() { return QStringLiteral("No Response"); }
 
-// ---- Bob geometry ------------------------------------------------------------
-
-double ShearRateFactor(double bobRadiusCm) {
-    return 42.61406299750999 / (60.0 * (3.39112225 - bobRadiusCm * bobRadiusCm));
-}
+// ---- Bob ----------------------------------------------------------------------
 
 double StressDivisor(double shearRateFactor) { return 1.7023 / shearRateFactor; }
 
@@ -90,7 +87,7 @@ FrameTake TakeUnitStatusFrame(QString& buffer, UnitStatusFrame& frame, int minCo
 bool HoldsFrameEnd(const QString& received) { return received.contains(QChar(kEndOfReply)); }
 
 void UnitReplyParser::SetBobRadius(double radiusCm) {
-    mShearRateFactor = ShearRateFactor(radiusCm);
+    mShearRateFactor = bob::ShearRatePerRpm(radiusCm);
     mStressDivisor = StressDivisor(mShearRateFactor);
 }
 

@@ -75,12 +75,10 @@ inline constexpr int kStatusCooling = 4;  // a cooling unit lets the window be c
 // The caption the run loop shows when the unit has stopped answering.
 QString NoResponseCaption();
 
-// ---- Bob geometry ------------------------------------------------------------
+// ---- Bob ----------------------------------------------------------------------
 
-// Shear rate per rpm of a bob of radius r cm in the cup (radius 1.8415 cm):
-// 42.61406299750999 / (60 x (3.39112225 - r²)); 1.70229 for "B1" (1.7245 cm).
-double ShearRateFactor(double bobRadiusCm);
-// 1.7023 / factor: divides the standard bob's stress into this bob's stress.
+// 1.7023 / the bob's shear rate per rpm (bob::ShearRatePerRpm): divides the
+// standard bob's stress into this bob's stress.
 double StressDivisor(double shearRateFactor);
 
 // ---- Reply frames ------------------------------------------------------------
