@@ -86,6 +86,42 @@ FrameTake TakeUnitStatusFrame(QString& buffer, UnitStatusFrame& frame, int minCo
 
 bool HoldsFrameEnd(const QString& received) { return received.contains(QChar(kEndOfReply)); }
 
+FramePass ReadReplyFrames(QString& buffer, int minCommas, int maxCommas, DroppedFrame dropped,
+                          const std::function<void(const UnitStatusFrame& frame)>& readFrame) {
+    FramePass pass;
+    UnitStatusFrame frame;
+    for (;;) {
+        const FrameTake take = TakeUnitStatusFrame(buffer, frame, minCommas, maxCommas);
+        if (take == FrameTake::Incomplete) break;
+        if (take == FrameTake::Dropped) {
+            ++pass.framesDropped;
+            if (dropped == DroppedFrame::EndsCall) break;
+            continue;
+        }
+        ++pass.framesParsed;
+        if (const auto caption = StatusCaption(frame.status)) {
+            pass.caption = *caption;
+            if (frame.status == kStatusCooling) pass.enableExit = true;
+        }
+        readFrame(frame);
+    }
+    if (buffer.size() > kMaxReplyBuffer) {
+        const qsizetype lastEnd = buffer.lastIndexOf(QChar(uchar(kEndOfReply)));
+        if (lastEnd >= 0) buffer.remove(0, lastEnd + 1);
+        if (buffer.size() > kMaxReplyBuffer) buffer.clear();
+        pass.bufferCut = true;
+    }
+    return pass;
+}
+
+void StatusReplyResult::Take(const FramePass& pass) {
+    framesParsed = pass.framesParsed;
+    frameDropped = pass.framesDropped > 0;
+    bufferCut = pass.bufferCut;
+    caption = pass.caption;
+    enableExit = pass.enableExit;
+}
+
 void UnitReplyParser::SetBobRadius(double radiusCm) {
     mShearRateFactor = bob::ShearRatePerRpm(radiusCm);
     mStressDivisor = StressDivisor(mShearRateFactor);
@@ -110,21 +146,7 @@ ReplyResult UnitReplyParser::Parse(const QString& received, bool stepRunning) {
         if (trip) result.trips.push_back(*trip);
     };
 
-    UnitStatusFrame frame;
-    for (;;) {
-        const FrameTake take = TakeUnitStatusFrame(mRxBuffer, frame);
-        if (take == FrameTake::Incomplete) break;
-        if (take == FrameTake::Dropped) {
-            result.frameDropped = true;
-            break;
-        }
-        ++result.framesParsed;
-
-        // Status and its caption.
-        if (const auto caption = StatusCaption(frame.status)) {
-            result.caption = *caption;
-            if (frame.status == kStatusCooling) result.enableExit = true;
-        }
+    result.Take(ReadReplyFrames(mRxBuffer, 8, 9, DroppedFrame::EndsCall, [&](const UnitStatusFrame& frame) {
         watch.Status(frame.status);
 
         // Sample temperature and its trip.
@@ -164,13 +186,7 @@ ReplyResult UnitReplyParser::Parse(const QString& received, bool stepRunning) {
             texts.txtShearrate = QStringLiteral("0.0");
             texts.txtVisc = QStringLiteral("0.0");
         }
-    }
-    if (mRxBuffer.size() > kMaxReplyBuffer) {
-        const qsizetype lastEnd = mRxBuffer.lastIndexOf(QChar(uchar(kEndOfReply)));
-        if (lastEnd >= 0) mRxBuffer.remove(0, lastEnd + 1);
-        if (mRxBuffer.size() > kMaxReplyBuffer) mRxBuffer.clear();
-        result.bufferCut = true;
-    }
+    }));
     return result;
 }
 
