@@ -5,7 +5,7 @@
 //    rate, shear rate or speed, pressure, pressure rate, record interval,
 //    cycle, ramp flag) and the ramp-define grid (row 0 the header, rows 1 to
 //    40 the shear-ramp entries: time, shear rate or speed, interval);
-//  - their headers, the bob's shear-rate factor, the texts a stored row is
+//  - their headers, the radius of the bob chosen, the texts a stored row is
 //    shown with and the values a grid row is stored with;
 //  - the step builder, the rate-sign rule of an edited step cell, inserting,
 //    pasting and deleting steps, the checks of the step dialogs and of Save.
