@@ -11,6 +11,7 @@
 #include "FuzzSupport.h"
 #include "data/Globals.h"
 #include "unitlink/SwellReply.h"
+#include "unitlink/UnitProtocol.h"
 #include "unitbase/TripMessage.h"
 
 #include <QString>
@@ -52,7 +53,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         const swell::SwellReplyResult r = parser.Parse(line.mid(at, qsizetype(piece)));
         for (const unit::SafetyTrip trip : r.trips) check(unit::Watches(unit::WatchedTest::Swell, trip));
         unit::ReactToTrips(parser.watch, r.trips, shutDown, unit::TripMessageBox);
-        check(parser.RxBuffer.size() <= swell::kMaxReplyBuffer);
+        check(parser.RxBuffer.size() <= unit::kMaxReplyBuffer);
         check(!parser.RxBuffer.contains(QChar(26)));
         const unit::SafetyCounts& n = parser.watch.counts;
         check(n.overTemperature < unit::kTripCount && n.overPressure < unit::kTripCount);

@@ -1,5 +1,6 @@
 #include "analysis/ResultGridLines.h"
 
+#include "data/BobGeometry.h"
 #include "data/Globals.h"
 #include "data/Numbers.h"
 #include "data/TestKindColumns.h"
@@ -147,13 +148,7 @@ ResultPoint ResultPointOf(const clsTEST_RESULT& results) {
 
 // ---- rheology ----------------------------------------------------------------
 
-bool BobRadiusUsable(double bobRadius) { return bobRadius > 0 && bobRadius < kCupRadius; }
-
-double ShearRatePerRpmFor(double bobRadius) {
-    if (!BobRadiusUsable(bobRadius)) return 0;
-    // 3.3911222499999996 is the square of the cup radius.
-    return 42.61406299750999 / (3.3911222499999996 - bobRadius * bobRadius) / 60;
-}
+double ShearRatePerRpmFor(double bobRadius) { return bob::FitsCup(bobRadius) ? bob::ShearRatePerRpm(bobRadius) : 0; }
 
 double BobRadiusOf(const RowArray& testInfo) {
     if (testInfo.size() <= clsTEST_INFO::colBOB_RADIUS) return 0;
@@ -196,11 +191,11 @@ PowerLawResult AnalysePowerLaw(const std::vector<FitPoint>& fit, double bobRadiu
     const double nP = res.nPrime;
     double K = std::pow(10.0, res.intercept);
     res.accepted = nP > 0.002 && nP < 5 && res.intercept < 32;
-    res.geometry = BobRadiusUsable(bobRadius);
+    res.geometry = bob::FitsCup(bobRadius);
     res.Kb = res.Ks = res.V40 = res.V100 = res.V170 = std::nan("");
 
     if (res.accepted && res.geometry) {
-        const double s = kCupRadius / bobRadius;
+        const double s = bob::kCupRadiusCm / bobRadius;
         // G = s^(2/n') (s² - 1) / (n' s² (s^(2/n') - 1)), written with s^(-2/n')
         // so that a large power cannot overflow.
         const double G = (s * s - 1) / (nP * s * s * (1 - std::pow(s, -2 / nP)));

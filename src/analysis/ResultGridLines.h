@@ -82,13 +82,9 @@ ResultPoint ResultPointOf(const clsTEST_RESULT& results);
 
 // ---- rheology ----------------------------------------------------------------
 
-inline constexpr double kCupRadius = 1.8415;  // cm
-
-// A bob radius the geometry formulas accept: 0 < Rb < the cup radius.
-bool BobRadiusUsable(double bobRadius);
-// Shear rate at the bob per rotor rpm: 42.61406299750999 / (Rc² - Rb²) / 60
-// (1.70229... for 1.7245 cm). 0 when the bob radius is not usable, so that the
-// speed column stays empty for such a test.
+// Shear rate at the bob per rotor rpm (bob::ShearRatePerRpm, BobGeometry.h);
+// 0 when the bob does not fit the cup (bob::FitsCup), so that the speed
+// column stays empty for such a test.
 double ShearRatePerRpmFor(double bobRadius);
 // The bob radius of a TEST_INFO row array (BOB_RADIUS), 0 when it is missing.
 double BobRadiusOf(const RowArray& testInfo);

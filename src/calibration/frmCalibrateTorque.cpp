@@ -2,6 +2,7 @@
 
 #include "calibration/CalibrationMath.h"
 #include "calibration/CalibrationWindowParts.h"
+#include "data/BobGeometry.h"
 #include "data/Globals.h"
 #include "data/Numbers.h"
 #include "data/Units.h"
@@ -175,7 +176,7 @@ void frmCalibrateTorque::Form_Load() {
     // No unit is chosen on any tab until the operator chooses one.
     for (int i = 1; i <= 3; ++i) cmbInstName[size_t(i)]->setCurrentIndex(-1);
     cmbBobSize->clear();
-    cmbBobSize->addItems({QStringLiteral("B1"), QStringLiteral("B2"), QStringLiteral("B5")});
+    cmbBobSize->addItems(bob::UnitBobNames());
     cmbBobSize->setCurrentIndex(0);
     cmbBobSize_Click();
     Combo1->addItems({QStringLiteral("Large piston"), QStringLiteral("Small piston")});
@@ -313,13 +314,8 @@ void frmCalibrateTorque::cmbBobSize_Click() {
         ui::MsgBox(kBusyMessage);
         return;
     }
-    const QString t = cmbBobSize->currentText();
-    if (t == QLatin1String("B1"))
-        BobNo = 1;
-    else if (t == QLatin1String("B5"))
-        BobNo = 5;
-    else if (t == QLatin1String("B2"))
-        BobNo = 2;
+    if (const bob::KnownBob* b = bob::FindBob(cmbBobSize->currentText()); b && b->unitNumber != 0)
+        BobNo = b->unitNumber;
 }
 
 void frmCalibrateTorque::readCalibration(int tab, tick::TickTimer& timer, double& reading, QLabel* shown) {

@@ -1,5 +1,7 @@
 #include "data/clsTEST_INFO.h"
 
+#include "data/BobGeometry.h"
+
 #include <stdexcept>
 
 namespace {
@@ -62,9 +64,9 @@ void clsTEST_INFO::SetDefaults() {
     testTime_ = nowToTheSecond();
     researcherName_ = QStringLiteral("UNKOWN");
     rotorNo_ = QStringLiteral("R1");
-    bobNo_ = QStringLiteral("B5");
-    bobRadius_ = 1.5987;
-    bobEffLength_ = 3.8;
+    bobNo_ = QString::fromLatin1(bob::kB5.name);
+    bobRadius_ = bob::kB5.radiusCm;
+    bobEffLength_ = bob::kB5.lengthCm;
     preTestPh_ = 7.0;
     postTestPh_ = 7.0;
     safety_ = QString();

@@ -1,5 +1,6 @@
 #include "dialogs/TestInfoRules.h"
 
+#include "data/BobGeometry.h"
 #include "data/Globals.h"
 #include "data/Numbers.h"
 #include "data/TestKind.h"
@@ -10,29 +11,10 @@
 
 namespace testinfo {
 
-namespace {
-struct Bob {
-    const char* name;
-    const char* radius;
-    const char* length;
-};
-const Bob kBobs[] = {
-    {"B1", "1.7245", "3.800"}, {"B2", "1.2276", "3.800"}, {"B3", "0.8622", "3.800"},
-    {"B4", "0.8622", "3.810"}, {"B5", "1.5987", "3.800"},
-};
-}  // namespace
-
-QStringList BobNames() {
-    QStringList names;
-    for (const Bob& b : kBobs) names << QString::fromLatin1(b.name);
-    return names;
-}
-
-std::optional<BobGeometry> LookupBob(const QString& bobNo, bool ignoreCase) {
-    const QString key = ignoreCase ? bobNo.toUpper() : bobNo;
-    for (const Bob& b : kBobs)
-        if (key == QLatin1String(b.name)) return BobGeometry{QString::fromLatin1(b.radius), QString::fromLatin1(b.length)};
-    return std::nullopt;
+std::optional<BobTexts> LookupBob(const QString& bobNo, bool ignoreCase) {
+    const bob::KnownBob* b = bob::FindBob(bobNo, ignoreCase);
+    if (!b) return std::nullopt;
+    return BobTexts{QString::number(b->radiusCm), QString::number(b->lengthCm, 'f', 3)};
 }
 
 std::optional<PistonValues> LookupPiston(const QString& entry) {

@@ -1,8 +1,9 @@
 #pragma once
 // The window-free rules of the two test information dialogs (the one a test
 // window shows before a run, and the one that edits a stored test): the bob
-// and piston tables, the bob file, the additive grid, the input checks and
-// the writing of a test's additives.
+// boxes' texts from the bob table (data/BobGeometry.h), the piston table, the
+// bob file, the additive grid, the input checks and the writing of a test's
+// additives.
 
 #include "data/RecordBase.h"
 #include "data/TypedNumbers.h"
@@ -18,18 +19,18 @@ class clsTEST_ADDITIVE;
 
 namespace testinfo {
 
-// ---------------------------------------------------------------- bob and piston tables
+// ---------------------------------------------------------------- bob texts and piston table
 
-// Radius and effective length of a bob, in cm, as the texts the boxes show.
-struct BobGeometry {
+// Radius and effective length of a bob, in cm, as the texts the boxes show
+// ("1.7245", "3.800").
+struct BobTexts {
     QString radius;
     QString length;
 };
-// "B1" to "B5". The new-test dialog looks the bob up in upper case, the edit
-// dialog exactly as typed. Any other text: nullopt (the boxes keep their texts).
-std::optional<BobGeometry> LookupBob(const QString& bobNo, bool ignoreCase);
-// The names of the bobs the table knows, in its order ("B1" .. "B5").
-QStringList BobNames();
+// A bob of the bob table (bob::kBobs, "B1" to "B5"). The new-test dialog
+// looks the bob up in upper case, the edit dialog exactly as typed. Any other
+// text: nullopt (the boxes keep their texts).
+std::optional<BobTexts> LookupBob(const QString& bobNo, bool ignoreCase);
 
 // The two piston entries of the PVT dialog's list, in list order.
 inline const QString kLargePiston = QStringLiteral("Large piston");

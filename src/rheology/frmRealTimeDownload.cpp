@@ -17,6 +17,7 @@
 // state's members, which belong to the running test then.
 
 #include "data/clsConnection.h"
+#include "data/BobGeometry.h"
 #include "data/clsTEST_ADDITIVE.h"
 #include "data/clsTEST_INFO.h"
 #include "dialogs/frmTestRelatedInfo.h"
@@ -26,8 +27,6 @@
 #include "platform/RunClock.h"
 #include "platform/TrapErrors.h"
 #include "dialogs/NewTestRecord.h"
-#include "dialogs/TestInfoRules.h"
-#include "unitrun/Bob.h"
 #include "unitrun/RunMessages.h"
 #include "unitrun/RunStates.h"
 #include "rheology/frmRealTime.h"
@@ -89,8 +88,8 @@ bool frmRealTime::DownloadAtStart(frmTestRelatedInfo& dialog) {
     const newtest::NewTestFields fields = newtest::FieldsOf(dialog);
     // As at Start: a bob that does not fit the cup has no shear rate, and
     // nothing is stored or asked of the unit.
-    if (!runloop::BobRadiusFits(fields.bobRadius)) {
-        ui::MsgBox(runloop::BobRadiusMessage(testinfo::BobNames()));
+    if (!bob::FitsCup(fields.bobRadius)) {
+        ui::MsgBox(runloop::BobRadiusMessage(bob::BobNames()));
         return false;
     }
     try {

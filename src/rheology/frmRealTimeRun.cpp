@@ -4,6 +4,7 @@
 
 #include "rheology/frmRealTime.h"
 
+#include "data/BobGeometry.h"
 #include "data/Globals.h"
 #include "data/Numbers.h"
 #include "data/clsSEQUENCE_INFO.h"
@@ -19,9 +20,8 @@
 #include "platform/ModalShow.h"
 #include "platform/RunClock.h"
 #include "dialogs/NewTestRecord.h"
-#include "dialogs/TestInfoRules.h"
 #include "dialogs/frmNameSeq.h"
-#include "unitrun/Bob.h"
+#include "unitrun/RunMessages.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -124,8 +124,8 @@ bool frmRealTime::StoreNewTest(frmTestRelatedInfo& dialog) {
     // A bob that does not fit the cup has no shear rate: nothing is stored
     // and the run does not start.
     const newtest::NewTestFields fields = newtest::FieldsOf(dialog);
-    if (!BobRadiusFits(fields.bobRadius)) {
-        ui::MsgBox(BobRadiusMessage(testinfo::BobNames()));
+    if (!bob::FitsCup(fields.bobRadius)) {
+        ui::MsgBox(BobRadiusMessage(bob::BobNames()));
         return false;
     }
     const std::optional<qint32> testId = newtest::StoreNewTest(
@@ -141,11 +141,11 @@ void frmRealTime::BeginTest(frmTestRelatedInfo& dialog) {
     lblTestname->setText(fields.testName);
     mBobRadius = fields.bobRadius;
     mReply.SetBobRadius(mBobRadius);
-    mRadiusRatio = kCupRadiusCm / mBobRadius;
+    mRadiusRatio = bob::kCupRadiusCm / mBobRadius;
     // A new test holds no rows: the grid and chart need no read of them.
     mSamples.Begin(TestId);
 
-    if (const int bob = BobNumberOf(dialog.txtBobNo->text())) mBobNumber = bob;
+    if (const int number = bob::UnitNumberOf(dialog.txtBobNo->text())) mBobNumber = number;
 
     StartTest();
     cmdZero->setEnabled(false);

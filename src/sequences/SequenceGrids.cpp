@@ -1,5 +1,6 @@
 #include "sequences/SequenceGrids.h"
 
+#include "data/BobGeometry.h"
 #include "data/Globals.h"
 #include "data/Numbers.h"
 #include "data/SequenceLimits.h"
@@ -135,16 +136,10 @@ QString RampDefineSpeedHeader(bool bySR) {
     return bySR ? QStringLiteral("Shear") + CR + QStringLiteral("Rate(1/s)") : QStringLiteral("Speed ") + CR + QStringLiteral("(RPM)");
 }
 
-QStringList BobNames() { return {QStringLiteral("B1"), QStringLiteral("B2"), QStringLiteral("B5")}; }
-
-double BobRadius(const QString& bob, double current) {
-    if (bob == QLatin1String("B1")) return 1.7245;
-    if (bob == QLatin1String("B2")) return 1.2276;
-    if (bob == QLatin1String("B5")) return 1.5987;
-    return current;
+double BobRadius(const QString& bobName, double current) {
+    const bob::KnownBob* b = bob::FindBob(bobName);
+    return b && b->unitNumber != 0 ? b->radiusCm : current;
 }
-
-double BobSRFactor(double radius) { return 42.61406299750999 / (3.3911222499999996 - radius * radius) / 60; }
 
 // ---- stored rows as text and back -----------------------------------------
 

@@ -5,7 +5,7 @@
 //    rate, shear rate or speed, pressure, pressure rate, record interval,
 //    cycle, ramp flag) and the ramp-define grid (row 0 the header, rows 1 to
 //    40 the shear-ramp entries: time, shear rate or speed, interval);
-//  - their headers, the bob's shear-rate factor, the texts a stored row is
+//  - their headers, the radius of the bob chosen, the texts a stored row is
 //    shown with and the values a grid row is stored with;
 //  - the step builder, the rate signs of an edited step cell (by the sign
 //    rule of SequenceLimits, SignedRate), inserting, pasting and deleting
@@ -63,11 +63,9 @@ void InitRampDefineGridHeader(FlexGridModel& grid);
 QString StepSpeedHeader(bool bySR);       // "Shear Rate (1/s)" / "Speed (RPM)"
 QString RampDefineSpeedHeader(bool bySR); // "Shear" CR "Rate(1/s)" / "Speed " CR "(RPM)"
 
-// Bob list entries and their radii (cm); another name keeps `current`.
-QStringList BobNames();  // "B1", "B2", "B5"
-double BobRadius(const QString& bob, double current);
-// Shear rate (1/s) per rpm of a bob in the 1.8415 cm cup.
-double BobSRFactor(double radius);
+// The radius (cm) of a bob of the bob list (bob::UnitBobNames: "B1", "B2",
+// "B5"); another name keeps `current`.
+double BobRadius(const QString& bobName, double current);
 
 // ---- stored rows as text and back -----------------------------------------
 

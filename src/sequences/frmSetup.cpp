@@ -3,6 +3,7 @@
 #include "sequences/SequenceCsv.h"
 #include "sequences/SequencePreview.h"
 
+#include "data/BobGeometry.h"
 #include "data/Globals.h"
 #include "data/Numbers.h"
 #include "data/Settings.h"
@@ -335,7 +336,7 @@ void frmSetup::Form_Load() {
     txtOverlap->hide();
     frameRamp->hide();
 
-    Combo1->addItems(seqgrid::BobNames());
+    Combo1->addItems(bob::UnitBobNames());
     Combo1->setCurrentIndex(0);
     SelectBob();  // the radius of "B1"; no sequence is loaded yet
     loading_ = false;
@@ -347,10 +348,10 @@ void frmSetup::Form_Load() {
     // The sequences come from the database; the settings tab works without it.
     TrapErrors([&] {
         store_.Connect();
-        mBobSRFactor = seqgrid::BobSRFactor(mBobRadius);
+        mBobSRFactor = bob::ShearRatePerRpm(mBobRadius);
         ReloadSequenceList();
     });
-    mBobSRFactor = seqgrid::BobSRFactor(mBobRadius);
+    mBobSRFactor = bob::ShearRatePerRpm(mBobRadius);
 
     TrapErrors([&] { LoadPortSettings(); });
 
@@ -419,7 +420,7 @@ void frmSetup::LoadRampDefineGrid() { store_.LoadRampDefineGrid(RampDefineGrid()
 void frmSetup::SelectBob() {
     if (keepUnstoredSequence()) return;
     mBobRadius = seqgrid::BobRadius(Combo1->currentText(), mBobRadius);
-    mBobSRFactor = seqgrid::BobSRFactor(mBobRadius);
+    mBobSRFactor = bob::ShearRatePerRpm(mBobRadius);
     LoadRampGrid();
     LoadRampDefineGrid();
 }

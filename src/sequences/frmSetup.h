@@ -31,6 +31,7 @@
 // are in SequenceGrids, SequenceStore, SequenceCsv, SequencePreview and the
 // settings file's functions (data/Settings.h).
 
+#include "data/BobGeometry.h"
 #include "dialogs/ControlLayout.h"
 #include "sequences/SequenceGridTexts.h"
 #include "sequences/SequenceGrids.h"
@@ -258,7 +259,7 @@ private:
     SequenceStore store_;
     bool mSeqChanged = false;
     bool unitChanged_ = false;
-    double mBobRadius = 1.7245;
+    double mBobRadius = bob::kB1.radiusCm;
     double mBobSRFactor = 0;
     short mCurrentTab = 1;
     int mStepEditCol = 0;

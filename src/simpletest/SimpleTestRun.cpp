@@ -1,5 +1,6 @@
 #include "simpletest/SimpleTestRun.h"
 
+#include "data/BobGeometry.h"
 #include "data/DateText.h"
 #include "data/Globals.h"
 #include "data/Numbers.h"
@@ -23,15 +24,9 @@ SimpleTestRun::SimpleTestRun() {
 }
 
 void SimpleTestRun::ChooseBob(const QString& comboText) {
-    if (comboText == QLatin1String("B1")) {
-        BobNo = 1;
-        BobRadius = 1.7245;
-    } else if (comboText == QLatin1String("B5")) {
-        BobNo = 5;
-        BobRadius = 1.5987;
-    } else if (comboText == QLatin1String("B2")) {
-        BobNo = 2;
-        BobRadius = 1.2276;
+    if (const bob::KnownBob* b = bob::FindBob(comboText); b && b->unitNumber != 0) {
+        BobNo = b->unitNumber;
+        BobRadius = b->radiusCm;
     }
     reply.SetBobRadius(BobRadius);
 }
@@ -58,12 +53,7 @@ SimpleTestRun::StartCheck SimpleTestRun::Start(const QString& temperature, const
 
     // The unit takes °F: in SI the box's °C goes through the one-decimal text.
     SentTempSetPoint = gUnitSystem == 1 ? t : Val(ConvertTempText(QVariant(), QVariant(t)));
-    switch (BobNo) {
-    case 1: BobRadius = 1.7245; break;
-    case 2: BobRadius = 1.2276; break;
-    case 5: BobRadius = 1.5987; break;
-    default: break;
-    }
+    if (const bob::KnownBob* b = bob::BobOfUnitNumber(BobNo)) BobRadius = b->radiusCm;
     reply.SetBobRadius(BobRadius);
     if (RunState != kIdle) return StartCheck::Ok;
 

@@ -15,6 +15,7 @@
 // its boxes and port through the hooks and shows what the run reports; tests
 // drive the run without any window through the same hooks.
 
+#include "data/BobGeometry.h"
 #include "unitrun/ReadingsAge.h"
 #include "unitrun/RunStates.h"
 #include "unitlink/UnitProtocol.h"
@@ -61,8 +62,8 @@ public:
     long ElapsedSeconds = 0;
     QString ElapsedText;
     double SentTempSetPoint = 0;  // °F
-    int BobNo = 1;
-    double BobRadius = 1.7245;    // cm
+    int BobNo = bob::kB1.unitNumber;
+    double BobRadius = bob::kB1.radiusCm;  // cm
 
     // ---- operations -----------------------------------------------------------
     // The bob choice: "B1", "B2" or "B5" sets the bob and its radius (any

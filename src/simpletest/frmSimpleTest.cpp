@@ -1,5 +1,6 @@
 #include "simpletest/frmSimpleTest.h"
 
+#include "data/BobGeometry.h"
 #include "data/Globals.h"
 #include "data/Settings.h"
 #include "dialogs/NamedControls.h"
@@ -127,7 +128,7 @@ void frmSimpleTest::Form_Load() {
     Label13->setText(Label11->text());
 
     cmbBobSize->clear();
-    cmbBobSize->addItems({QStringLiteral("B1"), QStringLiteral("B2"), QStringLiteral("B5")});
+    cmbBobSize->addItems(bob::UnitBobNames());
     cmbBobSize->setCurrentIndex(0);
     cmbBobSize_Click();
 

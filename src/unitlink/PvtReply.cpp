@@ -82,21 +82,7 @@ PvtReplyResult PvtReplyParser::Parse(const QString& received, bool testRunning) 
         if (trip) result.trips.push_back(*trip);
     };
 
-    UnitStatusFrame frame;
-    while (!RxBuffer.isEmpty()) {
-        const FrameTake take = TakeUnitStatusFrame(RxBuffer, frame, 8, 9);
-        if (take == FrameTake::Incomplete) break;
-        if (take == FrameTake::Dropped) {
-            result.frameDropped = true;
-            break;
-        }
-        ++result.framesParsed;
-
-        if (const auto caption = StatusCaption(frame.status)) {
-            result.caption = *caption;
-            if (frame.status == kStatusCooling) result.enableExit = true;
-        }
-
+    result.Take(ReadReplyFrames(RxBuffer, 8, 9, DroppedFrame::EndsCall, [&](const UnitStatusFrame& frame) {
         SampleTemp = frame.value(2);
         texts.txtSampleTemp = Format(TempToDisplay(SampleTemp), QStringLiteral("##0.0"));
         listTrip(watch.Temperature(SampleTemp));
@@ -110,15 +96,8 @@ PvtReplyResult PvtReplyParser::Parse(const QString& received, bool testRunning) 
         listTrip(watch.Pressure(SamplePress));
         texts.txtPressSetPoint = Str(frame.value(8));
 
-        if (frame.commas != 9 || frame.field(9).isEmpty()) continue;
-        decodePosition(frame, result);
-    }
-    if (RxBuffer.size() > kMaxReplyBuffer) {
-        const qsizetype lastEnd = RxBuffer.lastIndexOf(QChar(uchar(kEndOfReply)));
-        if (lastEnd >= 0) RxBuffer.remove(0, lastEnd + 1);
-        if (RxBuffer.size() > kMaxReplyBuffer) RxBuffer.clear();
-        result.bufferCut = true;
-    }
+        if (frame.commas == 9 && !frame.field(9).isEmpty()) decodePosition(frame, result);
+    }));
     return result;
 }
 

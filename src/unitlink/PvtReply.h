@@ -1,6 +1,6 @@
 #pragma once
 // The reply side of a PVT test window: the unit's status frames (the common
-// layout of UnitProtocol.h) read into the window's live readings, the texts of
+// layout and frame loop of UnitProtocol.h) read into the window's live readings, the texts of
 // its reading boxes and its status caption, the readings handed to the PVT
 // safety watch (temperature, pressure, magnet position: SafetyWatch.h), whose
 // trips the parse lists for the run to react to, and the magnet-position
@@ -52,15 +52,9 @@ struct PvtReadingTexts {
     QString txtDensity;
 };
 
-struct PvtReplyResult {
-    int framesParsed = 0;
-    bool frameDropped = false;        // a frame that did not fit ended the call
-    bool bufferCut = false;           // the receive buffer was cut back to its limit
-    std::optional<QString> caption;   // the status caption to show
-    bool enableExit = false;          // a "Cooling" status was parsed
+struct PvtReplyResult : StatusReplyResult {
     bool heightChanged = false;       // txtHigh has a new text
     bool densityChanged = false;      // txtDensity has a new text
-    std::vector<SafetyTrip> trips;    // trips made, in order, for the run to react to
 };
 
 class PvtReplyParser {

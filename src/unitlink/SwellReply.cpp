@@ -29,14 +29,6 @@ double SwellPercentOf(double lengthChange, double sampleLength) {
 
 namespace {
 
-// The status of field 1 (its characters after the lead), to the nearest
-// whole number; nullopt when it cannot be a status code.
-std::optional<int> statusOf(const QString& field1) {
-    const double v = std::nearbyint(Val(field1.mid(1)));
-    if (!std::isfinite(v) || v < -1e9 || v > 1e9) return std::nullopt;
-    return int(v);
-}
-
 double finite(double v) { return std::isfinite(v) ? v : 0.0; }
 
 }  // namespace
@@ -44,24 +36,16 @@ double finite(double v) { return std::isfinite(v) ? v : 0.0; }
 SwellReplyResult SwellReplyParser::Parse(const QString& received) {
     SwellReplyResult result;
     RxBuffer += received;
-    unit::UnitStatusFrame frame;
-    for (;;) {
-        const unit::FrameTake take = unit::TakeUnitStatusFrame(RxBuffer, frame, 9, 9);
-        if (take == unit::FrameTake::Incomplete) break;
-        if (take == unit::FrameTake::Dropped) {
-            // Only the frame that does not fit goes; the next one is read.
-            ++result.framesDropped;
-            continue;
-        }
-        ++result.framesParsed;
-        readFrame(frame.fields, result);
-    }
-    if (RxBuffer.size() > kMaxReplyBuffer) {
-        const qsizetype lastEnd = RxBuffer.lastIndexOf(QChar(uchar(unit::kEndOfReply)));
-        if (lastEnd >= 0) RxBuffer.remove(0, lastEnd + 1);
-        if (RxBuffer.size() > kMaxReplyBuffer) RxBuffer.clear();
-        result.bufferCut = true;
-    }
+    // Only a frame that does not fit goes; the next one is read.
+    const unit::FramePass pass = unit::ReadReplyFrames(RxBuffer, 9, 9, unit::DroppedFrame::Skipped,
+                                                       [&](const unit::UnitStatusFrame& frame) {
+                                                           readFrame(frame.fields, result);
+                                                       });
+    result.framesParsed = pass.framesParsed;
+    result.framesDropped = pass.framesDropped;
+    result.bufferCut = pass.bufferCut;
+    result.enableExit = pass.enableExit;
+    if (pass.caption) result.texts.lblActiveFlag = pass.caption;
     return result;
 }
 
@@ -72,13 +56,6 @@ void SwellReplyParser::readFrame(const QStringList& f, SwellReplyResult& result)
         result.trips.push_back(*trip);
         state.DropZeroing();
     };
-
-    if (const auto status = statusOf(f.value(0)); status && *status <= 99) {
-        if (const auto caption = unit::StatusCaption(*status)) {
-            t.lblActiveFlag = *caption;
-            if (*status == unit::kStatusCooling) result.enableExit = true;
-        }
-    }
 
     state.SampleTemp = finite(Val(f.value(1)));
     t.lbltemp1 = Format(TempToDisplay(state.SampleTemp), QStringLiteral("##0.#"));

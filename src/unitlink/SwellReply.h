@@ -2,8 +2,9 @@
 // The swell test's side of the unit line: its reader of the unit's reply
 // frames and the swell computation, without any window.
 //
-// A swell frame is a status frame with exactly 9 commas (10 fields); field 9
-// carries the displacement sensor's voltage. Every good frame updates the
+// A swell frame is a status frame with exactly 9 commas (10 fields), taken
+// by the frame loop of UnitProtocol.h; field 9 carries the displacement
+// sensor's voltage. Every good frame updates the
 // status, the readings and the counts of the swell safety watch
 // (SafetyWatch.h), whose trips the parse lists for the run to react to; a
 // frame with a voltage then gives, through the unit's sensor calibration, the
@@ -33,8 +34,6 @@ using SwellCalibration = calibration::SwellCalibration;
 inline constexpr double kTempCorrection = 6.03e-7;   // per °F²
 inline constexpr double kPressCorrection = 4.0e-7;   // inch per psi
 inline constexpr double kDefaultRefTempF = 74.0;
-// The most text the receive buffer keeps between calls (as the rheology reader).
-inline constexpr int kMaxReplyBuffer = 4096;
 
 // The voltage corrected for the sample temperature.
 double CorrectedVoltage(double rawVoltage, double sampleTempF, double refTempF);

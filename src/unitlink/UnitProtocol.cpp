@@ -1,5 +1,6 @@
 #include "unitlink/UnitProtocol.h"
 
+#include "data/BobGeometry.h"
 #include "data/Globals.h"
 #include "data/Numbers.h"
 #include "data/Units.h"
@@ -55,11 +56,7 @@ std::optional<QString> StatusCaption(int status) {
 
 QString NoResponseCaption() { return QStringLiteral("No Response"); }
 
-// ---- Bob geometry ------------------------------------------------------------
-
-double ShearRateFactor(double bobRadiusCm) {
-    return 42.61406299750999 / (60.0 * (3.39112225 - bobRadiusCm * bobRadiusCm));
-}
+// ---- Bob ----------------------------------------------------------------------
 
 double StressDivisor(double shearRateFactor) { return 1.7023 / shearRateFactor; }
 
@@ -89,8 +86,44 @@ FrameTake TakeUnitStatusFrame(QString& buffer, UnitStatusFrame& frame, int minCo
 
 bool HoldsFrameEnd(const QString& received) { return received.contains(QChar(kEndOfReply)); }
 
+FramePass ReadReplyFrames(QString& buffer, int minCommas, int maxCommas, DroppedFrame dropped,
+                          const std::function<void(const UnitStatusFrame& frame)>& readFrame) {
+    FramePass pass;
+    UnitStatusFrame frame;
+    for (;;) {
+        const FrameTake take = TakeUnitStatusFrame(buffer, frame, minCommas, maxCommas);
+        if (take == FrameTake::Incomplete) break;
+        if (take == FrameTake::Dropped) {
+            ++pass.framesDropped;
+            if (dropped == DroppedFrame::EndsCall) break;
+            continue;
+        }
+        ++pass.framesParsed;
+        if (const auto caption = StatusCaption(frame.status)) {
+            pass.caption = *caption;
+            if (frame.status == kStatusCooling) pass.enableExit = true;
+        }
+        readFrame(frame);
+    }
+    if (buffer.size() > kMaxReplyBuffer) {
+        const qsizetype lastEnd = buffer.lastIndexOf(QChar(uchar(kEndOfReply)));
+        if (lastEnd >= 0) buffer.remove(0, lastEnd + 1);
+        if (buffer.size() > kMaxReplyBuffer) buffer.clear();
+        pass.bufferCut = true;
+    }
+    return pass;
+}
+
+void StatusReplyResult::Take(const FramePass& pass) {
+    framesParsed = pass.framesParsed;
+    frameDropped = pass.framesDropped > 0;
+    bufferCut = pass.bufferCut;
+    caption = pass.caption;
+    enableExit = pass.enableExit;
+}
+
 void UnitReplyParser::SetBobRadius(double radiusCm) {
-    mShearRateFactor = ShearRateFactor(radiusCm);
+    mShearRateFactor = bob::ShearRatePerRpm(radiusCm);
     mStressDivisor = StressDivisor(mShearRateFactor);
 }
 
@@ -113,21 +146,7 @@ ReplyResult UnitReplyParser::Parse(const QString& received, bool stepRunning) {
         if (trip) result.trips.push_back(*trip);
     };
 
-    UnitStatusFrame frame;
-    for (;;) {
-        const FrameTake take = TakeUnitStatusFrame(mRxBuffer, frame);
-        if (take == FrameTake::Incomplete) break;
-        if (take == FrameTake::Dropped) {
-            result.frameDropped = true;
-            break;
-        }
-        ++result.framesParsed;
-
-        // Status and its caption.
-        if (const auto caption = StatusCaption(frame.status)) {
-            result.caption = *caption;
-            if (frame.status == kStatusCooling) result.enableExit = true;
-        }
+    result.Take(ReadReplyFrames(mRxBuffer, 8, 9, DroppedFrame::EndsCall, [&](const UnitStatusFrame& frame) {
         watch.Status(frame.status);
 
         // Sample temperature and its trip.
@@ -167,13 +186,7 @@ ReplyResult UnitReplyParser::Parse(const QString& received, bool stepRunning) {
             texts.txtShearrate = QStringLiteral("0.0");
             texts.txtVisc = QStringLiteral("0.0");
         }
-    }
-    if (mRxBuffer.size() > kMaxReplyBuffer) {
-        const qsizetype lastEnd = mRxBuffer.lastIndexOf(QChar(uchar(kEndOfReply)));
-        if (lastEnd >= 0) mRxBuffer.remove(0, lastEnd + 1);
-        if (mRxBuffer.size() > kMaxReplyBuffer) mRxBuffer.clear();
-        result.bufferCut = true;
-    }
+    }));
     return result;
 }
 

@@ -18,7 +18,9 @@
 //   field 9  (and 10 in frames with 9 commas) readings of the other test kinds.
 // A frame that does not fit is dropped without a message; numbers in fields
 // are read with `Val` (data/Numbers.h): the number the field begins with, 0
-// when it begins with none.
+// when it begins with none. Every reply parser (this one, PvtReply.h and
+// SwellReply.h) takes its frames through one frame loop, ReadReplyFrames,
+// and gives only its reading of a frame.
 //
 // UnitReplyParser is the reply side of a rheology test window (and of the
 // simple test): its receive buffer, live readings, the texts of the reading
@@ -75,12 +77,10 @@ inline constexpr int kStatusCooling = 4;  // a cooling unit lets the window be c
 // The caption the run loop shows when the unit has stopped answering.
 QString NoResponseCaption();
 
-// ---- Bob geometry ------------------------------------------------------------
+// ---- Bob ----------------------------------------------------------------------
 
-// Shear rate per rpm of a bob of radius r cm in the cup (radius 1.8415 cm):
-// 42.61406299750999 / (60 x (3.39112225 - r²)); 1.70229 for "B1" (1.7245 cm).
-double ShearRateFactor(double bobRadiusCm);
-// 1.7023 / factor: divides the standard bob's stress into this bob's stress.
+// 1.7023 / the bob's shear rate per rpm (bob::ShearRatePerRpm): divides the
+// standard bob's stress into this bob's stress.
 double StressDivisor(double shearRateFactor);
 
 // ---- Reply frames ------------------------------------------------------------
@@ -145,14 +145,48 @@ struct UnitReadingTexts {
 // code 26, and emptied when that is still too long.
 inline constexpr qsizetype kMaxReplyBuffer = 4096;
 
-// What one parse did, for the window to show.
-struct ReplyResult {
+// ---- The frame loop of every reply parser ---------------------------------------
+
+// What a frame that does not fit does to the rest of the buffer.
+enum class DroppedFrame {
+    EndsCall,  // the frames behind it wait for the next call (the rheology and PVT parsers)
+    Skipped,   // reading goes on with the next frame (the swell parser)
+};
+
+// What one pass of the frame loop did.
+struct FramePass {
+    int framesParsed = 0;
+    int framesDropped = 0;
+    bool bufferCut = false;           // the receive buffer was cut back to its limit
+    std::optional<QString> caption;   // the status caption of the last known status parsed
+    bool enableExit = false;          // a "Cooling" status was parsed
+};
+
+// Takes every complete frame of `buffer` holding minCommas to maxCommas
+// commas (TakeUnitStatusFrame), reads its status caption and hands the frame
+// to `readFrame`, the parser's own reading of it (which may empty the
+// buffer). A frame that does not fit is cut with its code 26 and `dropped`
+// says what follows; a frame still arriving stays in the buffer. A buffer
+// left longer than kMaxReplyBuffer is then cut back to the text after its
+// last code 26, and emptied when that is still too long.
+FramePass ReadReplyFrames(QString& buffer, int minCommas, int maxCommas, DroppedFrame dropped,
+                          const std::function<void(const UnitStatusFrame& frame)>& readFrame);
+
+// What a parse of the rheology and PVT parsers did, for the window to show.
+struct StatusReplyResult {
     int framesParsed = 0;
     bool frameDropped = false;          // a frame that did not fit ended the call
     bool bufferCut = false;             // the receive buffer was cut back to its limit
     std::optional<QString> caption;     // the status caption to show (last known status parsed)
     bool enableExit = false;            // a "Cooling" status was parsed: enable cmdExit
     std::vector<SafetyTrip> trips;      // trips made, in order, for the run to react to
+
+    // The loop's part of it.
+    void Take(const FramePass& pass);
+};
+
+// What one parse of the rheology reply parser did.
+struct ReplyResult : StatusReplyResult {
     bool readingsChanged() const { return framesParsed > 0; }
 };
 

@@ -1,5 +1,6 @@
 #include "unitrun/RunMessages.h"
 
+#include "data/BobGeometry.h"
 #include "data/DateText.h"
 #include "data/Numbers.h"
 #include "platform/Dialogs.h"
@@ -62,6 +63,18 @@ QString SequenceLockedMessage() {
 
 QString RetrieveLockedMessage() {
     return QStringLiteral("A test is running: the unit's stored test can be retrieved once the test has stopped.");
+}
+
+QString BobRadiusMessage(const QStringList& knownBobs) {
+    QString bobs = knownBobs.join(QStringLiteral(", "));
+    if (knownBobs.size() > 1) {
+        const qsizetype last = bobs.lastIndexOf(QStringLiteral(", "));
+        bobs.replace(last, 2, QStringLiteral(" or "));
+    }
+    return QStringLiteral("The bob radius must be greater than 0 and smaller than the cup radius (%1 cm). "
+                          "The test cannot be started.\rEnter the bob in Bob Number (%2): its radius and "
+                          "length are then filled in.")
+        .arg(QString::number(bob::kCupRadiusCm), bobs);
 }
 
 

@@ -36,6 +36,11 @@ QString PressureInactiveMessage();   // "pressure inactive, test will be stopped
 QString SequenceLockedMessage();
 // The refusal of a download of the unit's stored test while a test runs.
 QString RetrieveLockedMessage();
+// Start (or a download) refused: the bob does not fit the cup (a fresh
+// installation has no bob file, so its Bob Number and Bob Radius start
+// empty), with what to enter: one of `knownBobs`, the bobs whose radius the
+// dialog fills in (bob::BobNames).
+QString BobRadiusMessage(const QStringList& knownBobs);
 
 // ---- a recorded point that could not be stored ------------------------------------------
 

@@ -39,9 +39,11 @@ double RunsOfStep(double cycles);
 qint64 PlannedSeconds(const RunTables& t, int fromStep, bool withRamps);
 
 // Why the steps of a loaded sequence cannot be run by the PVT and swell
-// runs (a value that is not a number, a negative duration, rate or cycle
-// count, a cycle count or a total duration beyond what the run counts);
-// nothing when they can.
+// runs (a value that is not a number; a negative step time, recording
+// interval or cycle count; a recording interval, a cycle count or a total
+// step time beyond what the run counts); nothing when they can. The message
+// names the step and says "recording rate" for its recording interval, as
+// the insert dialog's messages do.
 std::optional<QString> SequenceProblem(const RunTables& t);
 
 inline constexpr double kBandCheckSec = 55;     // the band is checked from here on

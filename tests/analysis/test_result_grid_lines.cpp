@@ -1,6 +1,7 @@
 // The result-grid computations without a grid: rheology lines with the
 // power-law analysis, PVT lines and density, swell lines.
 
+#include "data/BobGeometry.h"
 #include "data/Globals.h"
 #include "data/Units.h"
 #include "analysis/ResultGridLines.h"
@@ -251,7 +252,7 @@ TEST_F(GridLines, SameShearRateEverywhereGivesAllNA) {
 
 TEST_F(GridLines, ShearRateFactor) {
     EXPECT_NEAR(ShearRatePerRpmFor(kB1), 1.70229, 1e-5);
-    for (double rb : {0.0, -1.0, kCupRadius, 2.0}) EXPECT_EQ(ShearRatePerRpmFor(rb), 0) << rb;
+    for (double rb : {0.0, -1.0, bob::kCupRadiusCm, 2.0}) EXPECT_EQ(ShearRatePerRpmFor(rb), 0) << rb;
     EXPECT_EQ(BobRadiusOf(RowArray{}), 0);
     RowArray info(12);
     EXPECT_EQ(BobRadiusOf(info), 0);  // Null
@@ -326,7 +327,7 @@ TEST_F(GridLines, PointsAfterTheLastRowsStepAreNotShown) {
 // ---------------------------------------------------------------- bad input
 
 TEST_F(GridLines, UnusableBobShowsNoSpeedAndNoGeometryColumns) {
-    for (double rb : {0.0, kCupRadius, 2.0, -1.0}) {
+    for (double rb : {0.0, bob::kCupRadiusCm, 2.0, -1.0}) {
         SCOPED_TRACE(rb);
         std::vector<ResultPoint> v;
         double t = 0;

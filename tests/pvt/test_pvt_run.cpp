@@ -1,5 +1,5 @@
 // The PVT run loop without a window: the step frame on the second tick of a
-// step or cycle, the 3-second pause after it, recording on the step's rate,
+// step or cycle, the 3-second pause after it, recording at the step's interval,
 // the end of steps, cycles and the sequence, the pressure watch, the planned
 // time and the refusal of sequences the run cannot count.
 
@@ -23,7 +23,7 @@ struct Step {
     double temp = 72;
     double tolerance = 5;
     double speed = 100;
-    double rate = 10;
+    double interval = 10;  // recording interval, s
     double press = 0;
     double cycles = 1;
 };
@@ -35,7 +35,7 @@ runloop::RunTables tables(const std::vector<Step>& steps) {
         t.mStepTemp << s.temp;
         t.mStepTempError << s.tolerance;
         t.mStepSpeed << s.speed;
-        t.mStepInterval << s.rate;
+        t.mStepInterval << s.interval;
         t.mStepPress << s.press;
         t.mStepRunRamp << 0;
         t.mStepTempRate << 0;
@@ -166,25 +166,25 @@ TEST_F(PvtRunTest, AOneMinuteStepSendsOnTheSecondTickAndRecordsEveryTenSeconds) 
     EXPECT_EQ(run.panels["ElapsedTime"], "Elapsed Time: 0:00:59");
 }
 
-TEST_F(PvtRunTest, CyclesRatesAndTheTemperatureTolerance) {
+TEST_F(PvtRunTest, CyclesRecordingIntervalsAndTheTemperatureTolerance) {
     struct Case {
         const char* name;
         double cycles;
-        double rate;
+        double interval;
         size_t setPoints;
         size_t rows;
     } cases[] = {
         {"0 cycles run once", 0, 10, 1, 6},
         {"1 cycle runs once", 1, 10, 1, 6},
         {"2 cycles run twice", 2, 10, 2, 12},
-        {"rate 0 records nothing", 1, 0, 1, 0},
-        {"a rate that rounds to 0 records nothing", 1, 0.4, 1, 0},
+        {"interval 0 records nothing", 1, 0, 1, 0},
+        {"an interval that rounds to 0 records nothing", 1, 0.4, 1, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         FakeRun r;
         r.clock = &clock;
-        r.TakeSteps(tables({{1, 72, 5, 100, c.rate, 0, c.cycles}}));
+        r.TakeSteps(tables({{1, 72, 5, 100, c.interval, 0, c.cycles}}));
         bool sawCycle2 = false;
         r.StartTest();
         for (int i = 0; i < 1000 && r.RunState == 1; ++i) {
@@ -346,8 +346,8 @@ TEST(PvtSequence, SequencesTheRunCannotCountAreRefused) {
         {"a negative duration", {-1}, true},
         {"an endless duration", {inf}, true},
         {"a duration beyond the run's count", {6e7}, true},
-        {"a negative rate", {1, 72, 5, 100, -10}, true},
-        {"a rate that is no number", {1, 72, 5, 100, std::nan("")}, true},
+        {"a negative recording interval", {1, 72, 5, 100, -10}, true},
+        {"a recording interval that is no number", {1, 72, 5, 100, std::nan("")}, true},
         {"absurd cycles", {1, 72, 5, 100, 10, 0, 1e12}, true},
         {"negative cycles", {1, 72, 5, 100, 10, 0, -2}, true},
     };

@@ -10,6 +10,7 @@
 #include "RunWindowFixture.h"
 #include "SimulatedRun.h"
 
+#include "data/BobGeometry.h"
 #include "data/clsTEST_RESULT.h"
 
 #include "platform/FlexGrid.h"
@@ -291,11 +292,11 @@ TEST_F(RunEndToEnd, ASequenceRunsThroughStepsCyclesAndRampsAndItsPointsAreStored
     EXPECT_EQ(first[clsTEST_RESULT::colTEST_ID].toInt(), testId);
     EXPECT_DOUBLE_EQ(first[clsTEST_RESULT::colRESULT_SAMPLE_TEMP].toDouble(), 106.7);
     EXPECT_DOUBLE_EQ(first[clsTEST_RESULT::colRESULT_PRESS].toDouble(), 500);
-    EXPECT_NEAR(first[clsTEST_RESULT::colRESULT_SPEED].toDouble(), 300 * unit::ShearRateFactor(1.7245), 1e-9);
-    EXPECT_NEAR(first[clsTEST_RESULT::colRESULT_SHEAR_STRESS].toDouble(), 255.3 / unit::StressDivisor(unit::ShearRateFactor(1.7245)), 1e-9);
+    EXPECT_NEAR(first[clsTEST_RESULT::colRESULT_SPEED].toDouble(), 300 * bob::ShearRatePerRpm(1.7245), 1e-9);
+    EXPECT_NEAR(first[clsTEST_RESULT::colRESULT_SHEAR_STRESS].toDouble(), 255.3 / unit::StressDivisor(bob::ShearRatePerRpm(1.7245)), 1e-9);
     EXPECT_EQ(first[clsTEST_RESULT::colRESULT_BATH_TEMP].toDouble(), 0);
     const RowArray& ramp = all[10 + 5 + 4];  // entry 2 of cycle 1
-    EXPECT_NEAR(ramp[clsTEST_RESULT::colRESULT_SPEED].toDouble(), 200 * unit::ShearRateFactor(1.7245), 1e-9);
+    EXPECT_NEAR(ramp[clsTEST_RESULT::colRESULT_SPEED].toDouble(), 200 * bob::ShearRatePerRpm(1.7245), 1e-9);
     EXPECT_DOUBLE_EQ(ramp[clsTEST_RESULT::colRESULT_SAMPLE_TEMP].toDouble(), 300);
     EXPECT_DOUBLE_EQ(ramp[clsTEST_RESULT::colRESULT_PRESS].toDouble(), 5000);
 }

@@ -6,6 +6,7 @@
 
 #include "FakeRun.h"
 
+#include "data/BobGeometry.h"
 #include "platform/Database.h"
 #include "unitrun/RunMessages.h"
 #include "unitrun/RunStates.h"
@@ -309,7 +310,7 @@ TEST_F(RunLoop, StartWhileRunningOnlyChangesTheBobFactors) {
     run.StartTest();
     EXPECT_EQ(run.StepTick, tick);
     EXPECT_EQ(run.mRunStartMs, started);
-    EXPECT_NEAR(run.mReply.mShearRateFactor, unit::ShearRateFactor(1.2276), 1e-12);
+    EXPECT_NEAR(run.mReply.mShearRateFactor, bob::ShearRatePerRpm(1.2276), 1e-12);
 }
 
 TEST_F(RunLoop, TheRunsTimeGoesOnPastTheClocksWrap) {

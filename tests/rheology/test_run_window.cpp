@@ -8,12 +8,11 @@
 
 #include "data/CalibrationFiles.h"
 #include "data/clsTEST_ADDITIVE.h"
-#include "dialogs/TestInfoRules.h"
 #include "multiunit/frmMDIRealTime.h"
 #include "platform/StatusBarPanel.h"
 #include "platform/PeChart.h"
 #include "support/DatabaseFaults.h"
-#include "unitrun/Bob.h"
+#include "data/BobGeometry.h"
 #include "unitrun/RunMessages.h"
 #include "unitrun/RunStates.h"
 
@@ -238,7 +237,7 @@ TEST_F(RunWindow, StartWritesTheTestAndItsAdditivesAndStartsTheRun) {
     EXPECT_EQ(w->lblTestname->text(), "Run A");
     EXPECT_EQ(w->mBobNumber, 2);
     EXPECT_DOUBLE_EQ(w->mBobRadius, 1.2276);
-    EXPECT_DOUBLE_EQ(w->mReply.mShearRateFactor, unit::ShearRateFactor(1.2276));
+    EXPECT_DOUBLE_EQ(w->mReply.mShearRateFactor, bob::ShearRatePerRpm(1.2276));
     EXPECT_DOUBLE_EQ(w->mRadiusRatio, 1.8415 / 1.2276);
     EXPECT_FALSE(w->cmdStart_Stop->isEnabled());
     EXPECT_FALSE(w->cmdExit->isEnabled());
@@ -306,7 +305,7 @@ TEST_F(RunWindow, ABobThatDoesNotFitTheCupIsRefusedAtStart) {
         entry.bob = "X";
         entry.radius = QString::fromLatin1(radius);
         start(entry);
-        EXPECT_EQ(dialogs.texts(), QStringList{BobRadiusMessage(testinfo::BobNames())}) << radius;
+        EXPECT_EQ(dialogs.texts(), QStringList{BobRadiusMessage(bob::BobNames())}) << radius;
         EXPECT_EQ(w->RunState, kIdle);
         EXPECT_EQ(count("TEST_INFO"), 0);
         EXPECT_TRUE(w->cmdStart_Stop->isEnabled());
@@ -337,7 +336,7 @@ TEST_F(RunWindow, AFreshInstallsFirstTestStartsOnceAKnownBobIsEntered) {
         d.MSFlexGrid1->TextMatrix(1, 1, "2");
         d.txtBobNo->setText("1");
         d.cmdOk->click();
-        EXPECT_EQ(dialogs.texts(), QStringList{BobRadiusMessage(testinfo::BobNames())});
+        EXPECT_EQ(dialogs.texts(), QStringList{BobRadiusMessage(bob::BobNames())});
         EXPECT_TRUE(dialogs.texts().value(0).contains("(B1, B2, B3, B4 or B5)"));
         EXPECT_TRUE(d.isVisible());
         EXPECT_TRUE(d.Cancelled);

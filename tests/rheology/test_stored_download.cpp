@@ -6,13 +6,12 @@
 #include "RheologyFixture.h"
 
 #include "data/clsTEST_ADDITIVE.h"
-#include "dialogs/TestInfoRules.h"
 #include "dialogs/frmTestRelatedInfo.h"
 #include "platform/Database.h"
 #include "platform/ModalShow.h"
 #include "support/DatabaseFaults.h"
 #include "support/ManualClock.h"
-#include "unitrun/Bob.h"
+#include "data/BobGeometry.h"
 #include "unitrun/RunMessages.h"
 #include "support/UnitSimulator.h"
 
@@ -140,7 +139,7 @@ TEST_F(StoredDownload, StoresTheUnitsRowsUnderANewTest) {
     EXPECT_EQ(w->mTestInfo->BOB_NO(), "B2");
     EXPECT_EQ(w->mTestInfo->Test_Id(), w->TestId);
     EXPECT_DOUBLE_EQ(w->mBobRadius, 1.2276);
-    EXPECT_DOUBLE_EQ(w->mReply.mShearRateFactor, unit::ShearRateFactor(1.2276));
+    EXPECT_DOUBLE_EQ(w->mReply.mShearRateFactor, bob::ShearRatePerRpm(1.2276));
 
     const std::vector<StoredRow> rows = rowsOf(w->TestId);
     ASSERT_EQ(rows.size(), 3u);
@@ -270,7 +269,7 @@ TEST_F(StoredDownload, ABobThatDoesNotFitTheCupIsRefused) {
         return int(QDialog::Accepted);
     });
     w->cmdRetrieve_Click();
-    EXPECT_EQ(dialogs.texts(), QStringList{runloop::BobRadiusMessage(testinfo::BobNames())});
+    EXPECT_EQ(dialogs.texts(), QStringList{runloop::BobRadiusMessage(bob::BobNames())});
     QThread::msleep(50);
     EXPECT_TRUE(unit.commands().empty());
     EXPECT_FALSE(testNamed(QStringLiteral("Downloaded")));

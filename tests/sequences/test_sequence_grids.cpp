@@ -2,6 +2,7 @@
 // back in both unit systems and entry modes, Save's range checks, the step
 // builder, the rate-sign rule and inserting, pasting and deleting steps.
 
+#include "data/BobGeometry.h"
 #include "data/Globals.h"
 #include "data/Settings.h"
 #include "platform/FlexGrid.h"
@@ -13,7 +14,7 @@ using namespace seqgrid;
 
 namespace {
 
-const double kB1 = BobSRFactor(1.7245);
+const double kB1 = bob::ShearRatePerRpm(1.7245);
 
 class Grids : public ::testing::Test {
 protected:
@@ -88,8 +89,8 @@ TEST_F(Grids, HeadersOfBothGrids) {
 
 TEST_F(Grids, BobFactors) {
     EXPECT_NEAR(kB1, 1.7022937, 1e-7);
-    EXPECT_NEAR(BobSRFactor(BobRadius("B2", 0)), 0.3769580, 1e-7);
-    EXPECT_NEAR(BobSRFactor(BobRadius("B5", 0)), 0.8502944, 1e-7);
+    EXPECT_NEAR(bob::ShearRatePerRpm(BobRadius("B2", 0)), 0.3769580, 1e-7);
+    EXPECT_NEAR(bob::ShearRatePerRpm(BobRadius("B5", 0)), 0.8502944, 1e-7);
     EXPECT_EQ(BobRadius("B9", 1.5), 1.5);
 }
 
@@ -110,7 +111,7 @@ TEST_F(Grids, StoredStepsAsShown) {
     // Ramp entries: id, seq, step, speed, delay, interval.
     const RowArray entry{1, 1, 1, 100, 30, 20};
     EXPECT_EQ(RampDefineRowTexts(entry, false, kB1), (QStringList{"30", "100", "20"}));
-    EXPECT_EQ(RampDefineRowTexts(entry, true, BobSRFactor(1.2276))[1], "37.696");
+    EXPECT_EQ(RampDefineRowTexts(entry, true, bob::ShearRatePerRpm(1.2276))[1], "37.696");
 }
 
 TEST_F(Grids, ShownStepsStoredBack) {

@@ -426,7 +426,7 @@ TEST(SwellRules, StepsNoRunCanCountAreRefused) {
         {"a step time beyond the count", 1e12, 100, 0, 1},
         {"a negative step time", -5, 100, 0, 1},
         {"a temperature that is no number", 1, nan, 0, 1},
-        {"a recording rate beyond the count", 1, 100, 1e12, 1},
+        {"a recording interval beyond the count", 1, 100, 1e12, 1},
         {"a cycle count beyond the count", 1, 100, 0, 1e12},
     };
     for (const Case& c : cases) {

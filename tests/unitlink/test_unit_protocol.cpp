@@ -3,6 +3,7 @@
 // inactive count, the safety trips, the reply watchdog and the stored-test
 // transfer.
 
+#include "data/BobGeometry.h"
 #include "data/Globals.h"
 #include "platform/CommPort.h"
 #include "unitlink/UnitProtocol.h"
@@ -100,9 +101,9 @@ TEST(StatusCaptions, EveryCodeAndTheOnesOutsideTheTable) {
 }
 
 TEST(BobGeometry, FactorAndDivisor) {
-    EXPECT_NEAR(ShearRateFactor(1.7245), 1.70229, 1e-5);
-    EXPECT_NEAR(StressDivisor(ShearRateFactor(1.7245)), 1.000004, 1e-6);
-    EXPECT_NEAR(ShearRateFactor(1.2276), 0.376958, 1e-6);
+    EXPECT_NEAR(bob::ShearRatePerRpm(1.7245), 1.70229, 1e-5);
+    EXPECT_NEAR(StressDivisor(bob::ShearRatePerRpm(1.7245)), 1.000004, 1e-6);
+    EXPECT_NEAR(bob::ShearRatePerRpm(1.2276), 0.376958, 1e-6);
     UnitReplyParser p;
     EXPECT_EQ(p.mShearRateFactor, 1.0);
     EXPECT_EQ(p.mStressDivisor, 1.0);
@@ -171,7 +172,7 @@ TEST_F(ReplyParserTest, TheBobFactorScalesRateAndStress) {
     parser.SetBobRadius(1.2276);  // "B2"
     parse(reply8("01", 300, 300, 100));
     EXPECT_NEAR(parser.readings.mShearRate, 300 * 0.376958, 1e-3);
-    EXPECT_NEAR(parser.readings.mShearStress, 100 / (1.7023 / ShearRateFactor(1.2276)), 1e-9);
+    EXPECT_NEAR(parser.readings.mShearStress, 100 / (1.7023 / bob::ShearRatePerRpm(1.2276)), 1e-9);
     EXPECT_EQ(parser.texts.txtShearrate, "113");
 }
 

@@ -10,7 +10,6 @@
 #include "data/clsSEQUENCE_RAMP_DEFINE.h"
 #include "platform/Database.h"
 #include "platform/RunClock.h"
-#include "unitrun/Bob.h"
 #include "unitrun/RunMessages.h"
 #include "unitrun/SequenceLoading.h"
 #include "unitrun/SetPoints.h"
@@ -213,12 +212,6 @@ TEST(RunRules, StatusTextsAndMessages) {
     EXPECT_EQ(PressureTooHighMessage(20000),
               QStringLiteral("Sequence pressure setting too high. 20000(psi),\rPlease choose another sequence."));
 
-    for (double r : {0.0, -1.0, 1.8415, 2.0}) EXPECT_FALSE(BobRadiusFits(r)) << r;
-    for (double r : {1.7245, 1.2276, 0.01}) EXPECT_TRUE(BobRadiusFits(r)) << r;
-    EXPECT_EQ(BobNumberOf("B1"), 1);
-    EXPECT_EQ(BobNumberOf("b2"), 2);
-    EXPECT_EQ(BobNumberOf("B5"), 5);
-    EXPECT_EQ(BobNumberOf("B3"), 0);
     // The refusal says what to enter: the bobs the dialog fills in.
     EXPECT_EQ(BobRadiusMessage({"B1", "B2", "B5"}),
               "The bob radius must be greater than 0 and smaller than the cup radius (1.8415 cm). The test cannot be "
