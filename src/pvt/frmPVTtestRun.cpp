@@ -150,13 +150,7 @@ newtest::NewTestFields pvtFieldsOf(const frmTestRelatedInfo& dialog) {
 }  // namespace
 
 bool frmPVTtest::StoreNewTest(frmTestRelatedInfo& dialog) {
-    const newtest::NewTestFields fields = pvtFieldsOf(dialog);
-    const std::optional<qint32> testId = newtest::StoreNewTest(
-        mConnection, [&] { return newtest::AddTestInfo(*mTestInfo, fields, tick::CurrentDateTime()); },
-        *mTestAdditive, dialog);
-    if (!testId) return false;
-    TestId = *testId;
-    return true;
+    return StoreTestOf(pvtFieldsOf(dialog), dialog);
 }
 
 void frmPVTtest::BeginTest(frmTestRelatedInfo& dialog) {

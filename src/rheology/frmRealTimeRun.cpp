@@ -128,12 +128,7 @@ bool frmRealTime::StoreNewTest(frmTestRelatedInfo& dialog) {
         ui::MsgBox(BobRadiusMessage(bob::BobNames()));
         return false;
     }
-    const std::optional<qint32> testId = newtest::StoreNewTest(
-        mConnection, [&] { return newtest::AddTestInfo(*mTestInfo, fields, tick::CurrentDateTime()); },
-        *mTestAdditive, dialog);
-    if (!testId) return false;
-    TestId = *testId;
-    return true;
+    return StoreTestOf(fields, dialog);
 }
 
 void frmRealTime::BeginTest(frmTestRelatedInfo& dialog) {

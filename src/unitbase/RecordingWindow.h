@@ -6,8 +6,11 @@
 // database (RecordingRun), the sequence picker reads the window's records
 // (SequenceRecords), a row goes in through the window's result record, and
 // the rows waiting are shown with the chart drawn anew after rows stored late
-// (RowsWaitingShown, RedrawLiveChart).
+// (RowsWaitingShown, RedrawLiveChart), and a new test of the dialog's fields
+// is stored through the window's test records (StoreTestOf).
 
+#include "dialogs/NewTestRecord.h"
+#include "platform/RunClock.h"
 #include "unitbase/UnitWindow.h"
 #include "unitrun/RunRecords.h"
 #include "unitrun/SequenceRun.h"
@@ -26,4 +29,16 @@ protected:
         runloop::InsertResultRow(mTestResult.get(), row, waitMs);
     }
     void RowsWaitingChanged() override { RowsWaitingShown(); }
+    // The new test of `fields`, dated now, and the dialog's additives, stored
+    // in one transaction (newtest::StoreNewTest); its key becomes the run's
+    // TestId. False, nothing stored, when the database refused them (the
+    // operator has been told).
+    bool StoreTestOf(const newtest::NewTestFields& fields, const frmTestRelatedInfo& dialog) {
+        const std::optional<qint32> testId = newtest::StoreNewTest(
+            mConnection, [&] { return newtest::AddTestInfo(*mTestInfo, fields, tick::CurrentDateTime()); },
+            *mTestAdditive, dialog);
+        if (!testId) return false;
+        this->TestId = *testId;
+        return true;
+    }
 };
