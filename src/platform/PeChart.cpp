@@ -22,6 +22,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <tuple>
 #include <vector>
@@ -463,6 +464,10 @@ void PeChart::redraw() {
     }
     legendWanted_ = seriesCount > 1;
     chart_->legend()->setVisible(legendWanted_);
+    // new curves: their courses are traced anew
+    courses_.clear();
+    coursePoints_.clear();
+    apartFrom_.clear();
     coursesTraced_ = false;
     applyScales();
     fitAxisFonts();
@@ -749,14 +754,34 @@ int PeChart::applyScales() {
 void PeChart::keepCurvesApart(const QList<QAbstractAxis*>& axes, std::vector<pechart::LinearTicks>& ticks,
                               const std::vector<bool>& movable, double pixels) {
     // Only curves on scales of their own can be kept apart by their scales.
-    if (axes.size() < 3 || curves_.size() < 2 || std::none_of(movable.begin(), movable.end(), [](bool m) { return m; }))
+    if (axes.size() < 3 || curves_.size() < 2 || ticks.empty() || scaling_.isEmpty() || !scaling_[0].valid ||
+        std::none_of(movable.begin(), movable.end(), [](bool m) { return m; }))
         return;
-    if (!coursesTraced_) traceCourses();
+    // The courses run across the X axis as drawn: its ends move only when
+    // the values cross a tick, so a live curve's course moves on with it.
+    constexpr int kColumns = 200;
+    double xlo = ticks[0].lo, xhi = ticks[0].hi;
+    pechart::AxisMap map;
+    if (auto* l = qobject_cast<QLogValueAxis*>(axes[0])) {
+        map.log = true;
+        xlo = std::log10(std::max(l->min(), 1e-300));
+        xhi = std::log10(std::max(l->max(), 1e-300));
+    }
+    map.scale = xhi > xlo ? (kColumns - 1e-9) / (xhi - xlo) : 0.0;
+    map.offset = xhi > xlo ? -xlo * map.scale : kColumns / 2.0;
+    if (!coursesTraced_ || map.scale != courseMap_.scale || map.offset != courseMap_.offset ||
+        map.log != courseMap_.log)
+        traceCourses(map, kColumns);
     if (courses_.size() != size_t(curves_.size())) return;
-    // The layout asks again and again for the same: worked out once.
+    // The layout asks again and again for the same, and a live chart's new
+    // point often changes none of it: worked out once.
     std::vector<double> from{pixels};
-    for (size_t k = 0; k < ticks.size(); ++k)
-        from.insert(from.end(), {ticks[k].lo, ticks[k].hi, ticks[k].step, double(movable[k])});
+    for (size_t k = 0; k < ticks.size(); ++k) {
+        const pechart::LinearTicks& t = ticks[k];
+        from.insert(from.end(), {t.lo, t.hi, t.first, t.step, double(t.decimals), double(movable[k])});
+        if (k > 0 && int(k) < scaling_.size()) from.insert(from.end(), {scaling_[int(k)].lo, scaling_[int(k)].hi});
+        if (auto* l = qobject_cast<QLogValueAxis*>(axes[int(k)])) from.insert(from.end(), {l->min(), l->max()});
+    }
     if (from == apartFrom_ && apartTicks_.size() == ticks.size()) {
         ticks = apartTicks_;
         return;
@@ -789,22 +814,31 @@ void PeChart::keepCurvesApart(const QList<QAbstractAxis*>& axes, std::vector<pec
     apartTicks_ = ticks;
 }
 
-void PeChart::traceCourses() {
+void PeChart::traceCourses(const pechart::AxisMap& map, int columns) {
     coursesTraced_ = true;
-    courses_.clear();
-    apartFrom_.clear();
-    if (curves_.size() < 2 || scaling_.isEmpty() || !scaling_[0].valid) return;
-    // The X range in columns, its ends inside the first and the last.
-    constexpr int kColumns = 200;
-    const AxisScaling& x = scaling_[0];
-    pechart::AxisMap map;
-    map.log = x.log;
-    const double lo = x.log ? std::log10(std::max(x.lo, 1e-300)) : x.lo;
-    const double hi = x.log ? std::log10(std::max(x.hi, 1e-300)) : x.hi;
-    map.scale = hi > lo ? (kColumns - 1e-9) / (hi - lo) : 0.0;
-    map.offset = hi > lo ? -lo * map.scale : kColumns / 2.0;
-    courses_.reserve(size_t(curves_.size()));
-    for (const Curve& c : curves_) courses_.push_back(pechart::CourseOf(c.points, c.line, map, kColumns));
+    // Courses traced with the same map from points the curves still begin
+    // with move on with them; the others are traced anew.
+    const bool movesOn = courses_.size() == size_t(curves_.size()) && coursePoints_.size() == courses_.size() &&
+                         map.scale == courseMap_.scale && map.offset == courseMap_.offset && map.log == courseMap_.log;
+    courseMap_ = map;
+    courses_.resize(size_t(curves_.size()));
+    coursePoints_.resize(size_t(curves_.size()));
+    bool changed = !movesOn;
+    for (qsizetype c = 0; c < curves_.size(); ++c) {
+        pechart::CurveCourse& course = courses_[size_t(c)];
+        QList<QPointF>& traced = coursePoints_[size_t(c)];
+        const Curve& curve = curves_[c];
+        if (movesOn && traced.constData() == curve.points.constData() && traced.size() == curve.points.size())
+            continue;  // the very points traced
+        const std::vector<double> lo = course.lo, hi = course.hi;
+        if (!movesOn || !pechart::CourseMovedOn(course, traced, curve.points, curve.line, map, columns))
+            course = pechart::CourseOf(curve.points, curve.line, map, columns);
+        traced = curve.points;
+        changed = changed || lo.size() != course.lo.size() ||
+                  std::memcmp(lo.data(), course.lo.data(), lo.size() * sizeof(double)) != 0 ||
+                  std::memcmp(hi.data(), course.hi.data(), hi.size() * sizeof(double)) != 0;
+    }
+    if (changed) apartFrom_.clear();
 }
 
 bool PeChart::shownYRange(double& lo, double& hi) const {

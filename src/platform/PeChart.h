@@ -68,6 +68,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/PeChartScale.h"
 #include "platform/PeControl.h"
 
 class QChart;
@@ -76,12 +77,6 @@ class QAbstractAxis;
 class QGraphicsItem;
 class QLineSeries;
 class QPrinter;
-
-namespace pechart {
-struct LinearTicks;
-struct CurvePixels;
-struct CurveCourse;
-}
 
 namespace pesgo {
 
@@ -290,14 +285,18 @@ private:
         int rank = 0, of = 1;      // its place among the curves it coincides with
     };
     QList<Curve> curves_;
-    // Each curve's course across the X axis in values (see ScalesApart), in
-    // the order of curves_; traced when the scales first need them after the
-    // curves took their points.
+    // Each curve's course across the X axis as drawn (see ScalesApart), in
+    // the order of curves_, with the points and the map it was traced from;
+    // traced when the scales first need them after the curves took their
+    // points, a live curve's moving on with it (CourseMovedOn).
     std::vector<pechart::CurveCourse> courses_;
+    std::vector<QList<QPointF>> coursePoints_;
+    pechart::AxisMap courseMap_;
     bool coursesTraced_ = false;
-    void traceCourses();
+    void traceCourses(const pechart::AxisMap& map, int columns);
     // What keepCurvesApart last worked out, and from what (the plot's
-    // height and each scale's own ticks, over the courses traced).
+    // height, each scale's own ticks and values' range, over the courses
+    // traced).
     std::vector<double> apartFrom_;
     std::vector<pechart::LinearTicks> apartTicks_;
     QRectF shownPlot_;        // the plot area the series' points were thinned for

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <vector>
 
@@ -279,28 +280,36 @@ bool CurveCourse::empty() const {
     return std::all_of(lo.begin(), lo.end(), [](double v) { return std::isnan(v); });
 }
 
-CurveCourse CourseOf(const QList<QPointF>& points, bool line, const AxisMap& x, int bins) {
-    CurveCourse c;
-    bins = std::max(1, bins);
-    constexpr double inf = std::numeric_limits<double>::infinity();
-    std::vector<double>& lo = c.lo;
-    std::vector<double>& hi = c.hi;
-    lo.assign(size_t(bins), inf);
-    hi.assign(size_t(bins), -inf);
-    const double last = bins - 1;
+namespace {
+
+constexpr double kInf = std::numeric_limits<double>::infinity();
+
+// Every k-th point of a curve of n points is read for its course (and its
+// last): some 16 points a column.
+qsizetype courseStride(qsizetype n, int bins) { return std::max<qsizetype>(1, n / (16 * qsizetype(bins))); }
+
+int courseColumn(double bx, int bins) { return int(std::clamp(std::floor(bx), 0.0, double(bins - 1))); }
+
+// Takes the values of points[from] onward (every stride-th, and the last)
+// into the columns of a course held open (a column not reached holds +inf
+// in lo and -inf in hi); `before` is the column of the point read before
+// points[from], -1 for none. Stops before the first point whose column is
+// above `until`.
+void traceInto(std::vector<double>& lo, std::vector<double>& hi, const QList<QPointF>& points, qsizetype from,
+               qsizetype stride, bool line, const AxisMap& x, int until = std::numeric_limits<int>::max()) {
+    const int bins = int(lo.size());
     double px = 0, py = 0;
     int pb = -1;  // the column of the point before, -1 after a gap
-    // A long curve read at every k-th point (and its last), some 16 a column.
     const qsizetype n = points.size();
-    const qsizetype stride = std::max<qsizetype>(1, n / (16 * qsizetype(bins)));
-    for (qsizetype i = 0; i < n; i = i == n - 1 ? n : std::min(i + stride, n - 1)) {
+    for (qsizetype i = from; i < n; i = i == n - 1 ? n : std::min(i + stride, n - 1)) {
         const QPointF& p = points[i];
         const double bx = x(p.x()), y = p.y();
         if (!(std::abs(bx) <= 1e6) || !std::isfinite(y)) {
             pb = -1;
             continue;
         }
-        const int b = int(std::clamp(std::floor(bx), 0.0, last));
+        const int b = courseColumn(bx, bins);
+        if (b > until) return;
         lo[size_t(b)] = std::min(lo[size_t(b)], y);
         hi[size_t(b)] = std::max(hi[size_t(b)], y);
         if (line && pb >= 0 && (b > pb + 1 || b < pb - 1)) {
@@ -316,9 +325,71 @@ CurveCourse CourseOf(const QList<QPointF>& points, bool line, const AxisMap& x, 
         py = y;
         pb = b;
     }
-    for (int k = 0; k < bins; ++k)
-        if (lo[size_t(k)] > hi[size_t(k)]) lo[size_t(k)] = hi[size_t(k)] = std::numeric_limits<double>::quiet_NaN();
+}
+
+// A course held open (see traceInto) closed: NaN in the columns not reached;
+// and back.
+void closeCourse(CurveCourse& c) {
+    for (size_t k = 0; k < c.lo.size(); ++k)
+        if (c.lo[k] > c.hi[k]) c.lo[k] = c.hi[k] = std::numeric_limits<double>::quiet_NaN();
+}
+void openCourse(CurveCourse& c) {
+    for (size_t k = 0; k < c.lo.size(); ++k)
+        if (std::isnan(c.lo[k])) c.lo[k] = kInf, c.hi[k] = -kInf;
+}
+
+}  // namespace
+
+CurveCourse CourseOf(const QList<QPointF>& points, bool line, const AxisMap& x, int bins) {
+    CurveCourse c;
+    bins = std::max(1, bins);
+    c.lo.assign(size_t(bins), kInf);
+    c.hi.assign(size_t(bins), -kInf);
+    const qsizetype stride = courseStride(points.size(), bins);
+    traceInto(c.lo, c.hi, points, 0, stride, line, x);
+    c.points = points.size();
+    closeCourse(c);
+    c.everyPointRising = stride == 1 && XOnlyRises(points);
     return c;
+}
+
+bool CourseMovedOn(CurveCourse& course, const QList<QPointF>& before, const QList<QPointF>& after, bool line,
+                   const AxisMap& x, int bins) {
+    const qsizetype m = before.size(), n = after.size();
+    if (!course.everyPointRising || bins < 1 || course.lo.size() != size_t(bins) || course.hi.size() != size_t(bins) ||
+        m != course.points || m < 1 || n < 1 || courseStride(n, bins) != 1)
+        return false;
+    // The points that stay: the last m - s of before, the first of after.
+    const double x0 = after[0].x();
+    const auto at = std::lower_bound(before.begin(), before.end(), x0,
+                                     [](const QPointF& p, double v) { return p.x() < v; });
+    const qsizetype s = at - before.begin();
+    const qsizetype kept = m - s;
+    if (kept < 1 || kept > n ||
+        std::memcmp(before.constData() + s, after.constData(), size_t(kept) * sizeof(QPointF)) != 0)
+        return false;
+    // Columns follow the points only where X rises (as it did along before):
+    // the points gone lie in the columns up to that of the first point left,
+    // and no later point.
+    for (qsizetype i = kept; i < n; ++i)
+        if (!(after[i].x() > after[i - 1].x())) return false;
+    const double b0x = x(x0);
+    if (!std::isfinite(b0x)) return false;
+    openCourse(course);
+    if (s > 0) {
+        // the columns of the points gone (and of the lines from them) traced
+        // again from the points left in them
+        const int b0 = courseColumn(b0x, bins);
+        std::fill(course.lo.begin(), course.lo.begin() + b0 + 1, kInf);
+        std::fill(course.hi.begin(), course.hi.begin() + b0 + 1, -kInf);
+        traceInto(course.lo, course.hi, after, 0, 1, line, x, b0);
+    }
+    // the points added, from the last that was there (a value taken twice
+    // is taken once)
+    if (kept < n) traceInto(course.lo, course.hi, after, kept - 1, 1, line, x);
+    closeCourse(course);
+    course.points = n;
+    return true;
 }
 
 namespace {
@@ -334,7 +405,23 @@ struct HeightMap {
     }
 };
 
-using Placed = std::vector<std::pair<const CurveCourse*, HeightMap>>;
+// A curve placed on its scale: its course in pixels from the bottom of the
+// plot, column by column (NaN where it does not reach).
+struct PlacedCurve {
+    std::vector<double> lo, hi;
+};
+using Placed = std::vector<PlacedCurve>;
+
+PlacedCurve placedOn(const CurveCourse& c, const HeightMap& m) {
+    PlacedCurve p;
+    p.lo.resize(c.lo.size());
+    p.hi.resize(c.hi.size());
+    for (size_t b = 0; b < c.lo.size(); ++b) {
+        p.lo[b] = std::isnan(c.lo[b]) ? c.lo[b] : m(c.lo[b]);
+        p.hi[b] = std::isnan(c.hi[b]) ? c.hi[b] : m(c.hi[b]);
+    }
+    return p;
+}
 
 // How much curves under a map lie over placed curves: the columns of the
 // stretches in which they run (each a line no more than four times `near`
@@ -357,15 +444,17 @@ double overlap(const QList<const CurveCourse*>& mine, const HeightMap& m, const 
                 ++reached;
                 const double y0 = m(c->lo[size_t(b)]), y1 = m(c->hi[size_t(b)]);
                 bool atEnd = false;
-                for (const auto& [other, om] : placed) {
-                    if (size_t(b) >= other->lo.size() || std::isnan(other->lo[size_t(b)])) continue;
-                    const double z0 = om(other->lo[size_t(b)]), z1 = om(other->hi[size_t(b)]);
-                    // (a column a curve crosses steeply, or fills with its
-                    // noise, is no stretch along another)
-                    if (y1 - y0 > 4 * near || z1 - z0 > 4 * near) continue;
-                    if (!(y0 <= z1 + near && z0 <= y1 + near)) continue;
-                    isClose = true;
-                    atEnd = atEnd || (y1 <= 2 * near && z1 <= 2 * near) || (y0 >= top && z0 >= top);
+                // (a column a curve crosses steeply, or fills with its
+                // noise, is no stretch along another)
+                if (!(y1 - y0 > 4 * near)) {
+                    for (const PlacedCurve& other : placed) {
+                        if (size_t(b) >= other.lo.size()) continue;
+                        const double z0 = other.lo[size_t(b)], z1 = other.hi[size_t(b)];
+                        if (std::isnan(z0) || z1 - z0 > 4 * near) continue;
+                        if (!(y0 <= z1 + near && z0 <= y1 + near)) continue;
+                        isClose = true;
+                        atEnd = atEnd || (y1 <= 2 * near && z1 <= 2 * near) || (y0 >= top && z0 >= top);
+                    }
                 }
                 ends += atEnd ? 1 : 0;
             }
@@ -430,7 +519,7 @@ QList<LinearTicks> ScalesApart(const QList<ScaleCourses>& scales, double pixels,
     Placed placed;
     const auto place = [&](qsizetype k) {
         const HeightMap m = mapOf(scales[k], out[k]);
-        for (const CurveCourse* c : scales[k].curves) placed.emplace_back(c, m);
+        for (const CurveCourse* c : scales[k].curves) placed.push_back(placedOn(*c, m));
     };
     for (qsizetype k = 0; k < scales.size(); ++k)
         if (!scales[k].movable) place(k);

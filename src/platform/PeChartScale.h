@@ -96,9 +96,19 @@ int StepDecimals(double step);
 // k-th point and its last, some 16 points a column: a coarse course.
 struct CurveCourse {
     std::vector<double> lo, hi;
+    qsizetype points = 0;           // of the curve traced
+    bool everyPointRising = false;  // read at every point, X rising all along
     bool empty() const;
 };
 CurveCourse CourseOf(const QList<QPointF>& points, bool line, const AxisMap& x, int bins);
+// A live curve moving on: the course of `after` from that of `before` (as
+// CourseOf traced it, with the same line, map and columns), where `after` is
+// `before` less some of its first points and with points added at its end,
+// X rising all along, each read at every point. Only the columns of the
+// points gone and of those added are traced again; the course is the one
+// CourseOf gives `after`. False, the course untouched, for any other change.
+bool CourseMovedOn(CurveCourse& course, const QList<QPointF>& before, const QList<QPointF>& after, bool line,
+                   const AxisMap& x, int bins);
 
 // Automatic scales that keep curves apart. Curves on scales of their own
 // (on other Y axes, or on the right-hand scale of one) lie one over another

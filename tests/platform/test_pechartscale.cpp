@@ -1,11 +1,13 @@
 // The 2-D chart control's scale arithmetic: where the ticks of an automatic
-// or a manual scale go, and the least span of a Y scale.
+// or a manual scale go, the least span of a Y scale, the courses of curves
+// and the scales that keep them apart.
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
 #include <functional>
+#include <limits>
 #include <string>
 #include <utility>
 
@@ -273,5 +275,75 @@ TEST(PeChartScale, ScalesKeepTheirCurvesApart) {
         // The two curves apart where they end.
         const auto heightOf = [&](const pechart::LinearTicks& t, double v) { return (v - t.lo) / (t.hi - t.lo) * pixels; };
         EXPECT_GT(std::abs(heightOf(got[1], b.hi.back()) - heightOf(got[0], a.hi.back())), 8);
+    }
+}
+
+// A live curve moving on (its first points gone, new ones added) keeps the
+// course CourseOf traces anew, through lines that cross several columns,
+// gaps and points far off; any other change is refused and leaves the
+// course as it was.
+TEST(PeChartScale, ACourseMovesOnAsItWouldBeTracedAnew) {
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    constexpr int kBins = 40;
+    pechart::AxisMap x;
+    x.scale = (kBins - 1e-9) / 400.0;  // X from 0 to 400
+    // A curve rising in X, with a few long jumps (lines across columns).
+    const auto curve = [&](int from, int to) {
+        QList<QPointF> pts;
+        for (int i = from; i < to; ++i) {
+            const double px = i < 60 ? i * 2.0 : 120 + (i - 60) * 9.0;  // then jumps of about a column
+            pts.append(QPointF(px, 50 + 30 * std::sin(i * 0.7) + (i % 5 == 0 ? 25 : 0)));
+        }
+        return pts;
+    };
+    const auto same = [](const pechart::CurveCourse& a, const pechart::CurveCourse& b) {
+        if (a.lo.size() != b.lo.size() || a.points != b.points) return false;
+        for (size_t k = 0; k < a.lo.size(); ++k) {
+            const bool loSame = a.lo[k] == b.lo[k] || (std::isnan(a.lo[k]) && std::isnan(b.lo[k]));
+            const bool hiSame = a.hi[k] == b.hi[k] || (std::isnan(a.hi[k]) && std::isnan(b.hi[k]));
+            if (!loSame || !hiSame) return false;
+        }
+        return true;
+    };
+    struct Case {
+        const char* name;
+        QList<QPointF> before, after;
+        bool movesOn;
+    };
+    QList<QPointF> gapAtTheJoin = curve(0, 50), gapAtTheJoinOn = curve(3, 52);
+    gapAtTheJoin[3].setY(nan);
+    gapAtTheJoinOn[0].setY(nan);
+    QList<QPointF> gapBefore = curve(0, 50);
+    gapBefore[2].setY(nan);
+    QList<QPointF> farOff = curve(0, 30);
+    farOff.append(QPointF(1e9, 10));
+    QList<QPointF> changed = curve(1, 31);
+    changed[10].setY(0);
+    QList<QPointF> falling = curve(1, 30);
+    falling.append(QPointF(0.5, 10));
+    QList<QPointF> many;
+    for (int i = 0; i < 16 * kBins * 2 + 10; ++i) many.append(QPointF(i * 400.0 / (16 * kBins * 2 + 10), i % 17));
+    QList<QPointF> manyOn = many.mid(1);
+    manyOn.append(QPointF(400, 3));
+    const Case cases[] = {
+        {"one point gone, one added", curve(0, 50), curve(1, 51), true},
+        {"points gone across lines of several columns", curve(40, 80), curve(66, 90), true},
+        {"points added only", curve(0, 50), curve(0, 70), true},
+        {"points gone only", curve(0, 70), curve(20, 70), true},
+        {"no change", curve(0, 50), curve(0, 50), true},
+        {"a gap where the curve now begins", gapAtTheJoin, gapAtTheJoinOn, true},
+        {"a gap among the points gone", gapBefore, curve(5, 52), true},
+        {"a point added far off", curve(0, 30), farOff, true},
+        {"a point left changed", curve(0, 31), changed, false},
+        {"nothing left of before", curve(0, 20), curve(20, 40), false},
+        {"an added point going back", curve(0, 30), falling, false},
+        {"read at every k-th point", many, manyOn, false},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.name);
+        pechart::CurveCourse course = pechart::CourseOf(k.before, true, x, kBins);
+        const pechart::CurveCourse traced = course;
+        EXPECT_EQ(pechart::CourseMovedOn(course, k.before, k.after, true, x, kBins), k.movesOn);
+        EXPECT_TRUE(same(course, k.movesOn ? pechart::CourseOf(k.after, true, x, kBins) : traced));
     }
 }
