@@ -1,47 +1,32 @@
 #include "analysis/ResultGridLines.h"
 
+#include "analysis/PowerLawFit.h"
+#include "analysis/PvtDensity.h"
 #include "data/BobGeometry.h"
 #include "data/Globals.h"
 #include "data/Numbers.h"
 #include "data/TestKindColumns.h"
 #include "data/Units.h"
 #include "data/clsTEST_INFO.h"
-#include "data/clsTEST_RESULT.h"
 
 #include <cmath>
 
 using namespace resultcol;
 
-static_assert(RampNo == clsTEST_RESULT::colRAMP_NO && RampStepNo == clsTEST_RESULT::colRAMP_STEP_NO &&
-              ResultTime == clsTEST_RESULT::colRESULT_TIME && SampleTemp == clsTEST_RESULT::colRESULT_SAMPLE_TEMP &&
-              Press == clsTEST_RESULT::colRESULT_PRESS && Speed == clsTEST_RESULT::colRESULT_SPEED &&
-              ShearStress == clsTEST_RESULT::colRESULT_SHEAR_STRESS && TypeId == clsTEST_RESULT::colRESULT_TYPE_ID &&
-              BathTemp == clsTEST_RESULT::colRESULT_BATH_TEMP && CycleNo == clsTEST_RESULT::colCYCLE_NO,
-              "the entries of a result point are the columns of a TEST_RESULT row");
-
 namespace {
 
 const QChar CR(13);
-const QString kNA = QStringLiteral("N/A");
-
-// The default of a result column, taken when the stored value is missing.
-double columnDefault(int column) { return column == CycleNo ? 1.0 : 0.0; }
 
 // A point's value with NaN read as the column's default, so that every
 // comparison of the walks below has an answer.
 double at(const ResultPoint& p, int column) {
     const double v = p[column];
-    return std::isnan(v) ? columnDefault(column) : v;
+    return std::isnan(v) ? ResultColumnDefault(column) : v;
 }
 
 // A sample cell: the value through its mask, empty when it is not a number.
 QString cell(double value, const QString& mask) {
     return std::isfinite(value) ? Format(value, mask) : QString();
-}
-
-// An analysis cell: "N/A" where a number cannot be shown.
-QString analysisCell(double value, const QString& mask) {
-    return std::isfinite(value) ? Format(value, mask) : kNA;
 }
 
 QString plainNumber(double value) { return std::isfinite(value) ? CStr(value) : QString(); }
@@ -120,32 +105,6 @@ QStringList lsmLine(const ResultPoint& p, double sampleLength, bool lastLine) {
 
 }  // namespace
 
-// ---- result points ---------------------------------------------------------
-
-ResultPoint ResultPointFromRow(const RowArray& row) {
-    ResultPoint p;
-    for (int c = 0; c < 12; ++c) {
-        double v = columnDefault(c);
-        if (c < row.size() && row[c].isValid() && !row[c].isNull()) {
-            bool ok = false;
-            const double d = row[c].toDouble(&ok);
-            if (ok && !std::isnan(d)) v = d;
-        }
-        p[c] = v;
-    }
-    return p;
-}
-
-ResultPoint ResultPointOf(const clsTEST_RESULT& results) {
-    // All() holds every field as a number: only NaN takes the default.
-    ResultPoint p;
-    for (int c = 0; c < 12; ++c) {
-        const double v = results.Field(c);
-        p[c] = std::isnan(v) ? columnDefault(c) : v;
-    }
-    return p;
-}
-
 // ---- rheology ----------------------------------------------------------------
 
 double ShearRatePerRpmFor(double bobRadius) { return bob::FitsCup(bobRadius) ? bob::ShearRatePerRpm(bobRadius) : 0; }
@@ -157,73 +116,6 @@ double BobRadiusOf(const RowArray& testInfo) {
     bool ok = false;
     const double d = v.toDouble(&ok);
     return ok && std::isfinite(d) ? d : 0;
-}
-
-PowerLawResult AnalysePowerLaw(const std::vector<FitPoint>& fit, double bobRadius) {
-    PowerLawResult res;
-    const int n = int(fit.size());
-    if (n < 3) return res;
-
-    // The power law stress = K x rate^n' as a line: log10 of the shear stress
-    // (dyn/cm²) on log10 of the shear rate, slope n'. Its R² is that of the
-    // stress, which the law describes: 1 for points on a power law, whatever
-    // n'. (The viscosity line of the same fit, 100 x stress / rate, has the
-    // same residuals but is flat near n' = 1, where its correlation is only
-    // the rounding of the stored values.)
-    std::vector<double> x(size_t(n) + 1), y(size_t(n) + 1);
-    for (int i = 1; i <= n; ++i) {
-        x[size_t(i)] = fit[size_t(i - 1)].logRate;
-        y[size_t(i)] = fit[size_t(i - 1)].logStress;
-    }
-    double slope = std::nan(""), intercept = std::nan(""), r = 0;
-    LinearRegression(n, x, y, slope, intercept, r);
-    if (std::isnan(slope) || std::isnan(intercept)) return res;  // all shear rates the same: no line
-
-    res.fitted = true;
-    // A line through every point (stresses that do not vary: the regression
-    // gives r 0 for them) describes them wholly.
-    bool throughEvery = true;
-    for (int i = 1; i <= n; ++i)
-        throughEvery = throughEvery && std::abs(y[size_t(i)] - (slope * x[size_t(i)] + intercept)) <= 1e-9;
-    res.R2 = throughEvery ? 1.0 : r * r;
-    res.nPrime = slope;
-    res.intercept = 2 + intercept;  // log10 of K in cP: 100 x the stress at 1 1/s
-    const double nP = res.nPrime;
-    double K = std::pow(10.0, res.intercept);
-    res.accepted = nP > 0.002 && nP < 5 && res.intercept < 32;
-    res.geometry = bob::FitsCup(bobRadius);
-    res.Kb = res.Ks = res.V40 = res.V100 = res.V170 = std::nan("");
-
-    if (res.accepted && res.geometry) {
-        const double s = bob::kCupRadiusCm / bobRadius;
-        // G = s^(2/n') (s² - 1) / (n' s² (s^(2/n') - 1)), written with s^(-2/n')
-        // so that a large power cannot overflow.
-        const double G = (s * s - 1) / (nP * s * s * (1 - std::pow(s, -2 / nP)));
-        const double Kb = K * std::pow(G, -nP);
-        const double Ks = Kb * std::pow((2 * nP + 1) / (3 * nP), nP);
-        res.V40 = Ks * std::pow(40.0, nP - 1);
-        res.V100 = Ks * std::pow(100.0, nP - 1);
-        res.V170 = Ks * std::pow(170.0, nP - 1);
-        res.Kb = Kb / 478.8;
-        res.Ks = Ks / 478.8;
-    }
-    res.K = K / 478.8;
-    return res;
-}
-
-QStringList PowerLawCells(const PowerLawResult& r) {
-    static const QString m6 = QStringLiteral("0.000000"), m4 = QStringLiteral("0.0000"),
-                         mV = QStringLiteral("0.0#");
-    if (!r.fitted) return QStringList(8, kNA);
-    QStringList cells;
-    cells << analysisCell(r.nPrime, m6) << analysisCell(KToDisplay(r.K), m6) << analysisCell(r.R2, m4);
-    if (!r.accepted || !r.geometry) {
-        for (int k = 0; k < 5; ++k) cells << kNA;
-        return cells;
-    }
-    cells << analysisCell(KToDisplay(r.Kb), m6) << analysisCell(KToDisplay(r.Ks), m6);
-    cells << analysisCell(r.V40, mV) << analysisCell(r.V100, mV) << analysisCell(r.V170, mV);
-    return cells;
 }
 
 QString RheologyFormatString() {
@@ -297,24 +189,6 @@ QString PvtFormatString() {
     return QStringLiteral("<Step No|<Cycle No|<Elapsed Time (min)|<Temp ") + gTempLabel +
            QStringLiteral("|<Pressure") + QStringLiteral(" (psi)|<Speed (rpm)") +
            QStringLiteral("|<Density (g/cm3) |<Position (in.) |<data ");
-}
-
-double PvtRemainingVolume(double travel, double pressure, double pistonRadius, double initialVolume) {
-    const double R = pistonRadius + kPvtRadiusPerPsi * pressure;  // under pressure, cm
-    const double swept = travel * 2.54 * R * R * 3.14159;          // cm³
-    return initialVolume - swept;
-}
-
-std::optional<double> CalcPvtDensity(double travel, double initialVolume, double initialDensity, double pressure,
-                                     double temperature, const OpenedTest& opened) {
-    (void)temperature;
-    const double radius = opened.PvtPistonRadius;
-    if (!(radius > 0) || !(initialVolume > 0) || !(initialDensity > 0)) return std::nullopt;
-    const double remaining = PvtRemainingVolume(travel, pressure, radius, initialVolume);
-    if (remaining == 0) return std::nullopt;
-    const double density = (initialDensity * initialVolume) / remaining;
-    if (!std::isfinite(density)) return std::nullopt;
-    return density;
 }
 
 std::vector<size_t> StepCycleGroupEnds(const std::vector<ResultPoint>& pts) {

@@ -6,7 +6,7 @@
 
 #include "charts/MainCharts.h"
 
-#include "analysis/ResultGridLines.h"
+#include "analysis/PvtDensity.h"
 #include "analysis/SwellPercent.h"
 #include "charts/ChartPrinting.h"
 #include "charts/MainChartsParts.h"

@@ -17,7 +17,7 @@
 //   POSTTEST_PH     pH after the test       cell length                compaction pressure, psi
 //   SAFETY          description, for every kind
 //   (*) the growth of the piston radius per psi, 2.48777e-06 cm
-//       (analysis/ResultGridLines.h), stored with every PVT test
+//       (analysis/PvtDensity.h), stored with every PVT test
 //
 // TEST_RESULT (clsTEST_RESULT::col..., the same numbers as resultcol)
 //   column               rheology                PVT                       swell

@@ -1,5 +1,6 @@
 #include "mainwindow/ResultGrids.h"
 
+#include "analysis/ResultGridLines.h"
 #include "data/clsTEST_RESULT.h"
 #include "platform/FlexGrid.h"
 

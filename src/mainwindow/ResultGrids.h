@@ -2,13 +2,14 @@
 // The main window's result grid (MSFlexGrid1) for an opened stored test: the
 // header set-up and the fill of each test kind. The main window calls them
 // with its grid, its result records, its connection and its opened-test
-// fields; the computations live in ResultGridLines.h.
+// fields; the lines come from ResultGridLines.h (the fit of a cycle from
+// PowerLawFit.h, the density from PvtDensity.h).
 //
 // Nothing is trapped: a database failure of the result records reaches the
 // caller as a db::DbError, before any line is written.
 
 #include "data/OpenedTest.h"
-#include "analysis/ResultGridLines.h"
+#include "analysis/ResultPoints.h"
 
 class FlexGrid;
 class clsConnection;

@@ -1,5 +1,6 @@
 #include "pvt/PvtChart.h"
 
+#include "analysis/PvtDensity.h"
 #include "data/Globals.h"
 #include "data/Numbers.h"
 #include "data/TestKindColumns.h"

@@ -10,7 +10,7 @@
 // the window's piston radius, initial volume and initial density; a row that
 // leaves no sample volume (0 or less) has no density point.
 
-#include "analysis/ResultGridLines.h"
+#include "analysis/ResultPoints.h"
 #include "unitbase/LivePlot.h"
 
 #include <QString>

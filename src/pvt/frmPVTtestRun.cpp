@@ -4,7 +4,8 @@
 
 #include "pvt/frmPVTtest.h"
 
-#include "analysis/ResultGridLines.h"
+#include "analysis/PvtDensity.h"
+#include "analysis/ResultPoints.h"
 #include "data/Numbers.h"
 #include "data/TestKind.h"
 #include "data/TestKindColumns.h"

@@ -1,7 +1,8 @@
 #include "reports/CsvReport.h"
 
 #include "analysis/PvYpRule.h"
-#include "analysis/ResultGridLines.h"
+#include "analysis/PvtDensity.h"
+#include "analysis/ResultPoints.h"
 #include "data/DateText.h"
 #include "data/Globals.h"
 #include "data/Numbers.h"

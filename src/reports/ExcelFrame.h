@@ -3,7 +3,7 @@
 // and title block, the header and additives blocks, the page set-up, and the
 // saving and showing of the workbook.
 
-#include "analysis/ResultGridLines.h"
+#include "analysis/ResultPoints.h"
 #include "platform/Workbook.h"
 #include "reports/ExcelReports.h"
 

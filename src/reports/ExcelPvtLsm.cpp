@@ -1,6 +1,7 @@
 // The PVT and swell workbooks.
 
-#include "analysis/ResultGridLines.h"
+#include "analysis/PvtDensity.h"
+#include "analysis/ResultPoints.h"
 #include "data/Globals.h"
 #include "data/Numbers.h"
 #include "data/TestKindColumns.h"

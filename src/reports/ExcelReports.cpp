@@ -1,7 +1,7 @@
 #include "reports/ExcelReports.h"
 
 #include "analysis/PvYpRule.h"
-#include "analysis/ResultGridLines.h"
+#include "analysis/ResultPoints.h"
 #include "data/Globals.h"
 #include "data/Numbers.h"
 #include "data/TestKindColumns.h"

@@ -15,7 +15,7 @@
 // Only the most recent kMaxPlottedPoints samples are plotted, which bounds
 // the work of one tick of the run loop however long the test runs.
 
-#include "analysis/ResultGridLines.h"
+#include "analysis/ResultPoints.h"
 #include "unitbase/LivePlot.h"
 
 #include <QString>

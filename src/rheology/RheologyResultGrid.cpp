@@ -1,5 +1,6 @@
 #include "rheology/RheologyResultGrid.h"
 
+#include "analysis/ResultGridLines.h"
 #include "data/Globals.h"
 #include "data/Numbers.h"
 #include "data/TestKindColumns.h"

@@ -9,10 +9,11 @@
 // window's SetupResultGrid, UpdateResultGrid, FormatResultGridRow and
 // CalcRampPowerLaw hand it the run state, the readings and the stored
 // samples. The analysis of a cycle is the one of the main window's result
-// grid (ResultGridLines.h): the same walk over the stored samples, the same
-// point rule, fit, acceptance bounds and geometry correction.
+// grid (RheologyGridLines, ResultGridLines.h; the fit in PowerLawFit.h): the
+// same walk over the stored samples, the same point rule, fit, acceptance
+// bounds and geometry correction.
 
-#include "analysis/ResultGridLines.h"
+#include "analysis/ResultPoints.h"
 
 #include <QString>
 #include <QStringList>

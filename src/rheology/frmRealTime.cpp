@@ -14,6 +14,7 @@
 #include "platform/FlexGrid.h"
 #include "platform/PeChart.h"
 #include "platform/TrapErrors.h"
+#include "unitbase/ReplyControls.h"
 #include "unitbase/TripMessage.h"
 
 #include <QCheckBox>
@@ -233,20 +234,12 @@ void frmRealTime::cmdZero_Click() {
 }
 
 void frmRealTime::showReply(const unit::ReplyResult& r) {
-    if (r.caption) lblActiveFlag->setText(*r.caption);
-    if (r.enableExit) cmdExit->setEnabled(true);
-    if (!r.readingsChanged()) return;
-    const unit::UnitReadingTexts& t = mReply.texts;
-    txtSampleTemp->setText(t.txtSampleTemp);
-    txtTempSetPoint->setText(t.txtTempSetPoint);
-    txtspeed->setText(t.txtspeed);
-    txtShearrate->setText(t.txtShearrate);
-    txtShearStress->setText(t.txtShearStress);
-    txtFann->setText(t.txtFann);
-    txtPressure->setText(t.txtPressure);
-    txtGelAngle->setText(t.txtGelAngle);
-    txtPressSetPoint->setText(t.txtPressSetPoint);
-    txtVisc->setText(t.txtVisc);
+    // Every reading box, the set points the unit reports among them.
+    ShowReply({.caption = lblActiveFlag, .exit = cmdExit, .txtSampleTemp = txtSampleTemp,
+               .txtTempSetPoint = txtTempSetPoint, .txtspeed = txtspeed, .txtShearrate = txtShearrate,
+               .txtShearStress = txtShearStress, .txtFann = txtFann, .txtPressure = txtPressure,
+               .txtGelAngle = txtGelAngle, .txtPressSetPoint = txtPressSetPoint, .txtVisc = txtVisc},
+              r, mReply.texts);
 }
 
 void frmRealTime::ParseUnitReply() {

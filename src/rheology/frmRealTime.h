@@ -269,6 +269,8 @@ public:
 private:
     void createControls();
     void Form_Load();
+    // A parse's results (ShowReply, ReplyControls.h): the caption, Exit
+    // enabled on "Cooling", every reading box with the set points.
     void showReply(const unit::ReplyResult& result);
     // A row of the run's test stored after it waited (AfterRowStored): the
     // grid takes it unless it has moved on past the row's group.

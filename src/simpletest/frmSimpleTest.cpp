@@ -8,6 +8,7 @@
 #include "platform/Dialogs.h"
 #include "platform/TrapErrors.h"
 #include "simpletest/frmDynamic.h"
+#include "unitbase/ReplyControls.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -187,18 +188,12 @@ void frmSimpleTest::cmdDynamic_Click() {
 }
 
 void frmSimpleTest::showReadings(const unit::ReplyResult& r) {
-    if (r.caption) lblActiveFlag->setText(*r.caption);
-    if (r.enableExit) cmdExit->setEnabled(true);
-    if (!r.readingsChanged()) return;
-    const unit::UnitReadingTexts& t = reply.texts;
-    txtSampleTemp->setText(t.txtSampleTemp);
-    txtspeed->setText(t.txtspeed);
-    txtShearrate->setText(t.txtShearrate);
-    txtShearStress->setText(t.txtShearStress);
-    txtFann->setText(t.txtFann);
-    txtPressure->setText(t.txtPressure);
-    txtGelAngle->setText(t.txtGelAngle);
-    txtVisc->setText(t.txtVisc);
+    // The set-point boxes keep what the operator typed: the unit's set points
+    // are not shown.
+    ShowReply({.caption = lblActiveFlag, .exit = cmdExit, .txtSampleTemp = txtSampleTemp, .txtspeed = txtspeed,
+               .txtShearrate = txtShearrate, .txtShearStress = txtShearStress, .txtFann = txtFann,
+               .txtPressure = txtPressure, .txtGelAngle = txtGelAngle, .txtVisc = txtVisc},
+              r, reply.texts);
 }
 
 QString frmSimpleTest::PortFailureMessage(const comm::CommError& error, bool wasRunning) const {

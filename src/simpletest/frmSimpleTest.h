@@ -104,7 +104,8 @@ protected:
 private:
     void createControls();
     void Form_Load();
-    // A parse's results: the caption, Exit enabled on "Cooling", the readings.
+    // A parse's results (ShowReply, ReplyControls.h): the caption, Exit
+    // enabled on "Cooling", the readings; the set-point boxes keep what was typed.
     void showReadings(const unit::ReplyResult& result);
     void sendFrame(const QString& frame);
     // The port went away: stop any run and say so once.

@@ -9,7 +9,7 @@
 // Axes: swell, speed, then temperature with pressure on its right-hand
 // scale (or pressure alone), all in one plot area.
 
-#include "analysis/ResultGridLines.h"
+#include "analysis/ResultPoints.h"
 #include "unitbase/LivePlot.h"
 
 #include <QString>

@@ -13,7 +13,7 @@
 // write. Otherwise every point is to be written. Either way the chart reads
 // back what writing every point gives.
 
-#include "analysis/ResultGridLines.h"
+#include "analysis/ResultPoints.h"
 
 #include <QString>
 #include <QtGlobal>

@@ -1,6 +1,6 @@
 #include "unitlink/PvtReply.h"
 
-#include "analysis/ResultGridLines.h"
+#include "analysis/PvtDensity.h"
 #include "data/Numbers.h"
 #include "data/Units.h"
 #include "platform/CommPort.h"

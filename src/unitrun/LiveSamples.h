@@ -9,7 +9,7 @@
 // the read gives them. Asking for another test reads that test anew. The
 // window is the only writer of its test's rows while it holds them.
 
-#include "analysis/ResultGridLines.h"
+#include "analysis/ResultPoints.h"
 
 #include <vector>
 

@@ -30,7 +30,7 @@
 // A row that cannot be written to the spool (a full disk) waits in memory
 // only; a message says so once, until the spool takes rows again.
 
-#include "analysis/ResultGridLines.h"
+#include "analysis/ResultPoints.h"
 
 #include "platform/DurableFile.h"
 

@@ -20,7 +20,7 @@
 // row the database takes at once never touches the spool. The rows still
 // waiting when the window goes stay in the spool for the next start.
 
-#include "analysis/ResultGridLines.h"
+#include "analysis/ResultPoints.h"
 
 #include <QElapsedTimer>
 #include <QString>

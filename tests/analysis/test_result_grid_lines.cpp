@@ -1,10 +1,12 @@
-// The result-grid computations without a grid: rheology lines with the
-// power-law analysis, PVT lines and density, swell lines.
+// The result grids' lines without a grid: rheology lines with the power-law
+// analysis of each cycle, PVT lines with the density, swell lines, the
+// grouping of PVT and swell points, the headers and the bob's figures.
 
 #include "data/BobGeometry.h"
 #include "data/Globals.h"
 #include "data/Units.h"
 #include "analysis/ResultGridLines.h"
+#include "analysis/ResultPoints.h"
 #include "support/QtPrint.h"
 #include "support/SavedGlobals.h"
 
@@ -342,12 +344,8 @@ TEST_F(GridLines, UnusableBobShowsNoSpeedAndNoGeometryColumns) {
 }
 
 TEST_F(GridLines, NullAndZeroValuesGiveNoBadNumbers) {
-    // Null entries take the record defaults (0, CYCLE_NO 1).
-    RowArray nulls(12);
-    const ResultPoint p = ResultPointFromRow(nulls);
-    for (int c = 0; c < 12; ++c) EXPECT_EQ(p[c], c == CycleNo ? 1 : 0) << c;
-    EXPECT_EQ(ResultPointFromRow(RowArray{1, 2, QString("x")})[RampNo], 0);
-
+    // A row of Null entries: the record defaults (0, CYCLE_NO 1).
+    const ResultPoint p = ResultPointFromRow(RowArray(12));
     std::vector<ResultPoint> v{p, p, p};
     EXPECT_TRUE(RheologyGridLines(v, kB1).isEmpty());  // the last step is 0: no step is walked
     v.push_back(point({0, 1, 0, 0, -5, -3, 1}));
@@ -359,22 +357,6 @@ TEST_F(GridLines, NullAndZeroValuesGiveNoBadNumbers) {
     expectNoBadNumbers(lines);
 }
 
-TEST_F(GridLines, PowerLawNeverReportsInfOrNan) {
-    // A tiny bob makes s^(2/n') overflow in the textbook form of the correction.
-    std::vector<FitPoint> fit{{1, 1.0}, {2, 1.01}, {3, 1.02}};  // n' = 0.01
-    const PowerLawResult res = AnalysePowerLaw(fit, 0.001);
-    EXPECT_TRUE(res.accepted);
-    for (const QString& c : PowerLawCells(res)) {
-        EXPECT_FALSE(c.contains("inf", Qt::CaseInsensitive)) << c.toStdString();
-        EXPECT_FALSE(c.contains("nan", Qt::CaseInsensitive)) << c.toStdString();
-    }
-    // A rejected fit whose K overflows shows "N/A" for it.
-    const PowerLawResult huge = AnalysePowerLaw({{1, 400}, {2, 401}, {3, 402}}, kB1);
-    EXPECT_FALSE(huge.accepted);
-    EXPECT_EQ(PowerLawCells(huge)[1], "N/A");
-    EXPECT_FALSE(AnalysePowerLaw({{1, 1}, {2, 2}}, kB1).fitted);
-}
-
 // ---------------------------------------------------------------- PVT
 
 OpenedTest pvtTest(double radius, double volume, double density) {
@@ -384,24 +366,6 @@ OpenedTest pvtTest(double radius, double volume, double density) {
     t.CuriniV = volume;
     t.CuriniD = density;
     return t;
-}
-
-TEST_F(GridLines, PvtDensity) {
-    const OpenedTest t = pvtTest(0.5, 20, 1.0);
-    // R = 0.5 + 2.48777E-06 × 10000; V = 0.1 × 2.54 × R² × 3.14159.
-    EXPECT_NEAR(*CalcPvtDensity(0.1, 20, 1.0, 10000, 300, t), 1.0111139793375803, 1e-12);
-    EXPECT_EQ(*CalcPvtDensity(0, 20, 1.2, 5000, 300, t), 1.2);  // no travel: the initial density
-    EXPECT_LT(*CalcPvtDensity(100, 20, 1.0, 0, 300, t), 0);     // beyond the initial volume: negative
-
-    const OpenedTest unit = pvtTest(1, 0, 0);
-    EXPECT_FALSE(CalcPvtDensity(1, 2.54 * 3.14159, 1.0, 0, 0, unit));  // remaining volume exactly 0
-    struct Case {
-        double radius, volume, density;
-    };
-    for (const Case c : {Case{0.5, 0, 1}, Case{0.5, -3, 1}, Case{0, 20, 1}, Case{-1, 20, 1}, Case{0.5, 20, 0}}) {
-        EXPECT_FALSE(CalcPvtDensity(0, c.volume, c.density, 0, 0, pvtTest(c.radius, 0, 0)))
-            << c.radius << " " << c.volume << " " << c.density;
-    }
 }
 
 TEST_F(GridLines, PvtLinesOnePerStepAndCycle) {

@@ -188,6 +188,29 @@ TEST_F(SimpleTest, StatusCaptionsAndFramesThatFollowAnEightCommaFrame) {
     EXPECT_TRUE(r.shown.back().enableExit);
 }
 
+TEST_F(SimpleTest, TheWindowShowsTheReadingsAndKeepsTheTypedSetPoints) {
+    frmSimpleTest w;
+    w.txtTempSetPoint->setText("123");
+    w.txtPressSetPoint->setText("4567");
+    w.cmdExit->setEnabled(false);
+    w.showReply(w.reply.Parse(frame(4, 212, 300, 200.2, 1500, 51.1), false));
+    const unit::UnitReadingTexts& t = w.reply.texts;
+    const std::pair<QLineEdit*, QString> shown[] = {
+        {w.txtSampleTemp, t.txtSampleTemp}, {w.txtspeed, t.txtspeed},       {w.txtShearrate, t.txtShearrate},
+        {w.txtShearStress, t.txtShearStress}, {w.txtFann, t.txtFann},       {w.txtPressure, t.txtPressure},
+        {w.txtGelAngle, t.txtGelAngle},       {w.txtVisc, t.txtVisc},
+    };
+    for (const auto& [box, text] : shown) {
+        EXPECT_FALSE(text.isEmpty()) << box->objectName().toStdString();
+        EXPECT_EQ(box->text(), text) << box->objectName().toStdString();
+    }
+    EXPECT_EQ(w.lblActiveFlag->text(), "Cooling");
+    EXPECT_TRUE(w.cmdExit->isEnabled());
+    // The unit's set points are not the operator's.
+    EXPECT_EQ(w.txtTempSetPoint->text(), "123");
+    EXPECT_EQ(w.txtPressSetPoint->text(), "4567");
+}
+
 TEST_F(SimpleTest, TenFramesInARowTripWhileRunningOrNot) {
     RecordedRun r;
     auto feed = [&](int count, double temp, double press) {

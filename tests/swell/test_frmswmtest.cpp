@@ -6,6 +6,7 @@
 #include "SwellFixture.h"
 
 #include "analysis/ResultGridLines.h"
+#include "analysis/ResultPoints.h"
 #include "data/DateText.h"
 #include "data/Settings.h"
 #include "data/Numbers.h"
