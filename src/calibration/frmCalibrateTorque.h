@@ -12,14 +12,16 @@
 //    the report;
 //  3 "Calibrate LSM": the swell sensor voltage at three spacers, two log
 //    segments, saved to Calib.dat, the report.
+//
 // The tabs share one serial port: choosing a unit on a tab opens it (the port
 // must be closed then); the torque run, the last PVT and swell steps and the
 // window's closing close it. The torque Start opens it again for the unit its
 // list shows, so a run follows a run without a new pick. A port that a unit
-// window holds is refused naming that window (UnitWindow's registry). From its start frame until it is over a torque
-// run owns the port: the PVT and swell timers stop and read nothing, their
-// last readings are dropped, their step buttons are refused, and no tab
-// chooses a unit.
+// window holds is refused naming that window (UnitWindow's registry).
+//
+// From its start frame until it is over a torque run owns the port: the PVT
+// and swell timers stop and read nothing, their last readings are dropped,
+// their step buttons are refused, and no tab chooses a unit.
 //
 // The window, its shared controls, tabs, unit lists and port are in
 // frmCalibrateTorque.cpp; each tab's own work in frmCalibrateTorqueTorqueTab.cpp,

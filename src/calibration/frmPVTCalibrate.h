@@ -1,12 +1,14 @@
 #pragma once
 // The stand-alone PVT piston calibration dialog ("Z3080 PVT Calibrate"): the
 // piston calibration of the calibration window's PVT tab as a dialog of its
-// own, which writes no file. A caller creates it, sets Units, opens MSComm1
-// on the unit's port, shows it and, after it hid itself, reads Cancels:
-// false means the calibration is complete on screen. The close box closes
-// the port (the operator has left the calibration). No window of the
-// program opens it (the PVT test window hands over to the calibration
-// window instead).
+// own, which writes no calibration file (its Export writes a report only).
+// No window of the program opens it: the PVT test window hands over to the
+// calibration window instead.
+//
+// A caller creates it, sets Units, opens MSComm1 on the unit's port, shows it
+// and, after it hid itself, reads Cancels: false means the calibration is
+// complete on screen. The close box closes the port (the operator has left
+// the calibration).
 
 #include "platform/CommPort.h"
 

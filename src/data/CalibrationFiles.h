@@ -1,6 +1,7 @@
 #pragma once
 // The calibration files: what the calibration window measures and the PVT
-// and swell test windows read back.
+// and swell test windows read back, and the bob of the last torque
+// calibration that the test information dialog reads.
 //
 //  - Calib.dat      swell sensor, line n = unit n (1 to 8):
 //                   "V1,V2,V3, A1 , B1 , A2 , B2 " (volts as shown, the four
@@ -204,12 +205,13 @@ BobInfoResult ReadBobInfo();
 // Rewrites the bob file with the one line `bob`.
 SaveResult WriteBobInfo(const QString& bob);
 
-// ---- Shared pieces, for the windows and the fuzz target ------------------
+// ---- A list of numbers ----------------------------------------------------
 
-// The numbers of a line or a text: items separated by commas or line breaks,
-// blanks around them removed, empty items skipped. Each item must be a whole
-// number text in the plain or the print form (".5", "-.25", "1E-05").
-// Returns false and the failing item's reason in `error` when one is not.
+// The numbers of a line or a text, as the readers above read them: items
+// separated by commas or line breaks, blanks around them removed, empty items
+// skipped. Each item must be a whole number text in the plain or the print
+// form (".5", "-.25", "1E-05"). Returns false and the failing item's reason
+// in `error` when one is not.
 bool ParseNumberList(const QString& text, std::vector<double>& numbers, QString* error = nullptr);
 
 }  // namespace calibration

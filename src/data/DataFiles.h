@@ -2,7 +2,7 @@
 // Files of the data folder found by name without regard to letter case: the
 // files of this program were named on a system that ignores case
 // ("zadizezaru.bmp" may stand as "Zadizezaru.bmp", "CALIsmal.dat" as
-// "calismal.dat").
+// "calismal.dat"). Also the report logo's name and the reports folder.
 
 #include <QString>
 

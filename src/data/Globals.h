@@ -1,6 +1,6 @@
 #pragma once
 // Application-wide settings, captions and limits: one instance each, read
-// directly by every window.
+// directly by every window; and the names of the data folder's own files.
 
 #include <QString>
 

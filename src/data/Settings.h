@@ -43,8 +43,8 @@ inline const QString kSettingsCopyName = QStringLiteral("initial.txt.bak");
 
 // ---- the port lines ------------------------------------------------------------
 // Lines 1 to 8 hold the serial port of units 1 to 8. Every reader of them
-// (the start-up, the settings tab, the unit windows) reads them by this one
-// rule.
+// (the start-up, the settings tab, and through UnitPorts.h the test
+// container and the calibration window) reads them by this one rule.
 
 // The highest port number: the ports are "Comm 1" .. "Comm 20".
 inline constexpr int kMaxPortNumber = 20;

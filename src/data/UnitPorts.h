@@ -1,8 +1,9 @@
 #pragma once
-// The unit port lines of the settings file: lines 1 to 8 of "initial.txt" in
-// the data folder hold the serial port number of units 1 to 8, one number
-// per line (0: no such unit). Only these lines are read here; the file is
-// opened, read and closed by each call.
+// The unit port lines of the settings file, as the test container (its menus,
+// a unit window's port) and the calibration window read them: lines 1 to 8 of
+// "initial.txt" in the data folder hold the serial port number of units 1 to
+// 8, one number per line (0: no such unit). Only these lines are read here;
+// the file is opened, read and closed by each call.
 
 #include <QString>
 #include <functional>

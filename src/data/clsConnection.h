@@ -1,5 +1,7 @@
 #pragma once
-// The application's one database connection.
+// The application's one database connection, and the writes run on it as
+// one transaction (RunInTransaction), an operator's click refused whole when
+// the database does not take them (WriteOrRefuse).
 
 #include "platform/Database.h"
 

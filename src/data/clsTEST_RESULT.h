@@ -10,8 +10,8 @@
 //
 // ConnectX binds and reads every row of the test whose key is Test_Id, in
 // RESULT_TIME order, into the row cache; it loads no current row (call
-// MoveFirst). AddNew inserts one point and commits it at once. The class traps
-// no errors.
+// MoveFirst). AddNew inserts one point, committed at once unless the caller's
+// transaction holds it (a download's rows). The class traps no errors.
 //
 // The rows are fetched as numbers (db::Command::setNumberFetch): a long test
 // is read without a QVariant per value, and a row is loaded by copying its

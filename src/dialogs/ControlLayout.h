@@ -2,7 +2,8 @@
 // Proportional layout of a resizable window: when the window loads, the
 // position and size of each of its controls are recorded as fractions of the
 // client area; whenever the client area changes size, every control is put
-// back at those fractions of the new size.
+// back at those fractions of the new size. The layout also tells the size at
+// which every control's text still fits (ReadableSize).
 //
 // A window owns one ControlLayout, built over its client area (the window
 // itself, or the central widget of a main window), with its controls placed

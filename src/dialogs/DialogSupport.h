@@ -1,7 +1,8 @@
 #pragma once
-// Small things the test dialogs share: placing windows on the screen, and the list
-// and name box of the two test choosers. Their event handlers are guarded by
-// TrapErrors (platform/TrapErrors.h).
+// What the dialogs share: a window placed inside the screen (the dialogs, the
+// calibration window and the sequence editor), the list and name box of the
+// two test choosers, and the controls and number check of the two test
+// information dialogs.
 
 #include <QRect>
 #include <QSize>

@@ -64,7 +64,6 @@ inline QLineEdit* Reading(QWidget* parent, const QString& name, const QRect& geo
     return t;
 }
 
-// A caption that shows a value: a label in a sunken panel.
 // A row of a readings frame: its caption, its read-only box and its unit label.
 struct ReadingRow {
     QLabel** caption;
@@ -88,6 +87,7 @@ inline void PlaceReadingRow(QWidget* parent, const ReadingRow& r, const RowColum
     *r.unit = Label(parent, QString::fromLatin1(r.unitName), QString::fromUtf8(r.unitText), {c.unitX, y + 2, c.unitW, 22});
 }
 
+// A caption that shows a value: a label in a sunken panel.
 inline QLabel* SunkenLabel(QWidget* parent, const QString& name, const QString& caption, const QRect& geometry,
                            int index = -1) {
     auto* l = Label(parent, name, caption, geometry, index);

@@ -2,8 +2,8 @@
 // The window-free rules of the two test information dialogs (the one a test
 // window shows before a run, and the one that edits a stored test): the bob
 // boxes' texts from the bob table (data/BobGeometry.h), the piston table, the
-// bob file, the additive grid, the input checks and the writing of a test's
-// additives.
+// additive grid and the writing of a test's additives, the input checks
+// (texts, lengths, numbers) and the texts the boxes show.
 
 #include "data/RecordBase.h"
 #include "data/TypedNumbers.h"

@@ -5,7 +5,7 @@
 // highest TEST_ID first. A double-click on a listed test hands it back:
 //
 //     frmSearch search(connection);
-//     search.exec();
+//     ui::ShowModal(search);
 //     if (!search.Cancelled) txtSeqName->setText(search.ChosenTestName());
 
 #include "dialogs/ControlLayout.h"

@@ -14,7 +14,7 @@
 //     dlg.Starting = [&] { ... read dlg.txtTestName->text() etc., add the
 //         TEST_INFO row and its additives in one transaction
 //         (newtest::StoreNewTest); false when refused };
-//     dlg.exec();
+//     ui::ShowModal(dlg);
 //     if (dlg.Cancelled) return;                          // nothing is written
 //
 // Choosing a piston by index (cmbCell->setCurrentIndex) fills the piston's

@@ -1,6 +1,7 @@
 #pragma once
-// The serial port control of a unit window: one object per window, on the
-// unit's port, polled by the window's timer (no receive event).
+// The serial port control of a unit window, the calibration window and the
+// PVT calibration dialog: one object per window, on the unit's port, polled
+// by the window's timer (no receive event).
 //
 // What the windows use of it, with the names they use:
 //  - PortNumber: the port number 1 .. 255 (the settings file gives 1 .. 20);

@@ -19,7 +19,7 @@
 // - Scales: an automatic linear scale ends on round steps just outside the
 //   data (NiceScale); a Y scale spans at least a tenth of its values' size
 //   (WithMinimumSpan), and the nearly constant curves of several scales are
-//   each given their own height (FlatScale), not all the middle; the manual
+//   each given their own height (FlatScales), not all the middle; the manual
 //   range keeps its ends exactly, with ticks on round values
 //   (RoundTicksWithin). Log scales run over whole decades. Where the data
 //   come closer to an automatic scale's end than a marker's reach, the end

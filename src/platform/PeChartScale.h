@@ -1,9 +1,11 @@
 #pragma once
 // The arithmetic of the 2-D chart control's scales and ticks, without the
 // widget: where the ticks of a linear scale go (automatic or manual range),
-// the least span of a Y scale, whether a curve's X only rises, where values
-// land on an axis, the thinning of long curves for drawing, and the ticks of a
-// drawn Y axis.
+// the least span of a Y scale and the scales of nearly constant curves, the
+// room at a scale's ends, whether a curve's X only rises, where values land
+// on an axis, the thinning of long curves for drawing, the ticks of a drawn
+// Y axis, the scales that keep curves apart and the curves that would hide
+// one another.
 
 #include <QList>
 #include <QPointF>

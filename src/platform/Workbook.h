@@ -1,7 +1,8 @@
 #pragma once
-// The spreadsheet of the Excel reports: one worksheet written cell by cell
-// into a real .xlsx file (libxlsxwriter), then saved under a new, readable
-// name and shown with the desktop's default application.
+// The spreadsheet of the Excel reports and of the PVT window's brief
+// workbook: one worksheet written cell by cell into a real .xlsx file
+// (libxlsxwriter), then saved under a new, readable name and shown with the
+// desktop's default application.
 //
 // Rows and columns count from 1, as a spreadsheet's cells do: cell (1, 1) is
 // A1. The sheet is written top to bottom, so a report of a million rows costs

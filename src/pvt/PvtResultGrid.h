@@ -1,7 +1,7 @@
 #pragma once
 // The live result grid of the PVT window (MSFlexGrid1): a header row of eight
-// two-line captions, then one row per step and cycle holding the values of
-// the latest point recorded in it.
+// captions (most of two lines), then one row per step and cycle holding the
+// values of the latest point recorded in it.
 
 #include <QString>
 #include <QStringList>

@@ -1,12 +1,13 @@
 #pragma once
 // The run of a PVT test on one unit, as the PVT window's timer drives it,
 // free of the window: the reply side (PvtReplyParser) and the answer to its
-// trips (ShutDown, then the message), the steps of the
-// loaded sequence, the run state and counters, the set-point frame of each
-// step and cycle, the pressure watch, one recorded row per recording interval,
-// the end of steps, cycles and the sequence, and the status texts. The window
-// adds its unit line, timer, record objects and controls through the hooks;
-// tests and benchmarks drive the run through the same hooks.
+// trips (ShutDown, then the message), the steps of the loaded sequence, the
+// run state and counters, the set-point frame of each step and cycle, the
+// pressure watch, one recorded row per recording interval, the end of steps,
+// cycles and the sequence, and the status texts.
+//
+// The window adds its unit line, timer, record objects and controls through
+// the hooks; tests and benchmarks drive the run through the same hooks.
 //
 // Time is read from the run's clocks (SequenceRun) in whole seconds; the tick
 // that sends a step's frame is followed by a 3000 ms wait once.
@@ -15,8 +16,8 @@
 // step frame; from then on every tick watches the pressure, records on the
 // step's rate, ends the step when its time is up and the sample is within the
 // step's temperature tolerance, and refreshes the elapsed and step times.
-// A row is recorded only with readings parsed since the row before; while the
-// unit is silent the run goes on by its last readings, counts the rows not
+// A row is recorded only with the unit's present readings (ReadingsAge); while
+// the unit is silent the run goes on by its last readings, counts the rows not
 // recorded and says so in the "StepTime" panel (SequenceRun).
 //
 // The steps are those of runloop::RunTables; the PVT run uses the duration

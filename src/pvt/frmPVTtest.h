@@ -7,16 +7,20 @@
 //
 // Every tick reads the unit's replies (PvtReplyParser: readings, status,
 // trips, the height and density from the piston calibration) and, while a
-// test runs, drives it (PvtRun). The piston choice loads the unit's piston
-// calibration; Select opens the sequence picker; Start asks for the test
-// information, stores the test and its additives and starts the run; Stop
-// ends it; Refresh re-reads an edited sequence while it runs. Zero takes the
-// present height as the new zero, SAVE appends the readings to ReadData.csv,
-// Calibrate hands the unit to the calibration window and closes this one.
+// test runs, drives it (PvtRun).
+//
+// The piston choice loads the unit's piston calibration; Select opens the
+// sequence picker; Start asks for the test information, stores the test and
+// its additives and starts the run; Stop ends it; Refresh re-reads an edited
+// sequence while it runs. Zero takes the present height as the new zero, SAVE
+// appends the readings to ReadData.csv, Brief Excel writes the live grid into
+// a workbook, Calibrate hands the unit to the calibration window and closes
+// this one.
 //
 // The window's shell (controls, load, layout, the tick, the run's port and
 // display hooks, closing) is in frmPVTtest.cpp; the sequence, Start, Stop,
-// Refresh and the recorded rows in frmPVTtestRun.cpp; the other buttons in
+// Refresh, the recorded rows, the live grid and chart in frmPVTtestRun.cpp;
+// the brief workbook in frmPVTtestBriefWorkbook.cpp; the other buttons in
 // frmPVTtestControls.cpp.
 
 #include "data/RecordBase.h"

@@ -1,6 +1,5 @@
 // The PVT window's controls beside the run: the piston choice and its
-// calibration, the maximum pressure, Zero, the readings log and the
-// calibration hand-over.
+// calibration, Zero, the readings log (SAVE) and the calibration hand-over.
 
 #include "pvt/frmPVTtest.h"
 

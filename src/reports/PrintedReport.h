@@ -9,11 +9,13 @@
 // The pages are printed landscape with the font shrunk until the widest line
 // of the layout fits (platform/TextPrinter.h); the free texts (the test
 // information, the description, the additives) are broken into lines where
-// they are too long, so they never shrink the print. Each copy is printed alike: the PV/YP rule
-// starts afresh for every copy. Every failure (the logo missing, before the
-// print dialog; the dialog cancelled, a printer or file error) is shown as
-// its description in a message box; nothing is printed then, and a print
-// that fails midway leaves no job and no PDF file behind.
+// they are too long, so they never shrink the print. Each copy is printed
+// alike: the PV/YP rule starts afresh for every copy.
+//
+// Every failure (the logo missing, before the print dialog; the dialog
+// cancelled, a printer or file error) is shown as its description in a
+// message box; nothing is printed then, and a print that fails midway leaves
+// no job and no PDF file behind.
 
 #include "reports/StoredTestSource.h"
 
@@ -28,8 +30,8 @@ class PrintedReport {
 public:
     explicit PrintedReport(const StoredTestSource& source);
 
-    // Checks that a test is open, reads its TEST_INFO row again by name into
-    // OpenedTestInfo and prints the report of its kind.
+    // Checks that a test is open, reads its TEST_INFO row again by key into
+    // OpenedTestInfo (ReadOpenedTestInfo) and prints the report of its kind.
     void cmdPRINT_Click();
     // The PVT and swell prints; cmdPRINT_Click calls them after its checks.
     void PrintPvtReport();

@@ -1,10 +1,10 @@
 #pragma once
-// What the CSV and printed reports take from the main window: the opened
-// test, the main window's record objects and connection, its result and
-// additive grids as they are filled, and its row filter (the Data options).
-// The reports only read, but for the opened test's TEST_INFO row, which they
-// replace with the row read afresh before they write, and the cursor of the
-// result records, which they walk.
+// What the CSV, printed and Excel reports take from the main window: the
+// opened test, the main window's record objects and connection, its result
+// and additive grids as they are filled, and its row filter (the Data
+// options). The reports only read, but for the opened test's TEST_INFO row,
+// which they replace with the row read afresh before they write, and the
+// cursor of the result records, which they walk.
 
 #include "data/OpenedTest.h"
 

@@ -22,9 +22,10 @@
 //    back to 1000 ms, the point is recorded when the step's time is on its
 //    recording interval, and the step ends when its time is up and the sample
 //    is within the tolerance of the step temperature;
-//  - a point is recorded only with readings from the unit since the point
-//    before, or on the discarding tick while the unit goes on sending
-//    (SequenceRun::RecordPoint; the window's tick tells the run what came);
+//  - a point is recorded only with the unit's present readings (ReadingsAge;
+//    on the discarding tick while the unit goes on sending, those of the tick
+//    before: SequenceRun::RecordPoint; the window's tick tells the run what
+//    came);
 //    while the unit is silent the run goes on by the last readings, counts
 //    the points not recorded, its "StepTime" panel says so, and the grid
 //    is not refreshed at the end of a step;

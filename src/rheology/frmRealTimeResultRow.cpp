@@ -1,6 +1,6 @@
 // The rheology test window's recorded row: one TEST_RESULT row of the current
-// test from the run state and the latest readings, in the columns the
-// rheology test keeps them in (TestKindColumns.h).
+// test from the run state and the latest readings (or a downloaded point), in
+// the columns the rheology test keeps them in (TestKindColumns.h).
 
 #include "data/TestKindColumns.h"
 #include "data/clsTEST_RESULT.h"

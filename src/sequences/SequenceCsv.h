@@ -19,18 +19,11 @@
 // every sequence's name, and then stores; a store statement that fails undoes
 // everything this import stored, so a failed import leaves no half sequence.
 //
-// Used by the sequence editor (frmSetup):
-//   cmdExport_Click:
-//     auto r = seqcsv::ExportSequenceCsv(*mSeqInfo, lstSeqName->count(), <selected text or "">,
-//                                        SequenceGridTexts::fromGrids(*MSFlexGrid1->gridModel(),
-//                                                                     *MSFlexGrid2->gridModel()),
-//                                        mBobSRFactor);
-//     (the editor's shown sequence stays as it is: the grids may hold another
-//     sequence than the selected entry, and Save stores into the one they hold)
-//   cmdImport_Click:
-//     auto r = seqcsv::ImportSequenceCsv(mConnection, *mSeqInfo);
-//     if (r.stored > 0) ReloadSequenceList();  // its selection loads a sequence
-// Both show their own messages and trap every failure.
+// Used by the sequence editor's Export and Import (frmSetup::cmdExport_Click,
+// cmdImport_Click): Export writes the sequence its grids hold, which may be
+// another than the list's selected entry; after an import that stored a
+// sequence the editor reloads its list. Both show their own messages and trap
+// every failure.
 
 #include "data/RecordBase.h"
 #include "data/SequenceLimits.h"

@@ -119,9 +119,9 @@ public:
     double PressSetPoint() override;
     void ShowStep(int step) override;
     void SendSetPoints() override { sendBoxSetPoints(); }
-    // Record_Swell_Point: the stored row first, then its grid row, then the
-    // chart. The row is handed to the database (StoreRow): a row that waited
-    // gets its grid row when it is stored.
+    // A recorded point (SwellRun::RecordSwellPoint): the stored row first,
+    // then its grid row, then the chart. The row is handed to the database
+    // (StoreRow): a row that waited gets its grid row when it is stored.
     void SaveSwellResultRow() override;
     void AddSwellGridRow() override;
     void ShowReply(const swell::SwellReplyResult& result) override;

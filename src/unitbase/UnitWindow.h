@@ -1,9 +1,13 @@
 #pragma once
-// What the multi-unit window uses of each unit window it creates, whatever
-// the test kind: the unit label, the timer that polls the unit, the serial
-// port control on the unit's port, the record objects' set-up, the unit
-// number, and the way back to re-enable the window's own menu entry when it
-// closes.
+// The base of every unit window (rheology, simple test, PVT, swell). What the
+// multi-unit window uses of each, whatever the kind: the unit label, the
+// timer that polls the unit, the serial port on the unit's port, the record
+// objects' set-up, the unit number, and the menu entry given back at close.
+//
+// What the kinds do alike: the send to the unit and the one port failure
+// path, the unit's maximum pressure, the course of a test (Start, Stop,
+// Refresh, the sequence picker), the registry of the unit windows alive, the
+// ways out and the recorded points waiting for the database.
 
 #include "dialogs/ControlLayout.h"
 #include "platform/CommPort.h"

@@ -1,17 +1,16 @@
 #pragma once
 // The reply side of a PVT test window: the unit's status frames (the common
-// layout and frame loop of UnitProtocol.h) read into the window's live readings, the texts of
-// its reading boxes and its status caption, the readings handed to the PVT
-// safety watch (temperature, pressure, magnet position: SafetyWatch.h), whose
-// trips the parse lists for the run to react to, and the magnet-position
-// reading of field 9 turned into a sample height and a live sample density
-// through the piston calibration of the unit. The parser shows nothing and
-// stops nothing.
+// layout and frame loop of UnitProtocol.h) read into the window's live
+// readings, the texts of its reading boxes and its status caption, and the
+// readings handed to the PVT safety watch (temperature, pressure, magnet
+// position: SafetyWatch.h), whose trips the parse lists for the run to react
+// to. The parser shows nothing and stops nothing.
 //
-// A frame of 8 commas, or of 9 with an empty field 9, carries no magnet
-// reading: it updates the status and the readings only. The height and the
-// density need a loaded calibration; without one a frame's magnet reading is
-// kept (RawPosition) and nothing else is done with it.
+// The magnet-position reading of field 9 is turned into a sample height and a
+// live sample density through the piston calibration of the unit; without a
+// loaded calibration it is kept (RawPosition) and nothing else is done with
+// it. A frame of 8 commas, or of 9 with an empty field 9, carries no magnet
+// reading: it updates the status and the readings only.
 //
 // Units: temperatures °F, pressures psi, heights inches, lengths of the piston
 // cm, volumes cm³, densities g/cm³.

@@ -4,13 +4,13 @@
 //
 // A swell frame is a status frame with exactly 9 commas (10 fields), taken
 // by the frame loop of UnitProtocol.h; field 9 carries the displacement
-// sensor's voltage. Every good frame updates the
-// status, the readings and the counts of the swell safety watch
-// (SafetyWatch.h), whose trips the parse lists for the run to react to; a
-// frame with a voltage then gives, through the unit's sensor calibration, the
-// corrected voltage, the sensor length, the length change since zeroing and
-// the swell percentage of the sample. The reader shows nothing and stops
-// nothing.
+// sensor's voltage. Every good frame updates the status, the readings and the
+// counts of the swell safety watch (SafetyWatch.h), whose trips the parse
+// lists for the run to react to. The reader shows nothing and stops nothing.
+//
+// A frame with a voltage then gives, through the unit's sensor calibration,
+// the corrected voltage, the sensor length, the length change since zeroing
+// and the swell percentage of the sample.
 //
 // The sensor law per segment k (1 up to V2, 2 above): L = A(k) + B(k)·log10(V),
 // lengths in inches. The voltage is corrected for the sample's temperature

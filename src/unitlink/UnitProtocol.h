@@ -22,6 +22,9 @@
 // SwellReply.h) takes its frames through one frame loop, ReadReplyFrames,
 // and gives only its reading of a frame.
 //
+// Here too: the status captions, the zero command, and the transfer of a test
+// the unit stored by itself (RequestStoredTransfer, ParseStoredTransfer).
+//
 // UnitReplyParser is the reply side of a rheology test window (and of the
 // simple test): its receive buffer, live readings, the texts of the reading
 // boxes, the status caption, and the readings handed to its safety watch

@@ -1,8 +1,9 @@
 #pragma once
 // The words of a run on a unit: the texts of the status bar and the progress
 // panel, the messages of its refusals and failures (with the test's name
-// where a message names it), a recorded point that could not be stored and
-// the recorded points waiting for the database.
+// where a message names it), a recorded point that could not be stored, the
+// recorded points waiting for the database, and the refusals and questions
+// of the ways out (the program's Exit, closing unit windows).
 
 #include <QDateTime>
 #include <QString>

@@ -195,9 +195,9 @@ protected:
     // hands it to StoreRow) when the readings are the unit's present ones
     // (FramesParsed); a row the database refuses waits (StoreRow), a row
     // that cannot be made is counted, the first of the run shown in the
-    // kind's words. Without readings nothing is
-    // stored: the point is counted in PointsNotRecorded and the window is
-    // told (ShowPointNotRecorded). True when it was stored.
+    // kind's words. Without readings nothing is stored: the point is counted
+    // in PointsNotRecorded and the window is told (ShowPointNotRecorded).
+    // True when it was stored.
     bool RecordPoint(const std::function<void()>& save);
     // A point was not recorded (PointsNotRecorded counts it): the window
     // shows the unit silent, "No Response" in its status caption. The
