@@ -206,15 +206,6 @@ QString firstItem(const QString& line) {
 
 }  // namespace
 
-bool ParseNumberList(const QString& text, std::vector<double>& numbers, QString* error) {
-    numbers.clear();
-    const QStringList items = numberItems(text);
-    QString failure;
-    if (strictNumbers(items, 0, int(items.size()), numbers, failure)) return true;
-    if (error) *error = failure;
-    return false;
-}
-
 // ---- Swell sensor ---------------------------------------------------------
 
 SwellReadResult ReadSwellCalibration(int unit) {

@@ -205,13 +205,4 @@ BobInfoResult ReadBobInfo();
 // Rewrites the bob file with the one line `bob`.
 SaveResult WriteBobInfo(const QString& bob);
 
-// ---- A list of numbers ----------------------------------------------------
-
-// The numbers of a line or a text, as the readers above read them: items
-// separated by commas or line breaks, blanks around them removed, empty items
-// skipped. Each item must be a whole number text in the plain or the print
-// form (".5", "-.25", "1E-05"). Returns false and the failing item's reason
-// in `error` when one is not.
-bool ParseNumberList(const QString& text, std::vector<double>& numbers, QString* error = nullptr);
-
 }  // namespace calibration

@@ -4,8 +4,9 @@
 // the least span of a Y scale and the scales of nearly constant curves, the
 // room at a scale's ends, whether a curve's X only rises, where values land
 // on an axis, the thinning of long curves for drawing, the ticks of a drawn
-// Y axis, the scales that keep curves apart and the curves that would hide
-// one another.
+// Y axis, the courses of curves (a live curve's moving on with its points),
+// the scales that keep curves apart and the curves that would hide one
+// another.
 
 #include <QList>
 #include <QPointF>
