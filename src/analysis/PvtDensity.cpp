@@ -19,3 +19,12 @@ std::optional<double> CalcPvtDensity(double travel, double initialVolume, double
     if (!std::isfinite(density)) return std::nullopt;
     return density;
 }
+
+std::optional<double> PvtLiveDensity(double travel, double pressure, double pistonRadius, double initialVolume,
+                                     double initialDensity) {
+    const double v = PvtRemainingVolume(travel, pressure, pistonRadius, initialVolume);
+    if (!(v > 0)) return std::nullopt;
+    const double d = initialVolume * initialDensity / v;
+    if (!std::isfinite(d)) return std::nullopt;
+    return d;
+}

@@ -3,8 +3,8 @@
 // growth of the piston radius under pressure, the sample volume left after
 // the piston travelled, the density from the initial volume and density, and
 // the mask a density is written with. The main window's PVT grid and charts
-// and the reports take the density from here; the PVT window's reply reading
-// and live chart take the remaining volume.
+// and the reports take a stored test's density from here, the PVT window's
+// reply reading and live chart a running test's.
 //
 // Travel in inches, pressure in psi, radius in cm, volume in cm³ and density
 // in g/cm³, as stored.
@@ -31,6 +31,14 @@ double PvtRemainingVolume(double travel, double pressure, double pistonRadius, d
 // overflows. A travel beyond the initial volume gives a negative density.
 std::optional<double> CalcPvtDensity(double travel, double initialVolume, double initialDensity, double pressure,
                                      double temperature, const OpenedTest& opened);
+
+// Density (g/cm³) of the sample of a running PVT test after the piston
+// travelled `travel` inches at `pressure` psi: initialVolume x
+// initialDensity / the remaining volume. No value while no sample volume is
+// left (0 or less: no initial volume yet, or a travel beyond it), or when the
+// result overflows.
+std::optional<double> PvtLiveDensity(double travel, double pressure, double pistonRadius, double initialVolume,
+                                     double initialDensity);
 
 // The mask of a PVT density (g/cm³) wherever one is written: the PVT grid,
 // the CSV report and the workbooks.

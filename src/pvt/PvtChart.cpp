@@ -51,12 +51,8 @@ void layOutAxis(PeChart& c, int& axes, bool first, qint32 firstColor, const QStr
 }  // namespace
 
 std::optional<double> RowDensity(const ResultPoint& row, const DensityConstants& k) {
-    const double v =
-        PvtRemainingVolume(row[pvt::result::SampleHeight], row[resultcol::Press], k.pistonRadius, k.iniVol);
-    if (!(v > 0)) return std::nullopt;
-    const double d = k.iniVol * k.iniDensity / v;
-    if (!std::isfinite(d)) return std::nullopt;
-    return d;
+    return PvtLiveDensity(row[pvt::result::SampleHeight], row[resultcol::Press], k.pistonRadius, k.iniVol,
+                          k.iniDensity);
 }
 
 void InitialChartAll(PeChart& c, const QString& subtitle) {

@@ -42,11 +42,7 @@ std::optional<double> PvtReplyParser::HeightOf(double rc) const {
 }
 
 std::optional<double> PvtReplyParser::DensityAt(double height, double pressure) const {
-    const double v = PvtRemainingVolume(height, pressure, PistonRadius, iniVol);
-    if (!(v > 0)) return std::nullopt;
-    const double d = iniVol * iniDensity / v;
-    if (!std::isfinite(d)) return std::nullopt;
-    return d;
+    return PvtLiveDensity(height, pressure, PistonRadius, iniVol, iniDensity);
 }
 
 void PvtReplyParser::decodePosition(const UnitStatusFrame& frame, PvtReplyResult& result) {

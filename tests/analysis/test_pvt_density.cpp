@@ -32,4 +32,19 @@ TEST(PvtDensity, FromTheVolumeLeftUnderThePiston) {
     }
 }
 
+// A running test's density: the stored test's formula, but no value once no
+// sample volume is left, never a negative one.
+TEST(PvtDensity, ARunningTestsDensityWhileSampleVolumeIsLeft) {
+    EXPECT_NEAR(*PvtLiveDensity(0.1, 10000, 0.5, 20, 1.0), 1.0111139793375803, 1e-12);
+    EXPECT_EQ(*PvtLiveDensity(0, 5000, 0.5, 20, 1.2), 1.2);
+    struct Case {
+        const char* name;
+        double travel, volume;
+    };
+    for (const Case c : {Case{"beyond the initial volume", 100, 20}, Case{"no volume left", 1, 2.54 * 3.14159},
+                         Case{"no initial volume yet", 0, 0}, Case{"an overflow", 0, 1e300}}) {
+        EXPECT_FALSE(PvtLiveDensity(c.travel, 0, 1, c.volume, 1e300)) << c.name;
+    }
+}
+
 }  // namespace
