@@ -769,9 +769,7 @@ void PeChart::keepCurvesApart(const QList<QAbstractAxis*>& axes, std::vector<pec
     }
     map.scale = xhi > xlo ? (kColumns - 1e-9) / (xhi - xlo) : 0.0;
     map.offset = xhi > xlo ? -xlo * map.scale : kColumns / 2.0;
-    if (!coursesTraced_ || map.scale != courseMap_.scale || map.offset != courseMap_.offset ||
-        map.log != courseMap_.log)
-        traceCourses(map, kColumns);
+    if (!coursesTraced_ || !(map == courseMap_)) traceCourses(map, kColumns);
     if (courses_.size() != size_t(curves_.size())) return;
     // The layout asks again and again for the same, and a live chart's new
     // point often changes none of it: worked out once.
@@ -818,8 +816,8 @@ void PeChart::traceCourses(const pechart::AxisMap& map, int columns) {
     coursesTraced_ = true;
     // Courses traced with the same map from points the curves still begin
     // with move on with them; the others are traced anew.
-    const bool movesOn = courses_.size() == size_t(curves_.size()) && coursePoints_.size() == courses_.size() &&
-                         map.scale == courseMap_.scale && map.offset == courseMap_.offset && map.log == courseMap_.log;
+    const bool movesOn =
+        courses_.size() == size_t(curves_.size()) && coursePoints_.size() == courses_.size() && map == courseMap_;
     courseMap_ = map;
     courses_.resize(size_t(curves_.size()));
     coursePoints_.resize(size_t(curves_.size()));

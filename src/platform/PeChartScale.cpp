@@ -292,9 +292,8 @@ int courseColumn(double bx, int bins) { return int(std::clamp(std::floor(bx), 0.
 
 // Takes the values of points[from] onward (every stride-th, and the last)
 // into the columns of a course held open (a column not reached holds +inf
-// in lo and -inf in hi); `before` is the column of the point read before
-// points[from], -1 for none. Stops before the first point whose column is
-// above `until`.
+// in lo and -inf in hi), points[from] taken as the first of the curve. Stops
+// before the first point whose column is above `until`.
 void traceInto(std::vector<double>& lo, std::vector<double>& hi, const QList<QPointF>& points, qsizetype from,
                qsizetype stride, bool line, const AxisMap& x, int until = std::numeric_limits<int>::max()) {
     const int bins = int(lo.size());

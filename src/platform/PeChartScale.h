@@ -66,6 +66,7 @@ struct AxisMap {
     double offset = 0, scale = 1;
     bool log = false;
     double operator()(double v) const;
+    bool operator==(const AxisMap&) const = default;
 };
 // A line through many points, thinned for drawing: of every run of
 // consecutive points that fall in one pixel column (floor of x's pixel), the
