@@ -81,6 +81,12 @@ struct HandlerError : std::runtime_error {
     QString text;
 };
 
+// A port that a unit window holds: the note that names the window
+// (heldByWindowNote) is the whole message, nothing generic before it.
+struct HeldPortError : HandlerError {
+    using HandlerError::HandlerError;
+};
+
 inline QString describe(const std::exception& e) {
     if (auto* c = dynamic_cast<const comm::CommError*>(&e)) return c->fullText();
     if (auto* h = dynamic_cast<const HandlerError*>(&e)) return h->text;

@@ -1,6 +1,7 @@
 #include "calibration/frmCalibrateTorque.h"
 
 #include "calibration/CalibrationMath.h"
+#include "calibration/ClockSeconds.h"
 #include "calibration/CalibrationWindowParts.h"
 #include "data/BobGeometry.h"
 #include "data/Globals.h"
@@ -13,7 +14,6 @@
 #include "data/UnitPorts.h"
 #include "unitbase/UnitWindow.h"
 
-#include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFrame>
@@ -22,8 +22,8 @@
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTabBar>
-#include <QThread>
 #include <QTime>
+#include <QTimer>
 
 // The window itself: the one instance, the controls the tabs share, load,
 // unload, the tabs, the unit lists and the port. The tabs' own work is in
@@ -49,23 +49,17 @@ QPointer<frmCalibrateTorque>& instance() {
     return p;
 }
 
-// Waits until the seconds of the clock have changed n times, handling events.
-void busyWaitSeconds(int n) {
-    const int s0 = QTime::currentTime().second();
-    for (;;) {
-        if (SecondsWaitOver(s0, QTime::currentTime().second(), n)) return;
-        QApplication::processEvents(QEventLoop::AllEvents, 20);
-        QThread::msleep(5);
-    }
-}
-
 }  // namespace
 
 frmCalibrateTorque::frmCalibrateTorque(QWidget* parent) : QWidget(parent, Qt::Window) {
     setObjectName(QStringLiteral("frmCalibrateTorque"));
     setWindowTitle(kCaption);
     buildControls();
-    Delay_Seconds = busyWaitSeconds;
+    // The waits of the torque start are timed by the event loop: the handler
+    // that starts them returns at once.
+    Delay_Seconds = [this](int seconds, std::function<void()> then) {
+        QTimer::singleShot(MsUntilSecondsChanged(QTime::currentTime(), seconds), this, std::move(then));
+    };
     Timer1.Timer = [this] { Timer1_Timer(); };
     TimerPVT.Timer = [this] { TimerPVT_Timer(); };
     TimerSWM.Timer = [this] { TimerSWM_Timer(); };
@@ -283,10 +277,9 @@ void frmCalibrateTorque::cmbInstName_Click(int Index) {
             if (Index == 2) TimerPVT.Enabled(false);
             if (Index == 3) TimerSWM.Enabled(false);
         }
-        ui::MsgBox(kCommMessage);
-        // A unit window holding the port is named.
-        if (!MSComm1.PortOpen())
-            if (const QString note = heldByWindowNote(MSComm1); !note.isEmpty()) ui::MsgBox(note);
+        // A unit window holding the port is named, and that is the whole of it.
+        const QString note = MSComm1.PortOpen() ? QString() : heldByWindowNote(MSComm1);
+        ui::MsgBox(note.isEmpty() ? kCommMessage : note);
         return;
     }
     TabUnit[size_t(Index)] = u;

@@ -39,6 +39,7 @@
 #include <QString>
 #include <QWidget>
 #include <array>
+#include <exception>
 #include <functional>
 #include <optional>
 #include <vector>
@@ -207,10 +208,10 @@ public:
     QLabel* Label31;
     PeChart* CWGraph3;
 
-    // The busy wait of the torque start: returns at the n-th change of the
-    // clock's seconds after the call, handling events meanwhile. Tests
-    // replace it.
-    std::function<void(int seconds)> Delay_Seconds;
+    // The waits of the torque start: calls `then` from the event loop at the
+    // n-th change of the clock's seconds after the call (ClockSeconds.h), and
+    // returns at once; nothing waits on the UI thread. Tests replace it.
+    std::function<void(int seconds, std::function<void()> then)> Delay_Seconds;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -225,6 +226,17 @@ private:
     void showPistonHeights();  // the height boxes of the chosen piston (none before a choice)
     void Form_Unload();
     void Read_Torque_Cal_Reply();
+    // The steps of a torque start after its start frame, each at the end of
+    // its wait: the run frame, then the port's input thrown away and the
+    // torque timer started. A window closed or a run ended meanwhile takes no
+    // step; a step whose port fails ends the run (failStartedRun).
+    void sendTorqueRunFrame();
+    void beginTorqueReadings();
+    void failStartedRun(const std::exception& e);
+    // What a start that failed shows: the held-by-window note alone when a
+    // unit window holds the port, else the communication message and the
+    // failure.
+    void showStartFailure(const std::exception& e);
     void FinishTorqueRun(bool fitted);
     void showTorqueFit(const std::vector<double>& angle, const std::vector<double>& stress);
     void Run_PVT_Cal_Step(int Index);
@@ -237,6 +249,8 @@ private:
     // opened), its logarithm shown; a failed read stops the timer and is said.
     void readCalibration(int tab, tick::TickTimer& timer, double& reading, QLabel* shown);
     void closePort();
+    // The unit whose port MSComm1 is set to ("Unit 2"), else the port's name.
+    QString unitOfOpenPort() const;
     // Opens the port of `unit` (its port in the settings): the port must be
     // closed; a port that cannot be opened raises comm::CommError.
     void openUnitPort(int unit);
@@ -247,8 +261,10 @@ private:
     unit::TorqueReplyParser torqueParser_;
     std::array<double, 6> pvtX_{};
     std::array<double, 6> pvtY_{};
+    std::array<double, 6> pvtReadings_{};  // the readings taken at positions 1 .. PvtCount
     bool loaded_ = false;
     bool unloading_ = false;
     bool returning_ = false;  // a Return button closes the window
     bool torqueRun_ = false;  // see TorqueRunOwnsPort
+    QString runBob_;          // the bob of the torque run under way, written to the bob file when it ends well
 };

@@ -1,6 +1,7 @@
 #include "calibration/frmCalibrateTorque.h"
 
 #include "calibration/CalibrationMath.h"
+#include "calibration/CalibrationReports.h"
 #include "calibration/CalibrationPlot.h"
 #include "calibration/CalibrationWindowParts.h"
 #include "data/CalibrationFiles.h"
@@ -158,8 +159,23 @@ void frmCalibrateTorque::cmdPVT_Click(int Index) {
 }
 
 void frmCalibrateTorque::Run_PVT_Cal_Step(int Index) {
+    // The readings fall from the top (position 1) to the bottom, as the PVT
+    // run reads them (PistonReadingsFall): a reading above the one before is
+    // not taken, and the step can be taken again. (The same reading twice
+    // gives no segment, said below.)
+    if (Index > 1 && PvtReading > pvtReadings_[size_t(Index - 2)]) {
+        ui::MsgBox(QStringLiteral("The reading at position %1 (%2) is above the one at position %3 (%4): the readings "
+                                  "must fall from position 1 (the top) to the last position, as the PVT test reads "
+                                  "them. Check the rod or spacer in the piston, then click the step again.")
+                       .arg(Index)
+                       .arg(CStr(PvtReading))
+                       .arg(Index - 1)
+                       .arg(CStr(pvtReadings_[size_t(Index - 2)])));
+        return;
+    }
     try {
         const double reading = PvtReading;
+        pvtReadings_[size_t(Index - 1)] = reading;
         lalData[size_t(Index)]->setText(CStr(reading));
         pvtX_[size_t(Index - 1)] = Log10(reading);
         lalData[size_t(Index + 10)]->setText(CStr(pvtX_[size_t(Index - 1)]));
@@ -239,6 +255,12 @@ void frmCalibrateTorque::Save_PVT_Calibration() {
         intercepts[size_t(k)] = Val(lalIntercept[size_t(k + 1)]->text());
     }
     const Piston piston = Combo1->currentIndex() == 0 ? Piston::Large : Piston::Small;
+    // Only a calibration the PVT test can read is saved.
+    if (!PistonReadingsFall(readings)) {
+        ui::MsgBox(QStringLiteral("The readings do not fall from position 1 (the top) to the last position, as the "
+                                  "PVT test reads them: nothing was saved. Take the calibration steps again."));
+        return;
+    }
     const SaveResult r =
         SavePistonCalibration(piston, TabUnit[2], PistonLine(heights, readings, slopes, intercepts));
     if (!r.ok) {

@@ -1,6 +1,7 @@
 #include "calibration/frmCalibrateTorque.h"
 
 #include "calibration/CalibrationMath.h"
+#include "calibration/CalibrationReports.h"
 #include "calibration/CalibrationPlot.h"
 #include "calibration/CalibrationWindowParts.h"
 #include "data/CalibrationFiles.h"

@@ -2,11 +2,16 @@
 
 #include "calibration/CalibrationMath.h"
 #include "calibration/CalibrationPlot.h"
+#include "calibration/CalibrationReports.h"
 #include "calibration/CalibrationWindowParts.h"
+#include "calibration/CoefficientTableText.h"
+#include "calibration/TorqueReport.h"
+#include "calibration/TorqueRunStatus.h"
 #include "data/CalibrationFiles.h"
 #include "data/Globals.h"
 #include "data/Numbers.h"
 #include "data/TypedNumbers.h"
+#include "data/UnitPorts.h"
 #include "platform/Dialogs.h"
 #include "platform/PeChart.h"
 
@@ -15,7 +20,6 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPointer>
 #include <QPushButton>
 #include <cmath>
 
@@ -86,6 +90,11 @@ std::optional<std::vector<double>> frmCalibrateTorque::fluidViscosities() {
 }
 
 void frmCalibrateTorque::cmdStart_Click() {
+    // A start under way (waiting for its run frame) or a run is not started twice.
+    if (torqueRun_) {
+        ui::MsgBox(kBusyMessage);
+        return;
+    }
     // A fluid table with a box that holds no number starts nothing, and
     // changes nothing of the last run.
     const std::optional<std::vector<double>> viscosities = fluidViscosities();
@@ -96,10 +105,8 @@ void frmCalibrateTorque::cmdStart_Click() {
     ClearCalibrationPlot(*CWGraph1);
     lblSlope->clear();
     lblMse->clear();
-    bool running = false;
     const bool pvtReading = TimerPVT.Enabled();
     const bool swellReading = TimerSWM.Enabled();
-    const QPointer<frmCalibrateTorque> self(this);
     try {
         // A port another tab opened for another unit is not this unit's.
         if (MSComm1.PortOpen() && !showsUnit(*cmbInstName[1], TabUnit[1], MSComm1, PortNo))
@@ -114,8 +121,8 @@ void frmCalibrateTorque::cmdStart_Click() {
             try {
                 openUnitPort(unit);
             } catch (const comm::CommError& e) {
-                const QString note = heldByWindowNote(MSComm1);
-                throw HandlerError(note.isEmpty() ? e.fullText() : e.fullText() + QLatin1Char('\n') + note);
+                if (const QString note = heldByWindowNote(MSComm1); !note.isEmpty()) throw HeldPortError(note);
+                throw;
             }
             TabUnit[1] = unit;
         }
@@ -123,8 +130,6 @@ void frmCalibrateTorque::cmdStart_Click() {
         torqueParser_.Clear();
         std::vector<double> values;
         for (double v : *viscosities) values.push_back(std::fabs(v));
-        const SaveResult bob = WriteBobInfo(cmbBobSize->currentText());
-        if (!bob.ok) throw HandlerError(bob.message);
         // From the start frame on the run owns the port: the PVT and swell
         // tabs' timers, which would take the unit's points, stop, and their
         // last readings, from before the run, are no live readings any more
@@ -137,45 +142,73 @@ void frmCalibrateTorque::cmdStart_Click() {
         lblReadData2->clear();
         lblReaddata3->clear();
         MSComm1.Output(unit::CalibrationStartFrame(values, BobNo));
-        CaliStatus->setText(TorqueRunningText());
-        cmdStart->setEnabled(false);
-        cmbInstName[1]->setEnabled(false);
-        running = true;
-        Delay_Seconds(1);
-        if (!self || unloading_) return;
+    } catch (const std::exception& e) {
+        // The run did not start: the other tabs read on as before, and the
+        // status says so (the last run's result is cleared).
+        torqueRun_ = false;
+        TimerPVT.Enabled(pvtReading);
+        TimerSWM.Enabled(swellReading);
+        CaliStatus->setText(TorqueNotStartedText());
+        showStartFailure(e);
+        return;
+    }
+    // The bob file is written once the run has ended well (FinishTorqueRun).
+    runBob_ = cmbBobSize->currentText();
+    CaliStatus->setText(TorqueRunningText());
+    cmdStart->setEnabled(false);
+    cmbInstName[1]->setEnabled(false);
+    Delay_Seconds(1, [this] { sendTorqueRunFrame(); });
+}
+
+void frmCalibrateTorque::sendTorqueRunFrame() {
+    if (unloading_ || !torqueRun_) return;
+    try {
         MSComm1.Output(unit::CalibrationRunFrame());
-        Delay_Seconds(2);
-        if (!self || unloading_) return;
+    } catch (const std::exception& e) {
+        failStartedRun(e);
+        return;
+    }
+    Delay_Seconds(2, [this] { beginTorqueReadings(); });
+}
+
+void frmCalibrateTorque::beginTorqueReadings() {
+    if (unloading_ || !torqueRun_) return;
+    try {
         // What came before the run's points is thrown away; a port that has
         // gone since is a failure of the run.
         MSComm1.Input();
-        TorqueSilentTicks = 0;
-        Timer1.Interval(1000);
-        Timer1.Enabled(true);
     } catch (const std::exception& e) {
-        if (!self) return;
-        torqueRun_ = false;
-        // A run that could not be started leaves the tab free again, with the
-        // port closed: it failed under the run, and the unit may have heard
-        // only part of the start.
-        if (running) {
-            cmdStart->setEnabled(true);
-            cmbInstName[1]->setEnabled(true);
-            CaliStatus->setText(TorqueProblemText());
-            try {
-                closePort();
-            } catch (...) {
-            }
-        } else {
-            // The run did not start: the other tabs read on as before, and
-            // the status says so (the last run's result is cleared).
-            TimerPVT.Enabled(pvtReading);
-            TimerSWM.Enabled(swellReading);
-            CaliStatus->setText(TorqueNotStartedText());
-        }
-        ui::MsgBox(kCommMessage);
-        ui::MsgBox(describe(e));
+        failStartedRun(e);
+        return;
     }
+    TorqueSilentTicks = 0;
+    Timer1.Interval(1000);
+    Timer1.Enabled(true);
+}
+
+void frmCalibrateTorque::failStartedRun(const std::exception& e) {
+    // A run that failed under its start leaves the tab free again, with the
+    // port closed: the unit may have heard only part of the start.
+    torqueRun_ = false;
+    cmdStart->setEnabled(true);
+    cmbInstName[1]->setEnabled(true);
+    CaliStatus->setText(TorqueProblemText());
+    try {
+        closePort();
+    } catch (...) {
+    }
+    // From the event loop: a message that holds nothing back.
+    ui::Notify(kCommMessage);
+    ui::Notify(describe(e));
+}
+
+void frmCalibrateTorque::showStartFailure(const std::exception& e) {
+    if (auto* held = dynamic_cast<const HeldPortError*>(&e)) {
+        ui::MsgBox(held->text);
+        return;
+    }
+    ui::MsgBox(kCommMessage);
+    ui::MsgBox(describe(e));
 }
 
 void frmCalibrateTorque::Timer1_Timer() {
@@ -248,9 +281,13 @@ void frmCalibrateTorque::FinishTorqueRun(bool ended) {
     torqueParser_.Clear();
     TorqueSilentTicks = 0;
     // A run that lost text from the unit may lack points: never a success.
-    CaliStatus->setText(fitted && FitMse <= kMaxTorqueMse && !TorqueLostText ? TorqueSuccessText()
-                                                                             : TorqueProblemText());
+    const bool good = fitted && FitMse <= kMaxTorqueMse && !TorqueLostText;
+    CaliStatus->setText(good ? TorqueSuccessText() : TorqueProblemText());
     closePort();
+    // The bob file names the bob of the last calibration that ended well: a
+    // failed or abandoned one leaves it as it was.
+    if (good)
+        if (const SaveResult bob = WriteBobInfo(runBob_); !bob.ok) ui::Notify(bob.message);
 }
 
 void frmCalibrateTorque::showTorqueFit(const std::vector<double>& angle, const std::vector<double>& stress) {
@@ -260,21 +297,26 @@ void frmCalibrateTorque::showTorqueFit(const std::vector<double>& angle, const s
 }
 
 void frmCalibrateTorque::cmdSave1_Click() {
+    // The table saved is the boxes' numbers: a box that holds none is said
+    // before a file is chosen.
+    const std::optional<std::vector<double>> viscosities = fluidViscosities();
+    if (!viscosities) return;
     const std::optional<QString> path = saveFile(kTableFilter);
     if (!path) return;
-    QStringList texts;
-    for (QLineEdit* t : txtCali) texts << t->text();
-    const SaveResult r = SaveTorqueValues(*path, texts);
+    const SaveResult r = SaveTorqueValues(*path, *viscosities);
     if (!r.ok) ui::MsgBox(r.message);
 }
 
 void frmCalibrateTorque::cmdLoad_Click() {
     const std::optional<QString> path = openFile(kTableFilter);
     if (!path) return;
+    // A file that does not fit the 21 rows changes no box.
     const TorqueValuesResult r = ReadTorqueValues(*path);
-    for (size_t i = 0; i < r.values.size() && i < txtCali.size(); ++i)
-        txtCali[i]->setText(r.values[i] ? CStr(*r.values[i]) : QString());
-    if (!r.ok) ui::MsgBox(r.message);
+    if (!r.ok) {
+        ui::MsgBox(r.message);
+        return;
+    }
+    for (size_t i = 0; i < r.values.size() && i < txtCali.size(); ++i) txtCali[i]->setText(CStr(r.values[i]));
 }
 
 void frmCalibrateTorque::cmdSendCali_Click() {
@@ -286,7 +328,12 @@ void frmCalibrateTorque::cmdSendCali_Click() {
     bool opened = false;
     bool sending = false;
     try {
-        MSComm1.PortOpen(true);
+        try {
+            MSComm1.PortOpen(true);
+        } catch (const comm::CommError&) {
+            if (const QString note = heldByWindowNote(MSComm1); !note.isEmpty()) throw HeldPortError(note);
+            throw;
+        }
         opened = true;
         MSComm1.InputLen(0);
         torqueParser_.Clear();
@@ -297,10 +344,22 @@ void frmCalibrateTorque::cmdSendCali_Click() {
         if (!path) throw HandlerError(kCancelled);
         const TorqueCoefficientsResult table = ReadTorqueCoefficients(*path);
         if (!table.ok) throw HandlerError(table.message);
+        const TorqueCoefficients& t = table.data;
+        // The unit gets the file's table or nothing: a coefficient the frame
+        // would change is named, and nothing is sent.
+        if (const auto changed = unit::CoefficientsTheFrameChanges(t.a, t.n, t.A, t.B); !changed.empty()) {
+            closePort();
+            opened = false;
+            ui::MsgBox(CoefficientsRefusedText(*path, changed));
+            return;
+        }
         sending = true;
-        MSComm1.Output(unit::CoefficientFrame(table.data.a, table.data.n, table.data.A, table.data.B));
+        MSComm1.Output(unit::CoefficientFrame(t.a, t.n, t.A, t.B));
         sending = false;
+        const QString sentTo = unitOfOpenPort();
         closePort();
+        ui::MsgBox(QStringLiteral("The calibration profile ") + *path + QStringLiteral(" was sent to ") + sentTo +
+                   QLatin1Char('.'));
     } catch (const std::exception& e) {
         // The port this handler opened is closed again, so the units stay free.
         if (opened) {
@@ -309,9 +368,19 @@ void frmCalibrateTorque::cmdSendCali_Click() {
             } catch (...) {
             }
         }
+        if (auto* held = dynamic_cast<const HeldPortError*>(&e)) {
+            ui::MsgBox(held->text);
+            return;
+        }
         // A frame that could not be sent says why: the unit may not have it.
         ui::MsgBox(sending ? message + QLatin1Char('\n') + describe(e) : message);
     }
+}
+
+QString frmCalibrateTorque::unitOfOpenPort() const {
+    for (int u = 1; u <= unit::kUnitCount; ++u)
+        if (PortNo[size_t(u)] != 0 && PortNo[size_t(u)] == MSComm1.PortNumber()) return QStringLiteral("Unit %1").arg(u);
+    return MSComm1.PortName();
 }
 
 void frmCalibrateTorque::cmdExport_Click() {

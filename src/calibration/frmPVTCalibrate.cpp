@@ -1,6 +1,7 @@
 #include "calibration/frmPVTCalibrate.h"
 
 #include "calibration/CalibrationMath.h"
+#include "calibration/CalibrationReports.h"
 #include "calibration/CalibrationPlot.h"
 #include "data/Numbers.h"
 #include "data/TypedNumbers.h"

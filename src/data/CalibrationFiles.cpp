@@ -331,8 +331,24 @@ PistonReadResult ReadPistonCalibration(Piston piston, int unit) {
         d.slopes[k] = v[2 * n + k - 1];
         d.intercepts[k] = v[3 * n + k - 2];
     }
+    if (!PistonReadingsFall(d.readings)) {
+        result.data = PistonCalibration{};
+        result.status = PistonReadResult::NotFalling;
+        result.message = QStringLiteral("The piston calibration of unit %1 in %2 has readings that do not fall from "
+                                        "the top (position 1) to the bottom, as the PVT test reads them.  Please "
+                                        "calibrate.")
+                             .arg(unit)
+                             .arg(PistonFileName(piston));
+        return result;
+    }
     result.status = PistonReadResult::Ok;
     return result;
+}
+
+bool PistonReadingsFall(const std::vector<double>& readings) {
+    for (size_t i = 1; i < readings.size(); ++i)
+        if (!(readings[i] < readings[i - 1])) return false;
+    return true;
 }
 
 QString PistonLine(const std::vector<double>& heights, const std::vector<double>& readings,
@@ -360,10 +376,14 @@ SaveResult SavePistonCalibration(Piston piston, int unit, const QString& line) {
 
 // ---- Torque value table ---------------------------------------------------
 
-SaveResult SaveTorqueValues(const QString& path, const QStringList& texts) {
+SaveResult SaveTorqueValues(const QString& path, const std::vector<double>& values) {
     SaveResult result;
+    if (values.size() != size_t(kTorqueValues)) {
+        result.message = QStringLiteral("A fluid table holds %1 viscosities, not %2").arg(kTorqueValues).arg(values.size());
+        return result;
+    }
     QByteArray content;
-    for (int i = 0; i < kTorqueValues; ++i) content += toFileText(i < texts.size() ? texts[i] : QString()) + "\r\n";
+    for (double v : values) content += toFileText(CStr(v)) + "\r\n";
     Failure failure;
     if (path.isEmpty()) {
         result.message = QStringLiteral("Bad file name or number");
@@ -402,32 +422,40 @@ TorqueValuesResult ReadTorqueValues(const QString& path) {
         result.message = failure.reason;
         return result;
     }
-    // One box a line, or several on a line between commas; an empty line (or
-    // an empty item between commas) is an empty box, as the writer writes an
-    // empty box. The line break that ends the last line starts no box.
     QString t = text;
     t.replace(QLatin1String("\r\n"), QLatin1String("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    if (t.endsWith(QLatin1Char('\n'))) t.chop(1);
-    QStringList items;
-    if (!t.isEmpty())
-        for (const QString& line : t.split(QLatin1Char('\n'))) items << line.split(QLatin1Char(','));
-    for (int i = 0; i < items.size() && i < kTorqueValues; ++i) {
-        const QString item = items[i].trimmed();
-        if (item.isEmpty()) {
-            result.values.emplace_back(std::nullopt);
-            continue;
-        }
-        const std::optional<double> x = StrictNumber(item);
-        if (!x) {
-            result.message = numberFailure(item);
-            return result;
-        }
-        result.values.emplace_back(*x);
-    }
-    if (int(result.values.size()) < kTorqueValues) {
-        result.message = QStringLiteral("Input past end of file");
+    QStringList lines = t.split(QLatin1Char('\n'));
+    // The line breaks that end the file start no row.
+    while (!lines.isEmpty() && lines.back().trimmed().isEmpty()) lines.removeLast();
+    const QString rows = QStringLiteral(". A fluid table holds %1 lines, the viscosity at 20 to 40 \u00b0C one a "
+                                        "line, each a number with a point for decimals.")
+                             .arg(kTorqueValues);
+    auto refuse = [&](const QString& why) {
+        result.message = path + QStringLiteral(": ") + why + rows;
         return result;
+    };
+    std::vector<double> values;
+    for (int i = 0; i < lines.size(); ++i) {
+        const QString line = lines[i].trimmed();
+        const int n = i + 1;
+        if (n > kTorqueValues)
+            return refuse(QStringLiteral("line %1 holds \"%2\", past the %3 rows of the table")
+                              .arg(n)
+                              .arg(line.left(40))
+                              .arg(kTorqueValues));
+        if (line.isEmpty()) return refuse(QStringLiteral("line %1 is empty").arg(n));
+        const std::optional<double> x = StrictNumber(line);
+        if (!x) {
+            const QString why = line.contains(QLatin1Char(',')) ? QStringLiteral("not one number (a comma is no decimal point)")
+                                                                 : QStringLiteral("no number");
+            return refuse(QStringLiteral("line %1 holds \"%2\", %3").arg(n).arg(line.left(40), why));
+        }
+        values.push_back(*x);
     }
+    if (values.empty()) return refuse(QStringLiteral("the file is empty"));
+    if (values.size() < size_t(kTorqueValues))
+        return refuse(QStringLiteral("the file ends after line %1").arg(values.size()));
+    result.values = std::move(values);
     result.ok = true;
     return result;
 }

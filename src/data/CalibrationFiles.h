@@ -10,7 +10,7 @@
 //  - CALIsmal.dat   small piston (4 points), line n = unit n:
 //                   N, H(0..N-1), R(0..N-1), S(1..N-1), I(1..N-1), each in the
 //                   print form and followed by a comma
-//  - torque value table        21 lines, the set values as typed (any file)
+//  - torque value table        21 lines, one viscosity a line (any file)
 //  - torque coefficient table  a, n, A(0..n), B(0..n) (any file, made
 //                              outside the program)
 //  - BOBINFO.TXT    the bob of the last torque calibration, one line
@@ -118,6 +118,7 @@ struct PistonReadResult {
         FileError,      // missing or unreadable file, or a bad number in the line
         NoLine,         // the file ends before the unit's line
         CountMismatch,  // the line is not a calibration of this piston (empty too)
+        NotFalling,     // the readings do not fall from the top to the bottom (PistonReadingsFall)
     };
     Status status = FileError;
     bool ok() const { return status == Ok; }
@@ -125,10 +126,21 @@ struct PistonReadResult {
     QString message;         // empty when Ok
 };
 
+// The direction of a piston calibration: the readings fall from the first
+// point (height 0, the top) to the last. The PVT run takes the first reading
+// for the top and the last for the bottom, so readings that do not fall
+// from each point to the next (that rise with the height) make every run stop
+// at its first reading.
+bool PistonReadingsFall(const std::vector<double>& readings);
+
 // Reads unit `unit`'s line of the piston's file. Messages:
 //   "ERROR reading calibration data - " + the reason
 //   "No calibration data found.  Please calibrate."
 //   "No matching calibration data found.  Please calibrate."
+//   readings that do not fall (PistonReadingsFall; status NotFalling):
+//   "The piston calibration of unit 3 in CALIsmal.dat has readings that do
+//    not fall from the top (position 1) to the bottom, as the PVT test reads
+//    them.  Please calibrate."
 PistonReadResult ReadPistonCalibration(Piston piston, int unit);
 
 // The line of a piston calibration: N, the N heights, the N readings, slopes
@@ -148,22 +160,23 @@ SaveResult SavePistonCalibration(Piston piston, int unit, const QString& line);
 
 inline constexpr int kTorqueValues = 21;  // viscosities at 20 .. 40 °C
 
-// Writes the 21 texts, one a line, exactly as given. On failure the message
-// is the reason; a file that existed keeps its old content.
-SaveResult SaveTorqueValues(const QString& path, const QStringList& texts);
+// Writes the 21 viscosities, one a line, each a plain number with a point
+// for decimals (CStr), whatever the locale. On failure the message is the
+// reason; a file that existed keeps its old content.
+SaveResult SaveTorqueValues(const QString& path, const std::vector<double>& values);
 
 struct TorqueValuesResult {
     bool ok = false;
-    // The boxes read before any failure (at most 21): a number, or nothing
-    // for an empty box.
-    std::vector<std::optional<double>> values;
-    QString message;  // empty when ok, else the reason
+    std::vector<double> values;  // the 21 viscosities when ok, else none
+    QString message;             // empty when ok, else the reason, naming the line
 };
 
-// Reads 21 boxes separated by commas or line breaks, box for box as
-// SaveTorqueValues writes them: an empty line is an empty box. A short file
-// gives the boxes it holds and "Input past end of file"; the caller sets the
-// boxes that were read in either case.
+// Reads a fluid table as SaveTorqueValues writes it: 21 lines (ended by CR
+// LF, LF or CR; empty lines at the end aside), each one number, blanks around
+// it aside. A file that does not fit the 21 rows (a line empty, holding no
+// number or more than one, such as "91,5", a line past the 21st, or fewer
+// lines) is refused whole: no value is handed back, and the message names
+// the file and the line.
 TorqueValuesResult ReadTorqueValues(const QString& path);
 
 // ---- Torque coefficient table (any file, made outside the program) --------

@@ -118,7 +118,10 @@ void frmPVTtest::cmdSave_Click() {
 // ---- calibration hand-over, report -----------------------------------------------------------
 
 void frmPVTtest::cmdCalibrate_Click() {
-    if (RunState == kRunning) return;
+    if (RunState == kRunning) {
+        ui::MsgBox(CalibrateWhileRunningMessage());
+        return;
+    }
     // The calibration window opens the unit's port itself.
     if (MSComm1.PortOpen()) MSComm1.PortOpen(false);
     frmCalibrateTorque* calibrate = frmCalibrateTorque::ShowOnTab(2, Units());

@@ -52,7 +52,10 @@ void frmSWMTest::cmdTempSet_Click() {
 }
 
 void frmSWMTest::cmdPreHeat_Click() {
-    if (RunState == kRunning) return;
+    if (RunState == kRunning) {
+        ui::MsgBox(CalibrateWhileRunningMessage());
+        return;
+    }
     if (!RequirePort(QStringLiteral("The set points cannot be sent"))) return;
     if (sendSetPoints()) RunState = kPreheating;
 }
@@ -71,7 +74,10 @@ void frmSWMTest::cmdZero_Click() {
 }
 
 void frmSWMTest::cmdCalibrate_Click() {
-    if (RunState == kRunning) return;
+    if (RunState == kRunning) {
+        ui::MsgBox(CalibrateWhileRunningMessage());
+        return;
+    }
     // The calibration window takes the unit's port.
     if (MSComm1.PortOpen()) MSComm1.PortOpen(false);
     frmCalibrateTorque::ShowOnTab(3, Units());

@@ -180,6 +180,11 @@ QString UnitWindow::PortNotOpenMessage(const QString& refused) const {
                           "the unit again.");
 }
 
+QString UnitWindow::CalibrateWhileRunningMessage() const {
+    return QStringLiteral("The calibration cannot take the unit's port while the test \"") + RunningTestName() +
+           QStringLiteral("\" runs: stop the test or let it end, then press Calibrate again.");
+}
+
 bool UnitWindow::PortReady() const { return PortOpenHook ? PortOpenHook() : MSComm1.PortOpen(); }
 
 bool UnitWindow::RequirePort(const QString& refused) {

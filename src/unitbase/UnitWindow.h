@@ -167,6 +167,9 @@ public:
     // open (it failed to open, or the line went away): names the port and its
     // device (MSComm1.PortName(): "port 3 (/dev/ttyUSB0)").
     QString PortNotOpenMessage(const QString& refused) const;
+    // Why Calibrate does nothing while a test runs: the unit's port is the
+    // running test's (RunningTestName) until it is over.
+    QString CalibrateWhileRunningMessage() const;
     // True while the unit's port is open; tests without a line may answer
     // through PortOpenHook instead.
     bool PortReady() const;

@@ -23,14 +23,34 @@ QString CalibrationStartFrame(const std::vector<double>& viscosities, int bobNum
 
 QString CalibrationRunFrame() { return code(kCalibrationRunCode) + code(kCr); }
 
+namespace {
+// The fields of the coefficient frame, in order, as the frame writes them.
+std::vector<CoefficientInFrame> coefficientFields(double a, int n, const std::vector<double>& A,
+                                                  const std::vector<double>& B) {
+    std::vector<CoefficientInFrame> fields;
+    fields.push_back({QStringLiteral("a"), a, Format(a, QStringLiteral("####.#"))});
+    fields.push_back({QStringLiteral("n"), double(n), Format(double(n), QStringLiteral("##"))});
+    for (const auto& [name, table] : {std::pair{QStringLiteral("A"), &A}, std::pair{QStringLiteral("B"), &B}})
+        for (int i = 0; i <= n; ++i) {
+            const double v = i < int(table->size()) ? (*table)[size_t(i)] : 0.0;
+            fields.push_back({name + QStringLiteral("(%1)").arg(i), v, Format(v, QStringLiteral("0.##"))});
+        }
+    return fields;
+}
+}  // namespace
+
 QString CoefficientFrame(double a, int n, const std::vector<double>& A, const std::vector<double>& B) {
-    QString frame = code(kCoefficientCode) + Format(a, QStringLiteral("####.#")) + QLatin1Char(',') +
-                    Format(double(n), QStringLiteral("##")) + QLatin1Char(',');
-    for (const std::vector<double>* table : {&A, &B})
-        for (int i = 0; i <= n; ++i)
-            frame += Format(i < int(table->size()) ? (*table)[size_t(i)] : 0.0, QStringLiteral("0.##")) +
-                     QLatin1Char(',');
+    QString frame = code(kCoefficientCode);
+    for (const CoefficientInFrame& f : coefficientFields(a, n, A, B)) frame += f.sent + QLatin1Char(',');
     return frame + code(kCr);
+}
+
+std::vector<CoefficientInFrame> CoefficientsTheFrameChanges(double a, int n, const std::vector<double>& A,
+                                                            const std::vector<double>& B) {
+    std::vector<CoefficientInFrame> changed;
+    for (const CoefficientInFrame& f : coefficientFields(a, n, A, B))
+        if (Val(f.sent) != f.value) changed.push_back(f);
+    return changed;
 }
 
 TorqueReplyResult TorqueReplyParser::Parse(const QString& received) {

@@ -38,6 +38,20 @@ QString CalibrationRunFrame();  // code 3, code 13
 // values each; missing ones count as 0).
 QString CoefficientFrame(double a, int n, const std::vector<double>& A, const std::vector<double>& B);
 
+// A field of the coefficient frame: its name ("a", "n", "A(0)" .. "B(n)"),
+// the table's value and the text the frame carries for it.
+struct CoefficientInFrame {
+    QString name;
+    double value = 0;
+    QString sent;
+};
+// The coefficients that the frame does not carry as the table holds them:
+// the fields, in frame order, whose text reads back as another number (a
+// = 1234.56 goes as "1234.6", A(1) = 0.004 as "0."); none when the unit
+// gets the table as it is.
+std::vector<CoefficientInFrame> CoefficientsTheFrameChanges(double a, int n, const std::vector<double>& A,
+                                                            const std::vector<double>& B);
+
 struct TorquePoint {
     double stress = 0;  // dyn/cm²
     double angle = 0;   // degrees

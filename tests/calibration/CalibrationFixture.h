@@ -1,6 +1,6 @@
 #pragma once
 // A data folder with a settings file, message boxes and file dialogs
-// answered, timers ticked by hand, the busy waits of the torque start made
+// answered, timers ticked by hand, the waits of the torque start made
 // instant, and a simulated unit on a pseudo-terminal where a test wants one.
 
 #include "calibration/frmCalibrateTorque.h"
@@ -38,10 +38,13 @@ protected:
     // The settings file with the ports of units 1 .. 8 (missing ones 0).
     void writePorts(std::initializer_list<int> ports) { testing_support::WritePortSettings(ports); }
 
-    // A loaded window whose busy waits return at once.
+    // The torque start's waits, over at once.
+    static void noWait(int, std::function<void()> then) { then(); }
+
+    // A loaded window whose torque start does not wait.
     frmCalibrateTorque& open() {
         w = std::make_unique<frmCalibrateTorque>();
-        w->Delay_Seconds = [](int) {};
+        w->Delay_Seconds = noWait;
         w->Form_Load();
         return *w;
     }

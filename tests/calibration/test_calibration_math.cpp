@@ -1,7 +1,10 @@
 // The calibration computations: the torque fit and report, the two-point
-// segments, the report lines of the three tabs.
+// segments, the report lines of the three tabs, the torque start's waits.
 
 #include "calibration/CalibrationMath.h"
+#include "calibration/CalibrationReports.h"
+#include "calibration/ClockSeconds.h"
+#include "calibration/TorqueReport.h"
 
 #include <QDir>
 #include <QFile>
@@ -119,15 +122,19 @@ TEST(CalibrationMath, TorqueReportStopsWhereItCannotGoOn) {
     }
 }
 
-TEST(CalibrationMath, SecondsWaitCountsAcrossTheMinute) {
+// A wait of n seconds ends at the n-th whole second after it began, also
+// across the minute (at second 59.5 a wait of 2 ends at second 1).
+TEST(CalibrationMath, SecondsWaitEndsAtTheNthChangeOfTheSeconds) {
     struct Case {
-        int s0, s, n;
-        bool over;
+        QTime now;
+        int n;
+        int ms;
     } cases[] = {
-        {10, 10, 1, false}, {10, 11, 1, true}, {10, 11, 2, false}, {10, 12, 2, true},
-        {59, 0, 2, false},  {59, 1, 2, true},  {58, 59, 1, true},  {0, 59, 1, true},
+        {QTime(10, 0, 10, 0), 1, 1000},   {QTime(10, 0, 10, 300), 1, 700}, {QTime(10, 0, 10, 999), 2, 1001},
+        {QTime(10, 0, 59, 500), 2, 1500}, {QTime(23, 59, 59, 900), 1, 100},
     };
-    for (const Case& c : cases) EXPECT_EQ(SecondsWaitOver(c.s0, c.s, c.n), c.over) << c.s0 << " " << c.s << " " << c.n;
+    for (const Case& c : cases)
+        EXPECT_EQ(MsUntilSecondsChanged(c.now, c.n), c.ms) << c.now.toString("hh:mm:ss.zzz").toStdString() << " " << c.n;
 }
 
 TEST(CalibrationMath, SwellSegmentsOfOneTwoFourVolts) {

@@ -5,6 +5,7 @@
 #include "CalibrationFixture.h"
 
 #include "data/CalibrationFiles.h"
+#include "data/TypedNumbers.h"
 #include "data/Numbers.h"
 #include "data/Units.h"
 #include "dialogs/DialogSupport.h"
@@ -152,7 +153,7 @@ TEST_F(CalibrationWindow, HandOverOpensTheTabOnTheUnitsPort) {
     frmCalibrateTorque* c = frmCalibrateTorque::ShowOnTab(2, 5);
     ASSERT_NE(c, nullptr);
     w.reset(c);  // the fixture closes it
-    w->Delay_Seconds = [](int) {};
+    w->Delay_Seconds = noWait;
     EXPECT_EQ(frmCalibrateTorque::Instance(), c);
     EXPECT_EQ(c->CurrentTab, 2);
     EXPECT_FALSE(c->Frame1[2]->isHidden());
@@ -207,7 +208,8 @@ TEST_F(TorqueTab, CalibratesAgainstTheUnitEndToEnd) {
     EXPECT_FALSE(c.cmdStart->isEnabled());
     EXPECT_FALSE(c.cmbInstName[1]->isEnabled());
     EXPECT_TRUE(c.Timer1.Running());
-    EXPECT_EQ(fileBytes(dir.filePath("BOBINFO.TXT")), "B2\r\n");
+    // The bob file is written once the run has ended well.
+    EXPECT_EQ(fileBytes(dir.filePath("BOBINFO.TXT")), "<missing>");
 
     // The unit refuses a change of unit or bob while it calibrates.
     c.cmbInstName_Click(1);
@@ -226,6 +228,7 @@ TEST_F(TorqueTab, CalibratesAgainstTheUnitEndToEnd) {
     EXPECT_NEAR(c.FitIntercept, 1.0, 1e-12);
     EXPECT_NEAR(c.FitMse, 0.5, 1e-12);
     EXPECT_EQ(c.CaliStatus->text(), "Calibration Completed Successfully.");
+    EXPECT_EQ(fileBytes(dir.filePath("BOBINFO.TXT")), "B2\r\n");
     EXPECT_TRUE(c.cmbInstName[1]->isEnabled());
     EXPECT_FALSE(c.MSComm1.PortOpen());
     EXPECT_FALSE(c.Timer1.Enabled());
@@ -328,9 +331,10 @@ TEST_F(TorqueTab, AnotherTabTakesNoneOfTheRunsPoints) {
     ASSERT_TRUE(c.MSComm1.PortOpen());
     ASSERT_TRUE(c.TimerPVT.Running());
     auto& pvt = static_cast<testing_support::ManualTickSource&>(c.TimerPVT.source());
-    c.Delay_Seconds = [&](int n) {
+    c.Delay_Seconds = [&](int n, std::function<void()> then) {
         if (n == 1) QThread::msleep(20);  // the unit's answer to the start frame is there
         pvt.fire();
+        then();
     };
     c.cmdStart_Click();
     ASSERT_FALSE(c.cmdStart->isEnabled()) << dialogs.texts().join('\n').toStdString();
@@ -378,7 +382,7 @@ TEST_F(TorqueTab, ThePvtAndSwellStepsAreRefusedWhileARunOwnsThePort) {
         int tab;
         std::vector<QByteArray> readings;  // one for each step
     } cases[] = {
-        {"PVT tab, large piston", 2, {"100", "200", "400", "800", "1600"}},
+        {"PVT tab, large piston", 2, {"1600", "800", "400", "200", "100"}},
         {"swell tab", 3, {"1", "2", "4"}},
     };
     writePorts({3});
@@ -571,8 +575,9 @@ TEST_F(TorqueTab, AStartWhosePortFailsIsStoppedAndSaidSo) {
     UnitSimulator& u = unit(3);
     frmCalibrateTorque& c = open();
     chooseUnit(1, 0);
-    c.Delay_Seconds = [&](int n) {
+    c.Delay_Seconds = [&](int n, std::function<void()> then) {
         if (n == 1) c.MSComm1.PortOpen(false);
+        then();
     };
     c.cmdStart_Click();
     ASSERT_EQ(dialogs.texts().size(), 2);
@@ -624,45 +629,65 @@ TEST_F(TorqueTab, SetValueTableSavedAndLoaded) {
     c.cmdSave1_Click();
     EXPECT_EQ(dialogs.fileRequests[0].filter, "All Files (*.*)|*.*|Text Files(*.txt)|*.txt");
     EXPECT_EQ(dialogs.fileRequests[0].filterIndex, 2);
-    EXPECT_TRUE(fileBytes(path).startsWith("100\r\n99\r\n98\r\n97\r\n96.50\r\n95\r\n"));
+    // The numbers of the boxes, one a line.
+    EXPECT_TRUE(fileBytes(path).startsWith("100\r\n99\r\n98\r\n97\r\n96.5\r\n95\r\n"));
 
     for (QLineEdit* t : c.txtCali) t->clear();
     dialogs.files = {path};
     c.cmdLoad_Click();
+    EXPECT_TRUE(dialogs.messages.empty()) << dialogs.texts().join('\n').toStdString();
     EXPECT_EQ(c.txtCali[4]->text(), "96.5");
     EXPECT_EQ(c.txtCali[20]->text(), "80");
-
-    // A short table fills what it holds and reports the rest.
-    QFile f(dir.filePath("short.txt"));
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write("1,2,3\r\n");
-    f.close();
-    dialogs.files = {dir.filePath("short.txt")};
-    c.cmdLoad_Click();
-    EXPECT_EQ(c.txtCali[2]->text(), "3");
-    EXPECT_EQ(c.txtCali[3]->text(), "97");
-    EXPECT_EQ(dialogs.texts().last(), "Input past end of file");
 
     dialogs.files = {std::nullopt};
     c.cmdLoad_Click();
     EXPECT_EQ(dialogs.texts().last(), "Cancel was selected.");
 }
 
-// A table saved with an empty box loads back box for box.
-TEST_F(TorqueTab, SetValueTableWithAnEmptyBoxLoadsBackBoxForBox) {
+// A file that does not fit the 21 rows is refused, naming the line, and no
+// box changes; a box that holds no number saves nothing, naming its
+// temperature, before a file is asked for.
+TEST_F(TorqueTab, SetValueTableThatDoesNotFitItsRowsChangesNothing) {
     writePorts({0, 3});
     frmCalibrateTorque& c = open();
-    for (int i = 0; i <= 20; ++i) c.txtCali[size_t(i)]->setText(QString::number(100 - i));
+    QByteArray rows;
+    for (int i = 0; i <= 20; ++i) rows += QByteArray::number(100 - i) + "\r\n";
+    struct Case {
+        const char* what;
+        QByteArray content;
+        const char* line;  // what the message says of the line
+    } cases[] = {
+        {"a comma in a value", "100\r\n91,5\r\n" + rows.mid(rows.indexOf("98")), "line 2 holds \"91,5\", not one number"},
+        {"one line of commas", "1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16,17,18,19,20,21\r\n", "line 1 holds \"1,2,3"},
+        {"a line too many", rows + "5\r\n", "line 22 holds \"5\", past the 21 rows"},
+        {"a short table", rows.left(rows.indexOf("82")), "the file ends after line 18"},
+        {"an empty line", rows.left(rows.indexOf("95")) + "\r\n" + rows.mid(rows.indexOf("95")), "line 6 is empty"},
+        {"a word", rows.left(rows.indexOf("90")) + "abc\r\n" + rows.mid(rows.indexOf("89")), "line 11 holds \"abc\", no number"},
+    };
+    for (const Case& k : cases) {
+        for (QLineEdit* t : c.txtCali) t->setText("7");
+        QFile f(dir.filePath("bad.txt"));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(k.content);
+        f.close();
+        dialogs.clear();
+        dialogs.files = {dir.filePath("bad.txt")};
+        c.cmdLoad_Click();
+        ASSERT_EQ(dialogs.texts().size(), 1) << k.what;
+        EXPECT_TRUE(dialogs.texts()[0].contains(k.line)) << k.what << ": " << dialogs.texts()[0].toStdString();
+        EXPECT_TRUE(dialogs.texts()[0].startsWith(dir.filePath("bad.txt"))) << k.what;
+        for (QLineEdit* t : c.txtCali) EXPECT_EQ(t->text(), "7") << k.what;
+    }
+
+    for (QLineEdit* t : c.txtCali) t->setText("7");
     c.txtCali[5]->clear();
-    const QString path = dir.filePath("fluid.txt");
-    dialogs.files = {path};
+    QFile::remove(dir.filePath("fluid.txt"));
+    dialogs.clear();
+    dialogs.files = {dir.filePath("fluid.txt")};
     c.cmdSave1_Click();
-    for (QLineEdit* t : c.txtCali) t->setText("1");
-    dialogs.files = {path};
-    c.cmdLoad_Click();
-    EXPECT_TRUE(dialogs.messages.empty()) << dialogs.texts().join('\n').toStdString();
-    for (int i = 0; i <= 20; ++i)
-        EXPECT_EQ(c.txtCali[size_t(i)]->text(), i == 5 ? QString() : QString::number(100 - i)) << "box " << i;
+    EXPECT_EQ(dialogs.texts(), QStringList{typed::NotANumberMessage("Viscosity at 25 (Deg C)", "")});
+    EXPECT_TRUE(dialogs.fileRequests.empty());
+    EXPECT_FALSE(QFile::exists(dir.filePath("fluid.txt")));
 }
 
 TEST_F(TorqueTab, CoefficientTableSentAndThePortClosedAgain) {
@@ -677,15 +702,38 @@ TEST_F(TorqueTab, CoefficientTableSentAndThePortClosedAgain) {
     c.MSComm1.PortOpen(false);  // as after a finished calibration
     QFile f(dir.filePath("coef.txt"));
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write("12.5\r\n2\r\n0.1,2,0.125\r\n1,0,3.456\r\n");
+    f.write("12.5\r\n2\r\n0.1,2,0.12\r\n1,0,-3.45\r\n");
     f.close();
     dialogs.clear();
     dialogs.files = {dir.filePath("coef.txt")};
     c.cmdSendCali_Click();
-    EXPECT_TRUE(dialogs.messages.empty()) << dialogs.texts().join('\n').toStdString();
+    // A table sent is confirmed.
+    EXPECT_EQ(dialogs.texts(), QStringList{"The calibration profile " + dir.filePath("coef.txt") +
+                                           " was sent to Unit 2."});
     ASSERT_TRUE(u.waitForCommands(1));
-    EXPECT_EQ(u.commands()[0].bytes, QByteArray("\x06" "12.5,2,0.1,2.,0.13,1.,0.,3.46,\r"));
+    EXPECT_EQ(u.commands()[0].bytes, QByteArray("\x06" "12.5,2,0.1,2.,0.12,1.,0.,-3.45,\r"));
     EXPECT_FALSE(c.MSComm1.PortOpen());
+
+    // A table with coefficients the frame cannot carry as written (two
+    // decimals, a one) is refused, each of them named: nothing is sent.
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write("1234.56\r\n2\r\n1.23456,0.004,-0.5\r\n2.5,0.0001,1e-3\r\n");
+    f.close();
+    u.clearCommands();
+    dialogs.clear();
+    dialogs.files = {dir.filePath("coef.txt")};
+    c.cmdSendCali_Click();
+    EXPECT_EQ(dialogs.texts(),
+              QStringList{"The unit takes each coefficient to two decimals (a to one), so the calibration profile " +
+                          dir.filePath("coef.txt") +
+                          " cannot be sent as the file holds it: a = 1234.56 would reach the unit as \"1234.6\", A(0) = "
+                          "1.23456 as \"1.23\", A(1) = 0.004 as \"0.\", B(1) = 0.0001 as \"0.\", B(2) = 0.001 as "
+                          "\"0.\". Nothing was sent. Write each coefficient with at most two decimals (a with one), then send the "
+                          "profile again."})
+        << dialogs.texts().join('\n').toStdString();
+    EXPECT_FALSE(u.waitForCommands(1, 200));
+    EXPECT_FALSE(c.MSComm1.PortOpen());
+    dialogs.clear();
 
     // Cancelled, or the port already open: the message, nothing sent, the
     // port as it was.
@@ -934,7 +982,7 @@ TEST_F(PistonTab, LargePistonCalibratedSavedAndReadBack) {
     EXPECT_EQ(c.Text1[2]->text(), "0.25");
     EXPECT_EQ(c.cmdPVT[3]->text(), "Install #3 rod into piston and click here");
 
-    const double readings[] = {100, 200, 400, 800, 1600};
+    const double readings[] = {1600, 800, 400, 200, 100};
     for (int i = 1; i <= 5; ++i) {
         EXPECT_FALSE(c.cmdPVT[size_t(i)]->isHidden()) << i;
         reading(readings[i - 1]);
@@ -947,7 +995,7 @@ TEST_F(PistonTab, LargePistonCalibratedSavedAndReadBack) {
         }
     }
     EXPECT_TRUE(dialogs.messages.empty()) << dialogs.texts().join('\n').toStdString();
-    const double slope2 = (std::log10(2.35) - std::log10(2.1)) / (std::log10(200) - std::log10(100));
+    const double slope2 = (std::log10(2.35) - std::log10(2.1)) / (std::log10(800) - std::log10(1600));
     EXPECT_EQ(c.lalSlope[2]->text(), Format(slope2, "#0.0####"));
     EXPECT_EQ(c.CaliState, 2);
     EXPECT_FALSE(c.MSComm1.PortOpen());
@@ -963,7 +1011,7 @@ TEST_F(PistonTab, LargePistonCalibratedSavedAndReadBack) {
     const QList<QByteArray> lines = file.split('\n');
     ASSERT_EQ(lines.size(), 9);  // 8 lines and the end
     EXPECT_EQ(lines[0], "\r");
-    EXPECT_TRUE(lines[1].startsWith(" 5 , 0 , .25 , .5 , .75 , 1 , 100 , 200 , 400 , 800 , 1600 ,"));
+    EXPECT_TRUE(lines[1].startsWith(" 5 , 0 , .25 , .5 , .75 , 1 , 1600 , 800 , 400 , 200 , 100 ,"));
     EXPECT_EQ(lines[1].count(','), 19);
 
     // The file holds the values of the labels, as the test window reads them.
@@ -978,8 +1026,8 @@ TEST_F(PistonTab, LargePistonCalibratedSavedAndReadBack) {
     const QList<QByteArray> report = fileBytes(dir.filePath("pvt.txt")).split('\n');
     EXPECT_EQ(report[3], "Instrument Unit: 2\r");
     EXPECT_EQ(report[4], "Piston Type: Large piston\r");
-    EXPECT_EQ(report[7], "Position 1    2\r");
-    EXPECT_EQ(report[11], "Position 5    " + CStr(Log10(1600.0)).toLatin1() + "\r");
+    EXPECT_EQ(report[7], "Position 1    " + CStr(Log10(1600.0)).toLatin1() + "\r");
+    EXPECT_EQ(report[11], "Position 5    2\r");
 }
 
 // A unit chosen after the piston resets the steps but keeps the heights the
@@ -1005,6 +1053,35 @@ TEST_F(PistonTab, AUnitChosenAfterThePistonKeepsTheHeightsShown) {
         c.MSComm1.PortOpen(false);
     }
     EXPECT_TRUE(dialogs.messages.empty()) << dialogs.texts().join('\n').toStdString();
+}
+
+// The readings fall from the top (position 1) to the last position, as the
+// PVT test reads them: a reading above the one before is refused with the
+// reason and the step stays to be taken again.
+TEST_F(PistonTab, AReadingAboveTheOneBeforeIsRefused) {
+    writePorts({0, 3});
+    unit(3);
+    frmCalibrateTorque& c = open();
+    chooseUnit(2, 0);
+    c.Combo1->setCurrentIndex(1);  // small piston: 4 positions
+    c.Combo1_Click();
+    reading(1000);
+    c.cmdPVT_Click(1);
+    reading(1500);
+    c.cmdPVT_Click(2);
+    EXPECT_EQ(dialogs.texts(),
+              QStringList{"The reading at position 2 (1500) is above the one at position 1 (1000): the readings must "
+                          "fall from position 1 (the top) to the last position, as the PVT test reads them. Check the "
+                          "rod or spacer in the piston, then click the step again."});
+    EXPECT_TRUE(c.lalData[2]->text().isEmpty());
+    EXPECT_FALSE(c.cmdPVT[2]->isHidden());
+    dialogs.clear();
+    for (int i = 2; i <= 4; ++i) {
+        reading(1000 - 200.0 * (i - 1));
+        c.cmdPVT_Click(i);
+    }
+    EXPECT_TRUE(dialogs.messages.empty()) << dialogs.texts().join('\n').toStdString();
+    EXPECT_EQ(c.CaliState, 2);
 }
 
 TEST_F(PistonTab, StepsRefusedWithTheirMessages) {

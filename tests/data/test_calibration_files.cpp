@@ -3,6 +3,7 @@
 
 #include "data/CalibrationFiles.h"
 #include "data/Globals.h"
+#include "data/Numbers.h"
 #include "support/TempDb.h"
 
 #include <QDir>
@@ -124,13 +125,13 @@ TEST_F(CalibrationFiles, SwellReaderMessages) {
 }
 
 TEST_F(CalibrationFiles, PistonLinesByteForByteAndBack) {
-    const QString large = PistonLine({0, 0.25, 0.5, 0.75, 1}, {100, 200, 400, 800, 1600}, {0, 1.5, 2, 2.5, -3},
+    const QString large = PistonLine({0, 0.25, 0.5, 0.75, 1}, {1600, 800, 400, 200, 100}, {0, 1.5, 2, 2.5, -3},
                                      {0, -0.5, 0.25, 1e-5, 4});
-    EXPECT_TRUE(large.startsWith(" 5 , 0 , .25 , .5 , .75 , 1 , 100 ,")) << large.toStdString();
+    EXPECT_TRUE(large.startsWith(" 5 , 0 , .25 , .5 , .75 , 1 , 1600 ,")) << large.toStdString();
     EXPECT_TRUE(large.endsWith(",-3 ,-.5 , .25 , 1E-05 , 4 ,")) << large.toStdString();
     EXPECT_EQ(large.count(','), 19);
 
-    const QString small = PistonLine({0, 0.5, 1, 2}, {10, 20, 30, 40}, {0, 1, 2, 3}, {0, 4, 5, 6});
+    const QString small = PistonLine({0, 0.5, 1, 2}, {40, 30, 20, 10}, {0, 1, 2, 3}, {0, 4, 5, 6});
     EXPECT_EQ(small.count(','), 15);
 
     ASSERT_TRUE(SavePistonCalibration(Piston::Large, 3, large).ok);
@@ -141,7 +142,7 @@ TEST_F(CalibrationFiles, PistonLinesByteForByteAndBack) {
     ASSERT_TRUE(l.ok()) << l.message.toStdString();
     EXPECT_EQ(l.data.count, 5);
     EXPECT_EQ(l.data.heights, (std::vector<double>{0, 0.25, 0.5, 0.75, 1}));
-    EXPECT_EQ(l.data.readings, (std::vector<double>{100, 200, 400, 800, 1600}));
+    EXPECT_EQ(l.data.readings, (std::vector<double>{1600, 800, 400, 200, 100}));
     EXPECT_EQ(l.data.slopes, (std::vector<double>{0, 1.5, 2, 2.5, -3}));
     EXPECT_EQ(l.data.intercepts, (std::vector<double>{0, -0.5, 0.25, 1e-5, 4}));
 
@@ -165,14 +166,21 @@ TEST_F(CalibrationFiles, PistonReaderMessagesKeepNoPartialCalibration) {
         EXPECT_TRUE(r.message.startsWith(c.message)) << r.message.toStdString();
     }
 
-    const QByteArray smallLine = PistonLine({0, 0.5, 1, 2}, {10, 20, 30, 40}, {0, 1, 2, 3}, {0, 4, 5, 6}).toLatin1();
-    write("Calilarg.dat", smallLine + "\r\n\r\n 5 , 0 , .25 ,x,\r\n 5 , 1 , 2 ,\r\n");
+    const QByteArray smallLine = PistonLine({0, 0.5, 1, 2}, {40, 30, 20, 10}, {0, 1, 2, 3}, {0, 4, 5, 6}).toLatin1();
+    // Line 5: readings that rise with the height, as a calibration taken the
+    // wrong way round.
+    const QByteArray rising =
+        PistonLine({0, 0.25, 0.5, 0.75, 1}, {100, 200, 400, 800, 1600}, {0, 1, 1, 1, 1}, {0, 0, 0, 0, 0}).toLatin1();
+    write("Calilarg.dat", smallLine + "\r\n\r\n 5 , 0 , .25 ,x,\r\n 5 , 1 , 2 ,\r\n" + rising + "\r\n");
     const Case more[] = {
         {Piston::Large, 1, PistonReadResult::CountMismatch, "No matching calibration data found.  Please calibrate."},
         {Piston::Large, 2, PistonReadResult::CountMismatch, "No matching calibration data found.  Please calibrate."},
         {Piston::Large, 3, PistonReadResult::FileError, "ERROR reading calibration data - Type mismatch"},
         {Piston::Large, 4, PistonReadResult::FileError, "ERROR reading calibration data - Input past end of line"},
-        {Piston::Large, 5, PistonReadResult::NoLine, "No calibration data found.  Please calibrate."},
+        {Piston::Large, 5, PistonReadResult::NotFalling,
+         "The piston calibration of unit 5 in Calilarg.dat has readings that do not fall from the top (position 1) "
+         "to the bottom, as the PVT test reads them.  Please calibrate."},
+        {Piston::Large, 6, PistonReadResult::NoLine, "No calibration data found.  Please calibrate."},
     };
     for (const Case& c : more) {
         const PistonReadResult r = ReadPistonCalibration(c.piston, c.unit);
@@ -186,7 +194,7 @@ TEST_F(CalibrationFiles, PistonReaderMessagesKeepNoPartialCalibration) {
 TEST_F(CalibrationFiles, PistonFilesLiveInTheDataFolderNotTheWorkingFolder) {
     QTemporaryDir elsewhere;
     testing_support::InFolder cwd(elsewhere.path());
-    const QByteArray line = PistonLine({0, 0.5, 1, 2}, {10, 20, 30, 40}, {0, 1, 2, 3}, {0, 4, 5, 6}).toLatin1();
+    const QByteArray line = PistonLine({0, 0.5, 1, 2}, {40, 30, 20, 10}, {0, 1, 2, 3}, {0, 4, 5, 6}).toLatin1();
     QFile stray(elsewhere.filePath("CALIsmal.dat"));
     ASSERT_TRUE(stray.open(QIODevice::WriteOnly));
     stray.write(line + "\r\n");
@@ -202,78 +210,63 @@ TEST_F(CalibrationFiles, PistonFilesLiveInTheDataFolderNotTheWorkingFolder) {
 }
 
 TEST_F(CalibrationFiles, TorqueValueTable) {
-    QStringList texts;
-    for (int i = 0; i < 21; ++i) texts << QString::number(100 - i);
-    texts[3] = " 97.50";  // kept as typed
-    ASSERT_TRUE(SaveTorqueValues(path("t.txt"), texts).ok);
+    std::vector<double> values;
+    for (int i = 0; i < 21; ++i) values.push_back(100 - i);
+    values[3] = 97.5;
+    values[4] = 0.25;
+    ASSERT_TRUE(SaveTorqueValues(path("t.txt"), values).ok);
     QByteArray expected;
-    for (const QString& t : texts) expected += t.toLatin1() + "\r\n";
+    for (double v : values) expected += CStr(v).toLatin1() + "\r\n";
     EXPECT_EQ(read("t.txt"), expected);
+    EXPECT_TRUE(read("t.txt").startsWith("100\r\n99\r\n98\r\n97.5\r\n"));
 
     TorqueValuesResult r = ReadTorqueValues(path("t.txt"));
     ASSERT_TRUE(r.ok) << r.message.toStdString();
-    ASSERT_EQ(r.values.size(), 21u);
-    EXPECT_EQ(r.values[3], 97.5);
+    EXPECT_EQ(r.values, values);
 
-    // Commas and line breaks mixed; nothing after the 21st value is read.
-    write("m.txt", "1,2,3\r\n4\n5,6,7,8,9,10,11,12,13,14,15,16,17,18,19,20,.21,junk");
+    // Line breaks of any kind, blanks around a number, empty lines at the end.
+    QByteArray mixed;
+    for (int i = 0; i < 21; ++i) mixed += " " + QByteArray::number(i + 1) + (i % 3 == 0 ? "\r" : i % 3 == 1 ? "\n" : "\r\n");
+    write("m.txt", mixed + "\r\n\r\n");
     r = ReadTorqueValues(path("m.txt"));
-    EXPECT_TRUE(r.ok);
-    EXPECT_EQ(r.values.back(), 0.21);
-
-    write("short.txt", "1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16,17,18,19,20\r\n");
-    r = ReadTorqueValues(path("short.txt"));
-    EXPECT_FALSE(r.ok);
-    EXPECT_EQ(r.values.size(), 20u);
-    EXPECT_EQ(r.message, "Input past end of file");
-
-    write("text.txt", "1\r\n2\r\nabc\r\n4\r\n");
-    r = ReadTorqueValues(path("text.txt"));
-    EXPECT_EQ(r.values.size(), 2u);
-    EXPECT_TRUE(r.message.startsWith("Type mismatch")) << r.message.toStdString();
+    ASSERT_TRUE(r.ok) << r.message.toStdString();
+    EXPECT_EQ(r.values.front(), 1);
+    EXPECT_EQ(r.values.back(), 21);
 
     EXPECT_FALSE(ReadTorqueValues(path("none.txt")).ok);
-    EXPECT_FALSE(SaveTorqueValues(dir_.path(), texts).ok);  // a folder
+    EXPECT_FALSE(SaveTorqueValues(dir_.path(), values).ok);  // a folder
+    EXPECT_FALSE(SaveTorqueValues(path("short.txt"), {1, 2, 3}).ok);
+    EXPECT_FALSE(QFile::exists(path("short.txt")));
 }
 
-// What is written reads back box for box: an empty box is an empty line
-// and comes back empty, the boxes after it in their places.
-TEST_F(CalibrationFiles, TorqueValueTableKeepsEmptyBoxesInTheirPlaces) {
-    struct Case {
+// A file that does not fit the 21 rows hands back no value, and says which
+// line does not fit.
+TEST_F(CalibrationFiles, TorqueValueTableThatDoesNotFitItsRowsIsRefusedWhole) {
+    QByteArray rows;
+    for (int i = 0; i < 21; ++i) rows += QByteArray::number(100 - i) + "\r\n";
+    const struct {
         const char* what;
-        std::vector<int> empty;  // boxes left empty
+        QByteArray content;
+        const char* message;
     } cases[] = {
-        {"first box", {0}},
-        {"a middle box", {7}},
-        {"last box", {20}},
-        {"two boxes side by side", {9, 10}},
-        {"every box", {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20}},
+        {"a decimal comma", "100\r\n91,5\r\n" + rows.mid(rows.indexOf("98")), "line 2 holds \"91,5\", not one number (a comma is no decimal point)"},
+        {"the items of one line", "1,2,3\r\n4\r\n", "line 1 holds \"1,2,3\", not one number (a comma is no decimal point)"},
+        {"too few lines", rows.left(rows.indexOf("81")), "the file ends after line 19"},
+        {"a line too many", rows + "7\r\n", "line 22 holds \"7\", past the 21 rows of the table"},
+        {"an empty line", "\r\n" + rows, "line 1 is empty"},
+        {"a word", rows.left(rows.indexOf("99")) + "abc\r\n" + rows.mid(rows.indexOf("98")), "line 2 holds \"abc\", no number"},
+        {"an empty file", "", "the file is empty"},
     };
-    for (const Case& k : cases) {
-        QStringList texts;
-        for (int i = 0; i < 21; ++i) texts << QString::number(100 - i);
-        for (int i : k.empty) texts[i] = (i % 2) ? QString() : QStringLiteral("  ");
-        ASSERT_TRUE(SaveTorqueValues(path("e.txt"), texts).ok) << k.what;
-        const TorqueValuesResult r = ReadTorqueValues(path("e.txt"));
-        EXPECT_TRUE(r.ok) << k.what << ": " << r.message.toStdString();
-        ASSERT_EQ(r.values.size(), 21u) << k.what;
-        for (int i = 0; i < 21; ++i) {
-            const bool empty = std::find(k.empty.begin(), k.empty.end(), i) != k.empty.end();
-            if (empty)
-                EXPECT_FALSE(r.values[size_t(i)].has_value()) << k.what << " box " << i;
-            else
-                EXPECT_EQ(r.values[size_t(i)], 100.0 - i) << k.what << " box " << i;
-        }
+    for (const auto& k : cases) {
+        write("bad.txt", k.content);
+        const TorqueValuesResult r = ReadTorqueValues(path("bad.txt"));
+        EXPECT_FALSE(r.ok) << k.what;
+        EXPECT_TRUE(r.values.empty()) << k.what;
+        EXPECT_EQ(r.message, path("bad.txt") + ": " + k.message +
+                                 ". A fluid table holds 21 lines, the viscosity at 20 to 40 \u00b0C one a line, each a "
+                                 "number with a point for decimals.")
+            << k.what << ": " << r.message.toStdString();
     }
-    // Line breaks of any kind; an empty item between commas is an empty box.
-    write("mixed.txt", "1,,3\r4\n\n6,7,8,9,10,11,12,13,14,15,16,17,18,19,20,21\r\n");
-    const TorqueValuesResult r = ReadTorqueValues(path("mixed.txt"));
-    EXPECT_TRUE(r.ok) << r.message.toStdString();
-    ASSERT_EQ(r.values.size(), 21u);
-    EXPECT_FALSE(r.values[1].has_value());
-    EXPECT_EQ(r.values[3], 4.0);
-    EXPECT_FALSE(r.values[4].has_value());
-    EXPECT_EQ(r.values[20], 21.0);
 }
 
 TEST_F(CalibrationFiles, TorqueCoefficientTable) {

@@ -454,8 +454,13 @@ TEST_F(PvtWindow, CalibrateHandsTheUnitToTheCalibrationWindow) {
     EXPECT_EQ(c->Combo1->currentIndex(), -1);
     delete c;
     none.RunState = 1;
+    none.lblTestname->setText("PVT A");
+    dialogs.clear();
     none.cmdCalibrate->click();
     EXPECT_EQ(frmCalibrateTorque::Instance(), nullptr);
+    // It says why, naming the running test.
+    EXPECT_EQ(dialogs.texts(), QStringList{"The calibration cannot take the unit's port while the test \"PVT A\" "
+                                           "runs: stop the test or let it end, then press Calibrate again."});
     none.RunState = 0;
 }
 

@@ -9,6 +9,8 @@
 
 #include "PvtFixture.h"
 
+#include "calibration/frmCalibrateTorque.h"
+#include "data/CalibrationFiles.h"
 #include "data/Settings.h"
 #include "platform/PeChart.h"
 #include "multiunit/frmMDIRealTime.h"
@@ -173,6 +175,86 @@ TEST_F(PvtLine, ASequenceRunsAndStoresItsRows) {
     mdi->SubWindowOf(w)->close();
     QCoreApplication::processEvents();
     EXPECT_TRUE(mdi->MenuPVTAdd[1]->isEnabled());
+}
+
+// A piston calibration of each direction, taken on the calibration window's
+// PVT tab against the unit, then a PVT run with the file it wrote. Readings
+// that fall from the top to the bottom run; readings that rise with the
+// height (which made every run stop at its first point, "too close to the
+// top") are refused at the step that rises, and a file that holds such a
+// calibration is refused by the PVT window, naming it.
+TEST_F(PvtLine, APistonCalibrationOfEachDirectionThroughARun) {
+    StoreSequence(conn, "P1", {SeqStep{1, 72, 5, 100, 10, 0}});
+    const auto previous = frmPVTtest::SetCalibrationReader(nullptr);  // the files themselves
+    {
+        frmCalibrateTorque c;
+        c.Delay_Seconds = [](int, std::function<void()> then) { then(); };
+        c.Form_Load();
+        c.cmbInstName[2]->setCurrentIndex(0);
+        c.cmbInstName_Click(2);
+        ASSERT_TRUE(c.MSComm1.PortOpen()) << dialogs.texts().join('\n').toStdString();
+        c.Combo1->setCurrentIndex(1);  // small piston: 0, 0.5, 1 and 2 in.
+        c.Combo1_Click();
+        auto step = [&](int position, double magnet) {
+            sim.setMagnetPosition(magnet);
+            EXPECT_TRUE(until(
+                [&] {
+                    sim.sendStatusFrame();
+                    QThread::msleep(20);
+                    c.TimerPVT.Tick();
+                },
+                [&] { return c.PvtReading == magnet; }))
+                << position;
+            c.cmdPVT_Click(position);
+        };
+        // Rising: refused at the second step, nothing to save.
+        step(1, 600);
+        step(2, 800);
+        ASSERT_EQ(dialogs.texts().size(), 1);
+        EXPECT_TRUE(dialogs.texts()[0].startsWith("The reading at position 2 (800) is above the one at position 1"));
+        EXPECT_FALSE(c.cmdPVT[2]->isHidden());
+        dialogs.clear();
+        // Falling: 1000 at the top down to 400 at 2 in.
+        c.Combo1_Click();
+        const double magnets[] = {1000, 800, 600, 400};
+        for (int i = 1; i <= 4; ++i) step(i, magnets[i - 1]);
+        ASSERT_TRUE(dialogs.texts().isEmpty()) << dialogs.texts().join('\n').toStdString();
+        c.cmdSave2_Click();
+        ASSERT_EQ(c.CaliState, 3) << dialogs.texts().join('\n').toStdString();
+    }
+
+    // The run with that file: a magnet between the readings of 0.5 and 1 in.
+    sim.setMagnetPosition(700);
+    frmPVTtest* w = add();
+    ASSERT_NE(w, nullptr);
+    pick(*w, "P1");
+    w->optSml->click();
+    ASSERT_TRUE(dialogs.texts().isEmpty()) << dialogs.texts().join('\n').toStdString();
+    start(*w);
+    ASSERT_EQ(w->RunState, 1);
+    for (int i = 0; i < 100 && w->RunState == 1; ++i) ASSERT_TRUE(tick(*w)) << "tick " << i;
+    EXPECT_TRUE(dialogs.texts().isEmpty()) << dialogs.texts().join('\n').toStdString();  // no trip
+    const auto rows = sql("SELECT RESULT_SHEAR_STRESS FROM TEST_RESULT ORDER BY RESULT_TIME");
+    ASSERT_EQ(rows->columns[0].size(), 6);
+    for (int r = 0; r < 6; ++r) {
+        EXPECT_GT(rows->columns[0][r].toDouble(), 0.5) << r;  // the height, inch
+        EXPECT_LT(rows->columns[0][r].toDouble(), 1.0) << r;
+    }
+
+    // A file holding a calibration taken the other way round (as one saved
+    // before) is refused: no run starts on it.
+    ASSERT_TRUE(calibration::SavePistonCalibration(
+                    calibration::Piston::Small, 1,
+                    calibration::PistonLine({0, 0.5, 1, 2}, {400, 600, 800, 1000}, {0, 1, 1, 1}, {0, 0, 0, 0}))
+                    .ok);
+    dialogs.clear();
+    w->optSml->setChecked(false);
+    w->optSml->click();
+    EXPECT_EQ(dialogs.texts(), QStringList{"The piston calibration of unit 1 in CALIsmal.dat has readings that do not "
+                                           "fall from the top (position 1) to the bottom, as the PVT test reads them.  "
+                                           "Please calibrate."});
+    EXPECT_FALSE(w->reply.calibration.loaded());
+    frmPVTtest::SetCalibrationReader(previous);
 }
 
 TEST_F(PvtLine, TripsStopTheRun) {

@@ -435,11 +435,15 @@ TEST_F(SwellWindow, CalibrationHandsTheUnitAndItsPortToTheLsmTab) {
     w->MSComm1.PortOpen(true);
     ASSERT_TRUE(w->MSComm1.PortOpen());
 
-    // Not while a test runs.
+    // Not while a test runs, and it says why, naming the test.
     w->RunState = 1;
+    w->lblTestname->setText("Swell A");
     w->cmdCalibrate->click();
     EXPECT_EQ(frmCalibrateTorque::Instance(), nullptr);
     EXPECT_TRUE(w->MSComm1.PortOpen());
+    EXPECT_EQ(dialogs.texts(), QStringList{"The calibration cannot take the unit's port while the test \"Swell A\" "
+                                           "runs: stop the test or let it end, then press Calibrate again."});
+    dialogs.clear();
     w->RunState = 0;
 
     w->cmdCalibrate->click();
