@@ -90,7 +90,7 @@ TEST_F(XDisplayCalibration, TheThreeTabsAfterACalibration) {
     c.cmbInstName[2]->setCurrentIndex(1);
     c.Combo1->setCurrentIndex(0);
     c.Combo1_Click();
-    const double readings[] = {1210, 2380, 4105, 6890, 11020};
+    const double readings[] = {11020, 6890, 4105, 2380, 1210};  // falling from the top
     for (int i = 1; i <= 5; ++i) {
         c.PvtReading = readings[i - 1];
         c.cmdPVT_Click(i);
