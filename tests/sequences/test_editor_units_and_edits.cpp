@@ -50,6 +50,11 @@ double storedFor(const QString& caption, double typed, double srFactor) {
     return 0;
 }
 
+// Types texts[k] into boxes[k].
+void typeInto(const QList<QLineEdit*>& boxes, const QStringList& texts) {
+    for (int k = 0; k < boxes.size(); ++k) boxes[k]->setText(texts.value(k));
+}
+
 struct UnitCase {
     const char* name;
     int unitSystem;
@@ -107,15 +112,9 @@ TEST_F(EditorTest, EveryStepBoxIsReadInTheUnitItsLabelNames) {
 
         // The builder: one step.
         FillBuilderBoxes(*w);
-        w->txtTotalSteps->setText("1");
-        w->txtTemp->setText("50");
-        w->txtTempError->setText("5");
-        w->txtTempRate->setText("10");
-        w->txtSpeed->setText(c.bySR ? "170" : "300");
-        w->txtPressure->setText("1000");
-        w->txtPressRate->setText("50");
-        w->txtInterval->setText("7");
-        w->txtStepTime->setText("12");
+        typeInto({w->txtTotalSteps, w->txtTemp, w->txtTempError, w->txtTempRate, w->txtSpeed, w->txtPressure,
+                  w->txtPressRate, w->txtInterval, w->txtStepTime},
+                 {"1", "50", "5", "10", c.bySR ? "170" : "300", "1000", "50", "7", "12"});
         w->FillStepsFromEntry();
         ASSERT_TRUE(dialogs.messages.empty()) << dialogs.texts().join("\n").toStdString();
         const QList<LabelledBox> builder = {
@@ -134,20 +133,13 @@ TEST_F(EditorTest, EveryStepBoxIsReadInTheUnitItsLabelNames) {
             dlg->txtStepNo->setText("1");
             dlg->cmbBeforeAfter->setCurrentIndex(1);
             dlg->cmbBeforeAfter_Click();
-            dlg->txtTemp->setText("60");
-            dlg->txtTempError->setText("10");
-            dlg->txtTempRate->setText("5");
-            dlg->txtShearrate->setText(c.bySR ? "340" : "200");
-            dlg->txtPress->setText("1500");
-            dlg->txtPressRate->setText("20");
-            dlg->txtRate->setText("3");
-            dlg->txtTime->setText("8");
+            const QList<QLineEdit*> boxes = {dlg->txtTemp,  dlg->txtTempError, dlg->txtTempRate, dlg->txtShearrate,
+                                             dlg->txtPress, dlg->txtPressRate, dlg->txtRate,     dlg->txtTime};
+            typeInto(boxes, {"60", "10", "5", c.bySR ? "340" : "200", "1500", "20", "3", "8"});
             for (QLabel* l : {dlg->lblTemp, dlg->Label4, dlg->Label1(2), dlg->Label1(4), dlg->Label1(3),
                               dlg->Label1(5), dlg->Label1(6), dlg->Label1(1)})
                 captions << l->text();
-            for (QLineEdit* b : {dlg->txtTemp, dlg->txtTempError, dlg->txtTempRate, dlg->txtShearrate, dlg->txtPress,
-                                 dlg->txtPressRate, dlg->txtRate, dlg->txtTime})
-                texts << b->text();
+            for (QLineEdit* b : boxes) texts << b->text();
             dlg->cmdOk_Click();
             EXPECT_FALSE(dlg->CancelInp()) << dialogs.texts().join("\n").toStdString();
         });
@@ -246,16 +238,23 @@ TEST_F(EditorTest, NewAsksFirstThenOpensTheNewSequence) {
     EXPECT_TRUE(w->SequenceChanged());
     EXPECT_EQ(w->StepGrid().TextMatrix(1, seqgrid::colTemp), "222");
 
-    // Yes: the steps go into G4, shown and selected; Save stores them there.
-    dialogs.clear();
-    dialogs.answers = {ui::vbYes};
-    dialogs.inputs = {QString("G4")};
-    w->cmdNew_Click();
-    const int g4 = idOf("G4");
-    ASSERT_NE(g4, 0);
-    EXPECT_EQ(w->Store().mSeqId, g4);
-    EXPECT_EQ(w->lstSeqName->currentItem()->text(), "G4");
-    EXPECT_TRUE(w->lstSeqName->currentItem()->isSelected());
+    // New answered so and named so: the new sequence, which must be the one
+    // shown and selected.
+    auto newSequence = [&](int answer, const QString& name) {
+        dialogs.clear();
+        dialogs.answers = {answer};
+        dialogs.inputs = {name};
+        w->cmdNew_Click();
+        const int id = idOf(name);
+        EXPECT_NE(id, 0);
+        EXPECT_EQ(w->Store().mSeqId, id);
+        EXPECT_EQ(w->lstSeqName->currentItem()->text(), name);
+        EXPECT_TRUE(w->lstSeqName->currentItem()->isSelected());
+        return id;
+    };
+
+    // Yes: the steps go into G4; Save stores them there.
+    const int g4 = newSequence(ui::vbYes, "G4");
     EXPECT_TRUE(w->SequenceChanged());
     w->cmdSaveChange_Click();
     EXPECT_EQ(temperaturesOf(g4), (QList<double>{222, 250, 100}));
@@ -264,14 +263,7 @@ TEST_F(EditorTest, NewAsksFirstThenOpensTheNewSequence) {
     // No: S10 opens empty, G4's unstored edit is dropped as the question said;
     // a step typed then goes into S10.
     editFirstTemperature("333");
-    dialogs.clear();
-    dialogs.answers = {ui::vbNo};
-    dialogs.inputs = {QString("S10")};
-    w->cmdNew_Click();
-    const int s10 = idOf("S10");
-    ASSERT_NE(s10, 0);
-    EXPECT_EQ(w->Store().mSeqId, s10);
-    EXPECT_EQ(w->lstSeqName->currentItem()->text(), "S10");
+    const int s10 = newSequence(ui::vbNo, "S10");
     EXPECT_EQ(w->StepGrid().Rows(), 1);
     EXPECT_FALSE(w->SequenceChanged());
     ASSERT_TRUE(InsertStepWith(*w, "txtTime", "10"));
