@@ -145,6 +145,13 @@ std::optional<Problem> CheckRampEntry(int entryNo, const RampEntry& e, const Lim
     return std::nullopt;
 }
 
+std::optional<Problem> CheckRampWanted(int stepNo, const Step& step, int rampEntries) {
+    if (step.rampFlag != 1 || rampEntries > 0) return std::nullopt;
+    return Problem{Field::RampFlag, step.rampFlag,
+                   QStringLiteral("Step ") + QString::number(stepNo) +
+                       QStringLiteral(": the ramp flag is 1, but the sequence has no ramp entries.")};
+}
+
 QString ValueMessage(Field field, double value, const Limits& limits, double numberBefore) {
     QString s = clause(field, value, limits, numberBefore);
     if (!s.isEmpty()) s[0] = s[0].toUpper();

@@ -25,7 +25,7 @@
 //  - a pressure of 0 psi up to the maximum pressure of the unit (the editor
 //    and the import: the most a unit takes, gMaxPress, 30000 psi; a unit
 //    window: its own unit's Max Pressure);
-//  - a ramp flag of 0 or 1;
+//  - a ramp flag of 0 or 1, and 1 only in a sequence that has ramp entries;
 //  - a temperature error (the tolerance the end of the step waits for), a
 //    temperature ramp rate and a pressure ramp rate: any number. A rate is
 //    its size: a run gives it the sign of the change from the step before
@@ -133,6 +133,12 @@ struct Problem {
 std::optional<Problem> CheckStep(int stepNo, const Step& step, double numberBefore, const Limits& limits);
 // The same for ramp entry `entryNo`: ramp time, speed, recording interval.
 std::optional<Problem> CheckRampEntry(int entryNo, const RampEntry& entry, const Limits& limits);
+
+// A step whose ramp flag is 1 runs the sequence's ramp entries after its
+// time: without any (`rampEntries` 0) it has no ramp to run. The problem of
+// step `stepNo` so flagged, "Step 2: the ramp flag is 1, but the sequence has
+// no ramp entries."; nothing for a step without the flag or with entries.
+std::optional<Problem> CheckRampWanted(int stepNo, const Step& step, int rampEntries);
 
 // A value that does not fit as a sentence of its own, for a dialog that has
 // no words for it ("The ramp flag 7 is neither 0 nor 1."); a rate below 0

@@ -85,6 +85,8 @@ void clsTEST_INFO::ConnectX(clsConnection* connection) {
         rowCount_ = 0;
         cache_.clear();
     }
+    storedTests_ = cache_;
+    testRows_.clear();
 
     // The text parameters take the sizes of their columns; every value travels as a parameter.
     const ParamSpec pName{"pTEST_NAME", db::adVarChar, 250};
@@ -121,14 +123,24 @@ void clsTEST_INFO::ConnectX4(clsConnection* connection) {
         rowCount_ = 0;
         eof_ = true;
     }
+    keepTestRows();
 }
 
 void clsTEST_INFO::GetTestDetail() {
     keyQuery(need(cmdKeyByName_), testName_);
+    keepTestRows();
 }
 
 void clsTEST_INFO::GetTestDetailByKey() {
     keyQuery(need(cmdKeyById_), testId_);
+    keepTestRows();
+}
+
+void clsTEST_INFO::keepTestRows() {
+    if (rowCount_ > 0)
+        testRows_ = cache_;
+    else
+        testRows_.clear();
 }
 
 void clsTEST_INFO::LoadRow(int i) {

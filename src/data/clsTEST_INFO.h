@@ -7,8 +7,9 @@
 // names every reader and writer of those quantities uses.
 //
 // ConnectX binds, prepares the commands and reads the list of tests (name, time,
-// researcher, bob, key, newest first) into the row cache, which UsedName hands
-// out. Names are not unique: a test chosen from the list is read by its key.
+// researcher, bob, key, newest first), which StoredTests hands out (the lists
+// of dialogs/StoredTestList are made from it). Names are not unique: a test
+// chosen from the list is read by its key.
 // GetTestDetail reads the rows of one test by name, GetTestDetailByKey by its
 // key; Delete deletes by name, DeleteByKey by key. AddNew and SaveAs return
 // the key of the row they inserted. The class traps no errors.
@@ -99,11 +100,14 @@ public:
     void Number(int column, double value);
     void Text(int column, const QString& value);
 
-    // A copy of the row cache: after ConnectX the list rows (TEST_NAME,
-    // TEST_TIME, RESEARCHER_NAME, BOB_NO, TEST_ID, newest first), after a
-    // GetTestDetail or GetTestDetailByKey that found rows the full rows of
-    // that test.
-    RowCache UsedName() const { return cache_; }
+    // The list of stored tests the last ConnectX read: StoredTests()[column][test],
+    // columns TEST_NAME, TEST_TIME, RESEARCHER_NAME, BOB_NO, TEST_ID, newest
+    // first; empty for no tests. The key queries leave it as it is.
+    RowCache StoredTests() const { return storedTests_; }
+    // The full rows (columns as Column) of the test the last key query read
+    // (GetTestDetail, GetTestDetailByKey, ConnectX4); empty when it found
+    // none, and after ConnectX.
+    RowCache TestRows() const { return testRows_; }
 
     void SetDefaults() override;
     // The key query by the current TEST_NAME.
@@ -136,6 +140,11 @@ protected:
 
 private:
     double insertAs(const QString& name);
+    // testRows_ from the key query just run.
+    void keepTestRows();
+
+    RowCache storedTests_;
+    RowCache testRows_;
 
     double testId_ = 0;
     QString testName_;

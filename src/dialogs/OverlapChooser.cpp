@@ -1,9 +1,9 @@
-#include "data/DateText.h"
 #include "dialogs/OverlapChooser.h"
 
 #include "data/TestKind.h"
 #include "data/clsTEST_INFO.h"
 #include "dialogs/DialogSupport.h"
+#include "dialogs/StoredTestList.h"
 #include "dialogs/TestInfoRules.h"
 #include "platform/Dialogs.h"
 #include "platform/FlexGrid.h"
@@ -37,24 +37,10 @@ bool PassesKind(const QVariant& bobNo, qint32 testType) {
 }
 
 QVector<qint32> FillOverlapList(FlexGridModel& grid, const RowCache& list, qint32 testType) {
-    QVector<qint32> keys;
-    grid.Rows(1);
-    if (list.size() < 4) return keys;
-    const int n = list[0].size();
-    const bool keyed = list.size() > clsTEST_INFO::kListKeyColumn;
-    for (int i = 0; i < n; ++i) {
-        const QVariant& bob = list[3][i];
-        if (!PassesKind(bob, testType)) continue;
-        const int r = grid.Rows();
-        grid.Rows(r + 1);
-        grid.TextMatrix(r, 0, list[0][i].toString());
-        grid.TextMatrix(r, 1, GeneralDateText(list[1][i]));
-        grid.TextMatrix(r, 2, list[2][i].toString());
-        if (TestKindOfCode(testType) != TestKind::Rheology) grid.TextMatrix(r, 3, bob.toString());
-        keys.append(keyed ? list[clsTEST_INFO::kListKeyColumn][i].toInt() : 0);
-    }
-    if (grid.Rows() > 1) grid.Row(1);
-    return keys;
+    return storedtests::FillStoredTestGrid(grid, storedtests::FromListRows(list), storedtests::TypeColumn::KindText,
+                                           [testType](const storedtests::StoredTest& t) {
+                                               return PassesKind(t.bobNo, testType);
+                                           });
 }
 
 NameCheckResult CheckName(const QString& nameBox, const QStringList& listedNames, const QVector<qint32>& listedKeys,
@@ -80,7 +66,7 @@ bool ReadChosenTest(clsTEST_INFO& testInfo, qint32 openedTestType) {
         return false;
     }
     // The kind as stored (a Null BOB_NO is no kind).
-    if (!PassesKind(testInfo.UsedName().value(clsTEST_INFO::colBOB_NO).value(0), openedTestType)) {
+    if (!PassesKind(testInfo.TestRows().value(clsTEST_INFO::colBOB_NO).value(0), openedTestType)) {
         ui::MsgBox(kOtherKind);
         return false;
     }

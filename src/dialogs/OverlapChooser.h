@@ -30,9 +30,9 @@ void InitOverlapListGrid(FlexGridModel& grid);
 bool PassesKind(const QVariant& bobNo, qint32 testType);
 
 // Cuts the grid to its header and appends the tests of the list
-// (list[column][test]: 0 TEST_NAME, 1 TEST_TIME, 2 RESEARCHER_NAME, 3 BOB_NO,
-// 4 TEST_ID, newest first) that pass the kind filter; column 3 shows BOB_NO
-// for the PVT and swell kinds and stays empty for rheology. Row 1 becomes
+// (clsTEST_INFO::StoredTests, newest first) that pass the kind filter
+// (storedtests::FillStoredTestGrid); column 3 shows BOB_NO for the PVT and
+// swell kinds and stays empty for rheology. Row 1 becomes
 // current when a test was listed. Returns the keys of the listed tests, the
 // key of grid row r at r - 1 (0 for a list without keys).
 QVector<qint32> FillOverlapList(FlexGridModel& grid, const RowCache& list, qint32 testType);

@@ -4,6 +4,7 @@
 #include "data/clsTEST_RESULT.h"
 #include "dialogs/DialogSupport.h"
 #include "dialogs/OverlapChooser.h"
+#include "dialogs/StoredTestList.h"
 #include "platform/Dialogs.h"
 #include "platform/FlexGrid.h"
 #include "platform/TrapErrors.h"
@@ -66,8 +67,7 @@ void frmOverlapTest::Form_Load() {
 
 void frmOverlapTest::FillList() {
     if (!testInfo_) return;
-    storedTests_ = testInfo_->UsedName();
-    listedKeys_ = overlap::FillOverlapList(*MSFlexGrid1->gridModel(), storedTests_, testType_);
+    listedKeys_ = overlap::FillOverlapList(*MSFlexGrid1->gridModel(), testInfo_->StoredTests(), testType_);
     MSFlexGrid1->WidenColumnsToContents();
 }
 
@@ -90,7 +90,12 @@ void frmOverlapTest::MSFlexGrid1_DblClick() {
     emit overSelected();
 }
 
-void frmOverlapTest::cmdOk_Click() { emit overSelected(); }
+// With the name box empty, OK takes the row highlighted (the first one when
+// the list opens) as if it had been clicked.
+void frmOverlapTest::cmdOk_Click() {
+    if (txtSeqName->text().isEmpty()) MSFlexGrid1_Click();
+    emit overSelected();
+}
 
 void frmOverlapTest::cmdCancel_Click() { hide(); }
 
@@ -100,7 +105,10 @@ bool AcceptChosenName(frmOverlapTest& chooser, qint32 openedTestId, clsTEST_INFO
     FlexGridModel& grid = *chooser.MSFlexGrid1->gridModel();
     const NameCheckResult check = CheckName(chooser.txtSeqName->text(), chooser.ListedNames(), chooser.ListedKeys(),
                                             grid.Row(), openedTestId);
-    if (check.result == NameCheck::Empty) return false;
+    if (check.result == NameCheck::Empty) {
+        ui::MsgBox(storedtests::kPickTestFirst);
+        return false;
+    }
     // The search leaves the matching row current (the last row when none matched).
     grid.Col(0);
     if (check.row > 0)

@@ -1,7 +1,8 @@
 #pragma once
 // The overlap-test chooser: lists the stored tests of the opened test's kind
-// and raises overSelected (OK, or a double-click on the list, which hides the
-// chooser first). It loads nothing itself: the main window's handler
+// and raises overSelected (OK, which takes the highlighted row when the name
+// box is empty, or a double-click on the list, which hides the chooser
+// first). It loads nothing itself: the main window's handler
 // fOverlap_overSelected checks the name (overlap::AcceptChosenName below),
 // reads the chosen row's test by its key, draws it over its charts, hides the
 // chooser and lets it go.
@@ -62,14 +63,14 @@ private:
     qint32 testType_;
     std::unique_ptr<clsTEST_INFO> testInfo_;
     std::unique_ptr<clsTEST_RESULT> testResult_;
-    RowCache storedTests_;
     QVector<qint32> listedKeys_;
 };
 
 namespace overlap {
 
 // The name checks of the main window's fOverlap_overSelected, on the chooser's
-// name box and list: an empty name box does nothing; a name listed in no row
+// name box and list: an empty name box (no test listed to take, see
+// cmdOk_Click) asks for a test to be clicked first (storedtests::kPickTestFirst); a name listed in no row
 // (compared without letter case) shows "Test sequence name not found."; the
 // row chosen (the current row when it holds the name, else the first that
 // does) being the opened test itself shows "Test cannot overlap itself"

@@ -9,6 +9,7 @@
 #include "data/clsTEST_INFO.h"
 #include "dialogs/AdditiveCellEditor.h"
 #include "dialogs/DialogSupport.h"
+#include "dialogs/StoredTestList.h"
 #include "platform/Dialogs.h"
 #include "platform/FlexGrid.h"
 #include "platform/TrapErrors.h"
@@ -210,18 +211,8 @@ void frmTestRelatedInfo::InitTestListGrids() {
 
 void frmTestRelatedInfo::FillList() {
     if (!testInfo_) return;
-    storedTests_ = testInfo_->UsedName();
-    FlexGridModel& grid = *MSFlexGrid2->gridModel();
-    grid.Rows(1);
-    const int n = storedTests_.size() >= 4 ? storedTests_[0].size() : 0;
-    grid.Rows(1 + n);
-    for (int i = 0; i < n; ++i) {
-        grid.TextMatrix(1 + i, colName, testinfo::PlainText(storedTests_[colName][i]));
-        grid.TextMatrix(1 + i, colTime, GeneralDateText(storedTests_[colTime][i]));
-        grid.TextMatrix(1 + i, colResearcher, testinfo::PlainText(storedTests_[colResearcher][i]));
-        grid.TextMatrix(1 + i, colKind, testinfo::PlainText(storedTests_[colKind][i]));
-    }
-    if (n > 0) grid.Row(1);
+    storedtests::FillStoredTestGrid(*MSFlexGrid2->gridModel(), storedtests::FromListRows(testInfo_->StoredTests()),
+                                    storedtests::TypeColumn::BobNo);
 }
 
 QStringList frmTestRelatedInfo::StoredNames() const {

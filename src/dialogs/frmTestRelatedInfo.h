@@ -123,7 +123,6 @@ private:
     clsConnection* connection_;
     std::unique_ptr<clsTEST_INFO> testInfo_;
     std::unique_ptr<clsTEST_ADDITIVE> testAdditive_;
-    RowCache storedTests_;
     std::array<QLabel*, 18> label1_{};
     AdditiveCellEditor* editor_ = nullptr;
 };

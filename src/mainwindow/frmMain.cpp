@@ -17,6 +17,7 @@
 #include "mainwindow/frmAbout.h"
 #include "mainwindow/frmOpenTest.h"
 #include "dialogs/OverlapChooser.h"
+#include "dialogs/StoredTestList.h"
 #include "dialogs/frmOverlapTest.h"
 #include "dialogs/frmViewRelatedInfo.h"
 #include "platform/Dialogs.h"
@@ -456,7 +457,7 @@ void frmMain::openSelectedTest() {
     // Names are not unique: the test of the row chosen is read by its key.
     const ListedTest chosen = dialog->ChosenTest();
     if (chosen.row == 0) {
-        ui::MsgBox(QStringLiteral("Your test name is not found.  Please try again."));
+        ui::MsgBox(storedtests::kTestNameNotFound);
         return;
     }
     testInfo_->TEST_NAME(chosen.listedName);
@@ -473,7 +474,7 @@ void frmMain::openSelectedTest() {
     testResult_->ConnectX(&connection_);
 
     FlexGrid& grid = *MSFlexGrid1;
-    const RowArray stored = StoredRow(testInfo_->UsedName(), 0);
+    const RowArray stored = StoredRow(testInfo_->TestRows(), 0);
     switch (ApplyTestKind(opened_, opened_.OpenedTestInfo, &stored)) {
     case TestKind::Pvt:
         Initial_Grid_PVT(grid);

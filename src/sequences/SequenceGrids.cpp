@@ -233,6 +233,24 @@ std::optional<CellFailure> ValidateRampDefineGrid(const FlexGridModel& grid, boo
     return std::nullopt;
 }
 
+int RampDefineEntryCount(const FlexGridModel& grid) {
+    int n = 0;
+    while (n + 1 < grid.Rows() && !RampDefineEnds(grid.TextMatrix(n + 1, 0))) ++n;
+    return n;
+}
+
+std::optional<CellFailure> ValidateRampFlags(FlexGridModel& steps, const FlexGridModel& rampDefine) {
+    const int entries = RampDefineEntryCount(rampDefine);
+    for (int r = 1; r < steps.Rows(); ++r) {
+        if (const auto p = seqlimits::CheckRampWanted(r, shownStep(steps, r), entries)) {
+            steps.Row(r);
+            steps.Col(colRunRamp);
+            return CellFailure{r, colRunRamp, p->message};
+        }
+    }
+    return std::nullopt;
+}
+
 // ---- step builder -----------------------------------------------------------
 
 int BuilderStepCount(const BuilderEntry& entry) {

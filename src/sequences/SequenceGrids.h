@@ -115,6 +115,14 @@ std::optional<CellFailure> ValidateStepGrid(FlexGridModel& grid, bool bySR, doub
 // time, speed or shear rate and interval as a ramp entry may hold them.
 std::optional<CellFailure> ValidateRampDefineGrid(const FlexGridModel& grid, bool bySR, double srFactor);
 
+// The ramp entries Save stores: the ramp-define rows down to the first empty
+// time cell.
+int RampDefineEntryCount(const FlexGridModel& grid);
+// The first step whose ramp flag 1 asks for ramp entries the ramp-define grid
+// does not hold (SequenceLimits, CheckRampWanted), its ramp flag cell left
+// current; nothing when no step does.
+std::optional<CellFailure> ValidateRampFlags(FlexGridModel& steps, const FlexGridModel& rampDefine);
+
 // ---- step builder -----------------------------------------------------------
 
 // The texts of the Auto Step Builder's boxes.

@@ -138,10 +138,6 @@ void SequenceStore::SaveRampDefineGrid(const FlexGridModel& grid, bool bySR, dou
     mSeqRampDefine->SequenceId(mSeqId);
     mSeqRampDefine->ConnectX(mConnection);
     mSeqRampDefine->Delete();
-    if (grid.TextMatrix(1, 0).isEmpty()) {
-        AddRampEntry(*mSeqRampDefine, mSeqId, 1, 30, 100, 20);  // 100 rpm for 30 s, every 20 s
-        return;
-    }
     for (int k = 1; k <= seqgrid::kRampDefineEntries && k < grid.Rows(); ++k) {
         if (seqgrid::RampDefineEnds(grid.TextMatrix(k, 0))) break;
         const seqgrid::RampDefineValues v = seqgrid::RampDefineRowToStorage(grid, k, bySR, srFactor);

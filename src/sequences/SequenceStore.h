@@ -64,7 +64,7 @@ public:
     void SaveRampGrid(const FlexGridModel& grid, bool bySR, double srFactor);
     // Replaces the stored ramp entries of mSeqId by the ramp-define grid's
     // rows up to the first empty time cell; an empty first time cell stores
-    // the default entry (100 rpm for 30 s, every 20 s).
+    // none.
     void SaveRampDefineGrid(const FlexGridModel& grid, bool bySR, double srFactor);
 
     // Inserts a header row of that name with the header record's current

@@ -36,6 +36,7 @@
 #include <utility>
 
 const QString frmSetup::kCaption = QStringLiteral("Z3080 Setup");
+const QString frmSetup::kScreenSizeBox = QStringLiteral("Adjust Screen size");
 
 namespace {
 
@@ -56,6 +57,9 @@ const QString kChangedListYesNo = QStringLiteral(
 const QString kChangedOkCancel = QStringLiteral(
     "Current active sequence was changed.  Click OK to leave without saving, or Cancel to go back and save the "
     "sequence.");
+const QString kChangedNewYesNoCancel = QStringLiteral(
+    "Current active sequence was changed. Click 'Yes' to take its steps into the new sequence, 'No' to start the "
+    "new sequence empty (the changes are not saved), or 'Cancel' to go back and save the sequence.");
 const QString kNewNamePrompt = QStringLiteral("Please input new test sequence name:");
 const QString kNewNameTitle = QStringLiteral("Input New Test Sequence Name");
 const QString kDuplicateName = QStringLiteral("Duplicate test name - Please enter a unique test name.");
@@ -355,12 +359,16 @@ void frmSetup::Form_Load() {
 
     TrapErrors([&] { LoadPortSettings(); });
 
+    // The builder's temperatures and ramp rate are read in the unit system's
+    // units, as the grid shows them.
     if (gUnitSystem == 1) {
         label1_[17]->setText(QStringLiteral("Temperature(°F): "));
         label1_[18]->setText(QStringLiteral("Temperature Error (°F): "));
+        label1_[2]->setText(QStringLiteral("TempRamp Rate (°F/min)"));
     } else {
         label1_[17]->setText(QStringLiteral("Temperature(°C): "));
         label1_[18]->setText(QStringLiteral("Temperature Error (°C): "));
+        label1_[2]->setText(QStringLiteral("TempRamp Rate (°C/min)"));
     }
     mSeqChanged = false;
     unitChanged_ = false;
@@ -411,11 +419,17 @@ bool frmSetup::keepUnstoredSequence() {
     return mSeqChanged && ui::MsgBox(kChangedYesNo, ui::vbYesNo) == ui::vbYes;
 }
 
+// The speed columns' headers follow the entry mode their cells are read in,
+// also over a sequence without steps or ramp entries.
 void frmSetup::LoadRampGrid() {
     if (store_.LoadRampGrid(StepGrid(), gBySR, mBobSRFactor)) mSeqChanged = false;
+    StepGrid().TextMatrix(0, seqgrid::colSpeed, seqgrid::StepSpeedHeader(gBySR));
 }
 
-void frmSetup::LoadRampDefineGrid() { store_.LoadRampDefineGrid(RampDefineGrid(), gBySR, mBobSRFactor); }
+void frmSetup::LoadRampDefineGrid() {
+    store_.LoadRampDefineGrid(RampDefineGrid(), gBySR, mBobSRFactor);
+    RampDefineGrid().TextMatrix(0, 1, seqgrid::RampDefineSpeedHeader(gBySR));
+}
 
 void frmSetup::SelectBob() {
     if (keepUnstoredSequence()) return;
@@ -757,9 +771,11 @@ void frmSetup::cmdInsertStep_Click() {
     if (gUnitSystem == 1) {
         dlg.lblTemp->setText(QStringLiteral("Temp (°F)"));
         dlg.Label4->setText(QStringLiteral("Temp Error(°F):"));
+        dlg.Label1(2)->setText(QStringLiteral("TempRamp_Rate (°F/min)"));
     } else {
         dlg.lblTemp->setText(QStringLiteral("Temp (°C)"));
         dlg.Label4->setText(QStringLiteral("Temp Error(°C):"));
+        dlg.Label1(2)->setText(QStringLiteral("TempRamp_Rate (°C/min)"));
     }
     if (gBySR) {
         dlg.Label1(4)->setText(QStringLiteral("Shear Rate (1/s)"));
@@ -815,39 +831,64 @@ void frmSetup::cmdDeleteSteps_Click() {
 
 // ---- storing ---------------------------------------------------------------------------
 
-void frmSetup::cmdNew_Click() {
-    store_.mSeqInfo->SetDefaults();
+// The name of a new sequence, asked until it is one no stored sequence has;
+// empty when the operator cancels.
+QString frmSetup::askNewName(bool refuseTooLong) {
     for (;;) {
         const QString name = ui::InputBox(kNewNamePrompt, kNewNameTitle);
-        if (name.isEmpty()) return;
+        if (name.isEmpty()) return QString();
         if (name.size() > kMaxNameLength) {
+            if (!refuseTooLong) return QString();
             ui::MsgBox(QStringLiteral("Sequence name too long,name lengh can not over 40") + QChar(13) +
                            QStringLiteral("input again"),
                        ui::vbOKOnly);
             continue;
         }
-        if (Check_Duplicate(name) == 0) {
-            if (!WriteOrRefuse(
-                    store_.mConnection, [&] { store_.AddNewSequence(name); },
-                    QStringLiteral("The sequence was not added"), kNothingStored))
-                return;
-            ReloadSequenceList();
-            return;
-        }
-        if (ui::MsgBox(kDuplicateName, ui::vbOKCancel) != ui::vbOK) return;
+        if (Check_Duplicate(name) == 0) return name;
+        if (ui::MsgBox(kDuplicateName, ui::vbOKCancel) != ui::vbOK) return QString();
     }
 }
 
-void frmSetup::cmdSaveChange_Click() {
+// The steps shown that are not stored go into the new sequence, or are
+// dropped, as the operator answers before anything is stored; steps that
+// belong to no stored sequence are always taken.
+void frmSetup::cmdNew_Click() {
+    bool takeSteps = mSeqChanged && store_.mSeqId == 0;
+    if (mSeqChanged && store_.mSeqId != 0) {
+        const int answer = ui::MsgBox(kChangedNewYesNoCancel, ui::vbYesNoCancel);
+        if (answer == ui::vbCancel) return;
+        takeSteps = answer == ui::vbYes;
+    }
+    const QString name = askNewName(true);
+    if (name.isEmpty()) return;
+    store_.mSeqInfo->SetDefaults();
+    if (!WriteOrRefuse(
+            store_.mConnection, [&] { store_.AddNewSequence(name); }, QStringLiteral("The sequence was not added"),
+            kNothingStored))
+        return;
+    openStoredSequence(name, takeSteps);
+}
+
+bool frmSetup::gridsRefused() {
     if (const auto failure = seqgrid::ValidateStepGrid(StepGrid(), gBySR, mBobSRFactor)) {
         ui::MsgBox(failure->message, ui::vbOKOnly);
         MSFlexGrid1_Click();
-        return;
+        return true;
     }
     if (const auto failure = seqgrid::ValidateRampDefineGrid(RampDefineGrid(), gBySR, mBobSRFactor)) {
         ui::MsgBox(failure->message, ui::vbOKOnly);
-        return;
+        return true;
     }
+    if (const auto failure = seqgrid::ValidateRampFlags(StepGrid(), RampDefineGrid())) {
+        ui::MsgBox(failure->message, ui::vbOKOnly);
+        MSFlexGrid1_Click();
+        return true;
+    }
+    return false;
+}
+
+void frmSetup::cmdSaveChange_Click() {
+    if (gridsRefused()) return;
     // Steps stored under no sequence would belong to nothing.
     if (store_.mSeqId == 0) {
         ui::MsgBox(QStringLiteral("Currently no valid sequence selected."), ui::vbOKOnly);
@@ -868,36 +909,55 @@ void frmSetup::cmdSaveChange_Click() {
     mSeqChanged = false;
 }
 
+// The copy is the sequence as the editor shows it: the grids with their
+// unstored edits, the run settings of the sequence they came from (a new
+// sequence's when they came from none). The copy is then the one shown; the
+// sequence copied from stays as stored.
 void frmSetup::cmdSaveas_Click() {
-    const QString source = selectedSequenceName();
-    QString name;
-    for (;;) {
-        name = ui::InputBox(kNewNamePrompt, kNewNameTitle);
-        if (name.isEmpty() || name.size() > kMaxNameLength) return;
-        if (Check_Duplicate(name) == 0) break;
-        if (ui::MsgBox(kDuplicateName, ui::vbOKCancel) != ui::vbOK) return;
-    }
-    store_.SelectByName(source);
-    LoadRampGrid();
-    LoadRampDefineGrid();
+    if (gridsRefused()) return;
+    const QString name = askNewName(false);
+    if (name.isEmpty()) return;
+    const qint32 shown = store_.mSeqId;
+    const RowArray shownRow = store_.mSeqInfoRow;
     // All or nothing: refused by the database, no copy is stored and the
-    // editor shows the sequence copied from.
+    // editor shows the grids and the sequence as they were.
     if (!WriteOrRefuse(
             store_.mConnection,
             [&] {
+                if (shown != 0 && shownRow.size() >= clsSEQUENCE_INFO::kColumns)
+                    store_.mSeqInfo->All(shownRow);
+                else
+                    store_.mSeqInfo->SetDefaults();
                 store_.AddNewSequence(name);
                 store_.SelectByName(name);
                 store_.SaveRampGrid(StepGrid(), gBySR, mBobSRFactor);
                 store_.SaveRampDefineGrid(RampDefineGrid(), gBySR, mBobSRFactor);
             },
             QStringLiteral("The sequence was not copied"), kNothingStored)) {
-        store_.mSeqInfo->Refresh();
-        store_.SelectByName(source);
+        store_.mSeqId = shown;
+        store_.mSeqInfoRow = shownRow;
         return;
     }
     mSeqChanged = false;
-    store_.mSeqInfo->Refresh();
-    ReloadSequenceList();
+    openStoredSequence(name, false);
+}
+
+void frmSetup::openStoredSequence(const QString& name, bool keepGrids) {
+    const QStringList names = store_.ListNames();
+    listFilling_ = true;
+    lstSeqName->clear();
+    lstSeqName->addItems(names);
+    lstSeqName->setCurrentRow(int(names.indexOf(name)));
+    listFilling_ = false;
+    store_.SelectByName(name);
+    if (keepGrids) {
+        mSeqChanged = true;
+    } else {
+        LoadRampGrid();
+        LoadRampDefineGrid();
+        mSeqChanged = false;
+    }
+    BuildPreviewProfile();
 }
 
 void frmSetup::cmdDelete_Click() {

@@ -8,7 +8,10 @@
 // Speed") / Option2 ("By Shear Rate"), edits them cell by cell, with the Auto
 // Step Builder and with the insert, copy-and-paste and delete dialogs, and
 // stores them (New, Save, Copy As, Delete). The grids are the working copy:
-// nothing reaches the database before Save or Copy As. The second tab shows
+// no step reaches the database before Save or Copy As. New asks about
+// unstored edits before it stores the new name (taking the steps shown into
+// the new sequence, or dropping them) and then shows the new sequence; Copy
+// As stores the grids as they stand and then shows the copy. The second tab shows
 // and saves the settings file's unit ports, unit system, K unit and screen
 // factor.
 //
@@ -61,6 +64,10 @@ class frmSetup : public QWidget {
     Q_OBJECT
 public:
     static const QString kCaption;  // "Z3080 Setup"
+    // The screen-size box txtSF as its refusals name it.
+    static const QString kScreenSizeBox;  // "Adjust Screen size"
+    // The refusal of a screen size outside kMinScaleFactor to kMaxScaleFactor.
+    static QString ScreenSizeOutOfRange(double typedSize);
 
     // The connection is the main window's and must outlive the window;
     // `mainWindow` (may be null) is shown again when the window closes.
@@ -235,6 +242,16 @@ private:
     QString selectedSequenceName() const;
 
     void ReloadSequenceList();
+    // Lists the stored names again and shows the sequence of that name,
+    // selected in the list: its stored steps, or (keepGrids) the grids as
+    // they stand, still to be saved into it.
+    void openStoredSequence(const QString& name, bool keepGrids);
+    // The name New and Copy As ask for (a stored name asked again, Cancel
+    // ends); empty when cancelled. A name over 40 characters is asked again
+    // with a message when refuseTooLong, else it ends the question.
+    QString askNewName(bool refuseTooLong);
+    // Save's checks of both grids, the first failure shown; true when refused.
+    bool gridsRefused();
     void LoadRampGrid();
     void LoadRampDefineGrid();
     // Selects list entry i; the selection runs lstSeqName_Click.

@@ -8,7 +8,10 @@
 
 #include "sequences/frmSetup.h"
 
+#include "data/Numbers.h"
 #include "data/Settings.h"
+#include "data/TypedNumbers.h"
+#include "platform/Dialogs.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -40,6 +43,22 @@ void frmSetup::LoadPortSettings() {
 }
 
 void frmSetup::cmdSave_Click() {
+    // The screen size is a number the settings file keeps as typed: a text
+    // that is no number, or one out of range, is refused, naming the box, and
+    // nothing is written.
+    const std::optional<typed::NumberRefusal> refused = typed::RefusedNumber(
+        {kScreenSizeBox, txtSF->text(), 1.0, txtSF->objectName()});
+    if (refused) {
+        ui::MsgBox(refused->message, ui::vbOKOnly);
+        txtSF->setFocus(Qt::OtherFocusReason);
+        return;
+    }
+    const double screenSize = typed::TypedNumber(txtSF->text(), 1.0).value_or(1.0);
+    if (!ScaleFactorInRange(screenSize)) {
+        ui::MsgBox(ScreenSizeOutOfRange(screenSize), ui::vbOKOnly);
+        txtSF->setFocus(Qt::OtherFocusReason);
+        return;
+    }
     SetupSettings s;
     for (int i = 1; i <= 8; ++i) {
         for (int k = 0; k < cmbUnit[i]->count(); ++k) s.cmbUnitItems[i] << cmbUnit[i]->itemText(k);
@@ -49,14 +68,20 @@ void frmSetup::cmdSave_Click() {
     s.OptSI = OptSI->isChecked();
     s.OptK1 = OptK1->isChecked();
     s.OptK2 = OptK2->isChecked();
-    s.txtSF = txtSF->text();
+    s.txtSF = CStr(screenSize);
     s.Option1 = Option1->isChecked();
     s.Option2 = Option2->isChecked();
     s.UnitChanged = unitChanged_;
     s.SequenceChanged = mSeqChanged;
     ::SaveInstrumentSettings(s);
     unitChanged_ = s.UnitChanged;
-    mSeqChanged = s.SequenceChanged;
+    // The settings written store no step: unstored edits of the sequence tab
+    // are still asked about.
+}
+
+QString frmSetup::ScreenSizeOutOfRange(double typedSize) {
+    return kScreenSizeBox + QStringLiteral(": ") + CStr(typedSize) + QStringLiteral(" is out of range (") +
+           CStr(kMinScaleFactor) + QStringLiteral(" to ") + CStr(kMaxScaleFactor) + QStringLiteral(").");
 }
 
 void frmSetup::optCGS_Click() { unitChanged_ = true; }

@@ -130,10 +130,10 @@ TEST_F(TestInfo, NullColumnsReadAsTheDefaultsAndANullTimeAsNow) {
     expectDefaultsButTime(info);
 }
 
-TEST_F(TestInfo, GetTestDetailForAnUnknownNameResetsTheFieldsButKeepsTheRowCache) {
+TEST_F(TestInfo, GetTestDetailForAnUnknownNameResetsTheFieldsAndFindsNoRows) {
     addTest("A", at(2020, 1, 1));
     info.ConnectX(&conn);
-    const RowCache list = info.UsedName();
+    const RowCache list = info.StoredTests();
     ASSERT_EQ(list.size(), 5);
 
     info.BOB_NO("B1");
@@ -143,7 +143,8 @@ TEST_F(TestInfo, GetTestDetailForAnUnknownNameResetsTheFieldsButKeepsTheRowCache
     EXPECT_EQ(info.RowCount(), 0);
     EXPECT_TRUE(isNow(info.TEST_TIME()));
     expectDefaultsButTime(info);
-    EXPECT_EQ(info.UsedName(), list);
+    EXPECT_EQ(info.StoredTests(), list);
+    EXPECT_TRUE(info.TestRows().isEmpty());
     EXPECT_TRUE(info.IsEmpty());
     EXPECT_TRUE(info.BOF());
 }
@@ -262,13 +263,13 @@ TEST_F(TestInfo, SaveAsInsertsUnderTheGivenName) {
     EXPECT_EQ(info.TEST_TIME(), at(2022, 5, 6, 7, 8, 9));
 }
 
-TEST_F(TestInfo, UsedNameListsTestsNewestFirst) {
+TEST_F(TestInfo, StoredTestsListsTestsNewestFirst) {
     addTest("middle", at(2021, 6, 1, 12, 0, 0));
     addTest("newest", at(2023, 1, 1, 0, 0, 1));
     addTest("oldest", at(2019, 12, 31, 23, 59, 59));
     sql("UPDATE TEST_INFO SET RESEARCHER_NAME = 'Bo', BOB_NO = 'LSM' WHERE TEST_NAME = 'newest'");
     info.ConnectX(&conn);
-    const RowCache names = info.UsedName();
+    const RowCache names = info.StoredTests();
     ASSERT_EQ(names.size(), 5);  // TEST_NAME, TEST_TIME, RESEARCHER_NAME, BOB_NO, TEST_ID
     ASSERT_EQ(names[0].size(), 3);
     EXPECT_EQ(info.RowCount(), 3);
@@ -280,21 +281,23 @@ TEST_F(TestInfo, UsedNameListsTestsNewestFirst) {
     EXPECT_EQ(names[clsTEST_INFO::kListKeyColumn][0].toInt(),
               scalar("SELECT TEST_ID FROM TEST_INFO WHERE TEST_NAME = 'newest'").toInt());
 
-    // After a key query that found rows, the row cache holds its full rows.
+    // After a key query that found rows, TestRows holds its full rows ...
     info.TEST_NAME("middle");
     info.GetTestDetail();
-    const RowCache full = info.UsedName();
+    const RowCache full = info.TestRows();
     ASSERT_EQ(full.size(), 12);
     EXPECT_EQ(full[clsTEST_INFO::colTEST_NAME], (QVector<QVariant>{"middle"}));
+    // ... and the list stays as ConnectX read it.
+    EXPECT_EQ(info.StoredTests(), names);
 }
 
-TEST_F(TestInfo, UsedNameOfAnEmptyTableIsEmptyAlsoAfterEarlierRows) {
+TEST_F(TestInfo, StoredTestsOfAnEmptyTableIsEmptyAlsoAfterEarlierRows) {
     addTest("gone", at(2020, 1, 1));
     info.ConnectX(&conn);
-    ASSERT_EQ(info.UsedName().size(), 5);
+    ASSERT_EQ(info.StoredTests().size(), 5);
     sql("DELETE FROM TEST_INFO");
     info.ConnectX(&conn);
-    EXPECT_TRUE(info.UsedName().isEmpty());
+    EXPECT_TRUE(info.StoredTests().isEmpty());
     EXPECT_EQ(info.RowCount(), 0);
     EXPECT_TRUE(info.Eof());
 }
@@ -324,7 +327,7 @@ TEST_F(TestInfo, CursorWalksTheRowsOfANameAndClampsRelativeMoves) {
     info.TEST_NAME("same");
     info.GetTestDetail();
     ASSERT_EQ(info.RowCount(), 5);
-    auto fluidAt = [&](int row) { return info.UsedName()[clsTEST_INFO::colFLUID_ID][row].toString(); };
+    auto fluidAt = [&](int row) { return info.TestRows()[clsTEST_INFO::colFLUID_ID][row].toString(); };
 
     info.MoveFirst();
     QStringList seen;
@@ -426,7 +429,7 @@ TEST_F(TestInfo, GetTestDetailByKeyReadsTheTestOfTheKeyAmongNamesakes) {
         EXPECT_EQ(info.RowCount(), 1);
         EXPECT_EQ(info.Test_Id(), key);
         EXPECT_EQ(info.TEST_NAME(), "twin");
-        EXPECT_EQ(info.UsedName()[clsTEST_INFO::colTEST_ID].value(0).toInt(), key);
+        EXPECT_EQ(info.TestRows()[clsTEST_INFO::colTEST_ID].value(0).toInt(), key);
     }
     info.Test_Id(9999);
     info.GetTestDetailByKey();
@@ -481,7 +484,7 @@ TEST_F(TestInfo, ConnectX4ReadsTheRowsOfTheKeyOnceConnectXHasPrepared) {
     info.Test_Id(lastKey());
     info.ConnectX4(&conn);
     EXPECT_EQ(info.RowCount(), 1);
-    EXPECT_EQ(info.UsedName()[clsTEST_INFO::colTEST_NAME], (QVector<QVariant>{"y"}));
+    EXPECT_EQ(info.TestRows()[clsTEST_INFO::colTEST_NAME], (QVector<QVariant>{"y"}));
     EXPECT_EQ(info.TEST_NAME(), "keep me");  // no row is loaded
     info.MoveFirst();
     EXPECT_EQ(info.TEST_NAME(), "y");

@@ -90,6 +90,28 @@ TEST_F(OverlapTest, ControlsRaiseOverSelected) {
     EXPECT_EQ(empty.txtSeqName->text(), "");  // the header is no name
 }
 
+// OK with nothing clicked or typed takes the highlighted test (the newest
+// when the list opens); with no test listed the checks ask for one.
+TEST_F(OverlapTest, OkTakesTheHighlightedTest) {
+    frmOverlapTest dlg(&conn, 1);
+    QStringList raised;
+    QObject::connect(&dlg, &frmOverlapTest::overSelected, [&] { raised << dlg.txtSeqName->text(); });
+    ASSERT_EQ(dlg.MSFlexGrid1->Row(), 1);
+    dlg.cmdOk_Click();
+    EXPECT_EQ(raised, QStringList{"Pvt 2"});
+    clsTEST_INFO info;
+    EXPECT_TRUE(overlap::AcceptChosenName(dlg, rheoNew, info));
+    EXPECT_EQ(info.TEST_NAME(), "Pvt 2");
+
+    frmOverlapTest empty(&conn, 7);  // no test of that kind
+    QObject::connect(&empty, &frmOverlapTest::overSelected, [&] {
+        clsTEST_INFO none;
+        EXPECT_FALSE(overlap::AcceptChosenName(empty, rheoNew, none));
+    });
+    empty.cmdOk_Click();
+    EXPECT_EQ(dialogs.texts(), QStringList{"Please click a test in the list first."});
+}
+
 // Enter on the highlighted test chooses it as OK does.
 TEST_F(OverlapTest, EnterChoosesTheHighlightedTest) {
     frmOverlapTest dlg(&conn, 1);
@@ -111,7 +133,8 @@ TEST_F(OverlapTest, NameChecksGiveTheirMessages) {
 
     dlg.txtSeqName->clear();
     EXPECT_FALSE(overlap::AcceptChosenName(dlg, rheoNew, info));
-    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_EQ(dialogs.texts(), QStringList{"Please click a test in the list first."});
+    dialogs.clear();
 
     dlg.txtSeqName->setText("Pvt 1");  // stored, but of another kind
     EXPECT_FALSE(overlap::AcceptChosenName(dlg, rheoNew, info));

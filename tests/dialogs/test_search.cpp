@@ -164,7 +164,7 @@ TEST_F(SearchDialog, ListsTheTestsInTheOrderOfOpenSavedTest) {
     clsTEST_INFO list;
     list.ConnectX(&conn);
     QStringList listed;
-    for (const QVariant& name : list.UsedName()[0]) listed << name.toString();
+    for (const QVariant& name : list.StoredTests()[0]) listed << name.toString();
     EXPECT_EQ(listed, expected);
 }
 

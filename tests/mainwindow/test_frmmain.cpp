@@ -597,13 +597,12 @@ TEST_F(MainWindowTest, RefusedAndKindlessOpens) {
     EXPECT_EQ(w->Opened().OpenedTestId, good);
     EXPECT_EQ(w->MSFlexGrid1->Rows(), 1);
 
-    // An empty name box: only the result grid is emptied.
+    // An empty name box: OK opens the highlighted test, the newest.
     dialogs_.clear();
     ASSERT_TRUE(open(*w, "Good"));
-    EXPECT_FALSE(open(*w, ""));
+    EXPECT_TRUE(open(*w, ""));
     EXPECT_TRUE(dialogs_.messages.empty());
-    EXPECT_EQ(w->MSFlexGrid1->Rows(), 1);
-    EXPECT_EQ(w->Opened().OpenedTestName, "Good");
+    EXPECT_EQ(w->Opened().OpenedTestName, "LowerPvt");
 
     // A test of no kind is opened, but its grid stays empty and the kind stays.
     w->TestType(1);

@@ -134,7 +134,9 @@ TEST_F(RunningUnitDoors, DeleteRefusesTheTestAUnitRecordsAndTakesAnother) {
     dialogs.clear();
     dialogs.answers = {ui::vbOK};
     deleteTest("Run A");
-    EXPECT_EQ(dialogs.texts(), QStringList{"Are you sure you want to delete this test?"});
+    ASSERT_EQ(dialogs.texts().size(), 1);
+    EXPECT_TRUE(dialogs.texts()[0].startsWith("Are you sure you want to delete this test?\r\rRun A ("))
+        << dialogs.texts()[0].toStdString();
     EXPECT_EQ(infos(done), 0);
     EXPECT_EQ(rows(done), 0);
 

@@ -265,9 +265,12 @@ TEST_F(MainWindowTest, OverlapChooserMessagesThroughTheWindow) {
         EXPECT_EQ(listed(*chooser->MSFlexGrid1), (QStringList{"Mud Two", "Mud One"}));  // rheology tests only
         d.show();
 
-        // Nothing typed: nothing happens.
+        // Nothing typed: OK takes the highlighted test, here the opened test
+        // itself, refused by name.
+        chooser->MSFlexGrid1->Row(2);
         chooser->cmdOk->click();
-        EXPECT_TRUE(dialogs_.messages.empty());
+        EXPECT_EQ(dialogs_.texts(), QStringList{"Test cannot overlap itself"});
+        EXPECT_EQ(chooser->txtSeqName->text(), "Mud One");
         EXPECT_TRUE(chooser->isVisible());
 
         struct Refusal {

@@ -189,6 +189,21 @@ protected:
                     {seqId});
     }
 
+    // Two sequences: "Alpha" with three steps and two ramp entries, "Beta"
+    // with one step and no ramp entries.
+    void storeTwo() {
+        alpha = addSequence("Alpha", 25, 61);
+        addStep(alpha, {1, 10, 200, 5, 10, 300, 1000, 50, 5, 1, 1});
+        addStep(alpha, {2, 20, 250, 5, 10, 300, 2000, 50, 5, 2, 0});
+        addStep(alpha, {3, 5, 100, 5, 10, 100, 500, 50, 10, 1, 0});
+        addRampEntry(alpha, 1, 100, 30, 10);
+        addRampEntry(alpha, 2, 600, 20, 5);
+        beta = addSequence("Beta");
+        addStep(beta, {1, 10, 150, 0, 0, 600, 0, 0, 1, 1, 0});
+    }
+    int alpha = 0;
+    int beta = 0;
+
     TempDb tmp;
     InSequenceFolder in{tmp.dir()};
     ScriptedDialogs dialogs;

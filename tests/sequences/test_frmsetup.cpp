@@ -51,18 +51,6 @@ protected:
         auto w = std::make_unique<frmSetup>(&conn, &mainWindow);
         return w;
     }
-    // Two sequences: "Alpha" with three steps and two ramp entries, "Beta"
-    // with one step and no ramp entries.
-    void storeTwo() {
-        alpha = addSequence("Alpha", 25, 61);
-        addStep(alpha, {1, 10, 200, 5, 10, 300, 1000, 50, 5, 1, 1});
-        addStep(alpha, {2, 20, 250, 5, 10, 300, 2000, 50, 5, 2, 0});
-        addStep(alpha, {3, 5, 100, 5, 10, 100, 500, 50, 10, 1, 0});
-        addRampEntry(alpha, 1, 100, 30, 10);
-        addRampEntry(alpha, 2, 600, 20, 5);
-        beta = addSequence("Beta");
-        addStep(beta, {1, 10, 150, 0, 0, 600, 0, 0, 1, 1, 0});
-    }
     static QStringList row(const FlexGridModel& g, int r) {
         QStringList out;
         for (int c = 0; c < g.Cols(); ++c) out << g.TextMatrix(r, c);
@@ -112,8 +100,6 @@ protected:
     }
 
     QWidget mainWindow;
-    int alpha = 0;
-    int beta = 0;
 };
 
 TEST_F(Setup, LoadsTheFirstSequenceBySpeedInCGS) {
@@ -243,8 +229,8 @@ TEST_F(Setup, EmptyListAndSequenceWithoutSteps) {
     w->lstSeqName->addItem("Empty");
     w->lstSeqName->setCurrentRow(0);
     EXPECT_EQ(w->StepGrid().Rows(), 1);
-    EXPECT_EQ(w->StepGrid().TextMatrix(0, colSpeed), "Shear\rRate (1/S)");
-    EXPECT_EQ(w->RampDefineGrid().TextMatrix(0, 1), "Shear Rate (1/s) ");
+    EXPECT_EQ(w->StepGrid().TextMatrix(0, colSpeed), "Speed (RPM)");  // by speed
+    EXPECT_EQ(w->RampDefineGrid().TextMatrix(0, 1), "Speed \r(RPM)");
 }
 
 TEST_F(Setup, LoadsWithoutADatabase) {
@@ -717,13 +703,21 @@ TEST_F(Setup, SaveStoresTheGridsByShearRate) {
     EXPECT_EQ(scalar("SELECT TIME_BEFORE_READ FROM SEQUENCE_INFO WHERE SEQUENCE_ID = ?", {alpha}).toDouble(), 25);
     EXPECT_EQ(scalar("SELECT SAMPLE_INTERVAL FROM SEQUENCE_INFO WHERE SEQUENCE_ID = ?", {alpha}).toInt(), 61);
 
-    // An empty first time cell stores the default entry; a single blank none.
+    // An empty first time cell, or a single blank, leaves no entry: a step
+    // flagged for a ramp is then refused and nothing is stored; without the
+    // flag no entry is stored (none nobody typed).
     ramp.TextMatrix(1, 0, "");
     w->cmdSaveChange_Click();
-    EXPECT_EQ(rampEntriesOf(alpha), (QList<QVariantList>{{1.0, 100.0, 30.0, 20.0}}));
-    ramp.TextMatrix(1, 0, " ");
-    w->cmdSaveChange_Click();
-    EXPECT_TRUE(rampEntriesOf(alpha).isEmpty());
+    EXPECT_EQ(dialogs.texts(), QStringList{"Step 1: the ramp flag is 1, but the sequence has no ramp entries."});
+    EXPECT_EQ(rampEntriesOf(alpha).size(), 3);
+    dialogs.clear();
+    steps.TextMatrix(1, seqgrid::colRunRamp, "0");
+    for (const char* ends : {"", " "}) {
+        ramp.TextMatrix(1, 0, ends);
+        w->cmdSaveChange_Click();
+        EXPECT_TRUE(dialogs.messages.empty()) << dialogs.texts().join("\n").toStdString();
+        EXPECT_TRUE(rampEntriesOf(alpha).isEmpty());
+    }
 
     // Without steps every stored step goes.
     steps.Rows(1);
@@ -743,7 +737,8 @@ TEST_F(Setup, NewSequence) {
     EXPECT_EQ(dialogs.inputRequests[0].title, "Input New Test Sequence Name");
     EXPECT_EQ(dialogs.texts(), QStringList{"Sequence name too long,name lengh can not over 40\rinput again"});
     EXPECT_EQ(names(*w), (QStringList{"Alpha", "Beta", forty}));
-    EXPECT_EQ(w->lstSeqName->currentRow(), 0);
+    EXPECT_EQ(w->lstSeqName->currentRow(), 2);  // the new sequence is shown
+    EXPECT_EQ(w->Store().mSeqId, idOf(forty));
     EXPECT_EQ(scalar("SELECT TIME_BEFORE_READ FROM SEQUENCE_INFO WHERE SEQUENCE_NAME = ?", {forty}).toDouble(), 20);
     EXPECT_EQ(scalar("SELECT SAMPLE_INTERVAL FROM SEQUENCE_INFO WHERE SEQUENCE_NAME = ?", {forty}).toInt(), 60);
 
@@ -786,10 +781,10 @@ TEST_F(Setup, DuplicateCheckAfterAFailedLookup) {
     EXPECT_EQ(count("SELECT COUNT(*) FROM SEQUENCE_INFO WHERE SEQUENCE_NAME = 'Beta'"), 1);
 }
 
-TEST_F(Setup, CopyAsStoresTheStoredSource) {
+TEST_F(Setup, CopyAsStoresTheShownSequence) {
     storeTwo();
     auto w = open();
-    w->StepGrid().TextMatrix(1, colTemp, "555");  // unstored: not part of the copy
+    w->StepGrid().TextMatrix(1, colTemp, "555");  // unstored: part of the copy
     dialogs.inputs = {QString("Alpha"), QString("Copy")};
     dialogs.answers = {ui::vbOK};
     w->cmdSaveas_Click();
@@ -797,7 +792,11 @@ TEST_F(Setup, CopyAsStoresTheStoredSource) {
     const int copy = idOf("Copy");
     ASSERT_NE(copy, 0);
     EXPECT_NE(copy, alpha);
-    EXPECT_EQ(stepsOf(copy), stepsOf(alpha));
+    QList<QVariantList> shown = stepsOf(alpha);
+    shown[0][1] = 555.0;
+    EXPECT_EQ(stepsOf(copy).size(), 3);
+    for (int k = 0; k < 3; ++k) EXPECT_EQ(stepsOf(copy)[k].value(1).toDouble(), shown[k].value(1).toDouble()) << k;
+    EXPECT_EQ(stepsOf(alpha)[0][1].toDouble(), 200);
     EXPECT_EQ(rampEntriesOf(copy), rampEntriesOf(alpha));
     EXPECT_EQ(scalar("SELECT TIME_BEFORE_READ FROM SEQUENCE_INFO WHERE SEQUENCE_ID = ?", {copy}).toDouble(), 25);
     EXPECT_EQ(scalar("SELECT SAMPLE_INTERVAL FROM SEQUENCE_INFO WHERE SEQUENCE_ID = ?", {copy}).toInt(), 61);
@@ -891,8 +890,8 @@ TEST_F(Setup, ImportAndExportLeaveSaveOnTheShownSequence) {
     EXPECT_EQ(count("SELECT COUNT(*) FROM SEQUENCE_INFO WHERE SEQUENCE_NAME = 'Alpha'"), 1);
 }
 
-// Copy As and Delete act on the entry the list shows selected: with none
-// selected, Delete deletes nothing and Copy As has no source.
+// Delete acts on the entry the list shows selected: with none selected, it
+// deletes nothing. Copy As copies the sequence shown, selected or not.
 TEST_F(Setup, CopyAsAndDeleteTakeTheSelectedEntryOnly) {
     storeTwo();
     auto w = open();
@@ -907,8 +906,8 @@ TEST_F(Setup, CopyAsAndDeleteTakeTheSelectedEntryOnly) {
     dialogs.clear();
     dialogs.inputs = {QString("Copy")};
     w->cmdSaveas_Click();
-    // No source row: the copy has the defaults of a new sequence.
-    EXPECT_EQ(scalar("SELECT TIME_BEFORE_READ FROM SEQUENCE_INFO WHERE SEQUENCE_NAME = 'Copy'").toDouble(), 20);
+    // The copy has the run settings of the sequence shown (Alpha's).
+    EXPECT_EQ(scalar("SELECT TIME_BEFORE_READ FROM SEQUENCE_INFO WHERE SEQUENCE_NAME = 'Copy'").toDouble(), 25);
 }
 
 // A mouse click on the entry already selected picks it again (the answer to
@@ -973,12 +972,12 @@ TEST_F(Setup, SettingsTabSavesTheSettingsFile) {
     auto w = open();
     w->MarkSequenceChanged();
     w->cmbUnit[3]->setCurrentIndex(5);
-    w->txtSF->setText("0");
+    w->txtSF->setText("");  // an empty box is the size 1
     w->cmdSave_Click();
     EXPECT_TRUE(dialogs.messages.empty()) << dialogs.texts().join("\n").toStdString();
     EXPECT_EQ(settingsLines(), (QStringList{" 1 ", " 2 ", " 5 ", " 0 ", " 0 ", " 0 ", " 0 ", " 0 ", "CGS", "Kunit ,1",
                                             "SF ,1", "BY the Speed"}));
-    EXPECT_FALSE(w->SequenceChanged());
+    EXPECT_TRUE(w->SequenceChanged());  // the settings store no step
 
     // Two units on one port are refused; two at "None" are not.
     w->cmbUnit[4]->setCurrentIndex(2);
