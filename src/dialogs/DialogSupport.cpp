@@ -45,7 +45,13 @@ void CentreOnScreen(QWidget* window) {
     const QRect area = AvailableArea(window);
     if (!area.isValid()) return;
     // The frame (title bar and borders) counts once the window has one.
-    const QRect frame = window->frameGeometry();
+    QRect frame = window->frameGeometry();
+    const QSize fitted = frame.size().boundedTo(area.size());
+    if (fitted != frame.size()) {
+        const QSize decoration = frame.size() - window->size();
+        window->resize((fitted - decoration).expandedTo(QSize(1, 1)));
+        frame = window->frameGeometry();
+    }
     window->move(CentreIn(frame.size(), area).topLeft());
 }
 
