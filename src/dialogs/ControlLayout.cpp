@@ -93,21 +93,29 @@ void ControlLayout::Save_Control_Layout() {
         qWarning("ControlLayout: client area of %s is empty; layout not recorded", qPrintable(client_->objectName()));
         return;
     }
-    // A factor no layout can use (set by hand, or by an older program) lays
-    // the window out unscaled rather than at negative or endless sizes.
-    const double factor = scaled_ ? UsableScaleFactor(gSF) : 1.0;
     for (std::size_t i = 0; i < controls_.size(); ++i) {
         QWidget* w = controls_[i];
         if (IsSkipped(w)) continue;
         const QRect g = w->geometry();
         ControlLayoutEntry& e = entries_[i];
-        e.Width = float(g.width() / double(client_->width()) * factor);
-        e.Height = float(g.height() / double(client_->height()) * factor);
-        e.Left = float(g.x() / double(client_->width()) * factor);
-        e.Top = float(g.y() / double(client_->height()) * factor);
+        e.Width = float(g.width() / double(client_->width()));
+        e.Height = float(g.height() / double(client_->height()));
+        e.Left = float(g.x() / double(client_->width()));
+        e.Top = float(g.y() / double(client_->height()));
     }
     designed_ = client_->size();
     recorded_ = true;
+    // A scaled window grows or shrinks with its controls, so that none of
+    // them lies outside it; it never shrinks below the size at which their
+    // texts fit. A factor no layout can use (set by hand, or by an older
+    // program) leaves the window unscaled rather than at negative or endless
+    // sizes.
+    const double factor = scaled_ ? UsableScaleFactor(gSF) : 1.0;
+    if (factor != 1.0) {
+        const QSize scaled(qRound(designed_.width() * factor), qRound(designed_.height() * factor));
+        designed_ = scaled.expandedTo(ReadableSize());
+        client_->resize(designed_);
+    }
 }
 
 void ControlLayout::HoldsValue(QWidget* control) { control->setProperty(kHoldsValueProperty, true); }

@@ -45,7 +45,7 @@ struct ControlLayoutEntry {
 
 class ControlLayout {
 public:
-    static constexpr bool Scaled = true;     // fractions multiplied by gSF when recorded
+    static constexpr bool Scaled = true;     // the window's size multiplied by gSF when recorded
     static constexpr bool Unscaled = false;
 
     // `client` is the widget whose size is the window's client area and
@@ -54,7 +54,10 @@ public:
 
     // Records the fractions of every control from its current geometry and
     // the client area's current size. A client area without width or height
-    // records nothing, and Form_Resize then moves nothing.
+    // records nothing, and Form_Resize then moves nothing. A scaled layout
+    // then resizes the client area to its size times the screen scale factor
+    // (gSF), not below ReadableSize: every control keeps its fractions, so
+    // the window and its controls grow or shrink together.
     void Save_Control_Layout();
 
     // Puts every recorded control at its fractions of the current client
@@ -62,8 +65,8 @@ public:
     // wide, or while the window is minimised.
     void Form_Resize();
 
-    // The client size the layout was recorded at (its designed size); empty
-    // before a recording.
+    // The client size the layout was recorded at (its designed size), times
+    // the scale factor in a scaled layout; empty before a recording.
     QSize DesignedSize() const { return designed_; }
 
     // The smallest client size at which every recorded control still shows

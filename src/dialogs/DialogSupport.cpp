@@ -14,6 +14,11 @@
 
 namespace dialogsupport {
 
+namespace {
+// The room a window's title bar and borders are given before it has them.
+const QSize kFrameRoom(8, 36);
+}  // namespace
+
 QRect PlaceInside(const QRect& window, const QRect& area) {
     if (!area.isValid()) return window;
     // One axis: the start that brings [start, start + length) inside
@@ -45,7 +50,16 @@ void CentreOnScreen(QWidget* window) {
     const QRect area = AvailableArea(window);
     if (!area.isValid()) return;
     // The frame (title bar and borders) counts once the window has one.
-    const QRect frame = window->frameGeometry();
+    QRect frame = window->frameGeometry();
+    // A window larger than the area is made as large as the area first. One
+    // not shown yet has no frame: room is left for a title bar and borders.
+    QSize decoration = frame.size() - window->size();
+    if (decoration.isNull()) decoration = kFrameRoom;
+    const QSize room = (area.size() - decoration).expandedTo(QSize(1, 1));
+    if (window->width() > room.width() || window->height() > room.height()) {
+        window->resize(window->size().boundedTo(room));
+        frame = window->frameGeometry();
+    }
     window->move(CentreIn(frame.size(), area).topLeft());
 }
 

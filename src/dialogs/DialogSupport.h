@@ -38,7 +38,9 @@ QRect CentreIn(const QSize& size, const QRect& area);
 // none yet); empty when there is no screen.
 QRect AvailableArea(const QWidget* window);
 
-// Centres the window in the available area of its screen, inside it.
+// Centres the window in the available area of its screen, inside it; a
+// window larger than the area is first made as large as the area (its
+// controls follow its size), so that no control lies outside the screen.
 void CentreOnScreen(QWidget* window);
 // Moves the window, as little as needed, inside the available area of its
 // screen (nothing when it lies inside already).

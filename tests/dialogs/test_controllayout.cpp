@@ -2,6 +2,7 @@
 
 #include "data/Globals.h"
 #include "platform/FlexGrid.h"
+#include "support/ControlsInside.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -144,14 +145,39 @@ TEST(ControlLayout, ScaledWindowsEnlargeByTheScaleFactor) {
     b.Save_Control_Layout();
     gSF = 1.0;  // a later change does not touch a loaded window
 
-    // Shown at its designed size: 20 % further from the corner and 20 % larger.
+    // The window grows with its controls: 20 % further from the corner and
+    // 20 % larger, inside a window 20 % larger.
     a.Form_Resize();
     b.Form_Resize();
+    EXPECT_EQ(scaled.window.size(), QSize(480, 360));
+    EXPECT_EQ(a.DesignedSize(), QSize(480, 360));
+    EXPECT_EQ(unscaled.window.size(), QSize(400, 300));
     EXPECT_EQ(scaled.cmdOk->geometry(), QRect(48, 36, 96, 24));
     EXPECT_EQ(scaled.Frame1->geometry(), QRect(12, 180, 240, 120));
     EXPECT_EQ(scaled.txtInner->geometry(), QRect(12, 24, 120, 24));
     EXPECT_EQ(scaled.cmbChartType->geometry(), QRect(240, 120, 120, 24));
     EXPECT_EQ(unscaled.cmdOk->geometry(), QRect(40, 30, 80, 20));
+}
+
+TEST(ControlLayout, AtEveryScaleEachControlLiesInsideItsWindowAndItsTextFits) {
+    struct Restore {
+        double sf = gSF;
+        ~Restore() { gSF = sf; }
+    } restore;
+    for (const double sf : {0.3, 0.6, 1.0, 1.5}) {
+        SCOPED_TRACE(sf);
+        gSF = sf;
+        Form f;
+        f.cmdOk->setText("Cancel");  // fits its designed button, not one at 0.3 of it
+        ControlLayout layout(&f.window, ControlLayout::Scaled);
+        layout.Save_Control_Layout();
+        layout.Form_Resize();
+        // As large as the factor makes it, never smaller than its texts need.
+        const QSize scaled(qRound(400 * sf), qRound(300 * sf));
+        EXPECT_EQ(f.window.size(), scaled.expandedTo(layout.ReadableSize()));
+        EXPECT_GE(f.cmdOk->width(), ControlLayout::TextRoom(f.cmdOk).width());
+        EXPECT_EQ(testing_support::ControlsOutside(f.window), "");
+    }
 }
 
 TEST(ControlLayout, AFactorNoLayoutCanUseLaysTheWindowOutUnscaled) {

@@ -3,6 +3,7 @@
 // the arrangements of the children, and closing.
 
 #include "ContainerChecks.h"
+#include "support/ControlsInside.h"
 #include "support/ManualClock.h"
 #include "support/UnitWindowFixture.h"
 
@@ -381,6 +382,48 @@ TEST_F(MultiUnitWindow, RestoreAndCascadeGiveEachWindowItsDesignedSize) {
     m->MenuWindowCascade->trigger();
     QApplication::processEvents();
     ExpectUnitWindowsReadable(*m);
+}
+
+// The unit windows at the screen scales an operator sets, in a container on
+// a 1280 x 800 screen: a window opened at 1.5 (or 0.6) grows (or shrinks)
+// with its controls, and, maximised, restored or cascaded, shows every
+// control inside itself with its texts whole (at 1.5 the controls used to
+// run past the window's right edge: Max Pressure, Zero, Retrieve, Exit).
+TEST_F(MultiUnitWindow, AtEveryScreenScaleEachWindowShowsAllItsControlsWhole) {
+    for (const double sf : {0.6, 1.0, 1.5}) {
+        SCOPED_TRACE(sf);
+        gSF = sf;
+        noDevice(9);
+        writePorts({9, 9, 9, 9});
+        auto m = openContainer();
+        m->resize(1280, 740);
+        QApplication::processEvents();
+        for (int i = 0; i < 4; ++i) m->Entry(kDesigned[i].kind, i + 1)->trigger();
+        dialogs.clear();
+        const auto subs = m->mdiArea->subWindowList();
+        ASSERT_EQ(subs.size(), 4);
+        for (int i = 0; i < 4; ++i) {
+            const UnitWindow* w = frmMDIRealTime::UnitOf(subs[i]);
+            const QSize scaled(qRound(kDesigned[i].designed.width() * sf), qRound(kDesigned[i].designed.height() * sf));
+            EXPECT_EQ(w->sizeHint(), scaled.expandedTo(w->minimumSizeHint()));
+        }
+        auto expectWhole = [&](const char* when) {
+            SCOPED_TRACE(when);
+            QApplication::processEvents();
+            ExpectUnitWindowsReadable(*m);
+            for (QMdiSubWindow* sub : subs) {
+                UnitWindow* w = frmMDIRealTime::UnitOf(sub);
+                if (sub->isVisible() && !sub->isMinimized())
+                    EXPECT_EQ(testing_support::ControlsOutside(*w), "") << w->windowTitle().toStdString();
+            }
+        };
+        expectWhole("maximised");
+        subs.back()->showNormal();
+        expectWhole("restored");
+        m->MenuWindowCascade->trigger();
+        expectWhole("cascaded");
+        m->close();
+    }
 }
 
 // Three units tiled either way on a 1280 x 800 screen: below the size at
