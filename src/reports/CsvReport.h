@@ -1,8 +1,8 @@
 #pragma once
 // The CSV report of the opened stored test ("Save Report", File > Report):
-// its TEST_INFO header, its additives, its result grid as the main window
-// shows it and a "Detail" table of its stored rows, in one layout per test
-// kind (rheology, PVT, swell).
+// its header (reports/ReportHeader.h), its additives, its result grid as the
+// main window shows it and a "Detail" table of its stored rows, in one layout
+// per test kind (rheology, PVT, swell).
 //
 // The file is single-byte text (Latin-1; a character without a byte of its
 // own is written as "?"), one record per line, lines ended by CR LF, fields

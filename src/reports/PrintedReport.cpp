@@ -4,13 +4,12 @@
 #include "data/DataFiles.h"
 #include "data/Globals.h"
 #include "data/Numbers.h"
-#include "data/TestKindColumns.h"
-#include "data/clsTEST_INFO.h"
 #include "platform/Dialogs.h"
 #include "platform/FlexGrid.h"
 #include "platform/TextPrinter.h"
 #include "platform/TrapErrors.h"
 #include "reports/CsvReport.h"
+#include "reports/ReportHeader.h"
 #include "reports/ReportText.h"
 
 #include <QRegularExpression>
@@ -26,6 +25,22 @@ QString blanks(int n) { return QString(n, QLatin1Char(' ')); }
 // multiple of 40 (grid rows 39, 79, 119 ...).
 void breakAfterRow(TextPrinter& printer, int gridRow) {
     if ((gridRow + 1) % 40 == 0) printer.NewPage();
+}
+
+// The header lines the printed report holds: `indent` blanks, the label
+// padded to `width`, the value; a value too long for the line goes on under
+// the values.
+void headerLines(TextPrinter& printer, const QList<reportheader::Field>& fields, int indent, int width) {
+    for (const reportheader::Field& field : fields)
+        if (!field.printed.isEmpty())
+            printer.PrintFolded(blanks(indent) + field.printed.leftJustified(width) + infoValue(field.value),
+                                indent + width);
+}
+
+// The description's label, then the description broken into lines.
+void descriptionLines(TextPrinter& printer, const reportheader::Field& description) {
+    printer.Print(description.printed);
+    printer.PrintFolded(infoValue(description.value));
 }
 
 // An additive line: name, a blank run, the concentration through "00.00", a
@@ -108,7 +123,7 @@ QImage PrintedReport::logo() { return TextPrinter::LoadPicture(FindDataFile(kRep
 
 void PrintedReport::ComposeRheology(TextPrinter& printer, int copies) const {
     setUp(printer);
-    const RowArray& info = s_.opened->OpenedTestInfo;
+    const reportheader::Header header = reportheader::Rheology(s_.opened->OpenedTestInfo);
     const FlexGridModel& grid = *s_.resultGrid;
     struct Column {
         const char* mask;
@@ -125,21 +140,9 @@ void PrintedReport::ComposeRheology(TextPrinter& printer, int copies) const {
         printer.Print();
         printer.Print();
         printer.Print(QStringLiteral("Experiment "));
-        const QString indent = blanks(14);
-        auto header = [&](const char* label, int column) {
-            printer.PrintFolded(indent + QString::fromLatin1(label).leftJustified(36) + infoValue(info, column), 50);
-        };
-        header("Test Name:", clsTEST_INFO::colTEST_NAME);
-        header("Fluid ID:", clsTEST_INFO::colFLUID_ID);
-        header("Test Time:", clsTEST_INFO::colTEST_TIME);
-        header("Researcher Name:", clsTEST_INFO::colRESEARCHER_NAME);
-        header("Rotor Number:", clsTEST_INFO::colROTOR_NO);
-        header("Bob Number:", clsTEST_INFO::colBOB_NO);
-        header("Bob Radius (cm):", clsTEST_INFO::colBOB_RADIUS);
-        header("Bob Effective Length :", clsTEST_INFO::colBOB_EFF_LENGTH);
+        headerLines(printer, header.fields, 14, 36);
         printer.Print();
-        printer.Print(QStringLiteral("Description:"));
-        printer.PrintFolded(infoValue(info, clsTEST_INFO::colSAFETY));
+        descriptionLines(printer, header.description);
         printer.Print();
         printer.Print(QStringLiteral("Additives   Concentration  Units  Lot Number"));
         additiveLines(printer, *s_.additiveGrid, 8, 8, 5);
@@ -173,27 +176,16 @@ void PrintedReport::ComposeRheology(TextPrinter& printer, int copies) const {
 
 void PrintedReport::ComposePvt(TextPrinter& printer, int copies) const {
     setUp(printer);
-    const RowArray& info = s_.opened->OpenedTestInfo;
+    const reportheader::Header header = reportheader::Pvt(s_.opened->OpenedTestInfo);
     printer.Print();
     printer.Print();
     for (int copy = 1; copy <= copies; ++copy) {
         printer.PrintAt(25, QStringLiteral("PVT Test Report for Z3080 Rheometer."));
         for (int i = 0; i < 4; ++i) printer.Print();
         printer.Print(QStringLiteral("Experiment "));
-        auto header = [&](const char* label, int column) {
-            printer.PrintFolded(QString::fromLatin1(label).leftJustified(34) + infoValue(info, column), 34);
-        };
-        header("Test Name:", clsTEST_INFO::colTEST_NAME);
-        header("Fluid ID:", clsTEST_INFO::colFLUID_ID);
-        header("Test Time:", clsTEST_INFO::colTEST_TIME);
-        header("Researcher Name:", clsTEST_INFO::colRESEARCHER_NAME);
-        header("Test Type:", clsTEST_INFO::colBOB_NO);
-        // The initial volume is stored in cm3.
-        header("Initial Volume(cm3)   :", pvt::info::InitialVolume);
-        header("Initial Density(g/cm3):", pvt::info::InitialDensity);
+        headerLines(printer, header.fields, 0, 34);
         printer.Print();
-        printer.Print(QStringLiteral("Description:"));
-        printer.PrintFolded(infoValue(info, clsTEST_INFO::colSAFETY));
+        descriptionLines(printer, header.description);
         printer.Print();
         printer.Print(QStringLiteral("Additives     Concentration   Units   Lot Number"));
         additiveLines(printer, *s_.additiveGrid, 9, 9, 8);
@@ -210,7 +202,7 @@ void PrintedReport::ComposePvt(TextPrinter& printer, int copies) const {
 
 void PrintedReport::ComposeLsm(TextPrinter& printer, int copies) const {
     setUp(printer);
-    const RowArray& info = s_.opened->OpenedTestInfo;
+    const reportheader::Header header = reportheader::Swell(s_.opened->OpenedTestInfo);
     printer.Print();
     printer.Print();
     printer.Print();
@@ -218,21 +210,9 @@ void PrintedReport::ComposeLsm(TextPrinter& printer, int copies) const {
         printer.PrintAt(25, QStringLiteral("LSM Test Report for Z3080 Rheometer."));
         for (int i = 0; i < 4; ++i) printer.Print();
         printer.Print(QStringLiteral("Experiment                             "));
-        auto header = [&](const char* label, int column) {
-            printer.PrintFolded(QString::fromLatin1(label).leftJustified(26) + infoValue(info, column), 26);
-        };
-        header("  Test Name:", clsTEST_INFO::colTEST_NAME);
-        header("  Fluid ID:", clsTEST_INFO::colFLUID_ID);
-        header("  Test Time:", clsTEST_INFO::colTEST_TIME);
-        header("  Researcher Name:", clsTEST_INFO::colRESEARCHER_NAME);
-        header("  Test Type:", clsTEST_INFO::colBOB_NO);
-        header("  Sample Weight:", swell::info::SampleWeight);
-        // The sample length is stored in inches and printed in the display length unit.
-        printer.Print((QStringLiteral("  Sample Length ") + gLengthLabel + QLatin1Char(':')).leftJustified(26) +
-                      infoValue({reporttext::sampleLengthShown(info.value(swell::info::SampleLength))}, 0));
+        headerLines(printer, header.fields, 0, 26);
         printer.Print();
-        printer.Print(QStringLiteral("  Description:"));
-        printer.PrintFolded(infoValue(info, clsTEST_INFO::colSAFETY));
+        descriptionLines(printer, header.description);
         printer.Print();
         printer.Print(QStringLiteral("Additives    Concentration   Units   Lot Number"));
         additiveLines(printer, *s_.additiveGrid, 7, 6, 6);
