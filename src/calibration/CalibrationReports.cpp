@@ -1,5 +1,7 @@
 #include "calibration/CalibrationReports.h"
 
+#include "data/CsvField.h"
+
 #include <QLocale>
 #include <QSaveFile>
 
@@ -24,7 +26,9 @@ QStringList SwellReport(const SwellReportInput& in) {
     QStringList l;
     const QString comma = QStringLiteral(",");
     l << QStringLiteral("Calibration Report of Z3080_LSM test. ") << QString();
-    l << QStringLiteral("Calibration Time:  ") + comma + LongTimeText(in.now) + comma + LongDateText(in.now);
+    // The time and the date one field each: a long date may hold a comma.
+    l << QStringLiteral("Calibration Time:  ") + comma + CsvField(LongTimeText(in.now)) + comma +
+             CsvField(LongDateText(in.now));
     l << QString();
     l << QStringLiteral("Unit No.: ") + comma + in.unitDigit;
     l << QString();

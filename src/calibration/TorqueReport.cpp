@@ -2,6 +2,7 @@
 
 #include "calibration/CalibrationMath.h"
 #include "calibration/CalibrationReports.h"
+#include "data/CsvField.h"
 #include "data/Numbers.h"
 
 namespace calibration {
@@ -60,7 +61,9 @@ ReportLines TorqueReport(const TorqueReportInput& in, double& fluidTemp) {
     QStringList& l = out.lines;
     const QString comma = QStringLiteral(",");
     l << QStringLiteral("Torque Calibration Report for Z3080 Rheometer.") << QString();
-    l << QStringLiteral("Calibration Time: ") + comma + LongTimeText(in.now) + comma + LongDateText(in.now);
+    // The time and the date one field each: a long date may hold a comma.
+    l << QStringLiteral("Calibration Time: ") + comma + CsvField(LongTimeText(in.now)) + comma +
+             CsvField(LongDateText(in.now));
     l << QStringLiteral("Instrument Unit:") + comma + in.unitText << QString();
     l << QStringLiteral("Calibration") + comma + QStringLiteral(" Fluid Visc ") + in.viscLabel;
     for (int i = 0; i < 21; ++i)

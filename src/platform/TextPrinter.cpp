@@ -58,6 +58,15 @@ void TextPrinter::PrintAt(int column, const QString& text) {
     Print(QString(qMax(0, column - 1), QLatin1Char(' ')) + text);
 }
 
+void TextPrinter::PrintHeading(const QStringList& lines) {
+    Item item;
+    item.kind = Item::Heading;
+    item.heading = lines;
+    items_.append(std::move(item));
+}
+
+void TextPrinter::EndHeading() { PrintHeading({}); }
+
 void TextPrinter::NewPage() { items_.append(Item{Item::NewPage, {}, {}, {}, false, 0}); }
 
 void TextPrinter::EndDoc() { items_.append(Item{Item::EndDoc, {}, {}, {}, false, 0}); }
@@ -69,6 +78,7 @@ QVector<QStringList> TextPrinter::Documents() const {
             case Item::Line: docs.last() << item.text; break;
             case Item::NewPage: docs.last() << QStringLiteral("\f"); break;
             case Item::EndDoc: docs.append(QStringList()); break;
+            case Item::Heading: docs.last() << item.heading; break;
             case Item::Picture: break;
         }
     }
@@ -99,9 +109,12 @@ QRectF printableArea(const QPagedPaintDevice& device) {
 
 double TextPrinter::lineWidth(const QFontMetricsF& metrics, const QPagedPaintDevice& device) const {
     double widest = 0;
-    for (const Item& item : items_)
+    for (const Item& item : items_) {
         if (item.kind == Item::Line && !item.folded && !item.text.isEmpty())
             widest = std::max(widest, metrics.horizontalAdvance(item.text));
+        if (item.kind == Item::Heading)
+            for (const QString& line : item.heading) widest = std::max(widest, metrics.horizontalAdvance(line));
+    }
     return std::max(widest, printableArea(device).width());
 }
 
@@ -168,8 +181,103 @@ QStringList TextPrinter::PrintedLines(const QPagedPaintDevice& device) const {
     QStringList lines;
     for (const Item& item : items_) {
         if (item.kind == Item::Line) lines << fold(item, metrics, width);
+        else if (item.kind == Item::Heading) lines << item.heading;
         else if (item.kind == Item::NewPage || item.kind == Item::EndDoc) lines << QStringLiteral("\f");
     }
+    return lines;
+}
+
+struct TextPrinter::Geometry {
+    QFont font;
+    QFontMetricsF metrics;
+    double width;       // the width the lines take (as FitScale gives it)
+    double scale;       // the scale that fits it to the page
+    double lineHeight;  // before the scale, as the page height
+    double pageHeight;
+};
+
+TextPrinter::Geometry TextPrinter::geometry(const QPagedPaintDevice& device) const {
+    const QFont font = PrintFont(device);
+    const QFontMetricsF metrics(font, &device);
+    const double width = lineWidth(metrics, device);
+    const double scale = printableArea(device).width() / width;
+    return {font, metrics, width, scale, metrics.lineSpacing(), printableArea(device).height() / scale};
+}
+
+void TextPrinter::layOut(const Geometry& g, const PageSink& sink) const {
+    double y = 0;
+    bool pageUsed = false;
+    bool breakAsked = false;
+    // The heading every new page of the table begins with.
+    QStringList heading;
+    auto put = [&](const QString& line) {
+        sink.line(y, line);
+        y += g.lineHeight;
+        pageUsed = true;
+    };
+    auto startPage = [&]() {
+        sink.newPage();
+        y = 0;
+        pageUsed = false;
+        breakAsked = false;
+        for (const QString& line : heading) put(line);
+    };
+    auto beginPageIfAsked = [&]() {
+        if (breakAsked && pageUsed) startPage();
+        breakAsked = false;
+    };
+    // Begins a new page unless `lines` more fit on this one.
+    auto keepRoomFor = [&](qsizetype lines) {
+        if (y > 0 && y + double(lines) * g.lineHeight > g.pageHeight) startPage();
+    };
+    for (const Item& item : items_) {
+        switch (item.kind) {
+            case Item::Line:
+                for (const QString& line : fold(item, g.metrics, g.width)) {
+                    beginPageIfAsked();
+                    keepRoomFor(1);
+                    put(line);
+                }
+                break;
+            case Item::Heading:
+                heading.clear();
+                beginPageIfAsked();
+                if (!item.heading.isEmpty()) keepRoomFor(item.heading.size() + 1);
+                for (const QString& line : item.heading) {
+                    keepRoomFor(1);
+                    put(line);
+                }
+                heading = item.heading;
+                break;
+            case Item::Picture:
+                beginPageIfAsked();
+                sink.picture(item);
+                pageUsed = true;
+                break;
+            case Item::EndDoc:
+                heading.clear();
+                breakAsked = true;
+                break;
+            case Item::NewPage:
+                breakAsked = true;
+                break;
+        }
+    }
+}
+
+QVector<QStringList> TextPrinter::Pages(const QPagedPaintDevice& device) const {
+    QVector<QStringList> pages(1);
+    layOut(geometry(device), {[&] { pages.append(QStringList()); },
+                              [&](double, const QString& line) { pages.last() << line; },
+                              [](const Item&) {}});
+    return pages;
+}
+
+int TextPrinter::LinesPerPage(const QPagedPaintDevice& device) const {
+    const Geometry g = geometry(device);
+    // As layOut fills a page: the first line always, then each that fits.
+    int lines = 1;
+    for (double y = g.lineHeight; y + g.lineHeight <= g.pageHeight; y += g.lineHeight) ++lines;
     return lines;
 }
 
@@ -178,60 +286,22 @@ void TextPrinter::Render(QPagedPaintDevice& device, const std::function<void()>&
     QPainter painter;
     if (!painter.begin(&device)) throw printerError();
     try {
-        const QFont font = PrintFont(device);
-        const QFontMetricsF metrics(font, &device);
-        // The width the lines take, and the scale that fits it to the page
-        // (as FitScale gives it).
-        const double width = lineWidth(metrics, device);
-        const double scale = printableArea(device).width() / width;
-        const double lineHeight = metrics.lineSpacing();
-        const double pageHeight = printableArea(device).height() / scale;
+        const Geometry g = geometry(device);
         const double twips = device.logicalDpiX() / kTwipsPerInch;
-        painter.scale(scale, scale);
-        painter.setFont(font);
+        painter.scale(g.scale, g.scale);
+        painter.setFont(g.font);
         painter.setPen(Qt::black);
-
-        double y = 0;
-        bool pageUsed = false;
-        bool breakAsked = false;
-        auto beginPageIfAsked = [&]() {
-            if (!breakAsked || !pageUsed) {
-                breakAsked = false;
-                return;
-            }
-            if (!device.newPage()) throw printerError();
-            y = 0;
-            pageUsed = false;
-            breakAsked = false;
-        };
-        for (const Item& item : items_) {
-            switch (item.kind) {
-                case Item::Line:
-                    for (const QString& line : fold(item, metrics, width)) {
-                        beginPageIfAsked();
-                        if (y > 0 && y + lineHeight > pageHeight) {
-                            breakAsked = true;
-                            beginPageIfAsked();
-                        }
-                        if (!line.isEmpty()) painter.drawText(QPointF(0, y + metrics.ascent()), line);
-                        y += lineHeight;
-                        pageUsed = true;
-                    }
-                    break;
-                case Item::Picture: {
-                    beginPageIfAsked();
-                    const QRectF& r = item.placeTwips;
-                    painter.drawImage(QRectF(r.x() * twips, r.y() * twips, r.width() * twips, r.height() * twips),
-                                      item.picture);
-                    pageUsed = true;
-                    break;
-                }
-                case Item::NewPage:
-                case Item::EndDoc:
-                    breakAsked = true;
-                    break;
-            }
-        }
+        layOut(g, {[&] {
+                       if (!device.newPage()) throw printerError();
+                   },
+                   [&](double y, const QString& line) {
+                       if (!line.isEmpty()) painter.drawText(QPointF(0, y + g.metrics.ascent()), line);
+                   },
+                   [&](const Item& item) {
+                       const QRectF& r = item.placeTwips;
+                       painter.drawImage(QRectF(r.x() * twips, r.y() * twips, r.width() * twips, r.height() * twips),
+                                         item.picture);
+                   }});
         if (!painter.end()) throw printerError();
     } catch (...) {
         // The job begun is given up before the failure goes on.

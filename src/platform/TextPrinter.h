@@ -13,7 +13,8 @@
 // that one is wider, it is broken at blanks into lines that fit. A line that
 // does not fit below the last one goes to a new page by itself; a new page or
 // an end of document asked for takes effect when something follows, so no
-// blank page ends a print.
+// blank page ends a print. The heading of a table (PrintHeading) is printed
+// again at the top of every page the table goes on to.
 //
 // PrintText runs a whole print: the choice of printer or PDF file, the
 // composing and the rendering; a print that fails midway leaves no job and
@@ -41,13 +42,14 @@ public:
 
     // One thing printed, in order.
     struct Item {
-        enum Kind { Line, Picture, NewPage, EndDoc };
+        enum Kind { Line, Picture, NewPage, EndDoc, Heading };
         Kind kind = Line;
         QString text;      // Line
         QImage picture;    // Picture
         QRectF placeTwips; // Picture: x, y, width, height in twips from the page's printable corner
         bool folded = false;  // Line: broken to the width of the page (PrintFolded)
         int indent = 0;       // Line, folded: the blanks that begin each line after the first
+        QStringList heading;  // Heading: its lines; none ends the heading before
     };
 
     void FontSize(double points) { fontSize_ = points; }
@@ -73,6 +75,12 @@ public:
     // first begins with `indent` blanks (none when they leave no room). Line
     // breaks in the text are kept, as Print keeps them.
     void PrintFolded(const QString& text, int indent = 0);
+    // Prints the heading lines of a table, which every page the table goes on
+    // to (by itself or by NewPage) then begins with, until EndHeading or the
+    // end of the document. A heading that would stand at the foot of a page
+    // without a line under it begins a new page instead.
+    void PrintHeading(const QStringList& lines);
+    void EndHeading();
     void NewPage();
     void EndDoc();
 
@@ -91,6 +99,11 @@ public:
     // The lines as Render puts them on `device`, folded lines broken, "\f"
     // standing for every new page or end of document asked for.
     QStringList PrintedLines(const QPagedPaintDevice& device) const;
+    // The pages as Render puts them on `device`: the lines of each page, in
+    // order, blank ones included (folded lines broken, headings repeated).
+    QVector<QStringList> Pages(const QPagedPaintDevice& device) const;
+    // The lines a page holds on `device` at the scale of this print.
+    int LinesPerPage(const QPagedPaintDevice& device) const;
 
     // Puts every document on the device, each starting on a new page. Throws
     // PrintError 482 "Printer error" when the device cannot be painted on or
@@ -100,6 +113,17 @@ public:
     void Render(QPagedPaintDevice& device, const std::function<void()>& abortJob = {}) const;
 
 private:
+    // The font and measures of this print on a device.
+    struct Geometry;
+    Geometry geometry(const QPagedPaintDevice& device) const;
+    // What the pages are made of, in the order they are printed.
+    struct PageSink {
+        std::function<void()> newPage;
+        std::function<void(double y, const QString& line)> line;  // blank lines too
+        std::function<void(const Item& picture)> picture;
+    };
+    // Lays the items out on pages of `geometry`, page after page, into `sink`.
+    void layOut(const Geometry& geometry, const PageSink& sink) const;
     void addLines(const QString& text, bool folded, int indent);
     // The width lines may take at the font size: the page's, or the widest
     // line that cannot be broken when that one is wider.

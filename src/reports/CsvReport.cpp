@@ -13,6 +13,7 @@
 #include "platform/Dialogs.h"
 #include "platform/FlexGrid.h"
 #include "platform/TrapErrors.h"
+#include "reports/ReportHeader.h"
 #include "reports/ReportText.h"
 
 #include <QSaveFile>
@@ -20,9 +21,7 @@
 #include <cmath>
 
 using namespace resultcol;
-using reporttext::infoValue;
 using reporttext::maskOrEmpty;
-using reporttext::sampleLengthShown;
 
 QString TestNoLongerStoredText(const QString& testName) {
     return QStringLiteral("The test \"") + testName +
@@ -71,17 +70,6 @@ QString PrintForm(const QVariant& value) {
     }
 }
 
-QString CsvField(const QString& text) {
-    for (const QChar c : text) {
-        if (c == QLatin1Char(',') || c == QLatin1Char('"') || c == QLatin1Char('\r') || c == QLatin1Char('\n')) {
-            QString quoted = text;
-            quoted.replace(QLatin1Char('"'), QStringLiteral("\"\""));
-            return QLatin1Char('"') + quoted + QLatin1Char('"');
-        }
-    }
-    return text;
-}
-
 namespace {
 
 const QString kCancelSelected = ui::kCancelDescription;
@@ -105,7 +93,18 @@ private:
 };
 
 // A TEST_INFO value in print form, as a CSV field.
-QString infoField(const RowArray& info, int column) { return CsvField(PrintForm(info.value(column))); }
+QString infoField(const QVariant& value) { return CsvField(PrintForm(value)); }
+
+// The header lines the CSV report holds: each label, a comma and the value.
+void headerLines(Lines& out, const QList<reportheader::Field>& fields) {
+    for (const reportheader::Field& field : fields)
+        if (!field.csv.isEmpty()) out << field.csv + QLatin1Char(',') + infoField(field.value);
+}
+
+// The description's label, the description as one field, an empty line.
+void descriptionLines(Lines& out, const reportheader::Field& description) {
+    out << description.csv << infoField(description.value) << QString();
+}
 
 // A grid cell as a CSV field.
 QString cellField(const FlexGridModel& grid, int row, int col) { return CsvField(grid.TextMatrix(row, col)); }
@@ -254,15 +253,10 @@ QString CsvReport::RheologyText() {
     const qint32 n = loadRows();
     Lines out(4096 + qsizetype(grid.Rows()) * 200 + qsizetype(n) * 90);
 
+    const reportheader::Header header = reportheader::Rheology(info);
     out << QStringLiteral("Test Report for Z3080 Rheometer.") << QString();
-    out << QStringLiteral("Test Name:,") + infoField(info, clsTEST_INFO::colTEST_NAME);
-    out << QStringLiteral("Fluid ID:,") + infoField(info, clsTEST_INFO::colFLUID_ID);
-    out << QStringLiteral("Test Time:,") + infoField(info, clsTEST_INFO::colTEST_TIME);
-    out << QStringLiteral("Researcher Name:,") + infoField(info, clsTEST_INFO::colRESEARCHER_NAME);
-    out << QStringLiteral("Rotor Number:,") + infoField(info, clsTEST_INFO::colROTOR_NO);
-    out << QStringLiteral("Bob Number:,") + infoField(info, clsTEST_INFO::colBOB_NO);
-    out << QStringLiteral("Bob Radius (cm):,") + infoField(info, clsTEST_INFO::colBOB_RADIUS);
-    out << QStringLiteral("Description:") << infoField(info, clsTEST_INFO::colSAFETY) << QString();
+    headerLines(out, header.fields);
+    descriptionLines(out, header.description);
 
     out << QStringLiteral("Additives,Concentration,Units,Lot Number");
     for (int r = 1; r < additives.Rows(); ++r) {
@@ -340,17 +334,11 @@ QString CsvReport::PvtText() {
     const FlexGridModel& grid = *s_.resultGrid;
     Lines out(4096 + qsizetype(grid.Rows()) * 120);
 
+    const reportheader::Header header = reportheader::Pvt(info);
     out << QStringLiteral("PVT Test Report for Z3080 Rheometer.") << QString() << QString();
-    out << QStringLiteral("Test Name:             ,") + infoField(info, clsTEST_INFO::colTEST_NAME);
-    out << QStringLiteral("Fluid ID:              ,") + infoField(info, clsTEST_INFO::colFLUID_ID);
-    out << QStringLiteral("Test Time:             ,") + infoField(info, clsTEST_INFO::colTEST_TIME);
-    out << QStringLiteral("Researcher Name:       ,") + infoField(info, clsTEST_INFO::colRESEARCHER_NAME);
-    out << QStringLiteral("Test Type:                ,") + infoField(info, clsTEST_INFO::colBOB_NO);
-    out << QStringLiteral("Radius(cm),") + infoField(info, pvt::info::PistonRadius);
-    // The initial volume is stored in cm3.
-    out << QStringLiteral("Initial Volume (cm3):     ,") + infoField(info, pvt::info::InitialVolume);
-    out << QStringLiteral("Initial Density(g/cm3):   ,") + infoField(info, pvt::info::InitialDensity);
-    out << QString() << QStringLiteral("Description:") << infoField(info, clsTEST_INFO::colSAFETY) << QString();
+    headerLines(out, header.fields);
+    out << QString();
+    descriptionLines(out, header.description);
     out << QStringLiteral("Additives,Concentration,Units,Lot Number");
     paddedAdditiveLines(out, *s_.additiveGrid);
     out << QString() << QString() << QStringLiteral("Results");
@@ -379,21 +367,11 @@ QString CsvReport::LsmText() {
     const FlexGridModel& grid = *s_.resultGrid;
     Lines out(4096 + qsizetype(grid.Rows()) * 120);
 
+    const reportheader::Header header = reportheader::Swell(info);
     out << QStringLiteral("LSM Test Report for Z3080 Rheometer.") << QString() << QString();
-    out << QStringLiteral("Test Name:             ,") + infoField(info, clsTEST_INFO::colTEST_NAME);
-    out << QStringLiteral("Fluid ID:              ,") + infoField(info, clsTEST_INFO::colFLUID_ID);
-    out << QStringLiteral("Test Time:             ,") + infoField(info, clsTEST_INFO::colTEST_TIME);
-    out << QStringLiteral("Researcher Name:       ,") + infoField(info, clsTEST_INFO::colRESEARCHER_NAME);
-    out << QStringLiteral("Test Type:                ,") + infoField(info, clsTEST_INFO::colBOB_NO);
-    out << QStringLiteral("SAMPLE_Weight,") + infoField(info, swell::info::SampleWeight);
-    // The sample length is stored in inches; it is given in the display
-    // length unit, as the length-change column below.
-    out << QStringLiteral("SAMPLE_Lengh,") +
-               CsvField(PrintForm(sampleLengthShown(info.value(swell::info::SampleLength))));
-    out << QStringLiteral("SAMPLE_Hardness,") + infoField(info, swell::info::Hardness);
-    out << QStringLiteral("SAMPLE_COMPACT_TIME,") + infoField(info, swell::info::CompactionTime);
-    out << QStringLiteral("SAMPLE_COMPACT_Pressure,") + infoField(info, swell::info::CompactionPressure);
-    out << QString() << QStringLiteral("Description:") << infoField(info, clsTEST_INFO::colSAFETY) << QString();
+    headerLines(out, header.fields);
+    out << QString();
+    descriptionLines(out, header.description);
     out << QStringLiteral("Additives   , Concentration   , Units   , Lot Number") << QString();
     paddedAdditiveLines(out, *s_.additiveGrid);
     out << QString() << QStringLiteral("Results");

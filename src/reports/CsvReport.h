@@ -1,8 +1,8 @@
 #pragma once
 // The CSV report of the opened stored test ("Save Report", File > Report):
-// its TEST_INFO header, its additives, its result grid as the main window
-// shows it and a "Detail" table of its stored rows, in one layout per test
-// kind (rheology, PVT, swell).
+// its header (reports/ReportHeader.h), its additives, its result grid as the
+// main window shows it and a "Detail" table of its stored rows, in one layout
+// per test kind (rheology, PVT, swell).
 //
 // The file is single-byte text (Latin-1; a character without a byte of its
 // own is written as "?"), one record per line, lines ended by CR LF, fields
@@ -17,6 +17,7 @@
 // it was. Every failure after the save dialog is shown as its description in
 // a message box; the report then ends.
 
+#include "data/CsvField.h"
 #include "reports/StoredTestSource.h"
 
 #include <QByteArray>
@@ -40,9 +41,6 @@ bool ReadOpenedTestInfo(const StoredTestSource& source);
 // by the time; Null as "Null"; an empty (invalid) value as nothing.
 QString PrintForm(const QVariant& value);
 
-// A CSV field: in double quotes, its quotes doubled, when it holds a comma, a
-// double quote, a carriage return or a line feed; otherwise unchanged.
-QString CsvField(const QString& text);
 
 class CsvReport {
 public:

@@ -122,6 +122,14 @@ void StartSheet(ReportSheet& sheet, const QString& title) {
     sheet.book.mergeRange(1, 5, 3, 12, title, block);
 }
 
+QList<HeaderLine> HeaderLines(const reportheader::Header& header) {
+    QList<HeaderLine> lines;
+    for (const reportheader::Field& field : header.fields)
+        if (!field.excel.isEmpty()) lines.append({field.excel, field.value});
+    lines.append({header.description.excel, header.description.value});
+    return lines;
+}
+
 void HeaderBlock(ReportSheet& sheet, int firstRow, const QList<HeaderLine>& lines) {
     int r = firstRow;
     for (const HeaderLine& line : lines) {

@@ -6,6 +6,7 @@
 #include "analysis/ResultPoints.h"
 #include "platform/Workbook.h"
 #include "reports/ExcelReports.h"
+#include "reports/ReportHeader.h"
 
 #include <QList>
 #include <QString>
@@ -89,6 +90,9 @@ struct HeaderLine {
 // Logo at A1 (when the data folder holds it) and the title, merged over
 // E1:L3: centred, framed, grey, bold 26 point.
 void StartSheet(ReportSheet& sheet, const QString& title);
+// The workbooks' lines of a report header: each field they hold, then the
+// description.
+QList<HeaderLine> HeaderLines(const reportheader::Header& header);
 // One label (column 1) and value (column 2) per row from `firstRow` on.
 void HeaderBlock(ReportSheet& sheet, int firstRow, const QList<HeaderLine>& lines);
 // "Additives", "Concentration", "Units", "Lot Number" on `titleRow`, then one
@@ -109,11 +113,6 @@ void PageSetUp(ReportSheet& sheet, int titleFirst, int titleLast, int pagesTall,
 // be written, ends in a message and no file. Returns the file written.
 QString WriteReport(const OpenedTest& opened, const QString& reportName,
                     const std::function<void(ReportSheet&)>& layout);
-
-// Entry i of the opened test's TEST_INFO row; Null beyond its end.
-inline QVariant InfoAt(const OpenedTest& opened, int i) {
-    return i < opened.OpenedTestInfo.size() ? opened.OpenedTestInfo[i] : QVariant();
-}
 
 // The number a text begins with (0 when none), as the grid texts are read.
 double ValOf(const QString& text);

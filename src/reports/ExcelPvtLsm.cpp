@@ -10,7 +10,6 @@
 #include "platform/FlexGrid.h"
 #include "reports/ExcelFrame.h"
 #include "reports/ExcelReports.h"
-#include "reports/ReportText.h"
 
 #include <cmath>
 #include <functional>
@@ -41,18 +40,8 @@ int CopyGrid(ReportSheet& sheet, int firstRow, const FlexGridModel& grid, int dr
 
 // Rows 1 to 21 + k of both PVT workbooks; returns the "Results:" row.
 int PvtTop(ReportSheet& sheet, const StoredTestSource& in) {
-    const OpenedTest& t = *in.opened;
     StartSheet(sheet, QStringLiteral("Z3080daq PVT Test Report"));
-    HeaderBlock(sheet, 8,
-                {{QStringLiteral("Test Name:"), InfoAt(t, clsTEST_INFO::colTEST_NAME)},
-                 {QStringLiteral("Fluid ID:"), InfoAt(t, clsTEST_INFO::colFLUID_ID)},
-                 {QStringLiteral("Test Time:"), InfoAt(t, clsTEST_INFO::colTEST_TIME)},
-                 {QStringLiteral("Researcher Name:"), InfoAt(t, clsTEST_INFO::colRESEARCHER_NAME)},
-                 {QStringLiteral("Test Type:"), InfoAt(t, pvt::info::KindText)},
-                 {QStringLiteral("Radius(cm):"), InfoAt(t, pvt::info::PistonRadius)},
-                 {QStringLiteral("initial Volume (cm3)"), InfoAt(t, pvt::info::InitialVolume)},
-                 {QStringLiteral("Initial density (g/cm3):"), InfoAt(t, pvt::info::InitialDensity)},
-                 {QStringLiteral("Comments:"), InfoAt(t, clsTEST_INFO::colSAFETY)}});
+    HeaderBlock(sheet, 8, HeaderLines(reportheader::Pvt(in.opened->OpenedTestInfo)));
     const int last = AdditivesBlock(sheet, 19, in.additiveGrid);
     const int r = last + 2;
     sheet.text(r, 1, QStringLiteral("Results:"));
@@ -67,23 +56,8 @@ QString PvtCenterHeader(const StoredTestSource& in) {
 
 // Rows 1 to A + 2 of both swell workbooks; returns the "Results:" row.
 int LsmTop(ReportSheet& sheet, const StoredTestSource& in) {
-    const OpenedTest& t = *in.opened;
-    // The sample length is stored in inches; it is shown in the display
-    // length unit, as its caption says.
-    const QVariant length = reporttext::sampleLengthShown(InfoAt(t, swell::info::SampleLength));
     StartSheet(sheet, QStringLiteral("Z3080daq LSM Test Report"));
-    HeaderBlock(sheet, 8,
-                {{QStringLiteral("Test Name:"), InfoAt(t, clsTEST_INFO::colTEST_NAME)},
-                 {QStringLiteral("Fluid ID:"), InfoAt(t, clsTEST_INFO::colFLUID_ID)},
-                 {QStringLiteral("Test Time:"), InfoAt(t, clsTEST_INFO::colTEST_TIME)},
-                 {QStringLiteral("Researcher Name:"), InfoAt(t, clsTEST_INFO::colRESEARCHER_NAME)},
-                 {QStringLiteral("Test Type:"), InfoAt(t, swell::info::KindText)},
-                 {QStringLiteral("SAMPLE WEIGHT (g)"), InfoAt(t, swell::info::SampleWeight)},
-                 {QStringLiteral("SAMPLE_LENGTH : ") + gLengthLabel, length},
-                 {QStringLiteral("SAMPLE_HARDNESS"), InfoAt(t, swell::info::Hardness)},
-                 {QStringLiteral("SAMPLE_COMPACT_TIME (min):"), InfoAt(t, swell::info::CompactionTime)},
-                 {QStringLiteral("SAMPLE_COMPACT_PRESS (psi):"), InfoAt(t, swell::info::CompactionPressure)},
-                 {QStringLiteral("Comments:"), InfoAt(t, clsTEST_INFO::colSAFETY)}});
+    HeaderBlock(sheet, 8, HeaderLines(reportheader::Swell(in.opened->OpenedTestInfo)));
     const int a = AdditivesBlock(sheet, 20, in.additiveGrid);
     sheet.text(a + 2, 1, QStringLiteral("Results:"));
     return a + 2;

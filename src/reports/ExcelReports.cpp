@@ -45,22 +45,11 @@ std::vector<PvYpRule::Result> PvYpLines(const FlexGridModel& grid) {
     return out;
 }
 
-// The header lines of both rheology workbooks, rows 8 to 15.
-QList<HeaderLine> RheologyHeader(const OpenedTest& t, const QVariant& description) {
-    return {{QStringLiteral("Test Name:"), InfoAt(t, clsTEST_INFO::colTEST_NAME)},
-            {QStringLiteral("Fluid ID:"), InfoAt(t, clsTEST_INFO::colFLUID_ID)},
-            {QStringLiteral("Test Time:"), InfoAt(t, clsTEST_INFO::colTEST_TIME)},
-            {QStringLiteral("Researcher Name:"), InfoAt(t, clsTEST_INFO::colRESEARCHER_NAME)},
-            {QStringLiteral("Rotor Number:"), InfoAt(t, clsTEST_INFO::colROTOR_NO)},
-            {QStringLiteral("Bob Number:"), InfoAt(t, clsTEST_INFO::colBOB_NO)},
-            {QStringLiteral("Bob Radius (cm)"), InfoAt(t, clsTEST_INFO::colBOB_RADIUS)},
-            {QStringLiteral("Description:"), description}};
-}
-
-// Rows 1 to 17 + n of both rheology workbooks; returns the last additive row.
-int RheologyTop(ReportSheet& sheet, const StoredTestSource& in, const QVariant& description) {
+// Rows 1 to 17 + n of both rheology workbooks (the header on rows 8 to 15);
+// returns the last additive row.
+int RheologyTop(ReportSheet& sheet, const StoredTestSource& in, const reportheader::Header& header) {
     StartSheet(sheet, kRheologyTitle);
-    const QList<HeaderLine> lines = RheologyHeader(*in.opened, description);
+    const QList<HeaderLine> lines = HeaderLines(header);
     HeaderBlock(sheet, 8, lines.mid(0, 3));
     // Column B fits the test name and fluid ID once, and the test time too,
     // which a narrower column would show as "#####"; the lines below do not
@@ -72,7 +61,7 @@ int RheologyTop(ReportSheet& sheet, const StoredTestSource& in, const QVariant& 
 
 QString RheologyBrief(const StoredTestSource& in) {
     return WriteReport(*in.opened, QStringLiteral("Brief Excel"), [&](ReportSheet& sheet) {
-        int r = RheologyTop(sheet, in, InfoAt(*in.opened, clsTEST_INFO::colSAFETY));
+        int r = RheologyTop(sheet, in, reportheader::Rheology(in.opened->OpenedTestInfo));
         r += 3;
         sheet.text(r, 1, QStringLiteral("Results:"));
         ++r;
@@ -137,10 +126,11 @@ QString RheologyBrief(const StoredTestSource& in) {
 
 QString RheologyDetail(const StoredTestSource& in) {
     return WriteReport(*in.opened, QStringLiteral("Detailed Excel"), [&](ReportSheet& sheet) {
-        QVariant description = InfoAt(*in.opened, clsTEST_INFO::colSAFETY);
+        reportheader::Header header = reportheader::Rheology(in.opened->OpenedTestInfo);
+        QVariant& description = header.description.value;
         if (description.typeId() == QMetaType::QString)
             description = description.toString().trimmed();
-        int r = RheologyTop(sheet, in, description);
+        int r = RheologyTop(sheet, in, header);
         r += 2;
         sheet.text(r, 1, QStringLiteral("Results:"));
         ++r;

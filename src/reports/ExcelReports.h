@@ -1,8 +1,8 @@
 #pragma once
 // The Excel workbooks of the opened stored test: the brief workbook (test
-// information, additives, the result grid) and the detailed one (the same,
-// then one row for every stored result point), each laid out for rheology,
-// PVT and swell tests.
+// information as reports/ReportHeader.h describes it, additives, the result
+// grid) and the detailed one (the same, then one row for every stored result
+// point), each laid out for rheology, PVT and swell tests.
 //
 // Each report is written into a new .xlsx file in the `reports` folder of the
 // data folder (ReportsFolder, DataFiles.h), under a name made of the test's

@@ -4,13 +4,13 @@
 #include "data/DataFiles.h"
 #include "data/Globals.h"
 #include "data/Numbers.h"
-#include "data/TestKindColumns.h"
-#include "data/clsTEST_INFO.h"
 #include "platform/Dialogs.h"
 #include "platform/FlexGrid.h"
 #include "platform/TextPrinter.h"
 #include "platform/TrapErrors.h"
 #include "reports/CsvReport.h"
+#include "reports/PrintedTable.h"
+#include "reports/ReportHeader.h"
 #include "reports/ReportText.h"
 
 #include <QRegularExpression>
@@ -22,10 +22,20 @@ namespace {
 
 QString blanks(int n) { return QString(n, QLatin1Char(' ')); }
 
-// A page break follows the result line of grid row r when r + 1 is a
-// multiple of 40 (grid rows 39, 79, 119 ...).
-void breakAfterRow(TextPrinter& printer, int gridRow) {
-    if ((gridRow + 1) % 40 == 0) printer.NewPage();
+// The header lines the printed report holds: `indent` blanks, the label
+// padded to `width`, the value; a value too long for the line goes on under
+// the values.
+void headerLines(TextPrinter& printer, const QList<reportheader::Field>& fields, int indent, int width) {
+    for (const reportheader::Field& field : fields)
+        if (!field.printed.isEmpty())
+            printer.PrintFolded(blanks(indent) + field.printed.leftJustified(width) + infoValue(field.value),
+                                indent + width);
+}
+
+// The description's label, then the description broken into lines.
+void descriptionLines(TextPrinter& printer, const reportheader::Field& description) {
+    printer.Print(description.printed);
+    printer.PrintFolded(infoValue(description.value));
 }
 
 // An additive line: name, a blank run, the concentration through "00.00", a
@@ -38,24 +48,51 @@ void additiveLines(TextPrinter& printer, const FlexGridModel& additives, int run
     }
 }
 
-// The result table of the PVT and swell prints: grid columns 0 to lastCol;
-// the header cells through `headerMask`, each followed by `headerRun` blanks;
-// the data cells as the grid shows them, each but the last followed by
-// `dataRun` blanks.
-void copiedResultLines(TextPrinter& printer, const FlexGridModel& grid, int lastCol, const QString& headerMask,
-                       int headerRun, int dataRun) {
-    QString header;
-    for (int c = 0; c <= lastCol; ++c) header += Format(QVariant(grid.TextMatrix(0, c)), headerMask) + blanks(headerRun);
-    printer.Print(header);
+// The rheology results: the grid's twelve columns through their masks, then
+// PV and YP.
+PrintedTable rheologyTable(const FlexGridModel& grid) {
+    PrintedTable table({{"Step", "No"},
+                        {"Cycle", "No"},
+                        {"Ramp", "Step"},
+                        {"Time", "(min)"},
+                        {"Temp", gTempLabel},
+                        {"Pressure", "(psi)"},
+                        {"Shear", "Rate"},
+                        {"Speed", "(rpm)"},
+                        {"Shear", "Stress"},
+                        {"Viscosity", gViscLabel},
+                        {"Gel", "(FannDeg)"},
+                        {"Fann35", "F1Deg"},
+                        {"PV"},
+                        {"YP"}});
+    static const char* const masks[12] = {"00",      "00",      "00",      "000.0",   "000.0",  "0000",
+                                          "0000.00", "000.0",   " 000.00", " 000.00", " 000.0", " 000.0"};
+    PvYpRule rule;
     for (int r = 1; r < grid.Rows(); ++r) {
-        QString line;
-        for (int c = 0; c <= lastCol; ++c) {
-            line += grid.TextMatrix(r, c);
-            if (c < lastCol) line += blanks(dataRun);
-        }
-        printer.Print(line);
-        breakAfterRow(printer, r);
+        QStringList cells;
+        cells.reserve(14);
+        for (int c = 0; c < 12; ++c) cells << Format(Val(grid.TextMatrix(r, c)), QLatin1String(masks[c]));
+        const PvYpRule::Result pvyp = rule.Next(grid.TextMatrix(r, 7), grid.TextMatrix(r, 11));
+        cells << Str(pvyp.pv) << Str(pvyp.yp);
+        table.AddRow(std::move(cells));
     }
+    return table;
+}
+
+// The results of the PVT and swell prints: grid columns 0 to lastCol, the
+// headings through `headingMask` without the blanks that pad them, the cells
+// as the grid shows them.
+PrintedTable copiedTable(const FlexGridModel& grid, int lastCol, const QString& headingMask) {
+    QList<QStringList> headings;
+    for (int c = 0; c <= lastCol; ++c)
+        headings << QStringList{Format(QVariant(grid.TextMatrix(0, c)), headingMask).trimmed()};
+    PrintedTable table(std::move(headings));
+    for (int r = 1; r < grid.Rows(); ++r) {
+        QStringList cells;
+        for (int c = 0; c <= lastCol; ++c) cells << grid.TextMatrix(r, c);
+        table.AddRow(std::move(cells));
+    }
+    return table;
 }
 
 }  // namespace
@@ -108,15 +145,9 @@ QImage PrintedReport::logo() { return TextPrinter::LoadPicture(FindDataFile(kRep
 
 void PrintedReport::ComposeRheology(TextPrinter& printer, int copies) const {
     setUp(printer);
-    const RowArray& info = s_.opened->OpenedTestInfo;
-    const FlexGridModel& grid = *s_.resultGrid;
-    struct Column {
-        const char* mask;
-        int run;
-    };
-    static const Column columns[12] = {{"00", 6},      {"00", 6},       {"00", 8},       {"000.0", 8},
-                                       {"000.0", 5},   {"0000", 5},     {"0000.00", 5},  {"000.0", 4},
-                                       {" 000.00", 2}, {" 000.00", 4},  {" 000.0", 6},   {" 000.0", 4}};
+    const reportheader::Header header = reportheader::Rheology(s_.opened->OpenedTestInfo);
+    // Every copy alike: one table, its PV/YP rule run once from the start.
+    const PrintedTable results = rheologyTable(*s_.resultGrid);
     for (int copy = 1; copy <= copies; ++copy) {
         printer.Print();
         printer.Print();
@@ -125,21 +156,9 @@ void PrintedReport::ComposeRheology(TextPrinter& printer, int copies) const {
         printer.Print();
         printer.Print();
         printer.Print(QStringLiteral("Experiment "));
-        const QString indent = blanks(14);
-        auto header = [&](const char* label, int column) {
-            printer.PrintFolded(indent + QString::fromLatin1(label).leftJustified(36) + infoValue(info, column), 50);
-        };
-        header("Test Name:", clsTEST_INFO::colTEST_NAME);
-        header("Fluid ID:", clsTEST_INFO::colFLUID_ID);
-        header("Test Time:", clsTEST_INFO::colTEST_TIME);
-        header("Researcher Name:", clsTEST_INFO::colRESEARCHER_NAME);
-        header("Rotor Number:", clsTEST_INFO::colROTOR_NO);
-        header("Bob Number:", clsTEST_INFO::colBOB_NO);
-        header("Bob Radius (cm):", clsTEST_INFO::colBOB_RADIUS);
-        header("Bob Effective Length :", clsTEST_INFO::colBOB_EFF_LENGTH);
+        headerLines(printer, header.fields, 14, 36);
         printer.Print();
-        printer.Print(QStringLiteral("Description:"));
-        printer.PrintFolded(infoValue(info, clsTEST_INFO::colSAFETY));
+        descriptionLines(printer, header.description);
         printer.Print();
         printer.Print(QStringLiteral("Additives   Concentration  Units  Lot Number"));
         additiveLines(printer, *s_.additiveGrid, 8, 8, 5);
@@ -148,23 +167,7 @@ void PrintedReport::ComposeRheology(TextPrinter& printer, int copies) const {
         printer.Print();
         printer.Print(QStringLiteral("Results"));
         printer.Print();
-        printer.Print(QStringLiteral("Step   Cycle   Ramp     Time      Temp   Pressure   Shear    Speed    Shear    "
-                                     "Viscosity     Gel      Fann35      PV   YP"));
-        printer.Print(QStringLiteral(" No      No     Step     (min)     ") + gTempLabel +
-                      QStringLiteral("      (psi)         Rate      (rpm)     Stress      ") + gViscLabel +
-                      QStringLiteral("    (FannDeg) F1Deg "));
-        // Every copy alike: the rule starts afresh.
-        PvYpRule rule;
-        for (int r = 1; r < grid.Rows(); ++r) {
-            QString line;
-            line.reserve(150);
-            for (int c = 0; c < 12; ++c)
-                line += Format(Val(grid.TextMatrix(r, c)), QLatin1String(columns[c].mask)) + blanks(columns[c].run);
-            const PvYpRule::Result pvyp = rule.Next(grid.TextMatrix(r, 7), grid.TextMatrix(r, 11));
-            line += blanks(4) + Str(pvyp.pv) + blanks(4) + Str(pvyp.yp);
-            printer.Print(line);
-            breakAfterRow(printer, r);
-        }
+        results.Print(printer);
         printer.EndDoc();
     }
 }
@@ -173,27 +176,18 @@ void PrintedReport::ComposeRheology(TextPrinter& printer, int copies) const {
 
 void PrintedReport::ComposePvt(TextPrinter& printer, int copies) const {
     setUp(printer);
-    const RowArray& info = s_.opened->OpenedTestInfo;
+    const reportheader::Header header = reportheader::Pvt(s_.opened->OpenedTestInfo);
+    const PrintedTable results =
+        copiedTable(*s_.resultGrid, s_.resultGrid->Cols() - 3, QStringLiteral("#############"));
     printer.Print();
     printer.Print();
     for (int copy = 1; copy <= copies; ++copy) {
         printer.PrintAt(25, QStringLiteral("PVT Test Report for Z3080 Rheometer."));
         for (int i = 0; i < 4; ++i) printer.Print();
         printer.Print(QStringLiteral("Experiment "));
-        auto header = [&](const char* label, int column) {
-            printer.PrintFolded(QString::fromLatin1(label).leftJustified(34) + infoValue(info, column), 34);
-        };
-        header("Test Name:", clsTEST_INFO::colTEST_NAME);
-        header("Fluid ID:", clsTEST_INFO::colFLUID_ID);
-        header("Test Time:", clsTEST_INFO::colTEST_TIME);
-        header("Researcher Name:", clsTEST_INFO::colRESEARCHER_NAME);
-        header("Test Type:", clsTEST_INFO::colBOB_NO);
-        // The initial volume is stored in cm3.
-        header("Initial Volume(cm3)   :", pvt::info::InitialVolume);
-        header("Initial Density(g/cm3):", pvt::info::InitialDensity);
+        headerLines(printer, header.fields, 0, 34);
         printer.Print();
-        printer.Print(QStringLiteral("Description:"));
-        printer.PrintFolded(infoValue(info, clsTEST_INFO::colSAFETY));
+        descriptionLines(printer, header.description);
         printer.Print();
         printer.Print(QStringLiteral("Additives     Concentration   Units   Lot Number"));
         additiveLines(printer, *s_.additiveGrid, 9, 9, 8);
@@ -201,7 +195,7 @@ void PrintedReport::ComposePvt(TextPrinter& printer, int copies) const {
         printer.Print(QStringLiteral("Results"));
         printer.Print();
         printer.Print();
-        copiedResultLines(printer, *s_.resultGrid, s_.resultGrid->Cols() - 3, QStringLiteral("#############"), 2, 17);
+        results.Print(printer);
         printer.EndDoc();
     }
 }
@@ -210,7 +204,8 @@ void PrintedReport::ComposePvt(TextPrinter& printer, int copies) const {
 
 void PrintedReport::ComposeLsm(TextPrinter& printer, int copies) const {
     setUp(printer);
-    const RowArray& info = s_.opened->OpenedTestInfo;
+    const reportheader::Header header = reportheader::Swell(s_.opened->OpenedTestInfo);
+    const PrintedTable results = copiedTable(*s_.resultGrid, s_.resultGrid->Cols() - 2, QStringLiteral("###########"));
     printer.Print();
     printer.Print();
     printer.Print();
@@ -218,27 +213,15 @@ void PrintedReport::ComposeLsm(TextPrinter& printer, int copies) const {
         printer.PrintAt(25, QStringLiteral("LSM Test Report for Z3080 Rheometer."));
         for (int i = 0; i < 4; ++i) printer.Print();
         printer.Print(QStringLiteral("Experiment                             "));
-        auto header = [&](const char* label, int column) {
-            printer.PrintFolded(QString::fromLatin1(label).leftJustified(26) + infoValue(info, column), 26);
-        };
-        header("  Test Name:", clsTEST_INFO::colTEST_NAME);
-        header("  Fluid ID:", clsTEST_INFO::colFLUID_ID);
-        header("  Test Time:", clsTEST_INFO::colTEST_TIME);
-        header("  Researcher Name:", clsTEST_INFO::colRESEARCHER_NAME);
-        header("  Test Type:", clsTEST_INFO::colBOB_NO);
-        header("  Sample Weight:", swell::info::SampleWeight);
-        // The sample length is stored in inches and printed in the display length unit.
-        printer.Print((QStringLiteral("  Sample Length ") + gLengthLabel + QLatin1Char(':')).leftJustified(26) +
-                      infoValue({reporttext::sampleLengthShown(info.value(swell::info::SampleLength))}, 0));
+        headerLines(printer, header.fields, 0, 26);
         printer.Print();
-        printer.Print(QStringLiteral("  Description:"));
-        printer.PrintFolded(infoValue(info, clsTEST_INFO::colSAFETY));
+        descriptionLines(printer, header.description);
         printer.Print();
         printer.Print(QStringLiteral("Additives    Concentration   Units   Lot Number"));
         additiveLines(printer, *s_.additiveGrid, 7, 6, 6);
         for (int i = 0; i < 3; ++i) printer.Print();
         printer.Print(QStringLiteral("Results"));
-        copiedResultLines(printer, *s_.resultGrid, s_.resultGrid->Cols() - 2, QStringLiteral("###########"), 5, 15);
+        results.Print(printer);
         printer.EndDoc();
     }
 }

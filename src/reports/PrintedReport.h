@@ -1,8 +1,10 @@
 #pragma once
 // The printed brief report of the opened stored test ("Brief Print"): its
-// TEST_INFO header, its additives and its result grid as the main window
-// shows it, in a fixed-pitch font, in one layout per test kind, as many
-// copies as the print dialog asks for. The report logo of the data folder is
+// header (reports/ReportHeader.h), its additives and its result grid as the
+// main window shows it, in a fixed-pitch font, in one layout per test kind,
+// as many copies as the print dialog asks for. The results stand in columns,
+// each value under its heading (reports/PrintedTable.h); their pages are
+// filled before the next begins, and each begins with the heading. The report logo of the data folder is
 // painted once, on the first page; without it nothing is asked (no print
 // dialog, no file) and its absence is said.
 //

@@ -12,8 +12,7 @@ QString maskOrEmpty(double value, const QString& mask) {
     return std::isfinite(value) ? Format(value, mask) : QString();
 }
 
-QString infoValue(const RowArray& info, int column) {
-    const QVariant value = info.value(column);
+QString infoValue(const QVariant& value) {
     if (!value.isValid() || value.isNull()) return QString();
     switch (value.metaType().id()) {
         case QMetaType::QString: return value.toString();

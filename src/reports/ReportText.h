@@ -15,7 +15,7 @@ QString maskOrEmpty(double value, const QString& mask);
 // A TEST_INFO value as the printed reports append it to its label: text
 // unchanged, a number in its shortest decimal form without blanks, a
 // date-time in the short date form followed by the time.
-QString infoValue(const RowArray& info, int column);
+QString infoValue(const QVariant& value);
 
 // A swell test's sample length as stored (inches) in the display length unit
 // (millimetres in SI), as every report of a swell test gives it; an empty or

@@ -5,6 +5,7 @@
 #include "calibration/CalibrationReports.h"
 #include "calibration/ClockSeconds.h"
 #include "calibration/TorqueReport.h"
+#include "support/CsvRecords.h"
 
 #include <QDir>
 #include <QFile>
@@ -147,6 +148,32 @@ TEST(CalibrationMath, SwellSegmentsOfOneTwoFourVolts) {
     EXPECT_NEAR(s2->intercept, 0.4, 1e-14);
     EXPECT_NEAR(s2->slope, 0.830482023721841, 1e-14);
     EXPECT_FALSE(SegmentThrough(x2, 0.4, x2, 0.65));  // the same voltage twice
+}
+
+// The torque and swell calibration reports are CSV files: the time and the
+// date of the calibration are one field each in whatever form the system
+// writes them, though a long date holds a comma in most languages ("Friday,
+// 11 December 2026", "Freitag, 11. Dezember 2026").
+TEST(CalibrationMath, TheCalibrationTimeAndDateAreOneFieldEach) {
+    TorqueReportInput torque = reportInput();
+    ASSERT_TRUE(LongDateText(torque.now).contains(',')) << LongDateText(torque.now).toStdString();
+    double temp = 0;
+    SwellReportInput swell;
+    swell.now = torque.now;
+    const struct {
+        const char* report;
+        QString line;
+        QString label;
+    } cases[] = {{"torque", TorqueReport(torque, temp).lines.value(2), "Calibration Time: "},
+                 {"swell", SwellReport(swell).value(2), "Calibration Time:  "}};
+    for (const auto& c : cases) {
+        QString error;
+        const auto records = testing_support::readRfc4180(c.line.toLatin1() + "\r\n", &error);
+        ASSERT_TRUE(records) << c.report << ": " << error.toStdString();
+        EXPECT_EQ(records->value(0),
+                  (QStringList{c.label, LongTimeText(torque.now), LongDateText(torque.now)}))
+            << c.report << ": " << c.line.toStdString();
+    }
 }
 
 TEST(CalibrationMath, PrintZonesAndTheSwellAndPistonReports) {

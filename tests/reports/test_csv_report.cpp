@@ -12,6 +12,7 @@
 #include "data/clsTEST_INFO.h"
 #include "platform/FlexGrid.h"
 #include "reports/CsvReport.h"
+#include "support/CsvRecords.h"
 
 #include <QAction>
 #include <QFileInfo>
@@ -21,6 +22,7 @@
 #include <optional>
 
 using namespace report_tests;
+using testing_support::readRfc4180;
 
 namespace {
 
@@ -78,58 +80,6 @@ std::vector<Point> lsmPoints() {
         {1, 1, 0, 60, 100, 0, 0, 0.012, 0, 1.5},
         {1, 2, 0, 3600, 180.5, 0, 0, 0.0305, 0, 2.25},
     };
-}
-
-// A strict RFC 4180 reader: records ended by CR LF, fields split by commas,
-// a field in double quotes (its quotes doubled) may hold commas, quotes and
-// line breaks. nullopt, with the place said, for anything else: a quote
-// inside an unquoted field, text after a closing quote, a bare CR or LF, an
-// unclosed quote.
-std::optional<QList<QStringList>> readRfc4180(const QByteArray& bytes, QString* error) {
-    const QString text = QString::fromLatin1(bytes);
-    QList<QStringList> records;
-    QStringList record;
-    QString field;
-    qsizetype i = 0;
-    auto fail = [&](const char* why) {
-        *error = QStringLiteral("%1 at record %2, offset %3").arg(QLatin1String(why)).arg(records.size() + 1).arg(i);
-        return std::nullopt;
-    };
-    while (i < text.size()) {
-        if (text[i] == QLatin1Char('"')) {
-            for (++i;; ++i) {
-                if (i >= text.size()) return fail("unclosed quote");
-                if (text[i] != QLatin1Char('"')) {
-                    field += text[i];
-                } else if (i + 1 < text.size() && text[i + 1] == QLatin1Char('"')) {
-                    field += QLatin1Char('"');
-                    ++i;
-                } else {
-                    ++i;
-                    break;
-                }
-            }
-        } else {
-            while (i < text.size() && text[i] != QLatin1Char(',') && text[i] != QLatin1Char('\r') &&
-                   text[i] != QLatin1Char('\n')) {
-                if (text[i] == QLatin1Char('"')) return fail("quote inside an unquoted field");
-                field += text[i++];
-            }
-        }
-        if (i < text.size() && text[i] == QLatin1Char(',')) {
-            record << field;
-            field.clear();
-            ++i;
-        } else if (text.mid(i, 2) == QLatin1String("\r\n")) {
-            records << (record << field);
-            record.clear();
-            field.clear();
-            i += 2;
-        } else {
-            return fail(i < text.size() ? "text after a field" : "no CR LF at the end");
-        }
-    }
-    return records;
 }
 
 // The report of the opened test read back by the strict reader, each field

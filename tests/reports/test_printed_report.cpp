@@ -20,6 +20,7 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <functional>
 #include <memory>
 
 using namespace report_tests;
@@ -150,23 +151,26 @@ TEST_F(PrintTest, RheologyLines) {
         "", "", "",
         "Results",
         "",
-        "Step   Cycle   Ramp     Time      Temp   Pressure   Shear    Speed    Shear    Viscosity     Gel      "
-        "Fann35      PV   YP",
-        " No      No     Step     (min)     (°F)      (psi)         Rate      (rpm)     Stress      ( cP )    "
-        "(FannDeg) F1Deg ",
-        "01      01      01        001.0        100.0     1000     1021.00     600.0     204.40   020.01     002.0  "
-        "     040.0         0     0",
+        // Each column as wide as its heading or its widest value, three blanks apart.
+        "Step   Cycle   Ramp   Time    Temp    Pressure   Shear     Speed   Shear     Viscosity   Gel         "
+        "Fann35   PV    YP",
+        "No     No      Step   (min)   (°F)    (psi)      Rate      (rpm)   Stress    ( cP )      (FannDeg)   F1Deg",
+        "01     01      01     001.0   100.0   1000       1021.00   600.0    204.40    020.01      002.0       "
+        "040.0    0     0",
         // 300 rpm directly after 600 rpm: PV 40 - 25, YP 25 - 15.
-        "01      01      02        002.0        101.0     1005     0511.00     300.0     127.75   025.02     001.0  "
-        "     025.0         15     10",
-        "02      01      00        003.0        150.0     2000     0000.00     000.0     000.00   000.00     000.0  "
-        "     000.0         0     0",
+        "01     01      02     002.0   101.0   1005       0511.00   300.0    127.75    025.02      001.0       "
+        "025.0    15    10",
+        "02     01      00     003.0   150.0   2000       0000.00   000.0    000.00    000.00      000.0       "
+        "000.0    0     0",
     };
     ASSERT_EQ(printer.Documents().size(), 1);
     EXPECT_EQ(printer.Documents()[0], expected);
 }
 
-TEST_F(PrintTest, HundredRowsToPdfBreakAfterRows39And79WithTheLogoOnPageOne) {
+// Through the PDF file: every row once, in order; each page filled before
+// the next begins (no page breaks every 40 rows), each page of the results
+// beginning with their heading.
+TEST_F(PrintTest, HundredRowsToPdfFillEachPageUnderTheHeadingWithTheLogoOnPageOne) {
     writeLogo();  // "Zadizezaru.bmp": found ignoring case
     store(mud("Mud P"), steps(100), {{"Bentonite", "5", "%", "L1"}});
     openTest("Mud P");
@@ -179,6 +183,7 @@ TEST_F(PrintTest, HundredRowsToPdfBreakAfterRows39And79WithTheLogoOnPageOne) {
     EXPECT_EQ(dialogs_.fileRequests[0].fileName, "Mud P.pdf");
 
     const QStringList p = pages(pdfText(file));
+    ASSERT_GE(p.size(), 3);
     QList<QList<int>> rows;
     for (const QString& page : p) rows << resultRowsOn(page);
     // Every row printed once, in order, none cut off.
@@ -187,17 +192,16 @@ TEST_F(PrintTest, HundredRowsToPdfBreakAfterRows39And79WithTheLogoOnPageOne) {
     QList<int> want;
     for (int i = 1; i <= 100; ++i) want << i;
     EXPECT_EQ(all, want);
-    // A page ends after grid rows 39 and 79 (the first page also fills up by itself).
-    int ends39 = -1, ends79 = -1;
-    for (int i = 0; i < rows.size(); ++i) {
-        if (!rows[i].isEmpty() && rows[i].last() == 39) ends39 = i;
-        if (!rows[i].isEmpty() && rows[i].last() == 79) ends79 = i;
+    // Every page the heading, above its first row; the pages between the
+    // first and the last as full as each other.
+    static const QRegularExpression heading(R"(^\s*Step\s+Cycle\s+Ramp\s+Time.*\n\s*No\s+No\s+Step\s+\(min\))",
+                                            QRegularExpression::MultilineOption);
+    for (int i = 0; i < p.size(); ++i) {
+        const QRegularExpressionMatch m = heading.match(p[i]);
+        ASSERT_TRUE(m.hasMatch()) << "page " << i + 1 << "\n" << p[i].toStdString();
+        EXPECT_LT(m.capturedStart(), p[i].indexOf(QRegularExpression(R"(\n\s*\d+\s+01\s+00\s)")));
     }
-    ASSERT_GE(ends39, 0);
-    ASSERT_GE(ends79, 0);
-    EXPECT_EQ(rows.value(ends39 + 1).value(0), 40);
-    EXPECT_EQ(rows.value(ends79 + 1).value(0), 80);
-    EXPECT_EQ(rows.value(ends39 + 1).size(), 40);
+    for (int i = 2; i + 1 < p.size(); ++i) EXPECT_EQ(rows[i].size(), rows[1].size()) << "page " << i + 1;
     // The widest line fits: the PV and YP of the 300 rpm row are on the page.
     EXPECT_TRUE(QRegularExpression(R"(\n\s*03\s+01\s+00\s.*\s15\s+10\s*\n)").match(p.value(0)).hasMatch());
     EXPECT_TRUE(p.value(0).contains("Test Report for Z3080 Rheometer."));
@@ -219,9 +223,10 @@ TEST_F(PrintTest, CopiesAreIdenticalDocuments) {
     const QVector<QStringList> docs = printer.Documents();
     ASSERT_EQ(docs.size(), 2);
     EXPECT_EQ(docs[0], docs[1]);
-    const QStringList rowsOfCopy2 = docs[1].filter(QRegularExpression("^0\\d      01 "));
+    const QStringList rowsOfCopy2 = docs[1].filter(QRegularExpression("^0\\d     01 "));
     ASSERT_EQ(rowsOfCopy2.size(), 3);
-    EXPECT_TRUE(rowsOfCopy2[0].endsWith("     0     0")) << rowsOfCopy2[0].toStdString();
+    const QStringList cells = rowsOfCopy2[0].split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    EXPECT_EQ(cells.mid(cells.size() - 2), (QStringList{"0", "0"})) << rowsOfCopy2[0].toStdString();
 
     // Through the print dialog: two copies, the logo once.
     const QString file = printCopies(2, "copies.pdf");
@@ -232,7 +237,7 @@ TEST_F(PrintTest, CopiesAreIdenticalDocuments) {
     EXPECT_EQ(imagePages(file), QList<int>{1});
 }
 
-TEST_F(PrintTest, PvtLinesCopiesAndPageBreaks) {
+TEST_F(PrintTest, PvtLinesAndCopies) {
     writeLogo();
     StoredInfo info;
     info.name = "PVT 1";
@@ -269,22 +274,21 @@ TEST_F(PrintTest, PvtLinesCopiesAndPageBreaks) {
         "", "", "",
         "Results",
         "", "",
-        // Seven of the nine columns; header cells followed by 2 blanks, data cells by 17.
-        "Step No  Cycle No  Elapsed Time (min)  Temp (°F)  Pressure (psi)  Speed (rpm)  Density (g/cm3)   ",
+        // Seven of the nine columns, each as wide as its heading or its widest value.
+        "Step No   Cycle No   Elapsed Time (min)   Temp (°F)   Pressure (psi)   Speed (rpm)   Density (g/cm3)",
     };
     // The two leading empty lines only before the first copy.
     EXPECT_EQ(docs[0].mid(0, 2), (QStringList{"", ""}));
     EXPECT_EQ(docs[0].mid(2, copy.size()), copy);
     EXPECT_EQ(docs[1].mid(0, copy.size()), copy);
     EXPECT_EQ(docs[2], docs[1]);
-    const QString gap(17, QLatin1Char(' '));
     const QStringList rows = docs[1].mid(copy.size());
-    EXPECT_EQ(rows.value(0), " 1" + gap + " 1" + gap + "1." + gap + "100.0" + gap + "1000" + gap + "10.0" + gap + "0.9891");
-    // 45 rows and a new page after grid row 39 of each copy.
-    ASSERT_EQ(rows.size(), 46);
+    EXPECT_EQ(rows.value(0), " 1         1         1.                   100.0       1000             10.0          0.9891");
+    // 45 rows; no page asked for, as a page breaks where it is full.
+    ASSERT_EQ(rows.size(), 45);
     EXPECT_TRUE(rows[38].startsWith(" 39"));
-    EXPECT_EQ(rows[39], "\f");
-    EXPECT_TRUE(rows[40].startsWith(" 40"));
+    EXPECT_TRUE(rows[39].startsWith(" 40"));
+    EXPECT_FALSE(docs[1].contains("\f"));
     int logos = 0;
     for (const auto& item : printer.Items()) logos += item.kind == printing::TextPrinter::Item::Picture;
     EXPECT_EQ(logos, 1);
@@ -302,7 +306,6 @@ TEST_F(PrintTest, SwellLines) {
     openTest("Swell 1");
     printing::TextPrinter printer;
     report().ComposeLsm(printer, 1);
-    const QString gap(15, QLatin1Char(' '));
     const QStringList expected = {
         "", "", "",
         "                        LSM Test Report for Z3080 Rheometer.",
@@ -322,10 +325,10 @@ TEST_F(PrintTest, SwellLines) {
         "Additives    Concentration   Units   Lot Number",
         "", "", "",
         "Results",
-        // Eight of the nine columns: header cells and 5 blanks, data cells and 15.
-        "Step No     Cycle No     Elapsed Time (min)     Temp (°F)     Press (Psi)     Speed (rpm)     "
-        "Length Change (in.)      Swell (%)      ",
-        "1" + gap + "1" + gap + "1." + gap + "100." + gap + "0" + gap + "0" + gap + "0.012" + gap + "2.4%",
+        // Eight of the nine columns, each as wide as its heading or its widest value.
+        "Step No   Cycle No   Elapsed Time (min)   Temp (°F)   Press (Psi)   Speed (rpm)   Length Change (in.)   "
+        "Swell (%)",
+        "1         1          1.                   100.        0             0             0.012                 2.4%",
     };
     ASSERT_EQ(printer.Documents().size(), 1);
     EXPECT_EQ(printer.Documents()[0], expected);
@@ -339,7 +342,7 @@ TEST_F(PrintTest, SwellLines) {
     report().ComposeLsm(si, 1);
     ASSERT_EQ(si.Documents().size(), 1);
     EXPECT_EQ(si.Documents()[0].value(15), "  Sample Length (mm):     12.7");
-    EXPECT_TRUE(si.Documents()[0].last().endsWith(gap + "2.4%")) << si.Documents()[0].last().toStdString();
+    EXPECT_TRUE(si.Documents()[0].last().endsWith("   2.4%")) << si.Documents()[0].last().toStdString();
 }
 
 TEST_F(PrintTest, MissingLogoCancelAndUnwritableFilePrintNothing) {
@@ -479,6 +482,147 @@ QString words(const QString& first, int n) {
 }
 
 }  // namespace
+
+namespace {
+
+// The printed lines of a table read back by its headings: the first
+// character of each column (where its heading begins on the heading's first
+// line) and each row's text in each column.
+struct ReadColumns {
+    QList<int> starts;
+
+    // Finds the headings, in order, on the heading's first line; false when
+    // one is missing.
+    bool find(const QString& headingLine, const QStringList& headings) {
+        starts.clear();
+        qsizetype from = 0;
+        for (const QString& h : headings) {
+            const qsizetype at = headingLine.indexOf(h, from);
+            if (at < 0) return false;
+            starts << int(at);
+            from = at + h.size();
+        }
+        return true;
+    }
+    // The text of column c on a line, trimmed.
+    QString cell(const QString& line, int c) const {
+        const int end = c + 1 < starts.size() ? starts[c + 1] : int(line.size());
+        return line.mid(starts[c], end - starts[c]).trimmed();
+    }
+    // Why the line's texts do not stand each within one column: a text that
+    // runs over a column's first character, or a column holding two texts.
+    QString misplaced(const QString& line) const {
+        for (int c = 1; c < starts.size(); ++c)
+            if (starts[c] < line.size() && line[starts[c] - 1] != QLatin1Char(' '))
+                return QStringLiteral("a text runs into column %1").arg(c);
+        for (int c = 0; c < starts.size(); ++c)
+            if (cell(line, c).contains(QLatin1Char(' ')))
+                return QStringLiteral("column %1 holds \"%2\"").arg(c).arg(cell(line, c));
+        return QString();
+    }
+};
+
+}  // namespace
+
+// A long test of each kind (1000 steps, times past 999 min) printed on Letter
+// and A4: every page holds as many lines as it can but the last, the table's
+// pages each begin with the heading, and each value stands in the character
+// columns of its heading, row after row, page after page.
+TEST_F(PrintTest, EveryValueStandsUnderItsHeadingOnEveryFullPage) {
+    writeLogo();
+    struct Kind {
+        const char* bob;
+        void (PrintedReport::*compose)(printing::TextPrinter&, int) const;
+        // The headings' lines (the first finds the columns), and the
+        // columns whose texts are known: step, time and one more.
+        QList<QStringList> headings;
+        int stepColumn, timeColumn;
+        std::function<QString(int)> step, time;
+    };
+    const QStringList pvtHeadings = {"Step No", "Cycle No", "Elapsed Time (min)", "Temp (°F)", "Pressure (psi)",
+                                     "Speed (rpm)", "Density (g/cm3)"};
+    const QStringList swellHeadings = {"Step No",   "Cycle No",    "Elapsed Time (min)", "Temp (°F)",
+                                       "Press (Psi)", "Speed (rpm)", "Length Change (in.)", "Swell (%)"};
+    const Kind kinds[] = {
+        {"B1",
+         &PrintedReport::ComposeRheology,
+         {{"Step", "Cycle", "Ramp", "Time", "Temp", "Pressure", "Shear", "Speed", "Shear", "Viscosity", "Gel", "Fann35",
+           "PV", "YP"},
+          {"No", "No", "Step", "(min)", "(°F)", "(psi)", "Rate", "(rpm)", "Stress", "( cP )", "(FannDeg)", "F1Deg", "",
+           ""}},
+         0,
+         3,
+         [](int i) { return QString::number(i).rightJustified(2, QLatin1Char('0')); },
+         [](int i) { return QString::number(i).rightJustified(3, QLatin1Char('0')) + ".0"; }},
+        {"PVT",
+         &PrintedReport::ComposePvt,
+         {pvtHeadings},
+         0,
+         2,
+         [](int i) { return QString::number(i); },
+         [](int i) { return QString::number(i) + "."; }},
+        {"LSM",
+         &PrintedReport::ComposeLsm,
+         {swellHeadings},
+         0,
+         2,
+         [](int i) { return QString::number(i); },
+         [](int i) { return QString::number(i) + "."; }},
+    };
+    const int rows = 1000;
+    for (const Kind& kind : kinds) {
+        SCOPED_TRACE(kind.bob);
+        StoredInfo info = mud(QStringLiteral("Long %1").arg(kind.bob));
+        info.bob = kind.bob;
+        if (info.bob == "PVT") info.rotor = "1.5", info.radius = 100, info.length = 0.9;
+        if (info.bob == "LSM") info.rotor = "30", info.radius = 12.5, info.length = 0.5;
+        std::vector<Point> points;
+        for (int i = 1; i <= rows; ++i)
+            points.push_back({double(i), 1, 0, 60.0 * i, 100.0 + i % 7, 1000.0 + i, (100 + i % 500) * R,
+                              (10 + i % 40) * 5.11, 0, 1.5});
+        store(info, points, {{"Salt", "5", "%", "L1"}});
+        openTest(info.name);
+        printing::TextPrinter printer;
+        (report().*kind.compose)(printer, 1);
+        for (const QPageSize::PageSizeId size : {QPageSize::Letter, QPageSize::A4}) {
+            SCOPED_TRACE(int(size));
+            QBuffer buffer;
+            buffer.open(QIODevice::WriteOnly);
+            const auto device = landscapePage(buffer, size);
+            const QVector<QStringList> pages = printer.Pages(*device);
+            const int perPage = printer.LinesPerPage(*device);
+            ASSERT_GT(pages.size(), 5);
+            ASSERT_GT(perPage, 20);
+            ReadColumns columns;
+            int next = 1;  // the step the next row holds
+            for (int p = 0; p < pages.size(); ++p) {
+                SCOPED_TRACE(p + 1);
+                const QStringList& page = pages[p];
+                if (p + 1 < pages.size()) EXPECT_EQ(page.size(), perPage);
+                // The heading: at the top of every page after the first.
+                qsizetype at = 0;
+                if (p == 0)
+                    while (at < page.size() && !page[at].startsWith(kind.headings[0][0] + " ")) ++at;
+                ASSERT_LT(at, page.size());
+                ASSERT_TRUE(columns.find(page.value(at), kind.headings[0])) << page.value(at).toStdString();
+                for (const QStringList& line : kind.headings) {
+                    for (int c = 0; c < line.size(); ++c)
+                        EXPECT_EQ(columns.cell(page.value(at), c), line[c]) << page.value(at).toStdString();
+                    ++at;
+                }
+                for (qsizetype l = at; l < page.size(); ++l, ++next) {
+                    const QString& row = page[l];
+                    EXPECT_EQ(columns.misplaced(row), QString()) << row.toStdString();
+                    EXPECT_EQ(columns.cell(row, kind.stepColumn), kind.step(next)) << row.toStdString();
+                    EXPECT_EQ(columns.cell(row, kind.timeColumn), kind.time(next)) << row.toStdString();
+                    for (int c = 0; c < columns.starts.size(); ++c)
+                        EXPECT_FALSE(columns.cell(row, c).isEmpty()) << c << " " << row.toStdString();
+                }
+            }
+            EXPECT_EQ(next, rows + 1);
+        }
+    }
+}
 
 // Long free texts (the longest description the dialogs take, long names and
 // additives) are broken into lines: the print keeps the size it has with
