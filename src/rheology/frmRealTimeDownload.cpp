@@ -163,6 +163,7 @@ void frmRealTime::DownloadReceived(const QString& received) {
     if (StoreDownload(*mInfoDialog, transfer)) return;
     // The database refused the test: the dialog again, with everything
     // typed; its Start stores this transfer (the unit is not asked again).
+    mInfoDialog->Cancelled = true;
     mInfoDialog->Starting = [this, &transfer] {
         bool closes = true;
         TrapErrors([&] { closes = BobFits(*mInfoDialog) && StoreDownload(*mInfoDialog, transfer); });
