@@ -11,6 +11,8 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTimer>
 #include <QFile>
 #include <QLineEdit>
 #include <QSqlQuery>
@@ -23,6 +25,9 @@
 #include <vector>
 
 #include "ProcMemory.h"
+#include "platform/ModalShow.h"
+#include "support/UnitSimulator.h"
+#include "unitlink/StoredTransferRead.h"
 #include "data/Globals.h"
 #include "data/Settings.h"
 #include "data/clsConnection.h"
@@ -35,8 +40,17 @@
 #include "dialogs/frmTestRelatedInfo.h"
 #include "rheology/frmRealTime.h"
 #include "unitrun/RowSpool.h"
+#include "unitrun/RunStates.h"
 
 namespace {
+
+// Message boxes answered OK and counted; nothing else may ask anything.
+struct CountedAnswers : ui::Handler {
+    int said = 0;
+    int message(const ui::MessageRequest&) override { return ++said, ui::vbOK; }
+    std::optional<QString> input(const ui::InputRequest&) override { std::abort(); }
+    std::optional<QString> file(const ui::FileRequest&) override { std::abort(); }
+};
 
 struct LiveRunBench {
     QTemporaryDir dir;
@@ -154,6 +168,118 @@ void BM_EightWindowsTick(benchmark::State& state) {
 }
 BENCHMARK(BM_EightWindowsTick)->Unit(benchmark::kMillisecond)->Iterations(50);
 
+// A download of a stored test of several seconds from a unit on a
+// pseudo-terminal (the request, the first read 2 s later, then a read every
+// half second while the pieces come) while four other windows, each with
+// 10,000 points of its test stored, record a point on every tick of their
+// timers, on the event loop as in the application. The longest gap between
+// two ticks of any recording window is reported against the tick: it stays
+// within one tick plus the tick's own work (the download holds nobody).
+void BM_DownloadBesideRecordingWindows(benchmark::State& state) {
+    constexpr int kTickMs = runloop::kTickMs;
+    CountedAnswers answers;
+    ui::Handler* previous = ui::setHandler(&answers);
+    const ui::ModalShower previousShower = ui::setModalShower([](QDialog& d) {
+        auto& info = static_cast<frmTestRelatedInfo&>(d);
+        info.txtTestName->setText(QStringLiteral("Downloaded"));
+        info.txtBobNo->setText(QStringLiteral("B1"));
+        info.cmdOk_Click();
+        return int(QDialog::Accepted);
+    });
+
+    std::vector<std::unique_ptr<LiveRunBench>> recording;
+    for (int u = 0; u < 4; ++u) recording.push_back(std::make_unique<LiveRunBench>(10000));
+    LiveRunBench downloading(0);
+    testing_support::UnitSimulator unit;
+    QByteArrayList records;
+    for (int i = 0; i < 200; ++i)
+        records << QByteArray("1,0,") + QByteArray::number(5 * i) + ",300.5,301,5000,170.2,123.4,0";
+    unit.setStoredTest(records, true, 512, 300);  // about 4 s of pieces
+    unit.setPeriod(0);
+    unit.attachToPort(9);
+    unit.start();
+    frmRealTime& w = *downloading.w;
+    w.MSComm1.PortNumber(9);
+    w.MSComm1.Settings(QStringLiteral("115200,n,8,1"));
+    w.MSComm1.PortOpen(true);
+
+    double longestGap = 0;
+    int ticks = 0;
+    int stored = 0;
+    for (auto _ : state) {
+        QElapsedTimer clock;
+        clock.start();
+        std::vector<qint64> last(recording.size(), -1);
+        for (size_t u = 0; u < recording.size(); ++u) {
+            LiveRunBench* bench = recording[u].get();
+            bench->w->Timer1.Timer = [&, bench, u] {
+                const qint64 now = clock.elapsed();
+                if (last[u] >= 0) longestGap = std::max(longestGap, double(now - last[u]));
+                last[u] = now;
+                ++ticks;
+                bench->tick(false);
+            };
+            bench->w->Timer1.Interval(kTickMs);
+            bench->w->Timer1.Enabled(true);
+        }
+        w.cmdRetrieve_Click();
+        QEventLoop loop;
+        QTimer poll;
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+            if (!w.DownloadUnderWay()) loop.quit();
+        });
+        poll.start(20);
+        loop.exec();
+        for (auto& bench : recording) bench->w->Timer1.Enabled(false);
+        QSqlQuery rows(downloading.connection.ADOConnection()->handle());
+        rows.exec(QStringLiteral("SELECT COUNT(*) FROM TEST_RESULT WHERE TEST_ID = %1").arg(w.TestId));
+        stored = rows.next() ? rows.value(0).toInt() : 0;
+    }
+    unit.stop();
+    ui::setModalShower(previousShower);
+    ui::setHandler(previous);
+    state.counters["longest_gap_ms"] = longestGap;
+    state.counters["tick_ms"] = kTickMs;
+    state.counters["longest_late_ms"] = longestGap - kTickMs;
+    state.counters["ticks"] = ticks;
+    state.counters["rows_downloaded"] = stored;
+    state.counters["messages"] = answers.said;
+}
+BENCHMARK(BM_DownloadBesideRecordingWindows)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
+
+// A frame written to a line that takes nothing more (its far end reads
+// nothing, the terminal's buffer full): the write is refused within its
+// bound (comm::kWriteWaitMs), as 8030, instead of holding every window's
+// tick. The longest write is reported against the bound.
+void BM_WriteToALineWithoutRoom(benchmark::State& state) {
+    double longest = 0;
+    int refused = 0;
+    for (auto _ : state) {
+        testing_support::UnitSimulator unit;  // never started nor pumped: it reads nothing
+        unit.attachToPort(9);
+        comm::CommPort port;
+        port.PortNumber(9);
+        port.Settings(QStringLiteral("115200,n,8,1"));
+        port.PortOpen(true);
+        const QString block(4096, QLatin1Char('x'));
+        for (int i = 0; i < 10000 && port.PortOpen(); ++i) {
+            QElapsedTimer t;
+            t.start();
+            try {
+                port.Output(block);
+            } catch (const comm::CommError& e) {
+                longest = std::max(longest, double(t.nsecsElapsed()) / 1e6);
+                refused += e.number() == comm::ErrWriteDevice;
+            }
+        }
+    }
+    state.counters["longest_write_ms"] = longest;
+    state.counters["bound_ms"] = comm::kWriteWaitMs;
+    state.counters["refused"] = refused;
+}
+BENCHMARK(BM_WriteToALineWithoutRoom)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+
 // One recording tick while another program holds the database locked
 // (BEGIN EXCLUSIVE on a second connection), as the run loop does it: the
 // rows waiting tried first, then the point recorded, its row kept behind
@@ -165,12 +291,7 @@ void BM_LiveTickWhileLocked(benchmark::State& state) {
     LiveRunBench bench(int(state.range(0)));
     bench.tick(false);  // the first plot of the stored points
     // The run says the first refusal once; nothing else may ask anything.
-    struct FirstRefusal : ui::Handler {
-        int said = 0;
-        int message(const ui::MessageRequest&) override { return ++said, ui::vbOK; }
-        std::optional<QString> input(const ui::InputRequest&) override { std::abort(); }
-        std::optional<QString> file(const ui::FileRequest&) override { std::abort(); }
-    } answers;
+    CountedAnswers answers;
     ui::Handler* previous = ui::setHandler(&answers);
     db::Connection other;
     other.open(bench.dir.filePath(QStringLiteral("Z3080daq.accdb")));
@@ -206,12 +327,7 @@ BENCHMARK(BM_LiveTickWhileLocked)->Arg(10000)->Unit(benchmark::kMillisecond)->It
 void BM_StartWhileLocked(benchmark::State& state) {
     const bool apart = state.range(0) != 0;
     LiveRunBench bench(0);
-    struct Refusals : ui::Handler {
-        int said = 0;
-        int message(const ui::MessageRequest&) override { return ++said, ui::vbOK; }
-        std::optional<QString> input(const ui::InputRequest&) override { std::abort(); }
-        std::optional<QString> file(const ui::FileRequest&) override { std::abort(); }
-    } answers;
+    CountedAnswers answers;
     ui::Handler* previous = ui::setHandler(&answers);
     frmTestRelatedInfo dialog(&bench.connection);
     dialog.txtTestName->setText(QStringLiteral("Refused run"));

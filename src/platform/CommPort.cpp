@@ -25,7 +25,6 @@ namespace {
 
 constexpr int kMaxPortNumber = 255;
 constexpr int kMaxInputLen = 32767;
-constexpr int kWriteTimeoutMs = 2000;
 
 [[noreturn]] void raise(int number, const QString& detail = QString()) {
     QString text;
@@ -233,9 +232,11 @@ void CommPort::Output(const QString& text) {
     port_->clearError();
     const qint64 queued = port_->write(bytes);
     if (queued == bytes.size()) {
-        // Push the frame out now: a busy wait may follow, with no event loop to do it.
+        // Push the frame out now. A line that has room takes it at once; one
+        // that has none within a small part of a tick is failing, and no
+        // tick of any window waits longer for it.
         port_->flush();
-        while (port_->bytesToWrite() > 0 && port_->waitForBytesWritten(kWriteTimeoutMs)) {
+        while (port_->bytesToWrite() > 0 && port_->waitForBytesWritten(kWriteWaitMs)) {
         }
     }
     const auto error = port_->error();

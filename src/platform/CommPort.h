@@ -36,7 +36,7 @@
 //  8020 "Error reading comm device"  (Input, InBufferCount: the device went away,
 //        as a USB adapter that is pulled; the port is closed before this is raised)
 //  8030 "Error writing comm device"  (Output: the device refused the write or
-//        took only part of it within 2 s, as when the far end of the line is
+//        took only part of it within kWriteWaitMs, as when the far end of the line is
 //        gone; the port is closed before this is raised, and the detail names
 //        the port, its device and the system's reason)
 // The modem-line operations that a pseudo-terminal does not support are not
@@ -77,6 +77,10 @@ enum ErrorNumber : int {
     ErrReadDevice = 8020,
     ErrWriteDevice = 8030,
 };
+
+// How long a write waits at most for the line to take its frame (a small part
+// of a unit window's tick: the ticks of every window wait with it).
+inline constexpr int kWriteWaitMs = 50;
 
 // Environment variable that maps port N to a device (Z3080_PORT_3).
 QString PortEnvironmentVariable(int portNumber);

@@ -16,6 +16,7 @@
 #include "platform/TrapErrors.h"
 #include "unitbase/ReplyControls.h"
 #include "unitbase/TripMessage.h"
+#include "unitlink/StoredTransferRead.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -196,6 +197,7 @@ void frmRealTime::Form_Activate() {
 void frmRealTime::closeEvent(QCloseEvent* event) {
     const bool running = RunState == runloop::kStepRunning || RunState == runloop::kRampRunning;
     if (CloseRefused(event, running, QStringLiteral("Cannot exit while test is running."))) return;
+    EndDownload();
     ReleaseUnit(UnitOfCaption(lblInstName->text()));
     event->accept();
 }
@@ -223,6 +225,7 @@ void frmRealTime::ClearReadings() {
 void frmRealTime::SendFrame(const QString& frame) { SendToUnit(frame); }
 
 void frmRealTime::cmdZero_Click() {
+    if (RefusedWhileDownloading(QStringLiteral("The unit cannot be zeroed"))) return;
     if (!RequirePort(QStringLiteral("The unit cannot be zeroed"))) return;
     try {
         MSComm1.InputLen(0);

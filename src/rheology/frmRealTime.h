@@ -39,6 +39,9 @@
 namespace rheologygrid {
 struct LiveSample;
 }
+namespace unit {
+class StoredTransferRead;
+}
 
 class frmRealTime : public RecordingWindow<RheologyRun> {
     Q_OBJECT
@@ -70,7 +73,7 @@ public:
     // Select, the sequence picker and its OK: UnitWindow.
     // Start: the test information dialog, the test's records, the run.
     void cmdStart_Stop_Click();
-    // Stop: ShutDown, in any state.
+    // Stop: ShutDown, in any state (a download under way ended first).
     void cmdStop_Click();
     // Refresh (step phase only): reloads the sequence and restarts the step.
     void cmdRefresh_Click();
@@ -123,15 +126,16 @@ public:
     void chkVisc_Click();
 
     // ---- download of a test stored in the unit (frmRealTimeDownload.cpp) ----
-    // Asks for the test information; at its Start fetches the unit's stored
-    // points and, when the transfer is sound, writes the new test (dated
-    // now) with them (DownloadAtStart). Does nothing while a test runs;
-    // refused while the port is not open.
+    // Asks for the test information; at its Start sends the request and
+    // closes the dialog (BeginDownload); the transfer comes in on the event
+    // loop, and once it has ended and is sound the new test (dated then) is
+    // written with its points (DownloadReceived). Does nothing while a test
+    // runs; refused while the port is not open or a download is under way.
     void cmdRetrieve_Click();
-    // Waits without handling any event (no timer of any window ticks).
-    void WaitSeconds(float seconds);
-    // Tests shorten the wait: when set, WaitSeconds calls this instead.
-    std::function<void(double seconds)> WaitHook;
+    // Between the request and the transfer's end.
+    bool DownloadUnderWay() const;
+    // The download's reads (none before the first download).
+    std::unique_ptr<unit::StoredTransferRead> mDownload;
     // PortReady, PortOpenHook: UnitWindow.
     // The failure text of a window whose record objects were not created.
     static const QString kNoRecords;
@@ -153,6 +157,8 @@ public:
     qint32 mPointCount = 0;
     // The stored samples of the current test, as the grid and chart read them.
     LiveSamples mSamples;
+    // The unit's caption when the download began, shown again at its end.
+    QString mCaptionBeforeDownload;
     // Chart subsets handed out so far.
     int mSubsetCount = 0;
     // What the last plot of the samples gave the chart.
@@ -304,11 +310,29 @@ private:
     // Refuses a loaded sequence with a value a step may not hold (its
     // problem, naming the step and the value); true when refused.
     bool refuseOutOfLimits(const runloop::LoadedSequence& loaded, bool refresh);
-    // The download at the dialog's Start (cmdRetrieve_Click): the bob, the
-    // transfer, the test with its additives, then its rows. False: refused
-    // (the bob, or the database did not take the test), nothing stored, the
-    // dialog stays open; true: the dialog closes.
-    bool DownloadAtStart(frmTestRelatedInfo& dialog);
+    // A click that would disturb a download under way is refused, saying
+    // what was not done (`refused`); true when refused.
+    bool RefusedWhileDownloading(const QString& refused);
+    // The bob of the dialog fits the cup; else refused with its message.
+    bool BobFits(const frmTestRelatedInfo& dialog);
+    // The dialog's Start of a download (cmdRetrieve_Click): the bob, then the
+    // request. False: the bob refused, nothing asked, the dialog stays open;
+    // true: the dialog closes.
+    bool BeginDownload(frmTestRelatedInfo& dialog);
+    // The window while a download is under way: "Downloading" with the
+    // characters received, Start, Retrieve and Zero off (its timer is
+    // stopped meanwhile); and as before once it has ended.
+    void ShowDownload(bool underWay);
+    // Stop and the window's close: a download under way ends where it is,
+    // nothing of it stored.
+    void EndDownload();
+    // The transfer's end: its check, the messages of a failed one, else the
+    // test with its rows (StoreDownload); a test the database refused opens
+    // the dialog again, whose Start stores the same transfer.
+    void DownloadReceived(const QString& received);
+    // The test of the dialog with its additives, then its rows. False: the
+    // database refused the test, nothing stored.
+    bool StoreDownload(frmTestRelatedInfo& dialog, const unit::StoredTransfer& transfer);
     // A downloaded record into the run's working fields and readings.
     void TakeDownloadedRecord(const unit::StoredDataRecord& record);
     // The rows of the downloaded test `testName` (TestId) in one transaction;

@@ -96,7 +96,10 @@ void frmRealTime::cmdStart_Stop_Click() {
     TrapErrors([this] { StartClicked(); });
 }
 
-bool frmRealTime::ReadyForStart() { return !mSequenceName.isEmpty(); }
+bool frmRealTime::ReadyForStart() {
+    if (RefusedWhileDownloading(QStringLiteral("The test cannot be started"))) return false;
+    return !mSequenceName.isEmpty();
+}
 
 bool frmRealTime::StartChecks() {
     // The tables as loaded, checked again before they run (with the Max
@@ -149,7 +152,11 @@ void frmRealTime::BeginTest(frmTestRelatedInfo& dialog) {
     RefreshRealTimeChart();
 }
 
-void frmRealTime::cmdStop_Click() { StopClicked(); }
+void frmRealTime::cmdStop_Click() {
+    // The stop frame goes out as always; a download under way ends first.
+    EndDownload();
+    StopClicked();
+}
 
 void frmRealTime::cmdRefresh_Click() {
     TrapErrors([this] { RefreshClicked(); });

@@ -205,19 +205,6 @@ QString CommunicationErrorMessage() {
 QString CommunicationErrorTitle() { return QStringLiteral("Communication Error"); }
 QString NoStoredTestMessage() { return QStringLiteral("The Z3080 holds no stored test: nothing has been stored."); }
 
-QString RequestStoredTransfer(comm::CommPort& port, const std::function<void(double)>& waitSeconds) {
-    port.Input();
-    port.InputLen(0);
-    port.Output(DownloadRequestFrame());
-    waitSeconds(kTransferFirstWaitSeconds);
-    QString received;
-    do {
-        received += port.Input();
-        waitSeconds(kTransferReadWaitSeconds);
-    } while (port.InBufferCount() > 0);
-    return received;
-}
-
 namespace {
 
 // One field of a stored record: the whole text (blanks around it aside) must

@@ -23,7 +23,8 @@
 // and gives only its reading of a frame.
 //
 // Here too: the status captions, the zero command, and the transfer of a test
-// the unit stored by itself (RequestStoredTransfer, ParseStoredTransfer).
+// the unit stored by itself (ParseStoredTransfer; its reads in
+// StoredTransferRead.h).
 //
 // UnitReplyParser is the reply side of a rheology test window (and of the
 // simple test): its receive buffer, live readings, the texts of the reading
@@ -280,11 +281,9 @@ std::optional<StoredDataRecord> ParseStoredRecord(const QString& record);
 // records (nothing of a damaged transfer is kept). A lone code 2 is Ok with
 // no records: the unit holds no stored test.
 StoredTransfer ParseStoredTransfer(const QString& received);
-// The reading side of the download: discards what the port has received so
-// far, sets input length 0, sends the download request, waits 2 seconds, then
-// takes what has arrived, waits 0.5 seconds, and goes on while characters are
-// waiting. waitSeconds is the window's wait (a busy wait that handles no event).
-QString RequestStoredTransfer(comm::CommPort& port, const std::function<void(double seconds)>& waitSeconds);
+// The timings of the download's reads (StoredTransferRead.h): the first read
+// 2 seconds after the request, then one every 0.5 seconds while characters
+// keep arriving.
 inline constexpr double kTransferFirstWaitSeconds = 2.0;
 inline constexpr double kTransferReadWaitSeconds = 0.5;
 

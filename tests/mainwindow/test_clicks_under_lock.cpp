@@ -23,6 +23,7 @@
 #include "sequences/frmSetup.h"
 #include "support/DatabaseFaults.h"
 #include "support/StoredSequences.h"
+#include "support/TransferReads.h"
 #include "support/UnitSimulator.h"
 #include "support/UnitWindowFixture.h"
 
@@ -211,26 +212,47 @@ TEST_F(ClicksUnderALock, EachClickIsRefusedAtOnceNamingTheStateStoresNothingAndK
              w->MSComm1.PortNumber(7);
              w->MSComm1.Settings(QStringLiteral("115200,n,8,1"));
              w->MSComm1.PortOpen(true);
-             w->WaitHook = [](double seconds) { QThread::msleep(static_cast<unsigned long>(seconds * 50)); };
              QElapsedTimer waited;
              waited.start();
              while (w->MSComm1.InBufferCount() == 0 && waited.elapsed() < 5000) QThread::msleep(5);
+             // The dialog's Start sends the request and closes it; the test
+             // is stored once the transfer has come in. Refused then, the
+             // dialog opens again with everything typed, and its Start stores
+             // the same transfer.
+             std::optional<LockedDatabase> lock;
+             QString before;
+             int shown = 0;
              ModalShowerScope shower([&](QDialog& dialog) {
                  auto& d = dynamic_cast<frmTestRelatedInfo&>(dialog);
                  d.show();
-                 type(d, "Stored run");
-                 refusedPress(Fault::Locked,
-                              "The test was not downloaded: " + kInUse + ". Nothing was stored; try again.",
-                              [&] { d.cmdOk->click(); });
+                 if (++shown == 1) {
+                     type(d, "Stored run");
+                     d.cmdOk->click();
+                     EXPECT_FALSE(d.isVisible());
+                     return int(QDialog::Accepted);
+                 }
+                 EXPECT_EQ(dialogs.texts(),
+                           QStringList{"The test was not downloaded: " + kInUse + ". Nothing was stored; try again."});
+                 EXPECT_EQ(everything(), before);
                  kept(d, "Stored run");
+                 dialogs.clear();
+                 lock.reset();
                  d.cmdOk->click();
                  EXPECT_FALSE(d.isVisible());
                  return int(QDialog::Accepted);
              });
              w->cmdRetrieve->click();
+             ASSERT_TRUE(w->DownloadUnderWay());
+             lock.emplace(db.path());
+             before = everything();
+             dialogs.clear();
+             ASSERT_TRUE(testing_support::FinishTransfer(*w->mDownload));
+             EXPECT_EQ(shown, 2);
              EXPECT_TRUE(dialogs.texts().isEmpty()) << dialogs.texts().join('\n').toStdString();
              storedWithAdditive("Stored run");
              EXPECT_EQ(count(QStringLiteral("SELECT COUNT(*) FROM TEST_RESULT WHERE TEST_ID = %1").arg(w->TestId)), 2);
+             // The unit was asked once.
+             EXPECT_EQ(unit.commands().size(), 1u);
          }},
         {"Delete",
          [&] {

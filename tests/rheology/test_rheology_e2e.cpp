@@ -19,7 +19,9 @@
 #include "rheology/frmRealTime.h"
 #include "support/DatabaseFaults.h"
 #include "support/ScriptedDialogs.h"
+#include "support/TransferReads.h"
 #include "support/UnitSimulator.h"
+#include "unitlink/StoredTransferRead.h"
 
 #include <QElapsedTimer>
 #include <QLabel>
@@ -690,4 +692,209 @@ TEST_F(RunEndToEnd, AStartTheDatabaseRefusesHoldsNoTickBackAndAnotherUnitTripsOn
     EXPECT_EQ(w->RunState, 0);
     EXPECT_TRUE(boxes.texts().contains("Pressure too high, test shutting down.")) << boxes.texts().join(';').toStdString();
     boxes.closeNotifications();
+}
+
+namespace {
+
+// The ticks of unit windows and the reads of a download on simulated time:
+// every half second the manual clock and the units move on, and each timer
+// due then fires. A recording window's unit sends one status frame before
+// each of its ticks; the download's reads wait until what its unit has sent
+// so far has reached the port.
+class HalfSecondSteps {
+public:
+    struct Recorder {
+        frmRealTime* w;
+        UnitSimulator* unit;
+        int remaining = 0;
+        int seenStarts = -1;
+        int ticks = 0;
+        int stopTick = 0;       // the tick whose stop frame went out (0: none)
+        bool stopDuringDownload = false;
+    };
+
+    HalfSecondSteps(testing_support::ManualClock& clock, std::vector<UnitSimulator*> units)
+        : clock_(clock), units_(std::move(units)) {}
+
+    std::vector<Recorder> recorders;
+    frmRealTime* downloading = nullptr;
+    UnitSimulator* downloadUnit = nullptr;
+    int downloadRemaining = 0;
+    int downloadReads = 0;
+
+    // One half second; false when a frame or a command never arrived.
+    bool step() {
+        clock_.advance(500);
+        for (UnitSimulator* u : units_) u->advance(0.5);
+        for (Recorder& r : recorders) {
+            auto& timer = static_cast<ManualTickSource&>(r.w->Timer1.source());
+            if (!timer.running) continue;
+            if (timer.starts != r.seenStarts) {  // started anew outside a tick
+                r.seenStarts = timer.starts;
+                r.remaining = timer.next;
+            }
+            r.remaining -= 500;
+            if (r.remaining > 0) continue;
+            if (!sendFrame(*r.w, *r.unit)) return false;
+            const size_t before = r.unit->commands().size();
+            const bool wasRunning = r.w->RunState != 0;
+            if (!timer.fire()) return false;
+            ++r.ticks;
+            r.remaining = timer.next;
+            r.seenStarts = timer.starts;
+            if (wasRunning && r.w->RunState == 0) {
+                if (!r.unit->waitForCommands(before + 1)) return false;
+                r.stopTick = r.ticks;
+                r.stopDuringDownload = downloading && downloading->DownloadUnderWay();
+            }
+            r.unit->pump(5);  // a set-point frame answered
+        }
+        if (downloading && downloading->DownloadUnderWay()) {
+            auto& reads = testing_support::TransferSource(*downloading->mDownload);
+            downloadRemaining -= 500;
+            if (downloadRemaining <= 0) {
+                if (!arrived()) return false;
+                if (!reads.fire()) return false;
+                ++downloadReads;
+                downloadRemaining = reads.next;
+            }
+        }
+        return true;
+    }
+    // The reads' first wait from the request.
+    void downloadBegun() {
+        downloadRemaining = testing_support::TransferSource(*downloading->mDownload).next;
+    }
+
+private:
+    static bool sendFrame(frmRealTime& w, UnitSimulator& unit) {
+        const int before = w.MSComm1.InBufferCount();
+        const int size = int(unit.statusFrame().size());
+        unit.sendStatusFrame();
+        return waitFor([&] { return w.MSComm1.InBufferCount() >= before + size; });
+    }
+    bool arrived() {
+        return waitFor([&] {
+            return downloading->mDownload->Text().size() + downloading->MSComm1.InBufferCount() >=
+                   downloadUnit->transferSent();
+        });
+    }
+    static bool waitFor(const std::function<bool()>& done) {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+        while (!done()) {
+            if (std::chrono::steady_clock::now() > deadline) return false;
+            QThread::usleep(50);
+        }
+        return true;
+    }
+
+    testing_support::ManualClock& clock_;
+    std::vector<UnitSimulator*> units_;
+};
+
+}  // namespace
+
+// Unit 3 downloads a test of several seconds while units 1 and 2 record, and
+// unit 1 trips. Counted on the run's clock, every tick of units 1 and 2 runs
+// while the transfer comes in, unit 2 records a point every 2 s, and unit 1's
+// stop frame goes out on the tick that parses its tenth frame over the
+// limit, the transfer still coming in. The download then stores every
+// record it brought.
+TEST_F(RunEndToEnd, ADownloadHoldsNoOtherUnitsTickTripOrRecord) {
+    UnitSimulator unit1, unit2, unit3;
+    setUpUnit(unit1, 1);
+    setUpUnit(unit2, 2);
+    QByteArrayList records;
+    for (int i = 0; i < 40; ++i) records << QByteArray("1,0,%1,300.5,301,5000,170.2,123.4,0").replace("%1", QByteArray::number(10 * i));
+    unit3.setStoredTest(records, true, 60, 500);  // 60 characters every half second: 12 s
+    unit3.setTransferOnAdvance(true);
+    unit3.setPeriod(0);
+    unit3.attachToPort(3);
+    unit3.start();
+    writePorts({1, 2, 3});
+    // A long step at the sample's temperature, a point every 2 s.
+    StoreSequence(conn, "Long step", {seqStep(30, 100, 5, 300, 2, 0, 0, 0, 1, 0)});
+
+    frmMDIRealTime mdi(&conn);
+    mdi.MDIForm_Load();
+    mdi.show();
+    for (int n = 1; n <= 3; ++n) mdi.MenuAdd[n]->trigger();
+    frmRealTime* w1 = mdi.RealTimeWindows[1];
+    frmRealTime* w2 = mdi.RealTimeWindows[2];
+    frmRealTime* w3 = mdi.RealTimeWindows[3];
+    ASSERT_TRUE(w1 && w2 && w3);
+    ASSERT_TRUE(w1->MSComm1.PortOpen() && w2->MSComm1.PortOpen() && w3->MSComm1.PortOpen());
+
+    HalfSecondSteps steps(clock, {&unit1, &unit2, &unit3});
+    steps.recorders = {{w1, &unit1}, {w2, &unit2}};
+    ASSERT_NO_FATAL_FAILURE(pickAndStart(*w1, "Long step", "Unit 1 run"));
+    ASSERT_NO_FATAL_FAILURE(pickAndStart(*w2, "Long step", "Unit 2 run"));
+    for (int i = 0; i < 20; ++i) ASSERT_TRUE(steps.step());  // 10 s of the runs
+    ASSERT_EQ(w1->RunState, 1);
+    ASSERT_EQ(w2->RunState, 1);
+    dialogs.clear();
+
+    // Unit 3's download; unit 1 reports ten frames over 610 °F from now on.
+    {
+        TestEntry entry;
+        entry.name = "Downloaded";
+        AnswerTestInfo answer(entry);
+        w3->cmdRetrieve->click();
+        ASSERT_EQ(answer.shown, 1);
+    }
+    ASSERT_TRUE(w3->DownloadUnderWay());
+    ASSERT_TRUE(unit3.waitForCommands(1));  // the request, and the transfer's first piece
+    steps.downloading = w3;
+    steps.downloadUnit = &unit3;
+    steps.downloadBegun();
+    unit1.runOverTemperature(10, 650);
+    const int ticks1 = steps.recorders[0].ticks, ticks2 = steps.recorders[1].ticks;
+    const qint32 elapsed2 = w2->ElapsedSeconds;
+    const quint32 begun = clock.ms;
+    for (int i = 0; i < 200 && w3->DownloadUnderWay(); ++i) ASSERT_TRUE(steps.step());
+    ASSERT_FALSE(w3->DownloadUnderWay());
+    const int ms = int(clock.ms - begun);
+    // Several seconds of transfer: the first read 2 s after the request, then
+    // one every half second while the pieces came.
+    EXPECT_GE(ms, 10000);
+    EXPECT_EQ(steps.downloadReads, 1 + (ms - 2000) / 500);
+
+    // Every tick of the run's clock ran, one a second, none skipped.
+    const HalfSecondSteps::Recorder& r1 = steps.recorders[0];
+    const HalfSecondSteps::Recorder& r2 = steps.recorders[1];
+    EXPECT_EQ(r2.ticks - ticks2, w2->ElapsedSeconds - elapsed2);
+    EXPECT_GE(r2.ticks - ticks2, ms / 1000 - 1);
+    EXPECT_EQ(w1->Timer1.SkippedTicks(), 0);
+    EXPECT_EQ(w2->Timer1.SkippedTicks(), 0);
+    // Unit 1's stop frame on the tick of its tenth frame over the limit, the
+    // download under way; its message said once.
+    EXPECT_EQ(r1.stopTick - ticks1, 10);
+    EXPECT_TRUE(r1.stopDuringDownload);
+    EXPECT_EQ(w1->RunState, 0);
+    EXPECT_EQ(dialogs.texts(), QStringList{"Temperature too high, test shutting down."});
+    // Unit 2's points every 2 s meanwhile, none missing.
+    clsTEST_RESULT results;
+    results.Test_Id(w2->TestId);
+    results.ConnectX(&conn);
+    std::vector<double> times;
+    for (results.MoveFirst(); !results.Eof(); results.MoveNext())
+        if (results.RESULT_TIME() > elapsed2) times.push_back(results.RESULT_TIME());
+    ASSERT_GE(times.size(), size_t((w2->ElapsedSeconds - elapsed2) / 2));
+    EXPECT_LE(times.front() - elapsed2, 2);
+    EXPECT_LT(w2->ElapsedSeconds - times.back(), 2);
+    for (size_t i = 1; i < times.size(); ++i) EXPECT_EQ(times[i] - times[i - 1], 2) << i;
+
+    // Every record of the download under its new test.
+    clsTEST_RESULT downloaded;
+    downloaded.Test_Id(w3->TestId);
+    downloaded.ConnectX(&conn);
+    std::vector<double> downloadedTimes;
+    for (downloaded.MoveFirst(); !downloaded.Eof(); downloaded.MoveNext()) downloadedTimes.push_back(downloaded.RESULT_TIME());
+    ASSERT_EQ(downloadedTimes.size(), 40u);
+    EXPECT_EQ(downloadedTimes.back(), 390);
+    EXPECT_EQ(w3->mTestInfo->TEST_NAME(), "Downloaded");
+
+    w2->cmdStop->click();
+    unit3.stop();
+    mdi.close();
 }

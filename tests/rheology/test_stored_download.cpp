@@ -1,7 +1,8 @@
 // The download of a test stored in the unit, over the serial line from a
 // simulated unit: the new test and its rows, the messages of a silent unit
 // and of a damaged transfer, Cancel, a download refused while a test runs,
-// and the wait that handles no event.
+// and what the window shows, refuses and does while a download is under way
+// (its reads fired by hand, TransferReads.h).
 
 #include "RheologyFixture.h"
 
@@ -13,7 +14,9 @@
 #include "support/ManualClock.h"
 #include "data/BobGeometry.h"
 #include "unitrun/RunMessages.h"
+#include "support/TransferReads.h"
 #include "support/UnitSimulator.h"
+#include "unitlink/StoredTransferRead.h"
 
 #include <QElapsedTimer>
 #include <QLabel>
@@ -45,11 +48,25 @@ protected:
         w->MSComm1.Settings(QStringLiteral("115200,n,8,1"));
         w->MSComm1.PortOpen(true);
         w->Timer1.Interval(1000);
-        // The waits shortened tenfold; the timer must stay stopped meanwhile.
-        w->WaitHook = [this](double seconds) {
+    }
+
+    // The reads of the download under way fired until it has ended (each
+    // after a tenth of its time); the window's timer must stay stopped
+    // meanwhile.
+    bool finishDownload() {
+        if (!w->DownloadUnderWay()) return true;
+        testing_support::ManualTickSource& reads = testing_support::TransferSource(*w->mDownload);
+        for (int i = 0; i < 1000 && w->DownloadUnderWay(); ++i) {
             waitedWhileTicking = waitedWhileTicking || w->Timer1.Running();
-            QThread::msleep(static_cast<unsigned long>(seconds * 100));
-        };
+            QThread::msleep(static_cast<unsigned long>(reads.next / 10));
+            reads.fire();
+        }
+        return !w->DownloadUnderWay();
+    }
+    // Retrieve Last Result, and the download it begins to its end.
+    void retrieve() {
+        w->cmdRetrieve_Click();
+        ASSERT_TRUE(finishDownload());
     }
 
     // Starts the unit quiet: its first status frame (sent as it starts) is
@@ -129,6 +146,7 @@ TEST_F(StoredDownload, StoresTheUnitsRowsUnderANewTest) {
     const auto scope = answer(QStringLiteral("Stored run"));
 
     w->cmdRetrieve->click();
+    ASSERT_TRUE(finishDownload());
 
     EXPECT_TRUE(dialogs.messages.empty()) << dialogs.texts().join('\n').toStdString();
     EXPECT_EQ(title, "Input Test Information");
@@ -166,7 +184,7 @@ TEST_F(StoredDownload, StoresTheUnitsRowsUnderANewTest) {
     EXPECT_EQ(additives.ADDITIVE_NM(), "KCl");
     EXPECT_DOUBLE_EQ(additives.ADD_CONCEN(), 2);
 
-    // The timer was stopped for the waits and runs again.
+    // The timer was stopped for the reads and runs again.
     EXPECT_FALSE(waitedWhileTicking);
     EXPECT_TRUE(w->Timer1.Running());
     // The working fields hold the last record.
@@ -182,7 +200,7 @@ TEST_F(StoredDownload, ADownloadWithANamesakeStoredStoresItsRowsUnderItsOwnNewTe
     const auto sql = [&](const QString& text) { return db::Command(conn.ADOConnection(), text).execute(); };
     const auto scope = answer(QStringLiteral("Stored run"), false,
                               [&] { sql(QStringLiteral("INSERT INTO TEST_INFO (TEST_NAME) VALUES ('Stored run')")); });
-    w->cmdRetrieve_Click();
+    retrieve();
 
     EXPECT_TRUE(dialogs.messages.empty()) << dialogs.texts().join('\n').toStdString();
     const auto keys = sql(QStringLiteral("SELECT TEST_ID FROM TEST_INFO ORDER BY TEST_ID"))->columns[0];
@@ -226,7 +244,7 @@ TEST_F(StoredDownload, SilenceOrADamagedTransferStoresNoRows) {
         unit.setStoredTest(c.records, c.withEnd);
         const QString name = QStringLiteral("Attempt %1").arg(++n);
         const auto scope = answer(name);
-        w->cmdRetrieve_Click();
+        retrieve();
 
         ASSERT_EQ(dialogs.messages.size(), 1u);
         EXPECT_EQ(dialogs.messages[0].prompt, c.message);
@@ -289,7 +307,7 @@ TEST_F(StoredDownload, RowsTheDatabaseHasNoRoomForWaitAndAreStoredInOrder) {
     ASSERT_TRUE(full.full());
     {
         const auto scope = answer(QStringLiteral("Stored run"));
-        w->cmdRetrieve_Click();
+        retrieve();
     }
     ASSERT_TRUE(testNamed(QStringLiteral("Stored run")));
     EXPECT_EQ(dialogs.texts(), QStringList{"ERROR :database or disk is full"});
@@ -333,19 +351,6 @@ TEST_F(StoredDownload, RefusedWhileATestRuns) {
     EXPECT_TRUE(w->Timer1.Running());
 }
 
-TEST_F(StoredDownload, TheWaitHandlesNoEvent) {
-    w->WaitHook = nullptr;
-    bool fired = false;
-    QTimer::singleShot(0, [&] { fired = true; });
-    QElapsedTimer clock;
-    clock.start();
-    w->WaitSeconds(0.06f);
-    EXPECT_GE(clock.elapsed(), 60);
-    EXPECT_FALSE(fired);
-    QCoreApplication::processEvents();
-    EXPECT_TRUE(fired);
-}
-
 TEST_F(UnitWindowFixture, DownloadWithoutRecordObjectsIsReported) {
     frmRealTime w;  // InitialInst never ran
     int shown = 0;
@@ -366,7 +371,7 @@ TEST_F(StoredDownload, AStatusFrameInsideTheTransferStoresNothingAndTheRetryKeep
         dialogs.clear();
         unit.setStatusFrameInTransfer(after);
         const auto scope = answer(QStringLiteral("Stored run"));
-        w->cmdRetrieve_Click();
+        retrieve();
         EXPECT_EQ(dialogs.texts(), QStringList{unit::CommunicationErrorMessage()});
         EXPECT_FALSE(testNamed(QStringLiteral("Stored run")));
         db::Command rows(conn.ADOConnection(), QStringLiteral("SELECT COUNT(*) FROM TEST_RESULT"));
@@ -379,7 +384,7 @@ TEST_F(StoredDownload, AStatusFrameInsideTheTransferStoresNothingAndTheRetryKeep
     unit.setStatusFrameInTransfer(std::nullopt);
     testing_support::ManualClock clock(5000, QDateTime(QDate(2026, 12, 10), QTime(4, 30, 0)));
     const auto scope = answer(QStringLiteral("Stored run"));
-    w->cmdRetrieve_Click();
+    retrieve();
     EXPECT_TRUE(dialogs.messages.empty()) << dialogs.texts().join('\n').toStdString();
     ASSERT_TRUE(testNamed(QStringLiteral("Stored run")));
     EXPECT_EQ(w->mTestInfo->TEST_TIME(), clock.dateTime());
@@ -402,7 +407,7 @@ TEST_F(StoredDownload, AStatusFrameOfAnyLeadAndCommaCountStoresNothing) {
                 dialogs.clear();
                 unit.setStatusFrameInTransfer(after, lead, commas);
                 const auto scope = answer(QStringLiteral("Stored run"));
-                w->cmdRetrieve_Click();
+                retrieve();
                 EXPECT_EQ(dialogs.texts(), QStringList{unit::CommunicationErrorMessage()});
                 EXPECT_FALSE(testNamed(QStringLiteral("Stored run")));
                 db::Command rows(conn.ADOConnection(), QStringLiteral("SELECT COUNT(*) FROM TEST_RESULT"));
@@ -414,7 +419,7 @@ TEST_F(StoredDownload, AUnitWithoutAStoredTestStoresNone) {
     unit.setStoredTest({});  // the end code alone
     startQuietUnit();
     const auto scope = answer(QStringLiteral("Nothing"));
-    w->cmdRetrieve_Click();
+    retrieve();
     EXPECT_EQ(dialogs.texts(), QStringList{unit::NoStoredTestMessage()});
     EXPECT_EQ(unit::NoStoredTestMessage(), "The Z3080 holds no stored test: nothing has been stored.");
     EXPECT_FALSE(testNamed(QStringLiteral("Nothing")));
@@ -450,4 +455,111 @@ TEST_F(StoredDownload, AClosedPortIsReportedBeforeAnythingIsAskedOrStored) {
     EXPECT_EQ(dialogs.messages[0].title, "Communication Error");
     EXPECT_FALSE(testNamed(QStringLiteral("Never")));
     EXPECT_EQ(w->TestId, 0);
+}
+
+// While the transfer comes in the click has returned: the window says that a
+// download is under way (its caption, the characters received) and refuses
+// what would disturb it, each saying why, with nothing sent to the unit and
+// no dialog shown; the download then stores its test once.
+TEST_F(StoredDownload, WhileADownloadIsUnderWayTheWindowShowsItAndRefusesStartRetrieveAndZero) {
+    unit.setStoredTest({"1,0,12.6,300.5,301,5000,170.2,123.4,0", "1,1,20,301,301,5001,340.4,150,1"});
+    startQuietUnit();
+    const QString caption = w->lblActiveFlag->text();
+    const auto scope = answer(QStringLiteral("Stored run"));
+    w->cmdRetrieve->click();
+
+    ASSERT_TRUE(w->DownloadUnderWay());
+    EXPECT_EQ(dialogsShown, 1);
+    EXPECT_EQ(w->lblActiveFlag->text(), "Downloading");
+    EXPECT_EQ(w->StepTime->text(), unit::DownloadProgressText(0));
+    EXPECT_FALSE(w->cmdStart_Stop->isEnabled());
+    EXPECT_FALSE(w->cmdRetrieve->isEnabled());
+    EXPECT_FALSE(w->cmdZero->isEnabled());
+    EXPECT_TRUE(w->cmdStop->isEnabled());
+    EXPECT_TRUE(w->cmdExit->isEnabled());
+    EXPECT_FALSE(w->Timer1.Running());
+    ASSERT_TRUE(unit.waitForCommands(1));
+
+    // The handlers themselves, as a shortcut would reach them.
+    const struct {
+        const char* name;
+        std::function<void()> click;
+        QString refused;
+    } clicks[] = {
+        {"Start", [&] { w->cmdStart_Stop_Click(); }, "The test cannot be started"},
+        {"Retrieve", [&] { w->cmdRetrieve_Click(); }, "No download"},
+        {"Zero", [&] { w->cmdZero_Click(); }, "The unit cannot be zeroed"},
+    };
+    for (const auto& c : clicks) {
+        SCOPED_TRACE(c.name);
+        dialogs.clear();
+        c.click();
+        EXPECT_EQ(dialogs.texts(), QStringList{unit::DownloadUnderWayMessage(c.refused)});
+        EXPECT_EQ(dialogsShown, 1);
+        EXPECT_TRUE(w->DownloadUnderWay());
+    }
+    dialogs.clear();
+
+    // The first read shows what came.
+    testing_support::ManualTickSource& reads = testing_support::TransferSource(*w->mDownload);
+    QThread::msleep(200);
+    ASSERT_TRUE(reads.fire());
+    EXPECT_GT(w->mDownload->Text().size(), 0);
+    EXPECT_EQ(w->StepTime->text(), unit::DownloadProgressText(int(w->mDownload->Text().size())));
+
+    ASSERT_TRUE(finishDownload());
+    EXPECT_TRUE(dialogs.messages.empty()) << dialogs.texts().join('\n').toStdString();
+    EXPECT_EQ(rowsOf(w->TestId).size(), 2u);
+    db::Command tests(conn.ADOConnection(), QStringLiteral("SELECT COUNT(*) FROM TEST_INFO"));
+    EXPECT_EQ(tests.execute()->columns[0][0].toInt(), 1);
+    QThread::msleep(50);
+    EXPECT_EQ(unit.commands().size(), 1u);  // the request alone: no zero frame, no second request
+    // As before the download.
+    EXPECT_EQ(w->lblActiveFlag->text(), caption);
+    EXPECT_TRUE(w->StepTime->text().isEmpty());
+    EXPECT_TRUE(w->cmdStart_Stop->isEnabled());
+    EXPECT_TRUE(w->cmdRetrieve->isEnabled());
+    EXPECT_TRUE(w->cmdZero->isEnabled());
+    EXPECT_TRUE(w->Timer1.Running());
+}
+
+// Closing the window or Stop while the transfer comes in ends the download
+// where it is: nothing of it is stored or said, no read follows; Stop sends
+// its stop frame as always and the window reads its unit again.
+TEST_F(StoredDownload, ClosingTheWindowOrStopEndsADownloadUnderWayStoringNothing) {
+    unit.setStoredTest({"1,0,12.6,300.5,301,5000,170.2,123.4,0", "1,1,20,301,301,5001,340.4,150,1"},
+                       true, 8, 100);
+    startQuietUnit();
+    for (const bool close : {false, true}) {
+        SCOPED_TRACE(close ? "close" : "Stop");
+        unit.clearCommands();
+        const auto scope = answer(QStringLiteral("Stored run"));
+        w->cmdRetrieve_Click();
+        ASSERT_TRUE(w->DownloadUnderWay());
+        testing_support::ManualTickSource& reads = testing_support::TransferSource(*w->mDownload);
+        QThread::msleep(200);
+        ASSERT_TRUE(reads.fire());  // the first read
+        if (close) {
+            EXPECT_TRUE(w->close());
+            EXPECT_FALSE(w->MSComm1.PortOpen());  // the port let go
+        } else {
+            w->cmdStop->click();
+            ASSERT_TRUE(unit.waitForCommands(2));
+            EXPECT_EQ(unit.commands()[1].bytes, QByteArray("\x04\r"));
+            EXPECT_TRUE(w->Timer1.Running());
+            EXPECT_TRUE(w->cmdRetrieve->isEnabled());
+        }
+        EXPECT_FALSE(w->DownloadUnderWay());
+        EXPECT_EQ(w->mDownload->state(), unit::StoredTransferRead::State::Abandoned);
+        EXPECT_FALSE(reads.running);
+        EXPECT_FALSE(reads.fire());
+        EXPECT_TRUE(dialogs.messages.empty()) << dialogs.texts().join('\n').toStdString();
+        EXPECT_FALSE(testNamed(QStringLiteral("Stored run")));
+        db::Command rows(conn.ADOConnection(), QStringLiteral("SELECT COUNT(*) FROM TEST_RESULT"));
+        EXPECT_EQ(rows.execute()->columns[0][0].toInt(), 0);
+        // Let the unit end its transfer before the next case.
+        QThread::msleep(1000);
+        if (w->MSComm1.PortOpen()) w->MSComm1.Input();
+    }
+    w.reset();  // the window goes with its download ended
 }

@@ -106,6 +106,24 @@ void UnitSimulator::setStoredTest(const QByteArrayList& records, bool withEnd, i
     chunkDelayMs_ = chunkDelayMs;
 }
 
+void UnitSimulator::setTransferOnAdvance(bool onAdvance) {
+    std::lock_guard lock(mutex_);
+    transferOnAdvance_ = onAdvance;
+}
+
+int UnitSimulator::transferSent() const {
+    std::lock_guard lock(mutex_);
+    return transferSent_;
+}
+
+void UnitSimulator::sendDueOnAdvance() {
+    while (!advanceQueue_.empty() && advanceQueue_.front().first <= unitTimeMs_) {
+        writeAll(advanceQueue_.front().second);
+        transferSent_ += int(advanceQueue_.front().second.size());
+        advanceQueue_.pop_front();
+    }
+}
+
 void UnitSimulator::setStatusFrameInTransfer(std::optional<int> afterRecords, std::optional<char> lead,
                                              std::optional<int> commas) {
     std::lock_guard lock(mutex_);
@@ -252,6 +270,16 @@ void UnitSimulator::handle(const Command& c) {
         }
         if (statusInTransferAfter_ && *statusInTransferAfter_ >= storedRecords_.size()) transfer += inTransfer();
         if (storedWithEnd_) transfer += char(2);
+        if (transferOnAdvance_) {
+            advanceQueue_.clear();
+            transferSent_ = 0;
+            const int piece = chunkBytes_ > 0 ? chunkBytes_ : int(transfer.size());
+            double due = unitTimeMs_;
+            for (qsizetype i = 0; i < transfer.size(); i += piece, due += chunkDelayMs_)
+                advanceQueue_.emplace_back(due, transfer.mid(i, piece));
+            sendDueOnAdvance();
+            return;
+        }
         auto at = Clock::now();
         if (chunkBytes_ <= 0) {
             queue(transfer, at);
@@ -389,6 +417,8 @@ void UnitSimulator::setPhysics(const Physics& physics) {
 void UnitSimulator::advance(double seconds) {
     std::lock_guard lock(mutex_);
     advanceLocked(seconds);
+    if (seconds > 0) unitTimeMs_ += seconds * 1000.0;
+    sendDueOnAdvance();
 }
 
 void UnitSimulator::advanceLocked(double seconds) {

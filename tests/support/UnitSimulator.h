@@ -149,6 +149,14 @@ public:
     void setStoredTest(const QByteArrayList& records, bool withEnd = true, int chunkBytes = 0,
                        int chunkDelayMs = 0);
 
+    // The stored test's pieces paced by the unit's own time instead of the
+    // clock: from the request on they go out as advance() moves its time on,
+    // chunkDelayMs of it apart, the first at once (a transfer of several
+    // seconds on simulated time). false: on the clock, as before.
+    void setTransferOnAdvance(bool onAdvance);
+    // The characters of the transfer paced by advance() sent so far.
+    int transferSent() const;
+
     // A unit that sends one of its status frames in the middle of a transfer
     // (its own timer firing while it sends): the frame goes out after that
     // many records of the stored test (0: before the first). nullopt: none.
@@ -238,6 +246,11 @@ private:
     std::optional<char> statusInTransferLead_;
     std::optional<int> statusInTransferCommas_;
     bool refusingWrites_ = false;
+    bool transferOnAdvance_ = false;
+    double unitTimeMs_ = 0;  // the time advance() has moved on
+    std::deque<std::pair<double, QByteArray>> advanceQueue_;  // (unit time due, bytes)
+    int transferSent_ = 0;
+    void sendDueOnAdvance();  // under lock
     QByteArray inBuffer_;
     std::vector<Command> commands_;
     std::deque<std::pair<Clock::time_point, QByteArray>> outQueue_;

@@ -5,10 +5,12 @@
 #include "data/Globals.h"
 #include "platform/CommPort.h"
 #include "unitlink/UnitProtocol.h"
+#include "unitlink/StoredTransferRead.h"
 #include "unitrun/ReadingsAge.h"
 #include "support/ManualClock.h"
 #include "support/QtPrint.h"
 #include "support/ScriptedDialogs.h"
+#include "support/TransferReads.h"
 #include "support/UnitSimulator.h"
 #include "support/SavedGlobals.h"
 
@@ -69,8 +71,17 @@ protected:
     UnitReplyParser parser;
 };
 
-// The window's busy wait, shortened tenfold for the tests.
-void fastWait(double seconds) { QThread::msleep(static_cast<unsigned long>(seconds * 100)); }
+// The download's reads on the line, fired by hand (TransferReads.h): what
+// the transfer brought, or the failure of the port.
+QString readTransfer(comm::CommPort& port, std::vector<int>* times = nullptr) {
+    testing_support::ManualTicks ticks;
+    StoredTransferRead read(port);
+    QString received;
+    read.Begin([&](const QString& text) { received = text; }, [](const comm::CommError& e) { throw e; });
+    EXPECT_TRUE(testing_support::FinishTransfer(read, times));
+    EXPECT_EQ(read.state(), StoredTransferRead::State::Done);
+    return received;
+}
 
 }  // namespace
 
@@ -201,7 +212,8 @@ TEST_F(UnitLineTest, DownloadOfAStoredTest) {
     unit.start();
     QThread::msleep(60);  // status frames waiting before the request are discarded
 
-    const QString received = RequestStoredTransfer(port, fastWait);
+    std::vector<int> times;
+    const QString received = readTransfer(port, &times);
     ASSERT_TRUE(unit.waitForCommands(1));
     EXPECT_EQ(unit.commands().back().bytes, QByteArray("\x01\r"));
     const StoredTransfer t = ParseStoredTransfer(received);
@@ -210,19 +222,62 @@ TEST_F(UnitLineTest, DownloadOfAStoredTest) {
     EXPECT_EQ(t.records[0].timeSec, 13);
     EXPECT_EQ(t.records[1].phase, 1);
     EXPECT_EQ(t.records[2].step, 2);
+    // The first read 2 s after the request, then one every 0.5 s; the last
+    // found nothing more.
+    ASSERT_GE(times.size(), 2u);
+    EXPECT_EQ(times[0], 2000);
+    for (size_t i = 1; i < times.size(); ++i) EXPECT_EQ(times[i], 500) << i;
 }
 
 TEST_F(UnitLineTest, DownloadCutShortOrUnanswered) {
     unit.setStoredTest({"1,0,1,300,300,5000,1,1,0", "1,0,2,300,300,5000,1,1,0"}, false);
     unit.start();
-    StoredTransfer t = ParseStoredTransfer(RequestStoredTransfer(port, fastWait));
+    StoredTransfer t = ParseStoredTransfer(readTransfer(port));
     EXPECT_EQ(t.status, TransferStatus::CommunicationError);
     EXPECT_TRUE(t.records.empty());
 
     unit.setSilent(true);
-    t = ParseStoredTransfer(RequestStoredTransfer(port, fastWait));
+    t = ParseStoredTransfer(readTransfer(port));
     EXPECT_EQ(t.status, TransferStatus::NoResponse);
     EXPECT_EQ(unit.commands().size(), 2u);  // the request went out both times
+}
+
+// A line that goes away during the transfer ends the download once with its
+// failure (the port closed); one abandoned reads and says nothing more.
+TEST_F(UnitLineTest, ADownloadWhoseLineGoesAwayFailsOnceAndOneAbandonedEndsSilently) {
+    testing_support::ManualTicks ticks;
+    unit.setStoredTest({"1,0,1,300,300,5000,1,1,0", "1,0,2,300,300,5000,1,1,0"}, true, 8, 200);
+    unit.start();
+    for (const bool vanish : {false, true}) {
+        SCOPED_TRACE(vanish ? "line gone" : "abandoned");
+        StoredTransferRead read(port);
+        int done = 0;
+        std::vector<int> failures;
+        read.Begin([&](const QString&) { ++done; }, [&](const comm::CommError& e) { failures.push_back(e.number()); });
+        EXPECT_EQ(read.state(), StoredTransferRead::State::Waiting);
+        testing_support::ManualTickSource& source = testing_support::TransferSource(read);
+        QThread::msleep(100);
+        ASSERT_TRUE(source.fire());
+        EXPECT_EQ(read.state(), StoredTransferRead::State::Reading);
+        if (vanish) {
+            unit.vanish();
+            QThread::msleep(50);
+            ASSERT_TRUE(source.fire());
+            EXPECT_EQ(read.state(), StoredTransferRead::State::Failed);
+            EXPECT_EQ(failures, std::vector<int>{comm::ErrReadDevice});
+            EXPECT_FALSE(port.PortOpen());
+        } else {
+            read.Abandon();
+            EXPECT_EQ(read.state(), StoredTransferRead::State::Abandoned);
+            EXPECT_TRUE(failures.empty());
+            QThread::msleep(1500);  // the unit ends its transfer
+            port.Input();
+        }
+        EXPECT_FALSE(read.Running());
+        EXPECT_FALSE(source.running);
+        EXPECT_FALSE(source.fire());
+        EXPECT_EQ(done, 0);
+    }
 }
 
 TEST_F(UnitLineTest, TheSimulatedUnitFollowsItsSetPointsAndStops) {
