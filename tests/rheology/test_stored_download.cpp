@@ -19,6 +19,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSqlQuery>
 #include <QTimer>
 
 using namespace unit_tests;
@@ -312,6 +313,37 @@ TEST_F(StoredDownload, RowsTheDatabaseHasNoRoomForWaitAndAreStoredInOrder) {
     EXPECT_EQ(rows[2].step, 2);
     EXPECT_EQ(dialogs.texts().size(), 1);
     EXPECT_FALSE(w->StepTime->text().contains("waiting"));
+    // SQLite undid the refused transaction itself: the connection knows it.
+    testing_support::ExpectAWriteRefusedHalfWayLeavesNothing(conn);
+}
+
+// After a full disk refused a write and room was made again, a download
+// whose third row is refused: its rows are taken back whole, wait, and are
+// stored once each (not the first two twice).
+TEST_F(StoredDownload, AfterAFullDiskADownloadRefusedHalfWayStoresEachRowOnce) {
+    unit.setStoredTest({"1,0,12.6,300.5,301,5000,170.2,123.4,0", "1,1,20,301,301,5001,340.4,150,1",
+                        "2,0,30,302,301,5002,0,0,0"});
+    startQuietUnit();
+    testing_support::RefuseAWriteOnAFullDisk(conn);
+    QSqlQuery q(conn.ADOConnection()->handle());
+    ASSERT_TRUE(q.exec("CREATE TEMP TRIGGER refuse_third BEFORE INSERT ON TEST_RESULT WHEN NEW.RESULT_TIME >= 30 "
+                       "BEGIN SELECT RAISE(ABORT, 'database or disk is full'); END"));
+    {
+        const auto scope = answer(QStringLiteral("Stored run"));
+        w->cmdRetrieve_Click();
+    }
+    ASSERT_TRUE(testNamed(QStringLiteral("Stored run")));
+    EXPECT_TRUE(rowsOf(w->TestId).empty());
+    EXPECT_EQ(w->RowsWaiting(), 3);
+
+    ASSERT_TRUE(q.exec("DROP TRIGGER refuse_third"));
+    w->Timer1.Tick();
+    EXPECT_EQ(w->RowsWaiting(), 0);
+    const std::vector<StoredRow> rows = rowsOf(w->TestId);
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_EQ(rows[0].time, 13);
+    EXPECT_EQ(rows[1].time, 20);
+    EXPECT_EQ(rows[2].time, 30);
 }
 
 TEST_F(StoredDownload, RefusedWhileATestRuns) {

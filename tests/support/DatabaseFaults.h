@@ -41,4 +41,14 @@ private:
     bool full_ = false;
 };
 
+// The connection's next write of several statements, refused after its
+// first (a text longer than its parameter allows), leaves nothing of itself,
+// read back from the database; and no transaction is left open. What a
+// connection shows after a fault when it still knows its transaction.
+void ExpectAWriteRefusedHalfWayLeavesNothing(clsConnection& connection);
+
+// A write of several statements refused by SQLite's own full error in its
+// middle (FullDatabase), taken back whole; then room is made again.
+void RefuseAWriteOnAFullDisk(clsConnection& connection);
+
 }  // namespace testing_support
