@@ -200,6 +200,18 @@ bool sameInode(const QString& a, const QString& b) {
 }  // namespace
 
 namespace {
+// Into and out of one of the lists above, under their mutex.
+template <class T>
+void enlist(std::vector<const T*>& all, const T* one) {
+    std::lock_guard<std::mutex> lock(connectionsMutex());
+    all.push_back(one);
+}
+template <class T>
+void unlist(std::vector<const T*>& all, const T* one) {
+    std::lock_guard<std::mutex> lock(connectionsMutex());
+    all.erase(std::remove(all.begin(), all.end(), one), all.end());
+}
+
 std::vector<const ReservedFile*>& reservedFiles() {
     static std::vector<const ReservedFile*> all;
     return all;
@@ -218,16 +230,9 @@ QStringList reservedPaths() {
 }
 }  // namespace
 
-ReservedFile::ReservedFile(const QString& path) : path_(path) {
-    std::lock_guard<std::mutex> lock(connectionsMutex());
-    reservedFiles().push_back(this);
-}
+ReservedFile::ReservedFile(const QString& path) : path_(path) { enlist(reservedFiles(), this); }
 
-ReservedFile::~ReservedFile() {
-    std::lock_guard<std::mutex> lock(connectionsMutex());
-    auto& all = reservedFiles();
-    all.erase(std::remove(all.begin(), all.end(), this), all.end());
-}
+ReservedFile::~ReservedFile() { unlist(reservedFiles(), this); }
 
 bool IsReservedFile(const QString& path) { return !path.isEmpty() && namesOneOf(path, reservedPaths()); }
 
@@ -245,16 +250,11 @@ bool IsFileInUse(const QString& path) {
 
 Connection::Connection()
     : name_(QStringLiteral("z3080-") + QUuid::createUuid().toString(QUuid::WithoutBraces)) {
-    std::lock_guard<std::mutex> lock(connectionsMutex());
-    connections().push_back(this);
+    enlist(connections(), this);
 }
 
 Connection::~Connection() {
-    {
-        std::lock_guard<std::mutex> lock(connectionsMutex());
-        auto& all = connections();
-        all.erase(std::remove(all.begin(), all.end(), this), all.end());
-    }
+    unlist(connections(), this);
     if (db_.isValid()) {
         db_.close();
         db_ = QSqlDatabase();

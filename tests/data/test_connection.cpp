@@ -132,12 +132,21 @@ TEST(Connection, LockedDatabaseFailsTheWriteWithinTheBoundAndLosesNothing) {
 // room made again, then another write of several statements refused half-way:
 // each write is whole or nothing, read back from the database, and the
 // connection says no transaction is open.
-TEST(Connection, AfterAFullDiskEveryWriteIsStillWholeOrNothing) {
+namespace {
+// A fresh database in the working folder, opened by the connection.
+struct OpenedDatabase {
     TempDb tmp;
-    InFolder in(tmp.dir());
+    InFolder in{tmp.dir()};
     ScriptedDialogs dialogs;
-    clsConnection c;
-    c.OpenDB();
+    clsConnection connection;
+    OpenedDatabase() { connection.OpenDB(); }
+};
+}  // namespace
+
+TEST(Connection, AfterAFullDiskEveryWriteIsStillWholeOrNothing) {
+    OpenedDatabase opened;
+    clsConnection& c = opened.connection;
+    const ScriptedDialogs& dialogs = opened.dialogs;
     ASSERT_TRUE(c.ADOConnection()->isOpen());
 
     testing_support::RefuseAWriteOnAFullDisk(c);
@@ -184,18 +193,7 @@ TEST(Connection, AfterAFullDiskEveryWriteIsStillWholeOrNothing) {
             full.emplace(c);
             ASSERT_TRUE(full->full());
         }
-        db::Command insert(c.ADOConnection(), QStringLiteral("INSERT INTO TEST_INFO (TEST_NAME) VALUES (?)"));
-        insert.appendParameter(QStringLiteral("TEST_NAME"), db::adVarChar, 50);
-        bool firstStored = false;
-        EXPECT_THROW(RunInTransaction(&c,
-                                      [&] {
-                                          insert.setValue(0, name);
-                                          insert.execute();
-                                          firstStored = true;
-                                          r.rest(insert);
-                                      }),
-                     db::DbError);
-        EXPECT_TRUE(firstStored);
+        EXPECT_TRUE(testing_support::WriteRefusedAfterItsFirstStatement(c, name, r.rest));
         EXPECT_FALSE(c.InTransaction());
         if (full) full->MakeRoom();
         QSqlQuery q(c.ADOConnection()->handle());

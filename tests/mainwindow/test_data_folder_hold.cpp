@@ -108,6 +108,7 @@ public:
         }
     }
     qint64 pid() const { return process_.processId(); }
+    bool running() const { return process_.state() == QProcess::Running; }
     void kill() {
         process_.kill();  // SIGKILL
         EXPECT_TRUE(process_.waitForFinished(30000));
@@ -172,6 +173,8 @@ TEST(OneProgramPerDataFolder, ASecondStartOpensNothingAndAKilledProgramLeavesNoL
         const QString err = second.stderrHolding(said);
         EXPECT_TRUE(err.contains(said)) << err.toStdString();
         // It waits in its message box, having opened none of the folder's files.
+        QThread::msleep(200);
+        ASSERT_TRUE(second.running());
         for (const QString& file : second.openFiles())
             EXPECT_FALSE(file.startsWith(canonical)) << file.toStdString();
         EXPECT_EQ(namedHolder(folder.dir()), first->pid());

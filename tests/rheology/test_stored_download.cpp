@@ -37,6 +37,10 @@ struct StoredRow {
     double step, ramp, time, temp, press, rate, stress, type, bath, cycle;
 };
 
+// Three records of a test stored in the unit (times 12.6, 20 and 30 s).
+const QByteArrayList kThreeRecords = {"1,0,12.6,300.5,301,5000,170.2,123.4,0", "1,1,20,301,301,5001,340.4,150,1",
+                                   "2,0,30,302,301,5002,0,0,0"};
+
 class StoredDownload : public LiveWindowFixture {
 protected:
     void SetUp() override {
@@ -96,6 +100,15 @@ protected:
                             r.RESULT_SPEED(), r.RESULT_SHEAR_STRESS(), r.RESULT_TYPE_ID(), r.RESULT_BATH_TEMP(),
                             r.CYCLE_NO()});
         return rows;
+    }
+    // The rows of kThreeRecords, each stored once in the window's test, in order.
+    void expectTheThreeRecordsOnce() {
+        const std::vector<StoredRow> rows = rowsOf(w->TestId);
+        ASSERT_EQ(rows.size(), 3u);
+        EXPECT_EQ(rows[0].time, 13);
+        EXPECT_EQ(rows[1].time, 20);
+        EXPECT_EQ(rows[2].time, 30);
+        EXPECT_EQ(rows[2].step, 2);
     }
     bool testNamed(const QString& name) {
         clsTEST_INFO info;
@@ -283,8 +296,7 @@ TEST_F(StoredDownload, ABobThatDoesNotFitTheCupIsRefused) {
 // deleted meanwhile), and once there is room the window's ticks store them,
 // in order, once each.
 TEST_F(StoredDownload, RowsTheDatabaseHasNoRoomForWaitAndAreStoredInOrder) {
-    unit.setStoredTest({"1,0,12.6,300.5,301,5000,170.2,123.4,0", "1,1,20,301,301,5001,340.4,150,1",
-                        "2,0,30,302,301,5002,0,0,0"});
+    unit.setStoredTest(kThreeRecords);
     startQuietUnit();
     testing_support::FullDatabase full(conn);
     ASSERT_TRUE(full.full());
@@ -305,12 +317,7 @@ TEST_F(StoredDownload, RowsTheDatabaseHasNoRoomForWaitAndAreStoredInOrder) {
     full.MakeRoom();
     w->Timer1.Tick();
     EXPECT_EQ(w->RowsWaiting(), 0);
-    const std::vector<StoredRow> rows = rowsOf(w->TestId);
-    ASSERT_EQ(rows.size(), 3u);
-    EXPECT_EQ(rows[0].time, 13);
-    EXPECT_EQ(rows[1].time, 20);
-    EXPECT_EQ(rows[2].time, 30);
-    EXPECT_EQ(rows[2].step, 2);
+    expectTheThreeRecordsOnce();
     EXPECT_EQ(dialogs.texts().size(), 1);
     EXPECT_FALSE(w->StepTime->text().contains("waiting"));
     // SQLite undid the refused transaction itself: the connection knows it.
@@ -321,8 +328,7 @@ TEST_F(StoredDownload, RowsTheDatabaseHasNoRoomForWaitAndAreStoredInOrder) {
 // whose third row is refused: its rows are taken back whole, wait, and are
 // stored once each (not the first two twice).
 TEST_F(StoredDownload, AfterAFullDiskADownloadRefusedHalfWayStoresEachRowOnce) {
-    unit.setStoredTest({"1,0,12.6,300.5,301,5000,170.2,123.4,0", "1,1,20,301,301,5001,340.4,150,1",
-                        "2,0,30,302,301,5002,0,0,0"});
+    unit.setStoredTest(kThreeRecords);
     startQuietUnit();
     testing_support::RefuseAWriteOnAFullDisk(conn);
     QSqlQuery q(conn.ADOConnection()->handle());
@@ -339,11 +345,7 @@ TEST_F(StoredDownload, AfterAFullDiskADownloadRefusedHalfWayStoresEachRowOnce) {
     ASSERT_TRUE(q.exec("DROP TRIGGER refuse_third"));
     w->Timer1.Tick();
     EXPECT_EQ(w->RowsWaiting(), 0);
-    const std::vector<StoredRow> rows = rowsOf(w->TestId);
-    ASSERT_EQ(rows.size(), 3u);
-    EXPECT_EQ(rows[0].time, 13);
-    EXPECT_EQ(rows[1].time, 20);
-    EXPECT_EQ(rows[2].time, 30);
+    expectTheThreeRecordsOnce();
 }
 
 TEST_F(StoredDownload, RefusedWhileATestRuns) {

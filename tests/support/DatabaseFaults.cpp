@@ -52,22 +52,29 @@ int namedTests(clsConnection& connection, const QString& name) {
 }
 }  // namespace
 
-void ExpectAWriteRefusedHalfWayLeavesNothing(clsConnection& connection) {
-    EXPECT_FALSE(connection.InTransaction());
-    const QString name = QStringLiteral("whole or nothing");
+bool WriteRefusedAfterItsFirstStatement(clsConnection& connection, const QString& name,
+                                        const std::function<void(db::Command& insert)>& rest) {
     db::Command insert(connection.ADOConnection(), QStringLiteral("INSERT INTO TEST_INFO (TEST_NAME) VALUES (?)"));
-    insert.appendParameter(QStringLiteral("TEST_NAME"), db::adVarChar, name.size());
+    insert.appendParameter(QStringLiteral("TEST_NAME"), db::adVarChar, 50);
     bool firstStored = false;
     EXPECT_THROW(RunInTransaction(&connection,
                                   [&] {
                                       insert.setValue(0, name);
                                       insert.execute();
                                       firstStored = true;
-                                      insert.setValue(0, name + QLatin1Char('!'));
-                                      insert.execute();
+                                      rest(insert);
                                   }),
                  db::DbError);
-    EXPECT_TRUE(firstStored);
+    return firstStored;
+}
+
+void ExpectAWriteRefusedHalfWayLeavesNothing(clsConnection& connection) {
+    EXPECT_FALSE(connection.InTransaction());
+    const QString name = QStringLiteral("whole or nothing");
+    EXPECT_TRUE(WriteRefusedAfterItsFirstStatement(connection, name, [](db::Command& insert) {
+        insert.setValue(0, QString(51, QLatin1Char('x')));  // longer than the parameter allows
+        insert.execute();
+    }));
     EXPECT_EQ(namedTests(connection, name), 0) << "a write refused half-way kept its first statement";
     EXPECT_FALSE(connection.InTransaction());
 }
