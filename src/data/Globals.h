@@ -29,6 +29,8 @@ inline const QString kDatabaseFileName = QStringLiteral("Z3080daq.accdb");
 inline const QString kSettingsFileName = QStringLiteral("initial.txt");
 // The recorded rows the database has not taken yet, kept on disk (RowSpool).
 inline const QString kSpoolFileName = QStringLiteral("Z3080daq.spool");
+// The lock of the program that has the data folder (DataFolderHold).
+inline const QString kLockFileName = QStringLiteral("Z3080daq.lock");
 
 // gAppPath joined with a file name of the data folder.
 inline QString dataFile(const QString& name) {

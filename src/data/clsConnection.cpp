@@ -38,26 +38,31 @@ void clsConnection::OpenDB(const QString&, const QString&, const QString&, const
 }
 
 int clsConnection::BeginTrans() {
-    if (inTransaction_) return 0;
+    if (token_ != 0) return 0;
     int token = int(QRandomGenerator::global()->bounded(1000000)) + 1;
     if (!connection_) throw db::DbError(db::ErrNotOpen, QStringLiteral("Operation is not allowed when the object is closed."));
     connection_->beginTransaction();
     token_ = token;
-    inTransaction_ = true;
     return token;
 }
 
 bool clsConnection::CommitTrans(int token) {
-    if (!inTransaction_ || token != token_) return false;
-    connection_->commit();
-    inTransaction_ = false;
+    if (token == 0 || token != token_) return false;
+    try {
+        connection_->commit();
+    } catch (const db::DbError&) {
+        // Undone by the database, it is ended here; otherwise RollBack ends it.
+        if (!connection_->inTransaction()) RollBack(token);
+        throw;
+    }
+    token_ = 0;
     return true;
 }
 
 bool clsConnection::RollBack(int token) {
-    if (!inTransaction_ || token != token_) return false;
+    if (token == 0 || token != token_) return false;
+    token_ = 0;
     connection_->rollback();
-    inTransaction_ = false;
     return true;
 }
 
@@ -71,8 +76,8 @@ void RunInTransaction(clsConnection* connection, const std::function<void()>& bo
             try {
                 connection->RollBack(transaction);
             } catch (const db::DbError&) {
-                // The failure passed on says what went wrong; SQLite undoes a
-                // transaction it cannot roll back by itself.
+                // The failure passed on says what went wrong; the next
+                // transaction undoes what this rollback could not.
             }
         }
         throw;

@@ -27,16 +27,21 @@ public:
     db::Connection* ADOConnection() const { return connection_.get(); }
     const QString& ConnectionText() const { return connectionText_; }
 
+    // A transaction for the writes that follow: a token (1 to 1000000), or 0
+    // when a transaction begun here is not ended yet (the writes then join
+    // it). The token ends it: CommitTrans, or RollBack, which also ends it
+    // when the database had undone it already (db::Connection). A token that
+    // is not the open one's does nothing and returns false.
     int BeginTrans();
     bool CommitTrans(int token);
     bool RollBack(int token);
-    bool InTransaction() const { return inTransaction_; }
+    // Whether a transaction is open on the database, as SQLite tells it.
+    bool InTransaction() const { return connection_ && connection_->inTransaction(); }
 
 private:
     std::unique_ptr<db::Connection> connection_;
     QString connectionText_;
-    bool inTransaction_ = false;
-    int token_ = 0;
+    int token_ = 0;  // the transaction begun here and not ended yet; 0 when none
 };
 
 // Runs the writes of `body` as one transaction of the connection (all or

@@ -199,33 +199,62 @@ bool sameInode(const QString& a, const QString& b) {
 
 }  // namespace
 
+namespace {
+// Into and out of one of the lists above, under their mutex.
+template <class T>
+void enlist(std::vector<const T*>& all, const T* one) {
+    std::lock_guard<std::mutex> lock(connectionsMutex());
+    all.push_back(one);
+}
+template <class T>
+void unlist(std::vector<const T*>& all, const T* one) {
+    std::lock_guard<std::mutex> lock(connectionsMutex());
+    all.erase(std::remove(all.begin(), all.end(), one), all.end());
+}
+
+std::vector<const ReservedFile*>& reservedFiles() {
+    static std::vector<const ReservedFile*> all;
+    return all;
+}
+bool namesOneOf(const QString& path, const QStringList& files) {
+    const QString key = sameFileKey(path);
+    for (const QString& file : files)
+        if (sameFileKey(file) == key || sameInode(file, path)) return true;
+    return false;
+}
+QStringList reservedPaths() {
+    std::lock_guard<std::mutex> lock(connectionsMutex());
+    QStringList paths;
+    for (const ReservedFile* f : reservedFiles()) paths << f->path();
+    return paths;
+}
+}  // namespace
+
+ReservedFile::ReservedFile(const QString& path) : path_(path) { enlist(reservedFiles(), this); }
+
+ReservedFile::~ReservedFile() { unlist(reservedFiles(), this); }
+
+bool IsReservedFile(const QString& path) { return !path.isEmpty() && namesOneOf(path, reservedPaths()); }
+
 bool IsFileInUse(const QString& path) {
     if (path.isEmpty()) return false;
-    QStringList inUse;
+    QStringList inUse = reservedPaths();
     {
         std::lock_guard<std::mutex> lock(connectionsMutex());
         for (const Connection* c : connections())
             if (c->isOpen() && !c->path().isEmpty())
                 for (const char* suffix : kCompanionSuffixes) inUse << c->path() + QLatin1String(suffix);
     }
-    const QString key = sameFileKey(path);
-    for (const QString& file : inUse)
-        if (sameFileKey(file) == key || sameInode(file, path)) return true;
-    return false;
+    return namesOneOf(path, inUse);
 }
 
 Connection::Connection()
     : name_(QStringLiteral("z3080-") + QUuid::createUuid().toString(QUuid::WithoutBraces)) {
-    std::lock_guard<std::mutex> lock(connectionsMutex());
-    connections().push_back(this);
+    enlist(connections(), this);
 }
 
 Connection::~Connection() {
-    {
-        std::lock_guard<std::mutex> lock(connectionsMutex());
-        auto& all = connections();
-        all.erase(std::remove(all.begin(), all.end(), this), all.end());
-    }
+    unlist(connections(), this);
     if (db_.isValid()) {
         db_.close();
         db_ = QSqlDatabase();
@@ -251,6 +280,7 @@ void Connection::open(const QString& path) {
                   QStringLiteral("?mode=rw");
     db_.setDatabaseName(uri);
     busyWaitMs_ = kStatementWaitMs;
+    transactionBegun_ = false;
     db_.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=%1").arg(kStatementWaitMs));
     path_ = fi.absoluteFilePath();
     static std::atomic<quint64> openings{0};
@@ -332,16 +362,32 @@ void Connection::requireOpen() const {
 
 void Connection::beginTransaction() {
     requireOpen();
+    if (inTransaction()) rollback();
     if (!db_.transaction()) throw toDbError(db_.lastError());
+    transactionBegun_ = true;
 }
 void Connection::commit() {
     requireOpen();
-    if (!db_.commit()) throw toDbError(db_.lastError());
+    const bool committed = db_.commit();
+    if (committed || !inTransaction()) transactionBegun_ = false;
+    if (!committed) throw toDbError(db_.lastError());
 }
 void Connection::rollback() {
     requireOpen();
     ++rollbacks_;  // whatever the outcome, rows read before may be gone
-    if (!db_.rollback()) throw toDbError(db_.lastError());
+    transactionBegun_ = false;
+    // Refused once SQLite has undone the transaction itself: then nothing is left to undo.
+    if (!db_.rollback() && inTransaction()) throw toDbError(db_.lastError());
+}
+bool Connection::inTransaction() {
+    sqlite3* handle = sqliteHandle(db_);
+    return handle && sqlite3_get_autocommit(handle) == 0;
+}
+void Connection::requireStatementAllowed() {
+    requireOpen();
+    if (transactionBegun_ && !inTransaction())
+        throw DbError(ErrTransactionUndone,
+                      QStringLiteral("The database undid the transaction after an earlier failure."));
 }
 
 // ---------------------------------------------------------------- Command
@@ -528,7 +574,7 @@ static int fetchRows(QSqlQuery& q, Columns& columns, Append append, Rest rest) {
 
 QSqlQuery& Command::run() {
     if (!connection_) throw DbError(ErrNotOpen, QStringLiteral("The command has no connection."));
-    connection_->requireOpen();
+    connection_->requireStatementAllowed();
     if (!query_) {
         query_ = std::make_unique<QSqlQuery>(connection_->handle());
         query_->setForwardOnly(true);

@@ -37,6 +37,7 @@ enum ErrorNumber : int {
     ErrNoRowSet = 3708,       // operation needs a row set that was never made
     ErrBadValue = 3709,       // a value that cannot be converted to its parameter's type
     ErrNoInsertKey = 3710,    // an insert whose new row's key cannot be told
+    ErrTransactionUndone = 3711,  // a statement of a transaction the database has undone
 };
 
 // Parameter data types (the codes the record classes declare).
@@ -108,12 +109,25 @@ public:
     const QString& path() const { return path_; }
     QSqlDatabase& handle() { return db_; }
 
+    // A transaction: begun, then committed or rolled back. SQLite undoes a
+    // transaction by itself on some failures (a full disk): a statement run
+    // after that, before the commit or the rollback, is refused
+    // (ErrTransactionUndone) rather than stored alone, and the rollback finds
+    // nothing left to undo, which is no failure. A commit that fails leaves
+    // the transaction to its rollback. A begin finds no transaction left open
+    // (one a failed rollback left is undone first).
     void beginTransaction();
     void commit();
     void rollback();
+    // Whether a transaction is open on the connection, as SQLite tells it;
+    // false when the connection is not open.
+    bool inTransaction();
 
     // Throws DbError when the connection is not open.
     void requireOpen() const;
+    // Throws DbError when the connection is not open, or when the
+    // transaction begun on it was undone by the database (ErrTransactionUndone).
+    void requireStatementAllowed();
 
     // The stamp of the database now; none when the connection is not open,
     // is not SQLite or cannot tell.
@@ -135,6 +149,7 @@ private:
     qint64 busySince_ = 0;
     quint64 opening_ = 0;
     quint64 rollbacks_ = 0;
+    bool transactionBegun_ = false;  // begun here, not yet committed or rolled back
     QString path_;
     QSqlDatabase db_;
     bool readOnly_ = false;
@@ -244,7 +259,26 @@ private:
 // its canonical path or its inode). Nothing but the connection itself may
 // open those files: closing any descriptor of them in the process drops the
 // locks the connection holds on them.
+// Also a file of the program's own reserved beside them (ReservedFile).
 bool IsFileInUse(const QString& path);
+
+// A file the program keeps for itself while the object lives, beside the
+// database's (the data folder's lock, the spool of recorded rows): named by
+// IsFileInUse, so that the file dialogs refuse it as they refuse the
+// database's files, and nothing else of the process opens it.
+class ReservedFile {
+public:
+    explicit ReservedFile(const QString& path);
+    ~ReservedFile();
+    ReservedFile(const ReservedFile&) = delete;
+    ReservedFile& operator=(const ReservedFile&) = delete;
+    const QString& path() const { return path_; }
+
+private:
+    QString path_;
+};
+// Whether `path` names a file reserved that way (however named).
+bool IsReservedFile(const QString& path);
 
 // Wraps a QSqlError into a DbError.
 DbError toDbError(const QSqlError& e, const QString& context = QString());

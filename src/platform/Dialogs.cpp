@@ -225,6 +225,10 @@ QString InputBox(const QString& prompt, const QString& title, const QString& def
 }
 
 QString FileInUseText(const QString& path) {
+    if (db::IsReservedFile(path))
+        return QStringLiteral("%1 is a file the program keeps for itself while it runs: it is never read or "
+                              "written from here. Choose another file.")
+            .arg(QDir::toNativeSeparators(path));
     return QStringLiteral("%1 is a file of the database the program has open: it is never read or written "
                           "from here. Choose another file.")
         .arg(QDir::toNativeSeparators(path));

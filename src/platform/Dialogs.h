@@ -111,11 +111,13 @@ QString InputBox(const QString& prompt, const QString& title = QString(), const 
 // it lists (its icons and types go by the names alone). A name typed into a
 // save dialog without an extension takes the one of the filter entry chosen
 // at first (WithFilterExtension, FileFilters.h). A pick of a file the
-// program's open database uses (db::IsFileInUse) is refused with
+// program's open database uses, or one it reserved (db::IsFileInUse), is refused with
 // FileInUseText and the dialog is shown again, in that folder.
 std::optional<QString> GetOpenFileName(const FileRequest& r);
 std::optional<QString> GetSaveFileName(const FileRequest& r);
-// "<path> is a file of the database the program has open: ..."
+// "<path> is a file of the database the program has open: ...", or of a
+// file the program reserved for itself (db::ReservedFile) "<path> is a file
+// the program keeps for itself while it runs: ...".
 QString FileInUseText(const QString& path);
 
 // The text shown for a trapped run-time error: "ERROR: " + number + ", " + description.

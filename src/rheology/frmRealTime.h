@@ -258,9 +258,10 @@ public:
     // row the database refuses waits and is stored on a later tick. The
     // grid's and chart's samples follow it once it is stored.
     void SaveResultRow() override;
-    // The same row stored at once, a refusal raised (db::DbError): the
-    // download's rows, which go in together in one transaction.
-    void WriteResultRow();
+    // The same row stored at once, a refusal raised (db::DbError), and
+    // returned: the download's rows, which go in together in one
+    // transaction, the samples following them once it is committed.
+    ResultPoint WriteResultRow();
     // The same row handed to the database as a recorded row is (StoreRow):
     // a downloaded row of test `testName` that the database refused with the
     // others waits and is stored on a later tick.

@@ -204,15 +204,17 @@ void frmRealTime::TakeDownloadedRecord(const unit::StoredDataRecord& r) {
 void frmRealTime::StoreDownloadedRows(const std::vector<unit::StoredDataRecord>& records, const QString& testName) {
     // The rows in one transaction, which is quick.
     try {
+        std::vector<ResultPoint> written;
         RunInTransaction(mConnection, [&] {
             for (const unit::StoredDataRecord& r : records) {
                 TakeDownloadedRecord(r);
-                WriteResultRow();
+                written.push_back(WriteResultRow());
             }
         });
+        for (const ResultPoint& row : written) mSamples.Written(TestId, row);
         return;
     } catch (const db::DbError&) {
-        // Taken back whole: they wait below.
+        // Taken back whole (none of them is stored): all of them wait below.
     }
     // Refused, they wait as recorded rows do: kept in order and stored on
     // the ticks that follow, the first refusal said and the rows waiting

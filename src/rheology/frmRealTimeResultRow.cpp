@@ -36,10 +36,10 @@ void frmRealTime::SaveResultRow() {
     StoreRow({row, lblTestname->text(), AfterRowStored(mSamples, row, [this, row] { ShowLateRow(row); })});
 }
 
-void frmRealTime::WriteResultRow() {
+ResultPoint frmRealTime::WriteResultRow() {
     fillResultRow(*this);
     mTestResult->AddNew();
-    mSamples.Written(TestId, LiveSamples::PointOf(TestId, *mTestResult));
+    return LiveSamples::PointOf(TestId, *mTestResult);
 }
 
 void frmRealTime::KeepDownloadedRow(const QString& testName) {

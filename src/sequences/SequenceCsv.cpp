@@ -321,12 +321,11 @@ namespace {
 
 // Inserts the SEQUENCE_INFO row of a new sequence with the defaults and
 // returns its key, learnt by name.
-qint32 insertSequence(clsSEQUENCE_INFO& seqInfo, const QString& name, bool& inserted) {
+qint32 insertSequence(clsSEQUENCE_INFO& seqInfo, const QString& name) {
     seqInfo.SEQUENCE_NAME(name);
     seqInfo.GetSeqDetail();
     if (!seqInfo.Eof()) throw db::DbError(db::ErrBadValue, kNameExists);
     seqInfo.SEQUENCE_NAME(name);  // the search that found nothing emptied it
-    inserted = true;              // from here on the name is ours to remove (it was not stored before)
     seqInfo.AddNew();
     seqInfo.GetSeqDetail();
     if (seqInfo.Eof()) throw db::DbError(db::ErrNoRowSet, QStringLiteral("The new sequence could not be read back."));
@@ -337,23 +336,15 @@ qint32 insertSequence(clsSEQUENCE_INFO& seqInfo, const QString& name, bool& inse
 
 ImportResult StoreImportedSequences(clsConnection* connection, clsSEQUENCE_INFO& seqInfo,
                                     const QVector<ImportedSequence>& sequences, const QStringList& names) {
-    struct Stored {
-        QString name;
-        qint32 id = 0;
-        bool inserted = false;
-    };
-    QVector<Stored> stored;
     clsSEQUENCE_RAMP ramp;
     clsSEQUENCE_RAMP_DEFINE rampDefine;
     ImportResult result;
-    try {
-        ramp.ConnectX(connection);
-        rampDefine.ConnectX(connection);
+    ramp.ConnectX(connection);
+    rampDefine.ConnectX(connection);
+    RunInTransaction(connection, [&] {
         for (int s = 0; s < sequences.size(); ++s) {
             const ImportedSequence& seq = sequences[s];
-            stored.append(Stored{names.value(s), 0, false});
-            const qint32 id = insertSequence(seqInfo, stored.last().name, stored.last().inserted);
-            stored.last().id = id;
+            const qint32 id = insertSequence(seqInfo, names.value(s));
             for (const auto& f : seq.steps) SequenceStore::AddStep(ramp, id, f);
             for (const auto& f : seq.ramps) SequenceStore::AddRampEntry(rampDefine, id, f[0], f[1], f[2], f[3]);
             result.lastSequenceId = id;
@@ -363,34 +354,9 @@ ImportResult StoreImportedSequences(clsConnection* connection, clsSEQUENCE_INFO&
             seqInfo.SEQUENCE_ID(result.lastSequenceId);
             seqInfo.Update();
         }
-        result.stored = int(sequences.size());
-        return result;
-    } catch (...) {
-        // No transaction: take back, one statement at a time, what this import stored.
-        bool clean = true;
-        for (const Stored& s : stored) {
-            if (!s.inserted) continue;
-            try {
-                if (s.id != 0) {
-                    ramp.SequenceId(s.id);
-                    ramp.Delete();
-                    rampDefine.SequenceId(s.id);
-                    rampDefine.Delete();
-                }
-                seqInfo.SEQUENCE_NAME(s.name);
-                seqInfo.Delete();
-            } catch (const db::DbError&) {
-                clean = false;
-            }
-        }
-        if (clean) throw;
-        try {
-            throw;
-        } catch (const db::DbError& e) {
-            throw db::DbError(e.number(), e.description() + QLatin1Char('\r') +
-                                              QStringLiteral("Some of the imported rows could not be removed again."));
-        }
-    }
+    });
+    result.stored = int(sequences.size());
+    return result;
 }
 
 ImportResult ImportSequenceCsv(clsConnection* connection, clsSEQUENCE_INFO& seqInfo) {
@@ -438,7 +404,13 @@ ImportResult ImportSequenceCsv(clsConnection* connection, clsSEQUENCE_INFO& seqI
             }
             names << name;
         }
-        return StoreImportedSequences(connection, seqInfo, parsed.sequences, names);
+        // Refused as the other writes are: the database's state, and that nothing was stored.
+        ImportResult result;
+        if (!WriteOrRefuse(
+                connection, [&] { result = StoreImportedSequences(connection, seqInfo, parsed.sequences, names); },
+                kNotImported, kNothingStored))
+            return {};
+        return result;
     } catch (const db::DbError& e) {
         ui::MsgBox(e.description(), ui::vbOKOnly);
     } catch (const std::exception& e) {

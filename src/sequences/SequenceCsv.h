@@ -55,6 +55,8 @@ inline const QString kTruncated = QStringLiteral("Cannot import - the file ends 
 inline const QString kNameTooLong =
     QStringLiteral("Cannot import - a sequence name can not be longer than 40 characters.");
 inline const QString kCannotRead = QStringLiteral("Cannot import - the file cannot be read: ");
+// What a refusal of the database says was not done (WriteOrRefuse).
+inline const QString kNotImported = QStringLiteral("The file's sequences were not imported");
 // The file dialog's filter; the CSV entry is the second.
 inline const QString kFileFilter = QStringLiteral("All Files (*.*)|*.*|Text Files(*.csv)|*.csv");
 
@@ -139,9 +141,10 @@ struct ImportResult {
 };
 
 // Stores the sequences under the names given (one per sequence, already
-// checked), through seqInfo and step records of its own on `connection`.
-// A failing statement removes everything stored here and is raised again
-// (db::DbError). At the end the last sequence's row is written back (Update).
+// checked), through seqInfo and step records of its own on `connection`, in
+// one transaction (RunInTransaction): a failing statement leaves nothing
+// stored here and is raised again (db::DbError). At the end the last
+// sequence's row is written back (Update).
 ImportResult StoreImportedSequences(clsConnection* connection, clsSEQUENCE_INFO& seqInfo,
                                     const QVector<ImportedSequence>& sequences, const QStringList& names);
 
@@ -149,7 +152,10 @@ ImportResult StoreImportedSequences(clsConnection* connection, clsSEQUENCE_INFO&
 // sequence's name (the file's name offered), refuses an empty answer, a name
 // over 40 characters and a name already stored (or given twice), then stores.
 // seqInfo is the editor's connected record object. Every failure is shown in
-// a message box and leaves the stored data as it was.
+// a message box and leaves the stored data as it was; a refusal of the
+// database as the other writes show it (WriteOrRefuse, kNotImported):
+// "The file's sequences were not imported: the database is in use by
+// another program. Nothing was stored; try again."
 ImportResult ImportSequenceCsv(clsConnection* connection, clsSEQUENCE_INFO& seqInfo);
 
 }  // namespace seqcsv

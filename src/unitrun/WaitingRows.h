@@ -21,6 +21,7 @@
 // waiting when the window goes stay in the spool for the next start.
 
 #include "analysis/ResultPoints.h"
+#include "platform/Database.h"
 
 #include <QElapsedTimer>
 #include <QString>
@@ -32,8 +33,10 @@ class clsTEST_RESULT;
 
 namespace runloop {
 
-// What all the storing of one tick may wait for the database, in ms.
-inline constexpr int kTickDatabaseWaitMs = 50;
+// What all the storing of one tick may wait for the database, in ms: one
+// statement's wait (db::kStatementWaitMs), so that the tick's first insert
+// may wait as long as a click's statement and no longer.
+inline constexpr int kTickDatabaseWaitMs = db::kStatementWaitMs;
 
 // A recorded point's TEST_RESULT row, as the run keeps it until it is stored.
 struct RecordedRow {

@@ -121,3 +121,100 @@ TEST(Connection, LockedDatabaseFailsTheWriteWithinTheBoundAndLosesNothing) {
     for (r.MoveFirst(); !r.Eof(); r.MoveNext()) times.push_back(r.RESULT_TIME());
     EXPECT_EQ(times, (std::vector<double>{0, 30, 120}));
 }
+
+#include "support/DatabaseFaults.h"
+
+#include <functional>
+#include <optional>
+
+// SQLite's own full error in the middle of a write of several statements
+// (SQLite then undoes the transaction itself, and the ROLLBACK finds none),
+// room made again, then another write of several statements refused half-way:
+// each write is whole or nothing, read back from the database, and the
+// connection says no transaction is open.
+namespace {
+// A fresh database in the working folder, opened by the connection.
+struct OpenedDatabase {
+    TempDb tmp;
+    InFolder in{tmp.dir()};
+    ScriptedDialogs dialogs;
+    clsConnection connection;
+    OpenedDatabase() { connection.OpenDB(); }
+};
+}  // namespace
+
+TEST(Connection, AfterAFullDiskEveryWriteIsStillWholeOrNothing) {
+    OpenedDatabase opened;
+    clsConnection& c = opened.connection;
+    const ScriptedDialogs& dialogs = opened.dialogs;
+    ASSERT_TRUE(c.ADOConnection()->isOpen());
+
+    testing_support::RefuseAWriteOnAFullDisk(c);
+    EXPECT_FALSE(c.InTransaction());
+
+    struct Refusal {
+        const char* what;
+        bool full;  // the database may not grow (FullDatabase) meanwhile
+        // After the write's first statement: the rest of it, refused.
+        std::function<void(db::Command& insert)> rest;
+    };
+    const QString name = QStringLiteral("second write");
+    const Refusal refusals[] = {
+        {"a text longer than its parameter", false,
+         [&](db::Command& insert) {
+             insert.setValue(0, QString(51, 'x'));
+             insert.execute();
+         }},
+        {"the disk full again", true,
+         [&](db::Command& insert) {
+             for (int i = 0; i < 10000; ++i) {
+                 insert.setValue(0, QStringLiteral("filling up %1").arg(i));
+                 insert.execute();
+             }
+         }},
+        // A write that goes on after a refusal it caught: SQLite has undone
+        // the transaction, and what follows is not stored alone.
+        {"a statement after the database undid the transaction", true,
+         [&](db::Command& insert) {
+             db::Command result(c.ADOConnection(),
+                                QStringLiteral("INSERT INTO TEST_RESULT (TEST_ID, RESULT_TIME) VALUES (97, 1)"));
+             try {
+                 result.execute();
+             } catch (const db::DbError&) {
+             }
+             insert.setValue(0, QStringLiteral("after the refusal"));
+             insert.execute();
+         }},
+    };
+    for (const Refusal& r : refusals) {
+        SCOPED_TRACE(r.what);
+        std::optional<testing_support::FullDatabase> full;
+        if (r.full) {
+            full.emplace(c);
+            ASSERT_TRUE(full->full());
+        }
+        EXPECT_TRUE(testing_support::WriteRefusedAfterItsFirstStatement(c, name, r.rest));
+        EXPECT_FALSE(c.InTransaction());
+        if (full) full->MakeRoom();
+        QSqlQuery q(c.ADOConnection()->handle());
+        ASSERT_TRUE(q.exec(QStringLiteral("SELECT TEST_NAME FROM TEST_INFO")));
+        QStringList stored;
+        while (q.next()) stored << q.value(0).toString();
+        EXPECT_EQ(stored, QStringList{}) << stored.join(", ").toStdString();
+        ASSERT_TRUE(q.exec(QStringLiteral("DELETE FROM TEST_RESULT WHERE TEST_ID = 99")));
+    }
+
+    // And a write the database takes is stored whole.
+    RunInTransaction(&c, [&] {
+        for (const char* n : {"one", "two"}) {
+            db::Command insert(c.ADOConnection(), QStringLiteral("INSERT INTO TEST_INFO (TEST_NAME) VALUES (?)"));
+            insert.appendParameter(QStringLiteral("TEST_NAME"), db::adVarChar, 50, QString::fromLatin1(n));
+            insert.execute();
+        }
+    });
+    QSqlQuery q(c.ADOConnection()->handle());
+    ASSERT_TRUE(q.exec(QStringLiteral("SELECT COUNT(*) FROM TEST_INFO")) && q.next());
+    EXPECT_EQ(q.value(0).toInt(), 2);
+    EXPECT_FALSE(c.InTransaction());
+    EXPECT_TRUE(dialogs.messages.empty()) << dialogs.texts().join("\n").toStdString();
+}

@@ -12,6 +12,7 @@
 #include "platform/Database.h"
 #include "platform/FlexGrid.h"
 #include "data/StoredTestsFixture.h"
+#include "support/DatabaseFaults.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -357,6 +358,30 @@ TEST_F(ViewRelatedInfo, ASaveIsAllOrNothingAndKeepsTheAdditivesNotShown) {
     EXPECT_THROW(testinfo::RewriteTestInfo(&conn, info, additive, id, edit, false), db::DbError);
     EXPECT_EQ(additivesOf(id), expected);
     EXPECT_EQ(scalar("SELECT FLUID_ID FROM TEST_INFO").toString(), "");
+}
+
+// After a full disk refused a write (SQLite undid it itself) and room was
+// made again, a save refused half-way, after the rewrite changed the fluid
+// and deleted the additives to add them back: the test is as it was, as the
+// message says.
+TEST_F(ViewRelatedInfo, AfterAFullDiskASaveRefusedHalfWayLeavesTheTestAsItWas) {
+    const int id = addTest("Mud");
+    addAdditive(id, "Salt", 1);
+    open("Mud", 0);
+    testing_support::RefuseAWriteOnAFullDisk(conn);
+    sql("CREATE TRIGGER refuse BEFORE INSERT ON TEST_ADDITIVE WHEN NEW.ADDITIVE_NM = 'Third' "
+        "BEGIN SELECT RAISE(ABORT, 'database is busy'); END");
+    click([&](frmViewRelatedInfo& dlg) {
+        dlg.txtFluidId->setText("New fluid");
+        dlg.MSFlexGrid1->TextMatrix(2, 0, "Third");
+        dlg.cmdOk_Click();
+    });
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_TRUE(dialogs.messages[0].prompt.contains("The stored test is as it was"))
+        << dialogs.texts().join("|").toStdString();
+    EXPECT_EQ(additivesOf(id), QStringList{"Salt|1|%|L1"});
+    EXPECT_EQ(scalar("SELECT FLUID_ID FROM TEST_INFO").toString(), "");
+    EXPECT_FALSE(conn.InTransaction());
 }
 
 TEST_F(ViewRelatedInfo, CellEditorRefusesMoreThanFiftyCharacters) {

@@ -22,6 +22,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSqlQuery>
 #include <QTimer>
 
 using namespace unit_tests;
@@ -38,6 +39,10 @@ struct ShowerScope {
 struct StoredRow {
     double step, ramp, time, temp, press, rate, stress, type, bath, cycle;
 };
+
+// Three records of a test stored in the unit (times 12.6, 20 and 30 s).
+const QByteArrayList kThreeRecords = {"1,0,12.6,300.5,301,5000,170.2,123.4,0", "1,1,20,301,301,5001,340.4,150,1",
+                                   "2,0,30,302,301,5002,0,0,0"};
 
 class StoredDownload : public LiveWindowFixture {
 protected:
@@ -112,6 +117,15 @@ protected:
                             r.RESULT_SPEED(), r.RESULT_SHEAR_STRESS(), r.RESULT_TYPE_ID(), r.RESULT_BATH_TEMP(),
                             r.CYCLE_NO()});
         return rows;
+    }
+    // The rows of kThreeRecords, each stored once in the window's test, in order.
+    void expectTheThreeRecordsOnce() {
+        const std::vector<StoredRow> rows = rowsOf(w->TestId);
+        ASSERT_EQ(rows.size(), 3u);
+        EXPECT_EQ(rows[0].time, 13);
+        EXPECT_EQ(rows[1].time, 20);
+        EXPECT_EQ(rows[2].time, 30);
+        EXPECT_EQ(rows[2].step, 2);
     }
     bool testNamed(const QString& name) {
         clsTEST_INFO info;
@@ -300,8 +314,7 @@ TEST_F(StoredDownload, ABobThatDoesNotFitTheCupIsRefused) {
 // deleted meanwhile), and once there is room the window's ticks store them,
 // in order, once each.
 TEST_F(StoredDownload, RowsTheDatabaseHasNoRoomForWaitAndAreStoredInOrder) {
-    unit.setStoredTest({"1,0,12.6,300.5,301,5000,170.2,123.4,0", "1,1,20,301,301,5001,340.4,150,1",
-                        "2,0,30,302,301,5002,0,0,0"});
+    unit.setStoredTest(kThreeRecords);
     startQuietUnit();
     testing_support::FullDatabase full(conn);
     ASSERT_TRUE(full.full());
@@ -322,14 +335,36 @@ TEST_F(StoredDownload, RowsTheDatabaseHasNoRoomForWaitAndAreStoredInOrder) {
     full.MakeRoom();
     w->Timer1.Tick();
     EXPECT_EQ(w->RowsWaiting(), 0);
-    const std::vector<StoredRow> rows = rowsOf(w->TestId);
-    ASSERT_EQ(rows.size(), 3u);
-    EXPECT_EQ(rows[0].time, 13);
-    EXPECT_EQ(rows[1].time, 20);
-    EXPECT_EQ(rows[2].time, 30);
-    EXPECT_EQ(rows[2].step, 2);
+    expectTheThreeRecordsOnce();
     EXPECT_EQ(dialogs.texts().size(), 1);
     EXPECT_FALSE(w->StepTime->text().contains("waiting"));
+    // SQLite undid the refused transaction itself: the connection knows it.
+    testing_support::ExpectAWriteRefusedHalfWayLeavesNothing(conn);
+}
+
+// After a full disk refused a write and room was made again, a download
+// whose third row is refused: its rows are taken back whole and handed on as
+// recorded rows are (the first two stored at once, the third waiting), each
+// stored once (not the first two twice).
+TEST_F(StoredDownload, AfterAFullDiskADownloadRefusedHalfWayStoresEachRowOnce) {
+    unit.setStoredTest(kThreeRecords);
+    startQuietUnit();
+    testing_support::RefuseAWriteOnAFullDisk(conn);
+    QSqlQuery q(conn.ADOConnection()->handle());
+    ASSERT_TRUE(q.exec("CREATE TEMP TRIGGER refuse_third BEFORE INSERT ON TEST_RESULT WHEN NEW.RESULT_TIME >= 30 "
+                       "BEGIN SELECT RAISE(ABORT, 'database or disk is full'); END"));
+    {
+        const auto scope = answer(QStringLiteral("Stored run"));
+        w->cmdRetrieve_Click();
+    }
+    ASSERT_TRUE(testNamed(QStringLiteral("Stored run")));
+    EXPECT_EQ(rowsOf(w->TestId).size(), 2u);
+    EXPECT_EQ(w->RowsWaiting(), 1);
+
+    ASSERT_TRUE(q.exec("DROP TRIGGER refuse_third"));
+    w->Timer1.Tick();
+    EXPECT_EQ(w->RowsWaiting(), 0);
+    expectTheThreeRecordsOnce();
 }
 
 TEST_F(StoredDownload, RefusedWhileATestRuns) {

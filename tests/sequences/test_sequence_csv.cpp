@@ -7,6 +7,7 @@
 #include "data/clsSEQUENCE_INFO.h"
 #include "platform/FileFilters.h"
 #include "sequences/SequenceCsv.h"
+#include "support/DatabaseFaults.h"
 
 #include <QDir>
 #include <QFile>
@@ -517,4 +518,32 @@ TEST_F(SequenceCsv, StatementFailingMidwayTakesBackTheWholeImport) {
     dialogs.clear();
     EXPECT_EQ(importFile("two.csv", {"One", "Two"}).stored, 2);
     EXPECT_TRUE(dialogs.texts().isEmpty());
+}
+
+// Another program holding the database while the file is imported: refused
+// as the other writes are, naming the database's state and saying that
+// nothing was stored, which is true; once the lock is gone the same file goes in.
+TEST_F(SequenceCsv, ImportUnderALockSaysTheDatabasesStateAndThatNothingWasStored) {
+    const int shown = store("Shown", kSteps, kRamps);
+    const QByteArray second = QByteArray(kKnownFile).replace("SEQUENCE_NAME,Known Seq", "SEQUENCE_NAME,Second");
+    writeFile("two.csv", kKnownFile + second);
+    const auto before = counts();
+    {
+        testing_support::LockedDatabase lock(tmp.path());
+        const ImportResult r = importFile("two.csv", {"One", "Two"});
+        EXPECT_EQ(r.stored, 0);
+        EXPECT_EQ(dialogs.texts(), QStringList{kNotImported +
+                                               ": the database is in use by another program. Nothing was stored; "
+                                               "try again."});
+    }
+    EXPECT_EQ(counts(), before);
+    EXPECT_EQ(idOf("One"), 0);
+    EXPECT_EQ(idOf("Two"), 0);
+    EXPECT_EQ(rowsOf("SEQUENCE_RAMP", shown).size(), 2);
+    testing_support::ExpectAWriteRefusedHalfWayLeavesNothing(conn);
+
+    dialogs.clear();
+    EXPECT_EQ(importFile("two.csv", {"One", "Two"}).stored, 2);
+    EXPECT_TRUE(dialogs.texts().isEmpty()) << dialogs.texts().join("|").toStdString();
+    EXPECT_EQ(counts(), (std::array<int, 3>{before[0] + 2, before[1] + 4, before[2] + 6}));
 }

@@ -6,6 +6,7 @@
 
 #include <QSqlQuery>
 #include <QString>
+#include <functional>
 #include <memory>
 
 class clsConnection;
@@ -40,5 +41,22 @@ private:
     clsConnection& connection_;
     bool full_ = false;
 };
+
+// A write of several statements on the connection, in one transaction
+// (RunInTransaction): a TEST_INFO row named `name` (a text parameter of 50
+// characters at most), then `rest`, given that insert, which the database
+// must refuse. Returns whether the first statement had run.
+bool WriteRefusedAfterItsFirstStatement(clsConnection& connection, const QString& name,
+                                        const std::function<void(db::Command& insert)>& rest);
+
+// The connection's next write of several statements, refused after its
+// first (a text longer than its parameter allows), leaves nothing of itself,
+// read back from the database; and no transaction is left open. What a
+// connection shows after a fault when it still knows its transaction.
+void ExpectAWriteRefusedHalfWayLeavesNothing(clsConnection& connection);
+
+// A write of several statements refused by SQLite's own full error in its
+// middle (FullDatabase), taken back whole; then room is made again.
+void RefuseAWriteOnAFullDisk(clsConnection& connection);
 
 }  // namespace testing_support
