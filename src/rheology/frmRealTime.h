@@ -285,7 +285,7 @@ private:
     // Start's parts (UnitWindow::StartClicked): a sequence loaded; its tables
     // within what a run holds; the dialog; the bob and the records at the
     // dialog's Start; the run.
-    bool ReadyForStart() override;
+    QString MissingSequenceMessage() const override;
     bool StartChecks() override;
     std::unique_ptr<frmTestRelatedInfo> TestInfoDialog() override;
     bool StoreNewTest(frmTestRelatedInfo& dialog) override;

@@ -222,7 +222,12 @@ void UnitWindow::PortLost(const comm::CommError& error, bool wasRunning) {
 std::unique_ptr<frmTestRelatedInfo> UnitWindow::TestInfoDialog() { return nullptr; }
 
 void UnitWindow::StartClicked() {
-    if (TestRunning() || !ReadyForStart()) return;
+    if (TestRunning()) return;
+    // The sequence is the first thing a Start needs: said before the port.
+    if (const QString missing = MissingSequenceMessage(); !missing.isEmpty()) {
+        ui::MsgBox(missing);
+        return;
+    }
     // Without the unit's line a run would record nothing the unit sent:
     // refused before anything is asked or stored.
     if (!RequirePort(QStringLiteral("The test cannot be started"))) return;
