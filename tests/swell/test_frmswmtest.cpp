@@ -144,12 +144,9 @@ TEST_F(SwellWindow, StartIsRefusedUntilSequenceCalibrationZeroAndSetPointsAreRig
 // number out of range keeps the range check's words. Letters that reach the
 // interval box leave the recording interval as it was.
 TEST_F(SwellWindow, LettersInASetPointBoxSendNothingAndNameTheBox) {
-    StoreSequence(conn, "S", {SeqStep{1, 212, 5, 0, 10, 1000}});
-    auto w = open(1);
+    auto w = readyToStart(1);
     QStringList sent;
     w->SendHook = [&](const QString& f) { sent << f; };
-    pick(*w, "S");
-    zero(*w, "0.4");
     ASSERT_GT(w->reply.state.SampleLength, 0);
     const struct {
         QLineEdit* box;
@@ -198,12 +195,9 @@ TEST_F(SwellWindow, LettersInASetPointBoxSendNothingAndNameTheBox) {
 // Letters in a value of the test information dialog: Start is refused with
 // the box named, nothing is stored, nothing goes to the unit.
 TEST_F(SwellWindow, LettersInTheTestInformationStoreNothing) {
-    StoreSequence(conn, "S", {SeqStep{1, 212, 5, 0, 10, 1000}});
-    auto w = open(1);
+    auto w = readyToStart(1);
     QStringList sent;
     w->SendHook = [&](const QString& f) { sent << f; };
-    pick(*w, "S");
-    zero(*w, "0.4");
     const struct {
         QString SampleEntry::* field;
         const char* name;

@@ -29,6 +29,22 @@ int stops(const UnitSimulator& unit) {
     return n;
 }
 
+// The unit of these tests on port 1: a sample at 74 °F, the sensor at 1.0 V,
+// the pressure following its set point at once; it sends only the frames
+// the test asks for.
+void SetUpUnit(UnitSimulator& unit) {
+    UnitSimulator::Readings r;
+    r.temperature = 74;
+    r.tempSetPoint = 74;
+    unit.setReadings(r);
+    unit.setSensorVoltage(1.0);
+    UnitSimulator::Physics physics;
+    physics.pressRate = 100000;
+    unit.setPhysics(physics);
+    unit.setSilent(true);
+    unit.attachToPort(1);
+}
+
 // One tick: the clock and the unit move on by the interval, the unit sends
 // one frame, the tick runs once the frame has arrived.
 bool TickWithFrame(frmSWMTest& w, UnitSimulator& unit, testing_support::ManualClock& clock) {
@@ -48,16 +64,7 @@ bool TickWithFrame(frmSWMTest& w, UnitSimulator& unit, testing_support::ManualCl
 
 TEST_F(SwellEndToEnd, ZeroStartRunAndTripAgainstTheSimulatedUnit) {
     UnitSimulator unit;
-    UnitSimulator::Readings r;
-    r.temperature = 74;
-    r.tempSetPoint = 74;
-    unit.setReadings(r);
-    unit.setSensorVoltage(1.0);
-    UnitSimulator::Physics physics;
-    physics.pressRate = 100000;  // the pressure follows its set point at once
-    unit.setPhysics(physics);
-    unit.setSilent(true);
-    unit.attachToPort(1);
+    SetUpUnit(unit);
 
     writePorts({1});
     StoreSequence(conn, "Swell run", {SeqStep{2, 74, 5, 0, 30, 1000}});
@@ -167,16 +174,7 @@ TEST_F(SwellEndToEnd, ZeroStartRunAndTripAgainstTheSimulatedUnit) {
 // before them (0 psi).
 TEST_F(SwellEndToEnd, TheFirstPointHoldsReadingsFromAfterTheSetPoints) {
     UnitSimulator unit;
-    UnitSimulator::Readings r;
-    r.temperature = 74;
-    r.tempSetPoint = 74;
-    unit.setReadings(r);
-    unit.setSensorVoltage(1.0);
-    UnitSimulator::Physics physics;
-    physics.pressRate = 100000;
-    unit.setPhysics(physics);
-    unit.setSilent(true);
-    unit.attachToPort(1);
+    SetUpUnit(unit);
     writePorts({1});
     StoreSequence(conn, "Short", {SeqStep{0.5, 74, 5, 0, 3, 1000}});
     frmMDIRealTime mdi(&conn);
