@@ -2,6 +2,7 @@
 
 #include "data/Numbers.h"
 #include "data/RecordBase.h"
+#include "data/TypedNumbers.h"
 #include "data/clsConnection.h"
 #include "data/clsTEST_ADDITIVE.h"
 #include "data/clsTEST_INFO.h"
@@ -32,17 +33,19 @@ QString& NewTestFields::Text(int column) {
     }
 }
 
+double InfoNumber(const QString& text) { return typed::TypedNumber(text, 0.0).value_or(0); }
+
 NewTestFields FieldsOf(const frmTestRelatedInfo& d) {
     NewTestFields f;
     f.testName = d.txtTestName->text();
     f.fluidId = d.txtFluidId->text();
     f.researcherName = d.txtResearchName->text();
-    f.preTestPh = Val(d.txtPreTestPH->text());
-    f.postTestPh = Val(d.txtPostTestPH->text());
+    f.preTestPh = InfoNumber(d.txtPreTestPH->text());
+    f.postTestPh = InfoNumber(d.txtPostTestPH->text());
     f.rotorNo = d.txtRotoNo->text();
     f.bobNo = d.txtBobNo->text();
-    f.bobLength = Val(d.txtBobLength->text());
-    f.bobRadius = Val(d.txtBobRadius->text());
+    f.bobLength = InfoNumber(d.txtBobLength->text());
+    f.bobRadius = InfoNumber(d.txtBobRadius->text());
     f.safety = d.txtSAFETY->toPlainText();
     return f;
 }

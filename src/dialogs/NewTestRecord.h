@@ -43,6 +43,10 @@ struct NewTestFields {
 };
 NewTestFields FieldsOf(const frmTestRelatedInfo& dialog);
 
+// The number of a dialog box that takes one, as the dialog's Start checked
+// it (testinfo::NumberCheck, data/TypedNumbers): an empty box is 0.
+double InfoNumber(const QString& text);
+
 // Inserts the record object's current-row fields as a new TEST_INFO row,
 // loads that row by the key its insert returned and returns the key.
 qint32 InsertTestInfo(clsTEST_INFO& info);

@@ -87,6 +87,8 @@ void PvtRun::RunTick() {
     if (StepTick == 1) return;
     if (StepTick == 2) {
         SendFrame(StepFrame());
+        // The readings until now are of before the step's set points.
+        SetPointsSent();
         SetTimerInterval(kAfterSetPointMs);
         return;
     }

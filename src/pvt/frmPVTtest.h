@@ -216,6 +216,7 @@ protected:
     void SequencePicked(const QString& name) override;
     // Start's parts (UnitWindow::StartClicked): a sequence and a calibrated
     // piston; the dialog; the records and the run. Stop asks while running.
+    QString MissingSequenceMessage() const override;
     bool StartChecks() override;
     std::unique_ptr<frmTestRelatedInfo> TestInfoDialog() override;
     bool StoreNewTest(frmTestRelatedInfo& dialog) override;

@@ -84,11 +84,11 @@ void frmPVTtest::cmdStart_Stop_Click() {
     StartClicked();
 }
 
+QString frmPVTtest::MissingSequenceMessage() const {
+    return SeqName.isEmpty() ? runloop::SelectSequenceFirstMessage() : QString();
+}
+
 bool frmPVTtest::StartChecks() {
-    if (SeqName.isEmpty()) {
-        ui::MsgBox(QStringLiteral("Select sequence first"));
-        return false;
-    }
     // The steps as loaded, checked again with the Max Pressure chosen now.
     if (const QString problem = CheckRunTables(*this, MaxPress()); !problem.isEmpty()) {
         ui::MsgBox(problem);

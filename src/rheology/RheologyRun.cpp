@@ -199,6 +199,8 @@ void RheologyRun::StepStartSetPoints() {
     mPressCommand = NextPressCommand(StepValue(mStepPressRate), mPressCommand, StepValue(mStepPress));
 
     SendFrame(unit::SetPointFrame(mTempCommand, mPressCommand, StepValue(mStepSpeed), mBobNumber));
+    // The readings until now are of before the step's set points.
+    SetPointsSent();
     mLastTempControlMs = tick::timeGetTime();
     mLastPressControlMs = tick::timeGetTime();
     mPhase = kStepPhase;

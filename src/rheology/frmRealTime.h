@@ -293,6 +293,7 @@ private:
     // within what a run holds; the dialog; the bob and the records at the
     // dialog's Start; the run.
     bool ReadyForStart() override;
+    QString MissingSequenceMessage() const override;
     bool StartChecks() override;
     std::unique_ptr<frmTestRelatedInfo> TestInfoDialog() override;
     bool StoreNewTest(frmTestRelatedInfo& dialog) override;

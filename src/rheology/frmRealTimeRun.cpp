@@ -97,8 +97,11 @@ void frmRealTime::cmdStart_Stop_Click() {
 }
 
 bool frmRealTime::ReadyForStart() {
-    if (RefusedWhileDownloading(QStringLiteral("The test cannot be started"))) return false;
-    return !mSequenceName.isEmpty();
+    return !RefusedWhileDownloading(QStringLiteral("The test cannot be started"));
+}
+
+QString frmRealTime::MissingSequenceMessage() const {
+    return mSequenceName.isEmpty() ? runloop::SelectSequenceFirstMessage() : QString();
 }
 
 bool frmRealTime::StartChecks() {
@@ -123,19 +126,35 @@ std::unique_ptr<frmTestRelatedInfo> frmRealTime::TestInfoDialog() {
     return dialog;
 }
 
+namespace {
+// The dialog's fields with the radius and length of the bob named in Bob
+// Number, whether typed or filled in from the bob file: what the boxes
+// beside it hold counts for nothing. Nothing for a bob the program does not
+// know ("B1Z", "B1B1"), or one that does not fit the cup.
+std::optional<newtest::NewTestFields> KnownBobFields(const frmTestRelatedInfo& dialog) {
+    newtest::NewTestFields fields = newtest::FieldsOf(dialog);
+    const bob::KnownBob* known = bob::FindBob(fields.bobNo, true);
+    if (!known || !bob::FitsCup(known->radiusCm)) return std::nullopt;
+    fields.bobRadius = known->radiusCm;
+    fields.bobLength = known->lengthCm;
+    return fields;
+}
+}  // namespace
+
 bool frmRealTime::StoreNewTest(frmTestRelatedInfo& dialog) {
-    // A bob that does not fit the cup has no shear rate: nothing is stored
+    // A bob the program does not know has no shear rate: nothing is stored
     // and the run does not start.
-    const newtest::NewTestFields fields = newtest::FieldsOf(dialog);
-    if (!bob::FitsCup(fields.bobRadius)) {
+    const std::optional<newtest::NewTestFields> fields = KnownBobFields(dialog);
+    if (!fields) {
         ui::MsgBox(BobRadiusMessage(bob::BobNames()));
         return false;
     }
-    return StoreTestOf(fields, dialog);
+    return StoreTestOf(*fields, dialog);
 }
 
 void frmRealTime::BeginTest(frmTestRelatedInfo& dialog) {
-    const newtest::NewTestFields fields = newtest::FieldsOf(dialog);
+    // The test was stored with a known bob (StoreNewTest).
+    const newtest::NewTestFields fields = KnownBobFields(dialog).value_or(newtest::FieldsOf(dialog));
     lblTestname->setText(fields.testName);
     mBobRadius = fields.bobRadius;
     mReply.SetBobRadius(mBobRadius);

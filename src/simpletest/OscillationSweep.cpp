@@ -2,6 +2,8 @@
 
 #include "data/Numbers.h"
 
+#include <QVector>
+
 #include <cmath>
 
 namespace osc {
@@ -18,18 +20,54 @@ QString OscillationFrame(double strainPercent, double frequencyHz, double temper
 
 QString OffFrame() { return code(kOffCode); }
 
+const QString kStrainBox = QStringLiteral("Strain (%)");
+const QString kFrequencyBox = QStringLiteral("Frequency (Hz)");
+const QString kTempBox = QStringLiteral("Temp Set point (°F)");
+const QString kFreqStartBox = QStringLiteral("Start Frequency (Hz)");
+const QString kFreqEndBox = QStringLiteral("End Frequency (Hz)");
+const QString kIntervalsBox = QStringLiteral("Intervals");
+
 QString PortErrorMessage() {
     return QStringLiteral("Comm port error.  Please make sure the comm port is valid and available.");
 }
 
-void OscillationPanel::sendPoint(double frequency, const PanelTexts& t) {
-    if (send) send(OscillationFrame(Val(t.strain), frequency, Val(t.temperature)));
+std::optional<OscillationPanel::Values> OscillationPanel::read(bool sweep) {
+    const PanelTexts t = texts ? texts() : PanelTexts{};
+    using Box = typed::NumberBox;
+    QVector<Box> boxes;
+    boxes.append(Box{kStrainBox, t.strain, {}, QStringLiteral("txtStrain")});
+    if (!sweep) boxes.append(Box{kFrequencyBox, t.frequency, {}, QStringLiteral("txtFreq")});
+    boxes.append(Box{kTempBox, t.temperature, {}, QStringLiteral("txtTempSetPoint")});
+    if (sweep) {
+        boxes.append(Box{kFreqStartBox, t.freqStart, {}, QStringLiteral("txtFreqStart")});
+        boxes.append(Box{kFreqEndBox, t.freqEnd, {}, QStringLiteral("txtFreqEnd")});
+        boxes.append(Box{kIntervalsBox, t.intervals, 0.0, QStringLiteral("txtInterval")});  // empty: none
+    }
+    RefusedBox = typed::FirstRefusedNumber(boxes);
+    if (RefusedBox) return std::nullopt;
+    const auto number = [](const QString& text, std::optional<double> whenEmpty = std::nullopt) {
+        return typed::TypedNumber(text, whenEmpty).value_or(0);
+    };
+    Values v;
+    v.strain = number(t.strain);
+    v.temperature = number(t.temperature);
+    if (sweep) {
+        v.freqStart = number(t.freqStart);
+        v.freqEnd = number(t.freqEnd);
+        v.intervals = number(t.intervals, 0.0);
+    } else {
+        v.frequency = number(t.frequency);
+    }
+    return v;
 }
 
-double OscillationPanel::frequencyOf(long pointIndex, const PanelTexts& t) const {
-    const double start = Val(t.freqStart);
-    if (IntervalCount <= 0) return start;
-    return start + (Val(t.freqEnd) - start) / double(IntervalCount) * double(pointIndex);
+void OscillationPanel::sendPoint(double frequency, const Values& v) {
+    if (send) send(OscillationFrame(v.strain, frequency, v.temperature));
+}
+
+double OscillationPanel::frequencyOf(long pointIndex, const Values& v) const {
+    if (IntervalCount <= 0) return v.freqStart;
+    return v.freqStart + (v.freqEnd - v.freqStart) / double(IntervalCount) * double(pointIndex);
 }
 
 void OscillationPanel::stopSweep() {
@@ -37,33 +75,41 @@ void OscillationPanel::stopSweep() {
     if (sweepClock) sweepClock(false);
 }
 
-void OscillationPanel::SingleChanged(bool on) {
-    const PanelTexts t = texts ? texts() : PanelTexts{};
-    if (on)
-        sendPoint(Val(t.frequency), t);
-    else if (send)
-        send(OffFrame());
+bool OscillationPanel::SingleChanged(bool on) {
+    RefusedBox.reset();
+    if (!on) {
+        if (send) send(OffFrame());
+        return true;
+    }
+    const std::optional<Values> v = read(false);
+    if (!v) return false;
+    sendPoint(v->frequency, *v);
+    return true;
 }
 
-void OscillationPanel::SweepChanged(bool on) {
+bool OscillationPanel::SweepChanged(bool on) {
+    RefusedBox.reset();
     if (!on) {
         stopSweep();
         if (send) send(OffFrame());
-        return;
+        return true;
     }
-    const PanelTexts t = texts ? texts() : PanelTexts{};
+    const std::optional<Values> v = read(true);
     stopSweep();
-    sendPoint(Val(t.freqStart), t);
+    if (!v) return false;
+    sendPoint(v->freqStart, *v);
     // Whole intervals, as typed when the sweep starts.
-    const double intervals = std::floor(Val(t.intervals));
+    const double intervals = std::floor(v->intervals);
     IntervalCount = intervals > 0 && intervals < 1e9 ? long(intervals) : 0;
     PointTicks = 1;
     PointIndex = 0;
     Sweeping = true;
     if (sweepClock) sweepClock(true);
+    return true;
 }
 
 void OscillationPanel::Tick() {
+    RefusedBox.reset();
     if (!Sweeping) return;
     try {
         if (PointTicks == 5) {
@@ -73,8 +119,12 @@ void OscillationPanel::Tick() {
                 stopSweep();
                 return;
             }
-            const PanelTexts t = texts ? texts() : PanelTexts{};
-            sendPoint(frequencyOf(PointIndex, t), t);
+            const std::optional<Values> v = read(true);
+            if (!v) {
+                stopSweep();  // the off frame has gone: the unit is left off
+                return;
+            }
+            sendPoint(frequencyOf(PointIndex, *v), *v);
             PointTicks = 1;
         }
         ++PointTicks;

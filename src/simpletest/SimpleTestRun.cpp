@@ -31,9 +31,14 @@ void SimpleTestRun::ChooseBob(const QString& comboText) {
     reply.SetBobRadius(BobRadius);
 }
 
-QString SimpleTestRun::StartMessage(StartCheck check) {
+const QString SimpleTestRun::kTempBoxName = QStringLiteral("Temperature Set Point");
+const QString SimpleTestRun::kPressBoxName = QStringLiteral("Pressure Set Point");
+const QString SimpleTestRun::kSpeedBoxName = QStringLiteral("Speed Set Point");
+
+QString SimpleTestRun::StartMessage(StartCheck check) const {
     switch (check) {
     case StartCheck::MissingSetPoint: return QStringLiteral("Set point first");
+    case StartCheck::NotANumber: return NumberRefused ? NumberRefused->message : QString();
     case StartCheck::Temperature: return QStringLiteral("Invalid input for temperature set point ");
     case StartCheck::Pressure: return QStringLiteral("Invalid input for pressure set point ");
     case StartCheck::Speed: return QStringLiteral("Invalid input for motor speed set point ");
@@ -44,15 +49,23 @@ QString SimpleTestRun::StartMessage(StartCheck check) {
 
 SimpleTestRun::StartCheck SimpleTestRun::Start(const QString& temperature, const QString& pressure,
                                                const QString& speed) {
+    NumberRefused.reset();
     if (temperature.isEmpty() || pressure.isEmpty() || speed.isEmpty()) return StartCheck::MissingSetPoint;
-    const double t = Val(temperature);
+    NumberRefused = typed::FirstRefusedNumber({{kTempBoxName, temperature, {}, QStringLiteral("txtTempSetPoint")},
+                                               {kPressBoxName, pressure, {}, QStringLiteral("txtPressSetPoint")},
+                                               {kSpeedBoxName, speed, {}, QStringLiteral("txtspeedset")}});
+    if (NumberRefused) return StartCheck::NotANumber;
+    const double t = *typed::TypedNumber(temperature);
+    const double p = *typed::TypedNumber(pressure);
+    const double s = *typed::TypedNumber(speed);
     if (t > gMaxTemp || t < gMinTemp) return StartCheck::Temperature;
-    if (Val(pressure) > (maxPressure ? maxPressure() : gMaxPress)) return StartCheck::Pressure;
-    const double s = Val(speed);
+    if (p > (maxPressure ? maxPressure() : gMaxPress)) return StartCheck::Pressure;
     if (s > kSimpleMaxSpeed || s < kSimpleMinSpeed) return StartCheck::Speed;
 
     // The unit takes °F: in SI the box's °C goes through the one-decimal text.
     SentTempSetPoint = gUnitSystem == 1 ? t : Val(ConvertTempText(QVariant(), QVariant(t)));
+    SentPressSetPoint = p;
+    SentSpeedSetPoint = s;
     if (const bob::KnownBob* b = bob::BobOfUnitNumber(BobNo)) BobRadius = b->radiusCm;
     reply.SetBobRadius(BobRadius);
     if (RunState != kIdle) return StartCheck::Ok;
@@ -90,8 +103,7 @@ void SimpleTestRun::Tick() {
     if (RunState != kRunning) return;
     ++ElapsedSeconds;
     if (ElapsedSeconds == 2) {
-        const QString frame = unit::SetPointFrame(SentTempSetPoint, Val(pressureText ? pressureText() : QString()),
-                                                  Val(speedText ? speedText() : QString()), BobNo);
+        const QString frame = unit::SetPointFrame(SentTempSetPoint, SentPressSetPoint, SentSpeedSetPoint, BobNo);
         if (send) send(frame);
         if (setInterval) setInterval(3000);
         ElapsedSeconds += 2;  // the 3-s tick keeps the count in seconds

@@ -4,7 +4,8 @@
 // and nothing is stored.
 //
 // Start checks the set points and starts the run; the second tick after it
-// sends the set-point frame once (then waits 3 s); every tick counts the
+// sends the set-point frame once, with the set points Start checked (then
+// waits 3 s); every tick counts the
 // elapsed seconds. Stop (ShutDown) sends the stop frame. Every tick, run or
 // not, reads and parses what the unit sent (UnitReplyParser with this
 // window's masks and the simple test's safety watch), reacts to the trips
@@ -16,6 +17,7 @@
 // drive the run without any window through the same hooks.
 
 #include "data/BobGeometry.h"
+#include "data/TypedNumbers.h"
 #include "unitrun/ReadingsAge.h"
 #include "unitrun/RunStates.h"
 #include "unitlink/UnitProtocol.h"
@@ -42,9 +44,6 @@ public:
     std::function<void(bool running)> runButtons;
     // A parse's results to show (readings, caption, Exit enabled on "Cooling").
     std::function<void(const unit::ReplyResult& result)> showReply;
-    // The pressure and speed boxes, read again when the frame is sent.
-    std::function<QString()> pressureText;
-    std::function<QString()> speedText;
     // The unit's maximum pressure (psi) the pressure set point may reach;
     // unset: the start-up value gMaxPress.
     std::function<double()> maxPressure;
@@ -62,6 +61,8 @@ public:
     long ElapsedSeconds = 0;
     QString ElapsedText;
     double SentTempSetPoint = 0;  // °F
+    double SentPressSetPoint = 0;  // psi
+    double SentSpeedSetPoint = 0;  // rpm
     int BobNo = bob::kB1.unitNumber;
     double BobRadius = bob::kB1.radiusCm;  // cm
 
@@ -72,12 +73,21 @@ public:
     double ShearRateFactor() const { return reply.mShearRateFactor; }
     double StressFactor() const { return reply.mStressDivisor; }
 
-    enum class StartCheck { Ok, MissingSetPoint, Temperature, Pressure, Speed };
-    // The message of a refused Start ("Set point first", ...).
-    static QString StartMessage(StartCheck check);
-    // Checks the set points (display units) in order and, when they pass,
-    // takes the temperature to send and the bob factors, and starts the run
-    // unless one runs already. Nothing is sent here.
+    // The set-point boxes as the window's captions name them.
+    static const QString kTempBoxName;   // "Temperature Set Point"
+    static const QString kPressBoxName;  // "Pressure Set Point"
+    static const QString kSpeedBoxName;  // "Speed Set Point"
+
+    enum class StartCheck { Ok, MissingSetPoint, NotANumber, Temperature, Pressure, Speed };
+    // The message of a refused Start ("Set point first", ...); for
+    // NotANumber that of the box (NumberRefused).
+    QString StartMessage(StartCheck check) const;
+    // The box of the last Start refused as NotANumber (its message names it).
+    std::optional<typed::NumberRefusal> NumberRefused;
+    // Checks the set points (display units) in order: each box holds a
+    // number (data/TypedNumbers), then each is within its range. When they
+    // pass, takes the set points to send and the bob factors, and starts the
+    // run unless one runs already. Nothing is sent here.
     StartCheck Start(const QString& temperature, const QString& pressure, const QString& speed);
 
     // One tick of Timer1. A comm::CommError reaches the caller; the steps

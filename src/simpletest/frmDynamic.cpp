@@ -29,11 +29,11 @@ frmDynamic::frmDynamic(QWidget* parent) : QDialog(parent) {
     resize(640, 520);
 
     Frame4 = controls::Frame(this, "Frame4", QStringLiteral("G' && G\" vs Time and Temp Test"), {10, 10, 300, 170});
-    Label8 = controls::Label(Frame4, "Label8", QStringLiteral("Temp Set point (°F):"), {10, 28, 160, 22});
+    Label8 = controls::Label(Frame4, "Label8", osc::kTempBox + QLatin1Char(':'), {10, 28, 160, 22});
     txtTempSetPoint = controls::Named<QLineEdit>(Frame4, "txtTempSetPoint", {176, 26, 110, 24});
-    Label6 = controls::Label(Frame4, "Label6", QStringLiteral("Frequency (Hz):"), {10, 60, 160, 22});
+    Label6 = controls::Label(Frame4, "Label6", osc::kFrequencyBox + QLatin1Char(':'), {10, 60, 160, 22});
     txtFreq = controls::Named<QLineEdit>(Frame4, "txtFreq", {176, 58, 110, 24});
-    Label4 = controls::Label(Frame4, "Label4", QStringLiteral("Strain (%):"), {10, 92, 160, 22});
+    Label4 = controls::Label(Frame4, "Label4", osc::kStrainBox + QLatin1Char(':'), {10, 92, 160, 22});
     txtStrain = controls::Named<QLineEdit>(Frame4, "txtStrain", {176, 90, 110, 24});
     txtStrain->setText(QStringLiteral("100.0"));
     cmdStart_Stop = onOff(Frame4, "cmdStart_Stop", {176, 126, 110, 30});
@@ -41,11 +41,11 @@ frmDynamic::frmDynamic(QWidget* parent) : QDialog(parent) {
     Frame1 = controls::Frame(this, "Frame1", QStringLiteral("Frequency Sweep Test"), {320, 10, 310, 202});
     Label5 = controls::Label(Frame1, "Label5", QStringLiteral("Strain (%):"), {10, 28, 170, 22});
     txtStrain2 = controls::Named<QLineEdit>(Frame1, "txtStrain2", {186, 26, 110, 24});
-    Label3 = controls::Label(Frame1, "Label3", QStringLiteral("Start Frequency (Hz):"), {10, 60, 170, 22});
+    Label3 = controls::Label(Frame1, "Label3", osc::kFreqStartBox + QLatin1Char(':'), {10, 60, 170, 22});
     txtFreqStart = controls::Named<QLineEdit>(Frame1, "txtFreqStart", {186, 58, 110, 24});
-    Label2 = controls::Label(Frame1, "Label2", QStringLiteral("End Frequency (Hz):"), {10, 92, 170, 22});
+    Label2 = controls::Label(Frame1, "Label2", osc::kFreqEndBox + QLatin1Char(':'), {10, 92, 170, 22});
     txtFreqEnd = controls::Named<QLineEdit>(Frame1, "txtFreqEnd", {186, 90, 110, 24});
-    Label1 = controls::Label(Frame1, "Label1", QStringLiteral("Intervals:"), {10, 124, 170, 22});
+    Label1 = controls::Label(Frame1, "Label1", osc::kIntervalsBox + QLatin1Char(':'), {10, 124, 170, 22});
     txtInterval = controls::Named<QLineEdit>(Frame1, "txtInterval", {186, 122, 110, 24});
     cmdStart_Stop2 = onOff(Frame1, "cmdStart_Stop2", {186, 158, 110, 30});
 
@@ -117,18 +117,34 @@ void frmDynamic::guarded(QPushButton* button, const std::function<void()>& work,
     }
 }
 
+void frmDynamic::refused(QPushButton* button, bool inTick) {
+    if (!Panel.RefusedBox) return;
+    setButton(button, false);
+    if (inTick) {
+        ui::Notify(Panel.RefusedBox->message);
+        return;
+    }
+    ui::MsgBox(Panel.RefusedBox->message);
+    if (auto* box = findChild<QLineEdit*>(Panel.RefusedBox->objectName)) box->setFocus();
+}
+
 void frmDynamic::cmdStart_Stop_ValueChanged(bool value) {
     setButton(cmdStart_Stop, value);
-    guarded(cmdStart_Stop, [&] { Panel.SingleChanged(value); });
+    guarded(cmdStart_Stop, [&] {
+        if (!Panel.SingleChanged(value)) refused(cmdStart_Stop, false);
+    });
 }
 
 void frmDynamic::cmdStart_Stop2_ValueChanged(bool value) {
     setButton(cmdStart_Stop2, value);
-    guarded(cmdStart_Stop2, [&] { Panel.SweepChanged(value); });
+    guarded(cmdStart_Stop2, [&] {
+        if (!Panel.SweepChanged(value)) refused(cmdStart_Stop2, false);
+    });
 }
 
 void frmDynamic::Timer1_Timer() {
     guarded(cmdStart_Stop2, [&] { Panel.Tick(); }, true);
+    refused(cmdStart_Stop2, true);
     // A sweep that has ended (or failed) shows its button off: a button left
     // on would say a sweep runs when none does.
     if (!Panel.Sweeping) setButton(cmdStart_Stop2, false);

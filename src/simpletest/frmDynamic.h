@@ -6,7 +6,7 @@
 //
 // The two on/off buttons read "Start" while off and "Stop" while on. A frame
 // that cannot be sent shows the port error and switches the pressed button
-// back off.
+// back off; so does a box that holds no number, with its message.
 
 #include "platform/TickTimer.h"
 #include "simpletest/OscillationSweep.h"
@@ -75,4 +75,7 @@ private:
     // holds nothing back (ui::Notify): the units' ticks go on.
     void guarded(QPushButton* button, const std::function<void()>& work, bool inTick = false);
     void setButton(QPushButton* button, bool on);
+    // A box the panel refused (Panel.RefusedBox): its message, the button
+    // back off, the focus on the box; from a tick the message holds nothing back.
+    void refused(QPushButton* button, bool inTick);
 };

@@ -37,8 +37,6 @@ frmSimpleTest::frmSimpleTest(QWidget* parent)
         cmdExit->setEnabled(!running);
     };
     showReply = [this](const unit::ReplyResult& r) { showReadings(r); };
-    pressureText = [this] { return txtPressSetPoint->text(); };
-    speedText = [this] { return txtspeedset->text(); };
     maxPressure = [this] { return MaxPress(); };
 
     Form_Load();
@@ -49,15 +47,15 @@ void frmSimpleTest::createControls() {
 
     // Set Information
     Frame1 = controls::Frame(this, "Frame1", QStringLiteral("Set Information"), {10, 40, 344, 118});
-    Label8 = controls::Label(Frame1, "Label8", QStringLiteral("Temperature Set Point:"), {10, 26, 160, 22});
+    Label8 = controls::Label(Frame1, "Label8", kTempBoxName + QLatin1Char(':'), {10, 26, 160, 22});
     txtTempSetPoint = controls::Named<QLineEdit>(Frame1, "txtTempSetPoint", {172, 24, 96, 24});
     txtTempSetPoint->setToolTip(QStringLiteral("Enter the desired temperation set point"));
     Label13 = controls::Label(Frame1, "Label13", QStringLiteral("(°F)"), {276, 26, 60, 22});
-    Label22 = controls::Label(Frame1, "Label22", QStringLiteral("Pressure Set Point:"), {10, 56, 160, 22});
+    Label22 = controls::Label(Frame1, "Label22", kPressBoxName + QLatin1Char(':'), {10, 56, 160, 22});
     txtPressSetPoint = controls::Named<QLineEdit>(Frame1, "txtPressSetPoint", {172, 54, 96, 24});
     txtPressSetPoint->setToolTip(QStringLiteral("Enter the desired pressure set point"));
     Label4 = controls::Label(Frame1, "Label4", QStringLiteral("(psi)"), {276, 56, 60, 22});
-    Label2 = controls::Label(Frame1, "Label2", QStringLiteral("Speed Set Point:"), {10, 86, 160, 22});
+    Label2 = controls::Label(Frame1, "Label2", kSpeedBoxName + QLatin1Char(':'), {10, 86, 160, 22});
     txtspeedset = controls::Named<QLineEdit>(Frame1, "txtspeedset", {172, 84, 96, 24});
     txtspeedset->setToolTip(QStringLiteral("Enter the desired speed set point"));
     Label3 = controls::Label(Frame1, "Label3", QStringLiteral("(rpm)"), {276, 86, 60, 22});
@@ -156,7 +154,22 @@ void frmSimpleTest::cmbBobSize_Click() { ChooseBob(cmbBobSize->currentText()); }
 
 void frmSimpleTest::sendFrame(const QString& frame) { SendToUnit(frame); }
 
+QString frmSimpleTest::PanelOpenMessage() const {
+    return QStringLiteral("The oscillatory panel of %1 is open: close it (Return) before starting the simple test.")
+        .arg(lblInstName->text());
+}
+
+QString frmSimpleTest::TestRunningMessage() const {
+    return QStringLiteral("The simple test of %1 is running: stop it before opening the oscillatory panel.")
+        .arg(lblInstName->text());
+}
+
 void frmSimpleTest::cmdStart_Click() {
+    // The panel drives the unit while it is open: one driver at a time.
+    if (Dynamic && Dynamic->isVisible()) {
+        ui::MsgBox(PanelOpenMessage());
+        return;
+    }
     // Without the unit's line the elapsed time would count with nothing sent.
     if (!RequirePort(QStringLiteral("The test cannot be started"))) return;
     const StartCheck check = Start(txtTempSetPoint->text(), txtPressSetPoint->text(), txtspeedset->text());
@@ -166,6 +179,9 @@ void frmSimpleTest::cmdStart_Click() {
     }
     ui::MsgBox(StartMessage(check));
     switch (check) {
+    case StartCheck::NotANumber:
+        if (auto* box = findChild<QLineEdit*>(NumberRefused->objectName)) box->setFocus();
+        break;
     case StartCheck::Temperature: txtTempSetPoint->setFocus(); break;
     case StartCheck::Pressure: txtPressSetPoint->setFocus(); break;
     case StartCheck::Speed: txtspeedset->setFocus(); break;
@@ -176,6 +192,11 @@ void frmSimpleTest::cmdStart_Click() {
 void frmSimpleTest::cmdStop_Click() { StopClicked(); }
 
 void frmSimpleTest::cmdDynamic_Click() {
+    // The test's set points hold the unit: the panel would send others under it.
+    if (RunState != kIdle) {
+        ui::MsgBox(TestRunningMessage());
+        return;
+    }
     if (!Dynamic) {
         Dynamic = new frmDynamic(this);
         Dynamic->setAttribute(Qt::WA_DeleteOnClose);

@@ -39,7 +39,12 @@ public:
     // Option1 and Option2 choose the unit's maximum pressure (UnitWindow::MaxPress).
     void Timer1_Timer();
     // Opens (or brings up) the oscillatory test panel on this unit's port.
+    // The panel and a running simple test never both drive the unit: the
+    // panel does not open while the test runs, and Start is refused while
+    // the panel is open.
     void cmdDynamic_Click();
+    QString TestRunningMessage() const;  // "The simple test of Unit 2 is running: stop it ..."
+    QString PanelOpenMessage() const;    // "The oscillatory panel of Unit 2 is open: close it ..."
 
     // The layout of the controls (mLayout): UnitWindow.
     QPointer<frmDynamic> Dynamic;

@@ -129,8 +129,23 @@ void SwellRun::BeginRun() {
     if (reply.state.SampleTemp > 0) reply.state.RefTemp = reply.state.SampleTemp;
 }
 
+void SwellRun::recordDuePoint() {
+    const bool due = RecordInterval != 0 && RecordSeconds >= 1 && RecordSeconds >= RecordInterval;
+    if (!DueOrWaiting(due)) return;
+    if (due) {
+        // Intervals that passed on ticks the timer could not give are points missed.
+        if (const std::optional<tick::TickMoment> tick = tick::CurrentTick(); tick && tick->missed > 0)
+            PointsMissed += int(std::min<qint64>(tick->missed, RecordSeconds / RecordInterval - 1));
+    }
+    RecordSwellPoint();
+    // The recording clock starts again from each point due.
+    if (!due) return;
+    RecordSeconds = 0;
+    RecordStartMs = tick::timeGetTime();
+}
+
 void SwellRun::RecordSwellPoint() {
-    if (RecordPoint([this] { SaveSwellResultRow(); })) AddSwellGridRow();
+    RecordPoint([this] { SaveSwellResultRow(); }, [this] { AddSwellGridRow(); });
 }
 
 QString SwellRun::RowNotSavedText(int number, const QString& description) const {
@@ -157,9 +172,10 @@ void SwellRun::Tick() {
 
     ++TickCount;
 
-    if (StepSeconds <= 2 && RunState == kRunning) {
-        // The first ticks of a step: what came meanwhile belongs to the step
-        // before. A frame in it still says that the unit is sending.
+    if (StepTick == 0 && RunState == kRunning) {
+        // The first tick of a step, after its set points: what came
+        // meanwhile belongs to the step before. A frame in it still says
+        // that the unit is sending.
         InputDiscarded(unit::HoldsFrameEnd(ReadInput()));
         reply.RxBuffer.clear();
     } else {
@@ -177,6 +193,7 @@ void SwellRun::Tick() {
     if (NoResponse()) ShowStatus(unit::NoResponseCaption());
 
     if (RunState != kRunning) return;
+    ++StepTick;
 
     const quint32 now = tick::timeGetTime();
     ReadClocks();
@@ -185,6 +202,10 @@ void SwellRun::Tick() {
     const SwellState& s = reply.state;
     // The band is watched against the pressure box, once the step is older than 60 s.
     if (StopOutsideBand(s.SamplePress, PressSetPoint(), double(StepSeconds) > kPressCheckAfterSec, false)) return;
+
+    // The point due on this tick belongs to the step it fell due in: it is
+    // recorded before the step changes.
+    recordDuePoint();
 
     if (StepOver(s.SampleTemp)) {
         if (NextCycleOrStep()) {
@@ -197,18 +218,10 @@ void SwellRun::Tick() {
         // A frame that could not be sent has stopped the run: nothing more
         // is recorded as if the unit had it.
         if (RunState != kRunning) return;
+        SetPointsSent();
         RestartStepClock();
         RecordStartMs = tick::timeGetTime();
         RecordSeconds = 0;
-    }
-
-    if (RecordInterval != 0 && RecordSeconds >= 1 && RecordSeconds >= RecordInterval) {
-        // Intervals that passed on ticks the timer could not give are points missed.
-        if (const std::optional<tick::TickMoment> tick = tick::CurrentTick(); tick && tick->missed > 0)
-            PointsMissed += int(std::min<qint64>(tick->missed, RecordSeconds / RecordInterval - 1));
-        RecordSwellPoint();
-        RecordSeconds = 0;
-        RecordStartMs = tick::timeGetTime();
     }
 
     ElapsedText = HoursText(ElapsedSeconds);

@@ -6,19 +6,21 @@
 //
 // One tick (Tick, every second; 3 s after a set-point frame):
 //  - the recorded rows the database refused before, tried again (SequenceRun);
-//  - the unit's input: discarded on the first ticks of a step (its clock at
-//    2 s or less, as the tick before left it), else read (SwellReplyParser),
-//    and each trip it makes stops the run and is said (ShutDown, Message);
+//  - the unit's input: discarded on the first tick of a step (the one after
+//    its set points), else read (SwellReplyParser), and each trip it makes
+//    stops the run and is said (ShutDown, Message);
 //  - "No Response" once the unit is silent (SequenceRun, ReadingsAge);
 //  - while a run is going: the clocks, the pressure check (more than 4000 psi
-//    from the set point once the step is older than 60 s stops the run), the
-//    end of the step or repetition (its time is up and the sample within the
-//    step's tolerance), one recorded point per recording interval, and the
-//    status texts. A point is recorded only with the unit's present readings
-//    (ReadingsAge; on a tick that discards its input while the unit goes on
-//    sending, those of the tick before); while the unit is silent the run
-//    goes on by its last readings, counts the points not recorded and says
-//    so in the "StepTime" panel (SequenceRun).
+//    from the set point once the step is older than 60 s stops the run), one
+//    recorded point per recording interval (the one due on a step's last
+//    tick before the step changes), the end of the step or repetition (its
+//    time is up and the sample within the step's tolerance), and the status
+//    texts. A point is recorded only with the unit's present readings, never
+//    those of before the step's set points (ReadingsAge): one due on the
+//    tick that discards its input waits for the next fresh readings
+//    (SequenceRun); while the unit is silent the run goes on by its last
+//    readings, counts the points not recorded and says so in the
+//    "StepTime" panel.
 //
 // Time comes from tick::timeGetTime (RunClock), so tests run long sequences
 // on a manual clock. The window adds the port, the timer, the boxes, the grid,
@@ -123,8 +125,9 @@ public:
     // SequenceRun.
     // The last ShutDown ended a run (its stop frame goes out after).
     bool StopEndedRun = false;
-    // The recording clock: restarted at every recorded point and step change,
-    // so rows are the interval apart plus the wait for the next tick.
+    // The recording clock: restarted at every recorded point (a point that
+    // waits for fresh readings, when it is taken) and step change, so rows
+    // are the interval apart plus the wait for the next tick.
     int RecordInterval = 0;  // seconds; 0 records nothing
     quint32 RecordStartMs = 0;
     qint64 RecordSeconds = 0;
@@ -148,6 +151,10 @@ public:
     void ShutDown() override;
 
 protected:
+    // The point due on the recording clock, or one waiting for fresh
+    // readings, recorded; the clock restarted from it.
+    void recordDuePoint();
+
     // ---- what the run needs of its window ------------------------------------
     virtual QString ReadInput() = 0;                 // what the port has received ("" when closed)
     virtual void SendFrame(const QString& frame) = 0;

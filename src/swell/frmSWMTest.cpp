@@ -117,9 +117,10 @@ void frmSWMTest::createControls() {
     y = 22;
     n = 1;
     for (const Box& b : boxes) {
-        Label(Frame2, QStringLiteral("Label2%1").arg(n++ + 4), QString::fromUtf8(b.caption), {10, y, 100, 24});
+        QLabel* c = Label(Frame2, QStringLiteral("Label2%1").arg(n++ + 4), QString::fromUtf8(b.caption), {10, y, 100, 24});
         *b.box = Named<QLineEdit>(Frame2, QString::fromLatin1(b.boxName), {112, y, 80, 24});
         QLabel* u = Label(Frame2, QString::fromLatin1(b.unitName), QString::fromUtf8(b.unitText), {198, y, 50, 24});
+        boxLabels_[*b.box] = {c, u};
         if (*b.box == txtTemps) Label29 = u;
         y += 30;
     }

@@ -28,11 +28,15 @@
 #include "swell/SwellChart.h"
 #include "swell/SwellRun.h"
 
+#include "data/TypedNumbers.h"
+
 #include <QPointer>
 #include <QStringList>
 #include <array>
 #include <functional>
+#include <map>
 #include <memory>
+#include <optional>
 
 class frmSWMTest : public RecordingWindow<swell::SwellRun> {
     Q_OBJECT
@@ -144,11 +148,23 @@ private:
     void addGridRow(const QStringList& cells);
     // Refuses a handler that needs the records when the load could not make them.
     bool haveRecords();
-    // Checks the boxes; shows the check's message and "Need reset data." on refusal.
-    bool Check_SetPoints();
+    // A set-point box as the operator reads it: its caption and unit
+    // ("Temperature (°F)") and its text.
+    typed::NumberBox setPointBox(QLineEdit* box) const;
+    // The first of the temperature, pressure and speed boxes that holds no number.
+    std::optional<typed::NumberRefusal> SetPointNumberRefused() const;
+    enum class SetPointCheck { Ok, NotANumber, OutOfRange };
+    // Checks the boxes: a box that holds no number is named (data/TypedNumbers);
+    // a number out of range gets the range check's message (CheckSetPoints).
+    SetPointCheck Check_SetPoints();
     // The set points checked and sent (the next tick after the unit took
-    // them); false when the check refused them.
+    // them); false when the check refused them ("Need reset data." after a
+    // range message).
     bool sendSetPoints();
+    // SetTemp, SetPress and SetSpeed from the boxes.
+    void takeBoxSetPoints();
+    // The caption and unit labels of each set-point box.
+    std::map<const QLineEdit*, std::pair<QLabel*, QLabel*>> boxLabels_;
     // The set points the boxes hold sent unchecked (a step's, checked with
     // its sequence), the next tick after the unit took them.
     void sendBoxSetPoints();
@@ -168,6 +184,7 @@ private:
     // Start's parts (UnitWindow::StartClicked): sequence, calibration, zero,
     // set points and records; the dialog; its cancel; the records and the
     // run. STOP asks while running.
+    QString MissingSequenceMessage() const override;
     bool StartChecks() override;
     std::unique_ptr<frmTestRelatedInfo> TestInfoDialog() override;
     void StartCancelled() override;

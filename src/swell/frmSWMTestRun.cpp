@@ -9,6 +9,7 @@
 #include "data/Numbers.h"
 #include "data/TestKind.h"
 #include "data/TestKindColumns.h"
+#include "data/TypedNumbers.h"
 #include "data/Units.h"
 #include "data/clsSEQUENCE_INFO.h"
 #include "data/clsSEQUENCE_RAMP.h"
@@ -117,36 +118,66 @@ void frmSWMTest::ShowStep(int step) {
 
 // ---- set points ----------------------------------------------------------------------
 
-bool frmSWMTest::Check_SetPoints() {
-    SetTemp = Val(txtTemps->text());
-    SetPress = Val(txtPress->text());
-    SetSpeed = Val(txtspeed->text());
+typed::NumberBox frmSWMTest::setPointBox(QLineEdit* box) const {
+    const auto& [caption, unit] = boxLabels_.at(box);
+    return {typed::BoxName(caption->text()) + QLatin1Char(' ') + unit->text(), box->text(), {}, box->objectName()};
+}
+
+std::optional<typed::NumberRefusal> frmSWMTest::SetPointNumberRefused() const {
+    return typed::FirstRefusedNumber({setPointBox(txtTemps), setPointBox(txtPress), setPointBox(txtspeed)});
+}
+
+frmSWMTest::SetPointCheck frmSWMTest::Check_SetPoints() {
+    // A box that holds no number is named; nothing is taken from it.
+    if (const auto refused = SetPointNumberRefused()) {
+        ui::MsgBox(refused->message);
+        if (auto* box = findChild<QLineEdit*>(refused->objectName)) box->setFocus();
+        return SetPointCheck::NotANumber;
+    }
+    takeBoxSetPoints();
     const QString refusal = CheckSetPoints(txtTemps->text(), txtPress->text(), txtspeed->text(), MaxPress());
-    if (refusal.isEmpty()) return true;
+    if (refusal.isEmpty()) return SetPointCheck::Ok;
     ui::MsgBox(refusal);
-    return false;
+    return SetPointCheck::OutOfRange;
 }
 
 bool frmSWMTest::sendSetPoints() {
-    if (!Check_SetPoints()) {
-        ui::MsgBox(NeedResetMessage());
-        return false;
+    switch (Check_SetPoints()) {
+    case SetPointCheck::Ok: break;
+    case SetPointCheck::OutOfRange: ui::MsgBox(NeedResetMessage()); return false;
+    case SetPointCheck::NotANumber: return false;
     }
     sendBoxSetPoints();
     return true;
 }
 
+void frmSWMTest::takeBoxSetPoints() {
+    // The boxes hold numbers: a step's, or what Check_SetPoints passed.
+    SetTemp = typed::TypedNumber(txtTemps->text()).value_or(0);
+    SetPress = typed::TypedNumber(txtPress->text()).value_or(0);
+    SetSpeed = typed::TypedNumber(txtspeed->text()).value_or(0);
+}
+
 void frmSWMTest::sendBoxSetPoints() {
-    SetTemp = Val(txtTemps->text());
-    SetPress = Val(txtPress->text());
-    SetSpeed = Val(txtspeed->text());
+    takeBoxSetPoints();
     // The box holds display units; the unit takes °F.
     CommandText = SetPointFrame(TempFromDisplay(SetTemp), SetPress, SetSpeed, FrameMode);
     SendFrame(CommandText);
+    // The readings until now are of before these set points.
+    SetPointsSent();
     Timer1.Interval(kAfterSetPointMs);
 }
 
-void frmSWMTest::txtInterval_Change() { RecordInterval = RecordIntervalOf(Val(txtInterval->text())); }
+void frmSWMTest::txtInterval_Change() {
+    // A box that holds no number leaves the interval as it was: an empty
+    // box while the operator types, or a text the box's validator let in.
+    const QString text = txtInterval->text();
+    if (const std::optional<double> seconds = typed::TypedNumber(text)) {
+        RecordInterval = RecordIntervalOf(*seconds);
+        return;
+    }
+    if (!text.trimmed().isEmpty()) ui::Notify(typed::NotANumberMessage(setPointBox(txtInterval).name, text));
+}
 
 // ---- start and stop -----------------------------------------------------------------
 
@@ -164,11 +195,11 @@ void frmSWMTest::cmdStart_Click() {
     }
 }
 
+QString frmSWMTest::MissingSequenceMessage() const {
+    return SeqName.isEmpty() ? QStringLiteral("PLEASE SELECT SEQUENCE FIRST") : QString();
+}
+
 bool frmSWMTest::StartChecks() {
-    if (SeqName.isEmpty()) {
-        ui::MsgBox(QStringLiteral("PLEASE SELECT SEQUENCE FIRST"));
-        return false;
-    }
     // The steps as loaded, checked again with the Max Pressure in force now:
     // a step the run would refuse is refused here, naming it, never at its
     // step change.
@@ -184,7 +215,7 @@ bool frmSWMTest::StartChecks() {
         ui::MsgBox(QStringLiteral("Click ZERO to set a zero measurement value before starting the test"));
         return false;
     }
-    return Check_SetPoints() && haveRecords();
+    return Check_SetPoints() == SetPointCheck::Ok && haveRecords();
 }
 
 std::unique_ptr<frmTestRelatedInfo> frmSWMTest::TestInfoDialog() {
@@ -228,15 +259,15 @@ bool frmSWMTest::StoreNewTest(frmTestRelatedInfo& d) {
         t.TEST_NAME(d.txtTestName->text());
         t.Fluid_ID(d.txtFluidId->text().trimmed());
         t.RESEARCHER_NAME(d.txtResearchName->text());
-        t.Number(swell::info::Hardness, Val(d.txtPreTestPH->text()));
-        t.Number(swell::info::CompactionPressure, Val(d.txtPostTestPH->text()));
+        t.Number(swell::info::Hardness, newtest::InfoNumber(d.txtPreTestPH->text()));
+        t.Number(swell::info::CompactionPressure, newtest::InfoNumber(d.txtPostTestPH->text()));
         t.Text(swell::info::CompactionTime, d.txtRotoNo->text());
         t.Text(swell::info::KindText, d.txtBobNo->text());
         // The sample length is stored in inches whatever the unit system: the
         // dry length the zeroing took (entered in the display unit), which the
         // run's swell is taken against. The dialog showed it in the display unit.
         t.Number(swell::info::SampleLength, reply.state.SampleLength);
-        t.Number(swell::info::SampleWeight, Val(d.txtBobRadius->text()));
+        t.Number(swell::info::SampleWeight, newtest::InfoNumber(d.txtBobRadius->text()));
         t.SAFETY(d.txtSAFETY->toPlainText().trimmed());
         t.TEST_TIME(tick::CurrentDateTime());
         return newtest::InsertTestInfo(t);
@@ -251,11 +282,11 @@ void frmSWMTest::BeginTest(frmTestRelatedInfo& d) {
     TestName = d.txtTestName->text();
     lblTestname->setText(TestName);
     lblFluid->setText(d.txtFluidId->text().trimmed());
-    lblHard->setText(CStr(Val(d.txtPreTestPH->text())));
-    lblCPress->setText(CStr(Val(d.txtPostTestPH->text())));
+    lblHard->setText(CStr(newtest::InfoNumber(d.txtPreTestPH->text())));
+    lblCPress->setText(CStr(newtest::InfoNumber(d.txtPostTestPH->text())));
     lblCTime->setText(d.txtRotoNo->text());
-    lblLen->setText(CStr(Val(d.txtBobLength->text())));
-    lblWt->setText(CStr(Val(d.txtBobRadius->text())));
+    lblLen->setText(CStr(newtest::InfoNumber(d.txtBobLength->text())));
+    lblWt->setText(CStr(newtest::InfoNumber(d.txtBobRadius->text())));
     lblDesc->setText(d.txtSAFETY->toPlainText().trimmed());
     // A new test holds no rows: the chart needs no read of them.
     mSamples.Begin(TestId);
@@ -288,7 +319,7 @@ bool frmSWMTest::ConfirmStop() {
 
 // ---- the run's hooks --------------------------------------------------------------
 
-double frmSWMTest::PressSetPoint() { return Val(txtPress->text()); }
+double frmSWMTest::PressSetPoint() { return typed::TypedNumber(txtPress->text()).value_or(SetPress); }
 
 void frmSWMTest::SaveSwellResultRow() {
     if (!mTestResult)

@@ -228,6 +228,11 @@ std::unique_ptr<frmTestRelatedInfo> UnitWindow::TestInfoDialog() { return nullpt
 
 void UnitWindow::StartClicked() {
     if (TestRunning() || !ReadyForStart()) return;
+    // The sequence is the first thing a Start needs: said before the port.
+    if (const QString missing = MissingSequenceMessage(); !missing.isEmpty()) {
+        ui::MsgBox(missing);
+        return;
+    }
     // Without the unit's line a run would record nothing the unit sent:
     // refused before anything is asked or stored.
     if (!RequirePort(QStringLiteral("The test cannot be started"))) return;

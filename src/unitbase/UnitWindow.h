@@ -119,9 +119,10 @@ public:
 
     // ---- the course of a test ---------------------------------------------------
     // Start, for the windows that run a stored sequence: nothing while a test
-    // runs; the window's first check (ReadyForStart); refused without the
-    // unit's port; the window's own checks (StartChecks: the sequence chosen,
-    // ...); the test information dialog (TestInfoDialog). At the dialog's
+    // runs; the window's first check (ReadyForStart); refused without a
+    // sequence, with the window's words (MissingSequenceMessage), also on a
+    // unit whose port is not open; then refused without the unit's port; the
+    // window's own checks (StartChecks: the sequence chosen, ...); the test information dialog (TestInfoDialog). At the dialog's
     // Start, with the dialog still open: the port checked again, since the
     // timer ticks under the dialog and the line may fail before it (without
     // it the dialog closes, nothing stored); then the window's checks of what
@@ -310,8 +311,11 @@ protected:
     // ---- what the course of a test needs of each kind ------------------------------
     // A test runs (Start does nothing, Select is refused, Stop asks).
     virtual bool TestRunning() const { return RunActive(); }
-    // Start's first check, before the port's; false ends Start silently.
+    // Start's first check, with its own message; false ends Start there.
     virtual bool ReadyForStart() { return true; }
+    // Start's next check, before the port's: the message of a Start without
+    // a sequence ("Select sequence first"); empty once one is loaded.
+    virtual QString MissingSequenceMessage() const { return QString(); }
     // The window's checks before the dialog, each with its message; false:
     // Start is refused.
     virtual bool StartChecks() { return true; }

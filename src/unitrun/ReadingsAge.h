@@ -12,12 +12,15 @@
 // of the tick before, at most two seconds after the unit sent them, and a
 // silence shows within three seconds of the last frame.
 //
-// A tick that throws its input away unparsed (the tick after a step's set
-// points) makes no readings new. When that input held a frame the unit is
-// heard, and readings that were its present ones on the tick before stand
-// for this tick too: the point recorded on it holds the readings of before
-// the set-point frame (three seconds or so older), and a tick after it that
-// finds no frame has them still.
+// A tick that throws its input away unparsed (the first tick of a step,
+// after its set points) makes no readings new: when that input held a frame
+// the unit is heard, but the readings are still those of before. A
+// set-point frame makes the readings of before it no longer the present
+// ones (Outdated): they stay so until a tick parses a frame. So a point
+// never holds readings from before the set points it is recorded under, nor
+// readings parsed longer than kReadingsMaxAgeMs before its tick; a point due
+// while the unit is heard but its readings are not fresh waits for the
+// first fresh ones (SequenceRun).
 //
 // Time is that of tick::timeGetTime: the time a tick was due, so a tick the
 // program ran late ages no readings.
@@ -34,8 +37,11 @@ class ReadingsAge {
 public:
     // One tick's input, parsed: the good frames the parse took (0 when none).
     void Parsed(int frames);
-    // One tick's input thrown away unparsed; heldFrame: it held the end of a frame.
+    // One tick's input thrown away unparsed; heldFrame: it held the end of a
+    // frame (the unit is heard). The readings are not renewed.
     void Discarded(bool heldFrame);
+    // A set-point frame went out: the readings until now are of before it.
+    void Outdated();
 
     // No frame has come for longer than the limit, counted from the first
     // tick when none ever came: "No Response". False before any tick.
@@ -47,9 +53,8 @@ private:
     void tickAt(quint32 now);
 
     std::optional<quint32> firstTickMs_;
-    std::optional<quint32> lastTickMs_;
     std::optional<quint32> lastFrameMs_;  // the last tick that found a frame, parsed or not
-    std::optional<quint32> standingMs_;   // the last tick for which the readings stand
+    std::optional<quint32> readingsMs_;   // the last tick that parsed a frame, none once outdated
 };
 
 }  // namespace runloop

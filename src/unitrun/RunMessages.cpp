@@ -49,6 +49,8 @@ QString GeneralDate(const QDateTime& t) { return GeneralDateText(QVariant(t)); }
 
 QString NoDataMessage() { return QStringLiteral("This sequence has no data, test cannot be run."); }
 
+QString SelectSequenceFirstMessage() { return QStringLiteral("Select sequence first"); }
+
 QString PressureTooHighMessage(double maxPress) {
     return QStringLiteral("Sequence pressure setting too high. ") + CStr(maxPress) + QStringLiteral("(psi),") +
            QChar(13) + QStringLiteral("Please choose another sequence.");

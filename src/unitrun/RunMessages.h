@@ -31,6 +31,8 @@ QString PointsMissedText(int count);
 QString GeneralDate(const QDateTime& t);
 
 QString NoDataMessage();             // "This sequence has no data, test cannot be run."
+// Start without a sequence (the rheology and PVT windows').
+QString SelectSequenceFirstMessage();  // "Select sequence first"
 QString PressureTooHighMessage(double maxPress);
 QString PressureInactiveMessage();   // "pressure inactive, test will be stopped."
 // Select Sequence refused while a test runs.

@@ -118,11 +118,12 @@ void SequenceRun::BeginSequence() {
     CurCycle = 1;
     ElapsedSeconds = 0;
     RowsNotSaved = 0;
-    // The first point holds readings that came after the start (or, on a tick
-    // that throws its input away, those of a unit that goes on sending).
+    // The first point holds readings that came after the start and its set points.
     PointsNotRecorded = 0;
     PointsMissed = 0;
     unitSilent_ = false;
+    waitingDue_.clear();
+    onlyWaiting_ = false;
     RunClock.Start();
     RestartStepClock();
 }
@@ -171,6 +172,8 @@ void SequenceRun::FramesParsed(int frames) {
 
 void SequenceRun::InputDiscarded(bool heldFrame) { readings_.Discarded(heldFrame); }
 
+void SequenceRun::SetPointsSent() { readings_.Outdated(); }
+
 QString SequenceRun::ProgressText(const QString& normal) const {
     if (unitSilent_) return PointsNotRecordedText(PointsNotRecorded);
     if (PointsMissed > 0) return normal + QStringLiteral("   ") + PointsMissedText(PointsMissed);
@@ -185,29 +188,60 @@ bool SequenceRun::PointDue(double interval, qint64 elapsedSec, bool zeroCounts) 
             if (IsRecordingPoint(interval, WholeSecondsOf(ms), zeroCounts)) ++PointsMissed;
         }
     }
-    return IsRecordingPoint(interval, elapsedSec, zeroCounts);
+    return DueOrWaiting(IsRecordingPoint(interval, elapsedSec, zeroCounts));
 }
 
-bool SequenceRun::RecordPoint(const std::function<void()>& save) {
+bool SequenceRun::DueOrWaiting(bool dueNow) {
+    onlyWaiting_ = !dueNow && PointWaiting();
+    return dueNow || PointWaiting();
+}
+
+bool SequenceRun::RecordPoint(const std::function<void()>& save, const std::function<void()>& stored) {
+    // The points of this call: those that wait, then this tick's (unless the
+    // call is for the waiting ones only), each with the run time it fell due at.
+    std::vector<qint64> due = std::exchange(waitingDue_, {});
+    if (!std::exchange(onlyWaiting_, false)) due.push_back(ElapsedSeconds);
+    if (!readings_.Fresh() && !readings_.Silent()) {
+        // The unit is heard, but the readings are of before the step's set
+        // points (its first tick throws its input away): the points wait
+        // for the next fresh ones.
+        waitingDue_ = std::move(due);
+        return false;
+    }
     if (!readings_.Fresh()) {
         // The readings are those of before the unit fell silent: stored
         // again they would pass for a measurement.
-        ++PointsNotRecorded;
-        unitSilent_ = true;
-        ShowPointNotRecorded(PointsNotRecorded);
+        for (size_t i = 0; i < due.size(); ++i) {
+            ++PointsNotRecorded;
+            unitSilent_ = true;
+            ShowPointNotRecorded(PointsNotRecorded);
+        }
         return false;
     }
-    try {
-        // The kind makes the point's row and hands it over (StoreRow).
-        save();
-    } catch (...) {
-        // No row could be made.
-        const TrappedError e = CurrentError();
-        ReportRowNotSaved(RowsNotSaved, RowNotSavedText(e.number, e.description));
-        return false;
+    // Each point at its own time, with the present readings.
+    const qint64 now = ElapsedSeconds;
+    struct Restore {
+        qint64& clock;
+        qint64 value;
+        ~Restore() { clock = value; }
+    } restore{ElapsedSeconds, now};
+    bool made = true;
+    for (const qint64 at : due) {
+        ElapsedSeconds = at;
+        try {
+            // The kind makes the point's row and hands it over (StoreRow).
+            save();
+        } catch (...) {
+            // No row could be made.
+            const TrappedError e = CurrentError();
+            ReportRowNotSaved(RowsNotSaved, RowNotSavedText(e.number, e.description));
+            made = false;
+            continue;
+        }
+        if (stored && RowsWaiting() == 0) stored();
     }
-    // Rows are stored in order: none waits only when this one was stored too.
-    return RowsWaiting() == 0;
+    // Rows are stored in order: none waits only when these were stored too.
+    return made && RowsWaiting() == 0;
 }
 
 WaitingRows::Insert SequenceRun::inserter() {

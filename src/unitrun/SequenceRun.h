@@ -22,6 +22,7 @@
 #include <QString>
 #include <functional>
 #include <optional>
+#include <vector>
 
 namespace runloop {
 
@@ -102,18 +103,27 @@ public:
 
     // ---- what the unit sends -------------------------------------------------------
     // A recorded point holds the unit's present readings (ReadingsAge: those
-    // of its tick's parse or the tick before's; on the tick after a step's
-    // set points, which throws its input away, those of before the frame). A
-    // unit that falls silent on a line that stays open (a cable pulled from a
-    // USB adapter, a unit that hangs) leaves its last readings in place; the
-    // run goes on by them (steps, cycles, set points, the band), but records
-    // no point until frames come again, and shows the unit silent.
+    // of its tick's parse or the tick before's, never those of before the
+    // set points it is recorded under). A point due on a tick that has only
+    // older readings while the unit is heard (the first tick of a step,
+    // which throws its input away) waits, and is taken with the first fresh
+    // readings on a following tick, stored with the run time it fell due
+    // at: no point is lost and none is stored stale. A unit that falls silent on a line that
+    // stays open (a cable pulled from a USB adapter, a unit that hangs)
+    // leaves its last readings in place; the run goes on by them (steps,
+    // cycles, set points, the band), but records no point until frames come
+    // again, and shows the unit silent.
     //
     // Each tick tells the run what came, run or not: the good frames its
     // parse took (0 when none came), or, on a tick that throws its input
-    // away, whether that input held a frame.
+    // away, whether that input held a frame. Each kind tells it when the
+    // set points of a step go out (SetPointsSent).
     void FramesParsed(int frames);
     void InputDiscarded(bool heldFrame);
+    // The set points went out: the readings until now are of before them.
+    void SetPointsSent();
+    // Points fell due while the readings were not fresh and wait for them.
+    bool PointWaiting() const { return !waitingDue_.empty(); }
     // No frame came for longer than ReadingsAge's limit: the window shows "No
     // Response" (every kind checks it on every tick, after the input).
     bool NoResponse() const { return readings_.Silent(); }
@@ -188,17 +198,26 @@ protected:
     bool StopOutsideBand(double pressure, double reference, bool settled, bool highAtOnce);
 
     // Whether a point falls due on this tick at `elapsedSec` of its clock
-    // (IsRecordingPoint). The points that fell due on the ticks the timer
-    // could not give before this one are counted in PointsMissed.
+    // (IsRecordingPoint), or a point waits for fresh readings (PointWaiting).
+    // The points that fell due on the ticks the timer could not give before
+    // this one are counted in PointsMissed.
     bool PointDue(double interval, qint64 elapsedSec, bool zeroCounts);
+    // The answer of PointDue for a kind that keeps its own recording clock
+    // (the swell run): true when a point is due now or one waits.
+    bool DueOrWaiting(bool dueNow);
     // Stores the present point through `save` (the kind makes its row and
     // hands it to StoreRow) when the readings are the unit's present ones
-    // (FramesParsed); a row the database refuses waits (StoreRow), a row
-    // that cannot be made is counted, the first of the run shown in the
-    // kind's words. Without readings nothing is stored: the point is counted
-    // in PointsNotRecorded and the window is told (ShowPointNotRecorded).
-    // True when it was stored.
-    bool RecordPoint(const std::function<void()>& save);
+    // (FramesParsed), after the points that waited for them: each is made
+    // with ElapsedSeconds at the run time it fell due at, and `stored`
+    // follows each row stored at once. A row the database refuses waits
+    // (StoreRow), a row that cannot be made is counted, the first of the run
+    // shown in the kind's words. With older readings from a unit that is
+    // heard, the points wait (PointWaiting) for a following tick. From a
+    // silent unit nothing is stored: the points are counted in
+    // PointsNotRecorded and the window is told (ShowPointNotRecorded). A
+    // call after PointDue answered only for points that wait makes no point
+    // of its own. True when all were stored.
+    bool RecordPoint(const std::function<void()>& save, const std::function<void()>& stored = {});
     // A point was not recorded (PointsNotRecorded counts it): the window
     // shows the unit silent, "No Response" in its status caption. The
     // progress panel says so from the run's status refresh (ProgressText).
@@ -228,6 +247,8 @@ private:
     // over from the ticks before a start).
     ReadingsAge readings_;
     bool unitSilent_ = false;  // a point was not recorded, no frame was parsed since
+    std::vector<qint64> waitingDue_;  // run seconds of the points due that wait for fresh readings
+    bool onlyWaiting_ = false;        // PointDue answered for the waiting points only
 };
 
 }  // namespace runloop

@@ -255,6 +255,28 @@ TEST_F(PvtLine, APistonCalibrationOfEachDirectionThroughARun) {
                                            "Please calibrate."});
     EXPECT_FALSE(w->reply.calibration.loaded());
     frmPVTtest::SetCalibrationReader(previous);
+
+// The first point of a run falls on the tick after the step's set points (a
+// 5 s interval): it holds the unit's readings under them (100 rpm), never
+// those of before them (0 rpm).
+TEST_F(PvtLine, TheFirstPointHoldsReadingsFromAfterTheSetPoints) {
+    StoreSequence(conn, "Five", {SeqStep{0.5, 72, 5, 100, 5, 0}});
+    frmPVTtest* w = add();
+    ASSERT_NE(w, nullptr);
+    ASSERT_TRUE(tick(*w));
+    ASSERT_EQ(w->txtSpeed->text().trimmed().toDouble(), 0);
+    pick(*w, "Five");
+    w->optLag->click();
+    start(*w);
+    ASSERT_EQ(w->RunState, 1);
+    for (int i = 0; i < 100 && w->RunState == 1; ++i) ASSERT_TRUE(tick(*w)) << "tick " << i;
+    ASSERT_EQ(w->RunState, 0);
+    EXPECT_EQ(setPointTicks, (std::vector<int>{3}));
+    const auto rows = sql("SELECT RESULT_TIME, RESULT_SPEED FROM TEST_RESULT ORDER BY RESULT_TIME");
+    ASSERT_EQ(rows->columns[0].size(), 6);
+    EXPECT_EQ(rows->columns[0][0].toDouble(), 5);
+    for (int r = 0; r < rows->columns[0].size(); ++r) EXPECT_EQ(rows->columns[1][r].toDouble(), 100) << r;
+    EXPECT_EQ(w->PointsNotRecorded, 0);
 }
 
 TEST_F(PvtLine, TripsStopTheRun) {

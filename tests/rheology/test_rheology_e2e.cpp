@@ -466,11 +466,11 @@ TEST_F(RunEndToEnd, ASilentUnitStoresNoRowsAndTheWindowSaysSo) {
     EXPECT_EQ(storedTimes(), expected);  // 5 .. 40 s
 
     // Frames again. The first comes on the tick that throws its input away:
-    // step 2's point at 5 s would hold the readings of before the silence,
-    // and is not stored; the next ticks read the unit, and rows follow.
+    // step 2's point at 5 s waits, and is stored at its time with the next
+    // tick's readings; rows follow.
     run.unitSilent = false;
     ASSERT_TRUE(run.tick());
-    EXPECT_EQ(w->StepTime->text(), "No readings from the unit: 5 points not recorded");
+    EXPECT_EQ(w->StepTime->text(), "No readings from the unit: 4 points not recorded");
     ASSERT_TRUE(run.tick());
     EXPECT_EQ(w->lblActiveFlag->text(), "Running Test");
     EXPECT_EQ(w->StepTime->text(), "Current Step (2) Cycle (1) Time: 0:00:06");
@@ -478,13 +478,13 @@ TEST_F(RunEndToEnd, ASilentUnitStoresNoRowsAndTheWindowSaysSo) {
     EXPECT_EQ(run.stops(), 1);
     EXPECT_EQ(run.unexpectedCommands(), 0u);
     EXPECT_TRUE(dialogs.texts().isEmpty()) << dialogs.texts().join(";").toStdString();
-    EXPECT_EQ(w->PointsNotRecorded, 5);
+    EXPECT_EQ(w->PointsNotRecorded, 4);
     // The same set points on the same seconds as with a unit that sends all
     // along: step 2's went out while the unit was silent.
     using Frames = std::vector<std::pair<qint64, QByteArray>>;
     EXPECT_EQ(run.setPoints(), (Frames{{2, "100.0,00000,300.000 1"}, {62, "100.0,00000,300.000 1"}}));
 
-    for (int t = 70; t <= 120; t += 5) expected.push_back(t);
+    for (int t = 65; t <= 120; t += 5) expected.push_back(t);
     EXPECT_EQ(storedTimes(), expected);
     // The grid and the chart follow the stored rows.
     EXPECT_EQ(w->Pesgo1->points(), int(expected.size()));
@@ -492,6 +492,48 @@ TEST_F(RunEndToEnd, ASilentUnitStoresNoRowsAndTheWindowSaysSo) {
     for (int r = 1; r < w->MSFlexGrid1->Rows(); ++r)
         groups << w->MSFlexGrid1->TextMatrix(r, 0) + "/" + w->MSFlexGrid1->TextMatrix(r, 3);
     EXPECT_EQ(groups, (QStringList{"1/0.67", "2/2."}));  // each step's last stored row (and the end of step 2)
+}
+
+// The set points go out on the run's second tick; the tick after them, 3 s
+// later, throws its input away. A point due on it (a 5 s interval) waits and
+// is taken with the first fresh readings on the next tick, at its own time:
+// it holds the unit's readings under the set points (80 °F, 100 psi, 100 rpm),
+// never those of before them (75 °F, 0 psi, 0 rpm).
+TEST_F(RunEndToEnd, TheFirstPointHoldsReadingsFromAfterTheSetPoints) {
+    UnitSimulator unit;
+    setUpUnit(unit, 1);
+    UnitSimulator::Readings r = unit.readings();
+    r.temperature = 75;
+    r.tempSetPoint = 75;
+    r.speed = 0;
+    unit.setReadings(r);
+    writePorts({1});
+    StoreSequence(conn, "Five seconds", {seqStep(0.5, 80, 5, 100, 5, 100, 0, 0, 1, 0)});
+    frmMDIRealTime mdi(&conn);
+    QPointer<frmRealTime> w = openUnitOne(mdi);
+    ASSERT_TRUE(w && w->MSComm1.PortOpen());
+    SimulatedRun run(*w, unit, clock);
+    ASSERT_TRUE(run.tick());
+    ASSERT_EQ(w->txtSampleTemp->text(), "75.0");
+    pickAndStart(*w, "Five seconds", "First point");
+    ASSERT_TRUE(run.tickUntil([&] { return w->RunState == 0; }));
+    using Frames = std::vector<std::pair<qint64, QByteArray>>;
+    EXPECT_EQ(run.setPoints(), (Frames{{2, "080.0,00100,100.000 1"}}));
+    db::Command cmd(conn.ADOConnection(),
+                    QStringLiteral("SELECT RESULT_TIME, RESULT_SAMPLE_TEMP, RESULT_PRESS, RESULT_SPEED FROM TEST_RESULT "
+                                   "WHERE TEST_ID = %1 ORDER BY rowid")
+                        .arg(w->TestId));
+    const auto rows = cmd.execute();
+    std::vector<double> times;
+    for (const QVariant& t : rows->columns[0]) times.push_back(t.toDouble());
+    EXPECT_EQ(times, (std::vector<double>{5, 10, 15, 20, 25, 30}));
+    for (int i = 0; i < int(times.size()); ++i) {
+        SCOPED_TRACE(times[size_t(i)]);
+        EXPECT_EQ(rows->columns[1][i].toDouble(), 80);
+        EXPECT_EQ(rows->columns[2][i].toDouble(), 100);
+        EXPECT_NEAR(rows->columns[3][i].toDouble(), 100 * bob::ShearRatePerRpm(bob::kB1.radiusCm), 0.01);  // 1/s
+    }
+    EXPECT_EQ(w->PointsNotRecorded, 0);
 }
 
 // Minutes at a 1 s recording interval as a lab meets them: the unit's frames

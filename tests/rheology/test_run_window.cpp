@@ -189,6 +189,8 @@ TEST_F(RunWindow, StartWritesTheTestAndItsAdditivesAndStartsTheRun) {
         EXPECT_EQ(answer.shown, 0);
     }
     EXPECT_EQ(w->MSFlexGrid1->Rows(), 1);
+    EXPECT_EQ(dialogs.texts(), QStringList{"Select sequence first"});  // no sequence yet
+    dialogs.clear();
 
     StoreSequence(conn, "Seq", {step(10, 300)});
     pick("Seq");
@@ -310,6 +312,49 @@ TEST_F(RunWindow, ABobThatDoesNotFitTheCupIsRefusedAtStart) {
         EXPECT_EQ(count("TEST_INFO"), 0);
         EXPECT_TRUE(w->cmdStart_Stop->isEnabled());
     }
+}
+
+// The bob file fills in Bob Number and its radius; typed over into a name
+// the program does not know, Start is refused, whatever the radius box
+// still holds, and nothing is stored. A known bob is stored with its own
+// radius and length, not with what the boxes beside it were typed over to.
+TEST_F(RunWindow, APrefilledBobTypedOverIsRefusedAtStart) {
+    ASSERT_TRUE(calibration::WriteBobInfo("B1").ok);
+    StoreSequence(conn, "Seq", {step(10, 300)});
+    pick("Seq");
+    for (const char* typed : {"Z", "B1"}) {
+        dialogs.clear();
+        QString prefilled, radius;
+        const ui::ModalShower previous = ui::setModalShower([&](QDialog& dialog) {
+            auto& d = dynamic_cast<frmTestRelatedInfo&>(dialog);
+            prefilled = d.txtBobNo->text();
+            d.txtTestName->setText("Typed over");
+            d.txtBobNo->end(false);
+            d.txtBobNo->insert(QString::fromLatin1(typed));  // "B1Z", "B1B1"
+            radius = d.txtBobRadius->text();
+            d.cmdOk->click();
+            EXPECT_TRUE(d.Cancelled);
+            return int(QDialog::Rejected);
+        });
+        w->cmdStart_Stop->click();
+        ui::setModalShower(previous);
+        EXPECT_EQ(prefilled, "B1");
+        EXPECT_EQ(radius, "1.7245") << "the radius box still holds B1's";
+        EXPECT_EQ(dialogs.texts().value(0), BobRadiusMessage(bob::BobNames())) << typed;
+        EXPECT_EQ(w->RunState, kIdle);
+        EXPECT_EQ(count("TEST_INFO"), 0);
+    }
+
+    TestEntry entry;
+    entry.bob = "B2";
+    entry.radius = "1.5";  // typed over B2's radius
+    start(entry);
+    ASSERT_EQ(w->RunState, kStepRunning) << dialogs.texts().join(";").toStdString();
+    const auto stored = sql("SELECT BOB_NO, BOB_RADIUS, BOB_EFF_LENGTH FROM TEST_INFO");
+    EXPECT_EQ(stored->columns[0][0].toString(), "B2");
+    EXPECT_DOUBLE_EQ(stored->columns[1][0].toDouble(), bob::kB2.radiusCm);
+    EXPECT_DOUBLE_EQ(stored->columns[2][0].toDouble(), bob::kB2.lengthCm);
+    EXPECT_DOUBLE_EQ(w->mBobRadius, bob::kB2.radiusCm);
 }
 
 // A fresh installation has no bob file: Bob Number and Bob Radius start

@@ -10,6 +10,7 @@
 #include "simpletest/SimpleTestRun.h"
 #include "simpletest/frmDynamic.h"
 #include "simpletest/frmSimpleTest.h"
+#include "data/TypedNumbers.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -39,7 +40,6 @@ struct RecordedRun {
     SimpleTestRun run;
     QStringList sent;
     QString received;
-    QString pressure = QStringLiteral("5000"), speed = QStringLiteral("300");
     int interval = 1000;
     QString status;
     std::vector<unit::ReplyResult> shown;
@@ -53,8 +53,6 @@ struct RecordedRun {
         run.setInterval = [this](int ms) { interval = ms; };
         run.showStatus = [this](const QString& s) { status = s; };
         run.showReply = [this](const unit::ReplyResult& r) { shown.push_back(r); };
-        run.pressureText = [this] { return pressure; };
-        run.speedText = [this] { return speed; };
     }
 };
 
@@ -89,8 +87,8 @@ TEST_F(SimpleTest, StartChecksTheSetPointsInOrder) {
         EXPECT_EQ(run.Start(c.temp, c.press, c.speed), c.expected) << c.temp << " " << c.press << " " << c.speed;
         EXPECT_EQ(run.RunState, c.expected == C::Ok ? 1 : 0);
     }
-    EXPECT_EQ(SimpleTestRun::StartMessage(C::MissingSetPoint), "Set point first");
-    EXPECT_EQ(SimpleTestRun::StartMessage(C::Speed), "Invalid input for motor speed set point ");
+    EXPECT_EQ(SimpleTestRun().StartMessage(C::MissingSetPoint), "Set point first");
+    EXPECT_EQ(SimpleTestRun().StartMessage(C::Speed), "Invalid input for motor speed set point ");
 }
 
 TEST_F(SimpleTest, TheSecondTickSendsTheSetPointsOnceThenTheClockCountsSeconds) {
@@ -346,6 +344,90 @@ TEST_F(SimpleTest, StartRefusalsNameTheBoxAndSendNothing) {
     EXPECT_TRUE(w.cmdStart->isEnabled());
 }
 
+// Letters in a set-point box ("15O" with a letter O): Start is refused with
+// the box named, the run does not start and the unit gets nothing.
+TEST_F(SimpleTest, LettersInASetPointBoxAreRefusedNamingTheBoxAndNothingIsSent) {
+    frmSimpleTest w;
+    w.PortOpenHook = [] { return true; };
+    QStringList sent;
+    w.SendHook = [&](const QString& f) { sent << f; };
+    const struct {
+        QLineEdit* box;
+        const char* name;
+    } boxes[] = {{w.txtTempSetPoint, "Temperature Set Point"},
+                 {w.txtPressSetPoint, "Pressure Set Point"},
+                 {w.txtspeedset, "Speed Set Point"}};
+    for (const auto& b : boxes) {
+        for (const char* letters : {"abc", "15O"}) {
+            SCOPED_TRACE(std::string(b.name) + " " + letters);
+            w.txtTempSetPoint->setText("350");
+            w.txtPressSetPoint->setText("1000");
+            w.txtspeedset->setText("100");
+            b.box->setText(QString::fromLatin1(letters));
+            dialogs.clear();
+            w.cmdStart->click();
+            EXPECT_EQ(dialogs.texts(),
+                      QStringList{typed::NotANumberMessage(QString::fromLatin1(b.name), QString::fromLatin1(letters))});
+            EXPECT_EQ(w.RunState, 0);
+            EXPECT_TRUE(w.cmdStart->isEnabled());
+            for (int i = 0; i < 5; ++i) w.Timer1.Tick();
+            EXPECT_TRUE(sent.isEmpty());
+            EXPECT_EQ(w.ElapsedSeconds, 0);
+        }
+    }
+    EXPECT_EQ(w.Label8->text(), "Temperature Set Point:");
+    // What Start checked is what goes out, whatever the boxes hold after it.
+    w.txtTempSetPoint->setText("350");
+    w.txtPressSetPoint->setText("1000");
+    w.txtspeedset->setText("100");
+    w.cmdStart->click();
+    ASSERT_EQ(w.RunState, 1);
+    w.txtPressSetPoint->setText("abc");
+    w.Timer1.Tick();
+    w.Timer1.Tick();
+    EXPECT_EQ(sent, QStringList{QStringLiteral("\x01" "350.0,01000,100.000 1\r")});
+    w.cmdStop->click();
+}
+
+// The oscillatory panel and a running simple test never both drive the
+// unit: the panel does not open while the test runs, naming it, and the
+// test does not start while the panel is open.
+TEST_F(SimpleTest, TheOscillatoryPanelAndARunningSimpleTestNeverBothDriveTheUnit) {
+    frmSimpleTest w;
+    w.PortOpenHook = [] { return true; };
+    QStringList sent;
+    w.SendHook = [&](const QString& f) { sent << f; };
+    w.lblInstName->setText("Unit 2");
+    w.txtTempSetPoint->setText("40");
+    w.txtPressSetPoint->setText("1000");
+    w.txtspeedset->setText("100");
+    w.cmdStart->click();
+    ASSERT_EQ(w.RunState, 1);
+    w.cmdDynamic->click();
+    EXPECT_EQ(dialogs.texts(), QStringList{w.TestRunningMessage()});
+    EXPECT_TRUE(w.TestRunningMessage().contains("simple test of Unit 2 is running"));
+    EXPECT_TRUE(!w.Dynamic || !w.Dynamic->isVisible());
+    w.cmdStop->click();
+    ASSERT_EQ(w.RunState, 0);
+
+    w.cmdDynamic->click();
+    ASSERT_TRUE(w.Dynamic && w.Dynamic->isVisible());
+    dialogs.clear();
+    sent.clear();
+    w.cmdStart->click();
+    EXPECT_EQ(dialogs.texts(), QStringList{w.PanelOpenMessage()});
+    EXPECT_TRUE(w.PanelOpenMessage().contains("oscillatory panel of Unit 2 is open"));
+    EXPECT_EQ(w.RunState, 0);
+    for (int i = 0; i < 3; ++i) w.Timer1.Tick();
+    EXPECT_TRUE(sent.isEmpty());
+
+    w.Dynamic->cmdReturn->click();
+    QCoreApplication::processEvents();
+    w.cmdStart->click();
+    EXPECT_EQ(w.RunState, 1);
+    w.cmdStop->click();
+}
+
 TEST_F(SimpleTest, AWindowWhosePortIsNotOpenDoesNotStart) {
     frmSimpleTest w;  // its port never opened
     ASSERT_FALSE(w.MSComm1.PortOpen());
@@ -416,6 +498,9 @@ TEST_F(SimpleTest, TheOscillatoryPanelOpensFromTheWindowAndSendsOnItsPort) {
     EXPECT_EQ(d.cmdStart_Stop->text(), "Start");
 
     // A closed port: the message, and the button back off.
+    d.txtFreqStart->setText("1");
+    d.txtFreqEnd->setText("2");
+    d.txtInterval->setText("1");
     w.MSComm1.PortOpen(false);
     d.cmdStart_Stop2->click();
     EXPECT_EQ(dialogs.texts().last(), "Comm port error.  Please make sure the comm port is valid and available.");

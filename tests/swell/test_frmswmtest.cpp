@@ -10,6 +10,7 @@
 #include "data/DateText.h"
 #include "data/Settings.h"
 #include "data/Numbers.h"
+#include "data/TypedNumbers.h"
 #include "data/Units.h"
 #include "calibration/frmCalibrateTorque.h"
 #include "platform/PeChart.h"
@@ -136,6 +137,90 @@ TEST_F(SwellWindow, StartIsRefusedUntilSequenceCalibrationZeroAndSetPointsAreRig
     EXPECT_EQ(count("TEST_INFO"), 0);
     EXPECT_EQ(w->RunState, 0);
     EXPECT_EQ(w->cmdStart->text(), "START");
+}
+
+// Letters in a set-point box: SET, Preheat and Start are refused with the
+// box named, nothing goes to the unit, nothing is stored or started; a
+// number out of range keeps the range check's words. Letters that reach the
+// interval box leave the recording interval as it was.
+TEST_F(SwellWindow, LettersInASetPointBoxSendNothingAndNameTheBox) {
+    auto w = readyToStart(1);
+    QStringList sent;
+    w->SendHook = [&](const QString& f) { sent << f; };
+    ASSERT_GT(w->reply.state.SampleLength, 0);
+    const struct {
+        QLineEdit* box;
+        const char* name;
+    } boxes[] = {{w->txtTemps, "Temperature (°F)"}, {w->txtPress, "Pressure (psi)"}, {w->txtspeed, "Speed (rpm)"}};
+    for (const auto& b : boxes) {
+        for (const char* letters : {"abc", "15O"}) {
+            SCOPED_TRACE(std::string(b.name) + " " + letters);
+            w->txtTemps->setText("212");
+            w->txtPress->setText("1000");
+            w->txtspeed->setText("0");
+            b.box->setText(QString::fromLatin1(letters));
+            dialogs.clear();
+            w->cmdTempSet->click();
+            w->cmdPreHeat->click();
+            {
+                AnswerSample answer({});
+                w->cmdStart->click();
+                EXPECT_EQ(answer.shown, 0);
+            }
+            const QString refusal = typed::NotANumberMessage(QString::fromUtf8(b.name), QString::fromLatin1(letters));
+            EXPECT_EQ(dialogs.texts(), QStringList({refusal, refusal, refusal}));
+            EXPECT_TRUE(sent.isEmpty());
+            EXPECT_EQ(w->RunState, 0);
+            EXPECT_EQ(count("TEST_INFO"), 0);
+        }
+    }
+    w->txtTemps->setText("700");
+    w->txtspeed->setText("0");
+    dialogs.clear();
+    w->cmdTempSet->click();
+    EXPECT_EQ(dialogs.texts(), QStringList({"The temperature setting must in 600 and 0", "Need reset data."}));
+    EXPECT_TRUE(sent.isEmpty());
+
+    ASSERT_EQ(w->RecordInterval, 10);
+    dialogs.clear();
+    w->txtInterval->setText("15O");  // past the box's validator
+    EXPECT_EQ(w->RecordInterval, 10);
+    EXPECT_EQ(dialogs.texts(), QStringList{typed::NotANumberMessage("Data Interval (sec)", "15O")});
+    w->txtInterval->setText("");
+    EXPECT_EQ(w->RecordInterval, 10);
+    w->txtInterval->setText("15");
+    EXPECT_EQ(w->RecordInterval, 15);
+}
+
+// Letters in a value of the test information dialog: Start is refused with
+// the box named, nothing is stored, nothing goes to the unit.
+TEST_F(SwellWindow, LettersInTheTestInformationStoreNothing) {
+    auto w = readyToStart(1);
+    QStringList sent;
+    w->SendHook = [&](const QString& f) { sent << f; };
+    const struct {
+        QString SampleEntry::* field;
+        const char* name;
+    } fields[] = {{&SampleEntry::weight, "Sample_Wt"},
+                  {&SampleEntry::hardness, "Sample_Hardness"},
+                  {&SampleEntry::compPress, "Sample_Comp._Press"},
+                  {&SampleEntry::compTime, "Sample_Comp._Time"}};
+    for (const auto& f : fields) {
+        for (const char* letters : {"abc", "15O"}) {
+            SCOPED_TRACE(std::string(f.name) + " " + letters);
+            dialogs.clear();
+            SampleEntry entry;
+            entry.*(f.field) = QString::fromLatin1(letters);
+            AnswerSample answer(entry);
+            w->cmdStart->click();
+            EXPECT_EQ(answer.shown, 1);
+            EXPECT_TRUE(dialogs.texts().value(0).startsWith(QString::fromLatin1(f.name) + ": \"" + letters + "\""))
+                << dialogs.texts().join("|").toStdString();
+            EXPECT_EQ(count("TEST_INFO"), 0);
+            EXPECT_TRUE(sent.isEmpty());
+            EXPECT_EQ(w->RunState, 0);
+        }
+    }
 }
 
 // A stored test of the same name (stored while the dialog is open, past its

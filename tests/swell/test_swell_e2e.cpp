@@ -29,20 +29,42 @@ int stops(const UnitSimulator& unit) {
     return n;
 }
 
-}  // namespace
-
-TEST_F(SwellEndToEnd, ZeroStartRunAndTripAgainstTheSimulatedUnit) {
-    UnitSimulator unit;
+// The unit of these tests on port 1: a sample at 74 °F, the sensor at 1.0 V,
+// the pressure following its set point at once; it sends only the frames
+// the test asks for.
+void SetUpUnit(UnitSimulator& unit) {
     UnitSimulator::Readings r;
     r.temperature = 74;
     r.tempSetPoint = 74;
     unit.setReadings(r);
     unit.setSensorVoltage(1.0);
     UnitSimulator::Physics physics;
-    physics.pressRate = 100000;  // the pressure follows its set point at once
+    physics.pressRate = 100000;
     unit.setPhysics(physics);
     unit.setSilent(true);
     unit.attachToPort(1);
+}
+
+// One tick: the clock and the unit move on by the interval, the unit sends
+// one frame, the tick runs once the frame has arrived.
+bool TickWithFrame(frmSWMTest& w, UnitSimulator& unit, testing_support::ManualClock& clock) {
+    const int ms = w.Timer1.Interval() > 0 ? w.Timer1.Interval() : 1000;
+    clock.advance(ms);
+    unit.advance(ms / 1000.0);
+    const int before = w.MSComm1.InBufferCount();
+    const int size = int(unit.statusFrame().size());
+    unit.sendStatusFrame();
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+    while (w.MSComm1.InBufferCount() < before + size && std::chrono::steady_clock::now() < deadline)
+        QThread::usleep(50);
+    return static_cast<ManualTickSource&>(w.Timer1.source()).fire();
+}
+
+}  // namespace
+
+TEST_F(SwellEndToEnd, ZeroStartRunAndTripAgainstTheSimulatedUnit) {
+    UnitSimulator unit;
+    SetUpUnit(unit);
 
     writePorts({1});
     StoreSequence(conn, "Swell run", {SeqStep{2, 74, 5, 0, 30, 1000}});
@@ -59,20 +81,7 @@ TEST_F(SwellEndToEnd, ZeroStartRunAndTripAgainstTheSimulatedUnit) {
     EXPECT_EQ(w->lblCaliVolt[3]->text(), "4.0");
     auto& timer = static_cast<ManualTickSource&>(w->Timer1.source());
 
-    // One tick: the clock and the unit move on by the interval, the unit
-    // sends one frame, the tick runs once the frame has arrived.
-    auto tick = [&] {
-        const int ms = w->Timer1.Interval() > 0 ? w->Timer1.Interval() : 1000;
-        clock.advance(ms);
-        unit.advance(ms / 1000.0);
-        const int before = w->MSComm1.InBufferCount();
-        const int size = int(unit.statusFrame().size());
-        unit.sendStatusFrame();
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
-        while (w->MSComm1.InBufferCount() < before + size && std::chrono::steady_clock::now() < deadline)
-            QThread::usleep(50);
-        return timer.fire();
-    };
+    auto tick = [&] { return TickWithFrame(*w, unit, clock); };
 
     ASSERT_TRUE(tick());
     EXPECT_EQ(w->lblActiveFlag->text(), "Running Test");
@@ -123,9 +132,9 @@ TEST_F(SwellEndToEnd, ZeroStartRunAndTripAgainstTheSimulatedUnit) {
     clsTEST_RESULT rows;
     rows.Test_Id(w->TestId);
     rows.ConnectX(&conn);
-    // 2 minutes at 30 s: at 30, 60 and 90 s; at 120 s the step (and the run) ends first.
-    EXPECT_EQ(rows.TotalPoints(), 3);
-    EXPECT_EQ(w->MSFlexGrid1->Rows(), 4);
+    // 2 minutes at 30 s: at 30, 60, 90 and 120 s, the last before the step (and the run) ends.
+    EXPECT_EQ(rows.TotalPoints(), 4);
+    EXPECT_EQ(w->MSFlexGrid1->Rows(), 5);
     rows.MoveFirst();
     const RowArray first = rows.All();
     EXPECT_NEAR(first[clsTEST_RESULT::colRESULT_SHEAR_STRESS].toDouble(), 0.146641, 5e-7);
@@ -157,4 +166,48 @@ TEST_F(SwellEndToEnd, ZeroStartRunAndTripAgainstTheSimulatedUnit) {
     // The window closes and gives its entry back.
     w->cmdExit->click();
     EXPECT_TRUE(mdi.MenuSwellAdd[1]->isEnabled());
+}
+
+// The first point of a run falls due on the tick after the set points (a 3 s
+// interval), which throws its input away: it is taken on the next tick with
+// the unit's readings under the set points (1000 psi), never with those of
+// before them (0 psi).
+TEST_F(SwellEndToEnd, TheFirstPointHoldsReadingsFromAfterTheSetPoints) {
+    UnitSimulator unit;
+    SetUpUnit(unit);
+    writePorts({1});
+    StoreSequence(conn, "Short", {SeqStep{0.5, 74, 5, 0, 3, 1000}});
+    frmMDIRealTime mdi(&conn);
+    mdi.MDIForm_Load();
+    mdi.show();
+    mdi.MenuSwellAdd[1]->trigger();
+    auto* w = qobject_cast<frmSWMTest*>(mdi.SwellTestWindows[1].data());
+    ASSERT_TRUE(w && w->MSComm1.PortOpen());
+    auto tick = [&] { return TickWithFrame(*w, unit, clock); };
+    ASSERT_TRUE(tick());
+    ASSERT_EQ(w->lblPress->text(), "0");
+    dialogs.inputs.push_back(QStringLiteral("0.4"));
+    w->cmdZero->click();
+    pick(*w, "Short");
+    {
+        AnswerSample answer({});
+        w->cmdStart->click();
+        ASSERT_EQ(answer.shown, 1);
+    }
+    ASSERT_EQ(w->RunState, 1);
+    ASSERT_TRUE(unit.waitForCommands(1));  // the unit has the set points
+    for (int i = 0; i < 100 && w->RunState == 1; ++i) ASSERT_TRUE(tick());
+    ASSERT_EQ(w->RunState, 0);
+
+    clsTEST_RESULT rows;
+    rows.Test_Id(w->TestId);
+    rows.ConnectX(&conn);
+    ASSERT_GE(rows.TotalPoints(), 9);
+    rows.MoveFirst();
+    for (int i = 0; !rows.Eof(); ++i, rows.MoveNext()) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(rows.All()[clsTEST_RESULT::colRESULT_PRESS].toDouble(), 1000);
+    }
+    EXPECT_EQ(w->PointsNotRecorded, 0);
+    w->StopClicked();
 }

@@ -36,6 +36,8 @@ public:
     int setPointsSent = 0;
     std::vector<std::pair<int, int>> rows;  // (step, cycle) of every recorded point
     std::vector<double> rowTimes;
+    std::vector<quint32> rowMs;         // the clock when each row was made
+    std::vector<double> rowReadings;    // the pressure each row holds
     QString status;
     QString pressBox = "0";
     QStringList messages;
@@ -50,14 +52,23 @@ public:
     void SetTimerInterval(int ms) override { intervals.push_back(ms); }
     double PressSetPoint() override { return pressBox.toDouble(); }
     void ShowStep(int step) override { pressBox = QString::number(mStepPress.value(step)); }
-    void SendSetPoints() override { ++setPointsSent; }
+    void SendSetPoints() override {
+        ++setPointsSent;
+        setPointMs.push_back(tick::timeGetTime());
+        intervals.push_back(kAfterSetPointMs);  // as the window's timer: the next tick 3 s on
+    }
+    std::vector<quint32> setPointMs;  // when each step's set points went out
     // The row is made now and written down once it is stored.
     void SaveSwellResultRow() override {
         const std::pair<int, int> row{CurStep, CurCycle};
         const double time = double(ElapsedSeconds);
-        StoreRow({ResultPoint{}, QStringLiteral("Fake test"), [this, row, time](bool) {
+        const quint32 atMs = tick::timeGetTime();
+        const double readings = reply.state.SamplePress;
+        StoreRow({ResultPoint{}, QStringLiteral("Fake test"), [this, row, time, atMs, readings](bool) {
                       rows.push_back(row);
                       rowTimes.push_back(time);
+                      rowMs.push_back(atMs);
+                      rowReadings.push_back(readings);
                   }});
     }
     void InsertRow(const ResultPoint&, int) override {}
@@ -176,13 +187,11 @@ TEST_F(SwellRunLoop, PressureFarFromItsSetPointStopsTheRunAfterAMinute) {
 TEST_F(SwellRunLoop, RowsAreRecordedOnTheIntervalAndTheStepsFirstTickDiscardsInput) {
     w.steps({{100, 100, 5, 0, 1, 5}});
     start();
-    tick(500);   // the start's first tick: input discarded (the step clock at 0)
+    tick(500);   // the start's first tick: input discarded
     EXPECT_EQ(w.reply.state.SampleTemp, 0);
-    for (int i = 0; i < 3; ++i) tick(1000);
-    EXPECT_EQ(w.reply.state.SampleTemp, 0);  // discarded while the step clock read 2 s or less
-    tick(1000);
+    tick(1000);  // only the first: the next reads the unit
     EXPECT_EQ(w.reply.state.SampleTemp, 100);
-    for (int i = 0; i < 10; ++i) tick(1000);
+    for (int i = 0; i < 13; ++i) tick(1000);
     // The first row once 5 s have passed on the recording clock, then 5 s after it.
     EXPECT_EQ(w.rowTimes, (std::vector<double>{5, 10}));
 
@@ -196,13 +205,68 @@ TEST_F(SwellRunLoop, RowsAreRecordedOnTheIntervalAndTheStepsFirstTickDiscardsInp
     EXPECT_TRUE(none.rows.empty());
 }
 
+// Two one-minute steps at a short interval, ticked as the window's timer
+// runs (a second, 3 s after a set-point frame), the unit sending a frame a
+// second whose pressure is the time it sent it at. Each step has its rows,
+// the one due on its last tick included (recorded before the step changes);
+// none holds readings from before its step's set points or older than the
+// rule; a point due on the tick that throws its input away waits for the
+// next fresh readings and keeps its own time.
+TEST_F(SwellRunLoop, EveryIntervalOfBothStepsHasItsRowOfFreshReadings) {
+    const struct Case {
+        int interval;
+        std::vector<double> times;  // run seconds of the rows
+    } cases[] = {
+        {5, {5, 10, 15, 20, 25, 30, 35, 40, 45, 50, 55, 60, 65, 70, 75, 80, 85, 90, 95, 100, 105, 110, 115, 120}},
+        // Due on the tick after the set points (3 s): taken with the next
+        // tick's readings (4 s), stored at its own time.
+        {2, [] {
+             std::vector<double> t;
+             for (double s = 3; s <= 59; s += 2) t.push_back(s);
+             for (double s = 63; s <= 119; s += 2) t.push_back(s);
+             return t;
+         }()},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.interval);
+        FakeWindow w;
+        w.steps({{1, 100, 5, 0, 1, double(c.interval)}, {1, 100, 5, 0, 1, double(c.interval)}});
+        const quint32 t0 = clock.ms;
+        w.RecordInterval = c.interval;
+        w.BeginRun();
+        w.SendSetPoints();  // the window's Start sends the first step's set points
+        w.SetPointsSent();
+        quint32 nextFrameMs = t0 + 300;
+        for (int i = 0; i < 400 && w.RunState == kRunning; ++i) {
+            clock.advance(w.intervals.empty() ? 1000 : w.intervals.back());
+            for (; nextFrameMs <= clock.ms; nextFrameMs += 1000) w.reading(100, (nextFrameMs - t0) / 1000.0);
+            w.Tick();
+        }
+        ASSERT_EQ(w.RunState, kIdle);
+        EXPECT_EQ(w.rowTimes, c.times);
+        ASSERT_EQ(w.setPointMs.size(), 2u);
+        int perStep[3] = {0, 0, 0};
+        for (size_t i = 0; i < w.rows.size(); ++i) {
+            SCOPED_TRACE(w.rowTimes[i]);
+            const int step = w.rows[i].first;
+            ++perStep[step];
+            const double readingsMs = t0 + w.rowReadings[i] * 1000;
+            EXPECT_GT(readingsMs, w.setPointMs[size_t(step - 1)]) << "readings of before the step's set points";
+            EXPECT_LE(w.rowMs[i] - readingsMs, 3500);
+        }
+        EXPECT_EQ(perStep[1], perStep[2]);
+        EXPECT_EQ(w.PointsNotRecorded, 0);
+    }
+}
+
 // A unit silent on an open line leaves its last readings in place: the run
 // goes on by them (the step's end, the next step's set points), but a point
 // whose readings are no longer the unit's present ones (those of its tick or
 // the tick before) is not recorded; it is counted, the window is told and
 // the step time panel says so until frames come again.
-// The first ticks of a step throw their input away; their points hold the
-// readings of the ticks before, a second or two old, and are recorded.
+// The first tick of a step throws its input away: its point waits for the
+// next tick's fresh readings, and the point due on a step's last tick is
+// recorded before the step changes.
 TEST_F(SwellRunLoop, ASilentUnitsPointsAreNotRecordedAndTheRunGoesOn) {
     w.steps({{1, 100, 5, 0, 1, 1}, {1, 100, 5, 0, 1, 1}, {1, 100, 5, 0, 1, 1}});  // a point a second
     const auto seconds = [](double from, double to) {
@@ -214,9 +278,8 @@ TEST_F(SwellRunLoop, ASilentUnitsPointsAreNotRecordedAndTheRunGoesOn) {
     start();
     tick(500);  // the start's first ticks discard their input: the unit is sending
     while (w.CurStep == 1) tick();
-    for (int i = 0; i < 4; ++i) tick();  // step 2's first ticks, which discard their input
-    std::vector<double> expected = seconds(1, 59);
-    for (double t : seconds(61, 64)) expected.push_back(t);
+    for (int i = 0; i < 4; ++i) tick();  // step 2's first tick discards its input
+    std::vector<double> expected = seconds(1, 64);  // 61 waits for 62's readings
     EXPECT_EQ(w.rowTimes, expected);
 
     // Silent through the end of step 2 and the start of step 3.
@@ -230,16 +293,16 @@ TEST_F(SwellRunLoop, ASilentUnitsPointsAreNotRecordedAndTheRunGoesOn) {
     // The first second of the silence holds the readings of the tick before.
     expected.push_back(65);
     EXPECT_EQ(w.rowTimes, expected);
-    ASSERT_EQ(w.notRecorded.size(), 58u);  // every second after it but the step's change
-    EXPECT_EQ(w.notRecorded.back(), 58);
-    EXPECT_EQ(w.panels["StepTime"], "No readings from the unit: 58 points not recorded");
+    ASSERT_EQ(w.notRecorded.size(), 59u);  // every second after it
+    EXPECT_EQ(w.notRecorded.back(), 59);
+    EXPECT_EQ(w.panels["StepTime"], "No readings from the unit: 59 points not recorded");
 
     tick();
     EXPECT_EQ(w.panels["StepTime"], "Current Step (3) Cycle (1) Time: 00:00:05");
     while (w.RunState == kRunning) tick();
-    for (double t : seconds(125, 179)) expected.push_back(t);
+    for (double t : seconds(125, 180)) expected.push_back(t);
     EXPECT_EQ(w.rowTimes, expected);
-    EXPECT_EQ(w.PointsNotRecorded, 58);
+    EXPECT_EQ(w.PointsNotRecorded, 59);
     EXPECT_TRUE(w.messages.isEmpty());
 
     // A new run starts with no point missed.

@@ -15,8 +15,8 @@ using testing_support::ManualClock;
 namespace {
 
 // What one tick found: frames parsed, none, or input thrown away with or
-// without a frame in it.
-enum class Input { Frame, Nothing, DiscardedFrame, DiscardedNothing };
+// without a frame in it; or, within the tick before, a set-point frame sent.
+enum class Input { Frame, Nothing, DiscardedFrame, DiscardedNothing, SetPoints };
 
 struct Tick {
     int afterMs;  // since the tick before
@@ -28,7 +28,8 @@ struct Tick {
 }  // namespace
 
 TEST(ReadingsAge, OneTickWithoutAFrameIsTheLinesWayTwoAreSilence) {
-    constexpr Input F = Input::Frame, N = Input::Nothing, DF = Input::DiscardedFrame, DN = Input::DiscardedNothing;
+    constexpr Input F = Input::Frame, N = Input::Nothing, DF = Input::DiscardedFrame, DN = Input::DiscardedNothing,
+                    SP = Input::SetPoints;
     const struct Case {
         const char* name;
         std::vector<Tick> ticks;
@@ -42,15 +43,21 @@ TEST(ReadingsAge, OneTickWithoutAFrameIsTheLinesWayTwoAreSilence) {
          {{0, F, false, true}, {1000, N, false, true}, {1000, N, true, false}, {1000, N, true, false},
           {1000, F, false, true}}},
         // The tick after a step's set points (3 s on) throws its input away:
-        // the readings of before stand for it, and for a tick after it whose
-        // frame is late.
+        // the unit is heard, but the readings of before are no longer its
+        // present ones, on that tick nor on one after it whose frame is late.
         {"set points, then a tick that throws away frames",
-         {{0, F, false, true}, {1000, F, false, true}, {3000, DF, false, true}, {1000, N, false, true},
+         {{0, F, false, true}, {1000, F, false, true}, {3000, DF, false, false}, {1000, N, false, false},
           {1000, F, false, true}}},
         {"set points, then a tick that throws away nothing",
          {{0, F, false, true}, {1000, F, false, true}, {3000, DN, true, false}}},
         {"set points, a tick that throws away frames, then silence",
-         {{0, F, false, true}, {3000, DF, false, true}, {1000, N, false, true}, {1000, N, true, false}}},
+         {{0, F, false, true}, {3000, DF, false, false}, {1000, N, false, false}, {1000, N, true, false}}},
+        // Set-point frames on ticks a second apart: the readings parsed
+        // before the frame are not those of after it, however young.
+        {"set points a second after a frame",
+         {{0, F, false, true}, {0, SP, false, false}, {1000, DF, false, false}, {1000, F, false, true}}},
+        {"set points, then frames parsed at once",
+         {{0, F, false, true}, {0, SP, false, false}, {1000, F, false, true}}},
         // Frames again on a tick that throws them away: the unit is heard,
         // but the readings are those of before the silence.
         {"frames back on a tick that throws them away",
@@ -73,6 +80,7 @@ TEST(ReadingsAge, OneTickWithoutAFrameIsTheLinesWayTwoAreSilence) {
             case Input::Nothing: age.Parsed(0); break;
             case Input::DiscardedFrame: age.Discarded(true); break;
             case Input::DiscardedNothing: age.Discarded(false); break;
+            case Input::SetPoints: age.Outdated(); break;
             }
             ++n;
             EXPECT_EQ(age.Silent(), t.silent) << "tick " << n;
