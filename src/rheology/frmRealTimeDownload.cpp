@@ -121,6 +121,7 @@ bool frmRealTime::DownloadAtStart(frmTestRelatedInfo& dialog) {
             *mTestAdditive, dialog, kNotDownloaded);
         if (!testId) return false;
         TestId = *testId;
+        TestStarted = mTestInfo->TEST_TIME();
         mBobRadius = fields.bobRadius;
         mReply.SetBobRadius(mBobRadius);
         StoreDownloadedRows(transfer.records, fields.testName);
