@@ -1,11 +1,12 @@
 // Fuzz target: arbitrary bytes as the spool of recorded points the last run
 // left (Z3080daq.spool), read by the start without a database.
 //
-// Besides crashes and hangs it checks what must hold: a spool that cannot be
-// read is kept whole under the name the start gives and none of its rows is
-// taken; one that can keeps every row it read for the next start (the
-// database refused them), and holds its complete lines only, so a row kept
-// after it follows a whole line.
+// Besides crashes and hangs it checks what must hold: a file that is not a
+// spool is kept whole under the name the start gives and none of its rows is
+// taken; in one that is, every line is either a row kept for the next start
+// (there is no database to take them) or a line set aside, as it was, in the
+// file the start names; the spool then holds complete lines only, so a row
+// kept after it follows a whole line.
 
 #include "FuzzSupport.h"
 #include "data/Globals.h"
@@ -33,7 +34,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     gAppPath = dir.path();
     const QDir folder(dir.path());
     for (const QString& name : folder.entryList(QDir::Files)) QFile::remove(folder.filePath(name));
-    const QString spool = folder.filePath(kSpoolFileName);
+    const QString spool = folder.filePath(runloop::kSpoolFileName);
     const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
     {
         QFile f(spool);
@@ -43,8 +44,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     runloop::RowSpool& s = runloop::RowSpool::Program();
     const runloop::SpoolAtStart r = s.StoreAtStart(nullptr);
-    check(r.stored == 0 && r.alreadyStored == 0);
-    if (!r.unreadableName.isEmpty()) {
+    check(r.stored == 0 && r.alreadyStored == 0 && r.otherTests == 0);
+    if (!r.unreadableName.isEmpty() && r.unreadableLines == 0) {
+        // Not a spool at all: kept whole.
         check(r.waiting == 0);
         check(readFile(folder.filePath(r.unreadableName)) == bytes);
         check(!QFile::exists(spool));
@@ -52,10 +54,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         return 0;
     }
     check(r.waiting == int(s.Rows().size()));
-    check(r.waiting <= bytes.count('\n'));
     const QByteArray left = readFile(spool);
     check(left.isEmpty() || left.endsWith('\n'));
-    check(bytes.startsWith(left));
+    const QByteArray aside = r.unreadableName.isEmpty() ? QByteArray() : readFile(folder.filePath(r.unreadableName));
+    check(aside.count('\n') == r.unreadableLines);
+
+    // Every line after the first is a row that waits or a line set aside,
+    // as it was: nothing lost, nothing made up.
+    const qsizetype complete = bytes.lastIndexOf('\n') + 1;
+    const bool tornFormatLine = complete == 0;
+    const int lines = tornFormatLine ? 0 : int(bytes.left(complete).count('\n')) - 1 + (complete < bytes.size() ? 1 : 0);
+    if (!tornFormatLine) check(r.waiting + r.unreadableLines == lines);
+    QList<QByteArray> kept = left.split('\n').mid(1) + aside.split('\n');
+    for (const QByteArray& line : kept)
+        check(line.isEmpty() || bytes.contains('\n' + line + '\n') || bytes.endsWith('\n' + line));
 
     // A row kept now reads back after those, and the start reads them all.
     ResultPoint p;

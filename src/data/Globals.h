@@ -27,8 +27,6 @@ inline double gMaxPress = 30000;
 // The file names of the data folder.
 inline const QString kDatabaseFileName = QStringLiteral("Z3080daq.accdb");
 inline const QString kSettingsFileName = QStringLiteral("initial.txt");
-// The recorded rows the database has not taken yet, kept on disk (RowSpool).
-inline const QString kSpoolFileName = QStringLiteral("Z3080daq.spool");
 // The lock of the program that has the data folder (DataFolderHold).
 inline const QString kLockFileName = QStringLiteral("Z3080daq.lock");
 

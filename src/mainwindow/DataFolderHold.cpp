@@ -2,6 +2,7 @@
 
 #include "data/Globals.h"
 #include "platform/Dialogs.h"
+#include "unitrun/RowSpool.h"
 
 #include <QDir>
 #include <cstdio>
@@ -23,7 +24,7 @@ QString FolderInUseMessage(const QString& folder, qint64 holder) {
 DataFolderHold::DataFolderHold(const QString& folder)
     : lock_(folder, kLockFileName),
       lockFile_(lock_.path()),
-      spoolFile_(QDir(folder).absoluteFilePath(kSpoolFileName)) {}
+      spoolFile_(QDir(folder).absoluteFilePath(runloop::kSpoolFileName)) {}
 
 std::unique_ptr<DataFolderHold> DataFolderHold::Take(const QString& folder) {
     std::unique_ptr<DataFolderHold> hold(new DataFolderHold(folder));

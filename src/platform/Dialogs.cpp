@@ -72,24 +72,43 @@ private:
     QIcon drive_, folder_, file_;
 };
 
-// Takes a box shown over a modal window away from that window as it goes
-// (hidden, then deleted), so the box stays where it is, open, on its own.
-class BoxOutlivesParent : public QObject {
+// Holds a box back while a modal window is open (a question, a dialog): it
+// is shown once none is, so that it never covers a question or takes the
+// keys meant for it.
+class ShowWhenNoModal : public QObject {
 public:
-    explicit BoxOutlivesParent(QWidget* box) : QObject(box), box_(box) {}
+    ShowWhenNoModal(QWidget* box, QWidget* modal) : QObject(box), box_(box) { watch(modal); }
     bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::Hide && watched == box_->parentWidget()) {
-            watched->removeEventFilter(this);
-            const QPoint at = box_->pos();
-            box_->setParent(nullptr, box_->windowFlags());
-            box_->move(at);
-            box_->show();
+        if (watched == modal_ && event->type() == QEvent::Hide) {
+            modal_->removeEventFilter(this);
+            gone();
         }
         return false;
     }
 
 private:
+    void watch(QWidget* modal) {
+        modal_ = modal;
+        modal_->installEventFilter(this);
+        watching_ = connect(modal, &QObject::destroyed, this, [this] { gone(); });
+    }
+    // The modal window went: once it has, another modal one may be open.
+    void gone() {
+        disconnect(watching_);
+        modal_ = nullptr;
+        QMetaObject::invokeMethod(this, [this] { showOrWait(); }, Qt::QueuedConnection);
+    }
+    void showOrWait() {
+        if (QWidget* modal = QApplication::activeModalWidget()) {
+            watch(modal);
+            return;
+        }
+        box_->show();
+        deleteLater();
+    }
     QWidget* box_;
+    QWidget* modal_ = nullptr;
+    QMetaObject::Connection watching_;
 };
 
 class QtHandler : public Handler {
@@ -116,6 +135,8 @@ public:
         for (const auto& b : buttons) box.addButton(b.sb);
         int def = (r.style >> 8) & 0x3;
         if (def < buttons.size()) box.setDefaultButton(buttons[def].sb);
+        // Above the boxes of Notify left open, which stay above the program's windows.
+        box.setWindowFlag(Qt::WindowStaysOnTopHint);
         box.exec();
         auto clicked = box.standardButton(box.clickedButton());
         for (const auto& b : buttons)
@@ -127,19 +148,20 @@ public:
     }
     void notify(const MessageRequest& r, std::function<void()> closed) override {
         // The box belongs to no window: a box parented to the window active
-        // when it came would go with that window (a dialog, a question). Over
-        // a modal window, which blocks every window but its own, it is that
-        // window's while it is open, so the operator can answer it there,
-        // and belongs to no window once that one goes (BoxOutlivesParent).
-        QWidget* modal = QApplication::activeModalWidget();
-        auto* box = new QMessageBox(iconOf(r.style), r.title, r.prompt, QMessageBox::Ok, modal);
+        // when it came would go with that window (a dialog, a question). It
+        // never takes the keyboard, and while a modal window is open (which
+        // blocks every other) it waits until none is (ShowWhenNoModal).
+        auto* box = new QMessageBox(iconOf(r.style), r.title, r.prompt, QMessageBox::Ok);
         box->setAttribute(Qt::WA_DeleteOnClose);
+        box->setAttribute(Qt::WA_ShowWithoutActivating);
         box->setWindowModality(Qt::NonModal);
         // Above the program's windows (set after the modality, which resets the flags).
         box->setWindowFlag(Qt::WindowStaysOnTopHint);
-        if (modal) modal->installEventFilter(new BoxOutlivesParent(box));
         QObject::connect(box, &QObject::destroyed, [closed = std::move(closed)] { closed(); });
-        box->show();
+        if (QWidget* modal = QApplication::activeModalWidget())
+            new ShowWhenNoModal(box, modal);
+        else
+            box->show();
     }
     std::optional<QString> input(const InputRequest& r) override {
         bool ok = false;

@@ -86,9 +86,10 @@ int MsgBox(const QString& prompt, int style = vbOKOnly, const QString& title = Q
 // and every other unit's, goes on while the box is open. A box of the same
 // prompt and title still open is not shown again over it. The box stays
 // above the program's windows and goes only when the operator closes it,
-// whatever window closes meanwhile: it belongs to no window, except that over
-// a modal window (which blocks every other) it is that window's until that
-// window goes, so that it can be answered there.
+// whatever window closes meanwhile: it belongs to no window. It never takes
+// the keyboard, and never opens over a modal window (a question, a dialog):
+// it waits, unseen, until none is open. A question of MsgBox is shown above
+// the boxes left open.
 void Notify(const QString& prompt, int style = vbOKOnly, const QString& title = QString());
 // The boxes of Notify still open.
 int OpenNotifications();

@@ -79,28 +79,55 @@ bool AppendFile::Append(const QString& path, const QByteArray& bytes, QString* e
     }
     struct stat before {};
     const bool sized = ::fstat(fd_, &before) == 0 && S_ISREG(before.st_mode);
-    if (!writeAll(fd_, bytes)) {
-        const int err = errno;
-        // What was written of it is cut off: the next record must not follow a torn one.
-        if (sized && ::ftruncate(fd_, before.st_size) == 0) ::fdatasync(fd_);
+    // A failure leaves the file as it was before the call: what was written
+    // of the bytes is cut off (the next record must not follow a torn one),
+    // and a file this call made that its folder could not keep goes again,
+    // so that a caller's next append begins it anew.
+    auto undo = [&](int err) {
+        if (made) {
+            Close();
+            ::unlink(nativePath(path).constData());
+        } else if (sized && ::ftruncate(fd_, before.st_size) == 0) {
+            ::fdatasync(fd_);
+        }
         return fail(error, err);
+    };
+    if (!writeAll(fd_, bytes) || ::fdatasync(fd_) != 0) return undo(errno);
+    QString folderError;
+    if (made && !syncFolderOf(path, &folderError)) {
+        undo(0);
+        if (error) *error = folderError;
+        return false;
     }
-    if (::fdatasync(fd_) != 0) return fail(error, errno);
-    return !made || syncFolderOf(path, error);
+    return true;
 }
 
-bool ReplaceFile(const QString& path, const QByteArray& bytes, QString* error) {
-    const QString temporary = path + QStringLiteral(".new");
-    const QByteArray name = nativePath(temporary);
-    const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+qint64 AppendFile::Size() const {
+    struct stat now {};
+    if (fd_ < 0 || ::fstat(fd_, &now) != 0) return -1;
+    return qint64(now.st_size);
+}
+
+namespace {
+
+// Makes the file `name` (opened with `flags` besides those of a new file)
+// holding `bytes`, flushed; on a failure no file is left.
+bool writeFlushed(const QByteArray& name, const QByteArray& bytes, int flags, QString* error) {
+    const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_CLOEXEC | flags, 0644);
     if (fd < 0) return fail(error, errno);
     const bool written = writeAll(fd, bytes) && ::fdatasync(fd) == 0;
     const int err = errno;
     ::close(fd);
-    if (!written) {
-        ::unlink(name.constData());
-        return fail(error, err);
-    }
+    if (written) return true;
+    ::unlink(name.constData());
+    return fail(error, err);
+}
+
+}  // namespace
+
+bool ReplaceFile(const QString& path, const QByteArray& bytes, QString* error) {
+    const QByteArray name = nativePath(path + QStringLiteral(".new"));
+    if (!writeFlushed(name, bytes, O_TRUNC, error)) return false;
     if (::rename(name.constData(), nativePath(path).constData()) != 0) {
         const int renameErr = errno;
         ::unlink(name.constData());
@@ -126,10 +153,20 @@ bool RemoveFile(const QString& path, QString* error) {
     return syncFolderOf(path, error);
 }
 
-bool RenameFile(const QString& from, const QString& to, QString* error) {
+bool RenameFile(const QString& from, const QString& to, QString* error, bool* renamed) {
+    if (renamed) *renamed = false;
     if (QFileInfo::exists(to)) return fail(error, EEXIST);
     if (::rename(nativePath(from).constData(), nativePath(to).constData()) != 0) return fail(error, errno);
+    if (renamed) *renamed = true;
     return syncFolderOf(to, error);
+}
+
+bool WriteNewFile(const QString& path, const QByteArray& bytes, QString* error) {
+    const QByteArray name = nativePath(path);
+    if (!writeFlushed(name, bytes, O_EXCL, error)) return false;
+    if (syncFolderOf(path, error)) return true;
+    ::unlink(name.constData());
+    return false;
 }
 
 }  // namespace durable

@@ -19,12 +19,16 @@ public:
     AppendFile& operator=(const AppendFile&) = delete;
 
     // Appends `bytes` at the end of the file at `path` (made when missing)
-    // and flushes them to the disk. A write the system takes only in part
-    // (a full disk) is cut off again, so the file ends where it ended
-    // before. The file stays open for the next append until Close.
+    // and flushes them to the disk. On a failure the file is as it was: a
+    // write the system takes only in part (a full disk) or cannot flush is
+    // cut off again, and a file made by this call whose folder cannot be
+    // flushed is removed again. The file stays open for the next append
+    // until Close.
     bool Append(const QString& path, const QByteArray& bytes, QString* error);
     // Lets the file go (before it is replaced or removed).
     void Close();
+    // The size of the file held open now (-1 when none is).
+    qint64 Size() const;
 
 private:
     int fd_ = -1;
@@ -39,7 +43,12 @@ bool ReplaceFile(const QString& path, const QByteArray& bytes, QString* error);
 bool TruncateFile(const QString& path, qint64 size, QString* error);
 // Removes the file at `path` (true when there was none), the folder flushed.
 bool RemoveFile(const QString& path, QString* error);
-// Renames the file at `from` to `to` (which must not exist), the folder flushed.
-bool RenameFile(const QString& from, const QString& to, QString* error);
+// Renames the file at `from` to `to` (which must not exist), the folder
+// flushed. *renamed (when given) says whether the name changed: a flush of
+// the folder can fail after it.
+bool RenameFile(const QString& from, const QString& to, QString* error, bool* renamed = nullptr);
+// Makes the file at `path` (which must not exist) holding `bytes`, flushed,
+// the folder too; on a failure no file is left.
+bool WriteNewFile(const QString& path, const QByteArray& bytes, QString* error);
 
 }  // namespace durable

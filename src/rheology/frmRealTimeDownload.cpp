@@ -184,6 +184,7 @@ bool frmRealTime::StoreDownload(frmTestRelatedInfo& dialog, const unit::StoredTr
         *mTestAdditive, dialog, kNotDownloaded);
     if (!testId) return false;
     TestId = *testId;
+    TestStarted = mTestInfo->TEST_TIME();
     mBobRadius = fields.bobRadius;
     mReply.SetBobRadius(mBobRadius);
     StoreDownloadedRows(transfer.records, fields.testName);

@@ -275,6 +275,7 @@ bool frmSWMTest::StoreNewTest(frmTestRelatedInfo& d) {
     const std::optional<qint32> testId = newtest::StoreNewTest(mConnection, info, *mTestAdditive, d);
     if (!testId) return false;
     TestId = *testId;
+    TestStarted = t.TEST_TIME();
     return true;
 }
 

@@ -28,17 +28,19 @@ protected:
     void InsertRow(const ResultPoint& row, int waitMs) override {
         runloop::InsertResultRow(mTestResult.get(), row, waitMs);
     }
+    int RowsAlike(const ResultPoint& row) override { return runloop::CountResultRowsAlike(mTestResult.get(), row); }
     void RowsWaitingChanged() override { RowsWaitingShown(); }
     // The new test of `fields`, dated now, and the dialog's additives, stored
     // in one transaction (newtest::StoreNewTest); its key becomes the run's
-    // TestId. False, nothing stored, when the database refused them (the
-    // operator has been told).
+    // TestId, its TEST_TIME TestStarted. False, nothing stored, when the
+    // database refused them (the operator has been told).
     bool StoreTestOf(const newtest::NewTestFields& fields, const frmTestRelatedInfo& dialog) {
         const std::optional<qint32> testId = newtest::StoreNewTest(
             mConnection, [&] { return newtest::AddTestInfo(*mTestInfo, fields, tick::CurrentDateTime()); },
             *mTestAdditive, dialog);
         if (!testId) return false;
         this->TestId = *testId;
+        this->TestStarted = this->mTestInfo->TEST_TIME();
         return true;
     }
 };

@@ -386,11 +386,13 @@ void UnitWindow::ShowRowsWaiting() {
         progressPanel_->setText(progressText_);
         return;
     }
-    const QString text = runloop::RowsWaitingText(lblInstName ? lblInstName->text() : QString(),
-                                                  run->RowsWaitingTest(), run->RowsWaiting(), run->RowsWaitingReason());
+    const QString text =
+        runloop::RowsWaitingText(lblInstName ? lblInstName->text() : QString(), run->RowsWaitingTest(),
+                                 run->RowsWaiting(), run->RowsWaitingReason(), run->RowsInMemoryOnly());
     // A panel too narrow for it shows a shorter form, the whole text in its tip.
     if (auto* panel = qobject_cast<StatusBarPanel*>(progressPanel_.data()))
-        panel->SetText(text, runloop::RowsWaitingShortTexts(run->RowsWaiting(), run->RowsWaitingReason()));
+        panel->SetText(text, runloop::RowsWaitingShortTexts(run->RowsWaiting(), run->RowsWaitingReason(),
+                                                            run->RowsInMemoryOnly()));
     else
         progressPanel_->setText(text);
 }
@@ -457,17 +459,23 @@ bool UnitWindow::LeaveOrStoreRowsWaiting(const std::vector<UnitWindow*>& windows
     int stillWaiting = 0;  // after a Yes that stored not all
     for (;;) {
         QStringList waiting;
+        runloop::PointsInMemory inMemory;  // those the spool could not keep: lost on No
         for (UnitWindow* w : alive()) {
             const runloop::SequenceRun* run = w->RecordingRun();
             if (!run) continue;
             const QString unit = w->lblInstName ? w->lblInstName->text() : w->windowTitle();
             for (const runloop::WaitingRows::TestRows& t : run->RowsWaitingTests())
                 waiting << runloop::RowsWaitingText(unit, t.test, t.count, run->RowsWaitingReason());
+            for (const runloop::WaitingRows::TestRows& t : run->RowsInMemoryOnlyTests()) {
+                inMemory.count += t.count;
+                inMemory.tests << runloop::RowsWaitingTestText(unit, t.test, t.count);
+            }
+            inMemory.othersKept = inMemory.othersKept || run->RowsWaiting() > run->RowsInMemoryOnly();
         }
         if (waiting.isEmpty()) return true;
-        const int answer = ui::MsgBox(runloop::WayOutQuestion(waiting, way, stillWaiting),
+        const int answer = ui::MsgBox(runloop::WayOutQuestion(waiting, way, stillWaiting, inMemory),
                                       ui::vbYesNoCancel + ui::vbExclamation + ui::vbDefaultButton3, title);
-        // No: the points stay as they are, kept for the next start.
+        // No: the points stay as they are, those of the spool kept for the next start.
         if (answer == ui::vbNo) return true;
         if (answer != ui::vbYes) return false;
         for (UnitWindow* w : alive())

@@ -4,6 +4,8 @@
 #include "data/DateText.h"
 #include "data/Numbers.h"
 #include "platform/Dialogs.h"
+#include "unitrun/RowSpool.h"
+#include "unitrun/WaitingRows.h"
 
 namespace runloop {
 
@@ -106,15 +108,38 @@ QString unitAndTest(const QString& unit, const QString& test) {
 }
 }  // namespace
 
-QString RowsWaitingText(const QString& unit, const QString& test, int count, const QString& reason) {
-    return unitAndTest(unit, test) + QStringLiteral(": ") + pointsText(count) +
-           QStringLiteral(" waiting to be stored (") + reason + QLatin1Char(')');
+QString RowsWaitingTestText(const QString& unit, const QString& test, int count) {
+    return unitAndTest(unit, test) + QStringLiteral(": ") + pointsText(count);
 }
 
-QStringList RowsWaitingShortTexts(int count, const QString& reason) {
+QString RowsWaitingText(const QString& unit, const QString& test, int count, const QString& reason, int inMemory) {
+    QString text = RowsWaitingTestText(unit, test, count) + QStringLiteral(" waiting to be stored (") + reason +
+                   QLatin1Char(')');
+    if (inMemory > 0)
+        text += QStringLiteral("; %1 held in memory only, lost if the program ends").arg(inMemory);
+    return text;
+}
+
+QStringList RowsWaitingShortTexts(int count, const QString& reason, int inMemory) {
     const QString waiting = pointsText(count) + QStringLiteral(" waiting");
     const QString stored = waiting + QStringLiteral(" to be stored");
-    return {stored + QStringLiteral(" (") + reason + QLatin1Char(')'), stored, waiting};
+    QStringList texts{stored + QStringLiteral(" (") + reason + QLatin1Char(')'), stored, waiting};
+    if (inMemory > 0)
+        for (QString& t : texts) t += QStringLiteral("; %1 in memory only").arg(inMemory);
+    return texts;
+}
+
+QString RowsWaitingNotice(const QString& reason) {
+    return QStringLiteral("Recorded points wait for the database (") + reason +
+           QStringLiteral("): each unit's status bar shows how many. They are stored once the database takes "
+                          "them; no point is lost.");
+}
+
+void ReportRowsWaiting(const QString& reason) {
+    // Only the refusal that made points wait where none waited says it.
+    if (WaitingRows::WaitingInProgram() != 1) return;
+    const ui::NotifySource program{QString()};
+    ui::Notify(RowsWaitingNotice(reason));
 }
 
 QString RowsWaitingQuestion(const QString& unit, const QString& test, int count, const QString& reason) {
@@ -132,7 +157,7 @@ QString ExitRefusalMessage(const QStringList& units) {
     return QStringLiteral("Cannot exit while test is running.\nTest running on: ") + units.join(QStringLiteral(", "));
 }
 
-QString WayOutQuestion(const QStringList& waiting, WayOut way, int stillWaiting) {
+QString WayOutQuestion(const QStringList& waiting, WayOut way, int stillWaiting, const PointsInMemory& inMemory) {
     const QChar cr(13);
     QString text;
     if (stillWaiting > 0)
@@ -140,20 +165,30 @@ QString WayOutQuestion(const QStringList& waiting, WayOut way, int stillWaiting)
                cr + cr;
     text += QStringLiteral("Recorded points not yet stored; the database refuses them:") + cr +
             waiting.join(cr) + cr + cr;
+    // No: what becomes of the points, "exit" standing for the way out's own words.
+    auto no = [&inMemory](const QString& out) {
+        if (inMemory.count == 0)
+            return QStringLiteral("No: ") + out + QStringLiteral("; the points are kept and stored at the next start.");
+        return QStringLiteral("No: ") + out + QStringLiteral("; ") + pointsText(inMemory.count) +
+               QStringLiteral(" that could not be kept in ") + kSpoolFileName +
+               QStringLiteral(" are lost (") + inMemory.tests.join(QStringLiteral("; ")) +
+               (inMemory.othersKept ? QStringLiteral("); the others are stored at the next start.")
+                                    : QStringLiteral(")."));
+    };
     switch (way) {
     case WayOut::Exit:
         return text + QStringLiteral("Yes: try to store them now; Z3080DAQ exits once they are stored.") + cr +
-               QStringLiteral("No: exit; the points are kept and stored at the next start.") + cr +
+               no(QStringLiteral("exit")) + cr +
                QStringLiteral("Cancel: do not exit; the windows keep trying to store them.");
     case WayOut::CloseWindows:
         return text + QStringLiteral("Yes: try to store them now; the windows close once they are stored.") + cr +
-               QStringLiteral("No: close the windows; the points are kept and stored at the next start.") + cr +
+               no(QStringLiteral("close the windows")) + cr +
                QStringLiteral("Cancel: keep the windows open; they keep trying to store them.");
     case WayOut::CloseWindow:
         break;
     }
     return text + QStringLiteral("Yes: try to store them now; the window closes once they are stored.") + cr +
-           QStringLiteral("No: close the window; the points are kept and stored at the next start.") + cr +
+           no(QStringLiteral("close the window")) + cr +
            QStringLiteral("Cancel: keep the window open; it keeps trying to store them.");
 }
 

@@ -47,9 +47,9 @@ QString BobRadiusMessage(const QStringList& knownBobs);
 
 // ---- a recorded point that could not be stored ------------------------------------------
 
-// A recorded point the database refused: the run goes on with its next
-// points, and the operator is told of the first point of the run that was
-// lost, not of every one after it. Counts the point in rowsNotSaved (which
+// A recorded point whose row could not be made: the run goes on with its
+// next points, and the operator is told of the first point of the run that
+// was lost, not of every one after it. Counts the point in rowsNotSaved (which
 // the run sets to 0 when it starts) and shows `message` for the first.
 void ReportRowNotSaved(int& rowsNotSaved, const QString& message);
 // The words of that message, each run's own:
@@ -64,12 +64,25 @@ QString SwellRowNotSavedMessage(int number, const QString& description);
 
 // The progress panel while recorded points wait to be stored: the unit, the
 // test, how many and the database's reason ("Unit 3, test "Mud A": 5 points
-// waiting to be stored (database is locked)"; "1 point").
-QString RowsWaitingText(const QString& unit, const QString& test, int count, const QString& reason);
+// waiting to be stored (database is locked)"; "1 point"). While the spool
+// cannot keep some of them (`inMemory`), it says so: "...; 3 held in memory
+// only, lost if the program ends".
+QString RowsWaitingText(const QString& unit, const QString& test, int count, const QString& reason,
+                        int inMemory = 0);
+// A unit's test and a count of its points: "Unit 3, test "Mud A": 3 points".
+QString RowsWaitingTestText(const QString& unit, const QString& test, int count);
 // Its shorter forms, longest first, for a panel too narrow for it (the
 // window's caption names the unit): "5 points waiting to be stored
-// (database is locked)", "5 points waiting to be stored", "5 points waiting".
-QStringList RowsWaitingShortTexts(int count, const QString& reason);
+// (database is locked)", "5 points waiting to be stored", "5 points waiting"
+// (each followed by "; 3 in memory only" while the spool cannot keep them).
+QStringList RowsWaitingShortTexts(int count, const QString& reason, int inMemory = 0);
+// The one notice of the program when recorded points begin to wait while
+// none waited (a refusal that loses nothing: the spool keeps them). Shown
+// under the program's title, not a unit's: at most one box while points wait
+// in any window, whichever unit's refusal came first.
+void ReportRowsWaiting(const QString& reason);
+// Its words: "Recorded points wait for the database (database is locked): ..."
+QString RowsWaitingNotice(const QString& reason);
 // The question of Stop while points wait: Yes tries to store them now, No
 // drops them (saying how many), Cancel keeps them waiting while the window
 // keeps trying.
@@ -85,13 +98,23 @@ enum class WayOut { Exit, CloseWindows, CloseWindow };
 // while units run tests, naming them: "Cannot exit while test is
 // running.\nTest running on: Unit 2, Unit 5".
 QString ExitRefusalMessage(const QStringList& units);
+// The points of a way out that the spool could not keep (held in memory
+// only): how many, and each unit's test with its count ("Unit 3, test "Mud
+// A": 3 points").
+struct PointsInMemory {
+    int count = 0;
+    QStringList tests;
+    bool othersKept = false;  // other points waiting are kept in the spool
+};
 // The question of a way out while recorded points wait: the line of each
 // test whose points wait (RowsWaitingText), then the answers. Yes tries to
 // store them now, the way out going on once all are stored; No goes out and
-// leaves them kept, to be stored at the next start; Cancel stays. Asked again
-// after a Yes that stored not all, it first says how many still wait
-// (stillWaiting; 0 the first time).
-QString WayOutQuestion(const QStringList& waiting, WayOut way, int stillWaiting);
+// leaves them kept, to be stored at the next start; Cancel stays. While some
+// are held in memory only (`inMemory`), No says that those are lost, naming
+// their count and tests. Asked again after a Yes that stored not all, it
+// first says how many still wait (stillWaiting; 0 the first time).
+QString WayOutQuestion(const QStringList& waiting, WayOut way, int stillWaiting,
+                       const PointsInMemory& inMemory = {});
 
 // ---- a port failure ---------------------------------------------------------------------------
 

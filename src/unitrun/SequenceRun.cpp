@@ -249,8 +249,12 @@ WaitingRows::Insert SequenceRun::inserter() {
 }
 
 bool SequenceRun::StoreRow(RecordedRow row) {
-    if (waiting_.Record(std::move(row), inserter())) return true;
-    ReportRowNotSaved(RowsNotSaved, RowNotSavedText(waiting_.ReasonNumber(), waiting_.Reason()));
+    if (row.TestId() == TestId) row.started = TestStarted;
+    if (waiting_.Record(std::move(row), inserter(), [this](const ResultPoint& r) { return RowsAlike(r); }))
+        return true;
+    // Nothing is lost: the window shows the rows waiting, and one notice the program.
+    ++RowsNotSaved;
+    ReportRowsWaiting(waiting_.Reason());
     RowsWaitingChanged();
     return false;
 }

@@ -78,9 +78,11 @@ public:
 
     // ---- the test ----------------------------------------------------------------
     qint32 TestId = 0;  // TEST_ID of every recorded row
+    QDateTime TestStarted;  // its TEST_TIME as stored (the spool keeps it with a row that waits)
     // Points of this run the database did not take when they were recorded
-    // (kept to be stored later, WaitingRows); the first is shown
-    // (ReportRowNotSaved).
+    // (kept to be stored later, WaitingRows: the window's status panel shows
+    // them, the program's one notice says so, ReportRowsWaiting), and those
+    // whose row could not be made (the first shown, ReportRowNotSaved).
     int RowsNotSaved = 0;
 
     // ---- rows waiting for the database ----------------------------------------------
@@ -94,6 +96,9 @@ public:
     QString RowsWaitingReason() const { return waiting_.Reason(); }
     // The tests whose rows wait, each with how many (WaitingRows::Tests).
     std::vector<WaitingRows::TestRows> RowsWaitingTests() const { return waiting_.Tests(); }
+    // Those the spool could not keep (held in memory only), and their tests.
+    int RowsInMemoryOnly() const { return waiting_.InMemoryOnly(); }
+    std::vector<WaitingRows::TestRows> RowsInMemoryOnlyTests() const { return waiting_.InMemoryOnlyTests(); }
     // The rows waiting tried again: each tick's first database work, or the
     // operator's retry. A refusal is kept as the reason; the window is told
     // (RowsWaitingChanged).
@@ -228,12 +233,19 @@ protected:
     // The kinds' save: the row of the present point handed to the database.
     // Stored at once when no row waits and the database takes it (its
     // `stored(false)` follows); else kept after the rows waiting, counted in
-    // RowsNotSaved (the first of the run said) and stored on a later tick.
-    // True when it was stored.
+    // RowsNotSaved and stored on a later tick: the window's status panel
+    // shows them, and the program's one notice says so when none waited
+    // before (ReportRowsWaiting). True when it was stored.
     bool StoreRow(RecordedRow row);
     // Inserts one row (TEST_RESULT), waiting at most waitMs for a database
     // another connection holds; a refusal is raised (db::DbError).
     virtual void InsertRow(const ResultPoint& row, int waitMs) = 0;
+    // How many rows TEST_RESULT holds equal to `row` (WaitingRows::Alike);
+    // -1 when the kind cannot tell.
+    virtual int RowsAlike(const ResultPoint& row) {
+        (void)row;
+        return -1;
+    }
     // The rows waiting changed (their count or the reason): the window shows them.
     virtual void RowsWaitingChanged() {}
 

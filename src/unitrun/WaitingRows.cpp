@@ -11,6 +11,16 @@
 
 namespace runloop {
 
+namespace {
+int g_waitingInProgram = 0;
+}  // namespace
+
+WaitingRows::~WaitingRows() { gone(Count()); }
+
+void WaitingRows::gone(int count) { g_waitingInProgram -= count; }
+
+int WaitingRows::WaitingInProgram() { return g_waitingInProgram; }
+
 void WaitingRows::BeginTick() { tick_.start(); }
 
 int WaitingRows::waitLeft() const {
@@ -31,10 +41,16 @@ bool WaitingRows::tryInsert(const RecordedRow& row, const Insert& insert) {
     }
 }
 
-bool WaitingRows::Record(RecordedRow row, const Insert& insert) {
+bool WaitingRows::Record(RecordedRow row, const Insert& insert, const Alike& alike) {
     if (!rows_.empty() || !tryInsert(row, insert)) {
-        row.spooled = RowSpool::Program().Keep(row.row, row.test);
+        // The rows equal to it before it: those TEST_RESULT holds and those waiting here.
+        int before = alike ? alike(row.row) : -1;
+        if (before >= 0)
+            before += int(std::count_if(rows_.begin(), rows_.end(),
+                                        [&row](const RecordedRow& r) { return SameResultRow(r.row, row.row); }));
+        row.spooled = RowSpool::Program().Keep(row.row, row.test, row.started, before);
         rows_.push_back(std::move(row));
+        ++g_waitingInProgram;
         return false;
     }
     if (row.stored) row.stored(false);
@@ -57,6 +73,7 @@ bool WaitingRows::StoreWaiting(const Insert& insert) {
         // Off the list before anything follows it: a row is stored once.
         RecordedRow done = std::move(rows_.front());
         rows_.pop_front();
+        gone(1);
         stored.spooled.push_back(done.spooled);
         if (done.stored) done.stored(true);
     }
@@ -68,6 +85,7 @@ int WaitingRows::Drop() {
     std::vector<qint64> spooled;
     for (const RecordedRow& r : rows_) spooled.push_back(r.spooled);
     rows_.clear();
+    gone(n);
     RowSpool::Program().Release(spooled);
     return n;
 }
@@ -79,9 +97,22 @@ int WaitingRows::CountOf(qint32 testId) const {
 QString WaitingRows::Test() const { return rows_.empty() ? QString() : rows_.front().test; }
 
 std::vector<WaitingRows::TestRows> WaitingRows::Tests() const {
+    return testsOf([](const RecordedRow&) { return true; });
+}
+
+int WaitingRows::InMemoryOnly() const {
+    return int(std::count_if(rows_.begin(), rows_.end(), [](const RecordedRow& r) { return r.spooled == 0; }));
+}
+
+std::vector<WaitingRows::TestRows> WaitingRows::InMemoryOnlyTests() const {
+    return testsOf([](const RecordedRow& r) { return r.spooled == 0; });
+}
+
+std::vector<WaitingRows::TestRows> WaitingRows::testsOf(const std::function<bool(const RecordedRow&)>& of) const {
     std::vector<TestRows> tests;
     std::vector<qint32> ids;
     for (const RecordedRow& r : rows_) {
+        if (!of(r)) continue;
         const auto at = std::find(ids.begin(), ids.end(), r.TestId());
         if (at != ids.end()) {
             ++tests[std::size_t(at - ids.begin())].count;
@@ -99,6 +130,17 @@ void InsertResultRow(clsTEST_RESULT* records, const ResultPoint& row, int waitMs
     for (int c = clsTEST_RESULT::colTEST_ID; c < clsTEST_RESULT::kColumnCount; ++c) records->Field(c, row[c]);
     db::BusyWait wait(records->BoundConnection(), waitMs);
     records->AddNew();
+}
+
+int CountResultRowsAlike(clsTEST_RESULT* records, const ResultPoint& row) {
+    if (!records) return -1;
+    try {
+        // A reading: another connection's lock does not hold it back.
+        db::BusyWait wait(records->BoundConnection(), 0);
+        return CountStoredAlike(records->BoundConnection(), row);
+    } catch (...) {
+        return -1;
+    }
 }
 
 }  // namespace runloop

@@ -18,11 +18,14 @@
 // A row that waits is kept on disk as well, in the program's spool
 // (RowSpool), before Record returns, and leaves it once stored or dropped; a
 // row the database takes at once never touches the spool. The rows still
-// waiting when the window goes stay in the spool for the next start.
+// waiting when the window goes stay in the spool for the next start. A row
+// the spool could not take (a full disk) waits in memory only
+// (InMemoryOnly): it is lost if the program ends before it is stored.
 
 #include "analysis/ResultPoints.h"
 #include "platform/Database.h"
 
+#include <QDateTime>
 #include <QElapsedTimer>
 #include <QString>
 #include <deque>
@@ -43,7 +46,8 @@ struct RecordedRow {
     ResultPoint row;                        // the twelve columns (TEST_ID in resultcol::TestId)
     QString test;                           // the test's name, as the window names it
     std::function<void(bool late)> stored;  // after the database took the row
-    qint64 spooled = 0;                     // its entry in the spool (0: kept in memory only)
+    qint64 spooled = 0;                     // its entry in the spool (0: held in memory only)
+    QDateTime started;                      // its test's TEST_TIME, as stored (the spool keeps it)
     qint32 TestId() const { return qint32(row[resultcol::TestId]); }
 };
 
@@ -52,13 +56,22 @@ public:
     // Inserts one row, waiting at most waitMs for a database another
     // connection holds; a refusal is raised (db::DbError or another failure).
     using Insert = std::function<void(const ResultPoint& row, int waitMs)>;
+    // How many rows TEST_RESULT holds equal to `row` in every column (-1
+    // when it cannot tell): the spool keeps it with a row that waits, so
+    // that its start tells a row stored already from a second equal row.
+    using Alike = std::function<int(const ResultPoint& row)>;
+
+    WaitingRows() = default;
+    ~WaitingRows();
+    WaitingRows(const WaitingRows&) = delete;
+    WaitingRows& operator=(const WaitingRows&) = delete;
 
     // A tick begins: its storing may wait kTickDatabaseWaitMs in all.
     void BeginTick();
     // The row of a point just recorded: tried at once when no row waits
     // (then its stored(false) follows), else kept after those waiting,
     // untried. True when it was stored.
-    bool Record(RecordedRow row, const Insert& insert);
+    bool Record(RecordedRow row, const Insert& insert, const Alike& alike = {});
     // Stores the rows waiting, oldest first, each followed by its
     // stored(true), until the database refuses one or the tick's wait is
     // spent. True when none waits after.
@@ -78,6 +91,12 @@ public:
         int count = 0;
     };
     std::vector<TestRows> Tests() const;
+    // The rows waiting that the spool could not take (held in memory only),
+    // and their tests as Tests gives them.
+    int InMemoryOnly() const;
+    std::vector<TestRows> InMemoryOnlyTests() const;
+    // The rows waiting in every window of the program.
+    static int WaitingInProgram();
     // The database's last refusal: its number and words ("database is locked").
     int ReasonNumber() const { return reasonNumber_; }
     const QString& Reason() const { return reason_; }
@@ -85,6 +104,10 @@ public:
 private:
     // The wait left to this tick's storing, in ms.
     int waitLeft() const;
+    // The tests of the rows `of` takes, in the order of their oldest row.
+    std::vector<TestRows> testsOf(const std::function<bool(const RecordedRow&)>& of) const;
+    // The rows waiting left the list (stored or dropped).
+    void gone(int count);
     // One insert; a refusal is kept as the reason.
     bool tryInsert(const RecordedRow& row, const Insert& insert);
 
@@ -99,5 +122,8 @@ private:
 // connection holds; the connection's own time-out comes back after. Without
 // a record object it fails as a closed connection does.
 void InsertResultRow(clsTEST_RESULT* records, const ResultPoint& row, int waitMs);
+// The Alike of a window's rows through its TEST_RESULT record object: -1
+// when the database cannot tell (or without a record object).
+int CountResultRowsAlike(clsTEST_RESULT* records, const ResultPoint& row);
 
 }  // namespace runloop

@@ -10,6 +10,7 @@
 #include "mainwindow/DataFolderHold.h"
 #include "platform/Database.h"
 #include "platform/Dialogs.h"
+#include "unitrun/RowSpool.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TempDb.h"
 
@@ -62,12 +63,12 @@ TEST(DataFolderHold, ASecondHoldOfTheFolderIsRefusedNamingTheFolderAndTheProcess
 TEST(DataFolderHold, TheFileDialogsRefuseTheLockFileAndTheSpool) {
     TempDb folder;
     const QString lockFile = QDir(folder.dir()).filePath(kLockFileName);
-    const QString spool = QDir(folder.dir()).filePath(kSpoolFileName);
+    const QString spool = QDir(folder.dir()).filePath(runloop::kSpoolFileName);
     auto hold = DataFolderHold::Take(folder.dir());
     ASSERT_TRUE(hold);
     for (const QString& pick : {lockFile, spool, QDir(folder.dir()).filePath(QStringLiteral("../")) +
                                                      QFileInfo(folder.dir()).fileName() + QLatin1Char('/') +
-                                                     kSpoolFileName}) {
+                                                     runloop::kSpoolFileName}) {
         SCOPED_TRACE(pick.toStdString());
         for (const bool save : {false, true}) {
             ScriptedDialogs dialogs;

@@ -85,14 +85,14 @@ TEST_F(MainWindowTest, StartUpStoresThePointsTheLastRunLeftWaiting) {
         p[resultcol::ResultTime] = time;
         ASSERT_NE(runloop::RowSpool::Program().Keep(p, "Mud A"), 0);
     }
-    ASSERT_TRUE(QFile::exists(file(kSpoolFileName)));
+    ASSERT_TRUE(QFile::exists(file(runloop::kSpoolFileName)));
     gAppPath.clear();
 
     auto w = start();
     EXPECT_EQ(dialogs_.texts(),
               QStringList{"Recorded points kept from the last run are stored now: 2 points (test \"Mud A\": 2 points)."});
     EXPECT_EQ(Seeder(db_.path()).count("TEST_RESULT", QStringLiteral("TEST_ID = %1").arg(test)), 2);
-    EXPECT_FALSE(QFile::exists(file(kSpoolFileName)));
+    EXPECT_FALSE(QFile::exists(file(runloop::kSpoolFileName)));
 }
 
 TEST_F(MainWindowTest, StartUpWithoutSettingsFileWritesTheDefaults) {

@@ -11,8 +11,10 @@
 #include "mainwindow/frmOpenTest.h"
 #include "support/DatabaseFaults.h"
 #include "unitrun/RowSpool.h"
+#include "data/Globals.h"
 #include "unitrun/RunStates.h"
 
+#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -149,30 +151,47 @@ TEST_F(RunningUnitDoors, DeleteRefusesTheTestAUnitRecordsAndTakesAnother) {
     EXPECT_EQ(rows(running), 0);
 }
 
-// A test whose points wait in the spool for the next start (its window
-// closed while the database refused them) is not deleted: the next start
-// would store them after it, as rows of no test.
-TEST_F(RunningUnitDoors, DeleteRefusesATestWhosePointsWaitInTheSpool) {
-    const qint32 id = startRecording("Run A");
-    w->cmdStop->click();
-    ResultPoint p;
-    p[resultcol::TestId] = id;
-    p[resultcol::ResultTime] = 99999;
-    runloop::RowSpool& spool = runloop::RowSpool::Program();
-    const std::vector<qint64> kept = {spool.Keep(p, "Run A"), spool.Keep(p, "Run A")};
-    ASSERT_NE(kept[0], 0);
+// A test whose points the spool's file holds is not deleted: the next start
+// would store them after it, as rows of no test. They are there while they
+// wait for the next start (their window closed while the database refused
+// them), and after they were stored or dropped while a rewrite of the file
+// fails (Delete looks at the file, not at memory) until one succeeds.
+TEST_F(RunningUnitDoors, DeleteRefusesATestWhosePointsTheSpoolHolds) {
+    for (const bool rewriteFails : {false, true}) {
+        SCOPED_TRACE(rewriteFails ? "a rewrite fails" : "they wait");
+        const qint32 id = startRecording("Run A");
+        w->cmdStop->click();
+        ResultPoint p;
+        p[resultcol::TestId] = id;
+        p[resultcol::ResultTime] = 99999;
+        ResultPoint closed = p;
+        closed[resultcol::TestId] = id + 1000;  // a closed window's row: it stays, so the spool is written anew
+        runloop::RowSpool& spool = runloop::RowSpool::Program();
+        ASSERT_NE(spool.Keep(closed, "Closed"), 0);
+        const std::vector<qint64> kept = {spool.Keep(p, "Run A"), spool.Keep(p, "Run A")};
+        ASSERT_NE(kept[1], 0);
+        const QString temporary = dataFile(runloop::kSpoolFileName) + ".new";
+        if (rewriteFails) {
+            ASSERT_TRUE(QDir().mkdir(temporary));  // the rewrite's temporary file cannot be made
+            spool.Release(kept);
+        }
 
-    dialogs.clear();
-    deleteTest("Run A");
-    EXPECT_EQ(dialogs.texts(), QStringList{"This test cannot be deleted while 2 points of it wait to be stored: "
-                                           "they are kept for the next start."});
-    EXPECT_EQ(infos(id), 1);
+        dialogs.clear();
+        deleteTest("Run A");
+        EXPECT_EQ(dialogs.texts(), QStringList{"This test cannot be deleted while 2 points of it wait to be stored: "
+                                               "they are kept for the next start."});
+        EXPECT_EQ(infos(id), 1);
 
-    spool.Release(kept);
-    dialogs.clear();
-    dialogs.answers = {ui::vbOK};
-    deleteTest("Run A");
-    EXPECT_EQ(infos(id), 0);
+        if (rewriteFails)
+            ASSERT_TRUE(QDir().rmdir(temporary));
+        else
+            spool.Release(kept);
+        dialogs.clear();
+        dialogs.answers = {ui::vbOK};
+        deleteTest("Run A");
+        EXPECT_EQ(infos(id), 0);
+        EXPECT_EQ(spool.CountOf(id), 0);
+    }
 }
 
 namespace {

@@ -73,7 +73,9 @@ TEST(Notify, ATestCanLeaveTheBoxOpen) {
 
 // A box that comes while another window is active (the test information
 // dialog, a question, any dialog) belongs to no window: it stays, open and
-// on top, when that window closes and goes.
+// on top, when that window closes and goes. Over a modal window it does not
+// open at all until that window has gone: it covers no question and takes
+// none of its keys.
 TEST(Notify, TheBoxStaysWhenTheWindowActiveAtItsComingCloses) {
     ui::Handler* scripted = ui::setHandler(nullptr);  // the real boxes
     const QString words = QStringLiteral("Pressure too high, test shutting down.");
@@ -90,17 +92,20 @@ TEST(Notify, TheBoxStaysWhenTheWindowActiveAtItsComingCloses) {
         if (c.modal) {
             QTimer::singleShot(0, [&] {
                 active = QApplication::activeModalWidget();
-                // The operator can answer the box while the dialog is open:
-                // the dialog does not block it.
                 BlockedSeen blocked;
                 qApp->installEventFilter(&blocked);
                 ui::Notify(words);  // from a tick while the dialog is open
                 QCoreApplication::processEvents();
                 qApp->removeEventFilter(&blocked);
                 EXPECT_FALSE(blocked.seen);
+                // Not shown over the dialog, but open all the same.
+                EXPECT_TRUE(openBoxes().isEmpty());
+                EXPECT_EQ(ui::OpenNotifications(), 1);
+                EXPECT_EQ(QApplication::activeModalWidget(), active);
                 dialog->accept();
             });
             dialog->exec();
+            QCoreApplication::processEvents();
         } else {
             dialog->show();
             QApplication::setActiveWindow(dialog);
@@ -118,6 +123,7 @@ TEST(Notify, TheBoxStaysWhenTheWindowActiveAtItsComingCloses) {
         EXPECT_EQ(boxes[0]->parentWidget(), nullptr);
         EXPECT_FALSE(boxes[0]->isModal());
         EXPECT_TRUE(boxes[0]->windowFlags() & Qt::WindowStaysOnTopHint);
+        EXPECT_TRUE(boxes[0]->testAttribute(Qt::WA_ShowWithoutActivating));
         EXPECT_EQ(ui::OpenNotifications(), 1);
         boxes[0]->close();  // the operator's OK
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);

@@ -667,7 +667,8 @@ TEST_F(RunEndToEnd, ABoxLeftOpenHoldsNoTickBackAndATripStopsTheUnitOnItsTick) {
     EXPECT_EQ(tripTick, 10);
     EXPECT_EQ(run.stops(), 1);
     EXPECT_EQ(w->RunState, 0);
-    EXPECT_EQ(boxes.texts(), (QStringList{"ERROR :database is locked", "Pressure too high, test shutting down."}));
+    EXPECT_EQ(boxes.texts(), (QStringList{runloop::RowsWaitingNotice("database is locked"),
+                                          "Pressure too high, test shutting down."}));
     EXPECT_EQ(ui::OpenNotifications(), 2);
     boxes.closeNotifications();
 }

@@ -13,6 +13,7 @@
 #include "platform/Database.h"
 #include "support/DatabaseFaults.h"
 #include "support/UnitSimulator.h"
+#include "unitrun/RowSpool.h"
 
 #include <QProcess>
 #include <QProcessEnvironment>
@@ -181,7 +182,7 @@ TEST_F(KilledRun, PointsWaitingAtTheKillAreStoredOnceAtTheNextStart) {
                                   .toUtf8()))
         << said.toStdString();
     EXPECT_TRUE(said.contains(QStringLiteral("STORED %1 ALREADY 0 WAITING 0").arg(restored).toUtf8())) << said.toStdString();
-    EXPECT_FALSE(QFile::exists(QDir(db.dir()).filePath(kSpoolFileName)));
+    EXPECT_FALSE(QFile::exists(QDir(db.dir()).filePath(runloop::kSpoolFileName)));
 
     // A start after it has nothing left to store.
     QProcess again;

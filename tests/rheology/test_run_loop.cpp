@@ -274,7 +274,7 @@ TEST_F(RunLoop, CoolingKeepsItsDirectionForLaterCycles) {
 }
 
 // A row the database refuses waits and is stored on a later tick, in order;
-// the run goes on and says the first refusal of the run once.
+// the run goes on, and the program's one notice says that points wait.
 TEST_F(RunLoop, ARowTheDatabaseRefusesIsReportedOnceAndStoredLaterInOrder) {
     run.setSample(75);
     start(TableBuilder{}.step(1, 75, 5, 300, 10, 0, 0, 0, 1, 0).t);
@@ -282,14 +282,14 @@ TEST_F(RunLoop, ARowTheDatabaseRefusesIsReportedOnceAndStoredLaterInOrder) {
         if (run.StepSeconds >= 20 && run.StepSeconds <= 40) throw db::DbError(5, "disk I/O error");
     };
     ASSERT_TRUE(run.runToEnd());
-    EXPECT_EQ(dialogs.texts(), QStringList{"ERROR :disk I/O error"});
+    EXPECT_EQ(dialogs.texts(), QStringList{runloop::RowsWaitingNotice("disk I/O error")});
     EXPECT_EQ(run.RowsNotSaved, 3);
     EXPECT_EQ(run.RowsWaiting(), 0);
     std::vector<double> times;
     for (const auto& r : run.rows) times.push_back(r.time);
     EXPECT_EQ(times, (std::vector<double>{10, 20, 30, 40, 50, 60}));
 
-    // The next run reports its own first failure again; its rows wait.
+    // The next run's refusal says it again (none waited before it); its rows wait.
     run.failSave = [] { throw db::DbError(5, "disk I/O error"); };
     start(TableBuilder{}.step(1, 75, 5, 300, 10, 0, 0, 0, 1, 0).t);
     ASSERT_TRUE(run.runToEnd());

@@ -13,12 +13,14 @@
 #include "platform/PeChart.h"
 #include "support/DatabaseFaults.h"
 #include "data/BobGeometry.h"
+#include "unitrun/RowSpool.h"
 #include "unitrun/RunMessages.h"
 #include "unitrun/RunStates.h"
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <limits>
 #include <QLabel>
 #include <QMdiArea>
@@ -31,8 +33,30 @@ using namespace runloop;
 
 namespace {
 
+// One step at 75 °F (tolerance 5) of that many minutes, recording every 5 s.
+SeqStep recordingStep(double minutes) {
+    SeqStep s;
+    s.minutes = minutes;
+    s.temp = 75;
+    s.tolerance = 5;
+    s.interval = 5;
+    return s;
+}
+
 class RunWindow : public RunWindowFixture {
 protected:
+    // Unit 2 records test "Run A" every 5 s; the database takes 5 and 10,
+    // then refuses every row ("no room"): 15, 20 and 25 wait.
+    void recordThreeRefused() {
+        StoreSequence(conn, "Seq", {recordingStep(1)});
+        pick("Seq");
+        w->lblInstName->setText("Unit 2");
+        w->mReply.readings.mSampleTemp = 75;
+        start();
+        tickWhile([&] { return w->StepSeconds < 12; });
+        sql("CREATE TRIGGER refuse BEFORE INSERT ON TEST_RESULT BEGIN SELECT RAISE(ABORT, 'no room'); END");
+        tickWhile([&] { return w->StepSeconds < 27; });
+    }
     SeqStep step(double minutes, double temp, double press = 0, double cycles = 1, double runRamp = 0) {
         SeqStep s;
         s.minutes = minutes;
@@ -75,17 +99,6 @@ protected:
 
 }  // namespace
 
-namespace {
-// One step at 75 °F (tolerance 5) of that many minutes, recording every 5 s.
-SeqStep recordingStep(double minutes) {
-    SeqStep s;
-    s.minutes = minutes;
-    s.temp = 75;
-    s.tolerance = 5;
-    s.interval = 5;
-    return s;
-}
-}  // namespace
 
 TEST_F(RunWindow, ThePickerListsTheStoredSequencesAndLoadsTheChosenOne) {
     // No sequence stored: an empty list.
@@ -494,9 +507,8 @@ TEST_F(RunWindow, APointTheDatabaseRefusesIsReportedOnceAndStoredLaterInOrder) {
     sql("DROP TRIGGER refuse");
     tickWhile([&] { return w->RunState != kIdle; });
 
-    ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_TRUE(dialogs.messages[0].prompt.startsWith("ERROR :")) << dialogs.messages[0].prompt.toStdString();
-    EXPECT_TRUE(dialogs.messages[0].prompt.contains("database is full"));
+    // Nothing was lost: the program's one notice, not a box of the unit's.
+    EXPECT_EQ(dialogs.texts(), QStringList{RowsWaitingNotice("database is full")});
     EXPECT_EQ(w->RowsNotSaved, 4);  // 15 .. 30
     EXPECT_EQ(w->RowsWaiting(), 0);
     const auto times = sql("SELECT RESULT_TIME FROM TEST_RESULT ORDER BY TEST_RESULT_ID")->columns[0];
@@ -791,7 +803,8 @@ TEST_F(RunWindow, PointsDueWhileAnotherProgramHoldsTheDatabaseWaitAndAreStoredIn
         EXPECT_EQ(w->RowsWaiting(), 3);  // 15, 20, 25
         EXPECT_EQ(w->RowsWaitingOf(w->TestId), 3);
         EXPECT_EQ(w->StepTime->text(), "Unit 3, test \"Run A\": 3 points waiting to be stored (database is locked)");
-        EXPECT_EQ(dialogs.texts(), QStringList{"ERROR :database is locked"});
+        // Nothing is lost: the program's one notice, not a box of the unit's.
+        EXPECT_EQ(dialogs.texts(), QStringList{runloop::RowsWaitingNotice("database is locked")});
         EXPECT_EQ(samples(), 2u);
         EXPECT_EQ(w->MSFlexGrid1->TextMatrix(1, 3), "0.17");  // the grid's last point: 10 s
         EXPECT_EQ(w->RunState, kStepRunning);
@@ -919,7 +932,7 @@ struct CloseCase {
     int storedAfter;           // rows of the test in the database
 };
 
-class CloseWithPointsWaiting : public RunWindowFixture, public ::testing::WithParamInterface<CloseCase> {};
+class CloseWithPointsWaiting : public RunWindow, public ::testing::WithParamInterface<CloseCase> {};
 
 const CloseCase kCloseCases[] = {
     {"CancelKeepsTheWindowTrying", {ui::vbCancel}, true, false, false, 3, 2},
@@ -943,14 +956,7 @@ INSTANTIATE_TEST_SUITE_P(Answers, CloseWithPointsWaiting, ::testing::ValuesIn(kC
 // the window.
 TEST_P(CloseWithPointsWaiting, StopAndCloseAskWhatBecomesOfThem) {
     const CloseCase& c = GetParam();
-    StoreSequence(conn, "Seq", {recordingStep(1)});
-    pick("Seq");
-    w->lblInstName->setText("Unit 2");
-    w->mReply.readings.mSampleTemp = 75;
-    start();
-    tickWhile([&] { return w->StepSeconds < 12; });
-    sql("CREATE TRIGGER refuse BEFORE INSERT ON TEST_RESULT BEGIN SELECT RAISE(ABORT, 'no room'); END");
-    tickWhile([&] { return w->StepSeconds < 27; });
+    recordThreeRefused();
     ASSERT_EQ(w->RowsWaiting(), 3);
     dialogs.clear();
 
@@ -996,4 +1002,44 @@ TEST_P(CloseWithPointsWaiting, StopAndCloseAskWhatBecomesOfThem) {
         EXPECT_TRUE(w->close());
         EXPECT_EQ(dialogs.texts().size(), before);
     }
+}
+
+// While the spool cannot keep the points the database refuses (its file on a
+// device that is full), the progress panel says they are held in memory
+// only, and the close's question says that No would lose them, naming their
+// count and test; Cancel, its default, keeps the window, which stores them
+// once the database takes them.
+TEST_F(RunWindow, TheCloseSaysThatPointsTheSpoolCouldNotKeepWouldBeLost) {
+    if (!QFile::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+    ASSERT_TRUE(QFile::link("/dev/full", QDir(db.dir()).filePath(runloop::kSpoolFileName)));
+    recordThreeRefused();
+    ASSERT_EQ(w->RowsWaiting(), 3);
+    EXPECT_EQ(w->RowsInMemoryOnly(), 3);
+    EXPECT_EQ(w->StepTime->text(), "Unit 2, test \"Run A\": 3 points waiting to be stored (no room); 3 held in "
+                                   "memory only, lost if the program ends");
+    EXPECT_EQ(dialogs.texts().filter("cannot be kept in Z3080daq.spool (No space left on device)").size(), 1)
+        << dialogs.texts().join('\n').toStdString();
+    dialogs.answers.push_back(ui::vbCancel);  // Stop keeps them waiting
+    w->cmdStop->click();
+    dialogs.clear();
+
+    w->show();
+    dialogs.answers.push_back(ui::vbCancel);
+    EXPECT_FALSE(w->close());
+    ASSERT_EQ(dialogs.texts().size(), 1);
+    EXPECT_EQ(dialogs.texts()[0], "Recorded points not yet stored; the database refuses them:\r"
+                                  "Unit 2, test \"Run A\": 3 points waiting to be stored (no room)\r\r"
+                                  "Yes: try to store them now; the window closes once they are stored.\r"
+                                  "No: close the window; 3 points that could not be kept in Z3080daq.spool are lost "
+                                  "(Unit 2, test \"Run A\": 3 points).\r"
+                                  "Cancel: keep the window open; it keeps trying to store them.");
+    EXPECT_EQ(dialogs.messages.back().style, ui::vbYesNoCancel + ui::vbExclamation + ui::vbDefaultButton3);
+    EXPECT_TRUE(w->isVisible());
+    EXPECT_EQ(w->RowsWaiting(), 3);
+    EXPECT_FALSE(QFileInfo(QDir(db.dir()).filePath(runloop::kSpoolFileName)).isFile());  // nothing on disk holds them
+
+    sql("DROP TRIGGER refuse");
+    tick();
+    EXPECT_EQ(w->RowsWaiting(), 0);
+    EXPECT_EQ(count("TEST_RESULT"), 5);
 }

@@ -323,7 +323,7 @@ TEST_F(StoredDownload, RowsTheDatabaseHasNoRoomForWaitAndAreStoredInOrder) {
         retrieve();
     }
     ASSERT_TRUE(testNamed(QStringLiteral("Stored run")));
-    EXPECT_EQ(dialogs.texts(), QStringList{"ERROR :database or disk is full"});
+    EXPECT_EQ(dialogs.texts(), QStringList{runloop::RowsWaitingNotice("database or disk is full")});
     EXPECT_TRUE(rowsOf(w->TestId).empty());
     EXPECT_EQ(w->RowsWaiting(), 3);
     EXPECT_EQ(w->RowsWaitingTest(), "Stored run");

@@ -3,9 +3,14 @@
 // holding it locked (BEGIN EXCLUSIVE), a database that is full (its page
 // count held where it is). The rows wait in order, a tick does not wait out
 // the connection's time-out, and once the database takes rows again every
-// row is stored once, in order.
+// row is stored once, in order. Several units refused at once show one
+// notice for the program.
 
 #include "unitrun/WaitingRows.h"
+
+#include "platform/Dialogs.h"
+#include "unitrun/RunMessages.h"
+#include "unitrun/SequenceRun.h"
 
 #include "data/clsConnection.h"
 #include "data/clsTEST_RESULT.h"
@@ -187,4 +192,63 @@ TEST(BusyWait, TheConnectionsOwnWaitComesBackAfterIt) {
     EXPECT_THROW(InsertResultRow(&r, p, 0), db::DbError);
     EXPECT_EQ(connection->busyWaitMs(), db::kStatementWaitMs);
     EXPECT_THROW(r.AddNew(), db::DbError);
+}
+
+// ---- several units ----------------------------------------------------------------------
+
+namespace {
+
+// A unit's run whose rows go in through the fixture's record object.
+class UnitRun : public SequenceRun {
+public:
+    explicit UnitRun(clsTEST_RESULT* records) : records_(records) {}
+    bool Store(double time) {
+        ResultPoint p;
+        p.v[resultcol::TestId] = kTest;
+        p.v[resultcol::ResultTime] = time;
+        return StoreRow({p, QStringLiteral("Mud A"), nullptr});
+    }
+    void ShutDown() override {}
+
+protected:
+    void ShowPointNotRecorded(int) override {}
+    QString RowNotSavedText(int, const QString& description) const override { return RowNotSavedMessage(description); }
+    void InsertRow(const ResultPoint& row, int waitMs) override { InsertResultRow(records_, row, waitMs); }
+
+private:
+    clsTEST_RESULT* records_;
+};
+
+}  // namespace
+
+// Lock bursts while three units record: a refusal loses nothing (the row
+// waits, kept in the spool), so no unit opens a box of its own; the program
+// shows one notice under its own title while rows wait in any window. Once
+// every row is stored, the next burst says it again, once.
+TEST_F(StoringRows, RefusalsOfSeveralUnitsShowOneNoticeForTheProgram) {
+    std::vector<std::unique_ptr<UnitRun>> runs;
+    for (int i = 0; i < 3; ++i) runs.push_back(std::make_unique<UnitRun>(&records));
+    auto burst = [&](double time) {
+        LockFromAnotherConnection();
+        for (size_t i = 0; i < runs.size(); ++i) {
+            const ui::NotifySource unit(QStringLiteral("Unit %1").arg(i + 1));  // as a unit's tick names its boxes
+            EXPECT_FALSE(runs[i]->Store(time));
+            EXPECT_FALSE(runs[i]->Store(time + 1));
+        }
+        Unlock();
+        for (const auto& run : runs) run->StoreWaitingRows();
+    };
+    burst(10);
+    ASSERT_EQ(dialogs.messages.size(), 1u) << dialogs.texts().join('\n').toStdString();
+    EXPECT_EQ(dialogs.messages[0].title, ui::appTitle());
+    EXPECT_EQ(dialogs.texts()[0], RowsWaitingNotice("database is locked"));
+    EXPECT_EQ(dialogs.texts()[0],
+              "Recorded points wait for the database (database is locked): each unit's status bar shows how many. "
+              "They are stored once the database takes them; no point is lost.");
+    EXPECT_EQ(WaitingRows::WaitingInProgram(), 0);
+    EXPECT_EQ(storedTimes(), (std::vector<double>{10, 11, 10, 11, 10, 11}));
+
+    burst(20);
+    EXPECT_EQ(dialogs.messages.size(), 2u);
+    EXPECT_EQ(storedTimes().size(), 12u);
 }
