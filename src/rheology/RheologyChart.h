@@ -32,8 +32,6 @@ enum Quantity : int { Viscosity = 0, Speed, Temperature, Pressure, ShearRate, Sh
 // Which quantities are ticked, by Quantity.
 using Ticks = std::array<bool, kQuantityCount>;
 
-inline constexpr int kMaxPlottedPoints = 5000;
-
 // Subset label, curve colour, axis colour and Y-axis title of a quantity
 // (the titles carry the unit captions in force). Each curve has its axis's
 // colour.

@@ -4,7 +4,7 @@
 // (rpm), temperature and pressure. The rebuild (a tick box, the start of a
 // test) makes the whole chart (base settings, axes, points) anew from the
 // database; after a recorded row the points alone are brought up to date.
-// At most the newest 5000 rows are drawn.
+// At most the newest liveplot::kMaxLivePoints rows are drawn.
 //
 // Axes: swell, speed, then temperature with pressure on its right-hand
 // scale (or pressure alone), all in one plot area.
@@ -24,7 +24,6 @@ namespace swell {
 
 enum ChartQuantity : int { ChartSwell = 0, ChartSpeed, ChartTemp, ChartPress, kChartQuantities };
 using ChartTicks = std::array<bool, kChartQuantities>;
-inline constexpr int kMaxChartPoints = 5000;
 // The swell curve's name, which the chart's set-up also gives its axis, and
 // the axis title the window puts when it opens: the two spellings the window
 // has always shown ("Swell% " with its trailing blank, "Swell %").
