@@ -45,7 +45,7 @@ int RebuildSwellChart(PeChart& chart, const ChartTicks& ticks, const QString& su
 
 // The refill after a recorded row, without the rebuild: the ticked curves
 // take the points of the test's rows (`rows`, in time order, the newest
-// kMaxChartPoints) that the rebuild would give them, then the redraw. With
+// liveplot::kMaxLivePoints) that the rebuild would give them, then the redraw. With
 // `held` (what the last refill gave the chart, see LivePlot.h) and the rows'
 // version only what is new since is written. Returns false, writing nothing,
 // when only the rebuild draws the chart as it should be: the swell curve
