@@ -55,6 +55,9 @@ namespace {
 // its fraction of it.
 constexpr int kDesignWidth = 1016;
 constexpr int kDesignHeight = 690;
+// The two columns of the chart options and buttons, right of the chart.
+constexpr int kLeftColumn = 764;
+constexpr int kRightColumn = 888;
 
 // The title of the exit question and of the question about points waiting at Exit.
 const QString kExitCheckTitle = QStringLiteral("Exit Check");
@@ -156,6 +159,17 @@ void frmMain::buildControls() {
     client->installEventFilter(this);
     layout_ = std::make_unique<ControlLayout>(client, ControlLayout::Unscaled);
 
+    buildCharts();
+    buildChartOptions();
+    buildYRangeFrame();
+    buildChartTypeList();
+    buildButtons();
+    buildGrids();
+    buildUnplacedControls();
+    connectControls();
+}
+
+void frmMain::buildCharts() {
     // Charts, top left; the 3-D chart lies under the 2-D one.
     Pesgo1 = new PeChart(client);
     Pesgo1->setObjectName(QStringLiteral("Pesgo1"));
@@ -164,15 +178,15 @@ void frmMain::buildControls() {
     Pe3do1->setObjectName(QStringLiteral("Pe3do1"));
     Pe3do1->setGeometry(8, 8, 748, 330);
     Pe3do1->hide();
+}
 
+void frmMain::buildChartOptions() {
     // Chart options, top right.
-    const int x0 = 764;
-    const int x1 = 888;
-    Frame2 = frame(client, "Frame2", QStringLiteral("DIM Scale:"), x0, 4, 116, 64);
+    Frame2 = frame(client, "Frame2", QStringLiteral("DIM Scale:"), kLeftColumn, 4, 116, 64);
     opt2D = option(Frame2, "opt2D", QStringLiteral("2D"), QStringLiteral("Click here for 2D graphics"), 10, 20);
     opt3D = option(Frame2, "opt3D", QStringLiteral("3D"), QStringLiteral("Click here for 3D graphics"), 10, 40);
 
-    framData = frame(client, "framData", QStringLiteral("Data"), x1, 4, 120, 84);
+    framData = frame(client, "framData", QStringLiteral("Data"), kRightColumn, 4, 120, 84);
     const QString lowRateTip = QStringLiteral("Display chart viscosity data only when shear rate is lower than 99 1/S");
     optAllData = option(framData, "optAllData", QStringLiteral("All"), QStringLiteral("Click here to chart all data"), 10, 20);
     optNoRamp = option(framData, "optNoRamp", QStringLiteral("No Ramp"), lowRateTip, 10, 40);
@@ -181,16 +195,18 @@ void frmMain::buildControls() {
 
     const QString logTip = QStringLiteral("Click here to select log chart scale");
     const QString normalTip = QStringLiteral("Click here to select normal chart scale");
-    framX = frame(client, "framX", QStringLiteral("X Scale:"), x0, 72, 116, 64);
+    framX = frame(client, "framX", QStringLiteral("X Scale:"), kLeftColumn, 72, 116, 64);
     optXlog = option(framX, "optXlog", QStringLiteral("Log"), logTip, 10, 20);
     optXNormal = option(framX, "optXNormal", QStringLiteral("Normal"), normalTip, 10, 40);
     optXNormal->setChecked(true);
-    framY = frame(client, "framY", QStringLiteral("Y Scale:"), x0, 140, 116, 64);
+    framY = frame(client, "framY", QStringLiteral("Y Scale:"), kLeftColumn, 140, 116, 64);
     optYLog = option(framY, "optYLog", QStringLiteral("Log"), logTip, 10, 20);
     optYNormal = option(framY, "optYNormal", QStringLiteral("Normal"), normalTip, 10, 40);
     optYNormal->setChecked(true);
+}
 
-    Frame1 = frame(client, "Frame1", QStringLiteral("Y Axis Range"), x1, 92, 120, 116);
+void frmMain::buildYRangeFrame() {
+    Frame1 = frame(client, "Frame1", QStringLiteral("Y Axis Range"), kRightColumn, 92, 120, 116);
     Label1 = new QLabel(QStringLiteral("Max"), Frame1);
     Label1->setObjectName(QStringLiteral("Label1"));
     Label1->setGeometry(8, 22, 30, 20);
@@ -209,49 +225,56 @@ void frmMain::buildControls() {
     Command2 = new QPushButton(QStringLiteral("Cancel"), Frame1);
     Command2->setObjectName(QStringLiteral("Command2"));
     Command2->setGeometry(62, 80, 50, 28);
+}
 
+void frmMain::buildChartTypeList() {
     Label2 = new QLabel(QStringLiteral("Select Chart Type:"), client);
     Label2->setObjectName(QStringLiteral("Label2"));
-    Label2->setGeometry(x0, 212, 244, 18);
+    Label2->setGeometry(kLeftColumn, 212, 244, 18);
     cmbChartType = new QComboBox(client);
     cmbChartType->setObjectName(QStringLiteral("cmbChartType"));
     cmbChartType->setToolTip(QStringLiteral("Use this pull-down menu to select different chart types"));
-    cmbChartType->setGeometry(x0, 232, 244, 24);
+    cmbChartType->setGeometry(kLeftColumn, 232, 244, 24);
+}
 
+void frmMain::buildButtons() {
     // Buttons, two columns.
     int y = 264;
     const int dy = 34;
     cmdOpen = button(client, "cmdOpen", QStringLiteral("&Open Saved Test"),
-                     QStringLiteral("Click here to open a saved test"), x0, y);
+                     QStringLiteral("Click here to open a saved test"), kLeftColumn, y);
     cmdRelated = button(client, "cmdRelated", QStringLiteral("Edit Test Info"),
-                        QStringLiteral("Click here to view & edit test-related information"), x1, y);
+                        QStringLiteral("Click here to view & edit test-related information"), kRightColumn, y);
     y += dy;
     cmdOverlap = button(client, "cmdOverlap", QStringLiteral("Overlap Charts"),
                         QStringLiteral("Click here to overlap another test on graph.  Charts cannot be overlapped "
                                        "when chart type is \"Visc Temp Vs. Time\"."),
-                        x0, y);
+                        kLeftColumn, y);
     cmdPrintChart = button(client, "cmdPrintChart", QStringLiteral("Print Chart"),
-                           QStringLiteral("Click here to print the chart shown at top"), x1, y);
+                           QStringLiteral("Click here to print the chart shown at top"), kRightColumn, y);
     y += dy;
     cmdREPORT = button(client, "cmdREPORT", QStringLiteral("Save Report"),
-                       QStringLiteral("Click here to generate a detailed .CSV file"), x0, y);
+                       QStringLiteral("Click here to generate a detailed .CSV file"), kLeftColumn, y);
     cmdExcelDetail = button(client, "cmdExcelDetail", QStringLiteral("Detailed Excel"),
-                            QStringLiteral("Click here to generate a detailed MS Excel file"), x1, y);
+                            QStringLiteral("Click here to generate a detailed MS Excel file"), kRightColumn, y);
     y += dy;
     cmdExportExcel = button(client, "cmdExportExcel", QStringLiteral("Brief Excel"),
-                            QStringLiteral("Click here to generate a brief MS Excel file"), x0, y);
+                            QStringLiteral("Click here to generate a brief MS Excel file"), kLeftColumn, y);
     cmdPRINT = button(client, "cmdPRINT", QStringLiteral("Brief Print"),
-                      QStringLiteral("Click here to print a brief report"), x1, y);
+                      QStringLiteral("Click here to print a brief report"), kRightColumn, y);
     y += dy;
     cmdSetup = button(client, "cmdSetup", QStringLiteral("&Setup"),
-                      QStringLiteral("Click here to set up hardware and manage test procedures"), x0, y);
+                      QStringLiteral("Click here to set up hardware and manage test procedures"), kLeftColumn, y);
     cmdRealTime = button(client, "cmdRealTime", QStringLiteral("Real &Time Test"),
-                         QStringLiteral("Click here to run a real time test"), x1, y);
+                         QStringLiteral("Click here to run a real time test"), kRightColumn, y);
     y += dy;
     cmdCalibrate = button(client, "cmdCalibrate", QStringLiteral("&Calibrate"),
-                          QStringLiteral("Click here to start calibration"), x0, y);
-    cmdExit = button(client, "cmdExit", QStringLiteral("&Exit"), QStringLiteral("Click here to exit Z3080DAQ"), x1, y);
+                          QStringLiteral("Click here to start calibration"), kLeftColumn, y);
+    cmdExit = button(client, "cmdExit", QStringLiteral("&Exit"), QStringLiteral("Click here to exit Z3080DAQ"),
+                     kRightColumn, y);
+}
 
+void frmMain::buildGrids() {
     // Grids: results below the chart, additives below the buttons.
     MSFlexGrid1 = new FlexGrid(client);
     MSFlexGrid1->setObjectName(QStringLiteral("MSFlexGrid1"));
@@ -261,11 +284,13 @@ void frmMain::buildControls() {
 
     MSFlexGrid2 = new FlexGrid(client);
     MSFlexGrid2->setObjectName(QStringLiteral("MSFlexGrid2"));
-    MSFlexGrid2->setGeometry(x0, 472, 244, 210);
+    MSFlexGrid2->setGeometry(kLeftColumn, 472, 244, 210);
     // Its header is part of the design; the program writes rows 1 onward only.
     MSFlexGrid2->FormatString(QStringLiteral("<Additive Name|<Concentration|<Units|<Lot Number"));
     MSFlexGrid2->Rows(1);
+}
 
+void frmMain::buildUnplacedControls() {
     // Controls without a place on the window.
     CommonDialog1 = new QObject(this);
     CommonDialog1->setObjectName(QStringLiteral("CommonDialog1"));
@@ -276,7 +301,9 @@ void frmMain::buildControls() {
     Timer1->setObjectName(QStringLiteral("Timer1"));
     MSComm1 = new QSerialPort(this);
     MSComm1->setObjectName(QStringLiteral("MSComm1"));
+}
 
+void frmMain::connectControls() {
     connect(cmdOpen, &QPushButton::clicked, this, &frmMain::cmdOpen_Click);
     connect(cmdRelated, &QPushButton::clicked, this, &frmMain::cmdRelated_Click);
     connect(cmdOverlap, &QPushButton::clicked, this, &frmMain::cmdOverlap_Click);

@@ -254,6 +254,16 @@ protected:
 
 private:
     void buildControls();
+    // Its steps, in the order the controls are made (their stacking and tab
+    // order).
+    void buildCharts();
+    void buildChartOptions();
+    void buildYRangeFrame();
+    void buildChartTypeList();
+    void buildButtons();
+    void buildGrids();
+    void buildUnplacedControls();
+    void connectControls();
     void buildMenus();
     void openSelectedTest();
     void Save_Control_Layout();

@@ -54,7 +54,8 @@
 //   colours and the axis scale types stay.
 //
 // The scale and tick arithmetic named above (NiceScale, ThinLine, ...) is in
-// platform/PeChartScale.h.
+// platform/PeChartScale.h; the control's own parts are in the PeChart*.cpp
+// files named for them (see PeChart.cpp).
 
 #include <QFont>
 #include <QList>
@@ -109,9 +110,13 @@ enum Prop : int {
     SubsetJoined = 5000,        // (subset) Boolean: its points joined by a line, in their order, wherever X goes
 };
 
-// Property numbers that the charts' set-ups write by value, their meaning the
-// control's own (grid, fonts, lines, borders, legend), named by number.
-enum SetupProp : int {
+// Property numbers that the charts' set-ups write by value and that nothing
+// draws: the control stores them, and they read back as written, but no
+// drawing rule above reads one, so a write of one (a line type, a grid, a
+// font, a border, the legend's look) changes nothing on the chart. Named by
+// number only, in a group of their own: a set-up's write of one is kept, not
+// a setting that works.
+enum StoredNotDrawn : int {
     P3 = 3, P6 = 6, P13 = 13, P19 = 19, P29 = 29, P43 = 43, P48 = 48, P64 = 64, P66 = 66, P83 = 83, P93 = 93,
     P98 = 98, P133 = 133, P134 = 134, P137 = 137, P140 = 140, P141 = 141, P142 = 142, P143 = 143, P153 = 153,
     P177 = 177, P178 = 178, P203 = 203, P204 = 204, P206 = 206, P223 = 223, P226 = 226, P228 = 228, P256 = 256,
@@ -234,10 +239,35 @@ private:
     // The width the X axis's title and labels need, with fewestSteps steps or more.
     double leastXRoom(int fewestSteps) const;
     void fitAxisFonts();
+    // The steps of fitAxisFonts(): one pass of the scales' text size and
+    // widths, the X axis's room and the chart's margins for them, the
+    // legend ours to place (legendRoom: the height it takes).
+    void layOutScales(const QRectF& whole, const QMargins& m, double& legendRoom);
+    // The text size of the scales and their widths (titled) at it.
+    double scaleTextSize(double chartWidth, QList<int>& widths, int& total) const;
+    // The width each Y scale needs at that text size; their sum.
+    int scaleWidthsAt(double pt, bool titled, QList<int>& widths) const;
+    bool scaleTitlesFit(double pt, double plotHeight) const;
+    // The margins that leave the scales their room beside the plot area, and
+    // the width the X axis's ticks are chosen for.
+    struct PlotRoom {
+        QMargins margins;
+        double xWidth = 0;
+    };
+    PlotRoom roomBesidePlot(const QRectF& whole, const QMargins& m, const QRectF& automatic, const QList<int>& widths,
+                            double least, bool twoSteps) const;
+    void detachLegend();
+    // Scales drawn without their titles: the legend shown to name the curves.
+    void nameUntitledCurves(double width, double& legendRoom);
+    // The legend the whole chart's width, in the room kept for it under the X axis.
+    void placeLegend(const QRectF& whole, const QMargins& m, double legendRoom);
     void drawScaleItems();
     void settleLayout();
     double legendHeightFor(double width);
     bool xAxisTextsCut() const;
+    // The texts the Qt chart drew cut short below the plot area (the X
+    // axis's) and, besideToo, beside it.
+    QStringList chartTextsCut(bool besideToo) const;
     void setCurvesApart(const QList<pechart::CurvePixels>& drawn, const QSizeF& plot);
     void withholdPoints();
     void handOverPoints();
@@ -285,6 +315,14 @@ private:
         int rank = 0, of = 1;      // its place among the curves it coincides with
     };
     QList<Curve> curves_;
+    // The steps of redraw(): the Qt chart emptied, the title, the curves with
+    // the ranges of their values, the X axis, the Y scales with their curves.
+    struct Ranges;
+    void clearDrawing();
+    void setTitleText();
+    int buildCurves(bool logX, bool logY, Ranges& ranges);  // the number of series
+    void addXAxis(bool logX, const Ranges& ranges);
+    void addYScales(bool logY, const Ranges& ranges);
     // Each curve's course across the X axis as drawn (see ScalesApart), in
     // the order of curves_, with the points and the map it was traced from;
     // traced when the scales first need them after the curves took their

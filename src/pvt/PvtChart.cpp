@@ -127,7 +127,7 @@ int PlotSeries(PeChart& c, const Ticks& t, const std::vector<ResultPoint>& rows,
         };
     // The refill takes the most recent rows, the rebuild every row.
     liveplot::PlotRecent(c, afterRow ? held : nullptr, version, depends, rows,
-                         afterRow ? kMaxPoints : int(rows.size()), subsets, y, x);
+                         afterRow ? liveplot::kMaxLivePoints : int(rows.size()), subsets, y, x);
     if (held && !afterRow) *held = {};
     return subsets;
 }

@@ -51,13 +51,12 @@ int LayOutAxes(PeChart& chart, const Ticks& ticks);
 
 // Fills the ticked curves from the stored rows (in time order): labels,
 // colours, the points and the redraw. The refill after a recorded row
-// (`afterRow`) takes the most recent kMaxPoints rows; the rebuild of a tick
+// (`afterRow`) takes the most recent liveplot::kMaxLivePoints rows; the rebuild of a tick
 // box takes them all, the density's time to two decimals. Returns the number
 // of subsets filled; nothing is written when there is no row. With `held`
 // (what the last refill gave the chart, see LivePlot.h) and the rows'
 // version, a refill writes only what is new since.
 int PlotSeries(PeChart& chart, const Ticks& ticks, const std::vector<ResultPoint>& rows, const DensityConstants& k,
                bool afterRow, liveplot::Held* held = nullptr, quint64 version = 0);
-inline constexpr int kMaxPoints = 5000;
 
 }  // namespace pvtchart

@@ -141,7 +141,7 @@ int PlotStoredSeries(PeChart& c, const Ticks& ticks, const std::vector<ResultPoi
     }
     std::vector<double> depends(shown.begin(), shown.end());
     depends.push_back(shearRateFactor);
-    liveplot::PlotRecent(c, held, version, std::move(depends), samples, kMaxPlottedPoints, count,
+    liveplot::PlotRecent(c, held, version, std::move(depends), samples, liveplot::kMaxLivePoints, count,
                          [&](int s, const ResultPoint& p) {
                              return SampleValue(Quantity(shown[size_t(s)]), p[rheology::result::ShearRate],
                                                 p[resultcol::ShearStress], p[resultcol::SampleTemp], p[resultcol::Press],

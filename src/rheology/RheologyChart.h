@@ -12,8 +12,8 @@
 // Initial_Chart_All and PlotAllSeries hand it the check boxes' states, the
 // test name, the test's stored samples and the bob factor.
 //
-// Only the most recent kMaxPlottedPoints samples are plotted, which bounds
-// the work of one tick of the run loop however long the test runs.
+// Only the most recent liveplot::kMaxLivePoints samples are plotted, which
+// bounds the work of one tick of the run loop however long the test runs.
 
 #include "analysis/ResultPoints.h"
 #include "unitbase/LivePlot.h"
@@ -31,8 +31,6 @@ namespace rheologychart {
 enum Quantity : int { Viscosity = 0, Speed, Temperature, Pressure, ShearRate, ShearStress, Fann35, kQuantityCount };
 // Which quantities are ticked, by Quantity.
 using Ticks = std::array<bool, kQuantityCount>;
-
-inline constexpr int kMaxPlottedPoints = 5000;
 
 // Subset label, curve colour, axis colour and Y-axis title of a quantity
 // (the titles carry the unit captions in force). Each curve has its axis's
@@ -56,8 +54,8 @@ void InitialChartAll(PeChart& chart);
 // quantity is ticked. Returns the number of axis groups laid out.
 int LayOutAxisGroups(PeChart& chart, const Ticks& ticks, const QString& subtitle);
 
-// Plots the most recent kMaxPlottedPoints of a test's stored samples (in
-// time order) for the ticked quantities, one subset each with its label and
+// Plots the most recent liveplot::kMaxLivePoints of a test's stored samples
+// (in time order) for the ticked quantities, one subset each with its label and
 // colour, then redraws. No samples: the chart is left alone. Returns the
 // number of subsets handed out (0 when nothing was plotted).
 //

@@ -113,7 +113,7 @@ public:
     // The chart's base settings.
     void Initial_Chart_All();
     // Takes the test's stored samples (mSamples) and plots the ticked
-    // quantities against time (the most recent 5000 samples at most).
+    // quantities against time (the most recent liveplot::kMaxLivePoints samples at most).
     void PlotAllSeries() override;
     // The same after rows that waited were stored (RecordingWindow).
     void RedrawLiveChart() override { PlotAllSeries(); }

@@ -59,8 +59,8 @@ void draw(PeChart& c, const ChartTicks& ticks, qint32 testId, double sampleLengt
     const int n = results.TotalPoints();
     if (n < 1) return;
     results.MoveFirst();
-    const int points = std::min(n, kMaxChartPoints);
-    if (n > kMaxChartPoints) results.MoveRel(n - kMaxChartPoints);
+    const int points = std::min(n, liveplot::kMaxLivePoints);
+    if (n > liveplot::kMaxLivePoints) results.MoveRel(n - liveplot::kMaxLivePoints);
     c.setProp(Points, qint32(points));
     // Without the dry length of the test there is no swell to draw.
     const bool swellDrawn = sampleLength > 0;
@@ -149,7 +149,7 @@ bool PlotSwellRows(PeChart& c, const ChartTicks& ticks, const std::vector<Result
     }
     std::vector<double> depends(shown.begin(), shown.end());
     depends.push_back(sampleLength);
-    liveplot::PlotRecent(c, held, version, std::move(depends), rows, kMaxChartPoints, count,
+    liveplot::PlotRecent(c, held, version, std::move(depends), rows, liveplot::kMaxLivePoints, count,
                          [&](int s, const ResultPoint& row) {
                              switch (shown[size_t(s)]) {
                                  case ChartSwell: return swell::SwellPercent(row[swell::result::LengthChange], sampleLength);

@@ -4,7 +4,7 @@
 // (rpm), temperature and pressure. The rebuild (a tick box, the start of a
 // test) makes the whole chart (base settings, axes, points) anew from the
 // database; after a recorded row the points alone are brought up to date.
-// At most the newest 5000 rows are drawn.
+// At most the newest liveplot::kMaxLivePoints rows are drawn.
 //
 // Axes: swell, speed, then temperature with pressure on its right-hand
 // scale (or pressure alone), all in one plot area.
@@ -24,7 +24,6 @@ namespace swell {
 
 enum ChartQuantity : int { ChartSwell = 0, ChartSpeed, ChartTemp, ChartPress, kChartQuantities };
 using ChartTicks = std::array<bool, kChartQuantities>;
-inline constexpr int kMaxChartPoints = 5000;
 // The swell curve's name, which the chart's set-up also gives its axis, and
 // the axis title the window puts when it opens: the two spellings the window
 // has always shown ("Swell% " with its trailing blank, "Swell %").
@@ -46,7 +45,7 @@ int RebuildSwellChart(PeChart& chart, const ChartTicks& ticks, const QString& su
 
 // The refill after a recorded row, without the rebuild: the ticked curves
 // take the points of the test's rows (`rows`, in time order, the newest
-// kMaxChartPoints) that the rebuild would give them, then the redraw. With
+// liveplot::kMaxLivePoints) that the rebuild would give them, then the redraw. With
 // `held` (what the last refill gave the chart, see LivePlot.h) and the rows'
 // version only what is new since is written. Returns false, writing nothing,
 // when only the rebuild draws the chart as it should be: the swell curve

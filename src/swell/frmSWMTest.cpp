@@ -72,6 +72,17 @@ frmSWMTest::~frmSWMTest() {
 void frmSWMTest::createControls() {
     MakeHeadingLabels(QStringLiteral("Unit"), {10, 6, 150, 28}, QStringLiteral("InActive"), {170, 6, 260, 28});
 
+    createReadings();
+    createSetPoints();
+    createCalibrationReadings();
+    createSampleFrame();
+    createButtons();
+    createGridAndChart();
+    createStatusBar();
+    connectControls();
+}
+
+void frmSWMTest::createReadings() {
     // Readings
     Frame1 = Frame(this, QStringLiteral("Frame1"), QStringLiteral("Readings"), {10, 40, 330, 244});
     struct Row {
@@ -99,7 +110,9 @@ void frmSWMTest::createControls() {
         if (r.unitLabel) *r.unitLabel = u;
         y += 30;
     }
+}
 
+void frmSWMTest::createSetPoints() {
     // Set points
     Frame2 = Frame(this, QStringLiteral("Frame2"), QStringLiteral("Set Points"), {350, 40, 300, 160});
     struct Box {
@@ -114,8 +127,8 @@ void frmSWMTest::createControls() {
         {"Speed:", &txtspeed, "txtspeed", "Label31", "(rpm)"},
         {"Data Interval:", &txtInterval, "txtInterval", "Label32", "(sec)"},
     };
-    y = 22;
-    n = 1;
+    int y = 22;
+    int n = 1;
     for (const Box& b : boxes) {
         QLabel* c = Label(Frame2, QStringLiteral("Label2%1").arg(n++ + 4), QString::fromUtf8(b.caption), {10, y, 100, 24});
         *b.box = Named<QLineEdit>(Frame2, QString::fromLatin1(b.boxName), {112, y, 80, 24});
@@ -128,7 +141,9 @@ void frmSWMTest::createControls() {
                         QStringLiteral("Click here to send the set points to the unit"), {230, 22, 62, 26});
     cmdPreHeat = Button(Frame2, QStringLiteral("cmdPreHeat"), QStringLiteral("Preheat"),
                         QStringLiteral("Click here to preheat the unit to the set points"), {230, 56, 62, 26});
+}
 
+void frmSWMTest::createCalibrationReadings() {
     // Calibration of the unit's sensor
     Frame3 = Frame(this, QStringLiteral("Frame3"), QStringLiteral("Calibration"), {350, 204, 300, 80});
     Label(Frame3, QStringLiteral("Label33"), QStringLiteral("Volts:"), {10, 20, 44, 18});
@@ -140,7 +155,9 @@ void frmSWMTest::createControls() {
         lblIntercept[i] = indexed(reading(Frame3, QStringLiteral("lblIntercept"), {56 + (i - 1) * 120, 40, 116, 18}), i);
         lblSlope[i] = indexed(reading(Frame3, QStringLiteral("lblSlope"), {56 + (i - 1) * 120, 58, 116, 18}), i);
     }
+}
 
+void frmSWMTest::createSampleFrame() {
     // Sequence and sample
     Frame4 = Frame(this, QStringLiteral("Frame4"), QStringLiteral("Sample"), {660, 40, 320, 244});
     struct Info {
@@ -154,15 +171,17 @@ void frmSWMTest::createControls() {
         {"Comp. Press", &lblCPress, "lblCPress"},         {"Comp. Time", &lblCTime, "lblCTime"},
         {"Sample Description", &lblDesc, "lblDesc"},
     };
-    y = 20;
-    n = 1;
+    int y = 20;
+    int n = 1;
     for (const Info& i : infos) {
         Label(Frame4, QStringLiteral("Label4%1").arg(n++ + 1), QString::fromLatin1(i.caption), {10, y, 130, 22});
         *i.value = Label(Frame4, QString::fromLatin1(i.name), QString(), {142, y, 170, 22});
         ControlLayout::HoldsValue(*i.value);  // the sample's names and values, of any length
         y += 24;
     }
+}
 
+void frmSWMTest::createButtons() {
     // Buttons
     const int bw = 132, bh = 32, by = 292, gap = 8;
     auto bx = [&](int i) { return 10 + i * (bw + gap); };
@@ -180,7 +199,9 @@ void frmSWMTest::createControls() {
                       QStringLiteral("Click here to start test after sequence is selected"), {bx(4), by, bw, bh});
     cmdExit = Button(this, QStringLiteral("cmdExit"), QStringLiteral("EXIT"),
                      QStringLiteral("Click here to exit the LSM test"), {bx(5), by, bw, bh});
+}
 
+void frmSWMTest::createGridAndChart() {
     // Grid and chart
     MSFlexGrid1 = Named<FlexGrid>(this, QStringLiteral("MSFlexGrid1"), {10, 334, 445, 336});
     struct Check {
@@ -196,7 +217,9 @@ void frmSWMTest::createControls() {
         cx += 120;
     }
     Pesgo1 = Named<PeChart>(this, QStringLiteral("Pesgo1"), {465, 358, 515, 312});
+}
 
+void frmSWMTest::createStatusBar() {
     StatusBar1 = Named<QStatusBar>(this, QStringLiteral("StatusBar1"), {0, 677, kLayoutWidth, 30});
     StatusBar1->setSizeGripEnabled(false);
     StartTime = controls::StatusPanel(StatusBar1, "StartTime", 3);
@@ -205,7 +228,9 @@ void frmSWMTest::createControls() {
     EndTime = controls::StatusPanel(StatusBar1, "EndTime", 3);
     StepTime = controls::StatusPanel(StatusBar1, "StepTime", 3);
     UseProgressPanel(StepTime);
+}
 
+void frmSWMTest::connectControls() {
     auto trap = [this](void (frmSWMTest::*handler)()) {
         return [this, handler] { TrapErrors([this, handler] { (this->*handler)(); }); };
     };

@@ -141,6 +141,15 @@ protected:
 
 private:
     void createControls();
+    // Its steps, in the order the controls are made (their tab order).
+    void createReadings();
+    void createSetPoints();
+    void createCalibrationReadings();
+    void createSampleFrame();
+    void createButtons();
+    void createGridAndChart();
+    void createStatusBar();
+    void connectControls();
     void Form_Load();
     swell::ChartTicks chartTicks() const;
     // The grid row of the present point, and a grid row added at the end.

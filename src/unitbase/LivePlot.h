@@ -25,6 +25,10 @@ class PeChart;
 
 namespace liveplot {
 
+// The most recent samples a live chart plots (the rheology, PVT and swell
+// windows'): a longer test shows its last kMaxLivePoints samples.
+inline constexpr int kMaxLivePoints = 5000;
+
 // What the last plot gave the chart.
 struct Held {
     bool valid = false;
