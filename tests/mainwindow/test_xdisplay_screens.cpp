@@ -232,9 +232,10 @@ TEST_F(XDisplayScreens, TestInformationDialogAndSequenceEditor) {
         for (QWidget* top : QApplication::topLevelWidgets())
             if (auto* s = qobject_cast<frmSetup*>(top); s && s->isVisible()) setup = s;
         ASSERT_NE(setup, nullptr);
+        settle();
+        grab(*setup, QStringLiteral("sequence-editor-") + size.tag(), false);  // as it opens
         setup->resize(size.width, size.height);
         settle();
-        grab(*setup, QStringLiteral("sequence-editor-") + size.tag(), false);
         {
             // A sequence of two steps with a shear ramp, the pressure at its
             // highest in the second, previewed.

@@ -68,7 +68,8 @@ calls | grep -q -- "--build .* --parallel 1\$" || fail "run.sh with Z3080_JOBS=1
 # first start meets; each check looks where its fact is written.
 readme="$src/README.md"
 guide="$src/docs/operator-guide.md"
-grep -q 'The data folder is `data/` inside this checkout' "$readme" || fail "README: the data folder"
+grep -q '`scripts/run.sh` starts it in `data/` inside this checkout' "$readme" || fail "README: the data folder"
+grep -q 'read by the script only, not by the program' "$readme" || fail "README: Z3080_DATA is the script's"
 grep -q 'Z3080_JOBS' "$readme" || fail "README: Z3080_JOBS"
 grep -q 'Setup > Hardware & Misc' "$readme" || fail "README: the unit ports of a first start"
 grep -q 'Brief Print needs `zadizezaru.bmp`' "$readme" || fail "README: the report logo"

@@ -36,7 +36,8 @@ TEST_F(XDisplaySwell, SwellWindowDuringARun) {
     if (QGuiApplication::platformName() != QStringLiteral("xcb"))
         GTEST_SKIP() << "needs an X display (ctest runs it under xvfb-run)";
 
-    StoreSequence(conn, "LSM 250F 3000psi", {SeqStep{600, 250, 5, 0, 1, 3000, 0, 0, 1}});
+    // A point every 30 s, as the ticks below come: none is missed.
+    StoreSequence(conn, "LSM 250F 3000psi", {SeqStep{600, 250, 5, 0, 30, 3000, 0, 0, 1}});
     auto w = open(1);
     w->setWindowTitle("Unit 1 LSM Test");
     w->lblInstName->setText("Unit 1");
