@@ -255,6 +255,7 @@ TEST_F(PvtLine, APistonCalibrationOfEachDirectionThroughARun) {
                                            "Please calibrate."});
     EXPECT_FALSE(w->reply.calibration.loaded());
     frmPVTtest::SetCalibrationReader(previous);
+}
 
 // The first point of a run falls on the tick after the step's set points (a
 // 5 s interval): it holds the unit's readings under them (100 rpm), never

@@ -355,7 +355,7 @@ TEST_F(StoredDownload, AfterAFullDiskADownloadRefusedHalfWayStoresEachRowOnce) {
                        "BEGIN SELECT RAISE(ABORT, 'database or disk is full'); END"));
     {
         const auto scope = answer(QStringLiteral("Stored run"));
-        w->cmdRetrieve_Click();
+        retrieve();
     }
     ASSERT_TRUE(testNamed(QStringLiteral("Stored run")));
     EXPECT_EQ(rowsOf(w->TestId).size(), 2u);
