@@ -1,5 +1,8 @@
 #include "platform/CommPort.h"
 
+#include <QDeadlineTimer>
+#include <algorithm>
+
 #include <QDir>
 #include <QFile>
 #include <QSerialPort>
@@ -236,7 +239,9 @@ void CommPort::Output(const QString& text) {
         // that has none within a small part of a tick is failing, and no
         // tick of any window waits longer for it.
         port_->flush();
-        while (port_->bytesToWrite() > 0 && port_->waitForBytesWritten(kWriteWaitMs)) {
+        const QDeadlineTimer deadline(kWriteWaitMs);
+        while (port_->bytesToWrite() > 0 && !deadline.hasExpired() &&
+               port_->waitForBytesWritten(int(std::max<qint64>(1, deadline.remainingTime())))) {
         }
     }
     const auto error = port_->error();
