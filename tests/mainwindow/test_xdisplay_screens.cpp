@@ -16,6 +16,7 @@
 #include "platform/FlexGrid.h"
 #include "platform/PeChart.h"
 #include "sequences/frmSetup.h"
+#include "support/ControlsInside.h"
 #include "support/Screenshots.h"
 
 #include <QApplication>
@@ -262,3 +263,38 @@ TEST_F(XDisplayScreens, TestInformationDialogAndSequenceEditor) {
 }
 
 }  // namespace
+
+namespace {
+
+using XDisplayScales = XDisplayScreens;
+
+}  // namespace
+
+// The open-test dialog and the test information dialog at the screen scales
+// an operator sets: each grows or shrinks with its controls, every control
+// inside it (build/screenshots/screen-<dialog>-scale-<factor>.png).
+TEST_F(XDisplayScales, DialogsAtScreenScalesShowEveryControl) {
+    auto w = shownAt(kSizes[0]);
+    for (const double sf : {0.6, 1.5}) {
+        SCOPED_TRACE(sf);
+        gSF = sf;
+        const QString tag = QStringLiteral("scale-") + QString::number(sf);
+        {
+            frmOpenTest open(w->Connection());
+            open.Form_Load();
+            open.show();
+            settle();
+            EXPECT_EQ(testing_support::ControlsOutside(open), "");
+            grab(open, QStringLiteral("open-test-") + tag, false);
+        }
+        {
+            frmTestRelatedInfo info(w->Connection());
+            info.show();
+            settle();
+            EXPECT_EQ(testing_support::ControlsOutside(info), "");
+            grab(info, QStringLiteral("test-info-") + tag, false);
+        }
+    }
+    gSF = 1.0;
+    w->hide();
+}
